@@ -302,7 +302,9 @@ TEST(BuiltInDictionaryContent, ArraysAreTheListedSixteenElementHarmonicsCurvesAn
 TEST(BuiltInDictionaryContent, PresenceCodes) {
     std::set<int> attributeCodes;
     for (const DAType* type : Dictionary().DATypes()) {
-        for (const Element* element : type->Elements()) attributeCodes.insert(static_cast<const BDA*>(element)->presence);
+        for (const Element* element : type->Elements()) {
+            attributeCodes.insert(static_cast<const BDA*>(element)->presence);
+        }
     }
     for (const DOType* type : Dictionary().DOTypes()) {
         for (const Element* element : type->Elements()) {
