@@ -26,10 +26,14 @@ class QueueTimer;
 //     Semaphore signal, release it; for a socket, shut it down; for a plain pause,
 //     use WaitForStop(ms) instead of sleeping.
 //
-//   * Its destructor calls Stop() first, while its own members still exist. ~Task
-//     also stops a thread that is still there, but by then the subclass is gone:
-//     its OnStopRequested is no longer reached and its Run would be using freed
-//     members.
+//     A class that overrides OnStopRequested calls its base class's version too,
+//     so that every wait of the hierarchy is woken.
+//
+//   * Its destructor calls Stop() first, while its own members still exist (in a
+//     deeper hierarchy: every class whose members Run or OnStopRequested use; Stop
+//     is cheap once the thread is gone). ~Task also stops a thread that is still
+//     there, but by then the subclass is gone: its OnStopRequested is no longer
+//     reached and its Run would be using freed members.
 //
 //     class Worker : public System::Task {
 //     public:
