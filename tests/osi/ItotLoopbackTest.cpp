@@ -170,6 +170,26 @@ TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean)
     EXPECT_EQ(client.upper.Data(), (std::vector<Bytes>{kCr}));
 }
 
+TEST(ItotLoopbackTest, ChainResetDefaults)
+{
+    ItotClient client(102);
+    Protocol::Connection* tcp = client.itot->GetLower();
+    EXPECT_EQ(client.itot->GetState(), 0);
+    EXPECT_EQ(tcp->GetState(), 0);
+    EXPECT_EQ(client.itot->GetTimeout(), 10000u);
+    EXPECT_EQ(tcp->GetTimeout(), 10000u);
+    // Sized for the largest packet; as the top of this chain RFC 1006 is reset last,
+    // after TCP, and so sets TCP's chunk too.
+    EXPECT_EQ(client.itot->GetReceiveCapacity(), 2u * 65535);
+    EXPECT_EQ(client.itot->GetMaxPduSize(), 0u);
+    EXPECT_EQ(tcp->GetMaxPduSize(), 65535u);
+    tcp->Reset();
+    EXPECT_EQ(tcp->GetMaxPduSize(), 256u);
+    std::string value;
+    ASSERT_EQ(client.itot->GetParameter("RemoteNPort", value), System::OkNoError);
+    EXPECT_EQ(value, "102");
+}
+
 TEST(ItotLoopbackTest, SendFramePutsOnePacketOnTheWire)
 {
     LoopbackPeer peer;
