@@ -61,6 +61,7 @@ public:
     // base Reset; state 0.
     System::ResultCode Reset() override;
 
+    // The size of the reassembly buffer: twice the largest packet expected.
     std::uint32_t GetReceiveCapacity() const;
 
 private:
