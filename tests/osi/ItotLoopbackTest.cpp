@@ -130,8 +130,9 @@ TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose)
         const std::size_t events = 1 + c.expected.size() + (c.closedByUs || c.peerClosesAfter ? 1 : 0);
         EXPECT_EQ(client.upper.Events().size(), events);
         EXPECT_EQ(client.upper.Events().front(), Connected);
-        if (c.closedByUs || c.peerClosesAfter)
+        if (c.closedByUs || c.peerClosesAfter) {
             EXPECT_EQ(client.itot->GetState(), 0);
+        }
     }
 }
 

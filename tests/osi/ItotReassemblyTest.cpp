@@ -130,8 +130,9 @@ TEST_F(ItotReassemblyTest, MalformedPacketsCloseTheConnection)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.maxPdu != 0)
+        if (c.maxPdu != 0) {
             ASSERT_EQ(itot->SetMaxPduSize(c.maxPdu), System::OkNoError);
+        }
         upper.Clear();
         const int closesBefore = tcp->closes;
         // A good packet, then the bad one and a good one behind it in the same chunk.
