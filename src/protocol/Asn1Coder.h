@@ -173,7 +173,7 @@ int Asn1CheckBitCount(const Asn1TypeDescriptor* type, const void* value, Asn1Mes
                       void* key) {
     return Asn1CheckBitCountOf(type, value, callback, key, Minimum, Maximum);
 }
-// OCTET STRING family of Minimum..Maximum octets, also running the type's own check.
+// OCTET STRING family of Minimum..Maximum octets.
 template <std::int64_t Minimum, std::int64_t Maximum>
 int Asn1CheckOctetCount(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
                         void* key) {
