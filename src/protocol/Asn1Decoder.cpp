@@ -450,8 +450,13 @@ Asn1DecodeResult Asn1SequenceDecode(Asn1DecodeContext* context, const Asn1TypeDe
             while (last + 1 < memberCount && isOptional(last)) ++last;
             found = FindMember(type, specifics->tagMap, specifics->tagMapCount, next, last, tag, last - next < 8);
         }
+        // An unknown element is an extension addition when only optional members before
+        // the marker can still come: they cannot follow it any more.
         const auto index = static_cast<std::int32_t>(next);
-        const bool inExtension = after >= 0 && index > after && index <= before;
+        bool inExtension = after >= 0 && index <= before;
+        for (std::int32_t k = index; inExtension && k <= after; ++k) {
+            inExtension = isOptional(static_cast<std::uint32_t>(k));
+        }
         if (found < 0 && next < memberCount) {
             // An unknown alternative of an untagged extensible CHOICE at this place; an
             // optional one leaves unknown elements in the extension to the SEQUENCE.
@@ -459,10 +464,15 @@ Asn1DecodeResult Asn1SequenceDecode(Asn1DecodeContext* context, const Asn1TypeDe
             if (choice >= 0 && (!inExtension || !isOptional(static_cast<std::uint32_t>(choice)))) found = choice;
         }
         if (found < 0) {
+            // The tag of a member that may no longer come is out of order, not unknown.
+            for (std::uint32_t k = 0; k < next && k < memberCount && inExtension; ++k) {
+                if (Access::HasOwnTag(type->members[k]) && type->members[k].tag == tag) inExtension = false;
+            }
             if (inExtension) {
                 const std::size_t skipped = SkipElement(context, at, remaining);
                 if (skipped == 0) return Failed();
                 at += skipped;
+                if (index <= after) next = static_cast<std::uint32_t>(after) + 1;
                 continue;
             }
             return Failed();
