@@ -59,7 +59,8 @@ std::ptrdiff_t BerWriteLength(std::size_t length, Asn1OutputBuffer* buffer) {
             octets[count++] = static_cast<std::uint8_t>(rest & 0xFF);
             rest >>= 8;
         }
-        octets[count++] = static_cast<std::uint8_t>(0x80 | count);
+        const std::size_t lengthOctets = count;
+        octets[count++] = static_cast<std::uint8_t>(0x80 | lengthOctets);
     }
     if (buffer->position < count) {
         errno = ENOMEM;

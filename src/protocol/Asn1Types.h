@@ -233,10 +233,15 @@ struct Asn1TypeDescriptor {
 
     // A derived type ("Integer32 ::= INTEGER (...)"): the base's operations, members and
     // family record with its own name and check. Built at compile time.
-    consteval Asn1TypeDescriptor Derived(const char* derivedName, Asn1CheckFunction* check = nullptr) const {
+    consteval Asn1TypeDescriptor Derived(const char* derivedName) const {
         Asn1TypeDescriptor derived = *this;
         derived.name = derivedName;
-        if (check != nullptr) derived.checkConstraints = check;
+        return derived;
+    }
+    consteval Asn1TypeDescriptor Derived(const char* derivedName, Asn1CheckFunction* check) const {
+        Asn1TypeDescriptor derived = *this;
+        derived.name = derivedName;
+        derived.checkConstraints = check;
         return derived;
     }
     // The same type under other own tags ("X ::= [APPLICATION 0] IMPLICIT SEQUENCE {...}"

@@ -34,7 +34,9 @@ TEST(Asn1Ber, FetchLengthReadsShortLongAndRefusesOversize) {
         const Bytes octets = Hex(c.octets);
         std::size_t length = 0;
         EXPECT_EQ(BerFetchLength(0, octets.data(), octets.size(), &length), c.consumed) << c.octets;
-        if (c.consumed > 0) EXPECT_EQ(length, c.length) << c.octets;
+        if (c.consumed > 0) {
+            EXPECT_EQ(length, c.length) << c.octets;
+        }
     }
 }
 
@@ -69,7 +71,9 @@ TEST(Asn1Ber, FetchTagTakesOneHighTagOctet) {
         const Bytes octets = Hex(c.octets);
         Asn1Tag tag = 0;
         EXPECT_EQ(BerFetchTag(octets.data(), octets.size(), &tag), c.consumed) << c.octets;
-        if (c.consumed > 0) EXPECT_EQ(tag, c.tag) << c.octets;
+        if (c.consumed > 0) {
+            EXPECT_EQ(tag, c.tag) << c.octets;
+        }
     }
     EXPECT_EQ(Asn1ContextTag(64), 258);
 }
