@@ -81,7 +81,7 @@ public:
     // The scan may stop early, but only at the end of the text or after a blank:
     // "2024-01-01 12:00:00.000 [Clock Failure]" is a time, "2024-01-01T12" is not.
     bool EndsCleanly() const {
-        return pos_ == text_.size() || (pos_ > 0 && IsBlank(text_[pos_ - 1]));
+        return pos_ == text_.size() || IsBlank(text_[pos_]) || (pos_ > 0 && IsBlank(text_[pos_ - 1]));
     }
 
 private:
