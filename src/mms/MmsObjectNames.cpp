@@ -1,0 +1,32 @@
+#include "mms/MmsObjectNames.h"
+
+#include "mms/Domain.h"
+#include "mms/NamedVariable.h"
+#include "mms/NamedVariableList.h"
+#include "mms/PlainNamedObjects.h"
+
+namespace Mms {
+
+const std::string* NameOfObject(const MmsObject* object) {
+    if (object == nullptr) return nullptr;
+    if (const auto* variable = dynamic_cast<const NamedVariable*>(object)) return &variable->Name;
+    if (const auto* list = dynamic_cast<const NamedVariableList*>(object)) return &list->Name;
+    if (const auto* domain = dynamic_cast<const Domain*>(object)) return &domain->Name;
+    if (const auto* named = dynamic_cast<const PlainNamedObject*>(object)) return &named->Name;
+    return nullptr;
+}
+
+System::ResultCode SplitObjectText(std::string_view text, std::string& domain, std::string& item) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        domain.clear();
+        item = text;
+        return System::OkNoError;
+    }
+    if (text.find('/', slash + 1) != std::string_view::npos) return System::Error;
+    domain = text.substr(0, slash);
+    item = text.substr(slash + 1);
+    return System::OkNoError;
+}
+
+}  // namespace Mms

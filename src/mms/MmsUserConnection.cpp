@@ -1,0 +1,301 @@
+#include "mms/MmsUserConnection.h"
+
+#include <typeinfo>
+
+#include "mms/MmsConnection.h"
+#include "mms/MmsFrame.h"
+#include "mms/MmsObjectNames.h"
+#include "mms/MmsPduReader.h"
+#include "mms/MmsPduWriter.h"
+#include "mms/MmsUserLayer.h"
+#include "mms/NamedVariable.h"
+#include "mms/NamedVariableList.h"
+#include "mms/RequestHandle.h"
+
+namespace Mms {
+
+using System::ResultCode;
+
+namespace {
+
+bool IsPlainRequest(const RequestHandle* request) { return typeid(*request) == typeid(RequestHandle); }
+
+}  // namespace
+
+MmsUserConnection::MmsUserConnection(MmsUserLayer* layer) : Protocol::Connection(layer) {}
+
+MmsUserConnection::~MmsUserConnection() {
+    // The receive thread below reaches into this object: it goes first.
+    ReleaseLower();
+    FileAllPending(System::Aborted);
+    PurgeFailedRequests();
+    for (auto& [name, list] : namedVariableLists_) delete list;
+    namedVariableLists_.clear();
+    for (auto& [name, variable] : namedVariables_) delete variable;
+    namedVariables_.clear();
+}
+
+MmsConnection* MmsUserConnection::GetMmsConnection() {
+    if (mmsConnection_.load() == nullptr) mmsConnection_.store(dynamic_cast<MmsConnection*>(GetLower()));
+    return mmsConnection_.load();
+}
+
+// ---- Connection ----
+
+ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
+    if (event == MmsConnection::EventPeerAbort) return OnAbortIndication(frame);
+    auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
+    if (mmsFrame == nullptr || !mmsFrame->IsDecoded() || mmsFrame->GetPdu() == nullptr) return System::InvalidArguments;
+    switch (event) {
+        case MmsConnection::EventConfirmedRequest: return OnConfirmedRequest(*mmsFrame);
+        case MmsConnection::EventConfirmedResponse: return OnConfirmedResponse(*mmsFrame);
+        case MmsConnection::EventConfirmedError: return OnConfirmedError(*mmsFrame);
+        case MmsConnection::EventUnconfirmed: return OnUnconfirmed(*mmsFrame);
+        case MmsConnection::EventReject: return OnReject(*mmsFrame);
+        case MmsConnection::EventInitiateRequest: return OnInitiateRequest(*mmsFrame);
+        case MmsConnection::EventConcludeRequest: return OnConcludeRequest(*mmsFrame);
+        case MmsConnection::EventConcludeResponse: return OnConcludeResponse(*mmsFrame);
+        default: return System::NotSupported;
+    }
+}
+
+ResultCode MmsUserConnection::Close() {
+    if (MmsConnection* mms = GetMmsConnection(); mms != nullptr) mms->Close();
+    Connection::Close();
+    return System::OkNoError;
+}
+
+ResultCode MmsUserConnection::Reset() {
+    MmsConnection* mms = GetMmsConnection();
+    FileAllPending(System::Aborted);
+    lastCollectedInvokeId_.store(mms != nullptr ? mms->GetInvokeCounter() : 0);
+    return Connection::Reset();
+}
+
+// ---- objects ----
+
+ResultCode MmsUserConnection::AddObject(MmsObject* object) {
+    if (object == nullptr) return System::InvalidContext;
+    if (object->GetClassId() == NamedVariableClassId) {
+        auto* variable = static_cast<NamedVariable*>(object);
+        return namedVariables_.emplace(variable->Name, variable).second ? System::OkNoError : System::Error;
+    }
+    if (object->GetClassId() == NamedVariableListClassId) {
+        auto* list = static_cast<NamedVariableList*>(object);
+        return namedVariableLists_.emplace(list->Name, list).second ? System::OkNoError : System::Error;
+    }
+    return System::InvalidContext;
+}
+
+ResultCode MmsUserConnection::RemoveObject(MmsObject* object) {
+    if (object == nullptr) return System::InvalidContext;
+    if (object->GetClassId() == NamedVariableClassId) {
+        const auto found = namedVariables_.find(static_cast<NamedVariable*>(object)->Name);
+        if (found == namedVariables_.end() || found->second != object) return System::Error;
+        namedVariables_.erase(found);
+        return System::OkNoError;
+    }
+    if (object->GetClassId() == NamedVariableListClassId) {
+        const auto found = namedVariableLists_.find(static_cast<NamedVariableList*>(object)->Name);
+        if (found == namedVariableLists_.end() || found->second != object) return System::Error;
+        namedVariableLists_.erase(found);
+        return System::OkNoError;
+    }
+    return System::InvalidContext;
+}
+
+NamedVariable* MmsUserConnection::FindNamedVariable(std::string_view name) const {
+    const auto found = namedVariables_.find(name);
+    return found != namedVariables_.end() ? found->second : nullptr;
+}
+
+NamedVariableList* MmsUserConnection::FindNamedVariableList(std::string_view name) const {
+    const auto found = namedVariableLists_.find(name);
+    return found != namedVariableLists_.end() ? found->second : nullptr;
+}
+
+// ---- filing and collecting ----
+
+RequestHandle* MmsUserConnection::NewRequest() {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return nullptr;
+    return new (std::nothrow) RequestHandle(*mms);
+}
+
+void MmsUserConnection::FileAnswered(RequestHandle* request) {
+    System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
+    if (queue.Put(request) != System::OkNoError) {
+        // Only an interrupted or unusable queue refuses; the request cannot be
+        // completed, so at least nothing is leaked.
+        if (IsPlainRequest(request)) DeleteOwn(request);
+    }
+}
+
+void MmsUserConnection::FileAllPending(ResultCode result) {
+    for (const PendingRequests::Entry& entry : pendingRequests_.TakeAll()) {
+        entry.request->SetResult(result);
+        entry.request->SetAnswerKind(0);
+        FileAnswered(entry.request);
+    }
+}
+
+bool MmsUserConnection::WithdrawRequest(RequestHandle* request) {
+    return pendingRequests_.Take(request);
+}
+
+void MmsUserConnection::DeleteOwn(RequestHandle* request) {
+    {
+        std::lock_guard lock(outstandingMutex_);
+        outstandingOwn_.erase(request);
+    }
+    if (currentRequest_ == request) currentRequest_ = nullptr;
+    delete request;
+}
+
+bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
+    std::lock_guard lock(outstandingMutex_);
+    return outstandingOwn_.count(request) != 0;
+}
+
+ResultCode MmsUserConnection::WaitForRequest(RequestHandle* request) {
+    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
+    for (;;) {
+        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout()));
+        if (taken == nullptr) return System::Timeout;
+        const ResultCode result = taken->GetResult();
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        const bool awaited = taken == request;
+        DeleteOwn(taken);
+        if (awaited) return result;
+    }
+}
+
+ResultCode MmsUserConnection::WaitForCurrentRequest() {
+    RequestHandle* request = currentRequest_;
+    const ResultCode result = WaitForRequest(request);
+    currentRequest_ = nullptr;
+    return result;
+}
+
+ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& details) {
+    details = RequestOutcome{};
+    RequestHandle* request = currentRequest_;
+    currentRequest_ = nullptr;
+    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
+    for (;;) {
+        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout()));
+        if (taken == nullptr) {
+            details.result = System::Timeout;
+            return details.result;
+        }
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        if (taken == request) {
+            details.answerKind = taken->GetAnswerKind();
+            details.errorClass = taken->GetErrorClass();
+            details.errorCode = taken->GetErrorCode();
+            details.result = taken->GetResult();
+            DeleteOwn(taken);
+            return details.result;
+        }
+        DeleteOwn(taken);
+    }
+}
+
+void MmsUserConnection::PurgeFailedRequests() {
+    while (auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1))) {
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        if (IsPlainRequest(taken)) {
+            DeleteOwn(taken);
+        } else {
+            delete taken;
+        }
+    }
+}
+
+RequestHandle* MmsUserConnection::TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs) {
+    if (timeoutMs == 0) {
+        if (doneRequests_.FindById(invokeId) == nullptr) return nullptr;
+        timeoutMs = 1;
+    }
+    return static_cast<RequestHandle*>(doneRequests_.TakeById(invokeId, timeoutMs));
+}
+
+RequestHandle* MmsUserConnection::TakeDoneRequest() {
+    if (doneRequests_.GetCount() == 0) return nullptr;
+    return static_cast<RequestHandle*>(doneRequests_.Get(1));
+}
+
+ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                                 std::int32_t* expectedService) {
+    const MmsPdu* pdu = frame.GetPdu();
+    if (pdu == nullptr) return System::Timeout;
+    PendingRequests::Entry entry;
+    bool taken = false;
+    switch (pdu->present) {
+        case MmsPduConfirmedResponse:
+            taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedResponse.invokeId), entry);
+            break;
+        case MmsPduConfirmedError:
+            taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedError.invokeId), entry);
+            break;
+        case MmsPduReject: {
+            const MmsRejectPdu& reject = pdu->choice.reject;
+            if (reject.originalInvokeId != nullptr) {
+                taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(*reject.originalInvokeId), entry);
+            } else if (reject.rejectReason.present == MmsRejectConcludeRequest) {
+                taken = pendingRequests_.TakeConclude(entry);
+            } else {
+                taken = pendingRequests_.TakeOldest(entry);
+            }
+            break;
+        }
+        case MmsPduConcludeResponse:
+        case MmsPduConcludeError:
+            taken = pendingRequests_.TakeConclude(entry);
+            break;
+        default:
+            break;
+    }
+    // Nothing waits for an answer that names no pending request: it is dropped at once.
+    if (!taken) return System::Timeout;
+    entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
+    request = entry.request;
+    if (expectedService != nullptr) *expectedService = entry.service;
+    return System::OkNoError;
+}
+
+// ---- names ----
+
+ResultCode MmsUserConnection::ObjectNameToText(const MmsObjectName& name, std::string& text) {
+    return MmsObjectNameText(name, text);
+}
+
+ResultCode MmsUserConnection::TextToObjectName(std::string_view text, MmsObjectName& name) {
+    std::string domain;
+    std::string item;
+    if (ResultCode result = SplitObjectText(text, domain, item); result != System::OkNoError) return result;
+    if (!domain.empty() || text.find('/') == std::string_view::npos) return MmsSetObjectName(name, domain, item);
+    // "/item": a domain-specific name with an empty domain identifier.
+    name.present = MmsObjectNameDomainSpecific;
+    if (MmsSetText(name.choice.domainSpecific.domainId, domain) != System::OkNoError ||
+        MmsSetText(name.choice.domainSpecific.itemId, item) != System::OkNoError) {
+        MmsObjectNameType.free(&MmsObjectNameType, &name, 1);
+        return System::NoResources;
+    }
+    return System::OkNoError;
+}
+
+// ---- abort ----
+
+ResultCode MmsUserConnection::OnAbortRequested(Protocol::Frame*) {
+    Reset();
+    return System::OkNoError;
+}
+
+ResultCode MmsUserConnection::OnAbortIndication(Protocol::Frame*) {
+    Reset();
+    return System::OkNoError;
+}
+
+}  // namespace Mms

@@ -1,0 +1,334 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "mms/InitiateParameters.h"
+#include "mms/MmsPdu.h"
+#include "mms/PendingRequests.h"
+#include "mms/ServiceErrorRecord.h"
+#include "protocol/Connection.h"
+#include "system/MessageQueue.h"
+
+namespace Mms {
+
+class Domain;
+class MmsConnection;
+class MmsFrame;
+class MmsObject;
+class MmsUserLayer;
+class NamedVariable;
+class NamedVariableList;
+class RequestHandle;
+class VMD;
+class Variable;
+
+// A caller's collection of variables read or written by one request, in order.
+using VariableCollection = std::list<Variable*>;
+// Names collected by getNameList answers (and capabilities by getCapabilityList).
+using NameCollection = std::list<std::string>;
+
+// What a synchronous wait collected besides the result.
+struct RequestOutcome {
+    std::int32_t answerKind = 0;  // MMSpdu choice of the answer (2, 3, 5, 13), 0 without one
+    std::int32_t errorClass = 0;  // errorClass or rejectReason choice number
+    std::int32_t errorCode = 0;
+    System::ResultCode result = System::OkNoError;
+};
+
+// The MMS service user of one association: the top of the MMS layers, above the
+// protocol machine (MmsConnection). The IEC 61850 association derives from it.
+//
+// Client face. Each request operation queues a request object on the pending table,
+// has the machine send the PDU and returns at once. When the answer comes (on the
+// receive thread) the request is taken off the table by its invoke id, the answer is
+// applied to the request's target, its outcome stored in the request and the request
+// filed by its type: a plain RequestHandle (the service user's own requests, and any
+// caller's request of exactly that class) on the failed queue, where the synchronous
+// waits collect it; a request of a derived class (an ACSI service) on the done queue,
+// where its owner completes it.
+//
+// Every queued request is filed exactly once: by its answer, or with 8 Aborted when the
+// association is aborted, reset or closed first. An answer that carries another service
+// than the request it names is filed with 3 InvalidResponse. An answer that names no
+// pending request is dropped at once.
+//
+// Ownership of a caller's request: when a request operation returns 0 the request is
+// pending and will be filed; when it returns anything else it was neither kept nor
+// filed and remains the caller's (it is never deleted here). The service user's own
+// requests are its own: the waits, PurgeFailedRequests and failures delete them.
+//
+// Server face. Confirmed requests from the peer are answered from the VMD bound to the
+// connection; information reports are filed into that VMD's report queue.
+//
+// Threads: request operations and waits run on one thread at a time (the association's);
+// indications arrive on the receive thread. The pending table and the two queues are the
+// only state they share.
+class MmsUserConnection : public Protocol::Connection {
+public:
+    enum State : Protocol::ConnectionState {
+        StateIdle = 0,
+        StateInitiating = 1,
+        StateAssociated = 2,
+    };
+    static constexpr std::uint32_t CompletionQueueCapacity = 65535;
+
+    explicit MmsUserConnection(MmsUserLayer* layer);
+    ~MmsUserConnection() override;
+
+    // ---- Connection ----
+
+    // The machine's events: the received PDU's MMSpdu choice (1 confirmed request,
+    // 2 confirmed response, 3 confirmed error, 4 unconfirmed, 5 reject, 9 initiate
+    // request, 12 conclude request, 13 conclude response), 22 local abort, 23 peer
+    // abort. Any other event: 14, nothing done.
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    // Closes the MMS connection below, then this one (Reset): 0.
+    System::ResultCode Close() override;
+    // Finds the MMS connection below, files every pending request with 8 Aborted, then
+    // the base reset (state 0).
+    System::ResultCode Reset() override;
+
+    // ---- objects ----
+
+    void SetVmd(VMD* vmd) { vmd_.store(vmd); }
+    VMD* GetVmd() const { return vmd_.load(); }
+    MmsConnection* GetMmsConnection();
+
+    // Association-specific objects: a named variable or named variable list under its
+    // name: 0, 1 when the name is taken (nothing changes), 17 for any other class.
+    virtual System::ResultCode AddObject(MmsObject* object);
+    // Takes the object's name out of its map when it is this object: 0, 1 when it is
+    // not there, 17 for any other class. The object is not deleted.
+    virtual System::ResultCode RemoveObject(MmsObject* object);
+    NamedVariable* FindNamedVariable(std::string_view name) const;
+    NamedVariableList* FindNamedVariableList(std::string_view name) const;
+
+    // ---- client: association ----
+
+    // State 0 (else 15): the machine's initiate exchange; state 2 on success (the
+    // pending table then holds as many requests as the peer allows outstanding, at
+    // least one); a failure closes the connection.
+    System::ResultCode Initiate(const InitiateParameters& requested, InitiateParameters& negotiated,
+                                ServiceErrorRecord& outcome);
+    // Sends conclude-Request with the caller's request pending; its answer (conclude-
+    // Response) files that request with 0. State 2, else 7.
+    System::ResultCode Conclude(RequestHandle* request);
+    // Waits for the current request, then has the machine conclude and wait for the
+    // answer, then resets: the machine's result.
+    System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
+    // The machine's local abort (every pending request is filed with 8).
+    System::ResultCode Abort();
+
+    // ---- client: requests (0: pending; see the class comment for failures) ----
+
+    // The VMD image receives vendor, model, revision and the abstract syntaxes.
+    System::ResultCode Identify(VMD* target);
+    // The VMD image receives the logical and physical status and the local detail.
+    System::ResultCode Status(VMD* target, bool extendedDerivation);
+    // objectClassForm 1 (basic object class) only; scope 1 vmd-specific, 2 domain-
+    // specific (with the domain name), 3 aa-specific. The request's target is the
+    // caller's NameCollection, set before the call.
+    System::ResultCode GetNameList(RequestHandle* request, std::int32_t objectClassForm, std::int32_t objectClass,
+                                   std::int32_t scope, const std::optional<std::string>& continueAfter);
+    System::ResultCode GetNameListInDomain(RequestHandle* request, std::int32_t objectClassForm,
+                                           std::int32_t objectClass, std::int32_t scope, std::string_view domainName,
+                                           const std::optional<std::string>& continueAfter);
+    // Every name, page after page, into names; the outcome is collected by
+    // WaitForCurrentRequest (the call itself returns 0 once the last page is in, or the
+    // failure of a request that could not be sent, or 12 when a page did not come).
+    System::ResultCode GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
+                                   NameCollection& names);
+    System::ResultCode GetAllNamesInDomain(std::int32_t objectClassForm, std::int32_t objectClass,
+                                           std::int32_t scope, std::string_view domainName, NameCollection& names);
+    // The capabilities are appended to the collection.
+    System::ResultCode GetCapabilityList(RequestHandle* request, NameCollection* capabilities,
+                                         const std::optional<std::string>& continueAfter);
+    System::ResultCode GetDomainAttributes(Domain* domain);
+    // Variables must be named variables (else 14); the answer rebuilds the type.
+    System::ResultCode RequestVariableAccessAttributes(Variable* variable);
+    System::ResultCode GetVariableAccessAttributes(RequestHandle* request, Variable* variable);
+    System::ResultCode RequestNamedVariableListAttributes(NamedVariableList* list);
+    System::ResultCode GetNamedVariableListAttributes(RequestHandle* request, NamedVariableList* list);
+    System::ResultCode ReadVariableValue(Variable* variable);
+    System::ResultCode ReadVariable(RequestHandle* request, Variable* variable);
+    System::ResultCode ReadNamedVariableListValues(NamedVariableList* list);
+    System::ResultCode ReadNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    // One read of every collected variable (each a named variable, else 14); an empty
+    // collection sends an empty list.
+    System::ResultCode ReadVariables(RequestHandle* request, VariableCollection* variables);
+    System::ResultCode WriteVariableValue(Variable* variable);
+    // One write of every collected variable (an empty collection or one that is not a
+    // named variable: 2); the answer carries one result per variable.
+    System::ResultCode WriteVariables(RequestHandle* request, VariableCollection* variables);
+    System::ResultCode WriteNamedVariableListValues(NamedVariableList* list);
+    System::ResultCode WriteNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    System::ResultCode DefineNamedVariableListObject(NamedVariableList* list);
+    System::ResultCode DefineNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    // A successful answer (one matched, one deleted) takes the list out of its owner's
+    // map and deletes it; the request's target is then cleared.
+    System::ResultCode DeleteNamedVariableListObject(NamedVariableList* list);
+    System::ResultCode DeleteNamedVariableList(RequestHandle* request, NamedVariableList* list);
+
+    // ---- client: synchronous forms ----
+
+    System::ResultCode ReadVariableValueAndWait(Variable* variable);
+    System::ResultCode WriteVariableValueAndWait(Variable* variable);
+    System::ResultCode DefineNamedVariableListAndWait(NamedVariableList* list);
+    System::ResultCode DeleteNamedVariableListAndWait(NamedVariableList* list);
+    // Collects failed-queue entries (deleting them) up to the awaited request, waiting
+    // up to the time-out for each: its result, or 12 when it did not come (it then stays
+    // where it is). A request that is no longer outstanding (collected before) and null
+    // give 0. The awaited request is deleted.
+    System::ResultCode WaitForRequest(RequestHandle* request);
+    System::ResultCode WaitForCurrentRequest();
+    System::ResultCode WaitForCurrentRequestWithError(RequestOutcome& details);
+
+    // ---- supporting ----
+
+    // A new request on the MMS connection (next invoke id); null when memory runs out or
+    // there is no MMS connection.
+    RequestHandle* NewRequest();
+    RequestHandle* GetCurrentRequest() const { return currentRequest_; }
+    // Takes the request that a received answer names off the pending table, without
+    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
+    // the oldest) for rejects, the conclude request for conclude answers. 12 when there
+    // is none. The request records the answer's MMSpdu choice; expectedService receives
+    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
+    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                          std::int32_t* expectedService = nullptr);
+    // Deletes every request on the failed queue.
+    void PurgeFailedRequests();
+    // The answered request with this invoke id from the done queue, waiting up to
+    // timeoutMs (0: not at all); null when none came.
+    RequestHandle* TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs);
+    // The oldest answered request from the done queue, without waiting; null when empty.
+    RequestHandle* TakeDoneRequest();
+    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
+    std::uint32_t GetLastCollectedInvokeId() const { return lastCollectedInvokeId_.load(); }
+
+    // "item" / "domain/item" for vmd- / domain-specific names; 14 for any other.
+    static System::ResultCode ObjectNameToText(const MmsObjectName& name, std::string& text);
+    // The inverse, into an empty name: 1 for text with more than one "/".
+    static System::ResultCode TextToObjectName(std::string_view text, MmsObjectName& name);
+
+    // ---- server handlers: fill the response (0) or leave a reject code (non-zero) ----
+
+    virtual System::ResultCode OnGetNameListRequest(const MmsGetNameListRequest& request,
+                                                    MmsConfirmedServiceResponse& response, std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetDomainAttributesRequest(const Asn1OctetString& domainName,
+                                                            MmsConfirmedServiceResponse& response,
+                                                            std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetVariableAccessAttributesRequest(
+        const MmsGetVariableAccessAttributesRequest& request, MmsConfirmedServiceResponse& response,
+        std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetNamedVariableListAttributesRequest(const MmsObjectName& listName,
+                                                                       MmsConfirmedServiceResponse& response,
+                                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode OnReadRequest(const MmsReadRequest& request, MmsConfirmedServiceResponse& response,
+                                             std::int32_t& rejectCode);
+    virtual System::ResultCode OnWriteRequest(const MmsWriteRequest& request, MmsConfirmedServiceResponse& response,
+                                              std::int32_t& rejectCode);
+    virtual System::ResultCode OnDefineNamedVariableListRequest(const MmsDefineNamedVariableListRequest& request,
+                                                                MmsConfirmedServiceResponse& response,
+                                                                std::int32_t& rejectCode);
+    virtual System::ResultCode OnDeleteNamedVariableListRequest(const MmsDeleteNamedVariableListRequest& request,
+                                                                MmsConfirmedServiceResponse& response,
+                                                                std::int32_t& rejectCode);
+
+    // ---- confirmation handlers: apply the answer to the request's target and return
+    // the outcome that becomes the request's result ----
+
+    virtual System::ResultCode OnGetNameListResponse(RequestHandle& request, const MmsGetNameListResponse& response);
+    virtual System::ResultCode OnGetDomainAttributesResponse(RequestHandle& request,
+                                                             const MmsGetDomainAttributesResponse& response);
+    virtual System::ResultCode OnGetVariableAccessAttributesResponse(
+        RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response);
+    virtual System::ResultCode OnGetNamedVariableListAttributesResponse(
+        RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response);
+    virtual System::ResultCode OnDefineNamedVariableListResponse(RequestHandle& request);
+    virtual System::ResultCode OnDeleteNamedVariableListResponse(RequestHandle& request,
+                                                                 const MmsDeleteNamedVariableListResponse& response);
+    virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
+    virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
+    // Files the report into the VMD's report queue by its variable access specification.
+    virtual System::ResultCode OnInformationReport(const MmsInformationReport& report);
+
+    // ---- PDU handlers (frames are decoded MMS frames, valid during the call) ----
+
+    virtual System::ResultCode OnConfirmedRequest(MmsFrame& frame);
+    virtual System::ResultCode OnConfirmedResponse(MmsFrame& frame);
+    virtual System::ResultCode OnConfirmedError(MmsFrame& frame);
+    virtual System::ResultCode OnUnconfirmed(MmsFrame& frame);
+    virtual System::ResultCode OnReject(MmsFrame& frame);
+    virtual System::ResultCode OnCancelRequest(MmsFrame& frame);
+    virtual System::ResultCode OnCancelResponse(MmsFrame& frame);
+    virtual System::ResultCode OnCancelError(MmsFrame& frame);
+    // Server: answers the peer's proposal (always accepted) and enters state 2.
+    virtual System::ResultCode OnInitiateRequest(MmsFrame& frame);
+    virtual System::ResultCode OnInitiateResponse(MmsFrame& frame);
+    virtual System::ResultCode OnInitiateError(MmsFrame& frame);
+    // Server: conclude-Response in state 2, conclude-Error otherwise.
+    virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
+    // Files the pending conclude request with 0: 0. Without one (the machine's own
+    // conclude exchange is waiting): 13, so that the machine hands the answer to it.
+    virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
+    virtual System::ResultCode OnConcludeError(MmsFrame& frame);
+    // Reset (every pending request filed with 8): 0.
+    virtual System::ResultCode OnAbortRequested(Protocol::Frame* frame);
+    virtual System::ResultCode OnAbortIndication(Protocol::Frame* frame);
+
+    // The services that this side answers, as ServiceSupportOptions bit numbers.
+    static const std::uint8_t* ServedServiceFlags();
+
+protected:
+    // Files an answered (or aborted) request by its type: a plain RequestHandle on the
+    // failed queue, any derived request on the done queue.
+    void FileAnswered(RequestHandle* request);
+    // Files every pending request with the result.
+    void FileAllPending(System::ResultCode result);
+
+private:
+    // Queues the request as current and sends it through send(request); on a failure the
+    // request is taken back (and deleted when it is the service user's own).
+    template <typename Send>
+    System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target,
+                              std::int32_t kind, Send send);
+    System::ResultCode RequireAssociated();
+    // Takes a request back off the pending table after a failure: true when it was
+    // still there (then the failure stands), false when an answer or an abort has
+    // filed it meanwhile (then the request operation has succeeded after all).
+    bool WithdrawRequest(RequestHandle* request);
+    void DeleteOwn(RequestHandle* request);
+    bool IsOutstandingOwn(const RequestHandle* request) const;
+    // Collects the pages of a name list until the last one; before: the names held
+    // when the first page was asked for.
+    System::ResultCode WaitForNames(RequestHandle* request, std::int32_t objectClass, std::int32_t scope,
+                                    std::string_view domainName, NameCollection& names, std::size_t before);
+    System::ResultCode SendServerAnswer(MmsFrame& request, MmsFrame& response, System::ResultCode outcome,
+                                        std::int32_t rejectCode);
+    System::ResultCode ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
+                                              const MmsConfirmedServiceResponse& service);
+
+    std::atomic<VMD*> vmd_{nullptr};
+    std::map<std::string, NamedVariableList*, std::less<>> namedVariableLists_;
+    std::map<std::string, NamedVariable*, std::less<>> namedVariables_;
+    std::atomic<MmsConnection*> mmsConnection_{nullptr};
+    PendingRequests pendingRequests_{1};
+    System::MessageQueue doneRequests_{CompletionQueueCapacity};
+    System::MessageQueue failedRequests_{CompletionQueueCapacity};
+    RequestHandle* currentRequest_ = nullptr;
+    std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
+    // Plain requests that are pending or filed and not yet collected.
+    mutable std::mutex outstandingMutex_;
+    std::unordered_set<const RequestHandle*> outstandingOwn_;
+};
+
+}  // namespace Mms

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "system/ResultCode.h"
+
+namespace Mms {
+
+class RequestHandle;
+
+// The requests of one association that have been sent and not yet answered, oldest
+// first, each with the service its answer must carry.
+//
+// The table is bounded by the number of requests the peer allows to be outstanding:
+// Put waits for room up to a time-out, so that a peer that stops answering holds the
+// requester no longer than that, and every take returns at once: the receive thread
+// never waits here for a request that is not there.
+//
+// The table does not own the requests: whoever takes one out decides its fate.
+class PendingRequests {
+public:
+    // The service recorded for a conclude request (which carries no invoke id).
+    static constexpr std::int32_t ConcludeService = -1;
+
+    struct Entry {
+        RequestHandle* request = nullptr;
+        std::int32_t service = 0;  // the confirmed service number, or ConcludeService
+    };
+
+    explicit PendingRequests(std::uint32_t capacity);
+
+    PendingRequests(const PendingRequests&) = delete;
+    PendingRequests& operator=(const PendingRequests&) = delete;
+
+    // At least 1. Requests already in the table stay even above a smaller capacity.
+    void SetCapacity(std::uint32_t capacity);
+    std::uint32_t GetCapacity() const;
+    std::uint32_t GetCount() const;
+
+    // Appends the request, waiting up to timeoutMs (0: not at all) while the table is
+    // full: 0, or 12 Timeout when no room came (the request stays the caller's).
+    System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
+
+    // Takes out the oldest request with this invoke id: false when there is none.
+    bool TakeById(std::uint32_t invokeId, Entry& entry);
+    // Takes out this very request: false when it is not there.
+    bool Take(const RequestHandle* request);
+    // Takes out the oldest request: false when the table is empty.
+    bool TakeOldest(Entry& entry);
+    // Takes out the conclude request: false when none is pending.
+    bool TakeConclude(Entry& entry);
+    // Takes out every request, oldest first.
+    std::vector<Entry> TakeAll();
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable roomMade_;
+    std::deque<Entry> entries_;
+    std::uint32_t capacity_;
+};
+
+}  // namespace Mms

@@ -1,0 +1,606 @@
+#include "mms/VMD.h"
+
+#include <memory>
+#include <new>
+
+#include "mms/CoderValue.h"
+#include "mms/Container.h"
+#include "mms/InformationReport.h"
+#include "mms/MmsObjectNames.h"
+#include "mms/MmsPduReader.h"
+#include "mms/MmsPduWriter.h"
+#include "mms/MmsUserConnection.h"
+#include "mms/NameListBuilder.h"
+#include "mms/NamedVariable.h"
+#include "mms/NamedVariableList.h"
+#include "mms/PlainNamedObjects.h"
+#include "system/NumberText.h"
+
+namespace Mms {
+
+namespace {
+
+constexpr std::int32_t kRejectOther = 0;
+constexpr std::int32_t kRejectInvalidArgument = 4;
+constexpr std::int32_t kObjectUndefined = 0x30001;
+constexpr std::int32_t kObjectExists = 0x30005;
+constexpr std::int32_t kObjectAttributeInconsistent = 0x30006;
+constexpr std::uint32_t kMaxLocalDetailBits = 128;
+
+System::ResultCode ParseStatus(std::int32_t& status, std::string_view text) {
+    std::int32_t value = 0;
+    if (System::ResultCode result = System::ParseInt32Text(value, text); result != System::OkNoError) return result;
+    if (value < 0 || value > 3) return System::OutOfRange;
+    status = value;
+    return System::OkNoError;
+}
+
+}  // namespace
+
+VMD::VMD() = default;
+
+VMD::VMD(MmsUserConnection* connection) : MmsObject(connection, nullptr) {}
+
+VMD::~VMD() {
+    for (InformationReport* report : reports_) delete report;
+    // Lists first: they point at variables but never touch them.
+    for (auto& [name, object] : maps_[MmsClassNamedVariableList]) delete object;
+    maps_[MmsClassNamedVariableList].clear();
+    for (auto& map : maps_) {
+        for (auto& [name, object] : map) delete object;
+        map.clear();
+    }
+}
+
+std::uint32_t VMD::GetClassId() const { return VmdClassId; }
+
+const char* VMD::GetClassName() const { return "VMD"; }
+
+System::ResultCode VMD::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "VendorName") {
+        VendorName = value;
+        return System::OkNoError;
+    }
+    if (name == "ModelName") {
+        ModelName = value;
+        return System::OkNoError;
+    }
+    if (name == "Revision") {
+        Revision = value;
+        return System::OkNoError;
+    }
+    if (name == "LogicalStatus") return ParseStatus(LogicalStatus, value);
+    if (name == "PhysicalStatus") return ParseStatus(PhysicalStatus, value);
+    return MmsObject::SetAttribute(name, value);
+}
+
+ObjectMap* VMD::GetObjectMap(std::int32_t objectClass) {
+    return objectClass >= 0 && objectClass < BasicObjectClassCount ? &maps_[static_cast<std::size_t>(objectClass)]
+                                                                   : nullptr;
+}
+
+const ObjectMap* VMD::GetObjectMap(std::int32_t objectClass) const {
+    return const_cast<VMD*>(this)->GetObjectMap(objectClass);
+}
+
+System::ResultCode VMD::AddObject(MmsObject* object) {
+    if (object == nullptr) return System::InvalidContext;
+    std::int32_t objectClass = -1;
+    switch (object->GetClassId()) {
+        case DomainClassId: objectClass = MmsClassDomain; break;
+        case NamedVariableClassId: objectClass = MmsClassNamedVariable; break;
+        case NamedVariableListClassId: objectClass = MmsClassNamedVariableList; break;
+        default: return System::InvalidContext;
+    }
+    const std::string* name = NameOfObject(object);
+    if (name == nullptr) return System::InvalidContext;
+    return maps_[static_cast<std::size_t>(objectClass)].emplace(*name, object).second ? System::OkNoError
+                                                                                       : System::Error;
+}
+
+System::ResultCode VMD::RemoveNamedVariableList(MmsObject* list) {
+    if (list == nullptr || list->GetClassId() != NamedVariableListClassId) return System::InvalidContext;
+    ObjectMap& lists = maps_[MmsClassNamedVariableList];
+    const auto found = lists.find(static_cast<NamedVariableList*>(list)->Name);
+    if (found == lists.end() || found->second != list) return System::Error;
+    lists.erase(found);
+    return System::OkNoError;
+}
+
+bool VMD::HoldsObject(const MmsObject* object) const {
+    const std::string* name = NameOfObject(object);
+    if (name == nullptr) return false;
+    for (const ObjectMap& map : maps_) {
+        const auto found = map.find(*name);
+        if (found != map.end() && found->second == object) return true;
+    }
+    return false;
+}
+
+// ---- lookups ----
+
+System::ResultCode VMD::FindDomain(std::string_view name, Domain*& domain) const {
+    const ObjectMap& domains = maps_[MmsClassDomain];
+    const auto found = domains.find(name);
+    if (found == domains.end()) return System::InvalidArguments;
+    domain = static_cast<Domain*>(found->second);
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::FindDomain(const MmsObjectName& name, Domain*& domain) const {
+    if (name.present != MmsObjectNameVmdSpecific) return System::InvalidArguments;
+    return FindDomain(MmsText(name.choice.vmdSpecific), domain);
+}
+
+System::ResultCode VMD::FindNamedVariable(const MmsObjectName& name, NamedVariable*& variable) const {
+    NamedVariable* found = nullptr;
+    if (name.present == MmsObjectNameVmdSpecific) {
+        const ObjectMap& variables = maps_[MmsClassNamedVariable];
+        const auto at = variables.find(MmsText(name.choice.vmdSpecific));
+        if (at != variables.end()) found = static_cast<NamedVariable*>(at->second);
+    } else if (name.present == MmsObjectNameDomainSpecific) {
+        Domain* domain = nullptr;
+        if (FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) == System::OkNoError) {
+            found = domain->FindNamedVariable(MmsText(name.choice.domainSpecific.itemId));
+        }
+    }
+    if (found == nullptr) return System::InvalidArguments;
+    variable = found;
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::FindNamedVariableList(const MmsObjectName& name, NamedVariableList*& list) const {
+    NamedVariableList* found = nullptr;
+    if (name.present == MmsObjectNameVmdSpecific) {
+        const ObjectMap& lists = maps_[MmsClassNamedVariableList];
+        const auto at = lists.find(MmsText(name.choice.vmdSpecific));
+        if (at != lists.end()) found = static_cast<NamedVariableList*>(at->second);
+    } else if (name.present == MmsObjectNameDomainSpecific) {
+        Domain* domain = nullptr;
+        if (FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) == System::OkNoError) {
+            found = domain->FindNamedVariableList(MmsText(name.choice.domainSpecific.itemId));
+        }
+    }
+    if (found == nullptr) return System::InvalidArguments;
+    list = found;
+    return System::OkNoError;
+}
+
+// ---- server ----
+
+System::ResultCode VMD::GetNameList(std::int32_t objectClass, const MmsObjectScope& scope,
+                                    const std::string* continueAfter, MmsGetNameListResponse& response,
+                                    std::uint32_t byteBudget, std::int32_t& rejectCode) {
+    if (scope.present == MmsObjectScopeVmd) {
+        const ObjectMap* objects = GetObjectMap(objectClass);
+        if (objects == nullptr) {
+            rejectCode = kRejectInvalidArgument;
+            return System::Error;
+        }
+        return BuildNameList(*objects, continueAfter, byteBudget, response);
+    }
+    if (scope.present == MmsObjectScopeDomain) {
+        Domain* domain = nullptr;
+        if (FindDomain(MmsText(scope.choice.domainSpecific), domain) != System::OkNoError) {
+            rejectCode = kRejectInvalidArgument;
+            return System::Error;
+        }
+        return domain->GetNameList(objectClass, continueAfter, response, byteBudget, rejectCode);
+    }
+    rejectCode = kRejectInvalidArgument;
+    return System::Error;
+}
+
+System::ResultCode VMD::GetDomainAttributes(std::string_view domainName, MmsGetDomainAttributesResponse& response,
+                                            std::int32_t& rejectCode) {
+    Domain* domain = nullptr;
+    if (FindDomain(domainName, domain) != System::OkNoError) {
+        rejectCode = kRejectInvalidArgument;
+        return System::Error;
+    }
+    return domain->FillAttributes(response);
+}
+
+System::ResultCode VMD::GetVariableAccessAttributes(const MmsGetVariableAccessAttributesRequest& request,
+                                                    MmsGetVariableAccessAttributesResponse& response,
+                                                    std::int32_t& rejectCode) {
+    if (request.present != MmsAttributesByName) {
+        rejectCode = kRejectInvalidArgument;
+        return System::Error;
+    }
+    NamedVariable* variable = nullptr;
+    if (FindNamedVariable(request.choice.name, variable) != System::OkNoError) {
+        rejectCode = kRejectOther;
+        return System::InvalidArguments;
+    }
+    response.mmsDeletable = variable->Deletable ? 1 : 0;
+    Container* value = variable->GetValue();
+    if (value == nullptr) return System::Error;
+    if (value->ToTypeSpec(response.typeSpecification.choice.typeDescription) != System::OkNoError) return System::Error;
+    response.typeSpecification.present = MmsTypeSpecificationDescription;
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
+                                     std::int32_t& rejectCode) {
+    MmsAccessResult* result = MmsAppendNew(results, MmsAccessResultType);
+    if (result == nullptr) {
+        rejectCode = kRejectOther;
+        return System::NoResources;
+    }
+    NamedVariable* variable = nullptr;
+    if (FindNamedVariable(name, variable) != System::OkNoError) {
+        result->present = MmsAccessResultFailure;
+        result->choice.failure = MmsInvalidAddress;
+        return System::OkNoError;
+    }
+    const System::ResultCode converted = variable->ValueToData(result->choice.success);
+    if (converted == System::NoResources) {
+        rejectCode = kRejectOther;
+        return converted;
+    }
+    if (converted != System::OkNoError) {
+        // A value that cannot be sent is that item's failure, not the whole request's.
+        MmsDataType.free(&MmsDataType, &result->choice.success, 1);
+        result->present = MmsAccessResultFailure;
+        result->choice.failure = MmsObjectValueInvalid;
+        return System::OkNoError;
+    }
+    result->present = MmsAccessResultSuccess;
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode) {
+    if (request.specificationWithResult != nullptr && *request.specificationWithResult != 0) {
+        rejectCode = kRejectInvalidArgument;
+        return System::Error;
+    }
+    const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
+    if (access.present == MmsVariableAccessListOfVariable) {
+        for (const MmsVariableEntry* entry : access.choice.listOfVariable) {
+            if (entry->variableSpecification.present != MmsVariableSpecificationName) {
+                rejectCode = kRejectInvalidArgument;
+                return System::Error;
+            }
+            if (System::ResultCode result =
+                    ReadVariable(entry->variableSpecification.choice.name, response.listOfAccessResult, rejectCode);
+                result != System::OkNoError) {
+                return result;
+            }
+        }
+        return System::OkNoError;
+    }
+    if (access.present == MmsVariableAccessVariableListName) {
+        NamedVariableList* list = nullptr;
+        if (FindNamedVariableList(access.choice.variableListName, list) != System::OkNoError) {
+            rejectCode = kRejectInvalidArgument;
+            return System::InvalidArguments;
+        }
+        for (const Variable* member : list->Members) {
+            MmsAccessResult* result = MmsAppendNew(response.listOfAccessResult, MmsAccessResultType);
+            if (result == nullptr) {
+                rejectCode = kRejectOther;
+                return System::NoResources;
+            }
+            if (member->ValueToData(result->choice.success) == System::OkNoError) {
+                result->present = MmsAccessResultSuccess;
+            } else {
+                MmsDataType.free(&MmsDataType, &result->choice.success, 1);
+                result->present = MmsAccessResultFailure;
+                result->choice.failure = MmsObjectValueInvalid;
+            }
+        }
+        return System::OkNoError;
+    }
+    rejectCode = kRejectInvalidArgument;
+    return System::Error;
+}
+
+System::ResultCode VMD::WriteVariable(const MmsObjectName& name, const MmsData& data, std::int32_t& accessError) {
+    NamedVariable* variable = nullptr;
+    if (FindNamedVariable(name, variable) != System::OkNoError) {
+        accessError = MmsInvalidAddress;
+        return System::Error;
+    }
+    Container* value = variable->GetValue();
+    if (value == nullptr || value->FromData(data) != System::OkNoError) {
+        accessError = MmsObjectAccessDenied;
+        return System::Error;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::WriteListMembers(NamedVariableList& list, const MmsDataList& data,
+                                         MmsWriteResponse& response) {
+    std::int32_t index = 0;
+    for (Variable* member : list.Members) {
+        MmsWriteResult* result = MmsAppendNew(response, MmsWriteResultType);
+        if (result == nullptr) return System::NoResources;
+        Container* value = member->GetValue();
+        if (value != nullptr && value->FromData(*data[index]) == System::OkNoError) {
+            result->present = MmsWriteResultSuccess;
+        } else {
+            result->present = MmsWriteResultFailure;
+            result->choice.failure = MmsObjectAccessDenied;
+        }
+        ++index;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::Write(const MmsWriteRequest& request, MmsWriteResponse& response, std::int32_t& rejectCode) {
+    const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
+    if (access.present == MmsVariableAccessListOfVariable) {
+        if (access.choice.listOfVariable.Count() != request.listOfData.Count()) {
+            rejectCode = kRejectInvalidArgument;
+            return System::Error;
+        }
+        std::int32_t index = 0;
+        for (const MmsVariableEntry* entry : access.choice.listOfVariable) {
+            MmsWriteResult* result = MmsAppendNew(response, MmsWriteResultType);
+            if (result == nullptr) {
+                rejectCode = kRejectOther;
+                return System::NoResources;
+            }
+            if (entry->variableSpecification.present != MmsVariableSpecificationName) {
+                rejectCode = kRejectInvalidArgument;
+                return System::Error;
+            }
+            std::int32_t accessError = 0;
+            if (WriteVariable(entry->variableSpecification.choice.name, *request.listOfData[index], accessError) ==
+                System::OkNoError) {
+                result->present = MmsWriteResultSuccess;
+            } else {
+                result->present = MmsWriteResultFailure;
+                result->choice.failure = accessError;
+            }
+            ++index;
+        }
+        return System::OkNoError;
+    }
+    if (access.present == MmsVariableAccessVariableListName) {
+        NamedVariableList* list = nullptr;
+        if (FindNamedVariableList(access.choice.variableListName, list) != System::OkNoError ||
+            list->Members.size() != static_cast<std::size_t>(request.listOfData.Count())) {
+            rejectCode = kRejectInvalidArgument;
+            return System::InvalidArguments;
+        }
+        // ISO 9506 answers one result per member, and peers expect exactly that.
+        if (WriteListMembers(*list, request.listOfData, response) != System::OkNoError) {
+            rejectCode = kRejectOther;
+            return System::NoResources;
+        }
+        return System::OkNoError;
+    }
+    rejectCode = kRejectInvalidArgument;
+    return System::Error;
+}
+
+System::ResultCode VMD::DefineNamedVariableList(const MmsDefineNamedVariableListRequest& request,
+                                                std::int32_t& rejectCode) {
+    const MmsObjectName& name = request.variableListName;
+    NamedVariableList* existing = nullptr;
+    if (FindNamedVariableList(name, existing) == System::OkNoError) {
+        rejectCode = kObjectExists;
+        return System::Error;
+    }
+    MmsObject* owner = this;
+    std::string itemName;
+    if (name.present == MmsObjectNameVmdSpecific) {
+        itemName = MmsText(name.choice.vmdSpecific);
+    } else if (name.present == MmsObjectNameDomainSpecific) {
+        Domain* domain = nullptr;
+        if (FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) != System::OkNoError) {
+            rejectCode = kObjectAttributeInconsistent;
+            return System::Error;
+        }
+        owner = domain;
+        itemName = MmsText(name.choice.domainSpecific.itemId);
+    } else {
+        rejectCode = kRejectOther;
+        return System::NotSupported;
+    }
+    auto list = std::unique_ptr<NamedVariableList>(new (std::nothrow) NamedVariableList(connection_, itemName, owner));
+    if (list == nullptr) {
+        rejectCode = kRejectOther;
+        return System::NoResources;
+    }
+    list->Deletable = true;
+    if (System::ResultCode result = list->SetMembers(request.listOfVariable); result != System::OkNoError) {
+        // Refused as a whole: a half-built list would make the next attempt "exist".
+        rejectCode = kObjectAttributeInconsistent;
+        return result;
+    }
+    if (owner->AddObject(list.get()) != System::OkNoError) {
+        rejectCode = kObjectExists;
+        return System::Error;
+    }
+    list.release();
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::DeleteNamedVariableList(const MmsDeleteNamedVariableListRequest& request,
+                                                MmsDeleteNamedVariableListResponse& response,
+                                                std::int32_t& rejectCode) {
+    if (request.scopeOfDelete != nullptr && *request.scopeOfDelete != MmsDeleteSpecific) {
+        rejectCode = kRejectOther;
+        return System::NotSupported;
+    }
+    if (request.listOfVariableListName == nullptr) {
+        rejectCode = kRejectInvalidArgument;
+        return System::ProtocolError;
+    }
+    std::int32_t matched = 0;
+    std::int32_t deleted = 0;
+    for (const MmsObjectName* name : *request.listOfVariableListName) {
+        NamedVariableList* list = nullptr;
+        if (FindNamedVariableList(*name, list) != System::OkNoError) {
+            rejectCode = kObjectUndefined;
+            return System::Error;
+        }
+        ++matched;
+        if (!list->Deletable) {
+            rejectCode = kObjectUndefined;
+            return System::Error;
+        }
+        MmsObject* owner = list->GetOwner() != nullptr ? list->GetOwner() : this;
+        owner->RemoveNamedVariableList(list);
+        // Out of its owner's map nobody holds the list any more.
+        delete list;
+        ++deleted;
+    }
+    response.numberMatched = matched;
+    response.numberDeleted = deleted;
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::GetNamedVariableListAttributes(const MmsObjectName& name,
+                                                       MmsGetNamedVariableListAttributesResponse& response,
+                                                       std::int32_t& rejectCode) {
+    NamedVariableList* list = nullptr;
+    if (FindNamedVariableList(name, list) != System::OkNoError) {
+        rejectCode = kRejectInvalidArgument;
+        return System::Error;
+    }
+    if (list->FillAttributes(response) != System::OkNoError) {
+        rejectCode = kRejectOther;
+        return System::Error;
+    }
+    return System::OkNoError;
+}
+
+// ---- client ----
+
+System::ResultCode VMD::Identify() {
+    return connection_ != nullptr ? connection_->Identify(this) : System::NotConnected;
+}
+
+System::ResultCode VMD::Status() {
+    return connection_ != nullptr ? connection_->Status(this, false) : System::NotConnected;
+}
+
+System::ResultCode VMD::ApplyIdentity(const MmsIdentifyResponse& response) {
+    MmsIdentity identity;
+    if (System::ResultCode result = MmsReadIdentifyResponse(response, identity); result != System::OkNoError) {
+        return result;
+    }
+    VendorName = std::move(identity.vendorName);
+    ModelName = std::move(identity.modelName);
+    Revision = std::move(identity.revision);
+    AbstractSyntaxes = std::move(identity.abstractSyntaxes);
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::ApplyStatus(const MmsStatusResponse& response) {
+    if (response.vmdLogicalStatus < 0 || response.vmdLogicalStatus > 3 || response.vmdPhysicalStatus < 0 ||
+        response.vmdPhysicalStatus > 3) {
+        return System::OutOfRange;
+    }
+    std::vector<std::uint8_t> detail;
+    if (response.localDetail != nullptr) {
+        const std::int64_t bits = MmsBitCount(*response.localDetail);
+        if (bits < 0 || bits > kMaxLocalDetailBits) return System::Error;
+        detail.resize(static_cast<std::size_t>(bits));
+        if (System::ResultCode result = MmsReadFlagBits(*response.localDetail, detail.data(), detail.size());
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    LogicalStatus = response.vmdLogicalStatus;
+    PhysicalStatus = response.vmdPhysicalStatus;
+    LocalDetail = std::move(detail);
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::FileObjects(std::int32_t objectClass, const std::list<std::string>& names) {
+    ObjectMap* objects = GetObjectMap(objectClass);
+    if (objects == nullptr) return System::InvalidArguments;
+    for (const std::string& name : names) {
+        if (objects->find(name) != objects->end()) continue;
+        std::unique_ptr<MmsObject> object;
+        switch (objectClass) {
+            case MmsClassNamedVariable: object.reset(new (std::nothrow) NamedVariable(connection_, name, this)); break;
+            case MmsClassNamedVariableList:
+                object.reset(new (std::nothrow) NamedVariableList(connection_, name, this));
+                break;
+            case MmsClassDomain: object.reset(new (std::nothrow) Domain(connection_, name, this)); break;
+            default: object = NewPlainNamedObject(objectClass, connection_, name, this); break;
+        }
+        if (object == nullptr) return System::NoResources;
+        objects->emplace(name, object.release());
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::LoadFromPeer() {
+    if (connection_ == nullptr) return System::NotConnected;
+    if (System::ResultCode result = Identify(); result != System::OkNoError) return result;
+    if (System::ResultCode result = Status(); result != System::OkNoError) return result;
+    for (const std::int32_t objectClass : {MmsClassNamedVariable, MmsClassNamedVariableList, MmsClassDomain}) {
+        std::list<std::string> names;
+        System::ResultCode result =
+            connection_->GetAllNames(MmsObjectClassBasic, objectClass, MmsObjectScopeVmd, names);
+        if (result == System::OkNoError) result = connection_->WaitForCurrentRequest();
+        if (result == System::OkNoError) result = FileObjects(objectClass, names);
+        if (result != System::OkNoError) return result;
+    }
+    // Every domain's variables before any list, so that lists find members elsewhere.
+    for (auto& [name, object] : maps_[MmsClassDomain]) {
+        if (System::ResultCode result = static_cast<Domain*>(object)->LoadVariablesFromPeer();
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    for (auto& [name, object] : maps_[MmsClassNamedVariableList]) {
+        if (System::ResultCode result = static_cast<NamedVariableList*>(object)->GetAttributes();
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    for (auto& [name, object] : maps_[MmsClassDomain]) {
+        if (System::ResultCode result = static_cast<Domain*>(object)->LoadListsFromPeer();
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    return connection_->WaitForCurrentRequest();
+}
+
+// ---- reports ----
+
+System::ResultCode VMD::Queue(InformationReport* report) {
+    const System::ResultCode status = report->ErrStatus;
+    std::lock_guard lock(reportMutex_);
+    reports_.push_back(report);
+    return status;
+}
+
+System::ResultCode VMD::QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results) {
+    if (listName.present != MmsObjectNameVmdSpecific) return System::NotSupported;
+    auto* report = new (std::nothrow) InformationReport(connection_, this);
+    if (report == nullptr) return System::NoResources;
+    report->FromListReport(listName, results);
+    return Queue(report);
+}
+
+System::ResultCode VMD::QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results) {
+    auto* report = new (std::nothrow) InformationReport(connection_, this);
+    if (report == nullptr) return System::NoResources;
+    report->FromVariablesReport(variables, results);
+    return Queue(report);
+}
+
+InformationReport* VMD::PopInformationReport() {
+    std::lock_guard lock(reportMutex_);
+    if (reports_.empty()) return nullptr;
+    InformationReport* report = reports_.front();
+    reports_.pop_front();
+    return report;
+}
+
+std::size_t VMD::PendingReportCount() const {
+    std::lock_guard lock(reportMutex_);
+    return reports_.size();
+}
+
+}  // namespace Mms

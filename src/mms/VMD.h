@@ -1,0 +1,149 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mms/Domain.h"
+#include "mms/MmsObject.h"
+#include "mms/MmsPduServices.h"
+
+namespace Mms {
+
+class InformationReport;
+class NamedVariable;
+class NamedVariableList;
+
+// The MMS virtual manufacturing device: the root of one peer's object model.
+//
+// Server side, it answers the peer's name-list, attribute, read, write and named-
+// variable-list requests from the objects it holds (the service user forwards them
+// here). Each answering operation returns 0 when the response is filled; any other
+// result means the request is refused, with the reject code left in the slot (0 other,
+// 4 invalid argument) or, for definition failures, the error class 3 (definition) in
+// the high 16 bits and the ISO 9506 definition error in the low 16 bits: 0x30001
+// object-undefined, 0x30005 object-exists, 0x30006 object-attribute-inconsistent. Per-
+// variable problems of reads and writes are failure results, not refusals.
+//
+// Client side, it is the image of the remote device: it takes the identify and status
+// answers, can fetch the peer's directory, and queues the information reports that
+// arrive on its association.
+//
+// The VMD owns the objects of its maps (domain-specific objects live in their domain)
+// and the queued reports. The maps are not locked: the server handlers and the loaders
+// run on one thread at a time. The report queue is locked.
+class VMD : public MmsObject {
+public:
+    VMD();
+    explicit VMD(MmsUserConnection* connection);
+    ~VMD() override;
+
+    std::uint32_t GetClassId() const override;
+    const char* GetClassName() const override;
+
+    // "VendorName", "ModelName", "Revision" as they stand; "LogicalStatus" and
+    // "PhysicalStatus" 0..3 (else 4, kept); other names as MmsObject.
+    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
+    // A domain, a named variable or a named variable list under its name: 0, 1 when the
+    // name is taken (nothing changed); any other class 17.
+    System::ResultCode AddObject(MmsObject* object) override;
+    // Takes the list's name out of the list map when it is this list: 0, else 1; 17 for
+    // an object that is no named variable list. The list is not deleted.
+    System::ResultCode RemoveNamedVariableList(MmsObject* list) override;
+    bool HoldsObject(const MmsObject* object) const override;
+
+    // ---- server ----
+
+    virtual System::ResultCode GetNameList(std::int32_t objectClass, const MmsObjectScope& scope,
+                                           const std::string* continueAfter, MmsGetNameListResponse& response,
+                                           std::uint32_t byteBudget, std::int32_t& rejectCode);
+    virtual System::ResultCode GetDomainAttributes(std::string_view domainName,
+                                                   MmsGetDomainAttributesResponse& response,
+                                                   std::int32_t& rejectCode);
+    virtual System::ResultCode GetVariableAccessAttributes(const MmsGetVariableAccessAttributesRequest& request,
+                                                           MmsGetVariableAccessAttributesResponse& response,
+                                                           std::int32_t& rejectCode);
+    virtual System::ResultCode Read(const MmsReadRequest& request, MmsReadResponse& response,
+                                    std::int32_t& rejectCode);
+    // Appends one access result: the value, or failure 5 (invalid-address) for an
+    // unknown variable and 11 (object-value-invalid) for a value that cannot be sent.
+    virtual System::ResultCode ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
+                                            std::int32_t& rejectCode);
+    virtual System::ResultCode Write(const MmsWriteRequest& request, MmsWriteResponse& response,
+                                     std::int32_t& rejectCode);
+    // 0 when the variable took the value; 1 with accessError 5 (invalid-address) for an
+    // unknown variable or 3 (object-access-denied) when its value refused the data.
+    virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data,
+                                             std::int32_t& accessError);
+    virtual System::ResultCode DefineNamedVariableList(const MmsDefineNamedVariableListRequest& request,
+                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode DeleteNamedVariableList(const MmsDeleteNamedVariableListRequest& request,
+                                                       MmsDeleteNamedVariableListResponse& response,
+                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode GetNamedVariableListAttributes(const MmsObjectName& name,
+                                                              MmsGetNamedVariableListAttributesResponse& response,
+                                                              std::int32_t& rejectCode);
+
+    // ---- lookups: 0 and the object, or 2 when there is none ----
+
+    System::ResultCode FindNamedVariable(const MmsObjectName& name, NamedVariable*& variable) const;
+    System::ResultCode FindNamedVariableList(const MmsObjectName& name, NamedVariableList*& list) const;
+    System::ResultCode FindDomain(std::string_view name, Domain*& domain) const;
+    // The name must be vmd-specific.
+    System::ResultCode FindDomain(const MmsObjectName& name, Domain*& domain) const;
+    // The map of a basic object class (0..13), null outside.
+    ObjectMap* GetObjectMap(std::int32_t objectClass);
+    const ObjectMap* GetObjectMap(std::int32_t objectClass) const;
+
+    // ---- client ----
+
+    // identify and status (extendedDerivation false) on the VMD's connection, answered
+    // into this VMD.
+    System::ResultCode Identify();
+    System::ResultCode Status();
+    // The answers (applied by the service user): 4 for a status outside 0..3, 1 for a
+    // local detail of more than 128 bits (nothing taken in both cases).
+    System::ResultCode ApplyIdentity(const MmsIdentifyResponse& response);
+    System::ResultCode ApplyStatus(const MmsStatusResponse& response);
+    // Creates one object of the class (connection, name, owner this VMD) per name and
+    // files it; a name already filed keeps its object. 11 when memory runs out.
+    System::ResultCode FileObjects(std::int32_t objectClass, const std::list<std::string>& names);
+    // Identify, Status, the vmd-specific named variables, named variable lists and
+    // domains, then each domain's contents; the first failure is returned.
+    System::ResultCode LoadFromPeer();
+
+    // ---- information reports (filed on the receive thread, taken by any thread) ----
+
+    // The list name must be vmd-specific (else 14, nothing queued); the report's
+    // ErrStatus is returned.
+    System::ResultCode QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results);
+    System::ResultCode QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results);
+    // The oldest report (the caller owns it), or null.
+    InformationReport* PopInformationReport();
+    std::size_t PendingReportCount() const;
+
+    std::string VendorName = "Ostravin";
+    std::string ModelName = "MMS Server";
+    std::string Revision = "1.00";
+    std::list<std::string> AbstractSyntaxes;
+    std::int32_t LogicalStatus = 0;
+    std::int32_t PhysicalStatus = 0;
+    // One flag per bit of the status answer's local detail.
+    std::vector<std::uint8_t> LocalDetail;
+    std::list<std::string> Capabilities;
+
+private:
+    System::ResultCode Queue(InformationReport* report);
+    System::ResultCode WriteListMembers(NamedVariableList& list, const MmsDataList& data, MmsWriteResponse& response);
+
+    std::array<ObjectMap, BasicObjectClassCount> maps_;
+    mutable std::mutex reportMutex_;
+    std::list<InformationReport*> reports_;
+};
+
+}  // namespace Mms

@@ -1,0 +1,151 @@
+#pragma once
+
+// Two complete stacks on 127.0.0.1, from TCP up to the MMS service user: a server end
+// that listens and answers from its VMD, and a client end that associates with it (or
+// with whatever port it is given, a recording relay for instance). Used by the tests
+// and by the benchmarks.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "mms/InitiateParameters.h"
+#include "mms/MmsConnection.h"
+#include "mms/MmsLayer.h"
+#include "mms/MmsUserConnection.h"
+#include "mms/MmsUserLayer.h"
+#include "mms/ServiceErrorRecord.h"
+#include "mms/VMD.h"
+#include "osi/AcseLayer.h"
+#include "osi/CoppLayer.h"
+#include "osi/CospLayer.h"
+#include "osi/CotpLayer.h"
+#include "osi/ItotLayer.h"
+#include "osi/TcpConnection.h"
+#include "osi/W32TcpLayer.h"
+#include "protocol/Stack.h"
+
+namespace MmsLoopback {
+
+// One end: the layers from TCP up to the service user, and its one chain.
+class StackEnd {
+public:
+    StackEnd() {
+        for (Protocol::Layer* layer : std::initializer_list<Protocol::Layer*>{
+                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_, &userLayer_}) {
+            stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+        }
+        user = static_cast<Mms::MmsUserConnection*>(stack_.CreateConnection());
+    }
+
+    StackEnd(const StackEnd&) = delete;
+    StackEnd& operator=(const StackEnd&) = delete;
+
+    // What an association pushes into every connection of its chain after a reset: the
+    // profile's defaults, aimed at the port. With keep, each connection also keeps what
+    // it took as its parameter text, so that the resets a responder goes through on its
+    // own after each lost transport restore it.
+    void Reset(std::uint16_t port, bool keep = false) {
+        stack_.ResetConnectionChain(user);
+        const std::pair<const char*, std::string> profile[] = {
+            {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
+            {"LocalTSelector", "1"},         {"RemoteTSelector", "1"},
+            {"LocalSSelector", "1"},         {"RemoteSSelector", "1"},
+            {"LocalSTimeout", "2000"},       {"LocalPSelector", "1"},
+            {"RemotePSelector", "1"},        {"LocalApId", "1.1.1.999"},
+            {"RemoteApId", "1.1.1.999.1"},   {"LocalAeQualifier", "12"},
+            {"RemoteAeQualifier", "12"},
+        };
+        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
+            std::string taken;
+            for (const auto& [name, value] : profile) {
+                if (at->SetParameter(name, value) == System::OkNoError) {
+                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
+                }
+            }
+            if (keep) at->SetParameterText(taken);
+        }
+    }
+
+    Mms::MmsConnection* Mms() { return user->GetMmsConnection(); }
+
+    W32TcpLayer tcpLayer;
+    Mms::MmsUserConnection* user = nullptr;
+
+private:
+    ItotLayer itotLayer_;
+    CotpLayer cotpLayer_;
+    CospLayer cospLayer_;
+    CoppLayer coppLayer_;
+    AcseLayer acseLayer_;
+    Mms::MmsLayer mmsLayer_;
+    Mms::MmsUserLayer userLayer_;
+    Protocol::Stack stack_;
+};
+
+// The library's own server: listens on a port the system picks and answers from the VMD.
+class Server {
+public:
+    explicit Server(Mms::VMD& vmd) {
+        end.tcpLayer.StartListening(0, 0);
+        end.Reset(0, true);
+        end.user->SetVmd(&vmd);
+        vmd.SetConnection(end.user);
+        // Last: from here on the accept side may hand the chain a connection, and what
+        // was set before is seen by the receive thread.
+        end.tcpLayer.AddWaitingConnection(static_cast<TcpConnection*>(end.user->GetBottom()));
+    }
+    ~Server() { end.tcpLayer.StopListening(); }
+
+    std::uint16_t Port() const { return end.tcpLayer.GetListenPort(); }
+
+    // Waits until the chain has let go of its last association (the transport closed and
+    // every layer reset), so that the next one is accepted: false after the limit.
+    bool WaitUntilIdle(int limitMs = 10000) {
+        for (int waited = 0; waited < limitMs; waited += 10) {
+            bool idle = true;
+            for (Protocol::Connection* at = end.user; at != nullptr; at = at->GetLower()) {
+                idle = idle && at->GetState() == 0;
+            }
+            if (idle) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    StackEnd end;
+};
+
+// The client: its VMD is the image of the server's.
+class Client {
+public:
+    Client() {
+        end.user->SetVmd(&vmd);
+        vmd.SetConnection(end.user);
+    }
+
+    // Resets the chain, aims it at the port and runs the initiate exchange.
+    System::ResultCode Associate(std::uint16_t port,
+                                 const Mms::InitiateParameters& proposal = Mms::InitiateParameters::Defaults()) {
+        end.Reset(port);
+        Mms::ServiceErrorRecord error;
+        return end.user->Initiate(proposal, negotiated, error);
+    }
+
+    // Conclude and close.
+    System::ResultCode Release() {
+        Mms::ServiceErrorRecord error;
+        return end.user->ConcludeAndWait(error);
+    }
+
+    Mms::MmsUserConnection& User() { return *end.user; }
+
+    // Declared first so that it outlives the chain whose receive thread files into it.
+    Mms::VMD vmd;
+    StackEnd end;
+    Mms::InitiateParameters negotiated;
+};
+
+}  // namespace MmsLoopback

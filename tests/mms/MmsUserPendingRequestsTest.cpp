@@ -1,0 +1,83 @@
+// The pending table of the service user: takes never wait, puts wait for room only up
+// to their time-out.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "mms/MmsConnection.h"
+#include "mms/MmsLayer.h"
+#include "mms/PendingRequests.h"
+#include "mms/RequestHandle.h"
+
+namespace {
+
+class PendingRequestsTest : public ::testing::Test {
+protected:
+    Mms::MmsLayer layer;
+    Mms::MmsConnection connection{&layer};
+    Mms::RequestHandle first{connection};
+    Mms::RequestHandle second{connection};
+    Mms::RequestHandle third{connection};
+};
+
+TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
+    Mms::PendingRequests pending(10);
+    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    ASSERT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
+    ASSERT_EQ(pending.Put(&third, 5, 0), System::OkNoError);
+
+    Mms::PendingRequests::Entry entry;
+    // The conclude request carries no invoke id on the wire: an id never finds it.
+    EXPECT_FALSE(pending.TakeById(second.GetInvokeId(), entry));
+    EXPECT_TRUE(pending.TakeById(third.GetInvokeId(), entry));
+    EXPECT_EQ(entry.request, &third);
+    EXPECT_EQ(entry.service, 5);
+    EXPECT_FALSE(pending.TakeById(third.GetInvokeId(), entry));
+
+    EXPECT_TRUE(pending.TakeConclude(entry));
+    EXPECT_EQ(entry.request, &second);
+    EXPECT_FALSE(pending.TakeConclude(entry));
+
+    EXPECT_TRUE(pending.Take(&first));
+    EXPECT_FALSE(pending.Take(&first));
+    EXPECT_FALSE(pending.TakeOldest(entry));
+}
+
+TEST_F(PendingRequestsTest, TakeAllEmptiesOldestFirst) {
+    Mms::PendingRequests pending(10);
+    for (Mms::RequestHandle* request : {&second, &first, &third}) ASSERT_EQ(pending.Put(request, 1, 0), System::OkNoError);
+    const auto all = pending.TakeAll();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].request, &second);
+    EXPECT_EQ(all[2].request, &third);
+    EXPECT_EQ(pending.GetCount(), 0u);
+}
+
+TEST_F(PendingRequestsTest, PutWaitsForRoomOnlyUpToItsTimeout) {
+    Mms::PendingRequests pending(0);
+    EXPECT_EQ(pending.GetCapacity(), 1u);
+    ASSERT_EQ(pending.Put(&first, 1, 0), System::OkNoError);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(pending.Put(&second, 1, 50), System::Timeout);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
+
+    // An answer taken on another thread makes room for the waiting request.
+    std::thread answer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Mms::PendingRequests::Entry entry;
+        pending.TakeOldest(entry);
+    });
+    EXPECT_EQ(pending.Put(&second, 1, 10000), System::OkNoError);
+    answer.join();
+    Mms::PendingRequests::Entry entry;
+    ASSERT_TRUE(pending.TakeOldest(entry));
+    EXPECT_EQ(entry.request, &second);
+
+    pending.SetCapacity(2);
+    EXPECT_EQ(pending.Put(&first, 1, 0), System::OkNoError);
+    EXPECT_EQ(pending.Put(&third, 1, 0), System::OkNoError);
+}
+
+}  // namespace
