@@ -404,15 +404,17 @@ System::ResultCode AcseConnection::OnAssociateResponse(const AcseApdu& apdu)
         const System::ResultCode checked = CheckUserInformation(*aare.userInformation);
         if (checked != System::OkNoError)
             return checked;
-        // The answer goes up even with a rejection: it carries the peer's reasons.
-        DeliverUserInformation(*aare.userInformation, AssociateConfirmation);
     }
     // Only an explicit acceptance that carries the user's answer is an association;
     // any other result value is a rejection.
-    if (result != ResultAccepted || aare.userInformation == nullptr || aare.userInformation->Count() == 0)
-        return System::Error;
-    SetState(StateAssociated);
-    return System::OkNoError;
+    const bool accepted =
+        result == ResultAccepted && aare.userInformation != nullptr && aare.userInformation->Count() > 0;
+    if (accepted)
+        SetState(StateAssociated);
+    // The answer goes up even with a rejection: it carries the peer's reasons.
+    if (aare.userInformation != nullptr)
+        DeliverUserInformation(*aare.userInformation, AssociateConfirmation);
+    return accepted ? System::OkNoError : System::Error;
 }
 
 void AcseConnection::TakeRequestTitles(const Aarq& aarq)

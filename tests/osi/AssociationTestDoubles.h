@@ -5,6 +5,8 @@
 // connection whose session below is replaced by a recorder.
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -107,7 +109,9 @@ struct Delivery {
 // runs inside the delivery, as a real user answers a connect on the receive thread.
 class RecordingUser : public Protocol::Connection {
 public:
-    RecordingUser() : Connection(nullptr) {}
+    explicit RecordingUser(Protocol::Layer* layer = nullptr) : Connection(layer) {}
+    // The chain below delivers into this connection until it is gone.
+    ~RecordingUser() override { ReleaseLower(); }
 
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override
     {
@@ -134,6 +138,22 @@ public:
     }
     std::size_t Count() const { return Deliveries().size(); }
 
+    // How many deliveries of the kind and event there were.
+    std::size_t Count(Delivery::Kind kind, std::uint32_t event) const
+    {
+        std::lock_guard lock(mutex_);
+        return CountLocked(kind, event);
+    }
+
+    // Waits up to the limit until there are at least count deliveries of the kind and
+    // event.
+    bool WaitFor(Delivery::Kind kind, std::uint32_t event, std::size_t count = 1, int limitMs = 10000)
+    {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(limitMs),
+                                 [&] { return CountLocked(kind, event) >= count; });
+    }
+
     System::ResultCode answer = System::OkNoError;
     std::function<void(const Delivery&)> onDelivery;
 
@@ -141,16 +161,26 @@ private:
     System::ResultCode Record(Delivery::Kind kind, std::uint32_t event, std::string hex)
     {
         Delivery delivery{kind, event, std::move(hex)};
+        // The hook answers before the delivery shows, as a user's reply would.
+        if (onDelivery)
+            onDelivery(delivery);
         {
             std::lock_guard lock(mutex_);
             deliveries_.push_back(delivery);
         }
-        if (onDelivery)
-            onDelivery(delivery);
+        changed_.notify_all();
         return answer;
     }
 
+    std::size_t CountLocked(Delivery::Kind kind, std::uint32_t event) const
+    {
+        return static_cast<std::size_t>(std::count_if(deliveries_.begin(), deliveries_.end(), [&](const Delivery& d) {
+            return d.kind == kind && d.event == event;
+        }));
+    }
+
     mutable std::mutex mutex_;
+    std::condition_variable changed_;
     std::vector<Delivery> deliveries_;
 };
 
