@@ -1,0 +1,26 @@
+#pragma once
+
+#include "iec61850/scl/BDA.h"
+#include "iec61850/scl/FunctionalConstraintCode.h"
+
+namespace Iec61850::Acsi::Scl {
+
+// A data attribute of a data-object type: a basic attribute with its functional
+// constraint and the trigger options it reports on.
+class DA : public BDA {
+public:
+    DA(const char* name, const ElementType* type, FunctionalConstraintCode fc, BasicTypeCode basicType,
+       bool dchg, bool qchg, bool dupd, std::int32_t presence, std::int32_t count)
+        : BDA(ElementKind::DA, name, type, basicType, presence, count),
+          fc(fc), dchg(dchg), qchg(qchg), dupd(dupd) {}
+
+    // The functional constraint's name; null when the code is outside 0..17.
+    const char* GetFcName() const { return FunctionalConstraintName(fc); }
+
+    const FunctionalConstraintCode fc;
+    const bool dchg;  // triggers on data change
+    const bool qchg;  // triggers on quality change
+    const bool dupd;  // triggers on data update
+};
+
+}  // namespace Iec61850::Acsi::Scl

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace System {
+
+// A counting semaphore with a maximum: the library's one synchronisation primitive.
+// Built with maximum 1 and initial 1 it is a lock; with initial 0 it is a signal.
+// The count lives under the same mutex as the wait, so a release is never lost and
+// the at-maximum test is exact even with many threads releasing and waiting.
+class Semaphore {
+public:
+    // Outcomes of Wait. They are this class's own codes, not ResultCode values.
+    enum WaitOutcome : int { Acquired = 0, WaitFailed = 1, TimedOut = 2 };
+
+    // A maximum of 0 or an initial count above the maximum makes an unusable
+    // semaphore: every later Release and Wait fails with 1.
+    Semaphore(std::uint16_t maximum, std::uint16_t initial);
+    virtual ~Semaphore();
+
+    Semaphore(const Semaphore&) = delete;
+    Semaphore& operator=(const Semaphore&) = delete;
+
+    // Raises the count by one and wakes one waiter: 0. At the maximum nothing is
+    // released and the result is still 0 (a surplus release is dropped, which keeps
+    // a lock released twice a lock). 1 on an unusable semaphore.
+    int Release();
+
+    // Takes one unit, waiting up to timeoutMs (0 = no limit): Acquired, TimedOut,
+    // or WaitFailed on an unusable semaphore. A failed or timed-out wait leaves the
+    // count alone.
+    int Wait(std::uint32_t timeoutMs);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable available_;
+    std::uint16_t count_;
+    const std::uint16_t maximum_;
+    const bool usable_;
+};
+
+}  // namespace System
