@@ -7,6 +7,7 @@
 #include "osi/PresentationEncoding.h"
 #include "protocol/Asn1External.h"
 #include "protocol/Asn1NumberValues.h"
+#include "protocol/Asn1OidValues.h"
 #include "protocol/RawFrame.h"
 #include "system/NumberText.h"
 
@@ -163,19 +164,6 @@ std::uint32_t AcseConnection::AcseContextIdentifier() const
     return context != nullptr ? context->GetIdentifier() : 0;
 }
 
-std::int32_t AcseConnection::UserContextIdentifier() const
-{
-    const PresentationContext* acse = acseContext_.load();
-    Protocol::Connection* upper = const_cast<AcseConnection*>(this)->GetUpper();
-    if (acse != nullptr && upper != nullptr) {
-        for (const PresentationContext* context : acse->GetOwner()->GetContexts()) {
-            if (context->GetUserConnection() == upper)
-                return static_cast<std::int32_t>(context->GetIdentifier());
-        }
-    }
-    return DefaultUserContext;
-}
-
 AcseConnection::Titles AcseConnection::CopyTitles() const
 {
     std::lock_guard lock(titlesMutex_);
@@ -190,7 +178,7 @@ std::int32_t AcseConnection::GetRemoteAeQualifier() const { return CopyTitles().
 
 // ---- requests from the user ----
 
-System::ResultCode AcseConnection::SendAssociateRequest(Protocol::Frame* upper)
+System::ResultCode AcseConnection::SendAssociateRequest(Asn1::Asn1Frame* upper)
 {
     CoppConnection* presentation = GetPresentationConnection();
     if (presentation == nullptr || presentation->GetState() != CoppConnection::StateIdle) {
@@ -219,7 +207,7 @@ System::ResultCode AcseConnection::SendAssociateRequest(Protocol::Frame* upper)
         if (result == System::OkNoError)
             result = NewAeQualifier(aarq.callingAeQualifier, titles.localAeQualifier);
         if (result == System::OkNoError && upper != nullptr)
-            result = frame.FillUserInformation(aarq.userInformation, UserContextIdentifier());
+            result = frame.FillUserInformation(aarq.userInformation);
     }
     if (result == System::OkNoError)
         result = frame.Encode();
@@ -242,14 +230,14 @@ System::ResultCode AcseConnection::BuildResponse(AcseFrame& frame, std::int32_t 
         built = Asn1::Int32ToAsn1Integer(&aare.result, result);
     aare.resultSourceDiagnostic.present = DiagnosticServiceUser;
     aare.resultSourceDiagnostic.choice.serviceUser = 0;
-    if (built == System::OkNoError && frame.GetOutput() != &frame)
-        built = frame.FillUserInformation(aare.userInformation, UserContextIdentifier());
+    if (built == System::OkNoError && frame.HasUpper())
+        built = frame.FillUserInformation(aare.userInformation);
     if (built == System::OkNoError)
         built = frame.Encode();
     return built;
 }
 
-System::ResultCode AcseConnection::SendAssociateAccept(Protocol::Frame* upper)
+System::ResultCode AcseConnection::SendAssociateAccept(Asn1::Asn1Frame* upper)
 {
     if (GetState() != StateAarqReceived)
         return System::InvalidState;
@@ -264,7 +252,7 @@ System::ResultCode AcseConnection::SendAssociateAccept(Protocol::Frame* upper)
     return presentation->AcceptConnect(frame.GetOutput(), frame.GetContextIdentifier());
 }
 
-System::ResultCode AcseConnection::SendAssociateReject(Protocol::Frame* upper)
+System::ResultCode AcseConnection::SendAssociateReject(Asn1::Asn1Frame* upper)
 {
     if (GetState() != StateAarqReceived)
         return System::InvalidState;
@@ -343,7 +331,7 @@ System::ResultCode AcseConnection::OnLowerIndication(Protocol::Frame* frame, std
 System::ResultCode AcseConnection::CheckUserInformation(const AssociationInformation& information) const
 {
     const PresentationContext* acse = acseContext_.load();
-    for (const Asn1::External* external : information) {
+    for (const Asn1::Asn1External* external : information) {
         if (external == nullptr)
             return System::Error;
         if (external->directReference != nullptr &&
@@ -364,7 +352,7 @@ System::ResultCode AcseConnection::DeliverUserInformation(const AssociationInfor
     Protocol::Connection* upper = GetUpper();
     if (upper == nullptr)
         return System::OkNoError;
-    for (const Asn1::External* external : information) {
+    for (const Asn1::Asn1External* external : information) {
         switch (external->encoding.present) {
         case 1:
             upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.singleAsn1Type), event);
@@ -442,7 +430,7 @@ System::ResultCode AcseConnection::OnAssociateRequest(const AcseApdu& apdu)
     const AssociationInformation* information = apdu.choice.aarq.userInformation;
     if (information == nullptr || information->Count() != 1)
         return System::InvalidArguments;
-    const Asn1::External* external = (*information)[0];
+    const Asn1::Asn1External* external = (*information)[0];
     const PresentationContext* acse = acseContext_.load();
     if (external == nullptr || external->encoding.present != 1 ||
         (external->directReference != nullptr &&

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "osi/AcsePdus.h"
+#include "protocol/Asn1Frame.h"
 #include "protocol/Connection.h"
 
 class AcseFrame;
@@ -27,8 +28,9 @@ class PresentationContext;
 // OnLowerIndication with AbortIndication. No release is ever sent: an association
 // ends with the transport connection's close, or with an abort.
 //
-// Frames handed down are the caller's; the upper PDU must sit in the frame's window
-// with room in front for every lower header (it is not copied).
+// Frames handed down are the caller's. The upper PDU is encoded in its frame's window
+// (or is encoded there first, when the frame still holds its value) with room in
+// front for every lower header; it is not copied.
 //
 // Parameters: "LocalApId", "RemoteApId" (dotted object identifiers, kept as text),
 // "LocalAeQualifier", "RemoteAeQualifier" (decimal; 2 for other text, value kept).
@@ -51,9 +53,6 @@ public:
     static constexpr const char* AcseAbstractSyntax = "2.2.1.0.1";
     static constexpr const char* BerTransferSyntax = "2.1.1";
     static constexpr const char* MmsApplicationContext = "1.0.9506.2.3";
-    // The presentation context of the user information when the connection above has
-    // none of its own.
-    static constexpr std::int32_t DefaultUserContext = 3;
 
     explicit AcseConnection(AcseLayer* layer);
     ~AcseConnection() override;
@@ -80,11 +79,11 @@ public:
     // A-ASSOCIATE request with the upper frame's PDU as user information: 15 and an
     // abort indication unless the presentation connection is idle; 11 or the object
     // identifier converter's code when the AARQ cannot be built (abort indication too).
-    System::ResultCode SendAssociateRequest(Protocol::Frame* upper);
+    System::ResultCode SendAssociateRequest(Asn1::Asn1Frame* upper);
     // Responder (state 2, else 15): AARE accepted, state 5, presentation accept.
-    System::ResultCode SendAssociateAccept(Protocol::Frame* upper);
+    System::ResultCode SendAssociateAccept(Asn1::Asn1Frame* upper);
     // Responder (state 2, else 15): AARE rejected-permanent, reset, presentation refusal.
-    System::ResultCode SendAssociateReject(Protocol::Frame* upper);
+    System::ResultCode SendAssociateReject(Asn1::Asn1Frame* upper);
     // A-ABORT by the user: ABRT (acse-service-user), reset, presentation user abort.
     System::ResultCode SendAbort();
 
@@ -107,9 +106,6 @@ private:
 
     void EnsureAcseContext();
     std::uint32_t AcseContextIdentifier() const;
-    // The presentation context of the connection above (the indirect reference of
-    // the user information).
-    std::int32_t UserContextIdentifier() const;
     Titles CopyTitles() const;
 
     System::ResultCode OnAssociateResponse(const Acse::AcseApdu& apdu);

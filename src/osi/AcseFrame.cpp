@@ -2,7 +2,6 @@
 
 #include "osi/PresentationEncoding.h"
 #include "protocol/Asn1External.h"
-#include "protocol/Asn1NumberValues.h"
 
 namespace {
 
@@ -36,7 +35,7 @@ void* NewApdu(std::int32_t kind)
 }  // namespace
 
 AcseFrame::AcseFrame(Protocol::Connection* owner, std::int32_t kind, std::uint32_t contextIdentifier,
-                     Protocol::Frame* upper)
+                     Asn1::Asn1Frame* upper)
     : Asn1Frame(owner, NewApdu(kind), &Acse::AcseApduType, kind), upper_(upper),
       contextIdentifier_(contextIdentifier)
 {
@@ -48,28 +47,21 @@ AcseFrame::AcseFrame(std::span<const std::uint8_t> bytes) : Asn1Frame(bytes, &Ac
 
 AcseFrame::~AcseFrame() = default;
 
-System::ResultCode AcseFrame::FillUserInformation(Acse::AssociationInformation*& information,
-                                                  std::int32_t indirectReference)
+System::ResultCode AcseFrame::FillUserInformation(Acse::AssociationInformation*& information)
 {
-    if (upper_ == nullptr || upper_->WindowData() == nullptr)
+    if (upper_ == nullptr)
         return System::InvalidArguments;
     information = Presentation::NewValue<Acse::AssociationInformation>();
     if (information == nullptr)
         return System::NoResources;
-    Asn1::External* external = Presentation::AppendNewElement(*information);
-    if (external == nullptr)
-        return System::NoResources;
-    external->directReference = Presentation::NewValue<Asn1::Asn1ObjectIdentifier>();
-    external->indirectReference = Presentation::NewValue<Asn1::Asn1Integer>();
-    if (external->directReference == nullptr || external->indirectReference == nullptr)
-        return System::NoResources;
-    System::ResultCode result = Asn1::TextToAsn1Oid(external->directReference, BerTransferSyntax);
-    if (result == System::OkNoError)
-        result = Asn1::Int32ToAsn1Integer(external->indirectReference, indirectReference);
+    Asn1::Asn1External* external = nullptr;
+    const System::ResultCode result = Asn1::WrapFrameAsExternal(external, *upper_);
     if (result != System::OkNoError)
         return result;
-    external->encoding.present = 1;
-    Presentation::BorrowWindow(external->encoding.choice.singleAsn1Type, *upper_);
+    if (Asn1::Asn1SequenceOfAppend(&information->list, external) != 0) {
+        Asn1::Asn1FreeValue(&Asn1::Asn1ExternalType, external);
+        return System::NoResources;
+    }
     return System::OkNoError;
 }
 

@@ -20,13 +20,11 @@ public:
         KindRlrq = 7,
     };
     static constexpr std::uint32_t OwnBufferSize = 1023;
-    // The BER transfer syntax, named in the EXTERNAL of the user information.
-    static constexpr const char* BerTransferSyntax = "2.1.1";
-
-    // For sending. upper: the frame whose window holds the upper PDU, or null; it stays
-    // the caller's and must outlive this frame.
+    // For sending. upper: the frame of the upper PDU (encoded, or with its value still
+    // attached and its storage as head room), or null; it stays the caller's and must
+    // outlive this frame.
     AcseFrame(Protocol::Connection* owner, std::int32_t kind, std::uint32_t contextIdentifier,
-              Protocol::Frame* upper = nullptr);
+              Asn1::Asn1Frame* upper = nullptr);
     // Received bytes (one presentation data value), decoded as an ACSE-apdu.
     explicit AcseFrame(std::span<const std::uint8_t> bytes);
     ~AcseFrame() override;
@@ -35,12 +33,11 @@ public:
     bool IsDecoded() const { return GetState() == StateDecoded && GetValue() != nullptr; }
     std::uint32_t GetContextIdentifier() const { return contextIdentifier_; }
 
-    // User information with one EXTERNAL: direct-reference the BER transfer syntax,
-    // indirect-reference the presentation context of the upper PDU, and the upper
-    // frame's PDU as single-ASN1-type, in place. InvalidArguments without an upper
-    // frame, NoResources when memory runs out.
-    System::ResultCode FillUserInformation(Acse::AssociationInformation*& information,
-                                           std::int32_t indirectReference);
+    bool HasUpper() const { return upper_ != nullptr; }
+    // User information with one EXTERNAL that carries the upper frame's PDU as
+    // single-ASN1-type, in place (see Asn1::WrapFrameAsExternal). InvalidArguments
+    // without an upper frame, NoResources when memory runs out.
+    System::ResultCode FillUserInformation(Acse::AssociationInformation*& information);
 
     // Encodes the APDU (in place around the upper PDU when there is one) and frees the
     // value whatever the outcome: state 4, or 7 with the failure.
@@ -49,6 +46,6 @@ public:
     Protocol::Frame* GetOutput() { return upper_ != nullptr ? upper_ : this; }
 
 private:
-    Protocol::Frame* const upper_ = nullptr;
+    Asn1::Asn1Frame* const upper_ = nullptr;
     const std::uint32_t contextIdentifier_ = 0;
 };

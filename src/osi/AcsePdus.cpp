@@ -46,7 +46,7 @@ constinit const Asn1TypeDescriptor ApplicationContextNameListType =
     Asn1SequenceOfType<kApplicationContextNameListMembers>("Application-context-name-list");
 
 constexpr auto kAssociationInformationMembers = Asn1Members({
-    Asn1Field(0, ExternalType, Asn1ExternalTag, "EXTERNAL"),
+    Asn1Field(0, Asn1ExternalType, Asn1ExternalTag, "EXTERNAL"),
 });
 
 constexpr auto kAarqMembers = Asn1Members({

@@ -42,7 +42,7 @@ struct AeQualifier {
 
 using ApplicationContextNameList = Asn1ListOf<Asn1ObjectIdentifier>;
 // Association-information ::= SEQUENCE OF EXTERNAL
-using AssociationInformation = Asn1ListOf<Asn1::External>;
+using AssociationInformation = Asn1ListOf<Asn1::Asn1External>;
 
 struct Aarq {
     Asn1BitString* protocolVersion;                // [0] IMPLICIT, DEFAULT version1

@@ -7,7 +7,7 @@
 #include "osi/CospConnection.h"
 #include "osi/PresentationContext.h"
 #include "osi/PresentationEncoding.h"
-#include "protocol/Asn1External.h"
+#include "protocol/Asn1OidValues.h"
 #include "protocol/RawFrame.h"
 #include "system/NumberText.h"
 

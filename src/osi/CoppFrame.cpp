@@ -48,7 +48,7 @@ const Asn1::Asn1TypeDescriptor* CoppFrame::DescriptorFor(std::int32_t kind)
 
 System::ResultCode CoppFrame::FillUserData(Presentation::UserData& userData, std::uint32_t contextIdentifier)
 {
-    if (upper_ == nullptr || upper_->WindowData() == nullptr)
+    if (upper_ == nullptr)
         return System::InvalidArguments;
     userData.present = Presentation::FullyEncoded;
     Presentation::PdvList* pdv = Presentation::AppendNewElement(userData.choice.fullyEncoded);
@@ -56,8 +56,7 @@ System::ResultCode CoppFrame::FillUserData(Presentation::UserData& userData, std
         return System::NoResources;
     pdv->contextIdentifier = static_cast<Asn1::Asn1NativeInteger>(contextIdentifier);
     pdv->values.present = Presentation::PdvSingleAsn1Type;
-    Presentation::BorrowWindow(pdv->values.choice.singleAsn1Type, *upper_);
-    return System::OkNoError;
+    return Presentation::BorrowWindow(pdv->values.choice.singleAsn1Type, *upper_);
 }
 
 System::ResultCode CoppFrame::Encode()

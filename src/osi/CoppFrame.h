@@ -37,8 +37,9 @@ public:
     bool IsDecoded() const { return GetState() == StateDecoded && GetValue() != nullptr; }
 
     // Fully encoded user data with one PDV-list: the context identifier and the upper
-    // frame's PDU as single-ASN1-type, in place. InvalidArguments without an upper
-    // frame, NoResources when memory runs out.
+    // frame's PDU as single-ASN1-type, in place (an upper frame that still holds its
+    // value is encoded first). InvalidArguments without an upper frame, NoResources
+    // when memory runs out.
     System::ResultCode FillUserData(Presentation::UserData& userData, std::uint32_t contextIdentifier);
 
     // Encodes the PPDU (in place around the upper PDU when there is one) and frees the

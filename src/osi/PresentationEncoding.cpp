@@ -4,11 +4,19 @@
 
 namespace Presentation {
 
-void BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame)
+System::ResultCode BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame)
 {
+    if (frame.GetState() != Protocol::Frame::StateEncoded) {
+        const System::ResultCode result = frame.Encode();
+        if (result != System::OkNoError)
+            return result;
+    }
+    if (frame.WindowData() == nullptr)
+        return System::InvalidArguments;
     any.buf = frame.WindowData();
     any.size = static_cast<std::int32_t>(frame.GetWindowLength());
     any.borrowed = 1;
+    return System::OkNoError;
 }
 
 System::ResultCode ResultFromCoderErrno(int errnoValue)
@@ -34,6 +42,7 @@ System::ResultCode EncodeAroundWindow(const Asn1::Asn1TypeDescriptor* type, cons
     if (buffer.position + static_cast<std::size_t>(written) != end)
         return System::Error;
     frame.SetWindow(static_cast<std::uint32_t>(buffer.position), static_cast<std::uint32_t>(written), 0);
+    frame.SetState(Protocol::Frame::StateEncoded);
     return System::OkNoError;
 }
 

@@ -41,11 +41,12 @@ T* AppendNewElement(Asn1::Asn1ListOf<T>& list)
     return element;
 }
 
-// Points the ANY at the frame's window octets, borrowed.
-void BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame);
+// Points the ANY at the frame's window octets, borrowed. A frame that still holds its
+// value (state other than 4) is encoded first; its failure is the result.
+System::ResultCode BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame);
 
 // Encodes the value so that its encoding ends where the frame's window ends and takes
-// the head room in front; the window then covers the whole encoding. NoResources when
+// the head room in front; the window then covers the whole encoding (state 4). NoResources when
 // the head room is too small, InvalidArguments for a frame without window storage,
 // Error when the encoding did not come out in place.
 System::ResultCode EncodeAroundWindow(const Asn1::Asn1TypeDescriptor* type, const void* value,

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "osi/CoppConnection.h"
+#include "protocol/Asn1Frame.h"
 #include "protocol/Frame.h"
 
 namespace AssociationTest {
@@ -83,12 +84,12 @@ inline std::string WindowHex(const Protocol::Frame& frame)
     return Hex(std::span<const std::uint8_t>(frame.WindowData(), frame.GetWindowLength()));
 }
 
-// A frame holding an upper PDU at the end of its storage, with head room in front,
-// as the MMS layer hands its PDUs down.
-inline std::unique_ptr<Protocol::Frame> UpperFrame(const std::string& hex, std::uint32_t headRoom = 512)
+// An encoded frame holding an upper PDU at the end of its storage, with head room in
+// front, as the MMS layer hands its PDUs down.
+inline std::unique_ptr<Asn1::Asn1Frame> UpperFrame(const std::string& hex, std::uint32_t headRoom = 512)
 {
     const std::vector<std::uint8_t> pdu = Bytes(hex);
-    auto frame = std::make_unique<Protocol::Frame>(nullptr);
+    auto frame = std::make_unique<Asn1::Asn1Frame>(nullptr);
     const auto capacity = static_cast<std::uint32_t>(headRoom + pdu.size());
     frame->Allocate(capacity);
     std::copy(pdu.begin(), pdu.end(), frame->Data() + headRoom);
