@@ -170,6 +170,15 @@ TEST_F(AcseConnectionTest, RequestCarriesTitlesContextAndTheInitiateInPlace)
         kInitiateRequest);
     EXPECT_EQ(aarq, Aarq(UserInformation(External(SingleAsn1(kInitiateRequest)))));
     EXPECT_EQ(copp.calls[0].hex, Cp(aarq));
+
+    // The MMS layer may hand its PDU down still as a value: it is encoded in place.
+    acse.Reset();
+    copp.Reset();
+    SetProfile(acse);
+    auto unencoded = ValueFrame("AB CD");
+    ASSERT_EQ(acse.SendAssociateRequest(unencoded.get()), System::OkNoError);
+    ASSERT_EQ(copp.calls.size(), 2u);
+    EXPECT_EQ(copp.calls[1].hex, Cp(Aarq(UserInformation(External(SingleAsn1("04 02 AB CD"))))));
 }
 
 TEST_F(AcseConnectionTest, RequestFailsWhenPresentationIsBusyOrTitlesAreNoIdentifiers)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "osi/CoppConnection.h"
+#include "protocol/Asn1Coder.h"
 #include "protocol/Asn1Frame.h"
 #include "protocol/Frame.h"
 
@@ -95,6 +96,19 @@ inline std::unique_ptr<Asn1::Asn1Frame> UpperFrame(const std::string& hex, std::
     std::copy(pdu.begin(), pdu.end(), frame->Data() + headRoom);
     frame->SetWindow(headRoom, static_cast<std::uint32_t>(pdu.size()), 0);
     frame->SetState(Protocol::Frame::StateEncoded);
+    return frame;
+}
+
+// A frame that still holds its value, an OCTET STRING of the octets, with its whole
+// storage as head room: the lower layers encode it in place.
+inline std::unique_ptr<Asn1::Asn1Frame> ValueFrame(const std::string& octetsHex)
+{
+    const std::vector<std::uint8_t> octets = Bytes(octetsHex);
+    auto* value = static_cast<Asn1::Asn1OctetString*>(Asn1::Asn1NewValue(&Asn1::Asn1OctetStringType));
+    Asn1::Asn1OctetStringSetBytes(value, octets.data(), octets.size());
+    auto frame = std::make_unique<Asn1::Asn1Frame>(nullptr, value, &Asn1::Asn1OctetStringType, 0);
+    frame->Allocate(512);
+    frame->SetWindow(512, 0, 0);
     return frame;
 }
 

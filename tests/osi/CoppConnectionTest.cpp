@@ -226,15 +226,19 @@ TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext)
     EXPECT_EQ(copp.SendUserData(data.get(), 3), System::OkNoError);
     auto onDefault = UpperFrame("8B 00");
     EXPECT_EQ(copp.SendUserData(onDefault.get(), 0), System::OkNoError);
-    ASSERT_EQ(copp.calls.size(), 2u);
+    // A frame that still holds its value is encoded in place first.
+    auto unencoded = ValueFrame("AB CD");
+    EXPECT_EQ(copp.SendUserData(unencoded.get(), 3), System::OkNoError);
+    ASSERT_EQ(copp.calls.size(), 3u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Data);
     EXPECT_EQ(copp.calls[0].hex, "61 09 30 07 02 01 03 A0 02 8B 00");
     EXPECT_EQ(copp.calls[1].hex, "61 09 30 07 02 01 01 A0 02 8B 00");
+    EXPECT_EQ(copp.calls[2].hex, "61 0B 30 09 02 01 03 A0 04 04 02 AB CD");
 
     auto unknown = UpperFrame("8B 00");
     EXPECT_EQ(copp.SendUserData(unknown.get(), 7), System::Error);
     EXPECT_EQ(copp.SendUserData(nullptr, 3), System::InvalidArguments);
-    EXPECT_EQ(copp.calls.size(), 2u);
+    EXPECT_EQ(copp.calls.size(), 3u);
 }
 
 TEST_F(CoppConnectionTest, UserDataNeedsAConnectionAndAContext)
