@@ -44,9 +44,11 @@ inline std::vector<std::uint8_t> Hex(const char* hex) { return TestSupport::Byte
 // A TPKT around a TPDU, as RFC 1006 carries it.
 inline std::vector<std::uint8_t> Tpkt(std::span<const std::uint8_t> tpdu) {
     const std::size_t length = tpdu.size() + 4;
-    std::vector<std::uint8_t> packet{0x03, 0x00, static_cast<std::uint8_t>(length >> 8),
-                                     static_cast<std::uint8_t>(length)};
-    packet.insert(packet.end(), tpdu.begin(), tpdu.end());
+    std::vector<std::uint8_t> packet(length);
+    packet[0] = 0x03;
+    packet[2] = static_cast<std::uint8_t>(length >> 8);
+    packet[3] = static_cast<std::uint8_t>(length);
+    if (!tpdu.empty()) std::memcpy(packet.data() + 4, tpdu.data(), tpdu.size());
     return packet;
 }
 
