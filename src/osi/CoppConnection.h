@@ -24,8 +24,9 @@ class PresentationContext;
 // It keeps the presentation contexts its users define (they survive Reset), proposes
 // them in the CP, checks the CPA's result list, and wraps every upper PDU as fully
 // encoded data with one PDV-list. Each received PDV goes to the user connection of its
-// context. Frames handed down are the caller's; the upper PDU must sit in the frame's
-// window with room for the presentation header in front (it is not copied).
+// context. Frames handed down are the caller's; the upper PDU sits encoded in the
+// frame's window (a frame that still holds its value is encoded there first) with
+// room for the presentation header in front, and is not copied.
 //
 // Threads: connect and data requests come from the association's threads, received
 // PPDUs from the receive thread at the bottom of the chain.
