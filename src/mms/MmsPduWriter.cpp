@@ -81,7 +81,7 @@ ResultCode MmsSetObjectName(MmsObjectName& name, std::string_view domainId, std:
     if (name.present != MmsObjectNameNone) return System::InvalidArguments;
     if (domainId.empty()) {
         if (ResultCode result = MmsSetText(name.choice.vmdSpecific, itemId); result != System::OkNoError) {
-            Asn1::Asn1OctetStringSetBytes(&name.choice.vmdSpecific, nullptr, 0);
+            MmsIdentifierType.free(&MmsIdentifierType, &name.choice.vmdSpecific, 1);
             return result;
         }
         name.present = MmsObjectNameVmdSpecific;

@@ -117,7 +117,7 @@ TEST(MmsPduDecode, UnknownValuesInsideAStructureLeaveTheOtherComponentsReadable)
 TEST(MmsPduDecode, LaterInitiateDetailElementsAreSkipped) {
     // initResponseDetail with additionalSupportedCalled [3] and privilegeClassIdentity [4].
     const PduPointer pdu = Decode(
-        "A9 2C 81 01 0A 82 01 0A A4 24 80 01 01 81 03 05 F1 00 82 0C 03 EE 1C 00 00 04 00 00 00 00 01 00 "
+        "A9 28 81 01 0A 82 01 0A A4 20 80 01 01 81 03 05 F1 00 82 0C 03 EE 1C 00 00 04 00 00 00 00 01 00 "
         "83 02 07 80 84 04 56 49 53 41");
     ASSERT_TRUE(pdu);
     ASSERT_EQ(pdu->present, MmsPduInitiateResponse);
@@ -150,7 +150,7 @@ TEST(MmsPduDecode, ServiceSpecificInformationOfAnotherServiceDoesNotSpoilTheErro
 
 TEST(MmsPduDecode, AnObjectClassOtherThanBasicReadsAsNoChoice) {
     // getNameList with a csObjectClass [1].
-    const PduPointer pdu = Decode("A0 0F 02 01 03 A1 0A A0 03 81 01 00 A1 03 80 01 00");
+    const PduPointer pdu = Decode("A0 11 02 01 03 A1 0C A0 03 81 01 00 A1 05 81 03 4C 44 30");
     ASSERT_TRUE(pdu);
     const MmsGetNameListRequest& request = pdu->choice.confirmedRequest.service.choice.getNameList;
     EXPECT_EQ(request.objectClass.present, MmsObjectClassNone);

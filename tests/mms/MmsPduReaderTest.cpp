@@ -39,7 +39,7 @@ TEST(MmsPduReader, FloatingPointValuesOfFiveAndNineOctetsAreRead) {
     EXPECT_EQ(written.buf[0], 11);
     EXPECT_EQ(MmsFloatingPointToDouble(written, value), System::OkNoError);
     EXPECT_EQ(value, -2.5);
-    Asn1::Asn1OctetStringSetBytes(&written, nullptr, 0);
+    Asn1::Asn1OctetStringType.free(&Asn1::Asn1OctetStringType, &written, 1);
 }
 
 TEST(MmsPduReader, NumbersAreRangeCheckedAgainstTheirTarget) {
