@@ -27,6 +27,15 @@ InitiateParameters InitiateParameters::Cleared() {
     return parameters;
 }
 
+bool InitiateParameters::SupportsService(std::int32_t service) const {
+    // The ServiceSupportOptions bit of each of the library's service numbers 1..20.
+    static constexpr std::uint8_t kServiceBits[MmsServiceCount + 1] = {
+        0, 0, 1, 2, 4, 5, 6, 11, 12, 13, 37, 46, 65, 66, 67, 71, 72, 73, 74, 76, 77,
+    };
+    if (service < 1 || service > MmsServiceCount) return false;
+    return servicesSupported[kServiceBits[service]] != 0;
+}
+
 namespace {
 
 // The fields that both initiate PDUs share, by reference into either of them.
@@ -127,6 +136,26 @@ ResultCode MmsReadInitiateResponse(const MmsInitiateResponsePdu& pdu, InitiatePa
                  pdu.negotiatedMaxServOutstandingCalled, pdu.negotiatedDataStructureNestingLevel,
                  detail.negotiatedVersionNumber, detail.negotiatedParameterCbb, detail.servicesSupportedCalled},
                 parameters);
+}
+
+ResultCode MmsSettleInitiateAnswer(const MmsPdu& answer, const InitiateParameters& proposal,
+                                   InitiateParameters& negotiated, ServiceErrorRecord& error) {
+    if (answer.present == MmsPduInitiateError) {
+        const ResultCode result = MmsReadServiceError(answer.choice.initiateError, error);
+        return result == System::OkNoError ? System::Rejected : result;
+    }
+    if (answer.present != MmsPduInitiateResponse) return System::Error;
+    if (ResultCode result = MmsReadInitiateResponse(answer.choice.initiateResponse, negotiated);
+        result != System::OkNoError) {
+        return result;
+    }
+    // The peer may lower the largest PDU this side offered, never raise it: every frame
+    // of the association is allocated at that size.
+    const std::int32_t offered =
+        proposal.localDetailPresent ? proposal.localDetail : InitiateParameters::DefaultLocalDetail;
+    if (!negotiated.localDetailPresent || negotiated.localDetail > offered) negotiated.localDetail = offered;
+    negotiated.localDetailPresent = true;
+    return negotiated.localDetail < MmsMinimumLocalDetail ? System::OutOfRange : System::OkNoError;
 }
 
 }  // namespace Mms

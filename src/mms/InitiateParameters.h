@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "mms/MmsPdu.h"
+#include "mms/ServiceErrorRecord.h"
 #include "system/ResultCode.h"
 
 namespace Mms {
@@ -49,7 +50,23 @@ struct InitiateParameters {
     // Everything cleared, with the default local detail (the frame size before any
     // initiate has settled another).
     static InitiateParameters Cleared();
+
+    // Whether the services flags announce one of the library's confirmed services
+    // (numbered 1..20 as the service CHOICEs); false for any other number.
+    bool SupportsService(std::int32_t service) const;
 };
+
+// The smallest maximum PDU size an association may settle on: below it not even a
+// small answer fits.
+inline constexpr std::int32_t MmsMinimumLocalDetail = 256;
+
+// Takes the peer's answer to an initiate request apart. An initiate-ResponsePDU fills
+// negotiated (see MmsReadInitiateResponse); its maximum PDU size is bounded by the
+// proposed one (taken when the answer names none), and one below
+// MmsMinimumLocalDetail gives OutOfRange. An initiate-ErrorPDU fills the error record
+// and gives Rejected (or the reader's failure). Any other PDU gives Error.
+System::ResultCode MmsSettleInitiateAnswer(const MmsPdu& answer, const InitiateParameters& proposal,
+                                           InitiateParameters& negotiated, ServiceErrorRecord& error);
 
 // Writes the proposal into an initiate-RequestPDU / the answer into an
 // initiate-ResponsePDU (the PDU must be zeroed). NoResources when memory runs out.

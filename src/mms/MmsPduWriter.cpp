@@ -304,4 +304,64 @@ ResultCode MmsSetFlagBits(Asn1BitString& bits, const std::uint8_t* flags, std::s
     return System::OkNoError;
 }
 
+ResultCode MmsFillServiceError(MmsServiceError& serviceError, std::uint32_t error) {
+    MmsErrorClassValue& errorClass = serviceError.errorClass;
+    const auto choice = static_cast<Asn1Presence>(error >> 16);
+    const auto code = static_cast<std::int32_t>(error & 0xFFFF);
+    if (choice < MmsErrorClassVmdState || choice > MmsErrorClassOthers) return System::InvalidArguments;
+    if (choice == MmsErrorClassOthers) {
+        if (Asn1::Asn1IntegerSetInt32(&errorClass.choice.others, code) != 0) return System::NoResources;
+    } else {
+        errorClass.choice.code = code;
+    }
+    errorClass.present = choice;
+    return System::OkNoError;
+}
+
+namespace {
+
+MmsRejectReasonChoice RejectReasonFor(Asn1Presence kind) {
+    switch (kind) {
+        case MmsPduConfirmedRequest: return MmsRejectConfirmedRequest;
+        case MmsPduConfirmedResponse: return MmsRejectConfirmedResponse;
+        case MmsPduConfirmedError: return MmsRejectConfirmedError;
+        case MmsPduUnconfirmed: return MmsRejectUnconfirmed;
+        case MmsPduCancelRequest: return MmsRejectCancelRequest;
+        case MmsPduCancelResponse: return MmsRejectCancelResponse;
+        case MmsPduCancelError: return MmsRejectCancelError;
+        case MmsPduConcludeRequest: return MmsRejectConcludeRequest;
+        case MmsPduConcludeResponse: return MmsRejectConcludeResponse;
+        case MmsPduConcludeError: return MmsRejectConcludeError;
+        default: return MmsRejectPduError;
+    }
+}
+
+const Asn1NativeInteger* InvokeIdOf(const MmsPdu& pdu) {
+    switch (pdu.present) {
+        case MmsPduConfirmedRequest: return &pdu.choice.confirmedRequest.invokeId;
+        case MmsPduConfirmedResponse: return &pdu.choice.confirmedResponse.invokeId;
+        case MmsPduConfirmedError: return &pdu.choice.confirmedError.invokeId;
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+ResultCode MmsFillReject(MmsRejectPdu& reject, const MmsPdu* received, std::int32_t reason) {
+    MmsRejectReasonChoice choice = MmsRejectPduError;
+    std::int32_t code = 1;
+    if (received != nullptr) {
+        choice = RejectReasonFor(received->present);
+        code = choice == MmsRejectPduError ? 0 : reason;
+        if (const Asn1NativeInteger* invokeId = InvokeIdOf(*received); invokeId != nullptr) {
+            reject.originalInvokeId = MmsNewValue<Asn1NativeInteger>(Asn1::Asn1NativeIntegerType);
+            if (reject.originalInvokeId == nullptr) return System::NoResources;
+            *reject.originalInvokeId = *invokeId;
+        }
+    }
+    reject.rejectReason.present = choice;
+    reject.rejectReason.choice.code = code;
+    return System::OkNoError;
+}
+
 }  // namespace Mms

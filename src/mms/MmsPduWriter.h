@@ -104,6 +104,17 @@ System::ResultCode MmsFillGetCapabilityListRequest(MmsConfirmedServiceRequest& s
 System::ResultCode MmsFillGetNameListResponse(MmsConfirmedServiceResponse& service,
                                               const std::list<std::string>& names, bool moreFollows);
 
+// ---- errors and rejects ----
+
+// A ServiceError of errorClass choice (error >> 16) with code (error & 0xFFFF); the
+// error must be zeroed.
+System::ResultCode MmsFillServiceError(MmsServiceError& serviceError, std::uint32_t error);
+// The reject of a received PDU (null: one that did not decode, pdu-error 1). The
+// reason alternative follows the received PDU's kind, with the given code; a confirmed
+// request, response or error gives its invoke id as originalInvokeID; a PDU kind that
+// has no reason of its own gives pdu-error 0. The reject must be zeroed.
+System::ResultCode MmsFillReject(MmsRejectPdu& reject, const MmsPdu* received, std::int32_t reason);
+
 // ---- bit strings of one flag byte per bit ----
 
 // count flags (nonzero = set) into a bit string of count bits, first flag first.
