@@ -164,7 +164,9 @@ TEST(Reject, TheReasonFollowsTheRejectedPdu) {
         images.push_back(MmsTest::EncodeAndFree(pdu));
         EXPECT_EQ(MmsTest::Hex(images.back()), MmsTest::Hex(BytesFromHex(c.reject)));
     }
-    if (TestSupport::WiresharkAvailable()) EXPECT_EQ(MmsTest::MmsProblems(images), "");
+    if (TestSupport::WiresharkAvailable()) {
+        EXPECT_EQ(MmsTest::MmsProblems(images), "");
+    }
 }
 
 TEST(ServiceErrorFill, ClassAndCodeComeFromTheHighAndLowHalves) {
