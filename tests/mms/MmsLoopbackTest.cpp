@@ -60,7 +60,11 @@ public:
             received_.push_back(Describe(event, pdu));
         }
         changed_.notify_all();
-        if (!answers_) return System::NotImplemented;  // conclude answers go to the waiting Conclude
+        if (!answers_) {
+            // Unless taken here, a conclude answer goes to the waiting Conclude.
+            const bool take = takeConcludeAnswers_ && event == MmsConnection::EventConcludeResponse;
+            return take ? System::OkNoError : System::NotImplemented;
+        }
         if (event == MmsConnection::EventConfirmedRequest) return Answer(*mmsFrame);
         if (event == MmsConnection::EventInitiateRequest) {
             if (ignoreInitiate_) return System::OkNoError;
@@ -75,6 +79,7 @@ public:
 
     void AnswerRequests() { answers_ = true; }
     void IgnoreInitiate() { ignoreInitiate_ = true; }
+    void TakeConcludeAnswers() { takeConcludeAnswers_ = true; }
 
     std::vector<Received> ReceivedPdus() {
         std::lock_guard lock(mutex_);
@@ -149,6 +154,7 @@ private:
 
     std::atomic<bool> answers_{false};
     std::atomic<bool> ignoreInitiate_{false};
+    std::atomic<bool> takeConcludeAnswers_{false};
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::uint32_t> events_;
@@ -334,6 +340,18 @@ TEST_F(MmsLoopbackTest, AnInitiateThatIsNeverAnsweredTimesOut) {
     EXPECT_EQ(mms->GetState(), MmsConnection::StateFailed);
     EXPECT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::AlreadyConnected);
     EXPECT_EQ(mms->Close(), System::OkNoError);
+}
+
+TEST_F(MmsLoopbackTest, AConcludeAnswerTheUserTakesDoesNotReachTheWaitingConclude) {
+    client.user->TakeConcludeAnswers();
+    MmsConnection* mms = client.user->Mms();
+    InitiateParameters negotiated = InitiateParameters::Cleared();
+    ServiceErrorRecord error;
+    ASSERT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::OkNoError);
+    mms->SetTimeout(300);
+    EXPECT_EQ(mms->Conclude(error), System::Timeout);
+    EXPECT_EQ(client.user->Count(MmsConnection::EventConcludeResponse), 1u);
+    EXPECT_EQ(mms->GetState(), MmsConnection::StateIdle);  // closed
 }
 
 }  // namespace
