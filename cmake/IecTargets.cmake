@@ -37,8 +37,12 @@ function(iec_add_test target)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} iec_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${target} PRIVATE
       IEC_SOURCE_DIR="${PROJECT_SOURCE_DIR}" IEC_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared")
+  set(properties TIMEOUT 300)
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+                       PROPERTIES ${properties})
 endfunction()
 
 # iec_add_benchmark(<target> SOURCES <files...> DEPS <targets...>)

@@ -1,5 +1,7 @@
 #include "system/TimeText.h"
 
+#include "system/Clock.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -27,12 +29,6 @@ CivilDate CivilFromDays(std::int64_t z) {
     const unsigned day = doy - (153 * mp + 2) / 5 + 1;
     const unsigned month = mp < 10 ? mp + 3 : mp - 9;
     return {static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2 ? 1 : 0), month, day};
-}
-
-bool IsLeap(std::int64_t year) {
-    if (year % 4 != 0) return false;
-    if (year % 400 == 0) return true;
-    return year % 100 != 0;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -81,7 +77,7 @@ public:
     // The scan may stop early, but only at the end of the text or after a blank:
     // "2024-01-01 12:00:00.000 [Clock Failure]" is a time, "2024-01-01T12" is not.
     bool EndsCleanly() const {
-        return pos_ == text_.size() || (pos_ > 0 && IsBlank(text_[pos_ - 1]));
+        return pos_ == text_.size() || IsBlank(text_[pos_]) || (pos_ > 0 && IsBlank(text_[pos_ - 1]));
     }
 
 private:
@@ -120,7 +116,7 @@ ResultCode ParseTimeText(std::string_view text, std::uint32_t& days, std::uint32
     const auto [year, month, day, hour, minute, second, millisecond] = field;
     static constexpr int monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 1970 || year > 2100 || month < 1 || month > 12) return InvalidArguments;
-    const bool leap = IsLeap(year);
+    const bool leap = IsLeapYear(static_cast<int>(year - 1970)) != 0;
     const int daysInMonth = monthDays[month - 1] + (month == 2 && leap ? 1 : 0);
     if (day < 1 || day > daysInMonth) return InvalidArguments;
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||

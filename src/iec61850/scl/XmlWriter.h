@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+namespace Iec61850::Acsi::Scl {
+
+// Streams an XML document into memory, one call per start tag, attribute, end tag or
+// piece of content. Only elements, attributes and character data are written: no
+// declaration, comment or processing instruction. A start tag stays open after its
+// name so that attributes can follow; the next call decides between ">" and "/>".
+//
+// Layout with indentation: every start tag and value element begins on a new line
+// indented by one space per enclosing element, and so does an end tag that follows
+// content; text follows its start tag directly. The document therefore begins with a
+// line feed and ends without one. Without indentation nothing separates the tags.
+//
+// Every text that goes into the document through an attribute, a value element or
+// WriteText is escaped, and characters that XML 1.0 cannot carry become "?", so the
+// output is well-formed whatever the values hold. Names are written as given.
+class XmlWriter {
+public:
+    XmlWriter() = default;
+    explicit XmlWriter(bool indent) : indent_(indent) {}
+    virtual ~XmlWriter() = default;
+
+    virtual bool IsValid() const { return true; }
+
+    bool StartElement(std::string_view name);
+
+    // Refused (false, nothing written) unless a start tag is open, that is before the
+    // element's first child, text or value element.
+    bool WriteAttribute(std::string_view name, std::string_view value);
+    bool AddAttribute(std::string_view name, std::string_view value) {
+        return WriteAttribute(name, value);
+    }
+    // The value is written as an unsigned 32-bit decimal: -1 gives "4294967295".
+    bool AddAttribute(std::string_view name, std::uint32_t value);
+
+    // Closes the innermost element: "/>" when its start tag is still open, else its end
+    // tag. A no-operation when nothing is open.
+    bool EndElement();
+    bool EndAllElements();
+
+    // An empty element with one attribute "Value". As the first element of a document
+    // it stays open like a start tag, taking further attributes and children.
+    bool WriteValueElement(std::string_view name, std::string_view value);
+
+    bool WriteText(std::string_view text);
+
+    // Appends markup as it stands; the caller answers for its well-formedness.
+    bool WriteRaw(std::string_view text);
+
+    // Appends `input` to `output` escaped as element text (the five special characters
+    // as entities, characters XML cannot carry as "?"). Returns false, leaving `output`
+    // untouched, when `input` needs no escaping.
+    static bool Escape(std::string& output, std::string_view input);
+
+    // Ends every open element and moves the document into `output` (replacing what it
+    // held). The writer is empty afterwards and can write another document.
+    bool GetXml(std::string& output);
+
+private:
+    void CloseOpenStartTag();
+    void WriteIndentation();
+    void AppendEscapedAttribute(std::string_view value);
+
+    bool indent_ = false;
+    bool startTagOpen_ = false;
+    std::string pendingName_;
+    std::string text_;
+    std::deque<std::string> elementStack_;  // innermost last
+};
+
+}  // namespace Iec61850::Acsi::Scl

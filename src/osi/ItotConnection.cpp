@@ -1,0 +1,281 @@
+#include "osi/ItotConnection.h"
+
+#include "osi/ItotFrame.h"
+#include "osi/ItotLayer.h"
+#include "osi/TcpConnection.h"
+#include "system/NumberText.h"
+
+#include <algorithm>
+#include <memory>
+
+ItotConnection::ItotConnection(ItotLayer* layer) : Protocol::Connection(layer) {}
+
+ItotConnection::~ItotConnection()
+{
+    // The TCP receive thread below calls into this connection: it must be gone
+    // before the receive buffer is.
+    ReleaseLower();
+}
+
+TcpConnection* ItotConnection::Tcp()
+{
+    return dynamic_cast<TcpConnection*>(GetLower());
+}
+
+System::ResultCode ItotConnection::Connect()
+{
+    TcpConnection* tcp = Tcp();
+    return tcp != nullptr ? tcp->Connect() : System::NotConnected;
+}
+
+System::ResultCode ItotConnection::Disconnect()
+{
+    if (GetState() != StateConnected)
+        return System::Error;
+    if (TcpConnection* tcp = Tcp()) {
+        const System::ResultCode result = tcp->Close();
+        if (result != System::OkNoError)
+            return result;
+    }
+    Reset();
+    return System::OkNoError;
+}
+
+System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame)
+{
+    if (frame == nullptr)
+        return System::InvalidArguments;
+    const std::uint32_t length = frame->GetTotalLength();
+    // The length field has 16 bits: a longer TPDU would corrupt the stream.
+    if (length > MaximumTpduSize)
+        return System::OutOfRange;
+    TcpConnection* tcp = Tcp();
+    if (tcp == nullptr)
+        return System::NotConnected;
+    ItotFrame packet(this);
+    const System::ResultCode result = packet.Wrap(frame->Data(), length);
+    if (result != System::OkNoError)
+        return result;
+    return tcp->Send(&packet);
+}
+
+System::ResultCode ItotConnection::SetParameter(std::string_view name, std::string_view value)
+{
+    std::lock_guard lock(parameterMutex_);
+    if (name == "LocalNAddress") {
+        localAddress_ = value;
+    } else if (name == "RemoteNAddress") {
+        remoteAddress_ = value;
+    } else if (name == "LocalNPort" || name == "RemoteNPort") {
+        std::uint16_t port = 0;
+        const System::ResultCode result = System::ParseUInt16Text(port, value);
+        if (result != System::OkNoError)
+            return result;
+        (name == "LocalNPort" ? localPort_ : remotePort_) = port;
+    } else {
+        return System::NotSupported;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode ItotConnection::GetParameter(std::string_view name, std::string& value)
+{
+    std::lock_guard lock(parameterMutex_);
+    if (name == "LocalNAddress") {
+        value = localAddress_;
+    } else if (name == "RemoteNAddress") {
+        value = remoteAddress_;
+    } else if (name == "LocalNPort") {
+        System::FormatUInt16(value, localPort_);
+    } else if (name == "RemoteNPort") {
+        System::FormatUInt16(value, remotePort_);
+    } else {
+        return System::NotSupported;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode ItotConnection::SetMaxPduSize(std::uint32_t size)
+{
+    const std::uint64_t packet = std::uint64_t{size} + ItotFrame::HeaderLength;
+    if (packet < MinimumPduSize || packet > ItotFrame::MaximumPacketLength)
+        return System::Error;
+    const auto capacity = static_cast<std::uint32_t>(2 * packet);
+    {
+        std::lock_guard lock(receiveMutex_);
+        if (receiveBuffer_.GetCapacity() != capacity) {
+            // Only an empty buffer can change size; part of a packet stays where it is.
+            receiveBuffer_.Compact();
+            if (receiveBuffer_.Available() != 0)
+                return System::Error;
+            receiveBuffer_.Clear();
+            if (receiveBuffer_.SetCapacity(capacity) != System::OkNoError)
+                return System::Error;
+        }
+    }
+    SetMaxPduSizeField(size);
+    if (TcpConnection* tcp = Tcp())
+        tcp->SetMaxPduSize(static_cast<std::uint32_t>(packet));
+    return System::OkNoError;
+}
+
+std::uint32_t ItotConnection::GetReceiveCapacity() const
+{
+    std::lock_guard lock(receiveMutex_);
+    return receiveBuffer_.GetCapacity();
+}
+
+System::ResultCode ItotConnection::ReportUp(Protocol::Frame* frame, std::uint32_t event)
+{
+    if (Connection* upper = GetUpper())
+        return upper->OnLowerIndication(frame, event);
+    return System::OkNoError;
+}
+
+System::ResultCode ItotConnection::OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
+                                                std::uint32_t event)
+{
+    switch (event) {
+    case 0:
+        return System::OkNoError;
+    case Connected:
+        SetState(StateConnected);
+        return ReportUp(nullptr, Connected);
+    case TpduReceived:
+        return Receive(bytes, length);
+    case Closed:
+        Reset();
+        return ReportUp(nullptr, Closed);
+    default:
+        return System::Error;
+    }
+}
+
+void ItotConnection::ForgetReceivedLocked()
+{
+    receiveBuffer_.Clear();
+    ++streamGeneration_;
+}
+
+ItotConnection::Packet ItotConnection::CheckPacketLocked(std::uint16_t& length) const
+{
+    const std::uint32_t available = receiveBuffer_.Available();
+    std::uint8_t octet = 0;
+    if (available >= 1 && (receiveBuffer_.PeekByte(0, octet), octet != ItotFrame::Version))
+        return Packet::Malformed;
+    if (available >= 2 && (receiveBuffer_.PeekByte(1, octet), octet != 0))
+        return Packet::Malformed;
+    if (available < ItotFrame::HeaderLength) {
+        // With no room left even a header cannot complete (an unusable buffer).
+        return receiveBuffer_.GetCapacity() < ItotFrame::HeaderLength ? Packet::Malformed
+                                                                      : Packet::Incomplete;
+    }
+    receiveBuffer_.PeekUInt16(2, length);
+    if (length < ItotFrame::HeaderLength || length > receiveBuffer_.GetCapacity())
+        return Packet::Malformed;
+    return available >= length ? Packet::Complete : Packet::Incomplete;
+}
+
+System::ResultCode ItotConnection::Receive(const std::uint8_t* bytes, std::uint32_t count)
+{
+    if (bytes == nullptr)
+        count = 0;
+    System::ResultCode result = System::OkNoError;
+    std::uint32_t taken = 0;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(receiveMutex_);
+        generation = streamGeneration_;
+    }
+    for (;;) {
+        std::unique_ptr<ItotFrame> frame;
+        {
+            std::lock_guard lock(receiveMutex_);
+            // A close or reset during the last delivery ended this stream: the rest
+            // of the chunk belongs to it.
+            if (streamGeneration_ != generation)
+                return result;
+            if (taken < count) {
+                // A chunk may be larger than the room: take what fits, deliver, go on.
+                receiveBuffer_.Compact();
+                const std::uint32_t n = std::min(receiveBuffer_.Room(), count - taken);
+                receiveBuffer_.Write(bytes + taken, n);
+                taken += n;
+            }
+            std::uint16_t length = 0;
+            const Packet packet = CheckPacketLocked(length);
+            if (packet == Packet::Incomplete) {
+                if (taken == count)
+                    return result;
+                continue;
+            }
+            if (packet == Packet::Malformed) {
+                ForgetReceivedLocked();
+                generation = streamGeneration_;
+            } else {
+                frame = std::make_unique<ItotFrame>(this);
+                const System::ResultCode reserved = frame->Reserve(length);
+                if (reserved == System::OkNoError)
+                    receiveBuffer_.PeekBytes(0, frame->Data(), length);
+                else
+                    frame.reset();  // out of memory: this packet is lost, the stream goes on
+                receiveBuffer_.Skip(length);
+                receiveBuffer_.Compact();
+                if (!frame) {
+                    result = reserved;
+                    continue;
+                }
+            }
+        }
+        if (!frame) {
+            CloseOnFramingError(generation);
+            return System::ProtocolError;
+        }
+        result = ReportUp(frame.get(), TpduReceived);
+    }
+}
+
+void ItotConnection::CloseOnFramingError(std::uint64_t generation)
+{
+    if (TcpConnection* tcp = Tcp())
+        tcp->Close();
+    bool reported = false;
+    {
+        std::lock_guard lock(receiveMutex_);
+        reported = streamGeneration_ != generation;
+    }
+    // Without a TCP connection that reports the close, report it here.
+    if (!reported) {
+        Reset();
+        ReportUp(nullptr, Closed);
+    }
+}
+
+System::ResultCode ItotConnection::Close()
+{
+    if (TcpConnection* tcp = Tcp())
+        tcp->Close();
+    {
+        std::lock_guard lock(receiveMutex_);
+        ForgetReceivedLocked();
+    }
+    return Protocol::Connection::Close();
+}
+
+System::ResultCode ItotConnection::Reset()
+{
+    {
+        std::lock_guard lock(parameterMutex_);
+        remotePort_ = DefaultPort;
+        localPort_ = DefaultPort;
+    }
+    {
+        // Bytes of a stream that ended must not prefix the next one.
+        std::lock_guard lock(receiveMutex_);
+        ForgetReceivedLocked();
+    }
+    SetMaxPduSize(MaximumTpduSize);
+    const System::ResultCode result = Protocol::Connection::Reset();
+    SetState(0);
+    return result;
+}

@@ -1,0 +1,164 @@
+#include "osi/TcpConnection.h"
+
+#include "osi/TcpLayer.h"
+#include "protocol/RawFrame.h"
+#include "system/NumberText.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The C library's atoi, without its undefined overflow: leading blanks, a sign,
+// digits up to the first other character; no digits read as 0.
+long long AtoiText(std::string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
+    long long value = 0;
+    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+        if (value < 1'000'000'000'000LL)
+            value = value * 10 + (text[at] - '0');
+    }
+    return negative ? -value : value;
+}
+
+// Keep-alive seconds as the socket takes them: the low 8 bits of the number, with 0
+// raised to 1 and anything above 20 lowered to 20.
+std::uint8_t KeepAliveSeconds(std::string_view text)
+{
+    auto seconds = static_cast<std::uint8_t>(AtoiText(text) & 0xFF);
+    if (seconds == 0)
+        return 1;
+    return seconds > TcpConnection::MaximumKeepAliveSeconds ? TcpConnection::MaximumKeepAliveSeconds
+                                                            : seconds;
+}
+
+}  // namespace
+
+TcpConnection::TcpConnection(TcpLayer* layer) : Protocol::Connection(layer), tcpLayer_(layer) {}
+
+TcpConnection::~TcpConnection()
+{
+    LeaveWaitingList();
+}
+
+void TcpConnection::LeaveWaitingList()
+{
+    if (tcpLayer_ != nullptr)
+        tcpLayer_->RemoveWaitingConnection(this);
+}
+
+System::ResultCode TcpConnection::SetParameter(std::string_view name, std::string_view value)
+{
+    std::lock_guard lock(parameterMutex_);
+    if (name == "LocalNAddress") {
+        localAddress_ = value;
+    } else if (name == "RemoteNAddress") {
+        remoteAddress_ = value;
+    } else if (name == "LocalNPort" || name == "RemoteNPort") {
+        std::uint16_t port = 0;
+        const System::ResultCode result = System::ParseUInt16Text(port, value);
+        if (result != System::OkNoError)
+            return result;
+        (name == "LocalNPort" ? localPort_ : remotePort_) = port;
+    } else if (name == "KeepAliveTout") {
+        keepAliveTime_ = KeepAliveSeconds(value);
+    } else if (name == "KeepAliveInt") {
+        keepAliveInterval_ = KeepAliveSeconds(value);
+    } else {
+        return System::NotSupported;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode TcpConnection::GetParameter(std::string_view name, std::string& value)
+{
+    std::lock_guard lock(parameterMutex_);
+    if (name == "LocalNAddress") {
+        value = localAddress_;
+    } else if (name == "RemoteNAddress") {
+        value = remoteAddress_;
+    } else {
+        return System::NotSupported;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode TcpConnection::Close()
+{
+    return Reset();
+}
+
+Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
+                                            std::uint32_t)
+{
+    if (bytes == nullptr && length != 0)
+        return nullptr;
+    auto* frame = new Protocol::RawFrame(this);
+    if (length != 0) {
+        if (frame->Allocate(length) != System::OkNoError) {
+            delete frame;
+            return nullptr;
+        }
+        std::memcpy(frame->Data(), bytes, length);
+    }
+    frame->SetWindow(0, length, 0);
+    return frame;
+}
+
+System::ResultCode TcpConnection::Reset()
+{
+    {
+        std::lock_guard lock(parameterMutex_);
+        remoteAddress_.clear();
+        localAddress_.clear();
+        peerAddress_.clear();
+        remotePort_ = 0;
+        localPort_ = 0;
+        peerPort_ = 0;
+        keepAliveTime_ = DefaultKeepAliveSeconds;
+        keepAliveInterval_ = DefaultKeepAliveSeconds;
+    }
+    const System::ResultCode result = Protocol::Connection::Reset();
+    SetState(0);
+    return result;
+}
+
+System::ResultCode TcpConnection::Send(Protocol::Frame* frame)
+{
+    if (GetState() != StateConnected)
+        return System::NotConnected;
+    if (frame == nullptr)
+        return System::InvalidArguments;
+    return Transmit(frame);
+}
+
+TcpConnection::Settings TcpConnection::GetSettings() const
+{
+    std::lock_guard lock(parameterMutex_);
+    Settings settings;
+    settings.remoteAddress = remoteAddress_;
+    settings.remotePort = remotePort_;
+    settings.keepAliveTime = keepAliveTime_;
+    settings.keepAliveInterval = keepAliveInterval_;
+    return settings;
+}
+
+void TcpConnection::SetLocalAddress(const std::string& address)
+{
+    std::lock_guard lock(parameterMutex_);
+    localAddress_ = address;
+}
+
+void TcpConnection::SetPeer(const std::string& address, std::uint16_t port)
+{
+    std::lock_guard lock(parameterMutex_);
+    peerAddress_ = address;
+    peerPort_ = port;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "protocol/Connection.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+class TcpLayer;
+
+// The bottom connection of a chain: one TCP stream to "RemoteNAddress" :
+// "RemoteNPort". It reports to the connection above through OnLowerBytes with the
+// events below; the bytes of a data event are valid only during the call.
+//
+// Parameters: "RemoteNAddress", "LocalNAddress" (text), "RemoteNPort", "LocalNPort"
+// (unsigned 16-bit decimal; 2 when not a number), "KeepAliveTout", "KeepAliveInt"
+// (seconds, 1..20, default 5). Only the two addresses can be read back; after a
+// connect "LocalNAddress" reads "<local address>+<local port>".
+class TcpConnection : public Protocol::Connection {
+public:
+    enum Event : std::uint32_t { Connected = 1, BytesReceived = 2, Closed = 3 };
+    // State while a socket is up.
+    static constexpr Protocol::ConnectionState StateConnected = 2;
+    static constexpr std::uint8_t DefaultKeepAliveSeconds = 5;
+    static constexpr std::uint8_t MaximumKeepAliveSeconds = 20;
+
+    explicit TcpConnection(TcpLayer* layer);
+    ~TcpConnection() override;
+
+    System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
+    System::ResultCode GetParameter(std::string_view name, std::string& value) override;
+    System::ResultCode Close() override;
+    // A frame holding a copy of the bytes; kind is not used.
+    Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
+                                 std::uint32_t kind) override;
+    // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base Reset.
+    System::ResultCode Reset() override;
+
+    // Opens the stream to the remote address; reports Connected, or Closed on failure.
+    virtual System::ResultCode Connect() = 0;
+    // 7 NotConnected unless connected; 2 for a null frame; else Transmit.
+    virtual System::ResultCode Send(Protocol::Frame* frame);
+    // Sends the frame's bytes from its origin: 0, or 1 when they could not all go.
+    virtual System::ResultCode Transmit(Protocol::Frame* frame) = 0;
+
+    TcpLayer* GetTcpLayer() const { return tcpLayer_; }
+
+protected:
+    struct Settings {
+        std::string remoteAddress;
+        std::uint16_t remotePort = 0;
+        std::uint8_t keepAliveTime = DefaultKeepAliveSeconds;
+        std::uint8_t keepAliveInterval = DefaultKeepAliveSeconds;
+    };
+    // A consistent copy of what Connect needs.
+    Settings GetSettings() const;
+    void SetLocalAddress(const std::string& address);
+    void SetPeer(const std::string& address, std::uint16_t port);
+    // Keeps the accept thread of the layer from handing this connection a socket
+    // from now on. Called first by the destructor of the class that can accept.
+    void LeaveWaitingList();
+
+private:
+    TcpLayer* const tcpLayer_;
+    // The texts are set on the association's thread and cleared by a reset on the
+    // receive thread.
+    mutable std::mutex parameterMutex_;
+    std::string remoteAddress_;
+    std::uint16_t remotePort_ = 0;
+    std::string localAddress_;
+    std::uint16_t localPort_ = 0;
+    std::string peerAddress_;
+    std::uint16_t peerPort_ = 0;
+    std::uint8_t keepAliveTime_ = DefaultKeepAliveSeconds;
+    std::uint8_t keepAliveInterval_ = DefaultKeepAliveSeconds;
+};

@@ -1,0 +1,324 @@
+#include "osi/W32TcpConnection.h"
+
+#include "osi/SocketHandle.h"
+#include "osi/TcpLayer.h"
+#include "protocol/Frame.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <string>
+#include <thread>
+#include <utility>
+
+W32TcpConnection::W32TcpConnection(TcpLayer* layer) : TcpConnection(layer)
+{
+    Reset();
+    // Last: the receive thread must find a fully built connection.
+    Start();
+}
+
+W32TcpConnection::~W32TcpConnection()
+{
+    // No accepted socket may arrive from now on.
+    LeaveWaitingList();
+    Stop();
+    DetachSocket();
+}
+
+void W32TcpConnection::OnStopRequested()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (socket_)
+            socket_->Shutdown();
+        connectAborted_ = true;
+    }
+    changed_.notify_all();
+}
+
+System::ResultCode W32TcpConnection::Report(std::uint32_t event)
+{
+    if (Connection* upper = GetUpper())
+        return upper->OnLowerBytes(nullptr, 0, event);
+    return System::OkNoError;
+}
+
+std::shared_ptr<SocketHandle> W32TcpConnection::DetachSocket()
+{
+    std::shared_ptr<SocketHandle> socket;
+    {
+        std::lock_guard lock(mutex_);
+        socket = std::exchange(socket_, nullptr);
+        released_ = false;
+        announceConnected_ = false;
+    }
+    if (socket)
+        socket->Shutdown();
+    return socket;
+}
+
+System::ResultCode W32TcpConnection::Run()
+{
+    for (;;) {
+        std::shared_ptr<SocketHandle> socket;
+        std::uint64_t epoch = 0;
+        bool announce = false;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] {
+                return StopRequested() || (released_ && socket_ && epoch_ != servedEpoch_);
+            });
+            if (StopRequested())
+                return System::OkNoError;
+            socket = socket_;
+            epoch = servedEpoch_ = epoch_;
+            announce = std::exchange(announceConnected_, false);
+        }
+        if (announce)
+            Report(Connected);
+        Serve(socket, epoch);
+    }
+}
+
+void W32TcpConnection::Serve(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch)
+{
+    for (;;) {
+        // The layer above sets the chunk size through the maximum PDU size.
+        const std::uint32_t wanted =
+            std::clamp<std::uint32_t>(GetMaxPduSize(), DefaultReceiveChunk, MaximumPduSize);
+        if (receiveBuffer_.size() != wanted) {
+            try {
+                receiveBuffer_.resize(wanted);
+            } catch (const std::bad_alloc&) {
+                if (receiveBuffer_.empty())
+                    break;
+                SetMaxPduSizeField(static_cast<std::uint32_t>(receiveBuffer_.size()));
+            }
+        }
+        const long received = socket->Receive(receiveBuffer_.data(), receiveBuffer_.size());
+        if (received <= 0)
+            break;
+        bool current = false;
+        {
+            std::lock_guard lock(mutex_);
+            current = socket_ == socket && closeRequested_ != epoch;
+        }
+        if (!current || StopRequested())
+            break;
+        if (Connection* upper = GetUpper())
+            upper->OnLowerBytes(receiveBuffer_.data(), static_cast<std::uint32_t>(received),
+                                BytesReceived);
+    }
+    EndOfStream(socket, epoch);
+}
+
+void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket,
+                                   std::uint64_t epoch)
+{
+    bool mine = false;
+    bool requested = false;
+    {
+        std::lock_guard lock(mutex_);
+        mine = socket_ == socket;
+        if (mine) {
+            socket_.reset();
+            released_ = false;
+        }
+        requested = closeRequested_ == epoch;
+    }
+    socket->Shutdown();
+    System::ResultCode result = System::OkNoError;
+    // A stream ended by a reset, or by a close on this thread, was reported already
+    // (or is not to be); a stop tears the chain down and reports nothing.
+    if (mine && !StopRequested()) {
+        // Reset first: whoever hears Closed finds the connection idle and reusable.
+        result = Reset();
+        Report(Closed);
+    }
+    if (requested) {
+        std::lock_guard lock(mutex_);
+        closeDone_ = epoch;
+        closeResult_ = result;
+    }
+    changed_.notify_all();
+}
+
+System::ResultCode W32TcpConnection::Reset()
+{
+    DetachSocket();
+    const System::ResultCode result = TcpConnection::Reset();
+    SetMaxPduSizeField(DefaultReceiveChunk);
+    return result;
+}
+
+System::ResultCode W32TcpConnection::Close()
+{
+    if (IsTaskThread())
+        return CloseOnReceiveThread();
+
+    std::unique_lock lock(mutex_);
+    connectAborted_ = true;
+    if (!socket_)
+        return System::OkNoError;
+    const std::shared_ptr<SocketHandle> socket = socket_;
+    const std::uint64_t epoch = epoch_;
+    if (servedEpoch_ == epoch) {
+        // The receive thread serves this socket: it ends the stream and reports, so
+        // that nothing climbs the stack from two threads at once.
+        closeRequested_ = epoch;
+        socket->Shutdown();
+        auto done = [&] { return closeDone_ == epoch; };
+        const std::uint32_t timeout = GetTimeout();
+        if (timeout == 0)
+            changed_.wait(lock, done);
+        else
+            changed_.wait_for(lock, std::chrono::milliseconds(timeout), done);
+        if (done())
+            return closeResult_;
+        if (socket_ != socket)
+            return System::OkNoError;  // the receive thread is reporting it right now
+        // The receive thread is held up above us: end the stream here.
+    }
+    socket_.reset();
+    released_ = false;
+    announceConnected_ = false;
+    lock.unlock();
+    socket->Shutdown();
+    const System::ResultCode result = Reset();
+    Report(Closed);
+    return result;
+}
+
+System::ResultCode W32TcpConnection::CloseOnReceiveThread()
+{
+    const std::shared_ptr<SocketHandle> socket = DetachSocket();
+    if (!socket && GetState() == 0)
+        return System::OkNoError;
+    const System::ResultCode result = Reset();
+    if (socket)
+        Report(Closed);
+    return result;
+}
+
+System::ResultCode W32TcpConnection::ConnectFailed(const std::shared_ptr<SocketHandle>&)
+{
+    Report(Closed);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ConnectFailurePauseMs));
+    return System::Error;
+}
+
+System::ResultCode W32TcpConnection::Connect()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (socket_)
+            return System::AlreadyConnected;
+        connectAborted_ = false;
+    }
+    const Settings settings = GetSettings();
+
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* resolved = nullptr;
+    const std::string service = std::to_string(settings.remotePort);
+    if (settings.remoteAddress.empty() ||
+        ::getaddrinfo(settings.remoteAddress.c_str(), service.c_str(), &hints, &resolved) != 0 ||
+        resolved == nullptr) {
+        if (resolved != nullptr)
+            ::freeaddrinfo(resolved);
+        return ConnectFailed(nullptr);
+    }
+    sockaddr_in address{};
+    const bool usable = resolved->ai_family == AF_INET && resolved->ai_addrlen >= sizeof address;
+    if (usable)
+        address = *reinterpret_cast<const sockaddr_in*>(resolved->ai_addr);
+    ::freeaddrinfo(resolved);
+    if (!usable)
+        return ConnectFailed(nullptr);
+
+    const std::shared_ptr<SocketHandle> socket =
+        SocketHandle::Connect(address, GetTimeout(), [this] {
+            std::lock_guard lock(mutex_);
+            return connectAborted_;
+        });
+    if (!socket || !socket->SetNoDelay() ||
+        !socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval))
+        return ConnectFailed(socket);
+
+    std::string localAddress;
+    std::uint16_t localPort = 0;
+    std::string peerAddress;
+    std::uint16_t peerPort = 0;
+    if (!socket->LocalEndpoint(localAddress, localPort) ||
+        !socket->PeerEndpoint(peerAddress, peerPort))
+        return ConnectFailed(socket);
+    SetLocalAddress(localAddress + "+" + std::to_string(localPort));
+    SetPeer(peerAddress, peerPort);
+
+    {
+        std::lock_guard lock(mutex_);
+        if (connectAborted_ || socket_)
+            return ConnectFailed(socket);
+        socket_ = socket;
+        ++epoch_;
+        released_ = false;
+    }
+    SetState(StateConnected);
+    // Reported before the receive thread starts reading, so that the layers above
+    // are ready for the first bytes.
+    const System::ResultCode result = Report(Connected);
+    {
+        std::lock_guard lock(mutex_);
+        if (socket_ == socket)
+            released_ = true;
+    }
+    changed_.notify_all();
+    return result;
+}
+
+System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame)
+{
+    std::shared_ptr<SocketHandle> socket;
+    {
+        std::lock_guard lock(mutex_);
+        socket = socket_;
+    }
+    if (!socket || frame == nullptr)
+        return System::Error;
+    return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError
+                                                                   : System::Error;
+}
+
+System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer,
+                                            socklen_t peerLength)
+{
+    if (peer == nullptr || peer->sa_family != AF_INET ||
+        peerLength < static_cast<socklen_t>(sizeof(sockaddr_in))) {
+        Reset();
+        return System::Error;
+    }
+    std::shared_ptr<SocketHandle> socket;
+    {
+        std::lock_guard lock(mutex_);
+        if (socket_ || GetState() != 0 || StopRequested())
+            return System::Error;
+        socket = std::make_shared<SocketHandle>(descriptor);
+        socket_ = socket;
+        ++epoch_;
+        released_ = true;
+        announceConnected_ = true;
+        SetState(StateConnected);
+    }
+    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(peer);
+    SetPeer(SocketHandle::AddressText(ipv4->sin_addr), ntohs(ipv4->sin_port));
+    const Settings settings = GetSettings();
+    socket->SetNoDelay();
+    socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval);
+    changed_.notify_all();
+    return System::OkNoError;
+}

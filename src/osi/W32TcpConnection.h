@@ -1,0 +1,83 @@
+#pragma once
+
+#include "osi/TcpConnection.h"
+
+#include <sys/socket.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class SocketHandle;
+
+// A TCP connection on POSIX sockets with its own receive thread.
+//
+// The receive thread sleeps until a socket is up (from Connect or from the layer's
+// accept side), then hands every received chunk to the upper connection and, when
+// the stream ends, resets this connection and reports Closed. Everything that
+// climbs the stack from the socket therefore runs on that one thread, including
+// the Closed event of a Close called elsewhere: Close asks the receive thread to
+// end the stream and waits for it (up to the connection's timeout). Close called on
+// the receive thread itself (from an upper layer handling received data) ends the
+// stream at once and does not wait.
+class W32TcpConnection final : public TcpConnection {
+public:
+    static constexpr std::uint32_t DefaultReceiveChunk = 256;
+    // Pause after a failed connect, which bounds how fast a caller can retry.
+    static constexpr std::uint32_t ConnectFailurePauseMs = 100;
+
+    explicit W32TcpConnection(TcpLayer* layer);
+    ~W32TcpConnection() override;
+
+    // The receive loop.
+    System::ResultCode Run() override;
+    // In state 0: nothing, 0. Otherwise ends the stream, reports Closed once and
+    // resets; the reset's result. Also gives up a connect under way on another thread.
+    System::ResultCode Close() override;
+    // TcpConnection's reset, receive chunk 256, and any socket shut down and closed.
+    System::ResultCode Reset() override;
+    // Resolves "RemoteNAddress" (IPv4, first address), connects within the
+    // connection's timeout with TCP_NODELAY and keep-alive, records both ends,
+    // enters state 2 and reports Connected; the upper connection's result. On
+    // failure reports Closed, pauses 100 ms and gives 1. 6 AlreadyConnected while a
+    // socket is up.
+    System::ResultCode Connect() override;
+    // Sends all of the frame's bytes: 0, or 1.
+    System::ResultCode Transmit(Protocol::Frame* frame) override;
+
+    // Takes an accepted socket (server side): 0, and the connection is connected;
+    // 1 when it is busy or the peer is not IPv4, and the caller keeps the socket.
+    // The receive thread reports Connected before the first bytes.
+    System::ResultCode Accept(int descriptor, const sockaddr* peer, socklen_t peerLength);
+
+protected:
+    void OnStopRequested() override;
+
+private:
+    // Serves one socket until its stream ends.
+    void Serve(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch);
+    // Called by the receive thread when the stream of that socket has ended.
+    void EndOfStream(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch);
+    // Takes the current socket away (shut down), so that nothing uses it any more.
+    std::shared_ptr<SocketHandle> DetachSocket();
+    System::ResultCode CloseOnReceiveThread();
+    System::ResultCode ConnectFailed(const std::shared_ptr<SocketHandle>& socket);
+    System::ResultCode Report(std::uint32_t event);
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    // Everything below up to the buffer is guarded by mutex_.
+    std::shared_ptr<SocketHandle> socket_;
+    std::uint64_t epoch_ = 0;            // counts the sockets this connection had
+    std::uint64_t servedEpoch_ = 0;      // the one the receive thread took last
+    bool released_ = false;              // the receive thread may take socket_
+    bool announceConnected_ = false;     // an accepted socket not yet reported
+    std::uint64_t closeRequested_ = 0;   // epoch a Close waits to see ended
+    std::uint64_t closeDone_ = 0;        // epoch the receive thread ended for it
+    System::ResultCode closeResult_ = System::OkNoError;
+    bool connectAborted_ = false;        // a Close while Connect waits
+    // Receive thread only.
+    std::vector<std::uint8_t> receiveBuffer_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "osi/TcpLayer.h"
+
+#include <string>
+
+// The TCP layer on POSIX sockets. Its own thread accepts connections while it listens.
+class W32TcpLayer : public TcpLayer {
+public:
+    static constexpr int ListenBacklog = 5;
+
+    W32TcpLayer();
+    ~W32TcpLayer() override;
+
+    // A new W32TcpConnection of this layer.
+    Protocol::Connection* CreateConnection() override;
+    System::ResultCode StopListening() override;
+
+    // The accept loop: hands every accepted socket to an idle waiting connection and
+    // closes the sockets that none takes.
+    System::ResultCode Run() override;
+
+    // Nothing to start on POSIX: 0. Kept for the code that starts the socket library.
+    static System::ResultCode StartWinsock();
+    // The text of a socket error number.
+    static std::string SocketErrorText(int error);
+
+protected:
+    System::ResultCode Listen() override;
+    void OnStopRequested() override;
+
+private:
+    void CloseListenSocket();
+
+    int listenSocket_ = -1;
+    // Written by a stop to wake the accept loop out of poll.
+    int wakeRead_ = -1;
+    int wakeWrite_ = -1;
+};

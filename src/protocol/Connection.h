@@ -1,0 +1,137 @@
+#pragma once
+
+#include "system/MessageQueue.h"
+#include "system/ResultCode.h"
+#include "system/Task.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace Protocol {
+
+class Frame;
+class Layer;
+
+// The state of a connection. The base Reset sets 0; every other value belongs to
+// the layer that defines it.
+using ConnectionState = std::int32_t;
+
+// One association's object in one protocol layer. The connections of an association
+// form a chain: requests go down by direct calls on the lower connection,
+// indications come up through the upper connection's On... operations.
+//
+// Threads: requests arrive on the thread that drives the association, indications
+// on the receive thread of the transport at the bottom. State, timeout and maximum
+// PDU size may therefore be read from either; the links are set while the chain is
+// built and cleared while it is torn down.
+//
+// Tear-down: a connection whose indications use its own members deletes the chain
+// below it (ReleaseLower) first thing in its destructor, so that the receive thread
+// at the bottom is joined while those members still exist.
+class Connection : public System::Task {
+public:
+    static constexpr std::uint32_t DefaultTimeoutMs = 10000;
+    static constexpr std::uint32_t QueueCapacity = 65535;
+    static constexpr std::uint32_t MinimumPduSize = 256;
+    static constexpr std::uint32_t MaximumPduSize = 65536;
+
+    explicit Connection(Layer* layer);
+    // Deletes the chain below, unlinks the upper connection, deletes what is queued
+    // or pending.
+    ~Connection() override;
+
+    virtual void SetTimeout(std::uint32_t timeoutMs);
+    virtual void SetLower(Connection* lower);
+    virtual Connection* GetLower();
+    // The last connection down the lower links (this one when there is none below).
+    virtual Connection* GetBottom();
+    // Removes the lower connection from its layer and deletes it, which deletes the
+    // whole chain below; clears the link.
+    virtual void ReleaseLower();
+    virtual void SetUpper(Connection* upper);
+    virtual Connection* GetUpper();
+    // Deletes the upper connection (and so, through its destructor, nothing of this
+    // one: the link back is cleared first); clears the link.
+    virtual void DeleteUpper();
+
+    // Named string parameters. The base takes no name: 14 NotSupported.
+    virtual System::ResultCode SetParameter(std::string_view name, std::string_view value);
+    virtual System::ResultCode GetParameter(std::string_view name, std::string& value);
+
+    // Stores a size of 256..65536 and gives 0; any other size gives 1.
+    virtual System::ResultCode SetMaxPduSize(std::uint32_t size);
+
+    // The user data of a presentation data value, by its encoding. Base: 13.
+    virtual System::ResultCode OnArbitraryData(std::span<const std::uint8_t> data,
+                                               std::uint32_t event);
+    virtual System::ResultCode OnOctetAlignedData(std::span<const std::uint8_t> data,
+                                                  std::uint32_t event);
+    virtual System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data,
+                                                std::uint32_t event);
+    // Raw bytes from a byte-stream connection below; valid only during the call.
+    // Base: 13.
+    virtual System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
+                                            std::uint32_t event);
+    // An event without data: OnLowerIndication (null, event).
+    virtual System::ResultCode OnLowerEvent(std::uint32_t event);
+    // A frame (or null) and an event from the connection below. The frame stays the
+    // caller's; the receiver copies what it keeps. Base: 13.
+    virtual System::ResultCode OnLowerIndication(Frame* frame, std::uint32_t event);
+
+    // Base: Reset, 0.
+    virtual System::ResultCode Close();
+    // A frame of the layer's own kind; the meaning of the arguments is the layer's.
+    // Base: none.
+    virtual Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
+                               std::uint32_t kind);
+    // Deletes the pending frames of the chain from the bottom up to this connection.
+    virtual void DiscardPending();
+    // Maximum PDU size 0, state 0, timeout 10000, then the parameter text applied
+    // (its result is the result).
+    virtual System::ResultCode Reset();
+
+    ConnectionState GetState() const { return state_.load(); }
+    void SetState(ConnectionState state) { state_.store(state); }
+    std::uint16_t GetId() const { return id_; }
+    std::uint32_t GetTimeout() const { return timeout_.load(); }
+    std::uint32_t GetMaxPduSize() const { return maxPduSize_.load(); }
+    Layer* GetLayer() const { return layer_; }
+
+    // This connection's share of the chain text: "name=value" items joined by ";".
+    const std::string& GetParameterText() const { return parameterText_; }
+    void SetParameterText(std::string_view text) { parameterText_ = text; }
+    // Applies every item of the parameter text through SetParameter, in order: 0;
+    // 1 for an item that is not exactly one name and one value; the first non-zero
+    // result of SetParameter otherwise.
+    System::ResultCode ApplyParameterText();
+
+    System::MessageQueue& GetQueue() { return queue_; }
+
+    // Frames a layer holds on to between calls, oldest first; the connection owns them.
+    using PendingList = std::deque<std::unique_ptr<Frame>>;
+    PendingList& PendingA() { return pendingA_; }
+    PendingList& PendingB() { return pendingB_; }
+
+protected:
+    void SetMaxPduSizeField(std::uint32_t size) { maxPduSize_.store(size); }
+
+private:
+    std::atomic<Connection*> lower_{nullptr};
+    std::atomic<Connection*> upper_{nullptr};
+    std::atomic<ConnectionState> state_{0};
+    std::uint16_t id_;
+    std::atomic<std::uint32_t> timeout_{DefaultTimeoutMs};
+    std::string parameterText_;
+    Layer* const layer_;
+    System::MessageQueue queue_{QueueCapacity};
+    std::atomic<std::uint32_t> maxPduSize_{0};
+    PendingList pendingA_;
+    PendingList pendingB_;
+};
+
+}  // namespace Protocol
