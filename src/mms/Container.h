@@ -37,7 +37,8 @@ inline constexpr std::int32_t AccessErrorBase = 256;
 //
 // Data and type descriptions written by ToData and ToTypeSpec are coder values: the
 // caller releases them through their descriptors (MmsDataType, MmsTypeDescriptionType).
-// Both require an empty value (choice 0) and leave it empty when they fail.
+// Both require an empty value (choice 0) and leave it empty when they fail; only BCD
+// fills its Data and still answers NotImplemented.
 class Container : public Object {
 public:
     // Clears the link of its bound variable and leaves its parent (structure or array)

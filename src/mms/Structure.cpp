@@ -213,7 +213,7 @@ System::ResultCode Structure::ToData(MmsData& data) {
     return System::OkNoError;
 }
 
-System::ResultCode Structure::AddComponent(std::unique_ptr<Container>&& component) {
+System::ResultCode Structure::AddComponent(std::unique_ptr<Container> component) {
     if (component == nullptr) return System::InvalidArguments;
     if (!component->name_.empty()) {
         if (named_.contains(component->name_)) return System::InvalidArguments;

@@ -54,8 +54,8 @@ public:
     System::ResultCode ToData(MmsData& data) override;
 
     // Takes the component and appends it. A named component must not repeat a name
-    // already there (InvalidArguments, and the caller keeps the component).
-    virtual System::ResultCode AddComponent(std::unique_ptr<Container>&& component);
+    // already there: it is then refused with InvalidArguments and destroyed.
+    virtual System::ResultCode AddComponent(std::unique_ptr<Container> component);
 
     bool IsPacked() const { return packed_; }
     std::size_t GetComponentCount() const { return components_.size(); }

@@ -220,7 +220,7 @@ TEST(FloatingPointContainer, TextDataAndBerRoundTrip) {
         {32, 8, "2", "2", "87 05 08 40 00 00 00"},
         {32, 8, "-3.5", "-3.5", "87 05 08 C0 60 00 00"},
         {32, 8, "3.40282347e+38", "3.40282347e+38", "87 05 08 7F 7F FF FF"},
-        {64, 11, "0.1", "0.10000000000000001", "87 09 0B 3F B9 99 99 99 99 99 99 9A"},
+        {64, 11, "0.1", "0.10000000000000001", "87 09 0B 3F B9 99 99 99 99 99 9A"},
         {64, 11, "-2.5", "-2.5", "87 09 0B C0 04 00 00 00 00 00 00"},
     };
     for (const auto& row : rows) {
@@ -236,7 +236,7 @@ TEST(FloatingPointContainer, RefusesTextAndValuesThatDoNotFit) {
     EXPECT_EQ(TextOf(single), "1.5");
 
     // The length of a received value must match the format exactly.
-    for (const char* hex : {"87 09 0B 3F B9 99 99 99 99 99 99 9A", "87 04 08 00 00 00", "87 05 0B 40 00 00 00",
+    for (const char* hex : {"87 09 0B 3F B9 99 99 99 99 99 9A", "87 04 08 00 00 00", "87 05 0B 40 00 00 00",
                             "87 00"}) {
         SCOPED_TRACE(hex);
         EXPECT_EQ(single.FromData(*DecodeHex(hex)), System::InvalidArguments);
