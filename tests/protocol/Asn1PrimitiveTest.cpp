@@ -157,20 +157,18 @@ TEST(Asn1Primitive, ConstructedStringsConcatenateTheirSegments) {
 }
 
 TEST(Asn1Primitive, DeeplyNestedSegmentsHitTheNestingLimit) {
-    Bytes image = Hex("04 00");
-    for (int level = 0; level < 100; ++level) {
-        Bytes outer = {0x24};
-        if (image.size() < 128) {
-            outer.push_back(static_cast<std::uint8_t>(image.size()));
-        } else {
-            outer.push_back(0x82);
-            outer.push_back(static_cast<std::uint8_t>(image.size() >> 8));
-            outer.push_back(static_cast<std::uint8_t>(image.size()));
+    const auto nest = [](int levels) {
+        Bytes image = Hex("04 01 41");
+        for (int level = 0; level < levels; ++level) {
+            const auto length = static_cast<std::uint8_t>(image.size());
+            image.insert(image.begin(), {0x24, 0x81, length});
         }
-        outer.insert(outer.end(), image.begin(), image.end());
-        image = outer;
-    }
-    EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, image).result.code, Asn1DecodeFailure);
+        return image;
+    };
+    auto shallow = Decode<Asn1OctetString>(Asn1OctetStringType, nest(10));
+    ASSERT_EQ(shallow.result.code, Asn1DecodeDone);
+    EXPECT_EQ(shallow.value->size, 1);
+    EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, nest(80)).result.code, Asn1DecodeFailure);
 }
 
 TEST(Asn1Primitive, TruncatedAndIndefiniteInput) {
