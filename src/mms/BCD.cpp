@@ -1,6 +1,7 @@
 #include "mms/BCD.h"
 
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -63,7 +64,8 @@ System::ResultCode BCD::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataBcd) != System::OkNoError) return Record(System::InvalidArguments);
     std::int32_t value = 0;
-    if (Asn1::Asn1IntegerGetInt32(&data.choice.bcd, &value) != 0) return Record(System::OutOfRange);
+    const System::ResultCode result = Asn1::Asn1IntegerToInt32(value, &data.choice.bcd);
+    if (result != System::OkNoError) return Record(result);
     value_ = value;
     MarkValid();
     return Record(System::NotImplemented);
@@ -79,9 +81,10 @@ System::ResultCode BCD::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataBcd;
-    if (Asn1::Asn1IntegerSetInt32(&data.choice.bcd, value_) != 0) {
+    const System::ResultCode result = Asn1::Int32ToAsn1Integer(&data.choice.bcd, value_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return Record(System::NotImplemented);

@@ -5,6 +5,7 @@
 
 #include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
 #include "system/ByteOrder.h"
 #include "system/Clock.h"
 #include "system/NumberText.h"
@@ -112,9 +113,11 @@ System::ResultCode BinaryTime::ToData(MmsData& data) {
     System::WriteBigEndian(octets.data(), milliseconds_, 4);
     System::WriteBigEndian(octets.data() + 4, days_, 2);
     data.present = MmsDataBinaryTime;
-    if (SetOctets(data.choice.binaryTime, {octets.data(), sixOctets_ ? 6u : 4u}) != System::OkNoError) {
+    const std::span<const std::uint8_t> written(octets.data(), sixOctets_ ? 6u : 4u);
+    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.binaryTime, written);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;

@@ -1,9 +1,9 @@
 #include "mms/BitString.h"
 
-#include <cstdlib>
+#include <vector>
 
-#include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -11,15 +11,6 @@ namespace Mms {
 namespace {
 
 constexpr std::int32_t MaxUnusedBits = 7;
-
-// The bit count of a received value, or -1 when its unused-bit count is impossible
-// (above 7, or any at all without octets).
-std::int64_t BitCountOf(const Asn1BitString& bits) {
-    const std::size_t octets = OctetsOf(bits).size();
-    if (bits.unusedBits < 0 || bits.unusedBits > MaxUnusedBits) return -1;
-    if (octets == 0 && bits.unusedBits != 0) return -1;
-    return static_cast<std::int64_t>(8 * octets) - bits.unusedBits;
-}
 
 bool IsBitText(std::string_view text) { return text.find_first_not_of("01") == std::string_view::npos; }
 
@@ -41,12 +32,13 @@ BitString::BitString(const MmsData& data) {
         ErrStatus = System::InvalidArguments;
         return;
     }
-    const std::int64_t count = BitCountOf(data.choice.bitString);
-    if (count < 0) {
+    // An unused-bit count above 7, or unused bits without octets, is no bit string.
+    std::string bits;
+    if (Asn1::Asn1BitStringToBitText(bits, &data.choice.bitString, 0) != System::OkNoError) {
         RefuseType(System::InvalidArguments);
         return;
     }
-    size_ = {static_cast<std::uint32_t>(count), false};
+    size_ = {static_cast<std::uint32_t>(bits.size()), false};
     ErrStatus = FromData(data);
 }
 
@@ -98,24 +90,21 @@ System::ResultCode BitString::Assign(const Container& other) {
 System::ResultCode BitString::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataBitString) != System::OkNoError) return Record(System::InvalidArguments);
-    const Asn1BitString& bits = data.choice.bitString;
-    const std::int64_t count = BitCountOf(bits);
-    if (count < 0) return Record(System::InvalidArguments);
-    const auto octets = OctetsOf(bits);
-    std::string text(static_cast<std::size_t>(count), '0');
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((octets[i / 8] >> (7 - i % 8)) & 1) text[i] = '1';
+    std::string text;
+    std::int32_t unusedBits = 0;
+    const std::uint32_t required = size_.variable ? 0 : size_.count;
+    if (Asn1::Asn1BitStringToBitText(text, &data.choice.bitString, required, &unusedBits) != System::OkNoError) {
+        return Record(System::InvalidArguments);
     }
     if (size_.variable) {
         if (text.size() > size_.count) return Record(System::InvalidArguments);
     } else {
-        if (text.size() < size_.count) return Record(System::InvalidArguments);
         // Bits past the type's length are accepted only as padding.
         if (text.find('1', size_.count) != std::string::npos) return Record(System::InvalidArguments);
         text.resize(size_.count);
     }
     bits_ = std::move(text);
-    unusedBits_ = static_cast<std::uint8_t>(bits.unusedBits);
+    unusedBits_ = static_cast<std::uint8_t>(unusedBits);
     MarkValid();
     return System::OkNoError;
 }
@@ -132,17 +121,14 @@ System::ResultCode BitString::ToText(std::string& text) {
 System::ResultCode BitString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
-    const std::size_t octets = (bits_.size() + 7) / 8;
-    auto* buffer = static_cast<std::uint8_t*>(std::calloc(octets > 0 ? octets : 1, 1));
-    if (buffer == nullptr) return Record(System::NoResources);
-    for (std::size_t i = 0; i < bits_.size(); ++i) {
-        if (bits_[i] == '1') buffer[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-    }
+    std::vector<std::uint8_t> bits(bits_.size());
+    for (std::size_t i = 0; i < bits_.size(); ++i) bits[i] = bits_[i] == '1' ? 1 : 0;
     data.present = MmsDataBitString;
-    data.choice.bitString.buf = buffer;
-    data.choice.bitString.size = static_cast<std::int32_t>(octets);
-    data.choice.bitString.borrowed = 0;
-    data.choice.bitString.unusedBits = static_cast<std::int32_t>(8 * octets - bits_.size());
+    const System::ResultCode result = Asn1::BoolsToAsn1BitString(&data.choice.bitString, bits);
+    if (result != System::OkNoError) {
+        ClearData(data);
+        return Record(result);
+    }
     MarkValid();
     return System::OkNoError;
 }

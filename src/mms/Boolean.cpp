@@ -1,6 +1,7 @@
 #include "mms/Boolean.h"
 
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
 
 namespace Mms {
 
@@ -61,7 +62,7 @@ System::ResultCode Boolean::FromData(const MmsData& data) {
         ErrStatus = System::InvalidArguments;
         return System::InvalidArguments;
     }
-    value_ = data.choice.boolean != 0;
+    Asn1::Asn1BooleanToBool(value_, &data.choice.boolean);
     MarkValid();
     return System::OkNoError;
 }
@@ -80,7 +81,7 @@ System::ResultCode Boolean::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataBoolean;
-    data.choice.boolean = value_ ? 1 : 0;
+    Asn1::BoolToAsn1Boolean(&data.choice.boolean, value_);
     MarkValid();
     return System::OkNoError;
 }

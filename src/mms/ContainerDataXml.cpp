@@ -1,11 +1,14 @@
 #include "mms/ContainerDataXml.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "mms/ContainerOctets.h"
 #include "mms/ContainerXml.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
+#include "protocol/Asn1OidValues.h"
+#include "protocol/Asn1StringValues.h"
 #include "system/ByteOrder.h"
 #include "system/Clock.h"
 #include "system/FloatText.h"
@@ -46,25 +49,21 @@ std::string TextOf(std::span<const std::uint8_t> octets) {
 }
 
 std::string BitsText(const Asn1BitString& bits) {
-    const auto octets = OctetsOf(bits);
-    if (bits.unusedBits < 0 || bits.unusedBits > 7 || (octets.empty() && bits.unusedBits != 0)) return {};
     std::string text;
-    const std::size_t count = 8 * octets.size() - static_cast<std::size_t>(bits.unusedBits);
-    for (std::size_t i = 0; i < count; ++i) text += ((octets[i / 8] >> (7 - i % 8)) & 1) ? '1' : '0';
+    if (Asn1::Asn1BitStringToBitText(text, &bits, 0) != System::OkNoError) text.clear();
     return text;
 }
 
 std::string SignedText(const Asn1Integer& integer) {
-    std::int64_t value = 0;
     std::string text;
-    if (Asn1::Asn1IntegerGetInt64(&integer, &value) == 0) System::FormatInt64(text, value);
+    if (Asn1::Asn1IntegerToText(text, &integer) != System::OkNoError) text.clear();
     return text;
 }
 
 std::string UnsignedText(const Asn1Integer& integer) {
     std::uint64_t value = 0;
     std::string text;
-    if (Asn1::Asn1IntegerGetUInt64(&integer, &value) == 0) System::FormatUInt64(text, value);
+    if (Asn1::Asn1IntegerToUInt64(value, &integer) == System::OkNoError) System::FormatUInt64(text, value);
     return text;
 }
 
@@ -104,22 +103,17 @@ std::string UtcTimeText(const Asn1OctetString& value) {
 
 std::string ObjectIdText(const Asn1OctetString& value) {
     std::string text;
-    const std::ptrdiff_t count = Asn1::Asn1OidGetArcs(&value, nullptr, sizeof(std::uint32_t), 0);
-    if (count <= 0) return text;
-    std::vector<std::uint32_t> arcs(static_cast<std::size_t>(count));
-    if (Asn1::Asn1OidGetArcs(&value, arcs.data(), sizeof(std::uint32_t), static_cast<unsigned>(count)) != count) {
-        return text;
-    }
-    for (std::size_t i = 0; i < arcs.size(); ++i) {
-        if (i > 0) text += '.';
-        text += std::to_string(arcs[i]);
-    }
+    if (Asn1::Asn1OidToText(text, &value) != System::OkNoError) text.clear();
     return text;
 }
 
 std::string ValueText(const MmsData& data) {
     switch (data.present) {
-        case MmsDataBoolean: return data.choice.boolean != 0 ? "True" : "False";
+        case MmsDataBoolean: {
+            std::string text;
+            Asn1::Asn1BooleanToText(text, &data.choice.boolean);
+            return text;
+        }
         case MmsDataBitString: return BitsText(data.choice.bitString);
         case MmsDataInteger: return SignedText(data.choice.integer);
         case MmsDataUnsigned: return UnsignedText(data.choice.unsignedInteger);

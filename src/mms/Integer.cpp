@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -97,9 +98,9 @@ System::ResultCode Integer::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataInteger) != System::OkNoError) return Record(System::InvalidArguments);
     std::int64_t value = 0;
-    if (Asn1::Asn1IntegerGetInt64(&data.choice.integer, &value) != 0 || !FitsPrecision(value, precision_)) {
-        return Record(System::OutOfRange);
-    }
+    const System::ResultCode result = Asn1::Asn1IntegerToInt64(value, &data.choice.integer);
+    if (result != System::OkNoError) return Record(result);
+    if (!FitsPrecision(value, precision_)) return Record(System::OutOfRange);
     value_ = value;
     MarkValid();
     return System::OkNoError;
@@ -117,9 +118,10 @@ System::ResultCode Integer::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataInteger;
-    if (Asn1::Asn1IntegerSetInt64(&data.choice.integer, value_) != 0) {
+    const System::ResultCode result = Asn1::Int64ToAsn1Integer(&data.choice.integer, value_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;

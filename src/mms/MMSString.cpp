@@ -2,6 +2,7 @@
 
 #include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
 #include "protocol/Asn1Utilities.h"
 #include "system/NumberText.h"
 
@@ -124,10 +125,10 @@ System::ResultCode MMSString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataMmsString;
-    const auto* octets = reinterpret_cast<const std::uint8_t*>(text_.data());
-    if (SetOctets(data.choice.mmsString, {octets, text_.size()}) != System::OkNoError) {
+    const System::ResultCode result = Asn1::StringToAsn1OctetString(&data.choice.mmsString, text_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;

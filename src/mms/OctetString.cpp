@@ -2,6 +2,7 @@
 
 #include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
 #include "system/HexText.h"
 #include "system/NumberText.h"
 
@@ -120,9 +121,10 @@ System::ResultCode OctetString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataOctetString;
-    if (SetOctets(data.choice.octetString, octets_) != System::OkNoError) {
+    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.octetString, octets_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;

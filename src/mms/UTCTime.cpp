@@ -4,6 +4,7 @@
 
 #include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
 #include "system/TimeText.h"
 
 namespace Mms {
@@ -77,9 +78,10 @@ System::ResultCode UTCTime::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataUtcTime;
-    if (SetOctets(data.choice.utcTime, octets_) != System::OkNoError) {
+    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.utcTime, octets_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -103,9 +104,9 @@ System::ResultCode Unsigned::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataUnsigned) != System::OkNoError) return Record(System::InvalidArguments);
     std::uint64_t value = 0;
-    if (Asn1::Asn1IntegerGetUInt64(&data.choice.unsignedInteger, &value) != 0 || value > LargestValue(precision_)) {
-        return Record(System::OutOfRange);
-    }
+    const System::ResultCode result = Asn1::Asn1IntegerToUInt64(value, &data.choice.unsignedInteger);
+    if (result != System::OkNoError) return Record(result);
+    if (value > LargestValue(precision_)) return Record(System::OutOfRange);
     value_ = value;
     MarkValid();
     return System::OkNoError;
@@ -124,9 +125,10 @@ System::ResultCode Unsigned::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataUnsigned;
-    if (Asn1::Asn1IntegerSetUInt64(&data.choice.unsignedInteger, value_) != 0) {
+    const System::ResultCode result = Asn1::UInt64ToAsn1Integer(&data.choice.unsignedInteger, value_);
+    if (result != System::OkNoError) {
         ClearData(data);
-        return Record(System::NoResources);
+        return Record(result);
     }
     MarkValid();
     return System::OkNoError;
