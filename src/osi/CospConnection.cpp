@@ -1,0 +1,488 @@
+#include "osi/CospConnection.h"
+
+#include <memory>
+
+#include "osi/AbSpdu.h"
+#include "osi/AcSpdu.h"
+#include "osi/CnSpdu.h"
+#include "osi/CospLayer.h"
+#include "osi/CotpConnection.h"
+#include "osi/DtSpdu.h"
+#include "osi/GtDtSpdu.h"
+#include "osi/GtSpdu.h"
+#include "osi/RfSpdu.h"
+#include "protocol/RawFrame.h"
+#include "system/FrameMessage.h"
+#include "system/NumberText.h"
+
+using System::ResultCode;
+
+namespace {
+// Session user requirements that a peer proposes by leaving the parameter out:
+// half-duplex, minor synchronize, activity management, capability data, exceptions.
+constexpr std::uint16_t DefaultUserRequirements = 0x0349;
+constexpr std::uint32_t FirstSerialNumber = 65535;
+
+std::span<const std::uint8_t> WindowOf(const Protocol::Frame& frame) {
+    if (frame.GetWindowLength() == 0 || frame.WindowData() == nullptr) return {};
+    return {frame.WindowData(), frame.GetWindowLength()};
+}
+
+bool IsEncoded(const Protocol::Frame* frame) {
+    return frame != nullptr && frame->GetState() == Protocol::Frame::StateEncoded;
+}
+
+// SPDUs that this session does not handle, and that are dropped with 13.
+bool IsUnhandledSpdu(std::uint8_t si) {
+    switch (si) {
+    case 0: case 2: case 5: case 7: case 8: case 9: case 10: case 12: case 15: case 16: case 21: case 22:
+    case 25: case 29: case 33: case 34: case 41: case 42: case 45: case 48: case 49: case 50: case 53:
+    case 57: case 58: case 61: case 62:
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
+CospConnection::CospConnection(CospLayer* layer)
+    : Connection(layer), localSelector_(GetId()), remoteSelector_(GetId()), timer_(nullptr) {
+    tokens_.fill(TokenInitial);
+}
+
+CospConnection::~CospConnection() {
+    // The receive thread at the bottom calls into this connection: it must be gone
+    // before our members are.
+    ReleaseLower();
+    timer_.Cancel();
+}
+
+CotpConnection* CospConnection::Cotp() { return dynamic_cast<CotpConnection*>(GetLower()); }
+
+std::uint16_t CospConnection::GetFunctionalUnits() const {
+    std::lock_guard lock(mutex_);
+    return functionalUnits_;
+}
+
+std::uint32_t CospConnection::GetTokenPosition(std::size_t token) const {
+    std::lock_guard lock(mutex_);
+    return token < tokens_.size() ? tokens_[token] : 0;
+}
+
+bool CospConnection::IsResponder() const {
+    std::lock_guard lock(mutex_);
+    return responder_;
+}
+
+// ---- parameters, frames, reset ----
+
+ResultCode CospConnection::SetParameter(std::string_view name, std::string_view value) {
+    if (name == "LocalSSelector" || name == "RemoteSSelector") {
+        std::uint16_t selector = 0;
+        if (System::ParseUInt16Text(selector, value) != System::OkNoError) return System::InvalidArguments;
+        std::lock_guard lock(mutex_);
+        (name == "LocalSSelector" ? localSelector_ : remoteSelector_) = selector;
+        return System::OkNoError;
+    }
+    if (name == "LocalSTimeout") {
+        std::uint32_t timeout = 0;
+        if (System::ParseUnsignedText(timeout, value) == System::OkNoError && timeout >= 1) {
+            SetTimeout(timeout);
+            timer_.Configure(timeout, false);
+        }
+        return System::OkNoError;
+    }
+    return System::NotSupported;
+}
+
+ResultCode CospConnection::GetParameter(std::string_view name, std::string& value) {
+    std::lock_guard lock(mutex_);
+    if (name == "LocalSSelector") System::FormatUInt16(value, localSelector_);
+    else if (name == "RemoteSSelector") System::FormatUInt16(value, remoteSelector_);
+    else return System::NotSupported;
+    return System::OkNoError;
+}
+
+Protocol::Frame* CospConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) {
+    if (kind != FrameKindCn || (bytes == nullptr && length > 0)) return nullptr;
+    auto* cn = new CnSpdu(this);
+    cn->SetUserData(std::span<const std::uint8_t>(bytes, length));
+    return cn;
+}
+
+ResultCode CospConnection::Reset() {
+    // One step for the receive side, which tests the state under the same lock.
+    std::lock_guard lock(mutex_);
+    tokens_.fill(TokenInitial);
+    functionalUnits_ = DuplexUnit;
+    responder_ = false;
+    serialNumber_ = 0;
+    activity_ = false;
+    const ResultCode result = Connection::Reset();
+    SetState(StateIdle);
+    return result;
+}
+
+ResultCode CospConnection::Close() {
+    if (CotpConnection* cotp = Cotp()) cotp->Close();
+    return Connection::Close();
+}
+
+// ---- helpers ----
+
+void CospConnection::Post(std::uint32_t id) {
+    auto* message = new System::FrameMessage(id, this, 0);
+    if (GetQueue().Put(message) != System::OkNoError) delete message;
+}
+
+bool CospConnection::OnReceiveThread() {
+    Protocol::Connection* bottom = GetBottom();
+    return bottom != this && bottom->IsTaskThread();
+}
+
+ResultCode CospConnection::EndTransport() {
+    Reset();
+    CotpConnection* cotp = Cotp();
+    return cotp != nullptr ? cotp->Disconnect() : System::OkNoError;
+}
+
+ResultCode CospConnection::ConnectFailed(ResultCode result) {
+    EndTransport();
+    if (Connection* upper = GetUpper()) upper->OnLowerEvent(AbortIndication);
+    return result;
+}
+
+ResultCode CospConnection::SendUnit(Protocol::Frame& unit) {
+    ResultCode result = unit.Encode();
+    if (result != System::OkNoError) return result;
+    CotpConnection* cotp = Cotp();
+    if (cotp == nullptr) return System::NotConnected;
+    return cotp->SendData(&unit);
+}
+
+// ---- calls from the presentation connection ----
+
+ResultCode CospConnection::Connect(Protocol::Frame* userData) {
+    CotpConnection* cotp = Cotp();
+    ResultCode refusal = System::OkNoError;
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateIdle) {
+            refusal = System::InvalidState;
+        } else if (!IsEncoded(userData)) {
+            refusal = System::InvalidArguments;
+        } else if (cotp == nullptr) {
+            refusal = System::NotConnected;
+        } else {
+            // A late message of an earlier attempt must not end this one.
+            GetQueue().Clear();
+            responder_ = false;
+            SetState(StateAwaitingTransport);
+        }
+    }
+    if (refusal != System::OkNoError) {
+        Reset();
+        if (Connection* upper = GetUpper()) upper->OnLowerEvent(AbortIndication);
+        return refusal;
+    }
+    ResultCode result = cotp->Connect();
+    if (result != System::OkNoError) return ConnectFailed(result);
+    std::unique_ptr<System::Message> message(GetQueue().Get(GetTimeout()));
+    if (!message) return ConnectFailed(System::Timeout);
+    if (message->GetId() != MessageTransportOpen) {
+        return ConnectFailed(message->GetId() == MessageTransportClosed ? System::Error : System::ProtocolError);
+    }
+
+    CnSpdu cn(this);
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingTransport) return ConnectFailed(System::Error);
+        cn.SetConnectAcceptItem(0, ConnectSpdu::ProtocolVersion2);
+        cn.SetUserRequirements(functionalUnits_);
+        cn.SetCallingSelector(localSelector_);
+        cn.SetCalledSelector(remoteSelector_);
+    }
+    cn.SetUserData(WindowOf(*userData));
+    result = cn.Encode();
+    if (result != System::OkNoError) return ConnectFailed(result);
+    {
+        // Before sending: the AC may come back at once.
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingTransport) return ConnectFailed(System::Error);
+        SetState(cn.GetTotalLength() > LargestConnectSpdu ? StateConnectOverflow : StateAwaitingAccept);
+    }
+    result = cotp->SendData(&cn);
+    if (result != System::OkNoError) return ConnectFailed(result);
+    return System::OkNoError;
+}
+
+ResultCode CospConnection::AcceptConnect(Protocol::Frame* userData) {
+    if (!IsEncoded(userData)) return System::InvalidArguments;
+    AcSpdu ac(this);
+    ac.SetUserData(WindowOf(*userData));
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingResponse) return System::InvalidState;
+        ac.SetConnectAcceptItem(0, ConnectSpdu::ProtocolVersion2);
+        ac.SetUserRequirements(functionalUnits_);
+        ac.SetCalledSelector(remoteSelector_);
+        tokens_.fill(TokenNotNeeded);
+        // Before sending: the peer's first data may follow the AC at once.
+        SetState(StateDataTransfer);
+    }
+    const ResultCode result = SendUnit(ac);
+    if (result != System::OkNoError) EndTransport();
+    return result;
+}
+
+ResultCode CospConnection::RefuseConnect(std::uint8_t reason, Protocol::Frame* userData) {
+    RfSpdu rf(this);
+    rf.SetTransportDisconnect(AbSpdu::ReleaseTransport);
+    rf.SetReason(reason, userData != nullptr ? WindowOf(*userData) : std::span<const std::uint8_t>{});
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingResponse) return System::InvalidState;
+        SetState(StateAborting);
+    }
+    timer_.Start();
+    return SendUnit(rf);
+}
+
+ResultCode CospConnection::SendData(Protocol::Frame* userData) {
+    if (GetState() != StateDataTransfer) return System::InvalidState;
+    if (userData == nullptr) return System::InvalidArguments;
+    GtSpdu gt(this);
+    DtSpdu dt(this);
+    dt.SetUserData(WindowOf(*userData));
+    ResultCode result = gt.Encode();
+    if (result == System::OkNoError) result = dt.Encode();
+    if (result != System::OkNoError) return result;
+    GtDtSpdu unit(this);
+    unit.AddPart(gt);
+    unit.AddPart(dt);
+    return SendUnit(unit);
+}
+
+ResultCode CospConnection::Abort(Protocol::Frame* userData) {
+    AbSpdu ab(this);
+    if (userData != nullptr) {
+        ab.SetTransportDisconnect(AbSpdu::ReleaseTransport | AbSpdu::UserAbort);
+        ab.SetUserData(WindowOf(*userData));
+    }
+    Protocol::ConnectionState state = StateIdle;
+    bool aborting = false;
+    {
+        std::lock_guard lock(mutex_);
+        state = GetState();
+        aborting = state == StateAwaitingAccept || state == StateConnectOverflow ||
+                   state == StateAwaitingResponse || state == StateDataTransfer;
+        if (aborting) {
+            GetQueue().Clear();
+            SetState(StateAborting);
+        }
+    }
+    if (state == StateAwaitingTransport) {
+        EndTransport();
+        return System::OkNoError;
+    }
+    if (!aborting) return System::InvalidState;
+    const ResultCode result = SendUnit(ab);
+    if (result != System::OkNoError) {
+        EndTransport();
+        return result;
+    }
+    // The receive thread cannot wait for what only it would deliver.
+    if (OnReceiveThread()) {
+        EndTransport();
+        return System::OkNoError;
+    }
+    // A peer that follows the standard releases the transport connection as the AB
+    // asks and sends no AA; one that keeps it answers AA. Either ends the wait.
+    std::unique_ptr<System::Message> message(GetQueue().Get(GetTimeout()));
+    if (!message) {
+        EndTransport();
+        return System::OkNoError;
+    }
+    const std::uint32_t id = message->GetId();
+    return id == MessageAbortAccepted || id == MessageTransportClosed ? System::OkNoError : System::Error;
+}
+
+// ---- receive side ----
+
+ResultCode CospConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    switch (event) {
+    case CotpConnection::ConnectIndication:
+        return OnTransportConnectIndication();
+    case CotpConnection::Open:
+        Post(MessageTransportOpen);
+        return System::OkNoError;
+    case CotpConnection::Unit:
+        if (frame == nullptr) return System::Error;
+        return OnUnit(*frame);
+    case CotpConnection::Lost:
+        return OnTransportLost();
+    default:
+        return event <= AbortIndication ? System::OkNoError : System::Error;
+    }
+}
+
+ResultCode CospConnection::OnTransportConnectIndication() {
+    CotpConnection* cotp = Cotp();
+    {
+        std::lock_guard lock(mutex_);
+        responder_ = true;
+        SetState(StateAwaitingConnect);
+    }
+    return cotp != nullptr ? cotp->Accept() : System::Error;
+}
+
+ResultCode CospConnection::OnTransportLost() {
+    {
+        std::lock_guard lock(mutex_);
+        switch (GetState()) {
+        case StateIdle:
+            return System::OkNoError;
+        case StateAwaitingTransport:
+            // Connect is waiting: it cleans up and reports.
+            Post(MessageTransportClosed);
+            return System::OkNoError;
+        case StateAborting:
+            timer_.Cancel();
+            Reset();
+            Post(MessageTransportClosed);
+            return System::OkNoError;
+        case StateAwaitingConnect:
+            Reset();
+            return System::OkNoError;
+        default:
+            Reset();
+            break;
+        }
+    }
+    Connection* upper = GetUpper();
+    if (upper == nullptr) return System::OkNoError;
+    Protocol::RawFrame empty(this);
+    return upper->OnLowerIndication(&empty, AbortIndication);
+}
+
+ResultCode CospConnection::OnUnit(const Protocol::Frame& frame) {
+    const std::span<const std::uint8_t> unit = WindowOf(frame);
+    if (unit.size() < 2) return System::Error;
+    switch (unit[0]) {
+    case Spdu::SiConnect:
+        return OnConnect(unit);
+    case Spdu::SiAccept:
+        return OnAccept(unit);
+    case Spdu::SiAbortAccept:
+        return OnAbortAccept(unit);
+    case Spdu::SiGiveTokens:
+        return OnData(unit);
+    case Spdu::SiRefuse:
+        if (GetState() == StateAwaitingAccept || GetState() == StateConnectOverflow) return OnRefuse(unit);
+        return System::NotImplemented;
+    default:
+        return IsUnhandledSpdu(unit[0]) ? System::NotImplemented : System::ProtocolError;
+    }
+}
+
+ResultCode CospConnection::OnConnect(std::span<const std::uint8_t> unit) {
+    CnSpdu cn(this);
+    if (cn.Decode(unit) != System::OkNoError) return System::ProtocolError;
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingConnect) return System::NotSupported;
+    }
+    if (!IsResponder()) {
+        EndTransport();
+        return System::Error;
+    }
+    if (unit.size() > LargestConnectSpdu) return System::NotImplemented;
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingConnect) return System::NotSupported;
+        SetState(StateAwaitingResponse);
+    }
+    Connection* upper = GetUpper();
+    if (upper == nullptr) return System::OkNoError;
+    const auto data = cn.GetUserData();
+    return upper->OnLowerBytes(data.data(), static_cast<std::uint32_t>(data.size()), ConnectData);
+}
+
+ResultCode CospConnection::OnAccept(std::span<const std::uint8_t> unit) {
+    AcSpdu ac(this);
+    const bool decoded = ac.Decode(unit) == System::OkNoError;
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateAwaitingAccept) return System::InvalidState;
+        if (decoded) {
+            const std::uint16_t granted = ac.HasUserRequirements() ? ac.GetUserRequirements() : DefaultUserRequirements;
+            functionalUnits_ &= granted;
+            serialNumber_ = FirstSerialNumber;
+            activity_ = false;
+            tokens_.fill(TokenNotNeeded);
+            SetState(StateDataTransfer);
+        }
+    }
+    if (!decoded) {
+        // The connect cannot complete: the presentation connection must not wait for it.
+        ConnectFailed(System::ProtocolError);
+        return System::ProtocolError;
+    }
+    DiscardPending();
+    Connection* upper = GetUpper();
+    if (upper == nullptr) return System::OkNoError;
+    const auto data = ac.GetUserData();
+    return upper->OnLowerBytes(data.data(), static_cast<std::uint32_t>(data.size()), AcceptData);
+}
+
+ResultCode CospConnection::OnRefuse(std::span<const std::uint8_t> unit) {
+    // Malformed or not, the peer turned the connect down.
+    RfSpdu rf(this);
+    rf.Decode(unit);
+    {
+        std::lock_guard lock(mutex_);
+        const Protocol::ConnectionState state = GetState();
+        if (state != StateAwaitingAccept && state != StateConnectOverflow) return System::NotImplemented;
+        Reset();
+    }
+    EndTransport();
+    Connection* upper = GetUpper();
+    return upper != nullptr ? upper->OnLowerEvent(AbortIndication) : System::OkNoError;
+}
+
+ResultCode CospConnection::OnAbortAccept(std::span<const std::uint8_t> unit) {
+    std::uint8_t si = 0;
+    std::uint32_t length = 0;
+    if (Spdu::Measure(unit, si, length) != System::OkNoError) return System::ProtocolError;
+    const Protocol::ConnectionState state = GetState();
+    if (state == StateIdle || state == StateAwaitingTransport) return System::OkNoError;
+    if (state != StateAwaitingConnect && state != StateAborting) return System::Error;
+    Post(MessageAbortAccepted);
+    return EndTransport();
+}
+
+ResultCode CospConnection::OnData(std::span<const std::uint8_t> unit) {
+    // Both SPDUs must be whole before anything is delivered.
+    GtSpdu gt(this);
+    DtSpdu dt(this);
+    if (gt.Decode(unit) != System::OkNoError || dt.Decode(unit.subspan(gt.GetSpduLength())) != System::OkNoError) {
+        return System::ProtocolError;
+    }
+    switch (GetState()) {
+    case StateDataTransfer:
+        break;
+    case StateAborting:
+        return System::OkNoError;
+    case StateAwaitingConnect:
+        EndTransport();
+        return System::ProtocolError;
+    default:
+        return System::InvalidState;
+    }
+    Connection* upper = GetUpper();
+    if (upper == nullptr) return System::OkNoError;
+    const ResultCode result = upper->OnLowerEvent(TokensGiven);
+    if (result != System::OkNoError) return result;
+    const auto data = dt.GetUserData();
+    return upper->OnLowerBytes(data.data(), static_cast<std::uint32_t>(data.size()), Data);
+}

@@ -1,0 +1,466 @@
+#include "osi/CotpConnection.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "osi/CcTpdu.h"
+#include "osi/CotpLayer.h"
+#include "osi/CrTpdu.h"
+#include "osi/DrTpdu.h"
+#include "osi/DtTpdu.h"
+#include "osi/ErTpdu.h"
+#include "osi/ItotConnection.h"
+#include "system/FrameMessage.h"
+#include "system/HexText.h"
+
+using System::ResultCode;
+
+namespace {
+constexpr std::uint32_t SmallestSizeCode = Tpdu::DefaultSizeCode;  // 128 octets
+}  // namespace
+
+CotpConnection::CotpConnection(CotpLayer* layer) : Connection(layer) {}
+
+CotpConnection::~CotpConnection() {
+    // The receive thread at the bottom calls into this connection: it must be gone
+    // before our members are.
+    ReleaseLower();
+}
+
+ItotConnection* CotpConnection::Itot() { return dynamic_cast<ItotConnection*>(GetLower()); }
+
+std::uint32_t CotpConnection::GetSendSizeCode() const {
+    std::lock_guard lock(mutex_);
+    return sendSizeCode_;
+}
+
+std::uint16_t CotpConnection::GetPeerReference() const {
+    std::lock_guard lock(mutex_);
+    return peerReference_;
+}
+
+// ---- parameters, frames, reset ----
+
+ResultCode CotpConnection::SetParameter(std::string_view name, std::string_view value) {
+    std::uint16_t* selector = nullptr;
+    if (name == "LocalTSelector") selector = &localSelector_;
+    else if (name == "RemoteTSelector") selector = &remoteSelector_;
+    else return System::NotSupported;
+    std::uint16_t parsed = 0;
+    std::size_t count = 0;
+    const ResultCode result = System::ParseHexArray(std::span<std::uint16_t>(&parsed, 1), count, value, 0);
+    if (result != System::OkNoError) return result;
+    if (count != 1) return System::InvalidArguments;
+    std::lock_guard lock(mutex_);
+    *selector = parsed;
+    return System::OkNoError;
+}
+
+ResultCode CotpConnection::GetParameter(std::string_view name, std::string& value) {
+    std::lock_guard lock(mutex_);
+    if (name == "LocalTSelector") System::FormatHex16(value, localSelector_);
+    else if (name == "RemoteTSelector") System::FormatHex16(value, remoteSelector_);
+    else return System::NotSupported;
+    return System::OkNoError;
+}
+
+Protocol::Frame* CotpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) {
+    if (kind == FrameKindDt) {
+        if (bytes == nullptr && length > 0) return nullptr;
+        auto* dt = new DtTpdu(this, std::span<const std::uint8_t>(bytes, length), true);
+        if (dt->GetCapacity() == 0) {
+            delete dt;
+            return nullptr;
+        }
+        return dt;
+    }
+    if (kind == FrameKindCr && length == 0) {
+        auto* cr = new CrTpdu(this);
+        std::lock_guard lock(mutex_);
+        cr->SetSourceReference(localReference_);
+        cr->SetProtocolClass(protocolClass_);
+        cr->SetTpduSizeCode(sizeCode_);
+        cr->SetCalledTsap(remoteSelector_);
+        cr->SetCallingTsap(localSelector_);
+        return cr;
+    }
+    return nullptr;
+}
+
+void CotpConnection::DropPendingLocked() {
+    PendingA().clear();
+    pendingLength_ = 0;
+}
+
+void CotpConnection::DiscardPending() {
+    if (Connection* lower = GetLower()) lower->DiscardPending();
+    std::lock_guard lock(mutex_);
+    DropPendingLocked();
+    PendingB().clear();
+}
+
+ResultCode CotpConnection::Reset() {
+    // One step for the receive side: it never sees the base reset's passing state 0.
+    std::lock_guard lock(mutex_);
+    peerReference_ = 0;
+    localReference_ = 0;
+    protocolClass_ = 0;
+    sizeCode_ = DefaultSizeCode;
+    sendSizeCode_ = SmallestSizeCode;
+    localSelector_ = DefaultSelector;
+    remoteSelector_ = DefaultSelector;
+    disconnectReason_ = 0;
+    DropPendingLocked();
+    const ResultCode result = Connection::Reset();
+    SetState(StateClosed);
+    return result;
+}
+
+ResultCode CotpConnection::Close() {
+    if (ItotConnection* itot = Itot()) itot->Close();
+    return Connection::Close();
+}
+
+// ---- helpers ----
+
+void CotpConnection::Post(std::uint32_t id) {
+    auto* message = new System::FrameMessage(id, this, 0);
+    if (GetQueue().Put(message) != System::OkNoError) delete message;
+}
+
+ResultCode CotpConnection::WaitForMessage(std::uint32_t& id) {
+    std::unique_ptr<System::Message> message(GetQueue().Get(GetTimeout()));
+    if (!message) return System::Timeout;
+    id = message->GetId();
+    return System::OkNoError;
+}
+
+ResultCode CotpConnection::ReportUp(Protocol::Frame* frame, std::uint32_t event) {
+    Connection* upper = GetUpper();
+    return upper != nullptr ? upper->OnLowerIndication(frame, event) : System::OkNoError;
+}
+
+ResultCode CotpConnection::SendTpdu(Tpdu& tpdu) {
+    ResultCode result = tpdu.Encode();
+    if (result != System::OkNoError) return result;
+    ItotConnection* itot = Itot();
+    if (itot == nullptr) return System::NotConnected;
+    return itot->SendFrame(&tpdu);
+}
+
+ResultCode CotpConnection::SendDisconnectRequest() {
+    DrTpdu dr(this);
+    {
+        std::lock_guard lock(mutex_);
+        dr.SetDestinationReference(peerReference_);
+        dr.SetSourceReference(localReference_);
+        dr.SetReason(disconnectReason_);
+    }
+    Reset();
+    return SendTpdu(dr);
+}
+
+ResultCode CotpConnection::ConnectFailed(ResultCode result) {
+    CloseAndReport();
+    return result;
+}
+
+ResultCode CotpConnection::Fail() { return CloseAndReport(); }
+
+ResultCode CotpConnection::CloseAndReport() {
+    bool wasOpen = false;
+    {
+        std::lock_guard lock(mutex_);
+        wasOpen = GetState() != StateClosed;
+        Reset();
+    }
+    // Closed first, so that the RFC 1006 connection's Closed finds nothing to report.
+    if (wasOpen) {
+        if (ItotConnection* itot = Itot()) itot->Disconnect();
+        Reset();
+    }
+    Connection* upper = GetUpper();
+    return upper != nullptr ? upper->OnLowerEvent(Lost) : System::OkNoError;
+}
+
+// ---- calls from the session ----
+
+ResultCode CotpConnection::Connect() {
+    ItotConnection* itot = Itot();
+    bool started = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() == StateClosed && itot != nullptr && itot->GetState() != ItotConnection::StateConnected) {
+            // A late answer to an earlier attempt must not end this one.
+            GetQueue().Clear();
+            SetState(StateConnecting);
+            localReference_ = GetId();
+            started = true;
+        }
+    }
+    if (!started) return ConnectFailed(System::Error);
+
+    ResultCode result = itot->Connect();
+    if (result != System::OkNoError) return ConnectFailed(result);
+    std::uint32_t id = 0;
+    result = WaitForMessage(id);
+    if (result != System::OkNoError) return ConnectFailed(result);
+    if (id != MessageConfirmed) return ConnectFailed(id == MessageLost ? System::Error : System::ProtocolError);
+    if (itot->GetState() != ItotConnection::StateConnected) return ConnectFailed(System::Error);
+
+    std::unique_ptr<Protocol::Frame> cr(CreateFrame(nullptr, 0, FrameKindCr));
+    if (!cr) return ConnectFailed(System::NoResources);
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateConnecting) return System::Error;
+        SetState(StateCrSent);
+    }
+    result = SendTpdu(static_cast<Tpdu&>(*cr));
+    if (result != System::OkNoError) return ConnectFailed(result);
+
+    result = WaitForMessage(id);
+    if (result == System::Timeout) {
+        // A CC may have been taken just as the wait ran out.
+        std::lock_guard lock(mutex_);
+        if (GetState() == StateOpen) return System::OkNoError;
+    }
+    if (result != System::OkNoError) return ConnectFailed(result);
+    if (id == MessageConfirmed) return System::OkNoError;
+    return ConnectFailed(id == MessageLost ? System::Error : System::ProtocolError);
+}
+
+ResultCode CotpConnection::Accept() {
+    CcTpdu cc(this);
+    {
+        std::lock_guard lock(mutex_);
+        if (GetState() != StateCrReceived) return System::Error;
+        cc.SetDestinationReference(peerReference_);
+        cc.SetSourceReference(localReference_);
+        cc.SetProtocolClass(protocolClass_);
+        // Open before the CC leaves: the peer's first DT may follow it at once.
+        SetState(StateOpen);
+    }
+    const ResultCode result = SendTpdu(cc);
+    if (result != System::OkNoError) Fail();
+    return result;
+}
+
+ResultCode CotpConnection::SendData(Protocol::Frame* frame) {
+    if (GetState() != StateOpen) return System::Error;
+    if (frame == nullptr || frame->GetState() != Protocol::Frame::StateEncoded) return System::InvalidArguments;
+    const std::uint32_t length = frame->GetHead() + frame->GetWindowLength();
+    if (length == 0) return System::Error;
+    const std::uint8_t* unit = frame->Data();
+    if (unit == nullptr || std::uint64_t{frame->GetOrigin()} + length > frame->GetCapacity()) {
+        return System::InvalidArguments;
+    }
+    const std::uint32_t piece = (1u << GetSendSizeCode()) - DtTpdu::HeaderRoom;
+
+    std::lock_guard sending(sendMutex_);
+    ResultCode result = System::OkNoError;
+    for (std::uint32_t offset = 0; offset < length && result == System::OkNoError; offset += piece) {
+        const std::uint32_t size = std::min(piece, length - offset);
+        std::unique_ptr<Protocol::Frame> created(CreateFrame(unit + offset, size, FrameKindDt));
+        auto* dt = static_cast<DtTpdu*>(created.get());
+        if (dt == nullptr) return System::NoResources;
+        dt->SetEndOfUnit(offset + size == length);
+        result = SendTpdu(*dt);
+    }
+    return result;
+}
+
+ResultCode CotpConnection::SendExpedited(Protocol::Frame*) { return System::NotSupported; }
+
+ResultCode CotpConnection::Disconnect() {
+    const Protocol::ConnectionState state = GetState();
+    if (state == StateConnecting) return System::NotImplemented;
+    if (state != StateCrSent && state != StateOpen) return System::Error;
+    // Closed first, so that the RFC 1006 connection's Closed finds nothing to report.
+    Reset();
+    if (ItotConnection* itot = Itot()) itot->Disconnect();
+    Reset();
+    // A Connect waiting for the CC ends now rather than at its time-out.
+    if (state == StateCrSent) Post(MessageLost);
+    return System::OkNoError;
+}
+
+// ---- receive side ----
+
+ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    switch (event) {
+    case 0:
+        return System::OkNoError;
+    case ItotConnection::Connected:
+        if (GetState() != StateConnecting) return System::Error;
+        Post(MessageConfirmed);
+        return System::OkNoError;
+    case ItotConnection::TpduReceived:
+        if (frame == nullptr) return System::Error;
+        switch (Tpdu::TypeOf(*frame)) {
+        case Tpdu::TypeCc:
+            return OnConnectConfirm(*frame);
+        case Tpdu::TypeCr:
+            return OnConnectRequest(*frame);
+        case Tpdu::TypeDr:
+        case Tpdu::TypeEr:
+            return OnRefusal();
+        case Tpdu::TypeDt:
+            return OnData(*frame);
+        default:  // too short, or a type that class 0 does not know
+            return System::Error;
+        }
+    case ItotConnection::Closed:
+        return OnLowerClosed();
+    default:
+        return System::Error;
+    }
+}
+
+ResultCode CotpConnection::OnLowerClosed() {
+    {
+        std::lock_guard lock(mutex_);
+        const Protocol::ConnectionState state = GetState();
+        if (state == StateConnecting || state == StateCrSent) {
+            // Connect is waiting: it cleans up and reports.
+            Post(MessageLost);
+            return System::OkNoError;
+        }
+        if (state != StateOpen && state != StateCrReceived) return System::Error;
+        Reset();
+    }
+    return ReportUp(nullptr, Lost);
+}
+
+ResultCode CotpConnection::OnConnectConfirm(const Protocol::Frame& frame) {
+    CcTpdu cc(this);
+    const bool decoded = cc.Decode(frame) == System::OkNoError;
+    const Protocol::ConnectionState state = GetState();
+    if (state == StateClosed) {
+        SendDisconnectRequest();
+        return System::OkNoError;
+    }
+    if (state != StateCrSent) {
+        Fail();
+        return System::OkNoError;
+    }
+    const std::uint32_t granted = cc.GetTpduSizeCode();
+    const bool acceptable = decoded && cc.GetCredit() == 0 && cc.GetProtocolClass() == 0 &&
+                            granted >= SmallestSizeCode && granted <= Tpdu::LargestSizeCode;
+    bool taken = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (acceptable && GetState() == StateCrSent) {
+            sendSizeCode_ = std::min(granted, sizeCode_);
+            SetState(StateOpen);
+            taken = true;
+        }
+    }
+    if (!taken) {
+        // Connect is waiting: a refusal ends it at once.
+        Post(MessageRefused);
+        return System::OkNoError;
+    }
+    if (cc.HasTpduSize()) {
+        // The peer may send TPDUs of the size it named: the receive side must hold them.
+        const std::uint32_t size = 1u << granted;
+        SetMaxPduSize(size);
+        if (ItotConnection* itot = Itot()) itot->SetMaxPduSize(size);
+    }
+    // The session hears of it before Connect returns to it.
+    if (Connection* upper = GetUpper()) upper->OnLowerEvent(Open);
+    Post(MessageConfirmed);
+    return System::OkNoError;
+}
+
+ResultCode CotpConnection::OnRefusal() {
+    const Protocol::ConnectionState state = GetState();
+    if (state == StateCrSent || state == StateConnecting) {
+        Post(MessageRefused);
+        return System::OkNoError;
+    }
+    if (state == StateClosed) return System::OkNoError;
+    Fail();
+    return System::OkNoError;
+}
+
+ResultCode CotpConnection::OnConnectRequest(const Protocol::Frame& frame) {
+    CrTpdu cr(this);
+    const bool decoded = cr.Decode(frame) == System::OkNoError;
+    bool indicate = false;
+    bool refuse = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (decoded && GetState() == StateClosed) {
+            peerReference_ = cr.GetSourceReference();
+            localReference_ = GetId();
+            if (cr.GetDestinationReference() != 0 || cr.GetProtocolClass() != protocolClass_) {
+                refuse = true;
+            } else {
+                if (cr.HasCalledTsap()) remoteSelector_ = cr.GetCalledTsap();
+                if (cr.HasCallingTsap()) localSelector_ = cr.GetCallingTsap();
+                // Our CC names no size: the standard's 128 octets apply both ways.
+                sendSizeCode_ = SmallestSizeCode;
+                SetState(StateCrReceived);
+                indicate = true;
+            }
+        }
+    }
+    if (refuse) {
+        SendDisconnectRequest();
+        return System::OkNoError;
+    }
+    if (!indicate) {
+        Fail();
+        return System::OkNoError;
+    }
+    ReportUp(nullptr, ConnectIndication);
+    return System::OkNoError;
+}
+
+ResultCode CotpConnection::OnData(const Protocol::Frame& frame) {
+    if (GetState() != StateOpen) return System::Error;
+    auto dt = std::make_unique<DtTpdu>(this);
+    if (dt->Decode(frame) != System::OkNoError) {
+        std::lock_guard lock(mutex_);
+        DropPendingLocked();
+        return System::Error;
+    }
+    bool overflow = false;
+    {
+        std::lock_guard lock(mutex_);
+        const std::uint64_t total = std::uint64_t{pendingLength_} + dt->GetWindowLength();
+        if (total > MaximumUnitSize) {
+            DropPendingLocked();
+            overflow = true;
+        } else if (!dt->IsEndOfUnit()) {
+            pendingLength_ = static_cast<std::uint32_t>(total);
+            PendingA().push_back(std::move(dt));
+            return System::OkNoError;
+        } else if (dt->GetCode() != DtTpdu::ClassZeroCode) {
+            DropPendingLocked();
+            return System::Error;
+        } else if (!PendingA().empty()) {
+            std::unique_ptr<std::uint8_t[]> joined(new (std::nothrow) std::uint8_t[total]);
+            if (!joined) {
+                DropPendingLocked();
+                return System::NoResources;
+            }
+            std::uint32_t offset = 0;
+            for (const auto& segment : PendingA()) {
+                std::memcpy(joined.get() + offset, segment->WindowData(), segment->GetWindowLength());
+                offset += segment->GetWindowLength();
+            }
+            if (dt->GetWindowLength() > 0) std::memcpy(joined.get() + offset, dt->WindowData(), dt->GetWindowLength());
+            dt->AdoptStorage(std::move(joined), static_cast<std::uint32_t>(total));
+            dt->SetWindow(0, static_cast<std::uint32_t>(total), 0);
+            DropPendingLocked();
+        }
+    }
+    if (overflow) {
+        Fail();
+        return System::ProtocolError;
+    }
+    dt->SetState(Protocol::Frame::StateDecoded);
+    return ReportUp(dt.get(), Unit);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "osi/Tpdu.h"
+
+// Data TPDU of class 0: LI 2, 0xF0, then EOT in the top bit and the TPDU-NR (always
+// 0 in class 0) in the low seven bits, followed by the user data. A received DT's
+// window covers its user data once decoded.
+class DtTpdu : public Tpdu {
+public:
+    static constexpr std::uint32_t HeaderRoom = 3;
+    static constexpr std::uint8_t ClassZeroCode = 0xF0;
+
+    // For receiving.
+    explicit DtTpdu(Protocol::Connection* owner);
+    // For sending: the user data is copied behind three octets of header room.
+    // Check GetCapacity() for a failed allocation when the data is not empty.
+    DtTpdu(Protocol::Connection* owner, std::span<const std::uint8_t> userData, bool endOfUnit);
+
+    bool IsEndOfUnit() const { return endOfUnit_; }
+    void SetEndOfUnit(bool endOfUnit) { endOfUnit_ = endOfUnit; }
+    std::uint8_t GetTpduNumber() const { return tpduNumber_; }
+    std::span<const std::uint8_t> GetUserData() const;
+
+    // Writes the header into the room in front of the user data; the window then
+    // covers the whole TPDU.
+    System::ResultCode Encode() override;
+    // State 1 (a segment) without EOT, 2 with it; the window moves onto the user data.
+    System::ResultCode Decode(const Protocol::Frame& received) override;
+
+private:
+    std::uint8_t tpduNumber_ = 0;
+    bool endOfUnit_ = true;
+};
