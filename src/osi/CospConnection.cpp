@@ -196,7 +196,6 @@ ResultCode CospConnection::Connect(Protocol::Frame* userData) {
     CnSpdu cn(this);
     {
         std::lock_guard lock(mutex_);
-        if (GetState() != StateAwaitingTransport) return ConnectFailed(System::Error);
         cn.SetConnectAcceptItem(0, ConnectSpdu::ProtocolVersion2);
         cn.SetUserRequirements(functionalUnits_);
         cn.SetCallingSelector(localSelector_);
@@ -205,12 +204,16 @@ ResultCode CospConnection::Connect(Protocol::Frame* userData) {
     cn.SetUserData(WindowOf(*userData));
     result = cn.Encode();
     if (result != System::OkNoError) return ConnectFailed(result);
+    bool stillConnecting = false;
     {
         // Before sending: the AC may come back at once.
         std::lock_guard lock(mutex_);
-        if (GetState() != StateAwaitingTransport) return ConnectFailed(System::Error);
-        SetState(cn.GetTotalLength() > LargestConnectSpdu ? StateConnectOverflow : StateAwaitingAccept);
+        stillConnecting = GetState() == StateAwaitingTransport;
+        if (stillConnecting) {
+            SetState(cn.GetTotalLength() > LargestConnectSpdu ? StateConnectOverflow : StateAwaitingAccept);
+        }
     }
+    if (!stillConnecting) return ConnectFailed(System::Error);
     result = cotp->SendData(&cn);
     if (result != System::OkNoError) return ConnectFailed(result);
     return System::OkNoError;
@@ -304,7 +307,9 @@ ResultCode CospConnection::Abort(Protocol::Frame* userData) {
         return System::OkNoError;
     }
     const std::uint32_t id = message->GetId();
-    return id == MessageAbortAccepted || id == MessageTransportClosed ? System::OkNoError : System::Error;
+    if (id == MessageAbortAccepted || id == MessageTransportClosed) return System::OkNoError;
+    EndTransport();
+    return System::Error;
 }
 
 // ---- receive side ----

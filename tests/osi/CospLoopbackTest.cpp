@@ -190,3 +190,36 @@ TEST(CospLoopback, NothingListeningFailsTheConnect) {
     EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CospConnection::AbortIndication});
     EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);
 }
+
+// An abort raised while handling received data (on the receive thread) cannot
+// wait for an answer that only that thread would deliver: it ends at once.
+TEST(CospLoopback, AnAbortOnTheReceiveThreadDoesNotWait) {
+    RecordingUpper serverUpper;
+    RecordingUpper clientUpper;
+    OsiEnd server(true);
+    OsiEnd client(true);
+    ASSERT_EQ(server.tcpLayer.StartListening(0, 0), System::OkNoError);
+    CospConnection* responder = SessionOf(server.NewChain(serverUpper, 0));
+    serverUpper.SetHook([responder](const RecordingUpper::Record& record) {
+        if (record.event == CospConnection::ConnectData) responder->AcceptConnect(Encoded(kCpa).get());
+    });
+    CospConnection* initiator = SessionOf(client.NewChain(clientUpper, server.tcpLayer.GetListenPort()));
+    std::promise<std::pair<System::ResultCode, std::chrono::milliseconds>> aborted;
+    clientUpper.SetHook([initiator, &aborted](const RecordingUpper::Record& record) {
+        if (record.event != CospConnection::Data) return;
+        const auto start = std::chrono::steady_clock::now();
+        const System::ResultCode result = initiator->Abort(nullptr);
+        aborted.set_value({result, Since(start)});
+    });
+    ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
+    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AcceptData));
+    ASSERT_EQ(responder->SendData(Encoded(Pattern(10)).get()), System::OkNoError);
+
+    auto outcome = aborted.get_future();
+    ASSERT_EQ(outcome.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const auto [result, elapsed] = outcome.get();
+    EXPECT_EQ(result, System::OkNoError);
+    EXPECT_LT(elapsed, std::chrono::milliseconds(5000));  // the session's time-out is 10 s
+    ASSERT_TRUE(serverUpper.WaitFor(CospConnection::AbortIndication));
+    EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);
+}
