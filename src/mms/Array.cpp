@@ -58,7 +58,7 @@ void Array::BuildFromType(const MmsTypeDescription& type, ContainerBudget& budge
     ErrStatus = System::OkNoError;
     for (std::uint32_t i = 0; i < numberOfElements_; ++i) {
         System::ResultCode result = System::OkNoError;
-        std::unique_ptr<Container> element = CreateContainerFromSpecification(description.elementType, budget, result);
+        std::unique_ptr<Container> element = CreateContainerFromTypeSpec(description.elementType, budget, result);
         if (element == nullptr) {
             ErrStatus = result;
             return;

@@ -91,17 +91,17 @@ std::unique_ptr<Container> CreateContainerFromType(const MmsTypeDescription& typ
     return CreateFromType(type, budget);
 }
 
-std::unique_ptr<Container> CreateContainerFromSpecification(const MmsTypeSpecification* specification,
+std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec,
                                                             ContainerBudget& budget, System::ResultCode& result) {
-    if (specification != nullptr && specification->present == MmsTypeSpecificationTypeName) {
+    if (spec != nullptr && spec->present == MmsTypeSpecificationTypeName) {
         result = System::NotSupported;
         return nullptr;
     }
-    if (specification == nullptr || specification->present != MmsTypeSpecificationDescription) {
+    if (spec == nullptr || spec->present != MmsTypeSpecificationDescription) {
         result = System::InvalidArguments;
         return nullptr;
     }
-    return CreateContainerFromType(specification->choice.typeDescription, budget, result);
+    return CreateContainerFromType(spec->choice.typeDescription, budget, result);
 }
 
 System::ResultCode NewContainerFromType(const MmsTypeDescription& type, Container*& holder) {

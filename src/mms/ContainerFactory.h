@@ -41,9 +41,9 @@ private:
 // OutOfRange when the budget is spent.
 std::unique_ptr<Container> CreateContainerFromType(const MmsTypeDescription& type, ContainerBudget& budget,
                                                    System::ResultCode& result);
-// The same for a member's type specification: a type name gives NotSupported, a missing
-// or unknown specification InvalidArguments.
-std::unique_ptr<Container> CreateContainerFromSpecification(const MmsTypeSpecification* specification,
+// The same for a member's type spec: a type name gives NotSupported, a missing
+// or unknown spec InvalidArguments.
+std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec,
                                                             ContainerBudget& budget, System::ResultCode& result);
 
 }  // namespace Mms

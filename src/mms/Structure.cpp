@@ -58,7 +58,7 @@ void Structure::BuildFromType(const MmsTypeDescription& type, ContainerBudget& b
             return;
         }
         System::ResultCode result = System::OkNoError;
-        std::unique_ptr<Container> component = CreateContainerFromSpecification(entry->componentType, budget, result);
+        std::unique_ptr<Container> component = CreateContainerFromTypeSpec(entry->componentType, budget, result);
         if (component == nullptr) {
             ErrStatus = result;
             return;

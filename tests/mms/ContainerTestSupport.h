@@ -100,14 +100,14 @@ inline Type FloatType(std::int32_t formatWidth, std::int32_t exponentWidth) {
     return type;
 }
 
-// A type specification that carries the description (taken over).
+// A type spec that carries the description (taken over).
 inline Mms::MmsTypeSpecification* SpecificationOf(Type description) {
-    auto* specification = static_cast<Mms::MmsTypeSpecification*>(std::calloc(1, sizeof(Mms::MmsTypeSpecification)));
-    specification->present = Mms::MmsTypeSpecificationDescription;
+    auto* spec = static_cast<Mms::MmsTypeSpecification*>(std::calloc(1, sizeof(Mms::MmsTypeSpecification)));
+    spec->present = Mms::MmsTypeSpecificationDescription;
     Mms::MmsTypeDescription* inner = description.release();
-    std::memcpy(&specification->choice.typeDescription, inner, sizeof *inner);
+    std::memcpy(&spec->choice.typeDescription, inner, sizeof *inner);
     std::free(inner);
-    return specification;
+    return spec;
 }
 
 inline Type ArrayType(std::int32_t count, Type element) {
