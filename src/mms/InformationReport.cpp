@@ -66,10 +66,10 @@ System::ResultCode InformationReport::FromVariablesReport(const MmsVariableList&
     kind_ = VariablesReport;
     TakeValues(results);
     for (const MmsVariableEntry* entry : variables) {
-        const MmsVariableSpecification& specification = entry->variableSpecification;
+        const MmsVariableSpecification& spec = entry->variableSpecification;
         std::string name;
-        if (specification.present != MmsVariableSpecificationName ||
-            MmsObjectNameText(specification.choice.name, name) != System::OkNoError) {
+        if (spec.present != MmsVariableSpecificationName ||
+            MmsObjectNameText(spec.choice.name, name) != System::OkNoError) {
             ErrStatus = System::NotSupported;
             return ErrStatus;
         }

@@ -19,4 +19,6 @@ System::ResultCode MmsObject::AddObject(MmsObject* object) {
 
 System::ResultCode MmsObject::RemoveNamedVariableList(MmsObject* list) { return System::InvalidContext; }
 
+bool MmsObject::HoldsObject(const MmsObject* object) const { return false; }
+
 }  // namespace Mms

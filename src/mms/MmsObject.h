@@ -20,11 +20,17 @@ public:
 
     // Files the object with the owner; InvalidContext without an owner.
     virtual System::ResultCode AddObject(MmsObject* object);
-    // InvalidContext: only a domain holds named variable lists.
+    // InvalidContext: only a domain or the VMD holds named variable lists.
     virtual System::ResultCode RemoveNamedVariableList(MmsObject* list);
+    // True when this object holds the other one in one of its maps, under the other's
+    // name. The base holds nothing.
+    virtual bool HoldsObject(const MmsObject* object) const;
 
     MmsUserConnection* GetConnection() const { return connection_; }
     MmsObject* GetOwner() const { return owner_; }
+    // The association through which the object's services run from now on (a server's
+    // VMD takes each new association, for example).
+    void SetConnection(MmsUserConnection* connection) { connection_ = connection; }
 
 protected:
     MmsUserConnection* connection_ = nullptr;

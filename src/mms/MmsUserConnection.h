@@ -258,7 +258,7 @@ public:
                                                                  const MmsDeleteNamedVariableListResponse& response);
     virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
     virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
-    // Files the report into the VMD's report queue by its variable access specification.
+    // Files the report into the VMD's report queue by its variable access spec.
     virtual System::ResultCode OnInformationReport(const MmsInformationReport& report);
 
     // ---- PDU handlers (frames are decoded MMS frames, valid during the call) ----

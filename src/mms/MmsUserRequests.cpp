@@ -31,11 +31,11 @@ const NamedVariable* AsNamedVariable(const Variable* variable) {
 ResultCode BuildVariableAccess(const VariableCollection& variables, MmsVariableAccessSpecification& access) {
     access.present = MmsVariableAccessListOfVariable;
     for (const Variable* variable : variables) {
-        CoderValue<MmsVariableSpecification> specification(MmsVariableSpecificationType);
-        if (ResultCode result = variable->ToVariableSpecification(*specification); result != System::OkNoError) {
+        CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
+        if (ResultCode result = variable->ToVariableSpecification(*spec); result != System::OkNoError) {
             return result;
         }
-        if (ResultCode result = MmsAppendVariable(access.choice.listOfVariable, *specification);
+        if (ResultCode result = MmsAppendVariable(access.choice.listOfVariable, *spec);
             result != System::OkNoError) {
             return result;
         }

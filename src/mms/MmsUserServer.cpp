@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <memory>
-#include <new>
 
 #include "mms/MmsConnection.h"
 #include "mms/MmsFrame.h"
@@ -83,8 +82,7 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     const MmsConfirmedServiceRequest& request = frame.GetPdu()->choice.confirmedRequest.service;
-    auto answer = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(
-        mms, MmsFrame::KindConfirmedResponse, frame, mms->GetMaxPduSize(), mms->GetContextIdentifier()));
+    std::unique_ptr<MmsFrame> answer = mms->NewAnswerFrame(MmsFrame::KindConfirmedResponse, frame);
     if (answer == nullptr || answer->GetPdu() == nullptr) return System::NoResources;
     MmsConfirmedServiceResponse& response = answer->GetPdu()->choice.confirmedResponse.service;
     std::int32_t rejectCode = kRejectOther;

@@ -90,8 +90,8 @@ System::ResultCode NamedVariableList::SetMembers(const MmsVariableList& variable
     Members.clear();
     VMD* const vmd = FindVmd();
     for (const MmsVariableEntry* entry : variables) {
-        const MmsVariableSpecification& specification = entry->variableSpecification;
-        switch (specification.present) {
+        const MmsVariableSpecification& spec = entry->variableSpecification;
+        switch (spec.present) {
             case MmsVariableSpecificationName: break;
             case MmsVariableSpecificationAddress:
             case MmsVariableSpecificationDescription: return System::NotSupported;
@@ -99,13 +99,13 @@ System::ResultCode NamedVariableList::SetMembers(const MmsVariableList& variable
         }
         NamedVariable* variable = nullptr;
         System::ResultCode found = System::InvalidContext;
-        if (specification.choice.name.present == MmsObjectNameAaSpecific) {
+        if (spec.choice.name.present == MmsObjectNameAaSpecific) {
             variable = connection_ != nullptr
-                           ? connection_->FindNamedVariable(MmsText(specification.choice.name.choice.aaSpecific))
+                           ? connection_->FindNamedVariable(MmsText(spec.choice.name.choice.aaSpecific))
                            : nullptr;
             found = variable != nullptr ? System::OkNoError : System::InvalidArguments;
         } else if (vmd != nullptr) {
-            found = vmd->FindNamedVariable(specification.choice.name, variable);
+            found = vmd->FindNamedVariable(spec.choice.name, variable);
         }
         if (found != System::OkNoError) return found;
         Members.push_back(variable);
@@ -149,12 +149,12 @@ System::ResultCode NamedVariableList::FillAttributes(MmsGetNamedVariableListAttr
 System::ResultCode NamedVariableList::ToVariableList(MmsVariableList& variables) const {
     for (const Variable* member : Members) {
         if (member->GetClassId() != NamedVariableClassId) return System::InvalidContext;
-        CoderValue<MmsVariableSpecification> specification(MmsVariableSpecificationType);
-        if (System::ResultCode result = member->ToVariableSpecification(*specification);
+        CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
+        if (System::ResultCode result = member->ToVariableSpecification(*spec);
             result != System::OkNoError) {
             return result == System::NoResources ? result : System::InvalidContext;
         }
-        if (System::ResultCode result = MmsAppendVariable(variables, *specification); result != System::OkNoError) {
+        if (System::ResultCode result = MmsAppendVariable(variables, *spec); result != System::OkNoError) {
             return result;
         }
     }

@@ -70,7 +70,7 @@ public:
     // the result.
     System::ResultCode ApplyWriteResults(const MmsWriteResponse& results);
 
-    // Server: mmsDeletable and one variable specification per member (17 for a member
+    // Server: mmsDeletable and one variable spec per member (17 for a member
     // that is not a named variable).
     System::ResultCode FillAttributes(MmsGetNamedVariableListAttributesResponse& response) const;
     // One list entry naming each member, in order (17 for a member without a name).

@@ -145,8 +145,8 @@ TEST_F(DomainObjectsTest, TypesAreSetOnlyForVariablesOfADomainOrTheVmd) {
     Mms::NamedVariable loose(nullptr, "Loose", nullptr);
     EXPECT_EQ(Retype(loose, SimpleType(Mms::MmsTypeBoolean)), System::InvalidArguments);
     Mms::Variable plain;
-    Mms::CoderValue<Mms::MmsTypeSpecification> specification(Mms::MmsTypeSpecificationType);
-    EXPECT_EQ(plain.SetType(*specification), System::NotImplemented);
+    Mms::CoderValue<Mms::MmsTypeSpecification> spec(Mms::MmsTypeSpecificationType);
+    EXPECT_EQ(plain.SetType(*spec), System::NotImplemented);
 
     // A new type replaces the value; the components bind to their "$" variables.
     Mms::NamedVariable* st = AddVariable(*domain, "LLN0$ST", SimpleType(Mms::MmsTypeBoolean));

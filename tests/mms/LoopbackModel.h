@@ -60,7 +60,8 @@ inline Mms::Domain* AddDomain(Mms::VMD& vmd, const std::string& name) {
 // LD0: LLN0 {ST {Mod, Beh}, CF {Mod {ctlModel}}} and MMXU1 {MX {TotW {mag {f}, q}}};
 // LD1: XCBR1 {ST {Pos {stVal, q}}, CO {Pos {ctlVal}}}; PROT: empty; VMD: SerialNumber;
 // LD0/LLN0$DataSet1 = Mod.stVal, TotW.mag.f, LD1 Pos.stVal.
-inline void Build(Mms::VMD& vmd) {
+// PROT carries capabilities only when asked (see below).
+inline void Build(Mms::VMD& vmd, bool withCapabilities = false) {
     vmd.VendorName = "Loopback Works";
     vmd.ModelName = "Test IED";
     vmd.Revision = "2.1";
@@ -103,7 +104,9 @@ inline void Build(Mms::VMD& vmd) {
 
     Mms::Domain* prot = AddDomain(vmd, "PROT");
     prot->State = 3;
-    prot->Capabilities = {"relay", "recorder"};
+    // Wireshark reads a capability as a VisibleString where ISO 9506-2:2003 and our tables
+    // send MMSString (UTF8String): a session that carries them is not fit for its check.
+    if (withCapabilities) prot->Capabilities = {"relay", "recorder"};
     // Enough names for several pages of a name list when the PDU size is small.
     for (int i = 0; i < ProtectionVariables; ++i) {
         const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
@@ -169,7 +172,7 @@ inline System::ResultCode SendReports(Mms::MmsConnection& mms) {
 // outstanding), and a write of "ReportTrigger" sends the information reports first.
 class TestVmd : public Mms::VMD {
 public:
-    TestVmd() { Build(*this); }
+    explicit TestVmd(bool withCapabilities = false) { Build(*this, withCapabilities); }
 
     void HoldReads() {
         std::lock_guard lock(mutex_);

@@ -101,15 +101,17 @@ public:
 
     std::uint16_t Port() const { return end.tcpLayer.GetListenPort(); }
 
-    // Waits until the chain has let go of its last association (the transport closed and
-    // every layer reset), so that the next one is accepted: false after the limit.
+    // Waits until the chain has let go of its last association (the service user, the
+    // machine and association control reset, the socket closed), so that the next one
+    // is accepted: false after the limit.
     bool WaitUntilIdle(int limitMs = 10000) {
         for (int waited = 0; waited < limitMs; waited += 10) {
-            bool idle = true;
-            for (Protocol::Connection* at = end.user; at != nullptr; at = at->GetLower()) {
-                idle = idle && at->GetState() == 0;
+            Protocol::Connection* mms = end.user->GetLower();
+            Protocol::Connection* acse = mms != nullptr ? mms->GetLower() : nullptr;
+            if (end.user->GetState() == 0 && mms != nullptr && mms->GetState() == 0 && acse != nullptr &&
+                acse->GetState() == 0 && end.user->GetBottom()->GetState() == 0) {
+                return true;
             }
-            if (idle) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return false;

@@ -26,10 +26,10 @@ using ContainerTestSupport::Type;
 
 // Gives the variable a value of the described type.
 inline System::ResultCode Retype(Mms::NamedVariable& variable, Type description) {
-    Mms::CoderValue<Mms::MmsTypeSpecification> specification(Mms::MmsTypeSpecificationType);
-    specification->present = Mms::MmsTypeSpecificationDescription;
-    Mms::MmsTakeOver(specification->choice.typeDescription, *description);
-    return variable.SetType(*specification);
+    Mms::CoderValue<Mms::MmsTypeSpecification> spec(Mms::MmsTypeSpecificationType);
+    spec->present = Mms::MmsTypeSpecificationDescription;
+    Mms::MmsTakeOver(spec->choice.typeDescription, *description);
+    return variable.SetType(*spec);
 }
 
 // A named variable of the type, filed with the owner; null when filing failed.

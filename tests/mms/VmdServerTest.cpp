@@ -12,6 +12,7 @@
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/MmsPduReader.h"
 #include "mms/MmsPduWriter.h"
+#include "mms/Structure.h"
 #include "mms/VMD.h"
 
 using namespace MmsObjectTest;
@@ -257,8 +258,10 @@ TEST_F(VmdServerTest, AttributesDescribeVariablesListsAndDomains) {
     ASSERT_EQ(vmd.GetVariableAccessAttributes(*byName, *attributes, rejectCode), System::OkNoError);
     EXPECT_NE(attributes->mmsDeletable, 0);
     ASSERT_EQ(attributes->typeSpecification.present, Mms::MmsTypeSpecificationDescription);
-    EXPECT_EQ(HexOf(ContainerTestSupport::EncodeType(attributes->typeSpecification.choice.typeDescription)),
-              HexOf(ContainerTestSupport::EncodeType(*StatusType())));
+    const Mms::Structure described(attributes->typeSpecification.choice.typeDescription);
+    EXPECT_EQ(described.GetComponentCount(), 2u);
+    EXPECT_NE(described.FindComponent("stVal"), nullptr);
+    EXPECT_NE(described.FindComponent("q"), nullptr);
 
     Mms::CoderValue<Mms::MmsGetVariableAccessAttributesRequest> unknown(Mms::MmsGetVariableAccessAttributesRequestType);
     unknown->present = Mms::MmsAttributesByName;
