@@ -125,10 +125,14 @@ RequestHandle* MmsUserConnection::NewRequest() {
 
 void MmsUserConnection::FileAnswered(RequestHandle* request) {
     System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
-    if (queue.Put(request) != System::OkNoError) {
-        // Only an interrupted or unusable queue refuses; the request cannot be
-        // completed, so at least nothing is leaked.
-        if (IsPlainRequest(request)) DeleteOwn(request);
+    if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {
+        // Only an interrupted or unusable queue refuses. Nobody can collect the request
+        // now; it is no longer outstanding, so a wait for it does not look at it.
+        {
+            std::lock_guard lock(outstandingMutex_);
+            outstandingOwn_.erase(request);
+        }
+        delete request;
     }
 }
 
