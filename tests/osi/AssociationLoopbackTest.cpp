@@ -1,0 +1,259 @@
+// An association through the whole lower stack: the initiator's chain TCP, RFC 1006,
+// transport, session, presentation and association control against the library's
+// own responder chain on 127.0.0.1. A test user stands where MMS will: it defines
+// the MMS presentation context and carries real MMS PDUs.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "osi/AcseConnection.h"
+#include "osi/AcseLayer.h"
+#include "osi/AssociationTestDoubles.h"
+#include "osi/AssociationWireRelay.h"
+#include "osi/CoppConnection.h"
+#include "osi/CoppLayer.h"
+#include "osi/CospLayer.h"
+#include "osi/CotpLayer.h"
+#include "osi/ItotLayer.h"
+#include "osi/PresentationContext.h"
+#include "osi/TcpConnection.h"
+#include "osi/W32TcpLayer.h"
+#include "protocol/Stack.h"
+#include "support/WireCheck.h"
+
+using namespace AssociationTest;
+
+namespace {
+
+const char* const kMmsAbstractSyntax = "1.0.9506.2.1";
+const std::string kInitiateRequest =
+    "A8 26 80 03 02 FF 00 81 01 0A 82 01 0A 83 01 05 A4 16 80 01 01 81 03 05 E1 00 "
+    "82 0C 03 00 00 00 00 00 00 00 00 00 01 00";
+const std::string kInitiateResponse =
+    "A9 26 80 03 02 FF 00 81 01 0A 82 01 0A 83 01 05 A4 16 80 01 01 81 03 05 F1 00 "
+    "82 0C 03 EE 1C 00 00 04 08 00 00 01 00 00";
+const std::string kConcludeRequest = "8B 00";
+const std::string kConcludeResponse = "8C 00";
+
+// Stands where MMS stands: defines the MMS context on every reset and records what
+// arrives.
+class TestMmsUser : public RecordingUser {
+public:
+    explicit TestMmsUser(Protocol::Layer* layer) : RecordingUser(layer) {}
+
+    System::ResultCode Reset() override
+    {
+        const System::ResultCode result = RecordingUser::Reset();
+        if (auto* acse = dynamic_cast<AcseConnection*>(GetLower())) {
+            if (PresentationContext* context = acse->AddPresentationContext(kMmsAbstractSyntax)) {
+                context->SetUserConnection(this);
+                contextIdentifier_.store(context->GetIdentifier());
+            }
+        }
+        return result;
+    }
+
+    std::uint32_t ContextIdentifier() const { return contextIdentifier_.load(); }
+    AcseConnection* Acse() { return dynamic_cast<AcseConnection*>(GetLower()); }
+    CoppConnection* Copp() { return Acse() != nullptr ? Acse()->GetPresentationConnection() : nullptr; }
+
+    // Sends an MMS PDU on the MMS context, as MMS sends everything after the initiate.
+    System::ResultCode SendPdu(const std::string& hex)
+    {
+        auto frame = UpperFrame(hex);
+        return Copp()->SendUserData(frame.get(), ContextIdentifier());
+    }
+
+private:
+    std::atomic<std::uint32_t> contextIdentifier_{0};
+};
+
+class TestMmsLayer : public Protocol::Layer {
+public:
+    TestMmsLayer() : Layer("Mms", 8) {}
+    ~TestMmsLayer() override { DeleteConnections(); }
+    Protocol::Connection* CreateConnection() override { return new TestMmsUser(this); }
+};
+
+// One end: the layers from TCP up to the test user, and its one chain.
+class AssociationEnd {
+public:
+    AssociationEnd()
+    {
+        for (Protocol::Layer* layer : std::initializer_list<Protocol::Layer*>{
+                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_}) {
+            stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+        }
+        user = static_cast<TestMmsUser*>(stack_.CreateConnection());
+    }
+
+    // What the association pushes into every connection of its chain after a reset:
+    // the profile's defaults, aimed at the port. With keep, every connection also
+    // keeps the items it takes as its parameter text, so that the resets a responder
+    // goes through on its own (after each lost transport) restore them.
+    void Reset(std::uint16_t port, bool keep = false)
+    {
+        stack_.ResetConnectionChain(user);
+        const std::pair<const char*, std::string> profile[] = {
+            {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
+            {"LocalTSelector", "1"},         {"RemoteTSelector", "1"},
+            {"LocalSSelector", "1"},         {"RemoteSSelector", "1"},
+            {"LocalSTimeout", "2000"},       {"LocalPSelector", "1"},
+            {"RemotePSelector", "1"},        {"LocalApId", "1.1.1.999"},
+            {"RemoteApId", "1.1.1.999.1"},   {"LocalAeQualifier", "12"},
+            {"RemoteAeQualifier", "12"},
+        };
+        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
+            std::string taken;
+            for (const auto& [name, value] : profile) {
+                if (at->SetParameter(name, value) == System::OkNoError)
+                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
+            }
+            if (keep)
+                at->SetParameterText(taken);
+        }
+    }
+
+    W32TcpLayer tcpLayer;
+    TestMmsUser* user = nullptr;
+
+private:
+    ItotLayer itotLayer_;
+    CotpLayer cotpLayer_;
+    CospLayer cospLayer_;
+    CoppLayer coppLayer_;
+    AcseLayer acseLayer_;
+    TestMmsLayer mmsLayer_;
+    Protocol::Stack stack_;
+};
+
+class AssociationLoopbackTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(server.tcpLayer.StartListening(0, 0), System::OkNoError);
+        relay = std::make_unique<AssociationWireRelay>(server.tcpLayer.GetListenPort());
+        ASSERT_NE(relay->Port(), 0);
+        server.Reset(0, true);
+        server.tcpLayer.AddWaitingConnection(static_cast<TcpConnection*>(server.user->GetBottom()));
+        // The responder answers on its receive thread, as MMS does.
+        TestMmsUser* responder = server.user;
+        responder->onDelivery = [responder](const Delivery& delivery) {
+            if (delivery.kind != Delivery::SingleAsn1)
+                return;
+            if (delivery.event == AcseConnection::AssociateIndication) {
+                auto answer = UpperFrame(kInitiateResponse);
+                EXPECT_EQ(responder->Acse()->SendAssociateAccept(answer.get()), System::OkNoError);
+            } else if (delivery.event == CoppConnection::DataIndication && delivery.hex == kConcludeRequest) {
+                EXPECT_EQ(responder->SendPdu(kConcludeResponse), System::OkNoError);
+            }
+        };
+    }
+
+    // Opens an association from the client: the n-th one of the test.
+    void Associate(std::size_t n)
+    {
+        client.Reset(relay->Port());
+        auto request = UpperFrame(kInitiateRequest);
+        ASSERT_EQ(client.user->Acse()->SendAssociateRequest(request.get()), System::OkNoError);
+        ASSERT_TRUE(client.user->WaitFor(Delivery::SingleAsn1, AcseConnection::AssociateConfirmation, n));
+        EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateAssociated);
+        EXPECT_TRUE(server.user->WaitFor(Delivery::SingleAsn1, AcseConnection::AssociateIndication, n));
+        EXPECT_EQ(server.user->Acse()->GetState(), AcseConnection::StateAssociated);
+        const auto confirmations = client.user->Deliveries();
+        EXPECT_EQ(confirmations.back().hex, Hex(Bytes(kInitiateResponse)));
+    }
+
+    // The client's conclude request and the server's answer on the MMS context.
+    void ExchangeData(std::size_t n)
+    {
+        ASSERT_EQ(client.user->SendPdu(kConcludeRequest), System::OkNoError);
+        ASSERT_TRUE(client.user->WaitFor(Delivery::SingleAsn1, CoppConnection::DataIndication, n));
+        EXPECT_EQ(client.user->Deliveries().back().hex, kConcludeResponse);
+        EXPECT_TRUE(server.user->WaitFor(Delivery::SingleAsn1, CoppConnection::DataIndication, n));
+    }
+
+    std::size_t Aborts(TestMmsUser* user) const
+    {
+        return user->Count(Delivery::Indication, AcseConnection::AbortIndication);
+    }
+
+    AssociationEnd server;
+    AssociationEnd client;
+    std::unique_ptr<AssociationWireRelay> relay;
+};
+
+TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAgain)
+{
+    Associate(1);
+    ExchangeData(1);
+
+    // The association ends with the transport connection; the closing side hears no
+    // abort, the other side learns that the association is gone.
+    EXPECT_EQ(client.user->Acse()->Close(), System::OkNoError);
+    EXPECT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
+    EXPECT_EQ(Aborts(client.user), 0u);
+    EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
+
+    Associate(2);
+    ExchangeData(2);
+    EXPECT_EQ(client.user->Acse()->Close(), System::OkNoError);
+    EXPECT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 2));
+    EXPECT_EQ(Aborts(client.user), 0u);
+    ASSERT_EQ(relay->Connections(), 2u);
+
+    if (!TestSupport::WiresharkAvailable())
+        GTEST_SKIP() << "tshark missing: the wire check did not run";
+    for (std::size_t connection = 0; connection < 2; ++connection) {
+        SCOPED_TRACE(connection);
+        const std::vector<TestSupport::WireUnit> units = relay->Units(connection);
+        EXPECT_EQ(TestSupport::FindProblems(units), "");
+
+        // The AARQ: the MMS application context and the two proposed contexts.
+        const auto contexts = TestSupport::DecodeFields(
+            units, {"acse.aSO_context_name", "pres.presentation_context_identifier", "pres.abstract_syntax_name",
+                    "pres.Transfer_syntax_name", "acse.ap_title_form2", "acse.aso_qualifier_form2"},
+            {"-Y", "acse.aarq_element"});
+        ASSERT_EQ(contexts.size(), 1u);
+        EXPECT_EQ(contexts[0],
+                  "1.0.9506.2.3|1,3,1|2.2.1.0.1,1.0.9506.2.1|2.1.1,2.1.1|1.1.1.999.1,1.1.1.999|12,12");
+
+        // The MMS PDUs as Wireshark reads them: initiate request and response, the
+        // conclude request and response.
+        const std::string decoded = TestSupport::DecodeVerbose(units);
+        for (const char* expected : {"initiate-RequestPDU", "initiate-ResponsePDU", "conclude-RequestPDU",
+                                     "conclude-ResponsePDU", "aare", "result: accepted (0)"}) {
+            EXPECT_NE(decoded.find(expected), std::string::npos) << expected;
+        }
+    }
+}
+
+TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther)
+{
+    Associate(1);
+    EXPECT_EQ(client.user->Acse()->SendAbort(), System::OkNoError);
+    EXPECT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
+    EXPECT_EQ(Aborts(client.user), 0u);
+    EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
+
+    Associate(2);
+    EXPECT_EQ(server.user->Acse()->SendAbort(), System::OkNoError);
+    EXPECT_TRUE(client.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
+    EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
+    EXPECT_EQ(Aborts(server.user), 1u);
+
+    if (!TestSupport::WiresharkAvailable())
+        GTEST_SKIP() << "tshark missing: the wire check did not run";
+    for (std::size_t connection = 0; connection < 2; ++connection) {
+        SCOPED_TRACE(connection);
+        const std::vector<TestSupport::WireUnit> units = relay->Units(connection);
+        EXPECT_EQ(TestSupport::FindProblems(units), "");
+        const auto sources = TestSupport::DecodeFields(units, {"acse.abort_source"}, {"-Y", "acse.abort_source"});
+        EXPECT_EQ(sources.size(), 1u);
+    }
+}
+
+}  // namespace
