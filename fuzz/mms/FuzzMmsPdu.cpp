@@ -1,0 +1,126 @@
+// Feeds arbitrary bytes to the MMS PDU decoder. Whatever decodes is taken apart by the
+// readers the protocol machine and the service user use, and, when it can be encoded
+// again (a value holding an unknown alternative or a GeneralizedTime cannot), its
+// encoding must decode once more and encode to the very same bytes.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "mms/InitiateParameters.h"
+#include "mms/MmsPdu.h"
+#include "mms/MmsPduReader.h"
+
+using namespace Mms;
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) std::abort();
+}
+
+void ReadData(const MmsData& data) {
+    double number = 0;
+    if (data.present == MmsDataFloatingPoint) MmsFloatingPointToDouble(data.choice.floatingPoint, number);
+    if (data.present == MmsDataArray || data.present == MmsDataStructure) {
+        for (const MmsData* element : data.choice.array) ReadData(*element);
+    }
+}
+
+void ReadResults(const MmsAccessResultList& results) {
+    for (const MmsAccessResult* result : results) {
+        if (result->present == MmsAccessResultSuccess) ReadData(result->choice.success);
+    }
+}
+
+void ReadResponse(const MmsConfirmedServiceResponse& service) {
+    std::list<std::string> texts;
+    bool moreFollows = false;
+    switch (service.present) {
+        case MmsServiceGetNameList:
+            MmsReadGetNameListResponse(service.choice.getNameList, texts, moreFollows);
+            break;
+        case MmsServiceIdentify: {
+            MmsIdentity identity;
+            MmsReadIdentifyResponse(service.choice.identify, identity);
+            break;
+        }
+        case MmsServiceRead:
+            ReadResults(service.choice.read.listOfAccessResult);
+            break;
+        case MmsServiceGetDomainAttributes: {
+            MmsDomainAttributes attributes;
+            MmsReadGetDomainAttributesResponse(service.choice.getDomainAttributes, attributes);
+            break;
+        }
+        case MmsServiceGetCapabilityList:
+            MmsReadGetCapabilityListResponse(service.choice.getCapabilityList, texts, moreFollows);
+            break;
+        default:
+            break;
+    }
+}
+
+void ReadPdu(const MmsPdu& pdu) {
+    InitiateParameters parameters;
+    ServiceErrorRecord record;
+    std::string text;
+    switch (pdu.present) {
+        case MmsPduConfirmedRequest:
+            if (pdu.choice.confirmedRequest.service.present == MmsServiceGetVariableAccessAttributes) {
+                const auto& request = pdu.choice.confirmedRequest.service.choice.getVariableAccessAttributes;
+                if (request.present == MmsAttributesByName) MmsObjectNameText(request.choice.name, text);
+            }
+            break;
+        case MmsPduConfirmedResponse:
+            ReadResponse(pdu.choice.confirmedResponse.service);
+            break;
+        case MmsPduConfirmedError:
+            MmsReadServiceError(pdu.choice.confirmedError.serviceError, record);
+            break;
+        case MmsPduUnconfirmed:
+            if (pdu.choice.unconfirmed.service.present == MmsUnconfirmedInformationReport) {
+                ReadResults(pdu.choice.unconfirmed.service.choice.informationReport.listOfAccessResult);
+            }
+            break;
+        case MmsPduInitiateRequest:
+            MmsReadInitiateRequest(pdu.choice.initiateRequest, parameters);
+            break;
+        case MmsPduInitiateResponse:
+            MmsReadInitiateResponse(pdu.choice.initiateResponse, parameters);
+            break;
+        case MmsPduInitiateError:
+            MmsReadServiceError(pdu.choice.initiateError, record);
+            break;
+        case MmsPduConcludeError:
+            MmsReadServiceError(pdu.choice.concludeError, record);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    MmsPdu* pdu = nullptr;
+    if (MmsDecodePdu(data, size, pdu) != System::OkNoError) {
+        Require(pdu == nullptr);
+        return 0;
+    }
+    ReadPdu(*pdu);
+    std::vector<std::uint8_t> first;
+    const bool encoded = MmsEncodePdu(*pdu, first) == System::OkNoError;
+    MmsFreePdu(pdu);
+    if (!encoded) return 0;
+
+    MmsPdu* again = nullptr;
+    Require(MmsDecodePdu(first.data(), first.size(), again) == System::OkNoError);
+    std::vector<std::uint8_t> second;
+    Require(MmsEncodePdu(*again, second) == System::OkNoError);
+    MmsFreePdu(again);
+    Require(first == second);
+    return 0;
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "mms/InitiateParameters.h"
+#include "mms/InvokeCounter.h"
+#include "mms/MmsFrame.h"
+#include "mms/MmsPdu.h"
+#include "mms/ServiceErrorRecord.h"
+#include "protocol/Connection.h"
+
+class AcseConnection;
+class CoppConnection;
+class PresentationContext;
+
+namespace Mms {
+
+class MmsLayer;
+class RequestHandle;
+
+// The MMS protocol machine of one association, between the ACSE connection (and its
+// presentation connection) below and the MMS service user above. It builds and sends
+// every MMS PDU, runs the initiate and conclude exchanges (the only answers it waits
+// for), hands every other received PDU up with its MMSpdu choice number as the event,
+// and keeps what the initiate exchange settled. Matching answers to requests is the
+// service user's work.
+//
+// Threads: requests and the initiate/conclude exchanges run on the caller's thread;
+// received PDUs and aborts arrive on the receive thread and meet the waiting exchange
+// only through the connection's message queue.
+class MmsConnection : public Protocol::Connection {
+public:
+    enum State : Protocol::ConnectionState {
+        StateIdle = 0,
+        StateAssociated = 1,      // also while the initiate is being built
+        StateAwaitingAnswer = 2,  // initiate or conclude request sent
+        StateFailed = 3,
+    };
+    // Events to the service user (OnLowerIndication): the received MMSpdu choice, or
+    // an abort.
+    enum UserEvent : std::uint32_t {
+        EventConfirmedRequest = 1,
+        EventConfirmedResponse = 2,
+        EventConfirmedError = 3,
+        EventUnconfirmed = 4,
+        EventReject = 5,
+        EventInitiateRequest = 9,
+        EventConcludeRequest = 12,
+        EventConcludeResponse = 13,
+        EventLocalAbort = 22,  // no frame
+        EventPeerAbort = 23,   // the abort indication's frame, if any
+    };
+    static constexpr const char* MmsAbstractSyntax = "1.0.9506.2.1";
+
+    explicit MmsConnection(MmsLayer* layer);
+    ~MmsConnection() override;
+
+    // ---- from the connections below ----
+
+    // 0 associate indication (responder), 1 associate confirmation, 16 presentation
+    // data; 18 token notification is ignored. Undecodable data gives Error.
+    System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
+    // 9 abort indication: Reset, EventPeerAbort to the user (whose result is
+    // returned), and a waiting exchange ends with Aborted.
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    // Closes the presentation connection (and the chain below it), then this one.
+    System::ResultCode Close() override;
+    // Invoke counter 0, the MMS presentation context defined with the ACSE connection
+    // and bound to this connection, the negotiated record cleared (default local
+    // detail), then the base reset.
+    System::ResultCode Reset() override;
+
+    // ---- the exchanges ----
+
+    // Client: sends the initiate request and waits for the answer up to the timeout.
+    // 6 when not idle, 12 when nothing came, 8 when the association was aborted
+    // meanwhile, 10 Rejected with the error filled for an initiate error, 4 or 1 for
+    // a bad answer. The settled maximum PDU size never exceeds the proposed one.
+    System::ResultCode Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                ServiceErrorRecord& error);
+    // Client: conclude request (state 1, else 7), wait, close; then reset on success.
+    System::ResultCode Conclude(ServiceErrorRecord& error);
+    System::ResultCode SendConcludeRequest();
+    // Local abort: Reset, EventLocalAbort to the user, then the ACSE abort.
+    System::ResultCode Abort();
+
+    // Whether the peer announced the service (the library's service numbers 1..20).
+    bool IsServiceSupported(std::int32_t service) const;
+
+    // ---- accessors ----
+
+    // The next invoke id (1 after a reset; it wraps to 1 after 2147483647).
+    std::uint32_t NextInvokeId() { return invokeCounter_.Next(); }
+    std::uint32_t GetInvokeCounter() const { return invokeCounter_.Last(); }
+    std::uint16_t GetMaxServOutstandingCalling() const;
+    std::uint16_t GetMaxServOutstandingCalled() const;
+    std::uint8_t GetNestingLevel() const;
+    InitiateParameters GetProposal() const;
+    InitiateParameters GetNegotiated() const;
+    // The presentation context identifier of MMS (0 before a reset has defined it).
+    std::uint32_t GetContextIdentifier() const;
+
+    // A sending frame of this connection (largest PDU: the settled maximum).
+    std::unique_ptr<MmsFrame> NewFrame(MmsFrame::Kind kind);
+    // A confirmed response or error frame answering a received confirmed request.
+    std::unique_ptr<MmsFrame> NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request);
+
+    // ---- requests (client); the structures given by reference are taken over ----
+
+    System::ResultCode SendStatusRequest(const RequestHandle& request, bool extendedDerivation);
+    System::ResultCode SendIdentifyRequest(const RequestHandle& request);
+    System::ResultCode SendGetNameListRequest(const RequestHandle& request, std::int32_t objectClass,
+                                              MmsObjectScopeChoice scope, std::string_view domainName,
+                                              const std::optional<std::string>& continueAfter);
+    System::ResultCode SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification);
+    System::ResultCode SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification,
+                                        MmsDataList& data);
+    System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsObjectName& name);
+    System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsAddress& address);
+    System::ResultCode SendDefineNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName,
+                                                          MmsVariableList& variables);
+    System::ResultCode SendGetNamedVariableListAttributesRequest(const RequestHandle& request,
+                                                                 MmsObjectName& listName);
+    System::ResultCode SendDeleteNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName);
+    System::ResultCode SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName);
+    System::ResultCode SendGetCapabilityListRequest(const RequestHandle& request,
+                                                    const std::optional<std::string>& continueAfter);
+    // A prepared confirmed-request frame with the handle's invoke id.
+    System::ResultCode SendConfirmedRequest(const RequestHandle& request, MmsFrame& frame);
+
+    // ---- answers (server) ----
+
+    // The response gets the handle's invoke id; the second form sends it as it is.
+    System::ResultCode SendConfirmedResponse(const RequestHandle& request, MmsFrame& response);
+    System::ResultCode SendConfirmedResponse(MmsFrame& response);
+    // error: errorClass choice number << 16 | code. 17 unless the request frame holds
+    // a decoded confirmed request.
+    System::ResultCode SendConfirmedError(const MmsFrame& request, std::uint32_t error);
+    // A reject of the received frame (null or undecodable: pdu-error 1).
+    System::ResultCode SendReject(const MmsFrame* received, std::int32_t reason);
+    // The initiate answer; the settled parameters (bounded by this side's default
+    // local detail) become this connection's.
+    System::ResultCode SendInitiateResponse(const InitiateParameters& parameters);
+    System::ResultCode SendInitiateError();
+    System::ResultCode SendConcludeResponse();
+    System::ResultCode SendConcludeError(std::int32_t code);
+
+private:
+    class AnswerMessage;
+
+    AcseConnection* Acse();
+    CoppConnection* Presentation();
+    // Encodes the frame and sends it as presentation data.
+    System::ResultCode SendFrame(MmsFrame& frame);
+    System::ResultCode SendRequest(const RequestHandle& request, MmsFrame& frame);
+    template <typename Fill>
+    System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
+    System::ResultCode ToUser(Protocol::Frame* frame, std::uint32_t event);
+    System::ResultCode Dispatch(std::unique_ptr<MmsFrame> frame);
+    System::ResultCode QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event);
+    System::ResultCode OnInitiateIndication(std::unique_ptr<MmsFrame> frame);
+    // Waits for the answer to an exchange: the message, or null on time-out.
+    std::unique_ptr<AnswerMessage> WaitForAnswer();
+    void DiscardStaleAnswers();
+    // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
+    void LeaveWaiting(State state);
+    void SetNegotiated(const InitiateParameters& negotiated);
+
+    std::atomic<AcseConnection*> acse_{nullptr};
+    std::atomic<CoppConnection*> presentation_{nullptr};
+    std::atomic<PresentationContext*> context_{nullptr};
+    mutable std::mutex parametersMutex_;
+    InitiateParameters proposal_ = InitiateParameters::Defaults();
+    InitiateParameters negotiated_ = InitiateParameters::Cleared();
+    InvokeCounter invokeCounter_;
+};
+
+}  // namespace Mms

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "mms/MmsPdu.h"
+#include "protocol/Asn1Frame.h"
+
+namespace Mms {
+
+// A frame carrying one MMS PDU; its owner is the connection that builds or received
+// it. A sending frame starts with a zeroed PDU of its kind and storage for the largest
+// PDU the association allows plus room for the lower layers' headers; the PDU is
+// encoded backwards to the end of the storage. A received frame decodes its bytes at
+// once (state 6 when they hold exactly one PDU).
+class MmsFrame : public Asn1::Asn1Frame {
+public:
+    enum Kind : std::int32_t {
+        KindInitiateRequest = 0,
+        KindInitiateResponse = 1,
+        KindInitiateError = 2,
+        KindConcludeRequest = 3,
+        KindConcludeResponse = 4,
+        KindConcludeError = 5,
+        KindConfirmedRequest = 9,
+        KindConfirmedResponse = 10,  // the invoke id copied from the request
+        KindConfirmedError = 11,     // the invoke id copied from the request
+        KindReject = 12,
+        KindReceived = -1,
+    };
+    // Octets kept in front of the largest PDU for the presentation, session, transport
+    // and RFC 1006 headers.
+    static constexpr std::uint32_t HeadRoom = 64;
+
+    // maxPduSize: the largest encoding allowed; contextIdentifier: the presentation
+    // context the PDU travels in. Capacity 0 when the storage cannot be allocated
+    // (after a second try); its encoding then fails.
+    MmsFrame(Protocol::Connection* owner, Kind kind, std::uint32_t maxPduSize, std::uint32_t contextIdentifier);
+    // KindConfirmedResponse or KindConfirmedError answering a decoded confirmed request.
+    MmsFrame(Protocol::Connection* owner, Kind kind, const MmsFrame& request, std::uint32_t maxPduSize,
+             std::uint32_t contextIdentifier);
+    // A received PDU.
+    MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes);
+
+    // The PDU (null when the frame holds none: encoded, or undecodable).
+    MmsPdu* GetPdu() const { return GetValueAs<MmsPdu>(); }
+    // The MMSpdu choice of the PDU, 0 without one.
+    MmsPduKind GetPduKind() const;
+    bool IsDecoded() const { return GetState() == StateDecoded; }
+    std::uint32_t GetContextIdentifier() const { return contextIdentifier_; }
+    std::uint32_t GetMaxPduSize() const { return maxPduSize_; }
+
+    // Encodes the PDU; fails (state 7, OutOfRange) when the encoding is longer than the
+    // largest PDU allowed.
+    System::ResultCode Encode() override;
+    // Decodes exactly one PDU filling the bytes.
+    System::ResultCode Decode(const std::uint8_t* bytes, std::uint32_t size) override;
+
+private:
+    void Prepare(Kind kind);
+
+    std::uint32_t maxPduSize_ = 0;
+    std::uint32_t contextIdentifier_ = 0;
+};
+
+}  // namespace Mms

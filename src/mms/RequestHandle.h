@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+
+#include "system/Message.h"
+#include "system/ResultCode.h"
+
+namespace Mms {
+
+class MmsConnection;
+
+// One MMS request in flight. Its message id is its invoke id, taken from the
+// connection's counter when the handle is made; the service user files the answer's
+// outcome in it. Every ACSI service object is one.
+class RequestHandle : public System::Message {
+public:
+    // MMS class ids of the objects a request may target.
+    static constexpr std::int32_t KindNone = 0;
+    static constexpr std::int32_t KindNamedVariable = 24;
+    static constexpr std::int32_t KindNamedVariableList = 25;
+    static constexpr std::int32_t KindVariable = 37;
+    static constexpr std::int32_t KindVariableCollection = 41;
+
+    explicit RequestHandle(MmsConnection& connection);
+    ~RequestHandle() override = default;
+
+    std::uint32_t GetInvokeId() const { return GetId(); }
+
+    void* GetTarget() const { return target_; }
+    void SetTarget(void* target) { target_ = target; }
+    std::int32_t GetKind() const { return kind_; }
+    void SetKind(std::int32_t kind) { kind_ = kind; }
+    bool GetMoreFollows() const { return moreFollows_ != 0; }
+    void SetMoreFollows(bool moreFollows) { moreFollows_ = moreFollows ? 1 : 0; }
+    // NotCompleted while pending; then OkNoError, Error (confirmed error), InvalidResponse
+    // (wrong invoke id), Rejected or Timeout.
+    System::ResultCode GetResult() const { return result_; }
+    void SetResult(System::ResultCode result) { result_ = result; }
+    // The MMSpdu choice number of the answer (2 response, 3 error, 5 reject, 13 conclude).
+    std::int32_t GetAnswerKind() const { return answerKind_; }
+    void SetAnswerKind(std::int32_t kind) { answerKind_ = kind; }
+    // errorClass choice number (1..13) or rejectReason choice number (1..11), and the code.
+    std::int16_t GetErrorClass() const { return errorClass_; }
+    std::int32_t GetErrorCode() const { return errorCode_; }
+    void SetError(std::int16_t errorClass, std::int32_t errorCode) {
+        errorClass_ = errorClass;
+        errorCode_ = errorCode;
+    }
+
+private:
+    void* target_ = nullptr;
+    std::int32_t kind_ = KindNone;
+    std::uint8_t moreFollows_ = 0;
+    System::ResultCode result_ = System::NotCompleted;
+    std::int32_t answerKind_ = 0;
+    std::int16_t errorClass_ = 0;
+    std::int32_t errorCode_ = 0;
+};
+
+}  // namespace Mms
