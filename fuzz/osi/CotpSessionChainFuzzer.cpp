@@ -3,8 +3,9 @@
 // driven by the input: units from a hostile peer (TPDUs, session units in one DT or
 // in segments, raw stream bytes, a close) mixed with the local side's own calls
 // (data, accept, refuse, abort, a new connect). After every step the layers must
-// agree with one another; each run ends with the chain torn down, no thread started
-// and nothing waited for.
+// agree with one another; each run ends with the chain torn down and nothing waited
+// for. No thread of the chain's own runs: the scripted peer answers on the calling
+// thread (a refusal only arms the session's timer on the process's one timer thread).
 //
 // Input: one mode octet, then steps. A step is an operation octet and, for the
 // operations that carry bytes, a two-octet big-endian length and that many bytes
@@ -389,8 +390,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Mode mode;
     mode.responder = (data[0] & 0x01) != 0;
     mode.completes = (data[0] & 0x02) != 0;
-    const int size_choice = (data[0] >> 2) & 0x07;
-    mode.grantedSize = size_choice == 0 ? 0 : 6 + size_choice;
+    const int sizeChoice = (data[0] >> 2) & 0x07;
+    mode.grantedSize = sizeChoice == 0 ? 0 : 6 + sizeChoice;
     mode.answersAbortWithAa = (data[0] & 0x20) != 0;
 
     ChainRun run(mode);
