@@ -171,16 +171,16 @@ ResultCode MmsConnection::SendGetNameListRequest(const RequestHandle& request, s
     });
 }
 
-ResultCode MmsConnection::SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification) {
+ResultCode MmsConnection::SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec) {
     return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
-        return MmsFillReadRequest(service, specification);
+        return MmsFillReadRequest(service, spec);
     });
 }
 
-ResultCode MmsConnection::SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification,
+ResultCode MmsConnection::SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec,
                                            MmsDataList& data) {
     return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
-        return MmsFillWriteRequest(service, specification, data);
+        return MmsFillWriteRequest(service, spec, data);
     });
 }
 

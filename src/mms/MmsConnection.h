@@ -119,8 +119,8 @@ public:
     System::ResultCode SendGetNameListRequest(const RequestHandle& request, std::int32_t objectClass,
                                               MmsObjectScopeChoice scope, std::string_view domainName,
                                               const std::optional<std::string>& continueAfter);
-    System::ResultCode SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification);
-    System::ResultCode SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& specification,
+    System::ResultCode SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec);
+    System::ResultCode SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec,
                                         MmsDataList& data);
     System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsObjectName& name);
     System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsAddress& address);

@@ -107,25 +107,25 @@ ResultCode MmsSetAaSpecificName(MmsObjectName& name, std::string_view itemId) {
 ResultCode MmsAppendVariableName(MmsVariableList& list, std::string_view domainId, std::string_view itemId) {
     NewValue<MmsVariableEntry> entry(MmsVariableEntryType);
     if (entry.get() == nullptr) return System::NoResources;
-    MmsVariableSpecification& specification = entry.get()->variableSpecification;
-    if (ResultCode result = MmsSetObjectName(specification.choice.name, domainId, itemId);
+    MmsVariableSpecification& spec = entry.get()->variableSpecification;
+    if (ResultCode result = MmsSetObjectName(spec.choice.name, domainId, itemId);
         result != System::OkNoError) {
         return result;
     }
-    specification.present = MmsVariableSpecificationName;
+    spec.present = MmsVariableSpecificationName;
     if (Asn1::Asn1SequenceOfAppend(&list, entry.get()) != 0) return System::NoResources;
     entry.release();
     return System::OkNoError;
 }
 
-ResultCode MmsAppendVariable(MmsVariableList& list, MmsVariableSpecification& specification) {
+ResultCode MmsAppendVariable(MmsVariableList& list, MmsVariableSpecification& spec) {
     auto* entry = MmsNewValue<MmsVariableEntry>(MmsVariableEntryType);
     if (entry == nullptr) return System::NoResources;
     if (Asn1::Asn1SequenceOfAppend(&list, entry) != 0) {
         Asn1::Asn1FreeValue(&MmsVariableEntryType, entry);
         return System::NoResources;
     }
-    MmsTakeOver(entry->variableSpecification, specification);
+    MmsTakeOver(entry->variableSpecification, spec);
     return System::OkNoError;
 }
 
@@ -175,20 +175,20 @@ ResultCode MmsFillGetNameListRequest(MmsConfirmedServiceRequest& service, std::i
     return System::OkNoError;
 }
 
-ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& specification) {
+ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec) {
     if (!IsEmpty(service)) return System::InvalidArguments;
     MmsReadRequest& read = service.choice.read;
     read.specificationWithResult = nullptr;
-    MmsTakeOver(read.variableAccessSpecification, specification);
+    MmsTakeOver(read.variableAccessSpecification, spec);
     service.present = MmsServiceRead;
     return System::OkNoError;
 }
 
-ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& specification,
+ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec,
                                MmsDataList& data) {
     if (!IsEmpty(service)) return System::InvalidArguments;
     MmsWriteRequest& write = service.choice.write;
-    MmsTakeOver(write.variableAccessSpecification, specification);
+    MmsTakeOver(write.variableAccessSpecification, spec);
     MmsTakeOver(write.listOfData, data);
     service.present = MmsServiceWrite;
     return System::OkNoError;

@@ -65,8 +65,8 @@ System::ResultCode MmsSetObjectName(MmsObjectName& name, std::string_view domain
 System::ResultCode MmsSetAaSpecificName(MmsObjectName& name, std::string_view itemId);
 // Appends a list entry that names one variable (VariableSpecification name).
 System::ResultCode MmsAppendVariableName(MmsVariableList& list, std::string_view domainId, std::string_view itemId);
-// Appends a list entry with the given specification (taken over).
-System::ResultCode MmsAppendVariable(MmsVariableList& list, MmsVariableSpecification& specification);
+// Appends a list entry with the given spec (taken over).
+System::ResultCode MmsAppendVariable(MmsVariableList& list, MmsVariableSpecification& spec);
 
 // ---- request fillers (the service must be zeroed) ----
 
@@ -79,9 +79,9 @@ System::ResultCode MmsFillGetNameListRequest(MmsConfirmedServiceRequest& service
                                              const std::optional<std::string>& continueAfter);
 // specificationWithResult is left out (it defaults to false).
 System::ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service,
-                                      MmsVariableAccessSpecification& specification);
+                                      MmsVariableAccessSpecification& spec);
 System::ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service,
-                                       MmsVariableAccessSpecification& specification, MmsDataList& data);
+                                       MmsVariableAccessSpecification& spec, MmsDataList& data);
 System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service,
                                                              MmsObjectName& name);
 System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service,

@@ -60,22 +60,22 @@ MmsPdu* Bare(MmsPduKind kind) {
 
 MmsPdu* ReadOneVariable() {
     MmsPdu* pdu = NewConfirmedRequest(1);
-    MmsVariableAccessSpecification specification{};
-    specification.present = MmsVariableAccessListOfVariable;
-    EXPECT_EQ(MmsAppendVariableName(specification.choice.listOfVariable, "LD0", "LLN0$ST$Mod"), System::OkNoError);
-    EXPECT_EQ(MmsFillReadRequest(pdu->choice.confirmedRequest.service, specification), System::OkNoError);
-    EXPECT_EQ(specification.present, MmsVariableAccessNone);  // taken over
+    MmsVariableAccessSpecification spec{};
+    spec.present = MmsVariableAccessListOfVariable;
+    EXPECT_EQ(MmsAppendVariableName(spec.choice.listOfVariable, "LD0", "LLN0$ST$Mod"), System::OkNoError);
+    EXPECT_EQ(MmsFillReadRequest(pdu->choice.confirmedRequest.service, spec), System::OkNoError);
+    EXPECT_EQ(spec.present, MmsVariableAccessNone);  // taken over
     return pdu;
 }
 
 MmsPdu* WriteOneVariable() {
     MmsPdu* pdu = NewConfirmedRequest(2);
-    MmsVariableAccessSpecification specification{};
-    specification.present = MmsVariableAccessListOfVariable;
-    EXPECT_EQ(MmsAppendVariableName(specification.choice.listOfVariable, "", "x"), System::OkNoError);
+    MmsVariableAccessSpecification spec{};
+    spec.present = MmsVariableAccessListOfVariable;
+    EXPECT_EQ(MmsAppendVariableName(spec.choice.listOfVariable, "", "x"), System::OkNoError);
     MmsDataList data{};
     AppendData(data, MmsDataBoolean)->choice.boolean = 1;
-    EXPECT_EQ(MmsFillWriteRequest(pdu->choice.confirmedRequest.service, specification, data), System::OkNoError);
+    EXPECT_EQ(MmsFillWriteRequest(pdu->choice.confirmedRequest.service, spec, data), System::OkNoError);
     return pdu;
 }
 

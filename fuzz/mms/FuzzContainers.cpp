@@ -1,0 +1,73 @@
+// Builds containers from arbitrary received values and type descriptions and runs
+// every conversion over them: nothing may crash, leak or read outside a buffer.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "mms/Container.h"
+#include "mms/ContainerDataXml.h"
+#include "mms/ContainerFactory.h"
+#include "mms/MmsPduData.h"
+
+namespace {
+
+void Exercise(Mms::Container& container, const Mms::MmsData* data) {
+    std::string text;
+    container.ToText(text);
+    std::string xml;
+    container.WriteXml(xml);
+    container.FromText(text);
+    if (data != nullptr) container.FromData(*data);
+    auto* out = static_cast<Mms::MmsData*>(Asn1::Asn1NewValue(&Mms::MmsDataType));
+    container.ToData(*out);
+    std::uint8_t buffer[1 << 16];
+    Asn1::Asn1OutputBuffer output{buffer, sizeof buffer};
+    if (out->present != Mms::MmsDataNone) Asn1::Asn1Encode(&Mms::MmsDataType, out, nullptr, &output);
+    Asn1::Asn1FreeValue(&Mms::MmsDataType, out);
+    auto* type = static_cast<Mms::MmsTypeDescription*>(Asn1::Asn1NewValue(&Mms::MmsTypeDescriptionType));
+    container.ToTypeSpec(*type);
+    Asn1::Asn1FreeValue(&Mms::MmsTypeDescriptionType, type);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return 0;
+    const bool asType = (bytes[0] & 1) != 0;
+    ++bytes;
+    --size;
+    if (asType) {
+        void* raw = nullptr;
+        const auto result = Asn1::Asn1Decode(nullptr, &Mms::MmsTypeDescriptionType, &raw, bytes, size);
+        auto* type = static_cast<Mms::MmsTypeDescription*>(raw);
+        if (result.code == Asn1::Asn1DecodeDone) {
+            Mms::Container* holder = nullptr;
+            if (Mms::NewContainerFromType(*type, holder) == System::OkNoError) {
+                std::unique_ptr<Mms::Container> container(holder);
+                Exercise(*container, nullptr);
+            }
+        }
+        Asn1::Asn1FreeValue(&Mms::MmsTypeDescriptionType, type);
+        return 0;
+    }
+    void* raw = nullptr;
+    const auto result = Asn1::Asn1Decode(nullptr, &Mms::MmsDataType, &raw, bytes, size);
+    auto* data = static_cast<Mms::MmsData*>(raw);
+    if (result.code == Asn1::Asn1DecodeDone) {
+        std::string xml;
+        Mms::WriteDataXml(xml, *data);
+        std::unique_ptr<Mms::Container> container;
+        if (Mms::NewContainerFromData(*data, container) == System::OkNoError) {
+            Exercise(*container, data);
+            std::unique_ptr<Mms::Container> again;
+            if (Mms::NewContainerFromData(*data, again) == System::OkNoError) {
+                container->Assign(*again);
+                container->Equals(*again);
+            }
+        }
+    }
+    Asn1::Asn1FreeValue(&Mms::MmsDataType, data);
+    return 0;
+}

@@ -1,0 +1,89 @@
+#include "mms/Boolean.h"
+
+#include "mms/MmsPduData.h"
+#include "protocol/Asn1NumberValues.h"
+
+namespace Mms {
+
+Boolean::Boolean() { ErrStatus = System::OkNoError; }
+
+Boolean::Boolean(const MmsTypeDescription& type) {
+    if (type.present != MmsTypeBoolean) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    ErrStatus = System::OkNoError;
+}
+
+Boolean::Boolean(const MmsData& data) {
+    if (data.present != MmsDataBoolean) {
+        ErrStatus = System::InvalidArguments;
+        return;
+    }
+    ErrStatus = FromData(data);
+}
+
+std::uint32_t Boolean::GetClassId() const { return BooleanClassId; }
+
+const char* Boolean::GetClassName() const { return "Boolean"; }
+
+System::ResultCode Boolean::ToTypeSpec(MmsTypeDescription& type) {
+    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
+    type.present = MmsTypeBoolean;
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode Boolean::FromText(std::string_view text) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (text == "True") {
+        value_ = true;
+    } else if (text == "False") {
+        value_ = false;
+    } else {
+        ErrStatus = System::InvalidArguments;
+        return System::InvalidArguments;
+    }
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode Boolean::Assign(const Container& other) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
+    value_ = static_cast<const Boolean&>(other).value_;
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode Boolean::FromData(const MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckDataChoice(data, MmsDataBoolean) != System::OkNoError) {
+        ErrStatus = System::InvalidArguments;
+        return System::InvalidArguments;
+    }
+    Asn1::Asn1BooleanToBool(value_, &data.choice.boolean);
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode Boolean::ToText(std::string& text) {
+    if (HasInvalidType()) {
+        text.clear();
+        return System::InvalidState;
+    }
+    text = value_ ? "True" : "False";
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode Boolean::ToData(MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
+    data.present = MmsDataBoolean;
+    Asn1::BoolToAsn1Boolean(&data.choice.boolean, value_);
+    MarkValid();
+    return System::OkNoError;
+}
+
+}  // namespace Mms

@@ -1,0 +1,73 @@
+#include "mms/GeneralizedTime.h"
+
+#include <limits>
+
+#include "mms/MmsPduData.h"
+#include "system/TimeText.h"
+
+namespace Mms {
+
+GeneralizedTime::GeneralizedTime() { ErrStatus = System::OkNoError; }
+
+GeneralizedTime::GeneralizedTime(const MmsTypeDescription& type) {
+    if (type.present != MmsTypeGeneralizedTime) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    ErrStatus = System::OkNoError;
+}
+
+GeneralizedTime::GeneralizedTime(const MmsData& data) {
+    ErrStatus = data.present == MmsDataGeneralizedTime ? System::NotImplemented : System::InvalidArguments;
+}
+
+std::uint32_t GeneralizedTime::GetClassId() const { return GeneralizedTimeClassId; }
+
+const char* GeneralizedTime::GetClassName() const { return "GeneralizedTime"; }
+
+System::ResultCode GeneralizedTime::ToTypeSpec(MmsTypeDescription& type) {
+    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
+    type.present = MmsTypeGeneralizedTime;
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode GeneralizedTime::FromText(std::string_view text) {
+    if (HasInvalidType()) return System::InvalidState;
+    std::uint32_t days = 0;
+    std::uint32_t milliseconds = 0;
+    const System::ResultCode result = System::ParseTimeText(text, days, milliseconds);
+    if (result != System::OkNoError) return Record(result);
+    const std::uint64_t seconds = std::uint64_t{days} * 86400 + milliseconds / 1000;
+    if (seconds > std::numeric_limits<std::uint32_t>::max()) return Record(System::OutOfRange);
+    seconds_ = static_cast<std::uint32_t>(seconds);
+    return Record(System::OkNoError);
+}
+
+System::ResultCode GeneralizedTime::Assign(const Container& other) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
+    seconds_ = static_cast<const GeneralizedTime&>(other).seconds_;
+    MarkValid();
+    return Record(System::NotImplemented);
+}
+
+System::ResultCode GeneralizedTime::FromData(const MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckDataChoice(data, MmsDataGeneralizedTime) != System::OkNoError) return Record(System::InvalidArguments);
+    return Record(System::NotImplemented);
+}
+
+System::ResultCode GeneralizedTime::ToText(std::string& text) {
+    text.clear();
+    if (HasInvalidType()) return System::InvalidState;
+    return Record(System::NotImplemented);
+}
+
+System::ResultCode GeneralizedTime::ToData(MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
+    return Record(System::NotImplemented);
+}
+
+}  // namespace Mms

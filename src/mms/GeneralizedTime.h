@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "mms/Container.h"
+
+namespace Mms {
+
+// An MMS generalized time, kept as seconds since 1970. Only its text input works;
+// the other value operations answer NotImplemented.
+class GeneralizedTime : public Container {
+public:
+    GeneralizedTime();
+    explicit GeneralizedTime(const MmsTypeDescription& type);
+    // The value is not taken: error status NotImplemented, no value.
+    explicit GeneralizedTime(const MmsData& data);
+
+    std::uint32_t GetClassId() const override;
+    const char* GetClassName() const override;
+
+    System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
+    // A time text; the result stays in the error status.
+    System::ResultCode FromText(std::string_view text) override;
+    // Copies the value and answers NotImplemented.
+    System::ResultCode Assign(const Container& other) override;
+    System::ResultCode FromData(const MmsData& data) override;
+    // Writes nothing (an empty text).
+    System::ResultCode ToText(std::string& text) override;
+    // Leaves the data empty.
+    System::ResultCode ToData(MmsData& data) override;
+
+    std::uint32_t GetSeconds() const { return seconds_; }
+
+private:
+    std::uint32_t seconds_ = 0;
+};
+
+}  // namespace Mms

@@ -1,0 +1,133 @@
+#include "mms/OctetString.h"
+
+#include "mms/ContainerOctets.h"
+#include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
+#include "system/HexText.h"
+#include "system/NumberText.h"
+
+namespace Mms {
+
+namespace {
+
+constexpr std::uint32_t SizeLimit = 32768;
+
+bool IsHexText(std::string_view text) {
+    return text.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
+}
+
+}  // namespace
+
+OctetString::OctetString() { ErrStatus = System::OkNoError; }
+
+OctetString::OctetString(const MmsTypeDescription& type) {
+    if (type.present != MmsTypeOctetString) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    size_ = ContainerSize::FromTypeCount(type.choice.octetString);
+    if (size_.count >= SizeLimit) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    ErrStatus = System::OkNoError;
+}
+
+OctetString::OctetString(const MmsData& data) {
+    if (data.present != MmsDataOctetString) {
+        ErrStatus = System::InvalidArguments;
+        return;
+    }
+    const std::size_t count = OctetsOf(data.choice.octetString).size();
+    if (count >= SizeLimit) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    size_ = {static_cast<std::uint32_t>(count), false};
+    ErrStatus = FromData(data);
+}
+
+std::uint32_t OctetString::GetClassId() const { return OctetStringClassId; }
+
+const char* OctetString::GetClassName() const { return "OctetString"; }
+
+System::ResultCode OctetString::SetAttribute(std::string_view name, std::string_view value) {
+    if (name == "NumberOfOctets") {
+        std::uint32_t count = 0;
+        const System::ResultCode result = System::ParseUnsignedText(count, value);
+        if (result != System::OkNoError) return result;
+        if (count < 1 || count >= SizeLimit) return System::OutOfRange;
+        size_.count = count;
+        return System::OkNoError;
+    }
+    if (name == "VariableLength") return System::ParseBoolean(size_.variable, value);
+    return Container::SetAttribute(name, value);
+}
+
+System::ResultCode OctetString::ToTypeSpec(MmsTypeDescription& type) {
+    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
+    std::int32_t count = 0;
+    const System::ResultCode result = size_.ToTypeCount(count);
+    if (result != System::OkNoError) return result;
+    type.present = MmsTypeOctetString;
+    type.choice.octetString = count;
+    return System::OkNoError;
+}
+
+System::ResultCode OctetString::FromText(std::string_view text) {
+    if (HasInvalidType()) return System::InvalidState;
+    const std::size_t count = (text.size() + 1) / 2;
+    if (!IsHexText(text) || !size_.Fits(count)) return Record(System::InvalidArguments);
+    std::vector<std::uint8_t> octets(count);
+    std::size_t parsed = 0;
+    if (System::ParseHexArray(octets, parsed, text, 0) != System::OkNoError || parsed != count) {
+        return Record(System::InvalidArguments);
+    }
+    octets_ = std::move(octets);
+    SetState(StateFromText);
+    return Record(System::OkNoError);
+}
+
+System::ResultCode OctetString::Assign(const Container& other) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
+    const auto& source = static_cast<const OctetString&>(other);
+    if (!size_.Fits(source.octets_.size())) return Record(System::OutOfRange);
+    octets_ = source.octets_;
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode OctetString::FromData(const MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckDataChoice(data, MmsDataOctetString) != System::OkNoError) return Record(System::InvalidArguments);
+    const auto octets = OctetsOf(data.choice.octetString);
+    if (!size_.Fits(octets.size())) return Record(System::InvalidArguments);
+    octets_.assign(octets.begin(), octets.end());
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode OctetString::ToText(std::string& text) {
+    if (HasInvalidType()) {
+        text.clear();
+        return System::InvalidState;
+    }
+    System::OctetsToHexText(text, octets_);
+    return Record(System::OkNoError);
+}
+
+System::ResultCode OctetString::ToData(MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
+    data.present = MmsDataOctetString;
+    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.octetString, octets_);
+    if (result != System::OkNoError) {
+        ClearData(data);
+        return Record(result);
+    }
+    MarkValid();
+    return System::OkNoError;
+}
+
+}  // namespace Mms

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mms/Container.h"
+#include "mms/ContainerSize.h"
+
+namespace Mms {
+
+// An MMS octet string. Its text is two upper-case hex digits per octet, without
+// separators. A fixed-length string has exactly its number of octets, a
+// variable-length one at most that many.
+class OctetString : public Container {
+public:
+    OctetString();
+    // n > 0: fixed length of n octets; n <= 0: variable length up to -n octets; a size
+    // from 32768 on gives the invalid-type state with InvalidArguments.
+    explicit OctetString(const MmsTypeDescription& type);
+    // Fixed length of the value's octets.
+    explicit OctetString(const MmsData& data);
+
+    std::uint32_t GetClassId() const override;
+    const char* GetClassName() const override;
+    // "NumberOfOctets" 1..32767 (else OutOfRange) and "VariableLength" (boolean text).
+    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
+
+    System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
+    // Hex digits only, in either case; an odd last digit is the low half of the last
+    // octet. The octets must fit the type (InvalidArguments otherwise). The value is
+    // then typed in, not yet valid.
+    System::ResultCode FromText(std::string_view text) override;
+    // The other's octets must fit this type (OutOfRange otherwise).
+    System::ResultCode Assign(const Container& other) override;
+    System::ResultCode FromData(const MmsData& data) override;
+    System::ResultCode ToText(std::string& text) override;
+    System::ResultCode ToData(MmsData& data) override;
+
+    const ContainerSize& GetSize() const { return size_; }
+    const std::vector<std::uint8_t>& GetValue() const { return octets_; }
+
+private:
+    ContainerSize size_;
+    std::vector<std::uint8_t> octets_;
+};
+
+}  // namespace Mms

@@ -1,0 +1,90 @@
+#include "mms/UTCTime.h"
+
+#include <algorithm>
+
+#include "mms/ContainerOctets.h"
+#include "mms/MmsPduData.h"
+#include "protocol/Asn1StringValues.h"
+#include "system/TimeText.h"
+
+namespace Mms {
+
+UTCTime::UTCTime() { ErrStatus = System::OkNoError; }
+
+UTCTime::UTCTime(const MmsTypeDescription& type) {
+    if (type.present != MmsTypeUtcTime) {
+        RefuseType(System::InvalidArguments);
+        return;
+    }
+    ErrStatus = System::OkNoError;
+}
+
+UTCTime::UTCTime(const MmsData& data) {
+    if (data.present != MmsDataUtcTime) {
+        ErrStatus = System::InvalidArguments;
+        return;
+    }
+    ErrStatus = FromData(data);
+}
+
+std::uint32_t UTCTime::GetClassId() const { return UtcTimeClassId; }
+
+const char* UTCTime::GetClassName() const { return "UTCTime"; }
+
+System::ResultCode UTCTime::ToTypeSpec(MmsTypeDescription& type) {
+    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
+    type.present = MmsTypeUtcTime;
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode UTCTime::FromText(std::string_view text) {
+    if (HasInvalidType()) return System::InvalidState;
+    std::uint32_t days = 0;
+    std::uint32_t milliseconds = 0;
+    System::ResultCode result = System::ParseTimeText(text, days, milliseconds);
+    if (result == System::OkNoError) result = System::EncodeUtcTime(octets_, days, milliseconds);
+    return Record(result);
+}
+
+System::ResultCode UTCTime::Assign(const Container& other) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
+    octets_ = static_cast<const UTCTime&>(other).octets_;
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode UTCTime::FromData(const MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckDataChoice(data, MmsDataUtcTime) != System::OkNoError) return Record(System::InvalidArguments);
+    const auto octets = OctetsOf(data.choice.utcTime);
+    if (octets.size() != octets_.size()) return Record(System::OutOfRange);
+    std::copy(octets.begin(), octets.end(), octets_.begin());
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode UTCTime::ToText(std::string& text) {
+    if (HasInvalidType()) {
+        text.clear();
+        return System::InvalidState;
+    }
+    System::FormatUtcTimeOctets(text, octets_);
+    return Record(System::OkNoError);
+}
+
+System::ResultCode UTCTime::ToData(MmsData& data) {
+    if (HasInvalidType()) return System::InvalidState;
+    if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
+    data.present = MmsDataUtcTime;
+    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.utcTime, octets_);
+    if (result != System::OkNoError) {
+        ClearData(data);
+        return Record(result);
+    }
+    MarkValid();
+    return System::OkNoError;
+}
+
+}  // namespace Mms

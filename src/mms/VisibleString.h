@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mms/Container.h"
+#include "mms/ContainerSize.h"
+
+namespace Mms {
+
+// An MMS visible string. Its text is the characters as they are (escaping belongs to
+// whoever writes XML). A fixed-length string has exactly its number of octets, a
+// variable-length one at most that many.
+class VisibleString : public Container {
+public:
+    VisibleString();
+    // n > 0: fixed length of n octets; n <= 0: variable length up to -n octets; a size
+    // from 32768 on gives the invalid-type state with InvalidArguments.
+    explicit VisibleString(const MmsTypeDescription& type);
+    // Fixed length of the value's octets.
+    explicit VisibleString(const MmsData& data);
+
+    std::uint32_t GetClassId() const override;
+    const char* GetClassName() const override;
+    // "NumberOfOctets" 8..32767 (else OutOfRange) and "VariableLength" (boolean text).
+    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
+
+    System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
+    // The text must fit the type (InvalidArguments otherwise); the value is then typed
+    // in, not yet valid.
+    System::ResultCode FromText(std::string_view text) override;
+    // The other's text must fit this type (OutOfRange otherwise).
+    System::ResultCode Assign(const Container& other) override;
+    // A value longer than the type is refused; a shorter one is taken.
+    System::ResultCode FromData(const MmsData& data) override;
+    System::ResultCode ToText(std::string& text) override;
+    System::ResultCode ToData(MmsData& data) override;
+
+    const ContainerSize& GetSize() const { return size_; }
+    const std::string& GetValue() const { return text_; }
+
+private:
+    ContainerSize size_;
+    std::string text_;
+};
+
+}  // namespace Mms
