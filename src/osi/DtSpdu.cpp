@@ -18,6 +18,9 @@ void DtSpdu::SetUserData(std::span<const std::uint8_t> userData) {
 }
 
 ResultCode DtSpdu::Encode() {
+    // A received DT's user data lies in the storage that the encoding replaces: it
+    // is copied out first, so that the SPDU is sent on with it and reads stay valid.
+    if (received_) SetUserData(receivedUserData_);
     const auto userDataLength = static_cast<std::uint32_t>(userData_.size());
     if (userDataLength > UINT32_MAX - 8) return System::OutOfRange;
     ResultCode result = BeginEncoding(3 + userDataLength);
@@ -29,6 +32,9 @@ ResultCode DtSpdu::Encode() {
 }
 
 ResultCode DtSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::span<const std::uint8_t> rest) {
+    // The storage of an earlier decoding is gone: its user data must not be read.
+    received_ = false;
+    receivedUserData_ = {};
     Parameter parameter;
     ResultCode result = System::OkNoError;
     while (NextParameter(field, parameter, result)) {
