@@ -24,10 +24,7 @@ BCD::BCD(const MmsTypeDescription& type) {
 }
 
 BCD::BCD(const MmsData& data) {
-    if (data.present != MmsDataBcd) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataBcd)) return;
     ErrStatus = FromData(data);
 }
 
@@ -81,13 +78,8 @@ System::ResultCode BCD::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataBcd;
-    const System::ResultCode result = Asn1::Int32ToAsn1Integer(&data.choice.bcd, value_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return Record(System::NotImplemented);
+    const System::ResultCode result = FinishData(data, Asn1::Int32ToAsn1Integer(&data.choice.bcd, value_));
+    return result != System::OkNoError ? result : Record(System::NotImplemented);
 }
 
 }  // namespace Mms

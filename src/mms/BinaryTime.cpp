@@ -23,19 +23,12 @@ constexpr std::uint32_t DaysBefore1984 = 5113;
 BinaryTime::BinaryTime() { ErrStatus = System::OkNoError; }
 
 BinaryTime::BinaryTime(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeBinaryTime) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
+    if (!AcceptTypeChoice(type, MmsTypeBinaryTime)) return;
     sixOctets_ = type.choice.binaryTime != 0;
-    ErrStatus = System::OkNoError;
 }
 
 BinaryTime::BinaryTime(const MmsData& data) {
-    if (data.present != MmsDataBinaryTime) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataBinaryTime)) return;
     sixOctets_ = OctetsOf(data.choice.binaryTime).size() == 6;
     ErrStatus = FromData(data);
 }
@@ -98,10 +91,7 @@ System::ResultCode BinaryTime::FromData(const MmsData& data) {
 }
 
 System::ResultCode BinaryTime::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     System::FormatTimeText(text, days_ + DaysBefore1984, milliseconds_);
     return Record(System::OkNoError);
 }
@@ -114,13 +104,7 @@ System::ResultCode BinaryTime::ToData(MmsData& data) {
     System::WriteBigEndian(octets.data() + 4, days_, 2);
     data.present = MmsDataBinaryTime;
     const std::span<const std::uint8_t> written(octets.data(), sixOctets_ ? 6u : 4u);
-    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.binaryTime, written);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::BytesToAsn1OctetString(&data.choice.binaryTime, written));
 }
 
 }  // namespace Mms

@@ -19,19 +19,12 @@ bool IsBitText(std::string_view text) { return text.find_first_not_of("01") == s
 BitString::BitString() { ErrStatus = System::OkNoError; }
 
 BitString::BitString(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeBitString) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
+    if (!AcceptTypeChoice(type, MmsTypeBitString)) return;
     size_ = ContainerSize::FromTypeCount(type.choice.bitString);
-    ErrStatus = System::OkNoError;
 }
 
 BitString::BitString(const MmsData& data) {
-    if (data.present != MmsDataBitString) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataBitString)) return;
     // An unused-bit count above 7, or unused bits without octets, is no bit string.
     std::string bits;
     if (Asn1::Asn1BitStringToBitText(bits, &data.choice.bitString, 0) != System::OkNoError) {
@@ -110,10 +103,7 @@ System::ResultCode BitString::FromData(const MmsData& data) {
 }
 
 System::ResultCode BitString::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     text = bits_;
     return Record(System::OkNoError);
 }
@@ -124,13 +114,7 @@ System::ResultCode BitString::ToData(MmsData& data) {
     std::vector<std::uint8_t> bits(bits_.size());
     for (std::size_t i = 0; i < bits_.size(); ++i) bits[i] = bits_[i] == '1' ? 1 : 0;
     data.present = MmsDataBitString;
-    const System::ResultCode result = Asn1::BoolsToAsn1BitString(&data.choice.bitString, bits);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::BoolsToAsn1BitString(&data.choice.bitString, bits));
 }
 
 System::ResultCode BitString::GetBit(std::uint32_t index, bool& bit) const {

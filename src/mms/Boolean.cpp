@@ -7,19 +7,10 @@ namespace Mms {
 
 Boolean::Boolean() { ErrStatus = System::OkNoError; }
 
-Boolean::Boolean(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeBoolean) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
-}
+Boolean::Boolean(const MmsTypeDescription& type) { AcceptTypeChoice(type, MmsTypeBoolean); }
 
 Boolean::Boolean(const MmsData& data) {
-    if (data.present != MmsDataBoolean) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataBoolean)) return;
     ErrStatus = FromData(data);
 }
 
@@ -28,10 +19,7 @@ std::uint32_t Boolean::GetClassId() const { return BooleanClassId; }
 const char* Boolean::GetClassName() const { return "Boolean"; }
 
 System::ResultCode Boolean::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
-    type.present = MmsTypeBoolean;
-    ErrStatus = System::OkNoError;
-    return System::OkNoError;
+    return WriteTypeChoice(type, MmsTypeBoolean);
 }
 
 System::ResultCode Boolean::FromText(std::string_view text) {
@@ -58,20 +46,14 @@ System::ResultCode Boolean::Assign(const Container& other) {
 
 System::ResultCode Boolean::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
-    if (CheckDataChoice(data, MmsDataBoolean) != System::OkNoError) {
-        ErrStatus = System::InvalidArguments;
-        return System::InvalidArguments;
-    }
+    if (CheckDataChoice(data, MmsDataBoolean) != System::OkNoError) return Record(System::InvalidArguments);
     Asn1::Asn1BooleanToBool(value_, &data.choice.boolean);
     MarkValid();
     return System::OkNoError;
 }
 
 System::ResultCode Boolean::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     text = value_ ? "True" : "False";
     ErrStatus = System::OkNoError;
     return System::OkNoError;

@@ -130,6 +130,53 @@ System::ResultCode Container::CheckSameClass(const Container& other) {
     return System::InvalidArguments;
 }
 
+bool Container::AcceptTypeChoice(const MmsTypeDescription& type, std::int32_t choice) {
+    if (type.present != choice) {
+        RefuseType(System::InvalidArguments);
+        return false;
+    }
+    ErrStatus = System::OkNoError;
+    return true;
+}
+
+bool Container::AcceptDataChoice(const MmsData& data, std::int32_t choice) {
+    if (data.present != choice) {
+        ErrStatus = System::InvalidArguments;
+        return false;
+    }
+    return true;
+}
+
+System::ResultCode Container::WriteTypeChoice(MmsTypeDescription& type, std::int32_t choice) {
+    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
+    type.present = choice;
+    ErrStatus = System::OkNoError;
+    return System::OkNoError;
+}
+
+System::ResultCode Container::FinishData(MmsData& data, System::ResultCode written) {
+    if (written != System::OkNoError) {
+        ClearData(data);
+        return Record(written);
+    }
+    MarkValid();
+    return System::OkNoError;
+}
+
+System::ResultCode Container::RefuseText(std::string& text) {
+    text.clear();
+    return System::InvalidState;
+}
+
+System::ResultCode Container::ParsePrecision(std::uint8_t& precision, std::string_view value, unsigned largest) {
+    std::uint32_t parsed = 0;
+    const System::ResultCode result = System::ParseUnsignedText(parsed, value);
+    if (result != System::OkNoError) return result;
+    if (parsed < 8 || parsed > largest) return System::OutOfRange;
+    precision = static_cast<std::uint8_t>(parsed);
+    return System::OkNoError;
+}
+
 System::ResultCode Container::CheckDataChoice(const MmsData& data, std::int32_t choice) {
     return data.present == choice ? System::OkNoError : System::InvalidArguments;
 }

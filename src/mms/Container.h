@@ -111,6 +111,23 @@ protected:
     }
     // Same class id as this one; otherwise error status and result InvalidArguments.
     System::ResultCode CheckSameClass(const Container& other);
+    // The description is of the choice: error status 0. Otherwise the invalid-type state
+    // with InvalidArguments. Answers whether it is.
+    bool AcceptTypeChoice(const MmsTypeDescription& type, std::int32_t choice);
+    // The data is of the choice; otherwise error status InvalidArguments. Answers
+    // whether it is.
+    bool AcceptDataChoice(const MmsData& data, std::int32_t choice);
+    // ToTypeSpec of a type without parameters: the choice into an empty description,
+    // error status 0.
+    System::ResultCode WriteTypeChoice(MmsTypeDescription& type, std::int32_t choice);
+    // Ends ToData once the value is written: valid on success; on failure the data is
+    // emptied and the reason kept in the error status.
+    System::ResultCode FinishData(MmsData& data, System::ResultCode written);
+    // What ToText answers in the invalid-type state: the text emptied, InvalidState.
+    static System::ResultCode RefuseText(std::string& text);
+    // A "Precision" attribute: 8 up to `largest` bits, else OutOfRange; numbers that do
+    // not read give InvalidArguments. The old precision stays on failure.
+    static System::ResultCode ParsePrecision(std::uint8_t& precision, std::string_view value, unsigned largest);
     // The choice of the data is `choice`; otherwise InvalidArguments.
     static System::ResultCode CheckDataChoice(const MmsData& data, std::int32_t choice);
     // The data is empty (choice 0); otherwise InvalidArguments.
@@ -122,7 +139,7 @@ protected:
     static void ClearType(MmsTypeDescription& type);
 
 private:
-    friend class Array;
+    friend class CompositeContainer;
     friend class Structure;
     friend class Variable;
     friend System::ResultCode NewContainerFromType(const MmsTypeDescription& type, Container*& holder);

@@ -21,23 +21,13 @@ bool FitsSingle(double value) {
 FloatingPoint::FloatingPoint() { ErrStatus = System::OkNoError; }
 
 FloatingPoint::FloatingPoint(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeFloatingPoint) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
+    if (!AcceptTypeChoice(type, MmsTypeFloatingPoint)) return;
     SetFormat(type.choice.floatingPoint.formatWidth, type.choice.floatingPoint.exponentWidth);
-    if (!IsSingle() && !IsDouble()) {
-        RefuseType(System::NotSupported);
-        return;
-    }
-    ErrStatus = System::OkNoError;
+    if (!IsSingle() && !IsDouble()) RefuseType(System::NotSupported);
 }
 
 FloatingPoint::FloatingPoint(const MmsData& data) {
-    if (data.present != MmsDataFloatingPoint) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataFloatingPoint)) return;
     const std::size_t octets = OctetsOf(data.choice.floatingPoint).size();
     if (octets == 5) {
         SetFormat(32, 8);
@@ -115,10 +105,7 @@ System::ResultCode FloatingPoint::FromData(const MmsData& data) {
 }
 
 System::ResultCode FloatingPoint::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     return System::FormatFloatingPoint(text, value_, formatWidth_, exponentWidth_);
 }
 
@@ -128,15 +115,8 @@ System::ResultCode FloatingPoint::ToData(MmsData& data) {
     if (!IsSingle() && !IsDouble()) return Record(System::NotSupported);
     if (IsSingle() && !FitsSingle(value_)) return Record(System::OutOfRange);
     data.present = MmsDataFloatingPoint;
-    const System::ResultCode result = IsSingle()
-                                          ? MmsFloatingPointFromFloat(data.choice.floatingPoint, static_cast<float>(value_))
-                                          : MmsFloatingPointFromDouble(data.choice.floatingPoint, value_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, IsSingle() ? MmsFloatingPointFromFloat(data.choice.floatingPoint, static_cast<float>(value_))
+                                       : MmsFloatingPointFromDouble(data.choice.floatingPoint, value_));
 }
 
 }  // namespace Mms

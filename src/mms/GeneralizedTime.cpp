@@ -9,13 +9,7 @@ namespace Mms {
 
 GeneralizedTime::GeneralizedTime() { ErrStatus = System::OkNoError; }
 
-GeneralizedTime::GeneralizedTime(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeGeneralizedTime) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
-}
+GeneralizedTime::GeneralizedTime(const MmsTypeDescription& type) { AcceptTypeChoice(type, MmsTypeGeneralizedTime); }
 
 GeneralizedTime::GeneralizedTime(const MmsData& data) {
     ErrStatus = data.present == MmsDataGeneralizedTime ? System::NotImplemented : System::InvalidArguments;
@@ -26,10 +20,7 @@ std::uint32_t GeneralizedTime::GetClassId() const { return GeneralizedTimeClassI
 const char* GeneralizedTime::GetClassName() const { return "GeneralizedTime"; }
 
 System::ResultCode GeneralizedTime::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
-    type.present = MmsTypeGeneralizedTime;
-    ErrStatus = System::OkNoError;
-    return System::OkNoError;
+    return WriteTypeChoice(type, MmsTypeGeneralizedTime);
 }
 
 System::ResultCode GeneralizedTime::FromText(std::string_view text) {

@@ -39,10 +39,7 @@ Integer::Integer(const MmsTypeDescription& type) {
 }
 
 Integer::Integer(const MmsData& data) {
-    if (data.present != MmsDataInteger) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataInteger)) return;
     const std::uint64_t precision = 8 * std::uint64_t{data.choice.integer.size};
     if (precision == 0 || precision > MaxPrecision) {
         RefuseType(System::InvalidArguments);
@@ -58,11 +55,8 @@ const char* Integer::GetClassName() const { return "Integer"; }
 
 System::ResultCode Integer::SetAttribute(std::string_view name, std::string_view value) {
     if (name != "Precision") return Container::SetAttribute(name, value);
-    std::uint32_t precision = 0;
-    const System::ResultCode result = System::ParseUnsignedText(precision, value);
+    const System::ResultCode result = ParsePrecision(precision_, value, MaxPrecision);
     if (result != System::OkNoError) return result;
-    if (precision < 8 || precision > MaxPrecision) return System::OutOfRange;
-    precision_ = static_cast<std::uint8_t>(precision);
     if (!FitsPrecision(value_, precision_)) {
         value_ = 0;
         SetState(StateNoValue);
@@ -107,10 +101,7 @@ System::ResultCode Integer::FromData(const MmsData& data) {
 }
 
 System::ResultCode Integer::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     return System::FormatIntegerByWidth(text, value_, precision_);
 }
 
@@ -118,13 +109,7 @@ System::ResultCode Integer::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataInteger;
-    const System::ResultCode result = Asn1::Int64ToAsn1Integer(&data.choice.integer, value_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::Int64ToAsn1Integer(&data.choice.integer, value_));
 }
 
 System::ResultCode Integer::GetBit(std::uint32_t index, bool& bit) const {

@@ -4,14 +4,10 @@
 #include "mms/MmsPduData.h"
 #include "protocol/Asn1StringValues.h"
 #include "protocol/Asn1Utilities.h"
-#include "system/NumberText.h"
 
 namespace Mms {
 
 namespace {
-
-constexpr std::uint32_t SizeLimit = 32768;
-constexpr std::uint32_t SmallestDeclaredSize = 1;
 
 // Characters in UTF-8 text, or -1 when it is not valid UTF-8.
 std::int64_t CharacterCount(std::string_view text) {
@@ -25,60 +21,28 @@ std::int64_t CharacterCount(std::string_view text) {
 MMSString::MMSString() { ErrStatus = System::OkNoError; }
 
 MMSString::MMSString(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeMmsString) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = ContainerSize::FromTypeCount(type.choice.mmsString);
-    if (size_.count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
+    if (!AcceptTypeChoice(type, MmsTypeMmsString)) return;
+    TakeTypeCount(type.choice.mmsString);
 }
 
 MMSString::MMSString(const MmsData& data) {
-    if (data.present != MmsDataMmsString) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataMmsString)) return;
     const auto octets = OctetsOf(data.choice.mmsString);
     const std::int64_t characters =
         CharacterCount({reinterpret_cast<const char*>(octets.data()), octets.size()});
     const std::size_t count = characters >= 0 ? static_cast<std::size_t>(characters) : octets.size();
-    if (count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = {static_cast<std::uint32_t>(count), false};
-    ErrStatus = FromData(data);
+    if (TakeValueCount(count)) ErrStatus = FromData(data);
 }
 
 std::uint32_t MMSString::GetClassId() const { return MmsStringClassId; }
 
 const char* MMSString::GetClassName() const { return "MMSString"; }
 
-System::ResultCode MMSString::SetAttribute(std::string_view name, std::string_view value) {
-    if (name == "NumberOfOctets") {
-        std::uint32_t count = 0;
-        const System::ResultCode result = System::ParseUnsignedText(count, value);
-        if (result != System::OkNoError) return result;
-        if (count < SmallestDeclaredSize || count >= SizeLimit) return System::OutOfRange;
-        size_.count = count;
-        return System::OkNoError;
-    }
-    if (name == "VariableLength") return System::ParseBoolean(size_.variable, value);
-    return Container::SetAttribute(name, value);
-}
-
 System::ResultCode MMSString::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
     std::int32_t count = 0;
-    const System::ResultCode result = size_.ToTypeCount(count);
-    if (result != System::OkNoError) return result;
-    type.present = MmsTypeMmsString;
-    type.choice.mmsString = count;
-    return System::OkNoError;
+    const System::ResultCode result = BeginTypeSpec(type, MmsTypeMmsString, count);
+    if (result == System::OkNoError) type.choice.mmsString = count;
+    return result;
 }
 
 System::ResultCode MMSString::FromText(std::string_view text) {
@@ -113,10 +77,7 @@ System::ResultCode MMSString::FromData(const MmsData& data) {
 }
 
 System::ResultCode MMSString::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     text = text_;
     return Record(System::OkNoError);
 }
@@ -125,13 +86,7 @@ System::ResultCode MMSString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataMmsString;
-    const System::ResultCode result = Asn1::StringToAsn1OctetString(&data.choice.mmsString, text_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::StringToAsn1OctetString(&data.choice.mmsString, text_));
 }
 
 }  // namespace Mms

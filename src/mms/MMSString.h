@@ -3,15 +3,14 @@
 #include <cstdint>
 #include <string>
 
-#include "mms/Container.h"
-#include "mms/ContainerSize.h"
+#include "mms/SizedString.h"
 
 namespace Mms {
 
 // An MMS string: UTF-8 text, kept as it is (escaping belongs to whoever writes XML).
 // Its size counts characters: a fixed-length string has exactly that many, a
 // variable-length one at most that many.
-class MMSString : public Container {
+class MMSString : public SizedString {
 public:
     MMSString();
     // n > 0: fixed length of n characters; n <= 0: variable length up to -n; a size
@@ -22,8 +21,6 @@ public:
 
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
-    // "NumberOfOctets" 1..32767 (else OutOfRange) and "VariableLength" (boolean text).
-    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // Valid UTF-8 that fits the type (InvalidArguments otherwise); the value is then
@@ -36,11 +33,9 @@ public:
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
 
-    const ContainerSize& GetSize() const { return size_; }
     const std::string& GetValue() const { return text_; }
 
 private:
-    ContainerSize size_;
     std::string text_;
 };
 

@@ -6,19 +6,10 @@ namespace Mms {
 
 ObjectId::ObjectId() { ErrStatus = System::OkNoError; }
 
-ObjectId::ObjectId(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeObjId) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
-}
+ObjectId::ObjectId(const MmsTypeDescription& type) { AcceptTypeChoice(type, MmsTypeObjId); }
 
 ObjectId::ObjectId(const MmsData& data) {
-    if (data.present != MmsDataObjId) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataObjId)) return;
     ErrStatus = FromData(data);
 }
 
@@ -27,10 +18,7 @@ std::uint32_t ObjectId::GetClassId() const { return ObjectIdClassId; }
 const char* ObjectId::GetClassName() const { return "ObjectId"; }
 
 System::ResultCode ObjectId::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
-    type.present = MmsTypeObjId;
-    ErrStatus = System::OkNoError;
-    return System::OkNoError;
+    return WriteTypeChoice(type, MmsTypeObjId);
 }
 
 System::ResultCode ObjectId::FromText(std::string_view text) {

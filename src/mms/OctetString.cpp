@@ -4,13 +4,10 @@
 #include "mms/MmsPduData.h"
 #include "protocol/Asn1StringValues.h"
 #include "system/HexText.h"
-#include "system/NumberText.h"
 
 namespace Mms {
 
 namespace {
-
-constexpr std::uint32_t SizeLimit = 32768;
 
 bool IsHexText(std::string_view text) {
     return text.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
@@ -21,57 +18,24 @@ bool IsHexText(std::string_view text) {
 OctetString::OctetString() { ErrStatus = System::OkNoError; }
 
 OctetString::OctetString(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeOctetString) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = ContainerSize::FromTypeCount(type.choice.octetString);
-    if (size_.count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
+    if (!AcceptTypeChoice(type, MmsTypeOctetString)) return;
+    TakeTypeCount(type.choice.octetString);
 }
 
 OctetString::OctetString(const MmsData& data) {
-    if (data.present != MmsDataOctetString) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
-    const std::size_t count = OctetsOf(data.choice.octetString).size();
-    if (count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = {static_cast<std::uint32_t>(count), false};
-    ErrStatus = FromData(data);
+    if (!AcceptDataChoice(data, MmsDataOctetString)) return;
+    if (TakeValueCount(OctetsOf(data.choice.octetString).size())) ErrStatus = FromData(data);
 }
 
 std::uint32_t OctetString::GetClassId() const { return OctetStringClassId; }
 
 const char* OctetString::GetClassName() const { return "OctetString"; }
 
-System::ResultCode OctetString::SetAttribute(std::string_view name, std::string_view value) {
-    if (name == "NumberOfOctets") {
-        std::uint32_t count = 0;
-        const System::ResultCode result = System::ParseUnsignedText(count, value);
-        if (result != System::OkNoError) return result;
-        if (count < 1 || count >= SizeLimit) return System::OutOfRange;
-        size_.count = count;
-        return System::OkNoError;
-    }
-    if (name == "VariableLength") return System::ParseBoolean(size_.variable, value);
-    return Container::SetAttribute(name, value);
-}
-
 System::ResultCode OctetString::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
     std::int32_t count = 0;
-    const System::ResultCode result = size_.ToTypeCount(count);
-    if (result != System::OkNoError) return result;
-    type.present = MmsTypeOctetString;
-    type.choice.octetString = count;
-    return System::OkNoError;
+    const System::ResultCode result = BeginTypeSpec(type, MmsTypeOctetString, count);
+    if (result == System::OkNoError) type.choice.octetString = count;
+    return result;
 }
 
 System::ResultCode OctetString::FromText(std::string_view text) {
@@ -109,10 +73,7 @@ System::ResultCode OctetString::FromData(const MmsData& data) {
 }
 
 System::ResultCode OctetString::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     System::OctetsToHexText(text, octets_);
     return Record(System::OkNoError);
 }
@@ -121,13 +82,7 @@ System::ResultCode OctetString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataOctetString;
-    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.octetString, octets_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::BytesToAsn1OctetString(&data.choice.octetString, octets_));
 }
 
 }  // namespace Mms

@@ -3,15 +3,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "mms/Container.h"
-#include "mms/ContainerSize.h"
+#include "mms/SizedString.h"
 
 namespace Mms {
 
 // An MMS octet string. Its text is two upper-case hex digits per octet, without
 // separators. A fixed-length string has exactly its number of octets, a
 // variable-length one at most that many.
-class OctetString : public Container {
+class OctetString : public SizedString {
 public:
     OctetString();
     // n > 0: fixed length of n octets; n <= 0: variable length up to -n octets; a size
@@ -22,8 +21,6 @@ public:
 
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
-    // "NumberOfOctets" 1..32767 (else OutOfRange) and "VariableLength" (boolean text).
-    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // Hex digits only, in either case; an odd last digit is the low half of the last
@@ -36,11 +33,9 @@ public:
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
 
-    const ContainerSize& GetSize() const { return size_; }
     const std::vector<std::uint8_t>& GetValue() const { return octets_; }
 
 private:
-    ContainerSize size_;
     std::vector<std::uint8_t> octets_;
 };
 

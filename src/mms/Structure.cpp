@@ -20,28 +20,7 @@ Structure::Structure(const MmsTypeDescription& type) {
 Structure::Structure(const MmsTypeDescription& type, ContainerBudget& budget) { BuildFromType(type, budget); }
 
 Structure::Structure(const MmsData& data) {
-    if (data.present != MmsDataStructure) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
-    for (const MmsData* value : data.choice.structure) {
-        std::unique_ptr<Container> component;
-        const System::ResultCode result =
-            value != nullptr ? NewContainerFromData(*value, component) : System::InvalidArguments;
-        if (result != System::OkNoError) {
-            ErrStatus = result;
-            return;
-        }
-        component->parent_ = this;
-        components_.push_back(std::move(component));
-    }
-    MarkValid();
-}
-
-Structure::~Structure() {
-    for (const auto& component : components_) component->parent_ = nullptr;
-    named_.clear();
-    components_.clear();
+    if (AcceptDataChoice(data, MmsDataStructure)) BuildFromValues(data.choice.structure);
 }
 
 void Structure::BuildFromType(const MmsTypeDescription& type, ContainerBudget& budget) {
@@ -50,7 +29,7 @@ void Structure::BuildFromType(const MmsTypeDescription& type, ContainerBudget& b
         return;
     }
     const MmsStructureTypeDescription& description = type.choice.structure;
-    packed_ = description.packed != nullptr && *description.packed != 0;
+    packed_ = ReadPacked(description.packed);
     ErrStatus = System::OkNoError;
     for (const MmsStructureComponent* entry : description.components) {
         if (entry == nullptr || entry->componentName == nullptr) {
@@ -79,24 +58,12 @@ System::ResultCode Structure::SetAttribute(std::string_view name, std::string_vi
     return Container::SetAttribute(name, value);
 }
 
-bool Structure::IsValid() const {
-    for (const auto& component : components_) {
-        if (!component->IsValid()) return false;
-    }
-    return true;
-}
-
-void Structure::SetState(std::int32_t state) {
-    Container::SetState(state);
-    for (const auto& component : components_) component->SetState(state);
-}
-
 System::ResultCode Structure::Bind(Variable* variable, const ObjectMap* variables) {
     const System::ResultCode result = Container::Bind(variable, variables);
     if (result != System::OkNoError) return result;
     const auto* named = dynamic_cast<const NamedVariable*>(variable);
     if (variables == nullptr || named == nullptr) return System::OkNoError;
-    for (const auto& component : components_) {
+    for (const auto& component : members_) {
         if (component->name_.empty()) continue;
         const auto found = variables->find(named->Name + "$" + component->name_);
         if (found == variables->end()) continue;
@@ -109,13 +76,9 @@ System::ResultCode Structure::ToTypeSpec(MmsTypeDescription& type) {
     if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
     type.present = MmsTypeStructure;
     MmsStructureTypeDescription& description = type.choice.structure;
-    description.packed = static_cast<Asn1Boolean*>(std::calloc(1, sizeof(Asn1Boolean)));
-    if (description.packed == nullptr) {
-        ClearType(type);
-        return System::NoResources;
-    }
-    *description.packed = packed_ ? 1 : 0;
-    for (const auto& component : components_) {
+    const System::ResultCode packed = WritePacked(type, description.packed);
+    if (packed != System::OkNoError) return packed;
+    for (const auto& component : members_) {
         auto* entry = static_cast<MmsStructureComponent*>(std::calloc(1, sizeof(MmsStructureComponent)));
         if (entry == nullptr || Asn1::Asn1SequenceOfAppend(&description.components, entry) != 0) {
             std::free(entry);
@@ -140,55 +103,25 @@ System::ResultCode Structure::ToTypeSpec(MmsTypeDescription& type) {
     return System::OkNoError;
 }
 
-System::ResultCode Structure::FromText(std::string_view text) {
-    if (HasInvalidType()) return System::InvalidState;
-    ErrStatus = System::NotImplemented;
-    return System::NotImplemented;
-}
-
 System::ResultCode Structure::Assign(const Container& other) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
     const auto& source = static_cast<const Structure&>(other);
-    if (source.components_.size() != components_.size()) {
-        ErrStatus = System::InvalidArguments;
-        return System::InvalidArguments;
-    }
-    System::ResultCode first = System::OkNoError;
-    for (std::size_t i = 0; i < components_.size(); ++i) {
-        const System::ResultCode result = components_[i]->Assign(*source.components_[i]);
-        if (first == System::OkNoError) first = result;
-    }
-    MarkValid();
-    ErrStatus = first;
-    return first;
+    if (source.members_.size() != members_.size()) return Record(System::InvalidArguments);
+    return AssignMembers(source);
 }
 
 System::ResultCode Structure::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataStructure) != System::OkNoError ||
-        static_cast<std::size_t>(data.choice.structure.Count()) != components_.size()) {
-        ErrStatus = System::InvalidArguments;
-        return System::InvalidArguments;
+        static_cast<std::size_t>(data.choice.structure.Count()) != members_.size()) {
+        return Record(System::InvalidArguments);
     }
-    for (std::size_t i = 0; i < components_.size(); ++i) {
+    for (std::size_t i = 0; i < members_.size(); ++i) {
         const MmsData* value = data.choice.structure[static_cast<std::int32_t>(i)];
-        if (value != nullptr) components_[i]->FromData(*value);
+        if (value != nullptr) members_[i]->FromData(*value);
     }
     MarkValid();
-    return System::OkNoError;
-}
-
-System::ResultCode Structure::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
-    for (const auto& component : components_) {
-        component->WriteXml(text);
-        text += '\n';
-    }
-    ErrStatus = System::OkNoError;
     return System::OkNoError;
 }
 
@@ -196,21 +129,7 @@ System::ResultCode Structure::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataStructure;
-    for (const auto& component : components_) {
-        auto* value = static_cast<MmsData*>(Asn1::Asn1NewValue(&MmsDataType));
-        System::ResultCode result = value != nullptr ? component->ToData(*value) : System::NoResources;
-        if (result == System::OkNoError && Asn1::Asn1SequenceOfAppend(&data.choice.structure, value) != 0) {
-            result = System::NoResources;
-        }
-        if (result != System::OkNoError) {
-            Asn1::Asn1FreeValue(&MmsDataType, value);
-            ClearData(data);
-            ErrStatus = result;
-            return result;
-        }
-    }
-    MarkValid();
-    return System::OkNoError;
+    return MembersToData(data, data.choice.structure);
 }
 
 System::ResultCode Structure::AddComponent(std::unique_ptr<Container> component) {
@@ -219,13 +138,8 @@ System::ResultCode Structure::AddComponent(std::unique_ptr<Container> component)
         if (named_.contains(component->name_)) return System::InvalidArguments;
         named_.emplace(component->name_, component.get());
     }
-    component->parent_ = this;
-    components_.push_back(std::move(component));
+    AppendMember(std::move(component));
     return System::OkNoError;
-}
-
-Container* Structure::GetComponent(std::size_t index) const {
-    return index < components_.size() ? components_[index].get() : nullptr;
 }
 
 Container* Structure::FindComponent(std::string_view name) const {
@@ -247,30 +161,17 @@ void Structure::ForgetMember(Container* member) {
         const auto found = named_.find(member->name_);
         if (found != named_.end() && found->second == member) named_.erase(found);
     }
-    for (auto it = components_.begin(); it != components_.end(); ++it) {
-        if (it->get() == member) {
-            it->release();
-            components_.erase(it);
-            return;
-        }
-    }
+    CompositeContainer::ForgetMember(member);
 }
 
 std::unique_ptr<Container> Structure::ReplaceMember(Container& member, std::unique_ptr<Container>& replacement) {
-    for (auto& component : components_) {
-        if (component.get() != &member) continue;
-        replacement->parent_ = this;
-        replacement->name_ = member.name_;
-        if (!member.name_.empty()) {
-            const auto found = named_.find(member.name_);
-            if (found != named_.end() && found->second == &member) found->second = replacement.get();
-        }
-        component.swap(replacement);
-        std::unique_ptr<Container> previous = std::move(replacement);
-        previous->parent_ = nullptr;
-        return previous;
+    Container* const incoming = replacement.get();
+    std::unique_ptr<Container> previous = CompositeContainer::ReplaceMember(member, replacement);
+    if (previous != nullptr && !previous->name_.empty()) {
+        const auto found = named_.find(previous->name_);
+        if (found != named_.end() && found->second == previous.get()) found->second = incoming;
     }
-    return nullptr;
+    return previous;
 }
 
 }  // namespace Mms

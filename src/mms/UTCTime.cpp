@@ -11,19 +11,10 @@ namespace Mms {
 
 UTCTime::UTCTime() { ErrStatus = System::OkNoError; }
 
-UTCTime::UTCTime(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeUtcTime) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
-}
+UTCTime::UTCTime(const MmsTypeDescription& type) { AcceptTypeChoice(type, MmsTypeUtcTime); }
 
 UTCTime::UTCTime(const MmsData& data) {
-    if (data.present != MmsDataUtcTime) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataUtcTime)) return;
     ErrStatus = FromData(data);
 }
 
@@ -32,10 +23,7 @@ std::uint32_t UTCTime::GetClassId() const { return UtcTimeClassId; }
 const char* UTCTime::GetClassName() const { return "UTCTime"; }
 
 System::ResultCode UTCTime::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
-    type.present = MmsTypeUtcTime;
-    ErrStatus = System::OkNoError;
-    return System::OkNoError;
+    return WriteTypeChoice(type, MmsTypeUtcTime);
 }
 
 System::ResultCode UTCTime::FromText(std::string_view text) {
@@ -66,10 +54,7 @@ System::ResultCode UTCTime::FromData(const MmsData& data) {
 }
 
 System::ResultCode UTCTime::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     System::FormatUtcTimeOctets(text, octets_);
     return Record(System::OkNoError);
 }
@@ -78,13 +63,7 @@ System::ResultCode UTCTime::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataUtcTime;
-    const System::ResultCode result = Asn1::BytesToAsn1OctetString(&data.choice.utcTime, octets_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::BytesToAsn1OctetString(&data.choice.utcTime, octets_));
 }
 
 }  // namespace Mms

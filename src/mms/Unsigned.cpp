@@ -33,10 +33,7 @@ Unsigned::Unsigned(const MmsTypeDescription& type) {
 }
 
 Unsigned::Unsigned(const MmsData& data) {
-    if (data.present != MmsDataUnsigned) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
+    if (!AcceptDataChoice(data, MmsDataUnsigned)) return;
     const Asn1Integer& integer = data.choice.unsignedInteger;
     std::uint64_t octets = integer.size;
     if (octets > 1 && Asn1::Asn1IntegerOctets(&integer)[0] == 0) --octets;
@@ -55,11 +52,8 @@ const char* Unsigned::GetClassName() const { return "Unsigned"; }
 
 System::ResultCode Unsigned::SetAttribute(std::string_view name, std::string_view value) {
     if (name != "Precision") return Container::SetAttribute(name, value);
-    std::uint32_t precision = 0;
-    const System::ResultCode result = System::ParseUnsignedText(precision, value);
+    const System::ResultCode result = ParsePrecision(precision_, value, MaxPrecision);
     if (result != System::OkNoError) return result;
-    if (precision < 8 || precision > MaxPrecision) return System::OutOfRange;
-    precision_ = static_cast<std::uint8_t>(precision);
     if (value_ > LargestValue(precision_)) {
         value_ = 0;
         SetState(StateNoValue);
@@ -113,10 +107,7 @@ System::ResultCode Unsigned::FromData(const MmsData& data) {
 }
 
 System::ResultCode Unsigned::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     System::FormatUInt64(text, value_);
     return Record(System::OkNoError);
 }
@@ -125,13 +116,7 @@ System::ResultCode Unsigned::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataUnsigned;
-    const System::ResultCode result = Asn1::UInt64ToAsn1Integer(&data.choice.unsignedInteger, value_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::UInt64ToAsn1Integer(&data.choice.unsignedInteger, value_));
 }
 
 System::ResultCode Unsigned::GetBit(std::uint32_t index, bool& bit) const {

@@ -3,71 +3,32 @@
 #include "mms/ContainerOctets.h"
 #include "mms/MmsPduData.h"
 #include "protocol/Asn1StringValues.h"
-#include "system/NumberText.h"
 
 namespace Mms {
-
-namespace {
-
-constexpr std::uint32_t SizeLimit = 32768;
-constexpr std::uint32_t SmallestDeclaredSize = 8;
-
-}  // namespace
 
 VisibleString::VisibleString() { ErrStatus = System::OkNoError; }
 
 VisibleString::VisibleString(const MmsTypeDescription& type) {
-    if (type.present != MmsTypeVisibleString) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = ContainerSize::FromTypeCount(type.choice.visibleString);
-    if (size_.count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    ErrStatus = System::OkNoError;
+    if (!AcceptTypeChoice(type, MmsTypeVisibleString)) return;
+    TakeTypeCount(type.choice.visibleString);
 }
 
 VisibleString::VisibleString(const MmsData& data) {
-    if (data.present != MmsDataVisibleString) {
-        ErrStatus = System::InvalidArguments;
-        return;
-    }
-    const std::size_t count = OctetsOf(data.choice.visibleString).size();
-    if (count >= SizeLimit) {
-        RefuseType(System::InvalidArguments);
-        return;
-    }
-    size_ = {static_cast<std::uint32_t>(count), false};
-    ErrStatus = FromData(data);
+    if (!AcceptDataChoice(data, MmsDataVisibleString)) return;
+    if (TakeValueCount(OctetsOf(data.choice.visibleString).size())) ErrStatus = FromData(data);
 }
 
 std::uint32_t VisibleString::GetClassId() const { return VisibleStringClassId; }
 
 const char* VisibleString::GetClassName() const { return "VisibleString"; }
 
-System::ResultCode VisibleString::SetAttribute(std::string_view name, std::string_view value) {
-    if (name == "NumberOfOctets") {
-        std::uint32_t count = 0;
-        const System::ResultCode result = System::ParseUnsignedText(count, value);
-        if (result != System::OkNoError) return result;
-        if (count < SmallestDeclaredSize || count >= SizeLimit) return System::OutOfRange;
-        size_.count = count;
-        return System::OkNoError;
-    }
-    if (name == "VariableLength") return System::ParseBoolean(size_.variable, value);
-    return Container::SetAttribute(name, value);
-}
+std::uint32_t VisibleString::GetSmallestDeclaredSize() const { return 8; }
 
 System::ResultCode VisibleString::ToTypeSpec(MmsTypeDescription& type) {
-    if (CheckEmptyType(type) != System::OkNoError) return System::InvalidArguments;
     std::int32_t count = 0;
-    const System::ResultCode result = size_.ToTypeCount(count);
-    if (result != System::OkNoError) return result;
-    type.present = MmsTypeVisibleString;
-    type.choice.visibleString = count;
-    return System::OkNoError;
+    const System::ResultCode result = BeginTypeSpec(type, MmsTypeVisibleString, count);
+    if (result == System::OkNoError) type.choice.visibleString = count;
+    return result;
 }
 
 System::ResultCode VisibleString::FromText(std::string_view text) {
@@ -99,10 +60,7 @@ System::ResultCode VisibleString::FromData(const MmsData& data) {
 }
 
 System::ResultCode VisibleString::ToText(std::string& text) {
-    if (HasInvalidType()) {
-        text.clear();
-        return System::InvalidState;
-    }
+    if (HasInvalidType()) return RefuseText(text);
     text = text_;
     return Record(System::OkNoError);
 }
@@ -111,13 +69,7 @@ System::ResultCode VisibleString::ToData(MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckEmptyData(data) != System::OkNoError) return System::InvalidArguments;
     data.present = MmsDataVisibleString;
-    const System::ResultCode result = Asn1::StringToAsn1OctetString(&data.choice.visibleString, text_);
-    if (result != System::OkNoError) {
-        ClearData(data);
-        return Record(result);
-    }
-    MarkValid();
-    return System::OkNoError;
+    return FinishData(data, Asn1::StringToAsn1OctetString(&data.choice.visibleString, text_));
 }
 
 }  // namespace Mms

@@ -3,15 +3,14 @@
 #include <cstdint>
 #include <string>
 
-#include "mms/Container.h"
-#include "mms/ContainerSize.h"
+#include "mms/SizedString.h"
 
 namespace Mms {
 
 // An MMS visible string. Its text is the characters as they are (escaping belongs to
 // whoever writes XML). A fixed-length string has exactly its number of octets, a
 // variable-length one at most that many.
-class VisibleString : public Container {
+class VisibleString : public SizedString {
 public:
     VisibleString();
     // n > 0: fixed length of n octets; n <= 0: variable length up to -n octets; a size
@@ -22,8 +21,6 @@ public:
 
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
-    // "NumberOfOctets" 8..32767 (else OutOfRange) and "VariableLength" (boolean text).
-    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // The text must fit the type (InvalidArguments otherwise); the value is then typed
@@ -36,11 +33,12 @@ public:
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
 
-    const ContainerSize& GetSize() const { return size_; }
     const std::string& GetValue() const { return text_; }
 
 private:
-    ContainerSize size_;
+    // "NumberOfOctets" from 8 on.
+    std::uint32_t GetSmallestDeclaredSize() const override;
+
     std::string text_;
 };
 

@@ -239,20 +239,15 @@ System::ResultCode AcseConnection::BuildResponse(AcseFrame& frame, std::int32_t 
 
 System::ResultCode AcseConnection::SendAssociateAccept(Asn1::Asn1Frame* upper)
 {
-    if (GetState() != StateAarqReceived)
-        return System::InvalidState;
-    CoppConnection* presentation = GetPresentationConnection();
-    if (presentation == nullptr)
-        return System::NotConnected;
-    AcseFrame frame(this, AcseFrame::KindAare, AcseContextIdentifier(), upper);
-    const System::ResultCode result = BuildResponse(frame, ResultAccepted);
-    if (result != System::OkNoError)
-        return result;
-    SetState(StateAssociated);
-    return presentation->AcceptConnect(frame.GetOutput(), frame.GetContextIdentifier());
+    return SendAssociateResponse(upper, true);
 }
 
 System::ResultCode AcseConnection::SendAssociateReject(Asn1::Asn1Frame* upper)
+{
+    return SendAssociateResponse(upper, false);
+}
+
+System::ResultCode AcseConnection::SendAssociateResponse(Asn1::Asn1Frame* upper, bool accepted)
 {
     if (GetState() != StateAarqReceived)
         return System::InvalidState;
@@ -260,41 +255,44 @@ System::ResultCode AcseConnection::SendAssociateReject(Asn1::Asn1Frame* upper)
     if (presentation == nullptr)
         return System::NotConnected;
     AcseFrame frame(this, AcseFrame::KindAare, AcseContextIdentifier(), upper);
-    const System::ResultCode result = BuildResponse(frame, ResultRejectedPermanent);
+    const System::ResultCode result = BuildResponse(frame, accepted ? ResultAccepted : ResultRejectedPermanent);
     if (result != System::OkNoError)
         return result;
+    if (accepted) {
+        SetState(StateAssociated);
+        return presentation->AcceptConnect(frame.GetOutput(), frame.GetContextIdentifier());
+    }
     Reset();
     return presentation->RefuseConnect(frame.GetOutput(), frame.GetContextIdentifier());
 }
 
 System::ResultCode AcseConnection::SendAbort()
 {
-    AcseFrame frame(this, AcseFrame::KindAbrt, AcseContextIdentifier());
-    AcseApdu* apdu = frame.GetApdu();
-    const bool built = apdu != nullptr && frame.Encode() == System::OkNoError;
-    Reset();
-    CoppConnection* presentation = GetPresentationConnection();
-    if (presentation == nullptr)
-        return System::NotConnected;
-    // abort-source 0 (acse-service-user) is what a zeroed ABRT carries.
-    return presentation->UserAbort(built ? frame.GetOutput() : nullptr, frame.GetContextIdentifier());
+    return ResetAndSendAbrt(AbortSourceServiceUser);
 }
 
 System::ResultCode AcseConnection::ProviderAbort()
+{
+    const System::ResultCode result = ResetAndSendAbrt(AbortSourceServiceProvider);
+    IndicateAbort(nullptr);
+    return result;
+}
+
+System::ResultCode AcseConnection::ResetAndSendAbrt(Asn1::Asn1NativeInteger source)
 {
     AcseFrame frame(this, AcseFrame::KindAbrt, AcseContextIdentifier());
     AcseApdu* apdu = frame.GetApdu();
     bool built = false;
     if (apdu != nullptr) {
-        apdu->choice.abrt.abortSource = AbortSourceServiceProvider;
+        apdu->choice.abrt.abortSource = source;
         built = frame.Encode() == System::OkNoError;
     }
     Reset();
-    System::ResultCode result = System::NotConnected;
-    if (CoppConnection* presentation = GetPresentationConnection())
-        result = presentation->UserAbort(built ? frame.GetOutput() : nullptr, frame.GetContextIdentifier());
-    IndicateAbort(nullptr);
-    return result;
+    CoppConnection* presentation = GetPresentationConnection();
+    if (presentation == nullptr)
+        return System::NotConnected;
+    // Without an encoded ABRT the presentation abort goes without user data.
+    return presentation->UserAbort(built ? frame.GetOutput() : nullptr, frame.GetContextIdentifier());
 }
 
 // ---- indications from the presentation connection ----

@@ -116,10 +116,17 @@ private:
     System::ResultCode DeliverUserInformation(const Acse::AssociationInformation& information, std::uint32_t event);
     // AARE with the result, around the upper frame when there is one.
     System::ResultCode BuildResponse(AcseFrame& frame, std::int32_t result);
+    // Responder (state 2, else 15): AARE accepted (state 5, presentation accept) or
+    // rejected-permanent (reset, presentation refusal).
+    System::ResultCode SendAssociateResponse(Asn1::Asn1Frame* upper, bool accepted);
     // Refuses an AARQ this layer cannot serve.
     System::ResultCode RefuseRequest();
     // ABRT (acse-service-provider) to the peer and the abort indication upwards.
     System::ResultCode ProviderAbort();
+    // Builds an ABRT from the source, resets, and hands the ABRT (nothing when it
+    // could not be built) to the presentation user abort; 7 without a presentation
+    // connection.
+    System::ResultCode ResetAndSendAbrt(Asn1::Asn1NativeInteger source);
     System::ResultCode IndicateAbort(Protocol::Frame* frame);
 
     mutable std::mutex titlesMutex_;

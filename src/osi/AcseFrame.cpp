@@ -36,26 +36,25 @@ void* NewApdu(std::int32_t kind)
 
 AcseFrame::AcseFrame(Protocol::Connection* owner, std::int32_t kind, std::uint32_t contextIdentifier,
                      Asn1::Asn1Frame* upper)
-    : Asn1Frame(owner, NewApdu(kind), &Acse::AcseApduType, kind), upper_(upper),
-      contextIdentifier_(contextIdentifier)
+    : EnclosingFrame(owner, NewApdu(kind), &Acse::AcseApduType, kind, upper), contextIdentifier_(contextIdentifier)
 {
-    if (upper_ == nullptr && Allocate(OwnBufferSize) == System::OkNoError)
-        SetWindow(OwnBufferSize, 0, 0);
 }
 
-AcseFrame::AcseFrame(std::span<const std::uint8_t> bytes) : Asn1Frame(bytes, &Acse::AcseApduType) {}
+AcseFrame::AcseFrame(std::span<const std::uint8_t> bytes) : EnclosingFrame(bytes, &Acse::AcseApduType) {}
 
 AcseFrame::~AcseFrame() = default;
 
 System::ResultCode AcseFrame::FillUserInformation(Acse::AssociationInformation*& information)
 {
-    if (upper_ == nullptr)
+    if (!HasUpper())
         return System::InvalidArguments;
     information = Presentation::NewValue<Acse::AssociationInformation>();
     if (information == nullptr)
         return System::NoResources;
     Asn1::Asn1External* external = nullptr;
-    const System::ResultCode result = Asn1::WrapFrameAsExternal(external, *upper_);
+    // Built on an Asn1Frame (see the constructor).
+    auto& upper = static_cast<Asn1::Asn1Frame&>(*GetUpper());
+    const System::ResultCode result = Asn1::WrapFrameAsExternal(external, upper);
     if (result != System::OkNoError)
         return result;
     if (Asn1::Asn1SequenceOfAppend(&information->list, external) != 0) {
@@ -63,20 +62,4 @@ System::ResultCode AcseFrame::FillUserInformation(Acse::AssociationInformation*&
         return System::NoResources;
     }
     return System::OkNoError;
-}
-
-System::ResultCode AcseFrame::Encode()
-{
-    if (GetState() == StateEncoded)
-        return System::OkNoError;
-    if (GetValue() == nullptr) {
-        SetState(StateInvalid);
-        return System::InvalidArguments;
-    }
-    if (upper_ == nullptr)
-        return Asn1Frame::Encode();
-    const System::ResultCode result = Presentation::EncodeAroundWindow(GetDescriptor(), GetValue(), *upper_);
-    Asn1::Asn1FreeValue(GetDescriptor(), DetachValue());
-    SetState(result == System::OkNoError ? StateEncoded : StateInvalid);
-    return result;
 }

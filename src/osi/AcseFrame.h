@@ -4,14 +4,14 @@
 #include <span>
 
 #include "osi/AcsePdus.h"
-#include "protocol/Asn1Frame.h"
+#include "osi/EnclosingFrame.h"
 
 // One association control PDU with the identifier of the presentation context it
 // travels in. For sending it is built for a kind with the matching ACSE-apdu
 // alternative chosen; built on an upper frame it is encoded into that frame's head
 // room around the upper PDU (which is not copied), built without one into 1023 octets
 // of its own. A received APDU is decoded at construction (state 6 when it is one).
-class AcseFrame : public Asn1::Asn1Frame {
+class AcseFrame : public EnclosingFrame {
 public:
     enum Kind : std::int32_t {
         KindAare = 0,
@@ -19,7 +19,6 @@ public:
         KindAbrt = 2,
         KindRlrq = 7,
     };
-    static constexpr std::uint32_t OwnBufferSize = 1023;
     // For sending. upper: the frame of the upper PDU (encoded, or with its value still
     // attached and its storage as head room), or null; it stays the caller's and must
     // outlive this frame.
@@ -30,22 +29,13 @@ public:
     ~AcseFrame() override;
 
     Acse::AcseApdu* GetApdu() const { return GetValueAs<Acse::AcseApdu>(); }
-    bool IsDecoded() const { return GetState() == StateDecoded && GetValue() != nullptr; }
     std::uint32_t GetContextIdentifier() const { return contextIdentifier_; }
 
-    bool HasUpper() const { return upper_ != nullptr; }
     // User information with one EXTERNAL that carries the upper frame's PDU as
     // single-ASN1-type, in place (see Asn1::WrapFrameAsExternal). InvalidArguments
     // without an upper frame, NoResources when memory runs out.
     System::ResultCode FillUserInformation(Acse::AssociationInformation*& information);
 
-    // Encodes the APDU (in place around the upper PDU when there is one) and frees the
-    // value whatever the outcome: state 4, or 7 with the failure.
-    System::ResultCode Encode() override;
-    // The frame whose window is the encoded APDU: the upper frame or this one.
-    Protocol::Frame* GetOutput() { return upper_ != nullptr ? upper_ : this; }
-
 private:
-    Asn1::Asn1Frame* const upper_ = nullptr;
     const std::uint32_t contextIdentifier_ = 0;
 };

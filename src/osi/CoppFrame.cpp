@@ -13,14 +13,12 @@ void* NewPpduValue(std::int32_t kind)
 }  // namespace
 
 CoppFrame::CoppFrame(Protocol::Connection* owner, std::int32_t kind, Protocol::Frame* upper)
-    : Asn1Frame(owner, NewPpduValue(kind), DescriptorFor(kind), kind), upper_(upper), ppduKind_(kind)
+    : EnclosingFrame(owner, NewPpduValue(kind), DescriptorFor(kind), kind, upper), ppduKind_(kind)
 {
-    if (upper_ == nullptr && Allocate(OwnBufferSize) == System::OkNoError)
-        SetWindow(OwnBufferSize, 0, 0);
 }
 
 CoppFrame::CoppFrame(std::span<const std::uint8_t> bytes, std::int32_t kind)
-    : Asn1Frame(bytes, DescriptorFor(kind)), ppduKind_(kind)
+    : EnclosingFrame(bytes, DescriptorFor(kind)), ppduKind_(kind)
 {
 }
 
@@ -48,7 +46,7 @@ const Asn1::Asn1TypeDescriptor* CoppFrame::DescriptorFor(std::int32_t kind)
 
 System::ResultCode CoppFrame::FillUserData(Presentation::UserData& userData, std::uint32_t contextIdentifier)
 {
-    if (upper_ == nullptr)
+    if (!HasUpper())
         return System::InvalidArguments;
     userData.present = Presentation::FullyEncoded;
     Presentation::PdvList* pdv = Presentation::AppendNewElement(userData.choice.fullyEncoded);
@@ -56,21 +54,5 @@ System::ResultCode CoppFrame::FillUserData(Presentation::UserData& userData, std
         return System::NoResources;
     pdv->contextIdentifier = static_cast<Asn1::Asn1NativeInteger>(contextIdentifier);
     pdv->values.present = Presentation::PdvSingleAsn1Type;
-    return Presentation::BorrowWindow(pdv->values.choice.singleAsn1Type, *upper_);
-}
-
-System::ResultCode CoppFrame::Encode()
-{
-    if (GetState() == StateEncoded)
-        return System::OkNoError;
-    if (GetValue() == nullptr) {
-        SetState(StateInvalid);
-        return System::InvalidArguments;
-    }
-    if (upper_ == nullptr)
-        return Asn1Frame::Encode();
-    const System::ResultCode result = Presentation::EncodeAroundWindow(GetDescriptor(), GetValue(), *upper_);
-    Asn1::Asn1FreeValue(GetDescriptor(), DetachValue());
-    SetState(result == System::OkNoError ? StateEncoded : StateInvalid);
-    return result;
+    return Presentation::BorrowWindow(pdv->values.choice.singleAsn1Type, *GetUpper());
 }

@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <span>
 
+#include "osi/EnclosingFrame.h"
 #include "osi/PresentationPdus.h"
-#include "protocol/Asn1Frame.h"
 
 // One presentation PDU. For sending it is built for a kind with a zeroed value that
 // the presentation connection fills in; built on an upper frame it is encoded into
 // that frame's head room around the upper PDU (which is not copied), built without
 // one into 1023 octets of its own. A received PPDU is decoded from the session
 // layer's bytes at construction (state 6 when they hold a PPDU of the kind).
-class CoppFrame : public Asn1::Asn1Frame {
+class CoppFrame : public EnclosingFrame {
 public:
     enum Kind : std::int32_t {
         KindArp = 2,
@@ -21,7 +21,6 @@ public:
         KindCpr = 6,
         KindUserData = 11,
     };
-    static constexpr std::uint32_t OwnBufferSize = 1023;
 
     // For sending. upper: the frame whose window holds the upper PDU, or null; it stays
     // the caller's and must outlive this frame.
@@ -34,7 +33,6 @@ public:
     static const Asn1::Asn1TypeDescriptor* DescriptorFor(std::int32_t kind);
 
     std::int32_t GetPpduKind() const { return ppduKind_; }
-    bool IsDecoded() const { return GetState() == StateDecoded && GetValue() != nullptr; }
 
     // Fully encoded user data with one PDV-list: the context identifier and the upper
     // frame's PDU as single-ASN1-type, in place (an upper frame that still holds its
@@ -42,13 +40,6 @@ public:
     // when memory runs out.
     System::ResultCode FillUserData(Presentation::UserData& userData, std::uint32_t contextIdentifier);
 
-    // Encodes the PPDU (in place around the upper PDU when there is one) and frees the
-    // value whatever the outcome: state 4, or 7 with the failure.
-    System::ResultCode Encode() override;
-    // The frame whose window is the encoded PPDU: the upper frame or this one.
-    Protocol::Frame* GetOutput() { return upper_ != nullptr ? upper_ : this; }
-
 private:
-    Protocol::Frame* const upper_ = nullptr;
     const std::int32_t ppduKind_;
 };

@@ -3,7 +3,6 @@
 #include "osi/ItotFrame.h"
 #include "osi/ItotLayer.h"
 #include "osi/TcpConnection.h"
-#include "system/NumberText.h"
 
 #include <algorithm>
 #include <memory>
@@ -62,37 +61,14 @@ System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame)
 System::ResultCode ItotConnection::SetParameter(std::string_view name, std::string_view value)
 {
     std::lock_guard lock(parameterMutex_);
-    if (name == "LocalNAddress") {
-        localAddress_ = value;
-    } else if (name == "RemoteNAddress") {
-        remoteAddress_ = value;
-    } else if (name == "LocalNPort" || name == "RemoteNPort") {
-        std::uint16_t port = 0;
-        const System::ResultCode result = System::ParseUInt16Text(port, value);
-        if (result != System::OkNoError)
-            return result;
-        (name == "LocalNPort" ? localPort_ : remotePort_) = port;
-    } else {
-        return System::NotSupported;
-    }
-    return System::OkNoError;
+    return addresses_.Set(name, value);
 }
 
 System::ResultCode ItotConnection::GetParameter(std::string_view name, std::string& value)
 {
     std::lock_guard lock(parameterMutex_);
-    if (name == "LocalNAddress") {
-        value = localAddress_;
-    } else if (name == "RemoteNAddress") {
-        value = remoteAddress_;
-    } else if (name == "LocalNPort") {
-        System::FormatUInt16(value, localPort_);
-    } else if (name == "RemoteNPort") {
-        System::FormatUInt16(value, remotePort_);
-    } else {
-        return System::NotSupported;
-    }
-    return System::OkNoError;
+    const System::ResultCode result = addresses_.GetAddress(name, value);
+    return result != System::NotSupported ? result : addresses_.GetPort(name, value);
 }
 
 System::ResultCode ItotConnection::SetMaxPduSize(std::uint32_t size)
@@ -266,8 +242,8 @@ System::ResultCode ItotConnection::Reset()
 {
     {
         std::lock_guard lock(parameterMutex_);
-        remotePort_ = DefaultPort;
-        localPort_ = DefaultPort;
+        addresses_.remotePort = DefaultPort;
+        addresses_.localPort = DefaultPort;
     }
     {
         // Bytes of a stream that ended must not prefix the next one.

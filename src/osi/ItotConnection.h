@@ -1,5 +1,6 @@
 #pragma once
 
+#include "osi/NetworkAddresses.h"
 #include "protocol/ByteBuffer.h"
 #include "protocol/Connection.h"
 
@@ -86,8 +87,6 @@ private:
     std::uint64_t streamGeneration_ = 0;
 
     mutable std::mutex parameterMutex_;
-    std::string remoteAddress_;
-    std::uint16_t remotePort_ = DefaultPort;
-    std::string localAddress_;
-    std::uint16_t localPort_ = DefaultPort;
+    NetworkAddresses addresses_{
+        .remoteAddress = {}, .remotePort = DefaultPort, .localAddress = {}, .localPort = DefaultPort};
 };

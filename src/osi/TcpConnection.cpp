@@ -2,7 +2,6 @@
 
 #include "osi/TcpLayer.h"
 #include "protocol/RawFrame.h"
-#include "system/NumberText.h"
 
 #include <cctype>
 #include <cstdint>
@@ -57,22 +56,12 @@ void TcpConnection::LeaveWaitingList()
 System::ResultCode TcpConnection::SetParameter(std::string_view name, std::string_view value)
 {
     std::lock_guard lock(parameterMutex_);
-    if (name == "LocalNAddress") {
-        localAddress_ = value;
-    } else if (name == "RemoteNAddress") {
-        remoteAddress_ = value;
-    } else if (name == "LocalNPort" || name == "RemoteNPort") {
-        std::uint16_t port = 0;
-        const System::ResultCode result = System::ParseUInt16Text(port, value);
-        if (result != System::OkNoError)
-            return result;
-        (name == "LocalNPort" ? localPort_ : remotePort_) = port;
-    } else if (name == "KeepAliveTout") {
+    if (name == "KeepAliveTout") {
         keepAliveTime_ = KeepAliveSeconds(value);
     } else if (name == "KeepAliveInt") {
         keepAliveInterval_ = KeepAliveSeconds(value);
     } else {
-        return System::NotSupported;
+        return addresses_.Set(name, value);
     }
     return System::OkNoError;
 }
@@ -80,14 +69,7 @@ System::ResultCode TcpConnection::SetParameter(std::string_view name, std::strin
 System::ResultCode TcpConnection::GetParameter(std::string_view name, std::string& value)
 {
     std::lock_guard lock(parameterMutex_);
-    if (name == "LocalNAddress") {
-        value = localAddress_;
-    } else if (name == "RemoteNAddress") {
-        value = remoteAddress_;
-    } else {
-        return System::NotSupported;
-    }
-    return System::OkNoError;
+    return addresses_.GetAddress(name, value);
 }
 
 System::ResultCode TcpConnection::Close()
@@ -116,11 +98,8 @@ System::ResultCode TcpConnection::Reset()
 {
     {
         std::lock_guard lock(parameterMutex_);
-        remoteAddress_.clear();
-        localAddress_.clear();
+        addresses_ = {};
         peerAddress_.clear();
-        remotePort_ = 0;
-        localPort_ = 0;
         peerPort_ = 0;
         keepAliveTime_ = DefaultKeepAliveSeconds;
         keepAliveInterval_ = DefaultKeepAliveSeconds;
@@ -143,8 +122,8 @@ TcpConnection::Settings TcpConnection::GetSettings() const
 {
     std::lock_guard lock(parameterMutex_);
     Settings settings;
-    settings.remoteAddress = remoteAddress_;
-    settings.remotePort = remotePort_;
+    settings.remoteAddress = addresses_.remoteAddress;
+    settings.remotePort = addresses_.remotePort;
     settings.keepAliveTime = keepAliveTime_;
     settings.keepAliveInterval = keepAliveInterval_;
     return settings;
@@ -153,7 +132,7 @@ TcpConnection::Settings TcpConnection::GetSettings() const
 void TcpConnection::SetLocalAddress(const std::string& address)
 {
     std::lock_guard lock(parameterMutex_);
-    localAddress_ = address;
+    addresses_.localAddress = address;
 }
 
 void TcpConnection::SetPeer(const std::string& address, std::uint16_t port)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "osi/NetworkAddresses.h"
 #include "protocol/Connection.h"
 
 #include <cstdint>
@@ -65,10 +66,7 @@ private:
     // The texts are set on the association's thread and cleared by a reset on the
     // receive thread.
     mutable std::mutex parameterMutex_;
-    std::string remoteAddress_;
-    std::uint16_t remotePort_ = 0;
-    std::string localAddress_;
-    std::uint16_t localPort_ = 0;
+    NetworkAddresses addresses_;
     std::string peerAddress_;
     std::uint16_t peerPort_ = 0;
     std::uint8_t keepAliveTime_ = DefaultKeepAliveSeconds;

@@ -106,6 +106,31 @@ Asn1DecodeCode ReadOwnTags(const Asn1TypeDescriptor* type, int tagMode, const st
     return Asn1DecodeDone;
 }
 
+// What every constructed decoder does first: it takes a context of its own when the
+// caller gave none, counts one level of nesting for its lifetime (refusing a value
+// nested too deep before reading anything) and reads the value's own tags.
+class ConstructedEntry {
+public:
+    ConstructedEntry(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, int tagMode,
+                     const std::uint8_t* data, std::size_t size)
+        : context_(context != nullptr ? context : &local_), level_(context_) {
+        code_ = level_.TooDeep() ? Asn1DecodeFailure : ReadOwnTags(type, tagMode, data, size, &content_);
+    }
+
+    // True when the tags are read; otherwise the decoder returns Refusal().
+    bool IsEntered() const { return code_ == Asn1DecodeDone; }
+    Asn1DecodeResult Refusal() const { return {code_, 0}; }
+    Asn1DecodeContext* GetContext() const { return context_; }
+    const Content& GetContent() const { return content_; }
+
+private:
+    Asn1DecodeContext local_;
+    Asn1DecodeContext* const context_;
+    NestingLevel level_;
+    Content content_;
+    Asn1DecodeCode code_ = Asn1DecodeDone;
+};
+
 // Allocates the value when *value is null.
 void* ValueStorage(void** value, std::size_t size) {
     if (*value == nullptr) *value = std::calloc(1, size);
@@ -417,13 +442,10 @@ Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* typ
 
 Asn1DecodeResult Asn1SequenceDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                     const std::uint8_t* data, std::size_t size, int tagMode) {
-    Asn1DecodeContext local;
-    if (context == nullptr) context = &local;
-    NestingLevel level(context);
-    if (level.TooDeep()) return Failed();
-    Content content;
-    const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
-    if (code != Asn1DecodeDone) return {code, 0};
+    const ConstructedEntry entry(context, type, tagMode, data, size);
+    if (!entry.IsEntered()) return entry.Refusal();
+    context = entry.GetContext();
+    const Content& content = entry.GetContent();
     if (!content.constructed) return Failed();
     const Asn1SequenceSpecifics* specifics = Access::SequenceSpecifics(type);
     void* sequence = ValueStorage(value, specifics->valueSize);
@@ -491,13 +513,10 @@ Asn1DecodeResult Asn1SequenceDecode(Asn1DecodeContext* context, const Asn1TypeDe
 
 Asn1DecodeResult Asn1SetDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                const std::uint8_t* data, std::size_t size, int tagMode) {
-    Asn1DecodeContext local;
-    if (context == nullptr) context = &local;
-    NestingLevel level(context);
-    if (level.TooDeep()) return Failed();
-    Content content;
-    const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
-    if (code != Asn1DecodeDone) return {code, 0};
+    const ConstructedEntry entry(context, type, tagMode, data, size);
+    if (!entry.IsEntered()) return entry.Refusal();
+    context = entry.GetContext();
+    const Content& content = entry.GetContent();
     if (!content.constructed || type->memberCount > 64) return Failed();
     const Asn1SetSpecifics* specifics = Access::SetSpecifics(type);
     void* set = ValueStorage(value, specifics->valueSize);
@@ -536,13 +555,10 @@ Asn1DecodeResult Asn1SetDecode(Asn1DecodeContext* context, const Asn1TypeDescrip
 
 Asn1DecodeResult Asn1ChoiceDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                   const std::uint8_t* data, std::size_t size, int tagMode) {
-    Asn1DecodeContext local;
-    if (context == nullptr) context = &local;
-    NestingLevel level(context);
-    if (level.TooDeep()) return Failed();
-    Content content;
-    const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
-    if (code != Asn1DecodeDone) return {code, 0};
+    const ConstructedEntry entry(context, type, tagMode, data, size);
+    if (!entry.IsEntered()) return entry.Refusal();
+    context = entry.GetContext();
+    const Content& content = entry.GetContent();
     if (content.tagged && !content.constructed) return Failed();
     const Asn1ChoiceSpecifics* specifics = Access::ChoiceSpecifics(type);
     void* choice = ValueStorage(value, specifics->valueSize);
@@ -580,13 +596,10 @@ Asn1DecodeResult Asn1ChoiceDecode(Asn1DecodeContext* context, const Asn1TypeDesc
 
 Asn1DecodeResult Asn1SequenceOfDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                       const std::uint8_t* data, std::size_t size, int tagMode) {
-    Asn1DecodeContext local;
-    if (context == nullptr) context = &local;
-    NestingLevel level(context);
-    if (level.TooDeep()) return Failed();
-    Content content;
-    const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
-    if (code != Asn1DecodeDone) return {code, 0};
+    const ConstructedEntry entry(context, type, tagMode, data, size);
+    if (!entry.IsEntered()) return entry.Refusal();
+    context = entry.GetContext();
+    const Content& content = entry.GetContent();
     if (!content.constructed) return Failed();
     const Asn1SequenceOfSpecifics* specifics = Access::SequenceOfSpecifics(type);
     auto* list = static_cast<Asn1SequenceOf*>(ValueStorage(value, specifics->valueSize));
