@@ -462,8 +462,11 @@ ResultCode CospConnection::OnAbortAccept(std::span<const std::uint8_t> unit) {
     const Protocol::ConnectionState state = GetState();
     if (state == StateIdle || state == StateAwaitingTransport) return System::OkNoError;
     if (state != StateAwaitingConnect && state != StateAborting) return System::Error;
+    // The transport goes first: an Abort woken by the message returns to a caller that
+    // may connect again at once, and must find everything below closed.
+    const ResultCode result = EndTransport();
     Post(MessageAbortAccepted);
-    return EndTransport();
+    return result;
 }
 
 ResultCode CospConnection::OnData(std::span<const std::uint8_t> unit) {

@@ -127,22 +127,28 @@ void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket,
         if (mine) {
             socket_.reset();
             released_ = false;
+            // A stream ended by a reset, or by a close on this thread, was reported
+            // already (or is not to be); a stop tears the chain down and reports nothing.
+            mine = !StopRequested();
+            ending_ = mine;
         }
         requested = closeRequested_ == epoch;
     }
     socket->Shutdown();
     System::ResultCode result = System::OkNoError;
-    // A stream ended by a reset, or by a close on this thread, was reported already
-    // (or is not to be); a stop tears the chain down and reports nothing.
-    if (mine && !StopRequested()) {
+    if (mine) {
         // Reset first: whoever hears Closed finds the connection idle and reusable.
         result = Reset();
         Report(Closed);
     }
-    if (requested) {
+    {
         std::lock_guard lock(mutex_);
-        closeDone_ = epoch;
-        closeResult_ = result;
+        if (mine)
+            ending_ = false;
+        if (requested) {
+            closeDone_ = epoch;
+            closeResult_ = result;
+        }
     }
     changed_.notify_all();
 }
@@ -162,8 +168,12 @@ System::ResultCode W32TcpConnection::Close()
 
     std::unique_lock lock(mutex_);
     connectAborted_ = true;
-    if (!socket_)
+    if (!socket_) {
+        // The stream may have just ended on its own: the caller must not go on before
+        // its Closed has been reported.
+        WaitForEnding(lock);
         return System::OkNoError;
+    }
     const std::shared_ptr<SocketHandle> socket = socket_;
     const std::uint64_t epoch = epoch_;
     if (servedEpoch_ == epoch) {
@@ -193,6 +203,17 @@ System::ResultCode W32TcpConnection::Close()
     return result;
 }
 
+bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock)
+{
+    auto ended = [this] { return !ending_; };
+    const std::uint32_t timeout = GetTimeout();
+    if (timeout == 0) {
+        changed_.wait(lock, ended);
+        return true;
+    }
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeout), ended);
+}
+
 System::ResultCode W32TcpConnection::CloseOnReceiveThread()
 {
     const std::shared_ptr<SocketHandle> socket = DetachSocket();
@@ -213,12 +234,22 @@ System::ResultCode W32TcpConnection::ConnectFailed(const std::shared_ptr<SocketH
 
 System::ResultCode W32TcpConnection::Connect()
 {
+    bool ended = true;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        if (socket_)
+            return System::AlreadyConnected;
+        // The end of the last stream is still being reported (on the receive thread,
+        // which reaches this point only from inside that report): a new stream must
+        // not overtake it.
+        if (!IsTaskThread())
+            ended = WaitForEnding(lock);
         if (socket_)
             return System::AlreadyConnected;
         connectAborted_ = false;
     }
+    if (!ended)
+        return ConnectFailed(nullptr);
     const Settings settings = GetSettings();
 
     addrinfo hints{};

@@ -65,6 +65,9 @@ private:
     System::ResultCode CloseOnReceiveThread();
     System::ResultCode ConnectFailed(const std::shared_ptr<SocketHandle>& socket);
     System::ResultCode Report(std::uint32_t event);
+    // Waits (up to the timeout, with mutex_ held by the lock) until the receive
+    // thread has reported the end of its last stream; true when it has.
+    bool WaitForEnding(std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -78,6 +81,10 @@ private:
     std::uint64_t closeDone_ = 0;        // epoch the receive thread ended for it
     System::ResultCode closeResult_ = System::OkNoError;
     bool connectAborted_ = false;        // a Close while Connect waits
+    // The receive thread is resetting and reporting Closed for a stream that ended:
+    // Close and Connect on other threads wait for it, so that the stale Closed never
+    // reaches the layers above after they have moved on (or resets a new socket).
+    bool ending_ = false;
     // Receive thread only.
     std::vector<std::uint8_t> receiveBuffer_;
 };
