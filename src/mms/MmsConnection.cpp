@@ -10,6 +10,7 @@
 #include "osi/AcseConnection.h"
 #include "osi/CoppConnection.h"
 #include "osi/PresentationContext.h"
+#include "protocol/Asn1Ber.h"
 #include "system/FrameMessage.h"
 
 namespace Mms {
@@ -21,6 +22,48 @@ namespace {
 constexpr std::uint32_t kPresentationData = 16;
 constexpr std::uint32_t kTokenNotification = 18;
 constexpr std::uint32_t kAssociateDataUnexpected = 2;
+// Reject reasons (ISO 9506): confirmed-requestPDU invalid-argument, confirmed-
+// responsePDU invalid-result, confirmed-errorPDU invalid-serviceError.
+constexpr std::int32_t kRejectInvalidArgument = 4;
+constexpr std::int32_t kRejectInvalidAnswer = 3;
+
+// The kind and invoke id of a confirmed PDU that could not be decoded as a whole, read
+// from its first element: false when even that is not there.
+bool ReadConfirmedEnvelope(std::span<const std::uint8_t> data, MmsPduKind& kind, std::int32_t& invokeId) {
+    Asn1::Asn1Tag tag = 0;
+    std::ptrdiff_t read = Asn1::BerFetchTag(data.data(), data.size(), &tag);
+    if (read <= 0 || (data[0] & Asn1::Asn1Constructed) == 0) return false;
+    Asn1::Asn1Tag invokeIdTag = Asn1::Asn1IntegerTag;
+    if (tag == Asn1::Asn1ContextTag(0)) {
+        kind = MmsPduConfirmedRequest;
+    } else if (tag == Asn1::Asn1ContextTag(1)) {
+        kind = MmsPduConfirmedResponse;
+    } else if (tag == Asn1::Asn1ContextTag(2)) {
+        kind = MmsPduConfirmedError;
+        invokeIdTag = Asn1::Asn1ContextTag(0);
+    } else {
+        return false;
+    }
+    std::size_t at = static_cast<std::size_t>(read);
+    std::size_t length = 0;
+    read = Asn1::BerFetchLength(Asn1::Asn1Constructed, data.data() + at, data.size() - at, &length);
+    if (read <= 0) return false;
+    at += static_cast<std::size_t>(read);
+    // The unit may be cut short: what is there is enough when it holds the invoke id.
+    const std::size_t end = at + std::min(length, data.size() - at);
+    read = Asn1::BerFetchTag(data.data() + at, end - at, &tag);
+    if (read <= 0 || tag != invokeIdTag || (data[at] & Asn1::Asn1Constructed) != 0) return false;
+    at += static_cast<std::size_t>(read);
+    read = Asn1::BerFetchLength(0, data.data() + at, end - at, &length);
+    if (read <= 0) return false;
+    at += static_cast<std::size_t>(read);
+    if (length == 0 || length > 5 || length > end - at || (data[at] & 0x80) != 0) return false;
+    std::uint64_t value = 0;
+    for (std::size_t k = 0; k < length; ++k) value = value << 8 | data[at + k];
+    if (value > static_cast<std::uint64_t>(InvokeCounter::Largest)) return false;
+    invokeId = static_cast<std::int32_t>(value);
+    return true;
+}
 
 }  // namespace
 
@@ -438,7 +481,10 @@ ResultCode MmsConnection::QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::u
 ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) {
     auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data));
     if (frame == nullptr) return System::NoResources;
-    if (!frame->IsDecoded()) return System::Error;
+    if (!frame->IsDecoded()) {
+        if (event == kPresentationData) OnUndecodable(data);
+        return System::Error;
+    }
     switch (event) {
         case AcseConnection::AssociateIndication:
             return OnInitiateIndication(std::move(frame));
@@ -489,6 +535,35 @@ ResultCode MmsConnection::OnInitiateIndication(std::unique_ptr<MmsFrame> frame) 
         proposal_ = proposal;
     }
     return ToUser(frame.get(), EventInitiateRequest);
+}
+
+ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
+    MmsPduKind kind = MmsPduNone;
+    std::int32_t invokeId = 0;
+    if (!ReadConfirmedEnvelope(data, kind, invokeId)) return System::ProtocolError;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindReject);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsRejectPdu& reject = frame->GetPdu()->choice.reject;
+    reject.originalInvokeId = MmsNewValue<Asn1NativeInteger>(Asn1::Asn1NativeIntegerType);
+    if (reject.originalInvokeId == nullptr) return System::NoResources;
+    *reject.originalInvokeId = invokeId;
+    switch (kind) {
+        case MmsPduConfirmedRequest:
+            reject.rejectReason.present = MmsRejectConfirmedRequest;
+            reject.rejectReason.choice.code = kRejectInvalidArgument;
+            break;
+        case MmsPduConfirmedResponse:
+            reject.rejectReason.present = MmsRejectConfirmedResponse;
+            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            break;
+        default:
+            reject.rejectReason.present = MmsRejectConfirmedError;
+            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            break;
+    }
+    // The request the answer names is confirmed now instead of never.
+    if (kind != MmsPduConfirmedRequest) ToUser(frame.get(), EventUndecodableAnswer);
+    return SendFrame(*frame);
 }
 
 ResultCode MmsConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {

@@ -56,6 +56,9 @@ public:
         EventConcludeResponse = 13,
         EventLocalAbort = 22,  // no frame
         EventPeerAbort = 23,   // the abort indication's frame, if any
+        // A confirmed answer that could not be decoded: the frame holds the reject sent
+        // for it, whose originalInvokeID names the request.
+        EventUndecodableAnswer = 24,
     };
     static constexpr const char* MmsAbstractSyntax = "1.0.9506.2.1";
 
@@ -65,7 +68,9 @@ public:
     // ---- from the connections below ----
 
     // 0 associate indication (responder), 1 associate confirmation, 16 presentation
-    // data; 18 token notification is ignored. Undecodable data gives Error.
+    // data; 18 token notification is ignored. Undecodable data gives Error; when it is
+    // a confirmed PDU whose invoke id can still be read, the peer gets a reject naming
+    // it, and for an answer the user gets EventUndecodableAnswer.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
     // 9 abort indication: Reset, EventPeerAbort to the user (whose result is
     // returned), and a waiting exchange ends with Aborted.
@@ -166,6 +171,7 @@ private:
     System::ResultCode Dispatch(std::unique_ptr<MmsFrame> frame);
     System::ResultCode QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event);
     System::ResultCode OnInitiateIndication(std::unique_ptr<MmsFrame> frame);
+    System::ResultCode OnUndecodable(std::span<const std::uint8_t> data);
     // Waits for the answer to an exchange: the message, or null on time-out.
     std::unique_ptr<AnswerMessage> WaitForAnswer();
     void DiscardStaleAnswers();

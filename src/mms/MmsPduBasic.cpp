@@ -30,6 +30,28 @@ namespace {
 constexpr auto kIdentifierListMembers = Asn1Members({Asn1Field(0, MmsIdentifierType, "Identifier")});
 constexpr auto kStringListMembers = Asn1Members({Asn1Field(0, MmsStringType, "MMSString")});
 
+// A capability as received: MMSString (UTF8String), or VisibleString as peers of the
+// first edition of ISO 9506-2 send it. Both share the octet-string layout.
+Asn1DecodeResult DecodeCapability(Asn1DecodeContext* context, const Asn1TypeDescriptor*, void** value,
+                                  const std::uint8_t* data, std::size_t size, int) {
+    Asn1Tag tag = 0;
+    const Asn1TypeDescriptor* text = &MmsStringType;
+    if (BerFetchTag(data, size, &tag) > 0 && tag == Asn1VisibleStringTag) text = &Asn1VisibleStringType;
+    return text->decode(context, text, value, data, size, Asn1Untagged);
+}
+
+constexpr Asn1TypeDescriptor kReceivedCapabilityType = WithDecode(MmsStringType, &DecodeCapability);
+// Untagged entry: the element's tag is matched by DecodeCapability, not by the list.
+constexpr auto kReceivedCapabilityListMembers =
+    Asn1Members({Asn1Field(0, kReceivedCapabilityType, Asn1NoTag, "MMSString")});
+constinit const Asn1TypeDescriptor kReceivedCapabilityListType =
+    Asn1SequenceOfType<kReceivedCapabilityListMembers>("SEQUENCE OF MMSString");
+
+Asn1DecodeResult DecodeCapabilityList(Asn1DecodeContext* context, const Asn1TypeDescriptor*, void** value,
+                                      const std::uint8_t* data, std::size_t size, int tagMode) {
+    return kReceivedCapabilityListType.decode(context, &kReceivedCapabilityListType, value, data, size, tagMode);
+}
+
 constexpr auto kDomainSpecificMembers = Asn1Members({
     Asn1Field(offsetof(MmsDomainSpecificName, domainId), MmsIdentifierType, "domainID"),
     Asn1Field(offsetof(MmsDomainSpecificName, itemId), MmsIdentifierType, "itemID"),
@@ -64,6 +86,8 @@ constexpr auto kApplicationReferenceMembers = Asn1Members({
 constinit const Asn1TypeDescriptor MmsIdentifierListType =
     Asn1SequenceOfType<kIdentifierListMembers>("SEQUENCE OF Identifier");
 constinit const Asn1TypeDescriptor MmsStringListType = Asn1SequenceOfType<kStringListMembers>("SEQUENCE OF MMSString");
+constinit const Asn1TypeDescriptor MmsCapabilityListType =
+    WithDecode(Asn1SequenceOfType<kStringListMembers>("SEQUENCE OF MMSString"), &DecodeCapabilityList);
 constinit const Asn1TypeDescriptor MmsDomainSpecificNameType =
     Asn1SequenceType<MmsDomainSpecificName, kDomainSpecificMembers>("domain-specific");
 constinit const Asn1TypeDescriptor MmsObjectNameType = Asn1ChoiceType<MmsObjectName, kObjectNameMembers>("ObjectName");

@@ -60,6 +60,9 @@ inline constexpr Asn1TypeDescriptor MmsFloatingPointType = Asn1::Asn1OctetString
 using MmsIdentifierList = Asn1ListOf<Asn1OctetString>;
 extern const Asn1TypeDescriptor MmsIdentifierListType;  // SEQUENCE OF Identifier
 extern const Asn1TypeDescriptor MmsStringListType;      // SEQUENCE OF MMSString
+// SEQUENCE OF MMSString for listOfCapabilities: sent as UTF8String, read as UTF8String
+// or VisibleString (older peers).
+extern const Asn1TypeDescriptor MmsCapabilityListType;
 
 // ---- ObjectName ----
 

@@ -168,7 +168,7 @@ constexpr auto kDeleteNamedVariableListResponseMembers = Asn1Members({
 // ---- getDomainAttributes and getCapabilityList ----
 
 constexpr auto kGetDomainAttributesResponseMembers = Asn1Members({
-    Asn1Field(offsetof(MmsGetDomainAttributesResponse, listOfCapabilities), MmsStringListType, Asn1SequenceTag,
+    Asn1Field(offsetof(MmsGetDomainAttributesResponse, listOfCapabilities), MmsCapabilityListType, Asn1SequenceTag,
               "listOfCapabilities")
         .Implicit(Ctx(0)),
     Asn1Field(offsetof(MmsGetDomainAttributesResponse, state), kDomainStateType, "state").Implicit(Ctx(1)),
@@ -187,7 +187,7 @@ constexpr auto kGetCapabilityListRequestMembers = Asn1Members({
 });
 
 constexpr auto kGetCapabilityListResponseMembers = Asn1Members({
-    Asn1Field(offsetof(MmsGetCapabilityListResponse, listOfCapabilities), MmsStringListType, Asn1SequenceTag,
+    Asn1Field(offsetof(MmsGetCapabilityListResponse, listOfCapabilities), MmsCapabilityListType, Asn1SequenceTag,
               "listOfCapabilities")
         .Implicit(Ctx(0)),
     Asn1Field(offsetof(MmsGetCapabilityListResponse, moreFollows), Asn1BooleanType, "moreFollows")

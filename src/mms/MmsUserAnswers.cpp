@@ -238,6 +238,17 @@ ResultCode MmsUserConnection::OnReject(MmsFrame& frame) {
     return System::OkNoError;
 }
 
+ResultCode MmsUserConnection::OnUndecodableAnswer(MmsFrame& frame) {
+    RequestHandle* request = nullptr;
+    if (ResultCode result = TakePendingRequest(frame, request); result != System::OkNoError) return result;
+    const MmsRejectReason& reason = frame.GetPdu()->choice.reject.rejectReason;
+    request->SetAnswerKind(reason.present == MmsRejectConfirmedError ? MmsPduConfirmedError : MmsPduConfirmedResponse);
+    request->SetError(static_cast<std::int16_t>(reason.present), reason.choice.code);
+    request->SetResult(System::InvalidResponse);
+    FileAnswered(request);
+    return System::OkNoError;
+}
+
 ResultCode MmsUserConnection::OnUnconfirmed(MmsFrame& frame) {
     const MmsUnconfirmedService& service = frame.GetPdu()->choice.unconfirmed.service;
     if (service.present != MmsUnconfirmedInformationReport) return System::NotSupported;

@@ -46,6 +46,11 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
     if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
     if (event == MmsConnection::EventPeerAbort) return OnAbortIndication(frame);
     auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
+    if (event == MmsConnection::EventUndecodableAnswer) {
+        // A frame the machine made, not one it decoded.
+        return mmsFrame != nullptr && mmsFrame->GetPdu() != nullptr ? OnUndecodableAnswer(*mmsFrame)
+                                                                      : System::InvalidArguments;
+    }
     if (mmsFrame == nullptr || !mmsFrame->IsDecoded() || mmsFrame->GetPdu() == nullptr) return System::InvalidArguments;
     switch (event) {
         case MmsConnection::EventConfirmedRequest: return OnConfirmedRequest(*mmsFrame);

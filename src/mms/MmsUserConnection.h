@@ -268,6 +268,10 @@ public:
     virtual System::ResultCode OnConfirmedError(MmsFrame& frame);
     virtual System::ResultCode OnUnconfirmed(MmsFrame& frame);
     virtual System::ResultCode OnReject(MmsFrame& frame);
+    // An answer that could not be decoded; the frame holds the reject sent for it. The
+    // request it names is filed with 3 InvalidResponse, the reject reason as its error
+    // and the answer's MMSpdu choice (2 or 3) as its kind of answer.
+    virtual System::ResultCode OnUndecodableAnswer(MmsFrame& frame);
     virtual System::ResultCode OnCancelRequest(MmsFrame& frame);
     virtual System::ResultCode OnCancelResponse(MmsFrame& frame);
     virtual System::ResultCode OnCancelError(MmsFrame& frame);

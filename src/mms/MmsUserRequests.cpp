@@ -218,7 +218,15 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
     const std::string domain(scope == MmsObjectScopeDomain ? domainName : std::string_view{});
     const std::uint32_t invokeId = request->GetInvokeId();
     for (;;) {
-        if (failedRequests_.TakeById(invokeId, GetTimeout()) == nullptr) {
+        auto* taken = static_cast<RequestHandle*>(failedRequests_.TakeById(invokeId, GetTimeout()));
+        if (taken != nullptr && taken != request) {
+            // An own request of an earlier association with the same invoke id (the ids
+            // start again after a reset), left uncollected: discarded like any wait does.
+            lastCollectedInvokeId_.store(taken->GetInvokeId());
+            DeleteOwn(taken);
+            continue;
+        }
+        if (taken == nullptr) {
             // Still pending: it is withdrawn. Otherwise it is being filed right now and a
             // later wait or purge collects it.
             if (WithdrawRequest(request)) {

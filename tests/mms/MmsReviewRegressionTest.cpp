@@ -1,0 +1,188 @@
+// Faults found in a review of the MMS layers: capability lists of older peers, answers
+// that cannot be decoded, and name-list pages after a reconnect.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <list>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "mms/LoopbackModel.h"
+#include "mms/MmsLoopback.h"
+#include "mms/MmsPdu.h"
+#include "mms/MmsPduReader.h"
+#include "mms/MmsPduWriter.h"
+#include "mms/RequestHandle.h"
+#include "mms/MmsWire.h"
+
+using TestSupport::BytesFromHex;
+
+namespace {
+
+struct PduDeleter {
+    void operator()(Mms::MmsPdu* pdu) const { Mms::MmsFreePdu(pdu); }
+};
+using PduPointer = std::unique_ptr<Mms::MmsPdu, PduDeleter>;
+
+PduPointer Decode(const char* hex) {
+    const std::vector<std::uint8_t> bytes = BytesFromHex(hex);
+    Mms::MmsPdu* pdu = nullptr;
+    EXPECT_EQ(Mms::MmsDecodePdu(bytes.data(), bytes.size(), pdu), System::OkNoError) << hex;
+    return PduPointer(pdu);
+}
+
+// Capabilities are MMSString (UTF8String) today; older peers send VisibleString. Both
+// are read, in one list too, and what we send stays UTF8String.
+TEST(MmsCapabilityStrings, VisibleStringAndUtf8StringItemsAreBothRead) {
+    // getCapabilityList answer: "relay" as VisibleString, "rec" as UTF8String, no more.
+    PduPointer capabilities = Decode("A1 17 02 01 01 BF 47 11 A0 0C 1A 05 72 65 6C 61 79 0C 03 72 65 63 81 01 00");
+    ASSERT_NE(capabilities, nullptr);
+    ASSERT_EQ(capabilities->choice.confirmedResponse.service.present, Mms::MmsServiceGetCapabilityList);
+    std::list<std::string> texts;
+    bool moreFollows = true;
+    EXPECT_EQ(Mms::MmsReadGetCapabilityListResponse(
+                  capabilities->choice.confirmedResponse.service.choice.getCapabilityList, texts, moreFollows),
+              System::OkNoError);
+    EXPECT_EQ(texts, (std::list<std::string>{"relay", "rec"}));
+    EXPECT_FALSE(moreFollows);
+
+    // getDomainAttributes answer with one VisibleString capability.
+    PduPointer domain =
+        Decode("A1 1D 02 01 02 BF 25 17 A0 07 1A 05 72 65 6C 61 79 81 01 02 82 01 00 83 01 01 A4 00 85 01 00");
+    ASSERT_NE(domain, nullptr);
+    Mms::MmsDomainAttributes attributes;
+    EXPECT_EQ(Mms::MmsReadGetDomainAttributesResponse(
+                  domain->choice.confirmedResponse.service.choice.getDomainAttributes, attributes),
+              System::OkNoError);
+    EXPECT_EQ(attributes.capabilities, (std::list<std::string>{"relay"}));
+    EXPECT_EQ(attributes.state, 2);
+
+    // Other universal tags are still refused.
+    const std::vector<std::uint8_t> octets = BytesFromHex("A1 10 02 01 01 BF 47 0A A0 05 04 03 72 65 63 81 01 00");
+    Mms::MmsPdu* refused = nullptr;
+    EXPECT_EQ(Mms::MmsDecodePdu(octets.data(), octets.size(), refused), System::ProtocolError);
+
+    // Sent capabilities keep the UTF8String tag.
+    Mms::MmsPdu* answer = Mms::MmsNewPdu();
+    answer->present = Mms::MmsPduConfirmedResponse;
+    answer->choice.confirmedResponse.invokeId = 1;
+    answer->choice.confirmedResponse.service.present = Mms::MmsServiceGetCapabilityList;
+    ASSERT_EQ(Mms::MmsAppendIdentifier(answer->choice.confirmedResponse.service.choice.getCapabilityList.listOfCapabilities,
+                                       "rec"),
+              System::OkNoError);
+    EXPECT_EQ(MmsTest::Hex(MmsTest::EncodeAndFree(answer)), "A1 0D 02 01 01 BF 47 07 A0 05 0C 03 72 65 63");
+}
+
+// A request of a class of its own: answered into the done queue like an ACSI service.
+class TestService : public Mms::RequestHandle {
+public:
+    explicit TestService(Mms::MmsConnection& connection) : RequestHandle(connection) {}
+};
+
+class MmsReviewLoopbackTest : public ::testing::Test {
+protected:
+    Mms::MmsUserConnection& User() { return client.User(); }
+    Mms::MmsConnection& Machine() { return *client.end.Mms(); }
+
+    Mms::NamedVariable* AddClientVariable(const char* domainName, const char* item) {
+        auto* domain = new Mms::Domain(&User(), domainName, &client.vmd);
+        client.vmd.AddObject(domain);
+        auto* variable = new Mms::NamedVariable(&User(), item, domain);
+        domain->AddObject(variable);
+        return variable;
+    }
+
+    // A held read would keep the server's receive thread from ending.
+    void TearDown() override { serverVmd.ReleaseReads(); }
+
+    void WaitForHeldRead() {
+        for (int waited = 0; serverVmd.HeldReads() == 0 && waited < 10000; waited += 5) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        ASSERT_EQ(serverVmd.HeldReads(), 1);
+    }
+
+    LoopbackModel::TestVmd serverVmd;
+    MmsLoopback::Server server{serverVmd};
+    MmsLoopback::Client client;
+};
+
+// After an abort the invoke ids start again at 1, while an own request of the aborted
+// association (id 1) may still lie uncollected among the answered ones. The pages of a
+// name list are collected by invoke id: the stale request must not pass for the new one.
+TEST_F(MmsReviewLoopbackTest, NameListPagesAreNotTakenForAStaleRequestWithTheSameInvokeId) {
+    Mms::NamedVariable* stVal = AddClientVariable("LD0", "LLN0$ST$Mod$stVal");
+    serverVmd.HoldReads();
+    ASSERT_EQ(client.Associate(server.Port()), System::OkNoError);
+    ASSERT_EQ(User().ReadVariableValue(stVal), System::OkNoError);
+    ASSERT_EQ(User().GetCurrentRequest()->GetInvokeId(), 1u);
+    WaitForHeldRead();
+    EXPECT_EQ(User().Abort(), System::OkNoError);
+    serverVmd.ReleaseReads();
+    ASSERT_TRUE(server.WaitUntilIdle());
+
+    ASSERT_EQ(client.Associate(server.Port()), System::OkNoError);
+    Mms::NameCollection names;
+    ASSERT_EQ(User().GetAllNamesInDomain(Mms::MmsObjectClassBasic, Mms::MmsClassNamedVariable,
+                                         Mms::MmsObjectScopeDomain, "PROT", names),
+              System::OkNoError);
+    EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(LoopbackModel::ProtectionVariables));
+    EXPECT_EQ(User().GetPendingCount(), 0u);
+    EXPECT_EQ(client.Release(), System::OkNoError);
+}
+
+// An answer that cannot be decoded still names its request by the invoke id in front:
+// the request is confirmed at once (3, with the reject reason it earned) instead of
+// never, and the late good answer then finds nothing.
+TEST_F(MmsReviewLoopbackTest, AnUndecodableAnswerConfirmsTheRequestItNames) {
+    Mms::NamedVariable* stVal = AddClientVariable("LD0", "LLN0$ST$Mod$stVal");
+    serverVmd.HoldReads();
+    ASSERT_EQ(client.Associate(server.Port()), System::OkNoError);
+    auto* service = new TestService(Machine());
+    const std::uint32_t invokeId = service->GetInvokeId();
+    ASSERT_EQ(User().ReadVariable(service, stVal), System::OkNoError);
+    WaitForHeldRead();
+
+    struct Case {
+        const char* hex;
+        std::int32_t answerKind;
+        std::int16_t rejectClass;
+        std::int32_t rejectCode;
+    };
+    // A read answer whose access result runs past its end; a confirmed-Error whose
+    // service error is cut short.
+    const Case cases[] = {
+        {"A1 09 02 01 01 A4 04 A1 02 85 05", Mms::MmsPduConfirmedResponse, Mms::MmsRejectConfirmedResponse, 3},
+        {"A2 07 80 01 02 A2 02 A0 05", Mms::MmsPduConfirmedError, Mms::MmsRejectConfirmedError, 3},
+    };
+    std::unique_ptr<Mms::RequestHandle> done;
+    for (const Case& item : cases) {
+        if (item.answerKind == Mms::MmsPduConfirmedError) {
+            ASSERT_EQ(User().ReadVariable(new TestService(Machine()), stVal), System::OkNoError);
+        }
+        const std::vector<std::uint8_t> bytes = BytesFromHex(item.hex);
+        EXPECT_NE(Machine().OnSingleAsn1Data(std::span<const std::uint8_t>(bytes.data(), bytes.size()), 16),
+                  System::OkNoError);
+        const std::uint32_t named = item.answerKind == Mms::MmsPduConfirmedError ? invokeId + 1 : invokeId;
+        done.reset(User().TakeDoneRequest(named, 2000));
+        ASSERT_NE(done, nullptr) << item.hex;
+        EXPECT_EQ(done->GetResult(), System::InvalidResponse);
+        EXPECT_EQ(done->GetAnswerKind(), item.answerKind);
+        EXPECT_EQ(done->GetErrorClass(), item.rejectClass);
+        EXPECT_EQ(done->GetErrorCode(), item.rejectCode);
+    }
+    EXPECT_EQ(User().GetPendingCount(), 0u);
+
+    // Garbage without an invoke id is dropped as before.
+    const std::vector<std::uint8_t> garbage = BytesFromHex("A1 03 04 01 01");
+    EXPECT_NE(Machine().OnSingleAsn1Data(std::span<const std::uint8_t>(garbage.data(), garbage.size()), 16),
+              System::OkNoError);
+    serverVmd.ReleaseReads();
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    EXPECT_EQ(User().TakeDoneRequest(), nullptr);
+}
+
+}  // namespace
