@@ -449,7 +449,9 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
 }
 
 ResultCode MmsConnection::Abort() {
+    const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
     Reset();
+    if (exchangeWaiting) WakeWaitingExchange();
     ToUser(nullptr, EventLocalAbort);
     AcseConnection* acse = Acse();
     return acse == nullptr ? System::NotConnected : acse->SendAbort();
@@ -571,13 +573,14 @@ ResultCode MmsConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_
     const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
     Reset();
     const ResultCode result = ToUser(frame, EventPeerAbort);
-    if (exchangeWaiting) {
-        // Wake the waiting initiate or conclude now instead of after its time-out.
-        if (auto* message = new (std::nothrow) AnswerMessage(nullptr, EventPeerAbort); message != nullptr) {
-            if (GetQueue().Put(message) != System::OkNoError) delete message;
-        }
-    }
+    if (exchangeWaiting) WakeWaitingExchange();
     return result;
+}
+
+void MmsConnection::WakeWaitingExchange() {
+    if (auto* message = new (std::nothrow) AnswerMessage(nullptr, EventPeerAbort); message != nullptr) {
+        if (GetQueue().Put(message) != System::OkNoError) delete message;
+    }
 }
 
 }  // namespace Mms

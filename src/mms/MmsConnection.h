@@ -175,6 +175,8 @@ private:
     // Waits for the answer to an exchange: the message, or null on time-out.
     std::unique_ptr<AnswerMessage> WaitForAnswer();
     void DiscardStaleAnswers();
+    // Ends a waiting initiate or conclude at once with Aborted instead of after its time-out.
+    void WakeWaitingExchange();
     // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
     void LeaveWaiting(State state);
     void SetNegotiated(const InitiateParameters& negotiated);

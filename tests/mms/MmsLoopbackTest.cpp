@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -340,6 +342,25 @@ TEST_F(MmsLoopbackTest, AnInitiateThatIsNeverAnsweredTimesOut) {
     EXPECT_EQ(mms->GetState(), MmsConnection::StateFailed);
     EXPECT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::AlreadyConnected);
     EXPECT_EQ(mms->Close(), System::OkNoError);
+}
+
+TEST_F(MmsLoopbackTest, ALocalAbortEndsAWaitingInitiateAtOnce) {
+    server.user->IgnoreInitiate();
+    MmsConnection* mms = client.user->Mms();
+    mms->SetTimeout(20000);
+    InitiateParameters negotiated = InitiateParameters::Cleared();
+    ServiceErrorRecord error;
+    System::ResultCode result = System::Error;
+    const auto start = std::chrono::steady_clock::now();
+    std::thread initiator([&] { result = mms->Initiate(InitiateParameters::Defaults(), negotiated, error); });
+    while (mms->GetState() != MmsConnection::StateAwaitingAnswer &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    mms->Abort();
+    initiator.join();
+    EXPECT_EQ(result, System::Aborted);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
 }
 
 TEST_F(MmsLoopbackTest, AConcludeAnswerTheUserTakesDoesNotReachTheWaitingConclude) {
