@@ -183,6 +183,7 @@ System::ResultCode Domain::ApplyAttributes(const MmsDomainAttributes& attributes
 System::ResultCode Domain::FileObjects(std::int32_t objectClass, const std::list<std::string>& names) {
     ObjectMap* objects = GetObjectMap(objectClass);
     if (objects == nullptr) return System::InvalidArguments;
+    VMD::ModelHold hold(VMD::Of(this));
     for (const std::string& name : names) {
         if (objects->find(name) != objects->end()) continue;
         std::unique_ptr<MmsObject> object;

@@ -127,15 +127,25 @@ ResultCode MmsUserConnection::OnDeleteNamedVariableListResponse(RequestHandle& r
     NamedVariableList* list = TargetAs<NamedVariableList>(request);
     if (list == nullptr) return System::InvalidContext;
     if (response.numberMatched == 1 && response.numberDeleted == 1) {
+        // Other requests for this list may still be pending (a second deletion, a read,
+        // its attributes); their answers come later on this thread and must meet no
+        // list rather than a freed one.
+        pendingRequests_.ForgetTarget(list);
         MmsObject* owner = list->GetOwner();
         if (owner == nullptr) {
             if (MmsUserConnection* connection = list->GetConnection(); connection != nullptr) {
                 connection->RemoveObject(list);
             }
-        } else if (owner->GetClassId() == DomainClassId || owner->GetClassId() == VmdClassId) {
-            owner->RemoveNamedVariableList(list);
+            delete list;
+        } else {
+            // Whoever finds the list in the model does so under the model lock: it is
+            // gone from the map and deleted before that thread can look again.
+            VMD::ModelHold hold(VMD::Of(list));
+            if (owner->GetClassId() == DomainClassId || owner->GetClassId() == VmdClassId) {
+                owner->RemoveNamedVariableList(list);
+            }
+            delete list;
         }
-        delete list;
         request.SetTarget(nullptr);
         return System::OkNoError;
     }

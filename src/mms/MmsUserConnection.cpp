@@ -29,6 +29,7 @@ MmsUserConnection::~MmsUserConnection() {
     ReleaseLower();
     FileAllPending(System::Aborted);
     PurgeFailedRequests();
+    std::lock_guard lock(objectsMutex_);
     for (auto& [name, list] : namedVariableLists_) delete list;
     namedVariableLists_.clear();
     for (auto& [name, variable] : namedVariables_) delete variable;
@@ -82,6 +83,7 @@ ResultCode MmsUserConnection::Reset() {
 
 ResultCode MmsUserConnection::AddObject(MmsObject* object) {
     if (object == nullptr) return System::InvalidContext;
+    std::lock_guard lock(objectsMutex_);
     if (object->GetClassId() == NamedVariableClassId) {
         auto* variable = static_cast<NamedVariable*>(object);
         return namedVariables_.emplace(variable->Name, variable).second ? System::OkNoError : System::Error;
@@ -95,6 +97,7 @@ ResultCode MmsUserConnection::AddObject(MmsObject* object) {
 
 ResultCode MmsUserConnection::RemoveObject(MmsObject* object) {
     if (object == nullptr) return System::InvalidContext;
+    std::lock_guard lock(objectsMutex_);
     if (object->GetClassId() == NamedVariableClassId) {
         const auto found = namedVariables_.find(static_cast<NamedVariable*>(object)->Name);
         if (found == namedVariables_.end() || found->second != object) return System::Error;
@@ -111,11 +114,13 @@ ResultCode MmsUserConnection::RemoveObject(MmsObject* object) {
 }
 
 NamedVariable* MmsUserConnection::FindNamedVariable(std::string_view name) const {
+    std::lock_guard lock(objectsMutex_);
     const auto found = namedVariables_.find(name);
     return found != namedVariables_.end() ? found->second : nullptr;
 }
 
 NamedVariableList* MmsUserConnection::FindNamedVariableList(std::string_view name) const {
+    std::lock_guard lock(objectsMutex_);
     const auto found = namedVariableLists_.find(name);
     return found != namedVariableLists_.end() ? found->second : nullptr;
 }

@@ -69,8 +69,10 @@ struct RequestOutcome {
 // connection; information reports are filed into that VMD's report queue.
 //
 // Threads: request operations and waits run on one thread at a time (the association's);
-// indications arrive on the receive thread. The pending table and the two queues are the
-// only state they share.
+// indications arrive on the receive thread. They share the pending table, the two queues
+// and the association-specific objects, which a deletion answer takes out on the
+// receive thread: those maps have a lock of their own; the VMD's and its domains' maps
+// are guarded by the VMD's model lock (see VMD).
 class MmsUserConnection : public Protocol::Connection {
 public:
     enum State : Protocol::ConnectionState {
@@ -322,6 +324,8 @@ private:
                                               const MmsConfirmedServiceResponse& service);
 
     std::atomic<VMD*> vmd_{nullptr};
+    // Guards the two maps of association-specific objects.
+    mutable std::mutex objectsMutex_;
     std::map<std::string, NamedVariableList*, std::less<>> namedVariableLists_;
     std::map<std::string, NamedVariable*, std::less<>> namedVariables_;
     std::atomic<MmsConnection*> mmsConnection_{nullptr};

@@ -91,6 +91,9 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     if (vmd == nullptr) {
         outcome = System::InvalidContext;
     } else {
+        // The model also serves the client side, on other threads; the answer is sent
+        // after the lock is let go.
+        VMD::ModelHold hold(vmd);
         switch (request.present) {
             case MmsServiceStatus:
                 response.present = MmsServiceStatus;

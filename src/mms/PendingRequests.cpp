@@ -97,4 +97,11 @@ std::vector<PendingRequests::Entry> PendingRequests::TakeAll() {
     return taken;
 }
 
+void PendingRequests::ForgetTarget(const void* target) {
+    std::lock_guard lock(mutex_);
+    for (Entry& entry : entries_) {
+        if (entry.request->GetTarget() == target) entry.request->SetTarget(nullptr);
+    }
+}
+
 }  // namespace Mms

@@ -55,6 +55,9 @@ public:
     bool TakeConclude(Entry& entry);
     // Takes out every request, oldest first.
     std::vector<Entry> TakeAll();
+    // Clears the target of every request that still aims at this object, which is
+    // about to be deleted: their answers then find no target instead of a freed one.
+    void ForgetTarget(const void* target);
 
 private:
     mutable std::mutex mutex_;

@@ -52,6 +52,21 @@ VMD::~VMD() {
     }
 }
 
+VMD* VMD::Of(const MmsObject* object) {
+    while (object != nullptr && object->GetOwner() != nullptr) object = object->GetOwner();
+    return object != nullptr && object->GetClassId() == VmdClassId ? const_cast<VMD*>(static_cast<const VMD*>(object))
+                                                                   : nullptr;
+}
+
+VMD::ModelHold::ModelHold(const VMD* vmd) {
+    // Without a time limit a usable lock is always taken.
+    if (vmd != nullptr && vmd->modelLock_.Wait(0) == System::Semaphore::Acquired) lock_ = &vmd->modelLock_;
+}
+
+VMD::ModelHold::~ModelHold() {
+    if (lock_ != nullptr) lock_->Release();
+}
+
 std::uint32_t VMD::GetClassId() const { return VmdClassId; }
 
 const char* VMD::GetClassName() const { return "VMD"; }
@@ -515,6 +530,7 @@ System::ResultCode VMD::ApplyStatus(const MmsStatusResponse& response) {
 System::ResultCode VMD::FileObjects(std::int32_t objectClass, const std::list<std::string>& names) {
     ObjectMap* objects = GetObjectMap(objectClass);
     if (objects == nullptr) return System::InvalidArguments;
+    ModelHold hold(this);
     for (const std::string& name : names) {
         if (objects->find(name) != objects->end()) continue;
         std::unique_ptr<MmsObject> object;

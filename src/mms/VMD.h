@@ -12,6 +12,7 @@
 #include "mms/Domain.h"
 #include "mms/MmsObject.h"
 #include "mms/MmsPduServices.h"
+#include "system/Semaphore.h"
 
 namespace Mms {
 
@@ -35,8 +36,10 @@ class NamedVariableList;
 // arrive on its association.
 //
 // The VMD owns the objects of its maps (domain-specific objects live in their domain)
-// and the queued reports. The maps are not locked: the server handlers and the loaders
-// run on one thread at a time. The report queue is locked.
+// and the queued reports. The report queue has a lock of its own. The object maps of the
+// VMD and of its domains, and the objects filed in them, are guarded by the model lock:
+// they meet the receive threads (a peer's requests answered here, a deletion answer
+// that takes a list out) and whoever builds or reads the model.
 class VMD : public MmsObject {
 public:
     VMD();
@@ -56,6 +59,31 @@ public:
     // an object that is no named variable list. The list is not deleted.
     System::ResultCode RemoveNamedVariableList(MmsObject* list) override;
     bool HoldsObject(const MmsObject* object) const override;
+
+    // ---- the model lock ----
+
+    // One lock of count 1, not re-entrant, for this VMD's and its domains' maps: the
+    // service user holds it while the answering operations below run and while a
+    // deletion answer takes a list out of its owner and deletes it; the loaders hold it
+    // while they file objects. Lookups, AddObject and RemoveNamedVariableList do not
+    // take it: a caller that may meet those threads holds it around them. Nothing
+    // holds it while it waits for an answer, so that the receive thread never waits
+    // for a thread that waits for the receive thread.
+    System::Semaphore& GetModelLock() const { return modelLock_; }
+    // The VMD at the top of an object's owner chain, null when the chain ends elsewhere.
+    static VMD* Of(const MmsObject* object);
+
+    // Holds a VMD's model lock for a scope (nothing for a null VMD).
+    class ModelHold {
+    public:
+        explicit ModelHold(const VMD* vmd);
+        ~ModelHold();
+        ModelHold(const ModelHold&) = delete;
+        ModelHold& operator=(const ModelHold&) = delete;
+
+    private:
+        System::Semaphore* lock_ = nullptr;
+    };
 
     // ---- server ----
 
@@ -142,6 +170,7 @@ private:
     System::ResultCode WriteListMembers(NamedVariableList& list, const MmsDataList& data, MmsWriteResponse& response);
 
     std::array<ObjectMap, BasicObjectClassCount> maps_;
+    mutable System::Semaphore modelLock_{1, 1};
     mutable std::mutex reportMutex_;
     std::list<InformationReport*> reports_;
 };
