@@ -353,10 +353,8 @@ TEST_F(MmsLoopbackTest, ALocalAbortEndsAWaitingInitiateAtOnce) {
     System::ResultCode result = System::Error;
     const auto start = std::chrono::steady_clock::now();
     std::thread initiator([&] { result = mms->Initiate(InitiateParameters::Defaults(), negotiated, error); });
-    while (mms->GetState() != MmsConnection::StateAwaitingAnswer &&
-           std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    // Once the server holds the request, the initiator is waiting for its answer.
+    EXPECT_TRUE(server.user->WaitForEvent(MmsConnection::EventInitiateRequest, 1));
     mms->Abort();
     initiator.join();
     EXPECT_EQ(result, System::Aborted);
