@@ -29,4 +29,22 @@ System::ResultCode SplitObjectText(std::string_view text, std::string& domain, s
     return System::OkNoError;
 }
 
+System::ResultCode EraseNamedVariableList(ObjectMap& lists, MmsObject* list) {
+    if (list == nullptr || list->GetClassId() != NamedVariableListClassId) return System::InvalidContext;
+    const auto found = lists.find(static_cast<NamedVariableList*>(list)->Name);
+    if (found == lists.end() || found->second != list) return System::Error;
+    lists.erase(found);
+    return System::OkNoError;
+}
+
+bool MapsHoldObject(std::span<const ObjectMap> maps, const MmsObject* object) {
+    const std::string* name = NameOfObject(object);
+    if (name == nullptr) return false;
+    for (const ObjectMap& map : maps) {
+        const auto found = map.find(*name);
+        if (found != map.end() && found->second == object) return true;
+    }
+    return false;
+}
+
 }  // namespace Mms

@@ -114,23 +114,10 @@ System::ResultCode VMD::AddObject(MmsObject* object) {
 }
 
 System::ResultCode VMD::RemoveNamedVariableList(MmsObject* list) {
-    if (list == nullptr || list->GetClassId() != NamedVariableListClassId) return System::InvalidContext;
-    ObjectMap& lists = maps_[MmsClassNamedVariableList];
-    const auto found = lists.find(static_cast<NamedVariableList*>(list)->Name);
-    if (found == lists.end() || found->second != list) return System::Error;
-    lists.erase(found);
-    return System::OkNoError;
+    return EraseNamedVariableList(maps_[MmsClassNamedVariableList], list);
 }
 
-bool VMD::HoldsObject(const MmsObject* object) const {
-    const std::string* name = NameOfObject(object);
-    if (name == nullptr) return false;
-    for (const ObjectMap& map : maps_) {
-        const auto found = map.find(*name);
-        if (found != map.end() && found->second == object) return true;
-    }
-    return false;
-}
+bool VMD::HoldsObject(const MmsObject* object) const { return MapsHoldObject(maps_, object); }
 
 // ---- lookups ----
 
