@@ -10,12 +10,15 @@ jobs=$(nproc)
 
 ./scripts/setup.sh
 
+stage() { echo; echo "=== $* ==="; }
+
+stage "Formatting (clang-format)"
+./scripts/check-format.sh
+
 configure() {  # <dir> [cmake args...]
   local dir=$1; shift
   cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
 }
-
-stage() { echo; echo "=== $* ==="; }
 
 stage "Fuzz targets (clang, libFuzzer, ASan+UBSan, ${IEC_FUZZ_SECONDS:-30} s each)"
 configure build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -26,8 +26,7 @@ class CountingUpper : public Protocol::Connection {
 public:
     explicit CountingUpper(bool echo) : Connection(nullptr), echo_(echo) {}
 
-    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override
-    {
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override {
         if (event == 2 && echo_) {
             Protocol::RawFrame answer(nullptr);
             answer.Append(frame->WindowData(), frame->GetWindowLength());
@@ -35,10 +34,8 @@ public:
         }
         {
             std::lock_guard lock(mutex_);
-            if (event == 1)
-                connected_ = true;
-            else if (event == 2)
-                ++received_;
+            if (event == 1) connected_ = true;
+            else if (event == 2) ++received_;
         }
         changed_.notify_all();
         return System::OkNoError;
@@ -46,14 +43,12 @@ public:
 
     void Attach(ItotConnection* itot) { itot_ = itot; }
 
-    bool WaitForCount(std::uint64_t count)
-    {
+    bool WaitForCount(std::uint64_t count) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return received_ >= count; });
     }
 
-    bool WaitForConnected()
-    {
+    bool WaitForConnected() {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return connected_; });
     }
@@ -70,8 +65,7 @@ private:
 // Both ends in one process, each with its own TCP and RFC 1006 layers.
 class Loopback {
 public:
-    explicit Loopback(bool echo) : serverUpper_(echo), clientUpper_(false)
-    {
+    explicit Loopback(bool echo) : serverUpper_(echo), clientUpper_(false) {
         for (auto* end : {&server_, &client_}) {
             end->stack.InsertLayer(&end->tcp, Protocol::Stack::OnTop, nullptr);
             end->stack.InsertLayer(&end->itot, Protocol::Stack::OnTop, nullptr);
@@ -103,8 +97,7 @@ private:
         Protocol::Stack stack;
     };
 
-    static ItotConnection* Chain(End& end, CountingUpper& upper)
-    {
+    static ItotConnection* Chain(End& end, CountingUpper& upper) {
         auto* itot = static_cast<ItotConnection*>(end.stack.CreateConnection());
         itot->SetUpper(&upper);
         upper.Attach(itot);
@@ -120,16 +113,13 @@ private:
     bool ok_ = false;
 };
 
-void Fill(Protocol::RawFrame& frame, std::size_t size)
-{
+void Fill(Protocol::RawFrame& frame, std::size_t size) {
     std::vector<std::uint8_t> bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i);
     frame.Append(bytes.data(), static_cast<std::uint32_t>(size));
 }
 
-void BM_FramesOneWay(benchmark::State& state)
-{
+void BM_FramesOneWay(benchmark::State& state) {
     Loopback loopback(false);
     if (!loopback.Ok()) {
         state.SkipWithError("no loopback connection");
@@ -143,15 +133,13 @@ void BM_FramesOneWay(benchmark::State& state)
         ++sent;
     }
     // The frames count once they have arrived.
-    if (!loopback.ServerUpper().WaitForCount(sent))
-        state.SkipWithError("frames lost");
+    if (!loopback.ServerUpper().WaitForCount(sent)) state.SkipWithError("frames lost");
     state.SetItemsProcessed(static_cast<std::int64_t>(sent));
     state.SetBytesProcessed(static_cast<std::int64_t>(sent) * state.range(0));
 }
 BENCHMARK(BM_FramesOneWay)->Arg(16)->Arg(256)->Arg(4096)->Arg(65531)->UseRealTime();
 
-void BM_RoundTrip(benchmark::State& state)
-{
+void BM_RoundTrip(benchmark::State& state) {
     Loopback loopback(true);
     if (!loopback.Ok()) {
         state.SkipWithError("no loopback connection");

@@ -39,17 +39,13 @@ void ReadResponse(const MmsConfirmedServiceResponse& service) {
     std::list<std::string> texts;
     bool moreFollows = false;
     switch (service.present) {
-        case MmsServiceGetNameList:
-            MmsReadGetNameListResponse(service.choice.getNameList, texts, moreFollows);
-            break;
+        case MmsServiceGetNameList: MmsReadGetNameListResponse(service.choice.getNameList, texts, moreFollows); break;
         case MmsServiceIdentify: {
             MmsIdentity identity;
             MmsReadIdentifyResponse(service.choice.identify, identity);
             break;
         }
-        case MmsServiceRead:
-            ReadResults(service.choice.read.listOfAccessResult);
-            break;
+        case MmsServiceRead: ReadResults(service.choice.read.listOfAccessResult); break;
         case MmsServiceGetDomainAttributes: {
             MmsDomainAttributes attributes;
             MmsReadGetDomainAttributesResponse(service.choice.getDomainAttributes, attributes);
@@ -58,8 +54,7 @@ void ReadResponse(const MmsConfirmedServiceResponse& service) {
         case MmsServiceGetCapabilityList:
             MmsReadGetCapabilityListResponse(service.choice.getCapabilityList, texts, moreFollows);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 
@@ -74,31 +69,18 @@ void ReadPdu(const MmsPdu& pdu) {
                 if (request.present == MmsAttributesByName) MmsObjectNameText(request.choice.name, text);
             }
             break;
-        case MmsPduConfirmedResponse:
-            ReadResponse(pdu.choice.confirmedResponse.service);
-            break;
-        case MmsPduConfirmedError:
-            MmsReadServiceError(pdu.choice.confirmedError.serviceError, record);
-            break;
+        case MmsPduConfirmedResponse: ReadResponse(pdu.choice.confirmedResponse.service); break;
+        case MmsPduConfirmedError: MmsReadServiceError(pdu.choice.confirmedError.serviceError, record); break;
         case MmsPduUnconfirmed:
             if (pdu.choice.unconfirmed.service.present == MmsUnconfirmedInformationReport) {
                 ReadResults(pdu.choice.unconfirmed.service.choice.informationReport.listOfAccessResult);
             }
             break;
-        case MmsPduInitiateRequest:
-            MmsReadInitiateRequest(pdu.choice.initiateRequest, parameters);
-            break;
-        case MmsPduInitiateResponse:
-            MmsReadInitiateResponse(pdu.choice.initiateResponse, parameters);
-            break;
-        case MmsPduInitiateError:
-            MmsReadServiceError(pdu.choice.initiateError, record);
-            break;
-        case MmsPduConcludeError:
-            MmsReadServiceError(pdu.choice.concludeError, record);
-            break;
-        default:
-            break;
+        case MmsPduInitiateRequest: MmsReadInitiateRequest(pdu.choice.initiateRequest, parameters); break;
+        case MmsPduInitiateResponse: MmsReadInitiateResponse(pdu.choice.initiateResponse, parameters); break;
+        case MmsPduInitiateError: MmsReadServiceError(pdu.choice.initiateError, record); break;
+        case MmsPduConcludeError: MmsReadServiceError(pdu.choice.concludeError, record); break;
+        default: break;
     }
 }
 

@@ -28,20 +28,19 @@ std::size_t ReadInformation(const Acse::AssociationInformation* information) {
         const std::uint8_t* buf = nullptr;
         int size = 0;
         switch (external->encoding.present) {
-        case 1:
-            buf = external->encoding.choice.singleAsn1Type.buf;
-            size = static_cast<int>(external->encoding.choice.singleAsn1Type.size);
-            break;
-        case 2:
-            buf = external->encoding.choice.octetAligned.buf;
-            size = static_cast<int>(external->encoding.choice.octetAligned.size);
-            break;
-        case 3:
-            buf = external->encoding.choice.arbitrary.buf;
-            size = static_cast<int>(external->encoding.choice.arbitrary.size);
-            break;
-        default:
-            break;
+            case 1:
+                buf = external->encoding.choice.singleAsn1Type.buf;
+                size = static_cast<int>(external->encoding.choice.singleAsn1Type.size);
+                break;
+            case 2:
+                buf = external->encoding.choice.octetAligned.buf;
+                size = static_cast<int>(external->encoding.choice.octetAligned.size);
+                break;
+            case 3:
+                buf = external->encoding.choice.arbitrary.buf;
+                size = static_cast<int>(external->encoding.choice.arbitrary.size);
+                break;
+            default: break;
         }
         Require(size >= 0);
         for (int i = 0; i < size; ++i) sum += buf[i];
@@ -52,25 +51,18 @@ std::size_t ReadInformation(const Acse::AssociationInformation* information) {
 void ReadApdu(const Acse::AcseApdu& apdu) {
     std::int32_t number = 0;
     switch (apdu.present) {
-    case Acse::ApduAarq:
-        ReadInformation(apdu.choice.aarq.userInformation);
-        Asn1::Asn1IntegerToInt32(number, apdu.choice.aarq.calledApInvocationIdentifier, nullptr);
-        break;
-    case Acse::ApduAare:
-        Asn1::Asn1IntegerToInt32(number, &apdu.choice.aare.result, nullptr);
-        ReadInformation(apdu.choice.aare.userInformation);
-        break;
-    case Acse::ApduRlrq:
-        ReadInformation(apdu.choice.rlrq.userInformation);
-        break;
-    case Acse::ApduRlre:
-        ReadInformation(apdu.choice.rlre.userInformation);
-        break;
-    case Acse::ApduAbrt:
-        ReadInformation(apdu.choice.abrt.userInformation);
-        break;
-    default:
-        break;
+        case Acse::ApduAarq:
+            ReadInformation(apdu.choice.aarq.userInformation);
+            Asn1::Asn1IntegerToInt32(number, apdu.choice.aarq.calledApInvocationIdentifier, nullptr);
+            break;
+        case Acse::ApduAare:
+            Asn1::Asn1IntegerToInt32(number, &apdu.choice.aare.result, nullptr);
+            ReadInformation(apdu.choice.aare.userInformation);
+            break;
+        case Acse::ApduRlrq: ReadInformation(apdu.choice.rlrq.userInformation); break;
+        case Acse::ApduRlre: ReadInformation(apdu.choice.rlre.userInformation); break;
+        case Acse::ApduAbrt: ReadInformation(apdu.choice.abrt.userInformation); break;
+        default: break;
     }
 }
 

@@ -32,8 +32,7 @@ inline void Require(bool condition, int line = __builtin_LINE()) {
 
 // Encodes the value in front of the end of a buffer of room octets, with guard
 // octets before the buffer that must stay untouched. Empty and false when it fails.
-inline bool EncodeWithRoom(const Asn1::Asn1TypeDescriptor* type, const void* value, std::size_t room,
-                           Bytes& encoding) {
+inline bool EncodeWithRoom(const Asn1::Asn1TypeDescriptor* type, const void* value, std::size_t room, Bytes& encoding) {
     constexpr std::size_t Guard = 16;
     constexpr std::uint8_t GuardOctet = 0xA5;
     std::unique_ptr<std::uint8_t[]> storage(new std::uint8_t[Guard + room]);

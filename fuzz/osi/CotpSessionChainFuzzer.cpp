@@ -86,12 +86,12 @@ const Bytes kCpa{0x31, 0x06, 0xA0, 0x04, 0x80, 0x02, 0x07, 0x80};
 // A peer's CR: DST-REF 0, SRC-REF 9, class 0.
 const Bytes kCr{0x06, 0xE0, 0x00, 0x00, 0x00, 0x09, 0x00};
 // A peer's CN: version 2, duplex, selectors 1 and 1, kCp.
-const Bytes kCn = Join({0x0D, 0x22, 0x05, 0x06, 0x13, 0x01, 0x00, 0x16, 0x01, 0x02, 0x14, 0x02, 0x00, 0x02,
-                        0x33, 0x02, 0x00, 0x01, 0x34, 0x02, 0x00, 0x01, 0xC1, 0x0C},
+const Bytes kCn = Join({0x0D, 0x22, 0x05, 0x06, 0x13, 0x01, 0x00, 0x16, 0x01, 0x02, 0x14, 0x02,
+                        0x00, 0x02, 0x33, 0x02, 0x00, 0x01, 0x34, 0x02, 0x00, 0x01, 0xC1, 0x0C},
                        kCp);
 // A peer's AC: version 2, duplex, selector 1, kCpa.
-const Bytes kAc = Join({0x0E, 0x1A, 0x05, 0x06, 0x13, 0x01, 0x00, 0x16, 0x01, 0x02, 0x14, 0x02, 0x00, 0x02,
-                        0x34, 0x02, 0x00, 0x01, 0xC1, 0x08},
+const Bytes kAc = Join({0x0E, 0x1A, 0x05, 0x06, 0x13, 0x01, 0x00, 0x16, 0x01, 0x02,
+                        0x14, 0x02, 0x00, 0x02, 0x34, 0x02, 0x00, 0x01, 0xC1, 0x08},
                        kCpa);
 
 constexpr std::uint32_t ConnectData = CospConnection::ConnectData;
@@ -151,43 +151,29 @@ public:
             }
         } else {
             Require(Connect(kCp) == System::OkNoError);
-            Require(cosp_->GetState() == (mode_.completes ? CospConnection::StateDataTransfer
-                                                          : CospConnection::StateAwaitingAccept));
+            Require(cosp_->GetState() ==
+                    (mode_.completes ? CospConnection::StateDataTransfer : CospConnection::StateAwaitingAccept));
         }
         Check();
     }
 
     void Step(std::uint8_t operation, std::span<const std::uint8_t> bytes) {
         switch (operation & 0x07) {
-        case 0:
-            Deliver(Tpkt(bytes));
-            break;
-        case 1:
-            Deliver(Tpkt(Join({0x02, 0xF0, 0x80}, bytes)));
-            break;
-        case 2:
-            Deliver(Tpkt(Join({0x02, 0xF0, 0x00}, bytes)));
-            break;
-        case 3:
-            Deliver(Bytes(bytes.begin(), bytes.end()));
-            break;
-        case 4:
-            if ((operation & 0x08) != 0) {
-                Timed([&] { return cosp_->Close(); });
-                Require(cosp_->GetState() == CospConnection::StateIdle);
-            } else if (tcp_->GetState() == TcpConnection::StateConnected) {
-                tcp_->DeliverClosed();
-            }
-            break;
-        case 5:
-            SendData(bytes);
-            break;
-        case 6:
-            Answer(operation, bytes);
-            break;
-        default:
-            Reconnect(bytes);
-            break;
+            case 0: Deliver(Tpkt(bytes)); break;
+            case 1: Deliver(Tpkt(Join({0x02, 0xF0, 0x80}, bytes))); break;
+            case 2: Deliver(Tpkt(Join({0x02, 0xF0, 0x00}, bytes))); break;
+            case 3: Deliver(Bytes(bytes.begin(), bytes.end())); break;
+            case 4:
+                if ((operation & 0x08) != 0) {
+                    Timed([&] { return cosp_->Close(); });
+                    Require(cosp_->GetState() == CospConnection::StateIdle);
+                } else if (tcp_->GetState() == TcpConnection::StateConnected) {
+                    tcp_->DeliverClosed();
+                }
+                break;
+            case 5: SendData(bytes); break;
+            case 6: Answer(operation, bytes); break;
+            default: Reconnect(bytes); break;
         }
         Check();
     }
@@ -195,10 +181,9 @@ public:
     // Ends what stands as the local side would before the chain goes.
     void Finish() {
         const Protocol::ConnectionState state = cosp_->GetState();
-        const bool abortable = state == CospConnection::StateAwaitingAccept ||
-                               state == CospConnection::StateConnectOverflow ||
-                               state == CospConnection::StateAwaitingResponse ||
-                               state == CospConnection::StateDataTransfer;
+        const bool abortable =
+            state == CospConnection::StateAwaitingAccept || state == CospConnection::StateConnectOverflow ||
+            state == CospConnection::StateAwaitingResponse || state == CospConnection::StateDataTransfer;
         const System::ResultCode result = Timed([&] { return cosp_->Abort(nullptr); });
         Require(abortable ? result == System::OkNoError : result == System::InvalidState);
         if (abortable) {
@@ -256,11 +241,13 @@ private:
         const bool refuse = (operation & 0x08) != 0;
         if (cosp_->GetState() == CospConnection::StateAwaitingResponse) {
             const System::ResultCode result = Timed([&] {
-                return refuse ? cosp_->RefuseConnect(static_cast<std::uint8_t>(operation >> 4), EncodedFrame(bytes).get())
-                              : cosp_->AcceptConnect(EncodedFrame(bytes).get());
+                return refuse
+                           ? cosp_->RefuseConnect(static_cast<std::uint8_t>(operation >> 4), EncodedFrame(bytes).get())
+                           : cosp_->AcceptConnect(EncodedFrame(bytes).get());
             });
             if (result == System::OkNoError) {
-                Require(cosp_->GetState() == (refuse ? CospConnection::StateAborting : CospConnection::StateDataTransfer));
+                Require(cosp_->GetState() ==
+                        (refuse ? CospConnection::StateAborting : CospConnection::StateDataTransfer));
             }
             return;
         }
@@ -320,16 +307,15 @@ private:
         const Protocol::ConnectionState session = cosp_->GetState();
         const Protocol::ConnectionState transport = cotp_->GetState();
         switch (session) {
-        case CospConnection::StateIdle:
-        case CospConnection::StateAwaitingConnect:
-        case CospConnection::StateAwaitingAccept:
-        case CospConnection::StateConnectOverflow:
-        case CospConnection::StateAwaitingResponse:
-        case CospConnection::StateAborting:
-        case CospConnection::StateDataTransfer:
-            break;
-        default:  // the transient states end inside the calls that enter them
-            Require(false);
+            case CospConnection::StateIdle:
+            case CospConnection::StateAwaitingConnect:
+            case CospConnection::StateAwaitingAccept:
+            case CospConnection::StateConnectOverflow:
+            case CospConnection::StateAwaitingResponse:
+            case CospConnection::StateAborting:
+            case CospConnection::StateDataTransfer: break;
+            default:  // the transient states end inside the calls that enter them
+                Require(false);
         }
         Require(transport == CotpConnection::StateOpen || transport == CotpConnection::StateClosed);
         if (session != CospConnection::StateIdle) Require(transport == CotpConnection::StateOpen);
@@ -343,21 +329,15 @@ private:
         for (std::size_t i = checkedRecords_; i < records.size(); ++i) {
             const auto& record = records[i];
             switch (record.event) {
-            case ConnectData:
-                Require(mode_.responder);
-                break;
-            case AcceptData:
-                Require(!mode_.responder);
-                break;
-            case DataEvent:
-                // Each PDU follows the tokens given with it.
-                Require(i > 0 && records[i - 1].event == TokensGiven);
-                break;
-            case TokensGiven:
-            case AbortEvent:
-                break;
-            default:
-                Require(false);
+                case ConnectData: Require(mode_.responder); break;
+                case AcceptData: Require(!mode_.responder); break;
+                case DataEvent:
+                    // Each PDU follows the tokens given with it.
+                    Require(i > 0 && records[i - 1].event == TokensGiven);
+                    break;
+                case TokensGiven:
+                case AbortEvent: break;
+                default: Require(false);
             }
         }
         checkedRecords_ = records.size();

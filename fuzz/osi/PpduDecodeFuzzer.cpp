@@ -33,20 +33,19 @@ std::size_t DeliveredOctets(const Presentation::UserData& userData) {
         const std::uint8_t* buf = nullptr;
         int size = 0;
         switch (values.present) {
-        case Presentation::PdvSingleAsn1Type:
-            buf = values.choice.singleAsn1Type.buf;
-            size = static_cast<int>(values.choice.singleAsn1Type.size);
-            break;
-        case Presentation::PdvOctetAligned:
-            buf = values.choice.octetAligned.buf;
-            size = static_cast<int>(values.choice.octetAligned.size);
-            break;
-        case Presentation::PdvArbitrary:
-            buf = values.choice.arbitrary.buf;
-            size = static_cast<int>(values.choice.arbitrary.size);
-            break;
-        default:
-            break;
+            case Presentation::PdvSingleAsn1Type:
+                buf = values.choice.singleAsn1Type.buf;
+                size = static_cast<int>(values.choice.singleAsn1Type.size);
+                break;
+            case Presentation::PdvOctetAligned:
+                buf = values.choice.octetAligned.buf;
+                size = static_cast<int>(values.choice.octetAligned.size);
+                break;
+            case Presentation::PdvArbitrary:
+                buf = values.choice.arbitrary.buf;
+                size = static_cast<int>(values.choice.arbitrary.size);
+                break;
+            default: break;
         }
         Require(size >= 0);
         for (int i = 0; i < size; ++i) sum += buf[i];

@@ -31,12 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t delivered = 0;
     for (std::size_t at = 0; at < size; at += chunk) {
         const std::size_t n = size - at < chunk ? size - at : chunk;
-        if (itot->GetState() != ItotConnection::StateConnected && itot->Connect() != System::OkNoError)
-            std::abort();
+        if (itot->GetState() != ItotConnection::StateConnected && itot->Connect() != System::OkNoError) std::abort();
         itot->OnLowerBytes(data + at, static_cast<std::uint32_t>(n), ItotConnection::TpduReceived);
     }
-    for (const auto& record : upper.Records())
-        delivered += record.bytes.size();
+    for (const auto& record : upper.Records()) delivered += record.bytes.size();
     if (delivered > size) std::abort();
 
     stack.DeleteConnection(itot);

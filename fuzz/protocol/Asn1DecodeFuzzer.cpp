@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             void* again = nullptr;
             const Asn1DecodeResult second =
                 Asn1Decode(nullptr, &TestPduType, &again, first.Octets(), static_cast<std::size_t>(first.length));
-            if (second.code != Asn1DecodeDone || second.consumed != static_cast<std::size_t>(first.length)) std::abort();
+            if (second.code != Asn1DecodeDone || second.consumed != static_cast<std::size_t>(first.length))
+                std::abort();
             const Encoding repeated = EncodeInto(again, static_cast<std::size_t>(first.length));
             if (repeated.length != first.length ||
                 std::memcmp(repeated.Octets(), first.Octets(), static_cast<std::size_t>(first.length)) != 0) {

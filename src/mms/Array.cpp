@@ -90,8 +90,7 @@ System::ResultCode Array::FromData(const MmsData& data) {
     }
     for (std::size_t i = 0; i < members_.size(); ++i) {
         const MmsData* value = data.choice.array[static_cast<std::int32_t>(i)];
-        const System::ResultCode result =
-            value != nullptr ? members_[i]->FromData(*value) : System::InvalidArguments;
+        const System::ResultCode result = value != nullptr ? members_[i]->FromData(*value) : System::InvalidArguments;
         if (result != System::OkNoError) return Record(result);
     }
     MarkValid();

@@ -18,9 +18,7 @@ std::uint32_t Boolean::GetClassId() const { return BooleanClassId; }
 
 const char* Boolean::GetClassName() const { return "Boolean"; }
 
-System::ResultCode Boolean::ToTypeSpec(MmsTypeDescription& type) {
-    return WriteTypeChoice(type, MmsTypeBoolean);
-}
+System::ResultCode Boolean::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeBoolean); }
 
 System::ResultCode Boolean::FromText(std::string_view text) {
     if (HasInvalidType()) return System::InvalidState;

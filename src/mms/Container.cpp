@@ -205,8 +205,7 @@ void Container::ForgetVariable(const Variable* variable) {
 
 void Container::ForgetMember(Container* member) {}
 
-std::unique_ptr<Container> Container::ReplaceMember(Container& member,
-                                                    std::unique_ptr<Container>& replacement) {
+std::unique_ptr<Container> Container::ReplaceMember(Container& member, std::unique_ptr<Container>& replacement) {
     return nullptr;
 }
 

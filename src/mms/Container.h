@@ -149,8 +149,7 @@ private:
     virtual void ForgetMember(Container* member);
     // Puts the replacement in the member's place (name included) and hands the member
     // back, detached; null and the replacement kept when this holds no such member.
-    virtual std::unique_ptr<Container> ReplaceMember(Container& member,
-                                                     std::unique_ptr<Container>& replacement);
+    virtual std::unique_ptr<Container> ReplaceMember(Container& member, std::unique_ptr<Container>& replacement);
 
     std::int32_t state_ = StateNoValue;
     Variable* boundVariable_ = nullptr;

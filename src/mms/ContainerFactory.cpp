@@ -91,8 +91,8 @@ std::unique_ptr<Container> CreateContainerFromType(const MmsTypeDescription& typ
     return CreateFromType(type, budget);
 }
 
-std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec,
-                                                            ContainerBudget& budget, System::ResultCode& result) {
+std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec, ContainerBudget& budget,
+                                                       System::ResultCode& result) {
     if (spec != nullptr && spec->present == MmsTypeSpecificationTypeName) {
         result = System::NotSupported;
         return nullptr;

@@ -43,7 +43,7 @@ std::unique_ptr<Container> CreateContainerFromType(const MmsTypeDescription& typ
                                                    System::ResultCode& result);
 // The same for a member's type spec: a type name gives NotSupported, a missing
 // or unknown spec InvalidArguments.
-std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec,
-                                                            ContainerBudget& budget, System::ResultCode& result);
+std::unique_ptr<Container> CreateContainerFromTypeSpec(const MmsTypeSpecification* spec, ContainerBudget& budget,
+                                                       System::ResultCode& result);
 
 }  // namespace Mms

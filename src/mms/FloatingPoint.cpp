@@ -12,9 +12,7 @@ namespace Mms {
 
 namespace {
 
-bool FitsSingle(double value) {
-    return !std::isfinite(value) || std::fabs(value) <= std::numeric_limits<float>::max();
-}
+bool FitsSingle(double value) { return !std::isfinite(value) || std::fabs(value) <= std::numeric_limits<float>::max(); }
 
 }  // namespace
 
@@ -115,8 +113,9 @@ System::ResultCode FloatingPoint::ToData(MmsData& data) {
     if (!IsSingle() && !IsDouble()) return Record(System::NotSupported);
     if (IsSingle() && !FitsSingle(value_)) return Record(System::OutOfRange);
     data.present = MmsDataFloatingPoint;
-    return FinishData(data, IsSingle() ? MmsFloatingPointFromFloat(data.choice.floatingPoint, static_cast<float>(value_))
-                                       : MmsFloatingPointFromDouble(data.choice.floatingPoint, value_));
+    return FinishData(data, IsSingle()
+                                ? MmsFloatingPointFromFloat(data.choice.floatingPoint, static_cast<float>(value_))
+                                : MmsFloatingPointFromDouble(data.choice.floatingPoint, value_));
 }
 
 }  // namespace Mms

@@ -14,8 +14,7 @@
 
 namespace Mms {
 
-InformationReport::InformationReport(MmsUserConnection* connection, MmsObject* owner)
-    : MmsObject(connection, owner) {}
+InformationReport::InformationReport(MmsUserConnection* connection, MmsObject* owner) : MmsObject(connection, owner) {}
 
 InformationReport::~InformationReport() {
     for (Container* value : Values) delete value;

@@ -16,7 +16,8 @@ InitiateParameters InitiateParameters::Defaults() {
     parameters.nestingLevelPresent = true;
     parameters.nestingLevel = 5;
     parameters.versionNumber = 1;
-    for (std::size_t bit : {ParameterStr1, ParameterStr2, ParameterVnam, ParameterVlis}) parameters.parameterCbb[bit] = 1;
+    for (std::size_t bit : {ParameterStr1, ParameterStr2, ParameterVnam, ParameterVlis})
+        parameters.parameterCbb[bit] = 1;
     parameters.servicesSupported[ServiceInformationReport] = 1;
     return parameters;
 }
@@ -86,7 +87,8 @@ ResultCode Fill(const InitiateParameters& parameters, InitiateFields fields) {
 }
 
 ResultCode Read(ConstInitiateFields fields, InitiateParameters& parameters) {
-    ResultCode result = MmsReadOptionalNumber(fields.localDetail, parameters.localDetail, parameters.localDetailPresent);
+    ResultCode result =
+        MmsReadOptionalNumber(fields.localDetail, parameters.localDetail, parameters.localDetailPresent);
     if (result == System::OkNoError && parameters.localDetailPresent && parameters.localDetail < 0) {
         result = System::OutOfRange;
     }
@@ -109,17 +111,18 @@ ResultCode Read(ConstInitiateFields fields, InitiateParameters& parameters) {
 
 ResultCode MmsFillInitiateRequest(const InitiateParameters& parameters, MmsInitiateRequestPdu& pdu) {
     MmsInitRequestDetail& detail = pdu.initRequestDetail;
-    return Fill(parameters, {pdu.localDetailCalling, pdu.proposedMaxServOutstandingCalling,
-                             pdu.proposedMaxServOutstandingCalled, pdu.proposedDataStructureNestingLevel,
-                             detail.proposedVersionNumber, detail.proposedParameterCbb, detail.servicesSupportedCalling});
+    return Fill(parameters,
+                {pdu.localDetailCalling, pdu.proposedMaxServOutstandingCalling, pdu.proposedMaxServOutstandingCalled,
+                 pdu.proposedDataStructureNestingLevel, detail.proposedVersionNumber, detail.proposedParameterCbb,
+                 detail.servicesSupportedCalling});
 }
 
 ResultCode MmsFillInitiateResponse(const InitiateParameters& parameters, MmsInitiateResponsePdu& pdu) {
     MmsInitResponseDetail& detail = pdu.initResponseDetail;
-    return Fill(parameters, {pdu.localDetailCalled, pdu.negotiatedMaxServOutstandingCalling,
-                             pdu.negotiatedMaxServOutstandingCalled, pdu.negotiatedDataStructureNestingLevel,
-                             detail.negotiatedVersionNumber, detail.negotiatedParameterCbb,
-                             detail.servicesSupportedCalled});
+    return Fill(parameters,
+                {pdu.localDetailCalled, pdu.negotiatedMaxServOutstandingCalling, pdu.negotiatedMaxServOutstandingCalled,
+                 pdu.negotiatedDataStructureNestingLevel, detail.negotiatedVersionNumber, detail.negotiatedParameterCbb,
+                 detail.servicesSupportedCalled});
 }
 
 ResultCode MmsReadInitiateRequest(const MmsInitiateRequestPdu& pdu, InitiateParameters& parameters) {
@@ -132,9 +135,9 @@ ResultCode MmsReadInitiateRequest(const MmsInitiateRequestPdu& pdu, InitiatePara
 
 ResultCode MmsReadInitiateResponse(const MmsInitiateResponsePdu& pdu, InitiateParameters& parameters) {
     const MmsInitResponseDetail& detail = pdu.initResponseDetail;
-    return Read({pdu.localDetailCalled, pdu.negotiatedMaxServOutstandingCalling,
-                 pdu.negotiatedMaxServOutstandingCalled, pdu.negotiatedDataStructureNestingLevel,
-                 detail.negotiatedVersionNumber, detail.negotiatedParameterCbb, detail.servicesSupportedCalled},
+    return Read({pdu.localDetailCalled, pdu.negotiatedMaxServOutstandingCalling, pdu.negotiatedMaxServOutstandingCalled,
+                 pdu.negotiatedDataStructureNestingLevel, detail.negotiatedVersionNumber, detail.negotiatedParameterCbb,
+                 detail.servicesSupportedCalled},
                 parameters);
 }
 

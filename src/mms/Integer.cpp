@@ -14,7 +14,8 @@ namespace {
 constexpr unsigned MaxPrecision = 128;
 
 bool FitsPrecision(std::int64_t value, unsigned precision) {
-    if (precision < 9) return value >= std::numeric_limits<std::int8_t>::min() && value <= std::numeric_limits<std::int8_t>::max();
+    if (precision < 9)
+        return value >= std::numeric_limits<std::int8_t>::min() && value <= std::numeric_limits<std::int8_t>::max();
     if (precision < 17) {
         return value >= std::numeric_limits<std::int16_t>::min() && value <= std::numeric_limits<std::int16_t>::max();
     }

@@ -28,8 +28,7 @@ MMSString::MMSString(const MmsTypeDescription& type) {
 MMSString::MMSString(const MmsData& data) {
     if (!AcceptDataChoice(data, MmsDataMmsString)) return;
     const auto octets = OctetsOf(data.choice.mmsString);
-    const std::int64_t characters =
-        CharacterCount({reinterpret_cast<const char*>(octets.data()), octets.size()});
+    const std::int64_t characters = CharacterCount({reinterpret_cast<const char*>(octets.data()), octets.size()});
     const std::size_t count = characters >= 0 ? static_cast<std::size_t>(characters) : octets.size();
     if (TakeValueCount(count)) ErrStatus = FromData(data);
 }

@@ -161,8 +161,8 @@ std::unique_ptr<MmsFrame> MmsConnection::NewFrame(MmsFrame::Kind kind) {
 }
 
 std::unique_ptr<MmsFrame> MmsConnection::NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request) {
-    return std::unique_ptr<MmsFrame>(
-        new (std::nothrow) MmsFrame(this, kind, request, GetMaxPduSize(), GetContextIdentifier()));
+    return std::unique_ptr<MmsFrame>(new (std::nothrow)
+                                         MmsFrame(this, kind, request, GetMaxPduSize(), GetContextIdentifier()));
 }
 
 // ---- sending ----
@@ -215,16 +215,14 @@ ResultCode MmsConnection::SendGetNameListRequest(const RequestHandle& request, s
 }
 
 ResultCode MmsConnection::SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec) {
-    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
-        return MmsFillReadRequest(service, spec);
-    });
+    return BuildAndSendRequest(request,
+                               [&](MmsConfirmedServiceRequest& service) { return MmsFillReadRequest(service, spec); });
 }
 
 ResultCode MmsConnection::SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec,
                                            MmsDataList& data) {
-    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
-        return MmsFillWriteRequest(service, spec, data);
-    });
+    return BuildAndSendRequest(
+        request, [&](MmsConfirmedServiceRequest& service) { return MmsFillWriteRequest(service, spec, data); });
 }
 
 ResultCode MmsConnection::SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsObjectName& name) {
@@ -308,7 +306,8 @@ ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& paramet
     AcseConnection* acse = Acse();
     if (acse == nullptr) return System::NotConnected;
     InitiateParameters settled = parameters;
-    settled.localDetail = std::clamp(settled.localDetail, MmsMinimumLocalDetail, InitiateParameters::DefaultLocalDetail);
+    settled.localDetail =
+        std::clamp(settled.localDetail, MmsMinimumLocalDetail, InitiateParameters::DefaultLocalDetail);
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateResponse);
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
     if (ResultCode result = MmsFillInitiateResponse(settled, frame->GetPdu()->choice.initiateResponse);
@@ -437,7 +436,8 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
     const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
     result = System::Error;
     if (pdu != nullptr && pdu->present == MmsPduConcludeResponse) result = System::OkNoError;
-    if (pdu != nullptr && pdu->present == MmsPduConcludeError) result = MmsReadServiceError(pdu->choice.concludeError, error);
+    if (pdu != nullptr && pdu->present == MmsPduConcludeError)
+        result = MmsReadServiceError(pdu->choice.concludeError, error);
     if (result != System::OkNoError) {
         LeaveWaiting(StateFailed);
         Close();
@@ -488,20 +488,15 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
         return System::Error;
     }
     switch (event) {
-        case AcseConnection::AssociateIndication:
-            return OnInitiateIndication(std::move(frame));
+        case AcseConnection::AssociateIndication: return OnInitiateIndication(std::move(frame));
         case AcseConnection::AssociateConfirmation: {
             const MmsPduKind kind = frame->GetPduKind();
             return QueueForWaiter(std::move(frame), kind);
         }
-        case kAssociateDataUnexpected:
-            return System::NotImplemented;
-        case kPresentationData:
-            return Dispatch(std::move(frame));
-        case kTokenNotification:
-            return System::OkNoError;
-        default:
-            return System::NotSupported;
+        case kAssociateDataUnexpected: return System::NotImplemented;
+        case kPresentationData: return Dispatch(std::move(frame));
+        case kTokenNotification: return System::OkNoError;
+        default: return System::NotSupported;
     }
 }
 
@@ -513,13 +508,11 @@ ResultCode MmsConnection::Dispatch(std::unique_ptr<MmsFrame> frame) {
         case MmsPduConfirmedError:
         case MmsPduUnconfirmed:
         case MmsPduReject:
-        case MmsPduConcludeRequest:
-            return ToUser(frame.get(), static_cast<std::uint32_t>(kind));
+        case MmsPduConcludeRequest: return ToUser(frame.get(), static_cast<std::uint32_t>(kind));
         case MmsPduConcludeResponse:
             if (ToUser(frame.get(), EventConcludeResponse) == System::OkNoError) return System::OkNoError;
             return QueueForWaiter(std::move(frame), kind);
-        default:
-            return QueueForWaiter(std::move(frame), kind);
+        default: return QueueForWaiter(std::move(frame), kind);
     }
 }
 

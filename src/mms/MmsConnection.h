@@ -131,8 +131,7 @@ public:
     System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsAddress& address);
     System::ResultCode SendDefineNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName,
                                                           MmsVariableList& variables);
-    System::ResultCode SendGetNamedVariableListAttributesRequest(const RequestHandle& request,
-                                                                 MmsObjectName& listName);
+    System::ResultCode SendGetNamedVariableListAttributesRequest(const RequestHandle& request, MmsObjectName& listName);
     System::ResultCode SendDeleteNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName);
     System::ResultCode SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName);
     System::ResultCode SendGetCapabilityListRequest(const RequestHandle& request,

@@ -1,6 +1,5 @@
 #include "mms/MmsFrame.h"
 
-
 namespace Mms {
 
 namespace {

@@ -2,11 +2,9 @@
 
 namespace Mms {
 
-MmsObject::MmsObject(MmsObject* owner)
-    : connection_(owner != nullptr ? owner->connection_ : nullptr), owner_(owner) {}
+MmsObject::MmsObject(MmsObject* owner) : connection_(owner != nullptr ? owner->connection_ : nullptr), owner_(owner) {}
 
-MmsObject::MmsObject(MmsUserConnection* connection, MmsObject* owner)
-    : connection_(connection), owner_(owner) {}
+MmsObject::MmsObject(MmsUserConnection* connection, MmsObject* owner) : connection_(connection), owner_(owner) {}
 
 std::uint32_t MmsObject::GetClassId() const { return MmsObjectClassId; }
 

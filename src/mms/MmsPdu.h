@@ -88,9 +88,9 @@ extern const Asn1TypeDescriptor MmsCancelErrorPduType;
 // The parameter and service bit strings of the initiate PDUs are declared with 18 and
 // 93 bits; the system sends 11 and 85.
 struct MmsInitRequestDetail {
-    Asn1NativeInteger proposedVersionNumber;   // [0] Integer16
-    Asn1BitString proposedParameterCbb;        // [1] ParameterSupportOptions
-    Asn1BitString servicesSupportedCalling;    // [2] ServiceSupportOptions
+    Asn1NativeInteger proposedVersionNumber;  // [0] Integer16
+    Asn1BitString proposedParameterCbb;       // [1] ParameterSupportOptions
+    Asn1BitString servicesSupportedCalling;   // [2] ServiceSupportOptions
 };
 
 struct MmsInitiateRequestPdu {

@@ -33,8 +33,7 @@ constexpr auto kVariableSpecificationMembers = Asn1Members({
 constexpr auto kVariableEntryMembers = Asn1Members({
     Asn1Field(offsetof(MmsVariableEntry, variableSpecification), MmsVariableSpecificationType, Asn1NoTag,
               "variableSpecification"),
-    Asn1Field(offsetof(MmsVariableEntry, alternateAccess), MmsAlternateAccessType, Asn1SequenceTag,
-              "alternateAccess")
+    Asn1Field(offsetof(MmsVariableEntry, alternateAccess), MmsAlternateAccessType, Asn1SequenceTag, "alternateAccess")
         .Implicit(Ctx(5))
         .Optional(),
 });
@@ -42,8 +41,7 @@ constexpr auto kVariableEntryMembers = Asn1Members({
 constexpr auto kVariableListMembers = Asn1Members({Asn1Field(0, MmsVariableEntryType, Asn1SequenceTag, "variable")});
 
 constexpr auto kVariableAccessMembers = Asn1Members({
-    Asn1Field(offsetof(MmsVariableAccessSpecification, choice), MmsVariableListType, Asn1SequenceTag,
-              "listOfVariable")
+    Asn1Field(offsetof(MmsVariableAccessSpecification, choice), MmsVariableListType, Asn1SequenceTag, "listOfVariable")
         .Implicit(Ctx(0)),
     Asn1Field(offsetof(MmsVariableAccessSpecification, choice), MmsObjectNameType, Asn1NoTag, "variableListName")
         .Explicit(Ctx(1)),
@@ -56,7 +54,8 @@ constinit const Asn1TypeDescriptor VariableDescriptionType =
 
 }  // namespace
 
-constinit const Asn1TypeDescriptor MmsAlternateAccessType = Asn1SequenceOfType<kAlternateAccessMembers>("AlternateAccess");
+constinit const Asn1TypeDescriptor MmsAlternateAccessType =
+    Asn1SequenceOfType<kAlternateAccessMembers>("AlternateAccess");
 constinit const Asn1TypeDescriptor MmsVariableSpecificationType =
     Asn1ChoiceType<MmsVariableSpecification, kVariableSpecificationMembers>("VariableSpecification");
 constinit const Asn1TypeDescriptor MmsVariableEntryType =

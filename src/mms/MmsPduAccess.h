@@ -20,11 +20,11 @@ struct MmsVariableDescription {
 
 enum MmsVariableSpecificationChoice : Asn1Presence {
     MmsVariableSpecificationNone = 0,
-    MmsVariableSpecificationName = 1,                 // [0] ObjectName
-    MmsVariableSpecificationAddress = 2,              // [1] Address
-    MmsVariableSpecificationDescription = 3,          // [2] SEQUENCE { address, typeSpecification }
-    MmsVariableSpecificationScatteredAccess = 4,      // [3] kept opaque
-    MmsVariableSpecificationInvalidated = 5,          // [4] NULL
+    MmsVariableSpecificationName = 1,             // [0] ObjectName
+    MmsVariableSpecificationAddress = 2,          // [1] Address
+    MmsVariableSpecificationDescription = 3,      // [2] SEQUENCE { address, typeSpecification }
+    MmsVariableSpecificationScatteredAccess = 4,  // [3] kept opaque
+    MmsVariableSpecificationInvalidated = 5,      // [4] NULL
 };
 
 struct MmsVariableSpecification {

@@ -6,8 +6,7 @@ namespace Mms {
 
 using namespace Tables;
 
-int MmsCheck255String(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                      void* key) {
+int MmsCheck255String(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     if (Asn1Utf8StringCheck(type, value, callback, key) != 0) return -1;
     const std::ptrdiff_t characters = Utf8StringLength(static_cast<const Asn1Utf8String*>(value));
     if (characters < 1 || characters > 255) {
@@ -16,8 +15,7 @@ int MmsCheck255String(const Asn1TypeDescriptor* type, const void* value, Asn1Mes
     return 0;
 }
 
-int MmsCheckTimeOfDay(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                      void* key) {
+int MmsCheckTimeOfDay(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     const auto* octets = static_cast<const Asn1OctetString*>(value);
     if (octets == nullptr || (octets->size != 4 && octets->size != 6)) {
         return Asn1ReportConstraint(callback, key, type, value, "needs 4 or 6 octets");

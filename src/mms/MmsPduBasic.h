@@ -12,17 +12,17 @@
 
 namespace Mms {
 
+using Asn1::Asn1Any;
+using Asn1::Asn1BitString;
 using Asn1::Asn1Boolean;
 using Asn1::Asn1Integer;
+using Asn1::Asn1ListOf;
 using Asn1::Asn1NativeInteger;
 using Asn1::Asn1Null;
 using Asn1::Asn1OctetString;
-using Asn1::Asn1BitString;
 using Asn1::Asn1Presence;
-using Asn1::Asn1TypeDescriptor;
-using Asn1::Asn1ListOf;
 using Asn1::Asn1SequenceOf;
-using Asn1::Asn1Any;
+using Asn1::Asn1TypeDescriptor;
 
 // ---- sized integers (ranges are checked by Asn1CheckConstraints only) ----
 
@@ -46,10 +46,12 @@ inline constexpr Asn1TypeDescriptor MmsIdentifierType = Asn1::Asn1VisibleStringT
 inline constexpr Asn1TypeDescriptor MmsStringType = Asn1::Asn1Utf8StringType.Derived("MMSString");
 // MMS255String: UTF-8 text of 1..255 characters (journal variable tags).
 Asn1::Asn1CheckFunction MmsCheck255String;
-inline constexpr Asn1TypeDescriptor Mms255StringType = Asn1::Asn1Utf8StringType.Derived("MMS255String", &MmsCheck255String);
+inline constexpr Asn1TypeDescriptor Mms255StringType =
+    Asn1::Asn1Utf8StringType.Derived("MMS255String", &MmsCheck255String);
 // TimeOfDay: 4 or 6 octets (milliseconds of the day, then optionally days since 1984).
 Asn1::Asn1CheckFunction MmsCheckTimeOfDay;
-inline constexpr Asn1TypeDescriptor MmsTimeOfDayType = Asn1::Asn1OctetStringType.Derived("TimeOfDay", &MmsCheckTimeOfDay);
+inline constexpr Asn1TypeDescriptor MmsTimeOfDayType =
+    Asn1::Asn1OctetStringType.Derived("TimeOfDay", &MmsCheckTimeOfDay);
 // UtcTime: 8 octets (seconds since 1970, fraction, quality).
 inline constexpr Asn1TypeDescriptor MmsUtcTimeType =
     Asn1::Asn1OctetStringType.Derived("UtcTime", &Asn1::Asn1CheckOctetCount<8, 8>);
@@ -82,9 +84,9 @@ enum MmsObjectNameChoice : Asn1Presence {
 struct MmsObjectName {
     Asn1Presence present;  // MmsObjectNameChoice
     union {
-        Asn1OctetString vmdSpecific;  // [0] Identifier
+        Asn1OctetString vmdSpecific;           // [0] Identifier
         MmsDomainSpecificName domainSpecific;  // [1] SEQUENCE
-        Asn1OctetString aaSpecific;   // [2] Identifier
+        Asn1OctetString aaSpecific;            // [2] Identifier
     } choice;
 };
 extern const Asn1TypeDescriptor MmsObjectNameType;  // untagged CHOICE
@@ -104,9 +106,9 @@ enum MmsAddressChoice : Asn1Presence {
 struct MmsAddress {
     Asn1Presence present;  // MmsAddressChoice
     union {
-        Asn1NativeInteger numericAddress;       // [0] Unsigned32
-        Asn1OctetString symbolicAddress;        // [1] MMSString
-        Asn1OctetString unconstrainedAddress;   // [2] OCTET STRING
+        Asn1NativeInteger numericAddress;      // [0] Unsigned32
+        Asn1OctetString symbolicAddress;       // [1] MMSString
+        Asn1OctetString unconstrainedAddress;  // [2] OCTET STRING
     } choice;
 };
 extern const Asn1TypeDescriptor MmsAddressType;  // untagged CHOICE
@@ -117,10 +119,10 @@ extern const Asn1TypeDescriptor MmsFileNameType;
 
 // ApplicationReference: the four parts are kept as their complete encodings.
 struct MmsApplicationReference {
-    Asn1Any* apTitle;          // [0] OPTIONAL
-    Asn1Any* apInvocationId;   // [1] OPTIONAL
-    Asn1Any* aeQualifier;      // [2] OPTIONAL
-    Asn1Any* aeInvocationId;   // [3] OPTIONAL
+    Asn1Any* apTitle;         // [0] OPTIONAL
+    Asn1Any* apInvocationId;  // [1] OPTIONAL
+    Asn1Any* aeQualifier;     // [2] OPTIONAL
+    Asn1Any* aeInvocationId;  // [3] OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsApplicationReferenceType;  // SEQUENCE
 

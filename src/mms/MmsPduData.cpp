@@ -27,8 +27,8 @@ private:
     int& counter_;
 };
 
-Asn1DecodeResult DecodeNested(int& counter, Asn1DecodeContext* context, const Asn1TypeDescriptor* type,
-                              void** value, const std::uint8_t* data, std::size_t size, int tagMode) {
+Asn1DecodeResult DecodeNested(int& counter, Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                              const std::uint8_t* data, std::size_t size, int tagMode) {
     if (counter >= MmsMaxDataNesting) return {Asn1DecodeFailure, 0};
     NestingLevel level(counter);
     return Asn1ChoiceDecode(context, type, value, data, size, tagMode);
@@ -72,9 +72,7 @@ constexpr auto kAccessResultMembers = Asn1Members({
     Asn1Field(offsetof(MmsAccessResult, choice), MmsDataType, Asn1NoTag, "success"),
 });
 
-constexpr auto kAccessResultListMembers =
-    Asn1Members({Asn1Field(0, MmsAccessResultType, Asn1NoTag, "AccessResult")});
-
+constexpr auto kAccessResultListMembers = Asn1Members({Asn1Field(0, MmsAccessResultType, Asn1NoTag, "AccessResult")});
 
 constexpr auto kArrayTypeMembers = Asn1Members({
     Asn1Field(offsetof(MmsArrayTypeDescription, packed), Asn1BooleanType, "packed").Implicit(Ctx(0)).Optional(),
@@ -89,8 +87,7 @@ constexpr auto kStructureComponentMembers = Asn1Members({
     Asn1Field(offsetof(MmsStructureComponent, componentName), MmsIdentifierType, "componentName")
         .Implicit(Ctx(0))
         .Optional(),
-    Asn1Field(offsetof(MmsStructureComponent, componentType), MmsTypeSpecificationType, Asn1NoTag,
-              "componentType")
+    Asn1Field(offsetof(MmsStructureComponent, componentType), MmsTypeSpecificationType, Asn1NoTag, "componentType")
         .Explicit(Ctx(1))
         .Pointer(),
 });

@@ -23,22 +23,22 @@ inline constexpr int MmsMaxDataNesting = 24;
 // differ from the tag numbers: tag [8] is not used.
 enum MmsDataChoice : Asn1Presence {
     MmsDataNone = 0,
-    MmsDataArray = 1,            // [1] SEQUENCE OF Data
-    MmsDataStructure = 2,        // [2] SEQUENCE OF Data
-    MmsDataBoolean = 3,          // [3] BOOLEAN
-    MmsDataBitString = 4,        // [4] BIT STRING
-    MmsDataInteger = 5,          // [5] INTEGER
-    MmsDataUnsigned = 6,         // [6] INTEGER
-    MmsDataFloatingPoint = 7,    // [7] OCTET STRING: exponent width, then the value
-    MmsDataOctetString = 8,      // [9] OCTET STRING
-    MmsDataVisibleString = 9,    // [10] VisibleString
-    MmsDataGeneralizedTime = 10, // [11] GeneralizedTime
-    MmsDataBinaryTime = 11,      // [12] OCTET STRING of 4 or 6 octets
-    MmsDataBcd = 12,             // [13] INTEGER
-    MmsDataBooleanArray = 13,    // [14] BIT STRING
-    MmsDataObjId = 14,           // [15] OBJECT IDENTIFIER
-    MmsDataMmsString = 15,       // [16] UTF8String
-    MmsDataUtcTime = 16,         // [17] OCTET STRING of 8 octets
+    MmsDataArray = 1,             // [1] SEQUENCE OF Data
+    MmsDataStructure = 2,         // [2] SEQUENCE OF Data
+    MmsDataBoolean = 3,           // [3] BOOLEAN
+    MmsDataBitString = 4,         // [4] BIT STRING
+    MmsDataInteger = 5,           // [5] INTEGER
+    MmsDataUnsigned = 6,          // [6] INTEGER
+    MmsDataFloatingPoint = 7,     // [7] OCTET STRING: exponent width, then the value
+    MmsDataOctetString = 8,       // [9] OCTET STRING
+    MmsDataVisibleString = 9,     // [10] VisibleString
+    MmsDataGeneralizedTime = 10,  // [11] GeneralizedTime
+    MmsDataBinaryTime = 11,       // [12] OCTET STRING of 4 or 6 octets
+    MmsDataBcd = 12,              // [13] INTEGER
+    MmsDataBooleanArray = 13,     // [14] BIT STRING
+    MmsDataObjId = 14,            // [15] OBJECT IDENTIFIER
+    MmsDataMmsString = 15,        // [16] UTF8String
+    MmsDataUtcTime = 16,          // [17] OCTET STRING of 8 octets
 };
 
 struct MmsData;
@@ -112,21 +112,21 @@ extern const Asn1TypeDescriptor MmsAccessResultListType;  // SEQUENCE OF AccessR
 // Choice numbers of TypeDescription: those of Data without booleanArray.
 enum MmsTypeDescriptionChoice : Asn1Presence {
     MmsTypeNone = 0,
-    MmsTypeArray = 1,            // [1]
-    MmsTypeStructure = 2,        // [2]
-    MmsTypeBoolean = 3,          // [3] NULL
-    MmsTypeBitString = 4,        // [4] Integer32: the bit count (negative: variable length)
-    MmsTypeInteger = 5,          // [5] Unsigned8: the bit width
-    MmsTypeUnsigned = 6,         // [6] Unsigned8: the bit width
-    MmsTypeFloatingPoint = 7,    // [7] SEQUENCE: format width, exponent width
-    MmsTypeOctetString = 8,      // [9] Integer32: the octet count (negative: variable length)
-    MmsTypeVisibleString = 9,    // [10] Integer32
-    MmsTypeGeneralizedTime = 10, // [11] NULL
-    MmsTypeBinaryTime = 11,      // [12] BOOLEAN: true when the date is included
-    MmsTypeBcd = 12,             // [13] Unsigned8
-    MmsTypeObjId = 13,           // [15] NULL
-    MmsTypeMmsString = 14,       // [16] Integer32
-    MmsTypeUtcTime = 15,         // [17] NULL
+    MmsTypeArray = 1,             // [1]
+    MmsTypeStructure = 2,         // [2]
+    MmsTypeBoolean = 3,           // [3] NULL
+    MmsTypeBitString = 4,         // [4] Integer32: the bit count (negative: variable length)
+    MmsTypeInteger = 5,           // [5] Unsigned8: the bit width
+    MmsTypeUnsigned = 6,          // [6] Unsigned8: the bit width
+    MmsTypeFloatingPoint = 7,     // [7] SEQUENCE: format width, exponent width
+    MmsTypeOctetString = 8,       // [9] Integer32: the octet count (negative: variable length)
+    MmsTypeVisibleString = 9,     // [10] Integer32
+    MmsTypeGeneralizedTime = 10,  // [11] NULL
+    MmsTypeBinaryTime = 11,       // [12] BOOLEAN: true when the date is included
+    MmsTypeBcd = 12,              // [13] Unsigned8
+    MmsTypeObjId = 13,            // [15] NULL
+    MmsTypeMmsString = 14,        // [16] Integer32
+    MmsTypeUtcTime = 15,          // [17] NULL
 };
 
 enum MmsTypeSpecificationChoice : Asn1Presence {
@@ -144,14 +144,14 @@ struct MmsArrayTypeDescription {
 };
 
 struct MmsStructureComponent {
-    Asn1OctetString* componentName;      // [0] Identifier OPTIONAL
-    MmsTypeSpecification* componentType; // [1] TypeSpecification
+    Asn1OctetString* componentName;       // [0] Identifier OPTIONAL
+    MmsTypeSpecification* componentType;  // [1] TypeSpecification
 };
 using MmsStructureComponentList = Asn1ListOf<MmsStructureComponent>;
 
 struct MmsStructureTypeDescription {
-    Asn1Boolean* packed;                     // [0] DEFAULT FALSE
-    MmsStructureComponentList components;    // [1]
+    Asn1Boolean* packed;                   // [0] DEFAULT FALSE
+    MmsStructureComponentList components;  // [1]
 };
 
 struct MmsFloatingPointTypeDescription {

@@ -49,18 +49,14 @@ constexpr auto kErrorClassMembers = Asn1Members({
 });
 
 constexpr auto kServiceSpecificMembers = Asn1Members({
-    Asn1Field(offsetof(MmsServiceSpecificInformation, choice), Asn1NativeIntegerType, "obtainFile")
-        .Implicit(Ctx(0)),
+    Asn1Field(offsetof(MmsServiceSpecificInformation, choice), Asn1NativeIntegerType, "obtainFile").Implicit(Ctx(0)),
     Asn1Field(offsetof(MmsServiceSpecificInformation, choice), MmsUnsigned32Type, "deleteNamedVariableList")
         .Implicit(Ctx(6)),
 });
 
 constexpr auto kServiceErrorMembers = Asn1Members({
-    Asn1Field(offsetof(MmsServiceError, errorClass), MmsErrorClassValueType, Asn1NoTag, "errorClass")
-        .Explicit(Ctx(0)),
-    Asn1Field(offsetof(MmsServiceError, additionalCode), Asn1IntegerType, "additionalCode")
-        .Implicit(Ctx(1))
-        .Optional(),
+    Asn1Field(offsetof(MmsServiceError, errorClass), MmsErrorClassValueType, Asn1NoTag, "errorClass").Explicit(Ctx(0)),
+    Asn1Field(offsetof(MmsServiceError, additionalCode), Asn1IntegerType, "additionalCode").Implicit(Ctx(1)).Optional(),
     Asn1Field(offsetof(MmsServiceError, additionalDescription), Asn1VisibleStringType, "additionalDescription")
         .Implicit(Ctx(2))
         .Optional(),

@@ -12,19 +12,19 @@ namespace Mms {
 // errorClass choice numbers.
 enum MmsErrorClass : Asn1Presence {
     MmsErrorClassNone = 0,
-    MmsErrorClassVmdState = 1,             // [0]
-    MmsErrorClassApplicationReference = 2, // [1]
-    MmsErrorClassDefinition = 3,           // [2]
-    MmsErrorClassResource = 4,             // [3]
-    MmsErrorClassService = 5,              // [4]
-    MmsErrorClassServicePreempt = 6,       // [5]
-    MmsErrorClassTimeResolution = 7,       // [6]
-    MmsErrorClassAccess = 8,               // [7]
-    MmsErrorClassInitiate = 9,             // [8]
-    MmsErrorClassConclude = 10,            // [9]
-    MmsErrorClassCancel = 11,              // [10]
-    MmsErrorClassFile = 12,                // [11]
-    MmsErrorClassOthers = 13,              // [12] INTEGER
+    MmsErrorClassVmdState = 1,              // [0]
+    MmsErrorClassApplicationReference = 2,  // [1]
+    MmsErrorClassDefinition = 3,            // [2]
+    MmsErrorClassResource = 4,              // [3]
+    MmsErrorClassService = 5,               // [4]
+    MmsErrorClassServicePreempt = 6,        // [5]
+    MmsErrorClassTimeResolution = 7,        // [6]
+    MmsErrorClassAccess = 8,                // [7]
+    MmsErrorClassInitiate = 9,              // [8]
+    MmsErrorClassConclude = 10,             // [9]
+    MmsErrorClassCancel = 11,               // [10]
+    MmsErrorClassFile = 12,                 // [11]
+    MmsErrorClassOthers = 13,               // [12] INTEGER
 };
 
 struct MmsErrorClassValue {

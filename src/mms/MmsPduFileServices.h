@@ -47,11 +47,11 @@ struct MmsEntryToStartAfter {
 extern const Asn1TypeDescriptor MmsEntryToStartAfterType;
 
 struct MmsReadJournalRequest {
-    MmsObjectName journalName;                             // [0]
-    MmsRangeStartSpecification* rangeStartSpecification;   // [1] OPTIONAL
-    MmsRangeStopSpecification* rangeStopSpecification;     // [2] OPTIONAL
-    MmsIdentifierList* listOfVariables;                    // [4] OPTIONAL (VisibleString)
-    MmsEntryToStartAfter* entryToStartAfter;               // [5] OPTIONAL
+    MmsObjectName journalName;                            // [0]
+    MmsRangeStartSpecification* rangeStartSpecification;  // [1] OPTIONAL
+    MmsRangeStopSpecification* rangeStopSpecification;    // [2] OPTIONAL
+    MmsIdentifierList* listOfVariables;                   // [4] OPTIONAL (VisibleString)
+    MmsEntryToStartAfter* entryToStartAfter;              // [5] OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsReadJournalRequestType;
 
@@ -67,8 +67,8 @@ struct MmsJournalEvent {
 };
 
 struct MmsJournalData {
-    MmsJournalEvent* event;                    // [0] OPTIONAL
-    MmsJournalVariableList* listOfVariables;   // [1] OPTIONAL
+    MmsJournalEvent* event;                   // [0] OPTIONAL
+    MmsJournalVariableList* listOfVariables;  // [1] OPTIONAL
 };
 
 enum MmsEntryFormChoice : Asn1Presence { MmsEntryFormNone = 0, MmsEntryFormData = 1, MmsEntryFormAnnotation = 2 };
@@ -102,27 +102,27 @@ struct MmsReadJournalResponse {
 extern const Asn1TypeDescriptor MmsReadJournalResponseType;
 
 struct MmsWriteJournalRequest {
-    MmsObjectName journalName;                // [0]
-    MmsEntryContentList listOfJournalEntry;   // [1]
+    MmsObjectName journalName;               // [0]
+    MmsEntryContentList listOfJournalEntry;  // [1]
 };
 extern const Asn1TypeDescriptor MmsWriteJournalRequestType;
 
 struct MmsLimitSpecification {
-    Asn1OctetString limitingTime;     // [0] TimeOfDay
-    Asn1OctetString* limitingEntry;   // [1] OPTIONAL
+    Asn1OctetString limitingTime;    // [0] TimeOfDay
+    Asn1OctetString* limitingEntry;  // [1] OPTIONAL
 };
 
 struct MmsInitializeJournalRequest {
-    MmsObjectName journalName;                   // [0]
-    MmsLimitSpecification* limitSpecification;   // [1] OPTIONAL
+    MmsObjectName journalName;                  // [0]
+    MmsLimitSpecification* limitSpecification;  // [1] OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsInitializeJournalRequestType;
 
 // ---- files ----
 
 struct MmsFileAttributes {
-    Asn1NativeInteger sizeOfFile;     // [0] Unsigned32
-    Asn1OctetString* lastModified;    // [1] GeneralizedTime OPTIONAL
+    Asn1NativeInteger sizeOfFile;   // [0] Unsigned32
+    Asn1OctetString* lastModified;  // [1] GeneralizedTime OPTIONAL
 };
 
 struct MmsFileOpenRequest {
@@ -138,8 +138,8 @@ struct MmsFileOpenResponse {
 extern const Asn1TypeDescriptor MmsFileOpenResponseType;
 
 struct MmsFileReadResponse {
-    Asn1OctetString fileData;   // [0]
-    Asn1Boolean* moreFollows;   // [1] DEFAULT TRUE
+    Asn1OctetString fileData;  // [0]
+    Asn1Boolean* moreFollows;  // [1] DEFAULT TRUE
 };
 extern const Asn1TypeDescriptor MmsFileReadResponseType;
 

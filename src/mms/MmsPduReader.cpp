@@ -28,14 +28,11 @@ std::string MmsObjectIdentifierText(const Asn1OctetString& oid) {
 
 ResultCode MmsObjectNameText(const MmsObjectName& name, std::string& text) {
     switch (name.present) {
-        case MmsObjectNameVmdSpecific:
-            text = MmsText(name.choice.vmdSpecific);
-            return System::OkNoError;
+        case MmsObjectNameVmdSpecific: text = MmsText(name.choice.vmdSpecific); return System::OkNoError;
         case MmsObjectNameDomainSpecific:
             text = MmsText(name.choice.domainSpecific.domainId) + "/" + MmsText(name.choice.domainSpecific.itemId);
             return System::OkNoError;
-        default:
-            return System::NotSupported;
+        default: return System::NotSupported;
     }
 }
 

@@ -14,11 +14,9 @@ constexpr Asn1TypeDescriptor kLogicalStatusType =
     Asn1NativeIntegerType.Derived("vmdLogicalStatus", &Asn1CheckNativeIntegerRange<0, 3>);
 constexpr Asn1TypeDescriptor kPhysicalStatusType =
     Asn1NativeIntegerType.Derived("vmdPhysicalStatus", &Asn1CheckNativeIntegerRange<0, 3>);
-constexpr Asn1TypeDescriptor kLocalDetailType =
-    Asn1BitStringType.Derived("localDetail", &Asn1CheckBitCount<0, 128>);
+constexpr Asn1TypeDescriptor kLocalDetailType = Asn1BitStringType.Derived("localDetail", &Asn1CheckBitCount<0, 128>);
 constexpr Asn1TypeDescriptor kDomainStateType =
     Asn1NativeIntegerType.Derived("DomainState", &Asn1CheckNativeIntegerRange<0, 15>);
-
 
 // ---- status ----
 
@@ -122,8 +120,8 @@ constexpr auto kGetVariableAccessAttributesResponseMembers = Asn1Members({
     Asn1Field(offsetof(MmsGetVariableAccessAttributesResponse, address), MmsAddressType, Asn1NoTag, "address")
         .Explicit(Ctx(1))
         .Optional(),
-    Asn1Field(offsetof(MmsGetVariableAccessAttributesResponse, typeSpecification), MmsTypeSpecificationType,
-              Asn1NoTag, "typeDescription")
+    Asn1Field(offsetof(MmsGetVariableAccessAttributesResponse, typeSpecification), MmsTypeSpecificationType, Asn1NoTag,
+              "typeDescription")
         .Explicit(Ctx(2)),
 });
 
@@ -140,8 +138,8 @@ constexpr auto kDefineNamedVariableListRequestMembers = Asn1Members({
 constexpr auto kGetNamedVariableListAttributesResponseMembers = Asn1Members({
     Asn1Field(offsetof(MmsGetNamedVariableListAttributesResponse, mmsDeletable), Asn1BooleanType, "mmsDeletable")
         .Implicit(Ctx(0)),
-    Asn1Field(offsetof(MmsGetNamedVariableListAttributesResponse, listOfVariable), MmsVariableListType,
-              Asn1SequenceTag, "listOfVariable")
+    Asn1Field(offsetof(MmsGetNamedVariableListAttributesResponse, listOfVariable), MmsVariableListType, Asn1SequenceTag,
+              "listOfVariable")
         .Implicit(Ctx(1)),
 });
 
@@ -172,8 +170,7 @@ constexpr auto kGetDomainAttributesResponseMembers = Asn1Members({
               "listOfCapabilities")
         .Implicit(Ctx(0)),
     Asn1Field(offsetof(MmsGetDomainAttributesResponse, state), kDomainStateType, "state").Implicit(Ctx(1)),
-    Asn1Field(offsetof(MmsGetDomainAttributesResponse, mmsDeletable), Asn1BooleanType, "mmsDeletable")
-        .Implicit(Ctx(2)),
+    Asn1Field(offsetof(MmsGetDomainAttributesResponse, mmsDeletable), Asn1BooleanType, "mmsDeletable").Implicit(Ctx(2)),
     Asn1Field(offsetof(MmsGetDomainAttributesResponse, sharable), Asn1BooleanType, "sharable").Implicit(Ctx(3)),
     Asn1Field(offsetof(MmsGetDomainAttributesResponse, listOfProgramInvocations), MmsIdentifierListType,
               Asn1SequenceTag, "listOfProgramInvocations")
@@ -233,8 +230,7 @@ constexpr auto kConfirmedServiceResponseMembers = Asn1Members({
     Asn1Field(kResponseAt, MmsIdentifyResponseType, Asn1SequenceTag, "identify").Implicit(Ctx(2)),
     Asn1Field(kResponseAt, MmsReadResponseType, Asn1SequenceTag, "read").Implicit(Ctx(4)),
     Asn1Field(kResponseAt, MmsWriteResponseType, Asn1SequenceTag, "write").Implicit(Ctx(5)),
-    Asn1Field(kResponseAt, MmsGetVariableAccessAttributesResponseType, Asn1SequenceTag,
-              "getVariableAccessAttributes")
+    Asn1Field(kResponseAt, MmsGetVariableAccessAttributesResponseType, Asn1SequenceTag, "getVariableAccessAttributes")
         .Implicit(Ctx(6)),
     Asn1Field(kResponseAt, Asn1NullType, "defineNamedVariableList").Implicit(Ctx(11)),
     Asn1Field(kResponseAt, MmsGetNamedVariableListAttributesResponseType, Asn1SequenceTag,
@@ -272,8 +268,10 @@ constexpr auto kUnconfirmedServiceMembers = Asn1Members({
 }  // namespace
 
 // Extensible: a class form other than basicObjectClass decodes to choice 0.
-constinit const Asn1TypeDescriptor MmsObjectClassType = Asn1ChoiceType<MmsObjectClass, kObjectClassMembers, true>("ObjectClass");
-constinit const Asn1TypeDescriptor MmsObjectScopeType = Asn1ChoiceType<MmsObjectScope, kObjectScopeMembers>("objectScope");
+constinit const Asn1TypeDescriptor MmsObjectClassType =
+    Asn1ChoiceType<MmsObjectClass, kObjectClassMembers, true>("ObjectClass");
+constinit const Asn1TypeDescriptor MmsObjectScopeType =
+    Asn1ChoiceType<MmsObjectScope, kObjectScopeMembers>("objectScope");
 constinit const Asn1TypeDescriptor MmsObjectIdentifierListType =
     Asn1SequenceOfType<kObjectIdentifierListMembers>("listOfAbstractSyntaxes");
 constinit const Asn1TypeDescriptor MmsWriteResultType = Asn1ChoiceType<MmsWriteResult, kWriteResultMembers>("result");

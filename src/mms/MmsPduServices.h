@@ -90,9 +90,9 @@ struct MmsObjectScope {
 };
 
 struct MmsGetNameListRequest {
-    MmsObjectClass objectClass;        // [0]
-    MmsObjectScope objectScope;        // [1]
-    Asn1OctetString* continueAfter;    // [2] Identifier OPTIONAL
+    MmsObjectClass objectClass;      // [0]
+    MmsObjectScope objectScope;      // [1]
+    Asn1OctetString* continueAfter;  // [2] Identifier OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsGetNameListRequestType;
 
@@ -107,10 +107,10 @@ extern const Asn1TypeDescriptor MmsGetNameListResponseType;
 using MmsObjectIdentifierList = Asn1ListOf<Asn1OctetString>;
 
 struct MmsIdentifyResponse {
-    Asn1OctetString vendorName;                          // [0] MMSString
-    Asn1OctetString modelName;                           // [1] MMSString
-    Asn1OctetString revision;                            // [2] MMSString
-    MmsObjectIdentifierList* listOfAbstractSyntaxes;     // [3] OPTIONAL
+    Asn1OctetString vendorName;                       // [0] MMSString
+    Asn1OctetString modelName;                        // [1] MMSString
+    Asn1OctetString revision;                         // [2] MMSString
+    MmsObjectIdentifierList* listOfAbstractSyntaxes;  // [3] OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsIdentifyResponseType;
 
@@ -137,7 +137,11 @@ struct MmsWriteRequest {
 };
 extern const Asn1TypeDescriptor MmsWriteRequestType;
 
-enum MmsWriteResultChoice : Asn1Presence { MmsWriteResultNone = 0, MmsWriteResultFailure = 1, MmsWriteResultSuccess = 2 };
+enum MmsWriteResultChoice : Asn1Presence {
+    MmsWriteResultNone = 0,
+    MmsWriteResultFailure = 1,
+    MmsWriteResultSuccess = 2
+};
 struct MmsWriteResult {
     Asn1Presence present;  // MmsWriteResultChoice
     union {
@@ -165,9 +169,9 @@ struct MmsGetVariableAccessAttributesRequest {
 extern const Asn1TypeDescriptor MmsGetVariableAccessAttributesRequestType;
 
 struct MmsGetVariableAccessAttributesResponse {
-    Asn1Boolean mmsDeletable;                   // [0]
-    MmsAddress* address;                        // [1] OPTIONAL
-    MmsTypeSpecification typeSpecification;     // [2] (typeDescription)
+    Asn1Boolean mmsDeletable;                // [0]
+    MmsAddress* address;                     // [1] OPTIONAL
+    MmsTypeSpecification typeSpecification;  // [2] (typeDescription)
 };
 extern const Asn1TypeDescriptor MmsGetVariableAccessAttributesResponseType;
 
@@ -192,9 +196,9 @@ enum MmsScopeOfDelete : std::int32_t {
     MmsDeleteVmd = 3,
 };
 struct MmsDeleteNamedVariableListRequest {
-    Asn1NativeInteger* scopeOfDelete;              // [0] DEFAULT specific
-    MmsObjectNameList* listOfVariableListName;     // [1] OPTIONAL
-    Asn1OctetString* domainName;                   // [2] Identifier OPTIONAL
+    Asn1NativeInteger* scopeOfDelete;           // [0] DEFAULT specific
+    MmsObjectNameList* listOfVariableListName;  // [1] OPTIONAL
+    Asn1OctetString* domainName;                // [2] Identifier OPTIONAL
 };
 extern const Asn1TypeDescriptor MmsDeleteNamedVariableListRequestType;
 

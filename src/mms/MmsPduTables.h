@@ -20,9 +20,7 @@ consteval Asn1Member ExplicitAny(std::size_t offset, unsigned number, const char
 }
 
 // An untagged element entry of a SEQUENCE OF whose elements are complete encodings.
-consteval Asn1Member AnyElement(const char* name) {
-    return Asn1OpenField(0, Asn1AnyType, name);
-}
+consteval Asn1Member AnyElement(const char* name) { return Asn1OpenField(0, Asn1AnyType, name); }
 
 // A descriptor whose decode operation is replaced (the nesting guards of Data and
 // TypeDescription); everything else stays as the family built it.

@@ -9,9 +9,7 @@ using System::ResultCode;
 
 namespace {
 
-ResultCode FromCoder(int outcome) {
-    return outcome == 0 ? System::OkNoError : System::NoResources;
-}
+ResultCode FromCoder(int outcome) { return outcome == 0 ? System::OkNoError : System::NoResources; }
 
 // A new zeroed value of the type, released on scope exit unless released from the guard.
 template <typename Value>
@@ -49,8 +47,8 @@ ResultCode MmsCopyValue(const Asn1TypeDescriptor& type, const void* source, void
         const std::ptrdiff_t written = Asn1::Asn1Encode(&type, source, &constructed, &out);
         if (written >= 0) {
             void* copy = target;
-            const Asn1::Asn1DecodeResult result =
-                Asn1::Asn1Decode(nullptr, &type, &copy, buffer.data() + out.position, static_cast<std::size_t>(written));
+            const Asn1::Asn1DecodeResult result = Asn1::Asn1Decode(nullptr, &type, &copy, buffer.data() + out.position,
+                                                                   static_cast<std::size_t>(written));
             if (result.code == Asn1::Asn1DecodeDone) return System::OkNoError;
             type.free(&type, target, 1);
             return System::Error;
@@ -108,8 +106,7 @@ ResultCode MmsAppendVariableName(MmsVariableList& list, std::string_view domainI
     NewValue<MmsVariableEntry> entry(MmsVariableEntryType);
     if (entry.get() == nullptr) return System::NoResources;
     MmsVariableSpecification& spec = entry.get()->variableSpecification;
-    if (ResultCode result = MmsSetObjectName(spec.choice.name, domainId, itemId);
-        result != System::OkNoError) {
+    if (ResultCode result = MmsSetObjectName(spec.choice.name, domainId, itemId); result != System::OkNoError) {
         return result;
     }
     spec.present = MmsVariableSpecificationName;
@@ -163,7 +160,8 @@ ResultCode MmsFillGetNameListRequest(MmsConfirmedServiceRequest& service, std::i
     ResultCode result = System::OkNoError;
     if (scope == MmsObjectScopeDomain) result = MmsSetText(request.objectScope.choice.domainSpecific, domainName);
     if (result == System::OkNoError && continueAfter) {
-        request.continueAfter = Asn1::Asn1OctetStringNew(&MmsIdentifierType, continueAfter->data(), continueAfter->size());
+        request.continueAfter =
+            Asn1::Asn1OctetStringNew(&MmsIdentifierType, continueAfter->data(), continueAfter->size());
         if (request.continueAfter == nullptr) result = System::NoResources;
     }
     if (result != System::OkNoError) {
@@ -222,8 +220,7 @@ ResultCode MmsFillDefineNamedVariableListRequest(MmsConfirmedServiceRequest& ser
     return System::OkNoError;
 }
 
-ResultCode MmsFillGetNamedVariableListAttributesRequest(MmsConfirmedServiceRequest& service,
-                                                        MmsObjectName& listName) {
+ResultCode MmsFillGetNamedVariableListAttributesRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName) {
     if (!IsEmpty(service)) return System::InvalidArguments;
     MmsTakeOver(service.choice.getNamedVariableListAttributes, listName);
     service.present = MmsServiceGetNamedVariableListAttributes;

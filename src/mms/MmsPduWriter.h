@@ -78,31 +78,26 @@ System::ResultCode MmsFillGetNameListRequest(MmsConfirmedServiceRequest& service
                                              MmsObjectScopeChoice scope, std::string_view domainName,
                                              const std::optional<std::string>& continueAfter);
 // specificationWithResult is left out (it defaults to false).
-System::ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service,
-                                      MmsVariableAccessSpecification& spec);
-System::ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service,
-                                       MmsVariableAccessSpecification& spec, MmsDataList& data);
-System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service,
-                                                             MmsObjectName& name);
-System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service,
-                                                             MmsAddress& address);
-System::ResultCode MmsFillDefineNamedVariableListRequest(MmsConfirmedServiceRequest& service,
-                                                         MmsObjectName& listName, MmsVariableList& variables);
+System::ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec);
+System::ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec,
+                                       MmsDataList& data);
+System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service, MmsObjectName& name);
+System::ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service, MmsAddress& address);
+System::ResultCode MmsFillDefineNamedVariableListRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName,
+                                                         MmsVariableList& variables);
 System::ResultCode MmsFillGetNamedVariableListAttributesRequest(MmsConfirmedServiceRequest& service,
                                                                 MmsObjectName& listName);
 // scopeOfDelete left out (specific) and the one list name in listOfVariableListName.
-System::ResultCode MmsFillDeleteNamedVariableListRequest(MmsConfirmedServiceRequest& service,
-                                                         MmsObjectName& listName);
-System::ResultCode MmsFillGetDomainAttributesRequest(MmsConfirmedServiceRequest& service,
-                                                     std::string_view domainName);
+System::ResultCode MmsFillDeleteNamedVariableListRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName);
+System::ResultCode MmsFillGetDomainAttributesRequest(MmsConfirmedServiceRequest& service, std::string_view domainName);
 System::ResultCode MmsFillGetCapabilityListRequest(MmsConfirmedServiceRequest& service,
                                                    const std::optional<std::string>& continueAfter);
 
 // ---- answer fillers (server side; the service must be zeroed) ----
 
 // getNameList answer: the names as listOfIdentifier and moreFollows.
-System::ResultCode MmsFillGetNameListResponse(MmsConfirmedServiceResponse& service,
-                                              const std::list<std::string>& names, bool moreFollows);
+System::ResultCode MmsFillGetNameListResponse(MmsConfirmedServiceResponse& service, const std::list<std::string>& names,
+                                              bool moreFollows);
 
 // ---- errors and rejects ----
 

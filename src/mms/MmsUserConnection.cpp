@@ -50,7 +50,7 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
     if (event == MmsConnection::EventUndecodableAnswer) {
         // A frame the machine made, not one it decoded.
         return mmsFrame != nullptr && mmsFrame->GetPdu() != nullptr ? OnUndecodableAnswer(*mmsFrame)
-                                                                      : System::InvalidArguments;
+                                                                    : System::InvalidArguments;
     }
     if (mmsFrame == nullptr || !mmsFrame->IsDecoded() || mmsFrame->GetPdu() == nullptr) return System::InvalidArguments;
     switch (event) {
@@ -154,9 +154,7 @@ void MmsUserConnection::FileAllPending(ResultCode result) {
     }
 }
 
-bool MmsUserConnection::WithdrawRequest(RequestHandle* request) {
-    return pendingRequests_.Take(request);
-}
+bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }
 
 void MmsUserConnection::DeleteOwn(RequestHandle* request) {
     {
@@ -248,7 +246,8 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
     bool taken = false;
     switch (pdu->present) {
         case MmsPduConfirmedResponse:
-            taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedResponse.invokeId), entry);
+            taken =
+                pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedResponse.invokeId), entry);
             break;
         case MmsPduConfirmedError:
             taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedError.invokeId), entry);
@@ -265,11 +264,8 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
             break;
         }
         case MmsPduConcludeResponse:
-        case MmsPduConcludeError:
-            taken = pendingRequests_.TakeConclude(entry);
-            break;
-        default:
-            break;
+        case MmsPduConcludeError: taken = pendingRequests_.TakeConclude(entry); break;
+        default: break;
     }
     // Nothing waits for an answer that names no pending request: it is dropped at once.
     if (!taken) return System::Timeout;

@@ -148,8 +148,8 @@ public:
     // failure of a request that could not be sent, or 12 when a page did not come).
     System::ResultCode GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
                                    NameCollection& names);
-    System::ResultCode GetAllNamesInDomain(std::int32_t objectClassForm, std::int32_t objectClass,
-                                           std::int32_t scope, std::string_view domainName, NameCollection& names);
+    System::ResultCode GetAllNamesInDomain(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
+                                           std::string_view domainName, NameCollection& names);
     // The capabilities are appended to the collection.
     System::ResultCode GetCapabilityList(RequestHandle* request, NameCollection* capabilities,
                                          const std::optional<std::string>& continueAfter);
@@ -305,8 +305,8 @@ private:
     // Queues the request as current and sends it through send(request); on a failure the
     // request is taken back (and deleted when it is the service user's own).
     template <typename Send>
-    System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target,
-                              std::int32_t kind, Send send);
+    System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target, std::int32_t kind,
+                              Send send);
     System::ResultCode RequireAssociated();
     // Takes a request back off the pending table after a failure: true when it was
     // still there (then the failure stands), false when an answer or an abort has

@@ -35,8 +35,7 @@ ResultCode BuildVariableAccess(const VariableCollection& variables, MmsVariableA
         if (ResultCode result = variable->ToVariableSpecification(*spec); result != System::OkNoError) {
             return result;
         }
-        if (ResultCode result = MmsAppendVariable(access.choice.listOfVariable, *spec);
-            result != System::OkNoError) {
+        if (ResultCode result = MmsAppendVariable(access.choice.listOfVariable, *spec); result != System::OkNoError) {
             return result;
         }
     }
@@ -180,16 +179,14 @@ ResultCode MmsUserConnection::GetNameListInDomain(RequestHandle* request, std::i
     }
     MmsConnection* mms = GetMmsConnection();
     const std::string domain(scope == MmsObjectScopeDomain ? domainName : std::string_view{});
-    return Submit(request, false, MmsServiceGetNameList, request->GetTarget(), 0,
-                  [&](RequestHandle& handle) {
-                      return mms->SendGetNameListRequest(handle, objectClass,
-                                                         static_cast<MmsObjectScopeChoice>(scope), domain,
-                                                         continueAfter);
-                  });
+    return Submit(request, false, MmsServiceGetNameList, request->GetTarget(), 0, [&](RequestHandle& handle) {
+        return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope), domain,
+                                           continueAfter);
+    });
 }
 
-ResultCode MmsUserConnection::GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass,
-                                          std::int32_t scope, NameCollection& names) {
+ResultCode MmsUserConnection::GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
+                                          NameCollection& names) {
     return GetAllNamesInDomain(objectClassForm, objectClass, scope, {}, names);
 }
 
@@ -266,9 +263,8 @@ ResultCode MmsUserConnection::GetCapabilityList(RequestHandle* request, NameColl
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || capabilities == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetCapabilityList, capabilities, 0, [&](RequestHandle& handle) {
-        return mms->SendGetCapabilityListRequest(handle, continueAfter);
-    });
+    return Submit(request, false, MmsServiceGetCapabilityList, capabilities, 0,
+                  [&](RequestHandle& handle) { return mms->SendGetCapabilityListRequest(handle, continueAfter); });
 }
 
 ResultCode MmsUserConnection::GetDomainAttributes(Domain* domain) {
@@ -430,8 +426,8 @@ ResultCode MmsUserConnection::ReadNamedVariableList(RequestHandle* request, Name
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceRead, static_cast<MmsObject*>(list),
-                  RequestHandle::KindNamedVariableList, [mms, list](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceRead, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
+                  [mms, list](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       if (ResultCode result = BuildListAccess(*list, *access); result != System::OkNoError) {
                           return result;
@@ -454,8 +450,8 @@ ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, Nam
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceWrite, static_cast<MmsObject*>(list),
-                  RequestHandle::KindNamedVariableList, [mms, list](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceWrite, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
+                  [mms, list](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       CoderValue<MmsDataList> data(MmsDataListType);
                       if (ResultCode result = BuildListAccess(*list, *access); result != System::OkNoError) {

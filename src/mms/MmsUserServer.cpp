@@ -120,16 +120,16 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
                                                                rejectCode);
                 break;
             case MmsServiceDefineNamedVariableList:
-                outcome = OnDefineNamedVariableListRequest(request.choice.defineNamedVariableList, response,
-                                                           rejectCode);
+                outcome =
+                    OnDefineNamedVariableListRequest(request.choice.defineNamedVariableList, response, rejectCode);
                 break;
             case MmsServiceGetNamedVariableListAttributes:
                 outcome = OnGetNamedVariableListAttributesRequest(request.choice.getNamedVariableListAttributes,
                                                                   response, rejectCode);
                 break;
             case MmsServiceDeleteNamedVariableList:
-                outcome = OnDeleteNamedVariableListRequest(request.choice.deleteNamedVariableList, response,
-                                                           rejectCode);
+                outcome =
+                    OnDeleteNamedVariableListRequest(request.choice.deleteNamedVariableList, response, rejectCode);
                 break;
             case MmsServiceGetDomainAttributes:
                 outcome = OnGetDomainAttributesRequest(request.choice.getDomainAttributes, response, rejectCode);
@@ -159,7 +159,8 @@ ResultCode MmsUserConnection::SendServerAnswer(MmsFrame& request, MmsFrame& resp
         // The answer does not fit into the PDU size the peer accepts.
         return mms->SendConfirmedError(request, kResourceOther);
     }
-    if (rejectCode >= kFirstErrorClassValue) return mms->SendConfirmedError(request, static_cast<std::uint32_t>(rejectCode));
+    if (rejectCode >= kFirstErrorClassValue)
+        return mms->SendConfirmedError(request, static_cast<std::uint32_t>(rejectCode));
     return mms->SendReject(&request, rejectCode);
 }
 
@@ -193,9 +194,9 @@ ResultCode MmsUserConnection::OnGetDomainAttributesRequest(const Asn1OctetString
     return GetVmd()->GetDomainAttributes(MmsText(domainName), response.choice.getDomainAttributes, rejectCode);
 }
 
-ResultCode MmsUserConnection::OnGetVariableAccessAttributesRequest(
-    const MmsGetVariableAccessAttributesRequest& request, MmsConfirmedServiceResponse& response,
-    std::int32_t& rejectCode) {
+ResultCode MmsUserConnection::OnGetVariableAccessAttributesRequest(const MmsGetVariableAccessAttributesRequest& request,
+                                                                   MmsConfirmedServiceResponse& response,
+                                                                   std::int32_t& rejectCode) {
     response.present = MmsServiceGetVariableAccessAttributes;
     return GetVmd()->GetVariableAccessAttributes(request, response.choice.getVariableAccessAttributes, rejectCode);
 }

@@ -5,8 +5,8 @@
 
 namespace Mms {
 
-System::ResultCode BuildNameList(const ObjectMap& objects, const std::string* continueAfter,
-                                 std::uint32_t byteBudget, MmsGetNameListResponse& response) {
+System::ResultCode BuildNameList(const ObjectMap& objects, const std::string* continueAfter, std::uint32_t byteBudget,
+                                 MmsGetNameListResponse& response) {
     auto at = objects.begin();
     if (continueAfter != nullptr) {
         at = objects.find(*continueAfter);

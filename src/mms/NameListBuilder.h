@@ -20,7 +20,7 @@ struct MmsGetNameListResponse;
 //
 // The response must be empty; NoResources when memory runs out (the response then
 // holds what was appended so far and is freed by its owner).
-System::ResultCode BuildNameList(const ObjectMap& objects, const std::string* continueAfter,
-                                 std::uint32_t byteBudget, MmsGetNameListResponse& response);
+System::ResultCode BuildNameList(const ObjectMap& objects, const std::string* continueAfter, std::uint32_t byteBudget,
+                                 MmsGetNameListResponse& response);
 
 }  // namespace Mms

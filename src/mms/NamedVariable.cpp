@@ -33,12 +33,8 @@ System::ResultCode NamedVariable::GetName(std::string& name) const {
     name.clear();
     if (owner_ == nullptr) return System::NotSupported;
     switch (owner_->GetClassId()) {
-        case DomainClassId:
-            name = static_cast<const Domain*>(owner_)->Name + "/" + Name;
-            return System::OkNoError;
-        case VmdClassId:
-            name = Name;
-            return System::OkNoError;
+        case DomainClassId: name = static_cast<const Domain*>(owner_)->Name + "/" + Name; return System::OkNoError;
+        case VmdClassId: name = Name; return System::OkNoError;
         default: return System::NotSupported;
     }
 }
@@ -77,8 +73,6 @@ System::ResultCode NamedVariable::SetType(const MmsTypeSpecification& type) {
     return RebuildValue(type.choice.typeDescription);
 }
 
-System::ResultCode NamedVariable::AdoptValue(Container* container) {
-    return container->Bind(this, OwnerVariables());
-}
+System::ResultCode NamedVariable::AdoptValue(Container* container) { return container->Bind(this, OwnerVariables()); }
 
 }  // namespace Mms

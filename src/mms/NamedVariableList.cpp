@@ -150,8 +150,7 @@ System::ResultCode NamedVariableList::ToVariableList(MmsVariableList& variables)
     for (const Variable* member : Members) {
         if (member->GetClassId() != NamedVariableClassId) return System::InvalidContext;
         CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
-        if (System::ResultCode result = member->ToVariableSpecification(*spec);
-            result != System::OkNoError) {
+        if (System::ResultCode result = member->ToVariableSpecification(*spec); result != System::OkNoError) {
             return result == System::NoResources ? result : System::InvalidContext;
         }
         if (System::ResultCode result = MmsAppendVariable(variables, *spec); result != System::OkNoError) {

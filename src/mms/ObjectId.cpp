@@ -17,9 +17,7 @@ std::uint32_t ObjectId::GetClassId() const { return ObjectIdClassId; }
 
 const char* ObjectId::GetClassName() const { return "ObjectId"; }
 
-System::ResultCode ObjectId::ToTypeSpec(MmsTypeDescription& type) {
-    return WriteTypeChoice(type, MmsTypeObjId);
-}
+System::ResultCode ObjectId::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeObjId); }
 
 System::ResultCode ObjectId::FromText(std::string_view text) {
     if (HasInvalidType()) return System::InvalidState;

@@ -29,8 +29,8 @@ std::uint32_t PendingRequests::GetCount() const {
 
 System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    const bool room = roomMade_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                         [this] { return entries_.size() < capacity_; });
+    const bool room =
+        roomMade_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return entries_.size() < capacity_; });
     if (!room) return System::Timeout;
     entries_.push_back(Entry{request, service});
     return System::OkNoError;

@@ -85,10 +85,9 @@ System::ResultCode Structure::ToTypeSpec(MmsTypeDescription& type) {
             ClearType(type);
             return System::NoResources;
         }
-        entry->componentName = Asn1::Asn1OctetStringNew(&MmsIdentifierType, component->name_.data(),
-                                                        component->name_.size());
-        entry->componentType =
-            static_cast<MmsTypeSpecification*>(Asn1::Asn1NewValue(&MmsTypeSpecificationType));
+        entry->componentName =
+            Asn1::Asn1OctetStringNew(&MmsIdentifierType, component->name_.data(), component->name_.size());
+        entry->componentType = static_cast<MmsTypeSpecification*>(Asn1::Asn1NewValue(&MmsTypeSpecificationType));
         if (entry->componentName == nullptr || entry->componentType == nullptr) {
             ClearType(type);
             return System::NoResources;

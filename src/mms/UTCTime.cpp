@@ -22,9 +22,7 @@ std::uint32_t UTCTime::GetClassId() const { return UtcTimeClassId; }
 
 const char* UTCTime::GetClassName() const { return "UTCTime"; }
 
-System::ResultCode UTCTime::ToTypeSpec(MmsTypeDescription& type) {
-    return WriteTypeChoice(type, MmsTypeUtcTime);
-}
+System::ResultCode UTCTime::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeUtcTime); }
 
 System::ResultCode UTCTime::FromText(std::string_view text) {
     if (HasInvalidType()) return System::InvalidState;

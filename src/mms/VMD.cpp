@@ -110,7 +110,7 @@ System::ResultCode VMD::AddObject(MmsObject* object) {
     const std::string* name = NameOfObject(object);
     if (name == nullptr) return System::InvalidContext;
     return maps_[static_cast<std::size_t>(objectClass)].emplace(*name, object).second ? System::OkNoError
-                                                                                       : System::Error;
+                                                                                      : System::Error;
 }
 
 System::ResultCode VMD::RemoveNamedVariableList(MmsObject* list) {
@@ -312,8 +312,7 @@ System::ResultCode VMD::WriteVariable(const MmsObjectName& name, const MmsData& 
     return System::OkNoError;
 }
 
-System::ResultCode VMD::WriteListMembers(NamedVariableList& list, const MmsDataList& data,
-                                         MmsWriteResponse& response) {
+System::ResultCode VMD::WriteListMembers(NamedVariableList& list, const MmsDataList& data, MmsWriteResponse& response) {
     std::int32_t index = 0;
     for (Variable* member : list.Members) {
         MmsWriteResult* result = MmsAppendNew(response, MmsWriteResultType);

@@ -91,13 +91,11 @@ public:
                                            const std::string* continueAfter, MmsGetNameListResponse& response,
                                            std::uint32_t byteBudget, std::int32_t& rejectCode);
     virtual System::ResultCode GetDomainAttributes(std::string_view domainName,
-                                                   MmsGetDomainAttributesResponse& response,
-                                                   std::int32_t& rejectCode);
+                                                   MmsGetDomainAttributesResponse& response, std::int32_t& rejectCode);
     virtual System::ResultCode GetVariableAccessAttributes(const MmsGetVariableAccessAttributesRequest& request,
                                                            MmsGetVariableAccessAttributesResponse& response,
                                                            std::int32_t& rejectCode);
-    virtual System::ResultCode Read(const MmsReadRequest& request, MmsReadResponse& response,
-                                    std::int32_t& rejectCode);
+    virtual System::ResultCode Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode);
     // Appends one access result: the value, or failure 5 (invalid-address) for an
     // unknown variable and 11 (object-value-invalid) for a value that cannot be sent.
     virtual System::ResultCode ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
@@ -106,8 +104,7 @@ public:
                                      std::int32_t& rejectCode);
     // 0 when the variable took the value; 1 with accessError 5 (invalid-address) for an
     // unknown variable or 3 (object-access-denied) when its value refused the data.
-    virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data,
-                                             std::int32_t& accessError);
+    virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data, std::int32_t& accessError);
     virtual System::ResultCode DefineNamedVariableList(const MmsDefineNamedVariableListRequest& request,
                                                        std::int32_t& rejectCode);
     virtual System::ResultCode DeleteNamedVariableList(const MmsDeleteNamedVariableListRequest& request,

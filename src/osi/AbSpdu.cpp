@@ -24,15 +24,13 @@ ResultCode AbSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::sp
     ResultCode result = System::OkNoError;
     while (NextParameter(field, parameter, result)) {
         switch (parameter.code) {
-        case PiTransportDisconnect:
-            if (parameter.value.size() != 1) return System::ProtocolError;
-            transportDisconnect_ = parameter.value[0];
-            break;
-        case PgiUserData:
-            SetUserData(parameter.value);
-            break;
-        default:  // reflect parameter values, enclosure
-            break;
+            case PiTransportDisconnect:
+                if (parameter.value.size() != 1) return System::ProtocolError;
+                transportDisconnect_ = parameter.value[0];
+                break;
+            case PgiUserData: SetUserData(parameter.value); break;
+            default:  // reflect parameter values, enclosure
+                break;
         }
     }
     return result;

@@ -6,8 +6,7 @@
 
 AcseLayer::AcseLayer() : Layer(Name, OsiLevel) {}
 
-AcseLayer::~AcseLayer()
-{
+AcseLayer::~AcseLayer() {
     // The connections refer to this layer while they are destroyed.
     DeleteConnections();
 }

@@ -61,10 +61,8 @@ constexpr auto kAarqMembers = Asn1Members({
     OptionalInvocationIdentifier(offsetof(Aarq, calledAeInvocationIdentifier), 5, "called-AE-invocation-identifier"),
     OptionalApTitle(offsetof(Aarq, callingApTitle), 6, "calling-AP-title"),
     OptionalAeQualifier(offsetof(Aarq, callingAeQualifier), 7, "calling-AE-qualifier"),
-    OptionalInvocationIdentifier(offsetof(Aarq, callingApInvocationIdentifier), 8,
-                                 "calling-AP-invocation-identifier"),
-    OptionalInvocationIdentifier(offsetof(Aarq, callingAeInvocationIdentifier), 9,
-                                 "calling-AE-invocation-identifier"),
+    OptionalInvocationIdentifier(offsetof(Aarq, callingApInvocationIdentifier), 8, "calling-AP-invocation-identifier"),
+    OptionalInvocationIdentifier(offsetof(Aarq, callingAeInvocationIdentifier), 9, "calling-AE-invocation-identifier"),
     Asn1Field(offsetof(Aarq, senderAcseRequirements), Asn1BitStringType, "sender-acse-requirements")
         .Implicit(Asn1ContextTag(10))
         .Optional(),
@@ -171,7 +169,8 @@ constinit const Asn1TypeDescriptor RlrqType =
     Asn1SequenceType<ReleaseApdu, kReleaseMembers, 0, 1>("RLRQ-apdu").WithTags(kRlrqTags);
 constinit const Asn1TypeDescriptor RlreType =
     Asn1SequenceType<ReleaseApdu, kReleaseMembers, 0, 1>("RLRE-apdu").WithTags(kRlreTags);
-constinit const Asn1TypeDescriptor AbrtType = Asn1SequenceType<Abrt, kAbrtMembers, 1, 2>("ABRT-apdu").WithTags(kAbrtTags);
+constinit const Asn1TypeDescriptor AbrtType =
+    Asn1SequenceType<Abrt, kAbrtMembers, 1, 2>("ABRT-apdu").WithTags(kAbrtTags);
 constinit const Asn1TypeDescriptor AcseApduType = Asn1ChoiceType<AcseApdu, kAcseApduMembers, true>("ACSE-apdu");
 
 }  // namespace Acse

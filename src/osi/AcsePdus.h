@@ -45,22 +45,22 @@ using ApplicationContextNameList = Asn1ListOf<Asn1ObjectIdentifier>;
 using AssociationInformation = Asn1ListOf<Asn1::Asn1External>;
 
 struct Aarq {
-    Asn1BitString* protocolVersion;                // [0] IMPLICIT, DEFAULT version1
-    Asn1ObjectIdentifier applicationContextName;   // [1]
-    ApTitle* calledApTitle;                        // [2]
-    AeQualifier* calledAeQualifier;                // [3]
-    Asn1Integer* calledApInvocationIdentifier;     // [4]
-    Asn1Integer* calledAeInvocationIdentifier;     // [5]
-    ApTitle* callingApTitle;                       // [6]
-    AeQualifier* callingAeQualifier;               // [7]
-    Asn1Integer* callingApInvocationIdentifier;    // [8]
-    Asn1Integer* callingAeInvocationIdentifier;    // [9]
-    Asn1BitString* senderAcseRequirements;         // [10] IMPLICIT
-    Asn1ObjectIdentifier* mechanismName;           // [11] IMPLICIT
-    Asn1Any* callingAuthenticationValue;           // [12]
+    Asn1BitString* protocolVersion;                          // [0] IMPLICIT, DEFAULT version1
+    Asn1ObjectIdentifier applicationContextName;             // [1]
+    ApTitle* calledApTitle;                                  // [2]
+    AeQualifier* calledAeQualifier;                          // [3]
+    Asn1Integer* calledApInvocationIdentifier;               // [4]
+    Asn1Integer* calledAeInvocationIdentifier;               // [5]
+    ApTitle* callingApTitle;                                 // [6]
+    AeQualifier* callingAeQualifier;                         // [7]
+    Asn1Integer* callingApInvocationIdentifier;              // [8]
+    Asn1Integer* callingAeInvocationIdentifier;              // [9]
+    Asn1BitString* senderAcseRequirements;                   // [10] IMPLICIT
+    Asn1ObjectIdentifier* mechanismName;                     // [11] IMPLICIT
+    Asn1Any* callingAuthenticationValue;                     // [12]
     ApplicationContextNameList* applicationContextNameList;  // [13] IMPLICIT
-    Asn1GraphicString* implementationInformation;  // [29] IMPLICIT
-    AssociationInformation* userInformation;       // [30] IMPLICIT
+    Asn1GraphicString* implementationInformation;            // [29] IMPLICIT
+    AssociationInformation* userInformation;                 // [30] IMPLICIT
 };
 
 // Associate-result ::= INTEGER { accepted (0), rejected-permanent (1), rejected-transient (2) }
@@ -79,26 +79,26 @@ struct AssociateSourceDiagnostic {
 };
 
 struct Aare {
-    Asn1BitString* protocolVersion;                     // [0] IMPLICIT
-    Asn1ObjectIdentifier applicationContextName;        // [1]
-    Asn1Integer result;                                 // [2]
-    AssociateSourceDiagnostic resultSourceDiagnostic;   // [3]
-    ApTitle* respondingApTitle;                         // [4]
-    AeQualifier* respondingAeQualifier;                 // [5]
-    Asn1Integer* respondingApInvocationIdentifier;      // [6]
-    Asn1Integer* respondingAeInvocationIdentifier;      // [7]
-    Asn1BitString* responderAcseRequirements;           // [8] IMPLICIT
-    Asn1ObjectIdentifier* mechanismName;                // [9] IMPLICIT
-    Asn1Any* respondingAuthenticationValue;             // [10]
+    Asn1BitString* protocolVersion;                          // [0] IMPLICIT
+    Asn1ObjectIdentifier applicationContextName;             // [1]
+    Asn1Integer result;                                      // [2]
+    AssociateSourceDiagnostic resultSourceDiagnostic;        // [3]
+    ApTitle* respondingApTitle;                              // [4]
+    AeQualifier* respondingAeQualifier;                      // [5]
+    Asn1Integer* respondingApInvocationIdentifier;           // [6]
+    Asn1Integer* respondingAeInvocationIdentifier;           // [7]
+    Asn1BitString* responderAcseRequirements;                // [8] IMPLICIT
+    Asn1ObjectIdentifier* mechanismName;                     // [9] IMPLICIT
+    Asn1Any* respondingAuthenticationValue;                  // [10]
     ApplicationContextNameList* applicationContextNameList;  // [11] IMPLICIT
-    Asn1GraphicString* implementationInformation;       // [29] IMPLICIT
-    AssociationInformation* userInformation;            // [30] IMPLICIT
+    Asn1GraphicString* implementationInformation;            // [29] IMPLICIT
+    AssociationInformation* userInformation;                 // [30] IMPLICIT
 };
 
 // RLRQ-apdu and RLRE-apdu share their shape: a reason and user information.
 struct ReleaseApdu {
-    Asn1NativeInteger* reason;                 // [0] IMPLICIT
-    AssociationInformation* userInformation;   // [30] IMPLICIT
+    Asn1NativeInteger* reason;                // [0] IMPLICIT
+    AssociationInformation* userInformation;  // [30] IMPLICIT
 };
 
 // ABRT-source ::= INTEGER { acse-service-user (0), acse-service-provider (1) }
@@ -106,9 +106,9 @@ inline constexpr Asn1NativeInteger AbortSourceServiceUser = 0;
 inline constexpr Asn1NativeInteger AbortSourceServiceProvider = 1;
 
 struct Abrt {
-    Asn1NativeInteger abortSource;             // [0] IMPLICIT
-    Asn1NativeInteger* abortDiagnostic;        // [1] IMPLICIT ENUMERATED
-    AssociationInformation* userInformation;   // [30] IMPLICIT
+    Asn1NativeInteger abortSource;            // [0] IMPLICIT
+    Asn1NativeInteger* abortDiagnostic;       // [1] IMPLICIT ENUMERATED
+    AssociationInformation* userInformation;  // [30] IMPLICIT
 };
 
 // ACSE-apdu ::= CHOICE { aarq, aare, rlrq, rlre, abrt, ... }

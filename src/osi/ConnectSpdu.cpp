@@ -88,20 +88,20 @@ ResultCode ConnectSpdu::DecodeConnectAcceptItem(std::span<const std::uint8_t> gr
     while (NextParameter(group, parameter, result)) {
         std::uint32_t number = 0;
         switch (parameter.code) {
-        case PiProtocolOptions:
-            if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
-            protocolOptions_ = static_cast<std::uint8_t>(number);
-            break;
-        case PiTsduMaximumSize:
-            if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
-            SetTsduMaximumSize(number);
-            break;
-        case PiVersionNumber:
-            if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
-            versionNumber_ = static_cast<std::uint8_t>(number);
-            break;
-        default:  // serial numbers, token settings: not used with the kernel and duplex units
-            break;
+            case PiProtocolOptions:
+                if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
+                protocolOptions_ = static_cast<std::uint8_t>(number);
+                break;
+            case PiTsduMaximumSize:
+                if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
+                SetTsduMaximumSize(number);
+                break;
+            case PiVersionNumber:
+                if (!ValueNumber(parameter.value, number)) return System::ProtocolError;
+                versionNumber_ = static_cast<std::uint8_t>(number);
+                break;
+            default:  // serial numbers, token settings: not used with the kernel and duplex units
+                break;
         }
     }
     return result;
@@ -113,28 +113,26 @@ ResultCode ConnectSpdu::DecodeParameters(std::span<const std::uint8_t> field, st
     while (NextParameter(field, parameter, result)) {
         std::uint32_t number = 0;
         switch (parameter.code) {
-        case PgiConnectAcceptItem:
-            result = DecodeConnectAcceptItem(parameter.value);
-            if (result != System::OkNoError) return result;
-            break;
-        case PiSessionUserRequirements:
-            if (!ValueNumber(parameter.value, number) || number > 0xFFFF) return System::ProtocolError;
-            SetUserRequirements(static_cast<std::uint16_t>(number));
-            break;
-        case PiCallingSessionSelector:
-            callingSelectorPresent_ = true;
-            callingSelector_.assign(parameter.value.begin(), parameter.value.end());
-            break;
-        case PiCalledSessionSelector:
-            calledSelectorPresent_ = true;
-            calledSelector_.assign(parameter.value.begin(), parameter.value.end());
-            break;
-        case PgiUserData:
-        case PgiExtendedUserData:
-            SetUserData(parameter.value);
-            break;
-        default:  // connection identifier, data overflow and the like
-            break;
+            case PgiConnectAcceptItem:
+                result = DecodeConnectAcceptItem(parameter.value);
+                if (result != System::OkNoError) return result;
+                break;
+            case PiSessionUserRequirements:
+                if (!ValueNumber(parameter.value, number) || number > 0xFFFF) return System::ProtocolError;
+                SetUserRequirements(static_cast<std::uint16_t>(number));
+                break;
+            case PiCallingSessionSelector:
+                callingSelectorPresent_ = true;
+                callingSelector_.assign(parameter.value.begin(), parameter.value.end());
+                break;
+            case PiCalledSessionSelector:
+                calledSelectorPresent_ = true;
+                calledSelector_.assign(parameter.value.begin(), parameter.value.end());
+                break;
+            case PgiUserData:
+            case PgiExtendedUserData: SetUserData(parameter.value); break;
+            default:  // connection identifier, data overflow and the like
+                break;
         }
     }
     return result;

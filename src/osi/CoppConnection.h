@@ -44,7 +44,7 @@ public:
         SessionAcceptData = 12,   // user data of an AC (OnLowerBytes)
         SessionData = 14,         // user data of a DT (OnLowerBytes)
         SessionTokens = 16,       // a give-tokens unit arrived (OnLowerIndication)
-        SessionAborted = 17,       // connect failed or transport lost (OnLowerIndication)
+        SessionAborted = 17,      // connect failed or transport lost (OnLowerIndication)
     };
     // Events to the users.
     enum UserEvent : std::uint32_t {
@@ -65,8 +65,7 @@ public:
     // in front, reading stops at the first non-digit, no digits reads 0); always 0.
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
-    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
-                                    std::uint32_t event) override;
+    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the session connection (and everything below it), then resets. The loss
     // of the transport that this close causes is not reported upwards as an abort.
@@ -132,8 +131,8 @@ private:
     System::ResultCode DeliverUserData(const Presentation::UserData& userData, std::uint32_t event,
                                        System::ResultCode unknownContext);
     System::ResultCode FillResultList(Presentation::ContextResultList& list);
-    System::ResultCode FillOptionalUserData(CoppFrame& frame, Presentation::UserData*& userData,
-                                            Protocol::Frame* upper, std::uint32_t contextIdentifier);
+    System::ResultCode FillOptionalUserData(CoppFrame& frame, Presentation::UserData*& userData, Protocol::Frame* upper,
+                                            std::uint32_t contextIdentifier);
 
     // Tells the connection above that the presentation connection is gone.
     System::ResultCode IndicateAbort(Protocol::Frame* frame);

@@ -6,8 +6,7 @@
 
 CoppLayer::CoppLayer() : Layer(Name, OsiLevel) {}
 
-CoppLayer::~CoppLayer()
-{
+CoppLayer::~CoppLayer() {
     // The connections refer to this layer while they are destroyed.
     DeleteConnections();
 }

@@ -35,12 +35,34 @@ bool IsEncoded(const Protocol::Frame* frame) {
 // SPDUs that this session does not handle, and that are dropped with 13.
 bool IsUnhandledSpdu(std::uint8_t si) {
     switch (si) {
-    case 0: case 2: case 5: case 7: case 8: case 9: case 10: case 12: case 15: case 16: case 21: case 22:
-    case 25: case 29: case 33: case 34: case 41: case 42: case 45: case 48: case 49: case 50: case 53:
-    case 57: case 58: case 61: case 62:
-        return true;
-    default:
-        return false;
+        case 0:
+        case 2:
+        case 5:
+        case 7:
+        case 8:
+        case 9:
+        case 10:
+        case 12:
+        case 15:
+        case 16:
+        case 21:
+        case 22:
+        case 25:
+        case 29:
+        case 33:
+        case 34:
+        case 41:
+        case 42:
+        case 45:
+        case 48:
+        case 49:
+        case 50:
+        case 53:
+        case 57:
+        case 58:
+        case 61:
+        case 62: return true;
+        default: return false;
     }
 }
 }  // namespace
@@ -277,8 +299,8 @@ ResultCode CospConnection::Abort(Protocol::Frame* userData) {
     {
         std::lock_guard lock(mutex_);
         state = GetState();
-        aborting = state == StateAwaitingAccept || state == StateConnectOverflow ||
-                   state == StateAwaitingResponse || state == StateDataTransfer;
+        aborting = state == StateAwaitingAccept || state == StateConnectOverflow || state == StateAwaitingResponse ||
+                   state == StateDataTransfer;
         if (aborting) {
             GetQueue().Clear();
             SetState(StateAborting);
@@ -316,18 +338,13 @@ ResultCode CospConnection::Abort(Protocol::Frame* userData) {
 
 ResultCode CospConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     switch (event) {
-    case CotpConnection::ConnectIndication:
-        return OnTransportConnectIndication();
-    case CotpConnection::Open:
-        Post(MessageTransportOpen);
-        return System::OkNoError;
-    case CotpConnection::Unit:
-        if (frame == nullptr) return System::Error;
-        return OnUnit(*frame);
-    case CotpConnection::Lost:
-        return OnTransportLost();
-    default:
-        return event <= AbortIndication ? System::OkNoError : System::Error;
+        case CotpConnection::ConnectIndication: return OnTransportConnectIndication();
+        case CotpConnection::Open: Post(MessageTransportOpen); return System::OkNoError;
+        case CotpConnection::Unit:
+            if (frame == nullptr) return System::Error;
+            return OnUnit(*frame);
+        case CotpConnection::Lost: return OnTransportLost();
+        default: return event <= AbortIndication ? System::OkNoError : System::Error;
     }
 }
 
@@ -345,23 +362,18 @@ ResultCode CospConnection::OnTransportLost() {
     {
         std::lock_guard lock(mutex_);
         switch (GetState()) {
-        case StateIdle:
-            return System::OkNoError;
-        case StateAwaitingTransport:
-            // Connect is waiting: it cleans up and reports.
-            Post(MessageTransportClosed);
-            return System::OkNoError;
-        case StateAborting:
-            timer_.Cancel();
-            Reset();
-            Post(MessageTransportClosed);
-            return System::OkNoError;
-        case StateAwaitingConnect:
-            Reset();
-            return System::OkNoError;
-        default:
-            Reset();
-            break;
+            case StateIdle: return System::OkNoError;
+            case StateAwaitingTransport:
+                // Connect is waiting: it cleans up and reports.
+                Post(MessageTransportClosed);
+                return System::OkNoError;
+            case StateAborting:
+                timer_.Cancel();
+                Reset();
+                Post(MessageTransportClosed);
+                return System::OkNoError;
+            case StateAwaitingConnect: Reset(); return System::OkNoError;
+            default: Reset(); break;
         }
     }
     Connection* upper = GetUpper();
@@ -374,19 +386,14 @@ ResultCode CospConnection::OnUnit(const Protocol::Frame& frame) {
     const std::span<const std::uint8_t> unit = WindowOf(frame);
     if (unit.size() < 2) return System::Error;
     switch (unit[0]) {
-    case Spdu::SiConnect:
-        return OnConnect(unit);
-    case Spdu::SiAccept:
-        return OnAccept(unit);
-    case Spdu::SiAbortAccept:
-        return OnAbortAccept(unit);
-    case Spdu::SiGiveTokens:
-        return OnData(unit);
-    case Spdu::SiRefuse:
-        if (GetState() == StateAwaitingAccept || GetState() == StateConnectOverflow) return OnRefuse(unit);
-        return System::NotImplemented;
-    default:
-        return IsUnhandledSpdu(unit[0]) ? System::NotImplemented : System::ProtocolError;
+        case Spdu::SiConnect: return OnConnect(unit);
+        case Spdu::SiAccept: return OnAccept(unit);
+        case Spdu::SiAbortAccept: return OnAbortAccept(unit);
+        case Spdu::SiGiveTokens: return OnData(unit);
+        case Spdu::SiRefuse:
+            if (GetState() == StateAwaitingAccept || GetState() == StateConnectOverflow) return OnRefuse(unit);
+            return System::NotImplemented;
+        default: return IsUnhandledSpdu(unit[0]) ? System::NotImplemented : System::ProtocolError;
     }
 }
 
@@ -477,15 +484,10 @@ ResultCode CospConnection::OnData(std::span<const std::uint8_t> unit) {
         return System::ProtocolError;
     }
     switch (GetState()) {
-    case StateDataTransfer:
-        break;
-    case StateAborting:
-        return System::OkNoError;
-    case StateAwaitingConnect:
-        EndTransport();
-        return System::ProtocolError;
-    default:
-        return System::InvalidState;
+        case StateDataTransfer: break;
+        case StateAborting: return System::OkNoError;
+        case StateAwaitingConnect: EndTransport(); return System::ProtocolError;
+        default: return System::InvalidState;
     }
     Connection* upper = GetUpper();
     if (upper == nullptr) return System::OkNoError;

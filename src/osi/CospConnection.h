@@ -57,7 +57,7 @@ public:
     static constexpr Protocol::ConnectionState StateAwaitingTransport = 2;
     static constexpr Protocol::ConnectionState StateAwaitingConnect = 3;  // responder
     static constexpr Protocol::ConnectionState StateAwaitingAccept = 5;
-    static constexpr Protocol::ConnectionState StateConnectOverflow = 6;  // CN over 10240 octets sent
+    static constexpr Protocol::ConnectionState StateConnectOverflow = 6;    // CN over 10240 octets sent
     static constexpr Protocol::ConnectionState StateAwaitingResponse = 14;  // responder, CN indicated
     static constexpr Protocol::ConnectionState StateAborting = 25;          // AB or RF sent
     static constexpr Protocol::ConnectionState StateDataTransfer = 31;

@@ -289,31 +289,24 @@ ResultCode CotpConnection::Disconnect() {
 
 ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     switch (event) {
-    case 0:
-        return System::OkNoError;
-    case ItotConnection::Connected:
-        if (GetState() != StateConnecting) return System::Error;
-        Post(MessageConfirmed);
-        return System::OkNoError;
-    case ItotConnection::TpduReceived:
-        if (frame == nullptr) return System::Error;
-        switch (Tpdu::TypeOf(*frame)) {
-        case Tpdu::TypeCc:
-            return OnConnectConfirm(*frame);
-        case Tpdu::TypeCr:
-            return OnConnectRequest(*frame);
-        case Tpdu::TypeDr:
-        case Tpdu::TypeEr:
-            return OnRefusal();
-        case Tpdu::TypeDt:
-            return OnData(*frame);
-        default:  // too short, or a type that class 0 does not know
-            return System::Error;
-        }
-    case ItotConnection::Closed:
-        return OnLowerClosed();
-    default:
-        return System::Error;
+        case 0: return System::OkNoError;
+        case ItotConnection::Connected:
+            if (GetState() != StateConnecting) return System::Error;
+            Post(MessageConfirmed);
+            return System::OkNoError;
+        case ItotConnection::TpduReceived:
+            if (frame == nullptr) return System::Error;
+            switch (Tpdu::TypeOf(*frame)) {
+                case Tpdu::TypeCc: return OnConnectConfirm(*frame);
+                case Tpdu::TypeCr: return OnConnectRequest(*frame);
+                case Tpdu::TypeDr:
+                case Tpdu::TypeEr: return OnRefusal();
+                case Tpdu::TypeDt: return OnData(*frame);
+                default:  // too short, or a type that class 0 does not know
+                    return System::Error;
+            }
+        case ItotConnection::Closed: return OnLowerClosed();
+        default: return System::Error;
     }
 }
 

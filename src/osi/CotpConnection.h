@@ -40,7 +40,7 @@ class Tpdu;
 class CotpConnection : public Protocol::Connection {
 public:
     // States.
-    static constexpr Protocol::ConnectionState StateConnecting = 0;   // waiting for RFC 1006
+    static constexpr Protocol::ConnectionState StateConnecting = 0;  // waiting for RFC 1006
     static constexpr Protocol::ConnectionState StateCrSent = 1;
     static constexpr Protocol::ConnectionState StateOpen = 3;
     static constexpr Protocol::ConnectionState StateCrReceived = 5;  // responder, before Accept

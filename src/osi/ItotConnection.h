@@ -54,8 +54,7 @@ public:
     // the receive buffer becomes 2 n (1 while it holds part of a packet) and the TCP
     // connection receives in chunks of n.
     System::ResultCode SetMaxPduSize(std::uint32_t size) override;
-    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
-                                    std::uint32_t event) override;
+    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
     // Closes the TCP connection, forgets received bytes, resets.
     System::ResultCode Close() override;
     // Ports 102, received bytes forgotten, buffers for the largest TPDU, then the

@@ -4,10 +4,8 @@
 
 ItotFrame::ItotFrame(Protocol::Connection* owner) : Protocol::Frame(owner, 0) {}
 
-System::ResultCode ItotFrame::Reserve(std::uint32_t totalLength)
-{
-    if (totalLength < HeaderLength || totalLength > MaximumPacketLength)
-        return System::InvalidArguments;
+System::ResultCode ItotFrame::Reserve(std::uint32_t totalLength) {
+    if (totalLength < HeaderLength || totalLength > MaximumPacketLength) return System::InvalidArguments;
     SetState(StateBeingFilled);
     const System::ResultCode result = Allocate(totalLength);
     if (result != System::OkNoError) {
@@ -20,22 +18,16 @@ System::ResultCode ItotFrame::Reserve(std::uint32_t totalLength)
     return System::OkNoError;
 }
 
-System::ResultCode ItotFrame::Fill(const std::uint8_t* packet, std::uint32_t totalLength)
-{
-    if (packet == nullptr)
-        return System::InvalidArguments;
+System::ResultCode ItotFrame::Fill(const std::uint8_t* packet, std::uint32_t totalLength) {
+    if (packet == nullptr) return System::InvalidArguments;
     const System::ResultCode result = Reserve(totalLength);
-    if (result == System::OkNoError)
-        std::memcpy(Data(), packet, totalLength);
+    if (result == System::OkNoError) std::memcpy(Data(), packet, totalLength);
     return result;
 }
 
-System::ResultCode ItotFrame::Wrap(const std::uint8_t* tpdu, std::uint32_t length)
-{
-    if (length > MaximumTpduLength)
-        return System::OutOfRange;
-    if (tpdu == nullptr && length != 0)
-        return System::InvalidArguments;
+System::ResultCode ItotFrame::Wrap(const std::uint8_t* tpdu, std::uint32_t length) {
+    if (length > MaximumTpduLength) return System::OutOfRange;
+    if (tpdu == nullptr && length != 0) return System::InvalidArguments;
     SetState(StateBeingFilled);
     const std::uint32_t total = length + HeaderLength;
     const System::ResultCode result = Allocate(total);
@@ -48,8 +40,7 @@ System::ResultCode ItotFrame::Wrap(const std::uint8_t* tpdu, std::uint32_t lengt
     packet[1] = 0;
     packet[2] = static_cast<std::uint8_t>(total >> 8);
     packet[3] = static_cast<std::uint8_t>(total);
-    if (length != 0)
-        std::memcpy(packet + HeaderLength, tpdu, length);
+    if (length != 0) std::memcpy(packet + HeaderLength, tpdu, length);
     SetWindow(HeaderLength, length, 0);
     packetLength_ = total;
     SetState(StateComplete);

@@ -4,12 +4,6 @@
 
 ItotLayer::ItotLayer() : Protocol::Layer("Itot", 3) {}
 
-ItotLayer::~ItotLayer()
-{
-    DeleteConnections();
-}
+ItotLayer::~ItotLayer() { DeleteConnections(); }
 
-Protocol::Connection* ItotLayer::CreateConnection()
-{
-    return new ItotConnection(this);
-}
+Protocol::Connection* ItotLayer::CreateConnection() { return new ItotConnection(this); }

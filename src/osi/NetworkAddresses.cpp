@@ -2,8 +2,7 @@
 
 #include "system/NumberText.h"
 
-System::ResultCode NetworkAddresses::Set(std::string_view name, std::string_view value)
-{
+System::ResultCode NetworkAddresses::Set(std::string_view name, std::string_view value) {
     if (name == "LocalNAddress") {
         localAddress = value;
     } else if (name == "RemoteNAddress") {
@@ -11,8 +10,7 @@ System::ResultCode NetworkAddresses::Set(std::string_view name, std::string_view
     } else if (name == "LocalNPort" || name == "RemoteNPort") {
         std::uint16_t port = 0;
         const System::ResultCode result = System::ParseUInt16Text(port, value);
-        if (result != System::OkNoError)
-            return result;
+        if (result != System::OkNoError) return result;
         (name == "LocalNPort" ? localPort : remotePort) = port;
     } else {
         return System::NotSupported;
@@ -20,8 +18,7 @@ System::ResultCode NetworkAddresses::Set(std::string_view name, std::string_view
     return System::OkNoError;
 }
 
-System::ResultCode NetworkAddresses::GetAddress(std::string_view name, std::string& value) const
-{
+System::ResultCode NetworkAddresses::GetAddress(std::string_view name, std::string& value) const {
     if (name == "LocalNAddress") {
         value = localAddress;
     } else if (name == "RemoteNAddress") {
@@ -32,8 +29,7 @@ System::ResultCode NetworkAddresses::GetAddress(std::string_view name, std::stri
     return System::OkNoError;
 }
 
-System::ResultCode NetworkAddresses::GetPort(std::string_view name, std::string& value) const
-{
+System::ResultCode NetworkAddresses::GetPort(std::string_view name, std::string& value) const {
     if (name == "LocalNPort") {
         System::FormatUInt16(value, localPort);
     } else if (name == "RemoteNPort") {

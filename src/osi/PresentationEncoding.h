@@ -22,18 +22,15 @@ namespace Presentation {
 // A zeroed value structure from the C allocator, as the coder frees it; null when
 // memory runs out.
 template <typename T>
-T* NewValue()
-{
+T* NewValue() {
     return static_cast<T*>(std::calloc(1, sizeof(T)));
 }
 
 // Appends a zeroed element to a coder list; null (nothing appended) when memory runs out.
 template <typename T>
-T* AppendNewElement(Asn1::Asn1ListOf<T>& list)
-{
+T* AppendNewElement(Asn1::Asn1ListOf<T>& list) {
     T* element = NewValue<T>();
-    if (element == nullptr)
-        return nullptr;
+    if (element == nullptr) return nullptr;
     if (Asn1::Asn1SequenceOfAppend(&list.list, element) != 0) {
         std::free(element);
         return nullptr;
@@ -49,8 +46,7 @@ System::ResultCode BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame);
 // the head room in front; the window then covers the whole encoding (state 4). NoResources when
 // the head room is too small, InvalidArguments for a frame without window storage,
 // Error when the encoding did not come out in place.
-System::ResultCode EncodeAroundWindow(const Asn1::Asn1TypeDescriptor* type, const void* value,
-                                      Protocol::Frame& frame);
+System::ResultCode EncodeAroundWindow(const Asn1::Asn1TypeDescriptor* type, const void* value, Protocol::Frame& frame);
 
 // The coder's failure as a result code (NoResources for lack of room or memory).
 System::ResultCode ResultFromCoderErrno(int errnoValue);

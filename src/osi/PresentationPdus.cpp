@@ -85,8 +85,7 @@ constinit const Asn1TypeDescriptor FullyEncodedDataType =
     Asn1SequenceOfType<kFullyEncodedDataMembers>("Fully-encoded-data");
 
 constexpr auto kUserDataMembers = Asn1Members({
-    Asn1Field(offsetof(UserData, choice), Asn1OctetStringType, "simply-encoded-data")
-        .Implicit(Asn1ApplicationTag(0)),
+    Asn1Field(offsetof(UserData, choice), Asn1OctetStringType, "simply-encoded-data").Implicit(Asn1ApplicationTag(0)),
     Asn1Field(offsetof(UserData, choice), FullyEncodedDataType, Asn1SequenceTag, "fully-encoded-data")
         .Implicit(Asn1ApplicationTag(1)),
 });
@@ -95,8 +94,7 @@ constexpr auto kCpNormalModeMembers = Asn1Members({
     Asn1Field(offsetof(CpNormalModeParameters, protocolVersion), Asn1BitStringType, "protocol-version")
         .Implicit(Asn1ContextTag(0))
         .Optional(),
-    Asn1Field(offsetof(CpNormalModeParameters, callingSelector), Asn1OctetStringType,
-              "calling-presentation-selector")
+    Asn1Field(offsetof(CpNormalModeParameters, callingSelector), Asn1OctetStringType, "calling-presentation-selector")
         .Implicit(Asn1ContextTag(1))
         .Optional(),
     Asn1Field(offsetof(CpNormalModeParameters, calledSelector), Asn1OctetStringType, "called-presentation-selector")
@@ -114,8 +112,7 @@ constexpr auto kCpNormalModeMembers = Asn1Members({
               "presentation-requirements")
         .Implicit(Asn1ContextTag(8))
         .Optional(),
-    Asn1Field(offsetof(CpNormalModeParameters, userSessionRequirements), Asn1BitStringType,
-              "user-session-requirements")
+    Asn1Field(offsetof(CpNormalModeParameters, userSessionRequirements), Asn1BitStringType, "user-session-requirements")
         .Implicit(Asn1ContextTag(9))
         .Optional(),
     Asn1Field(offsetof(CpNormalModeParameters, userData), UserDataType, Asn1NoTag, "user-data").Optional(),
@@ -155,8 +152,7 @@ constexpr auto kCpaNormalModeMembers = Asn1Members({
     Asn1Field(offsetof(CpaNormalModeParameters, userData), UserDataType, Asn1NoTag, "user-data").Optional(),
 });
 constinit const Asn1TypeDescriptor CpaNormalModeParametersType =
-    Asn1SequenceType<CpaNormalModeParameters, kCpaNormalModeMembers, AfterProtocolVersion>(
-        "normal-mode-parameters");
+    Asn1SequenceType<CpaNormalModeParameters, kCpaNormalModeMembers, AfterProtocolVersion>("normal-mode-parameters");
 
 constexpr auto kCpaPpduMembers = Asn1Members({
     Asn1Field(offsetof(CpaPpdu, modeSelector), ModeSelectorType, Asn1SetTag, "mode-selector")
@@ -179,8 +175,7 @@ constexpr auto kCprNormalModeMembers = Asn1Members({
               "presentation-context-definition-result-list")
         .Implicit(Asn1ContextTag(5))
         .Optional(),
-    Asn1Field(offsetof(CprNormalModeParameters, defaultContextResult), Asn1NativeIntegerType,
-              "default-context-result")
+    Asn1Field(offsetof(CprNormalModeParameters, defaultContextResult), Asn1NativeIntegerType, "default-context-result")
         .Implicit(Asn1ContextTag(7))
         .Optional(),
     Asn1Field(offsetof(CprNormalModeParameters, providerReason), Asn1NativeIntegerType, "provider-reason")
@@ -189,8 +184,7 @@ constexpr auto kCprNormalModeMembers = Asn1Members({
     Asn1Field(offsetof(CprNormalModeParameters, userData), UserDataType, Asn1NoTag, "user-data").Optional(),
 });
 constinit const Asn1TypeDescriptor CprNormalModeParametersType =
-    Asn1SequenceType<CprNormalModeParameters, kCprNormalModeMembers, AfterProtocolVersion>(
-        "normal-mode-parameters");
+    Asn1SequenceType<CprNormalModeParameters, kCprNormalModeMembers, AfterProtocolVersion>("normal-mode-parameters");
 
 constexpr auto kCprPpduMembers = Asn1Members({
     Asn1Field(offsetof(CprPpdu, choice), CprNormalModeParametersType, Asn1SequenceTag, "normal-mode-parameters"),
@@ -199,12 +193,10 @@ constexpr auto kCprPpduMembers = Asn1Members({
 constexpr auto kContextIdentifierItemMembers = Asn1Members({
     Asn1Field(offsetof(ContextIdentifierItem, contextIdentifier), Asn1NativeIntegerType,
               "presentation-context-identifier"),
-    Asn1Field(offsetof(ContextIdentifierItem, transferSyntaxName), Asn1ObjectIdentifierType,
-              "transfer-syntax-name"),
+    Asn1Field(offsetof(ContextIdentifierItem, transferSyntaxName), Asn1ObjectIdentifierType, "transfer-syntax-name"),
 });
 constinit const Asn1TypeDescriptor ContextIdentifierItemType =
-    Asn1SequenceType<ContextIdentifierItem, kContextIdentifierItemMembers>(
-        "Presentation-context-identifier-list item");
+    Asn1SequenceType<ContextIdentifierItem, kContextIdentifierItemMembers>("Presentation-context-identifier-list item");
 
 constexpr auto kContextIdentifierListMembers = Asn1Members({
     Asn1Field(0, ContextIdentifierItemType, Asn1SequenceTag, "Presentation-context-identifier-list item"),
@@ -213,8 +205,8 @@ constinit const Asn1TypeDescriptor ContextIdentifierListType =
     Asn1SequenceOfType<kContextIdentifierListMembers>("Presentation-context-identifier-list");
 
 constexpr auto kAruNormalModeMembers = Asn1Members({
-    Asn1Field(offsetof(AruNormalModeParameters, contextIdentifierList), ContextIdentifierListType,
-              Asn1SequenceTag, "presentation-context-identifier-list")
+    Asn1Field(offsetof(AruNormalModeParameters, contextIdentifierList), ContextIdentifierListType, Asn1SequenceTag,
+              "presentation-context-identifier-list")
         .Implicit(Asn1ContextTag(0))
         .Optional(),
     Asn1Field(offsetof(AruNormalModeParameters, userData), UserDataType, Asn1NoTag, "user-data").Optional(),

@@ -45,9 +45,9 @@ inline constexpr Asn1NativeInteger ResultProviderRejection = 2;
 
 // Result-list item: the answer to one proposed context, in the order of the proposal.
 struct ContextResult {
-    Asn1NativeInteger result;                   // [0] IMPLICIT
-    Asn1ObjectIdentifier* transferSyntaxName;   // [1] IMPLICIT, optional
-    Asn1NativeInteger* providerReason;          // [2] IMPLICIT, optional
+    Asn1NativeInteger result;                  // [0] IMPLICIT
+    Asn1ObjectIdentifier* transferSyntaxName;  // [1] IMPLICIT, optional
+    Asn1NativeInteger* providerReason;         // [2] IMPLICIT, optional
 };
 using ContextResultList = Asn1ListOf<ContextResult>;
 
@@ -56,7 +56,7 @@ enum PdvChoice : Asn1Presence { PdvSingleAsn1Type = 1, PdvOctetAligned = 2, PdvA
 struct PresentationDataValues {
     Asn1Presence present;
     union {
-        Asn1Any singleAsn1Type;       // [0] (explicit): one complete encoding
+        Asn1Any singleAsn1Type;        // [0] (explicit): one complete encoding
         Asn1OctetString octetAligned;  // [1] IMPLICIT
         Asn1BitString arbitrary;       // [2] IMPLICIT
     } choice;
@@ -81,9 +81,9 @@ struct UserData {
 };
 
 struct CpNormalModeParameters {
-    Asn1BitString* protocolVersion;               // [0], DEFAULT version-1
-    Asn1OctetString* callingSelector;             // [1]
-    Asn1OctetString* calledSelector;              // [2]
+    Asn1BitString* protocolVersion;                // [0], DEFAULT version-1
+    Asn1OctetString* callingSelector;              // [1]
+    Asn1OctetString* calledSelector;               // [2]
     ContextDefinitionList* contextDefinitionList;  // [4]
     DefaultContextName* defaultContextName;        // [6]
     Asn1BitString* presentationRequirements;       // [8]
@@ -98,11 +98,11 @@ struct CpType {
 };
 
 struct CpaNormalModeParameters {
-    Asn1BitString* protocolVersion;            // [0]
-    Asn1OctetString* respondingSelector;       // [3]
-    ContextResultList* contextResultList;      // [5]
-    Asn1BitString* presentationRequirements;   // [8]
-    Asn1BitString* userSessionRequirements;    // [9]
+    Asn1BitString* protocolVersion;           // [0]
+    Asn1OctetString* respondingSelector;      // [3]
+    ContextResultList* contextResultList;     // [5]
+    Asn1BitString* presentationRequirements;  // [8]
+    Asn1BitString* userSessionRequirements;   // [9]
     UserData* userData;
 };
 
@@ -113,9 +113,9 @@ struct CpaPpdu {
 };
 
 struct CprNormalModeParameters {
-    Asn1BitString* protocolVersion;          // [0]
-    Asn1OctetString* respondingSelector;     // [3]
-    ContextResultList* contextResultList;    // [5]
+    Asn1BitString* protocolVersion;           // [0]
+    Asn1OctetString* respondingSelector;      // [3]
+    ContextResultList* contextResultList;     // [5]
     Asn1NativeInteger* defaultContextResult;  // [7]
     Asn1NativeInteger* providerReason;        // [10]
     UserData* userData;

@@ -37,18 +37,18 @@ ResultCode RfSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::sp
     ResultCode result = System::OkNoError;
     while (NextParameter(field, parameter, result)) {
         switch (parameter.code) {
-        case PiTransportDisconnect:
-            if (parameter.value.size() != 1) return System::ProtocolError;
-            SetTransportDisconnect(parameter.value[0]);
-            break;
-        case PiReasonCode:
-            if (parameter.value.empty()) return System::ProtocolError;
-            reasonPresent_ = true;
-            reason_ = parameter.value[0];
-            userData_.assign(parameter.value.begin() + 1, parameter.value.end());
-            break;
-        default:  // user requirements, version number, enclosure
-            break;
+            case PiTransportDisconnect:
+                if (parameter.value.size() != 1) return System::ProtocolError;
+                SetTransportDisconnect(parameter.value[0]);
+                break;
+            case PiReasonCode:
+                if (parameter.value.empty()) return System::ProtocolError;
+                reasonPresent_ = true;
+                reason_ = parameter.value[0];
+                userData_.assign(parameter.value.begin() + 1, parameter.value.end());
+                break;
+            default:  // user requirements, version number, enclosure
+                break;
         }
     }
     return result;

@@ -17,24 +17,19 @@ constexpr int ConnectPollSliceMs = 50;
 // Keep-alive probes before the connection counts as broken.
 constexpr int KeepAliveProbes = 10;
 
-bool SetBlocking(int descriptor, bool blocking)
-{
+bool SetBlocking(int descriptor, bool blocking) {
     const int flags = ::fcntl(descriptor, F_GETFL, 0);
-    if (flags < 0)
-        return false;
+    if (flags < 0) return false;
     const int wanted = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
     return ::fcntl(descriptor, F_SETFL, wanted) == 0;
 }
 
-bool Endpoint(int descriptor, bool peer, std::string& address, std::uint16_t& port)
-{
+bool Endpoint(int descriptor, bool peer, std::string& address, std::uint16_t& port) {
     sockaddr_storage storage{};
     socklen_t length = sizeof storage;
     auto* generic = reinterpret_cast<sockaddr*>(&storage);
-    const int result = peer ? ::getpeername(descriptor, generic, &length)
-                            : ::getsockname(descriptor, generic, &length);
-    if (result != 0 || storage.ss_family != AF_INET)
-        return false;
+    const int result = peer ? ::getpeername(descriptor, generic, &length) : ::getsockname(descriptor, generic, &length);
+    if (result != 0 || storage.ss_family != AF_INET) return false;
     const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(&storage);
     address = SocketHandle::AddressText(ipv4->sin_addr);
     port = ntohs(ipv4->sin_port);
@@ -45,31 +40,25 @@ bool Endpoint(int descriptor, bool peer, std::string& address, std::uint16_t& po
 
 SocketHandle::SocketHandle(int descriptor) : descriptor_(descriptor) {}
 
-SocketHandle::~SocketHandle()
-{
+SocketHandle::~SocketHandle() {
     if (descriptor_ >= 0) {
         // An orderly end first, so that the peer reads the end of the stream.
-        if (!shutDown_.load())
-            ::shutdown(descriptor_, SHUT_RDWR);
+        if (!shutDown_.load()) ::shutdown(descriptor_, SHUT_RDWR);
         ::close(descriptor_);
     }
 }
 
-void SocketHandle::Shutdown()
-{
-    if (!shutDown_.exchange(true))
-        ::shutdown(descriptor_, SHUT_RDWR);
+void SocketHandle::Shutdown() {
+    if (!shutDown_.exchange(true)) ::shutdown(descriptor_, SHUT_RDWR);
 }
 
-bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count)
-{
+bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count) {
     std::lock_guard lock(sendMutex_);
     while (count > 0) {
         // MSG_NOSIGNAL: a peer that went away gives EPIPE instead of killing the process.
         const ssize_t sent = ::send(descriptor_, bytes, count, MSG_NOSIGNAL);
         if (sent < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         bytes += sent;
@@ -78,59 +67,46 @@ bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count)
     return true;
 }
 
-long SocketHandle::Receive(std::uint8_t* into, std::size_t capacity)
-{
+long SocketHandle::Receive(std::uint8_t* into, std::size_t capacity) {
     for (;;) {
         const ssize_t received = ::recv(descriptor_, into, capacity, 0);
-        if (received >= 0 || errno != EINTR)
-            return static_cast<long>(received);
+        if (received >= 0 || errno != EINTR) return static_cast<long>(received);
     }
 }
 
-bool SocketHandle::SetNoDelay()
-{
+bool SocketHandle::SetNoDelay() {
     const int on = 1;
     return ::setsockopt(descriptor_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0;
 }
 
-bool SocketHandle::SetKeepAlive(unsigned idleSeconds, unsigned intervalSeconds)
-{
+bool SocketHandle::SetKeepAlive(unsigned idleSeconds, unsigned intervalSeconds) {
     const int on = 1;
     const int idle = static_cast<int>(idleSeconds);
     const int interval = static_cast<int>(intervalSeconds);
     return ::setsockopt(descriptor_, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) == 0 &&
            ::setsockopt(descriptor_, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) == 0 &&
            ::setsockopt(descriptor_, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) == 0 &&
-           ::setsockopt(descriptor_, IPPROTO_TCP, TCP_KEEPCNT, &KeepAliveProbes,
-                        sizeof KeepAliveProbes) == 0;
+           ::setsockopt(descriptor_, IPPROTO_TCP, TCP_KEEPCNT, &KeepAliveProbes, sizeof KeepAliveProbes) == 0;
 }
 
-bool SocketHandle::LocalEndpoint(std::string& address, std::uint16_t& port) const
-{
+bool SocketHandle::LocalEndpoint(std::string& address, std::uint16_t& port) const {
     return Endpoint(descriptor_, false, address, port);
 }
 
-bool SocketHandle::PeerEndpoint(std::string& address, std::uint16_t& port) const
-{
+bool SocketHandle::PeerEndpoint(std::string& address, std::uint16_t& port) const {
     return Endpoint(descriptor_, true, address, port);
 }
 
-std::shared_ptr<SocketHandle> SocketHandle::Connect(const sockaddr_in& address,
-                                                    std::uint32_t timeoutMs,
-                                                    const std::function<bool()>& abort)
-{
+std::shared_ptr<SocketHandle> SocketHandle::Connect(const sockaddr_in& address, std::uint32_t timeoutMs,
+                                                    const std::function<bool()>& abort) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (descriptor < 0)
-        return nullptr;
+    if (descriptor < 0) return nullptr;
     auto handle = std::make_shared<SocketHandle>(descriptor);
-    if (!SetBlocking(descriptor, false))
-        return nullptr;
+    if (!SetBlocking(descriptor, false)) return nullptr;
 
     if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS)
-            return nullptr;
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        if (errno != EINPROGRESS) return nullptr;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
             if (abort && abort()) {
                 errno = ECANCELED;
@@ -138,40 +114,33 @@ std::shared_ptr<SocketHandle> SocketHandle::Connect(const sockaddr_in& address,
             }
             int sliceMs = ConnectPollSliceMs;
             if (timeoutMs != 0) {
-                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    deadline - std::chrono::steady_clock::now());
+                const auto left =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
                 if (left.count() <= 0) {
                     errno = ETIMEDOUT;
                     return nullptr;
                 }
-                if (left.count() < sliceMs)
-                    sliceMs = static_cast<int>(left.count());
+                if (left.count() < sliceMs) sliceMs = static_cast<int>(left.count());
             }
             pollfd wait{descriptor, POLLOUT, 0};
             const int ready = ::poll(&wait, 1, sliceMs);
-            if (ready < 0 && errno != EINTR)
-                return nullptr;
-            if (ready > 0)
-                break;
+            if (ready < 0 && errno != EINTR) return nullptr;
+            if (ready > 0) break;
         }
         int error = 0;
         socklen_t length = sizeof error;
-        if (::getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-            return nullptr;
+        if (::getsockopt(descriptor, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return nullptr;
         if (error != 0) {
             errno = error;
             return nullptr;
         }
     }
-    if (!SetBlocking(descriptor, true))
-        return nullptr;
+    if (!SetBlocking(descriptor, true)) return nullptr;
     return handle;
 }
 
-std::string SocketHandle::AddressText(const in_addr& address)
-{
+std::string SocketHandle::AddressText(const in_addr& address) {
     char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &address, text, sizeof text) == nullptr)
-        return {};
+    if (::inet_ntop(AF_INET, &address, text, sizeof text) == nullptr) return {};
     return text;
 }

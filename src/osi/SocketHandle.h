@@ -47,8 +47,7 @@ public:
 
     // A new IPv4 stream socket connected to the address within timeoutMs (0 = no
     // limit), giving up early when abort() turns true. Null on failure.
-    static std::shared_ptr<SocketHandle> Connect(const sockaddr_in& address,
-                                                 std::uint32_t timeoutMs,
+    static std::shared_ptr<SocketHandle> Connect(const sockaddr_in& address, std::uint32_t timeoutMs,
                                                  const std::function<bool()>& abort);
 
     // Dotted text of an IPv4 address.

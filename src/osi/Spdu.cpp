@@ -53,8 +53,8 @@ ResultCode Spdu::Decode(std::span<const std::uint8_t> bytes) {
     spduLength_ = spduLength;
     SetWindow(fieldStart, total - fieldStart, 0);
     const std::span<const std::uint8_t> stored(Data(), total);
-    const ResultCode result = DecodeParameters(stored.subspan(fieldStart, parameterFieldLength_),
-                                               stored.subspan(spduLength));
+    const ResultCode result =
+        DecodeParameters(stored.subspan(fieldStart, parameterFieldLength_), stored.subspan(spduLength));
     if (result != System::OkNoError) return Invalid();
     SetState(StateDecoded);
     return System::OkNoError;
@@ -69,8 +69,7 @@ bool Spdu::NextParameter(std::span<const std::uint8_t>& field, Parameter& parame
     if (field.empty()) return false;
     std::uint32_t length = 0;
     std::uint32_t octets = 0;
-    if (!ReadLengthIndicator(field.subspan(1), length, octets) ||
-        std::uint64_t{1} + octets + length > field.size()) {
+    if (!ReadLengthIndicator(field.subspan(1), length, octets) || std::uint64_t{1} + octets + length > field.size()) {
         result = System::ProtocolError;
         return false;
     }

@@ -48,8 +48,7 @@ public:
 
     // The first SPDU of the bytes: its SI and the octets that SI, length indicator
     // and parameter field take. ProtocolError when they do not all lie in the bytes.
-    static System::ResultCode Measure(std::span<const std::uint8_t> bytes, std::uint8_t& si,
-                                      std::uint32_t& spduLength);
+    static System::ResultCode Measure(std::span<const std::uint8_t> bytes, std::uint8_t& si, std::uint32_t& spduLength);
 
     std::uint8_t GetSi() const { return si_; }
     // The length of the parameter field.
@@ -72,8 +71,7 @@ protected:
     };
     // Cuts the next parameter off the front of the field; false when the field is
     // empty, ProtocolError through result when the parameter runs past its end.
-    static bool NextParameter(std::span<const std::uint8_t>& field, Parameter& parameter,
-                              System::ResultCode& result);
+    static bool NextParameter(std::span<const std::uint8_t>& field, Parameter& parameter, System::ResultCode& result);
     // A value of up to four octets as a big-endian number; false when longer.
     static bool ValueNumber(std::span<const std::uint8_t> value, std::uint32_t& number);
 

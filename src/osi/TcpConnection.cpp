@@ -11,50 +11,37 @@ namespace {
 
 // The C library's atoi, without its undefined overflow: leading blanks, a sign,
 // digits up to the first other character; no digits read as 0.
-long long AtoiText(std::string_view text)
-{
+long long AtoiText(std::string_view text) {
     std::size_t at = 0;
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])))
-        ++at;
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
     bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-        negative = text[at++] == '-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
     long long value = 0;
     for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
-        if (value < 1'000'000'000'000LL)
-            value = value * 10 + (text[at] - '0');
+        if (value < 1'000'000'000'000LL) value = value * 10 + (text[at] - '0');
     }
     return negative ? -value : value;
 }
 
 // Keep-alive seconds as the socket takes them: the low 8 bits of the number, with 0
 // raised to 1 and anything above 20 lowered to 20.
-std::uint8_t KeepAliveSeconds(std::string_view text)
-{
+std::uint8_t KeepAliveSeconds(std::string_view text) {
     auto seconds = static_cast<std::uint8_t>(AtoiText(text) & 0xFF);
-    if (seconds == 0)
-        return 1;
-    return seconds > TcpConnection::MaximumKeepAliveSeconds ? TcpConnection::MaximumKeepAliveSeconds
-                                                            : seconds;
+    if (seconds == 0) return 1;
+    return seconds > TcpConnection::MaximumKeepAliveSeconds ? TcpConnection::MaximumKeepAliveSeconds : seconds;
 }
 
 }  // namespace
 
 TcpConnection::TcpConnection(TcpLayer* layer) : Protocol::Connection(layer), tcpLayer_(layer) {}
 
-TcpConnection::~TcpConnection()
-{
-    LeaveWaitingList();
+TcpConnection::~TcpConnection() { LeaveWaitingList(); }
+
+void TcpConnection::LeaveWaitingList() {
+    if (tcpLayer_ != nullptr) tcpLayer_->RemoveWaitingConnection(this);
 }
 
-void TcpConnection::LeaveWaitingList()
-{
-    if (tcpLayer_ != nullptr)
-        tcpLayer_->RemoveWaitingConnection(this);
-}
-
-System::ResultCode TcpConnection::SetParameter(std::string_view name, std::string_view value)
-{
+System::ResultCode TcpConnection::SetParameter(std::string_view name, std::string_view value) {
     std::lock_guard lock(parameterMutex_);
     if (name == "KeepAliveTout") {
         keepAliveTime_ = KeepAliveSeconds(value);
@@ -66,22 +53,15 @@ System::ResultCode TcpConnection::SetParameter(std::string_view name, std::strin
     return System::OkNoError;
 }
 
-System::ResultCode TcpConnection::GetParameter(std::string_view name, std::string& value)
-{
+System::ResultCode TcpConnection::GetParameter(std::string_view name, std::string& value) {
     std::lock_guard lock(parameterMutex_);
     return addresses_.GetAddress(name, value);
 }
 
-System::ResultCode TcpConnection::Close()
-{
-    return Reset();
-}
+System::ResultCode TcpConnection::Close() { return Reset(); }
 
-Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
-                                            std::uint32_t)
-{
-    if (bytes == nullptr && length != 0)
-        return nullptr;
+Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t) {
+    if (bytes == nullptr && length != 0) return nullptr;
     auto* frame = new Protocol::RawFrame(this);
     if (length != 0) {
         if (frame->Allocate(length) != System::OkNoError) {
@@ -94,8 +74,7 @@ Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint
     return frame;
 }
 
-System::ResultCode TcpConnection::Reset()
-{
+System::ResultCode TcpConnection::Reset() {
     {
         std::lock_guard lock(parameterMutex_);
         addresses_ = {};
@@ -109,17 +88,13 @@ System::ResultCode TcpConnection::Reset()
     return result;
 }
 
-System::ResultCode TcpConnection::Send(Protocol::Frame* frame)
-{
-    if (GetState() != StateConnected)
-        return System::NotConnected;
-    if (frame == nullptr)
-        return System::InvalidArguments;
+System::ResultCode TcpConnection::Send(Protocol::Frame* frame) {
+    if (GetState() != StateConnected) return System::NotConnected;
+    if (frame == nullptr) return System::InvalidArguments;
     return Transmit(frame);
 }
 
-TcpConnection::Settings TcpConnection::GetSettings() const
-{
+TcpConnection::Settings TcpConnection::GetSettings() const {
     std::lock_guard lock(parameterMutex_);
     Settings settings;
     settings.remoteAddress = addresses_.remoteAddress;
@@ -129,14 +104,12 @@ TcpConnection::Settings TcpConnection::GetSettings() const
     return settings;
 }
 
-void TcpConnection::SetLocalAddress(const std::string& address)
-{
+void TcpConnection::SetLocalAddress(const std::string& address) {
     std::lock_guard lock(parameterMutex_);
     addresses_.localAddress = address;
 }
 
-void TcpConnection::SetPeer(const std::string& address, std::uint16_t port)
-{
+void TcpConnection::SetPeer(const std::string& address, std::uint16_t port) {
     std::lock_guard lock(parameterMutex_);
     peerAddress_ = address;
     peerPort_ = port;

@@ -32,8 +32,7 @@ public:
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
     System::ResultCode Close() override;
     // A frame holding a copy of the bytes; kind is not used.
-    Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
-                                 std::uint32_t kind) override;
+    Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
     // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base Reset.
     System::ResultCode Reset() override;
 

@@ -79,23 +79,21 @@ ResultCode Tpdu::ReadVariablePart() {
         std::vector<std::uint8_t> value(length);
         if (GetBytes(value.data(), length) != System::OkNoError) return Invalid();
         switch (code) {
-        case ParameterTpduSize:
-            if (length != 1) return Invalid();
-            SetTpduSizeCode(value[0]);
-            break;
-        case ParameterCallingTsap:
-            callingTsapPresent_ = true;
-            callingTsap_ = std::move(value);
-            break;
-        case ParameterCalledTsap:
-            calledTsapPresent_ = true;
-            calledTsap_ = std::move(value);
-            break;
-        case ParameterAdditionalInformation:
-            additionalInformation_ = true;
-            break;
-        default:  // parameters of other classes or options: not ours to act on
-            break;
+            case ParameterTpduSize:
+                if (length != 1) return Invalid();
+                SetTpduSizeCode(value[0]);
+                break;
+            case ParameterCallingTsap:
+                callingTsapPresent_ = true;
+                callingTsap_ = std::move(value);
+                break;
+            case ParameterCalledTsap:
+                calledTsapPresent_ = true;
+                calledTsap_ = std::move(value);
+                break;
+            case ParameterAdditionalInformation: additionalInformation_ = true; break;
+            default:  // parameters of other classes or options: not ours to act on
+                break;
         }
     }
     SetWritePosition(end);
@@ -116,8 +114,8 @@ ResultCode Tpdu::WriteVariablePart() {
         result = PutParameterByte(ParameterTpduSize, static_cast<std::uint8_t>(tpduSizeCode_));
     }
     if (result == System::OkNoError && calledTsapPresent_) {
-        result = PutParameterBytes(ParameterCalledTsap, calledTsap_.data(),
-                                   static_cast<std::uint32_t>(calledTsap_.size()));
+        result =
+            PutParameterBytes(ParameterCalledTsap, calledTsap_.data(), static_cast<std::uint32_t>(calledTsap_.size()));
     }
     if (result == System::OkNoError && callingTsapPresent_) {
         result = PutParameterBytes(ParameterCallingTsap, callingTsap_.data(),

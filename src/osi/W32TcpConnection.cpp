@@ -14,41 +14,34 @@
 #include <thread>
 #include <utility>
 
-W32TcpConnection::W32TcpConnection(TcpLayer* layer) : TcpConnection(layer)
-{
+W32TcpConnection::W32TcpConnection(TcpLayer* layer) : TcpConnection(layer) {
     Reset();
     // Last: the receive thread must find a fully built connection.
     Start();
 }
 
-W32TcpConnection::~W32TcpConnection()
-{
+W32TcpConnection::~W32TcpConnection() {
     // No accepted socket may arrive from now on.
     LeaveWaitingList();
     Stop();
     DetachSocket();
 }
 
-void W32TcpConnection::OnStopRequested()
-{
+void W32TcpConnection::OnStopRequested() {
     {
         std::lock_guard lock(mutex_);
-        if (socket_)
-            socket_->Shutdown();
+        if (socket_) socket_->Shutdown();
         connectAborted_ = true;
     }
     changed_.notify_all();
 }
 
-System::ResultCode W32TcpConnection::Report(std::uint32_t event)
-{
-    if (Connection* upper = GetUpper())
-        return upper->OnLowerBytes(nullptr, 0, event);
+System::ResultCode W32TcpConnection::Report(std::uint32_t event) {
+    if (Connection* upper = GetUpper()) return upper->OnLowerBytes(nullptr, 0, event);
     return System::OkNoError;
 }
 
-std::shared_ptr<SocketHandle> W32TcpConnection::DetachSocket()
-{
+std::shared_ptr<SocketHandle> W32TcpConnection::DetachSocket() {
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
@@ -56,69 +49,55 @@ std::shared_ptr<SocketHandle> W32TcpConnection::DetachSocket()
         released_ = false;
         announceConnected_ = false;
     }
-    if (socket)
-        socket->Shutdown();
+    if (socket) socket->Shutdown();
     return socket;
 }
 
-System::ResultCode W32TcpConnection::Run()
-{
+System::ResultCode W32TcpConnection::Run() {
     for (;;) {
         std::shared_ptr<SocketHandle> socket;
         std::uint64_t epoch = 0;
         bool announce = false;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] {
-                return StopRequested() || (released_ && socket_ && epoch_ != servedEpoch_);
-            });
-            if (StopRequested())
-                return System::OkNoError;
+            changed_.wait(lock, [this] { return StopRequested() || (released_ && socket_ && epoch_ != servedEpoch_); });
+            if (StopRequested()) return System::OkNoError;
             socket = socket_;
             epoch = servedEpoch_ = epoch_;
             announce = std::exchange(announceConnected_, false);
         }
-        if (announce)
-            Report(Connected);
+        if (announce) Report(Connected);
         Serve(socket, epoch);
     }
 }
 
-void W32TcpConnection::Serve(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch)
-{
+void W32TcpConnection::Serve(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch) {
     for (;;) {
         // The layer above sets the chunk size through the maximum PDU size.
-        const std::uint32_t wanted =
-            std::clamp<std::uint32_t>(GetMaxPduSize(), DefaultReceiveChunk, MaximumPduSize);
+        const std::uint32_t wanted = std::clamp<std::uint32_t>(GetMaxPduSize(), DefaultReceiveChunk, MaximumPduSize);
         if (receiveBuffer_.size() != wanted) {
             try {
                 receiveBuffer_.resize(wanted);
             } catch (const std::bad_alloc&) {
-                if (receiveBuffer_.empty())
-                    break;
+                if (receiveBuffer_.empty()) break;
                 SetMaxPduSizeField(static_cast<std::uint32_t>(receiveBuffer_.size()));
             }
         }
         const long received = socket->Receive(receiveBuffer_.data(), receiveBuffer_.size());
-        if (received <= 0)
-            break;
+        if (received <= 0) break;
         bool current = false;
         {
             std::lock_guard lock(mutex_);
             current = socket_ == socket && closeRequested_ != epoch;
         }
-        if (!current || StopRequested())
-            break;
+        if (!current || StopRequested()) break;
         if (Connection* upper = GetUpper())
-            upper->OnLowerBytes(receiveBuffer_.data(), static_cast<std::uint32_t>(received),
-                                BytesReceived);
+            upper->OnLowerBytes(receiveBuffer_.data(), static_cast<std::uint32_t>(received), BytesReceived);
     }
     EndOfStream(socket, epoch);
 }
 
-void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket,
-                                   std::uint64_t epoch)
-{
+void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch) {
     bool mine = false;
     bool requested = false;
     {
@@ -143,8 +122,7 @@ void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket,
     }
     {
         std::lock_guard lock(mutex_);
-        if (mine)
-            ending_ = false;
+        if (mine) ending_ = false;
         if (requested) {
             closeDone_ = epoch;
             closeResult_ = result;
@@ -153,18 +131,15 @@ void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket,
     changed_.notify_all();
 }
 
-System::ResultCode W32TcpConnection::Reset()
-{
+System::ResultCode W32TcpConnection::Reset() {
     DetachSocket();
     const System::ResultCode result = TcpConnection::Reset();
     SetMaxPduSizeField(DefaultReceiveChunk);
     return result;
 }
 
-System::ResultCode W32TcpConnection::Close()
-{
-    if (IsTaskThread())
-        return CloseOnReceiveThread();
+System::ResultCode W32TcpConnection::Close() {
+    if (IsTaskThread()) return CloseOnReceiveThread();
 
     std::unique_lock lock(mutex_);
     connectAborted_ = true;
@@ -183,14 +158,10 @@ System::ResultCode W32TcpConnection::Close()
         socket->Shutdown();
         auto done = [&] { return closeDone_ == epoch; };
         const std::uint32_t timeout = GetTimeout();
-        if (timeout == 0)
-            changed_.wait(lock, done);
-        else
-            changed_.wait_for(lock, std::chrono::milliseconds(timeout), done);
-        if (done())
-            return closeResult_;
-        if (socket_ != socket)
-            return System::OkNoError;  // the receive thread is reporting it right now
+        if (timeout == 0) changed_.wait(lock, done);
+        else changed_.wait_for(lock, std::chrono::milliseconds(timeout), done);
+        if (done()) return closeResult_;
+        if (socket_ != socket) return System::OkNoError;  // the receive thread is reporting it right now
         // The receive thread is held up above us: end the stream here.
     }
     socket_.reset();
@@ -203,8 +174,7 @@ System::ResultCode W32TcpConnection::Close()
     return result;
 }
 
-bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock)
-{
+bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {
     auto ended = [this] { return !ending_; };
     const std::uint32_t timeout = GetTimeout();
     if (timeout == 0) {
@@ -214,42 +184,33 @@ bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock)
     return changed_.wait_for(lock, std::chrono::milliseconds(timeout), ended);
 }
 
-System::ResultCode W32TcpConnection::CloseOnReceiveThread()
-{
+System::ResultCode W32TcpConnection::CloseOnReceiveThread() {
     const std::shared_ptr<SocketHandle> socket = DetachSocket();
-    if (!socket && GetState() == 0)
-        return System::OkNoError;
+    if (!socket && GetState() == 0) return System::OkNoError;
     const System::ResultCode result = Reset();
-    if (socket)
-        Report(Closed);
+    if (socket) Report(Closed);
     return result;
 }
 
-System::ResultCode W32TcpConnection::ConnectFailed(const std::shared_ptr<SocketHandle>&)
-{
+System::ResultCode W32TcpConnection::ConnectFailed(const std::shared_ptr<SocketHandle>&) {
     Report(Closed);
     std::this_thread::sleep_for(std::chrono::milliseconds(ConnectFailurePauseMs));
     return System::Error;
 }
 
-System::ResultCode W32TcpConnection::Connect()
-{
+System::ResultCode W32TcpConnection::Connect() {
     bool ended = true;
     {
         std::unique_lock lock(mutex_);
-        if (socket_)
-            return System::AlreadyConnected;
+        if (socket_) return System::AlreadyConnected;
         // The end of the last stream is still being reported (on the receive thread,
         // which reaches this point only from inside that report): a new stream must
         // not overtake it.
-        if (!IsTaskThread())
-            ended = WaitForEnding(lock);
-        if (socket_)
-            return System::AlreadyConnected;
+        if (!IsTaskThread()) ended = WaitForEnding(lock);
+        if (socket_) return System::AlreadyConnected;
         connectAborted_ = false;
     }
-    if (!ended)
-        return ConnectFailed(nullptr);
+    if (!ended) return ConnectFailed(nullptr);
     const Settings settings = GetSettings();
 
     addrinfo hints{};
@@ -258,43 +219,35 @@ System::ResultCode W32TcpConnection::Connect()
     addrinfo* resolved = nullptr;
     const std::string service = std::to_string(settings.remotePort);
     if (settings.remoteAddress.empty() ||
-        ::getaddrinfo(settings.remoteAddress.c_str(), service.c_str(), &hints, &resolved) != 0 ||
-        resolved == nullptr) {
-        if (resolved != nullptr)
-            ::freeaddrinfo(resolved);
+        ::getaddrinfo(settings.remoteAddress.c_str(), service.c_str(), &hints, &resolved) != 0 || resolved == nullptr) {
+        if (resolved != nullptr) ::freeaddrinfo(resolved);
         return ConnectFailed(nullptr);
     }
     sockaddr_in address{};
     const bool usable = resolved->ai_family == AF_INET && resolved->ai_addrlen >= sizeof address;
-    if (usable)
-        address = *reinterpret_cast<const sockaddr_in*>(resolved->ai_addr);
+    if (usable) address = *reinterpret_cast<const sockaddr_in*>(resolved->ai_addr);
     ::freeaddrinfo(resolved);
-    if (!usable)
-        return ConnectFailed(nullptr);
+    if (!usable) return ConnectFailed(nullptr);
 
-    const std::shared_ptr<SocketHandle> socket =
-        SocketHandle::Connect(address, GetTimeout(), [this] {
-            std::lock_guard lock(mutex_);
-            return connectAborted_;
-        });
-    if (!socket || !socket->SetNoDelay() ||
-        !socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval))
+    const std::shared_ptr<SocketHandle> socket = SocketHandle::Connect(address, GetTimeout(), [this] {
+        std::lock_guard lock(mutex_);
+        return connectAborted_;
+    });
+    if (!socket || !socket->SetNoDelay() || !socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval))
         return ConnectFailed(socket);
 
     std::string localAddress;
     std::uint16_t localPort = 0;
     std::string peerAddress;
     std::uint16_t peerPort = 0;
-    if (!socket->LocalEndpoint(localAddress, localPort) ||
-        !socket->PeerEndpoint(peerAddress, peerPort))
+    if (!socket->LocalEndpoint(localAddress, localPort) || !socket->PeerEndpoint(peerAddress, peerPort))
         return ConnectFailed(socket);
     SetLocalAddress(localAddress + "+" + std::to_string(localPort));
     SetPeer(peerAddress, peerPort);
 
     {
         std::lock_guard lock(mutex_);
-        if (connectAborted_ || socket_)
-            return ConnectFailed(socket);
+        if (connectAborted_ || socket_) return ConnectFailed(socket);
         socket_ = socket;
         ++epoch_;
         released_ = false;
@@ -305,39 +258,31 @@ System::ResultCode W32TcpConnection::Connect()
     const System::ResultCode result = Report(Connected);
     {
         std::lock_guard lock(mutex_);
-        if (socket_ == socket)
-            released_ = true;
+        if (socket_ == socket) released_ = true;
     }
     changed_.notify_all();
     return result;
 }
 
-System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame)
-{
+System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame) {
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
         socket = socket_;
     }
-    if (!socket || frame == nullptr)
-        return System::Error;
-    return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError
-                                                                   : System::Error;
+    if (!socket || frame == nullptr) return System::Error;
+    return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
 }
 
-System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer,
-                                            socklen_t peerLength)
-{
-    if (peer == nullptr || peer->sa_family != AF_INET ||
-        peerLength < static_cast<socklen_t>(sizeof(sockaddr_in))) {
+System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer, socklen_t peerLength) {
+    if (peer == nullptr || peer->sa_family != AF_INET || peerLength < static_cast<socklen_t>(sizeof(sockaddr_in))) {
         Reset();
         return System::Error;
     }
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
-        if (socket_ || GetState() != 0 || StopRequested())
-            return System::Error;
+        if (socket_ || GetState() != 0 || StopRequested()) return System::Error;
         socket = std::make_shared<SocketHandle>(descriptor);
         socket_ = socket;
         ++epoch_;

@@ -73,14 +73,14 @@ private:
     std::condition_variable changed_;
     // Everything below up to the buffer is guarded by mutex_.
     std::shared_ptr<SocketHandle> socket_;
-    std::uint64_t epoch_ = 0;            // counts the sockets this connection had
-    std::uint64_t servedEpoch_ = 0;      // the one the receive thread took last
-    bool released_ = false;              // the receive thread may take socket_
-    bool announceConnected_ = false;     // an accepted socket not yet reported
-    std::uint64_t closeRequested_ = 0;   // epoch a Close waits to see ended
-    std::uint64_t closeDone_ = 0;        // epoch the receive thread ended for it
+    std::uint64_t epoch_ = 0;           // counts the sockets this connection had
+    std::uint64_t servedEpoch_ = 0;     // the one the receive thread took last
+    bool released_ = false;             // the receive thread may take socket_
+    bool announceConnected_ = false;    // an accepted socket not yet reported
+    std::uint64_t closeRequested_ = 0;  // epoch a Close waits to see ended
+    std::uint64_t closeDone_ = 0;       // epoch the receive thread ended for it
     System::ResultCode closeResult_ = System::OkNoError;
-    bool connectAborted_ = false;        // a Close while Connect waits
+    bool connectAborted_ = false;  // a Close while Connect waits
     // The receive thread is resetting and reporting Closed for a stream that ended:
     // Close and Connect on other threads wait for it, so that the stale Closed never
     // reaches the layers above after they have moved on (or resets a new socket).

@@ -23,37 +23,26 @@ constexpr std::uint32_t AcceptRetryPauseMs = 100;
 
 W32TcpLayer::W32TcpLayer() = default;
 
-W32TcpLayer::~W32TcpLayer()
-{
+W32TcpLayer::~W32TcpLayer() {
     StopListening();
     DeleteConnections();
 }
 
-Protocol::Connection* W32TcpLayer::CreateConnection()
-{
-    return new W32TcpConnection(this);
-}
+Protocol::Connection* W32TcpLayer::CreateConnection() { return new W32TcpConnection(this); }
 
-System::ResultCode W32TcpLayer::StartWinsock()
-{
-    return System::OkNoError;
-}
+System::ResultCode W32TcpLayer::StartWinsock() { return System::OkNoError; }
 
-std::string W32TcpLayer::SocketErrorText(int error)
-{
+std::string W32TcpLayer::SocketErrorText(int error) {
     char buffer[256] = {};
     // The GNU strerror_r may return a static text instead of filling the buffer.
     const char* text = ::strerror_r(error, buffer, sizeof buffer);
     return "Socket error " + std::to_string(error) + " - " + (text != nullptr ? text : "");
 }
 
-System::ResultCode W32TcpLayer::Listen()
-{
-    if (listenSocket_ >= 0)
-        return System::Error;
+System::ResultCode W32TcpLayer::Listen() {
+    if (listenSocket_ >= 0) return System::Error;
     int wake[2];
-    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0)
-        return System::Error;
+    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return System::Error;
     wakeRead_ = wake[0];
     wakeWrite_ = wake[1];
 
@@ -85,24 +74,21 @@ System::ResultCode W32TcpLayer::Listen()
     return System::OkNoError;
 }
 
-System::ResultCode W32TcpLayer::StopListening()
-{
+System::ResultCode W32TcpLayer::StopListening() {
     TcpLayer::StopListening();
     Stop();
     CloseListenSocket();
     return System::OkNoError;
 }
 
-void W32TcpLayer::OnStopRequested()
-{
+void W32TcpLayer::OnStopRequested() {
     if (wakeWrite_ >= 0) {
         const char wake = 1;
         [[maybe_unused]] const ssize_t written = ::write(wakeWrite_, &wake, 1);
     }
 }
 
-void W32TcpLayer::CloseListenSocket()
-{
+void W32TcpLayer::CloseListenSocket() {
     for (int* descriptor : {&listenSocket_, &wakeRead_, &wakeWrite_}) {
         if (*descriptor >= 0) {
             ::close(*descriptor);
@@ -111,34 +97,27 @@ void W32TcpLayer::CloseListenSocket()
     }
 }
 
-System::ResultCode W32TcpLayer::Run()
-{
+System::ResultCode W32TcpLayer::Run() {
     while (!StopRequested()) {
         pollfd waits[2] = {{listenSocket_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
         if (::poll(waits, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             WaitForStop(AcceptRetryPauseMs);
             continue;
         }
-        if (StopRequested() || (waits[1].revents & POLLIN) != 0)
-            break;
-        if ((waits[0].revents & POLLIN) == 0)
-            continue;
+        if (StopRequested() || (waits[1].revents & POLLIN) != 0) break;
+        if ((waits[0].revents & POLLIN) == 0) continue;
         sockaddr_in peer{};
         socklen_t peerLength = sizeof peer;
-        const int accepted = ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&peer),
-                                       &peerLength, SOCK_CLOEXEC);
+        const int accepted = ::accept4(listenSocket_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC);
         if (accepted < 0) {
-            if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED)
-                WaitForStop(AcceptRetryPauseMs);
+            if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED) WaitForStop(AcceptRetryPauseMs);
             continue;
         }
         const bool taken = OfferToWaiting([&](TcpConnection* connection) {
             auto* tcp = dynamic_cast<W32TcpConnection*>(connection);
             return tcp != nullptr &&
-                   tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength) ==
-                       System::OkNoError;
+                   tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength) == System::OkNoError;
         });
         if (!taken) {
             // Nobody waits for it: an orderly end, so that the peer learns at once.

@@ -25,8 +25,7 @@ std::ptrdiff_t BerFetchTag(const std::uint8_t* data, std::size_t size, Asn1Tag* 
     return 2;
 }
 
-std::ptrdiff_t BerFetchLength(int /*constructed*/, const std::uint8_t* data, std::size_t size,
-                              std::size_t* length) {
+std::ptrdiff_t BerFetchLength(int /*constructed*/, const std::uint8_t* data, std::size_t size, std::size_t* length) {
     if (size == 0) return 0;
     const unsigned first = data[0];
     if (first < 0x80) {
@@ -94,8 +93,7 @@ std::ptrdiff_t BerWriteTag(Asn1Tag tag, Asn1OutputBuffer* buffer, int constructe
     return static_cast<std::ptrdiff_t>(count);
 }
 
-std::ptrdiff_t Asn1WriteTagLength(std::size_t contentLength, Asn1Tag tag, Asn1OutputBuffer* buffer,
-                                  int constructed) {
+std::ptrdiff_t Asn1WriteTagLength(std::size_t contentLength, Asn1Tag tag, Asn1OutputBuffer* buffer, int constructed) {
     const std::size_t before = buffer->position;
     if (BerWriteLength(contentLength, buffer) < 0) return -1;
     if (BerWriteTag(tag, buffer, constructed) < 0) {

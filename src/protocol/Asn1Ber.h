@@ -28,12 +28,10 @@ std::ptrdiff_t BerWriteLength(std::size_t length, Asn1OutputBuffer* buffer);
 std::ptrdiff_t BerWriteTag(Asn1Tag tag, Asn1OutputBuffer* buffer, int constructed);
 
 // Prepends the length and then the tag. Returns the octets written, or -1.
-std::ptrdiff_t Asn1WriteTagLength(std::size_t contentLength, Asn1Tag tag, Asn1OutputBuffer* buffer,
-                                  int constructed);
+std::ptrdiff_t Asn1WriteTagLength(std::size_t contentLength, Asn1Tag tag, Asn1OutputBuffer* buffer, int constructed);
 
 // data starts at length octets: returns length octets plus content length when the
 // content is all there, 0 when it is not, -1 on a bad (or indefinite) length.
-std::ptrdiff_t BerSkipLength(Asn1DecodeContext* context, int constructed, const std::uint8_t* data,
-                             std::size_t size);
+std::ptrdiff_t BerSkipLength(Asn1DecodeContext* context, int constructed, const std::uint8_t* data, std::size_t size);
 
 }  // namespace Asn1

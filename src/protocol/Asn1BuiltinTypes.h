@@ -35,9 +35,9 @@ Asn1EncodeFunction Asn1NullEncode;
 Asn1FreeFunction Asn1OctetStringFree;
 Asn1DecodeFunction Asn1OctetStringDecode;
 Asn1EncodeFunction Asn1OctetStringEncode;
-Asn1CheckFunction Asn1VisibleStringCheck;     // octets 32..126
-Asn1CheckFunction Asn1Utf8StringCheck;        // valid UTF-8
-Asn1CheckFunction Asn1BitStringCheck;         // octets present, unused bits 0..7 (0 when empty)
+Asn1CheckFunction Asn1VisibleStringCheck;      // octets 32..126
+Asn1CheckFunction Asn1Utf8StringCheck;         // valid UTF-8
+Asn1CheckFunction Asn1BitStringCheck;          // octets present, unused bits 0..7 (0 when empty)
 Asn1EncodeFunction Asn1GeneralizedTimeEncode;  // fails: -1, errno EPERM
 Asn1CheckFunction Asn1GeneralizedTimeCheck;    // accepts, errno EPERM
 
@@ -89,84 +89,198 @@ inline constexpr Asn1Tag Asn1GraphicStringTags[] = {Asn1GraphicStringTag};
 inline constexpr Asn1Tag Asn1GraphicStringAllTags[] = {Asn1GraphicStringTag, Asn1OctetStringTag};
 inline constexpr Asn1Tag Asn1ObjectDescriptorTags[] = {Asn1ObjectDescriptorTag};
 inline constexpr Asn1Tag Asn1ObjectDescriptorAllTags[] = {Asn1ObjectDescriptorTag, Asn1GraphicStringTag,
-                                                           Asn1OctetStringTag};
+                                                          Asn1OctetStringTag};
 inline constexpr Asn1Tag Asn1GeneralizedTimeTags[] = {Asn1GeneralizedTimeTag};
 inline constexpr Asn1Tag Asn1GeneralizedTimeAllTags[] = {Asn1GeneralizedTimeTag, Asn1VisibleStringTag,
-                                                          Asn1OctetStringTag};
+                                                         Asn1OctetStringTag};
 
 inline constexpr Asn1PrimitiveSpecifics Asn1IntegerSpecifics{sizeof(Asn1Integer)};
 inline constexpr Asn1PrimitiveSpecifics Asn1NumberSpecifics{sizeof(std::int32_t)};
 inline constexpr Asn1PrimitiveSpecifics Asn1AnySpecifics{sizeof(Asn1Any)};
 inline constexpr Asn1OctetStringSpecifics Asn1OctetStringFamilySpecifics{sizeof(Asn1OctetString),
-                                                                          Asn1OctetStringVariant};
+                                                                         Asn1OctetStringVariant};
 inline constexpr Asn1OctetStringSpecifics Asn1BitStringSpecifics{sizeof(Asn1BitString), Asn1BitStringVariant};
 
-inline constexpr Asn1TypeDescriptor Asn1IntegerType{
-    &Asn1IntegerFree, &Asn1AcceptAnyValue, &Asn1IntegerDecode, &Asn1IntegerEncode, nullptr,
-    Asn1IntegerTags,  1,                   Asn1IntegerTags,    1,                  nullptr,
-    0,                &Asn1IntegerSpecifics, "INTEGER"};
+inline constexpr Asn1TypeDescriptor Asn1IntegerType{&Asn1IntegerFree,
+                                                    &Asn1AcceptAnyValue,
+                                                    &Asn1IntegerDecode,
+                                                    &Asn1IntegerEncode,
+                                                    nullptr,
+                                                    Asn1IntegerTags,
+                                                    1,
+                                                    Asn1IntegerTags,
+                                                    1,
+                                                    nullptr,
+                                                    0,
+                                                    &Asn1IntegerSpecifics,
+                                                    "INTEGER"};
 
-inline constexpr Asn1TypeDescriptor Asn1NativeIntegerType{
-    &Asn1NativeIntegerFree, &Asn1AcceptAnyValue, &Asn1NativeIntegerDecode, &Asn1NativeIntegerEncode, nullptr,
-    Asn1IntegerTags,        1,                   Asn1IntegerTags,          1,                        nullptr,
-    0,                      &Asn1NumberSpecifics, "INTEGER"};
+inline constexpr Asn1TypeDescriptor Asn1NativeIntegerType{&Asn1NativeIntegerFree,
+                                                          &Asn1AcceptAnyValue,
+                                                          &Asn1NativeIntegerDecode,
+                                                          &Asn1NativeIntegerEncode,
+                                                          nullptr,
+                                                          Asn1IntegerTags,
+                                                          1,
+                                                          Asn1IntegerTags,
+                                                          1,
+                                                          nullptr,
+                                                          0,
+                                                          &Asn1NumberSpecifics,
+                                                          "INTEGER"};
 
-inline constexpr Asn1TypeDescriptor Asn1BooleanType{
-    &Asn1BooleanFree, &Asn1AcceptAnyValue, &Asn1BooleanDecode, &Asn1BooleanEncode, nullptr,
-    Asn1BooleanTags,  1,                   Asn1BooleanTags,    1,                  nullptr,
-    0,                &Asn1NumberSpecifics, "BOOLEAN"};
+inline constexpr Asn1TypeDescriptor Asn1BooleanType{&Asn1BooleanFree,
+                                                    &Asn1AcceptAnyValue,
+                                                    &Asn1BooleanDecode,
+                                                    &Asn1BooleanEncode,
+                                                    nullptr,
+                                                    Asn1BooleanTags,
+                                                    1,
+                                                    Asn1BooleanTags,
+                                                    1,
+                                                    nullptr,
+                                                    0,
+                                                    &Asn1NumberSpecifics,
+                                                    "BOOLEAN"};
 
-inline constexpr Asn1TypeDescriptor Asn1NullType{
-    &Asn1NullFree, &Asn1AcceptAnyValue, &Asn1NullDecode, &Asn1NullEncode, nullptr,
-    Asn1NullTags,  1,                   Asn1NullTags,    1,               nullptr,
-    0,             &Asn1NumberSpecifics, "NULL"};
+inline constexpr Asn1TypeDescriptor Asn1NullType{&Asn1NullFree,
+                                                 &Asn1AcceptAnyValue,
+                                                 &Asn1NullDecode,
+                                                 &Asn1NullEncode,
+                                                 nullptr,
+                                                 Asn1NullTags,
+                                                 1,
+                                                 Asn1NullTags,
+                                                 1,
+                                                 nullptr,
+                                                 0,
+                                                 &Asn1NumberSpecifics,
+                                                 "NULL"};
 
-inline constexpr Asn1TypeDescriptor Asn1OctetStringType{
-    &Asn1OctetStringFree, &Asn1AcceptAnyValue, &Asn1OctetStringDecode, &Asn1OctetStringEncode, nullptr,
-    Asn1OctetStringTags,  1,                   Asn1OctetStringTags,    1,                      nullptr,
-    0,                    &Asn1OctetStringFamilySpecifics, "OCTET STRING"};
+inline constexpr Asn1TypeDescriptor Asn1OctetStringType{&Asn1OctetStringFree,
+                                                        &Asn1AcceptAnyValue,
+                                                        &Asn1OctetStringDecode,
+                                                        &Asn1OctetStringEncode,
+                                                        nullptr,
+                                                        Asn1OctetStringTags,
+                                                        1,
+                                                        Asn1OctetStringTags,
+                                                        1,
+                                                        nullptr,
+                                                        0,
+                                                        &Asn1OctetStringFamilySpecifics,
+                                                        "OCTET STRING"};
 
-inline constexpr Asn1TypeDescriptor Asn1VisibleStringType{
-    &Asn1OctetStringFree,  &Asn1VisibleStringCheck,  &Asn1OctetStringDecode, &Asn1OctetStringEncode, nullptr,
-    Asn1VisibleStringTags, 1,                        Asn1VisibleStringAllTags, 2,                    nullptr,
-    0,                     &Asn1OctetStringFamilySpecifics, "VisibleString"};
+inline constexpr Asn1TypeDescriptor Asn1VisibleStringType{&Asn1OctetStringFree,
+                                                          &Asn1VisibleStringCheck,
+                                                          &Asn1OctetStringDecode,
+                                                          &Asn1OctetStringEncode,
+                                                          nullptr,
+                                                          Asn1VisibleStringTags,
+                                                          1,
+                                                          Asn1VisibleStringAllTags,
+                                                          2,
+                                                          nullptr,
+                                                          0,
+                                                          &Asn1OctetStringFamilySpecifics,
+                                                          "VisibleString"};
 
-inline constexpr Asn1TypeDescriptor Asn1Utf8StringType{
-    &Asn1OctetStringFree, &Asn1Utf8StringCheck, &Asn1OctetStringDecode, &Asn1OctetStringEncode, nullptr,
-    Asn1Utf8StringTags,   1,                    Asn1Utf8StringAllTags,  2,                      nullptr,
-    0,                    &Asn1OctetStringFamilySpecifics, "UTF8String"};
+inline constexpr Asn1TypeDescriptor Asn1Utf8StringType{&Asn1OctetStringFree,
+                                                       &Asn1Utf8StringCheck,
+                                                       &Asn1OctetStringDecode,
+                                                       &Asn1OctetStringEncode,
+                                                       nullptr,
+                                                       Asn1Utf8StringTags,
+                                                       1,
+                                                       Asn1Utf8StringAllTags,
+                                                       2,
+                                                       nullptr,
+                                                       0,
+                                                       &Asn1OctetStringFamilySpecifics,
+                                                       "UTF8String"};
 
-inline constexpr Asn1TypeDescriptor Asn1GraphicStringType{
-    &Asn1OctetStringFree,  &Asn1AcceptAnyValue, &Asn1OctetStringDecode,   &Asn1OctetStringEncode, nullptr,
-    Asn1GraphicStringTags, 1,                   Asn1GraphicStringAllTags, 2,                      nullptr,
-    0,                     &Asn1OctetStringFamilySpecifics, "GraphicString"};
+inline constexpr Asn1TypeDescriptor Asn1GraphicStringType{&Asn1OctetStringFree,
+                                                          &Asn1AcceptAnyValue,
+                                                          &Asn1OctetStringDecode,
+                                                          &Asn1OctetStringEncode,
+                                                          nullptr,
+                                                          Asn1GraphicStringTags,
+                                                          1,
+                                                          Asn1GraphicStringAllTags,
+                                                          2,
+                                                          nullptr,
+                                                          0,
+                                                          &Asn1OctetStringFamilySpecifics,
+                                                          "GraphicString"};
 
-inline constexpr Asn1TypeDescriptor Asn1ObjectDescriptorType{
-    &Asn1OctetStringFree,     &Asn1AcceptAnyValue, &Asn1OctetStringDecode,      &Asn1OctetStringEncode, nullptr,
-    Asn1ObjectDescriptorTags, 1,                   Asn1ObjectDescriptorAllTags, 3,                      nullptr,
-    0,                        &Asn1OctetStringFamilySpecifics, "ObjectDescriptor"};
+inline constexpr Asn1TypeDescriptor Asn1ObjectDescriptorType{&Asn1OctetStringFree,
+                                                             &Asn1AcceptAnyValue,
+                                                             &Asn1OctetStringDecode,
+                                                             &Asn1OctetStringEncode,
+                                                             nullptr,
+                                                             Asn1ObjectDescriptorTags,
+                                                             1,
+                                                             Asn1ObjectDescriptorAllTags,
+                                                             3,
+                                                             nullptr,
+                                                             0,
+                                                             &Asn1OctetStringFamilySpecifics,
+                                                             "ObjectDescriptor"};
 
-inline constexpr Asn1TypeDescriptor Asn1GeneralizedTimeType{
-    &Asn1OctetStringFree,    &Asn1GeneralizedTimeCheck, &Asn1OctetStringDecode,      &Asn1GeneralizedTimeEncode,
-    nullptr,                 Asn1GeneralizedTimeTags,   1,                           Asn1GeneralizedTimeAllTags,
-    3,                       nullptr,                   0,                           &Asn1OctetStringFamilySpecifics,
-    "GeneralizedTime"};
+inline constexpr Asn1TypeDescriptor Asn1GeneralizedTimeType{&Asn1OctetStringFree,
+                                                            &Asn1GeneralizedTimeCheck,
+                                                            &Asn1OctetStringDecode,
+                                                            &Asn1GeneralizedTimeEncode,
+                                                            nullptr,
+                                                            Asn1GeneralizedTimeTags,
+                                                            1,
+                                                            Asn1GeneralizedTimeAllTags,
+                                                            3,
+                                                            nullptr,
+                                                            0,
+                                                            &Asn1OctetStringFamilySpecifics,
+                                                            "GeneralizedTime"};
 
-inline constexpr Asn1TypeDescriptor Asn1BitStringType{
-    &Asn1OctetStringFree, &Asn1BitStringCheck, &Asn1OctetStringDecode, &Asn1OctetStringEncode, nullptr,
-    Asn1BitStringTags,    1,                   Asn1BitStringTags,      1,                      nullptr,
-    0,                    &Asn1BitStringSpecifics, "BIT STRING"};
+inline constexpr Asn1TypeDescriptor Asn1BitStringType{&Asn1OctetStringFree,
+                                                      &Asn1BitStringCheck,
+                                                      &Asn1OctetStringDecode,
+                                                      &Asn1OctetStringEncode,
+                                                      nullptr,
+                                                      Asn1BitStringTags,
+                                                      1,
+                                                      Asn1BitStringTags,
+                                                      1,
+                                                      nullptr,
+                                                      0,
+                                                      &Asn1BitStringSpecifics,
+                                                      "BIT STRING"};
 
-inline constexpr Asn1TypeDescriptor Asn1ObjectIdentifierType{
-    &Asn1ObjectIdentifierFree, &Asn1ObjectIdentifierCheck, &Asn1ObjectIdentifierDecode,
-    &Asn1ObjectIdentifierEncode, nullptr,                  Asn1ObjectIdentifierTags,
-    1,                           Asn1ObjectIdentifierTags, 1,
-    nullptr,                     0,                        &Asn1AnySpecifics,
-    "OBJECT IDENTIFIER"};
+inline constexpr Asn1TypeDescriptor Asn1ObjectIdentifierType{&Asn1ObjectIdentifierFree,
+                                                             &Asn1ObjectIdentifierCheck,
+                                                             &Asn1ObjectIdentifierDecode,
+                                                             &Asn1ObjectIdentifierEncode,
+                                                             nullptr,
+                                                             Asn1ObjectIdentifierTags,
+                                                             1,
+                                                             Asn1ObjectIdentifierTags,
+                                                             1,
+                                                             nullptr,
+                                                             0,
+                                                             &Asn1AnySpecifics,
+                                                             "OBJECT IDENTIFIER"};
 
-inline constexpr Asn1TypeDescriptor Asn1AnyType{
-    &Asn1AnyFree, &Asn1AcceptAnyValue, &Asn1AnyDecode, &Asn1AnyEncode, nullptr,
-    nullptr,      0,                   nullptr,        0,              nullptr,
-    0,            &Asn1AnySpecifics,   "ANY"};
+inline constexpr Asn1TypeDescriptor Asn1AnyType{&Asn1AnyFree,
+                                                &Asn1AcceptAnyValue,
+                                                &Asn1AnyDecode,
+                                                &Asn1AnyEncode,
+                                                nullptr,
+                                                nullptr,
+                                                0,
+                                                nullptr,
+                                                0,
+                                                nullptr,
+                                                0,
+                                                &Asn1AnySpecifics,
+                                                "ANY"};
 
 }  // namespace Asn1

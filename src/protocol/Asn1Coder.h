@@ -141,42 +141,38 @@ inline void Asn1FreeValue(const Asn1TypeDescriptor* type, void* value) {
 // ---- constraint-check helpers ----
 
 // Reports a constraint failure and returns -1.
-int Asn1ReportConstraint(Asn1MessageCallback* callback, void* key, const Asn1TypeDescriptor* type,
-                         const void* value, const char* message);
+int Asn1ReportConstraint(Asn1MessageCallback* callback, void* key, const Asn1TypeDescriptor* type, const void* value,
+                         const char* message);
 
-int Asn1CheckIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                            void* key, std::int64_t minimum, std::int64_t maximum);
-int Asn1CheckNativeIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value,
-                                  Asn1MessageCallback* callback, void* key, std::int64_t minimum,
-                                  std::int64_t maximum);
-int Asn1CheckBitCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                        void* key, std::int64_t minimum, std::int64_t maximum);
-int Asn1CheckOctetCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                          void* key, std::int64_t minimum, std::int64_t maximum);
+int Asn1CheckIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                            std::int64_t minimum, std::int64_t maximum);
+int Asn1CheckNativeIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
+                                  void* key, std::int64_t minimum, std::int64_t maximum);
+int Asn1CheckBitCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                        std::int64_t minimum, std::int64_t maximum);
+int Asn1CheckOctetCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                          std::int64_t minimum, std::int64_t maximum);
 
 // INTEGER (Asn1Integer) within Minimum..Maximum.
 template <std::int64_t Minimum, std::int64_t Maximum>
-int Asn1CheckIntegerRange(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                          void* key) {
+int Asn1CheckIntegerRange(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     return Asn1CheckIntegerRangeOf(type, value, callback, key, Minimum, Maximum);
 }
 // Native integer within Minimum..Maximum.
 template <std::int64_t Minimum, std::int64_t Maximum>
-int Asn1CheckNativeIntegerRange(const Asn1TypeDescriptor* type, const void* value,
-                                Asn1MessageCallback* callback, void* key) {
+int Asn1CheckNativeIntegerRange(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
+                                void* key) {
     return Asn1CheckNativeIntegerRangeOf(type, value, callback, key, Minimum, Maximum);
 }
 // BIT STRING of Minimum..Maximum bits (octets times 8 minus the unused bits), also
 // running the BIT STRING checks.
 template <std::int64_t Minimum, std::int64_t Maximum>
-int Asn1CheckBitCount(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                      void* key) {
+int Asn1CheckBitCount(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     return Asn1CheckBitCountOf(type, value, callback, key, Minimum, Maximum);
 }
 // OCTET STRING family of Minimum..Maximum octets.
 template <std::int64_t Minimum, std::int64_t Maximum>
-int Asn1CheckOctetCount(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                        void* key) {
+int Asn1CheckOctetCount(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     return Asn1CheckOctetCountOf(type, value, callback, key, Minimum, Maximum);
 }
 

@@ -38,8 +38,8 @@ void CollectMessage(void* key, const Asn1TypeDescriptor* type, const void*, cons
 
 }  // namespace
 
-int Asn1ReportConstraint(Asn1MessageCallback* callback, void* key, const Asn1TypeDescriptor* type,
-                         const void* value, const char* message) {
+int Asn1ReportConstraint(Asn1MessageCallback* callback, void* key, const Asn1TypeDescriptor* type, const void* value,
+                         const char* message) {
     if (callback != nullptr) callback(key, type, value, message);
     return -1;
 }
@@ -60,8 +60,7 @@ int Asn1VisibleStringCheck(const Asn1TypeDescriptor* type, const void* value, As
     return 0;
 }
 
-int Asn1Utf8StringCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                        void* key) {
+int Asn1Utf8StringCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     if (Utf8StringLength(static_cast<const Asn1Utf8String*>(value)) < 0) {
         const auto* string = static_cast<const Asn1Utf8String*>(value);
         if (string != nullptr && string->size == 0) return 0;  // an empty text has no octets to point at
@@ -70,8 +69,7 @@ int Asn1Utf8StringCheck(const Asn1TypeDescriptor* type, const void* value, Asn1M
     return 0;
 }
 
-int Asn1BitStringCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                       void* key) {
+int Asn1BitStringCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     const auto* bits = static_cast<const Asn1BitString*>(value);
     if (bits == nullptr || bits->size < 0 || (bits->size > 0 && bits->buf == nullptr)) {
         return Asn1ReportConstraint(callback, key, type, value, "octets missing");
@@ -99,8 +97,7 @@ int Asn1ObjectIdentifierCheck(const Asn1TypeDescriptor* type, const void* value,
     return 0;
 }
 
-int Asn1SequenceCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                      void* key) {
+int Asn1SequenceCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     if (value == nullptr) return Asn1ReportConstraint(callback, key, type, value, "value missing");
     int result = 0;
     for (std::uint32_t i = 0; i < type->memberCount; ++i) {
@@ -131,8 +128,7 @@ int Asn1ChoiceCheck(const Asn1TypeDescriptor* type, const void* value, Asn1Messa
     return CheckMember(member, alternative, callback, key);
 }
 
-int Asn1SequenceOfCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                        void* key) {
+int Asn1SequenceOfCheck(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key) {
     const auto* list = static_cast<const Asn1SequenceOf*>(value);
     if (list == nullptr || list->count < 0 || (list->count > 0 && list->array == nullptr)) {
         return Asn1ReportConstraint(callback, key, type, value, "list missing");
@@ -146,8 +142,8 @@ int Asn1SequenceOfCheck(const Asn1TypeDescriptor* type, const void* value, Asn1M
     return result;
 }
 
-int Asn1CheckIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                            void* key, std::int64_t minimum, std::int64_t maximum) {
+int Asn1CheckIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                            std::int64_t minimum, std::int64_t maximum) {
     std::int64_t number = 0;
     if (value == nullptr || Asn1IntegerGetInt64(static_cast<const Asn1Integer*>(value), &number) != 0 ||
         number < minimum || number > maximum) {
@@ -156,9 +152,8 @@ int Asn1CheckIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, A
     return 0;
 }
 
-int Asn1CheckNativeIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value,
-                                  Asn1MessageCallback* callback, void* key, std::int64_t minimum,
-                                  std::int64_t maximum) {
+int Asn1CheckNativeIntegerRangeOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
+                                  void* key, std::int64_t minimum, std::int64_t maximum) {
     if (value == nullptr) return Asn1ReportConstraint(callback, key, type, value, "value missing");
     const std::int64_t number = *static_cast<const Asn1NativeInteger*>(value);
     if (number < minimum || number > maximum) {
@@ -167,8 +162,8 @@ int Asn1CheckNativeIntegerRangeOf(const Asn1TypeDescriptor* type, const void* va
     return 0;
 }
 
-int Asn1CheckBitCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                        void* key, std::int64_t minimum, std::int64_t maximum) {
+int Asn1CheckBitCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                        std::int64_t minimum, std::int64_t maximum) {
     if (Asn1BitStringCheck(type, value, callback, key) != 0) return -1;
     const auto* bits = static_cast<const Asn1BitString*>(value);
     const std::int64_t count = std::int64_t{bits->size} * 8 - bits->unusedBits;
@@ -178,8 +173,8 @@ int Asn1CheckBitCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1M
     return 0;
 }
 
-int Asn1CheckOctetCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
-                          void* key, std::int64_t minimum, std::int64_t maximum) {
+int Asn1CheckOctetCountOf(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback, void* key,
+                          std::int64_t minimum, std::int64_t maximum) {
     if (value == nullptr) return Asn1ReportConstraint(callback, key, type, value, "value missing");
     const std::int64_t count = static_cast<const Asn1OctetString*>(value)->size;
     if (count < minimum || count > maximum) {

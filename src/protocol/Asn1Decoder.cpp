@@ -76,8 +76,8 @@ struct Content {
 // in place of the outermost own tag; with Asn1Explicit the member's tag and then all
 // own tags. Every tag but the innermost must be constructed and every inner element
 // must fill its outer one exactly.
-Asn1DecodeCode ReadOwnTags(const Asn1TypeDescriptor* type, int tagMode, const std::uint8_t* data,
-                           std::size_t size, Content* content) {
+Asn1DecodeCode ReadOwnTags(const Asn1TypeDescriptor* type, int tagMode, const std::uint8_t* data, std::size_t size,
+                           Content* content) {
     int mode = tagMode;
     if (mode == Asn1Implicit && type->tagCount == 0) mode = Asn1Explicit;  // a CHOICE or ANY tag is explicit
     const std::uint32_t reads = type->tagCount + (mode == Asn1Explicit ? 1 : 0);
@@ -111,8 +111,8 @@ Asn1DecodeCode ReadOwnTags(const Asn1TypeDescriptor* type, int tagMode, const st
 // nested too deep before reading anything) and reads the value's own tags.
 class ConstructedEntry {
 public:
-    ConstructedEntry(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, int tagMode,
-                     const std::uint8_t* data, std::size_t size)
+    ConstructedEntry(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, int tagMode, const std::uint8_t* data,
+                     std::size_t size)
         : context_(context != nullptr ? context : &local_), level_(context_) {
         code_ = level_.TooDeep() ? Asn1DecodeFailure : ReadOwnTags(type, tagMode, data, size, &content_);
     }
@@ -317,8 +317,8 @@ Asn1DecodeResult DecodePrimitiveOctets(Asn1DecodeContext* context, const Asn1Typ
 }
 
 // Content of a primitive element of the type.
-Asn1DecodeCode ReadPrimitive(const Asn1TypeDescriptor* type, int tagMode, const std::uint8_t* data,
-                             std::size_t size, Content* content) {
+Asn1DecodeCode ReadPrimitive(const Asn1TypeDescriptor* type, int tagMode, const std::uint8_t* data, std::size_t size,
+                             Content* content) {
     const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, content);
     if (code != Asn1DecodeDone) return code;
     if (content->constructed) return Asn1DecodeFailure;
@@ -355,7 +355,8 @@ Asn1DecodeResult Asn1NativeIntegerDecode(Asn1DecodeContext*, const Asn1TypeDescr
     const std::uint8_t* octets = content.data;
     std::size_t count = content.size;
     // Octets that only repeat the sign do not count against the 32 bits.
-    while (count > 1 && ((octets[0] == 0x00 && (octets[1] & 0x80) == 0) || (octets[0] == 0xFF && (octets[1] & 0x80) != 0))) {
+    while (count > 1 &&
+           ((octets[0] == 0x00 && (octets[1] & 0x80) == 0) || (octets[0] == 0xFF && (octets[1] & 0x80) != 0))) {
         ++octets;
         --count;
     }
@@ -401,8 +402,8 @@ Asn1DecodeResult Asn1OctetStringDecode(Asn1DecodeContext* context, const Asn1Typ
     return DecodePrimitiveOctets(context, type, value, data, size, tagMode, true);
 }
 
-Asn1DecodeResult Asn1ObjectIdentifierDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type,
-                                            void** value, const std::uint8_t* data, std::size_t size, int tagMode) {
+Asn1DecodeResult Asn1ObjectIdentifierDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                            const std::uint8_t* data, std::size_t size, int tagMode) {
     Asn1DecodeContext local;
     if (context == nullptr) context = &local;
     return DecodePrimitiveOctets(context, type, value, data, size, tagMode, false);
@@ -417,8 +418,7 @@ Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* typ
     Header inner;
     const Asn1DecodeCode innerCode = ReadHeader(content.data, content.size, &inner);
     if (content.tagged) {
-        if (!content.constructed || innerCode != Asn1DecodeDone ||
-            inner.headerLength + inner.length != content.size) {
+        if (!content.constructed || innerCode != Asn1DecodeDone || inner.headerLength + inner.length != content.size) {
             return Failed();
         }
     } else {

@@ -43,11 +43,10 @@ std::ptrdiff_t WriteOwnTags(const Asn1TypeDescriptor* type, int tagMode, std::si
 }
 
 // Content plus own tags, the common tail of the primitive encoders.
-std::ptrdiff_t FinishPrimitive(const Asn1TypeDescriptor* type, int tagMode, std::ptrdiff_t content,
-                               int* constructed, Asn1OutputBuffer* buffer) {
+std::ptrdiff_t FinishPrimitive(const Asn1TypeDescriptor* type, int tagMode, std::ptrdiff_t content, int* constructed,
+                               Asn1OutputBuffer* buffer) {
     if (content < 0) return -1;
-    const std::ptrdiff_t tags =
-        WriteOwnTags(type, tagMode, static_cast<std::size_t>(content), 0, constructed, buffer);
+    const std::ptrdiff_t tags = WriteOwnTags(type, tagMode, static_cast<std::size_t>(content), 0, constructed, buffer);
     if (tags < 0) return -1;
     return content + tags;
 }
@@ -82,7 +81,8 @@ std::ptrdiff_t Asn1NativeIntegerEncode(const Asn1TypeDescriptor* type, const voi
                                        int* constructed, Asn1OutputBuffer* buffer) {
     const std::int32_t number = *static_cast<const Asn1NativeInteger*>(value);
     std::uint8_t octets[4];
-    for (int i = 0; i < 4; ++i) octets[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        octets[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(number) >> (24 - 8 * i));
     // Minimal two's complement: drop leading octets that only repeat the sign.
     int start = 0;
     while (start < 3 && ((octets[start] == 0x00 && (octets[start + 1] & 0x80) == 0) ||
@@ -98,8 +98,8 @@ std::ptrdiff_t Asn1BooleanEncode(const Asn1TypeDescriptor* type, const void* val
     return FinishPrimitive(type, tagMode, Prepend(buffer, &octet, 1), constructed, buffer);
 }
 
-std::ptrdiff_t Asn1NullEncode(const Asn1TypeDescriptor* type, const void*, int tagMode, Asn1Tag,
-                              int* constructed, Asn1OutputBuffer* buffer) {
+std::ptrdiff_t Asn1NullEncode(const Asn1TypeDescriptor* type, const void*, int tagMode, Asn1Tag, int* constructed,
+                              Asn1OutputBuffer* buffer) {
     return FinishPrimitive(type, tagMode, 0, constructed, buffer);
 }
 
@@ -135,8 +135,8 @@ std::ptrdiff_t Asn1ObjectIdentifierEncode(const Asn1TypeDescriptor* type, const 
                                           int* constructed, Asn1OutputBuffer* buffer) {
     const auto* oid = static_cast<const Asn1ObjectIdentifier*>(value);
     if (oid->size < 0 || (oid->size > 0 && oid->buf == nullptr)) return Invalid();
-    return FinishPrimitive(type, tagMode, Prepend(buffer, oid->buf, static_cast<std::size_t>(oid->size)),
-                           constructed, buffer);
+    return FinishPrimitive(type, tagMode, Prepend(buffer, oid->buf, static_cast<std::size_t>(oid->size)), constructed,
+                           buffer);
 }
 
 std::ptrdiff_t Asn1AnyEncode(const Asn1TypeDescriptor*, const void* value, int, Asn1Tag, int* constructed,

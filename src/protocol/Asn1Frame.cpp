@@ -8,8 +8,7 @@ namespace Asn1 {
 
 using System::ResultCode;
 
-Asn1Frame::Asn1Frame(Protocol::Connection* owner, void* value, const Asn1TypeDescriptor* descriptor,
-                     std::int32_t kind)
+Asn1Frame::Asn1Frame(Protocol::Connection* owner, void* value, const Asn1TypeDescriptor* descriptor, std::int32_t kind)
     : Frame(owner, 0), value_(value), descriptor_(descriptor), kind_(kind) {}
 
 Asn1Frame::Asn1Frame(Protocol::Connection* owner) : Frame(owner, 0) {}

@@ -17,8 +17,7 @@ class Asn1Frame : public Protocol::Frame {
 public:
     // An empty frame (no storage) carrying the value; the subclass allocates the
     // storage and sets the window.
-    Asn1Frame(Protocol::Connection* owner, void* value, const Asn1TypeDescriptor* descriptor,
-              std::int32_t kind);
+    Asn1Frame(Protocol::Connection* owner, void* value, const Asn1TypeDescriptor* descriptor, std::int32_t kind);
     explicit Asn1Frame(Protocol::Connection* owner);
     // Decodes the bytes at once: state 6 when they hold a value of the type, else the
     // frame stays in state 4 without a value. The bytes are not kept.

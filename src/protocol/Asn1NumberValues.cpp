@@ -140,8 +140,7 @@ ResultCode Asn1IntegerToUInt64(std::uint64_t& value, const Asn1Integer* integer,
     return ReadUnsigned(value, integer, UINT64_MAX, present);
 }
 
-ResultCode Asn1IntegerToUnsigned(std::uint32_t& value, const Asn1Integer* integer, unsigned width,
-                                 bool* present) {
+ResultCode Asn1IntegerToUnsigned(std::uint32_t& value, const Asn1Integer* integer, unsigned width, bool* present) {
     if (width != 1 && width != 2 && width != 4) return System::InvalidArguments;
     const std::uint64_t maximum = width == 1 ? UINT8_MAX : width == 2 ? UINT16_MAX : UINT32_MAX;
     return ReadUnsigned(value, integer, maximum, present);

@@ -39,7 +39,8 @@ ResultCode TextToAsn1Oid(Asn1ObjectIdentifier* oid, std::string_view text) {
     // The coder replaces the octets only when the arcs are acceptable.
     Asn1ObjectIdentifier built{};
     errno = 0;
-    const ResultCode result = FromCoder(Asn1OidSetArcs(&built, arcs, sizeof(std::uint32_t), static_cast<unsigned>(count)));
+    const ResultCode result =
+        FromCoder(Asn1OidSetArcs(&built, arcs, sizeof(std::uint32_t), static_cast<unsigned>(count)));
     if (result != System::OkNoError) {
         Asn1ObjectIdentifierType.free(&Asn1ObjectIdentifierType, &built, 1);
         return result;

@@ -16,9 +16,7 @@ using ValueSupport::Present;
 
 namespace {
 
-bool BitIsSet(const std::uint8_t* octets, std::size_t bit) {
-    return (octets[bit / 8] >> (7 - bit % 8)) & 1u;
-}
+bool BitIsSet(const std::uint8_t* octets, std::size_t bit) { return (octets[bit / 8] >> (7 - bit % 8)) & 1u; }
 
 // Replaces the bit string's octets by a fresh zeroed block for bitCount bits.
 ResultCode ResetBits(Asn1BitString* bitString, std::size_t bitCount, std::uint8_t*& octets) {
@@ -73,7 +71,8 @@ ResultCode StringBytesToAsn1BitString(Asn1BitString* bitString, std::string_view
     const std::size_t size = (bitCount + 7) / 8;
     if (size > 0) {
         std::memcpy(octets, bytes.data(), size);
-        if (bitCount % 8 != 0) octets[size - 1] = static_cast<std::uint8_t>(octets[size - 1] & (0xFF00u >> (bitCount % 8)));
+        if (bitCount % 8 != 0)
+            octets[size - 1] = static_cast<std::uint8_t>(octets[size - 1] & (0xFF00u >> (bitCount % 8)));
     }
     return System::OkNoError;
 }

@@ -24,8 +24,7 @@ namespace Asn1 {
 System::ResultCode BoolsToAsn1BitString(Asn1BitString* bitString, std::span<const std::uint8_t> bools);
 // The first bitCount bits of the raw octets of a string (InvalidArguments when it holds
 // fewer).
-System::ResultCode StringBytesToAsn1BitString(Asn1BitString* bitString, std::string_view bytes,
-                                              std::uint32_t bitCount);
+System::ResultCode StringBytesToAsn1BitString(Asn1BitString* bitString, std::string_view bytes, std::uint32_t bitCount);
 // One octet 0 or 1 per bit into bools; count = the number of bits. Error when bools has
 // less room than the bits; InvalidArguments for a value whose unused-bit count is not
 // possible (above 7, or bits unused in an empty string).
@@ -34,13 +33,11 @@ System::ResultCode Asn1BitStringToBools(std::span<std::uint8_t> bools, std::size
 // "0" or "1" per bit, first bit first, for every bit of the value; InvalidArguments when
 // it holds fewer than requiredBits bits or an impossible unused-bit count. The
 // unused-bit count goes to unusedBits when asked.
-System::ResultCode Asn1BitStringToBitText(std::string& text, const Asn1BitString* bitString,
-                                          std::uint32_t requiredBits, std::int32_t* unusedBits = nullptr,
-                                          bool* present = nullptr);
+System::ResultCode Asn1BitStringToBitText(std::string& text, const Asn1BitString* bitString, std::uint32_t requiredBits,
+                                          std::int32_t* unusedBits = nullptr, bool* present = nullptr);
 // The first bitCount bits of plain octets as "0"/"1" text (InvalidArguments when the
 // octets hold fewer).
-System::ResultCode BitStringToBitText(std::string& text, std::span<const std::uint8_t> octets,
-                                      std::uint32_t bitCount);
+System::ResultCode BitStringToBitText(std::string& text, std::span<const std::uint8_t> octets, std::uint32_t bitCount);
 
 System::ResultCode BytesToAsn1OctetString(Asn1OctetString* octetString, std::span<const std::uint8_t> bytes);
 System::ResultCode StringToAsn1OctetString(Asn1OctetString* octetString, std::string_view text);

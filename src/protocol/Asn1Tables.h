@@ -29,22 +29,19 @@ consteval Asn1Member Asn1Field(std::size_t offset, const Asn1TypeDescriptor& typ
     if (type.outermostTag != nullptr) {
         return {0, 0, static_cast<std::uint32_t>(offset), Asn1NoTag, Asn1Untagged, &type, nullptr, name};
     }
-    return {Asn1MemberOpenType, 0, static_cast<std::uint32_t>(offset), Asn1NoTag, Asn1Untagged, &type,
-            nullptr, name};
+    return {Asn1MemberOpenType, 0, static_cast<std::uint32_t>(offset), Asn1NoTag, Asn1Untagged, &type, nullptr, name};
 }
 
 // Untagged member of a type defined in another source file: give the type's own
 // outermost tag (Asn1SequenceTag, Asn1SetTag, Asn1ApplicationTag(0), ...; Asn1NoTag for
 // an untagged CHOICE).
-consteval Asn1Member Asn1Field(std::size_t offset, const Asn1TypeDescriptor& type, Asn1Tag ownTag,
-                               const char* name) {
+consteval Asn1Member Asn1Field(std::size_t offset, const Asn1TypeDescriptor& type, Asn1Tag ownTag, const char* name) {
     return {0, 0, static_cast<std::uint32_t>(offset), ownTag, Asn1Untagged, &type, nullptr, name};
 }
 
 // Untagged open-type member (ANY): any tag matches; the value keeps the whole element.
 consteval Asn1Member Asn1OpenField(std::size_t offset, const Asn1TypeDescriptor& type, const char* name) {
-    return {Asn1MemberOpenType, 0, static_cast<std::uint32_t>(offset), Asn1NoTag, Asn1Untagged, &type,
-            nullptr, name};
+    return {Asn1MemberOpenType, 0, static_cast<std::uint32_t>(offset), Asn1NoTag, Asn1Untagged, &type, nullptr, name};
 }
 
 // The member table: counts the runs of consecutive optional members.
@@ -193,10 +190,17 @@ consteval Asn1TypeDescriptor Asn1SequenceType(const char* name) {
     static_assert(Asn1SequenceCandidatesAreDistinct(Members),
                   "two members that may stand at the same place carry the same tag");
     static_assert(Asn1OffsetsFit<Value>(Members), "a member offset lies outside the value structure");
-    return {&Asn1SequenceFree,     &Asn1SequenceCheck, &Asn1SequenceDecode,
-            &Asn1SequenceEncode,   nullptr,            Asn1SequenceTags,
-            1,                     Asn1SequenceTags,   1,
-            std::data(Members),    static_cast<std::uint32_t>(std::size(Members)),
+    return {&Asn1SequenceFree,
+            &Asn1SequenceCheck,
+            &Asn1SequenceDecode,
+            &Asn1SequenceEncode,
+            nullptr,
+            Asn1SequenceTags,
+            1,
+            Asn1SequenceTags,
+            1,
+            std::data(Members),
+            static_cast<std::uint32_t>(std::size(Members)),
             &Asn1SequenceSpecificsFor<Value, Members, ExtensionAfter, ExtensionBefore>,
             name};
 }
@@ -208,10 +212,17 @@ consteval Asn1TypeDescriptor Asn1SetType(const char* name) {
     static_assert(std::size(Members) <= 64, "a SET holds at most 64 members");
     static_assert(Asn1OwnTagsAreDistinct(Members), "two members of a SET carry the same tag");
     static_assert(Asn1OffsetsFit<Value>(Members), "a member offset lies outside the value structure");
-    return {&Asn1SequenceFree,  &Asn1SequenceCheck, &Asn1SetDecode,
-            &Asn1SequenceEncode, nullptr,           Asn1SetTags,
-            1,                   Asn1SetTags,       1,
-            std::data(Members),  static_cast<std::uint32_t>(std::size(Members)),
+    return {&Asn1SequenceFree,
+            &Asn1SequenceCheck,
+            &Asn1SetDecode,
+            &Asn1SequenceEncode,
+            nullptr,
+            Asn1SetTags,
+            1,
+            Asn1SetTags,
+            1,
+            std::data(Members),
+            static_cast<std::uint32_t>(std::size(Members)),
             &Asn1SetSpecificsFor<Value, Members, Extensible>,
             name};
 }
@@ -224,11 +235,17 @@ consteval Asn1TypeDescriptor Asn1ChoiceType(const char* name) {
     static_assert(std::is_same_v<decltype(Value::present), Asn1Presence>, "a CHOICE value has a presence field");
     static_assert(Asn1OwnTagsAreDistinct(Members), "two alternatives of a CHOICE carry the same tag");
     static_assert(Asn1OffsetsFit<Value>(Members), "a member offset lies outside the value structure");
-    return {&Asn1ChoiceFree,    &Asn1ChoiceCheck, &Asn1ChoiceDecode,
-            &Asn1ChoiceEncode,  &Asn1ChoiceOutermostTag,
-            nullptr,            0,
-            nullptr,            0,
-            std::data(Members), static_cast<std::uint32_t>(std::size(Members)),
+    return {&Asn1ChoiceFree,
+            &Asn1ChoiceCheck,
+            &Asn1ChoiceDecode,
+            &Asn1ChoiceEncode,
+            &Asn1ChoiceOutermostTag,
+            nullptr,
+            0,
+            nullptr,
+            0,
+            std::data(Members),
+            static_cast<std::uint32_t>(std::size(Members)),
             &Asn1ChoiceSpecificsFor<Value, Members, Extensible>,
             name};
 }
@@ -239,10 +256,17 @@ consteval Asn1TypeDescriptor Asn1ChoiceType(const char* name) {
 template <const auto& Members>
 consteval Asn1TypeDescriptor Asn1SequenceOfType(const char* name) {
     static_assert(std::size(Members) == 1, "a SEQUENCE OF has exactly one element entry");
-    return {&Asn1SequenceOfFree,   &Asn1SequenceOfCheck, &Asn1SequenceOfDecode,
-            &Asn1SequenceOfEncode, nullptr,              Asn1SequenceTags,
-            1,                     Asn1SequenceTags,     1,
-            std::data(Members),    1,
+    return {&Asn1SequenceOfFree,
+            &Asn1SequenceOfCheck,
+            &Asn1SequenceOfDecode,
+            &Asn1SequenceOfEncode,
+            nullptr,
+            Asn1SequenceTags,
+            1,
+            Asn1SequenceTags,
+            1,
+            std::data(Members),
+            1,
             &Asn1SequenceOfSpecificsFor<Members>,
             name};
 }

@@ -192,28 +192,25 @@ struct Asn1TypeDescriptor;
 struct Asn1Member;
 
 // Constraint-check messages go to a callback with the caller's key.
-using Asn1MessageCallback = void(void* key, const Asn1TypeDescriptor* type, const void* value,
-                                 const char* message);
+using Asn1MessageCallback = void(void* key, const Asn1TypeDescriptor* type, const void* value, const char* message);
 
 // Releases a value; with contentsOnly only what the value owns (its storage is
 // embedded in a container), and the storage is then left zeroed.
 using Asn1FreeFunction = void(const Asn1TypeDescriptor* type, void* value, int contentsOnly);
 // Returns 0 when the value satisfies the type's constraints, else -1 after reporting.
-using Asn1CheckFunction = int(const Asn1TypeDescriptor* type, const void* value,
-                              Asn1MessageCallback* callback, void* key);
+using Asn1CheckFunction = int(const Asn1TypeDescriptor* type, const void* value, Asn1MessageCallback* callback,
+                              void* key);
 // Decodes one value at data; allocates it when *value is null.
-using Asn1DecodeFunction = Asn1DecodeResult(Asn1DecodeContext* context, const Asn1TypeDescriptor* type,
-                                            void** value, const std::uint8_t* data, std::size_t size,
-                                            int tagMode);
+using Asn1DecodeFunction = Asn1DecodeResult(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                            const std::uint8_t* data, std::size_t size, int tagMode);
 // Writes the value in front of the buffer's position: with tagMode Asn1Explicit all own
 // tags, otherwise all but the outermost (the container writes that one). Returns the
 // octets written (or -1 with errno) and reports through constructed whether the
 // container's tag around it must be constructed (Asn1Constructed) or primitive (0).
-using Asn1EncodeFunction = std::ptrdiff_t(const Asn1TypeDescriptor* type, const void* value, int tagMode,
-                                          Asn1Tag tag, int* constructed, Asn1OutputBuffer* buffer);
+using Asn1EncodeFunction = std::ptrdiff_t(const Asn1TypeDescriptor* type, const void* value, int tagMode, Asn1Tag tag,
+                                          int* constructed, Asn1OutputBuffer* buffer);
 // The tag word the value will carry (CHOICE types only).
-using Asn1OutermostTagFunction = Asn1Tag(const Asn1TypeDescriptor* type, const void* value, int tagMode,
-                                         Asn1Tag tag);
+using Asn1OutermostTagFunction = Asn1Tag(const Asn1TypeDescriptor* type, const void* value, int tagMode, Asn1Tag tag);
 
 // One static record per ASN.1 type.
 struct Asn1TypeDescriptor {
@@ -224,12 +221,12 @@ struct Asn1TypeDescriptor {
     Asn1OutermostTagFunction* outermostTag;  // CHOICE types only, else null
     const Asn1Tag* tags;                     // own tags, outermost first
     std::uint32_t tagCount;
-    const Asn1Tag* allTags;                  // own tags plus the base's (matching only)
+    const Asn1Tag* allTags;  // own tags plus the base's (matching only)
     std::uint32_t allTagCount;
-    const Asn1Member* members;               // SEQUENCE, SET, CHOICE; one entry for SEQUENCE OF
+    const Asn1Member* members;  // SEQUENCE, SET, CHOICE; one entry for SEQUENCE OF
     std::uint32_t memberCount;
-    const void* specifics;                   // family record below, or null
-    const char* name;                        // ASN.1 type name, for messages
+    const void* specifics;  // family record below, or null
+    const char* name;       // ASN.1 type name, for messages
 
     // A derived type ("Integer32 ::= INTEGER (...)"): the base's operations, members and
     // family record with its own name and check. Built at compile time.

@@ -64,7 +64,8 @@ int ReadSigned(const Asn1Integer* integer, std::int64_t* value) {
     const std::uint8_t* octets = Asn1IntegerOctets(integer);
     std::size_t count = integer->size;
     if (count > 0 && octets == nullptr) return Fail(EINVAL);
-    while (count > 1 && ((octets[0] == 0x00 && (octets[1] & 0x80) == 0) || (octets[0] == 0xFF && (octets[1] & 0x80) != 0))) {
+    while (count > 1 &&
+           ((octets[0] == 0x00 && (octets[1] & 0x80) == 0) || (octets[0] == 0xFF && (octets[1] & 0x80) != 0))) {
         ++octets;
         --count;
     }

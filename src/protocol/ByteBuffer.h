@@ -35,8 +35,7 @@ public:
     System::ResultCode PeekByte(std::uint32_t offset, std::uint8_t& value) const;
     System::ResultCode PeekUInt16(std::uint32_t offset, std::uint16_t& value) const;
     System::ResultCode PeekUInt32(std::uint32_t offset, std::uint32_t& value) const;
-    System::ResultCode PeekBytes(std::uint32_t offset, std::uint8_t* destination,
-                                 std::uint32_t n) const;
+    System::ResultCode PeekBytes(std::uint32_t offset, std::uint8_t* destination, std::uint32_t n) const;
 
     // Appends n bytes: 0, or 4 when they do not all fit (nothing is written).
     System::ResultCode Write(const std::uint8_t* bytes, std::uint32_t n);

@@ -9,18 +9,13 @@
 
 namespace Protocol {
 
-Connection::Connection(Layer* layer)
-    : id_(layer != nullptr ? layer->NextConnectionId() : 0), layer_(layer)
-{
-}
+Connection::Connection(Layer* layer) : id_(layer != nullptr ? layer->NextConnectionId() : 0), layer_(layer) {}
 
-Connection::~Connection()
-{
+Connection::~Connection() {
     ReleaseLower();
     if (Connection* upper = upper_.exchange(nullptr)) {
         // Only our own link: the upper connection may outlive us.
-        if (upper->GetLower() == this)
-            upper->SetLower(nullptr);
+        if (upper->GetLower() == this) upper->SetLower(nullptr);
     }
     queue_.Clear();
     pendingA_.clear();
@@ -33,131 +28,93 @@ void Connection::SetLower(Connection* lower) { lower_.store(lower); }
 
 Connection* Connection::GetLower() { return lower_.load(); }
 
-Connection* Connection::GetBottom()
-{
+Connection* Connection::GetBottom() {
     Connection* bottom = this;
-    while (Connection* next = bottom->GetLower())
-        bottom = next;
+    while (Connection* next = bottom->GetLower()) bottom = next;
     return bottom;
 }
 
-void Connection::ReleaseLower()
-{
+void Connection::ReleaseLower() {
     Connection* lower = lower_.exchange(nullptr);
-    if (lower == nullptr)
-        return;
+    if (lower == nullptr) return;
     // Unlink first, so that the lower connection's destructor leaves us alone.
-    if (lower->GetUpper() == this)
-        lower->SetUpper(nullptr);
-    if (Layer* layer = lower->GetLayer())
-        layer->RemoveConnection(lower);
+    if (lower->GetUpper() == this) lower->SetUpper(nullptr);
+    if (Layer* layer = lower->GetLayer()) layer->RemoveConnection(lower);
 }
 
 void Connection::SetUpper(Connection* upper) { upper_.store(upper); }
 
 Connection* Connection::GetUpper() { return upper_.load(); }
 
-void Connection::DeleteUpper()
-{
+void Connection::DeleteUpper() {
     Connection* upper = upper_.exchange(nullptr);
-    if (upper == nullptr)
-        return;
+    if (upper == nullptr) return;
     // Its destructor would otherwise delete this connection as its lower one.
-    if (upper->GetLower() == this)
-        upper->SetLower(nullptr);
-    if (Layer* layer = upper->GetLayer())
-        layer->TakeConnection(upper);
+    if (upper->GetLower() == this) upper->SetLower(nullptr);
+    if (Layer* layer = upper->GetLayer()) layer->TakeConnection(upper);
     delete upper;
 }
 
-System::ResultCode Connection::SetParameter(std::string_view, std::string_view)
-{
-    return System::NotSupported;
-}
+System::ResultCode Connection::SetParameter(std::string_view, std::string_view) { return System::NotSupported; }
 
-System::ResultCode Connection::GetParameter(std::string_view, std::string&)
-{
-    return System::NotSupported;
-}
+System::ResultCode Connection::GetParameter(std::string_view, std::string&) { return System::NotSupported; }
 
-System::ResultCode Connection::SetMaxPduSize(std::uint32_t size)
-{
-    if (size < MinimumPduSize || size > MaximumPduSize)
-        return System::Error;
+System::ResultCode Connection::SetMaxPduSize(std::uint32_t size) {
+    if (size < MinimumPduSize || size > MaximumPduSize) return System::Error;
     maxPduSize_.store(size);
     return System::OkNoError;
 }
 
-System::ResultCode Connection::OnArbitraryData(std::span<const std::uint8_t>, std::uint32_t)
-{
+System::ResultCode Connection::OnArbitraryData(std::span<const std::uint8_t>, std::uint32_t) {
     return System::NotImplemented;
 }
 
-System::ResultCode Connection::OnOctetAlignedData(std::span<const std::uint8_t>, std::uint32_t)
-{
+System::ResultCode Connection::OnOctetAlignedData(std::span<const std::uint8_t>, std::uint32_t) {
     return System::NotImplemented;
 }
 
-System::ResultCode Connection::OnSingleAsn1Data(std::span<const std::uint8_t>, std::uint32_t)
-{
+System::ResultCode Connection::OnSingleAsn1Data(std::span<const std::uint8_t>, std::uint32_t) {
     return System::NotImplemented;
 }
 
-System::ResultCode Connection::OnLowerBytes(const std::uint8_t*, std::uint32_t, std::uint32_t)
-{
+System::ResultCode Connection::OnLowerBytes(const std::uint8_t*, std::uint32_t, std::uint32_t) {
     return System::NotImplemented;
 }
 
-System::ResultCode Connection::OnLowerEvent(std::uint32_t event)
-{
-    return OnLowerIndication(nullptr, event);
-}
+System::ResultCode Connection::OnLowerEvent(std::uint32_t event) { return OnLowerIndication(nullptr, event); }
 
-System::ResultCode Connection::OnLowerIndication(Frame*, std::uint32_t)
-{
-    return System::NotImplemented;
-}
+System::ResultCode Connection::OnLowerIndication(Frame*, std::uint32_t) { return System::NotImplemented; }
 
-System::ResultCode Connection::Close()
-{
+System::ResultCode Connection::Close() {
     Reset();
     return System::OkNoError;
 }
 
-Frame* Connection::CreateFrame(const std::uint8_t*, std::uint32_t, std::uint32_t)
-{
-    return nullptr;
-}
+Frame* Connection::CreateFrame(const std::uint8_t*, std::uint32_t, std::uint32_t) { return nullptr; }
 
-void Connection::DiscardPending()
-{
-    if (Connection* lower = GetLower())
-        lower->DiscardPending();
+void Connection::DiscardPending() {
+    if (Connection* lower = GetLower()) lower->DiscardPending();
     pendingA_.clear();
     pendingB_.clear();
 }
 
-System::ResultCode Connection::Reset()
-{
+System::ResultCode Connection::Reset() {
     maxPduSize_.store(0);
     state_.store(0);
     timeout_.store(DefaultTimeoutMs);
     return ApplyParameterText();
 }
 
-System::ResultCode Connection::ApplyParameterText()
-{
+System::ResultCode Connection::ApplyParameterText() {
     std::vector<std::string> items;
     System::SplitString(parameterText_, ';', items);
     for (const std::string& item : items) {
         // Exactly one name and one value: an empty item (a trailing ";") or a value
         // holding "=" is refused.
         std::vector<std::string> parts;
-        if (System::SplitString(item, '=', parts) != 2)
-            return System::Error;
+        if (System::SplitString(item, '=', parts) != 2) return System::Error;
         const System::ResultCode result = SetParameter(parts[0], parts[1]);
-        if (result != System::OkNoError)
-            return result;
+        if (result != System::OkNoError) return result;
     }
     return System::OkNoError;
 }

@@ -67,16 +67,12 @@ public:
     virtual System::ResultCode SetMaxPduSize(std::uint32_t size);
 
     // The user data of a presentation data value, by its encoding. Base: 13.
-    virtual System::ResultCode OnArbitraryData(std::span<const std::uint8_t> data,
-                                               std::uint32_t event);
-    virtual System::ResultCode OnOctetAlignedData(std::span<const std::uint8_t> data,
-                                                  std::uint32_t event);
-    virtual System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data,
-                                                std::uint32_t event);
+    virtual System::ResultCode OnArbitraryData(std::span<const std::uint8_t> data, std::uint32_t event);
+    virtual System::ResultCode OnOctetAlignedData(std::span<const std::uint8_t> data, std::uint32_t event);
+    virtual System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event);
     // Raw bytes from a byte-stream connection below; valid only during the call.
     // Base: 13.
-    virtual System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
-                                            std::uint32_t event);
+    virtual System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event);
     // An event without data: OnLowerIndication (null, event).
     virtual System::ResultCode OnLowerEvent(std::uint32_t event);
     // A frame (or null) and an event from the connection below. The frame stays the
@@ -87,8 +83,7 @@ public:
     virtual System::ResultCode Close();
     // A frame of the layer's own kind; the meaning of the arguments is the layer's.
     // Base: none.
-    virtual Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length,
-                               std::uint32_t kind);
+    virtual Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind);
     // Deletes the pending frames of the chain from the bottom up to this connection.
     virtual void DiscardPending();
     // Maximum PDU size 0, state 0, timeout 10000, then the parameter text applied

@@ -59,9 +59,7 @@ void Frame::SetWindow(std::uint32_t offset, std::uint32_t length, std::uint32_t 
 std::uint8_t* Frame::Data() { return storage_ ? storage_.get() + origin_ : nullptr; }
 const std::uint8_t* Frame::Data() const { return storage_ ? storage_.get() + origin_ : nullptr; }
 std::uint8_t* Frame::WindowData() { return storage_ ? storage_.get() + GetWindowStart() : nullptr; }
-const std::uint8_t* Frame::WindowData() const {
-    return storage_ ? storage_.get() + GetWindowStart() : nullptr;
-}
+const std::uint8_t* Frame::WindowData() const { return storage_ ? storage_.get() + GetWindowStart() : nullptr; }
 
 ResultCode Frame::Advance(std::uint32_t n) {
     if (n > windowLength_) return System::OutOfRange;
@@ -103,8 +101,7 @@ ResultCode Frame::Append(const std::uint8_t* bytes, std::uint32_t n) {
 
 ResultCode Frame::AppendParameter(std::uint8_t code, const Frame& value) {
     const std::uint32_t length = value.GetWindowLength();
-    if (length > 0 && (value.storage_ == nullptr ||
-                       std::uint64_t{value.GetWindowStart()} + length > value.capacity_)) {
+    if (length > 0 && (value.storage_ == nullptr || std::uint64_t{value.GetWindowStart()} + length > value.capacity_)) {
         return System::InvalidArguments;
     }
     if (length > LargestLengthIndicator) return System::OutOfRange;
@@ -225,8 +222,7 @@ ResultCode Frame::GetUInt32(std::uint32_t& value) {
 ResultCode Frame::PutLengthIndicator(std::uint32_t length) {
     if (length > LargestLengthIndicator) return System::OutOfRange;
     if (length < LongLengthMark) return PutByte(static_cast<std::uint8_t>(length));
-    const std::uint8_t octets[3] = {0xFF, static_cast<std::uint8_t>(length >> 8),
-                                    static_cast<std::uint8_t>(length)};
+    const std::uint8_t octets[3] = {0xFF, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
     return PutBytes(octets, 3);
 }
 
@@ -288,15 +284,13 @@ ResultCode Frame::BeginGroup(std::uint8_t code) {
 
 ResultCode Frame::EndGroup() {
     if (groupMark_ < 0 || writePosition_ <= groupMark_) return System::InvalidState;
-    const ResultCode result =
-        SetLengthAt(groupMark_, static_cast<std::uint32_t>(writePosition_ - groupMark_ - 1));
+    const ResultCode result = SetLengthAt(groupMark_, static_cast<std::uint32_t>(writePosition_ - groupMark_ - 1));
     if (result == System::OkNoError) groupMark_ = -1;
     return result;
 }
 
 ResultCode Frame::SetLengthAt(std::int32_t position, std::uint32_t length) {
-    if (!storage_ || position < 0 ||
-        std::uint64_t{writeBase_} + static_cast<std::uint32_t>(position) >= capacity_) {
+    if (!storage_ || position < 0 || std::uint64_t{writeBase_} + static_cast<std::uint32_t>(position) >= capacity_) {
         return System::OutOfRange;
     }
     std::uint8_t* at = storage_.get() + writeBase_ + position;
@@ -332,8 +326,7 @@ ResultCode Frame::GetParameterInteger(std::uint32_t& value) {
     return System::OkNoError;
 }
 
-ResultCode Frame::GetParameterBytes(std::uint8_t* destination, std::uint32_t& length,
-                                    std::uint32_t maximum) {
+ResultCode Frame::GetParameterBytes(std::uint8_t* destination, std::uint32_t& length, std::uint32_t maximum) {
     std::uint32_t announced = 0;
     std::uint32_t octets = 0;
     const ResultCode result = PeekLengthIndicator(announced, octets);

@@ -124,8 +124,7 @@ public:
     System::ResultCode GetParameterInteger(std::uint32_t& value);
     // A length indicator and that many octets; OutOfRange (nothing copied) when the
     // length is above maximum.
-    System::ResultCode GetParameterBytes(std::uint8_t* destination, std::uint32_t& length,
-                                         std::uint32_t maximum);
+    System::ResultCode GetParameterBytes(std::uint8_t* destination, std::uint32_t& length, std::uint32_t maximum);
 
     // BER helpers. Tags here are the identifier octets themselves (up to two), not the
     // coder's tag word. The writers prepend in front of the window, into the head room,

@@ -10,79 +10,61 @@ namespace Protocol {
 
 Layer::Layer(const char* name, std::int32_t osiLevel) : name_(name), osiLevel_(osiLevel) {}
 
-Layer::~Layer()
-{
-    DeleteConnections();
-}
+Layer::~Layer() { DeleteConnections(); }
 
-void Layer::DeleteConnections()
-{
+void Layer::DeleteConnections() {
     std::vector<Connection*> owned;
     {
         std::lock_guard lock(connectionsMutex_);
         owned.swap(connections_);
     }
-    for (Connection* connection : owned)
-        delete connection;
+    for (Connection* connection : owned) delete connection;
 }
 
-Connection* Layer::FindConnectionByLower(Connection* lower)
-{
+Connection* Layer::FindConnectionByLower(Connection* lower) {
     std::lock_guard lock(connectionsMutex_);
     for (Connection* connection : connections_) {
-        if (connection->GetLower() == lower)
-            return connection;
+        if (connection->GetLower() == lower) return connection;
     }
     return nullptr;
 }
 
-bool Layer::IdInUseLocked(std::uint16_t id) const
-{
+bool Layer::IdInUseLocked(std::uint16_t id) const {
     return std::any_of(connections_.begin(), connections_.end(),
                        [id](const Connection* c) { return c->GetId() == id; });
 }
 
-std::uint16_t Layer::NextConnectionId()
-{
+std::uint16_t Layer::NextConnectionId() {
     std::lock_guard lock(connectionsMutex_);
     // Bounded: with every id taken the counter comes round once and gives up.
     for (std::uint32_t tries = 0; tries < 0x10000; ++tries) {
         ++idCounter_;
-        if (idCounter_ == 0)
-            continue;
-        if (!IdInUseLocked(idCounter_))
-            return idCounter_;
+        if (idCounter_ == 0) continue;
+        if (!IdInUseLocked(idCounter_)) return idCounter_;
     }
     return 0;
 }
 
-bool Layer::TakeConnection(Connection* connection)
-{
+bool Layer::TakeConnection(Connection* connection) {
     std::lock_guard lock(connectionsMutex_);
     const auto found = std::find(connections_.begin(), connections_.end(), connection);
-    if (found == connections_.end())
-        return false;
+    if (found == connections_.end()) return false;
     connections_.erase(found);
     return true;
 }
 
-void Layer::RemoveConnection(Connection* connection)
-{
-    if (connection != nullptr && TakeConnection(connection))
-        delete connection;
+void Layer::RemoveConnection(Connection* connection) {
+    if (connection != nullptr && TakeConnection(connection)) delete connection;
 }
 
-std::size_t Layer::GetConnectionCount() const
-{
+std::size_t Layer::GetConnectionCount() const {
     std::lock_guard lock(connectionsMutex_);
     return connections_.size();
 }
 
-Connection* Layer::BuildConnectionChain(const char* chainText)
-{
+Connection* Layer::BuildConnectionChain(const char* chainText) {
     Connection* connection = CreateConnection();
-    if (connection == nullptr)
-        return nullptr;
+    if (connection == nullptr) return nullptr;
     if (chainText != nullptr) {
         std::string share;
         System::GetFieldFromEnd(chainText, '/', osiLevel_ - 2, share);

@@ -29,13 +29,12 @@ bool TestBitInArray(const std::uint8_t* bits, unsigned k);
 // Copies n octets between a host value and a big-endian place at offset in a buffer.
 // OutOfRange when offset + n passes the buffer's end (nothing is touched), or when n
 // octets cannot be held by the value (reading more than 8).
-ResultCode ReadBytesReversed(std::uint64_t& value, std::span<const std::uint8_t> buffer,
-                             std::size_t n, std::size_t offset);
+ResultCode ReadBytesReversed(std::uint64_t& value, std::span<const std::uint8_t> buffer, std::size_t n,
+                             std::size_t offset);
 // Octets beyond the eighth are written as zero.
-ResultCode WriteBytesReversed(std::span<std::uint8_t> buffer, std::uint64_t value,
-                              std::size_t n, std::size_t offset);
+ResultCode WriteBytesReversed(std::span<std::uint8_t> buffer, std::uint64_t value, std::size_t n, std::size_t offset);
 // As WriteBytesReversed, but octets beyond the eighth carry the sign.
-ResultCode WriteSignExtendedReversed(std::span<std::uint8_t> buffer, std::int64_t value,
-                                     std::size_t n, std::size_t offset);
+ResultCode WriteSignExtendedReversed(std::span<std::uint8_t> buffer, std::int64_t value, std::size_t n,
+                                     std::size_t offset);
 
 }  // namespace System

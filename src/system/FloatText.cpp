@@ -47,15 +47,13 @@ void WriteFloat(std::string& text, T value, int digits) {
         return;
     }
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, digits);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     text.assign(buffer, result.ptr);
 }
 
 }  // namespace
 
-ResultCode ParseFloatingPoint(double& value, unsigned formatWidth, unsigned exponentWidth,
-                              std::string_view text) {
+ResultCode ParseFloatingPoint(double& value, unsigned formatWidth, unsigned exponentWidth, std::string_view text) {
     switch (FormatOf(formatWidth, exponentWidth)) {
         case FloatFormat::Single: return ReadFloat<float>(text, value);
         case FloatFormat::Double: return ReadFloat<double>(text, value);
@@ -64,8 +62,7 @@ ResultCode ParseFloatingPoint(double& value, unsigned formatWidth, unsigned expo
     return NotSupported;
 }
 
-ResultCode FormatFloatingPoint(std::string& text, double value, unsigned formatWidth,
-                               unsigned exponentWidth) {
+ResultCode FormatFloatingPoint(std::string& text, double value, unsigned formatWidth, unsigned exponentWidth) {
     switch (FormatOf(formatWidth, exponentWidth)) {
         case FloatFormat::Single:
             if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
@@ -73,9 +70,7 @@ ResultCode FormatFloatingPoint(std::string& text, double value, unsigned formatW
             }
             WriteFloat(text, static_cast<float>(value), 9);
             return OkNoError;
-        case FloatFormat::Double:
-            WriteFloat(text, value, 17);
-            return OkNoError;
+        case FloatFormat::Double: WriteFloat(text, value, 17); return OkNoError;
         case FloatFormat::Unsupported: break;
     }
     return NotSupported;

@@ -15,14 +15,12 @@ namespace System {
 // Blanks around the number and a sign are taken; "nan", "inf" and "infinity" in any
 // letter case too. A text that is no number gives InvalidArguments, a number beyond the
 // format's range OutOfRange; the value is then unchanged.
-ResultCode ParseFloatingPoint(double& value, unsigned formatWidth, unsigned exponentWidth,
-                              std::string_view text);
+ResultCode ParseFloatingPoint(double& value, unsigned formatWidth, unsigned exponentWidth, std::string_view text);
 
 // General format with 9 (32-bit) or 17 (64-bit) significant digits, trailing zeros and
 // a trailing point dropped, large and small values in exponent form ("1e+20").
 // NaN is written "nan", the infinities "inf" and "-inf" (all read back by the parser).
 // A finite value beyond the 32-bit range gives OutOfRange.
-ResultCode FormatFloatingPoint(std::string& text, double value, unsigned formatWidth,
-                               unsigned exponentWidth);
+ResultCode FormatFloatingPoint(std::string& text, double value, unsigned formatWidth, unsigned exponentWidth);
 
 }  // namespace System

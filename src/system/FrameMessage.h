@@ -17,7 +17,9 @@ public:
 
     void* GetPayload() const { return payload_; }
     template <typename T>
-    T* GetPayloadAs() const { return static_cast<T*>(payload_); }
+    T* GetPayloadAs() const {
+        return static_cast<T*>(payload_);
+    }
     std::uint32_t GetEventCode() const { return eventCode_; }
 
 private:

@@ -39,8 +39,7 @@ bool ReadHexElement(std::string_view piece, T& value) {
 }
 
 template <typename T>
-ResultCode ParseElements(std::span<T> elements, std::size_t& count, std::string_view text,
-                         char separator) {
+ResultCode ParseElements(std::span<T> elements, std::size_t& count, std::string_view text, char separator) {
     count = 0;
     while (!text.empty() && count < elements.size()) {
         std::string_view piece;
@@ -65,9 +64,7 @@ ResultCode ParseOne(T& value, std::string_view text) {
 
 }  // namespace
 
-void OctetsToHexText(std::string& text, std::span<const std::uint8_t> octets) {
-    FormatElements(text, octets, 0);
-}
+void OctetsToHexText(std::string& text, std::span<const std::uint8_t> octets) { FormatElements(text, octets, 0); }
 
 void FormatHexArray(std::string& text, std::span<const std::uint8_t> elements, char separator) {
     FormatElements(text, elements, separator);
@@ -92,20 +89,16 @@ void FormatHex32(std::string& text, std::uint32_t value) {
     FormatHexArray(text, std::span<const std::uint32_t>(&value, 1), 0);
 }
 
-ResultCode ParseHexArray(std::span<std::uint8_t> elements, std::size_t& count,
-                         std::string_view text, char separator) {
+ResultCode ParseHexArray(std::span<std::uint8_t> elements, std::size_t& count, std::string_view text, char separator) {
     return ParseElements(elements, count, text, separator);
 }
-ResultCode ParseHexArray(std::span<std::uint16_t> elements, std::size_t& count,
-                         std::string_view text, char separator) {
+ResultCode ParseHexArray(std::span<std::uint16_t> elements, std::size_t& count, std::string_view text, char separator) {
     return ParseElements(elements, count, text, separator);
 }
-ResultCode ParseHexArray(std::span<std::uint32_t> elements, std::size_t& count,
-                         std::string_view text, char separator) {
+ResultCode ParseHexArray(std::span<std::uint32_t> elements, std::size_t& count, std::string_view text, char separator) {
     return ParseElements(elements, count, text, separator);
 }
-ResultCode ParseHexArray(std::span<std::uint64_t> elements, std::size_t& count,
-                         std::string_view text, char separator) {
+ResultCode ParseHexArray(std::span<std::uint64_t> elements, std::size_t& count, std::string_view text, char separator) {
     return ParseElements(elements, count, text, separator);
 }
 

@@ -29,14 +29,10 @@ void FormatHex32(std::string& text, std::uint32_t value);
 // and must fit its type. count starts at 0 and counts the elements stored; reading
 // ends with OkNoError when the text is used up or the elements are full (the rest of
 // the text is ignored). A bad element gives InvalidArguments, keeping those before it.
-ResultCode ParseHexArray(std::span<std::uint8_t> elements, std::size_t& count,
-                         std::string_view text, char separator);
-ResultCode ParseHexArray(std::span<std::uint16_t> elements, std::size_t& count,
-                         std::string_view text, char separator);
-ResultCode ParseHexArray(std::span<std::uint32_t> elements, std::size_t& count,
-                         std::string_view text, char separator);
-ResultCode ParseHexArray(std::span<std::uint64_t> elements, std::size_t& count,
-                         std::string_view text, char separator);
+ResultCode ParseHexArray(std::span<std::uint8_t> elements, std::size_t& count, std::string_view text, char separator);
+ResultCode ParseHexArray(std::span<std::uint16_t> elements, std::size_t& count, std::string_view text, char separator);
+ResultCode ParseHexArray(std::span<std::uint32_t> elements, std::size_t& count, std::string_view text, char separator);
+ResultCode ParseHexArray(std::span<std::uint64_t> elements, std::size_t& count, std::string_view text, char separator);
 
 // The whole text (blanks around it aside) is one hex number that must fit the type;
 // otherwise InvalidArguments and the value is unchanged.

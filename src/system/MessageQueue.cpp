@@ -12,8 +12,8 @@ using Clock = std::chrono::steady_clock;
 // Waits on cv until ready() holds, the deadline passes or, with timeoutMs 0, for
 // as long as it takes. Returns ready()'s last value.
 template <typename Ready>
-bool WaitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& lock,
-                    Clock::time_point deadline, std::uint32_t timeoutMs, Ready ready) {
+bool WaitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, Clock::time_point deadline,
+                    std::uint32_t timeoutMs, Ready ready) {
     if (timeoutMs == 0) {
         cv.wait(lock, ready);
         return true;
@@ -21,9 +21,7 @@ bool WaitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& l
     return cv.wait_until(lock, deadline, ready);
 }
 
-Clock::time_point DeadlineAfter(std::uint32_t timeoutMs) {
-    return Clock::now() + std::chrono::milliseconds(timeoutMs);
-}
+Clock::time_point DeadlineAfter(std::uint32_t timeoutMs) { return Clock::now() + std::chrono::milliseconds(timeoutMs); }
 
 }  // namespace
 
@@ -52,8 +50,7 @@ Message* MessageQueue::Get(std::uint32_t timeoutMs) {
     if (capacity_ == 0) return nullptr;
     const auto deadline = DeadlineAfter(timeoutMs);
     std::unique_lock<std::mutex> lock(mutex_);
-    if (!WaitUntilReady(notEmpty_, lock, deadline, timeoutMs,
-                        [this] { return !entries_.empty() || interrupted_; }))
+    if (!WaitUntilReady(notEmpty_, lock, deadline, timeoutMs, [this] { return !entries_.empty() || interrupted_; }))
         return nullptr;
     if (entries_.empty()) return nullptr;
     Message* message = entries_.front();

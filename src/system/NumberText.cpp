@@ -90,8 +90,8 @@ ResultCode ParseIntegerByWidth(std::int64_t& value, unsigned width, std::string_
     return OkNoError;
 }
 
-ResultCode ParseIntegerInRangeByWidth(std::int32_t& value, unsigned width, std::string_view text,
-                                      std::int32_t minimum, std::int32_t maximum) {
+ResultCode ParseIntegerInRangeByWidth(std::int32_t& value, unsigned width, std::string_view text, std::int32_t minimum,
+                                      std::int32_t maximum) {
     if (width > 32) return NotSupported;
     std::int64_t parsed = 0;
     const ResultCode result = ParseIntegerByWidth(parsed, width, text);

@@ -20,8 +20,8 @@ ResultCode ParseIntegerByWidth(std::int64_t& value, unsigned width, std::string_
 
 // As above for stores of up to 32 bits, and the value must also lie within
 // minimum..maximum (OutOfRange otherwise); a width above 32 gives NotSupported.
-ResultCode ParseIntegerInRangeByWidth(std::int32_t& value, unsigned width, std::string_view text,
-                                      std::int32_t minimum, std::int32_t maximum);
+ResultCode ParseIntegerInRangeByWidth(std::int32_t& value, unsigned width, std::string_view text, std::int32_t minimum,
+                                      std::int32_t maximum);
 
 // The value as it reads from the store of the width (8, 16, 32 bits, or 64 bits for
 // widths 33..128), in signed decimal; a width above 128 gives NotSupported.

@@ -6,11 +6,10 @@ namespace System {
 
 namespace {
 constexpr const char* kNames[] = {
-    "OkNoError",     "Error",          "InvalidArguments", "InvalidResponse", "OutOfRange",
-    "ProtocolError", "AlreadyConnected", "NotConnected",   "Aborted",         "Cancelled",
-    "Rejected",      "NoResources",    "Timeout",          "NotImplemented",  "NotSupported",
-    "InvalidState",  "NotCompleted",   "InvalidContext",   "NotInitialized",  "AlreadyExist",
-    "NotFound",
+    "OkNoError",        "Error",          "InvalidArguments", "InvalidResponse", "OutOfRange",   "ProtocolError",
+    "AlreadyConnected", "NotConnected",   "Aborted",          "Cancelled",       "Rejected",     "NoResources",
+    "Timeout",          "NotImplemented", "NotSupported",     "InvalidState",    "NotCompleted", "InvalidContext",
+    "NotInitialized",   "AlreadyExist",   "NotFound",
 };
 constexpr ResultCode kNameCount = static_cast<ResultCode>(sizeof(kNames) / sizeof(kNames[0]));
 }  // namespace

@@ -73,8 +73,7 @@ void SplitAtLast(std::string_view text, char separator, std::string& head, std::
     tail = text.substr(at + 1);
 }
 
-void SplitAtPosition(std::string_view text, std::size_t position, std::string& head,
-                     std::string& tail) {
+void SplitAtPosition(std::string_view text, std::size_t position, std::string& head, std::string& tail) {
     const std::size_t cut = std::min(position, text.size());
     head = text.substr(0, cut);
     tail = text.substr(cut);

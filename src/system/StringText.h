@@ -26,8 +26,7 @@ void SplitAtFirst(std::string_view text, char separator, std::string& head, std:
 // Head before and tail after the last separator; without one the tail is the text.
 void SplitAtLast(std::string_view text, char separator, std::string& head, std::string& tail);
 // Head = the first position characters, tail = the rest.
-void SplitAtPosition(std::string_view text, std::size_t position, std::string& head,
-                     std::string& tail);
+void SplitAtPosition(std::string_view text, std::size_t position, std::string& head, std::string& tail);
 
 // Copies the text and a terminating zero into a C buffer. When they do not fit, as
 // much as fits is copied, still terminated (for a capacity above 0), and the result is

@@ -96,9 +96,8 @@ void FormatTimeText(std::string& text, std::uint32_t days, std::uint32_t ms) {
     const CivilDate date = CivilFromDays(static_cast<std::int64_t>(seconds / SecondsPerDay));
     const auto secondOfDay = static_cast<unsigned>(seconds % SecondsPerDay);
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%lld-%02u-%02u %02u:%02u:%02u.%03u",
-                  static_cast<long long>(date.year), date.month, date.day, secondOfDay / 3600,
-                  secondOfDay / 60 % 60, secondOfDay % 60, ms % 1000);
+    std::snprintf(buffer, sizeof buffer, "%lld-%02u-%02u %02u:%02u:%02u.%03u", static_cast<long long>(date.year),
+                  date.month, date.day, secondOfDay / 3600, secondOfDay / 60 % 60, secondOfDay % 60, ms % 1000);
     text = buffer;
 }
 
@@ -119,8 +118,8 @@ ResultCode ParseTimeText(std::string_view text, std::uint32_t& days, std::uint32
     const bool leap = IsLeapYear(static_cast<int>(year - 1970)) != 0;
     const int daysInMonth = monthDays[month - 1] + (month == 2 && leap ? 1 : 0);
     if (day < 1 || day > daysInMonth) return InvalidArguments;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        millisecond < 0 || millisecond > 999) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+        millisecond > 999) {
         return InvalidArguments;
     }
 

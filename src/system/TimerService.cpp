@@ -25,8 +25,7 @@ TimerService::TimerService() {
     }
 }
 
-bool TimerService::Arm(QueueTimer* timer, std::chrono::milliseconds firstDelay,
-                       std::chrono::milliseconds period) {
+bool TimerService::Arm(QueueTimer* timer, std::chrono::milliseconds firstDelay, std::chrono::milliseconds period) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (threadId_ == std::thread::id()) return false;
@@ -52,9 +51,8 @@ void TimerService::Loop() {
             scheduleChanged_.wait(lock);
             continue;
         }
-        auto next = std::min_element(armed_.begin(), armed_.end(), [](const auto& a, const auto& b) {
-            return a.second.due < b.second.due;
-        });
+        auto next = std::min_element(armed_.begin(), armed_.end(),
+                                     [](const auto& a, const auto& b) { return a.second.due < b.second.due; });
         if (next->second.due > Clock::now()) {
             // A copy: the arming may be erased while this thread waits.
             const Clock::time_point due = next->second.due;

@@ -24,8 +24,7 @@ public:
     // Arms (or re-arms) the timer: first expiry after firstDelay, then every
     // period when the period is not zero. False when the timer thread could not
     // be created.
-    bool Arm(QueueTimer* timer, std::chrono::milliseconds firstDelay,
-             std::chrono::milliseconds period);
+    bool Arm(QueueTimer* timer, std::chrono::milliseconds firstDelay, std::chrono::milliseconds period);
 
     // Disarms the timer; unless called on the timer thread, also waits until no
     // callback of this timer is running.

@@ -44,8 +44,7 @@ void DecodeUtcTime(const UtcTime& octets, std::uint32_t& days, std::uint32_t& ms
     ms = static_cast<std::uint32_t>(fraction / FractionPerMillisecond) + seconds % SecondsPerDay * 1000;
 }
 
-void FormatUtcTimeText(std::string& text, std::uint32_t days, std::uint32_t ms,
-                       std::uint8_t quality) {
+void FormatUtcTimeText(std::string& text, std::uint32_t days, std::uint32_t ms, std::uint8_t quality) {
     FormatTimeText(text, days, ms);
     AppendQualityText(text, quality);
 }

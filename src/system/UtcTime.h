@@ -29,8 +29,7 @@ void DecodeUtcTime(const UtcTime& octets, std::uint32_t& days, std::uint32_t& ms
 // "[Leap Second Known]", "[Clock Failure]", "[Clock Not Synchronized]" and the accuracy
 // "[Time Accuracy = N bits]" (N below 25), "[Time Accuracy = Invalid]" (25..29) or
 // "[Time Accuracy = Unspecified]" (30, 31).
-void FormatUtcTimeText(std::string& text, std::uint32_t days, std::uint32_t ms,
-                       std::uint8_t quality);
+void FormatUtcTimeText(std::string& text, std::uint32_t days, std::uint32_t ms, std::uint8_t quality);
 
 // Decodes the octets and formats them with their own quality octet.
 void FormatUtcTimeOctets(std::string& text, const UtcTime& octets);

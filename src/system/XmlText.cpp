@@ -55,4 +55,3 @@ void UnescapeXmlText(std::string& text) {
 }
 
 }  // namespace System
-

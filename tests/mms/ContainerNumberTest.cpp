@@ -7,10 +7,10 @@
 #include <string>
 
 #include "mms/ContainerFactory.h"
+#include "mms/ContainerTestSupport.h"
 #include "mms/FloatingPoint.h"
 #include "mms/Integer.h"
 #include "mms/Unsigned.h"
-#include "mms/ContainerTestSupport.h"
 
 namespace {
 
@@ -75,16 +75,11 @@ TEST(IntegerContainer, TextDataAndBerRoundTripAtTheLimitsOfEachWidth) {
 
 TEST(IntegerContainer, RefusesTextThatDoesNotFitAndKeepsTheValue) {
     const RefusalRow rows[] = {
-        {8, "300", System::OutOfRange},
-        {8, "128", System::OutOfRange},
-        {8, "-129", System::OutOfRange},
-        {16, "32768", System::OutOfRange},
-        {32, "-2147483649", System::OutOfRange},
-        {64, "9223372036854775808", System::OutOfRange},
-        {8, "abc", System::InvalidArguments},
-        {32, "", System::InvalidArguments},
-        {32, "12abc", System::InvalidArguments},
-        {32, "1.5", System::InvalidArguments},
+        {8, "300", System::OutOfRange},          {8, "128", System::OutOfRange},
+        {8, "-129", System::OutOfRange},         {16, "32768", System::OutOfRange},
+        {32, "-2147483649", System::OutOfRange}, {64, "9223372036854775808", System::OutOfRange},
+        {8, "abc", System::InvalidArguments},    {32, "", System::InvalidArguments},
+        {32, "12abc", System::InvalidArguments}, {32, "1.5", System::InvalidArguments},
         {128, "1", System::NotSupported},
     };
     for (const RefusalRow& row : rows) {
@@ -236,8 +231,7 @@ TEST(FloatingPointContainer, RefusesTextAndValuesThatDoNotFit) {
     EXPECT_EQ(TextOf(single), "1.5");
 
     // The length of a received value must match the format exactly.
-    for (const char* hex : {"87 09 0B 3F B9 99 99 99 99 99 9A", "87 04 08 00 00 00", "87 05 0B 40 00 00 00",
-                            "87 00"}) {
+    for (const char* hex : {"87 09 0B 3F B9 99 99 99 99 99 9A", "87 04 08 00 00 00", "87 05 0B 40 00 00 00", "87 00"}) {
         SCOPED_TRACE(hex);
         EXPECT_EQ(single.FromData(*DecodeHex(hex)), System::InvalidArguments);
         EXPECT_EQ(TextOf(single), "1.5");

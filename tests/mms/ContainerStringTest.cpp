@@ -9,10 +9,10 @@
 
 #include "mms/BitString.h"
 #include "mms/ContainerFactory.h"
+#include "mms/ContainerTestSupport.h"
 #include "mms/MMSString.h"
 #include "mms/OctetString.h"
 #include "mms/VisibleString.h"
-#include "mms/ContainerTestSupport.h"
 
 namespace {
 
@@ -45,8 +45,7 @@ TEST(StringContainers, TextDataAndBerRoundTrip) {
         {Mms::MmsTypeVisibleString, -255, "a<b&\"c'", "a<b&\"c'", "8A 07 61 3C 62 26 22 63 27"},
         {Mms::MmsTypeVisibleString, -255, "&amp;", "&amp;", "8A 05 26 61 6D 70 3B"},
         {Mms::MmsTypeVisibleString, 8, "abcdefgh", "abcdefgh", "8A 08 61 62 63 64 65 66 67 68"},
-        {Mms::MmsTypeMmsString, -3, "\xC3\xA4\xC3\xB6\xC3\xBC", "\xC3\xA4\xC3\xB6\xC3\xBC",
-         "90 06 C3 A4 C3 B6 C3 BC"},
+        {Mms::MmsTypeMmsString, -3, "\xC3\xA4\xC3\xB6\xC3\xBC", "\xC3\xA4\xC3\xB6\xC3\xBC", "90 06 C3 A4 C3 B6 C3 BC"},
         {Mms::MmsTypeMmsString, -255, "", "", "90 00"},
     };
     for (const Row& row : rows) {
@@ -78,10 +77,10 @@ TEST(StringContainers, RefuseTextThatDoesNotFitAndKeepTheValue) {
         const char* kept;
         const char* refused;
     } rows[] = {
-        {Mms::MmsTypeBitString, 13, "1111111111111", "101010101010"},   // 12 of 13 bits
-        {Mms::MmsTypeBitString, 4, "1111", "10101"},                    // too long
-        {Mms::MmsTypeBitString, -4, "11", "10101"},                     // beyond the maximum
-        {Mms::MmsTypeBitString, -4, "11", "1021"},                      // not a bit
+        {Mms::MmsTypeBitString, 13, "1111111111111", "101010101010"},  // 12 of 13 bits
+        {Mms::MmsTypeBitString, 4, "1111", "10101"},                   // too long
+        {Mms::MmsTypeBitString, -4, "11", "10101"},                    // beyond the maximum
+        {Mms::MmsTypeBitString, -4, "11", "1021"},                     // not a bit
         {Mms::MmsTypeBitString, -4, "11", ""},
         {Mms::MmsTypeOctetString, 2, "ABCD", "ABCDEF"},
         {Mms::MmsTypeOctetString, 2, "ABCD", "GGGG"},

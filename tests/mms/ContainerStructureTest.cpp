@@ -8,9 +8,9 @@
 
 #include "mms/Array.h"
 #include "mms/ContainerFactory.h"
+#include "mms/ContainerTestSupport.h"
 #include "mms/Integer.h"
 #include "mms/Structure.h"
-#include "mms/ContainerTestSupport.h"
 
 namespace {
 

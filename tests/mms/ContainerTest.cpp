@@ -9,12 +9,12 @@
 #include "mms/Boolean.h"
 #include "mms/ContainerDataXml.h"
 #include "mms/ContainerFactory.h"
+#include "mms/ContainerTestSupport.h"
 #include "mms/Integer.h"
 #include "mms/NamedVariable.h"
 #include "mms/Structure.h"
 #include "mms/Unsigned.h"
 #include "mms/VisibleString.h"
-#include "mms/ContainerTestSupport.h"
 
 namespace {
 
@@ -197,7 +197,8 @@ TEST(Container, NewTypeReplacesAComponentInPlace) {
 }
 
 TEST(ContainerFactory, RefusesChoicesWithoutAContainer) {
-    for (Mms::MmsDataChoice choice : {Mms::MmsDataNone, Mms::MmsDataBooleanArray, static_cast<Mms::MmsDataChoice>(17)}) {
+    for (Mms::MmsDataChoice choice :
+         {Mms::MmsDataNone, Mms::MmsDataBooleanArray, static_cast<Mms::MmsDataChoice>(17)}) {
         Data data = NewData();
         data->present = choice;
         std::unique_ptr<Mms::Container> container = std::make_unique<Mms::Boolean>();

@@ -141,7 +141,8 @@ inline Bytes Encode(const Mms::MmsData& data) {
 // A Data value decoded from its BER image; null when decoding fails.
 inline Data Decode(const Bytes& octets) {
     void* raw = nullptr;
-    const Asn1::Asn1DecodeResult result = Asn1::Asn1Decode(nullptr, &Mms::MmsDataType, &raw, octets.data(), octets.size());
+    const Asn1::Asn1DecodeResult result =
+        Asn1::Asn1Decode(nullptr, &Mms::MmsDataType, &raw, octets.data(), octets.size());
     Data data(Mms::MmsDataType, static_cast<Mms::MmsData*>(raw));
     if (result.code != Asn1::Asn1DecodeDone || result.consumed != octets.size()) return Data(Mms::MmsDataType, nullptr);
     return data;

@@ -10,10 +10,10 @@
 #include "mms/BinaryTime.h"
 #include "mms/Boolean.h"
 #include "mms/ContainerFactory.h"
+#include "mms/ContainerTestSupport.h"
 #include "mms/GeneralizedTime.h"
 #include "mms/ObjectId.h"
 #include "mms/UTCTime.h"
-#include "mms/ContainerTestSupport.h"
 
 namespace {
 

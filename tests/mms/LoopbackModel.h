@@ -69,15 +69,16 @@ inline void Build(Mms::VMD& vmd, bool withCapabilities = false) {
     vmd.PhysicalStatus = 2;
 
     Mms::Domain* ld0 = AddDomain(vmd, "LD0");
-    AddTree(*ld0, "LLN0",
-            Fields(Components(
-                std::pair{std::string("ST"), Fields(Components(std::pair{std::string("Mod"), Status()},
-                                                               std::pair{std::string("Beh"), Status()}))},
-                std::pair{std::string("CF"),
-                          Fields(Components(std::pair{std::string("Mod"),
-                                                      Fields(Components(std::pair{std::string("ctlModel"),
-                                                                                  SimpleType(Mms::MmsTypeInteger, 8)}))}))})),
-            {"ST", "ST$Mod", "ST$Mod$stVal", "ST$Mod$q", "ST$Beh", "CF", "CF$Mod", "CF$Mod$ctlModel"});
+    AddTree(
+        *ld0, "LLN0",
+        Fields(Components(
+            std::pair{std::string("ST"), Fields(Components(std::pair{std::string("Mod"), Status()},
+                                                           std::pair{std::string("Beh"), Status()}))},
+            std::pair{std::string("CF"),
+                      Fields(Components(std::pair{
+                          std::string("Mod"), Fields(Components(std::pair{std::string("ctlModel"),
+                                                                          SimpleType(Mms::MmsTypeInteger, 8)}))}))})),
+        {"ST", "ST$Mod", "ST$Mod$stVal", "ST$Mod$q", "ST$Beh", "CF", "CF$Mod", "CF$Mod$ctlModel"});
     AddTree(*ld0, "MMXU1",
             Fields(Components(std::pair{
                 std::string("MX"),
@@ -89,18 +90,19 @@ inline void Build(Mms::VMD& vmd, bool withCapabilities = false) {
             {"MX", "MX$TotW", "MX$TotW$mag", "MX$TotW$mag$f"});
 
     Mms::Domain* ld1 = AddDomain(vmd, "LD1");
-    AddTree(*ld1, "XCBR1",
-            Fields(Components(
-                std::pair{std::string("ST"),
-                          Fields(Components(std::pair{
-                              std::string("Pos"),
-                              Fields(Components(std::pair{std::string("stVal"), SimpleType(Mms::MmsTypeBitString, 2)},
-                                                std::pair{std::string("q"), SimpleType(Mms::MmsTypeBitString, 13)}))}))},
-                std::pair{std::string("CO"),
-                          Fields(Components(std::pair{
-                              std::string("Pos"),
-                              Fields(Components(std::pair{std::string("ctlVal"), SimpleType(Mms::MmsTypeBoolean)}))}))})),
-            {"ST", "ST$Pos", "ST$Pos$stVal", "CO", "CO$Pos", "CO$Pos$ctlVal"});
+    AddTree(
+        *ld1, "XCBR1",
+        Fields(Components(
+            std::pair{std::string("ST"),
+                      Fields(Components(std::pair{
+                          std::string("Pos"),
+                          Fields(Components(std::pair{std::string("stVal"), SimpleType(Mms::MmsTypeBitString, 2)},
+                                            std::pair{std::string("q"), SimpleType(Mms::MmsTypeBitString, 13)}))}))},
+            std::pair{std::string("CO"),
+                      Fields(Components(std::pair{
+                          std::string("Pos"),
+                          Fields(Components(std::pair{std::string("ctlVal"), SimpleType(Mms::MmsTypeBoolean)}))}))})),
+        {"ST", "ST$Pos", "ST$Pos$stVal", "CO", "CO$Pos", "CO$Pos$ctlVal"});
 
     Mms::Domain* prot = AddDomain(vmd, "PROT");
     prot->State = 3;

@@ -72,13 +72,13 @@ TEST_F(MmsConnectionTest, ReceivedPdusGoUpWithTheirKindAsEvent) {
         std::uint32_t event;
     };
     const Case cases[] = {
-        {"A0 05 02 01 07 82 00", 1},                         // confirmed request
-        {"A1 05 02 01 06 8B 00", 2},                         // confirmed response
-        {"A2 0A 80 01 0C A2 05 A0 03 87 01 02", 3},          // confirmed error
+        {"A0 05 02 01 07 82 00", 1},                 // confirmed request
+        {"A1 05 02 01 06 8B 00", 2},                 // confirmed response
+        {"A2 0A 80 01 0C A2 05 A0 03 87 01 02", 3},  // confirmed error
         {"A3 10 A0 0E A1 05 80 03 52 50 54 A0 05 8A 03 61 62 63", 4},
-        {"A4 03 85 01 01", 5},                               // reject
-        {"8B 00", 12},                                       // conclude request
-        {"8C 00", 13},                                       // conclude response, taken by the user
+        {"A4 03 85 01 01", 5},  // reject
+        {"8B 00", 12},          // conclude request
+        {"8C 00", 13},          // conclude response, taken by the user
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pdu);
@@ -94,10 +94,10 @@ TEST_F(MmsConnectionTest, ReceivedPdusGoUpWithTheirKindAsEvent) {
 TEST_F(MmsConnectionTest, WhatNoExchangeWaitsForIsRefused) {
     user.answer = System::NotImplemented;  // the user does not take conclude answers
     EXPECT_EQ(Receive("8C 00"), System::InvalidState);
-    EXPECT_EQ(Receive("AD 05 A0 03 89 01 01"), System::InvalidState);       // conclude error
-    EXPECT_EQ(Receive("A9 03 81 01 0A", 1), System::Error);                 // undecodable
-    EXPECT_EQ(Receive("A0 05 02 01 07 82 00 FF"), System::Error);           // trailing octet
-    EXPECT_EQ(Receive("8B 00", 18), System::OkNoError);                     // token notification
+    EXPECT_EQ(Receive("AD 05 A0 03 89 01 01"), System::InvalidState);  // conclude error
+    EXPECT_EQ(Receive("A9 03 81 01 0A", 1), System::Error);            // undecodable
+    EXPECT_EQ(Receive("A0 05 02 01 07 82 00 FF"), System::Error);      // trailing octet
+    EXPECT_EQ(Receive("8B 00", 18), System::OkNoError);                // token notification
     EXPECT_EQ(Receive("8B 00", 2), System::NotImplemented);
     EXPECT_EQ(Receive("8B 00", 7), System::NotSupported);
     EXPECT_EQ(mms->GetQueue().GetCount(), 0u);
@@ -135,7 +135,8 @@ TEST_F(MmsConnectionTest, AnAbortIndicationResetsAndTellsTheUserOnce) {
 
 TEST_F(MmsConnectionTest, AnInitiateRequestFromAPeerIsTakenOverAsTheProposal) {
     const char* request =
-        "A8 26 80 03 01 00 00 81 01 05 82 01 07 83 01 04 A4 16 80 01 01 81 03 05 F1 00 82 0C 03 EE 1C 00 00 04 00 00 00 "
+        "A8 26 80 03 01 00 00 81 01 05 82 01 07 83 01 04 A4 16 80 01 01 81 03 05 F1 00 82 0C 03 EE 1C 00 00 04 00 00 "
+        "00 "
         "00 01 00";
     EXPECT_EQ(Receive(request, 0), System::OkNoError);
     ASSERT_EQ(user.events.size(), 1u);

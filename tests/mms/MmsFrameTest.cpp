@@ -53,8 +53,8 @@ TEST(MmsFrame, APduLargerThanTheSettledMaximumIsNotSent) {
         ASSERT_EQ(MmsFillGetNameListResponse(frame.GetPdu()->choice.confirmedResponse.service, names, false),
                   System::OkNoError);
         EXPECT_EQ(frame.Encode(), c.result);
-        EXPECT_EQ(frame.GetState(), c.result == System::OkNoError ? Protocol::Frame::StateEncoded
-                                                                   : Protocol::Frame::StateInvalid);
+        EXPECT_EQ(frame.GetState(),
+                  c.result == System::OkNoError ? Protocol::Frame::StateEncoded : Protocol::Frame::StateInvalid);
     }
 }
 

@@ -126,18 +126,12 @@ TEST_F(MmsListLifetimeTest, RequestsStillPendingForADeletedListFindNoListInstead
         const char* name;
         Operation second;
     } operations[] = {
-        {"second delete",
-         [](Mms::MmsUserConnection& user, Mms::NamedVariableList* list) {
-             return user.DeleteNamedVariableListObject(list);
-         }},
-        {"attributes",
-         [](Mms::MmsUserConnection& user, Mms::NamedVariableList* list) {
-             return user.RequestNamedVariableListAttributes(list);
-         }},
-        {"read",
-         [](Mms::MmsUserConnection& user, Mms::NamedVariableList* list) {
-             return user.ReadNamedVariableListValues(list);
-         }},
+        {"second delete", [](Mms::MmsUserConnection& user,
+                             Mms::NamedVariableList* list) { return user.DeleteNamedVariableListObject(list); }},
+        {"attributes", [](Mms::MmsUserConnection& user,
+                          Mms::NamedVariableList* list) { return user.RequestNamedVariableListAttributes(list); }},
+        {"read", [](Mms::MmsUserConnection& user,
+                    Mms::NamedVariableList* list) { return user.ReadNamedVariableListValues(list); }},
     };
     for (const Scope scope : {Scope::Association, Scope::Vmd, Scope::Domain}) {
         for (const auto& operation : operations) {

@@ -119,12 +119,12 @@ private:
                 received.code = pdu->choice.confirmedError.serviceError.errorClass.present;
                 break;
             case MmsPduReject:
-                if (pdu->choice.reject.originalInvokeId != nullptr) received.invokeId = *pdu->choice.reject.originalInvokeId;
+                if (pdu->choice.reject.originalInvokeId != nullptr)
+                    received.invokeId = *pdu->choice.reject.originalInvokeId;
                 received.service = pdu->choice.reject.rejectReason.present;
                 received.code = pdu->choice.reject.rejectReason.choice.code;
                 break;
-            default:
-                break;
+            default: break;
         }
         return received;
     }
@@ -143,10 +143,8 @@ private:
                 MmsSetText(service.choice.identify.revision, "1");
                 return Mms()->SendConfirmedResponse(*response);
             }
-            case MmsServiceStatus:
-                return Mms()->SendConfirmedError(request, MmsErrorClassService << 16 | 1);
-            default:
-                return Mms()->SendReject(&request, 1);
+            case MmsServiceStatus: return Mms()->SendConfirmedError(request, MmsErrorClassService << 16 | 1);
+            default: return Mms()->SendReject(&request, 1);
         }
     }
 
@@ -322,8 +320,7 @@ TEST_F(MmsLoopbackTest, RequestsCarryTheirInvokeIdsAndEveryKindOfAnswerComesBack
                 EXPECT_EQ(received.service, MmsRejectConfirmedRequest);
                 EXPECT_EQ(received.code, 1);
                 break;
-            default:
-                ADD_FAILURE() << "unexpected event";
+            default: ADD_FAILURE() << "unexpected event";
         }
     }
     ServiceErrorRecord concludeError;

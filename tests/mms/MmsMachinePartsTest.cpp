@@ -75,10 +75,10 @@ TEST(InitiateAnswer, TheMaximumPduSizeNeverExceedsWhatWasOffered) {
         std::int32_t settled;
     };
     const Case cases[] = {
-        {false, 0, System::OkNoError, 196352},        // none named: the offer stands
-        {true, 65000, System::OkNoError, 65000},      // lowered by the peer
-        {true, 2000000000, System::OkNoError, 196352}, // raised by the peer: not taken
-        {true, 100, System::OutOfRange, 100},         // too small to carry anything
+        {false, 0, System::OkNoError, 196352},          // none named: the offer stands
+        {true, 65000, System::OkNoError, 65000},        // lowered by the peer
+        {true, 2000000000, System::OkNoError, 196352},  // raised by the peer: not taken
+        {true, 100, System::OutOfRange, 100},           // too small to carry anything
         {true, -1, System::OutOfRange, -1},
     };
     for (const Case& c : cases) {
@@ -147,9 +147,9 @@ TEST(Reject, TheReasonFollowsTheRejectedPdu) {
         {"A1 05 02 01 06 8B 00", 2, "A4 06 80 01 06 82 01 02"},  // confirmed response
         {"A2 0A 80 01 0C A2 05 A0 03 87 01 02", 1, "A4 06 80 01 0C 83 01 01"},
         {"A3 10 A0 0E A1 05 80 03 52 50 54 A0 05 8A 03 61 62 63", 3, "A4 03 84 01 03"},
-        {"85 01 05", 1, "A4 03 86 01 01"},  // cancel request
-        {"8B 00", 1, "A4 03 89 01 01"},     // conclude request
-        {"8C 00", 0, "A4 03 8A 01 00"},     // conclude response
+        {"85 01 05", 1, "A4 03 86 01 01"},              // cancel request
+        {"8B 00", 1, "A4 03 89 01 01"},                 // conclude request
+        {"8C 00", 0, "A4 03 8A 01 00"},                 // conclude response
         {"AA 05 A0 03 88 01 00", 4, "A4 03 85 01 00"},  // initiate error: pdu-error 0
         {nullptr, 4, "A4 03 85 01 01"},
     };

@@ -88,12 +88,12 @@ TEST(MmsPduDecode, DataTagsAreMappedToChoicesAndAnUnusedTagReadsAsNoChoice) {
         MmsDataChoice choice;
     };
     const Case cases[] = {
-        {"88 01 00", MmsDataNone},          // [8] is not used by Data
-        {"89 01 00", MmsDataOctetString},   // [9]
+        {"88 01 00", MmsDataNone},         // [8] is not used by Data
+        {"89 01 00", MmsDataOctetString},  // [9]
         {"8E 02 07 80", MmsDataBooleanArray},
         {"8F 03 28 CA 22", MmsDataObjId},
         {"8D 01 12", MmsDataBcd},
-        {"BF 30 00", MmsDataNone},          // a later edition's alternative
+        {"BF 30 00", MmsDataNone},  // a later edition's alternative
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.data);
@@ -173,30 +173,40 @@ TEST(MmsPduDecode, NestingIsBoundedForDataAndTypeDescriptions) {
         type = {0xA1, 0x82, static_cast<std::uint8_t>(array.size() >> 8), static_cast<std::uint8_t>(array.size())};
         type.insert(type.end(), array.begin(), array.end());
     }
-    std::vector<std::uint8_t> body{0x80, 0x01, 0x00, 0xA2, 0x82, static_cast<std::uint8_t>(type.size() >> 8),
+    std::vector<std::uint8_t> body{0x80,
+                                   0x01,
+                                   0x00,
+                                   0xA2,
+                                   0x82,
+                                   static_cast<std::uint8_t>(type.size() >> 8),
                                    static_cast<std::uint8_t>(type.size())};
     body.insert(body.end(), type.begin(), type.end());
     std::vector<std::uint8_t> service{0xA6, 0x82, static_cast<std::uint8_t>(body.size() >> 8),
                                       static_cast<std::uint8_t>(body.size())};
     service.insert(service.end(), body.begin(), body.end());
-    std::vector<std::uint8_t> pdu{0xA1, 0x82, static_cast<std::uint8_t>((service.size() + 3) >> 8),
-                                  static_cast<std::uint8_t>(service.size() + 3), 0x02, 0x01, 0x05};
+    std::vector<std::uint8_t> pdu{0xA1,
+                                  0x82,
+                                  static_cast<std::uint8_t>((service.size() + 3) >> 8),
+                                  static_cast<std::uint8_t>(service.size() + 3),
+                                  0x02,
+                                  0x01,
+                                  0x05};
     pdu.insert(pdu.end(), service.begin(), service.end());
     Decode(pdu, System::ProtocolError);
 }
 
 TEST(MmsPduDecode, MalformedUnitsAreRefused) {
     const char* units[] = {
-        "",                          // nothing
-        "A0",                        // no length
-        "A0 05 02 01 01",            // content cut short
-        "A0 03 02 01 01 00",         // a stray octet after the PDU
-        "BE 00",                     // no such PDU kind
-        "A0 03 02 01 01",            // confirmed request without a service
-        "A0 80 02 01 01 82 00 00 00", // indefinite length
-        "A2 03 80 01 0C",            // confirmed error without its service error
-        "A9 03 81 01 0A",            // initiate response without its mandatory parts
-        "A1 07 02 05 01 00 00 00 00", // invoke id wider than 32 bits
+        "",                            // nothing
+        "A0",                          // no length
+        "A0 05 02 01 01",              // content cut short
+        "A0 03 02 01 01 00",           // a stray octet after the PDU
+        "BE 00",                       // no such PDU kind
+        "A0 03 02 01 01",              // confirmed request without a service
+        "A0 80 02 01 01 82 00 00 00",  // indefinite length
+        "A2 03 80 01 0C",              // confirmed error without its service error
+        "A9 03 81 01 0A",              // initiate response without its mandatory parts
+        "A1 07 02 05 01 00 00 00 00",  // invoke id wider than 32 bits
     };
     for (const char* unit : units) {
         SCOPED_TRACE(unit);

@@ -149,8 +149,8 @@ MmsPdu* IdentifyResponse() {
     MmsSetText(identify.vendorName, "V");
     MmsSetText(identify.modelName, "M");
     MmsSetText(identify.revision, "1");
-    identify.listOfAbstractSyntaxes = static_cast<MmsObjectIdentifierList*>(
-        Asn1::Asn1NewValue(&MmsObjectIdentifierListType));
+    identify.listOfAbstractSyntaxes =
+        static_cast<MmsObjectIdentifierList*>(Asn1::Asn1NewValue(&MmsObjectIdentifierListType));
     Asn1::Asn1OctetString* oid = MmsAppendNew(*identify.listOfAbstractSyntaxes, Asn1::Asn1ObjectIdentifierType);
     const std::uint32_t arcs[] = {1, 0, 9506, 2, 1};
     Asn1::Asn1OidSetArcs(oid, arcs, sizeof arcs[0], 5);
@@ -317,8 +317,7 @@ const EncodeCase kCases[] = {
     {"read request without specificationWithResult", ReadOneVariable,
      "A0 21 02 01 01 A4 1C A1 1A A0 18 30 16 A0 14 A1 12 1A 03 4C 44 30 1A 0B 4C 4C 4E 30 24 53 54 24 4D 6F 64",
      "1|4||LD0|LLN0$ST$Mod|"},
-    {"write request", WriteOneVariable, "A0 13 02 01 02 A5 0E A0 07 30 05 A0 03 80 01 78 A0 03 83 01 01",
-     "2|5||||x"},
+    {"write request", WriteOneVariable, "A0 13 02 01 02 A5 0E A0 07 30 05 A0 03 80 01 78 A0 03 83 01 01", "2|5||||x"},
     {"write response with one result per variable", WriteResponse, "A1 0A 02 01 02 A5 05 81 00 80 01 03", "2||5|||"},
     {"read response with every value kind", ReadResponseWithEveryValueKind,
      "A1 41 02 01 01 A4 3C A1 3A A2 35 83 01 01 85 01 FB 86 02 01 2C 87 05 08 3F 80 00 00 84 03 03 A0 08 8A 03 61 62 "
@@ -360,8 +359,7 @@ const EncodeCase kCases[] = {
     {"confirmed error", ConfirmedError, "A2 0A 80 01 0C A2 05 A0 03 87 01 02", "12|||||"},
     {"reject of a confirmed request", [] { return Reject(Number(7), MmsRejectConfirmedRequest, 1); },
      "A4 06 80 01 07 81 01 01", "|||||"},
-    {"reject of an undecodable unit", [] { return Reject(nullptr, MmsRejectPduError, 1); }, "A4 03 85 01 01",
-     "|||||"},
+    {"reject of an undecodable unit", [] { return Reject(nullptr, MmsRejectPduError, 1); }, "A4 03 85 01 01", "|||||"},
     {"information report", InformationReport, "A3 10 A0 0E A1 05 80 03 52 50 54 A0 05 8A 03 61 62 63", "|||||RPT"},
     {"cancel request",
      [] {
@@ -421,11 +419,11 @@ TEST(MmsPduEncode, WiresharkReadsTheValuesOfEveryDataKind) {
 
 TEST(MmsPduEncode, WiresharkReadsTheInitiateParametersAndTheErrorAndRejectCodes) {
     REQUIRE_WIRESHARK();
-    const auto lines = MmsFields({ImageOf("initiate request with the library's defaults"), ImageOf("confirmed error"),
-                                  ImageOf("reject of a confirmed request")},
-                                 {"mms.localDetailCalling", "mms.proposedMaxServOutstandingCalling",
-                                  "mms.proposedDataStructureNestingLevel", "mms.errorClass", "mms.originalInvokeID",
-                                  "mms.confirmed_requestPDU"});
+    const auto lines = MmsFields(
+        {ImageOf("initiate request with the library's defaults"), ImageOf("confirmed error"),
+         ImageOf("reject of a confirmed request")},
+        {"mms.localDetailCalling", "mms.proposedMaxServOutstandingCalling", "mms.proposedDataStructureNestingLevel",
+         "mms.errorClass", "mms.originalInvokeID", "mms.confirmed_requestPDU"});
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "196352|10|5|||");
     EXPECT_EQ(lines[1], "|||7||");

@@ -14,8 +14,8 @@
 #include "mms/MmsPdu.h"
 #include "mms/MmsPduReader.h"
 #include "mms/MmsPduWriter.h"
-#include "mms/RequestHandle.h"
 #include "mms/MmsWire.h"
+#include "mms/RequestHandle.h"
 
 using TestSupport::BytesFromHex;
 
@@ -69,8 +69,8 @@ TEST(MmsCapabilityStrings, VisibleStringAndUtf8StringItemsAreBothRead) {
     answer->present = Mms::MmsPduConfirmedResponse;
     answer->choice.confirmedResponse.invokeId = 1;
     answer->choice.confirmedResponse.service.present = Mms::MmsServiceGetCapabilityList;
-    ASSERT_EQ(Mms::MmsAppendIdentifier(answer->choice.confirmedResponse.service.choice.getCapabilityList.listOfCapabilities,
-                                       "rec"),
+    ASSERT_EQ(Mms::MmsAppendIdentifier(
+                  answer->choice.confirmedResponse.service.choice.getCapabilityList.listOfCapabilities, "rec"),
               System::OkNoError);
     EXPECT_EQ(MmsTest::Hex(MmsTest::EncodeAndFree(answer)), "A1 0D 02 01 01 BF 47 07 A0 05 0C 03 72 65 63");
 }

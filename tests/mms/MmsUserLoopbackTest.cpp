@@ -97,7 +97,8 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     ASSERT_EQ(client.Associate(relay.Port()), System::OkNoError);
     EXPECT_EQ(User().GetState(), Mms::MmsUserConnection::StateAssociated);
     // The server announces what it serves, so that our own check sees it.
-    for (int service : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15}) EXPECT_TRUE(Machine().IsServiceSupported(service)) << service;
+    for (int service : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 15})
+        EXPECT_TRUE(Machine().IsServiceSupported(service)) << service;
     EXPECT_FALSE(Machine().IsServiceSupported(11));
 
     // Identity and status.
@@ -290,11 +291,10 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     }
     const std::vector<TestSupport::WireUnit> first = relay.Units(0);
     const std::string decoded = TestSupport::DecodeVerbose(first);
-    for (const char* expected :
-         {"identify (2)", "status (0)", "getNameList (1)", "getVariableAccessAttributes (6)",
-          "defineNamedVariableList (11)", "getNamedVariableListAttributes (12)", "deleteNamedVariableList (13)",
-          "getDomainAttributes (37)", "getCapabilityList (71)", "Loopback Works", "LLN0$DataSet1", "ClientSet",
-          "MMXU1$MX$TotW$mag$f", "SN-0001"}) {
+    for (const char* expected : {"identify (2)", "status (0)", "getNameList (1)", "getVariableAccessAttributes (6)",
+                                 "defineNamedVariableList (11)", "getNamedVariableListAttributes (12)",
+                                 "deleteNamedVariableList (13)", "getDomainAttributes (37)", "getCapabilityList (71)",
+                                 "Loopback Works", "LLN0$DataSet1", "ClientSet", "MMXU1$MX$TotW$mag$f", "SN-0001"}) {
         EXPECT_NE(decoded.find(expected), std::string::npos) << expected;
     }
     // Every request is answered under its own invoke id, in order.

@@ -47,7 +47,8 @@ TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
 
 TEST_F(PendingRequestsTest, TakeAllEmptiesOldestFirst) {
     Mms::PendingRequests pending(10);
-    for (Mms::RequestHandle* request : {&second, &first, &third}) ASSERT_EQ(pending.Put(request, 1, 0), System::OkNoError);
+    for (Mms::RequestHandle* request : {&second, &first, &third})
+        ASSERT_EQ(pending.Put(request, 1, 0), System::OkNoError);
     const auto all = pending.TakeAll();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].request, &second);

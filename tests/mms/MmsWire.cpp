@@ -12,7 +12,8 @@ void AppendLength(std::vector<std::uint8_t>& out, std::size_t length) {
         return;
     }
     std::vector<std::uint8_t> octets;
-    for (std::size_t rest = length; rest != 0; rest >>= 8) octets.insert(octets.begin(), static_cast<std::uint8_t>(rest));
+    for (std::size_t rest = length; rest != 0; rest >>= 8)
+        octets.insert(octets.begin(), static_cast<std::uint8_t>(rest));
     out.push_back(static_cast<std::uint8_t>(0x80 | octets.size()));
     out.insert(out.end(), octets.begin(), octets.end());
 }

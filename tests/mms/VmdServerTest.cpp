@@ -208,7 +208,8 @@ TEST_F(VmdServerTest, ListsAreDefinedOnceWithExistingMembersAndDeletedWhenDeleta
         for (const char* member : members) Mms::MmsAppendVariableName(*variables, "LD0", member);
         Mms::MmsFillDefineNamedVariableListRequest(*request, *name, *variables);
         std::int32_t rejectCode = -1;
-        const System::ResultCode result = vmd.DefineNamedVariableList(request->choice.defineNamedVariableList, rejectCode);
+        const System::ResultCode result =
+            vmd.DefineNamedVariableList(request->choice.defineNamedVariableList, rejectCode);
         return result == System::OkNoError ? 0 : rejectCode;
     };
     auto remove = [this](const char* domainName, const char* item, std::int32_t& matched) {

@@ -27,27 +27,22 @@ const std::string kAccepted = "30 03 80 01 00";
 
 std::string Normal(const std::string& hex) { return Hex(Bytes(hex)); }
 
-std::string Pdv(int context, const std::string& pdu)
-{
-    return Tlv("30", "02 01 " + Hex(std::vector<std::uint8_t>{static_cast<std::uint8_t>(context)}) + " " +
-                         Tlv("A0", pdu));
+std::string Pdv(int context, const std::string& pdu) {
+    return Tlv("30",
+               "02 01 " + Hex(std::vector<std::uint8_t>{static_cast<std::uint8_t>(context)}) + " " + Tlv("A0", pdu));
 }
 
-std::string Cp(const std::string& pdu)
-{
+std::string Cp(const std::string& pdu) {
     return Tlv("31", "A0 03 80 01 01 " + Tlv("A2", "81 04 00 00 00 01 82 04 00 00 00 01 " +
-                                                       Tlv("A4", kAcseItem + kMmsItem) + " " +
-                                                       Tlv("61", Pdv(1, pdu))));
+                                                       Tlv("A4", kAcseItem + kMmsItem) + " " + Tlv("61", Pdv(1, pdu))));
 }
 
-std::string Cpa(const std::string& pdu)
-{
+std::string Cpa(const std::string& pdu) {
     return Tlv("31", "A0 03 80 01 01 " + Tlv("A2", "83 04 00 00 00 01 " + Tlv("A5", kAccepted + kAccepted) + " " +
                                                        Tlv("61", Pdv(1, pdu))));
 }
 
-std::string External(const std::string& encoding, const std::string& transferSyntax = "51 01")
-{
+std::string External(const std::string& encoding, const std::string& transferSyntax = "51 01") {
     return Tlv("28", Tlv("06", transferSyntax) + " 02 01 03 " + encoding);
 }
 
@@ -56,21 +51,18 @@ std::string UserInformation(const std::string& externals) { return Tlv("BE", ext
 std::string SingleAsn1(const std::string& pdu) { return Tlv("A0", pdu); }
 
 std::string Aare(const std::string& result, const std::string& userInformation,
-                 const std::string& context = "28 CA 22 02 03")
-{
-    return Tlv("61", Tlv("A1", Tlv("06", context)) + " A2 03 02 01 " + result + " A3 05 A1 03 02 01 00 " +
-                         userInformation);
+                 const std::string& context = "28 CA 22 02 03") {
+    return Tlv("61",
+               Tlv("A1", Tlv("06", context)) + " A2 03 02 01 " + result + " A3 05 A1 03 02 01 00 " + userInformation);
 }
 
-std::string Aarq(const std::string& userInformation, const std::string& context = "28 CA 22 02 03")
-{
+std::string Aarq(const std::string& userInformation, const std::string& context = "28 CA 22 02 03") {
     return Tlv("60", Tlv("A1", Tlv("06", context)) +
                          " A2 07 06 05 29 01 87 67 01 A3 03 02 01 0C A6 06 06 04 29 01 87 67 A7 03 02 01 0C " +
                          userInformation);
 }
 
-void SetProfile(Protocol::Connection& connection)
-{
+void SetProfile(Protocol::Connection& connection) {
     connection.SetParameter("RemoteApId", "1.1.1.999.1");
     connection.SetParameter("LocalApId", "1.1.1.999");
     connection.SetParameter("RemoteAeQualifier", "12");
@@ -79,8 +71,7 @@ void SetProfile(Protocol::Connection& connection)
 
 class AcseConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         acse.SetLower(&copp);
         copp.SetUpper(&acse);
         acse.SetUpper(&mms);
@@ -93,22 +84,19 @@ protected:
         copp.SetParameter("RemotePSelector", "1");
     }
 
-    System::ResultCode ToCopp(const std::string& hex, std::uint32_t event)
-    {
+    System::ResultCode ToCopp(const std::string& hex, std::uint32_t event) {
         const std::vector<std::uint8_t> bytes = Bytes(hex);
         return copp.OnLowerBytes(bytes.data(), static_cast<std::uint32_t>(bytes.size()), event);
     }
 
-    void Request()
-    {
+    void Request() {
         SetProfile(acse);
         auto frame = UpperFrame(kInitiateRequest);
         ASSERT_EQ(acse.SendAssociateRequest(frame.get()), System::OkNoError);
         copp.calls.clear();
     }
 
-    std::size_t Indications(std::uint32_t event) const
-    {
+    std::size_t Indications(std::uint32_t event) const {
         std::size_t count = 0;
         for (const Delivery& delivery : mms.Deliveries())
             count += delivery.kind == Delivery::Indication && delivery.event == event;
@@ -121,8 +109,7 @@ protected:
     PresentationContext* mmsContext = nullptr;
 };
 
-TEST_F(AcseConnectionTest, ContextsAreAcseFirstThenTheUsers)
-{
+TEST_F(AcseConnectionTest, ContextsAreAcseFirstThenTheUsers) {
     ASSERT_NE(acse.GetAcseContext(), nullptr);
     EXPECT_EQ(acse.GetAcseContext()->GetIdentifier(), 1u);
     EXPECT_EQ(acse.GetAcseContext()->GetAbstractSyntax(), "2.2.1.0.1");
@@ -133,8 +120,7 @@ TEST_F(AcseConnectionTest, ContextsAreAcseFirstThenTheUsers)
     EXPECT_EQ(acse.AddPresentationContext(kMms), mmsContext);
 }
 
-TEST_F(AcseConnectionTest, ParametersKeepTitlesAsTextAndQualifiersAsNumbers)
-{
+TEST_F(AcseConnectionTest, ParametersKeepTitlesAsTextAndQualifiersAsNumbers) {
     SetProfile(acse);
     std::string text;
     EXPECT_EQ(acse.GetParameter("RemoteApId", text), System::OkNoError);
@@ -155,8 +141,7 @@ TEST_F(AcseConnectionTest, ParametersKeepTitlesAsTextAndQualifiersAsNumbers)
     EXPECT_EQ(acse.GetRemoteAeQualifier(), 0);
 }
 
-TEST_F(AcseConnectionTest, RequestCarriesTitlesContextAndTheInitiateInPlace)
-{
+TEST_F(AcseConnectionTest, RequestCarriesTitlesContextAndTheInitiateInPlace) {
     SetProfile(acse);
     auto frame = UpperFrame(kInitiateRequest);
     ASSERT_EQ(acse.SendAssociateRequest(frame.get()), System::OkNoError);
@@ -181,8 +166,7 @@ TEST_F(AcseConnectionTest, RequestCarriesTitlesContextAndTheInitiateInPlace)
     EXPECT_EQ(copp.calls[1].hex, Cp(Aarq(UserInformation(External(SingleAsn1("04 02 AB CD"))))));
 }
 
-TEST_F(AcseConnectionTest, RequestFailsWhenPresentationIsBusyOrTitlesAreNoIdentifiers)
-{
+TEST_F(AcseConnectionTest, RequestFailsWhenPresentationIsBusyOrTitlesAreNoIdentifiers) {
     SetProfile(acse);
     acse.SetParameter("RemoteApId", "not.an.identifier");
     auto frame = UpperFrame(kInitiateRequest);
@@ -197,11 +181,9 @@ TEST_F(AcseConnectionTest, RequestFailsWhenPresentationIsBusyOrTitlesAreNoIdenti
     EXPECT_TRUE(copp.calls.empty());
 }
 
-TEST_F(AcseConnectionTest, AcceptingAareAssociatesAndHandsTheAnswerUp)
-{
+TEST_F(AcseConnectionTest, AcceptingAareAssociatesAndHandsTheAnswerUp) {
     Request();
-    EXPECT_EQ(ToCopp(Cpa(Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse))))), 12),
-              System::OkNoError);
+    EXPECT_EQ(ToCopp(Cpa(Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse))))), 12), System::OkNoError);
     EXPECT_EQ(acse.GetState(), AcseConnection::StateAssociated);
     EXPECT_EQ(copp.GetState(), CoppConnection::StateConnected);
     const auto deliveries = mms.Deliveries();
@@ -211,8 +193,7 @@ TEST_F(AcseConnectionTest, AcceptingAareAssociatesAndHandsTheAnswerUp)
     EXPECT_EQ(deliveries[0].hex, Normal(kInitiateResponse));
 }
 
-TEST_F(AcseConnectionTest, AareChecks)
-{
+TEST_F(AcseConnectionTest, AareChecks) {
     const std::string response = UserInformation(External(SingleAsn1(kInitiateResponse)));
     const struct {
         const char* name;
@@ -229,8 +210,8 @@ TEST_F(AcseConnectionTest, AareChecks)
          kInitiateResponse},
         {"accepted without an answer", Aare("00", ""), false, ""},
         {"other application context", Aare("00", response, "28 CA 22 02 04"), false, ""},
-        {"other transfer syntax", Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse), "51 02"))),
-         false, ""},
+        {"other transfer syntax", Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse), "51 02"))), false,
+         ""},
         {"not an AARE", "64 03 80 01 00", false, ""},
         {"not decodable", "61 05 A1 03 06", false, ""},
     };
@@ -249,8 +230,7 @@ TEST_F(AcseConnectionTest, AareChecks)
         ASSERT_EQ(connection.SendAssociateRequest(frame.get()), System::OkNoError);
 
         const std::vector<std::uint8_t> bytes = Bytes(entry.apdu);
-        const System::ResultCode result =
-            connection.OnSingleAsn1Data(bytes, CoppConnection::ConnectConfirmData);
+        const System::ResultCode result = connection.OnSingleAsn1Data(bytes, CoppConnection::ConnectConfirmData);
         EXPECT_EQ(result == System::OkNoError, entry.associated);
         EXPECT_EQ(connection.GetState(),
                   entry.associated ? AcseConnection::StateAssociated : AcseConnection::StateAarqSent);
@@ -266,11 +246,9 @@ TEST_F(AcseConnectionTest, AareChecks)
     }
 }
 
-TEST_F(AcseConnectionTest, RejectionEndsInOneAbortIndicationAfterTheAnswer)
-{
+TEST_F(AcseConnectionTest, RejectionEndsInOneAbortIndicationAfterTheAnswer) {
     Request();
-    EXPECT_NE(ToCopp(Cpa(Aare("01", UserInformation(External(SingleAsn1(kInitiateError))))), 12),
-              System::OkNoError);
+    EXPECT_NE(ToCopp(Cpa(Aare("01", UserInformation(External(SingleAsn1(kInitiateError))))), 12), System::OkNoError);
     EXPECT_EQ(acse.GetState(), AcseConnection::StateIdle);
     EXPECT_EQ(copp.GetState(), CoppConnection::StateIdle);
     const auto deliveries = mms.Deliveries();
@@ -284,11 +262,9 @@ TEST_F(AcseConnectionTest, RejectionEndsInOneAbortIndicationAfterTheAnswer)
     EXPECT_EQ(copp.calls[0].hex, "30 06 80 01 06 81 01 01");
 }
 
-TEST_F(AcseConnectionTest, AbortsInBothDirections)
-{
+TEST_F(AcseConnectionTest, AbortsInBothDirections) {
     Request();
-    ASSERT_EQ(ToCopp(Cpa(Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse))))), 12),
-              System::OkNoError);
+    ASSERT_EQ(ToCopp(Cpa(Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse))))), 12), System::OkNoError);
     EXPECT_EQ(acse.SendAbort(), System::OkNoError);
     EXPECT_EQ(acse.GetState(), AcseConnection::StateIdle);
     ASSERT_EQ(copp.calls.size(), 1u);
@@ -304,11 +280,9 @@ TEST_F(AcseConnectionTest, AbortsInBothDirections)
     EXPECT_EQ(acse.OnLowerEvent(42), System::NotSupported);
 }
 
-TEST_F(AcseConnectionTest, ResponderHandsTheRequestUpAndAcceptsWithAnAare)
-{
+TEST_F(AcseConnectionTest, ResponderHandsTheRequestUpAndAcceptsWithAnAare) {
     mms.onDelivery = [this](const Delivery& delivery) {
-        if (delivery.event != AcseConnection::AssociateIndication || delivery.kind != Delivery::SingleAsn1)
-            return;
+        if (delivery.event != AcseConnection::AssociateIndication || delivery.kind != Delivery::SingleAsn1) return;
         auto answer = UpperFrame(kInitiateResponse);
         EXPECT_EQ(acse.SendAssociateAccept(answer.get()), System::OkNoError);
     };
@@ -330,8 +304,7 @@ TEST_F(AcseConnectionTest, ResponderHandsTheRequestUpAndAcceptsWithAnAare)
     EXPECT_EQ(copp.calls[0].hex, Cpa(aare));
 }
 
-TEST_F(AcseConnectionTest, ResponderRejectsWithARejectingAare)
-{
+TEST_F(AcseConnectionTest, ResponderRejectsWithARejectingAare) {
     ASSERT_EQ(ToCopp(Cp(Aarq(UserInformation(External(SingleAsn1(kInitiateRequest))))), 11), System::OkNoError);
     EXPECT_EQ(acse.GetState(), AcseConnection::StateAarqReceived);
     auto answer = UpperFrame(kInitiateError);
@@ -344,8 +317,7 @@ TEST_F(AcseConnectionTest, ResponderRejectsWithARejectingAare)
     EXPECT_NE(copp.calls[0].hex.find(Pdv(1, aare)), std::string::npos) << copp.calls[0].hex;
 }
 
-TEST_F(AcseConnectionTest, ResponderRefusesOrAbortsRequestsItCannotServe)
-{
+TEST_F(AcseConnectionTest, ResponderRefusesOrAbortsRequestsItCannotServe) {
     const std::string request = External(SingleAsn1(kInitiateRequest));
     const struct {
         const char* name;

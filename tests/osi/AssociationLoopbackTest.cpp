@@ -44,8 +44,7 @@ class TestMmsUser : public RecordingUser {
 public:
     explicit TestMmsUser(Protocol::Layer* layer) : RecordingUser(layer) {}
 
-    System::ResultCode Reset() override
-    {
+    System::ResultCode Reset() override {
         const System::ResultCode result = RecordingUser::Reset();
         if (auto* acse = dynamic_cast<AcseConnection*>(GetLower())) {
             if (PresentationContext* context = acse->AddPresentationContext(kMmsAbstractSyntax)) {
@@ -61,8 +60,7 @@ public:
     CoppConnection* Copp() { return Acse() != nullptr ? Acse()->GetPresentationConnection() : nullptr; }
 
     // Sends an MMS PDU on the MMS context, as MMS sends everything after the initiate.
-    System::ResultCode SendPdu(const std::string& hex)
-    {
+    System::ResultCode SendPdu(const std::string& hex) {
         auto frame = UpperFrame(hex);
         return Copp()->SendUserData(frame.get(), ContextIdentifier());
     }
@@ -81,8 +79,7 @@ public:
 // One end: the layers from TCP up to the test user, and its one chain.
 class AssociationEnd {
 public:
-    AssociationEnd()
-    {
+    AssociationEnd() {
         for (Protocol::Layer* layer : std::initializer_list<Protocol::Layer*>{
                  &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_}) {
             stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
@@ -94,8 +91,7 @@ public:
     // the profile's defaults, aimed at the port. With keep, every connection also
     // keeps the items it takes as its parameter text, so that the resets a responder
     // goes through on its own (after each lost transport) restore them.
-    void Reset(std::uint16_t port, bool keep = false)
-    {
+    void Reset(std::uint16_t port, bool keep = false) {
         stack_.ResetConnectionChain(user);
         const std::pair<const char*, std::string> profile[] = {
             {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
@@ -112,8 +108,7 @@ public:
                 if (at->SetParameter(name, value) == System::OkNoError)
                     taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
             }
-            if (keep)
-                at->SetParameterText(taken);
+            if (keep) at->SetParameterText(taken);
         }
     }
 
@@ -132,8 +127,7 @@ private:
 
 class AssociationLoopbackTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(server.tcpLayer.StartListening(0, 0), System::OkNoError);
         relay = std::make_unique<AssociationWireRelay>(server.tcpLayer.GetListenPort());
         ASSERT_NE(relay->Port(), 0);
@@ -142,8 +136,7 @@ protected:
         // The responder answers on its receive thread, as MMS does.
         TestMmsUser* responder = server.user;
         responder->onDelivery = [responder](const Delivery& delivery) {
-            if (delivery.kind != Delivery::SingleAsn1)
-                return;
+            if (delivery.kind != Delivery::SingleAsn1) return;
             if (delivery.event == AcseConnection::AssociateIndication) {
                 auto answer = UpperFrame(kInitiateResponse);
                 EXPECT_EQ(responder->Acse()->SendAssociateAccept(answer.get()), System::OkNoError);
@@ -154,8 +147,7 @@ protected:
     }
 
     // Opens an association from the client: the n-th one of the test.
-    void Associate(std::size_t n)
-    {
+    void Associate(std::size_t n) {
         client.Reset(relay->Port());
         auto request = UpperFrame(kInitiateRequest);
         ASSERT_EQ(client.user->Acse()->SendAssociateRequest(request.get()), System::OkNoError);
@@ -168,16 +160,14 @@ protected:
     }
 
     // The client's conclude request and the server's answer on the MMS context.
-    void ExchangeData(std::size_t n)
-    {
+    void ExchangeData(std::size_t n) {
         ASSERT_EQ(client.user->SendPdu(kConcludeRequest), System::OkNoError);
         ASSERT_TRUE(client.user->WaitFor(Delivery::SingleAsn1, CoppConnection::DataIndication, n));
         EXPECT_EQ(client.user->Deliveries().back().hex, kConcludeResponse);
         EXPECT_TRUE(server.user->WaitFor(Delivery::SingleAsn1, CoppConnection::DataIndication, n));
     }
 
-    std::size_t Aborts(TestMmsUser* user) const
-    {
+    std::size_t Aborts(TestMmsUser* user) const {
         return user->Count(Delivery::Indication, AcseConnection::AbortIndication);
     }
 
@@ -186,8 +176,7 @@ protected:
     std::unique_ptr<AssociationWireRelay> relay;
 };
 
-TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAgain)
-{
+TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAgain) {
     Associate(1);
     ExchangeData(1);
 
@@ -205,8 +194,7 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
     EXPECT_EQ(Aborts(client.user), 0u);
     ASSERT_EQ(relay->Connections(), 2u);
 
-    if (!TestSupport::WiresharkAvailable())
-        GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
     for (std::size_t connection = 0; connection < 2; ++connection) {
         SCOPED_TRACE(connection);
         const std::vector<TestSupport::WireUnit> units = relay->Units(connection);
@@ -214,12 +202,12 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
 
         // The AARQ: the MMS application context and the two proposed contexts.
         const auto contexts = TestSupport::DecodeFields(
-            units, {"acse.aSO_context_name", "pres.presentation_context_identifier", "pres.abstract_syntax_name",
-                    "pres.Transfer_syntax_name", "acse.ap_title_form2", "acse.aso_qualifier_form2"},
+            units,
+            {"acse.aSO_context_name", "pres.presentation_context_identifier", "pres.abstract_syntax_name",
+             "pres.Transfer_syntax_name", "acse.ap_title_form2", "acse.aso_qualifier_form2"},
             {"-Y", "acse.aarq_element"});
         ASSERT_EQ(contexts.size(), 1u);
-        EXPECT_EQ(contexts[0],
-                  "1.0.9506.2.3|1,3,1|2.2.1.0.1,1.0.9506.2.1|2.1.1,2.1.1|1.1.1.999.1,1.1.1.999|12,12");
+        EXPECT_EQ(contexts[0], "1.0.9506.2.3|1,3,1|2.2.1.0.1,1.0.9506.2.1|2.1.1,2.1.1|1.1.1.999.1,1.1.1.999|12,12");
 
         // The MMS PDUs as Wireshark reads them: initiate request and response, the
         // conclude request and response.
@@ -231,8 +219,7 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
     }
 }
 
-TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther)
-{
+TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther) {
     Associate(1);
     EXPECT_EQ(client.user->Acse()->SendAbort(), System::OkNoError);
     EXPECT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
@@ -245,8 +232,7 @@ TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther)
     EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
     EXPECT_EQ(Aborts(server.user), 1u);
 
-    if (!TestSupport::WiresharkAvailable())
-        GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
     for (std::size_t connection = 0; connection < 2; ++connection) {
         SCOPED_TRACE(connection);
         const std::vector<TestSupport::WireUnit> units = relay->Units(connection);

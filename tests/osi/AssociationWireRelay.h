@@ -23,8 +23,7 @@ namespace AssociationTest {
 
 class AssociationWireRelay {
 public:
-    explicit AssociationWireRelay(std::uint16_t serverPort) : serverPort_(serverPort)
-    {
+    explicit AssociationWireRelay(std::uint16_t serverPort) : serverPort_(serverPort) {
         listening_ = ::socket(AF_INET, SOCK_STREAM, 0);
         const int on = 1;
         ::setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -43,19 +42,16 @@ public:
         thread_ = std::thread([this] { Run(); });
     }
 
-    ~AssociationWireRelay()
-    {
+    ~AssociationWireRelay() {
         stop_.store(true);
         const char byte = 0;
         if (::write(wakeWrite_, &byte, 1) < 0) {
             // The relay thread also looks at the flag on each turn.
         }
         thread_.join();
-        for (Pair& pair : pairs_)
-            ClosePair(pair);
+        for (Pair& pair : pairs_) ClosePair(pair);
         for (const int descriptor : {listening_, wakeRead_, wakeWrite_}) {
-            if (descriptor >= 0)
-                ::close(descriptor);
+            if (descriptor >= 0) ::close(descriptor);
         }
     }
 
@@ -65,13 +61,11 @@ public:
     std::uint16_t Port() const { return port_; }
 
     // The units of the n-th connection through the relay (from 0).
-    std::vector<TestSupport::WireUnit> Units(std::size_t connection) const
-    {
+    std::vector<TestSupport::WireUnit> Units(std::size_t connection) const {
         std::lock_guard lock(mutex_);
         return connection < recordings_.size() ? recordings_[connection] : std::vector<TestSupport::WireUnit>{};
     }
-    std::size_t Connections() const
-    {
+    std::size_t Connections() const {
         std::lock_guard lock(mutex_);
         return recordings_.size();
     }
@@ -83,8 +77,7 @@ private:
         std::size_t recording = 0;
     };
 
-    static sockaddr_in Loopback(std::uint16_t port)
-    {
+    static sockaddr_in Loopback(std::uint16_t port) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
@@ -92,38 +85,31 @@ private:
         return address;
     }
 
-    static void CloseEnd(int& descriptor)
-    {
-        if (descriptor < 0)
-            return;
+    static void CloseEnd(int& descriptor) {
+        if (descriptor < 0) return;
         ::shutdown(descriptor, SHUT_RDWR);
         ::close(descriptor);
         descriptor = -1;
     }
-    static void ClosePair(Pair& pair)
-    {
+    static void ClosePair(Pair& pair) {
         CloseEnd(pair.client);
         CloseEnd(pair.server);
     }
 
-    static bool SendAll(int descriptor, const std::uint8_t* bytes, std::size_t count)
-    {
+    static bool SendAll(int descriptor, const std::uint8_t* bytes, std::size_t count) {
         while (count > 0) {
             const ssize_t sent = ::send(descriptor, bytes, count, MSG_NOSIGNAL);
-            if (sent <= 0)
-                return false;
+            if (sent <= 0) return false;
             bytes += sent;
             count -= static_cast<std::size_t>(sent);
         }
         return true;
     }
 
-    void Accept()
-    {
+    void Accept() {
         Pair pair;
         pair.client = ::accept(listening_, nullptr, nullptr);
-        if (pair.client < 0)
-            return;
+        if (pair.client < 0) return;
         pair.server = ::socket(AF_INET, SOCK_STREAM, 0);
         const sockaddr_in server = Loopback(serverPort_);
         if (::connect(pair.server, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
@@ -139,14 +125,12 @@ private:
     }
 
     // Forwards one chunk; false when the connection has ended.
-    bool Forward(Pair& pair, bool fromClient)
-    {
+    bool Forward(Pair& pair, bool fromClient) {
         std::uint8_t buffer[65536];
         const int from = fromClient ? pair.client : pair.server;
         const int to = fromClient ? pair.server : pair.client;
         const ssize_t received = ::recv(from, buffer, sizeof buffer, 0);
-        if (received <= 0)
-            return false;
+        if (received <= 0) return false;
         {
             std::lock_guard lock(mutex_);
             recordings_[pair.recording].push_back(
@@ -155,24 +139,20 @@ private:
         return SendAll(to, buffer, static_cast<std::size_t>(received));
     }
 
-    void Run()
-    {
+    void Run() {
         while (!stop_.load()) {
             std::vector<pollfd> watched{{wakeRead_, POLLIN, 0}, {listening_, POLLIN, 0}};
             for (const Pair& pair : pairs_) {
                 watched.push_back({pair.client, POLLIN, 0});
                 watched.push_back({pair.server, POLLIN, 0});
             }
-            if (::poll(watched.data(), watched.size(), 1000) <= 0)
-                continue;
-            if (watched[1].revents != 0)
-                Accept();
+            if (::poll(watched.data(), watched.size(), 1000) <= 0) continue;
+            if (watched[1].revents != 0) Accept();
             for (std::size_t i = 0; i < pairs_.size() && 2 + 2 * i + 1 < watched.size(); ++i) {
                 Pair& pair = pairs_[i];
                 const bool clientReady = watched[2 + 2 * i].revents != 0;
                 const bool serverReady = watched[3 + 2 * i].revents != 0;
-                if ((clientReady && !Forward(pair, true)) || (serverReady && !Forward(pair, false)))
-                    ClosePair(pair);
+                if ((clientReady && !Forward(pair, true)) || (serverReady && !Forward(pair, false))) ClosePair(pair);
             }
             std::erase_if(pairs_, [](const Pair& pair) { return pair.client < 0; });
         }

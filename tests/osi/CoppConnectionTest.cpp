@@ -22,29 +22,25 @@ const std::string kArpNotSpecified = "30 03 80 01 00";
 
 std::string Normal(const std::string& hex) { return Hex(Bytes(hex)); }
 
-std::string Pdv(int context, const std::string& pdu)
-{
-    return Tlv("30", "02 01 " + Hex(std::vector<std::uint8_t>{static_cast<std::uint8_t>(context)}) + " " +
-                         Tlv("A0", pdu));
+std::string Pdv(int context, const std::string& pdu) {
+    return Tlv("30",
+               "02 01 " + Hex(std::vector<std::uint8_t>{static_cast<std::uint8_t>(context)}) + " " + Tlv("A0", pdu));
 }
 
 std::string FullyEncoded(const std::string& pdvs) { return Tlv("61", pdvs); }
 
-std::string Cp(const std::string& items, const std::string& userData)
-{
+std::string Cp(const std::string& items, const std::string& userData) {
     return Tlv("31", "A0 03 80 01 01 " +
                          Tlv("A2", "81 04 00 00 00 01 82 04 00 00 00 01 " + Tlv("A4", items) + " " + userData));
 }
 
-std::string Cpa(const std::string& results, const std::string& userData)
-{
+std::string Cpa(const std::string& results, const std::string& userData) {
     return Tlv("31", "A0 03 80 01 01 " + Tlv("A2", "83 04 00 00 00 01 " + Tlv("A5", results) + " " + userData));
 }
 
 class CoppConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         copp.SetUpper(&above);
         acseContext = copp.AddContext(kAcse, kBer);
         acseContext->SetUserConnection(&above);
@@ -54,14 +50,12 @@ protected:
         copp.SetParameter("RemotePSelector", "1");
     }
 
-    System::ResultCode Receive(const std::string& hex, std::uint32_t event)
-    {
+    System::ResultCode Receive(const std::string& hex, std::uint32_t event) {
         const std::vector<std::uint8_t> bytes = Bytes(hex);
         return copp.OnLowerBytes(bytes.data(), static_cast<std::uint32_t>(bytes.size()), event);
     }
 
-    void Connect()
-    {
+    void Connect() {
         auto frame = UpperFrame("60 00");
         ASSERT_EQ(copp.Connect(frame.get(), 1), System::OkNoError);
         ASSERT_EQ(Receive(Cpa(kAccepted + kAccepted, FullyEncoded(Pdv(1, "61 00"))), 12), System::OkNoError);
@@ -69,8 +63,7 @@ protected:
         copp.calls.clear();
     }
 
-    std::size_t Indications(const RecordingUser& user, std::uint32_t event) const
-    {
+    std::size_t Indications(const RecordingUser& user, std::uint32_t event) const {
         std::size_t count = 0;
         for (const Delivery& delivery : user.Deliveries())
             count += delivery.kind == Delivery::Indication && delivery.event == event;
@@ -84,8 +77,7 @@ protected:
     PresentationContext* mmsContext = nullptr;
 };
 
-TEST_F(CoppConnectionTest, ContextsTakeOddIdentifiersAndTheFirstIsTheDefault)
-{
+TEST_F(CoppConnectionTest, ContextsTakeOddIdentifiersAndTheFirstIsTheDefault) {
     EXPECT_EQ(acseContext->GetIdentifier(), 1u);
     EXPECT_EQ(mmsContext->GetIdentifier(), 3u);
     EXPECT_EQ(copp.AddContext(kMms, kBer), mmsContext);
@@ -99,8 +91,7 @@ TEST_F(CoppConnectionTest, ContextsTakeOddIdentifiersAndTheFirstIsTheDefault)
     EXPECT_EQ(copp.FindContext(3), mmsContext);
 }
 
-TEST_F(CoppConnectionTest, SelectorsAreReadLikeAtoi)
-{
+TEST_F(CoppConnectionTest, SelectorsAreReadLikeAtoi) {
     const struct {
         const char* text;
         std::uint32_t value;
@@ -117,25 +108,22 @@ TEST_F(CoppConnectionTest, SelectorsAreReadLikeAtoi)
     EXPECT_EQ(copp.GetParameter("Other", text), System::NotSupported);
 }
 
-TEST_F(CoppConnectionTest, ConnectProposesEveryContextAndWrapsTheUserPduInPlace)
-{
+TEST_F(CoppConnectionTest, ConnectProposesEveryContextAndWrapsTheUserPduInPlace) {
     auto frame = UpperFrame("60 00");
     const std::uint8_t* pdu = frame->WindowData();
     ASSERT_EQ(copp.Connect(frame.get(), 1), System::OkNoError);
     EXPECT_EQ(copp.GetState(), CoppConnection::StateCpSent);
     ASSERT_EQ(copp.calls.size(), 1u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Connect);
-    const std::string expected = Normal(
-        "31 43 A0 03 80 01 01 A2 3C 81 04 00 00 00 01 82 04 00 00 00 01 A4 23 " + kAcseItem + " " + kMmsItem +
-        " 61 09 30 07 02 01 01 A0 02 60 00");
+    const std::string expected = Normal("31 43 A0 03 80 01 01 A2 3C 81 04 00 00 00 01 82 04 00 00 00 01 A4 23 " +
+                                        kAcseItem + " " + kMmsItem + " 61 09 30 07 02 01 01 A0 02 60 00");
     EXPECT_EQ(copp.calls[0].hex, expected);
     // The header went into the head room in front of the upper PDU, which stayed put.
     EXPECT_EQ(WindowHex(*frame), expected);
     EXPECT_EQ(frame->WindowData() + frame->GetWindowLength(), pdu + 2);
 }
 
-TEST_F(CoppConnectionTest, ConnectRefusesWhenNotIdleOrWithoutHeadRoom)
-{
+TEST_F(CoppConnectionTest, ConnectRefusesWhenNotIdleOrWithoutHeadRoom) {
     auto cramped = UpperFrame("60 00", 10);
     EXPECT_EQ(copp.Connect(cramped.get(), 1), System::NoResources);
     EXPECT_EQ(copp.GetState(), CoppConnection::StateIdle);
@@ -149,8 +137,7 @@ TEST_F(CoppConnectionTest, ConnectRefusesWhenNotIdleOrWithoutHeadRoom)
     EXPECT_EQ(copp.calls.size(), 1u);
 }
 
-TEST_F(CoppConnectionTest, AcceptingCpaConnectsAndHandsTheUserDataUp)
-{
+TEST_F(CoppConnectionTest, AcceptingCpaConnectsAndHandsTheUserDataUp) {
     auto frame = UpperFrame("60 00");
     ASSERT_EQ(copp.Connect(frame.get(), 1), System::OkNoError);
     const std::string cpa = Cpa(kAccepted + kAccepted, FullyEncoded(Pdv(1, "61 00")));
@@ -168,8 +155,7 @@ TEST_F(CoppConnectionTest, AcceptingCpaConnectsAndHandsTheUserDataUp)
     EXPECT_FALSE(copp.GetContextManagement());
 }
 
-TEST_F(CoppConnectionTest, CpaThatDoesNotAcceptEveryContextAbortsBothWays)
-{
+TEST_F(CoppConnectionTest, CpaThatDoesNotAcceptEveryContextAbortsBothWays) {
     const std::string aare = FullyEncoded(Pdv(1, "61 00"));
     const struct {
         const char* name;
@@ -207,8 +193,7 @@ TEST_F(CoppConnectionTest, CpaThatDoesNotAcceptEveryContextAbortsBothWays)
     }
 }
 
-TEST_F(CoppConnectionTest, UserRefusingTheConfirmAbortsTheConnection)
-{
+TEST_F(CoppConnectionTest, UserRefusingTheConfirmAbortsTheConnection) {
     above.answer = System::Error;
     auto frame = UpperFrame("60 00");
     ASSERT_EQ(copp.Connect(frame.get(), 1), System::OkNoError);
@@ -219,8 +204,7 @@ TEST_F(CoppConnectionTest, UserRefusingTheConfirmAbortsTheConnection)
     EXPECT_EQ(copp.calls[1].hex, Normal(kArpInvalidCpa));
 }
 
-TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext)
-{
+TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext) {
     Connect();
     auto data = UpperFrame("8B 00");
     EXPECT_EQ(copp.SendUserData(data.get(), 3), System::OkNoError);
@@ -241,8 +225,7 @@ TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext)
     EXPECT_EQ(copp.calls.size(), 3u);
 }
 
-TEST_F(CoppConnectionTest, UserDataNeedsAConnectionAndAContext)
-{
+TEST_F(CoppConnectionTest, UserDataNeedsAConnectionAndAContext) {
     auto data = UpperFrame("8B 00");
     EXPECT_EQ(copp.SendUserData(data.get(), 3), System::InvalidState);
 
@@ -252,8 +235,7 @@ TEST_F(CoppConnectionTest, UserDataNeedsAConnectionAndAContext)
     EXPECT_TRUE(bare.calls.empty());
 }
 
-TEST_F(CoppConnectionTest, ReceivedDataReachesTheUserOfItsContext)
-{
+TEST_F(CoppConnectionTest, ReceivedDataReachesTheUserOfItsContext) {
     Connect();
     EXPECT_EQ(Receive("61 09 30 07 02 01 03 A0 02 8C 00", 14), System::OkNoError);
     EXPECT_EQ(Receive("61 09 30 07 02 01 03 81 02 AB CD", 14), System::OkNoError);
@@ -272,8 +254,7 @@ TEST_F(CoppConnectionTest, ReceivedDataReachesTheUserOfItsContext)
     EXPECT_TRUE(copp.calls.empty());
 }
 
-TEST_F(CoppConnectionTest, BrokenDataAbortsTheConnection)
-{
+TEST_F(CoppConnectionTest, BrokenDataAbortsTheConnection) {
     const struct {
         const char* name;
         std::string bytes;
@@ -302,8 +283,7 @@ TEST_F(CoppConnectionTest, BrokenDataAbortsTheConnection)
     EXPECT_TRUE(mms.Deliveries().empty());
 }
 
-TEST_F(CoppConnectionTest, TokensGoToTheDefaultContextAndSessionAbortsUpwards)
-{
+TEST_F(CoppConnectionTest, TokensGoToTheDefaultContextAndSessionAbortsUpwards) {
     EXPECT_EQ(copp.OnLowerEvent(CoppConnection::SessionTokens), System::InvalidState);
     Connect();
     EXPECT_EQ(copp.OnLowerEvent(CoppConnection::SessionTokens), System::OkNoError);
@@ -319,18 +299,15 @@ TEST_F(CoppConnectionTest, TokensGoToTheDefaultContextAndSessionAbortsUpwards)
 class ClosingLower : public Protocol::Connection {
 public:
     ClosingLower() : Connection(nullptr) {}
-    System::ResultCode Close() override
-    {
+    System::ResultCode Close() override {
         ++closes;
-        if (Protocol::Connection* upper = GetUpper())
-            upper->OnLowerEvent(CoppConnection::SessionAborted);
+        if (Protocol::Connection* upper = GetUpper()) upper->OnLowerEvent(CoppConnection::SessionAborted);
         return Connection::Close();
     }
     int closes = 0;
 };
 
-TEST_F(CoppConnectionTest, OwnCloseIsNotReportedAsAnAbort)
-{
+TEST_F(CoppConnectionTest, OwnCloseIsNotReportedAsAnAbort) {
     ClosingLower lower;
     copp.SetLower(&lower);
     lower.SetUpper(&copp);
@@ -347,11 +324,9 @@ TEST_F(CoppConnectionTest, OwnCloseIsNotReportedAsAnAbort)
     copp.SetLower(nullptr);
 }
 
-TEST_F(CoppConnectionTest, ResponderAnswersTheCpWithACpaForEachProposedContext)
-{
+TEST_F(CoppConnectionTest, ResponderAnswersTheCpWithACpaForEachProposedContext) {
     above.onDelivery = [this](const Delivery& delivery) {
-        if (delivery.event != CoppConnection::ConnectIndicationData)
-            return;
+        if (delivery.event != CoppConnection::ConnectIndicationData) return;
         auto answer = UpperFrame("61 00");
         EXPECT_EQ(copp.AcceptConnect(answer.get(), 1), System::OkNoError);
     };
@@ -366,8 +341,7 @@ TEST_F(CoppConnectionTest, ResponderAnswersTheCpWithACpaForEachProposedContext)
     EXPECT_EQ(copp.calls[0].hex, Cpa(kAccepted + kAccepted, FullyEncoded(Pdv(1, "61 00"))));
 }
 
-TEST_F(CoppConnectionTest, ResponderRejectsContextsItDoesNotKnow)
-{
+TEST_F(CoppConnectionTest, ResponderRejectsContextsItDoesNotKnow) {
     const std::string unknownItem = "30 0E 02 01 05 06 03 28 CA 23 30 04 06 02 51 01";
     const std::string cp = Cp(kAcseItem + unknownItem + kMmsItem, FullyEncoded(Pdv(1, "60 00")));
     ASSERT_EQ(Receive(cp, 11), System::OkNoError);
@@ -375,12 +349,10 @@ TEST_F(CoppConnectionTest, ResponderRejectsContextsItDoesNotKnow)
     auto answer = UpperFrame("61 00");
     EXPECT_EQ(copp.AcceptConnect(answer.get(), 1), System::OkNoError);
     ASSERT_EQ(copp.calls.size(), 1u);
-    EXPECT_EQ(copp.calls[0].hex,
-              Cpa(kAccepted + "30 06 80 01 02 82 01 00" + kAccepted, FullyEncoded(Pdv(1, "61 00"))));
+    EXPECT_EQ(copp.calls[0].hex, Cpa(kAccepted + "30 06 80 01 02 82 01 00" + kAccepted, FullyEncoded(Pdv(1, "61 00"))));
 }
 
-TEST_F(CoppConnectionTest, ResponderRefusesACpItCannotServe)
-{
+TEST_F(CoppConnectionTest, ResponderRefusesACpItCannotServe) {
     const struct {
         const char* name;
         std::string cp;
@@ -388,10 +360,9 @@ TEST_F(CoppConnectionTest, ResponderRefusesACpItCannotServe)
         {"data on a context not proposed", Cp(kAcseItem, FullyEncoded(Pdv(3, "60 00")))},
         {"data on an unknown context", Cp(kAcseItem + kMmsItem, FullyEncoded(Pdv(9, "60 00")))},
         {"no user data", Cp(kAcseItem + kMmsItem, "")},
-        {"other default context", Tlv("31", "A0 03 80 01 01 " +
-                                                Tlv("A2", Tlv("A4", kAcseItem + kMmsItem) +
-                                                              " A6 09 80 03 28 CA 23 81 02 51 01 " +
-                                                              FullyEncoded(Pdv(1, "60 00"))))},
+        {"other default context", Tlv("31", "A0 03 80 01 01 " + Tlv("A2", Tlv("A4", kAcseItem + kMmsItem) +
+                                                                              " A6 09 80 03 28 CA 23 81 02 51 01 " +
+                                                                              FullyEncoded(Pdv(1, "60 00"))))},
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.name);
@@ -406,8 +377,7 @@ TEST_F(CoppConnectionTest, ResponderRefusesACpItCannotServe)
     EXPECT_TRUE(above.Deliveries().empty());
 }
 
-TEST_F(CoppConnectionTest, ResponderRefusalCarriesACpr)
-{
+TEST_F(CoppConnectionTest, ResponderRefusalCarriesACpr) {
     ASSERT_EQ(Receive(Cp(kAcseItem + kMmsItem, FullyEncoded(Pdv(1, "60 00"))), 11), System::OkNoError);
     auto answer = UpperFrame("61 00");
     EXPECT_EQ(copp.RefuseConnect(answer.get(), 1), System::OkNoError);
@@ -420,8 +390,7 @@ TEST_F(CoppConnectionTest, ResponderRefusalCarriesACpr)
     EXPECT_EQ(copp.RefuseConnect(answer.get(), 1), System::InvalidState);
 }
 
-TEST_F(CoppConnectionTest, AbortsCarryAnAruOrAnArp)
-{
+TEST_F(CoppConnectionTest, AbortsCarryAnAruOrAnArp) {
     EXPECT_EQ(copp.UserAbort(nullptr, 1), System::OkNoError);
     Connect();
     auto abrt = UpperFrame("64 03 80 01 00");

@@ -260,8 +260,8 @@ TEST(CospConnection, ResponderIndicatesTheConnectAndAnswersIt) {
         ASSERT_EQ(chain.Receive(Hex("06 E0 00 00 00 09 00")), System::OkNoError);  // CR
         EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateAwaitingConnect);
         EXPECT_TRUE(chain.cosp->IsResponder());
-        ASSERT_EQ(chain.ReceiveUnit(Join(Hex("0D 22 05 06 13 01 00 16 01 02 14 02 00 02 33 02 00 01 34 02 00 01 C1 0C"),
-                                         kCp)),
+        ASSERT_EQ(chain.ReceiveUnit(
+                      Join(Hex("0D 22 05 06 13 01 00 16 01 02 14 02 00 02 33 02 00 01 34 02 00 01 C1 0C"), kCp)),
                   System::OkNoError);
         const auto records = chain.upper.Records();
         ASSERT_EQ(records.size(), 1u);

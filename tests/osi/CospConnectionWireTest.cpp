@@ -43,15 +43,16 @@ TEST(CospConnectionWire, AConversationAsTheConnectionsWriteIt) {
     const std::vector<std::string> noPresentation{"--disable-protocol", "pres"};
     EXPECT_EQ(TestSupport::FindProblems(wire.Units(), noPresentation), "");
     const auto fields = TestSupport::DecodeFields(
-        wire.Units(), {"cotp.type", "cotp.tpdu_size", "cotp.eot", "cotp.reassembled.length", "ses.type", "ses.req.flags"},
+        wire.Units(),
+        {"cotp.type", "cotp.tpdu_size", "cotp.eot", "cotp.reassembled.length", "ses.type", "ses.req.flags"},
         noPresentation);
     EXPECT_EQ(JoinLines(fields),
-              "0x0e|1024||||\n"          // CR
-              "0x0d|1024||||\n"          // CC
-              "0x0f||1||13|0x0002\n"      // CN
-              "0x0f||1||14|0x0002\n"      // AC
-              "0x0f||1||1,1|\n"           // data in one DT
-              "0x0f||0|||\n"              // data cut into two DTs
+              "0x0e|1024||||\n"       // CR
+              "0x0d|1024||||\n"       // CC
+              "0x0f||1||13|0x0002\n"  // CN
+              "0x0f||1||14|0x0002\n"  // AC
+              "0x0f||1||1,1|\n"       // data in one DT
+              "0x0f||0|||\n"          // data cut into two DTs
               "0x0f||1|2004|1,1|\n"
-              "0x0f||1||25|\n");          // AB
+              "0x0f||1||25|\n");  // AB
 }

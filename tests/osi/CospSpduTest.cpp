@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "CotpTestBytes.h"
 #include "osi/AbSpdu.h"
 #include "osi/AcSpdu.h"
 #include "osi/CnSpdu.h"
@@ -7,7 +8,6 @@
 #include "osi/GtDtSpdu.h"
 #include "osi/GtSpdu.h"
 #include "osi/RfSpdu.h"
-#include "CotpTestBytes.h"
 
 using namespace CotpTest;
 
@@ -86,9 +86,9 @@ TEST(CospSpdu, AcceptAsTheResponderSendsIt) {
 TEST(CospSpdu, UnknownParametersArePassedOverByTheirLength) {
     // Connection identifier (01), a token setting item and an initial serial number
     // inside the connect/accept item, data overflow (3C), and extended user data.
-    const auto ac = Hex(
-        "0E 26  01 03 0A 01 41  05 0C 13 01 00 1A 01 55 16 01 02 17 01 30  14 02 00 03"
-        "  3C 01 01  34 02 00 07  C2 06 31 04 A0 02 02 00");
+    const auto ac =
+        Hex("0E 26  01 03 0A 01 41  05 0C 13 01 00 1A 01 55 16 01 02 17 01 30  14 02 00 03"
+            "  3C 01 01  34 02 00 07  C2 06 31 04 A0 02 02 00");
     AcSpdu received(nullptr);
     ASSERT_EQ(received.Decode(ac), System::OkNoError);
     EXPECT_EQ(received.GetVersionNumber(), 2);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "CotpTestBytes.h"
 #include "osi/AbSpdu.h"
 #include "osi/AcSpdu.h"
 #include "osi/CnSpdu.h"
@@ -8,7 +9,6 @@
 #include "osi/GtDtSpdu.h"
 #include "osi/GtSpdu.h"
 #include "osi/RfSpdu.h"
-#include "CotpTestBytes.h"
 
 using namespace CotpTest;
 using TestSupport::WireUnit;
@@ -66,8 +66,8 @@ TEST(CospWire, ConnectAcceptDataAndAbortAsWeSendThem) {
     userAbort.SetUserData(Pattern(12));
     ASSERT_EQ(userAbort.Encode(), System::OkNoError);
 
-    const std::vector<WireUnit> units{Packet(true, cn),   Packet(false, ac), Packet(true, data),
-                                      Packet(false, data), Packet(true, ab), Packet(true, userAbort)};
+    const std::vector<WireUnit> units{Packet(true, cn),    Packet(false, ac), Packet(true, data),
+                                      Packet(false, data), Packet(true, ab),  Packet(true, userAbort)};
     EXPECT_EQ(TestSupport::FindProblems(units, kNoPresentation), "");
     const auto fields = TestSupport::DecodeFields(
         units,

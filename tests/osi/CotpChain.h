@@ -67,7 +67,8 @@ public:
 
     // Opens the transport with a CC that names the size code.
     System::ResultCode OpenTransport(std::uint8_t sizeCode = 0x0A) {
-        AnswerConnectRequest({0x09, 0xD0, 0x00, static_cast<std::uint8_t>(cotp->GetId()), 0x00, 0x07, 0x00, 0xC0, 0x01, sizeCode});
+        AnswerConnectRequest(
+            {0x09, 0xD0, 0x00, static_cast<std::uint8_t>(cotp->GetId()), 0x00, 0x07, 0x00, 0xC0, 0x01, sizeCode});
         return cotp->Connect();
     }
 

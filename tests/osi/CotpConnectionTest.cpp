@@ -23,8 +23,7 @@ TEST(CotpConnection, ConnectSendsTheDefaultRequestAndOpensOnTheConfirm) {
     CotpChain chain;
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);
     ASSERT_EQ(chain.OpenTransport(), System::OkNoError);
-    EXPECT_EQ(chain.tcp->Sent().front(),
-              Hex("03 00 00 16 11 E0 00 00 00 01 00 C0 01 0A C2 02 00 01 C1 02 00 01"));
+    EXPECT_EQ(chain.tcp->Sent().front(), Hex("03 00 00 16 11 E0 00 00 00 01 00 C0 01 0A C2 02 00 01 C1 02 00 01"));
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateOpen);
     EXPECT_EQ(chain.upper.Events(), std::vector<std::uint32_t>{Open});
     EXPECT_EQ(chain.cotp->GetSendSizeCode(), 10u);
@@ -123,11 +122,8 @@ TEST(CotpConnection, DataIsCutToTheGrantedSize) {
         std::vector<std::size_t> pieces;
     };
     const Case cases[] = {
-        {0x0A, 1021, {1021}},
-        {0x0A, 1022, {1021, 1}},
-        {0x0A, 3000, {1021, 1021, 958}},
-        {0, 300, {125, 125, 50}},
-        {0, 125, {125}},
+        {0x0A, 1021, {1021}},     {0x0A, 1022, {1021, 1}}, {0x0A, 3000, {1021, 1021, 958}},
+        {0, 300, {125, 125, 50}}, {0, 125, {125}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unit);

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "CotpTestBytes.h"
 #include "osi/CcTpdu.h"
 #include "osi/CrTpdu.h"
 #include "osi/DrTpdu.h"
 #include "osi/DtTpdu.h"
 #include "osi/ErTpdu.h"
-#include "CotpTestBytes.h"
 
 using namespace CotpTest;
 
@@ -58,8 +58,7 @@ TEST(CotpTpdu, ConnectConfirmWithAndWithoutSize) {
         bool sizePresent;
         std::uint32_t sizeCode;
     };
-    for (const Case& c : {Case{"09 D0 00 01 00 07 00 C0 01 0A", true, 10},
-                          Case{"06 D0 00 01 00 07 00", false, 7},
+    for (const Case& c : {Case{"09 D0 00 01 00 07 00 C0 01 0A", true, 10}, Case{"06 D0 00 01 00 07 00", false, 7},
                           Case{"09 D0 00 01 00 07 00 C0 01 0D", true, 13}}) {
         CcTpdu cc(nullptr);
         ASSERT_EQ(cc.Decode(*ReceivedFrame(c.hex)), System::OkNoError) << c.hex;

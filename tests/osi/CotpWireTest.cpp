@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "CotpTestBytes.h"
 #include "osi/CcTpdu.h"
 #include "osi/CrTpdu.h"
 #include "osi/DtTpdu.h"
-#include "CotpTestBytes.h"
 
 using namespace CotpTest;
 using TestSupport::WireUnit;
@@ -42,9 +42,9 @@ TEST(CotpWire, ConnectRequestAndConfirmsWithAndWithoutSize) {
 
     const std::vector<WireUnit> units{Packet(true, cr), Packet(false, sized), Packet(false, plain)};
     EXPECT_EQ(TestSupport::FindProblems(units), "");
-    const auto fields = TestSupport::DecodeFields(
-        units, {"cotp.type", "cotp.srcref", "cotp.destref", "cotp.class", "cotp.tpdu_size", "cotp.dst-tsap-bytes",
-                "cotp.src-tsap-bytes"});
+    const auto fields =
+        TestSupport::DecodeFields(units, {"cotp.type", "cotp.srcref", "cotp.destref", "cotp.class", "cotp.tpdu_size",
+                                          "cotp.dst-tsap-bytes", "cotp.src-tsap-bytes"});
     EXPECT_EQ(JoinLines(fields),
               "0x0e|0x0001|0x0000|0|1024|0001|0001\n"
               "0x0d|0x0007|0x0001|0|1024||\n"
@@ -73,8 +73,8 @@ TEST(CotpWire, DataInOneTpduAndCutIntoSeveral) {
     }
     const std::vector<std::string> noPresentation{"--disable-protocol", "pres"};
     EXPECT_EQ(TestSupport::FindProblems(units, noPresentation), "");
-    const auto fields =
-        TestSupport::DecodeFields(units, {"cotp.type", "cotp.eot", "cotp.reassembled.length", "ses.type"}, noPresentation);
+    const auto fields = TestSupport::DecodeFields(
+        units, {"cotp.type", "cotp.eot", "cotp.reassembled.length", "ses.type"}, noPresentation);
     EXPECT_EQ(JoinLines(fields),
               "0x0f|1||1,1\n"
               "0x0f|0||\n"

@@ -17,28 +17,22 @@ public:
     using TcpConnection::GetSettings;
     using TcpConnection::TcpConnection;
 
-    System::ResultCode Connect() override
-    {
+    System::ResultCode Connect() override {
         SetState(StateConnected);
-        if (Connection* upper = GetUpper())
-            return upper->OnLowerBytes(nullptr, 0, Connected);
+        if (Connection* upper = GetUpper()) return upper->OnLowerBytes(nullptr, 0, Connected);
         return System::OkNoError;
     }
 
-    System::ResultCode Transmit(Protocol::Frame* frame) override
-    {
+    System::ResultCode Transmit(Protocol::Frame* frame) override {
         sent.emplace_back(frame->Data(), frame->Data() + frame->GetTotalLength());
         return System::OkNoError;
     }
 
-    System::ResultCode Close() override
-    {
+    System::ResultCode Close() override {
         ++closes;
-        if (GetState() == 0)
-            return System::OkNoError;
+        if (GetState() == 0) return System::OkNoError;
         const System::ResultCode result = Reset();
-        if (Connection* upper = GetUpper())
-            upper->OnLowerBytes(nullptr, 0, Closed);
+        if (Connection* upper = GetUpper()) upper->OnLowerBytes(nullptr, 0, Closed);
         return result;
     }
 

@@ -25,27 +25,22 @@ constexpr std::uint32_t Connected = 1;
 constexpr std::uint32_t Tpdu = 2;
 constexpr std::uint32_t Closed = 3;
 
-Bytes Tpkt(const Bytes& tpdu)
-{
+Bytes Tpkt(const Bytes& tpdu) {
     const auto length = static_cast<std::uint16_t>(tpdu.size() + 4);
     Bytes packet{3, 0, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
     packet.insert(packet.end(), tpdu.begin(), tpdu.end());
     return packet;
 }
 
-Bytes Join(std::initializer_list<Bytes> parts)
-{
+Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes joined;
-    for (const Bytes& part : parts)
-        joined.insert(joined.end(), part.begin(), part.end());
+    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
     return joined;
 }
 
-std::vector<Bytes> EveryByte(const Bytes& stream)
-{
+std::vector<Bytes> EveryByte(const Bytes& stream) {
     std::vector<Bytes> chunks;
-    for (std::uint8_t octet : stream)
-        chunks.push_back({octet});
+    for (std::uint8_t octet : stream) chunks.push_back({octet});
     return chunks;
 }
 
@@ -55,8 +50,7 @@ const Bytes kDt = {0x02, 0xF0, 0x80, 0x01, 0x02};
 // The client side of TCP + RFC 1006 as the association builds it, aimed at a test peer.
 class ItotClient {
 public:
-    explicit ItotClient(std::uint16_t port)
-    {
+    explicit ItotClient(std::uint16_t port) {
         stack_.InsertLayer(&tcpLayer_, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&itotLayer_, Protocol::Stack::OnTop, nullptr);
         itot = static_cast<ItotConnection*>(stack_.CreateConnection());
@@ -81,14 +75,13 @@ public:
 
 struct StreamCase {
     const char* name;
-    std::vector<Bytes> chunks;      // each one sent on its own
-    std::vector<Bytes> expected;    // the TPDUs to be delivered, in order
-    bool closedByUs;                // a framing error: our side ends the connection
-    bool peerClosesAfter;           // the peer ends the connection after sending
+    std::vector<Bytes> chunks;    // each one sent on its own
+    std::vector<Bytes> expected;  // the TPDUs to be delivered, in order
+    bool closedByUs;              // a framing error: our side ends the connection
+    bool peerClosesAfter;         // the peer ends the connection after sending
 };
 
-TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose)
-{
+TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose) {
     const Bytes stream = Join({Tpkt(kCr), Tpkt(kDt), Tpkt({})});
     Bytes halfPacket = Tpkt(kDt);
     halfPacket.resize(6);
@@ -98,7 +91,9 @@ TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose)
         {"split inside the header and the body",
          {Bytes(stream.begin(), stream.begin() + 2), Bytes(stream.begin() + 2, stream.begin() + 9),
           Bytes(stream.begin() + 9, stream.end())},
-         {kCr, kDt, {}}, false, false},
+         {kCr, kDt, {}},
+         false,
+         false},
         {"bad version", {Tpkt(kCr), {4, 0, 0, 9, 1, 2, 3, 4, 5}, Tpkt(kDt)}, {kCr}, true, false},
         {"reserved octet set", {Join({Tpkt(kCr), {3, 7, 0, 9}})}, {kCr}, true, false},
         {"length below 4", {Join({Tpkt(kCr), {3, 0, 0, 2}, Tpkt(kDt)})}, {kCr}, true, false},
@@ -136,21 +131,19 @@ TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose)
     }
 }
 
-TEST(ItotLoopbackTest, APacketLongerThanTheNegotiatedBufferClosesTheConnection)
-{
+TEST(ItotLoopbackTest, APacketLongerThanTheNegotiatedBufferClosesTheConnection) {
     LoopbackPeer peer;
     ItotClient client(peer.Port());
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);
     ASSERT_TRUE(peer.Accept());
     ASSERT_EQ(client.itot->SetMaxPduSize(1024), System::OkNoError);  // 2056 octets of buffer
-    peer.Send(Join({Tpkt(kDt), Bytes{3, 0, 0x08, 0x09}}));                // 2057
+    peer.Send(Join({Tpkt(kDt), Bytes{3, 0, 0x08, 0x09}}));           // 2057
     ASSERT_TRUE(client.upper.WaitFor(Closed));
     EXPECT_TRUE(peer.WaitForEndOfStream());
     EXPECT_EQ(client.upper.Data(), (std::vector<Bytes>{kDt}));
 }
 
-TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean)
-{
+TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean) {
     LoopbackPeer peer;
     ItotClient client(peer.Port());
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);
@@ -171,8 +164,7 @@ TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean)
     EXPECT_EQ(client.upper.Data(), (std::vector<Bytes>{kCr}));
 }
 
-TEST(ItotLoopbackTest, ChainResetDefaults)
-{
+TEST(ItotLoopbackTest, ChainResetDefaults) {
     ItotClient client(102);
     Protocol::Connection* tcp = client.itot->GetLower();
     EXPECT_EQ(client.itot->GetState(), 0);
@@ -191,8 +183,7 @@ TEST(ItotLoopbackTest, ChainResetDefaults)
     EXPECT_EQ(value, "102");
 }
 
-TEST(ItotLoopbackTest, SendFramePutsOnePacketOnTheWire)
-{
+TEST(ItotLoopbackTest, SendFramePutsOnePacketOnTheWire) {
     LoopbackPeer peer;
     ItotClient client(peer.Port());
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);

@@ -20,27 +20,22 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes Tpkt(const Bytes& tpdu)
-{
+Bytes Tpkt(const Bytes& tpdu) {
     const auto length = static_cast<std::uint16_t>(tpdu.size() + 4);
     Bytes packet{3, 0, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
     packet.insert(packet.end(), tpdu.begin(), tpdu.end());
     return packet;
 }
 
-Bytes Join(std::initializer_list<Bytes> parts)
-{
+Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes joined;
-    for (const Bytes& part : parts)
-        joined.insert(joined.end(), part.begin(), part.end());
+    for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
     return joined;
 }
 
-Bytes Filled(std::size_t size, std::uint8_t seed)
-{
+Bytes Filled(std::size_t size, std::uint8_t seed) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7);
     return bytes;
 }
 
@@ -50,8 +45,7 @@ const Bytes kDt = {0x02, 0xF0, 0x80};
 // An RFC 1006 connection over a fake TCP connection, connected, with a recorder above.
 class ItotReassemblyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         stack.InsertLayer(&tcpLayer, Protocol::Stack::OnTop, nullptr);
         stack.InsertLayer(&itotLayer, Protocol::Stack::OnTop, nullptr);
         itot = static_cast<ItotConnection*>(stack.CreateConnection());
@@ -61,8 +55,7 @@ protected:
         upper.Clear();
     }
 
-    System::ResultCode Feed(const Bytes& bytes)
-    {
+    System::ResultCode Feed(const Bytes& bytes) {
         return itot->OnLowerBytes(bytes.data(), static_cast<std::uint32_t>(bytes.size()), 2);
     }
 
@@ -74,16 +67,13 @@ protected:
     FakeTcpConnection* tcp = nullptr;
 };
 
-TEST_F(ItotReassemblyTest, TwoPacketsInOneChunkGiveTwoFramesInOrder)
-{
+TEST_F(ItotReassemblyTest, TwoPacketsInOneChunkGiveTwoFramesInOrder) {
     EXPECT_EQ(Feed(Join({Tpkt(kCr), Tpkt(kDt)})), System::OkNoError);
     EXPECT_EQ(upper.Data(), (std::vector<Bytes>{kCr, kDt}));
-    for (const auto& record : upper.Records())
-        EXPECT_TRUE(record.withFrame);
+    for (const auto& record : upper.Records()) EXPECT_TRUE(record.withFrame);
 }
 
-TEST_F(ItotReassemblyTest, EverySplitOfTheStreamGivesTheSameFrames)
-{
+TEST_F(ItotReassemblyTest, EverySplitOfTheStreamGivesTheSameFrames) {
     const Bytes stream = Join({Tpkt(kCr), Tpkt(kDt), Tpkt({})});
     const std::vector<Bytes> expected{kCr, kDt, {}};
     for (std::size_t first = 1; first < stream.size(); ++first) {
@@ -96,14 +86,12 @@ TEST_F(ItotReassemblyTest, EverySplitOfTheStreamGivesTheSameFrames)
         }
     }
     upper.Clear();
-    for (std::uint8_t octet : stream)
-        Feed({octet});
+    for (std::uint8_t octet : stream) Feed({octet});
     EXPECT_EQ(upper.Data(), expected);
     EXPECT_EQ(upper.Count(3), 0u);
 }
 
-TEST_F(ItotReassemblyTest, AChunkLargerThanTheBufferIsTakenInTurns)
-{
+TEST_F(ItotReassemblyTest, AChunkLargerThanTheBufferIsTakenInTurns) {
     ASSERT_EQ(itot->SetMaxPduSize(1024), System::OkNoError);
     ASSERT_EQ(itot->GetReceiveCapacity(), 2056u);
     // A packet as large as the whole buffer, then a small one, in one chunk.
@@ -113,8 +101,7 @@ TEST_F(ItotReassemblyTest, AChunkLargerThanTheBufferIsTakenInTurns)
     EXPECT_EQ(upper.Count(3), 0u);
 }
 
-TEST_F(ItotReassemblyTest, MalformedPacketsCloseTheConnection)
-{
+TEST_F(ItotReassemblyTest, MalformedPacketsCloseTheConnection) {
     const struct {
         const char* name;
         Bytes bad;
@@ -151,8 +138,7 @@ TEST_F(ItotReassemblyTest, MalformedPacketsCloseTheConnection)
     }
 }
 
-TEST_F(ItotReassemblyTest, ALengthEqualToTheBufferIsStillTaken)
-{
+TEST_F(ItotReassemblyTest, ALengthEqualToTheBufferIsStillTaken) {
     ASSERT_EQ(itot->SetMaxPduSize(1024), System::OkNoError);
     const Bytes large = Filled(2056 - 4, 3);
     const Bytes packet = Tpkt(large);
@@ -161,8 +147,7 @@ TEST_F(ItotReassemblyTest, ALengthEqualToTheBufferIsStillTaken)
     EXPECT_EQ(upper.Data(), (std::vector<Bytes>{large}));
 }
 
-TEST_F(ItotReassemblyTest, ACloseFromBelowForgetsHalfAPacket)
-{
+TEST_F(ItotReassemblyTest, ACloseFromBelowForgetsHalfAPacket) {
     Bytes half = Tpkt(kCr);
     half.resize(5);
     Feed(half);
@@ -176,11 +161,9 @@ TEST_F(ItotReassemblyTest, ACloseFromBelowForgetsHalfAPacket)
     EXPECT_EQ(upper.Data(), (std::vector<Bytes>{kDt}));
 }
 
-TEST_F(ItotReassemblyTest, ACloseDuringDeliveryDropsTheRestOfTheChunk)
-{
+TEST_F(ItotReassemblyTest, ACloseDuringDeliveryDropsTheRestOfTheChunk) {
     upper.SetHook([this](const RecordingUpper::Record& record) {
-        if (record.event == 2)
-            itot->Disconnect();
+        if (record.event == 2) itot->Disconnect();
     });
     Feed(Join({Tpkt(kCr), Tpkt(kDt), Tpkt(kDt)}));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{2, 3}));
@@ -193,8 +176,7 @@ TEST_F(ItotReassemblyTest, ACloseDuringDeliveryDropsTheRestOfTheChunk)
     EXPECT_EQ(upper.Data(), (std::vector<Bytes>{kCr}));
 }
 
-TEST_F(ItotReassemblyTest, EventsFromBelow)
-{
+TEST_F(ItotReassemblyTest, EventsFromBelow) {
     itot->OnLowerBytes(nullptr, 0, 3);
     upper.Clear();
     EXPECT_EQ(itot->OnLowerBytes(nullptr, 0, 0), System::OkNoError);
@@ -213,15 +195,14 @@ TEST_F(ItotReassemblyTest, EventsFromBelow)
     EXPECT_FALSE(records[1].withFrame);
 }
 
-TEST_F(ItotReassemblyTest, MaxPduSizeSetsTheBufferAndTheTcpChunk)
-{
+TEST_F(ItotReassemblyTest, MaxPduSizeSetsTheBufferAndTheTcpChunk) {
     const struct {
         std::uint32_t size;
         System::ResultCode result;
         std::uint32_t capacity;
         std::uint32_t tcpChunk;
     } cases[] = {
-        {1024, 0, 2056, 1028}, {252, 0, 512, 256},   {251, 1, 512, 256},
+        {1024, 0, 2056, 1028},     {252, 0, 512, 256},        {251, 1, 512, 256},
         {65531, 0, 131070, 65535}, {65532, 1, 131070, 65535},
     };
     for (const auto& c : cases) {
@@ -235,8 +216,7 @@ TEST_F(ItotReassemblyTest, MaxPduSizeSetsTheBufferAndTheTcpChunk)
     EXPECT_EQ(itot->GetReceiveCapacity(), 131070u);
 }
 
-TEST_F(ItotReassemblyTest, SendFrameWrapsTheFrameInOnePacket)
-{
+TEST_F(ItotReassemblyTest, SendFrameWrapsTheFrameInOnePacket) {
     Protocol::RawFrame frame(nullptr);
     ASSERT_EQ(frame.Append(kCr.data(), static_cast<std::uint32_t>(kCr.size())), System::OkNoError);
     ASSERT_EQ(itot->SendFrame(&frame), System::OkNoError);
@@ -266,8 +246,7 @@ TEST_F(ItotReassemblyTest, SendFrameWrapsTheFrameInOnePacket)
     EXPECT_EQ(tcp->sent.size(), 2u);
 }
 
-TEST_F(ItotReassemblyTest, DisconnectNeedsAConnection)
-{
+TEST_F(ItotReassemblyTest, DisconnectNeedsAConnection) {
     ASSERT_EQ(itot->Disconnect(), System::OkNoError);
     EXPECT_EQ(tcp->closes, 1);
     EXPECT_EQ(itot->GetState(), 0);
@@ -275,8 +254,7 @@ TEST_F(ItotReassemblyTest, DisconnectNeedsAConnection)
     EXPECT_EQ(tcp->closes, 1);
 }
 
-TEST_F(ItotReassemblyTest, ParametersAndTheirResetDefaults)
-{
+TEST_F(ItotReassemblyTest, ParametersAndTheirResetDefaults) {
     std::string value;
     ASSERT_EQ(itot->GetParameter("RemoteNPort", value), System::OkNoError);
     EXPECT_EQ(value, "102");

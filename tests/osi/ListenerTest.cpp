@@ -35,29 +35,25 @@ constexpr std::uint32_t Closed = 3;
 // connection reports to its own recorder.
 class OsiEnd {
 public:
-    OsiEnd()
-    {
+    OsiEnd() {
         stack_.InsertLayer(&tcpLayer, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&itotLayer_, Protocol::Stack::OnTop, nullptr);
     }
 
-    ItotConnection* NewChain(RecordingUpper& upper)
-    {
+    ItotConnection* NewChain(RecordingUpper& upper) {
         auto* itot = static_cast<ItotConnection*>(stack_.CreateConnection());
         itot->SetUpper(&upper);
         return itot;
     }
 
     // A chain whose TCP connection waits for the next accepted socket.
-    ItotConnection* NewListeningChain(RecordingUpper& upper)
-    {
+    ItotConnection* NewListeningChain(RecordingUpper& upper) {
         ItotConnection* itot = NewChain(upper);
         tcpLayer.AddWaitingConnection(static_cast<TcpConnection*>(itot->GetBottom()));
         return itot;
     }
 
-    static void Aim(ItotConnection* itot, std::uint16_t port)
-    {
+    static void Aim(ItotConnection* itot, std::uint16_t port) {
         for (Protocol::Connection* at = itot; at != nullptr; at = at->GetLower()) {
             at->SetParameter("RemoteNAddress", "127.0.0.1");
             at->SetParameter("RemoteNPort", std::to_string(port));
@@ -71,25 +67,21 @@ private:
     Protocol::Stack stack_;
 };
 
-System::ResultCode SendTpdu(ItotConnection* itot, const Bytes& tpdu)
-{
+System::ResultCode SendTpdu(ItotConnection* itot, const Bytes& tpdu) {
     Protocol::RawFrame frame(nullptr);
     frame.Append(tpdu.data(), static_cast<std::uint32_t>(tpdu.size()));
     return itot->SendFrame(&frame);
 }
 
-Bytes Numbered(std::size_t size, std::uint32_t number)
-{
+Bytes Numbered(std::size_t size, std::uint32_t number) {
     Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>(number * 13 + i);
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(number * 13 + i);
     return bytes;
 }
 
 class ListenerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(server.tcpLayer.StartListening(0, 0), System::OkNoError);
         port = server.tcpLayer.GetListenPort();
         ASSERT_NE(port, 0);
@@ -103,8 +95,7 @@ protected:
     std::uint16_t port = 0;
 };
 
-TEST_F(ListenerTest, ClientAndListenerExchangeFramesBothWays)
-{
+TEST_F(ListenerTest, ClientAndListenerExchangeFramesBothWays) {
     ItotConnection* served = server.NewListeningChain(serverUpper);
     ItotConnection* caller = client.NewChain(clientUpper);
     OsiEnd::Aim(caller, port);
@@ -128,8 +119,7 @@ TEST_F(ListenerTest, ClientAndListenerExchangeFramesBothWays)
     ASSERT_TRUE(clientUpper.WaitFor(Tpdu, sent.size()));
     EXPECT_EQ(serverUpper.Data(), sent);
     std::vector<Bytes> answers = sent;
-    for (Bytes& answer : answers)
-        answer.push_back(0xAA);
+    for (Bytes& answer : answers) answer.push_back(0xAA);
     EXPECT_EQ(clientUpper.Data(), answers);
 
     // And from the server's side unprompted, from this thread.
@@ -139,8 +129,7 @@ TEST_F(ListenerTest, ClientAndListenerExchangeFramesBothWays)
     EXPECT_EQ(clientUpper.Data().back(), (Bytes{7, 7, 7}));
 }
 
-TEST_F(ListenerTest, ClosingFromTheClientEndsBothSides)
-{
+TEST_F(ListenerTest, ClosingFromTheClientEndsBothSides) {
     ItotConnection* served = server.NewListeningChain(serverUpper);
     ItotConnection* caller = client.NewChain(clientUpper);
     OsiEnd::Aim(caller, port);
@@ -160,8 +149,7 @@ TEST_F(ListenerTest, ClosingFromTheClientEndsBothSides)
     ASSERT_TRUE(serverUpper.WaitFor(Tpdu));
 }
 
-TEST_F(ListenerTest, ClosingFromTheServerEndsBothSides)
-{
+TEST_F(ListenerTest, ClosingFromTheServerEndsBothSides) {
     ItotConnection* served = server.NewListeningChain(serverUpper);
     ItotConnection* caller = client.NewChain(clientUpper);
     OsiEnd::Aim(caller, port);
@@ -174,19 +162,16 @@ TEST_F(ListenerTest, ClosingFromTheServerEndsBothSides)
     EXPECT_TRUE(Eventually([&] { return caller->GetState() == 0; }));
 }
 
-TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides)
-{
+TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides) {
     ItotConnection* served = server.NewListeningChain(serverUpper);
     ItotConnection* caller = client.NewChain(clientUpper);
     // The server drops the connection when the first TPDU arrives, on its receive
     // thread; the client does the same when it hears about it.
     serverUpper.SetHook([served](const RecordingUpper::Record& record) {
-        if (record.event == Tpdu)
-            served->Disconnect();
+        if (record.event == Tpdu) served->Disconnect();
     });
     clientUpper.SetHook([caller](const RecordingUpper::Record& record) {
-        if (record.event == Closed)
-            caller->Close();
+        if (record.event == Closed) caller->Close();
     });
     OsiEnd::Aim(caller, port);
     ASSERT_EQ(caller->Connect(), System::OkNoError);
@@ -202,8 +187,7 @@ TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides)
     EXPECT_EQ(caller->GetState(), 0);
 }
 
-TEST_F(ListenerTest, ASocketThatNoConnectionTakesIsClosed)
-{
+TEST_F(ListenerTest, ASocketThatNoConnectionTakesIsClosed) {
     // No waiting connection at all.
     const int orphan = LoopbackPeer::ConnectTo(port);
     ASSERT_GE(orphan, 0);
@@ -224,8 +208,7 @@ TEST_F(ListenerTest, ASocketThatNoConnectionTakesIsClosed)
     EXPECT_EQ(serverUpper.Count(Connected), 1u);
 }
 
-TEST_F(ListenerTest, StopListeningRefusesNewConnectionsAndCanStartAgain)
-{
+TEST_F(ListenerTest, StopListeningRefusesNewConnectionsAndCanStartAgain) {
     EXPECT_TRUE(server.tcpLayer.IsListening());
     EXPECT_EQ(server.tcpLayer.StartListening(0, 0), System::InvalidState);
     EXPECT_EQ(server.tcpLayer.StopListening(), System::OkNoError);
@@ -241,8 +224,7 @@ TEST_F(ListenerTest, StopListeningRefusesNewConnectionsAndCanStartAgain)
     ASSERT_TRUE(serverUpper.WaitFor(Connected));
 }
 
-TEST_F(ListenerTest, WaitingListBookkeeping)
-{
+TEST_F(ListenerTest, WaitingListBookkeeping) {
     ItotConnection* served = server.NewListeningChain(serverUpper);
     auto* bottom = static_cast<TcpConnection*>(served->GetBottom());
     EXPECT_EQ(server.tcpLayer.RemoveWaitingConnection(bottom), System::OkNoError);
@@ -256,8 +238,7 @@ TEST_F(ListenerTest, WaitingListBookkeeping)
     EXPECT_EQ(served->GetBottom(), bottom);  // still alive, still in its chain
 }
 
-TEST(ListenerTeardownTest, DestroyingTheServerWhileConnectedEndsWithoutHangs)
-{
+TEST(ListenerTeardownTest, DestroyingTheServerWhileConnectedEndsWithoutHangs) {
     RecordingUpper serverUpper;
     RecordingUpper clientUpper;
     OsiEnd client;

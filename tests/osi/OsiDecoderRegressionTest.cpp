@@ -1,8 +1,8 @@
 // Faults that the fuzz targets over the OSI decoders found, kept from coming back.
 #include <gtest/gtest.h>
 
-#include "osi/DtSpdu.h"
 #include "CotpTestBytes.h"
+#include "osi/DtSpdu.h"
 
 using namespace CotpTest;
 

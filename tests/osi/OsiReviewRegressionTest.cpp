@@ -37,10 +37,8 @@ constexpr std::uint32_t Closed = 3;
 // test lets it go, as a slow upper layer (an association tearing down) would.
 class ClosedGate {
 public:
-    void Hold(const RecordingUpper::Record& record)
-    {
-        if (record.event != Closed)
-            return;
+    void Hold(const RecordingUpper::Record& record) {
+        if (record.event != Closed) return;
         std::unique_lock lock(mutex_);
         entered_ = true;
         changed_.notify_all();
@@ -48,14 +46,12 @@ public:
         done_.store(true);
     }
 
-    bool WaitEntered()
-    {
+    bool WaitEntered() {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return entered_; });
     }
 
-    void Open()
-    {
+    void Open() {
         std::lock_guard lock(mutex_);
         open_ = true;
         changed_.notify_all();
@@ -73,8 +69,7 @@ private:
 
 class TcpCloseRaceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         tcp = static_cast<W32TcpConnection*>(layer.BuildConnectionChain(nullptr));
         tcp->SetUpper(&upper);
         tcp->Reset();
@@ -82,8 +77,7 @@ protected:
 
     void TearDown() override { gate.Open(); }
 
-    void ConnectToPeer()
-    {
+    void ConnectToPeer() {
         ASSERT_EQ(tcp->SetParameter("RemoteNAddress", "127.0.0.1"), System::OkNoError);
         ASSERT_EQ(tcp->SetParameter("RemoteNPort", std::to_string(peer.Port())), System::OkNoError);
         ASSERT_EQ(tcp->Connect(), System::OkNoError);
@@ -100,8 +94,7 @@ protected:
 // A local close that meets the peer's close must not return while the receive thread
 // is still carrying Closed up the stack: the caller would go on (reset, connect again)
 // while that stale event is still arriving in the layers above.
-TEST_F(TcpCloseRaceTest, CloseWaitsForAClosedReportStillClimbing)
-{
+TEST_F(TcpCloseRaceTest, CloseWaitsForAClosedReportStillClimbing) {
     ConnectToPeer();
     upper.SetHook([this](const RecordingUpper::Record& record) { gate.Hold(record); });
     peer.CloseConnection();
@@ -123,13 +116,11 @@ TEST_F(TcpCloseRaceTest, CloseWaitsForAClosedReportStillClimbing)
 
 // A new connect while the previous stream's Closed is still climbing must wait for it,
 // so that the layers above hear Closed of the old stream before Connected of the new.
-TEST_F(TcpCloseRaceTest, ConnectAfterAPeerCloseWaitsForItsClosedReport)
-{
+TEST_F(TcpCloseRaceTest, ConnectAfterAPeerCloseWaitsForItsClosedReport) {
     ConnectToPeer();
     std::atomic<bool> connectedAfterClosed{false};
     upper.SetHook([&](const RecordingUpper::Record& record) {
-        if (record.event == Connected)
-            connectedAfterClosed.store(gate.Done());
+        if (record.event == Connected) connectedAfterClosed.store(gate.Done());
         gate.Hold(record);
     });
     peer.CloseConnection();
@@ -158,8 +149,7 @@ TEST_F(TcpCloseRaceTest, ConnectAfterAPeerCloseWaitsForItsClosedReport)
 class SlowClosingTcp : public CotpTest::ScriptedTcp {
 public:
     using ScriptedTcp::ScriptedTcp;
-    System::ResultCode Close() override
-    {
+    System::ResultCode Close() override {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         return ScriptedTcp::Close();
     }
@@ -174,8 +164,7 @@ public:
 // the session.
 class SlowSessionChain {
 public:
-    SlowSessionChain()
-    {
+    SlowSessionChain() {
         stack_.InsertLayer(&tcpLayer_, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&itotLayer_, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&cotpLayer_, Protocol::Stack::OnTop, nullptr);
@@ -192,27 +181,22 @@ public:
                 tcp->Deliver(CotpTest::Tpkt(CotpTest::Hex("06 D0 00 01 00 07 00")));
             } else if (tpdu.size() >= 4 && tpdu[1] == 0xF0) {
                 const CotpTest::Bytes unit(tpdu.begin() + 3, tpdu.end());
-                if (onUnit)
-                    onUnit(unit);
+                if (onUnit) onUnit(unit);
             }
         };
     }
 
-    ~SlowSessionChain()
-    {
-        if (receiver.joinable())
-            receiver.join();
+    ~SlowSessionChain() {
+        if (receiver.joinable()) receiver.join();
     }
 
-    System::ResultCode ReceiveUnit(const CotpTest::Bytes& unit)
-    {
+    System::ResultCode ReceiveUnit(const CotpTest::Bytes& unit) {
         CotpTest::Bytes tpdu{0x02, 0xF0, 0x80};
         tpdu.insert(tpdu.end(), unit.begin(), unit.end());
         return tcp->Deliver(CotpTest::Tpkt(tpdu));
     }
 
-    System::ResultCode Establish()
-    {
+    System::ResultCode Establish() {
         onUnit = [this](const CotpTest::Bytes& unit) {
             // AC with duplex, the called selector 1 and a small user data.
             if (unit[0] == 0x0D)
@@ -245,14 +229,12 @@ public:
 // A peer that answers the AB with AA: Abort must not return before the transport
 // below is closed, or an association that connects again at once finds it half open
 // and fails.
-TEST(CospAbortRegression, AbortAnsweredWithAaReturnsOnlyOnceTheTransportIsClosed)
-{
+TEST(CospAbortRegression, AbortAnsweredWithAaReturnsOnlyOnceTheTransportIsClosed) {
     SlowSessionChain chain;
     ASSERT_EQ(chain.Establish(), System::OkNoError);
     ASSERT_EQ(chain.cosp->GetState(), CospConnection::StateDataTransfer);
     chain.onUnit = [&chain](const CotpTest::Bytes& unit) {
-        if (unit[0] == 0x19)
-            chain.receiver = std::thread([&chain] { chain.ReceiveUnit(CotpTest::Hex("1A 00")); });
+        if (unit[0] == 0x19) chain.receiver = std::thread([&chain] { chain.ReceiveUnit(CotpTest::Hex("1A 00")); });
     };
     EXPECT_EQ(chain.cosp->Abort(nullptr), System::OkNoError);
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);

@@ -25,18 +25,14 @@ public:
 
     RecordingUpper() : Connection(nullptr) {}
 
-    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length,
-                                    std::uint32_t event) override
-    {
+    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override {
         Record record;
         record.event = event;
-        if (bytes != nullptr)
-            record.bytes.assign(bytes, bytes + length);
+        if (bytes != nullptr) record.bytes.assign(bytes, bytes + length);
         return Add(std::move(record));
     }
 
-    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override
-    {
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override {
         Record record;
         record.event = event;
         record.withFrame = frame != nullptr;
@@ -46,83 +42,68 @@ public:
     }
 
     // Runs on the thread that delivers, after the record is stored.
-    void SetHook(std::function<void(const Record&)> hook)
-    {
+    void SetHook(std::function<void(const Record&)> hook) {
         std::lock_guard lock(mutex_);
         hook_ = std::move(hook);
     }
 
-    std::vector<Record> Records() const
-    {
+    std::vector<Record> Records() const {
         std::lock_guard lock(mutex_);
         return records_;
     }
 
-    std::vector<std::uint32_t> Events() const
-    {
+    std::vector<std::uint32_t> Events() const {
         std::lock_guard lock(mutex_);
         std::vector<std::uint32_t> events;
-        for (const Record& record : records_)
-            events.push_back(record.event);
+        for (const Record& record : records_) events.push_back(record.event);
         return events;
     }
 
-    std::size_t Count(std::uint32_t event) const
-    {
+    std::size_t Count(std::uint32_t event) const {
         std::lock_guard lock(mutex_);
         std::size_t count = 0;
-        for (const Record& record : records_)
-            count += record.event == event ? 1 : 0;
+        for (const Record& record : records_) count += record.event == event ? 1 : 0;
         return count;
     }
 
     // The bytes of every data event (2), in order.
-    std::vector<std::vector<std::uint8_t>> Data() const
-    {
+    std::vector<std::vector<std::uint8_t>> Data() const {
         std::lock_guard lock(mutex_);
         std::vector<std::vector<std::uint8_t>> data;
         for (const Record& record : records_) {
-            if (record.event == 2)
-                data.push_back(record.bytes);
+            if (record.event == 2) data.push_back(record.bytes);
         }
         return data;
     }
 
     // Waits until the event has come count times; false after the (generous) limit.
     bool WaitFor(std::uint32_t event, std::size_t count = 1,
-                 std::chrono::milliseconds limit = std::chrono::seconds(10))
-    {
+                 std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, limit, [&] {
             std::size_t seen = 0;
-            for (const Record& record : records_)
-                seen += record.event == event ? 1 : 0;
+            for (const Record& record : records_) seen += record.event == event ? 1 : 0;
             return seen >= count;
         });
     }
 
     // Waits until the data events carry this many bytes in all.
-    bool WaitForDataBytes(std::size_t total,
-                          std::chrono::milliseconds limit = std::chrono::seconds(10))
-    {
+    bool WaitForDataBytes(std::size_t total, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, limit, [&] {
             std::size_t seen = 0;
-            for (const Record& record : records_)
-                seen += record.event == 2 ? record.bytes.size() : 0;
+            for (const Record& record : records_) seen += record.event == 2 ? record.bytes.size() : 0;
             return seen >= total;
         });
     }
 
-    void Clear()
-    {
+    void Clear() {
         std::lock_guard lock(mutex_);
         records_.clear();
     }
 
 private:
-    System::ResultCode Add(Record record)
-    {
+    System::ResultCode Add(Record record) {
         std::function<void(const Record&)> hook;
         {
             std::lock_guard lock(mutex_);
@@ -130,8 +111,7 @@ private:
             hook = hook_;
         }
         changed_.notify_all();
-        if (hook)
-            hook(record);
+        if (hook) hook(record);
         return System::OkNoError;
     }
 

@@ -18,8 +18,7 @@ namespace OsiTest {
 // is switched off would.
 class SilentListener {
 public:
-    SilentListener()
-    {
+    SilentListener() {
         listening_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -36,10 +35,8 @@ public:
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    ~SilentListener()
-    {
-        for (int filler : fillers_)
-            ::close(filler);
+    ~SilentListener() {
+        for (int filler : fillers_) ::close(filler);
         ::close(listening_);
     }
     SilentListener(const SilentListener&) = delete;

@@ -29,8 +29,7 @@ constexpr std::uint32_t Connected = 1;
 constexpr std::uint32_t Data = 2;
 constexpr std::uint32_t Closed = 3;
 
-TEST(TcpParameterTest, KeepAliveSecondsAreClampedTo1To20)
-{
+TEST(TcpParameterTest, KeepAliveSecondsAreClampedTo1To20) {
     FakeTcpLayer layer;
     auto* tcp = static_cast<FakeTcpConnection*>(layer.BuildConnectionChain(nullptr));
     tcp->Reset();
@@ -39,8 +38,7 @@ TEST(TcpParameterTest, KeepAliveSecondsAreClampedTo1To20)
     const struct {
         const char* text;
         std::uint8_t seconds;
-    } cases[] = {{"0", 1}, {"21", 20}, {"7", 7}, {"20", 20}, {"abc", 1}, {"300", 20},
-                 {"256", 1}, {"7x", 7}, {" 3", 3}};
+    } cases[] = {{"0", 1}, {"21", 20}, {"7", 7}, {"20", 20}, {"abc", 1}, {"300", 20}, {"256", 1}, {"7x", 7}, {" 3", 3}};
     for (const auto& c : cases) {
         ASSERT_EQ(tcp->SetParameter("KeepAliveTout", c.text), System::OkNoError);
         ASSERT_EQ(tcp->SetParameter("KeepAliveInt", c.text), System::OkNoError);
@@ -51,8 +49,7 @@ TEST(TcpParameterTest, KeepAliveSecondsAreClampedTo1To20)
     EXPECT_EQ(tcp->GetSettings().keepAliveTime, 5);
 }
 
-TEST(TcpParameterTest, OnlyTheAddressesReadBack)
-{
+TEST(TcpParameterTest, OnlyTheAddressesReadBack) {
     W32TcpLayer layer;
     Protocol::Connection* tcp = layer.BuildConnectionChain(nullptr);
     std::string value = "untouched";
@@ -82,28 +79,24 @@ TEST(TcpParameterTest, OnlyTheAddressesReadBack)
 // A TCP connection of a real layer with a recorder above it.
 class TcpConnectionTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         tcp = static_cast<W32TcpConnection*>(layer.BuildConnectionChain(nullptr));
         tcp->SetUpper(&upper);
         tcp->Reset();
     }
 
-    void Aim(const char* address, std::uint16_t port)
-    {
+    void Aim(const char* address, std::uint16_t port) {
         ASSERT_EQ(tcp->SetParameter("RemoteNAddress", address), System::OkNoError);
         ASSERT_EQ(tcp->SetParameter("RemoteNPort", std::to_string(port)), System::OkNoError);
     }
 
-    void ConnectToPeer()
-    {
+    void ConnectToPeer() {
         Aim("127.0.0.1", peer.Port());
         ASSERT_EQ(tcp->Connect(), System::OkNoError);
         ASSERT_TRUE(peer.Accept());
     }
 
-    System::ResultCode SendBytes(const Bytes& bytes)
-    {
+    System::ResultCode SendBytes(const Bytes& bytes) {
         Protocol::RawFrame frame(nullptr);
         frame.Append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         return tcp->Send(&frame);
@@ -115,8 +108,7 @@ protected:
     W32TcpConnection* tcp = nullptr;
 };
 
-TEST_F(TcpConnectionTest, ConnectExchangesBytesAndReportsThePeerClosing)
-{
+TEST_F(TcpConnectionTest, ConnectExchangesBytesAndReportsThePeerClosing) {
     ConnectToPeer();
     EXPECT_EQ(tcp->GetState(), 2);
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected}));
@@ -147,20 +139,17 @@ TEST_F(TcpConnectionTest, ConnectExchangesBytesAndReportsThePeerClosing)
     EXPECT_EQ(upper.Count(Closed), 0u);
 }
 
-TEST_F(TcpConnectionTest, ALargeSendArrivesWhole)
-{
+TEST_F(TcpConnectionTest, ALargeSendArrivesWhole) {
     ConnectToPeer();
     Bytes large(3 * 1024 * 1024);
-    for (std::size_t i = 0; i < large.size(); ++i)
-        large[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 31 + i / 256);
     std::thread sender([&] { EXPECT_EQ(SendBytes(large), System::OkNoError); });
     const Bytes received = peer.Receive(large.size());
     sender.join();
     EXPECT_TRUE(received == large);
 }
 
-TEST_F(TcpConnectionTest, AnUnresolvableNameFailsAfterThePause)
-{
+TEST_F(TcpConnectionTest, AnUnresolvableNameFailsAfterThePause) {
     Aim("no-such-host.invalid", 102);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(tcp->Connect(), System::Error);
@@ -169,8 +158,7 @@ TEST_F(TcpConnectionTest, AnUnresolvableNameFailsAfterThePause)
     EXPECT_EQ(tcp->GetState(), 0);
 }
 
-TEST_F(TcpConnectionTest, APortWithoutListenerFails)
-{
+TEST_F(TcpConnectionTest, APortWithoutListenerFails) {
     Aim("127.0.0.1", LoopbackPeer::UnusedPort());
     EXPECT_EQ(tcp->Connect(), System::Error);
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Closed}));
@@ -179,8 +167,7 @@ TEST_F(TcpConnectionTest, APortWithoutListenerFails)
     EXPECT_EQ(tcp->Connect(), System::Error);
 }
 
-TEST_F(TcpConnectionTest, ConnectIsBoundedByTheTimeout)
-{
+TEST_F(TcpConnectionTest, ConnectIsBoundedByTheTimeout) {
     OsiTest::SilentListener silent;
     Aim("127.0.0.1", silent.Port());
     tcp->SetTimeout(300);
@@ -192,8 +179,7 @@ TEST_F(TcpConnectionTest, ConnectIsBoundedByTheTimeout)
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Closed}));
 }
 
-TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay)
-{
+TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
     OsiTest::SilentListener silent;
     Aim("127.0.0.1", silent.Port());
     const auto start = std::chrono::steady_clock::now();
@@ -205,23 +191,20 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay)
     EXPECT_EQ(tcp->GetState(), 0);
 }
 
-TEST_F(TcpConnectionTest, IdleConnectionRefusesSendsAndClosesQuietly)
-{
+TEST_F(TcpConnectionTest, IdleConnectionRefusesSendsAndClosesQuietly) {
     EXPECT_EQ(SendBytes({1}), System::NotConnected);
     EXPECT_EQ(tcp->Send(nullptr), System::NotConnected);
     EXPECT_EQ(tcp->Close(), System::OkNoError);
     EXPECT_TRUE(upper.Events().empty());
 }
 
-TEST_F(TcpConnectionTest, SecondConnectWhileConnectedIsRefused)
-{
+TEST_F(TcpConnectionTest, SecondConnectWhileConnectedIsRefused) {
     ConnectToPeer();
     EXPECT_EQ(tcp->Connect(), System::AlreadyConnected);
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected}));
 }
 
-TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream)
-{
+TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream) {
     ConnectToPeer();
     peer.Send({1, 2, 3});
     ASSERT_TRUE(upper.WaitForDataBytes(3));
@@ -237,11 +220,9 @@ TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream)
     EXPECT_EQ(upper.Count(Closed), 1u);
 }
 
-TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself)
-{
+TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself) {
     upper.SetHook([this](const RecordingUpper::Record& record) {
-        if (record.event == Data)
-            tcp->Close();
+        if (record.event == Data) tcp->Close();
     });
     ConnectToPeer();
     const auto start = std::chrono::steady_clock::now();
@@ -261,8 +242,7 @@ TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself)
     ASSERT_TRUE(upper.WaitForDataBytes(2));
 }
 
-TEST_F(TcpConnectionTest, ResetDropsTheStreamWithoutReporting)
-{
+TEST_F(TcpConnectionTest, ResetDropsTheStreamWithoutReporting) {
     ConnectToPeer();
     tcp->Reset();
     EXPECT_EQ(tcp->GetState(), 0);
@@ -271,18 +251,15 @@ TEST_F(TcpConnectionTest, ResetDropsTheStreamWithoutReporting)
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected}));
 }
 
-TEST_F(TcpConnectionTest, TheReceiveChunkFollowsTheMaximumPduSize)
-{
+TEST_F(TcpConnectionTest, TheReceiveChunkFollowsTheMaximumPduSize) {
     ConnectToPeer();
     Bytes bytes(1000, 0x5A);
     peer.Send(bytes);
     ASSERT_TRUE(upper.WaitForDataBytes(bytes.size()));
-    for (const Bytes& chunk : upper.Data())
-        EXPECT_LE(chunk.size(), 256u);
+    for (const Bytes& chunk : upper.Data()) EXPECT_LE(chunk.size(), 256u);
 }
 
-TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread)
-{
+TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {
     RecordingUpper upper;
     LoopbackPeer peer;
     {

@@ -24,10 +24,10 @@ TEST(Asn1Ber, FetchLengthReadsShortLongAndRefusesOversize) {
         {"81 80", 2, 128},
         {"82 01 00", 3, 256},
         {"83 FF FF FF", 4, 0xFFFFFF},
-        {"84 00 00 01 00", 5, 256},    // leading zero octets are taken
-        {"80", 1, 0},                  // the indefinite form reads as 0
-        {"84 01 00 00 00", -1, 0},     // beyond 0xFFFFFF
-        {"82 01", 0, 0},               // length octets cut short: more data needed
+        {"84 00 00 01 00", 5, 256},  // leading zero octets are taken
+        {"80", 1, 0},                // the indefinite form reads as 0
+        {"84 01 00 00 00", -1, 0},   // beyond 0xFFFFFF
+        {"82 01", 0, 0},             // length octets cut short: more data needed
         {"", 0, 0},
     };
     for (const LengthCase& c : cases) {
@@ -41,8 +41,8 @@ TEST(Asn1Ber, FetchLengthReadsShortLongAndRefusesOversize) {
 }
 
 TEST(Asn1Ber, WriteLengthUsesMinimalForms) {
-    const std::pair<std::size_t, const char*> cases[] = {
-        {0, "00"}, {127, "7F"}, {128, "81 80"}, {255, "81 FF"}, {256, "82 01 00"}, {0xFFFFFF, "83 FF FF FF"}};
+    const std::pair<std::size_t, const char*> cases[] = {{0, "00"},      {127, "7F"},       {128, "81 80"},
+                                                         {255, "81 FF"}, {256, "82 01 00"}, {0xFFFFFF, "83 FF FF FF"}};
     for (const auto& [length, expected] : cases) {
         std::uint8_t storage[8] = {};
         Asn1OutputBuffer buffer{storage, sizeof storage};

@@ -122,7 +122,7 @@ TEST(Asn1Sequence, UntaggedExtensibleChoiceTakesAnUnknownAlternative) {
 
 TEST(Asn1Sequence, TypesWithTheirOwnTags) {
     EXPECT_EQ(DecodeCode(TestPduType, "65 07 02 01 05 1A 02 61 62"), Asn1DecodeDone);  // [APPLICATION 5] IMPLICIT
-    auto number = Decode<TestPdu>(TestPduType, Hex("66 03 02 01 07"));                // [APPLICATION 6] EXPLICIT
+    auto number = Decode<TestPdu>(TestPduType, Hex("66 03 02 01 07"));                 // [APPLICATION 6] EXPLICIT
     ASSERT_EQ(number.result.code, Asn1DecodeDone);
     EXPECT_EQ(number.value->present, TestPduNumber);
     EXPECT_EQ(number.value->choice.number, 7);
@@ -267,8 +267,12 @@ TEST(Asn1SequenceOf, NestingIsBoundedByTheStackDepth) {
     Bytes hostile = Hex("80 01 00");
     for (int i = 0; i < 5000; ++i) {
         const auto length = static_cast<std::uint32_t>(hostile.size());
-        const Bytes header = {0xA1, 0x84, static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
-                              static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+        const Bytes header = {0xA1,
+                              0x84,
+                              static_cast<std::uint8_t>(length >> 24),
+                              static_cast<std::uint8_t>(length >> 16),
+                              static_cast<std::uint8_t>(length >> 8),
+                              static_cast<std::uint8_t>(length)};
         hostile.insert(hostile.begin(), header.begin(), header.end());
     }
     EXPECT_EQ(Decode<TestValue>(TestValueType, hostile).result.code, Asn1DecodeFailure);
@@ -326,9 +330,8 @@ TEST(Asn1External, InnerPduTravelsAsSingleAsn1Type) {
     auto decoded = Decode<TestPdu>(TestPduType, Hex(kExternalImage));
     ASSERT_EQ(decoded.result.code, Asn1DecodeDone);
     void* record = nullptr;
-    ASSERT_EQ(Asn1DecodeFromAny(&decoded.value->choice.external.encoding.choice.singleAsn1Type, &TestRecordType,
-                                &record),
-              0);
+    ASSERT_EQ(
+        Asn1DecodeFromAny(&decoded.value->choice.external.encoding.choice.singleAsn1Type, &TestRecordType, &record), 0);
     ASSERT_NE(record, nullptr);
     std::int32_t id = 0;
     EXPECT_EQ(Asn1IntegerGetInt32(&static_cast<TestRecord*>(record)->id, &id), 0);

@@ -81,8 +81,7 @@ TEST(ExternalWrapping, DecodesEveryEncodingChoice) {
 
     const Bytes arbitrary = {0x28, 0x04, 0x82, 0x02, 0x07, 0x80};
     value = nullptr;
-    ASSERT_EQ(Asn1Decode(nullptr, &Asn1ExternalType, &value, arbitrary.data(), arbitrary.size()).code,
-              Asn1DecodeDone);
+    ASSERT_EQ(Asn1Decode(nullptr, &Asn1ExternalType, &value, arbitrary.data(), arbitrary.size()).code, Asn1DecodeDone);
     external = static_cast<Asn1External*>(value);
     ASSERT_EQ(external->encoding.present, Asn1ExternalArbitrary);
     EXPECT_EQ(external->encoding.choice.arbitrary.unusedBits, 7);

@@ -42,8 +42,7 @@ constexpr auto kTwoIntegersMembers = Asn1Members({
     Asn1Field(offsetof(TwoIntegers, choice), Asn1IntegerType, "first").Implicit(Asn1ContextTag(0)),
     Asn1Field(offsetof(TwoIntegers, choice), Asn1IntegerType, "second").Implicit(Asn1ContextTag(1)),
 });
-constinit const Asn1TypeDescriptor TwoIntegersType =
-    Asn1ChoiceType<TwoIntegers, kTwoIntegersMembers>("TwoIntegers");
+constinit const Asn1TypeDescriptor TwoIntegersType = Asn1ChoiceType<TwoIntegers, kTwoIntegersMembers>("TwoIntegers");
 
 }  // namespace
 

@@ -16,9 +16,15 @@ namespace {
 
 TEST(Asn1Primitive, NativeIntegerUsesMinimalTwosComplement) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "02 01 00"},          {127, "02 01 7F"},        {128, "02 02 00 80"},
-        {-128, "02 01 80"},       {-129, "02 02 FF 7F"},    {-1, "02 01 FF"},
-        {256, "02 02 01 00"},     {INT32_MAX, "02 04 7F FF FF FF"}, {INT32_MIN, "02 04 80 00 00 00"},
+        {0, "02 01 00"},
+        {127, "02 01 7F"},
+        {128, "02 02 00 80"},
+        {-128, "02 01 80"},
+        {-129, "02 02 FF 7F"},
+        {-1, "02 01 FF"},
+        {256, "02 02 01 00"},
+        {INT32_MAX, "02 04 7F FF FF FF"},
+        {INT32_MIN, "02 04 80 00 00 00"},
     };
     for (const auto& [number, image] : cases) {
         const Encoded encoded = Encode(Asn1NativeIntegerType, &number);
@@ -176,8 +182,7 @@ TEST(Asn1Primitive, TruncatedAndIndefiniteInput) {
     EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, Hex("04 05 41")).result.code, Asn1DecodeMoreData);
     EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, Hex("")).result.code, Asn1DecodeMoreData);
     // Indefinite lengths are refused rather than read as 0.
-    EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, Hex("24 80 04 01 41 00 00")).result.code,
-              Asn1DecodeFailure);
+    EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, Hex("24 80 04 01 41 00 00")).result.code, Asn1DecodeFailure);
     // A wrong tag fails.
     EXPECT_EQ(Decode<Asn1OctetString>(Asn1OctetStringType, Hex("02 01 00")).result.code, Asn1DecodeFailure);
 }

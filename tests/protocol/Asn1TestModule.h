@@ -50,7 +50,8 @@ inline constexpr Asn1TypeDescriptor Unsigned8Type =
     Asn1IntegerType.Derived("Unsigned8", &Asn1CheckIntegerRange<0, 127>);
 
 inline constexpr Asn1Tag kAppNumberTags[] = {Asn1ApplicationTag(6), Asn1IntegerTag};
-inline constexpr Asn1TypeDescriptor TestAppNumberType = Asn1NativeIntegerType.Derived("TestAppNumber").WithTags(kAppNumberTags);
+inline constexpr Asn1TypeDescriptor TestAppNumberType =
+    Asn1NativeIntegerType.Derived("TestAppNumber").WithTags(kAppNumberTags);
 
 struct TestRecord {
     Asn1Integer id;
@@ -141,8 +142,17 @@ struct TestPdu {
     } choice;
 };
 enum : Asn1Presence {
-    TestPduRecord = 1, TestPduChoice, TestPduValues, TestPduExternal, TestPduSet, TestPduStrict,
-    TestPduRequest, TestPduIntegers, TestPduWide, TestPduApp, TestPduNumber
+    TestPduRecord = 1,
+    TestPduChoice,
+    TestPduValues,
+    TestPduExternal,
+    TestPduSet,
+    TestPduStrict,
+    TestPduRequest,
+    TestPduIntegers,
+    TestPduWide,
+    TestPduApp,
+    TestPduNumber
 };
 
 extern const Asn1TypeDescriptor TestRecordType;

@@ -122,7 +122,7 @@ TEST(Asn1Values, IntegerReadersCheckTheirRange) {
     const Case cases[] = {
         {127, OkNoError, OkNoError, OkNoError, OkNoError, OkNoError},
         {128, OutOfRange, OkNoError, OkNoError, OkNoError, OkNoError},
-        {-128, OkNoError, OkNoError, OkNoError, OkNoError, OkNoError},  // octet 80 read unsigned: 128
+        {-128, OkNoError, OkNoError, OkNoError, OkNoError, OkNoError},    // octet 80 read unsigned: 128
         {-129, OutOfRange, OkNoError, OkNoError, OutOfRange, OkNoError},  // FF 7F read unsigned: 65407
         {255, OutOfRange, OkNoError, OkNoError, OkNoError, OkNoError},
         {256, OutOfRange, OkNoError, OkNoError, OutOfRange, OkNoError},
@@ -165,14 +165,10 @@ TEST(Asn1Values, UnsignedByWidth) {
         Bytes octets;
     };
     const Case cases[] = {
-        {5, 1, OkNoError, {0x05}},
-        {200, 1, OkNoError, {0x00, 0xC8}},
-        {300, 1, OutOfRange, {}},
-        {65535, 2, OkNoError, {0x00, 0xFF, 0xFF}},
-        {65536, 2, OutOfRange, {}},
-        {UINT32_MAX, 4, OkNoError, {0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
-        {1, 3, InvalidArguments, {}},
-        {1, 8, InvalidArguments, {}},
+        {5, 1, OkNoError, {0x05}},    {200, 1, OkNoError, {0x00, 0xC8}},
+        {300, 1, OutOfRange, {}},     {65535, 2, OkNoError, {0x00, 0xFF, 0xFF}},
+        {65536, 2, OutOfRange, {}},   {UINT32_MAX, 4, OkNoError, {0x00, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {1, 3, InvalidArguments, {}}, {1, 8, InvalidArguments, {}},
     };
     for (const Case& c : cases) {
         IntegerHolder integer;

@@ -11,8 +11,7 @@ namespace {
 
 const std::uint8_t kFive[] = {0x10, 0x20, 0x30, 0x40, 0x50};
 
-TEST(ByteBufferTest, WriteBeyondCapacityFailsUntilCompactFreesConsumedRoom)
-{
+TEST(ByteBufferTest, WriteBeyondCapacityFailsUntilCompactFreesConsumedRoom) {
     ByteBuffer buffer(8);
     ASSERT_EQ(buffer.Write(kFive, 5), System::OkNoError);
     const std::uint8_t four[] = {1, 2, 3, 4};
@@ -25,13 +24,11 @@ TEST(ByteBufferTest, WriteBeyondCapacityFailsUntilCompactFreesConsumedRoom)
     ASSERT_EQ(buffer.Write(four, 4), System::OkNoError);
 
     std::vector<std::uint8_t> unread(buffer.Available());
-    ASSERT_EQ(buffer.PeekBytes(0, unread.data(), static_cast<std::uint32_t>(unread.size())),
-              System::OkNoError);
+    ASSERT_EQ(buffer.PeekBytes(0, unread.data(), static_cast<std::uint32_t>(unread.size())), System::OkNoError);
     EXPECT_EQ(unread, (std::vector<std::uint8_t>{0x30, 0x40, 0x50, 1, 2, 3, 4}));
 }
 
-TEST(ByteBufferTest, PeeksAreBigEndianAndBoundedByTheUnreadBytes)
-{
+TEST(ByteBufferTest, PeeksAreBigEndianAndBoundedByTheUnreadBytes) {
     ByteBuffer buffer(8);
     ASSERT_EQ(buffer.Write(kFive, 5), System::OkNoError);
     std::uint16_t word = 0;
@@ -57,8 +54,7 @@ TEST(ByteBufferTest, PeeksAreBigEndianAndBoundedByTheUnreadBytes)
     EXPECT_EQ(buffer.Available(), 4u);
 }
 
-TEST(ByteBufferTest, SetCapacityOnlyOnAnUntouchedBuffer)
-{
+TEST(ByteBufferTest, SetCapacityOnlyOnAnUntouchedBuffer) {
     ByteBuffer buffer(8);
     EXPECT_EQ(buffer.SetCapacity(0), System::InvalidArguments);
     EXPECT_EQ(buffer.SetCapacity(8), System::OkNoError);
@@ -79,8 +75,7 @@ TEST(ByteBufferTest, SetCapacityOnlyOnAnUntouchedBuffer)
     EXPECT_EQ(buffer.Room(), 16u);
 }
 
-TEST(ByteBufferTest, ClearForgetsAndAnEmptyBufferTakesNothing)
-{
+TEST(ByteBufferTest, ClearForgetsAndAnEmptyBufferTakesNothing) {
     ByteBuffer empty;
     EXPECT_EQ(empty.GetCapacity(), 0u);
     EXPECT_EQ(empty.Write(kFive, 1), System::OutOfRange);

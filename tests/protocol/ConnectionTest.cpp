@@ -1,7 +1,7 @@
 #include "protocol/Connection.h"
 
-#include "protocol/RawFrame.h"
 #include "StackTestDoubles.h"
+#include "protocol/RawFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,7 @@ using StackTest::LoggingLayer;
 
 namespace {
 
-TEST(ConnectionTest, MaxPduSizeAcceptsOnly256To65536)
-{
+TEST(ConnectionTest, MaxPduSizeAcceptsOnly256To65536) {
     LoggingLayer layer("Cotp", 4);
     LoggingConnection connection(&layer, nullptr);
     const struct {
@@ -29,8 +28,7 @@ TEST(ConnectionTest, MaxPduSizeAcceptsOnly256To65536)
     }
 }
 
-TEST(ConnectionTest, ParameterTextIsAppliedItemByItem)
-{
+TEST(ConnectionTest, ParameterTextIsAppliedItemByItem) {
     LoggingLayer layer("Cotp", 4);
     LoggingConnection connection(&layer, nullptr);
     const struct {
@@ -54,8 +52,7 @@ TEST(ConnectionTest, ParameterTextIsAppliedItemByItem)
     }
 }
 
-TEST(ConnectionTest, ResetRestoresDefaultsAndAppliesTheParameterText)
-{
+TEST(ConnectionTest, ResetRestoresDefaultsAndAppliesTheParameterText) {
     LoggingLayer layer("Cotp", 4);
     LoggingConnection connection(&layer, nullptr);
     connection.SetParameterText("LocalTSelector=0001");
@@ -73,8 +70,7 @@ TEST(ConnectionTest, ResetRestoresDefaultsAndAppliesTheParameterText)
     EXPECT_EQ(connection.Close(), System::OkNoError);  // Close is a reset that reports 0
 }
 
-TEST(ConnectionTest, BaseOperationsAnswerNotImplementedAndNotSupported)
-{
+TEST(ConnectionTest, BaseOperationsAnswerNotImplementedAndNotSupported) {
     LoggingLayer layer("Mms", 8);
     Protocol::Connection connection(&layer);
     std::string value;
@@ -90,8 +86,7 @@ TEST(ConnectionTest, BaseOperationsAnswerNotImplementedAndNotSupported)
     EXPECT_EQ(connection.CreateFrame(nullptr, 0, 0), nullptr);
 }
 
-TEST(ConnectionTest, LowerEventArrivesAsAnIndicationWithoutFrame)
-{
+TEST(ConnectionTest, LowerEventArrivesAsAnIndicationWithoutFrame) {
     CallLog log;
     LoggingLayer layer("Cotp", 4, &log);
     LoggingConnection connection(&layer, &log);
@@ -99,8 +94,7 @@ TEST(ConnectionTest, LowerEventArrivesAsAnIndicationWithoutFrame)
     EXPECT_EQ(log, (CallLog{connection.Name() + " indication 18 null"}));
 }
 
-TEST(ConnectionTest, DeletingAConnectionDeletesTheChainBelowAndUnlinksTheOneAbove)
-{
+TEST(ConnectionTest, DeletingAConnectionDeletesTheChainBelowAndUnlinksTheOneAbove) {
     CallLog log;
     LoggingLayer lower("Itot", 3, &log);
     LoggingLayer middle("Cotp", 4, &log);
@@ -127,8 +121,7 @@ TEST(ConnectionTest, DeletingAConnectionDeletesTheChainBelowAndUnlinksTheOneAbov
     EXPECT_EQ(log, (CallLog{"Cotp#1 deleted", "Itot#1 deleted"}));
 }
 
-TEST(ConnectionTest, ReleaseLowerAndDeleteUpperTakeTheNeighbourOutOfItsLayer)
-{
+TEST(ConnectionTest, ReleaseLowerAndDeleteUpperTakeTheNeighbourOutOfItsLayer) {
     CallLog log;
     LoggingLayer lower("Itot", 3, &log);
     LoggingLayer upper("Cotp", 4, &log);
@@ -149,8 +142,7 @@ TEST(ConnectionTest, ReleaseLowerAndDeleteUpperTakeTheNeighbourOutOfItsLayer)
     EXPECT_EQ(log.back(), "Cotp#2 deleted");
 }
 
-TEST(ConnectionTest, DiscardPendingEmptiesTheChainFromTheBottomUp)
-{
+TEST(ConnectionTest, DiscardPendingEmptiesTheChainFromTheBottomUp) {
     LoggingLayer lower("Itot", 3);
     LoggingLayer upper("Cotp", 4);
     upper.SetLowerLayer(&lower);

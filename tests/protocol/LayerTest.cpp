@@ -1,7 +1,7 @@
 #include "protocol/Layer.h"
 
-#include "protocol/Connection.h"
 #include "StackTestDoubles.h"
+#include "protocol/Connection.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,7 @@ using StackTest::LoggingLayer;
 
 namespace {
 
-TEST(LayerTest, IdsCountUpFromOneAndAreNeverReused)
-{
+TEST(LayerTest, IdsCountUpFromOneAndAreNeverReused) {
     LoggingLayer layer("Cosp", 5);
     Protocol::Connection* first = layer.BuildConnectionChain(nullptr);
     Protocol::Connection* second = layer.BuildConnectionChain(nullptr);
@@ -22,8 +21,7 @@ TEST(LayerTest, IdsCountUpFromOneAndAreNeverReused)
     EXPECT_EQ(layer.GetConnectionCount(), 2u);
 }
 
-TEST(LayerTest, RemoveConnectionLeavesStrangersAlone)
-{
+TEST(LayerTest, RemoveConnectionLeavesStrangersAlone) {
     LoggingLayer layer("Cosp", 5);
     LoggingLayer other("Cosp", 5);
     Protocol::Connection* mine = layer.BuildConnectionChain(nullptr);
@@ -38,8 +36,7 @@ TEST(LayerTest, RemoveConnectionLeavesStrangersAlone)
     delete mine;
 }
 
-TEST(LayerTest, FindConnectionByLowerMatchesOnlyTheLinkedOne)
-{
+TEST(LayerTest, FindConnectionByLowerMatchesOnlyTheLinkedOne) {
     LoggingLayer lower("Itot", 3);
     LoggingLayer upper("Cotp", 4);
     upper.SetLowerLayer(&lower);
@@ -51,13 +48,11 @@ TEST(LayerTest, FindConnectionByLowerMatchesOnlyTheLinkedOne)
     EXPECT_EQ(upper.FindConnectionByLower(&unrelated), nullptr);
 }
 
-TEST(LayerTest, ChainTextSharesAreCountedFromTheEndByOsiLevel)
-{
+TEST(LayerTest, ChainTextSharesAreCountedFromTheEndByOsiLevel) {
     // The layers of a full stack, built bottom-up as the association stack does.
     LoggingLayer layers[] = {{"Tcp", 3},  {"Itot", 3}, {"Cotp", 4}, {"Cosp", 5},
                              {"Copp", 6}, {"Acse", 7}, {"Mms", 8},  {"MmsUser", 8}};
-    for (std::size_t i = 1; i < std::size(layers); ++i)
-        layers[i].SetLowerLayer(&layers[i - 1]);
+    for (std::size_t i = 1; i < std::size(layers); ++i) layers[i].SetLowerLayer(&layers[i - 1]);
 
     const struct {
         const char* chainText;

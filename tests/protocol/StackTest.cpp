@@ -1,7 +1,7 @@
 #include "protocol/Stack.h"
 
-#include "protocol/Connection.h"
 #include "StackTestDoubles.h"
+#include "protocol/Connection.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +14,7 @@ using StackTest::LoggingLayer;
 namespace {
 
 // Layer names from top to bottom, following the links both ways.
-std::string Order(const Protocol::Stack& stack)
-{
+std::string Order(const Protocol::Stack& stack) {
     std::string down;
     for (Protocol::Layer* at = stack.GetTopLayer(); at != nullptr; at = at->GetLowerLayer())
         down += std::string(at->GetName()) + " ";
@@ -26,8 +25,7 @@ std::string Order(const Protocol::Stack& stack)
     return down;
 }
 
-TEST(StackTest, InsertLayerModes)
-{
+TEST(StackTest, InsertLayerModes) {
     LoggingLayer a("A", 3), b("B", 4), c("C", 5), d("D", 6), e("E", 7), f("F", 8);
     Protocol::Stack stack;
     stack.InsertLayer(&a, 2, nullptr);  // into an empty stack, whatever the mode
@@ -46,24 +44,21 @@ TEST(StackTest, InsertLayerModes)
     EXPECT_EQ(stack.GetBottomLayer(), &d);
 }
 
-TEST(StackTest, InsertLayerRefusesWhatItCannotPlace)
-{
+TEST(StackTest, InsertLayerRefusesWhatItCannotPlace) {
     LoggingLayer a("A", 3), b("B", 4), stranger("X", 5);
     Protocol::Stack stack;
     stack.InsertLayer(&a, Protocol::Stack::OnTop, nullptr);
-    stack.InsertLayer(&b, 3, &a);  // unknown mode
+    stack.InsertLayer(&b, 3, &a);                              // unknown mode
     stack.InsertLayer(&b, Protocol::Stack::Above, &stranger);  // reference not in the stack
     stack.InsertLayer(&b, Protocol::Stack::Below, nullptr);
     stack.InsertLayer(&a, Protocol::Stack::OnTop, nullptr);  // already in
     EXPECT_EQ(Order(stack), "A ");
 }
 
-TEST(StackTest, RemoveLayerJoinsTheNeighbours)
-{
+TEST(StackTest, RemoveLayerJoinsTheNeighbours) {
     LoggingLayer a("A", 3), b("B", 4), c("C", 5), d("D", 6);
     Protocol::Stack stack;
-    for (LoggingLayer* layer : {&a, &b, &c, &d})
-        stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+    for (LoggingLayer* layer : {&a, &b, &c, &d}) stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
     ASSERT_EQ(Order(stack), "D C B A ");
 
     stack.RemoveLayer(&c);
@@ -82,14 +77,12 @@ TEST(StackTest, RemoveLayerJoinsTheNeighbours)
     EXPECT_EQ(stack.GetBottomLayer(), nullptr);
 }
 
-TEST(StackTest, CreateConnectionBuildsAndResetsTheChainFromBelowTheTopDown)
-{
+TEST(StackTest, CreateConnectionBuildsAndResetsTheChainFromBelowTheTopDown) {
     CallLog log;
     LoggingLayer tcp("Tcp", 3, &log), itot("Itot", 3, &log), cotp("Cotp", 4, &log);
     Protocol::Stack stack;
     EXPECT_EQ(stack.CreateConnection(), nullptr);
-    for (LoggingLayer* layer : {&tcp, &itot, &cotp})
-        stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+    for (LoggingLayer* layer : {&tcp, &itot, &cotp}) stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
 
     Protocol::Connection* top = stack.CreateConnection("LocalTSelector=7/LocalTSelector=3");
     ASSERT_NE(top, nullptr);
@@ -108,26 +101,22 @@ TEST(StackTest, CreateConnectionBuildsAndResetsTheChainFromBelowTheTopDown)
     EXPECT_EQ(stack.ResetConnectionChain(nullptr), System::InvalidArguments);
 }
 
-TEST(StackTest, ChainsAreIndependentAndDeleteConnectionRemovesAWholeChain)
-{
+TEST(StackTest, ChainsAreIndependentAndDeleteConnectionRemovesAWholeChain) {
     CallLog log;
     LoggingLayer tcp("Tcp", 3, &log), itot("Itot", 3, &log), cotp("Cotp", 4, &log);
     Protocol::Stack stack;
-    for (LoggingLayer* layer : {&tcp, &itot, &cotp})
-        stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+    for (LoggingLayer* layer : {&tcp, &itot, &cotp}) stack.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
     Protocol::Connection* first = stack.CreateConnection();
     Protocol::Connection* second = stack.CreateConnection();
     EXPECT_NE(first->GetBottom(), second->GetBottom());
     EXPECT_EQ(second->GetId(), 2);
-    for (LoggingLayer* layer : {&tcp, &itot, &cotp})
-        EXPECT_EQ(layer->GetConnectionCount(), 2u);
+    for (LoggingLayer* layer : {&tcp, &itot, &cotp}) EXPECT_EQ(layer->GetConnectionCount(), 2u);
 
     log.clear();
     stack.DeleteConnection(first);
     stack.DeleteConnection(nullptr);
     EXPECT_EQ(log, (CallLog{"Cotp#1 deleted", "Itot#1 deleted", "Tcp#1 deleted"}));
-    for (LoggingLayer* layer : {&tcp, &itot, &cotp})
-        EXPECT_EQ(layer->GetConnectionCount(), 1u);
+    for (LoggingLayer* layer : {&tcp, &itot, &cotp}) EXPECT_EQ(layer->GetConnectionCount(), 1u);
 }
 
 }  // namespace

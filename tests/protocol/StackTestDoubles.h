@@ -18,45 +18,35 @@ public:
     LoggingConnection(Protocol::Layer* layer, CallLog* log) : Connection(layer), log_(log) {}
     ~LoggingConnection() override { Log("deleted"); }
 
-    System::ResultCode SetParameter(std::string_view name, std::string_view value) override
-    {
-        if (name != "LocalTSelector")
-            return System::NotSupported;
+    System::ResultCode SetParameter(std::string_view name, std::string_view value) override {
+        if (name != "LocalTSelector") return System::NotSupported;
         selector = value;
         return System::OkNoError;
     }
-    System::ResultCode GetParameter(std::string_view name, std::string& value) override
-    {
-        if (name != "LocalTSelector")
-            return System::NotSupported;
+    System::ResultCode GetParameter(std::string_view name, std::string& value) override {
+        if (name != "LocalTSelector") return System::NotSupported;
         value = selector;
         return System::OkNoError;
     }
-    System::ResultCode Reset() override
-    {
+    System::ResultCode Reset() override {
         Log("reset");
         selector.clear();
         return Connection::Reset();
     }
-    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override
-    {
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override {
         Log("indication " + std::to_string(event) + (frame == nullptr ? " null" : " frame"));
         return System::OkNoError;
     }
 
-    std::string Name() const
-    {
-        return std::string(GetLayer() != nullptr ? GetLayer()->GetName() : "?") + "#" +
-               std::to_string(GetId());
+    std::string Name() const {
+        return std::string(GetLayer() != nullptr ? GetLayer()->GetName() : "?") + "#" + std::to_string(GetId());
     }
 
     std::string selector;
 
 private:
-    void Log(const std::string& what)
-    {
-        if (log_ != nullptr)
-            log_->push_back(Name() + " " + what);
+    void Log(const std::string& what) {
+        if (log_ != nullptr) log_->push_back(Name() + " " + what);
     }
 
     CallLog* log_;
@@ -64,10 +54,7 @@ private:
 
 class LoggingLayer : public Protocol::Layer {
 public:
-    LoggingLayer(const char* name, std::int32_t level, CallLog* log = nullptr)
-        : Layer(name, level), log_(log)
-    {
-    }
+    LoggingLayer(const char* name, std::int32_t level, CallLog* log = nullptr) : Layer(name, level), log_(log) {}
     ~LoggingLayer() override { DeleteConnections(); }
 
     Protocol::Connection* CreateConnection() override { return new LoggingConnection(this, log_); }

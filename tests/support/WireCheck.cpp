@@ -114,8 +114,7 @@ std::string RunTshark(const std::vector<WireUnit>& units, const std::vector<std:
     TempFile dump(".txt");
     TempFile capture(".pcap");
     WriteHexDump(units, dump.Path());
-    Capture("text2pcap -q -D -T 40000,102 " + ShellQuote(dump.Path()) + " " + ShellQuote(capture.Path()) +
-            " 2>&1");
+    Capture("text2pcap -q -D -T 40000,102 " + ShellQuote(dump.Path()) + " " + ShellQuote(capture.Path()) + " 2>&1");
     std::string command = "tshark -n -r " + ShellQuote(capture.Path());
     for (const std::string& arg : args) command += " " + ShellQuote(arg);
     return Capture(command + " 2>/dev/null");
@@ -148,8 +147,6 @@ std::string DecodeVerbose(const std::vector<WireUnit>& units, const std::vector<
     return RunTshark(units, args);
 }
 
-std::vector<std::string> MmsContextArgs() {
-    return {"-o", "uat:pres_context_list:\"3\",\"1.0.9506.2.1\""};
-}
+std::vector<std::string> MmsContextArgs() { return {"-o", "uat:pres_context_list:\"3\",\"1.0.9506.2.1\""}; }
 
 }  // namespace TestSupport

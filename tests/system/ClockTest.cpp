@@ -7,7 +7,10 @@
 #include <thread>
 
 TEST(Clock, IsLeapYearFollowsTheGregorianRule) {
-    struct Case { int yearsSince1970; int expected; };
+    struct Case {
+        int yearsSince1970;
+        int expected;
+    };
     const Case cases[] = {
         {0, 0},    // 1970
         {2, 1},    // 1972
@@ -22,12 +25,18 @@ TEST(Clock, IsLeapYearFollowsTheGregorianRule) {
 }
 
 TEST(Clock, DaysSince1970TruncatesWholeDays) {
-    struct Case { std::int64_t seconds; std::uint32_t days; };
+    struct Case {
+        std::int64_t seconds;
+        std::uint32_t days;
+    };
     const Case cases[] = {
-        {0, 0}, {86399, 0}, {86401, 1},      // 1970-01-02 00:00:01 is day 1
-        {946684800, 10957},                  // 2000-01-01 00:00:00
-        {4102444799, 47481},                 // 2099-12-31 23:59:59
-        {-1, 0}, {-86400 * 3, 0},            // a clock before 1970
+        {0, 0},
+        {86399, 0},
+        {86401, 1},           // 1970-01-02 00:00:01 is day 1
+        {946684800, 10957},   // 2000-01-01 00:00:00
+        {4102444799, 47481},  // 2099-12-31 23:59:59
+        {-1, 0},
+        {-86400 * 3, 0},  // a clock before 1970
     };
     for (const Case& c : cases) EXPECT_EQ(System::DaysSince1970(c.seconds), c.days) << c.seconds;
 }

@@ -49,20 +49,13 @@ TEST(FloatText, ParsesStrictly) {
         double value;
     };
     const Case cases[] = {
-        {"1", 32, 8, OkNoError, 1.0},
-        {" -2.5 ", 64, 11, OkNoError, -2.5},
-        {"+1e3", 64, 11, OkNoError, 1000.0},
-        {"0.1", 32, 8, OkNoError, static_cast<double>(0.1f)},
-        {"0.1", 64, 11, OkNoError, 0.1},
-        {"1e39", 32, 8, OutOfRange, 0},
-        {"1e39", 64, 11, OkNoError, 1e39},
-        {"1e999", 64, 11, OutOfRange, 0},
-        {"abc", 64, 11, InvalidArguments, 0},
-        {"", 32, 8, InvalidArguments, 0},
-        {"1.5x", 64, 11, InvalidArguments, 0},
-        {"1,5", 64, 11, InvalidArguments, 0},
-        {"0x10", 64, 11, InvalidArguments, 0},
-        {"1", 48, 8, NotSupported, 0},
+        {"1", 32, 8, OkNoError, 1.0},          {" -2.5 ", 64, 11, OkNoError, -2.5},
+        {"+1e3", 64, 11, OkNoError, 1000.0},   {"0.1", 32, 8, OkNoError, static_cast<double>(0.1f)},
+        {"0.1", 64, 11, OkNoError, 0.1},       {"1e39", 32, 8, OutOfRange, 0},
+        {"1e39", 64, 11, OkNoError, 1e39},     {"1e999", 64, 11, OutOfRange, 0},
+        {"abc", 64, 11, InvalidArguments, 0},  {"", 32, 8, InvalidArguments, 0},
+        {"1.5x", 64, 11, InvalidArguments, 0}, {"1,5", 64, 11, InvalidArguments, 0},
+        {"0x10", 64, 11, InvalidArguments, 0}, {"1", 48, 8, NotSupported, 0},
     };
     for (const Case& c : cases) {
         double value = 42.0;
@@ -73,8 +66,8 @@ TEST(FloatText, ParsesStrictly) {
 
 TEST(FloatText, EveryFormattedValueReadsBackExactly) {
     const double inf = std::numeric_limits<double>::infinity();
-    const double doubles[] = {0.1, -1.0 / 3, 1e-300, 4.9e-324, std::numeric_limits<double>::max(),
-                              -0.0, inf, -inf, 123456789.123456789};
+    const double doubles[] = {0.1,  -1.0 / 3, 1e-300, 4.9e-324,           std::numeric_limits<double>::max(),
+                              -0.0, inf,      -inf,   123456789.123456789};
     for (double value : doubles) {
         std::string text;
         ASSERT_EQ(FormatFloatingPoint(text, value, 64, 11), OkNoError);
@@ -82,8 +75,9 @@ TEST(FloatText, EveryFormattedValueReadsBackExactly) {
         ASSERT_EQ(ParseFloatingPoint(back, 64, 11, text), OkNoError) << text;
         EXPECT_EQ(back, value) << text;
     }
-    const float floats[] = {0.1f, -1.0f / 3, 1e-45f, std::numeric_limits<float>::max(), 16777217.0f,
-                            std::numeric_limits<float>::infinity()};
+    const float floats[] = {0.1f,        -1.0f / 3,
+                            1e-45f,      std::numeric_limits<float>::max(),
+                            16777217.0f, std::numeric_limits<float>::infinity()};
     for (float value : floats) {
         std::string text;
         ASSERT_EQ(FormatFloatingPoint(text, value, 32, 8), OkNoError);

@@ -167,7 +167,7 @@ TEST(MessageQueue, NullEntriesCountButNeverMatchAnId) {
     queue.Put(new Message(0));
     EXPECT_EQ(queue.GetCount(), 2u);
     EXPECT_EQ(IdOf(queue.TakeById(0, 10)), 0u);  // the real message with id 0
-    EXPECT_EQ(queue.Get(10), nullptr);            // the null entry
+    EXPECT_EQ(queue.Get(10), nullptr);           // the null entry
     EXPECT_EQ(queue.GetCount(), 0u);
 }
 
@@ -183,8 +183,12 @@ TEST(MessageQueue, InterruptWakesEveryWaiterAndStopsFurtherWaits) {
     MessageQueue queue(1);
     std::atomic<int> woken{0};
     std::vector<std::thread> waiters;
-    waiters.emplace_back([&] { if (queue.Get(0) == nullptr) ++woken; });
-    waiters.emplace_back([&] { if (queue.TakeById(5, 0) == nullptr) ++woken; });
+    waiters.emplace_back([&] {
+        if (queue.Get(0) == nullptr) ++woken;
+    });
+    waiters.emplace_back([&] {
+        if (queue.TakeById(5, 0) == nullptr) ++woken;
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     queue.Interrupt();
     for (auto& waiter : waiters) waiter.join();

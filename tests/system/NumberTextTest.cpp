@@ -60,8 +60,8 @@ TEST(NumberText, ParseIntegerInRangeByWidth) {
         ResultCode result;
     };
     const Case cases[] = {
-        {8, "5", 0, 10, OkNoError},   {8, "11", 0, 10, OutOfRange}, {8, "-1", 0, 10, OutOfRange},
-        {8, "200", 0, 1000, OutOfRange}, {16, "1000", 0, 1000, OkNoError}, {33, "1", 0, 10, NotSupported},
+        {8, "5", 0, 10, OkNoError},         {8, "11", 0, 10, OutOfRange},     {8, "-1", 0, 10, OutOfRange},
+        {8, "200", 0, 1000, OutOfRange},    {16, "1000", 0, 1000, OkNoError}, {33, "1", 0, 10, NotSupported},
         {32, "x", 0, 10, InvalidArguments},
     };
     for (const Case& c : cases) {
@@ -156,9 +156,9 @@ TEST(NumberText, ParseBoolean) {
         bool flag;
     };
     const Case cases[] = {
-        {"1", OkNoError, true},    {"0", OkNoError, false},    {"true", OkNoError, true},
-        {"Tx", OkNoError, true},   {"tRUE", OkNoError, true},  {"no", OkNoError, false},
-        {"False", OkNoError, false}, {"2", InvalidArguments, false}, {"T", InvalidArguments, false},
+        {"1", OkNoError, true},        {"0", OkNoError, false},        {"true", OkNoError, true},
+        {"Tx", OkNoError, true},       {"tRUE", OkNoError, true},      {"no", OkNoError, false},
+        {"False", OkNoError, false},   {"2", InvalidArguments, false}, {"T", InvalidArguments, false},
         {"", InvalidArguments, false},
     };
     for (const Case& c : cases) {
@@ -216,9 +216,10 @@ TEST(NumberText, NumberNotation) {
         std::uint32_t value;
     };
     const Case cases[] = {
-        {"#12", 12},      {"'1F'H", 0x1F}, {"'ffffffff'H", 0xFFFFFFFF}, {"#4294967296", 0},
-        {"#", 0},         {"''H", 0},      {"\"12\"", 0},               {"", 0},
-        {"12", 0},        {"#12x", 0},     {"'1G'H", 0},                {"'12'h", 0},
+        {"#12", 12},        {"'1F'H", 0x1F}, {"'ffffffff'H", 0xFFFFFFFF},
+        {"#4294967296", 0}, {"#", 0},        {"''H", 0},
+        {"\"12\"", 0},      {"", 0},         {"12", 0},
+        {"#12x", 0},        {"'1G'H", 0},    {"'12'h", 0},
     };
     for (const Case& c : cases) EXPECT_EQ(ParseNumberNotation(c.text), c.value) << c.text;
 }

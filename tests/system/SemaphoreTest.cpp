@@ -24,7 +24,9 @@ int DrainUnits(Semaphore& semaphore) {
 }  // namespace
 
 TEST(Semaphore, UnusableConstructionFailsEveryCall) {
-    struct Case { std::uint16_t maximum, initial; };
+    struct Case {
+        std::uint16_t maximum, initial;
+    };
     for (Case c : {Case{0, 0}, Case{1, 2}, Case{3, 4}}) {
         Semaphore semaphore(c.maximum, c.initial);
         EXPECT_EQ(semaphore.Release(), 1) << c.maximum << "/" << c.initial;
@@ -88,7 +90,8 @@ TEST(Semaphore, ManyWaitersTakeExactlyWhatWasReleased) {
     for (int w = 0; w < kWaiters; ++w) {
         threads.emplace_back([&] {
             for (int i = 0; i < kUnitsPerWaiter; ++i) {
-                if (semaphore.Wait(20000) == Semaphore::Acquired) ++acquired; else ++failed;
+                if (semaphore.Wait(20000) == Semaphore::Acquired) ++acquired;
+                else ++failed;
             }
         });
     }

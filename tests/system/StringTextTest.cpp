@@ -19,11 +19,7 @@ TEST(StringText, SplitStringKeepsEmptyParts) {
         std::vector<std::string> parts;
     };
     const Case cases[] = {
-        {"a;b;", {"a", "b", ""}},
-        {"", {}},
-        {";", {"", ""}},
-        {"abc", {"abc"}},
-        {";;x", {"", "", "x"}},
+        {"a;b;", {"a", "b", ""}}, {"", {}}, {";", {"", ""}}, {"abc", {"abc"}}, {";;x", {"", "", "x"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> parts = {"stale"};
@@ -40,9 +36,14 @@ TEST(StringText, GetFieldFromEnd) {
         const char* field;
     };
     const Case cases[] = {
-        {"x/y/z", 1, OkNoError, "z"},    {"x/y/z", 2, OkNoError, "y"},       {"x/y/z", 3, OkNoError, "x"},
-        {"x/y/z", 4, OkNoError, ""},     {"x/y/z", 0, InvalidArguments, "old"}, {"x/y/z", -1, InvalidArguments, "old"},
-        {"", 1, OkNoError, ""},          {"top/mid/cotp/tcp", 4, OkNoError, "top"},
+        {"x/y/z", 1, OkNoError, "z"},
+        {"x/y/z", 2, OkNoError, "y"},
+        {"x/y/z", 3, OkNoError, "x"},
+        {"x/y/z", 4, OkNoError, ""},
+        {"x/y/z", 0, InvalidArguments, "old"},
+        {"x/y/z", -1, InvalidArguments, "old"},
+        {"", 1, OkNoError, ""},
+        {"top/mid/cotp/tcp", 4, OkNoError, "top"},
     };
     for (const Case& c : cases) {
         std::string field = "old";

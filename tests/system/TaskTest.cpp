@@ -55,8 +55,7 @@ class PausingTask : public Task {
 public:
     ~PausingTask() override { Stop(); }
     ResultCode Run() override {
-        while (!WaitForStop(0)) {
-        }
+        while (!WaitForStop(0)) {}
         return System::OkNoError;
     }
 };
@@ -74,7 +73,9 @@ private:
 };
 
 template <typename Body>
-BodyTask<Body>* MakeBodyTask(Body body) { return new BodyTask<Body>(body); }
+BodyTask<Body>* MakeBodyTask(Body body) {
+    return new BodyTask<Body>(body);
+}
 
 }  // namespace
 

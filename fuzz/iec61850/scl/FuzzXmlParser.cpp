@@ -56,14 +56,14 @@ void CheckWriterOutputParses(std::string_view script) {
     if (script.empty()) return;
     static const char* const kNames[] = {"SCL", "Item", "Val", "x"};
     XmlWriter writer((script[0] & 1) != 0);
-    int depth = 0;           // elements started and not yet ended
-    bool rootDone = false;   // text outside the root element would not parse
+    int depth = 0;          // elements started and not yet ended
+    bool rootDone = false;  // text outside the root element would not parse
     bool wroteRoot = false;
     std::size_t i = 1;
     while (i + 1 < script.size()) {
         const auto op = static_cast<unsigned char>(script[i]);
-        const std::size_t length = std::min<std::size_t>(
-            static_cast<unsigned char>(script[i + 1]) % 32, script.size() - i - 2);
+        const std::size_t length =
+            std::min<std::size_t>(static_cast<unsigned char>(script[i + 1]) % 32, script.size() - i - 2);
         const std::string_view value = script.substr(i + 2, length);
         i += 2 + length;
         switch (op % 6) {
@@ -73,9 +73,7 @@ void CheckWriterOutputParses(std::string_view script) {
                 ++depth;
                 wroteRoot = true;
                 break;
-            case 1:
-                writer.WriteAttribute(kNames[(op / 8) % 4], value);
-                break;
+            case 1: writer.WriteAttribute(kNames[(op / 8) % 4], value); break;
             case 2:
                 if (depth > 0) writer.WriteText(value);
                 break;
@@ -85,9 +83,7 @@ void CheckWriterOutputParses(std::string_view script) {
                 writer.WriteValueElement(kNames[(op / 8) % 4], value);
                 wroteRoot = true;
                 break;
-            case 4:
-                writer.AddAttribute("n", static_cast<std::uint32_t>(op) * 0x01010101u);
-                break;
+            case 4: writer.AddAttribute("n", static_cast<std::uint32_t>(op) * 0x01010101u); break;
             default:
                 writer.EndElement();
                 if (depth > 0 && --depth == 0) rootDone = true;

@@ -9,8 +9,7 @@ namespace Iec61850::Acsi::Scl {
 // the EnumType of an Enum member and null otherwise.
 class BDA : public Element {
 public:
-    BDA(const char* name, const ElementType* type, BasicTypeCode basicType, std::int32_t presence,
-        std::int32_t count)
+    BDA(const char* name, const ElementType* type, BasicTypeCode basicType, std::int32_t presence, std::int32_t count)
         : BDA(ElementKind::BDA, name, type, basicType, presence, count) {}
 
     // The basic type's name; the empty text when the code is out of range.
@@ -23,8 +22,8 @@ public:
     const std::int32_t count;
 
 protected:
-    BDA(ElementKind kind, const char* name, const ElementType* type, BasicTypeCode basicType,
-        std::int32_t presence, std::int32_t count)
+    BDA(ElementKind kind, const char* name, const ElementType* type, BasicTypeCode basicType, std::int32_t presence,
+        std::int32_t count)
         : Element(kind, name, type), basicType(basicType), presence(presence), count(count) {}
 };
 

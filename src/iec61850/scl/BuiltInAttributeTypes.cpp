@@ -9,11 +9,8 @@ namespace {
 using enum BasicTypeCode;
 
 constexpr BdaEntry kSGCB[] = {
-    {"numOfSG", INT8U, nullptr, 0, 0},
-    {"actSG", INT8U, nullptr, 0, 0},
-    {"editSG", INT8U, nullptr, 0, 0},
-    {"cnfEdit", BOOLEAN, nullptr, 0, 0},
-    {"lActTim", Timestamp, nullptr, 0, 0},
+    {"numOfSG", INT8U, nullptr, 0, 0},   {"actSG", INT8U, nullptr, 0, 0},       {"editSG", INT8U, nullptr, 0, 0},
+    {"cnfEdit", BOOLEAN, nullptr, 0, 0}, {"lActTim", Timestamp, nullptr, 0, 0},
 };
 constexpr BdaEntry kAnalogueValue[] = {
     {"i", INT32, nullptr, 7, 0},
@@ -24,12 +21,9 @@ constexpr BdaEntry kScaledValueConfig[] = {
     {"offset", FLOAT32, nullptr, 0, 0},
 };
 constexpr BdaEntry kRangeConfig[] = {
-    {"hhLim", Struct, "AnalogueValue", 0, 0},
-    {"hLim", Struct, "AnalogueValue", 0, 0},
-    {"lLim", Struct, "AnalogueValue", 0, 0},
-    {"llLim", Struct, "AnalogueValue", 0, 0},
-    {"min", Struct, "AnalogueValue", 0, 0},
-    {"max", Struct, "AnalogueValue", 0, 0},
+    {"hhLim", Struct, "AnalogueValue", 0, 0}, {"hLim", Struct, "AnalogueValue", 0, 0},
+    {"lLim", Struct, "AnalogueValue", 0, 0},  {"llLim", Struct, "AnalogueValue", 0, 0},
+    {"min", Struct, "AnalogueValue", 0, 0},   {"max", Struct, "AnalogueValue", 0, 0},
 };
 constexpr BdaEntry kValWithTrans[] = {
     {"posVal", INT8, nullptr, 0, 0},
@@ -64,134 +58,74 @@ constexpr BdaEntry kPoint[] = {
     {"yval", FLOAT32, nullptr, 0, 0},
 };
 constexpr BdaEntry kSPCSelectWithValue[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kSPCOperate[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kSPCCancel[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kDPCSelectWithValue[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kDPCOperate[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kDPCCancel[] = {
-    {"ctlVal", BOOLEAN, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kINCSelectWithValue[] = {
-    {"ctlVal", INT32, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kINCOperate[] = {
-    {"ctlVal", INT32, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kINCCancel[] = {
-    {"ctlVal", INT32, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kBSCSelectWithValue[] = {
-    {"ctlVal", Enum, "Dbpos", 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kBSCOperate[] = {
-    {"ctlVal", Enum, "Dbpos", 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kBSCCancel[] = {
-    {"ctlVal", Enum, "Dbpos", 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kISCSelectWithValue[] = {
-    {"ctlVal", INT8, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kISCOperate[] = {
-    {"ctlVal", INT8, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kISCCancel[] = {
-    {"ctlVal", INT8, nullptr, 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kAPCSelectWithValue[] = {
     {"setMag", Struct, "AnalogueValue", 0, 0},
@@ -212,12 +146,9 @@ constexpr BdaEntry kAPCOperate[] = {
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kAPCCancel[] = {
-    {"setMag", Struct, "AnalogueValue", 0, 0},
-    {"operTm", Timestamp, nullptr, 26, 0},
-    {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
-    {"Test", BOOLEAN, nullptr, 0, 0},
+    {"setMag", Struct, "AnalogueValue", 0, 0}, {"operTm", Timestamp, nullptr, 26, 0},
+    {"origin", Struct, "Originator", 0, 0},    {"ctlNum", INT8U, nullptr, 0, 0},
+    {"T", EntryTime, nullptr, 0, 0},           {"Test", BOOLEAN, nullptr, 0, 0},
 };
 
 constexpr DaTypeEntry kDaTypes[] = {

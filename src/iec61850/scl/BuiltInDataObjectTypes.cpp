@@ -20,12 +20,9 @@ constexpr DoTypeMemberEntry kTail[] = {
 };
 
 constexpr DoTypeMemberEntry kSPS[] = {
-    Da("stVal", ST, BOOLEAN, nullptr, Dchg, 0, 0),
-    Da("q", ST, Quality, nullptr, Qchg, 0, 0),
-    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),
-    Da("subEna", SV, BOOLEAN, nullptr, NoTrigger, 6, 0),
-    Da("subVal", SV, BOOLEAN, nullptr, NoTrigger, 6, 0),
-    Da("subQ", SV, Quality, nullptr, NoTrigger, 6, 0),
+    Da("stVal", ST, BOOLEAN, nullptr, Dchg, 0, 0),          Da("q", ST, Quality, nullptr, Qchg, 0, 0),
+    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),       Da("subEna", SV, BOOLEAN, nullptr, NoTrigger, 6, 0),
+    Da("subVal", SV, BOOLEAN, nullptr, NoTrigger, 6, 0),    Da("subQ", SV, Quality, nullptr, NoTrigger, 6, 0),
     Da("subID", SV, VisString64, nullptr, NoTrigger, 6, 0),
 };
 constexpr DoTypeMemberEntry kDPS[] = {
@@ -47,28 +44,18 @@ constexpr DoTypeMemberEntry kINS[] = {
     Da("subID", SV, VisString64, nullptr, NoTrigger, 6, 0),
 };
 constexpr DoTypeMemberEntry kACT[] = {
-    Da("general", ST, BOOLEAN, nullptr, Dchg, 0, 0),
-    Da("phsA", ST, BOOLEAN, nullptr, Dchg, 1, 0),
-    Da("phsB", ST, BOOLEAN, nullptr, Dchg, 1, 0),
-    Da("phsC", ST, BOOLEAN, nullptr, Dchg, 1, 0),
-    Da("neut", ST, BOOLEAN, nullptr, Dchg, 1, 0),
-    Da("q", ST, Quality, nullptr, Qchg, 0, 0),
-    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),
-    Da("operTm", CF, Timestamp, nullptr, NoTrigger, 1, 0),
+    Da("general", ST, BOOLEAN, nullptr, Dchg, 0, 0),  Da("phsA", ST, BOOLEAN, nullptr, Dchg, 1, 0),
+    Da("phsB", ST, BOOLEAN, nullptr, Dchg, 1, 0),     Da("phsC", ST, BOOLEAN, nullptr, Dchg, 1, 0),
+    Da("neut", ST, BOOLEAN, nullptr, Dchg, 1, 0),     Da("q", ST, Quality, nullptr, Qchg, 0, 0),
+    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0), Da("operTm", CF, Timestamp, nullptr, NoTrigger, 1, 0),
 };
 constexpr DoTypeMemberEntry kACD[] = {
-    Da("general", ST, BOOLEAN, nullptr, Dchg, 0, 0),
-    Da("dirGeneral", ST, Enum, "dirGeneralEnum", Dchg, 0, 0),
-    Da("phsA", ST, BOOLEAN, nullptr, Dchg, 8, 0),
-    Da("dirphsA", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
-    Da("phsB", ST, BOOLEAN, nullptr, Dchg, 8, 0),
-    Da("dirphsB", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
-    Da("phsC", ST, BOOLEAN, nullptr, Dchg, 8, 0),
-    Da("dirphsC", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
-    Da("neut", ST, BOOLEAN, nullptr, Dchg, 8, 0),
-    Da("dirNeut", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
-    Da("q", ST, Quality, nullptr, Qchg, 0, 0),
-    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),
+    Da("general", ST, BOOLEAN, nullptr, Dchg, 0, 0), Da("dirGeneral", ST, Enum, "dirGeneralEnum", Dchg, 0, 0),
+    Da("phsA", ST, BOOLEAN, nullptr, Dchg, 8, 0),    Da("dirphsA", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
+    Da("phsB", ST, BOOLEAN, nullptr, Dchg, 8, 0),    Da("dirphsB", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
+    Da("phsC", ST, BOOLEAN, nullptr, Dchg, 8, 0),    Da("dirphsC", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
+    Da("neut", ST, BOOLEAN, nullptr, Dchg, 8, 0),    Da("dirNeut", ST, Enum, "dirPhsEnum", Dchg, 8, 0),
+    Da("q", ST, Quality, nullptr, Qchg, 0, 0),       Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),
 };
 constexpr DoTypeMemberEntry kSEC[] = {
     Da("cnt", ST, INT32U, nullptr, Dchg, 0, 0),
@@ -78,16 +65,11 @@ constexpr DoTypeMemberEntry kSEC[] = {
     Da("addInfo", ST, VisString64, nullptr, NoTrigger, 1, 0),
 };
 constexpr DoTypeMemberEntry kBCR[] = {
-    Da("actVal", ST, INT32, nullptr, Dchg, 0, 0),
-    Da("frVal", ST, INT32, nullptr, Dupd, 8, 0),
-    Da("frTm", ST, Timestamp, nullptr, Dupd, 8, 0),
-    Da("q", ST, Quality, nullptr, Qchg, 0, 0),
-    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),
-    Da("units", CF, Struct, "Unit", NoTrigger, 1, 0),
-    Da("pulsQty", CF, FLOAT32, nullptr, NoTrigger, 0, 0),
-    Da("frEna", CF, BOOLEAN, nullptr, NoTrigger, 8, 0),
-    Da("strTm", CF, Timestamp, nullptr, NoTrigger, 8, 0),
-    Da("frPd", CF, INT32, nullptr, NoTrigger, 8, 0),
+    Da("actVal", ST, INT32, nullptr, Dchg, 0, 0),         Da("frVal", ST, INT32, nullptr, Dupd, 8, 0),
+    Da("frTm", ST, Timestamp, nullptr, Dupd, 8, 0),       Da("q", ST, Quality, nullptr, Qchg, 0, 0),
+    Da("t", ST, Timestamp, nullptr, NoTrigger, 0, 0),     Da("units", CF, Struct, "Unit", NoTrigger, 1, 0),
+    Da("pulsQty", CF, FLOAT32, nullptr, NoTrigger, 0, 0), Da("frEna", CF, BOOLEAN, nullptr, NoTrigger, 8, 0),
+    Da("strTm", CF, Timestamp, nullptr, NoTrigger, 8, 0), Da("frPd", CF, INT32, nullptr, NoTrigger, 8, 0),
     Da("frRs", CF, BOOLEAN, nullptr, NoTrigger, 8, 0),
 };
 constexpr DoTypeMemberEntry kMV[] = {

@@ -84,10 +84,10 @@ void BuiltInDictionary::BuildDOTypes() {
             const ElementType* type = nullptr;
             if (member.basicType == BasicTypeCode::Struct) type = FindBuilt(daTypes_, member.typeId);
             if (member.basicType == BasicTypeCode::Enum) type = FindBuilt(enumTypes_, member.typeId);
-            members.push_back(&daStore_.emplace_back(
-                member.name, type, member.fc, member.basicType, (member.triggers & Tables::Dchg) != 0,
-                (member.triggers & Tables::Qchg) != 0, (member.triggers & Tables::Dupd) != 0, member.presence,
-                member.count));
+            members.push_back(
+                &daStore_.emplace_back(member.name, type, member.fc, member.basicType,
+                                       (member.triggers & Tables::Dchg) != 0, (member.triggers & Tables::Qchg) != 0,
+                                       (member.triggers & Tables::Dupd) != 0, member.presence, member.count));
         };
         for (const Tables::DoTypeMemberEntry& member : entry.members) addMember(member);
         if (entry.descriptionTail) {
@@ -123,9 +123,7 @@ const DAType* BuiltInDictionary::FindDAType(std::string_view id) const { return 
 
 const DOType* BuiltInDictionary::FindDOType(std::string_view id) const { return FindNoCase(DOTypes(), id); }
 
-const LNodeType* BuiltInDictionary::FindLNodeType(std::string_view id) const {
-    return FindNoCase(LNodeTypes(), id);
-}
+const LNodeType* BuiltInDictionary::FindLNodeType(std::string_view id) const { return FindNoCase(LNodeTypes(), id); }
 
 const LNode* BuiltInDictionary::FindLNode(std::string_view lnClass) const {
     // Every member of the root is an LNode.

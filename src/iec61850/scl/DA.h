@@ -9,10 +9,9 @@ namespace Iec61850::Acsi::Scl {
 // constraint and the trigger options it reports on.
 class DA : public BDA {
 public:
-    DA(const char* name, const ElementType* type, FunctionalConstraintCode fc, BasicTypeCode basicType,
-       bool dchg, bool qchg, bool dupd, std::int32_t presence, std::int32_t count)
-        : BDA(ElementKind::DA, name, type, basicType, presence, count),
-          fc(fc), dchg(dchg), qchg(qchg), dupd(dupd) {}
+    DA(const char* name, const ElementType* type, FunctionalConstraintCode fc, BasicTypeCode basicType, bool dchg,
+       bool qchg, bool dupd, std::int32_t presence, std::int32_t count)
+        : BDA(ElementKind::DA, name, type, basicType, presence, count), fc(fc), dchg(dchg), qchg(qchg), dupd(dupd) {}
 
     // The functional constraint's name; null when the code is outside 0..17.
     const char* GetFcName() const { return FunctionalConstraintName(fc); }

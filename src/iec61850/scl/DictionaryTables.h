@@ -49,14 +49,13 @@ struct DoTypeMemberEntry {
 };
 
 constexpr DoTypeMemberEntry Da(const char* name, FunctionalConstraintCode fc, BasicTypeCode basicType,
-                               const char* typeId, unsigned triggers, std::int32_t presence,
-                               std::int32_t count) {
+                               const char* typeId, unsigned triggers, std::int32_t presence, std::int32_t count) {
     return {name, ElementKind::DA, fc, basicType, typeId, triggers, presence, count};
 }
 
 constexpr DoTypeMemberEntry Sdo(const char* name, const char* typeId, std::int32_t presence) {
-    return {name, ElementKind::SDO, FunctionalConstraintCode::XX, BasicTypeCode::Struct, typeId, NoTrigger,
-            presence, 0};
+    return {name, ElementKind::SDO, FunctionalConstraintCode::XX, BasicTypeCode::Struct, typeId, NoTrigger, presence,
+            0};
 }
 
 inline constexpr bool kWithDescriptionTail = true;

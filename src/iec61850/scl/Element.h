@@ -34,8 +34,7 @@ public:
     const ElementType* const type;
 
 protected:
-    Element(ElementKind kind, const char* name, const ElementType* type)
-        : kind(kind), name(name), type(type) {}
+    Element(ElementKind kind, const char* name, const ElementType* type) : kind(kind), name(name), type(type) {}
 };
 
 }  // namespace Iec61850::Acsi::Scl

@@ -34,8 +34,7 @@ public:
     // declaration order, then the others in ascending byte order. Matching is exact, so a
     // name that differs from a member only in case goes among the others. A type without
     // a member list gives an empty result.
-    void SortNamesByElementOrder(std::vector<std::string>& sorted,
-                                 const std::vector<std::string>& names) const;
+    void SortNamesByElementOrder(std::vector<std::string>& sorted, const std::vector<std::string>& names) const;
 
     // The members in declaration order; empty without a member list.
     std::span<const Element* const> Elements() const { return {elements, elementCount_}; }

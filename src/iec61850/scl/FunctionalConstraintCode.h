@@ -34,8 +34,7 @@ inline constexpr std::size_t FunctionalConstraintCount = 18;
 
 // The names of the functional constraints, indexed by code.
 inline constexpr std::array<const char*, FunctionalConstraintCount> FunctionalConstraintNames = {
-    "ST", "MX", "CO", "SP", "SV", "CF", "DC", "SG", "SE",
-    "EX", "BR", "RP", "LG", "GO", "GS", "MS", "US", "XX",
+    "ST", "MX", "CO", "SP", "SV", "CF", "DC", "SG", "SE", "EX", "BR", "RP", "LG", "GO", "GS", "MS", "US", "XX",
 };
 
 // The name of a code; null for a number outside 0..17 (negative numbers included).

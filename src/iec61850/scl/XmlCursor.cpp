@@ -8,9 +8,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool Matches(const XmlNode& node, const std::string& name) {
-    return name.empty() || node.GetName() == name;
-}
+bool Matches(const XmlNode& node, const std::string& name) { return name.empty() || node.GetName() == name; }
 
 }  // namespace
 
@@ -57,8 +55,7 @@ int XmlCursor::MoveToParent() {
 
 bool XmlCursor::SearchDescendants(const std::string& name) {
     if (current_ == nullptr) return false;
-    for (XmlNode* level = current_->GetFirstChild(); level != nullptr;
-         level = level->GetFirstChild()) {
+    for (XmlNode* level = current_->GetFirstChild(); level != nullptr; level = level->GetFirstChild()) {
         for (XmlNode* node = level; node != nullptr; node = node->GetNextSibling()) {
             if (Matches(*node, name)) {
                 current_ = node;
@@ -85,8 +82,7 @@ bool XmlCursor::MoveToSibling(const std::string& name) {
     return SeekSibling(name);
 }
 
-bool XmlCursor::SeekSiblingWithAttribute(const std::string& name,
-                                         const std::string& attributeName,
+bool XmlCursor::SeekSiblingWithAttribute(const std::string& name, const std::string& attributeName,
                                          const std::string& attributeValue) {
     for (XmlNode* node = current_; node != nullptr; node = node->GetNextSibling()) {
         if (!Matches(*node, name)) continue;

@@ -56,9 +56,7 @@ public:
     // False with `value` untouched when no element is current; false with `value` empty
     // when the current element lacks the attribute.
     bool ReadAttribute(const std::string& name, std::string& value) const;
-    bool GetAttribute(std::string name, std::string& value) const {
-        return ReadAttribute(name, value);
-    }
+    bool GetAttribute(std::string name, std::string& value) const { return ReadAttribute(name, value); }
     bool ReadText(std::string& text) const;
 
 private:

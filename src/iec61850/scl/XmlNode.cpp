@@ -5,8 +5,7 @@
 
 namespace Iec61850::Acsi::Scl {
 
-XmlNode::XmlNode(XmlNode* parent, bool rawAttributes)
-    : XmlNode(parent, std::string(), rawAttributes) {}
+XmlNode::XmlNode(XmlNode* parent, bool rawAttributes) : XmlNode(parent, std::string(), rawAttributes) {}
 
 XmlNode::XmlNode(XmlNode* parent, std::string name, bool rawAttributes)
     : name_(std::move(name)), parent_(parent), rawAttributes_(rawAttributes) {
@@ -30,13 +29,9 @@ XmlNode* XmlNode::AddChild(std::unique_ptr<XmlNode> child) {
     return added;
 }
 
-XmlNode* XmlNode::GetFirstChild() const {
-    return children_.empty() ? nullptr : children_.front().get();
-}
+XmlNode* XmlNode::GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
 
-XmlNode* XmlNode::GetLastChild() const {
-    return children_.empty() ? nullptr : children_.back().get();
-}
+XmlNode* XmlNode::GetLastChild() const { return children_.empty() ? nullptr : children_.back().get(); }
 
 const XmlAttribute* XmlNode::FindAttribute(std::string_view name) const {
     for (const auto& attribute : attributes_) {
@@ -60,8 +55,7 @@ void XmlNode::AddAttribute(std::string_view name, std::string_view value) {
         rawAttributeText_ += '"';
         return;
     }
-    attributes_.push_back(
-        std::make_unique<XmlAttribute>(XmlAttribute{std::string(name), std::string(value)}));
+    attributes_.push_back(std::make_unique<XmlAttribute>(XmlAttribute{std::string(name), std::string(value)}));
 }
 
 void XmlNode::AppendText(std::string_view text, bool isMarkup) {

@@ -70,8 +70,7 @@ bool XmlParser::ParseElement(XmlNode& node, int depth) {
         DecodeXmlReferences(node.text_, text_.substr(position_, markup - position_));
         position_ = markup;
         switch (text_[markup + 1]) {
-            case '/':
-                return MatchEndTag(node);
+            case '/': return MatchEndTag(node);
             case '!':  // only a comment; CDATA and declarations are refused
                 if (!SkipComment()) return false;
                 break;
@@ -129,8 +128,7 @@ bool XmlParser::ReadAttributeName(std::string& name) {
     const std::size_t start = position_;
     while (!AtEnd()) {
         const char c = text_[position_];
-        if (IsXmlSpace(c) || c == '=' || c == '<' || c == '>' || c == '/' || c == '"' ||
-            c == '\'') {
+        if (IsXmlSpace(c) || c == '=' || c == '<' || c == '>' || c == '/' || c == '"' || c == '\'') {
             break;
         }
         ++position_;

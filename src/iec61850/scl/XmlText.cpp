@@ -143,17 +143,11 @@ std::size_t ReadNumericReference(std::string_view rest, std::uint32_t& code) {
 
 }  // namespace
 
-bool IsXmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-bool EscapeXmlText(std::string& output, std::string_view input) {
-    return Escape(output, input, false);
-}
+bool EscapeXmlText(std::string& output, std::string_view input) { return Escape(output, input, false); }
 
-bool EscapeXmlAttribute(std::string& output, std::string_view input) {
-    return Escape(output, input, true);
-}
+bool EscapeXmlAttribute(std::string& output, std::string_view input) { return Escape(output, input, true); }
 
 void DecodeXmlReferences(std::string& output, std::string_view input) {
     static constexpr struct {

@@ -101,9 +101,7 @@ bool XmlWriter::WriteRaw(std::string_view text) {
     return true;
 }
 
-bool XmlWriter::Escape(std::string& output, std::string_view input) {
-    return EscapeXmlText(output, input);
-}
+bool XmlWriter::Escape(std::string& output, std::string_view input) { return EscapeXmlText(output, input); }
 
 bool XmlWriter::GetXml(std::string& output) {
     output.clear();

@@ -33,9 +33,7 @@ public:
     // Refused (false, nothing written) unless a start tag is open, that is before the
     // element's first child, text or value element.
     bool WriteAttribute(std::string_view name, std::string_view value);
-    bool AddAttribute(std::string_view name, std::string_view value) {
-        return WriteAttribute(name, value);
-    }
+    bool AddAttribute(std::string_view name, std::string_view value) { return WriteAttribute(name, value); }
     // The value is written as an unsigned 32-bit decimal: -1 gives "4294967295".
     bool AddAttribute(std::string_view name, std::uint32_t value);
 

@@ -33,30 +33,29 @@ std::string PresenceAndCount(std::int32_t presence, std::int32_t count) {
 
 std::string MemberText(const Element& element) {
     switch (element.kind) {
-    case ElementKind::BDA: {
-        const auto& bda = static_cast<const BDA&>(element);
-        return std::string(bda.name) + " " + TypeText(bda) + PresenceAndCount(bda.presence, bda.count);
-    }
-    case ElementKind::DA: {
-        const auto& da = static_cast<const DA&>(element);
-        const char* fc = da.GetFcName();
-        std::string text = std::string(da.name) + " " + (fc != nullptr ? fc : "?") + " " + TypeText(da);
-        if (da.dchg) text += " dchg";
-        if (da.qchg) text += " qchg";
-        if (da.dupd) text += " dupd";
-        return text + PresenceAndCount(da.presence, da.count);
-    }
-    case ElementKind::SDO: {
-        const auto& sdo = static_cast<const SDO&>(element);
-        return std::string(sdo.name) + " SDO:" + sdo.GetTypeName() + PresenceAndCount(sdo.presence, 0);
-    }
-    case ElementKind::DO: {
-        const auto& dataObject = static_cast<const DO&>(element);
-        return std::string(dataObject.name) + " " + dataObject.GetTypeName() +
-               PresenceAndCount(dataObject.presence, 0);
-    }
-    case ElementKind::LNode:
-        break;
+        case ElementKind::BDA: {
+            const auto& bda = static_cast<const BDA&>(element);
+            return std::string(bda.name) + " " + TypeText(bda) + PresenceAndCount(bda.presence, bda.count);
+        }
+        case ElementKind::DA: {
+            const auto& da = static_cast<const DA&>(element);
+            const char* fc = da.GetFcName();
+            std::string text = std::string(da.name) + " " + (fc != nullptr ? fc : "?") + " " + TypeText(da);
+            if (da.dchg) text += " dchg";
+            if (da.qchg) text += " qchg";
+            if (da.dupd) text += " dupd";
+            return text + PresenceAndCount(da.presence, da.count);
+        }
+        case ElementKind::SDO: {
+            const auto& sdo = static_cast<const SDO&>(element);
+            return std::string(sdo.name) + " SDO:" + sdo.GetTypeName() + PresenceAndCount(sdo.presence, 0);
+        }
+        case ElementKind::DO: {
+            const auto& dataObject = static_cast<const DO&>(element);
+            return std::string(dataObject.name) + " " + dataObject.GetTypeName() +
+                   PresenceAndCount(dataObject.presence, 0);
+        }
+        case ElementKind::LNode: break;
     }
     return "?";
 }
@@ -90,8 +89,8 @@ std::vector<std::string> Render() {
     lines.insert(lines.end(), {"", "# Data-object types"});
     for (const DOType* type : Dictionary().DOTypes()) {
         const std::string cdcMark = type->cdc[0] == '\0' ? " (no cdc)" : "";
-        lines.push_back("\"" + std::string(type->id) + "\"" + cdcMark + ", " +
-                        std::to_string(type->Elements().size()) + " members: " + MemberList(*type));
+        lines.push_back("\"" + std::string(type->id) + "\"" + cdcMark + ", " + std::to_string(type->Elements().size()) +
+                        " members: " + MemberList(*type));
     }
     lines.insert(lines.end(), {"", "# Logical-node classes"});
     const auto classes = Dictionary().Root().Elements();
@@ -275,8 +274,7 @@ TEST(BuiltInDictionaryContent, ReferenceCountsAndTypesNothingReaches) {
     for (const DOType* type : d.DOTypes()) {
         if (references.count(type->id) == 0) unreferenced.push_back(type->id);
     }
-    EXPECT_EQ(unreferenced,
-              (std::vector<std::string>{"ctlModelsEnum", "SGCB", "DPS", "URCB", "BRCB", "LCB", "GOOSE"}));
+    EXPECT_EQ(unreferenced, (std::vector<std::string>{"ctlModelsEnum", "SGCB", "DPS", "URCB", "BRCB", "LCB", "GOOSE"}));
 }
 
 TEST(BuiltInDictionaryContent, ArraysAreTheListedSixteenElementHarmonicsCurvesAndHistograms) {
@@ -293,10 +291,10 @@ TEST(BuiltInDictionaryContent, ArraysAreTheListedSixteenElementHarmonicsCurvesAn
             arrays.push_back(std::string(type->id) + "." + da->name);
         }
     }
-    EXPECT_EQ(arrays, (std::vector<std::string>{"HMV.har", "HWYE.phsAHar", "HWYE.phsBHar", "HWYE.phsCHar",
-                                                "HWYE.neutHar", "HWYE.netHar", "HWYE.resHar", "HDEL.phsABHar",
-                                                "HDEL.phsBCHar", "HDEL.phsCAHar", "CSD.crvPts", "HST.hstCnt",
-                                                "HST.hstRangeC"}));
+    EXPECT_EQ(arrays,
+              (std::vector<std::string>{"HMV.har", "HWYE.phsAHar", "HWYE.phsBHar", "HWYE.phsCHar", "HWYE.neutHar",
+                                        "HWYE.netHar", "HWYE.resHar", "HDEL.phsABHar", "HDEL.phsBCHar", "HDEL.phsCAHar",
+                                        "CSD.crvPts", "HST.hstCnt", "HST.hstRangeC"}));
 }
 
 TEST(BuiltInDictionaryContent, PresenceCodes) {
@@ -325,13 +323,19 @@ TEST(BuiltInDictionaryContent, PresenceCodes) {
             if (presence > 1) unusual[type->id] += std::string(element->name) + std::to_string(presence) + " ";
         }
     }
-    const std::map<std::string, std::string> expected{
-        {"PTEF", "Str2 Op2 "},   {"PTRC", "Tr2 Op2 "},     {"RBRF", "OpEx2 OpIn2 "},
-        {"RPSB", "Str3 Op4 BlkZn3 "},                       {"ATCC", "TapChg2 TapPos2 "},
-        {"MDIF", "OpARem2 Amp12 Amp22 Amp32 "},            {"MHAI", "Hz2 HzSet2 "},
-        {"MHAN", "Hz2 HzSet2 "}, {"MSQI", "SeqA2 SeqV2 "}, {"SIMG", "PresAlm2 DenAlm2 TmpAlm2 "},
-        {"SIML", "TmpAlm2 PresTr2 PresAlm2 "},              {"SPDC", "AcuPaDsch2 PaDschAlm2 "},
-        {"YLTC", "TapPos2 TapChg2 "}};
+    const std::map<std::string, std::string> expected{{"PTEF", "Str2 Op2 "},
+                                                      {"PTRC", "Tr2 Op2 "},
+                                                      {"RBRF", "OpEx2 OpIn2 "},
+                                                      {"RPSB", "Str3 Op4 BlkZn3 "},
+                                                      {"ATCC", "TapChg2 TapPos2 "},
+                                                      {"MDIF", "OpARem2 Amp12 Amp22 Amp32 "},
+                                                      {"MHAI", "Hz2 HzSet2 "},
+                                                      {"MHAN", "Hz2 HzSet2 "},
+                                                      {"MSQI", "SeqA2 SeqV2 "},
+                                                      {"SIMG", "PresAlm2 DenAlm2 TmpAlm2 "},
+                                                      {"SIML", "TmpAlm2 PresTr2 PresAlm2 "},
+                                                      {"SPDC", "AcuPaDsch2 PaDschAlm2 "},
+                                                      {"YLTC", "TapPos2 TapChg2 "}};
     EXPECT_EQ(unusual, expected);
 }
 

@@ -10,12 +10,38 @@ namespace Iec61850::Acsi::Scl {
 namespace {
 
 TEST(BasicTypeCode, NamesKeepTheirNumbersAndCase) {
-    const char* const expected[] = {
-        "BOOLEAN", "INT8", "INT16", "INT24", "INT32", "INT128", "INT8U", "INT16U",
-        "INT24U", "INT32U", "FLOAT32", "FLOAT64", "Enum", "Check", "Dbpos", "Tcmd",
-        "Quality", "Timestamp", "VisString32", "VisString64", "VisString255", "Octet64", "Struct", "EntryTime",
-        "Unicode255", "TriggerConditions", "VisString65", "OptFlds", "ObjectReference", "ObjectName", "EntryID",
-        "Array"};
+    const char* const expected[] = {"BOOLEAN",
+                                    "INT8",
+                                    "INT16",
+                                    "INT24",
+                                    "INT32",
+                                    "INT128",
+                                    "INT8U",
+                                    "INT16U",
+                                    "INT24U",
+                                    "INT32U",
+                                    "FLOAT32",
+                                    "FLOAT64",
+                                    "Enum",
+                                    "Check",
+                                    "Dbpos",
+                                    "Tcmd",
+                                    "Quality",
+                                    "Timestamp",
+                                    "VisString32",
+                                    "VisString64",
+                                    "VisString255",
+                                    "Octet64",
+                                    "Struct",
+                                    "EntryTime",
+                                    "Unicode255",
+                                    "TriggerConditions",
+                                    "VisString65",
+                                    "OptFlds",
+                                    "ObjectReference",
+                                    "ObjectName",
+                                    "EntryID",
+                                    "Array"};
     ASSERT_EQ(std::size(expected), BasicTypeCount);
     for (std::size_t code = 0; code < BasicTypeCount; ++code) {
         EXPECT_STREQ(BasicTypeName(static_cast<BasicTypeCode>(code)), expected[code]) << code;
@@ -37,10 +63,10 @@ TEST(BasicTypeCode, LookupIgnoresAsciiCaseAndReportsFailureAsTrue) {
         int code;
     };
     const Case cases[] = {
-        {"timestamp", false, 17},   {"array", false, 31},      {"BOOLEAN", false, 0},
-        {"boolean", false, 0},      {"VISSTRING65", false, 26}, {"visstring64", false, 19},
-        {"enum", false, 12},        {"dbpos", false, 14},      {"INT64", true, -7},
-        {"", true, -7},             {"Struct ", true, -7},     {"INT8\xC3\x9C", true, -7},
+        {"timestamp", false, 17}, {"array", false, 31},       {"BOOLEAN", false, 0},
+        {"boolean", false, 0},    {"VISSTRING65", false, 26}, {"visstring64", false, 19},
+        {"enum", false, 12},      {"dbpos", false, 14},       {"INT64", true, -7},
+        {"", true, -7},           {"Struct ", true, -7},      {"INT8\xC3\x9C", true, -7},
     };
     for (const Case& c : cases) {
         auto code = static_cast<BasicTypeCode>(-7);

@@ -84,8 +84,8 @@ TEST(Elements, ConstructorsStoreTheirArgumentsAndKinds) {
 
 TEST(Elements, FcAndTypeNamesOutsideTheirTables) {
     const DA xx("a", nullptr, FunctionalConstraintCode::XX, BasicTypeCode::BOOLEAN, false, false, false, 0, 0);
-    const DA past("a", nullptr, static_cast<FunctionalConstraintCode>(18), static_cast<BasicTypeCode>(32), false,
-                  false, false, 0, 0);
+    const DA past("a", nullptr, static_cast<FunctionalConstraintCode>(18), static_cast<BasicTypeCode>(32), false, false,
+                  false, 0, 0);
     const DA negative("a", nullptr, static_cast<FunctionalConstraintCode>(-1), BasicTypeCode::Array, false, false,
                       false, 0, 0);
     EXPECT_STREQ(xx.GetFcName(), "XX");
@@ -117,8 +117,7 @@ TEST_F(SmallType, FindElementGivesTheFirstMatchIgnoringCase) {
 }
 
 TEST_F(SmallType, SortPlacesEachDeclaredNameOnceInDeclarationOrder) {
-    EXPECT_EQ(Sorted(type, {"z", "alpha", "beta", "Alpha", "beta", "a"}),
-              (Names{"beta", "Alpha", "alpha", "a", "z"}));
+    EXPECT_EQ(Sorted(type, {"z", "alpha", "beta", "Alpha", "beta", "a"}), (Names{"beta", "Alpha", "alpha", "a", "z"}));
     EXPECT_EQ(Sorted(type, {}), Names{});
     EXPECT_EQ(Sorted(type, {"ALPHA"}), Names{"ALPHA"});
 }

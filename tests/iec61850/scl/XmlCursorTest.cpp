@@ -63,11 +63,11 @@ TEST(XmlCursorTest, SearchDescendantsFollowsFirstChildrenOnly) {
     EXPECT_EQ(CurrentId(cursor), "1");
 
     cursor.Rewind();
-    EXPECT_TRUE(cursor.FindElement("deeper"));  // below the first child
+    EXPECT_TRUE(cursor.FindElement("deeper"));   // below the first child
     EXPECT_FALSE(cursor.SearchDescendants(""));  // a leaf
     cursor.Rewind();
     EXPECT_FALSE(cursor.FindElement("hidden"));  // below the second child
-    EXPECT_EQ(CurrentId(cursor), "(none)");       // still on the root
+    EXPECT_EQ(CurrentId(cursor), "(none)");      // still on the root
     EXPECT_TRUE(cursor.FindElement("second"));
     EXPECT_EQ(CurrentId(cursor), "3");
     EXPECT_TRUE(cursor.FindElement("hidden"));  // found from its own parent

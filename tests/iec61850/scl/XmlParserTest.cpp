@@ -61,7 +61,7 @@ TEST(XmlParserTest, RefusesWhatLeavesTheSubset) {
         "   ",
         "text only",
         "<!--c--><?xml version=\"1.0\"?><a/>",  // declaration after a comment
-        "<?xml version=\"?\"?><a/>",          // "?" inside the declaration
+        "<?xml version=\"?\"?><a/>",            // "?" inside the declaration
         "<?xml version=\"1.0\"><a/>",
         "<a x='1'/>",
         "<a x/>",
@@ -93,8 +93,7 @@ TEST(XmlParserTest, RefusesWhatLeavesTheSubset) {
 }
 
 TEST(XmlParserTest, EveryTruncationOfADocumentIsRefused) {
-    const std::string document =
-        "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y=\"&amp;\"><b>t&lt;</b><c/><!--d--></a>";
+    const std::string document = "<?xml version=\"1.0\"?><!--c--><a x=\"1\" y=\"&amp;\"><b>t&lt;</b><c/><!--d--></a>";
     ASSERT_NE(XmlParser::ParseDocument(document), nullptr);
     for (std::size_t length = 0; length < document.size(); ++length) {
         SCOPED_TRACE(length);
@@ -117,8 +116,20 @@ TEST(XmlParserTest, DecodesReferencesInTextAndAttributes) {
 
 TEST(XmlParserTest, KeepsAmpersandsThatStartNoReference) {
     const char* kept[] = {
-        "&", "a & b", "&nbsp;", "&amp", "&#;", "&#x;", "&#12a;", "&#0;", "&#x1;",
-        "&#xD800;", "&#xFFFE;", "&#x110000;", "&#99999999999999999999;", "&#X41;",
+        "&",
+        "a & b",
+        "&nbsp;",
+        "&amp",
+        "&#;",
+        "&#x;",
+        "&#12a;",
+        "&#0;",
+        "&#x1;",
+        "&#xD800;",
+        "&#xFFFE;",
+        "&#x110000;",
+        "&#99999999999999999999;",
+        "&#X41;",
     };
     for (const char* text : kept) {
         SCOPED_TRACE(text);
@@ -194,8 +205,7 @@ TEST(XmlNodeTest, SerializeEscapesRawValuesAndPutsTextAfterChildren) {
     EXPECT_EQ(child->GetText(), "<decoded>");
     root->AddChild(std::make_unique<XmlNode>(nullptr, "c"));
 
-    EXPECT_EQ(Serialized(*root),
-              "<a v=\"&lt;&quot;&amp;&quot;&#10;&gt;\"><b>&lt;decoded&gt;</b><c/>x &amp; y</a>");
+    EXPECT_EQ(Serialized(*root), "<a v=\"&lt;&quot;&amp;&quot;&#10;&gt;\"><b>&lt;decoded&gt;</b><c/>x &amp; y</a>");
     EXPECT_EQ(Serialized(*root, true),
               "<a v=\"&lt;&quot;&amp;&quot;&#10;&gt;\">\n<b>&lt;decoded&gt;</b>\n<c/>\nx &amp; "
               "y</a>\n");

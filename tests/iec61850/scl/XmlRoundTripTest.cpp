@@ -133,18 +133,12 @@ protected:
         if (!path_.empty()) std::filesystem::remove(path_, ignored);
     }
 
-    void Store(const std::string& xml) {
-        std::ofstream(path_, std::ios::binary) << xml;
-    }
+    void Store(const std::string& xml) { std::ofstream(path_, std::ios::binary) << xml; }
     // Exit status of xmllint --noout; its complaints go to `messages`.
-    int Check(std::string& messages) {
-        return RunCommand("xmllint --noout '" + path_.string() + "' 2>&1", messages);
-    }
+    int Check(std::string& messages) { return RunCommand("xmllint --noout '" + path_.string() + "' 2>&1", messages); }
     std::string XPathString(const std::string& expression) {
         std::string output;
-        EXPECT_EQ(RunCommand("xmllint --xpath 'string(" + expression + ")' '" + path_.string() + "'",
-                      output),
-                  0);
+        EXPECT_EQ(RunCommand("xmllint --xpath 'string(" + expression + ")' '" + path_.string() + "'", output), 0);
         if (!output.empty() && output.back() == '\n') output.pop_back();
         return output;
     }

@@ -27,8 +27,7 @@ void WriteSclSkeleton(XmlWriter& writer) {
 TEST(XmlWriterTest, IndentedLayoutStartsWithLineFeedAndEndsWithoutOne) {
     XmlWriter writer(true);
     WriteSclSkeleton(writer);
-    EXPECT_EQ(Finish(writer),
-              "\n<SCL>\n <Header/>\n <Communication>\n  <SubNetwork/>\n </Communication>\n</SCL>");
+    EXPECT_EQ(Finish(writer), "\n<SCL>\n <Header/>\n <Communication>\n  <SubNetwork/>\n </Communication>\n</SCL>");
 }
 
 TEST(XmlWriterTest, UnindentedLayoutHasNothingBetweenTags) {
@@ -64,7 +63,11 @@ TEST(XmlWriterTest, AttributeRefusedOnceContentHasStarted) {
         void (*content)(XmlWriter&);
     };
     const Case cases[] = {
-        {"child", [](XmlWriter& w) { w.StartElement("b"); w.EndElement(); }},
+        {"child",
+         [](XmlWriter& w) {
+             w.StartElement("b");
+             w.EndElement();
+         }},
         {"text", [](XmlWriter& w) { w.WriteText("t"); }},
         {"value element", [](XmlWriter& w) { w.WriteValueElement("v", "1"); }},
         {"raw", [](XmlWriter& w) { w.WriteRaw("<r/>"); }},
@@ -110,14 +113,14 @@ TEST(XmlWriterTest, EscapesAttributesTextAndValueElements) {
         {std::string("nul\0x", 5), "nul?x", "nul?x"},
         {"bell\x07 esc\x1b del\x7f", "bell? esc? del\x7f", "bell? esc? del\x7f"},
         {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
-         "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},                 // é € U+1F600 stay
-        {"x\xFFy", "x?y", "x?y"},                               // never valid in UTF-8
-        {"\xC0\xAF", "??", "??"},                               // overlong "/"
-        {"\xED\xA0\x80", "???", "???"},                         // a surrogate
-        {"\xF4\x90\x80\x80", "????", "????"},                   // beyond U+10FFFF
-        {"\xEF\xBF\xBE|\xEF\xBF\xBF", "?|?", "?|?"},              // U+FFFE, U+FFFF
-        {"end\xE2\x82", "end??", "end??"},                      // cut-off sequence
-        {"\x80lone", "?lone", "?lone"},                         // stray continuation
+         "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},     // é € U+1F600 stay
+        {"x\xFFy", "x?y", "x?y"},                     // never valid in UTF-8
+        {"\xC0\xAF", "??", "??"},                     // overlong "/"
+        {"\xED\xA0\x80", "???", "???"},               // a surrogate
+        {"\xF4\x90\x80\x80", "????", "????"},         // beyond U+10FFFF
+        {"\xEF\xBF\xBE|\xEF\xBF\xBF", "?|?", "?|?"},  // U+FFFE, U+FFFF
+        {"end\xE2\x82", "end??", "end??"},            // cut-off sequence
+        {"\x80lone", "?lone", "?lone"},               // stray continuation
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw);
