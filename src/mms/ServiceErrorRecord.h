@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/PeerRefusal.h"
+
 namespace Mms {
 
 // What a peer's ServiceError said, as the initiate and conclude exchanges hand it to
@@ -14,6 +16,9 @@ struct ServiceErrorRecord {
     bool hasAdditionalCode = false;
     std::int32_t additionalCode = 0;
     std::string additionalDescription;
+    // Why the peer refused the association, from whichever layer refused it (the
+    // transport, the session, ACSE or MMS); unset when nothing was refused.
+    Protocol::PeerRefusal refusal;
 
     void Clear() { *this = ServiceErrorRecord{}; }
 };

@@ -98,6 +98,30 @@ void Connection::DiscardPending() {
     pendingB_.clear();
 }
 
+void Connection::SetRefusal(const PeerRefusal& refusal) {
+    std::lock_guard lock(refusalMutex_);
+    refusal_ = refusal;
+}
+
+PeerRefusal Connection::GetRefusal() const {
+    std::lock_guard lock(refusalMutex_);
+    return refusal_;
+}
+
+void Connection::ClearRefusals() {
+    for (Connection* connection = this; connection != nullptr; connection = connection->GetLower()) {
+        connection->SetRefusal(PeerRefusal{});
+    }
+}
+
+PeerRefusal Connection::FindRefusal() {
+    for (Connection* connection = this; connection != nullptr; connection = connection->GetLower()) {
+        PeerRefusal refusal = connection->GetRefusal();
+        if (refusal.IsSet()) return refusal;
+    }
+    return PeerRefusal{};
+}
+
 System::ResultCode Connection::Reset() {
     maxPduSize_.store(0);
     state_.store(0);

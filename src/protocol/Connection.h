@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/PeerRefusal.h"
 #include "system/MessageQueue.h"
 #include "system/ResultCode.h"
 #include "system/Task.h"
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -107,6 +109,17 @@ public:
 
     System::MessageQueue& GetQueue() { return queue_; }
 
+    // The refusal a peer sent to this layer. Kept across Reset and Close, so that the
+    // caller of a failed connect can still read it; cleared by ClearRefusals, which the
+    // initiating side calls on the chain when it starts a new attempt.
+    void SetRefusal(const PeerRefusal& refusal);
+    PeerRefusal GetRefusal() const;
+    // Clears the refusal of this connection and of every connection below it.
+    void ClearRefusals();
+    // The refusal nearest to this connection, looking down the chain from it (the upper
+    // layer's account is the more telling one); an unset refusal when none is kept.
+    PeerRefusal FindRefusal();
+
     // Frames a layer holds on to between calls, oldest first; the connection owns them.
     using PendingList = std::deque<std::unique_ptr<Frame>>;
     PendingList& PendingA() { return pendingA_; }
@@ -127,6 +140,8 @@ private:
     std::atomic<std::uint32_t> maxPduSize_{0};
     PendingList pendingA_;
     PendingList pendingB_;
+    mutable std::mutex refusalMutex_;
+    PeerRefusal refusal_;
 };
 
 }  // namespace Protocol
