@@ -6,6 +6,7 @@
 
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
+#include "support/StackProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -56,10 +57,7 @@ public:
         itot = static_cast<ItotConnection*>(stack_.CreateConnection());
         itot->SetUpper(&upper);
         // As the association pushes its profile: every connection takes what it knows.
-        for (Protocol::Connection* at = itot; at != nullptr; at = at->GetLower()) {
-            at->SetParameter("RemoteNAddress", "127.0.0.1");
-            at->SetParameter("RemoteNPort", std::to_string(port));
-        }
+        TestSupport::StackProfile::Address(port).ApplyTo(itot);
     }
 
     RecordingUpper upper;  // outlives the layers below
@@ -153,10 +151,7 @@ TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean) {
     peer.CloseConnection();
     ASSERT_TRUE(client.upper.WaitFor(Closed));
 
-    for (Protocol::Connection* at = client.itot; at != nullptr; at = at->GetLower()) {
-        at->SetParameter("RemoteNAddress", "127.0.0.1");
-        at->SetParameter("RemoteNPort", std::to_string(peer.Port()));
-    }
+    TestSupport::StackProfile::Address(peer.Port()).ApplyTo(client.itot);
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);
     ASSERT_TRUE(peer.Accept());
     peer.Send(Tpkt(kCr));

@@ -13,6 +13,7 @@
 #include "CotpTestBytes.h"
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
+#include "support/StackProfile.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,7 @@ protected:
     void TearDown() override { gate.Open(); }
 
     void ConnectToPeer() {
-        ASSERT_EQ(tcp->SetParameter("RemoteNAddress", "127.0.0.1"), System::OkNoError);
-        ASSERT_EQ(tcp->SetParameter("RemoteNPort", std::to_string(peer.Port())), System::OkNoError);
+        ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
         ASSERT_EQ(tcp->Connect(), System::OkNoError);
         ASSERT_TRUE(peer.Accept());
     }
@@ -126,8 +126,7 @@ TEST_F(TcpCloseRaceTest, ConnectAfterAPeerCloseWaitsForItsClosedReport) {
     peer.CloseConnection();
     ASSERT_TRUE(gate.WaitEntered());
 
-    ASSERT_EQ(tcp->SetParameter("RemoteNAddress", "127.0.0.1"), System::OkNoError);
-    ASSERT_EQ(tcp->SetParameter("RemoteNPort", std::to_string(peer.Port())), System::OkNoError);
+    ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
     System::ResultCode result = System::Error;
     std::thread connector([&] { result = tcp->Connect(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

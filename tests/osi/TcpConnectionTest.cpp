@@ -6,6 +6,7 @@
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
 #include "SilentListener.h"
+#include "support/StackProfile.h"
 #include "system/Polling.h"
 
 #include <gtest/gtest.h>
@@ -267,8 +268,7 @@ TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {
         auto* tcp = static_cast<W32TcpConnection*>(layer.BuildConnectionChain(nullptr));
         tcp->SetUpper(&upper);
         tcp->Reset();
-        tcp->SetParameter("RemoteNAddress", "127.0.0.1");
-        tcp->SetParameter("RemoteNPort", std::to_string(peer.Port()));
+        ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
         ASSERT_EQ(tcp->Connect(), System::OkNoError);
         ASSERT_TRUE(peer.Accept());
         peer.Send({1});
