@@ -27,6 +27,7 @@
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
 #include "support/StackProfile.h"
+#include "system/Polling.h"
 
 namespace MmsLoopback {
 
@@ -90,16 +91,14 @@ public:
     // machine and association control reset, the socket closed), so that the next one
     // is accepted: false after the limit.
     bool WaitUntilIdle(int limitMs = 10000) {
-        for (int waited = 0; waited < limitMs; waited += 10) {
-            Protocol::Connection* mms = end.user->GetLower();
-            Protocol::Connection* acse = mms != nullptr ? mms->GetLower() : nullptr;
-            if (end.user->GetState() == 0 && mms != nullptr && mms->GetState() == 0 && acse != nullptr &&
-                acse->GetState() == 0 && end.user->GetBottom()->GetState() == 0) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return TestSupport::Eventually(
+            [this] {
+                Protocol::Connection* mms = end.user->GetLower();
+                Protocol::Connection* acse = mms != nullptr ? mms->GetLower() : nullptr;
+                return end.user->GetState() == 0 && mms != nullptr && mms->GetState() == 0 && acse != nullptr &&
+                       acse->GetState() == 0 && end.user->GetBottom()->GetState() == 0;
+            },
+            std::chrono::milliseconds(limitMs));
     }
 
     StackEnd end;

@@ -17,6 +17,7 @@
 #include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
 #include "mms/RequestHandle.h"
+#include "system/Polling.h"
 
 using TestSupport::BytesFromHex;
 
@@ -45,9 +46,7 @@ protected:
     void TearDown() override { serverVmd.ReleaseReads(); }
 
     void WaitForHeldRead() {
-        for (int waited = 0; serverVmd.HeldReads() == 0 && waited < 10000; waited += 5) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        ASSERT_TRUE(TestSupport::Eventually([this] { return serverVmd.HeldReads() != 0; }));
         ASSERT_EQ(serverVmd.HeldReads(), 1);
     }
 

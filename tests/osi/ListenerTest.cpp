@@ -178,7 +178,7 @@ TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides) {
     ASSERT_TRUE(serverUpper.WaitFor(Closed));
     ASSERT_TRUE(clientUpper.WaitFor(Closed));
     EXPECT_LT(TestSupport::ElapsedSince(start).count(), 5000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(serverUpper.Count(Closed), 1u);
     EXPECT_EQ(clientUpper.Count(Closed), 1u);
     EXPECT_EQ(served->GetState(), 0);

@@ -7,6 +7,7 @@
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
 #include "support/StackProfile.h"
+#include "system/Polling.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +99,7 @@ TEST_F(TcpCloseOrderTest, CloseWaitsForAClosedReportStillClimbing) {
         tcp->Close();
         returned.store(true);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
     EXPECT_FALSE(returned.load()) << "Close returned while Closed was still being reported";
     gate.Open();
     closer.join();
@@ -122,7 +123,8 @@ TEST_F(TcpCloseOrderTest, ConnectAfterAPeerCloseWaitsForItsClosedReport) {
     ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
     System::ResultCode result = System::Error;
     std::thread connector([&] { result = tcp->Connect(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    TestSupport::LeaveTimeForAFaultToShow(
+        std::chrono::milliseconds(100));  // a connect that did not wait would report Connected here
     gate.Open();
     connector.join();
     ASSERT_EQ(result, System::OkNoError);

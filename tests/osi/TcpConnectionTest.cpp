@@ -184,8 +184,9 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
     OsiTest::SilentListener silent;
     Aim("127.0.0.1", silent.Port());
     const auto start = std::chrono::steady_clock::now();
+    const int fillers = silent.UnansweredConnects();
     std::thread connecting([&] { EXPECT_EQ(tcp->Connect(), System::Error); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(TestSupport::Eventually([&] { return silent.UnansweredConnects() > fillers; }));
     tcp->Close();
     connecting.join();
     EXPECT_LT(ElapsedSince(start).count(), 5000);  // far below the 10 s time-out
@@ -217,7 +218,7 @@ TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream) {
     EXPECT_EQ(tcp->GetState(), 0);
     EXPECT_TRUE(peer.WaitForEndOfStream());
     EXPECT_EQ(tcp->Close(), System::OkNoError);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Count(Closed), 1u);
 }
 
@@ -231,7 +232,7 @@ TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself) {
     ASSERT_TRUE(upper.WaitFor(Closed));
     EXPECT_LT(ElapsedSince(start).count(), 5000);  // not the 10 s time-out
     EXPECT_TRUE(peer.WaitForEndOfStream());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected, Data, Closed}));
     EXPECT_EQ(tcp->GetState(), 0);
 
@@ -248,7 +249,7 @@ TEST_F(TcpConnectionTest, ResetDropsTheStreamWithoutReporting) {
     tcp->Reset();
     EXPECT_EQ(tcp->GetState(), 0);
     EXPECT_TRUE(peer.WaitForEndOfStream());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected}));
 }
 
