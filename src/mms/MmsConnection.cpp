@@ -328,7 +328,7 @@ ResultCode MmsConnection::SendInitiateError() {
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
     MmsErrorClassValue& errorClass = frame->GetPdu()->choice.initiateError.errorClass;
     errorClass.present = MmsErrorClassInitiate;
-    errorClass.choice.code = 0;  // other
+    errorClass.choice.code = MmsInitiateOther;
     if (ResultCode result = frame->Encode(); result != System::OkNoError) return result;
     return acse->SendAssociateReject(frame.get());
 }
@@ -364,6 +364,26 @@ void MmsConnection::LeaveWaiting(State state) {
 ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                    ServiceErrorRecord& error) {
     if (GetState() != StateIdle) return System::AlreadyConnected;
+    // A refusal kept from an earlier attempt must not be taken for this one's.
+    ClearRefusals();
+    const ResultCode result = RunInitiate(proposal, negotiated, error);
+    // Whichever layer refused (the nearest one tells the most), apart from the class
+    // and code that an initiate-Error carries.
+    if (result != System::OkNoError) error.refusal = FindRefusal();
+    return result;
+}
+
+void MmsConnection::RecordInitiateError(const ServiceErrorRecord& error) {
+    Protocol::PeerRefusal refusal;
+    refusal.source = Protocol::PeerRefusal::Source::Mms;
+    refusal.reason = error.errorClass;
+    refusal.diagnostic = error.errorCode;
+    refusal.text = "MMS initiate-Error, class " + MmsServiceErrorText(error.errorClass, error.errorCode);
+    SetRefusal(refusal);
+}
+
+ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                      ServiceErrorRecord& error) {
     SetState(StateAssociated);
     {
         std::lock_guard lock(parametersMutex_);
@@ -400,6 +420,7 @@ ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateP
     const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
     const ResultCode result =
         pdu == nullptr ? System::Error : MmsSettleInitiateAnswer(*pdu, proposal, negotiated, error);
+    if (pdu != nullptr && pdu->present == MmsPduInitiateError) RecordInitiateError(error);
     if (result != System::OkNoError) {
         LeaveWaiting(StateFailed);
         return result;

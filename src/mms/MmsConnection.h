@@ -85,9 +85,12 @@ public:
     // ---- the exchanges ----
 
     // Client: sends the initiate request and waits for the answer up to the timeout.
-    // 6 when not idle, 12 when nothing came, 8 when the association was aborted
-    // meanwhile, 10 Rejected with the error filled for an initiate error, 4 or 1 for
-    // a bad answer. The settled maximum PDU size never exceeds the proposed one.
+    // AlreadyConnected when not idle, Timeout when nothing came, Aborted when the
+    // association was aborted meanwhile, Rejected with the error filled for an initiate
+    // error, OutOfRange or Error for a bad answer. The settled maximum PDU size never
+    // exceeds the proposed one. Each attempt first clears the refusals kept along the
+    // chain; a failed one hands the nearest refusal left (an initiate-Error is kept
+    // here, those of the layers below by them) to the caller in error.refusal.
     System::ResultCode Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                 ServiceErrorRecord& error);
     // Client: conclude request (state 1, else 7), wait, close; then reset on success.
@@ -179,6 +182,11 @@ private:
     // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
     void LeaveWaiting(State state);
     void SetNegotiated(const InitiateParameters& negotiated);
+    // The exchange of Initiate, after the refusals of an earlier attempt are cleared.
+    System::ResultCode RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                   ServiceErrorRecord& error);
+    // Keeps the peer's initiate-Error as this connection's refusal.
+    void RecordInitiateError(const ServiceErrorRecord& error);
 
     std::atomic<AcseConnection*> acse_{nullptr};
     std::atomic<CoppConnection*> presentation_{nullptr};
