@@ -22,10 +22,6 @@ namespace {
 constexpr std::uint32_t kPresentationData = 16;
 constexpr std::uint32_t kTokenNotification = 18;
 constexpr std::uint32_t kAssociateDataUnexpected = 2;
-// Reject reasons (ISO 9506): confirmed-requestPDU invalid-argument, confirmed-
-// responsePDU invalid-result, confirmed-errorPDU invalid-serviceError.
-constexpr std::int32_t kRejectInvalidArgument = 4;
-constexpr std::int32_t kRejectInvalidAnswer = 3;
 
 // The kind and invoke id of a confirmed PDU that could not be decoded as a whole, read
 // from its first element: false when even that is not there.
@@ -566,15 +562,15 @@ ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
     switch (kind) {
         case MmsPduConfirmedRequest:
             reject.rejectReason.present = MmsRejectConfirmedRequest;
-            reject.rejectReason.choice.code = kRejectInvalidArgument;
+            reject.rejectReason.choice.code = MmsRejectRequestInvalidArgument;
             break;
         case MmsPduConfirmedResponse:
             reject.rejectReason.present = MmsRejectConfirmedResponse;
-            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
             break;
         default:
             reject.rejectReason.present = MmsRejectConfirmedError;
-            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
             break;
     }
     // The request the answer names is confirmed now instead of never.
