@@ -202,33 +202,38 @@ public:
 
     // ---- supporting ----
 
-    // A new request on the MMS connection (next invoke id); null when memory runs out or
-    // there is no MMS connection.
-    RequestHandle* NewRequest();
+    // The request the last request operation made current (for tests).
     RequestHandle* GetCurrentRequest() const { return currentRequest_; }
-    // Takes the request that a received answer names off the pending table, without
-    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
-    // the oldest) for rejects, the conclude request for conclude answers. Timeout when
-    // there
-    // is none. The request records the answer's MMSpdu choice; expectedService receives
-    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
-    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
-                                          std::int32_t* expectedService = nullptr);
-    // Deletes every request on the failed queue.
-    void PurgeFailedRequests();
+    // Requests sent and not yet answered (for tests).
+    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
     // The answered request with this invoke id from the done queue, waiting up to
     // timeoutMs (0: not at all); null when none came.
     RequestHandle* TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs);
     // The oldest answered request from the done queue, without waiting; null when empty.
     RequestHandle* TakeDoneRequest();
-    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
-    std::uint32_t GetLastCollectedInvokeId() const { return lastCollectedInvokeId_.load(); }
 
     // "item" / "domain/item" for vmd- / domain-specific names; NotSupported for any
     // other.
     static System::ResultCode ObjectNameToText(const MmsObjectName& name, std::string& text);
     // The inverse, into an empty name: Error for text with more than one "/".
     static System::ResultCode TextToObjectName(std::string_view text, MmsObjectName& name);
+
+protected:
+    // What only the service user itself and the association that derives from it call:
+    // the handlers of received PDUs and answers, and the pending table.
+
+    // A new request on the MMS connection (next invoke id); null when memory runs out or
+    // there is no MMS connection.
+    RequestHandle* NewRequest();
+    // Takes the request that a received answer names off the pending table, without
+    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
+    // the oldest) for rejects, the conclude request for conclude answers. Timeout when
+    // there is none. The request records the answer's MMSpdu choice; expectedService receives
+    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
+    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                          std::int32_t* expectedService = nullptr);
+    // Deletes every request on the failed queue.
+    void PurgeFailedRequests();
 
     // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
     // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
@@ -306,7 +311,6 @@ public:
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();
 
-protected:
     // Files an answered (or aborted) request by its type: a plain RequestHandle on the
     // failed queue, any derived request on the done queue.
     void FileAnswered(RequestHandle* request);
