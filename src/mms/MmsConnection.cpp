@@ -19,8 +19,7 @@ using System::ResultCode;
 
 namespace {
 
-constexpr std::uint32_t kPresentationData = 16;
-constexpr std::uint32_t kTokenNotification = 18;
+// Association data that arrives outside an associate exchange: no layer below sends it.
 constexpr std::uint32_t kAssociateDataUnexpected = 2;
 
 // The kind and invoke id of a confirmed PDU that could not be decoded as a whole, read
@@ -501,7 +500,7 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
     auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data));
     if (frame == nullptr) return System::NoResources;
     if (!frame->IsDecoded()) {
-        if (event == kPresentationData) OnUndecodable(data);
+        if (event == CoppConnection::DataIndication) OnUndecodable(data);
         return System::Error;
     }
     switch (event) {
@@ -511,8 +510,8 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
             return QueueForWaiter(std::move(frame), kind);
         }
         case kAssociateDataUnexpected: return System::NotImplemented;
-        case kPresentationData: return Dispatch(std::move(frame));
-        case kTokenNotification: return System::OkNoError;
+        case CoppConnection::DataIndication: return Dispatch(std::move(frame));
+        case CoppConnection::TokenNotification: return System::OkNoError;
         default: return System::NotSupported;
     }
 }
