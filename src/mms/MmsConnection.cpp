@@ -176,10 +176,6 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     return SendFrame(frame);
 }
 
-ResultCode MmsConnection::SendConfirmedRequest(const RequestHandle& request, MmsFrame& frame) {
-    return SendRequest(request, frame);
-}
-
 template <typename Fill>
 ResultCode MmsConnection::BuildAndSendRequest(const RequestHandle& request, Fill fill) {
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConfirmedRequest);

@@ -140,8 +140,6 @@ public:
     System::ResultCode SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName);
     System::ResultCode SendGetCapabilityListRequest(const RequestHandle& request,
                                                     const std::optional<std::string>& continueAfter);
-    // A prepared confirmed-request frame with the handle's invoke id.
-    System::ResultCode SendConfirmedRequest(const RequestHandle& request, MmsFrame& frame);
 
     // ---- answers (server) ----
 
