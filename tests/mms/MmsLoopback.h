@@ -34,9 +34,11 @@ namespace MmsLoopback {
 // One end: the layers from TCP up to the service user, and its one chain.
 class StackEnd {
 public:
-    StackEnd() {
+    // userLayer: a test's own service user layer on top instead of the library's.
+    explicit StackEnd(Mms::MmsUserLayer* userLayer = nullptr) {
+        Mms::MmsUserLayer* top = userLayer != nullptr ? userLayer : &userLayer_;
         for (Protocol::Layer* layer : std::initializer_list<Protocol::Layer*>{
-                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_, &userLayer_}) {
+                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_, top}) {
             stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
         }
         user = static_cast<Mms::MmsUserConnection*>(stack_.CreateConnection());
@@ -74,7 +76,7 @@ private:
 // The library's own server: listens on a port the system picks and answers from the VMD.
 class Server {
 public:
-    explicit Server(Mms::VMD& vmd) {
+    explicit Server(Mms::VMD& vmd, Mms::MmsUserLayer* userLayer = nullptr) : end(userLayer) {
         end.tcpLayer.StartListening(0, 0);
         end.Reset(0, true);
         end.user->SetVmd(&vmd);
