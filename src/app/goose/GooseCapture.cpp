@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <system_error>
 
 namespace {
 
@@ -79,7 +80,13 @@ int CGooseCapture::Start(int adapterIndex) {
     if (adapterIndex < 0 || static_cast<std::size_t>(adapterIndex) >= adapters_.size()) return 0;
     const CAdapterParams& adapter = adapters_[static_cast<std::size_t>(adapterIndex)];
     running_.store(true);
-    worker_ = std::thread(&CGooseCapture::CaptureLoop, this, CaptureSource{false, adapter.deviceName, adapter.text});
+    try {
+        worker_ =
+            std::thread(&CGooseCapture::CaptureLoop, this, CaptureSource{false, adapter.deviceName, adapter.text});
+    } catch (const std::system_error&) {
+        running_.store(false);
+        return 0;
+    }
     return 1;
 }
 

@@ -11,6 +11,12 @@ namespace {
 
 using namespace GooseTest;
 
+Bytes Nested(int depth) {
+    Bytes element = IntegerValue(7);
+    for (int i = 0; i < depth; ++i) element = StructureValue({element});
+    return element;
+}
+
 // Time texts are local time: the tests fix the zone.
 class GooseDecoderTest : public ::testing::Test {
 protected:
@@ -194,7 +200,13 @@ TEST_F(GooseDecoderTest, ValueTexts) {
         {"utc-time half a second", {UtcTimeValue(0, 0x80000000)}, "Thu Jan 01 00:00:00 1970.500"},
         {"utc-time with quality", {UtcTimeValue(1700000000, 0x0000000A)}, "Tue Nov 14 22:13:20 2023.000"},
         {"utc-time fraction word all ones", {UtcTimeValue(86399, 0xFFFFFFFF)}, "Thu Jan 01 23:59:59 1970.1000"},
+        {"boolean of four octets", {Tlv(0x83, {0, 0, 0, 1})}, "T"},
+        {"integers of 0, 2 and 5 octets",
+         {Tlv(0x85, {}), Tlv(0x85, {0x80, 0x00}), Tlv(0x85, {1, 0, 0, 0, 0})},
+         "0,-32768,4294967296"},
+        {"bit string without bits", {BitStringValue(0, {}), Tlv(0x84, {})}, ","},
         {"shown nothing for BCD", {Tlv(0x8D, {0x12}), BooleanValue(true)}, ",T"},
+        {"a structure nested 500 deep is skipped, not entered", {Nested(500), IntegerValue(1)}, ",1"},
         {"none", {}, ""},
     };
     for (const Case& c : cases) {
@@ -211,6 +223,11 @@ TEST_F(GooseDecoderTest, BadValuesFailTheFrameAndLeaveTheText) {
     };
     const Case cases[] = {
         {"9-octet integer", {Tlv(0x85, Bytes(9, 1))}},
+        {"9-octet unsigned", {Tlv(0x86, Bytes(9, 0))}},
+        {"empty unsigned", {Tlv(0x86, {})}},
+        {"empty boolean", {Tlv(0x83, {})}},
+        {"float with exponent width 11 in 5 octets", {Tlv(0x87, {0x0B, 0x3F, 0xC0, 0x00, 0x00})}},
+        {"float64 with exponent width 8", {Tlv(0x87, {0x08, 0, 0, 0, 0, 0, 0, 0, 0})}},
         {"float of length 4", {Tlv(0x87, {0x08, 0x3F, 0xC0, 0x00})}},
         {"utc-time of length 7", {Tlv(0x91, Bytes(7, 0))}},
         {"boolean of length 5", {Tlv(0x83, Bytes(5, 1))}},

@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -59,7 +58,7 @@ TEST(GooseLive, CaptureOnAVethPairInANetworkNamespace) {
     const std::string output = RunCapturingOutput(
         std::string(kInsideVariable) + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "'", status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-    EXPECT_NE(output.find("[  PASSED  ] 5 tests."), std::string::npos) << output;
+    EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
     EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
 }
@@ -184,42 +183,6 @@ TEST_F(GooseLiveInside, PublishesInjectedFramesAndStopsPromptlyWhenIdle) {
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(1));
     EXPECT_FALSE(capture.IsRunning());
     EXPECT_TRUE(errors.Texts().empty());
-}
-
-TEST_F(GooseLiveInside, StopsDuringTraffic) {
-    CGooseCapture capture;
-    capture.SetFilter(Filter());
-    const int index = Veth0Index(capture);
-    ASSERT_GE(index, 0);
-    ASSERT_EQ(capture.Start(index), 1);
-    ASSERT_TRUE(PublishedAfterSending(capture, Frame(1, false, 1), 1));
-    std::atomic<bool> sending{true};
-    std::thread sender([&] {
-        for (std::uint32_t stNum = 2; sending.load(); ++stNum) injector_.Send(Frame(stNum, false, stNum));
-    });
-    // The panel polls the last frame as this does.
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    GooseFrameInfo last;
-    do {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        capture.GetLastFrame(last);
-    } while (last.stNum < 2 && Clock::now() < deadline);
-    EXPECT_GE(last.stNum, 2u) << "frames of the stream are published";
-    EXPECT_EQ(capture.Stop(), 1);
-    sending.store(false);
-    sender.join();
-    EXPECT_FALSE(capture.IsRunning());
-}
-
-TEST_F(GooseLiveInside, TheLinkGoingDownDropsTheAdapter) {
-    CGooseCapture capture;
-    ASSERT_GE(Veth0Index(capture), 0);
-    ASSERT_TRUE(CommandWorks("ip link set veth1 down"));
-    ASSERT_TRUE(CarrierBecomes("veth0", "0"));
-    EXPECT_EQ(Veth0Index(capture), -1) << "no carrier";
-    ASSERT_TRUE(CommandWorks("ip link set veth1 up"));
-    ASSERT_TRUE(CarrierBecomes("veth0", "1"));
-    EXPECT_GE(Veth0Index(capture), 0);
 }
 
 // Last: it takes the pair away.
