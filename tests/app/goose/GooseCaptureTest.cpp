@@ -234,8 +234,8 @@ TEST(GooseCaptureWorker, StartRefusesAnIndexOutsideTheList) {
 TEST(GooseCaptureWorker, AnAdapterThatCannotOpenReportsLibpcapsText) {
     FakeSysfs sysfs;
     sysfs.Add("nosuchgoose0", "1", "02:00:00:00:00:01", "1");
+    ErrorCollector errors;  // outlives the worker that reports to it
     CGooseCapture capture(sysfs.Root(), Devices({{"nosuchgoose0", true, 0}}));
-    ErrorCollector errors;
     capture.SetErrorSink(errors.Sink());
     capture.EnumerateAdapters();
     const std::string prefix = "Adapter 1 MAC: 02:00:00:00:00:01: ";
@@ -278,8 +278,8 @@ TEST(GooseCaptureSavefile, RunsTheWorkerOverAFileAndEndsQuietly) {
         {"latched on the first change", Filter(kMacA, 0x1001, false, false, true), 1, "11"},
     };
     for (const Case& c : cases) {
-        CGooseCapture capture("/nonexistent", Devices({}));
         ErrorCollector errors;
+        CGooseCapture capture("/nonexistent", Devices({}));
         capture.SetErrorSink(errors.Sink());
         capture.SetFilter(c.filter);
         EXPECT_EQ(capture.RunSavefile(file.Path()), 1) << c.name;
@@ -293,8 +293,8 @@ TEST(GooseCaptureSavefile, RunsTheWorkerOverAFileAndEndsQuietly) {
 }
 
 TEST(GooseCaptureSavefile, AFileThatCannotOpenIsReported) {
-    CGooseCapture capture("/nonexistent", Devices({}));
     ErrorCollector errors;
+    CGooseCapture capture("/nonexistent", Devices({}));
     capture.SetErrorSink(errors.Sink());
     EXPECT_EQ(capture.RunSavefile("/nonexistent/capture.pcap"), 1);
     ASSERT_EQ(errors.Texts().size(), 1u);

@@ -47,8 +47,9 @@ std::string RunCapturingOutput(const std::string& command, int& status) {
 
 TEST(GooseLive, CaptureOnAVethPairInANetworkNamespace) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
-    if (!CommandWorks("command -v ip") || !CommandWorks("unshare --net --mount true"))
-        GTEST_SKIP() << "network namespaces are not allowed here";
+    if (!CommandWorks("command -v ip") || !CommandWorks("unshare --net --mount sh -c 'mount -t sysfs sysfs /sys && "
+                                                        "ip link add veth0 type veth peer name veth1'"))
+        GTEST_SKIP() << "network namespaces or veth pairs are not allowed here";
     char self[4096] = {};
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     const std::string script =
@@ -161,8 +162,8 @@ TEST_F(GooseLiveInside, ListsBothEndsOfThePairAndNotLoopback) {
 }
 
 TEST_F(GooseLiveInside, PublishesInjectedFramesAndStopsPromptlyWhenIdle) {
+    ErrorCollector errors;  // outlives the worker that reports to it
     CGooseCapture capture;
-    ErrorCollector errors;
     capture.SetErrorSink(errors.Sink());
     capture.SetFilter(Filter());
     const int index = Veth0Index(capture);
@@ -187,8 +188,8 @@ TEST_F(GooseLiveInside, PublishesInjectedFramesAndStopsPromptlyWhenIdle) {
 
 // Last: it takes the pair away.
 TEST_F(GooseLiveInside, ACaptureErrorIsReportedWhenTheAdapterDisappears) {
-    CGooseCapture capture;
     ErrorCollector errors;
+    CGooseCapture capture;
     capture.SetErrorSink(errors.Sink());
     capture.SetFilter(Filter());
     const int index = Veth0Index(capture);
