@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -67,6 +70,35 @@ TEST(GooseWire, TsharkDecodesBuiltFramesAsWeDo) {
         ours << "|" << h.gocbRef.View() << "|" << h.datSet.View() << "|" << h.goId.View() << "|" << h.stNum << "|"
              << h.sqNum << "|" << h.confRev << "|" << specs[i].values.size() << "|01:0c:cd:01:00:01";
         EXPECT_EQ(lines[i], ours.str()) << "frame " << i;
+    }
+}
+
+// tshark's reading of the values beside our text of them.
+TEST(GooseWire, TsharkReadsTheValuesOurTextShows) {
+    REQUIRE_WIRESHARK();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    const std::vector<GooseFrameSpec> specs = ValidFrames();
+    std::vector<Bytes> frames;
+    for (const GooseFrameSpec& spec : specs) frames.push_back(BuildGooseFrame(spec));
+    const TestSupport::PcapSavefile file(frames);
+    const std::vector<std::string> theirs = TestSupport::SavefileFields(
+        file.Path(), {"goose.boolean", "goose.integer", "goose.unsigned", "goose.bit_string", "goose.octet_string",
+                      "goose.visible_string", "goose.utc_time"});
+    const std::vector<std::string> expectedTheirs = {"1,0|1,5|||||", "|||a0|01ab|abc|",
+                                                     "||300||||Nov 14, 2023 22:13:20.500000000 UTC",
+                                                     "|-3,4,-100000|||||", "||||||"};
+    const std::vector<std::string> expectedOurs = {"T,,5", "10100,01AB,abc",
+                                                   "1.500000,300,Tue Nov 14 22:13:20 2023.500", ",-100000", ""};
+    ASSERT_EQ(theirs.size(), frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(theirs[i], expectedTheirs[i]) << "frame " << i;
+        GooseHeader header;
+        std::size_t position = 0;
+        std::string ours;
+        ASSERT_EQ(CGooseCapture::ParseGooseHeader(frames[i].data(), frames[i].size(), header, position), 1);
+        ASSERT_EQ(CGooseCapture::FormatValues(frames[i].data() + position, header.end - position, ours), 1);
+        EXPECT_EQ(ours, expectedOurs[i]) << "frame " << i;
     }
 }
 
