@@ -54,7 +54,7 @@ TEST(GooseLive, CaptureOnAVethPairInANetworkNamespace) {
     ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
     const std::string script =
         "mount -t sysfs sysfs /sys && ip link add veth0 type veth peer name veth1 && ip link set veth0 up && "
-        "ip link set veth1 up && exec \"$0\" --gtest_filter='GooseLiveInside.*'";
+        "ip link set veth1 up && exec \"$0\" \"--gtest_filter=GooseLiveInside.*\"";
     int status = 0;
     const std::string output = RunCapturingOutput(
         std::string(kInsideVariable) + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "'", status);
