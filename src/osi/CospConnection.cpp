@@ -10,6 +10,7 @@
 #include "osi/DtSpdu.h"
 #include "osi/GtDtSpdu.h"
 #include "osi/GtSpdu.h"
+#include "osi/PeerRefusals.h"
 #include "osi/RfSpdu.h"
 #include "protocol/RawFrame.h"
 #include "system/FrameMessage.h"
@@ -185,6 +186,8 @@ ResultCode CospConnection::SendUnit(Protocol::Frame& unit) {
 // ---- calls from the presentation connection ----
 
 ResultCode CospConnection::Connect(Protocol::Frame* userData) {
+    // A reason kept from an earlier attempt does not explain this one.
+    ClearRefusals();
     CotpConnection* cotp = Cotp();
     ResultCode refusal = System::OkNoError;
     {
@@ -450,13 +453,15 @@ ResultCode CospConnection::OnAccept(std::span<const std::uint8_t> unit) {
 ResultCode CospConnection::OnRefuse(std::span<const std::uint8_t> unit) {
     // Malformed or not, the peer turned the connect down.
     RfSpdu rf(this);
-    rf.Decode(unit);
+    const bool decoded = rf.Decode(unit) == System::OkNoError;
     {
         std::lock_guard lock(mutex_);
         const Protocol::ConnectionState state = GetState();
         if (state != StateAwaitingAccept && state != StateConnectOverflow) return System::NotImplemented;
         Reset();
     }
+    // Kept before the connect's failure is reported, so that its caller finds it.
+    SetRefusal(PeerRefusals::SessionRefuse(decoded && rf.HasReason(), rf.GetReason()));
     EndTransport();
     Connection* upper = GetUpper();
     return upper != nullptr ? upper->OnLowerEvent(AbortIndication) : System::OkNoError;

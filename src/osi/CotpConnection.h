@@ -33,7 +33,9 @@ class Tpdu;
 //
 // A refusal by the peer (DR, ER, an unacceptable CC, or the connection closed while
 // Connect waits) ends Connect at once with ProtocolError (Error for a closed
-// connection). This side never sends ER.
+// connection). The reason of a DR or the reject cause of an ER is kept as this
+// connection's refusal (GetRefusal) before Connect returns or Lost is reported;
+// Connect clears it when it starts. This side never sends ER.
 //
 // Parameters: "LocalTSelector", "RemoteTSelector": one 16-bit value in hexadecimal,
 // read back as four upper-case hex digits; 1 after a reset.
@@ -117,7 +119,9 @@ private:
 
     System::ResultCode OnConnectConfirm(const Protocol::Frame& frame);
     System::ResultCode OnConnectRequest(const Protocol::Frame& frame);
-    System::ResultCode OnRefusal();
+    // A DR or ER: ends a Connect that waits, keeping the peer's reason as the refusal.
+    System::ResultCode OnRefusal(const Protocol::Frame& frame);
+    void KeepRefusal(const Protocol::Frame& frame);
     System::ResultCode OnData(const Protocol::Frame& frame);
     System::ResultCode OnLowerClosed();
 
