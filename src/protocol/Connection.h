@@ -93,7 +93,6 @@ public:
     virtual System::ResultCode Reset();
 
     ConnectionState GetState() const { return state_.load(); }
-    void SetState(ConnectionState state) { state_.store(state); }
     std::uint16_t GetId() const { return id_; }
     std::uint32_t GetTimeout() const { return timeout_.load(); }
     std::uint32_t GetMaxPduSize() const { return maxPduSize_.load(); }
@@ -120,12 +119,15 @@ public:
     // layer's account is the more telling one); an unset refusal when none is kept.
     PeerRefusal FindRefusal();
 
+protected:
+    // A state is the layer's own: only the layer moves it.
+    void SetState(ConnectionState state) { state_.store(state); }
+
     // Frames a layer holds on to between calls, oldest first; the connection owns them.
     using PendingList = std::deque<std::unique_ptr<Frame>>;
     PendingList& PendingA() { return pendingA_; }
     PendingList& PendingB() { return pendingB_; }
 
-protected:
     void SetMaxPduSizeField(std::uint32_t size) { maxPduSize_.store(size); }
 
 private:

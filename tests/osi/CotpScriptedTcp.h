@@ -20,6 +20,8 @@ namespace CotpTest {
 class ScriptedTcp : public TcpConnection {
 public:
     using TcpConnection::TcpConnection;
+    // A test hands the chain an accepted connection by setting it connected.
+    using TcpConnection::SetState;
 
     // Called with each TPKT the layers above send.
     std::function<void(const std::vector<std::uint8_t>& packet)> peer;
