@@ -289,9 +289,13 @@ System::ResultCode AcseConnection::DeliverUserInformation(const AssociationInfor
     if (upper == nullptr) return System::OkNoError;
     for (const Asn1::Asn1External* external : information) {
         switch (external->encoding.present) {
-            case 1: upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.singleAsn1Type), event); break;
-            case 2: upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.octetAligned), event); break;
-            case 3: {
+            case Asn1::Asn1ExternalSingleAsn1Type:
+                upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.singleAsn1Type), event);
+                break;
+            case Asn1::Asn1ExternalOctetAligned:
+                upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.octetAligned), event);
+                break;
+            case Asn1::Asn1ExternalArbitrary: {
                 const Asn1::Asn1BitString& bits = external->encoding.choice.arbitrary;
                 upper->OnArbitraryData(
                     bits.buf != nullptr && bits.size > 0

@@ -33,7 +33,9 @@ bool IsEncoded(const Protocol::Frame* frame) {
     return frame != nullptr && frame->GetState() == Protocol::Frame::StateEncoded;
 }
 
-// SPDUs that this session does not handle, and that are dropped with 13.
+// SPDUs that this session does not handle, and that are dropped with NotImplemented:
+// FN, DN, RF (outside a connect), AB, and those of the functional units not used
+// here (tokens, expedited, synchronization, activities, typed and capability data).
 bool IsUnhandledSpdu(std::uint8_t si) {
     switch (si) {
         case 0:
@@ -41,14 +43,14 @@ bool IsUnhandledSpdu(std::uint8_t si) {
         case 5:
         case 7:
         case 8:
-        case 9:
-        case 10:
-        case 12:
+        case Spdu::SiFinish:
+        case Spdu::SiDisconnect:
+        case Spdu::SiRefuse:
         case 15:
         case 16:
         case 21:
         case 22:
-        case 25:
+        case Spdu::SiAbort:
         case 29:
         case 33:
         case 34:

@@ -292,7 +292,7 @@ ResultCode CotpConnection::Disconnect() {
 
 ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     switch (event) {
-        case 0: return System::OkNoError;
+        case ItotConnection::NoEvent: return System::OkNoError;
         case ItotConnection::Connected:
             if (GetState() != StateConnecting) return System::Error;
             Post(MessageConfirmed);

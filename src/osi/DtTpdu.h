@@ -27,7 +27,7 @@ public:
     // Writes the header into the room in front of the user data; the window then
     // covers the whole TPDU.
     System::ResultCode Encode() override;
-    // State 1 (a segment) without EOT, 2 with it; the window moves onto the user data.
+    // StateSegment without EOT, StateComplete with it; the window moves onto the user data.
     System::ResultCode Decode(const Protocol::Frame& received) override;
 
 private:

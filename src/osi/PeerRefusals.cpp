@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "osi/AcsePdus.h"
+
 namespace PeerRefusals {
 namespace {
 
@@ -51,8 +53,8 @@ const char* SessionReasonText(std::uint8_t reason) {
 
 const char* ResultText(std::int32_t result) {
     switch (result) {
-        case 1: return "rejected-permanent";
-        case 2: return "rejected-transient";
+        case Acse::ResultRejectedPermanent: return "rejected-permanent";
+        case Acse::ResultRejectedTransient: return "rejected-transient";
         default: return "not accepted";
     }
 }
