@@ -92,6 +92,8 @@ public:
     System::ResultCode SendAbort();
 
     CoppConnection* GetPresentationConnection();
+    // For the tests: what the connection holds; the library reads only the context
+    // name, from within.
     PresentationContext* GetAcseContext() const { return acseContext_.load(); }
     std::string GetApplicationContextName() const;
     std::string GetLocalApTitle() const;

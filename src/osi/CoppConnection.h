@@ -80,8 +80,6 @@ public:
     // The context of the identifier (0: the default context), or null.
     PresentationContext* FindContext(std::uint32_t identifier) const;
     PresentationContext* GetDefaultContext() const { return defaultContext_.load(); }
-    // In identifier order.
-    std::vector<PresentationContext*> GetContexts() const;
 
     // The upper frame's window holds the PDU of the context contextIdentifier (0: the
     // default context); the frames stay the caller's.
@@ -105,6 +103,7 @@ public:
     // negative), reset, and the session aborts.
     System::ResultCode ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier);
 
+    // For the tests: the selectors and the CPA's flags as this connection holds them.
     std::uint32_t GetLocalSelector() const { return localSelector_.load(); }
     std::uint32_t GetRemoteSelector() const { return remoteSelector_.load(); }
     // As received in the CPA (both false when it had none).
@@ -121,6 +120,8 @@ protected:
 
 private:
     CospConnection* Session();
+    // In identifier order.
+    std::vector<PresentationContext*> GetContexts() const;
 
     System::ResultCode OnConnectIndication(const std::uint8_t* bytes, std::uint32_t length);
     System::ResultCode OnConnectConfirm(const std::uint8_t* bytes, std::uint32_t length);

@@ -108,6 +108,7 @@ public:
     // initial values, base reset; StateIdle. The selectors keep their values.
     System::ResultCode Reset() override;
 
+    // For the tests: the negotiated units, the tokens, the side and the refuse timer.
     std::uint16_t GetFunctionalUnits() const;
     std::uint32_t GetTokenPosition(std::size_t token) const;
     bool IsResponder() const;

@@ -102,7 +102,7 @@ void CotpConnection::DiscardPending() {
 }
 
 ResultCode CotpConnection::Reset() {
-    // One step for the receive side: it never sees the base reset's passing state 0.
+    // One step for the receive side: it never sees the base reset's passing StateReset.
     std::lock_guard lock(mutex_);
     peerReference_ = 0;
     localReference_ = 0;

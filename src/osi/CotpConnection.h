@@ -100,6 +100,7 @@ public:
 
     // The size code that DTs are cut to (7 until a CC grants more).
     std::uint32_t GetSendSizeCode() const;
+    // For the tests: the reference the peer gave in its CR or CC.
     std::uint16_t GetPeerReference() const;
 
 private:

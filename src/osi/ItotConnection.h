@@ -54,7 +54,7 @@ public:
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
     // For TPDUs of up to size octets: n = size + 4 must lie in 256..65535 (else Error);
-    // the receive buffer becomes 2 n (1 while it holds part of a packet) and the TCP
+    // the receive buffer becomes 2 n (Error while it holds part of a packet) and the TCP
     // connection receives in chunks of n.
     System::ResultCode SetMaxPduSize(std::uint32_t size) override;
     System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
@@ -64,7 +64,8 @@ public:
     // base Reset; StateIdle.
     System::ResultCode Reset() override;
 
-    // The size of the reassembly buffer: twice the largest packet expected.
+    // For the tests: the size of the reassembly buffer, twice the largest packet
+    // expected.
     std::uint32_t GetReceiveCapacity() const;
 
 private:

@@ -46,8 +46,6 @@ public:
     // all go.
     virtual System::ResultCode Transmit(Protocol::Frame* frame) = 0;
 
-    TcpLayer* GetTcpLayer() const { return tcpLayer_; }
-
 protected:
     struct Settings {
         std::string remoteAddress;

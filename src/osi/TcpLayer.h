@@ -24,6 +24,7 @@ public:
     virtual System::ResultCode StopListening();
     // The port being listened on (the one the system chose for port 0).
     std::uint16_t GetListenPort() const;
+    // For the tests: the argument StartListening kept; nothing in the library reads it.
     std::int32_t GetListenArgument() const { return listenArgument_; }
 
     // Offers the connection to the accept side. The connection stays owned by its
