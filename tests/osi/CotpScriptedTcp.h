@@ -55,7 +55,7 @@ public:
             std::lock_guard lock(mutex_);
             ++closes_;
         }
-        if (GetState() == 0) return System::OkNoError;
+        if (GetState() == StateIdle) return System::OkNoError;
         const System::ResultCode result = Reset();
         if (Connection* upper = GetUpper()) upper->OnLowerBytes(nullptr, 0, Closed);
         return result;
