@@ -12,6 +12,9 @@ class DtTpdu : public Tpdu {
 public:
     static constexpr std::uint32_t HeaderRoom = 3;
     static constexpr std::uint8_t ClassZeroCode = 0xF0;
+    // The octet after the code: the end-of-unit mark and the TPDU number.
+    static constexpr std::uint8_t EndOfUnitMark = 0x80;
+    static constexpr std::uint8_t TpduNumberMask = 0x7F;
 
     // For receiving.
     explicit DtTpdu(Protocol::Connection* owner);
