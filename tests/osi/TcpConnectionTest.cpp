@@ -129,7 +129,7 @@ TEST_F(TcpConnectionTest, ConnectExchangesBytesAndReportsThePeerClosing) {
 
     peer.CloseConnection();
     ASSERT_TRUE(upper.WaitFor(Closed));
-    EXPECT_TRUE(TestSupport::Eventually([&] { return tcp->GetState() == 0; }));
+    EXPECT_TRUE(TestSupport::Eventually([&] { return tcp->GetState() == TcpConnection::StateIdle; }));
     EXPECT_EQ(SendBytes(request), System::NotConnected);
 
     // The same object connects again.
