@@ -52,7 +52,7 @@ NamedObject::NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* 
     }
 }
 
-NamedObject::NamedObject(Server* server, std::string name, Mms::MmsObject* mmsObject)
+NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject)
     : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
 
 NamedObject::~NamedObject() {
@@ -217,6 +217,13 @@ void NamedObject::LinkChild(NamedObject* child) {
 }
 
 void NamedObject::UnlinkChild(const NamedObject* child) { children_.remove(const_cast<NamedObject*>(child)); }
+
+void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {
+    if (variable == nullptr) return;
+    if (mmsObject_ != nullptr && mmsObject_ != variable.get()) return;
+    mmsObject_ = variable.get();
+    unfiledVariable_ = std::move(variable);
+}
 
 void NamedObject::BecomeInvisible() {
     name_.clear();

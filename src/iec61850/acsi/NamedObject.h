@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "iec61850/acsi/ModelClass.h"
+#include "iec61850/acsi/ModelLookup.h"
 #include "iec61850/scl/BasicTypeCode.h"
 #include "system/ResultCode.h"
 
@@ -18,8 +19,6 @@ class NamedVariable;
 }  // namespace Mms
 
 namespace Iec61850::Acsi {
-
-class Server;
 
 // The state a model object reaches once its value or its structure has been read.
 inline constexpr std::uint32_t StateRead = 7;
@@ -40,8 +39,8 @@ public:
     // An object below `parent`, or without a parent ("@" and the name: an association's
     // data set). The reference is built here once.
     NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject);
-    // A root of the model (a logical device): its reference is its name.
-    NamedObject(Server* server, std::string name, Mms::MmsObject* mmsObject);
+    // A root of the model (a logical device), made by its server: its reference is its name.
+    NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject);
     // Deletes the children this base owns; the MMS object stays, but a variable that no
     // domain holds (BindVariable without one) is this object's and goes with it.
     virtual ~NamedObject();
@@ -92,7 +91,8 @@ public:
     const std::string& GetName() const { return name_; }
     const std::string& GetReference() const { return reference_; }
     NamedObject* GetParent() const { return parent_; }
-    Server* GetServer() const { return server_; }
+    // The server the object belongs to, through the lookups the model needs of it.
+    ModelLookup* GetServer() const { return server_; }
     std::uint32_t GetState() const { return state_; }
     Mms::MmsObject* GetMmsObject() const { return mmsObject_; }
     // Every child, in the order added.
@@ -119,6 +119,9 @@ public:
     // Appends a child that a subclass map owns / takes it out of the children again.
     void LinkChild(NamedObject* child);
     void UnlinkChild(const NamedObject* child);
+    // Binds the object to a variable that no domain holds, which it then owns: an unbound
+    // object, or one bound to that variable already (any other drops the variable).
+    void OwnVariable(std::unique_ptr<Mms::NamedVariable> variable);
 
     // The variable of the basic type that backs a model object below the parent MMS
     // object (a domain, a named variable, or none):
@@ -143,10 +146,12 @@ protected:
     // A group hides in references: it takes its node's reference and no name.
     void BecomeInvisible();
     void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }
+    // For an object without parent that still belongs to a server (an association's data set).
+    void SetServer(ModelLookup* server) { server_ = server; }
 
 private:
     NamedObject* parent_ = nullptr;
-    Server* server_ = nullptr;
+    ModelLookup* server_ = nullptr;
     std::string name_;
     std::string reference_;
     std::uint32_t state_ = 0;

@@ -16,7 +16,7 @@ namespace Iec61850::Acsi::TestModel {
 
 class Device : public NamedObject {
 public:
-    explicit Device(Mms::Domain& domain) : NamedObject(static_cast<Server*>(nullptr), domain.Name, &domain) {}
+    explicit Device(Mms::Domain& domain) : NamedObject(static_cast<ModelLookup*>(nullptr), domain.Name, &domain) {}
     ModelClass GetModelClass() const override { return ModelClass::LogicalDevice; }
 };
 
