@@ -70,32 +70,38 @@ void LLN0::ForgetIndexed(const NamedObject& object) {
 
 System::ResultCode LLN0::AddSGCB(const std::string& name, SGCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("SG", name, &MakeBlock<SGCB>, block), block, sgcbs_, added);
+    const System::ResultCode result = AddBlock("SG", name, &MakeBlock<SGCB>, block);
+    return Indexed(result, block, sgcbs_, added);
 }
 
 System::ResultCode LLN0::AddGoCB(const std::string& name, GoCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("GO", name, &MakeBlock<GoCB>, block), block, gocbs_, added);
+    const System::ResultCode result = AddBlock("GO", name, &MakeBlock<GoCB>, block);
+    return Indexed(result, block, gocbs_, added);
 }
 
 System::ResultCode LLN0::AddLog(const std::string& name, Log** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("LG", name, &MakeLog, block), block, logs_, added);
+    const System::ResultCode result = AddBlock("LG", name, &MakeLog, block);
+    return Indexed(result, block, logs_, added);
 }
 
 System::ResultCode LLN0::AddGsCB(const std::string& name, GsCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("GS", name, &MakeBlock<GsCB>, block), block, gscbs_, added);
+    const System::ResultCode result = AddBlock("GS", name, &MakeBlock<GsCB>, block);
+    return Indexed(result, block, gscbs_, added);
 }
 
 System::ResultCode LLN0::AddMSVCB(const std::string& name, MSVCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("MS", name, &MakeBlock<MSVCB>, block), block, msvcbs_, added);
+    const System::ResultCode result = AddBlock("MS", name, &MakeBlock<MSVCB>, block);
+    return Indexed(result, block, msvcbs_, added);
 }
 
 System::ResultCode LLN0::AddUSVCB(const std::string& name, USVCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("US", name, &MakeBlock<USVCB>, block), block, usvcbs_, added);
+    const System::ResultCode result = AddBlock("US", name, &MakeBlock<USVCB>, block);
+    return Indexed(result, block, usvcbs_, added);
 }
 
 }  // namespace Iec61850::Acsi

@@ -329,17 +329,20 @@ System::ResultCode LogicalNode::AddBlock(std::string_view fc, const std::string&
 
 System::ResultCode LogicalNode::AddBRCB(const std::string& name, BRCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("BR", name, &MakeBlock<BRCB>, block), block, brcbs_, added);
+    const System::ResultCode result = AddBlock("BR", name, &MakeBlock<BRCB>, block);
+    return Indexed(result, block, brcbs_, added);
 }
 
 System::ResultCode LogicalNode::AddURCB(const std::string& name, URCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("RP", name, &MakeBlock<URCB>, block), block, urcbs_, added);
+    const System::ResultCode result = AddBlock("RP", name, &MakeBlock<URCB>, block);
+    return Indexed(result, block, urcbs_, added);
 }
 
 System::ResultCode LogicalNode::AddLCB(const std::string& name, LCB** added) {
     NamedObject* block = nullptr;
-    return Indexed(AddBlock("LG", name, &MakeBlock<LCB>, block), block, lcbs_, added);
+    const System::ResultCode result = AddBlock("LG", name, &MakeBlock<LCB>, block);
+    return Indexed(result, block, lcbs_, added);
 }
 
 System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report, RCB*& matched) {
