@@ -6,6 +6,7 @@
 #include "iec61850/acsi/ComponentVariable.h"
 #include "iec61850/acsi/ControlBlock.h"
 #include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/DataSetAssociation.h"
 #include "mms/Domain.h"
 #include "mms/NamedVariable.h"
 #include "mms/NamedVariableList.h"
@@ -31,9 +32,9 @@ std::vector<std::string> SplitAtDollars(const std::string& name) {
 DataSet::DataSet(NamedObject* parent, std::string name, Mms::MmsObject* list)
     : NamedObject(parent, std::move(name), list) {}
 
-DataSet::DataSet(ModelLookup* server, std::string name, Mms::MmsObject* list)
-    : NamedObject(static_cast<NamedObject*>(nullptr), std::move(name), list) {
-    SetServer(server);
+DataSet::DataSet(DataSetAssociation* association, std::string name, Mms::MmsObject* list)
+    : NamedObject(static_cast<NamedObject*>(nullptr), std::move(name), list), association_(association) {
+    if (association_ != nullptr) SetServer(association_->GetServer());
 }
 
 DataSet::~DataSet() {

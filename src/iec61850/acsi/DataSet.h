@@ -14,6 +14,7 @@ class NamedVariableList;
 namespace Iec61850::Acsi {
 
 class ControlBlock;
+class DataSetAssociation;
 
 // Directory states of a data set's member list.
 inline constexpr std::int32_t DataSetMembersUnread = 0;
@@ -28,7 +29,7 @@ public:
     // A data set of a logical node or device.
     DataSet(NamedObject* parent, std::string name, Mms::MmsObject* list);
     // A data set of one association: no parent ("@" and the name), the association's server.
-    DataSet(ModelLookup* server, std::string name, Mms::MmsObject* list);
+    DataSet(DataSetAssociation* association, std::string name, Mms::MmsObject* list);
     // Detaches every control block that names it.
     ~DataSet() override;
 
@@ -54,6 +55,8 @@ public:
     const std::vector<NamedObject*>& GetMembers() const { return members_; }
     Mms::NamedVariableList* GetList() const;
     const std::set<ControlBlock*>& GetBlocks() const { return blocks_; }
+    // The association of an association's data set; null for one of the model.
+    DataSetAssociation* GetAssociation() const { return association_; }
 
     std::int32_t directoryState = DataSetMembersUnread;
 
@@ -67,6 +70,7 @@ private:
 
     std::vector<NamedObject*> members_;
     std::set<ControlBlock*> blocks_;
+    DataSetAssociation* association_ = nullptr;
 };
 
 // The LastApplError of a command termination, as records.

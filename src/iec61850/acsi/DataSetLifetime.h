@@ -9,6 +9,7 @@
 namespace Iec61850::Acsi {
 
 class DataSet;
+class DataSetAssociation;
 class NamedObject;
 
 // A data set defined on a logical node: a named variable list "node$name" in the node's
@@ -19,10 +20,16 @@ class NamedObject;
 System::ResultCode CreateNodeDataSet(NamedObject& node, const std::string& name,
                                      const std::vector<ValueRecord>* members, DataSet*& created);
 
+// A data set of the association: an association-specific named variable list of that
+// name, filed with the association's MMS user, and the members the records name; entered
+// in the association's map. A failure leaves nothing behind, in the association or its
+// MMS user (the list's filing refused: that result).
+System::ResultCode CreateAssociationDataSet(DataSetAssociation& association, const std::string& name,
+                                            const std::vector<ValueRecord>& members, DataSet*& created);
+
 // Takes the data set out of its node or device and deletes it; every control block that
 // named it forgets it. Its named variable list is left to the MMS objects that own it.
-// InvalidContext for a data set no node or device holds (an association's: it removes
-// its own).
+// InvalidContext for a data set that nothing holds under its name.
 System::ResultCode RemoveDataSet(DataSet& dataSet);
 
 }  // namespace Iec61850::Acsi

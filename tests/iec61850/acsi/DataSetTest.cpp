@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/DataSetAssociation.h"
 #include "iec61850/acsi/DataSetLifetime.h"
 #include "iec61850/acsi/ProtectionDevice.h"
 #include "iec61850/acsi/ReportControlBlock.h"
 #include "mms/Integer.h"
+#include "mms/MmsUserConnection.h"
+#include "mms/MmsUserLayer.h"
 #include "mms/NamedVariable.h"
 #include "mms/NamedVariableList.h"
 #include "mms/Structure.h"
@@ -132,6 +136,65 @@ TEST_F(DataSets, CreateAndRemoveWithAControlBlockAttached) {
     EXPECT_EQ(model.Lln0().FindDataSet("DS1")->GetBlocks().size(), 1u);
     brcb->SetDataSet(nullptr);
     EXPECT_TRUE(model.Lln0().FindDataSet("DS1")->GetBlocks().empty());
+}
+
+// An association as its data sets see it: a service user that holds their lists, and the
+// map that owns them.
+class TestAssociation : public DataSetAssociation {
+public:
+    explicit TestAssociation(ModelLookup* server) : server_(server) {}
+    ~TestAssociation() override { sets.clear(); }
+    ModelLookup* GetServer() const override { return server_; }
+    Mms::MmsUserConnection* GetMmsUser() const override { return &user; }
+    System::ResultCode AdoptDataSet(std::unique_ptr<DataSet> dataSet) override {
+        const std::string name = dataSet->GetName();
+        return sets.try_emplace(name, std::move(dataSet)).second ? System::OkNoError : System::AlreadyExist;
+    }
+    DataSet* FindDataSet(std::string_view name) const override {
+        const auto found = sets.find(std::string(name));
+        return found != sets.end() ? found->second.get() : nullptr;
+    }
+    std::unique_ptr<DataSet> ReleaseDataSet(std::string_view name) override {
+        auto found = sets.find(std::string(name));
+        if (found == sets.end()) return nullptr;
+        std::unique_ptr<DataSet> taken = std::move(found->second);
+        sets.erase(found);
+        return taken;
+    }
+
+    Mms::MmsUserLayer layer;
+    mutable Mms::MmsUserConnection user{&layer};
+    std::map<std::string, std::unique_ptr<DataSet>> sets;
+
+private:
+    ModelLookup* server_;
+};
+
+TEST_F(DataSets, AnAssociationsOwnDataSets) {
+    TestAssociation association(&model.lookup);
+    DataSet* created = nullptr;
+    const std::vector<ValueRecord> wrong = {{"ST", "PROT/XCBR1.Pos.stVal", ""}, {"ST", "PROT/XCBR1.Nothing", ""}};
+    EXPECT_EQ(CreateAssociationDataSet(association, "dsA", wrong, created), System::InvalidArguments);
+    EXPECT_EQ(created, nullptr);
+    EXPECT_TRUE(association.sets.empty());
+    EXPECT_EQ(association.user.FindNamedVariableList("dsA"), nullptr);
+
+    const std::vector<ValueRecord> members = {{"ST", "PROT/XCBR1.Pos.stVal", ""}, {"MX", "PROT/MMXU1.TotW.mag.f", ""}};
+    ASSERT_EQ(CreateAssociationDataSet(association, "dsA", members, created), System::OkNoError);
+    EXPECT_EQ(created->GetReference(), "@dsA");
+    EXPECT_EQ(created->GetServer(), &model.lookup);
+    EXPECT_EQ(association.user.FindNamedVariableList("dsA"), created->GetList());
+    EXPECT_EQ(created->GetList()->Members.size(), 2u);
+    EXPECT_EQ(CreateAssociationDataSet(association, "dsA", members, created), System::AlreadyExist);
+
+    URCB* urcb = model.Lln0().GetURCBs().at("urcbA");
+    urcb->SetDataSet(association.FindDataSet("dsA"));
+    ASSERT_EQ(RemoveDataSet(*association.FindDataSet("dsA")), System::OkNoError);
+    EXPECT_EQ(urcb->GetDataSet(), nullptr);
+    EXPECT_TRUE(association.sets.empty());
+
+    DataSet stray(static_cast<NamedObject*>(nullptr), "stray", nullptr);
+    EXPECT_EQ(RemoveDataSet(stray), System::InvalidContext);
 }
 
 TEST(NodeDataSets, ADeviceWithoutDomainCreatesNothing) {
