@@ -136,10 +136,6 @@ System::ResultCode ControlBlock::CreateAttribute(std::string_view name, Scl::Bas
     return result;
 }
 
-}  // namespace Iec61850::Acsi
-
-namespace Iec61850::Acsi {
-
 System::ResultCode ControlBlock::CreateAttributes(std::initializer_list<AttributeSpec> attributes) {
     for (const AttributeSpec& attribute : attributes) {
         if (const System::ResultCode result = CreateAttribute(attribute.name, attribute.code);

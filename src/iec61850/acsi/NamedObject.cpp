@@ -4,18 +4,13 @@
 #include <utility>
 
 #include "iec61850/acsi/AcsiTexts.h"
+#include "iec61850/acsi/ComponentVariable.h"
 #include "mms/Container.h"
 #include "mms/NamedVariable.h"
 
 namespace Iec61850::Acsi {
 
 namespace {
-
-// The named variable an MMS object is, or null.
-Mms::NamedVariable* AsNamedVariable(Mms::MmsObject* object) {
-    if (object == nullptr || object->GetClassId() != Mms::NamedVariableClassId) return nullptr;
-    return static_cast<Mms::NamedVariable*>(object);
-}
 
 bool IsOfObjectClass(const NamedObject& object, std::int32_t objectClass) {
     const ModelClass exact = object.GetModelClass();
@@ -98,19 +93,19 @@ System::ResultCode NamedObject::CollectByClass(std::int32_t objectClass, std::li
 System::ResultCode NamedObject::GetChild(std::string_view name, std::string& text) {
     NamedObject* child = FindOwnedChild(name);
     if (child == nullptr) return System::InvalidArguments;
-    Mms::NamedVariable* variable = AsNamedVariable(child->mmsObject_);
+    Mms::NamedVariable* variable = NamedVariableOf(child->mmsObject_);
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueToText(std::string& text) {
-    Mms::NamedVariable* variable = AsNamedVariable(mmsObject_);
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueFromText(std::string_view text) {
-    Mms::NamedVariable* variable = AsNamedVariable(mmsObject_);
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
     if (variable == nullptr) return System::NotSupported;
     return variable->FromText(text);
 }
@@ -124,7 +119,7 @@ System::ResultCode NamedObject::GetChildValue(std::string_view name, Mms::Contai
 
 System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
     value = nullptr;
-    Mms::NamedVariable* variable = AsNamedVariable(mmsObject_);
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
     if (variable == nullptr) return System::NotSupported;
     value = variable->GetValue();
     return System::OkNoError;

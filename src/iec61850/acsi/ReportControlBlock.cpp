@@ -1,7 +1,6 @@
 #include "iec61850/acsi/ReportControlBlock.h"
 
 #include <array>
-#include <utility>
 
 #include "iec61850/acsi/AcsiTexts.h"
 
@@ -13,20 +12,27 @@ System::ResultCode RCB::Bind() {
     const std::string fc = GetFcName();
     if (fc != "BR" && fc != "RP") return System::OkNoError;
     if (const System::ResultCode result = ControlBlock::Bind(); result != System::OkNoError) return result;
-    const std::array<std::pair<std::pair<const char*, const char*>, Mms::Container**>, 9> attributes = {{
-        {{"RptID", nullptr}, &RptID},
-        {{"OptFlds", nullptr}, &OptFlds},
-        {{"RptEna", nullptr}, &RptEna},
-        {{"ConfRev", nullptr}, &ConfRev},
-        {{"BufTm", "BufTim"}, &BufTm},
-        {{"TrgOps", "TrgOp"}, &TrgOps},
-        {{"IntgPd", nullptr}, &IntgPd},
-        {{"GI", nullptr}, &GI},
-        {{"SqNum", nullptr}, &SqNum},
+    // In this order; devices name two of them either way.
+    struct Attribute {
+        const char* name;
+        const char* alternative;
+        Mms::Container** value;
+    };
+    const std::array<Attribute, 9> attributes = {{
+        {"RptID", nullptr, &RptID},
+        {"OptFlds", nullptr, &OptFlds},
+        {"RptEna", nullptr, &RptEna},
+        {"ConfRev", nullptr, &ConfRev},
+        {"BufTm", "BufTim", &BufTm},
+        {"TrgOps", "TrgOp", &TrgOps},
+        {"IntgPd", nullptr, &IntgPd},
+        {"GI", nullptr, &GI},
+        {"SqNum", nullptr, &SqNum},
     }};
-    for (const auto& [names, field] : attributes) {
-        const System::ResultCode result = names.second != nullptr ? BindAttribute(names.first, names.second, *field)
-                                                                  : BindAttribute(names.first, *field);
+    for (const Attribute& attribute : attributes) {
+        const System::ResultCode result = attribute.alternative != nullptr
+                                              ? BindAttribute(attribute.name, attribute.alternative, *attribute.value)
+                                              : BindAttribute(attribute.name, *attribute.value);
         if (result != System::OkNoError) return result;
     }
     return System::OkNoError;

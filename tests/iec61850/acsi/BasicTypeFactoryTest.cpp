@@ -140,21 +140,5 @@ TEST(BasicTypeFactory, ValuesThatDoNotFitAreRefusedAndTheOldValueKept) {
     }
 }
 
-TEST(ModelArray, GrowsByAppendedElementsAndCountsThem) {
-    std::unique_ptr<Mms::Container> made = Made(static_cast<std::int32_t>(BasicTypeCode::Array));
-    auto* array = dynamic_cast<ModelArray*>(made.get());
-    ASSERT_NE(array, nullptr);
-    for (int i = 0; i < 3; ++i) {
-        std::unique_ptr<Mms::Container> element = Made(static_cast<std::int32_t>(BasicTypeCode::INT16U));
-        Mms::Container* raw = element.get();
-        ASSERT_EQ(array->AppendElement(std::move(element)), System::OkNoError);
-        EXPECT_EQ(array->GetElement(i), raw);
-        EXPECT_EQ(raw->GetParent(), array);
-    }
-    EXPECT_EQ(array->GetElementCount(), 3u);
-    EXPECT_EQ(array->GetNumberOfElements(), 3u);
-    EXPECT_EQ(array->AppendElement(nullptr), System::InvalidArguments);
-}
-
 }  // namespace
 }  // namespace Iec61850::Acsi

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/DataItem.h"
 #include "iec61850/acsi/DataSetAssociation.h"
 #include "iec61850/acsi/DataSetLifetime.h"
@@ -78,6 +79,22 @@ TEST_F(DataSets, MembersResolveAcrossConstraintsInListOrder) {
     EXPECT_EQ(dataSet->SetMemberValues({{"CF", "PROT/LLN0.Mod.ctlModel", "300"}}), System::OutOfRange);
     EXPECT_EQ(dataSet->SetMemberValues({{"MX", "PROT/LLN0.Mod.ctlModel", "1"}}), System::InvalidArguments);
     EXPECT_EQ(dataSet->SetMemberValues({}), System::Error);
+}
+
+TEST_F(DataSets, DataSetsFromTheDirectoryOfNamesOnDeviceAndNodes) {
+    model.device.dataSetNames = {"LLN0$DS1", "DSdevice", "NEWLN1$DS2"};
+    const std::size_t lists = model.domain.GetObjectMap(2)->size();
+    ASSERT_EQ(model.device.BuildDataSetsFromDirectory(), System::OkNoError);
+    EXPECT_EQ(model.Lln0().FindDataSet("DS1"), dataSet);  // kept, not made twice
+    ASSERT_NE(model.device.FindDataSet("DSdevice"), nullptr);
+    EXPECT_EQ(model.device.FindDataSet("DSdevice")->GetReference(), "PROT/DSdevice");
+    // A node that only the data-set names show is made for it.
+    ASSERT_NE(model.device.FindLogicalNode("NEWLN1"), nullptr);
+    EXPECT_NE(model.device.FindLogicalNode("NEWLN1")->FindDataSet("DS2"), nullptr);
+    EXPECT_EQ(model.domain.GetObjectMap(2)->size(), lists + 2);
+    std::list<NamedObject*> sets;
+    model.Lln0().CollectByClass(ObjectClassDataSet, sets);
+    EXPECT_EQ(sets, (std::list<NamedObject*>{dataSet}));
 }
 
 TEST_F(DataSets, AMemberThatResolvesToNothingIsAnError) {
