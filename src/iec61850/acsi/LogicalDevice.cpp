@@ -153,6 +153,7 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
     if (domain == nullptr) return System::InvalidState;
     Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
     for (const std::string& name : directoryNames) {
+        if (name.empty()) continue;  // names nothing
         Mms::NamedVariable* variable = HeldVariable(*domain, name);
         if (variable == nullptr) return System::NoResources;
         if (name.find('$') == std::string::npos && FindLogicalNode(name) == nullptr) {
@@ -182,6 +183,8 @@ System::ResultCode LogicalDevice::BuildDataSetsFromDirectory() {
     if (domain == nullptr) return System::InvalidState;
     Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
     for (const std::string& name : dataSetNames) {
+        // A name without a set or without a node names nothing.
+        if (name.empty() || name.front() == '$' || name.back() == '$') continue;
         Mms::NamedVariableList* list = HeldList(*domain, name);
         if (list == nullptr) return System::NoResources;
         const std::size_t dollar = name.find('$');

@@ -227,6 +227,7 @@ TEST(LogicalDeviceDirectory, NodesFromTheFlatListAndOddNamesKeptWhole) {
     ProtectionDevice model;
     model.device.directoryNames.push_back("Q-1XCBR1");
     model.device.directoryNames.push_back("Q-1XCBR1$ST");
+    model.device.directoryNames.push_back("");
     model.device.BuildFromDirectory();
     EXPECT_EQ(model.device.GetLogicalNodes().size(), DeviceTypes::kNodes.size() + 1);
     EXPECT_EQ(model.device.FindLogicalNode("LLN0")->GetModelClass(), ModelClass::LLN0);
