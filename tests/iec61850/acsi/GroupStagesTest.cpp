@@ -84,6 +84,32 @@ TEST_F(OneNode, ControlBlocksByNameAndByConstraint) {
     }
 }
 
+// An unbuffered block with all the attributes but `missing`.
+Type UrcbWithout(const std::string& missing) {
+    Members m;
+    for (const char* name :
+         {"RptID", "RptEna", "Resv", "DatSet", "ConfRev", "OptFlds", "BufTm", "SqNum", "TrgOps", "IntgPd", "GI"}) {
+        if (name == missing) continue;
+        Add(m, name, std::string(name) == "DatSet" || std::string(name) == "RptID" ? VisString(65) : Uint(32));
+    }
+    return Struct(std::move(m));
+}
+
+TEST_F(OneNode, AReportBlockMissingAnAttributeFailsToBind) {
+    Members members;
+    Add(members, "noRptID", UrcbWithout("RptID"));
+    Add(members, "noResv", UrcbWithout("Resv"));
+    Add(members, "noBufTm", UrcbWithout("BufTm"));
+    LogicalNode& node = Read("LLN0", "RP", std::move(members));
+    URCB* noRptID = node.GetURCBs().at("noRptID");
+    EXPECT_EQ(noRptID->Bind(), System::InvalidArguments);
+    EXPECT_EQ(noRptID->OptFlds, nullptr);  // nothing after the missing one
+    URCB* noResv = node.GetURCBs().at("noResv");
+    EXPECT_EQ(noResv->Bind(), System::InvalidArguments);
+    EXPECT_NE(noResv->SqNum, nullptr);                                           // the rest did bind
+    EXPECT_EQ(node.GetURCBs().at("noBufTm")->Bind(), System::InvalidArguments);  // and no BufTim either
+}
+
 TEST_F(OneNode, DescriptionsFromTheClassWithTrailingDigitsDropped) {
     Members members;
     Add(members, "Ind12", Status(Boolean()));
