@@ -1,0 +1,98 @@
+#include "support/icdmodel/LargeModel.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "support/icdmodel/ModelShapes.h"
+
+namespace IcdTestModel {
+
+namespace {
+
+std::string Hex4(int value) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", value & 0xFFFF);
+    return digits;
+}
+
+void Require(bool done, const std::string& what) {
+    if (!done) throw std::runtime_error("large model: " + what);
+}
+
+// The block's data set (in its own node) and its attributes.
+void ConfigureBlock(IcdTestServer& server, const std::string& device, const std::string& node, const std::string& fc,
+                    const std::string& block, const std::vector<std::string>& members, bool addressed, int number) {
+    const std::string dataSet = "DS_" + block;
+    Require(server.AddDataSet(device, node, dataSet, members) != nullptr, "data set " + device + "/" + dataSet);
+    const std::string reference = device + "/" + node + "." + block;
+    Require(server.SetValue(fc, reference + ".DatSet", device + "/" + node + "$" + dataSet), reference + ".DatSet");
+    if (!addressed) return;
+    Require(server.SetValue(fc, reference + ".DstAddress.Addr", "010CCD01" + Hex4(number)), reference + ".Addr");
+    Require(server.SetValue(fc, reference + ".DstAddress.APPID", std::to_string(0x3000 + (number & 0xFFF))),
+            reference + ".APPID");
+    Require(server.SetValue(fc, reference + ".DstAddress.PRIORITY", "4"), reference + ".PRIORITY");
+    Require(server.SetValue(fc, reference + ".DstAddress.VID", std::to_string(number % 4095)), reference + ".VID");
+}
+
+}  // namespace
+
+LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions& options) {
+    LargeModelSummary summary;
+    const int devices = std::max(1, options.logicalDevices);
+    int blockNumber = 0;
+    for (int d = 0; d < devices; ++d) {
+        const std::string device = Numbered(options.devicePrefix, d);
+        // Nodes of this device: an even share, LLN0 included.
+        const int nodes = std::max(1, options.logicalNodes / devices + (d < options.logicalNodes % devices ? 1 : 0));
+        Lln0Parts lln0;
+        lln0.buffered = lln0.unbuffered = lln0.logs = 1;
+        lln0.goose = lln0.gsse = lln0.multicastSv = lln0.unicastSv = 1;
+        std::vector<NodeShape> shapes{Lln0(lln0)};
+        std::vector<std::string> ggios;
+        for (int n = 1; n < nodes; ++n) {
+            switch (n % 4) {
+                case 1: shapes.push_back(Xcbr("XCBR" + std::to_string(n), n % 8 == 1)); break;
+                case 2: shapes.push_back(Mmxu("MMXU" + std::to_string(n))); break;
+                case 3: shapes.push_back(Mhai("MHAI" + std::to_string(n))); break;
+                default:
+                    ggios.push_back("GGIO" + std::to_string(n));
+                    shapes.push_back(Ggio(ggios.back(), 1, 1, 0));
+                    break;
+            }
+        }
+        server.AddDevice(device, shapes);
+        summary.logicalNodes += static_cast<int>(shapes.size());
+
+        const std::vector<std::string> lln0Members{"LLN0$ST$Mod$stVal", "LLN0$ST$Beh$stVal", "LLN0$ST$Health"};
+        struct LlnBlock {
+            const char* fc;
+            const char* name;
+            bool addressed;
+            int* count;
+        };
+        const LlnBlock blocks[] = {{"BR", "brcb01", false, &summary.reportControlBlocks},
+                                   {"RP", "urcb01", false, &summary.reportControlBlocks},
+                                   {"LG", "lcb01", false, &summary.logControlBlocks},
+                                   {"GO", "gocb01", true, &summary.gooseControlBlocks},
+                                   {"GS", "gscb01", true, &summary.gsseControlBlocks},
+                                   {"MS", "msvcb01", true, &summary.sampledValueControlBlocks},
+                                   {"US", "usvcb01", true, &summary.sampledValueControlBlocks}};
+        for (const LlnBlock& block : blocks) {
+            ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, ++blockNumber);
+            ++*block.count;
+            ++summary.dataSets;
+        }
+        Require(server.SetValue("DC", device + "/LLN0.NamPlt.configRev", "R" + std::to_string(d + 1)), "configRev");
+        for (const std::string& ggio : ggios) {
+            const std::vector<std::string> members{ggio + "$ST$Ind1$stVal", ggio + "$ST$Ind2"};
+            ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, ++blockNumber);
+            ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, ++blockNumber);
+            summary.reportControlBlocks += 2;
+            summary.dataSets += 2;
+        }
+    }
+    server.BindAll();
+    return summary;
+}
+
+}  // namespace IcdTestModel
