@@ -28,6 +28,8 @@ TEST(SectionList, ModelWithoutControlBlocksOffersOnlyTheLnConfiguration) {
     std::string text = "before:";
     ASSERT_EQ(server.BuildIcdSettingsXml(text), 0);
     EXPECT_EQ(text, "before:<Question>" + kConfLns + "</Question>");
+    EXPECT_FALSE(server.Exporter().HasTimerActivatedControl());
+    EXPECT_EQ(server.Exporter().GetCounts().dataSets, 0u);
 }
 
 TEST(SectionList, EachSectionAppearsOnItsOwnCondition) {
