@@ -90,7 +90,7 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     for (TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_}) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
-    for (LogicalDevice* device : devices) WriteLogicalDevice(writer, *device);
+    for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
     writer.EndElement();  // Server
     writer.EndElement();  // AccessPoint
     writer.EndElement();  // IED

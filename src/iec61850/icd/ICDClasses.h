@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +19,15 @@
 namespace Iec61850::Acsi {
 class ControlBlock;
 class DataItem;
+class DataSet;
+class GoCB;
+class GsCB;
+class LCB;
+class LLN0;
 class LogicalDevice;
 class LogicalNode;
+class NamedObject;
+class RCB;
 }  // namespace Iec61850::Acsi
 
 namespace Iec61850::Acsi::Scl {
@@ -159,10 +168,44 @@ public:
     const TypeMap& GetDATypes() const { return daTypes_; }
     const TypeMap& GetEnumTypes() const { return enumTypes_; }
 
-private:
-    // The parts of the document that the sections' writers fill.
+    // ---- the document's sections (the caller holds the model lock) ----
     void WriteHeaderAndServices(XmlWriter& writer);
-    void WriteLogicalDevice(XmlWriter& writer, LogicalDevice& device);
+    void WriteCommAddress(XmlWriter& writer, const ControlBlockAddress& address);
+    void WriteLDevice(XmlWriter& writer, LogicalDevice& device);
+    void WriteLN(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree);
+    void WriteLnContent(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree);
+    // The node's LNodeType id ("XCBR_0"); empty when the node is not filed under its class.
+    std::string GetLnType(const std::string& lnClass, const SclTreeNode* nodeTree) const;
+    // Each written only when SCL can take it (false when left out, see the class comment).
+    bool WriteReportControl(XmlWriter& writer, RCB& block, bool buffered, std::uint32_t instances);
+    void WriteGooseControl(XmlWriter& writer, GoCB& block);
+    void WriteGsseControl(XmlWriter& writer, GsCB& block);
+    void WriteLogControl(XmlWriter& writer, LCB& block);
+    bool WriteSampledValueControl(XmlWriter& writer, ControlBlock& block, bool multicast);
+    void WriteDataSet(XmlWriter& writer, const DataSet& dataSet);
+    void WriteConfigurationValues(XmlWriter& writer, const SclTreeNode& nodeTree);
+
+    // One member of a data set as SCL names it.
+    struct Fcda {
+        std::string ldInst, prefix, lnClass, lnInst, doName, daName, fc;
+    };
+    // False when SCL cannot name the member (a constraint it lacks, no data named).
+    bool MakeFcda(const NamedObject& member, Fcda& fcda) const;
+    // "Dyn", "Conf" or "Fix".
+    static const char* SettingText(std::int32_t setting);
+
+private:
+    void WriteServices(XmlWriter& writer);
+    void WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0,
+                           const std::function<const SclTreeNode*(const std::string&)>& treeOf);
+    void WriteReportControls(XmlWriter& writer, LogicalNode& node);
+    void WriteInstance(XmlWriter& writer, const SclTreeNode& node);
+    bool HasWrittenMembers(const DataSet& dataSet) const;
+    std::string ReportControlName(const std::string& blockName) const;
+    std::optional<std::string> DataSetAttribute(ControlBlock& block) const;
+    std::string LogNameOf(LCB& block) const;
+    std::set<std::uint64_t> SampleRatesRead() const;
+    static std::optional<std::uint64_t> SampleRateOf(ControlBlock& block);
     void NumberTypeClasses(std::vector<TypeFiling>& filings);
     void WriteDataTypeTemplates(XmlWriter& writer);
 
@@ -198,6 +241,10 @@ private:
     std::unique_ptr<IcdModelSource> source_;
     std::string lastFailure_;
 };
+
+// A logical-node name as SCL splits it: trailing digits the instance, the (up to) four
+// characters before them the class, the rest the prefix; "LLN0" is class LLN0 alone.
+void SplitNodeName(std::string_view name, std::string& prefix, std::string& lnClass, std::string& lnInst);
 
 // The exporter for a model source; the factory the program and the tests register wraps it.
 std::unique_ptr<IcdExport> MakeIcdExporter(std::unique_ptr<IcdModelSource> source);
