@@ -55,14 +55,14 @@ Type GsCb() {
 
 namespace {
 
-Type SvCb(bool unicast) {
+Type SvCb(bool unicast, bool withRate) {
     Members m;
     Add(m, "SvEna", T::Boolean());
     if (unicast) Add(m, "Resv", T::Boolean());
     Add(m, unicast ? "UsvID" : "MsvID", T::VisString(65));
     Add(m, "DatSet", T::VisString(129));
     Add(m, "ConfRev", T::Uint(32));
-    Add(m, "SmpRate", T::Uint(16));
+    if (withRate) Add(m, "SmpRate", T::Uint(16));
     Add(m, "OptFlds", T::Bits(5));
     Add(m, "DstAddress", DstAddress());
     return T::Struct(std::move(m));
@@ -95,8 +95,8 @@ void AddBlocks(Members& members, const char* stem, int count, const std::functio
 
 }  // namespace
 
-Type MsvCb() { return SvCb(false); }
-Type UsvCb() { return SvCb(true); }
+Type MsvCb(bool withRate) { return SvCb(false, withRate); }
+Type UsvCb(bool withRate) { return SvCb(true, withRate); }
 
 Type ControlsWithOperTime() {
     Members m;
@@ -119,8 +119,8 @@ NodeShape Lln0(const Lln0Parts& parts) {
                 AddBlocks(lg, "lcb", parts.logs, T::Lcb);
                 AddBlocks(go, "gocb", parts.goose, [form = parts.addressForm] { return GoCb(form); });
                 AddBlocks(gs, "gscb", parts.gsse, GsCb);
-                AddBlocks(ms, "msvcb", parts.multicastSv, MsvCb);
-                AddBlocks(us, "usvcb", parts.unicastSv, UsvCb);
+                AddBlocks(ms, "msvcb", parts.multicastSv, [] { return MsvCb(); });
+                AddBlocks(us, "usvcb", parts.unicastSv, [] { return UsvCb(); });
                 return NodeOf({{"ST", &st},
                                {"CF", &cf},
                                {"DC", &dc},

@@ -22,8 +22,9 @@ Type DstAddress(AddressForm form = AddressForm::Octets);
 Type NamePlate();
 Type GoCb(AddressForm form = AddressForm::Octets);
 Type GsCb();
-Type MsvCb();
-Type UsvCb();
+// Without `withRate` the block lacks SmpRate, as some devices' blocks do.
+Type MsvCb(bool withRate = true);
+Type UsvCb(bool withRate = true);
 // Oper with the optional operTm, as timer-activated controls have it.
 Type ControlsWithOperTime();
 
