@@ -45,7 +45,8 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
         // Nodes of this device: an even share, LLN0 included.
         const int nodes = std::max(1, options.logicalNodes / devices + (d < options.logicalNodes % devices ? 1 : 0));
         Lln0Parts lln0;
-        lln0.buffered = lln0.unbuffered = lln0.logs = 1;
+        lln0.buffered = 2;
+        lln0.unbuffered = lln0.logs = 1;
         lln0.goose = lln0.gsse = lln0.multicastSv = lln0.unicastSv = 1;
         std::vector<NodeShape> shapes{Lln0(lln0)};
         std::vector<std::string> ggios;
@@ -71,6 +72,7 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
             int* count;
         };
         const LlnBlock blocks[] = {{"BR", "brcb01", false, &summary.reportControlBlocks},
+                                   {"BR", "brcb02", false, &summary.reportControlBlocks},
                                    {"RP", "urcb01", false, &summary.reportControlBlocks},
                                    {"LG", "lcb01", false, &summary.logControlBlocks},
                                    {"GO", "gocb01", true, &summary.gooseControlBlocks},
@@ -81,14 +83,18 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
             ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, ++blockNumber);
             ++*block.count;
             ++summary.dataSets;
+            summary.dataSetMembers += static_cast<int>(lln0Members.size());
         }
+        summary.reportControlNames += 2;  // brcb, urcb
         Require(server.SetValue("DC", device + "/LLN0.NamPlt.configRev", "R" + std::to_string(d + 1)), "configRev");
         for (const std::string& ggio : ggios) {
             const std::vector<std::string> members{ggio + "$ST$Ind1$stVal", ggio + "$ST$Ind2"};
             ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, ++blockNumber);
             ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, ++blockNumber);
             summary.reportControlBlocks += 2;
+            summary.reportControlNames += 2;
             summary.dataSets += 2;
+            summary.dataSetMembers += 2 * static_cast<int>(members.size());
         }
     }
     server.BindAll();

@@ -20,14 +20,17 @@ struct LargeModelOptions {
 struct LargeModelSummary {
     int logicalNodes = 0;
     int dataSets = 0;
+    int dataSetMembers = 0;
     int reportControlBlocks = 0;
+    // Report blocks whose names differ once their instance number is cut off.
+    int reportControlNames = 0;
     int logControlBlocks = 0;
     int gooseControlBlocks = 0;
     int gsseControlBlocks = 0;
     int sampledValueControlBlocks = 0;
 };
 
-// Fills the (empty) server. Every control block names a data set of its own node and has
+// Fills the (empty) server. LLN0 holds two instances of one buffered report block. Every control block names a data set of its own node and has
 // its attributes set: DatSet, and for GOOSE, GSSE and sampled values a DstAddress with a
 // twelve-digit MAC address, APPID, PRIORITY and VID.
 LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions& options = {});
