@@ -33,7 +33,7 @@ std::unique_ptr<SclTreeNode> NodeFor(DataItem& item, SclTreeNode* parent) {
 }  // namespace
 
 IcdExporter::IcdExporter(std::unique_ptr<IcdModelSource> source) : source_(std::move(source)) {
-    for (const EnumRow& row : IcdEnumerationTable()) enumerationIndex_[row.name] = &row;
+    for (const IcdEnumRow& row : IcdEnumerationTable()) enumerationIndex_[row.name] = &row;
 }
 
 IcdExporter::~IcdExporter() = default;
@@ -83,6 +83,7 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     doTypes_.clear();
     daTypes_.clear();
     enumTypes_.clear();
+    filingIndex_.clear();
 
     WriteHeaderAndServices(writer);
     const std::vector<LogicalDevice*> devices = source_->GetLogicalDevices();
@@ -90,6 +91,7 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     for (TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_}) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
+    IndexFilings();
     for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
     writer.EndElement();  // Server
     writer.EndElement();  // AccessPoint
@@ -183,7 +185,7 @@ std::string IcdExporter::EnumNameFromTypeId(std::string_view id) {
     return name;
 }
 
-const EnumRow* IcdExporter::FindEnumeration(std::string_view name) const {
+const IcdEnumRow* IcdExporter::FindEnumeration(std::string_view name) const {
     const auto found = enumerationIndex_.find(name);
     return found != enumerationIndex_.end() ? found->second : nullptr;
 }

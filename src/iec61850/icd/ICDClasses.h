@@ -111,7 +111,7 @@ public:
     // "-" when it is twelve hexadecimal digits, else as the device gave it.
     static void ReadControlBlockAddress(ControlBlock& block, std::string& mac, std::string& appId,
                                         std::string& priority, std::string& vlanId);
-    const EnumRow* FindEnumeration(std::string_view name) const;
+    const IcdEnumRow* FindEnumeration(std::string_view name) const;
 
     // ---- state and facts, read by the file's writers and by tests ----
     std::int32_t GetState() const { return state_; }
@@ -185,6 +185,18 @@ public:
     void WriteDataSet(XmlWriter& writer, const DataSet& dataSet);
     void WriteConfigurationValues(XmlWriter& writer, const SclTreeNode& nodeTree);
 
+    // ---- the data type templates ----
+    // Gives the filings class numbers in filing order: a node takes the number of the first
+    // class whose first node has the same structure, else the next number.
+    void NumberTypeClasses(std::vector<TypeFiling>& filings);
+    // The first node of each class represents it.
+    static void MarkRepresentatives(std::vector<TypeFiling>& filings);
+    bool IsSameType(const SclTreeNode& a, const SclTreeNode& b) const;
+    bool IsSameStVal(const SclTreeNode& a, const SclTreeNode& b) const;
+    // "BOOLEAN", "INT" and the integer's bits, or empty (also without a variable).
+    static std::string GetValueBasicType(const SclTreeNode& node);
+    void WriteDataTypeTemplates(XmlWriter& writer);
+
     // One member of a data set as SCL names it.
     struct Fcda {
         std::string ldInst, prefix, lnClass, lnInst, doName, daName, fc;
@@ -206,8 +218,23 @@ private:
     std::string LogNameOf(LCB& block) const;
     std::set<std::uint64_t> SampleRatesRead() const;
     static std::optional<std::uint64_t> SampleRateOf(ControlBlock& block);
-    void NumberTypeClasses(std::vector<TypeFiling>& filings);
-    void WriteDataTypeTemplates(XmlWriter& writer);
+    void WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member);
+    void WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings);
+    // Node -> where it is filed, for the maps' lookups while the templates are written.
+    void IndexFilings();
+    std::string FiledClassId(const TypeMap& map, const SclTreeNode& node) const;
+    bool IsFiled(const TypeMap& map, const SclTreeNode& node) const;
+    // Adds the node under the enumeration (beside what is filed there already).
+    void FileEnumeration(const std::string& name, SclTreeNode& node);
+    bool IsWrittenDaType(const SclTreeNode& node) const;
+    // The bType a member of a constructed type is written with; empty when it is left out.
+    std::string BdaTypeOf(const SclTreeNode& member) const;
+
+    struct FilingPlace {
+        const std::string* key = nullptr;
+        std::uint32_t classNumber = 0;
+    };
+    std::map<std::pair<const TypeMap*, const SclTreeNode*>, FilingPlace> filingIndex_;
 
     // BuildSettingsXml's parts.
     void ComputeIedName(const std::vector<LogicalDevice*>& devices);
@@ -227,7 +254,7 @@ private:
     TypeMap doTypes_;
     TypeMap daTypes_;
     TypeMap enumTypes_;
-    std::map<std::string, const EnumRow*, std::less<>> enumerationIndex_;
+    std::map<std::string, const IcdEnumRow*, std::less<>> enumerationIndex_;
     std::unique_ptr<SclTreeNode> treeRoot_;
     RemoteAddressing remote_;
     std::int32_t state_ = 0;
