@@ -85,17 +85,23 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     enumTypes_.clear();
     filingIndex_.clear();
 
-    WriteHeaderAndServices(writer);
+    // The tree and its types first: the head already needs to know which logical devices
+    // SCL can take. Nothing is written while they are built.
     const std::vector<LogicalDevice*> devices = source_->GetLogicalDevices();
     for (LogicalDevice* device : devices) AddLogicalDeviceToTree(*device);
     for (TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_}) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
     IndexFilings();
-    for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
-    writer.EndElement();  // Server
-    writer.EndElement();  // AccessPoint
-    writer.EndElement();  // IED
+    WriteHeaderAndServices(writer);
+    if (serverOpen_) {
+        for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
+        writer.EndElement();  // Server
+    }
+    if (iedOpen_) {
+        writer.EndElement();  // AccessPoint
+        writer.EndElement();  // IED
+    }
     WriteDataTypeTemplates(writer);
     writer.EndElement();  // SCL
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -207,9 +206,11 @@ public:
     static const char* SettingText(std::int32_t setting);
 
 private:
+    void WriteConnectedAccessPoint(XmlWriter& writer);
     void WriteServices(XmlWriter& writer);
-    void WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0,
-                           const std::function<const SclTreeNode*(const std::string&)>& treeOf);
+    void WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0);
+    const SclTreeNode* TreeNodeOf(const LogicalDevice& device, const std::string& node) const;
+    bool HasLDeviceForm(LogicalDevice& device) const;
     void WriteReportControls(XmlWriter& writer, LogicalNode& node);
     void WriteInstance(XmlWriter& writer, const SclTreeNode& node);
     bool HasWrittenMembers(const DataSet& dataSet) const;
@@ -265,6 +266,9 @@ private:
     Counts counts_;
     Answers answers_;
     bool timerActivatedControl_ = false;
+    // What the head left open for the logical devices.
+    bool iedOpen_ = false;
+    bool serverOpen_ = false;
     std::unique_ptr<IcdModelSource> source_;
     std::string lastFailure_;
 };

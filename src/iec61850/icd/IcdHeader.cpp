@@ -69,9 +69,36 @@ void IcdExporter::WriteHeaderAndServices(XmlWriter& writer) {
     writer.WriteAttribute("nameStructure", "IEDName");
     writer.EndElement();
 
+    // SCL needs an IED name: without one (a model without logical devices) there is no IED
+    // to describe, and no access point to address.
+    iedOpen_ = !iedName_.empty();
+    serverOpen_ = false;
+    if (!iedOpen_) return;
     writer.StartElement("Communication");
     writer.StartElement("SubNetwork");
     writer.WriteAttribute("name", "NONE");
+    WriteConnectedAccessPoint(writer);
+    writer.EndElement();  // SubNetwork
+    writer.EndElement();  // Communication
+
+    writer.StartElement("IED");
+    writer.WriteAttribute("name", iedName_);
+    writer.WriteAttribute("type", source_->GetModelName());
+    writer.WriteAttribute("manufacturer", source_->GetVendorName());
+    writer.WriteAttribute("configVersion", configRevision_);
+    WriteServices(writer);
+    writer.StartElement("AccessPoint");
+    writer.WriteAttribute("name", "P1");
+    // A server holds one logical device at least; without any SCL can take, it is left out.
+    for (LogicalDevice* device : source_->GetLogicalDevices()) serverOpen_ = serverOpen_ || HasLDeviceForm(*device);
+    if (!serverOpen_) return;
+    writer.StartElement("Server");
+    writer.StartElement("Authentication");
+    writer.WriteAttribute("none", "true");
+    writer.EndElement();
+}
+
+void IcdExporter::WriteConnectedAccessPoint(XmlWriter& writer) {
     writer.StartElement("ConnectedAP");
     writer.WriteAttribute("iedName", iedName_);
     writer.WriteAttribute("apName", "P1");
@@ -103,21 +130,6 @@ void IcdExporter::WriteHeaderAndServices(XmlWriter& writer) {
         writer.EndElement();
     }
     writer.EndElement();  // ConnectedAP
-    writer.EndElement();  // SubNetwork
-    writer.EndElement();  // Communication
-
-    writer.StartElement("IED");
-    writer.WriteAttribute("name", iedName_);
-    writer.WriteAttribute("type", source_->GetModelName());
-    writer.WriteAttribute("manufacturer", source_->GetVendorName());
-    writer.WriteAttribute("configVersion", configRevision_);
-    WriteServices(writer);
-    writer.StartElement("AccessPoint");
-    writer.WriteAttribute("name", "P1");
-    writer.StartElement("Server");
-    writer.StartElement("Authentication");
-    writer.WriteAttribute("none", "true");
-    writer.EndElement();
 }
 
 void IcdExporter::WriteServices(XmlWriter& writer) {

@@ -25,29 +25,36 @@ std::string IcdExporter::GetLnType(const std::string& lnClass, const SclTreeNode
     if (nodeTree == nullptr) return {};
     const auto filed = lNodeTypes_.find(lnClass);
     if (filed == lNodeTypes_.end()) return {};
+    // SCL's LNodeType holds one data object at least: a node without any it can type has none.
+    const auto typed = [this](const auto& child) { return IsFiled(doTypes_, *child); };
+    if (std::none_of(nodeTree->Children().begin(), nodeTree->Children().end(), typed)) return {};
     for (const TypeFiling& filing : filed->second) {
         if (filing.node == nodeTree) return lnClass + "_" + std::to_string(filing.classNumber);
     }
     return {};
 }
 
-void IcdExporter::WriteLDevice(XmlWriter& writer, LogicalDevice& device) {
-    // SCL gives every logical device an LN0; one without LLN0 has no valid form.
-    auto* lln0 = dynamic_cast<LLN0*>(device.FindLogicalNode("LLN0"));
-    if (lln0 == nullptr) return;
+const SclTreeNode* IcdExporter::TreeNodeOf(const LogicalDevice& device, const std::string& node) const {
     const SclTreeNode* deviceTree = treeRoot_ != nullptr ? treeRoot_->FindChild(device.GetName()) : nullptr;
-    const auto treeOf = [deviceTree](const std::string& name) {
-        return deviceTree != nullptr ? deviceTree->FindChild(name) : nullptr;
-    };
+    return deviceTree != nullptr ? deviceTree->FindChild(node) : nullptr;
+}
+
+bool IcdExporter::HasLDeviceForm(LogicalDevice& device) const {
+    // SCL gives every logical device a typed LN0.
+    auto* lln0 = dynamic_cast<LLN0*>(device.FindLogicalNode("LLN0"));
+    return lln0 != nullptr && !GetLnType(lln0->GetLnClass(), TreeNodeOf(device, "LLN0")).empty();
+}
+
+void IcdExporter::WriteLDevice(XmlWriter& writer, LogicalDevice& device) {
+    if (!HasLDeviceForm(device)) return;
     writer.StartElement("LDevice");
     writer.WriteAttribute("inst", LdInstOf(device));
-    WriteLogicalNodes(writer, device, *lln0, treeOf);
+    WriteLogicalNodes(writer, device, static_cast<LLN0&>(*device.FindLogicalNode("LLN0")));
     writer.EndElement();
 }
 
-void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0,
-                                    const std::function<const SclTreeNode*(const std::string&)>& treeOf) {
-    const SclTreeNode* lln0Tree = treeOf("LLN0");
+void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0) {
+    const SclTreeNode* lln0Tree = TreeNodeOf(device, "LLN0");
     writer.StartElement("LN0");
     writer.WriteAttribute("lnType", GetLnType(lln0.GetLnClass(), lln0Tree));
     writer.WriteAttribute("lnClass", "LLN0");
@@ -60,7 +67,7 @@ void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LL
     writer.EndElement();
     for (const auto& [name, node] : device.GetLogicalNodes()) {
         if (name == "LLN0") continue;
-        WriteLN(writer, *node, treeOf(name));
+        WriteLN(writer, *node, TreeNodeOf(device, name));
     }
 }
 

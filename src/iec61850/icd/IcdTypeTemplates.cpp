@@ -1,6 +1,8 @@
 // The data type templates of the ICD document: the types the model's nodes use, each
 // class of equal structure written once under the dictionary's id and its class number.
 
+#include <algorithm>
+
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/DA.h"
 #include "iec61850/scl/Element.h"
@@ -130,6 +132,8 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     for (const auto& [key, filings] : lNodeTypes_) {
         for (const TypeFiling& filing : filings) {
             if (!filing.representative) continue;
+            const auto typed = [this](const auto& child) { return IsFiled(doTypes_, *child); };
+            if (std::none_of(filing.node->Children().begin(), filing.node->Children().end(), typed)) continue;
             writer.StartElement("LNodeType");
             writer.WriteAttribute("id", ClassId(key, filing.classNumber));
             writer.WriteAttribute("lnClass", key);

@@ -1,5 +1,6 @@
 #include "support/icdmodel/LargeModel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -39,8 +40,8 @@ void ConfigureBlock(IcdTestServer& server, const std::string& device, const std:
 LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions& options) {
     LargeModelSummary summary;
     const int devices = std::max(1, options.logicalDevices);
-    int blockNumber = 0;
-    for (int d = 0; d < devices; ++d) {
+    for (int step = 0; step < devices; ++step) {
+        const int d = options.reversed ? devices - 1 - step : step;
         const std::string device = Numbered(options.devicePrefix, d);
         // Nodes of this device: an even share, LLN0 included.
         const int nodes = std::max(1, options.logicalNodes / devices + (d < options.logicalNodes % devices ? 1 : 0));
@@ -61,6 +62,10 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
                     break;
             }
         }
+        if (options.reversed) {
+            std::reverse(shapes.begin(), shapes.end());
+            std::reverse(ggios.begin(), ggios.end());
+        }
         server.AddDevice(device, shapes);
         summary.logicalNodes += static_cast<int>(shapes.size());
 
@@ -71,16 +76,24 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
             bool addressed;
             int* count;
         };
-        const LlnBlock blocks[] = {{"BR", "brcb01", false, &summary.reportControlBlocks},
-                                   {"BR", "brcb02", false, &summary.reportControlBlocks},
-                                   {"RP", "urcb01", false, &summary.reportControlBlocks},
-                                   {"LG", "lcb01", false, &summary.logControlBlocks},
-                                   {"GO", "gocb01", true, &summary.gooseControlBlocks},
-                                   {"GS", "gscb01", true, &summary.gsseControlBlocks},
-                                   {"MS", "msvcb01", true, &summary.sampledValueControlBlocks},
-                                   {"US", "usvcb01", true, &summary.sampledValueControlBlocks}};
-        for (const LlnBlock& block : blocks) {
-            ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, ++blockNumber);
+        std::vector<LlnBlock> blocks = {{"BR", "brcb01", false, &summary.reportControlBlocks},
+                                        {"BR", "brcb02", false, &summary.reportControlBlocks},
+                                        {"RP", "urcb01", false, &summary.reportControlBlocks},
+                                        {"LG", "lcb01", false, &summary.logControlBlocks},
+                                        {"GO", "gocb01", true, &summary.gooseControlBlocks},
+                                        {"GS", "gscb01", true, &summary.gsseControlBlocks},
+                                        {"MS", "msvcb01", true, &summary.sampledValueControlBlocks},
+                                        {"US", "usvcb01", true, &summary.sampledValueControlBlocks}};
+        // Each block's address number stays with the block whatever the order of making.
+        std::vector<int> numbers(blocks.size());
+        for (std::size_t i = 0; i < blocks.size(); ++i) numbers[i] = d * 100 + static_cast<int>(i) + 1;
+        if (options.reversed) {
+            std::reverse(blocks.begin(), blocks.end());
+            std::reverse(numbers.begin(), numbers.end());
+        }
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            const LlnBlock& block = blocks[i];
+            ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, numbers[i]);
             ++*block.count;
             ++summary.dataSets;
             summary.dataSetMembers += static_cast<int>(lln0Members.size());
@@ -89,8 +102,8 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
         Require(server.SetValue("DC", device + "/LLN0.NamPlt.configRev", "R" + std::to_string(d + 1)), "configRev");
         for (const std::string& ggio : ggios) {
             const std::vector<std::string> members{ggio + "$ST$Ind1$stVal", ggio + "$ST$Ind2"};
-            ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, ++blockNumber);
-            ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, ++blockNumber);
+            ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, 0);
+            ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, 0);
             summary.reportControlBlocks += 2;
             summary.reportControlNames += 2;
             summary.dataSets += 2;

@@ -15,6 +15,9 @@ struct LargeModelOptions {
     // In all, LLN0 included; spread evenly over the devices.
     int logicalNodes = 500;
     std::string devicePrefix = "LARGELD";
+    // Makes the devices, nodes, data sets and block values in the opposite order (the
+    // model, and so its file, stays the same).
+    bool reversed = false;
 };
 
 struct LargeModelSummary {

@@ -146,21 +146,78 @@ NodeShape Xcbr(const std::string& name, bool timed) {
             }};
 }
 
-NodeShape Mmxu(const std::string& name) {
-    return {name, [] {
-                Members st, mx;
+NodeShape Mmxu(const std::string& name, bool units) {
+    return {name, [units] {
+                Members st, mx, cf;
                 Add(st, "Beh", T::Status(T::Int(8)));
                 Add(mx, "TotW", T::Mv());
                 Add(mx, "A", T::Wye());
-                return NodeOf({{"ST", &st}, {"MX", &mx}});
+                if (units) {
+                    Members unit;
+                    Add(unit, "SIUnit", T::Int(8));
+                    Add(unit, "multiplier", T::Int(8));
+                    Add(cf, "TotW", T::OneMember("units", T::Struct(std::move(unit))));
+                    Add(cf, "A", T::OneMember("angRef", T::Int(8)));
+                }
+                return NodeOf({{"ST", &st}, {"MX", &mx}, {"CF", &cf}});
+            }};
+}
+
+NodeShape Cswi(const std::string& name) {
+    return {name, [] {
+                Members st, co, cf;
+                Add(st, "Beh", T::Status(T::Int(8)));
+                Add(st, "Pos", T::Status(T::Bits(2)));
+                Add(co, "Pos", T::Controls(true));
+                Add(cf, "Pos", T::OneMember("ctlModel", T::Int(8)));
+                return NodeOf({{"ST", &st}, {"CO", &co}, {"CF", &cf}});
+            }};
+}
+
+NodeShape Mmtr(const std::string& name, int counterBits) {
+    return {name, [counterBits] {
+                Members st, counter;
+                Add(st, "EEHealth", T::Status(T::Int(8)));
+                Add(counter, "actVal", T::Int(counterBits));
+                Add(counter, "q", T::Bits(13));
+                Add(counter, "t", T::Utc());
+                Add(st, "TotWh", T::Struct(std::move(counter)));
+                return NodeOf({{"ST", &st}});
+            }};
+}
+
+NodeShape Lphd(const std::string& name) {
+    return {name, [] {
+                Members st;
+                Add(st, "PhyHealth", T::Status(T::Int(8)));
+                return NodeOf({{"ST", &st}});
+            }};
+}
+
+NodeShape Mhan(const std::string& name) {
+    return {name, [] {
+                Members vector, hmv, mx;
+                Add(vector, "mag", T::AnalogueValue());
+                Add(vector, "ang", T::AnalogueValue());
+                Add(hmv, "har", ContainerTestSupport::ArrayType(16, T::Struct(std::move(vector))));
+                Add(hmv, "q", T::Bits(13));
+                Add(hmv, "t", T::Utc());
+                Add(mx, "HaAmp", T::Struct(std::move(hmv)));
+                return NodeOf({{"MX", &mx}});
             }};
 }
 
 NodeShape Mhai(const std::string& name, int harmonics) {
     return {name, [harmonics] {
-                Members mx;
-                Add(mx, "HA", T::Harmonics(harmonics));
-                return NodeOf({{"MX", &mx}});
+                Members vector, hwye, mx, cf;
+                Add(vector, "mag", T::AnalogueValue());
+                Add(vector, "ang", T::AnalogueValue());
+                Add(hwye, "q", T::Bits(13));
+                Add(hwye, "t", T::Utc());
+                Add(hwye, "phsAHar", ContainerTestSupport::ArrayType(harmonics, T::Struct(std::move(vector))));
+                Add(mx, "HA", T::Struct(std::move(hwye)));
+                Add(cf, "HA", T::OneMember("numHar", T::Uint(16)));
+                return NodeOf({{"MX", &mx}, {"CF", &cf}});
             }};
 }
 

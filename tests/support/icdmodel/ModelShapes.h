@@ -44,9 +44,17 @@ NodeShape Lln0(const Lln0Parts& parts = {});
 // A circuit breaker (status, control, configuration, description); its controls with
 // operTm when `timed`.
 NodeShape Xcbr(const std::string& name, bool timed = false);
-NodeShape Mmxu(const std::string& name);
-// Harmonics: an array of complex values per phase.
-NodeShape Mhai(const std::string& name, int harmonics = 3);
+// With `units`, TotW has its unit (SI unit and multiplier) under CF and A its angle reference.
+NodeShape Mmxu(const std::string& name, bool units = false);
+NodeShape Cswi(const std::string& name);
+// A meter: its health and a counter whose actual value has the given integer width.
+NodeShape Mmtr(const std::string& name, int counterBits = 64);
+// Physical device: its health.
+NodeShape Lphd(const std::string& name);
+// Harmonics as HMV: an array of 16 vectors (magnitude and angle).
+NodeShape Mhan(const std::string& name);
+// Harmonics: an array of vectors per phase, and their number.
+NodeShape Mhai(const std::string& name, int harmonics = 16);
 // A generic I/O node, optionally with report and log blocks of its own.
 NodeShape Ggio(const std::string& name, int buffered = 0, int unbuffered = 0, int logs = 0);
 
