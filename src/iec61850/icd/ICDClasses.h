@@ -59,6 +59,15 @@ using TypeMap = std::map<std::string, std::vector<TypeFiling>, std::less<>>;
 //
 // Results are 0 and -1; after -1 GetLastFailure says why. The exporter has no lock of its
 // own: the program calls it from one thread.
+//
+// Every file passes the SCL schema: what SCL cannot express is left out rather than
+// written in a form SCL refuses. Left out are a logical device without a typed LLN0, a
+// logical node of a class the dictionary lacks or without an instance number, a report
+// block without a configuration revision, a sampled-value block without a sample rate,
+// data-set members under a constraint an FCDA cannot name (and a data set left without
+// members), control-block attributes without a value, a data set a block names outside
+// its own node, template members without a basic type; the IED and its communication
+// when no IED name can be found, the server when no logical device remains.
 class IcdExporter : public IcdExport {
 public:
     explicit IcdExporter(std::unique_ptr<IcdModelSource> source);
