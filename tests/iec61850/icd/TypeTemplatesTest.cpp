@@ -105,7 +105,7 @@ TEST_F(TypeTemplates, ControlsComeLastAndBasicEnumerationsHaveNoType) {
     ASSERT_GE(names.size(), 3u);
     EXPECT_EQ(std::vector<std::string>(names.end() - 3, names.end()),
               (std::vector<std::string>{"SBOw", "Oper", "Cancel"}));
-    for (const std::string& name : {"stVal", "ctlModel", "d"}) EXPECT_NE(Member(dpc, name), nullptr) << name;
+    for (const char* name : {"stVal", "ctlModel", "d"}) EXPECT_NE(Member(dpc, name), nullptr) << name;
     const XmlNode* stVal = Member(dpc, "stVal");
     EXPECT_EQ(AttributeOf(*stVal, "bType"), "Dbpos");
     EXPECT_FALSE(stVal->HasAttribute("type"));

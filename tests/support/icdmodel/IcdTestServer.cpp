@@ -90,19 +90,7 @@ LogicalDevice& IcdTestServer::AddDevice(const std::string& name, const std::vect
     if (AddObject(domain.get()) != System::OkNoError) throw std::runtime_error("domain " + name + " not filed");
     Mms::Domain* filed = domain.release();
     auto device = std::make_unique<LogicalDevice>(this, filed);
-    for (const NodeShape& node : nodes) {
-        const Mms::Structure shape(*node.type());
-        ListNames(node.name, shape, device->directoryNames);
-    }
-    device->directoryState = Iec61850::Acsi::DirectoryComplete;
-    device->BuildFromDirectory();
-    for (const NodeShape& node : nodes) {
-        MmsObjectTest::Retype(*filed->FindNamedVariable(node.name), node.type());
-        LogicalNode* built = device->FindLogicalNode(node.name);
-        if (built == nullptr || built->Build() != System::OkNoError) {
-            throw std::runtime_error("node " + name + "/" + node.name + " not built");
-        }
-    }
+    BuildNodes(*device, nodes);
     LogicalDevice& added = *device;
     devices[name] = std::move(device);
     return added;
@@ -161,6 +149,23 @@ System::ResultCode IcdTestServer::FindDataSet(std::string_view reference, DataSe
     LogicalNode* node = device->second->FindLogicalNode(reference.substr(slash + 1, split - slash - 1));
     found = node != nullptr ? node->FindDataSet(reference.substr(split + 1)) : nullptr;
     return found != nullptr ? System::OkNoError : System::InvalidArguments;
+}
+
+void BuildNodes(LogicalDevice& device, const std::vector<NodeShape>& nodes) {
+    Mms::Domain* domain = device.GetDomain();
+    for (const NodeShape& node : nodes) {
+        const Mms::Structure shape(*node.type());
+        ListNames(node.name, shape, device.directoryNames);
+    }
+    device.directoryState = Iec61850::Acsi::DirectoryComplete;
+    device.BuildFromDirectory();
+    for (const NodeShape& node : nodes) {
+        MmsObjectTest::Retype(*domain->FindNamedVariable(node.name), node.type());
+        LogicalNode* built = device.FindLogicalNode(node.name);
+        if (built == nullptr || built->Build() != System::OkNoError) {
+            throw std::runtime_error("node " + device.GetName() + "/" + node.name + " not built");
+        }
+    }
 }
 
 std::string AnswersText(const std::vector<std::pair<std::string, std::vector<std::pair<std::string, int>>>>& sections) {

@@ -95,6 +95,11 @@ private:
     std::unique_ptr<Iec61850::Acsi::IcdExport> exporter_;
 };
 
+// Gives the device, made and bound to its domain but still empty, the nodes as a device
+// describes them: its flat name list, then each node's type, then the nodes built from
+// them. Throws when a node cannot be built.
+void BuildNodes(LogicalDevice& device, const std::vector<NodeShape>& nodes);
+
 // The answers text the device-parameters dialog writes: "<Answers>" and, for every
 // section given, its items in the given order with their values.
 std::string AnswersText(const std::vector<std::pair<std::string, std::vector<std::pair<std::string, int>>>>& sections);
