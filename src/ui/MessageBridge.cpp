@@ -1,8 +1,9 @@
 #include "ui/MessageBridge.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <QSocketNotifier>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 
 #include "ui/Wnd.h"
 
@@ -31,16 +33,30 @@ struct QueuedCall {
     bool done = false;
 };
 
-const QEvent::Type kNudge = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-// Lives on the UI thread; each nudge event makes it serve the queue.
-class Nudger : public QObject {
+// Wakes the UI thread through an eventfd watched by a socket notifier, which every event
+// loop serves, modal ones included. A worker thread thus calls nothing of Qt: the queue
+// is handed over under our mutex alone, which ThreadSanitizer can follow.
+class Nudger {
 public:
-    bool event(QEvent* e) override {
-        if (e->type() != kNudge) return QObject::event(e);
-        MessageBridge::ServeQueue();
-        return true;
+    Nudger() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)), notifier_(fd_, QSocketNotifier::Read) {
+        QObject::connect(&notifier_, &QSocketNotifier::activated, [this] {
+            std::uint64_t count = 0;
+            (void)!read(fd_, &count, sizeof count);
+            MessageBridge::ServeQueue();
+        });
     }
+    ~Nudger() {
+        notifier_.setEnabled(false);
+        close(fd_);
+    }
+    void Nudge() {
+        std::uint64_t one = 1;
+        (void)!write(fd_, &one, sizeof one);
+    }
+
+private:
+    int fd_;
+    QSocketNotifier notifier_;
 };
 
 struct BridgeState {
@@ -66,7 +82,7 @@ BridgeState& State() {
 void NudgeLocked(BridgeState& s) {
     if (s.nudgePending) return;
     s.nudgePending = true;
-    QCoreApplication::postEvent(s.nudger, new QEvent(kNudge));
+    s.nudger->Nudge();
 }
 
 void ReleaseLocked(BridgeState& s, HWND target, bool all) {
@@ -101,11 +117,15 @@ bool Enqueue(std::shared_ptr<QueuedCall> call, bool needsTarget) {
 void MessageBridge::Open() {
     BridgeState& s = State();
     auto* nudger = new Nudger;
-    std::lock_guard lock(s.mutex);
-    s.uiThread = std::this_thread::get_id();
-    s.open = true;
-    s.nudgePending = false;
-    s.nudger = nudger;
+    Nudger* previous = nullptr;
+    {
+        std::lock_guard lock(s.mutex);
+        s.uiThread = std::this_thread::get_id();
+        s.open = true;
+        s.nudgePending = false;
+        previous = std::exchange(s.nudger, nudger);
+    }
+    delete previous;
 }
 
 void MessageBridge::Close() {
@@ -118,7 +138,7 @@ void MessageBridge::Close() {
         nudger = s.nudger;
         s.nudger = nullptr;
     }
-    delete nudger;  // its pending nudges go with it
+    delete nudger;
 }
 
 bool MessageBridge::IsOpen() {
