@@ -46,7 +46,10 @@ void SetControlClass(QWidget* widget, const std::string& className) {
 
 std::string WidgetText(const QWidget* widget) {
     if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return FromQt(edit->text());
-    if (auto* text = qobject_cast<const QPlainTextEdit*>(widget)) return FromQt(text->toPlainText());
+    if (auto* text = qobject_cast<const QPlainTextEdit*>(widget)) {
+        // A multi-line edit's lines end in CR LF, as callers of the edit control expect.
+        return FromQt(text->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    }
     if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return FromQt(button->text());
     if (auto* label = qobject_cast<const QLabel*>(widget)) return FromQt(label->text());
     if (auto* group = qobject_cast<const QGroupBox*>(widget)) return FromQt(group->title());
@@ -61,7 +64,7 @@ void SetWidgetText(QWidget* widget, const std::string& text) {
         edit->setText(value);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
         QSignalBlocker quiet(plain);  // only typing notifies
-        plain->setPlainText(value);
+        plain->setPlainText(value.replace(QLatin1String("\r\n"), QLatin1String("\n")));
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         button->setText(value);
     } else if (auto* label = qobject_cast<QLabel*>(widget)) {

@@ -211,7 +211,7 @@ void CDialog::OnSysCommand(UINT id, LPARAM lParam) {
 }
 
 void CDialog::HandleDialogKey(int key) {
-    QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = GetWidget() ? GetWidget()->focusWidget() : nullptr;
     if (CWnd* control = CWnd::FromWidget(focus);
         control && control != this && (control->OnGetDlgCode() & DLGC_WANTALLKEYS))
         return;
