@@ -45,7 +45,13 @@ std::vector<std::string> ConvertFileFilter(const std::string& filter) {
             }
         }
         flush();
-        filters.push_back(parts[i] + " (" + patterns + ")");
+        // A description that already shows its patterns shows them once, as Qt reads them.
+        std::string description = parts[i];
+        std::string shown = " (" + parts[i + 1] + ")";
+        if (description.size() >= shown.size() &&
+            description.compare(description.size() - shown.size(), shown.size(), shown) == 0)
+            description.erase(description.size() - shown.size());
+        filters.push_back(description + " (" + patterns + ")");
     }
     return filters;
 }
