@@ -1,8 +1,10 @@
 #include "ui/CommonDialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 
 #include "ui/Text.h"
 #include "ui/Wnd.h"
@@ -100,6 +102,26 @@ intptr_t CColorDialog::DoModal() {
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted) return IDCANCEL;
     color_ = dialog.selectedColor();
+    return IDOK;
+}
+
+CFontDialog::CFontDialog(const LOGFONT* initial, DWORD flags, CWnd* parent)
+    : font_(initial ? *initial : LOGFONT{}), hasInitial_(initial != nullptr), flags_(flags), parent_(parent) {}
+
+intptr_t CFontDialog::DoModal() {
+    QWidget* parent = ParentWidget(parent_);
+    int dpi = parent ? parent->logicalDpiY() : 96;
+    QFontDialog dialog(hasInitial_ ? ToQFont(font_, dpi) : QApplication::font(), parent);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setOption(QFontDialog::NoButtons, false);
+    if (dialog.exec() != QDialog::Accepted) return IDCANCEL;
+    QFont chosen = dialog.selectedFont();
+    if (!(flags_ & CF_EFFECTS)) {
+        chosen.setUnderline(false);
+        chosen.setStrikeOut(false);
+    }
+    font_ = FromQFont(chosen, dpi);
     return IDOK;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/GdiValues.h"
 #include "ui/Types.h"
 
 class QFont;
@@ -50,6 +51,23 @@ public:
 
 private:
     QColor color_;
+    CWnd* parent_;
+};
+
+constexpr DWORD CF_SCREENFONTS = 0x1;
+constexpr DWORD CF_EFFECTS = 0x100;
+
+// The font dialog over a font description; effects (underline, strike-out) with CF_EFFECTS.
+class CFontDialog {
+public:
+    explicit CFontDialog(const LOGFONT* initial = nullptr, DWORD flags = CF_SCREENFONTS, CWnd* parent = nullptr);
+    intptr_t DoModal();
+    void GetCurrentFont(LOGFONT* description) const { *description = font_; }
+
+private:
+    LOGFONT font_;
+    bool hasInitial_;
+    DWORD flags_;
     CWnd* parent_;
 };
 

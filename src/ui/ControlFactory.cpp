@@ -103,6 +103,7 @@ QWidget* CreateStatic(const ControlTemplate& c, QWidget* parent) {
         bool isNumber = !c.text.empty() && std::all_of(c.text.begin(), c.text.end(), ::isdigit);
         QPixmap bitmap = isNumber ? LoadBitmap(std::stoi(c.text)) : LoadBitmapFile(c.text);
         label->setPixmap(bitmap);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
     label->setText(ToQt(c.text));
@@ -191,6 +192,10 @@ QWidget* ControlFactory::Create(const ControlTemplate& control, const RECT& pixe
     widget->setEnabled(!(control.style & WS_DISABLED));
     widget->setVisible(control.style & WS_VISIBLE);
     if (qobject_cast<QGroupBox*>(widget)) widget->lower();
+    // A bitmap static takes its bitmap's natural size.
+    if (auto* label = qobject_cast<QLabel*>(widget); label && (control.style & SS_TYPEMASK) == SS_BITMAP) {
+        if (!label->pixmap().isNull()) label->resize(label->pixmap().size());
+    }
     return widget;
 }
 

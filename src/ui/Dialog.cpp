@@ -22,8 +22,16 @@ namespace {
 class DialogWidget : public QDialog {
 public:
     DialogWidget(CDialog* dialog, QWidget* parent) : QDialog(parent), dialog_(dialog) {}
+    // Centring again once shown: only then is the window frame known.
+    bool centreWhenShown = false;
 
 protected:
+    void showEvent(QShowEvent* event) override {
+        QDialog::showEvent(event);
+        if (!centreWhenShown) return;
+        centreWhenShown = false;
+        dialog_->CenterWindow();
+    }
     void keyPressEvent(QKeyEvent* event) override {
         switch (event->key()) {
             case Qt::Key_Escape:
@@ -100,8 +108,9 @@ QWidget* CDialog::Realise(const DialogTemplate& t, CWnd* parent, bool modal) {
 intptr_t CDialog::DoModal() {
     const DialogTemplate* t = GetTemplate();
     if (!t || IsWindow()) return -1;
-    auto* widget = static_cast<QDialog*>(Realise(*t, nullptr, true));
+    auto* widget = static_cast<DialogWidget*>(Realise(*t, nullptr, true));
     CenterWindow();
+    widget->centreWhenShown = true;
     if (OnInitDialog()) {
         QWidget* first = widget->nextInFocusChain();
         while (first && first != widget && (first->focusPolicy() & Qt::TabFocus) != Qt::TabFocus)
@@ -183,7 +192,8 @@ void CDialog::CenterWindow(CWnd* alternate) {
     } else if (QScreen* screen = QApplication::primaryScreen()) {
         area = screen->availableGeometry();
     }
-    if (area.isValid()) widget->move(area.center() - widget->rect().center());
+    QRect frame = widget->frameGeometry();
+    if (area.isValid()) widget->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
 int CDialog::GetDefID() const { return defaultId_ ? defaultId_ : IDOK; }
