@@ -124,13 +124,14 @@ QWidget* CreateCombo(const ControlTemplate& c, QWidget* parent) {
 }
 
 QWidget* CreateDateTime(const ControlTemplate& c, QWidget* parent) {
-    auto* picker = new QDateTimeEdit(parent);
     if ((c.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT) {
+        auto* picker = new QTimeEdit(parent);
         picker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    } else {
-        picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-        picker->setCalendarPopup(true);
+        return picker;
     }
+    auto* picker = new QDateEdit(parent);
+    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    picker->setCalendarPopup(true);
     return picker;
 }
 
