@@ -33,6 +33,17 @@ std::map<std::string, ControlFactory::Creator>& Registered() {
     return creators;
 }
 
+// Check boxes and radio buttons answer a click anywhere in their rectangle, not only on
+// the box and its text.
+template <typename Button>
+class WholeAreaButton : public Button {
+public:
+    using Button::Button;
+
+protected:
+    bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+};
+
 bool SameClass(const std::string& a, const char* b) {
     return QString::fromStdString(a).compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -48,13 +59,13 @@ QWidget* CreateButton(const ControlTemplate& c, QWidget* parent) {
         }
         case BS_CHECKBOX:
         case BS_AUTOCHECKBOX: {
-            auto* box = new QCheckBox(ToQt(c.text), parent);
+            auto* box = new WholeAreaButton<QCheckBox>(ToQt(c.text), parent);
             QObject::connect(box, &QCheckBox::clicked, box, [box] { NotifyParent(box, BN_CLICKED); });
             return box;
         }
         case BS_RADIOBUTTON:
         case BS_AUTORADIOBUTTON: {
-            auto* radio = new QRadioButton(ToQt(c.text), parent);
+            auto* radio = new WholeAreaButton<QRadioButton>(ToQt(c.text), parent);
             radio->setAutoExclusive((c.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON);
             QObject::connect(radio, &QRadioButton::clicked, radio, [radio] { NotifyParent(radio, BN_CLICKED); });
             return radio;

@@ -92,6 +92,10 @@ QWidget* CDialog::Realise(const DialogTemplate& t, CWnd* parent, bool modal) {
     endedWith_.reset();
     defaultId_ = 0;
     AdoptOwnedWidget(widget);
+    if (OnCreate() == -1) {
+        DestroyWindow();
+        return nullptr;
+    }
 
     QWidget* previous = nullptr;
     for (const ControlTemplate& c : t.controls) {
@@ -109,6 +113,7 @@ intptr_t CDialog::DoModal() {
     const DialogTemplate* t = GetTemplate();
     if (!t || IsWindow()) return -1;
     auto* widget = static_cast<DialogWidget*>(Realise(*t, nullptr, true));
+    if (!widget) return -1;
     CenterWindow();
     widget->centreWhenShown = true;
     if (OnInitDialog()) {
@@ -135,6 +140,7 @@ bool CDialog::Create(int templateId, CWnd* parent) {
     const DialogTemplate* t = GetTemplate();
     if (!t || IsWindow()) return false;
     QWidget* widget = Realise(*t, parent, false);
+    if (!widget) return false;
     OnInitDialog();
     if (t->style & WS_VISIBLE) widget->show();
     return true;
@@ -144,6 +150,7 @@ bool CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent)
     indirect_ = dialogTemplate;
     if (IsWindow()) return false;
     QWidget* widget = Realise(*indirect_, parent, false);
+    if (!widget) return false;
     OnInitDialog();
     if (indirect_->style & WS_VISIBLE) widget->show();
     return true;

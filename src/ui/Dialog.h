@@ -27,6 +27,9 @@ public:
     bool Create(int templateId, CWnd* parent = nullptr);
     bool CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent = nullptr);
 
+    // After the dialog's window exists and before the template's controls are made;
+    // -1 fails the creation (DoModal then gives -1).
+    virtual int OnCreate() { return 0; }
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange* dx) {}
     // Save: controls to members; a refused value stops the exchange and gives false.
