@@ -119,7 +119,8 @@ QWidget* CreateStatic(const ControlTemplate& c, QWidget* parent) {
     }
     label->setText(ToQt(c.text));
     label->setTextFormat(Qt::PlainText);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    // A static hears the mouse only when it asks to be told (SS_NOTIFY).
+    if (!(c.style & SS_NOTIFY)) label->setAttribute(Qt::WA_TransparentForMouseEvents);
     label->setWordWrap(type <= SS_RIGHT);
     Qt::Alignment align = Qt::AlignTop;
     align |= type == SS_CENTER ? Qt::AlignHCenter : type == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft;

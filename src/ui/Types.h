@@ -111,6 +111,7 @@ constexpr DWORD SS_LEFT = 0x0;
 constexpr DWORD SS_CENTER = 0x1;
 constexpr DWORD SS_RIGHT = 0x2;
 constexpr DWORD SS_BITMAP = 0xE;
+constexpr DWORD SS_NOTIFY = 0x100;
 constexpr DWORD SS_TYPEMASK = 0x1F;
 
 // Combo-box styles.
