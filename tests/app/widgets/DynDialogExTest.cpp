@@ -178,12 +178,17 @@ TEST(DynDialogTest, OkStoresTheBoundValuesCancelStoresNothingAndOtherCommandsGoT
 TEST(DynDialogTest, AnActiveXControlIsRefusedWithTheMessageAndTheRestWorks) {
     CDynDialogEx dialog;
     std::string text = "kept";
+    CButton bound;
     dialog.AddDlgControl("MSCAL.Calendar.7", "", kChild, 0, nullptr, {}, 1100);
     dialog.AddDlgControl("EDIT", "", kChild | WS_BORDER, 0, nullptr, &text, 1101);
+    dialog.AddDlgControl("BUTTON", "Bound", kChild, 0, nullptr, static_cast<CWnd*>(&bound), 1102);
     UiTest::MessageBoxSeen told;
     UiTest::AnswerNextMessageBox(IDOK, &told);
     UiTest::OnNextModal([&](QWidget* window) {
         EXPECT_EQ(UiTest::FindControl(window, "1100"), nullptr);
+        // A push button given a control object is that object's window.
+        EXPECT_EQ(bound.GetWidget(), UiTest::FindControl(window, "1102"));
+        EXPECT_EQ(bound.GetWindowText(), "Bound");
         UiTest::Type(UiTest::FindControl(window, "1101"), "!");
         UiTest::Key(UiTest::FindControl(window, "1101"), Qt::Key_Return);
     });
