@@ -211,3 +211,17 @@ TEST(MaskEditTest, AutoTabMovesOnPastTheLastInputAndAClickOnAnEmptyFieldStartsAt
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MaskEditTest, TabbingInPutsTheCaretOnTheFirstInputInsteadOfSelectingAll) {
+    FilterDialog dialog;
+    QApplication::setActiveWindow(dialog.GetWidget());
+    dialog.mac.SetMask("(##)");
+    dialog.Mac()->setFocus(Qt::TabFocusReason);
+    UiTest::ProcessUntil([&] { return !dialog.Mac()->hasSelectedText(); }, 100);
+    EXPECT_FALSE(dialog.Mac()->hasSelectedText());
+    EXPECT_EQ(dialog.Mac()->cursorPosition(), 1);
+}
+
+}  // namespace
