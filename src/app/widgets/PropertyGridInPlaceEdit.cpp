@@ -82,11 +82,18 @@ bool CPropertyGridInPlaceEdit::OnEvent(QEvent* event) {
                 case Qt::Key_Right:
                 case Qt::Key_Up:
                 case Qt::Key_Down:
-                    if (!ctrl) return false;
+                    if (!ctrl) break;
                     ReturnFocus();
                     return true;
-                default: return (key->modifiers() & Qt::AltModifier) != 0;
+                default:
+                    if (key->modifiers() & Qt::AltModifier) return true;
+                    break;
             }
+            // Keys the line edit leaves alone stop here, as they stop at an edit control:
+            // they must not move the grid's focus while it edits.
+            static_cast<QObject*>(GetWidget())->event(event);
+            event->accept();
+            return true;
         }
         case QEvent::FocusOut:
             // The edit's own context menu takes the focus for a moment; that is no commit.

@@ -56,10 +56,13 @@ bool CPropertyGrid::OnEvent(QEvent* event) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(event);
             bool handled = OnKeyDown(key->key());
-            if (handled || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return handled;
-            // The grid wants characters: they are never a dialog's mnemonics while it has the focus.
-            OnChar(key->text());
-            return !key->text().isEmpty() && key->text().front().isPrint();
+            if (!handled && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                // The grid wants characters: they are never a dialog's mnemonics while it has the focus.
+                OnChar(key->text());
+                handled = !key->text().isEmpty() && key->text().front().isPrint();
+            }
+            if (handled) key->accept();
+            return handled;
         }
         default: return false;
     }

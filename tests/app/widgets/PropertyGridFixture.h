@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTest>
 #include <QWidget>
 #include <string>
@@ -34,8 +35,13 @@ protected:
         cancelButton.CreateControl("BUTTON", "Drop", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{310, 40, 390, 60},
                                    &owner, Ui::IDCANCEL);
         ASSERT_TRUE(grid.Create(Ui::WS_CHILD | Ui::WS_VISIBLE, Ui::RECT{0, 0, 300, 200}, &owner, 1039));
+        owner.GetWidget()->show();
+        Activate();
+    }
+    // Focus changes, and with them the edit's commit, need the window to be the active one;
+    // a message box takes that away until it is given back.
+    void Activate() {
         QWidget* window = owner.GetWidget();
-        window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
@@ -58,6 +64,13 @@ protected:
         QMouseEvent event(QEvent::MouseButtonDblClick, point, Widget()->mapToGlobal(point), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Widget(), &event);
+    }
+    // Keys without a character (Execute) cannot go through QTest's key clicks.
+    static void SendKey(QWidget* target, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
     }
     void Press(int key) { QTest::keyClick(Widget(), static_cast<Qt::Key>(key)); }
     QWidget* EditorWidget() { return grid.GetEditor() ? grid.GetEditor()->GetWidget() : nullptr; }
