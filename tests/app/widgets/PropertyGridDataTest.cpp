@@ -4,12 +4,14 @@
 #include <cstring>
 #include <limits>
 
+#include "PropertyGridFixture.h"
 #include "app/widgets/PropertyGrid.h"
 
 // The grid's data without a window: ids, names, typed values, baselines.
 namespace {
 
 using namespace Ui;
+using GridTest::RecordingItem;
 using Widgets::CPropertyGrid;
 using Widgets::ItemType;
 
@@ -208,34 +210,6 @@ TEST(PropertyGridDataTest, EachTypeCountsAsModifiedByItsOwnValueOnly) {
     b.lfFaceName[1] = 'x';
     EXPECT_FALSE(Widgets::SameFont(a, b));
 }
-
-class RecordingItem : public Widgets::ICustomItem {
-public:
-    int kind = Widgets::kEditorNone;
-    std::vector<std::string> calls;
-    int GetEditorKind() override { return kind; }
-    void Draw(QPainter&, const RECT&, bool focused) override { calls.push_back(focused ? "Draw focused" : "Draw"); }
-    void StoreBaseline() override { calls.push_back("StoreBaseline"); }
-    bool OnLButtonDown(const RECT&, QPoint) override {
-        calls.push_back("OnLButtonDown");
-        return true;
-    }
-    void OnMouseMove(const RECT&, QPoint) override { calls.push_back("OnMouseMove"); }
-    void OnLButtonUp(const RECT&, QPoint) override { calls.push_back("OnLButtonUp"); }
-    std::string GetValueText() override {
-        calls.push_back("GetValueText");
-        return "custom";
-    }
-    bool SetValueText(const std::string& text) override {
-        calls.push_back("SetValueText " + text);
-        return text != "same";
-    }
-    void OnDropDown(const RECT&) override { calls.push_back("OnDropDown"); }
-    bool OnButtonClick() override {
-        calls.push_back("OnButtonClick");
-        return true;
-    }
-};
 
 TEST(PropertyGridDataTest, ACustomItemKnowsItsGridAndStoresItsOwnBaseline) {
     CPropertyGrid grid;

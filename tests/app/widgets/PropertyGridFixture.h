@@ -26,6 +26,36 @@ public:
     std::vector<int> changed;
 };
 
+// A custom value that records every call the grid makes to it.
+class RecordingItem : public Widgets::ICustomItem {
+public:
+    int kind = Widgets::kEditorNone;
+    bool takesMouse = true;
+    std::vector<std::string> calls;
+    int GetEditorKind() override { return kind; }
+    void Draw(QPainter&, const Ui::RECT&, bool focused) override { calls.push_back(focused ? "Draw focused" : "Draw"); }
+    void StoreBaseline() override { calls.push_back("StoreBaseline"); }
+    bool OnLButtonDown(const Ui::RECT&, QPoint) override {
+        calls.push_back("OnLButtonDown");
+        return takesMouse;
+    }
+    void OnMouseMove(const Ui::RECT&, QPoint) override { calls.push_back("OnMouseMove"); }
+    void OnLButtonUp(const Ui::RECT&, QPoint) override { calls.push_back("OnLButtonUp"); }
+    std::string GetValueText() override {
+        calls.push_back("GetValueText");
+        return "custom";
+    }
+    bool SetValueText(const std::string& text) override {
+        calls.push_back("SetValueText " + text);
+        return text != "custom";
+    }
+    void OnDropDown(const Ui::RECT&) override { calls.push_back("OnDropDown"); }
+    bool OnButtonClick() override {
+        calls.push_back("OnButtonClick");
+        return true;
+    }
+};
+
 class GridFixture : public ::testing::Test {
 protected:
     void SetUp() override {
