@@ -1,6 +1,7 @@
 #include "ui/IpAddressWidget.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
@@ -45,9 +46,33 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
             NotifyParent(this, EN_CHANGE);
         });
         layout->addWidget(field, 1);
+        field->installEventFilter(this);
         fields_[static_cast<size_t>(i)] = field;
     }
     setFocusProxy(fields_[0]);
+}
+
+bool IpAddressWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    for (size_t i = 0; i < fields_.size(); ++i) {
+        if (watched != fields_[i]) continue;
+        bool next = key->text() == QStringLiteral(".") || key->text() == QStringLiteral(" ");
+        if (next) {
+            if (i + 1 < fields_.size() && !fields_[i]->text().isEmpty()) {
+                fields_[i + 1]->setFocus(Qt::TabFocusReason);
+                fields_[i + 1]->selectAll();
+            }
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace && i > 0 && fields_[i]->cursorPosition() == 0 &&
+            !fields_[i]->hasSelectedText()) {
+            fields_[i - 1]->setFocus(Qt::BacktabFocusReason);
+            fields_[i - 1]->end(false);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int IpAddressWidget::GetAddress(std::uint32_t& address) const {

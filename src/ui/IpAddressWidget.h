@@ -22,6 +22,10 @@ public:
     bool IsBlank() const;
     QLineEdit* Field(int index) const { return fields_[static_cast<size_t>(index)]; }
 
+protected:
+    // "." or a blank moves on to the next field, as typing an address expects.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::array<QLineEdit*, 4> fields_{};
 };

@@ -40,16 +40,26 @@ std::string LoadString(int id) {
     return it == Tables().strings.end() ? std::string() : it->second;
 }
 
-void RegisterIcon(int id, QIcon icon) { Tables().icons[id] = std::move(icon); }
+// Icons and bitmaps are pixmaps, which live on the UI thread only; the lock keeps the
+// tables themselves consistent.
+void RegisterIcon(int id, QIcon icon) {
+    std::lock_guard lock(Tables().mutex);
+    Tables().icons[id] = std::move(icon);
+}
 
 QIcon LoadIcon(int id) {
+    std::lock_guard lock(Tables().mutex);
     auto it = Tables().icons.find(id);
     return it == Tables().icons.end() ? QIcon() : it->second;
 }
 
-void RegisterBitmap(int id, QPixmap bitmap) { Tables().bitmaps[id] = std::move(bitmap); }
+void RegisterBitmap(int id, QPixmap bitmap) {
+    std::lock_guard lock(Tables().mutex);
+    Tables().bitmaps[id] = std::move(bitmap);
+}
 
 QPixmap LoadBitmap(int id) {
+    std::lock_guard lock(Tables().mutex);
     auto it = Tables().bitmaps.find(id);
     return it == Tables().bitmaps.end() ? QPixmap() : it->second;
 }

@@ -28,6 +28,8 @@ class WndHook;
 class CWnd {
 public:
     CWnd();
+    // Destroys a widget the object made; its own OnDestroy has run by then only if a
+    // derived class called DestroyWindow in its destructor (the base one runs here).
     virtual ~CWnd();
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <utility>
 
 #include "ui/Resources.h"
 #include "ui/Text.h"
@@ -148,6 +149,8 @@ bool CMaskEdit::OnEvent(QEvent* event) {
         }
         case QEvent::ContextMenu: ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos()); return true;
         case QEvent::FocusIn: {
+            // Qt gives the focus before it delivers the click that brought it.
+            focusFromClick_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
             // After the edit's own handling: tabbing in selects everything.
             QPointer<QLineEdit> guard(edit);
             QTimer::singleShot(0, edit, [this, guard] {
@@ -163,7 +166,7 @@ bool CMaskEdit::OnEvent(QEvent* event) {
             if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) OnFocusLost();
             return false;
         case QEvent::MouseButtonPress:
-            if (!edit->hasFocus() && IsEmpty()) {
+            if ((!edit->hasFocus() || std::exchange(focusFromClick_, false)) && IsEmpty()) {
                 edit->setFocus(Qt::MouseFocusReason);
                 MoveToNextInput(0);
                 return true;

@@ -73,6 +73,7 @@ private:
     int autoTab_ = 0;
     int updating_ = 0;
     int notifyChange_ = 1;
+    bool focusFromClick_ = false;
 };
 
 }  // namespace Widgets

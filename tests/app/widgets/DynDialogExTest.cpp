@@ -210,3 +210,43 @@ TEST(DynDialogTest, AModelessDialogClosesItsWindowOnOk) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace Ui;
+using Widgets::CDynDialogEx;
+
+// The property grid's Text editor, built the way the grid builds it: its own buttons, the
+// item's name as caption, the grid's font, a multi-line edit bound to the text.
+TEST(DynDialogTest, TheGridsTextEditorAsTheGridBuildsIt) {
+    std::string value = "line one";
+    QFont gridFont(QStringLiteral("DejaVu Sans"), 9);
+    CDynDialogEx dialog;
+    dialog.SetUseSystemButtons(false);
+    dialog.SetWindowTitle("Description");
+    dialog.SetFont(&gridFont);
+    RECT edit{7, 7, 200, 100};
+    dialog.AddDlgControl("EDIT", value.c_str(), 0x503110C4, WS_EX_CLIENTEDGE, &edit, &value);
+    RECT ok{56, 106, 106, 120};
+    dialog.AddDlgControl("BUTTON", "OK", 0x50010000, 0, &ok, {}, IDOK);
+    RECT cancel{110, 106, 160, 120};
+    dialog.AddDlgControl("BUTTON", "Cancel", 0x50010000, 0, &cancel, {}, IDCANCEL);
+    EXPECT_EQ(dialog.BuildTemplate().pointSize, 9);
+    UiTest::OnNextModal([&](QWidget* window) {
+        EXPECT_EQ(window->windowTitle(), "Description");
+        QList<QWidget*> edits;
+        for (QObject* child : window->children()) {
+            auto* w = qobject_cast<QWidget*>(child);
+            if (w && w->inherits("QPlainTextEdit")) edits << w;
+        }
+        ASSERT_EQ(edits.size(), 1);
+        UiTest::Type(edits.front(), "");
+        QTest::keyClick(edits.front(), Qt::Key_Return);
+        UiTest::Type(edits.front(), "line two");
+        UiTest::Click(UiTest::FindControl(window, "1"));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(value, "line one\r\nline two");
+}
+
+}  // namespace

@@ -188,3 +188,40 @@ TEST(MaskEditTest, WithoutAMaskItIsAPlainEdit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MaskEditTest, AutoTabMovesOnPastTheLastInputAndAClickOnAnEmptyFieldStartsAtTheFirstInput) {
+    FilterDialog dialog;
+    QApplication::setActiveWindow(dialog.GetWidget());
+    dialog.appId.SetAutoTab(1);
+    KeysAt(dialog.AppId(), 0, {});
+    QTest::keyClicks(dialog.AppId(), "abcd");
+    EXPECT_EQ(dialog.AppId()->text(), "ABCD");
+    EXPECT_EQ(dialog.GetWidget()->focusWidget(), UiTest::FindControl(dialog.GetWidget(), "1042"));
+
+    dialog.mac.SetMask("(##)");
+    EXPECT_TRUE(dialog.mac.IsEmpty());
+    QTest::mouseClick(dialog.Mac(), Qt::LeftButton, Qt::NoModifier, QPoint(dialog.Mac()->width() - 2, 5));
+    EXPECT_EQ(dialog.GetWidget()->focusWidget(), dialog.Mac());
+    EXPECT_EQ(dialog.Mac()->cursorPosition(), 1);
+    // Once it has the focus, a click places the caret where it lands.
+    QTest::mouseClick(dialog.Mac(), Qt::LeftButton, Qt::NoModifier, QPoint(dialog.Mac()->width() - 2, 5));
+    EXPECT_EQ(dialog.Mac()->cursorPosition(), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MaskEditTest, TabbingInPutsTheCaretOnTheFirstInputInsteadOfSelectingAll) {
+    FilterDialog dialog;
+    QApplication::setActiveWindow(dialog.GetWidget());
+    dialog.mac.SetMask("(##)");
+    dialog.Mac()->setFocus(Qt::TabFocusReason);
+    UiTest::ProcessUntil([&] { return !dialog.Mac()->hasSelectedText(); }, 100);
+    EXPECT_FALSE(dialog.Mac()->hasSelectedText());
+    EXPECT_EQ(dialog.Mac()->cursorPosition(), 1);
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
@@ -86,6 +87,17 @@ TEST(IpAddressTest, BlankFieldsReadAsZeroAndValuesOver255AreRefused) {
     EXPECT_EQ(address, 0x7F000001u);
     dialog.address.ClearAddress();
     EXPECT_TRUE(dialog.address.IsBlank());
+
+    // A typed address: dots move on, three digits move on by themselves.
+    QApplication::setActiveWindow(dialog.GetWidget());
+    ip->Field(0)->setFocus();
+    QTest::keyClicks(QApplication::focusWidget(), "1");
+    for (const char* part : {"0.", "0.", "0.1"}) {
+        for (const char* c = part; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
+    }
+    EXPECT_EQ(dialog.address.GetAddress(address), 4);
+    EXPECT_EQ(address, 0x0A000001u);
+    EXPECT_EQ(recorder.beeps.size(), 2u);
 }
 
 TEST(UpDownTest, StepsAskTheOwnerWhoMayRefuseOrChangeThemAndTheBuddyIsNeverEdited) {
