@@ -56,6 +56,8 @@ void CPropertyGrid::InitControl() {
     widget->setFont(normalFont_);
     rowHeight_ = QFontMetrics(normalFont_).height() + 4;
     widget->setAttribute(Qt::WA_OpaquePaintEvent);
+    // A placeholder adopted from a template may be a static that lets clicks through.
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents, false);
     widget->setMouseTracking(true);
     widget->setFocusPolicy(Qt::StrongFocus);
     CWnd* parent = GetParent();

@@ -269,3 +269,32 @@ TEST_F(PropertyGridViewTest, AnEmptyGridPaintsOnlyItsBackground) {
 }
 
 }  // namespace
+
+namespace {
+
+// The device-parameters dialog places the grid on a placeholder control of its template.
+TEST(PropertyGridPlaceholderTest, AGridAdoptsAPlaceholderAndDrawsOnIt) {
+    GridTest::RecordingOwner dialog;
+    ASSERT_TRUE(dialog.Create(Ui::WS_VISIBLE, Ui::RECT{0, 0, 320, 240}, nullptr, 0));
+    Ui::CWnd placeholder;
+    ASSERT_TRUE(placeholder.CreateControl("STATIC", "", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{10, 10, 210, 110},
+                                          &dialog, 1039));
+    QWidget* widget = placeholder.Detach();  // the template's control, now without an object
+    Widgets::CPropertyGrid grid;
+    ASSERT_TRUE(grid.SubclassDlgItem(1039, &dialog));
+    EXPECT_EQ(grid.GetWidget(), widget);
+    EXPECT_EQ(grid.GetSplitterPosition(), 100);
+    EXPECT_GT(grid.GetRowHeight(), 4);
+    int s = grid.AddSection("S");
+    int id = grid.AddBoolItem(s, "Flag", true);
+    dialog.GetWidget()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.GetWidget()));
+    widget->repaint();
+    const Ui::RECT name = grid.FindItem(id)->nameRect;
+    EXPECT_EQ(name.top, grid.GetRowHeight());
+    QTest::mouseClick(dialog.GetWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(10 + 40, 10 + name.top + 3));
+    EXPECT_EQ(grid.GetFocusedItem(), id);  // the static let clicks through; the grid does not
+}
+
+}  // namespace
