@@ -26,6 +26,8 @@ constexpr Ui::UINT WM_PG_DATESELCHANGED = Ui::WM_USER + 489;   // 1513
 // is made by Create or adopted from a dialog's placeholder by SubclassDlgItem.
 class CPropertyGrid : public Ui::CWnd {
 public:
+    static constexpr Ui::UINT kWantChars = 0x80;
+
     using Section = PropertyGridSection;
     using Item = PropertyGridItem;
 
@@ -129,7 +131,8 @@ public:
     void FocusPrevious();
 
     bool OnEvent(QEvent* event) override;
-    Ui::UINT OnGetDlgCode() override { return Ui::DLGC_WANTARROWS | 0x80; }
+    // Arrows and characters belong to the grid, not to the dialog around it.
+    Ui::UINT OnGetDlgCode() override { return Ui::DLGC_WANTARROWS | kWantChars; }
     void OnDestroy() override;
 
 private:
@@ -161,7 +164,7 @@ private:
     void OnLButtonDown(QPoint point);
     void OnMouseMove(QPoint point, bool buttonDown);
     void OnLButtonUp(QPoint point);
-    void OnLButtonDblClk(QPoint point);
+    void OnLButtonDblClk();
     void OnMouseWheel(int delta);
     void OnScrollAction(int action);
     bool OnKeyDown(int key);
@@ -170,7 +173,7 @@ private:
     Section* FocusedSection();
 
     // Editors.
-    void OpenEditor(Item& item, bool viaButton);
+    void OpenEditor(Item& item);
     void OpenInPlaceEdit(Item& item);
     void OpenDropDown(Item& item);
     bool RunDialog(Item& item);

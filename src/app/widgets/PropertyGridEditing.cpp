@@ -56,8 +56,7 @@ void CPropertyGrid::ItemChanged(Item& item) {
     Invalidate();
 }
 
-void CPropertyGrid::OpenEditor(Item& item, bool viaButton) {
-    (void)viaButton;
+void CPropertyGrid::OpenEditor(Item& item) {
     if (!item.editable) return;
     switch (item.EditorKind()) {
         case kEditorInPlace: OpenInPlaceEdit(item); break;

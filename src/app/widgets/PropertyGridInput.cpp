@@ -46,7 +46,7 @@ bool CPropertyGrid::OnEvent(QEvent* event) {
         }
         case QEvent::MouseButtonDblClick: {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton) OnLButtonDblClk(mouse->position().toPoint());
+            if (mouse->button() == Qt::LeftButton) OnLButtonDblClk();
             return true;
         }
         case QEvent::Wheel: OnMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y()); return true;
@@ -168,11 +168,14 @@ void CPropertyGrid::OnLButtonUp(QPoint point) {
     Item* item = FocusedItem();
     bool viaValue = !wasHeld && valueClick_ && item && Contains(item->valueRect, point);
     valueClick_ = false;
-    if (item && (viaButton || viaValue)) OpenEditor(*item, viaButton);
+    if (item && (viaButton || viaValue)) OpenEditor(*item);
 }
 
-void CPropertyGrid::OnLButtonDblClk(QPoint point) {
+void CPropertyGrid::OnLButtonDblClk() {
     CloseEditor();
+    // The release that ends a double-click opens nothing: the press before it did its part.
+    valueClick_ = false;
+    buttonHeld_ = buttonPressed_ = false;
     Section* section = FocusedSection();
     Item* item = FocusedItem();
     if (!item && section) {
@@ -196,7 +199,6 @@ void CPropertyGrid::OnLButtonDblClk(QPoint point) {
             if (Item* after = FindItem(id)) ItemChanged(*after);
         }
     }
-    (void)point;
 }
 
 // Partial notches add up, so fine-grained wheels and touchpads scroll too.

@@ -236,22 +236,4 @@ TEST(PropertyGridDataTest, EditorKindFollowsTheType) {
     EXPECT_EQ(Widgets::EditorKindOfType(-1), 0);
 }
 
-TEST(PropertyGridDataTest, OptionsStartAsTheDefaultsAndHoldWithoutAWindow) {
-    CPropertyGrid grid;
-    EXPECT_TRUE(grid.GetShadeTitles());
-    EXPECT_TRUE(grid.GetDrawLines());
-    EXPECT_TRUE(grid.GetDrawGutter());
-    EXPECT_TRUE(grid.GetFocusDisabled());
-    EXPECT_FALSE(grid.GetBoldModified());
-    EXPECT_FALSE(grid.GetBoldEditables());
-    grid.SetShadeTitles(false);
-    grid.SetBoldModified(true);
-    EXPECT_FALSE(grid.GetShadeTitles());
-    EXPECT_TRUE(grid.GetBoldModified());
-    grid.SetDisplayMode(1);
-    EXPECT_EQ(grid.GetDisplayMode(), 1);
-    EXPECT_EQ(grid.GetFocusedItem(), -1);
-    EXPECT_EQ(grid.GetFocusedSection(), -1);
-}
-
 }  // namespace

@@ -252,6 +252,20 @@ TEST_F(PropertyGridViewTest, DoubleClicksToggleDefinedEditableValuesOnly) {
     EXPECT_TRUE(grid.GetItemValue(choice, index));
     EXPECT_EQ(index, 0);  // wraps after the last option
 
+    // The whole sequence on a value: the first click opens the list, the second press
+    // closes it, the double-click toggles and the last release opens nothing again.
+    owner.changed.clear();
+    Click(ValuePoint(flag));
+    EXPECT_NE(grid.GetEditor(), nullptr);
+    QTest::mousePress(Widget(), Qt::LeftButton, Qt::NoModifier, ValuePoint(flag));
+    EXPECT_EQ(grid.GetEditor(), nullptr);
+    DoubleClick(ValuePoint(flag));
+    QTest::mouseRelease(Widget(), Qt::LeftButton, Qt::NoModifier, ValuePoint(flag));
+    EXPECT_EQ(grid.GetEditor(), nullptr);
+    EXPECT_TRUE(grid.GetItemValue(flag, value));
+    EXPECT_FALSE(value);
+    EXPECT_EQ(owner.changed, std::vector<int>{flag});
+
     int a = grid.AddSection("A");
     Paint();
     const RECT header = grid.FindSection(a)->headerRect;
