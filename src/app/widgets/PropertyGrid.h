@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QPoint>
+#include <QPointer>
+#include <QScrollBar>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +13,6 @@
 #include "ui/Wnd.h"
 
 class QPainter;
-class QScrollBar;
 
 namespace Widgets {
 
@@ -119,7 +120,7 @@ public:
     int GetFocusedItem() const { return focusedItem_; }
     int GetRowHeight() const { return rowHeight_; }
     int GetScrollPosition() const;
-    bool IsScrollBarShown() const { return scrollShown_; }
+    bool IsScrollBarShown() const { return scrollBar_ && scrollShown_; }
     Ui::CWnd* GetEditor() const { return editor_.get(); }
     // The text a value shows (the pilcrow for a line break of a Text item); for Color,
     // the components beside the swatch. Files and folders are shown compacted.
@@ -235,7 +236,8 @@ private:
     Ui::COLORREF valueColor_;
     Ui::COLORREF disabledColor_;
 
-    QScrollBar* scrollBar_ = nullptr;
+    // A child of the window: it goes when the window goes, and the object may outlive both.
+    QPointer<QScrollBar> scrollBar_;
     bool scrollShown_ = false;
 };
 

@@ -206,7 +206,7 @@ void CPropertyGrid::OnMouseWheel(int delta) {
     wheelRemainder_ += delta;
     int notches = wheelRemainder_ / kWheelNotch;
     wheelRemainder_ %= kWheelNotch;
-    if (notches == 0 || !scrollShown_ || !scrollBar_) return;
+    if (notches == 0 || !IsScrollBarShown()) return;
     int lowest = scrollBar_->minimum();
     int highest = std::max(lowest, scrollBar_->maximum() - 1);  // maximum - page of the Win32 bar
     for (int line = 0; line < 3 * std::abs(notches); ++line) {
@@ -219,7 +219,7 @@ void CPropertyGrid::OnMouseWheel(int delta) {
 // The bar's own moves are replaced by the grid's: lines are rows, pages are the client
 // height, and neither goes past the last full page.
 void CPropertyGrid::OnScrollAction(int action) {
-    if (!scrollShown_ || !scrollBar_) return;
+    if (!IsScrollBarShown()) return;
     if (QWidget* widget = GetWidget()) widget->setFocus(Qt::OtherFocusReason);
     int position = scrollBar_->value();
     int page = GetWidget()->height();

@@ -98,11 +98,12 @@ std::vector<CPropertyGrid::Row> CPropertyGrid::DisplayRows() {
     return rows;
 }
 
-int CPropertyGrid::GetScrollPosition() const { return scrollBar_ && scrollShown_ ? scrollBar_->value() : 0; }
+int CPropertyGrid::GetScrollPosition() const { return IsScrollBarShown() ? scrollBar_->value() : 0; }
 
 // The bar keeps the positions a Win32 bar reaches: 0 to total - page + 1.
 void CPropertyGrid::RecalcLayout() {
     QWidget* widget = GetWidget();
+    if (!scrollBar_) scrollShown_ = false;
     if (!widget) return;
     int position = scrollBar_ && scrollBar_->isVisible() ? scrollBar_->value() : 0;
     int total = static_cast<int>(DisplayRows().size()) * rowHeight_;
@@ -137,7 +138,7 @@ int CPropertyGrid::DrawingWidth() const {
     QWidget* widget = GetWidget();
     if (!widget) return 0;
     int width = widget->width();
-    if (scrollShown_ && scrollBar_) width -= scrollBar_->width();
+    if (IsScrollBarShown()) width -= scrollBar_->width();
     return width;
 }
 
@@ -390,7 +391,7 @@ void CPropertyGrid::FocusPrevious() {
 // A row that is not wholly in view is scrolled to the top edge of the grid.
 void CPropertyGrid::EnsureFocusVisible() {
     QWidget* widget = GetWidget();
-    if (!widget || !scrollShown_) return;
+    if (!widget || !IsScrollBarShown()) return;
     int top = 0;
     for (const Row& row : DisplayRows()) {
         bool focused = row.item ? row.item->id == focusedItem_ : focusedItem_ < 0 && row.section->id == focusedSection_;

@@ -309,6 +309,23 @@ TEST(PropertyGridPlaceholderTest, AGridAdoptsAPlaceholderAndDrawsOnIt) {
     QTest::mouseClick(dialog.GetWidget()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(10 + 40, 10 + name.top + 3));
     EXPECT_EQ(grid.GetFocusedItem(), id);  // the static let clicks through; the grid does not
+
+    // A dialog's member grid outlives the dialog's window, and takes the next one's.
+    for (int i = 0; i < 40; ++i) grid.AddStringItem(s, "Row " + std::to_string(i), "v");
+    EXPECT_TRUE(grid.IsScrollBarShown());
+    dialog.DestroyWindow();
+    EXPECT_EQ(grid.GetWidget(), nullptr);
+    EXPECT_FALSE(grid.IsScrollBarShown());
+    grid.AddStringItem(s, "While closed", "v");
+    GridTest::RecordingOwner again;
+    ASSERT_TRUE(again.Create(Ui::WS_VISIBLE, Ui::RECT{0, 0, 320, 240}, nullptr, 0));
+    ASSERT_TRUE(placeholder.CreateControl("STATIC", "", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{10, 10, 210, 110},
+                                          &again, 1039));
+    placeholder.Detach();
+    ASSERT_TRUE(grid.SubclassDlgItem(1039, &again));
+    EXPECT_TRUE(grid.IsScrollBarShown());
+    again.GetWidget()->show();
+    grid.GetWidget()->repaint();
 }
 
 }  // namespace
