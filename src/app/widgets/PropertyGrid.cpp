@@ -28,6 +28,8 @@ CPropertyGrid::~CPropertyGrid() {
         editor_->DestroyWindow();
         editor_.reset();
     }
+    // A window adopted from a dialog stays after the grid; its bar must not call back.
+    delete scrollBar_.data();
 }
 
 int CPropertyGrid::AddSection(const std::string& name, bool collapsed, int insertBefore) {
