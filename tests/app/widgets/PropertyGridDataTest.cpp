@@ -229,11 +229,4 @@ TEST(PropertyGridDataTest, ACustomItemKnowsItsGridAndStoresItsOwnBaseline) {
     EXPECT_EQ(refused.m_pGrid, nullptr);
 }
 
-TEST(PropertyGridDataTest, EditorKindFollowsTheType) {
-    const int kinds[] = {0, 1, 3, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3};
-    for (int type = 0; type <= 12; ++type) EXPECT_EQ(Widgets::EditorKindOfType(type), kinds[type]) << type;
-    EXPECT_EQ(Widgets::EditorKindOfType(13), 0);
-    EXPECT_EQ(Widgets::EditorKindOfType(-1), 0);
-}
-
 }  // namespace
