@@ -78,6 +78,12 @@ TEST(WholeFile, SchemaAcceptsEveryModelADeviceCanGive) {
         std::function<void(IcdTestServer&)> build;
     };
     const std::vector<Case> cases = {
+        {"the generator's model in one device, without logs, sampled values or optional services",
+         [](IcdTestServer& s) {
+             LargeModelOptions options{1, 40, "ONELD"};
+             options.logs = options.sampledValues = false;
+             BuildLargeModel(s, options);
+         }},
         {"no optional service, no log or sampled values",
          [](IcdTestServer& s) {
              Lln0Parts parts;

@@ -47,8 +47,9 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
         const int nodes = std::max(1, options.logicalNodes / devices + (d < options.logicalNodes % devices ? 1 : 0));
         Lln0Parts lln0;
         lln0.buffered = 2;
-        lln0.unbuffered = lln0.logs = 1;
-        lln0.goose = lln0.gsse = lln0.multicastSv = lln0.unicastSv = 1;
+        lln0.unbuffered = lln0.goose = lln0.gsse = 1;
+        lln0.logs = options.logs ? 1 : 0;
+        lln0.multicastSv = lln0.unicastSv = options.sampledValues ? 1 : 0;
         std::vector<NodeShape> shapes{Lln0(lln0)};
         std::vector<std::string> ggios;
         for (int n = 1; n < nodes; ++n) {
@@ -84,6 +85,10 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
                                         {"GS", "gscb01", true, &summary.gsseControlBlocks},
                                         {"MS", "msvcb01", true, &summary.sampledValueControlBlocks},
                                         {"US", "usvcb01", true, &summary.sampledValueControlBlocks}};
+        std::erase_if(blocks, [&options](const LlnBlock& block) {
+            const std::string fc = block.fc;
+            return (!options.logs && fc == "LG") || (!options.sampledValues && (fc == "MS" || fc == "US"));
+        });
         // Each block's address number stays with the block whatever the order of making.
         std::vector<int> numbers(blocks.size());
         for (std::size_t i = 0; i < blocks.size(); ++i) numbers[i] = d * 100 + static_cast<int>(i) + 1;

@@ -15,6 +15,9 @@ struct LargeModelOptions {
     // In all, LLN0 included; spread evenly over the devices.
     int logicalNodes = 500;
     std::string devicePrefix = "LARGELD";
+    // Log blocks and sampled-value blocks in each LLN0.
+    bool logs = true;
+    bool sampledValues = true;
     // Makes the devices, nodes, data sets and block values in the opposite order (the
     // model, and so its file, stays the same).
     bool reversed = false;
