@@ -88,18 +88,42 @@ public:
         return User().WriteVariableValueAndWait(&variable);
     }
 
-    // Writes one component below a structured variable ("ctlVal") before the whole.
-    System::ResultCode WriteStructure(const std::string& domain, const std::string& item,
-                                      const std::vector<std::pair<std::string, std::string>>& components) {
+    // Write with the DataAccessError of a refused write as the outcome's error code.
+    Mms::RequestOutcome WriteWithError(const std::string& domain, const std::string& item, const std::string& text) {
+        Mms::RequestOutcome outcome;
         Mms::NamedVariable& variable = Variable(domain, item);
-        System::ResultCode result = User().RequestVariableAccessAttributes(&variable);
-        if (result == System::OkNoError) result = User().WaitForCurrentRequest();
-        if (result != System::OkNoError) return result;
+        if (variable.GetValue() == nullptr) {
+            outcome.result = User().RequestVariableAccessAttributes(&variable);
+            if (outcome.result == System::OkNoError) outcome.result = User().WaitForCurrentRequest();
+            if (outcome.result != System::OkNoError) return outcome;
+        }
+        outcome.result = variable.FromText(text);
+        if (outcome.result == System::OkNoError) outcome.result = User().WriteVariableValue(&variable);
+        if (outcome.result == System::OkNoError) User().WaitForCurrentRequestWithError(outcome);
+        return outcome;
+    }
+
+    // Writes a structured variable with the given components ("ctlVal") set: the
+    // outcome, with the DataAccessError of a refused write as its error code.
+    Mms::RequestOutcome WriteStructure(const std::string& domain, const std::string& item,
+                                       const std::vector<std::pair<std::string, std::string>>& components) {
+        Mms::RequestOutcome outcome;
+        Mms::NamedVariable& variable = Variable(domain, item);
+        if (variable.GetValue() == nullptr) {
+            outcome.result = User().RequestVariableAccessAttributes(&variable);
+            if (outcome.result == System::OkNoError) outcome.result = User().WaitForCurrentRequest();
+            if (outcome.result != System::OkNoError) return outcome;
+        }
         for (const auto& [path, text] : components) {
             Mms::Container* part = MmsObjectTest::Component(variable, path);
-            if (part == nullptr || part->FromText(text) != System::OkNoError) return System::InvalidArguments;
+            if (part == nullptr || part->FromText(text) != System::OkNoError) {
+                outcome.result = System::InvalidArguments;
+                return outcome;
+            }
         }
-        return User().WriteVariableValueAndWait(&variable);
+        outcome.result = User().WriteVariableValue(&variable);
+        if (outcome.result == System::OkNoError) User().WaitForCurrentRequestWithError(outcome);
+        return outcome;
     }
 
     // Reports that arrived before the answer to a request made after them.
@@ -109,7 +133,7 @@ public:
         return reports;
     }
     // A request answered after everything the device sent before it.
-    void Sync() { Read("LD0", "LLN0$ST$Mod$stVal"); }
+    void Sync(const std::string& domain = "LD0") { Read(domain, "LLN0$ST$Mod$stVal"); }
 
     AssociationTest::AssociationWireRelay relay;
     MmsLoopback::Client client;

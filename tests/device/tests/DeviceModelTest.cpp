@@ -85,7 +85,7 @@ TEST(DeviceModel, EveryListedNameAnswersItsTypeAndValue) {
     EXPECT_EQ(client.Read("LD0", "CSWI3$CF$Pos$ctlModel"), "3");
 
     // Every name addresses the one value of its node.
-    ASSERT_EQ(client.WriteStructure("LD0", "CSWI1$CO$Pos$Oper", {{"ctlVal", "True"}, {"ctlNum", "5"}}),
+    ASSERT_EQ(client.WriteStructure("LD0", "CSWI1$CO$Pos$Oper", {{"ctlVal", "True"}, {"ctlNum", "5"}}).result,
               System::OkNoError);
     Mms::NamedVariable& node = client.Variable("LD0", "CSWI1");
     ASSERT_EQ(client.Fetch(node), System::OkNoError);
