@@ -322,6 +322,8 @@ ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& paramet
 }
 
 ResultCode MmsConnection::SendInitiateError(std::int32_t errorClass, std::int32_t code) {
+    // Every class but others carries its code as a number.
+    if (errorClass < MmsErrorClassVmdState || errorClass > MmsErrorClassFile) return System::InvalidArguments;
     AcseConnection* acse = Acse();
     if (acse == nullptr) return System::NotConnected;
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateError);

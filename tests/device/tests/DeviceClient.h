@@ -26,6 +26,14 @@ public:
         proposal.localDetail = localDetail;
         return client.Associate(relay.Port(), proposal);
     }
+    // Associates with every time-out of the chain shortened, so that a device that does
+    // not answer is given up soon.
+    System::ResultCode AssociateWithin(std::uint32_t timeoutMs) {
+        client.end.Reset(relay.Port());
+        for (Protocol::Connection* at = &User(); at != nullptr; at = at->GetLower()) at->SetTimeout(timeoutMs);
+        Mms::ServiceErrorRecord error;
+        return User().Initiate(Mms::InitiateParameters::Defaults(), client.negotiated, error);
+    }
     System::ResultCode Release() { return client.Release(); }
     Mms::MmsUserConnection& User() { return client.User(); }
 
