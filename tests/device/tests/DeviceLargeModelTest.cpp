@@ -85,4 +85,24 @@ TEST(DeviceLargeModel, NameListsPageCorrectly) {
 
     if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
+    // The second association's name list answers are larger than 10 KB: the device cuts
+    // them into TPDUs of the 1024 octets that our client proposes and its CC granted.
+    const std::vector<TestSupport::WireUnit> units = client.relay.Units(1);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    std::size_t largestUnit = 0;
+    for (const std::string& line :
+         TestSupport::DecodeFields(units, {"cotp.tpdu_size", "tpkt.length", "cotp.reassembled.length"})) {
+        const std::size_t first = line.find('|');
+        const std::size_t second = line.find('|', first + 1);
+        const std::string granted = line.substr(0, first);
+        if (!granted.empty()) EXPECT_EQ(granted, "1024");
+        for (std::size_t at = first + 1; at < second;) {
+            const std::size_t end = std::min(line.find(',', at), second);
+            EXPECT_LE(std::stoul(line.substr(at, end - at)), 1024u + 4u);  // TPKT header included
+            at = end + 1;
+        }
+        const std::string reassembled = line.substr(second + 1);
+        if (!reassembled.empty()) largestUnit = std::max<std::size_t>(largestUnit, std::stoul(reassembled));
+    }
+    EXPECT_GT(largestUnit, 10u * 1024u);
 }
