@@ -149,6 +149,7 @@ TEST_F(DeviceFaultTest, AnAbortAtTheNthRequest) {
     Mms::NamedVariable& variable = client.Variable("LD0", "LLN0$ST$Mod$stVal");
     EXPECT_EQ(client.User().ReadVariableValueAndWait(&variable), System::Aborted);
     ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
-    EXPECT_EQ(client.User().GetState(), Mms::MmsUserConnection::StateIdle);
+    EXPECT_TRUE(
+        TestSupport::Eventually([&client] { return client.User().GetState() == Mms::MmsUserConnection::StateIdle; }));
     ExpectCleanWire(client, {"abort"});
 }

@@ -35,7 +35,22 @@ public:
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
-        if (posix_spawn(&pid_, IEC_TEST_DEVICE_PROGRAM, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        // Under ThreadSanitizer a process waits a second at its exit unless told not to.
+        std::vector<std::string> environment;
+        std::string sanitizer = "TSAN_OPTIONS=atexit_sleep_ms=0";
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (text.rfind("TSAN_OPTIONS=", 0) == 0) {
+                sanitizer = text + " atexit_sleep_ms=0";
+            } else {
+                environment.push_back(text);
+            }
+        }
+        environment.push_back(sanitizer);
+        std::vector<char*> envp;
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, IEC_TEST_DEVICE_PROGRAM, &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(pipe[1]);
         output_ = pipe[0];
