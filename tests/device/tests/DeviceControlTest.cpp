@@ -162,4 +162,8 @@ TEST_F(DeviceControlTest, ASelectHoldsTheObjectForItsAssociation) {
     Run(second, {"CSWI4", "SBOw", true, {}});
     Run(second, {"CSWI2", "SBO", true, {}});
     EXPECT_EQ(second.Release(), System::OkNoError);
+
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    EXPECT_EQ(TestSupport::FindProblems(first.relay.Units(0)), "");
+    EXPECT_EQ(TestSupport::FindProblems(second.relay.Units(0)), "");
 }

@@ -154,4 +154,8 @@ TEST(DeviceReport, EachReportGoesToTheAssociationThatEnabledItsBlock) {
     EXPECT_EQ(second.Read("LD0", "LLN0$RP$urcb01$RptEna"), "False");
     EXPECT_EQ(second.Write("LD0", "LLN0$RP$urcb01$RptEna", Enable), System::OkNoError);
     EXPECT_EQ(second.Release(), System::OkNoError);
+
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    EXPECT_EQ(TestSupport::FindProblems(first.relay.Units(0)), "");
+    EXPECT_EQ(TestSupport::FindProblems(second.relay.Units(0)), "");
 }
