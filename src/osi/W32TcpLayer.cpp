@@ -58,6 +58,10 @@ System::ResultCode W32TcpLayer::Listen() {
     sockaddr_in bound{};
     bound.sin_family = AF_INET;
     bound.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!listenAddress_.empty() && ::inet_pton(AF_INET, listenAddress_.c_str(), &bound.sin_addr) != 1) {
+        CloseListenSocket();
+        return System::Error;
+    }
     bound.sin_port = htons(GetListenPort());
     if (::bind(listenSocket_, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0 ||
         ::listen(listenSocket_, ListenBacklog) != 0) {
@@ -71,6 +75,13 @@ System::ResultCode W32TcpLayer::Listen() {
         CloseListenSocket();
         return System::Error;
     }
+    return System::OkNoError;
+}
+
+System::ResultCode W32TcpLayer::SetListenAddress(const std::string& address) {
+    in_addr parsed{};
+    if (!address.empty() && ::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return System::InvalidArguments;
+    listenAddress_ = address;
     return System::OkNoError;
 }
 

@@ -14,6 +14,9 @@ public:
 
     // A new W32TcpConnection of this layer.
     Protocol::Connection* CreateConnection() override;
+    // The IPv4 address text that the next Listen binds to ("127.0.0.1"); empty (the
+    // default) listens on every address. 2 for text that is no IPv4 address.
+    System::ResultCode SetListenAddress(const std::string& address);
     System::ResultCode StopListening() override;
 
     // The accept loop: hands every accepted socket to an idle waiting connection and
@@ -33,6 +36,7 @@ private:
     void CloseListenSocket();
 
     int listenSocket_ = -1;
+    std::string listenAddress_;
     // Written by a stop to wake the accept loop out of poll.
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

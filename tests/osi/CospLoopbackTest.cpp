@@ -86,8 +86,9 @@ TEST(CospLoopback, TransportOpensCarriesUnitsLargerThanItsTpdusBothWaysAndCloses
 
     ASSERT_EQ(initiator->Connect(), System::OkNoError);
     EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CotpConnection::Open});
-    // Our responder's CC names no size: 128-octet TPDUs both ways.
-    EXPECT_EQ(initiator->GetSendSizeCode(), 7u);
+    // Our responder's CC grants the proposed 1024 octets: that size both ways.
+    EXPECT_EQ(initiator->GetSendSizeCode(), 10u);
+    EXPECT_EQ(responder->GetSendSizeCode(), 10u);
 
     const Bytes up = Pattern(3000, 1);
     const Bytes down = Pattern(5000, 2);
