@@ -312,6 +312,7 @@ protected:
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();
 
+public:
     // ---- server: information reports to the peer (state 2, else 7) ----
 
     // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the

@@ -41,6 +41,7 @@ std::string W32TcpLayer::SocketErrorText(int error) {
 
 System::ResultCode W32TcpLayer::Listen() {
     if (listenSocket_ >= 0) return System::Error;
+    listenError_.store(0);
     int wake[2];
     if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return System::Error;
     wakeRead_ = wake[0];
@@ -65,6 +66,7 @@ System::ResultCode W32TcpLayer::Listen() {
     bound.sin_port = htons(GetListenPort());
     if (::bind(listenSocket_, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0 ||
         ::listen(listenSocket_, ListenBacklog) != 0) {
+        listenError_.store(errno);
         CloseListenSocket();
         return System::Error;
     }

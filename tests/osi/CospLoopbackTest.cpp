@@ -155,10 +155,14 @@ TEST(CospLoopback, ARefusedSessionIsReportedAtOnce) {
 
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
-    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AbortIndication));
+    // The refusing user's data goes up (the user above takes it, which ends its connect),
+    // with the transport already closed below.
+    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::RefuseData));
     EXPECT_LT(Since(start), std::chrono::milliseconds(5000));  // the session's time-out is 10 s
-    EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CospConnection::AbortIndication});
+    EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CospConnection::RefuseData});
+    EXPECT_EQ(clientUpper.Records().back().bytes, (std::vector<std::uint8_t>{0x31, 0x00}));
     EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);
+    EXPECT_EQ(initiator->GetRefusal().source, Protocol::PeerRefusal::Source::Session);
     // The refusing side sees the transport go, and has nothing to report upwards.
     EXPECT_TRUE(TestSupport::Eventually([responder] { return responder->GetState() == CospConnection::StateIdle; }));
     EXPECT_EQ(serverUpper.Events(), std::vector<std::uint32_t>{CospConnection::ConnectData});
