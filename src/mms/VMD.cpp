@@ -60,6 +60,14 @@ VMD* VMD::Of(const MmsObject* object) {
 #define IEC_MODEL_LOCK_CHECK 1
 #endif
 
+bool VMD::ChecksModelLock() {
+#ifdef IEC_MODEL_LOCK_CHECK
+    return true;
+#else
+    return false;
+#endif
+}
+
 System::ResultCode VMD::LockModel() const {
 #ifdef IEC_MODEL_LOCK_CHECK
     if (modelLockHeld_.load() && modelLockOwner_.load() == std::this_thread::get_id()) {

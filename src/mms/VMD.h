@@ -81,6 +81,8 @@ public:
     // In debug and sanitizer builds a thread that takes it while it holds it already
     // stops the program with a message instead of waiting for itself for ever.
     System::ResultCode LockModel() const;
+    // Whether this build stops a thread that takes the lock twice.
+    static bool ChecksModelLock();
     void UnlockModel() const;
     // Whether some thread holds it through LockModel or ModelHold.
     bool IsModelLocked() const { return modelLockHeld_.load(); }

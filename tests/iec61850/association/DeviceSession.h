@@ -31,6 +31,8 @@ public:
         server = std::make_unique<Server>();
         Profile().SetParameter("RemoteNPort", std::to_string(relay->Port()));
         Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "5000");
+        // A local abort waits this long for the device to close: tests need not wait 2 s.
+        Profile().SetParameter("LocalSTimeout", "300");
     }
     ~DeviceSession() {
         client.reset();
