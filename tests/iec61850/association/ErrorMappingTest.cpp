@@ -99,7 +99,7 @@ TEST_F(ErrorMapping, AHardwareFaultOfADeletionIsTheServers) {
 
 TEST_F(ErrorMapping, AccessErrorsOfEachVariable) {
     const std::pair<std::int32_t, std::int32_t> cases[] = {
-        {256 + 1, 12}, {256 + 2, 8},  {256 + 3, 3},  {256 + 5, 6}, {256 + 7, 10}, {256 + 10, 1},
+        {256 + 1, 12}, {256 + 2, 8},  {256 + 3, 3},  {256 + 5, 6},  {256 + 7, 10},  {256 + 10, 1},
         {256 + 11, 5}, {256 + 0, 11}, {256 + 4, 11}, {256 + 6, 11}, {256 + 12, 11},
     };
     for (const auto& [status, expected] : cases) {
