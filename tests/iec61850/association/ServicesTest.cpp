@@ -239,8 +239,10 @@ TEST_F(Services, EveryRequestAsWiresharkReadsIt) {
     Call([](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, "LD0/LLN0.wire", 0); });
     Call([](RecordingClient& c, std::uint32_t& id) { return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0); });
     Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 0); });
+    const std::size_t confirmed = session.client->Count();
     ASSERT_EQ(session.client->Release(), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    ASSERT_TRUE(session.client->WaitForCount(confirmed + 1));
+    EXPECT_FALSE(session.client->IsAssociated());
     ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
 
     const auto units = session.relay->Units(0);
