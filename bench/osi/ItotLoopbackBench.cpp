@@ -8,6 +8,7 @@
 #include "protocol/Frame.h"
 #include "protocol/RawFrame.h"
 #include "protocol/Stack.h"
+#include "support/StackProfile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -75,10 +76,7 @@ public:
         server_.tcp.AddWaitingConnection(static_cast<TcpConnection*>(served_->GetBottom()));
 
         caller_ = Chain(client_, clientUpper_);
-        for (Protocol::Connection* at = caller_; at != nullptr; at = at->GetLower()) {
-            at->SetParameter("RemoteNAddress", "127.0.0.1");
-            at->SetParameter("RemoteNPort", std::to_string(server_.tcp.GetListenPort()));
-        }
+        TestSupport::StackProfile::Address(server_.tcp.GetListenPort()).ApplyTo(caller_);
         ok_ = caller_->Connect() == System::OkNoError && serverUpper_.WaitForConnected();
         // What the transport layer does once the TPDU size is agreed.
         caller_->SetMaxPduSize(ItotConnection::MaximumTpduSize);

@@ -20,7 +20,6 @@ namespace Mms {
 
 namespace {
 
-constexpr std::int32_t kRejectInvalidArgument = 4;
 constexpr std::uint32_t kMaxDomainState = 15;
 
 }  // namespace
@@ -139,7 +138,7 @@ System::ResultCode Domain::GetNameList(std::int32_t objectClass, const std::stri
                                        std::int32_t& rejectCode) {
     const ObjectMap* objects = GetObjectMap(objectClass);
     if (objects == nullptr) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     return BuildNameList(*objects, continueAfter, byteBudget, response);

@@ -26,16 +26,17 @@ public:
 
     // A report by variableListName: the list name as text ("item" or "domain/item")
     // and one value per successful access result. ErrStatus (also returned) is the
-    // outcome of the last conversion of a successful result, 1 when there is none.
+    // outcome of the last conversion of a successful result, Error when there is none.
     System::ResultCode FromListReport(const MmsObjectName& listName, const MmsAccessResultList& results);
     // A report by listOfVariable: as above, plus one name per variable ("item" or
     // "domain/item"); a variable that is not named by a vmd- or domain-specific name
-    // gives 14 in ErrStatus and ends the names. NamesComplete tells whether every name
+    // gives NotSupported in ErrStatus and ends the names. NamesComplete tells whether every name
     // was taken.
     System::ResultCode FromVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results);
 
     // Assigns the value reported for the variable at this position of Names to the
-    // named variable "domain/item" of the VMD: its result; 2 (also in ErrStatus) when the
+    // named variable "domain/item" of the VMD: its result; InvalidArguments (also in
+    // ErrStatus) when the
     // name is not of that form, the variable is unknown or the position carried a
     // failure instead of a value.
     System::ResultCode ApplyValue(std::size_t index);

@@ -19,13 +19,8 @@ using System::ResultCode;
 
 namespace {
 
-constexpr std::uint32_t kPresentationData = 16;
-constexpr std::uint32_t kTokenNotification = 18;
+// Association data that arrives outside an associate exchange: no layer below sends it.
 constexpr std::uint32_t kAssociateDataUnexpected = 2;
-// Reject reasons (ISO 9506): confirmed-requestPDU invalid-argument, confirmed-
-// responsePDU invalid-result, confirmed-errorPDU invalid-serviceError.
-constexpr std::int32_t kRejectInvalidArgument = 4;
-constexpr std::int32_t kRejectInvalidAnswer = 3;
 
 // The kind and invoke id of a confirmed PDU that could not be decoded as a whole, read
 // from its first element: false when even that is not there.
@@ -179,10 +174,6 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
     pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
     return SendFrame(frame);
-}
-
-ResultCode MmsConnection::SendConfirmedRequest(const RequestHandle& request, MmsFrame& frame) {
-    return SendRequest(request, frame);
 }
 
 template <typename Fill>
@@ -377,6 +368,26 @@ void MmsConnection::LeaveWaiting(State state) {
 ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                    ServiceErrorRecord& error) {
     if (GetState() != StateIdle) return System::AlreadyConnected;
+    // A refusal kept from an earlier attempt must not be taken for this one's.
+    ClearRefusals();
+    const ResultCode result = RunInitiate(proposal, negotiated, error);
+    // Whichever layer refused (the nearest one tells the most), apart from the class
+    // and code that an initiate-Error carries.
+    if (result != System::OkNoError) error.refusal = FindRefusal();
+    return result;
+}
+
+void MmsConnection::RecordInitiateError(const ServiceErrorRecord& error) {
+    Protocol::PeerRefusal refusal;
+    refusal.source = Protocol::PeerRefusal::Source::Mms;
+    refusal.reason = error.errorClass;
+    refusal.diagnostic = error.errorCode;
+    refusal.text = "MMS initiate-Error, class " + MmsServiceErrorText(error.errorClass, error.errorCode);
+    SetRefusal(refusal);
+}
+
+ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                      ServiceErrorRecord& error) {
     SetState(StateAssociated);
     {
         std::lock_guard lock(parametersMutex_);
@@ -413,6 +424,7 @@ ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateP
     const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
     const ResultCode result =
         pdu == nullptr ? System::Error : MmsSettleInitiateAnswer(*pdu, proposal, negotiated, error);
+    if (pdu != nullptr && pdu->present == MmsPduInitiateError) RecordInitiateError(error);
     if (result != System::OkNoError) {
         LeaveWaiting(StateFailed);
         return result;
@@ -497,7 +509,7 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
     auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data));
     if (frame == nullptr) return System::NoResources;
     if (!frame->IsDecoded()) {
-        if (event == kPresentationData) OnUndecodable(data);
+        if (event == CoppConnection::DataIndication) OnUndecodable(data);
         return System::Error;
     }
     switch (event) {
@@ -507,8 +519,8 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
             return QueueForWaiter(std::move(frame), kind);
         }
         case kAssociateDataUnexpected: return System::NotImplemented;
-        case kPresentationData: return Dispatch(std::move(frame));
-        case kTokenNotification: return System::OkNoError;
+        case CoppConnection::DataIndication: return Dispatch(std::move(frame));
+        case CoppConnection::TokenNotification: return System::OkNoError;
         default: return System::NotSupported;
     }
 }
@@ -558,15 +570,15 @@ ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
     switch (kind) {
         case MmsPduConfirmedRequest:
             reject.rejectReason.present = MmsRejectConfirmedRequest;
-            reject.rejectReason.choice.code = kRejectInvalidArgument;
+            reject.rejectReason.choice.code = MmsRejectRequestInvalidArgument;
             break;
         case MmsPduConfirmedResponse:
             reject.rejectReason.present = MmsRejectConfirmedResponse;
-            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
             break;
         default:
             reject.rejectReason.present = MmsRejectConfirmedError;
-            reject.rejectReason.choice.code = kRejectInvalidAnswer;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
             break;
     }
     // The request the answer names is confirmed now instead of never.

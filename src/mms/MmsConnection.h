@@ -67,13 +67,13 @@ public:
 
     // ---- from the connections below ----
 
-    // 0 associate indication (responder), 1 associate confirmation, 16 presentation
-    // data; 18 token notification is ignored. Undecodable data gives Error; when it is
+    // AssociateIndication (responder), AssociateConfirmation, presentation data; a token
+    // notification is ignored. Undecodable data gives Error; when it is
     // a confirmed PDU whose invoke id can still be read, the peer gets a reject naming
     // it, and for an answer the user gets EventUndecodableAnswer.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
-    // 9 abort indication: Reset, EventPeerAbort to the user (whose result is
-    // returned), and a waiting exchange ends with Aborted.
+    // AbortIndication: Reset, EventPeerAbort to the user (whose result is returned),
+    // and a waiting exchange ends with Aborted.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the presentation connection (and the chain below it), then this one.
     System::ResultCode Close() override;
@@ -85,12 +85,16 @@ public:
     // ---- the exchanges ----
 
     // Client: sends the initiate request and waits for the answer up to the timeout.
-    // 6 when not idle, 12 when nothing came, 8 when the association was aborted
-    // meanwhile, 10 Rejected with the error filled for an initiate error, 4 or 1 for
-    // a bad answer. The settled maximum PDU size never exceeds the proposed one.
+    // AlreadyConnected when not idle, Timeout when nothing came, Aborted when the
+    // association was aborted meanwhile, Rejected with the error filled for an initiate
+    // error, OutOfRange or Error for a bad answer. The settled maximum PDU size never
+    // exceeds the proposed one. Each attempt first clears the refusals kept along the
+    // chain; a failed one hands the nearest refusal left (an initiate-Error is kept
+    // here, those of the layers below by them) to the caller in error.refusal.
     System::ResultCode Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                 ServiceErrorRecord& error);
-    // Client: conclude request (state 1, else 7), wait, close; then reset on success.
+    // Client: conclude request (StateAssociated, else NotConnected), wait, close; then
+    // reset on success.
     System::ResultCode Conclude(ServiceErrorRecord& error);
     System::ResultCode SendConcludeRequest();
     // Local abort: Reset, EventLocalAbort to the user, then the ACSE abort.
@@ -136,25 +140,25 @@ public:
     System::ResultCode SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName);
     System::ResultCode SendGetCapabilityListRequest(const RequestHandle& request,
                                                     const std::optional<std::string>& continueAfter);
-    // A prepared confirmed-request frame with the handle's invoke id.
-    System::ResultCode SendConfirmedRequest(const RequestHandle& request, MmsFrame& frame);
 
     // ---- answers (server) ----
 
     // The response gets the handle's invoke id; the second form sends it as it is.
     System::ResultCode SendConfirmedResponse(const RequestHandle& request, MmsFrame& response);
     System::ResultCode SendConfirmedResponse(MmsFrame& response);
-    // error: errorClass choice number << 16 | code. 17 unless the request frame holds
+    // error: a packed error (MmsPackError). InvalidContext unless the request frame holds
     // a decoded confirmed request.
     System::ResultCode SendConfirmedError(const MmsFrame& request, std::uint32_t error);
-    // A reject of the received frame (null or undecodable: pdu-error 1).
+    // A reject of the received frame (null or undecodable: pdu-error
+    // MmsRejectPduInvalidPdu).
     System::ResultCode SendReject(const MmsFrame* received, std::int32_t reason);
     // The initiate answer; the settled parameters (bounded by this side's default
     // local detail) become this connection's.
     System::ResultCode SendInitiateResponse(const InitiateParameters& parameters);
     // The initiate answer that refuses the association: the errorClass choice (initiate
-    // by default; vmd-state .. file, else 2) with its code (0 other).
-    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate, std::int32_t code = 0);
+    // by default; vmd-state .. file, else InvalidArguments) with its code.
+    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate,
+                                         std::int32_t code = MmsInitiateOther);
     // An unconfirmed informationReport; the specification and the results are taken
     // over. 7 before the association stands.
     System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);
@@ -184,6 +188,11 @@ private:
     // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
     void LeaveWaiting(State state);
     void SetNegotiated(const InitiateParameters& negotiated);
+    // The exchange of Initiate, after the refusals of an earlier attempt are cleared.
+    System::ResultCode RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                   ServiceErrorRecord& error);
+    // Keeps the peer's initiate-Error as this connection's refusal.
+    void RecordInitiateError(const ServiceErrorRecord& error);
 
     std::atomic<AcseConnection*> acse_{nullptr};
     std::atomic<CoppConnection*> presentation_{nullptr};

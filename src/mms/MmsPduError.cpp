@@ -1,5 +1,8 @@
 #include "mms/MmsPduError.h"
 
+#include <array>
+#include <string_view>
+
 #include "mms/MmsPduTables.h"
 
 namespace Mms {
@@ -116,5 +119,53 @@ constinit const Asn1TypeDescriptor MmsServiceErrorType =
     Asn1SequenceType<MmsServiceError, kServiceErrorMembers>("ServiceError");
 constinit const Asn1TypeDescriptor MmsRejectReasonType =
     Asn1ChoiceType<MmsRejectReason, kRejectReasonMembers>("rejectReason");
+
+namespace {
+
+constexpr std::array<std::string_view, 14> kErrorClassNames = {
+    "none",
+    "vmd-state",
+    "application-reference",
+    "definition",
+    "resource",
+    "service",
+    "service-preempt",
+    "time-resolution",
+    "access",
+    "initiate",
+    "conclude",
+    "cancel",
+    "file",
+    "others",
+};
+
+constexpr std::array<std::string_view, 8> kInitiateCodeNames = {
+    "other",
+    "version-incompatible",
+    "max-segment-insufficient",
+    "max-services-outstanding-calling-insufficient",
+    "max-services-outstanding-called-insufficient",
+    "service-CBB-insufficient",
+    "parameter-CBB-insufficient",
+    "nesting-level-insufficient",
+};
+
+}  // namespace
+
+std::string MmsServiceErrorText(std::int32_t errorClass, std::int32_t errorCode) {
+    std::string text;
+    const bool knownClass = errorClass >= 0 && static_cast<std::size_t>(errorClass) < kErrorClassNames.size();
+    text += knownClass ? kErrorClassNames[static_cast<std::size_t>(errorClass)] : std::string_view("unknown class");
+    text += " (" + std::to_string(errorClass) + "), code " + std::to_string(errorCode);
+    if (errorClass == MmsErrorClassInitiate && errorCode >= 0 &&
+        static_cast<std::size_t>(errorCode) < kInitiateCodeNames.size()) {
+        text += " (";
+        text += kInitiateCodeNames[static_cast<std::size_t>(errorCode)];
+        text += ")";
+    } else if (errorCode == 0 && errorClass != MmsErrorClassOthers && knownClass && errorClass != MmsErrorClassNone) {
+        text += " (other)";
+    }
+    return text;
+}
 
 }  // namespace Mms

@@ -4,6 +4,7 @@
 // cancel-Error PDUs) and the reason of a rejectPDU.
 
 #include <cstdint>
+#include <string>
 
 #include "mms/MmsPduBasic.h"
 
@@ -26,6 +27,57 @@ enum MmsErrorClass : Asn1Presence {
     MmsErrorClassFile = 12,                 // [11]
     MmsErrorClassOthers = 13,               // [12] INTEGER
 };
+
+// Codes of the initiate error class.
+enum MmsInitiateErrorCode : std::int32_t {
+    MmsInitiateOther = 0,
+    MmsInitiateVersionIncompatible = 1,
+    MmsInitiateMaxSegmentInsufficient = 2,
+    MmsInitiateMaxServicesOutstandingCallingInsufficient = 3,
+    MmsInitiateMaxServicesOutstandingCalledInsufficient = 4,
+    MmsInitiateServiceCbbInsufficient = 5,
+    MmsInitiateParameterCbbInsufficient = 6,
+    MmsInitiateNestingLevelInsufficient = 7,
+};
+
+// Codes of the conclude error class.
+enum MmsConcludeErrorCode : std::int32_t {
+    MmsConcludeOther = 0,
+    MmsConcludeFurtherCommunicationRequired = 1,
+};
+
+// Codes of the definition error class used here.
+enum MmsDefinitionErrorCode : std::int32_t {
+    MmsDefinitionOther = 0,
+    MmsDefinitionObjectUndefined = 1,
+    MmsDefinitionObjectExists = 5,
+    MmsDefinitionObjectAttributeInconsistent = 6,
+};
+
+// Codes of the resource error class used here.
+enum MmsResourceErrorCode : std::int32_t {
+    MmsResourceOther = 0,
+};
+
+// A refusal packed into one number: the errorClass choice number in the high 16 bits
+// and the code within that class in the low 16 bits. The server's handlers leave such a
+// value in their reject-code slot for a refusal that goes out as a confirmed-Error.
+constexpr std::int32_t MmsPackError(MmsErrorClass errorClass, std::int32_t code) {
+    return static_cast<std::int32_t>(errorClass) << 16 | (code & 0xFFFF);
+}
+// Reject-code slot values from here on are packed errors, below it reject reasons.
+constexpr std::int32_t MmsFirstPackedError = 0x10000;
+constexpr std::int32_t MmsDefinitionObjectUndefinedError =
+    MmsPackError(MmsErrorClassDefinition, MmsDefinitionObjectUndefined);  // 0x30001
+constexpr std::int32_t MmsDefinitionObjectExistsError =
+    MmsPackError(MmsErrorClassDefinition, MmsDefinitionObjectExists);  // 0x30005
+constexpr std::int32_t MmsDefinitionObjectAttributeInconsistentError =
+    MmsPackError(MmsErrorClassDefinition, MmsDefinitionObjectAttributeInconsistent);  // 0x30006
+constexpr std::int32_t MmsResourceOtherError = MmsPackError(MmsErrorClassResource, MmsResourceOther);
+
+// A readable account of an error class and code, e.g. "initiate (9), code 3
+// (max-services-outstanding-calling-insufficient)".
+std::string MmsServiceErrorText(std::int32_t errorClass, std::int32_t errorCode);
 
 struct MmsErrorClassValue {
     Asn1Presence present;  // MmsErrorClass
@@ -75,6 +127,20 @@ enum MmsRejectReasonChoice : Asn1Presence {
     MmsRejectConcludeRequest = 9,
     MmsRejectConcludeResponse = 10,
     MmsRejectConcludeError = 11,
+};
+
+// Reject reason codes within their rejectReason choice, as far as this system sends
+// them.
+enum MmsRejectCode : std::int32_t {
+    // confirmed-requestPDU
+    MmsRejectRequestOther = 0,
+    MmsRejectRequestUnrecognizedService = 1,
+    MmsRejectRequestInvalidArgument = 4,
+    // confirmed-responsePDU invalid-result, confirmed-errorPDU invalid-serviceError
+    MmsRejectAnswerInvalid = 3,
+    // pdu-error
+    MmsRejectPduUnknownPduType = 0,
+    MmsRejectPduInvalidPdu = 1,
 };
 
 struct MmsRejectReason {

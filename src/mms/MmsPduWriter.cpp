@@ -346,10 +346,10 @@ const Asn1NativeInteger* InvokeIdOf(const MmsPdu& pdu) {
 
 ResultCode MmsFillReject(MmsRejectPdu& reject, const MmsPdu* received, std::int32_t reason) {
     MmsRejectReasonChoice choice = MmsRejectPduError;
-    std::int32_t code = 1;
+    std::int32_t code = MmsRejectPduInvalidPdu;
     if (received != nullptr) {
         choice = RejectReasonFor(received->present);
-        code = choice == MmsRejectPduError ? 0 : reason;
+        code = choice == MmsRejectPduError ? MmsRejectPduUnknownPduType : reason;
         if (const Asn1NativeInteger* invokeId = InvokeIdOf(*received); invokeId != nullptr) {
             reject.originalInvokeId = MmsNewValue<Asn1NativeInteger>(Asn1::Asn1NativeIntegerType);
             if (reject.originalInvokeId == nullptr) return System::NoResources;

@@ -149,7 +149,7 @@ void MmsUserConnection::FileAnswered(RequestHandle* request) {
 void MmsUserConnection::FileAllPending(ResultCode result) {
     for (const PendingRequests::Entry& entry : pendingRequests_.TakeAll()) {
         entry.request->SetResult(result);
-        entry.request->SetAnswerKind(0);
+        entry.request->SetAnswerKind(MmsPduNone);
         FileAnswered(entry.request);
     }
 }

@@ -38,7 +38,7 @@ using NameCollection = std::list<std::string>;
 
 // What a synchronous wait collected besides the result.
 struct RequestOutcome {
-    std::int32_t answerKind = 0;  // MMSpdu choice of the answer (2, 3, 5, 13), 0 without one
+    std::int32_t answerKind = 0;  // MmsPduKind of the answer, MmsPduNone without one
     std::int32_t errorClass = 0;  // errorClass or rejectReason choice number
     std::int32_t errorCode = 0;
     System::ResultCode result = System::OkNoError;
@@ -56,12 +56,12 @@ struct RequestOutcome {
 // waits collect it; a request of a derived class (an ACSI service) on the done queue,
 // where its owner completes it.
 //
-// Every queued request is filed exactly once: by its answer, or with 8 Aborted when the
+// Every queued request is filed exactly once: by its answer, or with Aborted when the
 // association is aborted, reset or closed first. An answer that carries another service
-// than the request it names is filed with 3 InvalidResponse. An answer that names no
+// than the request it names is filed with InvalidResponse. An answer that names no
 // pending request is dropped at once.
 //
-// Ownership of a caller's request: when a request operation returns 0 the request is
+// Ownership of a caller's request: when a request operation returns OkNoError it is
 // pending and will be filed; when it returns anything else it was neither kept nor
 // filed and remains the caller's (it is never deleted here). The service user's own
 // requests are its own: the waits, PurgeFailedRequests and failures delete them.
@@ -88,15 +88,14 @@ public:
 
     // ---- Connection ----
 
-    // The machine's events: the received PDU's MMSpdu choice (1 confirmed request,
-    // 2 confirmed response, 3 confirmed error, 4 unconfirmed, 5 reject, 9 initiate
-    // request, 12 conclude request, 13 conclude response), 22 local abort, 23 peer
-    // abort. Any other event: 14, nothing done.
+    // The machine's events (MmsConnection::UserEvent): the received PDU's MMSpdu choice,
+    // the local or the peer's abort, an undecodable answer. Any other event:
+    // NotSupported, nothing done.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
-    // Closes the MMS connection below, then this one (Reset): 0.
+    // Closes the MMS connection below, then this one (Reset): OkNoError.
     System::ResultCode Close() override;
-    // Finds the MMS connection below, files every pending request with 8 Aborted, then
-    // the base reset (state 0).
+    // Finds the MMS connection below, files every pending request with Aborted, then
+    // the base reset (StateIdle).
     System::ResultCode Reset() override;
 
     // ---- objects ----
@@ -106,47 +105,53 @@ public:
     MmsConnection* GetMmsConnection();
 
     // Association-specific objects: a named variable or named variable list under its
-    // name: 0, 1 when the name is taken (nothing changes), 17 for any other class.
+    // name: OkNoError, Error when the name is taken (nothing changes), InvalidContext for
+    // any other class.
     virtual System::ResultCode AddObject(MmsObject* object);
-    // Takes the object's name out of its map when it is this object: 0, 1 when it is
-    // not there, 17 for any other class. The object is not deleted.
+    // Takes the object's name out of its map when it is this object: OkNoError, Error
+    // when it is not there, InvalidContext for any other class. The object is not
+    // deleted.
     virtual System::ResultCode RemoveObject(MmsObject* object);
     NamedVariable* FindNamedVariable(std::string_view name) const;
     NamedVariableList* FindNamedVariableList(std::string_view name) const;
 
     // ---- client: association ----
 
-    // State 0 (else 15): the machine's initiate exchange; state 2 on success (the
-    // pending table then holds as many requests as the peer allows outstanding, at
-    // least one); a failure closes the connection.
+    // StateIdle (else InvalidState): the machine's initiate exchange; StateAssociated on
+    // success (the pending table then holds as many requests as the peer allows
+    // outstanding, at least one); a failure closes the connection. The outcome takes
+    // the error of an initiate-Error and, on any failure of the exchange, the refusal
+    // of whichever layer the peer refused at (see MmsConnection::Initiate).
     System::ResultCode Initiate(const InitiateParameters& requested, InitiateParameters& negotiated,
                                 ServiceErrorRecord& outcome);
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
-    // Response) files that request with 0. State 2, else 7.
+    // Response) files that request with OkNoError. StateAssociated, else NotConnected.
     System::ResultCode Conclude(RequestHandle* request);
     // Waits for the current request, then has the machine conclude and wait for the
     // answer, then resets: the machine's result.
     System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
-    // The machine's local abort (every pending request is filed with 8).
+    // The machine's local abort (every pending request is filed with Aborted).
     System::ResultCode Abort();
 
-    // ---- client: requests (0: pending; see the class comment for failures) ----
+    // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
 
     // The VMD image receives vendor, model, revision and the abstract syntaxes.
     System::ResultCode Identify(VMD* target);
     // The VMD image receives the logical and physical status and the local detail.
     System::ResultCode Status(VMD* target, bool extendedDerivation);
-    // objectClassForm 1 (basic object class) only; scope 1 vmd-specific, 2 domain-
-    // specific (with the domain name), 3 aa-specific. The request's target is the
-    // caller's NameCollection, set before the call.
+    // objectClassForm MmsObjectClassBasic only (objectClass an MmsBasicObjectClass);
+    // scope an MmsObjectScopeChoice: MmsObjectScopeVmd, MmsObjectScopeDomain (with the
+    // domain name), MmsObjectScopeAa. The request's target is the caller's
+    // NameCollection, set before the call.
     System::ResultCode GetNameList(RequestHandle* request, std::int32_t objectClassForm, std::int32_t objectClass,
                                    std::int32_t scope, const std::optional<std::string>& continueAfter);
     System::ResultCode GetNameListInDomain(RequestHandle* request, std::int32_t objectClassForm,
                                            std::int32_t objectClass, std::int32_t scope, std::string_view domainName,
                                            const std::optional<std::string>& continueAfter);
     // Every name, page after page, into names; the outcome is collected by
-    // WaitForCurrentRequest (the call itself returns 0 once the last page is in, or the
-    // failure of a request that could not be sent, or 12 when a page did not come).
+    // WaitForCurrentRequest (the call itself returns OkNoError once the last page is in,
+    // or the failure of a request that could not be sent, or Timeout when a page did
+    // not come).
     System::ResultCode GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
                                    NameCollection& names);
     System::ResultCode GetAllNamesInDomain(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
@@ -155,7 +160,8 @@ public:
     System::ResultCode GetCapabilityList(RequestHandle* request, NameCollection* capabilities,
                                          const std::optional<std::string>& continueAfter);
     System::ResultCode GetDomainAttributes(Domain* domain);
-    // Variables must be named variables (else 14); the answer rebuilds the type.
+    // Variables must be named variables (else NotSupported); the answer rebuilds the
+    // type.
     System::ResultCode RequestVariableAccessAttributes(Variable* variable);
     System::ResultCode GetVariableAccessAttributes(RequestHandle* request, Variable* variable);
     System::ResultCode RequestNamedVariableListAttributes(NamedVariableList* list);
@@ -164,12 +170,13 @@ public:
     System::ResultCode ReadVariable(RequestHandle* request, Variable* variable);
     System::ResultCode ReadNamedVariableListValues(NamedVariableList* list);
     System::ResultCode ReadNamedVariableList(RequestHandle* request, NamedVariableList* list);
-    // One read of every collected variable (each a named variable, else 14); an empty
+    // One read of every collected variable (each a named variable, else NotSupported); an
+    // empty
     // collection sends an empty list.
     System::ResultCode ReadVariables(RequestHandle* request, VariableCollection* variables);
     System::ResultCode WriteVariableValue(Variable* variable);
     // One write of every collected variable (an empty collection or one that is not a
-    // named variable: 2); the answer carries one result per variable.
+    // named variable: InvalidArguments); the answer carries one result per variable.
     System::ResultCode WriteVariables(RequestHandle* request, VariableCollection* variables);
     System::ResultCode WriteNamedVariableListValues(NamedVariableList* list);
     System::ResultCode WriteNamedVariableList(RequestHandle* request, NamedVariableList* list);
@@ -187,42 +194,61 @@ public:
     System::ResultCode DefineNamedVariableListAndWait(NamedVariableList* list);
     System::ResultCode DeleteNamedVariableListAndWait(NamedVariableList* list);
     // Collects failed-queue entries (deleting them) up to the awaited request, waiting
-    // up to the time-out for each: its result, or 12 when it did not come (it then stays
-    // where it is). A request that is no longer outstanding (collected before) and null
-    // give 0. The awaited request is deleted.
+    // up to the time-out for each: its result, or Timeout when it did not come (it then
+    // stays where it is). A request that is no longer outstanding (collected before) and
+    // null give OkNoError. The awaited request is deleted.
     System::ResultCode WaitForRequest(RequestHandle* request);
     System::ResultCode WaitForCurrentRequest();
     System::ResultCode WaitForCurrentRequestWithError(RequestOutcome& details);
 
     // ---- supporting ----
 
-    // A new request on the MMS connection (next invoke id); null when memory runs out or
-    // there is no MMS connection.
-    RequestHandle* NewRequest();
+    // The request the last request operation made current (for tests).
     RequestHandle* GetCurrentRequest() const { return currentRequest_; }
-    // Takes the request that a received answer names off the pending table, without
-    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
-    // the oldest) for rejects, the conclude request for conclude answers. 12 when there
-    // is none. The request records the answer's MMSpdu choice; expectedService receives
-    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
-    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
-                                          std::int32_t* expectedService = nullptr);
-    // Deletes every request on the failed queue.
-    void PurgeFailedRequests();
+    // Requests sent and not yet answered (for tests).
+    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
     // The answered request with this invoke id from the done queue, waiting up to
     // timeoutMs (0: not at all); null when none came.
     RequestHandle* TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs);
     // The oldest answered request from the done queue, without waiting; null when empty.
     RequestHandle* TakeDoneRequest();
-    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
-    std::uint32_t GetLastCollectedInvokeId() const { return lastCollectedInvokeId_.load(); }
 
-    // "item" / "domain/item" for vmd- / domain-specific names; 14 for any other.
+    // "item" / "domain/item" for vmd- / domain-specific names; NotSupported for any
+    // other.
     static System::ResultCode ObjectNameToText(const MmsObjectName& name, std::string& text);
-    // The inverse, into an empty name: 1 for text with more than one "/".
+    // The inverse, into an empty name: Error for text with more than one "/".
     static System::ResultCode TextToObjectName(std::string_view text, MmsObjectName& name);
 
-    // ---- server handlers: fill the response (0) or leave a reject code (non-zero) ----
+    // ---- server: information reports to the peer (StateAssociated, else NotConnected) ----
+
+    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
+    // access results are taken over.
+    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
+    // A report that names each variable and carries its present value, in order (a
+    // command termination); InvalidArguments for an empty list or a variable without a
+    // name, the conversion's failure for a value that cannot be sent. The caller holds
+    // the VMD's model lock when the values may change meanwhile.
+    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
+
+protected:
+    // What only the service user itself and the association that derives from it call:
+    // the handlers of received PDUs and answers, and the pending table.
+
+    // A new request on the MMS connection (next invoke id); null when memory runs out or
+    // there is no MMS connection.
+    RequestHandle* NewRequest();
+    // Takes the request that a received answer names off the pending table, without
+    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
+    // the oldest) for rejects, the conclude request for conclude answers. Timeout when
+    // there is none. The request records the answer's MMSpdu choice; expectedService receives
+    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
+    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                          std::int32_t* expectedService = nullptr);
+    // Deletes every request on the failed queue.
+    void PurgeFailedRequests();
+
+    // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
+    // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
 
     virtual System::ResultCode OnGetNameListRequest(const MmsGetNameListRequest& request,
                                                     MmsConfirmedServiceResponse& response, std::int32_t& rejectCode);
@@ -272,43 +298,35 @@ public:
     virtual System::ResultCode OnUnconfirmed(MmsFrame& frame);
     virtual System::ResultCode OnReject(MmsFrame& frame);
     // An answer that could not be decoded; the frame holds the reject sent for it. The
-    // request it names is filed with 3 InvalidResponse, the reject reason as its error
-    // and the answer's MMSpdu choice (2 or 3) as its kind of answer.
+    // request it names is filed with InvalidResponse, the reject reason as its error and
+    // the answer's MMSpdu choice (MmsPduConfirmedResponse or MmsPduConfirmedError) as
+    // its kind of answer.
     virtual System::ResultCode OnUndecodableAnswer(MmsFrame& frame);
     virtual System::ResultCode OnCancelRequest(MmsFrame& frame);
     virtual System::ResultCode OnCancelResponse(MmsFrame& frame);
     virtual System::ResultCode OnCancelError(MmsFrame& frame);
-    // Server: answers the peer's proposal (always accepted) and enters state 2.
+    // Server: answers the peer's proposal (always accepted) and enters StateAssociated.
     virtual System::ResultCode OnInitiateRequest(MmsFrame& frame);
     virtual System::ResultCode OnInitiateResponse(MmsFrame& frame);
     virtual System::ResultCode OnInitiateError(MmsFrame& frame);
-    // Server: conclude-Response in state 2, conclude-Error otherwise.
+    // Server: conclude-Response in StateAssociated, conclude-Error otherwise.
     virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
-    // Files the pending conclude request with 0: 0. Without one (the machine's own
-    // conclude exchange is waiting): 13, so that the machine hands the answer to it.
+    // Files the pending conclude request with OkNoError: OkNoError. Without one (the
+    // machine's own conclude exchange is waiting): NotImplemented, so that the machine
+    // hands the answer to it.
     virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
     virtual System::ResultCode OnConcludeError(MmsFrame& frame);
-    // Reset (every pending request filed with 8): 0.
+    // Reset (every pending request filed with Aborted): OkNoError.
     virtual System::ResultCode OnAbortRequested(Protocol::Frame* frame);
     virtual System::ResultCode OnAbortIndication(Protocol::Frame* frame);
 
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();
 
-    // ---- server: information reports to the peer (state 2, else 7) ----
-
-    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
-    // access results are taken over.
-    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
-    // A report that names each variable and carries its present value, in order (a
-    // command termination); 2 for an empty list or a variable without a name, the
-    // conversion's failure for a value that cannot be sent.
-    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
-
-protected:
     // The services announced in the initiate answer (ServedServiceFlags by default); a
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
+
     // Files an answered (or aborted) request by its type: a plain RequestHandle on the
     // failed queue, any derived request on the done queue.
     void FileAnswered(RequestHandle* request);

@@ -68,8 +68,8 @@ ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int3
     request->SetKind(kind);
     request->SetMoreFollows(false);
     request->SetResult(System::NotCompleted);
-    request->SetAnswerKind(0);
-    request->SetError(0, 0);
+    request->SetAnswerKind(MmsPduNone);
+    request->SetError(MmsErrorClassNone, 0);
     const bool plain = IsPlainRequest(request);
     if (plain) {
         std::lock_guard lock(outstandingMutex_);
@@ -120,7 +120,7 @@ ResultCode MmsUserConnection::Conclude(RequestHandle* request) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, PendingRequests::ConcludeService, nullptr, 0,
+    return Submit(request, false, PendingRequests::ConcludeService, nullptr, RequestHandle::KindNone,
                   [mms](RequestHandle&) { return mms->SendConcludeRequest(); });
 }
 
@@ -146,7 +146,7 @@ ResultCode MmsUserConnection::Identify(VMD* target) {
     RequestHandle* request = NewRequest();
     if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), 0,
+    return Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
                   [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
 }
 
@@ -156,7 +156,7 @@ ResultCode MmsUserConnection::Status(VMD* target, bool extendedDerivation) {
     RequestHandle* request = NewRequest();
     if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceStatus, static_cast<MmsObject*>(target), 0,
+    return Submit(request, true, MmsServiceStatus, static_cast<MmsObject*>(target), RequestHandle::KindNone,
                   [mms, extendedDerivation](RequestHandle& handle) {
                       return mms->SendStatusRequest(handle, extendedDerivation);
                   });
@@ -179,10 +179,11 @@ ResultCode MmsUserConnection::GetNameListInDomain(RequestHandle* request, std::i
     }
     MmsConnection* mms = GetMmsConnection();
     const std::string domain(scope == MmsObjectScopeDomain ? domainName : std::string_view{});
-    return Submit(request, false, MmsServiceGetNameList, request->GetTarget(), 0, [&](RequestHandle& handle) {
-        return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope), domain,
-                                           continueAfter);
-    });
+    return Submit(request, false, MmsServiceGetNameList, request->GetTarget(), RequestHandle::KindNone,
+                  [&](RequestHandle& handle) {
+                      return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope),
+                                                         domain, continueAfter);
+                  });
 }
 
 ResultCode MmsUserConnection::GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
@@ -263,7 +264,7 @@ ResultCode MmsUserConnection::GetCapabilityList(RequestHandle* request, NameColl
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || capabilities == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetCapabilityList, capabilities, 0,
+    return Submit(request, false, MmsServiceGetCapabilityList, capabilities, RequestHandle::KindNone,
                   [&](RequestHandle& handle) { return mms->SendGetCapabilityListRequest(handle, continueAfter); });
 }
 
@@ -274,7 +275,8 @@ ResultCode MmsUserConnection::GetDomainAttributes(Domain* domain) {
     if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
     const std::string name = domain->Name;
-    return Submit(request, true, MmsServiceGetDomainAttributes, static_cast<MmsObject*>(domain), 0,
+    return Submit(request, true, MmsServiceGetDomainAttributes, static_cast<MmsObject*>(domain),
+                  RequestHandle::KindNone,
                   [mms, &name](RequestHandle& handle) { return mms->SendGetDomainAttributesRequest(handle, name); });
 }
 
@@ -296,8 +298,8 @@ ResultCode MmsUserConnection::GetVariableAccessAttributes(RequestHandle* request
     if (named == nullptr) return System::NotSupported;
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetVariableAccessAttributes, static_cast<MmsObject*>(variable), 0,
-                  [mms, named](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceGetVariableAccessAttributes, static_cast<MmsObject*>(variable),
+                  RequestHandle::KindNone, [mms, named](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = named->ToObjectName(*name); result != System::OkNoError) return result;
                       return mms->SendGetVariableAccessAttributesRequest(handle, *name);
@@ -404,8 +406,8 @@ ResultCode MmsUserConnection::GetNamedVariableListAttributes(RequestHandle* requ
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetNamedVariableListAttributes, static_cast<MmsObject*>(list), 0,
-                  [mms, list](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceGetNamedVariableListAttributes, static_cast<MmsObject*>(list),
+                  RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
                       return mms->SendGetNamedVariableListAttributesRequest(handle, *name);
@@ -476,8 +478,8 @@ ResultCode MmsUserConnection::DefineNamedVariableList(RequestHandle* request, Na
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceDefineNamedVariableList, static_cast<MmsObject*>(list), 0,
-                  [mms, list](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceDefineNamedVariableList, static_cast<MmsObject*>(list),
+                  RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       CoderValue<MmsVariableList> variables(MmsVariableListType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
@@ -502,8 +504,8 @@ ResultCode MmsUserConnection::DeleteNamedVariableList(RequestHandle* request, Na
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceDeleteNamedVariableList, static_cast<MmsObject*>(list), 0,
-                  [mms, list](RequestHandle& handle) {
+    return Submit(request, false, MmsServiceDeleteNamedVariableList, static_cast<MmsObject*>(list),
+                  RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
                       return mms->SendDeleteNamedVariableListRequest(handle, *name);

@@ -20,16 +20,10 @@ using System::ResultCode;
 
 namespace {
 
-constexpr std::int32_t kRejectOther = 0;
-constexpr std::int32_t kRejectUnrecognizedService = 1;
-constexpr std::int32_t kRejectInvalidArgument = 4;
 // Room for everything of a getNameList answer but its names.
 constexpr std::uint32_t kNameListReserve = 256;
 constexpr std::uint32_t kMinimumNameListBudget = 256;
 constexpr std::uint32_t kMaximumNameListBudget = InitiateParameters::DefaultLocalDetail;
-// Definition failures (error class in the high 16 bits) go out as confirmed-Error.
-constexpr std::int32_t kFirstErrorClassValue = 0x10000;
-constexpr std::uint32_t kResourceOther = static_cast<std::uint32_t>(MmsErrorClassResource) << 16;
 
 // ServiceSupportOptions bits of the services answered here, and informationReport.
 constexpr std::array<std::size_t, 12> kServedServiceBits = {0, 1, 2, 4, 5, 6, 11, 12, 13, 37, 71, 79};
@@ -117,7 +111,7 @@ ResultCode MmsUserConnection::SendVariablesReport(const std::vector<const NamedV
 ResultCode MmsUserConnection::OnConcludeRequest(MmsFrame&) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
-    return GetState() == StateAssociated ? mms->SendConcludeResponse() : mms->SendConcludeError(0);
+    return GetState() == StateAssociated ? mms->SendConcludeResponse() : mms->SendConcludeError(MmsConcludeOther);
 }
 
 ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
@@ -127,7 +121,7 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     std::unique_ptr<MmsFrame> answer = mms->NewAnswerFrame(MmsFrame::KindConfirmedResponse, frame);
     if (answer == nullptr || answer->GetPdu() == nullptr) return System::NoResources;
     MmsConfirmedServiceResponse& response = answer->GetPdu()->choice.confirmedResponse.service;
-    std::int32_t rejectCode = kRejectOther;
+    std::int32_t rejectCode = MmsRejectRequestOther;
     ResultCode outcome = System::OkNoError;
     VMD* vmd = GetVmd();
     if (vmd == nullptr) {
@@ -184,7 +178,7 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
                 break;
             }
             default:
-                rejectCode = kRejectUnrecognizedService;
+                rejectCode = MmsRejectRequestUnrecognizedService;
                 outcome = System::NotSupported;
                 break;
         }
@@ -199,9 +193,10 @@ ResultCode MmsUserConnection::SendServerAnswer(MmsFrame& request, MmsFrame& resp
         const ResultCode sent = mms->SendConfirmedResponse(response);
         if (sent != System::OutOfRange && sent != System::NoResources) return sent;
         // The answer does not fit into the PDU size the peer accepts.
-        return mms->SendConfirmedError(request, kResourceOther);
+        return mms->SendConfirmedError(request, static_cast<std::uint32_t>(MmsResourceOtherError));
     }
-    if (rejectCode >= kFirstErrorClassValue)
+    // Definition failures (packed errors) go out as confirmed-Error.
+    if (rejectCode >= MmsFirstPackedError)
         return mms->SendConfirmedError(request, static_cast<std::uint32_t>(rejectCode));
     return mms->SendReject(&request, rejectCode);
 }
@@ -211,14 +206,14 @@ ResultCode MmsUserConnection::SendServerAnswer(MmsFrame& request, MmsFrame& resp
 ResultCode MmsUserConnection::OnGetNameListRequest(const MmsGetNameListRequest& request,
                                                    MmsConfirmedServiceResponse& response, std::int32_t& rejectCode) {
     if (request.objectClass.present != MmsObjectClassBasic) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     MmsConnection* mms = GetMmsConnection();
     const std::uint32_t maxPdu = mms != nullptr ? mms->GetMaxPduSize() : 0;
     const std::uint32_t budget = maxPdu > kNameListReserve ? maxPdu - kNameListReserve : 0;
     if (budget < kMinimumNameListBudget || budget > kMaximumNameListBudget) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::Error;
     }
     std::string continueAfter;

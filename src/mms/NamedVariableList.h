@@ -30,18 +30,19 @@ public:
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
 
-    // "Name" sets the name and files the list with its owner (that result; 15
+    // "Name" sets the name and files the list with its owner (that result;
     // InvalidState, nothing changed, for a new name while the owner holds it under the
     // old one); "Deletable" takes a boolean text; other names as MmsObject.
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
     // Domain-specific under a domain, vmd-specific under the VMD, aa-specific without
-    // an owner; 14 under any other owner. The name must be empty.
+    // an owner; NotSupported under any other owner. The name must be empty.
     System::ResultCode ToObjectName(MmsObjectName& name) const;
-    // Allocates the name first when the slot is empty (11 when memory runs out).
+    // Allocates the name first when the slot is empty (NoResources when memory runs out).
     System::ResultCode NewObjectName(MmsObjectName*& slot) const;
 
-    // Requests on the list's connection (7 without one), answered asynchronously.
+    // Requests on the list's connection (NotConnected without one), answered
+    // asynchronously.
     virtual System::ResultCode Read();
     virtual System::ResultCode Write();
     virtual System::ResultCode Define();
@@ -53,27 +54,30 @@ public:
     VMD* FindVmd() const;
 
     // Members from a list of variables (an attributes answer or a define request): the
-    // members are replaced; each entry must name its variable (14 for an address or a
-    // description, 1 for any other choice), which must exist in the VMD that holds the
-    // list (the lookup's failure otherwise); an entry with an alternate access gives 14
-    // after its variable has been appended.
+    // members are replaced; each entry must name its variable (NotSupported for an
+    // address or a description, Error for any other choice), which must exist in the VMD
+    // that holds the list (the lookup's failure otherwise); an entry with an alternate
+    // access gives NotSupported after its variable has been appended.
     System::ResultCode SetMembers(const MmsVariableList& variables);
     // A getNamedVariableListAttributes answer: Deletable, then the members.
     System::ResultCode ApplyAttributes(const MmsGetNamedVariableListAttributesResponse& response);
-    // One access result per member, in order (else 2, nothing changed): a success goes
-    // to the member's value, a failure marks the member's value with the access error
-    // and the member's ErrStatus with 256 + the DataAccessError. 0.
+    // One access result per member, in order (else InvalidArguments, nothing changed): a
+    // success goes to the member's value, a failure marks the member's value with the
+    // access error and the member's ErrStatus with AccessErrorBase + the DataAccessError.
+    // OkNoError.
     System::ResultCode ApplyReadResults(const MmsAccessResultList& results);
-    // One write result per member, in order (else 2, nothing changed): success makes the
+    // One write result per member, in order (else InvalidArguments, nothing changed):
+    // success makes the
     // member's value valid, failure marks it with the access error. Each member's
     // ErrStatus takes its outcome; the last non-zero outcome is the list's ErrStatus and
     // the result.
     System::ResultCode ApplyWriteResults(const MmsWriteResponse& results);
 
-    // Server: mmsDeletable and one variable spec per member (17 for a member
+    // Server: mmsDeletable and one variable spec per member (InvalidContext for a member
     // that is not a named variable).
     System::ResultCode FillAttributes(MmsGetNamedVariableListAttributesResponse& response) const;
-    // One list entry naming each member, in order (17 for a member without a name).
+    // One list entry naming each member, in order (InvalidContext for a member without a
+    // name).
     System::ResultCode ToVariableList(MmsVariableList& variables) const;
     // One Data value per member, in order (the member's conversion failure otherwise).
     System::ResultCode ToDataList(MmsDataList& data) const;

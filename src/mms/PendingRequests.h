@@ -42,7 +42,7 @@ public:
     std::uint32_t GetCount() const;
 
     // Appends the request, waiting up to timeoutMs (0: not at all) while the table is
-    // full: 0, or 12 Timeout when no room came (the request stays the caller's).
+    // full: OkNoError, or Timeout when no room came (the request stays the caller's).
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
 
     // Takes out the oldest request with this invoke id: false when there is none.

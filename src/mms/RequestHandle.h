@@ -36,10 +36,11 @@ public:
     // (wrong invoke id), Rejected or Timeout.
     System::ResultCode GetResult() const { return result_; }
     void SetResult(System::ResultCode result) { result_ = result; }
-    // The MMSpdu choice number of the answer (2 response, 3 error, 5 reject, 13 conclude).
+    // The MmsPduKind of the answer (confirmed response or error, reject, conclude
+    // response); MmsPduNone while there is none.
     std::int32_t GetAnswerKind() const { return answerKind_; }
     void SetAnswerKind(std::int32_t kind) { answerKind_ = kind; }
-    // errorClass choice number (1..13) or rejectReason choice number (1..11), and the code.
+    // An MmsErrorClass or an MmsRejectReasonChoice, and the code within it.
     std::int16_t GetErrorClass() const { return errorClass_; }
     std::int32_t GetErrorCode() const { return errorCode_; }
     void SetError(std::int16_t errorClass, std::int32_t errorCode) {

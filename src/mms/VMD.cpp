@@ -20,17 +20,12 @@ namespace Mms {
 
 namespace {
 
-constexpr std::int32_t kRejectOther = 0;
-constexpr std::int32_t kRejectInvalidArgument = 4;
-constexpr std::int32_t kObjectUndefined = 0x30001;
-constexpr std::int32_t kObjectExists = 0x30005;
-constexpr std::int32_t kObjectAttributeInconsistent = 0x30006;
 constexpr std::uint32_t kMaxLocalDetailBits = 128;
 
 System::ResultCode ParseStatus(std::int32_t& status, std::string_view text) {
     std::int32_t value = 0;
     if (System::ResultCode result = System::ParseInt32Text(value, text); result != System::OkNoError) return result;
-    if (value < 0 || value > 3) return System::OutOfRange;
+    if (value < VMD::StatusLowest || value > VMD::StatusHighest) return System::OutOfRange;
     status = value;
     return System::OkNoError;
 }
@@ -176,7 +171,7 @@ System::ResultCode VMD::GetNameList(std::int32_t objectClass, const MmsObjectSco
     if (scope.present == MmsObjectScopeVmd) {
         const ObjectMap* objects = GetObjectMap(objectClass);
         if (objects == nullptr) {
-            rejectCode = kRejectInvalidArgument;
+            rejectCode = MmsRejectRequestInvalidArgument;
             return System::Error;
         }
         return BuildNameList(*objects, continueAfter, byteBudget, response);
@@ -184,12 +179,12 @@ System::ResultCode VMD::GetNameList(std::int32_t objectClass, const MmsObjectSco
     if (scope.present == MmsObjectScopeDomain) {
         Domain* domain = nullptr;
         if (FindDomain(MmsText(scope.choice.domainSpecific), domain) != System::OkNoError) {
-            rejectCode = kRejectInvalidArgument;
+            rejectCode = MmsRejectRequestInvalidArgument;
             return System::Error;
         }
         return domain->GetNameList(objectClass, continueAfter, response, byteBudget, rejectCode);
     }
-    rejectCode = kRejectInvalidArgument;
+    rejectCode = MmsRejectRequestInvalidArgument;
     return System::Error;
 }
 
@@ -197,7 +192,7 @@ System::ResultCode VMD::GetDomainAttributes(std::string_view domainName, MmsGetD
                                             std::int32_t& rejectCode) {
     Domain* domain = nullptr;
     if (FindDomain(domainName, domain) != System::OkNoError) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     return domain->FillAttributes(response);
@@ -207,12 +202,12 @@ System::ResultCode VMD::GetVariableAccessAttributes(const MmsGetVariableAccessAt
                                                     MmsGetVariableAccessAttributesResponse& response,
                                                     std::int32_t& rejectCode) {
     if (request.present != MmsAttributesByName) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     NamedVariable* variable = nullptr;
     if (FindNamedVariable(request.choice.name, variable) != System::OkNoError) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::InvalidArguments;
     }
     response.mmsDeletable = variable->Deletable ? 1 : 0;
@@ -227,7 +222,7 @@ System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultL
                                      std::int32_t& rejectCode) {
     MmsAccessResult* result = MmsAppendNew(results, MmsAccessResultType);
     if (result == nullptr) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::NoResources;
     }
     NamedVariable* variable = nullptr;
@@ -238,7 +233,7 @@ System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultL
     }
     const System::ResultCode converted = variable->ValueToData(result->choice.success);
     if (converted == System::NoResources) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return converted;
     }
     if (converted != System::OkNoError) {
@@ -254,14 +249,14 @@ System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultL
 
 System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode) {
     if (request.specificationWithResult != nullptr && *request.specificationWithResult != 0) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
     if (access.present == MmsVariableAccessListOfVariable) {
         for (const MmsVariableEntry* entry : access.choice.listOfVariable) {
             if (entry->variableSpecification.present != MmsVariableSpecificationName) {
-                rejectCode = kRejectInvalidArgument;
+                rejectCode = MmsRejectRequestInvalidArgument;
                 return System::Error;
             }
             if (System::ResultCode result =
@@ -275,13 +270,13 @@ System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& res
     if (access.present == MmsVariableAccessVariableListName) {
         NamedVariableList* list = nullptr;
         if (FindNamedVariableList(access.choice.variableListName, list) != System::OkNoError) {
-            rejectCode = kRejectInvalidArgument;
+            rejectCode = MmsRejectRequestInvalidArgument;
             return System::InvalidArguments;
         }
         for (const Variable* member : list->Members) {
             MmsAccessResult* result = MmsAppendNew(response.listOfAccessResult, MmsAccessResultType);
             if (result == nullptr) {
-                rejectCode = kRejectOther;
+                rejectCode = MmsRejectRequestOther;
                 return System::NoResources;
             }
             if (member->ValueToData(result->choice.success) == System::OkNoError) {
@@ -294,7 +289,7 @@ System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& res
         }
         return System::OkNoError;
     }
-    rejectCode = kRejectInvalidArgument;
+    rejectCode = MmsRejectRequestInvalidArgument;
     return System::Error;
 }
 
@@ -333,18 +328,18 @@ System::ResultCode VMD::Write(const MmsWriteRequest& request, MmsWriteResponse& 
     const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
     if (access.present == MmsVariableAccessListOfVariable) {
         if (access.choice.listOfVariable.Count() != request.listOfData.Count()) {
-            rejectCode = kRejectInvalidArgument;
+            rejectCode = MmsRejectRequestInvalidArgument;
             return System::Error;
         }
         std::int32_t index = 0;
         for (const MmsVariableEntry* entry : access.choice.listOfVariable) {
             MmsWriteResult* result = MmsAppendNew(response, MmsWriteResultType);
             if (result == nullptr) {
-                rejectCode = kRejectOther;
+                rejectCode = MmsRejectRequestOther;
                 return System::NoResources;
             }
             if (entry->variableSpecification.present != MmsVariableSpecificationName) {
-                rejectCode = kRejectInvalidArgument;
+                rejectCode = MmsRejectRequestInvalidArgument;
                 return System::Error;
             }
             std::int32_t accessError = 0;
@@ -363,17 +358,17 @@ System::ResultCode VMD::Write(const MmsWriteRequest& request, MmsWriteResponse& 
         NamedVariableList* list = nullptr;
         if (FindNamedVariableList(access.choice.variableListName, list) != System::OkNoError ||
             list->Members.size() != static_cast<std::size_t>(request.listOfData.Count())) {
-            rejectCode = kRejectInvalidArgument;
+            rejectCode = MmsRejectRequestInvalidArgument;
             return System::InvalidArguments;
         }
         // ISO 9506 answers one result per member, and peers expect exactly that.
         if (WriteListMembers(*list, request.listOfData, response) != System::OkNoError) {
-            rejectCode = kRejectOther;
+            rejectCode = MmsRejectRequestOther;
             return System::NoResources;
         }
         return System::OkNoError;
     }
-    rejectCode = kRejectInvalidArgument;
+    rejectCode = MmsRejectRequestInvalidArgument;
     return System::Error;
 }
 
@@ -382,7 +377,7 @@ System::ResultCode VMD::DefineNamedVariableList(const MmsDefineNamedVariableList
     const MmsObjectName& name = request.variableListName;
     NamedVariableList* existing = nullptr;
     if (FindNamedVariableList(name, existing) == System::OkNoError) {
-        rejectCode = kObjectExists;
+        rejectCode = MmsDefinitionObjectExistsError;
         return System::Error;
     }
     MmsObject* owner = this;
@@ -392,28 +387,28 @@ System::ResultCode VMD::DefineNamedVariableList(const MmsDefineNamedVariableList
     } else if (name.present == MmsObjectNameDomainSpecific) {
         Domain* domain = nullptr;
         if (FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) != System::OkNoError) {
-            rejectCode = kObjectAttributeInconsistent;
+            rejectCode = MmsDefinitionObjectAttributeInconsistentError;
             return System::Error;
         }
         owner = domain;
         itemName = MmsText(name.choice.domainSpecific.itemId);
     } else {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::NotSupported;
     }
     auto list = std::unique_ptr<NamedVariableList>(new (std::nothrow) NamedVariableList(connection_, itemName, owner));
     if (list == nullptr) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::NoResources;
     }
     list->Deletable = true;
     if (System::ResultCode result = list->SetMembers(request.listOfVariable); result != System::OkNoError) {
         // Refused as a whole: a half-built list would make the next attempt "exist".
-        rejectCode = kObjectAttributeInconsistent;
+        rejectCode = MmsDefinitionObjectAttributeInconsistentError;
         return result;
     }
     if (owner->AddObject(list.get()) != System::OkNoError) {
-        rejectCode = kObjectExists;
+        rejectCode = MmsDefinitionObjectExistsError;
         return System::Error;
     }
     list.release();
@@ -424,11 +419,11 @@ System::ResultCode VMD::DeleteNamedVariableList(const MmsDeleteNamedVariableList
                                                 MmsDeleteNamedVariableListResponse& response,
                                                 std::int32_t& rejectCode) {
     if (request.scopeOfDelete != nullptr && *request.scopeOfDelete != MmsDeleteSpecific) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::NotSupported;
     }
     if (request.listOfVariableListName == nullptr) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::ProtocolError;
     }
     std::int32_t matched = 0;
@@ -436,12 +431,12 @@ System::ResultCode VMD::DeleteNamedVariableList(const MmsDeleteNamedVariableList
     for (const MmsObjectName* name : *request.listOfVariableListName) {
         NamedVariableList* list = nullptr;
         if (FindNamedVariableList(*name, list) != System::OkNoError) {
-            rejectCode = kObjectUndefined;
+            rejectCode = MmsDefinitionObjectUndefinedError;
             return System::Error;
         }
         ++matched;
         if (!list->Deletable) {
-            rejectCode = kObjectUndefined;
+            rejectCode = MmsDefinitionObjectUndefinedError;
             return System::Error;
         }
         MmsObject* owner = list->GetOwner() != nullptr ? list->GetOwner() : this;
@@ -460,11 +455,11 @@ System::ResultCode VMD::GetNamedVariableListAttributes(const MmsObjectName& name
                                                        std::int32_t& rejectCode) {
     NamedVariableList* list = nullptr;
     if (FindNamedVariableList(name, list) != System::OkNoError) {
-        rejectCode = kRejectInvalidArgument;
+        rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
     if (list->FillAttributes(response) != System::OkNoError) {
-        rejectCode = kRejectOther;
+        rejectCode = MmsRejectRequestOther;
         return System::Error;
     }
     return System::OkNoError;
@@ -493,8 +488,8 @@ System::ResultCode VMD::ApplyIdentity(const MmsIdentifyResponse& response) {
 }
 
 System::ResultCode VMD::ApplyStatus(const MmsStatusResponse& response) {
-    if (response.vmdLogicalStatus < 0 || response.vmdLogicalStatus > 3 || response.vmdPhysicalStatus < 0 ||
-        response.vmdPhysicalStatus > 3) {
+    if (response.vmdLogicalStatus < StatusLowest || response.vmdLogicalStatus > StatusHighest ||
+        response.vmdPhysicalStatus < StatusLowest || response.vmdPhysicalStatus > StatusHighest) {
         return System::OutOfRange;
     }
     std::vector<std::uint8_t> detail;

@@ -24,11 +24,11 @@ class NamedVariableList;
 //
 // Server side, it answers the peer's name-list, attribute, read, write and named-
 // variable-list requests from the objects it holds (the service user forwards them
-// here). Each answering operation returns 0 when the response is filled; any other
-// result means the request is refused, with the reject code left in the slot (0 other,
-// 4 invalid argument) or, for definition failures, the error class 3 (definition) in
-// the high 16 bits and the ISO 9506 definition error in the low 16 bits: 0x30001
-// object-undefined, 0x30005 object-exists, 0x30006 object-attribute-inconsistent. Per-
+// here). Each answering operation returns OkNoError when the response is filled; any
+// other result means the request is refused, with the reject code left in the slot
+// (MmsRejectRequestOther, MmsRejectRequestInvalidArgument) or, for definition failures,
+// a packed error (MmsPackError): MmsDefinitionObjectUndefinedError,
+// MmsDefinitionObjectExistsError, MmsDefinitionObjectAttributeInconsistentError. Per-
 // variable problems of reads and writes are failure results, not refusals.
 //
 // Client side, it is the image of the remote device: it takes the identify and status
@@ -42,6 +42,10 @@ class NamedVariableList;
 // that takes a list out) and whoever builds or reads the model.
 class VMD : public MmsObject {
 public:
+    // The range of the logical and physical status.
+    static constexpr std::int32_t StatusLowest = 0;
+    static constexpr std::int32_t StatusHighest = 3;
+
     VMD();
     explicit VMD(MmsUserConnection* connection);
     ~VMD() override;
@@ -50,13 +54,14 @@ public:
     const char* GetClassName() const override;
 
     // "VendorName", "ModelName", "Revision" as they stand; "LogicalStatus" and
-    // "PhysicalStatus" 0..3 (else 4, kept); other names as MmsObject.
+    // "PhysicalStatus" 0..3 (else OutOfRange, kept); other names as MmsObject.
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
-    // A domain, a named variable or a named variable list under its name: 0, 1 when the
-    // name is taken (nothing changed); any other class 17.
+    // A domain, a named variable or a named variable list under its name: OkNoError,
+    // Error when the name is taken (nothing changed); any other class InvalidContext.
     System::ResultCode AddObject(MmsObject* object) override;
-    // Takes the list's name out of the list map when it is this list: 0, else 1; 17 for
-    // an object that is no named variable list. The list is not deleted.
+    // Takes the list's name out of the list map when it is this list: OkNoError, else
+    // Error; InvalidContext for an object that is no named variable list. The list is not
+    // deleted.
     System::ResultCode RemoveNamedVariableList(MmsObject* list) override;
     bool HoldsObject(const MmsObject* object) const override;
 
@@ -96,14 +101,14 @@ public:
                                                            MmsGetVariableAccessAttributesResponse& response,
                                                            std::int32_t& rejectCode);
     virtual System::ResultCode Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode);
-    // Appends one access result: the value, or failure 5 (invalid-address) for an
-    // unknown variable and 11 (object-value-invalid) for a value that cannot be sent.
+    // Appends one access result: the value, or failure invalid-address for an unknown
+    // variable and object-value-invalid for a value that cannot be sent.
     virtual System::ResultCode ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
                                             std::int32_t& rejectCode);
     virtual System::ResultCode Write(const MmsWriteRequest& request, MmsWriteResponse& response,
                                      std::int32_t& rejectCode);
-    // 0 when the variable took the value; 1 with accessError 5 (invalid-address) for an
-    // unknown variable or 3 (object-access-denied) when its value refused the data.
+    // OkNoError when the variable took the value; Error with accessError invalid-address
+    // for an unknown variable or object-access-denied when its value refused the data.
     virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data, std::int32_t& accessError);
     virtual System::ResultCode DefineNamedVariableList(const MmsDefineNamedVariableListRequest& request,
                                                        std::int32_t& rejectCode);
@@ -114,7 +119,7 @@ public:
                                                               MmsGetNamedVariableListAttributesResponse& response,
                                                               std::int32_t& rejectCode);
 
-    // ---- lookups: 0 and the object, or 2 when there is none ----
+    // ---- lookups: OkNoError and the object, or InvalidArguments when there is none ----
 
     System::ResultCode FindNamedVariable(const MmsObjectName& name, NamedVariable*& variable) const;
     System::ResultCode FindNamedVariableList(const MmsObjectName& name, NamedVariableList*& list) const;
@@ -131,12 +136,12 @@ public:
     // into this VMD.
     System::ResultCode Identify();
     System::ResultCode Status();
-    // The answers (applied by the service user): 4 for a status outside 0..3, 1 for a
-    // local detail of more than 128 bits (nothing taken in both cases).
+    // The answers (applied by the service user): OutOfRange for a status outside 0..3,
+    // Error for a local detail of more than 128 bits (nothing taken in both cases).
     System::ResultCode ApplyIdentity(const MmsIdentifyResponse& response);
     System::ResultCode ApplyStatus(const MmsStatusResponse& response);
     // Creates one object of the class (connection, name, owner this VMD) per name and
-    // files it; a name already filed keeps its object. 11 when memory runs out.
+    // files it; a name already filed keeps its object. NoResources when memory runs out.
     System::ResultCode FileObjects(std::int32_t objectClass, const std::list<std::string>& names);
     // Identify, Status, the vmd-specific named variables, named variable lists and
     // domains, then each domain's contents; the first failure is returned.
@@ -144,7 +149,7 @@ public:
 
     // ---- information reports (filed on the receive thread, taken by any thread) ----
 
-    // The list name must be vmd-specific (else 14, nothing queued); the report's
+    // The list name must be vmd-specific (else NotSupported, nothing queued); the report's
     // ErrStatus is returned.
     System::ResultCode QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results);
     System::ResultCode QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results);

@@ -3,6 +3,7 @@
 #include "osi/AcseFrame.h"
 #include "osi/AcseLayer.h"
 #include "osi/CoppConnection.h"
+#include "osi/PeerRefusals.h"
 #include "osi/PresentationContext.h"
 #include "osi/PresentationEncoding.h"
 #include "protocol/Asn1External.h"
@@ -152,6 +153,8 @@ std::int32_t AcseConnection::GetRemoteAeQualifier() const { return CopyTitles().
 // ---- requests from the user ----
 
 System::ResultCode AcseConnection::SendAssociateRequest(Asn1::Asn1Frame* upper) {
+    // A reason kept from an earlier attempt does not explain this one.
+    ClearRefusals();
     CoppConnection* presentation = GetPresentationConnection();
     if (presentation == nullptr || presentation->GetState() != CoppConnection::StateIdle) {
         Reset();
@@ -286,9 +289,13 @@ System::ResultCode AcseConnection::DeliverUserInformation(const AssociationInfor
     if (upper == nullptr) return System::OkNoError;
     for (const Asn1::Asn1External* external : information) {
         switch (external->encoding.present) {
-            case 1: upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.singleAsn1Type), event); break;
-            case 2: upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.octetAligned), event); break;
-            case 3: {
+            case Asn1::Asn1ExternalSingleAsn1Type:
+                upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.singleAsn1Type), event);
+                break;
+            case Asn1::Asn1ExternalOctetAligned:
+                upper->OnSingleAsn1Data(OctetsOf(external->encoding.choice.octetAligned), event);
+                break;
+            case Asn1::Asn1ExternalArbitrary: {
                 const Asn1::Asn1BitString& bits = external->encoding.choice.arbitrary;
                 upper->OnArbitraryData(
                     bits.buf != nullptr && bits.size > 0
@@ -311,6 +318,13 @@ System::ResultCode AcseConnection::OnAssociateResponse(const AcseApdu& apdu) {
     std::int32_t result = 0;
     const System::ResultCode read = Asn1::Asn1IntegerToInt32(result, &aare.result, nullptr);
     if (read != System::OkNoError) return read;
+    if (result != ResultAccepted) {
+        // Kept before anything goes up: the abort that follows ends the user's connect.
+        const AssociateSourceDiagnostic& diagnostic = aare.resultSourceDiagnostic;
+        const bool byProvider = diagnostic.present == DiagnosticServiceProvider;
+        SetRefusal(PeerRefusals::AssociationRejected(
+            result, byProvider, byProvider ? diagnostic.choice.serviceProvider : diagnostic.choice.serviceUser));
+    }
     if (aare.userInformation != nullptr) {
         const System::ResultCode checked = CheckUserInformation(*aare.userInformation);
         if (checked != System::OkNoError) return checked;

@@ -33,7 +33,7 @@ class PresentationContext;
 // front for every lower header; it is not copied.
 //
 // Parameters: "LocalApId", "RemoteApId" (dotted object identifiers, kept as text),
-// "LocalAeQualifier", "RemoteAeQualifier" (decimal; 2 for other text, value kept).
+// "LocalAeQualifier", "RemoteAeQualifier" (decimal; InvalidArguments for other text, value kept).
 // On the responding side the received AARQ's titles replace them, seen from the
 // initiator: its called title becomes the remote one, its calling title the local one.
 class AcseConnection : public Protocol::Connection {
@@ -59,16 +59,17 @@ public:
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
-    // An APDU from the presentation connection: 13 connect confirmation (AARE), 15
-    // connect indication (AARQ); other events give 1.
+    // An APDU from the presentation connection: ConnectConfirmData (AARE),
+    // ConnectIndicationData (AARQ); other events give Error.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
-    // 18 (token notification): 0. 19 (abort): reset and AbortIndication upwards.
+    // TokenNotification: OkNoError. AbortIndication: reset and AbortIndication
+    // upwards. Other events: NotSupported.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the presentation connection (and so the chain below), then resets.
     System::ResultCode Close() override;
     // Titles and qualifiers back to their defaults (context name and remote title
     // empty, local title "0", qualifiers 0), the ACSE context defined when missing,
-    // then the base reset (parameter text); state 0.
+    // then the base reset (parameter text); StateIdle.
     System::ResultCode Reset() override;
 
     // Defines the context of the abstract syntax in transfer syntax "2.1.1" on the
@@ -76,18 +77,23 @@ public:
     // it. Null without a presentation connection below.
     PresentationContext* AddPresentationContext(std::string_view abstractSyntax);
 
-    // A-ASSOCIATE request with the upper frame's PDU as user information: 15 and an
-    // abort indication unless the presentation connection is idle; 11 or the object
+    // A-ASSOCIATE request with the upper frame's PDU as user information: InvalidState
+    // and an abort indication unless the presentation connection is idle; NoResources
+    // or the object
     // identifier converter's code when the AARQ cannot be built (abort indication too).
     System::ResultCode SendAssociateRequest(Asn1::Asn1Frame* upper);
-    // Responder (state 2, else 15): AARE accepted, state 5, presentation accept.
+    // Responder (StateAarqReceived, else InvalidState): AARE accepted,
+    // StateAssociated, presentation accept.
     System::ResultCode SendAssociateAccept(Asn1::Asn1Frame* upper);
-    // Responder (state 2, else 15): AARE rejected-permanent, reset, presentation refusal.
+    // Responder (StateAarqReceived, else InvalidState): AARE rejected-permanent,
+    // reset, presentation refusal.
     System::ResultCode SendAssociateReject(Asn1::Asn1Frame* upper);
     // A-ABORT by the user: ABRT (acse-service-user), reset, presentation user abort.
     System::ResultCode SendAbort();
 
     CoppConnection* GetPresentationConnection();
+    // For the tests: what the connection holds; the library reads only the context
+    // name, from within.
     PresentationContext* GetAcseContext() const { return acseContext_.load(); }
     std::string GetApplicationContextName() const;
     std::string GetLocalApTitle() const;
@@ -116,7 +122,8 @@ private:
     System::ResultCode DeliverUserInformation(const Acse::AssociationInformation& information, std::uint32_t event);
     // AARE with the result, around the upper frame when there is one.
     System::ResultCode BuildResponse(AcseFrame& frame, std::int32_t result);
-    // Responder (state 2, else 15): AARE accepted (state 5, presentation accept) or
+    // Responder (StateAarqReceived, else InvalidState): AARE accepted
+    // (StateAssociated, presentation accept) or
     // rejected-permanent (reset, presentation refusal).
     System::ResultCode SendAssociateResponse(Asn1::Asn1Frame* upper, bool accepted);
     // Refuses an AARQ this layer cannot serve.
@@ -124,7 +131,7 @@ private:
     // ABRT (acse-service-provider) to the peer and the abort indication upwards.
     System::ResultCode ProviderAbort();
     // Builds an ABRT from the source, resets, and hands the ABRT (nothing when it
-    // could not be built) to the presentation user abort; 7 without a presentation
+    // could not be built) to the presentation user abort; NotConnected without a presentation
     // connection.
     System::ResultCode ResetAndSendAbrt(Asn1::Asn1NativeInteger source);
     System::ResultCode IndicateAbort(Protocol::Frame* frame);

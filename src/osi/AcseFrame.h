@@ -10,7 +10,7 @@
 // travels in. For sending it is built for a kind with the matching ACSE-apdu
 // alternative chosen; built on an upper frame it is encoded into that frame's head
 // room around the upper PDU (which is not copied), built without one into 1023 octets
-// of its own. A received APDU is decoded at construction (state 6 when it is one).
+// of its own. A received APDU is decoded at construction (StateDecoded when it is one).
 class AcseFrame : public EnclosingFrame {
 public:
     enum Kind : std::int32_t {

@@ -62,7 +62,7 @@ public:
     ~CoppConnection() override;
 
     // "LocalPSelector", "RemotePSelector": decimal, read like atoi (blanks and a sign
-    // in front, reading stops at the first non-digit, no digits reads 0); always 0.
+    // in front, reading stops at the first non-digit, no digits reads 0); always OkNoError.
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
     System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
@@ -70,7 +70,7 @@ public:
     // Closes the session connection (and everything below it), then resets. The loss
     // of the transport that this close causes is not reported upwards as an abort.
     System::ResultCode Close() override;
-    // Base reset, state 0. The contexts stay.
+    // Base reset, StateIdle. The contexts stay.
     System::ResultCode Reset() override;
 
     // The context of the two texts, defined now (identifier 1, 3, 5, ... in order of
@@ -80,29 +80,30 @@ public:
     // The context of the identifier (0: the default context), or null.
     PresentationContext* FindContext(std::uint32_t identifier) const;
     PresentationContext* GetDefaultContext() const { return defaultContext_.load(); }
-    // In identifier order.
-    std::vector<PresentationContext*> GetContexts() const;
 
     // The upper frame's window holds the PDU of the context contextIdentifier (0: the
     // default context); the frames stay the caller's.
-    // P-CONNECT request: state 0, else 15 and an abort indication upwards. The CP
-    // proposes every context; state 1 and the session carries it.
+    // P-CONNECT request: StateIdle, else InvalidState and an abort indication upwards.
+    // The CP proposes every context; StateCpSent and the session carries it.
     System::ResultCode Connect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
-    // P-CONNECT response, accepted (state 2, else 15): CPA, state 3.
+    // P-CONNECT response, accepted (StateCpReceived, else InvalidState): CPA,
+    // StateConnected.
     System::ResultCode AcceptConnect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
-    // P-CONNECT response, refused (state 2, else 15): CPR around the frame (its context
-    // must be defined, else 1), reset, and the session refuses. Without a frame only the
+    // P-CONNECT response, refused (StateCpReceived, else InvalidState): CPR around the
+    // frame (its context must be defined, else Error), reset, and the session refuses. Without a frame only the
     // reset and the refusal.
     System::ResultCode RefuseConnect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
-    // P-DATA: 2 without a frame, 15 outside state 3, 1 for a context not defined.
+    // P-DATA: InvalidArguments without a frame, InvalidState outside StateConnected,
+    // Error for a context not defined.
     System::ResultCode SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier);
-    // P-U-ABORT: an ARU carrying the frame (null: no user data) in states 1 and 2, or in
-    // state 3 when the frame's context is defined; a provider abort otherwise.
+    // P-U-ABORT: an ARU carrying the frame (null: no user data) in StateCpSent and
+    // StateCpReceived, or in StateConnected when the frame's context is defined; a provider abort otherwise.
     System::ResultCode UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier);
     // P-P-ABORT: an ARP with the reason and the event identifier (each left out when
     // negative), reset, and the session aborts.
     System::ResultCode ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier);
 
+    // For the tests: the selectors and the CPA's flags as this connection holds them.
     std::uint32_t GetLocalSelector() const { return localSelector_.load(); }
     std::uint32_t GetRemoteSelector() const { return remoteSelector_.load(); }
     // As received in the CPA (both false when it had none).
@@ -119,6 +120,8 @@ protected:
 
 private:
     CospConnection* Session();
+    // In identifier order.
+    std::vector<PresentationContext*> GetContexts() const;
 
     System::ResultCode OnConnectIndication(const std::uint8_t* bytes, std::uint32_t length);
     System::ResultCode OnConnectConfirm(const std::uint8_t* bytes, std::uint32_t length);

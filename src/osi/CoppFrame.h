@@ -10,7 +10,7 @@
 // the presentation connection fills in; built on an upper frame it is encoded into
 // that frame's head room around the upper PDU (which is not copied), built without
 // one into 1023 octets of its own. A received PPDU is decoded from the session
-// layer's bytes at construction (state 6 when they hold a PPDU of the kind).
+// layer's bytes at construction (StateDecoded when they hold a PPDU of the kind).
 class CoppFrame : public EnclosingFrame {
 public:
     enum Kind : std::int32_t {

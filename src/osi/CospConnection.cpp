@@ -10,6 +10,7 @@
 #include "osi/DtSpdu.h"
 #include "osi/GtDtSpdu.h"
 #include "osi/GtSpdu.h"
+#include "osi/PeerRefusals.h"
 #include "osi/RfSpdu.h"
 #include "protocol/RawFrame.h"
 #include "system/FrameMessage.h"
@@ -32,7 +33,9 @@ bool IsEncoded(const Protocol::Frame* frame) {
     return frame != nullptr && frame->GetState() == Protocol::Frame::StateEncoded;
 }
 
-// SPDUs that this session does not handle, and that are dropped with 13.
+// SPDUs that this session does not handle, and that are dropped with NotImplemented:
+// FN, DN, RF (outside a connect), AB, and those of the functional units not used
+// here (tokens, expedited, synchronization, activities, typed and capability data).
 bool IsUnhandledSpdu(std::uint8_t si) {
     switch (si) {
         case 0:
@@ -40,14 +43,14 @@ bool IsUnhandledSpdu(std::uint8_t si) {
         case 5:
         case 7:
         case 8:
-        case 9:
-        case 10:
-        case 12:
+        case Spdu::SiFinish:
+        case Spdu::SiDisconnect:
+        case Spdu::SiRefuse:
         case 15:
         case 16:
         case 21:
         case 22:
-        case 25:
+        case Spdu::SiAbort:
         case 29:
         case 33:
         case 34:
@@ -185,6 +188,8 @@ ResultCode CospConnection::SendUnit(Protocol::Frame& unit) {
 // ---- calls from the presentation connection ----
 
 ResultCode CospConnection::Connect(Protocol::Frame* userData) {
+    // A reason kept from an earlier attempt does not explain this one.
+    ClearRefusals();
     CotpConnection* cotp = Cotp();
     ResultCode refusal = System::OkNoError;
     {
@@ -450,13 +455,15 @@ ResultCode CospConnection::OnAccept(std::span<const std::uint8_t> unit) {
 ResultCode CospConnection::OnRefuse(std::span<const std::uint8_t> unit) {
     // Malformed or not, the peer turned the connect down.
     RfSpdu rf(this);
-    rf.Decode(unit);
+    const bool decoded = rf.Decode(unit) == System::OkNoError;
     {
         std::lock_guard lock(mutex_);
         const Protocol::ConnectionState state = GetState();
         if (state != StateAwaitingAccept && state != StateConnectOverflow) return System::NotImplemented;
         Reset();
     }
+    // Kept before the connect's failure is reported, so that its caller finds it.
+    SetRefusal(PeerRefusals::SessionRefuse(decoded && rf.HasReason(), rf.GetReason()));
     EndTransport();
     Connection* upper = GetUpper();
     return upper != nullptr ? upper->OnLowerEvent(AbortIndication) : System::OkNoError;

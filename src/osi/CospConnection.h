@@ -34,13 +34,15 @@ class CotpConnection;
 //   OnLowerBytes(data, Data)         one received presentation PDU;
 //   OnLowerEvent(TokensGiven)        before each received PDU (its result decides
 //                                    whether the PDU is delivered);
-//   OnLowerEvent(AbortIndication)             the connect failed: transport failure or
-//                                    refusal, RF from the peer, a malformed AC (on
+//   OnLowerEvent(AbortIndication)    the connect failed: transport failure or
+//                                    refusal, RF from the peer (its reason code is
+//                                    kept as this connection's refusal, see
+//                                    GetRefusal), a malformed AC (on
 //                                    the thread that called Connect when the
 //                                    transport could not be opened);
 //   OnLowerIndication(empty frame, AbortIndication) the transport connection was lost while
 //                                    a session stood or was being set up.
-// Received FN, DN and AB SPDUs are not acted on (13): the session ends with the
+// Received FN, DN and AB SPDUs are not acted on (NotImplemented): the session ends with the
 // transport connection, which is then reported as AbortIndication.
 //
 // Abort sends AB asking the peer to release the transport connection, then waits
@@ -76,17 +78,22 @@ public:
     explicit CospConnection(CospLayer* layer);
     ~CospConnection() override;
 
-    // 0 when the CN is sent; 15 outside state 0; 2 for no or an unencoded frame;
-    // 12 when the transport did not open in time; the transport's failure; each
+    // OkNoError when the CN is sent; InvalidState outside StateIdle; InvalidArguments
+    // for no or an unencoded frame; Timeout when the transport did not open in time;
+    // the transport's failure; each
     // failure leaves the connection reset with AbortIndication reported.
     System::ResultCode Connect(Protocol::Frame* userData);
-    // In state 14 (else 15); 2 for no or an unencoded frame.
+    // In StateAwaitingResponse (else InvalidState); InvalidArguments for no or an
+    // unencoded frame.
     System::ResultCode AcceptConnect(Protocol::Frame* userData);
-    // In state 14 (else 15); the frame may be null. Starts the refuse timer.
+    // In StateAwaitingResponse (else InvalidState); the frame may be null. Starts the
+    // refuse timer.
     System::ResultCode RefuseConnect(std::uint8_t reason, Protocol::Frame* userData);
-    // In state 31 (else 15); 2 for no frame; else the transport's result.
+    // In StateDataTransfer (else InvalidState); InvalidArguments for no frame; else the
+    // transport's result.
     System::ResultCode SendData(Protocol::Frame* userData);
-    // 15 when there is no session to abort; else 0, or the failure to send the AB.
+    // InvalidState when there is no session to abort; else OkNoError, or the failure to
+    // send the AB.
     System::ResultCode Abort(Protocol::Frame* userData);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
@@ -98,9 +105,10 @@ public:
     // FrameKindCn: a CnSpdu with the bytes as user data. Others: none.
     Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
     // Tokens, functional units (duplex only) and synchronization values to their
-    // initial values, base reset; state 0. The selectors keep their values.
+    // initial values, base reset; StateIdle. The selectors keep their values.
     System::ResultCode Reset() override;
 
+    // For the tests: the negotiated units, the tokens, the side and the refuse timer.
     std::uint16_t GetFunctionalUnits() const;
     std::uint32_t GetTokenPosition(std::size_t token) const;
     bool IsResponder() const;

@@ -11,6 +11,7 @@
 #include "osi/DtTpdu.h"
 #include "osi/ErTpdu.h"
 #include "osi/ItotConnection.h"
+#include "osi/PeerRefusals.h"
 #include "system/FrameMessage.h"
 #include "system/HexText.h"
 
@@ -101,7 +102,7 @@ void CotpConnection::DiscardPending() {
 }
 
 ResultCode CotpConnection::Reset() {
-    // One step for the receive side: it never sees the base reset's passing state 0.
+    // One step for the receive side: it never sees the base reset's passing StateReset.
     std::lock_guard lock(mutex_);
     peerReference_ = 0;
     localReference_ = 0;
@@ -187,6 +188,8 @@ ResultCode CotpConnection::CloseAndReport() {
 // ---- calls from the session ----
 
 ResultCode CotpConnection::Connect() {
+    // A reason kept from an earlier attempt does not explain this one.
+    ClearRefusals();
     ItotConnection* itot = Itot();
     bool started = false;
     {
@@ -292,7 +295,7 @@ ResultCode CotpConnection::Disconnect() {
 
 ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     switch (event) {
-        case 0: return System::OkNoError;
+        case ItotConnection::NoEvent: return System::OkNoError;
         case ItotConnection::Connected:
             if (GetState() != StateConnecting) return System::Error;
             Post(MessageConfirmed);
@@ -303,7 +306,7 @@ ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32
                 case Tpdu::TypeCc: return OnConnectConfirm(*frame);
                 case Tpdu::TypeCr: return OnConnectRequest(*frame);
                 case Tpdu::TypeDr:
-                case Tpdu::TypeEr: return OnRefusal();
+                case Tpdu::TypeEr: return OnRefusal(*frame);
                 case Tpdu::TypeDt: return OnData(*frame);
                 default:  // too short, or a type that class 0 does not know
                     return System::Error;
@@ -369,9 +372,21 @@ ResultCode CotpConnection::OnConnectConfirm(const Protocol::Frame& frame) {
     return System::OkNoError;
 }
 
-ResultCode CotpConnection::OnRefusal() {
+void CotpConnection::KeepRefusal(const Protocol::Frame& frame) {
+    if (Tpdu::TypeOf(frame) == Tpdu::TypeDr) {
+        DrTpdu dr(this);
+        if (dr.Decode(frame) == System::OkNoError) SetRefusal(PeerRefusals::TransportDisconnect(dr.GetReason()));
+        return;
+    }
+    ErTpdu er(this);
+    if (er.Decode(frame) == System::OkNoError) SetRefusal(PeerRefusals::TransportError(er.GetRejectCause()));
+}
+
+ResultCode CotpConnection::OnRefusal(const Protocol::Frame& frame) {
     const Protocol::ConnectionState state = GetState();
     if (state == StateCrSent || state == StateConnecting) {
+        // Kept before Connect wakes, so that its caller finds the peer's reason.
+        KeepRefusal(frame);
         Post(MessageRefused);
         return System::OkNoError;
     }

@@ -34,7 +34,9 @@ class Tpdu;
 //
 // A refusal by the peer (DR, ER, an unacceptable CC, or the connection closed while
 // Connect waits) ends Connect at once with ProtocolError (Error for a closed
-// connection). This side never sends ER.
+// connection). The reason of a DR or the reject cause of an ER is kept as this
+// connection's refusal (GetRefusal) before Connect returns or Lost is reported;
+// Connect clears it when it starts. This side never sends ER.
 //
 // Parameters: "LocalTSelector", "RemoteTSelector": one 16-bit value in hexadecimal,
 // read back as four upper-case hex digits; 1 after a reset.
@@ -62,21 +64,23 @@ public:
     ~CotpConnection() override;
 
     // Opens the connection as initiator: RFC 1006 connect, CR, waits for the CC
-    // (each wait up to the connection's timeout). 0 when open; 1 in the wrong
-    // state or when the connection is lost; 5 refused; 12 no answer in time; the
+    // (each wait up to the connection's timeout). OkNoError when open; Error in the
+    // wrong state or when the connection is lost; ProtocolError refused; Timeout no
+    // answer in time; the
     // RFC 1006 connect's or a send's failure. On failure the connection is closed
     // and Lost reported.
     System::ResultCode Connect();
-    // Confirms a peer's CR (state 5, else 1) with a CC: open.
+    // Confirms a peer's CR (StateCrReceived, else Error) with a CC: StateOpen.
     System::ResultCode Accept();
     // Sends the unit (the frame's bytes from its origin to the end of its window;
-    // the frame must be encoded) in DTs: 0; 1 when not open or empty; 2 for no or
+    // the frame must be encoded) in DTs: OkNoError; Error when not open or empty;
+    // InvalidArguments for no or
     // an unencoded frame; the first failed send's result.
     System::ResultCode SendData(Protocol::Frame* frame);
-    // Class 0 has no expedited data: 14.
+    // Class 0 has no expedited data: NotSupported.
     System::ResultCode SendExpedited(Protocol::Frame* frame);
-    // Closes: 0 from states 1 and 3 (RFC 1006 disconnected, no event reported);
-    // 13 while connecting; 1 otherwise.
+    // Closes: OkNoError from StateCrSent and StateOpen (RFC 1006 disconnected, no
+    // event reported); NotImplemented while connecting; Error otherwise.
     System::ResultCode Disconnect();
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
@@ -92,11 +96,12 @@ public:
     // Also drops the segments of a unit being joined.
     void DiscardPending() override;
     // References 0, size code 10, selectors 1, nothing pending, the base reset
-    // (parameter text applied); state 6.
+    // (parameter text applied); StateClosed.
     System::ResultCode Reset() override;
 
     // The size code that DTs are cut to (7 until a CC grants more).
     std::uint32_t GetSendSizeCode() const;
+    // For the tests: the reference the peer gave in its CR or CC.
     std::uint16_t GetPeerReference() const;
 
 private:
@@ -118,7 +123,9 @@ private:
 
     System::ResultCode OnConnectConfirm(const Protocol::Frame& frame);
     System::ResultCode OnConnectRequest(const Protocol::Frame& frame);
-    System::ResultCode OnRefusal();
+    // A DR or ER: ends a Connect that waits, keeping the peer's reason as the refusal.
+    System::ResultCode OnRefusal(const Protocol::Frame& frame);
+    void KeepRefusal(const Protocol::Frame& frame);
     System::ResultCode OnData(const Protocol::Frame& frame);
     System::ResultCode OnLowerClosed();
 

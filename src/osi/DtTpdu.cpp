@@ -28,7 +28,7 @@ ResultCode DtTpdu::Encode() {
     SetLengthIndicator(HeaderRoom - 1);
     PutByte(HeaderRoom - 1);
     PutByte(GetCode());
-    PutByte(static_cast<std::uint8_t>((endOfUnit_ ? 0x80 : 0x00) | (tpduNumber_ & 0x7F)));
+    PutByte(static_cast<std::uint8_t>((endOfUnit_ ? EndOfUnitMark : 0) | (tpduNumber_ & TpduNumberMask)));
     SetState(StateEncoded);
     return System::OkNoError;
 }
@@ -38,8 +38,8 @@ ResultCode DtTpdu::Decode(const Protocol::Frame& received) {
     if (result != System::OkNoError) return result;
     std::uint8_t octet = 0;
     GetByte(octet);
-    tpduNumber_ = static_cast<std::uint8_t>(octet & 0x7F);
-    endOfUnit_ = (octet & 0x80) != 0;
+    tpduNumber_ = static_cast<std::uint8_t>(octet & TpduNumberMask);
+    endOfUnit_ = (octet & EndOfUnitMark) != 0;
     // Other classes put parameters behind the third octet; the header's length
     // covers them.
     Advance(HeaderLength());

@@ -12,6 +12,9 @@ class DtTpdu : public Tpdu {
 public:
     static constexpr std::uint32_t HeaderRoom = 3;
     static constexpr std::uint8_t ClassZeroCode = 0xF0;
+    // The octet after the code: the end-of-unit mark and the TPDU number.
+    static constexpr std::uint8_t EndOfUnitMark = 0x80;
+    static constexpr std::uint8_t TpduNumberMask = 0x7F;
 
     // For receiving.
     explicit DtTpdu(Protocol::Connection* owner);
@@ -27,7 +30,7 @@ public:
     // Writes the header into the room in front of the user data; the window then
     // covers the whole TPDU.
     System::ResultCode Encode() override;
-    // State 1 (a segment) without EOT, 2 with it; the window moves onto the user data.
+    // StateSegment without EOT, StateComplete with it; the window moves onto the user data.
     System::ResultCode Decode(const Protocol::Frame& received) override;
 
 private:

@@ -19,7 +19,7 @@ public:
     bool HasUpper() const { return upper_ != nullptr; }
 
     // Encodes the PDU (in place around the upper PDU when there is one) and frees the
-    // value whatever the outcome: state 4, or 7 with the failure.
+    // value whatever the outcome: StateEncoded, or StateInvalid with the failure.
     System::ResultCode Encode() override;
     // The frame whose window is the encoded PDU: the upper frame or this one.
     Protocol::Frame* GetOutput() { return upper_ != nullptr ? upper_ : this; }

@@ -15,7 +15,7 @@ public:
     // The part must stay alive until Encode; its bytes are those from its origin.
     void AddPart(const Protocol::Frame& part) { parts_.push_back(&part); }
 
-    // Joins the parts: 0 and state encoded; InvalidState when a part is not
+    // Joins the parts: OkNoError and StateEncoded; InvalidState when a part is not
     // encoded, NoResources when memory runs out.
     System::ResultCode Encode() override;
 

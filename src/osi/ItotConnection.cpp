@@ -87,10 +87,10 @@ System::ResultCode ItotConnection::ReportUp(Protocol::Frame* frame, std::uint32_
 
 System::ResultCode ItotConnection::OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) {
     switch (event) {
-        case 0: return System::OkNoError;
-        case Connected: SetState(StateConnected); return ReportUp(nullptr, Connected);
-        case TpduReceived: return Receive(bytes, length);
-        case Closed: Reset(); return ReportUp(nullptr, Closed);
+        case TcpConnection::NoEvent: return System::OkNoError;
+        case TcpConnection::Connected: SetState(StateConnected); return ReportUp(nullptr, Connected);
+        case TcpConnection::BytesReceived: return Receive(bytes, length);
+        case TcpConnection::Closed: Reset(); return ReportUp(nullptr, Closed);
         default: return System::Error;
     }
 }
@@ -203,6 +203,6 @@ System::ResultCode ItotConnection::Reset() {
     }
     SetMaxPduSize(MaximumTpduSize);
     const System::ResultCode result = Protocol::Connection::Reset();
-    SetState(0);
+    SetState(StateIdle);
     return result;
 }

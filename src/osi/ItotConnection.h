@@ -29,7 +29,9 @@ class TcpConnection;
 // "LocalNPort" (unsigned 16-bit decimal, 102 after a reset).
 class ItotConnection : public Protocol::Connection {
 public:
-    enum Event : std::uint32_t { Connected = 1, TpduReceived = 2, Closed = 3 };
+    // Events to the connection above (NoEvent is taken and ignored by it).
+    enum Event : std::uint32_t { NoEvent = 0, Connected = 1, TpduReceived = 2, Closed = 3 };
+    static constexpr Protocol::ConnectionState StateIdle = 0;
     static constexpr Protocol::ConnectionState StateConnected = 2;
     static constexpr std::uint16_t DefaultPort = 102;
     // The largest TPDU a TPKT can carry.
@@ -38,30 +40,32 @@ public:
     explicit ItotConnection(ItotLayer* layer);
     ~ItotConnection() override;
 
-    // The TCP connection's Connect and its result (7 without one).
+    // The TCP connection's Connect and its result (NotConnected without one).
     System::ResultCode Connect();
-    // 1 unless connected; else closes the TCP connection (its failure is returned),
-    // resets, 0.
+    // Error unless connected; else closes the TCP connection (its failure is
+    // returned), resets, OkNoError.
     System::ResultCode Disconnect();
-    // Sends the frame's bytes from its origin in one TPKT: 2 for null, 4 OutOfRange
-    // when longer than 65531 octets, 7 without a connected TCP connection, else the
+    // Sends the frame's bytes from its origin in one TPKT: InvalidArguments for null,
+    // OutOfRange when longer than 65531 octets, NotConnected without a connected TCP
+    // connection, else the
     // TCP connection's Send. The caller keeps its frame.
     System::ResultCode SendFrame(Protocol::Frame* frame);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
-    // For TPDUs of up to size octets: n = size + 4 must lie in 256..65535 (else 1);
-    // the receive buffer becomes 2 n (1 while it holds part of a packet) and the TCP
+    // For TPDUs of up to size octets: n = size + 4 must lie in 256..65535 (else Error);
+    // the receive buffer becomes 2 n (Error while it holds part of a packet) and the TCP
     // connection receives in chunks of n.
     System::ResultCode SetMaxPduSize(std::uint32_t size) override;
     System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
     // Closes the TCP connection, forgets received bytes, resets.
     System::ResultCode Close() override;
     // Ports 102, received bytes forgotten, buffers for the largest TPDU, then the
-    // base Reset; state 0.
+    // base Reset; StateIdle.
     System::ResultCode Reset() override;
 
-    // The size of the reassembly buffer: twice the largest packet expected.
+    // For the tests: the size of the reassembly buffer, twice the largest packet
+    // expected.
     std::uint32_t GetReceiveCapacity() const;
 
 private:

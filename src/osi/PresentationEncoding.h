@@ -39,11 +39,11 @@ T* AppendNewElement(Asn1::Asn1ListOf<T>& list) {
 }
 
 // Points the ANY at the frame's window octets, borrowed. A frame that still holds its
-// value (state other than 4) is encoded first; its failure is the result.
+// value (not yet StateEncoded) is encoded first; its failure is the result.
 System::ResultCode BorrowWindow(Asn1::Asn1Any& any, Protocol::Frame& frame);
 
 // Encodes the value so that its encoding ends where the frame's window ends and takes
-// the head room in front; the window then covers the whole encoding (state 4). NoResources when
+// the head room in front; the window then covers the whole encoding (StateEncoded). NoResources when
 // the head room is too small, InvalidArguments for a frame without window storage,
 // Error when the encoding did not come out in place.
 System::ResultCode EncodeAroundWindow(const Asn1::Asn1TypeDescriptor* type, const void* value, Protocol::Frame& frame);

@@ -17,7 +17,7 @@
 // next SPDU of the unit, or a DT's user data). Received SPDUs are untrusted: the
 // parameter field and every parameter must lie inside what was received, parameters
 // not known here are passed over by their own length, and a violation gives
-// ProtocolError (state 7) without reading outside the bytes.
+// ProtocolError (StateInvalid) without reading outside the bytes.
 class Spdu : public Protocol::Frame {
 public:
     // SPDU identifiers.
@@ -57,7 +57,7 @@ public:
     // received unit starts, or a DT's user data.
     std::uint32_t GetSpduLength() const { return spduLength_; }
 
-    // Decodes the SPDU at the start of the bytes into this object: 0, or
+    // Decodes the SPDU at the start of the bytes into this object: OkNoError, or
     // ProtocolError when it is malformed or carries another SI.
     System::ResultCode Decode(std::span<const std::uint8_t> bytes);
 

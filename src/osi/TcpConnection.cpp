@@ -84,7 +84,7 @@ System::ResultCode TcpConnection::Reset() {
         keepAliveInterval_ = DefaultKeepAliveSeconds;
     }
     const System::ResultCode result = Protocol::Connection::Reset();
-    SetState(0);
+    SetState(StateIdle);
     return result;
 }
 

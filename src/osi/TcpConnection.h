@@ -14,12 +14,14 @@ class TcpLayer;
 // events below; the bytes of a data event are valid only during the call.
 //
 // Parameters: "RemoteNAddress", "LocalNAddress" (text), "RemoteNPort", "LocalNPort"
-// (unsigned 16-bit decimal; 2 when not a number), "KeepAliveTout", "KeepAliveInt"
+// (unsigned 16-bit decimal; InvalidArguments when not a number), "KeepAliveTout", "KeepAliveInt"
 // (seconds, 1..20, default 5). Only the two addresses can be read back; after a
 // connect "LocalNAddress" reads "<local address>+<local port>".
 class TcpConnection : public Protocol::Connection {
 public:
-    enum Event : std::uint32_t { Connected = 1, BytesReceived = 2, Closed = 3 };
+    // Events to the connection above (NoEvent is taken and ignored by it).
+    enum Event : std::uint32_t { NoEvent = 0, Connected = 1, BytesReceived = 2, Closed = 3 };
+    static constexpr Protocol::ConnectionState StateIdle = 0;
     // State while a socket is up.
     static constexpr Protocol::ConnectionState StateConnected = 2;
     static constexpr std::uint8_t DefaultKeepAliveSeconds = 5;
@@ -38,12 +40,11 @@ public:
 
     // Opens the stream to the remote address; reports Connected, or Closed on failure.
     virtual System::ResultCode Connect() = 0;
-    // 7 NotConnected unless connected; 2 for a null frame; else Transmit.
+    // NotConnected unless connected; InvalidArguments for a null frame; else Transmit.
     virtual System::ResultCode Send(Protocol::Frame* frame);
-    // Sends the frame's bytes from its origin: 0, or 1 when they could not all go.
+    // Sends the frame's bytes from its origin: OkNoError, or Error when they could not
+    // all go.
     virtual System::ResultCode Transmit(Protocol::Frame* frame) = 0;
-
-    TcpLayer* GetTcpLayer() const { return tcpLayer_; }
 
 protected:
     struct Settings {

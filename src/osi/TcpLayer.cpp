@@ -69,7 +69,7 @@ System::ResultCode TcpLayer::RemoveWaitingConnection(TcpConnection* connection) 
 bool TcpLayer::OfferToWaiting(const std::function<bool(TcpConnection*)>& take) {
     std::lock_guard lock(mutex_);
     for (TcpConnection* connection : waitingConnections_) {
-        if (connection->GetState() == 0 && take(connection)) return true;
+        if (connection->GetState() == TcpConnection::StateIdle && take(connection)) return true;
     }
     return false;
 }

@@ -17,28 +17,30 @@ public:
     ~TcpLayer() override;
 
     bool IsListening() const;
-    // Listens on the port (0: any free port, see GetListenPort): 0, or the failure
-    // of Listen. 15 InvalidState while already listening.
+    // Listens on the port (0: any free port, see GetListenPort): OkNoError, or the
+    // failure of Listen. InvalidState while already listening.
     System::ResultCode StartListening(std::int32_t argument, std::uint16_t port);
-    // Stops accepting and closes the listening socket: 0.
+    // Stops accepting and closes the listening socket: OkNoError.
     virtual System::ResultCode StopListening();
     // The port being listened on (the one the system chose for port 0).
     std::uint16_t GetListenPort() const;
+    // For the tests: the argument StartListening kept; nothing in the library reads it.
     std::int32_t GetListenArgument() const { return listenArgument_; }
 
     // Offers the connection to the accept side. The connection stays owned by its
     // layer; deleting it takes it off the list.
     void AddWaitingConnection(TcpConnection* connection);
-    // Takes the connection off the list: 0, or 1 when it is not there.
+    // Takes the connection off the list: OkNoError, or Error when it is not there.
     System::ResultCode RemoveWaitingConnection(TcpConnection* connection);
 
 protected:
-    // Opens the listening socket on the stored port and starts accepting: 0 or 1.
+    // Opens the listening socket on the stored port and starts accepting: OkNoError or
+    // Error.
     virtual System::ResultCode Listen() = 0;
     void SetListenPort(std::uint16_t port);
     void SetListening(bool listening);
 
-    // Offers something to the idle waiting connections (state 0) in the order they
+    // Offers something to the idle waiting connections (StateIdle) in the order they
     // were added, until take() accepts it: true when one did. Runs under the list's
     // lock, so a connection cannot be destroyed while it is being offered to.
     bool OfferToWaiting(const std::function<bool(TcpConnection*)>& take);

@@ -14,7 +14,7 @@
 // Received TPDUs are untrusted: the length indicator must describe a header that
 // lies inside the unit and holds the type's fixed part, and every parameter of the
 // variable part must lie inside the header. A TPDU that breaks a rule is invalid
-// (frame state 7, ProtocolError); nothing is read outside the unit.
+// (frame state StateInvalid, ProtocolError); nothing is read outside the unit.
 class Tpdu : public Protocol::Frame {
 public:
     // TPDU types, the high nibble of the code octet.
@@ -65,7 +65,7 @@ public:
     void SetTpduSizeCode(std::uint32_t code);
     bool HasAdditionalInformation() const { return additionalInformation_; }
 
-    // Parses a received TPDU (the frame's window) into this object: 0, or
+    // Parses a received TPDU (the frame's window) into this object: OkNoError, or
     // ProtocolError when it is malformed or not of this object's type.
     virtual System::ResultCode Decode(const Protocol::Frame& received) = 0;
 

@@ -186,7 +186,7 @@ bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {
 
 System::ResultCode W32TcpConnection::CloseOnReceiveThread() {
     const std::shared_ptr<SocketHandle> socket = DetachSocket();
-    if (!socket && GetState() == 0) return System::OkNoError;
+    if (!socket && GetState() == StateIdle) return System::OkNoError;
     const System::ResultCode result = Reset();
     if (socket) Report(Closed);
     return result;
@@ -282,7 +282,7 @@ System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
-        if (socket_ || GetState() != 0 || StopRequested()) return System::Error;
+        if (socket_ || GetState() != StateIdle || StopRequested()) return System::Error;
         socket = std::make_shared<SocketHandle>(descriptor);
         socket_ = socket;
         ++epoch_;

@@ -33,22 +33,22 @@ public:
 
     // The receive loop.
     System::ResultCode Run() override;
-    // In state 0: nothing, 0. Otherwise ends the stream, reports Closed once and
+    // In StateIdle: nothing, OkNoError. Otherwise ends the stream, reports Closed once and
     // resets; the reset's result. Also gives up a connect under way on another thread.
     System::ResultCode Close() override;
     // TcpConnection's reset, receive chunk 256, and any socket shut down and closed.
     System::ResultCode Reset() override;
     // Resolves "RemoteNAddress" (IPv4, first address), connects within the
     // connection's timeout with TCP_NODELAY and keep-alive, records both ends,
-    // enters state 2 and reports Connected; the upper connection's result. On
-    // failure reports Closed, pauses 100 ms and gives 1. 6 AlreadyConnected while a
+    // enters StateConnected and reports Connected; the upper connection's result. On
+    // failure reports Closed, pauses 100 ms and gives Error. AlreadyConnected while a
     // socket is up.
     System::ResultCode Connect() override;
-    // Sends all of the frame's bytes: 0, or 1.
+    // Sends all of the frame's bytes: OkNoError, or Error.
     System::ResultCode Transmit(Protocol::Frame* frame) override;
 
-    // Takes an accepted socket (server side): 0, and the connection is connected;
-    // 1 when it is busy or the peer is not IPv4, and the caller keeps the socket.
+    // Takes an accepted socket (server side): OkNoError, and the connection is
+    // connected; Error when it is busy or the peer is not IPv4, and the caller keeps the socket.
     // The receive thread reports Connected before the first bytes.
     System::ResultCode Accept(int descriptor, const sockaddr* peer, socklen_t peerLength);
 

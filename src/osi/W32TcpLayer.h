@@ -23,7 +23,7 @@ public:
     // closes the sockets that none takes.
     System::ResultCode Run() override;
 
-    // Nothing to start on POSIX: 0. Kept for the code that starts the socket library.
+    // Nothing to start on POSIX: OkNoError. Kept for the code that starts the socket library.
     static System::ResultCode StartWinsock();
     // The text of a socket error number.
     static std::string SocketErrorText(int error);

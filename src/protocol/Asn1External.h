@@ -50,8 +50,8 @@ inline constexpr int Asn1ExternalMmsIndirectReference = 3;
 // Builds a new EXTERNAL (NoResources when memory runs out) whose single-ASN1-type is
 // the frame's attached value, encoded in place in front of the frame's window (the
 // frame keeps its storage as head room, see Asn1Frame); the frame's window becomes
-// exactly that encoding and its state 4 (its value stays attached). A frame already
-// encoded (state 4, no value) lends its window as it is. Direct reference "2.1.1",
+// exactly that encoding and StateEncoded (its value stays attached). A frame already
+// encoded (StateEncoded, no value) lends its window as it is. Direct reference "2.1.1",
 // indirect reference 3. The EXTERNAL borrows the encoded octets from the frame's
 // storage, so it must not outlive that storage; it is freed through Asn1ExternalType.
 // On failure external is null and the frame's window is unchanged.

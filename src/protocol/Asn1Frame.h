@@ -19,21 +19,21 @@ public:
     // storage and sets the window.
     Asn1Frame(Protocol::Connection* owner, void* value, const Asn1TypeDescriptor* descriptor, std::int32_t kind);
     explicit Asn1Frame(Protocol::Connection* owner);
-    // Decodes the bytes at once: state 6 when they hold a value of the type, else the
-    // frame stays in state 4 without a value. The bytes are not kept.
+    // Decodes the bytes at once: StateDecoded when they hold a value of the type, else
+    // the frame stays StateEncoded without a value. The bytes are not kept.
     Asn1Frame(const std::uint8_t* bytes, std::uint32_t size, const Asn1TypeDescriptor* descriptor);
     Asn1Frame(std::span<const std::uint8_t> bytes, const Asn1TypeDescriptor* descriptor);
     ~Asn1Frame() override;
 
     // Encodes the value so that the encoding ends at the end of the frame's bytes and
-    // frees the value whatever the outcome. Success: window = the encoding, state 4.
-    // Failure (including an encoding that does not end there): state 7, the coder's
-    // errno as a result code (NoResources when the room ran out). Nothing is done in
-    // state 4.
+    // frees the value whatever the outcome. Success: window = the encoding,
+    // StateEncoded. Failure (including an encoding that does not end there):
+    // StateInvalid, the coder's errno as a result code (NoResources when the room ran
+    // out). Nothing is done in StateEncoded.
     System::ResultCode Encode() override;
-    // Only in state 4 (else InvalidState): decodes the bytes into a new value; state 6
-    // on success. Bytes that do not decode give ProtocolError; nothing of the partly
-    // built value is kept and the state stays 4.
+    // Only in StateEncoded (else InvalidState): decodes the bytes into a new value;
+    // StateDecoded on success. Bytes that do not decode give ProtocolError; nothing of
+    // the partly built value is kept and the state stays StateEncoded.
     virtual System::ResultCode Decode(const std::uint8_t* bytes, std::uint32_t size);
 
     void* GetValue() const { return value_; }

@@ -19,9 +19,9 @@ public:
     ByteBuffer(const ByteBuffer&) = delete;
     ByteBuffer& operator=(const ByteBuffer&) = delete;
 
-    // Replaces the storage with n bytes. 2 InvalidArguments for 0; 0 when n is the
-    // present capacity; 15 InvalidState while either position is not 0 (the data
-    // stay); 11 NoResources when the memory cannot be had (capacity 0 afterwards).
+    // Replaces the storage with n bytes. InvalidArguments for 0; OkNoError when n is
+    // the present capacity; InvalidState while either position is not 0 (the data
+    // stay); NoResources when the memory cannot be had (capacity 0 afterwards).
     System::ResultCode SetCapacity(std::uint32_t n);
 
     std::uint32_t GetCapacity() const { return capacity_; }
@@ -30,16 +30,17 @@ public:
     // Bytes that can still be written behind the write position (Compact may free more).
     std::uint32_t Room() const { return capacity_ - writePosition_; }
 
-    // Big-endian reads at read position + offset that consume nothing: 0, or 4
+    // Big-endian reads at read position + offset that consume nothing: OkNoError, or
     // OutOfRange when fewer than offset + width bytes are unread.
     System::ResultCode PeekByte(std::uint32_t offset, std::uint8_t& value) const;
     System::ResultCode PeekUInt16(std::uint32_t offset, std::uint16_t& value) const;
     System::ResultCode PeekUInt32(std::uint32_t offset, std::uint32_t& value) const;
     System::ResultCode PeekBytes(std::uint32_t offset, std::uint8_t* destination, std::uint32_t n) const;
 
-    // Appends n bytes: 0, or 4 when they do not all fit (nothing is written).
+    // Appends n bytes: OkNoError, or OutOfRange when they do not all fit (nothing is
+    // written).
     System::ResultCode Write(const std::uint8_t* bytes, std::uint32_t n);
-    // Consumes n bytes: 0, or 4 when fewer are unread.
+    // Consumes n bytes: OkNoError, or OutOfRange when fewer are unread.
     System::ResultCode Skip(std::uint32_t n);
 
     // Forgets everything: both positions 0.

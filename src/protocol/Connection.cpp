@@ -124,7 +124,7 @@ PeerRefusal Connection::FindRefusal() {
 
 System::ResultCode Connection::Reset() {
     maxPduSize_.store(0);
-    state_.store(0);
+    state_.store(StateReset);
     timeout_.store(DefaultTimeoutMs);
     return ApplyParameterText();
 }

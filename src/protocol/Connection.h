@@ -19,9 +19,10 @@ namespace Protocol {
 class Frame;
 class Layer;
 
-// The state of a connection. The base Reset sets 0; every other value belongs to
-// the layer that defines it.
+// The state of a connection. The base Reset sets StateReset (0); every other value
+// belongs to the layer that defines it, and each layer names its own.
 using ConnectionState = std::int32_t;
+inline constexpr ConnectionState StateReset = 0;
 
 // One association's object in one protocol layer. The connections of an association
 // form a chain: requests go down by direct calls on the lower connection,
@@ -61,39 +62,39 @@ public:
     // one: the link back is cleared first); clears the link.
     virtual void DeleteUpper();
 
-    // Named string parameters. The base takes no name: 14 NotSupported.
+    // Named string parameters. The base takes no name: NotSupported.
     virtual System::ResultCode SetParameter(std::string_view name, std::string_view value);
     virtual System::ResultCode GetParameter(std::string_view name, std::string& value);
 
-    // Stores a size of 256..65536 and gives 0; any other size gives 1.
+    // Stores a size of 256..65536 and gives OkNoError; any other size gives Error.
     virtual System::ResultCode SetMaxPduSize(std::uint32_t size);
 
-    // The user data of a presentation data value, by its encoding. Base: 13.
+    // The user data of a presentation data value, by its encoding. Base:
+    // NotImplemented.
     virtual System::ResultCode OnArbitraryData(std::span<const std::uint8_t> data, std::uint32_t event);
     virtual System::ResultCode OnOctetAlignedData(std::span<const std::uint8_t> data, std::uint32_t event);
     virtual System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event);
     // Raw bytes from a byte-stream connection below; valid only during the call.
-    // Base: 13.
+    // Base: NotImplemented.
     virtual System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event);
     // An event without data: OnLowerIndication (null, event).
     virtual System::ResultCode OnLowerEvent(std::uint32_t event);
     // A frame (or null) and an event from the connection below. The frame stays the
-    // caller's; the receiver copies what it keeps. Base: 13.
+    // caller's; the receiver copies what it keeps. Base: NotImplemented.
     virtual System::ResultCode OnLowerIndication(Frame* frame, std::uint32_t event);
 
-    // Base: Reset, 0.
+    // Base: Reset, OkNoError.
     virtual System::ResultCode Close();
     // A frame of the layer's own kind; the meaning of the arguments is the layer's.
     // Base: none.
     virtual Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind);
     // Deletes the pending frames of the chain from the bottom up to this connection.
     virtual void DiscardPending();
-    // Maximum PDU size 0, state 0, timeout 10000, then the parameter text applied
+    // Maximum PDU size 0, StateReset, timeout 10000, then the parameter text applied
     // (its result is the result).
     virtual System::ResultCode Reset();
 
     ConnectionState GetState() const { return state_.load(); }
-    void SetState(ConnectionState state) { state_.store(state); }
     std::uint16_t GetId() const { return id_; }
     std::uint32_t GetTimeout() const { return timeout_.load(); }
     std::uint32_t GetMaxPduSize() const { return maxPduSize_.load(); }
@@ -102,8 +103,9 @@ public:
     // This connection's share of the chain text: "name=value" items joined by ";".
     const std::string& GetParameterText() const { return parameterText_; }
     void SetParameterText(std::string_view text) { parameterText_ = text; }
-    // Applies every item of the parameter text through SetParameter, in order: 0;
-    // 1 for an item that is not exactly one name and one value; the first non-zero
+    // Applies every item of the parameter text through SetParameter, in order:
+    // OkNoError; Error for an item that is not exactly one name and one value; the
+    // first non-zero
     // result of SetParameter otherwise.
     System::ResultCode ApplyParameterText();
 
@@ -120,18 +122,21 @@ public:
     // layer's account is the more telling one); an unset refusal when none is kept.
     PeerRefusal FindRefusal();
 
+protected:
+    // A state is the layer's own: only the layer moves it.
+    void SetState(ConnectionState state) { state_.store(state); }
+
     // Frames a layer holds on to between calls, oldest first; the connection owns them.
     using PendingList = std::deque<std::unique_ptr<Frame>>;
     PendingList& PendingA() { return pendingA_; }
     PendingList& PendingB() { return pendingB_; }
 
-protected:
     void SetMaxPduSizeField(std::uint32_t size) { maxPduSize_.store(size); }
 
 private:
     std::atomic<Connection*> lower_{nullptr};
     std::atomic<Connection*> upper_{nullptr};
-    std::atomic<ConnectionState> state_{0};
+    std::atomic<ConnectionState> state_{StateReset};
     std::uint16_t id_;
     std::atomic<std::uint32_t> timeout_{DefaultTimeoutMs};
     std::string parameterText_;

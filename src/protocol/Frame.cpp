@@ -222,7 +222,8 @@ ResultCode Frame::GetUInt32(std::uint32_t& value) {
 ResultCode Frame::PutLengthIndicator(std::uint32_t length) {
     if (length > LargestLengthIndicator) return System::OutOfRange;
     if (length < LongLengthMark) return PutByte(static_cast<std::uint8_t>(length));
-    const std::uint8_t octets[3] = {0xFF, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+    const std::uint8_t octets[3] = {static_cast<std::uint8_t>(LongLengthMark), static_cast<std::uint8_t>(length >> 8),
+                                    static_cast<std::uint8_t>(length)};
     return PutBytes(octets, 3);
 }
 
@@ -303,7 +304,7 @@ ResultCode Frame::SetLengthAt(std::int32_t position, std::uint32_t length) {
         return System::NoResources;
     }
     std::memmove(at + 3, at + 1, length);
-    at[0] = 0xFF;
+    at[0] = static_cast<std::uint8_t>(LongLengthMark);
     System::WriteBigEndian(at + 1, length, 2);
     writePosition_ += 2;
     return System::OkNoError;

@@ -22,7 +22,7 @@ public:
     Stack& operator=(const Stack&) = delete;
 
     // Runs Reset on every connection below the top, from the next one down to the
-    // bottom, then on the top; the top's result. 2 for a null top.
+    // bottom, then on the top; the top's result. InvalidArguments for a null top.
     virtual System::ResultCode ResetConnectionChain(Connection* top);
 
     // Into an empty stack the layer goes as top and bottom, whatever the mode. Mode

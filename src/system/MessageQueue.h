@@ -14,7 +14,7 @@ namespace System {
 // receive thread or a timer and a task. Every operation works under one mutex, so
 // any thread may call any operation; a message can be taken from the middle by id.
 //
-// Ownership: Put hands the message to the queue (when it returns 0); Get and
+// Ownership: Put hands the message to the queue (when it returns OkNoError); Get and
 // TakeById hand it to the caller; Clear and the destructor delete what is queued.
 // A null message may be queued like any other; Get then returns null for it.
 //
@@ -27,7 +27,7 @@ namespace System {
 // and then starts to wait still returns at once, so no stop is ever missed.
 class MessageQueue {
 public:
-    // A capacity of 0 gives a queue that can hold nothing: Put fails with 1 and
+    // A capacity of 0 gives a queue that can hold nothing: Put fails with Error and
     // Get and TakeById return null at once.
     explicit MessageQueue(std::uint32_t capacity);
     virtual ~MessageQueue();
@@ -35,8 +35,8 @@ public:
     MessageQueue(const MessageQueue&) = delete;
     MessageQueue& operator=(const MessageQueue&) = delete;
 
-    // Appends at the back, waiting without limit while the queue is full: 0.
-    // 9 Cancelled when the queue is (or becomes) interrupted while full, 1 when the
+    // Appends at the back, waiting without limit while the queue is full: OkNoError.
+    // Cancelled when the queue is (or becomes) interrupted while full, Error when the
     // queue has no capacity; in both cases the message stays with the caller.
     ResultCode Put(Message* message);
 

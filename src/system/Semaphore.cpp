@@ -9,15 +9,15 @@ Semaphore::Semaphore(std::uint16_t maximum, std::uint16_t initial)
 
 Semaphore::~Semaphore() = default;
 
-int Semaphore::Release() {
-    if (!usable_) return 1;
+ResultCode Semaphore::Release() {
+    if (!usable_) return Error;
     // Notified under the lock: a waiter may destroy the semaphore as soon as it
     // has its unit, and must not find Release still touching it.
     std::lock_guard<std::mutex> lock(mutex_);
-    if (count_ == maximum_) return 0;
+    if (count_ == maximum_) return OkNoError;
     ++count_;
     available_.notify_one();
-    return 0;
+    return OkNoError;
 }
 
 int Semaphore::Wait(std::uint32_t timeoutMs) {

@@ -2,7 +2,9 @@
 
 #include <condition_variable>
 #include <cstdint>
+
 #include <mutex>
+#include "system/ResultCode.h"
 
 namespace System {
 
@@ -16,17 +18,18 @@ public:
     enum WaitOutcome : int { Acquired = 0, WaitFailed = 1, TimedOut = 2 };
 
     // A maximum of 0 or an initial count above the maximum makes an unusable
-    // semaphore: every later Release and Wait fails with 1.
+    // semaphore: every later Release fails with Error and every Wait with
+    // WaitFailed.
     Semaphore(std::uint16_t maximum, std::uint16_t initial);
     virtual ~Semaphore();
 
     Semaphore(const Semaphore&) = delete;
     Semaphore& operator=(const Semaphore&) = delete;
 
-    // Raises the count by one and wakes one waiter: 0. At the maximum nothing is
-    // released and the result is still 0 (a surplus release is dropped, which keeps
-    // a lock released twice a lock). 1 on an unusable semaphore.
-    int Release();
+    // Raises the count by one and wakes one waiter: OkNoError. At the maximum nothing
+    // is released and the result is still OkNoError (a surplus release is dropped,
+    // which keeps a lock released twice a lock). Error on an unusable semaphore.
+    ResultCode Release();
 
     // Takes one unit, waiting up to timeoutMs (0 = no limit): Acquired, TimedOut,
     // or WaitFailed on an unusable semaphore. A failed or timed-out wait leaves the

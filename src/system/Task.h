@@ -63,26 +63,28 @@ public:
     Task(const Task&) = delete;
     Task& operator=(const Task&) = delete;
 
-    // Starts a thread that runs Run: 0. 1 when a thread is already running or none
+    // Starts a thread that runs Run: OkNoError. Error when a thread is already running
+    // or none
     // can be created. A task whose earlier thread has ended (Run returned, or it
     // was stopped) may be started again; the stop request is cleared first.
     ResultCode Start();
 
-    // Requests the stop, wakes the thread through OnStopRequested and joins it: 0.
-    // Without a thread it does nothing and returns 0. On the task's own thread it
+    // Requests the stop, wakes the thread through OnStopRequested and joins it:
+    // OkNoError. Without a thread it does nothing and returns OkNoError. On the task's own thread it
     // requests and wakes but does not wait. Any thread may call it.
     ResultCode Stop();
 
     // A thread cannot be suspended from outside with the standard library, and
-    // nothing needs it: both give 14 NotSupported.
+    // nothing needs it: both give NotSupported.
     ResultCode Suspend();
     ResultCode Resume();
 
-    // The thread body; its result ends the thread. The default returns 13.
+    // The thread body; its result ends the thread. The default returns NotImplemented.
     virtual ResultCode Run();
 
     // Called by a QueueTimer whose owner this task is, on the timer thread, so it
-    // must be safe against the task's own thread. The default returns 13.
+    // must be safe against the task's own thread. The default returns
+    // NotImplemented.
     virtual ResultCode OnTimer(QueueTimer* timer);
 
     // True from Start until Run has returned.

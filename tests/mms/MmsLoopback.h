@@ -26,15 +26,19 @@
 #include "osi/TcpConnection.h"
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
+#include "support/StackProfile.h"
+#include "system/Polling.h"
 
 namespace MmsLoopback {
 
 // One end: the layers from TCP up to the service user, and its one chain.
 class StackEnd {
 public:
-    StackEnd() {
+    // userLayer: a test's own service user layer on top instead of the library's.
+    explicit StackEnd(Mms::MmsUserLayer* userLayer = nullptr) {
+        Mms::MmsUserLayer* top = userLayer != nullptr ? userLayer : &userLayer_;
         for (Protocol::Layer* layer : std::initializer_list<Protocol::Layer*>{
-                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_, &userLayer_}) {
+                 &tcpLayer, &itotLayer_, &cotpLayer_, &cospLayer_, &coppLayer_, &acseLayer_, &mmsLayer_, top}) {
             stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
         }
         user = static_cast<Mms::MmsUserConnection*>(stack_.CreateConnection());
@@ -49,24 +53,8 @@ public:
     // own after each lost transport restore it.
     void Reset(std::uint16_t port, bool keep = false) {
         stack_.ResetConnectionChain(user);
-        const std::pair<const char*, std::string> profile[] = {
-            {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
-            {"LocalTSelector", "1"},         {"RemoteTSelector", "1"},
-            {"LocalSSelector", "1"},         {"RemoteSSelector", "1"},
-            {"LocalSTimeout", "2000"},       {"LocalPSelector", "1"},
-            {"RemotePSelector", "1"},        {"LocalApId", "1.1.1.999"},
-            {"RemoteApId", "1.1.1.999.1"},   {"LocalAeQualifier", "12"},
-            {"RemoteAeQualifier", "12"},
-        };
-        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
-            std::string taken;
-            for (const auto& [name, value] : profile) {
-                if (at->SetParameter(name, value) == System::OkNoError) {
-                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
-                }
-            }
-            if (keep) at->SetParameterText(taken);
-        }
+        TestSupport::StackProfile::Association(port).ApplyTo(
+            user, keep ? TestSupport::StackProfile::Keep::AcrossResets : TestSupport::StackProfile::Keep::No);
     }
 
     Mms::MmsConnection* Mms() { return user->GetMmsConnection(); }
@@ -88,7 +76,7 @@ private:
 // The library's own server: listens on a port the system picks and answers from the VMD.
 class Server {
 public:
-    explicit Server(Mms::VMD& vmd) {
+    explicit Server(Mms::VMD& vmd, Mms::MmsUserLayer* userLayer = nullptr) : end(userLayer) {
         end.tcpLayer.StartListening(0, 0);
         end.Reset(0, true);
         end.user->SetVmd(&vmd);
@@ -105,16 +93,14 @@ public:
     // machine and association control reset, the socket closed), so that the next one
     // is accepted: false after the limit.
     bool WaitUntilIdle(int limitMs = 10000) {
-        for (int waited = 0; waited < limitMs; waited += 10) {
-            Protocol::Connection* mms = end.user->GetLower();
-            Protocol::Connection* acse = mms != nullptr ? mms->GetLower() : nullptr;
-            if (end.user->GetState() == 0 && mms != nullptr && mms->GetState() == 0 && acse != nullptr &&
-                acse->GetState() == 0 && end.user->GetBottom()->GetState() == 0) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
+        return TestSupport::Eventually(
+            [this] {
+                Protocol::Connection* mms = end.user->GetLower();
+                Protocol::Connection* acse = mms != nullptr ? mms->GetLower() : nullptr;
+                return end.user->GetState() == 0 && mms != nullptr && mms->GetState() == 0 && acse != nullptr &&
+                       acse->GetState() == 0 && end.user->GetBottom()->GetState() == 0;
+            },
+            std::chrono::milliseconds(limitMs));
     }
 
     StackEnd end;

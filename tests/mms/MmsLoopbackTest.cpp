@@ -31,6 +31,7 @@
 #include "osi/TcpConnection.h"
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
+#include "support/StackProfile.h"
 
 using namespace Mms;
 
@@ -183,24 +184,7 @@ public:
     // connection (kept as their parameter text, for the responder's own resets).
     void Reset(std::uint16_t port) {
         stack_.ResetConnectionChain(user);
-        const std::pair<const char*, std::string> profile[] = {
-            {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
-            {"LocalTSelector", "1"},         {"RemoteTSelector", "1"},
-            {"LocalSSelector", "1"},         {"RemoteSSelector", "1"},
-            {"LocalSTimeout", "2000"},       {"LocalPSelector", "1"},
-            {"RemotePSelector", "1"},        {"LocalApId", "1.1.1.999"},
-            {"RemoteApId", "1.1.1.999.1"},   {"LocalAeQualifier", "12"},
-            {"RemoteAeQualifier", "12"},
-        };
-        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
-            std::string taken;
-            for (const auto& [name, value] : profile) {
-                if (at->SetParameter(name, value) == System::OkNoError) {
-                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
-                }
-            }
-            at->SetParameterText(taken);
-        }
+        TestSupport::StackProfile::Association(port).ApplyTo(user, TestSupport::StackProfile::Keep::AcrossResets);
     }
 
     W32TcpLayer tcpLayer;

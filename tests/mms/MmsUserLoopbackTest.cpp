@@ -19,6 +19,7 @@
 #include "mms/RequestHandle.h"
 #include "osi/AssociationWireRelay.h"
 #include "support/WireCheck.h"
+#include "system/Polling.h"
 
 using namespace MmsObjectTest;
 
@@ -355,9 +356,7 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
     ASSERT_EQ(client.Associate(relay.Port()), System::OkNoError);
     std::vector<std::uint32_t> ids;
     for (int i = 0; i < 3; ++i) ids.push_back(Send(&Mms::MmsUserConnection::ReadVariable, stVal));
-    for (int waited = 0; serverVmd.HeldReads() == 0 && waited < 10000; waited += 5) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(TestSupport::Eventually([this] { return serverVmd.HeldReads() != 0; }));
     ASSERT_EQ(serverVmd.HeldReads(), 1);
     EXPECT_EQ(User().GetPendingCount(), 3u);
 
@@ -396,9 +395,8 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     serverVmd.HoldReads();
     ASSERT_EQ(client.Associate(relay.Port()), System::OkNoError);
     const std::uint32_t held = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
-    for (int waited = 0; serverVmd.HeldReads() == 0 && waited < 10000; waited += 5) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    ASSERT_TRUE(TestSupport::Eventually([this] { return serverVmd.HeldReads() != 0; }));
+    ASSERT_EQ(serverVmd.HeldReads(), 1);
     ASSERT_EQ(held, 1u);
 
     const auto inject = [this](const std::string& hex, std::uint32_t event) {

@@ -10,6 +10,7 @@
 #include "mms/MmsLayer.h"
 #include "mms/PendingRequests.h"
 #include "mms/RequestHandle.h"
+#include "system/Polling.h"
 
 namespace {
 
@@ -66,7 +67,8 @@ TEST_F(PendingRequestsTest, PutWaitsForRoomOnlyUpToItsTimeout) {
 
     // An answer taken on another thread makes room for the waiting request.
     std::thread answer([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        TestSupport::LeaveTimeForAFaultToShow(
+            std::chrono::milliseconds(20));  // Put is waiting by now, or finds room at once
         Mms::PendingRequests::Entry entry;
         pending.TakeOldest(entry);
     });

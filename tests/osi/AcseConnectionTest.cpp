@@ -50,10 +50,11 @@ std::string UserInformation(const std::string& externals) { return Tlv("BE", ext
 
 std::string SingleAsn1(const std::string& pdu) { return Tlv("A0", pdu); }
 
+// The diagnostic is the result-source-diagnostic's content: acse-service-user null by default.
 std::string Aare(const std::string& result, const std::string& userInformation,
-                 const std::string& context = "28 CA 22 02 03") {
-    return Tlv("61",
-               Tlv("A1", Tlv("06", context)) + " A2 03 02 01 " + result + " A3 05 A1 03 02 01 00 " + userInformation);
+                 const std::string& context = "28 CA 22 02 03", const std::string& diagnostic = "A1 03 02 01 00") {
+    return Tlv("61", Tlv("A1", Tlv("06", context)) + " A2 03 02 01 " + result + " " + Tlv("A3", diagnostic) + " " +
+                         userInformation);
 }
 
 std::string Aarq(const std::string& userInformation, const std::string& context = "28 CA 22 02 03") {
@@ -260,6 +261,61 @@ TEST_F(AcseConnectionTest, RejectionEndsInOneAbortIndicationAfterTheAnswer) {
     ASSERT_EQ(copp.calls.size(), 1u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Abort);
     EXPECT_EQ(copp.calls[0].hex, "30 06 80 01 06 81 01 01");
+}
+
+// The peer's result and diagnostic are kept before the user hears of the rejection,
+// so that the user's connect can say why the device refused.
+TEST_F(AcseConnectionTest, ARejectionsResultAndDiagnosticReachTheUser) {
+    const std::string answer = UserInformation(External(SingleAsn1(kInitiateError)));
+    const struct {
+        const char* name;
+        std::string apdu;
+        std::int32_t reason;  // 0 with diagnostic -1: no refusal kept
+        std::int32_t diagnostic;
+        const char* text;
+    } cases[] = {
+        {"rejected-permanent, calling AP title not recognized", Aare("01", answer, "28 CA 22 02 03", "A1 03 02 01 03"),
+         1, 3,
+         "association rejected-permanent (result 1) by the ACSE service user, diagnostic 3 "
+         "(calling-AP-title-not-recognized)"},
+        {"rejected-transient by the provider", Aare("02", answer, "28 CA 22 02 03", "A2 03 02 01 02"), 2, 2,
+         "association rejected-transient (result 2) by the ACSE service provider, diagnostic 2 "
+         "(no-common-acse-version)"},
+        {"accepted", Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse)))), 0, -1, ""},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        RecordingUser user;
+        RecordingCopp presentation;
+        AcseConnection connection(nullptr);
+        connection.SetLower(&presentation);
+        presentation.SetUpper(&connection);
+        connection.SetUpper(&user);
+        user.SetLower(&connection);
+        connection.Reset();
+        connection.AddPresentationContext(kMms)->SetUserConnection(&user);
+        SetProfile(connection);
+        // Left from an earlier attempt: a new request forgets it.
+        connection.SetRefusal(Protocol::PeerRefusal{Protocol::PeerRefusal::Source::Session, 2, 0, "earlier"});
+        auto frame = UpperFrame(kInitiateRequest);
+        ASSERT_EQ(connection.SendAssociateRequest(frame.get()), System::OkNoError);
+        EXPECT_FALSE(user.FindRefusal().IsSet());
+
+        std::vector<Protocol::PeerRefusal> seen;
+        user.onDelivery = [&](const Delivery&) { seen.push_back(user.FindRefusal()); };
+        const std::vector<std::uint8_t> bytes = Bytes(entry.apdu);
+        connection.OnSingleAsn1Data(bytes, CoppConnection::ConnectConfirmData);
+        ASSERT_EQ(seen.size(), 1u);
+        if (entry.diagnostic < 0) {
+            EXPECT_FALSE(seen[0].IsSet());
+        } else {
+            EXPECT_EQ(seen[0].source, Protocol::PeerRefusal::Source::Acse);
+            EXPECT_EQ(seen[0].reason, entry.reason);
+            EXPECT_EQ(seen[0].diagnostic, entry.diagnostic);
+            EXPECT_EQ(seen[0].text, entry.text);
+        }
+        user.SetLower(nullptr);
+    }
 }
 
 TEST_F(AcseConnectionTest, AbortsInBothDirections) {

@@ -22,6 +22,7 @@
 #include "osi/TcpConnection.h"
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
+#include "support/StackProfile.h"
 #include "support/WireCheck.h"
 
 using namespace AssociationTest;
@@ -93,23 +94,8 @@ public:
     // goes through on its own (after each lost transport) restore them.
     void Reset(std::uint16_t port, bool keep = false) {
         stack_.ResetConnectionChain(user);
-        const std::pair<const char*, std::string> profile[] = {
-            {"RemoteNAddress", "127.0.0.1"}, {"RemoteNPort", std::to_string(port)},
-            {"LocalTSelector", "1"},         {"RemoteTSelector", "1"},
-            {"LocalSSelector", "1"},         {"RemoteSSelector", "1"},
-            {"LocalSTimeout", "2000"},       {"LocalPSelector", "1"},
-            {"RemotePSelector", "1"},        {"LocalApId", "1.1.1.999"},
-            {"RemoteApId", "1.1.1.999.1"},   {"LocalAeQualifier", "12"},
-            {"RemoteAeQualifier", "12"},
-        };
-        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
-            std::string taken;
-            for (const auto& [name, value] : profile) {
-                if (at->SetParameter(name, value) == System::OkNoError)
-                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
-            }
-            if (keep) at->SetParameterText(taken);
-        }
+        TestSupport::StackProfile::Association(port).ApplyTo(
+            user, keep ? TestSupport::StackProfile::Keep::AcrossResets : TestSupport::StackProfile::Keep::No);
     }
 
     W32TcpLayer tcpLayer;

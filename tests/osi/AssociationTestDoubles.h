@@ -190,6 +190,8 @@ struct SessionCall {
 class RecordingCopp : public CoppConnection {
 public:
     RecordingCopp() : CoppConnection(nullptr) { Reset(); }
+    // A test puts the connection in a state without the exchange that leads there.
+    using CoppConnection::SetState;
 
     std::vector<SessionCall> calls;
     System::ResultCode sessionResult = System::OkNoError;

@@ -141,6 +141,46 @@ TEST(CospConnection, RefuseWhileWaitingForTheAcceptFailsTheConnectAtOnce) {
     EXPECT_EQ(chain.tcp->Closes(), 1);
 }
 
+// The peer's reason code is kept before the connect's failure goes up, so that the
+// user of the session can say why the device refused; a new connect forgets it.
+TEST(CospConnection, ARefusalsReasonReachesTheUser) {
+    const struct {
+        const char* name;
+        const char* answer;
+        bool refused;
+        std::int32_t reason;
+        const char* text;
+    } cases[] = {
+        {"rejected by the user", "0C 06 11 01 01 32 01 02", true, 2,
+         "session refuse, reason 2 (rejection by the called session user)"},
+        {"selector unknown", "0C 06 11 01 01 32 01 81", true, 129,
+         "session refuse, reason 129 (session selector unknown)"},
+        {"no reason code", "0C 03 11 01 01", true, 0, "session refuse without a reason code"},
+        {"accepted", nullptr, false, 0, ""},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        SessionChain chain;
+        chain.cosp->SetRefusal(Protocol::PeerRefusal{Protocol::PeerRefusal::Source::Transport, 3, 0, "earlier"});
+        const Bytes answer = entry.answer != nullptr ? Hex(entry.answer) : Accept(Hex("00 02"), kCpa);
+        chain.onUnit = [&chain, &answer](const Bytes& unit) {
+            if (unit[0] == 0x0D) chain.ReceiveUnit(answer);
+        };
+        std::vector<Protocol::PeerRefusal> seen;
+        chain.upper.SetHook([&](const OsiTest::RecordingUpper::Record&) { seen.push_back(chain.cosp->FindRefusal()); });
+        ASSERT_EQ(chain.cosp->Connect(EncodedFrame(kCp).get()), System::OkNoError);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(chain.upper.Events(), std::vector<std::uint32_t>{entry.refused ? AbortEvent : AcceptData});
+        if (!entry.refused) {
+            EXPECT_FALSE(seen[0].IsSet());
+            continue;
+        }
+        EXPECT_EQ(seen[0].source, Protocol::PeerRefusal::Source::Session);
+        EXPECT_EQ(seen[0].reason, entry.reason);
+        EXPECT_EQ(seen[0].text, entry.text);
+    }
+}
+
 TEST(CospConnection, AMalformedAcceptFailsTheConnect) {
     SessionChain chain;
     chain.onUnit = [&chain](const Bytes& unit) {

@@ -16,6 +16,7 @@
 #include "CotpTestBytes.h"
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
+#include "support/StackProfile.h"
 #include "system/Polling.h"
 
 using namespace CotpTest;
@@ -48,11 +49,7 @@ public:
     Protocol::Connection* NewChain(RecordingUpper& upper, std::uint16_t port) {
         Protocol::Connection* top = stack_.CreateConnection();
         top->SetUpper(&upper);
-        for (Protocol::Connection* at = top; at != nullptr; at = at->GetLower()) {
-            at->SetParameter("RemoteNAddress", "127.0.0.1");
-            at->SetParameter("RemoteNPort", std::to_string(port));
-            at->SetParameter("LocalSTimeout", "10000");
-        }
+        TestSupport::StackProfile::Address(port).With("LocalSTimeout", "10000").ApplyTo(top);
         if (port == 0) tcpLayer.AddWaitingConnection(static_cast<TcpConnection*>(top->GetBottom()));
         return top;
     }

@@ -91,6 +91,46 @@ TEST(CotpConnection, AnswersToTheConnectRequest) {
     }
 }
 
+// The peer's DR reason or ER reject cause is kept before the session hears of the
+// loss, so that the connect's caller can say why the device refused; a new connect
+// forgets what an earlier one kept.
+TEST(CotpConnection, ARefusalsReasonReachesTheCaller) {
+    const struct {
+        const char* name;
+        const char* answer;
+        bool kept;
+        std::int32_t reason;
+        const char* text;
+    } cases[] = {
+        {"address unknown", "06 80 00 01 00 07 03", true, 3,
+         "transport disconnect request, reason 3 (address unknown)"},
+        {"congestion", "06 80 00 01 00 07 81", true, 129,
+         "transport disconnect request, reason 129 (remote transport entity congestion at connect request time)"},
+        {"invalid parameter value", "04 70 00 01 03", true, 3,
+         "transport TPDU error, reject cause 3 (invalid parameter value)"},
+        {"unacceptable confirm: no reason given", "06 D0 00 01 00 07 40", false, 0, ""},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        CotpChain chain;
+        chain.cotp->SetTimeout(60000);  // a wait that ran out would show as a hang
+        chain.cotp->SetRefusal(Protocol::PeerRefusal{Protocol::PeerRefusal::Source::Session, 2, 0, "earlier"});
+        chain.AnswerConnectRequest(Hex(entry.answer));
+        std::vector<Protocol::PeerRefusal> seen;
+        chain.upper.SetHook([&](const OsiTest::RecordingUpper::Record&) { seen.push_back(chain.cotp->FindRefusal()); });
+        EXPECT_EQ(chain.cotp->Connect(), System::ProtocolError);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(chain.upper.Events(), std::vector<std::uint32_t>{Lost});
+        EXPECT_EQ(seen[0].IsSet(), entry.kept);
+        if (!entry.kept) continue;
+        EXPECT_EQ(seen[0].source, Protocol::PeerRefusal::Source::Transport);
+        EXPECT_EQ(seen[0].reason, entry.reason);
+        EXPECT_EQ(seen[0].text, entry.text);
+        // Still there once Connect has returned, for the caller to read.
+        EXPECT_EQ(chain.cotp->FindRefusal().text, entry.text);
+    }
+}
+
 TEST(CotpConnection, ASizedConfirmSetsTheReceiveSideToThatSize) {
     CotpChain chain;
     ASSERT_EQ(chain.OpenTransport(0x0D), System::OkNoError);

@@ -20,6 +20,8 @@ namespace CotpTest {
 class ScriptedTcp : public TcpConnection {
 public:
     using TcpConnection::TcpConnection;
+    // A test hands the chain an accepted connection by setting it connected.
+    using TcpConnection::SetState;
 
     // Called with each TPKT the layers above send.
     std::function<void(const std::vector<std::uint8_t>& packet)> peer;
@@ -53,7 +55,7 @@ public:
             std::lock_guard lock(mutex_);
             ++closes_;
         }
-        if (GetState() == 0) return System::OkNoError;
+        if (GetState() == StateIdle) return System::OkNoError;
         const System::ResultCode result = Reset();
         if (Connection* upper = GetUpper()) upper->OnLowerBytes(nullptr, 0, Closed);
         return result;

@@ -30,7 +30,7 @@ public:
 
     System::ResultCode Close() override {
         ++closes;
-        if (GetState() == 0) return System::OkNoError;
+        if (GetState() == StateIdle) return System::OkNoError;
         const System::ResultCode result = Reset();
         if (Connection* upper = GetUpper()) upper->OnLowerBytes(nullptr, 0, Closed);
         return result;

@@ -6,6 +6,8 @@
 
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
+#include "support/StackProfile.h"
+#include "system/Polling.h"
 
 #include <gtest/gtest.h>
 
@@ -56,10 +58,7 @@ public:
         itot = static_cast<ItotConnection*>(stack_.CreateConnection());
         itot->SetUpper(&upper);
         // As the association pushes its profile: every connection takes what it knows.
-        for (Protocol::Connection* at = itot; at != nullptr; at = at->GetLower()) {
-            at->SetParameter("RemoteNAddress", "127.0.0.1");
-            at->SetParameter("RemoteNPort", std::to_string(port));
-        }
+        TestSupport::StackProfile::Address(port).ApplyTo(itot);
     }
 
     RecordingUpper upper;  // outlives the layers below
@@ -108,7 +107,8 @@ TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose) {
         ASSERT_TRUE(peer.Accept());
         for (const Bytes& chunk : c.chunks) {
             peer.Send(chunk);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            // Chunks that arrive in reads of their own are what reassembly is for.
+            TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(1));
         }
         if (c.closedByUs) {
             ASSERT_TRUE(client.upper.WaitFor(Closed));
@@ -119,7 +119,7 @@ TEST(ItotLoopbackTest, CraftedStreamsGiveExactlyTheRightFramesOrAClose) {
             ASSERT_TRUE(client.upper.WaitFor(Closed));
         } else {
             ASSERT_TRUE(client.upper.WaitFor(Tpdu, c.expected.size()));
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));  // no further event
         }
         EXPECT_EQ(client.upper.Data(), c.expected);
         const std::size_t events = 1 + c.expected.size() + (c.closedByUs || c.peerClosesAfter ? 1 : 0);
@@ -149,14 +149,11 @@ TEST(ItotLoopbackTest, AfterAPeerCloseMidPacketTheNextConnectionStartsClean) {
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);
     ASSERT_TRUE(peer.Accept());
     peer.Send({3, 0, 0, 20, 1, 2});
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(5));  // the half packet read before the close
     peer.CloseConnection();
     ASSERT_TRUE(client.upper.WaitFor(Closed));
 
-    for (Protocol::Connection* at = client.itot; at != nullptr; at = at->GetLower()) {
-        at->SetParameter("RemoteNAddress", "127.0.0.1");
-        at->SetParameter("RemoteNPort", std::to_string(peer.Port()));
-    }
+    TestSupport::StackProfile::Address(peer.Port()).ApplyTo(client.itot);
     ASSERT_EQ(client.itot->Connect(), System::OkNoError);
     ASSERT_TRUE(peer.Accept());
     peer.Send(Tpkt(kCr));

@@ -7,6 +7,7 @@
 
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
+#include "support/StackProfile.h"
 #include "system/Polling.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +55,7 @@ public:
     }
 
     static void Aim(ItotConnection* itot, std::uint16_t port) {
-        for (Protocol::Connection* at = itot; at != nullptr; at = at->GetLower()) {
-            at->SetParameter("RemoteNAddress", "127.0.0.1");
-            at->SetParameter("RemoteNPort", std::to_string(port));
-        }
+        TestSupport::StackProfile::Address(port).ApplyTo(itot);
     }
 
     W32TcpLayer tcpLayer;
@@ -180,7 +178,7 @@ TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides) {
     ASSERT_TRUE(serverUpper.WaitFor(Closed));
     ASSERT_TRUE(clientUpper.WaitFor(Closed));
     EXPECT_LT(TestSupport::ElapsedSince(start).count(), 5000);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(serverUpper.Count(Closed), 1u);
     EXPECT_EQ(clientUpper.Count(Closed), 1u);
     EXPECT_EQ(served->GetState(), 0);

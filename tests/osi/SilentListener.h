@@ -3,12 +3,16 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
-#include <thread>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace OsiTest {
@@ -33,7 +37,11 @@ public:
             ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
             fillers_.push_back(filler);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // The queue is full once the listener has taken a filler: from then on every
+        // further SYN is dropped.
+        std::vector<pollfd> waits;
+        for (int filler : fillers_) waits.push_back({filler, POLLOUT, 0});
+        ::poll(waits.data(), waits.size(), 10000);
     }
     ~SilentListener() {
         for (int filler : fillers_) ::close(filler);
@@ -43,6 +51,24 @@ public:
     SilentListener& operator=(const SilentListener&) = delete;
 
     std::uint16_t Port() const { return port_; }
+
+    // Connects to the port that still wait for an answer (their SYN sent, none come
+    // back), the fillers among them: a connect under way shows here once it has begun.
+    int UnansweredConnects() const {
+        char remote[16];
+        std::snprintf(remote, sizeof remote, "0100007F:%04X", port_);
+        std::ifstream table("/proc/net/tcp");
+        std::string line;
+        std::getline(table, line);  // the heading
+        int count = 0;
+        while (std::getline(table, line)) {
+            std::istringstream fields(line);
+            std::string slot, localAddress, remoteAddress, state;
+            fields >> slot >> localAddress >> remoteAddress >> state;
+            if (remoteAddress == remote && state == "02") ++count;  // SYN_SENT
+        }
+        return count;
+    }
 
 private:
     int listening_ = -1;

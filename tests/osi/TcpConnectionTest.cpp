@@ -6,6 +6,7 @@
 #include "LoopbackPeer.h"
 #include "RecordingUpper.h"
 #include "SilentListener.h"
+#include "support/StackProfile.h"
 #include "system/Polling.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +129,7 @@ TEST_F(TcpConnectionTest, ConnectExchangesBytesAndReportsThePeerClosing) {
 
     peer.CloseConnection();
     ASSERT_TRUE(upper.WaitFor(Closed));
-    EXPECT_TRUE(TestSupport::Eventually([&] { return tcp->GetState() == 0; }));
+    EXPECT_TRUE(TestSupport::Eventually([&] { return tcp->GetState() == TcpConnection::StateIdle; }));
     EXPECT_EQ(SendBytes(request), System::NotConnected);
 
     // The same object connects again.
@@ -183,8 +184,9 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
     OsiTest::SilentListener silent;
     Aim("127.0.0.1", silent.Port());
     const auto start = std::chrono::steady_clock::now();
+    const int fillers = silent.UnansweredConnects();
     std::thread connecting([&] { EXPECT_EQ(tcp->Connect(), System::Error); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(TestSupport::Eventually([&] { return silent.UnansweredConnects() > fillers; }));
     tcp->Close();
     connecting.join();
     EXPECT_LT(ElapsedSince(start).count(), 5000);  // far below the 10 s time-out
@@ -216,7 +218,7 @@ TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream) {
     EXPECT_EQ(tcp->GetState(), 0);
     EXPECT_TRUE(peer.WaitForEndOfStream());
     EXPECT_EQ(tcp->Close(), System::OkNoError);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Count(Closed), 1u);
 }
 
@@ -230,7 +232,7 @@ TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself) {
     ASSERT_TRUE(upper.WaitFor(Closed));
     EXPECT_LT(ElapsedSince(start).count(), 5000);  // not the 10 s time-out
     EXPECT_TRUE(peer.WaitForEndOfStream());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected, Data, Closed}));
     EXPECT_EQ(tcp->GetState(), 0);
 
@@ -247,7 +249,7 @@ TEST_F(TcpConnectionTest, ResetDropsTheStreamWithoutReporting) {
     tcp->Reset();
     EXPECT_EQ(tcp->GetState(), 0);
     EXPECT_TRUE(peer.WaitForEndOfStream());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected}));
 }
 
@@ -267,8 +269,7 @@ TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {
         auto* tcp = static_cast<W32TcpConnection*>(layer.BuildConnectionChain(nullptr));
         tcp->SetUpper(&upper);
         tcp->Reset();
-        tcp->SetParameter("RemoteNAddress", "127.0.0.1");
-        tcp->SetParameter("RemoteNPort", std::to_string(peer.Port()));
+        ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
         ASSERT_EQ(tcp->Connect(), System::OkNoError);
         ASSERT_TRUE(peer.Accept());
         peer.Send({1});

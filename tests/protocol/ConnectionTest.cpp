@@ -147,8 +147,8 @@ TEST(ConnectionTest, DiscardPendingEmptiesTheChainFromTheBottomUp) {
     LoggingLayer upper("Cotp", 4);
     upper.SetLowerLayer(&lower);
     lower.SetUpperLayer(&upper);
-    Protocol::Connection* top = upper.BuildConnectionChain(nullptr);
-    Protocol::Connection* bottom = top->GetLower();
+    LoggingConnection* top = StackTest::Logging(upper.BuildConnectionChain(nullptr));
+    LoggingConnection* bottom = StackTest::Logging(top->GetLower());
     top->PendingA().push_back(std::make_unique<Protocol::RawFrame>(top));
     top->PendingB().push_back(std::make_unique<Protocol::RawFrame>(top));
     bottom->PendingA().push_back(std::make_unique<Protocol::RawFrame>(bottom));

@@ -92,8 +92,8 @@ TEST(StackTest, CreateConnectionBuildsAndResetsTheChainFromBelowTheTopDown) {
     EXPECT_EQ(static_cast<StackTest::LoggingConnection*>(top->GetBottom())->selector, "3");
 
     log.clear();
-    top->SetState(4);
-    top->GetLower()->SetState(4);
+    StackTest::Logging(top)->SetState(4);
+    StackTest::Logging(top->GetLower())->SetState(4);
     EXPECT_EQ(stack.ResetConnectionChain(top), System::OkNoError);
     EXPECT_EQ(log, (CallLog{"Itot#1 reset", "Tcp#1 reset", "Cotp#1 reset"}));
     EXPECT_EQ(top->GetState(), 0);

@@ -42,6 +42,11 @@ public:
         return std::string(GetLayer() != nullptr ? GetLayer()->GetName() : "?") + "#" + std::to_string(GetId());
     }
 
+    // The tests set states and fill the pending lists as a layer would.
+    using Connection::PendingA;
+    using Connection::PendingB;
+    using Connection::SetState;
+
     std::string selector;
 
 private:
@@ -51,6 +56,11 @@ private:
 
     CallLog* log_;
 };
+
+// The logging connection behind a connection of a logging layer.
+inline LoggingConnection* Logging(Protocol::Connection* connection) {
+    return static_cast<LoggingConnection*>(connection);
+}
 
 class LoggingLayer : public Protocol::Layer {
 public:

@@ -68,9 +68,9 @@ TEST(MessageQueue, TakeByIdOfAnAbsentIdTimesOutAndLeavesTheQueueIntact) {
 TEST(MessageQueue, TakeByIdWaitsForTheMessageToArrive) {
     MessageQueue queue(10);
     std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
         queue.Put(new Message(1));  // not the one asked for
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
         queue.Put(new Message(42));
     });
     EXPECT_EQ(IdOf(queue.TakeById(42, 20000)), 42u);
@@ -103,7 +103,7 @@ TEST(MessageQueue, GetWithoutLimitWaitsForAPut) {
         id = IdOf(queue.Get(0));
         returned = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(50));
     EXPECT_FALSE(returned.load());
     queue.Put(new Message(8));
     taker.join();
@@ -119,7 +119,7 @@ TEST(MessageQueue, PutOnAFullQueueBlocksUntilAGet) {
         EXPECT_EQ(queue.Put(new Message(3)), System::OkNoError);
         putReturned = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(50));
     EXPECT_FALSE(putReturned.load());
     EXPECT_EQ(IdOf(queue.Get(100)), 1u);
     sender.join();
@@ -189,7 +189,7 @@ TEST(MessageQueue, InterruptWakesEveryWaiterAndStopsFurtherWaits) {
     waiters.emplace_back([&] {
         if (queue.TakeById(5, 0) == nullptr) ++woken;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     queue.Interrupt();
     for (auto& waiter : waiters) waiter.join();
     EXPECT_EQ(woken.load(), 2);
@@ -215,7 +215,7 @@ TEST(MessageQueue, InterruptReleasesAPutBlockedOnAFullQueue) {
     Message blocked(2);
     System::ResultCode result = -1;
     std::thread sender([&] { result = queue.Put(&blocked); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     queue.Interrupt();
     sender.join();
     EXPECT_EQ(result, System::Cancelled);

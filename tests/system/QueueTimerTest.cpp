@@ -35,8 +35,6 @@ public:
     std::function<void(QueueTimer*)> onTimer;
 };
 
-void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
-
 }  // namespace
 
 TEST(QueueTimer, OneShotExpiresOnceAndStaysExpiredUntilCancel) {
@@ -50,7 +48,7 @@ TEST(QueueTimer, OneShotExpiresOnceAndStaysExpiredUntilCancel) {
     EXPECT_GE(ElapsedSince(start).count(), 25);
     EXPECT_EQ(owner.lastTimer.load(), &timer);
     EXPECT_TRUE(timer.IsExpired());
-    Pause(100);
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
     EXPECT_EQ(owner.calls.load(), 1);
     EXPECT_TRUE(timer.IsExpired());
     timer.Cancel();
@@ -71,7 +69,7 @@ TEST(QueueTimer, PeriodicExpiresAtOnceThenRepeatsUntilCancel) {
     EXPECT_TRUE(Eventually([&] { return owner.calls.load() >= 5; }));
     timer.Cancel();
     const int afterCancel = owner.calls.load();
-    Pause(60);
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(60));
     EXPECT_EQ(owner.calls.load(), afterCancel);
 }
 
@@ -93,7 +91,7 @@ TEST(QueueTimer, StartReplacesAnEarlierArming) {
     owner.calls = 0;
     EXPECT_FALSE(timer.IsExpired());
     ASSERT_TRUE(Eventually([&] { return owner.calls.load() == 1; }));
-    Pause(80);
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(80));
     EXPECT_EQ(owner.calls.load(), 1);
 }
 
@@ -131,7 +129,7 @@ TEST(QueueTimer, CancelWaitsForARunningCallback) {
         finishedWhenCancelReturned = callbackFinished.load();
         cancelReturned = true;
     });
-    Pause(50);
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(50));
     EXPECT_FALSE(cancelReturned.load());
     proceed.Release();
     canceller.join();
@@ -150,7 +148,8 @@ TEST(QueueTimer, CancelAndDestroyFromInsideTheOwnCallbackDoNotDeadlock) {
     timer->Configure(5, true);
     ASSERT_TRUE(timer->Start());
     ASSERT_EQ(done.Wait(20000), Semaphore::Acquired);
-    Pause(40);  // a periodic re-arming of the deleted timer would expire by now
+    TestSupport::LeaveTimeForAFaultToShow(
+        std::chrono::milliseconds(40));  // a periodic re-arming of the deleted timer would expire by now
     EXPECT_EQ(owner.calls.load(), 1);
 }
 
@@ -161,7 +160,7 @@ TEST(QueueTimer, APeriodicTimerCancelledInItsCallbackStops) {
     timer.Configure(5, true);
     ASSERT_TRUE(timer.Start());
     ASSERT_TRUE(Eventually([&] { return owner.calls.load() == 1; }));
-    Pause(40);
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(40));
     EXPECT_EQ(owner.calls.load(), 1);
 }
 
@@ -182,7 +181,8 @@ TEST(QueueTimer, DestroyRacingWithCallbacksNeverReachesADeadOwner) {
         auto* timer = new QueueTimer(owner);
         timer->Configure(1, true);
         ASSERT_TRUE(timer->Start());
-        if (round % 3 != 0) Pause(round % 4);
+        // Varies where the teardown meets the callbacks.
+        if (round % 3 != 0) std::this_thread::sleep_for(std::chrono::milliseconds(round % 4));
         if (round % 2 == 0) timer->Cancel();
         delete timer;
         delete owner;

@@ -59,7 +59,7 @@ TEST(Semaphore, UnlimitedWaitBlocksUntilAnotherThreadReleases) {
         outcome = signal.Wait(0);
         returned = true;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(50));
     EXPECT_FALSE(returned.load());
     EXPECT_EQ(signal.Release(), 0);
     waiter.join();

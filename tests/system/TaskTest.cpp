@@ -109,7 +109,7 @@ TEST(Task, StopWakesATaskBlockedOnItsQueueAndJoinsIt) {
     QueueWorker worker;
     ASSERT_EQ(worker.Start(), System::OkNoError);
     ASSERT_EQ(worker.started.Wait(20000), Semaphore::Acquired);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let it block in Get
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));  // a stop that cannot wake Get hangs
     EXPECT_EQ(worker.Stop(), System::OkNoError);
     EXPECT_TRUE(worker.returned.load());  // joined: Run has returned
     EXPECT_FALSE(worker.IsRunning());
@@ -131,7 +131,7 @@ TEST(Task, StopRightAfterStartNeverHangs) {
 TEST(Task, StopEndsWaitForStop) {
     PausingTask task;
     ASSERT_EQ(task.Start(), System::OkNoError);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(task.Stop(), System::OkNoError);
     EXPECT_FALSE(task.IsRunning());
 }

@@ -22,4 +22,10 @@ public:
     const bool dupd;  // triggers on data update
 };
 
+// The functional constraint's name of a member that is a data attribute; null for any other
+// member (a basic data attribute of a constructed type has no constraint of its own) and
+// for a code outside the table. The device model compares it with the constraint of the
+// group an item sits in.
+const char* GetFcName(const Element& element);
+
 }  // namespace Iec61850::Acsi::Scl

@@ -95,6 +95,21 @@ TEST(Elements, FcAndTypeNamesOutsideTheirTables) {
     EXPECT_STREQ(negative.GetTypeName(), "Array");
 }
 
+TEST(Elements, FcNameOfAMemberOnlyForDataAttributes) {
+    // The device model asks any member it meets; only a DA carries a constraint.
+    const DA stVal("stVal", nullptr, FunctionalConstraintCode::ST, BasicTypeCode::BOOLEAN, true, false, false, 0, 0);
+    const DA past("x", nullptr, static_cast<FunctionalConstraintCode>(18), BasicTypeCode::BOOLEAN, false, false, false,
+                  0, 0);
+    const BDA mag("mag", nullptr, BasicTypeCode::FLOAT32, 0, 0);
+    const SDO phsA("phsA", nullptr, 0);
+    const DO pos("Pos", nullptr, 0);
+    EXPECT_STREQ(GetFcName(stVal), "ST");
+    EXPECT_EQ(GetFcName(past), nullptr);
+    EXPECT_EQ(GetFcName(mag), nullptr);
+    EXPECT_EQ(GetFcName(phsA), nullptr);
+    EXPECT_EQ(GetFcName(pos), nullptr);
+}
+
 class SmallType : public ::testing::Test {
 protected:
     // Two members that differ only in case, and one name declared twice.

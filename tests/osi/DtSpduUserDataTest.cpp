@@ -1,4 +1,5 @@
-// Faults that the fuzz targets over the OSI decoders found, kept from coming back.
+// The user data of a DT SPDU lies in the SPDU's own storage, which every decoding and
+// encoding replaces: it has to follow the storage, never point into an old one.
 #include <gtest/gtest.h>
 
 #include "CotpTestBytes.h"
@@ -12,7 +13,7 @@ std::vector<std::uint8_t> Octets(std::span<const std::uint8_t> octets) { return 
 
 // The user data of a received DT lies in the SPDU's storage, which an encoding
 // replaces: it used to be dropped from the encoding and read from freed memory.
-TEST(OsiDecoderRegression, AReceivedDataTransferEncodesAgainWithItsUserData) {
+TEST(DtSpduUserData, AReceivedDataTransferEncodesAgainWithItsUserData) {
     const auto received = Hex("01 03 19 01 03 61 02 A0 00");
     DtSpdu dt(nullptr);
     ASSERT_EQ(dt.Decode(received), System::OkNoError);
@@ -24,7 +25,7 @@ TEST(OsiDecoderRegression, AReceivedDataTransferEncodesAgainWithItsUserData) {
 
 // A refused decoding into an SPDU that held an earlier one replaces its storage too:
 // the earlier user data is gone, not left pointing into the old storage.
-TEST(OsiDecoderRegression, ARefusedDecodingLeavesNoUserDataOfTheEarlierOne) {
+TEST(DtSpduUserData, ARefusedDecodingLeavesNoUserDataOfTheEarlierOne) {
     DtSpdu dt(nullptr);
     ASSERT_EQ(dt.Decode(Hex("01 03 19 01 03 AA BB")), System::OkNoError);
     ASSERT_EQ(Octets(dt.GetUserData()), Hex("AA BB"));

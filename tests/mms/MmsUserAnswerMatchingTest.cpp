@@ -1,13 +1,14 @@
-// Faults found in a review of the MMS layers: capability lists of older peers, answers
-// that cannot be decoded, and name-list pages after a reconnect.
+// Answers are matched to their requests by invoke id, and only to the request of this
+// association: an answer that cannot be decoded still confirms the request it names,
+// and a stale request of an aborted association never passes for a new one.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <list>
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "mms/LoopbackModel.h"
 #include "mms/MmsLoopback.h"
@@ -16,64 +17,11 @@
 #include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
 #include "mms/RequestHandle.h"
+#include "system/Polling.h"
 
 using TestSupport::BytesFromHex;
 
 namespace {
-
-struct PduDeleter {
-    void operator()(Mms::MmsPdu* pdu) const { Mms::MmsFreePdu(pdu); }
-};
-using PduPointer = std::unique_ptr<Mms::MmsPdu, PduDeleter>;
-
-PduPointer Decode(const char* hex) {
-    const std::vector<std::uint8_t> bytes = BytesFromHex(hex);
-    Mms::MmsPdu* pdu = nullptr;
-    EXPECT_EQ(Mms::MmsDecodePdu(bytes.data(), bytes.size(), pdu), System::OkNoError) << hex;
-    return PduPointer(pdu);
-}
-
-// Capabilities are MMSString (UTF8String) today; older peers send VisibleString. Both
-// are read, in one list too, and what we send stays UTF8String.
-TEST(MmsCapabilityStrings, VisibleStringAndUtf8StringItemsAreBothRead) {
-    // getCapabilityList answer: "relay" as VisibleString, "rec" as UTF8String, no more.
-    PduPointer capabilities = Decode("A1 17 02 01 01 BF 47 11 A0 0C 1A 05 72 65 6C 61 79 0C 03 72 65 63 81 01 00");
-    ASSERT_NE(capabilities, nullptr);
-    ASSERT_EQ(capabilities->choice.confirmedResponse.service.present, Mms::MmsServiceGetCapabilityList);
-    std::list<std::string> texts;
-    bool moreFollows = true;
-    EXPECT_EQ(Mms::MmsReadGetCapabilityListResponse(
-                  capabilities->choice.confirmedResponse.service.choice.getCapabilityList, texts, moreFollows),
-              System::OkNoError);
-    EXPECT_EQ(texts, (std::list<std::string>{"relay", "rec"}));
-    EXPECT_FALSE(moreFollows);
-
-    // getDomainAttributes answer with one VisibleString capability.
-    PduPointer domain =
-        Decode("A1 1D 02 01 02 BF 25 17 A0 07 1A 05 72 65 6C 61 79 81 01 02 82 01 00 83 01 01 A4 00 85 01 00");
-    ASSERT_NE(domain, nullptr);
-    Mms::MmsDomainAttributes attributes;
-    EXPECT_EQ(Mms::MmsReadGetDomainAttributesResponse(
-                  domain->choice.confirmedResponse.service.choice.getDomainAttributes, attributes),
-              System::OkNoError);
-    EXPECT_EQ(attributes.capabilities, (std::list<std::string>{"relay"}));
-    EXPECT_EQ(attributes.state, 2);
-
-    // Other universal tags are still refused.
-    const std::vector<std::uint8_t> octets = BytesFromHex("A1 10 02 01 01 BF 47 0A A0 05 04 03 72 65 63 81 01 00");
-    Mms::MmsPdu* refused = nullptr;
-    EXPECT_EQ(Mms::MmsDecodePdu(octets.data(), octets.size(), refused), System::ProtocolError);
-
-    // Sent capabilities keep the UTF8String tag.
-    Mms::MmsPdu* answer = Mms::MmsNewPdu();
-    answer->present = Mms::MmsPduConfirmedResponse;
-    answer->choice.confirmedResponse.invokeId = 1;
-    answer->choice.confirmedResponse.service.present = Mms::MmsServiceGetCapabilityList;
-    ASSERT_EQ(Mms::MmsAppendIdentifier(
-                  answer->choice.confirmedResponse.service.choice.getCapabilityList.listOfCapabilities, "rec"),
-              System::OkNoError);
-    EXPECT_EQ(MmsTest::Hex(MmsTest::EncodeAndFree(answer)), "A1 0D 02 01 01 BF 47 07 A0 05 0C 03 72 65 63");
-}
 
 // A request of a class of its own: answered into the done queue like an ACSI service.
 class TestService : public Mms::RequestHandle {
@@ -81,7 +29,7 @@ public:
     explicit TestService(Mms::MmsConnection& connection) : RequestHandle(connection) {}
 };
 
-class MmsReviewLoopbackTest : public ::testing::Test {
+class MmsUserAnswerMatchingTest : public ::testing::Test {
 protected:
     Mms::MmsUserConnection& User() { return client.User(); }
     Mms::MmsConnection& Machine() { return *client.end.Mms(); }
@@ -98,9 +46,7 @@ protected:
     void TearDown() override { serverVmd.ReleaseReads(); }
 
     void WaitForHeldRead() {
-        for (int waited = 0; serverVmd.HeldReads() == 0 && waited < 10000; waited += 5) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        ASSERT_TRUE(TestSupport::Eventually([this] { return serverVmd.HeldReads() != 0; }));
         ASSERT_EQ(serverVmd.HeldReads(), 1);
     }
 
@@ -112,7 +58,7 @@ protected:
 // After an abort the invoke ids start again at 1, while an own request of the aborted
 // association (id 1) may still lie uncollected among the answered ones. The pages of a
 // name list are collected by invoke id: the stale request must not pass for the new one.
-TEST_F(MmsReviewLoopbackTest, NameListPagesAreNotTakenForAStaleRequestWithTheSameInvokeId) {
+TEST_F(MmsUserAnswerMatchingTest, NameListPagesAreNotTakenForAStaleRequestWithTheSameInvokeId) {
     Mms::NamedVariable* stVal = AddClientVariable("LD0", "LLN0$ST$Mod$stVal");
     serverVmd.HoldReads();
     ASSERT_EQ(client.Associate(server.Port()), System::OkNoError);
@@ -137,7 +83,7 @@ TEST_F(MmsReviewLoopbackTest, NameListPagesAreNotTakenForAStaleRequestWithTheSam
 // An answer that cannot be decoded still names its request by the invoke id in front:
 // the request is confirmed at once (3, with the reject reason it earned) instead of
 // never, and the late good answer then finds nothing.
-TEST_F(MmsReviewLoopbackTest, AnUndecodableAnswerConfirmsTheRequestItNames) {
+TEST_F(MmsUserAnswerMatchingTest, AnUndecodableAnswerConfirmsTheRequestItNames) {
     Mms::NamedVariable* stVal = AddClientVariable("LD0", "LLN0$ST$Mod$stVal");
     serverVmd.HoldReads();
     ASSERT_EQ(client.Associate(server.Port()), System::OkNoError);

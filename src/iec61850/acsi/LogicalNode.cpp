@@ -1,0 +1,380 @@
+#include "iec61850/acsi/LogicalNode.h"
+
+#include <algorithm>
+#include <new>
+
+#include "iec61850/acsi/AcsiTexts.h"
+#include "iec61850/acsi/ComponentVariable.h"
+#include "iec61850/acsi/ControlBlock.h"
+#include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/FunctionalConstraint.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/OtherControlBlocks.h"
+#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/scl/BuiltInDictionary.h"
+#include "mms/NamedVariable.h"
+#include "mms/Structure.h"
+#include "mms/VMD.h"
+
+namespace Iec61850::Acsi {
+
+namespace {
+
+constexpr std::size_t kClassLength = 4;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsNameCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_'; }
+
+template <typename Block>
+std::unique_ptr<NamedObject> MakeBlock(FunctionalConstraint* group, const std::string& name) {
+    return std::unique_ptr<NamedObject>(new (std::nothrow) Block(group, name, nullptr, nullptr));
+}
+
+// Files a block that AddBlock made in the index and hands it out.
+template <typename Block, typename Index>
+System::ResultCode Indexed(System::ResultCode result, NamedObject* block, Index& index, Block** added) {
+    if (result != System::OkNoError) return result;
+    index[block->GetName()] = static_cast<Block*>(block);
+    if (added != nullptr) *added = static_cast<Block*>(block);
+    return System::OkNoError;
+}
+
+}  // namespace
+
+bool IsValidReferenceText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return IsNameCharacter(c) || c == '.'; });
+}
+
+bool LogicalNode::ParseName(std::string_view name, std::string& prefix, std::string& lnClass, std::string& instance) {
+    if (name == "LLN0") {
+        prefix.clear();
+        lnClass = "LLN0";
+        instance.clear();
+        return true;
+    }
+    std::size_t end = name.size();
+    while (end > 0 && IsDigit(name[end - 1])) --end;
+    if (end < kClassLength) return false;
+    const std::string_view head = name.substr(0, end - kClassLength);
+    if (!std::all_of(head.begin(), head.end(), IsNameCharacter)) return false;
+    prefix = head;
+    lnClass = name.substr(end - kClassLength, kClassLength);
+    instance = name.substr(end);
+    return true;
+}
+
+LogicalNode::LogicalNode(LogicalDevice* device, std::string name, Mms::MmsObject* mmsObject)
+    : NamedObject(device, std::move(name), mmsObject) {
+    validName_ = ParseName(GetName(), prefix_, lnClass_, instance_);
+    if (validName_) {
+        classType_ = Scl::BuiltInDataTypeTemplate().FindElement(lnClass_);
+    } else {
+        prefix_.clear();
+        lnClass_.clear();
+        instance_.clear();
+    }
+}
+
+LogicalNode::~LogicalNode() {
+    brcbs_.clear();
+    urcbs_.clear();
+    lcbs_.clear();
+    for (auto& [name, dataSet] : dataSets_) UnlinkChild(dataSet.get());
+    dataSets_.clear();
+    for (FunctionalConstraint* group : fcOrder_) UnlinkChild(group);
+    fcOrder_.clear();
+    fcs_.clear();
+}
+
+ModelClass LogicalNode::GetModelClass() const { return ModelClass::LogicalNode; }
+
+System::ResultCode LogicalNode::Build() {
+    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    if (variable == nullptr) return System::OkNoError;
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(variable));
+    if (variable->GetValue() == nullptr || variable->GetValue()->GetClassId() != Mms::StructureClassId) {
+        return System::OkNoError;
+    }
+    auto& structure = static_cast<Mms::Structure&>(*variable->GetValue());
+    for (std::size_t i = 0; i < structure.GetComponentCount(); ++i) {
+        Mms::Container& component = *structure.GetComponent(i);
+        const std::string& fc = component.GetName();
+        if (fc.empty()) continue;
+        Mms::NamedVariable* bound = nullptr;
+        std::unique_ptr<Mms::NamedVariable> unfiled;
+        if (VariableForComponent(*variable, component, fc, bound, unfiled) != System::OkNoError) continue;
+        FunctionalConstraint* group = FindFc(fc);
+        if (group == nullptr) {
+            group = AddFc(fc, bound);
+            if (group == nullptr) continue;
+            if (unfiled != nullptr) group->OwnVariable(std::move(unfiled));
+        }
+        group->Build();
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalNode::Bind() {
+    System::ResultCode last = System::OkNoError;
+    for (FunctionalConstraint* group : fcOrder_) {
+        if (const System::ResultCode result = group->Bind(); result != System::OkNoError) last = result;
+    }
+    for (auto& [name, dataSet] : dataSets_) {
+        if (const System::ResultCode result = dataSet->Bind(); result != System::OkNoError) last = result;
+    }
+    return last;
+}
+
+System::ResultCode LogicalNode::CollectByName(std::string_view name, std::list<NamedObject*>& found) {
+    for (std::string_view fc : FcSearchOrder) {
+        if (FunctionalConstraint* group = FindFc(fc)) {
+            if (const System::ResultCode result = group->CollectByName(name, found); result != System::OkNoError) {
+                return result;
+            }
+        }
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalNode::CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) {
+    switch (objectClass) {
+        case ObjectClassDataSet:
+            for (auto& [name, dataSet] : dataSets_) found.push_back(dataSet.get());
+            return System::OkNoError;
+        case ObjectClassData:
+        case ObjectClassDataAttribute:
+        case ObjectClassBrcb:
+        case ObjectClassUrcb:
+        case ObjectClassLcb:
+        case ObjectClassSgcb:
+        case ObjectClassGoCb:
+        case ObjectClassGsCb:
+        case ObjectClassMsvCb:
+        case ObjectClassUsvCb:
+        case AnyReportControlBlock:
+        case AnyControlBlock:
+            for (std::string_view fc : FcSearchOrder) {
+                if (FunctionalConstraint* group = FindFc(fc)) {
+                    const System::ResultCode result = group->CollectByClass(objectClass, found);
+                    if (result != System::OkNoError) return result;
+                }
+            }
+            return System::OkNoError;
+        default: return System::NotSupported;
+    }
+}
+
+std::uint32_t LogicalNode::SetState(std::uint32_t state) {
+    NamedObject::SetState(state);
+    for (FunctionalConstraint* group : fcOrder_) group->SetState(state);
+    if (GetParent() != nullptr) GetParent()->SetState(state);
+    return GetState();
+}
+
+std::uint32_t LogicalNode::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
+    std::uint32_t count = NamedObject::IsKindOf(modelClass, state);
+    for (const FunctionalConstraint* group : fcOrder_) count += group->IsKindOf(modelClass, state);
+    for (const auto& [name, dataSet] : dataSets_) count += dataSet->IsKindOf(modelClass, state);
+    return count;
+}
+
+bool LogicalNode::IsFullyRead() const {
+    for (const FunctionalConstraint* group : fcOrder_) {
+        if (!group->IsRead()) return false;
+    }
+    for (const auto& [name, dataSet] : dataSets_) {
+        if (!dataSet->IsComplete()) return false;
+    }
+    return readingState == NodeRead || readingState == NodeDataSetsRead;
+}
+
+void LogicalNode::IndexControlBlock(NamedObject& block) {
+    switch (block.GetModelClass()) {
+        case ModelClass::BRCB: brcbs_[block.GetName()] = static_cast<BRCB*>(&block); break;
+        case ModelClass::URCB: urcbs_[block.GetName()] = static_cast<URCB*>(&block); break;
+        case ModelClass::LCB: lcbs_[block.GetName()] = static_cast<LCB*>(&block); break;
+        default: break;
+    }
+}
+
+void LogicalNode::ForgetIndexed(const NamedObject& object) {
+    auto forget = [&object](auto& index) {
+        const auto found = index.find(object.GetName());
+        if (found != index.end() && found->second == &object) index.erase(found);
+    };
+    forget(brcbs_);
+    forget(urcbs_);
+    forget(lcbs_);
+}
+
+FunctionalConstraint* LogicalNode::FindFc(std::string_view fc) const {
+    const auto found = fcs_.find(fc);
+    return found != fcs_.end() ? found->second.get() : nullptr;
+}
+
+FunctionalConstraint* LogicalNode::AddFc(const std::string& fc, Mms::MmsObject* variable) {
+    if (FindFc(fc) != nullptr) return nullptr;
+    std::unique_ptr<FunctionalConstraint> group(new (std::nothrow) FunctionalConstraint(this, fc, variable));
+    if (group == nullptr) return nullptr;
+    FunctionalConstraint* added = group.get();
+    fcs_.emplace(fc, std::move(group));
+    fcOrder_.push_back(added);
+    LinkChild(added);
+    return added;
+}
+
+System::ResultCode LogicalNode::MakeFc(std::string_view fc, FunctionalConstraint*& group) {
+    group = FindFc(fc);
+    if (group != nullptr) return System::OkNoError;
+    std::unique_ptr<FunctionalConstraint> made(new (std::nothrow) FunctionalConstraint(this, std::string(fc), nullptr));
+    if (made == nullptr) return System::NoResources;
+    if (const System::ResultCode bound = made->BindVariable(Scl::BasicTypeCode::Struct); bound != System::OkNoError) {
+        return bound;
+    }
+    group = made.get();
+    fcs_.emplace(std::string(fc), std::move(made));
+    fcOrder_.push_back(group);
+    LinkChild(group);
+    return System::OkNoError;
+}
+
+FunctionalConstraint* LogicalNode::GetOrCreateFc(std::string_view fc) {
+    FunctionalConstraint* group = nullptr;
+    return MakeFc(fc, group) == System::OkNoError ? group : nullptr;
+}
+
+System::ResultCode LogicalNode::CreateData(std::string_view fc, std::string_view name, Data*& data) {
+    std::list<NamedObject*> named;
+    CollectByName(name, named);
+    for (NamedObject* object : named) {
+        if (object->GetFcName() == fc) {
+            data = dynamic_cast<Data*>(object);
+            return System::AlreadyExist;
+        }
+    }
+    if (FindFc(fc) == nullptr && !IsFcName(fc)) return System::InvalidArguments;
+    FunctionalConstraint* group = nullptr;
+    if (const System::ResultCode made = MakeFc(fc, group); made != System::OkNoError) return made;
+    std::unique_ptr<Data> object(new (std::nothrow) Data(group, std::string(name), nullptr, nullptr));
+    if (object == nullptr) return System::NoResources;
+    if (const System::ResultCode bound = object->BindVariable(Scl::BasicTypeCode::Struct); bound != System::OkNoError) {
+        return bound;
+    }
+    if (classType_ != nullptr && classType_->type != nullptr) {
+        if (const Scl::Element* element = classType_->type->FindElement(name)) object->SetDescription(element);
+    }
+    Data* added = object.get();
+    if (const System::ResultCode adopted = group->AdoptChild(std::move(object)); adopted != System::OkNoError) {
+        return adopted;
+    }
+    data = added;
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalNode::AddDataSet(const std::string& name, Mms::MmsObject* list, DataSet** added) {
+    if (dataSets_.contains(name)) return System::AlreadyExist;
+    std::unique_ptr<DataSet> dataSet(new (std::nothrow) DataSet(this, name, list));
+    if (dataSet == nullptr) return System::NoResources;
+    DataSet* raw = dataSet.get();
+    dataSets_.emplace(name, std::move(dataSet));
+    LinkChild(raw);
+    if (added != nullptr) *added = raw;
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalNode::AdoptDataSet(std::unique_ptr<DataSet> dataSet) {
+    if (dataSet == nullptr) return System::InvalidArguments;
+    DataSet* raw = dataSet.get();
+    if (!dataSets_.try_emplace(raw->GetName(), std::move(dataSet)).second) return System::AlreadyExist;
+    LinkChild(raw);
+    return System::OkNoError;
+}
+
+DataSet* LogicalNode::FindDataSet(std::string_view name) const {
+    const auto found = dataSets_.find(name);
+    return found != dataSets_.end() ? found->second.get() : nullptr;
+}
+
+std::unique_ptr<DataSet> LogicalNode::ReleaseDataSet(std::string_view name) {
+    const auto found = dataSets_.find(name);
+    if (found == dataSets_.end()) return nullptr;
+    std::unique_ptr<DataSet> dataSet = std::move(found->second);
+    dataSets_.erase(found);
+    UnlinkChild(dataSet.get());
+    return dataSet;
+}
+
+System::ResultCode LogicalNode::AddBlock(std::string_view fc, const std::string& name, BlockMaker make,
+                                         NamedObject*& added) {
+    FunctionalConstraint* group = nullptr;
+    if (const System::ResultCode made = MakeFc(fc, group); made != System::OkNoError) return made;
+    std::unique_ptr<NamedObject> block = make(group, name);
+    if (block == nullptr) return System::NoResources;
+    NamedObject* raw = block.get();
+    if (const System::ResultCode adopted = group->AdoptChild(std::move(block)); adopted != System::OkNoError) {
+        return adopted;
+    }
+    auto* controlBlock = dynamic_cast<ControlBlock*>(raw);
+    const System::ResultCode created =
+        controlBlock != nullptr ? controlBlock->Create() : raw->BindVariable(Scl::BasicTypeCode::Struct);
+    if (created != System::OkNoError) {
+        ForgetIndexed(*raw);
+        group->ReleaseChild(name);
+        return created;
+    }
+    added = raw;
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalNode::AddBRCB(const std::string& name, BRCB** added) {
+    NamedObject* block = nullptr;
+    const System::ResultCode result = AddBlock("BR", name, &MakeBlock<BRCB>, block);
+    return Indexed(result, block, brcbs_, added);
+}
+
+System::ResultCode LogicalNode::AddURCB(const std::string& name, URCB** added) {
+    NamedObject* block = nullptr;
+    const System::ResultCode result = AddBlock("RP", name, &MakeBlock<URCB>, block);
+    return Indexed(result, block, urcbs_, added);
+}
+
+System::ResultCode LogicalNode::AddLCB(const std::string& name, LCB** added) {
+    NamedObject* block = nullptr;
+    const System::ResultCode result = AddBlock("LG", name, &MakeBlock<LCB>, block);
+    return Indexed(result, block, lcbs_, added);
+}
+
+System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report, RCB*& matched) {
+    matched = nullptr;
+    System::ResultCode result = System::InvalidArguments;
+    for (auto& [name, block] : brcbs_) {
+        result = block->MatchReport(report);
+        if (result == System::OkNoError) {
+            matched = block;
+            return result;
+        }
+    }
+    for (auto& [name, block] : urcbs_) {
+        result = block->MatchReport(report);
+        if (result == System::OkNoError) {
+            matched = block;
+            return result;
+        }
+    }
+    return result;
+}
+
+bool LogicalNode::IsTypeIncomplete() const {
+    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    if (variable == nullptr || variable->GetValue() == nullptr) return true;
+    const auto* structure = dynamic_cast<const Mms::Structure*>(variable->GetValue());
+    if (structure == nullptr || structure->GetComponentCount() == 0) return true;
+    for (std::size_t i = 0; i < structure->GetComponentCount(); ++i) {
+        const auto* group = dynamic_cast<const Mms::Structure*>(structure->GetComponent(i));
+        if (group == nullptr || group->GetComponentCount() == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+
+namespace Iec61850::Acsi {
+
+// The C++ class of a model object, as IsKindOf and the counting callers ask for it. This is
+// a numbering of its own, apart from the ACSI object classes (ObjectClass): those name what
+// a device offers, these name how the model holds it.
+enum class ModelClass : std::int32_t {
+    // Questions only: every object, or every object of the data-item family (DataItem,
+    // Data, DataAttribute).
+    Any,
+    DataItemFamily,
+    // Exact classes.
+    NamedObject,
+    LogicalDevice,
+    LogicalNode,
+    LLN0,
+    FunctionalConstraint,
+    DataItem,
+    Data,
+    DataAttribute,
+    DataSet,
+    ControlBlock,
+    BRCB,
+    URCB,
+    LCB,
+    SGCB,
+    GoCB,
+    GsCB,
+    MSVCB,
+    USVCB,
+    Log,
+};
+
+// Whether an object of the exact class `exact` answers to the question `asked`.
+constexpr bool ModelClassMatches(ModelClass asked, ModelClass exact) {
+    if (asked == ModelClass::Any) return true;
+    if (asked == ModelClass::DataItemFamily) {
+        return exact == ModelClass::DataItem || exact == ModelClass::Data || exact == ModelClass::DataAttribute;
+    }
+    return asked == exact;
+}
+
+}  // namespace Iec61850::Acsi
