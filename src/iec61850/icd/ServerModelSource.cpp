@@ -1,7 +1,5 @@
 #include "iec61850/icd/ServerModelSource.h"
 
-#ifdef IEC_ICD_HAS_SERVER
-
 #include "iec61850/acsi/AssociationProfile.h"
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/icd/ICDClasses.h"
@@ -43,5 +41,3 @@ std::unique_ptr<IcdExport> MakeForServer(Server* server) {
 void RegisterIcdExporter() { SetIcdExportMaker(&MakeForServer); }
 
 }  // namespace Iec61850::Acsi::Scl
-
-#endif

@@ -1,11 +1,6 @@
 #pragma once
 
 // The exporter's view of a server object, and the registration of the exporter's maker.
-// The server object comes with the client core; until it is part of the build there is
-// nothing here to register.
-
-#if __has_include("iec61850/acsi/Server.h")
-#define IEC_ICD_HAS_SERVER 1
 
 #include "iec61850/acsi/Server.h"
 #include "iec61850/icd/IcdModelSource.h"
@@ -37,5 +32,3 @@ private:
 void RegisterIcdExporter();
 
 }  // namespace Iec61850::Acsi::Scl
-
-#endif

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "device/DeviceModel.h"
 #include "iec61850/acsi/LLN0.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/SmallModel.h"
+#include "support/icdmodel/DeviceModelImport.h"
 #include "support/icdmodel/LargeModel.h"
 
 namespace IcdTestModel {
@@ -69,6 +71,25 @@ TEST(WholeFile, SchemaAcceptsTheLargeModel) {
     const std::string path = WriteExport(server, folder, "large.icd");
     EXPECT_EQ(SchemaCheck(path), path + " validates");
     EXPECT_EQ(ReferenceProblems(ReadWhole(path)), std::vector<std::string>{});
+}
+
+// The test device's models, read as a client would read them.
+TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
+    for (const bool large : {false, true}) {
+        SCOPED_TRACE(large ? "large" : "small");
+        Mms::VMD device;
+        TestDevice::ModelOptions options;
+        options.large = large;
+        const TestDevice::ModelSummary summary = TestDevice::BuildModel(device, options);
+        IcdTestServer server;
+        ImportDeviceModel(server, device);
+        TempFolder folder;
+        const std::string path = WriteExport(server, folder, "device.icd");
+        EXPECT_EQ(SchemaCheck(path), path + " validates");
+        const std::string file = ReadWhole(path);
+        EXPECT_EQ(ReferenceProblems(file), std::vector<std::string>{});
+        EXPECT_EQ(CountOf(file, "<ReportControl ") > 0, !summary.reports.empty());
+    }
 }
 
 // Models whose plain rendering SCL would refuse, each given its nearest valid form.
