@@ -120,6 +120,10 @@ public:
     std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) override;
     // Records the time but keeps nothing: an unbuffered block has no TimeOfEntry.
     System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
+    // Devices differ here: IEC 61850-8-1 devices send no BufOvfl for an unbuffered block
+    // even when its OptFlds ask for one, others send it. The field is taken only when the
+    // next value is a BOOLEAN, which no later header field is.
+    System::ResultCode decodeBufOvfl(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
 
     Mms::Container* Resv = nullptr;
 };

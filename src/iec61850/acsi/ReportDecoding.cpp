@@ -180,6 +180,14 @@ ResultCode RCB::decodeBufOvfl(std::vector<ReportHeaderRecord>& records, ReportCu
     return DecodeField(OptionBufferOverflow, "BufOvfl", {Mms::BooleanClassId}, nullptr, records, cursor);
 }
 
+ResultCode URCB::decodeBufOvfl(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) {
+    const std::size_t next = cursor.position + 1;
+    if (next >= cursor.values.size() || !IsOfClass(cursor.values[next], {Mms::BooleanClassId})) {
+        return System::OkNoError;
+    }
+    return RCB::decodeBufOvfl(records, cursor);
+}
+
 ResultCode RCB::decodeEntryId(std::vector<ReportHeaderRecord>&, ReportCursor&) { return System::OkNoError; }
 
 ResultCode BRCB::decodeEntryId(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) {

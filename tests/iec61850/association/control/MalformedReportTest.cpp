@@ -124,6 +124,36 @@ TEST_F(MalformedReports, AReportThatDoesNotFitIsDeliveredAsAnErrorAndLeavesTheMe
     EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), flipped);
 }
 
+// Devices differ on BufOvfl of an unbuffered block whose OptFlds ask for it: some send it,
+// IEC 61850-8-1 devices do not. Both forms decode.
+TEST_F(MalformedReports, AnUnbufferedReportTakesBufOvflOnlyWhenItIsThere) {
+    ASSERT_EQ(session
+                  .Call([](RecordingClient& c, std::uint32_t& id) {
+                      return c.GetURCBValues(id, {"RP", "LD0/LLN0.urcb01"}, 0);
+                  })
+                  .serviceError,
+              0);
+    RCB* unbuffered = session.server->FindNode("LD0/LLN0")->GetURCBs().at("urcb01");
+    ASSERT_EQ(session.server->Lock(), System::OkNoError);
+    const System::ResultCode bound = unbuffered->Bind();
+    session.server->Unlock();
+    ASSERT_EQ(bound, System::OkNoError);
+    for (const bool sent : {true, false}) {
+        SCOPED_TRACE(sent ? "BufOvfl sent" : "BufOvfl left out");
+        ReportPdu pdu;
+        pdu.Text("LD0-urcb01").Bits("0000001000");
+        if (sent) pdu.Boolean("True");
+        pdu.Bits("0010").Add(Node(
+            "", {Leaf("stVal", Mms::MmsTypeBoolean, 0, "True"), Leaf("q", Mms::MmsTypeBitString, 13, "0000000000000"),
+                 Leaf("t", Mms::MmsTypeUtcTime, 0, "2026-12-07 09:30:00.000")}));
+        EXPECT_EQ(Deliver(pdu), System::OkNoError);
+        EXPECT_EQ(Delivered(), 0);
+        const std::vector<ReceivedReport> received = client->Received();
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].Header("BufOvfl"), sent ? "True" : "(none)");
+    }
+}
+
 TEST_F(MalformedReports, ReportsNoBlockClaimsAreLeftToTheAssociation) {
     struct Case {
         const char* name;

@@ -173,8 +173,9 @@ TEST_F(Reports, UnbufferedReportsCountInEightBitsAndTakeNoEntryId) {
     RCB& block = Block("urcb01");
     std::vector<std::uint32_t> numbers;
     for (int i = 0; i < 3; ++i) {
-        // EntryID asked for: an unbuffered report has none, and none is taken.
-        const ReceivedReport report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 2, 3, 5, 7, 8}));
+        // EntryID and BufOvfl asked for: an unbuffered report carries neither (as 8-1
+        // devices send it), and neither is taken.
+        const ReceivedReport report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 2, 3, 5, 6, 7, 8}));
         EXPECT_EQ(report.serviceError, 0);
         EXPECT_EQ(report.block, "LD0/LLN0.urcb01");
         EXPECT_EQ(report.HeaderNames(), (Names{"RptID", "OptFlds", "SqNum", "TimeOfEntry", "ConfRev"}));
