@@ -289,9 +289,26 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
     if (service->IsLocal() || server == nullptr || service->target == nullptr) return 0;
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
+    // Values that came before the node's type fit no type: the node (alone, not its groups,
+    // which the reading may be asking for) is asked again once it is built.
+    if (auto* node = dynamic_cast<LogicalNode*>(service->target)) {
+        if (node->readingState == TypeAsked || node->readingState == TypeRefused || node->readingState == FcsAsked) {
+            node->NamedObject::SetState(NotAsked);
+            return 0;
+        }
+    }
     // Marked read whatever the answer, so that a device refusing values does not hold the
-    // reading; a time-out is asked again.
-    service->target->SetState(service->GetResult() == System::Timeout ? NotAsked : StateRead);
+    // reading.
+    service->target->SetState(StateRead);
+    // A node read group by group is read with its last group.
+    if (auto* group = dynamic_cast<FunctionalConstraint*>(service->target)) {
+        auto* node = dynamic_cast<LogicalNode*>(group->GetParent());
+        if (node != nullptr && node->GetState() != StateRead) {
+            bool all = true;
+            for (const FunctionalConstraint* other : node->GetFcsInOrder()) all = all && other->IsRead();
+            if (all) node->SetState(StateRead);
+        }
+    }
     return 0;
 }
 
@@ -494,15 +511,10 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
         default: break;
     }
     if (device.dataSetDirectoryState == NotAsked) {
-        if (!Offers(Mms::MmsServiceGetNamedVariableListAttributes)) {
-            device.dataSetDirectoryState = Read;
-            ++post.advanced;
-        } else {
-            device.dataSetDirectoryState = Asked;
-            post.Add([name](RClient& c, std::uint32_t& id) {
-                return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
-            });
-        }
+        device.dataSetDirectoryState = Asked;
+        post.Add([name](RClient& c, std::uint32_t& id) {
+            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
+        });
     } else if (device.dataSetDirectoryState == MoreFollows) {
         device.dataSetDirectoryState = Asked;
         const std::string after = device.dataSetNames.empty() ? std::string() : device.dataSetNames.back();
@@ -582,17 +594,23 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             node.readingState = Read;
             node.SetState(Asked);
             ++post.advanced;
-            // Every node's values are read once its type is built.
-            if (Offers(Mms::MmsServiceRead)) {
-                post.Add(
-                    [reference](RClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, reference, "", 0); });
-            } else {
+            // Every node's values are read once its type is built. The node's type was put
+            // together here, in an order of its own, so each group is read by its own name.
+            if (!Offers(Mms::MmsServiceRead) || node.GetFcsInOrder().empty()) {
                 node.SetState(StateRead);
+                break;
+            }
+            for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
+                const std::string fc = group->GetFc();
+                post.Add([reference, fc](RClient& c, std::uint32_t& id) {
+                    return c.GetAllDataValues(id, reference, fc, 0);
+                });
             }
             break;
         case Read:
-            // A node built from its type: its values, once.
-            if (!lln0 && node.GetState() == NotAsked) {
+            // A node built from its type: its values, once (LLN0's again when they came
+            // before its type).
+            if (node.GetState() == NotAsked) {
                 node.SetState(Asked);
                 if (Offers(Mms::MmsServiceRead)) {
                     post.Add([reference](RClient& c, std::uint32_t& id) {
