@@ -17,12 +17,12 @@ function(iec_add_library target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPS} Threads::Threads)
 endfunction()
 
-# iec_add_test(<target> DEPS <targets...> [LABELS <labels...>]): one GoogleTest
-# executable per test folder; every test case becomes a CTest test. Tests labelled
+# iec_add_test(<target> DEPS <targets...> [LABELS <labels...>] [ENVIRONMENT <VAR=value...>]):
+# one GoogleTest executable per test folder; every test case becomes a CTest test. Tests labelled
 # 'threaded' also run under ThreadSanitizer; tests labelled 'tshark' need Wireshark.
 set(IEC_THREADED_TEST_TARGETS "" CACHE INTERNAL "")
 function(iec_add_test target)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS;ENVIRONMENT" ${ARGN})
   list(FIND ARG_LABELS threaded is_threaded)
   if(IEC_THREADED_ONLY AND is_threaded EQUAL -1)
     return()
@@ -40,6 +40,9 @@ function(iec_add_test target)
   set(properties TIMEOUT 300)
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_ENVIRONMENT)
+    list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
   endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ${properties})

@@ -158,7 +158,7 @@ ResultCode TPAppAssociation::Run() {
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
             } else {
-                service->execute();
+                Execute(service);
             }
         }
         PurgeFailedRequests();
@@ -196,13 +196,38 @@ void TPAppAssociation::ConfirmQueued(ResultCode result) {
     }
 }
 
+void TPAppAssociation::Execute(Service* service) {
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = service;
+    }
+    service->execute();
+    std::vector<Service*> deferred;
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = nullptr;
+        deferred.swap(deferred_);
+    }
+    for (Service* answered : deferred) answered->complete();
+}
+
 void TPAppAssociation::CompleteAnswered() {
     while (Mms::RequestHandle* answered = TakeDoneRequest()) {
-        if (auto* service = dynamic_cast<Service*>(answered)) {
-            service->complete();
-        } else {
+        auto* service = dynamic_cast<Service*>(answered);
+        if (service == nullptr) {
             delete answered;
+            continue;
         }
+        {
+            // Filed (answered or aborted) while its request is still being sent: the
+            // sending thread still reads it, and completes it once it is done.
+            std::lock_guard lock(executingMutex_);
+            if (service == executing_) {
+                deferred_.push_back(service);
+                continue;
+            }
+        }
+        service->complete();
     }
 }
 

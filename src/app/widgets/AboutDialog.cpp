@@ -1,0 +1,131 @@
+#include "app/widgets/AboutDialog.h"
+
+#include <cstdio>
+
+#include "app/widgets/FileVersionInfo.h"
+#include "ui/DataExchange.h"
+#include "ui/IniFile.h"
+#include "ui/Resources.h"
+
+namespace Widgets {
+
+using namespace Ui;
+
+const char* const kAboutMakerCompany = "Quorvex Software Ltd.";
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+DialogTemplate AboutTemplate() {
+    DialogTemplate t;
+    t.caption = "About";
+    t.cx = 370;
+    t.cy = 263;
+    t.fontFace = "MS Shell Dlg";
+    t.pointSize = 8;
+    t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    t.controls = {
+        {1026, "STATIC", "129", 10, 10, 21, 20, kChild | SS_BITMAP},
+        {1024, "STATIC", "", 44, 10, 316, 14, kChild | SS_LEFT},
+        {1025, "STATIC", "", 44, 28, 316, 42, kChild | SS_LEFT},
+        {1028, "STATIC", "Version", 44, 74, 316, 10, kChild | SS_LEFT},
+        {1029, "STATIC", "", 44, 90, 316, 20, kChild | SS_LEFT},
+        {1027, "STATIC", "", 44, 114, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
+        {1030, "STATIC", "", 44, 128, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
+        {1048, "STATIC", "130", 10, 146, 350, 88, kChild | SS_BITMAP},
+        {IDOK, "BUTTON", "OK", 310, 242, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
+    };
+    return t;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty()) return text;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+void RegisterAboutResources() {
+    if (!FindDialogTemplate(IDD_ABOUTBOX)) RegisterDialogTemplate(IDD_ABOUTBOX, AboutTemplate());
+    const std::string maker = kAboutMakerCompany;
+    const std::pair<int, std::string> texts[] = {
+        {108, "Copyright (C) " + maker + " All rights reserved."},
+        {109, "This program is provided as it is, without warranty of any kind."},
+        {110, "IEC-61850 Quorvex"},
+        {112, "Written by " + maker + " on its own IEC 61850 protocol library."},
+        {113, "https://www.example.com/quorvex"},
+        {114, "https://www.example.org/iec61850"},
+    };
+    for (const auto& [id, text] : texts) {
+        if (LoadString(id).empty()) RegisterString(id, text);
+    }
+}
+
+QXAboutDialog::QXAboutDialog(CWnd* parent, std::string directory)
+    : CDialog(IDD_ABOUTBOX, parent), directory_(directory.empty() ? GetProgramDirectory() : std::move(directory)) {
+    RegisterAboutResources();
+    if (directory_.back() != '/') directory_ += '/';
+    std::string settings = directory_ + "resources.ini";
+    company_ = GetPrivateProfileString("main", "company", "", settings);
+    www_ = GetPrivateProfileString("main", "www", "", settings);
+    banner_ = GetPrivateProfileString("main", "banner", "", settings);
+    if (!banner_.empty()) banner_ = directory_ + banner_;
+}
+
+void QXAboutDialog::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, 1025, legal_);
+    DDX_Control(dx, 1024, title_);
+    DDX_Control(dx, 1027, makerLink_);
+    DDX_Control(dx, 1030, libraryLink_);
+    DDX_Control(dx, 1028, version_);
+    DDX_Control(dx, 1029, credit_);
+}
+
+std::string QXAboutDialog::VersionLine(const std::string& programPath) {
+    CFileVersionInfo info;
+    if (!info.Create(programPath)) return {};
+    const FixedFileInfo& fixed = info.GetFixedInfo();
+    char text[96];
+    std::snprintf(text, sizeof text, "Version: %u.%u.%u.%u", fixed[2] >> 16, fixed[2] & 0xFFFF, fixed[3] >> 16,
+                  fixed[3] & 0xFFFF);
+    std::string line = text;
+    if (std::optional<std::time_t> linked = info.GetLinkTime()) {
+        std::tm local{};
+        localtime_r(&*linked, &local);
+        std::snprintf(text, sizeof text, "(%.04d-%.02d-%.02d)", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+        line += std::string(" ") + text;
+    }
+    return line;
+}
+
+BOOL QXAboutDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    makerLink_.SetTextColor(RGB(0, 0, 240), false);
+    libraryLink_.SetTextColor(RGB(0, 0, 255), false);
+    title_.SetTextColor(RGB(0, 0, 120), false);
+    title_.SetWindowText(LoadString(110));
+    makerLink_.SetWindowText(www_.empty() ? LoadString(113) : www_);
+    libraryLink_.SetWindowText(LoadString(114));
+    std::string maker = kAboutMakerCompany;
+    std::string rights = LoadString(108);
+    std::string credit = LoadString(112);
+    if (!company_.empty()) {
+        rights = ReplaceAll(rights, maker, company_);
+        credit = ReplaceAll(credit, maker, company_);
+    }
+    legal_.SetWindowText(rights + "\n" + LoadString(109));
+    credit_.SetWindowText(credit);
+    if (!banner_.empty() && FileExists(banner_)) {
+        QPixmap picture = LoadBitmapFile(banner_);
+        CStatic banner;
+        if (!picture.isNull() && banner.SubclassDlgItem(1048, this)) banner.SetBitmap(picture);
+    }
+    std::string line = VersionLine(ProgramPath());
+    if (!line.empty()) version_.SetWindowText(line);
+    return TRUE;
+}
+
+}  // namespace Widgets

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "app/widgets/ColorStatic.h"
+#include "ui/Dialog.h"
+#include "ui/Static.h"
+
+namespace Widgets {
+
+constexpr int IDD_ABOUTBOX = 100;
+
+// The texts of the About box (strings 108-114), its template 100, and the maker's company
+// name that the "company" setting replaces.
+extern const char* const kAboutMakerCompany;
+void RegisterAboutResources();
+
+// The About box: title, legal text, credit line, two links, a banner and the program's
+// version with its build date. Three texts and the banner come from "resources.ini" in
+// the program's directory (or the directory given).
+class QXAboutDialog : public Ui::CDialog {
+public:
+    explicit QXAboutDialog(Ui::CWnd* parent = nullptr, std::string directory = {});
+
+    void DoDataExchange(Ui::CDataExchange* dx) override;
+    Ui::BOOL OnInitDialog() override;
+
+    // "Version: a.b.c.d (YYYY-MM-DD)" for the program file, or empty without a record.
+    static std::string VersionLine(const std::string& programPath);
+
+private:
+    std::string directory_;
+    std::string company_;
+    std::string www_;
+    std::string banner_;
+    CXColorStatic title_;
+    Ui::CStatic legal_;
+    CXColorStatic makerLink_;
+    CXColorStatic libraryLink_;
+    Ui::CStatic version_;
+    Ui::CStatic credit_;
+};
+
+}  // namespace Widgets

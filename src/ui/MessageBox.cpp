@@ -1,0 +1,79 @@
+#include "ui/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "ui/MessageBridge.h"
+#include "ui/Resources.h"
+#include "ui/Text.h"
+#include "ui/Wnd.h"
+
+namespace Ui {
+namespace {
+
+QWidget* OwnerWidget(CWnd* owner) {
+    if (owner && owner->GetWidget()) return owner->GetWidget()->window();
+    if (CWnd* main = CWnd::FromHandle(MessageBridge::GetMainWindow())) return main->GetWidget();
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon IconOf(UINT type) {
+    switch (type & MB_ICONMASK) {
+        case MB_ICONSTOP: return QMessageBox::Critical;
+        case MB_ICONQUESTION: return QMessageBox::Question;
+        case MB_ICONWARNING: return QMessageBox::Warning;
+        case MB_ICONINFORMATION: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+int Show(CWnd* owner, const std::string& text, const std::string& caption, UINT type) {
+    QMessageBox box(OwnerWidget(owner));
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setWindowTitle(ToQt(caption.empty() ? GetProgramName() : caption));
+    box.setText(ToQt(ToDisplayLines(text)));
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(IconOf(type));
+    struct Answer {
+        QMessageBox::StandardButton button;
+        int id;
+    };
+    std::vector<Answer> answers;
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL: answers = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+        case MB_YESNOCANCEL:
+            answers = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+            break;
+        case MB_YESNO: answers = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+        default: answers = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const Answer& a : answers) buttons |= a.button;
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(answers.front().button);
+    int chosen = box.exec();
+    for (const Answer& a : answers) {
+        if (a.button == chosen) return a.id;
+    }
+    // Closed without a button: the answer of Escape.
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : (type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+}
+
+}  // namespace
+
+int MessageBox(CWnd* owner, const std::string& text, const char* caption, UINT type) {
+    std::string title = caption ? caption : "";
+    if (!MessageBridge::IsUiThread()) {
+        PostMessageBox(text, title, type);
+        return 0;
+    }
+    return Show(owner, text, title, type);
+}
+
+int AfxMessageBox(const std::string& text, UINT type) { return MessageBox(nullptr, text, nullptr, type); }
+
+bool PostMessageBox(const std::string& text, const std::string& caption, UINT type) {
+    return MessageBridge::PostTask([text, caption, type] { Show(nullptr, text, caption, type); });
+}
+
+}  // namespace Ui

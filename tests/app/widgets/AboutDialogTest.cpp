@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+
+#include "app/widgets/AboutDialog.h"
+#include "app/widgets/FileVersionInfo.h"
+#include "support/ui/UiHarness.h"
+#include "ui/Resources.h"
+#include "ui/Text.h"
+
+namespace {
+
+using namespace Ui;
+using namespace Widgets;
+
+std::time_t LocalNoon(int year, int month, int day) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = 12;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+// Runs the About box over `directory` and hands its window to `look` before closing it.
+template <typename Look>
+void RunAbout(const std::string& directory, Look look) {
+    QXAboutDialog about(nullptr, directory);
+    UiTest::OnNextModal([&](QWidget* window) {
+        look(window);
+        UiTest::Click(UiTest::FindControl(window, "1"));
+    });
+    EXPECT_EQ(about.DoModal(), IDOK);
+}
+
+TEST(AboutDialogTest, DefaultsShowTheMakersTextsAndTheVersionLine) {
+    QTemporaryDir empty;
+    VersionRecord record = BuiltVersionRecord();
+    record.fixed[2] = 0x00010002;
+    record.fixed[3] = 0x00030004;
+    record.linkTime = LocalNoon(2012, 6, 4);
+    RegisterVersionRecord(ProgramPath(), record);
+    RunAbout(FromQt(empty.path()), [](QWidget* window) {
+        EXPECT_EQ(window->windowTitle(), "About");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1024")), "IEC-61850 Quorvex");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1027")), LoadString(113));
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1030")), LoadString(114));
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1028")), "Version: 1.2.3.4 (2012-06-04)");
+        EXPECT_NE(UiTest::Text(UiTest::FindControl(window, "1025")).find(kAboutMakerCompany), std::string::npos);
+        UiTest::Screenshot(window, "about-box");
+    });
+    RegisterVersionRecord(ProgramPath(), BuiltVersionRecord());
+}
+
+TEST(AboutDialogTest, SettingsReplaceTheCompanyTheLinkAndTheBanner) {
+    QTemporaryDir dir;
+    QImage banner(60, 20, QImage::Format_RGB32);
+    banner.fill(QColor(10, 200, 30));
+    ASSERT_TRUE(banner.save(dir.filePath("banner.bmp"), "BMP"));
+    {
+        std::ofstream ini(FromQt(dir.filePath("resources.ini")));
+        ini << "[main]\ncompany=Acme Relays Inc.\nwww=www.acme.example\nbanner=banner.bmp\n";
+    }
+    UiTest::Recorder recorder;
+    RunAbout(FromQt(dir.path()), [&](QWidget* window) {
+        std::string legal = UiTest::Text(UiTest::FindControl(window, "1025"));
+        std::string credit = UiTest::Text(UiTest::FindControl(window, "1029"));
+        EXPECT_NE(legal.find("Acme Relays Inc."), std::string::npos);
+        EXPECT_EQ(legal.find(kAboutMakerCompany), std::string::npos);
+        EXPECT_NE(credit.find("Acme Relays Inc."), std::string::npos);
+        EXPECT_EQ(credit.find(kAboutMakerCompany), std::string::npos);
+        QWidget* link = UiTest::FindControl(window, "1027");
+        EXPECT_EQ(UiTest::Text(link), "www.acme.example");
+        UiTest::Click(link);
+        auto* picture = qobject_cast<QLabel*>(UiTest::FindControl(window, "1048"));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->pixmap().size(), QSize(60, 20));
+        // The link is painted in its own colour.
+        QImage shot = link->grab().toImage();
+        bool blue = false;
+        for (int x = 0; x < shot.width() && !blue; ++x)
+            for (int y = 0; y < shot.height() && !blue; ++y) blue = shot.pixelColor(x, y) == QColor(0, 0, 240);
+        EXPECT_TRUE(blue);
+        UiTest::Screenshot(window, "about-box-configured");
+    });
+    EXPECT_EQ(recorder.urls, std::vector<std::string>{"www.acme.example"});
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+#include "support/ui/UiHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+
+#include "ui/ControlAccess.h"
+#include "ui/MessageBridge.h"
+#include "ui/Resources.h"
+#include "ui/Text.h"
+#include "ui/WinApp.h"
+
+namespace UiTest {
+namespace {
+
+// Watches top-level windows being shown; a modal one gets the next waiting action once
+// its event loop runs.
+class ModalWatcher : public QObject {
+public:
+    std::deque<std::function<void(QWidget*)>> actions;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            auto* window = qobject_cast<QWidget*>(watched);
+            if (window && window->isWindow() && window->isModal() && !actions.empty()) {
+                auto action = std::move(actions.front());
+                actions.pop_front();
+                QPointer<QWidget> target(window);
+                QTimer::singleShot(0, window, [action, target] {
+                    if (target) action(target);
+                });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+ModalWatcher* watcher = nullptr;
+
+}  // namespace
+
+int RunAllTests(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    Ui::ResetNumericLocale();
+    watcher = new ModalWatcher;
+    application.installEventFilter(watcher);
+    Ui::MessageBridge::Open();
+    int result = RUN_ALL_TESTS();
+    Ui::MessageBridge::Close();
+    application.removeEventFilter(watcher);
+    delete watcher;
+    watcher = nullptr;
+    return result;
+}
+
+QWidget* FindControl(QWidget* root, const std::string& idPath) {
+    QWidget* current = root;
+    size_t start = 0;
+    while (current && start <= idPath.size()) {
+        size_t slash = idPath.find('/', start);
+        int id = std::stoi(idPath.substr(start, slash - start));
+        QWidget* next = nullptr;
+        for (QObject* child : current->children()) {
+            auto* widget = qobject_cast<QWidget*>(child);
+            if (widget && Ui::ControlId(widget) == id) {
+                next = widget;
+                break;
+            }
+        }
+        current = next;
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return current;
+}
+
+std::string Text(QWidget* control) { return control ? Ui::WidgetText(control) : std::string(); }
+
+void Type(QWidget* control, const std::string& text) {
+    control->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->end(false);
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) plain->moveCursor(QTextCursor::End);
+    QTest::keyClicks(control, Ui::ToQt(text));
+}
+
+void Clear(QWidget* control) {
+    control->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(control, Qt::Key_Delete);
+}
+
+void Click(QWidget* control) {
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
+        return;
+    }
+    QTest::mouseClick(control, Qt::LeftButton, Qt::NoModifier, control->rect().center());
+}
+
+void Key(QWidget* control, int key) { QTest::keyClick(control, static_cast<Qt::Key>(key)); }
+
+void Pick(QWidget* widget, int index) {
+    auto* combo = qobject_cast<QComboBox*>(widget);
+    ASSERT_NE(combo, nullptr);
+    combo->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < index; ++i) QTest::keyClick(combo, Qt::Key_Down);
+}
+
+void OnNextModal(std::function<void(QWidget*)> action) { watcher->actions.push_back(std::move(action)); }
+
+int PendingModalActions() { return static_cast<int>(watcher->actions.size()); }
+
+void ForgetModalActions() { watcher->actions.clear(); }
+
+void AnswerNextMessageBox(int answer, MessageBoxSeen* seen) {
+    OnNextModal([answer, seen](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (!box) {
+            ADD_FAILURE() << "expected a message box, got " << window->metaObject()->className();
+            return;
+        }
+        if (seen) {
+            seen->caption = Ui::FromQt(box->windowTitle());
+            seen->text = Ui::FromQt(box->text());
+            seen->icon = box->icon();
+            seen->seen = true;
+        }
+        QMessageBox::StandardButton button = QMessageBox::Ok;
+        switch (answer) {
+            case Ui::IDCANCEL: button = QMessageBox::Cancel; break;
+            case Ui::IDYES: button = QMessageBox::Yes; break;
+            case Ui::IDNO: button = QMessageBox::No; break;
+            default: break;
+        }
+        if (QAbstractButton* b = box->button(button)) {
+            b->click();
+        } else {
+            ADD_FAILURE() << "message box has no button for answer " << answer;
+            box->done(0);
+        }
+    });
+}
+
+Recorder::Recorder() {
+    Ui::SetBeepSink([this](Ui::UINT type) { beeps.push_back(type); });
+    Ui::SetUrlSink([this](const std::string& url) {
+        urls.push_back(url);
+        return true;
+    });
+}
+
+Recorder::~Recorder() {
+    Ui::SetBeepSink({});
+    Ui::SetUrlSink({});
+}
+
+std::string Screenshot(QWidget* widget, const std::string& name) {
+    QString dir = qEnvironmentVariable("IEC_UI_SCREENSHOTS");
+    if (dir.isEmpty() || !widget) return {};
+    QDir().mkpath(dir);
+    QString path = QDir(dir).filePath(Ui::ToQt(name) + QStringLiteral(".png"));
+    if (!widget->grab().save(path, "PNG")) return {};
+    return Ui::FromQt(path);
+}
+
+bool ProcessUntil(const std::function<bool()>& done, int maxRounds) {
+    for (int i = 0; i < maxRounds; ++i) {
+        if (done()) return true;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    return done();
+}
+
+}  // namespace UiTest

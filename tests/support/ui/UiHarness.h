@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Types.h"
+
+// Drives real dialogs on the offscreen platform: one QApplication per test program with a
+// fixed font, controls found by id path, typing, clicks and picks as a person makes
+// them, actions run inside modal loops, and screenshots for a person to look at.
+namespace UiTest {
+
+// The main of a Qt test program: offscreen unless QT_QPA_PLATFORM says otherwise.
+int RunAllTests(int argc, char** argv);
+
+// "1035/1050": control 1050 inside control 1035 of `root`, each a direct child.
+QWidget* FindControl(QWidget* root, const std::string& idPath);
+std::string Text(QWidget* control);
+void Type(QWidget* control, const std::string& text);  // focuses it and types at the end
+void Clear(QWidget* control);                          // selects all and deletes it
+void Click(QWidget* control);
+void Key(QWidget* control, int key);
+void Pick(QWidget* combo, int index);  // chosen by keyboard, as a person picks it
+
+// Runs `action` on the next modal window once its loop is running. Actions wait in line,
+// one per window, so a test can answer a dialog and then the box that the dialog opens.
+void OnNextModal(std::function<void(QWidget* window)> action);
+// Modal actions still waiting (a test checks that every expected window came).
+int PendingModalActions();
+void ForgetModalActions();
+
+// What a message box showed, and how it was answered.
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+    int icon = 0;  // QMessageBox::Icon
+    bool seen = false;
+};
+// Answers the next message box with the button that has the given standard role id
+// (Ui::IDOK, IDCANCEL, IDYES, IDNO) and records what it showed.
+void AnswerNextMessageBox(int answer, MessageBoxSeen* seen = nullptr);
+
+// Records beeps and URLs instead of making them, while it lives.
+class Recorder {
+public:
+    Recorder();
+    ~Recorder();
+    std::vector<Ui::UINT> beeps;
+    std::vector<std::string> urls;
+};
+
+// Saves the widget as <dir>/<name>.png when IEC_UI_SCREENSHOTS names a folder; the path
+// written, or empty when none is set.
+std::string Screenshot(QWidget* widget, const std::string& name);
+
+// Runs the event loop until `done` holds (events only; no sleeping).
+bool ProcessUntil(const std::function<bool()>& done, int maxRounds = 100000);
+
+}  // namespace UiTest
