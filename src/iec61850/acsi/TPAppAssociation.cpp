@@ -1,5 +1,6 @@
 #include "iec61850/acsi/TPAppAssociation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -149,7 +150,10 @@ Service* TPAppAssociation::TakeRequest() { return static_cast<Service*>(requests
 
 ResultCode TPAppAssociation::Run() {
     while (!StopRequested()) {
-        if (Service* service = TakeRequest()) {
+        // Woken often enough to confirm a request the device leaves unanswered soon after
+        // its time-out.
+        const std::uint32_t tick = std::max<std::uint32_t>(GetTimeout() / 8, 1);
+        if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
@@ -158,6 +162,7 @@ ResultCode TPAppAssociation::Run() {
             }
         }
         PurgeFailedRequests();
+        if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
     }
     return System::OkNoError;
 }

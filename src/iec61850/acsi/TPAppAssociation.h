@@ -54,7 +54,8 @@ class Service;
 // with 7.
 //
 // The profile parameter "MmsTimeout" (milliseconds; 10000 after a reset without it) sets
-// how long the initiate and the association's waits last.
+// how long the initiate and the association's waits last, and how long a sent service
+// waits for its answer: one the device leaves unanswered is confirmed with 12 (Timeout).
 class TPAppAssociation : public Mms::MmsUserConnection, public DataSetAssociation {
 public:
     // The reasons OnAssociationFailed gives (ACSI service errors).
