@@ -312,16 +312,29 @@ ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& paramet
     return acse->SendAssociateAccept(frame.get());
 }
 
-ResultCode MmsConnection::SendInitiateError() {
+ResultCode MmsConnection::SendInitiateError(std::int32_t errorClass, std::int32_t code) {
+    // Every class but others carries its code as a number.
+    if (errorClass < MmsErrorClassVmdState || errorClass > MmsErrorClassFile) return System::InvalidArguments;
     AcseConnection* acse = Acse();
     if (acse == nullptr) return System::NotConnected;
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateError);
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
-    MmsErrorClassValue& errorClass = frame->GetPdu()->choice.initiateError.errorClass;
-    errorClass.present = MmsErrorClassInitiate;
-    errorClass.choice.code = MmsInitiateOther;
+    MmsErrorClassValue& error = frame->GetPdu()->choice.initiateError.errorClass;
+    error.present = static_cast<Asn1Presence>(errorClass);
+    error.choice.code = code;
     if (ResultCode result = frame->Encode(); result != System::OkNoError) return result;
     return acse->SendAssociateReject(frame.get());
+}
+
+ResultCode MmsConnection::SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results) {
+    if (GetState() != StateAssociated) return System::NotConnected;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindUnconfirmed);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsUnconfirmedService& service = frame->GetPdu()->choice.unconfirmed.service;
+    service.present = MmsUnconfirmedInformationReport;
+    MmsTakeOver(service.choice.informationReport.variableAccessSpecification, spec);
+    MmsTakeOver(service.choice.informationReport.listOfAccessResult, results);
+    return SendFrame(*frame);
 }
 
 ResultCode MmsConnection::SendConcludeResponse() {

@@ -155,7 +155,12 @@ public:
     // The initiate answer; the settled parameters (bounded by this side's default
     // local detail) become this connection's.
     System::ResultCode SendInitiateResponse(const InitiateParameters& parameters);
-    System::ResultCode SendInitiateError();
+    // The initiate answer that refuses the association: the errorClass choice (initiate
+    // by default; vmd-state .. file, else 2) with its code (0 other).
+    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate, std::int32_t code = 0);
+    // An unconfirmed informationReport; the specification and the results are taken
+    // over. 7 before the association stands.
+    System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);
     System::ResultCode SendConcludeResponse();
     System::ResultCode SendConcludeError(std::int32_t code);
 

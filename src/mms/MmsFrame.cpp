@@ -16,6 +16,7 @@ MmsPduKind PduKindOf(MmsFrame::Kind kind) {
         case MmsFrame::KindConfirmedResponse: return MmsPduConfirmedResponse;
         case MmsFrame::KindConfirmedError: return MmsPduConfirmedError;
         case MmsFrame::KindReject: return MmsPduReject;
+        case MmsFrame::KindUnconfirmed: return MmsPduUnconfirmed;
         default: return MmsPduNone;
     }
 }

@@ -26,6 +26,7 @@ public:
         KindConfirmedResponse = 10,  // the invoke id copied from the request
         KindConfirmedError = 11,     // the invoke id copied from the request
         KindReject = 12,
+        KindUnconfirmed = 13,
         KindReceived = -1,
     };
     // Octets kept in front of the largest PDU for the presentation, session, transport

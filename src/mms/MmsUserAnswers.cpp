@@ -24,6 +24,12 @@ Class* TargetAs(const RequestHandle& request) {
     return dynamic_cast<Class*>(static_cast<MmsObject*>(request.GetTarget()));
 }
 
+// Answers that write into the model's objects (a deletion takes the lock itself).
+bool TouchesModel(std::int32_t service) {
+    return service == MmsServiceRead || service == MmsServiceWrite ||
+           service == MmsServiceGetVariableAccessAttributes || service == MmsServiceGetNamedVariableListAttributes;
+}
+
 bool IsSingleVariableKind(std::int32_t kind) {
     return kind == RequestHandle::KindVariable || kind == RequestHandle::KindNamedVariable;
 }
@@ -34,7 +40,15 @@ ResultCode MmsUserConnection::OnConfirmedResponse(MmsFrame& frame) {
     RequestHandle* request = nullptr;
     std::int32_t service = 0;
     if (ResultCode result = TakePendingRequest(frame, request, &service); result != System::OkNoError) return result;
-    ResultCode outcome = ApplyConfirmedResponse(*request, service, frame.GetPdu()->choice.confirmedResponse.service);
+    ResultCode outcome = System::OkNoError;
+    if (TouchesModel(service)) {
+        // Values and types land in the VMD's objects, which other threads read under the
+        // model lock; the request is filed (and so completed) only once it is let go.
+        VMD::ModelHold hold(GetVmd());
+        outcome = ApplyConfirmedResponse(*request, service, frame.GetPdu()->choice.confirmedResponse.service);
+    } else {
+        outcome = ApplyConfirmedResponse(*request, service, frame.GetPdu()->choice.confirmedResponse.service);
+    }
     if (outcome >= AccessErrorBase) {
         // A variable refused by the peer: reported like a service error of class access.
         request->SetError(MmsErrorClassAccess, outcome - AccessErrorBase);

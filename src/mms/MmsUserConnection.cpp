@@ -215,7 +215,11 @@ ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& det
 }
 
 void MmsUserConnection::PurgeFailedRequests() {
-    while (auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1))) {
+    // Never waits: an empty queue is left at once (the association's thread purges after
+    // every request it executes).
+    while (failedRequests_.GetCount() > 0) {
+        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1));
+        if (taken == nullptr) break;
         lastCollectedInvokeId_.store(taken->GetInvokeId());
         if (IsPlainRequest(taken)) {
             DeleteOwn(taken);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "mms/InitiateParameters.h"
 #include "mms/MmsPdu.h"
@@ -311,6 +312,21 @@ protected:
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();
 
+public:
+    // ---- server: information reports to the peer (state 2, else 7) ----
+
+    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
+    // access results are taken over.
+    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
+    // A report that names each variable and carries its present value, in order (a
+    // command termination); 2 for an empty list or a variable without a name, the
+    // conversion's failure for a value that cannot be sent.
+    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
+
+protected:
+    // The services announced in the initiate answer (ServedServiceFlags by default); a
+    // server that leaves some out overrides it.
+    virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
     // Files an answered (or aborted) request by its type: a plain RequestHandle on the
     // failed queue, any derived request on the done queue.
     void FileAnswered(RequestHandle* request);

@@ -5,11 +5,13 @@
 #include <array>
 #include <memory>
 
+#include "mms/CoderValue.h"
 #include "mms/MmsConnection.h"
 #include "mms/MmsFrame.h"
 #include "mms/MmsPduReader.h"
 #include "mms/MmsPduWriter.h"
 #include "mms/MmsUserConnection.h"
+#include "mms/NamedVariable.h"
 #include "mms/VMD.h"
 
 namespace Mms {
@@ -57,13 +59,53 @@ ResultCode MmsUserConnection::OnInitiateRequest(MmsFrame&) {
     }
     // The responder announces what it serves (ISO 9506 servicesSupportedCalled), so that
     // peers, and our own IsServiceSupported, see every service answered here.
-    std::copy(kServedFlags.begin(), kServedFlags.end(), answer.servicesSupported);
+    ChooseAnnouncedServices(answer.servicesSupported);
     const ResultCode result = mms->SendInitiateResponse(answer);
     if (result == System::OkNoError) {
         pendingRequests_.SetCapacity(answer.maxServOutstandingCalled);
         SetState(StateAssociated);
     }
     return result;
+}
+
+void MmsUserConnection::ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]) {
+    std::copy(kServedFlags.begin(), kServedFlags.end(), flags);
+}
+
+ResultCode MmsUserConnection::SendListReport(std::string_view listName, MmsAccessResultList& results) {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr || GetState() != StateAssociated) return System::NotConnected;
+    CoderValue<MmsVariableAccessSpecification> spec(MmsVariableAccessSpecificationType);
+    spec->present = MmsVariableAccessVariableListName;
+    if (ResultCode result = MmsSetObjectName(spec->choice.variableListName, {}, listName);
+        result != System::OkNoError) {
+        return result;
+    }
+    return mms->SendInformationReport(*spec, results);
+}
+
+ResultCode MmsUserConnection::SendVariablesReport(const std::vector<const NamedVariable*>& variables) {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr || GetState() != StateAssociated) return System::NotConnected;
+    if (variables.empty()) return System::InvalidArguments;
+    CoderValue<MmsVariableAccessSpecification> spec(MmsVariableAccessSpecificationType);
+    CoderValue<MmsAccessResultList> results(MmsAccessResultListType);
+    spec->present = MmsVariableAccessListOfVariable;
+    for (const NamedVariable* variable : variables) {
+        if (variable == nullptr) return System::InvalidArguments;
+        CoderValue<MmsVariableSpecification> name(MmsVariableSpecificationType);
+        if (variable->ToVariableSpecification(*name) != System::OkNoError) return System::InvalidArguments;
+        if (ResultCode result = MmsAppendVariable(spec->choice.listOfVariable, *name); result != System::OkNoError) {
+            return result;
+        }
+        MmsAccessResult* access = MmsAppendNew(*results, MmsAccessResultType);
+        if (access == nullptr) return System::NoResources;
+        if (ResultCode result = variable->ValueToData(access->choice.success); result != System::OkNoError) {
+            return result;
+        }
+        access->present = MmsAccessResultSuccess;
+    }
+    return mms->SendInformationReport(*spec, *results);
 }
 
 ResultCode MmsUserConnection::OnConcludeRequest(MmsFrame&) {

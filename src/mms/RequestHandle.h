@@ -22,6 +22,9 @@ public:
     static constexpr std::int32_t KindVariableCollection = 41;
 
     explicit RequestHandle(MmsConnection& connection);
+    // A handle that never goes on the wire (an indication handed to a user, such as a
+    // received report): invoke id 0, no id taken from any counter.
+    RequestHandle() = default;
     ~RequestHandle() override = default;
 
     std::uint32_t GetInvokeId() const { return GetId(); }

@@ -1,5 +1,8 @@
 #include "mms/VMD.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <memory>
 #include <new>
 
@@ -53,13 +56,48 @@ VMD* VMD::Of(const MmsObject* object) {
                                                                    : nullptr;
 }
 
+#if !defined(NDEBUG) || defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define IEC_MODEL_LOCK_CHECK 1
+#endif
+
+bool VMD::ChecksModelLock() {
+#ifdef IEC_MODEL_LOCK_CHECK
+    return true;
+#else
+    return false;
+#endif
+}
+
+System::ResultCode VMD::LockModel() const {
+#ifdef IEC_MODEL_LOCK_CHECK
+    if (modelLockHeld_.load() && modelLockOwner_.load() == std::this_thread::get_id()) {
+        std::fprintf(stderr, "model lock taken twice by one thread: it is not re-entrant\n");
+        std::abort();
+    }
+#endif
+    switch (modelLock_.Wait(0)) {
+        case System::Semaphore::Acquired: break;
+        case System::Semaphore::TimedOut: return System::Timeout;
+        default: return System::Error;
+    }
+    modelLockOwner_.store(std::this_thread::get_id());
+    modelLockHeld_.store(true);
+    return System::OkNoError;
+}
+
+void VMD::UnlockModel() const {
+    modelLockHeld_.store(false);
+    modelLockOwner_.store(std::thread::id());
+    modelLock_.Release();
+}
+
 VMD::ModelHold::ModelHold(const VMD* vmd) {
     // Without a time limit a usable lock is always taken.
-    if (vmd != nullptr && vmd->modelLock_.Wait(0) == System::Semaphore::Acquired) lock_ = &vmd->modelLock_;
+    if (vmd != nullptr && vmd->LockModel() == System::OkNoError) vmd_ = vmd;
 }
 
 VMD::ModelHold::~ModelHold() {
-    if (lock_ != nullptr) lock_->Release();
+    if (vmd_ != nullptr) vmd_->UnlockModel();
 }
 
 std::uint32_t VMD::GetClassId() const { return VmdClassId; }

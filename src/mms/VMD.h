@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <list>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "mms/Domain.h"
@@ -75,6 +77,15 @@ public:
     // holds it while it waits for an answer, so that the receive thread never waits
     // for a thread that waits for the receive thread.
     System::Semaphore& GetModelLock() const { return modelLock_; }
+    // Takes the lock without a time limit: OkNoError, Timeout or Error (an unusable lock).
+    // In debug and sanitizer builds a thread that takes it while it holds it already
+    // stops the program with a message instead of waiting for itself for ever.
+    System::ResultCode LockModel() const;
+    // Whether this build stops a thread that takes the lock twice.
+    static bool ChecksModelLock();
+    void UnlockModel() const;
+    // Whether some thread holds it through LockModel or ModelHold.
+    bool IsModelLocked() const { return modelLockHeld_.load(); }
     // The VMD at the top of an object's owner chain, null when the chain ends elsewhere.
     static VMD* Of(const MmsObject* object);
 
@@ -87,7 +98,7 @@ public:
         ModelHold& operator=(const ModelHold&) = delete;
 
     private:
-        System::Semaphore* lock_ = nullptr;
+        const VMD* vmd_ = nullptr;
     };
 
     // ---- server ----
@@ -173,6 +184,8 @@ private:
 
     std::array<ObjectMap, BasicObjectClassCount> maps_;
     mutable System::Semaphore modelLock_{1, 1};
+    mutable std::atomic<bool> modelLockHeld_{false};
+    mutable std::atomic<std::thread::id> modelLockOwner_{};
     mutable std::mutex reportMutex_;
     std::list<InformationReport*> reports_;
 };

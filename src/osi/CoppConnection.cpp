@@ -340,6 +340,7 @@ System::ResultCode CoppConnection::OnLowerBytes(const std::uint8_t* bytes, std::
     switch (event) {
         case SessionConnectData: return OnConnectIndication(bytes, length);
         case SessionAcceptData: return OnConnectConfirm(bytes, length);
+        case SessionRefuseData: return OnConnectRefused(bytes, length);
         case SessionData: return OnDataIndication(bytes, length);
         default: IndicateAbort(nullptr); return ProviderAbort(UnrecognizedPpdu, -1);
     }
@@ -379,6 +380,29 @@ System::ResultCode CoppConnection::OnConnectConfirm(const std::uint8_t* bytes, s
     }
     if (result != System::OkNoError) AbortBothWays(InvalidPpduParameterValue, CpaPpduEvent);
     return result;
+}
+
+System::ResultCode CoppConnection::OnConnectRefused(const std::uint8_t* bytes, std::uint32_t length) {
+    if (GetState() != StateCpSent) return System::InvalidState;
+    CoppFrame frame(std::span<const std::uint8_t>(bytes, length), CoppFrame::KindCpr);
+    const auto* cpr = frame.IsDecoded() ? frame.GetValueAs<CprPpdu>() : nullptr;
+    // A CPR that cannot be read still refuses: the session's abort indication says so.
+    if (cpr == nullptr || cpr->present != 1 || cpr->choice.normalModeParameters.userData == nullptr) {
+        return System::ProtocolError;
+    }
+    // The users' contexts were proposed, so their PDVs name known identifiers.
+    const System::ResultCode delivered =
+        DeliverUserData(*cpr->choice.normalModeParameters.userData, ConnectConfirmData, System::Cancelled);
+    // A user that read a refusal out of it (association control's rejected AARE) has
+    // taken it, even though its connect failed: the refusal has ended the connect.
+    bool taken = delivered == System::OkNoError;
+    for (const PresentationContext* context : GetContexts()) {
+        const Protocol::Connection* user = context->GetUserConnection();
+        taken = taken || (user != nullptr && user->GetRefusal().IsSet());
+    }
+    if (!taken) return delivered != System::OkNoError ? delivered : System::ProtocolError;
+    Reset();
+    return System::OkNoError;
 }
 
 System::ResultCode CoppConnection::CheckResultList(const CpaNormalModeParameters& parameters) {

@@ -42,6 +42,7 @@ public:
     enum SessionEvent : std::uint32_t {
         SessionConnectData = 11,  // user data of a CN (OnLowerBytes)
         SessionAcceptData = 12,   // user data of an AC (OnLowerBytes)
+        SessionRefuseData = 20,   // user data of an RF: the peer's CPR (OnLowerBytes)
         SessionData = 14,         // user data of a DT (OnLowerBytes)
         SessionTokens = 16,       // a give-tokens unit arrived (OnLowerIndication)
         SessionAborted = 17,      // connect failed or transport lost (OnLowerIndication)
@@ -125,6 +126,9 @@ private:
 
     System::ResultCode OnConnectIndication(const std::uint8_t* bytes, std::uint32_t length);
     System::ResultCode OnConnectConfirm(const std::uint8_t* bytes, std::uint32_t length);
+    // A CPR: its user data (the refusing user's answer) goes to the users as a connect
+    // confirmation; the abort indication that follows from the session ends the connect.
+    System::ResultCode OnConnectRefused(const std::uint8_t* bytes, std::uint32_t length);
     System::ResultCode OnDataIndication(const std::uint8_t* bytes, std::uint32_t length);
     System::ResultCode CheckResultList(const Presentation::CpaNormalModeParameters& parameters);
     // Marks the contexts the CP proposes and remembers the answer for each proposal.

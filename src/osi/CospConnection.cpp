@@ -464,9 +464,20 @@ ResultCode CospConnection::OnRefuse(std::span<const std::uint8_t> unit) {
     }
     // Kept before the connect's failure is reported, so that its caller finds it.
     SetRefusal(PeerRefusals::SessionRefuse(decoded && rf.HasReason(), rf.GetReason()));
+    // The transport goes first, so that the caller, woken by what follows, finds the
+    // chain below closed and no late word of this connect reaches its next one.
     EndTransport();
     Connection* upper = GetUpper();
-    return upper != nullptr ? upper->OnLowerEvent(AbortIndication) : System::OkNoError;
+    if (upper == nullptr) return System::OkNoError;
+    // The refusing user's own answer (an AARE with the MMS initiate-Error) tells the
+    // caller why far better than the session's reason code: when the users above take
+    // it, it ends their connect; otherwise the connect's end is reported as an abort.
+    const auto data = rf.GetUserData();
+    if (decoded && rf.HasReason() && rf.GetReason() == RfSpdu::ReasonRejectedByUser && !data.empty() &&
+        upper->OnLowerBytes(data.data(), static_cast<std::uint32_t>(data.size()), RefuseData) == System::OkNoError) {
+        return System::OkNoError;
+    }
+    return upper->OnLowerEvent(AbortIndication);
 }
 
 ResultCode CospConnection::OnAbortAccept(std::span<const std::uint8_t> unit) {

@@ -31,6 +31,9 @@ class CotpConnection;
 // Events to the presentation connection, on the receive thread:
 //   OnLowerBytes(data, ConnectData)  a peer's CN (responder): its user data;
 //   OnLowerBytes(data, AcceptData)   the peer accepted: the AC's user data;
+//   OnLowerBytes(data, RefuseData)   the peer's user refused: the RF's user data
+//                                    (its CPR, whose AARE says why), before the
+//                                    abort indication that ends the connect;
 //   OnLowerBytes(data, Data)         one received presentation PDU;
 //   OnLowerEvent(TokensGiven)        before each received PDU (its result decides
 //                                    whether the PDU is delivered);
@@ -65,7 +68,14 @@ public:
     static constexpr Protocol::ConnectionState StateDataTransfer = 31;
 
     // Events to the connection above.
-    enum Event : std::uint32_t { ConnectData = 11, AcceptData = 12, Data = 14, TokensGiven = 16, AbortIndication = 17 };
+    enum Event : std::uint32_t {
+        ConnectData = 11,
+        AcceptData = 12,
+        RefuseData = 20,
+        Data = 14,
+        TokensGiven = 16,
+        AbortIndication = 17
+    };
 
     // Functional units: bit i of the session user requirements.
     static constexpr std::uint16_t HalfDuplexUnit = 1u << 0;

@@ -241,6 +241,9 @@ ResultCode CotpConnection::Accept() {
         cc.SetDestinationReference(peerReference_);
         cc.SetSourceReference(localReference_);
         cc.SetProtocolClass(protocolClass_);
+        // Peers drop a connection whose answers come in TPDUs smaller than they were
+        // told: the CC names the size this side will cut to.
+        cc.SetTpduSizeCode(sendSizeCode_);
         // Open before the CC leaves: the peer's first DT may follow it at once.
         SetState(StateOpen);
     }
@@ -407,8 +410,9 @@ ResultCode CotpConnection::OnConnectRequest(const Protocol::Frame& frame) {
             } else {
                 if (cr.HasCalledTsap()) remoteSelector_ = cr.GetCalledTsap();
                 if (cr.HasCallingTsap()) localSelector_ = cr.GetCallingTsap();
-                // Our CC names no size: the standard's 128 octets apply both ways.
-                sendSizeCode_ = SmallestSizeCode;
+                // The CC grants the proposal up to the largest size class 0 knows; a CR
+                // that names none gets the standard's 128 octets.
+                sendSizeCode_ = std::clamp(cr.GetTpduSizeCode(), SmallestSizeCode, Tpdu::LargestSizeCode);
                 SetState(StateCrReceived);
                 indicate = true;
             }

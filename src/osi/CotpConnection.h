@@ -27,9 +27,10 @@ class Tpdu;
 //
 // Sizes: a CR proposes TPDUs of 2^(size code) octets (1024 by default). DTs are cut
 // to the size that the CC grants (never above the proposal), the standard's 128
-// octets when it names none; the responder sends its CC without a size and so keeps
-// to 128 octets itself. A received unit may hold at most MaximumUnitSize octets;
-// more ends the connection.
+// octets when it names none. The responder's CC always names its size: the CR's
+// proposal (128 octets when it names none) up to 8192 octets, and it cuts its own DTs
+// to that size. A received unit may hold at most MaximumUnitSize octets; more ends
+// the connection.
 //
 // A refusal by the peer (DR, ER, an unacceptable CC, or the connection closed while
 // Connect waits) ends Connect at once with ProtocolError (Error for a closed

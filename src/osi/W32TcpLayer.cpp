@@ -41,6 +41,7 @@ std::string W32TcpLayer::SocketErrorText(int error) {
 
 System::ResultCode W32TcpLayer::Listen() {
     if (listenSocket_ >= 0) return System::Error;
+    listenError_.store(0);
     int wake[2];
     if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) return System::Error;
     wakeRead_ = wake[0];
@@ -58,9 +59,14 @@ System::ResultCode W32TcpLayer::Listen() {
     sockaddr_in bound{};
     bound.sin_family = AF_INET;
     bound.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (!listenAddress_.empty() && ::inet_pton(AF_INET, listenAddress_.c_str(), &bound.sin_addr) != 1) {
+        CloseListenSocket();
+        return System::Error;
+    }
     bound.sin_port = htons(GetListenPort());
     if (::bind(listenSocket_, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0 ||
         ::listen(listenSocket_, ListenBacklog) != 0) {
+        listenError_.store(errno);
         CloseListenSocket();
         return System::Error;
     }
@@ -71,6 +77,13 @@ System::ResultCode W32TcpLayer::Listen() {
         CloseListenSocket();
         return System::Error;
     }
+    return System::OkNoError;
+}
+
+System::ResultCode W32TcpLayer::SetListenAddress(const std::string& address) {
+    in_addr parsed{};
+    if (!address.empty() && ::inet_pton(AF_INET, address.c_str(), &parsed) != 1) return System::InvalidArguments;
+    listenAddress_ = address;
     return System::OkNoError;
 }
 

@@ -2,6 +2,7 @@
 
 #include "osi/TcpLayer.h"
 
+#include <atomic>
 #include <string>
 
 // The TCP layer on POSIX sockets. Its own thread accepts connections while it listens.
@@ -14,7 +15,13 @@ public:
 
     // A new W32TcpConnection of this layer.
     Protocol::Connection* CreateConnection() override;
+    // The IPv4 address text that the next Listen binds to ("127.0.0.1"); empty (the
+    // default) listens on every address. 2 for text that is no IPv4 address.
+    System::ResultCode SetListenAddress(const std::string& address);
     System::ResultCode StopListening() override;
+    // The system's error number of the last listen that could not bind or listen (the
+    // port taken, no right to it), 0 when it did not fail there.
+    int GetListenError() const { return listenError_.load(); }
 
     // The accept loop: hands every accepted socket to an idle waiting connection and
     // closes the sockets that none takes.
@@ -33,6 +40,8 @@ private:
     void CloseListenSocket();
 
     int listenSocket_ = -1;
+    std::atomic<int> listenError_{0};
+    std::string listenAddress_;
     // Written by a stop to wake the accept loop out of poll.
     int wakeRead_ = -1;
     int wakeWrite_ = -1;

@@ -86,8 +86,9 @@ TEST(CospLoopback, TransportOpensCarriesUnitsLargerThanItsTpdusBothWaysAndCloses
 
     ASSERT_EQ(initiator->Connect(), System::OkNoError);
     EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CotpConnection::Open});
-    // Our responder's CC names no size: 128-octet TPDUs both ways.
-    EXPECT_EQ(initiator->GetSendSizeCode(), 7u);
+    // Our responder's CC grants the proposed 1024 octets: that size both ways.
+    EXPECT_EQ(initiator->GetSendSizeCode(), 10u);
+    EXPECT_EQ(responder->GetSendSizeCode(), 10u);
 
     const Bytes up = Pattern(3000, 1);
     const Bytes down = Pattern(5000, 2);
@@ -154,10 +155,14 @@ TEST(CospLoopback, ARefusedSessionIsReportedAtOnce) {
 
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
-    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AbortIndication));
+    // The refusing user's data goes up (the user above takes it, which ends its connect),
+    // with the transport already closed below.
+    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::RefuseData));
     EXPECT_LT(Since(start), std::chrono::milliseconds(5000));  // the session's time-out is 10 s
-    EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CospConnection::AbortIndication});
+    EXPECT_EQ(clientUpper.Events(), std::vector<std::uint32_t>{CospConnection::RefuseData});
+    EXPECT_EQ(clientUpper.Records().back().bytes, (std::vector<std::uint8_t>{0x31, 0x00}));
     EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);
+    EXPECT_EQ(initiator->GetRefusal().source, Protocol::PeerRefusal::Source::Session);
     // The refusing side sees the transport go, and has nothing to report upwards.
     EXPECT_TRUE(TestSupport::Eventually([responder] { return responder->GetState() == CospConnection::StateIdle; }));
     EXPECT_EQ(serverUpper.Events(), std::vector<std::uint32_t>{CospConnection::ConnectData});

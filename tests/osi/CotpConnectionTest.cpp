@@ -286,9 +286,9 @@ TEST(CotpConnection, ResponderAcceptsARequestAndRefusesAWrongOne) {
     });
     ASSERT_EQ(chain.Receive(Hex("11 E0 00 00 12 34 00 C0 01 0A C2 02 00 05 C1 02 00 06")), System::OkNoError);
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateOpen);
-    EXPECT_EQ(chain.SentTpdus(), std::vector<Bytes>{Hex("06 D0 12 34 00 01 00")});
+    EXPECT_EQ(chain.SentTpdus(), std::vector<Bytes>{Hex("09 D0 12 34 00 01 00 C0 01 0A")});
     EXPECT_EQ(chain.cotp->GetPeerReference(), 0x1234);
-    EXPECT_EQ(chain.cotp->GetSendSizeCode(), 7u);  // our confirm names no size
+    EXPECT_EQ(chain.cotp->GetSendSizeCode(), 10u);  // the size our confirm granted
     EXPECT_EQ(chain.cotp->Accept(), System::Error);
     EXPECT_EQ(chain.ReceiveUnit(Hex("01 00 01 00 AA")), System::OkNoError);
     EXPECT_EQ(chain.upper.Data(), std::vector<Bytes>{Hex("01 00 01 00 AA")});

@@ -1,0 +1,80 @@
+// The test device's large model as a client meets it over the loopback interface: the
+// paged name list of one logical device, and a data change carried to the client as a
+// report.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+#include "device/Device.h"
+#include "mms/InformationReport.h"
+#include "mms/MmsLoopback.h"
+#include "mms/NamedVariable.h"
+
+namespace {
+
+struct Session {
+    Session() {
+        options.model.large = true;
+        device = std::make_unique<TestDevice::Device>(options);
+        associated = device->Start() == System::OkNoError && client.Associate(device->Port()) == System::OkNoError;
+    }
+    ~Session() { client.Release(); }
+
+    TestDevice::Device::Options options;
+    std::unique_ptr<TestDevice::Device> device;
+    MmsLoopback::Client client;
+    bool associated = false;
+};
+
+// Every name of LD01 (about 2,400), in pages of the default PDU size.
+void NameListOfALogicalDevice(benchmark::State& state) {
+    Session session;
+    if (!session.associated) {
+        state.SkipWithError("no association");
+        return;
+    }
+    std::size_t names = 0;
+    for (auto _ : state) {
+        Mms::NameCollection collected;
+        if (session.client.User().GetAllNamesInDomain(Mms::MmsObjectClassBasic, Mms::MmsClassNamedVariable,
+                                                      Mms::MmsObjectScopeDomain, "LD01",
+                                                      collected) != System::OkNoError ||
+            session.client.User().WaitForCurrentRequest() != System::OkNoError) {
+            state.SkipWithError("name list failed");
+            return;
+        }
+        names += collected.size();
+    }
+    state.counters["names/s"] = benchmark::Counter(static_cast<double>(names), benchmark::Counter::kIsRate);
+}
+BENCHMARK(NameListOfALogicalDevice)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A value of LD01's data set changed by the device, reported to the client through its
+// enabled report control block; the client's next read answer follows the report.
+void DataChangeReport(benchmark::State& state) {
+    Session session;
+    auto* domain = new Mms::Domain(&session.client.User(), "LD01", &session.client.vmd);
+    session.client.vmd.AddObject(domain);
+    auto* enable = new Mms::NamedVariable(&session.client.User(), "LLN0$RP$urcb01$RptEna", domain);
+    domain->AddObject(enable);
+    if (!session.associated || enable->GetAccessAttributes() != System::OkNoError ||
+        session.client.User().WaitForCurrentRequest() != System::OkNoError || enable->FromText("True") != 0 ||
+        session.client.User().WriteVariableValueAndWait(enable) != System::OkNoError) {
+        state.SkipWithError("no report control block");
+        return;
+    }
+    int value = 0;
+    for (auto _ : state) {
+        session.device->SetValue("LD01/MMXU1$MX$TotW$mag$f", std::to_string(++value));
+        if (session.client.User().ReadVariableValueAndWait(enable) != System::OkNoError) {
+            state.SkipWithError("read failed");
+            return;
+        }
+        while (Mms::InformationReport* report = session.client.vmd.PopInformationReport()) delete report;
+    }
+}
+BENCHMARK(DataChangeReport)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace

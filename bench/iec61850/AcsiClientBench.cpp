@@ -1,0 +1,152 @@
+// Confirmed GetDataValues against the test device on loopback: one attribute, one whole
+// logical node, and beside them the MMS read of the same attribute's variable through the
+// same association, without the ACSI service around it.
+
+#include <benchmark/benchmark.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "device/Device.h"
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/ClientApplication.h"
+#include "iec61850/acsi/DataValueServices.h"
+#include "iec61850/acsi/DirectoryServices.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/TPAppAssociation.h"
+#include "mms/NamedVariable.h"
+
+namespace {
+
+using namespace Iec61850::Acsi;
+
+// Waits for one confirmation at a time.
+class BenchClient : public Iec61850::ClientApplication {
+public:
+    std::int32_t Wait() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return done_; });
+        done_ = false;
+        return serviceError_;
+    }
+    std::int32_t OnGetDataValues(Iec61850::Acsi::GetDataValues* s) override { return Done(s->GetServiceError()); }
+    std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* s) override {
+        names.assign(s->names.begin(), s->names.end());
+        more = s->GetMoreFollows();
+        return Done(s->GetServiceError());
+    }
+    std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* s) override {
+        return Done(s->GetServiceError());
+    }
+    std::list<std::string> names;
+    bool more = false;
+
+private:
+    std::int32_t Done(std::int32_t error) {
+        std::lock_guard lock(mutex_);
+        serviceError_ = error;
+        done_ = true;
+        changed_.notify_all();
+        return 0;
+    }
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool done_ = false;
+    std::int32_t serviceError_ = -1;
+};
+
+struct Session {
+    Session() { associated = device.Start() == System::OkNoError && Load(); }
+    ~Session() {
+        client.ClearAssociation();
+        server.reset();
+    }
+
+    bool Load() {
+        AssociationProfile& profile = *server->GetProfile(0);
+        profile.SetParameter("RemoteNPort", std::to_string(device.Port()));
+        profile.SetParameter("LocalSTimeout", "300");
+        if (client.Associate(profile, 0) != System::OkNoError) return false;
+        if (server->AddLogicalDevice("LD0") != System::OkNoError) return false;
+        LogicalDevice* ld0 = nullptr;
+        server->FindLogicalDevice("LD0", ld0);
+        std::string after;
+        do {
+            std::uint32_t id = 0;
+            if (client.GetLogicalDeviceDirectoryAfter(id, "LD0", 0, after) != System::OkNoError || client.Wait() != 0)
+                return false;
+            ld0->directoryNames.insert(ld0->directoryNames.end(), client.names.begin(), client.names.end());
+            if (!client.names.empty()) after = client.names.back();
+        } while (client.more);
+        ld0->directoryState = DirectoryComplete;
+        if (ld0->BuildFromDirectory() != System::OkNoError) return false;
+        for (const char* node : {"MMXU1", "XCBR1"}) {
+            std::uint32_t id = 0;
+            if (client.GetLogicalNodeDirectory(id, std::string("LD0/") + node, 22, 0) != System::OkNoError ||
+                client.Wait() != 0 || ld0->FindLogicalNode(node)->Build() != System::OkNoError) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    TestDevice::Device device;
+    std::unique_ptr<Server> server = std::make_unique<Server>();
+    BenchClient client;
+    bool associated = false;
+};
+
+void GetDataValues(benchmark::State& state, const char* fc, const char* reference) {
+    Session session;
+    if (!session.associated) {
+        state.SkipWithError("no association or model");
+        return;
+    }
+    for (auto _ : state) {
+        std::uint32_t id = 0;
+        if (session.client.GetDataValues(id, {fc, reference}, 0) != System::OkNoError || session.client.Wait() != 0) {
+            state.SkipWithError("read failed");
+            return;
+        }
+    }
+    state.counters["reads/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// One attribute: LD0/MMXU1$MX$TotW$mag$f.
+void GetDataValuesOfOneAttribute(benchmark::State& state) { GetDataValues(state, "MX", "LD0/MMXU1.TotW.mag.f"); }
+BENCHMARK(GetDataValuesOfOneAttribute)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// A path under several constraints: the whole node XCBR1 is read.
+void GetDataValuesOfOneLogicalNode(benchmark::State& state) { GetDataValues(state, "XX", "LD0/XCBR1.Pos"); }
+BENCHMARK(GetDataValuesOfOneLogicalNode)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The same attribute's variable read by the MMS service user of the same association.
+void MmsReadOfTheSameVariable(benchmark::State& state) {
+    Session session;
+    Mms::Domain* domain = nullptr;
+    Mms::NamedVariable* variable = nullptr;
+    if (session.associated && session.server->FindDomain("LD0", domain) == System::OkNoError)
+        variable = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+    if (variable == nullptr) {
+        state.SkipWithError("no association or model");
+        return;
+    }
+    TPAppAssociation* association = session.client.GetAssociation();
+    for (auto _ : state) {
+        if (const System::ResultCode result = association->ReadVariableValueAndWait(variable);
+            result != System::OkNoError) {
+            state.SkipWithError(("read failed: " + std::to_string(result)).c_str());
+            return;
+        }
+    }
+    state.counters["reads/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(MmsReadOfTheSameVariable)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,308 @@
+#include "device/Device.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "device/ModelScope.h"
+#include "mms/Domain.h"
+#include "mms/MmsObjectTestSupport.h"
+#include "mms/MmsPduReader.h"
+#include "mms/NamedVariable.h"
+#include "osi/TcpConnection.h"
+#include "system/TimeText.h"
+
+namespace TestDevice {
+
+namespace {
+
+// What an association on the device's side takes from its profile.
+const std::pair<const char*, const char*> Profile[] = {
+    {"LocalTSelector", "1"},       {"RemoteTSelector", "1"},   {"LocalSSelector", "1"},     {"RemoteSSelector", "1"},
+    {"LocalSTimeout", "2000"},     {"LocalPSelector", "1"},    {"RemotePSelector", "1"},    {"LocalApId", "1.1.1.999"},
+    {"RemoteApId", "1.1.1.999.1"}, {"LocalAeQualifier", "12"}, {"RemoteAeQualifier", "12"},
+};
+
+bool SplitReference(std::string_view reference, std::string& domain, std::string& item) {
+    const std::size_t slash = reference.find('/');
+    if (slash == std::string_view::npos || reference.find('/', slash + 1) != std::string_view::npos) return false;
+    domain = reference.substr(0, slash);
+    item = reference.substr(slash + 1);
+    return true;
+}
+
+bool SplitName(const Mms::VMD& vmd, const Mms::MmsObjectName& name, Mms::Domain*& domain, std::string& item) {
+    std::string text;
+    std::string domainName;
+    if (Mms::MmsObjectNameText(name, text) != System::OkNoError || !SplitReference(text, domainName, item))
+        return false;
+    return vmd.FindDomain(domainName, domain) == System::OkNoError;
+}
+
+}  // namespace
+
+// ---- the VMD ----
+
+System::ResultCode DeviceVmd::ReadVariable(const Mms::MmsObjectName& name, Mms::MmsAccessResultList& results,
+                                           std::int32_t& rejectCode) {
+    Mms::Domain* domain = nullptr;
+    std::string item;
+    ControlObject::Operation operation = ControlObject::Operation::None;
+    if (SplitName(*this, name, domain, item)) {
+        if (ControlObject* control = device_.FindControl(*domain, item, operation);
+            control != nullptr && operation == ControlObject::Operation::SelectRead) {
+            control->PrepareSelectRead(DeviceConnection::Current());
+        }
+    }
+    return VMD::ReadVariable(name, results, rejectCode);
+}
+
+System::ResultCode DeviceVmd::WriteVariable(const Mms::MmsObjectName& name, const Mms::MmsData& data,
+                                            std::int32_t& accessError) {
+    Mms::Domain* domain = nullptr;
+    std::string item;
+    if (!SplitName(*this, name, domain, item)) return VMD::WriteVariable(name, data, accessError);
+    DeviceConnection* writer = DeviceConnection::Current();
+
+    ControlObject::Operation operation = ControlObject::Operation::None;
+    if (ControlObject* control = device_.FindControl(*domain, item, operation);
+        control != nullptr && operation != ControlObject::Operation::SelectRead) {
+        if (const System::ResultCode taken = VMD::WriteVariable(name, data, accessError); taken != System::OkNoError) {
+            return taken;
+        }
+        accessError = control->Execute(operation, writer);
+        return accessError == 0 ? System::OkNoError : System::Error;
+    }
+    std::string attribute;
+    if (ReportControl* report = device_.FindReport(*domain, item, attribute)) {
+        accessError = report->CheckWrite(writer, attribute);
+        if (accessError != 0) return System::Error;
+        if (const System::ResultCode taken = VMD::WriteVariable(name, data, accessError); taken != System::OkNoError) {
+            return taken;
+        }
+        accessError = report->AfterWrite(writer, attribute);
+        return accessError == 0 ? System::OkNoError : System::Error;
+    }
+    return VMD::WriteVariable(name, data, accessError);
+}
+
+// ---- the device ----
+
+Device::Device(const Options& options) : options_(options) {
+    summary_ = BuildModel(vmd_, options_.model);
+
+    lastApplError_ = std::make_unique<Mms::NamedVariable>(nullptr, "LastApplError", &vmd_);
+    MmsObjectTest::Retype(*lastApplError_, ToType(LastApplErrorType()));
+    for (const ControlSpec& spec : summary_.controls) {
+        Mms::Domain* domain = nullptr;
+        if (vmd_.FindDomain(spec.domain, domain) != System::OkNoError) continue;
+        controls_.push_back(std::make_unique<ControlObject>(*this, *domain, spec, *lastApplError_));
+    }
+    for (const ReportSpec& spec : summary_.reports) {
+        Mms::Domain* domain = nullptr;
+        if (vmd_.FindDomain(spec.domain, domain) != System::OkNoError) continue;
+        reports_.push_back(std::make_unique<ReportControl>(*this, vmd_, *domain, spec));
+    }
+
+    for (Protocol::Layer* layer :
+         std::initializer_list<Protocol::Layer*>{&tcp_, &itot_, &cotp_, &cosp_, &copp_, &acse_, &mms_, &user_}) {
+        stack_.InsertLayer(layer, Protocol::Stack::OnTop, nullptr);
+    }
+    for (int i = 0; i < std::max(1, options_.associations); ++i) {
+        auto* user = static_cast<DeviceConnection*>(stack_.CreateConnection());
+        if (user == nullptr) continue;
+        stack_.ResetConnectionChain(user);
+        // Each connection keeps what it takes as its parameter text, so that the resets
+        // it goes through after every association restore it.
+        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
+            std::string taken;
+            for (const auto& [name, value] : Profile) {
+                if (at->SetParameter(name, value) == System::OkNoError) {
+                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
+                }
+            }
+            at->SetParameterText(taken);
+        }
+        user->SetVmd(&vmd_);
+        chains_.push_back(user);
+    }
+    vmd_.SetConnection(chains_.empty() ? nullptr : chains_.front());
+}
+
+Device::~Device() { Stop(); }
+
+System::ResultCode Device::Start() {
+    if (System::ResultCode result = tcp_.SetListenAddress(options_.address); result != System::OkNoError) {
+        return result;
+    }
+    if (System::ResultCode result = tcp_.StartListening(0, options_.port); result != System::OkNoError) return result;
+    for (DeviceConnection* user : chains_) tcp_.AddWaitingConnection(static_cast<TcpConnection*>(user->GetBottom()));
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = false;
+    }
+    if (!timer_.joinable()) timer_ = std::thread([this] { RunTimer(); });
+    return System::OkNoError;
+}
+
+void Device::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    if (timer_.joinable()) timer_.join();
+    if (tcp_.IsListening()) tcp_.StopListening();
+    for (DeviceConnection* user : chains_) {
+        tcp_.RemoveWaitingConnection(static_cast<TcpConnection*>(user->GetBottom()));
+        user->Close();
+    }
+}
+
+void Device::RunTimer() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        auto next = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        lock.unlock();
+        {
+            ModelScope hold(vmd_);
+            const auto now = std::chrono::steady_clock::now();
+            for (const auto& report : reports_) {
+                report->IntegrityIfDue(now);
+                next = std::min(next, report->NextIntegrity());
+            }
+        }
+        lock.lock();
+        wake_.wait_until(lock, next, [this] { return stopping_ || timerWoken_; });
+        timerWoken_ = false;
+    }
+}
+
+void Device::WakeTimer() {
+    {
+        std::lock_guard lock(mutex_);
+        timerWoken_ = true;
+    }
+    wake_.notify_all();
+}
+
+void Device::Pause(int milliseconds) {
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_; });
+}
+
+void Device::SetFaults(const Faults& faults) {
+    std::lock_guard lock(mutex_);
+    faults_ = faults;
+}
+
+Faults Device::GetFaults() const {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+void Device::Log(RequestRecord record) {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(std::move(record));
+}
+
+std::vector<RequestRecord> Device::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void Device::ClearRequests() {
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+}
+
+int Device::NextAssociationNumber() {
+    std::lock_guard lock(mutex_);
+    return ++associations_;
+}
+
+int Device::OpenAssociations() const {
+    int open = 0;
+    for (const DeviceConnection* user : chains_) {
+        if (user->GetState() == Mms::MmsUserConnection::StateAssociated) ++open;
+    }
+    return open;
+}
+
+void Device::AssociationEnded(DeviceConnection& association) {
+    ModelScope hold(vmd_);
+    for (const auto& control : controls_) control->Release(&association);
+    for (const auto& report : reports_) report->Release(&association);
+}
+
+ControlObject* Device::FindControl(const Mms::Domain& domain, const std::string& item,
+                                   ControlObject::Operation& operation) {
+    for (const auto& control : controls_) {
+        operation = control->OperationOf(domain, item);
+        if (operation != ControlObject::Operation::None) return control.get();
+    }
+    return nullptr;
+}
+
+ReportControl* Device::FindReport(const Mms::Domain& domain, const std::string& item, std::string& attribute) {
+    for (const auto& report : reports_) {
+        if (report->Holds(domain, item, attribute)) return report.get();
+    }
+    return nullptr;
+}
+
+ControlObject* Device::FindControl(std::string_view reference) {
+    for (const auto& control : controls_) {
+        if (control->Reference() == reference) return control.get();
+    }
+    return nullptr;
+}
+
+ReportControl* Device::FindReport(std::string_view reference) {
+    for (const auto& report : reports_) {
+        if (report->Reference() == reference) return report.get();
+    }
+    return nullptr;
+}
+
+Mms::NamedVariable* Device::FindVariable(std::string_view reference, Mms::Domain*& domain) {
+    std::string domainName;
+    std::string item;
+    if (!SplitReference(reference, domainName, item) || vmd_.FindDomain(domainName, domain) != System::OkNoError) {
+        return nullptr;
+    }
+    return domain->FindNamedVariable(item);
+}
+
+System::ResultCode Device::SetValue(std::string_view reference, std::string_view text) {
+    ModelScope hold(vmd_);
+    Mms::Domain* domain = nullptr;
+    Mms::NamedVariable* variable = FindVariable(reference, domain);
+    if (variable == nullptr) return System::InvalidArguments;
+    if (const System::ResultCode result = variable->FromText(text); result != System::OkNoError) return result;
+    ValueChanged(*domain, variable->Name);
+    return System::OkNoError;
+}
+
+std::string Device::GetValue(std::string_view reference) {
+    ModelScope hold(vmd_);
+    Mms::Domain* domain = nullptr;
+    std::string text;
+    if (Mms::NamedVariable* variable = FindVariable(reference, domain)) variable->ToText(text);
+    return text;
+}
+
+void Device::ValueChanged(const Mms::Domain& domain, const std::string& item) {
+    for (const auto& report : reports_) report->ValueChanged(domain, item);
+}
+
+void Device::StampTime(Mms::Domain& domain, const std::string& item) {
+    Mms::NamedVariable* variable = domain.FindNamedVariable(item);
+    if (variable == nullptr) return;
+    const auto since = std::chrono::system_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
+    std::string text;
+    System::FormatTimeText(text, static_cast<std::uint32_t>(ms / 86400000), static_cast<std::uint32_t>(ms % 86400000));
+    variable->FromText(text);
+}
+
+}  // namespace TestDevice

@@ -1,0 +1,143 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "device/ControlObject.h"
+#include "device/DeviceConnection.h"
+#include "device/DeviceModel.h"
+#include "device/Faults.h"
+#include "device/ReportControl.h"
+#include "mms/MmsLayer.h"
+#include "mms/VMD.h"
+#include "osi/AcseLayer.h"
+#include "osi/CoppLayer.h"
+#include "osi/CospLayer.h"
+#include "osi/ItotLayer.h"
+#include "osi/W32TcpLayer.h"
+#include "protocol/Stack.h"
+
+namespace TestDevice {
+
+class Device;
+
+// The VMD of the device: reads of SBO and writes of control operations and report
+// control block attributes go through the device before (or after) the model takes them.
+class DeviceVmd : public Mms::VMD {
+public:
+    explicit DeviceVmd(Device& device) : device_(device) {}
+    System::ResultCode ReadVariable(const Mms::MmsObjectName& name, Mms::MmsAccessResultList& results,
+                                    std::int32_t& rejectCode) override;
+    System::ResultCode WriteVariable(const Mms::MmsObjectName& name, const Mms::MmsData& data,
+                                     std::int32_t& accessError) override;
+
+private:
+    Device& device_;
+};
+
+// An IEC 61850 server on the library's own MMS server side, shaped as IEC 61850-8-1 maps a
+// device to MMS: logical devices are domains, each logical node one structured variable
+// whose "$" paths down to the leaves are named variables of their own; data sets are
+// named variable lists; report control blocks send informationReports on "RPT"; four
+// switches show the four control models. Several associations may stand at once; each
+// report goes to the association that enabled its block.
+//
+// It listens on 127.0.0.1 (or the address given) on the port given (0: one the system
+// picks, see Port). Tests change values (SetValue, which triggers reports), tell it to
+// misbehave (SetFaults) and read the log of requests it received.
+class Device {
+public:
+    struct Options {
+        ModelOptions model;
+        std::uint16_t port = 0;
+        std::string address = "127.0.0.1";
+        // Associations that may stand at once.
+        int associations = 4;
+    };
+
+    explicit Device(const Options& options);
+    Device() : Device(Options{}) {}
+    ~Device();
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    // Listens: 0, or the failure of the listener (address or port taken).
+    System::ResultCode Start();
+    // Stops listening, ends every association and the device's own thread.
+    void Stop();
+    std::uint16_t Port() const { return tcp_.GetListenPort(); }
+
+    DeviceVmd& Vmd() { return vmd_; }
+    const ModelSummary& Summary() const { return summary_; }
+
+    // A value by the reference of a leaf or structure ("LD0/XCBR1$ST$Pos$stVal"), as
+    // text. Setting it reports the change to the blocks whose data sets hold it: 0, 2
+    // for an unknown reference, the value's refusal of the text otherwise.
+    System::ResultCode SetValue(std::string_view reference, std::string_view text);
+    std::string GetValue(std::string_view reference);
+    // "LD0/CSWI1$CO$Pos"; null when there is none.
+    ControlObject* FindControl(std::string_view reference);
+    ReportControl* FindReport(std::string_view reference);
+
+    void SetFaults(const Faults& faults);
+    Faults GetFaults() const;
+    std::vector<RequestRecord> Requests() const;
+    void ClearRequests();
+    // Associations that stand now.
+    int OpenAssociations() const;
+
+    // ---- for the device's parts ----
+
+    void Log(RequestRecord record);
+    int NextAssociationNumber();
+    // Waits the time, or less when the device stops.
+    void Pause(int milliseconds);
+    void AssociationEnded(DeviceConnection& association);
+    // The model lock held: reports of a change of the domain's item.
+    void ValueChanged(const Mms::Domain& domain, const std::string& item);
+    void StampTime(Mms::Domain& domain, const std::string& item);
+    // A report control block's integrity schedule changed.
+    void WakeTimer();
+    ControlObject* FindControl(const Mms::Domain& domain, const std::string& item, ControlObject::Operation& operation);
+    ReportControl* FindReport(const Mms::Domain& domain, const std::string& item, std::string& attribute);
+
+private:
+    Mms::NamedVariable* FindVariable(std::string_view reference, Mms::Domain*& domain);
+    void RunTimer();
+
+    Options options_;
+    DeviceVmd vmd_{*this};
+    ModelSummary summary_;
+    std::unique_ptr<Mms::NamedVariable> lastApplError_;
+    std::vector<std::unique_ptr<ControlObject>> controls_;
+    std::vector<std::unique_ptr<ReportControl>> reports_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    bool timerWoken_ = false;
+    Faults faults_;
+    std::vector<RequestRecord> requests_;
+    int associations_ = 0;
+    std::thread timer_;
+
+    // The stack, bottom first; the chains are destroyed with the layers, top first.
+    W32TcpLayer tcp_;
+    ItotLayer itot_;
+    DeviceCotpLayer cotp_{*this};
+    CospLayer cosp_;
+    CoppLayer copp_;
+    AcseLayer acse_;
+    Mms::MmsLayer mms_;
+    DeviceUserLayer user_{*this};
+    Protocol::Stack stack_;
+    std::vector<DeviceConnection*> chains_;
+};
+
+}  // namespace TestDevice

@@ -1,0 +1,152 @@
+#include "device/DeviceConnection.h"
+
+#include <string>
+#include <utility>
+
+#include "device/Device.h"
+#include "device/ModelScope.h"
+#include "mms/MmsConnection.h"
+#include "mms/MmsFrame.h"
+#include "mms/MmsPduReader.h"
+#include "osi/ItotConnection.h"
+#include "osi/Tpdu.h"
+
+namespace TestDevice {
+
+namespace {
+
+thread_local DeviceConnection* current = nullptr;
+
+// The identify bit of the ServiceSupportOptions.
+constexpr std::size_t IdentifyServiceBit = 2;
+
+void AddName(std::vector<std::string>& names, const Mms::MmsObjectName& name) {
+    std::string text;
+    if (Mms::MmsObjectNameText(name, text) == System::OkNoError) names.push_back(std::move(text));
+}
+
+void AddAccessNames(std::vector<std::string>& names, const Mms::MmsVariableAccessSpecification& access) {
+    if (access.present == Mms::MmsVariableAccessVariableListName) {
+        AddName(names, access.choice.variableListName);
+        return;
+    }
+    if (access.present != Mms::MmsVariableAccessListOfVariable) return;
+    for (std::int32_t i = 0; i < access.choice.listOfVariable.Count(); ++i) {
+        const Mms::MmsVariableSpecification& spec = access.choice.listOfVariable[i]->variableSpecification;
+        if (spec.present == Mms::MmsVariableSpecificationName) AddName(names, spec.choice.name);
+    }
+}
+
+std::vector<std::string> NamesOf(const Mms::MmsConfirmedServiceRequest& request) {
+    std::vector<std::string> names;
+    switch (request.present) {
+        case Mms::MmsServiceRead: AddAccessNames(names, request.choice.read.variableAccessSpecification); break;
+        case Mms::MmsServiceWrite: AddAccessNames(names, request.choice.write.variableAccessSpecification); break;
+        case Mms::MmsServiceGetVariableAccessAttributes:
+            if (request.choice.getVariableAccessAttributes.present == Mms::MmsVariableSpecificationName) {
+                AddName(names, request.choice.getVariableAccessAttributes.choice.name);
+            }
+            break;
+        case Mms::MmsServiceGetNamedVariableListAttributes:
+            AddName(names, request.choice.getNamedVariableListAttributes);
+            break;
+        case Mms::MmsServiceGetNameList:
+            if (request.choice.getNameList.objectScope.present == Mms::MmsObjectScopeDomain) {
+                names.push_back(Mms::MmsText(request.choice.getNameList.objectScope.choice.domainSpecific));
+            }
+            break;
+        case Mms::MmsServiceGetDomainAttributes:
+            names.push_back(Mms::MmsText(request.choice.getDomainAttributes));
+            break;
+        default: break;
+    }
+    return names;
+}
+
+}  // namespace
+
+DeviceConnection::DeviceConnection(Mms::MmsUserLayer* layer, Device& device)
+    : MmsUserConnection(layer), device_(device) {}
+
+DeviceConnection::~DeviceConnection() {
+    // The receive thread below calls into this connection's handlers.
+    ReleaseLower();
+}
+
+DeviceConnection* DeviceConnection::Current() { return current; }
+
+void DeviceConnection::Defer(std::function<void()> action) {
+    if (current == this && answering_) {
+        deferred_.push_back(std::move(action));
+    } else {
+        action();
+    }
+}
+
+System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
+    const Mms::MmsConfirmedServiceRequest& request = frame.GetPdu()->choice.confirmedRequest.service;
+    const std::int32_t service = request.present;
+    device_.Log({association_, service, NamesOf(request)});
+    const Faults faults = device_.GetFaults();
+    Mms::MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return System::NotConnected;
+
+    if (faults.abortAtRequest > 0 && ++requests_ >= faults.abortAtRequest) return Abort();
+    if (faults.dropped.count(service) != 0) return System::OkNoError;
+    if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
+        device_.Pause(delay->second);
+    if (const auto refusal = faults.refused.find(service); refusal != faults.refused.end()) {
+        return refusal->second.reject ? mms->SendReject(&frame, refusal->second.rejectReason)
+                                      : mms->SendConfirmedError(frame, refusal->second.error);
+    }
+
+    DeviceConnection* outer = std::exchange(current, this);
+    answering_ = true;
+    // The service user holds the model lock while the VMD answers.
+    ModelScope::MarkHeld(true);
+    const System::ResultCode result = MmsUserConnection::OnConfirmedRequest(frame);
+    ModelScope::MarkHeld(false);
+    answering_ = false;
+    std::vector<std::function<void()>> actions = std::move(deferred_);
+    deferred_.clear();
+    for (auto& action : actions) action();
+    current = outer;
+    return result;
+}
+
+System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
+    const Faults faults = device_.GetFaults();
+    association_ = device_.NextAssociationNumber();
+    requests_ = 0;
+    if (faults.dropInitiateAnswer) return System::OkNoError;
+    if (faults.initiateAnswerDelayMs > 0) device_.Pause(faults.initiateAnswerDelayMs);
+    if (faults.initiateErrorClass != 0) {
+        Mms::MmsConnection* mms = GetMmsConnection();
+        if (mms == nullptr) return System::NotConnected;
+        return mms->SendInitiateError(faults.initiateErrorClass, faults.initiateErrorCode);
+    }
+    return MmsUserConnection::OnInitiateRequest(frame);
+}
+
+System::ResultCode DeviceConnection::Reset() {
+    device_.AssociationEnded(*this);
+    return MmsUserConnection::Reset();
+}
+
+void DeviceConnection::ChooseAnnouncedServices(std::uint8_t (&flags)[Mms::InitiateParameters::ServiceFlagCount]) {
+    MmsUserConnection::ChooseAnnouncedServices(flags);
+    if (device_.GetFaults().hideIdentify) flags[IdentifyServiceBit] = 0;
+}
+
+Protocol::Connection* DeviceUserLayer::CreateConnection() { return new (std::nothrow) DeviceConnection(this, device_); }
+
+System::ResultCode DeviceCotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    if (event == ItotConnection::TpduReceived && frame != nullptr && Tpdu::TypeOf(*frame) == Tpdu::TypeCr) {
+        const Faults faults = device_.GetFaults();
+        if (faults.dropConnectConfirm) return System::OkNoError;
+        if (faults.connectConfirmDelayMs > 0) device_.Pause(faults.connectConfirmDelayMs);
+    }
+    return CotpConnection::OnLowerIndication(frame, event);
+}
+
+}  // namespace TestDevice

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "device/DataTree.h"
+
+namespace Mms {
+class VMD;
+}
+
+namespace TestDevice {
+
+// The control models of IEC 61850-7-2, as the ctlModel attribute holds them.
+enum class ControlModel : int {
+    StatusOnly = 0,
+    DirectNormal = 1,
+    SboNormal = 2,
+    DirectEnhanced = 3,
+    SboEnhanced = 4,
+};
+
+// How the model is shaped and how large it is.
+struct ModelOptions {
+    bool large = false;
+    // The large model: logical devices, and logical nodes in all (LLN0 included).
+    int logicalDevices = 10;
+    int logicalNodes = 500;
+    // Functional constraints in another order than IEC 61850-8-1 gives, since a client
+    // must not depend on it.
+    bool otherFcOrder = false;
+};
+
+// A controllable data object: "LD0", "CSWI1", "Pos".
+struct ControlSpec {
+    std::string domain;
+    std::string node;
+    std::string dataObject;
+    ControlModel model = ControlModel::StatusOnly;
+};
+
+// A report control block: "LD0", "LLN0", "BR", "brcb01".
+struct ReportSpec {
+    std::string domain;
+    std::string node;
+    std::string fc;
+    std::string name;
+    bool buffered = false;
+};
+
+// What the device needs of the model it built.
+struct ModelSummary {
+    std::vector<ControlSpec> controls;
+    std::vector<ReportSpec> reports;
+    std::size_t leaves = 0;
+    std::size_t logicalNodes = 0;
+};
+
+// The functional constraints of a logical node in the order IEC 61850-8-1 gives.
+const std::vector<std::string>& StandardFcOrder();
+
+// Fills the VMD (which must be empty) with the small or the large model.
+ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options);
+
+// The vmd-specific structure that refused controls report: CntrlObj, Error, origin
+// {orCat, orIdent}, ctlNum, AddCause.
+DataNode LastApplErrorType();
+
+}  // namespace TestDevice

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace TestDevice {
+
+// How the device misbehaves when told to, so that a client's fallbacks and fault paths
+// can be tried. Services are the MMS confirmed service numbers (Mms::MmsService: 1
+// status, 2 getNameList, 3 identify, 4 read, 5 write, 6 getVariableAccessAttributes ...).
+struct Faults {
+    // A refusal of a confirmed request: a reject with its reason, or a confirmed-Error
+    // (error class in the high 16 bits, code in the low 16 bits).
+    struct Refusal {
+        bool reject = true;
+        std::int32_t rejectReason = 1;  // confirmed-requestPDU: unrecognized-service
+        std::uint32_t error = 0;
+    };
+
+    // The initiate answered with initiate-Error of this class (Mms::MmsErrorClass, 0:
+    // not refused) and code.
+    std::int32_t initiateErrorClass = 0;
+    std::int32_t initiateErrorCode = 0;
+    // identify left out of the services announced in the initiate answer.
+    bool hideIdentify = false;
+    std::map<std::int32_t, Refusal> refused;
+    // Requests of these services are never answered.
+    std::set<std::int32_t> dropped;
+    // Answers to these services leave only after so many milliseconds.
+    std::map<std::int32_t, int> delayedMs;
+    // The transport's CC and the initiate answer: never sent, or sent late.
+    bool dropConnectConfirm = false;
+    int connectConfirmDelayMs = 0;
+    bool dropInitiateAnswer = false;
+    int initiateAnswerDelayMs = 0;
+    // The association is aborted instead of answering its Nth confirmed request (0: never).
+    int abortAtRequest = 0;
+};
+
+// One confirmed request as the device received it.
+struct RequestRecord {
+    int association = 0;  // the number of the association (1, 2, ... in the order they were made)
+    std::int32_t service = 0;
+    // The names the request addresses: variables and lists ("LD0/XCBR1$ST$Pos"), the
+    // domain of a domain-scope name list.
+    std::vector<std::string> names;
+};
+
+}  // namespace TestDevice

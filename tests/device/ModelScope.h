@@ -1,0 +1,26 @@
+#pragma once
+
+namespace Mms {
+class VMD;
+}
+
+namespace TestDevice {
+
+// Holds the VMD's model lock for a scope, unless this thread holds it already: the
+// service user holds it while it answers a request, and the device's own work (reports,
+// the end of an association) may run inside such an answer or outside of one.
+class ModelScope {
+public:
+    explicit ModelScope(const Mms::VMD& vmd);
+    ~ModelScope();
+    ModelScope(const ModelScope&) = delete;
+    ModelScope& operator=(const ModelScope&) = delete;
+
+    // Tells that this thread now holds (or no longer holds) the lock by other means.
+    static void MarkHeld(bool held);
+
+private:
+    const Mms::VMD* taken_ = nullptr;
+};
+
+}  // namespace TestDevice

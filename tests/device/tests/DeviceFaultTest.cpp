@@ -1,0 +1,155 @@
+// The device's faults on request: refused and silent initiates and transports, services
+// hidden, refused, dropped and delayed, and an abort in the middle of an association.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DeviceClient.h"
+#include "support/WireCheck.h"
+#include "system/Polling.h"
+
+using DeviceTest::DeviceClient;
+
+namespace {
+
+constexpr std::uint32_t ShortTimeoutMs = 300;
+
+class DeviceFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(device.Start(), System::OkNoError); }
+
+    // Every byte of the client's connections, read by Wireshark.
+    void ExpectCleanWire(DeviceClient& client, const std::vector<const char*>& expected = {}) {
+        if (!TestSupport::WiresharkAvailable()) return;
+        std::string decoded;
+        for (std::size_t connection = 0; connection < client.relay.Connections(); ++connection) {
+            const std::vector<TestSupport::WireUnit> units = client.relay.Units(connection);
+            EXPECT_EQ(TestSupport::FindProblems(units), "");
+            decoded += TestSupport::DecodeVerbose(units);
+        }
+        for (const char* text : expected) EXPECT_NE(decoded.find(text), std::string::npos) << text;
+    }
+
+    TestDevice::Device device;
+};
+
+}  // namespace
+
+TEST_F(DeviceFaultTest, AnInitiateRefusedWithTheChosenClassAndCode) {
+    TestDevice::Faults faults;
+    faults.initiateErrorClass = Mms::MmsErrorClassResource;
+    faults.initiateErrorCode = 1;  // memory-unavailable
+    device.SetFaults(faults);
+    DeviceClient client(device);
+    EXPECT_NE(client.Associate(), System::OkNoError);
+    EXPECT_EQ(client.User().GetState(), Mms::MmsUserConnection::StateIdle);
+
+    // Told to stop refusing, the device associates again.
+    device.SetFaults({});
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
+    EXPECT_EQ(client.Associate(), System::OkNoError);
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    ExpectCleanWire(client, {"initiate-ErrorPDU", "errorClass: resource (3)", "resource: memory-unavailable (1)"});
+}
+
+TEST_F(DeviceFaultTest, IdentifyLeftOutOfTheAnnouncedServices) {
+    for (const bool hidden : {false, true}) {
+        TestDevice::Faults faults;
+        faults.hideIdentify = hidden;
+        device.SetFaults(faults);
+        DeviceClient client(device);
+        ASSERT_EQ(client.Associate(), System::OkNoError);
+        EXPECT_EQ(client.client.end.Mms()->IsServiceSupported(Mms::MmsServiceIdentify), !hidden);
+        EXPECT_TRUE(client.client.end.Mms()->IsServiceSupported(Mms::MmsServiceRead));
+        EXPECT_EQ(client.Release(), System::OkNoError);
+        ExpectCleanWire(client);
+    }
+}
+
+// Refused, dropped and delayed answers reach the client as the rejects, errors and
+// time-outs it must handle.
+TEST_F(DeviceFaultTest, ChosenServicesRefusedDroppedAndDelayed) {
+    TestDevice::Faults faults;
+    faults.refused[Mms::MmsServiceIdentify] = {};  // reject, unrecognized-service
+    TestDevice::Faults::Refusal error;
+    error.reject = false;
+    error.error = static_cast<std::uint32_t>(Mms::MmsErrorClassAccess) << 16 | 2;  // object-non-existent
+    faults.refused[Mms::MmsServiceGetVariableAccessAttributes] = error;
+    faults.dropped.insert(Mms::MmsServiceGetDomainAttributes);
+    faults.delayedMs[Mms::MmsServiceStatus] = 50;
+    device.SetFaults(faults);
+
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    Mms::RequestOutcome outcome;
+    ASSERT_EQ(client.client.vmd.Identify(), System::OkNoError);
+    EXPECT_EQ(client.User().WaitForCurrentRequestWithError(outcome), System::Rejected);
+    EXPECT_EQ(outcome.answerKind, Mms::MmsPduReject);
+
+    ASSERT_EQ(client.User().RequestVariableAccessAttributes(&client.Variable("LD0", "LLN0")), System::OkNoError);
+    EXPECT_EQ(client.User().WaitForCurrentRequestWithError(outcome), System::Error);
+    EXPECT_EQ(outcome.errorClass, Mms::MmsErrorClassAccess);
+    EXPECT_EQ(outcome.errorCode, 2);
+
+    ASSERT_EQ(client.client.vmd.Status(), System::OkNoError);
+    EXPECT_EQ(client.User().WaitForCurrentRequest(), System::OkNoError);
+
+    // The last request: a dropped answer leaves it pending.
+    client.User().SetTimeout(ShortTimeoutMs);
+    ASSERT_EQ(client.User().GetDomainAttributes(&client.Domain("LD0")), System::OkNoError);
+    EXPECT_EQ(client.User().WaitForCurrentRequest(), System::Timeout);
+
+    const std::vector<TestDevice::RequestRecord> log = device.Requests();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[0].service, Mms::MmsServiceIdentify);
+    EXPECT_EQ(log[1].service, Mms::MmsServiceGetVariableAccessAttributes);
+    EXPECT_EQ(log[1].names, std::vector<std::string>{"LD0/LLN0"});
+    EXPECT_EQ(log[3].names, std::vector<std::string>{"LD0"});
+    for (const auto& record : log) EXPECT_EQ(record.association, log[0].association);
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    ExpectCleanWire(client, {"rejectPDU", "confirmed-ErrorPDU"});
+}
+
+// The CC and the initiate answer left out: the client gives up after its time-out.
+TEST_F(DeviceFaultTest, NoConnectConfirmAndNoInitiateAnswer) {
+    for (const bool transport : {true, false}) {
+        SCOPED_TRACE(transport ? "no CC" : "no initiate answer");
+        TestDevice::Faults faults;
+        faults.dropConnectConfirm = transport;
+        faults.dropInitiateAnswer = !transport;
+        device.SetFaults(faults);
+        DeviceClient client(device);
+        EXPECT_NE(client.AssociateWithin(ShortTimeoutMs), System::OkNoError);
+        EXPECT_EQ(client.User().GetState(), Mms::MmsUserConnection::StateIdle);
+        device.SetFaults({});
+        client.client.end.user->Close();
+        ExpectCleanWire(client);
+    }
+    // A late CC and a late initiate answer still make the association.
+    TestDevice::Faults late;
+    late.connectConfirmDelayMs = 20;
+    late.initiateAnswerDelayMs = 20;
+    device.SetFaults(late);
+    DeviceClient client(device);
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
+    EXPECT_EQ(client.Associate(), System::OkNoError);
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    ExpectCleanWire(client);
+}
+
+TEST_F(DeviceFaultTest, AnAbortAtTheNthRequest) {
+    TestDevice::Faults faults;
+    faults.abortAtRequest = 3;
+    device.SetFaults(faults);
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    EXPECT_EQ(client.Read("LD0", "LLN0$ST$Mod$stVal"), "1");  // two requests: type and value
+    Mms::NamedVariable& variable = client.Variable("LD0", "LLN0$ST$Mod$stVal");
+    EXPECT_EQ(client.User().ReadVariableValueAndWait(&variable), System::Aborted);
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
+    EXPECT_TRUE(
+        TestSupport::Eventually([&client] { return client.User().GetState() == Mms::MmsUserConnection::StateIdle; }));
+    ExpectCleanWire(client, {"abort"});
+}

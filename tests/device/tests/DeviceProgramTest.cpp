@@ -1,0 +1,157 @@
+// The program iec61850-test-device as a person runs it: it reports its port, serves two
+// clients at once and then one after the other, and stops on a signal.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DeviceClient.h"
+#include "support/WireCheck.h"
+
+extern char** environ;
+
+namespace {
+
+// The program, started with its standard output on a pipe; killed if a test leaves it.
+class Program {
+public:
+    explicit Program(std::vector<std::string> arguments) {
+        int pipe[2];
+        if (::pipe2(pipe, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+        arguments.insert(arguments.begin(), IEC_TEST_DEVICE_PROGRAM);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        // Under ThreadSanitizer a process waits a second at its exit unless told not to.
+        std::vector<std::string> environment;
+        std::string sanitizer = "TSAN_OPTIONS=atexit_sleep_ms=0";
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string text = *entry;
+            if (text.rfind("TSAN_OPTIONS=", 0) == 0) {
+                sanitizer = text + " atexit_sleep_ms=0";
+            } else {
+                environment.push_back(text);
+            }
+        }
+        environment.push_back(sanitizer);
+        std::vector<char*> envp;
+        for (std::string& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid_, IEC_TEST_DEVICE_PROGRAM, &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipe[1]);
+        output_ = pipe[0];
+    }
+    ~Program() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (output_ >= 0) ::close(output_);
+    }
+
+    // The first line of its standard output (waits for it).
+    std::string FirstLine() {
+        std::string line;
+        char c = 0;
+        while (::read(output_, &c, 1) == 1 && c != '\n') line += c;
+        return line;
+    }
+
+    // Sends the signal and waits for the exit: the exit status, -1 when it did not end
+    // within the limit.
+    int Stop(int signal, std::chrono::milliseconds limit, std::chrono::milliseconds& took) {
+        const auto start = std::chrono::steady_clock::now();
+        ::kill(pid_, signal);
+        int status = 0;
+        while (::waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() - start > limit) return -1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        pid_ = -1;
+        return status;
+    }
+
+    bool Started() const { return pid_ > 0; }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+};
+
+std::string ReadMode(MmsLoopback::Client& client) {
+    auto* domain = new Mms::Domain(&client.User(), "LD0", &client.vmd);
+    client.vmd.AddObject(domain);
+    auto* variable = new Mms::NamedVariable(&client.User(), "LLN0$ST$Mod$stVal", domain);
+    domain->AddObject(variable);
+    if (client.User().RequestVariableAccessAttributes(variable) != System::OkNoError ||
+        client.User().WaitForCurrentRequest() != System::OkNoError ||
+        client.User().ReadVariableValueAndWait(variable) != System::OkNoError) {
+        return "<failed>";
+    }
+    return MmsObjectTest::Text(*variable);
+}
+
+}  // namespace
+
+TEST(DeviceProgram, ServesTwoClientsAtOnceThenOneAfterTheOtherAndStopsOnASignal) {
+    Program program({"--port", "0"});
+    ASSERT_TRUE(program.Started());
+    const std::string first = program.FirstLine();
+    ASSERT_EQ(first.rfind("port ", 0), 0u) << first;
+    const auto port = static_cast<std::uint16_t>(std::stoi(first.substr(5)));
+    ASSERT_NE(port, 0);
+    AssociationTest::AssociationWireRelay relay(port);
+
+    {
+        MmsLoopback::Client one;
+        MmsLoopback::Client two;
+        ASSERT_EQ(one.Associate(relay.Port()), System::OkNoError);
+        ASSERT_EQ(two.Associate(port), System::OkNoError);
+        EXPECT_EQ(ReadMode(one), "1");
+        EXPECT_EQ(ReadMode(two), "1");
+        EXPECT_EQ(one.Release(), System::OkNoError);
+        EXPECT_EQ(two.Release(), System::OkNoError);
+    }
+    for (int turn = 0; turn < 2; ++turn) {
+        MmsLoopback::Client client;
+        ASSERT_EQ(client.Associate(port), System::OkNoError) << turn;
+        EXPECT_EQ(ReadMode(client), "1");
+        EXPECT_EQ(client.Release(), System::OkNoError);
+    }
+
+    std::chrono::milliseconds took{0};
+    const int status = program.Stop(SIGINT, std::chrono::seconds(5), took);
+    ASSERT_NE(status, -1) << "the program did not stop";
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(took.count(), 1000);
+
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    EXPECT_EQ(TestSupport::FindProblems(relay.Units(0)), "");
+}
+
+TEST(DeviceProgram, RefusesArgumentsItDoesNotKnow) {
+    for (const char* wrong : {"--bogus", "--lds"}) {
+        Program program({wrong});
+        ASSERT_TRUE(program.Started());
+        std::chrono::milliseconds took{0};
+        const int status = program.Stop(0, std::chrono::seconds(10), took);
+        ASSERT_NE(status, -1);
+        EXPECT_EQ(WEXITSTATUS(status), 2) << wrong;
+    }
+}

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <thread>
+
+#include "iec61850/acsi/AcsiStack.h"
+#include "iec61850/association/DeviceSession.h"
+#include "mms/MmsConnection.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+TEST(Association, AssociatesReleasesAndAssociatesAgain) {
+    DeviceSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.client->Associated(), 1);
+    EXPECT_TRUE(session.client->IsAssociated());
+    TPAppAssociation* association = session.client->GetAssociation();
+    ASSERT_NE(association, nullptr);
+    EXPECT_EQ(session.server->GetConnection(), association);
+    EXPECT_EQ(association->GetUserValue(), 7u);
+
+    ASSERT_EQ(session.client->Release(), System::OkNoError);
+    ASSERT_TRUE(session.client->WaitForCount(1));
+    const Confirmation released = session.client->All().begin()->second;
+    EXPECT_EQ(released.callback, "Release");
+    EXPECT_EQ(released.result, System::OkNoError);
+    EXPECT_EQ(released.serviceError, 0);
+    EXPECT_FALSE(session.client->IsAssociated());
+    EXPECT_TRUE(session.client->Aborts().empty());
+
+    // The same association object initiates again.
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.client->GetAssociation(), association);
+    EXPECT_EQ(session.client->Associated(), 2);
+    EXPECT_TRUE(session.client->IsAssociated());
+}
+
+TEST(Association, RequestsWithoutAnAssociationAreRefusedAndLeaveTheIdAlone) {
+    RecordingClient client;
+    std::uint32_t id = 4711;
+    EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::Error);
+    EXPECT_EQ(client.GetDataValues(id, {"ST", "LD0/LLN0.Mod.stVal"}, 0), System::Error);
+    EXPECT_EQ(client.Release(), System::Error);
+    EXPECT_EQ(id, 4711u);
+    EXPECT_FALSE(client.IsAssociated());
+    // The semaphore starts signalled.
+    EXPECT_EQ(client.WaitForConfirmation(1), 0);
+}
+
+TEST(Association, AssociateOnAStandingAssociationLeavesItStanding) {
+    DeviceSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.Associate(), System::InvalidState);
+    ASSERT_EQ(session.client->FailedReasons().size(), 1u);
+    EXPECT_EQ(session.client->FailedReasons()[0], 12);
+    EXPECT_TRUE(session.client->IsAssociated());
+    const Confirmation devices = session.Call(
+        [](RecordingClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0); });
+    EXPECT_EQ(devices.serviceError, 0);
+}
+
+TEST(Association, AnInitiateRefusedGivesTheReasonOfItsErrorClassAndCode) {
+    struct Case {
+        std::int32_t errorClass;
+        std::int32_t errorCode;
+        std::int32_t reason;
+    };
+    const Case cases[] = {
+        {2, 1, 1},  {2, 3, 5},  {2, 4, 5},  {2, 0, 12}, {2, 2, 12}, {9, 3, 1},  {9, 4, 1},
+        {9, 6, 11}, {9, 7, 11}, {9, 5, 12}, {9, 0, 12}, {9, 1, 12}, {1, 0, 12}, {5, 1, 12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("class " + std::to_string(c.errorClass) + " code " + std::to_string(c.errorCode));
+        DeviceSession session;
+        TestDevice::Faults faults;
+        faults.initiateErrorClass = c.errorClass;
+        faults.initiateErrorCode = c.errorCode;
+        session.device.SetFaults(faults);
+        EXPECT_EQ(session.Associate(), System::Rejected);
+        ASSERT_EQ(session.client->FailedReasons().size(), 1u);
+        EXPECT_EQ(session.client->FailedReasons()[0], c.reason);
+        const Mms::ServiceErrorRecord outcome = session.client->GetAssociation()->GetInitiateOutcome();
+        EXPECT_EQ(outcome.errorClass, c.errorClass);
+        EXPECT_EQ(outcome.errorCode, c.errorCode);
+        // The reasons of the layers travel apart: here the MMS layer's own account.
+        EXPECT_EQ(outcome.refusal.source, Protocol::PeerRefusal::Source::Mms);
+        EXPECT_FALSE(session.client->IsAssociated());
+        EXPECT_TRUE(session.client->Aborts().empty());
+        // Told to stop refusing, the device associates with the same association again.
+        session.device.SetFaults({});
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
+        EXPECT_EQ(session.Associate(), System::OkNoError)
+            << session.client->GetAssociation()->GetInitiateOutcome().refusal.text;
+    }
+}
+
+TEST(Association, ARefusedInitiateReadsAsWiresharkReadsIt) {
+    REQUIRE_WIRESHARK();
+    DeviceSession session;
+    TestDevice::Faults faults;
+    faults.initiateErrorClass = 9;
+    faults.initiateErrorCode = 6;
+    session.device.SetFaults(faults);
+    EXPECT_NE(session.Associate(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Connections() == 1; }));
+    const auto units = session.relay->Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    EXPECT_NE(decoded.find("initiate-ErrorPDU"), std::string::npos) << decoded;
+    EXPECT_NE(decoded.find("REFUSE"), std::string::npos) << decoded;
+}
+
+TEST(Association, TheProfileIsPushedDownAndReadBack) {
+    DeviceSession session;
+    AssociationProfile& profile = session.Profile();
+    EXPECT_EQ(profile.GetName(), "Client - Server profile");
+    profile.SetParameter("NoLayerKnowsThis", "1");
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    for (const auto& [name, parameter] : profile.GetParameters()) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(parameter->status, name == "NoLayerKnowsThis" ? System::InvalidArguments : System::OkNoError);
+    }
+    std::string value;
+    ASSERT_EQ(profile.GetParameter("RemoteNPort", value), System::OkNoError);
+    EXPECT_EQ(value, std::to_string(session.relay->Port()));
+    ASSERT_EQ(profile.GetParameter("RemoteSSelector", value), System::OkNoError);
+    EXPECT_EQ(value, "1");
+    ASSERT_EQ(profile.GetParameter(AssociationProfile::MmsTimeoutParameter, value), System::OkNoError);
+    EXPECT_EQ(value, "5000");
+    EXPECT_EQ(session.client->GetAssociation()->GetTimeout(), 5000u);
+    EXPECT_EQ(session.client->GetAssociation()->GetMmsConnection()->GetTimeout(), 5000u);
+}
+
+TEST(Association, AnInitiateThatIsNeverAnsweredTimesOutAfterTheProfilesTime) {
+    DeviceSession session;
+    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "300");
+    TestDevice::Faults faults;
+    faults.dropInitiateAnswer = true;
+    session.device.SetFaults(faults);
+    EXPECT_EQ(session.Associate(), System::Timeout);
+    ASSERT_EQ(session.client->FailedReasons().size(), 1u);
+    EXPECT_EQ(session.client->FailedReasons()[0], 12);
+}
+
+TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
+    DeviceSession session;
+    TestDevice::Faults faults;
+    faults.dropInitiateAnswer = true;
+    session.device.SetFaults(faults);
+    auto associating = std::async(std::launch::async, [&] { return session.Associate(); });
+    ASSERT_TRUE(TestSupport::Eventually([&] {
+        TPAppAssociation* association = session.client->GetAssociation();
+        return association != nullptr &&
+               association->GetMmsConnection()->GetState() == Mms::MmsConnection::StateAwaitingAnswer;
+    }));
+    session.client->GetAssociation()->Abort();
+    ASSERT_EQ(associating.wait_for(std::chrono::seconds(3)), std::future_status::ready);
+    EXPECT_EQ(associating.get(), System::Aborted);
+    ASSERT_EQ(session.client->FailedReasons().size(), 1u);
+    EXPECT_EQ(session.client->FailedReasons()[0], 12);
+}
+
+// Fifty requests, the association ended in their midst: each is confirmed once.
+void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids) {
+    for (int i = 0; i < 50; ++i) {
+        std::uint32_t id = 0;
+        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::OkNoError);
+        ids.push_back(id);
+    }
+}
+
+void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint32_t>& ids) {
+    ASSERT_TRUE(session.client->WaitForCount(ids.size()));
+    const auto all = session.client->All();
+    EXPECT_EQ(all.size(), ids.size());
+    // Answered, or ended by the abort (pending or queued: 8; executed after it: the
+    // refusal of the send); never left out, never twice (RecordingClient fails on that).
+    for (const std::uint32_t id : ids) {
+        ASSERT_TRUE(all.contains(id)) << id;
+        EXPECT_NE(all.at(id).result, System::NotCompleted) << id;
+    }
+}
+
+TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
+    DeviceSession session;
+    TestDevice::Faults faults;
+    faults.abortAtRequest = 10;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    std::vector<std::uint32_t> ids;
+    PostFifty(session, ids);
+    ExpectEachConfirmedOnce(session, ids);
+    ASSERT_TRUE(session.client->WaitForAbort());
+    EXPECT_EQ(session.client->Aborts()[0], std::make_pair(0, 1));
+    EXPECT_FALSE(session.client->IsAssociated());
+    const auto all = session.client->All();
+    EXPECT_NE(all.at(ids.back()).result, System::OkNoError);
+    EXPECT_EQ(all.at(ids.front()).result, System::OkNoError);
+}
+
+TEST(Association, ALocalAbortAmidFiftyRequestsConfirmsEachOnce) {
+    DeviceSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    std::vector<std::uint32_t> ids;
+    PostFifty(session, ids);
+    EXPECT_EQ(session.client->GetAssociation()->Abort(), System::OkNoError);
+    ExpectEachConfirmedOnce(session, ids);
+    ASSERT_EQ(session.client->Aborts().size(), 1u);
+    EXPECT_EQ(session.client->Aborts()[0], std::make_pair(1, 0));
+    // Nothing of the old association runs on the next one.
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.client->Count(), ids.size());
+}
+
+TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {
+    DeviceSession session;
+    TestDevice::Faults faults;
+    faults.dropped = {2};  // getNameList never answered
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    std::vector<std::uint32_t> ids;
+    PostFifty(session, ids);
+    session.server.reset();
+    ExpectEachConfirmedOnce(session, ids);
+    EXPECT_EQ(session.client->GetAssociation(), nullptr);
+    std::uint32_t id = 0;
+    EXPECT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::Error);
+}
+
+TEST(Association, AReportNoBlockTakesReachesTheClientAsUnmatched) {
+    DeviceSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.LoadModel();
+    // Enabling a block makes the device report; nothing matches reports yet.
+    const Confirmation enabled = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}, {"GI", "True"}}, 0);
+    });
+    EXPECT_EQ(enabled.serviceError, 0) << enabled.result;
+    ASSERT_TRUE(session.client->WaitForReport());
+    EXPECT_EQ(session.client->Reports()[0], 12);
+}
+
+}  // namespace
+}  // namespace AcsiClientTest

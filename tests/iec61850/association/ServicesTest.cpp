@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+
+#include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/association/DeviceSession.h"
+#include "mms/MmsPduError.h"
+#include "support/WireCheck.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+using Records = std::vector<ValueRecord>;
+
+const ValueRecord* FindRecord(const Records& records, const std::string& reference) {
+    const auto found = std::find_if(records.begin(), records.end(),
+                                    [&](const ValueRecord& record) { return record.reference == reference; });
+    return found != records.end() ? &*found : nullptr;
+}
+
+class Services : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+    }
+    template <typename Request>
+    Confirmation Call(Request request) {
+        return session.Call(request);
+    }
+    Confirmation Read(const std::string& fc, const std::string& reference) {
+        return Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataValues(id, {fc, reference}, 0); });
+    }
+    std::size_t DeviceRequests() const { return session.device.Requests().size(); }
+
+    DeviceSession session;
+};
+
+TEST_F(Services, DataValuesReadInBothReferenceFormsAndWritten) {
+    const Confirmation dotted = Read("ST", "LD0/LLN0.Mod.stVal");
+    EXPECT_EQ(dotted.serviceError, 0);
+    ASSERT_NE(FindRecord(dotted.values, "LD0/LLN0.Mod.stVal"), nullptr);
+    const Confirmation mms = Read("", "LD0/LLN0$ST$Mod$stVal");
+    EXPECT_EQ(mms.serviceError, 0);
+    ASSERT_EQ(mms.values.size(), 1u);
+    EXPECT_EQ(mms.values[0], *FindRecord(dotted.values, "LD0/LLN0.Mod.stVal"));
+
+    // A whole data object, and a reference that names one path under several constraints:
+    // the whole node is read and every match confirmed.
+    EXPECT_EQ(Read("MX", "LD0/MMXU1.TotW").serviceError, 0);
+    const Confirmation several = Read("XX", "LD0/XCBR1.Pos");
+    EXPECT_EQ(several.serviceError, 0);
+    EXPECT_NE(FindRecord(several.values, "LD0/XCBR1.Pos.stVal"), nullptr);
+    EXPECT_NE(FindRecord(several.values, "LD0/XCBR1.Pos.ctlModel"), nullptr);
+
+    const Confirmation written = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "1300.25"}}, 0);
+    });
+    EXPECT_EQ(written.serviceError, 0);
+    EXPECT_EQ(session.device.GetValue("LD0/MMXU1$MX$TotW$mag$f"), "1300.25");
+    const Confirmation reread = Read("MX", "LD0/MMXU1.TotW.mag.f");
+    ASSERT_EQ(reread.values.size(), 1u);
+    EXPECT_EQ(reread.values[0].value, "1300.25");
+
+    const Confirmation all =
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, "LD0/MMXU1", "MX", 0); });
+    EXPECT_EQ(all.serviceError, 0);
+}
+
+TEST_F(Services, RefusedBeforeAnythingIsSent) {
+    const std::size_t before = DeviceRequests();
+    struct Case {
+        const char* name;
+        Confirmation confirmation;
+        System::ResultCode result;
+        std::int32_t serviceError;
+    };
+    const Case cases[] = {
+        {"array index", Read("ST", "LD0/GGIO1.CntHst[0]"), System::InvalidArguments, 5},
+        {"no such object", Read("ST", "LD0/XCBR1.Nothing"), System::InvalidArguments, 1},
+        {"no such device", Read("ST", "LDX/XCBR1.Pos"), System::InvalidArguments, 5},
+        {"a value that does not fit", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetDataValues(id, {"ST", "LD0/XCBR1.OpCnt.stVal"}, {{"ST", "LD0/XCBR1.OpCnt.stVal", "abc"}}, 0);
+         }),
+         System::InvalidArguments, 5},
+        {"data directory without a constraint",
+         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "XX", 0); }),
+         System::InvalidArguments, 5},
+        {"data definition from the device",
+         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDefinition(id, "LD0/XCBR1.Pos", 0); }),
+         System::NotSupported, 11},
+        {"file directory",
+         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassFile, 0); }),
+         System::NotSupported, 11},
+        {"node directory of class 8",
+         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", 8, 0); }),
+         System::Error, 11},
+        {"an attribute the block lacks", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}, {"Nothing", "1"}}, 0);
+         }),
+         System::InvalidArguments, 12},
+        {"an existing data set", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.CreateDataSet(id, "LD0/LLN0.ds1", {{"MX", "LD0/MMXU1.Hz", ""}}, 0);
+         }),
+         System::AlreadyExist, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.confirmation.result, c.result);
+        EXPECT_EQ(c.confirmation.serviceError, c.serviceError);
+    }
+    EXPECT_EQ(DeviceRequests(), before);
+}
+
+TEST_F(Services, TheLocalFormAnswersFromTheModelAndSendsNothing) {
+    const std::size_t before = DeviceRequests();
+    const Confirmation confirmations[] = {
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetServerDirectory(id, ObjectClassLogicalDevice, 1);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, "LD0", 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", 7, 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, "LD0/XCBR1", "", 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, 1);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.SetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, {}, 1);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetDirectory(id, "LD0/LLN0.ds1", 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.SetDataSetValues(id, "LD0/LLN0.ds1", {}, 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 1);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, 1);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 1);
+        }),
+    };
+    for (const Confirmation& confirmation : confirmations) {
+        SCOPED_TRACE(confirmation.callback);
+        EXPECT_EQ(confirmation.result, System::OkNoError);
+        EXPECT_EQ(confirmation.serviceError, 0);
+    }
+    const Confirmation definition =
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDefinition(id, "LD0/XCBR1.Pos", 1); });
+    EXPECT_EQ(definition.serviceError, 0);
+    EXPECT_GT(definition.definitions, 3u);
+    // Creating and deleting are never answered from the model.
+    for (const Confirmation& confirmation :
+         {Call([](RecordingClient&c, std::uint32_t&id) { return c.CreateDataSet(id, "@x", {}, 1); }),
+          Call([](RecordingClient&c, std::uint32_t&id) { return c.DeleteDataSet(id, "LD0/LLN0.ds1", 1); })}) {
+        EXPECT_EQ(confirmation.result, System::InvalidArguments);
+        EXPECT_EQ(confirmation.serviceError, 5);
+    }
+    EXPECT_EQ(DeviceRequests(), before);
+}
+
+TEST_F(Services, DataSetsReadWrittenCreatedAndDeleted) {
+    const Confirmation values =
+        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 0); });
+    EXPECT_EQ(values.serviceError, 0);
+    EXPECT_NE(FindRecord(values.values, "LD0/MMXU1.TotW.mag.f"), nullptr);
+    const Confirmation rewritten = Call([&](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50.5"}}, 0);
+    });
+    EXPECT_EQ(rewritten.serviceError, 0);
+
+    const Records members = {{"MX", "LD0/MMXU1.TotW", ""}, {"MX", "LD0/MMXU1.Hz", ""}};
+    const std::string reference = "LD0/LLN0.mine";
+    const Confirmation created =
+        Call([&](RecordingClient& c, std::uint32_t& id) { return c.CreateDataSet(id, reference, members, 0); });
+    EXPECT_EQ(created.serviceError, 0);
+    const Confirmation read =
+        Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, 0); });
+    EXPECT_EQ(read.serviceError, 0);
+    EXPECT_NE(FindRecord(read.values, "LD0/MMXU1.Hz.mag.f"), nullptr);
+    const Confirmation deleted =
+        Call([&](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, reference, 0); });
+    EXPECT_EQ(deleted.serviceError, 0);
+    const Confirmation gone =
+        Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, 0); });
+    EXPECT_EQ(gone.serviceError, 1);
+
+    // The test device serves no association-specific lists: the refused definition leaves
+    // nothing of the association's data set behind, and the name can be tried again.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Confirmation refused =
+            Call([&](RecordingClient& c, std::uint32_t& id) { return c.CreateDataSet(id, "@mine", members, 0); });
+        EXPECT_EQ(refused.result, System::Rejected);
+        EXPECT_EQ(refused.serviceError, 12);
+        DataSet* left = nullptr;
+        EXPECT_EQ(session.client->GetAssociation()->FindDataSet("@mine", left), System::InvalidArguments);
+        EXPECT_EQ(session.client->GetAssociation()->FindNamedVariableList("mine"), nullptr);
+    }
+}
+
+TEST_F(Services, ReportControlBlocksReadAndWritten) {
+    const Confirmation buffered = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0);
+    });
+    EXPECT_EQ(buffered.serviceError, 0);
+    const auto rptId = std::find_if(buffered.attributes.begin(), buffered.attributes.end(),
+                                    [](const auto& attribute) { return attribute.first == "RptID"; });
+    ASSERT_NE(rptId, buffered.attributes.end());
+    EXPECT_EQ(rptId->second, "LD0-brcb01");
+    const Confirmation unbuffered = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, 0);
+    });
+    EXPECT_EQ(unbuffered.serviceError, 0);
+    const Confirmation written = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"IntgPd", "5000"}}, 0);
+    });
+    EXPECT_EQ(written.serviceError, 0);
+    EXPECT_EQ(session.device.GetValue("LD0/LLN0$BR$brcb01$IntgPd"), "5000");
+}
+
+TEST_F(Services, EveryRequestAsWiresharkReadsIt) {
+    REQUIRE_WIRESHARK();
+    Read("ST", "LD0/XCBR1.Pos.stVal");
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "7.5"}}, 0);
+    });
+    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 0); });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50"}}, 0);
+    });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.CreateDataSet(id, "LD0/LLN0.wire", {{"MX", "LD0/MMXU1.Hz", ""}}, 0);
+    });
+    Call([](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, "LD0/LLN0.wire", 0); });
+    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0); });
+    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 0); });
+    ASSERT_EQ(session.client->Release(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
+
+    const auto units = session.relay->Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    std::set<std::string> services;
+    std::set<std::string> names;
+    for (const std::string& line : TestSupport::DecodeFields(
+             units, {"mms.confirmedServiceRequest", "mms.itemId", "mms.domainId", "mms.conclude_RequestPDU_element"})) {
+        const auto bar = line.find('|');
+        if (bar != std::string::npos && bar > 0) services.insert(line.substr(0, bar));
+        names.insert(line);
+    }
+    // getNameList 1, read 4, write 5, getVariableAccessAttributes 6, defineNamedVariableList 11,
+    // getNamedVariableListAttributes 12, deleteNamedVariableList 13.
+    for (const char* service : {"1", "4", "5", "6", "11", "12", "13"}) {
+        EXPECT_TRUE(services.contains(service)) << service << " in " << ::testing::PrintToString(services);
+    }
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    for (const char* name : {"XCBR1$ST$Pos$stVal", "MMXU1$MX$TotW$mag$f", "LLN0$ds1", "LLN0$wire", "LLN0$BR$brcb01",
+                             "conclude-RequestPDU"}) {
+        EXPECT_NE(decoded.find(name), std::string::npos) << name;
+    }
+}
+
+TEST_F(Services, TheDevicesErrorAnswersAreMapped) {
+    struct Case {
+        const char* name;
+        TestDevice::Faults::Refusal refusal;
+        std::int32_t serviceError;
+    };
+    const Case cases[] = {
+        {"reject", {true, 1, 0}, 12},
+        {"object-undefined", {false, 0, (3u << 16) | 1}, 1},
+        {"object-exists", {false, 0, (3u << 16) | 5}, 2},
+        {"invalid-address", {false, 0, (3u << 16) | 2}, 6},
+        {"type-inconsistent", {false, 0, (3u << 16) | 4}, 10},
+        {"object-state-conflict", {false, 0, (5u << 16) | 2}, 2},
+        {"resource", {false, 0, (4u << 16) | 1}, 11},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDevice::Faults faults;
+        faults.refused[4] = c.refusal;  // read
+        session.device.SetFaults(faults);
+        EXPECT_EQ(Read("ST", "LD0/XCBR1.Pos.stVal").serviceError, c.serviceError);
+    }
+}
+
+}  // namespace
+}  // namespace AcsiClientTest
