@@ -76,7 +76,7 @@ bool LogicalDevice::AllNodesFullyRead() const {
 
 std::uint32_t LogicalDevice::SetState(std::uint32_t state) {
     if (state != StateRead) return NamedObject::SetState(state);
-    if (directoryState == DirectoryComplete && dataSetDirectoryState == DirectoryComplete && GetState() != StateRead &&
+    if (IsDirectoryComplete(directoryState) && IsDirectoryComplete(dataSetDirectoryState) && GetState() != StateRead &&
         AllNodesFullyRead()) {
         NamedObject::SetState(state);
     }
@@ -86,7 +86,7 @@ std::uint32_t LogicalDevice::SetState(std::uint32_t state) {
 bool LogicalDevice::IsRead() const {
     if (!AllNodesFullyRead()) return false;
     if (GetState() == StateRead) return true;
-    if (directoryState != DirectoryComplete || dataSetDirectoryState != DirectoryComplete) return false;
+    if (!IsDirectoryComplete(directoryState) || !IsDirectoryComplete(dataSetDirectoryState)) return false;
     // Reading it is what completes it.
     const_cast<LogicalDevice*>(this)->NamedObject::SetState(StateRead);
     return true;

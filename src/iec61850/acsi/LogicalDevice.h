@@ -22,6 +22,14 @@ class RCB;
 
 // Reading state of a directory whose names have all arrived.
 inline constexpr std::int32_t DirectoryComplete = 7;
+// Reading states of a directory that will not change any more: a continued directory with
+// no name to continue after, and a data-set directory the device refused.
+inline constexpr std::int32_t DirectoryEndedWithoutName = 4;
+inline constexpr std::int32_t DirectoryGivenUp = 11;
+// Complete, or ended for good (which counts as complete with what arrived).
+constexpr bool IsDirectoryComplete(std::int32_t state) {
+    return state == DirectoryComplete || state == DirectoryEndedWithoutName || state == DirectoryGivenUp;
+}
 // Reading state of a node whose type could not be read.
 inline constexpr std::int32_t NodeTypeUnread = 2;
 
@@ -36,7 +44,7 @@ public:
     System::ResultCode Bind() override;
     // Asks every node; the first non-zero answer.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
-    // 7 only once both directories are complete and every node is fully read.
+    // 7 only once both directories are complete (or ended for good) and every node is fully read.
     std::uint32_t SetState(std::uint32_t state) override;
     bool IsRead() const override;
     std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const override;

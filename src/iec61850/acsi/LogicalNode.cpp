@@ -224,6 +224,25 @@ FunctionalConstraint* LogicalNode::AddFc(const std::string& fc, Mms::MmsObject* 
     return added;
 }
 
+bool LogicalNode::RemoveFc(std::string_view fc) {
+    const auto found = fcs_.find(fc);
+    if (found == fcs_.end()) return false;
+    FunctionalConstraint* group = found->second.get();
+    std::list<NamedObject*> blocks;
+    group->CollectByClass(AnyControlBlock, blocks);
+    for (const NamedObject* block : blocks) ForgetIndexed(*block);
+    // The component of the node's structure goes; its variable lets go of it as it does.
+    if (Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject())) {
+        if (auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue())) {
+            delete structure->FindComponent(fc);
+        }
+    }
+    UnlinkChild(group);
+    fcOrder_.remove(group);
+    fcs_.erase(found);
+    return true;
+}
+
 System::ResultCode LogicalNode::MakeFc(std::string_view fc, FunctionalConstraint*& group) {
     group = FindFc(fc);
     if (group != nullptr) return System::OkNoError;

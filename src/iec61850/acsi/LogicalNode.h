@@ -74,6 +74,9 @@ public:
     FunctionalConstraint* GetOrCreateFc(std::string_view fc);
     FunctionalConstraint* FindFc(std::string_view fc) const;
     const std::list<FunctionalConstraint*>& GetFcsInOrder() const { return fcOrder_; }
+    // Drops the group: its component leaves the node's type, its blocks leave the indexes,
+    // and it is deleted. False when there is none. Under the caller's lock.
+    bool RemoveFc(std::string_view fc);
     // A group made from the node's component of that name (bound to `variable`).
     FunctionalConstraint* AddFc(const std::string& fc, Mms::MmsObject* variable);
 

@@ -1,0 +1,58 @@
+#include "iec61850/acsi/ModelReader.h"
+
+#include <chrono>
+
+#include "iec61850/acsi/RClient.h"
+#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/TPAppAssociation.h"
+
+namespace Iec61850::Acsi {
+
+ModelProgress ModelReader::Count() const {
+    ModelProgress progress;
+    Server* server = client_.GetServerModel();
+    if (server == nullptr) return progress;
+    std::uint32_t lln0 = 0;
+    server->CountKindOf(ModelClass::LogicalNode, 0, progress.logicalNodes);
+    server->CountKindOf(ModelClass::LLN0, 0, lln0);
+    progress.logicalNodes += lln0;
+    server->CountKindOf(ModelClass::LogicalDevice, 0, progress.logicalDevices);
+    server->CountKindOf(ModelClass::Data, 0, progress.dataObjects);
+    server->CountKindOf(ModelClass::Any, 0, progress.allObjects);
+    return progress;
+}
+
+std::int32_t ModelReader::Run() {
+    steps_ = 0;
+    TPAppAssociation* association = client_.GetAssociation();
+    if (association == nullptr) return ResultLost;
+    const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
+    client_.RestartAnswerClock();
+    while (true) {
+        if (stop_.load()) return ResultStopped;
+        // An association that ended confirms what was pending with failures, which must not
+        // pass for a model that is read.
+        if (!client_.IsAssociated()) return ResultLost;
+        if (client_.IsModelRead()) return ResultRead;
+        RClient::StepOutcome outcome;
+        if (client_.ReadModelStep(outcome) != System::OkNoError) {
+            return client_.IsAssociated() ? ResultLockFailed : ResultLost;
+        }
+        ++steps_;
+        if (hook_) hook_(Count());
+        if (outcome.advanced > 0 && outcome.posted == 0) continue;
+        client_.WaitForConfirmation(WaitMs);
+        if (stop_.load()) return ResultStopped;
+        if (std::chrono::steady_clock::now() - client_.LastAnswer() > silence && client_.IsAssociated() &&
+            !client_.IsModelRead()) {
+            return ResultNoAnswer;
+        }
+    }
+}
+
+void ModelReader::Stop() {
+    stop_.store(true);
+    client_.SignalConfirmation();
+}
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+namespace Iec61850::Acsi {
+
+class RClient;
+
+// How far a model read has come: the server's object counts, any state.
+struct ModelProgress {
+    std::uint32_t logicalNodes = 0;
+    std::uint32_t logicalDevices = 0;
+    std::uint32_t dataObjects = 0;
+    std::uint32_t allObjects = 0;
+};
+
+// The loop that reads a device's whole model through an RClient after association:
+// IsModelRead, then ReadModelStep and a wait of up to 800 ms for any confirmation, until
+// the model is read. The next step follows as soon as a confirmation arrives, or at once
+// when a step moved states on without asking anything.
+//
+// Run's results: 0 the model is read; 8 the association was lost; 12 the device answered
+// nothing for the MMS time-out of the profile (plus one wait, so that a request that was
+// sent last has timed out first); 9 Stop was called; 1 the model lock failed.
+//
+// Threads: Run on the caller's thread, which must not be one that delivers answers; the
+// progress hook is called there after each step, with no lock held. Stop from any thread:
+// it wakes the wait at once.
+class ModelReader {
+public:
+    static constexpr std::uint32_t WaitMs = 800;
+    static constexpr std::int32_t ResultRead = 0;
+    static constexpr std::int32_t ResultLockFailed = 1;
+    static constexpr std::int32_t ResultLost = 8;
+    static constexpr std::int32_t ResultStopped = 9;
+    static constexpr std::int32_t ResultNoAnswer = 12;
+
+    using ProgressHook = std::function<void(const ModelProgress&)>;
+
+    explicit ModelReader(RClient& client) : client_(client) {}
+
+    void SetProgressHook(ProgressHook hook) { hook_ = std::move(hook); }
+    std::int32_t Run();
+    void Stop();
+    // Steps taken by the last Run.
+    std::uint32_t Steps() const { return steps_; }
+
+private:
+    ModelProgress Count() const;
+
+    RClient& client_;
+    ProgressHook hook_;
+    std::atomic<bool> stop_{false};
+    std::uint32_t steps_ = 0;
+};
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,104 @@
+#pragma once
+
+// A model read against the test device: the device on a port the system picks, a relay
+// that records the wire, a server aimed at the relay with a short MMS time-out, and an
+// RClient that records the order of its confirmations.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/Device.h"
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/DirectoryServices.h"
+#include "iec61850/acsi/ModelReader.h"
+#include "iec61850/acsi/RClient.h"
+#include "iec61850/acsi/Server.h"
+#include "osi/AssociationWireRelay.h"
+
+namespace ModelReadTest {
+
+using namespace Iec61850::Acsi;
+
+// One confirmation as the reading client saw it.
+struct Seen {
+    std::string callback;
+    std::string reference;
+    std::int32_t objectClass = 0;
+    bool local = false;
+    System::ResultCode result = System::NotCompleted;
+};
+
+class ReadingClient : public RClient {
+public:
+    std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
+        const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
+        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult()});
+        return result;
+    }
+    std::int32_t OnAbort(const std::uint8_t* record) override {
+        Note({"Abort", "", 0, false, System::Aborted});
+        return RClient::OnAbort(record);
+    }
+
+    std::vector<Seen> Confirmations() const {
+        std::lock_guard lock(mutex_);
+        return seen_;
+    }
+
+private:
+    void Note(Seen seen) {
+        std::lock_guard lock(mutex_);
+        seen_.push_back(std::move(seen));
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<Seen> seen_;
+};
+
+class ReadingSession {
+public:
+    // Short enough that a dropped request times out quickly, long enough for a sanitizer.
+    static constexpr const char* MmsTimeoutMs = "600";
+
+    explicit ReadingSession(const TestDevice::Device::Options& options = {}) : device(options) {
+        EXPECT_EQ(device.Start(), System::OkNoError);
+        relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
+        server = std::make_unique<Server>();
+        Profile().SetParameter("RemoteNPort", std::to_string(relay->Port()));
+        Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, MmsTimeoutMs);
+        Profile().SetParameter("LocalSTimeout", "300");
+    }
+    ~ReadingSession() {
+        client.reset();
+        server.reset();
+        relay.reset();
+        device.Stop();
+    }
+
+    AssociationProfile& Profile() { return *server->GetProfile(0); }
+    System::ResultCode Associate() { return client->Associate(Profile(), 7); }
+
+    // Associates and runs the reader to its end.
+    std::int32_t Read() {
+        EXPECT_EQ(Associate(), System::OkNoError);
+        ModelReader reader(*client);
+        return reader.Run();
+    }
+
+    std::uint32_t Count(ModelClass modelClass, std::uint32_t state = 0) {
+        std::uint32_t count = 0;
+        EXPECT_EQ(server->CountKindOf(modelClass, state, count), System::OkNoError);
+        return count;
+    }
+
+    TestDevice::Device device;
+    std::unique_ptr<AssociationTest::AssociationWireRelay> relay;
+    std::unique_ptr<Server> server;
+    std::unique_ptr<ReadingClient> client = std::make_unique<ReadingClient>();
+};
+
+}  // namespace ModelReadTest
