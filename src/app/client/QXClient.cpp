@@ -4,6 +4,7 @@
 #include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/DataValueServices.h"
 #include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/ModelReader.h"
 #include "iec61850/acsi/Release.h"
 #include "iec61850/acsi/Server.h"
 #include "iec61850/acsi/Service.h"
@@ -42,6 +43,16 @@ Server* QXClient::GetAssociatedServer() const {
 
 // ---- association ----
 
+System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) {
+    loadAfterAssociate_ = false;
+    const System::ResultCode result = QXClientBase::Associate(profile, userValue);
+    if (loadAfterAssociate_) {
+        loadAfterAssociate_ = false;
+        LoadModel();
+    }
+    return result;
+}
+
 std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
     const std::int32_t result = QXClientBase::OnAssociationFailed(reason);
     std::string text = ServiceErrorText(reason);
@@ -57,12 +68,19 @@ std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
 
 std::int32_t QXClient::OnAssociated(std::int32_t zero) {
     const std::int32_t result = QXClientBase::OnAssociated(zero);
+    {
+        // A stop asked for from the moment the window knows of this association holds.
+        std::lock_guard lock(readerMutex_);
+        stopRequested_ = false;
+    }
     NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
     if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) {
         Mms::MmsConnection* connection = association->GetMmsConnection();
         if (connection != nullptr && connection->IsServiceSupported(3)) association->Identify(association->GetServer());
     }
-    LoadModel();
+    // The association calls this holding its client, which every answer needs too: the
+    // load that waits for those answers follows as soon as Associate lets go, on this thread.
+    loadAfterAssociate_ = true;
     return result;
 }
 
@@ -167,32 +185,10 @@ std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
 
 // ---- the model load ----
 
-std::int32_t QXClient::ReadModel(Server&, const std::function<void()>&) { return System::NotImplemented; }
-
-void QXClient::StopModelReader() {}
-
 void QXClient::StopModelLoad() {
-    stopRequested_.store(true);
-    StopModelReader();
-}
-
-void QXClient::SendProgress(Server& server) {
-    std::uint32_t nodes = 0;
-    std::uint32_t zeros = 0;
-    std::uint32_t devices = 0;
-    std::uint32_t data = 0;
-    std::uint32_t all = 0;
-    server.CountKindOf(ModelClass::LogicalNode, 0, nodes);
-    server.CountKindOf(ModelClass::LLN0, 0, zeros);
-    server.CountKindOf(ModelClass::LogicalDevice, 0, devices);
-    server.CountKindOf(ModelClass::Data, 0, data);
-    server.CountKindOf(ModelClass::Any, 0, all);
-    ModelReadProgress record;
-    record.logicalNodes = static_cast<std::int32_t>(nodes + zeros);
-    record.logicalDevices = static_cast<std::int32_t>(devices);
-    record.dataObjects = static_cast<std::int32_t>(data);
-    record.allObjects = static_cast<std::int32_t>(all);
-    NotifyMainWindow(WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<std::intptr_t>(&record));
+    std::lock_guard lock(readerMutex_);
+    stopRequested_ = true;
+    if (reader_ != nullptr) reader_->Stop();
 }
 
 bool QXClient::LoadModel() {
@@ -200,20 +196,42 @@ bool QXClient::LoadModel() {
     if (server == nullptr) return true;
     ClearSelectionMaps();
     NotifyMainWindow(WM_QX_MODEL_READ_START, 0, 0);
-    stopRequested_.store(false);
     modelLoading_.store(true);
-    const std::int32_t result = ReadModel(*server, [this, server] { SendProgress(*server); });
+    Iec61850::Acsi::ModelReader reader(*this);
+    reader.SetProgressHook([this](const Iec61850::Acsi::ModelProgress& counts) {
+        ModelReadProgress record;
+        record.logicalNodes = static_cast<std::int32_t>(counts.logicalNodes);
+        record.logicalDevices = static_cast<std::int32_t>(counts.logicalDevices);
+        record.dataObjects = static_cast<std::int32_t>(counts.dataObjects);
+        record.allObjects = static_cast<std::int32_t>(counts.allObjects);
+        NotifyMainWindow(WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<std::intptr_t>(&record));
+    });
+    {
+        std::lock_guard lock(readerMutex_);
+        reader_ = &reader;
+        if (stopRequested_) reader.Stop();
+    }
+    const std::int32_t result = reader.Run();
+    bool stopped = false;
+    {
+        std::lock_guard lock(readerMutex_);
+        reader_ = nullptr;
+        stopped = stopRequested_;
+    }
     modelLoading_.store(false);
     modelReadResult_.store(result);
-    // A lost association or a stop ends here: the abort or release that caused it has
-    // told the window already. A device that fell silent leaves what was read.
-    if (result != System::OkNoError && result != System::Timeout) return true;
-    if (stopRequested_.load()) return true;
+    // A lost association or a stop ends here: the abort or release that caused it tells
+    // the window. A device that fell silent leaves what was read, shown as such.
+    if (stopped ||
+        (result != Iec61850::Acsi::ModelReader::ResultRead && result != Iec61850::Acsi::ModelReader::ResultNoAnswer)) {
+        return true;
+    }
     server->Bind();
     BuildReadTree({});
     BuildControlTree({});
     BuildReportTree({});
-    NotifyMainWindow(WM_QX_MODEL_READ_DONE, result == System::OkNoError ? 0 : ModelReadPartial, 0);
+    NotifyMainWindow(WM_QX_MODEL_READ_DONE, result == Iec61850::Acsi::ModelReader::ResultRead ? 0 : ModelReadPartial,
+                     0);
     return true;
 }
 

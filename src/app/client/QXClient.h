@@ -11,11 +11,12 @@
 #include "app/client/MainWindowNotifier.h"
 #include "app/client/QXMessages.h"
 #include "app/client/SelectionTree.h"
-#include "iec61850/acsi/ClientApplication.h"
+#include "iec61850/acsi/RClient.h"
 #include "system/Semaphore.h"
 
 namespace Iec61850::Acsi {
 class BRCB;
+class ModelReader;
 class NamedObject;
 class Server;
 class URCB;
@@ -23,7 +24,7 @@ class URCB;
 
 namespace App {
 
-using QXClientBase = Iec61850::ClientApplication;
+using QXClientBase = Iec61850::Acsi::RClient;
 
 // The program's client: every callback lets the library apply the answer to the model
 // first, then tells the main window by a synchronous message (QXMessages.h). It also
@@ -40,6 +41,9 @@ public:
 
     void SetNotifier(MainWindowNotifier* notifier) { notifier_.store(notifier); }
 
+    // Associates on the caller's thread and then, when the association stands, reads the
+    // model there (see OnAssociated).
+    System::ResultCode Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) override;
     std::int32_t OnAssociationFailed(std::int32_t reason) override;
     std::int32_t OnAssociated(std::int32_t zero) override;
     std::int32_t OnAbort(const std::uint8_t* record) override;
@@ -82,16 +86,11 @@ public:
 protected:
     // Sends to the main window; 0 without one.
     std::intptr_t NotifyMainWindow(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
-    // The library's model reader over the server; `progress` after every pass.
-    virtual std::int32_t ReadModel(Iec61850::Acsi::Server& server, const std::function<void()>& progress);
-    // Stops the library's model reader.
-    virtual void StopModelReader();
     Iec61850::Acsi::Server* GetAssociatedServer() const;
     // The last read request, whole, as the UI asked for it.
     Iec61850::FcReference GetLastRead() const;
 
 private:
-    void SendProgress(Iec61850::Acsi::Server& server);
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
 
     std::atomic<MainWindowNotifier*> notifier_;
@@ -111,7 +110,12 @@ private:
 
     std::atomic<bool> modelLoading_{true};
     std::atomic<std::int32_t> modelReadResult_{-1};
-    std::atomic<bool> stopRequested_{false};
+    // The reader of the load under way, so that another thread can stop it.
+    std::mutex readerMutex_;
+    Iec61850::Acsi::ModelReader* reader_ = nullptr;
+    bool stopRequested_ = false;
+    // Set by OnAssociated for the Associate that called it (the same thread).
+    bool loadAfterAssociate_ = false;
 
     std::int32_t pendingValueReads_ = 0;
     System::Semaphore pendingLock_{1, 1};
