@@ -116,6 +116,8 @@ void QXSelectionCtrl::OnLnChanged() {
     const SelectionLnEntry* node = GetSelectedLn();
     if (node == nullptr) return;
     objCombo_.ResetContent();
+    // A node without objects must not leave the last node's attributes on offer.
+    attrCombo_.ResetContent();
     for (const auto& [key, entry] : node->entries) objCombo_.AddString(key);
     objCombo_.SetCurSel(0);
     OnObjChanged();

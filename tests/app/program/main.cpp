@@ -1,0 +1,3 @@
+#include "support/ui/UiHarness.h"
+
+int main(int argc, char** argv) { return UiTest::RunAllTests(argc, argv); }
