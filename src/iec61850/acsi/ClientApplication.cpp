@@ -4,6 +4,7 @@
 
 #include "iec61850/acsi/AcsiStack.h"
 #include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/ControlServices.h"
 #include "iec61850/acsi/DataSetServices.h"
 #include "iec61850/acsi/DataValueServices.h"
 #include "iec61850/acsi/DirectoryServices.h"
@@ -232,26 +233,81 @@ ResultCode ClientApplication::SetURCBValues(std::uint32_t& id, const std::string
     });
 }
 
-ResultCode ClientApplication::Select(std::uint32_t&, const std::string&, std::uint8_t flag) {
+ResultCode ClientApplication::Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
     if (GetAssociation() == nullptr) return System::Error;
     if (flag == 0) return System::NotSupported;
-    return System::NotImplemented;
+    return Post(id, [&](TPAppAssociation& a) -> Service* { return new (std::nothrow) Acsi::Select(a, reference); });
 }
 
-ResultCode ClientApplication::SelectWithValue(std::uint32_t&, const std::string&, const AttributeRecords&,
-                                              const std::string&, const std::string&, const std::string&,
-                                              std::uint8_t) {
-    return GetAssociation() == nullptr ? System::Error : System::NotImplemented;
+namespace {
+
+enum class ControlKind { SelectWithValue, Operate, Cancel };
+
+// The records of a control structure, or the reason it cannot be written.
+ResultCode BuildControlRecords(ControlKind kind, const std::string& reference, const AttributeRecords& values,
+                               const std::string& test, const std::string& t, const std::string& check,
+                               std::vector<ValueRecord>& records) {
+    if (values.empty()) return System::InvalidArguments;
+    const std::string structure = kind == ControlKind::SelectWithValue ? ".SBOw."
+                                  : kind == ControlKind::Operate       ? ".Oper."
+                                                                       : ".Cancel.";
+    for (const auto& [name, value] : values) {
+        if (kind == ControlKind::Operate && name == "operTm") return System::InvalidArguments;
+        // The caller's number goes out as it is, or not at all.
+        if (name == "ctlNum" && !ParseControlNumber(value)) return System::InvalidArguments;
+        records.push_back({"CO", reference + structure + name, value});
+    }
+    records.push_back({"CO", reference + structure + "Test", test});
+    records.push_back({"CO", reference + structure + "T", t});
+    if (kind != ControlKind::Cancel) records.push_back({"CO", reference + structure + "Check", check});
+    return System::OkNoError;
 }
 
-ResultCode ClientApplication::Operate(std::uint32_t&, const std::string&, const AttributeRecords&, const std::string&,
-                                      const std::string&, const std::string&, std::uint8_t) {
-    return GetAssociation() == nullptr ? System::Error : System::NotImplemented;
+}  // namespace
+
+ResultCode ClientApplication::SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                              const AttributeRecords& values, const std::string& test,
+                                              const std::string& t, const std::string& check, std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built =
+            BuildControlRecords(ControlKind::SelectWithValue, reference, values, test, t, check, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SelectWithValue(a, reference, std::move(records));
+    });
 }
 
-ResultCode ClientApplication::Cancel(std::uint32_t&, const std::string&, const AttributeRecords&, const std::string&,
-                                     const std::string&, std::uint8_t) {
-    return GetAssociation() == nullptr ? System::Error : System::NotImplemented;
+ResultCode ClientApplication::Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                      const std::string& test, const std::string& t, const std::string& check,
+                                      std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built = BuildControlRecords(ControlKind::Operate, reference, values, test, t, check, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::Operate(a, reference, std::move(records));
+    });
+}
+
+ResultCode ClientApplication::Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                     const std::string& test, const std::string& t, std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built = BuildControlRecords(ControlKind::Cancel, reference, values, test, t, {}, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::Cancel(a, reference, std::move(records));
+    });
 }
 
 // ---- callbacks: nothing here ----

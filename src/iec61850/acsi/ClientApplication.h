@@ -130,20 +130,24 @@ public:
                                              const AttributeRecords& values, std::uint8_t flag);
     virtual std::int32_t OnSetURCBValues(Acsi::SetURCBValues* service);
     virtual std::int32_t OnReport(Acsi::RCBReport* report);
-    // Controls: the requests are made by the control services (not built yet:
-    // NotImplemented); Select with a clear flag is refused with NotSupported.
+    // Controls. Select reads the object's SBO (a clear flag: NotSupported). The others
+    // write the SBOw, Oper or Cancel structure of the object from the caller's components
+    // ("ctlVal", "origin.orCat" ...), then Test, T and (not for Cancel) Check; the last
+    // argument asks for time activation, which is not supported (NotSupported). No
+    // components, an Operate component "operTm", or a "ctlNum" outside 0..255:
+    // InvalidArguments, and nothing is made.
     virtual System::ResultCode Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
     virtual std::int32_t OnSelect(Acsi::Select* service);
     virtual System::ResultCode SelectWithValue(std::uint32_t& id, const std::string& reference,
-                                               const AttributeRecords& values, const std::string& t,
-                                               const std::string& test, const std::string& check, std::uint8_t flag);
+                                               const AttributeRecords& values, const std::string& test,
+                                               const std::string& t, const std::string& check, std::uint8_t flag);
     virtual std::int32_t OnSelectWithValue(Acsi::SelectWithValue* service);
     virtual System::ResultCode Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
-                                       const std::string& t, const std::string& test, const std::string& check,
+                                       const std::string& test, const std::string& t, const std::string& check,
                                        std::uint8_t flag);
     virtual std::int32_t OnOperate(Acsi::Operate* service);
     virtual System::ResultCode Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
-                                      const std::string& t, const std::string& test, std::uint8_t flag);
+                                      const std::string& test, const std::string& t, std::uint8_t flag);
     virtual std::int32_t OnCancel(Acsi::Cancel* service);
     virtual std::int32_t OnCommandTermination(Acsi::ControlReport* report);
 

@@ -1,9 +1,17 @@
 #include "iec61850/acsi/RCBReport.h"
 
+#include "iec61850/acsi/ReportControlBlock.h"
+
 namespace Iec61850::Acsi {
 
 RCBReport::RCBReport(TPAppAssociation& association, Mms::InformationReport* report)
     : Service(association, Indication{}), report_(report) {}
+
+RCBReport::RCBReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report)
+    : Service(association, Indication{}), block(&block), report_(&report) {
+    decodeResult_ = block.decodeReport(header, entries, report);
+    SetServiceError(decodeResult_ == System::OkNoError ? 0 : 6);
+}
 
 RCBReport::~RCBReport() = default;
 

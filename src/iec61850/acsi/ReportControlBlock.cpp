@@ -64,8 +64,6 @@ System::ResultCode RCB::Create() {
     });
 }
 
-System::ResultCode RCB::MatchReport(const Mms::InformationReport& report) { return System::NotImplemented; }
-
 System::ResultCode BRCB::Bind() {
     if (const System::ResultCode result = RCB::Bind(); result != System::OkNoError) return result;
     if (GetFcName() != "BR" && GetFcName() != "RP") return System::OkNoError;

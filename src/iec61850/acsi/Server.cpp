@@ -258,8 +258,6 @@ ResultCode Server::CountKindOf(ModelClass modelClass, std::uint32_t objectState,
     });
 }
 
-ResultCode Server::DispatchReport(TPAppAssociation&, Mms::InformationReport&) { return System::InvalidArguments; }
-
 // ---- profiles and associations ----
 
 AssociationProfile* Server::GetProfile(std::int32_t number) const {

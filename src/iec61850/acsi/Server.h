@@ -34,6 +34,7 @@ class GetServerDirectory;
 class LogicalDevice;
 class LogicalNode;
 class NamedObject;
+class Select;
 class TPAppAssociation;
 
 // One record of a data definition: a component of the object asked for, in dictionary
@@ -131,10 +132,18 @@ public:
 
     // ---- reports ----
 
-    // Offers a received report to the model. Until reports are matched to their control
-    // blocks every report is left to the association (InvalidArguments), which hands it to
-    // the client as unmatched.
+    // Offers a received report to the model (not locked: it takes the lock itself). A
+    // report of a list of variables is a command termination: taken in and handed to
+    // OnCommandTermination, then InvalidArguments (the association also delivers it as a
+    // report nobody took). A report of a named list goes to the first report control
+    // block (devices in name order) that claims it, is decoded under the model lock and
+    // delivered to OnReport once the lock is let go: 0; InvalidArguments when no block
+    // claims it.
     System::ResultCode DispatchReport(TPAppAssociation& association, Mms::InformationReport& report);
+    // Judges the device's answer to a Select (the SBO value it read): anything but the
+    // control object's reference (in either form) refuses the select, with result Error
+    // and service error 4. Locked.
+    System::ResultCode ApplySelectResult(Select& service);
 
     // ---- answers applied to and made from the model ----
 

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/association/DeviceSession.h"
+#include "iec61850/association/control/ControlClient.h"
+#include "mms/Container.h"
+#include "support/WireCheck.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+using Iec61850::AttributeRecords;
+using Names = std::vector<std::string>;
+
+std::string FindValue(const std::vector<ValueRecord>& records, const std::string& reference) {
+    for (const ValueRecord& record : records) {
+        if (record.reference == reference) return record.value;
+    }
+    return "(none)";
+}
+
+// OptFlds with exactly the bits set (bit 0 is reserved).
+std::string Options(std::initializer_list<int> bits) {
+    std::string text(10, '0');
+    for (const int bit : bits) text[static_cast<std::size_t>(bit)] = '1';
+    return text;
+}
+
+class Reports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto made = std::make_unique<ControlClient>();
+        client = made.get();
+        session.client = std::move(made);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        // The blocks' values, as a program reads them before it enables reports; the
+        // blocks then find their data sets again.
+        for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
+            ASSERT_EQ(session
+                          .Call([&](RecordingClient& c, std::uint32_t& id) {
+                              return c.GetBRCBValues(id, {"BR", block}, 0);
+                          })
+                          .serviceError,
+                      0);
+        }
+        for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcb02"}) {
+            ASSERT_EQ(session
+                          .Call([&](RecordingClient& c, std::uint32_t& id) {
+                              return c.GetURCBValues(id, {"RP", block}, 0);
+                          })
+                          .serviceError,
+                      0);
+        }
+        for (const char* name : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
+            RCB& block = Block(name);
+            ASSERT_EQ(session.server->Lock(), System::OkNoError);
+            const System::ResultCode bound = block.Bind();
+            session.server->Unlock();
+            ASSERT_EQ(bound, System::OkNoError) << name;
+        }
+        client->lockProbe = session.server.get();
+    }
+
+    Confirmation SetBlock(bool buffered, const std::string& block, const AttributeRecords& values) {
+        return session.Call([&](RecordingClient& c, std::uint32_t& id) {
+            return buffered ? c.SetBRCBValues(id, block, values, 0) : c.SetURCBValues(id, block, values, 0);
+        });
+    }
+    // Enables the block with the options and has the device report Ind1 of the data set.
+    ReceivedReport ReportWith(bool buffered, const std::string& block, const std::string& options) {
+        client->ClearReceived();
+        EXPECT_EQ(SetBlock(buffered, block, {{"OptFlds", options}, {"RptEna", "True"}}).serviceError, 0);
+        indication = indication == "True" ? "False" : "True";
+        EXPECT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", indication), System::OkNoError);
+        EXPECT_TRUE(client->WaitForReports(1));
+        const std::vector<ReceivedReport> received = client->Received();
+        return received.empty() ? ReceivedReport{} : received[0];
+    }
+    std::string ModelText(Mms::Container* value) {
+        std::string text;
+        EXPECT_EQ(session.server->Lock(), System::OkNoError);
+        if (value != nullptr) value->ToText(text);
+        session.server->Unlock();
+        return text;
+    }
+    RCB& Block(const std::string& name) {
+        LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
+        EXPECT_NE(lln0, nullptr);
+        if (lln0->GetBRCBs().contains(name)) return *lln0->GetBRCBs().at(name);
+        return *lln0->GetURCBs().at(name);
+    }
+
+    DeviceSession session;
+    ControlClient* client = nullptr;
+    std::string indication = "False";
+};
+
+// Ind1 of LD0/LLN0.ds1 (members XCBR1.Pos, CSWI1.Pos, GGIO1.Ind1, MMXU1.TotW) changed:
+// one entry, for the third member, with its value in the model.
+void ExpectIndicationEntry(const ReceivedReport& report, bool references, bool reasons, const std::string& value) {
+    ASSERT_EQ(report.entries.size(), 1u);
+    const ReportEntry& entry = report.entries[0];
+    EXPECT_EQ(entry.fc, references ? "ST" : "");
+    EXPECT_EQ(entry.reference, references ? "LD0/GGIO1.Ind1" : "");
+    EXPECT_EQ(entry.reason, reasons ? "0100000" : "");
+    EXPECT_EQ(FindValue(entry.values, "LD0/GGIO1.Ind1.stVal"), value);
+    EXPECT_EQ(entry.values.size(), 3u);
+}
+
+TEST_F(Reports, BufferedReportsDecodeEveryOptionalField) {
+    struct Case {
+        const char* name;
+        std::string options;
+        Names header;
+    };
+    const Case cases[] = {
+        {"none", Options({}), {"RptID", "OptFlds"}},
+        {"sequence number", Options({1}), {"RptID", "OptFlds", "SqNum"}},
+        {"time of entry", Options({2}), {"RptID", "OptFlds", "TimeOfEntry"}},
+        {"reasons", Options({3}), {"RptID", "OptFlds"}},
+        {"data set", Options({4}), {"RptID", "OptFlds", "DatSet"}},
+        {"data references", Options({5}), {"RptID", "OptFlds"}},
+        {"buffer overflow", Options({6}), {"RptID", "OptFlds", "BufOvfl"}},
+        {"entry id", Options({7}), {"RptID", "OptFlds", "EntryID"}},
+        {"conf rev", Options({8}), {"RptID", "OptFlds", "ConfRev"}},
+        {"segmentation", Options({9}), {"RptID", "OptFlds", "SubSqNum", "MoreSegmentsFollow"}},
+        {"sequence number and data references", Options({1, 5}), {"RptID", "OptFlds", "SqNum"}},
+        {"all",
+         Options({1, 2, 3, 4, 5, 6, 7, 8, 9}),
+         {"RptID", "OptFlds", "SqNum", "TimeOfEntry", "DatSet", "BufOvfl", "EntryID", "ConfRev", "SubSqNum",
+          "MoreSegmentsFollow"}},
+    };
+    auto& block = static_cast<BRCB&>(Block("brcb01"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReceivedReport report = ReportWith(true, "LD0/LLN0.brcb01", c.options);
+        EXPECT_EQ(report.serviceError, 0);
+        EXPECT_EQ(report.block, "LD0/LLN0.brcb01");
+        EXPECT_EQ(report.HeaderNames(), c.header);
+        EXPECT_EQ(report.Header("RptID"), "LD0-brcb01");
+        EXPECT_EQ(report.Header("OptFlds"), c.options);
+        const bool references = c.options[5] == '1';
+        const bool reasons = c.options[3] == '1';
+        ExpectIndicationEntry(report, references, reasons, indication);
+        // The model holds what the report carried.
+        EXPECT_EQ(ModelText(block.OptFlds), c.options);
+        if (c.options[1] == '1') EXPECT_EQ(ModelText(block.SqNum), report.Header("SqNum"));
+        if (c.options[4] == '1') EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$ds1");
+        if (c.options[6] == '1') EXPECT_EQ(report.Header("BufOvfl"), "False");
+        if (c.options[7] == '1') {
+            EXPECT_EQ(ModelText(block.EntryID), report.Header("EntryID"));
+            EXPECT_EQ(report.Header("EntryID"), session.device.GetValue("LD0/LLN0$BR$brcb01$EntryID"));
+        }
+        if (c.options[2] == '1') EXPECT_EQ(ModelText(block.TimeOfEntry), report.Header("TimeOfEntry"));
+        if (c.options[8] == '1') EXPECT_EQ(ModelText(block.ConfRev), "1");
+        if (c.options[9] == '1') EXPECT_EQ(report.Header("MoreSegmentsFollow"), "False");
+    }
+    const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataValues(id, {"ST", "LD0/GGIO1.Ind1.stVal"}, 1);
+    });
+    ASSERT_EQ(read.values.size(), 1u);
+    EXPECT_EQ(read.values[0].value, indication);
+}
+
+TEST_F(Reports, UnbufferedReportsCountInEightBitsAndTakeNoEntryId) {
+    RCB& block = Block("urcb01");
+    std::vector<std::uint32_t> numbers;
+    for (int i = 0; i < 3; ++i) {
+        // EntryID asked for: an unbuffered report has none, and none is taken.
+        const ReceivedReport report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 2, 3, 5, 7, 8}));
+        EXPECT_EQ(report.serviceError, 0);
+        EXPECT_EQ(report.block, "LD0/LLN0.urcb01");
+        EXPECT_EQ(report.HeaderNames(), (Names{"RptID", "OptFlds", "SqNum", "TimeOfEntry", "ConfRev"}));
+        ExpectIndicationEntry(report, true, true, indication);
+        numbers.push_back(static_cast<std::uint32_t>(std::stoul(report.Header("SqNum"))));
+        EXPECT_EQ(ModelText(block.SqNum), report.Header("SqNum"));
+    }
+    EXPECT_EQ(numbers[1], (numbers[0] + 1) % 256);
+    EXPECT_EQ(numbers[2], (numbers[1] + 1) % 256);
+}
+
+TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
+    client->ClearReceived();
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"OptFlds", Options({5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$Hz$mag$f", "49.5"), System::OkNoError);
+    ASSERT_TRUE(client->WaitForReports(1));
+    const ReceivedReport report = client->Received()[0];
+    EXPECT_EQ(report.serviceError, 0);
+    EXPECT_EQ(report.block, "LD0/LLN0.brcb02");
+    EXPECT_EQ(report.Header("RptID"), "");
+    ASSERT_EQ(report.entries.size(), 1u);
+    EXPECT_EQ(report.entries[0].reference, "LD0/MMXU1.Hz");
+    EXPECT_EQ(FindValue(report.entries[0].values, "LD0/MMXU1.Hz.mag.f"), "49.5");
+}
+
+TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
+    RCB& block = Block("brcb01");
+    ASSERT_EQ(session.server->Lock(), System::OkNoError);
+    block.RptID->FromText("somebody-else");
+    session.server->Unlock();
+    const ReceivedReport report = ReportWith(true, "LD0/LLN0.brcb01", Options({1}));
+    EXPECT_EQ(report.serviceError, 12);
+    EXPECT_EQ(report.block, "");
+    EXPECT_TRUE(report.header.empty());
+    EXPECT_TRUE(report.entries.empty());
+}
+
+TEST_F(Reports, ReportsAsWiresharkReadsThem) {
+    REQUIRE_WIRESHARK();
+    ReportWith(true, "LD0/LLN0.brcb01", Options({1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    ReportWith(false, "LD0/LLN0.urcb01", Options({1, 2, 3, 4, 5, 8}));
+    ASSERT_EQ(session.client->Release(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    const auto units = session.relay->Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    for (const char* text : {"informationReport", "RPT", "LD0-brcb01", "LD0-urcb01", "GGIO1$ST$Ind1"}) {
+        EXPECT_NE(decoded.find(text), std::string::npos) << text;
+    }
+}
+
+}  // namespace
+}  // namespace AcsiClientTest
