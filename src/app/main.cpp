@@ -8,6 +8,7 @@
 #include "app/program/QXApp.h"
 #include "iec61850/acsi/ClientManager.h"
 #include "iec61850/acsi/ServerManager.h"
+#include "iec61850/icd/ServerModelSource.h"
 #include "ui/MessageBridge.h"
 #include "ui/Types.h"
 #include "ui/WinApp.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
     Ui::ResetNumericLocale();
     Ui::MessageBridge::Open();
     RouteSignalsToClose(application);
+    // Every server the program makes has its exporter: the maker is in place before the first.
+    Iec61850::Acsi::Scl::RegisterIcdExporter();
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--port") == 0) App::theApp.SetRemotePort(argv[++i]);
     }

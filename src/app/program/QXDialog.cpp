@@ -30,7 +30,12 @@ std::string TextOf(LPARAM lParam) {
 }  // namespace
 
 QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients, CWnd* parent)
-    : CDialog(IDD_QX_DIALOG, parent), servers_(servers), clients_(clients), modelProgress_(this), about_(this) {
+    : CDialog(IDD_QX_DIALOG, parent),
+      servers_(servers),
+      clients_(clients),
+      modelProgress_(this),
+      icdProgress_(this),
+      about_(this) {
     RegisterProgramResources();
     programDirectory_ = GetProgramDirectory();
     const std::string banner = GetPrivateProfileString("main", "bannerlong", "", programDirectory_ + "resources.ini");
@@ -57,6 +62,7 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     MapMessage(WM_QX_MODEL_READ_DONE, [this](WPARAM w, LPARAM l) { return OnModelReadDone(w, l); });
     MapMessage(WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) { return OnSelectionChanged(w, l); });
     MapMessage(WM_QX_WORKER_DONE, [this](WPARAM w, LPARAM l) { return OnWorkerDone(w, l); });
+    MapIcdMessages();
 }
 
 QXDialog::~QXDialog() {
@@ -65,6 +71,7 @@ QXDialog::~QXDialog() {
     delete capture_;
     capture_ = nullptr;
     modelProgress_.DestroyWindow();
+    icdProgress_.DestroyWindow();
 }
 
 void QXDialog::DoDataExchange(CDataExchange* dx) {
@@ -194,6 +201,7 @@ void QXDialog::ApplyEnabling() {
         control->EnableWindow(ready);
     }
     disableRcb_.EnableWindow(false);
+    createIcd_.EnableWindow(ready && !icdExporting_);
 }
 
 void QXDialog::ClearSelections() {
@@ -216,6 +224,7 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     associateAnswered_.store(true);
     if (wParam == 0) {
+        ResetIcdExport();
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -230,6 +239,7 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         state_ = StateDisconnected;
         modelProgress_.ShowWindow(false);
+        ResetIcdExport();
         ClearSelections();
         UpdateControls();
         return 1;
@@ -240,6 +250,7 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
+    ResetIcdExport();
     if (state_ == StateDisconnected) return 1;
     const std::string text = TextOf(lParam);
     state_ = StateDisconnected;

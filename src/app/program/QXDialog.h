@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "app/program/ICDProgressDialog.h"
 #include "app/program/QXProgressDialog.h"
 #include "app/program/QXSelectionCtrl.h"
 #include "app/widgets/AboutDialog.h"
@@ -82,6 +83,11 @@ public:
     void OnReadLdChanged();
     void OnControlLdChanged();
     void OnReportLdChanged();
+    // The ICD export: the value reads, their progress, then the device parameters and the file.
+    void OnCreateIcd();
+    Ui::LRESULT OnIcdStart(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnIcdProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnIcdDataReady(Ui::WPARAM wParam, Ui::LPARAM lParam);
 
     // The end of the program, however the dialog ended: the capture stopped, the model
     // load stopped and the worker joined, a live association released (aborted when the
@@ -95,9 +101,13 @@ public:
     Iec61850::Acsi::Server* GetServer() const { return server_; }
     std::int32_t GetServerId() const { return serverId_; }
     QXProgressDialog& GetProgressDialog() { return modelProgress_; }
+    ICDProgressDialog& GetIcdProgressDialog() { return icdProgress_; }
+    bool IsIcdExportRunning() const { return icdExporting_; }
     const std::string& GetBannerPath() const { return bannerPath_; }
 
     static constexpr Ui::UINT WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
+    // The export step, posted by OnIcdDataReady so that it runs after the client's send.
+    static constexpr Ui::UINT WM_QX_ICD_EXPORT = Ui::WM_USER + 0x52A;
 
 private:
     // The state table's enabling alone: the end of a worker must not wipe the result line.
@@ -111,6 +121,11 @@ private:
     void RebuildPanel(Ui::CComboBox& combo, QXSelectionCtrl& selection, int panel);
     // The member's name of the panel's tree, rebuilt for the device chosen.
     void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
+    void MapIcdMessages();
+    Ui::LRESULT OnIcdExport(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // An export cut short (release, abort, a new association): the count back to 0, the
+    // progress hidden, Create ICD free again once the controls are updated.
+    void ResetIcdExport();
 
     Iec61850::Acsi::ServerManager& servers_;
     Iec61850::Acsi::ClientManager& clients_;
@@ -129,6 +144,9 @@ private:
     Ui::CButton disableRcb_;
     Ui::CSpinButtonCtrl valueSpin_;
     QXProgressDialog modelProgress_;
+    ICDProgressDialog icdProgress_;
+    // From Create ICD to the end of the export; Create ICD stays disabled meanwhile.
+    bool icdExporting_ = false;
     Widgets::QXAboutDialog about_;
     QXSelectionCtrl readSelection_;
     QXSelectionCtrl controlSelection_;
