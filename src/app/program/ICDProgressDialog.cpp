@@ -1,5 +1,6 @@
 #include "app/program/ICDProgressDialog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 

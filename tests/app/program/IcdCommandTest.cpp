@@ -296,7 +296,10 @@ TEST(IcdCommand, AnAbortDuringTheReadsHidesTheProgressAndTheNextExportWorks) {
         EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
         EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
         EXPECT_EQ(session.dialog->GetState(), 0);
-        EXPECT_EQ(session.dialog->GetClient()->GetPendingValueReads(), 0);
+        App::QXClient& client = *session.dialog->GetClient();
+        client.GetPendingLock().Wait(0);
+        EXPECT_EQ(client.GetPendingValueReads(), 0);
+        client.GetPendingLock().Release();
 
         session.device.SetFaults({});
         Connect(session, window);
@@ -306,6 +309,31 @@ TEST(IcdCommand, AnAbortDuringTheReadsHidesTheProgressAndTheNextExportWorks) {
         ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
         EXPECT_EQ(UiTest::PendingModalActions(), 0);
         EXPECT_EQ(SchemaCheck(path), path + " validates");
+    });
+}
+
+TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
+    DialogSession session;
+    // The device refuses the names of LD0: the client knows the device, without nodes.
+    TestDevice::Faults faults;
+    faults.refusedNames[{2, "LD0"}] = TestDevice::Faults::Refusal{};
+    session.device.SetFaults(faults);
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        std::vector<std::string> nodes;
+        ASSERT_TRUE(App::ListFirstDeviceNodes(*session.dialog->GetServer(), nodes));
+        ASSERT_TRUE(nodes.empty());
+        session.device.ClearRequests();
+        bool progressShown = true;
+        UiTest::OnNextModal(Parameters(
+            [&](Widgets::CPropertyGrid&) { progressShown = session.dialog->GetIcdProgressDialog().IsWindowVisible(); },
+            "2"));
+        UiTest::Click(UiTest::FindControl(window, "1019"));
+        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+        EXPECT_EQ(UiTest::PendingModalActions(), 0);
+        EXPECT_FALSE(progressShown);
+        EXPECT_TRUE(ReadsLogged(session.device).empty());
+        EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
     });
 }
 
