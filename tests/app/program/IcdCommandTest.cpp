@@ -277,39 +277,61 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
     });
 }
 
-TEST(IcdCommand, AnAbortDuringTheReadsHidesTheProgressAndTheNextExportWorks) {
-    DialogSession session;
-    TempFolder folder;
-    const std::string path = folder.File("after.icd");
-    session.Run([&](QWidget* window) {
-        Connect(session, window);
-        // The device answers two reads, then aborts instead of answering the third.
-        TestDevice::Faults faults;
-        faults.delayedMs[kRead] = 20;
-        faults.abortAtRequest = 3;
-        session.device.SetFaults(faults);
-        UiTest::MessageBoxSeen aborted;
-        UiTest::OnNextModal(Box(&aborted));
-        UiTest::Click(UiTest::FindControl(window, "1019"));
-        EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
-        ASSERT_TRUE(WaitUntil([&] { return aborted.seen && !session.dialog->IsIcdExportRunning(); }));
-        EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
-        EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
-        EXPECT_EQ(session.dialog->GetState(), 0);
-        App::QXClient& client = *session.dialog->GetClient();
-        client.GetPendingLock().Wait(0);
-        EXPECT_EQ(client.GetPendingValueReads(), 0);
-        client.GetPendingLock().Release();
+// An export cut short by the association's end: the progress goes, the count is back at 0
+// and the next Create ICD, on a new association, writes its file.
+TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
+    struct Case {
+        const char* what;
+        bool release;
+    };
+    for (const Case& c : {Case{"the device aborts", false}, Case{"the user disconnects", true}}) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TempFolder folder;
+        const std::string path = folder.File("after.icd");
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            TestDevice::Faults faults;
+            UiTest::MessageBoxSeen aborted;
+            if (c.release) {
+                faults.dropped = {kRead};  // the reads stay unanswered
+            } else {
+                // Two reads answered, then an abort instead of the third answer.
+                faults.delayedMs[kRead] = 20;
+                faults.abortAtRequest = 3;
+                UiTest::OnNextModal(Box(&aborted));
+            }
+            session.device.SetFaults(faults);
+            session.device.ClearRequests();
+            UiTest::Click(UiTest::FindControl(window, "1019"));
+            EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+            if (c.release) {
+                ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= 2; }));
+                UiTest::Click(UiTest::FindControl(window, "1011"));
+            }
+            ASSERT_TRUE(WaitUntil([&] {
+                return (c.release || aborted.seen) && session.dialog->GetState() == 0 &&
+                       !session.dialog->IsIcdExportRunning();
+            }));
+            if (!c.release) {
+                EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
+            }
+            EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+            App::QXClient& client = *session.dialog->GetClient();
+            client.GetPendingLock().Wait(0);
+            EXPECT_EQ(client.GetPendingValueReads(), 0);
+            client.GetPendingLock().Release();
 
-        session.device.SetFaults({});
-        Connect(session, window);
-        UiTest::OnNextModal(Parameters(nullptr));
-        UiTest::OnNextModal(SaveAs(path));
-        UiTest::Click(UiTest::FindControl(window, "1019"));
-        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
-        EXPECT_EQ(UiTest::PendingModalActions(), 0);
-        EXPECT_EQ(SchemaCheck(path), path + " validates");
-    });
+            session.device.SetFaults({});
+            Connect(session, window);
+            UiTest::OnNextModal(Parameters(nullptr));
+            UiTest::OnNextModal(SaveAs(path));
+            UiTest::Click(UiTest::FindControl(window, "1019"));
+            ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+            EXPECT_EQ(UiTest::PendingModalActions(), 0);
+            EXPECT_EQ(SchemaCheck(path), path + " validates");
+        });
+    }
 }
 
 TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
