@@ -2,12 +2,14 @@
 
 #include "osi/SocketHandle.h"
 #include "osi/TcpLayer.h"
+#include "osi/W32TcpLayer.h"
 #include "protocol/Frame.h"
 
 #include <netdb.h>
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <new>
 #include <string>
@@ -233,7 +235,18 @@ System::ResultCode W32TcpConnection::Connect() {
         std::lock_guard lock(mutex_);
         return connectAborted_;
     });
-    if (!socket || !socket->SetNoDelay() || !socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval))
+    if (!socket) {
+        const int error = errno;
+        // The system's reason is all that tells a user why a connect failed (nothing
+        // listening, no route): kept for the caller like a peer's refusal.
+        if (error != 0 && error != ECANCELED) {
+            SetRefusal({Protocol::PeerRefusal::Source::Transport, error, 0,
+                        "TCP connect to " + settings.remoteAddress + ":" + service + ": " +
+                            W32TcpLayer::SocketErrorText(error)});
+        }
+        return ConnectFailed(socket);
+    }
+    if (!socket->SetNoDelay() || !socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval))
         return ConnectFailed(socket);
 
     std::string localAddress;

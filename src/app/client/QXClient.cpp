@@ -1,0 +1,363 @@
+#include "app/client/QXClient.h"
+
+#include "app/client/SelectionCollector.h"
+#include "iec61850/acsi/AcsiTexts.h"
+#include "iec61850/acsi/ControlServices.h"
+#include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/DataValueServices.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/ModelReader.h"
+#include "iec61850/acsi/RCBReport.h"
+#include "iec61850/acsi/Release.h"
+#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/Service.h"
+#include "iec61850/acsi/TPAppAssociation.h"
+#include "mms/Container.h"
+#include "mms/MmsConnection.h"
+
+namespace App {
+
+using Iec61850::Acsi::ModelClass;
+using Iec61850::Acsi::Server;
+using Iec61850::Acsi::ServiceErrorText;
+
+namespace {
+
+enum TreeKind { ReadTree, ControlTree, ReportTree };
+
+constexpr std::uintptr_t Failure = static_cast<std::uintptr_t>(-1);
+
+std::intptr_t TextParam(const std::string& text) { return reinterpret_cast<std::intptr_t>(text.c_str()); }
+
+}  // namespace
+
+QXClient::QXClient(MainWindowNotifier* notifier) : notifier_(notifier) {}
+
+QXClient::~QXClient() {
+    StopModelLoad();
+    // The association may still call back (a late report or command termination) while
+    // this object is being taken apart: it lets go of it first, waiting for a callback
+    // under way.
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) association->DetachClient();
+}
+
+std::intptr_t QXClient::NotifyMainWindow(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    MainWindowNotifier* notifier = notifier_.load();
+    return notifier != nullptr ? notifier->Send(message, wParam, lParam) : 0;
+}
+
+Server* QXClient::GetAssociatedServer() const {
+    Iec61850::Acsi::TPAppAssociation* association = GetAssociation();
+    return association != nullptr ? association->GetServer() : nullptr;
+}
+
+// ---- association ----
+
+System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) {
+    loadAfterAssociate_ = false;
+    const System::ResultCode result = QXClientBase::Associate(profile, userValue);
+    if (loadAfterAssociate_) {
+        loadAfterAssociate_ = false;
+        LoadModel();
+    }
+    return result;
+}
+
+std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
+    const std::int32_t result = QXClientBase::OnAssociationFailed(reason);
+    std::string text = ServiceErrorText(reason);
+    // Why the device (or the system, for a connect that failed) refused, as the lower
+    // layers kept it: the service error alone rarely tells the user what to fix.
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) {
+        const std::string refusal = association->GetInitiateOutcome().refusal.text;
+        if (!refusal.empty()) text += ": " + refusal;
+    }
+    NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, Failure, TextParam(text));
+    return result;
+}
+
+std::int32_t QXClient::OnAssociated(std::int32_t zero) {
+    const std::int32_t result = QXClientBase::OnAssociated(zero);
+    {
+        // A stop asked for from the moment the window knows of this association holds.
+        std::lock_guard lock(readerMutex_);
+        stopRequested_ = false;
+    }
+    NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) {
+        Mms::MmsConnection* connection = association->GetMmsConnection();
+        if (connection != nullptr && connection->IsServiceSupported(3)) association->Identify(association->GetServer());
+    }
+    // The association calls this holding its client, which every answer needs too: the
+    // load that waits for those answers follows as soon as Associate lets go, on this thread.
+    loadAfterAssociate_ = true;
+    return result;
+}
+
+std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
+    const std::int32_t result = QXClientBase::OnAbort(record);
+    std::string text;
+    if (record != nullptr && record[0] != 0) {
+        text = "Abort was issued locally";
+    } else if (record != nullptr && record[1] != 0) {
+        text = "Abort was issued by peer";
+    }
+    NotifyMainWindow(WM_QX_ABORTED, 0, TextParam(text));
+    return result;
+}
+
+std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
+    const std::int32_t result = QXClientBase::OnRelease(service);
+    ClearSelectionMaps();
+    const std::int32_t error = service != nullptr ? service->GetServiceError() : 0;
+    if (error == 0) {
+        NotifyMainWindow(WM_QX_RELEASE_RESULT, 0, 0);
+    } else {
+        const std::string text = ServiceErrorText(error);
+        NotifyMainWindow(WM_QX_RELEASE_RESULT, Failure, TextParam(text));
+    }
+    return result;
+}
+
+// ---- values ----
+
+std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) {
+    QXClientBase::OnGetAllDataValues(service);
+    if (modelLoading_.load()) return 0;
+    bool counted = false;
+    std::int32_t count = 0;
+    pendingLock_.Wait(0);
+    // Only reads the ICD creation asked for count down; a late confirmation of the
+    // model reader's own reads must not start an export no one asked for.
+    if (pendingValueReads_ > 0) {
+        --pendingValueReads_;
+        count = pendingValueReads_;
+        counted = true;
+    }
+    pendingLock_.Release();
+    if (!counted) return 0;
+    NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, count);
+    if (count <= 0) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
+    return 0;
+}
+
+System::ResultCode QXClient::GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request, std::uint8_t flag) {
+    {
+        std::lock_guard lock(lastReadMutex_);
+        lastReadConstraint_ = request.first;
+        lastReadReference_ = request.second;
+    }
+    Iec61850::FcReference sent = request;
+    // The library addresses data by whole attributes: an array element is read with its array.
+    if (const std::size_t cut = sent.second.find(".["); cut != std::string::npos) sent.second.resize(cut);
+    return QXClientBase::GetDataValues(id, sent, flag);
+}
+
+Iec61850::FcReference QXClient::GetLastRead() const {
+    std::lock_guard lock(lastReadMutex_);
+    return {lastReadConstraint_, lastReadReference_};
+}
+
+std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
+    const std::int32_t result = QXClientBase::OnGetDataValues(service);
+    static const std::string unknown = "Unknown error";
+    if (result != 0 || service == nullptr) {
+        NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(unknown));
+        return 1;
+    }
+    if (const std::int32_t error = service->GetServiceError(); error != 0) {
+        const std::string text = ServiceErrorText(error);
+        NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(text));
+        return 0;
+    }
+    const Iec61850::FcReference asked = GetLastRead();
+    for (const Iec61850::Acsi::ValueRecord& record : service->values) {
+        if (record.fc == asked.first && record.reference == asked.second) {
+            NotifyMainWindow(WM_QX_READ_RESULT, 0, TextParam(record.value));
+            return 0;
+        }
+    }
+    NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(unknown));
+    return 1;
+}
+
+void QXClient::SendWriteResult(std::int32_t serviceError) {
+    if (serviceError == 0) {
+        NotifyMainWindow(WM_QX_WRITE_RESULT, 0, 0);
+    } else {
+        const std::string text = ServiceErrorText(serviceError);
+        NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+    }
+}
+
+std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
+    const std::int32_t result = QXClientBase::OnSetDataValues(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnSelect(Iec61850::Acsi::Select* service) {
+    const std::int32_t result = QXClientBase::OnSelect(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) {
+    const std::int32_t result = QXClientBase::OnSelectWithValue(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnOperate(Iec61850::Acsi::Operate* service) {
+    const std::int32_t result = QXClientBase::OnOperate(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnCancel(Iec61850::Acsi::Cancel* service) {
+    const std::int32_t result = QXClientBase::OnCancel(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnCommandTermination(Iec61850::Acsi::ControlReport* report) {
+    const std::int32_t result = QXClientBase::OnCommandTermination(report);
+    // A positive termination follows a write whose success was shown already; a negative
+    // one carries the device's reason.
+    if (report == nullptr || report->lastApplError == nullptr) return result;
+    std::string error;
+    std::string cause;
+    if (report->lastApplError->error != nullptr) report->lastApplError->error->ToText(error);
+    if (report->lastApplError->addCause != nullptr) report->lastApplError->addCause->ToText(cause);
+    const std::string text = "Command terminated: LastApplError Error " + error + ", AddCause " + cause;
+    NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+    return result;
+}
+
+std::int32_t QXClient::OnReport(Iec61850::Acsi::RCBReport* report) {
+    const std::int32_t result = QXClientBase::OnReport(report);
+    if (report == nullptr) return result;
+    for (const Iec61850::Acsi::ReportHeaderRecord& field : report->header) {
+        if (field.first == "TimeOfEntry") {
+            const std::string text = "Report received with ToE: " + field.second;
+            NotifyMainWindow(WM_QX_REPORT, 2, TextParam(text));
+            break;
+        }
+    }
+    const std::string constraint = watchedConstraint_;
+    const std::string reference = watchedReference_;
+    for (const Iec61850::Acsi::ReportEntry& entry : report->entries) {
+        for (const Iec61850::Acsi::ValueRecord& value : entry.values) {
+            if (value.fc == constraint && value.reference == reference) {
+                NotifyMainWindow(WM_QX_REPORT, 1, TextParam(value.value));
+                return result;
+            }
+        }
+    }
+    return result;
+}
+
+// ---- the model load ----
+
+void QXClient::StopModelLoad() {
+    std::lock_guard lock(readerMutex_);
+    stopRequested_ = true;
+    if (reader_ != nullptr) reader_->Stop();
+}
+
+bool QXClient::LoadModel() {
+    Server* server = GetAssociatedServer();
+    if (server == nullptr) return true;
+    ClearSelectionMaps();
+    NotifyMainWindow(WM_QX_MODEL_READ_START, 0, 0);
+    modelLoading_.store(true);
+    Iec61850::Acsi::ModelReader reader(*this);
+    reader.SetProgressHook([this](const Iec61850::Acsi::ModelProgress& counts) {
+        ModelReadProgress record;
+        record.logicalNodes = static_cast<std::int32_t>(counts.logicalNodes);
+        record.logicalDevices = static_cast<std::int32_t>(counts.logicalDevices);
+        record.dataObjects = static_cast<std::int32_t>(counts.dataObjects);
+        record.allObjects = static_cast<std::int32_t>(counts.allObjects);
+        NotifyMainWindow(WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<std::intptr_t>(&record));
+    });
+    {
+        std::lock_guard lock(readerMutex_);
+        reader_ = &reader;
+        if (stopRequested_) reader.Stop();
+    }
+    const std::int32_t result = reader.Run();
+    bool stopped = false;
+    {
+        std::lock_guard lock(readerMutex_);
+        reader_ = nullptr;
+        stopped = stopRequested_;
+    }
+    modelLoading_.store(false);
+    modelReadResult_.store(result);
+    // A lost association or a stop ends here: the abort or release that caused it tells
+    // the window. A device that fell silent leaves what was read, shown as such.
+    if (stopped ||
+        (result != Iec61850::Acsi::ModelReader::ResultRead && result != Iec61850::Acsi::ModelReader::ResultNoAnswer)) {
+        return true;
+    }
+    server->Bind();
+    BuildReadTree({});
+    BuildControlTree({});
+    BuildReportTree({});
+    NotifyMainWindow(WM_QX_MODEL_READ_DONE, result == Iec61850::Acsi::ModelReader::ResultRead ? 0 : ModelReadPartial,
+                     0);
+    return true;
+}
+
+// ---- the selection trees ----
+
+void QXClient::BuildTree(SelectionTree& target, const std::string& device, int kind) {
+    SelectionTree tree;
+    if (Server* server = GetAssociatedServer()) {
+        switch (kind) {
+            case ReadTree: SelectionCollector(SelectionFilter::Read()).CollectReadTree(*server, tree, device); break;
+            case ControlTree:
+                SelectionCollector(SelectionFilter::Control()).CollectControlTree(*server, tree, device);
+                break;
+            default: SelectionCollector(SelectionFilter::Report()).CollectReportTree(*server, tree, device); break;
+        }
+    }
+    std::lock_guard lock(treesMutex_);
+    target = std::move(tree);
+}
+
+void QXClient::BuildReadTree(const std::string& device) { BuildTree(readMap_, device, ReadTree); }
+void QXClient::BuildControlTree(const std::string& device) { BuildTree(controlMap_, device, ControlTree); }
+void QXClient::BuildReportTree(const std::string& device) { BuildTree(reportMap_, device, ReportTree); }
+
+void QXClient::ClearSelectionMaps() {
+    std::lock_guard lock(treesMutex_);
+    readMap_.clear();
+    controlMap_.clear();
+    reportMap_.clear();
+}
+
+void QXClient::GetLogicalDeviceNames(std::vector<std::string>& names) const {
+    names.clear();
+    Server* server = GetAssociatedServer();
+    if (server == nullptr) return;
+    Mms::VMD::ModelHold hold(server);
+    for (const auto& [name, device] : server->GetLogicalDevices()) names.push_back(name);
+}
+
+SelectionTree QXClient::GetReadTree() const {
+    std::lock_guard lock(treesMutex_);
+    return readMap_;
+}
+
+SelectionTree QXClient::GetControlTree() const {
+    std::lock_guard lock(treesMutex_);
+    return controlMap_;
+}
+
+SelectionTree QXClient::GetReportTree() const {
+    std::lock_guard lock(treesMutex_);
+    return reportMap_;
+}
+
+}  // namespace App

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/client/MainWindowNotifier.h"
+#include "app/client/QXMessages.h"
+#include "app/client/SelectionTree.h"
+#include "iec61850/acsi/RClient.h"
+#include "system/Semaphore.h"
+
+namespace Iec61850::Acsi {
+class BRCB;
+class ModelReader;
+class NamedObject;
+class Server;
+class URCB;
+}  // namespace Iec61850::Acsi
+
+namespace App {
+
+using QXClientBase = Iec61850::Acsi::RClient;
+
+// The program's client: every callback lets the library apply the answer to the model
+// first, then tells the main window by a synchronous message (QXMessages.h). It also
+// reads the device's model after the association stands (LoadModel, on the thread that
+// called Associate) and keeps the three selection trees built from it.
+//
+// Threads: callbacks run on the library's threads, the trees are rebuilt and read on the
+// UI thread. The last-read pair and the trees are under mutexes that are never held
+// across a send; the trees leave the client as copies.
+class QXClient : public QXClientBase {
+public:
+    explicit QXClient(MainWindowNotifier* notifier = nullptr);
+    ~QXClient() override;
+
+    void SetNotifier(MainWindowNotifier* notifier) { notifier_.store(notifier); }
+
+    // Associates on the caller's thread and then, when the association stands, reads the
+    // model there (see OnAssociated).
+    System::ResultCode Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) override;
+    std::int32_t OnAssociationFailed(std::int32_t reason) override;
+    std::int32_t OnAssociated(std::int32_t zero) override;
+    std::int32_t OnAbort(const std::uint8_t* record) override;
+    std::int32_t OnRelease(Iec61850::Acsi::Release* service) override;
+    std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
+    System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
+                                     std::uint8_t flag) override;
+    std::int32_t OnGetDataValues(Iec61850::Acsi::GetDataValues* service) override;
+    std::int32_t OnSetDataValues(Iec61850::Acsi::SetDataValues* service) override;
+    std::int32_t OnReport(Iec61850::Acsi::RCBReport* report) override;
+    // Every control service's answer is shown, a refused select or cancel as much as an
+    // operate; a negative command termination too.
+    std::int32_t OnSelect(Iec61850::Acsi::Select* service) override;
+    std::int32_t OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) override;
+    std::int32_t OnOperate(Iec61850::Acsi::Operate* service) override;
+    std::int32_t OnCancel(Iec61850::Acsi::Cancel* service) override;
+    std::int32_t OnCommandTermination(Iec61850::Acsi::ControlReport* report) override;
+
+    // ---- the model load and the selection trees ----
+
+    // Reads the association's model with the library's reader, telling the main window
+    // how far it came, then builds the trees for the first device. True.
+    bool LoadModel();
+    // Ends a model load from another thread; the reader stops at its next wait.
+    void StopModelLoad();
+    bool IsModelLoading() const { return modelLoading_.load(); }
+    // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
+    // device fell silent); -1 before any.
+    std::int32_t GetModelReadResult() const { return modelReadResult_.load(); }
+
+    void BuildReadTree(const std::string& device);
+    void BuildControlTree(const std::string& device);
+    void BuildReportTree(const std::string& device);
+    void ClearSelectionMaps();
+    void GetLogicalDeviceNames(std::vector<std::string>& names) const;
+    SelectionTree GetReadTree() const;
+    SelectionTree GetControlTree() const;
+    SelectionTree GetReportTree() const;
+
+    // ---- value reads of the ICD creation ----
+
+    // The lock of the count of outstanding value reads; the dialog takes it too.
+    System::Semaphore& GetPendingLock() { return pendingLock_; }
+    // Under the pending lock.
+    std::int32_t GetPendingValueReads() const { return pendingValueReads_; }
+    void SetPendingValueReads(std::int32_t count) { pendingValueReads_ = count; }
+
+protected:
+    // Sends to the main window; 0 without one.
+    std::intptr_t NotifyMainWindow(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    Iec61850::Acsi::Server* GetAssociatedServer() const;
+    // The last read request, whole, as the UI asked for it.
+    Iec61850::FcReference GetLastRead() const;
+
+private:
+    void SendWriteResult(std::int32_t serviceError);
+    void BuildTree(SelectionTree& target, const std::string& device, int kind);
+
+    std::atomic<MainWindowNotifier*> notifier_;
+
+    // The report-enable sequence's state (the watched item is what reports are matched to).
+    std::string watchedConstraint_;
+    std::string watchedReference_;
+    std::list<Iec61850::Acsi::NamedObject*> candidates_;
+    std::list<Iec61850::Acsi::NamedObject*>::iterator currentCandidate_ = candidates_.end();
+    Iec61850::Acsi::BRCB* currentBrcb_ = nullptr;
+    Iec61850::Acsi::URCB* currentUrcb_ = nullptr;
+    std::int32_t enableState_ = 0;
+
+    mutable std::mutex lastReadMutex_;
+    std::string lastReadConstraint_;
+    std::string lastReadReference_;
+
+    std::atomic<bool> modelLoading_{true};
+    std::atomic<std::int32_t> modelReadResult_{-1};
+    // The reader of the load under way, so that another thread can stop it.
+    std::mutex readerMutex_;
+    Iec61850::Acsi::ModelReader* reader_ = nullptr;
+    bool stopRequested_ = false;
+    // Set by OnAssociated for the Associate that called it (the same thread).
+    bool loadAfterAssociate_ = false;
+
+    std::int32_t pendingValueReads_ = 0;
+    System::Semaphore pendingLock_{1, 1};
+
+    mutable std::mutex treesMutex_;
+    SelectionTree readMap_;
+    SelectionTree controlMap_;
+    SelectionTree reportMap_;
+};
+
+}  // namespace App

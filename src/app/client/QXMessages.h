@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+// The messages between the client bridge, the main dialog and its selection controls. All
+// are sent synchronously; a text in lParam belongs to the sender and lives for the call.
+namespace App {
+
+constexpr std::uint32_t WM_QX_ASSOCIATE_RESULT = 0x403;
+constexpr std::uint32_t WM_QX_RELEASE_RESULT = 0x404;
+constexpr std::uint32_t WM_QX_ABORTED = 0x405;
+constexpr std::uint32_t WM_QX_READ_RESULT = 0x40A;
+constexpr std::uint32_t WM_QX_WRITE_RESULT = 0x40B;
+constexpr std::uint32_t WM_QX_RCB_ENABLE_STATUS = 0x40C;
+constexpr std::uint32_t WM_QX_RCB_DISABLE_STATUS = 0x40D;
+constexpr std::uint32_t WM_QX_REPORT = 0x40E;
+constexpr std::uint32_t WM_QX_MODEL_READ_START = 0x41E;
+constexpr std::uint32_t WM_QX_MODEL_READ_PROGRESS = 0x41F;
+constexpr std::uint32_t WM_QX_MODEL_READ_DONE = 0x420;
+constexpr std::uint32_t WM_QX_ICD_START = 0x428;
+constexpr std::uint32_t WM_QX_ICD_PROGRESS = 0x429;
+constexpr std::uint32_t WM_QX_ICD_DATA_READ = 0x42A;
+constexpr std::uint32_t WM_QX_SELECTION_CHANGED = 0x464;
+
+// lParam of WM_QX_MODEL_READ_PROGRESS, valid during the call.
+struct ModelReadProgress {
+    std::int32_t logicalNodes = 0;
+    std::int32_t logicalDevices = 0;
+    std::int32_t dataObjects = 0;
+    std::int32_t allObjects = 0;
+};
+
+// wParam of WM_QX_MODEL_READ_DONE when the device fell silent and only part of its model
+// could be read.
+constexpr std::uintptr_t ModelReadPartial = 12;
+
+}  // namespace App

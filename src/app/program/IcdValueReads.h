@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Iec61850::Acsi {
+class Server;
+}
+
+namespace App {
+
+class QXClient;
+
+// The value reads that come before an ICD export: the configuration ("CF") and the
+// description ("DC") values of the logical nodes of the model's first logical device,
+// counted down by the client as its answers come in.
+
+// The references of the nodes of the first logical device by name (byte order), in name
+// order. False when the model has no logical device. Takes the model lock.
+bool ListFirstDeviceNodes(Iec61850::Acsi::Server& server, std::vector<std::string>& nodes);
+
+// Under the client's pending lock: the count of outstanding reads raised by `count`, or
+// set to 0.
+void RaisePendingValueReads(QXClient& client, std::int32_t count);
+void ResetPendingValueReads(QXClient& client);
+
+// Asks for the CF, then the DC values of each node in turn. A request the client refuses
+// at once is taken off the count under the lock; true when such a refusal took the count
+// to 0, since then no answer will end the reads.
+bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes);
+
+}  // namespace App

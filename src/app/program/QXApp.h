@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+#include "ui/WinApp.h"
+
+namespace Iec61850::Acsi {
+class ClientManager;
+class ServerManager;
+}  // namespace Iec61850::Acsi
+
+namespace App {
+
+// The program's application object: one global instance, built before main and touching
+// neither Qt nor the library then. InitInstance runs the main dialog modally, ends the
+// program's connections when it closes, and answers false: there is no loop after it.
+class QXApp : public Ui::CWinApp {
+public:
+    QXApp() = default;
+
+    // What main hands over before InitInstance: the registries it built, and the port of
+    // the devices (empty: the profile's own, "102").
+    void SetRegistries(Iec61850::Acsi::ServerManager* servers, Iec61850::Acsi::ClientManager* clients);
+    void SetRemotePort(std::string port) { remotePort_ = std::move(port); }
+
+    Ui::BOOL InitInstance() override;
+
+    // What the original's start-up asks of the system, which has nothing to do here.
+    void InitCommonControls() {}
+    void SetRegistryKey(const char*) {}
+    void OnHelp() {}
+
+private:
+    Iec61850::Acsi::ServerManager* servers_ = nullptr;
+    Iec61850::Acsi::ClientManager* clients_ = nullptr;
+    std::string remotePort_;
+};
+
+extern QXApp theApp;
+
+}  // namespace App

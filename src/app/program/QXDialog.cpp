@@ -1,0 +1,348 @@
+#include "app/program/QXDialog.h"
+
+#include <QWidget>
+#include <vector>
+
+#include "app/client/QXClient.h"
+#include "app/client/QXMessages.h"
+#include "app/goose/GooseCapture.h"
+#include "app/program/ProgramResources.h"
+#include "ui/DataExchange.h"
+#include "ui/IniFile.h"
+#include "ui/MessageBox.h"
+#include "ui/Resources.h"
+#include "ui/Static.h"
+#include "ui/WinApp.h"
+
+namespace App {
+
+using namespace Ui;
+
+namespace {
+
+enum Panel { ReadPanel, ControlPanel, ReportPanel };
+
+std::string TextOf(LPARAM lParam) {
+    const char* text = reinterpret_cast<const char*>(lParam);
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+}  // namespace
+
+QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients, CWnd* parent)
+    : CDialog(IDD_QX_DIALOG, parent),
+      servers_(servers),
+      clients_(clients),
+      modelProgress_(this),
+      icdProgress_(this),
+      about_(this) {
+    RegisterProgramResources();
+    programDirectory_ = GetProgramDirectory();
+    const std::string banner = GetPrivateProfileString("main", "bannerlong", "", programDirectory_ + "resources.ini");
+    if (!banner.empty()) bannerPath_ = programDirectory_ + banner;
+    icon_ = LoadIcon(IDR_MAINFRAME);
+    capture_ = new CGooseCapture();
+
+    MapCommand(IDOK, [] {});  // Enter on no button: nothing (command 1 would end the program)
+    MapCommand(2, [this] { OnConnect(); });
+    MapCommand(3, [this] { OnExit(); });
+    MapCommand(7, [this] { OnAbout(); });
+    MapCommand(1011, [this] { OnDisconnect(); });
+    MapCommand(
+        1047, [this] { OnReadLdChanged(); }, CBN_SELCHANGE);
+    MapCommand(
+        1050, [this] { OnControlLdChanged(); }, CBN_SELCHANGE);
+    MapCommand(
+        1051, [this] { OnReportLdChanged(); }, CBN_SELCHANGE);
+    MapMessage(WM_QX_ASSOCIATE_RESULT, [this](WPARAM w, LPARAM l) { return OnAssociateResult(w, l); });
+    MapMessage(WM_QX_RELEASE_RESULT, [this](WPARAM w, LPARAM l) { return OnReleaseResult(w, l); });
+    MapMessage(WM_QX_ABORTED, [this](WPARAM w, LPARAM l) { return OnAborted(w, l); });
+    MapMessage(WM_QX_MODEL_READ_START, [this](WPARAM w, LPARAM l) { return OnModelReadStart(w, l); });
+    MapMessage(WM_QX_MODEL_READ_PROGRESS, [this](WPARAM w, LPARAM l) { return OnModelReadProgress(w, l); });
+    MapMessage(WM_QX_MODEL_READ_DONE, [this](WPARAM w, LPARAM l) { return OnModelReadDone(w, l); });
+    MapMessage(WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) { return OnSelectionChanged(w, l); });
+    MapMessage(WM_QX_WORKER_DONE, [this](WPARAM w, LPARAM l) { return OnWorkerDone(w, l); });
+    MapIcdMessages();
+}
+
+QXDialog::~QXDialog() {
+    DestroyWindow();
+    Shutdown();
+    delete capture_;
+    capture_ = nullptr;
+    modelProgress_.DestroyWindow();
+    icdProgress_.DestroyWindow();
+}
+
+void QXDialog::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, 2, connect_);
+    DDX_Control(dx, 1011, disconnect_);
+    DDX_Control(dx, 1027, reportValue_);
+    DDX_Control(dx, 1025, readValue_);
+    DDX_Control(dx, 1026, controlValue_);
+    DDX_Control(dx, 1007, address_);
+    DDX_Control(dx, 4, read_);
+    DDX_Control(dx, 5, execute_);
+    DDX_Control(dx, 6, enableRcb_);
+    DDX_Control(dx, 8, disableRcb_);
+    DDX_Control(dx, 1035, readSelection_);
+    DDX_Control(dx, 1036, controlSelection_);
+    DDX_Control(dx, 1037, reportSelection_);
+    DDX_Control(dx, 1038, reload_);
+    DDX_Control(dx, 1023, valueSpin_);
+    DDX_Control(dx, 1019, createIcd_);
+    DDX_Control(dx, 1040, macEdit_);
+    DDX_Control(dx, 1041, appIdEdit_);
+    DDX_Text(dx, 1028, gooseValues_);
+    DDX_Text(dx, 1040, macText_);
+    DDX_Text(dx, 1041, appIdText_);
+    DDX_Text(dx, 1042, stNum_);
+    DDX_Check(dx, 1044, anyAppId_);
+    DDX_Check(dx, 1043, anyMac_);
+    DDX_Check(dx, 1045, latch_);
+    DDX_CBIndex(dx, 1046, adapterIndex_);
+    DDX_CBIndex(dx, 1047, readLd_);
+    DDX_CBIndex(dx, 1050, controlLd_);
+    DDX_CBIndex(dx, 1051, reportLd_);
+}
+
+BOOL QXDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    readLdCombo_.SubclassDlgItem(1047, this);
+    controlLdCombo_.SubclassDlgItem(1050, this);
+    reportLdCombo_.SubclassDlgItem(1051, this);
+    // The window icon stands for the title bar, the task bar and the minimised window.
+    if (QWidget* widget = GetWidget()) widget->setWindowIcon(icon_);
+
+    statusBar_.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, RECT{}, this, 1031);
+    statusBar_.SetMinHeight(20);
+    const int width = statusBar_.GetClientRect().Width();
+    const int edges[] = {width / 8, (5 * width) / 10, -1};
+    statusBar_.SetParts(3, edges);
+
+    valueSpin_.SetBuddy(&controlValue_);
+    controlValue_.SetWindowText("False");
+    readSelection_.CreateCombos(90, 5);
+    controlSelection_.CreateCombos(90, 5);
+    reportSelection_.CreateCombos(90, 5);
+    macEdit_.SetMask("XX:XX:XX:XX:XX:XX");
+    macEdit_.SetPromptChar('0');
+    appIdEdit_.SetMask("XXXX");
+    appIdEdit_.SetPromptChar('0');
+    // A new mask shows its prompts: the defaults go in again.
+    macEdit_.SetWindowText(macText_);
+    appIdEdit_.SetWindowText(appIdText_);
+    address_.SetAddress(127, 0, 0, 1);
+
+    state_ = StateDisconnected;
+    client_ = nullptr;
+    clientId_ = -1;
+    server_ = nullptr;
+    serverId_ = -1;
+    UpdateControls();
+    SetTimer(GooseTimerId, 100);
+
+    if (!bannerPath_.empty() && FileExists(bannerPath_)) {
+        QPixmap picture = LoadBitmapFile(bannerPath_);
+        CStatic banner;
+        if (!picture.isNull() && banner.SubclassDlgItem(1049, this)) banner.SetBitmap(picture);
+    }
+    // The client's messages go to the main window: this one.
+    CWinApp::SetMainWnd(this);
+    return TRUE;
+}
+
+void QXDialog::OnSysCommand(UINT id, LPARAM lParam) {
+    // The close box ends the program the way Exit does.
+    if ((id & 0xFFF0) == SC_CLOSE) {
+        OnExit();
+        return;
+    }
+    CDialog::OnSysCommand(id, lParam);
+}
+
+void QXDialog::OnTimer(UINT_PTR) {}
+
+void QXDialog::OnDestroy() {
+    KillTimer(GooseTimerId);
+    if (CWinApp::GetMainWnd() == this) CWinApp::SetMainWnd(nullptr);
+    CDialog::OnDestroy();
+}
+
+void QXDialog::OnExit() { CDialog::OnOK(); }
+
+void QXDialog::OnAbout() { about_.DoModal(); }
+
+// ---- the state machine ----
+
+void QXDialog::UpdateControls() {
+    ApplyEnabling();
+    statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
+    statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
+                       : state_ == StateReading    ? LoadString(IDS_READING_MODEL)
+                                                   : std::string(),
+                       1);
+    statusBar_.SetText({}, 2);
+}
+
+void QXDialog::ApplyEnabling() {
+    const bool ready = state_ == StateReady;
+    const bool idle = state_ == StateDisconnected && !connecting_;
+    connect_.EnableWindow(idle);
+    reload_.EnableWindow(idle);
+    disconnect_.EnableWindow(state_ != StateDisconnected);
+    for (CWnd* control :
+         {static_cast<CWnd*>(&readSelection_), static_cast<CWnd*>(&controlSelection_),
+          static_cast<CWnd*>(&reportSelection_), static_cast<CWnd*>(&read_), static_cast<CWnd*>(&execute_),
+          static_cast<CWnd*>(&enableRcb_), static_cast<CWnd*>(&readValue_), static_cast<CWnd*>(&controlValue_),
+          static_cast<CWnd*>(&reportValue_), static_cast<CWnd*>(&valueSpin_), static_cast<CWnd*>(&createIcd_),
+          static_cast<CWnd*>(&readLdCombo_), static_cast<CWnd*>(&controlLdCombo_),
+          static_cast<CWnd*>(&reportLdCombo_)}) {
+        control->EnableWindow(ready);
+    }
+    disableRcb_.EnableWindow(false);
+    createIcd_.EnableWindow(ready && !icdExporting_);
+}
+
+void QXDialog::ClearSelections() {
+    readSelection_.Clear();
+    controlSelection_.Clear();
+    reportSelection_.Clear();
+    reportValue_.EnableWindow(false);
+    reportValue_.SetWindowText({});
+    readValue_.EnableWindow(false);
+    readValue_.SetWindowText({});
+    readLdCombo_.ResetContent();
+    controlLdCombo_.ResetContent();
+    reportLdCombo_.ResetContent();
+}
+
+void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text, 2); }
+
+// ---- the client's messages ----
+
+LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
+    associateAnswered_.store(true);
+    if (wParam == 0) {
+        ResetIcdExport();
+        state_ = StateReading;
+        UpdateControls();
+        return 1;
+    }
+    // The server is discarded once the worker has left Associate, not inside its call chain.
+    associationFailed_.store(true);
+    PostMessageBox(LoadString(IDS_CONNECT_FAILED) + "\n\r" + TextOf(lParam), "Error", MB_OK | MB_ICONSTOP);
+    return 1;
+}
+
+LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 0) {
+        state_ = StateDisconnected;
+        modelProgress_.ShowWindow(false);
+        ResetIcdExport();
+        ClearSelections();
+        UpdateControls();
+        return 1;
+    }
+    ClearSelections();
+    PostMessageBox(LoadString(IDS_RELEASE_FAILED) + "\n\r" + TextOf(lParam));
+    return 1;
+}
+
+LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
+    ResetIcdExport();
+    if (state_ == StateDisconnected) return 1;
+    const std::string text = TextOf(lParam);
+    state_ = StateDisconnected;
+    modelProgress_.ShowWindow(false);
+    ClearSelections();
+    UpdateControls();
+    PostMessageBox(LoadString(IDS_ABORTED) + "\n\r" + text);
+    return 1;
+}
+
+LRESULT QXDialog::OnModelReadStart(WPARAM, LPARAM) {
+    modelProgress_.CenterWindow(this);
+    modelProgress_.ShowWindow(true);
+    return 1;
+}
+
+LRESULT QXDialog::OnModelReadProgress(WPARAM, LPARAM lParam) {
+    modelProgress_.SendMessage(WM_QX_MODEL_READ_PROGRESS, 0, lParam);
+    return 1;
+}
+
+void QXDialog::SelectDevice(CComboBox& combo, int& index, const std::string& device) {
+    index = combo.FindStringExact(-1, device);
+    combo.SetCurSel(index);
+}
+
+LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
+    // Only a load under way ends in the ready state: after an abort the panels would act
+    // on a connection that has gone.
+    if (state_ != StateReading) return 1;
+    modelProgress_.ShowWindow(false);
+    state_ = StateReady;
+    UpdateControls();
+    if (wParam == ModelReadPartial) {
+        PostMessageBox(
+            "The device stopped answering while its data model was read.\n\r"
+            "Only the part read so far is shown.");
+    }
+    if (client_ == nullptr) return 1;
+    std::vector<std::string> names;
+    client_->GetLogicalDeviceNames(names);
+    for (const std::string& name : names) {
+        readLdCombo_.AddString(name);
+        controlLdCombo_.AddString(name);
+        reportLdCombo_.AddString(name);
+    }
+    // The trees are for the first device in byte order, which the lists, sorted without
+    // regard to case, may show elsewhere than on top.
+    const std::string first = names.empty() ? std::string() : names.front();
+    SelectDevice(readLdCombo_, readLd_, first);
+    SelectDevice(controlLdCombo_, controlLd_, first);
+    SelectDevice(reportLdCombo_, reportLd_, first);
+    const SelectionTree readTree = client_->GetReadTree();
+    const SelectionTree controlTree = client_->GetControlTree();
+    const SelectionTree reportTree = client_->GetReportTree();
+    readSelection_.SetData(&readTree);
+    controlSelection_.SetData(&controlTree);
+    reportSelection_.SetData(&reportTree);
+    return 1;
+}
+
+LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
+    if (lParam == 1035 || lParam == 1036 || lParam == 1037) ShowStatusText(TextOf(static_cast<LPARAM>(wParam)));
+    return 1;
+}
+
+void QXDialog::RebuildPanel(CComboBox& combo, QXSelectionCtrl& selection, int panel) {
+    UpdateData(TRUE);
+    if (client_ == nullptr) return;
+    const int index = combo.GetCurSel();
+    const std::string device = index >= 0 ? combo.GetLBText(index) : std::string();
+    SelectionTree tree;
+    switch (panel) {
+        case ReadPanel:
+            client_->BuildReadTree(device);
+            tree = client_->GetReadTree();
+            break;
+        case ControlPanel:
+            client_->BuildControlTree(device);
+            tree = client_->GetControlTree();
+            break;
+        default:
+            client_->BuildReportTree(device);
+            tree = client_->GetReportTree();
+            break;
+    }
+    selection.Clear();
+    selection.SetData(&tree);
+}
+
+void QXDialog::OnReadLdChanged() { RebuildPanel(readLdCombo_, readSelection_, ReadPanel); }
+void QXDialog::OnControlLdChanged() { RebuildPanel(controlLdCombo_, controlSelection_, ControlPanel); }
+void QXDialog::OnReportLdChanged() { RebuildPanel(reportLdCombo_, reportSelection_, ReportPanel); }
+
+}  // namespace App

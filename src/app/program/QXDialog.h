@@ -1,0 +1,198 @@
+#pragma once
+
+#include <QIcon>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/program/ICDProgressDialog.h"
+#include "app/program/QXProgressDialog.h"
+#include "app/program/QXSelectionCtrl.h"
+#include "app/widgets/AboutDialog.h"
+#include "app/widgets/MaskEdit.h"
+#include "system/ResultCode.h"
+#include "ui/Button.h"
+#include "ui/ComboBox.h"
+#include "ui/Dialog.h"
+#include "ui/Edit.h"
+#include "ui/IPAddressCtrl.h"
+#include "ui/SpinButtonCtrl.h"
+#include "ui/StatusBarCtrl.h"
+
+class CGooseCapture;
+
+namespace Iec61850::Acsi {
+class ClientManager;
+class Server;
+class ServerManager;
+}  // namespace Iec61850::Acsi
+
+namespace App {
+
+class QXClient;
+
+// The main window: the connection to one device at a time, its three-state machine
+// (0 disconnected, 1 reading the model, 2 ready), and the panels that act on the model.
+//
+// Threads: the UI thread never waits on the network. Associate (and with it the model
+// load) and the registry removals that join association threads run on a connect worker;
+// while it runs, Connect and the reload box are disabled and Escape is dropped. The worker
+// posts its end and the UI thread joins it only then.
+class QXDialog : public Ui::CDialog {
+public:
+    static constexpr int StateDisconnected = 0;
+    static constexpr int StateReading = 1;
+    static constexpr int StateReady = 2;
+    static constexpr Ui::UINT_PTR GooseTimerId = 0xAAAA;
+
+    QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients,
+             Ui::CWnd* parent = nullptr);
+    ~QXDialog() override;
+
+    // Profile values for the servers this dialog creates ("RemoteNPort" for --port).
+    void SetProfileOverride(const std::string& name, const std::string& value) { overrides_[name] = value; }
+
+    void DoDataExchange(Ui::CDataExchange* dx) override;
+    Ui::BOOL OnInitDialog() override;
+    void OnSysCommand(Ui::UINT id, Ui::LPARAM lParam) override;
+    void OnTimer(Ui::UINT_PTR id) override;
+    void OnDestroy() override;
+
+    void UpdateControls();
+    void ClearSelections();
+    void ShowStatusText(const std::string& text);
+
+    void OnConnect();
+    // True when the association was started (on the worker).
+    bool Connect(const std::string& address, bool reload);
+    void OnDisconnect();
+    void OnExit();
+    void OnAbout();
+    Ui::LRESULT OnAssociateResult(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnReleaseResult(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnAborted(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnModelReadStart(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnModelReadProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnModelReadDone(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnSelectionChanged(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    void OnReadLdChanged();
+    void OnControlLdChanged();
+    void OnReportLdChanged();
+    // The ICD export: the value reads, their progress, then the device parameters and the file.
+    void OnCreateIcd();
+    Ui::LRESULT OnIcdStart(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnIcdProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnIcdDataReady(Ui::WPARAM wParam, Ui::LPARAM lParam);
+
+    // The end of the program, however the dialog ended: the capture stopped, the model
+    // load stopped and the worker joined, a live association released (aborted when the
+    // profile's time-out passes), every server and the client removed. Runs once, after
+    // the window has gone.
+    void Shutdown();
+
+    int GetState() const { return state_; }
+    bool IsConnecting() const { return connecting_; }
+    QXClient* GetClient() const { return client_; }
+    Iec61850::Acsi::Server* GetServer() const { return server_; }
+    std::int32_t GetServerId() const { return serverId_; }
+    QXProgressDialog& GetProgressDialog() { return modelProgress_; }
+    ICDProgressDialog& GetIcdProgressDialog() { return icdProgress_; }
+    bool IsIcdExportRunning() const { return icdExporting_; }
+    const std::string& GetBannerPath() const { return bannerPath_; }
+
+    static constexpr Ui::UINT WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
+    // The export step, posted by OnIcdDataReady so that it runs after the client's send.
+    static constexpr Ui::UINT WM_QX_ICD_EXPORT = Ui::WM_USER + 0x52A;
+
+private:
+    // The state table's enabling alone: the end of a worker must not wipe the result line.
+    void ApplyEnabling();
+    void StartWorker(std::function<void()> work, std::function<void()> done);
+    Ui::LRESULT OnWorkerDone(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    void JoinWorker();
+    bool ContinueConnect(const std::string& address);
+    void ShowConnectFailure(const std::string& detail);
+    void EndAssociate();
+    void RebuildPanel(Ui::CComboBox& combo, QXSelectionCtrl& selection, int panel);
+    // The member's name of the panel's tree, rebuilt for the device chosen.
+    void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
+    void MapIcdMessages();
+    Ui::LRESULT OnIcdExport(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // An export cut short (release, abort, a new association): the count back to 0, the
+    // progress hidden, Create ICD free again once the controls are updated.
+    void ResetIcdExport();
+
+    Iec61850::Acsi::ServerManager& servers_;
+    Iec61850::Acsi::ClientManager& clients_;
+
+    Ui::CStatusBarCtrl statusBar_;
+    Ui::CButton connect_;
+    Ui::CButton reload_;
+    Ui::CButton disconnect_;
+    Ui::CEdit reportValue_;
+    Ui::CEdit readValue_;
+    Ui::CEdit controlValue_;
+    Ui::CIPAddressCtrl address_;
+    Ui::CButton read_;
+    Ui::CButton execute_;
+    Ui::CButton enableRcb_;
+    Ui::CButton disableRcb_;
+    Ui::CSpinButtonCtrl valueSpin_;
+    QXProgressDialog modelProgress_;
+    ICDProgressDialog icdProgress_;
+    // From Create ICD to the end of the export; Create ICD stays disabled meanwhile.
+    bool icdExporting_ = false;
+    Widgets::QXAboutDialog about_;
+    QXSelectionCtrl readSelection_;
+    QXSelectionCtrl controlSelection_;
+    QXSelectionCtrl reportSelection_;
+    int state_ = StateDisconnected;
+    QXClient* client_ = nullptr;
+    std::int32_t clientId_ = -1;
+    Iec61850::Acsi::Server* server_ = nullptr;
+    std::int32_t serverId_ = -1;
+    Ui::CButton createIcd_;
+    Widgets::CMaskEdit macEdit_;
+    std::string macText_ = "01:0C:CD:01:00:00";
+    Widgets::CMaskEdit appIdEdit_;
+    std::string appIdText_ = "0001";
+    int anyMac_ = 0;
+    int anyAppId_ = 0;
+    int latch_ = 0;
+    std::uint32_t stNum_ = 0;
+    std::string gooseValues_;
+    CGooseCapture* capture_ = nullptr;
+    int adapterIndex_ = 0;
+    std::string programDirectory_;
+    std::string bannerPath_;
+    int readLd_ = -1;
+    int controlLd_ = -1;
+    int reportLd_ = -1;
+
+    QIcon icon_;
+    Ui::CComboBox readLdCombo_;
+    Ui::CComboBox controlLdCombo_;
+    Ui::CComboBox reportLdCombo_;
+    std::map<std::string, std::string> overrides_;
+
+    // The connect worker and what it hands back (read by the UI thread after the join).
+    std::thread worker_;
+    bool connecting_ = false;
+    std::function<void()> workerDone_;
+    std::mutex workerMutex_;
+    std::condition_variable workerEnded_;
+    bool workerRunning_ = false;
+    std::atomic<bool> closing_{false};
+    std::atomic<bool> associateAnswered_{false};
+    std::atomic<bool> associationFailed_{false};
+    System::ResultCode associateResult_ = 0;
+    bool serverRemoved_ = false;
+    bool shutDown_ = false;
+};
+
+}  // namespace App

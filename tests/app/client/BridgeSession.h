@@ -1,0 +1,54 @@
+#pragma once
+
+// The client bridge against the test device: a device on a port the system picks, a relay
+// that records the wire, a server aimed at the relay with a short MMS time-out, and the
+// program's client telling a recording main window.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/client/QXClient.h"
+#include "app/client/RecordingNotifier.h"
+#include "device/Device.h"
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/Server.h"
+#include "osi/AssociationWireRelay.h"
+
+namespace AppTest {
+
+class BridgeSession {
+public:
+    explicit BridgeSession(const TestDevice::Device::Options& options = {}) : device(options) {
+        EXPECT_EQ(device.Start(), System::OkNoError);
+        relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
+        server = std::make_unique<Iec61850::Acsi::Server>();
+        Profile().SetParameter("RemoteNPort", std::to_string(relay->Port()));
+        Profile().SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
+        Profile().SetParameter("LocalSTimeout", "300");
+    }
+    ~BridgeSession() {
+        client.reset();
+        server.reset();
+        relay.reset();
+        device.Stop();
+    }
+
+    Iec61850::Acsi::AssociationProfile& Profile() { return *server->GetProfile(0); }
+    // On this thread, as the program's connect worker does: the model load runs inside.
+    System::ResultCode Associate() { return client->Associate(Profile(), 0); }
+    std::uint32_t Count(Iec61850::Acsi::ModelClass modelClass) {
+        std::uint32_t count = 0;
+        EXPECT_EQ(server->CountKindOf(modelClass, 0, count), System::OkNoError);
+        return count;
+    }
+
+    TestDevice::Device device;
+    std::unique_ptr<AssociationTest::AssociationWireRelay> relay;
+    std::unique_ptr<Iec61850::Acsi::Server> server;
+    RecordingNotifier notifier;
+    std::unique_ptr<App::QXClient> client = std::make_unique<App::QXClient>(&notifier);
+};
+
+}  // namespace AppTest

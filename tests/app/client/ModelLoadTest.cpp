@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "app/client/BridgeSession.h"
+#include "app/client/SelectionModel.h"
+#include "iec61850/acsi/ModelReader.h"
+#include "mms/MmsPduServices.h"
+#include "system/Polling.h"
+
+namespace AppTest {
+namespace {
+
+using namespace App;
+using Iec61850::Acsi::ModelClass;
+using Iec61850::Acsi::ModelReader;
+
+std::vector<std::string> AttributeNames(const SelectionTree& tree, const std::string& node, const std::string& key) {
+    std::vector<std::string> names;
+    const auto ln = tree.find(node);
+    if (ln == tree.end()) return names;
+    const auto entry = ln->second.entries.find(key);
+    if (entry == ln->second.entries.end()) return names;
+    for (const auto& [path, attribute] : entry->second.attributes) names.push_back(path);
+    return names;
+}
+
+int CountOf(const std::vector<std::uint32_t>& numbers, std::uint32_t message) {
+    return static_cast<int>(std::count(numbers.begin(), numbers.end(), message));
+}
+
+TEST(ModelLoad, TheSmallDeviceReadWithProgressAndItsTreesForTheFirstDevice) {
+    for (const bool hideIdentify : {false, true}) {
+        SCOPED_TRACE(hideIdentify ? "identify not announced" : "identify announced");
+        BridgeSession session;
+        TestDevice::Faults faults;
+        faults.hideIdentify = hideIdentify;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+
+        const std::vector<Message> messages = session.notifier.Messages();
+        ASSERT_GE(messages.size(), 4u);
+        EXPECT_EQ(messages[0].message, WM_QX_ASSOCIATE_RESULT);
+        EXPECT_EQ(messages[0].wParam, 0);
+        EXPECT_EQ(messages[1].message, WM_QX_MODEL_READ_START);
+        for (std::size_t i = 2; i + 1 < messages.size(); ++i) EXPECT_EQ(messages[i].message, WM_QX_MODEL_READ_PROGRESS);
+        EXPECT_EQ(messages.back().message, WM_QX_MODEL_READ_DONE);
+        EXPECT_EQ(messages.back().wParam, 0);
+        const ModelReadProgress& last = messages[messages.size() - 2].progress;
+        EXPECT_EQ(last.logicalDevices, 2);
+        EXPECT_EQ(last.logicalNodes,
+                  static_cast<int>(session.Count(ModelClass::LogicalNode) + session.Count(ModelClass::LLN0)));
+        EXPECT_EQ(last.dataObjects, static_cast<int>(session.Count(ModelClass::Data)));
+        EXPECT_EQ(last.allObjects, static_cast<int>(session.Count(ModelClass::Any)));
+        EXPECT_FALSE(session.client->IsModelLoading());
+        EXPECT_EQ(session.client->GetModelReadResult(), ModelReader::ResultRead);
+
+        int identifies = 0;
+        for (const TestDevice::RequestRecord& request : session.device.Requests()) {
+            if (request.service == Mms::MmsServiceIdentify) ++identifies;
+        }
+        EXPECT_EQ(identifies, hideIdentify ? 0 : 1);
+
+        std::vector<std::string> devices;
+        session.client->GetLogicalDeviceNames(devices);
+        EXPECT_EQ(devices, (std::vector<std::string>{"LD0", "bay1"}));
+        // The control tree by control model: status only has none; SBO, SBOw and Cancel
+        // where the model has them.
+        const SelectionTree control = session.client->GetControlTree();
+        EXPECT_EQ(control.count("XCBR1"), 0u);
+        EXPECT_EQ(AttributeNames(control, "CSWI1", "Pos"), (std::vector<std::string>{"Oper"}));
+        EXPECT_EQ(AttributeNames(control, "CSWI2", "Pos"), (std::vector<std::string>{"Cancel", "Oper", "SBO"}));
+        EXPECT_EQ(AttributeNames(control, "CSWI3", "Pos"), (std::vector<std::string>{"Cancel", "Oper"}));
+        EXPECT_EQ(AttributeNames(control, "CSWI4", "Pos"), (std::vector<std::string>{"Cancel", "Oper", "SBOw"}));
+        // The report tree: the members of the data set that the blocks name.
+        const SelectionTree report = session.client->GetReportTree();
+        std::vector<std::string> reportNodes;
+        for (const auto& [name, node] : report) reportNodes.push_back(name);
+        EXPECT_EQ(reportNodes, (std::vector<std::string>{"CSWI1", "GGIO1", "MMXU1", "XCBR1"}));
+        EXPECT_EQ(AttributeNames(report, "MMXU1", "TotW"), (std::vector<std::string>{"mag.f", "q", "t"}));
+        // The read tree: every node of LD0 with readable data, none of bay1.
+        const SelectionTree read = session.client->GetReadTree();
+        EXPECT_EQ(read.count("LLN0"), 1u);
+        EXPECT_EQ(read.at("CSWI1").entries.at("Pos").attributes.at("ctlModel").fc, "CF");
+        EXPECT_EQ(read.at("GGIO1").entries.at("CntHst").attributes.at("hstVal.[0]").reference,
+                  "LD0/GGIO1.CntHst.hstVal.[0]");
+        EXPECT_EQ(read.at("MMXU1").entries.at("Hz").attributes.at("mag.f").reference, "LD0/MMXU1.Hz.mag.f");
+
+        // Another device for one panel leaves the other trees as they were.
+        session.client->BuildReadTree("bay1");
+        EXPECT_EQ(session.client->GetReadTree().count("GGIO1"), 1u);
+        EXPECT_EQ(session.client->GetReadTree().at("GGIO1").entries.at("Ind1").reference, "bay1/GGIO1.Ind1");
+        EXPECT_EQ(session.client->GetControlTree(), control);
+        EXPECT_EQ(session.client->GetReportTree(), report);
+    }
+}
+
+TEST(ModelLoad, TheDeviceAbortingMidLoad) {
+    BridgeSession session;
+    TestDevice::Faults faults;
+    faults.abortAtRequest = 6;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    const std::vector<std::uint32_t> numbers = session.notifier.Numbers();
+    EXPECT_EQ(CountOf(numbers, WM_QX_MODEL_READ_DONE), 0);
+    Message aborted;
+    ASSERT_TRUE(session.notifier.WaitFor(WM_QX_ABORTED, aborted));
+    EXPECT_EQ(aborted.text, "Abort was issued by peer");
+    EXPECT_EQ(session.client->GetModelReadResult(), ModelReader::ResultLost);
+    EXPECT_FALSE(session.client->IsModelLoading());
+}
+
+TEST(ModelLoad, TheDeviceFallingSilentLeavesAPartialModel) {
+    BridgeSession session;
+    std::atomic<int> passes{0};
+    session.notifier.SetHook([&](const Message& message) {
+        // After the first passes the device answers nothing more.
+        if (message.message == WM_QX_MODEL_READ_PROGRESS && ++passes == 3) {
+            TestDevice::Faults faults;
+            for (std::int32_t service = 1; service < 90; ++service) faults.dropped.insert(service);
+            session.device.SetFaults(faults);
+        }
+    });
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.client->GetModelReadResult(), ModelReader::ResultNoAnswer);
+    const std::vector<Message> messages = session.notifier.Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().message, WM_QX_MODEL_READ_DONE);
+    EXPECT_EQ(messages.back().wParam, static_cast<std::intptr_t>(ModelReadPartial));
+    std::vector<std::string> devices;
+    session.client->GetLogicalDeviceNames(devices);
+    EXPECT_FALSE(devices.empty());
+}
+
+TEST(ModelLoad, AStopMidLoadSendsNothingMore) {
+    BridgeSession session;
+    session.notifier.SetHook([&](const Message& message) {
+        if (message.message == WM_QX_MODEL_READ_PROGRESS) session.client->StopModelLoad();
+    });
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(session.client->GetModelReadResult(), ModelReader::ResultStopped);
+    const std::vector<std::uint32_t> numbers = session.notifier.Numbers();
+    EXPECT_EQ(numbers,
+              (std::vector<std::uint32_t>{WM_QX_ASSOCIATE_RESULT, WM_QX_MODEL_READ_START, WM_QX_MODEL_READ_PROGRESS}));
+    EXPECT_TRUE(session.client->GetReadTree().empty());
+    EXPECT_FALSE(session.client->IsModelLoading());
+}
+
+TEST(ModelLoad, TreesBuiltWhileAnswersChangeTheModel) {
+    BridgeSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.notifier.Clear();
+    // Values change on the device and reach the model through confirmations, on the
+    // receive thread, while the program rebuilds its trees.
+    std::atomic<bool> done{false};
+    std::thread changer([&] {
+        for (int i = 0; !done.load(); ++i) {
+            session.device.SetValue("LD0/MMXU1$MX$TotW$mag$f", std::to_string(i));
+            std::uint32_t id = 0;
+            if (session.client->GetAllDataValues(id, "LD0/MMXU1", "", 0) == System::OkNoError) {
+                session.client->WaitForConfirmation(1000);
+            }
+        }
+    });
+    for (int i = 0; i < 50; ++i) {
+        session.client->BuildReadTree("LD0");
+        session.client->BuildReportTree("LD0");
+        EXPECT_FALSE(session.client->GetReportTree().empty());
+    }
+    done.store(true);
+    changer.join();
+    // No value read of an export was asked for: none is counted down, no export starts.
+    EXPECT_EQ(session.notifier.Messages().size(), 0u);
+}
+
+}  // namespace
+}  // namespace AppTest

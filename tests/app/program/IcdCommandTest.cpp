@@ -1,0 +1,387 @@
+// Create ICD against the test device, offscreen, driven by id: the value reads and their
+// progress, the device-parameters dialog, the save dialog, the file and what goes wrong.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/client/QXClient.h"
+#include "app/program/DialogSession.h"
+#include "app/program/GridDriver.h"
+#include "app/program/ICDProgressDialog.h"
+#include "app/program/IcdValueReads.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/Server.h"
+#include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/SclChecks.h"
+#include "iec61850/icd/ServerModelSource.h"
+#include "iec61850/icd/TempFolder.h"
+
+namespace AppTest {
+namespace {
+
+using IcdTestModel::ReadWhole;
+using IcdTestModel::SchemaCheck;
+using IcdTestModel::TempFolder;
+
+constexpr std::int32_t kRead = 4;  // the MMS read service
+
+// The names of the device's read requests since it was last cleared.
+std::vector<std::string> ReadsLogged(const TestDevice::Device& device) {
+    std::vector<std::string> names;
+    for (const TestDevice::RequestRecord& record : device.Requests()) {
+        if (record.service == kRead) names.insert(names.end(), record.names.begin(), record.names.end());
+    }
+    return names;
+}
+
+// What Create ICD must read: the CF, then the DC group of each node of the first device by
+// name (byte order), in name order; a node without the group has nothing to read.
+std::vector<std::string> ReadsExpected(Iec61850::Acsi::Server& server) {
+    std::vector<std::string> names;
+    Mms::VMD::ModelHold hold(&server);
+    const auto& first = *server.GetLogicalDevices().begin()->second;
+    for (const auto& [name, node] : first.GetLogicalNodes()) {
+        for (const char* fc : {"CF", "DC"}) {
+            if (node->FindFc(fc) != nullptr) names.push_back(node->GetReference() + "$" + fc);
+        }
+    }
+    return names;
+}
+
+// The exporter's own file for the model as the client now holds it and these answers.
+std::string ExportedDirectly(Iec61850::Acsi::Server& server, const std::string& answers, const std::string& path) {
+    Iec61850::Acsi::Scl::IcdExporter exporter(std::make_unique<Iec61850::Acsi::Scl::ServerModelSource>(server));
+    std::string list;
+    EXPECT_EQ(exporter.BuildSettingsXml(list), 0);
+    EXPECT_EQ(exporter.ReadAnswers(answers), 0) << exporter.GetLastFailure();
+    EXPECT_EQ(exporter.WriteFile(path), 0) << exporter.GetLastFailure();
+    return ReadWhole(path);
+}
+
+// Answers the save dialog with `path` (empty: Cancel), checking what it offers.
+std::function<void(QWidget*)> SaveAs(const std::string& path) {
+    return [path](QWidget* window) {
+        auto* dialog = qobject_cast<QFileDialog*>(window);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog->defaultSuffix(), "icd");
+        EXPECT_EQ(dialog->nameFilters(), (QStringList{"ICD Files (*.icd)", "All Files (*)"}));
+        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "");  // no name offered
+        if (path.empty()) {
+            dialog->reject();
+            return;
+        }
+        name->setText(QString::fromStdString(path));
+        QTest::keyClick(name, Qt::Key_Return);
+    };
+}
+
+// Acts on the device-parameters dialog, then ends it with OK (1) or Cancel (2).
+std::function<void(QWidget*)> Parameters(std::function<void(Widgets::CPropertyGrid&)> act, const char* end = "1") {
+    return [act, end](QWidget* window) {
+        EXPECT_EQ(window->windowTitle().toStdString(), "Device parameters");
+        Widgets::CPropertyGrid* grid = GridIn(window);
+        ASSERT_NE(grid, nullptr);
+        if (act) act(*grid);
+        UiTest::Click(UiTest::FindControl(window, end));
+    };
+}
+
+// Answers the next window, which must be a message box, with OK; any other window is
+// refused and the test fails.
+std::function<void(QWidget*)> Box(UiTest::MessageBoxSeen* seen) {
+    return [seen](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (box == nullptr) {
+            ADD_FAILURE() << "expected a message box, got " << window->windowTitle().toStdString();
+            if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
+            return;
+        }
+        seen->caption = box->windowTitle().toStdString();
+        seen->text = box->text().toStdString();
+        seen->icon = box->icon();
+        seen->seen = true;
+        box->button(QMessageBox::Ok)->click();
+    };
+}
+
+// A window that must not open: the test fails and the window is closed.
+void NoFurtherWindow() {
+    UiTest::OnNextModal([](QWidget* window) {
+        ADD_FAILURE() << "a window opened: " << window->windowTitle().toStdString();
+        if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
+    });
+}
+
+// Connects and waits for the ready state.
+void Connect(DialogSession& session, QWidget* window) {
+    UiTest::Click(UiTest::FindControl(window, "2"));
+    ASSERT_TRUE(session.ReachState(2, 60000));
+}
+
+// The answers with every item as the dialog starts, but "Reporting Dataset" Fixed.
+const std::string kAnswersDatSetFixed =
+    "<Answers><DynDataSet><max Value=\"0\"/><maxAttributes Value=\"0\"/></DynDataSet>"
+    "<ReportSettings><cbName Value=\"2\"/><index Value=\"1\"/><datSet Value=\"2\"/><rptID Value=\"0\"/>"
+    "<optFields Value=\"0\"/><bufTime Value=\"0\"/><trgOps Value=\"0\"/><intgPd Value=\"0\"/></ReportSettings>"
+    "<ConfLNs><fixPrefix Value=\"1\"/><fixLnInst Value=\"1\"/></ConfLNs></Answers>";
+
+TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
+    for (const bool large : {false, true}) {
+        const std::string name = large ? "large" : "small";
+        SCOPED_TRACE(name);
+        TestDevice::Device::Options options;
+        options.model.large = large;
+        DialogSession session(options);
+        TempFolder folder;
+        const std::string path = folder.File("device.icd");
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            Iec61850::Acsi::Server& server = *session.dialog->GetServer();
+            App::ICDProgressDialog& progress = session.dialog->GetIcdProgressDialog();
+            QWidget* createIcd = UiTest::FindControl(window, "1019");
+            ASSERT_TRUE(createIcd->isEnabled());
+            // The answers come slowly enough for the progress to be seen.
+            TestDevice::Faults faults;
+            faults.delayedMs[kRead] = 10;
+            session.device.SetFaults(faults);
+            session.device.ClearRequests();
+
+            UiTest::OnNextModal(Parameters([&](Widgets::CPropertyGrid& grid) {
+                EXPECT_FALSE(createIcd->isEnabled());
+                EXPECT_FALSE(progress.IsWindowVisible());
+                PickInGrid(grid, GridItem(grid, "Reporting Dataset"), 2);
+                UiTest::Screenshot(grid.GetWidget()->window(), "icd-device-parameters-" + name);
+            }));
+            UiTest::OnNextModal(SaveAs(path));
+            UiTest::Click(createIcd);
+            EXPECT_TRUE(progress.IsWindowVisible());
+            EXPECT_EQ(progress.GetRange(),
+                      static_cast<int>(2 * server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
+            // Disabled until the end: a second click adds nothing to the count.
+            EXPECT_FALSE(createIcd->isEnabled());
+            session.dialog->SendMessage(Ui::WM_COMMAND, 1019, 0);
+
+            std::set<int> positions;
+            bool shot = false;
+            ASSERT_TRUE(WaitUntil(
+                [&] {
+                    if (progress.IsWindowVisible()) {
+                        const int position = progress.GetProgressCtrl().GetPos();
+                        positions.insert(position);
+                        if (!shot && 2 * position >= progress.GetRange()) {  // half way
+                            shot = true;
+                            UiTest::Screenshot(progress.GetWidget(), "icd-progress-" + name);
+                        }
+                    }
+                    return !session.dialog->IsIcdExportRunning() && UiTest::PendingModalActions() == 0;
+                },
+                60000));
+            EXPECT_GE(positions.size(), 2u);  // it advanced while shown
+            EXPECT_FALSE(progress.IsWindowVisible());
+            EXPECT_TRUE(createIcd->isEnabled());
+            EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(server));
+
+            EXPECT_EQ(SchemaCheck(path), path + " validates");
+            EXPECT_EQ(ReadWhole(path), ExportedDirectly(server, kAnswersDatSetFixed, folder.File("direct.icd")));
+        });
+    }
+}
+
+TEST(IcdCommand, CancelInEitherDialogWritesNothing) {
+    struct Case {
+        const char* what;
+        bool cancelParameters;
+    };
+    for (const Case& c : {Case{"device parameters", true}, Case{"save dialog", false}}) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TempFolder folder;
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            UiTest::OnNextModal(Parameters(nullptr, c.cancelParameters ? "2" : "1"));
+            if (!c.cancelParameters) UiTest::OnNextModal(SaveAs(""));
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, "1019"));
+            ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+            EXPECT_TRUE(folder.Names().empty());
+            EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+        });
+    }
+}
+
+TEST(IcdCommand, AFileThatCannotBeWrittenIsShownWithTheSystemsTextAndTheOldFileStays) {
+    DialogSession session;
+    TempFolder folder;
+    const std::string path = folder.File("device.icd");
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        UiTest::OnNextModal(Parameters(nullptr));
+        UiTest::OnNextModal(SaveAs(path));
+        UiTest::Click(UiTest::FindControl(window, "1019"));
+        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+        const std::string written = ReadWhole(path);
+        ASSERT_FALSE(written.empty());
+
+        UiTest::MessageBoxSeen seen;
+        UiTest::OnNextModal(Parameters(nullptr));
+        UiTest::OnNextModal(SaveAs(folder.File("missing/device.icd")));
+        UiTest::OnNextModal(Box(&seen));
+        UiTest::Click(UiTest::FindControl(window, "1019"));
+        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+        EXPECT_TRUE(seen.seen);
+        EXPECT_EQ(seen.caption, "Error");
+        EXPECT_EQ(seen.icon, QMessageBox::Critical);
+        EXPECT_EQ(seen.text.rfind("The ICD file could not be written.", 0), 0u) << seen.text;
+        EXPECT_NE(seen.text.find("No such file or directory"), std::string::npos) << seen.text;
+        EXPECT_NE(seen.text.find(folder.File("missing/device.icd")), std::string::npos) << seen.text;
+        EXPECT_EQ(ReadWhole(path), written);
+        EXPECT_EQ(folder.Names(), std::vector<std::string>{"device.icd"});
+    });
+}
+
+TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        UiTest::MessageBoxSeen seen;
+        UiTest::OnNextModal(
+            Parameters([](Widgets::CPropertyGrid& grid) { TypeInGrid(grid, GridItem(grid, "Max Datasets"), "-1"); }));
+        UiTest::OnNextModal(Box(&seen));
+        NoFurtherWindow();
+        UiTest::Click(UiTest::FindControl(window, "1019"));
+        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+        EXPECT_EQ(UiTest::PendingModalActions(), 1);
+        UiTest::ForgetModalActions();
+        EXPECT_TRUE(seen.seen);
+        EXPECT_EQ(seen.text.rfind("The device parameters were refused.", 0), 0u) << seen.text;
+        EXPECT_NE(seen.text.find("DynDataSet/max"), std::string::npos) << seen.text;
+        EXPECT_NE(seen.text.find("negative"), std::string::npos) << seen.text;
+        EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+    });
+}
+
+// An export cut short by the association's end: the progress goes, the count is back at 0
+// and the next Create ICD, on a new association, writes its file.
+TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
+    struct Case {
+        const char* what;
+        bool release;
+    };
+    for (const Case& c : {Case{"the device aborts", false}, Case{"the user disconnects", true}}) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TempFolder folder;
+        const std::string path = folder.File("after.icd");
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            TestDevice::Faults faults;
+            UiTest::MessageBoxSeen aborted;
+            if (c.release) {
+                faults.dropped = {kRead};  // the reads stay unanswered
+            } else {
+                // Two reads answered, then an abort instead of the third answer.
+                faults.delayedMs[kRead] = 20;
+                faults.abortAtRequest = 3;
+                UiTest::OnNextModal(Box(&aborted));
+            }
+            session.device.SetFaults(faults);
+            session.device.ClearRequests();
+            UiTest::Click(UiTest::FindControl(window, "1019"));
+            EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+            if (c.release) {
+                ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= 2; }));
+                UiTest::Click(UiTest::FindControl(window, "1011"));
+            }
+            ASSERT_TRUE(WaitUntil([&] {
+                return (c.release || aborted.seen) && session.dialog->GetState() == 0 &&
+                       !session.dialog->IsIcdExportRunning();
+            }));
+            if (!c.release) {
+                EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
+            }
+            EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+            App::QXClient& client = *session.dialog->GetClient();
+            client.GetPendingLock().Wait(0);
+            EXPECT_EQ(client.GetPendingValueReads(), 0);
+            client.GetPendingLock().Release();
+
+            session.device.SetFaults({});
+            Connect(session, window);
+            UiTest::OnNextModal(Parameters(nullptr));
+            UiTest::OnNextModal(SaveAs(path));
+            UiTest::Click(UiTest::FindControl(window, "1019"));
+            ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+            EXPECT_EQ(UiTest::PendingModalActions(), 0);
+            EXPECT_EQ(SchemaCheck(path), path + " validates");
+        });
+    }
+}
+
+TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
+    DialogSession session;
+    // The device refuses the names of LD0: the client knows the device, without nodes.
+    TestDevice::Faults faults;
+    faults.refusedNames[{2, "LD0"}] = TestDevice::Faults::Refusal{};
+    session.device.SetFaults(faults);
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        std::vector<std::string> nodes;
+        ASSERT_TRUE(App::ListFirstDeviceNodes(*session.dialog->GetServer(), nodes));
+        ASSERT_TRUE(nodes.empty());
+        session.device.ClearRequests();
+        bool progressShown = true;
+        UiTest::OnNextModal(Parameters(
+            [&](Widgets::CPropertyGrid&) { progressShown = session.dialog->GetIcdProgressDialog().IsWindowVisible(); },
+            "2"));
+        UiTest::Click(UiTest::FindControl(window, "1019"));
+        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+        EXPECT_EQ(UiTest::PendingModalActions(), 0);
+        EXPECT_FALSE(progressShown);
+        EXPECT_TRUE(ReadsLogged(session.device).empty());
+        EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+    });
+}
+
+// Reads the client refuses at once (it has no association here) are taken off the count;
+// the refusal that reaches 0 says so, since no answer will come to end the reads.
+TEST(IcdValueReads, RefusedRequestsAreTakenOffTheCount) {
+    struct Case {
+        std::int32_t raisedBy;
+        std::vector<std::string> nodes;
+        bool ended;
+        std::int32_t left;
+    };
+    const std::vector<Case> cases = {
+        {4, {"LD0/LLN0", "LD0/XCBR1"}, true, 0},
+        {5, {"LD0/LLN0", "LD0/XCBR1"}, false, 1},  // one answer still to come
+        {0, {"LD0/LLN0"}, false, 0},               // never below 0
+    };
+    for (const Case& c : cases) {
+        App::QXClient client;
+        App::RaisePendingValueReads(client, c.raisedBy);
+        EXPECT_EQ(App::RequestIcdValues(client, c.nodes), c.ended);
+        EXPECT_EQ(client.GetPendingValueReads(), c.left);
+        App::ResetPendingValueReads(client);
+        EXPECT_EQ(client.GetPendingValueReads(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace AppTest
