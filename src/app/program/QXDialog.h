@@ -83,6 +83,24 @@ public:
     void OnControlLdChanged();
     void OnReportLdChanged();
 
+    // The GOOSE panel (QXDialogGoose.cpp).
+    void OnGooseStart();
+    void OnGooseStop();
+    void OnGooseContinue();
+    void OnRefreshAdapters();
+    void OnAnyMac();
+    void OnAnyAppId();
+    void OnLatchOnChange();
+    Ui::LRESULT OnGooseError(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // Groups of hex digits between ":" into the six octets; a missing group gives 0.
+    static void ParseMac(const std::string& text, std::uint8_t mac[6]);
+    // Hex digits, upper or lower case; any other character counts as a zero digit.
+    static std::uint32_t ParseHex(const std::string& text);
+    // Where every dialog gets its capture; tests hand in one on injected adapters.
+    using CaptureFactory = std::function<CGooseCapture*()>;
+    static void SetCaptureFactory(CaptureFactory factory);
+    CGooseCapture* GetCapture() const { return capture_; }
+
     // The end of the program, however the dialog ended: the capture stopped, the model
     // load stopped and the worker joined, a live association released (aborted when the
     // profile's time-out passes), every server and the client removed. Runs once, after
@@ -98,6 +116,8 @@ public:
     const std::string& GetBannerPath() const { return bannerPath_; }
 
     static constexpr Ui::UINT WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
+    // A capture failure, posted by the capture worker; wParam is the capture's run number.
+    static constexpr Ui::UINT WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
 
 private:
     void StartWorker(std::function<void()> work, std::function<void()> done);
@@ -109,6 +129,10 @@ private:
     void RebuildPanel(Ui::CComboBox& combo, QXSelectionCtrl& selection, int panel);
     // The member's name of the panel's tree, rebuilt for the device chosen.
     void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
+    static CGooseCapture* CreateGooseCapture();
+    void MapGooseCommands();
+    void ShowGooseStopped(bool focusStart);
+    void ShowLastGooseFrame();
 
     Iec61850::Acsi::ServerManager& servers_;
     Iec61850::Acsi::ClientManager& clients_;
@@ -148,6 +172,9 @@ private:
     std::string gooseValues_;
     CGooseCapture* capture_ = nullptr;
     int adapterIndex_ = 0;
+    Ui::CComboBox adapterCombo_;
+    bool gooseCapturing_ = false;  // the group shows the capturing layout
+    std::uintptr_t gooseRun_ = 0;  // counts Starts, so a late error of an earlier run stops nothing
     std::string programDirectory_;
     std::string bannerPath_;
     int readLd_ = -1;
