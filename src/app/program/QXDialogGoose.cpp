@@ -104,7 +104,7 @@ void QXDialog::OnRefreshAdapters() {
 }
 
 void QXDialog::OnGooseStart() {
-    UpdateData(TRUE);
+    if (!UpdateData(TRUE)) return;  // the exchange has told the user what it refused
     if (adapterIndex_ < 0 || adapterIndex_ >= adapterCombo_.GetCount()) {
         MessageBox("No network adapter is chosen to capture on.", nullptr, MB_OK | MB_ICONSTOP);
         return;

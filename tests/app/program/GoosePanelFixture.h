@@ -65,6 +65,9 @@ public:
             });
         });
     }
+    // The devices go, as when cables are pulled; the dialog's list stays as it was.
+    void RemoveAll() { devices_.clear(); }
+
     ~InjectedAdapters() {
         App::QXDialog::SetCaptureFactory({});
         std::filesystem::remove_all(root_);

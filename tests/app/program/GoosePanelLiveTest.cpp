@@ -16,6 +16,8 @@
 #include <cstdlib>
 
 #include "GoosePanelFixture.h"
+#include "app/sender/GooseSenderFrame.h"
+#include "support/PcapSavefile.h"
 #include "system/Polling.h"
 
 namespace {
@@ -52,6 +54,13 @@ TEST(GoosePanelLive, CaptureOnAVethPairInANetworkNamespace) {
     EXPECT_NE(output.find("[  PASSED  ] 2 tests."), std::string::npos) << output;
     EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+}
+
+TEST(GoosePanelLive, TheFramesSentDecodeCleanly) {
+    const TestSupport::PcapSavefile file({SenderFrame(1), SenderFrame(2), SenderFrame(300)});
+    EXPECT_EQ(TestSupport::SavefileProblems(file.Path()), "");
+    EXPECT_EQ(TestSupport::SavefileFields(file.Path(), {"goose.stNum", "goose.appid", "goose.visible_string"}),
+              (std::vector<std::string>{"1|0x1001|state 1", "2|0x1001|state 2", "300|0x1001|state 300"}));
 }
 
 std::string ReadLine(const std::string& path) {
@@ -113,10 +122,7 @@ protected:
 
     // Sends the frame again and again, as a publisher repeats it, until a tick shows it.
     bool ShownAfterSending(OpenDialog& dialog, std::uint32_t stNum) {
-        GooseFrameSpec spec;
-        spec.stNum = stNum;
-        spec.values = {IntegerValue(stNum * 10)};
-        const Bytes frame = BuildGooseFrame(spec);
+        const Bytes frame = SenderFrame(stNum);
         return TestSupport::Eventually([&] {
             if (!injector_.Send(frame)) return false;
             dialog.Tick();
@@ -132,7 +138,7 @@ TEST_F(GoosePanelLiveInside, ShowsInjectedFramesAndStopsPromptlyWhenIdle) {
     StartOnVeth0(dialog);
     EXPECT_TRUE(ShownAfterSending(dialog, 1));
     EXPECT_TRUE(ShownAfterSending(dialog, 2));
-    EXPECT_EQ(dialog.Text(kValues), "20");
+    EXPECT_EQ(dialog.Text(kValues), "F,20,state 2");
 
     // Nothing arrives now: the worker waits inside libpcap.
     const auto before = Clock::now();

@@ -182,6 +182,10 @@ TEST(GoosePanel, ATickShowsTheLastFrameThatPassedTheFilter) {
          {Frame(kMacA, 0x3FFF, 6, 0, 60), Frame(kMacA, 0xABCD, 7, 0, 70)},
          {"01:0C:CD:01:00:00", "ABCD", "7", "70"}},
     };
+    std::vector<Bytes> all;
+    for (const Case& c : cases) all.insert(all.end(), c.frames.begin(), c.frames.end());
+    EXPECT_EQ(TestSupport::SavefileProblems(PcapSavefile(all).Path()), "");
+
     OpenDialog dialog;
     for (const Case& c : cases) {
         const PcapSavefile file(c.frames);
@@ -280,16 +284,30 @@ TEST(GoosePanel, TheTimerLeavesTheRestOfTheDialogAlone) {
     EXPECT_EQ(dialog.Text(kValues), "kept");
 }
 
-TEST(GoosePanel, WithoutAnAdapterStartTellsAndStaysStopped) {
-    InjectedAdapters adapters(0);
-    OpenDialog dialog;
-    UiTest::MessageBoxSeen seen;
-    UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
-    dialog.Click(kStart);
-    EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; }));
-    EXPECT_NE(seen.text.find("adapter"), std::string::npos) << seen.text;
-    ExpectStoppedLayout(dialog, false, false, "no adapter");
-    EXPECT_FALSE(dialog->GetCapture()->IsRunning());
+TEST(GoosePanel, AStartThatCannotBeginTellsAndStaysStopped) {
+    struct Case {
+        const char* name;
+        int adapters;
+        bool listGoneSinceRefresh;  // the capture refuses the index the list offers
+    };
+    const Case cases[] = {{"no adapter", 0, false}, {"the capture refuses", 2, true}};
+    for (const Case& c : cases) {
+        InjectedAdapters adapters(c.adapters);
+        OpenDialog dialog;
+        if (c.listGoneSinceRefresh) {
+            adapters.RemoveAll();
+            dialog->GetCapture()->EnumerateAdapters();
+        }
+        UiTest::MessageBoxSeen seen;
+        UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
+        dialog.Click(kStart);
+        EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; })) << c.name;
+        EXPECT_NE(seen.text.find("adapter"), std::string::npos) << c.name << ": " << seen.text;
+        ExpectStoppedLayout(dialog, false, false, c.name);
+        EXPECT_FALSE(dialog->GetCapture()->IsRunning()) << c.name;
+        dialog.Tick();
+        ExpectStoppedLayout(dialog, false, false, c.name);
+    }
 }
 
 TEST(GoosePanel, AnAdapterThatCannotOpenIsToldAndTheGroupStops) {

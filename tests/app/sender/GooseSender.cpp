@@ -16,7 +16,7 @@
 #include <string_view>
 #include <thread>
 
-#include "app/goose/GooseFrameBuilder.h"
+#include "app/sender/GooseSenderFrame.h"
 
 namespace {
 
@@ -51,11 +51,7 @@ int main(int argc, char** argv) {
     address.sll_halen = ETH_ALEN;
 
     for (unsigned stNum = 1; stNum <= count; ++stNum) {
-        GooseTest::GooseFrameSpec spec;
-        spec.stNum = stNum;
-        spec.values = {GooseTest::BooleanValue(stNum % 2 != 0), GooseTest::IntegerValue(stNum * 10),
-                       GooseTest::VisibleStringValue("state " + std::to_string(stNum))};
-        const GooseTest::Bytes frame = GooseTest::BuildGooseFrame(spec);
+        const GooseTest::Bytes frame = GooseTest::SenderFrame(stNum);
         if (::sendto(out, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
             static_cast<ssize_t>(frame.size())) {
             std::fprintf(stderr, "goose-sender: %s\n", std::strerror(errno));
