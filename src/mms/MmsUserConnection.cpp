@@ -1,5 +1,6 @@
 #include "mms/MmsUserConnection.h"
 
+#include <chrono>
 #include <typeinfo>
 
 #include "mms/MmsConnection.h"
@@ -152,6 +153,17 @@ void MmsUserConnection::FileAllPending(ResultCode result) {
         entry.request->SetAnswerKind(MmsPduNone);
         FileAnswered(entry.request);
     }
+}
+
+std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
+    const auto sentBefore = std::chrono::steady_clock::now() - std::chrono::milliseconds(ageMs);
+    const std::vector<PendingRequests::Entry> overdue = pendingRequests_.TakeEnteredBefore(sentBefore);
+    for (const PendingRequests::Entry& entry : overdue) {
+        entry.request->SetResult(System::Timeout);
+        entry.request->SetAnswerKind(MmsPduNone);
+        FileAnswered(entry.request);
+    }
+    return overdue.size();
 }
 
 bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }

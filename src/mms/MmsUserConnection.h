@@ -203,6 +203,10 @@ public:
 
     // ---- supporting ----
 
+    // Files every request sent more than ageMs ago and still unanswered with Timeout (the
+    // conclude excepted): its answer, should it come, then finds no request and is dropped.
+    // The number filed.
+    std::size_t FileOverdueRequests(std::uint32_t ageMs);
     // The request the last request operation made current (for tests).
     RequestHandle* GetCurrentRequest() const { return currentRequest_; }
     // Requests sent and not yet answered (for tests).

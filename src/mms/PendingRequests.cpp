@@ -32,7 +32,7 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
     const bool room =
         roomMade_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return entries_.size() < capacity_; });
     if (!room) return System::Timeout;
-    entries_.push_back(Entry{request, service});
+    entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
     return System::OkNoError;
 }
 
@@ -84,6 +84,23 @@ bool PendingRequests::TakeConclude(Entry& entry) {
     }
     roomMade_.notify_one();
     return true;
+}
+
+std::vector<PendingRequests::Entry> PendingRequests::TakeEnteredBefore(std::chrono::steady_clock::time_point time) {
+    std::vector<Entry> taken;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = entries_.begin(); it != entries_.end();) {
+            if (it->service != ConcludeService && it->since < time) {
+                taken.push_back(*it);
+                it = entries_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (!taken.empty()) roomMade_.notify_all();
+    return taken;
 }
 
 std::vector<PendingRequests::Entry> PendingRequests::TakeAll() {

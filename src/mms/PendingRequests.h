@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -28,7 +29,8 @@ public:
 
     struct Entry {
         RequestHandle* request = nullptr;
-        std::int32_t service = 0;  // the confirmed service number, or ConcludeService
+        std::int32_t service = 0;                       // the confirmed service number, or ConcludeService
+        std::chrono::steady_clock::time_point since{};  // when it was entered
     };
 
     explicit PendingRequests(std::uint32_t capacity);
@@ -53,6 +55,8 @@ public:
     bool TakeOldest(Entry& entry);
     // Takes out the conclude request: false when none is pending.
     bool TakeConclude(Entry& entry);
+    // Takes out every request but the conclude entered before the time, oldest first.
+    std::vector<Entry> TakeEnteredBefore(std::chrono::steady_clock::time_point time);
     // Takes out every request, oldest first.
     std::vector<Entry> TakeAll();
     // Clears the target of every request that still aims at this object, which is

@@ -42,9 +42,12 @@ SocketHandle::SocketHandle(int descriptor) : descriptor_(descriptor) {}
 
 SocketHandle::~SocketHandle() {
     if (descriptor_ >= 0) {
+        // The reason of a failed connect outlives the socket it failed on.
+        const int failure = errno;
         // An orderly end first, so that the peer reads the end of the stream.
         if (!shutDown_.load()) ::shutdown(descriptor_, SHUT_RDWR);
         ::close(descriptor_);
+        errno = failure;
     }
 }
 

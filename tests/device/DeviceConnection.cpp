@@ -95,9 +95,33 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     if (faults.dropped.count(service) != 0) return System::OkNoError;
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);
+    auto refuse = [&](const Faults::Refusal& refusal) {
+        return refusal.reject ? mms->SendReject(&frame, refusal.rejectReason)
+                              : mms->SendConfirmedError(frame, refusal.error);
+    };
     if (const auto refusal = faults.refused.find(service); refusal != faults.refused.end()) {
-        return refusal->second.reject ? mms->SendReject(&frame, refusal->second.rejectReason)
-                                      : mms->SendConfirmedError(frame, refusal->second.error);
+        return refuse(refusal->second);
+    }
+    const std::vector<std::string> names = NamesOf(request);
+    if (!names.empty()) {
+        if (const auto refusal = faults.refusedNames.find({service, names.front()});
+            refusal != faults.refusedNames.end()) {
+            return refuse(refusal->second);
+        }
+    }
+    if (service == Mms::MmsServiceGetNameList &&
+        request.choice.getNameList.objectClass.present == Mms::MmsObjectClassBasic) {
+        const std::pair<std::int32_t, std::int32_t> kind{
+            static_cast<std::int32_t>(request.choice.getNameList.objectClass.choice.basicObjectClass),
+            request.choice.getNameList.objectScope.present};
+        if (const auto refusal = faults.refusedNameLists.find(kind); refusal != faults.refusedNameLists.end()) {
+            return refuse(refusal->second);
+        }
+    }
+    if (service == Mms::MmsServiceGetVariableAccessAttributes && names.size() == 1 &&
+        names.front().find('$') == std::string::npos) {
+        if (faults.refuseNodeTypes) return refuse(faults.nodeTypeRefusal);
+        if (droppedNodeTypes_[names.front()]++ < faults.droppedNodeTypes) return System::OkNoError;
     }
 
     DeviceConnection* outer = std::exchange(current, this);
@@ -118,6 +142,7 @@ System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     association_ = device_.NextAssociationNumber();
     requests_ = 0;
+    droppedNodeTypes_.clear();
     if (faults.dropInitiateAnswer) return System::OkNoError;
     if (faults.initiateAnswerDelayMs > 0) device_.Pause(faults.initiateAnswerDelayMs);
     if (faults.initiateErrorClass != 0) {
@@ -135,7 +160,15 @@ System::ResultCode DeviceConnection::Reset() {
 
 void DeviceConnection::ChooseAnnouncedServices(std::uint8_t (&flags)[Mms::InitiateParameters::ServiceFlagCount]) {
     MmsUserConnection::ChooseAnnouncedServices(flags);
-    if (device_.GetFaults().hideIdentify) flags[IdentifyServiceBit] = 0;
+    const Faults faults = device_.GetFaults();
+    if (faults.hideIdentify) flags[IdentifyServiceBit] = 0;
+    for (const std::int32_t service : faults.unannounced) {
+        for (std::size_t bit = 0; bit < Mms::InitiateParameters::ServiceFlagCount; ++bit) {
+            Mms::InitiateParameters probe;
+            probe.servicesSupported[bit] = 1;
+            if (probe.SupportsService(service)) flags[bit] = 0;
+        }
+    }
 }
 
 Protocol::Connection* DeviceUserLayer::CreateConnection() { return new (std::nothrow) DeviceConnection(this, device_); }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "mms/MmsUserConnection.h"
@@ -41,6 +43,8 @@ private:
     Device& device_;
     int association_ = 0;
     int requests_ = 0;
+    // Type requests of each node left unanswered on this association.
+    std::map<std::string, int> droppedNodeTypes_;
     bool answering_ = false;
     std::vector<std::function<void()>> deferred_;
 };

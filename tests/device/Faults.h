@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace TestDevice {
@@ -38,6 +39,22 @@ struct Faults {
     int initiateAnswerDelayMs = 0;
     // The association is aborted instead of answering its Nth confirmed request (0: never).
     int abortAtRequest = 0;
+
+    // Faults aimed at one kind of request rather than a whole service, as other devices
+    // have them.
+    // Requests of a service whose first name (as RequestRecord has it) is this one:
+    // (service, name) refused so.
+    std::map<std::pair<std::int32_t, std::string>, Refusal> refusedNames;
+    // getNameList of an object class in a scope (Mms::MmsBasicObjectClass,
+    // Mms::MmsObjectScopeChoice): (class, scope) refused so.
+    std::map<std::pair<std::int32_t, std::int32_t>, Refusal> refusedNameLists;
+    // getVariableAccessAttributes of a whole logical node ("LD0/XCBR1", no "$"): refused
+    // so when set; else the first so many of each node's, per association, never answered.
+    bool refuseNodeTypes = false;
+    Refusal nodeTypeRefusal;
+    int droppedNodeTypes = 0;
+    // Services (Mms::MmsService numbers) left out of those announced in the initiate answer.
+    std::set<std::int32_t> unannounced;
 };
 
 // One confirmed request as the device received it.

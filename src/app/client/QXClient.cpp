@@ -2,13 +2,17 @@
 
 #include "app/client/SelectionCollector.h"
 #include "iec61850/acsi/AcsiTexts.h"
+#include "iec61850/acsi/ControlServices.h"
+#include "iec61850/acsi/DataSet.h"
 #include "iec61850/acsi/DataValueServices.h"
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/ModelReader.h"
+#include "iec61850/acsi/RCBReport.h"
 #include "iec61850/acsi/Release.h"
 #include "iec61850/acsi/Server.h"
 #include "iec61850/acsi/Service.h"
 #include "iec61850/acsi/TPAppAssociation.h"
+#include "mms/Container.h"
 #include "mms/MmsConnection.h"
 
 namespace App {
@@ -171,14 +175,78 @@ std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
     return 1;
 }
 
-std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
-    const std::int32_t result = QXClientBase::OnSetDataValues(service);
-    const std::int32_t error = service != nullptr ? service->GetServiceError() : 0;
-    if (error == 0) {
+void QXClient::SendWriteResult(std::int32_t serviceError) {
+    if (serviceError == 0) {
         NotifyMainWindow(WM_QX_WRITE_RESULT, 0, 0);
     } else {
-        const std::string text = ServiceErrorText(error);
+        const std::string text = ServiceErrorText(serviceError);
         NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+    }
+}
+
+std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
+    const std::int32_t result = QXClientBase::OnSetDataValues(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnSelect(Iec61850::Acsi::Select* service) {
+    const std::int32_t result = QXClientBase::OnSelect(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) {
+    const std::int32_t result = QXClientBase::OnSelectWithValue(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnOperate(Iec61850::Acsi::Operate* service) {
+    const std::int32_t result = QXClientBase::OnOperate(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnCancel(Iec61850::Acsi::Cancel* service) {
+    const std::int32_t result = QXClientBase::OnCancel(service);
+    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    return result;
+}
+
+std::int32_t QXClient::OnCommandTermination(Iec61850::Acsi::ControlReport* report) {
+    const std::int32_t result = QXClientBase::OnCommandTermination(report);
+    // A positive termination follows a write whose success was shown already; a negative
+    // one carries the device's reason.
+    if (report == nullptr || report->lastApplError == nullptr) return result;
+    std::string error;
+    std::string cause;
+    if (report->lastApplError->error != nullptr) report->lastApplError->error->ToText(error);
+    if (report->lastApplError->addCause != nullptr) report->lastApplError->addCause->ToText(cause);
+    const std::string text = "Command terminated: LastApplError Error " + error + ", AddCause " + cause;
+    NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+    return result;
+}
+
+std::int32_t QXClient::OnReport(Iec61850::Acsi::RCBReport* report) {
+    const std::int32_t result = QXClientBase::OnReport(report);
+    if (report == nullptr) return result;
+    for (const Iec61850::Acsi::ReportHeaderRecord& field : report->header) {
+        if (field.first == "TimeOfEntry") {
+            const std::string text = "Report received with ToE: " + field.second;
+            NotifyMainWindow(WM_QX_REPORT, 2, TextParam(text));
+            break;
+        }
+    }
+    const std::string constraint = watchedConstraint_;
+    const std::string reference = watchedReference_;
+    for (const Iec61850::Acsi::ReportEntry& entry : report->entries) {
+        for (const Iec61850::Acsi::ValueRecord& value : entry.values) {
+            if (value.fc == constraint && value.reference == reference) {
+                NotifyMainWindow(WM_QX_REPORT, 1, TextParam(value.value));
+                return result;
+            }
+        }
     }
     return result;
 }

@@ -53,6 +53,14 @@ public:
                                      std::uint8_t flag) override;
     std::int32_t OnGetDataValues(Iec61850::Acsi::GetDataValues* service) override;
     std::int32_t OnSetDataValues(Iec61850::Acsi::SetDataValues* service) override;
+    std::int32_t OnReport(Iec61850::Acsi::RCBReport* report) override;
+    // Every control service's answer is shown, a refused select or cancel as much as an
+    // operate; a negative command termination too.
+    std::int32_t OnSelect(Iec61850::Acsi::Select* service) override;
+    std::int32_t OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) override;
+    std::int32_t OnOperate(Iec61850::Acsi::Operate* service) override;
+    std::int32_t OnCancel(Iec61850::Acsi::Cancel* service) override;
+    std::int32_t OnCommandTermination(Iec61850::Acsi::ControlReport* report) override;
 
     // ---- the model load and the selection trees ----
 
@@ -91,6 +99,7 @@ protected:
     Iec61850::FcReference GetLastRead() const;
 
 private:
+    void SendWriteResult(std::int32_t serviceError);
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
 
     std::atomic<MainWindowNotifier*> notifier_;

@@ -123,6 +123,9 @@ BOOL QXDialog::OnInitDialog() {
     macEdit_.SetPromptChar('0');
     appIdEdit_.SetMask("XXXX");
     appIdEdit_.SetPromptChar('0');
+    // A new mask shows its prompts: the defaults go in again.
+    macEdit_.SetWindowText(macText_);
+    appIdEdit_.SetWindowText(appIdText_);
     address_.SetAddress(127, 0, 0, 1);
 
     state_ = StateDisconnected;
@@ -169,6 +172,16 @@ void QXDialog::OnAbout() { about_.DoModal(); }
 // ---- the state machine ----
 
 void QXDialog::UpdateControls() {
+    ApplyEnabling();
+    statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
+    statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
+                       : state_ == StateReading    ? LoadString(IDS_READING_MODEL)
+                                                   : std::string(),
+                       1);
+    statusBar_.SetText({}, 2);
+}
+
+void QXDialog::ApplyEnabling() {
     const bool ready = state_ == StateReady;
     const bool idle = state_ == StateDisconnected && !connecting_;
     connect_.EnableWindow(idle);
@@ -184,12 +197,6 @@ void QXDialog::UpdateControls() {
         control->EnableWindow(ready);
     }
     disableRcb_.EnableWindow(false);
-    statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
-    statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
-                       : state_ == StateReading    ? LoadString(IDS_READING_MODEL)
-                                                   : std::string(),
-                       1);
-    statusBar_.SetText({}, 2);
 }
 
 void QXDialog::ClearSelections() {

@@ -120,6 +120,8 @@ public:
     static constexpr Ui::UINT WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
 
 private:
+    // The state table's enabling alone: the end of a worker must not wipe the result line.
+    void ApplyEnabling();
     void StartWorker(std::function<void()> work, std::function<void()> done);
     Ui::LRESULT OnWorkerDone(Ui::WPARAM wParam, Ui::LPARAM lParam);
     void JoinWorker();

@@ -45,7 +45,7 @@ std::chrono::milliseconds ReleaseTimeout(Server* server) {
 void QXDialog::StartWorker(std::function<void()> work, std::function<void()> done) {
     connecting_ = true;
     workerDone_ = std::move(done);
-    UpdateControls();
+    ApplyEnabling();
     const HWND self = GetSafeHwnd();
     {
         std::lock_guard lock(workerMutex_);
@@ -74,7 +74,7 @@ LRESULT QXDialog::OnWorkerDone(WPARAM, LPARAM) {
     std::function<void()> done = std::move(workerDone_);
     workerDone_ = nullptr;
     if (done) done();
-    UpdateControls();
+    ApplyEnabling();
     return 1;
 }
 

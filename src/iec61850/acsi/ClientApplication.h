@@ -62,6 +62,10 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 // The client does not own its association (the server's profile stack does). When the
 // server goes, the association lets go of the client and the client of it: its next
 // request gives 1, its next Associate makes a new association.
+//
+// A derived class whose callbacks use its own members calls ClearAssociation first thing
+// in its destructor: it waits for a callback that is running and no other follows, while
+// those members still exist (the base's destructor comes too late for them).
 class ClientApplication {
 public:
     ClientApplication();
@@ -160,7 +164,8 @@ public:
     std::uint32_t GetClientId() const { return clientId_; }
     void SetClientId(std::uint32_t id) { clientId_ = id; }
     Acsi::TPAppAssociation* GetAssociation() const;
-    // Drops the link to the association (the next Associate makes a new one).
+    // Drops the link to the association (the next Associate makes a new one), waiting for
+    // a callback that runs meanwhile; the association then calls this client no more.
     void ClearAssociation();
     // The association tells that it lets go of this client (only when it is the linked one).
     void ForgetAssociation(Acsi::TPAppAssociation* association);

@@ -24,6 +24,8 @@ public:
     std::string node;
     std::string fc;
     NamedObject* target = nullptr;
+    // Filled by the server's ListAllDataValues.
+    std::vector<ValueRecord> values;
 };
 
 // The values of the objects a (constraint, reference) pair names: one read of the one

@@ -65,6 +65,8 @@ public:
     std::string reference;
     std::string fc;
     NamedObject* found = nullptr;
+    // Filled by the server's ListDataComponents.
+    std::list<std::string> names;
 };
 
 // The definition of the objects a reference names, answered from the model only (without

@@ -13,7 +13,6 @@
 #include "iec61850/acsi/LLN0.h"
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ModelAnswers.h"
 #include "iec61850/acsi/RcbServices.h"
 #include "iec61850/acsi/ReportControlBlock.h"
 #include "iec61850/acsi/Server.h"
@@ -112,13 +111,13 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
-    if (service->IsLocal()) return ListLogicalDevices(*server, *service);
+    if (service->IsLocal()) return server->ListLogicalDevices(*service);
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
         server->directoryNames.insert(server->directoryNames.end(), service->names.begin(), service->names.end());
     }
-    for (const std::string& name : service->names) server->AddLogicalDevice(name);
+    server->RegisterLogicalDevices(*service);
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
     // A directory that was not answered in time is asked again: its names are not known.
@@ -134,7 +133,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
-    if (service->IsLocal()) return ListLogicalNodes(*server, *service);
+    if (service->IsLocal()) return server->ListLogicalNodes(*service);
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
         return found;
@@ -156,7 +155,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
-    if (service->IsLocal()) return AnswerLogicalNodeDirectory(*server, *service);
+    if (service->IsLocal()) return server->AnswerLogicalNodeDirectory(*service);
     const std::int32_t objectClass = service->objectClass;
     if (objectClass < ObjectClassData || objectClass > NodeTypeClass) {
         service->SetServiceError(ClassNotSupported);
@@ -231,19 +230,25 @@ std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        if (service->found != nullptr) service->found->SetState(Built);
+    }
+    const std::int32_t answered = service->IsLocal() || Succeeded(*service) ? server->ListDataComponents(*service) : 0;
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
-    if (service->found != nullptr) service->found->SetState(Built);
     LogicalNode* node = server->FindNode(service->reference);
-    if (node == nullptr || node->readingState != FcsAsked) return 0;
+    if (node == nullptr || node->readingState != FcsAsked) return answered;
     FunctionalConstraint* group = node->FindFc(service->fc);
-    if (group == nullptr) return 0;
+    if (group == nullptr) return answered;
     if (Succeeded(*service)) {
         group->SetState(StateRead);
     } else {
+        // The service's target goes with it; nothing reads it after this.
         node->RemoveFc(service->fc);
     }
-    return 0;
+    return answered;
 }
 
 std::int32_t RClient::OnGetDataDefinition(Acsi::GetDataDefinition* service) {
@@ -287,12 +292,35 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (service->IsLocal() || server == nullptr || service->target == nullptr) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
+    if (!MarkValuesRead(*server, *service)) return 0;
+    // The values, as records, for whoever derives from this client.
+    return Succeeded(*service) ? server->ListAllDataValues(*service) : 0;
+}
+
+bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
+    ModelLock lock(server);
+    if (!lock.taken()) return false;
+    // Values that came before the node's type fit no type: the node (alone, not its groups,
+    // which the reading may be asking for) is asked again once it is built.
+    if (auto* node = dynamic_cast<LogicalNode*>(service.target)) {
+        if (node->readingState == TypeAsked || node->readingState == TypeRefused || node->readingState == FcsAsked) {
+            node->NamedObject::SetState(NotAsked);
+            return false;
+        }
+    }
     // Marked read whatever the answer, so that a device refusing values does not hold the
-    // reading; a time-out is asked again.
-    service->target->SetState(service->GetResult() == System::Timeout ? NotAsked : StateRead);
-    return 0;
+    // reading.
+    service.target->SetState(StateRead);
+    // A node read group by group is read with its last group.
+    if (auto* group = dynamic_cast<FunctionalConstraint*>(service.target)) {
+        auto* node = dynamic_cast<LogicalNode*>(group->GetParent());
+        if (node != nullptr && node->GetState() != StateRead) {
+            bool all = true;
+            for (const FunctionalConstraint* other : node->GetFcsInOrder()) all = all && other->IsRead();
+            if (all) node->SetState(StateRead);
+        }
+    }
+    return true;
 }
 
 std::int32_t RClient::OnGetDataValues(Acsi::GetDataValues* service) {
@@ -494,15 +522,10 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
         default: break;
     }
     if (device.dataSetDirectoryState == NotAsked) {
-        if (!Offers(Mms::MmsServiceGetNamedVariableListAttributes)) {
-            device.dataSetDirectoryState = Read;
-            ++post.advanced;
-        } else {
-            device.dataSetDirectoryState = Asked;
-            post.Add([name](RClient& c, std::uint32_t& id) {
-                return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
-            });
-        }
+        device.dataSetDirectoryState = Asked;
+        post.Add([name](RClient& c, std::uint32_t& id) {
+            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
+        });
     } else if (device.dataSetDirectoryState == MoreFollows) {
         device.dataSetDirectoryState = Asked;
         const std::string after = device.dataSetNames.empty() ? std::string() : device.dataSetNames.back();
@@ -582,17 +605,23 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             node.readingState = Read;
             node.SetState(Asked);
             ++post.advanced;
-            // Every node's values are read once its type is built.
-            if (Offers(Mms::MmsServiceRead)) {
-                post.Add(
-                    [reference](RClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, reference, "", 0); });
-            } else {
+            // Every node's values are read once its type is built. The node's type was put
+            // together here, in an order of its own, so each group is read by its own name.
+            if (!Offers(Mms::MmsServiceRead) || node.GetFcsInOrder().empty()) {
                 node.SetState(StateRead);
+                break;
+            }
+            for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
+                const std::string fc = group->GetFc();
+                post.Add([reference, fc](RClient& c, std::uint32_t& id) {
+                    return c.GetAllDataValues(id, reference, fc, 0);
+                });
             }
             break;
         case Read:
-            // A node built from its type: its values, once.
-            if (!lln0 && node.GetState() == NotAsked) {
+            // A node built from its type: its values, once (LLN0's again when they came
+            // before its type).
+            if (node.GetState() == NotAsked) {
                 node.SetState(Asked);
                 if (Offers(Mms::MmsServiceRead)) {
                     post.Add([reference](RClient& c, std::uint32_t& id) {

@@ -113,6 +113,8 @@ private:
     void StepNode(Poster& post, LogicalDevice& device, LogicalNode& node);
     bool NodeIsRead(const LogicalNode& node) const;
     void NoteAnswer(const Service& service);
+    // Locked: the target of a values answer read; false when it is not (yet).
+    bool MarkValuesRead(Server& server, Acsi::GetAllDataValues& service);
     // The device announced the MMS service in its initiate answer.
     bool Offers(std::int32_t mmsService) const;
 

@@ -28,6 +28,7 @@ class ControlBlock;
 class DataSet;
 class GetAllDataValues;
 class GetDataDefinition;
+class GetDataDirectory;
 class GetLogicalDeviceDirectory;
 class GetLogicalNodeDirectory;
 class GetServerDirectory;
@@ -146,6 +147,26 @@ public:
     System::ResultCode ApplySelectResult(Select& service);
 
     // ---- answers applied to and made from the model ----
+
+    // A logical device for every name the server directory gave (AddLogicalDevice's
+    // failures passed over); 0.
+    System::ResultCode RegisterLogicalDevices(GetServerDirectory& service);
+    // Locked. Class 4: the service's names become the references of the logical devices in
+    // name order (0); any other class: Error.
+    System::ResultCode ListLogicalDevices(GetServerDirectory& service);
+    // Locked: the service's names become the device's logical nodes; an unknown device sets
+    // service error 1 and gives InvalidArguments.
+    System::ResultCode ListLogicalNodes(GetLogicalDeviceDirectory& service);
+    // Locked: the node's names of the class (7: its data in dictionary order, whose result
+    // becomes the service error; others as the node collects them, a failure giving
+    // service error 12) into the service's names.
+    System::ResultCode AnswerLogicalNodeDirectory(GetLogicalNodeDirectory& service);
+    // Locked: for every data object of the node in dictionary order, one record per leaf
+    // attribute (of the service's constraint when it names one) into the service's values.
+    System::ResultCode ListAllDataValues(GetAllDataValues& service);
+    // Locked: the component names of the found object's structure (NotSupported when it is
+    // not bound to a named variable; nothing for a value that is no structure).
+    System::ResultCode ListDataComponents(GetDataDirectory& service);
 
     // The names of the node's data objects in the order of its class, else sorted;
     // service error 12 when they cannot be collected. Under the caller's lock.

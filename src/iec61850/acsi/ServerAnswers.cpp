@@ -5,11 +5,16 @@
 
 #include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/DataValueServices.h"
+#include "iec61850/acsi/DirectoryServices.h"
+#include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/LogicalNode.h"
 #include "iec61850/acsi/Server.h"
 #include "iec61850/scl/BasicTypeCode.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
+#include "mms/NamedVariable.h"
+#include "mms/Structure.h"
 
 namespace Iec61850::Acsi {
 
@@ -71,6 +76,98 @@ ResultCode Server::BuildDataDefinition(std::string_view reference, std::vector<D
         const ResultCode resolved = ResolveReference(reference, "", objects);
         if (resolved != System::OkNoError) return resolved;
         for (NamedObject* object : objects) Define(*object, records);
+        return System::OkNoError;
+    });
+}
+
+ResultCode Server::RegisterLogicalDevices(GetServerDirectory& service) {
+    for (const std::string& name : service.names) AddLogicalDevice(name);
+    return System::OkNoError;
+}
+
+ResultCode Server::ListLogicalDevices(GetServerDirectory& service) {
+    if (service.objectClass != ObjectClassLogicalDevice) return System::Error;
+    return Locked([&]() -> ResultCode {
+        service.names.clear();
+        for (const auto& [name, device] : logicalDevices_) service.names.push_back(device->GetReference());
+        return System::OkNoError;
+    });
+}
+
+ResultCode Server::ListLogicalNodes(GetLogicalDeviceDirectory& service) {
+    return Locked([&]() -> ResultCode {
+        LogicalDevice* device = FindDevice(service.device);
+        if (device == nullptr) {
+            service.SetServiceError(1);
+            return System::InvalidArguments;
+        }
+        service.names.clear();
+        for (const auto& [name, node] : device->GetLogicalNodes()) service.names.push_back(name);
+        return System::OkNoError;
+    });
+}
+
+ResultCode Server::AnswerLogicalNodeDirectory(GetLogicalNodeDirectory& service) {
+    return Locked([&]() -> ResultCode {
+        LogicalNode* node = FindNode(service.node);
+        if (node == nullptr) return System::InvalidArguments;
+        if (service.objectClass == ObjectClassData) {
+            std::list<std::string> names;
+            service.SetServiceError(ListDataNames(*node, names));
+            service.names.insert(service.names.end(), names.begin(), names.end());
+            return System::OkNoError;
+        }
+        std::list<NamedObject*> objects;
+        if (const ResultCode collected = node->CollectByClass(service.objectClass, objects);
+            collected != System::OkNoError) {
+            service.SetServiceError(12);
+            return collected;
+        }
+        for (const NamedObject* object : objects) service.names.push_back(object->GetName());
+        return System::OkNoError;
+    });
+}
+
+ResultCode Server::ListAllDataValues(GetAllDataValues& service) {
+    return Locked([&]() -> ResultCode {
+        LogicalNode* node = FindNode(service.node);
+        if (node == nullptr) {
+            service.SetServiceError(1);
+            return System::InvalidArguments;
+        }
+        std::list<std::string> names;
+        service.SetServiceError(ListDataNames(*node, names));
+        for (const std::string& name : names) {
+            std::list<NamedObject*> data;
+            node->CollectByName(name, data);
+            for (NamedObject* object : data) {
+                std::list<NamedObject*> attributes;
+                object->CollectByClass(ObjectClassDataAttribute, attributes);
+                for (NamedObject* attribute : attributes) {
+                    auto* item = dynamic_cast<DataItem*>(attribute);
+                    if (item == nullptr || !item->GetChildren().empty()) continue;
+                    if (!service.fc.empty() && item->GetFcName() != service.fc) continue;
+                    std::string text;
+                    item->GetValueText(text);
+                    service.values.push_back({item->GetFcName(), item->GetReference(), text});
+                }
+            }
+        }
+        return System::OkNoError;
+    });
+}
+
+ResultCode Server::ListDataComponents(GetDataDirectory& service) {
+    return Locked([&]() -> ResultCode {
+        auto* variable =
+            service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject()) : nullptr;
+        if (variable == nullptr) return System::NotSupported;
+        auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue());
+        if (structure == nullptr) return System::OkNoError;
+        for (std::size_t index = 0; index < structure->GetComponentCount(); ++index) {
+            if (const Mms::Container* member = structure->GetComponent(index))
+                service.names.push_back(member->GetName());
+        }
         return System::OkNoError;
     });
 }

@@ -1,5 +1,6 @@
 #include "iec61850/acsi/TPAppAssociation.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -149,15 +150,19 @@ Service* TPAppAssociation::TakeRequest() { return static_cast<Service*>(requests
 
 ResultCode TPAppAssociation::Run() {
     while (!StopRequested()) {
-        if (Service* service = TakeRequest()) {
+        // Woken often enough to confirm a request the device leaves unanswered soon after
+        // its time-out.
+        const std::uint32_t tick = std::max<std::uint32_t>(GetTimeout() / 8, 1);
+        if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
             } else {
-                service->execute();
+                Execute(service);
             }
         }
         PurgeFailedRequests();
+        if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
     }
     return System::OkNoError;
 }
@@ -191,13 +196,38 @@ void TPAppAssociation::ConfirmQueued(ResultCode result) {
     }
 }
 
+void TPAppAssociation::Execute(Service* service) {
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = service;
+    }
+    service->execute();
+    std::vector<Service*> deferred;
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = nullptr;
+        deferred.swap(deferred_);
+    }
+    for (Service* answered : deferred) answered->complete();
+}
+
 void TPAppAssociation::CompleteAnswered() {
     while (Mms::RequestHandle* answered = TakeDoneRequest()) {
-        if (auto* service = dynamic_cast<Service*>(answered)) {
-            service->complete();
-        } else {
+        auto* service = dynamic_cast<Service*>(answered);
+        if (service == nullptr) {
             delete answered;
+            continue;
         }
+        {
+            // Filed (answered or aborted) while its request is still being sent: the
+            // sending thread still reads it, and completes it once it is done.
+            std::lock_guard lock(executingMutex_);
+            if (service == executing_) {
+                deferred_.push_back(service);
+                continue;
+            }
+        }
+        service->complete();
     }
 }
 

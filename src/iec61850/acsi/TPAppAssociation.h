@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "iec61850/acsi/DataSetAssociation.h"
 #include "iec61850/acsi/Server.h"
@@ -53,7 +54,8 @@ class Service;
 // with 7.
 //
 // The profile parameter "MmsTimeout" (milliseconds; 10000 after a reset without it) sets
-// how long the initiate and the association's waits last.
+// how long the initiate and the association's waits last, and how long a sent service
+// waits for its answer: one the device leaves unanswered is confirmed with 12 (Timeout).
 class TPAppAssociation : public Mms::MmsUserConnection, public DataSetAssociation {
 public:
     // The reasons OnAssociationFailed gives (ACSI service errors).
@@ -155,6 +157,8 @@ protected:
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
 
 private:
+    // Runs the service's execute; what was filed for it meanwhile is completed after.
+    void Execute(Service* service);
     // Completes every answered service waiting on the done queue.
     void CompleteAnswered();
     // Confirms every queued service with the result (they never run).
@@ -172,6 +176,9 @@ private:
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
+    std::mutex executingMutex_;
+    Service* executing_ = nullptr;
+    std::vector<Service*> deferred_;
     std::atomic<bool> associating_{false};
     std::atomic<bool> abortedWhileAssociating_{false};
     mutable std::mutex outcomeMutex_;

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "iec61850/acsi/DataItem.h"
@@ -11,6 +16,7 @@
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/LogicalNode.h"
 #include "iec61850/association/ReadingSession.h"
+#include "mms/MmsPduError.h"
 #include "mms/MmsPduServices.h"
 #include "mms/NamedVariable.h"
 #include "support/WireCheck.h"
@@ -103,6 +109,192 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
     // Nothing a device would not take.
     ASSERT_EQ(session.client->Release(), System::OkNoError);
     if (TestSupport::WiresharkAvailable()) EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+}
+
+}  // namespace
+}  // namespace ModelReadTest
+
+namespace ModelReadTest {
+namespace {
+
+using TestDevice::Faults;
+
+struct ReadOutcome {
+    std::int32_t result = -1;
+    std::uint32_t objects = 0;
+    std::uint32_t read = 0;
+    std::uint32_t dataObjects = 0;
+    std::vector<RequestRecord> log;
+    std::vector<Seen> seen;
+};
+
+ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSession&)>& check = {}) {
+    ReadingSession session;
+    session.device.SetFaults(faults);
+    ReadOutcome outcome;
+    outcome.result = session.Read();
+    outcome.objects = session.Count(ModelClass::Any);
+    outcome.read = session.Count(ModelClass::Any, StateRead);
+    outcome.dataObjects = session.Count(ModelClass::Data);
+    outcome.log = session.device.Requests();
+    outcome.seen = session.client->Confirmations();
+    if (check) check(session);
+    return outcome;
+}
+
+std::size_t CountOf(const std::vector<RequestRecord>& log, std::int32_t service, const std::string& name) {
+    return static_cast<std::size_t>(std::count_if(log.begin(), log.end(), [&](const RequestRecord& record) {
+        return record.service == service && !record.names.empty() && record.names.front() == name;
+    }));
+}
+
+// The fallbacks for a node's type end with the same model as a device that gives it.
+TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
+    const ReadOutcome plain = ReadWith({});
+    ASSERT_EQ(plain.result, ModelReader::ResultRead);
+
+    struct Case {
+        const char* what;
+        Faults faults;
+        std::size_t typeRequestsOfXcbr;
+        bool byFc;
+    };
+    std::vector<Case> cases(4);
+    cases[0] = {"type rejected", {}, 1, true};
+    cases[0].faults.refuseNodeTypes = true;
+    cases[1] = {"type refused with an error", {}, 1, true};
+    cases[1].faults.refuseNodeTypes = true;
+    cases[1].faults.nodeTypeRefusal = {false, 0, Mms::MmsPackError(Mms::MmsErrorClassAccess, 3)};
+    cases[2] = {"type times out once", {}, 2, false};
+    cases[2].faults.droppedNodeTypes = 1;
+    cases[3] = {"type times out twice", {}, 2, true};
+    cases[3].faults.droppedNodeTypes = 2;
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ReadOutcome outcome = ReadWith(c.faults, [](ReadingSession& session) {
+            ForEachLeaf(*session.server, [&](NamedObject& leaf, const std::string& name) {
+                if (leaf.GetName().front() == '[') return;
+                std::string text;
+                leaf.ValueToText(text);
+                EXPECT_EQ(text, session.device.GetValue(name)) << leaf.GetReference();
+            });
+        });
+        EXPECT_EQ(outcome.result, ModelReader::ResultRead);
+        EXPECT_EQ(outcome.objects, plain.objects);
+        EXPECT_EQ(outcome.read, outcome.objects);
+        EXPECT_EQ(outcome.dataObjects, plain.dataObjects);
+        EXPECT_EQ(CountOf(outcome.log, Mms::MmsServiceGetVariableAccessAttributes, "LD0/XCBR1"), c.typeRequestsOfXcbr);
+        EXPECT_EQ(CountOf(outcome.log, Mms::MmsServiceGetVariableAccessAttributes, "LD0/XCBR1$ST"), c.byFc ? 1u : 0u);
+    }
+}
+
+// Read by functional constraint, a node is built and its local directories follow: data
+// and report blocks for every node, and for LLN0 also GOOSE, setting-group and
+// sampled-value blocks.
+TEST(ModelRead, NodesReadByConstraintAskTheirLocalDirectories) {
+    Faults faults;
+    faults.refuseNodeTypes = true;
+    const ReadOutcome outcome = ReadWith(faults);
+    ASSERT_EQ(outcome.result, ModelReader::ResultRead);
+    std::map<std::string, std::vector<std::int32_t>> local;
+    for (const Seen& seen : outcome.seen) {
+        if (seen.callback == "LN" && seen.local) local[seen.reference].push_back(seen.objectClass);
+    }
+    EXPECT_EQ(local["LD0/LLN0"], (std::vector<std::int32_t>{7, 10, 11, 15, 13, 17}));
+    EXPECT_EQ(local["LD0/XCBR1"], (std::vector<std::int32_t>{7, 10, 11}));
+    EXPECT_EQ(local["bay1/MMXU1"], (std::vector<std::int32_t>{7, 10, 11}));
+}
+
+// A constraint whose data directory fails leaves the model; the rest is read.
+TEST(ModelRead, AConstraintWhoseDirectoryFailsIsDropped) {
+    Faults faults;
+    faults.refuseNodeTypes = true;
+    faults.refusedNames[{Mms::MmsServiceGetVariableAccessAttributes, "LD0/XCBR1$ST"}] = {};
+    const ReadOutcome outcome = ReadWith(faults, [](ReadingSession& session) {
+        LogicalNode* xcbr = session.server->FindNode("LD0/XCBR1");
+        ASSERT_NE(xcbr, nullptr);
+        EXPECT_EQ(xcbr->FindFc("ST"), nullptr);
+        EXPECT_NE(xcbr->FindFc("CF"), nullptr);
+        for (const FunctionalConstraint* group : xcbr->GetFcsInOrder()) EXPECT_NE(group->GetFc(), "ST");
+        // The data set that named XCBR1's position keeps the members that are there.
+        const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
+        ASSERT_NE(ds1, nullptr);
+        EXPECT_EQ(ds1->GetState(), StateRead);
+    });
+    EXPECT_EQ(outcome.result, ModelReader::ResultRead);
+    EXPECT_EQ(outcome.read, outcome.objects);
+}
+
+// Data-set pieces the device refuses or does not offer end as empty, and the read ends.
+TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
+    struct Case {
+        const char* what;
+        Faults faults;
+        std::int32_t deviceState;
+        bool dataSets;
+    };
+    std::vector<Case> cases(3);
+    cases[0] = {"data-set names refused", {}, DirectoryGivenUp, false};
+    cases[0].faults.refusedNameLists[{Mms::MmsClassNamedVariableList, Mms::MmsObjectScopeDomain}] = {};
+    cases[1] = {"member lists refused", {}, DirectoryComplete, true};
+    cases[1].faults.refused[Mms::MmsServiceGetNamedVariableListAttributes] = {};
+    cases[2] = {"member lists not offered", {}, DirectoryComplete, true};
+    cases[2].faults.unannounced = {Mms::MmsServiceGetNamedVariableListAttributes};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const ReadOutcome outcome = ReadWith(c.faults, [&](ReadingSession& session) {
+            LogicalDevice* ld0 = session.server->FindDevice("LD0");
+            ASSERT_NE(ld0, nullptr);
+            EXPECT_EQ(ld0->dataSetDirectoryState, c.deviceState);
+            const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
+            ASSERT_EQ(ds1 != nullptr, c.dataSets);
+            if (ds1 != nullptr) EXPECT_TRUE(ds1->GetMembers().empty());
+        });
+        EXPECT_EQ(outcome.result, ModelReader::ResultRead);
+        EXPECT_EQ(outcome.read, outcome.objects);
+        if (c.faults.unannounced.contains(Mms::MmsServiceGetNamedVariableListAttributes)) {
+            EXPECT_EQ(FirstIndexOf(outcome.log, Mms::MmsServiceGetNamedVariableListAttributes), outcome.log.size());
+        }
+    }
+}
+
+// The reader's other ends: the association lost, a device that answers nothing, a stop.
+TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
+    {
+        Faults faults;
+        faults.abortAtRequest = 6;
+        const ReadOutcome outcome = ReadWith(faults);
+        EXPECT_EQ(outcome.result, ModelReader::ResultLost);
+        EXPECT_LT(outcome.read, outcome.objects);
+    }
+    {
+        Faults faults;
+        faults.dropped = {Mms::MmsServiceGetNameList};
+        EXPECT_EQ(ReadWith(faults).result, ModelReader::ResultNoAnswer);
+    }
+    {
+        ReadingSession session;
+        Faults faults;
+        faults.dropped = {Mms::MmsServiceGetNameList};
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        ModelReader reader(*session.client);
+        std::promise<void> stepped;
+        std::atomic<int> steps{0};
+        reader.SetProgressHook([&](const ModelProgress&) {
+            if (steps++ == 0) stepped.set_value();
+        });
+        std::thread stopper([&] {
+            stepped.get_future().wait();
+            reader.Stop();
+        });
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(reader.Run(), ModelReader::ResultStopped);
+        stopper.join();
+        // Woken at once, not after the wait or the time-out.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
+    }
 }
 
 }  // namespace

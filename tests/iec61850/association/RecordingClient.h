@@ -42,6 +42,9 @@ class RecordingClient : public Iec61850::ClientApplication {
 public:
     static constexpr auto Deadline = std::chrono::seconds(20);
 
+    // First thing: no callback may run into members that are being destroyed.
+    ~RecordingClient() override { ClearAssociation(); }
+
     // The confirmation of the invoke id, waiting for it; a default one after the deadline.
     Confirmation WaitFor(std::uint32_t id) {
         std::unique_lock lock(mutex_);

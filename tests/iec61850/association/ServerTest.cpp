@@ -5,6 +5,8 @@
 #include "iec61850/acsi/ControlBlock.h"
 #include "iec61850/acsi/DataItem.h"
 #include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/DataValueServices.h"
+#include "iec61850/acsi/DirectoryServices.h"
 #include "iec61850/acsi/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 
@@ -146,6 +148,54 @@ TEST_F(LoadedServer, ADataDefinitionHasOneRecordPerComponentInDictionaryOrder) {
     ASSERT_NE(stVal, records.end());
     EXPECT_EQ(stVal->typeName, "Enum");
     EXPECT_GE(stVal->basicType, 0);
+}
+
+TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
+    TPAppAssociation& association = *session.client->GetAssociation();
+    Server& server = *session.server;
+    auto contains = [](const auto& names, const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+
+    GetServerDirectory devices(association, ObjectClassLogicalDevice, true);
+    ASSERT_EQ(server.ListLogicalDevices(devices), System::OkNoError);
+    EXPECT_EQ(std::vector<std::string>(devices.names.begin(), devices.names.end()),
+              (std::vector<std::string>{"LD0", "bay1"}));
+    GetServerDirectory files(association, ObjectClassFile, true);
+    EXPECT_EQ(server.ListLogicalDevices(files), System::Error);
+
+    GetLogicalDeviceDirectory nodes(association, "LD0", true);
+    ASSERT_EQ(server.ListLogicalNodes(nodes), System::OkNoError);
+    EXPECT_TRUE(contains(nodes.names, "LLN0"));
+    EXPECT_TRUE(contains(nodes.names, "XCBR1"));
+    GetLogicalDeviceDirectory unknown(association, "LD9", true);
+    EXPECT_EQ(server.ListLogicalNodes(unknown), System::InvalidArguments);
+    EXPECT_EQ(unknown.GetServiceError(), 1);
+
+    GetLogicalNodeDirectory data(association, "LD0/XCBR1", ObjectClassData, true);
+    ASSERT_EQ(server.AnswerLogicalNodeDirectory(data), System::OkNoError);
+    EXPECT_EQ(data.GetServiceError(), 0);
+    // In the order of the node's class, not of the alphabet.
+    EXPECT_EQ(std::vector<std::string>(data.names.begin(), data.names.end()),
+              (std::vector<std::string>{"Mod", "Beh", "Health", "NamPlt", "OpCnt", "Pos"}));
+    GetLogicalNodeDirectory blocks(association, "LD0/LLN0", ObjectClassBrcb, true);
+    ASSERT_EQ(server.AnswerLogicalNodeDirectory(blocks), System::OkNoError);
+    EXPECT_EQ(std::vector<std::string>(blocks.names.begin(), blocks.names.end()),
+              (std::vector<std::string>{"brcb01", "brcb02"}));
+
+    GetAllDataValues values(association, "LD0/MMXU1", "MX", true);
+    ASSERT_EQ(server.ListAllDataValues(values), System::OkNoError);
+    ASSERT_FALSE(values.values.empty());
+    EXPECT_TRUE(std::all_of(values.values.begin(), values.values.end(),
+                            [](const ValueRecord& record) { return record.fc == "MX"; }));
+    EXPECT_TRUE(std::any_of(values.values.begin(), values.values.end(),
+                            [](const ValueRecord& record) { return record.reference == "LD0/MMXU1.TotW.mag.f"; }));
+
+    GetDataDirectory components(association, "LD0/XCBR1.Pos", "ST", true);
+    components.found = Resolve("LD0/XCBR1.Pos", "ST").front();
+    ASSERT_EQ(server.ListDataComponents(components), System::OkNoError);
+    EXPECT_TRUE(contains(components.names, "stVal"));
+    EXPECT_TRUE(contains(components.names, "q"));
 }
 
 TEST_F(LoadedServer, NoCallbackRunsWhileTheLibraryHoldsTheModelLock) {

@@ -239,8 +239,10 @@ TEST_F(Services, EveryRequestAsWiresharkReadsIt) {
     Call([](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, "LD0/LLN0.wire", 0); });
     Call([](RecordingClient& c, std::uint32_t& id) { return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0); });
     Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 0); });
+    const std::size_t confirmed = session.client->Count();
     ASSERT_EQ(session.client->Release(), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    ASSERT_TRUE(session.client->WaitForCount(confirmed + 1));
+    EXPECT_FALSE(session.client->IsAssociated());
     ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
 
     const auto units = session.relay->Units(0);
@@ -263,6 +265,28 @@ TEST_F(Services, EveryRequestAsWiresharkReadsIt) {
                              "conclude-RequestPDU"}) {
         EXPECT_NE(decoded.find(name), std::string::npos) << name;
     }
+}
+
+TEST_F(Services, AWriteRefusedPerMemberGivesThatMembersError) {
+    // A second client enables the block: its attributes are locked for this one.
+    RecordingClient other;
+    ASSERT_EQ(other.Associate(session.Profile(), 0), System::OkNoError);
+    std::uint32_t id = 0;
+    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
+    ASSERT_EQ(other.WaitFor(id).serviceError, 0);
+
+    // temporarily-unavailable: instance-locked-by-other-client for the write of the value,
+    // instance-not-available for the control-block write, whose answer alone decides.
+    const Confirmation value = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataValues(id, {"RP", "LD0/LLN0.urcb01.IntgPd"}, {{"RP", "LD0/LLN0.urcb01.IntgPd", "1000"}}, 0);
+    });
+    EXPECT_EQ(value.result, System::Error);
+    EXPECT_EQ(value.serviceError, 8);
+    const Confirmation block = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "1000"}}, 0);
+    });
+    EXPECT_EQ(block.serviceError, 1);
+    other.ClearAssociation();
 }
 
 TEST_F(Services, TheDevicesErrorAnswersAreMapped) {

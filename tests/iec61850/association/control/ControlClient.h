@@ -47,6 +47,7 @@ struct Termination {
 
 struct ReceivedReport {
     std::int32_t serviceError = -2;
+    System::ResultCode decodeResult = System::NotCompleted;
     std::string block;
     std::vector<ReportHeaderRecord> header;
     std::vector<ReportEntry> entries;
@@ -125,6 +126,7 @@ public:
         ProbeLock();
         ReceivedReport r;
         r.serviceError = report->GetServiceError();
+        r.decodeResult = report->GetDecodeResult();
         r.block = report->block != nullptr ? report->block->GetReference() : std::string();
         r.header = report->header;
         r.entries = report->entries;

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/client/BridgeSession.h"
+#include "system/Polling.h"
+
+namespace AppTest {
+namespace {
+
+using namespace App;
+
+const Iec61850::AttributeRecords kComponents = {
+    {"ctlVal", "True"}, {"origin.orCat", "6"}, {"origin.orIdent", "5178"}, {"ctlNum", "1"}};
+const std::string kTime = "2012-6-4 9:5:3.27";
+
+std::vector<Message> WriteResults(BridgeSession& session, std::size_t count) {
+    std::vector<Message> results;
+    EXPECT_TRUE(TestSupport::Eventually([&] {
+        results.clear();
+        for (const Message& m : session.notifier.Messages()) {
+            if (m.message == WM_QX_WRITE_RESULT) results.push_back(m);
+        }
+        return results.size() >= count;
+    }));
+    return results;
+}
+
+TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
+    BridgeSession session;
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    std::uint32_t id = 0;
+
+    session.notifier.Clear();
+    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI1.Pos", kComponents, "False", kTime, "00", 0), System::OkNoError);
+    std::vector<Message> results = WriteResults(session, 1);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].wParam, 0) << results[0].text;
+
+    // A select the device refuses is told, not only an operate.
+    session.device.FindControl("LD0/CSWI2$CO$Pos")->Block(3);
+    session.notifier.Clear();
+    ASSERT_EQ(session.client->Select(id, "LD0/CSWI2.Pos", 1), System::OkNoError);
+    results = WriteResults(session, 1);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].wParam, -1);
+    EXPECT_FALSE(results[0].text.empty());
+
+    // The write succeeds, then the device ends the command with a negative termination.
+    session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(5);
+    session.notifier.Clear();
+    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI3.Pos", kComponents, "False", kTime, "00", 0), System::OkNoError);
+    results = WriteResults(session, 2);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].wParam, 0);
+    EXPECT_EQ(results[1].wParam, -1);
+    EXPECT_EQ(results[1].text.rfind("Command terminated: LastApplError Error ", 0), 0u) << results[1].text;
+    EXPECT_NE(results[1].text.find("AddCause 5"), std::string::npos) << results[1].text;
+}
+
+}  // namespace
+}  // namespace AppTest

@@ -1,0 +1,91 @@
+#pragma once
+
+// The main dialog against the test device, offscreen: the device on a port the system
+// picks, the two registries, and the dialog aimed at the device through the profile of
+// the servers it makes.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program/QXDialog.h"
+#include "device/Device.h"
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/ClientManager.h"
+#include "iec61850/acsi/ServerManager.h"
+#include "support/ui/UiHarness.h"
+
+namespace AppTest {
+
+// Runs the event loop until `done` holds, waking for every event (and at least every
+// 20 ms); false when the limit passes first.
+inline bool WaitUntil(const std::function<bool()>& done, int limitMs = 10000) {
+    QTimer tick;
+    tick.start(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+inline std::vector<std::string> Items(QWidget* root, const std::string& path) {
+    std::vector<std::string> items;
+    auto* combo = qobject_cast<QComboBox*>(UiTest::FindControl(root, path));
+    EXPECT_NE(combo, nullptr) << path;
+    if (combo == nullptr) return items;
+    for (int i = 0; i < combo->count(); ++i) items.push_back(combo->itemText(i).toStdString());
+    return items;
+}
+
+inline std::string Current(QWidget* root, const std::string& path) {
+    auto* combo = qobject_cast<QComboBox*>(UiTest::FindControl(root, path));
+    return combo != nullptr ? combo->currentText().toStdString() : std::string("(none)");
+}
+
+class DialogSession {
+public:
+    explicit DialogSession(const TestDevice::Device::Options& options = {}) : device(options) {
+        EXPECT_EQ(device.Start(), System::OkNoError);
+        dialog = std::make_unique<App::QXDialog>(servers, clients);
+        AimAt(device.Port());
+        dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
+        dialog->SetProfileOverride("LocalSTimeout", "300");
+    }
+    ~DialogSession() {
+        if (dialog) {
+            dialog->Shutdown();
+            dialog.reset();
+        }
+        device.Stop();
+    }
+    void AimAt(std::uint16_t port) { dialog->SetProfileOverride("RemoteNPort", std::to_string(port)); }
+
+    // Runs the dialog modally with `act` inside its loop; `act` ends it (Exit) or the
+    // test fails. Returns what DoModal gave.
+    intptr_t Run(const std::function<void(QWidget* window)>& act) {
+        UiTest::OnNextModal([this, act](QWidget* window) {
+            act(window);
+            if (dialog->IsWindow()) UiTest::Click(UiTest::FindControl(window, "3"));
+        });
+        return dialog->DoModal();
+    }
+    bool ReachState(int state, int limitMs = 10000) {
+        return WaitUntil([&] { return dialog->GetState() == state && !dialog->IsConnecting(); }, limitMs);
+    }
+
+    TestDevice::Device device;
+    Iec61850::Acsi::ServerManager servers;
+    Iec61850::Acsi::ClientManager clients;
+    std::unique_ptr<App::QXDialog> dialog;
+};
+
+}  // namespace AppTest

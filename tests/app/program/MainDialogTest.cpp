@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTest>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/client/QXClient.h"
+#include "app/program/DialogSession.h"
+#include "app/program/ProgramResources.h"
+#include "iec61850/acsi/Server.h"
+#include "ui/DialogTemplate.h"
+#include "ui/IPAddressCtrl.h"
+
+namespace AppTest {
+namespace {
+
+using namespace Ui;
+using App::QXDialog;
+
+// The state table: which controls are enabled, and the three panes.
+void ExpectStateTable(QWidget* window, int state) {
+    SCOPED_TRACE("state " + std::to_string(state));
+    struct Row {
+        const char* id;
+        bool enabled[3];
+    };
+    const Row rows[] = {
+        {"2", {true, false, false}},    {"1011", {false, true, true}},  {"1035", {false, false, true}},
+        {"1036", {false, false, true}}, {"1037", {false, false, true}}, {"4", {false, false, true}},
+        {"5", {false, false, true}},    {"6", {false, false, true}},    {"8", {false, false, false}},
+        {"1025", {false, false, true}}, {"1026", {false, false, true}}, {"1027", {false, false, true}},
+        {"1023", {false, false, true}}, {"1038", {true, false, false}}, {"1019", {false, false, true}},
+        {"1047", {false, false, true}}, {"1050", {false, false, true}}, {"1051", {false, false, true}},
+    };
+    for (const Row& row : rows) {
+        QWidget* control = UiTest::FindControl(window, row.id);
+        ASSERT_NE(control, nullptr) << row.id;
+        EXPECT_EQ(control->isEnabled(), row.enabled[state]) << row.id;
+    }
+}
+
+std::string Pane(QXDialog& dialog, int pane) {
+    return dialog.GetDlgItemWidget(1031) != nullptr
+               ? static_cast<CStatusBarCtrl*>(CWnd::FromWidget(dialog.GetDlgItemWidget(1031)))->GetText(pane)
+               : std::string();
+}
+
+TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        EXPECT_EQ(window->windowTitle().toStdString(), "IEC61850 Quorvex");
+        const DialogTemplate* layout = FindDialogTemplate(App::IDD_QX_DIALOG);
+        ASSERT_NE(layout, nullptr);
+        EXPECT_EQ(layout->cx, 613);
+        EXPECT_EQ(layout->cy, 270);
+        for (const ControlTemplate& control : layout->controls) {
+            if (control.id < 0 || control.className == "COMBOBOX") continue;
+            SCOPED_TRACE(control.id);
+            QWidget* widget = session.dialog->GetDlgItemWidget(control.id);
+            ASSERT_NE(widget, nullptr);
+            RECT expected{control.x, control.y, control.x + control.cx, control.y + control.cy};
+            session.dialog->MapDialogRect(expected);
+            EXPECT_EQ(widget->geometry().left(), expected.left);
+            EXPECT_EQ(widget->geometry().top(), expected.top);
+        }
+        ExpectStateTable(window, 0);
+        EXPECT_EQ(Pane(*session.dialog, 0), "Disconnected");
+        EXPECT_EQ(Pane(*session.dialog, 1), "There is no device connected.");
+        EXPECT_EQ(Pane(*session.dialog, 2), "");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1026")), "False");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1040")), "01:0C:CD:01:00:00");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1041")), "0001");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1042")), "0");
+        BYTE a = 0, b = 0, c = 0, d = 0;
+        static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(1007))->GetAddress(a, b, c, d);
+        EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{127, 0, 0, 1}));
+        // Enter on no button does nothing: the dialog stays.
+        UiTest::Key(window, Qt::Key_Return);
+        EXPECT_TRUE(session.dialog->IsWindow());
+        EXPECT_FALSE(window->isHidden());
+        UiTest::Screenshot(window, "main-dialog-state-0");
+    });
+}
+
+TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        bool progressSeen = false;
+        ASSERT_TRUE(WaitUntil([&] {
+            if (session.dialog->GetProgressDialog().IsWindowVisible() && session.dialog->GetState() == 1 &&
+                !progressSeen) {
+                progressSeen = true;
+                ExpectStateTable(window, 1);
+                UiTest::Screenshot(window, "main-dialog-state-1");
+                UiTest::Screenshot(session.dialog->GetProgressDialog().GetWidget(), "main-dialog-state-1-progress");
+            }
+            return session.dialog->GetState() == 2 && !session.dialog->IsConnecting();
+        }));
+        EXPECT_TRUE(progressSeen);
+        EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
+        EXPECT_EQ(session.dialog->GetProgressDialog().GetDlgItemText(1002), "2");
+        ExpectStateTable(window, 2);
+        // Sorted without regard to case, the lists show "bay1" first; the trees are for
+        // "LD0", the first in byte order, and the lists select it.
+        for (const char* combo : {"1047", "1050", "1051"}) {
+            EXPECT_EQ(Items(window, combo), (std::vector<std::string>{"bay1", "LD0"})) << combo;
+            EXPECT_EQ(Current(window, combo), "LD0") << combo;
+        }
+        EXPECT_EQ(Current(window, "1035/1050"), "CSWI1");
+        EXPECT_EQ(Current(window, "1036/1050"), "CSWI1");
+        EXPECT_FALSE(Items(window, "1037/1052").empty());
+        // Pane 2 shows the last choice reported: the report selection's.
+        EXPECT_NE(Pane(*session.dialog, 2).find(" ["), std::string::npos);
+        EXPECT_EQ(Pane(*session.dialog, 1), "");
+        UiTest::Screenshot(window, "main-dialog-state-2");
+        const std::int32_t firstServer = session.dialog->GetServerId();
+
+        UiTest::Click(UiTest::FindControl(window, "1011"));
+        ASSERT_TRUE(session.ReachState(0));
+        ExpectStateTable(window, 0);
+        for (const char* combo : {"1047", "1050", "1051", "1035/1050", "1036/1051", "1037/1052"}) {
+            EXPECT_TRUE(Items(window, combo).empty()) << combo;
+        }
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1025")), "");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1027")), "");
+
+        // Again without reload: the same server and its model.
+        session.device.ClearRequests();
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        ASSERT_TRUE(session.ReachState(2));
+        EXPECT_EQ(session.dialog->GetServerId(), firstServer);
+        UiTest::Click(UiTest::FindControl(window, "1011"));
+        ASSERT_TRUE(session.ReachState(0));
+
+        // With reload: a new server, the model read again.
+        UiTest::Click(UiTest::FindControl(window, "1038"));
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        ASSERT_TRUE(session.ReachState(2));
+        EXPECT_NE(session.dialog->GetServerId(), firstServer);
+        EXPECT_EQ(Current(window, "1047"), "LD0");
+        std::vector<std::uint32_t> ids;
+        session.servers.ListServerIds(ids);
+        EXPECT_EQ(ids.size(), 1u);
+    });
+    session.dialog->Shutdown();
+    std::vector<std::uint32_t> ids;
+    session.servers.ListServerIds(ids);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+}
+
+TEST(MainDialog, FailuresBeforeAndAtTheAssociation) {
+    struct Case {
+        const char* what;
+        std::function<void(DialogSession&)> arrange;
+        std::string detail;  // in the box's text
+    };
+    const std::vector<Case> cases = {
+        {"nothing listening",
+         [](DialogSession& s) {
+             const std::uint16_t port = s.device.Port();
+             s.device.Stop();
+             s.AimAt(port);
+         },
+         "Connection refused"},
+        {"an initiate refused",
+         [](DialogSession& s) {
+             TestDevice::Faults faults;
+             faults.initiateErrorClass = 9;
+             faults.initiateErrorCode = 6;
+             s.device.SetFaults(faults);
+         },
+         "initiate-Error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        c.arrange(session);
+        session.Run([&](QWidget* window) {
+            UiTest::MessageBoxSeen seen;
+            UiTest::AnswerNextMessageBox(IDOK, &seen);
+            UiTest::Click(UiTest::FindControl(window, "2"));
+            ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsConnecting(); }));
+            EXPECT_EQ(seen.caption, "Error");
+            EXPECT_EQ(seen.icon, QMessageBox::Critical);
+            EXPECT_EQ(seen.text.rfind("Connection could not be established. ", 0), 0u) << seen.text;
+            EXPECT_NE(seen.text.find(c.detail), std::string::npos) << seen.text;
+            EXPECT_EQ(session.dialog->GetState(), 0);
+            // The server of that address is discarded.
+            EXPECT_EQ(session.dialog->GetServerId(), -1);
+            std::vector<std::uint32_t> ids;
+            session.servers.ListServerIds(ids);
+            EXPECT_TRUE(ids.empty());
+            ExpectStateTable(window, 0);
+        });
+    }
+}
+
+TEST(MainDialog, TheDeviceAbortingMidLoad) {
+    DialogSession session;
+    TestDevice::Faults faults;
+    faults.abortAtRequest = 6;
+    session.device.SetFaults(faults);
+    session.Run([&](QWidget* window) {
+        UiTest::MessageBoxSeen seen;
+        UiTest::AnswerNextMessageBox(IDOK, &seen);
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsConnecting(); }));
+        EXPECT_EQ(seen.text.rfind("Association has been aborted", 0), 0u) << seen.text;
+        EXPECT_NE(seen.text.find("Abort was issued by peer"), std::string::npos) << seen.text;
+        EXPECT_EQ(session.dialog->GetState(), 0);
+        EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
+        ExpectStateTable(window, 0);
+    });
+}
+
+TEST(MainDialog, EscapeConnectsOnlyWhenConnectMay) {
+    TestDevice::Device::Options options;
+    DialogSession session(options);
+    session.Run([&](QWidget* window) {
+        // State 0: Escape is Connect.
+        UiTest::Key(window, Qt::Key_Escape);
+        EXPECT_TRUE(session.dialog->IsConnecting());
+        // While connecting and in the states after, it is dropped: no second association.
+        UiTest::Key(window, Qt::Key_Escape);
+        ASSERT_TRUE(session.ReachState(2));
+        UiTest::Key(window, Qt::Key_Escape);
+        EXPECT_FALSE(session.dialog->IsConnecting());
+        EXPECT_EQ(session.dialog->GetState(), 2);
+        EXPECT_EQ(session.device.OpenAssociations(), 1);
+        EXPECT_TRUE(session.dialog->IsWindow());
+    });
+}
+
+TEST(MainDialog, ClosedDuringAConnectToASilentDeviceItEndsWithinASecond) {
+    DialogSession session;
+    TestDevice::Faults faults;
+    faults.dropConnectConfirm = true;
+    session.device.SetFaults(faults);
+    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "30000");
+    std::chrono::steady_clock::time_point closed;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        EXPECT_TRUE(session.dialog->IsConnecting());
+        closed = std::chrono::steady_clock::now();
+        window->close();  // the close box
+    });
+    session.dialog->Shutdown();
+    const auto took = std::chrono::steady_clock::now() - closed;
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_EQ(session.dialog->GetState(), 0);
+    std::vector<std::uint32_t> ids;
+    session.servers.ListServerIds(ids);
+    EXPECT_TRUE(ids.empty());
+}
+
+TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
+    DialogSession session;
+    TestDevice::Faults faults;
+    faults.delayedMs[6] = 50;  // type descriptions come slowly
+    session.device.SetFaults(faults);
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, "2"));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 1; }));
+        window->close();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    session.dialog->Shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    std::vector<std::uint32_t> ids;
+    session.servers.ListServerIds(ids);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+}
+
+}  // namespace
+}  // namespace AppTest
