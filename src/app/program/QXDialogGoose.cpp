@@ -176,16 +176,19 @@ void QXDialog::OnLatchOnChange() {
 }
 
 void QXDialog::OnTimer(UINT_PTR id) {
-    if (id != GooseTimerId || !gooseCapturing_) return;
-    if (!capture_->IsRunning()) {
-        // The capture ended by itself (an open that failed, a capture error).
-        QWidget* focus = GetWidget() ? GetWidget()->focusWidget() : nullptr;
-        ShowGooseStopped(focus == nullptr || focus == GetDlgItemWidget(kStopId) ||
-                         focus == GetDlgItemWidget(kContinueId));
-        return;
+    if (id == GooseTimerId && gooseCapturing_) {
+        if (capture_->IsRunning()) {
+            ShowLastGooseFrame();
+            if (capture_->IsLatched()) EnableItem(*this, kContinueId, true);
+        } else {
+            // The capture ended by itself (an open that failed, a capture error). The focus
+            // moves only when it was on a button that goes grey.
+            QWidget* focus = GetWidget() ? GetWidget()->focusWidget() : nullptr;
+            ShowGooseStopped(focus == nullptr || focus == GetDlgItemWidget(kStopId) ||
+                             focus == GetDlgItemWidget(kContinueId));
+        }
     }
-    ShowLastGooseFrame();
-    if (capture_->IsLatched()) EnableItem(*this, kContinueId, true);
+    CDialog::OnTimer(id);
 }
 
 void QXDialog::ShowLastGooseFrame() {
