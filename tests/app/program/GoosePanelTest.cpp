@@ -374,4 +374,26 @@ TEST(GoosePanel, ClosingTheWindowWhileCapturingEndsTheWorker) {
     EXPECT_FALSE(dialog->GetCapture()->IsRunning());
 }
 
+TEST(GoosePanel, ExitWhileCapturingEndsTheWorkerWithTheWindow) {
+    InjectedAdapters adapters(1);
+    Iec61850::Acsi::ServerManager servers;
+    Iec61850::Acsi::ClientManager clients;
+    QXDialog dialog(servers, clients);
+    const PcapSavefile file({Frame(kMacA, 1, 1, 0, 10)});
+    EndsOfFile ends;
+    std::chrono::steady_clock::time_point exitPressed;
+    UiTest::OnNextModal([&](QWidget* window) {
+        dialog.GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
+        UiTest::Click(UiTest::FindControl(window, std::to_string(kStart)));
+        ASSERT_TRUE(ends.WaitFor(1));
+        ASSERT_TRUE(dialog.GetCapture()->IsRunning());
+        exitPressed = std::chrono::steady_clock::now();
+        UiTest::Click(UiTest::FindControl(window, "3"));
+    });
+    dialog.DoModal();
+    EXPECT_LT(TestSupport::ElapsedSince(exitPressed), std::chrono::seconds(1));
+    EXPECT_FALSE(dialog.GetCapture()->IsRunning());
+    dialog.Shutdown();
+}
+
 }  // namespace
