@@ -218,14 +218,19 @@ TEST(MainDialog, TheDeviceAbortingMidLoad) {
 }
 
 TEST(MainDialog, EscapeConnectsOnlyWhenConnectMay) {
-    TestDevice::Device::Options options;
-    DialogSession session(options);
+    DialogSession session;
+    TestDevice::Faults faults;
+    faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state lasts
+    session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
         // State 0: Escape is Connect.
         UiTest::Key(window, Qt::Key_Escape);
         EXPECT_TRUE(session.dialog->IsConnecting());
         // While connecting and in the states after, it is dropped: no second association.
         UiTest::Key(window, Qt::Key_Escape);
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 1; }));
+        UiTest::Key(window, Qt::Key_Escape);
+        EXPECT_EQ(session.dialog->GetState(), 1);
         ASSERT_TRUE(session.ReachState(2));
         UiTest::Key(window, Qt::Key_Escape);
         EXPECT_FALSE(session.dialog->IsConnecting());
