@@ -86,6 +86,9 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
 
 TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     DialogSession session;
+    TestDevice::Faults faults;
+    faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state can be seen
+    session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, "2"));
         bool progressSeen = false;
