@@ -79,10 +79,16 @@ int CGooseCapture::Start(int adapterIndex) {
     if (worker_.joinable()) return 0;  // called from the worker's own error sink
     if (adapterIndex < 0 || static_cast<std::size_t>(adapterIndex) >= adapters_.size()) return 0;
     const CAdapterParams& adapter = adapters_[static_cast<std::size_t>(adapterIndex)];
+    CaptureSource source{false, adapter.deviceName, adapter.text, false, {}};
+    if (const auto replay = replays_.find(adapter.deviceName); replay != replays_.end()) {
+        source.savefile = true;
+        source.name = replay->second.path;
+        source.idleAtEnd = true;
+        source.atEnd = replay->second.atEnd;
+    }
     running_.store(true);
     try {
-        worker_ =
-            std::thread(&CGooseCapture::CaptureLoop, this, CaptureSource{false, adapter.deviceName, adapter.text});
+        worker_ = std::thread(&CGooseCapture::CaptureLoop, this, std::move(source));
     } catch (const std::system_error&) {
         running_.store(false);
         return 0;
@@ -97,8 +103,23 @@ int CGooseCapture::Stop() {
         std::lock_guard<std::mutex> hold(handleLock_);
         if (handle_) pcap_breakloop(handle_);
     }
+    stopped_.notify_all();
     JoinEndedWorker();
     return 1;
+}
+
+void CGooseCapture::ReplaySavefileOn(const std::string& deviceName, const std::string& path,
+                                     std::function<void()> atEnd) {
+    if (path.empty()) {
+        replays_.erase(deviceName);
+    } else {
+        replays_[deviceName] = Replay{path, std::move(atEnd)};
+    }
+}
+
+void CGooseCapture::IdleUntilStopped() {
+    std::unique_lock<std::mutex> hold(handleLock_);
+    stopped_.wait(hold, [this] { return !running_.load(); });
 }
 
 int CGooseCapture::RunSavefile(const std::string& path) {
@@ -106,7 +127,7 @@ int CGooseCapture::RunSavefile(const std::string& path) {
     JoinEndedWorker();
     if (worker_.joinable()) return 0;
     running_.store(true);
-    CaptureLoop(CaptureSource{true, path, path});
+    CaptureLoop(CaptureSource{true, path, path, false, {}});
     return 1;
 }
 
@@ -202,7 +223,13 @@ void CGooseCapture::CaptureLoop(CaptureSource source) {
         const std::uint8_t* data = nullptr;
         const int got = pcap_next_ex(handle, &packet, &data);
         if (got == 0) continue;
-        if (got == PCAP_ERROR_BREAK) break;  // woken by Stop, or the end of a savefile
+        if (got == PCAP_ERROR_BREAK) {  // woken by Stop, or the end of a savefile
+            if (source.idleAtEnd && running_.load()) {
+                if (source.atEnd) source.atEnd();
+                IdleUntilStopped();
+            }
+            break;
+        }
         if (got < 0) {
             if (running_.load()) Report(source.text + kCaptureErrorText);
             break;

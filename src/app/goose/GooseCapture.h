@@ -8,9 +8,11 @@
 #include "app/goose/GooseRecords.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -98,6 +100,10 @@ public:
     // The worker's loop on the calling thread over a savefile, with the same filter; the
     // end of the file ends it quietly. 0 while a worker runs.
     int RunSavefile(const std::string& path);
+    // Start on the adapter with this device name reads the savefile instead, through the
+    // same filter, on the worker. At the file's end the worker calls `atEnd` (on its own
+    // thread) and waits, as on an idle link, until Stop. An empty path forgets the device.
+    void ReplaySavefileOn(const std::string& deviceName, const std::string& path, std::function<void()> atEnd = {});
 
     // 1 and the position behind the last header field when the frame is a GOOSE frame.
     // Decoding ends at header.end, the APPID's offset + Length.
@@ -109,18 +115,26 @@ public:
 private:
     struct CaptureSource {
         bool savefile = false;
-        std::string name;  // device name or file path
-        std::string text;  // how failures name it
+        std::string name;        // device name or file path
+        std::string text;        // how failures name it
+        bool idleAtEnd = false;  // a savefile standing in for an adapter
+        std::function<void()> atEnd;
+    };
+    struct Replay {
+        std::string path;
+        std::function<void()> atEnd;
     };
 
     void CaptureLoop(CaptureSource source);
     pcap* OpenWithFilter(const CaptureSource& source);
     void Report(const std::string& text);
     void JoinEndedWorker();
+    void IdleUntilStopped();
 
     std::string sysfsRoot_;
     DeviceLister lister_;
     std::vector<CAdapterParams> adapters_;
+    std::map<std::string, Replay> replays_;
 
     std::thread worker_;
     std::atomic<bool> running_{false};
@@ -136,7 +150,8 @@ private:
     bool latch_ = false;
     ErrorSink sink_;
 
-    // Guards the open handle, which Stop wakes.
+    // Guards the open handle, which Stop wakes, and the idle wait at a replay's end.
     std::mutex handleLock_;
+    std::condition_variable stopped_;
     pcap* handle_ = nullptr;
 };

@@ -41,7 +41,7 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     const std::string banner = GetPrivateProfileString("main", "bannerlong", "", programDirectory_ + "resources.ini");
     if (!banner.empty()) bannerPath_ = programDirectory_ + banner;
     icon_ = LoadIcon(IDR_MAINFRAME);
-    capture_ = new CGooseCapture();
+    capture_ = CreateGooseCapture();
 
     MapCommand(IDOK, [] {});  // Enter on no button: nothing (command 1 would end the program)
     MapCommand(2, [this] { OnConnect(); });
@@ -63,6 +63,7 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     MapMessage(WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) { return OnSelectionChanged(w, l); });
     MapMessage(WM_QX_WORKER_DONE, [this](WPARAM w, LPARAM l) { return OnWorkerDone(w, l); });
     MapIcdMessages();
+    MapGooseCommands();
 }
 
 QXDialog::~QXDialog() {
@@ -140,6 +141,8 @@ BOOL QXDialog::OnInitDialog() {
     server_ = nullptr;
     serverId_ = -1;
     UpdateControls();
+    adapterCombo_.SubclassDlgItem(1046, this);
+    OnRefreshAdapters();
     SetTimer(GooseTimerId, 100);
 
     if (!bannerPath_.empty() && FileExists(bannerPath_)) {
@@ -161,10 +164,10 @@ void QXDialog::OnSysCommand(UINT id, LPARAM lParam) {
     CDialog::OnSysCommand(id, lParam);
 }
 
-void QXDialog::OnTimer(UINT_PTR) {}
-
 void QXDialog::OnDestroy() {
     KillTimer(GooseTimerId);
+    // The capture's worker ends with the window, which its errors are posted to.
+    if (capture_ != nullptr) capture_->Stop();
     if (CWinApp::GetMainWnd() == this) CWinApp::SetMainWnd(nullptr);
     CDialog::OnDestroy();
 }

@@ -89,6 +89,24 @@ public:
     Ui::LRESULT OnIcdProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);
     Ui::LRESULT OnIcdDataReady(Ui::WPARAM wParam, Ui::LPARAM lParam);
 
+    // The GOOSE panel (QXDialogGoose.cpp).
+    void OnGooseStart();
+    void OnGooseStop();
+    void OnGooseContinue();
+    void OnRefreshAdapters();
+    void OnAnyMac();
+    void OnAnyAppId();
+    void OnLatchOnChange();
+    Ui::LRESULT OnGooseError(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // Groups of hex digits between ":" into the six octets; a missing group gives 0.
+    static void ParseMac(const std::string& text, std::uint8_t mac[6]);
+    // Hex digits, upper or lower case; any other character counts as a zero digit.
+    static std::uint32_t ParseHex(const std::string& text);
+    // Where every dialog gets its capture; tests hand in one on injected adapters.
+    using CaptureFactory = std::function<CGooseCapture*()>;
+    static void SetCaptureFactory(CaptureFactory factory);
+    CGooseCapture* GetCapture() const { return capture_; }
+
     // The end of the program, however the dialog ended: the capture stopped, the model
     // load stopped and the worker joined, a live association released (aborted when the
     // profile's time-out passes), every server and the client removed. Runs once, after
@@ -108,6 +126,8 @@ public:
     static constexpr Ui::UINT WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
     // The export step, posted by OnIcdDataReady so that it runs after the client's send.
     static constexpr Ui::UINT WM_QX_ICD_EXPORT = Ui::WM_USER + 0x52A;
+    // A capture failure, posted by the capture worker; wParam is the capture's run number.
+    static constexpr Ui::UINT WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
 
 private:
     // The state table's enabling alone: the end of a worker must not wipe the result line.
@@ -126,6 +146,10 @@ private:
     // An export cut short (release, abort, a new association): the count back to 0, the
     // progress hidden, Create ICD free again once the controls are updated.
     void ResetIcdExport();
+    static CGooseCapture* CreateGooseCapture();
+    void MapGooseCommands();
+    void ShowGooseStopped(bool focusStart);
+    void ShowLastGooseFrame();
 
     Iec61850::Acsi::ServerManager& servers_;
     Iec61850::Acsi::ClientManager& clients_;
@@ -168,6 +192,9 @@ private:
     std::string gooseValues_;
     CGooseCapture* capture_ = nullptr;
     int adapterIndex_ = 0;
+    Ui::CComboBox adapterCombo_;
+    bool gooseCapturing_ = false;  // the group shows the capturing layout
+    std::uintptr_t gooseRun_ = 0;  // counts Starts, so a late error of an earlier run stops nothing
     std::string programDirectory_;
     std::string bannerPath_;
     int readLd_ = -1;

@@ -292,6 +292,28 @@ TEST(GooseCaptureSavefile, RunsTheWorkerOverAFileAndEndsQuietly) {
     }
 }
 
+TEST(GooseCaptureSavefile, AReplayedAdapterIdlesAtTheEndUntilStop) {
+    FakeSysfs sysfs;
+    sysfs.Add("gse0", "1", "02:00:00:00:00:10", "1");
+    const TestSupport::PcapSavefile file({Frame(kMacA, 0x1001, 1, 0, 11), Frame(kMacA, 0x1001, 2, 0, 22)});
+    std::promise<void> reachedEnd;
+    ErrorCollector errors;
+    CGooseCapture capture(sysfs.Root(), Devices({{"gse0", true, 0}}));
+    capture.SetErrorSink(errors.Sink());
+    capture.EnumerateAdapters();
+    capture.ReplaySavefileOn("gse0", file.Path(), [&] { reachedEnd.set_value(); });
+    capture.SetFilter(Filter(kMacA, 0x1001));
+    ASSERT_EQ(capture.Start(0), 1);
+    ASSERT_EQ(reachedEnd.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_TRUE(capture.IsRunning()) << "as on an idle link";
+    GooseFrameInfo last;
+    capture.GetLastFrame(last);
+    EXPECT_EQ(last.values, "22");
+    EXPECT_EQ(capture.Stop(), 1);
+    EXPECT_FALSE(capture.IsRunning());
+    EXPECT_TRUE(errors.Texts().empty());
+}
+
 TEST(GooseCaptureSavefile, AFileThatCannotOpenIsReported) {
     ErrorCollector errors;
     CGooseCapture capture("/nonexistent", Devices({}));
