@@ -5,6 +5,8 @@
 
 #include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/ControlBlock.h"
+#include "iec61850/acsi/ControlServices.h"
+#include "iec61850/acsi/DataItem.h"
 #include "iec61850/acsi/DataSet.h"
 #include "iec61850/acsi/DataSetServices.h"
 #include "iec61850/acsi/DataValueServices.h"
@@ -415,9 +417,35 @@ std::int32_t RClient::OnSetURCBValues(Acsi::SetURCBValues* service) {
 }
 
 std::int32_t RClient::OnReport(Acsi::RCBReport*) { return DefaultCallback(); }
+
+std::int32_t RClient::OnSelect(Acsi::Select* service) {
+    if (!Succeeded(*service)) return 1;
+    // The select's own completion has already judged the SBO answer: judging it again
+    // would only take the model lock a second time, and a lock that timed out then would
+    // turn a select the device granted into a refused one.
+    Server* server = service->GetServer();
+    if (server == nullptr || service->selected == nullptr) return 0;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    service->selected->SetState(StateRead);
+    return 0;
+}
+
 std::int32_t RClient::OnSelectWithValue(Acsi::SelectWithValue*) { return DefaultCallback(); }
 std::int32_t RClient::OnOperate(Acsi::Operate*) { return DefaultCallback(); }
 std::int32_t RClient::OnCancel(Acsi::Cancel*) { return DefaultCallback(); }
+
+std::int32_t RClient::OnCommandTermination(Acsi::ControlReport* report) {
+    if (report->lastApplError != nullptr) LastApplErrorToList(*report->lastApplError, report->records);
+    auto* item = dynamic_cast<DataItem*>(report->controlObject);
+    Server* server = report->GetServer();
+    if (item == nullptr || server == nullptr) return 0;
+    // The reading thread works on the same model: its values are copied under the lock.
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    item->CollectValues(report->records);
+    return 0;
+}
 
 // ---- reading ----
 

@@ -82,9 +82,14 @@ public:
     std::int32_t OnGetURCBValues(Acsi::GetURCBValues* service) override;
     std::int32_t OnSetURCBValues(Acsi::SetURCBValues* service) override;
     std::int32_t OnReport(Acsi::RCBReport* report) override;
+    // A refused select: 1. An accepted one marks its SBO attribute read; the answer was
+    // judged (and kept in the model) before this is called.
+    std::int32_t OnSelect(Acsi::Select* service) override;
     std::int32_t OnSelectWithValue(Acsi::SelectWithValue* service) override;
     std::int32_t OnOperate(Acsi::Operate* service) override;
     std::int32_t OnCancel(Acsi::Cancel* service) override;
+    // Fills the report's records: its LastApplError's, then its control object's values.
+    std::int32_t OnCommandTermination(Acsi::ControlReport* report) override;
 
     // Posts, without waiting, every request the model needs now: 0, or the model lock's
     // failure (12 time-out, 1 otherwise) with nothing posted.
