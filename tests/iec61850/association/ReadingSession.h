@@ -64,8 +64,9 @@ private:
 
 class ReadingSession {
 public:
-    // Short enough that a dropped request times out quickly, long enough for a sanitizer.
-    static constexpr const char* MmsTimeoutMs = "600";
+    // Short enough that a dropped request times out quickly; long enough that no answer of
+    // a busy machine (two cores, a sanitizer, tests side by side) is taken for a silent device.
+    static constexpr const char* MmsTimeoutMs = "2000";
 
     explicit ReadingSession(const TestDevice::Device::Options& options = {}) : device(options) {
         EXPECT_EQ(device.Start(), System::OkNoError);
