@@ -91,7 +91,7 @@ TEST(Association, AnInitiateRefusedGivesTheReasonOfItsErrorClassAndCode) {
         EXPECT_TRUE(session.client->Aborts().empty());
         // Told to stop refusing, the device associates with the same association again.
         session.device.SetFaults({});
-        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
         EXPECT_EQ(session.Associate(), System::OkNoError);
         EXPECT_TRUE(session.client->IsAssociated());
     }
