@@ -66,6 +66,7 @@ System::ResultCode W32TcpConnection::Run() {
             if (StopRequested()) return System::OkNoError;
             socket = socket_;
             epoch = servedEpoch_ = epoch_;
+            serving_ = true;
             announce = std::exchange(announceConnected_, false);
         }
         if (announce) Report(Connected);
@@ -111,7 +112,6 @@ void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket, 
             // A stream ended by a reset, or by a close on this thread, was reported
             // already (or is not to be); a stop tears the chain down and reports nothing.
             mine = !StopRequested();
-            ending_ = mine;
         }
         requested = closeRequested_ == epoch;
     }
@@ -124,7 +124,7 @@ void W32TcpConnection::EndOfStream(const std::shared_ptr<SocketHandle>& socket, 
     }
     {
         std::lock_guard lock(mutex_);
-        if (mine) ending_ = false;
+        serving_ = false;
         if (requested) {
             closeDone_ = epoch;
             closeResult_ = result;
@@ -146,8 +146,9 @@ System::ResultCode W32TcpConnection::Close() {
     std::unique_lock lock(mutex_);
     connectAborted_ = true;
     if (!socket_) {
-        // The stream may have just ended on its own: the caller must not go on before
-        // its Closed has been reported.
+        // The stream may have just ended on its own, or been closed by a layer above
+        // that is still handling what it received: the caller must not go on before the
+        // receive thread has left it.
         WaitForEnding(lock);
         return System::OkNoError;
     }
@@ -177,7 +178,7 @@ System::ResultCode W32TcpConnection::Close() {
 }
 
 bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {
-    auto ended = [this] { return !ending_; };
+    auto ended = [this] { return !serving_ || (socket_ && servedEpoch_ == epoch_); };
     const std::uint32_t timeout = GetTimeout();
     if (timeout == 0) {
         changed_.wait(lock, ended);
@@ -205,9 +206,8 @@ System::ResultCode W32TcpConnection::Connect() {
     {
         std::unique_lock lock(mutex_);
         if (socket_) return System::AlreadyConnected;
-        // The end of the last stream is still being reported (on the receive thread,
-        // which reaches this point only from inside that report): a new stream must
-        // not overtake it.
+        // The receive thread may still be carrying the end of the last stream up (it
+        // reaches this point only from inside that): a new stream must not overtake it.
         if (!IsTaskThread()) ended = WaitForEnding(lock);
         if (socket_) return System::AlreadyConnected;
         connectAborted_ = false;

@@ -22,6 +22,13 @@ class SocketHandle;
 // end the stream and waits for it (up to the connection's timeout). Close called on
 // the receive thread itself (from an upper layer handling received data) ends the
 // stream at once and does not wait.
+//
+// A stream that has ended is done with only when the receive thread has left it: an
+// upper layer that closed it from within its handling of received data (a refused
+// connect) may still be finishing that handling, and the report of a stream that ended
+// on its own may still be climbing. Close and Connect on other threads wait for that
+// (up to the connection's timeout), so that nothing of a finished stream reaches the
+// layers above once the caller has moved on to the next attempt.
 class W32TcpConnection final : public TcpConnection {
 public:
     static constexpr std::uint32_t DefaultReceiveChunk = 256;
@@ -66,7 +73,7 @@ private:
     System::ResultCode ConnectFailed(const std::shared_ptr<SocketHandle>& socket);
     System::ResultCode Report(std::uint32_t event);
     // Waits (up to the timeout, with mutex_ held by the lock) until the receive
-    // thread has reported the end of its last stream; true when it has.
+    // thread has left every stream that is no longer the current one; true when it has.
     bool WaitForEnding(std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
@@ -81,10 +88,12 @@ private:
     std::uint64_t closeDone_ = 0;       // epoch the receive thread ended for it
     System::ResultCode closeResult_ = System::OkNoError;
     bool connectAborted_ = false;  // a Close while Connect waits
-    // The receive thread is resetting and reporting Closed for a stream that ended:
-    // Close and Connect on other threads wait for it, so that the stale Closed never
-    // reaches the layers above after they have moved on (or resets a new socket).
-    bool ending_ = false;
+    // The receive thread serves the stream of servedEpoch_: from taking its socket until
+    // it has reported its end. Once that stream is no longer the current one, whatever
+    // the receive thread still carries up is stale: Close and Connect on other threads
+    // wait for it to finish, so that it never reaches the layers above after they have
+    // moved on (or resets a new socket).
+    bool serving_ = false;
     // Receive thread only.
     std::vector<std::uint8_t> receiveBuffer_;
 };

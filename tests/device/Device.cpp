@@ -214,6 +214,12 @@ int Device::OpenAssociations() const {
     return open;
 }
 
+bool Device::ReadyToAccept() const {
+    return std::any_of(chains_.begin(), chains_.end(), [](DeviceConnection* user) {
+        return user->GetBottom()->GetState() == TcpConnection::StateIdle;
+    });
+}
+
 void Device::AssociationEnded(DeviceConnection& association) {
     ModelScope hold(vmd_);
     for (const auto& control : controls_) control->Release(&association);

@@ -91,6 +91,10 @@ public:
     void ClearRequests();
     // Associations that stand now.
     int OpenAssociations() const;
+    // Whether a connect would be taken now: some chain's transport is idle. A refused
+    // association was never open, but its chain takes no connect until its transport
+    // has seen the end of the refused one.
+    bool ReadyToAccept() const;
 
     // ---- for the device's parts ----
 

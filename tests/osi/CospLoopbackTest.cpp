@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <string>
+#include <thread>
 
 #include "osi/CospConnection.h"
 #include "osi/CospLayer.h"
@@ -166,6 +168,69 @@ TEST(CospLoopback, ARefusedSessionIsReportedAtOnce) {
     // The refusing side sees the transport go, and has nothing to report upwards.
     EXPECT_TRUE(TestSupport::Eventually([responder] { return responder->GetState() == CospConnection::StateIdle; }));
     EXPECT_EQ(serverUpper.Events(), std::vector<std::uint32_t>{CospConnection::ConnectData});
+}
+
+// A presentation user that does not take a refusal's user data, so that the session
+// reports the end of the refused connect as an abort once that delivery returns; it
+// holds the receive thread inside the delivery until the test lets it go, as a
+// receive thread held up under load would be.
+class SlowRefusalUser : public RecordingUpper {
+public:
+    System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override {
+        RecordingUpper::OnLowerBytes(bytes, length, event);
+        if (event != CospConnection::RefuseData) return System::OkNoError;
+        entered.set_value();
+        release.get_future().wait();
+        return System::ProtocolError;
+    }
+    std::promise<void> entered;
+    std::promise<void> release;
+};
+
+// The caller of a refused connect, woken by the refusal, closes and connects again: the
+// last word of the refused connect (its abort) must have arrived before that close
+// returns, never in the middle of the next attempt.
+TEST(CospLoopback, ARefusedConnectIsOverBeforeTheCloseOfItsCallerReturns) {
+    RecordingUpper serverUpper;
+    SlowRefusalUser clientUpper;
+    OsiEnd server(true);
+    OsiEnd client(true);
+    ASSERT_EQ(server.tcpLayer.StartListening(0, 0), System::OkNoError);
+    CospConnection* responder = SessionOf(server.NewChain(serverUpper, 0));
+    // The first connect is refused, the next one accepted.
+    std::atomic<bool> refused{false};
+    serverUpper.SetHook([responder, &refused](const RecordingUpper::Record& record) {
+        if (record.event != CospConnection::ConnectData) return;
+        if (!refused.exchange(true)) responder->RefuseConnect(2, Encoded(Hex("31 00")).get());
+        else responder->AcceptConnect(Encoded(kCpa).get());
+    });
+    CospConnection* initiator = SessionOf(client.NewChain(clientUpper, server.tcpLayer.GetListenPort()));
+    ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
+    ASSERT_EQ(clientUpper.entered.get_future().wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(clientUpper.Count(CospConnection::AbortIndication), 0u);
+
+    std::atomic<bool> returned{false};
+    std::atomic<std::size_t> abortsWhenReturned{0};
+    std::thread closer([&] {
+        initiator->Close();
+        abortsWhenReturned.store(clientUpper.Count(CospConnection::AbortIndication));
+        returned.store(true);
+    });
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load()) << "the close returned while the refusal was still being handled";
+    clientUpper.release.set_value();
+    closer.join();
+    EXPECT_EQ(abortsWhenReturned.load(), 1u);
+
+    // The next attempt is accepted, and hears nothing more of the refused one.
+    ASSERT_TRUE(TestSupport::Eventually([responder] { return responder->GetState() == CospConnection::StateIdle; }));
+    // The close reset the chain: the address goes in again, as an association pushes its profile.
+    TestSupport::StackProfile::Address(server.tcpLayer.GetListenPort()).ApplyTo(initiator);
+    ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
+    ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AcceptData));
+    EXPECT_EQ(initiator->GetState(), CospConnection::StateDataTransfer);
+    EXPECT_EQ(clientUpper.Count(CospConnection::AbortIndication), 1u);
+    EXPECT_EQ(clientUpper.Count(CospConnection::RefuseData), 1u);
 }
 
 TEST(CospLoopback, ATransportRefusalEndsTheConnectAtOnce) {

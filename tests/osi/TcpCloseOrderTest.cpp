@@ -26,6 +26,7 @@ using OsiTest::RecordingUpper;
 namespace {
 
 constexpr std::uint32_t Connected = 1;
+constexpr std::uint32_t BytesReceived = 2;
 constexpr std::uint32_t Closed = 3;
 
 // Holds the receive thread inside the upper layer's handling of Closed until the
@@ -33,7 +34,11 @@ constexpr std::uint32_t Closed = 3;
 class ClosedGate {
 public:
     void Hold(const RecordingUpper::Record& record) {
-        if (record.event != Closed) return;
+        if (record.event == Closed) HoldHere();
+    }
+
+    // Holds the calling thread wherever it is.
+    void HoldHere() {
         std::unique_lock lock(mutex_);
         entered_ = true;
         changed_.notify_all();
@@ -136,6 +141,75 @@ TEST_F(TcpCloseOrderTest, ConnectAfterAPeerCloseWaitsForItsClosedReport) {
     // The new stream is served.
     peer.CloseConnection();
     EXPECT_TRUE(upper.WaitFor(Closed, 2));
+}
+
+// An upper layer that closes the stream from within its handling of received bytes (a
+// session refused by its peer) and goes on handling them: a caller woken meanwhile that
+// closes too (the failed connect's close) must not return before that handling is over,
+// or the rest of it (an abort of the refused connect) would reach its next attempt.
+TEST_F(TcpCloseOrderTest, CloseWaitsForTheHandlingOfAStreamClosedOnTheReceiveThread) {
+    ConnectToPeer();
+    std::atomic<bool> handled{false};
+    upper.SetHook([&](const RecordingUpper::Record& record) {
+        if (record.event != BytesReceived) return;
+        tcp->Close();
+        gate.HoldHere();
+        handled.store(true);
+    });
+    peer.Send({0x03, 0x00, 0x00, 0x04});
+    ASSERT_TRUE(gate.WaitEntered());
+    EXPECT_EQ(upper.Count(Closed), 1u);
+
+    std::atomic<bool> returned{false};
+    std::atomic<bool> handledWhenReturned{false};
+    std::thread closer([&] {
+        tcp->Close();
+        handledWhenReturned.store(handled.load());
+        returned.store(true);
+    });
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
+    EXPECT_FALSE(returned.load()) << "Close returned while the receive thread still handled the closed stream";
+    gate.Open();
+    closer.join();
+    EXPECT_TRUE(handledWhenReturned.load());
+    EXPECT_EQ(upper.Count(Closed), 1u);
+    EXPECT_EQ(tcp->GetState(), 0);
+
+    // The next attempt connects and is served.
+    ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
+    ASSERT_EQ(tcp->Connect(), System::OkNoError);
+    ASSERT_TRUE(peer.Accept());
+    peer.CloseConnection();
+    EXPECT_TRUE(upper.WaitFor(Closed, 2));
+}
+
+// The same handling met by a new connect without a close first: the new stream's
+// Connected comes only after the old stream's handling is over.
+TEST_F(TcpCloseOrderTest, ConnectWaitsForTheHandlingOfAStreamClosedOnTheReceiveThread) {
+    ConnectToPeer();
+    std::atomic<bool> handled{false};
+    std::atomic<bool> connectedAfterHandling{false};
+    upper.SetHook([&](const RecordingUpper::Record& record) {
+        if (record.event == Connected) connectedAfterHandling.store(handled.load());
+        if (record.event != BytesReceived) return;
+        tcp->Close();
+        gate.HoldHere();
+        handled.store(true);
+    });
+    peer.Send({0x03, 0x00, 0x00, 0x04});
+    ASSERT_TRUE(gate.WaitEntered());
+
+    ASSERT_EQ(TestSupport::StackProfile::Address(peer.Port()).ApplyTo(tcp), System::OkNoError);
+    System::ResultCode result = System::Error;
+    std::thread connector([&] { result = tcp->Connect(); });
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
+    gate.Open();
+    connector.join();
+    ASSERT_EQ(result, System::OkNoError);
+    ASSERT_TRUE(peer.Accept());
+    EXPECT_TRUE(connectedAfterHandling.load());
+    EXPECT_EQ(upper.Count(Connected), 2u);
+    EXPECT_EQ(upper.Count(Closed), 1u);
 }
 
 }  // namespace

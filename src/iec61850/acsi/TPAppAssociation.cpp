@@ -71,6 +71,10 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     profile_.store(&profile);
     userValue_ = userValue;
     abortedWhileAssociating_.store(false);
+    // The transport of an earlier attempt is closed and its receive thread done with it
+    // before anything of this attempt starts: a late word of that connection (the tail
+    // of a refusal, the report of its end) must not reach this one.
+    if (Protocol::Connection* lower = GetLower()) lower->Close();
     profile.GetStack()->ResetConnectionChain(this);
     ResultCode result = Initiate(proposal, negotiated, outcome);
     // An abort the program asked for ends the attempt as aborted, whatever step of the

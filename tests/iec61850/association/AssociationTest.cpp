@@ -90,11 +90,16 @@ TEST(Association, AnInitiateRefusedGivesTheReasonOfItsErrorClassAndCode) {
         EXPECT_FALSE(session.client->IsAssociated());
         EXPECT_TRUE(session.client->Aborts().empty());
         // Told to stop refusing, the device associates with the same association again.
-        // (Under a sanitizer's load the refused connect's transport may still be ending
-        // below when the next one starts, which then ends as aborted: it is tried again.)
         session.device.SetFaults({});
-        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
-        EXPECT_TRUE(TestSupport::Eventually([&] { return session.Associate() == System::OkNoError; }));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
+        // Nothing of the refused connect may reach this one (it would end it as aborted).
+        // Under a sanitizer's load the new transport connection is still, rarely, ended
+        // from the far side just after it opened (a failed connect, Error): only that is
+        // tried again.
+        System::ResultCode associated = session.Associate();
+        for (int attempt = 0; associated == System::Error && attempt < 3; ++attempt) associated = session.Associate();
+        EXPECT_EQ(associated, System::OkNoError);
+        EXPECT_TRUE(session.client->IsAssociated());
     }
 }
 
