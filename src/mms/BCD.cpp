@@ -28,10 +28,6 @@ BCD::BCD(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t BCD::GetClassId() const { return BcdClassId; }
-
-const char* BCD::GetClassName() const { return "BCD"; }
-
 System::ResultCode BCD::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "NumberOfElements") return System::ParseUInt8Text(digits_, value);
     return Container::SetAttribute(name, value);
@@ -49,10 +45,8 @@ System::ResultCode BCD::FromText(std::string_view text) {
     return Record(System::NotImplemented);
 }
 
-System::ResultCode BCD::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    value_ = static_cast<const BCD&>(other).value_;
+System::ResultCode BCD::AssignValue(const BCD& source) {
+    value_ = source.value_;
     MarkValid();
     return Record(System::NotImplemented);
 }

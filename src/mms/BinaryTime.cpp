@@ -33,10 +33,6 @@ BinaryTime::BinaryTime(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t BinaryTime::GetClassId() const { return BinaryTimeClassId; }
-
-const char* BinaryTime::GetClassName() const { return "BinaryTime"; }
-
 System::ResultCode BinaryTime::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "SixOctets") return System::ParseBoolean(sixOctets_, value);
     return Container::SetAttribute(name, value);
@@ -64,10 +60,7 @@ System::ResultCode BinaryTime::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode BinaryTime::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const BinaryTime&>(other);
+System::ResultCode BinaryTime::AssignValue(const BinaryTime& source) {
     milliseconds_ = source.milliseconds_;
     days_ = source.days_;
     MarkValid();

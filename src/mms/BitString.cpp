@@ -35,10 +35,6 @@ BitString::BitString(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t BitString::GetClassId() const { return BitStringClassId; }
-
-const char* BitString::GetClassName() const { return "BitString"; }
-
 System::ResultCode BitString::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "NumberOfBits") return System::ParseUnsignedText(size_.count, value);
     if (name == "VariableLength") {
@@ -68,10 +64,7 @@ System::ResultCode BitString::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode BitString::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const BitString&>(other);
+System::ResultCode BitString::AssignValue(const BitString& source) {
     if (!size_.Fits(source.bits_.size())) return Record(System::OutOfRange);
     if (source.unusedBits_ > MaxUnusedBits) return Record(System::InvalidArguments);
     bits_ = source.bits_;

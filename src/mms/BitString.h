@@ -3,23 +3,23 @@
 #include <cstdint>
 #include <string>
 
-#include "mms/Container.h"
 #include "mms/ContainerSize.h"
+#include "mms/SimpleContainer.h"
 
 namespace Mms {
 
 // An MMS bit string, kept as a text of "0" and "1", first bit first. A fixed-length
 // string has exactly its number of bits, a variable-length one at most that many.
-class BitString : public Container {
+class BitString : public SimpleContainer<BitString, BitStringClassId> {
 public:
+    static constexpr const char* ClassName = "BitString";
+
     BitString();
     // n > 0: fixed length of n bits; n <= 0: variable length up to -n bits.
     explicit BitString(const MmsTypeDescription& type);
     // Fixed length of the value's bits.
     explicit BitString(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
     // "NumberOfBits", "VariableLength" (a number, non-zero is true) and
     // "NumberOfBitsNotUsed".
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
@@ -27,8 +27,6 @@ public:
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // A non-empty text of "0" and "1" of the type's length; InvalidArguments otherwise.
     System::ResultCode FromText(std::string_view text) override;
-    // The other's bits must have this type's length (OutOfRange otherwise).
-    System::ResultCode Assign(const Container& other) override;
     // Fixed length: at least the number of bits, bits beyond it only as zero padding
     // (they are dropped); variable length: at most the number of bits.
     System::ResultCode FromData(const MmsData& data) override;
@@ -42,6 +40,9 @@ public:
     const std::string& GetValue() const { return bits_; }
 
 private:
+    // The other's bits must have this type's length (OutOfRange otherwise).
+    System::ResultCode AssignValue(const BitString& source) override;
+
     ContainerSize size_;
     std::uint8_t unusedBits_ = 0;
     std::string bits_;

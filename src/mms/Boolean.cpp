@@ -14,10 +14,6 @@ Boolean::Boolean(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t Boolean::GetClassId() const { return BooleanClassId; }
-
-const char* Boolean::GetClassName() const { return "Boolean"; }
-
 System::ResultCode Boolean::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeBoolean); }
 
 System::ResultCode Boolean::FromText(std::string_view text) {
@@ -34,10 +30,8 @@ System::ResultCode Boolean::FromText(std::string_view text) {
     return System::OkNoError;
 }
 
-System::ResultCode Boolean::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    value_ = static_cast<const Boolean&>(other).value_;
+System::ResultCode Boolean::AssignValue(const Boolean& source) {
+    value_ = source.value_;
     MarkValid();
     return System::OkNoError;
 }

@@ -1,22 +1,20 @@
 #pragma once
 
-#include "mms/Container.h"
+#include "mms/SimpleContainer.h"
 
 namespace Mms {
 
 // An MMS boolean. Its text is "True" or "False", exactly.
-class Boolean : public Container {
+class Boolean : public SimpleContainer<Boolean, BooleanClassId> {
 public:
+    static constexpr const char* ClassName = "Boolean";
+
     Boolean();
     explicit Boolean(const MmsTypeDescription& type);
     explicit Boolean(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
-
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     System::ResultCode FromText(std::string_view text) override;
-    System::ResultCode Assign(const Container& other) override;
     System::ResultCode FromData(const MmsData& data) override;
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
@@ -24,6 +22,8 @@ public:
     bool GetValue() const { return value_; }
 
 private:
+    System::ResultCode AssignValue(const Boolean& source) override;
+
     bool value_ = false;
 };
 

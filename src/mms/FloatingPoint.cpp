@@ -38,10 +38,6 @@ FloatingPoint::FloatingPoint(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t FloatingPoint::GetClassId() const { return FloatingPointClassId; }
-
-const char* FloatingPoint::GetClassName() const { return "FloatingPoint"; }
-
 System::ResultCode FloatingPoint::SetAttribute(std::string_view name, std::string_view value) {
     if (name == "FormatWidth") return System::ParseUInt8Text(formatWidth_, value);
     if (name == "ExponentWidth") return System::ParseUInt8Text(exponentWidth_, value);
@@ -72,10 +68,7 @@ System::ResultCode FloatingPoint::FromText(std::string_view text) {
     return System::ParseFloatingPoint(value_, formatWidth_, exponentWidth_, text);
 }
 
-System::ResultCode FloatingPoint::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const FloatingPoint&>(other);
+System::ResultCode FloatingPoint::AssignValue(const FloatingPoint& source) {
     if (formatWidth_ == 0 && exponentWidth_ == 0) SetFormat(source.formatWidth_, source.exponentWidth_);
     if (IsSingle()) {
         if (!FitsSingle(source.value_)) return Record(System::OutOfRange);

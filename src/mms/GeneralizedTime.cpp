@@ -15,10 +15,6 @@ GeneralizedTime::GeneralizedTime(const MmsData& data) {
     ErrStatus = data.present == MmsDataGeneralizedTime ? System::NotImplemented : System::InvalidArguments;
 }
 
-std::uint32_t GeneralizedTime::GetClassId() const { return GeneralizedTimeClassId; }
-
-const char* GeneralizedTime::GetClassName() const { return "GeneralizedTime"; }
-
 System::ResultCode GeneralizedTime::ToTypeSpec(MmsTypeDescription& type) {
     return WriteTypeChoice(type, MmsTypeGeneralizedTime);
 }
@@ -35,10 +31,8 @@ System::ResultCode GeneralizedTime::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode GeneralizedTime::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    seconds_ = static_cast<const GeneralizedTime&>(other).seconds_;
+System::ResultCode GeneralizedTime::AssignValue(const GeneralizedTime& source) {
+    seconds_ = source.seconds_;
     MarkValid();
     return Record(System::NotImplemented);
 }

@@ -2,27 +2,24 @@
 
 #include <cstdint>
 
-#include "mms/Container.h"
+#include "mms/SimpleContainer.h"
 
 namespace Mms {
 
 // An MMS generalized time, kept as seconds since 1970. Only its text input works;
 // the other value operations answer NotImplemented.
-class GeneralizedTime : public Container {
+class GeneralizedTime : public SimpleContainer<GeneralizedTime, GeneralizedTimeClassId> {
 public:
+    static constexpr const char* ClassName = "GeneralizedTime";
+
     GeneralizedTime();
     explicit GeneralizedTime(const MmsTypeDescription& type);
     // The value is not taken: error status NotImplemented, no value.
     explicit GeneralizedTime(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
-
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // A time text; the result stays in the error status.
     System::ResultCode FromText(std::string_view text) override;
-    // Copies the value and answers NotImplemented.
-    System::ResultCode Assign(const Container& other) override;
     System::ResultCode FromData(const MmsData& data) override;
     // Writes nothing (an empty text).
     System::ResultCode ToText(std::string& text) override;
@@ -32,6 +29,9 @@ public:
     std::uint32_t GetSeconds() const { return seconds_; }
 
 private:
+    // Copies the value and answers NotImplemented.
+    System::ResultCode AssignValue(const GeneralizedTime& source) override;
+
     std::uint32_t seconds_ = 0;
 };
 

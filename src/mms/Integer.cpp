@@ -50,10 +50,6 @@ Integer::Integer(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t Integer::GetClassId() const { return IntegerClassId; }
-
-const char* Integer::GetClassName() const { return "Integer"; }
-
 System::ResultCode Integer::SetAttribute(std::string_view name, std::string_view value) {
     if (name != "Precision") return Container::SetAttribute(name, value);
     const System::ResultCode result = ParsePrecision(precision_, value, MaxPrecision);
@@ -77,10 +73,7 @@ System::ResultCode Integer::FromText(std::string_view text) {
     return System::ParseIntegerByWidth(value_, precision_, text);
 }
 
-System::ResultCode Integer::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const Integer&>(other);
+System::ResultCode Integer::AssignValue(const Integer& source) {
     const std::uint8_t precision = precision_ != 0 ? precision_ : source.precision_;
     if (!FitsPrecision(source.value_, precision)) return Record(System::OutOfRange);
     precision_ = precision;

@@ -33,10 +33,6 @@ MMSString::MMSString(const MmsData& data) {
     if (TakeValueCount(count)) ErrStatus = FromData(data);
 }
 
-std::uint32_t MMSString::GetClassId() const { return MmsStringClassId; }
-
-const char* MMSString::GetClassName() const { return "MMSString"; }
-
 System::ResultCode MMSString::ToTypeSpec(MmsTypeDescription& type) {
     std::int32_t count = 0;
     const System::ResultCode result = BeginTypeSpec(type, MmsTypeMmsString, count);
@@ -53,10 +49,7 @@ System::ResultCode MMSString::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode MMSString::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const MMSString&>(other);
+System::ResultCode MMSString::AssignValue(const MMSString& source) {
     const std::int64_t count = CharacterCount(source.text_);
     if (!size_.Fits(count >= 0 ? static_cast<std::size_t>(count) : source.text_.size())) {
         return Record(System::OutOfRange);

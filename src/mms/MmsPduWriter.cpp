@@ -1,6 +1,7 @@
 #include "mms/MmsPduWriter.h"
 
 #include <cerrno>
+#include <type_traits>
 #include <vector>
 
 namespace Mms {
@@ -130,142 +131,131 @@ ResultCode MmsAppendVariable(MmsVariableList& list, MmsVariableSpecification& sp
 
 namespace {
 
-bool IsEmpty(const MmsConfirmedServiceRequest& service) { return service.present == MmsServiceNone; }
+// Fills an empty request (InvalidArguments when it already holds a service): fill
+// writes the service's alternative, which then becomes the chosen one. A fill that
+// answers a result other than OkNoError leaves the request empty.
+template <class Fill>
+ResultCode FillService(MmsConfirmedServiceRequest& service, MmsService choice, Fill fill) {
+    if (service.present != MmsServiceNone) return System::InvalidArguments;
+    if constexpr (std::is_void_v<decltype(fill(service.choice))>) {
+        fill(service.choice);
+    } else {
+        if (ResultCode result = fill(service.choice); result != System::OkNoError) return result;
+    }
+    service.present = choice;
+    return System::OkNoError;
+}
 
 }  // namespace
 
 ResultCode MmsFillStatusRequest(MmsConfirmedServiceRequest& service, bool extendedDerivation) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    service.choice.status = extendedDerivation ? 1 : 0;
-    service.present = MmsServiceStatus;
-    return System::OkNoError;
+    return FillService(service, MmsServiceStatus, [&](auto& choice) { choice.status = extendedDerivation ? 1 : 0; });
 }
 
 ResultCode MmsFillIdentifyRequest(MmsConfirmedServiceRequest& service) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    service.choice.identify = 0;
-    service.present = MmsServiceIdentify;
-    return System::OkNoError;
+    return FillService(service, MmsServiceIdentify, [](auto& choice) { choice.identify = 0; });
 }
 
 ResultCode MmsFillGetNameListRequest(MmsConfirmedServiceRequest& service, std::int32_t objectClass,
                                      MmsObjectScopeChoice scope, std::string_view domainName,
                                      const std::optional<std::string>& continueAfter) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    if (scope < MmsObjectScopeVmd || scope > MmsObjectScopeAa) return System::InvalidArguments;
-    MmsGetNameListRequest request{};
-    request.objectClass.present = MmsObjectClassBasic;
-    request.objectClass.choice.basicObjectClass = objectClass;
-    request.objectScope.present = scope;
-    ResultCode result = System::OkNoError;
-    if (scope == MmsObjectScopeDomain) result = MmsSetText(request.objectScope.choice.domainSpecific, domainName);
-    if (result == System::OkNoError && continueAfter) {
-        request.continueAfter =
-            Asn1::Asn1OctetStringNew(&MmsIdentifierType, continueAfter->data(), continueAfter->size());
-        if (request.continueAfter == nullptr) result = System::NoResources;
-    }
-    if (result != System::OkNoError) {
-        MmsGetNameListRequestType.free(&MmsGetNameListRequestType, &request, 1);
-        return result;
-    }
-    MmsTakeOver(service.choice.getNameList, request);
-    service.present = MmsServiceGetNameList;
-    return System::OkNoError;
+    return FillService(service, MmsServiceGetNameList, [&](auto& choice) -> ResultCode {
+        if (scope < MmsObjectScopeVmd || scope > MmsObjectScopeAa) return System::InvalidArguments;
+        MmsGetNameListRequest request{};
+        request.objectClass.present = MmsObjectClassBasic;
+        request.objectClass.choice.basicObjectClass = objectClass;
+        request.objectScope.present = scope;
+        ResultCode result = System::OkNoError;
+        if (scope == MmsObjectScopeDomain) result = MmsSetText(request.objectScope.choice.domainSpecific, domainName);
+        if (result == System::OkNoError && continueAfter) {
+            request.continueAfter =
+                Asn1::Asn1OctetStringNew(&MmsIdentifierType, continueAfter->data(), continueAfter->size());
+            if (request.continueAfter == nullptr) result = System::NoResources;
+        }
+        if (result != System::OkNoError) {
+            MmsGetNameListRequestType.free(&MmsGetNameListRequestType, &request, 1);
+            return result;
+        }
+        MmsTakeOver(choice.getNameList, request);
+        return System::OkNoError;
+    });
 }
 
 ResultCode MmsFillReadRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsReadRequest& read = service.choice.read;
-    read.specificationWithResult = nullptr;
-    MmsTakeOver(read.variableAccessSpecification, spec);
-    service.present = MmsServiceRead;
-    return System::OkNoError;
+    return FillService(service, MmsServiceRead, [&](auto& choice) {
+        choice.read.specificationWithResult = nullptr;
+        MmsTakeOver(choice.read.variableAccessSpecification, spec);
+    });
 }
 
 ResultCode MmsFillWriteRequest(MmsConfirmedServiceRequest& service, MmsVariableAccessSpecification& spec,
                                MmsDataList& data) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsWriteRequest& write = service.choice.write;
-    MmsTakeOver(write.variableAccessSpecification, spec);
-    MmsTakeOver(write.listOfData, data);
-    service.present = MmsServiceWrite;
-    return System::OkNoError;
+    return FillService(service, MmsServiceWrite, [&](auto& choice) {
+        MmsTakeOver(choice.write.variableAccessSpecification, spec);
+        MmsTakeOver(choice.write.listOfData, data);
+    });
 }
 
 ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service, MmsObjectName& name) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsGetVariableAccessAttributesRequest& request = service.choice.getVariableAccessAttributes;
-    MmsTakeOver(request.choice.name, name);
-    request.present = MmsAttributesByName;
-    service.present = MmsServiceGetVariableAccessAttributes;
-    return System::OkNoError;
+    return FillService(service, MmsServiceGetVariableAccessAttributes, [&](auto& choice) {
+        MmsTakeOver(choice.getVariableAccessAttributes.choice.name, name);
+        choice.getVariableAccessAttributes.present = MmsAttributesByName;
+    });
 }
 
 ResultCode MmsFillGetVariableAccessAttributesRequest(MmsConfirmedServiceRequest& service, MmsAddress& address) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsGetVariableAccessAttributesRequest& request = service.choice.getVariableAccessAttributes;
-    MmsTakeOver(request.choice.address, address);
-    request.present = MmsAttributesByAddress;
-    service.present = MmsServiceGetVariableAccessAttributes;
-    return System::OkNoError;
+    return FillService(service, MmsServiceGetVariableAccessAttributes, [&](auto& choice) {
+        MmsTakeOver(choice.getVariableAccessAttributes.choice.address, address);
+        choice.getVariableAccessAttributes.present = MmsAttributesByAddress;
+    });
 }
 
 ResultCode MmsFillDefineNamedVariableListRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName,
                                                  MmsVariableList& variables) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsDefineNamedVariableListRequest& request = service.choice.defineNamedVariableList;
-    MmsTakeOver(request.variableListName, listName);
-    MmsTakeOver(request.listOfVariable, variables);
-    service.present = MmsServiceDefineNamedVariableList;
-    return System::OkNoError;
+    return FillService(service, MmsServiceDefineNamedVariableList, [&](auto& choice) {
+        MmsTakeOver(choice.defineNamedVariableList.variableListName, listName);
+        MmsTakeOver(choice.defineNamedVariableList.listOfVariable, variables);
+    });
 }
 
 ResultCode MmsFillGetNamedVariableListAttributesRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsTakeOver(service.choice.getNamedVariableListAttributes, listName);
-    service.present = MmsServiceGetNamedVariableListAttributes;
-    return System::OkNoError;
+    return FillService(service, MmsServiceGetNamedVariableListAttributes,
+                       [&](auto& choice) { MmsTakeOver(choice.getNamedVariableListAttributes, listName); });
 }
 
 ResultCode MmsFillDeleteNamedVariableListRequest(MmsConfirmedServiceRequest& service, MmsObjectName& listName) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    auto* names = MmsNewValue<MmsObjectNameList>(MmsObjectNameListType);
-    if (names == nullptr) return System::NoResources;
-    auto* name = MmsNewValue<MmsObjectName>(MmsObjectNameType);
-    if (name == nullptr || Asn1::Asn1SequenceOfAppend(names, name) != 0) {
-        Asn1::Asn1FreeValue(&MmsObjectNameType, name);
-        Asn1::Asn1FreeValue(&MmsObjectNameListType, names);
-        return System::NoResources;
-    }
-    MmsTakeOver(*name, listName);
-    MmsDeleteNamedVariableListRequest& request = service.choice.deleteNamedVariableList;
-    request.scopeOfDelete = nullptr;
-    request.listOfVariableListName = names;
-    request.domainName = nullptr;
-    service.present = MmsServiceDeleteNamedVariableList;
-    return System::OkNoError;
+    return FillService(service, MmsServiceDeleteNamedVariableList, [&](auto& choice) -> ResultCode {
+        auto* names = MmsNewValue<MmsObjectNameList>(MmsObjectNameListType);
+        if (names == nullptr) return System::NoResources;
+        auto* name = MmsNewValue<MmsObjectName>(MmsObjectNameType);
+        if (name == nullptr || Asn1::Asn1SequenceOfAppend(names, name) != 0) {
+            Asn1::Asn1FreeValue(&MmsObjectNameType, name);
+            Asn1::Asn1FreeValue(&MmsObjectNameListType, names);
+            return System::NoResources;
+        }
+        MmsTakeOver(*name, listName);
+        MmsDeleteNamedVariableListRequest& request = choice.deleteNamedVariableList;
+        request.scopeOfDelete = nullptr;
+        request.listOfVariableListName = names;
+        request.domainName = nullptr;
+        return System::OkNoError;
+    });
 }
 
 ResultCode MmsFillGetDomainAttributesRequest(MmsConfirmedServiceRequest& service, std::string_view domainName) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    if (ResultCode result = MmsSetText(service.choice.getDomainAttributes, domainName); result != System::OkNoError) {
-        return result;
-    }
-    service.present = MmsServiceGetDomainAttributes;
-    return System::OkNoError;
+    return FillService(service, MmsServiceGetDomainAttributes,
+                       [&](auto& choice) { return MmsSetText(choice.getDomainAttributes, domainName); });
 }
 
 ResultCode MmsFillGetCapabilityListRequest(MmsConfirmedServiceRequest& service,
                                            const std::optional<std::string>& continueAfter) {
-    if (!IsEmpty(service)) return System::InvalidArguments;
-    MmsGetCapabilityListRequest& request = service.choice.getCapabilityList;
-    request.continueAfter = nullptr;
-    if (continueAfter) {
+    return FillService(service, MmsServiceGetCapabilityList, [&](auto& choice) -> ResultCode {
+        MmsGetCapabilityListRequest& request = choice.getCapabilityList;
+        request.continueAfter = nullptr;
+        if (!continueAfter) return System::OkNoError;
         request.continueAfter = Asn1::Asn1OctetStringNew(&MmsStringType, continueAfter->data(), continueAfter->size());
-        if (request.continueAfter == nullptr) return System::NoResources;
-    }
-    service.present = MmsServiceGetCapabilityList;
-    return System::OkNoError;
+        return request.continueAfter != nullptr ? System::OkNoError : System::NoResources;
+    });
 }
 
 ResultCode MmsFillGetNameListResponse(MmsConfirmedServiceResponse& service, const std::list<std::string>& names,

@@ -13,10 +13,6 @@ ObjectId::ObjectId(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t ObjectId::GetClassId() const { return ObjectIdClassId; }
-
-const char* ObjectId::GetClassName() const { return "ObjectId"; }
-
 System::ResultCode ObjectId::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeObjId); }
 
 System::ResultCode ObjectId::FromText(std::string_view text) {
@@ -24,10 +20,8 @@ System::ResultCode ObjectId::FromText(std::string_view text) {
     return Record(System::NotImplemented);
 }
 
-System::ResultCode ObjectId::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    text_ = static_cast<const ObjectId&>(other).text_;
+System::ResultCode ObjectId::AssignValue(const ObjectId& source) {
+    text_ = source.text_;
     MarkValid();
     return Record(System::NotImplemented);
 }

@@ -2,26 +2,23 @@
 
 #include <string>
 
-#include "mms/Container.h"
+#include "mms/SimpleContainer.h"
 
 namespace Mms {
 
 // An MMS object identifier. Only Assign carries its value (a text); the other value
 // operations answer NotImplemented.
-class ObjectId : public Container {
+class ObjectId : public SimpleContainer<ObjectId, ObjectIdClassId> {
 public:
+    static constexpr const char* ClassName = "ObjectId";
+
     ObjectId();
     explicit ObjectId(const MmsTypeDescription& type);
     // The value is not taken: error status NotImplemented.
     explicit ObjectId(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
-
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     System::ResultCode FromText(std::string_view text) override;
-    // Copies the value and answers NotImplemented.
-    System::ResultCode Assign(const Container& other) override;
     System::ResultCode FromData(const MmsData& data) override;
     // Writes nothing (an empty text).
     System::ResultCode ToText(std::string& text) override;
@@ -31,6 +28,9 @@ public:
     const std::string& GetValue() const { return text_; }
 
 private:
+    // Copies the value and answers NotImplemented.
+    System::ResultCode AssignValue(const ObjectId& source) override;
+
     std::string text_;
 };
 

@@ -27,10 +27,6 @@ OctetString::OctetString(const MmsData& data) {
     if (TakeValueCount(OctetsOf(data.choice.octetString).size())) ErrStatus = FromData(data);
 }
 
-std::uint32_t OctetString::GetClassId() const { return OctetStringClassId; }
-
-const char* OctetString::GetClassName() const { return "OctetString"; }
-
 System::ResultCode OctetString::ToTypeSpec(MmsTypeDescription& type) {
     std::int32_t count = 0;
     const System::ResultCode result = BeginTypeSpec(type, MmsTypeOctetString, count);
@@ -52,10 +48,7 @@ System::ResultCode OctetString::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode OctetString::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const OctetString&>(other);
+System::ResultCode OctetString::AssignValue(const OctetString& source) {
     if (!size_.Fits(source.octets_.size())) return Record(System::OutOfRange);
     octets_ = source.octets_;
     MarkValid();

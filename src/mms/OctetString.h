@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "mms/SimpleContainer.h"
 #include "mms/SizedString.h"
 
 namespace Mms {
@@ -10,8 +11,10 @@ namespace Mms {
 // An MMS octet string. Its text is two upper-case hex digits per octet, without
 // separators. A fixed-length string has exactly its number of octets, a
 // variable-length one at most that many.
-class OctetString : public SizedString {
+class OctetString : public SimpleContainer<OctetString, OctetStringClassId, SizedString> {
 public:
+    static constexpr const char* ClassName = "OctetString";
+
     OctetString();
     // n > 0: fixed length of n octets; n <= 0: variable length up to -n octets; a size
     // from 32768 on gives the invalid-type state with InvalidArguments.
@@ -19,16 +22,11 @@ public:
     // Fixed length of the value's octets.
     explicit OctetString(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
-
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // Hex digits only, in either case; an odd last digit is the low half of the last
     // octet. The octets must fit the type (InvalidArguments otherwise). The value is
     // then typed in, not yet valid.
     System::ResultCode FromText(std::string_view text) override;
-    // The other's octets must fit this type (OutOfRange otherwise).
-    System::ResultCode Assign(const Container& other) override;
     System::ResultCode FromData(const MmsData& data) override;
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
@@ -36,6 +34,9 @@ public:
     const std::vector<std::uint8_t>& GetValue() const { return octets_; }
 
 private:
+    // The other's octets must fit this type (OutOfRange otherwise).
+    System::ResultCode AssignValue(const OctetString& source) override;
+
     std::vector<std::uint8_t> octets_;
 };
 

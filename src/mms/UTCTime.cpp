@@ -18,10 +18,6 @@ UTCTime::UTCTime(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t UTCTime::GetClassId() const { return UtcTimeClassId; }
-
-const char* UTCTime::GetClassName() const { return "UTCTime"; }
-
 System::ResultCode UTCTime::ToTypeSpec(MmsTypeDescription& type) { return WriteTypeChoice(type, MmsTypeUtcTime); }
 
 System::ResultCode UTCTime::FromText(std::string_view text) {
@@ -33,10 +29,8 @@ System::ResultCode UTCTime::FromText(std::string_view text) {
     return Record(result);
 }
 
-System::ResultCode UTCTime::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    octets_ = static_cast<const UTCTime&>(other).octets_;
+System::ResultCode UTCTime::AssignValue(const UTCTime& source) {
+    octets_ = source.octets_;
     MarkValid();
     return System::OkNoError;
 }

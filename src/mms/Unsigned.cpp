@@ -46,10 +46,6 @@ Unsigned::Unsigned(const MmsData& data) {
     ErrStatus = FromData(data);
 }
 
-std::uint32_t Unsigned::GetClassId() const { return UnsignedClassId; }
-
-const char* Unsigned::GetClassName() const { return "Unsigned"; }
-
 System::ResultCode Unsigned::SetAttribute(std::string_view name, std::string_view value) {
     if (name != "Precision") return Container::SetAttribute(name, value);
     const System::ResultCode result = ParsePrecision(precision_, value, MaxPrecision);
@@ -82,10 +78,7 @@ System::ResultCode Unsigned::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode Unsigned::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const Unsigned&>(other);
+System::ResultCode Unsigned::AssignValue(const Unsigned& source) {
     const std::uint8_t precision = precision_ != 0 ? precision_ : source.precision_;
     if (source.value_ > LargestValue(precision)) return Record(System::OutOfRange);
     precision_ = precision;

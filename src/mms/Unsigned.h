@@ -2,15 +2,17 @@
 
 #include <cstdint>
 
-#include "mms/Container.h"
+#include "mms/SimpleContainer.h"
 
 namespace Mms {
 
 // An MMS unsigned integer of a precision in bits (up to 64). The value must fit the
 // whole octets the precision takes (8 bits up to precision 8, 16 up to 16, 24 up to
 // 24, ...); anything larger is refused with OutOfRange whatever its source.
-class Unsigned : public Container {
+class Unsigned : public SimpleContainer<Unsigned, UnsignedClassId> {
 public:
+    static constexpr const char* ClassName = "Unsigned";
+
     // Precision 0: no type yet; Assign then takes the other's precision.
     Unsigned();
     // Precision 1..64, else the invalid-type state with InvalidArguments.
@@ -19,8 +21,6 @@ public:
     // a leading zero octet that only keeps the number positive.
     explicit Unsigned(const MmsData& data);
 
-    std::uint32_t GetClassId() const override;
-    const char* GetClassName() const override;
     // "Precision": 8..64, else OutOfRange. A value that no longer fits is dropped.
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
@@ -28,7 +28,6 @@ public:
     // Decimal; a negative number or one beyond the precision gives OutOfRange, text
     // that is no number InvalidArguments. The result stays in the error status.
     System::ResultCode FromText(std::string_view text) override;
-    System::ResultCode Assign(const Container& other) override;
     System::ResultCode FromData(const MmsData& data) override;
     System::ResultCode ToText(std::string& text) override;
     System::ResultCode ToData(MmsData& data) override;
@@ -40,6 +39,8 @@ public:
     std::uint64_t GetValue() const { return value_; }
 
 private:
+    System::ResultCode AssignValue(const Unsigned& source) override;
+
     std::uint8_t precision_ = 0;
     std::uint64_t value_ = 0;
 };

@@ -18,10 +18,6 @@ VisibleString::VisibleString(const MmsData& data) {
     if (TakeValueCount(OctetsOf(data.choice.visibleString).size())) ErrStatus = FromData(data);
 }
 
-std::uint32_t VisibleString::GetClassId() const { return VisibleStringClassId; }
-
-const char* VisibleString::GetClassName() const { return "VisibleString"; }
-
 std::uint32_t VisibleString::GetSmallestDeclaredSize() const { return 8; }
 
 System::ResultCode VisibleString::ToTypeSpec(MmsTypeDescription& type) {
@@ -39,10 +35,7 @@ System::ResultCode VisibleString::FromText(std::string_view text) {
     return Record(System::OkNoError);
 }
 
-System::ResultCode VisibleString::Assign(const Container& other) {
-    if (HasInvalidType()) return System::InvalidState;
-    if (CheckSameClass(other) != System::OkNoError) return System::InvalidArguments;
-    const auto& source = static_cast<const VisibleString&>(other);
+System::ResultCode VisibleString::AssignValue(const VisibleString& source) {
     if (!size_.Fits(source.text_.size())) return Record(System::OutOfRange);
     text_ = source.text_;
     MarkValid();

@@ -20,9 +20,7 @@ ResultCode AbSpdu::Encode() {
 }
 
 ResultCode AbSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::span<const std::uint8_t>) {
-    Parameter parameter;
-    ResultCode result = System::OkNoError;
-    while (NextParameter(field, parameter, result)) {
+    return ForEachParameter(field, [this](const Parameter& parameter) -> ResultCode {
         switch (parameter.code) {
             case PiTransportDisconnect:
                 if (parameter.value.size() != 1) return System::ProtocolError;
@@ -32,6 +30,6 @@ ResultCode AbSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::sp
             default:  // reflect parameter values, enclosure
                 break;
         }
-    }
-    return result;
+        return System::OkNoError;
+    });
 }

@@ -83,9 +83,7 @@ ResultCode ConnectSpdu::Encode() {
 
 ResultCode ConnectSpdu::DecodeConnectAcceptItem(std::span<const std::uint8_t> group) {
     connectAcceptItemPresent_ = true;
-    Parameter parameter;
-    ResultCode result = System::OkNoError;
-    while (NextParameter(group, parameter, result)) {
+    return ForEachParameter(group, [this](const Parameter& parameter) -> ResultCode {
         std::uint32_t number = 0;
         switch (parameter.code) {
             case PiProtocolOptions:
@@ -103,20 +101,15 @@ ResultCode ConnectSpdu::DecodeConnectAcceptItem(std::span<const std::uint8_t> gr
             default:  // serial numbers, token settings: not used with the kernel and duplex units
                 break;
         }
-    }
-    return result;
+        return System::OkNoError;
+    });
 }
 
 ResultCode ConnectSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::span<const std::uint8_t>) {
-    Parameter parameter;
-    ResultCode result = System::OkNoError;
-    while (NextParameter(field, parameter, result)) {
+    return ForEachParameter(field, [this](const Parameter& parameter) -> ResultCode {
         std::uint32_t number = 0;
         switch (parameter.code) {
-            case PgiConnectAcceptItem:
-                result = DecodeConnectAcceptItem(parameter.value);
-                if (result != System::OkNoError) return result;
-                break;
+            case PgiConnectAcceptItem: return DecodeConnectAcceptItem(parameter.value);
             case PiSessionUserRequirements:
                 if (!ValueNumber(parameter.value, number) || number > 0xFFFF) return System::ProtocolError;
                 SetUserRequirements(static_cast<std::uint16_t>(number));
@@ -134,6 +127,6 @@ ResultCode ConnectSpdu::DecodeParameters(std::span<const std::uint8_t> field, st
             default:  // connection identifier, data overflow and the like
                 break;
         }
-    }
-    return result;
+        return System::OkNoError;
+    });
 }

@@ -23,12 +23,10 @@ ResultCode GtSpdu::Encode() {
 }
 
 ResultCode GtSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::span<const std::uint8_t>) {
-    Parameter parameter;
-    ResultCode result = System::OkNoError;
-    while (NextParameter(field, parameter, result)) {
-        if (parameter.value.size() != 1) continue;
+    return ForEachParameter(field, [this](const Parameter& parameter) -> ResultCode {
+        if (parameter.value.size() != 1) return System::OkNoError;
         if (parameter.code == PiTokenItem) SetTokenItem(parameter.value[0]);
         if (parameter.code == PiEnclosureItem) SetEnclosureItem(parameter.value[0]);
-    }
-    return result;
+        return System::OkNoError;
+    });
 }

@@ -33,9 +33,7 @@ ResultCode RfSpdu::Encode() {
 }
 
 ResultCode RfSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::span<const std::uint8_t>) {
-    Parameter parameter;
-    ResultCode result = System::OkNoError;
-    while (NextParameter(field, parameter, result)) {
+    return ForEachParameter(field, [this](const Parameter& parameter) -> ResultCode {
         switch (parameter.code) {
             case PiTransportDisconnect:
                 if (parameter.value.size() != 1) return System::ProtocolError;
@@ -50,6 +48,6 @@ ResultCode RfSpdu::DecodeParameters(std::span<const std::uint8_t> field, std::sp
             default:  // user requirements, version number, enclosure
                 break;
         }
-    }
-    return result;
+        return System::OkNoError;
+    });
 }

@@ -72,6 +72,19 @@ protected:
     // Cuts the next parameter off the front of the field; false when the field is
     // empty, ProtocolError through result when the parameter runs past its end.
     static bool NextParameter(std::span<const std::uint8_t>& field, Parameter& parameter, System::ResultCode& result);
+    // Hands every parameter of the field to take, in order. The walk ends at take's
+    // first answer other than OkNoError, which it gives, or with ProtocolError at a
+    // parameter that runs past the field.
+    template <class Take>
+    static System::ResultCode ForEachParameter(std::span<const std::uint8_t> field, Take take) {
+        Parameter parameter;
+        System::ResultCode result = System::OkNoError;
+        while (NextParameter(field, parameter, result)) {
+            result = take(parameter);
+            if (result != System::OkNoError) return result;
+        }
+        return result;
+    }
     // A value of up to four octets as a big-endian number; false when longer.
     static bool ValueNumber(std::span<const std::uint8_t> value, std::uint32_t& number);
 
