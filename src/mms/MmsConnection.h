@@ -156,8 +156,9 @@ public:
     // local detail) become this connection's.
     System::ResultCode SendInitiateResponse(const InitiateParameters& parameters);
     // The initiate answer that refuses the association: the errorClass choice (initiate
-    // by default; vmd-state .. file, else 2) with its code (0 other).
-    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate, std::int32_t code = 0);
+    // by default; vmd-state .. file, else InvalidArguments) with its code.
+    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate,
+                                         std::int32_t code = MmsInitiateOther);
     // An unconfirmed informationReport; the specification and the results are taken
     // over. 7 before the association stands.
     System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);

@@ -223,6 +223,17 @@ public:
     // The inverse, into an empty name: Error for text with more than one "/".
     static System::ResultCode TextToObjectName(std::string_view text, MmsObjectName& name);
 
+    // ---- server: information reports to the peer (StateAssociated, else NotConnected) ----
+
+    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
+    // access results are taken over.
+    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
+    // A report that names each variable and carries its present value, in order (a
+    // command termination); InvalidArguments for an empty list or a variable without a
+    // name, the conversion's failure for a value that cannot be sent. The caller holds
+    // the VMD's model lock when the values may change meanwhile.
+    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
+
 protected:
     // What only the service user itself and the association that derives from it call:
     // the handlers of received PDUs and answers, and the pending table.
@@ -316,18 +327,6 @@ protected:
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();
 
-public:
-    // ---- server: information reports to the peer (state 2, else 7) ----
-
-    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
-    // access results are taken over.
-    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
-    // A report that names each variable and carries its present value, in order (a
-    // command termination); 2 for an empty list or a variable without a name, the
-    // conversion's failure for a value that cannot be sent.
-    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
-
-protected:
     // The services announced in the initiate answer (ServedServiceFlags by default); a
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);

@@ -9,18 +9,12 @@
 #include "mms/MmsPduReader.h"
 #include "mms/NamedVariable.h"
 #include "osi/TcpConnection.h"
+#include "support/StackProfile.h"
 #include "system/TimeText.h"
 
 namespace TestDevice {
 
 namespace {
-
-// What an association on the device's side takes from its profile.
-const std::pair<const char*, const char*> Profile[] = {
-    {"LocalTSelector", "1"},       {"RemoteTSelector", "1"},   {"LocalSSelector", "1"},     {"RemoteSSelector", "1"},
-    {"LocalSTimeout", "2000"},     {"LocalPSelector", "1"},    {"RemotePSelector", "1"},    {"LocalApId", "1.1.1.999"},
-    {"RemoteApId", "1.1.1.999.1"}, {"LocalAeQualifier", "12"}, {"RemoteAeQualifier", "12"},
-};
 
 bool SplitReference(std::string_view reference, std::string& domain, std::string& item) {
     const std::size_t slash = reference.find('/');
@@ -111,17 +105,9 @@ Device::Device(const Options& options) : options_(options) {
         auto* user = static_cast<DeviceConnection*>(stack_.CreateConnection());
         if (user == nullptr) continue;
         stack_.ResetConnectionChain(user);
-        // Each connection keeps what it takes as its parameter text, so that the resets
-        // it goes through after every association restore it.
-        for (Protocol::Connection* at = user; at != nullptr; at = at->GetLower()) {
-            std::string taken;
-            for (const auto& [name, value] : Profile) {
-                if (at->SetParameter(name, value) == System::OkNoError) {
-                    taken += (taken.empty() ? "" : ";") + std::string(name) + "=" + value;
-                }
-            }
-            at->SetParameterText(taken);
-        }
+        // Each connection keeps what it takes, so that the resets it goes through after
+        // every association restore it.
+        TestSupport::StackProfile::Association(0).ApplyTo(user, TestSupport::StackProfile::Keep::AcrossResets);
         user->SetVmd(&vmd_);
         chains_.push_back(user);
     }

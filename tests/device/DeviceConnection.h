@@ -31,12 +31,13 @@ public:
     // The number of the present association (0 before the first).
     int GetAssociationNumber() const { return association_; }
 
-    System::ResultCode OnConfirmedRequest(Mms::MmsFrame& frame) override;
-    System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
     // The association has ended: the device lets go of what it held for it.
     System::ResultCode Reset() override;
 
 protected:
+    // The device's faults and request log around the service user's answers.
+    System::ResultCode OnConfirmedRequest(Mms::MmsFrame& frame) override;
+    System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
     void ChooseAnnouncedServices(std::uint8_t (&flags)[Mms::InitiateParameters::ServiceFlagCount]) override;
 
 private:

@@ -25,6 +25,7 @@ void XmlWriter::AppendEscapedAttribute(std::string_view value) {
 
 bool XmlWriter::StartElement(std::string_view name) {
     CloseOpenStartTag();
+    textLast_ = false;
     pendingName_.assign(name);
     WriteIndentation();
     text_ += '<';
@@ -56,11 +57,12 @@ bool XmlWriter::EndElement() {
     } else if (!elementStack_.empty()) {
         std::string name = std::move(elementStack_.back());
         elementStack_.pop_back();
-        WriteIndentation();
+        if (!textLast_) WriteIndentation();
         text_ += "</";
         text_ += name;
         text_ += '>';
     }
+    textLast_ = false;
     return true;
 }
 
@@ -73,6 +75,7 @@ bool XmlWriter::EndAllElements() {
 
 bool XmlWriter::WriteValueElement(std::string_view name, std::string_view value) {
     CloseOpenStartTag();
+    textLast_ = false;
     const bool firstElement = text_.empty();
     WriteIndentation();
     text_ += '<';
@@ -91,12 +94,14 @@ bool XmlWriter::WriteValueElement(std::string_view name, std::string_view value)
 
 bool XmlWriter::WriteText(std::string_view text) {
     CloseOpenStartTag();
+    textLast_ = true;
     if (!EscapeXmlText(text_, text)) text_.append(text);
     return true;
 }
 
 bool XmlWriter::WriteRaw(std::string_view text) {
     CloseOpenStartTag();
+    textLast_ = false;
     text_.append(text);
     return true;
 }
@@ -110,6 +115,7 @@ bool XmlWriter::GetXml(std::string& output) {
     output += text_;
     text_.clear();
     pendingName_.clear();
+    textLast_ = false;
     return true;
 }
 

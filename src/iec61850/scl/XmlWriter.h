@@ -13,9 +13,11 @@ namespace Iec61850::Acsi::Scl {
 // name so that attributes can follow; the next call decides between ">" and "/>".
 //
 // Layout with indentation: every start tag and value element begins on a new line
-// indented by one space per enclosing element, and so does an end tag that follows
-// content; text follows its start tag directly. The document therefore begins with a
-// line feed and ends without one. Without indentation nothing separates the tags.
+// indented by one space per enclosing element, and so does an end tag that follows child
+// elements. Text follows its start tag directly and the end tag follows the text, so that
+// a value holds no line feed or indentation it did not have. The document therefore
+// begins with a line feed and ends without one. Without indentation nothing separates
+// the tags.
 //
 // Every text that goes into the document through an attribute, a value element or
 // WriteText is escaped, and characters that XML 1.0 cannot carry become "?", so the
@@ -67,6 +69,8 @@ private:
 
     bool indent_ = false;
     bool startTagOpen_ = false;
+    // The last thing written was text: the end tag that follows stays on its line.
+    bool textLast_ = false;
     std::string pendingName_;
     std::string text_;
     std::deque<std::string> elementStack_;  // innermost last

@@ -95,7 +95,9 @@ TEST(DeviceLargeModel, NameListsPageCorrectly) {
         const std::size_t first = line.find('|');
         const std::size_t second = line.find('|', first + 1);
         const std::string granted = line.substr(0, first);
-        if (!granted.empty()) EXPECT_EQ(granted, "1024");
+        if (!granted.empty()) {
+            EXPECT_EQ(granted, "1024");
+        }
         for (std::size_t at = first + 1; at < second;) {
             const std::size_t end = std::min(line.find(',', at), second);
             EXPECT_LE(std::stoul(line.substr(at, end - at)), 1024u + 4u);  // TPKT header included

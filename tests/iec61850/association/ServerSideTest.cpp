@@ -42,7 +42,8 @@ TEST(ServerSide, AListeningAssociationTellsItsListenerOfTheInitiateAndTheAbort) 
     server.GetProfile(0)->SetParameter("LocalSTimeout", "300");
     RecordingClient client;
     ASSERT_EQ(client.Associate(*server.GetProfile(0), 0), System::OkNoError);
-    EXPECT_EQ(listener.indications.load(), 1);
+    // The responder's thread tells its listener once the answer is out.
+    EXPECT_TRUE(TestSupport::Eventually([&] { return listener.indications.load() == 1; }));
     // The responder answers from its own (empty) model.
     std::uint32_t id = 0;
     ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::OkNoError);

@@ -46,15 +46,18 @@ TEST(XmlWriterTest, EmptyElementClosesWithoutLineBreakBeforeSlash) {
     }
 }
 
-TEST(XmlWriterTest, IndentedTextFollowsStartTagAndEndTagGoesOnItsOwnLine) {
+TEST(XmlWriterTest, IndentedTextElementEndsOnTheLineItStarts) {
     XmlWriter writer(true);
     writer.StartElement("Address");
     writer.StartElement("P");
     writer.AddAttribute("type", "IP");
     writer.WriteText("10.0.0.1");
     writer.EndElement();
+    writer.StartElement("Val");
+    writer.WriteText("");
     writer.EndElement();
-    EXPECT_EQ(Finish(writer), "\n<Address>\n <P type=\"IP\">10.0.0.1\n </P>\n</Address>");
+    writer.EndElement();
+    EXPECT_EQ(Finish(writer), "\n<Address>\n <P type=\"IP\">10.0.0.1</P>\n <Val></Val>\n</Address>");
 }
 
 TEST(XmlWriterTest, AttributeRefusedOnceContentHasStarted) {
@@ -222,8 +225,8 @@ TEST(XmlWriterTest, TextAndChildrenMixWithoutExtraWhiteSpaceAroundText) {
     writer.EndElement();
     writer.EndElement();
     EXPECT_EQ(Finish(writer),
-              "\n<EnumType id=\"Beh\">\n <EnumVal ord=\"1\">on\n </EnumVal>\n"
-              " <EnumVal ord=\"2\">blocked\n </EnumVal>\n</EnumType>");
+              "\n<EnumType id=\"Beh\">\n <EnumVal ord=\"1\">on</EnumVal>\n"
+              " <EnumVal ord=\"2\">blocked</EnumVal>\n</EnumType>");
 }
 
 }  // namespace

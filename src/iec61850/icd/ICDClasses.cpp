@@ -1,0 +1,199 @@
+#include "iec61850/icd/ICDClasses.h"
+
+#include <utility>
+
+#include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/FunctionalConstraint.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/icd/ModelLockHold.h"
+#include "iec61850/icd/ReplacingFileWriter.h"
+#include "iec61850/scl/Element.h"
+#include "iec61850/scl/ElementType.h"
+#include "iec61850/scl/XmlWriter.h"
+#include "mms/NamedVariable.h"
+#include "system/ResultCode.h"
+
+namespace Iec61850::Acsi::Scl {
+
+namespace {
+
+constexpr std::int32_t kRefused = -1;
+constexpr std::int32_t kStateAnswered = 2;
+
+Mms::NamedVariable* VariableOf(const NamedObject& object) {
+    return dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject());
+}
+
+std::unique_ptr<SclTreeNode> NodeFor(DataItem& item, SclTreeNode* parent) {
+    return std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), item.GetDescription(), VariableOf(item),
+                                         parent);
+}
+
+}  // namespace
+
+IcdExporter::IcdExporter(std::unique_ptr<IcdModelSource> source) : source_(std::move(source)) {
+    for (const IcdEnumRow& row : IcdEnumerationTable()) enumerationIndex_[row.name] = &row;
+}
+
+IcdExporter::~IcdExporter() = default;
+
+std::unique_ptr<IcdExport> MakeIcdExporter(std::unique_ptr<IcdModelSource> source) {
+    return std::make_unique<IcdExporter>(std::move(source));
+}
+
+std::int32_t IcdExporter::Refuse(std::string reason) {
+    lastFailure_ = std::move(reason);
+    return kRefused;
+}
+
+std::int32_t IcdExporter::RefuseLock(System::ResultCode lock) {
+    return Refuse(std::string("The device model could not be locked: ") +
+                  (lock == System::Timeout ? "the wait timed out." : "the lock failed."));
+}
+
+std::int32_t IcdExporter::WriteFile(const std::string& path) {
+    lastFailure_.clear();
+    if (state_ != kStateAnswered) {
+        return Refuse("The ICD file cannot be written before the export settings have been answered.");
+    }
+    XmlWriter writer(true);
+    {
+        ModelLockHold hold(*source_);
+        if (const System::ResultCode lock = hold.Take(); lock != System::OkNoError) return RefuseLock(lock);
+        BuildDocument(writer);
+    }
+    std::string document;
+    writer.GetXml(document);
+    std::string content;
+    content.reserve(document.size() + 160);
+    content += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    content += "<!--This file is generated using Ostravin IEC61850 library (";
+    content += kIcdGeneratorNote;
+    content += ")-->\n";
+    content += document;
+    std::string error;
+    if (!WriteFileReplacing(path, content, error)) return Refuse(error);
+    return 0;
+}
+
+void IcdExporter::BuildDocument(XmlWriter& writer) {
+    treeRoot_ = std::make_unique<SclTreeNode>("", "", nullptr, nullptr, nullptr);
+    lNodeTypes_.clear();
+    doTypes_.clear();
+    daTypes_.clear();
+    enumTypes_.clear();
+    filingIndex_.clear();
+
+    // The tree and its types first: the head already needs to know which logical devices
+    // SCL can take. Nothing is written while they are built.
+    const std::vector<LogicalDevice*> devices = source_->GetLogicalDevices();
+    for (LogicalDevice* device : devices) AddLogicalDeviceToTree(*device);
+    for (TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_}) {
+        for (auto& [id, filings] : *map) NumberTypeClasses(filings);
+    }
+    IndexFilings();
+    WriteHeaderAndServices(writer);
+    if (serverOpen_) {
+        for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
+        writer.EndElement();  // Server
+    }
+    if (iedOpen_) {
+        writer.EndElement();  // AccessPoint
+        writer.EndElement();  // IED
+    }
+    WriteDataTypeTemplates(writer);
+    writer.EndElement();  // SCL
+}
+
+void IcdExporter::AddLogicalDeviceToTree(LogicalDevice& device) {
+    auto deviceNode = std::make_unique<SclTreeNode>(device.GetName(), "", nullptr, nullptr, nullptr);
+    for (const auto& [name, node] : device.GetLogicalNodes()) AddLogicalNodeToTree(*node, *deviceNode);
+    SclTreeNode::SortByDictionary(*deviceNode);
+    SclTreeNode::MergeChild(*treeRoot_, std::move(deviceNode));
+}
+
+void IcdExporter::AddLogicalNodeToTree(LogicalNode& node, SclTreeNode& deviceNode) {
+    auto nodeTree =
+        std::make_unique<SclTreeNode>(node.GetName(), "", node.GetClassType(), VariableOf(node), &deviceNode);
+    for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
+        for (NamedObject* child : group->GetChildren()) {
+            auto* item = dynamic_cast<DataItem*>(child);
+            if (item == nullptr) continue;
+            std::unique_ptr<SclTreeNode> itemNode = NodeFor(*item, nodeTree.get());
+            FillSubtree(*item, *itemNode);
+            SclTreeNode::MergeChild(*nodeTree, std::move(itemNode));
+        }
+    }
+    SclTreeNode* const fresh = nodeTree.get();
+    SclTreeNode* const kept = SclTreeNode::MergeChild(deviceNode, std::move(nodeTree));
+    // A node merged into one of the same name (a device cannot list a name twice) added
+    // only children to nodes already filed; filing the survivor again would count them twice.
+    if (kept == fresh) CollectTypes(*kept);
+}
+
+void IcdExporter::FillSubtree(DataItem& item, SclTreeNode& node) {
+    for (NamedObject* child : item.GetChildren()) {
+        auto* childItem = dynamic_cast<DataItem*>(child);
+        if (childItem == nullptr) continue;
+        if (childItem->GetName().find('[') != std::string::npos) {
+            // An array element stands for the array's members: all of its components join
+            // the array's node (an element of basic values has none and adds nothing).
+            FillSubtree(*childItem, node);
+            continue;
+        }
+        std::unique_ptr<SclTreeNode> childNode = NodeFor(*childItem, &node);
+        FillSubtree(*childItem, *childNode);
+        SclTreeNode::MergeChild(node, std::move(childNode));
+    }
+}
+
+void IcdExporter::CollectTypes(SclTreeNode& node) {
+    const SclTypeKind kind = node.TypeKind();
+    TypeMap* map = nullptr;
+    switch (kind) {
+        case SclTypeKind::LNodeType: map = &lNodeTypes_; break;
+        case SclTypeKind::DOType: map = &doTypes_; break;
+        case SclTypeKind::DAType: map = &daTypes_; break;
+        case SclTypeKind::EnumType: map = &enumTypes_; break;
+        case SclTypeKind::NoType: return;
+    }
+    const std::string id = node.GetElement()->type->id;
+    std::vector<TypeFiling>& filings = (*map)[kind == SclTypeKind::EnumType ? EnumNameFromTypeId(id) : id];
+    filings.push_back({&node, static_cast<std::uint32_t>(filings.size()), true});
+    if (kind == SclTypeKind::EnumType) return;
+    for (const auto& child : node.Children()) CollectTypes(*child);
+}
+
+std::string IcdExporter::LdInstOf(const LogicalDevice& device) const { return LdInstOf(device.GetName()); }
+
+std::string IcdExporter::LdInstOf(std::string_view deviceName) const {
+    if (wholeDeviceNames_) return std::string(deviceName);
+    const std::size_t skip = iedName_.size();
+    return deviceName.size() > skip ? std::string(deviceName.substr(skip)) : std::string();
+}
+
+std::string IcdExporter::EnumTypeIdFor(const SclTreeNode& node) const {
+    const SclTreeNode* dataObject = node.Parent();
+    if (dataObject == nullptr) return {};
+    const std::string type = dataObject->TypeName();
+    if (type != "INC" && type != "INS") return {};
+    std::string name = dataObject->Name();
+    if (name == "EEHealth" || name == "PhyHealth") name = "Health";
+    return FindEnumeration(name) != nullptr ? name : std::string();
+}
+
+std::string IcdExporter::EnumNameFromTypeId(std::string_view id) {
+    std::string name = id == "dirGeneralEnum" ? std::string("dir")
+                       : id == "orCatEnum"    ? std::string("orCategory")
+                                              : std::string(id);
+    if (const std::size_t at = name.find("Enum"); at != std::string::npos) name.erase(at, 4);
+    return name;
+}
+
+const IcdEnumRow* IcdExporter::FindEnumeration(std::string_view name) const {
+    const auto found = enumerationIndex_.find(name);
+    return found != enumerationIndex_.end() ? found->second : nullptr;
+}
+
+}  // namespace Iec61850::Acsi::Scl

@@ -1,0 +1,95 @@
+// The logical devices inside the access point's server: LDevice, LN0 and LN elements with
+// their content.
+
+#include <algorithm>
+
+#include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/LLN0.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/OtherControlBlocks.h"
+#include "iec61850/icd/ICDClasses.h"
+#include "iec61850/scl/XmlWriter.h"
+
+namespace Iec61850::Acsi::Scl {
+
+namespace {
+
+bool IsInstanceNumber(const std::string& text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::string IcdExporter::GetLnType(const std::string& lnClass, const SclTreeNode* nodeTree) const {
+    if (nodeTree == nullptr) return {};
+    const auto filed = lNodeTypes_.find(lnClass);
+    if (filed == lNodeTypes_.end()) return {};
+    // SCL's LNodeType holds one data object at least: a node without any it can type has none.
+    const auto typed = [this](const auto& child) { return IsFiled(doTypes_, *child); };
+    if (std::none_of(nodeTree->Children().begin(), nodeTree->Children().end(), typed)) return {};
+    for (const TypeFiling& filing : filed->second) {
+        if (filing.node == nodeTree) return lnClass + "_" + std::to_string(filing.classNumber);
+    }
+    return {};
+}
+
+const SclTreeNode* IcdExporter::TreeNodeOf(const LogicalDevice& device, const std::string& node) const {
+    const SclTreeNode* deviceTree = treeRoot_ != nullptr ? treeRoot_->FindChild(device.GetName()) : nullptr;
+    return deviceTree != nullptr ? deviceTree->FindChild(node) : nullptr;
+}
+
+bool IcdExporter::HasLDeviceForm(LogicalDevice& device) const {
+    // SCL gives every logical device a typed LN0.
+    auto* lln0 = dynamic_cast<LLN0*>(device.FindLogicalNode("LLN0"));
+    return lln0 != nullptr && !GetLnType(lln0->GetLnClass(), TreeNodeOf(device, "LLN0")).empty();
+}
+
+void IcdExporter::WriteLDevice(XmlWriter& writer, LogicalDevice& device) {
+    if (!HasLDeviceForm(device)) return;
+    writer.StartElement("LDevice");
+    writer.WriteAttribute("inst", LdInstOf(device));
+    WriteLogicalNodes(writer, device, static_cast<LLN0&>(*device.FindLogicalNode("LLN0")));
+    writer.EndElement();
+}
+
+void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LLN0& lln0) {
+    const SclTreeNode* lln0Tree = TreeNodeOf(device, "LLN0");
+    writer.StartElement("LN0");
+    writer.WriteAttribute("lnType", GetLnType(lln0.GetLnClass(), lln0Tree));
+    writer.WriteAttribute("lnClass", "LLN0");
+    writer.WriteAttribute("inst", "");
+    WriteLnContent(writer, lln0, lln0Tree);
+    for (const auto& [name, block] : lln0.GetGoCBs()) WriteGooseControl(writer, *block);
+    for (const auto& [name, block] : lln0.GetGsCBs()) WriteGsseControl(writer, *block);
+    for (const auto& [name, block] : lln0.GetMSVCBs()) WriteSampledValueControl(writer, *block, true);
+    for (const auto& [name, block] : lln0.GetUSVCBs()) WriteSampledValueControl(writer, *block, false);
+    writer.EndElement();
+    for (const auto& [name, node] : device.GetLogicalNodes()) {
+        if (name == "LLN0") continue;
+        WriteLN(writer, *node, TreeNodeOf(device, name));
+    }
+}
+
+void IcdExporter::WriteLN(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree) {
+    // SCL needs a type and a numeric instance: a node of a class the dictionary does not
+    // know, or without an instance number, has no valid form.
+    const std::string lnType = GetLnType(node.GetLnClass(), nodeTree);
+    if (lnType.empty() || !IsInstanceNumber(node.GetInstance())) return;
+    writer.StartElement("LN");
+    writer.WriteAttribute("lnType", lnType);
+    writer.WriteAttribute("lnClass", node.GetLnClass());
+    writer.WriteAttribute("prefix", node.GetPrefix());
+    writer.WriteAttribute("inst", node.GetInstance());
+    WriteLnContent(writer, node, nodeTree);
+    writer.EndElement();
+}
+
+void IcdExporter::WriteLnContent(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree) {
+    for (const auto& [name, dataSet] : node.GetDataSets()) WriteDataSet(writer, *dataSet);
+    WriteReportControls(writer, node);
+    for (const auto& [name, block] : node.GetLCBs()) WriteLogControl(writer, *block);
+    if (nodeTree != nullptr) WriteConfigurationValues(writer, *nodeTree);
+}
+
+}  // namespace Iec61850::Acsi::Scl

@@ -1,0 +1,270 @@
+// The data type templates of the ICD document: the types the model's nodes use, each
+// class of equal structure written once under the dictionary's id and its class number.
+
+#include <algorithm>
+
+#include "iec61850/icd/ICDClasses.h"
+#include "iec61850/scl/DA.h"
+#include "iec61850/scl/Element.h"
+#include "iec61850/scl/ElementType.h"
+#include "iec61850/scl/EnumType.h"
+#include "iec61850/scl/XmlWriter.h"
+#include "mms/Integer.h"
+#include "mms/NamedVariable.h"
+#include "mms/Object.h"
+
+namespace Iec61850::Acsi::Scl {
+
+namespace {
+
+// Enumerations SCL has as basic types of their own: written without a type reference.
+bool IsBasicEnumeration(const std::string& name) { return name == "Dbpos" || name == "Tcmd" || name == "Check"; }
+
+std::string ClassId(const std::string& key, std::uint32_t classNumber) {
+    return key + "_" + std::to_string(classNumber);
+}
+
+}  // namespace
+
+void IcdExporter::NumberTypeClasses(std::vector<TypeFiling>& filings) {
+    if (filings.size() < 2) return;
+    // One node stands for each class found so far; equal structure is an equivalence, so a
+    // node is compared with those only.
+    std::vector<const SclTreeNode*> classes{filings.front().node};
+    filings.front().classNumber = 0;
+    for (std::size_t i = 1; i < filings.size(); ++i) {
+        TypeFiling& filing = filings[i];
+        std::size_t number = 0;
+        while (number < classes.size() && !IsSameType(*classes[number], *filing.node)) ++number;
+        if (number == classes.size()) classes.push_back(filing.node);
+        filing.classNumber = static_cast<std::uint32_t>(number);
+    }
+    MarkRepresentatives(filings);
+}
+
+void IcdExporter::MarkRepresentatives(std::vector<TypeFiling>& filings) {
+    std::set<std::uint32_t> seen;
+    for (TypeFiling& filing : filings) filing.representative = seen.insert(filing.classNumber).second;
+}
+
+bool IcdExporter::IsSameType(const SclTreeNode& a, const SclTreeNode& b) const {
+    if (a.TypeKind() != b.TypeKind() || a.TypeName() != b.TypeName()) return false;
+    if (a.Name() == "stVal" && !IsSameStVal(a, b)) return false;
+    if (a.Children().size() != b.Children().size()) return false;
+    for (std::size_t i = 0; i < a.Children().size(); ++i) {
+        const SclTreeNode& x = *a.Children()[i];
+        const SclTreeNode& y = *b.Children()[i];
+        if (x.Name() != y.Name() || !IsSameType(x, y)) return false;
+    }
+    return true;
+}
+
+bool IcdExporter::IsSameStVal(const SclTreeNode& a, const SclTreeNode& b) const {
+    const std::string parentType = a.Parent() != nullptr ? a.Parent()->TypeName() : std::string();
+    if (parentType != "INC" && parentType != "INS") return true;
+    const std::string enumA = EnumTypeIdFor(a);
+    if (enumA != EnumTypeIdFor(b)) return false;
+    return !enumA.empty() || GetValueBasicType(a) == GetValueBasicType(b);
+}
+
+std::string IcdExporter::GetValueBasicType(const SclTreeNode& node) {
+    const Mms::NamedVariable* variable = node.GetVariable();
+    const Mms::Container* value = variable != nullptr ? variable->GetValue() : nullptr;
+    if (value == nullptr) return {};
+    if (value->GetClassId() == Mms::BooleanClassId) return "BOOLEAN";
+    if (const auto* integer = dynamic_cast<const Mms::Integer*>(value)) {
+        return "INT" + std::to_string(integer->GetPrecision());
+    }
+    return {};
+}
+
+void IcdExporter::IndexFilings() {
+    filingIndex_.clear();
+    for (const TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_, &enumTypes_}) {
+        for (const auto& [key, filings] : *map) {
+            for (const TypeFiling& filing : filings) filingIndex_[{map, filing.node}] = {&key, filing.classNumber};
+        }
+    }
+}
+
+std::string IcdExporter::FiledClassId(const TypeMap& map, const SclTreeNode& node) const {
+    const auto found = filingIndex_.find({&map, &node});
+    if (found == filingIndex_.end()) return {};
+    return ClassId(*found->second.key, found->second.classNumber);
+}
+
+bool IcdExporter::IsFiled(const TypeMap& map, const SclTreeNode& node) const {
+    return filingIndex_.contains({&map, &node});
+}
+
+void IcdExporter::FileEnumeration(const std::string& name, SclTreeNode& node) {
+    std::vector<TypeFiling>& filings = enumTypes_[name];
+    filings.push_back({&node, static_cast<std::uint32_t>(filings.size()), true});
+    filingIndex_[{&enumTypes_, &node}] = {&enumTypes_.find(name)->first, filings.back().classNumber};
+}
+
+bool IcdExporter::IsWrittenDaType(const SclTreeNode& node) const {
+    // A constructed attribute's type is written when at least one member can be.
+    for (const auto& child : node.Children()) {
+        if (!BdaTypeOf(*child).empty()) return true;
+    }
+    return false;
+}
+
+std::string IcdExporter::BdaTypeOf(const SclTreeNode& member) const {
+    switch (member.TypeKind()) {
+        case SclTypeKind::DAType:
+            return IsFiled(daTypes_, member) && IsWrittenDaType(member) ? "Struct" : std::string();
+        case SclTypeKind::EnumType: {
+            const std::string name = EnumNameFromTypeId(member.TypeName());
+            if (!IsFiled(enumTypes_, member)) return {};
+            return IsBasicEnumeration(name) ? name : "Enum";
+        }
+        default: return member.TypeName();
+    }
+}
+
+void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
+    // SCL's templates hold one LNodeType and one DOType at least; a model without them has
+    // no templates to give, and the element may be left out.
+    if (lNodeTypes_.empty() || doTypes_.empty()) return;
+    writer.StartElement("DataTypeTemplates");
+    for (const auto& [key, filings] : lNodeTypes_) {
+        for (const TypeFiling& filing : filings) {
+            if (!filing.representative) continue;
+            const auto typed = [this](const auto& child) { return IsFiled(doTypes_, *child); };
+            if (std::none_of(filing.node->Children().begin(), filing.node->Children().end(), typed)) continue;
+            writer.StartElement("LNodeType");
+            writer.WriteAttribute("id", ClassId(key, filing.classNumber));
+            writer.WriteAttribute("lnClass", key);
+            for (const auto& child : filing.node->Children()) {
+                if (!IsFiled(doTypes_, *child)) continue;
+                writer.StartElement("DO");
+                writer.WriteAttribute("name", child->Name());
+                writer.WriteAttribute("type", FiledClassId(doTypes_, *child));
+                writer.EndElement();
+            }
+            writer.EndElement();
+        }
+    }
+    for (const auto& [key, filings] : doTypes_) {
+        for (const TypeFiling& filing : filings) {
+            if (!filing.representative) continue;
+            writer.StartElement("DOType");
+            writer.WriteAttribute("id", ClassId(key, filing.classNumber));
+            writer.WriteAttribute("cdc", key);
+            // Control members of attribute kind go last, as SCL tools list them.
+            std::vector<SclTreeNode*> heldBack;
+            for (const auto& child : filing.node->Children()) {
+                const SclTypeKind kind = child->TypeKind();
+                if (child->Fc() == "CO" && (kind == SclTypeKind::DAType || kind == SclTypeKind::NoType)) {
+                    heldBack.push_back(child.get());
+                } else {
+                    WriteDoTypeMember(writer, *child);
+                }
+            }
+            for (SclTreeNode* member : heldBack) WriteDoTypeMember(writer, *member);
+            writer.EndElement();
+        }
+    }
+    for (const auto& [key, filings] : daTypes_) {
+        for (const TypeFiling& filing : filings) {
+            if (!filing.representative || !IsWrittenDaType(*filing.node)) continue;
+            writer.StartElement("DAType");
+            writer.WriteAttribute("id", ClassId(key, filing.classNumber));
+            for (const auto& child : filing.node->Children()) {
+                const std::string bType = BdaTypeOf(*child);
+                if (bType.empty()) continue;
+                writer.StartElement("BDA");
+                writer.WriteAttribute("name", child->Name());
+                writer.WriteAttribute("bType", bType);
+                if (child->TypeKind() == SclTypeKind::DAType) {
+                    writer.WriteAttribute("type", FiledClassId(daTypes_, *child));
+                } else if (bType == "Enum") {
+                    writer.WriteAttribute("type", EnumNameFromTypeId(child->TypeName()));
+                }
+                writer.EndElement();
+            }
+            writer.EndElement();
+        }
+    }
+    for (const auto& [name, filings] : enumTypes_) WriteEnumType(writer, name, filings);
+    writer.EndElement();
+}
+
+void IcdExporter::WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member) {
+    const SclTypeKind kind = member.TypeKind();
+    if (kind == SclTypeKind::DOType) {
+        if (!IsFiled(doTypes_, member)) return;
+        writer.StartElement("SDO");
+        writer.WriteAttribute("name", member.Name());
+        writer.WriteAttribute("type", FiledClassId(doTypes_, member));
+        writer.EndElement();
+        return;
+    }
+    std::string bType;
+    std::string type;
+    if (kind == SclTypeKind::DAType) {
+        bType = BdaTypeOf(member);
+        if (!bType.empty()) type = FiledClassId(daTypes_, member);
+    } else if (kind == SclTypeKind::EnumType) {
+        bType = BdaTypeOf(member);
+        if (bType == "Enum") type = EnumNameFromTypeId(member.TypeName());
+    } else {
+        bType = member.TypeName();
+        const std::string enumeration = member.Name() == "stVal" ? EnumTypeIdFor(member) : std::string();
+        if (!enumeration.empty()) {
+            bType = "Enum";
+            type = enumeration;
+            if (!IsFiled(enumTypes_, member)) FileEnumeration(enumeration, member);
+        } else if (member.Name() == "actVal" || member.Name() == "frVal") {
+            const std::string integer = GetValueBasicType(member);
+            for (const char* width : {"INT8", "INT16", "INT24", "INT32", "INT64", "INT128"}) {
+                if (integer == width) bType = integer;
+            }
+        }
+    }
+    // No member without a basic type: what SCL cannot type stays out.
+    if (bType.empty() || member.GetElement() == nullptr) return;
+    const auto* da = dynamic_cast<const DA*>(member.GetElement());
+    std::string fc = member.Fc();
+    if (fc == "XX" && da != nullptr && da->GetFcName() != nullptr) fc = da->GetFcName();
+    writer.StartElement("DA");
+    writer.WriteAttribute("name", member.Name());
+    writer.WriteAttribute("fc", fc);
+    writer.WriteAttribute("bType", bType);
+    if (!type.empty()) writer.WriteAttribute("type", type);
+    if (kind != SclTypeKind::EnumType && da != nullptr && da->count > 0) {
+        writer.AddAttribute("count", static_cast<std::uint32_t>(da->count));
+    }
+    writer.EndElement();
+}
+
+void IcdExporter::WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings) {
+    // The exporter's own table first; an enumeration it lacks takes the literals of the
+    // dictionary enumeration its nodes derive from. SCL has no enumeration without literals.
+    std::vector<std::pair<std::int32_t, std::string>> literals;
+    if (const IcdEnumRow* row = FindEnumeration(name)) {
+        for (const IcdEnumLiteral& literal : row->literals) literals.emplace_back(literal.value, literal.text);
+    } else {
+        for (const TypeFiling& filing : filings) {
+            const Element* element = filing.node->GetElement();
+            const auto* enumeration = element != nullptr ? dynamic_cast<const EnumType*>(element->type) : nullptr;
+            if (enumeration == nullptr) continue;
+            for (const auto& [value, text] : enumeration->literals) literals.emplace_back(value, text);
+            break;
+        }
+    }
+    if (literals.empty()) return;
+    writer.StartElement("EnumType");
+    writer.WriteAttribute("id", name);
+    for (const auto& [value, text] : literals) {
+        writer.StartElement("EnumVal");
+        writer.WriteAttribute("ord", std::to_string(value));
+        writer.WriteText(text);
+        writer.EndElement();
+    }
+    writer.EndElement();
+}
+
+}  // namespace Iec61850::Acsi::Scl

@@ -1,0 +1,43 @@
+#include "iec61850/icd/ServerModelSource.h"
+
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/icd/ICDClasses.h"
+#include "mms/MmsConnection.h"
+#include "mms/MmsUserConnection.h"
+
+namespace Iec61850::Acsi::Scl {
+
+std::vector<LogicalDevice*> ServerModelSource::GetLogicalDevices() const {
+    std::vector<LogicalDevice*> devices;
+    for (const auto& [name, device] : server_.GetLogicalDevices()) devices.push_back(device.get());
+    return devices;
+}
+
+std::vector<std::pair<std::string, std::string>> ServerModelSource::GetProfileParameters() const {
+    std::vector<std::pair<std::string, std::string>> parameters;
+    if (const AssociationProfile* profile = server_.GetProfile(0)) {
+        for (const auto& [name, parameter] : profile->GetParameters()) parameters.emplace_back(name, parameter->value);
+    }
+    return parameters;
+}
+
+bool ServerModelSource::IsServiceSupported(std::int32_t service) const {
+    // No association, no negotiated services.
+    Mms::MmsUserConnection* user = server_.GetConnection();
+    Mms::MmsConnection* mms = user != nullptr ? user->GetMmsConnection() : nullptr;
+    return mms != nullptr && mms->IsServiceSupported(service);
+}
+
+namespace {
+
+std::unique_ptr<IcdExport> MakeForServer(Server* server) {
+    if (server == nullptr) return nullptr;
+    return MakeIcdExporter(std::make_unique<ServerModelSource>(*server));
+}
+
+}  // namespace
+
+void RegisterIcdExporter() { SetIcdExportMaker(&MakeForServer); }
+
+}  // namespace Iec61850::Acsi::Scl

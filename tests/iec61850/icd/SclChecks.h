@@ -1,0 +1,90 @@
+#pragma once
+
+// Checks of an ICD file by tools no one here wrote (xmllint and the SCL schema), and of
+// the references between its templates, which the schema does not check.
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "iec61850/icd/TempFolder.h"
+#include "iec61850/scl/XmlParser.h"
+
+namespace IcdTestModel {
+
+// xmllint's whole output for the file against the SCL schema; "<path> validates" alone
+// when the schema accepts it without any message.
+inline std::string SchemaCheck(const std::string& path) {
+    const std::string schema = IEC_SCL_SCHEMA;
+    if (schema.empty() || schema.ends_with("NOTFOUND")) return "the SCL schema SCL2003.xsd was not found";
+    const std::string command = "xmllint --noout --schema " + schema + " " + path + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return "xmllint could not be started";
+    std::string output;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    ::pclose(pipe);
+    while (!output.empty() && output.back() == '\n') output.pop_back();
+    return output;
+}
+
+inline void CollectElements(const Iec61850::Acsi::Scl::XmlNode& node, const std::string& name,
+                            std::vector<const Iec61850::Acsi::Scl::XmlNode*>& found) {
+    for (const auto* child = node.GetFirstChild(); child != nullptr; child = child->GetNextSibling()) {
+        if (child->GetName() == name) found.push_back(child);
+        CollectElements(*child, name, found);
+    }
+}
+
+inline std::vector<const Iec61850::Acsi::Scl::XmlNode*> Elements(const Iec61850::Acsi::Scl::XmlNode& root,
+                                                                 const std::string& name) {
+    std::vector<const Iec61850::Acsi::Scl::XmlNode*> found;
+    CollectElements(root, name, found);
+    return found;
+}
+
+inline std::string AttributeOf(const Iec61850::Acsi::Scl::XmlNode& node, const std::string& name) {
+    const auto* attribute = node.FindAttribute(name);
+    return attribute != nullptr ? attribute->value : std::string();
+}
+
+// What is wrong with the templates' references: a DA or BDA type that names no written
+// DAType or EnumType, a DO or SDO type that names no DOType, a DOType or DAType no one
+// refers to. Empty when all is well.
+inline std::vector<std::string> ReferenceProblems(const std::string& file) {
+    std::vector<std::string> problems;
+    const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(file);
+    if (root == nullptr) return {"the file does not parse"};
+    std::map<std::string, std::set<std::string>> declared;  // element name -> ids
+    for (const char* kind : {"LNodeType", "DOType", "DAType", "EnumType"}) {
+        for (const auto* node : Elements(*root, kind)) declared[kind].insert(AttributeOf(*node, "id"));
+    }
+    std::set<std::string> referred;
+    for (const char* kind : {"DO", "SDO"}) {
+        for (const auto* node : Elements(*root, kind)) {
+            const std::string type = AttributeOf(*node, "type");
+            referred.insert(type);
+            if (!declared["DOType"].contains(type)) problems.push_back(std::string(kind) + " type " + type);
+        }
+    }
+    for (const char* kind : {"DA", "BDA"}) {
+        for (const auto* node : Elements(*root, kind)) {
+            const std::string type = AttributeOf(*node, "type");
+            if (type.empty()) continue;
+            referred.insert(type);
+            const bool known = AttributeOf(*node, "bType") == "Struct" ? declared["DAType"].contains(type)
+                                                                       : declared["EnumType"].contains(type);
+            if (!known) problems.push_back(std::string(kind) + " type " + type);
+        }
+    }
+    for (const char* kind : {"DOType", "DAType"}) {
+        for (const std::string& id : declared[kind]) {
+            if (!referred.contains(id)) problems.push_back(std::string(kind) + " " + id + " unreferenced");
+        }
+    }
+    return problems;
+}
+
+}  // namespace IcdTestModel
