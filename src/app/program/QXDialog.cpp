@@ -57,6 +57,7 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     MapMessage(WM_QX_MODEL_READ_DONE, [this](WPARAM w, LPARAM l) { return OnModelReadDone(w, l); });
     MapMessage(WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) { return OnSelectionChanged(w, l); });
     MapMessage(WM_QX_WORKER_DONE, [this](WPARAM w, LPARAM l) { return OnWorkerDone(w, l); });
+    MapPanelMessages();
 }
 
 QXDialog::~QXDialog() {
