@@ -33,9 +33,22 @@ std::string FormatControlTime(std::chrono::system_clock::time_point time) {
            std::to_string(utc.tm_sec) + "." + std::to_string(milliseconds);
 }
 
+std::string OctetsAsHex(const std::string& text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (const unsigned char octet : text) {
+        hex += digits[octet >> 4];
+        hex += digits[octet & 0x0F];
+    }
+    return hex;
+}
+
 System::ResultCode ExecuteControl(Iec61850::ClientApplication& client, const ControlCommand& command) {
+    // The originator's identity is an octet string, which the library takes as hex text:
+    // "Qx" goes as its two octets.
+    static const std::string originIdentity = OctetsAsHex("Qx");
     const Iec61850::AttributeRecords records = {
-        {"ctlVal", command.value}, {"origin.orCat", "6"}, {"origin.orIdent", "Qx"}, {"ctlNum", "1"}};
+        {"ctlVal", command.value}, {"origin.orCat", "6"}, {"origin.orIdent", originIdentity}, {"ctlNum", "1"}};
     const std::string test = "False";
     const std::string check = "00";
     std::uint32_t id = 0;

@@ -27,6 +27,9 @@ struct ControlCommand {
     std::string time;                // T
 };
 
+// The text's octets as hex digits ("Qx" gives "5178").
+std::string OctetsAsHex(const std::string& text);
+
 // Issues the request the attribute stands for with the program's origin and numbers; 0
 // without one to issue. The invoke id is the client's business.
 System::ResultCode ExecuteControl(Iec61850::ClientApplication& client, const ControlCommand& command);

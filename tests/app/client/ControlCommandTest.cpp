@@ -50,8 +50,9 @@ public:
     std::vector<Call> calls;
 };
 
+// The originator "Qx" as the octets the library takes in hex.
 const Iec61850::AttributeRecords kRecords = {
-    {"ctlVal", "True"}, {"origin.orCat", "6"}, {"origin.orIdent", "Qx"}, {"ctlNum", "1"}};
+    {"ctlVal", "True"}, {"origin.orCat", "6"}, {"origin.orIdent", "5178"}, {"ctlNum", "1"}};
 const std::string kT = "2012-6-4 9:5:3.27";
 
 TEST(ControlCommand, TheAttributesEndingChoosesTheService) {
