@@ -197,19 +197,28 @@ System::ResultCode Domain::FetchNames(std::int32_t objectClass) {
 
 System::ResultCode Domain::LoadVariablesFromPeer() {
     if (connection_ == nullptr) return System::NotConnected;
-    System::ResultCode result = connection_->GetDomainAttributes(this);
-    if (result == System::OkNoError) result = connection_->WaitForCurrentRequest();
-    if (result == System::OkNoError) result = FetchNames(MmsClassNamedVariable);
-    if (result != System::OkNoError) return result;
+    // The domain's attributes are an extra: asked when offered, kept as they were when refused.
+    if (connection_->PeerOffers(MmsServiceGetDomainAttributes)) {
+        if (System::ResultCode result = OptionalAnswer(*connection_, connection_->GetDomainAttributes(this));
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    if (System::ResultCode result = FetchNames(MmsClassNamedVariable); result != System::OkNoError) return result;
     // Components of a variable are bound to the "$" variables when its type arrives, so
-    // only the top-level variables need their types and values.
-    for (auto& [name, object] : maps_[MmsClassNamedVariable]) {
-        if (name.find('$') != std::string::npos) continue;
-        result = static_cast<NamedVariable*>(object)->GetAccessAttributes();
+    // only the top-level variables need their types and values. Without types the values
+    // bring their own.
+    System::ResultCode result = System::OkNoError;
+    if (connection_->PeerOffers(MmsServiceGetVariableAccessAttributes)) {
+        for (auto& [name, object] : maps_[MmsClassNamedVariable]) {
+            if (name.find('$') != std::string::npos) continue;
+            result = static_cast<NamedVariable*>(object)->GetAccessAttributes();
+            if (result != System::OkNoError) return result;
+        }
+        result = connection_->WaitForCurrentRequest();
         if (result != System::OkNoError) return result;
     }
-    result = connection_->WaitForCurrentRequest();
-    if (result != System::OkNoError) return result;
+    if (!connection_->PeerOffers(MmsServiceRead)) return System::OkNoError;
     for (auto& [name, object] : maps_[MmsClassNamedVariable]) {
         if (name.find('$') != std::string::npos) continue;
         result = static_cast<NamedVariable*>(object)->Read(false);
@@ -220,14 +229,20 @@ System::ResultCode Domain::LoadVariablesFromPeer() {
 
 System::ResultCode Domain::LoadListsFromPeer() {
     if (connection_ == nullptr) return System::NotConnected;
-    if (System::ResultCode result = FetchNames(MmsClassNamedVariableList); result != System::OkNoError) return result;
+    // The domain's lists (its data sets) are an extra: a refused directory is an empty one,
+    // and so are the members of a list the peer refuses or does not offer to describe.
+    if (System::ResultCode result = FetchNames(MmsClassNamedVariableList); result != System::OkNoError) {
+        return IsRefusal(result) ? System::OkNoError : result;
+    }
+    if (!connection_->PeerOffers(MmsServiceGetNamedVariableListAttributes)) return System::OkNoError;
     for (auto& [name, object] : maps_[MmsClassNamedVariableList]) {
         if (System::ResultCode result = static_cast<NamedVariableList*>(object)->GetAttributes();
             result != System::OkNoError) {
             return result;
         }
     }
-    return connection_->WaitForCurrentRequest();
+    const System::ResultCode result = connection_->WaitForCurrentRequest();
+    return IsRefusal(result) ? System::OkNoError : result;
 }
 
 System::ResultCode Domain::LoadFromPeer() {

@@ -155,6 +155,17 @@ void MmsUserConnection::FileAllPending(ResultCode result) {
     }
 }
 
+ResultCode OptionalAnswer(MmsUserConnection& connection, ResultCode sent) {
+    if (sent != System::OkNoError) return sent;
+    const ResultCode answered = connection.WaitForCurrentRequest();
+    return IsRefusal(answered) ? System::OkNoError : answered;
+}
+
+bool MmsUserConnection::PeerOffers(std::int32_t service) {
+    MmsConnection* mms = GetMmsConnection();
+    return mms != nullptr && mms->IsServiceSupported(service);
+}
+
 std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
     const auto sentBefore = std::chrono::steady_clock::now() - std::chrono::milliseconds(ageMs);
     const std::vector<PendingRequests::Entry> overdue = pendingRequests_.TakeEnteredBefore(sentBefore);

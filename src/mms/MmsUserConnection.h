@@ -31,6 +31,9 @@ class RequestHandle;
 class VMD;
 class Variable;
 
+// The peer answered with a refusal (a confirmed-Error or a reject), not a failure of the
+// association: what loaders take as an empty answer for the optional pieces of a model.
+constexpr bool IsRefusal(System::ResultCode result) { return result == System::Error || result == System::Rejected; }
 // A caller's collection of variables read or written by one request, in order.
 using VariableCollection = std::list<Variable*>;
 // Names collected by getNameList answers (and capabilities by getCapabilityList).
@@ -203,6 +206,9 @@ public:
 
     // ---- supporting ----
 
+    // Whether the peer announced the service (Mms::MmsService numbers) in its initiate
+    // answer; false without an MMS connection.
+    bool PeerOffers(std::int32_t service);
     // Files every request sent more than ageMs ago and still unanswered with Timeout (the
     // conclude excepted): its answer, should it come, then finds no request and is dropped.
     // The number filed.
@@ -373,5 +379,9 @@ private:
     mutable std::mutex outstandingMutex_;
     std::unordered_set<const RequestHandle*> outstandingOwn_;
 };
+
+// The outcome of a request whose refusal is taken as an empty answer: the send's failure,
+// else the wait's, a refusal counting as success.
+System::ResultCode OptionalAnswer(MmsUserConnection& connection, System::ResultCode sent);
 
 }  // namespace Mms

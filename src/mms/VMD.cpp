@@ -569,13 +569,25 @@ System::ResultCode VMD::FileObjects(std::int32_t objectClass, const std::list<st
 
 System::ResultCode VMD::LoadFromPeer() {
     if (connection_ == nullptr) return System::NotConnected;
-    if (System::ResultCode result = Identify(); result != System::OkNoError) return result;
-    if (System::ResultCode result = Status(); result != System::OkNoError) return result;
+    if (!connection_->PeerOffers(MmsServiceGetNameList)) return System::NotSupported;
+    // Identity and status are extras: asked only when offered, kept as they were when refused.
+    if (connection_->PeerOffers(MmsServiceIdentify)) {
+        if (System::ResultCode result = OptionalAnswer(*connection_, Identify()); result != System::OkNoError) {
+            return result;
+        }
+    }
+    if (connection_->PeerOffers(MmsServiceStatus)) {
+        if (System::ResultCode result = OptionalAnswer(*connection_, Status()); result != System::OkNoError) {
+            return result;
+        }
+    }
+    // Vmd-specific variables and lists are extras too; the domains are the model.
     for (const std::int32_t objectClass : {MmsClassNamedVariable, MmsClassNamedVariableList, MmsClassDomain}) {
         std::list<std::string> names;
         System::ResultCode result =
             connection_->GetAllNames(MmsObjectClassBasic, objectClass, MmsObjectScopeVmd, names);
         if (result == System::OkNoError) result = connection_->WaitForCurrentRequest();
+        if (objectClass != MmsClassDomain && IsRefusal(result)) continue;
         if (result == System::OkNoError) result = FileObjects(objectClass, names);
         if (result != System::OkNoError) return result;
     }
@@ -586,9 +598,15 @@ System::ResultCode VMD::LoadFromPeer() {
             return result;
         }
     }
-    for (auto& [name, object] : maps_[MmsClassNamedVariableList]) {
-        if (System::ResultCode result = static_cast<NamedVariableList*>(object)->GetAttributes();
-            result != System::OkNoError) {
+    if (connection_->PeerOffers(MmsServiceGetNamedVariableListAttributes)) {
+        for (auto& [name, object] : maps_[MmsClassNamedVariableList]) {
+            if (System::ResultCode result = static_cast<NamedVariableList*>(object)->GetAttributes();
+                result != System::OkNoError) {
+                return result;
+            }
+        }
+        if (System::ResultCode result = connection_->WaitForCurrentRequest();
+            result != System::OkNoError && !IsRefusal(result)) {
             return result;
         }
     }
@@ -598,7 +616,7 @@ System::ResultCode VMD::LoadFromPeer() {
             return result;
         }
     }
-    return connection_->WaitForCurrentRequest();
+    return System::OkNoError;
 }
 
 // ---- reports ----

@@ -26,13 +26,15 @@
 
 namespace {
 
+// Serves the event loop one batch at a time, waiting for the next event in between, so
+// that the state is looked at as soon as the event that changed it has been handled.
 bool WaitUntil(const std::function<bool()>& done, int limitMs = 60000) {
     QTimer tick;
-    tick.start(20);
+    tick.start(100);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

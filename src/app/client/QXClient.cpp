@@ -34,8 +34,11 @@ std::intptr_t TextParam(const std::string& text) { return reinterpret_cast<std::
 QXClient::QXClient(MainWindowNotifier* notifier) : notifier_(notifier) {}
 
 QXClient::~QXClient() {
-    // No callback may reach the members below once they start to go.
-    ClearAssociation();
+    StopModelLoad();
+    // The association may still call back (a late report or command termination) while
+    // this object is being taken apart: it lets go of it first, waiting for a callback
+    // under way.
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) association->DetachClient();
 }
 
 std::intptr_t QXClient::NotifyMainWindow(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {

@@ -274,6 +274,11 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     modelProgress_.ShowWindow(false);
     state_ = StateReady;
     UpdateControls();
+    if (wParam == ModelReadPartial) {
+        PostMessageBox(
+            "The device stopped answering while its data model was read.\n\r"
+            "Only the part read so far is shown.");
+    }
     if (client_ == nullptr) return 1;
     std::vector<std::string> names;
     client_->GetLogicalDeviceNames(names);
@@ -294,11 +299,6 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     readSelection_.SetData(&readTree);
     controlSelection_.SetData(&controlTree);
     reportSelection_.SetData(&reportTree);
-    if (wParam == ModelReadPartial) {
-        PostMessageBox(
-            "The device stopped answering while its data model was read.\n\r"
-            "Only the part read so far is shown.");
-    }
     return 1;
 }
 

@@ -220,7 +220,12 @@ void QXDialog::Shutdown() {
             if (client_ != nullptr) {
                 lock.unlock();
                 if (Iec61850::Acsi::TPAppAssociation* association = client_->GetAssociation()) {
-                    if (!association->IsAssociated()) association->Abort();
+                    if (!association->IsAssociated()) {
+                        association->Abort();
+                        // Before the MMS initiate the abort has nothing to say to the peer:
+                        // closing the chain ends a transport connect or its confirm's wait.
+                        if (Protocol::Connection* lower = association->GetLower()) lower->Close();
+                    }
                 }
                 lock.lock();
             }

@@ -75,7 +75,11 @@ struct RClient::Poster {
 
 RClient::RClient() : lastAnswer_(Now()) {}
 
-RClient::~RClient() { texts.clear(); }
+RClient::~RClient() {
+    // Its callbacks use this object: the association lets go of it before it goes.
+    ClearAssociation();
+    texts.clear();
+}
 
 Server* RClient::GetServerModel() const {
     TPAppAssociation* association = GetAssociation();

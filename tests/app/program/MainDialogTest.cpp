@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -76,7 +77,16 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
         BYTE a = 0, b = 0, c = 0, d = 0;
         static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(1007))->GetAddress(a, b, c, d);
         EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{127, 0, 0, 1}));
-        // Enter on no button does nothing: the dialog stays.
+        // About runs the About box.
+        bool aboutSeen = false;
+        UiTest::OnNextModal([&](QWidget* about) {
+            aboutSeen = about->windowTitle() == "About";
+            UiTest::Click(UiTest::FindControl(about, "1"));
+        });
+        QTimer::singleShot(0, window, [window] { UiTest::Click(UiTest::FindControl(window, "7")); });
+        EXPECT_TRUE(WaitUntil([&] { return aboutSeen; }, 5000));
+        // Enter with an edit focused, no button, does nothing: the dialog stays.
+        UiTest::FindControl(window, "1040")->setFocus();
         UiTest::Key(window, Qt::Key_Return);
         EXPECT_TRUE(session.dialog->IsWindow());
         EXPECT_FALSE(window->isHidden());
@@ -86,6 +96,9 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
 
 TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     DialogSession session;
+    TestDevice::Faults faults;
+    faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state can be seen
+    session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, "2"));
         bool progressSeen = false;
@@ -218,14 +231,19 @@ TEST(MainDialog, TheDeviceAbortingMidLoad) {
 }
 
 TEST(MainDialog, EscapeConnectsOnlyWhenConnectMay) {
-    TestDevice::Device::Options options;
-    DialogSession session(options);
+    DialogSession session;
+    TestDevice::Faults faults;
+    faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state lasts
+    session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
         // State 0: Escape is Connect.
         UiTest::Key(window, Qt::Key_Escape);
         EXPECT_TRUE(session.dialog->IsConnecting());
         // While connecting and in the states after, it is dropped: no second association.
         UiTest::Key(window, Qt::Key_Escape);
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 1; }));
+        UiTest::Key(window, Qt::Key_Escape);
+        EXPECT_EQ(session.dialog->GetState(), 1);
         ASSERT_TRUE(session.ReachState(2));
         UiTest::Key(window, Qt::Key_Escape);
         EXPECT_FALSE(session.dialog->IsConnecting());
@@ -242,12 +260,14 @@ TEST(MainDialog, ClosedDuringAConnectToASilentDeviceItEndsWithinASecond) {
     session.device.SetFaults(faults);
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "30000");
     std::chrono::steady_clock::time_point closed;
-    session.Run([&](QWidget* window) {
+    // The close box ends the dialog the way Exit does.
+    EXPECT_EQ(session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, "2"));
         EXPECT_TRUE(session.dialog->IsConnecting());
         closed = std::chrono::steady_clock::now();
         window->close();  // the close box
-    });
+    }),
+              IDOK);
     session.dialog->Shutdown();
     const auto took = std::chrono::steady_clock::now() - closed;
     EXPECT_LT(took, std::chrono::seconds(1));

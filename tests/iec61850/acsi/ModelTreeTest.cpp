@@ -283,6 +283,34 @@ TEST_F(ModelTree, FullyReadOnlyOnceEverythingArrived) {
     EXPECT_TRUE(model.device.IsRead());
 }
 
+// A directory that ended for good (no name to continue after, data-set names refused)
+// counts as complete: the device is read with what arrived.
+TEST_F(ModelTree, DirectoriesEndedForGoodCountAsComplete) {
+    for (auto& [name, node] : model.device.GetLogicalNodes()) {
+        node->readingState = NodeRead;
+        node->SetState(StateRead);
+    }
+    const struct {
+        std::int32_t directory;
+        std::int32_t dataSets;
+        bool read;
+    } cases[] = {
+        {DirectoryEndedWithoutName, DirectoryComplete, true},
+        {DirectoryComplete, DirectoryGivenUp, true},
+        {DirectoryEndedWithoutName, DirectoryGivenUp, true},
+        {6, DirectoryComplete, false},
+        {DirectoryComplete, 8, false},
+    };
+    for (const auto& c : cases) {
+        model.device.NamedObject::SetState(0);
+        model.device.directoryState = c.directory;
+        model.device.dataSetDirectoryState = c.dataSets;
+        EXPECT_EQ(model.device.SetState(StateRead) == StateRead, c.read) << c.directory << " " << c.dataSets;
+        model.device.NamedObject::SetState(0);
+        EXPECT_EQ(model.device.IsRead(), c.read) << c.directory << " " << c.dataSets;
+    }
+}
+
 TEST_F(ModelTree, DataObjectsMadeByName) {
     LogicalNode* ggio = model.device.FindLogicalNode("GGIO1");
     Data* made = nullptr;

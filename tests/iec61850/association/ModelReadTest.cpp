@@ -139,6 +139,8 @@ ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSessi
     outcome.log = session.device.Requests();
     outcome.seen = session.client->Confirmations();
     if (check) check(session);
+    // Nothing a device would not take, whatever the device did.
+    if (TestSupport::WiresharkAvailable()) EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     return outcome;
 }
 

@@ -34,6 +34,9 @@ struct Seen {
 
 class ReadingClient : public RClient {
 public:
+    // Its callbacks use its members: the association lets go of it first.
+    ~ReadingClient() override { ClearAssociation(); }
+
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
         const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
         Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult()});

@@ -67,6 +67,10 @@ struct ReceivedReport {
 
 class ControlClient : public RecordingClient {
 public:
+    // Lets go of the association before any part of this client goes: a callback that is
+    // running is waited for, and none comes after.
+    ~ControlClient() override { ClearAssociation(); }
+
     ControlConfirmation WaitForControl(std::uint32_t id) {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, Deadline, [&] { return controls_.contains(id); });

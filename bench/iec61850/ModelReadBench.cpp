@@ -1,0 +1,85 @@
+// The whole model of the test device's large model (about 500 logical nodes and 15,000
+// attributes) read by the model reader over the loopback interface, as a program does it
+// after association: time per read, requests the device answered, and the heap the model
+// keeps per attribute.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <memory>
+#include <string>
+
+#include "device/Device.h"
+#include "iec61850/acsi/AssociationProfile.h"
+#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/ModelReader.h"
+#include "iec61850/acsi/RClient.h"
+#include "iec61850/acsi/Server.h"
+#include "mms/Domain.h"
+#include "mms/MmsPduServices.h"
+
+namespace {
+
+using namespace Iec61850::Acsi;
+
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void BM_ReadLargeModel(benchmark::State& state) {
+    TestDevice::Device::Options options;
+    options.model.large = true;
+    TestDevice::Device device(options);
+    if (device.Start() != System::OkNoError) {
+        state.SkipWithError("the device does not listen");
+        return;
+    }
+    std::size_t requests = 0;
+    std::uint32_t attributes = 0;
+    std::size_t heap = 0;
+    std::uint32_t objects = 0;
+    std::size_t variables = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto server = std::make_unique<Server>();
+        auto client = std::make_unique<RClient>();
+        AssociationProfile& profile = *server->GetProfile(0);
+        profile.SetParameter("RemoteNPort", std::to_string(device.Port()));
+        profile.SetParameter("LocalSTimeout", "300");
+        device.ClearRequests();
+        const std::size_t before = HeapInUse();
+        if (client->Associate(profile, 0) != System::OkNoError) {
+            state.SkipWithError("no association");
+            return;
+        }
+        state.ResumeTiming();
+
+        ModelReader reader(*client);
+        if (reader.Run() != ModelReader::ResultRead) {
+            state.SkipWithError("the model was not read");
+            return;
+        }
+
+        state.PauseTiming();
+        heap = HeapInUse() - before;
+        requests = device.Requests().size();
+        server->CountKindOf(ModelClass::DataAttribute, 0, attributes);
+        server->CountKindOf(ModelClass::Any, 0, objects);
+        variables = 0;
+        for (const auto& [name, device] : server->GetLogicalDevices()) {
+            if (const Mms::ObjectMap* map = device->GetDomain()->GetObjectMap(Mms::MmsClassNamedVariable)) {
+                variables += map->size();
+            }
+        }
+        client->ClearAssociation();
+        server.reset();
+        client.reset();
+        state.ResumeTiming();
+    }
+    state.counters["requests"] = static_cast<double>(requests);
+    state.counters["attributes"] = attributes;
+    state.counters["model_objects"] = objects;
+    state.counters["mms_variables"] = static_cast<double>(variables);
+    state.counters["heap_bytes_per_attribute"] = attributes > 0 ? static_cast<double>(heap) / attributes : 0.0;
+}
+BENCHMARK(BM_ReadLargeModel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
