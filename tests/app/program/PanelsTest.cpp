@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/program/DialogSession.h"
-#include "iec61850/acsi/Server.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
 
@@ -254,53 +252,6 @@ TEST(Panels, EnablesAReportShowsItsValueAndDisablesIt) {
         EXPECT_TRUE(window->focusWidget() == UiTest::FindControl(window, "6"));
         EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb01$RptEna"), "False");
     });
-}
-
-TEST(Panels, FailedReportSequencesLeaveThePanelUsable) {
-    DialogSession session;
-    // A second client of the library holds every block of the data set.
-    Iec61850::Acsi::Server otherServer;
-    otherServer.GetProfile(0)->SetParameter("RemoteNPort", std::to_string(session.device.Port()));
-    otherServer.GetProfile(0)->SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
-    App::QXClient other;
-    session.Run([&](QWidget* window) {
-        UiTest::Click(UiTest::FindControl(window, "2"));
-        ASSERT_TRUE(session.ReachState(2));
-
-        // A refused disable: told, and Disable may be tried again.
-        Choose(window, "1037", "GGIO1", "Ind1", "stVal");
-        UiTest::Click(UiTest::FindControl(window, "6"));
-        ASSERT_TRUE(WaitUntil([&] { return ReportEnabled(window, *session.dialog); })) << Pane2(*session.dialog);
-        TestDevice::Faults faults;
-        TestDevice::Faults::Refusal refusal;
-        refusal.reject = false;
-        refusal.error = (7u << 16) | 1u;
-        faults.refusedNames[{5, "LD0/LLN0$RP$urcb01$RptEna"}] = refusal;
-        session.device.SetFaults(faults);
-        const std::string refused = BoxAfterClick(window, "8");
-        EXPECT_EQ(refused.rfind("Failed while executing service\n Service error: ", 0), 0u) << refused;
-        EXPECT_GT(refused.size(), std::string("Failed while executing service\n Service error: ").size());
-        EXPECT_TRUE(WaitUntil([&] { return Enabled(window, "8"); }));
-        EXPECT_FALSE(Enabled(window, "6"));
-        session.device.SetFaults({});
-        UiTest::Click(UiTest::FindControl(window, "8"));
-        ASSERT_TRUE(WaitUntil([&] { return Pane2(*session.dialog) == "Disabled LD0/LLN0.urcb01[RP]"; }));
-
-        // Every block held elsewhere.
-        ASSERT_EQ(other.Associate(*otherServer.GetProfile(0), 0), System::OkNoError);
-        std::uint32_t id = 0;
-        ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
-        ASSERT_EQ(other.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
-        ASSERT_TRUE(WaitUntil([&] {
-            return session.device.GetValue("LD0/LLN0$RP$urcb01$RptEna") == "True" &&
-                   session.device.GetValue("LD0/LLN0$BR$brcb01$RptEna") == "True";
-        }));
-        EXPECT_EQ(BoxAfterClick(window, "6"),
-                  "Failed while executing command\n Error: No available RCBs, check connected subscribers...");
-        EXPECT_EQ(Pane2(*session.dialog), "No available RCBs, check connected subscribers...");
-        ExpectReportPanelIdle(window);
-    });
-    other.ClearAssociation();
 }
 
 TEST(Panels, StatusMessagesMoveTheReportPanelAsTheTablesSay) {
