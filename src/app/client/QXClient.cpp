@@ -78,6 +78,7 @@ std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
 
 std::int32_t QXClient::OnAssociated(std::int32_t zero) {
     const std::int32_t result = QXClientBase::OnAssociated(zero);
+    ClearReportSequence();
     {
         // A stop asked for from the moment the window knows of this association holds.
         std::lock_guard lock(readerMutex_);
@@ -96,6 +97,7 @@ std::int32_t QXClient::OnAssociated(std::int32_t zero) {
 
 std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
     const std::int32_t result = QXClientBase::OnAbort(record);
+    ClearReportSequence();
     std::string text;
     if (record != nullptr && record[0] != 0) {
         text = "Abort was issued locally";
@@ -109,6 +111,7 @@ std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
 std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
     const std::int32_t result = QXClientBase::OnRelease(service);
     ClearSelectionMaps();
+    ClearReportSequence();
     const std::int32_t error = service != nullptr ? service->GetServiceError() : 0;
     if (error == 0) {
         NotifyMainWindow(WM_QX_RELEASE_RESULT, 0, 0);
@@ -244,8 +247,7 @@ std::int32_t QXClient::OnReport(Iec61850::Acsi::RCBReport* report) {
             break;
         }
     }
-    const std::string constraint = watchedConstraint_;
-    const std::string reference = watchedReference_;
+    const auto [constraint, reference] = WatchedItem();
     for (const Iec61850::Acsi::ReportEntry& entry : report->entries) {
         for (const Iec61850::Acsi::ValueRecord& value : entry.values) {
             if (value.fc == constraint && value.reference == reference) {

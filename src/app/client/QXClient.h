@@ -6,6 +6,7 @@
 #include <list>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/client/MainWindowNotifier.h"
@@ -16,9 +17,13 @@
 
 namespace Iec61850::Acsi {
 class BRCB;
+class GetBRCBValues;
+class GetURCBValues;
 class ModelReader;
 class NamedObject;
 class Server;
+class SetBRCBValues;
+class SetURCBValues;
 class URCB;
 }  // namespace Iec61850::Acsi
 
@@ -83,6 +88,23 @@ public:
     SelectionTree GetControlTree() const;
     SelectionTree GetReportTree() const;
 
+    // ---- report control blocks (QXClientReports.cpp) ----
+
+    // Finds a free report control block whose data set holds the (constraint, reference)
+    // item and enables it, telling the window every step (WM_QX_RCB_ENABLE_STATUS). 15
+    // without an association or server model, else 0. Runs on the UI thread.
+    std::int32_t EnableReports(const Iec61850::FcReference& request);
+    // Disables the block the last enable settled on (WM_QX_RCB_DISABLE_STATUS). 0.
+    std::int32_t DisableReports();
+    std::int32_t OnGetBRCBValues(Iec61850::Acsi::GetBRCBValues* service) override;
+    std::int32_t OnSetBRCBValues(Iec61850::Acsi::SetBRCBValues* service) override;
+    std::int32_t OnGetURCBValues(Iec61850::Acsi::GetURCBValues* service) override;
+    std::int32_t OnSetURCBValues(Iec61850::Acsi::SetURCBValues* service) override;
+    // 0 never started, 7 ended without a block, 8 checking, 9 enabling or enabled.
+    std::int32_t GetEnableState() const;
+    // The current block's reference, empty without one.
+    std::string GetCurrentRcbReference() const;
+
     // ---- value reads of the ICD creation ----
 
     // The lock of the count of outstanding value reads; the dialog takes it too.
@@ -99,12 +121,37 @@ protected:
     Iec61850::FcReference GetLastRead() const;
 
 private:
+    // The requests of the report sequence, so that a confirmation is known for what it answers.
+    enum class RcbRequest { None, Check, Enable, Disable, Recheck, Refresh };
+    struct RcbConfirmation {
+        std::uint32_t id = 0;
+        std::int32_t serviceError = 0;
+    };
+    struct RcbStep;
+
     void SendWriteResult(std::int32_t serviceError);
+    // The report sequence (QXClientReports.cpp). The "Locked" ones run under rcbMutex_ and
+    // only note what to send and which request to issue; RunRcbStep does that unlocked.
+    void ClearReportSequence();
+    void TakeRcbConfirmation(const RcbConfirmation& confirmation);
+    void RunRcbStep(RcbStep& step);
+    void AnswerLocked(RcbRequest request, const RcbConfirmation& confirmation, RcbStep& step);
+    void ContinueEnableLocked(RcbStep& step);
+    void SetConfirmedLocked(bool enabling, const RcbConfirmation& confirmation, RcbStep& step);
+    bool SearchCandidateLocked();
+    void CheckRequestLocked(RcbStep& step);
+    void InvalidStateLocked(RcbStep& step);
+    void RequestSameBlockLocked(RcbRequest request, RcbStep& step);
+    std::string LabelLocked() const;
+    std::pair<std::string, std::string> WatchedItem() const;
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
 
     std::atomic<MainWindowNotifier*> notifier_;
 
-    // The report-enable sequence's state (the watched item is what reports are matched to).
+    // The report-enable sequence's state (the watched item is what reports are matched to),
+    // under rcbMutex_, which is never held across a send or a request. The blocks point
+    // into the model: read under the model lock, dropped at release, abort and association.
+    mutable std::mutex rcbMutex_;
     std::string watchedConstraint_;
     std::string watchedReference_;
     std::list<Iec61850::Acsi::NamedObject*> candidates_;
@@ -112,6 +159,15 @@ private:
     Iec61850::Acsi::BRCB* currentBrcb_ = nullptr;
     Iec61850::Acsi::URCB* currentUrcb_ = nullptr;
     std::int32_t enableState_ = 0;
+    std::string currentConstraint_;
+    std::string currentReference_;
+    // The one request of the sequence in flight, by invoke id. While a request is being
+    // issued its id is not known yet: confirmations that come meanwhile wait in early_.
+    RcbRequest pendingRequest_ = RcbRequest::None;
+    std::uint32_t pendingId_ = 0;
+    bool issuing_ = false;
+    std::uint64_t rcbGeneration_ = 0;
+    std::vector<RcbConfirmation> early_;
 
     mutable std::mutex lastReadMutex_;
     std::string lastReadConstraint_;

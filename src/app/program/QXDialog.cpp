@@ -64,6 +64,7 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     MapMessage(WM_QX_WORKER_DONE, [this](WPARAM w, LPARAM l) { return OnWorkerDone(w, l); });
     MapIcdMessages();
     MapGooseCommands();
+    MapPanelMessages();
 }
 
 QXDialog::~QXDialog() {

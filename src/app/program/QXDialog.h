@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -107,6 +108,20 @@ public:
     static void SetCaptureFactory(CaptureFactory factory);
     CGooseCapture* GetCapture() const { return capture_; }
 
+    // ---- the read, control and report panels (QXDialogPanels.cpp) ----
+    void OnRead();
+    void OnExecute();
+    void OnEnableRcb();
+    void OnDisableRcb();
+    Ui::LRESULT OnValueSpin(Ui::NMHDR* header);
+    Ui::LRESULT OnReadResult(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnWriteResult(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnRcbEnableStatus(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnRcbDisableStatus(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    Ui::LRESULT OnReport(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // The clock of the control time (the system's by default).
+    void SetClock(std::function<std::chrono::system_clock::time_point()> clock) { clock_ = std::move(clock); }
+
     // The end of the program, however the dialog ended: the capture stopped, the model
     // load stopped and the worker joined, a live association released (aborted when the
     // profile's time-out passes), every server and the client removed. Runs once, after
@@ -130,6 +145,8 @@ public:
     static constexpr Ui::UINT WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
 
 private:
+    void MapPanelMessages();
+    void ReturnReportPanelToIdle();
     // The state table's enabling alone: the end of a worker must not wipe the result line.
     void ApplyEnabling();
     void StartWorker(std::function<void()> work, std::function<void()> done);
@@ -206,6 +223,7 @@ private:
     Ui::CComboBox controlLdCombo_;
     Ui::CComboBox reportLdCombo_;
     std::map<std::string, std::string> overrides_;
+    std::function<std::chrono::system_clock::time_point()> clock_ = [] { return std::chrono::system_clock::now(); };
 
     // The connect worker and what it hands back (read by the UI thread after the join).
     std::thread worker_;

@@ -90,7 +90,9 @@ private:
         switch (message) {
             case App::WM_QX_ABORTED:
             case App::WM_QX_READ_RESULT:
-            case App::WM_QX_REPORT: return true;
+            case App::WM_QX_REPORT:
+            case App::WM_QX_RCB_ENABLE_STATUS:
+            case App::WM_QX_RCB_DISABLE_STATUS: return true;
             case App::WM_QX_ASSOCIATE_RESULT:
             case App::WM_QX_RELEASE_RESULT:
             case App::WM_QX_WRITE_RESULT: return wParam == -1;

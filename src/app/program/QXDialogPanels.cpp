@@ -1,0 +1,176 @@
+#include <string>
+
+#include "app/client/ControlCommand.h"
+#include "app/client/QXClient.h"
+#include "app/client/QXMessages.h"
+#include "app/program/QXDialog.h"
+#include "ui/MessageBox.h"
+
+// The read, control and report panels. The client's answers come by a synchronous send
+// from a library thread that waits meanwhile: each handler changes the panel first and
+// posts its message box, so that no library thread waits for a person.
+namespace App {
+
+using namespace Ui;
+
+namespace {
+
+std::string TextOf(LPARAM lParam) {
+    const char* text = reinterpret_cast<const char*>(lParam);
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+std::intptr_t CodeOf(WPARAM wParam) { return static_cast<std::intptr_t>(wParam); }
+
+const char* const CommandFailed = "Failed while executing command\n\r Error: ";
+const char* const ServiceFailed = "Failed while executing service\n\r Service error: ";
+
+}  // namespace
+
+void QXDialog::MapPanelMessages() {
+    MapCommand(4, [this] { OnRead(); });
+    MapCommand(5, [this] { OnExecute(); });
+    MapCommand(6, [this] { OnEnableRcb(); });
+    MapCommand(8, [this] { OnDisableRcb(); });
+    MapNotify(1023, UDN_DELTAPOS, [this](NMHDR* header, LRESULT* result) { *result = OnValueSpin(header); });
+    MapMessage(WM_QX_READ_RESULT, [this](WPARAM w, LPARAM l) { return OnReadResult(w, l); });
+    MapMessage(WM_QX_WRITE_RESULT, [this](WPARAM w, LPARAM l) { return OnWriteResult(w, l); });
+    MapMessage(WM_QX_RCB_ENABLE_STATUS, [this](WPARAM w, LPARAM l) { return OnRcbEnableStatus(w, l); });
+    MapMessage(WM_QX_RCB_DISABLE_STATUS, [this](WPARAM w, LPARAM l) { return OnRcbDisableStatus(w, l); });
+    MapMessage(WM_QX_REPORT, [this](WPARAM w, LPARAM l) { return OnReport(w, l); });
+}
+
+// ---- read ----
+
+void QXDialog::OnRead() {
+    if (client_ == nullptr) return;
+    const Iec61850::FcReference item{readSelection_.GetConstraint(), readSelection_.GetReference()};
+    std::uint32_t id = 0;
+    client_->GetDataValues(id, item, 0);
+}
+
+LRESULT QXDialog::OnReadResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 0) {
+        readValue_.SetWindowText(TextOf(lParam));
+    } else {
+        PostMessageBox("Value has not been read\n\r Service error:" + TextOf(lParam));
+    }
+    return 1;
+}
+
+// ---- control ----
+
+LRESULT QXDialog::OnValueSpin(NMHDR*) {
+    controlValue_.SetWindowText(controlValue_.GetWindowText() == "False" ? "True" : "False");
+    return 0;
+}
+
+void QXDialog::OnExecute() {
+    if (client_ == nullptr) return;
+    ControlCommand command;
+    command.value = controlValue_.GetWindowText();
+    command.attributeReference = controlSelection_.GetReference();
+    command.objectReference = controlSelection_.GetObjectReference();
+    command.time = FormatControlTime(clock_());
+    ExecuteControl(*client_, command);
+}
+
+LRESULT QXDialog::OnWriteResult(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 0) {
+        ShowStatusText("Value has been set");
+    } else {
+        PostMessageBox("Value has not been set\n\r Service error:" + TextOf(lParam));
+    }
+    return 1;
+}
+
+// ---- reports ----
+
+void QXDialog::OnEnableRcb() {
+    if (client_ == nullptr) return;
+    client_->EnableReports({reportSelection_.GetConstraint(), reportSelection_.GetReference()});
+}
+
+void QXDialog::OnDisableRcb() {
+    if (client_ == nullptr) return;
+    client_->DisableReports();
+}
+
+void QXDialog::ReturnReportPanelToIdle() {
+    // A late answer after the connection went leaves the state table as it is.
+    if (state_ != StateReady) return;
+    reportSelection_.SendMessage(WM_ENABLE, TRUE);
+    reportValue_.SetWindowText({});
+    enableRcb_.EnableWindow(true);
+    enableRcb_.SetFocus();
+    disableRcb_.EnableWindow(false);
+}
+
+LRESULT QXDialog::OnRcbEnableStatus(WPARAM wParam, LPARAM lParam) {
+    const std::string text = TextOf(lParam);
+    switch (CodeOf(wParam)) {
+        case 0:
+            ShowStatusText(text);
+            enableRcb_.EnableWindow(false);
+            // The selection's lists follow; the control itself keeps its state.
+            reportSelection_.SendMessage(WM_ENABLE, FALSE);
+            break;
+        case 1:
+            ShowStatusText(text);
+            enableRcb_.EnableWindow(false);
+            if (state_ == StateReady) {
+                disableRcb_.EnableWindow(true);
+                disableRcb_.SetFocus();
+            }
+            break;
+        case -1: PostMessageBox(ServiceFailed + text); break;
+        case -2:
+            ShowStatusText(text);
+            // The sequence has ended: the panel would otherwise stay locked.
+            ReturnReportPanelToIdle();
+            PostMessageBox(CommandFailed + text);
+            break;
+        case -3:
+            ShowStatusText(text);
+            ReturnReportPanelToIdle();
+            PostMessageBox(CommandFailed + text);
+            break;
+        default:
+            ShowStatusText(text);
+            PostMessageBox("Error: " + text);
+            break;
+    }
+    return 1;
+}
+
+LRESULT QXDialog::OnRcbDisableStatus(WPARAM wParam, LPARAM lParam) {
+    const std::string text = TextOf(lParam);
+    switch (CodeOf(wParam)) {
+        case 0:
+            ShowStatusText(text);
+            disableRcb_.EnableWindow(false);
+            break;
+        case 1:
+            ShowStatusText(text);
+            ReturnReportPanelToIdle();
+            break;
+        case -1:
+            // The block stays enabled: Disable may be tried again.
+            if (state_ == StateReady) disableRcb_.EnableWindow(true);
+            PostMessageBox(ServiceFailed + text);
+            break;
+        default: PostMessageBox(CommandFailed + text); break;
+    }
+    return 1;
+}
+
+LRESULT QXDialog::OnReport(WPARAM wParam, LPARAM lParam) {
+    if (wParam == 1) {
+        reportValue_.SetWindowText(TextOf(lParam));
+    } else if (wParam == 2) {
+        ShowStatusText(TextOf(lParam));
+    }
+    return 1;
+}
+
+}  // namespace App
