@@ -1,8 +1,8 @@
 #pragma once
 
 // Heap allocations of the whole program (every thread), counted by wrapping the C
-// library's allocator: include this header in exactly one source file of a benchmark
-// program. Counts what malloc, calloc and realloc hand out, which operator new uses too.
+// library's allocator (AllocationCounter.cpp, linked into the benchmark program).
+// Counts what malloc, calloc and realloc hand out, which operator new uses too.
 
 #include <atomic>
 #include <cstddef>
@@ -30,18 +30,3 @@ struct Snapshot {
 };
 
 }  // namespace AllocationCounter
-
-extern "C" {
-void* malloc(std::size_t size) {
-    AllocationCounter::Count(size);
-    return __libc_malloc(size);
-}
-void* calloc(std::size_t count, std::size_t size) {
-    AllocationCounter::Count(count * size);
-    return __libc_calloc(count, size);
-}
-void* realloc(void* pointer, std::size_t size) {
-    AllocationCounter::Count(size);
-    return __libc_realloc(pointer, size);
-}
-}
