@@ -60,11 +60,13 @@ ResultCode MmsUserConnection::OnInitiateRequest(MmsFrame&) {
     // The responder announces what it serves (ISO 9506 servicesSupportedCalled), so that
     // peers, and our own IsServiceSupported, see every service answered here.
     ChooseAnnouncedServices(answer.servicesSupported);
+    // Associated before the answer leaves: the peer may use the association (and this
+    // side report on it) as soon as the answer is out.
+    const Protocol::ConnectionState before = GetState();
+    pendingRequests_.SetCapacity(answer.maxServOutstandingCalled);
+    SetState(StateAssociated);
     const ResultCode result = mms->SendInitiateResponse(answer);
-    if (result == System::OkNoError) {
-        pendingRequests_.SetCapacity(answer.maxServOutstandingCalled);
-        SetState(StateAssociated);
-    }
+    if (result != System::OkNoError) SetState(before);
     return result;
 }
 
