@@ -1,5 +1,13 @@
 #include "mms/MmsFrame.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "protocol/Asn1Coder.h"
+
 namespace Mms {
 
 namespace {
@@ -20,6 +28,32 @@ MmsPduKind PduKindOf(MmsFrame::Kind kind) {
         default: return MmsPduNone;
     }
 }
+
+// Where a thread encodes its PDUs before they get storage of their own size: it grows
+// to the largest PDU the thread has encoded and is kept, so that a request costs one
+// allocation of its own size.
+class ScratchBuffer {
+public:
+    static constexpr std::size_t FirstSize = 4096;
+
+    std::uint8_t* Data() const { return data_.get(); }
+    std::size_t Size() const { return size_; }
+    // At least size octets (their contents undefined); false when memory runs out.
+    bool Reserve(std::size_t size) {
+        if (size <= size_) return true;
+        std::unique_ptr<std::uint8_t[]> data(new (std::nothrow) std::uint8_t[size]);
+        if (!data) return false;
+        data_ = std::move(data);
+        size_ = size;
+        return true;
+    }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+};
+
+thread_local ScratchBuffer scratch;
 
 }  // namespace
 
@@ -46,11 +80,15 @@ MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> by
 
 void MmsFrame::Prepare(Kind kind) {
     if (MmsPdu* pdu = GetPdu(); pdu != nullptr) pdu->present = PduKindOf(kind);
-    const std::uint64_t capacity = std::uint64_t{maxPduSize_} + HeadRoom;
-    if (capacity > UINT32_MAX) return;
-    const auto size = static_cast<std::uint32_t>(capacity);
-    if (Allocate(size) != System::OkNoError && Allocate(size) != System::OkNoError) return;
-    SetWindow(size, 0, 0);
+}
+
+std::uint32_t MmsFrame::HeaderRoom() const {
+    switch (GetKind()) {
+        case KindInitiateRequest:
+        case KindInitiateResponse:
+        case KindInitiateError: return ConnectHeadRoom;
+        default: return HeadRoom;
+    }
 }
 
 MmsPduKind MmsFrame::GetPduKind() const {
@@ -60,17 +98,38 @@ MmsPduKind MmsFrame::GetPduKind() const {
 
 System::ResultCode MmsFrame::Encode() {
     if (GetState() == StateEncoded) return System::OkNoError;
-    if (GetCapacity() == 0) {
+    auto fail = [this](System::ResultCode result) {
         AttachValue(nullptr, &MmsPduType);
         SetState(StateInvalid);
-        return System::NoResources;
+        return result;
+    };
+    if (GetValue() == nullptr) return fail(System::InvalidArguments);
+    // The encoder may use the largest PDU plus the head room, as a frame holding the
+    // largest PDU could; what it writes beyond the largest PDU is refused below.
+    const std::size_t limit = std::size_t{maxPduSize_} + HeadRoom;
+    std::size_t room = std::min(std::max(scratch.Size(), ScratchBuffer::FirstSize), limit);
+    std::ptrdiff_t length = -1;
+    for (;;) {
+        if (!scratch.Reserve(room)) return fail(System::NoResources);
+        Asn1::Asn1OutputBuffer buffer{scratch.Data(), room};
+        int constructed = 0;
+        errno = 0;
+        length = Asn1::Asn1Encode(&MmsPduType, GetValue(), &constructed, &buffer);
+        if (length >= 0 || errno != ENOMEM || room == limit) break;
+        room = std::min(room * 2, limit);
     }
-    const System::ResultCode result = Asn1Frame::Encode();
-    if (result != System::OkNoError) return result;
-    if (GetWindowLength() > maxPduSize_) {
-        SetState(StateInvalid);
-        return System::OutOfRange;
+    if (length < 0) {
+        const System::ResultCode result = System::ResultFromErrno(errno);
+        return fail(result == System::OkNoError ? System::Error : result);
     }
+    const auto size = static_cast<std::uint32_t>(length);
+    if (size > maxPduSize_) return fail(System::OutOfRange);
+    const std::uint32_t head = HeaderRoom();
+    if (AllocateUnfilled(head + size) != System::OkNoError) return fail(System::NoResources);
+    if (size > 0) std::memcpy(Data() + head, scratch.Data() + room - size, size);
+    AttachValue(nullptr, &MmsPduType);
+    SetWindow(head, size, 0);
+    SetState(StateEncoded);
     return System::OkNoError;
 }
 

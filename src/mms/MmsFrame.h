@@ -9,10 +9,11 @@
 namespace Mms {
 
 // A frame carrying one MMS PDU; its owner is the connection that builds or received
-// it. A sending frame starts with a zeroed PDU of its kind and storage for the largest
-// PDU the association allows plus room for the lower layers' headers; the PDU is
-// encoded backwards to the end of the storage. A received frame decodes its bytes at
-// once (state 6 when they hold exactly one PDU).
+// it. A sending frame starts with a zeroed PDU of its kind and no storage: Encode
+// writes the PDU into a scratch buffer of its thread and then gives the frame storage
+// sized to what it carries, the encoding at its end behind room for the lower layers'
+// headers. A received frame decodes its bytes at once (state 6 when they hold exactly
+// one PDU).
 class MmsFrame : public Asn1::Asn1Frame {
 public:
     enum Kind : std::int32_t {
@@ -29,13 +30,15 @@ public:
         KindUnconfirmed = 13,
         KindReceived = -1,
     };
-    // Octets kept in front of the largest PDU for the presentation, session, transport
-    // and RFC 1006 headers.
+    // Octets kept in front of the encoding for the presentation, session, transport
+    // and RFC 1006 headers of a data unit.
     static constexpr std::uint32_t HeadRoom = 64;
+    // The same for the initiate PDUs, which travel inside the association's connect
+    // PDUs (ACSE, presentation and session headers with selectors and titles).
+    static constexpr std::uint32_t ConnectHeadRoom = 1024;
 
     // maxPduSize: the largest encoding allowed; contextIdentifier: the presentation
-    // context the PDU travels in. Capacity 0 when the storage cannot be allocated
-    // (after a second try); its encoding then fails.
+    // context the PDU travels in.
     MmsFrame(Protocol::Connection* owner, Kind kind, std::uint32_t maxPduSize, std::uint32_t contextIdentifier);
     // KindConfirmedResponse or KindConfirmedError answering a decoded confirmed request.
     MmsFrame(Protocol::Connection* owner, Kind kind, const MmsFrame& request, std::uint32_t maxPduSize,
@@ -51,14 +54,16 @@ public:
     std::uint32_t GetContextIdentifier() const { return contextIdentifier_; }
     std::uint32_t GetMaxPduSize() const { return maxPduSize_; }
 
-    // Encodes the PDU; fails (state 7, OutOfRange) when the encoding is longer than the
-    // largest PDU allowed.
+    // Encodes the PDU; fails (state 7) with OutOfRange when the encoding is longer than
+    // the largest PDU allowed, with NoResources when it is longer than that plus
+    // HeadRoom (the encoder stops there) or memory runs out.
     System::ResultCode Encode() override;
     // Decodes exactly one PDU filling the bytes.
     System::ResultCode Decode(const std::uint8_t* bytes, std::uint32_t size) override;
 
 private:
     void Prepare(Kind kind);
+    std::uint32_t HeaderRoom() const;
 
     std::uint32_t maxPduSize_ = 0;
     std::uint32_t contextIdentifier_ = 0;

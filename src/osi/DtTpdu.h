@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -15,6 +16,11 @@ public:
     // The octet after the code: the end-of-unit mark and the TPDU number.
     static constexpr std::uint8_t EndOfUnitMark = 0x80;
     static constexpr std::uint8_t TpduNumberMask = 0x7F;
+
+    // The header of a DT sent by this side (TPDU-NR 0).
+    static constexpr std::array<std::uint8_t, HeaderRoom> SendingHeader(bool endOfUnit) {
+        return {HeaderRoom - 1, ClassZeroCode, endOfUnit ? EndOfUnitMark : std::uint8_t{0}};
+    }
 
     // For receiving.
     explicit DtTpdu(Protocol::Connection* owner);

@@ -5,7 +5,10 @@
 #include "osi/TcpConnection.h"
 
 #include <algorithm>
+#include <array>
 #include <memory>
+#include <new>
+#include <vector>
 
 ItotConnection::ItotConnection(ItotLayer* layer) : Protocol::Connection(layer) {}
 
@@ -45,6 +48,28 @@ System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame) {
     return tcp->Send(&packet);
 }
 
+System::ResultCode ItotConnection::SendTpdus(std::span<const TpduParts> tpdus) {
+    TcpConnection* tcp = Tcp();
+    if (tcp == nullptr) return System::NotConnected;
+    std::vector<std::array<std::uint8_t, ItotFrame::HeaderLength>> headers;
+    std::vector<TcpConnection::Packet> packets;
+    try {
+        headers.reserve(tpdus.size());
+        packets.reserve(tpdus.size());
+    } catch (const std::bad_alloc&) {
+        return System::NoResources;
+    }
+    for (const TpduParts& tpdu : tpdus) {
+        const std::size_t length = tpdu.header.size() + tpdu.body.size();
+        if (length > MaximumTpduSize) return System::OutOfRange;
+        const auto total = static_cast<std::uint32_t>(length + ItotFrame::HeaderLength);
+        headers.push_back(
+            {ItotFrame::Version, 0, static_cast<std::uint8_t>(total >> 8), static_cast<std::uint8_t>(total)});
+        packets.push_back({{std::span<const std::uint8_t>(headers.back()), tpdu.header, tpdu.body}});
+    }
+    return tcp->SendPackets(packets);
+}
+
 System::ResultCode ItotConnection::SetParameter(std::string_view name, std::string_view value) {
     std::lock_guard lock(parameterMutex_);
     return addresses_.Set(name, value);
@@ -71,7 +96,8 @@ System::ResultCode ItotConnection::SetMaxPduSize(std::uint32_t size) {
         }
     }
     SetMaxPduSizeField(size);
-    if (TcpConnection* tcp = Tcp()) tcp->SetMaxPduSize(static_cast<std::uint32_t>(packet));
+    const std::uint64_t chunk = std::min<std::uint64_t>(ReceiveChunkPackets * packet, MaximumPduSize);
+    if (TcpConnection* tcp = Tcp()) tcp->SetMaxPduSize(static_cast<std::uint32_t>(chunk));
     return System::OkNoError;
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 
 class ItotLayer;
@@ -36,6 +37,7 @@ public:
     static constexpr std::uint16_t DefaultPort = 102;
     // The largest TPDU a TPKT can carry.
     static constexpr std::uint32_t MaximumTpduSize = 65531;
+    static constexpr std::uint32_t ReceiveChunkPackets = 16;
 
     explicit ItotConnection(ItotLayer* layer);
     ~ItotConnection() override;
@@ -50,12 +52,21 @@ public:
     // connection, else the
     // TCP connection's Send. The caller keeps its frame.
     System::ResultCode SendFrame(Protocol::Frame* frame);
+    // One TPDU given as its header and its body, which are not copied.
+    struct TpduParts {
+        std::span<const std::uint8_t> header;
+        std::span<const std::uint8_t> body;
+    };
+    // Sends the TPDUs, each in its TPKT, in one gathered send of the TCP connection:
+    // as SendFrame for each, but nothing else goes out between them.
+    System::ResultCode SendTpdus(std::span<const TpduParts> tpdus);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
     // For TPDUs of up to size octets: n = size + 4 must lie in 256..65535 (else Error);
     // the receive buffer becomes 2 n (Error while it holds part of a packet) and the TCP
-    // connection receives in chunks of n.
+    // connection receives in chunks of ReceiveChunkPackets n, at most 64 KB: a unit cut
+    // into TPDUs of that size mostly arrives in one system call.
     System::ResultCode SetMaxPduSize(std::uint32_t size) override;
     System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
     // Closes the TCP connection, forgets received bytes, resets.

@@ -7,8 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 
 namespace {
 
@@ -66,6 +68,32 @@ bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count) {
         }
         bytes += sent;
         count -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool SocketHandle::SendAll(std::span<iovec> pieces) {
+    std::lock_guard lock(sendMutex_);
+    while (!pieces.empty() && pieces.front().iov_len == 0) pieces = pieces.subspan(1);
+    while (!pieces.empty()) {
+        msghdr message{};
+        message.msg_iov = pieces.data();
+        message.msg_iovlen = std::min<std::size_t>(pieces.size(), IOV_MAX);
+        const ssize_t sent = ::sendmsg(descriptor_, &message, MSG_NOSIGNAL);
+        if (sent < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        auto left = static_cast<std::size_t>(sent);
+        while (!pieces.empty() && left >= pieces.front().iov_len) {
+            left -= pieces.front().iov_len;
+            pieces = pieces.subspan(1);
+        }
+        if (left > 0) {
+            pieces.front().iov_base = static_cast<std::uint8_t*>(pieces.front().iov_base) + left;
+            pieces.front().iov_len -= left;
+        }
+        while (!pieces.empty() && pieces.front().iov_len == 0) pieces = pieces.subspan(1);
     }
     return true;
 }

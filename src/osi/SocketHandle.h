@@ -1,6 +1,7 @@
 #pragma once
 
 #include <netinet/in.h>
+#include <sys/uio.h>
 
 #include <atomic>
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 
 // One open stream socket, closed when the last holder lets go of it. A receive
@@ -32,6 +34,9 @@ public:
     // Sends every byte, looping over short sends; frames from several threads never
     // interleave. False on failure (the peer is gone or the socket was shut down).
     bool SendAll(const std::uint8_t* bytes, std::size_t count);
+    // The same for the pieces, back to back, in as few system calls as the kernel
+    // takes them (sendmsg). The pieces' iovec entries are used up as they go.
+    bool SendAll(std::span<iovec> pieces);
 
     // recv that retries on EINTR: the count, 0 at the end of the stream, -1 on error.
     long Receive(std::uint8_t* into, std::size_t capacity);

@@ -94,6 +94,25 @@ System::ResultCode TcpConnection::Send(Protocol::Frame* frame) {
     return Transmit(frame);
 }
 
+System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets) {
+    if (GetState() != StateConnected) return System::NotConnected;
+    std::lock_guard lock(sendMutex_);
+    for (const Packet& packet : packets) {
+        std::uint32_t length = 0;
+        for (const auto& part : packet.parts) length += static_cast<std::uint32_t>(part.size());
+        Protocol::RawFrame frame(this);
+        if (frame.AllocateUnfilled(length) != System::OkNoError) return System::NoResources;
+        std::uint32_t offset = 0;
+        for (const auto& part : packet.parts) {
+            if (!part.empty()) std::memcpy(frame.Data() + offset, part.data(), part.size());
+            offset += static_cast<std::uint32_t>(part.size());
+        }
+        frame.SetWindow(0, length, 0);
+        if (const System::ResultCode result = Transmit(&frame); result != System::OkNoError) return result;
+    }
+    return System::OkNoError;
+}
+
 TcpConnection::Settings TcpConnection::GetSettings() const {
     std::lock_guard lock(parameterMutex_);
     Settings settings;

@@ -3,8 +3,10 @@
 #include "osi/NetworkAddresses.h"
 #include "protocol/Connection.h"
 
+#include <array>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 
 class TcpLayer;
@@ -46,6 +48,16 @@ public:
     // all go.
     virtual System::ResultCode Transmit(Protocol::Frame* frame) = 0;
 
+    // One packet of a gathered send: its parts, back to back (empty parts allowed).
+    struct Packet {
+        std::array<std::span<const std::uint8_t>, 3> parts;
+    };
+    // Sends the packets in order, nothing of another sender between them:
+    // NotConnected unless connected, OkNoError, or Error when they could not all go.
+    // Here each packet is copied into a frame of its own and sent with Transmit; a
+    // connection on a socket sends them all at once.
+    virtual System::ResultCode SendPackets(std::span<const Packet> packets);
+
 protected:
     struct Settings {
         std::string remoteAddress;
@@ -66,6 +78,8 @@ private:
     // The texts are set on the association's thread and cleared by a reset on the
     // receive thread.
     mutable std::mutex parameterMutex_;
+    // The packets of one SendPackets call leave together.
+    std::mutex sendMutex_;
     NetworkAddresses addresses_;
     std::string peerAddress_;
     std::uint16_t peerPort_ = 0;

@@ -14,6 +14,7 @@
 #include <new>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 
 W32TcpConnection::W32TcpConnection(TcpLayer* layer) : TcpConnection(layer) {
@@ -285,6 +286,29 @@ System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame) {
     }
     if (!socket || frame == nullptr) return System::Error;
     return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
+}
+
+System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets) {
+    if (GetState() != StateConnected) return System::NotConnected;
+    std::shared_ptr<SocketHandle> socket;
+    {
+        std::lock_guard lock(mutex_);
+        socket = socket_;
+    }
+    if (!socket) return System::Error;
+    std::vector<iovec> pieces;
+    try {
+        pieces.reserve(packets.size() * std::tuple_size_v<decltype(Packet::parts)>);
+    } catch (const std::bad_alloc&) {
+        return System::NoResources;
+    }
+    for (const Packet& packet : packets) {
+        for (const auto& part : packet.parts) {
+            // sendmsg does not write through iov_base.
+            if (!part.empty()) pieces.push_back({const_cast<std::uint8_t*>(part.data()), part.size()});
+        }
+    }
+    return socket->SendAll(pieces) ? System::OkNoError : System::Error;
 }
 
 System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer, socklen_t peerLength) {

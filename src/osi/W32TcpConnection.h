@@ -53,6 +53,8 @@ public:
     System::ResultCode Connect() override;
     // Sends all of the frame's bytes: OkNoError, or Error.
     System::ResultCode Transmit(Protocol::Frame* frame) override;
+    // All the packets in one gathered send (a few when they are very many).
+    System::ResultCode SendPackets(std::span<const Packet> packets) override;
 
     // Takes an accepted socket (server side): OkNoError, and the connection is
     // connected; Error when it is busy or the peer is not IPv4, and the caller keeps the socket.

@@ -44,6 +44,15 @@ ResultCode Frame::Allocate(std::uint32_t capacity) {
     return System::OkNoError;
 }
 
+ResultCode Frame::AllocateUnfilled(std::uint32_t capacity) {
+    if (capacity == 0) return Allocate(0);
+    std::unique_ptr<std::uint8_t[]> storage(new (std::nothrow) std::uint8_t[capacity]);
+    if (!storage) return System::NoResources;
+    storage_ = std::move(storage);
+    capacity_ = capacity;
+    return System::OkNoError;
+}
+
 void Frame::AdoptStorage(std::unique_ptr<std::uint8_t[]> storage, std::uint32_t capacity) {
     storage_ = std::move(storage);
     capacity_ = storage_ ? capacity : 0;

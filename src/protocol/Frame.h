@@ -40,6 +40,9 @@ public:
     // Storage. Allocate replaces the storage by capacity zeroed bytes (none for 0);
     // NoResources, frame unchanged, when memory runs out. The window is not changed.
     System::ResultCode Allocate(std::uint32_t capacity);
+    // As Allocate, but the bytes are not zeroed: for storage that is written in full
+    // before anything reads it.
+    System::ResultCode AllocateUnfilled(std::uint32_t capacity);
     void AdoptStorage(std::unique_ptr<std::uint8_t[]> storage, std::uint32_t capacity);
     std::uint32_t GetCapacity() const { return capacity_; }
 

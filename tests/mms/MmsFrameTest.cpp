@@ -7,15 +7,15 @@
 using namespace Mms;
 using TestSupport::BytesFromHex;
 
-TEST(MmsFrame, ASendingFrameEncodesItsPduAtTheEndOfItsStorage) {
+TEST(MmsFrame, ASendingFrameHoldsItsPduBehindTheHeadRoomAndNothingMore) {
     MmsFrame frame(nullptr, MmsFrame::KindConcludeRequest, 1000, 3);
     ASSERT_NE(frame.GetPdu(), nullptr);
     EXPECT_EQ(frame.GetPduKind(), MmsPduConcludeRequest);
-    EXPECT_EQ(frame.GetCapacity(), 1000u + MmsFrame::HeadRoom);
     EXPECT_EQ(frame.GetContextIdentifier(), 3u);
     ASSERT_EQ(frame.Encode(), System::OkNoError);
     EXPECT_EQ(frame.GetState(), Protocol::Frame::StateEncoded);
     EXPECT_EQ(frame.GetWindowLength(), 2u);
+    EXPECT_EQ(frame.GetCapacity(), MmsFrame::HeadRoom + 2);
     EXPECT_EQ(frame.GetWindowStart(), frame.GetCapacity() - 2);
     EXPECT_EQ(MmsTest::Hex({frame.WindowData(), frame.WindowData() + 2}), "8B 00");
     EXPECT_EQ(frame.GetPdu(), nullptr);  // the value went into the bytes
@@ -67,4 +67,19 @@ TEST(MmsFrame, ReceivedBytesThatAreNotOneWholePduLeaveTheFrameUndecoded) {
         EXPECT_EQ(frame.GetPdu(), nullptr);
         EXPECT_EQ(frame.GetPduKind(), MmsPduNone);
     }
+}
+
+TEST(MmsFrame, APduOfManyKilobytesIsSentWholeInStorageOfItsOwnSize) {
+    // Larger than the first scratch buffer of the thread: the encoder's room grows.
+    MmsFrame frame(nullptr, MmsFrame::KindConfirmedResponse, 200000, 3);
+    std::list<std::string> names;
+    for (int i = 0; i < 3000; ++i) names.push_back("N" + std::to_string(100000 + i));
+    ASSERT_EQ(MmsFillGetNameListResponse(frame.GetPdu()->choice.confirmedResponse.service, names, false),
+              System::OkNoError);
+    ASSERT_EQ(frame.Encode(), System::OkNoError);
+    EXPECT_GT(frame.GetWindowLength(), 20000u);
+    EXPECT_EQ(frame.GetCapacity(), MmsFrame::HeadRoom + frame.GetWindowLength());
+    MmsFrame received(nullptr, {frame.WindowData(), frame.GetWindowLength()});
+    ASSERT_TRUE(received.IsDecoded());
+    EXPECT_EQ(received.GetPduKind(), MmsPduConfirmedResponse);
 }

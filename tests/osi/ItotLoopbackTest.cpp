@@ -172,7 +172,7 @@ TEST(ItotLoopbackTest, ChainResetDefaults) {
     // after TCP, and so sets TCP's chunk too.
     EXPECT_EQ(client.itot->GetReceiveCapacity(), 2u * 65535);
     EXPECT_EQ(client.itot->GetMaxPduSize(), 0u);
-    EXPECT_EQ(tcp->GetMaxPduSize(), 65535u);
+    EXPECT_EQ(tcp->GetMaxPduSize(), 65536u);
     tcp->Reset();
     EXPECT_EQ(tcp->GetMaxPduSize(), 256u);
     std::string value;

@@ -202,8 +202,8 @@ TEST_F(ItotReassemblyTest, MaxPduSizeSetsTheBufferAndTheTcpChunk) {
         std::uint32_t capacity;
         std::uint32_t tcpChunk;
     } cases[] = {
-        {1024, 0, 2056, 1028},     {252, 0, 512, 256},        {251, 1, 512, 256},
-        {65531, 0, 131070, 65535}, {65532, 1, 131070, 65535},
+        {1024, 0, 2056, 16 * 1028}, {252, 0, 512, 16 * 256},   {251, 1, 512, 16 * 256},
+        {4092, 0, 8192, 65536},     {65531, 0, 131070, 65536}, {65532, 1, 131070, 65536},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(itot->SetMaxPduSize(c.size), c.result) << c.size;

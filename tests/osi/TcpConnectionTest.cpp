@@ -13,6 +13,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <future>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -259,6 +261,30 @@ TEST_F(TcpConnectionTest, TheReceiveChunkFollowsTheMaximumPduSize) {
     peer.Send(bytes);
     ASSERT_TRUE(upper.WaitForDataBytes(bytes.size()));
     for (const Bytes& chunk : upper.Data()) EXPECT_LE(chunk.size(), 256u);
+}
+
+TEST_F(TcpConnectionTest, GatheredPacketsArriveBackToBackAndWhole) {
+    // More pieces than one sendmsg takes, empty parts among them, and more bytes than
+    // the socket's buffers hold at once (the send goes on after short sends).
+    constexpr int packetCount = 1500;
+    std::vector<Bytes> bodies;
+    std::vector<TcpConnection::Packet> packets;
+    const std::uint8_t head[2] = {0xA1, 0xA2};
+    Bytes expected;
+    for (int i = 0; i < packetCount; ++i) bodies.emplace_back(200 + i % 7, static_cast<std::uint8_t>(i));
+    for (int i = 0; i < packetCount; ++i) {
+        const std::span<const std::uint8_t> first(head, i % 3 == 0 ? 0 : 2);
+        packets.push_back({{first, std::span<const std::uint8_t>(bodies[i]), std::span<const std::uint8_t>(head, 1)}});
+        expected.insert(expected.end(), first.begin(), first.end());
+        expected.insert(expected.end(), bodies[i].begin(), bodies[i].end());
+        expected.push_back(head[0]);
+    }
+    EXPECT_EQ(tcp->SendPackets(packets), System::NotConnected);
+    ConnectToPeer();
+    // The peer reads while the packets go, so that a full socket buffer cannot stall them.
+    auto received = std::async(std::launch::async, [&] { return peer.Receive(expected.size()); });
+    ASSERT_EQ(tcp->SendPackets(packets), System::OkNoError);
+    EXPECT_EQ(received.get(), expected);
 }
 
 TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {

@@ -1,0 +1,109 @@
+// Decoding of MMS read answers as they come from a device: the generic coder's
+// MmsDecodePdu over three kinds of answer, with the value freed after each decode.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "AllocationCounter.h"
+#include "mms/MmsPdu.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Tag, definite length (long form where needed), content.
+Bytes Tlv(std::uint8_t tag, const Bytes& content) {
+    Bytes out{tag};
+    const std::size_t n = content.size();
+    if (n < 128) {
+        out.push_back(static_cast<std::uint8_t>(n));
+    } else if (n < 256) {
+        out.insert(out.end(), {0x81, static_cast<std::uint8_t>(n)});
+    } else if (n < 65536) {
+        out.insert(out.end(), {0x82, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+    } else {
+        out.insert(out.end(), {0x83, static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                               static_cast<std::uint8_t>(n)});
+    }
+    out.insert(out.end(), content.begin(), content.end());
+    return out;
+}
+
+void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+Bytes Integer(std::uint32_t i) {
+    return Tlv(0x85, {0x12, static_cast<std::uint8_t>(i >> 16), static_cast<std::uint8_t>(i >> 8),
+                      static_cast<std::uint8_t>(i)});
+}
+Bytes Float(std::uint32_t i) { return Tlv(0x87, {0x08, 0x41, 0x20, static_cast<std::uint8_t>(i >> 8), 0x00}); }
+Bytes Quality() { return Tlv(0x84, {0x03, 0x00, 0x00}); }
+Bytes Boolean(bool on) { return Tlv(0x83, {static_cast<std::uint8_t>(on ? 0xFF : 0x00)}); }
+
+// confirmed-ResponsePDU { invokeID 1, read { listOfAccessResult { results } } }.
+Bytes ReadResponse(const Bytes& results) {
+    Bytes confirmed = Tlv(0x02, {0x01});
+    Append(confirmed, Tlv(0xA4, Tlv(0xA1, results)));
+    return Tlv(0xA1, confirmed);
+}
+
+struct Answer {
+    Bytes bytes;
+    int leaves = 0;
+};
+
+Answer ThousandIntegers() {
+    Bytes results;
+    for (std::uint32_t i = 0; i < 1000; ++i) Append(results, Integer(i * 7919));
+    return {ReadResponse(results), 1000};
+}
+
+Answer ThousandFloats() {
+    Bytes results;
+    for (std::uint32_t i = 0; i < 1000; ++i) Append(results, Float(i));
+    return {ReadResponse(results), 1000};
+}
+
+// 100 structures of 30 leaves: ten {value, quality, flag} triples each, one level of
+// nesting per triple as a device's data attributes have.
+Answer HundredStructures() {
+    Bytes results;
+    for (std::uint32_t s = 0; s < 100; ++s) {
+        Bytes members;
+        for (std::uint32_t t = 0; t < 10; ++t) {
+            Bytes triple = t % 2 == 0 ? Integer(s * 10 + t) : Float(s * 10 + t);
+            Append(triple, Quality());
+            Append(triple, Boolean(t % 3 == 0));
+            Append(members, Tlv(0xA2, triple));
+        }
+        Append(results, Tlv(0xA2, members));
+    }
+    return {ReadResponse(results), 3000};
+}
+
+void Decode(benchmark::State& state, const Answer& answer) {
+    const AllocationCounter::Snapshot start;
+    for (auto _ : state) {
+        Mms::MmsPdu* pdu = nullptr;
+        if (Mms::MmsDecodePdu(answer.bytes.data(), answer.bytes.size(), pdu) != System::OkNoError) {
+            state.SkipWithError("does not decode");
+            break;
+        }
+        benchmark::DoNotOptimize(pdu);
+        Mms::MmsFreePdu(pdu);
+    }
+    const AllocationCounter::Snapshot end;
+    const double leaves = static_cast<double>(state.iterations()) * answer.leaves;
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(answer.bytes.size()));
+    state.counters["allocs/leaf"] = static_cast<double>(end.calls - start.calls) / leaves;
+}
+
+void DecodeThousandIntegers(benchmark::State& state) { Decode(state, ThousandIntegers()); }
+void DecodeThousandFloats(benchmark::State& state) { Decode(state, ThousandFloats()); }
+void DecodeHundredStructures(benchmark::State& state) { Decode(state, HundredStructures()); }
+BENCHMARK(DecodeThousandIntegers);
+BENCHMARK(DecodeThousandFloats);
+BENCHMARK(DecodeHundredStructures);
+
+}  // namespace
