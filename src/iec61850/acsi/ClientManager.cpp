@@ -14,21 +14,9 @@ ClientManager::~ClientManager() {
     std::map<std::uint32_t, std::unique_ptr<ClientApplication>> taken;
     {
         RegistryLock hold(lock_);
-        taken.swap(entries_);
+        taken = entries_.TakeAll();
     }
     for (auto& [handle, client] : taken) Dispose(std::move(client));
-}
-
-bool ClientManager::NextHandle(std::uint32_t& handle) {
-    for (std::uint64_t step = 0; step < 0xFFFFFFFFull; ++step) {
-        ++lastId_;
-        if (lastId_ == 0 || lastId_ == NoHandle) continue;
-        if (!entries_.contains(lastId_)) {
-            handle = lastId_;
-            return true;
-        }
-    }
-    return false;
 }
 
 void ClientManager::Dispose(std::unique_ptr<ClientApplication> client) {
@@ -46,8 +34,8 @@ ResultCode ClientManager::AddClient(ClientApplication* client, std::uint32_t& ha
     if (client == nullptr) return System::InvalidArguments;
     RegistryLock hold(lock_);
     std::uint32_t next = 0;
-    if (!NextHandle(next)) return System::NoResources;
-    entries_.emplace(next, std::unique_ptr<ClientApplication>(client));
+    if (!entries_.NextHandle(next)) return System::NoResources;
+    entries_.Entries().emplace(next, std::unique_ptr<ClientApplication>(client));
     client->SetClientId(next);
     handle = next;
     return System::OkNoError;
@@ -55,8 +43,7 @@ ResultCode ClientManager::AddClient(ClientApplication* client, std::uint32_t& ha
 
 ResultCode ClientManager::GetClient(std::uint32_t handle, ClientApplication*& client) {
     RegistryLock hold(lock_);
-    const auto found = entries_.find(handle);
-    client = found != entries_.end() ? found->second.get() : nullptr;
+    client = entries_.Find(handle);
     return client != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
@@ -64,12 +51,13 @@ ResultCode ClientManager::RemoveClient(ClientApplication* client) {
     std::unique_ptr<ClientApplication> taken;
     {
         RegistryLock hold(lock_);
-        auto found = entries_.begin();
-        while (found != entries_.end() && found->second.get() != client) ++found;
-        if (found == entries_.end() || client == nullptr) return System::InvalidArguments;
+        auto& entries = entries_.Entries();
+        auto found = entries.begin();
+        while (found != entries.end() && found->second.get() != client) ++found;
+        if (found == entries.end() || client == nullptr) return System::InvalidArguments;
         if (client->IsAssociated()) return System::InvalidState;
         taken = std::move(found->second);
-        entries_.erase(found);
+        entries.erase(found);
     }
     Dispose(std::move(taken));
     return System::OkNoError;
@@ -79,10 +67,8 @@ ResultCode ClientManager::RemoveClientById(std::uint32_t handle) {
     std::unique_ptr<ClientApplication> taken;
     {
         RegistryLock hold(lock_);
-        const auto found = entries_.find(handle);
-        if (found == entries_.end()) return System::InvalidArguments;
-        taken = std::move(found->second);
-        entries_.erase(found);
+        taken = entries_.Take(handle);
+        if (taken == nullptr) return System::InvalidArguments;
     }
     Dispose(std::move(taken));
     return System::OkNoError;
@@ -90,7 +76,7 @@ ResultCode ClientManager::RemoveClientById(std::uint32_t handle) {
 
 void ClientManager::SetLastId(std::uint32_t last) {
     RegistryLock hold(lock_);
-    lastId_ = last;
+    entries_.SetLastId(last);
 }
 
 }  // namespace Iec61850::Acsi

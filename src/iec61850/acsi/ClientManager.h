@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "iec61850/acsi/HandleTable.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -39,11 +40,9 @@ public:
     void SetLastId(std::uint32_t last);
 
 private:
-    bool NextHandle(std::uint32_t& handle);
     static void Dispose(std::unique_ptr<ClientApplication> client);
 
-    std::uint32_t lastId_ = 0;
-    std::map<std::uint32_t, std::unique_ptr<ClientApplication>> entries_;
+    HandleTable<ClientApplication> entries_;
     System::Semaphore lock_{1, 1};
 };
 

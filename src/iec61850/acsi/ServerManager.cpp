@@ -14,25 +14,13 @@ ServerManager::~ServerManager() {
     std::map<std::uint32_t, std::unique_ptr<Server>> taken;
     {
         RegistryLock hold(lock_);
-        taken.swap(entries_);
+        taken = entries_.TakeAll();
     }
     taken.clear();
 }
 
-bool ServerManager::NextHandle(std::uint32_t& handle) {
-    for (std::uint64_t step = 0; step < 0xFFFFFFFFull; ++step) {
-        ++lastId_;
-        if (lastId_ == 0 || lastId_ == NoHandle) continue;
-        if (!entries_.contains(lastId_)) {
-            handle = lastId_;
-            return true;
-        }
-    }
-    return false;
-}
-
 Server* ServerManager::FindByAddress(std::string_view address) const {
-    for (const auto& [handle, server] : entries_) {
+    for (const auto& [handle, server] : entries_.Entries()) {
         std::string value;
         AssociationProfile* profile = server->GetProfile(0);
         if (profile != nullptr && profile->GetParameter("RemoteNAddress", value) == System::OkNoError &&
@@ -48,10 +36,10 @@ ResultCode ServerManager::AddServer(const std::string& address, std::uint32_t& h
     handle = NoHandle;
     if (FindByAddress(address) != nullptr) return System::AlreadyExist;
     std::uint32_t next = 0;
-    if (!NextHandle(next)) return System::NoResources;
+    if (!entries_.NextHandle(next)) return System::NoResources;
     auto server = std::make_unique<Server>();
     server->GetProfile(0)->SetParameter("RemoteNAddress", address);
-    entries_.emplace(next, std::move(server));
+    entries_.Entries().emplace(next, std::move(server));
     handle = next;
     return System::OkNoError;
 }
@@ -66,7 +54,7 @@ ResultCode ServerManager::FindServerId(std::string_view address, std::uint32_t& 
     RegistryLock hold(lock_);
     handle = NoHandle;
     Server* server = FindByAddress(address);
-    for (const auto& [id, entry] : entries_) {
+    for (const auto& [id, entry] : entries_.Entries()) {
         if (entry.get() == server && server != nullptr) handle = id;
     }
     return handle != NoHandle ? System::OkNoError : System::InvalidArguments;
@@ -74,7 +62,7 @@ ResultCode ServerManager::FindServerId(std::string_view address, std::uint32_t& 
 
 ResultCode ServerManager::FindServerIdOf(std::uint32_t& handle, const Server* server) {
     RegistryLock hold(lock_);
-    for (const auto& [id, entry] : entries_) {
+    for (const auto& [id, entry] : entries_.Entries()) {
         if (entry.get() == server) {
             handle = id;
             return System::OkNoError;
@@ -85,8 +73,7 @@ ResultCode ServerManager::FindServerIdOf(std::uint32_t& handle, const Server* se
 
 ResultCode ServerManager::GetServer(std::uint32_t handle, Server*& server) {
     RegistryLock hold(lock_);
-    const auto found = entries_.find(handle);
-    server = found != entries_.end() ? found->second.get() : nullptr;
+    server = entries_.Find(handle);
     return server != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
@@ -94,10 +81,8 @@ ResultCode ServerManager::RemoveServer(std::uint32_t handle) {
     std::unique_ptr<Server> taken;
     {
         RegistryLock hold(lock_);
-        const auto found = entries_.find(handle);
-        if (found == entries_.end()) return System::InvalidArguments;
-        taken = std::move(found->second);
-        entries_.erase(found);
+        taken = entries_.Take(handle);
+        if (taken == nullptr) return System::InvalidArguments;
     }
     // Outside the lock: the associations' last callbacks may use the registry.
     taken.reset();
@@ -106,13 +91,13 @@ ResultCode ServerManager::RemoveServer(std::uint32_t handle) {
 
 ResultCode ServerManager::ListServerIds(std::vector<std::uint32_t>& handles) {
     RegistryLock hold(lock_);
-    for (const auto& [handle, server] : entries_) handles.push_back(handle);
+    for (const auto& [handle, server] : entries_.Entries()) handles.push_back(handle);
     return System::OkNoError;
 }
 
 void ServerManager::SetLastId(std::uint32_t last) {
     RegistryLock hold(lock_);
-    lastId_ = last;
+    entries_.SetLastId(last);
 }
 
 }  // namespace Iec61850::Acsi

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "iec61850/acsi/HandleTable.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -49,11 +50,9 @@ public:
     void SetLastId(std::uint32_t last);
 
 private:
-    bool NextHandle(std::uint32_t& handle);
     Server* FindByAddress(std::string_view address) const;
 
-    std::uint32_t lastId_ = 0;
-    std::map<std::uint32_t, std::unique_ptr<Server>> entries_;
+    HandleTable<Server> entries_;
     System::Semaphore lock_{1, 1};
 };
 
