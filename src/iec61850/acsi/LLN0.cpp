@@ -10,21 +10,8 @@ namespace Iec61850::Acsi {
 
 namespace {
 
-template <typename Block>
-std::unique_ptr<NamedObject> MakeBlock(FunctionalConstraint* group, const std::string& name) {
-    return std::unique_ptr<NamedObject>(new (std::nothrow) Block(group, name, nullptr, nullptr));
-}
-
 std::unique_ptr<NamedObject> MakeLog(FunctionalConstraint* group, const std::string& name) {
     return std::unique_ptr<NamedObject>(new (std::nothrow) Log(group, name));
-}
-
-template <typename Block, typename Index>
-System::ResultCode Indexed(System::ResultCode result, NamedObject* block, Index& index, Block** added) {
-    if (result != System::OkNoError) return result;
-    index[block->GetName()] = static_cast<Block*>(block);
-    if (added != nullptr) *added = static_cast<Block*>(block);
-    return System::OkNoError;
 }
 
 }  // namespace
@@ -55,53 +42,37 @@ void LLN0::IndexControlBlock(NamedObject& block) {
 }
 
 void LLN0::ForgetIndexed(const NamedObject& object) {
-    auto forget = [&object](auto& index) {
-        const auto found = index.find(object.GetName());
-        if (found != index.end() && found->second == &object) index.erase(found);
-    };
-    forget(sgcbs_);
-    forget(logs_);
-    forget(gocbs_);
-    forget(gscbs_);
-    forget(msvcbs_);
-    forget(usvcbs_);
+    Unindex(sgcbs_, object);
+    Unindex(logs_, object);
+    Unindex(gocbs_, object);
+    Unindex(gscbs_, object);
+    Unindex(msvcbs_, object);
+    Unindex(usvcbs_, object);
     LogicalNode::ForgetIndexed(object);
 }
 
 System::ResultCode LLN0::AddSGCB(const std::string& name, SGCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("SG", name, &MakeBlock<SGCB>, block);
-    return Indexed(result, block, sgcbs_, added);
+    return AddIndexedBlock("SG", name, &MakeBlock<SGCB>, sgcbs_, added);
 }
 
 System::ResultCode LLN0::AddGoCB(const std::string& name, GoCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("GO", name, &MakeBlock<GoCB>, block);
-    return Indexed(result, block, gocbs_, added);
+    return AddIndexedBlock("GO", name, &MakeBlock<GoCB>, gocbs_, added);
 }
 
 System::ResultCode LLN0::AddLog(const std::string& name, Log** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("LG", name, &MakeLog, block);
-    return Indexed(result, block, logs_, added);
+    return AddIndexedBlock("LG", name, &MakeLog, logs_, added);
 }
 
 System::ResultCode LLN0::AddGsCB(const std::string& name, GsCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("GS", name, &MakeBlock<GsCB>, block);
-    return Indexed(result, block, gscbs_, added);
+    return AddIndexedBlock("GS", name, &MakeBlock<GsCB>, gscbs_, added);
 }
 
 System::ResultCode LLN0::AddMSVCB(const std::string& name, MSVCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("MS", name, &MakeBlock<MSVCB>, block);
-    return Indexed(result, block, msvcbs_, added);
+    return AddIndexedBlock("MS", name, &MakeBlock<MSVCB>, msvcbs_, added);
 }
 
 System::ResultCode LLN0::AddUSVCB(const std::string& name, USVCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("US", name, &MakeBlock<USVCB>, block);
-    return Indexed(result, block, usvcbs_, added);
+    return AddIndexedBlock("US", name, &MakeBlock<USVCB>, usvcbs_, added);
 }
 
 }  // namespace Iec61850::Acsi

@@ -134,17 +134,11 @@ System::ResultCode LogicalDevice::AddDataSet(const std::string& name, Mms::MmsOb
     return System::OkNoError;
 }
 
-DataSet* LogicalDevice::FindDataSet(std::string_view name) const {
-    const auto found = dataSets_.find(name);
-    return found != dataSets_.end() ? found->second.get() : nullptr;
-}
+DataSet* LogicalDevice::FindDataSet(std::string_view name) const { return FindOwned(dataSets_, name); }
 
 std::unique_ptr<DataSet> LogicalDevice::ReleaseDataSet(std::string_view name) {
-    const auto found = dataSets_.find(name);
-    if (found == dataSets_.end()) return nullptr;
-    std::unique_ptr<DataSet> dataSet = std::move(found->second);
-    dataSets_.erase(found);
-    UnlinkChild(dataSet.get());
+    std::unique_ptr<DataSet> dataSet = TakeOwned(dataSets_, name);
+    if (dataSet != nullptr) UnlinkChild(dataSet.get());
     return dataSet;
 }
 

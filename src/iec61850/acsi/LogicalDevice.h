@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "iec61850/acsi/NamedObject.h"
+#include "iec61850/acsi/OwnedByName.h"
 
 namespace Mms {
 class Domain;

@@ -26,20 +26,6 @@ constexpr std::size_t kClassLength = 4;
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNameCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_'; }
 
-template <typename Block>
-std::unique_ptr<NamedObject> MakeBlock(FunctionalConstraint* group, const std::string& name) {
-    return std::unique_ptr<NamedObject>(new (std::nothrow) Block(group, name, nullptr, nullptr));
-}
-
-// Files a block that AddBlock made in the index and hands it out.
-template <typename Block, typename Index>
-System::ResultCode Indexed(System::ResultCode result, NamedObject* block, Index& index, Block** added) {
-    if (result != System::OkNoError) return result;
-    index[block->GetName()] = static_cast<Block*>(block);
-    if (added != nullptr) *added = static_cast<Block*>(block);
-    return System::OkNoError;
-}
-
 }  // namespace
 
 bool IsValidReferenceText(std::string_view text) {
@@ -199,13 +185,9 @@ void LogicalNode::IndexControlBlock(NamedObject& block) {
 }
 
 void LogicalNode::ForgetIndexed(const NamedObject& object) {
-    auto forget = [&object](auto& index) {
-        const auto found = index.find(object.GetName());
-        if (found != index.end() && found->second == &object) index.erase(found);
-    };
-    forget(brcbs_);
-    forget(urcbs_);
-    forget(lcbs_);
+    Unindex(brcbs_, object);
+    Unindex(urcbs_, object);
+    Unindex(lcbs_, object);
 }
 
 FunctionalConstraint* LogicalNode::FindFc(std::string_view fc) const {
@@ -310,17 +292,11 @@ System::ResultCode LogicalNode::AdoptDataSet(std::unique_ptr<DataSet> dataSet) {
     return System::OkNoError;
 }
 
-DataSet* LogicalNode::FindDataSet(std::string_view name) const {
-    const auto found = dataSets_.find(name);
-    return found != dataSets_.end() ? found->second.get() : nullptr;
-}
+DataSet* LogicalNode::FindDataSet(std::string_view name) const { return FindOwned(dataSets_, name); }
 
 std::unique_ptr<DataSet> LogicalNode::ReleaseDataSet(std::string_view name) {
-    const auto found = dataSets_.find(name);
-    if (found == dataSets_.end()) return nullptr;
-    std::unique_ptr<DataSet> dataSet = std::move(found->second);
-    dataSets_.erase(found);
-    UnlinkChild(dataSet.get());
+    std::unique_ptr<DataSet> dataSet = TakeOwned(dataSets_, name);
+    if (dataSet != nullptr) UnlinkChild(dataSet.get());
     return dataSet;
 }
 
@@ -347,21 +323,15 @@ System::ResultCode LogicalNode::AddBlock(std::string_view fc, const std::string&
 }
 
 System::ResultCode LogicalNode::AddBRCB(const std::string& name, BRCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("BR", name, &MakeBlock<BRCB>, block);
-    return Indexed(result, block, brcbs_, added);
+    return AddIndexedBlock("BR", name, &MakeBlock<BRCB>, brcbs_, added);
 }
 
 System::ResultCode LogicalNode::AddURCB(const std::string& name, URCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("RP", name, &MakeBlock<URCB>, block);
-    return Indexed(result, block, urcbs_, added);
+    return AddIndexedBlock("RP", name, &MakeBlock<URCB>, urcbs_, added);
 }
 
 System::ResultCode LogicalNode::AddLCB(const std::string& name, LCB** added) {
-    NamedObject* block = nullptr;
-    const System::ResultCode result = AddBlock("LG", name, &MakeBlock<LCB>, block);
-    return Indexed(result, block, lcbs_, added);
+    return AddIndexedBlock("LG", name, &MakeBlock<LCB>, lcbs_, added);
 }
 
 System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report, RCB*& matched) {

@@ -3,10 +3,12 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 
 #include "iec61850/acsi/NamedObject.h"
+#include "iec61850/acsi/OwnedByName.h"
 
 namespace Mms {
 class InformationReport;
@@ -119,6 +121,28 @@ protected:
     // Makes a block under the group of the constraint (made when missing), files it there
     // and runs its `create` (a log: its variable); the block is gone again on failure.
     System::ResultCode AddBlock(std::string_view fc, const std::string& name, BlockMaker make, NamedObject*& added);
+    // AddBlock for a block of the given class, filed in the index and handed out.
+    template <typename Block>
+    System::ResultCode AddIndexedBlock(std::string_view fc, const std::string& name, BlockMaker make,
+                                       std::map<std::string, Block*, std::less<>>& index, Block** added) {
+        NamedObject* block = nullptr;
+        if (const System::ResultCode result = AddBlock(fc, name, make, block); result != System::OkNoError) {
+            return result;
+        }
+        index[block->GetName()] = static_cast<Block*>(block);
+        if (added != nullptr) *added = static_cast<Block*>(block);
+        return System::OkNoError;
+    }
+    template <typename Block>
+    static std::unique_ptr<NamedObject> MakeBlock(FunctionalConstraint* group, const std::string& name) {
+        return std::unique_ptr<NamedObject>(new (std::nothrow) Block(group, name, nullptr, nullptr));
+    }
+    // Takes the object out of the index when the index names it.
+    template <typename Index>
+    static void Unindex(Index& index, const NamedObject& object) {
+        const auto found = index.find(object.GetName());
+        if (found != index.end() && found->second == &object) index.erase(found);
+    }
     // Takes an object out of every index of this node.
     virtual void ForgetIndexed(const NamedObject& object);
 
