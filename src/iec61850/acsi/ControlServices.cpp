@@ -82,14 +82,10 @@ ControlWrite::ControlWrite(TPAppAssociation& association, std::string objectRefe
 
 void ControlWrite::execute() {
     Service::execute();
-    if (reference.find('[') != std::string::npos) return CompleteWith(System::InvalidArguments);
-    Server* server = GetServer();
-    if (server == nullptr) return CompleteNotFound();
-    if (const ResultCode result = server->FindObjects(fc, reference, found); result != System::OkNoError) {
-        return CompleteWith(result);
-    }
-    // An object the device did not describe is never written.
-    if (found.empty()) return CompleteNotFound();
+    // An object the device did not describe is never written (FindReferenced completes
+    // the service when nothing is found).
+    Server* server = FindReferenced(fc, reference, found);
+    if (server == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
     if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
     ResultCode outcome = System::OkNoError;

@@ -50,13 +50,7 @@ GetDataValues::GetDataValues(TPAppAssociation& association, std::string fc, std:
 
 void GetDataValues::execute() {
     Service::execute();
-    if (reference.find('[') != std::string::npos) return CompleteWith(System::InvalidArguments);
-    Server* server = GetServer();
-    if (server == nullptr) return CompleteNotFound();
-    if (const ResultCode result = server->FindObjects(fc, reference, found); result != System::OkNoError) {
-        return CompleteWith(result);
-    }
-    if (found.empty()) return CompleteNotFound();
+    if (FindReferenced(fc, reference, found) == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
     NamedObject* read = found.front();
     if (found.size() > 1) {
@@ -88,13 +82,8 @@ SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std:
 
 void SetDataValues::execute() {
     Service::execute();
-    if (reference.find('[') != std::string::npos) return CompleteWith(System::InvalidArguments);
-    Server* server = GetServer();
-    if (server == nullptr) return CompleteNotFound();
-    if (const ResultCode result = server->FindObjects(fc, reference, found); result != System::OkNoError) {
-        return CompleteWith(result);
-    }
-    if (found.empty()) return CompleteNotFound();
+    Server* server = FindReferenced(fc, reference, found);
+    if (server == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
     if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
     ResultCode outcome = System::OkNoError;

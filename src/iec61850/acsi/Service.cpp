@@ -62,6 +62,27 @@ void Service::CompleteNotFound() {
     complete();
 }
 
+Server* Service::FindReferenced(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found) {
+    if (reference.find('[') != std::string_view::npos) {
+        CompleteWith(System::InvalidArguments);
+        return nullptr;
+    }
+    Server* server = GetServer();
+    if (server == nullptr) {
+        CompleteNotFound();
+        return nullptr;
+    }
+    if (const ResultCode result = server->FindObjects(fc, reference, found); result != System::OkNoError) {
+        CompleteWith(result);
+        return nullptr;
+    }
+    if (found.empty()) {
+        CompleteNotFound();
+        return nullptr;
+    }
+    return server;
+}
+
 void Service::Handed(ResultCode requestResult) {
     if (requestResult != System::OkNoError) CompleteWith(requestResult);
 }

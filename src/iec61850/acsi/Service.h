@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <list>
+#include <string_view>
 
 #include "mms/RequestHandle.h"
 #include "system/ResultCode.h"
@@ -12,6 +14,7 @@ class ClientApplication;
 
 namespace Iec61850::Acsi {
 
+class NamedObject;
 class Server;
 class TPAppAssociation;
 
@@ -75,6 +78,10 @@ protected:
     // service as the base complete does.
     using ClientCall = void (*)(ClientApplication& client, Service& service);
     void Confirm(ClientCall call);
+    // Finds the objects a reference without an array index names under the constraint:
+    // gives the server, or null once the service has been completed (an indexed reference,
+    // no server, a failed lookup, nothing found), after which the service is not touched.
+    Server* FindReferenced(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found);
     // Signal, state Completed, delete (unless ending).
     void Finish();
     // The service error of a hardware-fault in an answer of this service.
