@@ -6,6 +6,7 @@
 #include "app/goose/ErrorCollector.h"
 #include "app/goose/GooseCapture.h"
 #include "app/goose/GooseFrameBuilder.h"
+#include "support/VethNamespace.h"
 
 #include <gtest/gtest.h>
 #include <linux/if_packet.h>
@@ -31,68 +32,15 @@ constexpr const char* kInsideVariable = "IEC_GOOSE_IN_NETNS";
 
 bool CommandWorks(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-std::string RunCapturingOutput(const std::string& command, int& status) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    status = pclose(pipe);
-    return output;
-}
-
 TEST(GooseLive, CaptureOnAVethPairInANetworkNamespace) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
-    if (!CommandWorks("command -v ip") || !CommandWorks("unshare --net --mount sh -c 'mount -t sysfs sysfs /sys && "
-                                                        "ip link add veth0 type veth peer name veth1'"))
-        GTEST_SKIP() << "network namespaces or veth pairs are not allowed here";
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    const std::string script =
-        "mount -t sysfs sysfs /sys && ip link add veth0 type veth peer name veth1 && ip link set veth0 up && "
-        "ip link set veth1 up && exec \"$0\" \"--gtest_filter=GooseLiveInside.*\"";
+    if (const std::string why = TestSupport::WhyNoVethNamespace(); !why.empty()) GTEST_SKIP() << why;
     int status = 0;
-    const std::string output = RunCapturingOutput(
-        std::string(kInsideVariable) + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "'", status);
+    const std::string output = TestSupport::RunInVethNamespace(kInsideVariable, "GooseLiveInside.*", status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
     EXPECT_NE(output.find("[  PASSED  ] 3 tests."), std::string::npos) << output;
     EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
     EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
 }
-
-std::string ReadLine(const std::string& path) {
-    std::ifstream file(path);
-    std::string line;
-    std::getline(file, line);
-    return line;
-}
-
-// Frames sent into veth1 arrive at veth0.
-class Injector {
-public:
-    Injector() {
-        socket_ = ::socket(AF_PACKET, SOCK_RAW, 0);
-        address_.sll_family = AF_PACKET;
-        address_.sll_ifindex = static_cast<int>(if_nametoindex("veth1"));
-        address_.sll_halen = ETH_ALEN;
-    }
-    ~Injector() {
-        if (socket_ >= 0) ::close(socket_);
-    }
-    bool Ready() const { return socket_ >= 0 && address_.sll_ifindex > 0; }
-    bool Send(const Bytes& frame) {
-        return ::sendto(socket_, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&address_),
-                        sizeof address_) == static_cast<ssize_t>(frame.size());
-    }
-
-private:
-    int socket_ = -1;
-    sockaddr_ll address_{};
-};
 
 class GooseLiveInside : public ::testing::Test {
 protected:
@@ -105,7 +53,7 @@ protected:
     // The kernel brings the carrier up (or down) a moment after the link changes.
     static bool CarrierBecomes(const std::string& name, const std::string& state) {
         const auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (ReadLine("/sys/class/net/" + name + "/carrier") != state) {
+        while (TestSupport::ReadFirstLine("/sys/class/net/" + name + "/carrier") != state) {
             if (Clock::now() > deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -114,8 +62,7 @@ protected:
 
     // The index of veth0 in the adapter list, found by its MAC; -1 when it is not listed.
     static int Veth0Index(CGooseCapture& capture) {
-        std::string mac = "MAC: " + ReadLine("/sys/class/net/veth0/address");
-        std::transform(mac.begin(), mac.end(), mac.begin(), [](unsigned char c) { return std::toupper(c); });
+        const std::string mac = TestSupport::Veth0MacText();
         capture.EnumerateAdapters();
         std::vector<std::string> names;
         capture.GetAdapterNames(names);
@@ -149,7 +96,7 @@ protected:
         return GooseFilterSettings{{0x01, 0x0C, 0xCD, 0x01, 0x00, 0x01}, 0x1001, 0, 0, 0};
     }
 
-    Injector injector_;
+    TestSupport::VethInjector injector_;
 };
 
 TEST_F(GooseLiveInside, ListsBothEndsOfThePairAndNotLoopback) {

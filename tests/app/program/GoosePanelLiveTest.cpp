@@ -18,6 +18,7 @@
 #include "GoosePanelFixture.h"
 #include "app/sender/GooseSenderFrame.h"
 #include "support/PcapSavefile.h"
+#include "support/VethNamespace.h"
 #include "system/Polling.h"
 
 namespace {
@@ -29,27 +30,10 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kInsideVariable = "IEC_GOOSE_PANEL_IN_NETNS";
 constexpr int kStart = 9, kStop = 10, kValues = 1028, kStNum = 1042, kAnyMac = 1043, kAnyAppId = 1044, kAdapter = 1046;
 
-bool CommandWorks(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
-
 TEST(GoosePanelLive, CaptureOnAVethPairInANetworkNamespace) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root for network namespaces";
-    if (!CommandWorks("command -v ip") || !CommandWorks("unshare --net --mount sh -c 'mount -t sysfs sysfs /sys && "
-                                                        "ip link add veth0 type veth peer name veth1'"))
-        GTEST_SKIP() << "network namespaces or veth pairs are not allowed here";
-    char self[4096] = {};
-    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    const std::string script =
-        "mount -t sysfs sysfs /sys && ip link add veth0 type veth peer name veth1 && ip link set veth0 up && "
-        "ip link set veth1 up && exec \"$0\" \"--gtest_filter=GoosePanelLiveInside.*\"";
-    const std::string command =
-        std::string(kInsideVariable) + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "' 2>&1";
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
+    if (const std::string why = TestSupport::WhyNoVethNamespace(); !why.empty()) GTEST_SKIP() << why;
+    int status = 0;
+    const std::string output = TestSupport::RunInVethNamespace(kInsideVariable, "GoosePanelLiveInside.*", status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
     EXPECT_NE(output.find("[  PASSED  ] 2 tests."), std::string::npos) << output;
     EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
@@ -63,42 +47,13 @@ TEST(GoosePanelLive, TheFramesSentDecodeCleanly) {
               (std::vector<std::string>{"1|0x1001|state 1", "2|0x1001|state 2", "300|0x1001|state 300"}));
 }
 
-std::string ReadLine(const std::string& path) {
-    std::ifstream file(path);
-    std::string line;
-    std::getline(file, line);
-    return line;
-}
-
-// Frames sent into veth1 arrive at veth0.
-class Injector {
-public:
-    Injector() {
-        socket_ = ::socket(AF_PACKET, SOCK_RAW, 0);
-        address_.sll_family = AF_PACKET;
-        address_.sll_ifindex = static_cast<int>(if_nametoindex("veth1"));
-        address_.sll_halen = ETH_ALEN;
-    }
-    ~Injector() {
-        if (socket_ >= 0) ::close(socket_);
-    }
-    bool Ready() const { return socket_ >= 0 && address_.sll_ifindex > 0; }
-    bool Send(const Bytes& frame) {
-        return ::sendto(socket_, frame.data(), frame.size(), 0, reinterpret_cast<const sockaddr*>(&address_),
-                        sizeof address_) == static_cast<ssize_t>(frame.size());
-    }
-
-private:
-    int socket_ = -1;
-    sockaddr_ll address_{};
-};
-
 class GoosePanelLiveInside : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv(kInsideVariable)) GTEST_SKIP() << "runs inside the namespace that GoosePanelLive makes";
         // The kernel brings the carrier up a moment after the link.
-        ASSERT_TRUE(TestSupport::Eventually([] { return ReadLine("/sys/class/net/veth0/carrier") == "1"; }));
+        ASSERT_TRUE(
+            TestSupport::Eventually([] { return TestSupport::ReadFirstLine("/sys/class/net/veth0/carrier") == "1"; }));
         ASSERT_TRUE(injector_.Ready());
     }
 
@@ -106,8 +61,7 @@ protected:
     // every destination and APPID.
     static void StartOnVeth0(OpenDialog& dialog) {
         dialog.Click(11);  // the carrier may have come after the dialog listed the adapters
-        std::string mac = "MAC: " + ReadLine("/sys/class/net/veth0/address");
-        std::transform(mac.begin(), mac.end(), mac.begin(), [](unsigned char c) { return std::toupper(c); });
+        const std::string mac = TestSupport::Veth0MacText();
         auto* combo = qobject_cast<QComboBox*>(dialog.Control(kAdapter));
         int index = -1;
         for (int i = 0; i < combo->count(); ++i)
@@ -130,7 +84,7 @@ protected:
         });
     }
 
-    Injector injector_;
+    TestSupport::VethInjector injector_;
 };
 
 TEST_F(GoosePanelLiveInside, ShowsInjectedFramesAndStopsPromptlyWhenIdle) {
