@@ -274,11 +274,10 @@ System::ResultCode LogicalNode::CreateData(std::string_view fc, std::string_view
 }
 
 System::ResultCode LogicalNode::AddDataSet(const std::string& name, Mms::MmsObject* list, DataSet** added) {
-    if (dataSets_.contains(name)) return System::AlreadyExist;
-    std::unique_ptr<DataSet> dataSet(new (std::nothrow) DataSet(this, name, list));
-    if (dataSet == nullptr) return System::NoResources;
-    DataSet* raw = dataSet.get();
-    dataSets_.emplace(name, std::move(dataSet));
+    DataSet* raw = nullptr;
+    const System::ResultCode result = AddOwned(
+        dataSets_, name, [&] { return std::unique_ptr<DataSet>(new (std::nothrow) DataSet(this, name, list)); }, raw);
+    if (result != System::OkNoError) return result;
     LinkChild(raw);
     if (added != nullptr) *added = raw;
     return System::OkNoError;
