@@ -319,7 +319,10 @@ System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
-        if (socket_ || GetState() != StateIdle || StopRequested()) return System::Error;
+        // Idle is not enough: the receive thread resets this connection before the end
+        // of its last stream climbs the stack, and a socket taken in between would be
+        // closed by the layers above as they tear that stream down.
+        if (socket_ || serving_ || GetState() != StateIdle || StopRequested()) return System::Error;
         socket = std::make_shared<SocketHandle>(descriptor);
         socket_ = socket;
         ++epoch_;
@@ -334,4 +337,9 @@ System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer
     socket->SetKeepAlive(settings.keepAliveTime, settings.keepAliveInterval);
     changed_.notify_all();
     return System::OkNoError;
+}
+
+bool W32TcpConnection::Accepts() {
+    std::lock_guard lock(mutex_);
+    return !socket_ && !serving_ && GetState() == StateIdle && !StopRequested();
 }

@@ -57,9 +57,12 @@ public:
     System::ResultCode SendPackets(std::span<const Packet> packets) override;
 
     // Takes an accepted socket (server side): OkNoError, and the connection is
-    // connected; Error when it is busy or the peer is not IPv4, and the caller keeps the socket.
+    // connected; Error when it is busy (also while the end of its last stream is still
+    // climbing the stack) or the peer is not IPv4, and the caller keeps the socket.
     // The receive thread reports Connected before the first bytes.
     System::ResultCode Accept(int descriptor, const sockaddr* peer, socklen_t peerLength);
+    // Whether Accept would take a socket now.
+    bool Accepts();
 
 protected:
     void OnStopRequested() override;

@@ -9,6 +9,7 @@
 #include "mms/MmsPduReader.h"
 #include "mms/NamedVariable.h"
 #include "osi/TcpConnection.h"
+#include "osi/W32TcpConnection.h"
 #include "support/StackProfile.h"
 #include "system/TimeText.h"
 
@@ -216,7 +217,8 @@ int Device::OpenAssociations() const {
 
 bool Device::ReadyToAccept() const {
     return std::any_of(chains_.begin(), chains_.end(), [](DeviceConnection* user) {
-        return user->GetBottom()->GetState() == TcpConnection::StateIdle;
+        auto* tcp = dynamic_cast<W32TcpConnection*>(user->GetBottom());
+        return tcp != nullptr && tcp->Accepts();
     });
 }
 

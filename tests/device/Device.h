@@ -93,7 +93,7 @@ public:
     int OpenAssociations() const;
     // Whether a connect would be taken now: some chain's transport is idle. A refused
     // association was never open, but its chain takes no connect until its transport
-    // has seen the end of the refused one.
+    // has seen the end of the refused one (and carried it up the chain).
     bool ReadyToAccept() const;
 
     // ---- for the device's parts ----
