@@ -159,8 +159,8 @@ public:
     // by default; vmd-state .. file, else InvalidArguments) with its code.
     System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate,
                                          std::int32_t code = MmsInitiateOther);
-    // An unconfirmed informationReport; the specification and the results are taken
-    // over. 7 before the association stands.
+    // An unconfirmed informationReport; the variable access and the results are taken
+    // over. NotConnected before the association stands.
     System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);
     System::ResultCode SendConcludeResponse();
     System::ResultCode SendConcludeError(std::int32_t code);
