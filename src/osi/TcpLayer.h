@@ -44,6 +44,9 @@ protected:
     // were added, until take() accepts it: true when one did. Runs under the list's
     // lock, so a connection cannot be destroyed while it is being offered to.
     bool OfferToWaiting(const std::function<bool(TcpConnection*)>& take);
+    // Whether test() holds for any waiting connection, whatever its state; under the
+    // list's lock like OfferToWaiting.
+    bool AnyWaiting(const std::function<bool(TcpConnection*)>& test) const;
 
 private:
     mutable std::mutex mutex_;

@@ -343,3 +343,8 @@ bool W32TcpConnection::Accepts() {
     std::lock_guard lock(mutex_);
     return !socket_ && !serving_ && GetState() == StateIdle && !StopRequested();
 }
+
+bool W32TcpConnection::Finishing() {
+    std::lock_guard lock(mutex_);
+    return !socket_ && serving_ && !StopRequested();
+}

@@ -63,6 +63,9 @@ public:
     System::ResultCode Accept(int descriptor, const sockaddr* peer, socklen_t peerLength);
     // Whether Accept would take a socket now.
     bool Accepts();
+    // Whether the connection has no socket but its receive thread is still carrying the
+    // end of the last stream up: it accepts again once that is over.
+    bool Finishing();
 
 protected:
     void OnStopRequested() override;

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -18,6 +19,9 @@ namespace {
 // A pause after an accept failure that is not about one peer (out of descriptors,
 // for instance), so that the loop does not spin.
 constexpr std::uint32_t AcceptRetryPauseMs = 100;
+// How long an accepted socket waits for a connection still tearing down its last stream.
+constexpr std::uint32_t FinishingWaitMs = 5000;
+constexpr std::uint32_t FinishingPollMs = 2;
 
 }  // namespace
 
@@ -127,11 +131,26 @@ System::ResultCode W32TcpLayer::Run() {
             if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED) WaitForStop(AcceptRetryPauseMs);
             continue;
         }
-        const bool taken = OfferToWaiting([&](TcpConnection* connection) {
+        auto offer = [&] {
+            return OfferToWaiting([&](TcpConnection* connection) {
+                auto* tcp = dynamic_cast<W32TcpConnection*>(connection);
+                return tcp != nullptr &&
+                       tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength) == System::OkNoError;
+            });
+        };
+        auto finishing = [](TcpConnection* connection) {
             auto* tcp = dynamic_cast<W32TcpConnection*>(connection);
-            return tcp != nullptr &&
-                   tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength) == System::OkNoError;
-        });
+            return tcp != nullptr && tcp->Finishing();
+        };
+        bool taken = offer();
+        // A client that reconnects at once after its last association ended can arrive
+        // while the connection that served it is still tearing that one down: it is
+        // held for that connection (for a bounded time) rather than turned away.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FinishingWaitMs);
+        while (!taken && !StopRequested() && std::chrono::steady_clock::now() < deadline && AnyWaiting(finishing)) {
+            WaitForStop(FinishingPollMs);
+            taken = offer();
+        }
         if (!taken) {
             // Nobody waits for it: an orderly end, so that the peer learns at once.
             SocketHandle unserved(accepted);

@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -210,6 +214,33 @@ TEST_F(TcpCloseOrderTest, ConnectWaitsForTheHandlingOfAStreamClosedOnTheReceiveT
     EXPECT_TRUE(connectedAfterHandling.load());
     EXPECT_EQ(upper.Count(Connected), 2u);
     EXPECT_EQ(upper.Count(Closed), 1u);
+}
+
+// A client that reconnects while the served connection is still carrying the end of its
+// last stream up is held for that connection, not turned away: the layers above hear
+// Closed of the old stream, then Connected of the new, which is served.
+TEST_F(TcpCloseOrderTest, AReconnectDuringTheTeardownOfTheLastStreamIsServedAfterIt) {
+    ASSERT_EQ(layer.StartListening(0, 0), System::OkNoError);
+    layer.AddWaitingConnection(tcp);
+    const int first = LoopbackPeer::ConnectTo(layer.GetListenPort());
+    ASSERT_GE(first, 0);
+    ASSERT_TRUE(upper.WaitFor(Connected));
+    upper.SetHook([this](const RecordingUpper::Record& record) { gate.Hold(record); });
+    ::close(first);
+    ASSERT_TRUE(gate.WaitEntered());
+
+    const int second = LoopbackPeer::ConnectTo(layer.GetListenPort());
+    ASSERT_GE(second, 0);
+    pollfd ended{second, POLLIN, 0};
+    EXPECT_EQ(::poll(&ended, 1, 100), 0) << "the reconnect was closed while the last stream was torn down";
+    gate.Open();
+    ASSERT_TRUE(upper.WaitFor(Connected, 2));
+    const std::uint8_t byte = 7;
+    ASSERT_EQ(::send(second, &byte, 1, MSG_NOSIGNAL), 1);
+    EXPECT_TRUE(upper.WaitFor(BytesReceived));
+    ::close(second);
+    EXPECT_TRUE(upper.WaitFor(Closed, 2));
+    layer.StopListening();
 }
 
 }  // namespace
