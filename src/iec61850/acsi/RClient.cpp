@@ -53,6 +53,18 @@ constexpr std::int32_t ClassNotSupported = 7;
 
 bool Succeeded(const Service& service) { return service.GetResult() == System::OkNoError; }
 
+// What a successful answer from the device read is marked read, under the model lock;
+// local answers and failures mark nothing.
+template <typename Mark>
+std::int32_t MarkWhatWasRead(const Service& service, Mark mark) {
+    Server* server = service.GetServer();
+    if (service.IsLocal() || server == nullptr || !Succeeded(service)) return 0;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    mark();
+    return 0;
+}
+
 // The control blocks of a node are read once its type is built: nothing else reads them.
 void MarkControlBlocksRead(LogicalNode& node) {
     std::list<NamedObject*> blocks;
@@ -331,12 +343,9 @@ bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
 
 std::int32_t RClient::OnGetDataValues(Acsi::GetDataValues* service) {
     NoteAnswer(*service);
-    Server* server = service->GetServer();
-    if (service->IsLocal() || server == nullptr || !Succeeded(*service)) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    for (NamedObject* object : service->found) object->SetState(StateRead);
-    return 0;
+    return MarkWhatWasRead(*service, [service] {
+        for (NamedObject* object : service->found) object->SetState(StateRead);
+    });
 }
 
 std::int32_t RClient::OnSetDataValues(Acsi::SetDataValues* service) {
@@ -346,22 +355,14 @@ std::int32_t RClient::OnSetDataValues(Acsi::SetDataValues* service) {
 
 std::int32_t RClient::OnGetDataSetValues(Acsi::GetDataSetValues* service) {
     NoteAnswer(*service);
-    Server* server = service->GetServer();
-    if (service->IsLocal() || server == nullptr || !Succeeded(*service) || service->dataSet == nullptr) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    service->dataSet->SetState(StateRead);
-    return 0;
+    if (service->dataSet == nullptr) return 0;
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
 }
 
 std::int32_t RClient::OnSetDataSetValues(Acsi::SetDataSetValues* service) {
     NoteAnswer(*service);
-    Server* server = service->GetServer();
-    if (service->IsLocal() || server == nullptr || !Succeeded(*service) || service->dataSet == nullptr) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    service->dataSet->SetState(StateRead);
-    return 0;
+    if (service->dataSet == nullptr) return 0;
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
 }
 
 std::int32_t RClient::OnCreateDataSet(Acsi::CreateDataSet* service) {
@@ -382,16 +383,13 @@ std::int32_t RClient::OnDeleteDataSet(Acsi::DeleteDataSet* service) {
 namespace {
 
 std::int32_t ReadBlocks(GetRCBValues& service) {
-    Server* server = service.GetServer();
-    if (service.IsLocal() || server == nullptr || !Succeeded(service) || service.blocks.empty()) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    for (NamedObject* block : service.blocks) {
-        block->SetState(StateRead);
-        const std::string fc = block->GetFcName();
-        if (fc == "BR" || fc == "RP") block->Bind();
-    }
-    return 0;
+    return MarkWhatWasRead(service, [&service] {
+        for (NamedObject* block : service.blocks) {
+            block->SetState(StateRead);
+            const std::string fc = block->GetFcName();
+            if (fc == "BR" || fc == "RP") block->Bind();
+        }
+    });
 }
 
 }  // namespace
