@@ -167,6 +167,7 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
             if (node->FindFc(fc) != nullptr) continue;
             if (domain->FindNamedVariable(name + "$" + std::string(fc)) != nullptr) node->GetOrCreateFc(fc);
         }
+        node->groupsFromDirectory = true;
     }
     return System::OkNoError;
 }

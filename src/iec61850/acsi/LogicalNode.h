@@ -115,6 +115,10 @@ public:
     const std::map<std::string, LCB*, std::less<>>& GetLCBs() const { return lcbs_; }
 
     std::int32_t readingState = 0;
+    // Set (under the model lock) once a node whose type could not be read has had its
+    // groups made from the device's complete directory: until then it has none to ask
+    // for, which must not pass for a node that has nothing.
+    bool groupsFromDirectory = false;
 
 protected:
     using BlockMaker = std::unique_ptr<NamedObject> (*)(FunctionalConstraint* group, const std::string& name);

@@ -593,8 +593,12 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             break;
         case TypeRefused: {
             if (device.directoryState != Read) break;
+            const bool typesOffered = Offers(Mms::MmsServiceGetVariableAccessAttributes);
+            // The answer that refused the type, or the last page of the directory, makes the
+            // groups just after it has left the lock: this step may come in between.
+            if (typesOffered && !node.groupsFromDirectory) break;
             bool asked = false;
-            if (Offers(Mms::MmsServiceGetVariableAccessAttributes)) {
+            if (typesOffered) {
                 for (FunctionalConstraint* group : node.GetFcsInOrder()) {
                     if (group->GetState() != NotAsked) continue;
                     node.readingState = FcsAsked;
