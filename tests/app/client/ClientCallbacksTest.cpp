@@ -134,10 +134,16 @@ TEST(ClientCallbacks, AFailedAssociationTellsTheServiceErrorAndTheRefusal) {
         Message failed;
         ASSERT_TRUE(session.notifier.WaitFor(WM_QX_ASSOCIATE_RESULT, failed));
         EXPECT_EQ(failed.wParam, -1);
-        if (!c.expectedStart.empty()) EXPECT_EQ(failed.text.rfind(c.expectedStart, 0), 0u) << failed.text;
+        if (!c.expectedStart.empty()) {
+            EXPECT_EQ(failed.text.rfind(c.expectedStart, 0), 0u) << failed.text;
+        }
         const std::string refusal = session.client->GetAssociation()->GetInitiateOutcome().refusal.text;
-        if (c.refusalTold) EXPECT_FALSE(refusal.empty());
-        if (!refusal.empty()) EXPECT_NE(failed.text.find(refusal), std::string::npos) << failed.text;
+        if (c.refusalTold) {
+            EXPECT_FALSE(refusal.empty());
+        }
+        if (!refusal.empty()) {
+            EXPECT_NE(failed.text.find(refusal), std::string::npos) << failed.text;
+        }
         EXPECT_EQ(session.notifier.Messages().size(), 1u);
     }
 }

@@ -28,12 +28,16 @@ using Iec61850::Acsi::Scl::BasicTypeCode;
 class SelectionModel {
 public:
     LogicalDevice& Device(const std::string& name) {
-        if (server.FindDevice(name) == nullptr) EXPECT_EQ(server.AddLogicalDevice(name), System::OkNoError);
+        if (server.FindDevice(name) == nullptr) {
+            EXPECT_EQ(server.AddLogicalDevice(name), System::OkNoError);
+        }
         return *server.FindDevice(name);
     }
     LogicalNode& Node(const std::string& device, const std::string& name) {
         LogicalDevice& ld = Device(device);
-        if (ld.FindLogicalNode(name) == nullptr) EXPECT_EQ(ld.CreateLogicalNode(name), System::OkNoError);
+        if (ld.FindLogicalNode(name) == nullptr) {
+            EXPECT_EQ(ld.CreateLogicalNode(name), System::OkNoError);
+        }
         return *ld.FindLogicalNode(name);
     }
     // "LD0/XCBR1", "ST", "Pos"

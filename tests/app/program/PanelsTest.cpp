@@ -302,7 +302,9 @@ TEST(Panels, StatusMessagesMoveTheReportPanelAsTheTablesSay) {
             EXPECT_EQ(Enabled(window, "1037/1050"), c.listsAfter);
             EXPECT_TRUE(Enabled(window, "1037"));
             EXPECT_EQ(TextAt(window, "1027"), c.listsAfter ? "" : "7");
-            if (c.message == App::WM_QX_RCB_ENABLE_STATUS && c.code != -1) EXPECT_EQ(Pane2(*session.dialog), text);
+            if (c.message == App::WM_QX_RCB_ENABLE_STATUS && c.code != -1) {
+                EXPECT_EQ(Pane2(*session.dialog), text);
+            }
         }
         // Reports: 1 into 1027, 2 into pane 2, others nowhere.
         session.dialog->SendMessage(App::WM_QX_REPORT, 1, reinterpret_cast<LPARAM>("on"));

@@ -29,18 +29,18 @@ TEST(DeviceModelLoad, RefusedOrUnannouncedExtrasLoadAsEmpty) {
         bool lists = true;          // the data set's members arrive
     };
     std::vector<Case> cases(9);
-    cases[0] = {"nothing refused"};
-    cases[1] = {"domain attributes rejected"};
+    cases[0].what = "nothing refused";
+    cases[1].what = "domain attributes rejected";
     cases[1].faults.refused[Mms::MmsServiceGetDomainAttributes] = {};
-    cases[2] = {"domain attributes not announced"};
+    cases[2].what = "domain attributes not announced";
     cases[2].faults.unannounced = {Mms::MmsServiceGetDomainAttributes};
     cases[2].notAsked = Mms::MmsServiceGetDomainAttributes;
-    cases[3] = {"status refused with an error"};
+    cases[3].what = "status refused with an error";
     cases[3].faults.refused[Mms::MmsServiceStatus] = {false, 0, Mms::MmsPackError(Mms::MmsErrorClassService, 2)};
-    cases[4] = {"identify not announced"};
+    cases[4].what = "identify not announced";
     cases[4].faults.hideIdentify = true;
     cases[4].notAsked = Mms::MmsServiceIdentify;
-    cases[5] = {"vmd-specific variable names refused"};
+    cases[5].what = "vmd-specific variable names refused";
     cases[5].faults.refusedNameLists[{Mms::MmsClassNamedVariable, Mms::MmsObjectScopeVmd}] = {
         false, 0, Mms::MmsPackError(Mms::MmsErrorClassAccess, ObjectAccessUnsupported)};
     cases[6] = {"data-set names refused", {}, 0, false};
@@ -72,10 +72,14 @@ TEST(DeviceModelLoad, RefusedOrUnannouncedExtrasLoadAsEmpty) {
         } else if (ds1 != nullptr) {
             EXPECT_TRUE(ds1->Members.empty());
         }
-        if (c.notAsked != 0) EXPECT_FALSE(Asked(device.Requests(), c.notAsked));
+        if (c.notAsked != 0) {
+            EXPECT_FALSE(Asked(device.Requests(), c.notAsked));
+        }
 
         EXPECT_EQ(client.Release(), System::OkNoError);
-        if (TestSupport::WiresharkAvailable()) EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
+        if (TestSupport::WiresharkAvailable()) {
+            EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
+        }
         device.Stop();
     }
 }

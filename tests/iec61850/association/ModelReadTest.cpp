@@ -108,7 +108,9 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
 
     // Nothing a device would not take.
     ASSERT_EQ(session.client->Release(), System::OkNoError);
-    if (TestSupport::WiresharkAvailable()) EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+    if (TestSupport::WiresharkAvailable()) {
+        EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+    }
 }
 
 }  // namespace
@@ -140,7 +142,9 @@ ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSessi
     outcome.seen = session.client->Confirmations();
     if (check) check(session);
     // Nothing a device would not take, whatever the device did.
-    if (TestSupport::WiresharkAvailable()) EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+    if (TestSupport::WiresharkAvailable()) {
+        EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+    }
     return outcome;
 }
 
@@ -251,7 +255,9 @@ TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
             EXPECT_EQ(ld0->dataSetDirectoryState, c.deviceState);
             const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
             ASSERT_EQ(ds1 != nullptr, c.dataSets);
-            if (ds1 != nullptr) EXPECT_TRUE(ds1->GetMembers().empty());
+            if (ds1 != nullptr) {
+                EXPECT_TRUE(ds1->GetMembers().empty());
+            }
         });
         EXPECT_EQ(outcome.result, ModelReader::ResultRead);
         EXPECT_EQ(outcome.read, outcome.objects);

@@ -151,16 +151,28 @@ TEST_F(Reports, BufferedReportsDecodeEveryOptionalField) {
         ExpectIndicationEntry(report, references, reasons, indication);
         // The model holds what the report carried.
         EXPECT_EQ(ModelText(block.OptFlds), c.options);
-        if (c.options[1] == '1') EXPECT_EQ(ModelText(block.SqNum), report.Header("SqNum"));
-        if (c.options[4] == '1') EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$ds1");
-        if (c.options[6] == '1') EXPECT_EQ(report.Header("BufOvfl"), "False");
+        if (c.options[1] == '1') {
+            EXPECT_EQ(ModelText(block.SqNum), report.Header("SqNum"));
+        }
+        if (c.options[4] == '1') {
+            EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$ds1");
+        }
+        if (c.options[6] == '1') {
+            EXPECT_EQ(report.Header("BufOvfl"), "False");
+        }
         if (c.options[7] == '1') {
             EXPECT_EQ(ModelText(block.EntryID), report.Header("EntryID"));
             EXPECT_EQ(report.Header("EntryID"), session.device.GetValue("LD0/LLN0$BR$brcb01$EntryID"));
         }
-        if (c.options[2] == '1') EXPECT_EQ(ModelText(block.TimeOfEntry), report.Header("TimeOfEntry"));
-        if (c.options[8] == '1') EXPECT_EQ(ModelText(block.ConfRev), "1");
-        if (c.options[9] == '1') EXPECT_EQ(report.Header("MoreSegmentsFollow"), "False");
+        if (c.options[2] == '1') {
+            EXPECT_EQ(ModelText(block.TimeOfEntry), report.Header("TimeOfEntry"));
+        }
+        if (c.options[8] == '1') {
+            EXPECT_EQ(ModelText(block.ConfRev), "1");
+        }
+        if (c.options[9] == '1') {
+            EXPECT_EQ(report.Header("MoreSegmentsFollow"), "False");
+        }
     }
     const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
         return c.GetDataValues(id, {"ST", "LD0/GGIO1.Ind1.stVal"}, 1);
