@@ -233,11 +233,13 @@ ResultCode Server::AddLogicalDevice(const std::string& name) {
 }
 
 ResultCode Server::Bind() {
-    ResultCode last = System::OkNoError;
-    for (auto& [name, device] : logicalDevices_) {
-        if (const ResultCode result = device->Bind(); result != System::OkNoError) last = result;
-    }
-    return last;
+    return Locked([&]() -> ResultCode {
+        ResultCode last = System::OkNoError;
+        for (auto& [name, device] : logicalDevices_) {
+            if (const ResultCode result = device->Bind(); result != System::OkNoError) last = result;
+        }
+        return last;
+    });
 }
 
 bool Server::IsRead() {

@@ -120,7 +120,9 @@ public:
     // Locked. AlreadyExist for a name present, InvalidArguments for a name a reference
     // cannot hold; else a new domain of that name in this VMD and a device bound to it.
     System::ResultCode AddLogicalDevice(const std::string& name);
-    // Bind on every device in name order; the last non-zero result. Not locked.
+    // Locked: Bind on every device in name order; the last non-zero result. Answers that
+    // arrive after a reading ended (a device that fell silent, then spoke) change the
+    // model on the association's thread meanwhile.
     System::ResultCode Bind();
     // Locked: every device read and the server directory read.
     bool IsRead();
