@@ -140,6 +140,7 @@ protected:
 
 private:
     friend class CompositeContainer;
+    friend class DataDecoder;
     friend class Structure;
     friend class Variable;
     friend System::ResultCode NewContainerFromType(const MmsTypeDescription& type, Container*& holder);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "mms/DataDecoder.h"
 #include "protocol/Asn1Coder.h"
 
 namespace Mms {
@@ -55,6 +56,35 @@ private:
 
 thread_local ScratchBuffer scratch;
 
+// Tag octets of the read answer's envelope.
+constexpr std::uint8_t ConfirmedResponseTag = 0xA1;
+constexpr std::uint8_t InvokeIdTag = 0x02;
+constexpr std::uint8_t ReadResponseTag = 0xA4;
+constexpr std::uint8_t AccessSpecificationTag = 0xA0;
+constexpr std::uint8_t AccessResultListTag = 0xA1;
+
+void AppendHeader(std::vector<std::uint8_t>& out, std::uint8_t tag, std::size_t length) {
+    out.push_back(tag);
+    if (length < 0x80) {
+        out.push_back(static_cast<std::uint8_t>(length));
+        return;
+    }
+    std::uint8_t octets[sizeof length];
+    std::size_t count = 0;
+    for (std::size_t rest = length; rest != 0; rest >>= 8) octets[count++] = static_cast<std::uint8_t>(rest);
+    out.push_back(static_cast<std::uint8_t>(0x80 | count));
+    while (count > 0) out.push_back(octets[--count]);
+}
+
+void AppendOctets(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> octets) {
+    out.insert(out.end(), octets.begin(), octets.end());
+}
+
+// The element that fills the octets exactly, of the given tag.
+bool ReadWhole(std::span<const std::uint8_t> octets, std::uint8_t tag, DataDecoder::Element& element) {
+    return DataDecoder::ReadElement(octets, element) && element.tag == tag && element.size == octets.size();
+}
+
 }  // namespace
 
 MmsFrame::MmsFrame(Protocol::Connection* owner, Kind kind, std::uint32_t maxPduSize, std::uint32_t contextIdentifier)
@@ -73,7 +103,10 @@ MmsFrame::MmsFrame(Protocol::Connection* owner, Kind kind, const MmsFrame& reque
     if (kind == KindConfirmedError) pdu->choice.confirmedError.invokeId = invokeId;
 }
 
-MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes) : Asn1Frame(owner) {
+MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes) : MmsFrame(owner, bytes, false) {}
+
+MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes, bool keepReadResults)
+    : Asn1Frame(owner), keepReadResults_(keepReadResults) {
     SetState(StateEncoded);
     Decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
@@ -135,12 +168,64 @@ System::ResultCode MmsFrame::Encode() {
 
 System::ResultCode MmsFrame::Decode(const std::uint8_t* bytes, std::uint32_t size) {
     if (GetState() != StateEncoded) return System::InvalidState;
+    if (keepReadResults_ && bytes != nullptr && DecodeKeepingReadResults({bytes, size})) return System::OkNoError;
     MmsPdu* pdu = nullptr;
     const System::ResultCode result = MmsDecodePdu(bytes, size, pdu);
     if (result != System::OkNoError) return result;
     AttachValue(pdu, &MmsPduType);
     SetState(StateDecoded);
     return System::OkNoError;
+}
+
+bool MmsFrame::DecodeKeepingReadResults(std::span<const std::uint8_t> bytes) {
+    // confirmed-ResponsePDU { invokeID, read { [variableAccessSpecification,]
+    // listOfAccessResult } }, nothing after the results: any other shape (or a result
+    // that is not plain) is left to the generic decode of the whole PDU.
+    DataDecoder::Element pdu;
+    DataDecoder::Element invokeId;
+    DataDecoder::Element read;
+    if (!ReadWhole(bytes, ConfirmedResponseTag, pdu)) return false;
+    const std::span<const std::uint8_t> confirmed(pdu.content, pdu.length);
+    if (!DataDecoder::ReadElement(confirmed, invokeId) || invokeId.tag != InvokeIdTag) return false;
+    if (!ReadWhole(confirmed.subspan(invokeId.size), ReadResponseTag, read)) return false;
+    std::span<const std::uint8_t> rest(read.content, read.length);
+    DataDecoder::Element specification;
+    DataDecoder::Element results;
+    if (!DataDecoder::ReadElement(rest, specification)) return false;
+    if (specification.tag == AccessSpecificationTag) {
+        rest = rest.subspan(specification.size);
+    } else {
+        specification.size = 0;
+    }
+    if (!ReadWhole(rest, AccessResultListTag, results)) return false;
+    const std::span<const std::uint8_t> content(results.content, results.length);
+    std::size_t count = 0;
+    if (!DataDecoder::CheckAccessResults(content, count)) return false;
+
+    // The envelope with an empty list decodes as the whole PDU would, but for the list.
+    std::vector<std::uint8_t> envelope;
+    const std::size_t readLength = specification.size + 2;
+    std::vector<std::uint8_t> readElement;
+    AppendHeader(readElement, ReadResponseTag, readLength);
+    if (specification.size > 0) AppendOctets(readElement, specification.Octets());
+    readElement.push_back(AccessResultListTag);
+    readElement.push_back(0);
+    AppendHeader(envelope, ConfirmedResponseTag, invokeId.size + readElement.size());
+    AppendOctets(envelope, invokeId.Octets());
+    AppendOctets(envelope, readElement);
+    MmsPdu* decoded = nullptr;
+    if (MmsDecodePdu(envelope.data(), envelope.size(), decoded) != System::OkNoError) return false;
+    try {
+        readResults_.assign(content.begin(), content.end());
+    } catch (const std::bad_alloc&) {
+        MmsFreePdu(decoded);
+        return false;
+    }
+    readResultCount_ = count;
+    readResultsKept_ = true;
+    AttachValue(decoded, &MmsPduType);
+    SetState(StateDecoded);
+    return true;
 }
 
 }  // namespace Mms

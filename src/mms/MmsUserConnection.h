@@ -20,6 +20,7 @@
 
 namespace Mms {
 
+class AccessResults;
 class Domain;
 class MmsConnection;
 class MmsFrame;
@@ -362,7 +363,10 @@ private:
     System::ResultCode SendServerAnswer(MmsFrame& request, MmsFrame& response, System::ResultCode outcome,
                                         std::int32_t rejectCode);
     System::ResultCode ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
-                                              const MmsConfirmedServiceResponse& service);
+                                              const MmsFrame& frame);
+    // A read answer's results, decoded or as received, applied to the request's target.
+    System::ResultCode ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
+                                        AccessResults& results);
 
     std::atomic<VMD*> vmd_{nullptr};
     // Guards the two maps of association-specific objects.
