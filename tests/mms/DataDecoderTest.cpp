@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "mms/ContainerTestSupport.h"
 #include "mms/MmsFrame.h"
+#include "mms/MmsPduServices.h"
 #include "mms/ReadPathAgreement.h"
 
 using ContainerTestSupport::Bytes;
@@ -207,5 +210,49 @@ TEST(MmsFrame, KeepsTheResultsOfAPlainReadAnswerOnlyWhenAskedTo) {
             EXPECT_EQ(ReadPathAgreement::CompareResults(keeping.GetReadResults()), "");
         }
         Mms::MmsFreePdu(generic);
+    }
+}
+
+TEST(Variable, AFailureCodeThatCannotBeKeptIsRefusedAndLeavesTheValueAsItWas) {
+    struct Case {
+        const char* failure;  // the AccessResult as received
+        System::ResultCode outcome;
+    };
+    const Case cases[] = {
+        {"80 01 0B", Mms::AccessErrorBase + 11},  {"80 01 0C", Mms::AccessErrorBase + 12},
+        {"80 04 7F FF FE FF", INT32_MAX},         {"80 04 7F FF FF 00", System::InvalidResponse},  // would overflow
+        {"80 02 FF 00", System::InvalidResponse},  // -256: would read as success
+        {"80 01 FF", System::InvalidResponse},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
+        const Bytes value = Hex("85 01 05");
+        const Bytes failure = Hex(c.failure);
+        Mms::DataDecoder::Element element;
+        ASSERT_TRUE(Mms::DataDecoder::ReadElement(failure, element));
+        const ReadPathAgreement::DecodedResults decoded(failure);
+        ASSERT_NE(decoded.Get(), nullptr);
+        const std::int32_t code = (*decoded.Get())[0]->choice.failure;
+
+        Mms::Variable unread;
+        EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(unread, element), c.outcome);
+        EXPECT_EQ(unread.ApplyReadResult(*(*decoded.Get())[0]), c.outcome);
+        Mms::Variable read;
+        Mms::Variable written;
+        for (Mms::Variable* variable : {&read, &written}) {
+            Mms::DataDecoder::Element integer;
+            ASSERT_TRUE(Mms::DataDecoder::ReadElement(value, integer));
+            ASSERT_EQ(Mms::DataDecoder::ApplyAccessResult(*variable, integer), System::OkNoError);
+        }
+        EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(read, element), c.outcome);
+        Mms::MmsWriteResult result{};
+        result.present = Mms::MmsWriteResultFailure;
+        result.choice.failure = code;
+        EXPECT_EQ(written.ApplyWriteResult(result), c.outcome);
+        for (Mms::Variable* variable : {&read, &written}) {
+            const bool refused = c.outcome == System::InvalidResponse;
+            EXPECT_EQ(variable->GetValue()->GetState(), refused ? Mms::StateValid : Mms::StateAccessError);
+            EXPECT_EQ(variable->GetValue()->ErrStatus, refused ? System::OkNoError : c.outcome);
+        }
     }
 }
