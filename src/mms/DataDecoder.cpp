@@ -1,6 +1,5 @@
 #include "mms/DataDecoder.h"
 
-#include <cstring>
 #include <typeinfo>
 
 #include "mms/Array.h"
@@ -33,9 +32,6 @@ enum DataTag : std::uint8_t {
     TagMmsString = 0x90,
     TagUtcTime = 0x91,
 };
-
-// The coder refuses lengths beyond this.
-constexpr std::size_t LargestLength = 0xFFFFFF;
 
 // A context-specific tag number that names a Data alternative (in any form).
 bool NamesDataAlternative(std::uint8_t tag) {
@@ -90,30 +86,35 @@ std::size_t CountMembers(const DataDecoder::Element& element) {
     return count;
 }
 
-Asn1OctetString OctetsView(const DataDecoder::Element& element) {
-    return {const_cast<std::uint8_t*>(element.content), static_cast<std::int32_t>(element.length), 1};
+// The views below are written in place: the leaf's Data is built once on the stack and
+// read by FromData at once.
+void ViewOctets(Asn1OctetString& string, const DataDecoder::Element& element) {
+    string.buf = const_cast<std::uint8_t*>(element.content);
+    string.size = static_cast<std::int32_t>(element.length);
+    string.borrowed = 1;
 }
 
-Asn1BitString BitsView(const DataDecoder::Element& element) {
-    return {const_cast<std::uint8_t*>(element.content + 1), static_cast<std::int32_t>(element.length - 1), 1,
-            element.content[0]};
+void ViewBits(Asn1BitString& bits, const DataDecoder::Element& element) {
+    bits.buf = const_cast<std::uint8_t*>(element.content + 1);
+    bits.size = static_cast<std::int32_t>(element.length - 1);
+    bits.borrowed = 1;
+    bits.unusedBits = element.content[0];
 }
 
-Asn1Integer IntegerView(const DataDecoder::Element& element) {
-    Asn1Integer integer{};
+void ViewInteger(Asn1Integer& integer, const DataDecoder::Element& element) {
     integer.size = static_cast<std::uint32_t>(element.length);
-    if (element.length <= sizeof integer.inlineOctets) {
-        if (element.length > 0) std::memcpy(integer.inlineOctets, element.content, element.length);
-    } else {
+    if (element.length > sizeof integer.inlineOctets) {
         integer.octets = const_cast<std::uint8_t*>(element.content);
+        return;
     }
-    return integer;
+    // Octet by octet: a library copy of so few octets costs more than the rest of the leaf.
+    for (std::size_t i = 0; i < element.length; ++i) integer.inlineOctets[i] = element.content[i];
 }
 
-// A leaf (or an unknown alternative, choice 0) as the coder would decode it, its octets
-// left in the received ones: nothing to release, and no container keeps them.
-MmsData LeafData(const DataDecoder::Element& element) {
-    MmsData data{};
+// Fills the zeroed Data with a leaf (or an unknown alternative, choice 0) as the coder
+// would decode it, its octets left in the received ones: nothing to release, and no
+// container keeps them.
+void ViewLeaf(MmsData& data, const DataDecoder::Element& element) {
     switch (element.tag) {
         case TagBoolean: {
             data.present = MmsDataBoolean;
@@ -127,87 +128,61 @@ MmsData LeafData(const DataDecoder::Element& element) {
         }
         case TagBitString:
             data.present = MmsDataBitString;
-            data.choice.bitString = BitsView(element);
+            ViewBits(data.choice.bitString, element);
             break;
         case TagBooleanArray:
             data.present = MmsDataBooleanArray;
-            data.choice.booleanArray = BitsView(element);
+            ViewBits(data.choice.booleanArray, element);
             break;
         case TagInteger:
             data.present = MmsDataInteger;
-            data.choice.integer = IntegerView(element);
+            ViewInteger(data.choice.integer, element);
             break;
         case TagUnsigned:
             data.present = MmsDataUnsigned;
-            data.choice.unsignedInteger = IntegerView(element);
+            ViewInteger(data.choice.unsignedInteger, element);
             break;
         case TagBcd:
             data.present = MmsDataBcd;
-            data.choice.bcd = IntegerView(element);
+            ViewInteger(data.choice.bcd, element);
             break;
         case TagFloatingPoint:
             data.present = MmsDataFloatingPoint;
-            data.choice.floatingPoint = OctetsView(element);
+            ViewOctets(data.choice.floatingPoint, element);
             break;
         case TagOctetString:
             data.present = MmsDataOctetString;
-            data.choice.octetString = OctetsView(element);
+            ViewOctets(data.choice.octetString, element);
             break;
         case TagVisibleString:
             data.present = MmsDataVisibleString;
-            data.choice.visibleString = OctetsView(element);
+            ViewOctets(data.choice.visibleString, element);
             break;
         case TagGeneralizedTime:
             data.present = MmsDataGeneralizedTime;
-            data.choice.generalizedTime = OctetsView(element);
+            ViewOctets(data.choice.generalizedTime, element);
             break;
         case TagBinaryTime:
             data.present = MmsDataBinaryTime;
-            data.choice.binaryTime = OctetsView(element);
+            ViewOctets(data.choice.binaryTime, element);
             break;
         case TagObjId:
             data.present = MmsDataObjId;
-            data.choice.objId = OctetsView(element);
+            ViewOctets(data.choice.objId, element);
             break;
         case TagMmsString:
             data.present = MmsDataMmsString;
-            data.choice.mmsString = OctetsView(element);
+            ViewOctets(data.choice.mmsString, element);
             break;
         case TagUtcTime:
             data.present = MmsDataUtcTime;
-            data.choice.utcTime = OctetsView(element);
+            ViewOctets(data.choice.utcTime, element);
             break;
         default: break;  // an alternative not known here: choice 0, as the coder skips it
     }
-    return data;
 }
 
 }  // namespace
-
-bool DataDecoder::ReadElement(std::span<const std::uint8_t> octets, Element& element) {
-    if (octets.size() < 2) return false;
-    const std::uint8_t tag = octets[0];
-    if ((tag & 0x1F) == 0x1F) return false;  // a tag number in further octets
-    const std::uint8_t first = octets[1];
-    std::size_t header = 2;
-    std::size_t length = first;
-    if (first >= 0x80) {
-        const std::size_t count = first & 0x7Fu;
-        if (count == 0 || count + 2 > octets.size()) return false;  // indefinite, or cut short
-        length = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            length = length << 8 | octets[2 + i];
-            if (length > LargestLength) return false;
-        }
-        header += count;
-    }
-    if (length > octets.size() - header) return false;
-    element.tag = tag;
-    element.content = octets.data() + header;
-    element.length = length;
-    element.size = header + length;
-    return true;
-}
 
 bool DataDecoder::CheckAccessResults(std::span<const std::uint8_t> content, std::size_t& count) {
     count = 0;
@@ -269,7 +244,8 @@ System::ResultCode DataDecoder::ApplyData(Container& container, const Element& e
     }
     if (element.tag == TagArray && typeid(container) == typeid(Array)) return ApplyArray(container, element);
     if (element.tag == TagStructure || element.tag == TagArray) return ApplyDecoded(container, element);
-    const MmsData data = LeafData(element);
+    MmsData data{};
+    ViewLeaf(data, element);
     return container.FromData(data);
 }
 

@@ -26,6 +26,9 @@ class Variable;
 // decoded by the generic coder and handed over whole.
 class DataDecoder {
 public:
+    // The coder refuses longer elements.
+    static constexpr std::size_t LargestElementLength = 0xFFFFFF;
+
     // One element: its tag octet, its content, and its whole length.
     struct Element {
         std::uint8_t tag = 0;
@@ -38,7 +41,8 @@ public:
     };
 
     // Reads the element at the front of the octets in the plain form (a one-octet tag
-    // and a definite length whose content lies within them); false otherwise.
+    // and a definite length whose content lies within them); false otherwise. Inline:
+    // it runs once for every element.
     static bool ReadElement(std::span<const std::uint8_t> octets, Element& element);
 
     // True when the content of a listOfAccessResult keeps to the plain form (and so
@@ -60,5 +64,30 @@ private:
     // Decodes the element by the generic coder and hands it to the container's FromData.
     static System::ResultCode ApplyDecoded(Container& container, const Element& element);
 };
+
+inline bool DataDecoder::ReadElement(std::span<const std::uint8_t> octets, Element& element) {
+    if (octets.size() < 2) return false;
+    const std::uint8_t tag = octets[0];
+    if ((tag & 0x1F) == 0x1F) return false;  // a tag number in further octets
+    const std::uint8_t first = octets[1];
+    std::size_t header = 2;
+    std::size_t length = first;
+    if (first >= 0x80) {
+        const std::size_t count = first & 0x7Fu;
+        if (count == 0 || count + 2 > octets.size()) return false;  // indefinite, or cut short
+        length = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            length = length << 8 | octets[2 + i];
+            if (length > LargestElementLength) return false;
+        }
+        header += count;
+    }
+    if (length > octets.size() - header) return false;
+    element.tag = tag;
+    element.content = octets.data() + header;
+    element.length = length;
+    element.size = header + length;
+    return true;
+}
 
 }  // namespace Mms

@@ -45,9 +45,12 @@ bool BitCount(const Asn1BitString* bitString, std::size_t& count) {
 }
 
 void AppendBitText(std::string& text, const std::uint8_t* octets, std::size_t bitCount) {
-    text.clear();
-    text.reserve(bitCount);
-    for (std::size_t bit = 0; bit < bitCount; ++bit) text += BitIsSet(octets, bit) ? '1' : '0';
+    // Sized once and written in place: appending bit by bit costs a check per bit, and
+    // every read of a quality or a status passes here.
+    text.assign(bitCount, '0');
+    for (std::size_t bit = 0; bit < bitCount; ++bit) {
+        if (BitIsSet(octets, bit)) text[bit] = '1';
+    }
 }
 
 }  // namespace
