@@ -296,6 +296,8 @@ protected:
     virtual System::ResultCode OnDefineNamedVariableListResponse(RequestHandle& request);
     virtual System::ResultCode OnDeleteNamedVariableListResponse(RequestHandle& request,
                                                                  const MmsDeleteNamedVariableListResponse& response);
+    // A read answer decoded whole. One whose frame keeps its results as received octets
+    // (MmsFrame::KeepsReadResults) goes to ApplyReadResults instead, with the same outcome.
     virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
     virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
     // Files the report into the VMD's report queue by its variable access spec.

@@ -181,6 +181,8 @@ TEST(MmsFrame, KeepsTheResultsOfAPlainReadAnswerOnlyWhenAskedTo) {
         {"plain answer", ReadAnswer("", results), true},
         {"with its access specification", ReadAnswer("A0 08 A1 06 80 04 4C 4C 4E 30", results), true},
         {"empty list", ReadAnswer("", ""), true},
+        {"results nested as deep as taken", ReadAnswer("", Nested(24)), true},
+        {"results nested deeper", ReadAnswer("", Nested(25)), false},
         {"results the decoder leaves to the coder", ReadAnswer("", "A9 04 04 02 AB CD"), false},
         {"an element after the read answer", ReadAnswer("", results, "85 00"), false},
         {"an answer of another service", Hex("A1 05 02 01 05 A5 00"), false},
