@@ -270,26 +270,26 @@ System::ResultCode DataDecoder::ApplyAccessResult(Variable& variable, const Elem
 }
 
 System::ResultCode DataDecoder::ApplyStructure(Container& container, const Element& element) {
-    const auto& structure = static_cast<const Structure&>(container);
+    const auto& components = static_cast<const Structure&>(container).members_;
     if (container.HasInvalidType()) return System::InvalidState;
-    if (CountMembers(element) != structure.GetComponentCount()) return container.Record(System::InvalidArguments);
+    if (CountMembers(element) != components.size()) return container.Record(System::InvalidArguments);
     // A component that refuses its value keeps its old one; the others still take theirs.
     Members members(element);
     Element member;
-    for (std::size_t i = 0; members.Next(member); ++i) ApplyData(*structure.GetComponent(i), member);
+    for (std::size_t i = 0; members.Next(member); ++i) ApplyData(*components[i], member);
     container.MarkValid();
     return System::OkNoError;
 }
 
 System::ResultCode DataDecoder::ApplyArray(Container& container, const Element& element) {
-    const auto& array = static_cast<const Array&>(container);
+    const auto& elements = static_cast<const Array&>(container).members_;
     if (container.HasInvalidType()) return System::InvalidState;
-    if (CountMembers(element) != array.GetElementCount()) return container.Record(System::InvalidArguments);
+    if (CountMembers(element) != elements.size()) return container.Record(System::InvalidArguments);
     // The first refusal ends the walk: the elements after it keep their old values.
     Members members(element);
     Element member;
     for (std::size_t i = 0; members.Next(member); ++i) {
-        const System::ResultCode result = ApplyData(*array.GetElement(i), member);
+        const System::ResultCode result = ApplyData(*elements[i], member);
         if (result != System::OkNoError) return container.Record(result);
     }
     container.MarkValid();
