@@ -63,6 +63,15 @@ constexpr std::uint8_t ReadResponseTag = 0xA4;
 constexpr std::uint8_t AccessSpecificationTag = 0xA0;
 constexpr std::uint8_t AccessResultListTag = 0xA1;
 
+// Octets of a one-octet tag and a definite length.
+std::size_t HeaderLength(std::size_t length) {
+    std::size_t octets = 2;
+    if (length >= 0x80) {
+        for (std::size_t rest = length; rest != 0; rest >>= 8) ++octets;
+    }
+    return octets;
+}
+
 void AppendHeader(std::vector<std::uint8_t>& out, std::uint8_t tag, std::size_t length) {
     out.push_back(tag);
     if (length < 0x80) {
@@ -203,16 +212,16 @@ bool MmsFrame::DecodeKeepingReadResults(std::span<const std::uint8_t> bytes) {
     if (!DataDecoder::CheckAccessResults(content, count)) return false;
 
     // The envelope with an empty list decodes as the whole PDU would, but for the list.
-    std::vector<std::uint8_t> envelope;
     const std::size_t readLength = specification.size + 2;
-    std::vector<std::uint8_t> readElement;
-    AppendHeader(readElement, ReadResponseTag, readLength);
-    if (specification.size > 0) AppendOctets(readElement, specification.Octets());
-    readElement.push_back(AccessResultListTag);
-    readElement.push_back(0);
-    AppendHeader(envelope, ConfirmedResponseTag, invokeId.size + readElement.size());
+    const std::size_t confirmedLength = invokeId.size + HeaderLength(readLength) + readLength;
+    std::vector<std::uint8_t> envelope;
+    envelope.reserve(HeaderLength(confirmedLength) + confirmedLength);
+    AppendHeader(envelope, ConfirmedResponseTag, confirmedLength);
     AppendOctets(envelope, invokeId.Octets());
-    AppendOctets(envelope, readElement);
+    AppendHeader(envelope, ReadResponseTag, readLength);
+    if (specification.size > 0) AppendOctets(envelope, specification.Octets());
+    envelope.push_back(AccessResultListTag);
+    envelope.push_back(0);
     MmsPdu* decoded = nullptr;
     if (MmsDecodePdu(envelope.data(), envelope.size(), decoded) != System::OkNoError) return false;
     try {
