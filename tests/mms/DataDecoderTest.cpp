@@ -154,19 +154,15 @@ TEST(DataDecoder, AStructureKeepsARefusedComponentAndAnArrayStopsAtItsFirstRefus
         ASSERT_TRUE(Mms::DataDecoder::ReadElement(second, element));
         EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(variable, element), c.result);
         EXPECT_EQ(variable.GetValue(), value);  // the container read into, not a new one
-        const auto* composite = dynamic_cast<Mms::CompositeContainer*>(value);
-        ASSERT_NE(composite, nullptr);
-        std::string texts;
-        for (Mms::Container* member :
-             {dynamic_cast<Mms::Structure*>(value) != nullptr ? static_cast<Mms::Structure*>(value)->GetComponent(0)
-                                                              : static_cast<Mms::Array*>(value)->GetElement(0),
-              dynamic_cast<Mms::Structure*>(value) != nullptr ? static_cast<Mms::Structure*>(value)->GetComponent(1)
-                                                              : static_cast<Mms::Array*>(value)->GetElement(1)}) {
+        const auto memberText = [value](std::size_t index) {
+            auto* structure = dynamic_cast<Mms::Structure*>(value);
+            Mms::Container* member = structure != nullptr ? structure->GetComponent(index)
+                                                          : static_cast<Mms::Array*>(value)->GetElement(index);
             std::string text;
             member->ToText(text);
-            texts += (texts.empty() ? "" : " ") + text;
-        }
-        EXPECT_EQ(texts, c.text);
+            return text;
+        };
+        EXPECT_EQ(memberText(0) + " " + memberText(1), c.text);
     }
 }
 
