@@ -60,7 +60,7 @@ thread_local ScratchBuffer scratch;
 constexpr std::uint8_t ConfirmedResponseTag = 0xA1;
 constexpr std::uint8_t InvokeIdTag = 0x02;
 constexpr std::uint8_t ReadResponseTag = 0xA4;
-constexpr std::uint8_t AccessSpecificationTag = 0xA0;
+constexpr std::uint8_t VariableAccessTag = 0xA0;
 constexpr std::uint8_t AccessResultListTag = 0xA1;
 
 // Octets of a one-octet tag and a definite length.
@@ -198,13 +198,13 @@ bool MmsFrame::DecodeKeepingReadResults(std::span<const std::uint8_t> bytes) {
     if (!DataDecoder::ReadElement(confirmed, invokeId) || invokeId.tag != InvokeIdTag) return false;
     if (!ReadWhole(confirmed.subspan(invokeId.size), ReadResponseTag, read)) return false;
     std::span<const std::uint8_t> rest(read.content, read.length);
-    DataDecoder::Element specification;
+    DataDecoder::Element variableAccess;
     DataDecoder::Element results;
-    if (!DataDecoder::ReadElement(rest, specification)) return false;
-    if (specification.tag == AccessSpecificationTag) {
-        rest = rest.subspan(specification.size);
+    if (!DataDecoder::ReadElement(rest, variableAccess)) return false;
+    if (variableAccess.tag == VariableAccessTag) {
+        rest = rest.subspan(variableAccess.size);
     } else {
-        specification.size = 0;
+        variableAccess.size = 0;
     }
     if (!ReadWhole(rest, AccessResultListTag, results)) return false;
     const std::span<const std::uint8_t> content(results.content, results.length);
@@ -212,14 +212,14 @@ bool MmsFrame::DecodeKeepingReadResults(std::span<const std::uint8_t> bytes) {
     if (!DataDecoder::CheckAccessResults(content, count)) return false;
 
     // The envelope with an empty list decodes as the whole PDU would, but for the list.
-    const std::size_t readLength = specification.size + 2;
+    const std::size_t readLength = variableAccess.size + 2;
     const std::size_t confirmedLength = invokeId.size + HeaderLength(readLength) + readLength;
     std::vector<std::uint8_t> envelope;
     envelope.reserve(HeaderLength(confirmedLength) + confirmedLength);
     AppendHeader(envelope, ConfirmedResponseTag, confirmedLength);
     AppendOctets(envelope, invokeId.Octets());
     AppendHeader(envelope, ReadResponseTag, readLength);
-    if (specification.size > 0) AppendOctets(envelope, specification.Octets());
+    if (variableAccess.size > 0) AppendOctets(envelope, variableAccess.Octets());
     envelope.push_back(AccessResultListTag);
     envelope.push_back(0);
     MmsPdu* decoded = nullptr;

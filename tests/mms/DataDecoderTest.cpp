@@ -175,7 +175,7 @@ TEST(MmsFrame, KeepsTheResultsOfAPlainReadAnswerOnlyWhenAskedTo) {
     const std::string results = "85 01 07 A2 03 83 01 FF 80 01 0A";
     const Case cases[] = {
         {"plain answer", ReadAnswer("", results), true},
-        {"with its access specification", ReadAnswer("A0 08 A1 06 80 04 4C 4C 4E 30", results), true},
+        {"naming the variables read", ReadAnswer("A0 08 A1 06 80 04 4C 4C 4E 30", results), true},
         {"empty list", ReadAnswer("", ""), true},
         {"results nested as deep as taken", ReadAnswer("", Nested(24)), true},
         {"results nested deeper", ReadAnswer("", Nested(25)), false},
@@ -183,7 +183,7 @@ TEST(MmsFrame, KeepsTheResultsOfAPlainReadAnswerOnlyWhenAskedTo) {
         {"an element after the read answer", ReadAnswer("", results, "85 00"), false},
         {"an answer of another service", Hex("A1 05 02 01 05 A5 00"), false},
         {"malformed results", ReadAnswer("", "A2 05 85 01 01"), false},
-        {"malformed access specification", ReadAnswer("A0 02 A1 05", results), false},
+        {"malformed names of the variables read", ReadAnswer("A0 02 A1 05", results), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
