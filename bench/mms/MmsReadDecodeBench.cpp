@@ -1,13 +1,20 @@
-// Decoding of MMS read answers as they come from a device: the generic coder's
-// MmsDecodePdu over three kinds of answer, with the value freed after each decode.
+// Decoding of MMS read answers as they come from a device, over three kinds of answer:
+// the generic coder's MmsDecodePdu (the value freed after each decode), the generic
+// decode applied to the variables' containers, and the dedicated decoder applying the
+// received octets to the same containers, which exist as after a first read; alone and
+// with the received frame around it.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "AllocationCounter.h"
+#include "mms/AccessResults.h"
+#include "mms/MmsFrame.h"
 #include "mms/MmsPdu.h"
+#include "mms/Variable.h"
 
 namespace {
 
@@ -82,6 +89,13 @@ Answer HundredStructures() {
     return {ReadResponse(results), 3000};
 }
 
+void Report(benchmark::State& state, const Answer& answer, const AllocationCounter::Snapshot& start) {
+    const AllocationCounter::Snapshot end;
+    const double leaves = static_cast<double>(state.iterations()) * answer.leaves;
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(answer.bytes.size()));
+    state.counters["allocs/leaf"] = static_cast<double>(end.calls - start.calls) / leaves;
+}
+
 void Decode(benchmark::State& state, const Answer& answer) {
     const AllocationCounter::Snapshot start;
     for (auto _ : state) {
@@ -93,10 +107,81 @@ void Decode(benchmark::State& state, const Answer& answer) {
         benchmark::DoNotOptimize(pdu);
         Mms::MmsFreePdu(pdu);
     }
-    const AllocationCounter::Snapshot end;
-    const double leaves = static_cast<double>(state.iterations()) * answer.leaves;
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(answer.bytes.size()));
-    state.counters["allocs/leaf"] = static_cast<double>(end.calls - start.calls) / leaves;
+    Report(state, answer, start);
+}
+
+// One variable per result, with the value a first read of the answer gives it.
+class ReadTargets {
+public:
+    explicit ReadTargets(const Answer& answer) : frame_(nullptr, answer.bytes, true) {
+        const std::size_t count = frame_.GetReadResultCount();
+        for (std::size_t i = 0; i < count; ++i) variables_.push_back(std::make_unique<Mms::Variable>());
+        Mms::AccessResults results = Results();
+        for (auto& variable : variables_) results.ApplyNext(*variable);
+    }
+
+    bool IsReady() const { return frame_.KeepsReadResults() && !variables_.empty(); }
+    // The received octets of the results (held by the frame of the first read).
+    Mms::AccessResults Results() const { return {frame_.GetReadResults(), frame_.GetReadResultCount()}; }
+    bool Apply(Mms::AccessResults& results) {
+        bool applied = results.Count() == variables_.size();
+        for (auto& variable : variables_) applied = results.ApplyNext(*variable) == System::OkNoError && applied;
+        return applied;
+    }
+
+private:
+    Mms::MmsFrame frame_;
+    std::vector<std::unique_ptr<Mms::Variable>> variables_;
+};
+
+void DecodeAndApply(benchmark::State& state, const Answer& answer) {
+    ReadTargets targets(answer);
+    if (!targets.IsReady()) return state.SkipWithError("no first read");
+    const AllocationCounter::Snapshot start;
+    for (auto _ : state) {
+        Mms::MmsPdu* pdu = nullptr;
+        if (Mms::MmsDecodePdu(answer.bytes.data(), answer.bytes.size(), pdu) != System::OkNoError) {
+            state.SkipWithError("does not decode");
+            break;
+        }
+        Mms::AccessResults results(pdu->choice.confirmedResponse.service.choice.read.listOfAccessResult);
+        const bool applied = targets.Apply(results);
+        Mms::MmsFreePdu(pdu);
+        if (!applied) {
+            state.SkipWithError("not applied");
+            break;
+        }
+    }
+    Report(state, answer, start);
+}
+
+void ApplyOctets(benchmark::State& state, const Answer& answer) {
+    ReadTargets targets(answer);
+    if (!targets.IsReady()) return state.SkipWithError("no first read");
+    const AllocationCounter::Snapshot start;
+    for (auto _ : state) {
+        Mms::AccessResults results = targets.Results();
+        if (!targets.Apply(results)) {
+            state.SkipWithError("not applied");
+            break;
+        }
+    }
+    Report(state, answer, start);
+}
+
+void ApplyReceivedFrame(benchmark::State& state, const Answer& answer) {
+    ReadTargets targets(answer);
+    if (!targets.IsReady()) return state.SkipWithError("no first read");
+    const AllocationCounter::Snapshot start;
+    for (auto _ : state) {
+        const Mms::MmsFrame frame(nullptr, answer.bytes, true);
+        Mms::AccessResults results(frame.GetReadResults(), frame.GetReadResultCount());
+        if (!frame.KeepsReadResults() || !targets.Apply(results)) {
+            state.SkipWithError("not applied");
+            break;
+        }
+    }
+    Report(state, answer, start);
 }
 
 void DecodeThousandIntegers(benchmark::State& state) { Decode(state, ThousandIntegers()); }
@@ -105,5 +190,26 @@ void DecodeHundredStructures(benchmark::State& state) { Decode(state, HundredStr
 BENCHMARK(DecodeThousandIntegers);
 BENCHMARK(DecodeThousandFloats);
 BENCHMARK(DecodeHundredStructures);
+
+void DecodeAndApplyThousandIntegers(benchmark::State& state) { DecodeAndApply(state, ThousandIntegers()); }
+void DecodeAndApplyThousandFloats(benchmark::State& state) { DecodeAndApply(state, ThousandFloats()); }
+void DecodeAndApplyHundredStructures(benchmark::State& state) { DecodeAndApply(state, HundredStructures()); }
+BENCHMARK(DecodeAndApplyThousandIntegers);
+BENCHMARK(DecodeAndApplyThousandFloats);
+BENCHMARK(DecodeAndApplyHundredStructures);
+
+void ApplyOctetsThousandIntegers(benchmark::State& state) { ApplyOctets(state, ThousandIntegers()); }
+void ApplyOctetsThousandFloats(benchmark::State& state) { ApplyOctets(state, ThousandFloats()); }
+void ApplyOctetsHundredStructures(benchmark::State& state) { ApplyOctets(state, HundredStructures()); }
+BENCHMARK(ApplyOctetsThousandIntegers);
+BENCHMARK(ApplyOctetsThousandFloats);
+BENCHMARK(ApplyOctetsHundredStructures);
+
+void ApplyReceivedFrameThousandIntegers(benchmark::State& state) { ApplyReceivedFrame(state, ThousandIntegers()); }
+void ApplyReceivedFrameThousandFloats(benchmark::State& state) { ApplyReceivedFrame(state, ThousandFloats()); }
+void ApplyReceivedFrameHundredStructures(benchmark::State& state) { ApplyReceivedFrame(state, HundredStructures()); }
+BENCHMARK(ApplyReceivedFrameThousandIntegers);
+BENCHMARK(ApplyReceivedFrameThousandFloats);
+BENCHMARK(ApplyReceivedFrameHundredStructures);
 
 }  // namespace

@@ -1,8 +1,11 @@
 // Builds containers from arbitrary received values and type descriptions and runs
-// every conversion over them: nothing may crash, leak or read outside a buffer.
+// every conversion over them: nothing may crash, leak or read outside a buffer. The same
+// bytes, read as the results of a read answer, must reach containers through DataDecoder
+// exactly as through the generic decode and FromData.
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include "mms/ContainerDataXml.h"
 #include "mms/ContainerFactory.h"
 #include "mms/MmsPduData.h"
+#include "mms/ReadPathAgreement.h"
 
 namespace {
 
@@ -52,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Asn1::Asn1FreeValue(&Mms::MmsTypeDescriptionType, type);
         return 0;
     }
+    if (!ReadPathAgreement::CompareResults({bytes, size}).empty()) std::abort();
     void* raw = nullptr;
     const auto result = Asn1::Asn1Decode(nullptr, &Mms::MmsDataType, &raw, bytes, size);
     auto* data = static_cast<Mms::MmsData*>(raw);

@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to the MMS PDU decoder. Whatever decodes is taken apart by the
 // readers the protocol machine and the service user use, and, when it can be encoded
 // again (a value holding an unknown alternative or a GeneralizedTime cannot), its
-// encoding must decode once more and encode to the very same bytes.
+// encoding must decode once more and encode to the very same bytes. A frame that keeps
+// a read answer's results as octets must decode exactly what the generic decoder takes,
+// and its results must reach containers as the generic decode's do.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -10,8 +12,10 @@
 #include <vector>
 
 #include "mms/InitiateParameters.h"
+#include "mms/MmsFrame.h"
 #include "mms/MmsPdu.h"
 #include "mms/MmsPduReader.h"
+#include "mms/ReadPathAgreement.h"
 
 using namespace Mms;
 
@@ -84,14 +88,34 @@ void ReadPdu(const MmsPdu& pdu) {
     }
 }
 
+// The frame that keeps read results decodes what the generic decoder does; when it keeps
+// them, the envelope is the generic one's and the results agree.
+void CheckKeptReadResults(const std::uint8_t* data, std::size_t size, const MmsPdu* generic) {
+    MmsFrame frame(nullptr, {data, size}, true);
+    Require(frame.IsDecoded() == (generic != nullptr));
+    if (!frame.KeepsReadResults()) return;
+    Require(generic->present == MmsPduConfirmedResponse);
+    const MmsConfirmedResponsePdu& expected = generic->choice.confirmedResponse;
+    const MmsConfirmedResponsePdu& got = frame.GetPdu()->choice.confirmedResponse;
+    Require(got.invokeId == expected.invokeId && got.service.present == MmsServiceRead &&
+            expected.service.present == MmsServiceRead);
+    const MmsReadResponse& read = expected.service.choice.read;
+    Require((got.service.choice.read.variableAccessSpecification == nullptr) ==
+            (read.variableAccessSpecification == nullptr));
+    Require(frame.GetReadResultCount() == static_cast<std::size_t>(read.listOfAccessResult.Count()));
+    Require(ReadPathAgreement::CompareResults(frame.GetReadResults()).empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MmsPdu* pdu = nullptr;
     if (MmsDecodePdu(data, size, pdu) != System::OkNoError) {
         Require(pdu == nullptr);
+        CheckKeptReadResults(data, size, nullptr);
         return 0;
     }
+    CheckKeptReadResults(data, size, pdu);
     ReadPdu(*pdu);
     std::vector<std::uint8_t> first;
     const bool encoded = MmsEncodePdu(*pdu, first) == System::OkNoError;

@@ -31,6 +31,8 @@ public:
     bool IsPacked() const { return packed_; }
 
 protected:
+    friend class DataDecoder;
+
     CompositeContainer() = default;
 
     // Takes the member and appends it, as the last one.

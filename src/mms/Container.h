@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,11 @@ inline constexpr std::int32_t StateInvalidType = 6;  // sticky: only "SyncState"
 
 // An access error is kept in the error status as the DataAccessError code plus this.
 inline constexpr std::int32_t AccessErrorBase = 256;
+// The received DataAccessError codes that can be kept so: a negative one would read as
+// another result (even as success), a larger one would not fit.
+inline constexpr bool IsKeptAccessErrorCode(std::int32_t code) {
+    return code >= 0 && code <= INT32_MAX - AccessErrorBase;
+}
 
 // One MMS value together with its type description. A container converts its value
 // between text, decoded MMS Data and its type description, and renders itself as XML.
@@ -140,6 +146,7 @@ protected:
 
 private:
     friend class CompositeContainer;
+    friend class DataDecoder;
     friend class Structure;
     friend class Variable;
     friend System::ResultCode NewContainerFromType(const MmsTypeDescription& type, Container*& holder);

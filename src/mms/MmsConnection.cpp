@@ -6,6 +6,7 @@
 #include "mms/MmsLayer.h"
 #include "mms/MmsPduReader.h"
 #include "mms/MmsPduWriter.h"
+#include "mms/MmsUserConnection.h"
 #include "mms/RequestHandle.h"
 #include "osi/AcseConnection.h"
 #include "osi/CoppConnection.h"
@@ -506,7 +507,11 @@ ResultCode MmsConnection::QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::u
 }
 
 ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) {
-    auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data));
+    // The service user applies read answers straight from their octets; any other user
+    // sees every PDU decoded whole.
+    const bool keepReadResults =
+        event == CoppConnection::DataIndication && dynamic_cast<MmsUserConnection*>(GetUpper()) != nullptr;
+    auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data, keepReadResults));
     if (frame == nullptr) return System::NoResources;
     if (!frame->IsDecoded()) {
         if (event == CoppConnection::DataIndication) OnUndecodable(data);

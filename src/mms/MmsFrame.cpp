@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "mms/DataDecoder.h"
 #include "protocol/Asn1Coder.h"
 
 namespace Mms {
@@ -55,6 +56,44 @@ private:
 
 thread_local ScratchBuffer scratch;
 
+// Tag octets of the read answer's envelope.
+constexpr std::uint8_t ConfirmedResponseTag = 0xA1;
+constexpr std::uint8_t InvokeIdTag = 0x02;
+constexpr std::uint8_t ReadResponseTag = 0xA4;
+constexpr std::uint8_t VariableAccessTag = 0xA0;
+constexpr std::uint8_t AccessResultListTag = 0xA1;
+
+// Octets of a one-octet tag and a definite length.
+std::size_t HeaderLength(std::size_t length) {
+    std::size_t octets = 2;
+    if (length >= 0x80) {
+        for (std::size_t rest = length; rest != 0; rest >>= 8) ++octets;
+    }
+    return octets;
+}
+
+void AppendHeader(std::vector<std::uint8_t>& out, std::uint8_t tag, std::size_t length) {
+    out.push_back(tag);
+    if (length < 0x80) {
+        out.push_back(static_cast<std::uint8_t>(length));
+        return;
+    }
+    std::uint8_t octets[sizeof length];
+    std::size_t count = 0;
+    for (std::size_t rest = length; rest != 0; rest >>= 8) octets[count++] = static_cast<std::uint8_t>(rest);
+    out.push_back(static_cast<std::uint8_t>(0x80 | count));
+    while (count > 0) out.push_back(octets[--count]);
+}
+
+void AppendOctets(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> octets) {
+    out.insert(out.end(), octets.begin(), octets.end());
+}
+
+// The element that fills the octets exactly, of the given tag.
+bool ReadWhole(std::span<const std::uint8_t> octets, std::uint8_t tag, DataDecoder::Element& element) {
+    return DataDecoder::ReadElement(octets, element) && element.tag == tag && element.size == octets.size();
+}
+
 }  // namespace
 
 MmsFrame::MmsFrame(Protocol::Connection* owner, Kind kind, std::uint32_t maxPduSize, std::uint32_t contextIdentifier)
@@ -73,7 +112,10 @@ MmsFrame::MmsFrame(Protocol::Connection* owner, Kind kind, const MmsFrame& reque
     if (kind == KindConfirmedError) pdu->choice.confirmedError.invokeId = invokeId;
 }
 
-MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes) : Asn1Frame(owner) {
+MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes) : MmsFrame(owner, bytes, false) {}
+
+MmsFrame::MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes, bool keepReadResults)
+    : Asn1Frame(owner), keepReadResults_(keepReadResults) {
     SetState(StateEncoded);
     Decode(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
@@ -135,12 +177,64 @@ System::ResultCode MmsFrame::Encode() {
 
 System::ResultCode MmsFrame::Decode(const std::uint8_t* bytes, std::uint32_t size) {
     if (GetState() != StateEncoded) return System::InvalidState;
+    if (keepReadResults_ && bytes != nullptr && DecodeKeepingReadResults({bytes, size})) return System::OkNoError;
     MmsPdu* pdu = nullptr;
     const System::ResultCode result = MmsDecodePdu(bytes, size, pdu);
     if (result != System::OkNoError) return result;
     AttachValue(pdu, &MmsPduType);
     SetState(StateDecoded);
     return System::OkNoError;
+}
+
+bool MmsFrame::DecodeKeepingReadResults(std::span<const std::uint8_t> bytes) {
+    // confirmed-ResponsePDU { invokeID, read { [variableAccessSpecification,]
+    // listOfAccessResult } }, nothing after the results: any other shape (or a result
+    // that is not plain) is left to the generic decode of the whole PDU.
+    DataDecoder::Element pdu;
+    DataDecoder::Element invokeId;
+    DataDecoder::Element read;
+    if (!ReadWhole(bytes, ConfirmedResponseTag, pdu)) return false;
+    const std::span<const std::uint8_t> confirmed(pdu.content, pdu.length);
+    if (!DataDecoder::ReadElement(confirmed, invokeId) || invokeId.tag != InvokeIdTag) return false;
+    if (!ReadWhole(confirmed.subspan(invokeId.size), ReadResponseTag, read)) return false;
+    std::span<const std::uint8_t> rest(read.content, read.length);
+    DataDecoder::Element variableAccess;
+    DataDecoder::Element results;
+    if (!DataDecoder::ReadElement(rest, variableAccess)) return false;
+    if (variableAccess.tag == VariableAccessTag) {
+        rest = rest.subspan(variableAccess.size);
+    } else {
+        variableAccess.size = 0;
+    }
+    if (!ReadWhole(rest, AccessResultListTag, results)) return false;
+    const std::span<const std::uint8_t> content(results.content, results.length);
+    std::size_t count = 0;
+    if (!DataDecoder::CheckAccessResults(content, count)) return false;
+
+    // The envelope with an empty list decodes as the whole PDU would, but for the list.
+    const std::size_t readLength = variableAccess.size + 2;
+    const std::size_t confirmedLength = invokeId.size + HeaderLength(readLength) + readLength;
+    std::vector<std::uint8_t> envelope;
+    envelope.reserve(HeaderLength(confirmedLength) + confirmedLength);
+    AppendHeader(envelope, ConfirmedResponseTag, confirmedLength);
+    AppendOctets(envelope, invokeId.Octets());
+    AppendHeader(envelope, ReadResponseTag, readLength);
+    if (variableAccess.size > 0) AppendOctets(envelope, variableAccess.Octets());
+    envelope.push_back(AccessResultListTag);
+    envelope.push_back(0);
+    MmsPdu* decoded = nullptr;
+    if (MmsDecodePdu(envelope.data(), envelope.size(), decoded) != System::OkNoError) return false;
+    try {
+        readResults_.assign(content.begin(), content.end());
+    } catch (const std::bad_alloc&) {
+        MmsFreePdu(decoded);
+        return false;
+    }
+    readResultCount_ = count;
+    readResultsKept_ = true;
+    AttachValue(decoded, &MmsPduType);
+    SetState(StateDecoded);
+    return true;
 }
 
 }  // namespace Mms

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "mms/MmsPdu.h"
 #include "protocol/Asn1Frame.h"
@@ -45,6 +47,10 @@ public:
              std::uint32_t contextIdentifier);
     // A received PDU.
     MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes);
+    // A received PDU; with keepReadResults, a confirmed read answer in the plain form
+    // DataDecoder takes keeps its listOfAccessResult as received octets (the decoded
+    // list stays empty) for the service user to apply without decoding them first.
+    MmsFrame(Protocol::Connection* owner, std::span<const std::uint8_t> bytes, bool keepReadResults);
 
     // The PDU (null when the frame holds none: encoded, or undecodable).
     MmsPdu* GetPdu() const { return GetValueAs<MmsPdu>(); }
@@ -53,6 +59,12 @@ public:
     bool IsDecoded() const { return GetState() == StateDecoded; }
     std::uint32_t GetContextIdentifier() const { return contextIdentifier_; }
     std::uint32_t GetMaxPduSize() const { return maxPduSize_; }
+    // True when the read answer's results are kept as received octets: the content of
+    // its listOfAccessResult (which DataDecoder::CheckAccessResults has passed), owned
+    // by the frame, and the number of results in it.
+    bool KeepsReadResults() const { return readResultsKept_; }
+    std::span<const std::uint8_t> GetReadResults() const { return readResults_; }
+    std::size_t GetReadResultCount() const { return readResultCount_; }
 
     // Encodes the PDU; fails (state 7) with OutOfRange when the encoding is longer than
     // the largest PDU allowed, with NoResources when it is longer than that plus
@@ -64,9 +76,16 @@ public:
 private:
     void Prepare(Kind kind);
     std::uint32_t HeaderRoom() const;
+    // Decodes a confirmed read answer of the plain form with its results kept as
+    // octets; false (nothing changed) for any other PDU or form.
+    bool DecodeKeepingReadResults(std::span<const std::uint8_t> bytes);
 
     std::uint32_t maxPduSize_ = 0;
     std::uint32_t contextIdentifier_ = 0;
+    bool keepReadResults_ = false;
+    bool readResultsKept_ = false;
+    std::vector<std::uint8_t> readResults_;
+    std::size_t readResultCount_ = 0;
 };
 
 }  // namespace Mms

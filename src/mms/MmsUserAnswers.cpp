@@ -1,6 +1,7 @@
 // The client face of the service user: answers taken off the pending table and applied
 // to their requests' targets.
 
+#include "mms/AccessResults.h"
 #include "mms/Container.h"
 #include "mms/Domain.h"
 #include "mms/MmsConnection.h"
@@ -45,9 +46,9 @@ ResultCode MmsUserConnection::OnConfirmedResponse(MmsFrame& frame) {
         // Values and types land in the VMD's objects, which other threads read under the
         // model lock; the request is filed (and so completed) only once it is let go.
         VMD::ModelHold hold(GetVmd());
-        outcome = ApplyConfirmedResponse(*request, service, frame.GetPdu()->choice.confirmedResponse.service);
+        outcome = ApplyConfirmedResponse(*request, service, frame);
     } else {
-        outcome = ApplyConfirmedResponse(*request, service, frame.GetPdu()->choice.confirmedResponse.service);
+        outcome = ApplyConfirmedResponse(*request, service, frame);
     }
     if (outcome >= AccessErrorBase) {
         // A variable refused by the peer: reported like a service error of class access.
@@ -60,7 +61,8 @@ ResultCode MmsUserConnection::OnConfirmedResponse(MmsFrame& frame) {
 }
 
 ResultCode MmsUserConnection::ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
-                                                     const MmsConfirmedServiceResponse& response) {
+                                                     const MmsFrame& frame) {
+    const MmsConfirmedServiceResponse& response = frame.GetPdu()->choice.confirmedResponse.service;
     // Applying an answer of another service would read the target as the wrong type.
     if (response.present != expectedService) return System::InvalidResponse;
     switch (response.present) {
@@ -73,7 +75,11 @@ ResultCode MmsUserConnection::ApplyConfirmedResponse(RequestHandle& request, std
             VMD* vmd = TargetAs<VMD>(request);
             return vmd != nullptr ? vmd->ApplyIdentity(response.choice.identify) : System::InvalidContext;
         }
-        case MmsServiceRead: return OnReadResponse(request, response.choice.read);
+        case MmsServiceRead: {
+            if (!frame.KeepsReadResults()) return OnReadResponse(request, response.choice.read);
+            AccessResults results(frame.GetReadResults(), frame.GetReadResultCount());
+            return ApplyReadResults(request, response.choice.read, results);
+        }
         case MmsServiceWrite: return OnWriteResponse(request, response.choice.write);
         case MmsServiceGetVariableAccessAttributes:
             return OnGetVariableAccessAttributesResponse(request, response.choice.getVariableAccessAttributes);
@@ -174,7 +180,12 @@ ResultCode MmsUserConnection::OnDeleteNamedVariableListResponse(RequestHandle& r
 }
 
 ResultCode MmsUserConnection::OnReadResponse(RequestHandle& request, const MmsReadResponse& response) {
-    const MmsAccessResultList& results = response.listOfAccessResult;
+    AccessResults results(response.listOfAccessResult);
+    return ApplyReadResults(request, response, results);
+}
+
+ResultCode MmsUserConnection::ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
+                                               AccessResults& results) {
     const std::int32_t kind = request.GetKind();
     if (IsSingleVariableKind(kind)) {
         Variable* variable = TargetAs<Variable>(request);
@@ -185,7 +196,7 @@ ResultCode MmsUserConnection::OnReadResponse(RequestHandle& request, const MmsRe
                        : System::InvalidResponse;
         }
         if (results.Count() != 1) return System::InvalidResponse;
-        return variable->ApplyReadResult(*results[0]);
+        return results.ApplyNext(*variable);
     }
     if (kind == RequestHandle::KindNamedVariableList) {
         NamedVariableList* list = TargetAs<NamedVariableList>(request);
@@ -194,11 +205,10 @@ ResultCode MmsUserConnection::OnReadResponse(RequestHandle& request, const MmsRe
     if (kind == RequestHandle::KindVariableCollection) {
         auto* variables = static_cast<VariableCollection*>(request.GetTarget());
         if (variables == nullptr) return System::InvalidContext;
-        if (static_cast<std::size_t>(results.Count()) != variables->size()) return System::InvalidResponse;
+        if (results.Count() != variables->size()) return System::InvalidResponse;
         ResultCode last = System::OkNoError;
-        std::int32_t index = 0;
         for (Variable* variable : *variables) {
-            const ResultCode outcome = variable->ApplyReadResult(*results[index++]);
+            const ResultCode outcome = results.ApplyNext(*variable);
             if (outcome != System::OkNoError) last = outcome;
         }
         return last;

@@ -20,6 +20,7 @@
 
 namespace Mms {
 
+class AccessResults;
 class Domain;
 class MmsConnection;
 class MmsFrame;
@@ -295,6 +296,8 @@ protected:
     virtual System::ResultCode OnDefineNamedVariableListResponse(RequestHandle& request);
     virtual System::ResultCode OnDeleteNamedVariableListResponse(RequestHandle& request,
                                                                  const MmsDeleteNamedVariableListResponse& response);
+    // A read answer decoded whole. One whose frame keeps its results as received octets
+    // (MmsFrame::KeepsReadResults) goes to ApplyReadResults instead, with the same outcome.
     virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
     virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
     // Files the report into the VMD's report queue by its variable access spec.
@@ -362,7 +365,10 @@ private:
     System::ResultCode SendServerAnswer(MmsFrame& request, MmsFrame& response, System::ResultCode outcome,
                                         std::int32_t rejectCode);
     System::ResultCode ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
-                                              const MmsConfirmedServiceResponse& service);
+                                              const MmsFrame& frame);
+    // A read answer's results, decoded or as received, applied to the request's target.
+    System::ResultCode ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
+                                        AccessResults& results);
 
     std::atomic<VMD*> vmd_{nullptr};
     // Guards the two maps of association-specific objects.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "mms/AccessResults.h"
 #include "mms/CoderValue.h"
 #include "mms/Domain.h"
 #include "mms/MmsPduReader.h"
@@ -120,11 +121,13 @@ System::ResultCode NamedVariableList::ApplyAttributes(const MmsGetNamedVariableL
 }
 
 System::ResultCode NamedVariableList::ApplyReadResults(const MmsAccessResultList& results) {
-    if (static_cast<std::size_t>(results.Count()) != Members.size()) return System::InvalidArguments;
-    std::int32_t index = 0;
-    for (Variable* member : Members) {
-        member->ErrStatus = member->ApplyReadResult(*results[index++]);
-    }
+    AccessResults view(results);
+    return ApplyReadResults(view);
+}
+
+System::ResultCode NamedVariableList::ApplyReadResults(AccessResults& results) {
+    if (results.Count() != Members.size()) return System::InvalidArguments;
+    for (Variable* member : Members) member->ErrStatus = results.ApplyNext(*member);
     return System::OkNoError;
 }
 

@@ -10,6 +10,7 @@
 
 namespace Mms {
 
+class AccessResults;
 class Variable;
 class VMD;
 
@@ -66,6 +67,8 @@ public:
     // access error and the member's ErrStatus with AccessErrorBase + the DataAccessError.
     // OkNoError.
     System::ResultCode ApplyReadResults(const MmsAccessResultList& results);
+    // The same for results taken one after the other (decoded or as received).
+    System::ResultCode ApplyReadResults(AccessResults& results);
     // One write result per member, in order (else InvalidArguments, nothing changed):
     // success makes the
     // member's value valid, failure marks it with the access error. Each member's

@@ -135,6 +135,7 @@ System::ResultCode Variable::RebuildValue(const MmsTypeDescription& type) {
 
 System::ResultCode Variable::ApplyReadResult(const MmsAccessResult& result) {
     if (result.present == MmsAccessResultFailure) {
+        if (!IsKeptAccessErrorCode(result.choice.failure)) return System::InvalidResponse;
         return value_ != nullptr ? value_->SetAccessError(result.choice.failure)
                                  : AccessErrorBase + result.choice.failure;
     }
@@ -161,6 +162,7 @@ System::ResultCode Variable::ApplyWriteResult(const MmsWriteResult& result) {
         return System::OkNoError;
     }
     if (result.present == MmsWriteResultFailure) {
+        if (!IsKeptAccessErrorCode(result.choice.failure)) return System::InvalidResponse;
         return value_ != nullptr ? value_->SetAccessError(result.choice.failure)
                                  : AccessErrorBase + result.choice.failure;
     }

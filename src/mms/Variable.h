@@ -57,7 +57,8 @@ public:
     // Applies one access result of a read answer: a success goes to the value (a variable
     // without a value takes one of the data's own type), a failure marks the value with
     // the access error. The outcome: the value's result, or AccessErrorBase + the
-    // DataAccessError for a failure, or InvalidResponse for an unknown choice.
+    // DataAccessError for a failure, or InvalidResponse for an unknown choice or a
+    // failure code that cannot be kept (IsKeptAccessErrorCode; the value is left as it is).
     System::ResultCode ApplyReadResult(const MmsAccessResult& result);
     // Applies one write result the same way: a success makes the value valid.
     System::ResultCode ApplyWriteResult(const MmsWriteResult& result);

@@ -17,6 +17,7 @@
 #include "mms/MmsLoopback.h"
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/RequestHandle.h"
+#include "mms/Structure.h"
 #include "osi/AssociationWireRelay.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -309,6 +310,64 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     const std::string requests = invokeIds("mms.confirmed_RequestPDU_element");
     EXPECT_GT(std::count(requests.begin(), requests.end(), ','), 20);
     EXPECT_EQ(requests, invokeIds("mms.confirmed_ResponsePDU_element || mms.confirmed_ErrorPDU_element"));
+}
+
+TEST_F(MmsUserLoopbackTest, StructuredVariablesReadAgainTakeTheNewValuesIntoTheSameContainers) {
+    ASSERT_EQ(client.Associate(relay.Port()), System::OkNoError);
+    // One variable whose type comes with its first value, one whose type is asked first.
+    Mms::NamedVariable* breaker = AddClientVariable("LD1", "XCBR1");
+    Mms::NamedVariable* measurement = AddClientVariable("LD0", "MMXU1");
+    ASSERT_EQ(User().RequestVariableAccessAttributes(measurement), System::OkNoError);
+    EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
+    const auto leaf = [](Mms::Variable& variable, std::initializer_list<std::size_t> path) {
+        Mms::Container* at = variable.GetValue();
+        for (std::size_t index : path) {
+            auto* structure = dynamic_cast<Mms::Structure*>(at);
+            at = structure != nullptr ? structure->GetComponent(index) : nullptr;
+        }
+        return Text(at);
+    };
+
+    struct Reading {
+        const char* position;
+        const char* control;
+        const char* power;
+    };
+    const Reading readings[] = {{"10", "False", "230.5"}, {"01", "True", "99.25"}};
+    Mms::Container* breakerValue = nullptr;
+    Mms::Container* measurementValue = measurement->GetValue();
+    for (const Reading& reading : readings) {
+        SCOPED_TRACE(reading.position);
+        {
+            Mms::VMD::ModelHold hold(&serverVmd);
+            Mms::Domain* ld1 = nullptr;
+            Mms::Domain* ld0 = nullptr;
+            ASSERT_EQ(serverVmd.FindDomain("LD1", ld1), System::OkNoError);
+            ASSERT_EQ(serverVmd.FindDomain("LD0", ld0), System::OkNoError);
+            ASSERT_EQ(ld1->FindNamedVariable("XCBR1$ST$Pos$stVal")->FromText(reading.position), System::OkNoError);
+            ASSERT_EQ(ld1->FindNamedVariable("XCBR1$CO$Pos$ctlVal")->FromText(reading.control), System::OkNoError);
+            ASSERT_EQ(ld0->FindNamedVariable("MMXU1$MX$TotW$mag$f")->FromText(reading.power), System::OkNoError);
+        }
+        EXPECT_EQ(User().ReadVariableValueAndWait(breaker), System::OkNoError);
+        EXPECT_EQ(User().ReadVariableValueAndWait(measurement), System::OkNoError);
+        if (breakerValue == nullptr) breakerValue = breaker->GetValue();
+        EXPECT_EQ(breaker->GetValue(), breakerValue);
+        EXPECT_EQ(measurement->GetValue(), measurementValue);
+        EXPECT_EQ(leaf(*breaker, {0, 0, 0}), reading.position);
+        EXPECT_EQ(leaf(*breaker, {0, 0, 1}), "0000000000000");
+        EXPECT_EQ(leaf(*breaker, {1, 0, 0}), reading.control);
+        EXPECT_EQ(Text(Component(*measurement, "MX$TotW$mag$f")), reading.power);
+        EXPECT_TRUE(measurement->GetValue()->IsValid());
+    }
+    EXPECT_EQ(client.Release(), System::OkNoError);
+
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    const std::vector<TestSupport::WireUnit> units = relay.Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::vector<std::string> reads =
+        TestSupport::DecodeFields(units, {"mms.invokeID"}, {"-Y", "mms.confirmedServiceResponse == 4"});
+    EXPECT_EQ(reads.size(), 4u);
+    EXPECT_NE(TestSupport::DecodeVerbose(units).find("floating-point"), std::string::npos);
 }
 
 TEST(MmsUserLoopback, DomainCapabilitiesReachTheClient) {
