@@ -46,7 +46,7 @@ bool BitCount(const Asn1BitString* bitString, std::size_t& count) {
 }
 
 // The eight characters of each octet's bits, first bit first.
-constexpr auto kOctetBitTexts = [] {
+constexpr auto OctetBitTexts = [] {
     std::array<std::array<char, 8>, 256> texts{};
     for (std::size_t octet = 0; octet < texts.size(); ++octet) {
         for (std::size_t bit = 0; bit < 8; ++bit) texts[octet][bit] = ((octet >> (7 - bit)) & 1u) != 0 ? '1' : '0';
@@ -60,8 +60,8 @@ void AppendBitText(std::string& text, const std::uint8_t* octets, std::size_t bi
     text.resize(bitCount);
     char* out = text.data();
     const std::size_t whole = bitCount / 8;
-    for (std::size_t i = 0; i < whole; ++i) std::memcpy(out + 8 * i, kOctetBitTexts[octets[i]].data(), 8);
-    for (std::size_t bit = 8 * whole; bit < bitCount; ++bit) out[bit] = kOctetBitTexts[octets[whole]][bit % 8];
+    for (std::size_t i = 0; i < whole; ++i) std::memcpy(out + 8 * i, OctetBitTexts[octets[i]].data(), 8);
+    for (std::size_t bit = 8 * whole; bit < bitCount; ++bit) out[bit] = OctetBitTexts[octets[whole]][bit % 8];
 }
 
 }  // namespace
