@@ -116,7 +116,9 @@ TEST(DataDecoder, TakesOnlyAnswersThatTheGenericCoderTakesToo) {
         EXPECT_EQ(Mms::DataDecoder::CheckAccessResults(content, count), answer.plain);
         const ReadPathAgreement::DecodedResults decoded(content);
         ASSERT_EQ(decoded.Get() != nullptr, answer.decodes);
-        if (answer.plain) EXPECT_EQ(count, static_cast<std::size_t>(decoded.Get()->Count()));
+        if (answer.plain) {
+            EXPECT_EQ(count, static_cast<std::size_t>(decoded.Get()->Count()));
+        }
     }
 }
 
