@@ -99,6 +99,7 @@ constexpr std::uint32_t AcceptData = CospConnection::AcceptData;
 constexpr std::uint32_t DataEvent = CospConnection::Data;
 constexpr std::uint32_t TokensGiven = CospConnection::TokensGiven;
 constexpr std::uint32_t AbortEvent = CospConnection::AbortIndication;
+constexpr std::uint32_t RefuseEvent = CospConnection::RefuseData;
 
 // A call that waited for a time-out would take about the session's timeout; nothing
 // here should wait at all.
@@ -331,6 +332,7 @@ private:
             switch (record.event) {
                 case ConnectData: Require(mode_.responder); break;
                 case AcceptData: Require(!mode_.responder); break;
+                case RefuseEvent: Require(!mode_.responder); break;
                 case DataEvent:
                     // Each PDU follows the tokens given with it.
                     Require(i > 0 && records[i - 1].event == TokensGiven);
