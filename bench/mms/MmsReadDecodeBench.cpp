@@ -184,32 +184,15 @@ void ApplyReceivedFrame(benchmark::State& state, const Answer& answer) {
     Report(state, answer, start);
 }
 
-void DecodeThousandIntegers(benchmark::State& state) { Decode(state, ThousandIntegers()); }
-void DecodeThousandFloats(benchmark::State& state) { Decode(state, ThousandFloats()); }
-void DecodeHundredStructures(benchmark::State& state) { Decode(state, HundredStructures()); }
-BENCHMARK(DecodeThousandIntegers);
-BENCHMARK(DecodeThousandFloats);
-BENCHMARK(DecodeHundredStructures);
+// Each path over the same three answers, named path/answer.
+#define READ_ANSWER_BENCHMARKS(path)                               \
+    BENCHMARK_CAPTURE(path, ThousandIntegers, ThousandIntegers()); \
+    BENCHMARK_CAPTURE(path, ThousandFloats, ThousandFloats());     \
+    BENCHMARK_CAPTURE(path, HundredStructures, HundredStructures())
 
-void DecodeAndApplyThousandIntegers(benchmark::State& state) { DecodeAndApply(state, ThousandIntegers()); }
-void DecodeAndApplyThousandFloats(benchmark::State& state) { DecodeAndApply(state, ThousandFloats()); }
-void DecodeAndApplyHundredStructures(benchmark::State& state) { DecodeAndApply(state, HundredStructures()); }
-BENCHMARK(DecodeAndApplyThousandIntegers);
-BENCHMARK(DecodeAndApplyThousandFloats);
-BENCHMARK(DecodeAndApplyHundredStructures);
-
-void ApplyOctetsThousandIntegers(benchmark::State& state) { ApplyOctets(state, ThousandIntegers()); }
-void ApplyOctetsThousandFloats(benchmark::State& state) { ApplyOctets(state, ThousandFloats()); }
-void ApplyOctetsHundredStructures(benchmark::State& state) { ApplyOctets(state, HundredStructures()); }
-BENCHMARK(ApplyOctetsThousandIntegers);
-BENCHMARK(ApplyOctetsThousandFloats);
-BENCHMARK(ApplyOctetsHundredStructures);
-
-void ApplyReceivedFrameThousandIntegers(benchmark::State& state) { ApplyReceivedFrame(state, ThousandIntegers()); }
-void ApplyReceivedFrameThousandFloats(benchmark::State& state) { ApplyReceivedFrame(state, ThousandFloats()); }
-void ApplyReceivedFrameHundredStructures(benchmark::State& state) { ApplyReceivedFrame(state, HundredStructures()); }
-BENCHMARK(ApplyReceivedFrameThousandIntegers);
-BENCHMARK(ApplyReceivedFrameThousandFloats);
-BENCHMARK(ApplyReceivedFrameHundredStructures);
+READ_ANSWER_BENCHMARKS(Decode);
+READ_ANSWER_BENCHMARKS(DecodeAndApply);
+READ_ANSWER_BENCHMARKS(ApplyOctets);
+READ_ANSWER_BENCHMARKS(ApplyReceivedFrame);
 
 }  // namespace
