@@ -1,4 +1,5 @@
 #include "support/PcapSavefile.h"
+#include "support/ShellCommand.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,15 +24,6 @@ void PutLittle32(std::ofstream& out, std::uint32_t value) {
 void PutLittle16(std::ofstream& out, std::uint16_t value) {
     const char octets[2] = {static_cast<char>(value), static_cast<char>(value >> 8)};
     out.write(octets, 2);
-}
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
-    return quoted + "'";
 }
 
 }  // namespace
@@ -63,19 +55,9 @@ PcapSavefile::PcapSavefile(const std::vector<EthernetFrame>& frames) {
 PcapSavefile::~PcapSavefile() { std::remove(path_.c_str()); }
 
 std::string TsharkOnSavefile(const std::string& path, const std::vector<std::string>& args) {
-    std::string command = "tshark -n -r " + Quote(path);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) throw std::runtime_error("cannot run: " + command);
-    std::string output;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
-    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("command failed: " + command + "\n" + output);
-    return output;
+    std::string command = "tshark -n -r " + ShellQuote(path);
+    for (const std::string& arg : args) command += " " + ShellQuote(arg);
+    return CaptureCommand(command + " 2>/dev/null");
 }
 
 std::string SavefileProblems(const std::string& path) {

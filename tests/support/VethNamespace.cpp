@@ -1,4 +1,5 @@
 #include "support/VethNamespace.h"
+#include "support/ShellCommand.h"
 
 #include <net/ethernet.h>
 #include <net/if.h>
@@ -37,12 +38,7 @@ std::string RunInVethNamespace(const std::string& insideVariable, const std::str
         "ip link set veth1 up && exec \"$0\" \"--gtest_filter=" +
         filter + "\"";
     const std::string command = insideVariable + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return output;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    status = pclose(pipe);
+    status = RunCommand(command, output);
     return output;
 }
 

@@ -1,4 +1,6 @@
 #include "support/WireCheck.h"
+#include "support/PcapSavefile.h"
+#include "support/ShellCommand.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,29 +25,6 @@ std::string TempPath(const char* suffix) {
     const char* dir = std::getenv("TMPDIR");
     path << (dir ? dir : "/tmp") << "/wirecheck-" << getpid() << "-" << counter++ << suffix;
     return path.str();
-}
-
-std::string ShellQuote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += "'\\''";
-        else quoted += c;
-    }
-    return quoted + "'";
-}
-
-// Runs a shell command and returns its standard output; throws when it fails.
-std::string Capture(const std::string& command) {
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) throw std::runtime_error("cannot run: " + command);
-    std::string output;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
-    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("command failed: " + command + "\n" + output);
-    return output;
 }
 
 void WriteHexDump(const std::vector<WireUnit>& units, const std::string& path) {
@@ -114,10 +93,9 @@ std::string RunTshark(const std::vector<WireUnit>& units, const std::vector<std:
     TempFile dump(".txt");
     TempFile capture(".pcap");
     WriteHexDump(units, dump.Path());
-    Capture("text2pcap -q -D -T 40000,102 " + ShellQuote(dump.Path()) + " " + ShellQuote(capture.Path()) + " 2>&1");
-    std::string command = "tshark -n -r " + ShellQuote(capture.Path());
-    for (const std::string& arg : args) command += " " + ShellQuote(arg);
-    return Capture(command + " 2>/dev/null");
+    CaptureCommand("text2pcap -q -D -T 40000,102 " + ShellQuote(dump.Path()) + " " + ShellQuote(capture.Path()) +
+                   " 2>&1");
+    return TsharkOnSavefile(capture.Path(), args);
 }
 
 std::string FindProblems(const std::vector<WireUnit>& units, const std::vector<std::string>& extraArgs) {

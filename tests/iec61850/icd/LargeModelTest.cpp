@@ -6,6 +6,7 @@
 #include "iec61850/acsi/ReportControlBlock.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/TempFolder.h"
+#include "support/ShellCommand.h"
 #include "support/icdmodel/LargeModel.h"
 
 #include <cstdio>
@@ -17,12 +18,9 @@ namespace {
 int CountByXmllint(const std::string& path, const std::string& element) {
     const std::string command =
         "xmllint --xpath \"count(//*[local-name()='" + element + "'])\" " + path + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[64] = {};
-    const std::size_t read = std::fread(buffer, 1, sizeof buffer - 1, pipe);
-    ::pclose(pipe);
-    return read == 0 ? -1 : std::atoi(buffer);
+    std::string output;
+    if (TestSupport::RunCommand(command, output) == -1 || output.empty()) return -1;
+    return std::atoi(output.c_str());
 }
 
 TEST(LargeModel, FactsAgreeWithWhatWasBuiltAndTheFileIsWritten) {

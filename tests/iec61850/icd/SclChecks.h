@@ -11,6 +11,7 @@
 
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
+#include "support/ShellCommand.h"
 
 namespace IcdTestModel {
 
@@ -20,12 +21,8 @@ inline std::string SchemaCheck(const std::string& path) {
     const std::string schema = IEC_SCL_SCHEMA;
     if (schema.empty() || schema.ends_with("NOTFOUND")) return "the SCL schema SCL2003.xsd was not found";
     const std::string command = "xmllint --noout --schema " + schema + " " + path + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return "xmllint could not be started";
     std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    ::pclose(pipe);
+    if (TestSupport::RunCommand(command, output) == -1) return "xmllint could not be started";
     while (!output.empty() && output.back() == '\n') output.pop_back();
     return output;
 }

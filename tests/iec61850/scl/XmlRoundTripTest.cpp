@@ -15,6 +15,7 @@
 #include "iec61850/scl/XmlNode.h"
 #include "iec61850/scl/XmlParser.h"
 #include "iec61850/scl/XmlWriter.h"
+#include "support/ShellCommand.h"
 
 namespace Iec61850::Acsi::Scl {
 namespace {
@@ -108,14 +109,8 @@ TEST(XmlRoundTripTest, IndentedDocumentKeepsAttributeValues) {
 
 // Runs a shell command, returning its exit status and what it printed.
 int RunCommand(const std::string& command, std::string& output) {
-    output.clear();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return -1;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = TestSupport::RunCommand(command, output);
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class XmllintTest : public ::testing::Test {
