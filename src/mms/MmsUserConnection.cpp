@@ -193,10 +193,17 @@ bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
     return outstandingOwn_.count(request) != 0;
 }
 
+RequestHandle* MmsUserConnection::TakeAnswered() {
+    const auto started = std::chrono::steady_clock::now();
+    auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), answerSpin_.Bound()));
+    if (taken != nullptr) answerSpin_.Record(std::chrono::steady_clock::now() - started);
+    return taken;
+}
+
 ResultCode MmsUserConnection::WaitForRequest(RequestHandle* request) {
     if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
     for (;;) {
-        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout()));
+        auto* taken = TakeAnswered();
         if (taken == nullptr) return System::Timeout;
         const ResultCode result = taken->GetResult();
         lastCollectedInvokeId_.store(taken->GetInvokeId());
@@ -219,7 +226,7 @@ ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& det
     currentRequest_ = nullptr;
     if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
     for (;;) {
-        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout()));
+        auto* taken = TakeAnswered();
         if (taken == nullptr) {
             details.result = System::Timeout;
             return details.result;

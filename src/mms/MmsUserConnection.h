@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "mms/AnswerSpin.h"
 #include "mms/InitiateParameters.h"
 #include "mms/MmsPdu.h"
 #include "mms/PendingRequests.h"
@@ -357,6 +358,9 @@ private:
     // filed it meanwhile (then the request operation has succeeded after all).
     bool WithdrawRequest(RequestHandle* request);
     void DeleteOwn(RequestHandle* request);
+    // The next answered request of the failed queue, after a short spin (AnswerSpin);
+    // null on time-out.
+    RequestHandle* TakeAnswered();
     bool IsOutstandingOwn(const RequestHandle* request) const;
     // Collects the pages of a name list until the last one; before: the names held
     // when the first page was asked for.
@@ -379,6 +383,7 @@ private:
     PendingRequests pendingRequests_{1};
     System::MessageQueue doneRequests_{CompletionQueueCapacity};
     System::MessageQueue failedRequests_{CompletionQueueCapacity};
+    AnswerSpin answerSpin_;
     RequestHandle* currentRequest_ = nullptr;
     std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
     // Plain requests that are pending or filed and not yet collected.

@@ -21,6 +21,15 @@ bool WaitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& l
     return cv.wait_until(lock, deadline, ready);
 }
 
+// Tells the processor that this is a spin-wait loop (lets a sibling hardware thread run).
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
 Clock::time_point DeadlineAfter(std::uint32_t timeoutMs) { return Clock::now() + std::chrono::milliseconds(timeoutMs); }
 
 }  // namespace
@@ -40,6 +49,7 @@ ResultCode MessageQueue::Put(Message* message) {
     notFull_.wait(lock, [this] { return entries_.size() < capacity_ || interrupted_; });
     if (entries_.size() >= capacity_) return Cancelled;
     entries_.push_back(message);
+    count_.store(static_cast<std::uint32_t>(entries_.size()), std::memory_order_release);
     // Get and TakeById waiters share one condition, and a TakeById waiter may not
     // want this message, so every waiter must look.
     notEmpty_.notify_all();
@@ -55,8 +65,21 @@ Message* MessageQueue::Get(std::uint32_t timeoutMs) {
     if (entries_.empty()) return nullptr;
     Message* message = entries_.front();
     entries_.pop_front();
+    count_.store(static_cast<std::uint32_t>(entries_.size()), std::memory_order_relaxed);
     notFull_.notify_one();
     return message;
+}
+
+Message* MessageQueue::Get(std::uint32_t timeoutMs, std::chrono::nanoseconds spin) {
+    if (capacity_ != 0 && spin.count() > 0) {
+        const auto until = Clock::now() + spin;
+        for (unsigned checks = 1; count_.load(std::memory_order_acquire) == 0; ++checks) {
+            CpuRelax();
+            // The clock is read now and then only: it costs more than a look at the count.
+            if (checks % 32 == 0 && Clock::now() >= until) break;
+        }
+    }
+    return Get(timeoutMs);
 }
 
 Message* MessageQueue::TakeById(std::uint32_t id, std::uint32_t timeoutMs) {
@@ -73,6 +96,7 @@ Message* MessageQueue::TakeById(std::uint32_t id, std::uint32_t timeoutMs) {
     // A message queued twice by mistake must not come back a second time and be
     // owned twice.
     entries_.remove(message);
+    count_.store(static_cast<std::uint32_t>(entries_.size()), std::memory_order_relaxed);
     notFull_.notify_all();
     return message;
 }
@@ -88,6 +112,7 @@ void MessageQueue::Clear() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         removed.swap(entries_);
+        count_.store(0, std::memory_order_relaxed);
         notFull_.notify_all();
     }
     // Deleted outside the lock: a message's destructor may well use this queue.

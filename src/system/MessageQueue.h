@@ -3,6 +3,8 @@
 #include "system/Message.h"
 #include "system/ResultCode.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <list>
@@ -43,6 +45,11 @@ public:
     // Removes and returns the oldest message, waiting up to timeoutMs for one;
     // null on time-out or interrupt with nothing queued.
     Message* Get(std::uint32_t timeoutMs);
+    // As Get, but first watches the queue for up to spin without sleeping, so that a
+    // message put within it is taken without a sleep and wake-up of this thread. For a
+    // waiter that expects an answer within microseconds: the spin is the CPU time it
+    // may cost when none comes.
+    Message* Get(std::uint32_t timeoutMs, std::chrono::nanoseconds spin);
 
     // Removes and returns the oldest message with this id, waiting up to timeoutMs
     // for one to be put; null when none came in time (or on interrupt). Other
@@ -71,6 +78,8 @@ private:
     std::condition_variable notEmpty_;  // a Put happened or an interrupt
     std::condition_variable notFull_;   // a message left or an interrupt
     std::list<Message*> entries_;
+    // entries_.size(), changed under the mutex, read by spinning waiters without it.
+    std::atomic<std::uint32_t> count_{0};
     const std::uint32_t capacity_;
     bool interrupted_ = false;
 };

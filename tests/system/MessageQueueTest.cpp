@@ -281,3 +281,25 @@ TEST(MessageQueue, ConcurrentTakersByIdEachGetTheirOwnMessages) {
     EXPECT_EQ(misses.load(), 0);
     EXPECT_EQ(queue.GetCount(), 0u);
 }
+
+TEST(MessageQueue, ASpinningGetTakesWhatIsPutWhileItSpinsOrSleepsOnAfterTheSpin) {
+    using std::chrono::milliseconds;
+    const struct {
+        std::chrono::nanoseconds spin;
+    } cases[] = {{milliseconds(10'000)}, {std::chrono::microseconds(1)}, {std::chrono::nanoseconds(0)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spin.count());
+        MessageQueue queue(4);
+        std::uint32_t id = 0;
+        std::thread taker([&] { id = IdOf(queue.Get(0, c.spin)); });
+        ASSERT_EQ(queue.Put(new Message(5)), System::OkNoError);
+        taker.join();
+        EXPECT_EQ(id, 5u);
+        EXPECT_EQ(queue.GetCount(), 0u);
+    }
+    // Nothing comes: the time-out still holds, and an interrupt still ends the wait.
+    MessageQueue queue(4);
+    EXPECT_EQ(queue.Get(20, std::chrono::microseconds(50)), nullptr);
+    queue.Interrupt();
+    EXPECT_EQ(queue.Get(0, std::chrono::microseconds(50)), nullptr);
+}
