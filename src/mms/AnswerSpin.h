@@ -7,31 +7,60 @@
 
 namespace Mms {
 
-// How long a synchronous wait for an answer watches its queue before it sleeps. It
-// follows the answer times seen lately (a moving average): a peer that answers within
-// microseconds is waited for without a sleep and wake-up, and the spin is about one
-// answer time, so the CPU it costs is bounded by the request's own round trip. A peer
-// slower than MaximumSpin gets no spin at all, so an idle or slow peer costs nothing.
+// Whether, and how long, a synchronous wait for an answer watches its queue before it
+// sleeps.
+//
+// On an idle machine the sleep is what a fast answer costs most: the receive thread
+// that files it must wake the caller, often on a halted processor. Watching the queue
+// takes that wake-up away. On a busy machine the watching caller takes the processor
+// that the receive threads need to produce the answer, and every wait gets slower. No
+// fixed rule is right for both, so the waits tune themselves: each wait is timed, the
+// answer times with and without the watch are averaged apart, and the faster way is
+// used, the other one being tried every TrialEvery waits so that a change of load is
+// noticed.
+//
+// The watch lasts at most half as long again as an answer takes without it, and never
+// more than MaximumSpin: a peer slower than that is never watched for, so the CPU a
+// wait may cost stays within the request's own round trip.
 class AnswerSpin {
 public:
-    static constexpr std::chrono::nanoseconds MaximumSpin = std::chrono::microseconds(100);
+    using Nanoseconds = std::chrono::nanoseconds;
+    static constexpr Nanoseconds MaximumSpin = std::chrono::microseconds(100);
+    static constexpr std::uint32_t TrialEvery = 16;
 
-    std::chrono::nanoseconds Bound() const {
-        const std::int64_t average = averageNs_.load(std::memory_order_relaxed);
-        if (average > MaximumSpin.count()) return std::chrono::nanoseconds(0);
-        return std::chrono::nanoseconds(std::min<std::int64_t>(average + average / 2, MaximumSpin.count()));
+    struct Plan {
+        Nanoseconds spin{0};  // how long to watch before sleeping (zero: sleep at once)
+    };
+
+    // How the next wait is to be made.
+    Plan Next() {
+        const std::uint32_t wait = waits_.fetch_add(1, std::memory_order_relaxed);
+        const std::int64_t sleeping = sleepingNs_.load(std::memory_order_relaxed);
+        const std::int64_t watching = watchingNs_.load(std::memory_order_relaxed);
+        // The first wait is made without the watch: its time bounds the watch.
+        if (sleeping == 0) return {};
+        const std::int64_t bound = std::min<std::int64_t>(sleeping + sleeping / 2, MaximumSpin.count());
+        if (sleeping > MaximumSpin.count()) return {};
+        const bool trial = wait % TrialEvery == TrialEvery - 1;
+        const bool watchIsFaster = watching == 0 || watching < sleeping;
+        return watchIsFaster != trial ? Plan{Nanoseconds(bound)} : Plan{};
     }
 
-    // One wait's time, from its start to the answer in hand.
-    void Record(std::chrono::nanoseconds waited) {
-        const std::int64_t sample = std::min<std::int64_t>(waited.count(), 100 * MaximumSpin.count());
-        const std::int64_t average = averageNs_.load(std::memory_order_relaxed);
-        averageNs_.store(average + (sample - average) / 8, std::memory_order_relaxed);
+    // What a wait made to the plan took, from its start to the answer in hand.
+    void Record(const Plan& plan, Nanoseconds waited) {
+        std::atomic<std::int64_t>& average = plan.spin.count() > 0 ? watchingNs_ : sleepingNs_;
+        // One stalled answer must not hide the peer's usual pace for long.
+        const std::int64_t sample =
+            std::max<std::int64_t>(1, std::min<std::int64_t>(waited.count(), 100 * MaximumSpin.count()));
+        const std::int64_t before = average.load(std::memory_order_relaxed);
+        average.store(before == 0 ? sample : before + (sample - before) / 8, std::memory_order_relaxed);
     }
 
 private:
-    // Starts within the bound, so that the first answers can show how fast the peer is.
-    std::atomic<std::int64_t> averageNs_{MaximumSpin.count() / 2};
+    std::atomic<std::uint32_t> waits_{0};
+    // Moving averages of the waits made each way, in nanoseconds; zero until the first.
+    std::atomic<std::int64_t> sleepingNs_{0};
+    std::atomic<std::int64_t> watchingNs_{0};
 };
 
 }  // namespace Mms

@@ -194,9 +194,10 @@ bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
 }
 
 RequestHandle* MmsUserConnection::TakeAnswered() {
+    const AnswerSpin::Plan plan = answerSpin_.Next();
     const auto started = std::chrono::steady_clock::now();
-    auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), answerSpin_.Bound()));
-    if (taken != nullptr) answerSpin_.Record(std::chrono::steady_clock::now() - started);
+    auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), plan.spin));
+    if (taken != nullptr) answerSpin_.Record(plan, std::chrono::steady_clock::now() - started);
     return taken;
 }
 
