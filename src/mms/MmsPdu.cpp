@@ -187,7 +187,7 @@ System::ResultCode MmsDecodePdu(const std::uint8_t* bytes, std::size_t size, Mms
     pdu = nullptr;
     if (bytes == nullptr || size == 0) return System::ProtocolError;
     void* value = nullptr;
-    const Asn1DecodeResult result = Asn1Decode(nullptr, &MmsPduType, &value, bytes, size);
+    const Asn1DecodeResult result = Asn1DecodeInArena(nullptr, &MmsPduType, &value, bytes, size);
     if (result.code != Asn1DecodeDone || result.consumed != size) {
         Asn1FreeValue(&MmsPduType, value);
         return System::ProtocolError;

@@ -146,7 +146,8 @@ void MmsFreePdu(MmsPdu* pdu);
 // Error as the coder's errno says.
 System::ResultCode MmsEncodePdu(const MmsPdu& pdu, std::vector<std::uint8_t>& bytes);
 // Decodes exactly one PDU filling the bytes; the caller frees *pdu with MmsFreePdu.
-// ProtocolError for anything malformed (nothing is left in *pdu then).
+// ProtocolError for anything malformed (nothing is left in *pdu then). The PDU lives in
+// one arena (Asn1DecodeInArena): a part kept beyond it is copied, never taken over.
 System::ResultCode MmsDecodePdu(const std::uint8_t* bytes, std::size_t size, MmsPdu*& pdu);
 
 }  // namespace Mms

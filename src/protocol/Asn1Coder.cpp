@@ -2,6 +2,9 @@
 
 #include <climits>
 
+#include "protocol/Asn1Access.h"
+#include "protocol/Asn1Arena.h"
+
 namespace Asn1 {
 
 std::ptrdiff_t Asn1Encode(const Asn1TypeDescriptor* type, const void* value, int* constructed,
@@ -24,6 +27,31 @@ Asn1DecodeResult Asn1Decode(Asn1DecodeContext* context, const Asn1TypeDescriptor
     // A fresh depth count for every PDU; the caller's context only sets the limit.
     Asn1DecodeContext run;
     if (context != nullptr) run.maxStackDepth = context->maxStackDepth;
+    return type->decode(&run, type, value, data, size, Asn1Untagged);
+}
+
+Asn1DecodeResult Asn1DecodeInArena(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                   const std::uint8_t* data, std::size_t size) {
+    if (type == nullptr || value == nullptr || *value != nullptr || type->specifics == nullptr ||
+        (data == nullptr && size > 0)) {
+        return {Asn1DecodeFailure, 0};
+    }
+    Asn1Arena* arena = Asn1Arena::Create(size);
+    if (arena == nullptr) {
+        errno = ENOMEM;
+        return {Asn1DecodeFailure, 0};
+    }
+    void* root = arena->AllocateValue(Access::ValueSize(type));
+    if (root == nullptr) {
+        Asn1Arena::Destroy(arena);
+        errno = ENOMEM;
+        return {Asn1DecodeFailure, 0};
+    }
+    arena->SetRoot(root);
+    Asn1DecodeContext run;
+    if (context != nullptr) run.maxStackDepth = context->maxStackDepth;
+    run.arena = arena;
+    *value = root;
     return type->decode(&run, type, value, data, size, Asn1Untagged);
 }
 

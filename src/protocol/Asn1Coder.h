@@ -118,6 +118,13 @@ std::ptrdiff_t Asn1Encode(const Asn1TypeDescriptor* type, const void* value, int
 Asn1DecodeResult Asn1Decode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                             const std::uint8_t* data, std::size_t size);
 
+// Decodes one whole PDU as Asn1Decode does, but into an arena of its own: no heap cell
+// per element. *value must be null; the root is freed through type->free like any value
+// (also after a failure), which releases the arena. Subtrees stay the arena's: a part
+// that must outlive the root is copied (MmsCopyValue), never taken over.
+Asn1DecodeResult Asn1DecodeInArena(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                   const std::uint8_t* data, std::size_t size);
+
 // Runs the type's constraint checks, collecting messages into messageBuffer ("type:
 // message; ..."), truncated and always NUL-terminated; *bufferSize gives the room in
 // and the used length out. Returns 0 or -1.

@@ -3,10 +3,12 @@
 // the nesting of constructed values is bounded by the context's stack depth.
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "protocol/Asn1Access.h"
+#include "protocol/Asn1Arena.h"
 #include "protocol/Asn1Ber.h"
 #include "protocol/Asn1BuiltinTypes.h"
 #include "protocol/Asn1Utilities.h"
@@ -131,10 +133,27 @@ private:
     Asn1DecodeCode code_ = Asn1DecodeDone;
 };
 
-// Allocates the value when *value is null.
-void* ValueStorage(void** value, std::size_t size) {
-    if (*value == nullptr) *value = std::calloc(1, size);
+// Allocates the value when *value is null: from the decode's arena when it has one.
+void* ValueStorage(const Asn1DecodeContext* context, void** value, std::size_t size) {
+    if (*value != nullptr) return *value;
+    if (context != nullptr && context->arena != nullptr) {
+        *value = context->arena->AllocateValue(size);
+    } else {
+        *value = std::calloc(1, size);
+    }
     return *value;
+}
+
+// Room for octets: an arena's (the string then borrows them) or a heap cell.
+std::uint8_t* OctetStorage(const Asn1DecodeContext* context, std::size_t size) {
+    if (context != nullptr && context->arena != nullptr) return context->arena->AllocateOctets(size);
+    return static_cast<std::uint8_t*>(std::malloc(size));
+}
+void ReleaseOctetStorage(const Asn1DecodeContext* context, std::uint8_t* octets) {
+    if (context == nullptr || context->arena == nullptr) std::free(octets);
+}
+std::int32_t BorrowedFlag(const Asn1DecodeContext* context) {
+    return context != nullptr && context->arena != nullptr ? 1 : 0;
 }
 
 Asn1DecodeResult DecodeMember(Asn1DecodeContext* context, void* container, const Asn1Member& member,
@@ -274,10 +293,10 @@ Asn1DecodeResult DecodePrimitiveOctets(Asn1DecodeContext* context, const Asn1Typ
     const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
     if (content.constructed && !stringFamily) return Failed();
-    void* storage = ValueStorage(value, Access::ValueSize(type));
+    void* storage = ValueStorage(context, value, Access::ValueSize(type));
     if (storage == nullptr) return Failed();
     // One octet more than the content: decoded strings end with a NUL.
-    auto* octets = static_cast<std::uint8_t*>(std::malloc(content.size + 1));
+    std::uint8_t* octets = OctetStorage(context, content.size + 1);
     if (octets == nullptr) return Failed();
     const bool bitString = stringFamily && Access::StringSpecifics(type)->subvariant == Asn1BitStringVariant;
     std::size_t used = 0;
@@ -297,7 +316,7 @@ Asn1DecodeResult DecodePrimitiveOctets(Asn1DecodeContext* context, const Asn1Typ
         if (used > 0) std::memcpy(octets, content.data, used);
     }
     if (!valid) {
-        std::free(octets);
+        ReleaseOctetStorage(context, octets);
         return Failed();
     }
     octets[used] = 0;
@@ -305,15 +324,55 @@ Asn1DecodeResult DecodePrimitiveOctets(Asn1DecodeContext* context, const Asn1Typ
         auto* bits = static_cast<Asn1BitString*>(storage);
         bits->buf = octets;
         bits->size = static_cast<std::int32_t>(used);
-        bits->borrowed = 0;
+        bits->borrowed = BorrowedFlag(context);
         bits->unusedBits = unusedBits;
     } else {
         auto* string = static_cast<Asn1OctetString*>(storage);
         string->buf = octets;
         string->size = static_cast<std::int32_t>(used);
-        string->borrowed = 0;
+        string->borrowed = BorrowedFlag(context);
     }
     return Done(content.consumed);
+}
+
+// ---- lists ----
+
+// An arena list gets its element array at once, as long as the elements the content
+// holds (counted by their headers; a malformed one ends the count, and the decode of
+// the elements then fails on it).
+bool ReserveElements(const Asn1DecodeContext* context, Asn1SequenceOf* list, const Content& content) {
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (at < content.size) {
+        Header header;
+        if (ReadHeader(content.data + at, content.size - at, &header) != Asn1DecodeDone) break;
+        at += header.headerLength + header.length;
+        ++count;
+    }
+    if (count == 0) return true;
+    if (count > INT32_MAX / 2) return false;
+    list->array = static_cast<void**>(context->arena->AllocateValue(count * sizeof(void*)));
+    if (list->array == nullptr) return false;
+    list->capacity = static_cast<std::int32_t>(count);
+    return true;
+}
+
+// Appends a decoded element; an arena list grows within its arena (its former array
+// is left there).
+int AppendElement(const Asn1DecodeContext* context, Asn1SequenceOf* list, void* element) {
+    if (context->arena == nullptr) return Asn1SequenceOfAppend(list, element);
+    if (list->count == list->capacity) {
+        if (list->capacity > INT32_MAX / 4) return -1;
+        const std::int32_t capacity = list->capacity == 0 ? 16 : list->capacity * 2;
+        auto* grown =
+            static_cast<void**>(context->arena->AllocateValue(static_cast<std::size_t>(capacity) * sizeof(void*)));
+        if (grown == nullptr) return -1;
+        if (list->count > 0) std::memcpy(grown, list->array, static_cast<std::size_t>(list->count) * sizeof(void*));
+        list->array = grown;
+        list->capacity = capacity;
+    }
+    list->array[list->count++] = element;
+    return 0;
 }
 
 // Content of a primitive element of the type.
@@ -329,17 +388,17 @@ Asn1DecodeCode ReadPrimitive(const Asn1TypeDescriptor* type, int tagMode, const 
 
 // ---- primitive families ----
 
-Asn1DecodeResult Asn1IntegerDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* type, void** value,
+Asn1DecodeResult Asn1IntegerDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                    const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
     const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
-    auto* integer = static_cast<Asn1Integer*>(ValueStorage(value, sizeof(Asn1Integer)));
+    auto* integer = static_cast<Asn1Integer*>(ValueStorage(context, value, sizeof(Asn1Integer)));
     if (integer == nullptr) return Failed();
     if (content.size <= 4) {
         if (content.size > 0) std::memcpy(integer->inlineOctets, content.data, content.size);
     } else {
-        integer->octets = static_cast<std::uint8_t*>(std::malloc(content.size));
+        integer->octets = OctetStorage(context, content.size);
         if (integer->octets == nullptr) return Failed();
         std::memcpy(integer->octets, content.data, content.size);
     }
@@ -347,7 +406,7 @@ Asn1DecodeResult Asn1IntegerDecode(Asn1DecodeContext*, const Asn1TypeDescriptor*
     return Done(content.consumed);
 }
 
-Asn1DecodeResult Asn1NativeIntegerDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* type, void** value,
+Asn1DecodeResult Asn1NativeIntegerDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                          const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
     const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
@@ -363,18 +422,18 @@ Asn1DecodeResult Asn1NativeIntegerDecode(Asn1DecodeContext*, const Asn1TypeDescr
     if (count > 4) return Failed();
     std::uint32_t number = (count > 0 && (octets[0] & 0x80) != 0) ? 0xFFFFFFFFu : 0;
     for (std::size_t i = 0; i < count; ++i) number = number << 8 | octets[i];
-    auto* native = static_cast<Asn1NativeInteger*>(ValueStorage(value, sizeof(Asn1NativeInteger)));
+    auto* native = static_cast<Asn1NativeInteger*>(ValueStorage(context, value, sizeof(Asn1NativeInteger)));
     if (native == nullptr) return Failed();
     *native = static_cast<std::int32_t>(number);
     return Done(content.consumed);
 }
 
-Asn1DecodeResult Asn1BooleanDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* type, void** value,
+Asn1DecodeResult Asn1BooleanDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                    const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
     const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
-    auto* boolean = static_cast<Asn1Boolean*>(ValueStorage(value, sizeof(Asn1Boolean)));
+    auto* boolean = static_cast<Asn1Boolean*>(ValueStorage(context, value, sizeof(Asn1Boolean)));
     if (boolean == nullptr) return Failed();
     *boolean = 0;
     for (std::size_t i = 0; i < content.size; ++i) {
@@ -386,12 +445,12 @@ Asn1DecodeResult Asn1BooleanDecode(Asn1DecodeContext*, const Asn1TypeDescriptor*
     return Done(content.consumed);
 }
 
-Asn1DecodeResult Asn1NullDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* type, void** value,
+Asn1DecodeResult Asn1NullDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                 const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
     const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
-    if (ValueStorage(value, sizeof(Asn1Null)) == nullptr) return Failed();
+    if (ValueStorage(context, value, sizeof(Asn1Null)) == nullptr) return Failed();
     return Done(content.consumed);
 }
 
@@ -409,7 +468,7 @@ Asn1DecodeResult Asn1ObjectIdentifierDecode(Asn1DecodeContext* context, const As
     return DecodePrimitiveOctets(context, type, value, data, size, tagMode, false);
 }
 
-Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* type, void** value,
+Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
     const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
@@ -426,15 +485,15 @@ Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext*, const Asn1TypeDescriptor* typ
         content.size = inner.headerLength + inner.length;
         content.consumed = content.size;
     }
-    auto* any = static_cast<Asn1Any*>(ValueStorage(value, sizeof(Asn1Any)));
+    auto* any = static_cast<Asn1Any*>(ValueStorage(context, value, sizeof(Asn1Any)));
     if (any == nullptr) return Failed();
-    auto* octets = static_cast<std::uint8_t*>(std::malloc(content.size + 1));
+    std::uint8_t* octets = OctetStorage(context, content.size + 1);
     if (octets == nullptr) return Failed();
     std::memcpy(octets, content.data, content.size);
     octets[content.size] = 0;
     any->buf = octets;
     any->size = static_cast<std::int32_t>(content.size);
-    any->borrowed = 0;
+    any->borrowed = BorrowedFlag(context);
     return Done(content.consumed);
 }
 
@@ -448,7 +507,7 @@ Asn1DecodeResult Asn1SequenceDecode(Asn1DecodeContext* context, const Asn1TypeDe
     const Content& content = entry.GetContent();
     if (!content.constructed) return Failed();
     const Asn1SequenceSpecifics* specifics = Access::SequenceSpecifics(type);
-    void* sequence = ValueStorage(value, specifics->valueSize);
+    void* sequence = ValueStorage(context, value, specifics->valueSize);
     if (sequence == nullptr) return Failed();
 
     const std::int32_t after = specifics->extensionAfter;
@@ -519,7 +578,7 @@ Asn1DecodeResult Asn1SetDecode(Asn1DecodeContext* context, const Asn1TypeDescrip
     const Content& content = entry.GetContent();
     if (!content.constructed || type->memberCount > 64) return Failed();
     const Asn1SetSpecifics* specifics = Access::SetSpecifics(type);
-    void* set = ValueStorage(value, specifics->valueSize);
+    void* set = ValueStorage(context, value, specifics->valueSize);
     if (set == nullptr) return Failed();
 
     std::uint64_t seen = 0;
@@ -561,7 +620,7 @@ Asn1DecodeResult Asn1ChoiceDecode(Asn1DecodeContext* context, const Asn1TypeDesc
     const Content& content = entry.GetContent();
     if (content.tagged && !content.constructed) return Failed();
     const Asn1ChoiceSpecifics* specifics = Access::ChoiceSpecifics(type);
-    void* choice = ValueStorage(value, specifics->valueSize);
+    void* choice = ValueStorage(context, value, specifics->valueSize);
     if (choice == nullptr) return Failed();
 
     Asn1Tag tag = 0;
@@ -602,9 +661,11 @@ Asn1DecodeResult Asn1SequenceOfDecode(Asn1DecodeContext* context, const Asn1Type
     const Content& content = entry.GetContent();
     if (!content.constructed) return Failed();
     const Asn1SequenceOfSpecifics* specifics = Access::SequenceOfSpecifics(type);
-    auto* list = static_cast<Asn1SequenceOf*>(ValueStorage(value, specifics->valueSize));
+    auto* list = static_cast<Asn1SequenceOf*>(ValueStorage(context, value, specifics->valueSize));
     if (list == nullptr) return Failed();
     list->freeElement = specifics->freeElement;
+    if (context->arena != nullptr && list->array == nullptr && !ReserveElements(context, list, content))
+        return Failed();
 
     const Asn1Member& member = type->members[0];
     const std::uint8_t* at = content.data;
@@ -619,7 +680,7 @@ Asn1DecodeResult Asn1SequenceOfDecode(Asn1DecodeContext* context, const Asn1Type
         const Asn1DecodeResult result =
             Contained(member.type->decode(context, member.type, &element, at, remaining, member.tagMode));
         // An element that consumes nothing would never end the loop.
-        if (result.code != Asn1DecodeDone || result.consumed == 0 || Asn1SequenceOfAppend(list, element) != 0) {
+        if (result.code != Asn1DecodeDone || result.consumed == 0 || AppendElement(context, list, element) != 0) {
             if (element != nullptr) member.type->free(member.type, element, 0);
             return Failed();
         }

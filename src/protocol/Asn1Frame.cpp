@@ -76,7 +76,7 @@ ResultCode Asn1Frame::Decode(const std::uint8_t* bytes, std::uint32_t size) {
     if (descriptor_ == nullptr || (bytes == nullptr && size > 0)) return System::InvalidArguments;
     FreeValue();
     void* value = nullptr;
-    const Asn1DecodeResult result = Asn1::Asn1Decode(nullptr, descriptor_, &value, bytes, size);
+    const Asn1DecodeResult result = Asn1::Asn1DecodeInArena(nullptr, descriptor_, &value, bytes, size);
     if (result.code != Asn1DecodeDone) {
         if (value != nullptr) descriptor_->free(descriptor_, value, 0);
         return System::ProtocolError;

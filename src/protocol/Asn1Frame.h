@@ -31,8 +31,8 @@ public:
     // StateInvalid, the coder's errno as a result code (NoResources when the room ran
     // out). Nothing is done in StateEncoded.
     System::ResultCode Encode() override;
-    // Only in StateEncoded (else InvalidState): decodes the bytes into a new value;
-    // StateDecoded on success. Bytes that do not decode give ProtocolError; nothing of
+    // Only in StateEncoded (else InvalidState): decodes the bytes into a new value (in
+    // an arena of its own: a part kept beyond the frame is copied); StateDecoded on success. Bytes that do not decode give ProtocolError; nothing of
     // the partly built value is kept and the state stays StateEncoded.
     virtual System::ResultCode Decode(const std::uint8_t* bytes, std::uint32_t size);
 

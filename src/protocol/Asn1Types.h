@@ -72,7 +72,8 @@ enum Asn1TagMode : std::int32_t {
 // ---------------------------------------------------------------------------------
 // Value structures. Values are plain structures allocated zeroed with the C allocator
 // (calloc) and released through their descriptor's free operation; octets are
-// allocated with malloc. Decoded strings own their octets and carry a NUL after them.
+// allocated with malloc. Decoded strings carry a NUL after their octets. A whole PDU
+// decoded with Asn1DecodeInArena lives in one arena instead (protocol/Asn1Arena.h).
 // ---------------------------------------------------------------------------------
 
 // INTEGER: big-endian two's complement content octets as they travel; up to four are
@@ -176,12 +177,16 @@ struct Asn1DecodeResult {
     std::size_t consumed;
 };
 
+class Asn1Arena;
+
 // Decoding always works on a whole PDU in one buffer; the context carries the nesting
-// depth of the decode in progress and its limit.
+// depth of the decode in progress and its limit, and the arena the values are cut from
+// (null: each value is a heap cell of its own).
 inline constexpr std::int32_t Asn1DefaultMaxStackDepth = 64;
 struct Asn1DecodeContext {
     std::int32_t maxStackDepth = Asn1DefaultMaxStackDepth;
     std::int32_t depth = 0;
+    Asn1Arena* arena = nullptr;
 };
 
 // ---------------------------------------------------------------------------------

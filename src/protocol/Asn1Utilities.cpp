@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "protocol/Asn1Access.h"
+#include "protocol/Asn1Arena.h"
 
 namespace Asn1 {
 
@@ -33,7 +34,8 @@ int StoreIntegerOctets(Asn1Integer* integer, const std::uint8_t* octets, std::si
         if (storage == nullptr) return Fail(ENOMEM);
         std::memcpy(storage, octets, count);
     }
-    if (integer->size > 4) std::free(integer->octets);
+    // A decoded INTEGER's octets may lie in its tree's arena, which frees them itself.
+    if (integer->size > 4 && Asn1Arena::Find(integer->octets) == nullptr) std::free(integer->octets);
     integer->size = static_cast<std::uint32_t>(count);
     if (count > 4) {
         integer->octets = storage;
@@ -152,7 +154,17 @@ int Asn1SequenceOfAppend(void* list, void* element) {
     if (sequence->count == sequence->capacity) {
         if (sequence->capacity > INT32_MAX / 2) return Fail(ENOMEM);
         const std::int32_t capacity = sequence->capacity == 0 ? kFirstCapacity : sequence->capacity * 2;
-        void* grown = std::realloc(sequence->array, sizeof(void*) * static_cast<std::size_t>(capacity));
+        const std::size_t bytes = sizeof(void*) * static_cast<std::size_t>(capacity);
+        void* grown = nullptr;
+        if (sequence->array != nullptr && Asn1Arena::Find(sequence->array) != nullptr) {
+            // A decoded list's array lies in its arena: the grown one is a heap cell.
+            grown = std::malloc(bytes);
+            if (grown != nullptr) {
+                std::memcpy(grown, sequence->array, sizeof(void*) * static_cast<std::size_t>(sequence->count));
+            }
+        } else {
+            grown = std::realloc(sequence->array, bytes);
+        }
         if (grown == nullptr) return Fail(ENOMEM);
         sequence->array = static_cast<void**>(grown);
         sequence->capacity = capacity;
@@ -169,7 +181,7 @@ void Asn1SequenceOfEmpty(void* list) {
             if (sequence->array[i] != nullptr) sequence->freeElement(sequence->array[i]);
         }
     }
-    std::free(sequence->array);
+    if (Asn1Arena::Find(sequence->array) == nullptr) std::free(sequence->array);
     sequence->array = nullptr;
     sequence->count = 0;
     sequence->capacity = 0;
