@@ -1,7 +1,8 @@
 // Decodes arbitrary bytes as a TestPdu (every family of the coder is reachable from
 // it), runs the constraint checks, and re-encodes what decodes: the re-encoding must
 // decode again to a value that encodes to the same octets, and encoding into a buffer
-// one octet too small must fail without writing in front of it.
+// one octet too small must fail without writing in front of it. The same bytes decoded
+// into an arena give the same outcome and, when they decode, the same encoding.
 
 #include <cstdint>
 #include <cstdlib>
@@ -32,11 +33,28 @@ Encoding EncodeInto(const void* value, std::size_t room) {
     return encoding;
 }
 
+void CompareWithArena(const std::uint8_t* data, std::size_t size, const Asn1DecodeResult& heap, const void* heapValue) {
+    void* value = nullptr;
+    const Asn1DecodeResult result = Asn1DecodeInArena(nullptr, &TestPduType, &value, data, size);
+    if (result.code != heap.code || result.consumed != heap.consumed) std::abort();
+    if (result.code == Asn1DecodeDone) {
+        const Encoding fromHeap = EncodeInto(heapValue, 2 * size + 64);
+        const Encoding fromArena = EncodeInto(value, 2 * size + 64);
+        if (fromHeap.length != fromArena.length) std::abort();
+        if (fromHeap.length > 0 &&
+            std::memcmp(fromHeap.Octets(), fromArena.Octets(), static_cast<std::size_t>(fromHeap.length)) != 0) {
+            std::abort();
+        }
+    }
+    Asn1FreeValue(&TestPduType, value);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     void* value = nullptr;
     const Asn1DecodeResult result = Asn1Decode(nullptr, &TestPduType, &value, data, size);
+    CompareWithArena(data, size, result, value);
     if (result.code == Asn1DecodeDone) {
         if (result.consumed == 0 || result.consumed > size) std::abort();
         char messages[64];

@@ -1,7 +1,8 @@
 #pragma once
 
 // ASN.1 BER coder: encodes values held in plain structures backwards into a buffer and
-// decodes whole PDUs into allocated structures, driven by static type descriptors.
+// decodes whole PDUs into allocated structures (or into one arena per PDU), driven by
+// static type descriptors.
 //
 // ===================================================================================
 // Writing the tables of a PDU module

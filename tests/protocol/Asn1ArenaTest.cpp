@@ -179,13 +179,17 @@ TEST(Asn1Arena, SubtreesFreedChangedOrGrownBeforeTheRoot) {
              TestValueListType.free(&TestValueListType, &pdu.choice.values, 1);
          },
          [](const TestPdu& pdu) { EXPECT_EQ(pdu.choice.values.Count(), 0); }},
-        {"long INTEGER set anew", kLongNumber,
-         [](TestPdu& pdu) { ASSERT_EQ(Asn1IntegerSetInt64(&pdu.choice.request.service.choice.number, 1LL << 40), 0); },
-         [](const TestPdu& pdu) {
+        {"long INTEGER set anew, then released in place", kLongNumber,
+         [](TestPdu& pdu) {
+             Asn1Integer& number = pdu.choice.request.service.choice.number;
+             ASSERT_EQ(Asn1IntegerSetInt64(&number, 1LL << 40), 0);
+             EXPECT_EQ(Asn1Arena::Find(number.octets), nullptr);
              std::int64_t value = 0;
-             ASSERT_EQ(Asn1IntegerGetInt64(&pdu.choice.request.service.choice.number, &value), 0);
+             ASSERT_EQ(Asn1IntegerGetInt64(&number, &value), 0);
              EXPECT_EQ(value, 1LL << 40);
-         }},
+             Asn1IntegerType.free(&Asn1IntegerType, &number, 1);
+         },
+         [](const TestPdu& pdu) { EXPECT_EQ(pdu.choice.request.service.choice.number.size, 0u); }},
         {"whole alternative released in place", kExternal,
          [](TestPdu& pdu) { TestPduType.free(&TestPduType, &pdu, 1); },
          [](const TestPdu& pdu) { EXPECT_EQ(pdu.present, 0); }},
