@@ -94,8 +94,6 @@ struct Asn1Arena::Block {
     std::uint8_t* cursor;
     std::uint8_t* end;
     std::size_t size;  // of the whole block, header included
-
-    std::uint8_t* Start() { return reinterpret_cast<std::uint8_t*>(this); }
 };
 
 Asn1Arena* Asn1Arena::Create(std::size_t encodedSize) {
@@ -136,9 +134,12 @@ Asn1Arena* Asn1Arena::Find(const void* address) {
 }
 
 bool Asn1Arena::Holds(const void* address) const {
-    const auto* at = static_cast<const std::uint8_t*>(address);
+    // Compared as numbers: the address may belong to no block at all.
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
     for (Block* block = blocks_; block != nullptr; block = block->next) {
-        if (at >= block->Start() && at < block->end) return true;
+        if (at >= reinterpret_cast<std::uintptr_t>(block) && at < reinterpret_cast<std::uintptr_t>(block->end)) {
+            return true;
+        }
     }
     return false;
 }
