@@ -192,10 +192,9 @@ std::uint32_t DataItem::SetState(std::uint32_t state) {
     return GetState();
 }
 
-std::uint32_t DataItem::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
-    std::uint32_t count = NamedObject::IsKindOf(modelClass, state);
-    for (const NamedObject* child : GetChildren()) count += child->IsKindOf(modelClass, state);
-    return count;
+void DataItem::CountKinds(ModelTally& tally) const {
+    CountSelf(tally);
+    for (const NamedObject* child : GetChildren()) child->CountKinds(tally);
 }
 
 System::ResultCode DataItem::SetValueText(std::string_view text) {

@@ -28,7 +28,7 @@ public:
     // Sets the state of the whole subtree.
     std::uint32_t SetState(std::uint32_t state) override;
     // This item and every item below that is of the class and state.
-    std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const override;
+    void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
 
     // The value from or as text; InvalidContext when not bound to a named variable. A text

@@ -160,10 +160,9 @@ bool FunctionalConstraint::IsRead() const {
                        [](const NamedObject* child) { return child->IsRead(); });
 }
 
-std::uint32_t FunctionalConstraint::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
-    std::uint32_t count = NamedObject::IsKindOf(modelClass, state);
-    for (const NamedObject* child : GetChildren()) count += child->IsKindOf(modelClass, state);
-    return count;
+void FunctionalConstraint::CountKinds(ModelTally& tally) const {
+    CountSelf(tally);
+    for (const NamedObject* child : GetChildren()) child->CountKinds(tally);
 }
 
 }  // namespace Iec61850::Acsi

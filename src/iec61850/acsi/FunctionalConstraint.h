@@ -34,7 +34,7 @@ public:
     std::uint32_t SetState(std::uint32_t state) override;
     // Read itself and every child read.
     bool IsRead() const override;
-    std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const override;
+    void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
     const std::string& GetMmsComponent() const override { return fc_; }
 

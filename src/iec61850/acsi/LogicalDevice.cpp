@@ -92,10 +92,9 @@ bool LogicalDevice::IsRead() const {
     return true;
 }
 
-std::uint32_t LogicalDevice::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
-    std::uint32_t count = NamedObject::IsKindOf(modelClass, state);
-    for (const auto& [name, node] : nodes_) count += node->IsKindOf(modelClass, state);
-    return count;
+void LogicalDevice::CountKinds(ModelTally& tally) const {
+    CountSelf(tally);
+    for (const auto& [name, node] : nodes_) node->CountKinds(tally);
 }
 
 System::ResultCode LogicalDevice::AddNode(const std::string& name, Mms::MmsObject* mmsObject, bool keepBindingFailure) {

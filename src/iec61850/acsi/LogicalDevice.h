@@ -48,7 +48,7 @@ public:
     // 7 only once both directories are complete (or ended for good) and every node is fully read.
     std::uint32_t SetState(std::uint32_t state) override;
     bool IsRead() const override;
-    std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const override;
+    void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
 
     // An LLN0 or a logical node bound to the MMS object and made a structure: AlreadyExist

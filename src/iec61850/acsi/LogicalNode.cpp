@@ -158,11 +158,10 @@ std::uint32_t LogicalNode::SetState(std::uint32_t state) {
     return GetState();
 }
 
-std::uint32_t LogicalNode::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
-    std::uint32_t count = NamedObject::IsKindOf(modelClass, state);
-    for (const FunctionalConstraint* group : fcOrder_) count += group->IsKindOf(modelClass, state);
-    for (const auto& [name, dataSet] : dataSets_) count += dataSet->IsKindOf(modelClass, state);
-    return count;
+void LogicalNode::CountKinds(ModelTally& tally) const {
+    CountSelf(tally);
+    for (const FunctionalConstraint* group : fcOrder_) group->CountKinds(tally);
+    for (const auto& [name, dataSet] : dataSets_) dataSet->CountKinds(tally);
 }
 
 bool LogicalNode::IsFullyRead() const {

@@ -64,7 +64,7 @@ public:
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
     // Own state, the groups', then the device's.
     std::uint32_t SetState(std::uint32_t state) override;
-    std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const override;
+    void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
     // Every group read, every data set complete, the reading state NodeRead or NodeDataSetsRead.
     virtual bool IsFullyRead() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 namespace Iec61850::Acsi {
 
@@ -42,5 +43,13 @@ constexpr bool ModelClassMatches(ModelClass asked, ModelClass exact) {
     }
     return asked == exact;
 }
+
+// Counts of several classes at once, made in one walk of the model (IsKindOf asks for one):
+// counts[i] grows by the objects that answer to classes[i] in the state (0: any).
+struct ModelTally {
+    std::span<const ModelClass> classes;
+    std::uint32_t state = 0;
+    std::span<std::uint32_t> counts;
+};
 
 }  // namespace Iec61850::Acsi

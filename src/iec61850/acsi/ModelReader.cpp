@@ -1,6 +1,7 @@
 #include "iec61850/acsi/ModelReader.h"
 
 #include <chrono>
+#include <iterator>
 
 #include "iec61850/acsi/RClient.h"
 #include "iec61850/acsi/Server.h"
@@ -12,13 +13,17 @@ ModelProgress ModelReader::Count() const {
     ModelProgress progress;
     Server* server = client_.GetServerModel();
     if (server == nullptr) return progress;
-    std::uint32_t lln0 = 0;
-    server->CountKindOf(ModelClass::LogicalNode, 0, progress.logicalNodes);
-    server->CountKindOf(ModelClass::LLN0, 0, lln0);
-    progress.logicalNodes += lln0;
-    server->CountKindOf(ModelClass::LogicalDevice, 0, progress.logicalDevices);
-    server->CountKindOf(ModelClass::Data, 0, progress.dataObjects);
-    server->CountKindOf(ModelClass::Any, 0, progress.allObjects);
+    // One walk for all five: the count runs after every step of a read, under the model
+    // lock that the answers wait for, and a large model has tens of thousands of objects.
+    static constexpr ModelClass asked[] = {ModelClass::LogicalNode, ModelClass::LLN0, ModelClass::LogicalDevice,
+                                           ModelClass::Data, ModelClass::Any};
+    std::uint32_t counts[std::size(asked)] = {};
+    ModelTally tally{asked, 0, counts};
+    server->CountKinds(tally);
+    progress.logicalNodes = counts[0] + counts[1];
+    progress.logicalDevices = counts[2];
+    progress.dataObjects = counts[3];
+    progress.allObjects = counts[4];
     return progress;
 }
 

@@ -133,8 +133,21 @@ std::uint32_t NamedObject::SetState(std::uint32_t state) {
 bool NamedObject::IsRead() const { return state_ == StateRead; }
 
 std::uint32_t NamedObject::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
-    const bool qualifies = ModelClassMatches(modelClass, GetModelClass()) && (state == 0 || state == state_);
-    return qualifies ? 1 : 0;
+    std::uint32_t count = 0;
+    const ModelClass asked[] = {modelClass};
+    ModelTally tally{asked, state, std::span(&count, 1)};
+    CountKinds(tally);
+    return count;
+}
+
+void NamedObject::CountKinds(ModelTally& tally) const { CountSelf(tally); }
+
+void NamedObject::CountSelf(ModelTally& tally) const {
+    if (tally.state != 0 && tally.state != state_) return;
+    const ModelClass exact = GetModelClass();
+    for (std::size_t i = 0; i < tally.classes.size(); ++i) {
+        if (ModelClassMatches(tally.classes[i], exact)) ++tally.counts[i];
+    }
 }
 
 System::ResultCode NamedObject::BindVariable(Scl::BasicTypeCode code) {

@@ -78,6 +78,8 @@ public:
     // 1 when this object is of the class asked for and in the state asked for (0: any
     // state), else 0. Subclasses add their subtree, so callers get a count.
     virtual std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const;
+    // Adds this object to the tally; subclasses that hold a subtree add it too.
+    virtual void CountKinds(ModelTally& tally) const;
     // Binds the object to a new variable of the basic type, named after the parent's MMS
     // object (CreateMmsVariable). A bound object keeps its variable (0); a logical device
     // is bound to its domain when made (NotSupported).
@@ -143,6 +145,8 @@ public:
     static System::ResultCode BasicTypeFactory(Scl::BasicTypeCode code, std::unique_ptr<Mms::Container>& container);
 
 protected:
+    // Adds this object alone to the tally.
+    void CountSelf(ModelTally& tally) const;
     // A group hides in references: it takes its node's reference and no name.
     void BecomeInvisible();
     void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }

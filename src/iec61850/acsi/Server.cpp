@@ -260,6 +260,13 @@ ResultCode Server::CountKindOf(ModelClass modelClass, std::uint32_t objectState,
     });
 }
 
+ResultCode Server::CountKinds(ModelTally& tally) {
+    return Locked([&]() -> ResultCode {
+        for (const auto& [name, device] : logicalDevices_) device->CountKinds(tally);
+        return System::OkNoError;
+    });
+}
+
 // ---- profiles and associations ----
 
 AssociationProfile* Server::GetProfile(std::int32_t number) const {

@@ -128,6 +128,9 @@ public:
     bool IsRead();
     // Locked: the number of model objects of the class in the state (0: any).
     System::ResultCode CountKindOf(ModelClass modelClass, std::uint32_t state, std::uint32_t& count);
+    // Locked: the same for several classes at once, in one walk of the model (counts are
+    // added to).
+    System::ResultCode CountKinds(ModelTally& tally);
     bool IsModelLocked() const { return Mms::VMD::IsModelLocked(); }
     const std::map<std::string, std::unique_ptr<LogicalDevice>, std::less<>>& GetLogicalDevices() const {
         return logicalDevices_;
