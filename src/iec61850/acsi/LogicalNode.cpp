@@ -159,10 +159,32 @@ std::uint32_t LogicalNode::SetState(std::uint32_t state) {
 }
 
 void LogicalNode::CountKinds(ModelTally& tally) const {
-    CountSelf(tally);
-    for (const FunctionalConstraint* group : fcOrder_) group->CountKinds(tally);
-    for (const auto& [name, dataSet] : dataSets_) dataSet->CountKinds(tally);
+    if (!tally.reuseNodeCounts || tally.state != 0) {
+        CountSelf(tally);
+        for (const FunctionalConstraint* group : fcOrder_) group->CountKinds(tally);
+        for (const auto& [name, dataSet] : dataSets_) dataSet->CountKinds(tally);
+        return;
+    }
+    // Kept by exact class only: the questions (Any, the data-item family) are sums of them.
+    constexpr std::size_t firstExact = static_cast<std::size_t>(ModelClass::NamedObject);
+    if (!subtreeCountsKept_) {
+        std::array<ModelClass, ModelClassCount - firstExact> exactClasses{};
+        for (std::size_t i = 0; i < exactClasses.size(); ++i) exactClasses[i] = static_cast<ModelClass>(firstExact + i);
+        subtreeCounts_.fill(0);
+        ModelTally own{exactClasses, 0, std::span(subtreeCounts_).subspan(firstExact)};
+        CountKinds(own);
+        subtreeCountsKept_ = true;
+    }
+    for (std::size_t asked = 0; asked < tally.classes.size(); ++asked) {
+        for (std::size_t exact = firstExact; exact < ModelClassCount; ++exact) {
+            if (ModelClassMatches(tally.classes[asked], static_cast<ModelClass>(exact))) {
+                tally.counts[asked] += subtreeCounts_[exact];
+            }
+        }
+    }
 }
+
+void LogicalNode::SubtreeChanged() { subtreeCountsKept_ = false; }
 
 bool LogicalNode::IsFullyRead() const {
     for (const FunctionalConstraint* group : fcOrder_) {

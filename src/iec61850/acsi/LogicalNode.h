@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <list>
 #include <map>
 #include <memory>
@@ -149,6 +150,8 @@ protected:
     }
     // Takes an object out of every index of this node.
     virtual void ForgetIndexed(const NamedObject& object);
+    // The subtree's counts are made again at the next count that may reuse them.
+    void SubtreeChanged() override;
 
 private:
     System::ResultCode MakeFc(std::string_view fc, FunctionalConstraint*& group);
@@ -164,6 +167,10 @@ private:
     std::string instance_;
     const Scl::Element* classType_ = nullptr;
     bool validName_ = false;
+    // Objects of each exact class in this node's subtree, any state, as last counted, and
+    // whether nothing was added or removed since. Guarded by the model lock like the rest.
+    mutable std::array<std::uint32_t, ModelClassCount> subtreeCounts_{};
+    mutable bool subtreeCountsKept_ = false;
 };
 
 }  // namespace Iec61850::Acsi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -35,6 +36,8 @@ enum class ModelClass : std::int32_t {
     Log,
 };
 
+inline constexpr std::size_t ModelClassCount = static_cast<std::size_t>(ModelClass::Log) + 1;
+
 // Whether an object of the exact class `exact` answers to the question `asked`.
 constexpr bool ModelClassMatches(ModelClass asked, ModelClass exact) {
     if (asked == ModelClass::Any) return true;
@@ -50,6 +53,10 @@ struct ModelTally {
     std::span<const ModelClass> classes;
     std::uint32_t state = 0;
     std::span<std::uint32_t> counts;
+    // A logical node may answer from the counts it kept of its subtree when nothing in it was
+    // added or removed since (any state only). For a count that runs again and again while a
+    // model is read; a plain count walks every object.
+    bool reuseNodeCounts = false;
 };
 
 }  // namespace Iec61850::Acsi

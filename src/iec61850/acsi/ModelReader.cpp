@@ -19,6 +19,7 @@ ModelProgress ModelReader::Count() const {
                                            ModelClass::Data, ModelClass::Any};
     std::uint32_t counts[std::size(asked)] = {};
     ModelTally tally{asked, 0, counts};
+    tally.reuseNodeCounts = true;
     server->CountKinds(tally);
     progress.logicalNodes = counts[0] + counts[1];
     progress.logicalDevices = counts[2];

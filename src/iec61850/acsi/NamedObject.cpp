@@ -203,6 +203,7 @@ System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
     NamedObject* added = child.get();
     if (!childrenByName_.try_emplace(added->name_, std::move(child)).second) return System::AlreadyExist;
     children_.push_back(added);
+    SubtreeChanged();
     return System::OkNoError;
 }
 
@@ -221,10 +222,19 @@ std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
 }
 
 void NamedObject::LinkChild(NamedObject* child) {
-    if (child != nullptr) children_.push_back(child);
+    if (child == nullptr) return;
+    children_.push_back(child);
+    SubtreeChanged();
 }
 
-void NamedObject::UnlinkChild(const NamedObject* child) { children_.remove(const_cast<NamedObject*>(child)); }
+void NamedObject::UnlinkChild(const NamedObject* child) {
+    children_.remove(const_cast<NamedObject*>(child));
+    SubtreeChanged();
+}
+
+void NamedObject::SubtreeChanged() {
+    if (parent_ != nullptr) parent_->SubtreeChanged();
+}
 
 void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {
     if (variable == nullptr) return;

@@ -147,6 +147,9 @@ public:
 protected:
     // Adds this object alone to the tally.
     void CountSelf(ModelTally& tally) const;
+    // An object was added below this one or taken away: tells the logical node above, which
+    // keeps counts of its subtree.
+    virtual void SubtreeChanged();
     // A group hides in references: it takes its node's reference and no name.
     void BecomeInvisible();
     void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }

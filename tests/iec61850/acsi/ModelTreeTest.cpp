@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/ComponentVariable.h"
 #include "iec61850/acsi/DataItem.h"
 #include "iec61850/acsi/FunctionalConstraint.h"
+#include "iec61850/acsi/LogicalNode.h"
 #include "iec61850/acsi/OtherControlBlocks.h"
 #include "iec61850/acsi/ProtectionDevice.h"
 #include "iec61850/acsi/ReportControlBlock.h"
@@ -84,6 +88,56 @@ TEST_F(ModelTree, BuildingAgainMakesNothingNew) {
     for (const std::string& node : DeviceTypes::kNodes) model.device.FindLogicalNode(node)->Build();
     EXPECT_EQ(model.VariableCount(), variables);
     EXPECT_EQ(model.device.IsKindOf(ModelClass::Any, 0), objects);
+}
+
+TEST_F(ModelTree, CountsMadeInOneWalkAgreeWithTheCountOfEachClass) {
+    const ModelClass asked[] = {ModelClass::Any,           ModelClass::DataItemFamily,      ModelClass::Data,
+                                ModelClass::DataAttribute, ModelClass::LogicalNode,         ModelClass::LLN0,
+                                ModelClass::LogicalDevice, ModelClass::FunctionalConstraint};
+    auto tallied = [&](std::uint32_t state, bool reuse) {
+        std::array<std::uint32_t, std::size(asked)> counts{};
+        ModelTally tally{asked, state, counts};
+        tally.reuseNodeCounts = reuse;
+        model.device.CountKinds(tally);
+        return counts;
+    };
+    auto oneByOne = [&](std::uint32_t state) {
+        std::array<std::uint32_t, std::size(asked)> counts{};
+        for (std::size_t i = 0; i < std::size(asked); ++i) counts[i] = model.device.IsKindOf(asked[i], state);
+        return counts;
+    };
+    auto* pos = dynamic_cast<DataItem*>(model.Find("ST", "PROT/XCBR1.Pos"));
+    LogicalNode* xcbr = model.device.FindLogicalNode("XCBR1");
+    ASSERT_NE(pos, nullptr);
+    ASSERT_NE(xcbr, nullptr);
+    DataItem* added = nullptr;
+    // The counts a node keeps must follow every change below it, however deep.
+    const struct {
+        const char* step;
+        std::function<void()> change;
+    } steps[] = {
+        {"as read", [] {}},
+        {"counted again", [] {}},
+        {"an attribute added to a data object",
+         [&] { ASSERT_EQ(pos->AddChild("extra", Scl::BasicTypeCode::BOOLEAN, added), System::OkNoError); }},
+        {"a group added", [&] { ASSERT_NE(xcbr->GetOrCreateFc("SV"), nullptr); }},
+        {"a data set added", [&] { ASSERT_EQ(xcbr->AddDataSet("Extra", nullptr), System::OkNoError); }},
+        {"a data set removed", [&] { ASSERT_NE(xcbr->ReleaseDataSet("Extra"), nullptr); }},
+    };
+    std::uint32_t objects = 0;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.change();
+        for (const std::uint32_t state : {0u, StateRead}) {
+            EXPECT_EQ(tallied(state, false), oneByOne(state));
+            EXPECT_EQ(tallied(state, true), oneByOne(state));
+        }
+        EXPECT_NE(tallied(0, true)[0], 0u);
+        if (objects != 0 && std::string_view(step.step).find("added") != std::string_view::npos) {
+            EXPECT_GT(tallied(0, true)[0], objects);
+        }
+        objects = tallied(0, true)[0];
+    }
 }
 
 TEST_F(ModelTree, ValueRecordsOfADataObject) {

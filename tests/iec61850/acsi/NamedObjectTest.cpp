@@ -221,25 +221,6 @@ TEST_F(RelayModel, IsKindOfByExactClassFamilyOrAnyAndByState) {
     EXPECT_EQ(q->IsKindOf(ModelClass::DataAttribute, StateRead), 0u);
 }
 
-TEST_F(RelayModel, OneWalkCountsSeveralClassesAsTheyAreCountedOneByOne) {
-    ASSERT_EQ(stVal->SetState(StateRead), StateRead);
-    const ModelClass asked[] = {ModelClass::Any,           ModelClass::DataItemFamily,      ModelClass::Data,
-                                ModelClass::DataAttribute, ModelClass::LogicalNode,         ModelClass::LLN0,
-                                ModelClass::LogicalDevice, ModelClass::FunctionalConstraint};
-    for (const std::uint32_t state : {0u, StateRead}) {
-        for (const NamedObject* root : {static_cast<const NamedObject*>(&device), static_cast<const NamedObject*>(lln0),
-                                        static_cast<const NamedObject*>(modSt)}) {
-            std::uint32_t counts[std::size(asked)] = {};
-            ModelTally tally{asked, state, counts};
-            root->CountKinds(tally);
-            for (std::size_t i = 0; i < std::size(asked); ++i) {
-                EXPECT_EQ(counts[i], root->IsKindOf(asked[i], state))
-                    << root->GetReference() << " class " << static_cast<int>(asked[i]) << " state " << state;
-            }
-        }
-    }
-}
-
 TEST_F(RelayModel, ValuesThroughTheBoundVariables) {
     std::string text;
     EXPECT_EQ(stVal->ValueFromText("3"), System::OkNoError);
