@@ -53,6 +53,14 @@ constexpr std::int32_t ClassNotSupported = 7;
 
 bool Succeeded(const Service& service) { return service.GetResult() == System::OkNoError; }
 
+// A request confirmed because its association ended (filed as aborted, or sent after the
+// end) was refused by nobody: what it asked for stays asked, neither read nor dropped, and
+// is never asked again by this association. The reader learns of the end on its own.
+bool EndedWithAssociation(const Service& service) {
+    const ResultCode result = service.GetResult();
+    return !service.IsLocal() && (result == System::Aborted || result == System::NotConnected);
+}
+
 // What a successful answer from the device read is marked read, under the model lock;
 // local answers and failures mark nothing.
 template <typename Mark>
@@ -130,6 +138,7 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->ListLogicalDevices(*service);
+    if (EndedWithAssociation(*service)) return 0;
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
@@ -152,6 +161,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->ListLogicalNodes(*service);
+    if (EndedWithAssociation(*service)) return 0;
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
         return found;
@@ -174,6 +184,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     Server* server = service->GetServer();
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->AnswerLogicalNodeDirectory(*service);
+    if (EndedWithAssociation(*service)) return System::Error;
     const std::int32_t objectClass = service->objectClass;
     if (objectClass < ObjectClassData || objectClass > NodeTypeClass) {
         service->SetServiceError(ClassNotSupported);
@@ -247,7 +258,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
 std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     NoteAnswer(*service);
     Server* server = service->GetServer();
-    if (server == nullptr) return 0;
+    if (server == nullptr || EndedWithAssociation(*service)) return 0;
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
@@ -276,7 +287,7 @@ std::int32_t RClient::OnGetDataDefinition(Acsi::GetDataDefinition* service) {
 
 std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) {
     NoteAnswer(*service);
-    if (service->IsLocal()) return 0;
+    if (service->IsLocal() || EndedWithAssociation(*service)) return 0;
     Server* server = service->GetServer();
     DataSet* dataSet = nullptr;
     if (const ResultCode found = service->GetAssociation().FindDataSet(service->reference, dataSet);
@@ -310,6 +321,7 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
     NoteAnswer(*service);
     Server* server = service->GetServer();
     if (service->IsLocal() || server == nullptr || service->target == nullptr) return 0;
+    if (EndedWithAssociation(*service)) return 0;
     if (!MarkValuesRead(*server, *service)) return 0;
     // The values, as records, for whoever derives from this client.
     return Succeeded(*service) ? server->ListAllDataValues(*service) : 0;
@@ -456,6 +468,9 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     outcome = {};
     Server* server = GetServerModel();
     if (server == nullptr) return System::Error;
+    // Without an association the device announces nothing: a step would take every
+    // service for one it does not offer and mark the model read with nothing in it.
+    if (!IsAssociated()) return System::NotConnected;
     Poster post;
     bool allRead = true;
     {

@@ -92,7 +92,8 @@ public:
     std::int32_t OnCommandTermination(Acsi::ControlReport* report) override;
 
     // Posts, without waiting, every request the model needs now: 0, or the model lock's
-    // failure (12 time-out, 1 otherwise) with nothing posted.
+    // failure (12 time-out, 1 otherwise) or NotConnected without an association, with
+    // nothing posted.
     System::ResultCode ReadModelStep();
     System::ResultCode ReadModelStep(StepOutcome& outcome);
     // True once the whole model is read (then the server is bound); false while anything

@@ -10,11 +10,15 @@
 #include <thread>
 #include <vector>
 
+#include "iec61850/acsi/AcsiTexts.h"
 #include "iec61850/acsi/DataItem.h"
 #include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/DataValueServices.h"
+#include "iec61850/acsi/DirectoryServices.h"
 #include "iec61850/acsi/FunctionalConstraint.h"
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/TPAppAssociation.h"
 #include "iec61850/association/ReadingSession.h"
 #include "mms/MmsPduError.h"
 #include "mms/MmsPduServices.h"
@@ -277,6 +281,18 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         EXPECT_LT(outcome.read, outcome.objects);
     }
     {
+        // Without an association a step decides nothing: no service counts as one the
+        // device does not offer.
+        ReadingSession session;
+        Faults faults;
+        faults.abortAtRequest = 6;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+        const std::uint32_t read = session.Count(ModelClass::Any, StateRead);
+        EXPECT_EQ(session.client->ReadModelStep(), System::NotConnected);
+        EXPECT_EQ(session.Count(ModelClass::Any, StateRead), read);
+    }
+    {
         Faults faults;
         faults.dropped = {Mms::MmsServiceGetNameList};
         EXPECT_EQ(ReadWith(faults).result, ModelReader::ResultNoAnswer);
@@ -303,6 +319,58 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         // Woken at once, not after the wait or the time-out.
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
     }
+}
+
+// Requests that fail because the association ended (filed as aborted while its state still
+// said associated, or sent after it) were refused by nobody: the model keeps them asked,
+// neither read nor dropped nor read by constraint instead.
+TEST(ModelRead, RequestsEndedWithTheAssociationChangeNothing) {
+    ReadingSession session;
+    Faults faults;
+    faults.abortAtRequest = 6;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+    TPAppAssociation& association = *session.client->GetAssociation();
+    // Answers that came before the abort may still be applied; once it has ended for good,
+    // nothing else changes the model.
+    association.End();
+    LogicalNode* cswi = session.server->FindNode("LD0/CSWI1");
+    LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
+    LogicalDevice* ld0 = session.server->FindDevice("LD0");
+    ASSERT_TRUE(cswi != nullptr && lln0 != nullptr && ld0 != nullptr);
+    const std::uint32_t objects = session.Count(ModelClass::Any);
+    const std::uint32_t read = session.Count(ModelClass::Any, StateRead);
+    const std::int32_t typeState = cswi->readingState;
+    const std::int32_t dataSetsState = ld0->dataSetDirectoryState;
+    const std::uint32_t lln0State = lln0->GetState();
+
+    using Make = std::function<Service*()>;
+    const std::vector<std::pair<const char*, Make>> requests = {
+        {"server directory", [&] { return new GetServerDirectory(association, ObjectClassLogicalDevice, false); }},
+        {"device directory", [&] { return new GetLogicalDeviceDirectory(association, "LD0", false); }},
+        {"node type",
+         [&] { return new GetLogicalNodeDirectory(association, "LD0/CSWI1", RClient::NodeTypeClass, false); }},
+        {"data sets", [&] { return new GetLogicalNodeDirectory(association, "LD0", ObjectClassDataSet, false); }},
+        {"constraint type", [&] { return new GetDataDirectory(association, "LD0/CSWI1", "ST", false); }},
+        {"values",
+         [&] {
+             auto* values = new GetAllDataValues(association, "LD0/LLN0", "", false);
+             values->target = lln0;
+             return values;
+         }},
+    };
+    for (const System::ResultCode ended : {System::Aborted, System::NotConnected}) {
+        for (const auto& [what, make] : requests) {
+            SCOPED_TRACE(what);
+            make()->CompleteWith(ended);
+            EXPECT_EQ(session.Count(ModelClass::Any), objects);
+            EXPECT_EQ(session.Count(ModelClass::Any, StateRead), read);
+            EXPECT_EQ(cswi->readingState, typeState);
+            EXPECT_EQ(ld0->dataSetDirectoryState, dataSetsState);
+            EXPECT_EQ(lln0->GetState(), lln0State);
+        }
+    }
+    EXPECT_LT(read, objects);
 }
 
 }  // namespace
