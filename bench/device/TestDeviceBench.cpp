@@ -8,9 +8,9 @@
 #include <string>
 
 #include "device/Device.h"
-#include "mms/InformationReport.h"
 #include "mms/MmsLoopback.h"
-#include "mms/NamedVariable.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/NamedVariable.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 
 #include "device/Device.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/ClientApplication.h"
-#include "iec61850/acsi/DataValueServices.h"
-#include "iec61850/acsi/DirectoryServices.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/Server.h"
-#include "iec61850/acsi/TPAppAssociation.h"
-#include "mms/NamedVariable.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "mms/user/NamedVariable.h"
 
 namespace {
 

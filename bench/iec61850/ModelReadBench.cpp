@@ -10,13 +10,13 @@
 #include <string>
 
 #include "device/Device.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/ModelReader.h"
-#include "iec61850/acsi/RClient.h"
-#include "iec61850/acsi/Server.h"
-#include "mms/Domain.h"
-#include "mms/MmsPduServices.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/reader/ModelReader.h"
+#include "iec61850/acsi/reader/RClient.h"
+#include "mms/pdu/MmsPduServices.h"
+#include "mms/user/Domain.h"
 
 namespace {
 

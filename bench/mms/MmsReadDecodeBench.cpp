@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "AllocationCounter.h"
-#include "mms/AccessResults.h"
-#include "mms/MmsFrame.h"
-#include "mms/MmsPdu.h"
-#include "mms/Variable.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/user/Variable.h"
+#include "mms/values/AccessResults.h"
 
 namespace {
 

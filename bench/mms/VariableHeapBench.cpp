@@ -16,13 +16,13 @@
 #include "AllocationCounter.h"
 #include "device/DeviceModel.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Domain.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduServices.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/NamedVariable.h"
-#include "mms/Structure.h"
-#include "mms/VMD.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduServices.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Structure.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "mms/MmsPduData.h"
-#include "mms/NamedVariable.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "mms/pdu/MmsPduData.h"
+#include "mms/user/NamedVariable.h"
 #include "protocol/Asn1Coder.h"
 
 namespace FuzzSupport {

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "mms/Container.h"
-#include "mms/ContainerDataXml.h"
-#include "mms/ContainerFactory.h"
-#include "mms/MmsPduData.h"
 #include "mms/ReadPathAgreement.h"
+#include "mms/pdu/MmsPduData.h"
+#include "mms/values/Container.h"
+#include "mms/values/ContainerDataXml.h"
+#include "mms/values/ContainerFactory.h"
 
 namespace {
 

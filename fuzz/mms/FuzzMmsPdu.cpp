@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "mms/InitiateParameters.h"
-#include "mms/MmsFrame.h"
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduReader.h"
 #include "mms/ReadPathAgreement.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduReader.h"
 
 using namespace Mms;
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/program/QXApp.h"
-#include "iec61850/acsi/ClientManager.h"
-#include "iec61850/acsi/ServerManager.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/icd/ServerModelSource.h"
 #include "ui/MessageBridge.h"
 #include "ui/Types.h"

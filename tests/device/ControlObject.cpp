@@ -6,11 +6,11 @@
 #include "device/DeviceConnection.h"
 #include "device/ModelScope.h"
 #include "device/ReportControl.h"
-#include "mms/Container.h"
-#include "mms/Domain.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariable.h"
-#include "mms/VMD.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Container.h"
 
 namespace TestDevice {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "mms/Domain.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariable.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
 
 namespace TestDevice {
 

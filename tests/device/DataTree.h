@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "mms/ContainerTestSupport.h"
-#include "mms/MmsPduData.h"
+#include "mms/pdu/MmsPduData.h"
 
 namespace Mms {
 class Domain;

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "device/ModelScope.h"
-#include "mms/Domain.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/MmsPduReader.h"
-#include "mms/NamedVariable.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
 #include "osi/TcpConnection.h"
 #include "osi/W32TcpConnection.h"
 #include "support/StackProfile.h"

@@ -5,9 +5,9 @@
 
 #include "device/Device.h"
 #include "device/ModelScope.h"
-#include "mms/MmsConnection.h"
-#include "mms/MmsFrame.h"
-#include "mms/MmsPduReader.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/MmsPduReader.h"
 #include "osi/ItotConnection.h"
 #include "osi/Tpdu.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "mms/MmsUserConnection.h"
-#include "mms/MmsUserLayer.h"
+#include "mms/user/MmsUserConnection.h"
+#include "mms/user/MmsUserLayer.h"
 #include "osi/CotpConnection.h"
 #include "osi/CotpLayer.h"
 

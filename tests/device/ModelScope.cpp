@@ -1,6 +1,6 @@
 #include "device/ModelScope.h"
 
-#include "mms/VMD.h"
+#include "mms/user/VMD.h"
 
 namespace TestDevice {
 

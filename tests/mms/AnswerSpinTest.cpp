@@ -1,4 +1,4 @@
-#include "mms/AnswerSpin.h"
+#include "mms/machine/AnswerSpin.h"
 
 #include <gtest/gtest.h>
 

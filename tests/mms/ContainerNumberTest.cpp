@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "mms/ContainerFactory.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/FloatingPoint.h"
-#include "mms/Integer.h"
-#include "mms/Unsigned.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/FloatingPoint.h"
+#include "mms/values/Integer.h"
+#include "mms/values/Unsigned.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "mms/BitString.h"
-#include "mms/ContainerFactory.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/MMSString.h"
-#include "mms/OctetString.h"
-#include "mms/VisibleString.h"
+#include "mms/values/BitString.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/MMSString.h"
+#include "mms/values/OctetString.h"
+#include "mms/values/VisibleString.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "mms/Array.h"
-#include "mms/ContainerFactory.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Integer.h"
-#include "mms/Structure.h"
+#include "mms/values/Array.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/Integer.h"
+#include "mms/values/Structure.h"
 
 namespace {
 

@@ -6,15 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "mms/Boolean.h"
-#include "mms/ContainerDataXml.h"
-#include "mms/ContainerFactory.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Integer.h"
-#include "mms/NamedVariable.h"
-#include "mms/Structure.h"
-#include "mms/Unsigned.h"
-#include "mms/VisibleString.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/values/Boolean.h"
+#include "mms/values/ContainerDataXml.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/Integer.h"
+#include "mms/values/Structure.h"
+#include "mms/values/Unsigned.h"
+#include "mms/values/VisibleString.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "mms/Container.h"
-#include "mms/MmsPduData.h"
+#include "mms/pdu/MmsPduData.h"
+#include "mms/values/Container.h"
 #include "protocol/Asn1Coder.h"
 
 namespace ContainerTestSupport {

@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "mms/BCD.h"
-#include "mms/BinaryTime.h"
-#include "mms/Boolean.h"
-#include "mms/ContainerFactory.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/GeneralizedTime.h"
-#include "mms/ObjectId.h"
-#include "mms/UTCTime.h"
+#include "mms/values/BCD.h"
+#include "mms/values/BinaryTime.h"
+#include "mms/values/Boolean.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/GeneralizedTime.h"
+#include "mms/values/ObjectId.h"
+#include "mms/values/UTCTime.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "mms/ContainerTestSupport.h"
-#include "mms/MmsFrame.h"
-#include "mms/MmsPduServices.h"
 #include "mms/ReadPathAgreement.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/MmsPduServices.h"
 
 using ContainerTestSupport::Bytes;
 using ContainerTestSupport::Hex;

@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "mms/CoderValue.h"
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduWriter.h"
+#include "mms/pdu/CoderValue.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduWriter.h"
 #include "protocol/Asn1Arena.h"
 #include "support/WireCheck.h"
 

@@ -6,16 +6,16 @@
 #include <memory>
 #include <string>
 
-#include "mms/Container.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Domain.h"
-#include "mms/InformationReport.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/PlainNamedObjects.h"
-#include "mms/VMD.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/Domain.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/PlainNamedObjects.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Container.h"
 
 using namespace MmsObjectTest;
 using ContainerTestSupport::DecodeHex;

@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "mms/ContainerTestSupport.h"
-#include "mms/MmsConnection.h"
-#include "mms/MmsFrame.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/MmsUserConnection.h"
-#include "mms/VMD.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/MmsUserConnection.h"
+#include "mms/user/VMD.h"
 
 namespace LoopbackModel {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
 
 using TestSupport::BytesFromHex;
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "mms/MmsConnection.h"
-#include "mms/MmsLayer.h"
-#include "mms/RequestHandle.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsLayer.h"
+#include "mms/machine/RequestHandle.h"
 #include "support/WireCheck.h"
 
 using namespace Mms;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "mms/MmsFrame.h"
-#include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/MmsPduWriter.h"
 
 using namespace Mms;
 using TestSupport::BytesFromHex;

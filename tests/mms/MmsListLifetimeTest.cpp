@@ -12,8 +12,8 @@
 
 #include "mms/MmsLoopback.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariableList.h"
-#include "mms/RequestHandle.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/user/NamedVariableList.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <thread>
 #include <utility>
 
-#include "mms/InitiateParameters.h"
-#include "mms/MmsConnection.h"
-#include "mms/MmsLayer.h"
-#include "mms/MmsUserConnection.h"
-#include "mms/MmsUserLayer.h"
-#include "mms/ServiceErrorRecord.h"
-#include "mms/VMD.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsLayer.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/ServiceErrorRecord.h"
+#include "mms/user/MmsUserConnection.h"
+#include "mms/user/MmsUserLayer.h"
+#include "mms/user/VMD.h"
 #include "osi/AcseLayer.h"
 #include "osi/CoppLayer.h"
 #include "osi/CospLayer.h"

@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "mms/InitiateParameters.h"
-#include "mms/MmsConnection.h"
-#include "mms/MmsFrame.h"
-#include "mms/MmsLayer.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/RequestHandle.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/machine/MmsLayer.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
 #include "osi/AcseLayer.h"
 #include "osi/CoppLayer.h"
 #include "osi/CospLayer.h"

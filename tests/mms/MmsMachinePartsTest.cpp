@@ -7,10 +7,10 @@
 #include <thread>
 #include <vector>
 
-#include "mms/InitiateParameters.h"
-#include "mms/InvokeCounter.h"
-#include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
+#include "mms/machine/InvokeCounter.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPduWriter.h"
 
 using namespace Mms;
 using TestSupport::BytesFromHex;

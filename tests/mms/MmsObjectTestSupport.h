@@ -8,14 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "mms/CoderValue.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Domain.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/Structure.h"
-#include "mms/VMD.h"
+#include "mms/pdu/CoderValue.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Structure.h"
 
 namespace MmsObjectTest {
 

@@ -1,6 +1,6 @@
 #include "mms/MmsPduBuilders.h"
 
-#include "mms/MmsPduWriter.h"
+#include "mms/pdu/MmsPduWriter.h"
 
 namespace MmsTest {
 

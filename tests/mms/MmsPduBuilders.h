@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mms/MmsPdu.h"
+#include "mms/pdu/MmsPdu.h"
 
 namespace MmsTest {
 

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduReader.h"
 #include "mms/MmsWire.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduReader.h"
 
 using namespace Mms;
 using TestSupport::BytesFromHex;

@@ -8,10 +8,10 @@
 #include <functional>
 #include <string_view>
 
-#include "mms/InitiateParameters.h"
 #include "mms/MmsPduBuilders.h"
-#include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPduWriter.h"
 
 using namespace Mms;
 using namespace MmsTest;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "mms/InitiateParameters.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
 #include "support/WireCheck.h"
 
 using namespace Mms;

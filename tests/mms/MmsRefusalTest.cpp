@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "MmsLoopback.h"
-#include "mms/MmsFrame.h"
+#include "mms/machine/MmsFrame.h"
 #include "osi/AcseConnection.h"
 #include "osi/AssociationWireRelay.h"
 #include "osi/CotpScriptedTcp.h"

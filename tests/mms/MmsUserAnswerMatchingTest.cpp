@@ -12,11 +12,11 @@
 
 #include "mms/LoopbackModel.h"
 #include "mms/MmsLoopback.h"
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
 #include "mms/MmsWire.h"
-#include "mms/RequestHandle.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
 #include "system/Polling.h"
 
 using TestSupport::BytesFromHex;

@@ -11,13 +11,13 @@
 #include <string>
 #include <thread>
 
-#include "mms/InformationReport.h"
 #include "mms/LoopbackModel.h"
-#include "mms/MmsFrame.h"
 #include "mms/MmsLoopback.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/RequestHandle.h"
-#include "mms/Structure.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/user/InformationReport.h"
+#include "mms/values/Structure.h"
 #include "osi/AssociationWireRelay.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
-#include "mms/MmsConnection.h"
-#include "mms/MmsLayer.h"
-#include "mms/PendingRequests.h"
-#include "mms/RequestHandle.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsLayer.h"
+#include "mms/machine/PendingRequests.h"
+#include "mms/machine/RequestHandle.h"
 #include "system/Polling.h"
 
 namespace {

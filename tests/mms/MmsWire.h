@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "mms/MmsPdu.h"
+#include "mms/pdu/MmsPdu.h"
 #include "support/WireCheck.h"
 
 namespace MmsTest {

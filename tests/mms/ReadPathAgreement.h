@@ -13,12 +13,12 @@
 #include <tuple>
 #include <vector>
 
-#include "mms/Array.h"
-#include "mms/ContainerFactory.h"
-#include "mms/DataDecoder.h"
-#include "mms/MmsPduData.h"
-#include "mms/Structure.h"
-#include "mms/Variable.h"
+#include "mms/pdu/MmsPduData.h"
+#include "mms/user/Variable.h"
+#include "mms/values/Array.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/DataDecoder.h"
+#include "mms/values/Structure.h"
 #include "protocol/Asn1Coder.h"
 
 namespace ReadPathAgreement {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "mms/CoderValue.h"
-#include "mms/InformationReport.h"
 #include "mms/LoopbackModel.h"
 #include "mms/MmsLoopback.h"
 #include "mms/MmsObjectTestSupport.h"
+#include "mms/pdu/CoderValue.h"
+#include "mms/user/InformationReport.h"
 #include "osi/AssociationWireRelay.h"
 #include "support/WireCheck.h"
 

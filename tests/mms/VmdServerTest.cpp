@@ -6,14 +6,14 @@
 #include <list>
 #include <string>
 
-#include "mms/CoderValue.h"
-#include "mms/Container.h"
 #include "mms/ContainerTestSupport.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/MmsPduReader.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/Structure.h"
-#include "mms/VMD.h"
+#include "mms/pdu/CoderValue.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Container.h"
+#include "mms/values/Structure.h"
 
 using namespace MmsObjectTest;
 using ContainerTestSupport::DecodeHex;

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "../DeviceInputModel.h"
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "mms/Domain.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "mms/user/Domain.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/DataSetLifetime.h"
 #include "iec61850/acsi/ProtectionDevice.h"
-#include "iec61850/acsi/ReportControlBlock.h"
-#include "mms/InformationReport.h"
-#include "mms/MmsPdu.h"
-#include "mms/VMD.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/DataSetLifetime.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/VMD.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <string_view>
 
 #include "../DeviceInputModel.h"
-#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/XmlParser.h"
 #include "iec61850/scl/XmlWriter.h"
-#include "mms/Domain.h"
+#include "mms/user/Domain.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "iec61850/acsi/ClientApplication.h"
+#include "iec61850/acsi/client/ClientApplication.h"
 #include "system/ResultCode.h"
 
 namespace App {

@@ -12,7 +12,7 @@
 #include "app/client/MainWindowNotifier.h"
 #include "app/client/QXMessages.h"
 #include "app/client/SelectionTree.h"
-#include "iec61850/acsi/RClient.h"
+#include "iec61850/acsi/reader/RClient.h"
 #include "system/Semaphore.h"
 
 namespace Iec61850::Acsi {

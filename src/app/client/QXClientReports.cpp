@@ -3,12 +3,12 @@
 #include <vector>
 
 #include "app/client/QXClient.h"
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/RcbServices.h"
-#include "iec61850/acsi/ReportControlBlock.h"
-#include "iec61850/acsi/Server.h"
-#include "iec61850/acsi/TPAppAssociation.h"
-#include "mms/Container.h"
+#include "iec61850/acsi/client/RcbServices.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/values/Container.h"
 #include "system/NumberText.h"
 
 // The report-control-block sequence: find the blocks whose data set holds the watched

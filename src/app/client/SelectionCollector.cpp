@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "iec61850/acsi/ControlBlock.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/FunctionalConstraint.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 
 namespace App {
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/program/CICDDialog.h"
-#include "app/program/IcdValueReads.h"
 #include "app/program/QXDialog.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
 #include "ui/CommonDialogs.h"
 
 namespace App {

@@ -2,16 +2,16 @@
 
 #include <utility>
 
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/FunctionalConstraint.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ModelLockHold.h"
 #include "iec61850/icd/ReplacingFileWriter.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
 #include "iec61850/scl/XmlWriter.h"
-#include "mms/NamedVariable.h"
+#include "mms/user/NamedVariable.h"
 #include "system/ResultCode.h"
 
 namespace Iec61850::Acsi::Scl {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "iec61850/acsi/IcdExport.h"
+#include "iec61850/acsi/model/IcdExport.h"
 #include "iec61850/icd/ControlBlockAddress.h"
 #include "iec61850/icd/IcdEnumerations.h"
 #include "iec61850/icd/IcdModelSource.h"

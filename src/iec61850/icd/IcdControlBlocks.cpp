@@ -3,14 +3,14 @@
 
 #include <cctype>
 
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/XmlWriter.h"
-#include "mms/Container.h"
+#include "mms/values/Container.h"
 
 namespace Iec61850::Acsi::Scl {
 

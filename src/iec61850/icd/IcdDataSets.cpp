@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <array>
 
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/XmlWriter.h"
-#include "mms/NamedVariable.h"
+#include "mms/user/NamedVariable.h"
 
 namespace Iec61850::Acsi::Scl {
 

@@ -3,9 +3,9 @@
 
 #include <set>
 
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/XmlWriter.h"

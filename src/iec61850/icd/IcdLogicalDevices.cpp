@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/scl/XmlWriter.h"
 

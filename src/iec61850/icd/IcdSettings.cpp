@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <set>
 
-#include "iec61850/acsi/ControlBlock.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/FunctionalConstraint.h"
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/ModelLockHold.h"

@@ -9,9 +9,9 @@
 #include "iec61850/scl/ElementType.h"
 #include "iec61850/scl/EnumType.h"
 #include "iec61850/scl/XmlWriter.h"
-#include "mms/Integer.h"
-#include "mms/NamedVariable.h"
-#include "mms/Object.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/values/Integer.h"
+#include "mms/values/Object.h"
 
 namespace Iec61850::Acsi::Scl {
 

@@ -1,10 +1,10 @@
 #include "iec61850/icd/ServerModelSource.h"
 
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/icd/ICDClasses.h"
-#include "mms/MmsConnection.h"
-#include "mms/MmsUserConnection.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/user/MmsUserConnection.h"
 
 namespace Iec61850::Acsi::Scl {
 

@@ -2,7 +2,7 @@
 
 // The exporter's view of a server object, and the registration of the exporter's maker.
 
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/IcdModelSource.h"
 
 namespace Iec61850::Acsi::Scl {

@@ -12,8 +12,8 @@
 #include "app/client/QXClient.h"
 #include "app/client/RecordingNotifier.h"
 #include "device/Device.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/Server.h"
 #include "osi/AssociationWireRelay.h"
 
 namespace AppTest {

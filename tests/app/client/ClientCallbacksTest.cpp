@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/client/BridgeSession.h"
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/TPAppAssociation.h"
-#include "mms/MmsPduServices.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "system/Polling.h"
 
 namespace AppTest {

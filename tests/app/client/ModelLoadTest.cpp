@@ -6,8 +6,8 @@
 
 #include "app/client/BridgeSession.h"
 #include "app/client/SelectionModel.h"
-#include "iec61850/acsi/ModelReader.h"
-#include "mms/MmsPduServices.h"
+#include "iec61850/acsi/reader/ModelReader.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "system/Polling.h"
 
 namespace AppTest {

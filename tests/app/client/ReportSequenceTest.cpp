@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "app/client/BridgeSession.h"
-#include "iec61850/acsi/ClientManager.h"
-#include "iec61850/acsi/RClient.h"
+#include "iec61850/acsi/reader/RClient.h"
+#include "iec61850/acsi/registry/ClientManager.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 

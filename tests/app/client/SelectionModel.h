@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "app/client/SelectionTree.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ReportControlBlock.h"
-#include "iec61850/acsi/Server.h"
-#include "mms/Domain.h"
-#include "mms/NamedVariableList.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariableList.h"
 
 namespace AppTest {
 

@@ -17,9 +17,9 @@
 
 #include "app/program/QXDialog.h"
 #include "device/Device.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/ClientManager.h"
-#include "iec61850/acsi/ServerManager.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
 #include "support/ui/UiHarness.h"
 
 namespace AppTest {

@@ -20,8 +20,8 @@
 #include "app/goose/GooseFrameBuilder.h"
 #include "app/program/ProgramResources.h"
 #include "app/program/QXDialog.h"
-#include "iec61850/acsi/ClientManager.h"
-#include "iec61850/acsi/ServerManager.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
 #include "support/ui/UiHarness.h"
 
 namespace GoosePanelTest {

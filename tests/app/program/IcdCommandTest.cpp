@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/program/DialogSession.h"
 #include "app/program/GridDriver.h"
 #include "app/program/ICDProgressDialog.h"
-#include "app/program/IcdValueReads.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/ServerModelSource.h"

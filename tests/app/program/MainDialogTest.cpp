@@ -10,7 +10,7 @@
 #include "app/client/QXClient.h"
 #include "app/program/DialogSession.h"
 #include "app/program/ProgramResources.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
 #include "ui/DialogTemplate.h"
 #include "ui/IPAddressCtrl.h"
 

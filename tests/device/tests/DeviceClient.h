@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "device/Device.h"
-#include "mms/InformationReport.h"
 #include "mms/MmsLoopback.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariableList.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/NamedVariableList.h"
 #include "osi/AssociationWireRelay.h"
 
 namespace DeviceTest {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "DeviceClient.h"
-#include "mms/Structure.h"
+#include "mms/values/Structure.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "DeviceClient.h"
-#include "mms/MmsPduError.h"
-#include "mms/MmsPduServices.h"
+#include "mms/pdu/MmsPduError.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "DeviceClient.h"
-#include "mms/Structure.h"
+#include "mms/values/Structure.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;

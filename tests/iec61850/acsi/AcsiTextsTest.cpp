@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/AcsiTexts.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
 
 namespace Iec61850::Acsi {
 namespace {

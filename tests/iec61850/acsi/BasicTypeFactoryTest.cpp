@@ -6,17 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/ModelArray.h"
-#include "iec61850/acsi/NamedObject.h"
-#include "mms/BinaryTime.h"
-#include "mms/BitString.h"
-#include "mms/FloatingPoint.h"
-#include "mms/Integer.h"
-#include "mms/MMSString.h"
-#include "mms/OctetString.h"
-#include "mms/Structure.h"
-#include "mms/Unsigned.h"
-#include "mms/VisibleString.h"
+#include "iec61850/acsi/model/ModelArray.h"
+#include "iec61850/acsi/model/NamedObject.h"
+#include "mms/values/BinaryTime.h"
+#include "mms/values/BitString.h"
+#include "mms/values/FloatingPoint.h"
+#include "mms/values/Integer.h"
+#include "mms/values/MMSString.h"
+#include "mms/values/OctetString.h"
+#include "mms/values/Structure.h"
+#include "mms/values/Unsigned.h"
+#include "mms/values/VisibleString.h"
 
 namespace Iec61850::Acsi {
 namespace {

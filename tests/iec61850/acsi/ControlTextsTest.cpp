@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "iec61850/acsi/ControlServices.h"
-#include "mms/MmsPdu.h"
+#include "iec61850/acsi/client/ControlServices.h"
+#include "mms/pdu/MmsPdu.h"
 
 namespace Iec61850::Acsi {
 namespace {

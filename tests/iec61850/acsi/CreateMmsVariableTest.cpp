@@ -6,14 +6,14 @@
 #include <utility>
 #include <vector>
 
-#include "iec61850/acsi/ModelArray.h"
-#include "iec61850/acsi/NamedObject.h"
-#include "mms/BitString.h"
-#include "mms/Domain.h"
+#include "iec61850/acsi/model/ModelArray.h"
+#include "iec61850/acsi/model/NamedObject.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/Structure.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/values/BitString.h"
+#include "mms/values/Structure.h"
 
 namespace Iec61850::Acsi {
 namespace {

@@ -5,19 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSetAssociation.h"
-#include "iec61850/acsi/DataSetLifetime.h"
 #include "iec61850/acsi/ProtectionDevice.h"
-#include "iec61850/acsi/ReportControlBlock.h"
-#include "mms/Integer.h"
-#include "mms/MmsUserConnection.h"
-#include "mms/MmsUserLayer.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/Structure.h"
-#include "mms/VisibleString.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSetAssociation.h"
+#include "iec61850/acsi/model/DataSetLifetime.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/user/MmsUserConnection.h"
+#include "mms/user/MmsUserLayer.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/values/Integer.h"
+#include "mms/values/Structure.h"
+#include "mms/values/VisibleString.h"
 
 namespace Iec61850::Acsi {
 namespace {

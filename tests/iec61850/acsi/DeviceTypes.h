@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ModelLookup.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ModelLookup.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/Structure.h"
+#include "mms/values/Structure.h"
 
 namespace Iec61850::Acsi::DeviceTypes {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "iec61850/acsi/IcdExport.h"
+#include "iec61850/acsi/model/IcdExport.h"
 
 namespace Iec61850::Acsi {
 namespace {

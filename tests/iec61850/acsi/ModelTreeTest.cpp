@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/ComponentVariable.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/FunctionalConstraint.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
 #include "iec61850/acsi/ProtectionDevice.h"
-#include "iec61850/acsi/ReportControlBlock.h"
-#include "mms/NamedVariable.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/ComponentVariable.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/user/NamedVariable.h"
 
 namespace Iec61850::Acsi {
 namespace {

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/NamedObject.h"
 #include "iec61850/acsi/TestModel.h"
-#include "mms/Container.h"
-#include "mms/Domain.h"
-#include "mms/NamedVariable.h"
-#include "mms/Structure.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/NamedObject.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
+#include "mms/values/Structure.h"
 
 namespace Iec61850::Acsi {
 namespace {

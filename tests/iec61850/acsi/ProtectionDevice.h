@@ -10,10 +10,10 @@
 #include <utility>
 
 #include "iec61850/acsi/DeviceTypes.h"
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "mms/Domain.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
 #include "mms/MmsObjectTestSupport.h"
+#include "mms/user/Domain.h"
 
 namespace Iec61850::Acsi::DeviceTypes {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <utility>
 
-#include "iec61850/acsi/NamedObject.h"
-#include "mms/Domain.h"
+#include "iec61850/acsi/model/NamedObject.h"
+#include "mms/user/Domain.h"
 
 namespace Iec61850::Acsi::TestModel {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "iec61850/acsi/AcsiStack.h"
+#include "iec61850/acsi/client/AcsiStack.h"
 #include "iec61850/association/DeviceSession.h"
-#include "mms/MmsConnection.h"
+#include "mms/machine/MmsConnection.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {

@@ -11,13 +11,13 @@
 #include <string>
 
 #include "device/Device.h"
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/Server.h"
-#include "iec61850/acsi/TPAppAssociation.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/association/RecordingClient.h"
 #include "osi/AssociationWireRelay.h"
 

@@ -2,13 +2,13 @@
 
 #include <cerrno>
 
-#include "iec61850/acsi/AcsiLayer.h"
-#include "iec61850/acsi/AcsiStack.h"
-#include "iec61850/acsi/DataSetServices.h"
-#include "iec61850/acsi/Service.h"
-#include "iec61850/acsi/TPAppAssociation.h"
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduError.h"
+#include "iec61850/acsi/client/AcsiLayer.h"
+#include "iec61850/acsi/client/AcsiStack.h"
+#include "iec61850/acsi/client/DataSetServices.h"
+#include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduError.h"
 #include "protocol/Layer.h"
 
 namespace AcsiClientTest {

@@ -10,19 +10,19 @@
 #include <thread>
 #include <vector>
 
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/DataValueServices.h"
-#include "iec61850/acsi/DirectoryServices.h"
-#include "iec61850/acsi/FunctionalConstraint.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/TPAppAssociation.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/association/ReadingSession.h"
-#include "mms/MmsPduError.h"
-#include "mms/MmsPduServices.h"
-#include "mms/NamedVariable.h"
+#include "mms/pdu/MmsPduError.h"
+#include "mms/pdu/MmsPduServices.h"
+#include "mms/user/NamedVariable.h"
 #include "support/WireCheck.h"
 
 namespace ModelReadTest {

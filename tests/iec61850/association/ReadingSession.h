@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "device/Device.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/DirectoryServices.h"
-#include "iec61850/acsi/ModelReader.h"
-#include "iec61850/acsi/RClient.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/reader/ModelReader.h"
+#include "iec61850/acsi/reader/RClient.h"
 #include "osi/AssociationWireRelay.h"
 
 namespace ModelReadTest {

@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/ClientApplication.h"
-#include "iec61850/acsi/DataSetServices.h"
-#include "iec61850/acsi/DataValueServices.h"
-#include "iec61850/acsi/DirectoryServices.h"
-#include "iec61850/acsi/RCBReport.h"
-#include "iec61850/acsi/RcbServices.h"
-#include "iec61850/acsi/Release.h"
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DataSetServices.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/RCBReport.h"
+#include "iec61850/acsi/client/RcbServices.h"
+#include "iec61850/acsi/client/Release.h"
+#include "iec61850/acsi/client/Server.h"
 
 namespace AcsiClientTest {
 

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "iec61850/acsi/ClientManager.h"
-#include "iec61850/acsi/ServerManager.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 #include "system/Polling.h"
 

@@ -4,11 +4,11 @@
 #include <mutex>
 #include <vector>
 
-#include "iec61850/acsi/AcsiStack.h"
-#include "iec61850/acsi/AcsiTexts.h"
-#include "iec61850/acsi/AssociationListener.h"
-#include "iec61850/acsi/AssociationProfile.h"
-#include "iec61850/acsi/TPAppAssociation.h"
+#include "iec61850/acsi/client/AcsiStack.h"
+#include "iec61850/acsi/client/AssociationListener.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/association/RecordingClient.h"
 #include "system/Polling.h"
 

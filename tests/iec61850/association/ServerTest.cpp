@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "iec61850/acsi/ControlBlock.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/DataValueServices.h"
-#include "iec61850/acsi/DirectoryServices.h"
-#include "iec61850/acsi/ServerManager.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 
 namespace AcsiClientTest {

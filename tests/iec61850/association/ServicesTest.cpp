@@ -4,10 +4,10 @@
 #include <set>
 #include <string>
 
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/association/DeviceSession.h"
-#include "mms/MmsPduError.h"
+#include "mms/pdu/MmsPduError.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/OtherControlBlocks.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "support/icdmodel/ModelShapes.h"
 

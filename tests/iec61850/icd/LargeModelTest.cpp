@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/TempFolder.h"
 #include "support/ShellCommand.h"

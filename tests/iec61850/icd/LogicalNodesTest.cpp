@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "support/icdmodel/ModelShapes.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "iec61850/acsi/Server.h"
+#include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/ServerModelSource.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/LLN0.h"
-#include "iec61850/acsi/LogicalDevice.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
 #include "support/icdmodel/ModelShapes.h"
 
 namespace IcdTestModel {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "device/DeviceModel.h"
-#include "iec61850/acsi/LLN0.h"
+#include "iec61850/acsi/model/LLN0.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/SmallModel.h"

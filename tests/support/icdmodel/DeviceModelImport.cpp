@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
-#include "mms/Domain.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/VMD.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/VMD.h"
 
 namespace IcdTestModel {
 

@@ -2,14 +2,14 @@
 
 #include <stdexcept>
 
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "mms/Domain.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "mms/MmsObjectTestSupport.h"
-#include "mms/NamedVariable.h"
-#include "mms/NamedVariableList.h"
-#include "mms/Structure.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/values/Structure.h"
 
 namespace IcdTestModel {
 

@@ -16,12 +16,12 @@
 #include <utility>
 #include <vector>
 
-#include "iec61850/acsi/IcdExport.h"
-#include "iec61850/acsi/LogicalDevice.h"
-#include "iec61850/acsi/ModelLookup.h"
+#include "iec61850/acsi/model/IcdExport.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/ModelLookup.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "mms/ContainerTestSupport.h"
-#include "mms/VMD.h"
+#include "mms/user/VMD.h"
 
 namespace IcdTestModel {
 

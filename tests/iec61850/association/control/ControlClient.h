@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/ControlServices.h"
-#include "iec61850/acsi/DataItem.h"
-#include "iec61850/acsi/RCBReport.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/client/ControlServices.h"
+#include "iec61850/acsi/client/RCBReport.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/RecordingClient.h"
 
 namespace Iec61850::Acsi {

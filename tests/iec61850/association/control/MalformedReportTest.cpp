@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "device/DeviceModel.h"
-#include "iec61850/acsi/DataSet.h"
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "iec61850/association/control/ReportPdu.h"
-#include "mms/Container.h"
+#include "mms/values/Container.h"
 
 namespace AcsiClientTest {
 namespace {

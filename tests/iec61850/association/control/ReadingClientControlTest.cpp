@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/ControlServices.h"
-#include "iec61850/acsi/DataItem.h"
+#include "iec61850/acsi/client/ControlServices.h"
+#include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/association/ReadingSession.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "support/WireCheck.h"

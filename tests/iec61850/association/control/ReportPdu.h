@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "device/DataTree.h"
-#include "mms/CoderValue.h"
-#include "mms/Container.h"
-#include "mms/ContainerFactory.h"
-#include "mms/InformationReport.h"
-#include "mms/MmsPdu.h"
-#include "mms/MmsPduWriter.h"
-#include "mms/Structure.h"
-#include "mms/VMD.h"
+#include "mms/pdu/CoderValue.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/VMD.h"
+#include "mms/values/Container.h"
+#include "mms/values/ContainerFactory.h"
+#include "mms/values/Structure.h"
 
 namespace AcsiClientTest {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/LogicalNode.h"
-#include "iec61850/acsi/ReportControlBlock.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
-#include "mms/Container.h"
+#include "mms/values/Container.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 

@@ -1,0 +1,48 @@
+#include "app/client/IcdValueReads.h"
+
+#include "app/client/QXClient.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+
+namespace App {
+
+bool ListFirstDeviceNodes(Iec61850::Acsi::Server& server, std::vector<std::string>& nodes) {
+    nodes.clear();
+    Mms::VMD::ModelHold hold(&server);
+    const auto& devices = server.GetLogicalDevices();
+    if (devices.empty()) return false;
+    for (const auto& [name, node] : devices.begin()->second->GetLogicalNodes()) nodes.push_back(node->GetReference());
+    return true;
+}
+
+void RaisePendingValueReads(QXClient& client, std::int32_t count) {
+    client.GetPendingLock().Wait(0);
+    client.SetPendingValueReads(client.GetPendingValueReads() + count);
+    client.GetPendingLock().Release();
+}
+
+void ResetPendingValueReads(QXClient& client) {
+    client.GetPendingLock().Wait(0);
+    client.SetPendingValueReads(0);
+    client.GetPendingLock().Release();
+}
+
+bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
+    bool refusalEnded = false;
+    for (const std::string& node : nodes) {
+        for (const char* fc : {"CF", "DC"}) {
+            std::uint32_t id = 0;
+            if (client.GetAllDataValues(id, node, fc, 0) == System::OkNoError) continue;
+            client.GetPendingLock().Wait(0);
+            // Answers count down too: only the step that reaches 0 ends the reads.
+            const std::int32_t before = client.GetPendingValueReads();
+            if (before > 0) client.SetPendingValueReads(before - 1);
+            client.GetPendingLock().Release();
+            if (before == 1) refusalEnded = true;
+        }
+    }
+    return refusalEnded;
+}
+
+}  // namespace App

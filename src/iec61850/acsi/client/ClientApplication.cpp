@@ -1,0 +1,343 @@
+#include "iec61850/acsi/client/ClientApplication.h"
+
+#include <new>
+
+#include "iec61850/acsi/client/AcsiStack.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/ControlServices.h"
+#include "iec61850/acsi/client/DataSetServices.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/RcbServices.h"
+#include "iec61850/acsi/client/Release.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+
+namespace Iec61850 {
+
+using System::ResultCode;
+using namespace Acsi;
+
+ClientApplication::ClientApplication() = default;
+
+ClientApplication::~ClientApplication() {
+    TPAppAssociation* association = GetAssociation();
+    // The association calls back nothing more once this returns.
+    if (association != nullptr) association->DetachClient();
+}
+
+// ---- the association link ----
+
+TPAppAssociation* ClientApplication::GetAssociation() const {
+    std::lock_guard lock(associationMutex_);
+    return association_;
+}
+
+void ClientApplication::ClearAssociation() {
+    TPAppAssociation* association = nullptr;
+    {
+        std::lock_guard lock(associationMutex_);
+        association = association_;
+    }
+    if (association != nullptr) association->DetachClient();
+}
+
+void ClientApplication::ForgetAssociation(TPAppAssociation* association) {
+    std::lock_guard lock(associationMutex_);
+    if (association_ == association) association_ = nullptr;
+}
+
+bool ClientApplication::IsAssociated() const {
+    std::lock_guard lock(associationMutex_);
+    return association_ != nullptr && association_->IsAssociated();
+}
+
+int ClientApplication::WaitForConfirmation(std::uint32_t milliseconds) { return confirmation_.Wait(milliseconds); }
+
+ResultCode ClientApplication::SignalConfirmation() { return confirmation_.Release(); }
+
+// ---- association ----
+
+ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32_t userValue) {
+    TPAppAssociation* association = nullptr;
+    bool made = false;
+    {
+        std::lock_guard lock(associationMutex_);
+        if (association_ == nullptr) {
+            association_ = profile.GetStack()->CreateAssociation();
+            if (association_ == nullptr) return System::NoResources;
+            made = true;
+        }
+        association = association_;
+    }
+    // Outside the link's lock: the association takes its client's lock the other way round.
+    if (made) {
+        association->SetClient(this);
+        if (Server* server = profile.GetServer()) server->AddAssociation(association);
+    }
+    return association->Associate(profile, userValue);
+}
+
+template <typename Make>
+ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
+    Service* refused = nullptr;
+    {
+        std::lock_guard lock(associationMutex_);
+        if (association_ == nullptr) return System::Error;
+        Service* service = make(*association_);
+        if (service == nullptr) return System::NoResources;
+        id = service->GetInvokeId();
+        if (association_->PostRequest(service) != System::OkNoError) refused = service;
+    }
+    // Not taken (the association is ending): confirmed here, as every request is, once
+    // the link is let go (the callback may use it).
+    if (refused != nullptr) refused->CompleteWith(System::Aborted);
+    return System::OkNoError;
+}
+
+ResultCode ClientApplication::Release() {
+    std::uint32_t id = 0;
+    return Post(id, [](TPAppAssociation& a) -> Service* { return new (std::nothrow) Acsi::Release(a); });
+}
+
+ResultCode ClientApplication::GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag,
+                                                      const std::string& continueAfter) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        auto* service = new (std::nothrow) Acsi::GetServerDirectory(a, objectClass, flag != 0);
+        if (service != nullptr) service->continueAfter = continueAfter;
+        return service;
+    });
+}
+
+ResultCode ClientApplication::GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag) {
+    return GetServerDirectoryAfter(id, objectClass, flag, {});
+}
+
+ResultCode ClientApplication::GetLogicalDeviceDirectoryAfter(std::uint32_t& id, const std::string& reference,
+                                                             std::uint8_t flag, const std::string& continueAfter) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        auto* service = new (std::nothrow) Acsi::GetLogicalDeviceDirectory(a, reference, flag != 0);
+        if (service != nullptr) service->continueAfter = continueAfter;
+        return service;
+    });
+}
+
+ResultCode ClientApplication::GetLogicalDeviceDirectory(std::uint32_t& id, const std::string& reference,
+                                                        std::uint8_t flag) {
+    return GetLogicalDeviceDirectoryAfter(id, reference, flag, {});
+}
+
+ResultCode ClientApplication::GetLogicalNodeDirectoryAfter(std::uint32_t& id, const std::string& reference,
+                                                           std::int32_t objectClass, std::uint8_t flag,
+                                                           const std::string& continueAfter) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        auto* service = new (std::nothrow) Acsi::GetLogicalNodeDirectory(a, reference, objectClass, flag != 0);
+        if (service != nullptr) service->continueAfter = continueAfter;
+        return service;
+    });
+}
+
+ResultCode ClientApplication::GetLogicalNodeDirectory(std::uint32_t& id, const std::string& reference,
+                                                      std::int32_t objectClass, std::uint8_t flag) {
+    return GetLogicalNodeDirectoryAfter(id, reference, objectClass, flag, {});
+}
+
+ResultCode ClientApplication::GetAllDataValues(std::uint32_t& id, const std::string& reference, const std::string& fc,
+                                               std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetAllDataValues(a, reference, fc, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetDataValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetDataValues(a, request.first, request.second, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::SetDataValues(std::uint32_t& id, const FcReference& request,
+                                            const std::vector<ValueRecord>& values, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SetDataValues(a, request.first, request.second, values, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetDataDirectory(std::uint32_t& id, const std::string& reference, const std::string& fc,
+                                               std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetDataDirectory(a, reference, fc, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetDataDefinition(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetDataDefinition(a, reference, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetDataSetDirectory(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetDataSetDirectory(a, reference, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetDataSetValues(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetDataSetValues(a, reference, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::SetDataSetValues(std::uint32_t& id, const std::string& reference,
+                                               const std::vector<ValueRecord>& values, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SetDataSetValues(a, reference, values, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::CreateDataSet(std::uint32_t& id, const std::string& reference,
+                                            const std::vector<ValueRecord>& members, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::CreateDataSet(a, reference, members, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::DeleteDataSet(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::DeleteDataSet(a, reference, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetBRCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetBRCBValues(a, request.first, request.second, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::SetBRCBValues(std::uint32_t& id, const std::string& reference,
+                                            const AttributeRecords& values, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SetBRCBValues(a, reference, values, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::GetURCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::GetURCBValues(a, request.first, request.second, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::SetURCBValues(std::uint32_t& id, const std::string& reference,
+                                            const AttributeRecords& values, std::uint8_t flag) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SetURCBValues(a, reference, values, flag != 0);
+    });
+}
+
+ResultCode ClientApplication::Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag == 0) return System::NotSupported;
+    return Post(id, [&](TPAppAssociation& a) -> Service* { return new (std::nothrow) Acsi::Select(a, reference); });
+}
+
+namespace {
+
+enum class ControlKind { SelectWithValue, Operate, Cancel };
+
+// The records of a control structure, or the reason it cannot be written.
+ResultCode BuildControlRecords(ControlKind kind, const std::string& reference, const AttributeRecords& values,
+                               const std::string& test, const std::string& t, const std::string& check,
+                               std::vector<ValueRecord>& records) {
+    if (values.empty()) return System::InvalidArguments;
+    const std::string structure = kind == ControlKind::SelectWithValue ? ".SBOw."
+                                  : kind == ControlKind::Operate       ? ".Oper."
+                                                                       : ".Cancel.";
+    for (const auto& [name, value] : values) {
+        if (kind == ControlKind::Operate && name == "operTm") return System::InvalidArguments;
+        // The caller's number goes out as it is, or not at all.
+        if (name == "ctlNum" && !ParseControlNumber(value)) return System::InvalidArguments;
+        records.push_back({"CO", reference + structure + name, value});
+    }
+    records.push_back({"CO", reference + structure + "Test", test});
+    records.push_back({"CO", reference + structure + "T", t});
+    if (kind != ControlKind::Cancel) records.push_back({"CO", reference + structure + "Check", check});
+    return System::OkNoError;
+}
+
+}  // namespace
+
+ResultCode ClientApplication::SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                              const AttributeRecords& values, const std::string& test,
+                                              const std::string& t, const std::string& check, std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built =
+            BuildControlRecords(ControlKind::SelectWithValue, reference, values, test, t, check, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::SelectWithValue(a, reference, std::move(records));
+    });
+}
+
+ResultCode ClientApplication::Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                      const std::string& test, const std::string& t, const std::string& check,
+                                      std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built = BuildControlRecords(ControlKind::Operate, reference, values, test, t, check, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::Operate(a, reference, std::move(records));
+    });
+}
+
+ResultCode ClientApplication::Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                     const std::string& test, const std::string& t, std::uint8_t flag) {
+    if (GetAssociation() == nullptr) return System::Error;
+    if (flag != 0) return System::NotSupported;
+    std::vector<ValueRecord> records;
+    if (const ResultCode built = BuildControlRecords(ControlKind::Cancel, reference, values, test, t, {}, records);
+        built != System::OkNoError) {
+        return built;
+    }
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        return new (std::nothrow) Acsi::Cancel(a, reference, std::move(records));
+    });
+}
+
+// ---- callbacks: nothing here ----
+
+std::int32_t ClientApplication::OnAssociationFailed(std::int32_t) { return 0; }
+std::int32_t ClientApplication::OnAssociated(std::int32_t) { return 0; }
+std::int32_t ClientApplication::OnAbort(const std::uint8_t*) { return 0; }
+std::int32_t ClientApplication::OnRelease(Acsi::Release*) { return 0; }
+std::int32_t ClientApplication::OnGetServerDirectory(Acsi::GetServerDirectory*) { return 0; }
+std::int32_t ClientApplication::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory*) { return 0; }
+std::int32_t ClientApplication::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory*) { return 0; }
+std::int32_t ClientApplication::OnGetAllDataValues(Acsi::GetAllDataValues*) { return 0; }
+std::int32_t ClientApplication::OnGetDataValues(Acsi::GetDataValues*) { return 0; }
+std::int32_t ClientApplication::OnSetDataValues(Acsi::SetDataValues*) { return 0; }
+std::int32_t ClientApplication::OnGetDataDirectory(Acsi::GetDataDirectory*) { return 0; }
+std::int32_t ClientApplication::OnGetDataDefinition(Acsi::GetDataDefinition*) { return 0; }
+std::int32_t ClientApplication::OnGetDataSetDirectory(Acsi::GetDataSetDirectory*) { return 0; }
+std::int32_t ClientApplication::OnGetDataSetValues(Acsi::GetDataSetValues*) { return 0; }
+std::int32_t ClientApplication::OnSetDataSetValues(Acsi::SetDataSetValues*) { return 0; }
+std::int32_t ClientApplication::OnCreateDataSet(Acsi::CreateDataSet*) { return 0; }
+std::int32_t ClientApplication::OnDeleteDataSet(Acsi::DeleteDataSet*) { return 0; }
+std::int32_t ClientApplication::OnGetBRCBValues(Acsi::GetBRCBValues*) { return 0; }
+std::int32_t ClientApplication::OnSetBRCBValues(Acsi::SetBRCBValues*) { return 0; }
+std::int32_t ClientApplication::OnGetURCBValues(Acsi::GetURCBValues*) { return 0; }
+std::int32_t ClientApplication::OnSetURCBValues(Acsi::SetURCBValues*) { return 0; }
+std::int32_t ClientApplication::OnReport(Acsi::RCBReport*) { return 0; }
+std::int32_t ClientApplication::OnSelect(Acsi::Select*) { return 0; }
+std::int32_t ClientApplication::OnSelectWithValue(Acsi::SelectWithValue*) { return 0; }
+std::int32_t ClientApplication::OnOperate(Acsi::Operate*) { return 0; }
+std::int32_t ClientApplication::OnCancel(Acsi::Cancel*) { return 0; }
+std::int32_t ClientApplication::OnCommandTermination(Acsi::ControlReport*) { return 0; }
+
+}  // namespace Iec61850

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "iec61850/acsi/model/ValueRecord.h"
+#include "system/ResultCode.h"
+#include "system/Semaphore.h"
+
+namespace Iec61850 {
+
+namespace Acsi {
+class AssociationProfile;
+class Cancel;
+class ControlReport;
+class CreateDataSet;
+class DeleteDataSet;
+class GetAllDataValues;
+class GetBRCBValues;
+class GetDataDefinition;
+class GetDataDirectory;
+class GetDataSetDirectory;
+class GetDataSetValues;
+class GetDataValues;
+class GetLogicalDeviceDirectory;
+class GetLogicalNodeDirectory;
+class GetServerDirectory;
+class GetURCBValues;
+class Operate;
+class RCBReport;
+class Release;
+class Select;
+class SelectWithValue;
+class Service;
+class SetBRCBValues;
+class SetDataSetValues;
+class SetDataValues;
+class SetURCBValues;
+class TPAppAssociation;
+}  // namespace Acsi
+
+// A (functional constraint, reference) pair as the requests that address data take it.
+using FcReference = std::pair<std::string, std::string>;
+// Attribute records of a control-block write: (attribute name, value text).
+using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
+
+// The client library's face to an application, which derives from it: Associate with a
+// server's profile, then ACSI requests. A request returns at once (0 and the invoke id, 1
+// without an association); its answer comes through the callback that follows it, which
+// gets the service object (valid only during the call: read its result, service error and
+// answer there). After each callback the confirmation semaphore is signalled, so a caller
+// may wait with WaitForConfirmation, never on a thread that delivers answers.
+//
+// Threads (see TPAppAssociation): OnAssociated and OnAssociationFailed on the thread that
+// called Associate; a service answered from the model or refused before it was sent calls
+// back on the association's thread; answers, reports and aborts on the receive thread. A
+// callback must never wait for another answer of the same association.
+//
+// The client does not own its association (the server's profile stack does). When the
+// server goes, the association lets go of the client and the client of it: its next
+// request gives 1, its next Associate makes a new association.
+//
+// A derived class whose callbacks use its own members calls ClearAssociation first thing
+// in its destructor: it waits for a callback that is running and no other follows, while
+// those members still exist (the base's destructor comes too late for them).
+class ClientApplication {
+public:
+    ClientApplication();
+    // Lets go of the association (which then calls back nothing more).
+    virtual ~ClientApplication();
+    ClientApplication(const ClientApplication&) = delete;
+    ClientApplication& operator=(const ClientApplication&) = delete;
+
+    // Makes the association on first use (NoResources when the stack cannot), then
+    // associates on the caller's thread: 0, or the initiate's failure.
+    virtual System::ResultCode Associate(Acsi::AssociationProfile& profile, std::uint32_t userValue);
+    virtual std::int32_t OnAssociationFailed(std::int32_t reason);
+    virtual std::int32_t OnAssociated(std::int32_t zero);
+    // record[0]: 1 for a local abort; record[1]: 1 for an abort from below or the peer.
+    virtual std::int32_t OnAbort(const std::uint8_t* record);
+    virtual System::ResultCode Release();
+    virtual std::int32_t OnRelease(Acsi::Release* service);
+    virtual System::ResultCode GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag,
+                                                       const std::string& continueAfter);
+    virtual System::ResultCode GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag);
+    virtual std::int32_t OnGetServerDirectory(Acsi::GetServerDirectory* service);
+    virtual System::ResultCode GetLogicalDeviceDirectoryAfter(std::uint32_t& id, const std::string& reference,
+                                                              std::uint8_t flag, const std::string& continueAfter);
+    virtual System::ResultCode GetLogicalDeviceDirectory(std::uint32_t& id, const std::string& reference,
+                                                         std::uint8_t flag);
+    virtual std::int32_t OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service);
+    virtual System::ResultCode GetLogicalNodeDirectoryAfter(std::uint32_t& id, const std::string& reference,
+                                                            std::int32_t objectClass, std::uint8_t flag,
+                                                            const std::string& continueAfter);
+    virtual System::ResultCode GetLogicalNodeDirectory(std::uint32_t& id, const std::string& reference,
+                                                       std::int32_t objectClass, std::uint8_t flag);
+    virtual std::int32_t OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service);
+    virtual System::ResultCode GetAllDataValues(std::uint32_t& id, const std::string& reference, const std::string& fc,
+                                                std::uint8_t flag);
+    virtual std::int32_t OnGetAllDataValues(Acsi::GetAllDataValues* service);
+    virtual System::ResultCode GetDataValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual std::int32_t OnGetDataValues(Acsi::GetDataValues* service);
+    virtual System::ResultCode SetDataValues(std::uint32_t& id, const FcReference& request,
+                                             const std::vector<Acsi::ValueRecord>& values, std::uint8_t flag);
+    virtual std::int32_t OnSetDataValues(Acsi::SetDataValues* service);
+    virtual System::ResultCode GetDataDirectory(std::uint32_t& id, const std::string& reference, const std::string& fc,
+                                                std::uint8_t flag);
+    virtual std::int32_t OnGetDataDirectory(Acsi::GetDataDirectory* service);
+    virtual System::ResultCode GetDataDefinition(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual std::int32_t OnGetDataDefinition(Acsi::GetDataDefinition* service);
+    virtual System::ResultCode GetDataSetDirectory(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual std::int32_t OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service);
+    virtual System::ResultCode GetDataSetValues(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual std::int32_t OnGetDataSetValues(Acsi::GetDataSetValues* service);
+    virtual System::ResultCode SetDataSetValues(std::uint32_t& id, const std::string& reference,
+                                                const std::vector<Acsi::ValueRecord>& values, std::uint8_t flag);
+    virtual std::int32_t OnSetDataSetValues(Acsi::SetDataSetValues* service);
+    virtual System::ResultCode CreateDataSet(std::uint32_t& id, const std::string& reference,
+                                             const std::vector<Acsi::ValueRecord>& members, std::uint8_t flag);
+    virtual std::int32_t OnCreateDataSet(Acsi::CreateDataSet* service);
+    virtual System::ResultCode DeleteDataSet(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual std::int32_t OnDeleteDataSet(Acsi::DeleteDataSet* service);
+    virtual System::ResultCode GetBRCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual std::int32_t OnGetBRCBValues(Acsi::GetBRCBValues* service);
+    virtual System::ResultCode SetBRCBValues(std::uint32_t& id, const std::string& reference,
+                                             const AttributeRecords& values, std::uint8_t flag);
+    virtual std::int32_t OnSetBRCBValues(Acsi::SetBRCBValues* service);
+    virtual System::ResultCode GetURCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual std::int32_t OnGetURCBValues(Acsi::GetURCBValues* service);
+    virtual System::ResultCode SetURCBValues(std::uint32_t& id, const std::string& reference,
+                                             const AttributeRecords& values, std::uint8_t flag);
+    virtual std::int32_t OnSetURCBValues(Acsi::SetURCBValues* service);
+    virtual std::int32_t OnReport(Acsi::RCBReport* report);
+    // Controls. Select reads the object's SBO (a clear flag: NotSupported). The others
+    // write the SBOw, Oper or Cancel structure of the object from the caller's components
+    // ("ctlVal", "origin.orCat" ...), then Test, T and (not for Cancel) Check; the last
+    // argument asks for time activation, which is not supported (NotSupported). No
+    // components, an Operate component "operTm", or a "ctlNum" outside 0..255:
+    // InvalidArguments, and nothing is made.
+    virtual System::ResultCode Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual std::int32_t OnSelect(Acsi::Select* service);
+    virtual System::ResultCode SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                               const AttributeRecords& values, const std::string& test,
+                                               const std::string& t, const std::string& check, std::uint8_t flag);
+    virtual std::int32_t OnSelectWithValue(Acsi::SelectWithValue* service);
+    virtual System::ResultCode Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                       const std::string& test, const std::string& t, const std::string& check,
+                                       std::uint8_t flag);
+    virtual std::int32_t OnOperate(Acsi::Operate* service);
+    virtual System::ResultCode Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
+                                      const std::string& test, const std::string& t, std::uint8_t flag);
+    virtual std::int32_t OnCancel(Acsi::Cancel* service);
+    virtual std::int32_t OnCommandTermination(Acsi::ControlReport* report);
+
+    // An association exists and stands.
+    bool IsAssociated() const;
+    // 0 acquired, 1 failure, 2 time-out; 0 ms waits without limit.
+    int WaitForConfirmation(std::uint32_t milliseconds);
+    System::ResultCode SignalConfirmation();
+
+    std::uint32_t GetClientId() const { return clientId_; }
+    void SetClientId(std::uint32_t id) { clientId_ = id; }
+    Acsi::TPAppAssociation* GetAssociation() const;
+    // Drops the link to the association (the next Associate makes a new one), waiting for
+    // a callback that runs meanwhile; the association then calls this client no more.
+    void ClearAssociation();
+    // The association tells that it lets go of this client (only when it is the linked one).
+    void ForgetAssociation(Acsi::TPAppAssociation* association);
+
+protected:
+    // Posts a service made for the association: 1 without one, 11 when none can be made.
+    template <typename Make>
+    System::ResultCode Post(std::uint32_t& id, Make make);
+
+private:
+    System::Semaphore confirmation_{1, 1};
+    std::uint32_t clientId_ = 0;
+    mutable std::mutex associationMutex_;
+    Acsi::TPAppAssociation* association_ = nullptr;
+};
+
+}  // namespace Iec61850

@@ -1,0 +1,213 @@
+#include "iec61850/acsi/client/ControlServices.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/ServiceModel.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/user/InformationReport.h"
+#include "mms/user/NamedVariable.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+std::int32_t ControlErrorFromAnswer(std::int32_t errorClass, std::int32_t errorCode) {
+    if (errorClass != Mms::MmsErrorClassAccess) return 0;
+    switch (errorCode) {
+        case 1: return 2;
+        case 3: return 3;
+        case 4: return 4;
+        default: return -1;
+    }
+}
+
+bool ParseControlNumber(std::string_view text) {
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() && value <= 255;
+}
+
+std::string ControlObjectMmsReference(const std::string& objectReference) {
+    const std::size_t slash = objectReference.find('/');
+    if (slash == std::string::npos) return objectReference;
+    std::string rest = objectReference.substr(slash + 1);
+    const std::size_t dot = rest.find('.');
+    if (dot == std::string::npos) return objectReference;
+    rest = rest.substr(0, dot) + "$CO$" + rest.substr(dot + 1);
+    std::replace(rest.begin(), rest.end(), '.', '$');
+    return objectReference.substr(0, slash + 1) + rest;
+}
+
+// ---- Select ----
+
+Select::Select(TPAppAssociation& association, std::string objectReference)
+    : Service(association, false), objectReference(std::move(objectReference)) {}
+
+void Select::execute() {
+    Service::execute();
+    Server* server = GetServer();
+    if (server == nullptr) return CompleteNotFound();
+    std::list<NamedObject*> found;
+    if (const ResultCode result = server->FindObjects("CO", objectReference + ".SBO", found);
+        result != System::OkNoError) {
+        return CompleteWith(result);
+    }
+    if (found.empty()) return CompleteNotFound();
+    selected = found.front();
+    Mms::Variable* variable = VariableOf(selected);
+    if (variable == nullptr) return CompleteNotFound();
+    Handed(GetAssociation().ReadVariable(this, variable));
+}
+
+void Select::complete() {
+    if (GetResult() == System::OkNoError) {
+        if (Server* server = GetServer()) server->ApplySelectResult(*this);
+    }
+    ResultFromServiceError();
+    controlError = ControlErrorFromAnswer(GetErrorClass(), GetErrorCode());
+    Confirm([](ClientApplication& client, Service& service) { client.OnSelect(static_cast<Select*>(&service)); });
+}
+
+// ---- SelectWithValue, Operate, Cancel ----
+
+ControlWrite::ControlWrite(TPAppAssociation& association, std::string objectReference, const char* structure,
+                           std::vector<ValueRecord> records)
+    : SetDataValues(association, "CO", objectReference + "." + structure, std::move(records), false),
+      objectReference(std::move(objectReference)) {}
+
+void ControlWrite::execute() {
+    Service::execute();
+    // An object the device did not describe is never written (FindReferenced completes
+    // the service when nothing is found).
+    Server* server = FindReferenced(fc, reference, found);
+    if (server == nullptr) return;
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
+    ResultCode outcome = System::OkNoError;
+    for (NamedObject* object : found) {
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+        if (variable == nullptr) {
+            outcome = System::InvalidArguments;
+            break;
+        }
+        variables.push_back(variable);
+    }
+    for (const ValueRecord& record : records) {
+        if (outcome != System::OkNoError) break;
+        std::list<NamedObject*> objects;
+        outcome = server->ResolveReference(record.reference, record.fc, objects);
+        if (outcome != System::OkNoError) break;
+        if (objects.size() != 1) {
+            outcome = System::Error;
+            break;
+        }
+        auto* item = dynamic_cast<DataItem*>(objects.front());
+        outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
+    }
+    server->Unlock();
+    if (outcome != System::OkNoError) return CompleteWith(outcome);
+    // One write of the whole structure, with the components just set.
+    Handed(GetAssociation().WriteVariables(this, &variables));
+}
+
+void ControlWrite::complete() {
+    ResultFromServiceError();
+    controlError = ControlErrorFromAnswer(GetErrorClass(), GetErrorCode());
+    Confirm([](ClientApplication& client, Service& service) { static_cast<ControlWrite&>(service).Callback(client); });
+}
+
+SelectWithValue::SelectWithValue(TPAppAssociation& association, std::string objectReference,
+                                 std::vector<ValueRecord> records)
+    : ControlWrite(association, std::move(objectReference), "SBOw", std::move(records)) {}
+
+void SelectWithValue::Callback(ClientApplication& client) { client.OnSelectWithValue(this); }
+
+Operate::Operate(TPAppAssociation& association, std::string objectReference, std::vector<ValueRecord> records)
+    : ControlWrite(association, std::move(objectReference), "Oper", std::move(records)) {}
+
+void Operate::Callback(ClientApplication& client) { client.OnOperate(this); }
+
+Cancel::Cancel(TPAppAssociation& association, std::string objectReference, std::vector<ValueRecord> records)
+    : ControlWrite(association, std::move(objectReference), "Cancel", std::move(records)) {}
+
+void Cancel::Callback(ClientApplication& client) { client.OnCancel(this); }
+
+// ---- ControlReport ----
+
+ControlReport::ControlReport(TPAppAssociation& association, Mms::InformationReport& report)
+    : Service(association, Indication{}), report(report) {}
+
+ControlReport::~ControlReport() = default;
+
+void ControlReport::SplitVariableName(const std::string& name, std::string& fc, std::string& reference) {
+    const std::size_t first = name.find('$');
+    const std::string head = name.substr(0, first);
+    const std::string tail = first == std::string::npos ? std::string() : name.substr(first + 1);
+    const std::size_t second = tail.find('$');
+    fc = tail.substr(0, second);
+    const std::string rest = second == std::string::npos ? std::string() : tail.substr(second + 1);
+    reference = head + "$" + rest;
+    std::replace(reference.begin(), reference.end(), '$', '.');
+}
+
+void ControlReport::execute() {
+    SetResult(System::OkNoError);
+    Service::execute();
+    if (report.Names.empty()) {
+        SetResult(System::InvalidArguments);
+        return completeReport();
+    }
+    std::size_t index = 0;
+    if (report.Names[0] == "LastApplError") {
+        // The report's own value: the record refers to it only while the report lives,
+        // which is the whole life of this service.
+        Mms::Container* value = report.ValueAt(0);
+        lastApplError = std::make_unique<LastApplError>();
+        if (value == nullptr || ParseLastApplError(*lastApplError, *value) != System::OkNoError) {
+            lastApplError.reset();
+            SetResult(System::InvalidArguments);
+            return completeReport();
+        }
+        index = 1;
+    }
+    if (index < report.Names.size()) {
+        std::string fc;
+        std::string reference;
+        SplitVariableName(report.Names[index], fc, reference);
+        Server* server = GetServer();
+        std::list<NamedObject*> found;
+        if (server == nullptr || server->FindObjects(fc, reference, found) != System::OkNoError || found.empty()) {
+            SetResult(System::InvalidArguments);
+            return completeReport();
+        }
+        controlObject = found.front();
+        Mms::Variable* variable = VariableOf(controlObject);
+        Mms::Container* value = report.ValueAt(index);
+        if (variable == nullptr || value == nullptr) {
+            SetResult(System::InvalidArguments);
+            return completeReport();
+        }
+        if (server->Lock() != System::OkNoError) {
+            SetResult(System::Error);
+            return completeReport();
+        }
+        SetResult(variable->Assign(*value));
+        server->Unlock();
+    }
+    completeReport();
+}
+
+void ControlReport::completeReport() {
+    ResultFromServiceError();
+    if (GetResult() == System::OkNoError) {
+        GetAssociation().WithClient([this](ClientApplication& client) { client.OnCommandTermination(this); });
+    }
+    Finish();
+}
+
+}  // namespace Iec61850::Acsi

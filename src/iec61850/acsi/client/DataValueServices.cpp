@@ -1,0 +1,132 @@
+#include "iec61850/acsi/client/DataValueServices.h"
+
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/ServiceModel.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+// ---- GetAllDataValues ----
+
+GetAllDataValues::GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, bool local)
+    : Service(association, local), node(std::move(node)), fc(fc == "XX" ? std::string() : std::move(fc)) {}
+
+void GetAllDataValues::execute() {
+    Service::execute();
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    Server* server = GetServer();
+    LogicalNode* logicalNode = nullptr;
+    if (server == nullptr || server->FindLogicalNode(node, logicalNode) != System::OkNoError) {
+        return CompleteNotFound();
+    }
+    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
+    target = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
+    server->Unlock();
+    Mms::Variable* variable = VariableOf(target);
+    if (variable == nullptr) return CompleteWith(System::InvalidArguments);
+    Handed(GetAssociation().ReadVariable(this, variable));
+}
+
+void GetAllDataValues::complete() {
+    ResultFromServiceError();
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnGetAllDataValues(static_cast<GetAllDataValues*>(&service));
+    });
+}
+
+// ---- GetDataValues ----
+
+GetDataValues::GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
+    : Service(association, local), fc(std::move(fc)), reference(std::move(reference)) {}
+
+void GetDataValues::execute() {
+    Service::execute();
+    if (FindReferenced(fc, reference, found) == nullptr) return;
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    NamedObject* read = found.front();
+    if (found.size() > 1) {
+        NamedObject* node = nullptr;
+        if (read->FindAncestor(ObjectClassLogicalNode, node) != System::OkNoError || node == nullptr) {
+            return CompleteWith(System::Error);
+        }
+        read = node;
+    }
+    Mms::Variable* variable = VariableOf(read);
+    if (variable == nullptr) return CompleteWith(System::InvalidArguments);
+    Handed(GetAssociation().ReadVariable(this, variable));
+}
+
+void GetDataValues::complete() {
+    ResultFromServiceError();
+    WalkAccessErrors(*this, found);
+    CollectValueRecords(GetServer(), found, values);
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnGetDataValues(static_cast<GetDataValues*>(&service));
+    });
+}
+
+// ---- SetDataValues ----
+
+SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
+                             std::vector<ValueRecord> records, bool local)
+    : Service(association, local), fc(std::move(fc)), reference(std::move(reference)), records(std::move(records)) {}
+
+void SetDataValues::execute() {
+    Service::execute();
+    Server* server = FindReferenced(fc, reference, found);
+    if (server == nullptr) return;
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
+    ResultCode outcome = System::OkNoError;
+    if (!records.empty()) {
+        for (const ValueRecord& record : records) {
+            std::list<NamedObject*> objects;
+            outcome = server->ResolveReference(record.reference, record.fc, objects);
+            if (outcome != System::OkNoError) break;
+            if (objects.size() != 1) {
+                outcome = System::Error;
+                break;
+            }
+            auto* item = dynamic_cast<DataItem*>(objects.front());
+            outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
+            if (outcome != System::OkNoError) break;
+            auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
+            if (variable == nullptr) {
+                outcome = System::InvalidArguments;
+                break;
+            }
+            variables.push_back(variable);
+        }
+    } else {
+        for (NamedObject* object : found) {
+            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+            if (variable == nullptr) {
+                outcome = System::InvalidArguments;
+                break;
+            }
+            variables.push_back(variable);
+        }
+    }
+    server->Unlock();
+    if (outcome != System::OkNoError) return CompleteWith(outcome);
+    Handed(GetAssociation().WriteVariables(this, &variables));
+}
+
+void SetDataValues::complete() {
+    ResultFromServiceError();
+    WalkAccessErrors(*this, found);
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnSetDataValues(static_cast<SetDataValues*>(&service));
+    });
+}
+
+}  // namespace Iec61850::Acsi

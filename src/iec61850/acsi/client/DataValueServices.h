@@ -1,0 +1,64 @@
+#pragma once
+
+#include <list>
+#include <string>
+#include <vector>
+
+#include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/ValueRecord.h"
+#include "mms/user/MmsUserConnection.h"
+
+namespace Iec61850::Acsi {
+
+class NamedObject;
+
+// Every value of a logical node, or of one of its functional constraints: one read of
+// the node's (or the constraint's) variable.
+class GetAllDataValues : public Service {
+public:
+    // An fc of "XX" means none.
+    GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, bool local);
+    void execute() override;
+    void complete() override;
+
+    std::string node;
+    std::string fc;
+    NamedObject* target = nullptr;
+    // Filled by the server's ListAllDataValues.
+    std::vector<ValueRecord> values;
+};
+
+// The values of the objects a (constraint, reference) pair names: one read of the one
+// object, or of the whole logical node above the first of several. The answer goes into
+// the model; values holds, once answered, one record per leaf of the objects found.
+class GetDataValues : public Service {
+public:
+    GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    void execute() override;
+    void complete() override;
+
+    std::string fc;
+    std::string reference;
+    std::list<NamedObject*> found;
+    std::vector<ValueRecord> values;
+};
+
+// Writes values: each record's text is taken by the one object it names (in the device's
+// own type; a text that does not fit is refused before anything is sent), and the
+// objects are written in one request. Without records the objects are written as the
+// model holds them.
+class SetDataValues : public Service {
+public:
+    SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
+                  std::vector<ValueRecord> records, bool local);
+    void execute() override;
+    void complete() override;
+
+    std::string fc;
+    std::string reference;
+    std::vector<ValueRecord> records;
+    std::list<NamedObject*> found;
+    Mms::VariableCollection variables;
+};
+
+}  // namespace Iec61850::Acsi

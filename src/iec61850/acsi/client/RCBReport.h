@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/ValueRecord.h"
+
+namespace Mms {
+class InformationReport;
+}
+
+namespace Iec61850::Acsi {
+
+class RCB;
+
+// One header field of a report as the program is shown it: ("SqNum", "12").
+using ReportHeaderRecord = std::pair<std::string, std::string>;
+
+// One data-set member that a report included.
+struct ReportEntry {
+    // From the member's data reference, when the report carried data references.
+    std::string fc;
+    std::string reference;
+    // The reason-for-inclusion bits, when the report carried them.
+    std::string reason;
+    // Every leaf of the member after it took the report's value.
+    std::vector<ValueRecord> values;
+};
+
+// A received report as the client is given it (OnReport). It lives only while it is
+// delivered, on the thread that received it, and is never completed. Its service error
+// is 0 when the report was decoded into the model, 6 when decoding failed (what was
+// decoded before the failure stays, in the model and here), and -1 while no control
+// block took it (the association then delivers it with 12).
+class RCBReport : public Service {
+public:
+    // A report that no control block took: no block, no records, no entries.
+    RCBReport(TPAppAssociation& association, Mms::InformationReport* report);
+    // The block's report, decoded into the model at once. Runs under the model lock.
+    RCBReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
+    ~RCBReport() override;
+
+    // The report as it arrived; valid only during the callback.
+    Mms::InformationReport* GetReport() const { return report_; }
+    // Why decoding stopped (0 when it did not).
+    System::ResultCode GetDecodeResult() const { return decodeResult_; }
+
+    RCB* block = nullptr;
+    std::vector<ReportHeaderRecord> header;
+    std::vector<ReportEntry> entries;
+
+private:
+    Mms::InformationReport* report_;
+    System::ResultCode decodeResult_ = System::OkNoError;
+};
+
+class BRCBReport : public RCBReport {
+public:
+    using RCBReport::RCBReport;
+};
+
+class URCBReport : public RCBReport {
+public:
+    using RCBReport::RCBReport;
+};
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,148 @@
+#include "iec61850/acsi/client/RcbServices.h"
+
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/ServiceModel.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "mms/user/NamedVariable.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+namespace {
+
+bool IsReportFc(const std::string& fc) { return fc == "BR" || fc == "RP"; }
+
+}  // namespace
+
+// ---- reading ----
+
+GetRCBValues::GetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string fc, std::string reference,
+                           bool local)
+    : Service(association, local),
+      kind(kind),
+      fc(fc.empty() ? std::string("XX") : std::move(fc)),
+      reference(std::move(reference)) {}
+
+void GetRCBValues::execute() {
+    Service::execute();
+    Server* server = GetServer();
+    if (server == nullptr) return CompleteNotFound();
+    const ResultCode collected = kind == ObjectClassBrcb ? server->CollectBRCBs(reference, fc, blocks)
+                                                         : server->CollectURCBs(reference, fc, blocks);
+    if (collected != System::OkNoError) return CompleteWith(collected);
+    if (blocks.empty()) return CompleteNotFound();
+    for (NamedObject* block : blocks) {
+        if (Mms::Variable* variable = VariableOf(block)) variables.push_back(variable);
+    }
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    Handed(GetAssociation().ReadVariables(this, &variables));
+}
+
+void GetRCBValues::Answered() {
+    ResultFromServiceError();
+    Server* server = GetServer();
+    if (GetServiceError() != 0 || server == nullptr || server->Lock() != System::OkNoError) return;
+    for (NamedObject* block : blocks) {
+        if (!IsReportFc(block->GetFcName())) continue;
+        for (NamedObject* attribute : block->GetChildren()) {
+            std::string text;
+            if (attribute->ValueToText(text) == System::OkNoError) values.emplace_back(attribute->GetName(), text);
+        }
+    }
+    server->Unlock();
+}
+
+GetBRCBValues::GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
+    : GetRCBValues(association, ObjectClassBrcb, std::move(fc), std::move(reference), local) {}
+
+void GetBRCBValues::complete() {
+    Answered();
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnGetBRCBValues(static_cast<GetBRCBValues*>(&service));
+    });
+}
+
+GetURCBValues::GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
+    : GetRCBValues(association, ObjectClassUrcb, std::move(fc), std::move(reference), local) {}
+
+void GetURCBValues::complete() {
+    Answered();
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnGetURCBValues(static_cast<GetURCBValues*>(&service));
+    });
+}
+
+// ---- writing ----
+
+SetRCBValues::SetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string reference,
+                           AttributeValues records, bool local)
+    : Service(association, local), kind(kind), reference(std::move(reference)), records(std::move(records)) {}
+
+void SetRCBValues::execute() {
+    Service::execute();
+    Server* server = GetServer();
+    if (server == nullptr) return CompleteNotFound();
+    std::list<NamedObject*> blocks;
+    const ResultCode collected = kind == ObjectClassBrcb ? server->CollectBRCBsAnyFc(reference, blocks)
+                                                         : server->CollectURCBsAnyFc(reference, blocks);
+    if (collected != System::OkNoError) return CompleteWith(collected);
+    if (blocks.empty()) return CompleteNotFound();
+    if (IsLocal()) return CompleteWith(System::OkNoError);
+    auto refuse = [this](ResultCode result) {
+        SetServiceError(12);
+        CompleteWith(result);
+    };
+    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
+    for (NamedObject* block : blocks) {
+        if (IsReportFc(block->GetFcName())) chosen = dynamic_cast<ControlBlock*>(block);
+    }
+    ResultCode outcome = chosen != nullptr ? System::OkNoError : System::InvalidArguments;
+    for (const auto& [name, value] : records) {
+        if (outcome != System::OkNoError) break;
+        NamedObject* attribute = chosen->FindOwnedChild(name);
+        if (attribute == nullptr) {
+            outcome = System::InvalidArguments;
+            break;
+        }
+        // A text that does not fit the device's type is refused before anything is sent.
+        outcome = attribute->ValueFromText(value);
+        if (outcome != System::OkNoError) break;
+        if (auto* variable = dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject())) {
+            variables.push_back(variable);
+        }
+        if (name == "DatSet") outcome = chosen->Bind();
+    }
+    server->Unlock();
+    if (outcome != System::OkNoError) return refuse(outcome);
+    Handed(GetAssociation().WriteVariables(this, &variables));
+}
+
+void SetRCBValues::Answered() {
+    if (ResultFromServiceError() == 0) WalkAccessErrors(*this, variables);
+}
+
+SetBRCBValues::SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local)
+    : SetRCBValues(association, ObjectClassBrcb, std::move(reference), std::move(records), local) {}
+
+void SetBRCBValues::complete() {
+    Answered();
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnSetBRCBValues(static_cast<SetBRCBValues*>(&service));
+    });
+}
+
+SetURCBValues::SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local)
+    : SetRCBValues(association, ObjectClassUrcb, std::move(reference), std::move(records), local) {}
+
+void SetURCBValues::complete() {
+    Answered();
+    Confirm([](ClientApplication& client, Service& service) {
+        client.OnSetURCBValues(static_cast<SetURCBValues*>(&service));
+    });
+}
+
+}  // namespace Iec61850::Acsi

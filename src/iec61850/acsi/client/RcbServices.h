@@ -1,0 +1,80 @@
+#pragma once
+
+#include <list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "iec61850/acsi/client/Service.h"
+#include "mms/user/MmsUserConnection.h"
+
+namespace Iec61850::Acsi {
+
+class ControlBlock;
+class NamedObject;
+
+// (attribute name, value text) records of a report control block.
+using AttributeValues = std::vector<std::pair<std::string, std::string>>;
+
+// Every attribute of the report control blocks a (constraint, reference) pair names, in
+// one read of their variables. kind: 10 buffered, 11 unbuffered. values holds, once
+// answered, the attributes of the blocks under "BR" and "RP".
+class GetRCBValues : public Service {
+public:
+    GetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string fc, std::string reference, bool local);
+    void execute() override;
+
+    std::int32_t kind;
+    std::string fc;
+    std::string reference;
+    std::list<NamedObject*> blocks;
+    Mms::VariableCollection variables;
+    AttributeValues values;
+
+protected:
+    void Answered();
+};
+
+class GetBRCBValues : public GetRCBValues {
+public:
+    GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    void complete() override;
+};
+
+class GetURCBValues : public GetRCBValues {
+public:
+    GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    void complete() override;
+};
+
+// Writes attributes of one report control block (the last one found under "BR" or "RP")
+// in the caller's order, in one write; a DatSet record binds the block's data set again.
+class SetRCBValues : public Service {
+public:
+    SetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string reference, AttributeValues records,
+                 bool local);
+    void execute() override;
+
+    std::int32_t kind;
+    std::string reference;
+    AttributeValues records;
+    ControlBlock* chosen = nullptr;
+    Mms::VariableCollection variables;
+
+protected:
+    void Answered();
+};
+
+class SetBRCBValues : public SetRCBValues {
+public:
+    SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local);
+    void complete() override;
+};
+
+class SetURCBValues : public SetRCBValues {
+public:
+    SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local);
+    void complete() override;
+};
+
+}  // namespace Iec61850::Acsi

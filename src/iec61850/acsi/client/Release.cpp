@@ -1,0 +1,23 @@
+#include "iec61850/acsi/client/Release.h"
+
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "mms/pdu/MmsPdu.h"
+
+namespace Iec61850::Acsi {
+
+Release::Release(TPAppAssociation& association) : Service(association, false) {}
+
+void Release::execute() {
+    Service::execute();
+    Handed(GetAssociation().ConcludeFor(*this));
+}
+
+void Release::complete() {
+    const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
+    SetServiceError(concluded ? 0 : 11);
+    if (concluded) GetAssociation().ResetChain();
+    Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
+}
+
+}  // namespace Iec61850::Acsi

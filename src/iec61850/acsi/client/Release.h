@@ -1,0 +1,17 @@
+#pragma once
+
+#include "iec61850/acsi/client/Service.h"
+
+namespace Iec61850::Acsi {
+
+// The orderly end of an association: the MMS conclude. Its answer (a conclude-Response)
+// confirms it with service error 0 and ends the chain; a conclude-Error confirms it with
+// the failure and leaves the association standing.
+class Release : public Service {
+public:
+    explicit Release(TPAppAssociation& association);
+    void execute() override;
+    void complete() override;
+};
+
+}  // namespace Iec61850::Acsi

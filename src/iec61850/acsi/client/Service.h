@@ -1,0 +1,98 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <string_view>
+
+#include "mms/machine/RequestHandle.h"
+#include "system/ResultCode.h"
+
+namespace Iec61850 {
+class ClientApplication;
+}
+
+namespace Iec61850::Acsi {
+
+class NamedObject;
+class Server;
+class TPAppAssociation;
+
+// One ACSI request: an MMS request handle (its id is the invoke id) that the client
+// interface makes and posts to its association. The association's thread calls execute,
+// which resolves the references in the server's model and either hands the service to
+// the MMS service user or completes it at once; the association calls complete when the
+// answer is in (or when the service ends without one: an abort, a release, the end of the
+// association). complete works out the ACSI service error, calls the client's callback,
+// wakes a waiter and deletes the service: every service is completed exactly once.
+//
+// execute must not touch the service once the MMS service user has taken it: from then
+// on any thread may complete (and so delete) it.
+class Service : public Mms::RequestHandle {
+public:
+    enum State : std::uint32_t { Constructed = 0, Executing = 1, Completed = 4, Ending = 6 };
+    static constexpr std::int32_t NoServiceError = -1;
+
+    // Takes its invoke id from the association's MMS connection.
+    Service(TPAppAssociation& association, bool local);
+    // A service that never completed (deleted by someone else) wakes a waiter once.
+    ~Service() override;
+
+    virtual void execute();
+    // Base: signal, state Completed, delete.
+    virtual void complete();
+    virtual void completeSilently();
+    // The service error from the answer (set once, then kept).
+    virtual std::int32_t ResultFromServiceError();
+    // The service error from a variable's access status (256 + DataAccessError when the
+    // device refused it; below 256 the service error stays as it is).
+    virtual std::int32_t ResultFromAccessError(std::int32_t status);
+
+    std::uint32_t GetState() const { return state_.load(); }
+    bool IsLocal() const { return local_; }
+    std::int32_t GetServiceError() const { return serviceError_; }
+    void SetServiceError(std::int32_t error) { serviceError_ = error; }
+    TPAppAssociation& GetAssociation() const { return association_; }
+    // The association's server (null without a profile).
+    Server* GetServer() const;
+
+    // The association's epoch when the service was posted: a service from before an
+    // abort or a release never runs.
+    std::uint64_t GetEpoch() const { return epoch_; }
+    void SetEpoch(std::uint64_t epoch) { epoch_ = epoch; }
+
+    // Result r and complete.
+    void CompleteWith(System::ResultCode result);
+    // Result InvalidArguments, service error 1 (instance-not-available), complete.
+    void CompleteNotFound();
+    // What an MMS request operation gave: 0 leaves the service with the service user;
+    // anything else completes it with that result.
+    void Handed(System::ResultCode requestResult);
+
+protected:
+    // A service made for an indication (a report), which takes no invoke id.
+    struct Indication {};
+    Service(TPAppAssociation& association, Indication);
+
+    // Calls the callback on the association's client (when there is one), then ends the
+    // service as the base complete does.
+    using ClientCall = void (*)(ClientApplication& client, Service& service);
+    void Confirm(ClientCall call);
+    // Finds the objects a reference without an array index names under the constraint:
+    // gives the server, or null once the service has been completed (an indexed reference,
+    // no server, a failed lookup, nothing found), after which the service is not touched.
+    Server* FindReferenced(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found);
+    // Signal, state Completed, delete (unless ending).
+    void Finish();
+    // The service error of a hardware-fault in an answer of this service.
+    virtual std::int32_t HardwareFaultError() const { return 3; }
+
+private:
+    TPAppAssociation& association_;
+    std::atomic<std::uint32_t> state_{Constructed};
+    bool local_ = false;
+    std::int32_t serviceError_ = NoServiceError;
+    std::uint64_t epoch_ = 0;
+};
+
+}  // namespace Iec61850::Acsi

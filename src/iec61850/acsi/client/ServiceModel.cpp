@@ -1,0 +1,38 @@
+#include "iec61850/acsi/client/ServiceModel.h"
+
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/NamedObject.h"
+#include "mms/user/Variable.h"
+#include "mms/values/Container.h"
+
+namespace Iec61850::Acsi {
+
+Mms::Variable* VariableOf(NamedObject* object) {
+    return object != nullptr ? dynamic_cast<Mms::Variable*>(object->GetMmsObject()) : nullptr;
+}
+
+void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variables) {
+    for (Mms::Variable* variable : variables) {
+        const Mms::Container* value = variable != nullptr ? variable->GetValue() : nullptr;
+        if (value == nullptr) continue;
+        if (service.ResultFromAccessError(value->ErrStatus) != 0) return;
+    }
+}
+
+void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects) {
+    std::list<Mms::Variable*> variables;
+    for (NamedObject* object : objects) variables.push_back(VariableOf(object));
+    WalkAccessErrors(service, variables);
+}
+
+void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records) {
+    if (server == nullptr || server->Lock() != System::OkNoError) return;
+    for (NamedObject* object : objects) {
+        if (auto* item = dynamic_cast<DataItem*>(object)) item->CollectValues(records);
+    }
+    server->Unlock();
+}
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <list>
+#include <vector>
+
+#include "iec61850/acsi/model/ValueRecord.h"
+
+namespace Mms {
+class Variable;
+}
+
+namespace Iec61850::Acsi {
+
+class NamedObject;
+class Server;
+class Service;
+
+// What the services share of the model.
+
+// The MMS variable a model object is bound to; null for none (or another kind of object).
+Mms::Variable* VariableOf(NamedObject* object);
+// The access status of each object's variable in turn, until one gives a service error.
+void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects);
+void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variables);
+// One record per leaf of each data item, read under the model lock.
+void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records);
+
+}  // namespace Iec61850::Acsi

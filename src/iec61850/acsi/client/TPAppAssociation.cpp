@@ -1,0 +1,414 @@
+#include "iec61850/acsi/client/TPAppAssociation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "iec61850/acsi/client/AcsiLayer.h"
+#include "iec61850/acsi/client/AcsiStack.h"
+#include "iec61850/acsi/client/AssociationListener.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DataSetServices.h"
+#include "iec61850/acsi/client/RCBReport.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/DataSetLifetime.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReferenceText.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/user/InformationReport.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+TPAppAssociation::TPAppAssociation(AcsiLayer* layer) : Mms::MmsUserConnection(layer) { Start(); }
+
+TPAppAssociation::~TPAppAssociation() {
+    Stop();
+    // The receive thread below completes services and reads this object: it goes first.
+    ReleaseLower();
+    EndEpoch();
+    ConfirmQueued(System::Aborted);
+    FileAllPending(System::Aborted);
+    CompleteAnswered();
+    PurgeFailedRequests();
+    if (Server* server = GetServer()) server->RemoveAssociation(this);
+    DetachClient();
+    std::lock_guard lock(dataSetsMutex_);
+    dataSets_.clear();
+}
+
+// ---- association ----
+
+std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode) {
+    constexpr std::int32_t ApplicationReference = 2;
+    constexpr std::int32_t Initiate = 9;
+    if (errorClass == ApplicationReference) {
+        if (errorCode == 1) return ReasonInstanceNotAvailable;
+        if (errorCode == 3 || errorCode == 4) return ReasonParameterValueInappropriate;
+        return ReasonServerConstraint;
+    }
+    if (errorClass == Initiate) {
+        if (errorCode == 3 || errorCode == 4) return ReasonInstanceNotAvailable;
+        if (errorCode == 6 || errorCode == 7) return ReasonCommunicationsConstraint;
+    }
+    return ReasonServerConstraint;
+}
+
+ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
+    bool expected = false;
+    if (GetState() != StateIdle || !associating_.compare_exchange_strong(expected, true)) {
+        // A standing association (or one being made) is not touched.
+        WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
+        return System::InvalidState;
+    }
+    const Mms::InitiateParameters proposal = Mms::InitiateParameters::Defaults();
+    Mms::InitiateParameters negotiated = Mms::InitiateParameters::Cleared();
+    Mms::ServiceErrorRecord outcome;
+    profile_.store(&profile);
+    userValue_ = userValue;
+    abortedWhileAssociating_.store(false);
+    // The transport of an earlier attempt is closed and its receive thread done with it
+    // before anything of this attempt starts: a late word of that connection (the tail
+    // of a refusal, the report of its end) must not reach this one.
+    if (Protocol::Connection* lower = GetLower()) lower->Close();
+    profile.GetStack()->ResetConnectionChain(this);
+    ResultCode result = Initiate(proposal, negotiated, outcome);
+    // An abort the program asked for ends the attempt as aborted, whatever step of the
+    // connect it cut short.
+    if (result != System::OkNoError && abortedWhileAssociating_.load()) result = System::Aborted;
+    {
+        std::lock_guard lock(outcomeMutex_);
+        outcome_ = outcome;
+        negotiated_ = negotiated;
+    }
+    associating_.store(false);
+    if (result == System::OkNoError) {
+        if (Server* server = GetServer()) server->SetConnection(this);
+        WithClient([](ClientApplication& client) { client.OnAssociated(0); });
+        return System::OkNoError;
+    }
+    // The refusal reasons of the lower layers travel in outcome.refusal; only an MMS
+    // initiate-Error names a class and code here.
+    const std::int32_t reason = ReasonForInitiateError(outcome.errorClass, outcome.errorCode);
+    WithClient([reason](ClientApplication& client) { client.OnAssociationFailed(reason); });
+    return result;
+}
+
+Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
+    std::lock_guard lock(outcomeMutex_);
+    return outcome_;
+}
+
+ResultCode TPAppAssociation::Abort() { return Mms::MmsUserConnection::Abort(); }
+
+void TPAppAssociation::End() {
+    EndEpoch();
+    if (GetState() != StateIdle) Abort();
+    Stop();
+    ConfirmQueued(System::Aborted);
+    FileAllPending(System::Aborted);
+    CompleteAnswered();
+}
+
+// ---- client and profile ----
+
+ClientApplication* TPAppAssociation::GetClient() const {
+    std::lock_guard lock(clientMutex_);
+    return client_;
+}
+
+void TPAppAssociation::SetClient(ClientApplication* client) {
+    std::lock_guard lock(clientMutex_);
+    client_ = client;
+}
+
+void TPAppAssociation::DetachClient() {
+    std::lock_guard lock(clientMutex_);
+    if (client_ != nullptr) client_->ForgetAssociation(this);
+    client_ = nullptr;
+}
+
+void TPAppAssociation::TakeProfile(AssociationProfile& profile) {
+    profile_.store(&profile);
+    Reset();
+}
+
+Server* TPAppAssociation::GetServer() const {
+    AssociationProfile* profile = profile_.load();
+    return profile != nullptr ? profile->GetServer() : nullptr;
+}
+
+// ---- requests ----
+
+ResultCode TPAppAssociation::PostRequest(Service* service) {
+    if (service == nullptr) return System::InvalidArguments;
+    service->SetEpoch(epoch_.load());
+    return requests_.Put(service);
+}
+
+Service* TPAppAssociation::TakeRequest() { return static_cast<Service*>(requests_.Get(GetTimeout())); }
+
+ResultCode TPAppAssociation::Run() {
+    while (!StopRequested()) {
+        // Woken often enough to confirm a request the device leaves unanswered soon after
+        // its time-out.
+        const std::uint32_t tick = std::max<std::uint32_t>(GetTimeout() / 8, 1);
+        if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
+            // Posted before an abort or a release: it belongs to an association that ended.
+            if (service->GetEpoch() != epoch_.load()) {
+                service->CompleteWith(System::Aborted);
+            } else {
+                Execute(service);
+            }
+        }
+        PurgeFailedRequests();
+        if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
+    }
+    return System::OkNoError;
+}
+
+void TPAppAssociation::OnStopRequested() {
+    requests_.Interrupt();
+    Mms::MmsUserConnection::OnStopRequested();
+}
+
+ResultCode TPAppAssociation::ConcludeFor(Service& release) { return Conclude(&release); }
+
+ResultCode TPAppAssociation::ResetChain() {
+    EndEpoch();
+    // Close works from the receive thread too; the transport's end is then not reported.
+    if (Protocol::Connection* lower = GetLower()) lower->Close();
+    if (AssociationProfile* profile = profile_.load()) {
+        profile->GetStack()->ResetConnectionChain(this);
+    } else {
+        Reset();
+    }
+    ConfirmQueued(System::Aborted);
+    CompleteAnswered();
+    return System::OkNoError;
+}
+
+void TPAppAssociation::EndEpoch() { epoch_.fetch_add(1); }
+
+void TPAppAssociation::ConfirmQueued(ResultCode result) {
+    while (requests_.GetCount() > 0) {
+        if (auto* service = static_cast<Service*>(requests_.Get(1))) service->CompleteWith(result);
+    }
+}
+
+void TPAppAssociation::Execute(Service* service) {
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = service;
+    }
+    service->execute();
+    std::vector<Service*> deferred;
+    {
+        std::lock_guard lock(executingMutex_);
+        executing_ = nullptr;
+        deferred.swap(deferred_);
+    }
+    for (Service* answered : deferred) answered->complete();
+}
+
+void TPAppAssociation::CompleteAnswered() {
+    while (Mms::RequestHandle* answered = TakeDoneRequest()) {
+        auto* service = dynamic_cast<Service*>(answered);
+        if (service == nullptr) {
+            delete answered;
+            continue;
+        }
+        {
+            // Filed (answered or aborted) while its request is still being sent: the
+            // sending thread still reads it, and completes it once it is done.
+            std::lock_guard lock(executingMutex_);
+            if (service == executing_) {
+                deferred_.push_back(service);
+                continue;
+            }
+        }
+        service->complete();
+    }
+}
+
+// ---- profile push-down ----
+
+ResultCode TPAppAssociation::ApplyProfileParameters() {
+    AssociationProfile* profile = profile_.load();
+    if (profile == nullptr) return System::InvalidArguments;
+    bool anyTaken = false;
+    for (const auto& [name, parameter] : profile->GetParameters()) {
+        bool taken = false;
+        for (Protocol::Connection* at = this; at != nullptr; at = at->GetLower()) {
+            if (at->SetParameter(name, parameter->value) == System::OkNoError) taken = true;
+        }
+        parameter->status = taken ? System::OkNoError : System::InvalidArguments;
+        anyTaken = anyTaken || taken;
+    }
+    return anyTaken ? System::OkNoError : System::InvalidArguments;
+}
+
+ResultCode TPAppAssociation::ReadProfileParameters() {
+    AssociationProfile* profile = profile_.load();
+    if (profile == nullptr) return System::InvalidArguments;
+    for (const auto& [name, parameter] : profile->GetParameters()) {
+        // A layer that took a value but does not tell it (the session's time-out) keeps
+        // the status the push gave.
+        for (Protocol::Connection* at = this; at != nullptr; at = at->GetLower()) {
+            std::string value;
+            if (at->GetParameter(name, value) == System::OkNoError) {
+                parameter->value = value;
+                parameter->status = System::OkNoError;
+                break;
+            }
+        }
+    }
+    return System::InvalidArguments;
+}
+
+ResultCode TPAppAssociation::SetParameter(std::string_view name, std::string_view value) {
+    if (name != AssociationProfile::MmsTimeoutParameter) return System::NotSupported;
+    std::uint32_t timeout = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), timeout);
+    if (error != std::errc() || end != value.data() + value.size() || timeout == 0) return System::InvalidArguments;
+    SetTimeout(timeout);
+    if (Mms::MmsConnection* mms = GetMmsConnection()) mms->SetTimeout(timeout);
+    return System::OkNoError;
+}
+
+ResultCode TPAppAssociation::GetParameter(std::string_view name, std::string& value) {
+    if (name != AssociationProfile::MmsTimeoutParameter) return System::NotSupported;
+    value = std::to_string(GetTimeout());
+    return System::OkNoError;
+}
+
+ResultCode TPAppAssociation::Reset() {
+    AssociationProfile* profile = profile_.load();
+    // The chain's first reset comes before any profile: nothing to bind or push yet.
+    if (profile == nullptr) return System::OkNoError;
+    SetVmd(profile->GetServer());
+    EndEpoch();
+    const ResultCode result = Mms::MmsUserConnection::Reset();
+    ApplyProfileParameters();
+    ReadProfileParameters();
+    CompleteAnswered();
+    return result;
+}
+
+// ---- indications ----
+
+ResultCode TPAppAssociation::OnLowerEvent(std::uint32_t event) { return OnLowerIndication(nullptr, event); }
+
+ResultCode TPAppAssociation::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    switch (event) {
+        case Mms::MmsConnection::EventLocalAbort: HandleAbort(true); return System::OkNoError;
+        case Mms::MmsConnection::EventPeerAbort: HandleAbort(false); return System::OkNoError;
+        default: break;
+    }
+    const ResultCode result = Mms::MmsUserConnection::OnLowerIndication(frame, event);
+    CompleteAnswered();
+    if (event == Mms::MmsConnection::EventUnconfirmed) TakeInReports();
+    return result;
+}
+
+void TPAppAssociation::HandleAbort(bool local) {
+    // A peer's abort means something only to an association that stood: the end of a
+    // refused or released one is no news to anybody.
+    const bool stood = GetState() == StateAssociated;
+    if (local && associating_.load()) abortedWhileAssociating_.store(true);
+    EndEpoch();
+    Mms::MmsUserConnection::Reset();
+    ConfirmQueued(System::Aborted);
+    CompleteAnswered();
+    if (!local && !stood) return;
+    const std::uint8_t record[2] = {static_cast<std::uint8_t>(local ? 1 : 0), static_cast<std::uint8_t>(local ? 0 : 1)};
+    WithClient([&record](ClientApplication& client) { client.OnAbort(record); });
+    if (Server* server = GetServer(); server != nullptr && GetClient() == nullptr) {
+        if (AssociationListener* listener = server->GetAssociationListener())
+            listener->OnAssociationEnded(*this, ReasonCommunicationsConstraint);
+    }
+}
+
+void TPAppAssociation::TakeInReports() {
+    Server* server = GetServer();
+    Mms::VMD* vmd = GetVmd();
+    if (vmd == nullptr) return;
+    while (Mms::InformationReport* received = vmd->PopInformationReport()) {
+        std::unique_ptr<Mms::InformationReport> report(received);
+        if (server != nullptr && server->DispatchReport(*this, *report) == System::OkNoError) continue;
+        RCBReport unmatched(*this, report.get());
+        unmatched.SetServiceError(12);
+        WithClient([&unmatched](ClientApplication& client) { client.OnReport(&unmatched); });
+    }
+}
+
+ResultCode TPAppAssociation::OnInitiateRequest(Mms::MmsFrame& frame) {
+    const ResultCode result = Mms::MmsUserConnection::OnInitiateRequest(frame);
+    if (Server* server = GetServer()) {
+        if (AssociationListener* listener = server->GetAssociationListener()) listener->OnAssociationIndication(*this);
+    }
+    return result;
+}
+
+// ---- data sets ----
+
+ResultCode TPAppAssociation::FindDataSet(std::string_view reference, DataSet*& found) {
+    found = nullptr;
+    const std::vector<std::string_view> parts = SplitText(reference, '@');
+    if (parts.size() == 2 && parts[0].find_first_not_of(' ') == std::string_view::npos) {
+        found = FindDataSet(parts[1]);
+        return found != nullptr ? System::OkNoError : System::InvalidArguments;
+    }
+    Server* server = GetServer();
+    if (server == nullptr) return System::InvalidArguments;
+    return server->LockedFindDataSet(reference, found);
+}
+
+ResultCode TPAppAssociation::CreateDataSetObject(CreateDataSet& service) {
+    Server* server = GetServer();
+    if (server == nullptr) return System::InvalidArguments;
+    const std::vector<std::string_view> parts = SplitText(service.reference, '.');
+    if (parts.size() == 2) {
+        LogicalNode* node = nullptr;
+        if (const ResultCode found = server->FindLogicalNode(parts[0], node); found != System::OkNoError) return found;
+        // The member lookups take the model lock themselves.
+        return CreateNodeDataSet(*node, std::string(parts[1]), &service.members, service.created);
+    }
+    if (parts.size() == 1) {
+        const std::vector<std::string_view> named = SplitText(service.reference, '@');
+        if (named.size() == 2 && named[0].empty() && !named[1].empty()) {
+            // Two requests for one name must not both make it: the second finds it taken.
+            return CreateAssociationDataSet(*this, std::string(named[1]), service.members, service.created);
+        }
+    }
+    return System::InvalidArguments;
+}
+
+ResultCode TPAppAssociation::AdoptDataSet(std::unique_ptr<DataSet> dataSet) {
+    std::lock_guard lock(dataSetsMutex_);
+    const std::string name = dataSet->GetName();
+    if (dataSets_.contains(name)) return System::AlreadyExist;
+    dataSets_.emplace(name, std::move(dataSet));
+    return System::OkNoError;
+}
+
+DataSet* TPAppAssociation::FindDataSet(std::string_view name) const {
+    std::lock_guard lock(dataSetsMutex_);
+    const auto found = dataSets_.find(name);
+    return found == dataSets_.end() ? nullptr : found->second.get();
+}
+
+std::unique_ptr<DataSet> TPAppAssociation::ReleaseDataSet(std::string_view name) {
+    std::lock_guard lock(dataSetsMutex_);
+    const auto found = dataSets_.find(name);
+    if (found == dataSets_.end()) return nullptr;
+    std::unique_ptr<DataSet> taken = std::move(found->second);
+    dataSets_.erase(found);
+    return taken;
+}
+
+}  // namespace Iec61850::Acsi

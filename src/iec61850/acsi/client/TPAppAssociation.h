@@ -1,0 +1,195 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/DataSetAssociation.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/ServiceErrorRecord.h"
+#include "mms/user/MmsUserConnection.h"
+#include "system/MessageQueue.h"
+
+namespace Iec61850 {
+class ClientApplication;
+}
+
+namespace Iec61850::Acsi {
+
+class AcsiLayer;
+class AssociationProfile;
+class CreateDataSet;
+class DataSet;
+class Release;
+class Server;
+class Service;
+
+// The association of one client with one device: the top of an AcsiStack chain, and the
+// MMS service user of that chain.
+//
+// It associates (the MMS initiate, with the outcome told to the client), executes the
+// services its client posts (one by one, on its own thread), completes them when their
+// answers come (on the receive thread of the chain), and takes in reports and aborts.
+// It also keeps the data sets that exist only for this association ("@name").
+//
+// Threads and what a callback may do there:
+// - OnAssociated and OnAssociationFailed run on the thread that called Associate.
+// - A service that completes inside its execute (an answer from the model, a failed
+//   lookup, a request that cannot be sent) calls back on the association's thread.
+// - Answers, reports and aborts call back on the chain's receive thread; a local abort
+//   calls back on the thread that aborted.
+// A callback may post further requests and read the model (taking the model lock, which
+// is never held around a callback), but must never wait for another answer of the same
+// association: the thread it runs on is the one that would deliver it.
+//
+// Every posted service is confirmed exactly once. Services still queued or pending when
+// the association is aborted, released or destroyed are confirmed at once with 8 and
+// never run on a later association; a service executed while not associated confirms
+// with 7.
+//
+// The profile parameter "MmsTimeout" (milliseconds; 10000 after a reset without it) sets
+// how long the initiate and the association's waits last, and how long a sent service
+// waits for its answer: one the device leaves unanswered is confirmed with 12 (Timeout).
+class TPAppAssociation : public Mms::MmsUserConnection, public DataSetAssociation {
+public:
+    // The reasons OnAssociationFailed gives (ACSI service errors).
+    static constexpr std::int32_t ReasonInstanceNotAvailable = 1;
+    static constexpr std::int32_t ReasonParameterValueInappropriate = 5;
+    static constexpr std::int32_t ReasonCommunicationsConstraint = 11;
+    static constexpr std::int32_t ReasonServerConstraint = 12;
+    static constexpr std::uint32_t RequestCapacity = 65535;
+
+    explicit TPAppAssociation(AcsiLayer* layer);
+    // Stops and joins the thread, ends the chain below, confirms what is left with 8.
+    ~TPAppAssociation() override;
+
+    // ---- association ----
+
+    // The MMS initiate with the library's proposal, on the caller's thread: 0 and
+    // OnAssociated, or the initiate's failure and OnAssociationFailed with the reason
+    // its error gives. On an association that stands or is being made: InvalidState and
+    // OnAssociationFailed(12), the association left as it is.
+    System::ResultCode Associate(AssociationProfile& profile, std::uint32_t userValue);
+    // The ACSI reason for an initiate that failed with this MMS error (class 0: none).
+    static std::int32_t ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode);
+    // The last initiate's error and the refusal of the layer that refused it.
+    Mms::ServiceErrorRecord GetInitiateOutcome() const;
+    // The local abort: every queued and pending service confirmed with 8, OnAbort.
+    System::ResultCode Abort();
+    bool IsAssociated() const { return GetState() == StateAssociated; }
+    // Ends the association for good: a standing one is aborted, the thread stopped and
+    // joined, everything queued or pending confirmed with 8. The client is still called.
+    void End();
+
+    // ---- client and profile ----
+
+    Iec61850::ClientApplication* GetClient() const;
+    void SetClient(Iec61850::ClientApplication* client);
+    // The client lets go of this association and this association of its client.
+    void DetachClient();
+    // Calls fn with the client while it cannot go away; nothing without one.
+    template <typename Fn>
+    void WithClient(Fn fn);
+    AssociationProfile* GetProfile() const { return profile_.load(); }
+    // A server-side association's profile (no initiate of its own), pushed down at once.
+    void TakeProfile(AssociationProfile& profile);
+    std::uint32_t GetUserValue() const { return userValue_; }
+
+    // ---- requests ----
+
+    // Files the service for the association's thread; the service is then the
+    // association's. The queue's refusal (it is full, or the association is ending) leaves
+    // it with the caller.
+    System::ResultCode PostRequest(Service* service);
+    // The oldest queued service, waiting up to the time-out; null when none came.
+    Service* TakeRequest();
+    std::uint32_t GetQueuedCount() const { return requests_.GetCount(); }
+    // The MMS conclude with the release service pending on it.
+    System::ResultCode ConcludeFor(Service& release);
+    // Closes the chain and resets it from the top; 0.
+    System::ResultCode ResetChain();
+
+    // ---- profile push-down ----
+
+    // Every profile parameter to every connection from here down: status 0 where one took
+    // it, 2 where none did. 0 when some was taken, 2 otherwise.
+    System::ResultCode ApplyProfileParameters();
+    // Every parameter's value from the first connection that tells it (status 0); one that
+    // none tells keeps the status the push gave. Always 2.
+    System::ResultCode ReadProfileParameters();
+
+    // ---- data sets ----
+
+    // "@name" (nothing or blanks before the "@"): this association's data set; anything
+    // else: the server's model. InvalidArguments when there is none.
+    System::ResultCode FindDataSet(std::string_view reference, DataSet*& found);
+    // The data set the service names, made in the model ("LN.name" below "LD/") or for
+    // this association ("@name").
+    System::ResultCode CreateDataSetObject(CreateDataSet& service);
+
+    // ---- DataSetAssociation ----
+
+    Server* GetServer() const override;
+    Mms::MmsUserConnection* GetMmsUser() const override { return const_cast<TPAppAssociation*>(this); }
+    System::ResultCode AdoptDataSet(std::unique_ptr<DataSet> dataSet) override;
+    DataSet* FindDataSet(std::string_view name) const override;
+    std::unique_ptr<DataSet> ReleaseDataSet(std::string_view name) override;
+
+    // ---- Connection ----
+
+    System::ResultCode Run() override;
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    System::ResultCode OnLowerEvent(std::uint32_t event) override;
+    // With a profile: binds the server, resets, pushes the profile down and reads it back.
+    System::ResultCode Reset() override;
+    // "MmsTimeout": this association's and its MMS connection's time-out.
+    System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
+    System::ResultCode GetParameter(std::string_view name, std::string& value) override;
+
+protected:
+    void OnStopRequested() override;
+    System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
+
+private:
+    // Runs the service's execute; what was filed for it meanwhile is completed after.
+    void Execute(Service* service);
+    // Completes every answered service waiting on the done queue.
+    void CompleteAnswered();
+    // Confirms every queued service with the result (they never run).
+    void ConfirmQueued(System::ResultCode result);
+    // The epoch moves on: what was posted before never runs.
+    void EndEpoch();
+    void HandleAbort(bool local);
+    void TakeInReports();
+
+    std::atomic<AssociationProfile*> profile_{nullptr};
+    std::uint32_t userValue_ = 0;
+    mutable std::recursive_mutex clientMutex_;
+    Iec61850::ClientApplication* client_ = nullptr;
+    mutable std::mutex dataSetsMutex_;
+    std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
+    System::MessageQueue requests_{RequestCapacity};
+    std::atomic<std::uint64_t> epoch_{1};
+    std::mutex executingMutex_;
+    Service* executing_ = nullptr;
+    std::vector<Service*> deferred_;
+    std::atomic<bool> associating_{false};
+    std::atomic<bool> abortedWhileAssociating_{false};
+    mutable std::mutex outcomeMutex_;
+    Mms::ServiceErrorRecord outcome_;
+    Mms::InitiateParameters negotiated_;
+};
+
+template <typename Fn>
+void TPAppAssociation::WithClient(Fn fn) {
+    std::lock_guard lock(clientMutex_);
+    if (client_ != nullptr) fn(*client_);
+}
+
+}  // namespace Iec61850::Acsi

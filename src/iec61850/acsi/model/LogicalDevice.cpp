@@ -1,0 +1,211 @@
+#include "iec61850/acsi/model/LogicalDevice.h"
+
+#include <algorithm>
+#include <new>
+
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "mms/user/Domain.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/VMD.h"
+
+namespace Iec61850::Acsi {
+
+namespace {
+
+// The domain's variable of that name, filed now when it has none; null when filing fails.
+Mms::NamedVariable* HeldVariable(Mms::Domain& domain, const std::string& name) {
+    if (Mms::NamedVariable* held = domain.FindNamedVariable(name)) return held;
+    std::unique_ptr<Mms::NamedVariable> made(new (std::nothrow)
+                                                 Mms::NamedVariable(domain.GetConnection(), name, &domain));
+    if (made == nullptr || domain.AddObject(made.get()) != System::OkNoError) return nullptr;
+    return made.release();
+}
+
+Mms::NamedVariableList* HeldList(Mms::Domain& domain, const std::string& name) {
+    if (Mms::NamedVariableList* held = domain.FindNamedVariableList(name)) return held;
+    std::unique_ptr<Mms::NamedVariableList> made(new (std::nothrow)
+                                                     Mms::NamedVariableList(domain.GetConnection(), name, &domain));
+    if (made == nullptr || domain.AddObject(made.get()) != System::OkNoError) return nullptr;
+    return made.release();
+}
+
+}  // namespace
+
+LogicalDevice::LogicalDevice(ModelLookup* server, Mms::Domain* domain)
+    : NamedObject(server, domain != nullptr ? domain->Name : std::string(), domain) {}
+
+LogicalDevice::~LogicalDevice() {
+    for (auto& [name, dataSet] : dataSets_) UnlinkChild(dataSet.get());
+    dataSets_.clear();
+    for (auto& [name, node] : nodes_) UnlinkChild(node.get());
+    nodes_.clear();
+}
+
+ModelClass LogicalDevice::GetModelClass() const { return ModelClass::LogicalDevice; }
+
+Mms::Domain* LogicalDevice::GetDomain() const {
+    Mms::MmsObject* bound = GetMmsObject();
+    if (bound == nullptr || bound->GetClassId() != Mms::DomainClassId) return nullptr;
+    return static_cast<Mms::Domain*>(bound);
+}
+
+System::ResultCode LogicalDevice::Bind() {
+    System::ResultCode last = System::OkNoError;
+    for (auto& [name, node] : nodes_) {
+        if (const System::ResultCode result = node->Bind(); result != System::OkNoError) last = result;
+    }
+    return last;
+}
+
+System::ResultCode LogicalDevice::CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) {
+    for (auto& [name, node] : nodes_) {
+        if (const System::ResultCode result = node->CollectByClass(objectClass, found); result != System::OkNoError) {
+            return result;
+        }
+    }
+    return System::OkNoError;
+}
+
+bool LogicalDevice::AllNodesFullyRead() const {
+    return std::all_of(nodes_.begin(), nodes_.end(), [](const auto& entry) { return entry.second->IsFullyRead(); });
+}
+
+std::uint32_t LogicalDevice::SetState(std::uint32_t state) {
+    if (state != StateRead) return NamedObject::SetState(state);
+    if (IsDirectoryComplete(directoryState) && IsDirectoryComplete(dataSetDirectoryState) && GetState() != StateRead &&
+        AllNodesFullyRead()) {
+        NamedObject::SetState(state);
+    }
+    return GetState();
+}
+
+bool LogicalDevice::IsRead() const {
+    if (!AllNodesFullyRead()) return false;
+    if (GetState() == StateRead) return true;
+    if (!IsDirectoryComplete(directoryState) || !IsDirectoryComplete(dataSetDirectoryState)) return false;
+    // Reading it is what completes it.
+    const_cast<LogicalDevice*>(this)->NamedObject::SetState(StateRead);
+    return true;
+}
+
+void LogicalDevice::CountKinds(ModelTally& tally) const {
+    CountSelf(tally);
+    for (const auto& [name, node] : nodes_) node->CountKinds(tally);
+}
+
+System::ResultCode LogicalDevice::AddNode(const std::string& name, Mms::MmsObject* mmsObject, bool keepBindingFailure) {
+    if (nodes_.contains(name)) return System::AlreadyExist;
+    std::unique_ptr<LogicalNode> node(name == "LLN0" ? new (std::nothrow) LLN0(this, mmsObject)
+                                                     : new (std::nothrow) LogicalNode(this, name, mmsObject));
+    if (node == nullptr) return System::NoResources;
+    if (const System::ResultCode bound = node->BindVariable(Scl::BasicTypeCode::Struct); bound != System::OkNoError) {
+        return keepBindingFailure ? bound : System::NoResources;
+    }
+    if (!node->HasValidName()) oddNodeNames_.push_back(name);
+    LinkChild(node.get());
+    nodes_.emplace(name, std::move(node));
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalDevice::AddLogicalNode(const std::string& name, Mms::MmsObject* mmsObject) {
+    return AddNode(name, mmsObject, false);
+}
+
+System::ResultCode LogicalDevice::CreateLogicalNode(const std::string& name) { return AddNode(name, nullptr, true); }
+
+LogicalNode* LogicalDevice::FindLogicalNode(std::string_view name) const {
+    const auto found = nodes_.find(name);
+    return found != nodes_.end() ? found->second.get() : nullptr;
+}
+
+System::ResultCode LogicalDevice::AddDataSet(const std::string& name, Mms::MmsObject* list, DataSet** added) {
+    DataSet* raw = nullptr;
+    const System::ResultCode result = AddOwned(
+        dataSets_, name, [&] { return std::unique_ptr<DataSet>(new (std::nothrow) DataSet(this, name, list)); }, raw);
+    if (result != System::OkNoError) return result;
+    LinkChild(raw);
+    if (added != nullptr) *added = raw;
+    return System::OkNoError;
+}
+
+DataSet* LogicalDevice::FindDataSet(std::string_view name) const { return FindOwned(dataSets_, name); }
+
+std::unique_ptr<DataSet> LogicalDevice::ReleaseDataSet(std::string_view name) {
+    std::unique_ptr<DataSet> dataSet = TakeOwned(dataSets_, name);
+    if (dataSet != nullptr) UnlinkChild(dataSet.get());
+    return dataSet;
+}
+
+System::ResultCode LogicalDevice::BuildFromDirectory() {
+    Mms::Domain* domain = GetDomain();
+    if (domain == nullptr) return System::InvalidState;
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
+    for (const std::string& name : directoryNames) {
+        if (name.empty()) continue;  // names nothing
+        Mms::NamedVariable* variable = HeldVariable(*domain, name);
+        if (variable == nullptr) return System::NoResources;
+        if (name.find('$') == std::string::npos && FindLogicalNode(name) == nullptr) {
+            AddLogicalNode(name, variable);
+        }
+    }
+    if (directoryState != DirectoryComplete) return System::OkNoError;
+
+    // Nodes whose type could not be read: their listed variable becomes an empty structure
+    // (the same variable, never a second one), and each listed "node$FC" a group in it.
+    for (auto& [name, node] : nodes_) {
+        if (node->readingState != NodeTypeUnread) continue;
+        Mms::NamedVariable* variable = nullptr;
+        const System::ResultCode made =
+            CreateMmsVariable(Scl::BasicTypeCode::Struct, domain, node->GetMmsComponent(), variable);
+        if (made != System::OkNoError) return made;
+        for (std::string_view fc : FcSearchOrder) {
+            if (node->FindFc(fc) != nullptr) continue;
+            if (domain->FindNamedVariable(name + "$" + std::string(fc)) != nullptr) node->GetOrCreateFc(fc);
+        }
+        node->groupsFromDirectory = true;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalDevice::BuildDataSetsFromDirectory() {
+    Mms::Domain* domain = GetDomain();
+    if (domain == nullptr) return System::InvalidState;
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
+    for (const std::string& name : dataSetNames) {
+        // A name without a set or without a node names nothing.
+        if (name.empty() || name.front() == '$' || name.back() == '$') continue;
+        Mms::NamedVariableList* list = HeldList(*domain, name);
+        if (list == nullptr) return System::NoResources;
+        const std::size_t dollar = name.find('$');
+        if (dollar == std::string::npos) {
+            AddDataSet(name, list);
+            continue;
+        }
+        const std::string nodeName = name.substr(0, dollar);
+        if (FindLogicalNode(nodeName) == nullptr) {
+            Mms::NamedVariable* variable = HeldVariable(*domain, nodeName);
+            if (variable == nullptr) return System::NoResources;
+            AddLogicalNode(nodeName, variable);
+        }
+        if (LogicalNode* node = FindLogicalNode(nodeName)) node->AddDataSet(name.substr(dollar + 1), list);
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode LogicalDevice::MatchReport(const Mms::InformationReport& report, RCB*& matched) {
+    matched = nullptr;
+    System::ResultCode result = System::InvalidArguments;
+    for (auto& [name, node] : nodes_) {
+        result = node->MatchReport(report, matched);
+        if (result == System::OkNoError) return result;
+    }
+    return result;
+}
+
+System::ResultCode LogicalDevice::ResolveReference(std::string_view reference) { return System::NotImplemented; }
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,251 @@
+#include "iec61850/acsi/model/NamedObject.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/ComponentVariable.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
+
+namespace Iec61850::Acsi {
+
+namespace {
+
+bool IsOfObjectClass(const NamedObject& object, std::int32_t objectClass) {
+    const ModelClass exact = object.GetModelClass();
+    switch (objectClass) {
+        case ObjectClassLogicalDevice: return exact == ModelClass::LogicalDevice;
+        // LLN0 is a logical node: the objects below it belong to it.
+        case ObjectClassLogicalNode: return exact == ModelClass::LogicalNode || exact == ModelClass::LLN0;
+        case ObjectClassData: return exact == ModelClass::Data;
+        case ObjectClassDataAttribute: return exact == ModelClass::DataAttribute;
+        default: return false;
+    }
+}
+
+const NamedObject* FindUpwards(const NamedObject* from, ModelClass wanted) {
+    for (const NamedObject* at = from; at != nullptr; at = at->GetParent()) {
+        if (at->GetModelClass() == wanted) return at;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+NamedObject::NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject)
+    : parent_(parent), name_(std::move(name)), mmsObject_(mmsObject) {
+    if (parent_ == nullptr) {
+        reference_ = "@" + name_;
+        return;
+    }
+    server_ = parent_->server_;
+    if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
+        reference_ = parent_->name_ + "/" + name_;
+    } else {
+        reference_ = parent_->reference_ + "." + name_;
+    }
+}
+
+NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject)
+    : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
+
+NamedObject::~NamedObject() {
+    children_.clear();
+    childrenByName_.clear();
+}
+
+System::ResultCode NamedObject::Build() { return System::OkNoError; }
+
+System::ResultCode NamedObject::Bind() {
+    System::ResultCode last = System::OkNoError;
+    for (auto& [name, child] : childrenByName_) {
+        const System::ResultCode result = child->Bind();
+        if (result != System::OkNoError) last = result;
+    }
+    return last;
+}
+
+System::ResultCode NamedObject::CollectByName(std::string_view name, std::list<NamedObject*>& found) {
+    for (NamedObject* child : children_) {
+        if (child->name_ == name) found.push_back(child);
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode NamedObject::Find(std::string_view fc, std::string_view reference, NamedObject*& found) {
+    found = nullptr;
+    if (reference_ == reference && GetFcName() == fc) {
+        found = this;
+        return System::OkNoError;
+    }
+    for (NamedObject* child : children_) {
+        child->Find(fc, reference, found);
+        if (found != nullptr) break;
+    }
+    return System::OkNoError;
+}
+
+System::ResultCode NamedObject::CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) {
+    return System::OkNoError;
+}
+
+System::ResultCode NamedObject::GetChild(std::string_view name, std::string& text) {
+    NamedObject* child = FindOwnedChild(name);
+    if (child == nullptr) return System::InvalidArguments;
+    Mms::NamedVariable* variable = NamedVariableOf(child->mmsObject_);
+    if (variable == nullptr) return System::NotSupported;
+    return variable->ToText(text);
+}
+
+System::ResultCode NamedObject::ValueToText(std::string& text) {
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    if (variable == nullptr) return System::NotSupported;
+    return variable->ToText(text);
+}
+
+System::ResultCode NamedObject::ValueFromText(std::string_view text) {
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    if (variable == nullptr) return System::NotSupported;
+    return variable->FromText(text);
+}
+
+System::ResultCode NamedObject::GetChildValue(std::string_view name, Mms::Container*& value) {
+    value = nullptr;
+    NamedObject* child = FindOwnedChild(name);
+    if (child == nullptr) return System::InvalidArguments;
+    return child->NamedObject::GetValue(value);
+}
+
+System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
+    value = nullptr;
+    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    if (variable == nullptr) return System::NotSupported;
+    value = variable->GetValue();
+    return System::OkNoError;
+}
+
+std::uint32_t NamedObject::SetState(std::uint32_t state) {
+    state_ = state;
+    return state_;
+}
+
+bool NamedObject::IsRead() const { return state_ == StateRead; }
+
+std::uint32_t NamedObject::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
+    std::uint32_t count = 0;
+    const ModelClass asked[] = {modelClass};
+    ModelTally tally{asked, state, std::span(&count, 1)};
+    CountKinds(tally);
+    return count;
+}
+
+void NamedObject::CountKinds(ModelTally& tally) const { CountSelf(tally); }
+
+void NamedObject::CountSelf(ModelTally& tally) const {
+    if (tally.state != 0 && tally.state != state_) return;
+    const ModelClass exact = GetModelClass();
+    for (std::size_t i = 0; i < tally.classes.size(); ++i) {
+        if (ModelClassMatches(tally.classes[i], exact)) ++tally.counts[i];
+    }
+}
+
+System::ResultCode NamedObject::BindVariable(Scl::BasicTypeCode code) {
+    if (GetModelClass() == ModelClass::LogicalDevice) return System::NotSupported;
+    if (mmsObject_ != nullptr) return System::OkNoError;
+    Mms::NamedVariable* variable = nullptr;
+    const System::ResultCode result =
+        CreateMmsVariable(code, parent_ != nullptr ? parent_->mmsObject_ : nullptr, GetMmsComponent(), variable);
+    if (result != System::OkNoError) return result;
+    if (variable->GetOwner() == nullptr) unfiledVariable_.reset(variable);
+    mmsObject_ = variable;
+    return System::OkNoError;
+}
+
+ModelClass NamedObject::GetModelClass() const { return ModelClass::NamedObject; }
+
+const std::string& NamedObject::GetMmsComponent() const { return name_; }
+
+std::string NamedObject::GetFcName() const {
+    const NamedObject* group = FindUpwards(this, ModelClass::FunctionalConstraint);
+    return group != nullptr ? group->GetMmsComponent() : std::string();
+}
+
+std::string NamedObject::GetLogicalNodeName() const {
+    NamedObject* node = nullptr;
+    return FindAncestor(ObjectClassLogicalNode, node) == System::OkNoError ? node->name_ : std::string();
+}
+
+std::string NamedObject::GetLogicalDeviceName() const {
+    const NamedObject* device = FindUpwards(this, ModelClass::LogicalDevice);
+    return device != nullptr ? device->name_ : std::string();
+}
+
+System::ResultCode NamedObject::FindAncestor(std::int32_t objectClass, NamedObject*& found) const {
+    switch (objectClass) {
+        case ObjectClassLogicalDevice:
+        case ObjectClassLogicalNode:
+        case ObjectClassData:
+        case ObjectClassDataAttribute: break;
+        default: return System::NotSupported;
+    }
+    for (const NamedObject* at = this; at != nullptr; at = at->parent_) {
+        if (IsOfObjectClass(*at, objectClass)) {
+            found = const_cast<NamedObject*>(at);
+            return System::OkNoError;
+        }
+    }
+    return System::NotFound;
+}
+
+System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
+    if (child == nullptr) return System::InvalidArguments;
+    NamedObject* added = child.get();
+    if (!childrenByName_.try_emplace(added->name_, std::move(child)).second) return System::AlreadyExist;
+    children_.push_back(added);
+    SubtreeChanged();
+    return System::OkNoError;
+}
+
+NamedObject* NamedObject::FindOwnedChild(std::string_view name) const {
+    const auto found = childrenByName_.find(name);
+    return found != childrenByName_.end() ? found->second.get() : nullptr;
+}
+
+std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
+    const auto found = childrenByName_.find(name);
+    if (found == childrenByName_.end()) return nullptr;
+    std::unique_ptr<NamedObject> child = std::move(found->second);
+    childrenByName_.erase(found);
+    UnlinkChild(child.get());
+    return child;
+}
+
+void NamedObject::LinkChild(NamedObject* child) {
+    if (child == nullptr) return;
+    children_.push_back(child);
+    SubtreeChanged();
+}
+
+void NamedObject::UnlinkChild(const NamedObject* child) {
+    children_.remove(const_cast<NamedObject*>(child));
+    SubtreeChanged();
+}
+
+void NamedObject::SubtreeChanged() {
+    if (parent_ != nullptr) parent_->SubtreeChanged();
+}
+
+void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {
+    if (variable == nullptr) return;
+    if (mmsObject_ != nullptr && mmsObject_ != variable.get()) return;
+    mmsObject_ = variable.get();
+    unfiledVariable_ = std::move(variable);
+}
+
+void NamedObject::BecomeInvisible() {
+    name_.clear();
+    if (parent_ != nullptr) reference_ = parent_->reference_;
+}
+
+}  // namespace Iec61850::Acsi

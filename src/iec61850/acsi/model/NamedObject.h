@@ -1,0 +1,172 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "iec61850/acsi/model/ModelClass.h"
+#include "iec61850/acsi/model/ModelLookup.h"
+#include "iec61850/scl/BasicTypeCode.h"
+#include "system/ResultCode.h"
+
+namespace Mms {
+class Container;
+class MmsObject;
+class NamedVariable;
+}  // namespace Mms
+
+namespace Iec61850::Acsi {
+
+// The state a model object reaches once its value or its structure has been read.
+inline constexpr std::uint32_t StateRead = 7;
+
+// The base of the device model: a logical device, node, functional-constraint group, data
+// item, data set, control block or log. Every object has a parent (none for a logical
+// device or an association's data set), a name, its ACSI reference, a reading state, the
+// MMS object it is bound to (not owned: the server's MMS objects own them) and its children.
+//
+// Children (see docs/DESIGN-NOTES.md, "Ownership of the device model"): `GetChildren()`
+// lists every child of every kind in the order it was added, and owns none of them; each
+// child has exactly one owner, either this base's map (AdoptChild) or a map of a subclass
+// (which then only links it, LinkChild).
+//
+// The model has no lock of its own: the server's model lock guards it.
+class NamedObject {
+public:
+    // An object below `parent`, or without a parent ("@" and the name: an association's
+    // data set). The reference is built here once.
+    NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject);
+    // A root of the model (a logical device), made by its server: its reference is its name.
+    NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject);
+    // Deletes the children this base owns; the MMS object stays, but a variable that no
+    // domain holds (BindVariable without one) is this object's and goes with it.
+    virtual ~NamedObject();
+    NamedObject(const NamedObject&) = delete;
+    NamedObject& operator=(const NamedObject&) = delete;
+
+    // Builds the children from the MMS type; the base has nothing to build (0).
+    virtual System::ResultCode Build();
+    // Bind on every owned child in name order; the last non-zero result, else 0.
+    virtual System::ResultCode Bind();
+    // Appends every direct child of that name, in child order; 0.
+    virtual System::ResultCode CollectByName(std::string_view name, std::list<NamedObject*>& found);
+    // Depth first in child order, this object first: the first object whose functional
+    // constraint (GetFcName) and reference both equal the given texts exactly. Always 0;
+    // a miss leaves `found` null.
+    virtual System::ResultCode Find(std::string_view fc, std::string_view reference, NamedObject*& found);
+    // Appends the objects of an ACSI object class (ObjectClass) below; the base collects
+    // nothing (0).
+    virtual System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found);
+    // The value text of the owned child of that name: InvalidArguments when there is none,
+    // NotSupported when it is not bound to a named variable.
+    virtual System::ResultCode GetChild(std::string_view name, std::string& text);
+    // This object's value as text or from text; NotSupported when not bound to a named
+    // variable. A text that does not fit the value's type is refused, the value kept.
+    virtual System::ResultCode ValueToText(std::string& text);
+    virtual System::ResultCode ValueFromText(std::string_view text);
+    // The value container of an owned child (InvalidArguments: none of that name;
+    // NotSupported: not bound to a named variable) or of this object (NotSupported);
+    // null on failure.
+    virtual System::ResultCode GetChildValue(std::string_view name, Mms::Container*& value);
+    virtual System::ResultCode GetValue(Mms::Container*& value);
+    // Stores the state and returns it; subclasses pass it on.
+    virtual std::uint32_t SetState(std::uint32_t state);
+    virtual bool IsRead() const;
+    // 1 when this object is of the class asked for and in the state asked for (0: any
+    // state), else 0. Subclasses add their subtree, so callers get a count.
+    virtual std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const;
+    // Adds this object to the tally; subclasses that hold a subtree add it too.
+    virtual void CountKinds(ModelTally& tally) const;
+    // Binds the object to a new variable of the basic type, named after the parent's MMS
+    // object (CreateMmsVariable). A bound object keeps its variable (0); a logical device
+    // is bound to its domain when made (NotSupported).
+    virtual System::ResultCode BindVariable(Scl::BasicTypeCode code);
+
+    // The exact class of the object.
+    virtual ModelClass GetModelClass() const;
+    // What the object adds to its MMS name: its name (a group: its constraint).
+    virtual const std::string& GetMmsComponent() const;
+
+    const std::string& GetName() const { return name_; }
+    const std::string& GetReference() const { return reference_; }
+    NamedObject* GetParent() const { return parent_; }
+    // The server the object belongs to, through the lookups the model needs of it.
+    ModelLookup* GetServer() const { return server_; }
+    std::uint32_t GetState() const { return state_; }
+    Mms::MmsObject* GetMmsObject() const { return mmsObject_; }
+    // Every child, in the order added.
+    const std::list<NamedObject*>& GetChildren() const { return children_; }
+
+    // The constraint of the nearest functional-constraint group and the names of the
+    // nearest logical node and logical device, from this object up; empty when none.
+    std::string GetFcName() const;
+    std::string GetLogicalNodeName() const;
+    std::string GetLogicalDeviceName() const;
+    // From this object up, the first object of the ACSI object class: 4 logical device, 5
+    // logical node (LLN0 included), 7 data, 8 data attribute. NotFound when the walk leaves
+    // the tree, NotSupported for any other class.
+    System::ResultCode FindAncestor(std::int32_t objectClass, NamedObject*& found) const;
+
+    // Takes a child into this base's map and appends it to the children; AlreadyExist (the
+    // child deleted) when the map holds that name.
+    System::ResultCode AdoptChild(std::unique_ptr<NamedObject> child);
+    // The owned child of that name, or null.
+    NamedObject* FindOwnedChild(std::string_view name) const;
+    // Takes an owned child out of the map and the children and hands it back; null when
+    // none has that name.
+    std::unique_ptr<NamedObject> ReleaseChild(std::string_view name);
+    // Appends a child that a subclass map owns / takes it out of the children again.
+    void LinkChild(NamedObject* child);
+    void UnlinkChild(const NamedObject* child);
+    // Binds the object to a variable that no domain holds, which it then owns: an unbound
+    // object, or one bound to that variable already (any other drops the variable).
+    void OwnVariable(std::unique_ptr<Mms::NamedVariable> variable);
+
+    // The variable of the basic type that backs a model object below the parent MMS
+    // object (a domain, a named variable, or none):
+    // - under a domain: named by the component, filed with the domain;
+    // - under a variable: named by the variable's name, "$" and the component, filed
+    //   with the variable's domain, its value a component of the variable's structure (or
+    //   an element appended to an array that the model made itself);
+    // - under none: named by the component, filed nowhere: the caller owns it.
+    // A name that the domain already holds gives that variable (a variable still without
+    // a value is given one), so every variable has one owner. Errors: InvalidState when the
+    // parent variable has no value or one that cannot take members (nothing made),
+    // InvalidContext for a parent of another class, AlreadyExist when the parent's
+    // structure has that component bound to another variable, and the factory's failures.
+    static System::ResultCode CreateMmsVariable(Scl::BasicTypeCode code, Mms::MmsObject* parent,
+                                                std::string_view component, Mms::NamedVariable*& variable);
+    // A new, empty value container of the basic type; Error for ObjectName and for codes
+    // outside 0..31, NoResources when memory runs out. Only objects the model makes itself
+    // are typed this way; a device's variables take the type the device describes.
+    static System::ResultCode BasicTypeFactory(Scl::BasicTypeCode code, std::unique_ptr<Mms::Container>& container);
+
+protected:
+    // Adds this object alone to the tally.
+    void CountSelf(ModelTally& tally) const;
+    // An object was added below this one or taken away: tells the logical node above, which
+    // keeps counts of its subtree.
+    virtual void SubtreeChanged();
+    // A group hides in references: it takes its node's reference and no name.
+    void BecomeInvisible();
+    void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }
+    // For an object without parent that still belongs to a server (an association's data set).
+    void SetServer(ModelLookup* server) { server_ = server; }
+
+private:
+    NamedObject* parent_ = nullptr;
+    ModelLookup* server_ = nullptr;
+    std::string name_;
+    std::string reference_;
+    std::uint32_t state_ = 0;
+    Mms::MmsObject* mmsObject_ = nullptr;
+    std::map<std::string, std::unique_ptr<NamedObject>, std::less<>> childrenByName_;
+    std::list<NamedObject*> children_;
+    // A variable that no domain holds (made without one); null otherwise.
+    std::unique_ptr<Mms::NamedVariable> unfiledVariable_;
+};
+
+}  // namespace Iec61850::Acsi

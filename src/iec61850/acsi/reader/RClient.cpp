@@ -1,0 +1,732 @@
+#include "iec61850/acsi/reader/RClient.h"
+
+#include <functional>
+#include <vector>
+
+#include "iec61850/acsi/client/ControlServices.h"
+#include "iec61850/acsi/client/DataSetServices.h"
+#include "iec61850/acsi/client/DataValueServices.h"
+#include "iec61850/acsi/client/DirectoryServices.h"
+#include "iec61850/acsi/client/RcbServices.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/machine/MmsConnection.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduServices.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+namespace {
+
+std::int64_t Now() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+
+// Holds the model lock for a scope; taken() tells whether it was.
+class ModelLock {
+public:
+    explicit ModelLock(Server& server) : server_(server), result_(server.Lock()) {}
+    ~ModelLock() {
+        if (result_ == System::OkNoError) server_.Unlock();
+    }
+    ModelLock(const ModelLock&) = delete;
+    ModelLock& operator=(const ModelLock&) = delete;
+    bool taken() const { return result_ == System::OkNoError; }
+    ResultCode result() const { return result_; }
+
+private:
+    Server& server_;
+    ResultCode result_;
+};
+
+// The ACSI service error of a class that a directory does not take.
+constexpr std::int32_t ClassNotSupported = 7;
+
+bool Succeeded(const Service& service) { return service.GetResult() == System::OkNoError; }
+
+// A request confirmed because its association ended (filed as aborted, or sent after the
+// end) was refused by nobody: what it asked for stays asked, neither read nor dropped, and
+// is never asked again by this association. The reader learns of the end on its own.
+bool EndedWithAssociation(const Service& service) {
+    const ResultCode result = service.GetResult();
+    return !service.IsLocal() && (result == System::Aborted || result == System::NotConnected);
+}
+
+// What a successful answer from the device read is marked read, under the model lock;
+// local answers and failures mark nothing.
+template <typename Mark>
+std::int32_t MarkWhatWasRead(const Service& service, Mark mark) {
+    Server* server = service.GetServer();
+    if (service.IsLocal() || server == nullptr || !Succeeded(service)) return 0;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    mark();
+    return 0;
+}
+
+// The control blocks of a node are read once its type is built: nothing else reads them.
+void MarkControlBlocksRead(LogicalNode& node) {
+    std::list<NamedObject*> blocks;
+    node.CollectByClass(AnyControlBlock, blocks);
+    for (NamedObject* block : blocks) block->SetState(StateRead);
+}
+
+}  // namespace
+
+// The requests a step makes, posted once the model lock is given back: a request that the
+// association refuses is confirmed on the posting thread, whose callback takes the lock.
+struct RClient::Poster {
+    std::vector<std::function<ResultCode(RClient&, std::uint32_t&)>> requests;
+    std::vector<LogicalNode*> toBuild;
+    std::uint32_t advanced = 0;
+
+    template <typename Request>
+    void Add(Request request) {
+        requests.emplace_back(std::move(request));
+    }
+};
+
+RClient::RClient() : lastAnswer_(Now()) {}
+
+RClient::~RClient() {
+    // Its callbacks use this object: the association lets go of it before it goes.
+    ClearAssociation();
+    texts.clear();
+}
+
+Server* RClient::GetServerModel() const {
+    TPAppAssociation* association = GetAssociation();
+    return association != nullptr ? association->GetServer() : nullptr;
+}
+
+std::chrono::steady_clock::time_point RClient::LastAnswer() const {
+    return std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lastAnswer_.load()));
+}
+
+void RClient::RestartAnswerClock() { lastAnswer_.store(Now()); }
+
+void RClient::NoteAnswer(const Service& service) {
+    if (service.IsLocal() || service.GetAnswerKind() != Mms::MmsPduNone) lastAnswer_.store(Now());
+}
+
+bool RClient::Offers(std::int32_t mmsService) const {
+    TPAppAssociation* association = GetAssociation();
+    Mms::MmsConnection* mms = association != nullptr ? association->GetMmsConnection() : nullptr;
+    return mms != nullptr && mms->IsServiceSupported(mmsService);
+}
+
+// ---- association ----
+
+std::int32_t RClient::OnAssociationFailed(std::int32_t) { return DefaultCallback(); }
+std::int32_t RClient::OnAssociated(std::int32_t) { return DefaultCallback(); }
+std::int32_t RClient::OnAbort(const std::uint8_t*) { return DefaultCallback(); }
+std::int32_t RClient::OnRelease(Acsi::Release*) { return DefaultCallback(); }
+
+// ---- directories ----
+
+std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
+    NoteAnswer(*service);
+    Server* server = service->GetServer();
+    if (server == nullptr) return 0;
+    if (service->IsLocal()) return server->ListLogicalDevices(*service);
+    if (EndedWithAssociation(*service)) return 0;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        server->directoryNames.insert(server->directoryNames.end(), service->names.begin(), service->names.end());
+    }
+    server->RegisterLogicalDevices(*service);
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    // A directory that was not answered in time is asked again: its names are not known.
+    if (service->GetResult() == System::Timeout) {
+        server->state = server->directoryNames.empty() ? NotAsked : MoreFollows;
+    } else {
+        server->state = service->GetMoreFollows() ? MoreFollows : Read;
+    }
+    return 0;
+}
+
+std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service) {
+    NoteAnswer(*service);
+    Server* server = service->GetServer();
+    if (server == nullptr) return 0;
+    if (service->IsLocal()) return server->ListLogicalNodes(*service);
+    if (EndedWithAssociation(*service)) return 0;
+    LogicalDevice* device = nullptr;
+    if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
+        return found;
+    }
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        device->directoryNames.insert(device->directoryNames.end(), service->names.begin(), service->names.end());
+        if (service->GetResult() == System::Timeout) {
+            device->directoryState = device->directoryNames.empty() ? NotAsked : MoreFollows;
+        } else {
+            device->directoryState = service->GetMoreFollows() ? MoreFollows : Read;
+        }
+    }
+    return device->BuildFromDirectory();
+}
+
+std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service) {
+    NoteAnswer(*service);
+    Server* server = service->GetServer();
+    if (server == nullptr) return 0;
+    if (service->IsLocal()) return server->AnswerLogicalNodeDirectory(*service);
+    if (EndedWithAssociation(*service)) return System::Error;
+    const std::int32_t objectClass = service->objectClass;
+    if (objectClass < ObjectClassData || objectClass > NodeTypeClass) {
+        service->SetServiceError(ClassNotSupported);
+        return System::NotSupported;
+    }
+    if (objectClass == ObjectClassDataSet) {
+        const std::string deviceName = service->node.substr(0, service->node.find('/'));
+        LogicalDevice* device = nullptr;
+        if (server->FindLogicalDevice(deviceName, device) != System::OkNoError) {
+            service->SetServiceError(12);
+            return System::Error;
+        }
+        {
+            ModelLock lock(*server);
+            if (!lock.taken()) return lock.result();
+            if (service->GetResult() == System::Timeout) {
+                device->dataSetDirectoryState = device->dataSetNames.empty() ? NotAsked : MoreFollows;
+                return System::Error;
+            }
+            if (!Succeeded(*service)) {
+                device->dataSetDirectoryState = GivenUp;
+                return System::Error;
+            }
+            device->dataSetNames.insert(device->dataSetNames.end(), service->names.begin(), service->names.end());
+        }
+        const ResultCode built = device->BuildDataSetsFromDirectory();
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        device->dataSetDirectoryState = service->GetMoreFollows() ? MoreFollows : Read;
+        return built;
+    }
+    if (objectClass == 8 || objectClass == ObjectClassLog || objectClass == 19 || objectClass == 20 ||
+        objectClass == 21) {
+        service->SetServiceError(ClassNotSupported);
+        return System::NotSupported;
+    }
+    LogicalNode* node = nullptr;
+    if (server->FindLogicalNode(service->node, node) != System::OkNoError) {
+        service->SetServiceError(12);
+        return System::Error;
+    }
+    if (Succeeded(*service)) {
+        node->Build();
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        MarkControlBlocksRead(*node);
+        node->readingState = service->GetMoreFollows() ? MoreFollows : Read;
+        return 0;
+    }
+    bool fallBack = false;
+    LogicalDevice* device = nullptr;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        if (service->GetResult() == System::Timeout && node->readingState == TypeAsked) {
+            // Asked again once; a second time-out reads it by functional constraint.
+            if (++typeTimeouts_[node->GetReference()] < 2) {
+                node->readingState = NotAsked;
+                return System::Error;
+            }
+        }
+        node->readingState = TypeRefused;
+        device = dynamic_cast<LogicalDevice*>(node->GetParent());
+        fallBack = device != nullptr && device->directoryState == Read;
+    }
+    // The groups come from the "node$FC" names of a complete directory.
+    if (fallBack) device->BuildFromDirectory();
+    return System::Error;
+}
+
+std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
+    NoteAnswer(*service);
+    Server* server = service->GetServer();
+    if (server == nullptr || EndedWithAssociation(*service)) return 0;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        if (service->found != nullptr) service->found->SetState(Built);
+    }
+    const std::int32_t answered = service->IsLocal() || Succeeded(*service) ? server->ListDataComponents(*service) : 0;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    LogicalNode* node = server->FindNode(service->reference);
+    if (node == nullptr || node->readingState != FcsAsked) return answered;
+    FunctionalConstraint* group = node->FindFc(service->fc);
+    if (group == nullptr) return answered;
+    if (Succeeded(*service)) {
+        group->SetState(StateRead);
+    } else {
+        // The service's target goes with it; nothing reads it after this.
+        node->RemoveFc(service->fc);
+    }
+    return answered;
+}
+
+std::int32_t RClient::OnGetDataDefinition(Acsi::GetDataDefinition* service) {
+    NoteAnswer(*service);
+    return 0;
+}
+
+std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) {
+    NoteAnswer(*service);
+    if (service->IsLocal() || EndedWithAssociation(*service)) return 0;
+    Server* server = service->GetServer();
+    DataSet* dataSet = nullptr;
+    if (const ResultCode found = service->GetAssociation().FindDataSet(service->reference, dataSet);
+        found != System::OkNoError) {
+        service->SetServiceError(12);
+        return found;
+    }
+    if (server == nullptr) return 0;
+    if (service->GetResult() == System::Timeout) {
+        ModelLock lock(*server);
+        if (lock.taken()) dataSet->directoryState = NotAsked;
+        return System::Timeout;
+    }
+    if (service->GetMoreFollows()) {
+        ModelLock lock(*server);
+        if (lock.taken()) dataSet->directoryState = MoreFollows;
+        return 0;
+    }
+    // A refused directory leaves the set as it was: empty, and read.
+    const ResultCode built = Succeeded(*service) ? dataSet->Build() : System::OkNoError;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    dataSet->directoryState = DataSetMembersComplete;
+    dataSet->SetState(StateRead);
+    return built;
+}
+
+// ---- values ----
+
+std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
+    NoteAnswer(*service);
+    Server* server = service->GetServer();
+    if (service->IsLocal() || server == nullptr || service->target == nullptr) return 0;
+    if (EndedWithAssociation(*service)) return 0;
+    if (!MarkValuesRead(*server, *service)) return 0;
+    // The values, as records, for whoever derives from this client.
+    return Succeeded(*service) ? server->ListAllDataValues(*service) : 0;
+}
+
+bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
+    ModelLock lock(server);
+    if (!lock.taken()) return false;
+    // Values that came before the node's type fit no type: the node (alone, not its groups,
+    // which the reading may be asking for) is asked again once it is built.
+    if (auto* node = dynamic_cast<LogicalNode*>(service.target)) {
+        if (node->readingState == TypeAsked || node->readingState == TypeRefused || node->readingState == FcsAsked) {
+            node->NamedObject::SetState(NotAsked);
+            return false;
+        }
+    }
+    // Marked read whatever the answer, so that a device refusing values does not hold the
+    // reading.
+    service.target->SetState(StateRead);
+    // A node read group by group is read with its last group.
+    if (auto* group = dynamic_cast<FunctionalConstraint*>(service.target)) {
+        auto* node = dynamic_cast<LogicalNode*>(group->GetParent());
+        if (node != nullptr && node->GetState() != StateRead) {
+            bool all = true;
+            for (const FunctionalConstraint* other : node->GetFcsInOrder()) all = all && other->IsRead();
+            if (all) node->SetState(StateRead);
+        }
+    }
+    return true;
+}
+
+std::int32_t RClient::OnGetDataValues(Acsi::GetDataValues* service) {
+    NoteAnswer(*service);
+    return MarkWhatWasRead(*service, [service] {
+        for (NamedObject* object : service->found) object->SetState(StateRead);
+    });
+}
+
+std::int32_t RClient::OnSetDataValues(Acsi::SetDataValues* service) {
+    NoteAnswer(*service);
+    return 0;
+}
+
+std::int32_t RClient::OnGetDataSetValues(Acsi::GetDataSetValues* service) {
+    NoteAnswer(*service);
+    if (service->dataSet == nullptr) return 0;
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
+}
+
+std::int32_t RClient::OnSetDataSetValues(Acsi::SetDataSetValues* service) {
+    NoteAnswer(*service);
+    if (service->dataSet == nullptr) return 0;
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
+}
+
+std::int32_t RClient::OnCreateDataSet(Acsi::CreateDataSet* service) {
+    NoteAnswer(*service);
+    // A refused definition has been taken back by the service itself, which undoes only
+    // what that request made and what still exists; nothing is left to undo here.
+    return 0;
+}
+
+std::int32_t RClient::OnDeleteDataSet(Acsi::DeleteDataSet* service) {
+    NoteAnswer(*service);
+    // The service has taken the deleted set out of the model.
+    return System::NotImplemented;
+}
+
+// ---- control blocks ----
+
+namespace {
+
+std::int32_t ReadBlocks(GetRCBValues& service) {
+    return MarkWhatWasRead(service, [&service] {
+        for (NamedObject* block : service.blocks) {
+            block->SetState(StateRead);
+            const std::string fc = block->GetFcName();
+            if (fc == "BR" || fc == "RP") block->Bind();
+        }
+    });
+}
+
+}  // namespace
+
+std::int32_t RClient::OnGetBRCBValues(Acsi::GetBRCBValues* service) {
+    NoteAnswer(*service);
+    return ReadBlocks(*service);
+}
+
+std::int32_t RClient::OnSetBRCBValues(Acsi::SetBRCBValues* service) {
+    NoteAnswer(*service);
+    return 0;
+}
+
+std::int32_t RClient::OnGetURCBValues(Acsi::GetURCBValues* service) {
+    NoteAnswer(*service);
+    return ReadBlocks(*service);
+}
+
+std::int32_t RClient::OnSetURCBValues(Acsi::SetURCBValues* service) {
+    NoteAnswer(*service);
+    return 0;
+}
+
+std::int32_t RClient::OnReport(Acsi::RCBReport*) { return DefaultCallback(); }
+
+std::int32_t RClient::OnSelect(Acsi::Select* service) {
+    if (!Succeeded(*service)) return 1;
+    // The select's own completion has already judged the SBO answer: judging it again
+    // would only take the model lock a second time, and a lock that timed out then would
+    // turn a select the device granted into a refused one.
+    Server* server = service->GetServer();
+    if (server == nullptr || service->selected == nullptr) return 0;
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    service->selected->SetState(StateRead);
+    return 0;
+}
+
+std::int32_t RClient::OnSelectWithValue(Acsi::SelectWithValue*) { return DefaultCallback(); }
+std::int32_t RClient::OnOperate(Acsi::Operate*) { return DefaultCallback(); }
+std::int32_t RClient::OnCancel(Acsi::Cancel*) { return DefaultCallback(); }
+
+std::int32_t RClient::OnCommandTermination(Acsi::ControlReport* report) {
+    if (report->lastApplError != nullptr) LastApplErrorToList(*report->lastApplError, report->records);
+    auto* item = dynamic_cast<DataItem*>(report->controlObject);
+    Server* server = report->GetServer();
+    if (item == nullptr || server == nullptr) return 0;
+    // The reading thread works on the same model: its values are copied under the lock.
+    ModelLock lock(*server);
+    if (!lock.taken()) return lock.result();
+    item->CollectValues(report->records);
+    return 0;
+}
+
+// ---- reading ----
+
+ResultCode RClient::ReadModelStep() {
+    StepOutcome outcome;
+    return ReadModelStep(outcome);
+}
+
+ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
+    outcome = {};
+    Server* server = GetServerModel();
+    if (server == nullptr) return System::Error;
+    // Without an association the device announces nothing: a step would take every
+    // service for one it does not offer and mark the model read with nothing in it.
+    if (!IsAssociated()) return System::NotConnected;
+    Poster post;
+    bool allRead = true;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        if (server->state == static_cast<std::uint32_t>(NotAsked)) {
+            server->state = Asked;
+            post.Add(
+                [](RClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0); });
+        } else if (server->state == static_cast<std::uint32_t>(MoreFollows)) {
+            server->state = Asked;
+            const std::string after = server->directoryNames.empty() ? std::string() : server->directoryNames.back();
+            post.Add([after](RClient& c, std::uint32_t& id) {
+                return c.GetServerDirectoryAfter(id, ObjectClassLogicalDevice, 0, after);
+            });
+        }
+        if (server->secondDirectoryState == 0u) server->secondDirectoryState = Asked;
+        for (const auto& [name, device] : server->GetLogicalDevices()) StepDevice(post, *device, allRead);
+        if (allRead && server->state == static_cast<std::uint32_t>(Read)) {
+            const bool listsOffered = Offers(Mms::MmsServiceGetNamedVariableListAttributes);
+            for (const auto& [name, device] : server->GetLogicalDevices()) {
+                for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+                    for (const auto& [setName, dataSet] : node->GetDataSets()) {
+                        if (dataSet->directoryState != NotAsked) continue;
+                        if (!listsOffered) {
+                            // Not offered: read, with no members.
+                            dataSet->directoryState = DataSetMembersComplete;
+                            dataSet->SetState(StateRead);
+                            ++post.advanced;
+                            continue;
+                        }
+                        dataSet->directoryState = Asked;
+                        const std::string reference = dataSet->GetReference();
+                        post.Add([reference](RClient& c, std::uint32_t& id) {
+                            return c.GetDataSetDirectory(id, reference, 0);
+                        });
+                    }
+                }
+            }
+        }
+    }
+    // Nodes whose groups have all been typed are built outside the lock (Build takes it).
+    for (LogicalNode* node : post.toBuild) {
+        const ResultCode built = node->Build();
+        ModelLock lock(*server);
+        if (!lock.taken()) return lock.result();
+        if (built == System::OkNoError) {
+            const std::string reference = node->GetReference();
+            std::vector<std::int32_t> classes = {ObjectClassData, ObjectClassBrcb, ObjectClassUrcb};
+            if (dynamic_cast<LLN0*>(node) != nullptr) {
+                classes.insert(classes.end(), {ObjectClassGoCb, ObjectClassSgcb, ObjectClassMsvCb});
+            }
+            for (std::int32_t objectClass : classes) {
+                post.Add([reference, objectClass](RClient& c, std::uint32_t& id) {
+                    return c.GetLogicalNodeDirectory(id, reference, objectClass, 1);
+                });
+            }
+        }
+        MarkControlBlocksRead(*node);
+        node->readingState = Built;
+        node->SetState(Asked);
+        ++post.advanced;
+    }
+    for (auto& request : post.requests) {
+        std::uint32_t id = 0;
+        if (request(*this, id) == System::OkNoError) ++outcome.posted;
+    }
+    outcome.advanced = post.advanced;
+    return System::OkNoError;
+}
+
+void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
+    const std::string name = device.GetName();
+    switch (device.directoryState) {
+        case NotAsked:
+            allRead = false;
+            device.directoryState = Asked;
+            post.Add([name](RClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, name, 0); });
+            break;
+        case MoreFollows:
+            allRead = false;
+            if (device.directoryNames.empty()) {
+                device.directoryState = Built;
+                ++post.advanced;
+            } else {
+                device.directoryState = Asked;
+                const std::string after = device.directoryNames.back();
+                post.Add([name, after](RClient& c, std::uint32_t& id) {
+                    return c.GetLogicalDeviceDirectoryAfter(id, name, 0, after);
+                });
+            }
+            break;
+        case Asked: allRead = false; break;
+        default: break;
+    }
+    if (device.dataSetDirectoryState == NotAsked) {
+        device.dataSetDirectoryState = Asked;
+        post.Add([name](RClient& c, std::uint32_t& id) {
+            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
+        });
+    } else if (device.dataSetDirectoryState == MoreFollows) {
+        device.dataSetDirectoryState = Asked;
+        const std::string after = device.dataSetNames.empty() ? std::string() : device.dataSetNames.back();
+        post.Add([name, after](RClient& c, std::uint32_t& id) {
+            return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, 0, after);
+        });
+    }
+    for (const auto& [nodeName, node] : device.GetLogicalNodes()) {
+        StepNode(post, device, *node);
+        // Data-set members resolve to typed nodes only.
+        if (node->readingState != Read && node->readingState != Built) allRead = false;
+    }
+    if (!IsDirectoryComplete(device.directoryState)) allRead = false;
+}
+
+void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
+    const std::string reference = node.GetReference();
+    const bool lln0 = node.GetName() == "LLN0";
+    switch (node.readingState) {
+        case NotAsked:
+            if (!Offers(Mms::MmsServiceGetVariableAccessAttributes)) {
+                node.readingState = TypeRefused;
+                ++post.advanced;
+                break;
+            }
+            node.readingState = TypeAsked;
+            post.Add([reference](RClient& c, std::uint32_t& id) {
+                return c.GetLogicalNodeDirectory(id, reference, NodeTypeClass, 0);
+            });
+            if (lln0) {
+                node.SetState(Asked);
+                post.Add(
+                    [reference](RClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, reference, "", 0); });
+            }
+            break;
+        case TypeRefused: {
+            if (device.directoryState != Read) break;
+            const bool typesOffered = Offers(Mms::MmsServiceGetVariableAccessAttributes);
+            // The answer that refused the type, or the last page of the directory, makes the
+            // groups just after it has left the lock: this step may come in between.
+            if (typesOffered && !node.groupsFromDirectory) break;
+            bool asked = false;
+            if (typesOffered) {
+                for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+                    if (group->GetState() != NotAsked) continue;
+                    node.readingState = FcsAsked;
+                    group->SetState(FcsAsked);
+                    const std::string fc = group->GetFc();
+                    post.Add([reference, fc](RClient& c, std::uint32_t& id) {
+                        return c.GetDataDirectory(id, reference, fc, 0);
+                    });
+                    asked = true;
+                }
+            }
+            if (!asked) {
+                // Nothing to ask: read with what it has.
+                node.readingState = Read;
+                node.SetState(StateRead);
+                ++post.advanced;
+            }
+            break;
+        }
+        case FcsAsked: {
+            if (!node.IsTypeIncomplete()) {
+                post.toBuild.push_back(&node);
+                break;
+            }
+            bool pending = false;
+            for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+                if (group->GetState() == FcsAsked || group->GetState() == NotAsked) pending = true;
+            }
+            if (!pending) {
+                // Every group answered or dropped and the type still lacks one: read with what it has.
+                node.readingState = Read;
+                node.SetState(StateRead);
+                ++post.advanced;
+            }
+            break;
+        }
+        case Built:
+            node.readingState = Read;
+            node.SetState(Asked);
+            ++post.advanced;
+            // Every node's values are read once its type is built. The node's type was put
+            // together here, in an order of its own, so each group is read by its own name.
+            if (!Offers(Mms::MmsServiceRead) || node.GetFcsInOrder().empty()) {
+                node.SetState(StateRead);
+                break;
+            }
+            for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
+                const std::string fc = group->GetFc();
+                post.Add([reference, fc](RClient& c, std::uint32_t& id) {
+                    return c.GetAllDataValues(id, reference, fc, 0);
+                });
+            }
+            break;
+        case Read:
+            // A node built from its type: its values, once (LLN0's again when they came
+            // before its type).
+            if (node.GetState() == NotAsked) {
+                node.SetState(Asked);
+                if (Offers(Mms::MmsServiceRead)) {
+                    post.Add([reference](RClient& c, std::uint32_t& id) {
+                        return c.GetAllDataValues(id, reference, "", 0);
+                    });
+                } else {
+                    node.SetState(StateRead);
+                    ++post.advanced;
+                }
+            }
+            break;
+        default: break;
+    }
+}
+
+bool RClient::NodeIsRead(const LogicalNode& node) const {
+    if (node.GetName() == "LLN0") return node.IsFullyRead();
+    if (node.readingState != Read) return false;
+    if (node.GetState() != StateRead) return false;
+    for (const auto& [name, dataSet] : node.GetDataSets()) {
+        if (dataSet->GetState() != StateRead) return false;
+    }
+    for (const auto& [name, block] : node.GetBRCBs()) {
+        if (!block->IsRead()) return false;
+    }
+    for (const auto& [name, block] : node.GetURCBs()) {
+        if (!block->IsRead()) return false;
+    }
+    return true;
+}
+
+bool RClient::IsModelRead() {
+    Server* server = GetServerModel();
+    if (server == nullptr) return false;
+    {
+        ModelLock lock(*server);
+        if (!lock.taken()) return false;
+        if (server->state != static_cast<std::uint32_t>(Read)) return false;
+        for (const auto& [name, device] : server->GetLogicalDevices()) {
+            if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
+                return false;
+            }
+            for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+                if (!NodeIsRead(*node)) return false;
+            }
+        }
+    }
+    server->Bind();
+    return true;
+}
+
+bool RClient::BindIfRead() {
+    Server* server = GetServerModel();
+    if (server == nullptr || !server->IsRead()) return false;
+    server->Bind();
+    return true;
+}
+
+}  // namespace Iec61850::Acsi

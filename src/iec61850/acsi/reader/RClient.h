@@ -1,0 +1,132 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+
+#include "iec61850/acsi/client/ClientApplication.h"
+
+namespace Iec61850::Acsi {
+
+class LogicalDevice;
+class LogicalNode;
+class Server;
+
+// The client that keeps the server's device model: its callbacks apply every answer to
+// the model and move the reading states on, and ReadModelStep / IsModelRead drive the
+// discovery of a device's whole model after association (see ModelReader for the loop).
+// An application derives from it and calls these callbacks before showing results.
+//
+// States (each stage keeps one): 0 not asked, 1 a node's type asked, 2 a node's type
+// refused (its functional constraints are read one by one), 3 those asked, 4 a node built
+// from them (for a logical device: a continued directory with no name to continue
+// after), 6 more follows, 7 read, 8 asked, 11 a device's data-set names refused.
+//
+// Where reading would otherwise never end, these hold: a device's directory state 4 and
+// data-set state 11 are final and count as complete; a node's control blocks are read
+// once its type is built, and so are its values; a node whose type times out twice is
+// read by functional constraint; a node read by functional constraint with nothing left
+// to ask is read with what it has. Pieces the device did not announce (MMS services) are
+// not asked and count as read and empty.
+//
+// Threads: ReadModelStep and IsModelRead on the reading thread, the callbacks on the
+// thread that delivers the answer; both sides take the server's model lock, and neither
+// holds it while calling a locked model operation or while posting is refused.
+class RClient : public ClientApplication {
+public:
+    // Reading states.
+    static constexpr std::int32_t NotAsked = 0;
+    static constexpr std::int32_t TypeAsked = 1;
+    static constexpr std::int32_t TypeRefused = 2;
+    static constexpr std::int32_t FcsAsked = 3;
+    static constexpr std::int32_t Built = 4;
+    static constexpr std::int32_t MoreFollows = 6;
+    static constexpr std::int32_t Read = 7;
+    static constexpr std::int32_t Asked = 8;
+    static constexpr std::int32_t GivenUp = 11;
+    // The ACSI object class of a node's whole type.
+    static constexpr std::int32_t NodeTypeClass = 22;
+
+    // What one step did: requests posted, and states moved on without a request (after
+    // which the next step may follow at once).
+    struct StepOutcome {
+        std::uint32_t posted = 0;
+        std::uint32_t advanced = 0;
+    };
+
+    RClient();
+    ~RClient() override;
+
+    std::int32_t OnAssociationFailed(std::int32_t reason) override;
+    std::int32_t OnAssociated(std::int32_t zero) override;
+    std::int32_t OnAbort(const std::uint8_t* record) override;
+    std::int32_t OnRelease(Acsi::Release* service) override;
+    std::int32_t OnGetServerDirectory(Acsi::GetServerDirectory* service) override;
+    std::int32_t OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service) override;
+    std::int32_t OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service) override;
+    std::int32_t OnGetAllDataValues(Acsi::GetAllDataValues* service) override;
+    std::int32_t OnGetDataValues(Acsi::GetDataValues* service) override;
+    std::int32_t OnSetDataValues(Acsi::SetDataValues* service) override;
+    std::int32_t OnGetDataDirectory(Acsi::GetDataDirectory* service) override;
+    std::int32_t OnGetDataDefinition(Acsi::GetDataDefinition* service) override;
+    std::int32_t OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) override;
+    std::int32_t OnGetDataSetValues(Acsi::GetDataSetValues* service) override;
+    std::int32_t OnSetDataSetValues(Acsi::SetDataSetValues* service) override;
+    std::int32_t OnCreateDataSet(Acsi::CreateDataSet* service) override;
+    std::int32_t OnDeleteDataSet(Acsi::DeleteDataSet* service) override;
+    std::int32_t OnGetBRCBValues(Acsi::GetBRCBValues* service) override;
+    std::int32_t OnSetBRCBValues(Acsi::SetBRCBValues* service) override;
+    std::int32_t OnGetURCBValues(Acsi::GetURCBValues* service) override;
+    std::int32_t OnSetURCBValues(Acsi::SetURCBValues* service) override;
+    std::int32_t OnReport(Acsi::RCBReport* report) override;
+    // A refused select: 1. An accepted one marks its SBO attribute read; the answer was
+    // judged (and kept in the model) before this is called.
+    std::int32_t OnSelect(Acsi::Select* service) override;
+    std::int32_t OnSelectWithValue(Acsi::SelectWithValue* service) override;
+    std::int32_t OnOperate(Acsi::Operate* service) override;
+    std::int32_t OnCancel(Acsi::Cancel* service) override;
+    // Fills the report's records: its LastApplError's, then its control object's values.
+    std::int32_t OnCommandTermination(Acsi::ControlReport* report) override;
+
+    // Posts, without waiting, every request the model needs now: 0, or the model lock's
+    // failure (12 time-out, 1 otherwise) or NotConnected without an association, with
+    // nothing posted.
+    System::ResultCode ReadModelStep();
+    System::ResultCode ReadModelStep(StepOutcome& outcome);
+    // True once the whole model is read (then the server is bound); false while anything
+    // is missing, without an association or server, or when the model lock fails.
+    bool IsModelRead();
+    // The server's Bind when the server says it is read: true; else false.
+    bool BindIfRead();
+
+    // The association's server model; null without one.
+    Server* GetServerModel() const;
+    // When the device last answered a request (a time-out or an abort is no answer).
+    std::chrono::steady_clock::time_point LastAnswer() const;
+    // Counts from now (a reading starts).
+    void RestartAnswerClock();
+
+    std::int32_t DefaultCallback() { return 0; }
+
+    std::list<std::string> texts;
+
+private:
+    struct Poster;
+    void StepDevice(Poster& post, LogicalDevice& device, bool& allRead);
+    void StepNode(Poster& post, LogicalDevice& device, LogicalNode& node);
+    bool NodeIsRead(const LogicalNode& node) const;
+    void NoteAnswer(const Service& service);
+    // Locked: the target of a values answer read; false when it is not (yet).
+    bool MarkValuesRead(Server& server, Acsi::GetAllDataValues& service);
+    // The device announced the MMS service in its initiate answer.
+    bool Offers(std::int32_t mmsService) const;
+
+    // Nodes whose type request has timed out once, by reference (under the model lock).
+    std::map<std::string, int> typeTimeouts_;
+    std::atomic<std::int64_t> lastAnswer_;
+};
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,103 @@
+#include "iec61850/acsi/registry/ServerManager.h"
+
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/registry/RegistryLock.h"
+
+namespace Iec61850::Acsi {
+
+using System::ResultCode;
+
+ServerManager::ServerManager() = default;
+
+ServerManager::~ServerManager() {
+    std::map<std::uint32_t, std::unique_ptr<Server>> taken;
+    {
+        RegistryLock hold(lock_);
+        taken = entries_.TakeAll();
+    }
+    taken.clear();
+}
+
+Server* ServerManager::FindByAddress(std::string_view address) const {
+    for (const auto& [handle, server] : entries_.Entries()) {
+        std::string value;
+        AssociationProfile* profile = server->GetProfile(0);
+        if (profile != nullptr && profile->GetParameter("RemoteNAddress", value) == System::OkNoError &&
+            value == address) {
+            return server.get();
+        }
+    }
+    return nullptr;
+}
+
+ResultCode ServerManager::AddServer(const std::string& address, std::uint32_t& handle) {
+    RegistryLock hold(lock_);
+    handle = NoHandle;
+    if (FindByAddress(address) != nullptr) return System::AlreadyExist;
+    std::uint32_t next = 0;
+    if (!entries_.NextHandle(next)) return System::NoResources;
+    auto server = std::make_unique<Server>();
+    server->GetProfile(0)->SetParameter("RemoteNAddress", address);
+    entries_.Entries().emplace(next, std::move(server));
+    handle = next;
+    return System::OkNoError;
+}
+
+ResultCode ServerManager::FindServer(std::string_view address, Server*& server) {
+    RegistryLock hold(lock_);
+    server = FindByAddress(address);
+    return server != nullptr ? System::OkNoError : System::InvalidArguments;
+}
+
+ResultCode ServerManager::FindServerId(std::string_view address, std::uint32_t& handle) {
+    RegistryLock hold(lock_);
+    handle = NoHandle;
+    Server* server = FindByAddress(address);
+    for (const auto& [id, entry] : entries_.Entries()) {
+        if (entry.get() == server && server != nullptr) handle = id;
+    }
+    return handle != NoHandle ? System::OkNoError : System::InvalidArguments;
+}
+
+ResultCode ServerManager::FindServerIdOf(std::uint32_t& handle, const Server* server) {
+    RegistryLock hold(lock_);
+    for (const auto& [id, entry] : entries_.Entries()) {
+        if (entry.get() == server) {
+            handle = id;
+            return System::OkNoError;
+        }
+    }
+    return System::InvalidArguments;
+}
+
+ResultCode ServerManager::GetServer(std::uint32_t handle, Server*& server) {
+    RegistryLock hold(lock_);
+    server = entries_.Find(handle);
+    return server != nullptr ? System::OkNoError : System::InvalidArguments;
+}
+
+ResultCode ServerManager::RemoveServer(std::uint32_t handle) {
+    std::unique_ptr<Server> taken;
+    {
+        RegistryLock hold(lock_);
+        taken = entries_.Take(handle);
+        if (taken == nullptr) return System::InvalidArguments;
+    }
+    // Outside the lock: the associations' last callbacks may use the registry.
+    taken.reset();
+    return System::OkNoError;
+}
+
+ResultCode ServerManager::ListServerIds(std::vector<std::uint32_t>& handles) {
+    RegistryLock hold(lock_);
+    for (const auto& [handle, server] : entries_.Entries()) handles.push_back(handle);
+    return System::OkNoError;
+}
+
+void ServerManager::SetLastId(std::uint32_t last) {
+    RegistryLock hold(lock_);
+    entries_.SetLastId(last);
+}
+
+}  // namespace Iec61850::Acsi

@@ -1,0 +1,609 @@
+#include "mms/machine/MmsConnection.h"
+
+#include <algorithm>
+#include <new>
+
+#include "mms/machine/MmsLayer.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/MmsUserConnection.h"
+#include "osi/AcseConnection.h"
+#include "osi/CoppConnection.h"
+#include "osi/PresentationContext.h"
+#include "protocol/Asn1Ber.h"
+#include "system/FrameMessage.h"
+
+namespace Mms {
+
+using System::ResultCode;
+
+namespace {
+
+// Association data that arrives outside an associate exchange: no layer below sends it.
+constexpr std::uint32_t kAssociateDataUnexpected = 2;
+
+// The kind and invoke id of a confirmed PDU that could not be decoded as a whole, read
+// from its first element: false when even that is not there.
+bool ReadConfirmedEnvelope(std::span<const std::uint8_t> data, MmsPduKind& kind, std::int32_t& invokeId) {
+    Asn1::Asn1Tag tag = 0;
+    std::ptrdiff_t read = Asn1::BerFetchTag(data.data(), data.size(), &tag);
+    if (read <= 0 || (data[0] & Asn1::Asn1Constructed) == 0) return false;
+    Asn1::Asn1Tag invokeIdTag = Asn1::Asn1IntegerTag;
+    if (tag == Asn1::Asn1ContextTag(0)) {
+        kind = MmsPduConfirmedRequest;
+    } else if (tag == Asn1::Asn1ContextTag(1)) {
+        kind = MmsPduConfirmedResponse;
+    } else if (tag == Asn1::Asn1ContextTag(2)) {
+        kind = MmsPduConfirmedError;
+        invokeIdTag = Asn1::Asn1ContextTag(0);
+    } else {
+        return false;
+    }
+    std::size_t at = static_cast<std::size_t>(read);
+    std::size_t length = 0;
+    read = Asn1::BerFetchLength(Asn1::Asn1Constructed, data.data() + at, data.size() - at, &length);
+    if (read <= 0) return false;
+    at += static_cast<std::size_t>(read);
+    // The unit may be cut short: what is there is enough when it holds the invoke id.
+    const std::size_t end = at + std::min(length, data.size() - at);
+    read = Asn1::BerFetchTag(data.data() + at, end - at, &tag);
+    if (read <= 0 || tag != invokeIdTag || (data[at] & Asn1::Asn1Constructed) != 0) return false;
+    at += static_cast<std::size_t>(read);
+    read = Asn1::BerFetchLength(0, data.data() + at, end - at, &length);
+    if (read <= 0) return false;
+    at += static_cast<std::size_t>(read);
+    if (length == 0 || length > 5 || length > end - at || (data[at] & 0x80) != 0) return false;
+    std::uint64_t value = 0;
+    for (std::size_t k = 0; k < length; ++k) value = value << 8 | data[at + k];
+    if (value > static_cast<std::uint64_t>(InvokeCounter::Largest)) return false;
+    invokeId = static_cast<std::int32_t>(value);
+    return true;
+}
+
+}  // namespace
+
+// An answer (or the news of an abort) for the waiting exchange; it owns its frame.
+class MmsConnection::AnswerMessage : public System::FrameMessage {
+public:
+    AnswerMessage(MmsFrame* frame, std::uint32_t event) : FrameMessage(event, frame, event) {}
+    ~AnswerMessage() override { delete GetPayloadAs<MmsFrame>(); }
+
+    MmsFrame* GetFrame() const { return GetPayloadAs<MmsFrame>(); }
+    bool IsAbort() const { return GetEventCode() == EventPeerAbort; }
+};
+
+MmsConnection::MmsConnection(MmsLayer* layer) : Protocol::Connection(layer) {}
+
+MmsConnection::~MmsConnection() {
+    // The receive thread below must be gone before the members it reaches are.
+    ReleaseLower();
+}
+
+// ---- links ----
+
+AcseConnection* MmsConnection::Acse() {
+    if (acse_.load() == nullptr) acse_.store(dynamic_cast<AcseConnection*>(GetLower()));
+    return acse_.load();
+}
+
+CoppConnection* MmsConnection::Presentation() {
+    if (presentation_.load() == nullptr) {
+        if (AcseConnection* acse = Acse(); acse != nullptr) presentation_.store(acse->GetPresentationConnection());
+    }
+    return presentation_.load();
+}
+
+std::uint32_t MmsConnection::GetContextIdentifier() const {
+    const PresentationContext* context = context_.load();
+    return context == nullptr ? 0 : context->GetIdentifier();
+}
+
+// ---- reset, close ----
+
+ResultCode MmsConnection::Reset() {
+    context_.store(nullptr);
+    invokeCounter_.Reset();
+    if (AcseConnection* acse = Acse(); acse != nullptr) {
+        Presentation();
+        if (PresentationContext* context = acse->AddPresentationContext(MmsAbstractSyntax); context != nullptr) {
+            context->SetUserConnection(this);
+            context_.store(context);
+        }
+    }
+    const ResultCode result = Connection::Reset();
+    SetNegotiated(InitiateParameters::Cleared());
+    return result;
+}
+
+ResultCode MmsConnection::Close() {
+    ResultCode lowerResult = System::OkNoError;
+    if (CoppConnection* presentation = Presentation(); presentation != nullptr) lowerResult = presentation->Close();
+    const ResultCode result = Connection::Close();
+    return lowerResult != System::OkNoError ? lowerResult : result;
+}
+
+// ---- parameters ----
+
+void MmsConnection::SetNegotiated(const InitiateParameters& negotiated) {
+    {
+        std::lock_guard lock(parametersMutex_);
+        negotiated_ = negotiated;
+    }
+    SetMaxPduSizeField(static_cast<std::uint32_t>(std::max(negotiated.localDetail, 0)));
+}
+
+InitiateParameters MmsConnection::GetProposal() const {
+    std::lock_guard lock(parametersMutex_);
+    return proposal_;
+}
+
+InitiateParameters MmsConnection::GetNegotiated() const {
+    std::lock_guard lock(parametersMutex_);
+    return negotiated_;
+}
+
+std::uint16_t MmsConnection::GetMaxServOutstandingCalling() const { return GetNegotiated().maxServOutstandingCalling; }
+std::uint16_t MmsConnection::GetMaxServOutstandingCalled() const { return GetNegotiated().maxServOutstandingCalled; }
+std::uint8_t MmsConnection::GetNestingLevel() const { return GetNegotiated().nestingLevel; }
+
+bool MmsConnection::IsServiceSupported(std::int32_t service) const {
+    std::lock_guard lock(parametersMutex_);
+    return negotiated_.SupportsService(service);
+}
+
+std::unique_ptr<MmsFrame> MmsConnection::NewFrame(MmsFrame::Kind kind) {
+    return std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, kind, GetMaxPduSize(), GetContextIdentifier()));
+}
+
+std::unique_ptr<MmsFrame> MmsConnection::NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request) {
+    return std::unique_ptr<MmsFrame>(new (std::nothrow)
+                                         MmsFrame(this, kind, request, GetMaxPduSize(), GetContextIdentifier()));
+}
+
+// ---- sending ----
+
+ResultCode MmsConnection::SendFrame(MmsFrame& frame) {
+    CoppConnection* presentation = Presentation();
+    if (presentation == nullptr) return System::NotConnected;
+    if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
+    return presentation->SendUserData(&frame, frame.GetContextIdentifier());
+}
+
+ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& frame) {
+    MmsPdu* pdu = frame.GetPdu();
+    if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
+    pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
+    return SendFrame(frame);
+}
+
+template <typename Fill>
+ResultCode MmsConnection::BuildAndSendRequest(const RequestHandle& request, Fill fill) {
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConfirmedRequest);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    if (ResultCode result = fill(frame->GetPdu()->choice.confirmedRequest.service); result != System::OkNoError) {
+        return result;
+    }
+    return SendRequest(request, *frame);
+}
+
+ResultCode MmsConnection::SendStatusRequest(const RequestHandle& request, bool extendedDerivation) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillStatusRequest(service, extendedDerivation);
+    });
+}
+
+ResultCode MmsConnection::SendIdentifyRequest(const RequestHandle& request) {
+    return BuildAndSendRequest(request,
+                               [](MmsConfirmedServiceRequest& service) { return MmsFillIdentifyRequest(service); });
+}
+
+ResultCode MmsConnection::SendGetNameListRequest(const RequestHandle& request, std::int32_t objectClass,
+                                                 MmsObjectScopeChoice scope, std::string_view domainName,
+                                                 const std::optional<std::string>& continueAfter) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetNameListRequest(service, objectClass, scope, domainName, continueAfter);
+    });
+}
+
+ResultCode MmsConnection::SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec) {
+    return BuildAndSendRequest(request,
+                               [&](MmsConfirmedServiceRequest& service) { return MmsFillReadRequest(service, spec); });
+}
+
+ResultCode MmsConnection::SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec,
+                                           MmsDataList& data) {
+    return BuildAndSendRequest(
+        request, [&](MmsConfirmedServiceRequest& service) { return MmsFillWriteRequest(service, spec, data); });
+}
+
+ResultCode MmsConnection::SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsObjectName& name) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetVariableAccessAttributesRequest(service, name);
+    });
+}
+
+ResultCode MmsConnection::SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsAddress& address) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetVariableAccessAttributesRequest(service, address);
+    });
+}
+
+ResultCode MmsConnection::SendDefineNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName,
+                                                             MmsVariableList& variables) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillDefineNamedVariableListRequest(service, listName, variables);
+    });
+}
+
+ResultCode MmsConnection::SendGetNamedVariableListAttributesRequest(const RequestHandle& request,
+                                                                    MmsObjectName& listName) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetNamedVariableListAttributesRequest(service, listName);
+    });
+}
+
+ResultCode MmsConnection::SendDeleteNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillDeleteNamedVariableListRequest(service, listName);
+    });
+}
+
+ResultCode MmsConnection::SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetDomainAttributesRequest(service, domainName);
+    });
+}
+
+ResultCode MmsConnection::SendGetCapabilityListRequest(const RequestHandle& request,
+                                                       const std::optional<std::string>& continueAfter) {
+    return BuildAndSendRequest(request, [&](MmsConfirmedServiceRequest& service) {
+        return MmsFillGetCapabilityListRequest(service, continueAfter);
+    });
+}
+
+// ---- answers (server) ----
+
+ResultCode MmsConnection::SendConfirmedResponse(const RequestHandle& request, MmsFrame& response) {
+    MmsPdu* pdu = response.GetPdu();
+    if (pdu == nullptr || pdu->present != MmsPduConfirmedResponse) return System::InvalidArguments;
+    pdu->choice.confirmedResponse.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
+    return SendFrame(response);
+}
+
+ResultCode MmsConnection::SendConfirmedResponse(MmsFrame& response) { return SendFrame(response); }
+
+ResultCode MmsConnection::SendConfirmedError(const MmsFrame& request, std::uint32_t error) {
+    if (!request.IsDecoded() || request.GetPduKind() != MmsPduConfirmedRequest) return System::InvalidContext;
+    std::unique_ptr<MmsFrame> frame = NewAnswerFrame(MmsFrame::KindConfirmedError, request);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    if (ResultCode result = MmsFillServiceError(frame->GetPdu()->choice.confirmedError.serviceError, error);
+        result != System::OkNoError) {
+        return result;
+    }
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::SendReject(const MmsFrame* received, std::int32_t reason) {
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindReject);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    const MmsPdu* pdu = received != nullptr && received->IsDecoded() ? received->GetPdu() : nullptr;
+    if (ResultCode result = MmsFillReject(frame->GetPdu()->choice.reject, pdu, reason); result != System::OkNoError) {
+        return result;
+    }
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& parameters) {
+    AcseConnection* acse = Acse();
+    if (acse == nullptr) return System::NotConnected;
+    InitiateParameters settled = parameters;
+    settled.localDetail =
+        std::clamp(settled.localDetail, MmsMinimumLocalDetail, InitiateParameters::DefaultLocalDetail);
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateResponse);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    if (ResultCode result = MmsFillInitiateResponse(settled, frame->GetPdu()->choice.initiateResponse);
+        result != System::OkNoError) {
+        return result;
+    }
+    if (ResultCode result = frame->Encode(); result != System::OkNoError) return result;
+    if (!settled.localDetailPresent) settled.localDetail = InitiateParameters::DefaultLocalDetail;
+    SetNegotiated(settled);
+    SetState(StateAssociated);
+    return acse->SendAssociateAccept(frame.get());
+}
+
+ResultCode MmsConnection::SendInitiateError(std::int32_t errorClass, std::int32_t code) {
+    // Every class but others carries its code as a number.
+    if (errorClass < MmsErrorClassVmdState || errorClass > MmsErrorClassFile) return System::InvalidArguments;
+    AcseConnection* acse = Acse();
+    if (acse == nullptr) return System::NotConnected;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateError);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsErrorClassValue& error = frame->GetPdu()->choice.initiateError.errorClass;
+    error.present = static_cast<Asn1Presence>(errorClass);
+    error.choice.code = code;
+    if (ResultCode result = frame->Encode(); result != System::OkNoError) return result;
+    return acse->SendAssociateReject(frame.get());
+}
+
+ResultCode MmsConnection::SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results) {
+    if (GetState() != StateAssociated) return System::NotConnected;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindUnconfirmed);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsUnconfirmedService& service = frame->GetPdu()->choice.unconfirmed.service;
+    service.present = MmsUnconfirmedInformationReport;
+    MmsTakeOver(service.choice.informationReport.variableAccessSpecification, spec);
+    MmsTakeOver(service.choice.informationReport.listOfAccessResult, results);
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::SendConcludeResponse() {
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeResponse);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::SendConcludeError(std::int32_t code) {
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeError);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsErrorClassValue& errorClass = frame->GetPdu()->choice.concludeError.errorClass;
+    errorClass.present = MmsErrorClassConclude;
+    errorClass.choice.code = code;
+    return SendFrame(*frame);
+}
+
+// ---- exchanges (client) ----
+
+void MmsConnection::DiscardStaleAnswers() { GetQueue().Clear(); }
+
+std::unique_ptr<MmsConnection::AnswerMessage> MmsConnection::WaitForAnswer() {
+    System::Message* message = GetQueue().Get(GetTimeout());
+    return std::unique_ptr<AnswerMessage>(static_cast<AnswerMessage*>(message));
+}
+
+void MmsConnection::LeaveWaiting(State state) {
+    if (GetState() == StateAwaitingAnswer) SetState(state);
+}
+
+ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                   ServiceErrorRecord& error) {
+    if (GetState() != StateIdle) return System::AlreadyConnected;
+    // A refusal kept from an earlier attempt must not be taken for this one's.
+    ClearRefusals();
+    const ResultCode result = RunInitiate(proposal, negotiated, error);
+    // Whichever layer refused (the nearest one tells the most), apart from the class
+    // and code that an initiate-Error carries.
+    if (result != System::OkNoError) error.refusal = FindRefusal();
+    return result;
+}
+
+void MmsConnection::RecordInitiateError(const ServiceErrorRecord& error) {
+    Protocol::PeerRefusal refusal;
+    refusal.source = Protocol::PeerRefusal::Source::Mms;
+    refusal.reason = error.errorClass;
+    refusal.diagnostic = error.errorCode;
+    refusal.text = "MMS initiate-Error, class " + MmsServiceErrorText(error.errorClass, error.errorCode);
+    SetRefusal(refusal);
+}
+
+ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                      ServiceErrorRecord& error) {
+    SetState(StateAssociated);
+    {
+        std::lock_guard lock(parametersMutex_);
+        proposal_ = proposal;
+    }
+    AcseConnection* acse = Acse();
+    if (acse == nullptr) {
+        SetState(StateFailed);
+        return System::NotConnected;
+    }
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateRequest);
+    if (frame == nullptr || frame->GetPdu() == nullptr ||
+        MmsFillInitiateRequest(proposal, frame->GetPdu()->choice.initiateRequest) != System::OkNoError) {
+        SetState(StateFailed);
+        return System::NoResources;
+    }
+    if (ResultCode result = frame->Encode(); result != System::OkNoError) {
+        SetState(StateFailed);
+        return result;
+    }
+    DiscardStaleAnswers();
+    SetState(StateAwaitingAnswer);
+    if (ResultCode result = acse->SendAssociateRequest(frame.get()); result != System::OkNoError) {
+        LeaveWaiting(StateFailed);
+        return result;
+    }
+    const std::unique_ptr<AnswerMessage> answer = WaitForAnswer();
+    if (answer == nullptr) {
+        LeaveWaiting(StateFailed);
+        return System::Timeout;
+    }
+    if (answer->IsAbort()) return System::Aborted;
+
+    const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
+    const ResultCode result =
+        pdu == nullptr ? System::Error : MmsSettleInitiateAnswer(*pdu, proposal, negotiated, error);
+    if (pdu != nullptr && pdu->present == MmsPduInitiateError) RecordInitiateError(error);
+    if (result != System::OkNoError) {
+        LeaveWaiting(StateFailed);
+        return result;
+    }
+    SetNegotiated(negotiated);
+    LeaveWaiting(StateAssociated);
+    return System::OkNoError;
+}
+
+ResultCode MmsConnection::SendConcludeRequest() {
+    if (GetState() != StateAssociated) return System::NotConnected;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeRequest);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
+    if (GetState() != StateAssociated) return System::NotConnected;
+    DiscardStaleAnswers();
+    SetState(StateAwaitingAnswer);
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeRequest);
+    ResultCode result = frame == nullptr || frame->GetPdu() == nullptr ? System::NoResources : SendFrame(*frame);
+    if (result != System::OkNoError) {
+        LeaveWaiting(StateAssociated);
+        return result;
+    }
+    const std::unique_ptr<AnswerMessage> answer = WaitForAnswer();
+    if (answer == nullptr) {
+        LeaveWaiting(StateFailed);
+        Close();
+        return System::Timeout;
+    }
+    if (answer->IsAbort()) return System::Aborted;
+    const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
+    result = System::Error;
+    if (pdu != nullptr && pdu->present == MmsPduConcludeResponse) result = System::OkNoError;
+    if (pdu != nullptr && pdu->present == MmsPduConcludeError)
+        result = MmsReadServiceError(pdu->choice.concludeError, error);
+    if (result != System::OkNoError) {
+        LeaveWaiting(StateFailed);
+        Close();
+        return result;
+    }
+    Close();
+    Reset();
+    return System::OkNoError;
+}
+
+ResultCode MmsConnection::Abort() {
+    const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
+    Reset();
+    if (exchangeWaiting) WakeWaitingExchange();
+    ToUser(nullptr, EventLocalAbort);
+    AcseConnection* acse = Acse();
+    return acse == nullptr ? System::NotConnected : acse->SendAbort();
+}
+
+// ---- receiving ----
+
+ResultCode MmsConnection::ToUser(Protocol::Frame* frame, std::uint32_t event) {
+    Protocol::Connection* user = GetUpper();
+    return user == nullptr ? System::NotSupported : user->OnLowerIndication(frame, event);
+}
+
+ResultCode MmsConnection::QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event) {
+    if (GetState() != StateAwaitingAnswer) return System::InvalidState;
+    auto* message = new (std::nothrow) AnswerMessage(frame.get(), event);
+    if (message == nullptr) {
+        // The waiter still wakes (and fails) instead of waiting for its time-out.
+        GetQueue().Put(nullptr);
+        return System::NoResources;
+    }
+    frame.release();
+    if (ResultCode result = GetQueue().Put(message); result != System::OkNoError) {
+        delete message;
+        return result;
+    }
+    return System::OkNoError;
+}
+
+ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) {
+    // The service user applies read answers straight from their octets; any other user
+    // sees every PDU decoded whole.
+    const bool keepReadResults =
+        event == CoppConnection::DataIndication && dynamic_cast<MmsUserConnection*>(GetUpper()) != nullptr;
+    auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data, keepReadResults));
+    if (frame == nullptr) return System::NoResources;
+    if (!frame->IsDecoded()) {
+        if (event == CoppConnection::DataIndication) OnUndecodable(data);
+        return System::Error;
+    }
+    switch (event) {
+        case AcseConnection::AssociateIndication: return OnInitiateIndication(std::move(frame));
+        case AcseConnection::AssociateConfirmation: {
+            const MmsPduKind kind = frame->GetPduKind();
+            return QueueForWaiter(std::move(frame), kind);
+        }
+        case kAssociateDataUnexpected: return System::NotImplemented;
+        case CoppConnection::DataIndication: return Dispatch(std::move(frame));
+        case CoppConnection::TokenNotification: return System::OkNoError;
+        default: return System::NotSupported;
+    }
+}
+
+ResultCode MmsConnection::Dispatch(std::unique_ptr<MmsFrame> frame) {
+    const MmsPduKind kind = frame->GetPduKind();
+    switch (kind) {
+        case MmsPduConfirmedRequest:
+        case MmsPduConfirmedResponse:
+        case MmsPduConfirmedError:
+        case MmsPduUnconfirmed:
+        case MmsPduReject:
+        case MmsPduConcludeRequest: return ToUser(frame.get(), static_cast<std::uint32_t>(kind));
+        case MmsPduConcludeResponse:
+            if (ToUser(frame.get(), EventConcludeResponse) == System::OkNoError) return System::OkNoError;
+            return QueueForWaiter(std::move(frame), kind);
+        default: return QueueForWaiter(std::move(frame), kind);
+    }
+}
+
+ResultCode MmsConnection::OnInitiateIndication(std::unique_ptr<MmsFrame> frame) {
+    const MmsPdu* pdu = frame->GetPdu();
+    if (pdu->present != MmsPduInitiateRequest) return System::InvalidArguments;
+    if (GetState() != StateIdle) return System::InvalidState;
+    InitiateParameters proposal = InitiateParameters::Cleared();
+    if (ResultCode result = MmsReadInitiateRequest(pdu->choice.initiateRequest, proposal);
+        result != System::OkNoError) {
+        return result;
+    }
+    {
+        std::lock_guard lock(parametersMutex_);
+        proposal_ = proposal;
+    }
+    return ToUser(frame.get(), EventInitiateRequest);
+}
+
+ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
+    MmsPduKind kind = MmsPduNone;
+    std::int32_t invokeId = 0;
+    if (!ReadConfirmedEnvelope(data, kind, invokeId)) return System::ProtocolError;
+    std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindReject);
+    if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
+    MmsRejectPdu& reject = frame->GetPdu()->choice.reject;
+    reject.originalInvokeId = MmsNewValue<Asn1NativeInteger>(Asn1::Asn1NativeIntegerType);
+    if (reject.originalInvokeId == nullptr) return System::NoResources;
+    *reject.originalInvokeId = invokeId;
+    switch (kind) {
+        case MmsPduConfirmedRequest:
+            reject.rejectReason.present = MmsRejectConfirmedRequest;
+            reject.rejectReason.choice.code = MmsRejectRequestInvalidArgument;
+            break;
+        case MmsPduConfirmedResponse:
+            reject.rejectReason.present = MmsRejectConfirmedResponse;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
+            break;
+        default:
+            reject.rejectReason.present = MmsRejectConfirmedError;
+            reject.rejectReason.choice.code = MmsRejectAnswerInvalid;
+            break;
+    }
+    // The request the answer names is confirmed now instead of never.
+    if (kind != MmsPduConfirmedRequest) ToUser(frame.get(), EventUndecodableAnswer);
+    return SendFrame(*frame);
+}
+
+ResultCode MmsConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    if (event != AcseConnection::AbortIndication) return System::NotSupported;
+    const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
+    Reset();
+    const ResultCode result = ToUser(frame, EventPeerAbort);
+    if (exchangeWaiting) WakeWaitingExchange();
+    return result;
+}
+
+void MmsConnection::WakeWaitingExchange() {
+    if (auto* message = new (std::nothrow) AnswerMessage(nullptr, EventPeerAbort); message != nullptr) {
+        if (GetQueue().Put(message) != System::OkNoError) delete message;
+    }
+}
+
+}  // namespace Mms

@@ -1,0 +1,206 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "mms/machine/InvokeCounter.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/ServiceErrorRecord.h"
+#include "protocol/Connection.h"
+
+class AcseConnection;
+class CoppConnection;
+class PresentationContext;
+
+namespace Mms {
+
+class MmsLayer;
+class RequestHandle;
+
+// The MMS protocol machine of one association, between the ACSE connection (and its
+// presentation connection) below and the MMS service user above. It builds and sends
+// every MMS PDU, runs the initiate and conclude exchanges (the only answers it waits
+// for), hands every other received PDU up with its MMSpdu choice number as the event,
+// and keeps what the initiate exchange settled. Matching answers to requests is the
+// service user's work.
+//
+// Threads: requests and the initiate/conclude exchanges run on the caller's thread;
+// received PDUs and aborts arrive on the receive thread and meet the waiting exchange
+// only through the connection's message queue.
+class MmsConnection : public Protocol::Connection {
+public:
+    enum State : Protocol::ConnectionState {
+        StateIdle = 0,
+        StateAssociated = 1,      // also while the initiate is being built
+        StateAwaitingAnswer = 2,  // initiate or conclude request sent
+        StateFailed = 3,
+    };
+    // Events to the service user (OnLowerIndication): the received MMSpdu choice, or
+    // an abort.
+    enum UserEvent : std::uint32_t {
+        EventConfirmedRequest = 1,
+        EventConfirmedResponse = 2,
+        EventConfirmedError = 3,
+        EventUnconfirmed = 4,
+        EventReject = 5,
+        EventInitiateRequest = 9,
+        EventConcludeRequest = 12,
+        EventConcludeResponse = 13,
+        EventLocalAbort = 22,  // no frame
+        EventPeerAbort = 23,   // the abort indication's frame, if any
+        // A confirmed answer that could not be decoded: the frame holds the reject sent
+        // for it, whose originalInvokeID names the request.
+        EventUndecodableAnswer = 24,
+    };
+    static constexpr const char* MmsAbstractSyntax = "1.0.9506.2.1";
+
+    explicit MmsConnection(MmsLayer* layer);
+    ~MmsConnection() override;
+
+    // ---- from the connections below ----
+
+    // AssociateIndication (responder), AssociateConfirmation, presentation data; a token
+    // notification is ignored. Undecodable data gives Error; when it is
+    // a confirmed PDU whose invoke id can still be read, the peer gets a reject naming
+    // it, and for an answer the user gets EventUndecodableAnswer.
+    System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
+    // AbortIndication: Reset, EventPeerAbort to the user (whose result is returned),
+    // and a waiting exchange ends with Aborted.
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    // Closes the presentation connection (and the chain below it), then this one.
+    System::ResultCode Close() override;
+    // Invoke counter 0, the MMS presentation context defined with the ACSE connection
+    // and bound to this connection, the negotiated record cleared (default local
+    // detail), then the base reset.
+    System::ResultCode Reset() override;
+
+    // ---- the exchanges ----
+
+    // Client: sends the initiate request and waits for the answer up to the timeout.
+    // AlreadyConnected when not idle, Timeout when nothing came, Aborted when the
+    // association was aborted meanwhile, Rejected with the error filled for an initiate
+    // error, OutOfRange or Error for a bad answer. The settled maximum PDU size never
+    // exceeds the proposed one. Each attempt first clears the refusals kept along the
+    // chain; a failed one hands the nearest refusal left (an initiate-Error is kept
+    // here, those of the layers below by them) to the caller in error.refusal.
+    System::ResultCode Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                ServiceErrorRecord& error);
+    // Client: conclude request (StateAssociated, else NotConnected), wait, close; then
+    // reset on success.
+    System::ResultCode Conclude(ServiceErrorRecord& error);
+    System::ResultCode SendConcludeRequest();
+    // Local abort: Reset, EventLocalAbort to the user, then the ACSE abort.
+    System::ResultCode Abort();
+
+    // Whether the peer announced the service (the library's service numbers 1..20).
+    bool IsServiceSupported(std::int32_t service) const;
+
+    // ---- accessors ----
+
+    // The next invoke id (1 after a reset; it wraps to 1 after 2147483647).
+    std::uint32_t NextInvokeId() { return invokeCounter_.Next(); }
+    std::uint32_t GetInvokeCounter() const { return invokeCounter_.Last(); }
+    std::uint16_t GetMaxServOutstandingCalling() const;
+    std::uint16_t GetMaxServOutstandingCalled() const;
+    std::uint8_t GetNestingLevel() const;
+    InitiateParameters GetProposal() const;
+    InitiateParameters GetNegotiated() const;
+    // The presentation context identifier of MMS (0 before a reset has defined it).
+    std::uint32_t GetContextIdentifier() const;
+
+    // A sending frame of this connection (largest PDU: the settled maximum).
+    std::unique_ptr<MmsFrame> NewFrame(MmsFrame::Kind kind);
+    // A confirmed response or error frame answering a received confirmed request.
+    std::unique_ptr<MmsFrame> NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request);
+
+    // ---- requests (client); the structures given by reference are taken over ----
+
+    System::ResultCode SendStatusRequest(const RequestHandle& request, bool extendedDerivation);
+    System::ResultCode SendIdentifyRequest(const RequestHandle& request);
+    System::ResultCode SendGetNameListRequest(const RequestHandle& request, std::int32_t objectClass,
+                                              MmsObjectScopeChoice scope, std::string_view domainName,
+                                              const std::optional<std::string>& continueAfter);
+    System::ResultCode SendReadRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec);
+    System::ResultCode SendWriteRequest(const RequestHandle& request, MmsVariableAccessSpecification& spec,
+                                        MmsDataList& data);
+    System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsObjectName& name);
+    System::ResultCode SendGetVariableAccessAttributesRequest(const RequestHandle& request, MmsAddress& address);
+    System::ResultCode SendDefineNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName,
+                                                          MmsVariableList& variables);
+    System::ResultCode SendGetNamedVariableListAttributesRequest(const RequestHandle& request, MmsObjectName& listName);
+    System::ResultCode SendDeleteNamedVariableListRequest(const RequestHandle& request, MmsObjectName& listName);
+    System::ResultCode SendGetDomainAttributesRequest(const RequestHandle& request, std::string_view domainName);
+    System::ResultCode SendGetCapabilityListRequest(const RequestHandle& request,
+                                                    const std::optional<std::string>& continueAfter);
+
+    // ---- answers (server) ----
+
+    // The response gets the handle's invoke id; the second form sends it as it is.
+    System::ResultCode SendConfirmedResponse(const RequestHandle& request, MmsFrame& response);
+    System::ResultCode SendConfirmedResponse(MmsFrame& response);
+    // error: a packed error (MmsPackError). InvalidContext unless the request frame holds
+    // a decoded confirmed request.
+    System::ResultCode SendConfirmedError(const MmsFrame& request, std::uint32_t error);
+    // A reject of the received frame (null or undecodable: pdu-error
+    // MmsRejectPduInvalidPdu).
+    System::ResultCode SendReject(const MmsFrame* received, std::int32_t reason);
+    // The initiate answer; the settled parameters (bounded by this side's default
+    // local detail) become this connection's.
+    System::ResultCode SendInitiateResponse(const InitiateParameters& parameters);
+    // The initiate answer that refuses the association: the errorClass choice (initiate
+    // by default; vmd-state .. file, else InvalidArguments) with its code.
+    System::ResultCode SendInitiateError(std::int32_t errorClass = MmsErrorClassInitiate,
+                                         std::int32_t code = MmsInitiateOther);
+    // An unconfirmed informationReport; the variable access and the results are taken
+    // over. NotConnected before the association stands.
+    System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);
+    System::ResultCode SendConcludeResponse();
+    System::ResultCode SendConcludeError(std::int32_t code);
+
+private:
+    class AnswerMessage;
+
+    AcseConnection* Acse();
+    CoppConnection* Presentation();
+    // Encodes the frame and sends it as presentation data.
+    System::ResultCode SendFrame(MmsFrame& frame);
+    System::ResultCode SendRequest(const RequestHandle& request, MmsFrame& frame);
+    template <typename Fill>
+    System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
+    System::ResultCode ToUser(Protocol::Frame* frame, std::uint32_t event);
+    System::ResultCode Dispatch(std::unique_ptr<MmsFrame> frame);
+    System::ResultCode QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event);
+    System::ResultCode OnInitiateIndication(std::unique_ptr<MmsFrame> frame);
+    System::ResultCode OnUndecodable(std::span<const std::uint8_t> data);
+    // Waits for the answer to an exchange: the message, or null on time-out.
+    std::unique_ptr<AnswerMessage> WaitForAnswer();
+    void DiscardStaleAnswers();
+    // Ends a waiting initiate or conclude at once with Aborted instead of after its time-out.
+    void WakeWaitingExchange();
+    // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
+    void LeaveWaiting(State state);
+    void SetNegotiated(const InitiateParameters& negotiated);
+    // The exchange of Initiate, after the refusals of an earlier attempt are cleared.
+    System::ResultCode RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
+                                   ServiceErrorRecord& error);
+    // Keeps the peer's initiate-Error as this connection's refusal.
+    void RecordInitiateError(const ServiceErrorRecord& error);
+
+    std::atomic<AcseConnection*> acse_{nullptr};
+    std::atomic<CoppConnection*> presentation_{nullptr};
+    std::atomic<PresentationContext*> context_{nullptr};
+    mutable std::mutex parametersMutex_;
+    InitiateParameters proposal_ = InitiateParameters::Defaults();
+    InitiateParameters negotiated_ = InitiateParameters::Cleared();
+    InvokeCounter invokeCounter_;
+};
+
+}  // namespace Mms

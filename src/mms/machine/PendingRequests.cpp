@@ -1,0 +1,124 @@
+#include "mms/machine/PendingRequests.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "mms/machine/RequestHandle.h"
+
+namespace Mms {
+
+PendingRequests::PendingRequests(std::uint32_t capacity) : capacity_(std::max<std::uint32_t>(capacity, 1)) {}
+
+void PendingRequests::SetCapacity(std::uint32_t capacity) {
+    {
+        std::lock_guard lock(mutex_);
+        capacity_ = std::max<std::uint32_t>(capacity, 1);
+    }
+    roomMade_.notify_all();
+}
+
+std::uint32_t PendingRequests::GetCapacity() const {
+    std::lock_guard lock(mutex_);
+    return capacity_;
+}
+
+std::uint32_t PendingRequests::GetCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::uint32_t>(entries_.size());
+}
+
+System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
+    std::unique_lock lock(mutex_);
+    const bool room =
+        roomMade_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return entries_.size() < capacity_; });
+    if (!room) return System::Timeout;
+    entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
+    return System::OkNoError;
+}
+
+bool PendingRequests::TakeById(std::uint32_t invokeId, Entry& entry) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(entries_.begin(), entries_.end(), [invokeId](const Entry& candidate) {
+            return candidate.service != ConcludeService && candidate.request->GetInvokeId() == invokeId;
+        });
+        if (found == entries_.end()) return false;
+        entry = *found;
+        entries_.erase(found);
+    }
+    roomMade_.notify_one();
+    return true;
+}
+
+bool PendingRequests::Take(const RequestHandle* request) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                        [request](const Entry& candidate) { return candidate.request == request; });
+        if (found == entries_.end()) return false;
+        entries_.erase(found);
+    }
+    roomMade_.notify_one();
+    return true;
+}
+
+bool PendingRequests::TakeOldest(Entry& entry) {
+    {
+        std::lock_guard lock(mutex_);
+        if (entries_.empty()) return false;
+        entry = entries_.front();
+        entries_.pop_front();
+    }
+    roomMade_.notify_one();
+    return true;
+}
+
+bool PendingRequests::TakeConclude(Entry& entry) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                        [](const Entry& candidate) { return candidate.service == ConcludeService; });
+        if (found == entries_.end()) return false;
+        entry = *found;
+        entries_.erase(found);
+    }
+    roomMade_.notify_one();
+    return true;
+}
+
+std::vector<PendingRequests::Entry> PendingRequests::TakeEnteredBefore(std::chrono::steady_clock::time_point time) {
+    std::vector<Entry> taken;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = entries_.begin(); it != entries_.end();) {
+            if (it->service != ConcludeService && it->since < time) {
+                taken.push_back(*it);
+                it = entries_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (!taken.empty()) roomMade_.notify_all();
+    return taken;
+}
+
+std::vector<PendingRequests::Entry> PendingRequests::TakeAll() {
+    std::vector<Entry> taken;
+    {
+        std::lock_guard lock(mutex_);
+        taken.assign(entries_.begin(), entries_.end());
+        entries_.clear();
+    }
+    roomMade_.notify_all();
+    return taken;
+}
+
+void PendingRequests::ForgetTarget(const void* target) {
+    std::lock_guard lock(mutex_);
+    for (Entry& entry : entries_) {
+        if (entry.request->GetTarget() == target) entry.request->SetTarget(nullptr);
+    }
+}
+
+}  // namespace Mms

@@ -1,0 +1,346 @@
+#include "mms/user/MmsUserConnection.h"
+
+#include <chrono>
+#include <typeinfo>
+
+#include "mms/machine/MmsConnection.h"
+#include "mms/machine/MmsFrame.h"
+#include "mms/machine/RequestHandle.h"
+#include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/MmsObjectNames.h"
+#include "mms/user/MmsUserLayer.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
+
+namespace Mms {
+
+using System::ResultCode;
+
+namespace {
+
+bool IsPlainRequest(const RequestHandle* request) { return typeid(*request) == typeid(RequestHandle); }
+
+}  // namespace
+
+MmsUserConnection::MmsUserConnection(MmsUserLayer* layer) : Protocol::Connection(layer) {}
+
+MmsUserConnection::~MmsUserConnection() {
+    // The receive thread below reaches into this object: it goes first.
+    ReleaseLower();
+    FileAllPending(System::Aborted);
+    PurgeFailedRequests();
+    std::lock_guard lock(objectsMutex_);
+    for (auto& [name, list] : namedVariableLists_) delete list;
+    namedVariableLists_.clear();
+    for (auto& [name, variable] : namedVariables_) delete variable;
+    namedVariables_.clear();
+}
+
+MmsConnection* MmsUserConnection::GetMmsConnection() {
+    if (mmsConnection_.load() == nullptr) mmsConnection_.store(dynamic_cast<MmsConnection*>(GetLower()));
+    return mmsConnection_.load();
+}
+
+// ---- Connection ----
+
+ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
+    if (event == MmsConnection::EventPeerAbort) return OnAbortIndication(frame);
+    auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
+    if (event == MmsConnection::EventUndecodableAnswer) {
+        // A frame the machine made, not one it decoded.
+        return mmsFrame != nullptr && mmsFrame->GetPdu() != nullptr ? OnUndecodableAnswer(*mmsFrame)
+                                                                    : System::InvalidArguments;
+    }
+    if (mmsFrame == nullptr || !mmsFrame->IsDecoded() || mmsFrame->GetPdu() == nullptr) return System::InvalidArguments;
+    switch (event) {
+        case MmsConnection::EventConfirmedRequest: return OnConfirmedRequest(*mmsFrame);
+        case MmsConnection::EventConfirmedResponse: return OnConfirmedResponse(*mmsFrame);
+        case MmsConnection::EventConfirmedError: return OnConfirmedError(*mmsFrame);
+        case MmsConnection::EventUnconfirmed: return OnUnconfirmed(*mmsFrame);
+        case MmsConnection::EventReject: return OnReject(*mmsFrame);
+        case MmsConnection::EventInitiateRequest: return OnInitiateRequest(*mmsFrame);
+        case MmsConnection::EventConcludeRequest: return OnConcludeRequest(*mmsFrame);
+        case MmsConnection::EventConcludeResponse: return OnConcludeResponse(*mmsFrame);
+        default: return System::NotSupported;
+    }
+}
+
+ResultCode MmsUserConnection::Close() {
+    if (MmsConnection* mms = GetMmsConnection(); mms != nullptr) mms->Close();
+    Connection::Close();
+    return System::OkNoError;
+}
+
+ResultCode MmsUserConnection::Reset() {
+    MmsConnection* mms = GetMmsConnection();
+    FileAllPending(System::Aborted);
+    lastCollectedInvokeId_.store(mms != nullptr ? mms->GetInvokeCounter() : 0);
+    return Connection::Reset();
+}
+
+// ---- objects ----
+
+ResultCode MmsUserConnection::AddObject(MmsObject* object) {
+    if (object == nullptr) return System::InvalidContext;
+    std::lock_guard lock(objectsMutex_);
+    if (object->GetClassId() == NamedVariableClassId) {
+        auto* variable = static_cast<NamedVariable*>(object);
+        return namedVariables_.emplace(variable->Name, variable).second ? System::OkNoError : System::Error;
+    }
+    if (object->GetClassId() == NamedVariableListClassId) {
+        auto* list = static_cast<NamedVariableList*>(object);
+        return namedVariableLists_.emplace(list->Name, list).second ? System::OkNoError : System::Error;
+    }
+    return System::InvalidContext;
+}
+
+ResultCode MmsUserConnection::RemoveObject(MmsObject* object) {
+    if (object == nullptr) return System::InvalidContext;
+    std::lock_guard lock(objectsMutex_);
+    if (object->GetClassId() == NamedVariableClassId) {
+        const auto found = namedVariables_.find(static_cast<NamedVariable*>(object)->Name);
+        if (found == namedVariables_.end() || found->second != object) return System::Error;
+        namedVariables_.erase(found);
+        return System::OkNoError;
+    }
+    if (object->GetClassId() == NamedVariableListClassId) {
+        const auto found = namedVariableLists_.find(static_cast<NamedVariableList*>(object)->Name);
+        if (found == namedVariableLists_.end() || found->second != object) return System::Error;
+        namedVariableLists_.erase(found);
+        return System::OkNoError;
+    }
+    return System::InvalidContext;
+}
+
+NamedVariable* MmsUserConnection::FindNamedVariable(std::string_view name) const {
+    std::lock_guard lock(objectsMutex_);
+    const auto found = namedVariables_.find(name);
+    return found != namedVariables_.end() ? found->second : nullptr;
+}
+
+NamedVariableList* MmsUserConnection::FindNamedVariableList(std::string_view name) const {
+    std::lock_guard lock(objectsMutex_);
+    const auto found = namedVariableLists_.find(name);
+    return found != namedVariableLists_.end() ? found->second : nullptr;
+}
+
+// ---- filing and collecting ----
+
+RequestHandle* MmsUserConnection::NewRequest() {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return nullptr;
+    return new (std::nothrow) RequestHandle(*mms);
+}
+
+void MmsUserConnection::FileAnswered(RequestHandle* request) {
+    System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
+    if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {
+        // Only an interrupted or unusable queue refuses. Nobody can collect the request
+        // now; it is no longer outstanding, so a wait for it does not look at it.
+        {
+            std::lock_guard lock(outstandingMutex_);
+            outstandingOwn_.erase(request);
+        }
+        delete request;
+    }
+}
+
+void MmsUserConnection::FileAllPending(ResultCode result) {
+    for (const PendingRequests::Entry& entry : pendingRequests_.TakeAll()) {
+        entry.request->SetResult(result);
+        entry.request->SetAnswerKind(MmsPduNone);
+        FileAnswered(entry.request);
+    }
+}
+
+ResultCode OptionalAnswer(MmsUserConnection& connection, ResultCode sent) {
+    if (sent != System::OkNoError) return sent;
+    const ResultCode answered = connection.WaitForCurrentRequest();
+    return IsRefusal(answered) ? System::OkNoError : answered;
+}
+
+bool MmsUserConnection::PeerOffers(std::int32_t service) {
+    MmsConnection* mms = GetMmsConnection();
+    return mms != nullptr && mms->IsServiceSupported(service);
+}
+
+std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
+    const auto sentBefore = std::chrono::steady_clock::now() - std::chrono::milliseconds(ageMs);
+    const std::vector<PendingRequests::Entry> overdue = pendingRequests_.TakeEnteredBefore(sentBefore);
+    for (const PendingRequests::Entry& entry : overdue) {
+        entry.request->SetResult(System::Timeout);
+        entry.request->SetAnswerKind(MmsPduNone);
+        FileAnswered(entry.request);
+    }
+    return overdue.size();
+}
+
+bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }
+
+void MmsUserConnection::DeleteOwn(RequestHandle* request) {
+    {
+        std::lock_guard lock(outstandingMutex_);
+        outstandingOwn_.erase(request);
+    }
+    if (currentRequest_ == request) currentRequest_ = nullptr;
+    delete request;
+}
+
+bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
+    std::lock_guard lock(outstandingMutex_);
+    return outstandingOwn_.count(request) != 0;
+}
+
+RequestHandle* MmsUserConnection::TakeAnswered() {
+    const AnswerSpin::Plan plan = answerSpin_.Next();
+    const auto started = std::chrono::steady_clock::now();
+    auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), plan.spin));
+    if (taken != nullptr) answerSpin_.Record(plan, std::chrono::steady_clock::now() - started);
+    return taken;
+}
+
+ResultCode MmsUserConnection::WaitForRequest(RequestHandle* request) {
+    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
+    for (;;) {
+        auto* taken = TakeAnswered();
+        if (taken == nullptr) return System::Timeout;
+        const ResultCode result = taken->GetResult();
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        const bool awaited = taken == request;
+        DeleteOwn(taken);
+        if (awaited) return result;
+    }
+}
+
+ResultCode MmsUserConnection::WaitForCurrentRequest() {
+    RequestHandle* request = currentRequest_;
+    const ResultCode result = WaitForRequest(request);
+    currentRequest_ = nullptr;
+    return result;
+}
+
+ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& details) {
+    details = RequestOutcome{};
+    RequestHandle* request = currentRequest_;
+    currentRequest_ = nullptr;
+    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
+    for (;;) {
+        auto* taken = TakeAnswered();
+        if (taken == nullptr) {
+            details.result = System::Timeout;
+            return details.result;
+        }
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        if (taken == request) {
+            details.answerKind = taken->GetAnswerKind();
+            details.errorClass = taken->GetErrorClass();
+            details.errorCode = taken->GetErrorCode();
+            details.result = taken->GetResult();
+            DeleteOwn(taken);
+            return details.result;
+        }
+        DeleteOwn(taken);
+    }
+}
+
+void MmsUserConnection::PurgeFailedRequests() {
+    // Never waits: an empty queue is left at once (the association's thread purges after
+    // every request it executes).
+    while (failedRequests_.GetCount() > 0) {
+        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1));
+        if (taken == nullptr) break;
+        lastCollectedInvokeId_.store(taken->GetInvokeId());
+        if (IsPlainRequest(taken)) {
+            DeleteOwn(taken);
+        } else {
+            delete taken;
+        }
+    }
+}
+
+RequestHandle* MmsUserConnection::TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs) {
+    if (timeoutMs == 0) {
+        if (doneRequests_.FindById(invokeId) == nullptr) return nullptr;
+        timeoutMs = 1;
+    }
+    return static_cast<RequestHandle*>(doneRequests_.TakeById(invokeId, timeoutMs));
+}
+
+RequestHandle* MmsUserConnection::TakeDoneRequest() {
+    if (doneRequests_.GetCount() == 0) return nullptr;
+    return static_cast<RequestHandle*>(doneRequests_.Get(1));
+}
+
+ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                                 std::int32_t* expectedService) {
+    const MmsPdu* pdu = frame.GetPdu();
+    if (pdu == nullptr) return System::Timeout;
+    PendingRequests::Entry entry;
+    bool taken = false;
+    switch (pdu->present) {
+        case MmsPduConfirmedResponse:
+            taken =
+                pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedResponse.invokeId), entry);
+            break;
+        case MmsPduConfirmedError:
+            taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(pdu->choice.confirmedError.invokeId), entry);
+            break;
+        case MmsPduReject: {
+            const MmsRejectPdu& reject = pdu->choice.reject;
+            if (reject.originalInvokeId != nullptr) {
+                taken = pendingRequests_.TakeById(static_cast<std::uint32_t>(*reject.originalInvokeId), entry);
+            } else if (reject.rejectReason.present == MmsRejectConcludeRequest) {
+                taken = pendingRequests_.TakeConclude(entry);
+            } else {
+                taken = pendingRequests_.TakeOldest(entry);
+            }
+            break;
+        }
+        case MmsPduConcludeResponse:
+        case MmsPduConcludeError: taken = pendingRequests_.TakeConclude(entry); break;
+        default: break;
+    }
+    // Nothing waits for an answer that names no pending request: it is dropped at once.
+    if (!taken) return System::Timeout;
+    entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
+    request = entry.request;
+    if (expectedService != nullptr) *expectedService = entry.service;
+    return System::OkNoError;
+}
+
+// ---- names ----
+
+ResultCode MmsUserConnection::ObjectNameToText(const MmsObjectName& name, std::string& text) {
+    return MmsObjectNameText(name, text);
+}
+
+ResultCode MmsUserConnection::TextToObjectName(std::string_view text, MmsObjectName& name) {
+    std::string domain;
+    std::string item;
+    if (ResultCode result = SplitObjectText(text, domain, item); result != System::OkNoError) return result;
+    if (!domain.empty() || text.find('/') == std::string_view::npos) return MmsSetObjectName(name, domain, item);
+    // "/item": a domain-specific name with an empty domain identifier.
+    name.present = MmsObjectNameDomainSpecific;
+    if (MmsSetText(name.choice.domainSpecific.domainId, domain) != System::OkNoError ||
+        MmsSetText(name.choice.domainSpecific.itemId, item) != System::OkNoError) {
+        MmsObjectNameType.free(&MmsObjectNameType, &name, 1);
+        return System::NoResources;
+    }
+    return System::OkNoError;
+}
+
+// ---- abort ----
+
+ResultCode MmsUserConnection::OnAbortRequested(Protocol::Frame*) {
+    Reset();
+    return System::OkNoError;
+}
+
+ResultCode MmsUserConnection::OnAbortIndication(Protocol::Frame*) {
+    Reset();
+    return System::OkNoError;
+}
+
+}  // namespace Mms

@@ -1,0 +1,398 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "mms/machine/AnswerSpin.h"
+#include "mms/machine/PendingRequests.h"
+#include "mms/pdu/InitiateParameters.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/ServiceErrorRecord.h"
+#include "protocol/Connection.h"
+#include "system/MessageQueue.h"
+
+namespace Mms {
+
+class AccessResults;
+class Domain;
+class MmsConnection;
+class MmsFrame;
+class MmsObject;
+class MmsUserLayer;
+class NamedVariable;
+class NamedVariableList;
+class RequestHandle;
+class VMD;
+class Variable;
+
+// The peer answered with a refusal (a confirmed-Error or a reject), not a failure of the
+// association: what loaders take as an empty answer for the optional pieces of a model.
+constexpr bool IsRefusal(System::ResultCode result) { return result == System::Error || result == System::Rejected; }
+// A caller's collection of variables read or written by one request, in order.
+using VariableCollection = std::list<Variable*>;
+// Names collected by getNameList answers (and capabilities by getCapabilityList).
+using NameCollection = std::list<std::string>;
+
+// What a synchronous wait collected besides the result.
+struct RequestOutcome {
+    std::int32_t answerKind = 0;  // MmsPduKind of the answer, MmsPduNone without one
+    std::int32_t errorClass = 0;  // errorClass or rejectReason choice number
+    std::int32_t errorCode = 0;
+    System::ResultCode result = System::OkNoError;
+};
+
+// The MMS service user of one association: the top of the MMS layers, above the
+// protocol machine (MmsConnection). The IEC 61850 association derives from it.
+//
+// Client face. Each request operation queues a request object on the pending table,
+// has the machine send the PDU and returns at once. When the answer comes (on the
+// receive thread) the request is taken off the table by its invoke id, the answer is
+// applied to the request's target, its outcome stored in the request and the request
+// filed by its type: a plain RequestHandle (the service user's own requests, and any
+// caller's request of exactly that class) on the failed queue, where the synchronous
+// waits collect it; a request of a derived class (an ACSI service) on the done queue,
+// where its owner completes it.
+//
+// Every queued request is filed exactly once: by its answer, or with Aborted when the
+// association is aborted, reset or closed first. An answer that carries another service
+// than the request it names is filed with InvalidResponse. An answer that names no
+// pending request is dropped at once.
+//
+// Ownership of a caller's request: when a request operation returns OkNoError it is
+// pending and will be filed; when it returns anything else it was neither kept nor
+// filed and remains the caller's (it is never deleted here). The service user's own
+// requests are its own: the waits, PurgeFailedRequests and failures delete them.
+//
+// Server face. Confirmed requests from the peer are answered from the VMD bound to the
+// connection; information reports are filed into that VMD's report queue.
+//
+// Threads: request operations and waits run on one thread at a time (the association's);
+// indications arrive on the receive thread. They share the pending table, the two queues
+// and the association-specific objects, which a deletion answer takes out on the
+// receive thread: those maps have a lock of their own; the VMD's and its domains' maps
+// are guarded by the VMD's model lock (see VMD).
+class MmsUserConnection : public Protocol::Connection {
+public:
+    enum State : Protocol::ConnectionState {
+        StateIdle = 0,
+        StateInitiating = 1,
+        StateAssociated = 2,
+    };
+    static constexpr std::uint32_t CompletionQueueCapacity = 65535;
+
+    explicit MmsUserConnection(MmsUserLayer* layer);
+    ~MmsUserConnection() override;
+
+    // ---- Connection ----
+
+    // The machine's events (MmsConnection::UserEvent): the received PDU's MMSpdu choice,
+    // the local or the peer's abort, an undecodable answer. Any other event:
+    // NotSupported, nothing done.
+    System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    // Closes the MMS connection below, then this one (Reset): OkNoError.
+    System::ResultCode Close() override;
+    // Finds the MMS connection below, files every pending request with Aborted, then
+    // the base reset (StateIdle).
+    System::ResultCode Reset() override;
+
+    // ---- objects ----
+
+    void SetVmd(VMD* vmd) { vmd_.store(vmd); }
+    VMD* GetVmd() const { return vmd_.load(); }
+    MmsConnection* GetMmsConnection();
+
+    // Association-specific objects: a named variable or named variable list under its
+    // name: OkNoError, Error when the name is taken (nothing changes), InvalidContext for
+    // any other class.
+    virtual System::ResultCode AddObject(MmsObject* object);
+    // Takes the object's name out of its map when it is this object: OkNoError, Error
+    // when it is not there, InvalidContext for any other class. The object is not
+    // deleted.
+    virtual System::ResultCode RemoveObject(MmsObject* object);
+    NamedVariable* FindNamedVariable(std::string_view name) const;
+    NamedVariableList* FindNamedVariableList(std::string_view name) const;
+
+    // ---- client: association ----
+
+    // StateIdle (else InvalidState): the machine's initiate exchange; StateAssociated on
+    // success (the pending table then holds as many requests as the peer allows
+    // outstanding, at least one); a failure closes the connection. The outcome takes
+    // the error of an initiate-Error and, on any failure of the exchange, the refusal
+    // of whichever layer the peer refused at (see MmsConnection::Initiate).
+    System::ResultCode Initiate(const InitiateParameters& requested, InitiateParameters& negotiated,
+                                ServiceErrorRecord& outcome);
+    // Sends conclude-Request with the caller's request pending; its answer (conclude-
+    // Response) files that request with OkNoError. StateAssociated, else NotConnected.
+    System::ResultCode Conclude(RequestHandle* request);
+    // Waits for the current request, then has the machine conclude and wait for the
+    // answer, then resets: the machine's result.
+    System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
+    // The machine's local abort (every pending request is filed with Aborted).
+    System::ResultCode Abort();
+
+    // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
+
+    // The VMD image receives vendor, model, revision and the abstract syntaxes.
+    System::ResultCode Identify(VMD* target);
+    // The VMD image receives the logical and physical status and the local detail.
+    System::ResultCode Status(VMD* target, bool extendedDerivation);
+    // objectClassForm MmsObjectClassBasic only (objectClass an MmsBasicObjectClass);
+    // scope an MmsObjectScopeChoice: MmsObjectScopeVmd, MmsObjectScopeDomain (with the
+    // domain name), MmsObjectScopeAa. The request's target is the caller's
+    // NameCollection, set before the call.
+    System::ResultCode GetNameList(RequestHandle* request, std::int32_t objectClassForm, std::int32_t objectClass,
+                                   std::int32_t scope, const std::optional<std::string>& continueAfter);
+    System::ResultCode GetNameListInDomain(RequestHandle* request, std::int32_t objectClassForm,
+                                           std::int32_t objectClass, std::int32_t scope, std::string_view domainName,
+                                           const std::optional<std::string>& continueAfter);
+    // Every name, page after page, into names; the outcome is collected by
+    // WaitForCurrentRequest (the call itself returns OkNoError once the last page is in,
+    // or the failure of a request that could not be sent, or Timeout when a page did
+    // not come).
+    System::ResultCode GetAllNames(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
+                                   NameCollection& names);
+    System::ResultCode GetAllNamesInDomain(std::int32_t objectClassForm, std::int32_t objectClass, std::int32_t scope,
+                                           std::string_view domainName, NameCollection& names);
+    // The capabilities are appended to the collection.
+    System::ResultCode GetCapabilityList(RequestHandle* request, NameCollection* capabilities,
+                                         const std::optional<std::string>& continueAfter);
+    System::ResultCode GetDomainAttributes(Domain* domain);
+    // Variables must be named variables (else NotSupported); the answer rebuilds the
+    // type.
+    System::ResultCode RequestVariableAccessAttributes(Variable* variable);
+    System::ResultCode GetVariableAccessAttributes(RequestHandle* request, Variable* variable);
+    System::ResultCode RequestNamedVariableListAttributes(NamedVariableList* list);
+    System::ResultCode GetNamedVariableListAttributes(RequestHandle* request, NamedVariableList* list);
+    System::ResultCode ReadVariableValue(Variable* variable);
+    System::ResultCode ReadVariable(RequestHandle* request, Variable* variable);
+    System::ResultCode ReadNamedVariableListValues(NamedVariableList* list);
+    System::ResultCode ReadNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    // One read of every collected variable (each a named variable, else NotSupported); an
+    // empty
+    // collection sends an empty list.
+    System::ResultCode ReadVariables(RequestHandle* request, VariableCollection* variables);
+    System::ResultCode WriteVariableValue(Variable* variable);
+    // One write of every collected variable (an empty collection or one that is not a
+    // named variable: InvalidArguments); the answer carries one result per variable.
+    System::ResultCode WriteVariables(RequestHandle* request, VariableCollection* variables);
+    System::ResultCode WriteNamedVariableListValues(NamedVariableList* list);
+    System::ResultCode WriteNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    System::ResultCode DefineNamedVariableListObject(NamedVariableList* list);
+    System::ResultCode DefineNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    // A successful answer (one matched, one deleted) takes the list out of its owner's
+    // map and deletes it; the request's target is then cleared.
+    System::ResultCode DeleteNamedVariableListObject(NamedVariableList* list);
+    System::ResultCode DeleteNamedVariableList(RequestHandle* request, NamedVariableList* list);
+
+    // ---- client: synchronous forms ----
+
+    System::ResultCode ReadVariableValueAndWait(Variable* variable);
+    System::ResultCode WriteVariableValueAndWait(Variable* variable);
+    System::ResultCode DefineNamedVariableListAndWait(NamedVariableList* list);
+    System::ResultCode DeleteNamedVariableListAndWait(NamedVariableList* list);
+    // Collects failed-queue entries (deleting them) up to the awaited request, waiting
+    // up to the time-out for each: its result, or Timeout when it did not come (it then
+    // stays where it is). A request that is no longer outstanding (collected before) and
+    // null give OkNoError. The awaited request is deleted.
+    System::ResultCode WaitForRequest(RequestHandle* request);
+    System::ResultCode WaitForCurrentRequest();
+    System::ResultCode WaitForCurrentRequestWithError(RequestOutcome& details);
+
+    // ---- supporting ----
+
+    // Whether the peer announced the service (Mms::MmsService numbers) in its initiate
+    // answer; false without an MMS connection.
+    bool PeerOffers(std::int32_t service);
+    // Files every request sent more than ageMs ago and still unanswered with Timeout (the
+    // conclude excepted): its answer, should it come, then finds no request and is dropped.
+    // The number filed.
+    std::size_t FileOverdueRequests(std::uint32_t ageMs);
+    // The request the last request operation made current (for tests).
+    RequestHandle* GetCurrentRequest() const { return currentRequest_; }
+    // Requests sent and not yet answered (for tests).
+    std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
+    // The answered request with this invoke id from the done queue, waiting up to
+    // timeoutMs (0: not at all); null when none came.
+    RequestHandle* TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs);
+    // The oldest answered request from the done queue, without waiting; null when empty.
+    RequestHandle* TakeDoneRequest();
+
+    // "item" / "domain/item" for vmd- / domain-specific names; NotSupported for any
+    // other.
+    static System::ResultCode ObjectNameToText(const MmsObjectName& name, std::string& text);
+    // The inverse, into an empty name: Error for text with more than one "/".
+    static System::ResultCode TextToObjectName(std::string_view text, MmsObjectName& name);
+
+    // ---- server: information reports to the peer (StateAssociated, else NotConnected) ----
+
+    // A report on the vmd-specific list name (IEC 61850 reports use "RPT"); the
+    // access results are taken over.
+    System::ResultCode SendListReport(std::string_view listName, MmsAccessResultList& results);
+    // A report that names each variable and carries its present value, in order (a
+    // command termination); InvalidArguments for an empty list or a variable without a
+    // name, the conversion's failure for a value that cannot be sent. The caller holds
+    // the VMD's model lock when the values may change meanwhile.
+    System::ResultCode SendVariablesReport(const std::vector<const NamedVariable*>& variables);
+
+protected:
+    // What only the service user itself and the association that derives from it call:
+    // the handlers of received PDUs and answers, and the pending table.
+
+    // A new request on the MMS connection (next invoke id); null when memory runs out or
+    // there is no MMS connection.
+    RequestHandle* NewRequest();
+    // Takes the request that a received answer names off the pending table, without
+    // waiting: by invoke id for confirmed responses and errors, by originalInvokeID (else
+    // the oldest) for rejects, the conclude request for conclude answers. Timeout when
+    // there is none. The request records the answer's MMSpdu choice; expectedService receives
+    // the service it was sent for (PendingRequests::ConcludeService for a conclude).
+    System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
+                                          std::int32_t* expectedService = nullptr);
+    // Deletes every request on the failed queue.
+    void PurgeFailedRequests();
+
+    // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
+    // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
+
+    virtual System::ResultCode OnGetNameListRequest(const MmsGetNameListRequest& request,
+                                                    MmsConfirmedServiceResponse& response, std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetDomainAttributesRequest(const Asn1OctetString& domainName,
+                                                            MmsConfirmedServiceResponse& response,
+                                                            std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetVariableAccessAttributesRequest(
+        const MmsGetVariableAccessAttributesRequest& request, MmsConfirmedServiceResponse& response,
+        std::int32_t& rejectCode);
+    virtual System::ResultCode OnGetNamedVariableListAttributesRequest(const MmsObjectName& listName,
+                                                                       MmsConfirmedServiceResponse& response,
+                                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode OnReadRequest(const MmsReadRequest& request, MmsConfirmedServiceResponse& response,
+                                             std::int32_t& rejectCode);
+    virtual System::ResultCode OnWriteRequest(const MmsWriteRequest& request, MmsConfirmedServiceResponse& response,
+                                              std::int32_t& rejectCode);
+    virtual System::ResultCode OnDefineNamedVariableListRequest(const MmsDefineNamedVariableListRequest& request,
+                                                                MmsConfirmedServiceResponse& response,
+                                                                std::int32_t& rejectCode);
+    virtual System::ResultCode OnDeleteNamedVariableListRequest(const MmsDeleteNamedVariableListRequest& request,
+                                                                MmsConfirmedServiceResponse& response,
+                                                                std::int32_t& rejectCode);
+
+    // ---- confirmation handlers: apply the answer to the request's target and return
+    // the outcome that becomes the request's result ----
+
+    virtual System::ResultCode OnGetNameListResponse(RequestHandle& request, const MmsGetNameListResponse& response);
+    virtual System::ResultCode OnGetDomainAttributesResponse(RequestHandle& request,
+                                                             const MmsGetDomainAttributesResponse& response);
+    virtual System::ResultCode OnGetVariableAccessAttributesResponse(
+        RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response);
+    virtual System::ResultCode OnGetNamedVariableListAttributesResponse(
+        RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response);
+    virtual System::ResultCode OnDefineNamedVariableListResponse(RequestHandle& request);
+    virtual System::ResultCode OnDeleteNamedVariableListResponse(RequestHandle& request,
+                                                                 const MmsDeleteNamedVariableListResponse& response);
+    // A read answer decoded whole. One whose frame keeps its results as received octets
+    // (MmsFrame::KeepsReadResults) goes to ApplyReadResults instead, with the same outcome.
+    virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
+    virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
+    // Files the report into the VMD's report queue by its variable access spec.
+    virtual System::ResultCode OnInformationReport(const MmsInformationReport& report);
+
+    // ---- PDU handlers (frames are decoded MMS frames, valid during the call) ----
+
+    virtual System::ResultCode OnConfirmedRequest(MmsFrame& frame);
+    virtual System::ResultCode OnConfirmedResponse(MmsFrame& frame);
+    virtual System::ResultCode OnConfirmedError(MmsFrame& frame);
+    virtual System::ResultCode OnUnconfirmed(MmsFrame& frame);
+    virtual System::ResultCode OnReject(MmsFrame& frame);
+    // An answer that could not be decoded; the frame holds the reject sent for it. The
+    // request it names is filed with InvalidResponse, the reject reason as its error and
+    // the answer's MMSpdu choice (MmsPduConfirmedResponse or MmsPduConfirmedError) as
+    // its kind of answer.
+    virtual System::ResultCode OnUndecodableAnswer(MmsFrame& frame);
+    virtual System::ResultCode OnCancelRequest(MmsFrame& frame);
+    virtual System::ResultCode OnCancelResponse(MmsFrame& frame);
+    virtual System::ResultCode OnCancelError(MmsFrame& frame);
+    // Server: answers the peer's proposal (always accepted) and enters StateAssociated.
+    virtual System::ResultCode OnInitiateRequest(MmsFrame& frame);
+    virtual System::ResultCode OnInitiateResponse(MmsFrame& frame);
+    virtual System::ResultCode OnInitiateError(MmsFrame& frame);
+    // Server: conclude-Response in StateAssociated, conclude-Error otherwise.
+    virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
+    // Files the pending conclude request with OkNoError: OkNoError. Without one (the
+    // machine's own conclude exchange is waiting): NotImplemented, so that the machine
+    // hands the answer to it.
+    virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
+    virtual System::ResultCode OnConcludeError(MmsFrame& frame);
+    // Reset (every pending request filed with Aborted): OkNoError.
+    virtual System::ResultCode OnAbortRequested(Protocol::Frame* frame);
+    virtual System::ResultCode OnAbortIndication(Protocol::Frame* frame);
+
+    // The services that this side answers, as ServiceSupportOptions bit numbers.
+    static const std::uint8_t* ServedServiceFlags();
+
+    // The services announced in the initiate answer (ServedServiceFlags by default); a
+    // server that leaves some out overrides it.
+    virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
+    // Files an answered (or aborted) request by its type: a plain RequestHandle on the
+    // failed queue, any derived request on the done queue.
+    void FileAnswered(RequestHandle* request);
+    // Files every pending request with the result.
+    void FileAllPending(System::ResultCode result);
+
+private:
+    // Queues the request as current and sends it through send(request); on a failure the
+    // request is taken back (and deleted when it is the service user's own).
+    template <typename Send>
+    System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target, std::int32_t kind,
+                              Send send);
+    System::ResultCode RequireAssociated();
+    // Takes a request back off the pending table after a failure: true when it was
+    // still there (then the failure stands), false when an answer or an abort has
+    // filed it meanwhile (then the request operation has succeeded after all).
+    bool WithdrawRequest(RequestHandle* request);
+    void DeleteOwn(RequestHandle* request);
+    // The next answered request of the failed queue, after a short spin (AnswerSpin);
+    // null on time-out.
+    RequestHandle* TakeAnswered();
+    bool IsOutstandingOwn(const RequestHandle* request) const;
+    // Collects the pages of a name list until the last one; before: the names held
+    // when the first page was asked for.
+    System::ResultCode WaitForNames(RequestHandle* request, std::int32_t objectClass, std::int32_t scope,
+                                    std::string_view domainName, NameCollection& names, std::size_t before);
+    System::ResultCode SendServerAnswer(MmsFrame& request, MmsFrame& response, System::ResultCode outcome,
+                                        std::int32_t rejectCode);
+    System::ResultCode ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
+                                              const MmsFrame& frame);
+    // A read answer's results, decoded or as received, applied to the request's target.
+    System::ResultCode ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
+                                        AccessResults& results);
+
+    std::atomic<VMD*> vmd_{nullptr};
+    // Guards the two maps of association-specific objects.
+    mutable std::mutex objectsMutex_;
+    std::map<std::string, NamedVariableList*, std::less<>> namedVariableLists_;
+    std::map<std::string, NamedVariable*, std::less<>> namedVariables_;
+    std::atomic<MmsConnection*> mmsConnection_{nullptr};
+    PendingRequests pendingRequests_{1};
+    System::MessageQueue doneRequests_{CompletionQueueCapacity};
+    System::MessageQueue failedRequests_{CompletionQueueCapacity};
+    AnswerSpin answerSpin_;
+    RequestHandle* currentRequest_ = nullptr;
+    std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
+    // Plain requests that are pending or filed and not yet collected.
+    mutable std::mutex outstandingMutex_;
+    std::unordered_set<const RequestHandle*> outstandingOwn_;
+};
+
+// The outcome of a request whose refusal is taken as an empty answer: the send's failure,
+// else the wait's, a refusal counting as success.
+System::ResultCode OptionalAnswer(MmsUserConnection& connection, System::ResultCode sent);
+
+}  // namespace Mms

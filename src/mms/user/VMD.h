@@ -1,0 +1,193 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "mms/pdu/MmsPduServices.h"
+#include "mms/user/Domain.h"
+#include "mms/user/MmsObject.h"
+#include "system/Semaphore.h"
+
+namespace Mms {
+
+class InformationReport;
+class NamedVariable;
+class NamedVariableList;
+
+// The MMS virtual manufacturing device: the root of one peer's object model.
+//
+// Server side, it answers the peer's name-list, attribute, read, write and named-
+// variable-list requests from the objects it holds (the service user forwards them
+// here). Each answering operation returns OkNoError when the response is filled; any
+// other result means the request is refused, with the reject code left in the slot
+// (MmsRejectRequestOther, MmsRejectRequestInvalidArgument) or, for definition failures,
+// a packed error (MmsPackError): MmsDefinitionObjectUndefinedError,
+// MmsDefinitionObjectExistsError, MmsDefinitionObjectAttributeInconsistentError. Per-
+// variable problems of reads and writes are failure results, not refusals.
+//
+// Client side, it is the image of the remote device: it takes the identify and status
+// answers, can fetch the peer's directory, and queues the information reports that
+// arrive on its association.
+//
+// The VMD owns the objects of its maps (domain-specific objects live in their domain)
+// and the queued reports. The report queue has a lock of its own. The object maps of the
+// VMD and of its domains, and the objects filed in them, are guarded by the model lock:
+// they meet the receive threads (a peer's requests answered here, a deletion answer
+// that takes a list out) and whoever builds or reads the model.
+class VMD : public MmsObject {
+public:
+    // The range of the logical and physical status.
+    static constexpr std::int32_t StatusLowest = 0;
+    static constexpr std::int32_t StatusHighest = 3;
+
+    VMD();
+    explicit VMD(MmsUserConnection* connection);
+    ~VMD() override;
+
+    std::uint32_t GetClassId() const override;
+    const char* GetClassName() const override;
+
+    // "VendorName", "ModelName", "Revision" as they stand; "LogicalStatus" and
+    // "PhysicalStatus" 0..3 (else OutOfRange, kept); other names as MmsObject.
+    System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
+    // A domain, a named variable or a named variable list under its name: OkNoError,
+    // Error when the name is taken (nothing changed); any other class InvalidContext.
+    System::ResultCode AddObject(MmsObject* object) override;
+    // Takes the list's name out of the list map when it is this list: OkNoError, else
+    // Error; InvalidContext for an object that is no named variable list. The list is not
+    // deleted.
+    System::ResultCode RemoveNamedVariableList(MmsObject* list) override;
+    bool HoldsObject(const MmsObject* object) const override;
+
+    // ---- the model lock ----
+
+    // One lock of count 1, not re-entrant, for this VMD's and its domains' maps: the
+    // service user holds it while the answering operations below run and while a
+    // deletion answer takes a list out of its owner and deletes it; the loaders hold it
+    // while they file objects. Lookups, AddObject and RemoveNamedVariableList do not
+    // take it: a caller that may meet those threads holds it around them. Nothing
+    // holds it while it waits for an answer, so that the receive thread never waits
+    // for a thread that waits for the receive thread.
+    System::Semaphore& GetModelLock() const { return modelLock_; }
+    // Takes the lock without a time limit: OkNoError, Timeout or Error (an unusable lock).
+    // In debug and sanitizer builds a thread that takes it while it holds it already
+    // stops the program with a message instead of waiting for itself for ever.
+    System::ResultCode LockModel() const;
+    // Whether this build stops a thread that takes the lock twice.
+    static bool ChecksModelLock();
+    void UnlockModel() const;
+    // Whether some thread holds it through LockModel or ModelHold.
+    bool IsModelLocked() const { return modelLockHeld_.load(); }
+    // The VMD at the top of an object's owner chain, null when the chain ends elsewhere.
+    static VMD* Of(const MmsObject* object);
+
+    // Holds a VMD's model lock for a scope (nothing for a null VMD).
+    class ModelHold {
+    public:
+        explicit ModelHold(const VMD* vmd);
+        ~ModelHold();
+        ModelHold(const ModelHold&) = delete;
+        ModelHold& operator=(const ModelHold&) = delete;
+
+    private:
+        const VMD* vmd_ = nullptr;
+    };
+
+    // ---- server ----
+
+    virtual System::ResultCode GetNameList(std::int32_t objectClass, const MmsObjectScope& scope,
+                                           const std::string* continueAfter, MmsGetNameListResponse& response,
+                                           std::uint32_t byteBudget, std::int32_t& rejectCode);
+    virtual System::ResultCode GetDomainAttributes(std::string_view domainName,
+                                                   MmsGetDomainAttributesResponse& response, std::int32_t& rejectCode);
+    virtual System::ResultCode GetVariableAccessAttributes(const MmsGetVariableAccessAttributesRequest& request,
+                                                           MmsGetVariableAccessAttributesResponse& response,
+                                                           std::int32_t& rejectCode);
+    virtual System::ResultCode Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode);
+    // Appends one access result: the value, or failure invalid-address for an unknown
+    // variable and object-value-invalid for a value that cannot be sent.
+    virtual System::ResultCode ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
+                                            std::int32_t& rejectCode);
+    virtual System::ResultCode Write(const MmsWriteRequest& request, MmsWriteResponse& response,
+                                     std::int32_t& rejectCode);
+    // OkNoError when the variable took the value; Error with accessError invalid-address
+    // for an unknown variable or object-access-denied when its value refused the data.
+    virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data, std::int32_t& accessError);
+    virtual System::ResultCode DefineNamedVariableList(const MmsDefineNamedVariableListRequest& request,
+                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode DeleteNamedVariableList(const MmsDeleteNamedVariableListRequest& request,
+                                                       MmsDeleteNamedVariableListResponse& response,
+                                                       std::int32_t& rejectCode);
+    virtual System::ResultCode GetNamedVariableListAttributes(const MmsObjectName& name,
+                                                              MmsGetNamedVariableListAttributesResponse& response,
+                                                              std::int32_t& rejectCode);
+
+    // ---- lookups: OkNoError and the object, or InvalidArguments when there is none ----
+
+    System::ResultCode FindNamedVariable(const MmsObjectName& name, NamedVariable*& variable) const;
+    System::ResultCode FindNamedVariableList(const MmsObjectName& name, NamedVariableList*& list) const;
+    System::ResultCode FindDomain(std::string_view name, Domain*& domain) const;
+    // The name must be vmd-specific.
+    System::ResultCode FindDomain(const MmsObjectName& name, Domain*& domain) const;
+    // The map of a basic object class (0..13), null outside.
+    ObjectMap* GetObjectMap(std::int32_t objectClass);
+    const ObjectMap* GetObjectMap(std::int32_t objectClass) const;
+
+    // ---- client ----
+
+    // identify and status (extendedDerivation false) on the VMD's connection, answered
+    // into this VMD.
+    System::ResultCode Identify();
+    System::ResultCode Status();
+    // The answers (applied by the service user): OutOfRange for a status outside 0..3,
+    // Error for a local detail of more than 128 bits (nothing taken in both cases).
+    System::ResultCode ApplyIdentity(const MmsIdentifyResponse& response);
+    System::ResultCode ApplyStatus(const MmsStatusResponse& response);
+    // Creates one object of the class (connection, name, owner this VMD) per name and
+    // files it; a name already filed keeps its object. NoResources when memory runs out.
+    System::ResultCode FileObjects(std::int32_t objectClass, const std::list<std::string>& names);
+    // Identify, Status, the vmd-specific named variables, named variable lists and
+    // domains, then each domain's contents; the first failure is returned.
+    System::ResultCode LoadFromPeer();
+
+    // ---- information reports (filed on the receive thread, taken by any thread) ----
+
+    // The list name must be vmd-specific (else NotSupported, nothing queued); the report's
+    // ErrStatus is returned.
+    System::ResultCode QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results);
+    System::ResultCode QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results);
+    // The oldest report (the caller owns it), or null.
+    InformationReport* PopInformationReport();
+    std::size_t PendingReportCount() const;
+
+    std::string VendorName = "Ostravin";
+    std::string ModelName = "MMS Server";
+    std::string Revision = "1.00";
+    std::list<std::string> AbstractSyntaxes;
+    std::int32_t LogicalStatus = 0;
+    std::int32_t PhysicalStatus = 0;
+    // One flag per bit of the status answer's local detail.
+    std::vector<std::uint8_t> LocalDetail;
+    std::list<std::string> Capabilities;
+
+private:
+    System::ResultCode Queue(InformationReport* report);
+    System::ResultCode WriteListMembers(NamedVariableList& list, const MmsDataList& data, MmsWriteResponse& response);
+
+    std::array<ObjectMap, BasicObjectClassCount> maps_;
+    mutable System::Semaphore modelLock_{1, 1};
+    mutable std::atomic<bool> modelLockHeld_{false};
+    mutable std::atomic<std::thread::id> modelLockOwner_{};
+    mutable std::mutex reportMutex_;
+    std::list<InformationReport*> reports_;
+};
+
+}  // namespace Mms
