@@ -10,6 +10,7 @@
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
 #include "ui/MessageBox.h"
+#include "ui/MessageParams.h"
 #include "ui/Resources.h"
 #include "ui/Static.h"
 #include "ui/WinApp.h"
@@ -21,11 +22,6 @@ using namespace Ui;
 namespace {
 
 enum Panel { ReadPanel, ControlPanel, ReportPanel };
-
-std::string TextOf(LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    return text != nullptr ? std::string(text) : std::string();
-}
 
 }  // namespace
 
@@ -317,7 +313,7 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
 }
 
 LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
-    if (lParam == 1035 || lParam == 1036 || lParam == 1037) ShowStatusText(TextOf(static_cast<LPARAM>(wParam)));
+    if (lParam == 1035 || lParam == 1036 || lParam == 1037) ShowStatusText(TextOf(wParam));
     return 1;
 }
 

@@ -10,6 +10,7 @@
 #include "app/goose/GooseCapture.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBridge.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -210,10 +211,9 @@ void QXDialog::ShowLastGooseFrame() {
 }
 
 LRESULT QXDialog::OnGooseError(WPARAM wParam, LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
     // A late report of a run the user has already stopped and started again stops nothing.
     if (static_cast<std::uintptr_t>(wParam) == gooseRun_ && gooseCapturing_) ShowGooseStopped(true);
-    MessageBox(text != nullptr ? text : "", nullptr, MB_OK | MB_ICONSTOP);
+    MessageBox(TextOf(lParam), nullptr, MB_OK | MB_ICONSTOP);
     return 1;
 }
 

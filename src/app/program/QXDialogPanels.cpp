@@ -5,6 +5,7 @@
 #include "app/client/QXMessages.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/MessageParams.h"
 
 // The read, control and report panels. The client's answers come by a synchronous send
 // from a library thread that waits meanwhile: each handler changes the panel first and
@@ -14,11 +15,6 @@ namespace App {
 using namespace Ui;
 
 namespace {
-
-std::string TextOf(LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    return text != nullptr ? std::string(text) : std::string();
-}
 
 std::intptr_t CodeOf(WPARAM wParam) { return static_cast<std::intptr_t>(wParam); }
 

@@ -6,6 +6,7 @@
 #include "app/client/QXMessages.h"
 #include "app/program/ProgramResources.h"
 #include "ui/DataExchange.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -34,7 +35,7 @@ BOOL QXProgressDialog::OnInitDialog() {
 }
 
 LRESULT QXProgressDialog::OnProgress(WPARAM, LPARAM lParam) {
-    const auto* record = reinterpret_cast<const ModelReadProgress*>(lParam);
+    const auto* record = ParamAs<const ModelReadProgress>(lParam);
     if (record == nullptr) return 1;
     dataObjects_.SetWindowText(std::to_string(record->dataObjects));
     devices_.SetWindowText(std::to_string(record->logicalDevices));

@@ -5,6 +5,7 @@
 
 #include "app/client/QXMessages.h"
 #include "ui/ControlFactory.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -140,7 +141,7 @@ void QXSelectionCtrl::OnAttrChanged() {
     reference_ = attribute->reference;
     display_ = reference_ + " [" + constraint_ + "]";
     if (CWnd* parent = GetParent()) {
-        parent->SendMessage(WM_QX_SELECTION_CHANGED, reinterpret_cast<WPARAM>(display_.c_str()), GetDlgCtrlID());
+        parent->SendMessage(WM_QX_SELECTION_CHANGED, ParamOf<WPARAM>(display_.c_str()), GetDlgCtrlID());
     }
 }
 

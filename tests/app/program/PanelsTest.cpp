@@ -7,6 +7,7 @@
 
 #include "app/client/QXMessages.h"
 #include "app/program/DialogSession.h"
+#include "ui/MessageParams.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
 
@@ -287,12 +288,12 @@ TEST(Panels, StatusMessagesMoveTheReportPanelAsTheTablesSay) {
             SCOPED_TRACE(std::to_string(c.message) + " " + std::to_string(c.code));
             // From the enabling state: Enable and the lists locked, 1027 holding a value.
             session.dialog->UpdateControls();
-            session.dialog->SendMessage(App::WM_QX_RCB_ENABLE_STATUS, 0, reinterpret_cast<LPARAM>("Checking x"));
+            session.dialog->SendMessage(App::WM_QX_RCB_ENABLE_STATUS, 0, ParamOf("Checking x"));
             session.dialog->SetDlgItemText(1027, "7");
             UiTest::MessageBoxSeen seen;
             if (!c.box.empty()) UiTest::AnswerNextMessageBox(IDOK, &seen);
             const std::string text = "step text";
-            session.dialog->SendMessage(c.message, static_cast<WPARAM>(c.code), reinterpret_cast<LPARAM>(text.c_str()));
+            session.dialog->SendMessage(c.message, static_cast<WPARAM>(c.code), ParamOf(text.c_str()));
             if (!c.box.empty()) {
                 ASSERT_TRUE(WaitUntil([&] { return seen.seen; }));
                 EXPECT_EQ(seen.text, c.box + text);
@@ -307,9 +308,9 @@ TEST(Panels, StatusMessagesMoveTheReportPanelAsTheTablesSay) {
             }
         }
         // Reports: 1 into 1027, 2 into pane 2, others nowhere.
-        session.dialog->SendMessage(App::WM_QX_REPORT, 1, reinterpret_cast<LPARAM>("on"));
-        session.dialog->SendMessage(App::WM_QX_REPORT, 2, reinterpret_cast<LPARAM>("Report received with ToE: x"));
-        session.dialog->SendMessage(App::WM_QX_REPORT, 3, reinterpret_cast<LPARAM>("nowhere"));
+        session.dialog->SendMessage(App::WM_QX_REPORT, 1, ParamOf("on"));
+        session.dialog->SendMessage(App::WM_QX_REPORT, 2, ParamOf("Report received with ToE: x"));
+        session.dialog->SendMessage(App::WM_QX_REPORT, 3, ParamOf("nowhere"));
         EXPECT_EQ(TextAt(window, "1027"), "on");
         EXPECT_EQ(Pane2(*session.dialog), "Report received with ToE: x");
     });

@@ -10,6 +10,7 @@
 #include "app/program/QXProgressDialog.h"
 #include "support/ui/UiHarness.h"
 #include "ui/DialogTemplate.h"
+#include "ui/MessageParams.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ QProgressBar* Bar(QXProgressDialog& dialog) {
 
 void Feed(QXProgressDialog& dialog, std::int32_t position, ModelReadProgress record = {}) {
     record.allObjects = position;
-    EXPECT_EQ(dialog.SendMessage(App::WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<LPARAM>(&record)), 1);
+    EXPECT_EQ(dialog.SendMessage(App::WM_QX_MODEL_READ_PROGRESS, 0, ParamOf(&record)), 1);
 }
 
 TEST(ProgressDialog, TemplateOneHundredAndEightHiddenFromConstruction) {

@@ -8,6 +8,7 @@
 #include "app/program/QXSelectionCtrl.h"
 #include "support/ui/UiHarness.h"
 #include "ui/Dialog.h"
+#include "ui/MessageParams.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ public:
         layout.controls = {
             {1035, "QXSelectionCtrl", "", 10, 10, 281, 18, WS_CHILD | WS_VISIBLE | WS_TABSTOP, WS_EX_CONTROLPARENT}};
         MapMessage(App::WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) -> LRESULT {
-            reports.push_back(std::string(reinterpret_cast<const char*>(w)) + " #" + std::to_string(l));
+            reports.push_back(TextOf(w) + " #" + std::to_string(l));
             return 1;
         });
         QXSelectionCtrl::RegisterWindowClass();
