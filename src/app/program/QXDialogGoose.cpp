@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBridge.h"
