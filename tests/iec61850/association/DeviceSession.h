@@ -16,6 +16,7 @@
 #include "iec61850/acsi/DataSet.h"
 #include "iec61850/acsi/LogicalDevice.h"
 #include "iec61850/acsi/LogicalNode.h"
+#include "iec61850/acsi/RClient.h"
 #include "iec61850/acsi/Server.h"
 #include "iec61850/acsi/TPAppAssociation.h"
 #include "iec61850/association/RecordingClient.h"
@@ -78,7 +79,7 @@ public:
             for (const auto& [nodeName, node] : logicalDevice->GetLogicalNodes()) {
                 const std::string reference = name + "/" + nodeName;
                 const Confirmation type = Call([&](RecordingClient& c, std::uint32_t& id) {
-                    return c.GetLogicalNodeDirectory(id, reference, 22, 0);
+                    return c.GetLogicalNodeDirectory(id, reference, RClient::NodeTypeClass, 0);
                 });
                 ASSERT_EQ(type.serviceError, 0) << reference;
                 ASSERT_EQ(node->Build(), System::OkNoError) << reference;
