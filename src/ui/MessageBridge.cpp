@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "ui/MessageParams.h"
 #include "ui/Wnd.h"
 
 namespace Ui {
@@ -224,7 +225,7 @@ void MessageBridge::ServeQueue() {
         if (call->task) {
             call->task();
         } else if (window) {
-            LPARAM lParam = call->ownsText ? reinterpret_cast<LPARAM>(call->text.c_str()) : call->lParam;
+            LPARAM lParam = call->ownsText ? ParamOf(call->text.c_str()) : call->lParam;
             result = window->SendMessage(call->message, call->wParam, lParam);
         }
         if (call->isSend) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/ControlAccess.h"
+#include "ui/MessageParams.h"
 #include "ui/Wnd.h"
 
 namespace Ui {
@@ -53,7 +54,7 @@ void UpDownWidget::Step(int delta) {
         refused = self->NotifyOwner(change.hdr);
     } else if (CWnd* parent = CWnd::FromWidget(parentWidget())) {
         change.hdr.idFrom = static_cast<UINT_PTR>(ControlId(this));
-        refused = parent->SendMessage(WM_NOTIFY, change.hdr.idFrom, reinterpret_cast<LPARAM>(&change.hdr));
+        refused = parent->SendMessage(WM_NOTIFY, change.hdr.idFrom, ParamOf(&change.hdr));
     }
     if (refused == 0) SetPos(pos_ + change.iDelta);
 }

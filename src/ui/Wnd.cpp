@@ -9,6 +9,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBridge.h"
+#include "ui/MessageParams.h"
 
 namespace Ui {
 
@@ -200,9 +201,7 @@ void CWnd::SetDlgItemText(int id, const std::string& text) {
     if (QWidget* widget = GetDlgItemWidget(id)) SetWidgetText(widget, text);
 }
 
-void CWnd::SetWindowText(const std::string& text) {
-    SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
+void CWnd::SetWindowText(const std::string& text) { SendMessage(WM_SETTEXT, 0, ParamOf(text.c_str())); }
 
 std::string CWnd::GetWindowText() const { return widget_ ? WidgetText(widget_) : std::string(); }
 
@@ -286,7 +285,7 @@ LRESULT CWnd::NotifyOwner(NMHDR& header) {
     if (!owner) return 0;
     header.hwndFrom = handle_;
     header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-    return owner->SendMessage(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+    return owner->SendMessage(WM_NOTIFY, header.idFrom, ParamOf(&header));
 }
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs) { return hook_ ? hook_->SetTimer(id, elapseMs) : 0; }
@@ -313,7 +312,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_TIMER: OnTimer(wParam); return 0;
         case WM_ENABLE: OnEnable(wParam != 0 ? 1 : 0); return 0;
-        case WM_SETTEXT: return OnSetText(reinterpret_cast<const char*>(lParam));
+        case WM_SETTEXT: return OnSetText(ParamAs<const char>(lParam));
         case WM_SYSCOMMAND: OnSysCommand(static_cast<UINT>(wParam), lParam); return 0;
         default: break;
     }
@@ -331,7 +330,7 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    auto* header = ParamAs<NMHDR>(lParam);
     if (!header) return 0;
     auto it = notifies_.find({static_cast<int>(header->idFrom), header->code});
     if (it == notifies_.end()) return 0;

@@ -14,20 +14,20 @@
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/values/Container.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
 using Iec61850::Acsi::ModelClass;
 using Iec61850::Acsi::Server;
 using Iec61850::Acsi::ServiceErrorText;
+using Ui::ParamOf;
 
 namespace {
 
 enum TreeKind { ReadTree, ControlTree, ReportTree };
 
 constexpr std::uintptr_t Failure = static_cast<std::uintptr_t>(-1);
-
-std::intptr_t TextParam(const std::string& text) { return reinterpret_cast<std::intptr_t>(text.c_str()); }
 
 }  // namespace
 
@@ -72,7 +72,7 @@ std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
         const std::string refusal = association->GetInitiateOutcome().refusal.text;
         if (!refusal.empty()) text += ": " + refusal;
     }
-    NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, Failure, TextParam(text));
+    NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, Failure, ParamOf(text.c_str()));
     return result;
 }
 
@@ -104,7 +104,7 @@ std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
     } else if (record != nullptr && record[1] != 0) {
         text = "Abort was issued by peer";
     }
-    NotifyMainWindow(WM_QX_ABORTED, 0, TextParam(text));
+    NotifyMainWindow(WM_QX_ABORTED, 0, ParamOf(text.c_str()));
     return result;
 }
 
@@ -117,7 +117,7 @@ std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
         NotifyMainWindow(WM_QX_RELEASE_RESULT, 0, 0);
     } else {
         const std::string text = ServiceErrorText(error);
-        NotifyMainWindow(WM_QX_RELEASE_RESULT, Failure, TextParam(text));
+        NotifyMainWindow(WM_QX_RELEASE_RESULT, Failure, ParamOf(text.c_str()));
     }
     return result;
 }
@@ -165,22 +165,22 @@ std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
     const std::int32_t result = QXClientBase::OnGetDataValues(service);
     static const std::string unknown = "Unknown error";
     if (result != 0 || service == nullptr) {
-        NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(unknown));
+        NotifyMainWindow(WM_QX_READ_RESULT, Failure, ParamOf(unknown.c_str()));
         return 1;
     }
     if (const std::int32_t error = service->GetServiceError(); error != 0) {
         const std::string text = ServiceErrorText(error);
-        NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(text));
+        NotifyMainWindow(WM_QX_READ_RESULT, Failure, ParamOf(text.c_str()));
         return 0;
     }
     const Iec61850::FcReference asked = GetLastRead();
     for (const Iec61850::Acsi::ValueRecord& record : service->values) {
         if (record.fc == asked.first && record.reference == asked.second) {
-            NotifyMainWindow(WM_QX_READ_RESULT, 0, TextParam(record.value));
+            NotifyMainWindow(WM_QX_READ_RESULT, 0, ParamOf(record.value.c_str()));
             return 0;
         }
     }
-    NotifyMainWindow(WM_QX_READ_RESULT, Failure, TextParam(unknown));
+    NotifyMainWindow(WM_QX_READ_RESULT, Failure, ParamOf(unknown.c_str()));
     return 1;
 }
 
@@ -189,7 +189,7 @@ void QXClient::SendWriteResult(std::int32_t serviceError) {
         NotifyMainWindow(WM_QX_WRITE_RESULT, 0, 0);
     } else {
         const std::string text = ServiceErrorText(serviceError);
-        NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+        NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, ParamOf(text.c_str()));
     }
 }
 
@@ -233,7 +233,7 @@ std::int32_t QXClient::OnCommandTermination(Iec61850::Acsi::ControlReport* repor
     if (report->lastApplError->error != nullptr) report->lastApplError->error->ToText(error);
     if (report->lastApplError->addCause != nullptr) report->lastApplError->addCause->ToText(cause);
     const std::string text = "Command terminated: LastApplError Error " + error + ", AddCause " + cause;
-    NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, TextParam(text));
+    NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, ParamOf(text.c_str()));
     return result;
 }
 
@@ -243,7 +243,7 @@ std::int32_t QXClient::OnReport(Iec61850::Acsi::RCBReport* report) {
     for (const Iec61850::Acsi::ReportHeaderRecord& field : report->header) {
         if (field.first == "TimeOfEntry") {
             const std::string text = "Report received with ToE: " + field.second;
-            NotifyMainWindow(WM_QX_REPORT, 2, TextParam(text));
+            NotifyMainWindow(WM_QX_REPORT, 2, ParamOf(text.c_str()));
             break;
         }
     }
@@ -251,7 +251,7 @@ std::int32_t QXClient::OnReport(Iec61850::Acsi::RCBReport* report) {
     for (const Iec61850::Acsi::ReportEntry& entry : report->entries) {
         for (const Iec61850::Acsi::ValueRecord& value : entry.values) {
             if (value.fc == constraint && value.reference == reference) {
-                NotifyMainWindow(WM_QX_REPORT, 1, TextParam(value.value));
+                NotifyMainWindow(WM_QX_REPORT, 1, ParamOf(value.value.c_str()));
                 return result;
             }
         }
@@ -280,7 +280,7 @@ bool QXClient::LoadModel() {
         record.logicalDevices = static_cast<std::int32_t>(counts.logicalDevices);
         record.dataObjects = static_cast<std::int32_t>(counts.dataObjects);
         record.allObjects = static_cast<std::int32_t>(counts.allObjects);
-        NotifyMainWindow(WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<std::intptr_t>(&record));
+        NotifyMainWindow(WM_QX_MODEL_READ_PROGRESS, 0, ParamOf(&record));
     });
     {
         std::lock_guard lock(readerMutex_);

@@ -10,6 +10,7 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/values/Container.h"
 #include "system/NumberText.h"
+#include "ui/MessageParams.h"
 
 // The report-control-block sequence: find the blocks whose data set holds the watched
 // item, read each one's values until one is free (RptEna false), enable it, and later
@@ -22,6 +23,7 @@ using Iec61850::Acsi::NamedObject;
 using Iec61850::Acsi::RCB;
 using Iec61850::Acsi::Server;
 using Iec61850::Acsi::URCB;
+using Ui::ParamOf;
 
 namespace {
 
@@ -106,7 +108,7 @@ std::int32_t QXClient::EnableReports(const Iec61850::FcReference& request) {
     Server* server = GetAssociatedServer();
     if (GetAssociation() == nullptr || server == nullptr) {
         static const std::string text = "Invalid state";
-        NotifyMainWindow(WM_QX_RCB_ENABLE_STATUS, Code(-2), reinterpret_cast<std::intptr_t>(text.c_str()));
+        NotifyMainWindow(WM_QX_RCB_ENABLE_STATUS, Code(-2), ParamOf(text.c_str()));
         return System::InvalidState;
     }
     std::vector<std::string> devices;
@@ -173,7 +175,7 @@ void QXClient::RunRcbStep(RcbStep& first) {
     RcbStep step = std::move(first);
     for (;;) {
         for (const RcbStep::Notice& notice : step.notices) {
-            NotifyMainWindow(notice.message, Code(notice.code), reinterpret_cast<std::intptr_t>(notice.text.c_str()));
+            NotifyMainWindow(notice.message, Code(notice.code), ParamOf(notice.text.c_str()));
         }
         if (step.request == RcbRequest::None) return;
         std::uint64_t generation = 0;

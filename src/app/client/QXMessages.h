@@ -2,8 +2,11 @@
 
 #include <cstdint>
 
-// The messages between the client bridge, the main dialog and its selection controls. All
-// are sent synchronously; a text in lParam belongs to the sender and lives for the call.
+#include "ui/Types.h"
+
+// Every message of the program, in one place so that no two share a value. Those between
+// the client bridge, the main dialog and its selection controls are sent synchronously;
+// a text in lParam belongs to the sender and lives for the call.
 namespace App {
 
 constexpr std::uint32_t WM_QX_ASSOCIATE_RESULT = 0x403;
@@ -21,6 +24,13 @@ constexpr std::uint32_t WM_QX_ICD_START = 0x428;
 constexpr std::uint32_t WM_QX_ICD_PROGRESS = 0x429;
 constexpr std::uint32_t WM_QX_ICD_DATA_READ = 0x42A;
 constexpr std::uint32_t WM_QX_SELECTION_CHANGED = 0x464;
+
+// The main dialog's posts to itself, which run once the sender has moved on: the end of
+// its connect worker; a capture failure (wParam: the capture's run number); the export
+// step, posted by the end of the value reads so that it runs after the client's send.
+constexpr std::uint32_t WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
+constexpr std::uint32_t WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
+constexpr std::uint32_t WM_QX_ICD_EXPORT = Ui::WM_USER + 0x52A;
 
 // lParam of WM_QX_MODEL_READ_PROGRESS, valid during the call.
 struct ModelReadProgress {

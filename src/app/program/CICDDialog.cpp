@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/program/IcdResources.h"
 #include "iec61850/scl/XmlCursor.h"
 #include "ui/DataExchange.h"
@@ -61,7 +62,7 @@ CICDDialog::CICDDialog(CWnd* parent, const std::string& sectionList) : CDialog(I
     }
 }
 
-void CICDDialog::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, 1039, grid_); }
+void CICDDialog::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, ControlId::DeviceParameters::Grid, grid_); }
 
 BOOL CICDDialog::OnInitDialog() {
     CDialog::OnInitDialog();

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/program/IcdResources.h"
 #include "ui/DataExchange.h"
@@ -21,8 +22,8 @@ ICDProgressDialog::ICDProgressDialog(CWnd* parent) : CDialog(IDD_ICD_PROGRESS, p
 ICDProgressDialog::~ICDProgressDialog() { DestroyWindow(); }
 
 void ICDProgressDialog::DoDataExchange(CDataExchange* dx) {
-    DDX_Control(dx, 1020, progress_);
-    DDX_Control(dx, 1005, count_);
+    DDX_Control(dx, ControlId::IcdProgress::Bar, progress_);
+    DDX_Control(dx, ControlId::IcdProgress::Count, count_);
 }
 
 int ICDProgressDialog::ApplyRange() {

@@ -1,5 +1,6 @@
 #include "app/program/IcdResources.h"
 
+#include "app/ControlIds.h"
 #include "ui/DialogTemplate.h"
 
 namespace App {
@@ -24,9 +25,9 @@ DialogTemplate DeviceParametersTemplate() {
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     t.controls = {
         // The grid takes this placeholder over.
-        Control(1039, "STATIC", "", 7, 7, 210, 165, kChild | SS_LEFT),
-        Control(1, "BUTTON", "OK", 7, 180, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON),
-        Control(2, "BUTTON", "Cancel", 167, 180, 50, 14, kChild | WS_TABSTOP | BS_PUSHBUTTON),
+        Control(ControlId::DeviceParameters::Grid, "STATIC", "", 7, 7, 210, 165, kChild | SS_LEFT),
+        Control(IDOK, "BUTTON", "OK", 7, 180, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON),
+        Control(IDCANCEL, "BUTTON", "Cancel", 167, 180, 50, 14, kChild | WS_TABSTOP | BS_PUSHBUTTON),
     };
     return t;
 }
@@ -39,10 +40,10 @@ DialogTemplate IcdProgressTemplate() {
     t.pointSize = 8;
     t.style = WS_POPUP | WS_THICKFRAME | DS_3DLOOK | DS_SETFONT;
     t.controls = {
-        Control(-1, "STATIC", "Status of data model read", 6, 12, 134, 8, kChild | SS_CENTER),
-        Control(-1, "STATIC", "Explored LN:", 6, 48, 42, 8, kChild | SS_LEFT),
-        Control(1005, "EDIT", "", 54, 48, 60, 12, kChild | ES_READONLY | ES_AUTOHSCROLL),
-        Control(1020, "msctls_progress32", "", 6, 78, 132, 14, kChild | WS_BORDER),
+        Control(ControlId::None, "STATIC", "Status of data model read", 6, 12, 134, 8, kChild | SS_CENTER),
+        Control(ControlId::None, "STATIC", "Explored LN:", 6, 48, 42, 8, kChild | SS_LEFT),
+        Control(ControlId::IcdProgress::Count, "EDIT", "", 54, 48, 60, 12, kChild | ES_READONLY | ES_AUTOHSCROLL),
+        Control(ControlId::IcdProgress::Bar, "msctls_progress32", "", 6, 78, 132, 14, kChild | WS_BORDER),
     };
     return t;
 }

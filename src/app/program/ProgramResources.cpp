@@ -5,8 +5,10 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <string>
 #include <utility>
 
+#include "app/ControlIds.h"
 #include "app/widgets/AboutDialog.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Resources.h"
@@ -17,6 +19,9 @@ using namespace Ui;
 
 namespace {
 
+namespace Main = ControlId::MainDialog;
+namespace Progress = ControlId::ModelProgress;
+
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kButton = kChild | WS_TABSTOP | BS_DEFPUSHBUTTON;
 constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
@@ -26,9 +31,9 @@ constexpr DWORD kLabel = kChild | SS_LEFT;
 constexpr DWORD kGroup = kChild | BS_GROUPBOX;
 constexpr DWORD kSelection = kChild | WS_TABSTOP;
 
-ControlTemplate Control(int id, const char* cls, const char* text, int x, int y, int cx, int cy, DWORD style,
+ControlTemplate Control(int id, const char* cls, std::string text, int x, int y, int cx, int cy, DWORD style,
                         DWORD exStyle = 0) {
-    return ControlTemplate{id, cls, text, x, y, cx, cy, style, exStyle};
+    return ControlTemplate{id, cls, std::move(text), x, y, cx, cy, style, exStyle};
 }
 
 DialogTemplate MainDialogTemplate() {
@@ -41,56 +46,56 @@ DialogTemplate MainDialogTemplate() {
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME | DS_SETFONT;
     t.exStyle = WS_EX_APPWINDOW;
     t.controls = {
-        Control(2, "BUTTON", "Connect", 7, 12, 48, 18, kButton),
-        Control(1038, "BUTTON", "Reload data model", 7, 36, 75, 10, kCheck),
-        Control(1011, "BUTTON", "Disconnect", 60, 12, 48, 18, kButton | WS_DISABLED),
-        Control(1007, "SysIPAddress32", "", 150, 14, 100, 14, kChild | WS_TABSTOP),
-        Control(1019, "BUTTON", "Create ICD", 276, 12, 48, 18, kButton),
-        Control(7, "BUTTON", "About", 336, 12, 48, 18, kButton),
-        Control(3, "BUTTON", "Exit", 425, 12, 52, 18, kButton),
-        Control(1047, "COMBOBOX", "", 30, 69, 91, 55, kCombo | CBS_SORT),
-        Control(1035, "QXSelectionCtrl", "", 127, 69, 281, 18, kSelection, WS_EX_CONTROLPARENT),
-        Control(1025, "EDIT", "", 432, 69, 107, 12, kEdit | ES_READONLY),
-        Control(4, "BUTTON", "Read", 545, 69, 52, 12, kButton | WS_DISABLED),
-        Control(1050, "COMBOBOX", "", 30, 111, 91, 56, kCombo | CBS_SORT),
-        Control(1036, "QXSelectionCtrl", "", 127, 111, 281, 18, kSelection, WS_EX_CONTROLPARENT),
-        Control(1026, "EDIT", "", 432, 111, 96, 12, kEdit | ES_READONLY),
-        Control(5, "BUTTON", "Execute", 545, 111, 52, 12, kButton | WS_DISABLED),
-        Control(1051, "COMBOBOX", "", 30, 153, 91, 54, kCombo | CBS_SORT),
-        Control(1037, "QXSelectionCtrl", "", 127, 153, 281, 18, kSelection, WS_EX_CONTROLPARENT),
-        Control(1027, "EDIT", "", 432, 153, 107, 12, kEdit | ES_READONLY),
-        Control(6, "BUTTON", "Enable RCB", 545, 144, 52, 12, kButton | WS_DISABLED),
-        Control(8, "BUTTON", "Disable RCB", 545, 162, 52, 12, kButton | WS_DISABLED),
-        Control(-1, "BUTTON", "Control", 6, 96, 603, 36, kGroup),
-        Control(-1, "STATIC", "Host ", 126, 17, 18, 8, kLabel),
-        Control(-1, "BUTTON", "Read", 6, 54, 603, 36, kGroup),
-        Control(-1, "BUTTON", "Report", 6, 137, 603, 42, kGroup),
-        Control(-1, "STATIC", "Value", 414, 71, 18, 8, kLabel),
-        Control(-1, "STATIC", "Value", 414, 113, 18, 8, kLabel),
-        Control(-1, "STATIC", "Value", 414, 155, 18, 8, kLabel),
-        Control(1023, "msctls_updown32", "", 528, 111, 11, 12, kChild | UDS_ARROWKEYS),
-        Control(1049, "STATIC", "131", 6, 244, 603, 10, kChild | SS_BITMAP),
-        Control(-1, "BUTTON", "GOOSE", 6, 180, 603, 59, kGroup),
-        Control(1046, "COMBOBOX", "", 68, 189, 135, 45, kCombo),
-        Control(11, "BUTTON", "Refresh", 207, 189, 51, 12, kButton),
-        Control(1040, "EDIT", "", 32, 208, 78, 12, kEdit),
-        Control(1043, "BUTTON", "Any", 30, 224, 29, 10, kCheck),
-        Control(1041, "EDIT", "", 137, 208, 31, 12, kEdit),
-        Control(1044, "BUTTON", "Any", 137, 224, 29, 10, kCheck),
-        Control(1042, "EDIT", "", 203, 207, 55, 12, kEdit | ES_READONLY),
-        Control(1028, "EDIT", "", 312, 208, 227, 12, kEdit | ES_READONLY),
-        Control(-1, "STATIC", "Values", 290, 210, 22, 8, kLabel),
-        Control(1045, "BUTTON", "Latch on change", 312, 224, 69, 10, kCheck),
-        Control(9, "BUTTON", "Start", 545, 193, 52, 12, kButton),
-        Control(10, "BUTTON", "Stop", 545, 208, 52, 12, kButton | WS_DISABLED),
-        Control(-1, "STATIC", "StNum", 179, 209, 22, 8, kLabel),
-        Control(-1, "STATIC", "MAC", 11, 209, 18, 8, kLabel),
-        Control(-1, "STATIC", "AppID", 116, 209, 20, 8, kLabel),
-        Control(-1, "STATIC", "Network adapter", 10, 191, 55, 8, kLabel),
-        Control(12, "BUTTON", "Continue", 545, 223, 52, 12, kButton | WS_DISABLED),
-        Control(-1, "STATIC", "LD", 12, 71, 9, 8, kLabel),
-        Control(-1, "STATIC", "LD", 12, 113, 9, 8, kLabel),
-        Control(-1, "STATIC", "LD", 12, 155, 9, 8, kLabel),
+        Control(Main::Connect, "BUTTON", "Connect", 7, 12, 48, 18, kButton),
+        Control(Main::Reload, "BUTTON", "Reload data model", 7, 36, 75, 10, kCheck),
+        Control(Main::Disconnect, "BUTTON", "Disconnect", 60, 12, 48, 18, kButton | WS_DISABLED),
+        Control(Main::Address, "SysIPAddress32", "", 150, 14, 100, 14, kChild | WS_TABSTOP),
+        Control(Main::CreateIcd, "BUTTON", "Create ICD", 276, 12, 48, 18, kButton),
+        Control(Main::About, "BUTTON", "About", 336, 12, 48, 18, kButton),
+        Control(Main::Exit, "BUTTON", "Exit", 425, 12, 52, 18, kButton),
+        Control(Main::ReadLd, "COMBOBOX", "", 30, 69, 91, 55, kCombo | CBS_SORT),
+        Control(Main::ReadSelection, "QXSelectionCtrl", "", 127, 69, 281, 18, kSelection, WS_EX_CONTROLPARENT),
+        Control(Main::ReadValue, "EDIT", "", 432, 69, 107, 12, kEdit | ES_READONLY),
+        Control(Main::Read, "BUTTON", "Read", 545, 69, 52, 12, kButton | WS_DISABLED),
+        Control(Main::ControlLd, "COMBOBOX", "", 30, 111, 91, 56, kCombo | CBS_SORT),
+        Control(Main::ControlSelection, "QXSelectionCtrl", "", 127, 111, 281, 18, kSelection, WS_EX_CONTROLPARENT),
+        Control(Main::ControlValue, "EDIT", "", 432, 111, 96, 12, kEdit | ES_READONLY),
+        Control(Main::Execute, "BUTTON", "Execute", 545, 111, 52, 12, kButton | WS_DISABLED),
+        Control(Main::ReportLd, "COMBOBOX", "", 30, 153, 91, 54, kCombo | CBS_SORT),
+        Control(Main::ReportSelection, "QXSelectionCtrl", "", 127, 153, 281, 18, kSelection, WS_EX_CONTROLPARENT),
+        Control(Main::ReportValue, "EDIT", "", 432, 153, 107, 12, kEdit | ES_READONLY),
+        Control(Main::EnableRcb, "BUTTON", "Enable RCB", 545, 144, 52, 12, kButton | WS_DISABLED),
+        Control(Main::DisableRcb, "BUTTON", "Disable RCB", 545, 162, 52, 12, kButton | WS_DISABLED),
+        Control(ControlId::None, "BUTTON", "Control", 6, 96, 603, 36, kGroup),
+        Control(ControlId::None, "STATIC", "Host ", 126, 17, 18, 8, kLabel),
+        Control(ControlId::None, "BUTTON", "Read", 6, 54, 603, 36, kGroup),
+        Control(ControlId::None, "BUTTON", "Report", 6, 137, 603, 42, kGroup),
+        Control(ControlId::None, "STATIC", "Value", 414, 71, 18, 8, kLabel),
+        Control(ControlId::None, "STATIC", "Value", 414, 113, 18, 8, kLabel),
+        Control(ControlId::None, "STATIC", "Value", 414, 155, 18, 8, kLabel),
+        Control(Main::ValueSpin, "msctls_updown32", "", 528, 111, 11, 12, kChild | UDS_ARROWKEYS),
+        Control(Main::Banner, "STATIC", std::to_string(IDB_BANNER), 6, 244, 603, 10, kChild | SS_BITMAP),
+        Control(ControlId::None, "BUTTON", "GOOSE", 6, 180, 603, 59, kGroup),
+        Control(Main::Adapter, "COMBOBOX", "", 68, 189, 135, 45, kCombo),
+        Control(Main::Refresh, "BUTTON", "Refresh", 207, 189, 51, 12, kButton),
+        Control(Main::Mac, "EDIT", "", 32, 208, 78, 12, kEdit),
+        Control(Main::AnyMac, "BUTTON", "Any", 30, 224, 29, 10, kCheck),
+        Control(Main::AppId, "EDIT", "", 137, 208, 31, 12, kEdit),
+        Control(Main::AnyAppId, "BUTTON", "Any", 137, 224, 29, 10, kCheck),
+        Control(Main::StNum, "EDIT", "", 203, 207, 55, 12, kEdit | ES_READONLY),
+        Control(Main::Values, "EDIT", "", 312, 208, 227, 12, kEdit | ES_READONLY),
+        Control(ControlId::None, "STATIC", "Values", 290, 210, 22, 8, kLabel),
+        Control(Main::Latch, "BUTTON", "Latch on change", 312, 224, 69, 10, kCheck),
+        Control(Main::Start, "BUTTON", "Start", 545, 193, 52, 12, kButton),
+        Control(Main::Stop, "BUTTON", "Stop", 545, 208, 52, 12, kButton | WS_DISABLED),
+        Control(ControlId::None, "STATIC", "StNum", 179, 209, 22, 8, kLabel),
+        Control(ControlId::None, "STATIC", "MAC", 11, 209, 18, 8, kLabel),
+        Control(ControlId::None, "STATIC", "AppID", 116, 209, 20, 8, kLabel),
+        Control(ControlId::None, "STATIC", "Network adapter", 10, 191, 55, 8, kLabel),
+        Control(Main::Continue, "BUTTON", "Continue", 545, 223, 52, 12, kButton | WS_DISABLED),
+        Control(ControlId::None, "STATIC", "LD", 12, 71, 9, 8, kLabel),
+        Control(ControlId::None, "STATIC", "LD", 12, 113, 9, 8, kLabel),
+        Control(ControlId::None, "STATIC", "LD", 12, 155, 9, 8, kLabel),
     };
     return t;
 }
@@ -104,14 +109,14 @@ DialogTemplate ProgressTemplate() {
     t.style = WS_POPUP | WS_THICKFRAME | DS_3DLOOK | DS_SETFONT;
     constexpr DWORD kReadOnly = kChild | ES_READONLY | ES_AUTOHSCROLL;
     t.controls = {
-        Control(1020, "msctls_progress32", "", 6, 78, 132, 14, kChild | WS_BORDER),
-        Control(-1, "STATIC", "Explored LD:", 6, 36, 42, 8, kLabel),
-        Control(1002, "EDIT", "", 54, 36, 60, 12, kReadOnly),
-        Control(-1, "STATIC", "Explored LN:", 6, 48, 42, 8, kLabel),
-        Control(1003, "EDIT", "", 54, 48, 60, 12, kReadOnly),
-        Control(-1, "STATIC", "Explored DO:", 6, 60, 42, 8, kLabel),
-        Control(1004, "EDIT", "", 54, 60, 60, 12, kReadOnly),
-        Control(-1, "STATIC", "Status of initial data model reading", 18, 12, 108, 8, kLabel),
+        Control(Progress::Bar, "msctls_progress32", "", 6, 78, 132, 14, kChild | WS_BORDER),
+        Control(ControlId::None, "STATIC", "Explored LD:", 6, 36, 42, 8, kLabel),
+        Control(Progress::Devices, "EDIT", "", 54, 36, 60, 12, kReadOnly),
+        Control(ControlId::None, "STATIC", "Explored LN:", 6, 48, 42, 8, kLabel),
+        Control(Progress::Nodes, "EDIT", "", 54, 48, 60, 12, kReadOnly),
+        Control(ControlId::None, "STATIC", "Explored DO:", 6, 60, 42, 8, kLabel),
+        Control(Progress::DataObjects, "EDIT", "", 54, 60, 60, 12, kReadOnly),
+        Control(ControlId::None, "STATIC", "Status of initial data model reading", 18, 12, 108, 8, kLabel),
     };
     return t;
 }

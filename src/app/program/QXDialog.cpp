@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
@@ -10,6 +11,7 @@
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
 #include "ui/MessageBox.h"
+#include "ui/MessageParams.h"
 #include "ui/Resources.h"
 #include "ui/Static.h"
 #include "ui/WinApp.h"
@@ -20,12 +22,9 @@ using namespace Ui;
 
 namespace {
 
-enum Panel { ReadPanel, ControlPanel, ReportPanel };
+namespace Id = ControlId::MainDialog;
 
-std::string TextOf(LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    return text != nullptr ? std::string(text) : std::string();
-}
+enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
 }  // namespace
 
@@ -44,16 +43,16 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     capture_ = CreateGooseCapture();
 
     MapCommand(IDOK, [] {});  // Enter on no button: nothing (command 1 would end the program)
-    MapCommand(2, [this] { OnConnect(); });
-    MapCommand(3, [this] { OnExit(); });
-    MapCommand(7, [this] { OnAbout(); });
-    MapCommand(1011, [this] { OnDisconnect(); });
+    MapCommand(Id::Connect, [this] { OnConnect(); });
+    MapCommand(Id::Exit, [this] { OnExit(); });
+    MapCommand(Id::About, [this] { OnAbout(); });
+    MapCommand(Id::Disconnect, [this] { OnDisconnect(); });
     MapCommand(
-        1047, [this] { OnReadLdChanged(); }, CBN_SELCHANGE);
+        Id::ReadLd, [this] { OnReadLdChanged(); }, CBN_SELCHANGE);
     MapCommand(
-        1050, [this] { OnControlLdChanged(); }, CBN_SELCHANGE);
+        Id::ControlLd, [this] { OnControlLdChanged(); }, CBN_SELCHANGE);
     MapCommand(
-        1051, [this] { OnReportLdChanged(); }, CBN_SELCHANGE);
+        Id::ReportLd, [this] { OnReportLdChanged(); }, CBN_SELCHANGE);
     MapMessage(WM_QX_ASSOCIATE_RESULT, [this](WPARAM w, LPARAM l) { return OnAssociateResult(w, l); });
     MapMessage(WM_QX_RELEASE_RESULT, [this](WPARAM w, LPARAM l) { return OnReleaseResult(w, l); });
     MapMessage(WM_QX_ABORTED, [this](WPARAM w, LPARAM l) { return OnAborted(w, l); });
@@ -77,46 +76,46 @@ QXDialog::~QXDialog() {
 }
 
 void QXDialog::DoDataExchange(CDataExchange* dx) {
-    DDX_Control(dx, 2, connect_);
-    DDX_Control(dx, 1011, disconnect_);
-    DDX_Control(dx, 1027, reportValue_);
-    DDX_Control(dx, 1025, readValue_);
-    DDX_Control(dx, 1026, controlValue_);
-    DDX_Control(dx, 1007, address_);
-    DDX_Control(dx, 4, read_);
-    DDX_Control(dx, 5, execute_);
-    DDX_Control(dx, 6, enableRcb_);
-    DDX_Control(dx, 8, disableRcb_);
-    DDX_Control(dx, 1035, readSelection_);
-    DDX_Control(dx, 1036, controlSelection_);
-    DDX_Control(dx, 1037, reportSelection_);
-    DDX_Control(dx, 1038, reload_);
-    DDX_Control(dx, 1023, valueSpin_);
-    DDX_Control(dx, 1019, createIcd_);
-    DDX_Control(dx, 1040, macEdit_);
-    DDX_Control(dx, 1041, appIdEdit_);
-    DDX_Text(dx, 1028, gooseValues_);
-    DDX_Text(dx, 1040, macText_);
-    DDX_Text(dx, 1041, appIdText_);
-    DDX_Text(dx, 1042, stNum_);
-    DDX_Check(dx, 1044, anyAppId_);
-    DDX_Check(dx, 1043, anyMac_);
-    DDX_Check(dx, 1045, latch_);
-    DDX_CBIndex(dx, 1046, adapterIndex_);
-    DDX_CBIndex(dx, 1047, readLd_);
-    DDX_CBIndex(dx, 1050, controlLd_);
-    DDX_CBIndex(dx, 1051, reportLd_);
+    DDX_Control(dx, Id::Connect, connect_);
+    DDX_Control(dx, Id::Disconnect, disconnect_);
+    DDX_Control(dx, Id::ReportValue, reportValue_);
+    DDX_Control(dx, Id::ReadValue, readValue_);
+    DDX_Control(dx, Id::ControlValue, controlValue_);
+    DDX_Control(dx, Id::Address, address_);
+    DDX_Control(dx, Id::Read, read_);
+    DDX_Control(dx, Id::Execute, execute_);
+    DDX_Control(dx, Id::EnableRcb, enableRcb_);
+    DDX_Control(dx, Id::DisableRcb, disableRcb_);
+    DDX_Control(dx, Id::ReadSelection, readSelection_);
+    DDX_Control(dx, Id::ControlSelection, controlSelection_);
+    DDX_Control(dx, Id::ReportSelection, reportSelection_);
+    DDX_Control(dx, Id::Reload, reload_);
+    DDX_Control(dx, Id::ValueSpin, valueSpin_);
+    DDX_Control(dx, Id::CreateIcd, createIcd_);
+    DDX_Control(dx, Id::Mac, macEdit_);
+    DDX_Control(dx, Id::AppId, appIdEdit_);
+    DDX_Text(dx, Id::Values, gooseValues_);
+    DDX_Text(dx, Id::Mac, macText_);
+    DDX_Text(dx, Id::AppId, appIdText_);
+    DDX_Text(dx, Id::StNum, stNum_);
+    DDX_Check(dx, Id::AnyAppId, anyAppId_);
+    DDX_Check(dx, Id::AnyMac, anyMac_);
+    DDX_Check(dx, Id::Latch, latch_);
+    DDX_CBIndex(dx, Id::Adapter, adapterIndex_);
+    DDX_CBIndex(dx, Id::ReadLd, readLd_);
+    DDX_CBIndex(dx, Id::ControlLd, controlLd_);
+    DDX_CBIndex(dx, Id::ReportLd, reportLd_);
 }
 
 BOOL QXDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    readLdCombo_.SubclassDlgItem(1047, this);
-    controlLdCombo_.SubclassDlgItem(1050, this);
-    reportLdCombo_.SubclassDlgItem(1051, this);
+    readLdCombo_.SubclassDlgItem(Id::ReadLd, this);
+    controlLdCombo_.SubclassDlgItem(Id::ControlLd, this);
+    reportLdCombo_.SubclassDlgItem(Id::ReportLd, this);
     // The window icon stands for the title bar, the task bar and the minimised window.
     if (QWidget* widget = GetWidget()) widget->setWindowIcon(icon_);
 
-    statusBar_.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, RECT{}, this, 1031);
+    statusBar_.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, RECT{}, this, Id::StatusBar);
     statusBar_.SetMinHeight(20);
     const int width = statusBar_.GetClientRect().Width();
     const int edges[] = {width / 8, (5 * width) / 10, -1};
@@ -142,14 +141,14 @@ BOOL QXDialog::OnInitDialog() {
     server_ = nullptr;
     serverId_ = -1;
     UpdateControls();
-    adapterCombo_.SubclassDlgItem(1046, this);
+    adapterCombo_.SubclassDlgItem(Id::Adapter, this);
     OnRefreshAdapters();
     SetTimer(GooseTimerId, 100);
 
     if (!bannerPath_.empty() && FileExists(bannerPath_)) {
         QPixmap picture = LoadBitmapFile(bannerPath_);
         CStatic banner;
-        if (!picture.isNull() && banner.SubclassDlgItem(1049, this)) banner.SetBitmap(picture);
+        if (!picture.isNull() && banner.SubclassDlgItem(Id::Banner, this)) banner.SetBitmap(picture);
     }
     // The client's messages go to the main window: this one.
     CWinApp::SetMainWnd(this);
@@ -317,7 +316,8 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
 }
 
 LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
-    if (lParam == 1035 || lParam == 1036 || lParam == 1037) ShowStatusText(TextOf(static_cast<LPARAM>(wParam)));
+    if (lParam == Id::ReadSelection || lParam == Id::ControlSelection || lParam == Id::ReportSelection)
+        ShowStatusText(TextOf(wParam));
     return 1;
 }
 

@@ -138,12 +138,6 @@ public:
     bool IsIcdExportRunning() const { return icdExporting_; }
     const std::string& GetBannerPath() const { return bannerPath_; }
 
-    static constexpr Ui::UINT WM_QX_WORKER_DONE = Ui::WM_USER + 0x500;
-    // The export step, posted by OnIcdDataReady so that it runs after the client's send.
-    static constexpr Ui::UINT WM_QX_ICD_EXPORT = Ui::WM_USER + 0x52A;
-    // A capture failure, posted by the capture worker; wParam is the capture's run number.
-    static constexpr Ui::UINT WM_QX_GOOSE_ERROR = Ui::WM_USER + 0x501;
-
 private:
     void MapPanelMessages();
     void ReturnReportPanelToIdle();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/client/QXClient.h"
+#include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
 #include "app/program/ProgramResources.h"
 #include "app/program/QXDialog.h"

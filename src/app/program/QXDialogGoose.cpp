@@ -7,9 +7,12 @@
 #include <mutex>
 #include <vector>
 
+#include "app/ControlIds.h"
+#include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBridge.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -17,18 +20,7 @@ using namespace Ui;
 
 namespace {
 
-constexpr int kStartId = 9;
-constexpr int kStopId = 10;
-constexpr int kRefreshId = 11;
-constexpr int kContinueId = 12;
-constexpr int kValuesId = 1028;
-constexpr int kMacId = 1040;
-constexpr int kAppIdId = 1041;
-constexpr int kStNumId = 1042;
-constexpr int kAnyMacId = 1043;
-constexpr int kAnyAppIdId = 1044;
-constexpr int kLatchId = 1045;
-constexpr int kAdapterId = 1046;
+namespace Id = ControlId::MainDialog;
 
 std::mutex factoryLock;
 QXDialog::CaptureFactory captureFactory;
@@ -70,13 +62,13 @@ CGooseCapture* QXDialog::CreateGooseCapture() {
 }
 
 void QXDialog::MapGooseCommands() {
-    MapCommand(kStartId, [this] { OnGooseStart(); });
-    MapCommand(kStopId, [this] { OnGooseStop(); });
-    MapCommand(kRefreshId, [this] { OnRefreshAdapters(); });
-    MapCommand(kContinueId, [this] { OnGooseContinue(); });
-    MapCommand(kAnyMacId, [this] { OnAnyMac(); });
-    MapCommand(kAnyAppIdId, [this] { OnAnyAppId(); });
-    MapCommand(kLatchId, [this] { OnLatchOnChange(); });
+    MapCommand(Id::Start, [this] { OnGooseStart(); });
+    MapCommand(Id::Stop, [this] { OnGooseStop(); });
+    MapCommand(Id::Refresh, [this] { OnRefreshAdapters(); });
+    MapCommand(Id::Continue, [this] { OnGooseContinue(); });
+    MapCommand(Id::AnyMac, [this] { OnAnyMac(); });
+    MapCommand(Id::AnyAppId, [this] { OnAnyAppId(); });
+    MapCommand(Id::Latch, [this] { OnLatchOnChange(); });
     MapMessage(WM_QX_GOOSE_ERROR, [this](WPARAM w, LPARAM l) { return OnGooseError(w, l); });
 }
 
@@ -109,10 +101,10 @@ void QXDialog::OnGooseStart() {
         MessageBox("No network adapter is chosen to capture on.", nullptr, MB_OK | MB_ICONSTOP);
         return;
     }
-    for (int id : {kMacId, kAppIdId, kAnyAppIdId, kAnyMacId, kStartId, kContinueId, kRefreshId, kAdapterId})
+    for (int id : {Id::Mac, Id::AppId, Id::AnyAppId, Id::AnyMac, Id::Start, Id::Continue, Id::Refresh, Id::Adapter})
         EnableItem(*this, id, false);
-    EnableItem(*this, kStopId, true);
-    GotoDlgCtrl(GetDlgItemWidget(kStopId));
+    EnableItem(*this, Id::Stop, true);
+    GotoDlgCtrl(GetDlgItemWidget(Id::Stop));
 
     GooseFilterSettings settings;
     ParseMac(macText_, settings.mac.data());
@@ -141,37 +133,37 @@ void QXDialog::ShowGooseStopped(bool focusStart) {
     capture_->Stop();  // returns when the worker has ended
     gooseCapturing_ = false;
     UpdateData(TRUE);
-    EnableItem(*this, kMacId, anyMac_ == 0);
-    EnableItem(*this, kAppIdId, anyAppId_ == 0);
-    EnableItem(*this, kAnyMacId, true);
-    EnableItem(*this, kAnyAppIdId, true);
-    EnableItem(*this, kStopId, false);
-    EnableItem(*this, kContinueId, false);
-    EnableItem(*this, kStartId, true);
-    EnableItem(*this, kRefreshId, true);
-    EnableItem(*this, kAdapterId, true);
-    if (focusStart) GotoDlgCtrl(GetDlgItemWidget(kStartId));
+    EnableItem(*this, Id::Mac, anyMac_ == 0);
+    EnableItem(*this, Id::AppId, anyAppId_ == 0);
+    EnableItem(*this, Id::AnyMac, true);
+    EnableItem(*this, Id::AnyAppId, true);
+    EnableItem(*this, Id::Stop, false);
+    EnableItem(*this, Id::Continue, false);
+    EnableItem(*this, Id::Start, true);
+    EnableItem(*this, Id::Refresh, true);
+    EnableItem(*this, Id::Adapter, true);
+    if (focusStart) GotoDlgCtrl(GetDlgItemWidget(Id::Start));
 }
 
 void QXDialog::OnGooseContinue() {
     capture_->Continue();
-    EnableItem(*this, kContinueId, false);
-    GotoDlgCtrl(GetDlgItemWidget(kStopId));
+    EnableItem(*this, Id::Continue, false);
+    GotoDlgCtrl(GetDlgItemWidget(Id::Stop));
 }
 
 void QXDialog::OnAnyMac() {
     UpdateData(TRUE);
-    EnableItem(*this, kMacId, anyMac_ == 0);
+    EnableItem(*this, Id::Mac, anyMac_ == 0);
 }
 
 void QXDialog::OnAnyAppId() {
     UpdateData(TRUE);
-    EnableItem(*this, kAppIdId, anyAppId_ == 0);
+    EnableItem(*this, Id::AppId, anyAppId_ == 0);
 }
 
 void QXDialog::OnLatchOnChange() {
     UpdateData(TRUE);
-    EnableItem(*this, kContinueId, false);
+    EnableItem(*this, Id::Continue, false);
     if (capture_->IsRunning()) capture_->SetLatch(latch_);
 }
 
@@ -179,13 +171,13 @@ void QXDialog::OnTimer(UINT_PTR id) {
     if (id == GooseTimerId && gooseCapturing_) {
         if (capture_->IsRunning()) {
             ShowLastGooseFrame();
-            if (capture_->IsLatched()) EnableItem(*this, kContinueId, true);
+            if (capture_->IsLatched()) EnableItem(*this, Id::Continue, true);
         } else {
             // The capture ended by itself (an open that failed, a capture error). The focus
             // moves only when it was on a button that goes grey.
             QWidget* focus = GetWidget() ? GetWidget()->focusWidget() : nullptr;
-            ShowGooseStopped(focus == nullptr || focus == GetDlgItemWidget(kStopId) ||
-                             focus == GetDlgItemWidget(kContinueId));
+            ShowGooseStopped(focus == nullptr || focus == GetDlgItemWidget(Id::Stop) ||
+                             focus == GetDlgItemWidget(Id::Continue));
         }
     }
     CDialog::OnTimer(id);
@@ -203,17 +195,16 @@ void QXDialog::ShowLastGooseFrame() {
     appIdText_ = text;
     stNum_ = frame.stNum;
     // Only the four fields the frame fills: the rest of the dialog may be in a person's hands.
-    SetDlgItemText(kValuesId, Latin1ToUtf8(gooseValues_));
-    SetDlgItemText(kMacId, macText_);
-    SetDlgItemText(kAppIdId, appIdText_);
-    SetDlgItemText(kStNumId, DecimalText(stNum_));
+    SetDlgItemText(Id::Values, Latin1ToUtf8(gooseValues_));
+    SetDlgItemText(Id::Mac, macText_);
+    SetDlgItemText(Id::AppId, appIdText_);
+    SetDlgItemText(Id::StNum, DecimalText(stNum_));
 }
 
 LRESULT QXDialog::OnGooseError(WPARAM wParam, LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
     // A late report of a run the user has already stopped and started again stops nothing.
     if (static_cast<std::uintptr_t>(wParam) == gooseRun_ && gooseCapturing_) ShowGooseStopped(true);
-    MessageBox(text != nullptr ? text : "", nullptr, MB_OK | MB_ICONSTOP);
+    MessageBox(TextOf(lParam), nullptr, MB_OK | MB_ICONSTOP);
     return 1;
 }
 

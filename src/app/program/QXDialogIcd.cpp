@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
@@ -28,7 +29,7 @@ constexpr const char* kIcdFilter = "ICD Files (*.icd)|*.icd|All Files (*.*)|*.*|
 }  // namespace
 
 void QXDialog::MapIcdMessages() {
-    MapCommand(1019, [this] { OnCreateIcd(); });
+    MapCommand(ControlId::MainDialog::CreateIcd, [this] { OnCreateIcd(); });
     MapMessage(WM_QX_ICD_START, [this](WPARAM w, LPARAM l) { return OnIcdStart(w, l); });
     MapMessage(WM_QX_ICD_PROGRESS, [this](WPARAM w, LPARAM l) { return OnIcdProgress(w, l); });
     MapMessage(WM_QX_ICD_DATA_READ, [this](WPARAM w, LPARAM l) { return OnIcdDataReady(w, l); });

@@ -1,10 +1,12 @@
 #include <string>
 
+#include "app/ControlIds.h"
 #include "app/client/ControlCommand.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBox.h"
+#include "ui/MessageParams.h"
 
 // The read, control and report panels. The client's answers come by a synchronous send
 // from a library thread that waits meanwhile: each handler changes the panel first and
@@ -15,10 +17,7 @@ using namespace Ui;
 
 namespace {
 
-std::string TextOf(LPARAM lParam) {
-    const char* text = reinterpret_cast<const char*>(lParam);
-    return text != nullptr ? std::string(text) : std::string();
-}
+namespace Id = ControlId::MainDialog;
 
 std::intptr_t CodeOf(WPARAM wParam) { return static_cast<std::intptr_t>(wParam); }
 
@@ -28,11 +27,11 @@ const char* const ServiceFailed = "Failed while executing service\n\r Service er
 }  // namespace
 
 void QXDialog::MapPanelMessages() {
-    MapCommand(4, [this] { OnRead(); });
-    MapCommand(5, [this] { OnExecute(); });
-    MapCommand(6, [this] { OnEnableRcb(); });
-    MapCommand(8, [this] { OnDisableRcb(); });
-    MapNotify(1023, UDN_DELTAPOS, [this](NMHDR* header, LRESULT* result) { *result = OnValueSpin(header); });
+    MapCommand(Id::Read, [this] { OnRead(); });
+    MapCommand(Id::Execute, [this] { OnExecute(); });
+    MapCommand(Id::EnableRcb, [this] { OnEnableRcb(); });
+    MapCommand(Id::DisableRcb, [this] { OnDisableRcb(); });
+    MapNotify(Id::ValueSpin, UDN_DELTAPOS, [this](NMHDR* header, LRESULT* result) { *result = OnValueSpin(header); });
     MapMessage(WM_QX_READ_RESULT, [this](WPARAM w, LPARAM l) { return OnReadResult(w, l); });
     MapMessage(WM_QX_WRITE_RESULT, [this](WPARAM w, LPARAM l) { return OnWriteResult(w, l); });
     MapMessage(WM_QX_RCB_ENABLE_STATUS, [this](WPARAM w, LPARAM l) { return OnRcbEnableStatus(w, l); });

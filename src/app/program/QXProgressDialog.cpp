@@ -3,9 +3,11 @@
 #include <limits>
 #include <string>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/program/ProgramResources.h"
 #include "ui/DataExchange.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -22,10 +24,11 @@ QXProgressDialog::QXProgressDialog(CWnd* parent) : CDialog(IDD_QX_PROGRESS, pare
 QXProgressDialog::~QXProgressDialog() { DestroyWindow(); }
 
 void QXProgressDialog::DoDataExchange(CDataExchange* dx) {
-    DDX_Control(dx, 1020, progress_);
-    DDX_Control(dx, 1002, devices_);
-    DDX_Control(dx, 1003, nodes_);
-    DDX_Control(dx, 1004, dataObjects_);
+    namespace Id = ControlId::ModelProgress;
+    DDX_Control(dx, Id::Bar, progress_);
+    DDX_Control(dx, Id::Devices, devices_);
+    DDX_Control(dx, Id::Nodes, nodes_);
+    DDX_Control(dx, Id::DataObjects, dataObjects_);
 }
 
 BOOL QXProgressDialog::OnInitDialog() {
@@ -34,7 +37,7 @@ BOOL QXProgressDialog::OnInitDialog() {
 }
 
 LRESULT QXProgressDialog::OnProgress(WPARAM, LPARAM lParam) {
-    const auto* record = reinterpret_cast<const ModelReadProgress*>(lParam);
+    const auto* record = ParamAs<const ModelReadProgress>(lParam);
     if (record == nullptr) return 1;
     dataObjects_.SetWindowText(std::to_string(record->dataObjects));
     devices_.SetWindowText(std::to_string(record->logicalDevices));

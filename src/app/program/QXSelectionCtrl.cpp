@@ -3,8 +3,10 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "ui/ControlFactory.h"
+#include "ui/MessageParams.h"
 
 namespace App {
 
@@ -12,10 +14,11 @@ using namespace Ui;
 
 namespace {
 
+namespace Id = ControlId::Selection;
+
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_CENTER;
 constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST |
                               CBS_DISABLENOSCROLL | CBS_NOINTEGRALHEIGHT;
-constexpr int kLabelId = 0xFFFF;
 
 template <typename Map>
 const typename Map::mapped_type* Lookup(const Map& map, const CComboBox& combo) {
@@ -30,11 +33,11 @@ const typename Map::mapped_type* Lookup(const Map& map, const CComboBox& combo) 
 QXSelectionCtrl::QXSelectionCtrl() {
     RegisterWindowClass();
     MapCommand(
-        LnComboId, [this] { OnLnChanged(); }, CBN_SELCHANGE);
+        Id::LnCombo, [this] { OnLnChanged(); }, CBN_SELCHANGE);
     MapCommand(
-        ObjComboId, [this] { OnObjChanged(); }, CBN_SELCHANGE);
+        Id::ObjCombo, [this] { OnObjChanged(); }, CBN_SELCHANGE);
     MapCommand(
-        AttrComboId, [this] { OnAttrChanged(); }, CBN_SELCHANGE);
+        Id::AttrCombo, [this] { OnAttrChanged(); }, CBN_SELCHANGE);
     // A selection change of a control nested in this one is not for the dialog.
     MapMessage(WM_QX_SELECTION_CHANGED, [](WPARAM, LPARAM) -> LRESULT { return 1; });
 }
@@ -66,16 +69,16 @@ void QXSelectionCtrl::CreateCombos(int width, int gap) {
     const int r2 = r1 + gap + q + width;
     const int labelBottom = std::min(top + 29, client.bottom);
     lnLabel_.CreateControl("STATIC", " LN", kLabelStyle, 0, RECT{x(0), top + 4, x(gap + q), labelBottom}, this,
-                           kLabelId);
-    lnCombo_.CreateControl("COMBOBOX", "", kComboStyle, 0, RECT{x(gap + q), top, x(r1), top + 200}, this, LnComboId);
+                           Id::Label);
+    lnCombo_.CreateControl("COMBOBOX", "", kComboStyle, 0, RECT{x(gap + q), top, x(r1), top + 200}, this, Id::LnCombo);
     objLabel_.CreateControl("STATIC", "Obj", kLabelStyle, 0, RECT{x(r1 + gap), top + 4, x(r1 + gap + q), labelBottom},
-                            this, kLabelId);
+                            this, Id::Label);
     objCombo_.CreateControl("COMBOBOX", "", kComboStyle, 0, RECT{x(r1 + gap + q), top, x(r2), top + 200}, this,
-                            ObjComboId);
+                            Id::ObjCombo);
     attrLabel_.CreateControl("STATIC", "Attr", kLabelStyle, 0, RECT{x(r2 + 4), top + 4, x(r2 + q + 4), labelBottom},
-                             this, kLabelId);
+                             this, Id::Label);
     attrCombo_.CreateControl("COMBOBOX", "", kComboStyle, 0,
-                             RECT{x(r2 + q + gap), top, x(r2 + q + width + gap + 45), top + 200}, this, AttrComboId);
+                             RECT{x(r2 + q + gap), top, x(r2 + q + width + gap + 45), top + 200}, this, Id::AttrCombo);
     font_ = std::make_unique<QFont>(QStringLiteral("MS Sans Serif"), 8);
     for (CWnd* child :
          {static_cast<CWnd*>(&lnLabel_), static_cast<CWnd*>(&lnCombo_), static_cast<CWnd*>(&objLabel_),
@@ -140,7 +143,7 @@ void QXSelectionCtrl::OnAttrChanged() {
     reference_ = attribute->reference;
     display_ = reference_ + " [" + constraint_ + "]";
     if (CWnd* parent = GetParent()) {
-        parent->SendMessage(WM_QX_SELECTION_CHANGED, reinterpret_cast<WPARAM>(display_.c_str()), GetDlgCtrlID());
+        parent->SendMessage(WM_QX_SELECTION_CHANGED, ParamOf<WPARAM>(display_.c_str()), GetDlgCtrlID());
     }
 }
 

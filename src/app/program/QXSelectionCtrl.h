@@ -15,10 +15,6 @@ namespace App {
 // text "reference [fc]" and the control's id; the getters give the last reported choice.
 class QXSelectionCtrl : public Ui::CWnd {
 public:
-    static constexpr int LnComboId = 1050;
-    static constexpr int ObjComboId = 1051;
-    static constexpr int AttrComboId = 1052;
-
     QXSelectionCtrl();
     ~QXSelectionCtrl() override;
 

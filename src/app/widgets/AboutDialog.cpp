@@ -1,7 +1,9 @@
 #include "app/widgets/AboutDialog.h"
 
 #include <cstdio>
+#include <string>
 
+#include "app/ControlIds.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
@@ -15,6 +17,8 @@ const char* const kAboutMakerCompany = "Quorvex Software Ltd.";
 
 namespace {
 
+namespace Id = ControlId::AboutBox;
+
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
 DialogTemplate AboutTemplate() {
@@ -26,14 +30,14 @@ DialogTemplate AboutTemplate() {
     t.pointSize = 8;
     t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     t.controls = {
-        {1026, "STATIC", "129", 10, 10, 21, 20, kChild | SS_BITMAP},
-        {1024, "STATIC", "", 44, 10, 316, 14, kChild | SS_LEFT},
-        {1025, "STATIC", "", 44, 28, 316, 42, kChild | SS_LEFT},
-        {1028, "STATIC", "Version", 44, 74, 316, 10, kChild | SS_LEFT},
-        {1029, "STATIC", "", 44, 90, 316, 20, kChild | SS_LEFT},
-        {1027, "STATIC", "", 44, 114, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
-        {1030, "STATIC", "", 44, 128, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
-        {1048, "STATIC", "130", 10, 146, 350, 88, kChild | SS_BITMAP},
+        {Id::Logo, "STATIC", std::to_string(IDB_ABOUT_LOGO), 10, 10, 21, 20, kChild | SS_BITMAP},
+        {Id::Title, "STATIC", "", 44, 10, 316, 14, kChild | SS_LEFT},
+        {Id::Legal, "STATIC", "", 44, 28, 316, 42, kChild | SS_LEFT},
+        {Id::Version, "STATIC", "Version", 44, 74, 316, 10, kChild | SS_LEFT},
+        {Id::Credit, "STATIC", "", 44, 90, 316, 20, kChild | SS_LEFT},
+        {Id::MakerLink, "STATIC", "", 44, 114, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
+        {Id::LibraryLink, "STATIC", "", 44, 128, 316, 10, kChild | SS_LEFT | SS_NOTIFY},
+        {Id::Banner, "STATIC", std::to_string(IDB_ABOUT_BANNER), 10, 146, 350, 88, kChild | SS_BITMAP},
         {IDOK, "BUTTON", "OK", 310, 242, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON},
     };
     return t;
@@ -52,12 +56,12 @@ void RegisterAboutResources() {
     if (!FindDialogTemplate(IDD_ABOUTBOX)) RegisterDialogTemplate(IDD_ABOUTBOX, AboutTemplate());
     const std::string maker = kAboutMakerCompany;
     const std::pair<int, std::string> texts[] = {
-        {108, "Copyright (C) " + maker + " All rights reserved."},
-        {109, "This program is provided as it is, without warranty of any kind."},
-        {110, "IEC-61850 Quorvex"},
-        {112, "Written by " + maker + " on its own IEC 61850 protocol library."},
-        {113, "https://www.example.com/quorvex"},
-        {114, "https://www.example.org/iec61850"},
+        {IDS_ABOUT_RIGHTS, "Copyright (C) " + maker + " All rights reserved."},
+        {IDS_ABOUT_WARRANTY, "This program is provided as it is, without warranty of any kind."},
+        {IDS_ABOUT_TITLE, "IEC-61850 Quorvex"},
+        {IDS_ABOUT_CREDIT, "Written by " + maker + " on its own IEC 61850 protocol library."},
+        {IDS_ABOUT_MAKER_LINK, "https://www.example.com/quorvex"},
+        {IDS_ABOUT_LIBRARY_LINK, "https://www.example.org/iec61850"},
     };
     for (const auto& [id, text] : texts) {
         if (LoadString(id).empty()) RegisterString(id, text);
@@ -76,12 +80,12 @@ QXAboutDialog::QXAboutDialog(CWnd* parent, std::string directory)
 }
 
 void QXAboutDialog::DoDataExchange(CDataExchange* dx) {
-    DDX_Control(dx, 1025, legal_);
-    DDX_Control(dx, 1024, title_);
-    DDX_Control(dx, 1027, makerLink_);
-    DDX_Control(dx, 1030, libraryLink_);
-    DDX_Control(dx, 1028, version_);
-    DDX_Control(dx, 1029, credit_);
+    DDX_Control(dx, Id::Legal, legal_);
+    DDX_Control(dx, Id::Title, title_);
+    DDX_Control(dx, Id::MakerLink, makerLink_);
+    DDX_Control(dx, Id::LibraryLink, libraryLink_);
+    DDX_Control(dx, Id::Version, version_);
+    DDX_Control(dx, Id::Credit, credit_);
 }
 
 std::string QXAboutDialog::VersionLine(const std::string& programPath) {
@@ -106,22 +110,22 @@ BOOL QXAboutDialog::OnInitDialog() {
     makerLink_.SetTextColor(RGB(0, 0, 240), false);
     libraryLink_.SetTextColor(RGB(0, 0, 255), false);
     title_.SetTextColor(RGB(0, 0, 120), false);
-    title_.SetWindowText(LoadString(110));
-    makerLink_.SetWindowText(www_.empty() ? LoadString(113) : www_);
-    libraryLink_.SetWindowText(LoadString(114));
+    title_.SetWindowText(LoadString(IDS_ABOUT_TITLE));
+    makerLink_.SetWindowText(www_.empty() ? LoadString(IDS_ABOUT_MAKER_LINK) : www_);
+    libraryLink_.SetWindowText(LoadString(IDS_ABOUT_LIBRARY_LINK));
     std::string maker = kAboutMakerCompany;
-    std::string rights = LoadString(108);
-    std::string credit = LoadString(112);
+    std::string rights = LoadString(IDS_ABOUT_RIGHTS);
+    std::string credit = LoadString(IDS_ABOUT_CREDIT);
     if (!company_.empty()) {
         rights = ReplaceAll(rights, maker, company_);
         credit = ReplaceAll(credit, maker, company_);
     }
-    legal_.SetWindowText(rights + "\n" + LoadString(109));
+    legal_.SetWindowText(rights + "\n" + LoadString(IDS_ABOUT_WARRANTY));
     credit_.SetWindowText(credit);
     if (!banner_.empty() && FileExists(banner_)) {
         QPixmap picture = LoadBitmapFile(banner_);
         CStatic banner;
-        if (!picture.isNull() && banner.SubclassDlgItem(1048, this)) banner.SetBitmap(picture);
+        if (!picture.isNull() && banner.SubclassDlgItem(Id::Banner, this)) banner.SetBitmap(picture);
     }
     std::string line = VersionLine(ProgramPath());
     if (!line.empty()) version_.SetWindowText(line);

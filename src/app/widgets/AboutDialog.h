@@ -10,8 +10,21 @@ namespace Widgets {
 
 constexpr int IDD_ABOUTBOX = 100;
 
-// The texts of the About box (strings 108-114), its template 100, and the maker's company
-// name that the "company" setting replaces.
+// Bitmaps the template names. The program registers neither: the logo stays empty and
+// the banner is the one the settings name, if any.
+constexpr int IDB_ABOUT_LOGO = 129;
+constexpr int IDB_ABOUT_BANNER = 130;
+
+// Strings.
+constexpr int IDS_ABOUT_RIGHTS = 108;
+constexpr int IDS_ABOUT_WARRANTY = 109;
+constexpr int IDS_ABOUT_TITLE = 110;
+constexpr int IDS_ABOUT_CREDIT = 112;
+constexpr int IDS_ABOUT_MAKER_LINK = 113;
+constexpr int IDS_ABOUT_LIBRARY_LINK = 114;
+
+// RegisterAboutResources registers the texts and the template above; kAboutMakerCompany
+// is the maker's company name that the "company" setting replaces.
 extern const char* const kAboutMakerCompany;
 void RegisterAboutResources();
 

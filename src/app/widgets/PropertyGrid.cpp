@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/MessageParams.h"
+
 namespace Widgets {
 
 using namespace Ui;
@@ -18,7 +20,7 @@ CPropertyGrid::CPropertyGrid()
       disabledColor_(GetSysColor(COLOR_GRAYTEXT)) {
     MapMessage(WM_PG_COMBOSELCHANGED, [this](WPARAM wParam, LPARAM) { return OnComboSelChanged(wParam); });
     MapMessage(WM_PG_ENDLABELEDIT,
-               [this](WPARAM wParam, LPARAM) { return OnEndLabelEdit(reinterpret_cast<const char*>(wParam)); });
+               [this](WPARAM wParam, LPARAM) { return OnEndLabelEdit(ParamAs<const char>(wParam)); });
     MapMessage(WM_PG_DATESELCHANGED, [this](WPARAM, LPARAM) { return OnDateSelChanged(); });
 }
 

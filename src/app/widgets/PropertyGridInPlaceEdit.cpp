@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/widgets/PropertyGrid.h"
+#include "ui/MessageParams.h"
 #include "ui/Text.h"
 
 namespace Widgets {
@@ -48,7 +49,7 @@ void CPropertyGridInPlaceEdit::Commit() {
     if (committing_) return;
     committing_ = true;
     std::string text = GetWindowText();
-    if (CWnd* owner = GetOwner()) owner->SendMessage(WM_PG_ENDLABELEDIT, reinterpret_cast<WPARAM>(text.c_str()), 0);
+    if (CWnd* owner = GetOwner()) owner->SendMessage(WM_PG_ENDLABELEDIT, ParamOf<WPARAM>(text.c_str()), 0);
     if (QWidget* widget = GetWidget()) widget->hide();
     committing_ = false;
 }

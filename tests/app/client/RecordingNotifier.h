@@ -15,6 +15,7 @@
 
 #include "app/client/MainWindowNotifier.h"
 #include "app/client/QXMessages.h"
+#include "ui/MessageParams.h"
 
 namespace AppTest {
 
@@ -32,9 +33,9 @@ public:
         std::thread answer([&] {
             Message seen{message, static_cast<std::intptr_t>(wParam), lParam, {}, {}};
             if (message == App::WM_QX_MODEL_READ_PROGRESS && lParam != 0) {
-                seen.progress = *reinterpret_cast<const App::ModelReadProgress*>(lParam);
+                seen.progress = *Ui::ParamAs<const App::ModelReadProgress>(lParam);
             } else if (CarriesText(message, seen.wParam) && lParam != 0) {
-                seen.text = reinterpret_cast<const char*>(lParam);
+                seen.text = Ui::TextOf(lParam);
             }
             std::function<void(const Message&)> hook;
             {

@@ -5,6 +5,7 @@
 
 #include "app/client/QXMessages.h"
 #include "app/program/DialogSession.h"
+#include "ui/MessageParams.h"
 
 namespace AppTest {
 namespace {
@@ -61,7 +62,7 @@ TEST(DialogMessages, StatesAndBoxesOfTheConnectionMessages) {
                 SCOPED_TRACE(std::to_string(step.message));
                 UiTest::MessageBoxSeen seen;
                 if (!step.box.empty()) UiTest::AnswerNextMessageBox(IDOK, &seen);
-                session.dialog->SendMessage(step.message, step.wParam, reinterpret_cast<LPARAM>(step.text));
+                session.dialog->SendMessage(step.message, step.wParam, ParamOf(step.text));
                 EXPECT_EQ(session.dialog->GetState(), step.state);
                 if (step.box.empty()) continue;
                 ASSERT_TRUE(WaitUntil([&] { return seen.seen; }));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/program/QXDialog.h"
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
@@ -74,7 +75,8 @@ public:
     intptr_t Run(const std::function<void(QWidget* window)>& act) {
         UiTest::OnNextModal([this, act](QWidget* window) {
             act(window);
-            if (dialog->IsWindow()) UiTest::Click(UiTest::FindControl(window, "3"));
+            if (dialog->IsWindow())
+                UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({ControlId::MainDialog::Exit})));
         });
         return dialog->DoModal();
     }

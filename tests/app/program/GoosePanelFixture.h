@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/goose/GooseCapture.h"
 #include "app/goose/GooseFrameBuilder.h"
 #include "app/program/ProgramResources.h"
@@ -100,7 +101,7 @@ public:
 
     App::QXDialog& operator*() { return dialog_; }
     App::QXDialog* operator->() { return &dialog_; }
-    QWidget* Control(int id) { return UiTest::FindControl(dialog_.GetWidget(), std::to_string(id)); }
+    QWidget* Control(int id) { return UiTest::FindControl(dialog_.GetWidget(), UiTest::IdPath({id})); }
     std::string Text(int id) { return UiTest::Text(Control(id)); }
     bool Enabled(int id) { return Control(id)->isEnabled(); }
     bool Focused(int id) { return dialog_.GetWidget()->focusWidget() == Control(id); }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "GoosePanelFixture.h"
+#include "app/ControlIds.h"
 #include "app/sender/GooseSenderFrame.h"
 #include "support/PcapSavefile.h"
 #include "support/VethNamespace.h"
@@ -28,7 +29,7 @@ using namespace GooseTest;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kInsideVariable = "IEC_GOOSE_PANEL_IN_NETNS";
-constexpr int kStart = 9, kStop = 10, kValues = 1028, kStNum = 1042, kAnyMac = 1043, kAnyAppId = 1044, kAdapter = 1046;
+namespace Id = ControlId::MainDialog;
 
 TEST(GoosePanelLive, CaptureOnAVethPairInANetworkNamespace) {
     if (const std::string why = TestSupport::WhyNoVethNamespace(); !why.empty()) GTEST_SKIP() << why;
@@ -60,17 +61,17 @@ protected:
     // Picks veth0 in the adapter list (found by its MAC) and starts capturing on it with
     // every destination and APPID.
     static void StartOnVeth0(OpenDialog& dialog) {
-        dialog.Click(11);  // the carrier may have come after the dialog listed the adapters
+        dialog.Click(Id::Refresh);  // the carrier may have come after the dialog listed the adapters
         const std::string mac = TestSupport::Veth0MacText();
-        auto* combo = qobject_cast<QComboBox*>(dialog.Control(kAdapter));
+        auto* combo = qobject_cast<QComboBox*>(dialog.Control(Id::Adapter));
         int index = -1;
         for (int i = 0; i < combo->count(); ++i)
             if (combo->itemText(i).toStdString().find(mac) != std::string::npos) index = i;
         ASSERT_GE(index, 0);
         UiTest::Pick(combo, index);
-        for (int id : {kAnyMac, kAnyAppId})
+        for (int id : {Id::AnyMac, Id::AnyAppId})
             if (!qobject_cast<QAbstractButton*>(dialog.Control(id))->isChecked()) dialog.Click(id);
-        dialog.Click(kStart);
+        dialog.Click(Id::Start);
         ASSERT_TRUE(dialog->GetCapture()->IsRunning());
     }
 
@@ -80,7 +81,7 @@ protected:
         return TestSupport::Eventually([&] {
             if (!injector_.Send(frame)) return false;
             dialog.Tick();
-            return dialog.Text(kStNum) == std::to_string(stNum);
+            return dialog.Text(Id::StNum) == std::to_string(stNum);
         });
     }
 
@@ -92,14 +93,14 @@ TEST_F(GoosePanelLiveInside, ShowsInjectedFramesAndStopsPromptlyWhenIdle) {
     StartOnVeth0(dialog);
     EXPECT_TRUE(ShownAfterSending(dialog, 1));
     EXPECT_TRUE(ShownAfterSending(dialog, 2));
-    EXPECT_EQ(dialog.Text(kValues), "F,20,state 2");
+    EXPECT_EQ(dialog.Text(Id::Values), "F,20,state 2");
 
     // Nothing arrives now: the worker waits inside libpcap.
     const auto before = Clock::now();
-    dialog.Click(kStop);
+    dialog.Click(Id::Stop);
     EXPECT_LT(Clock::now() - before, std::chrono::seconds(1));
     EXPECT_FALSE(dialog->GetCapture()->IsRunning());
-    EXPECT_TRUE(dialog.Enabled(kStart));
+    EXPECT_TRUE(dialog.Enabled(Id::Start));
 }
 
 TEST_F(GoosePanelLiveInside, ClosingTheWindowInTheMiddleOfACaptureEndsIt) {

@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "GoosePanelFixture.h"
+#include "app/ControlIds.h"
 #include "support/PcapSavefile.h"
 #include "system/Polling.h"
 
@@ -15,8 +16,7 @@ using namespace GooseTest;
 using App::QXDialog;
 using TestSupport::PcapSavefile;
 
-constexpr int kStart = 9, kStop = 10, kRefresh = 11, kContinue = 12, kValues = 1028, kMac = 1040, kAppId = 1041,
-              kStNum = 1042, kAnyMac = 1043, kAnyAppId = 1044, kLatch = 1045, kAdapter = 1046;
+namespace Id = ControlId::MainDialog;
 
 const MacAddress kMacA{0x01, 0x0C, 0xCD, 0x01, 0x00, 0x00};
 const MacAddress kMacB{0x01, 0x0C, 0xCD, 0x01, 0x00, 0x07};
@@ -40,7 +40,7 @@ struct Fields {
 };
 
 Fields Shown(OpenDialog& dialog) {
-    return {dialog.Text(kMac), dialog.Text(kAppId), dialog.Text(kStNum), dialog.Text(kValues)};
+    return {dialog.Text(Id::Mac), dialog.Text(Id::AppId), dialog.Text(Id::StNum), dialog.Text(Id::Values)};
 }
 
 void ExpectFields(OpenDialog& dialog, const Fields& expected, const std::string& name) {
@@ -53,19 +53,19 @@ void ExpectFields(OpenDialog& dialog, const Fields& expected, const std::string&
 
 // The group as Stop leaves it.
 void ExpectStoppedLayout(OpenDialog& dialog, bool anyMac, bool anyAppId, const std::string& name) {
-    EXPECT_EQ(dialog.Enabled(kMac), !anyMac) << name;
-    EXPECT_EQ(dialog.Enabled(kAppId), !anyAppId) << name;
-    for (int id : {kAnyMac, kAnyAppId, kStart, kRefresh, kAdapter, kLatch})
+    EXPECT_EQ(dialog.Enabled(Id::Mac), !anyMac) << name;
+    EXPECT_EQ(dialog.Enabled(Id::AppId), !anyAppId) << name;
+    for (int id : {Id::AnyMac, Id::AnyAppId, Id::Start, Id::Refresh, Id::Adapter, Id::Latch})
         EXPECT_TRUE(dialog.Enabled(id)) << name << id;
-    for (int id : {kStop, kContinue}) EXPECT_FALSE(dialog.Enabled(id)) << name << " " << id;
+    for (int id : {Id::Stop, Id::Continue}) EXPECT_FALSE(dialog.Enabled(id)) << name << " " << id;
 }
 
 void ExpectCapturingLayout(OpenDialog& dialog, const std::string& name) {
-    for (int id : {kMac, kAppId, kAnyMac, kAnyAppId, kStart, kContinue, kRefresh, kAdapter})
+    for (int id : {Id::Mac, Id::AppId, Id::AnyMac, Id::AnyAppId, Id::Start, Id::Continue, Id::Refresh, Id::Adapter})
         EXPECT_FALSE(dialog.Enabled(id)) << name << " " << id;
-    EXPECT_TRUE(dialog.Enabled(kStop)) << name;
-    EXPECT_TRUE(dialog.Enabled(kLatch)) << name;
-    EXPECT_TRUE(dialog.Focused(kStop)) << name;
+    EXPECT_TRUE(dialog.Enabled(Id::Stop)) << name;
+    EXPECT_TRUE(dialog.Enabled(Id::Latch)) << name;
+    EXPECT_TRUE(dialog.Focused(Id::Stop)) << name;
 }
 
 void SetCheck(OpenDialog& dialog, int id, bool checked) {
@@ -99,7 +99,7 @@ TEST(GoosePanelText, ParseHexAndParseMac) {
 TEST(GoosePanel, AdaptersListedInTheCapturesOrderAndTheTenthCapturesOnIndexNine) {
     InjectedAdapters adapters(12);
     OpenDialog dialog;
-    auto* combo = qobject_cast<QComboBox*>(dialog.Control(kAdapter));
+    auto* combo = qobject_cast<QComboBox*>(dialog.Control(Id::Adapter));
     ASSERT_EQ(combo->count(), 12);
     for (int i = 0; i < 12; ++i) {
         char expected[64];
@@ -116,14 +116,14 @@ TEST(GoosePanel, AdaptersListedInTheCapturesOrderAndTheTenthCapturesOnIndexNine)
         dialog->GetCapture()->ReplaySavefileOn("gse" + std::to_string(i), files.back()->Path(), ends.Callback());
     }
     UiTest::Pick(combo, 9);
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     ASSERT_TRUE(ends.WaitFor(1));
     dialog.Tick();
-    EXPECT_EQ(dialog.Text(kValues), "9");
+    EXPECT_EQ(dialog.Text(Id::Values), "9");
 
     // Refresh starts the list again at its first item.
-    dialog.Click(kStop);
-    dialog.Click(kRefresh);
+    dialog.Click(Id::Stop);
+    dialog.Click(Id::Refresh);
     EXPECT_EQ(combo->count(), 12);
     EXPECT_EQ(combo->currentIndex(), 0);
 }
@@ -191,19 +191,19 @@ TEST(GoosePanel, ATickShowsTheLastFrameThatPassedTheFilter) {
         const PcapSavefile file(c.frames);
         EndsOfFile ends;
         dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
-        dialog->SetDlgItemText(kMac, c.mac);
-        dialog->SetDlgItemText(kAppId, c.appId);
-        SetCheck(dialog, kAnyMac, c.anyMac);
-        SetCheck(dialog, kAnyAppId, c.anyAppId);
-        dialog.Click(kStart);
+        dialog->SetDlgItemText(Id::Mac, c.mac);
+        dialog->SetDlgItemText(Id::AppId, c.appId);
+        SetCheck(dialog, Id::AnyMac, c.anyMac);
+        SetCheck(dialog, Id::AnyAppId, c.anyAppId);
+        dialog.Click(Id::Start);
         ExpectCapturingLayout(dialog, c.name);
         ASSERT_TRUE(ends.WaitFor(1)) << c.name;
         dialog.Tick();
         ExpectFields(dialog, c.shown, c.name);
-        dialog.Click(kStop);
+        dialog.Click(Id::Stop);
         ExpectStoppedLayout(dialog, c.anyMac, c.anyAppId, c.name);
-        EXPECT_TRUE(dialog.Focused(kStart)) << c.name;
-        EXPECT_EQ(dialog.Text(kMac), c.shown.mac) << c.name << ": the shown frame stays";
+        EXPECT_TRUE(dialog.Focused(Id::Start)) << c.name;
+        EXPECT_EQ(dialog.Text(Id::Mac), c.shown.mac) << c.name << ": the shown frame stays";
     }
 }
 
@@ -213,32 +213,32 @@ TEST(GoosePanel, LatchFreezesOnTheFirstChangeUntilContinue) {
     const PcapSavefile file({Frame(kMacA, 1, 1, 0, 10), Frame(kMacA, 1, 2, 0, 20), Frame(kMacA, 1, 3, 0, 30)});
     EndsOfFile ends;
     dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
-    dialog.Click(kLatch);
-    dialog.Click(kStart);
+    dialog.Click(Id::Latch);
+    dialog.Click(Id::Start);
     ASSERT_TRUE(ends.WaitFor(1));
-    EXPECT_FALSE(dialog.Enabled(kContinue)) << "only the next tick tells";
+    EXPECT_FALSE(dialog.Enabled(Id::Continue)) << "only the next tick tells";
     dialog.Tick();
-    EXPECT_EQ(dialog.Text(kStNum), "1");
-    EXPECT_EQ(dialog.Text(kValues), "10");
-    EXPECT_TRUE(dialog.Enabled(kContinue));
+    EXPECT_EQ(dialog.Text(Id::StNum), "1");
+    EXPECT_EQ(dialog.Text(Id::Values), "10");
+    EXPECT_TRUE(dialog.Enabled(Id::Continue));
 
-    dialog.Click(kContinue);
-    EXPECT_FALSE(dialog.Enabled(kContinue));
-    EXPECT_TRUE(dialog.Focused(kStop));
+    dialog.Click(Id::Continue);
+    EXPECT_FALSE(dialog.Enabled(Id::Continue));
+    EXPECT_TRUE(dialog.Focused(Id::Stop));
     EXPECT_FALSE(dialog->GetCapture()->IsLatched());
 
     // Latched again by a tick's view of the capture, then released by the box itself.
     const PcapSavefile second({Frame(kMacA, 1, 8, 0, 80)});
-    dialog.Click(kStop);
+    dialog.Click(Id::Stop);
     dialog->GetCapture()->ReplaySavefileOn("gse0", second.Path(), ends.Callback());
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     ASSERT_TRUE(ends.WaitFor(2));
     dialog.Tick();
-    EXPECT_TRUE(dialog.Enabled(kContinue));
-    dialog.Click(kLatch);
-    EXPECT_FALSE(dialog.Enabled(kContinue));
+    EXPECT_TRUE(dialog.Enabled(Id::Continue));
+    dialog.Click(Id::Latch);
+    EXPECT_FALSE(dialog.Enabled(Id::Continue));
     EXPECT_FALSE(dialog->GetCapture()->IsLatched()) << "latch off while running releases the capture";
-    dialog.Click(kStop);
+    dialog.Click(Id::Stop);
 }
 
 TEST(GoosePanel, AnyBoxesEnableTheirEditsExactlyWhenClear) {
@@ -248,15 +248,15 @@ TEST(GoosePanel, AnyBoxesEnableTheirEditsExactlyWhenClear) {
     for (const auto& [anyMac, anyAppId] : flags) {
         const std::string name =
             std::string("any MAC ") + (anyMac ? "on" : "off") + ", any APPID " + (anyAppId ? "on" : "off");
-        SetCheck(dialog, kAnyMac, anyMac);
-        SetCheck(dialog, kAnyAppId, anyAppId);
-        EXPECT_EQ(dialog.Enabled(kMac), !anyMac) << name;
-        EXPECT_EQ(dialog.Enabled(kAppId), !anyAppId) << name;
+        SetCheck(dialog, Id::AnyMac, anyMac);
+        SetCheck(dialog, Id::AnyAppId, anyAppId);
+        EXPECT_EQ(dialog.Enabled(Id::Mac), !anyMac) << name;
+        EXPECT_EQ(dialog.Enabled(Id::AppId), !anyAppId) << name;
         const PcapSavefile file(std::vector<Bytes>{});
         dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path());
-        dialog.Click(kStart);
+        dialog.Click(Id::Start);
         ExpectCapturingLayout(dialog, name);
-        dialog.Click(kStop);
+        dialog.Click(Id::Stop);
         ExpectStoppedLayout(dialog, anyMac, anyAppId, name);
     }
 }
@@ -267,21 +267,21 @@ TEST(GoosePanel, TheTimerLeavesTheRestOfTheDialogAlone) {
     const PcapSavefile file({Frame(kMacA, 1, 1, 0, 10)});
     EndsOfFile ends;
     dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     ASSERT_TRUE(ends.WaitFor(1));
     // A person choosing in a list the dialog has not read back yet.
-    auto* readLd = qobject_cast<QComboBox*>(dialog.Control(1047));
+    auto* readLd = qobject_cast<QComboBox*>(dialog.Control(Id::ReadLd));
     readLd->addItems({"LD0", "LD1"});
     readLd->setCurrentIndex(1);
     dialog.Tick();
-    EXPECT_EQ(dialog.Text(kStNum), "1");
+    EXPECT_EQ(dialog.Text(Id::StNum), "1");
     EXPECT_EQ(readLd->currentIndex(), 1);
-    dialog.Click(kStop);
+    dialog.Click(Id::Stop);
 
     // Stopped, the timer writes nothing.
-    dialog->SetDlgItemText(kValues, "kept");
+    dialog->SetDlgItemText(Id::Values, "kept");
     dialog.Tick();
-    EXPECT_EQ(dialog.Text(kValues), "kept");
+    EXPECT_EQ(dialog.Text(Id::Values), "kept");
 }
 
 TEST(GoosePanel, AStartThatCannotBeginTellsAndStaysStopped) {
@@ -300,7 +300,7 @@ TEST(GoosePanel, AStartThatCannotBeginTellsAndStaysStopped) {
         }
         UiTest::MessageBoxSeen seen;
         UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
-        dialog.Click(kStart);
+        dialog.Click(Id::Start);
         EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; })) << c.name;
         EXPECT_NE(seen.text.find("adapter"), std::string::npos) << c.name << ": " << seen.text;
         ExpectStoppedLayout(dialog, false, false, c.name);
@@ -315,13 +315,13 @@ TEST(GoosePanel, AnAdapterThatCannotOpenIsToldAndTheGroupStops) {
     OpenDialog dialog;
     UiTest::MessageBoxSeen seen;
     UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     // The worker ends by itself; the next tick sees it, whether or not the posted report
     // has been served yet.
     ASSERT_TRUE(TestSupport::Eventually([&] { return !dialog->GetCapture()->IsRunning(); }));
     dialog.Tick();
     ExpectStoppedLayout(dialog, false, false, "after the tick");
-    EXPECT_TRUE(dialog.Focused(kStart));
+    EXPECT_TRUE(dialog.Focused(Id::Start));
 
     EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; }));
     const std::string prefix = "Adapter 1 MAC: 02:00:00:00:00:80: ";
@@ -345,7 +345,7 @@ TEST(GoosePanel, ACaptureErrorIsToldAndTheGroupStops) {
     dialog->GetCapture()->ReplaySavefileOn("gse0", cut);
     UiTest::MessageBoxSeen seen;
     UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; }));
     EXPECT_EQ(seen.text, "Adapter 1 MAC: 02:00:00:00:00:00: Error while capturing data.");
     ExpectStoppedLayout(dialog, false, false, "capture error");
@@ -363,10 +363,10 @@ TEST(GoosePanel, ClosingTheWindowWhileCapturingEndsTheWorker) {
     const PcapSavefile file({BuildGooseFrame(spec)});
     EndsOfFile ends;
     dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
-    dialog.Click(kStart);
+    dialog.Click(Id::Start);
     ASSERT_TRUE(ends.WaitFor(1));  // the worker now waits as on an idle link
     dialog.Tick();
-    EXPECT_EQ(dialog.Text(kStNum), "7");
+    EXPECT_EQ(dialog.Text(Id::StNum), "7");
     UiTest::Screenshot(dialog->GetWidget(), "goose-panel-capturing");
     const auto before = std::chrono::steady_clock::now();
     dialog->DestroyWindow();
@@ -384,11 +384,11 @@ TEST(GoosePanel, ExitWhileCapturingEndsTheWorkerWithTheWindow) {
     std::chrono::steady_clock::time_point exitPressed;
     UiTest::OnNextModal([&](QWidget* window) {
         dialog.GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
-        UiTest::Click(UiTest::FindControl(window, std::to_string(kStart)));
+        UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({Id::Start})));
         ASSERT_TRUE(ends.WaitFor(1));
         ASSERT_TRUE(dialog.GetCapture()->IsRunning());
         exitPressed = std::chrono::steady_clock::now();
-        UiTest::Click(UiTest::FindControl(window, "3"));
+        UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({Id::Exit})));
     });
     dialog.DoModal();
     EXPECT_LT(TestSupport::ElapsedSince(exitPressed), std::chrono::seconds(1));

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 #include <string>
 
+#include "app/ControlIds.h"
 #include "app/widgets/PropertyGrid.h"
 #include "app/widgets/PropertyGridCombo.h"
 #include "support/ui/UiHarness.h"
@@ -18,7 +19,8 @@
 namespace AppTest {
 
 inline Widgets::CPropertyGrid* GridIn(QWidget* window) {
-    return dynamic_cast<Widgets::CPropertyGrid*>(Ui::CWnd::FromWidget(UiTest::FindControl(window, "1039")));
+    return dynamic_cast<Widgets::CPropertyGrid*>(
+        Ui::CWnd::FromWidget(UiTest::FindControl(window, UiTest::IdPath({ControlId::DeviceParameters::Grid}))));
 }
 
 // The id of the item of that caption; -1 when no section shows it.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/program/DialogSession.h"
@@ -33,6 +34,8 @@ namespace {
 using IcdTestModel::ReadWhole;
 using IcdTestModel::SchemaCheck;
 using IcdTestModel::TempFolder;
+using UiTest::IdPath;
+namespace Id = ControlId::MainDialog;
 
 constexpr std::int32_t kRead = 4;  // the MMS read service
 
@@ -90,14 +93,14 @@ std::function<void(QWidget*)> SaveAs(const std::string& path) {
     };
 }
 
-// Acts on the device-parameters dialog, then ends it with OK (1) or Cancel (2).
-std::function<void(QWidget*)> Parameters(std::function<void(Widgets::CPropertyGrid&)> act, const char* end = "1") {
+// Acts on the device-parameters dialog, then ends it with OK or Cancel.
+std::function<void(QWidget*)> Parameters(std::function<void(Widgets::CPropertyGrid&)> act, int end = Ui::IDOK) {
     return [act, end](QWidget* window) {
         EXPECT_EQ(window->windowTitle().toStdString(), "Device parameters");
         Widgets::CPropertyGrid* grid = GridIn(window);
         ASSERT_NE(grid, nullptr);
         if (act) act(*grid);
-        UiTest::Click(UiTest::FindControl(window, end));
+        UiTest::Click(UiTest::FindControl(window, IdPath({end})));
     };
 }
 
@@ -129,7 +132,7 @@ void NoFurtherWindow() {
 
 // Connects and waits for the ready state.
 void Connect(DialogSession& session, QWidget* window) {
-    UiTest::Click(UiTest::FindControl(window, "2"));
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
     ASSERT_TRUE(session.ReachState(2, 60000));
 }
 
@@ -153,7 +156,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
             Connect(session, window);
             Iec61850::Acsi::Server& server = *session.dialog->GetServer();
             App::ICDProgressDialog& progress = session.dialog->GetIcdProgressDialog();
-            QWidget* createIcd = UiTest::FindControl(window, "1019");
+            QWidget* createIcd = UiTest::FindControl(window, IdPath({Id::CreateIcd}));
             ASSERT_TRUE(createIcd->isEnabled());
             // The answers come slowly enough for the progress to be seen.
             TestDevice::Faults faults;
@@ -174,7 +177,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
                       static_cast<int>(2 * server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
             // Disabled until the end: a second click adds nothing to the count.
             EXPECT_FALSE(createIcd->isEnabled());
-            session.dialog->SendMessage(Ui::WM_COMMAND, 1019, 0);
+            session.dialog->SendMessage(Ui::WM_COMMAND, Id::CreateIcd, 0);
 
             std::set<int> positions;
             bool shot = false;
@@ -213,15 +216,15 @@ TEST(IcdCommand, CancelInEitherDialogWritesNothing) {
         TempFolder folder;
         session.Run([&](QWidget* window) {
             Connect(session, window);
-            UiTest::OnNextModal(Parameters(nullptr, c.cancelParameters ? "2" : "1"));
+            UiTest::OnNextModal(Parameters(nullptr, c.cancelParameters ? Ui::IDCANCEL : Ui::IDOK));
             if (!c.cancelParameters) UiTest::OnNextModal(SaveAs(""));
             NoFurtherWindow();
-            UiTest::Click(UiTest::FindControl(window, "1019"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
             EXPECT_EQ(UiTest::PendingModalActions(), 1);
             UiTest::ForgetModalActions();
             EXPECT_TRUE(folder.Names().empty());
-            EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+            EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
         });
     }
 }
@@ -234,7 +237,7 @@ TEST(IcdCommand, AFileThatCannotBeWrittenIsShownWithTheSystemsTextAndTheOldFileS
         Connect(session, window);
         UiTest::OnNextModal(Parameters(nullptr));
         UiTest::OnNextModal(SaveAs(path));
-        UiTest::Click(UiTest::FindControl(window, "1019"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
         const std::string written = ReadWhole(path);
         ASSERT_FALSE(written.empty());
@@ -243,7 +246,7 @@ TEST(IcdCommand, AFileThatCannotBeWrittenIsShownWithTheSystemsTextAndTheOldFileS
         UiTest::OnNextModal(Parameters(nullptr));
         UiTest::OnNextModal(SaveAs(folder.File("missing/device.icd")));
         UiTest::OnNextModal(Box(&seen));
-        UiTest::Click(UiTest::FindControl(window, "1019"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
         EXPECT_TRUE(seen.seen);
         EXPECT_EQ(seen.caption, "Error");
@@ -265,7 +268,7 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
             Parameters([](Widgets::CPropertyGrid& grid) { TypeInGrid(grid, GridItem(grid, "Max Datasets"), "-1"); }));
         UiTest::OnNextModal(Box(&seen));
         NoFurtherWindow();
-        UiTest::Click(UiTest::FindControl(window, "1019"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
         EXPECT_EQ(UiTest::PendingModalActions(), 1);
         UiTest::ForgetModalActions();
@@ -273,7 +276,7 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
         EXPECT_EQ(seen.text.rfind("The device parameters were refused.", 0), 0u) << seen.text;
         EXPECT_NE(seen.text.find("DynDataSet/max"), std::string::npos) << seen.text;
         EXPECT_NE(seen.text.find("negative"), std::string::npos) << seen.text;
-        EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+        EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
     });
 }
 
@@ -303,11 +306,11 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             }
             session.device.SetFaults(faults);
             session.device.ClearRequests();
-            UiTest::Click(UiTest::FindControl(window, "1019"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             if (c.release) {
                 ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= 2; }));
-                UiTest::Click(UiTest::FindControl(window, "1011"));
+                UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
             }
             ASSERT_TRUE(WaitUntil([&] {
                 return (c.release || aborted.seen) && session.dialog->GetState() == 0 &&
@@ -326,7 +329,7 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             Connect(session, window);
             UiTest::OnNextModal(Parameters(nullptr));
             UiTest::OnNextModal(SaveAs(path));
-            UiTest::Click(UiTest::FindControl(window, "1019"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
             EXPECT_EQ(UiTest::PendingModalActions(), 0);
             EXPECT_EQ(SchemaCheck(path), path + " validates");
@@ -349,13 +352,13 @@ TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
         bool progressShown = true;
         UiTest::OnNextModal(Parameters(
             [&](Widgets::CPropertyGrid&) { progressShown = session.dialog->GetIcdProgressDialog().IsWindowVisible(); },
-            "2"));
-        UiTest::Click(UiTest::FindControl(window, "1019"));
+            Ui::IDCANCEL));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
         EXPECT_EQ(UiTest::PendingModalActions(), 0);
         EXPECT_FALSE(progressShown);
         EXPECT_TRUE(ReadsLogged(session.device).empty());
-        EXPECT_TRUE(UiTest::FindControl(window, "1019")->isEnabled());
+        EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
     });
 }
 

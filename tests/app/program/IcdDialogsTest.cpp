@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/program/CICDDialog.h"
 #include "app/program/GridDriver.h"
@@ -16,6 +17,7 @@ namespace AppTest {
 namespace {
 
 using App::CICDDialog;
+using UiTest::IdPath;
 
 const std::string kEverySection =
     "<Question><DynDataSet Caption=\"Dynamic datasets\" Type=\"Set\"/><LogSettings/><ReportSettings/>"
@@ -46,7 +48,7 @@ intptr_t RunThenOk(CICDDialog& dialog, const std::function<void(QWidget*, Widget
         Widgets::CPropertyGrid* grid = GridIn(window);
         ASSERT_NE(grid, nullptr);
         act(window, *grid);
-        UiTest::Click(UiTest::FindControl(window, "1"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Ui::IDOK})));
     });
     return dialog.DoModal();
 }
@@ -186,7 +188,7 @@ TEST(DeviceParametersDialog, CancelEndsWithoutAnswers) {
         Widgets::CPropertyGrid* grid = GridIn(window);
         ASSERT_NE(grid, nullptr);
         PickInGrid(*grid, GridItem(*grid, "Reporting Dataset"), 2);
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Ui::IDCANCEL})));
     });
     EXPECT_EQ(dialog.DoModal(), Ui::IDCANCEL);
 }
@@ -226,7 +228,7 @@ TEST(IcdProgressWindow, TheCountOfNodesDoneAndTheRange) {
             EXPECT_EQ(lower, 0);
             EXPECT_EQ(upper, step.range);
             EXPECT_EQ(progress.GetProgressCtrl().GetPos(), step.position);
-            EXPECT_EQ(progress.GetDlgItemText(1005), step.count);
+            EXPECT_EQ(progress.GetDlgItemText(ControlId::IcdProgress::Count), step.count);
         }
     }
 }
@@ -237,12 +239,12 @@ TEST(IcdProgressWindow, TemplateWithoutCaptionHiddenUntilShown) {
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isHidden());
     EXPECT_EQ(window->windowTitle().toStdString(), "");
-    QWidget* count = UiTest::FindControl(window, "1005");
+    QWidget* count = UiTest::FindControl(window, IdPath({ControlId::IcdProgress::Count}));
     ASSERT_NE(count, nullptr);
     auto* edit = qobject_cast<QLineEdit*>(count);
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(edit->isReadOnly());
-    EXPECT_NE(UiTest::FindControl(window, "1020"), nullptr);
+    EXPECT_NE(UiTest::FindControl(window, IdPath({ControlId::IcdProgress::Bar})), nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/QXClient.h"
 #include "app/program/DialogSession.h"
 #include "app/program/ProgramResources.h"
@@ -19,32 +20,38 @@ namespace {
 
 using namespace Ui;
 using App::QXDialog;
+using UiTest::IdPath;
+namespace Id = ControlId::MainDialog;
+namespace Sel = ControlId::Selection;
 
 // The state table: which controls are enabled, and the three panes.
 void ExpectStateTable(QWidget* window, int state) {
     SCOPED_TRACE("state " + std::to_string(state));
     struct Row {
-        const char* id;
+        int id;
         bool enabled[3];
     };
     const Row rows[] = {
-        {"2", {true, false, false}},    {"1011", {false, true, true}},  {"1035", {false, false, true}},
-        {"1036", {false, false, true}}, {"1037", {false, false, true}}, {"4", {false, false, true}},
-        {"5", {false, false, true}},    {"6", {false, false, true}},    {"8", {false, false, false}},
-        {"1025", {false, false, true}}, {"1026", {false, false, true}}, {"1027", {false, false, true}},
-        {"1023", {false, false, true}}, {"1038", {true, false, false}}, {"1019", {false, false, true}},
-        {"1047", {false, false, true}}, {"1050", {false, false, true}}, {"1051", {false, false, true}},
+        {Id::Connect, {true, false, false}},         {Id::Disconnect, {false, true, true}},
+        {Id::ReadSelection, {false, false, true}},   {Id::ControlSelection, {false, false, true}},
+        {Id::ReportSelection, {false, false, true}}, {Id::Read, {false, false, true}},
+        {Id::Execute, {false, false, true}},         {Id::EnableRcb, {false, false, true}},
+        {Id::DisableRcb, {false, false, false}},     {Id::ReadValue, {false, false, true}},
+        {Id::ControlValue, {false, false, true}},    {Id::ReportValue, {false, false, true}},
+        {Id::ValueSpin, {false, false, true}},       {Id::Reload, {true, false, false}},
+        {Id::CreateIcd, {false, false, true}},       {Id::ReadLd, {false, false, true}},
+        {Id::ControlLd, {false, false, true}},       {Id::ReportLd, {false, false, true}},
     };
     for (const Row& row : rows) {
-        QWidget* control = UiTest::FindControl(window, row.id);
+        QWidget* control = UiTest::FindControl(window, IdPath({row.id}));
         ASSERT_NE(control, nullptr) << row.id;
         EXPECT_EQ(control->isEnabled(), row.enabled[state]) << row.id;
     }
 }
 
 std::string Pane(QXDialog& dialog, int pane) {
-    return dialog.GetDlgItemWidget(1031) != nullptr
-               ? static_cast<CStatusBarCtrl*>(CWnd::FromWidget(dialog.GetDlgItemWidget(1031)))->GetText(pane)
+    return dialog.GetDlgItemWidget(Id::StatusBar) != nullptr
+               ? static_cast<CStatusBarCtrl*>(CWnd::FromWidget(dialog.GetDlgItemWidget(Id::StatusBar)))->GetText(pane)
                : std::string();
 }
 
@@ -70,23 +77,23 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
         EXPECT_EQ(Pane(*session.dialog, 0), "Disconnected");
         EXPECT_EQ(Pane(*session.dialog, 1), "There is no device connected.");
         EXPECT_EQ(Pane(*session.dialog, 2), "");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1026")), "False");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1040")), "01:0C:CD:01:00:00");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1041")), "0001");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1042")), "0");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::ControlValue}))), "False");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Mac}))), "01:0C:CD:01:00:00");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::AppId}))), "0001");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::StNum}))), "0");
         BYTE a = 0, b = 0, c = 0, d = 0;
-        static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(1007))->GetAddress(a, b, c, d);
+        static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(Id::Address))->GetAddress(a, b, c, d);
         EXPECT_EQ((std::vector<int>{a, b, c, d}), (std::vector<int>{127, 0, 0, 1}));
         // About runs the About box.
         bool aboutSeen = false;
         UiTest::OnNextModal([&](QWidget* about) {
             aboutSeen = about->windowTitle() == "About";
-            UiTest::Click(UiTest::FindControl(about, "1"));
+            UiTest::Click(UiTest::FindControl(about, IdPath({IDOK})));
         });
-        QTimer::singleShot(0, window, [window] { UiTest::Click(UiTest::FindControl(window, "7")); });
+        QTimer::singleShot(0, window, [window] { UiTest::Click(UiTest::FindControl(window, IdPath({Id::About}))); });
         EXPECT_TRUE(WaitUntil([&] { return aboutSeen; }, 5000));
         // Enter with an edit focused, no button, does nothing: the dialog stays.
-        UiTest::FindControl(window, "1040")->setFocus();
+        UiTest::FindControl(window, IdPath({Id::Mac}))->setFocus();
         UiTest::Key(window, Qt::Key_Return);
         EXPECT_TRUE(session.dialog->IsWindow());
         EXPECT_FALSE(window->isHidden());
@@ -100,7 +107,7 @@ TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state can be seen
     session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         bool progressSeen = false;
         ASSERT_TRUE(WaitUntil([&] {
             if (session.dialog->GetProgressDialog().IsWindowVisible() && session.dialog->GetState() == 1 &&
@@ -114,46 +121,49 @@ TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
         }));
         EXPECT_TRUE(progressSeen);
         EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
-        EXPECT_EQ(session.dialog->GetProgressDialog().GetDlgItemText(1002), "2");
+        EXPECT_EQ(session.dialog->GetProgressDialog().GetDlgItemText(ControlId::ModelProgress::Devices), "2");
         ExpectStateTable(window, 2);
         // Sorted without regard to case, the lists show "bay1" first; the trees are for
         // "LD0", the first in byte order, and the lists select it.
-        for (const char* combo : {"1047", "1050", "1051"}) {
+        for (const std::string& combo : {IdPath({Id::ReadLd}), IdPath({Id::ControlLd}), IdPath({Id::ReportLd})}) {
             EXPECT_EQ(Items(window, combo), (std::vector<std::string>{"bay1", "LD0"})) << combo;
             EXPECT_EQ(Current(window, combo), "LD0") << combo;
         }
-        EXPECT_EQ(Current(window, "1035/1050"), "CSWI1");
-        EXPECT_EQ(Current(window, "1036/1050"), "CSWI1");
-        EXPECT_FALSE(Items(window, "1037/1052").empty());
+        EXPECT_EQ(Current(window, IdPath({Id::ReadSelection, Sel::LnCombo})), "CSWI1");
+        EXPECT_EQ(Current(window, IdPath({Id::ControlSelection, Sel::LnCombo})), "CSWI1");
+        EXPECT_FALSE(Items(window, IdPath({Id::ReportSelection, Sel::AttrCombo})).empty());
         // Pane 2 shows the last choice reported: the report selection's.
         EXPECT_NE(Pane(*session.dialog, 2).find(" ["), std::string::npos);
         EXPECT_EQ(Pane(*session.dialog, 1), "");
         UiTest::Screenshot(window, "main-dialog-state-2");
         const std::int32_t firstServer = session.dialog->GetServerId();
 
-        UiTest::Click(UiTest::FindControl(window, "1011"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
         ASSERT_TRUE(session.ReachState(0));
         ExpectStateTable(window, 0);
-        for (const char* combo : {"1047", "1050", "1051", "1035/1050", "1036/1051", "1037/1052"}) {
+        for (const std::string& combo :
+             {IdPath({Id::ReadLd}), IdPath({Id::ControlLd}), IdPath({Id::ReportLd}),
+              IdPath({Id::ReadSelection, Sel::LnCombo}), IdPath({Id::ControlSelection, Sel::ObjCombo}),
+              IdPath({Id::ReportSelection, Sel::AttrCombo})}) {
             EXPECT_TRUE(Items(window, combo).empty()) << combo;
         }
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1025")), "");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1027")), "");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::ReadValue}))), "");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::ReportValue}))), "");
 
         // Again without reload: the same server and its model.
         session.device.ClearRequests();
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(session.ReachState(2));
         EXPECT_EQ(session.dialog->GetServerId(), firstServer);
-        UiTest::Click(UiTest::FindControl(window, "1011"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
         ASSERT_TRUE(session.ReachState(0));
 
         // With reload: a new server, the model read again.
-        UiTest::Click(UiTest::FindControl(window, "1038"));
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Reload})));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(session.ReachState(2));
         EXPECT_NE(session.dialog->GetServerId(), firstServer);
-        EXPECT_EQ(Current(window, "1047"), "LD0");
+        EXPECT_EQ(Current(window, IdPath({Id::ReadLd})), "LD0");
         std::vector<std::uint32_t> ids;
         session.servers.ListServerIds(ids);
         EXPECT_EQ(ids.size(), 1u);
@@ -195,7 +205,7 @@ TEST(MainDialog, FailuresBeforeAndAtTheAssociation) {
         session.Run([&](QWidget* window) {
             UiTest::MessageBoxSeen seen;
             UiTest::AnswerNextMessageBox(IDOK, &seen);
-            UiTest::Click(UiTest::FindControl(window, "2"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
             ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsConnecting(); }));
             EXPECT_EQ(seen.caption, "Error");
             EXPECT_EQ(seen.icon, QMessageBox::Critical);
@@ -220,7 +230,7 @@ TEST(MainDialog, TheDeviceAbortingMidLoad) {
     session.Run([&](QWidget* window) {
         UiTest::MessageBoxSeen seen;
         UiTest::AnswerNextMessageBox(IDOK, &seen);
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsConnecting(); }));
         EXPECT_EQ(seen.text.rfind("Association has been aborted", 0), 0u) << seen.text;
         EXPECT_NE(seen.text.find("Abort was issued by peer"), std::string::npos) << seen.text;
@@ -262,7 +272,7 @@ TEST(MainDialog, ClosedDuringAConnectToASilentDeviceItEndsWithinASecond) {
     std::chrono::steady_clock::time_point closed;
     // The close box ends the dialog the way Exit does.
     EXPECT_EQ(session.Run([&](QWidget* window) {
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         EXPECT_TRUE(session.dialog->IsConnecting());
         closed = std::chrono::steady_clock::now();
         window->close();  // the close box
@@ -283,7 +293,7 @@ TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     faults.delayedMs[6] = 50;  // type descriptions come slowly
     session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 1; }));
         window->close();
     });

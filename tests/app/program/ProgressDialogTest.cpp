@@ -5,25 +5,28 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/program/ProgramResources.h"
 #include "app/program/QXProgressDialog.h"
 #include "support/ui/UiHarness.h"
 #include "ui/DialogTemplate.h"
+#include "ui/MessageParams.h"
 
 namespace {
 
 using namespace Ui;
 using App::ModelReadProgress;
 using App::QXProgressDialog;
+namespace Id = ControlId::ModelProgress;
 
 QProgressBar* Bar(QXProgressDialog& dialog) {
-    return qobject_cast<QProgressBar*>(UiTest::FindControl(dialog.GetWidget(), "1020"));
+    return qobject_cast<QProgressBar*>(UiTest::FindControl(dialog.GetWidget(), UiTest::IdPath({Id::Bar})));
 }
 
 void Feed(QXProgressDialog& dialog, std::int32_t position, ModelReadProgress record = {}) {
     record.allObjects = position;
-    EXPECT_EQ(dialog.SendMessage(App::WM_QX_MODEL_READ_PROGRESS, 0, reinterpret_cast<LPARAM>(&record)), 1);
+    EXPECT_EQ(dialog.SendMessage(App::WM_QX_MODEL_READ_PROGRESS, 0, ParamOf(&record)), 1);
 }
 
 TEST(ProgressDialog, TemplateOneHundredAndEightHiddenFromConstruction) {
@@ -74,9 +77,9 @@ TEST(ProgressDialog, CountsAndTheDoublingLimit) {
     counts.logicalDevices = 2;
     counts.dataObjects = -3;
     Feed(dialog, 10, counts);
-    EXPECT_EQ(dialog.GetDlgItemText(1003), "17");
-    EXPECT_EQ(dialog.GetDlgItemText(1002), "2");
-    EXPECT_EQ(dialog.GetDlgItemText(1004), "-3");
+    EXPECT_EQ(dialog.GetDlgItemText(Id::Nodes), "17");
+    EXPECT_EQ(dialog.GetDlgItemText(Id::Devices), "2");
+    EXPECT_EQ(dialog.GetDlgItemText(Id::DataObjects), "-3");
     dialog.ShowWindow(true);
     UiTest::Screenshot(dialog.GetWidget(), "model-read-progress");
 }

@@ -4,16 +4,23 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/program/QXSelectionCtrl.h"
 #include "support/ui/UiHarness.h"
 #include "ui/Dialog.h"
+#include "ui/MessageParams.h"
 
 namespace {
 
 using namespace Ui;
 using App::QXSelectionCtrl;
 using App::SelectionTree;
+namespace Sel = ControlId::Selection;
+
+// The holder's id for its selection control, which every report carries.
+constexpr int kSelection = ControlId::MainDialog::ReadSelection;
+const std::string kReportedBy = " #" + std::to_string(kSelection);
 
 // A window holding one selection control, recording what it reports.
 class Holder : public CDialog {
@@ -23,21 +30,21 @@ public:
         layout.cx = 300;
         layout.cy = 40;
         layout.style = WS_POPUP | WS_CAPTION | DS_SETFONT;
-        layout.controls = {
-            {1035, "QXSelectionCtrl", "", 10, 10, 281, 18, WS_CHILD | WS_VISIBLE | WS_TABSTOP, WS_EX_CONTROLPARENT}};
+        layout.controls = {{kSelection, "QXSelectionCtrl", "", 10, 10, 281, 18, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                            WS_EX_CONTROLPARENT}};
         MapMessage(App::WM_QX_SELECTION_CHANGED, [this](WPARAM w, LPARAM l) -> LRESULT {
-            reports.push_back(std::string(reinterpret_cast<const char*>(w)) + " #" + std::to_string(l));
+            reports.push_back(TextOf(w) + " #" + std::to_string(l));
             return 1;
         });
         QXSelectionCtrl::RegisterWindowClass();
         CreateIndirect(layout);
-        EXPECT_TRUE(selection.SubclassDlgItem(1035, this));
+        EXPECT_TRUE(selection.SubclassDlgItem(kSelection, this));
         selection.CreateCombos(90, 5);
         ShowWindow(true);
     }
     ~Holder() override { DestroyWindow(); }
     QComboBox* Combo(int id) {
-        return qobject_cast<QComboBox*>(UiTest::FindControl(GetWidget(), "1035/" + std::to_string(id)));
+        return qobject_cast<QComboBox*>(UiTest::FindControl(GetWidget(), UiTest::IdPath({kSelection, id})));
     }
     std::vector<std::string> Items(int id) {
         std::vector<std::string> items;
@@ -72,28 +79,28 @@ TEST(SelectionCtrl, ClassAndRowOfLabelsAndLists) {
     EXPECT_TRUE(QXSelectionCtrl::RegisterWindowClass());
     EXPECT_TRUE(QXSelectionCtrl::RegisterWindowClass());
     Holder holder;
-    for (int id : {QXSelectionCtrl::LnComboId, QXSelectionCtrl::ObjComboId, QXSelectionCtrl::AttrComboId}) {
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) {
         ASSERT_NE(holder.Combo(id), nullptr) << id;
     }
     // Left to right within the control's width.
-    const QRect ln = holder.Combo(1050)->geometry();
-    const QRect obj = holder.Combo(1051)->geometry();
-    const QRect attr = holder.Combo(1052)->geometry();
+    const QRect ln = holder.Combo(Sel::LnCombo)->geometry();
+    const QRect obj = holder.Combo(Sel::ObjCombo)->geometry();
+    const QRect attr = holder.Combo(Sel::AttrCombo)->geometry();
     EXPECT_LT(ln.right(), obj.left());
     EXPECT_LT(obj.right(), attr.left());
     EXPECT_LE(attr.right(), holder.selection.GetClientRect().right);
-    // The dialog's own 1050 is not the control's: lookups stay among direct children.
-    EXPECT_EQ(holder.GetDlgItemWidget(1050), nullptr);
+    // An id of the control's own lists is not the dialog's: lookups stay among direct children.
+    EXPECT_EQ(holder.GetDlgItemWidget(Sel::LnCombo), nullptr);
 }
 
 TEST(SelectionCtrl, SettingDataReportsTheFirstChoiceAndTheListsCascade) {
     Holder holder;
     const SelectionTree tree = Tree();
     holder.selection.SetData(&tree);
-    EXPECT_EQ(holder.reports, (std::vector<std::string>{"LD/A.x.p [ST] #1035"}));
-    EXPECT_EQ(holder.Items(1050), (std::vector<std::string>{"A", "B", "C"}));
-    EXPECT_EQ(holder.Items(1051), (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(holder.Items(1052), (std::vector<std::string>{"p", "q"}));
+    EXPECT_EQ(holder.reports, (std::vector<std::string>{"LD/A.x.p [ST]" + kReportedBy}));
+    EXPECT_EQ(holder.Items(Sel::LnCombo), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(holder.Items(Sel::ObjCombo), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(holder.Items(Sel::AttrCombo), (std::vector<std::string>{"p", "q"}));
     EXPECT_EQ(holder.selection.GetObjectReference(), "LD/A.x");
 
     struct Pick {
@@ -104,12 +111,12 @@ TEST(SelectionCtrl, SettingDataReportsTheFirstChoiceAndTheListsCascade) {
         std::vector<std::string> attributes;
     };
     const std::vector<Pick> picks = {
-        {1052, 1, "LD/A.x.q [MX] #1035", {"x", "y"}, {"p", "q"}},
-        {1051, 1, "LD/A.y.r [CF] #1035", {"x", "y"}, {"r"}},
-        {1050, 2, "LD/C.z.s.t [ST] #1035", {"z"}, {"s.t"}},
-        {1050, 0, "LD/A.x.p [ST] #1035", {"x", "y"}, {"p", "q"}},
+        {Sel::AttrCombo, 1, "LD/A.x.q [MX]" + kReportedBy, {"x", "y"}, {"p", "q"}},
+        {Sel::ObjCombo, 1, "LD/A.y.r [CF]" + kReportedBy, {"x", "y"}, {"r"}},
+        {Sel::LnCombo, 2, "LD/C.z.s.t [ST]" + kReportedBy, {"z"}, {"s.t"}},
+        {Sel::LnCombo, 0, "LD/A.x.p [ST]" + kReportedBy, {"x", "y"}, {"p", "q"}},
         // A node without objects: empty lists below it and nothing reported.
-        {1050, 1, "", {}, {}},
+        {Sel::LnCombo, 1, "", {}, {}},
     };
     for (const Pick& pick : picks) {
         SCOPED_TRACE(std::to_string(pick.combo) + ":" + std::to_string(pick.index));
@@ -117,8 +124,8 @@ TEST(SelectionCtrl, SettingDataReportsTheFirstChoiceAndTheListsCascade) {
         UiTest::Pick(holder.Combo(pick.combo), pick.index);
         EXPECT_EQ(holder.reports,
                   pick.report.empty() ? std::vector<std::string>{} : std::vector<std::string>{pick.report});
-        EXPECT_EQ(holder.Items(1051), pick.objects);
-        EXPECT_EQ(holder.Items(1052), pick.attributes);
+        EXPECT_EQ(holder.Items(Sel::ObjCombo), pick.objects);
+        EXPECT_EQ(holder.Items(Sel::AttrCombo), pick.attributes);
     }
     // The last reported choice stays.
     EXPECT_EQ(holder.selection.GetReference(), "LD/A.x.p");
@@ -132,10 +139,10 @@ TEST(SelectionCtrl, NullTreeClearAndTheGettersAfterIt) {
     holder.selection.SetData(&tree);
     holder.reports.clear();
     holder.selection.SetData(nullptr);
-    EXPECT_EQ(holder.Items(1050), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(holder.Items(Sel::LnCombo), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_TRUE(holder.reports.empty());
     holder.selection.Clear();
-    for (int id : {1050, 1051, 1052}) EXPECT_TRUE(holder.Items(id).empty()) << id;
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) EXPECT_TRUE(holder.Items(id).empty()) << id;
     EXPECT_EQ(holder.selection.GetReference(), "LD/A.x.p");
     EXPECT_EQ(holder.selection.GetConstraint(), "ST");
     EXPECT_EQ(holder.selection.GetObjectReference(), "LD/A.x");
@@ -154,13 +161,13 @@ TEST(SelectionCtrl, EnableReachesTheListsDirectlyAndThroughTheWindow) {
     Holder holder;
     holder.selection.OnEnable(FALSE);
     EXPECT_TRUE(holder.selection.IsWindowEnabled());
-    for (int id : {1050, 1051, 1052}) EXPECT_FALSE(holder.Combo(id)->isEnabled()) << id;
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) EXPECT_FALSE(holder.Combo(id)->isEnabled()) << id;
     holder.selection.OnEnable(TRUE);
-    for (int id : {1050, 1051, 1052}) EXPECT_TRUE(holder.Combo(id)->isEnabled()) << id;
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) EXPECT_TRUE(holder.Combo(id)->isEnabled()) << id;
     holder.selection.EnableWindow(false);
-    for (int id : {1050, 1051, 1052}) EXPECT_FALSE(holder.Combo(id)->isEnabled()) << id;
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) EXPECT_FALSE(holder.Combo(id)->isEnabled()) << id;
     holder.selection.EnableWindow(true);
-    for (int id : {1050, 1051, 1052}) EXPECT_TRUE(holder.Combo(id)->isEnabled()) << id;
+    for (int id : {Sel::LnCombo, Sel::ObjCombo, Sel::AttrCombo}) EXPECT_TRUE(holder.Combo(id)->isEnabled()) << id;
 }
 
 }  // namespace

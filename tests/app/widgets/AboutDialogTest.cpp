@@ -6,6 +6,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "app/ControlIds.h"
 #include "app/widgets/AboutDialog.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "support/ui/UiHarness.h"
@@ -16,6 +17,8 @@ namespace {
 
 using namespace Ui;
 using namespace Widgets;
+using UiTest::IdPath;
+namespace Id = ControlId::AboutBox;
 
 std::time_t LocalNoon(int year, int month, int day) {
     std::tm t{};
@@ -33,7 +36,7 @@ void RunAbout(const std::string& directory, Look look) {
     QXAboutDialog about(nullptr, directory);
     UiTest::OnNextModal([&](QWidget* window) {
         look(window);
-        UiTest::Click(UiTest::FindControl(window, "1"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({IDOK})));
     });
     EXPECT_EQ(about.DoModal(), IDOK);
 }
@@ -47,11 +50,13 @@ TEST(AboutDialogTest, DefaultsShowTheMakersTextsAndTheVersionLine) {
     RegisterVersionRecord(ProgramPath(), record);
     RunAbout(FromQt(empty.path()), [](QWidget* window) {
         EXPECT_EQ(window->windowTitle(), "About");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1024")), "IEC-61850 Quorvex");
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1027")), LoadString(113));
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1030")), LoadString(114));
-        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1028")), "Version: 1.2.3.4 (2012-06-04)");
-        EXPECT_NE(UiTest::Text(UiTest::FindControl(window, "1025")).find(kAboutMakerCompany), std::string::npos);
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Title}))), "IEC-61850 Quorvex");
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::MakerLink}))), LoadString(IDS_ABOUT_MAKER_LINK));
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::LibraryLink}))),
+                  LoadString(IDS_ABOUT_LIBRARY_LINK));
+        EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Version}))), "Version: 1.2.3.4 (2012-06-04)");
+        EXPECT_NE(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Legal}))).find(kAboutMakerCompany),
+                  std::string::npos);
         UiTest::Screenshot(window, "about-box");
     });
     RegisterVersionRecord(ProgramPath(), BuiltVersionRecord());
@@ -68,16 +73,16 @@ TEST(AboutDialogTest, SettingsReplaceTheCompanyTheLinkAndTheBanner) {
     }
     UiTest::Recorder recorder;
     RunAbout(FromQt(dir.path()), [&](QWidget* window) {
-        std::string legal = UiTest::Text(UiTest::FindControl(window, "1025"));
-        std::string credit = UiTest::Text(UiTest::FindControl(window, "1029"));
+        std::string legal = UiTest::Text(UiTest::FindControl(window, IdPath({Id::Legal})));
+        std::string credit = UiTest::Text(UiTest::FindControl(window, IdPath({Id::Credit})));
         EXPECT_NE(legal.find("Acme Relays Inc."), std::string::npos);
         EXPECT_EQ(legal.find(kAboutMakerCompany), std::string::npos);
         EXPECT_NE(credit.find("Acme Relays Inc."), std::string::npos);
         EXPECT_EQ(credit.find(kAboutMakerCompany), std::string::npos);
-        QWidget* link = UiTest::FindControl(window, "1027");
+        QWidget* link = UiTest::FindControl(window, IdPath({Id::MakerLink}));
         EXPECT_EQ(UiTest::Text(link), "www.acme.example");
         UiTest::Click(link);
-        auto* picture = qobject_cast<QLabel*>(UiTest::FindControl(window, "1048"));
+        auto* picture = qobject_cast<QLabel*>(UiTest::FindControl(window, IdPath({Id::Banner})));
         ASSERT_NE(picture, nullptr);
         EXPECT_EQ(picture->pixmap().size(), QSize(60, 20));
         // The link is painted in its own colour.

@@ -12,10 +12,16 @@
 namespace {
 
 using namespace Ui;
+using UiTest::IdPath;
 using Widgets::CDynDialogEx;
 using Widgets::CDynDialogItemEx;
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+
+// The editors' dialog: a bound edit, check box and two pickers, and a plain button.
+constexpr int kEditId = 1000, kCheckId = 1001, kDateId = 1002, kTimeId = 1003, kOtherId = 1500;
+// The dialog that refuses its ActiveX control.
+constexpr int kCalendarId = 1100, kTextId = 1101, kBoundId = 1102;
 
 TEST(DynDialogBuilderTest, RowsIdsAndTheGrowingRectangle) {
     CDynDialogEx dialog;
@@ -79,8 +85,8 @@ TEST(DynDialogBuilderTest, DataMustFitTheControlAndTheDefaultFontIsMsSansSerif8)
 TEST(DynDialogTest, StandardButtonsAloneStand55UnitsApart) {
     CDynDialogEx dialog;
     UiTest::OnNextModal([&](QWidget* window) {
-        QWidget* ok = UiTest::FindControl(window, "1");
-        QWidget* cancel = UiTest::FindControl(window, "2");
+        QWidget* ok = UiTest::FindControl(window, IdPath({IDOK}));
+        QWidget* cancel = UiTest::FindControl(window, IdPath({IDCANCEL}));
         ASSERT_TRUE(ok && cancel);
         EXPECT_EQ(UiTest::Text(ok), "OK");
         EXPECT_EQ(UiTest::Text(cancel), "Annuleren");
@@ -96,7 +102,7 @@ TEST(DynDialogTest, StandardButtonsAloneStand55UnitsApart) {
     EXPECT_EQ(r, (RECT{0, 0, 120, 35}));
 }
 
-// The parent hears every command but 1 and 2.
+// The parent hears every command but OK and Cancel.
 class Owner : public CDialog {
 public:
     Owner() {
@@ -107,7 +113,7 @@ public:
     }
     BOOL OnCommand(WPARAM wParam, LPARAM) override {
         if (HIWORD(wParam) == BN_CLICKED) clicks.push_back(LOWORD(wParam));
-        if (LOWORD(wParam) == 1000) ++editChanges;
+        if (LOWORD(wParam) == kEditId) ++editChanges;
         return 1;
     }
     std::vector<int> clicks;
@@ -124,13 +130,13 @@ struct Values {
 void AddEditors(CDynDialogEx& dialog, Values& v) {
     dialog.SetWindowTitle("Editors");
     RECT edit{7, 7, 120, 19};
-    dialog.AddDlgControl("EDIT", "", kChild | WS_BORDER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, &edit, &v.text, 1000);
-    dialog.AddDlgControl("BUTTON", "Check", kChild | BS_AUTOCHECKBOX, 0, nullptr, &v.check, 1001);
+    dialog.AddDlgControl("EDIT", "", kChild | WS_BORDER | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, &edit, &v.text, kEditId);
+    dialog.AddDlgControl("BUTTON", "Check", kChild | BS_AUTOCHECKBOX, 0, nullptr, &v.check, kCheckId);
     RECT datePicker{7, 40, 60, 53};
-    dialog.AddDlgControl("SysDateTimePick32", "", 0x50010020, 0, &datePicker, &v.date, 1002);
+    dialog.AddDlgControl("SysDateTimePick32", "", 0x50010020, 0, &datePicker, &v.date, kDateId);
     RECT timePicker{67, 40, 120, 53};
-    dialog.AddDlgControl("SysDateTimePick32", "", 0x50010029, 0, &timePicker, &v.time, 1003);
-    dialog.AddDlgControl("BUTTON", "Other", kChild, 0, nullptr, {}, 1500);
+    dialog.AddDlgControl("SysDateTimePick32", "", 0x50010029, 0, &timePicker, &v.time, kTimeId);
+    dialog.AddDlgControl("BUTTON", "Other", kChild, 0, nullptr, {}, kOtherId);
 }
 
 TEST(DynDialogTest, OkStoresTheBoundValuesCancelStoresNothingAndOtherCommandsGoToTheParent) {
@@ -141,17 +147,17 @@ TEST(DynDialogTest, OkStoresTheBoundValuesCancelStoresNothingAndOtherCommandsGoT
         AddEditors(dialog, v);
         UiTest::OnNextModal([&](QWidget* window) {
             EXPECT_EQ(window->windowTitle(), "Editors");
-            EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, "1000")), "before");
-            UiTest::Type(UiTest::FindControl(window, "1000"), " after");
-            UiTest::Click(UiTest::FindControl(window, "1001"));
-            auto* date = qobject_cast<QDateTimeEdit*>(UiTest::FindControl(window, "1002"));
+            EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({kEditId}))), "before");
+            UiTest::Type(UiTest::FindControl(window, IdPath({kEditId})), " after");
+            UiTest::Click(UiTest::FindControl(window, IdPath({kCheckId})));
+            auto* date = qobject_cast<QDateTimeEdit*>(UiTest::FindControl(window, IdPath({kDateId})));
             date->setFocus();
             date->setCurrentSection(QDateTimeEdit::DaySection);
             QTest::keyClick(date, Qt::Key_Up);
-            UiTest::Click(UiTest::FindControl(window, "1500"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({kOtherId})));
             EXPECT_TRUE(window->isVisible());
             UiTest::Screenshot(window, "dynamic-dialog");
-            UiTest::Click(UiTest::FindControl(window, "1"));
+            UiTest::Click(UiTest::FindControl(window, IdPath({IDOK})));
         });
         EXPECT_EQ(dialog.DoModal(), IDOK);
     }
@@ -159,38 +165,38 @@ TEST(DynDialogTest, OkStoresTheBoundValuesCancelStoresNothingAndOtherCommandsGoT
     EXPECT_EQ(v.check, 1);
     EXPECT_EQ(v.date.GetDay(), 5);
     EXPECT_EQ(v.time.GetMinute(), 5);
-    // Clicks on 1500 and 1001 and the edit's changes are passed on; OK (1) is not.
-    EXPECT_EQ(owner.clicks, (std::vector<int>{1001, 1500}));
+    // Clicks on Other and Check and the edit's changes are passed on; OK is not.
+    EXPECT_EQ(owner.clicks, (std::vector<int>{kCheckId, kOtherId}));
     EXPECT_EQ(owner.editChanges, 6);
 
     Values untouched;
     CDynDialogEx cancelled(&owner);
     AddEditors(cancelled, untouched);
     UiTest::OnNextModal([&](QWidget* window) {
-        UiTest::Type(UiTest::FindControl(window, "1000"), " lost");
-        UiTest::Click(UiTest::FindControl(window, "2"));
+        UiTest::Type(UiTest::FindControl(window, IdPath({kEditId})), " lost");
+        UiTest::Click(UiTest::FindControl(window, IdPath({IDCANCEL})));
     });
     EXPECT_EQ(cancelled.DoModal(), IDCANCEL);
     EXPECT_EQ(untouched.text, "before");
-    EXPECT_EQ(owner.clicks, (std::vector<int>{1001, 1500}));
+    EXPECT_EQ(owner.clicks, (std::vector<int>{kCheckId, kOtherId}));
 }
 
 TEST(DynDialogTest, AnActiveXControlIsRefusedWithTheMessageAndTheRestWorks) {
     CDynDialogEx dialog;
     std::string text = "kept";
     CButton bound;
-    dialog.AddDlgControl("MSCAL.Calendar.7", "", kChild, 0, nullptr, {}, 1100);
-    dialog.AddDlgControl("EDIT", "", kChild | WS_BORDER, 0, nullptr, &text, 1101);
-    dialog.AddDlgControl("BUTTON", "Bound", kChild, 0, nullptr, static_cast<CWnd*>(&bound), 1102);
+    dialog.AddDlgControl("MSCAL.Calendar.7", "", kChild, 0, nullptr, {}, kCalendarId);
+    dialog.AddDlgControl("EDIT", "", kChild | WS_BORDER, 0, nullptr, &text, kTextId);
+    dialog.AddDlgControl("BUTTON", "Bound", kChild, 0, nullptr, static_cast<CWnd*>(&bound), kBoundId);
     UiTest::MessageBoxSeen told;
     UiTest::AnswerNextMessageBox(IDOK, &told);
     UiTest::OnNextModal([&](QWidget* window) {
-        EXPECT_EQ(UiTest::FindControl(window, "1100"), nullptr);
+        EXPECT_EQ(UiTest::FindControl(window, IdPath({kCalendarId})), nullptr);
         // A push button given a control object is that object's window.
-        EXPECT_EQ(bound.GetWidget(), UiTest::FindControl(window, "1102"));
+        EXPECT_EQ(bound.GetWidget(), UiTest::FindControl(window, IdPath({kBoundId})));
         EXPECT_EQ(bound.GetWindowText(), "Bound");
-        UiTest::Type(UiTest::FindControl(window, "1101"), "!");
-        UiTest::Key(UiTest::FindControl(window, "1101"), Qt::Key_Return);
+        UiTest::Type(UiTest::FindControl(window, IdPath({kTextId})), "!");
+        UiTest::Key(UiTest::FindControl(window, IdPath({kTextId})), Qt::Key_Return);
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(told.text, "Failed SetWindowPos for control MSCAL.Calendar.7.");
@@ -204,7 +210,7 @@ TEST(DynDialogTest, AModelessDialogClosesItsWindowOnOk) {
     EXPECT_EQ(dialog.DoModal(), 1);
     ASSERT_TRUE(dialog.IsWindow());
     EXPECT_TRUE(dialog.GetWidget()->isVisible());
-    UiTest::Click(UiTest::FindControl(dialog.GetWidget(), "1"));
+    UiTest::Click(UiTest::FindControl(dialog.GetWidget(), IdPath({IDOK})));
     UiTest::ProcessUntil([&] { return !dialog.IsWindow(); }, 100);
     EXPECT_FALSE(dialog.IsWindow());
 }
@@ -243,7 +249,7 @@ TEST(DynDialogTest, TheGridsTextEditorAsTheGridBuildsIt) {
         UiTest::Type(edits.front(), "");
         QTest::keyClick(edits.front(), Qt::Key_Return);
         UiTest::Type(edits.front(), "line two");
-        UiTest::Click(UiTest::FindControl(window, "1"));
+        UiTest::Click(UiTest::FindControl(window, IdPath({IDOK})));
     });
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(value, "line one\r\nline two");

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "app/ControlIds.h"
 #include "app/widgets/MaskEdit.h"
 #include "support/ui/UiHarness.h"
 #include "ui/Dialog.h"
@@ -14,6 +15,7 @@ namespace {
 
 using namespace Ui;
 using Widgets::CMaskEdit;
+namespace Id = ControlId::MainDialog;
 
 constexpr DWORD kEdit = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL;
 
@@ -25,23 +27,23 @@ public:
         t.cx = 200;
         t.cy = 60;
         t.style |= WS_VISIBLE;
-        t.controls = {{1040, "EDIT", "", 32, 8, 78, 12, kEdit},
-                      {1041, "EDIT", "", 137, 8, 31, 12, kEdit},
-                      {1042, "EDIT", "", 32, 30, 60, 12, kEdit}};
+        t.controls = {{Id::Mac, "EDIT", "", 32, 8, 78, 12, kEdit},
+                      {Id::AppId, "EDIT", "", 137, 8, 31, 12, kEdit},
+                      {Id::StNum, "EDIT", "", 32, 30, 60, 12, kEdit}};
         CreateIndirect(t);
-        mac.SubclassDlgItem(1040, this);
-        appId.SubclassDlgItem(1041, this);
+        mac.SubclassDlgItem(Id::Mac, this);
+        appId.SubclassDlgItem(Id::AppId, this);
         mac.SetMask("XX:XX:XX:XX:XX:XX");
         mac.SetPromptChar('0');
         appId.SetMask("XXXX");
         appId.SetPromptChar('0');
-        MapNotify(1040, Widgets::MEN_KILLFOCUS, [this](NMHDR* header, LRESULT*) {
+        MapNotify(Id::Mac, Widgets::MEN_KILLFOCUS, [this](NMHDR* header, LRESULT*) {
             ++focusLosses;
             if (refuseFocusLoss) reinterpret_cast<Widgets::MaskEditKillFocus*>(header)->valid = 0;
         });
     }
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
-        if (LOWORD(wParam) == 1041) codes.push_back(HIWORD(wParam));
+        if (LOWORD(wParam) == Id::AppId) codes.push_back(HIWORD(wParam));
         return 1;
     }
     CMaskEdit mac;
@@ -150,7 +152,7 @@ TEST(MaskEditTest, AParentThatRefusesTheFocusLossGetsTheFocusBackAfterwards) {
     dialog.Mac()->setFocus();
     UiTest::ProcessUntil([&] { return dialog.Mac()->hasFocus(); }, 100);
     dialog.refuseFocusLoss = true;
-    QWidget* other = UiTest::FindControl(dialog.GetWidget(), "1042");
+    QWidget* other = UiTest::FindControl(dialog.GetWidget(), UiTest::IdPath({Id::StNum}));
     other->setFocus();
     EXPECT_EQ(dialog.focusLosses, 1);
     UiTest::ProcessUntil([&] { return dialog.Mac()->hasFocus(); }, 100);
@@ -198,7 +200,7 @@ TEST(MaskEditTest, AutoTabMovesOnPastTheLastInputAndAClickOnAnEmptyFieldStartsAt
     KeysAt(dialog.AppId(), 0, {});
     QTest::keyClicks(dialog.AppId(), "abcd");
     EXPECT_EQ(dialog.AppId()->text(), "ABCD");
-    EXPECT_EQ(dialog.GetWidget()->focusWidget(), UiTest::FindControl(dialog.GetWidget(), "1042"));
+    EXPECT_EQ(dialog.GetWidget()->focusWidget(), UiTest::FindControl(dialog.GetWidget(), UiTest::IdPath({Id::StNum})));
 
     dialog.mac.SetMask("(##)");
     EXPECT_TRUE(dialog.mac.IsEmpty());

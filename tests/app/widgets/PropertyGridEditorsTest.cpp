@@ -255,7 +255,7 @@ TEST_F(PropertyGridEditorsTest, TheTextDialogKeepsLineBreaksAsCrLf) {
             }
             ASSERT_NE(ok, nullptr);  // the parent's OK text
             UiTest::Screenshot(window, "property-grid-text-dialog");
-            UiTest::Click(c.accepted ? ok : UiTest::FindControl(window, "2"));
+            UiTest::Click(c.accepted ? ok : UiTest::FindControl(window, UiTest::IdPath({IDCANCEL})));
         });
         if (c.byDoubleClick) {
             Click(NamePoint(notes));
@@ -286,7 +286,7 @@ TEST_F(PropertyGridEditorsTest, TheDateTimeDialogJoinsTheDayOfOnePickerToTheTime
             date->setDate(QDate(2013, 7, 8));
             time->setTime(QTime(17, 30, 1));
             UiTest::Screenshot(window, "property-grid-datetime-dialog");
-            UiTest::Click(UiTest::FindControl(window, c.accepted ? "1" : "2"));
+            UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({c.accepted ? IDOK : IDCANCEL})));
         });
         if (c.byDoubleClick) {
             Click(NamePoint(when));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ControlIds.h"
 #include "app/widgets/PropertyGrid.h"
 #include "ui/Wnd.h"
 
@@ -64,7 +65,8 @@ protected:
                                Ui::IDOK);
         cancelButton.CreateControl("BUTTON", "Drop", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{310, 40, 390, 60},
                                    &owner, Ui::IDCANCEL);
-        ASSERT_TRUE(grid.Create(Ui::WS_CHILD | Ui::WS_VISIBLE, Ui::RECT{0, 0, 300, 200}, &owner, 1039));
+        ASSERT_TRUE(grid.Create(Ui::WS_CHILD | Ui::WS_VISIBLE, Ui::RECT{0, 0, 300, 200}, &owner,
+                                ControlId::DeviceParameters::Grid));
         owner.GetWidget()->show();
         Activate();
     }

@@ -292,10 +292,10 @@ TEST(PropertyGridPlaceholderTest, AGridAdoptsAPlaceholderAndDrawsOnIt) {
     ASSERT_TRUE(dialog.Create(Ui::WS_VISIBLE, Ui::RECT{0, 0, 320, 240}, nullptr, 0));
     Ui::CWnd placeholder;
     ASSERT_TRUE(placeholder.CreateControl("STATIC", "", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{10, 10, 210, 110},
-                                          &dialog, 1039));
+                                          &dialog, ControlId::DeviceParameters::Grid));
     QWidget* widget = placeholder.Detach();  // the template's control, now without an object
     Widgets::CPropertyGrid grid;
-    ASSERT_TRUE(grid.SubclassDlgItem(1039, &dialog));
+    ASSERT_TRUE(grid.SubclassDlgItem(ControlId::DeviceParameters::Grid, &dialog));
     EXPECT_EQ(grid.GetWidget(), widget);
     EXPECT_EQ(grid.GetSplitterPosition(), 100);
     EXPECT_GT(grid.GetRowHeight(), 4);
@@ -320,9 +320,9 @@ TEST(PropertyGridPlaceholderTest, AGridAdoptsAPlaceholderAndDrawsOnIt) {
     GridTest::RecordingOwner again;
     ASSERT_TRUE(again.Create(Ui::WS_VISIBLE, Ui::RECT{0, 0, 320, 240}, nullptr, 0));
     ASSERT_TRUE(placeholder.CreateControl("STATIC", "", Ui::WS_CHILD | Ui::WS_VISIBLE, 0, Ui::RECT{10, 10, 210, 110},
-                                          &again, 1039));
+                                          &again, ControlId::DeviceParameters::Grid));
     placeholder.Detach();
-    ASSERT_TRUE(grid.SubclassDlgItem(1039, &again));
+    ASSERT_TRUE(grid.SubclassDlgItem(ControlId::DeviceParameters::Grid, &again));
     EXPECT_TRUE(grid.IsScrollBarShown());
     again.GetWidget()->show();
     grid.GetWidget()->repaint();

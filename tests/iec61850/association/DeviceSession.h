@@ -18,6 +18,7 @@
 #include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/reader/RClient.h"
 #include "iec61850/association/RecordingClient.h"
 #include "osi/AssociationWireRelay.h"
 
@@ -78,7 +79,7 @@ public:
             for (const auto& [nodeName, node] : logicalDevice->GetLogicalNodes()) {
                 const std::string reference = name + "/" + nodeName;
                 const Confirmation type = Call([&](RecordingClient& c, std::uint32_t& id) {
-                    return c.GetLogicalNodeDirectory(id, reference, 22, 0);
+                    return c.GetLogicalNodeDirectory(id, reference, RClient::NodeTypeClass, 0);
                 });
                 ASSERT_EQ(type.serviceError, 0) << reference;
                 ASSERT_EQ(node->Build(), System::OkNoError) << reference;

@@ -96,8 +96,9 @@ TEST_F(Services, RefusedBeforeAnythingIsSent) {
         {"file directory",
          Call([](RecordingClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassFile, 0); }),
          System::NotSupported, 11},
-        {"node directory of class 8",
-         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", 8, 0); }),
+        {"node directory of data attributes", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassDataAttribute, 0);
+         }),
          System::Error, 11},
         {"an attribute the block lacks", Call([](RecordingClient& c, std::uint32_t& id) {
              return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}, {"Nothing", "1"}}, 0);
@@ -123,7 +124,9 @@ TEST_F(Services, TheLocalFormAnswersFromTheModelAndSendsNothing) {
             return c.GetServerDirectory(id, ObjectClassLogicalDevice, 1);
         }),
         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, "LD0", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", 7, 1); }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassData, 1);
+        }),
         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, "LD0/XCBR1", "", 1); }),
         Call([](RecordingClient& c, std::uint32_t& id) {
             return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, 1);

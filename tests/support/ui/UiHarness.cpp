@@ -88,6 +88,15 @@ QWidget* FindControl(QWidget* root, const std::string& idPath) {
     return current;
 }
 
+std::string IdPath(std::initializer_list<int> ids) {
+    std::string path;
+    for (const int id : ids) {
+        if (!path.empty()) path += '/';
+        path += std::to_string(id);
+    }
+    return path;
+}
+
 std::string Text(QWidget* control) { return control ? Ui::WidgetText(control) : std::string(); }
 
 void Type(QWidget* control, const std::string& text) {

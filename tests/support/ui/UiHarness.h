@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ int RunAllTests(int argc, char** argv);
 
 // "1035/1050": control 1050 inside control 1035 of `root`, each a direct child.
 QWidget* FindControl(QWidget* root, const std::string& idPath);
+// The path of named ids, outermost first: IdPath({1035, 1050}) is "1035/1050".
+std::string IdPath(std::initializer_list<int> ids);
 std::string Text(QWidget* control);
 void Type(QWidget* control, const std::string& text);  // focuses it and types at the end
 void Clear(QWidget* control);                          // selects all and deletes it
