@@ -82,7 +82,7 @@ struct Session {
             ld0->directoryNames.insert(ld0->directoryNames.end(), client.names.begin(), client.names.end());
             if (!client.names.empty()) after = client.names.back();
         } while (client.more);
-        ld0->directoryState = DirectoryComplete;
+        ld0->directoryState = DirectoryState::Complete;
         if (ld0->BuildFromDirectory() != System::OkNoError) return false;
         for (const char* node : {"MMXU1", "XCBR1"}) {
             std::uint32_t id = 0;

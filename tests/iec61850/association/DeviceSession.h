@@ -73,7 +73,7 @@ public:
                 if (!page.moreFollows) break;
                 after = page.names.back();
             }
-            logicalDevice->directoryState = DirectoryComplete;
+            logicalDevice->directoryState = DirectoryState::Complete;
             ASSERT_EQ(logicalDevice->BuildFromDirectory(), System::OkNoError);
             for (const auto& [nodeName, node] : logicalDevice->GetLogicalNodes()) {
                 const std::string reference = name + "/" + nodeName;

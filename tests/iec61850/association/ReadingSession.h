@@ -93,7 +93,7 @@ public:
         return reader.Run();
     }
 
-    std::uint32_t Count(ModelClass modelClass, std::uint32_t state = 0) {
+    std::uint32_t Count(ModelClass modelClass, ObjectState state = AnyObjectState) {
         std::uint32_t count = 0;
         EXPECT_EQ(server->CountKindOf(modelClass, state, count), System::OkNoError);
         return count;

@@ -127,7 +127,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
     EXPECT_EQ(selected.front()->GetName(), "brcb02");
 
     std::uint32_t count = 0;
-    ASSERT_EQ(session.server->CountKindOf(ModelClass::LogicalNode, 0, count), System::OkNoError);
+    ASSERT_EQ(session.server->CountKindOf(ModelClass::LogicalNode, AnyObjectState, count), System::OkNoError);
     EXPECT_EQ(count, 7u + 2u);  // LD0: XCBR1, CSWI1-4, MMXU1, GGIO1; bay1: MMXU1, GGIO1
 }
 

@@ -82,7 +82,7 @@ protected:
         std::list<NamedObject*> found;
         EXPECT_EQ(session.server->FindObjects("CO", object + ".SBO", found), System::OkNoError);
         auto* sbo = found.empty() ? nullptr : dynamic_cast<DataItem*>(found.front());
-        if (sbo != nullptr) Locked([&] { sbo->SetState(0); });
+        if (sbo != nullptr) Locked([&] { sbo->SetState(ObjectState::NotAsked); });
         return sbo;
     }
     template <typename Fn>
@@ -110,12 +110,12 @@ TEST_F(ReadingClientControls, SelectMarksItsTargetReadOnlyWhenGrantedAndTheModel
         const char* name;
         int block;
         std::int32_t returned;
-        std::uint32_t state;
+        ObjectState state;
         const char* answer;
     };
     const Case cases[] = {
-        {"granted", 0, 0, StateRead, "LD0/CSWI2$CO$Pos"},
-        {"refused", 7, 1, 0, ""},
+        {"granted", 0, 0, ObjectState::Read, "LD0/CSWI2$CO$Pos"},
+        {"refused", 7, 1, ObjectState::NotAsked, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
