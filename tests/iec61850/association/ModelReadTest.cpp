@@ -346,15 +346,19 @@ TEST(ModelRead, RequestsEndedWithTheAssociationChangeNothing) {
 
     using Make = std::function<Service*()>;
     const std::vector<std::pair<const char*, Make>> requests = {
-        {"server directory", [&] { return new GetServerDirectory(association, ObjectClassLogicalDevice, false); }},
-        {"device directory", [&] { return new GetLogicalDeviceDirectory(association, "LD0", false); }},
+        {"server directory",
+         [&] { return new GetServerDirectory(association, ObjectClassLogicalDevice, AnswerFrom::Device); }},
+        {"device directory", [&] { return new GetLogicalDeviceDirectory(association, "LD0", AnswerFrom::Device); }},
         {"node type",
-         [&] { return new GetLogicalNodeDirectory(association, "LD0/CSWI1", RClient::NodeTypeClass, false); }},
-        {"data sets", [&] { return new GetLogicalNodeDirectory(association, "LD0", ObjectClassDataSet, false); }},
-        {"constraint type", [&] { return new GetDataDirectory(association, "LD0/CSWI1", "ST", false); }},
+         [&] {
+             return new GetLogicalNodeDirectory(association, "LD0/CSWI1", RClient::NodeTypeClass, AnswerFrom::Device);
+         }},
+        {"data sets",
+         [&] { return new GetLogicalNodeDirectory(association, "LD0", ObjectClassDataSet, AnswerFrom::Device); }},
+        {"constraint type", [&] { return new GetDataDirectory(association, "LD0/CSWI1", "ST", AnswerFrom::Device); }},
         {"values",
          [&] {
-             auto* values = new GetAllDataValues(association, "LD0/LLN0", "", false);
+             auto* values = new GetAllDataValues(association, "LD0/LLN0", "", AnswerFrom::Device);
              values->target = lln0;
              return values;
          }},

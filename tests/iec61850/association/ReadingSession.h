@@ -22,6 +22,9 @@
 namespace ModelReadTest {
 
 using namespace Iec61850::Acsi;
+using Iec61850::Activation;
+using Iec61850::AnswerFrom;
+using Iec61850::SelectBy;
 
 // One confirmation as the reading client saw it.
 struct Seen {

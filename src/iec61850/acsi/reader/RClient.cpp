@@ -482,13 +482,14 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
         if (!lock.taken()) return lock.result();
         if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
-            post.Add(
-                [](RClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0); });
+            post.Add([](RClient& c, std::uint32_t& id) {
+                return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
+            });
         } else if (server->state == DirectoryState::MoreFollows) {
             server->state = DirectoryState::Asked;
             const std::string after = server->directoryNames.empty() ? std::string() : server->directoryNames.back();
             post.Add([after](RClient& c, std::uint32_t& id) {
-                return c.GetServerDirectoryAfter(id, ObjectClassLogicalDevice, 0, after);
+                return c.GetServerDirectoryAfter(id, ObjectClassLogicalDevice, AnswerFrom::Device, after);
             });
         }
         if (server->secondDirectoryState == DirectoryState::NotAsked)
@@ -510,7 +511,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
                         dataSet->directoryState = MemberListState::Asked;
                         const std::string reference = dataSet->GetReference();
                         post.Add([reference](RClient& c, std::uint32_t& id) {
-                            return c.GetDataSetDirectory(id, reference, 0);
+                            return c.GetDataSetDirectory(id, reference, AnswerFrom::Device);
                         });
                     }
                 }
@@ -530,7 +531,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
             }
             for (std::int32_t objectClass : classes) {
                 post.Add([reference, objectClass](RClient& c, std::uint32_t& id) {
-                    return c.GetLogicalNodeDirectory(id, reference, objectClass, 1);
+                    return c.GetLogicalNodeDirectory(id, reference, objectClass, AnswerFrom::Model);
                 });
             }
         }
@@ -553,7 +554,9 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
         case DirectoryState::NotAsked:
             allRead = false;
             device.directoryState = DirectoryState::Asked;
-            post.Add([name](RClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, name, 0); });
+            post.Add([name](RClient& c, std::uint32_t& id) {
+                return c.GetLogicalDeviceDirectory(id, name, AnswerFrom::Device);
+            });
             break;
         case DirectoryState::MoreFollows:
             allRead = false;
@@ -564,7 +567,7 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
                 device.directoryState = DirectoryState::Asked;
                 const std::string after = device.directoryNames.back();
                 post.Add([name, after](RClient& c, std::uint32_t& id) {
-                    return c.GetLogicalDeviceDirectoryAfter(id, name, 0, after);
+                    return c.GetLogicalDeviceDirectoryAfter(id, name, AnswerFrom::Device, after);
                 });
             }
             break;
@@ -574,13 +577,13 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
     if (device.dataSetDirectoryState == DirectoryState::NotAsked) {
         device.dataSetDirectoryState = DirectoryState::Asked;
         post.Add([name](RClient& c, std::uint32_t& id) {
-            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
+            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, AnswerFrom::Device);
         });
     } else if (device.dataSetDirectoryState == DirectoryState::MoreFollows) {
         device.dataSetDirectoryState = DirectoryState::Asked;
         const std::string after = device.dataSetNames.empty() ? std::string() : device.dataSetNames.back();
         post.Add([name, after](RClient& c, std::uint32_t& id) {
-            return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, 0, after);
+            return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, AnswerFrom::Device, after);
         });
     }
     for (const auto& [nodeName, node] : device.GetLogicalNodes()) {
@@ -605,12 +608,13 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             }
             node.readingState = NodeReadingState::TypeAsked;
             post.Add([reference](RClient& c, std::uint32_t& id) {
-                return c.GetLogicalNodeDirectory(id, reference, NodeTypeClass, 0);
+                return c.GetLogicalNodeDirectory(id, reference, NodeTypeClass, AnswerFrom::Device);
             });
             if (lln0) {
                 node.SetState(ObjectState::ValuesAsked);
-                post.Add(
-                    [reference](RClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, reference, "", 0); });
+                post.Add([reference](RClient& c, std::uint32_t& id) {
+                    return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
+                });
             }
             break;
         case NodeReadingState::TypeRefused: {
@@ -627,7 +631,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
                     group->SetState(ObjectState::DirectoryAsked);
                     const std::string fc = group->GetFc();
                     post.Add([reference, fc](RClient& c, std::uint32_t& id) {
-                        return c.GetDataDirectory(id, reference, fc, 0);
+                        return c.GetDataDirectory(id, reference, fc, AnswerFrom::Device);
                     });
                     asked = true;
                 }
@@ -672,7 +676,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
                 const std::string fc = group->GetFc();
                 post.Add([reference, fc](RClient& c, std::uint32_t& id) {
-                    return c.GetAllDataValues(id, reference, fc, 0);
+                    return c.GetAllDataValues(id, reference, fc, AnswerFrom::Device);
                 });
             }
             break;
@@ -683,7 +687,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
                 node.SetState(ObjectState::ValuesAsked);
                 if (Offers(Mms::MmsServiceRead)) {
                     post.Add([reference](RClient& c, std::uint32_t& id) {
-                        return c.GetAllDataValues(id, reference, "", 0);
+                        return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
                     });
                 } else {
                     node.SetState(ObjectState::Read);

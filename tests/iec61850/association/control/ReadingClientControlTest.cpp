@@ -93,12 +93,13 @@ protected:
     }
     std::int32_t Select(const std::string& object) {
         std::uint32_t id = 0;
-        EXPECT_EQ(client->Select(id, object, 1), System::OkNoError);
+        EXPECT_EQ(client->Select(id, object, SelectBy::ReadingSbo), System::OkNoError);
         return client->WaitForSelect(id);
     }
     void Operate(const std::string& object) {
         std::uint32_t id = 0;
-        EXPECT_EQ(client->Operate(id, object, kComponents, "False", kTime, "00", 0), System::OkNoError);
+        EXPECT_EQ(client->Operate(id, object, kComponents, "False", kTime, "00", Activation::Immediate),
+                  System::OkNoError);
     }
 
     ReadingSession session;
