@@ -61,7 +61,8 @@ enum class MemberListState : std::uint32_t {
 };
 
 // Every model object's own state (NamedObject): whether its values or its structure have
-// been read. Setting it on a node, group, item or data set passes it down the subtree.
+// been read. Setting it on a group or item passes it down the subtree, on a node or data set
+// also up to the parent.
 enum class ObjectState : std::uint32_t {
     NotAsked = 0,
     // A functional-constraint group whose data directory is asked for.
