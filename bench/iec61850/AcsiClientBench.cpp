@@ -23,6 +23,7 @@
 namespace {
 
 using namespace Iec61850::Acsi;
+using Iec61850::AnswerFrom;
 
 // Waits for one confirmation at a time.
 class BenchClient : public Iec61850::ClientApplication {
@@ -77,16 +78,18 @@ struct Session {
         std::string after;
         do {
             std::uint32_t id = 0;
-            if (client.GetLogicalDeviceDirectoryAfter(id, "LD0", 0, after) != System::OkNoError || client.Wait() != 0)
+            if (client.GetLogicalDeviceDirectoryAfter(id, "LD0", AnswerFrom::Device, after) != System::OkNoError ||
+                client.Wait() != 0)
                 return false;
             ld0->directoryNames.insert(ld0->directoryNames.end(), client.names.begin(), client.names.end());
             if (!client.names.empty()) after = client.names.back();
         } while (client.more);
-        ld0->directoryState = DirectoryComplete;
+        ld0->directoryState = DirectoryState::Complete;
         if (ld0->BuildFromDirectory() != System::OkNoError) return false;
         for (const char* node : {"MMXU1", "XCBR1"}) {
             std::uint32_t id = 0;
-            if (client.GetLogicalNodeDirectory(id, std::string("LD0/") + node, 22, 0) != System::OkNoError ||
+            if (client.GetLogicalNodeDirectory(id, std::string("LD0/") + node, 22, AnswerFrom::Device) !=
+                    System::OkNoError ||
                 client.Wait() != 0 || ld0->FindLogicalNode(node)->Build() != System::OkNoError) {
                 return false;
             }
@@ -108,7 +111,8 @@ void GetDataValues(benchmark::State& state, const char* fc, const char* referenc
     }
     for (auto _ : state) {
         std::uint32_t id = 0;
-        if (session.client.GetDataValues(id, {fc, reference}, 0) != System::OkNoError || session.client.Wait() != 0) {
+        if (session.client.GetDataValues(id, {fc, reference}, AnswerFrom::Device) != System::OkNoError ||
+            session.client.Wait() != 0) {
             state.SkipWithError("read failed");
             return;
         }

@@ -61,8 +61,8 @@ void BM_ReadLargeModel(benchmark::State& state) {
         state.PauseTiming();
         heap = HeapInUse() - before;
         requests = device.Requests().size();
-        server->CountKindOf(ModelClass::DataAttribute, 0, attributes);
-        server->CountKindOf(ModelClass::Any, 0, objects);
+        server->CountKindOf(ModelClass::DataAttribute, AnyObjectState, attributes);
+        server->CountKindOf(ModelClass::Any, AnyObjectState, objects);
         variables = 0;
         for (const auto& [name, device] : server->GetLogicalDevices()) {
             if (const Mms::ObjectMap* map = device->GetDomain()->GetObjectMap(Mms::MmsClassNamedVariable)) {

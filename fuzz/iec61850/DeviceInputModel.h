@@ -36,7 +36,7 @@ inline void BuildDeviceFromInput(Iec61850::Acsi::LogicalDevice& device, std::str
         }
         start = stop + 1;
     }
-    device.directoryState = Iec61850::Acsi::DirectoryComplete;
+    device.directoryState = Iec61850::Acsi::DirectoryState::Complete;
     device.BuildFromDirectory();
     device.BuildDataSetsFromDirectory();
 

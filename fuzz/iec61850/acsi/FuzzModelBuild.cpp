@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         std::list<NamedObject*> found;
         device.CollectByClass(ObjectClassData, found);
         device.CollectByClass(21, found);
-        device.IsKindOf(ModelClass::Any, 0);
+        device.IsKindOf(ModelClass::Any, AnyObjectState);
         for (auto& [name, node] : device.GetLogicalNodes()) {
             node->IsTypeIncomplete();
             for (auto& [setName, dataSet] : node->GetDataSets()) dataSet->Build();

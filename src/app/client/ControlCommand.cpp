@@ -54,11 +54,15 @@ System::ResultCode ExecuteControl(Iec61850::ClientApplication& client, const Con
     std::uint32_t id = 0;
     switch (ChooseControlService(command.attributeReference)) {
         case ControlService::Operate:
-            return client.Operate(id, command.objectReference, records, test, command.time, check, 0);
+            return client.Operate(id, command.objectReference, records, test, command.time, check,
+                                  Iec61850::Activation::Immediate);
         case ControlService::SelectWithValue:
-            return client.SelectWithValue(id, command.objectReference, records, test, command.time, check, 0);
-        case ControlService::Select: return client.Select(id, command.objectReference, 1);
-        case ControlService::Cancel: return client.Cancel(id, command.objectReference, records, test, command.time, 0);
+            return client.SelectWithValue(id, command.objectReference, records, test, command.time, check,
+                                          Iec61850::Activation::Immediate);
+        case ControlService::Select: return client.Select(id, command.objectReference, Iec61850::SelectBy::ReadingSbo);
+        case ControlService::Cancel:
+            return client.Cancel(id, command.objectReference, records, test, command.time,
+                                 Iec61850::Activation::Immediate);
         case ControlService::None: break;
     }
     return System::OkNoError;

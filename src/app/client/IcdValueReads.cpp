@@ -33,7 +33,7 @@ bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
     for (const std::string& node : nodes) {
         for (const char* fc : {"CF", "DC"}) {
             std::uint32_t id = 0;
-            if (client.GetAllDataValues(id, node, fc, 0) == System::OkNoError) continue;
+            if (client.GetAllDataValues(id, node, fc, Iec61850::AnswerFrom::Device) == System::OkNoError) continue;
             client.GetPendingLock().Wait(0);
             // Answers count down too: only the step that reaches 0 ends the reads.
             const std::int32_t before = client.GetPendingValueReads();

@@ -144,7 +144,8 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     return 0;
 }
 
-System::ResultCode QXClient::GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request, std::uint8_t flag) {
+System::ResultCode QXClient::GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
+                                           Iec61850::AnswerFrom answerFrom) {
     {
         std::lock_guard lock(lastReadMutex_);
         lastReadConstraint_ = request.first;
@@ -153,7 +154,7 @@ System::ResultCode QXClient::GetDataValues(std::uint32_t& id, const Iec61850::Fc
     Iec61850::FcReference sent = request;
     // The library addresses data by whole attributes: an array element is read with its array.
     if (const std::size_t cut = sent.second.find(".["); cut != std::string::npos) sent.second.resize(cut);
-    return QXClientBase::GetDataValues(id, sent, flag);
+    return QXClientBase::GetDataValues(id, sent, answerFrom);
 }
 
 Iec61850::FcReference QXClient::GetLastRead() const {

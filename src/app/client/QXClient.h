@@ -55,7 +55,7 @@ public:
     std::int32_t OnRelease(Iec61850::Acsi::Release* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
-                                     std::uint8_t flag) override;
+                                     Iec61850::AnswerFrom answerFrom) override;
     std::int32_t OnGetDataValues(Iec61850::Acsi::GetDataValues* service) override;
     std::int32_t OnSetDataValues(Iec61850::Acsi::SetDataValues* service) override;
     std::int32_t OnReport(Iec61850::Acsi::RCBReport* report) override;

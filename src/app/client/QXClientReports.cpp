@@ -18,6 +18,7 @@
 // no other) runs the next step.
 namespace App {
 
+using Iec61850::AnswerFrom;
 using Iec61850::Acsi::BRCB;
 using Iec61850::Acsi::NamedObject;
 using Iec61850::Acsi::RCB;
@@ -192,10 +193,11 @@ void QXClient::RunRcbStep(RcbStep& first) {
                          step.request == RcbRequest::Refresh;
         if (get) {
             const Iec61850::FcReference block{step.constraint, step.reference};
-            issued = step.buffered ? GetBRCBValues(id, block, 0) : GetURCBValues(id, block, 0);
+            issued = step.buffered ? GetBRCBValues(id, block, AnswerFrom::Device)
+                                   : GetURCBValues(id, block, AnswerFrom::Device);
         } else {
-            issued = step.buffered ? SetBRCBValues(id, step.reference, step.records, 0)
-                                   : SetURCBValues(id, step.reference, step.records, 0);
+            issued = step.buffered ? SetBRCBValues(id, step.reference, step.records, AnswerFrom::Device)
+                                   : SetURCBValues(id, step.reference, step.records, AnswerFrom::Device);
         }
         RcbStep next;
         {

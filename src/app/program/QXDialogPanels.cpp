@@ -45,7 +45,7 @@ void QXDialog::OnRead() {
     if (client_ == nullptr) return;
     const Iec61850::FcReference item{readSelection_.GetConstraint(), readSelection_.GetReference()};
     std::uint32_t id = 0;
-    client_->GetDataValues(id, item, 0);
+    client_->GetDataValues(id, item, Iec61850::AnswerFrom::Device);
 }
 
 LRESULT QXDialog::OnReadResult(WPARAM wParam, LPARAM lParam) {

@@ -40,7 +40,7 @@ public:
     System::ResultCode Associate() { return client->Associate(Profile(), 0); }
     std::uint32_t Count(Iec61850::Acsi::ModelClass modelClass) {
         std::uint32_t count = 0;
-        EXPECT_EQ(server->CountKindOf(modelClass, 0, count), System::OkNoError);
+        EXPECT_EQ(server->CountKindOf(modelClass, Iec61850::Acsi::AnyObjectState, count), System::OkNoError);
         return count;
     }
 

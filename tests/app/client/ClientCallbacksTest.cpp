@@ -13,12 +13,13 @@ namespace AppTest {
 namespace {
 
 using namespace App;
+using Iec61850::AnswerFrom;
 
 // The client's answer to a read, once it is there.
 Message ReadResult(BridgeSession& session, const Iec61850::FcReference& item) {
     session.notifier.Clear();
     std::uint32_t id = 0;
-    EXPECT_EQ(session.client->GetDataValues(id, item, 0), System::OkNoError);
+    EXPECT_EQ(session.client->GetDataValues(id, item, AnswerFrom::Device), System::OkNoError);
     Message result;
     EXPECT_TRUE(session.notifier.WaitFor(WM_QX_READ_RESULT, result));
     return result;
@@ -155,7 +156,7 @@ TEST(ClientCallbacks, ValueReadsOfTheExportCountDownAndNeverBelowZero) {
     auto confirmAll = [&](int reads) {
         for (int i = 0; i < reads; ++i) {
             std::uint32_t id = 0;
-            ASSERT_EQ(session.client->GetAllDataValues(id, "LD0/GGIO1", "", 0), System::OkNoError);
+            ASSERT_EQ(session.client->GetAllDataValues(id, "LD0/GGIO1", "", AnswerFrom::Device), System::OkNoError);
         }
         ASSERT_TRUE(TestSupport::Eventually([&] {
             int answered = 0;
@@ -170,7 +171,7 @@ TEST(ClientCallbacks, ValueReadsOfTheExportCountDownAndNeverBelowZero) {
     // The third confirmation found the count at 0 and told nothing: give it the time
     // to show if it would.
     std::uint32_t id = 0;
-    ASSERT_EQ(session.client->GetAllDataValues(id, "LD0/GGIO1", "", 0), System::OkNoError);
+    ASSERT_EQ(session.client->GetAllDataValues(id, "LD0/GGIO1", "", AnswerFrom::Device), System::OkNoError);
     session.client->WaitForConfirmation(1000);
     session.client->WaitForConfirmation(1000);
     std::vector<std::pair<std::uint32_t, std::intptr_t>> seen;

@@ -10,6 +10,8 @@ namespace AppTest {
 namespace {
 
 using namespace App;
+using Iec61850::Activation;
+using Iec61850::SelectBy;
 
 // A client that records the control requests instead of sending them.
 class RecordingControlClient : public Iec61850::ClientApplication {
@@ -21,29 +23,30 @@ public:
         std::string test;
         std::string t;
         std::string check;
-        std::uint8_t flag = 0;
+        Activation activation = Activation::Immediate;
+        SelectBy selectBy = SelectBy::Unsupported;
         bool operator==(const Call&) const = default;
     };
 
-    System::ResultCode Select(std::uint32_t&, const std::string& reference, std::uint8_t flag) override {
-        calls.push_back({"Select", reference, {}, {}, {}, {}, flag});
+    System::ResultCode Select(std::uint32_t&, const std::string& reference, SelectBy selectBy) override {
+        calls.push_back({"Select", reference, {}, {}, {}, {}, {}, selectBy});
         return System::OkNoError;
     }
     System::ResultCode SelectWithValue(std::uint32_t&, const std::string& reference,
                                        const Iec61850::AttributeRecords& values, const std::string& test,
-                                       const std::string& t, const std::string& check, std::uint8_t flag) override {
-        calls.push_back({"SelectWithValue", reference, values, test, t, check, flag});
+                                       const std::string& t, const std::string& check, Activation activation) override {
+        calls.push_back({"SelectWithValue", reference, values, test, t, check, activation});
         return System::OkNoError;
     }
     System::ResultCode Operate(std::uint32_t&, const std::string& reference, const Iec61850::AttributeRecords& values,
                                const std::string& test, const std::string& t, const std::string& check,
-                               std::uint8_t flag) override {
-        calls.push_back({"Operate", reference, values, test, t, check, flag});
+                               Activation activation) override {
+        calls.push_back({"Operate", reference, values, test, t, check, activation});
         return System::OkNoError;
     }
     System::ResultCode Cancel(std::uint32_t&, const std::string& reference, const Iec61850::AttributeRecords& values,
-                              const std::string& test, const std::string& t, std::uint8_t flag) override {
-        calls.push_back({"Cancel", reference, values, test, t, {}, flag});
+                              const std::string& test, const std::string& t, Activation activation) override {
+        calls.push_back({"Cancel", reference, values, test, t, {}, activation});
         return System::OkNoError;
     }
 
@@ -62,12 +65,13 @@ TEST(ControlCommand, TheAttributesEndingChoosesTheService) {
         std::vector<Call> expected;
     };
     const Case cases[] = {
-        {"LD0/CSWI1.Pos.Oper", {{"Operate", "LD0/CSWI1.Pos", kRecords, "False", kT, "00", 0}}},
-        {"LD0/CSWI1.Pos.SBOw", {{"SelectWithValue", "LD0/CSWI1.Pos", kRecords, "False", kT, "00", 0}}},
-        {"LD0/CSWI1.Pos.SBO", {{"Select", "LD0/CSWI1.Pos", {}, {}, {}, {}, 1}}},
-        {"LD0/CSWI1.Pos.Cancel", {{"Cancel", "LD0/CSWI1.Pos", kRecords, "False", kT, {}, 0}}},
+        {"LD0/CSWI1.Pos.Oper", {{"Operate", "LD0/CSWI1.Pos", kRecords, "False", kT, "00", Activation::Immediate}}},
+        {"LD0/CSWI1.Pos.SBOw",
+         {{"SelectWithValue", "LD0/CSWI1.Pos", kRecords, "False", kT, "00", Activation::Immediate}}},
+        {"LD0/CSWI1.Pos.SBO", {{"Select", "LD0/CSWI1.Pos", {}, {}, {}, {}, {}, SelectBy::ReadingSbo}}},
+        {"LD0/CSWI1.Pos.Cancel", {{"Cancel", "LD0/CSWI1.Pos", kRecords, "False", kT, {}, Activation::Immediate}}},
         // Only where the suffix first occurs counts.
-        {"X.Oper.Y.Cancel", {{"Cancel", "LD0/CSWI1.Pos", kRecords, "False", kT, {}, 0}}},
+        {"X.Oper.Y.Cancel", {{"Cancel", "LD0/CSWI1.Pos", kRecords, "False", kT, {}, Activation::Immediate}}},
         {"X.Cancel.Y.Cancel", {}},
         {"LD0/CSWI1.Pos.stVal", {}},
         {"", {}},

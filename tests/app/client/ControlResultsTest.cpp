@@ -11,6 +11,8 @@ namespace AppTest {
 namespace {
 
 using namespace App;
+using Iec61850::Activation;
+using Iec61850::SelectBy;
 
 const Iec61850::AttributeRecords kComponents = {
     {"ctlVal", "True"}, {"origin.orCat", "6"}, {"origin.orIdent", "5178"}, {"ctlNum", "1"}};
@@ -34,7 +36,8 @@ TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
     std::uint32_t id = 0;
 
     session.notifier.Clear();
-    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI1.Pos", kComponents, "False", kTime, "00", 0), System::OkNoError);
+    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI1.Pos", kComponents, "False", kTime, "00", Activation::Immediate),
+              System::OkNoError);
     std::vector<Message> results = WriteResults(session, 1);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].wParam, 0) << results[0].text;
@@ -42,7 +45,7 @@ TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
     // A select the device refuses is told, not only an operate.
     session.device.FindControl("LD0/CSWI2$CO$Pos")->Block(3);
     session.notifier.Clear();
-    ASSERT_EQ(session.client->Select(id, "LD0/CSWI2.Pos", 1), System::OkNoError);
+    ASSERT_EQ(session.client->Select(id, "LD0/CSWI2.Pos", SelectBy::ReadingSbo), System::OkNoError);
     results = WriteResults(session, 1);
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].wParam, -1);
@@ -51,7 +54,8 @@ TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
     // The write succeeds, then the device ends the command with a negative termination.
     session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(5);
     session.notifier.Clear();
-    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI3.Pos", kComponents, "False", kTime, "00", 0), System::OkNoError);
+    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI3.Pos", kComponents, "False", kTime, "00", Activation::Immediate),
+              System::OkNoError);
     results = WriteResults(session, 2);
     ASSERT_EQ(results.size(), 2u);
     // The write's answer and the termination travel apart: either may be told first.

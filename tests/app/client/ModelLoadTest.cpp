@@ -14,6 +14,7 @@ namespace AppTest {
 namespace {
 
 using namespace App;
+using Iec61850::AnswerFrom;
 using Iec61850::Acsi::ModelClass;
 using Iec61850::Acsi::ModelReader;
 
@@ -159,7 +160,7 @@ TEST(ModelLoad, TreesBuiltWhileAnswersChangeTheModel) {
         for (int i = 0; !done.load(); ++i) {
             session.device.SetValue("LD0/MMXU1$MX$TotW$mag$f", std::to_string(i));
             std::uint32_t id = 0;
-            if (session.client->GetAllDataValues(id, "LD0/MMXU1", "", 0) == System::OkNoError) {
+            if (session.client->GetAllDataValues(id, "LD0/MMXU1", "", AnswerFrom::Device) == System::OkNoError) {
                 session.client->WaitForConfirmation(1000);
             }
         }

@@ -13,6 +13,7 @@ namespace AppTest {
 namespace {
 
 using namespace App;
+using Iec61850::AnswerFrom;
 
 constexpr std::int32_t MmsRead = 4;
 constexpr std::int32_t MmsWrite = 5;
@@ -103,7 +104,7 @@ TEST(ReportSequence, EnablesAFreeBlockShowsItsReportsAndDisablesIt) {
 
     // A read of another block by someone else only updates the model: no step follows.
     std::uint32_t id = 0;
-    ASSERT_EQ(session.client->GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0), System::OkNoError);
+    ASSERT_EQ(session.client->GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually([&] { return BlockRequests(session).size() == 3; }));
     TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(100));
     EXPECT_EQ(StatusMessages(session).size(), 3u);
@@ -143,8 +144,8 @@ TEST(ReportSequence, BlocksHeldByAnotherClientAreEachCheckedOnceThenNoneIsLeft) 
     App::QXClient other(&otherWindow);
     ASSERT_EQ(other.Associate(*otherServer.GetProfile(0), 0), System::OkNoError);
     std::uint32_t id = 0;
-    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
-    ASSERT_EQ(other.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
+    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, AnswerFrom::Device), System::OkNoError);
+    ASSERT_EQ(other.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}}, AnswerFrom::Device), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually(
         [&] { return DeviceEnabled(session, "RP$urcb01") && DeviceEnabled(session, "BR$brcb01"); }));
     ASSERT_EQ(session.Associate(), System::OkNoError);

@@ -159,7 +159,7 @@ TEST_F(OneNode, ArrayElementsAreChildrenUpToTheDescribedCount) {
     EXPECT_EQ(table->GetChildren().size(), 3u);
     EXPECT_EQ(domain.GetObjectMap(0)->size(), variables);
     // The element's members take the array's description when it has one; counted here.
-    EXPECT_EQ(table->IsKindOf(ModelClass::DataItemFamily, 0), 1u + 3u * 6u);
+    EXPECT_EQ(table->IsKindOf(ModelClass::DataItemFamily, AnyObjectState), 1u + 3u * 6u);
 }
 
 TEST(DataItems, ValueTextNeedsANamedVariable) {

@@ -84,24 +84,24 @@ TEST_F(ModelTree, ItemsOfEveryClassWithReferencesAndMmsNames) {
 
 TEST_F(ModelTree, BuildingAgainMakesNothingNew) {
     const std::size_t variables = model.VariableCount();
-    const std::uint32_t objects = model.device.IsKindOf(ModelClass::Any, 0);
+    const std::uint32_t objects = model.device.IsKindOf(ModelClass::Any, AnyObjectState);
     for (const std::string& node : DeviceTypes::kNodes) model.device.FindLogicalNode(node)->Build();
     EXPECT_EQ(model.VariableCount(), variables);
-    EXPECT_EQ(model.device.IsKindOf(ModelClass::Any, 0), objects);
+    EXPECT_EQ(model.device.IsKindOf(ModelClass::Any, AnyObjectState), objects);
 }
 
 TEST_F(ModelTree, CountsMadeInOneWalkAgreeWithTheCountOfEachClass) {
     const ModelClass asked[] = {ModelClass::Any,           ModelClass::DataItemFamily,      ModelClass::Data,
                                 ModelClass::DataAttribute, ModelClass::LogicalNode,         ModelClass::LLN0,
                                 ModelClass::LogicalDevice, ModelClass::FunctionalConstraint};
-    auto tallied = [&](std::uint32_t state, bool reuse) {
+    auto tallied = [&](ObjectState state, bool reuse) {
         std::array<std::uint32_t, std::size(asked)> counts{};
         ModelTally tally{asked, state, counts};
         tally.reuseNodeCounts = reuse;
         model.device.CountKinds(tally);
         return counts;
     };
-    auto oneByOne = [&](std::uint32_t state) {
+    auto oneByOne = [&](ObjectState state) {
         std::array<std::uint32_t, std::size(asked)> counts{};
         for (std::size_t i = 0; i < std::size(asked); ++i) counts[i] = model.device.IsKindOf(asked[i], state);
         return counts;
@@ -128,15 +128,15 @@ TEST_F(ModelTree, CountsMadeInOneWalkAgreeWithTheCountOfEachClass) {
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
         step.change();
-        for (const std::uint32_t state : {0u, StateRead}) {
+        for (const ObjectState state : {AnyObjectState, ObjectState::Read}) {
             EXPECT_EQ(tallied(state, false), oneByOne(state));
             EXPECT_EQ(tallied(state, true), oneByOne(state));
         }
-        EXPECT_NE(tallied(0, true)[0], 0u);
+        EXPECT_NE(tallied(AnyObjectState, true)[0], 0u);
         if (objects != 0 && std::string_view(step.step).find("added") != std::string_view::npos) {
-            EXPECT_GT(tallied(0, true)[0], objects);
+            EXPECT_GT(tallied(AnyObjectState, true)[0], objects);
         }
-        objects = tallied(0, true)[0];
+        objects = tallied(AnyObjectState, true)[0];
     }
 }
 
@@ -306,9 +306,9 @@ TEST(LogicalDeviceDirectory, ANodeWhoseTypeCannotBeReadGetsGroupsFromItsNames) {
     model.device.BuildFromDirectory();
     LogicalNode* node = model.device.FindLogicalNode("XCBR1");
     EXPECT_TRUE(node->IsTypeIncomplete());
-    node->readingState = NodeTypeUnread;
+    node->readingState = NodeReadingState::TypeRefused;
     const std::size_t variables = model.VariableCount();
-    model.device.directoryState = DirectoryComplete;
+    model.device.directoryState = DirectoryState::Complete;
     ASSERT_EQ(model.device.BuildFromDirectory(), System::OkNoError);
     // The listed variables became the structures, no second variable of any name.
     EXPECT_EQ(model.VariableCount(), variables);
@@ -326,14 +326,14 @@ TEST_F(ModelTree, FullyReadOnlyOnceEverythingArrived) {
     EXPECT_FALSE(xcbr->IsFullyRead());
     EXPECT_FALSE(model.device.IsRead());
     for (auto& [name, node] : model.device.GetLogicalNodes()) {
-        node->readingState = NodeRead;
-        node->SetState(StateRead);
+        node->readingState = NodeReadingState::Read;
+        node->SetState(ObjectState::Read);
     }
     EXPECT_TRUE(xcbr->IsFullyRead());
     EXPECT_TRUE(model.Find("ST", "PROT/XCBR1.Pos.stVal")->IsRead());
     EXPECT_FALSE(model.device.IsRead());  // the data-set directory has not arrived
-    model.device.dataSetDirectoryState = DirectoryComplete;
-    EXPECT_EQ(model.device.SetState(StateRead), StateRead);
+    model.device.dataSetDirectoryState = DirectoryState::Complete;
+    EXPECT_EQ(model.device.SetState(ObjectState::Read), ObjectState::Read);
     EXPECT_TRUE(model.device.IsRead());
 }
 
@@ -341,27 +341,29 @@ TEST_F(ModelTree, FullyReadOnlyOnceEverythingArrived) {
 // counts as complete: the device is read with what arrived.
 TEST_F(ModelTree, DirectoriesEndedForGoodCountAsComplete) {
     for (auto& [name, node] : model.device.GetLogicalNodes()) {
-        node->readingState = NodeRead;
-        node->SetState(StateRead);
+        node->readingState = NodeReadingState::Read;
+        node->SetState(ObjectState::Read);
     }
     const struct {
-        std::int32_t directory;
-        std::int32_t dataSets;
+        DirectoryState directory;
+        DirectoryState dataSets;
         bool read;
     } cases[] = {
-        {DirectoryEndedWithoutName, DirectoryComplete, true},
-        {DirectoryComplete, DirectoryGivenUp, true},
-        {DirectoryEndedWithoutName, DirectoryGivenUp, true},
-        {6, DirectoryComplete, false},
-        {DirectoryComplete, 8, false},
+        {DirectoryState::EndedWithoutName, DirectoryState::Complete, true},
+        {DirectoryState::Complete, DirectoryState::GivenUp, true},
+        {DirectoryState::EndedWithoutName, DirectoryState::GivenUp, true},
+        {DirectoryState::MoreFollows, DirectoryState::Complete, false},
+        {DirectoryState::Complete, DirectoryState::Asked, false},
     };
     for (const auto& c : cases) {
-        model.device.NamedObject::SetState(0);
+        model.device.NamedObject::SetState(ObjectState::NotAsked);
         model.device.directoryState = c.directory;
         model.device.dataSetDirectoryState = c.dataSets;
-        EXPECT_EQ(model.device.SetState(StateRead) == StateRead, c.read) << c.directory << " " << c.dataSets;
-        model.device.NamedObject::SetState(0);
-        EXPECT_EQ(model.device.IsRead(), c.read) << c.directory << " " << c.dataSets;
+        const auto numbers = std::to_string(static_cast<std::uint32_t>(c.directory)) + " " +
+                             std::to_string(static_cast<std::uint32_t>(c.dataSets));
+        EXPECT_EQ(model.device.SetState(ObjectState::Read) == ObjectState::Read, c.read) << numbers;
+        model.device.NamedObject::SetState(ObjectState::NotAsked);
+        EXPECT_EQ(model.device.IsRead(), c.read) << numbers;
     }
 }
 

@@ -210,15 +210,15 @@ TEST_F(RelayModel, IsKindOfByExactClassFamilyOrAnyAndByState) {
         {&lln0->GetGroup("ST"), ModelClass::Any, 1},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(row.object->IsKindOf(row.asked, 0), row.expected)
+        EXPECT_EQ(row.object->IsKindOf(row.asked, AnyObjectState), row.expected)
             << row.object->GetReference() << " " << static_cast<int>(row.asked);
     }
     EXPECT_FALSE(stVal->IsRead());
-    EXPECT_EQ(stVal->SetState(StateRead), StateRead);
+    EXPECT_EQ(stVal->SetState(ObjectState::Read), ObjectState::Read);
     EXPECT_TRUE(stVal->IsRead());
-    EXPECT_EQ(stVal->IsKindOf(ModelClass::DataAttribute, StateRead), 1u);
-    EXPECT_EQ(stVal->IsKindOf(ModelClass::DataAttribute, 3), 0u);
-    EXPECT_EQ(q->IsKindOf(ModelClass::DataAttribute, StateRead), 0u);
+    EXPECT_EQ(stVal->IsKindOf(ModelClass::DataAttribute, ObjectState::Read), 1u);
+    EXPECT_EQ(stVal->IsKindOf(ModelClass::DataAttribute, ObjectState::DirectoryAsked), 0u);
+    EXPECT_EQ(q->IsKindOf(ModelClass::DataAttribute, ObjectState::Read), 0u);
 }
 
 TEST_F(RelayModel, ValuesThroughTheBoundVariables) {

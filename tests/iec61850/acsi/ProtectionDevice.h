@@ -75,7 +75,7 @@ public:
     }
     // The directory, then the types and the nodes.
     void ReadAll() {
-        device.directoryState = DirectoryComplete;
+        device.directoryState = DirectoryState::Complete;
         device.BuildFromDirectory();
         for (const std::string& node : kNodes) ReadType(node);
     }

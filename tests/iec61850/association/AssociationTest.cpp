@@ -41,8 +41,8 @@ TEST(Association, AssociatesReleasesAndAssociatesAgain) {
 TEST(Association, RequestsWithoutAnAssociationAreRefusedAndLeaveTheIdAlone) {
     RecordingClient client;
     std::uint32_t id = 4711;
-    EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::Error);
-    EXPECT_EQ(client.GetDataValues(id, {"ST", "LD0/LLN0.Mod.stVal"}, 0), System::Error);
+    EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::Error);
+    EXPECT_EQ(client.GetDataValues(id, {"ST", "LD0/LLN0.Mod.stVal"}, AnswerFrom::Device), System::Error);
     EXPECT_EQ(client.Release(), System::Error);
     EXPECT_EQ(id, 4711u);
     EXPECT_FALSE(client.IsAssociated());
@@ -57,8 +57,9 @@ TEST(Association, AssociateOnAStandingAssociationLeavesItStanding) {
     ASSERT_EQ(session.client->FailedReasons().size(), 1u);
     EXPECT_EQ(session.client->FailedReasons()[0], 12);
     EXPECT_TRUE(session.client->IsAssociated());
-    const Confirmation devices = session.Call(
-        [](RecordingClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0); });
+    const Confirmation devices = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
+    });
     EXPECT_EQ(devices.serviceError, 0);
 }
 
@@ -169,7 +170,8 @@ TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
 void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids) {
     for (int i = 0; i < 50; ++i) {
         std::uint32_t id = 0;
-        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::OkNoError);
+        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                  System::OkNoError);
         ids.push_back(id);
     }
 }
@@ -229,7 +231,7 @@ TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {
     ExpectEachConfirmedOnce(session, ids);
     EXPECT_EQ(session.client->GetAssociation(), nullptr);
     std::uint32_t id = 0;
-    EXPECT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::Error);
+    EXPECT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::Error);
 }
 
 TEST(Association, AReportNoBlockTakesReachesTheClientAsUnmatched) {
@@ -238,7 +240,7 @@ TEST(Association, AReportNoBlockTakesReachesTheClientAsUnmatched) {
     session.LoadModel();
     // Enabling a block makes the device report; nothing matches reports yet.
     const Confirmation enabled = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}, {"GI", "True"}}, 0);
+        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}, {"GI", "True"}}, AnswerFrom::Device);
     });
     EXPECT_EQ(enabled.serviceError, 0) << enabled.result;
     ASSERT_TRUE(session.client->WaitForReport());

@@ -58,7 +58,7 @@ public:
     // The device's model, read into the server through the services.
     void LoadModel() {
         const Confirmation devices = Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0);
+            return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
         });
         ASSERT_EQ(devices.serviceError, 0);
         for (const std::string& name : devices.names) ASSERT_EQ(server->AddLogicalDevice(name), System::OkNoError);
@@ -66,7 +66,7 @@ public:
             std::string after;
             while (true) {
                 const Confirmation page = Call([&, name = name](RecordingClient& c, std::uint32_t& id) {
-                    return c.GetLogicalDeviceDirectoryAfter(id, name, 0, after);
+                    return c.GetLogicalDeviceDirectoryAfter(id, name, AnswerFrom::Device, after);
                 });
                 ASSERT_EQ(page.serviceError, 0);
                 logicalDevice->directoryNames.insert(logicalDevice->directoryNames.end(), page.names.begin(),
@@ -74,18 +74,18 @@ public:
                 if (!page.moreFollows) break;
                 after = page.names.back();
             }
-            logicalDevice->directoryState = DirectoryComplete;
+            logicalDevice->directoryState = DirectoryState::Complete;
             ASSERT_EQ(logicalDevice->BuildFromDirectory(), System::OkNoError);
             for (const auto& [nodeName, node] : logicalDevice->GetLogicalNodes()) {
                 const std::string reference = name + "/" + nodeName;
                 const Confirmation type = Call([&](RecordingClient& c, std::uint32_t& id) {
-                    return c.GetLogicalNodeDirectory(id, reference, RClient::NodeTypeClass, 0);
+                    return c.GetLogicalNodeDirectory(id, reference, RClient::NodeTypeClass, AnswerFrom::Device);
                 });
                 ASSERT_EQ(type.serviceError, 0) << reference;
                 ASSERT_EQ(node->Build(), System::OkNoError) << reference;
             }
             const Confirmation sets = Call([&, name = name](RecordingClient& c, std::uint32_t& id) {
-                return c.GetLogicalNodeDirectory(id, name + "/LLN0", ObjectClassDataSet, 0);
+                return c.GetLogicalNodeDirectory(id, name + "/LLN0", ObjectClassDataSet, AnswerFrom::Device);
             });
             ASSERT_EQ(sets.serviceError, 0);
             logicalDevice->dataSetNames.assign(sets.names.begin(), sets.names.end());
@@ -93,8 +93,9 @@ public:
             for (const auto& [nodeName, node] : logicalDevice->GetLogicalNodes()) {
                 for (const auto& [setName, dataSet] : node->GetDataSets()) {
                     const std::string reference = name + "/" + nodeName + "." + setName;
-                    const Confirmation members = Call(
-                        [&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetDirectory(id, reference, 0); });
+                    const Confirmation members = Call([&](RecordingClient& c, std::uint32_t& id) {
+                        return c.GetDataSetDirectory(id, reference, AnswerFrom::Device);
+                    });
                     ASSERT_EQ(members.serviceError, 0) << reference;
                     ASSERT_EQ(dataSet->Build(), System::OkNoError) << reference;
                 }

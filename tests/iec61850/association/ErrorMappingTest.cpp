@@ -15,11 +15,12 @@ namespace AcsiClientTest {
 namespace {
 
 using namespace Iec61850::Acsi;
+using Iec61850::AnswerFrom;
 
 // A service that is never executed: only its answer fields are set and mapped.
 class Answered : public Service {
 public:
-    Answered(TPAppAssociation& association, bool local) : Service(association, local) {}
+    Answered(TPAppAssociation& association, AnswerFrom answerFrom) : Service(association, answerFrom) {}
 };
 
 struct Answer {
@@ -31,9 +32,9 @@ struct Answer {
 
 class ErrorMapping : public ::testing::Test {
 protected:
-    std::int32_t Map(const Answer& answer, bool local = false) {
+    std::int32_t Map(const Answer& answer, AnswerFrom answerFrom = AnswerFrom::Device) {
         // A service deletes itself when it completes.
-        auto* service = new Answered(*association, local);
+        auto* service = new Answered(*association, answerFrom);
         service->SetResult(answer.result);
         service->SetAnswerKind(answer.kind);
         service->SetError(answer.errorClass, answer.errorCode);
@@ -83,14 +84,14 @@ TEST_F(ErrorMapping, ServiceErrorsFromTheAnswer) {
 }
 
 TEST_F(ErrorMapping, TheLocalRuleComesBeforeTheResultRules) {
-    EXPECT_EQ(Map({System::OkNoError, Mms::MmsPduNone, 0, 0}, true), 0);
-    EXPECT_EQ(Map({System::Error, Mms::MmsPduNone, 0, 0}, true), 0);
+    EXPECT_EQ(Map({System::OkNoError, Mms::MmsPduNone, 0, 0}, AnswerFrom::Model), 0);
+    EXPECT_EQ(Map({System::Error, Mms::MmsPduNone, 0, 0}, AnswerFrom::Model), 0);
     // A local create or delete is refused with InvalidArguments: inappropriate, not 0.
-    EXPECT_EQ(Map({System::InvalidArguments, Mms::MmsPduNone, 0, 0}, true), 5);
+    EXPECT_EQ(Map({System::InvalidArguments, Mms::MmsPduNone, 0, 0}, AnswerFrom::Model), 5);
 }
 
 TEST_F(ErrorMapping, AHardwareFaultOfADeletionIsTheServers) {
-    DeleteDataSet deletion(*association, "LD0/LLN0.ds1", false);
+    DeleteDataSet deletion(*association, "LD0/LLN0.ds1", AnswerFrom::Device);
     deletion.SetResult(System::Error);
     deletion.SetAnswerKind(Mms::MmsPduConfirmedResponse);
     deletion.SetError(Mms::MmsErrorClassAccess, 1);
@@ -103,11 +104,11 @@ TEST_F(ErrorMapping, AccessErrorsOfEachVariable) {
         {256 + 11, 5}, {256 + 0, 11}, {256 + 4, 11}, {256 + 6, 11}, {256 + 12, 11},
     };
     for (const auto& [status, expected] : cases) {
-        Answered service(*association, false);
+        Answered service(*association, AnswerFrom::Device);
         EXPECT_EQ(service.ResultFromAccessError(status), expected) << status;
     }
     // Below 256 the service error stays as it is.
-    Answered service(*association, false);
+    Answered service(*association, AnswerFrom::Device);
     service.SetServiceError(3);
     EXPECT_EQ(service.ResultFromAccessError(0), 3);
     EXPECT_EQ(service.ResultFromAccessError(255), 3);

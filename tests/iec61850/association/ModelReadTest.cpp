@@ -73,7 +73,7 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
 
     // Every object read, the model bound, the values the device's.
     EXPECT_GT(session.Count(ModelClass::Any), 100u);
-    EXPECT_EQ(session.Count(ModelClass::Any, StateRead), session.Count(ModelClass::Any));
+    EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), session.Count(ModelClass::Any));
     EXPECT_EQ(session.Count(ModelClass::LogicalDevice), 2u);
     std::size_t compared = 0;
     ForEachLeaf(*session.server, [&](NamedObject& leaf, const std::string& name) {
@@ -140,7 +140,7 @@ ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSessi
     ReadOutcome outcome;
     outcome.result = session.Read();
     outcome.objects = session.Count(ModelClass::Any);
-    outcome.read = session.Count(ModelClass::Any, StateRead);
+    outcome.read = session.Count(ModelClass::Any, ObjectState::Read);
     outcome.dataObjects = session.Count(ModelClass::Data);
     outcome.log = session.device.Requests();
     outcome.seen = session.client->Confirmations();
@@ -231,7 +231,7 @@ TEST(ModelRead, AConstraintWhoseDirectoryFailsIsDropped) {
         // The data set that named XCBR1's position keeps the members that are there.
         const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
         ASSERT_NE(ds1, nullptr);
-        EXPECT_EQ(ds1->GetState(), StateRead);
+        EXPECT_EQ(ds1->GetState(), ObjectState::Read);
     });
     EXPECT_EQ(outcome.result, ModelReader::ResultRead);
     EXPECT_EQ(outcome.read, outcome.objects);
@@ -242,15 +242,15 @@ TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
     struct Case {
         const char* what;
         Faults faults;
-        std::int32_t deviceState;
+        DirectoryState deviceState;
         bool dataSets;
     };
     std::vector<Case> cases(3);
-    cases[0] = {"data-set names refused", {}, DirectoryGivenUp, false};
+    cases[0] = {"data-set names refused", {}, DirectoryState::GivenUp, false};
     cases[0].faults.refusedNameLists[{Mms::MmsClassNamedVariableList, Mms::MmsObjectScopeDomain}] = {};
-    cases[1] = {"member lists refused", {}, DirectoryComplete, true};
+    cases[1] = {"member lists refused", {}, DirectoryState::Complete, true};
     cases[1].faults.refused[Mms::MmsServiceGetNamedVariableListAttributes] = {};
-    cases[2] = {"member lists not offered", {}, DirectoryComplete, true};
+    cases[2] = {"member lists not offered", {}, DirectoryState::Complete, true};
     cases[2].faults.unannounced = {Mms::MmsServiceGetNamedVariableListAttributes};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -289,9 +289,9 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         faults.abortAtRequest = 6;
         session.device.SetFaults(faults);
         ASSERT_EQ(session.Read(), ModelReader::ResultLost);
-        const std::uint32_t read = session.Count(ModelClass::Any, StateRead);
+        const std::uint32_t read = session.Count(ModelClass::Any, ObjectState::Read);
         EXPECT_EQ(session.client->ReadModelStep(), System::NotConnected);
-        EXPECT_EQ(session.Count(ModelClass::Any, StateRead), read);
+        EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), read);
     }
     {
         Faults faults;
@@ -340,22 +340,26 @@ TEST(ModelRead, RequestsEndedWithTheAssociationChangeNothing) {
     LogicalDevice* ld0 = session.server->FindDevice("LD0");
     ASSERT_TRUE(cswi != nullptr && lln0 != nullptr && ld0 != nullptr);
     const std::uint32_t objects = session.Count(ModelClass::Any);
-    const std::uint32_t read = session.Count(ModelClass::Any, StateRead);
-    const std::int32_t typeState = cswi->readingState;
-    const std::int32_t dataSetsState = ld0->dataSetDirectoryState;
-    const std::uint32_t lln0State = lln0->GetState();
+    const std::uint32_t read = session.Count(ModelClass::Any, ObjectState::Read);
+    const NodeReadingState typeState = cswi->readingState;
+    const DirectoryState dataSetsState = ld0->dataSetDirectoryState;
+    const ObjectState lln0State = lln0->GetState();
 
     using Make = std::function<Service*()>;
     const std::vector<std::pair<const char*, Make>> requests = {
-        {"server directory", [&] { return new GetServerDirectory(association, ObjectClassLogicalDevice, false); }},
-        {"device directory", [&] { return new GetLogicalDeviceDirectory(association, "LD0", false); }},
+        {"server directory",
+         [&] { return new GetServerDirectory(association, ObjectClassLogicalDevice, AnswerFrom::Device); }},
+        {"device directory", [&] { return new GetLogicalDeviceDirectory(association, "LD0", AnswerFrom::Device); }},
         {"node type",
-         [&] { return new GetLogicalNodeDirectory(association, "LD0/CSWI1", RClient::NodeTypeClass, false); }},
-        {"data sets", [&] { return new GetLogicalNodeDirectory(association, "LD0", ObjectClassDataSet, false); }},
-        {"constraint type", [&] { return new GetDataDirectory(association, "LD0/CSWI1", "ST", false); }},
+         [&] {
+             return new GetLogicalNodeDirectory(association, "LD0/CSWI1", RClient::NodeTypeClass, AnswerFrom::Device);
+         }},
+        {"data sets",
+         [&] { return new GetLogicalNodeDirectory(association, "LD0", ObjectClassDataSet, AnswerFrom::Device); }},
+        {"constraint type", [&] { return new GetDataDirectory(association, "LD0/CSWI1", "ST", AnswerFrom::Device); }},
         {"values",
          [&] {
-             auto* values = new GetAllDataValues(association, "LD0/LLN0", "", false);
+             auto* values = new GetAllDataValues(association, "LD0/LLN0", "", AnswerFrom::Device);
              values->target = lln0;
              return values;
          }},
@@ -365,7 +369,7 @@ TEST(ModelRead, RequestsEndedWithTheAssociationChangeNothing) {
             SCOPED_TRACE(what);
             make()->CompleteWith(ended);
             EXPECT_EQ(session.Count(ModelClass::Any), objects);
-            EXPECT_EQ(session.Count(ModelClass::Any, StateRead), read);
+            EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), read);
             EXPECT_EQ(cswi->readingState, typeState);
             EXPECT_EQ(ld0->dataSetDirectoryState, dataSetsState);
             EXPECT_EQ(lln0->GetState(), lln0State);

@@ -22,6 +22,9 @@
 namespace ModelReadTest {
 
 using namespace Iec61850::Acsi;
+using Iec61850::Activation;
+using Iec61850::AnswerFrom;
+using Iec61850::SelectBy;
 
 // One confirmation as the reading client saw it.
 struct Seen {
@@ -93,7 +96,7 @@ public:
         return reader.Run();
     }
 
-    std::uint32_t Count(ModelClass modelClass, std::uint32_t state = 0) {
+    std::uint32_t Count(ModelClass modelClass, ObjectState state = AnyObjectState) {
         std::uint32_t count = 0;
         EXPECT_EQ(server->CountKindOf(modelClass, state, count), System::OkNoError);
         return count;

@@ -25,6 +25,9 @@
 namespace AcsiClientTest {
 
 using namespace Iec61850::Acsi;
+using Iec61850::Activation;
+using Iec61850::AnswerFrom;
+using Iec61850::SelectBy;
 namespace A = Iec61850::Acsi;
 
 struct Confirmation {

@@ -114,7 +114,7 @@ TEST(ServerRegistry, RemovingAServerEndsItsAssociationsAndLetsTheirClientsGo) {
     EXPECT_EQ(client.GetAssociation(), nullptr);
     EXPECT_FALSE(client.IsAssociated());
     std::uint32_t id = 0;
-    EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::Error);
+    EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::Error);
     EXPECT_TRUE(TestSupport::Eventually([&] { return device.OpenAssociations() == 0; }));
 
     // The next Associate makes a new association for a new server of the address.
@@ -148,7 +148,8 @@ TEST(ServerRegistry, AHundredServersWithLiveAssociationsComeAndGoLeavingNothing)
             clients.push_back(std::make_unique<RecordingClient>());
             ASSERT_EQ(clients.back()->Associate(profile, 0), System::OkNoError) << i;
             std::uint32_t id = 0;
-            ASSERT_EQ(clients.back()->GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::OkNoError);
+            ASSERT_EQ(clients.back()->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                      System::OkNoError);
         }
         std::vector<std::uint32_t> handles;
         servers.ListServerIds(handles);

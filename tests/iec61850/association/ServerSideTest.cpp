@@ -46,7 +46,7 @@ TEST(ServerSide, AListeningAssociationTellsItsListenerOfTheInitiateAndTheAbort) 
     EXPECT_TRUE(TestSupport::Eventually([&] { return listener.indications.load() == 1; }));
     // The responder answers from its own (empty) model.
     std::uint32_t id = 0;
-    ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, 0), System::OkNoError);
+    ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::OkNoError);
     const Confirmation devices = client.WaitFor(id);
     EXPECT_EQ(devices.serviceError, 0);
     EXPECT_TRUE(devices.names.empty());

@@ -114,7 +114,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
     // sets are known once the blocks' values are read).
     for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
         const auto read = session.Call([&](RecordingClient& c, std::uint32_t& id) {
-            return c.GetBRCBValues(id, {"BR", block}, 0);
+            return c.GetBRCBValues(id, {"BR", block}, AnswerFrom::Device);
         });
         EXPECT_EQ(read.serviceError, 0);
     }
@@ -127,7 +127,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
     EXPECT_EQ(selected.front()->GetName(), "brcb02");
 
     std::uint32_t count = 0;
-    ASSERT_EQ(session.server->CountKindOf(ModelClass::LogicalNode, 0, count), System::OkNoError);
+    ASSERT_EQ(session.server->CountKindOf(ModelClass::LogicalNode, AnyObjectState, count), System::OkNoError);
     EXPECT_EQ(count, 7u + 2u);  // LD0: XCBR1, CSWI1-4, MMXU1, GGIO1; bay1: MMXU1, GGIO1
 }
 
@@ -157,33 +157,33 @@ TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
         return std::find(names.begin(), names.end(), name) != names.end();
     };
 
-    GetServerDirectory devices(association, ObjectClassLogicalDevice, true);
+    GetServerDirectory devices(association, ObjectClassLogicalDevice, AnswerFrom::Model);
     ASSERT_EQ(server.ListLogicalDevices(devices), System::OkNoError);
     EXPECT_EQ(std::vector<std::string>(devices.names.begin(), devices.names.end()),
               (std::vector<std::string>{"LD0", "bay1"}));
-    GetServerDirectory files(association, ObjectClassFile, true);
+    GetServerDirectory files(association, ObjectClassFile, AnswerFrom::Model);
     EXPECT_EQ(server.ListLogicalDevices(files), System::Error);
 
-    GetLogicalDeviceDirectory nodes(association, "LD0", true);
+    GetLogicalDeviceDirectory nodes(association, "LD0", AnswerFrom::Model);
     ASSERT_EQ(server.ListLogicalNodes(nodes), System::OkNoError);
     EXPECT_TRUE(contains(nodes.names, "LLN0"));
     EXPECT_TRUE(contains(nodes.names, "XCBR1"));
-    GetLogicalDeviceDirectory unknown(association, "LD9", true);
+    GetLogicalDeviceDirectory unknown(association, "LD9", AnswerFrom::Model);
     EXPECT_EQ(server.ListLogicalNodes(unknown), System::InvalidArguments);
     EXPECT_EQ(unknown.GetServiceError(), 1);
 
-    GetLogicalNodeDirectory data(association, "LD0/XCBR1", ObjectClassData, true);
+    GetLogicalNodeDirectory data(association, "LD0/XCBR1", ObjectClassData, AnswerFrom::Model);
     ASSERT_EQ(server.AnswerLogicalNodeDirectory(data), System::OkNoError);
     EXPECT_EQ(data.GetServiceError(), 0);
     // In the order of the node's class, not of the alphabet.
     EXPECT_EQ(std::vector<std::string>(data.names.begin(), data.names.end()),
               (std::vector<std::string>{"Mod", "Beh", "Health", "NamPlt", "OpCnt", "Pos"}));
-    GetLogicalNodeDirectory blocks(association, "LD0/LLN0", ObjectClassBrcb, true);
+    GetLogicalNodeDirectory blocks(association, "LD0/LLN0", ObjectClassBrcb, AnswerFrom::Model);
     ASSERT_EQ(server.AnswerLogicalNodeDirectory(blocks), System::OkNoError);
     EXPECT_EQ(std::vector<std::string>(blocks.names.begin(), blocks.names.end()),
               (std::vector<std::string>{"brcb01", "brcb02"}));
 
-    GetAllDataValues values(association, "LD0/MMXU1", "MX", true);
+    GetAllDataValues values(association, "LD0/MMXU1", "MX", AnswerFrom::Model);
     ASSERT_EQ(server.ListAllDataValues(values), System::OkNoError);
     ASSERT_FALSE(values.values.empty());
     EXPECT_TRUE(std::all_of(values.values.begin(), values.values.end(),
@@ -191,7 +191,7 @@ TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
     EXPECT_TRUE(std::any_of(values.values.begin(), values.values.end(),
                             [](const ValueRecord& record) { return record.reference == "LD0/MMXU1.TotW.mag.f"; }));
 
-    GetDataDirectory components(association, "LD0/XCBR1.Pos", "ST", true);
+    GetDataDirectory components(association, "LD0/XCBR1.Pos", "ST", AnswerFrom::Model);
     components.found = Resolve("LD0/XCBR1.Pos", "ST").front();
     ASSERT_EQ(server.ListDataComponents(components), System::OkNoError);
     EXPECT_TRUE(contains(components.names, "stVal"));
@@ -201,15 +201,15 @@ TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
 TEST_F(LoadedServer, NoCallbackRunsWhileTheLibraryHoldsTheModelLock) {
     session.client->lockProbe = session.server.get();
     const auto read = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, 0);
+        return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, AnswerFrom::Device);
     });
     EXPECT_EQ(read.serviceError, 0);
     const auto local = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, 1);
+        return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, AnswerFrom::Model);
     });
     EXPECT_EQ(local.serviceError, 0);
     const auto refused = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetDataValues(id, {"ST", "LD0/NONE1.Pos"}, 0);
+        return c.GetDataValues(id, {"ST", "LD0/NONE1.Pos"}, AnswerFrom::Device);
     });
     EXPECT_EQ(refused.serviceError, 5);
     session.client->lockProbe = nullptr;

@@ -33,7 +33,9 @@ protected:
         return session.Call(request);
     }
     Confirmation Read(const std::string& fc, const std::string& reference) {
-        return Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataValues(id, {fc, reference}, 0); });
+        return Call([&](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {fc, reference}, AnswerFrom::Device);
+        });
     }
     std::size_t DeviceRequests() const { return session.device.Requests().size(); }
 
@@ -58,7 +60,8 @@ TEST_F(Services, DataValuesReadInBothReferenceFormsAndWritten) {
     EXPECT_NE(FindRecord(several.values, "LD0/XCBR1.Pos.ctlModel"), nullptr);
 
     const Confirmation written = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "1300.25"}}, 0);
+        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "1300.25"}},
+                               AnswerFrom::Device);
     });
     EXPECT_EQ(written.serviceError, 0);
     EXPECT_EQ(session.device.GetValue("LD0/MMXU1$MX$TotW$mag$f"), "1300.25");
@@ -66,8 +69,9 @@ TEST_F(Services, DataValuesReadInBothReferenceFormsAndWritten) {
     ASSERT_EQ(reread.values.size(), 1u);
     EXPECT_EQ(reread.values[0].value, "1300.25");
 
-    const Confirmation all =
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, "LD0/MMXU1", "MX", 0); });
+    const Confirmation all = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetAllDataValues(id, "LD0/MMXU1", "MX", AnswerFrom::Device);
+    });
     EXPECT_EQ(all.serviceError, 0);
 }
 
@@ -84,28 +88,32 @@ TEST_F(Services, RefusedBeforeAnythingIsSent) {
         {"no such object", Read("ST", "LD0/XCBR1.Nothing"), System::InvalidArguments, 1},
         {"no such device", Read("ST", "LDX/XCBR1.Pos"), System::InvalidArguments, 5},
         {"a value that does not fit", Call([](RecordingClient& c, std::uint32_t& id) {
-             return c.SetDataValues(id, {"ST", "LD0/XCBR1.OpCnt.stVal"}, {{"ST", "LD0/XCBR1.OpCnt.stVal", "abc"}}, 0);
+             return c.SetDataValues(id, {"ST", "LD0/XCBR1.OpCnt.stVal"}, {{"ST", "LD0/XCBR1.OpCnt.stVal", "abc"}},
+                                    AnswerFrom::Device);
          }),
          System::InvalidArguments, 5},
-        {"data directory without a constraint",
-         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "XX", 0); }),
+        {"data directory without a constraint", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "XX", AnswerFrom::Device);
+         }),
          System::InvalidArguments, 5},
-        {"data definition from the device",
-         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDefinition(id, "LD0/XCBR1.Pos", 0); }),
+        {"data definition from the device", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.GetDataDefinition(id, "LD0/XCBR1.Pos", AnswerFrom::Device);
+         }),
          System::NotSupported, 11},
-        {"file directory",
-         Call([](RecordingClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassFile, 0); }),
+        {"file directory", Call([](RecordingClient& c, std::uint32_t& id) {
+             return c.GetServerDirectory(id, ObjectClassFile, AnswerFrom::Device);
+         }),
          System::NotSupported, 11},
         {"node directory of data attributes", Call([](RecordingClient& c, std::uint32_t& id) {
-             return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassDataAttribute, 0);
+             return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassDataAttribute, AnswerFrom::Device);
          }),
          System::Error, 11},
         {"an attribute the block lacks", Call([](RecordingClient& c, std::uint32_t& id) {
-             return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}, {"Nothing", "1"}}, 0);
+             return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}, {"Nothing", "1"}}, AnswerFrom::Device);
          }),
          System::InvalidArguments, 12},
         {"an existing data set", Call([](RecordingClient& c, std::uint32_t& id) {
-             return c.CreateDataSet(id, "LD0/LLN0.ds1", {{"MX", "LD0/MMXU1.Hz", ""}}, 0);
+             return c.CreateDataSet(id, "LD0/LLN0.ds1", {{"MX", "LD0/MMXU1.Hz", ""}}, AnswerFrom::Device);
          }),
          System::AlreadyExist, 2},
     };
@@ -121,31 +129,43 @@ TEST_F(Services, TheLocalFormAnswersFromTheModelAndSendsNothing) {
     const std::size_t before = DeviceRequests();
     const Confirmation confirmations[] = {
         Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetServerDirectory(id, ObjectClassLogicalDevice, 1);
-        }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, "LD0", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassData, 1);
-        }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, "LD0/XCBR1", "", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, 1);
+            return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model);
         }),
         Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.SetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, {}, 1);
-        }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetDirectory(id, "LD0/LLN0.ds1", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.SetDataSetValues(id, "LD0/LLN0.ds1", {}, 1); }),
-        Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 1);
+            return c.GetLogicalDeviceDirectory(id, "LD0", AnswerFrom::Model);
         }),
         Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, 1);
+            return c.GetLogicalNodeDirectory(id, "LD0/XCBR1", ObjectClassData, AnswerFrom::Model);
         }),
         Call([](RecordingClient& c, std::uint32_t& id) {
-            return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 1);
+            return c.GetAllDataValues(id, "LD0/XCBR1", "", AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.SetDataValues(id, {"ST", "LD0/XCBR1.Pos"}, {}, AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataSetDirectory(id, "LD0/LLN0.ds1", AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataSetValues(id, "LD0/LLN0.ds1", AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.SetDataSetValues(id, "LD0/LLN0.ds1", {}, AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, AnswerFrom::Model);
+        }),
+        Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, AnswerFrom::Model);
         }),
     };
     for (const Confirmation& confirmation : confirmations) {
@@ -153,14 +173,17 @@ TEST_F(Services, TheLocalFormAnswersFromTheModelAndSendsNothing) {
         EXPECT_EQ(confirmation.result, System::OkNoError);
         EXPECT_EQ(confirmation.serviceError, 0);
     }
-    const Confirmation definition =
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDefinition(id, "LD0/XCBR1.Pos", 1); });
+    const Confirmation definition = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataDefinition(id, "LD0/XCBR1.Pos", AnswerFrom::Model);
+    });
     EXPECT_EQ(definition.serviceError, 0);
     EXPECT_GT(definition.definitions, 3u);
     // Creating and deleting are never answered from the model.
     for (const Confirmation& confirmation :
-         {Call([](RecordingClient&c, std::uint32_t&id) { return c.CreateDataSet(id, "@x", {}, 1); }),
-          Call([](RecordingClient&c, std::uint32_t&id) { return c.DeleteDataSet(id, "LD0/LLN0.ds1", 1); })}) {
+         {Call([](RecordingClient&c, std::uint32_t&id) { return c.CreateDataSet(id, "@x", {}, AnswerFrom::Model); }),
+          Call([](RecordingClient&c, std::uint32_t&id) {
+              return c.DeleteDataSet(id, "LD0/LLN0.ds1", AnswerFrom::Model);
+          })}) {
         EXPECT_EQ(confirmation.result, System::InvalidArguments);
         EXPECT_EQ(confirmation.serviceError, 5);
     }
@@ -168,36 +191,39 @@ TEST_F(Services, TheLocalFormAnswersFromTheModelAndSendsNothing) {
 }
 
 TEST_F(Services, DataSetsReadWrittenCreatedAndDeleted) {
-    const Confirmation values =
-        Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 0); });
+    const Confirmation values = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataSetValues(id, "LD0/LLN0.ds1", AnswerFrom::Device);
+    });
     EXPECT_EQ(values.serviceError, 0);
     EXPECT_NE(FindRecord(values.values, "LD0/MMXU1.TotW.mag.f"), nullptr);
     const Confirmation rewritten = Call([&](RecordingClient& c, std::uint32_t& id) {
-        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50.5"}}, 0);
+        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50.5"}}, AnswerFrom::Device);
     });
     EXPECT_EQ(rewritten.serviceError, 0);
 
     const Records members = {{"MX", "LD0/MMXU1.TotW", ""}, {"MX", "LD0/MMXU1.Hz", ""}};
     const std::string reference = "LD0/LLN0.mine";
-    const Confirmation created =
-        Call([&](RecordingClient& c, std::uint32_t& id) { return c.CreateDataSet(id, reference, members, 0); });
+    const Confirmation created = Call([&](RecordingClient& c, std::uint32_t& id) {
+        return c.CreateDataSet(id, reference, members, AnswerFrom::Device);
+    });
     EXPECT_EQ(created.serviceError, 0);
-    const Confirmation read =
-        Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, 0); });
+    const Confirmation read = Call(
+        [&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, AnswerFrom::Device); });
     EXPECT_EQ(read.serviceError, 0);
     EXPECT_NE(FindRecord(read.values, "LD0/MMXU1.Hz.mag.f"), nullptr);
     const Confirmation deleted =
-        Call([&](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, reference, 0); });
+        Call([&](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, reference, AnswerFrom::Device); });
     EXPECT_EQ(deleted.serviceError, 0);
-    const Confirmation gone =
-        Call([&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, 0); });
+    const Confirmation gone = Call(
+        [&](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, reference, AnswerFrom::Device); });
     EXPECT_EQ(gone.serviceError, 1);
 
     // The test device serves no association-specific lists: the refused definition leaves
     // nothing of the association's data set behind, and the name can be tried again.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const Confirmation refused =
-            Call([&](RecordingClient& c, std::uint32_t& id) { return c.CreateDataSet(id, "@mine", members, 0); });
+        const Confirmation refused = Call([&](RecordingClient& c, std::uint32_t& id) {
+            return c.CreateDataSet(id, "@mine", members, AnswerFrom::Device);
+        });
         EXPECT_EQ(refused.result, System::Rejected);
         EXPECT_EQ(refused.serviceError, 12);
         DataSet* left = nullptr;
@@ -208,7 +234,7 @@ TEST_F(Services, DataSetsReadWrittenCreatedAndDeleted) {
 
 TEST_F(Services, ReportControlBlocksReadAndWritten) {
     const Confirmation buffered = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0);
+        return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device);
     });
     EXPECT_EQ(buffered.serviceError, 0);
     const auto rptId = std::find_if(buffered.attributes.begin(), buffered.attributes.end(),
@@ -216,11 +242,11 @@ TEST_F(Services, ReportControlBlocksReadAndWritten) {
     ASSERT_NE(rptId, buffered.attributes.end());
     EXPECT_EQ(rptId->second, "LD0-brcb01");
     const Confirmation unbuffered = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, 0);
+        return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, AnswerFrom::Device);
     });
     EXPECT_EQ(unbuffered.serviceError, 0);
     const Confirmation written = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"IntgPd", "5000"}}, 0);
+        return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"IntgPd", "5000"}}, AnswerFrom::Device);
     });
     EXPECT_EQ(written.serviceError, 0);
     EXPECT_EQ(session.device.GetValue("LD0/LLN0$BR$brcb01$IntgPd"), "5000");
@@ -230,18 +256,26 @@ TEST_F(Services, EveryRequestAsWiresharkReadsIt) {
     REQUIRE_WIRESHARK();
     Read("ST", "LD0/XCBR1.Pos.stVal");
     Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "7.5"}}, 0);
-    });
-    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataSetValues(id, "LD0/LLN0.ds1", 0); });
-    Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50"}}, 0);
+        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "7.5"}},
+                               AnswerFrom::Device);
     });
     Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.CreateDataSet(id, "LD0/LLN0.wire", {{"MX", "LD0/MMXU1.Hz", ""}}, 0);
+        return c.GetDataSetValues(id, "LD0/LLN0.ds1", AnswerFrom::Device);
     });
-    Call([](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, "LD0/LLN0.wire", 0); });
-    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0); });
-    Call([](RecordingClient& c, std::uint32_t& id) { return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", 0); });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50"}}, AnswerFrom::Device);
+    });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.CreateDataSet(id, "LD0/LLN0.wire", {{"MX", "LD0/MMXU1.Hz", ""}}, AnswerFrom::Device);
+    });
+    Call(
+        [](RecordingClient& c, std::uint32_t& id) { return c.DeleteDataSet(id, "LD0/LLN0.wire", AnswerFrom::Device); });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device);
+    });
+    Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataDirectory(id, "LD0/XCBR1.Pos", "ST", AnswerFrom::Device);
+    });
     const std::size_t confirmed = session.client->Count();
     ASSERT_EQ(session.client->Release(), System::OkNoError);
     ASSERT_TRUE(session.client->WaitForCount(confirmed + 1));
@@ -275,18 +309,19 @@ TEST_F(Services, AWriteRefusedPerMemberGivesThatMembersError) {
     RecordingClient other;
     ASSERT_EQ(other.Associate(session.Profile(), 0), System::OkNoError);
     std::uint32_t id = 0;
-    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, 0), System::OkNoError);
+    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, AnswerFrom::Device), System::OkNoError);
     ASSERT_EQ(other.WaitFor(id).serviceError, 0);
 
     // temporarily-unavailable: instance-locked-by-other-client for the write of the value,
     // instance-not-available for the control-block write, whose answer alone decides.
     const Confirmation value = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetDataValues(id, {"RP", "LD0/LLN0.urcb01.IntgPd"}, {{"RP", "LD0/LLN0.urcb01.IntgPd", "1000"}}, 0);
+        return c.SetDataValues(id, {"RP", "LD0/LLN0.urcb01.IntgPd"}, {{"RP", "LD0/LLN0.urcb01.IntgPd", "1000"}},
+                               AnswerFrom::Device);
     });
     EXPECT_EQ(value.result, System::Error);
     EXPECT_EQ(value.serviceError, 8);
     const Confirmation block = Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "1000"}}, 0);
+        return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "1000"}}, AnswerFrom::Device);
     });
     EXPECT_EQ(block.serviceError, 1);
     other.ClearAssociation();

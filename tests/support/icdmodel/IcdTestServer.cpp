@@ -157,7 +157,7 @@ void BuildNodes(LogicalDevice& device, const std::vector<NodeShape>& nodes) {
         const Mms::Structure shape(*node.type());
         ListNames(node.name, shape, device.directoryNames);
     }
-    device.directoryState = Iec61850::Acsi::DirectoryComplete;
+    device.directoryState = Iec61850::Acsi::DirectoryState::Complete;
     device.BuildFromDirectory();
     for (const NodeShape& node : nodes) {
         MmsObjectTest::Retype(*domain->FindNamedVariable(node.name), node.type());

@@ -100,142 +100,144 @@ ResultCode ClientApplication::Release() {
     return Post(id, [](TPAppAssociation& a) -> Service* { return new (std::nothrow) Acsi::Release(a); });
 }
 
-ResultCode ClientApplication::GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag,
-                                                      const std::string& continueAfter) {
+ResultCode ClientApplication::GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass,
+                                                      AnswerFrom answerFrom, const std::string& continueAfter) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        auto* service = new (std::nothrow) Acsi::GetServerDirectory(a, objectClass, flag != 0);
+        auto* service = new (std::nothrow) Acsi::GetServerDirectory(a, objectClass, answerFrom);
         if (service != nullptr) service->continueAfter = continueAfter;
         return service;
     });
 }
 
-ResultCode ClientApplication::GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag) {
-    return GetServerDirectoryAfter(id, objectClass, flag, {});
+ResultCode ClientApplication::GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, AnswerFrom answerFrom) {
+    return GetServerDirectoryAfter(id, objectClass, answerFrom, {});
 }
 
 ResultCode ClientApplication::GetLogicalDeviceDirectoryAfter(std::uint32_t& id, const std::string& reference,
-                                                             std::uint8_t flag, const std::string& continueAfter) {
+                                                             AnswerFrom answerFrom, const std::string& continueAfter) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        auto* service = new (std::nothrow) Acsi::GetLogicalDeviceDirectory(a, reference, flag != 0);
+        auto* service = new (std::nothrow) Acsi::GetLogicalDeviceDirectory(a, reference, answerFrom);
         if (service != nullptr) service->continueAfter = continueAfter;
         return service;
     });
 }
 
 ResultCode ClientApplication::GetLogicalDeviceDirectory(std::uint32_t& id, const std::string& reference,
-                                                        std::uint8_t flag) {
-    return GetLogicalDeviceDirectoryAfter(id, reference, flag, {});
+                                                        AnswerFrom answerFrom) {
+    return GetLogicalDeviceDirectoryAfter(id, reference, answerFrom, {});
 }
 
 ResultCode ClientApplication::GetLogicalNodeDirectoryAfter(std::uint32_t& id, const std::string& reference,
-                                                           std::int32_t objectClass, std::uint8_t flag,
+                                                           std::int32_t objectClass, AnswerFrom answerFrom,
                                                            const std::string& continueAfter) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        auto* service = new (std::nothrow) Acsi::GetLogicalNodeDirectory(a, reference, objectClass, flag != 0);
+        auto* service = new (std::nothrow) Acsi::GetLogicalNodeDirectory(a, reference, objectClass, answerFrom);
         if (service != nullptr) service->continueAfter = continueAfter;
         return service;
     });
 }
 
 ResultCode ClientApplication::GetLogicalNodeDirectory(std::uint32_t& id, const std::string& reference,
-                                                      std::int32_t objectClass, std::uint8_t flag) {
-    return GetLogicalNodeDirectoryAfter(id, reference, objectClass, flag, {});
+                                                      std::int32_t objectClass, AnswerFrom answerFrom) {
+    return GetLogicalNodeDirectoryAfter(id, reference, objectClass, answerFrom, {});
 }
 
 ResultCode ClientApplication::GetAllDataValues(std::uint32_t& id, const std::string& reference, const std::string& fc,
-                                               std::uint8_t flag) {
+                                               AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetAllDataValues(a, reference, fc, flag != 0);
+        return new (std::nothrow) Acsi::GetAllDataValues(a, reference, fc, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetDataValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+ResultCode ClientApplication::GetDataValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetDataValues(a, request.first, request.second, flag != 0);
+        return new (std::nothrow) Acsi::GetDataValues(a, request.first, request.second, answerFrom);
     });
 }
 
 ResultCode ClientApplication::SetDataValues(std::uint32_t& id, const FcReference& request,
-                                            const std::vector<ValueRecord>& values, std::uint8_t flag) {
+                                            const std::vector<ValueRecord>& values, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::SetDataValues(a, request.first, request.second, values, flag != 0);
+        return new (std::nothrow) Acsi::SetDataValues(a, request.first, request.second, values, answerFrom);
     });
 }
 
 ResultCode ClientApplication::GetDataDirectory(std::uint32_t& id, const std::string& reference, const std::string& fc,
-                                               std::uint8_t flag) {
+                                               AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetDataDirectory(a, reference, fc, flag != 0);
+        return new (std::nothrow) Acsi::GetDataDirectory(a, reference, fc, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetDataDefinition(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+ResultCode ClientApplication::GetDataDefinition(std::uint32_t& id, const std::string& reference,
+                                                AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetDataDefinition(a, reference, flag != 0);
+        return new (std::nothrow) Acsi::GetDataDefinition(a, reference, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetDataSetDirectory(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+ResultCode ClientApplication::GetDataSetDirectory(std::uint32_t& id, const std::string& reference,
+                                                  AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetDataSetDirectory(a, reference, flag != 0);
+        return new (std::nothrow) Acsi::GetDataSetDirectory(a, reference, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetDataSetValues(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+ResultCode ClientApplication::GetDataSetValues(std::uint32_t& id, const std::string& reference, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetDataSetValues(a, reference, flag != 0);
+        return new (std::nothrow) Acsi::GetDataSetValues(a, reference, answerFrom);
     });
 }
 
 ResultCode ClientApplication::SetDataSetValues(std::uint32_t& id, const std::string& reference,
-                                               const std::vector<ValueRecord>& values, std::uint8_t flag) {
+                                               const std::vector<ValueRecord>& values, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::SetDataSetValues(a, reference, values, flag != 0);
+        return new (std::nothrow) Acsi::SetDataSetValues(a, reference, values, answerFrom);
     });
 }
 
 ResultCode ClientApplication::CreateDataSet(std::uint32_t& id, const std::string& reference,
-                                            const std::vector<ValueRecord>& members, std::uint8_t flag) {
+                                            const std::vector<ValueRecord>& members, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::CreateDataSet(a, reference, members, flag != 0);
+        return new (std::nothrow) Acsi::CreateDataSet(a, reference, members, answerFrom);
     });
 }
 
-ResultCode ClientApplication::DeleteDataSet(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+ResultCode ClientApplication::DeleteDataSet(std::uint32_t& id, const std::string& reference, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::DeleteDataSet(a, reference, flag != 0);
+        return new (std::nothrow) Acsi::DeleteDataSet(a, reference, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetBRCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+ResultCode ClientApplication::GetBRCBValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetBRCBValues(a, request.first, request.second, flag != 0);
+        return new (std::nothrow) Acsi::GetBRCBValues(a, request.first, request.second, answerFrom);
     });
 }
 
 ResultCode ClientApplication::SetBRCBValues(std::uint32_t& id, const std::string& reference,
-                                            const AttributeRecords& values, std::uint8_t flag) {
+                                            const AttributeRecords& values, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::SetBRCBValues(a, reference, values, flag != 0);
+        return new (std::nothrow) Acsi::SetBRCBValues(a, reference, values, answerFrom);
     });
 }
 
-ResultCode ClientApplication::GetURCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag) {
+ResultCode ClientApplication::GetURCBValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::GetURCBValues(a, request.first, request.second, flag != 0);
+        return new (std::nothrow) Acsi::GetURCBValues(a, request.first, request.second, answerFrom);
     });
 }
 
 ResultCode ClientApplication::SetURCBValues(std::uint32_t& id, const std::string& reference,
-                                            const AttributeRecords& values, std::uint8_t flag) {
+                                            const AttributeRecords& values, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
-        return new (std::nothrow) Acsi::SetURCBValues(a, reference, values, flag != 0);
+        return new (std::nothrow) Acsi::SetURCBValues(a, reference, values, answerFrom);
     });
 }
 
-ResultCode ClientApplication::Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag) {
+ResultCode ClientApplication::Select(std::uint32_t& id, const std::string& reference, SelectBy selectBy) {
     if (GetAssociation() == nullptr) return System::Error;
-    if (flag == 0) return System::NotSupported;
+    if (selectBy == SelectBy::Unsupported) return System::NotSupported;
     return Post(id, [&](TPAppAssociation& a) -> Service* { return new (std::nothrow) Acsi::Select(a, reference); });
 }
 
@@ -267,9 +269,9 @@ ResultCode BuildControlRecords(ControlKind kind, const std::string& reference, c
 
 ResultCode ClientApplication::SelectWithValue(std::uint32_t& id, const std::string& reference,
                                               const AttributeRecords& values, const std::string& test,
-                                              const std::string& t, const std::string& check, std::uint8_t flag) {
+                                              const std::string& t, const std::string& check, Activation activation) {
     if (GetAssociation() == nullptr) return System::Error;
-    if (flag != 0) return System::NotSupported;
+    if (activation != Activation::Immediate) return System::NotSupported;
     std::vector<ValueRecord> records;
     if (const ResultCode built =
             BuildControlRecords(ControlKind::SelectWithValue, reference, values, test, t, check, records);
@@ -283,9 +285,9 @@ ResultCode ClientApplication::SelectWithValue(std::uint32_t& id, const std::stri
 
 ResultCode ClientApplication::Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
                                       const std::string& test, const std::string& t, const std::string& check,
-                                      std::uint8_t flag) {
+                                      Activation activation) {
     if (GetAssociation() == nullptr) return System::Error;
-    if (flag != 0) return System::NotSupported;
+    if (activation != Activation::Immediate) return System::NotSupported;
     std::vector<ValueRecord> records;
     if (const ResultCode built = BuildControlRecords(ControlKind::Operate, reference, values, test, t, check, records);
         built != System::OkNoError) {
@@ -297,9 +299,9 @@ ResultCode ClientApplication::Operate(std::uint32_t& id, const std::string& refe
 }
 
 ResultCode ClientApplication::Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
-                                     const std::string& test, const std::string& t, std::uint8_t flag) {
+                                     const std::string& test, const std::string& t, Activation activation) {
     if (GetAssociation() == nullptr) return System::Error;
-    if (flag != 0) return System::NotSupported;
+    if (activation != Activation::Immediate) return System::NotSupported;
     std::vector<ValueRecord> records;
     if (const ResultCode built = BuildControlRecords(ControlKind::Cancel, reference, values, test, t, {}, records);
         built != System::OkNoError) {

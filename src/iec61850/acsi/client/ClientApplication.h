@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "iec61850/acsi/client/RequestOptions.h"
 #include "iec61850/acsi/model/ValueRecord.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
@@ -52,7 +53,9 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 // without an association); its answer comes through the callback that follows it, which
 // gets the service object (valid only during the call: read its result, service error and
 // answer there). After each callback the confirmation semaphore is signalled, so a caller
-// may wait with WaitForConfirmation, never on a thread that delivers answers.
+// may wait with WaitForConfirmation, never on a thread that delivers answers. Each data
+// request says where it is answered from (AnswerFrom): the device, or the model the client
+// already holds, with nothing sent.
 //
 // Threads (see TPAppAssociation): OnAssociated and OnAssociationFailed on the thread that
 // called Associate; a service answered from the model or refused before it was sent calls
@@ -83,75 +86,77 @@ public:
     virtual std::int32_t OnAbort(const std::uint8_t* record);
     virtual System::ResultCode Release();
     virtual std::int32_t OnRelease(Acsi::Release* service);
-    virtual System::ResultCode GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag,
-                                                       const std::string& continueAfter);
-    virtual System::ResultCode GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, std::uint8_t flag);
+    virtual System::ResultCode GetServerDirectoryAfter(std::uint32_t& id, std::int32_t objectClass,
+                                                       AnswerFrom answerFrom, const std::string& continueAfter);
+    virtual System::ResultCode GetServerDirectory(std::uint32_t& id, std::int32_t objectClass, AnswerFrom answerFrom);
     virtual std::int32_t OnGetServerDirectory(Acsi::GetServerDirectory* service);
     virtual System::ResultCode GetLogicalDeviceDirectoryAfter(std::uint32_t& id, const std::string& reference,
-                                                              std::uint8_t flag, const std::string& continueAfter);
+                                                              AnswerFrom answerFrom, const std::string& continueAfter);
     virtual System::ResultCode GetLogicalDeviceDirectory(std::uint32_t& id, const std::string& reference,
-                                                         std::uint8_t flag);
+                                                         AnswerFrom answerFrom);
     virtual std::int32_t OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service);
     virtual System::ResultCode GetLogicalNodeDirectoryAfter(std::uint32_t& id, const std::string& reference,
-                                                            std::int32_t objectClass, std::uint8_t flag,
+                                                            std::int32_t objectClass, AnswerFrom answerFrom,
                                                             const std::string& continueAfter);
     virtual System::ResultCode GetLogicalNodeDirectory(std::uint32_t& id, const std::string& reference,
-                                                       std::int32_t objectClass, std::uint8_t flag);
+                                                       std::int32_t objectClass, AnswerFrom answerFrom);
     virtual std::int32_t OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service);
     virtual System::ResultCode GetAllDataValues(std::uint32_t& id, const std::string& reference, const std::string& fc,
-                                                std::uint8_t flag);
+                                                AnswerFrom answerFrom);
     virtual std::int32_t OnGetAllDataValues(Acsi::GetAllDataValues* service);
-    virtual System::ResultCode GetDataValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual System::ResultCode GetDataValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataValues(Acsi::GetDataValues* service);
     virtual System::ResultCode SetDataValues(std::uint32_t& id, const FcReference& request,
-                                             const std::vector<Acsi::ValueRecord>& values, std::uint8_t flag);
+                                             const std::vector<Acsi::ValueRecord>& values, AnswerFrom answerFrom);
     virtual std::int32_t OnSetDataValues(Acsi::SetDataValues* service);
     virtual System::ResultCode GetDataDirectory(std::uint32_t& id, const std::string& reference, const std::string& fc,
-                                                std::uint8_t flag);
+                                                AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataDirectory(Acsi::GetDataDirectory* service);
-    virtual System::ResultCode GetDataDefinition(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual System::ResultCode GetDataDefinition(std::uint32_t& id, const std::string& reference,
+                                                 AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataDefinition(Acsi::GetDataDefinition* service);
-    virtual System::ResultCode GetDataSetDirectory(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual System::ResultCode GetDataSetDirectory(std::uint32_t& id, const std::string& reference,
+                                                   AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service);
-    virtual System::ResultCode GetDataSetValues(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual System::ResultCode GetDataSetValues(std::uint32_t& id, const std::string& reference, AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataSetValues(Acsi::GetDataSetValues* service);
     virtual System::ResultCode SetDataSetValues(std::uint32_t& id, const std::string& reference,
-                                                const std::vector<Acsi::ValueRecord>& values, std::uint8_t flag);
+                                                const std::vector<Acsi::ValueRecord>& values, AnswerFrom answerFrom);
     virtual std::int32_t OnSetDataSetValues(Acsi::SetDataSetValues* service);
     virtual System::ResultCode CreateDataSet(std::uint32_t& id, const std::string& reference,
-                                             const std::vector<Acsi::ValueRecord>& members, std::uint8_t flag);
+                                             const std::vector<Acsi::ValueRecord>& members, AnswerFrom answerFrom);
     virtual std::int32_t OnCreateDataSet(Acsi::CreateDataSet* service);
-    virtual System::ResultCode DeleteDataSet(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    virtual System::ResultCode DeleteDataSet(std::uint32_t& id, const std::string& reference, AnswerFrom answerFrom);
     virtual std::int32_t OnDeleteDataSet(Acsi::DeleteDataSet* service);
-    virtual System::ResultCode GetBRCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual System::ResultCode GetBRCBValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom);
     virtual std::int32_t OnGetBRCBValues(Acsi::GetBRCBValues* service);
     virtual System::ResultCode SetBRCBValues(std::uint32_t& id, const std::string& reference,
-                                             const AttributeRecords& values, std::uint8_t flag);
+                                             const AttributeRecords& values, AnswerFrom answerFrom);
     virtual std::int32_t OnSetBRCBValues(Acsi::SetBRCBValues* service);
-    virtual System::ResultCode GetURCBValues(std::uint32_t& id, const FcReference& request, std::uint8_t flag);
+    virtual System::ResultCode GetURCBValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom);
     virtual std::int32_t OnGetURCBValues(Acsi::GetURCBValues* service);
     virtual System::ResultCode SetURCBValues(std::uint32_t& id, const std::string& reference,
-                                             const AttributeRecords& values, std::uint8_t flag);
+                                             const AttributeRecords& values, AnswerFrom answerFrom);
     virtual std::int32_t OnSetURCBValues(Acsi::SetURCBValues* service);
     virtual std::int32_t OnReport(Acsi::RCBReport* report);
-    // Controls. Select reads the object's SBO (a clear flag: NotSupported). The others
-    // write the SBOw, Oper or Cancel structure of the object from the caller's components
-    // ("ctlVal", "origin.orCat" ...), then Test, T and (not for Cancel) Check; the last
-    // argument asks for time activation, which is not supported (NotSupported). No
-    // components, an Operate component "operTm", or a "ctlNum" outside 0..255:
-    // InvalidArguments, and nothing is made.
-    virtual System::ResultCode Select(std::uint32_t& id, const std::string& reference, std::uint8_t flag);
+    // Controls. Select reads the object's SBO (SelectBy::Unsupported: NotSupported). The
+    // others write the SBOw, Oper or Cancel structure of the object from the caller's
+    // components ("ctlVal", "origin.orCat" ...), then Test, T and (not for Cancel) Check;
+    // Activation::Timed is not supported (NotSupported). No components, an Operate
+    // component "operTm", or a "ctlNum" outside 0..255: InvalidArguments, and nothing is
+    // made.
+    virtual System::ResultCode Select(std::uint32_t& id, const std::string& reference, SelectBy selectBy);
     virtual std::int32_t OnSelect(Acsi::Select* service);
     virtual System::ResultCode SelectWithValue(std::uint32_t& id, const std::string& reference,
                                                const AttributeRecords& values, const std::string& test,
-                                               const std::string& t, const std::string& check, std::uint8_t flag);
+                                               const std::string& t, const std::string& check, Activation activation);
     virtual std::int32_t OnSelectWithValue(Acsi::SelectWithValue* service);
     virtual System::ResultCode Operate(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
                                        const std::string& test, const std::string& t, const std::string& check,
-                                       std::uint8_t flag);
+                                       Activation activation);
     virtual std::int32_t OnOperate(Acsi::Operate* service);
     virtual System::ResultCode Cancel(std::uint32_t& id, const std::string& reference, const AttributeRecords& values,
-                                      const std::string& test, const std::string& t, std::uint8_t flag);
+                                      const std::string& test, const std::string& t, Activation activation);
     virtual std::int32_t OnCancel(Acsi::Cancel* service);
     virtual std::int32_t OnCommandTermination(Acsi::ControlReport* report);
 

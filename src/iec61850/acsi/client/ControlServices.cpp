@@ -46,7 +46,7 @@ std::string ControlObjectMmsReference(const std::string& objectReference) {
 // ---- Select ----
 
 Select::Select(TPAppAssociation& association, std::string objectReference)
-    : Service(association, false), objectReference(std::move(objectReference)) {}
+    : Service(association, AnswerFrom::Device), objectReference(std::move(objectReference)) {}
 
 void Select::execute() {
     Service::execute();
@@ -77,7 +77,7 @@ void Select::complete() {
 
 ControlWrite::ControlWrite(TPAppAssociation& association, std::string objectReference, const char* structure,
                            std::vector<ValueRecord> records)
-    : SetDataValues(association, "CO", objectReference + "." + structure, std::move(records), false),
+    : SetDataValues(association, "CO", objectReference + "." + structure, std::move(records), AnswerFrom::Device),
       objectReference(std::move(objectReference)) {}
 
 void ControlWrite::execute() {

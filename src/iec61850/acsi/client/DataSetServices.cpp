@@ -33,8 +33,8 @@ void Forget(Server* server, TPAppAssociation& association, DataSet* dataSet, boo
 
 // ---- GetDataSetDirectory ----
 
-GetDataSetDirectory::GetDataSetDirectory(TPAppAssociation& association, std::string reference, bool local)
-    : Service(association, local), reference(std::move(reference)) {}
+GetDataSetDirectory::GetDataSetDirectory(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)) {}
 
 void GetDataSetDirectory::execute() {
     Service::execute();
@@ -56,8 +56,8 @@ void GetDataSetDirectory::complete() {
 
 // ---- GetDataSetValues ----
 
-GetDataSetValues::GetDataSetValues(TPAppAssociation& association, std::string reference, bool local)
-    : Service(association, local), reference(std::move(reference)) {}
+GetDataSetValues::GetDataSetValues(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)) {}
 
 void GetDataSetValues::execute() {
     Service::execute();
@@ -82,8 +82,8 @@ void GetDataSetValues::complete() {
 // ---- SetDataSetValues ----
 
 SetDataSetValues::SetDataSetValues(TPAppAssociation& association, std::string reference,
-                                   std::vector<ValueRecord> values, bool local)
-    : Service(association, local), reference(std::move(reference)), values(std::move(values)) {}
+                                   std::vector<ValueRecord> values, AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)), values(std::move(values)) {}
 
 void SetDataSetValues::execute() {
     Service::execute();
@@ -108,8 +108,8 @@ void SetDataSetValues::complete() {
 // ---- CreateDataSet ----
 
 CreateDataSet::CreateDataSet(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> members,
-                             bool local)
-    : Service(association, local), reference(std::move(reference)), members(std::move(members)) {}
+                             AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)), members(std::move(members)) {}
 
 void CreateDataSet::execute() {
     Service::execute();
@@ -140,8 +140,8 @@ void CreateDataSet::complete() {
 
 // ---- DeleteDataSet ----
 
-DeleteDataSet::DeleteDataSet(TPAppAssociation& association, std::string reference, bool local)
-    : Service(association, local), reference(std::move(reference)) {}
+DeleteDataSet::DeleteDataSet(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)) {}
 
 void DeleteDataSet::execute() {
     Service::execute();

@@ -13,7 +13,7 @@ class DataSet;
 // The members of a data set, through getNamedVariableListAttributes of its list.
 class GetDataSetDirectory : public Service {
 public:
-    GetDataSetDirectory(TPAppAssociation& association, std::string reference, bool local);
+    GetDataSetDirectory(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -25,7 +25,7 @@ public:
 // answered, one record per member.
 class GetDataSetValues : public Service {
 public:
-    GetDataSetValues(TPAppAssociation& association, std::string reference, bool local);
+    GetDataSetValues(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -37,7 +37,8 @@ public:
 // Writes the records into the members, then the list in one write.
 class SetDataSetValues : public Service {
 public:
-    SetDataSetValues(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> values, bool local);
+    SetDataSetValues(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> values,
+                     AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -51,7 +52,8 @@ public:
 // nothing of it in the model.
 class CreateDataSet : public Service {
 public:
-    CreateDataSet(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> members, bool local);
+    CreateDataSet(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> members,
+                  AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -63,7 +65,7 @@ public:
 // Deletes a data set on the device; once the device has, the model's goes too.
 class DeleteDataSet : public Service {
 public:
-    DeleteDataSet(TPAppAssociation& association, std::string reference, bool local);
+    DeleteDataSet(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 

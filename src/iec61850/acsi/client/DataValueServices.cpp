@@ -17,8 +17,9 @@ using System::ResultCode;
 
 // ---- GetAllDataValues ----
 
-GetAllDataValues::GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, bool local)
-    : Service(association, local), node(std::move(node)), fc(fc == "XX" ? std::string() : std::move(fc)) {}
+GetAllDataValues::GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc,
+                                   AnswerFrom answerFrom)
+    : Service(association, answerFrom), node(std::move(node)), fc(fc == "XX" ? std::string() : std::move(fc)) {}
 
 void GetAllDataValues::execute() {
     Service::execute();
@@ -45,8 +46,9 @@ void GetAllDataValues::complete() {
 
 // ---- GetDataValues ----
 
-GetDataValues::GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
-    : Service(association, local), fc(std::move(fc)), reference(std::move(reference)) {}
+GetDataValues::GetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
+                             AnswerFrom answerFrom)
+    : Service(association, answerFrom), fc(std::move(fc)), reference(std::move(reference)) {}
 
 void GetDataValues::execute() {
     Service::execute();
@@ -77,8 +79,11 @@ void GetDataValues::complete() {
 // ---- SetDataValues ----
 
 SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
-                             std::vector<ValueRecord> records, bool local)
-    : Service(association, local), fc(std::move(fc)), reference(std::move(reference)), records(std::move(records)) {}
+                             std::vector<ValueRecord> records, AnswerFrom answerFrom)
+    : Service(association, answerFrom),
+      fc(std::move(fc)),
+      reference(std::move(reference)),
+      records(std::move(records)) {}
 
 void SetDataValues::execute() {
     Service::execute();

@@ -17,7 +17,7 @@ class NamedObject;
 class GetAllDataValues : public Service {
 public:
     // An fc of "XX" means none.
-    GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, bool local);
+    GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -33,7 +33,7 @@ public:
 // the model; values holds, once answered, one record per leaf of the objects found.
 class GetDataValues : public Service {
 public:
-    GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -50,7 +50,7 @@ public:
 class SetDataValues : public Service {
 public:
     SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
-                  std::vector<ValueRecord> records, bool local);
+                  std::vector<ValueRecord> records, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 

@@ -38,8 +38,8 @@ void EndWithoutName(Service& service, const Mms::NameCollection& names) {
 
 // ---- GetServerDirectory ----
 
-GetServerDirectory::GetServerDirectory(TPAppAssociation& association, std::int32_t objectClass, bool local)
-    : Service(association, local), objectClass(objectClass) {}
+GetServerDirectory::GetServerDirectory(TPAppAssociation& association, std::int32_t objectClass, AnswerFrom answerFrom)
+    : Service(association, answerFrom), objectClass(objectClass) {}
 
 void GetServerDirectory::execute() {
     Service::execute();
@@ -61,8 +61,9 @@ void GetServerDirectory::complete() {
 
 // ---- GetLogicalDeviceDirectory ----
 
-GetLogicalDeviceDirectory::GetLogicalDeviceDirectory(TPAppAssociation& association, std::string device, bool local)
-    : Service(association, local), device(std::move(device)) {}
+GetLogicalDeviceDirectory::GetLogicalDeviceDirectory(TPAppAssociation& association, std::string device,
+                                                     AnswerFrom answerFrom)
+    : Service(association, answerFrom), device(std::move(device)) {}
 
 void GetLogicalDeviceDirectory::execute() {
     Service::execute();
@@ -83,8 +84,8 @@ void GetLogicalDeviceDirectory::complete() {
 // ---- GetLogicalNodeDirectory ----
 
 GetLogicalNodeDirectory::GetLogicalNodeDirectory(TPAppAssociation& association, std::string node,
-                                                 std::int32_t objectClass, bool local)
-    : Service(association, local), node(std::move(node)), objectClass(objectClass) {}
+                                                 std::int32_t objectClass, AnswerFrom answerFrom)
+    : Service(association, answerFrom), node(std::move(node)), objectClass(objectClass) {}
 
 void GetLogicalNodeDirectory::execute() {
     Service::execute();
@@ -137,8 +138,11 @@ void GetLogicalNodeDirectory::complete() {
 
 // ---- GetDataDirectory ----
 
-GetDataDirectory::GetDataDirectory(TPAppAssociation& association, std::string reference, std::string fc, bool local)
-    : Service(association, local), reference(std::move(reference)), fc(fc == "XX" ? std::string() : std::move(fc)) {}
+GetDataDirectory::GetDataDirectory(TPAppAssociation& association, std::string reference, std::string fc,
+                                   AnswerFrom answerFrom)
+    : Service(association, answerFrom),
+      reference(std::move(reference)),
+      fc(fc == "XX" ? std::string() : std::move(fc)) {}
 
 void GetDataDirectory::execute() {
     Service::execute();
@@ -171,8 +175,8 @@ void GetDataDirectory::complete() {
 
 // ---- GetDataDefinition ----
 
-GetDataDefinition::GetDataDefinition(TPAppAssociation& association, std::string reference, bool local)
-    : Service(association, local), reference(std::move(reference)) {}
+GetDataDefinition::GetDataDefinition(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom)
+    : Service(association, answerFrom), reference(std::move(reference)) {}
 
 void GetDataDefinition::execute() {
     Service::execute();

@@ -16,7 +16,7 @@ class NamedObject;
 // directory (class 6) is not supported (14), any other class is refused (2).
 class GetServerDirectory : public Service {
 public:
-    GetServerDirectory(TPAppAssociation& association, std::int32_t objectClass, bool local);
+    GetServerDirectory(TPAppAssociation& association, std::int32_t objectClass, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -28,7 +28,7 @@ public:
 // The names of a logical device's MMS variables through a domain-scope name list.
 class GetLogicalDeviceDirectory : public Service {
 public:
-    GetLogicalDeviceDirectory(TPAppAssociation& association, std::string device, bool local);
+    GetLogicalDeviceDirectory(TPAppAssociation& association, std::string device, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -43,7 +43,8 @@ public:
 // class is refused (1).
 class GetLogicalNodeDirectory : public Service {
 public:
-    GetLogicalNodeDirectory(TPAppAssociation& association, std::string node, std::int32_t objectClass, bool local);
+    GetLogicalNodeDirectory(TPAppAssociation& association, std::string node, std::int32_t objectClass,
+                            AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -58,7 +59,7 @@ public:
 // getVariableAccessAttributes, applied to the model. A constraint is needed ("XX" or none: 2).
 class GetDataDirectory : public Service {
 public:
-    GetDataDirectory(TPAppAssociation& association, std::string reference, std::string fc, bool local);
+    GetDataDirectory(TPAppAssociation& association, std::string reference, std::string fc, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 
@@ -69,11 +70,11 @@ public:
     std::list<std::string> names;
 };
 
-// The definition of the objects a reference names, answered from the model only (without
-// the local flag: 14).
+// The definition of the objects a reference names, answered from the model only (from the
+// device: 14).
 class GetDataDefinition : public Service {
 public:
-    GetDataDefinition(TPAppAssociation& association, std::string reference, bool local);
+    GetDataDefinition(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom);
     void execute() override;
     void complete() override;
 

@@ -21,8 +21,8 @@ bool IsReportFc(const std::string& fc) { return fc == "BR" || fc == "RP"; }
 // ---- reading ----
 
 GetRCBValues::GetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string fc, std::string reference,
-                           bool local)
-    : Service(association, local),
+                           AnswerFrom answerFrom)
+    : Service(association, answerFrom),
       kind(kind),
       fc(fc.empty() ? std::string("XX") : std::move(fc)),
       reference(std::move(reference)) {}
@@ -56,8 +56,9 @@ void GetRCBValues::Answered() {
     server->Unlock();
 }
 
-GetBRCBValues::GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
-    : GetRCBValues(association, ObjectClassBrcb, std::move(fc), std::move(reference), local) {}
+GetBRCBValues::GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference,
+                             AnswerFrom answerFrom)
+    : GetRCBValues(association, ObjectClassBrcb, std::move(fc), std::move(reference), answerFrom) {}
 
 void GetBRCBValues::complete() {
     Answered();
@@ -66,8 +67,9 @@ void GetBRCBValues::complete() {
     });
 }
 
-GetURCBValues::GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local)
-    : GetRCBValues(association, ObjectClassUrcb, std::move(fc), std::move(reference), local) {}
+GetURCBValues::GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference,
+                             AnswerFrom answerFrom)
+    : GetRCBValues(association, ObjectClassUrcb, std::move(fc), std::move(reference), answerFrom) {}
 
 void GetURCBValues::complete() {
     Answered();
@@ -79,8 +81,8 @@ void GetURCBValues::complete() {
 // ---- writing ----
 
 SetRCBValues::SetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string reference,
-                           AttributeValues records, bool local)
-    : Service(association, local), kind(kind), reference(std::move(reference)), records(std::move(records)) {}
+                           AttributeValues records, AnswerFrom answerFrom)
+    : Service(association, answerFrom), kind(kind), reference(std::move(reference)), records(std::move(records)) {}
 
 void SetRCBValues::execute() {
     Service::execute();
@@ -125,8 +127,9 @@ void SetRCBValues::Answered() {
     if (ResultFromServiceError() == 0) WalkAccessErrors(*this, variables);
 }
 
-SetBRCBValues::SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local)
-    : SetRCBValues(association, ObjectClassBrcb, std::move(reference), std::move(records), local) {}
+SetBRCBValues::SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records,
+                             AnswerFrom answerFrom)
+    : SetRCBValues(association, ObjectClassBrcb, std::move(reference), std::move(records), answerFrom) {}
 
 void SetBRCBValues::complete() {
     Answered();
@@ -135,8 +138,9 @@ void SetBRCBValues::complete() {
     });
 }
 
-SetURCBValues::SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local)
-    : SetRCBValues(association, ObjectClassUrcb, std::move(reference), std::move(records), local) {}
+SetURCBValues::SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records,
+                             AnswerFrom answerFrom)
+    : SetRCBValues(association, ObjectClassUrcb, std::move(reference), std::move(records), answerFrom) {}
 
 void SetURCBValues::complete() {
     Answered();

@@ -21,7 +21,8 @@ using AttributeValues = std::vector<std::pair<std::string, std::string>>;
 // answered, the attributes of the blocks under "BR" and "RP".
 class GetRCBValues : public Service {
 public:
-    GetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string fc, std::string reference, bool local);
+    GetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string fc, std::string reference,
+                 AnswerFrom answerFrom);
     void execute() override;
 
     std::int32_t kind;
@@ -37,13 +38,13 @@ protected:
 
 class GetBRCBValues : public GetRCBValues {
 public:
-    GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference, AnswerFrom answerFrom);
     void complete() override;
 };
 
 class GetURCBValues : public GetRCBValues {
 public:
-    GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference, bool local);
+    GetURCBValues(TPAppAssociation& association, std::string fc, std::string reference, AnswerFrom answerFrom);
     void complete() override;
 };
 
@@ -52,7 +53,7 @@ public:
 class SetRCBValues : public Service {
 public:
     SetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string reference, AttributeValues records,
-                 bool local);
+                 AnswerFrom answerFrom);
     void execute() override;
 
     std::int32_t kind;
@@ -67,13 +68,13 @@ protected:
 
 class SetBRCBValues : public SetRCBValues {
 public:
-    SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local);
+    SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, AnswerFrom answerFrom);
     void complete() override;
 };
 
 class SetURCBValues : public SetRCBValues {
 public:
-    SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, bool local);
+    SetURCBValues(TPAppAssociation& association, std::string reference, AttributeValues records, AnswerFrom answerFrom);
     void complete() override;
 };
 

@@ -6,7 +6,7 @@
 
 namespace Iec61850::Acsi {
 
-Release::Release(TPAppAssociation& association) : Service(association, false) {}
+Release::Release(TPAppAssociation& association) : Service(association, AnswerFrom::Device) {}
 
 void Release::execute() {
     Service::execute();

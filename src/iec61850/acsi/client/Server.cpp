@@ -245,14 +245,15 @@ ResultCode Server::Bind() {
 bool Server::IsRead() {
     bool read = false;
     Locked([&]() -> ResultCode {
-        read = state.load() == DirectoryRead && std::all_of(logicalDevices_.begin(), logicalDevices_.end(),
-                                                            [](const auto& entry) { return entry.second->IsRead(); });
+        read = state.load() == DirectoryState::Complete &&
+               std::all_of(logicalDevices_.begin(), logicalDevices_.end(),
+                           [](const auto& entry) { return entry.second->IsRead(); });
         return System::OkNoError;
     });
     return read;
 }
 
-ResultCode Server::CountKindOf(ModelClass modelClass, std::uint32_t objectState, std::uint32_t& count) {
+ResultCode Server::CountKindOf(ModelClass modelClass, ObjectState objectState, std::uint32_t& count) {
     count = 0;
     return Locked([&]() -> ResultCode {
         for (const auto& [name, device] : logicalDevices_) count += device->IsKindOf(modelClass, objectState);

@@ -63,11 +63,6 @@ struct DataDefinitionRecord {
 // so the program may take it (Lock/Unlock) around its own reading of the model.
 class Server : public Mms::VMD, public ModelLookup {
 public:
-    // The server directory states of the model reading.
-    static constexpr std::uint32_t DirectoryRequested = 8;
-    static constexpr std::uint32_t DirectoryFollows = 6;
-    static constexpr std::uint32_t DirectoryRead = 7;
-
     // The default profile (number 0) with its stack, then the exporter.
     Server();
     // Ends every association first (their threads joined, their clients' links cleared),
@@ -126,8 +121,8 @@ public:
     System::ResultCode Bind();
     // Locked: every device read and the server directory read.
     bool IsRead();
-    // Locked: the number of model objects of the class in the state (0: any).
-    System::ResultCode CountKindOf(ModelClass modelClass, std::uint32_t state, std::uint32_t& count);
+    // Locked: the number of model objects of the class in the state (AnyObjectState: any).
+    System::ResultCode CountKindOf(ModelClass modelClass, ObjectState state, std::uint32_t& count);
     // Locked: the same for several classes at once, in one walk of the model (counts are
     // added to).
     System::ResultCode CountKinds(ModelTally& tally);
@@ -208,9 +203,9 @@ public:
     AssociationListener* GetAssociationListener() const { return associationListener_.load(); }
 
     // The model reading's server directory: its state and the names it returned.
-    std::atomic<std::uint32_t> state{0};
+    std::atomic<DirectoryState> state{DirectoryState::NotAsked};
     std::list<std::string> directoryNames;
-    std::atomic<std::uint32_t> secondDirectoryState{0};
+    std::atomic<DirectoryState> secondDirectoryState{DirectoryState::NotAsked};
 
 private:
     template <typename Work>

@@ -19,8 +19,10 @@ Mms::MmsConnection& ConnectionOf(TPAppAssociation& association) {
 
 }  // namespace
 
-Service::Service(TPAppAssociation& association, bool local)
-    : Mms::RequestHandle(ConnectionOf(association)), association_(association), local_(local) {}
+Service::Service(TPAppAssociation& association, AnswerFrom answerFrom)
+    : Mms::RequestHandle(ConnectionOf(association)),
+      association_(association),
+      local_(answerFrom != AnswerFrom::Device) {}
 
 Service::Service(TPAppAssociation& association, Indication) : association_(association) {}
 

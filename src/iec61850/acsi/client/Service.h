@@ -5,6 +5,7 @@
 #include <list>
 #include <string_view>
 
+#include "iec61850/acsi/client/RequestOptions.h"
 #include "mms/machine/RequestHandle.h"
 #include "system/ResultCode.h"
 
@@ -34,7 +35,7 @@ public:
     static constexpr std::int32_t NoServiceError = -1;
 
     // Takes its invoke id from the association's MMS connection.
-    Service(TPAppAssociation& association, bool local);
+    Service(TPAppAssociation& association, AnswerFrom answerFrom);
     // A service that never completed (deleted by someone else) wakes a waiter once.
     ~Service() override;
 
@@ -49,6 +50,7 @@ public:
     virtual std::int32_t ResultFromAccessError(std::int32_t status);
 
     std::uint32_t GetState() const { return state_.load(); }
+    // Answered from the model (AnswerFrom::Model): nothing was sent to the device.
     bool IsLocal() const { return local_; }
     std::int32_t GetServiceError() const { return serviceError_; }
     void SetServiceError(std::int32_t error) { serviceError_ = error; }

@@ -186,7 +186,7 @@ System::ResultCode DataItem::CollectByClass(std::int32_t objectClass, std::list<
     return System::OkNoError;
 }
 
-std::uint32_t DataItem::SetState(std::uint32_t state) {
+ObjectState DataItem::SetState(ObjectState state) {
     NamedObject::SetState(state);
     for (NamedObject* child : GetChildren()) child->SetState(state);
     return GetState();

@@ -26,7 +26,7 @@ public:
     // order; the first non-zero answer ends the walk.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
     // Sets the state of the whole subtree.
-    std::uint32_t SetState(std::uint32_t state) override;
+    ObjectState SetState(ObjectState state) override;
     // This item and every item below that is of the class and state.
     void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;

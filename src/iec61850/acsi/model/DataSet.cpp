@@ -106,7 +106,7 @@ System::ResultCode DataSet::AddMembers(const std::vector<ValueRecord>& records) 
     return System::OkNoError;
 }
 
-std::uint32_t DataSet::SetState(std::uint32_t state) {
+ObjectState DataSet::SetState(ObjectState state) {
     NamedObject::SetState(state);
     for (NamedObject* member : members_) member->SetState(state);
     if (GetParent() != nullptr) GetParent()->SetState(state);

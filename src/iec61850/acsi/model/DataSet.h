@@ -16,11 +16,6 @@ namespace Iec61850::Acsi {
 class ControlBlock;
 class DataSetAssociation;
 
-// Directory states of a data set's member list.
-inline constexpr std::int32_t DataSetMembersUnread = 0;
-inline constexpr std::int32_t DataSetMembersFollow = 6;
-inline constexpr std::int32_t DataSetMembersComplete = 7;
-
 // A data set: model objects in member order (not owned), bound to the named variable list
 // that carries it. Control blocks that name it are attached to it, so that when it goes
 // none of them keeps it.
@@ -39,14 +34,14 @@ public:
     // model lock.
     System::ResultCode Build() override;
     // Own state, the members', then the parent's.
-    std::uint32_t SetState(std::uint32_t state) override;
+    ObjectState SetState(ObjectState state) override;
     ModelClass GetModelClass() const override;
 
     // Writes each record's value into the one object its constraint and reference name.
     virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records);
     // The value records of every member in member order; Error without members.
     virtual System::ResultCode GetMemberValues(std::vector<ValueRecord>& records);
-    virtual bool IsComplete() const { return directoryState == DataSetMembersComplete; }
+    virtual bool IsComplete() const { return directoryState == MemberListState::Complete; }
 
     // Appends the objects the records name to the members and their variables to the list;
     // InvalidArguments for a record that names nothing, Error for an object without a variable.
@@ -58,7 +53,7 @@ public:
     // The association of an association's data set; null for one of the model.
     DataSetAssociation* GetAssociation() const { return association_; }
 
-    std::int32_t directoryState = DataSetMembersUnread;
+    MemberListState directoryState = MemberListState::NotAsked;
 
 private:
     friend class ControlBlock;

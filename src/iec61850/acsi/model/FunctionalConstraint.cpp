@@ -148,7 +148,7 @@ System::ResultCode FunctionalConstraint::CollectByClass(std::int32_t objectClass
     return System::OkNoError;
 }
 
-std::uint32_t FunctionalConstraint::SetState(std::uint32_t state) {
+ObjectState FunctionalConstraint::SetState(ObjectState state) {
     NamedObject::SetState(state);
     for (NamedObject* child : GetChildren()) child->SetState(state);
     return GetState();

@@ -31,7 +31,7 @@ public:
     System::ResultCode Build() override;
     // Every child in order; the first non-zero answer.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
-    std::uint32_t SetState(std::uint32_t state) override;
+    ObjectState SetState(ObjectState state) override;
     // Read itself and every child read.
     bool IsRead() const override;
     void CountKinds(ModelTally& tally) const override;

@@ -74,10 +74,10 @@ bool LogicalDevice::AllNodesFullyRead() const {
     return std::all_of(nodes_.begin(), nodes_.end(), [](const auto& entry) { return entry.second->IsFullyRead(); });
 }
 
-std::uint32_t LogicalDevice::SetState(std::uint32_t state) {
-    if (state != StateRead) return NamedObject::SetState(state);
-    if (IsDirectoryComplete(directoryState) && IsDirectoryComplete(dataSetDirectoryState) && GetState() != StateRead &&
-        AllNodesFullyRead()) {
+ObjectState LogicalDevice::SetState(ObjectState state) {
+    if (state != ObjectState::Read) return NamedObject::SetState(state);
+    if (IsDirectoryComplete(directoryState) && IsDirectoryComplete(dataSetDirectoryState) &&
+        GetState() != ObjectState::Read && AllNodesFullyRead()) {
         NamedObject::SetState(state);
     }
     return GetState();
@@ -85,10 +85,10 @@ std::uint32_t LogicalDevice::SetState(std::uint32_t state) {
 
 bool LogicalDevice::IsRead() const {
     if (!AllNodesFullyRead()) return false;
-    if (GetState() == StateRead) return true;
+    if (GetState() == ObjectState::Read) return true;
     if (!IsDirectoryComplete(directoryState) || !IsDirectoryComplete(dataSetDirectoryState)) return false;
     // Reading it is what completes it.
-    const_cast<LogicalDevice*>(this)->NamedObject::SetState(StateRead);
+    const_cast<LogicalDevice*>(this)->NamedObject::SetState(ObjectState::Read);
     return true;
 }
 
@@ -152,12 +152,12 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
             AddLogicalNode(name, variable);
         }
     }
-    if (directoryState != DirectoryComplete) return System::OkNoError;
+    if (directoryState != DirectoryState::Complete) return System::OkNoError;
 
     // Nodes whose type could not be read: their listed variable becomes an empty structure
     // (the same variable, never a second one), and each listed "node$FC" a group in it.
     for (auto& [name, node] : nodes_) {
-        if (node->readingState != NodeTypeUnread) continue;
+        if (node->readingState != NodeReadingState::TypeRefused) continue;
         Mms::NamedVariable* variable = nullptr;
         const System::ResultCode made =
             CreateMmsVariable(Scl::BasicTypeCode::Struct, domain, node->GetMmsComponent(), variable);

@@ -21,19 +21,6 @@ class DataSet;
 class LogicalNode;
 class RCB;
 
-// Reading state of a directory whose names have all arrived.
-inline constexpr std::int32_t DirectoryComplete = 7;
-// Reading states of a directory that will not change any more: a continued directory with
-// no name to continue after, and a data-set directory the device refused.
-inline constexpr std::int32_t DirectoryEndedWithoutName = 4;
-inline constexpr std::int32_t DirectoryGivenUp = 11;
-// Complete, or ended for good (which counts as complete with what arrived).
-constexpr bool IsDirectoryComplete(std::int32_t state) {
-    return state == DirectoryComplete || state == DirectoryEndedWithoutName || state == DirectoryGivenUp;
-}
-// Reading state of a node whose type could not be read.
-inline constexpr std::int32_t NodeTypeUnread = 2;
-
 // A logical device: a root of the model, bound to the MMS domain of its name. It owns its
 // logical nodes and its device-level data sets, and keeps the names its directories gave.
 class LogicalDevice : public NamedObject {
@@ -45,8 +32,8 @@ public:
     System::ResultCode Bind() override;
     // Asks every node; the first non-zero answer.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
-    // 7 only once both directories are complete (or ended for good) and every node is fully read.
-    std::uint32_t SetState(std::uint32_t state) override;
+    // Read only once both directories are complete (or ended for good) and every node is fully read.
+    ObjectState SetState(ObjectState state) override;
     bool IsRead() const override;
     void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
@@ -78,9 +65,9 @@ public:
     // Node names that did not split into prefix, class and instance: kept whole, reported here.
     const std::vector<std::string>& GetOddNodeNames() const { return oddNodeNames_; }
 
-    std::int32_t directoryState = 0;
+    DirectoryState directoryState = DirectoryState::NotAsked;
     std::list<std::string> directoryNames;
-    std::int32_t dataSetDirectoryState = 0;
+    DirectoryState dataSetDirectoryState = DirectoryState::NotAsked;
     std::list<std::string> dataSetNames;
 
 private:

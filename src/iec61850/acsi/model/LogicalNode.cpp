@@ -151,7 +151,7 @@ System::ResultCode LogicalNode::CollectByClass(std::int32_t objectClass, std::li
     }
 }
 
-std::uint32_t LogicalNode::SetState(std::uint32_t state) {
+ObjectState LogicalNode::SetState(ObjectState state) {
     NamedObject::SetState(state);
     for (FunctionalConstraint* group : fcOrder_) group->SetState(state);
     if (GetParent() != nullptr) GetParent()->SetState(state);
@@ -159,7 +159,7 @@ std::uint32_t LogicalNode::SetState(std::uint32_t state) {
 }
 
 void LogicalNode::CountKinds(ModelTally& tally) const {
-    if (!tally.reuseNodeCounts || tally.state != 0) {
+    if (!tally.reuseNodeCounts || tally.state != AnyObjectState) {
         CountSelf(tally);
         for (const FunctionalConstraint* group : fcOrder_) group->CountKinds(tally);
         for (const auto& [name, dataSet] : dataSets_) dataSet->CountKinds(tally);
@@ -171,7 +171,7 @@ void LogicalNode::CountKinds(ModelTally& tally) const {
         std::array<ModelClass, ModelClassCount - firstExact> exactClasses{};
         for (std::size_t i = 0; i < exactClasses.size(); ++i) exactClasses[i] = static_cast<ModelClass>(firstExact + i);
         subtreeCounts_.fill(0);
-        ModelTally own{exactClasses, 0, std::span(subtreeCounts_).subspan(firstExact)};
+        ModelTally own{exactClasses, AnyObjectState, std::span(subtreeCounts_).subspan(firstExact)};
         CountKinds(own);
         subtreeCountsKept_ = true;
     }
@@ -193,7 +193,7 @@ bool LogicalNode::IsFullyRead() const {
     for (const auto& [name, dataSet] : dataSets_) {
         if (!dataSet->IsComplete()) return false;
     }
-    return readingState == NodeRead || readingState == NodeDataSetsRead;
+    return readingState == NodeReadingState::Read || readingState == NodeReadingState::GivenUp;
 }
 
 void LogicalNode::IndexControlBlock(NamedObject& block) {

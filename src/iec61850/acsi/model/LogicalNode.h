@@ -32,10 +32,6 @@ namespace Scl {
 class Element;
 }
 
-// Reading states of a node (the model reading sets them); read and fully read.
-inline constexpr std::int32_t NodeRead = 7;
-inline constexpr std::int32_t NodeDataSetsRead = 11;
-
 // Whether the text may stand in a reference: empty, or letters, digits, "_" and ".".
 bool IsValidReferenceText(std::string_view text);
 
@@ -64,10 +60,10 @@ public:
     // blocks 20 and 21); NotSupported otherwise.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
     // Own state, the groups', then the device's.
-    std::uint32_t SetState(std::uint32_t state) override;
+    ObjectState SetState(ObjectState state) override;
     void CountKinds(ModelTally& tally) const override;
     ModelClass GetModelClass() const override;
-    // Every group read, every data set complete, the reading state NodeRead or NodeDataSetsRead.
+    // Every group read, every data set complete, the reading state Read or GivenUp.
     virtual bool IsFullyRead() const;
     // Files a control block its group made in the index of its kind.
     virtual void IndexControlBlock(NamedObject& block);
@@ -115,7 +111,7 @@ public:
     const std::map<std::string, URCB*, std::less<>>& GetURCBs() const { return urcbs_; }
     const std::map<std::string, LCB*, std::less<>>& GetLCBs() const { return lcbs_; }
 
-    std::int32_t readingState = 0;
+    NodeReadingState readingState = NodeReadingState::NotAsked;
     // Set (under the model lock) once a node whose type could not be read has had its
     // groups made from the device's complete directory: until then it has none to ask
     // for, which must not pass for a node that has nothing.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+#include "iec61850/acsi/model/ReadingStates.h"
+
 namespace Iec61850::Acsi {
 
 // The C++ class of a model object, as IsKindOf and the counting callers ask for it. This is
@@ -48,10 +50,10 @@ constexpr bool ModelClassMatches(ModelClass asked, ModelClass exact) {
 }
 
 // Counts of several classes at once, made in one walk of the model (IsKindOf asks for one):
-// counts[i] grows by the objects that answer to classes[i] in the state (0: any).
+// counts[i] grows by the objects that answer to classes[i] in the state (AnyObjectState: any).
 struct ModelTally {
     std::span<const ModelClass> classes;
-    std::uint32_t state = 0;
+    ObjectState state = AnyObjectState;
     std::span<std::uint32_t> counts;
     // A logical node may answer from the counts it kept of its subtree when nothing in it was
     // added or removed since (any state only). For a count that runs again and again while a

@@ -125,14 +125,14 @@ System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
     return System::OkNoError;
 }
 
-std::uint32_t NamedObject::SetState(std::uint32_t state) {
+ObjectState NamedObject::SetState(ObjectState state) {
     state_ = state;
     return state_;
 }
 
-bool NamedObject::IsRead() const { return state_ == StateRead; }
+bool NamedObject::IsRead() const { return state_ == ObjectState::Read; }
 
-std::uint32_t NamedObject::IsKindOf(ModelClass modelClass, std::uint32_t state) const {
+std::uint32_t NamedObject::IsKindOf(ModelClass modelClass, ObjectState state) const {
     std::uint32_t count = 0;
     const ModelClass asked[] = {modelClass};
     ModelTally tally{asked, state, std::span(&count, 1)};
@@ -143,7 +143,7 @@ std::uint32_t NamedObject::IsKindOf(ModelClass modelClass, std::uint32_t state) 
 void NamedObject::CountKinds(ModelTally& tally) const { CountSelf(tally); }
 
 void NamedObject::CountSelf(ModelTally& tally) const {
-    if (tally.state != 0 && tally.state != state_) return;
+    if (tally.state != AnyObjectState && tally.state != state_) return;
     const ModelClass exact = GetModelClass();
     for (std::size_t i = 0; i < tally.classes.size(); ++i) {
         if (ModelClassMatches(tally.classes[i], exact)) ++tally.counts[i];

@@ -9,6 +9,7 @@
 
 #include "iec61850/acsi/model/ModelClass.h"
 #include "iec61850/acsi/model/ModelLookup.h"
+#include "iec61850/acsi/model/ReadingStates.h"
 #include "iec61850/scl/BasicTypeCode.h"
 #include "system/ResultCode.h"
 
@@ -19,9 +20,6 @@ class NamedVariable;
 }  // namespace Mms
 
 namespace Iec61850::Acsi {
-
-// The state a model object reaches once its value or its structure has been read.
-inline constexpr std::uint32_t StateRead = 7;
 
 // The base of the device model: a logical device, node, functional-constraint group, data
 // item, data set, control block or log. Every object has a parent (none for a logical
@@ -73,11 +71,12 @@ public:
     virtual System::ResultCode GetChildValue(std::string_view name, Mms::Container*& value);
     virtual System::ResultCode GetValue(Mms::Container*& value);
     // Stores the state and returns it; subclasses pass it on.
-    virtual std::uint32_t SetState(std::uint32_t state);
+    virtual ObjectState SetState(ObjectState state);
     virtual bool IsRead() const;
-    // 1 when this object is of the class asked for and in the state asked for (0: any
-    // state), else 0. Subclasses add their subtree, so callers get a count.
-    virtual std::uint32_t IsKindOf(ModelClass modelClass, std::uint32_t state) const;
+    // 1 when this object is of the class asked for and in the state asked for
+    // (AnyObjectState: any state), else 0. Subclasses add their subtree, so callers get a
+    // count.
+    virtual std::uint32_t IsKindOf(ModelClass modelClass, ObjectState state) const;
     // Adds this object to the tally; subclasses that hold a subtree add it too.
     virtual void CountKinds(ModelTally& tally) const;
     // Binds the object to a new variable of the basic type, named after the parent's MMS
@@ -95,7 +94,7 @@ public:
     NamedObject* GetParent() const { return parent_; }
     // The server the object belongs to, through the lookups the model needs of it.
     ModelLookup* GetServer() const { return server_; }
-    std::uint32_t GetState() const { return state_; }
+    ObjectState GetState() const { return state_; }
     Mms::MmsObject* GetMmsObject() const { return mmsObject_; }
     // Every child, in the order added.
     const std::list<NamedObject*>& GetChildren() const { return children_; }
@@ -161,7 +160,7 @@ private:
     ModelLookup* server_ = nullptr;
     std::string name_;
     std::string reference_;
-    std::uint32_t state_ = 0;
+    ObjectState state_ = ObjectState::NotAsked;
     Mms::MmsObject* mmsObject_ = nullptr;
     std::map<std::string, std::unique_ptr<NamedObject>, std::less<>> childrenByName_;
     std::list<NamedObject*> children_;

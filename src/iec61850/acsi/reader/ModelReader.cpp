@@ -18,7 +18,7 @@ ModelProgress ModelReader::Count() const {
     static constexpr ModelClass asked[] = {ModelClass::LogicalNode, ModelClass::LLN0, ModelClass::LogicalDevice,
                                            ModelClass::Data, ModelClass::Any};
     std::uint32_t counts[std::size(asked)] = {};
-    ModelTally tally{asked, 0, counts};
+    ModelTally tally{asked, AnyObjectState, counts};
     tally.reuseNodeCounts = true;
     server->CountKinds(tally);
     progress.logicalNodes = counts[0] + counts[1];

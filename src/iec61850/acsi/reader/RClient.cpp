@@ -77,7 +77,7 @@ std::int32_t MarkWhatWasRead(const Service& service, Mark mark) {
 void MarkControlBlocksRead(LogicalNode& node) {
     std::list<NamedObject*> blocks;
     node.CollectByClass(AnyControlBlock, blocks);
-    for (NamedObject* block : blocks) block->SetState(StateRead);
+    for (NamedObject* block : blocks) block->SetState(ObjectState::Read);
 }
 
 }  // namespace
@@ -149,9 +149,9 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
     if (!lock.taken()) return lock.result();
     // A directory that was not answered in time is asked again: its names are not known.
     if (service->GetResult() == System::Timeout) {
-        server->state = server->directoryNames.empty() ? NotAsked : MoreFollows;
+        server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
     } else {
-        server->state = service->GetMoreFollows() ? MoreFollows : Read;
+        server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
     }
     return 0;
 }
@@ -171,9 +171,10 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
         if (!lock.taken()) return lock.result();
         device->directoryNames.insert(device->directoryNames.end(), service->names.begin(), service->names.end());
         if (service->GetResult() == System::Timeout) {
-            device->directoryState = device->directoryNames.empty() ? NotAsked : MoreFollows;
+            device->directoryState =
+                device->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
         } else {
-            device->directoryState = service->GetMoreFollows() ? MoreFollows : Read;
+            device->directoryState = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         }
     }
     return device->BuildFromDirectory();
@@ -201,11 +202,12 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
             ModelLock lock(*server);
             if (!lock.taken()) return lock.result();
             if (service->GetResult() == System::Timeout) {
-                device->dataSetDirectoryState = device->dataSetNames.empty() ? NotAsked : MoreFollows;
+                device->dataSetDirectoryState =
+                    device->dataSetNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
                 return System::Error;
             }
             if (!Succeeded(*service)) {
-                device->dataSetDirectoryState = GivenUp;
+                device->dataSetDirectoryState = DirectoryState::GivenUp;
                 return System::Error;
             }
             device->dataSetNames.insert(device->dataSetNames.end(), service->names.begin(), service->names.end());
@@ -213,7 +215,8 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         const ResultCode built = device->BuildDataSetsFromDirectory();
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
-        device->dataSetDirectoryState = service->GetMoreFollows() ? MoreFollows : Read;
+        device->dataSetDirectoryState =
+            service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         return built;
     }
     if (objectClass == 8 || objectClass == ObjectClassLog || objectClass == 19 || objectClass == 20 ||
@@ -231,7 +234,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
         MarkControlBlocksRead(*node);
-        node->readingState = service->GetMoreFollows() ? MoreFollows : Read;
+        node->readingState = service->GetMoreFollows() ? NodeReadingState::MoreFollows : NodeReadingState::Read;
         return 0;
     }
     bool fallBack = false;
@@ -239,16 +242,16 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
-        if (service->GetResult() == System::Timeout && node->readingState == TypeAsked) {
+        if (service->GetResult() == System::Timeout && node->readingState == NodeReadingState::TypeAsked) {
             // Asked again once; a second time-out reads it by functional constraint.
             if (++typeTimeouts_[node->GetReference()] < 2) {
-                node->readingState = NotAsked;
+                node->readingState = NodeReadingState::NotAsked;
                 return System::Error;
             }
         }
-        node->readingState = TypeRefused;
+        node->readingState = NodeReadingState::TypeRefused;
         device = dynamic_cast<LogicalDevice*>(node->GetParent());
-        fallBack = device != nullptr && device->directoryState == Read;
+        fallBack = device != nullptr && device->directoryState == DirectoryState::Complete;
     }
     // The groups come from the "node$FC" names of a complete directory.
     if (fallBack) device->BuildFromDirectory();
@@ -262,17 +265,17 @@ std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
-        if (service->found != nullptr) service->found->SetState(Built);
+        if (service->found != nullptr) service->found->SetState(ObjectState::DirectoryAnswered);
     }
     const std::int32_t answered = service->IsLocal() || Succeeded(*service) ? server->ListDataComponents(*service) : 0;
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
     LogicalNode* node = server->FindNode(service->reference);
-    if (node == nullptr || node->readingState != FcsAsked) return answered;
+    if (node == nullptr || node->readingState != NodeReadingState::GroupsAsked) return answered;
     FunctionalConstraint* group = node->FindFc(service->fc);
     if (group == nullptr) return answered;
     if (Succeeded(*service)) {
-        group->SetState(StateRead);
+        group->SetState(ObjectState::Read);
     } else {
         // The service's target goes with it; nothing reads it after this.
         node->RemoveFc(service->fc);
@@ -298,20 +301,20 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
     if (server == nullptr) return 0;
     if (service->GetResult() == System::Timeout) {
         ModelLock lock(*server);
-        if (lock.taken()) dataSet->directoryState = NotAsked;
+        if (lock.taken()) dataSet->directoryState = MemberListState::NotAsked;
         return System::Timeout;
     }
     if (service->GetMoreFollows()) {
         ModelLock lock(*server);
-        if (lock.taken()) dataSet->directoryState = MoreFollows;
+        if (lock.taken()) dataSet->directoryState = MemberListState::MoreFollows;
         return 0;
     }
     // A refused directory leaves the set as it was: empty, and read.
     const ResultCode built = Succeeded(*service) ? dataSet->Build() : System::OkNoError;
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
-    dataSet->directoryState = DataSetMembersComplete;
-    dataSet->SetState(StateRead);
+    dataSet->directoryState = MemberListState::Complete;
+    dataSet->SetState(ObjectState::Read);
     return built;
 }
 
@@ -333,21 +336,22 @@ bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
     // Values that came before the node's type fit no type: the node (alone, not its groups,
     // which the reading may be asking for) is asked again once it is built.
     if (auto* node = dynamic_cast<LogicalNode*>(service.target)) {
-        if (node->readingState == TypeAsked || node->readingState == TypeRefused || node->readingState == FcsAsked) {
-            node->NamedObject::SetState(NotAsked);
+        if (node->readingState == NodeReadingState::TypeAsked || node->readingState == NodeReadingState::TypeRefused ||
+            node->readingState == NodeReadingState::GroupsAsked) {
+            node->NamedObject::SetState(ObjectState::NotAsked);
             return false;
         }
     }
     // Marked read whatever the answer, so that a device refusing values does not hold the
     // reading.
-    service.target->SetState(StateRead);
+    service.target->SetState(ObjectState::Read);
     // A node read group by group is read with its last group.
     if (auto* group = dynamic_cast<FunctionalConstraint*>(service.target)) {
         auto* node = dynamic_cast<LogicalNode*>(group->GetParent());
-        if (node != nullptr && node->GetState() != StateRead) {
+        if (node != nullptr && node->GetState() != ObjectState::Read) {
             bool all = true;
             for (const FunctionalConstraint* other : node->GetFcsInOrder()) all = all && other->IsRead();
-            if (all) node->SetState(StateRead);
+            if (all) node->SetState(ObjectState::Read);
         }
     }
     return true;
@@ -356,7 +360,7 @@ bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
 std::int32_t RClient::OnGetDataValues(Acsi::GetDataValues* service) {
     NoteAnswer(*service);
     return MarkWhatWasRead(*service, [service] {
-        for (NamedObject* object : service->found) object->SetState(StateRead);
+        for (NamedObject* object : service->found) object->SetState(ObjectState::Read);
     });
 }
 
@@ -368,13 +372,13 @@ std::int32_t RClient::OnSetDataValues(Acsi::SetDataValues* service) {
 std::int32_t RClient::OnGetDataSetValues(Acsi::GetDataSetValues* service) {
     NoteAnswer(*service);
     if (service->dataSet == nullptr) return 0;
-    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(ObjectState::Read); });
 }
 
 std::int32_t RClient::OnSetDataSetValues(Acsi::SetDataSetValues* service) {
     NoteAnswer(*service);
     if (service->dataSet == nullptr) return 0;
-    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(StateRead); });
+    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(ObjectState::Read); });
 }
 
 std::int32_t RClient::OnCreateDataSet(Acsi::CreateDataSet* service) {
@@ -397,7 +401,7 @@ namespace {
 std::int32_t ReadBlocks(GetRCBValues& service) {
     return MarkWhatWasRead(service, [&service] {
         for (NamedObject* block : service.blocks) {
-            block->SetState(StateRead);
+            block->SetState(ObjectState::Read);
             const std::string fc = block->GetFcName();
             if (fc == "BR" || fc == "RP") block->Bind();
         }
@@ -437,7 +441,7 @@ std::int32_t RClient::OnSelect(Acsi::Select* service) {
     if (server == nullptr || service->selected == nullptr) return 0;
     ModelLock lock(*server);
     if (!lock.taken()) return lock.result();
-    service->selected->SetState(StateRead);
+    service->selected->SetState(ObjectState::Read);
     return 0;
 }
 
@@ -476,36 +480,38 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     {
         ModelLock lock(*server);
         if (!lock.taken()) return lock.result();
-        if (server->state == static_cast<std::uint32_t>(NotAsked)) {
-            server->state = Asked;
-            post.Add(
-                [](RClient& c, std::uint32_t& id) { return c.GetServerDirectory(id, ObjectClassLogicalDevice, 0); });
-        } else if (server->state == static_cast<std::uint32_t>(MoreFollows)) {
-            server->state = Asked;
+        if (server->state == DirectoryState::NotAsked) {
+            server->state = DirectoryState::Asked;
+            post.Add([](RClient& c, std::uint32_t& id) {
+                return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
+            });
+        } else if (server->state == DirectoryState::MoreFollows) {
+            server->state = DirectoryState::Asked;
             const std::string after = server->directoryNames.empty() ? std::string() : server->directoryNames.back();
             post.Add([after](RClient& c, std::uint32_t& id) {
-                return c.GetServerDirectoryAfter(id, ObjectClassLogicalDevice, 0, after);
+                return c.GetServerDirectoryAfter(id, ObjectClassLogicalDevice, AnswerFrom::Device, after);
             });
         }
-        if (server->secondDirectoryState == 0u) server->secondDirectoryState = Asked;
+        if (server->secondDirectoryState == DirectoryState::NotAsked)
+            server->secondDirectoryState = DirectoryState::Asked;
         for (const auto& [name, device] : server->GetLogicalDevices()) StepDevice(post, *device, allRead);
-        if (allRead && server->state == static_cast<std::uint32_t>(Read)) {
+        if (allRead && server->state == DirectoryState::Complete) {
             const bool listsOffered = Offers(Mms::MmsServiceGetNamedVariableListAttributes);
             for (const auto& [name, device] : server->GetLogicalDevices()) {
                 for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
                     for (const auto& [setName, dataSet] : node->GetDataSets()) {
-                        if (dataSet->directoryState != NotAsked) continue;
+                        if (dataSet->directoryState != MemberListState::NotAsked) continue;
                         if (!listsOffered) {
                             // Not offered: read, with no members.
-                            dataSet->directoryState = DataSetMembersComplete;
-                            dataSet->SetState(StateRead);
+                            dataSet->directoryState = MemberListState::Complete;
+                            dataSet->SetState(ObjectState::Read);
                             ++post.advanced;
                             continue;
                         }
-                        dataSet->directoryState = Asked;
+                        dataSet->directoryState = MemberListState::Asked;
                         const std::string reference = dataSet->GetReference();
                         post.Add([reference](RClient& c, std::uint32_t& id) {
-                            return c.GetDataSetDirectory(id, reference, 0);
+                            return c.GetDataSetDirectory(id, reference, AnswerFrom::Device);
                         });
                     }
                 }
@@ -525,13 +531,13 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
             }
             for (std::int32_t objectClass : classes) {
                 post.Add([reference, objectClass](RClient& c, std::uint32_t& id) {
-                    return c.GetLogicalNodeDirectory(id, reference, objectClass, 1);
+                    return c.GetLogicalNodeDirectory(id, reference, objectClass, AnswerFrom::Model);
                 });
             }
         }
         MarkControlBlocksRead(*node);
-        node->readingState = Built;
-        node->SetState(Asked);
+        node->readingState = NodeReadingState::Built;
+        node->SetState(ObjectState::ValuesAsked);
         ++post.advanced;
     }
     for (auto& request : post.requests) {
@@ -545,43 +551,47 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
 void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
     const std::string name = device.GetName();
     switch (device.directoryState) {
-        case NotAsked:
+        case DirectoryState::NotAsked:
             allRead = false;
-            device.directoryState = Asked;
-            post.Add([name](RClient& c, std::uint32_t& id) { return c.GetLogicalDeviceDirectory(id, name, 0); });
+            device.directoryState = DirectoryState::Asked;
+            post.Add([name](RClient& c, std::uint32_t& id) {
+                return c.GetLogicalDeviceDirectory(id, name, AnswerFrom::Device);
+            });
             break;
-        case MoreFollows:
+        case DirectoryState::MoreFollows:
             allRead = false;
             if (device.directoryNames.empty()) {
-                device.directoryState = Built;
+                device.directoryState = DirectoryState::EndedWithoutName;
                 ++post.advanced;
             } else {
-                device.directoryState = Asked;
+                device.directoryState = DirectoryState::Asked;
                 const std::string after = device.directoryNames.back();
                 post.Add([name, after](RClient& c, std::uint32_t& id) {
-                    return c.GetLogicalDeviceDirectoryAfter(id, name, 0, after);
+                    return c.GetLogicalDeviceDirectoryAfter(id, name, AnswerFrom::Device, after);
                 });
             }
             break;
-        case Asked: allRead = false; break;
+        case DirectoryState::Asked: allRead = false; break;
         default: break;
     }
-    if (device.dataSetDirectoryState == NotAsked) {
-        device.dataSetDirectoryState = Asked;
+    if (device.dataSetDirectoryState == DirectoryState::NotAsked) {
+        device.dataSetDirectoryState = DirectoryState::Asked;
         post.Add([name](RClient& c, std::uint32_t& id) {
-            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, 0);
+            return c.GetLogicalNodeDirectory(id, name, ObjectClassDataSet, AnswerFrom::Device);
         });
-    } else if (device.dataSetDirectoryState == MoreFollows) {
-        device.dataSetDirectoryState = Asked;
+    } else if (device.dataSetDirectoryState == DirectoryState::MoreFollows) {
+        device.dataSetDirectoryState = DirectoryState::Asked;
         const std::string after = device.dataSetNames.empty() ? std::string() : device.dataSetNames.back();
         post.Add([name, after](RClient& c, std::uint32_t& id) {
-            return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, 0, after);
+            return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, AnswerFrom::Device, after);
         });
     }
     for (const auto& [nodeName, node] : device.GetLogicalNodes()) {
         StepNode(post, device, *node);
         // Data-set members resolve to typed nodes only.
-        if (node->readingState != Read && node->readingState != Built) allRead = false;
+        if (node->readingState != NodeReadingState::Read && node->readingState != NodeReadingState::Built) {
+            allRead = false;
+        }
     }
     if (!IsDirectoryComplete(device.directoryState)) allRead = false;
 }
@@ -590,24 +600,25 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
     const std::string reference = node.GetReference();
     const bool lln0 = node.GetName() == "LLN0";
     switch (node.readingState) {
-        case NotAsked:
+        case NodeReadingState::NotAsked:
             if (!Offers(Mms::MmsServiceGetVariableAccessAttributes)) {
-                node.readingState = TypeRefused;
+                node.readingState = NodeReadingState::TypeRefused;
                 ++post.advanced;
                 break;
             }
-            node.readingState = TypeAsked;
+            node.readingState = NodeReadingState::TypeAsked;
             post.Add([reference](RClient& c, std::uint32_t& id) {
-                return c.GetLogicalNodeDirectory(id, reference, NodeTypeClass, 0);
+                return c.GetLogicalNodeDirectory(id, reference, NodeTypeClass, AnswerFrom::Device);
             });
             if (lln0) {
-                node.SetState(Asked);
-                post.Add(
-                    [reference](RClient& c, std::uint32_t& id) { return c.GetAllDataValues(id, reference, "", 0); });
+                node.SetState(ObjectState::ValuesAsked);
+                post.Add([reference](RClient& c, std::uint32_t& id) {
+                    return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
+                });
             }
             break;
-        case TypeRefused: {
-            if (device.directoryState != Read) break;
+        case NodeReadingState::TypeRefused: {
+            if (device.directoryState != DirectoryState::Complete) break;
             const bool typesOffered = Offers(Mms::MmsServiceGetVariableAccessAttributes);
             // The answer that refused the type, or the last page of the directory, makes the
             // groups just after it has left the lock: this step may come in between.
@@ -615,69 +626,71 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             bool asked = false;
             if (typesOffered) {
                 for (FunctionalConstraint* group : node.GetFcsInOrder()) {
-                    if (group->GetState() != NotAsked) continue;
-                    node.readingState = FcsAsked;
-                    group->SetState(FcsAsked);
+                    if (group->GetState() != ObjectState::NotAsked) continue;
+                    node.readingState = NodeReadingState::GroupsAsked;
+                    group->SetState(ObjectState::DirectoryAsked);
                     const std::string fc = group->GetFc();
                     post.Add([reference, fc](RClient& c, std::uint32_t& id) {
-                        return c.GetDataDirectory(id, reference, fc, 0);
+                        return c.GetDataDirectory(id, reference, fc, AnswerFrom::Device);
                     });
                     asked = true;
                 }
             }
             if (!asked) {
                 // Nothing to ask: read with what it has.
-                node.readingState = Read;
-                node.SetState(StateRead);
+                node.readingState = NodeReadingState::Read;
+                node.SetState(ObjectState::Read);
                 ++post.advanced;
             }
             break;
         }
-        case FcsAsked: {
+        case NodeReadingState::GroupsAsked: {
             if (!node.IsTypeIncomplete()) {
                 post.toBuild.push_back(&node);
                 break;
             }
             bool pending = false;
             for (FunctionalConstraint* group : node.GetFcsInOrder()) {
-                if (group->GetState() == FcsAsked || group->GetState() == NotAsked) pending = true;
+                if (group->GetState() == ObjectState::DirectoryAsked || group->GetState() == ObjectState::NotAsked) {
+                    pending = true;
+                }
             }
             if (!pending) {
                 // Every group answered or dropped and the type still lacks one: read with what it has.
-                node.readingState = Read;
-                node.SetState(StateRead);
+                node.readingState = NodeReadingState::Read;
+                node.SetState(ObjectState::Read);
                 ++post.advanced;
             }
             break;
         }
-        case Built:
-            node.readingState = Read;
-            node.SetState(Asked);
+        case NodeReadingState::Built:
+            node.readingState = NodeReadingState::Read;
+            node.SetState(ObjectState::ValuesAsked);
             ++post.advanced;
             // Every node's values are read once its type is built. The node's type was put
             // together here, in an order of its own, so each group is read by its own name.
             if (!Offers(Mms::MmsServiceRead) || node.GetFcsInOrder().empty()) {
-                node.SetState(StateRead);
+                node.SetState(ObjectState::Read);
                 break;
             }
             for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
                 const std::string fc = group->GetFc();
                 post.Add([reference, fc](RClient& c, std::uint32_t& id) {
-                    return c.GetAllDataValues(id, reference, fc, 0);
+                    return c.GetAllDataValues(id, reference, fc, AnswerFrom::Device);
                 });
             }
             break;
-        case Read:
+        case NodeReadingState::Read:
             // A node built from its type: its values, once (LLN0's again when they came
             // before its type).
-            if (node.GetState() == NotAsked) {
-                node.SetState(Asked);
+            if (node.GetState() == ObjectState::NotAsked) {
+                node.SetState(ObjectState::ValuesAsked);
                 if (Offers(Mms::MmsServiceRead)) {
                     post.Add([reference](RClient& c, std::uint32_t& id) {
-                        return c.GetAllDataValues(id, reference, "", 0);
+                        return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
                     });
                 } else {
-                    node.SetState(StateRead);
+                    node.SetState(ObjectState::Read);
                     ++post.advanced;
                 }
             }
@@ -688,10 +701,10 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
 
 bool RClient::NodeIsRead(const LogicalNode& node) const {
     if (node.GetName() == "LLN0") return node.IsFullyRead();
-    if (node.readingState != Read) return false;
-    if (node.GetState() != StateRead) return false;
+    if (node.readingState != NodeReadingState::Read) return false;
+    if (node.GetState() != ObjectState::Read) return false;
     for (const auto& [name, dataSet] : node.GetDataSets()) {
-        if (dataSet->GetState() != StateRead) return false;
+        if (dataSet->GetState() != ObjectState::Read) return false;
     }
     for (const auto& [name, block] : node.GetBRCBs()) {
         if (!block->IsRead()) return false;
@@ -708,7 +721,7 @@ bool RClient::IsModelRead() {
     {
         ModelLock lock(*server);
         if (!lock.taken()) return false;
-        if (server->state != static_cast<std::uint32_t>(Read)) return false;
+        if (server->state != DirectoryState::Complete) return false;
         for (const auto& [name, device] : server->GetLogicalDevices()) {
             if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
                 return false;

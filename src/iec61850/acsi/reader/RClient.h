@@ -20,13 +20,13 @@ class Server;
 // discovery of a device's whole model after association (see ModelReader for the loop).
 // An application derives from it and calls these callbacks before showing results.
 //
-// States (each stage keeps one): 0 not asked, 1 a node's type asked, 2 a node's type
-// refused (its functional constraints are read one by one), 3 those asked, 4 a node built
-// from them (for a logical device: a continued directory with no name to continue
-// after), 6 more follows, 7 read, 8 asked, 11 a device's data-set names refused.
+// States (ReadingStates.h, each stage keeps one): the name lists of the server and of each
+// logical device (DirectoryState), each node's type and values (NodeReadingState), each
+// data set's members (MemberListState) and every object's own (ObjectState).
 //
-// Where reading would otherwise never end, these hold: a device's directory state 4 and
-// data-set state 11 are final and count as complete; a node's control blocks are read
+// Where reading would otherwise never end, these hold: a device directory that ended
+// without a name to continue after (EndedWithoutName) and data-set names the device
+// refused (GivenUp) are final and count as complete; a node's control blocks are read
 // once its type is built, and so are its values; a node whose type times out twice is
 // read by functional constraint; a node read by functional constraint with nothing left
 // to ask is read with what it has. Pieces the device did not announce (MMS services) are
@@ -37,16 +37,6 @@ class Server;
 // holds it while calling a locked model operation or while posting is refused.
 class RClient : public ClientApplication {
 public:
-    // Reading states.
-    static constexpr std::int32_t NotAsked = 0;
-    static constexpr std::int32_t TypeAsked = 1;
-    static constexpr std::int32_t TypeRefused = 2;
-    static constexpr std::int32_t FcsAsked = 3;
-    static constexpr std::int32_t Built = 4;
-    static constexpr std::int32_t MoreFollows = 6;
-    static constexpr std::int32_t Read = 7;
-    static constexpr std::int32_t Asked = 8;
-    static constexpr std::int32_t GivenUp = 11;
     // The ACSI object class of a node's whole type.
     static constexpr std::int32_t NodeTypeClass = 22;
 

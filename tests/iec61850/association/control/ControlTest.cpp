@@ -56,19 +56,19 @@ protected:
     }
     ControlConfirmation Select(const std::string& object) {
         std::uint32_t id = 0;
-        return Wait(client->Select(id, object, 1), id);
+        return Wait(client->Select(id, object, SelectBy::ReadingSbo), id);
     }
     ControlConfirmation SelectWithValue(const std::string& object) {
         std::uint32_t id = 0;
-        return Wait(client->SelectWithValue(id, object, kComponents, "False", kTime, "00", 0), id);
+        return Wait(client->SelectWithValue(id, object, kComponents, "False", kTime, "00", Activation::Immediate), id);
     }
     ControlConfirmation Operate(const std::string& object, const AttributeRecords& components = kComponents) {
         std::uint32_t id = 0;
-        return Wait(client->Operate(id, object, components, "False", kTime, "00", 0), id);
+        return Wait(client->Operate(id, object, components, "False", kTime, "00", Activation::Immediate), id);
     }
     ControlConfirmation Cancel(const std::string& object) {
         std::uint32_t id = 0;
-        return Wait(client->Cancel(id, object, kComponents, "False", kTime, 0), id);
+        return Wait(client->Cancel(id, object, kComponents, "False", kTime, Activation::Immediate), id);
     }
     std::string Position(ControlModel model) {
         return session.device.GetValue("LD0/CSWI" + std::to_string(static_cast<int>(model)) + "$ST$Pos$stVal");
@@ -205,7 +205,7 @@ TEST_F(Controls, RefusedSelectIsConfirmedAsRefusedAndTheModelKeepsTheAnswer) {
 
     // The SBO text as the device answered it is in the model.
     const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetDataValues(id, {"CO", "LD0/CSWI2.Pos.SBO"}, 1);
+        return c.GetDataValues(id, {"CO", "LD0/CSWI2.Pos.SBO"}, AnswerFrom::Model);
     });
     ASSERT_EQ(read.values.size(), 1u);
     EXPECT_EQ(read.values[0].value, "");
@@ -223,21 +223,27 @@ TEST_F(Controls, RequestsRefusedBeforeAnythingIsSent) {
     AttributeRecords withOperTm = kComponents;
     withOperTm.emplace_back("operTm", kTime);
     const Case cases[] = {
-        {"select without its flag", client->Select(id, object, 0), System::NotSupported},
-        {"time activation", client->Operate(id, object, kComponents, "False", kTime, "00", 1), System::NotSupported},
-        {"no components", client->Operate(id, object, {}, "False", kTime, "00", 0), System::InvalidArguments},
-        {"operTm in an operate", client->Operate(id, object, withOperTm, "False", kTime, "00", 0),
+        {"select not by reading SBO", client->Select(id, object, SelectBy::Unsupported), System::NotSupported},
+        {"time activation", client->Operate(id, object, kComponents, "False", kTime, "00", Activation::Timed),
+         System::NotSupported},
+        {"no components", client->Operate(id, object, {}, "False", kTime, "00", Activation::Immediate),
+         System::InvalidArguments},
+        {"operTm in an operate", client->Operate(id, object, withOperTm, "False", kTime, "00", Activation::Immediate),
          System::InvalidArguments},
         {"ctlNum above 255",
-         client->Operate(id, object, {{"ctlVal", "True"}, {"ctlNum", "300"}}, "False", kTime, "00", 0),
+         client->Operate(id, object, {{"ctlVal", "True"}, {"ctlNum", "300"}}, "False", kTime, "00",
+                         Activation::Immediate),
          System::InvalidArguments},
         {"ctlNum not a number",
-         client->Operate(id, object, {{"ctlVal", "True"}, {"ctlNum", "x"}}, "False", kTime, "00", 0),
+         client->Operate(id, object, {{"ctlVal", "True"}, {"ctlNum", "x"}}, "False", kTime, "00",
+                         Activation::Immediate),
          System::InvalidArguments},
-        {"ctlNum negative", client->Cancel(id, object, {{"ctlVal", "True"}, {"ctlNum", "-1"}}, "False", kTime, 0),
+        {"ctlNum negative",
+         client->Cancel(id, object, {{"ctlVal", "True"}, {"ctlNum", "-1"}}, "False", kTime, Activation::Immediate),
          System::InvalidArguments},
         {"select with value, time activation",
-         client->SelectWithValue(id, object, kComponents, "False", kTime, "00", 1), System::NotSupported},
+         client->SelectWithValue(id, object, kComponents, "False", kTime, "00", Activation::Timed),
+         System::NotSupported},
     };
     for (const Case& c : cases) EXPECT_EQ(c.result, c.expected) << c.name;
 

@@ -38,7 +38,7 @@ protected:
         session.LoadModel();
         ASSERT_EQ(session
                       .Call([](RecordingClient& c, std::uint32_t& id) {
-                          return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0);
+                          return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device);
                       })
                       .serviceError,
                   0);
@@ -129,7 +129,7 @@ TEST_F(MalformedReports, AReportThatDoesNotFitIsDeliveredAsAnErrorAndLeavesTheMe
 TEST_F(MalformedReports, AnUnbufferedReportTakesBufOvflOnlyWhenItIsThere) {
     ASSERT_EQ(session
                   .Call([](RecordingClient& c, std::uint32_t& id) {
-                      return c.GetURCBValues(id, {"RP", "LD0/LLN0.urcb01"}, 0);
+                      return c.GetURCBValues(id, {"RP", "LD0/LLN0.urcb01"}, AnswerFrom::Device);
                   })
                   .serviceError,
               0);
@@ -198,7 +198,7 @@ TEST_F(MalformedReports, ADataSetNameThatDoesNotResolveNeverDecodesIntoTheOldSet
     EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), before);
     ASSERT_EQ(session
                   .Call([](RecordingClient& c, std::uint32_t& id) {
-                      return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, 0);
+                      return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device);
                   })
                   .serviceError,
               0);

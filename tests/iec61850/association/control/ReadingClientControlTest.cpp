@@ -82,7 +82,7 @@ protected:
         std::list<NamedObject*> found;
         EXPECT_EQ(session.server->FindObjects("CO", object + ".SBO", found), System::OkNoError);
         auto* sbo = found.empty() ? nullptr : dynamic_cast<DataItem*>(found.front());
-        if (sbo != nullptr) Locked([&] { sbo->SetState(0); });
+        if (sbo != nullptr) Locked([&] { sbo->SetState(ObjectState::NotAsked); });
         return sbo;
     }
     template <typename Fn>
@@ -93,12 +93,13 @@ protected:
     }
     std::int32_t Select(const std::string& object) {
         std::uint32_t id = 0;
-        EXPECT_EQ(client->Select(id, object, 1), System::OkNoError);
+        EXPECT_EQ(client->Select(id, object, SelectBy::ReadingSbo), System::OkNoError);
         return client->WaitForSelect(id);
     }
     void Operate(const std::string& object) {
         std::uint32_t id = 0;
-        EXPECT_EQ(client->Operate(id, object, kComponents, "False", kTime, "00", 0), System::OkNoError);
+        EXPECT_EQ(client->Operate(id, object, kComponents, "False", kTime, "00", Activation::Immediate),
+                  System::OkNoError);
     }
 
     ReadingSession session;
@@ -110,12 +111,12 @@ TEST_F(ReadingClientControls, SelectMarksItsTargetReadOnlyWhenGrantedAndTheModel
         const char* name;
         int block;
         std::int32_t returned;
-        std::uint32_t state;
+        ObjectState state;
         const char* answer;
     };
     const Case cases[] = {
-        {"granted", 0, 0, StateRead, "LD0/CSWI2$CO$Pos"},
-        {"refused", 7, 1, 0, ""},
+        {"granted", 0, 0, ObjectState::Read, "LD0/CSWI2$CO$Pos"},
+        {"refused", 7, 1, ObjectState::NotAsked, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -45,7 +45,7 @@ protected:
         for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
-                              return c.GetBRCBValues(id, {"BR", block}, 0);
+                              return c.GetBRCBValues(id, {"BR", block}, AnswerFrom::Device);
                           })
                           .serviceError,
                       0);
@@ -53,7 +53,7 @@ protected:
         for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcb02"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
-                              return c.GetURCBValues(id, {"RP", block}, 0);
+                              return c.GetURCBValues(id, {"RP", block}, AnswerFrom::Device);
                           })
                           .serviceError,
                       0);
@@ -70,7 +70,8 @@ protected:
 
     Confirmation SetBlock(bool buffered, const std::string& block, const AttributeRecords& values) {
         return session.Call([&](RecordingClient& c, std::uint32_t& id) {
-            return buffered ? c.SetBRCBValues(id, block, values, 0) : c.SetURCBValues(id, block, values, 0);
+            return buffered ? c.SetBRCBValues(id, block, values, AnswerFrom::Device)
+                            : c.SetURCBValues(id, block, values, AnswerFrom::Device);
         });
     }
     // Enables the block with the options and has the device report Ind1 of the data set.
@@ -175,7 +176,7 @@ TEST_F(Reports, BufferedReportsDecodeEveryOptionalField) {
         }
     }
     const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetDataValues(id, {"ST", "LD0/GGIO1.Ind1.stVal"}, 1);
+        return c.GetDataValues(id, {"ST", "LD0/GGIO1.Ind1.stVal"}, AnswerFrom::Model);
     });
     ASSERT_EQ(read.values.size(), 1u);
     EXPECT_EQ(read.values[0].value, indication);
