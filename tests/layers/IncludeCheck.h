@@ -8,7 +8,7 @@
 // The include rules between the folders of a source tree: a table of what each folder's
 // files may include, and the checks of a tree (and of the table) against it. Includes are
 // written from the tree's root ("mms/values/Container.h"), so the folder an include
-// reaches is the folder part of its name. The build cannot catch a wrong-way include,
+// reaches is the folder its name begins with. The build cannot catch a wrong-way include,
 // since every library exports the same include root; these checks do.
 namespace Layers {
 

@@ -128,7 +128,7 @@ TEST(Container, StructureBindsComponentsToTheirNamedVariables) {
     EXPECT_EQ(status->FindComponent("q")->GetBoundVariable(), nullptr);
     EXPECT_EQ(status->Bind(&mod, &variables), System::Error);
 
-    // Only named variables take part: a plain variable's structure binds no component,
+    // Only named variables bind components: a plain variable's structure binds no component,
     // and a "$" entry that is no named variable stays apart.
     Mms::NamedVariable named(nullptr, "stVal", nullptr);
     Mms::Variable plain;
