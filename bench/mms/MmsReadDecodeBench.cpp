@@ -13,8 +13,8 @@
 #include "AllocationCounter.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/MmsPdu.h"
+#include "mms/user/AccessResults.h"
 #include "mms/user/Variable.h"
-#include "mms/values/AccessResults.h"
 
 namespace {
 

@@ -128,6 +128,21 @@ TEST(Container, StructureBindsComponentsToTheirNamedVariables) {
     EXPECT_EQ(status->FindComponent("q")->GetBoundVariable(), nullptr);
     EXPECT_EQ(status->Bind(&mod, &variables), System::Error);
 
+    // Only named variables bind components: a plain variable's structure binds no component,
+    // and a "$" entry that is no named variable stays apart.
+    Mms::NamedVariable named(nullptr, "stVal", nullptr);
+    Mms::Variable plain;
+    Mms::Variable plainQ;
+    const Mms::ObjectMap others{{"$stVal", &named}, {"LLN0$ST$Mod$q", &plainQ}};
+    auto* unnamed = new Mms::Structure(*StatusType());
+    ASSERT_EQ(unnamed->Bind(&plain, &others), System::OkNoError);
+    EXPECT_EQ(named.GetValue(), nullptr);
+    Mms::NamedVariable again(nullptr, "LLN0$ST$Mod", nullptr);
+    auto* second = new Mms::Structure(*StatusType());
+    ASSERT_EQ(second->Bind(&again, &others), System::OkNoError);
+    EXPECT_EQ(plainQ.GetValue(), nullptr);
+    EXPECT_EQ(second->FindComponent("q")->GetBoundVariable(), nullptr);
+
     // Values reach the component through either variable.
     ASSERT_EQ(stVal.FromText("4"), System::OkNoError);
     std::string text;

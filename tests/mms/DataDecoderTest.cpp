@@ -150,11 +150,11 @@ TEST(DataDecoder, AStructureKeepsARefusedComponentAndAnArrayStopsAtItsFirstRefus
         const Bytes second = Hex(c.second);
         Mms::DataDecoder::Element element;
         ASSERT_TRUE(Mms::DataDecoder::ReadElement(first, element));
-        ASSERT_EQ(Mms::DataDecoder::ApplyAccessResult(variable, element), System::OkNoError);
+        ASSERT_EQ(Mms::AccessResults::Apply(variable, element), System::OkNoError);
         Mms::Container* value = variable.GetValue();
         ASSERT_NE(value, nullptr);
         ASSERT_TRUE(Mms::DataDecoder::ReadElement(second, element));
-        EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(variable, element), c.result);
+        EXPECT_EQ(Mms::AccessResults::Apply(variable, element), c.result);
         EXPECT_EQ(variable.GetValue(), value);  // the container read into, not a new one
         const auto memberText = [value](std::size_t index) {
             auto* structure = dynamic_cast<Mms::Structure*>(value);
@@ -235,16 +235,16 @@ TEST(Variable, AFailureCodeThatCannotBeKeptIsRefusedAndLeavesTheValueAsItWas) {
         const std::int32_t code = (*decoded.Get())[0]->choice.failure;
 
         Mms::Variable unread;
-        EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(unread, element), c.outcome);
+        EXPECT_EQ(Mms::AccessResults::Apply(unread, element), c.outcome);
         EXPECT_EQ(unread.ApplyReadResult(*(*decoded.Get())[0]), c.outcome);
         Mms::Variable read;
         Mms::Variable written;
         for (Mms::Variable* variable : {&read, &written}) {
             Mms::DataDecoder::Element integer;
             ASSERT_TRUE(Mms::DataDecoder::ReadElement(value, integer));
-            ASSERT_EQ(Mms::DataDecoder::ApplyAccessResult(*variable, integer), System::OkNoError);
+            ASSERT_EQ(Mms::AccessResults::Apply(*variable, integer), System::OkNoError);
         }
-        EXPECT_EQ(Mms::DataDecoder::ApplyAccessResult(read, element), c.outcome);
+        EXPECT_EQ(Mms::AccessResults::Apply(read, element), c.outcome);
         Mms::MmsWriteResult result{};
         result.present = Mms::MmsWriteResultFailure;
         result.choice.failure = code;

@@ -8,6 +8,7 @@
 
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/MmsLayer.h"
+#include "mms/machine/ReadResultsTaker.h"
 #include "mms/machine/RequestHandle.h"
 #include "support/WireCheck.h"
 
@@ -24,11 +25,19 @@ public:
         auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
         events.push_back(event);
         kinds.push_back(mmsFrame != nullptr ? mmsFrame->GetPduKind() : MmsPduNone);
+        keptReadResults.push_back(mmsFrame != nullptr && mmsFrame->KeepsReadResults());
         return answer;
     }
     std::vector<std::uint32_t> events;
     std::vector<MmsPduKind> kinds;
+    std::vector<bool> keptReadResults;
     System::ResultCode answer = System::OkNoError;
+};
+
+// A user that applies read answers from their octets, as the service user does.
+class OctetReadingUser : public RecordingUser, public ReadResultsTaker {
+public:
+    using RecordingUser::RecordingUser;
 };
 
 class MmsConnectionTest : public ::testing::Test {
@@ -89,6 +98,17 @@ TEST_F(MmsConnectionTest, ReceivedPdusGoUpWithTheirKindAsEvent) {
         EXPECT_EQ(user.events[0], c.event);
         EXPECT_EQ(static_cast<std::uint32_t>(user.kinds[0]), c.event);
     }
+}
+
+TEST_F(MmsConnectionTest, OnlyAUserThatTakesThemGetsReadResultsAsOctets) {
+    const char* readAnswer = "A1 0A 02 01 01 A4 05 A1 03 85 01 07";
+    EXPECT_EQ(Receive(readAnswer), System::OkNoError);
+    OctetReadingUser taker(nullptr);
+    mms->SetUpper(&taker);
+    EXPECT_EQ(Receive(readAnswer), System::OkNoError);
+    mms->SetUpper(&user);
+    EXPECT_EQ(user.keptReadResults, std::vector<bool>{false});
+    EXPECT_EQ(taker.keptReadResults, std::vector<bool>{true});
 }
 
 TEST_F(MmsConnectionTest, WhatNoExchangeWaitsForIsRefused) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mms/pdu/MmsPduData.h"
+#include "mms/user/AccessResults.h"
 #include "mms/user/Variable.h"
 #include "mms/values/Array.h"
 #include "mms/values/ContainerFactory.h"
@@ -110,7 +111,7 @@ inline std::string CompareVariables(Mms::Variable& generic, Mms::Variable& dedic
                                     const Mms::MmsAccessResult& result, const Element& element,
                                     const std::string& step) {
     const System::ResultCode expected = generic.ApplyReadResult(result);
-    const System::ResultCode got = Mms::DataDecoder::ApplyAccessResult(dedicated, element);
+    const System::ResultCode got = Mms::AccessResults::Apply(dedicated, element);
     if (expected != got) return step + ": result " + std::to_string(expected) + " / " + std::to_string(got);
     const std::string before = Describe(generic.GetValue());
     const std::string after = Describe(dedicated.GetValue());

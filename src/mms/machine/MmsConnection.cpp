@@ -4,10 +4,10 @@
 #include <new>
 
 #include "mms/machine/MmsLayer.h"
+#include "mms/machine/ReadResultsTaker.h"
 #include "mms/machine/RequestHandle.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
-#include "mms/user/MmsUserConnection.h"
 #include "osi/AcseConnection.h"
 #include "osi/CoppConnection.h"
 #include "osi/PresentationContext.h"
@@ -510,7 +510,7 @@ ResultCode MmsConnection::OnSingleAsn1Data(std::span<const std::uint8_t> data, s
     // The service user applies read answers straight from their octets; any other user
     // sees every PDU decoded whole.
     const bool keepReadResults =
-        event == CoppConnection::DataIndication && dynamic_cast<MmsUserConnection*>(GetUpper()) != nullptr;
+        event == CoppConnection::DataIndication && dynamic_cast<ReadResultsTaker*>(GetUpper()) != nullptr;
     auto frame = std::unique_ptr<MmsFrame>(new (std::nothrow) MmsFrame(this, data, keepReadResults));
     if (frame == nullptr) return System::NoResources;
     if (!frame->IsDecoded()) {

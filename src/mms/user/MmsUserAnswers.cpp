@@ -5,12 +5,12 @@
 #include "mms/machine/MmsFrame.h"
 #include "mms/machine/RequestHandle.h"
 #include "mms/pdu/MmsPduReader.h"
+#include "mms/user/AccessResults.h"
 #include "mms/user/Domain.h"
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/VMD.h"
-#include "mms/values/AccessResults.h"
 #include "mms/values/Container.h"
 
 namespace Mms {

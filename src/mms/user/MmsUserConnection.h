@@ -13,6 +13,7 @@
 
 #include "mms/machine/AnswerSpin.h"
 #include "mms/machine/PendingRequests.h"
+#include "mms/machine/ReadResultsTaker.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
@@ -79,7 +80,7 @@ struct RequestOutcome {
 // and the association-specific objects, which a deletion answer takes out on the
 // receive thread: those maps have a lock of their own; the VMD's and its domains' maps
 // are guarded by the VMD's model lock (see VMD).
-class MmsUserConnection : public Protocol::Connection {
+class MmsUserConnection : public Protocol::Connection, public ReadResultsTaker {
 public:
     enum State : Protocol::ConnectionState {
         StateIdle = 0,

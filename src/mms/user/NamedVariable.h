@@ -35,6 +35,8 @@ public:
     // Domain-specific under a domain, vmd-specific under the VMD (the name is emptied
     // first); NotSupported under any other owner or none.
     virtual System::ResultCode ToObjectName(MmsObjectName& name) const;
+    // The item name: a structure bound here binds its components to "<Name>$<component>".
+    const std::string* ItemName() const override { return &Name; }
 
     // The item name, without the domain.
     std::string Name;

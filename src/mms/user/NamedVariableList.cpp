@@ -5,11 +5,11 @@
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/AccessResults.h"
 #include "mms/user/Domain.h"
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/VMD.h"
-#include "mms/values/AccessResults.h"
 #include "system/NumberText.h"
 
 namespace Mms {

@@ -16,17 +16,6 @@ Variable::Variable(MmsObject* owner) : MmsObject(owner) {}
 
 Variable::Variable(MmsUserConnection* connection, MmsObject* owner) : MmsObject(connection, owner) {}
 
-Variable::~Variable() {
-    Container* value = value_;
-    value_ = nullptr;
-    if (value == nullptr) return;
-    if (ownsValue_) {
-        delete value;
-    } else {
-        value->ForgetVariable(this);
-    }
-}
-
 std::uint32_t Variable::GetClassId() const { return VariableClassId; }
 
 const char* Variable::GetClassName() const { return "Variable"; }
@@ -41,44 +30,24 @@ System::ResultCode Variable::GetName(std::string& name) const {
     return System::NotSupported;
 }
 
-void Variable::ForgetValue(const Container* container) {
-    if (value_ != nullptr && value_ == container) {
-        value_ = nullptr;
-        ownsValue_ = false;
-    }
-}
-
-void Variable::LinkValue(Container* container) {
-    if (value_ == container) return;
-    Container* previous = value_;
-    const bool ownedPrevious = ownsValue_;
-    value_ = nullptr;
-    ownsValue_ = false;
-    if (previous != nullptr) {
-        if (ownedPrevious) {
-            delete previous;
-        } else {
-            previous->ForgetVariable(this);
-        }
-    }
-    value_ = container;
-    ownsValue_ = container != nullptr && container->GetParent() == nullptr;
-}
-
 System::ResultCode Variable::FromText(std::string_view text) {
-    return value_ != nullptr ? value_->FromText(text) : System::NotInitialized;
+    Container* value = GetValue();
+    return value != nullptr ? value->FromText(text) : System::NotInitialized;
 }
 
 System::ResultCode Variable::Assign(const Container& other) {
-    return value_ != nullptr ? value_->Assign(other) : System::NotInitialized;
+    Container* value = GetValue();
+    return value != nullptr ? value->Assign(other) : System::NotInitialized;
 }
 
 System::ResultCode Variable::ToText(std::string& text) {
-    return value_ != nullptr ? value_->ToText(text) : System::NotInitialized;
+    Container* value = GetValue();
+    return value != nullptr ? value->ToText(text) : System::NotInitialized;
 }
 
 System::ResultCode Variable::ToXml(std::string& text) {
-    return value_ != nullptr ? value_->WriteXml(text) : System::NotInitialized;
+    Container* value = GetValue();
+    return value != nullptr ? value->WriteXml(text) : System::NotInitialized;
 }
 
 System::ResultCode Variable::ToVariableSpecification(MmsVariableSpecification& spec) const {
@@ -99,22 +68,22 @@ System::ResultCode Variable::GetAccessAttributes() {
 }
 
 System::ResultCode Variable::Read(bool always) {
-    if (!always && value_ != nullptr && value_->IsValid()) return System::OkNoError;
+    if (Container* value = GetValue(); !always && value != nullptr && value->IsValid()) return System::OkNoError;
     return connection_ != nullptr ? connection_->ReadVariableValue(this) : System::NotConnected;
 }
 
 System::ResultCode Variable::Write(bool always) {
-    if (!always && value_ != nullptr && value_->IsValid()) return System::OkNoError;
+    if (Container* value = GetValue(); !always && value != nullptr && value->IsValid()) return System::OkNoError;
     return connection_ != nullptr ? connection_->WriteVariableValue(this) : System::NotConnected;
 }
 
 System::ResultCode Variable::ReadAndWait(bool always) {
-    if (!always && value_ != nullptr && value_->IsValid()) return System::OkNoError;
+    if (Container* value = GetValue(); !always && value != nullptr && value->IsValid()) return System::OkNoError;
     return connection_ != nullptr ? connection_->ReadVariableValueAndWait(this) : System::NotConnected;
 }
 
 System::ResultCode Variable::WriteAndWait(bool always) {
-    if (!always && value_ != nullptr && value_->IsValid()) return System::OkNoError;
+    if (Container* value = GetValue(); !always && value != nullptr && value->IsValid()) return System::OkNoError;
     return connection_ != nullptr ? connection_->WriteVariableValueAndWait(this) : System::NotConnected;
 }
 
@@ -123,7 +92,7 @@ System::ResultCode Variable::SetType(const MmsTypeSpecification& type) { return 
 System::ResultCode Variable::AdoptValue(Container* container) { return container->Bind(this, nullptr); }
 
 System::ResultCode Variable::RebuildValue(const MmsTypeDescription& type) {
-    Container* holder = value_;
+    Container* holder = GetValue();
     const System::ResultCode built = NewContainerFromType(type, holder);
     if (built != System::OkNoError && built != System::AlreadyExist) return built;
     if (holder == nullptr) return System::Error;
@@ -134,13 +103,14 @@ System::ResultCode Variable::RebuildValue(const MmsTypeDescription& type) {
 }
 
 System::ResultCode Variable::ApplyReadResult(const MmsAccessResult& result) {
+    Container* value = GetValue();
     if (result.present == MmsAccessResultFailure) {
         if (!IsKeptAccessErrorCode(result.choice.failure)) return System::InvalidResponse;
-        return value_ != nullptr ? value_->SetAccessError(result.choice.failure)
-                                 : AccessErrorBase + result.choice.failure;
+        return value != nullptr ? value->SetAccessError(result.choice.failure)
+                                : AccessErrorBase + result.choice.failure;
     }
     if (result.present != MmsAccessResultSuccess) return System::InvalidResponse;
-    if (value_ != nullptr) return value_->FromData(result.choice.success);
+    if (value != nullptr) return value->FromData(result.choice.success);
     // No type known yet: the value takes the type the data brings.
     std::unique_ptr<Container> fresh;
     System::ResultCode made = System::NoResources;
@@ -157,14 +127,15 @@ System::ResultCode Variable::ApplyReadResult(const MmsAccessResult& result) {
 }
 
 System::ResultCode Variable::ApplyWriteResult(const MmsWriteResult& result) {
+    Container* value = GetValue();
     if (result.present == MmsWriteResultSuccess) {
-        if (value_ != nullptr) value_->SetState(StateValid);
+        if (value != nullptr) value->SetState(StateValid);
         return System::OkNoError;
     }
     if (result.present == MmsWriteResultFailure) {
         if (!IsKeptAccessErrorCode(result.choice.failure)) return System::InvalidResponse;
-        return value_ != nullptr ? value_->SetAccessError(result.choice.failure)
-                                 : AccessErrorBase + result.choice.failure;
+        return value != nullptr ? value->SetAccessError(result.choice.failure)
+                                : AccessErrorBase + result.choice.failure;
     }
     return System::InvalidResponse;
 }
@@ -176,7 +147,8 @@ System::ResultCode Variable::ApplyAccessAttributes(const MmsGetVariableAccessAtt
 }
 
 System::ResultCode Variable::ValueToData(MmsData& data) const {
-    return value_ != nullptr ? value_->ToData(data) : System::NotInitialized;
+    Container* value = GetValue();
+    return value != nullptr ? value->ToData(data) : System::NotInitialized;
 }
 
 System::ResultCode Variable::NewData(MmsData*& slot) const {

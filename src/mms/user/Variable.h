@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "mms/user/MmsObject.h"
+#include "mms/values/ValueHolder.h"
 
 namespace Mms {
 
@@ -18,14 +19,13 @@ struct MmsWriteResult;
 
 // An MMS variable. Its value is a container with the value's type description. A
 // variable owns a top-level container that is bound to it; a container that is a
-// component of a structure stays owned by that structure and is only linked here.
-class Variable : public MmsObject {
+// component of a structure stays owned by that structure and is only linked here
+// (ValueHolder, which also deletes an owned value and unlinks a borrowed one).
+class Variable : public MmsObject, public ValueHolder {
 public:
     Variable() = default;
     explicit Variable(MmsObject* owner);
     Variable(MmsUserConnection* connection, MmsObject* owner);
-    // Deletes an owned value; unlinks a borrowed one.
-    ~Variable() override;
 
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
@@ -70,14 +70,6 @@ public:
     // Allocates the Data first when the slot is empty (NoResources when memory runs out).
     System::ResultCode NewData(MmsData*& slot) const;
 
-    // The value with its type description; null until one is bound (Container::Bind).
-    Container* GetValue() const { return value_; }
-    // True when the variable deletes its value when it is destroyed.
-    bool OwnsValue() const { return ownsValue_; }
-    // Drops the link to the container without deleting it, when it is the value; a
-    // dying container calls this, so the variable never keeps a destroyed one.
-    void ForgetValue(const Container* container);
-
     // Forwarded to the value; NotInitialized while the variable has none.
     System::ResultCode FromText(std::string_view text);
     System::ResultCode Assign(const Container& other);
@@ -93,15 +85,6 @@ protected:
     // Replaces the value by a container built from the description (in its place when the
     // value is a member of a structure or an array) and adopts it.
     System::ResultCode RebuildValue(const MmsTypeDescription& type);
-
-private:
-    friend class Container;
-    // Makes the container the value. A different value held before is deleted when
-    // owned and unlinked otherwise.
-    void LinkValue(Container* container);
-
-    Container* value_ = nullptr;
-    bool ownsValue_ = false;
 };
 
 }  // namespace Mms

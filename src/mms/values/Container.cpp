@@ -1,10 +1,9 @@
 #include "mms/values/Container.h"
 
 #include "mms/pdu/MmsPduData.h"
-#include "mms/user/NamedVariable.h"
-#include "mms/user/Variable.h"
 #include "mms/values/ContainerXml.h"
 #include "mms/values/Structure.h"
+#include "mms/values/ValueHolder.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -12,10 +11,10 @@ namespace Mms {
 Container::Container() { ErrStatus = -1; }
 
 Container::~Container() {
-    if (boundVariable_ != nullptr) {
-        Variable* variable = boundVariable_;
-        boundVariable_ = nullptr;
-        variable->ForgetValue(this);
+    if (holder_ != nullptr) {
+        ValueHolder* holder = holder_;
+        holder_ = nullptr;
+        holder->ForgetValue(this);
     }
     if (parent_ != nullptr) {
         Container* parent = parent_;
@@ -52,15 +51,15 @@ void Container::SetState(std::int32_t state) {
     if (state_ != StateInvalidType) state_ = state;
 }
 
-System::ResultCode Container::Bind(Variable* variable, const ObjectMap* variables) {
-    if (boundVariable_ != nullptr) return System::Error;
-    if (variable == nullptr) return System::InvalidArguments;
-    // The variable would delete its present value, and with it this container.
+System::ResultCode Container::Bind(ValueHolder* holder, const ObjectMap* variables) {
+    if (holder_ != nullptr) return System::Error;
+    if (holder == nullptr) return System::InvalidArguments;
+    // The holder would delete its present value, and with it this container.
     for (const Container* above = parent_; above != nullptr; above = above->parent_) {
-        if (variable->GetValue() == above) return System::InvalidArguments;
+        if (holder->GetValue() == above) return System::InvalidArguments;
     }
-    boundVariable_ = variable;
-    variable->LinkValue(this);
+    holder_ = holder;
+    holder->LinkValue(this);
     return System::OkNoError;
 }
 
@@ -82,12 +81,12 @@ System::ResultCode Container::GetBit(std::uint32_t index, bool& bit) const { ret
 
 System::ResultCode Container::WriteXml(std::string& text) {
     text += "<c ";
-    if (boundVariable_ != nullptr) {
+    if (holder_ != nullptr) {
         text += "name=\"";
         if (!name_.empty()) {
             AppendXmlEscaped(text, name_);
-        } else if (const auto* named = dynamic_cast<const NamedVariable*>(boundVariable_)) {
-            AppendXmlEscaped(text, named->Name);
+        } else if (const std::string* item = holder_->ItemName(); item != nullptr) {
+            AppendXmlEscaped(text, *item);
         }
         text += "\" ";
     }
@@ -199,8 +198,8 @@ void Container::ClearType(MmsTypeDescription& type) {
     type.present = MmsTypeNone;
 }
 
-void Container::ForgetVariable(const Variable* variable) {
-    if (boundVariable_ == variable) boundVariable_ = nullptr;
+void Container::ForgetHolder(const ValueHolder* holder) {
+    if (holder_ == holder) holder_ = nullptr;
 }
 
 void Container::ForgetMember(Container* member) {}

@@ -15,7 +15,7 @@ struct MmsData;
 struct MmsTypeDescription;
 struct MmsTypeSpecification;
 class Structure;
-class Variable;
+class ValueHolder;
 
 // Value states of a container.
 inline constexpr std::int32_t StateValid = 0;
@@ -47,8 +47,7 @@ inline constexpr bool IsKeptAccessErrorCode(std::int32_t code) {
 // fills its Data and still answers NotImplemented.
 class Container : public Object {
 public:
-    // Clears the link of its bound variable and leaves its parent (structure or array)
-    // without it.
+    // Clears the link of its holder and leaves its parent (structure or array) without it.
     ~Container() override;
 
     std::uint32_t GetClassId() const override;
@@ -64,11 +63,11 @@ public:
     // Ignored in the invalid-type state. Arrays and structures pass it to every member.
     virtual void SetState(std::int32_t state);
 
-    // Makes this the value of the variable, once: Error when already bound. A variable
-    // takes over a top-level container; a member of a structure or an array stays owned
-    // there. Structures also bind their named components to the named variables of the
-    // map (see Structure).
-    virtual System::ResultCode Bind(Variable* variable, const ObjectMap* variables);
+    // Makes this the value of the holder (a variable), once: Error when already bound. A
+    // holder takes over a top-level container; a member of a structure or an array stays
+    // owned there. Structures also bind their named components to the named variables of
+    // the map (see Structure).
+    virtual System::ResultCode Bind(ValueHolder* holder, const ObjectMap* variables);
 
     // Writes the type description into an empty one.
     virtual System::ResultCode ToTypeSpec(MmsTypeDescription& type) = 0;
@@ -96,7 +95,8 @@ public:
     // The component name within the parent structure; empty for array elements and
     // top-level containers.
     const std::string& GetName() const { return name_; }
-    Variable* GetBoundVariable() const { return boundVariable_; }
+    // What the container is the value of (a variable); null while unbound.
+    ValueHolder* GetBoundVariable() const { return holder_; }
     // The array or structure that owns this container, or null.
     Container* GetParent() const { return parent_; }
     Structure* GetParentStructure() const;
@@ -148,10 +148,10 @@ private:
     friend class CompositeContainer;
     friend class DataDecoder;
     friend class Structure;
-    friend class Variable;
+    friend class ValueHolder;
     friend System::ResultCode NewContainerFromType(const MmsTypeDescription& type, Container*& holder);
 
-    void ForgetVariable(const Variable* variable);
+    void ForgetHolder(const ValueHolder* holder);
     // A member is being destroyed: the parent lets go of it without deleting it.
     virtual void ForgetMember(Container* member);
     // Puts the replacement in the member's place (name included) and hands the member
@@ -159,7 +159,7 @@ private:
     virtual std::unique_ptr<Container> ReplaceMember(Container& member, std::unique_ptr<Container>& replacement);
 
     std::int32_t state_ = StateNoValue;
-    Variable* boundVariable_ = nullptr;
+    ValueHolder* holder_ = nullptr;
     Container* parent_ = nullptr;
     std::string name_;
 };

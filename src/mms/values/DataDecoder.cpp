@@ -3,7 +3,6 @@
 #include <typeinfo>
 
 #include "mms/pdu/MmsPduData.h"
-#include "mms/user/Variable.h"
 #include "mms/values/Array.h"
 #include "mms/values/Structure.h"
 #include "protocol/Asn1Coder.h"
@@ -14,7 +13,7 @@ namespace {
 
 // Tag octets of the Data alternatives in the form taken here.
 enum DataTag : std::uint8_t {
-    TagFailure = 0x80,  // AccessResult failure [0] IMPLICIT DataAccessError
+    TagFailure = DataDecoder::FailureTag,
     TagArray = 0xA1,
     TagStructure = 0xA2,
     TagBoolean = 0x83,
@@ -249,25 +248,7 @@ System::ResultCode DataDecoder::ApplyData(Container& container, const Element& e
     return container.FromData(data);
 }
 
-System::ResultCode DataDecoder::ApplyAccessResult(Variable& variable, const Element& element) {
-    if (element.tag == TagFailure) {
-        MmsAccessResult result{};
-        result.present = MmsAccessResultFailure;
-        if (!ReadNativeInteger(element, result.choice.failure)) return System::ProtocolError;
-        return variable.ApplyReadResult(result);
-    }
-    if (Container* value = variable.GetValue(); value != nullptr) return ApplyData(*value, element);
-    // The first read of a variable: the value takes the type the data brings.
-    void* decoded = nullptr;
-    const Asn1::Asn1DecodeResult outcome =
-        Asn1::Asn1Decode(nullptr, &MmsAccessResultType, &decoded, element.Octets().data(), element.size);
-    System::ResultCode result = System::NoResources;
-    if (outcome.code == Asn1::Asn1DecodeDone && outcome.consumed == element.size && decoded != nullptr) {
-        result = variable.ApplyReadResult(*static_cast<const MmsAccessResult*>(decoded));
-    }
-    Asn1::Asn1FreeValue(&MmsAccessResultType, decoded);
-    return result;
-}
+bool DataDecoder::ReadFailure(const Element& element, std::int32_t& code) { return ReadNativeInteger(element, code); }
 
 System::ResultCode DataDecoder::ApplyStructure(Container& container, const Element& element) {
     const auto& components = static_cast<const Structure&>(container).members_;

@@ -9,7 +9,6 @@
 namespace Mms {
 
 class Container;
-class Variable;
 
 // Reads received Data and AccessResult octets straight into containers that already
 // exist, without building the coder's tree: the answer to a variable read again, whose
@@ -19,7 +18,8 @@ class Variable;
 // strings, no nesting beyond MmsMaxDataNesting), all of which the generic coder takes
 // too. CheckAccessResults says whether received octets keep to it; the Apply functions
 // require octets it has passed. Whatever they apply ends exactly as the generic decode
-// followed by the containers' own FromData (or the variable's ApplyReadResult) would:
+// followed by the containers' own FromData (or, through AccessResults, the variable's
+// ApplyReadResult) would:
 // each leaf is handed to its container's FromData as a Data that points into the
 // received octets, structures and arrays are walked here the way their FromData walks
 // them, and a value with no container yet, or of a kind its container does not hold, is
@@ -28,6 +28,8 @@ class DataDecoder {
 public:
     // The coder refuses longer elements.
     static constexpr std::size_t LargestElementLength = 0xFFFFFF;
+    // The tag of an AccessResult that is a failure: [0] IMPLICIT DataAccessError.
+    static constexpr std::uint8_t FailureTag = 0x80;
 
     // One element: its tag octet, its content, and its whole length.
     struct Element {
@@ -54,9 +56,8 @@ public:
     // Applies a checked Data element to the container: the outcome of
     // container.FromData(the decoded value).
     static System::ResultCode ApplyData(Container& container, const Element& element);
-    // Applies a checked AccessResult element to the variable: the outcome of
-    // variable.ApplyReadResult(the decoded result).
-    static System::ResultCode ApplyAccessResult(Variable& variable, const Element& element);
+    // The DataAccessError of a checked failure element; false when it does not fit.
+    static bool ReadFailure(const Element& element, std::int32_t& code);
 
 private:
     static System::ResultCode ApplyStructure(Container& structure, const Element& element);

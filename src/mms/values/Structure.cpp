@@ -4,8 +4,8 @@
 #include <string>
 
 #include "mms/pdu/MmsPduData.h"
-#include "mms/user/NamedVariable.h"
 #include "mms/values/ContainerFactory.h"
+#include "mms/values/ValueHolder.h"
 #include "system/NumberText.h"
 
 namespace Mms {
@@ -58,16 +58,18 @@ System::ResultCode Structure::SetAttribute(std::string_view name, std::string_vi
     return Container::SetAttribute(name, value);
 }
 
-System::ResultCode Structure::Bind(Variable* variable, const ObjectMap* variables) {
-    const System::ResultCode result = Container::Bind(variable, variables);
+System::ResultCode Structure::Bind(ValueHolder* holder, const ObjectMap* variables) {
+    const System::ResultCode result = Container::Bind(holder, variables);
     if (result != System::OkNoError) return result;
-    const auto* named = dynamic_cast<const NamedVariable*>(variable);
-    if (variables == nullptr || named == nullptr) return System::OkNoError;
+    const std::string* item = holder->ItemName();
+    if (variables == nullptr || item == nullptr) return System::OkNoError;
     for (const auto& component : members_) {
         if (component->name_.empty()) continue;
-        const auto found = variables->find(named->Name + "$" + component->name_);
+        const auto found = variables->find(*item + "$" + component->name_);
         if (found == variables->end()) continue;
-        if (auto* target = dynamic_cast<NamedVariable*>(found->second)) component->Bind(target, variables);
+        // Only named variables take components: a map entry of another kind stays apart.
+        auto* target = dynamic_cast<ValueHolder*>(found->second);
+        if (target != nullptr && target->ItemName() != nullptr) component->Bind(target, variables);
     }
     return System::OkNoError;
 }

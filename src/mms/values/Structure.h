@@ -32,10 +32,10 @@ public:
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
 
     // Binds the structure; then, for a named variable and a map of named variables,
-    // each named component to the variable called "<variable name>$<component name>"
+    // each named component to the named variable called "<item name>$<component name>"
     // when the map holds it, and so on down the nesting. Components without such a
     // variable stay unbound.
-    System::ResultCode Bind(Variable* variable, const ObjectMap* variables) override;
+    System::ResultCode Bind(ValueHolder* holder, const ObjectMap* variables) override;
     System::ResultCode ToTypeSpec(MmsTypeDescription& type) override;
     // Needs as many components in the other structure; assigns them pairwise and
     // returns the first refusal.

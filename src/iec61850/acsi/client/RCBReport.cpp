@@ -15,4 +15,13 @@ RCBReport::RCBReport(TPAppAssociation& association, RCB& block, Mms::Information
 
 RCBReport::~RCBReport() = default;
 
+std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report) {
+    if (auto* buffered = dynamic_cast<BRCB*>(&block))
+        return std::make_unique<BRCBReport>(association, *buffered, report);
+    if (auto* unbuffered = dynamic_cast<URCB*>(&block)) {
+        return std::make_unique<URCBReport>(association, *unbuffered, report);
+    }
+    return nullptr;
+}
+
 }  // namespace Iec61850::Acsi

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <utility>
 #include <vector>
 
 #include "iec61850/acsi/client/Service.h"
-#include "iec61850/acsi/model/ValueRecord.h"
+#include "iec61850/acsi/model/ReportRecords.h"
 
 namespace Mms {
 class InformationReport;
@@ -15,20 +13,6 @@ class InformationReport;
 namespace Iec61850::Acsi {
 
 class RCB;
-
-// One header field of a report as the program is shown it: ("SqNum", "12").
-using ReportHeaderRecord = std::pair<std::string, std::string>;
-
-// One data-set member that a report included.
-struct ReportEntry {
-    // From the member's data reference, when the report carried data references.
-    std::string fc;
-    std::string reference;
-    // The reason-for-inclusion bits, when the report carried them.
-    std::string reason;
-    // Every leaf of the member after it took the report's value.
-    std::vector<ValueRecord> values;
-};
 
 // A received report as the client is given it (OnReport). It lives only while it is
 // delivered, on the thread that received it, and is never completed. Its service error
@@ -66,5 +50,12 @@ class URCBReport : public RCBReport {
 public:
     using RCBReport::RCBReport;
 };
+
+// The report service of the block's kind (BRCBReport for a buffered block, URCBReport
+// for an unbuffered one) with the report decoded into the model; null for a block of
+// neither kind. The model only decodes reports: which service carries one to the client
+// is decided here. Runs under the model lock; the caller delivers it once the lock is
+// let go.
+std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
 
 }  // namespace Iec61850::Acsi

@@ -33,7 +33,7 @@ ResultCode Server::DispatchReport(TPAppAssociation& association, Mms::Informatio
         RCB* matched = nullptr;
         result = device->MatchReport(report, matched);
         if (result == System::OkNoError && matched != nullptr) {
-            delivered = matched->MakeReport(association, report);
+            delivered = MakeReport(association, *matched, report);
             break;
         }
     }

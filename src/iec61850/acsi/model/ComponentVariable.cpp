@@ -18,8 +18,8 @@ System::ResultCode VariableForComponent(Mms::NamedVariable& parent, Mms::Contain
                                         Mms::NamedVariable*& variable, std::unique_ptr<Mms::NamedVariable>& unfiled) {
     variable = nullptr;
     unfiled.reset();
-    if (Mms::Variable* bound = component.GetBoundVariable(); bound != nullptr) {
-        variable = NamedVariableOf(bound);
+    if (Mms::ValueHolder* bound = component.GetBoundVariable(); bound != nullptr) {
+        variable = NamedVariableOf(dynamic_cast<Mms::Variable*>(bound));
         return variable != nullptr ? System::OkNoError : System::InvalidContext;
     }
     Mms::Domain* domain = nullptr;

@@ -2,20 +2,17 @@
 
 #include <cstddef>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "iec61850/acsi/client/RCBReport.h"
 #include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/ReportRecords.h"
 
 namespace Mms {
 class InformationReport;
 }
 
 namespace Iec61850::Acsi {
-
-class TPAppAssociation;
 
 // The OptFlds bits of a report.
 enum ReportOption : std::uint32_t {
@@ -51,9 +48,6 @@ public:
     // (fewer than three values, a first value that is no text, another id). Runs under
     // the model lock.
     virtual System::ResultCode MatchReport(const Mms::InformationReport& report);
-    // The report service of this block's kind, with the report decoded into the model.
-    // Runs under the model lock; the caller delivers it once the lock is let go.
-    virtual std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) = 0;
 
     // Decodes the whole report into the block, its data set and the records. A report
     // that does not fit the block (values missing or of the wrong type, an inclusion
@@ -101,7 +95,6 @@ public:
     System::ResultCode Create() override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
-    std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) override;
     System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
     System::ResultCode decodeEntryId(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
 
@@ -117,7 +110,6 @@ public:
     System::ResultCode Bind() override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
-    std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) override;
     // Records the time but keeps nothing: an unbuffered block has no TimeOfEntry.
     System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
     // Devices differ here: IEC 61850-8-1 devices send no BufOvfl for an unbuffered block

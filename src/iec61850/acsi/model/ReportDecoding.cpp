@@ -71,14 +71,6 @@ ResultCode RCB::MatchReport(const Mms::InformationReport& report) {
     return received == dotted ? System::OkNoError : System::InvalidArguments;
 }
 
-std::unique_ptr<RCBReport> BRCB::MakeReport(TPAppAssociation& association, Mms::InformationReport& report) {
-    return std::make_unique<BRCBReport>(association, *this, report);
-}
-
-std::unique_ptr<RCBReport> URCB::MakeReport(TPAppAssociation& association, Mms::InformationReport& report) {
-    return std::make_unique<URCBReport>(association, *this, report);
-}
-
 // ---- the whole report ----
 
 ResultCode RCB::decodeReport(std::vector<ReportHeaderRecord>& records, std::vector<ReportEntry>& entries,

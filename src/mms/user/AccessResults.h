@@ -5,6 +5,7 @@
 #include <span>
 
 #include "mms/pdu/MmsPduData.h"
+#include "mms/values/DataDecoder.h"
 #include "system/ResultCode.h"
 
 namespace Mms {
@@ -25,6 +26,10 @@ public:
     // Applies the next result to the variable (Variable::ApplyReadResult's outcome);
     // InvalidResponse when none is left.
     System::ResultCode ApplyNext(Variable& variable);
+
+    // Applies one checked AccessResult element to the variable: the outcome of
+    // variable.ApplyReadResult(the decoded result).
+    static System::ResultCode Apply(Variable& variable, const DataDecoder::Element& element);
 
 private:
     const MmsAccessResultList* decoded_ = nullptr;
