@@ -10,8 +10,8 @@
 #include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/icd/ServerModelSource.h"
 #include "ui/MessageBridge.h"
-#include "ui/Types.h"
 #include "ui/WinApp.h"
+#include "ui/messages/Types.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "ui/GdiValues.h"
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QFont;
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QWidget;
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ui/DialogTemplate.h"
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QWidget;
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ui/OleDateTime.h"
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QWidget;
 

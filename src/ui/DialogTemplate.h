@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 namespace Ui {
 

@@ -4,7 +4,7 @@
 #include <QRect>
 #include <string>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 namespace Ui {
 

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <cstdint>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // Value types of the drawing interface that items keep: a colour as red, green and blue
 // bytes, a font description with LOGFONT's fields, and the system colours.

@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "ui/MessageParams.h"
 #include "ui/Wnd.h"
+#include "ui/messages/MessageParams.h"
 
 namespace Ui {
 namespace {

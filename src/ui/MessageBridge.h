@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 namespace Ui {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // What the program takes from its resources and its surroundings: strings, icons and
 // bitmaps by id (registered at start-up) or from files, its own directory, beeps and URLs.

@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "ui/ControlAccess.h"
-#include "ui/MessageParams.h"
 #include "ui/Wnd.h"
+#include "ui/messages/MessageParams.h"
 
 namespace Ui {
 

@@ -9,7 +9,7 @@
 #include "ui/DialogUnits.h"
 #include "ui/MessageBox.h"
 #include "ui/MessageBridge.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace Ui {
 

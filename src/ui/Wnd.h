@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QEvent;
 

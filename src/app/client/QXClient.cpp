@@ -14,7 +14,7 @@
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/values/Container.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 

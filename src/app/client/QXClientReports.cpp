@@ -10,7 +10,7 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/values/Container.h"
 #include "system/NumberText.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 // The report-control-block sequence: find the blocks whose data set holds the watched
 // item, read each one's values until one is free (RptEna false), enable it, and later

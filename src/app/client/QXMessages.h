@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // Every message of the program, in one place so that no two share a value. Those between
 // the client bridge, the main dialog and its selection controls are sent synchronously;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/IcdResources.h"
 #include "iec61850/scl/XmlCursor.h"
 #include "ui/DataExchange.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/IcdResources.h"
 #include "ui/DataExchange.h"
 

@@ -1,6 +1,6 @@
 #include "app/program/IcdResources.h"
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "ui/DialogTemplate.h"
 
 namespace App {

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/AboutDialog.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Resources.h"

@@ -3,18 +3,18 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
 #include "ui/MessageBox.h"
-#include "ui/MessageParams.h"
 #include "ui/Resources.h"
 #include "ui/Static.h"
 #include "ui/WinApp.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 

@@ -7,12 +7,12 @@
 #include <mutex>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
 #include "app/goose/GooseCapture.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBridge.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/CICDDialog.h"
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/client/Server.h"

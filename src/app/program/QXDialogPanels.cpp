@@ -1,12 +1,12 @@
 #include <string>
 
-#include "app/ControlIds.h"
 #include "app/client/ControlCommand.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/QXDialog.h"
 #include "ui/MessageBox.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 // The read, control and report panels. The client's answers come by a synchronous send
 // from a library thread that waits meanwhile: each handler changes the panel first and

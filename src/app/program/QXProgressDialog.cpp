@@ -3,11 +3,11 @@
 #include <limits>
 #include <string>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
 #include "ui/DataExchange.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 

@@ -3,10 +3,10 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "ui/ControlFactory.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 

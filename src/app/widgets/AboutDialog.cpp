@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace Widgets {
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 
 #include "app/widgets/PropertyGrid.h"
-#include "ui/MessageParams.h"
 #include "ui/Text.h"
+#include "ui/messages/MessageParams.h"
 
 namespace Widgets {
 

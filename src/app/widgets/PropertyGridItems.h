@@ -6,7 +6,7 @@
 
 #include "ui/GdiValues.h"
 #include "ui/OleDateTime.h"
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 class QPainter;
 

@@ -15,7 +15,7 @@
 
 #include "app/client/MainWindowNotifier.h"
 #include "app/client/QXMessages.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace AppTest {
 

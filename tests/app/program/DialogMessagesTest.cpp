@@ -5,7 +5,7 @@
 
 #include "app/client/QXMessages.h"
 #include "app/program/DialogSession.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace AppTest {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/QXDialog.h"
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"

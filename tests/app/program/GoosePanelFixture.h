@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/goose/GooseCapture.h"
 #include "app/goose/GooseFrameBuilder.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/registry/ClientManager.h"

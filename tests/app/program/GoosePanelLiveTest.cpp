@@ -16,7 +16,7 @@
 #include <cstdlib>
 
 #include "GoosePanelFixture.h"
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/sender/GooseSenderFrame.h"
 #include "support/PcapSavefile.h"
 #include "support/VethNamespace.h"

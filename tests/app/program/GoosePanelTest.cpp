@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "GoosePanelFixture.h"
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "support/PcapSavefile.h"
 #include "system/Polling.h"
 

@@ -11,7 +11,7 @@
 #include <QWheelEvent>
 #include <string>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/PropertyGrid.h"
 #include "app/widgets/PropertyGridCombo.h"
 #include "support/ui/UiHarness.h"

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
 #include "app/program/GridDriver.h"
 #include "app/program/ICDProgressDialog.h"

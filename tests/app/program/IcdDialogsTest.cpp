@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/CICDDialog.h"
 #include "app/program/GridDriver.h"
 #include "app/program/ICDProgressDialog.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXClient.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
 #include "app/program/ProgramResources.h"
 #include "iec61850/acsi/client/Server.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
-#include "ui/MessageParams.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
+#include "ui/messages/MessageParams.h"
 
 namespace AppTest {
 namespace {

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
 #include "app/program/QXProgressDialog.h"
 #include "support/ui/UiHarness.h"
 #include "ui/DialogTemplate.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace {
 

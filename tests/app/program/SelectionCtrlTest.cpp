@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
 #include "app/client/QXMessages.h"
+#include "app/ids/ControlIds.h"
 #include "app/program/QXSelectionCtrl.h"
 #include "support/ui/UiHarness.h"
 #include "ui/Dialog.h"
-#include "ui/MessageParams.h"
+#include "ui/messages/MessageParams.h"
 
 namespace {
 

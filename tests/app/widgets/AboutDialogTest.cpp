@@ -6,7 +6,7 @@
 #include <QTest>
 #include <fstream>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/AboutDialog.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "support/ui/UiHarness.h"

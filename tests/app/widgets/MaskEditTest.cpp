@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/MaskEdit.h"
 #include "support/ui/UiHarness.h"
 #include "ui/Dialog.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ControlIds.h"
+#include "app/ids/ControlIds.h"
 #include "app/widgets/PropertyGrid.h"
 #include "ui/Wnd.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // Drives real dialogs on the offscreen platform: one QApplication per test program with a
 // fixed font, controls found by id path, typing, clicks and picks as a person makes

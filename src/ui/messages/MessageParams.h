@@ -3,7 +3,7 @@
 #include <concepts>
 #include <string>
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // Pointers carried in a message's wParam or lParam: texts and records. What a parameter
 // points at belongs to the sender and lives through the handler, since a send waits for

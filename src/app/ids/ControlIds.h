@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Types.h"
+#include "ui/messages/Types.h"
 
 // The control ids of the program's dialogs, one namespace per dialog. A control's id is
 // also its widget's object name, which is how tests find it. An id is unique only within
