@@ -7,9 +7,10 @@ namespace Iec61850::Acsi {
 RCBReport::RCBReport(TPAppAssociation& association, Mms::InformationReport* report)
     : Service(association, Indication{}), report_(report) {}
 
-RCBReport::RCBReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report)
+RCBReport::RCBReport(const Mms::ModelHold& hold, TPAppAssociation& association, RCB& block,
+                     Mms::InformationReport& report)
     : Service(association, Indication{}), block(&block), report_(&report) {
-    decodeResult_ = block.decodeReport(header, entries, report);
+    decodeResult_ = block.decodeReport(hold, header, entries, report);
     SetServiceError(decodeResult_ == System::OkNoError ? 0 : 6);
 }
 

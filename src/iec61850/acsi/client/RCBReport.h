@@ -10,7 +10,8 @@
 
 namespace Mms {
 class InformationReport;
-}
+class ModelHold;
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
@@ -40,7 +41,7 @@ public:
     // A report that no control block took: no block, no records, no entries.
     RCBReport(TPAppAssociation& association, Mms::InformationReport* report);
     // The block's report, decoded into the model at once. Runs under the model lock.
-    RCBReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
+    RCBReport(const Mms::ModelHold& hold, TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
     ~RCBReport() override;
 
     // The report as it arrived; valid only during the callback.

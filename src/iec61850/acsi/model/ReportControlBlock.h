@@ -11,7 +11,8 @@
 
 namespace Mms {
 class InformationReport;
-}
+class ModelHold;
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
@@ -31,10 +32,12 @@ enum ReportOption : std::uint32_t {
 };
 
 // Where the decoding of a report stands: its values in arrival order and the position of
-// the value last taken (only ever moving forward).
+// the value last taken (only ever moving forward), with the hold of the model lock that
+// the decoding runs under.
 struct ReportCursor {
     const std::vector<Mms::Container*>& values;
     std::size_t position = 0;
+    const Mms::ModelHold& hold;
 };
 
 // A report control block: its attributes bind only under "BR" and "RP", where devices put
@@ -43,7 +46,7 @@ class RCB : public ControlBlock {
 public:
     using ControlBlock::ControlBlock;
 
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     System::ResultCode Create() override;
     // Whether a received report is this block's (0), by its RptID: the block's own, or,
     // when that is empty, the block's reference in one of its forms. InvalidState for a
@@ -53,14 +56,16 @@ public:
     virtual System::ResultCode MatchReport(const Mms::InformationReport& report);
     // The report service of this block's kind, with the report decoded into the model.
     // Runs under the model lock; the caller delivers it once the lock is let go.
-    virtual std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) = 0;
+    virtual std::unique_ptr<RCBReport> MakeReport(const Mms::ModelHold& hold, TPAppAssociation& association,
+                                                  Mms::InformationReport& report) = 0;
 
-    // Decodes the whole report into the block, its data set and the records. A report
-    // that does not fit the block (values missing or of the wrong type, an inclusion
-    // string that is not one bit per member, a data set that does not resolve) gives a
-    // failure; nothing is ever decoded into another data set than the one it names.
-    virtual System::ResultCode decodeReport(std::vector<ReportHeaderRecord>& records, std::vector<ReportEntry>& entries,
-                                            Mms::InformationReport& report);
+    // Decodes the whole report into the block, its data set and the records, under the
+    // model lock. A report that does not fit the block (values missing or of the wrong
+    // type, an inclusion string that is not one bit per member, a data set that does not
+    // resolve) gives a failure; nothing is ever decoded into another data set than the
+    // one it names.
+    virtual System::ResultCode decodeReport(const Mms::ModelHold& hold, std::vector<ReportHeaderRecord>& records,
+                                            std::vector<ReportEntry>& entries, Mms::InformationReport& report);
     virtual System::ResultCode decodeSqNum(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor);
     // NotSupported here; buffered and unbuffered blocks decode it.
     virtual System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor);
@@ -97,11 +102,12 @@ protected:
 class BRCB : public RCB {
 public:
     using RCB::RCB;
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     System::ResultCode Create() override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
-    std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) override;
+    std::unique_ptr<RCBReport> MakeReport(const Mms::ModelHold& hold, TPAppAssociation& association,
+                                          Mms::InformationReport& report) override;
     System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
     System::ResultCode decodeEntryId(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
 
@@ -114,10 +120,11 @@ class URCB : public RCB {
 public:
     using RCB::RCB;
     // The RCB's binding, then Resv, whose failure wins.
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
-    std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, Mms::InformationReport& report) override;
+    std::unique_ptr<RCBReport> MakeReport(const Mms::ModelHold& hold, TPAppAssociation& association,
+                                          Mms::InformationReport& report) override;
     // Records the time but keeps nothing: an unbuffered block has no TimeOfEntry.
     System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor) override;
     // Devices differ here: IEC 61850-8-1 devices send no BufOvfl for an unbuffered block
