@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "device/Device.h"
-#include "device/ModelScope.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/MmsPduReader.h"
@@ -126,10 +125,7 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
 
     DeviceConnection* outer = std::exchange(current, this);
     answering_ = true;
-    // The service user holds the model lock while the VMD answers.
-    ModelScope::MarkHeld(true);
     const System::ResultCode result = MmsUserConnection::OnConfirmedRequest(frame);
-    ModelScope::MarkHeld(false);
     answering_ = false;
     std::vector<std::function<void()>> actions = std::move(deferred_);
     deferred_.clear();

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <optional>
+
+#include "mms/user/ModelHold.h"
+
 namespace Mms {
 class VMD;
 }
@@ -12,15 +16,11 @@ namespace TestDevice {
 class ModelScope {
 public:
     explicit ModelScope(const Mms::VMD& vmd);
-    ~ModelScope();
     ModelScope(const ModelScope&) = delete;
     ModelScope& operator=(const ModelScope&) = delete;
 
-    // Tells that this thread now holds (or no longer holds) the lock by other means.
-    static void MarkHeld(bool held);
-
 private:
-    const Mms::VMD* taken_ = nullptr;
+    std::optional<Mms::ModelHold> hold_;
 };
 
 }  // namespace TestDevice

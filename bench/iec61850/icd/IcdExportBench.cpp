@@ -74,9 +74,10 @@ void BuildDocumentInMemory(benchmark::State& state) {
     std::size_t size = 0;
     for (auto _ : state) {
         Iec61850::Acsi::Scl::XmlWriter writer(true);
-        model.server.GetModelLock().Wait(0);
-        model.server.Exporter().BuildDocument(writer);
-        model.server.GetModelLock().Release();
+        {
+            const Mms::ModelHold hold(&model.server);
+            model.server.Exporter().BuildDocument(writer);
+        }
         std::string text;
         writer.GetXml(text);
         size = text.size();

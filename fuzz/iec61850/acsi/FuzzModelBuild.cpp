@@ -19,6 +19,7 @@
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "mms/user/Domain.h"
+#include "mms/user/ModelHold.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         // Building the node twice must add nothing.
         FuzzSupport::BuildDeviceFromInput(device, std::string_view(reinterpret_cast<const char*>(bytes), size), 2);
         device.BuildFromDirectory();
-        device.Bind();
+        device.Bind(Mms::ModelHold(nullptr));  // no VMD, no other thread: nothing to hold
         std::vector<ValueRecord> records;
         Walk(device, records);
         std::list<NamedObject*> found;

@@ -42,16 +42,18 @@ struct Model {
     void Reset() {
         int number = 0;
         for (RCB* block : blocks) {
-            block->Bind();
+            block->Bind(unshared);
             if (block->RptID != nullptr) block->RptID->FromText(number == 2 ? "" : "rpt" + std::to_string(number));
             if (Mms::Container* datSet = block->GetDatSetValue()) datSet->FromText("PROT/LLN0$ds1");
-            block->Bind();
+            block->Bind(unshared);
             ++number;
         }
     }
 
     DeviceTypes::ProtectionDevice device;
     std::vector<RCB*> blocks;
+    // The model has no VMD and meets no other thread: a hold of nothing.
+    const Mms::ModelHold unshared{nullptr};
 };
 
 std::unique_ptr<Mms::InformationReport> TakeIn(const std::uint8_t* bytes, std::size_t size) {
@@ -83,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (block->MatchReport(*report) != System::OkNoError) continue;
         std::vector<ReportHeaderRecord> records;
         std::vector<ReportEntry> entries;
-        block->decodeReport(records, entries, *report);
+        block->decodeReport(model.unshared, records, entries, *report);
         break;
     }
     return 0;

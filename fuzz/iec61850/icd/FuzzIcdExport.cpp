@@ -25,8 +25,7 @@ using namespace Iec61850::Acsi;
 class OneDevice : public Scl::IcdModelSource {
 public:
     explicit OneDevice(LogicalDevice& device) : device_(device) {}
-    System::ResultCode LockModel() override { return System::OkNoError; }
-    void UnlockModel() override {}
+    Mms::ModelHold HoldModel() override { return Mms::ModelHold(nullptr); }
     std::vector<LogicalDevice*> GetLogicalDevices() const override { return {&device_}; }
     std::vector<std::pair<std::string, std::string>> GetProfileParameters() const override {
         return {{"RemoteApId", "1.1.1.999.1"}, {"RemoteNAddress", "127.0.0.1"}};
@@ -45,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Mms::Domain domain(nullptr, "IED1LD0", nullptr);
     LogicalDevice device(nullptr, &domain);
     FuzzSupport::BuildDeviceFromInput(device, std::string_view(reinterpret_cast<const char*>(bytes), size), 1);
-    device.Bind();
+    device.Bind(Mms::ModelHold(nullptr));  // no VMD, no other thread: nothing to hold
 
     Scl::IcdExporter exporter(std::make_unique<OneDevice>(device));
     std::string list;

@@ -140,7 +140,7 @@ std::int32_t QXClient::EnableReports(const Iec61850::FcReference& request) {
         currentUrcb_ = nullptr;
         {
             Mms::VMD::ModelHold hold(server);
-            server->SelectRcbsByDataSetMember(blocks, {request.first, request.second, {}}, candidates_);
+            server->SelectRcbsByDataSetMember(hold, blocks, {request.first, request.second, {}}, candidates_);
         }
         currentCandidate_ = candidates_.begin();
         if (!SearchCandidateLocked()) {

@@ -6,7 +6,6 @@
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
-#include "iec61850/icd/ModelLockHold.h"
 #include "iec61850/icd/ReplacingFileWriter.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
@@ -59,8 +58,8 @@ std::int32_t IcdExporter::WriteFile(const std::string& path) {
     }
     XmlWriter writer(true);
     {
-        ModelLockHold hold(*source_);
-        if (const System::ResultCode lock = hold.Take(); lock != System::OkNoError) return RefuseLock(lock);
+        const Mms::ModelHold hold = source_->HoldModel();
+        if (!hold.Taken()) return RefuseLock(hold.GetResult());
         BuildDocument(writer);
     }
     std::string document;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "system/ResultCode.h"
+#include "mms/user/ModelHold.h"
 
 namespace Iec61850::Acsi {
 class LogicalDevice;
@@ -21,10 +21,10 @@ class IcdModelSource {
 public:
     virtual ~IcdModelSource() = default;
 
-    // Takes the server's model lock: OkNoError, Timeout, or Error when the lock is unusable.
-    // Nothing the exporter calls while holding it takes the lock again.
-    virtual System::ResultCode LockModel() = 0;
-    virtual void UnlockModel() = 0;
+    // Holds the server's model lock for the caller's scope; the hold's result is OkNoError,
+    // Timeout, or Error when the lock is unusable. Nothing the exporter calls while holding
+    // it takes the lock again.
+    virtual Mms::ModelHold HoldModel() = 0;
 
     // The logical devices in name order (byte-wise). Read under the model lock.
     virtual std::vector<LogicalDevice*> GetLogicalDevices() const = 0;

@@ -12,7 +12,6 @@
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
-#include "iec61850/icd/ModelLockHold.h"
 #include "iec61850/scl/XmlWriter.h"
 
 namespace Iec61850::Acsi::Scl {
@@ -64,8 +63,8 @@ std::uint32_t Count(std::size_t size) { return static_cast<std::uint32_t>(std::m
 std::int32_t IcdExporter::BuildSettingsXml(std::string& text) {
     lastFailure_.clear();
     {
-        ModelLockHold hold(*source_);
-        if (const System::ResultCode lock = hold.Take(); lock != System::OkNoError) return RefuseLock(lock);
+        const Mms::ModelHold hold = source_->HoldModel();
+        if (!hold.Taken()) return RefuseLock(hold.GetResult());
         counts_ = {};
         timerActivatedControl_ = false;
         iedName_.clear();

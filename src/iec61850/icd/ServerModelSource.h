@@ -13,8 +13,7 @@ class ServerModelSource : public IcdModelSource {
 public:
     explicit ServerModelSource(Server& server) : server_(server) {}
 
-    System::ResultCode LockModel() override { return server_.Lock(); }
-    void UnlockModel() override { server_.Unlock(); }
+    Mms::ModelHold HoldModel() override { return Mms::ModelHold(&server_); }
     std::vector<LogicalDevice*> GetLogicalDevices() const override;
     // The parameters of the default profile (number 0).
     std::vector<std::pair<std::string, std::string>> GetProfileParameters() const override;

@@ -68,14 +68,14 @@ bool VMD::ChecksModelLock() {
 #endif
 }
 
-System::ResultCode VMD::LockModel() const {
+System::ResultCode VMD::LockModel(std::uint32_t waitMs) const {
 #ifdef IEC_MODEL_LOCK_CHECK
-    if (modelLockHeld_.load() && modelLockOwner_.load() == std::this_thread::get_id()) {
+    if (IsModelLockedByThisThread()) {
         std::fprintf(stderr, "model lock taken twice by one thread: it is not re-entrant\n");
         std::abort();
     }
 #endif
-    switch (modelLock_.Wait(0)) {
+    switch (modelLock_.Wait(waitMs)) {
         case System::Semaphore::Acquired: break;
         case System::Semaphore::TimedOut: return System::Timeout;
         default: return System::Error;
@@ -91,13 +91,9 @@ void VMD::UnlockModel() const {
     modelLock_.Release();
 }
 
-VMD::ModelHold::ModelHold(const VMD* vmd) {
-    // Without a time limit a usable lock is always taken.
-    if (vmd != nullptr && vmd->LockModel() == System::OkNoError) vmd_ = vmd;
-}
-
-VMD::ModelHold::~ModelHold() {
-    if (vmd_ != nullptr) vmd_->UnlockModel();
+bool VMD::IsModelLockedByThisThread() const {
+    // Only this thread sets or clears its own id, so the answer is exact for it.
+    return modelLockHeld_.load() && modelLockOwner_.load() == std::this_thread::get_id();
 }
 
 std::uint32_t VMD::GetClassId() const { return VmdClassId; }

@@ -14,6 +14,7 @@
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/Domain.h"
 #include "mms/user/MmsObject.h"
+#include "mms/user/ModelHold.h"
 #include "system/Semaphore.h"
 
 namespace Mms {
@@ -75,31 +76,18 @@ public:
     // while they file objects. Lookups, AddObject and RemoveNamedVariableList do not
     // take it: a caller that may meet those threads holds it around them. Nothing
     // holds it while it waits for an answer, so that the receive thread never waits
-    // for a thread that waits for the receive thread.
+    // for a thread that waits for the receive thread. It is taken with a ModelHold.
+    using ModelHold = Mms::ModelHold;
+    // The semaphore itself, for a test that stands for a holder the VMD does not know.
     System::Semaphore& GetModelLock() const { return modelLock_; }
-    // Takes the lock without a time limit: OkNoError, Timeout or Error (an unusable lock).
-    // In debug and sanitizer builds a thread that takes it while it holds it already
-    // stops the program with a message instead of waiting for itself for ever.
-    System::ResultCode LockModel() const;
     // Whether this build stops a thread that takes the lock twice.
     static bool ChecksModelLock();
-    void UnlockModel() const;
-    // Whether some thread holds it through LockModel or ModelHold.
+    // Whether some thread holds it.
     bool IsModelLocked() const { return modelLockHeld_.load(); }
+    // Whether the calling thread holds it.
+    bool IsModelLockedByThisThread() const;
     // The VMD at the top of an object's owner chain, null when the chain ends elsewhere.
     static VMD* Of(const MmsObject* object);
-
-    // Holds a VMD's model lock for a scope (nothing for a null VMD).
-    class ModelHold {
-    public:
-        explicit ModelHold(const VMD* vmd);
-        ~ModelHold();
-        ModelHold(const ModelHold&) = delete;
-        ModelHold& operator=(const ModelHold&) = delete;
-
-    private:
-        const VMD* vmd_ = nullptr;
-    };
 
     // ---- server ----
 
@@ -178,7 +166,15 @@ public:
     std::vector<std::uint8_t> LocalDetail;
     std::list<std::string> Capabilities;
 
+protected:
+    // Takes the lock, waiting at most waitMs (0: without a limit): OkNoError, Timeout or
+    // Error (an unusable lock). A ModelHold is the way to call these.
+    System::ResultCode LockModel(std::uint32_t waitMs = 0) const;
+    void UnlockModel() const;
+
 private:
+    friend Mms::ModelHold;
+
     System::ResultCode Queue(InformationReport* report);
     System::ResultCode WriteListMembers(NamedVariableList& list, const MmsDataList& data, MmsWriteResponse& response);
 

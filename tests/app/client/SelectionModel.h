@@ -28,10 +28,12 @@ using Iec61850::Acsi::Scl::BasicTypeCode;
 class SelectionModel {
 public:
     LogicalDevice& Device(const std::string& name) {
-        if (server.FindDevice(name) == nullptr) {
+        LogicalDevice* device = nullptr;
+        if (server.FindLogicalDevice(name, device) != System::OkNoError) {
             EXPECT_EQ(server.AddLogicalDevice(name), System::OkNoError);
+            EXPECT_EQ(server.FindLogicalDevice(name, device), System::OkNoError);
         }
-        return *server.FindDevice(name);
+        return *device;
     }
     LogicalNode& Node(const std::string& device, const std::string& name) {
         LogicalDevice& ld = Device(device);

@@ -13,6 +13,7 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/MmsUserLayer.h"
+#include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/values/Integer.h"
@@ -137,9 +138,10 @@ TEST_F(DataSets, CreateAndRemoveWithAControlBlockAttached) {
 
     // The report control block names it through DatSet, as a device's does.
     BRCB* brcb = model.Lln0().GetBRCBs().at("brcbA");
-    brcb->Bind();
+    const Mms::ModelHold hold(nullptr);  // a model without a VMD meets no other thread
+    brcb->Bind(hold);
     ASSERT_EQ(brcb->GetDatSetValue()->FromText("PROT/LLN0$dsNew"), System::OkNoError);
-    ASSERT_EQ(brcb->Bind(), System::OkNoError);
+    ASSERT_EQ(brcb->Bind(hold), System::OkNoError);
     DataSet* named = model.Lln0().FindDataSet("dsNew");
     EXPECT_EQ(brcb->GetDataSet(), named);
     ASSERT_EQ(RemoveDataSet(*named), System::OkNoError);

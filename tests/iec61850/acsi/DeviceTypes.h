@@ -192,7 +192,7 @@ public:
     LogicalDevice* device = nullptr;
     int lookups = 0;
 
-    System::ResultCode ResolveReference(std::string_view reference, std::string_view fc,
+    System::ResultCode ResolveReference(const Mms::ModelHold&, std::string_view reference, std::string_view fc,
                                         std::list<NamedObject*>& found) override {
         ++lookups;
         NamedObject* object = nullptr;
@@ -201,7 +201,7 @@ public:
         return System::OkNoError;
     }
     // "LD/LN$name" or "LD/LN.name".
-    System::ResultCode FindDataSet(std::string_view reference, DataSet*& found) override {
+    System::ResultCode FindDataSet(const Mms::ModelHold&, std::string_view reference, DataSet*& found) override {
         found = nullptr;
         const std::size_t slash = reference.find('/');
         const std::size_t split = reference.find_first_of("$.", slash);

@@ -9,6 +9,7 @@
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
+#include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
 
 namespace Iec61850::Acsi {
@@ -101,13 +102,14 @@ TEST_F(OneNode, AReportBlockMissingAnAttributeFailsToBind) {
     Add(members, "noResv", UrcbWithout("Resv"));
     Add(members, "noBufTm", UrcbWithout("BufTm"));
     LogicalNode& node = Read("LLN0", "RP", std::move(members));
+    const Mms::ModelHold hold(nullptr);  // a model without a VMD meets no other thread
     URCB* noRptID = node.GetURCBs().at("noRptID");
-    EXPECT_EQ(noRptID->Bind(), System::InvalidArguments);
+    EXPECT_EQ(noRptID->Bind(hold), System::InvalidArguments);
     EXPECT_EQ(noRptID->OptFlds, nullptr);  // nothing after the missing one
     URCB* noResv = node.GetURCBs().at("noResv");
-    EXPECT_EQ(noResv->Bind(), System::InvalidArguments);
-    EXPECT_NE(noResv->SqNum, nullptr);                                           // the rest did bind
-    EXPECT_EQ(node.GetURCBs().at("noBufTm")->Bind(), System::InvalidArguments);  // and no BufTim either
+    EXPECT_EQ(noResv->Bind(hold), System::InvalidArguments);
+    EXPECT_NE(noResv->SqNum, nullptr);                                               // the rest did bind
+    EXPECT_EQ(node.GetURCBs().at("noBufTm")->Bind(hold), System::InvalidArguments);  // and no BufTim either
 }
 
 TEST_F(OneNode, DescriptionsFromTheClassWithTrailingDigitsDropped) {

@@ -84,11 +84,14 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
         ++compared;
     });
     EXPECT_GT(compared, 250u);
-    LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
-    ASSERT_NE(lln0, nullptr);
-    ASSERT_NE(lln0->FindDataSet("ds1"), nullptr);
-    EXPECT_EQ(lln0->FindDataSet("ds1")->GetMembers().size(), 4u);
-    EXPECT_EQ(lln0->GetBRCBs().size(), 2u);
+    {
+        const Mms::ModelHold hold(session.server.get());
+        LogicalNode* lln0 = session.server->FindNode(hold, "LD0/LLN0");
+        ASSERT_NE(lln0, nullptr);
+        ASSERT_NE(lln0->FindDataSet("ds1"), nullptr);
+        EXPECT_EQ(lln0->FindDataSet("ds1")->GetMembers().size(), 4u);
+        EXPECT_EQ(lln0->GetBRCBs().size(), 2u);
+    }
 
     // The order of the requests: the server's directory alone first; each device's
     // directories before its nodes' types; LLN0's values with its type; member lists
@@ -223,13 +226,14 @@ TEST(ModelRead, AConstraintWhoseDirectoryFailsIsDropped) {
     faults.refuseNodeTypes = true;
     faults.refusedNames[{Mms::MmsServiceGetVariableAccessAttributes, "LD0/XCBR1$ST"}] = {};
     const ReadOutcome outcome = ReadWith(faults, [](ReadingSession& session) {
-        LogicalNode* xcbr = session.server->FindNode("LD0/XCBR1");
+        const Mms::ModelHold hold(session.server.get());
+        LogicalNode* xcbr = session.server->FindNode(hold, "LD0/XCBR1");
         ASSERT_NE(xcbr, nullptr);
         EXPECT_EQ(xcbr->FindFc("ST"), nullptr);
         EXPECT_NE(xcbr->FindFc("CF"), nullptr);
         for (const FunctionalConstraint* group : xcbr->GetFcsInOrder()) EXPECT_NE(group->GetFc(), "ST");
         // The data set that named XCBR1's position keeps the members that are there.
-        const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
+        const DataSet* ds1 = session.server->FindNode(hold, "LD0/LLN0")->FindDataSet("ds1");
         ASSERT_NE(ds1, nullptr);
         EXPECT_EQ(ds1->GetState(), ObjectState::Read);
     });
@@ -255,10 +259,11 @@ TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const ReadOutcome outcome = ReadWith(c.faults, [&](ReadingSession& session) {
-            LogicalDevice* ld0 = session.server->FindDevice("LD0");
+            const Mms::ModelHold hold(session.server.get());
+            LogicalDevice* ld0 = session.server->FindDevice(hold, "LD0");
             ASSERT_NE(ld0, nullptr);
             EXPECT_EQ(ld0->dataSetDirectoryState, c.deviceState);
-            const DataSet* ds1 = session.server->FindNode("LD0/LLN0")->FindDataSet("ds1");
+            const DataSet* ds1 = session.server->FindNode(hold, "LD0/LLN0")->FindDataSet("ds1");
             ASSERT_EQ(ds1 != nullptr, c.dataSets);
             if (ds1 != nullptr) {
                 EXPECT_TRUE(ds1->GetMembers().empty());
@@ -335,10 +340,12 @@ TEST(ModelRead, RequestsEndedWithTheAssociationChangeNothing) {
     // Answers that came before the abort may still be applied; once it has ended for good,
     // nothing else changes the model.
     association.End();
-    LogicalNode* cswi = session.server->FindNode("LD0/CSWI1");
-    LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
-    LogicalDevice* ld0 = session.server->FindDevice("LD0");
-    ASSERT_TRUE(cswi != nullptr && lln0 != nullptr && ld0 != nullptr);
+    LogicalNode* cswi = nullptr;
+    LogicalNode* lln0 = nullptr;
+    LogicalDevice* ld0 = nullptr;
+    ASSERT_EQ(session.server->FindLogicalNode("LD0/CSWI1", cswi), System::OkNoError);
+    ASSERT_EQ(session.server->FindLogicalNode("LD0/LLN0", lln0), System::OkNoError);
+    ASSERT_EQ(session.server->FindLogicalDevice("LD0", ld0), System::OkNoError);
     const std::uint32_t objects = session.Count(ModelClass::Any);
     const std::uint32_t read = session.Count(ModelClass::Any, ObjectState::Read);
     const NodeReadingState typeState = cswi->readingState;

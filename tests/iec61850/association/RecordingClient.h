@@ -176,8 +176,8 @@ private:
     std::int32_t Record(const char* callback, Service& service, Confirmation confirmation) {
         if (lockProbe != nullptr) {
             // Taken twice by one thread, the lock stops the program in checked builds.
-            EXPECT_EQ(lockProbe->Lock(), System::OkNoError);
-            lockProbe->Unlock();
+            const Mms::ModelHold probe(lockProbe);
+            EXPECT_TRUE(probe.Taken());
         }
         confirmation.callback = callback;
         confirmation.result = service.GetResult();

@@ -95,10 +95,10 @@ TEST_F(LoadedServer, ReferencesResolveInBothForms) {
 TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
     DataSet* dotted = nullptr;
     DataSet* mms = nullptr;
-    ASSERT_EQ(session.server->LockedFindDataSet("LD0/LLN0.ds1", dotted), System::OkNoError);
-    ASSERT_EQ(session.server->LockedFindDataSet("LD0/LLN0$ds1", mms), System::OkNoError);
+    ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.ds1", dotted), System::OkNoError);
+    ASSERT_EQ(session.server->FindDataSet("LD0/LLN0$ds1", mms), System::OkNoError);
     EXPECT_EQ(dotted, mms);
-    EXPECT_EQ(session.server->LockedFindDataSet("LD0/LLN0.nothing", mms), System::InvalidArguments);
+    EXPECT_EQ(session.server->FindDataSet("LD0/LLN0.nothing", mms), System::InvalidArguments);
 
     std::list<NamedObject*> brcbs;
     ASSERT_EQ(session.server->CollectBRCBsAnyFc("LD0", brcbs), System::OkNoError);
@@ -120,9 +120,10 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
     }
     session.server->Bind();
     std::list<NamedObject*> selected;
-    ASSERT_EQ(session.server->Lock(), System::OkNoError);
-    session.server->SelectRcbsByDataSetMember(brcbs, {"MX", "LD0/MMXU1.Hz.mag.f", ""}, selected);
-    session.server->Unlock();
+    {
+        const Mms::ModelHold hold(session.server.get());
+        session.server->SelectRcbsByDataSetMember(hold, brcbs, {"MX", "LD0/MMXU1.Hz.mag.f", ""}, selected);
+    }
     ASSERT_EQ(selected.size(), 1u);
     EXPECT_EQ(selected.front()->GetName(), "brcb02");
 

@@ -31,7 +31,9 @@ TEST_F(ServerForwarders, TheServersExportIsTheOneItsModelGives) {
     server.VendorName = "Test Vendor";
     server.ModelName = "Test IED";
     ASSERT_EQ(server.AddLogicalDevice("IED1LD0"), System::OkNoError);
-    BuildNodes(*server.FindDevice("IED1LD0"), Nodes());
+    Iec61850::Acsi::LogicalDevice* device = nullptr;
+    ASSERT_EQ(server.FindLogicalDevice("IED1LD0", device), System::OkNoError);
+    BuildNodes(*device, Nodes());
     ASSERT_TRUE(server.GetIcdExport().HasExporter());
 
     // The dialogue's order holds through the forwarders.

@@ -20,19 +20,9 @@ class TestServerSource : public Iec61850::Acsi::Scl::IcdModelSource {
 public:
     explicit TestServerSource(IcdTestServer& server) : server_(server) {}
 
-    System::ResultCode LockModel() override {
-        const int outcome = server_.GetModelLock().Wait(server_.lockWaitMs);
-        if (outcome == System::Semaphore::TimedOut) return System::Timeout;
-        if (outcome != System::Semaphore::Acquired) return System::Error;
-        server_.lockHeld_ = true;
-        return System::OkNoError;
-    }
-    void UnlockModel() override {
-        server_.lockHeld_ = false;
-        server_.GetModelLock().Release();
-    }
+    Mms::ModelHold HoldModel() override { return Mms::ModelHold(&server_, server_.lockWaitMs); }
     std::vector<LogicalDevice*> GetLogicalDevices() const override {
-        if (!server_.lockHeld_) ++server_.unlockedModelReads;
+        if (!server_.IsModelLockedByThisThread()) ++server_.unlockedModelReads;
         std::vector<LogicalDevice*> devices;
         for (const auto& [name, device] : server_.devices) devices.push_back(device.get());
         return devices;
@@ -130,16 +120,17 @@ bool IcdTestServer::SetValue(const std::string& fc, const std::string& reference
 }
 
 void IcdTestServer::BindAll() {
-    for (auto& [name, device] : devices) device->Bind();
+    const Mms::ModelHold hold(this);
+    for (auto& [name, device] : devices) device->Bind(hold);
 }
 
-System::ResultCode IcdTestServer::ResolveReference(std::string_view reference, std::string_view fc,
-                                                   std::list<NamedObject*>& found) {
+System::ResultCode IcdTestServer::ResolveReference(const Mms::ModelHold&, std::string_view reference,
+                                                   std::string_view fc, std::list<NamedObject*>& found) {
     if (NamedObject* object = Find(std::string(fc), std::string(reference))) found.push_back(object);
     return System::OkNoError;
 }
 
-System::ResultCode IcdTestServer::FindDataSet(std::string_view reference, DataSet*& found) {
+System::ResultCode IcdTestServer::FindDataSet(const Mms::ModelHold&, std::string_view reference, DataSet*& found) {
     found = nullptr;
     const std::size_t slash = reference.find('/');
     const std::size_t split = reference.find_first_of("$.", slash);

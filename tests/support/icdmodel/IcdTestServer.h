@@ -71,7 +71,7 @@ public:
     // The seam for the services an association's initiate would have negotiated.
     std::set<std::int32_t> negotiatedServices;
     bool connected = true;
-    // How long LockModel waits (0: no limit).
+    // How long the exporter waits for the model lock (0: no limit).
     std::uint32_t lockWaitMs = 0;
     // Counts reads of the model that happened without the model lock held.
     int unlockedModelReads = 0;
@@ -85,13 +85,11 @@ public:
     Iec61850::Acsi::Scl::IcdExporter& Exporter() const;
 
     // ModelLookup.
-    System::ResultCode ResolveReference(std::string_view reference, std::string_view fc,
+    System::ResultCode ResolveReference(const Mms::ModelHold& hold, std::string_view reference, std::string_view fc,
                                         std::list<NamedObject*>& found) override;
-    System::ResultCode FindDataSet(std::string_view reference, DataSet*& found) override;
+    System::ResultCode FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found) override;
 
 private:
-    friend class TestServerSource;
-    bool lockHeld_ = false;
     std::unique_ptr<Iec61850::Acsi::IcdExport> exporter_;
 };
 

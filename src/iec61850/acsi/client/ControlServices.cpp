@@ -87,29 +87,31 @@ void ControlWrite::execute() {
     Server* server = FindReferenced(fc, reference, found);
     if (server == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
-    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
     ResultCode outcome = System::OkNoError;
-    for (NamedObject* object : found) {
-        auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
-        if (variable == nullptr) {
-            outcome = System::InvalidArguments;
-            break;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        for (NamedObject* object : found) {
+            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+            if (variable == nullptr) {
+                outcome = System::InvalidArguments;
+                break;
+            }
+            variables.push_back(variable);
         }
-        variables.push_back(variable);
-    }
-    for (const ValueRecord& record : records) {
-        if (outcome != System::OkNoError) break;
-        std::list<NamedObject*> objects;
-        outcome = server->ResolveReference(record.reference, record.fc, objects);
-        if (outcome != System::OkNoError) break;
-        if (objects.size() != 1) {
-            outcome = System::Error;
-            break;
+        for (const ValueRecord& record : records) {
+            if (outcome != System::OkNoError) break;
+            std::list<NamedObject*> objects;
+            outcome = server->ResolveReference(hold, record.reference, record.fc, objects);
+            if (outcome != System::OkNoError) break;
+            if (objects.size() != 1) {
+                outcome = System::Error;
+                break;
+            }
+            auto* item = dynamic_cast<DataItem*>(objects.front());
+            outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
         }
-        auto* item = dynamic_cast<DataItem*>(objects.front());
-        outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
     }
-    server->Unlock();
     if (outcome != System::OkNoError) return CompleteWith(outcome);
     // One write of the whole structure, with the components just set.
     Handed(GetAssociation().WriteVariables(this, &variables));
@@ -192,12 +194,12 @@ void ControlReport::execute() {
             SetResult(System::InvalidArguments);
             return completeReport();
         }
-        if (server->Lock() != System::OkNoError) {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) {
             SetResult(System::Error);
             return completeReport();
         }
         SetResult(variable->Assign(*value));
-        server->Unlock();
     }
     completeReport();
 }

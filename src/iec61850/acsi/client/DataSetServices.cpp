@@ -17,7 +17,9 @@ namespace {
 // deleteList its named variable list goes too (after a deletion answer it is gone
 // already and is not looked at).
 void Forget(Server* server, TPAppAssociation& association, DataSet* dataSet, bool deleteList) {
-    if (server == nullptr || dataSet == nullptr || server->Lock() != System::OkNoError) return;
+    if (server == nullptr || dataSet == nullptr) return;
+    const Mms::ModelHold hold(server);
+    if (!hold.Taken()) return;
     Mms::NamedVariableList* list = deleteList ? dataSet->GetList() : nullptr;
     RemoveDataSet(*dataSet);
     if (list != nullptr) {
@@ -26,7 +28,6 @@ void Forget(Server* server, TPAppAssociation& association, DataSet* dataSet, boo
             owner != nullptr ? owner->RemoveNamedVariableList(list) : association.RemoveObject(list);
         if (taken == System::OkNoError) delete list;
     }
-    server->Unlock();
 }
 
 }  // namespace
@@ -70,9 +71,9 @@ void GetDataSetValues::execute() {
 
 void GetDataSetValues::complete() {
     ResultFromServiceError();
-    if (Server* server = GetServer(); dataSet != nullptr && server != nullptr && server->Lock() == System::OkNoError) {
-        dataSet->GetMemberValues(values);
-        server->Unlock();
+    if (Server* server = GetServer(); dataSet != nullptr && server != nullptr) {
+        const Mms::ModelHold hold(server);
+        if (hold.Taken()) dataSet->GetMemberValues(values);
     }
     Confirm([](ClientApplication& client, Service& service) {
         client.OnGetDataSetValues(static_cast<GetDataSetValues*>(&service));

@@ -29,9 +29,11 @@ void GetAllDataValues::execute() {
     if (server == nullptr || server->FindLogicalNode(node, logicalNode) != System::OkNoError) {
         return CompleteNotFound();
     }
-    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
-    target = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
-    server->Unlock();
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        target = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
+    }
     Mms::Variable* variable = VariableOf(target);
     if (variable == nullptr) return CompleteWith(System::InvalidArguments);
     Handed(GetAssociation().ReadVariable(this, variable));
@@ -90,38 +92,40 @@ void SetDataValues::execute() {
     Server* server = FindReferenced(fc, reference, found);
     if (server == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
-    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
     ResultCode outcome = System::OkNoError;
-    if (!records.empty()) {
-        for (const ValueRecord& record : records) {
-            std::list<NamedObject*> objects;
-            outcome = server->ResolveReference(record.reference, record.fc, objects);
-            if (outcome != System::OkNoError) break;
-            if (objects.size() != 1) {
-                outcome = System::Error;
-                break;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        if (!records.empty()) {
+            for (const ValueRecord& record : records) {
+                std::list<NamedObject*> objects;
+                outcome = server->ResolveReference(hold, record.reference, record.fc, objects);
+                if (outcome != System::OkNoError) break;
+                if (objects.size() != 1) {
+                    outcome = System::Error;
+                    break;
+                }
+                auto* item = dynamic_cast<DataItem*>(objects.front());
+                outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
+                if (outcome != System::OkNoError) break;
+                auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
+                if (variable == nullptr) {
+                    outcome = System::InvalidArguments;
+                    break;
+                }
+                variables.push_back(variable);
             }
-            auto* item = dynamic_cast<DataItem*>(objects.front());
-            outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
-            if (outcome != System::OkNoError) break;
-            auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
-            if (variable == nullptr) {
-                outcome = System::InvalidArguments;
-                break;
+        } else {
+            for (NamedObject* object : found) {
+                auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+                if (variable == nullptr) {
+                    outcome = System::InvalidArguments;
+                    break;
+                }
+                variables.push_back(variable);
             }
-            variables.push_back(variable);
-        }
-    } else {
-        for (NamedObject* object : found) {
-            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
-            if (variable == nullptr) {
-                outcome = System::InvalidArguments;
-                break;
-            }
-            variables.push_back(variable);
         }
     }
-    server->Unlock();
     if (outcome != System::OkNoError) return CompleteWith(outcome);
     Handed(GetAssociation().WriteVariables(this, &variables));
 }

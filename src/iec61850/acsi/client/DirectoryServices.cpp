@@ -155,9 +155,11 @@ void GetDataDirectory::execute() {
     if (found == nullptr) {
         LogicalNode* logicalNode = nullptr;
         if (server->FindLogicalNode(reference, logicalNode) != System::OkNoError) return CompleteNotFound();
-        if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
-        found = logicalNode->FindFc(fc);
-        server->Unlock();
+        {
+            const Mms::ModelHold hold(server);
+            if (!hold.Taken()) return CompleteWith(System::Error);
+            found = logicalNode->FindFc(fc);
+        }
         if (found == nullptr) return CompleteWith(System::InvalidArguments);
     }
     if (IsLocal()) return CompleteWith(System::OkNoError);

@@ -8,7 +8,8 @@
 
 namespace Mms {
 class InformationReport;
-}
+class ModelHold;
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
@@ -24,7 +25,7 @@ public:
     // A report that no control block took: no block, no records, no entries.
     RCBReport(TPAppAssociation& association, Mms::InformationReport* report);
     // The block's report, decoded into the model at once. Runs under the model lock.
-    RCBReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
+    RCBReport(const Mms::ModelHold& hold, TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
     ~RCBReport() override;
 
     // The report as it arrived; valid only during the callback.
@@ -56,6 +57,7 @@ public:
 // neither kind. The model only decodes reports: which service carries one to the client
 // is decided here. Runs under the model lock; the caller delivers it once the lock is
 // let go.
-std::unique_ptr<RCBReport> MakeReport(TPAppAssociation& association, RCB& block, Mms::InformationReport& report);
+std::unique_ptr<RCBReport> MakeReport(const Mms::ModelHold& hold, TPAppAssociation& association, RCB& block,
+                                      Mms::InformationReport& report);
 
 }  // namespace Iec61850::Acsi

@@ -45,7 +45,9 @@ void GetRCBValues::execute() {
 void GetRCBValues::Answered() {
     ResultFromServiceError();
     Server* server = GetServer();
-    if (GetServiceError() != 0 || server == nullptr || server->Lock() != System::OkNoError) return;
+    if (GetServiceError() != 0 || server == nullptr) return;
+    const Mms::ModelHold hold(server);
+    if (!hold.Taken()) return;
     for (NamedObject* block : blocks) {
         if (!IsReportFc(block->GetFcName())) continue;
         for (NamedObject* attribute : block->GetChildren()) {
@@ -53,7 +55,6 @@ void GetRCBValues::Answered() {
             if (attribute->ValueToText(text) == System::OkNoError) values.emplace_back(attribute->GetName(), text);
         }
     }
-    server->Unlock();
 }
 
 GetBRCBValues::GetBRCBValues(TPAppAssociation& association, std::string fc, std::string reference,
@@ -98,27 +99,30 @@ void SetRCBValues::execute() {
         SetServiceError(12);
         CompleteWith(result);
     };
-    if (server->Lock() != System::OkNoError) return CompleteWith(System::Error);
-    for (NamedObject* block : blocks) {
-        if (IsReportFc(block->GetFcName())) chosen = dynamic_cast<ControlBlock*>(block);
-    }
-    ResultCode outcome = chosen != nullptr ? System::OkNoError : System::InvalidArguments;
-    for (const auto& [name, value] : records) {
-        if (outcome != System::OkNoError) break;
-        NamedObject* attribute = chosen->FindOwnedChild(name);
-        if (attribute == nullptr) {
-            outcome = System::InvalidArguments;
-            break;
+    ResultCode outcome = System::OkNoError;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        for (NamedObject* block : blocks) {
+            if (IsReportFc(block->GetFcName())) chosen = dynamic_cast<ControlBlock*>(block);
         }
-        // A text that does not fit the device's type is refused before anything is sent.
-        outcome = attribute->ValueFromText(value);
-        if (outcome != System::OkNoError) break;
-        if (auto* variable = dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject())) {
-            variables.push_back(variable);
+        outcome = chosen != nullptr ? System::OkNoError : System::InvalidArguments;
+        for (const auto& [name, value] : records) {
+            if (outcome != System::OkNoError) break;
+            NamedObject* attribute = chosen->FindOwnedChild(name);
+            if (attribute == nullptr) {
+                outcome = System::InvalidArguments;
+                break;
+            }
+            // A text that does not fit the device's type is refused before anything is sent.
+            outcome = attribute->ValueFromText(value);
+            if (outcome != System::OkNoError) break;
+            if (auto* variable = dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject())) {
+                variables.push_back(variable);
+            }
+            if (name == "DatSet") outcome = chosen->Bind(hold);
         }
-        if (name == "DatSet") outcome = chosen->Bind();
     }
-    server->Unlock();
     if (outcome != System::OkNoError) return refuse(outcome);
     Handed(GetAssociation().WriteVariables(this, &variables));
 }

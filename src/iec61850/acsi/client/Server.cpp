@@ -48,15 +48,15 @@ void Server::DetachAssociations() {
 
 // ---- lookups under the caller's lock ----
 
-LogicalDevice* Server::FindDevice(std::string_view name) const {
+LogicalDevice* Server::FindDevice(const Mms::ModelHold&, std::string_view name) const {
     const auto found = logicalDevices_.find(name);
     return found == logicalDevices_.end() ? nullptr : found->second.get();
 }
 
-LogicalNode* Server::FindNode(std::string_view reference) const {
+LogicalNode* Server::FindNode(const Mms::ModelHold& hold, std::string_view reference) const {
     const std::size_t slash = reference.find('/');
     if (slash == std::string_view::npos) return nullptr;
-    LogicalDevice* device = FindDevice(reference.substr(0, slash));
+    LogicalDevice* device = FindDevice(hold, reference.substr(0, slash));
     return device != nullptr ? device->FindLogicalNode(reference.substr(slash + 1)) : nullptr;
 }
 
@@ -82,11 +82,12 @@ bool IsAnyFc(std::string_view fc) { return fc.empty() || fc == "XX"; }
 
 }  // namespace
 
-ResultCode Server::ResolveReference(std::string_view reference, std::string_view fc, std::list<NamedObject*>& found) {
+ResultCode Server::ResolveReference(const Mms::ModelHold& hold, std::string_view reference, std::string_view fc,
+                                    std::list<NamedObject*>& found) {
     found.clear();
     const std::size_t slash = reference.find('/');
     if (slash == std::string_view::npos) return System::InvalidArguments;
-    LogicalDevice* device = FindDevice(reference.substr(0, slash));
+    LogicalDevice* device = FindDevice(hold, reference.substr(0, slash));
     if (device == nullptr) return System::InvalidArguments;
     const std::string_view rest = reference.substr(slash + 1);
     std::string nodeName;
@@ -114,11 +115,11 @@ ResultCode Server::ResolveReference(std::string_view reference, std::string_view
     return System::OkNoError;
 }
 
-ResultCode Server::FindDataSet(std::string_view reference, DataSet*& found) {
+ResultCode Server::FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found) {
     found = nullptr;
     const std::size_t slash = reference.find('/');
     if (slash == std::string_view::npos) return System::InvalidArguments;
-    LogicalDevice* device = FindDevice(reference.substr(0, slash));
+    LogicalDevice* device = FindDevice(hold, reference.substr(0, slash));
     if (device == nullptr) return System::InvalidArguments;
     const std::string_view rest = reference.substr(slash + 1);
     std::size_t split = rest.find('.');
@@ -131,11 +132,11 @@ ResultCode Server::FindDataSet(std::string_view reference, DataSet*& found) {
     return found != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
-ResultCode Server::CollectControlBlocks(std::string_view reference, std::string_view fc, std::int32_t kind,
-                                        std::list<NamedObject*>& found) {
+ResultCode Server::CollectControlBlocks(const Mms::ModelHold& hold, std::string_view reference, std::string_view fc,
+                                        std::int32_t kind, std::list<NamedObject*>& found) {
     found.clear();
     const std::size_t slash = reference.find('/');
-    LogicalDevice* device = FindDevice(reference.substr(0, slash));
+    LogicalDevice* device = FindDevice(hold, reference.substr(0, slash));
     if (device == nullptr) return System::OkNoError;
     if (slash == std::string_view::npos || slash + 1 >= reference.size()) {
         for (const auto& [name, node] : device->GetLogicalNodes()) {
@@ -160,33 +161,35 @@ ResultCode Server::CollectControlBlocks(std::string_view reference, std::string_
 // ---- locked lookups ----
 
 ResultCode Server::FindLogicalDevice(std::string_view name, LogicalDevice*& device) {
-    return Locked([&]() -> ResultCode {
-        device = FindDevice(name);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        device = FindDevice(hold, name);
         return device != nullptr ? System::OkNoError : System::InvalidArguments;
     });
 }
 
 ResultCode Server::FindLogicalNode(std::string_view reference, LogicalNode*& node) {
-    return Locked([&]() -> ResultCode {
-        node = FindNode(reference);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        node = FindNode(hold, reference);
         return node != nullptr ? System::OkNoError : System::InvalidArguments;
     });
 }
 
-ResultCode Server::LockedFindDataSet(std::string_view reference, DataSet*& found) {
-    return Locked([&]() -> ResultCode { return FindDataSet(reference, found); });
+ResultCode Server::FindDataSet(std::string_view reference, DataSet*& found) {
+    return Locked([&](const Mms::ModelHold& hold) { return FindDataSet(hold, reference, found); });
 }
 
 ResultCode Server::FindObjects(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found) {
-    return Locked([&]() -> ResultCode { return ResolveReference(reference, fc, found); });
+    return Locked([&](const Mms::ModelHold& hold) { return ResolveReference(hold, reference, fc, found); });
 }
 
 ResultCode Server::CollectBRCBs(std::string_view reference, std::string_view fc, std::list<NamedObject*>& found) {
-    return Locked([&]() -> ResultCode { return CollectControlBlocks(reference, fc, ObjectClassBrcb, found); });
+    return Locked(
+        [&](const Mms::ModelHold& hold) { return CollectControlBlocks(hold, reference, fc, ObjectClassBrcb, found); });
 }
 
 ResultCode Server::CollectURCBs(std::string_view reference, std::string_view fc, std::list<NamedObject*>& found) {
-    return Locked([&]() -> ResultCode { return CollectControlBlocks(reference, fc, ObjectClassUrcb, found); });
+    return Locked(
+        [&](const Mms::ModelHold& hold) { return CollectControlBlocks(hold, reference, fc, ObjectClassUrcb, found); });
 }
 
 ResultCode Server::CollectBRCBsAnyFc(std::string_view reference, std::list<NamedObject*>& found) {
@@ -197,8 +200,8 @@ ResultCode Server::CollectURCBsAnyFc(std::string_view reference, std::list<Named
     return CollectURCBs(reference, "XX", found);
 }
 
-ResultCode Server::SelectRcbsByDataSetMember(const std::list<NamedObject*>& blocks, const ValueRecord& member,
-                                             std::list<NamedObject*>& selected) {
+ResultCode Server::SelectRcbsByDataSetMember(const Mms::ModelHold&, const std::list<NamedObject*>& blocks,
+                                             const ValueRecord& member, std::list<NamedObject*>& selected) {
     for (NamedObject* object : blocks) {
         auto* block = dynamic_cast<ControlBlock*>(object);
         DataSet* dataSet = block != nullptr ? block->GetDataSet() : nullptr;
@@ -218,7 +221,7 @@ ResultCode Server::SelectRcbsByDataSetMember(const std::list<NamedObject*>& bloc
 // ---- the model ----
 
 ResultCode Server::AddLogicalDevice(const std::string& name) {
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold&) -> ResultCode {
         if (logicalDevices_.contains(name)) return System::AlreadyExist;
         if (name.empty() || !IsValidReferenceText(name)) return System::InvalidArguments;
         Mms::Domain* domain = nullptr;
@@ -233,10 +236,10 @@ ResultCode Server::AddLogicalDevice(const std::string& name) {
 }
 
 ResultCode Server::Bind() {
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
         ResultCode last = System::OkNoError;
         for (auto& [name, device] : logicalDevices_) {
-            if (const ResultCode result = device->Bind(); result != System::OkNoError) last = result;
+            if (const ResultCode result = device->Bind(hold); result != System::OkNoError) last = result;
         }
         return last;
     });
@@ -244,7 +247,7 @@ ResultCode Server::Bind() {
 
 bool Server::IsRead() {
     bool read = false;
-    Locked([&]() -> ResultCode {
+    Locked([&](const Mms::ModelHold&) -> ResultCode {
         read = state.load() == DirectoryState::Complete &&
                std::all_of(logicalDevices_.begin(), logicalDevices_.end(),
                            [](const auto& entry) { return entry.second->IsRead(); });
@@ -255,14 +258,14 @@ bool Server::IsRead() {
 
 ResultCode Server::CountKindOf(ModelClass modelClass, ObjectState objectState, std::uint32_t& count) {
     count = 0;
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold&) -> ResultCode {
         for (const auto& [name, device] : logicalDevices_) count += device->IsKindOf(modelClass, objectState);
         return System::OkNoError;
     });
 }
 
 ResultCode Server::CountKinds(ModelTally& tally) {
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold&) -> ResultCode {
         for (const auto& [name, device] : logicalDevices_) device->CountKinds(tally);
         return System::OkNoError;
     });

@@ -54,13 +54,14 @@ struct DataDefinitionRecord {
 // the model), the association profiles (profile 0 the default, each with its stack) and
 // the associations made from them, and the device's ICD exporter.
 //
-// The model lock is the VMD's lock (Mms::VMD::LockModel): not re-entrant, so the
+// The model lock is the VMD's lock, taken with a Mms::ModelHold: not re-entrant, so the
 // operations below come in two kinds. Those whose comment says "locked" take and give
 // back the lock themselves and must not be called by a thread that holds it (they answer
-// 12 or 1 when it cannot be taken); the others run under the lock that their caller
-// holds (the ModelLookup operations among them, which the model calls from inside its
-// own locked work). No callback into the program ever runs while the library holds it,
-// so the program may take it (Lock/Unlock) around its own reading of the model.
+// 12 or 1 when it cannot be taken); the lookups that run under the lock their caller
+// holds take the caller's hold as their first parameter (the ModelLookup operations among
+// them, which the model calls from inside its own locked work). No callback into the
+// program ever runs while the library holds it, so the program may hold it around its
+// own reading of the model.
 class Server : public Mms::VMD, public ModelLookup {
 public:
     // The default profile (number 0) with its stack, then the exporter.
@@ -71,6 +72,8 @@ public:
 
     // ---- the model lock ----
 
+    // The lock without a scope: Lock waits without a time limit (0, 12 or 1), Unlock
+    // gives it back (0). A Mms::ModelHold is the library's way to take it.
     System::ResultCode Lock() { return LockModel(); }
     System::ResultCode Unlock() {
         UnlockModel();
@@ -83,32 +86,32 @@ public:
     // empty constraint or "XX" every group of the node in name order. InvalidArguments
     // without "/", for an unknown device or node or a short MMS name; an unresolved path
     // gives 0 and nothing.
-    System::ResultCode ResolveReference(std::string_view reference, std::string_view fc,
+    System::ResultCode ResolveReference(const Mms::ModelHold& hold, std::string_view reference, std::string_view fc,
                                         std::list<NamedObject*>& found) override;
     // "LD/LN.name", "LD/LN$name" or "LD/name" (a device's own): InvalidArguments when none.
-    System::ResultCode FindDataSet(std::string_view reference, DataSet*& found) override;
-    LogicalDevice* FindDevice(std::string_view name) const;
+    System::ResultCode FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found) override;
+    LogicalDevice* FindDevice(const Mms::ModelHold& hold, std::string_view name) const;
     // "LD/LN"; null when there is none.
-    LogicalNode* FindNode(std::string_view reference) const;
+    LogicalNode* FindNode(const Mms::ModelHold& hold, std::string_view reference) const;
     // The report control blocks (kind 10 or 11, ControlBlock.h) that "LD", "LD/LN" or
     // "LD/LN.path" holds under the constraint ("XX" or empty: any); 0.
-    System::ResultCode CollectControlBlocks(std::string_view reference, std::string_view fc, std::int32_t kind,
-                                            std::list<NamedObject*>& found);
+    System::ResultCode CollectControlBlocks(const Mms::ModelHold& hold, std::string_view reference, std::string_view fc,
+                                            std::int32_t kind, std::list<NamedObject*>& found);
+    // Appends every block whose data set has a member under which the pair (constraint,
+    // reference) is found; 0.
+    System::ResultCode SelectRcbsByDataSetMember(const Mms::ModelHold& hold, const std::list<NamedObject*>& blocks,
+                                                 const ValueRecord& member, std::list<NamedObject*>& selected);
 
     // ---- locked lookups ----
 
     System::ResultCode FindLogicalDevice(std::string_view name, LogicalDevice*& device);
     System::ResultCode FindLogicalNode(std::string_view reference, LogicalNode*& node);
-    System::ResultCode LockedFindDataSet(std::string_view reference, DataSet*& found);
+    System::ResultCode FindDataSet(std::string_view reference, DataSet*& found);
     System::ResultCode FindObjects(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found);
     System::ResultCode CollectBRCBs(std::string_view reference, std::string_view fc, std::list<NamedObject*>& found);
     System::ResultCode CollectURCBs(std::string_view reference, std::string_view fc, std::list<NamedObject*>& found);
     System::ResultCode CollectBRCBsAnyFc(std::string_view reference, std::list<NamedObject*>& found);
     System::ResultCode CollectURCBsAnyFc(std::string_view reference, std::list<NamedObject*>& found);
-    // Not locked: appends every block whose data set has a member under which the pair
-    // (constraint, reference) is found; 0.
-    System::ResultCode SelectRcbsByDataSetMember(const std::list<NamedObject*>& blocks, const ValueRecord& member,
-                                                 std::list<NamedObject*>& selected);
 
     // ---- the model ----
 
@@ -170,7 +173,7 @@ public:
 
     // The names of the node's data objects in the order of its class, else sorted;
     // service error 12 when they cannot be collected. Under the caller's lock.
-    System::ResultCode ListDataNames(LogicalNode& node, std::list<std::string>& names);
+    System::ResultCode ListDataNames(const Mms::ModelHold& hold, LogicalNode& node, std::list<std::string>& names);
     // Locked: one record per component of every object the reference names, walked depth
     // first in dictionary order.
     System::ResultCode BuildDataDefinition(std::string_view reference, std::vector<DataDefinitionRecord>& records);
@@ -208,6 +211,7 @@ public:
     std::atomic<DirectoryState> secondDirectoryState{DirectoryState::NotAsked};
 
 private:
+    // Runs work(hold) under the model lock; the lock's failure instead.
     template <typename Work>
     System::ResultCode Locked(Work work);
     // Ends the associations: their clients let go of them and they of their clients.
@@ -223,10 +227,9 @@ private:
 
 template <typename Work>
 System::ResultCode Server::Locked(Work work) {
-    if (const System::ResultCode taken = LockModel(); taken != System::OkNoError) return taken;
-    const System::ResultCode result = work();
-    UnlockModel();
-    return result;
+    const Mms::ModelHold hold(this);
+    if (!hold.Taken()) return hold.GetResult();
+    return work(hold);
 }
 
 }  // namespace Iec61850::Acsi

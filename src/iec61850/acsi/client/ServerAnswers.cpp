@@ -61,7 +61,7 @@ void Define(NamedObject& object, std::vector<DataDefinitionRecord>& records) {
 
 }  // namespace
 
-ResultCode Server::ListDataNames(LogicalNode& node, std::list<std::string>& names) {
+ResultCode Server::ListDataNames(const Mms::ModelHold&, LogicalNode& node, std::list<std::string>& names) {
     std::list<NamedObject*> data;
     if (node.CollectByClass(ObjectClassData, data) != System::OkNoError) return 12;
     std::vector<std::string> collected;
@@ -71,9 +71,9 @@ ResultCode Server::ListDataNames(LogicalNode& node, std::list<std::string>& name
 }
 
 ResultCode Server::BuildDataDefinition(std::string_view reference, std::vector<DataDefinitionRecord>& records) {
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
         std::list<NamedObject*> objects;
-        const ResultCode resolved = ResolveReference(reference, "", objects);
+        const ResultCode resolved = ResolveReference(hold, reference, "", objects);
         if (resolved != System::OkNoError) return resolved;
         for (NamedObject* object : objects) Define(*object, records);
         return System::OkNoError;
@@ -87,7 +87,7 @@ ResultCode Server::RegisterLogicalDevices(GetServerDirectory& service) {
 
 ResultCode Server::ListLogicalDevices(GetServerDirectory& service) {
     if (service.objectClass != ObjectClassLogicalDevice) return System::Error;
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold&) -> ResultCode {
         service.names.clear();
         for (const auto& [name, device] : logicalDevices_) service.names.push_back(device->GetReference());
         return System::OkNoError;
@@ -95,8 +95,8 @@ ResultCode Server::ListLogicalDevices(GetServerDirectory& service) {
 }
 
 ResultCode Server::ListLogicalNodes(GetLogicalDeviceDirectory& service) {
-    return Locked([&]() -> ResultCode {
-        LogicalDevice* device = FindDevice(service.device);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        LogicalDevice* device = FindDevice(hold, service.device);
         if (device == nullptr) {
             service.SetServiceError(1);
             return System::InvalidArguments;
@@ -108,12 +108,12 @@ ResultCode Server::ListLogicalNodes(GetLogicalDeviceDirectory& service) {
 }
 
 ResultCode Server::AnswerLogicalNodeDirectory(GetLogicalNodeDirectory& service) {
-    return Locked([&]() -> ResultCode {
-        LogicalNode* node = FindNode(service.node);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        LogicalNode* node = FindNode(hold, service.node);
         if (node == nullptr) return System::InvalidArguments;
         if (service.objectClass == ObjectClassData) {
             std::list<std::string> names;
-            service.SetServiceError(ListDataNames(*node, names));
+            service.SetServiceError(ListDataNames(hold, *node, names));
             service.names.insert(service.names.end(), names.begin(), names.end());
             return System::OkNoError;
         }
@@ -129,14 +129,14 @@ ResultCode Server::AnswerLogicalNodeDirectory(GetLogicalNodeDirectory& service) 
 }
 
 ResultCode Server::ListAllDataValues(GetAllDataValues& service) {
-    return Locked([&]() -> ResultCode {
-        LogicalNode* node = FindNode(service.node);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        LogicalNode* node = FindNode(hold, service.node);
         if (node == nullptr) {
             service.SetServiceError(1);
             return System::InvalidArguments;
         }
         std::list<std::string> names;
-        service.SetServiceError(ListDataNames(*node, names));
+        service.SetServiceError(ListDataNames(hold, *node, names));
         for (const std::string& name : names) {
             std::list<NamedObject*> data;
             node->CollectByName(name, data);
@@ -158,7 +158,7 @@ ResultCode Server::ListAllDataValues(GetAllDataValues& service) {
 }
 
 ResultCode Server::ListDataComponents(GetDataDirectory& service) {
-    return Locked([&]() -> ResultCode {
+    return Locked([&](const Mms::ModelHold&) -> ResultCode {
         auto* variable =
             service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject()) : nullptr;
         if (variable == nullptr) return System::NotSupported;

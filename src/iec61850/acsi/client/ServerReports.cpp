@@ -28,16 +28,18 @@ ResultCode Server::DispatchReport(TPAppAssociation& association, Mms::Informatio
 
     std::unique_ptr<RCBReport> delivered;
     ResultCode result = System::InvalidArguments;
-    if (const ResultCode taken = LockModel(); taken != System::OkNoError) return taken;
-    for (auto& [name, device] : logicalDevices_) {
-        RCB* matched = nullptr;
-        result = device->MatchReport(report, matched);
-        if (result == System::OkNoError && matched != nullptr) {
-            delivered = MakeReport(association, *matched, report);
-            break;
+    {
+        const Mms::ModelHold hold(this);
+        if (!hold.Taken()) return hold.GetResult();
+        for (auto& [name, device] : logicalDevices_) {
+            RCB* matched = nullptr;
+            result = device->MatchReport(report, matched);
+            if (result == System::OkNoError && matched != nullptr) {
+                delivered = MakeReport(hold, association, *matched, report);
+                break;
+            }
         }
     }
-    UnlockModel();
     if (delivered == nullptr) return result == System::OkNoError ? System::InvalidArguments : result;
     // The program may read the model from its callback: the lock is free again.
     association.WithClient([&delivered](ClientApplication& client) { client.OnReport(delivered.get()); });
@@ -46,7 +48,7 @@ ResultCode Server::DispatchReport(TPAppAssociation& association, Mms::Informatio
 
 ResultCode Server::ApplySelectResult(Select& service) {
     std::string answer;
-    const ResultCode read = Locked([&]() -> ResultCode {
+    const ResultCode read = Locked([&](const Mms::ModelHold&) -> ResultCode {
         auto* item = dynamic_cast<DataItem*>(service.selected);
         return item != nullptr ? item->GetValueText(answer) : System::InvalidArguments;
     });

@@ -28,11 +28,12 @@ void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects) 
 }
 
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records) {
-    if (server == nullptr || server->Lock() != System::OkNoError) return;
+    if (server == nullptr) return;
+    const Mms::ModelHold hold(server);
+    if (!hold.Taken()) return;
     for (NamedObject* object : objects) {
         if (auto* item = dynamic_cast<DataItem*>(object)) item->CollectValues(records);
     }
-    server->Unlock();
 }
 
 }  // namespace Iec61850::Acsi

@@ -365,7 +365,7 @@ ResultCode TPAppAssociation::FindDataSet(std::string_view reference, DataSet*& f
     }
     Server* server = GetServer();
     if (server == nullptr) return System::InvalidArguments;
-    return server->LockedFindDataSet(reference, found);
+    return server->FindDataSet(reference, found);
 }
 
 ResultCode TPAppAssociation::CreateDataSetObject(CreateDataSet& service) {

@@ -94,7 +94,7 @@ System::ResultCode ControlBlock::Build() {
     return System::OkNoError;
 }
 
-System::ResultCode ControlBlock::Bind() {
+System::ResultCode ControlBlock::Bind(const Mms::ModelHold& hold) {
     const System::ResultCode found = BindAttribute("DatSet", datSet_);
     if (found != System::OkNoError) return found;
     if (datSet_ == nullptr) return System::InvalidState;
@@ -103,7 +103,7 @@ System::ResultCode ControlBlock::Bind() {
     if (name.empty()) return System::OkNoError;
     if (GetServer() == nullptr) return System::InvalidContext;
     DataSet* dataSet = nullptr;
-    const System::ResultCode result = GetServer()->FindDataSet(name, dataSet);
+    const System::ResultCode result = GetServer()->FindDataSet(hold, name, dataSet);
     SetDataSet(result == System::OkNoError ? dataSet : nullptr);
     return result;
 }

@@ -33,7 +33,7 @@ public:
     // A child item for every component of the block's structure.
     System::ResultCode Build() override;
     // Finds DatSet and resolves the data set it names (through the server's lookup).
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     // The block itself when the kind is its own, AnyControlBlock, or (report control
     // blocks) AnyReportControlBlock.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;

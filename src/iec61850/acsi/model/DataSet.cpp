@@ -51,11 +51,12 @@ Mms::NamedVariableList* DataSet::GetList() const {
     return static_cast<Mms::NamedVariableList*>(bound);
 }
 
-System::ResultCode DataSet::Resolve(std::string_view fc, std::string_view reference, NamedObject*& found) const {
+System::ResultCode DataSet::Resolve(const Mms::ModelHold& hold, std::string_view fc, std::string_view reference,
+                                    NamedObject*& found) const {
     found = nullptr;
     if (GetServer() == nullptr) return System::InvalidContext;
     std::list<NamedObject*> candidates;
-    const System::ResultCode looked = GetServer()->ResolveReference(reference, fc, candidates);
+    const System::ResultCode looked = GetServer()->ResolveReference(hold, reference, fc, candidates);
     if (looked != System::OkNoError) return looked;
     // Only the object of exactly that constraint and reference: never a neighbour.
     for (NamedObject* candidate : candidates) {
@@ -81,7 +82,7 @@ System::ResultCode DataSet::Build() {
         std::string reference = static_cast<Mms::Domain*>(owner)->Name + "/" + parts[0];
         for (std::size_t i = 2; i < parts.size(); ++i) reference += "." + parts[i];
         NamedObject* found = nullptr;
-        if (Resolve(parts[1], reference, found) != System::OkNoError) return System::InvalidArguments;
+        if (Resolve(hold, parts[1], reference, found) != System::OkNoError) return System::InvalidArguments;
         if (std::find(members_.begin(), members_.end(), found) == members_.end()) members_.push_back(found);
     }
     return System::OkNoError;
@@ -95,7 +96,7 @@ System::ResultCode DataSet::AddMembers(const std::vector<ValueRecord>& records) 
     std::vector<NamedObject*> found;
     for (const ValueRecord& record : records) {
         NamedObject* object = nullptr;
-        if (Resolve(record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
+        if (Resolve(hold, record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
         if (NamedVariableOf(object->GetMmsObject()) == nullptr) return System::Error;
         found.push_back(object);
     }
@@ -119,7 +120,7 @@ System::ResultCode DataSet::SetMemberValues(const std::vector<ValueRecord>& reco
     System::ResultCode last = System::OkNoError;
     for (const ValueRecord& record : records) {
         NamedObject* object = nullptr;
-        if (Resolve(record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
+        if (Resolve(hold, record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
         auto* item = dynamic_cast<DataItem*>(object);
         if (item == nullptr) return System::InvalidArguments;
         last = item->SetValueText(record.value);

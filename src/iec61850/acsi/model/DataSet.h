@@ -61,7 +61,8 @@ private:
     void DetachBlock(ControlBlock* block) { blocks_.erase(block); }
     // The one object of the constraint and reference: InvalidArguments unless exactly one
     // object answers to both.
-    System::ResultCode Resolve(std::string_view fc, std::string_view reference, NamedObject*& found) const;
+    System::ResultCode Resolve(const Mms::ModelHold& hold, std::string_view fc, std::string_view reference,
+                               NamedObject*& found) const;
 
     std::vector<NamedObject*> members_;
     std::set<ControlBlock*> blocks_;

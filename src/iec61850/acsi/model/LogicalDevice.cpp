@@ -53,10 +53,10 @@ Mms::Domain* LogicalDevice::GetDomain() const {
     return static_cast<Mms::Domain*>(bound);
 }
 
-System::ResultCode LogicalDevice::Bind() {
+System::ResultCode LogicalDevice::Bind(const Mms::ModelHold& hold) {
     System::ResultCode last = System::OkNoError;
     for (auto& [name, node] : nodes_) {
-        if (const System::ResultCode result = node->Bind(); result != System::OkNoError) last = result;
+        if (const System::ResultCode result = node->Bind(hold); result != System::OkNoError) last = result;
     }
     return last;
 }

@@ -29,7 +29,7 @@ public:
     ~LogicalDevice() override;
 
     // Bind on every node; the last non-zero result.
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     // Asks every node; the first non-zero answer.
     System::ResultCode CollectByClass(std::int32_t objectClass, std::list<NamedObject*>& found) override;
     // Read only once both directories are complete (or ended for good) and every node is fully read.

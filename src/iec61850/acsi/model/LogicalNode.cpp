@@ -101,13 +101,13 @@ System::ResultCode LogicalNode::Build() {
     return System::OkNoError;
 }
 
-System::ResultCode LogicalNode::Bind() {
+System::ResultCode LogicalNode::Bind(const Mms::ModelHold& hold) {
     System::ResultCode last = System::OkNoError;
     for (FunctionalConstraint* group : fcOrder_) {
-        if (const System::ResultCode result = group->Bind(); result != System::OkNoError) last = result;
+        if (const System::ResultCode result = group->Bind(hold); result != System::OkNoError) last = result;
     }
     for (auto& [name, dataSet] : dataSets_) {
-        if (const System::ResultCode result = dataSet->Bind(); result != System::OkNoError) last = result;
+        if (const System::ResultCode result = dataSet->Bind(hold); result != System::OkNoError) last = result;
     }
     return last;
 }

@@ -53,7 +53,7 @@ public:
     // A group for every component of the node's structure. Takes the model lock.
     System::ResultCode Build() override;
     // The groups, then the data sets; the last non-zero result.
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     // Asks the groups in the search order.
     System::ResultCode CollectByName(std::string_view name, std::list<NamedObject*>& found) override;
     // Data sets (9) or what the groups hold (7, 8, 10-13, 15-18, and the groups of control

@@ -57,10 +57,10 @@ NamedObject::~NamedObject() {
 
 System::ResultCode NamedObject::Build() { return System::OkNoError; }
 
-System::ResultCode NamedObject::Bind() {
+System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
     System::ResultCode last = System::OkNoError;
     for (auto& [name, child] : childrenByName_) {
-        const System::ResultCode result = child->Bind();
+        const System::ResultCode result = child->Bind(hold);
         if (result != System::OkNoError) last = result;
     }
     return last;

@@ -47,8 +47,9 @@ public:
 
     // Builds the children from the MMS type; the base has nothing to build (0).
     virtual System::ResultCode Build();
-    // Bind on every owned child in name order; the last non-zero result, else 0.
-    virtual System::ResultCode Bind();
+    // Bind on every owned child in name order; the last non-zero result, else 0. Binding
+    // runs under the caller's lock: control blocks look up the data sets they name.
+    virtual System::ResultCode Bind(const Mms::ModelHold& hold);
     // Appends every direct child of that name, in child order; 0.
     virtual System::ResultCode CollectByName(std::string_view name, std::list<NamedObject*>& found);
     // Depth first in child order, this object first: the first object whose functional

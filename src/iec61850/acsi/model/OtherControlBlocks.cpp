@@ -6,8 +6,8 @@ namespace Iec61850::Acsi {
 
 using Scl::BasicTypeCode;
 
-System::ResultCode LCB::Bind() {
-    if (const System::ResultCode result = ControlBlock::Bind(); result != System::OkNoError) return result;
+System::ResultCode LCB::Bind(const Mms::ModelHold& hold) {
+    if (const System::ResultCode result = ControlBlock::Bind(hold); result != System::OkNoError) return result;
     if (const System::ResultCode result = BindAttribute("TrgOps", "TrgOp", TrgOps); result != System::OkNoError) {
         return result;
     }
@@ -33,8 +33,8 @@ System::ResultCode LCB::Create() {
 std::int32_t LCB::GetKind() const { return ObjectClassLcb; }
 ModelClass LCB::GetModelClass() const { return ModelClass::LCB; }
 
-System::ResultCode GoCB::Bind() {
-    if (const System::ResultCode result = ControlBlock::Bind(); result != System::OkNoError) return result;
+System::ResultCode GoCB::Bind(const Mms::ModelHold& hold) {
+    if (const System::ResultCode result = ControlBlock::Bind(hold); result != System::OkNoError) return result;
     if (const System::ResultCode result = BindAttribute("GoEna", GoEna); result != System::OkNoError) return result;
     if (const System::ResultCode result = BindAttribute("ConfRev", ConfRev); result != System::OkNoError) {
         return result;

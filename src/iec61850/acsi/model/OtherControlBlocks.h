@@ -8,7 +8,7 @@ namespace Iec61850::Acsi {
 class LCB : public ControlBlock {
 public:
     using ControlBlock::ControlBlock;
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     // The variable, its attributes (both TrgOps and TrgOp, as devices name it either way),
     // then the children.
     System::ResultCode Create() override;
@@ -24,7 +24,7 @@ public:
 class GoCB : public ControlBlock {
 public:
     using ControlBlock::ControlBlock;
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     System::ResultCode Create() override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;

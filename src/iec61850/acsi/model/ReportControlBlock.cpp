@@ -8,10 +8,10 @@ namespace Iec61850::Acsi {
 
 using Scl::BasicTypeCode;
 
-System::ResultCode RCB::Bind() {
+System::ResultCode RCB::Bind(const Mms::ModelHold& hold) {
     const std::string fc = GetFcName();
     if (fc != "BR" && fc != "RP") return System::OkNoError;
-    if (const System::ResultCode result = ControlBlock::Bind(); result != System::OkNoError) return result;
+    if (const System::ResultCode result = ControlBlock::Bind(hold); result != System::OkNoError) return result;
     // In this order; devices name two of them either way.
     struct Attribute {
         const char* name;
@@ -64,8 +64,8 @@ System::ResultCode RCB::Create() {
     });
 }
 
-System::ResultCode BRCB::Bind() {
-    if (const System::ResultCode result = RCB::Bind(); result != System::OkNoError) return result;
+System::ResultCode BRCB::Bind(const Mms::ModelHold& hold) {
+    if (const System::ResultCode result = RCB::Bind(hold); result != System::OkNoError) return result;
     if (GetFcName() != "BR" && GetFcName() != "RP") return System::OkNoError;
     if (const System::ResultCode result = BindAttribute("PurgeBuf", PurgeBuf); result != System::OkNoError) {
         return result;
@@ -91,8 +91,8 @@ std::int32_t BRCB::GetKind() const { return ObjectClassBrcb; }
 
 ModelClass BRCB::GetModelClass() const { return ModelClass::BRCB; }
 
-System::ResultCode URCB::Bind() {
-    const System::ResultCode bound = RCB::Bind();
+System::ResultCode URCB::Bind(const Mms::ModelHold& hold) {
+    const System::ResultCode bound = RCB::Bind(hold);
     if (GetFcName() != "BR" && GetFcName() != "RP") return bound;
     const System::ResultCode resv = BindAttribute("Resv", Resv);
     return resv != System::OkNoError ? resv : bound;

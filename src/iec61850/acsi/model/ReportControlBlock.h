@@ -10,7 +10,8 @@
 
 namespace Mms {
 class InformationReport;
-}
+class ModelHold;
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
@@ -28,10 +29,12 @@ enum ReportOption : std::uint32_t {
 };
 
 // Where the decoding of a report stands: its values in arrival order and the position of
-// the value last taken (only ever moving forward).
+// the value last taken (only ever moving forward), with the hold of the model lock that
+// the decoding runs under.
 struct ReportCursor {
     const std::vector<Mms::Container*>& values;
     std::size_t position = 0;
+    const Mms::ModelHold& hold;
 };
 
 // A report control block: its attributes bind only under "BR" and "RP", where devices put
@@ -40,7 +43,7 @@ class RCB : public ControlBlock {
 public:
     using ControlBlock::ControlBlock;
 
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     System::ResultCode Create() override;
     // Whether a received report is this block's (0), by its RptID: the block's own, or,
     // when that is empty, the block's reference in one of its forms. InvalidState for a
@@ -49,12 +52,13 @@ public:
     // the model lock.
     virtual System::ResultCode MatchReport(const Mms::InformationReport& report);
 
-    // Decodes the whole report into the block, its data set and the records. A report
-    // that does not fit the block (values missing or of the wrong type, an inclusion
-    // string that is not one bit per member, a data set that does not resolve) gives a
-    // failure; nothing is ever decoded into another data set than the one it names.
-    virtual System::ResultCode decodeReport(std::vector<ReportHeaderRecord>& records, std::vector<ReportEntry>& entries,
-                                            Mms::InformationReport& report);
+    // Decodes the whole report into the block, its data set and the records, under the
+    // model lock. A report that does not fit the block (values missing or of the wrong
+    // type, an inclusion string that is not one bit per member, a data set that does not
+    // resolve) gives a failure; nothing is ever decoded into another data set than the
+    // one it names.
+    virtual System::ResultCode decodeReport(const Mms::ModelHold& hold, std::vector<ReportHeaderRecord>& records,
+                                            std::vector<ReportEntry>& entries, Mms::InformationReport& report);
     virtual System::ResultCode decodeSqNum(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor);
     // NotSupported here; buffered and unbuffered blocks decode it.
     virtual System::ResultCode decodeTimeOfEntry(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor);
@@ -91,7 +95,7 @@ protected:
 class BRCB : public RCB {
 public:
     using RCB::RCB;
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     System::ResultCode Create() override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
@@ -107,7 +111,7 @@ class URCB : public RCB {
 public:
     using RCB::RCB;
     // The RCB's binding, then Resv, whose failure wins.
-    System::ResultCode Bind() override;
+    System::ResultCode Bind(const Mms::ModelHold& hold) override;
     std::int32_t GetKind() const override;
     ModelClass GetModelClass() const override;
     // Records the time but keeps nothing: an unbuffered block has no TimeOfEntry.

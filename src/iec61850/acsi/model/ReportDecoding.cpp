@@ -73,11 +73,11 @@ ResultCode RCB::MatchReport(const Mms::InformationReport& report) {
 
 // ---- the whole report ----
 
-ResultCode RCB::decodeReport(std::vector<ReportHeaderRecord>& records, std::vector<ReportEntry>& entries,
-                             Mms::InformationReport& report) {
+ResultCode RCB::decodeReport(const Mms::ModelHold& hold, std::vector<ReportHeaderRecord>& records,
+                             std::vector<ReportEntry>& entries, Mms::InformationReport& report) {
     if (GetDataSet() == nullptr || OptFlds == nullptr || RptID == nullptr) return System::InvalidState;
     if (report.Values.size() < 3) return System::InvalidArguments;
-    ReportCursor cursor{report.Values, 1};
+    ReportCursor cursor{report.Values, 1, hold};
     Mms::Container* options = report.Values[1];
     if (!IsOfClass(options, {Mms::BitStringClassId})) return System::InvalidArguments;
     if (!OptFlds->Equals(*options)) {
@@ -160,7 +160,7 @@ ResultCode RCB::decodeDatSet(std::vector<ReportHeaderRecord>& records, ReportCur
         // never to the one the block had before.
         DataSet* dataSet = nullptr;
         const ResultCode found =
-            GetServer() != nullptr ? GetServer()->FindDataSet(named, dataSet) : System::InvalidContext;
+            GetServer() != nullptr ? GetServer()->FindDataSet(cursor.hold, named, dataSet) : System::InvalidContext;
         SetDataSet(found == System::OkNoError ? dataSet : nullptr);
         if (found != System::OkNoError) return found;
     }

@@ -25,28 +25,12 @@
 
 namespace Iec61850::Acsi {
 
+using Mms::ModelHold;
 using System::ResultCode;
 
 namespace {
 
 std::int64_t Now() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
-
-// Holds the model lock for a scope; taken() tells whether it was.
-class ModelLock {
-public:
-    explicit ModelLock(Server& server) : server_(server), result_(server.Lock()) {}
-    ~ModelLock() {
-        if (result_ == System::OkNoError) server_.Unlock();
-    }
-    ModelLock(const ModelLock&) = delete;
-    ModelLock& operator=(const ModelLock&) = delete;
-    bool taken() const { return result_ == System::OkNoError; }
-    ResultCode result() const { return result_; }
-
-private:
-    Server& server_;
-    ResultCode result_;
-};
 
 // The ACSI service error of a class that a directory does not take.
 constexpr std::int32_t ClassNotSupported = 7;
@@ -67,9 +51,9 @@ template <typename Mark>
 std::int32_t MarkWhatWasRead(const Service& service, Mark mark) {
     Server* server = service.GetServer();
     if (service.IsLocal() || server == nullptr || !Succeeded(service)) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    mark();
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
+    mark(hold);
     return 0;
 }
 
@@ -140,13 +124,13 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
     if (service->IsLocal()) return server->ListLogicalDevices(*service);
     if (EndedWithAssociation(*service)) return 0;
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         server->directoryNames.insert(server->directoryNames.end(), service->names.begin(), service->names.end());
     }
     server->RegisterLogicalDevices(*service);
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
     // A directory that was not answered in time is asked again: its names are not known.
     if (service->GetResult() == System::Timeout) {
         server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
@@ -167,8 +151,8 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
         return found;
     }
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         device->directoryNames.insert(device->directoryNames.end(), service->names.begin(), service->names.end());
         if (service->GetResult() == System::Timeout) {
             device->directoryState =
@@ -199,8 +183,8 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
             return System::Error;
         }
         {
-            ModelLock lock(*server);
-            if (!lock.taken()) return lock.result();
+            const ModelHold hold(server);
+            if (!hold.Taken()) return hold.GetResult();
             if (service->GetResult() == System::Timeout) {
                 device->dataSetDirectoryState =
                     device->dataSetNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
@@ -213,8 +197,8 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
             device->dataSetNames.insert(device->dataSetNames.end(), service->names.begin(), service->names.end());
         }
         const ResultCode built = device->BuildDataSetsFromDirectory();
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         device->dataSetDirectoryState =
             service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         return built;
@@ -231,8 +215,8 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     }
     if (Succeeded(*service)) {
         node->Build();
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         MarkControlBlocksRead(*node);
         node->readingState = service->GetMoreFollows() ? NodeReadingState::MoreFollows : NodeReadingState::Read;
         return 0;
@@ -240,8 +224,8 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     bool fallBack = false;
     LogicalDevice* device = nullptr;
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         if (service->GetResult() == System::Timeout && node->readingState == NodeReadingState::TypeAsked) {
             // Asked again once; a second time-out reads it by functional constraint.
             if (++typeTimeouts_[node->GetReference()] < 2) {
@@ -263,14 +247,14 @@ std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     Server* server = service->GetServer();
     if (server == nullptr || EndedWithAssociation(*service)) return 0;
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         if (service->found != nullptr) service->found->SetState(ObjectState::DirectoryAnswered);
     }
     const std::int32_t answered = service->IsLocal() || Succeeded(*service) ? server->ListDataComponents(*service) : 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
-    LogicalNode* node = server->FindNode(service->reference);
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
+    LogicalNode* node = server->FindNode(hold, service->reference);
     if (node == nullptr || node->readingState != NodeReadingState::GroupsAsked) return answered;
     FunctionalConstraint* group = node->FindFc(service->fc);
     if (group == nullptr) return answered;
@@ -300,19 +284,19 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
     }
     if (server == nullptr) return 0;
     if (service->GetResult() == System::Timeout) {
-        ModelLock lock(*server);
-        if (lock.taken()) dataSet->directoryState = MemberListState::NotAsked;
+        const ModelHold hold(server);
+        if (hold.Taken()) dataSet->directoryState = MemberListState::NotAsked;
         return System::Timeout;
     }
     if (service->GetMoreFollows()) {
-        ModelLock lock(*server);
-        if (lock.taken()) dataSet->directoryState = MemberListState::MoreFollows;
+        const ModelHold hold(server);
+        if (hold.Taken()) dataSet->directoryState = MemberListState::MoreFollows;
         return 0;
     }
     // A refused directory leaves the set as it was: empty, and read.
     const ResultCode built = Succeeded(*service) ? dataSet->Build() : System::OkNoError;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
     dataSet->directoryState = MemberListState::Complete;
     dataSet->SetState(ObjectState::Read);
     return built;
@@ -331,8 +315,8 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
 }
 
 bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
-    ModelLock lock(server);
-    if (!lock.taken()) return false;
+    const ModelHold hold(&server);
+    if (!hold.Taken()) return false;
     // Values that came before the node's type fit no type: the node (alone, not its groups,
     // which the reading may be asking for) is asked again once it is built.
     if (auto* node = dynamic_cast<LogicalNode*>(service.target)) {
@@ -359,7 +343,7 @@ bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
 
 std::int32_t RClient::OnGetDataValues(Acsi::GetDataValues* service) {
     NoteAnswer(*service);
-    return MarkWhatWasRead(*service, [service] {
+    return MarkWhatWasRead(*service, [service](const ModelHold&) {
         for (NamedObject* object : service->found) object->SetState(ObjectState::Read);
     });
 }
@@ -372,13 +356,13 @@ std::int32_t RClient::OnSetDataValues(Acsi::SetDataValues* service) {
 std::int32_t RClient::OnGetDataSetValues(Acsi::GetDataSetValues* service) {
     NoteAnswer(*service);
     if (service->dataSet == nullptr) return 0;
-    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(ObjectState::Read); });
+    return MarkWhatWasRead(*service, [service](const ModelHold&) { service->dataSet->SetState(ObjectState::Read); });
 }
 
 std::int32_t RClient::OnSetDataSetValues(Acsi::SetDataSetValues* service) {
     NoteAnswer(*service);
     if (service->dataSet == nullptr) return 0;
-    return MarkWhatWasRead(*service, [service] { service->dataSet->SetState(ObjectState::Read); });
+    return MarkWhatWasRead(*service, [service](const ModelHold&) { service->dataSet->SetState(ObjectState::Read); });
 }
 
 std::int32_t RClient::OnCreateDataSet(Acsi::CreateDataSet* service) {
@@ -399,11 +383,11 @@ std::int32_t RClient::OnDeleteDataSet(Acsi::DeleteDataSet* service) {
 namespace {
 
 std::int32_t ReadBlocks(GetRCBValues& service) {
-    return MarkWhatWasRead(service, [&service] {
+    return MarkWhatWasRead(service, [&service](const ModelHold& hold) {
         for (NamedObject* block : service.blocks) {
             block->SetState(ObjectState::Read);
             const std::string fc = block->GetFcName();
-            if (fc == "BR" || fc == "RP") block->Bind();
+            if (fc == "BR" || fc == "RP") block->Bind(hold);
         }
     });
 }
@@ -439,8 +423,8 @@ std::int32_t RClient::OnSelect(Acsi::Select* service) {
     // turn a select the device granted into a refused one.
     Server* server = service->GetServer();
     if (server == nullptr || service->selected == nullptr) return 0;
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
     service->selected->SetState(ObjectState::Read);
     return 0;
 }
@@ -455,8 +439,8 @@ std::int32_t RClient::OnCommandTermination(Acsi::ControlReport* report) {
     Server* server = report->GetServer();
     if (item == nullptr || server == nullptr) return 0;
     // The reading thread works on the same model: its values are copied under the lock.
-    ModelLock lock(*server);
-    if (!lock.taken()) return lock.result();
+    const ModelHold hold(server);
+    if (!hold.Taken()) return hold.GetResult();
     item->CollectValues(report->records);
     return 0;
 }
@@ -478,8 +462,8 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     Poster post;
     bool allRead = true;
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
             post.Add([](RClient& c, std::uint32_t& id) {
@@ -521,8 +505,8 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     // Nodes whose groups have all been typed are built outside the lock (Build takes it).
     for (LogicalNode* node : post.toBuild) {
         const ResultCode built = node->Build();
-        ModelLock lock(*server);
-        if (!lock.taken()) return lock.result();
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
         if (built == System::OkNoError) {
             const std::string reference = node->GetReference();
             std::vector<std::int32_t> classes = {ObjectClassData, ObjectClassBrcb, ObjectClassUrcb};
@@ -719,8 +703,8 @@ bool RClient::IsModelRead() {
     Server* server = GetServerModel();
     if (server == nullptr) return false;
     {
-        ModelLock lock(*server);
-        if (!lock.taken()) return false;
+        const ModelHold hold(server);
+        if (!hold.Taken()) return false;
         if (server->state != DirectoryState::Complete) return false;
         for (const auto& [name, device] : server->GetLogicalDevices()) {
             if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {

@@ -115,8 +115,10 @@ public:
         if (report->controlObject != nullptr) {
             t.controlObject = report->controlObject->GetReference();
             if (auto* item = dynamic_cast<DataItem*>(report->controlObject)) {
-                ModelLockHold hold{lockProbe};
-                std::lock_guard model(hold);
+                // The model lock taken around reading the model, as a program does; taking
+                // it here also proves that the library does not hold it while it calls back.
+                const Mms::ModelHold hold(lockProbe);
+                EXPECT_TRUE(hold.Taken());
                 item->CollectValues(t.objectValues);
             }
         }
@@ -143,23 +145,9 @@ public:
     }
 
 private:
-    // The model lock taken around reading the model, as a program does; taking it here
-    // also proves that the library does not hold it while it calls back.
-    struct ModelLockHold {
-        Server* server;
-        void lock() {
-            if (server != nullptr) {
-                EXPECT_EQ(server->Lock(), System::OkNoError);
-            }
-        }
-        void unlock() {
-            if (server != nullptr) server->Unlock();
-        }
-    };
     void ProbeLock() {
-        if (lockProbe == nullptr) return;
-        EXPECT_EQ(lockProbe->Lock(), System::OkNoError);
-        lockProbe->Unlock();
+        const Mms::ModelHold probe(lockProbe);
+        EXPECT_TRUE(probe.Taken());
     }
     std::int32_t Control(const char* callback, Service& service, std::int32_t controlError, std::string answer) {
         ProbeLock();

@@ -42,11 +42,11 @@ protected:
                       })
                       .serviceError,
                   0);
-        block = session.server->FindNode("LD0/LLN0")->GetBRCBs().at("brcb01");
-        ASSERT_EQ(session.server->Lock(), System::OkNoError);
-        const System::ResultCode bound = block->Bind();
-        session.server->Unlock();
-        ASSERT_EQ(bound, System::OkNoError);
+        {
+            const Mms::ModelHold hold(session.server.get());
+            block = session.server->FindNode(hold, "LD0/LLN0")->GetBRCBs().at("brcb01");
+            ASSERT_EQ(block->Bind(hold), System::OkNoError);
+        }
         client->lockProbe = session.server.get();
     }
 
@@ -68,11 +68,11 @@ protected:
         std::list<NamedObject*> found;
         std::string text;
         EXPECT_EQ(session.server->FindObjects(fc, reference, found), System::OkNoError);
-        EXPECT_EQ(session.server->Lock(), System::OkNoError);
+        const Mms::ModelHold hold(session.server.get());
+        EXPECT_TRUE(hold.Taken());
         if (found.size() == 1) {
             if (auto* item = dynamic_cast<DataItem*>(found.front())) item->GetValueText(text);
         }
-        session.server->Unlock();
         return text;
     }
     // RptID and OptFlds of brcb01 with the bits.
@@ -133,11 +133,12 @@ TEST_F(MalformedReports, AnUnbufferedReportTakesBufOvflOnlyWhenItIsThere) {
                   })
                   .serviceError,
               0);
-    RCB* unbuffered = session.server->FindNode("LD0/LLN0")->GetURCBs().at("urcb01");
-    ASSERT_EQ(session.server->Lock(), System::OkNoError);
-    const System::ResultCode bound = unbuffered->Bind();
-    session.server->Unlock();
-    ASSERT_EQ(bound, System::OkNoError);
+    RCB* unbuffered = nullptr;
+    {
+        const Mms::ModelHold hold(session.server.get());
+        unbuffered = session.server->FindNode(hold, "LD0/LLN0")->GetURCBs().at("urcb01");
+        ASSERT_EQ(unbuffered->Bind(hold), System::OkNoError);
+    }
     for (const bool sent : {true, false}) {
         SCOPED_TRACE(sent ? "BufOvfl sent" : "BufOvfl left out");
         ReportPdu pdu;
@@ -202,9 +203,10 @@ TEST_F(MalformedReports, ADataSetNameThatDoesNotResolveNeverDecodesIntoTheOldSet
                   })
                   .serviceError,
               0);
-    ASSERT_EQ(session.server->Lock(), System::OkNoError);
-    EXPECT_EQ(block->Bind(), System::OkNoError);
-    session.server->Unlock();
+    {
+        const Mms::ModelHold hold(session.server.get());
+        EXPECT_EQ(block->Bind(hold), System::OkNoError);
+    }
     EXPECT_EQ(Deliver(back), System::OkNoError);
     EXPECT_EQ(Delivered(), 0);
     EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), flipped);
@@ -213,11 +215,11 @@ TEST_F(MalformedReports, ADataSetNameThatDoesNotResolveNeverDecodesIntoTheOldSet
 TEST_F(MalformedReports, ADataSetThatGoesLeavesItsBlockWithoutOne) {
     DataSet* dataSet = block->GetDataSet();
     ASSERT_NE(dataSet, nullptr);
-    LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
-    ASSERT_EQ(session.server->Lock(), System::OkNoError);
-    std::unique_ptr<DataSet> removed = lln0->ReleaseDataSet("ds1");
-    removed.reset();
-    session.server->Unlock();
+    {
+        const Mms::ModelHold hold(session.server.get());
+        ASSERT_TRUE(hold.Taken());
+        std::unique_ptr<DataSet> removed = session.server->FindNode(hold, "LD0/LLN0")->ReleaseDataSet("ds1");
+    }
     EXPECT_EQ(block->GetDataSet(), nullptr);
     ReportPdu pdu = Head("0000000000");
     pdu.Bits("0010").Add(Indication());

@@ -87,9 +87,9 @@ protected:
     }
     template <typename Fn>
     void Locked(Fn fn) {
-        ASSERT_EQ(session.server->Lock(), System::OkNoError);
+        const Mms::ModelHold hold(session.server.get());
+        ASSERT_TRUE(hold.Taken());
         fn();
-        session.server->Unlock();
     }
     std::int32_t Select(const std::string& object) {
         std::uint32_t id = 0;

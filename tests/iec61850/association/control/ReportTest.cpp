@@ -60,10 +60,8 @@ protected:
         }
         for (const char* name : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
             RCB& block = Block(name);
-            ASSERT_EQ(session.server->Lock(), System::OkNoError);
-            const System::ResultCode bound = block.Bind();
-            session.server->Unlock();
-            ASSERT_EQ(bound, System::OkNoError) << name;
+            const Mms::ModelHold hold(session.server.get());
+            ASSERT_EQ(block.Bind(hold), System::OkNoError) << name;
         }
         client->lockProbe = session.server.get();
     }
@@ -86,14 +84,14 @@ protected:
     }
     std::string ModelText(Mms::Container* value) {
         std::string text;
-        EXPECT_EQ(session.server->Lock(), System::OkNoError);
+        const Mms::ModelHold hold(session.server.get());
+        EXPECT_TRUE(hold.Taken());
         if (value != nullptr) value->ToText(text);
-        session.server->Unlock();
         return text;
     }
     RCB& Block(const std::string& name) {
-        LogicalNode* lln0 = session.server->FindNode("LD0/LLN0");
-        EXPECT_NE(lln0, nullptr);
+        LogicalNode* lln0 = nullptr;
+        EXPECT_EQ(session.server->FindLogicalNode("LD0/LLN0", lln0), System::OkNoError);
         if (lln0->GetBRCBs().contains(name)) return *lln0->GetBRCBs().at(name);
         return *lln0->GetURCBs().at(name);
     }
@@ -216,9 +214,11 @@ TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
 
 TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
     RCB& block = Block("brcb01");
-    ASSERT_EQ(session.server->Lock(), System::OkNoError);
-    block.RptID->FromText("somebody-else");
-    session.server->Unlock();
+    {
+        const Mms::ModelHold hold(session.server.get());
+        ASSERT_TRUE(hold.Taken());
+        block.RptID->FromText("somebody-else");
+    }
     const ReceivedReport report = ReportWith(true, "LD0/LLN0.brcb01", Options({1}));
     EXPECT_EQ(report.serviceError, 12);
     EXPECT_EQ(report.block, "");
