@@ -8,6 +8,7 @@
 #include "app/goose/GooseCapture.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
+#include "app/program/UiNotifier.h"
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
 #include "ui/MessageBox.h"
@@ -30,11 +31,10 @@ enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
 QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients, CWnd* parent)
     : CDialog(IDD_QX_DIALOG, parent),
-      servers_(servers),
-      clients_(clients),
       modelProgress_(this),
       icdProgress_(this),
-      about_(this) {
+      about_(this),
+      session_(servers, clients, &UiNotifier::Instance(), this) {
     RegisterProgramResources();
     programDirectory_ = GetProgramDirectory();
     const std::string banner = GetPrivateProfileString("main", "bannerlong", "", programDirectory_ + "resources.ini");
@@ -136,10 +136,7 @@ BOOL QXDialog::OnInitDialog() {
     address_.SetAddress(127, 0, 0, 1);
 
     state_ = StateDisconnected;
-    client_ = nullptr;
-    clientId_ = -1;
-    server_ = nullptr;
-    serverId_ = -1;
+    client_ = session_.GetClient();
     UpdateControls();
     adapterCombo_.SubclassDlgItem(Id::Adapter, this);
     OnRefreshAdapters();
@@ -225,15 +222,14 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 // ---- the client's messages ----
 
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
-    associateAnswered_.store(true);
     if (wParam == 0) {
         ResetIcdExport();
         state_ = StateReading;
         UpdateControls();
         return 1;
     }
-    // The server is discarded once the worker has left Associate, not inside its call chain.
-    associationFailed_.store(true);
+    // The session discards the server once its worker has left Associate, not inside its
+    // call chain.
     PostMessageBox(LoadString(IDS_CONNECT_FAILED) + "\n\r" + TextOf(lParam), "Error", MB_OK | MB_ICONSTOP);
     return 1;
 }

@@ -3,20 +3,16 @@
 #include <QIcon>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "app/client/ConnectionSession.h"
 #include "app/program/ICDProgressDialog.h"
 #include "app/program/QXProgressDialog.h"
 #include "app/program/QXSelectionCtrl.h"
 #include "app/widgets/AboutDialog.h"
 #include "app/widgets/MaskEdit.h"
-#include "system/ResultCode.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialog.h"
@@ -40,11 +36,11 @@ class QXClient;
 // The main window: the connection to one device at a time, its three-state machine
 // (0 disconnected, 1 reading the model, 2 ready), and the panels that act on the model.
 //
-// Threads: the UI thread never waits on the network. Associate (and with it the model
-// load) and the registry removals that join association threads run on a connect worker;
-// while it runs, Connect and the reload box are disabled and Escape is dropped. The worker
-// posts its end and the UI thread joins it only then.
-class QXDialog : public Ui::CDialog {
+// Threads: the UI thread never waits on the network. The connection's lifecycle is the
+// session's (ConnectionSession): Associate, the model load and the registry removals run on
+// its worker; while it runs, Connect and the reload box are disabled and Escape is dropped.
+// The worker's end is posted to this window.
+class QXDialog : public Ui::CDialog, private ConnectionSessionListener {
 public:
     static constexpr int StateDisconnected = 0;
     static constexpr int StateReading = 1;
@@ -56,7 +52,9 @@ public:
     ~QXDialog() override;
 
     // Profile values for the servers this dialog creates ("RemoteNPort" for --port).
-    void SetProfileOverride(const std::string& name, const std::string& value) { overrides_[name] = value; }
+    void SetProfileOverride(const std::string& name, const std::string& value) {
+        session_.SetProfileOverride(name, value);
+    }
 
     void DoDataExchange(Ui::CDataExchange* dx) override;
     Ui::BOOL OnInitDialog() override;
@@ -131,8 +129,8 @@ public:
     int GetState() const { return state_; }
     bool IsConnecting() const { return connecting_; }
     QXClient* GetClient() const { return client_; }
-    Iec61850::Acsi::Server* GetServer() const { return server_; }
-    std::int32_t GetServerId() const { return serverId_; }
+    Iec61850::Acsi::Server* GetServer() const { return session_.GetServer(); }
+    std::int32_t GetServerId() const { return session_.GetServerId(); }
     QXProgressDialog& GetProgressDialog() { return modelProgress_; }
     ICDProgressDialog& GetIcdProgressDialog() { return icdProgress_; }
     bool IsIcdExportRunning() const { return icdExporting_; }
@@ -143,12 +141,11 @@ private:
     void ReturnReportPanelToIdle();
     // The state table's enabling alone: the end of a worker must not wipe the result line.
     void ApplyEnabling();
-    void StartWorker(std::function<void()> work, std::function<void()> done);
+    // The session's worker tells its end (and a failure no one has shown) by a post.
+    void OnConnectFailed(System::ResultCode result, const std::string& reason, bool told) override;
+    void OnWorkEnded() override;
     Ui::LRESULT OnWorkerDone(Ui::WPARAM wParam, Ui::LPARAM lParam);
-    void JoinWorker();
-    bool ContinueConnect(const std::string& address);
     void ShowConnectFailure(const std::string& detail);
-    void EndAssociate();
     void RebuildPanel(Ui::CComboBox& combo, QXSelectionCtrl& selection, int panel);
     // The member's name of the panel's tree, rebuilt for the device chosen.
     void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
@@ -161,9 +158,6 @@ private:
     void MapGooseCommands();
     void ShowGooseStopped(bool focusStart);
     void ShowLastGooseFrame();
-
-    Iec61850::Acsi::ServerManager& servers_;
-    Iec61850::Acsi::ClientManager& clients_;
 
     Ui::CStatusBarCtrl statusBar_;
     Ui::CButton connect_;
@@ -187,10 +181,8 @@ private:
     QXSelectionCtrl controlSelection_;
     QXSelectionCtrl reportSelection_;
     int state_ = StateDisconnected;
+    // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
-    std::int32_t clientId_ = -1;
-    Iec61850::Acsi::Server* server_ = nullptr;
-    std::int32_t serverId_ = -1;
     Ui::CButton createIcd_;
     Widgets::CMaskEdit macEdit_;
     std::string macText_ = "01:0C:CD:01:00:00";
@@ -216,22 +208,17 @@ private:
     Ui::CComboBox readLdCombo_;
     Ui::CComboBox controlLdCombo_;
     Ui::CComboBox reportLdCombo_;
-    std::map<std::string, std::string> overrides_;
     std::function<std::chrono::system_clock::time_point()> clock_ = [] { return std::chrono::system_clock::now(); };
 
-    // The connect worker and what it hands back (read by the UI thread after the join).
-    std::thread worker_;
+    // From Connect to the post of the worker's end.
     bool connecting_ = false;
-    std::function<void()> workerDone_;
-    std::mutex workerMutex_;
-    std::condition_variable workerEnded_;
-    bool workerRunning_ = false;
-    std::atomic<bool> closing_{false};
-    std::atomic<bool> associateAnswered_{false};
-    std::atomic<bool> associationFailed_{false};
-    System::ResultCode associateResult_ = 0;
-    bool serverRemoved_ = false;
     bool shutDown_ = false;
+    // Where the worker posts its end, and the failure it has to show (worker threads only:
+    // one worker at a time, each started after the last was joined).
+    std::atomic<Ui::HWND> workerWindow_{0};
+    std::string workerFailure_;
+    // Last: its threads end before the members they tell about go.
+    ConnectionSession session_;
 };
 
 }  // namespace App

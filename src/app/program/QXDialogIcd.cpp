@@ -37,9 +37,10 @@ void QXDialog::MapIcdMessages() {
 }
 
 void QXDialog::OnCreateIcd() {
-    if (state_ != StateReady || icdExporting_ || client_ == nullptr || server_ == nullptr) return;
+    Iec61850::Acsi::Server* server = GetServer();
+    if (state_ != StateReady || icdExporting_ || client_ == nullptr || server == nullptr) return;
     std::vector<std::string> nodes;
-    if (!ListFirstDeviceNodes(*server_, nodes)) return;
+    if (!ListFirstDeviceNodes(*server, nodes)) return;
     const std::int32_t total = 2 * static_cast<std::int32_t>(nodes.size());
     // A second click cannot add to the count of an export under way.
     icdExporting_ = true;
@@ -76,7 +77,7 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
     if (!icdExporting_) return 1;
     // Reads that ended because the association did (an abort confirms them all) give
     // nothing to export; the abort itself is shown by its own message.
-    Iec61850::Acsi::Server* server = server_;
+    Iec61850::Acsi::Server* server = GetServer();
     if (server != nullptr && client_ != nullptr && client_->IsAssociated()) {
         std::string sectionList;
         if (server->BuildIcdSettingsXml(sectionList) != 0) {

@@ -59,8 +59,18 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 }
 
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
-    bool expected = false;
-    if (GetState() != StateIdle || !associating_.compare_exchange_strong(expected, true)) {
+    bool began = false;
+    {
+        // Begun under the attempt's lock, so that an abandon counts for this attempt or none.
+        std::lock_guard lock(attemptMutex_);
+        if (GetState() == StateIdle && !associating_.load()) {
+            associating_.store(true);
+            abandoned_ = false;
+            abortedWhileAssociating_.store(false);
+            began = true;
+        }
+    }
+    if (!began) {
         // A standing association (or one being made) is not touched.
         WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
         return System::InvalidState;
@@ -70,13 +80,18 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     Mms::ServiceErrorRecord outcome;
     profile_.store(&profile);
     userValue_ = userValue;
-    abortedWhileAssociating_.store(false);
     // The transport of an earlier attempt is closed and its receive thread done with it
     // before anything of this attempt starts: a late word of that connection (the tail
     // of a refusal, the report of its end) must not reach this one.
     if (Protocol::Connection* lower = GetLower()) lower->Close();
     profile.GetStack()->ResetConnectionChain(this);
-    ResultCode result = Initiate(proposal, negotiated, outcome);
+    // An abandon before the reset closed a chain that the reset opened again: nothing is sent.
+    ResultCode result = IsAbandoned() ? System::Aborted : Initiate(proposal, negotiated, outcome);
+    if (result == System::OkNoError && IsAbandoned()) {
+        // The device's answer crossed the abandon: what the program gave up must not stand.
+        Abort();
+        result = System::Aborted;
+    }
     // An abort the program asked for ends the attempt as aborted, whatever step of the
     // connect it cut short.
     if (result != System::OkNoError && abortedWhileAssociating_.load()) result = System::Aborted;
@@ -85,7 +100,10 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         outcome_ = outcome;
         negotiated_ = negotiated;
     }
-    associating_.store(false);
+    {
+        std::lock_guard lock(attemptMutex_);
+        associating_.store(false);
+    }
     if (result == System::OkNoError) {
         if (Server* server = GetServer()) server->SetConnection(this);
         WithClient([](ClientApplication& client) { client.OnAssociated(0); });
@@ -104,6 +122,25 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
 }
 
 ResultCode TPAppAssociation::Abort() { return Mms::MmsUserConnection::Abort(); }
+
+bool TPAppAssociation::AbandonAssociate() {
+    {
+        std::lock_guard lock(attemptMutex_);
+        if (!associating_.load()) return false;
+        abandoned_ = true;
+    }
+    abortedWhileAssociating_.store(true);
+    Abort();
+    // Before the MMS initiate the abort has nothing to tell the peer: closing the chain ends
+    // a transport connect or the wait for its confirm.
+    if (Protocol::Connection* lower = GetLower()) lower->Close();
+    return true;
+}
+
+bool TPAppAssociation::IsAbandoned() const {
+    std::lock_guard lock(attemptMutex_);
+    return abandoned_;
+}
 
 void TPAppAssociation::End() {
     EndEpoch();

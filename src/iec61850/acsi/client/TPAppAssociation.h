@@ -82,6 +82,15 @@ public:
     Mms::ServiceErrorRecord GetInitiateOutcome() const;
     // The local abort: every queued and pending service confirmed with 8, OnAbort.
     System::ResultCode Abort();
+    // Gives up the Associate under way on another thread before its initiate completes:
+    // the initiate is aborted and the chain below closed, which ends a transport connect,
+    // the wait for its confirm or for the initiate's answer. That Associate returns Aborted
+    // (OnAssociationFailed tells the client) and never stands, even when the device's
+    // answer crossed the abandon. True when an attempt was under way; false, and nothing
+    // done, otherwise. An abandon that comes just as the attempt opens its transport finds
+    // nothing to close yet and leaves that wait to its time-out: a caller that must see the
+    // attempt end soon asks again until Associate has returned.
+    bool AbandonAssociate();
     bool IsAssociated() const { return GetState() == StateAssociated; }
     // Ends the association for good: a standing one is aborted, the thread stopped and
     // joined, everything queued or pending confirmed with 8. The client is still called.
@@ -167,6 +176,7 @@ private:
     void EndEpoch();
     void HandleAbort(bool local);
     void TakeInReports();
+    bool IsAbandoned() const;
 
     std::atomic<AssociationProfile*> profile_{nullptr};
     std::uint32_t userValue_ = 0;
@@ -181,6 +191,9 @@ private:
     std::vector<Service*> deferred_;
     std::atomic<bool> associating_{false};
     std::atomic<bool> abortedWhileAssociating_{false};
+    // The attempt's beginning, end and abandon, so that an abandon never outlives its attempt.
+    mutable std::mutex attemptMutex_;
+    bool abandoned_ = false;
     mutable std::mutex outcomeMutex_;
     Mms::ServiceErrorRecord outcome_;
     Mms::InitiateParameters negotiated_;

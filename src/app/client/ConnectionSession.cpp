@@ -1,0 +1,336 @@
+#include "app/client/ConnectionSession.h"
+
+#include <chrono>
+#include <vector>
+
+#include "app/client/QXClient.h"
+#include "app/client/QXMessages.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
+
+namespace App {
+
+using Iec61850::Acsi::Server;
+using System::ResultCode;
+
+namespace {
+
+// How long a release may take at the end before the association is aborted: the
+// profile's MMS time-out.
+std::chrono::milliseconds ReleaseTimeout(Server* server) {
+    std::string value;
+    if (server != nullptr && server->GetProfile(0) != nullptr &&
+        server->GetProfile(0)->GetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, value) ==
+            System::OkNoError) {
+        try {
+            return std::chrono::milliseconds(std::stoul(value));
+        } catch (...) {}
+    }
+    return std::chrono::milliseconds(10000);
+}
+
+}  // namespace
+
+ConnectionSession::ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients,
+                                     MainWindowNotifier* window, ConnectionSessionListener* listener)
+    : servers_(servers), clients_(clients), window_(window), listener_(listener) {}
+
+ConnectionSession::~ConnectionSession() { Shutdown(); }
+
+void ConnectionSession::SetProfileOverride(const std::string& name, const std::string& value) {
+    std::lock_guard lock(mutex_);
+    overrides_[name] = value;
+}
+
+ConnectionSession::Phase ConnectionSession::GetPhase() const {
+    std::lock_guard lock(mutex_);
+    if (shutDown_) return Phase::ShutDown;
+    if (busy_) return associated_ ? Phase::Loading : Phase::Connecting;
+    return associated_ ? Phase::Connected : Phase::Idle;
+}
+
+QXClient* ConnectionSession::GetClient() const {
+    std::lock_guard lock(mutex_);
+    return client_;
+}
+
+Server* ConnectionSession::GetServer() const {
+    std::lock_guard lock(mutex_);
+    return server_;
+}
+
+std::int32_t ConnectionSession::GetServerId() const {
+    std::lock_guard lock(mutex_);
+    return serverId_;
+}
+
+// ---- what the client tells ----
+
+std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    bool connected = false;
+    bool disconnected = false;
+    {
+        std::lock_guard lock(mutex_);
+        switch (message) {
+            case WM_QX_ASSOCIATE_RESULT:
+                if (wParam == 0) {
+                    associated_ = true;
+                    connected = true;
+                } else {
+                    // The text lives for the call only.
+                    failureTold_ = true;
+                    failureText_ = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
+                }
+                break;
+            case WM_QX_MODEL_READ_START: loadStarted_ = true; break;
+            case WM_QX_RELEASE_RESULT:
+                // A refused release leaves the association standing.
+                if (wParam != 0) break;
+                [[fallthrough]];
+            case WM_QX_ABORTED:
+                // An abort of an attempt given up is no end of a connection that stood.
+                disconnected = associated_;
+                associated_ = false;
+                break;
+            default: break;
+        }
+    }
+    // The window hears it first, as it did before the session stood between.
+    const std::intptr_t answer = window_ != nullptr ? window_->Send(message, wParam, lParam) : 0;
+    if (listener_ != nullptr && Telling()) {
+        if (connected) listener_->OnConnected();
+        if (disconnected) listener_->OnDisconnected();
+    }
+    return answer;
+}
+
+// ---- connect ----
+
+ResultCode ConnectionSession::MakeClient() {
+    std::int32_t id = -1;
+    {
+        std::lock_guard lock(mutex_);
+        id = clientId_;
+    }
+    if (id == -1) {
+        auto* made = new QXClient(this);
+        std::uint32_t handle = 0;
+        if (const ResultCode result = clients_.AddClient(made, handle); result != System::OkNoError) {
+            delete made;
+            return result;
+        }
+        id = static_cast<std::int32_t>(handle);
+        std::lock_guard lock(mutex_);
+        clientId_ = id;
+    }
+    Iec61850::ClientApplication* filed = nullptr;
+    if (const ResultCode result = clients_.GetClient(static_cast<std::uint32_t>(id), filed);
+        result != System::OkNoError) {
+        return result;
+    }
+    std::lock_guard lock(mutex_);
+    client_ = static_cast<QXClient*>(filed);
+    return System::OkNoError;
+}
+
+ResultCode ConnectionSession::TakeServer(const std::string& address) {
+    Server* found = nullptr;
+    servers_.FindServer(address, found);
+    if (found != nullptr) {
+        std::uint32_t handle = 0;
+        const bool known = servers_.FindServerIdOf(handle, found) == System::OkNoError;
+        std::lock_guard lock(mutex_);
+        server_ = found;
+        if (known) serverId_ = static_cast<std::int32_t>(handle);
+        return System::OkNoError;
+    }
+    std::uint32_t handle = 0;
+    ResultCode result = servers_.AddServer(address, handle);
+    const bool added = result == System::OkNoError;
+    if (added) result = servers_.GetServer(handle, found);
+    std::map<std::string, std::string> overrides;
+    {
+        std::lock_guard lock(mutex_);
+        server_ = result == System::OkNoError ? found : nullptr;
+        if (added) serverId_ = static_cast<std::int32_t>(handle);
+        overrides = overrides_;
+    }
+    if (result != System::OkNoError) return result;
+    for (const auto& [name, value] : overrides) found->GetProfile(0)->SetParameter(name, value);
+    return System::OkNoError;
+}
+
+void ConnectionSession::RemoveServer() {
+    std::lock_guard removal(removalMutex_);
+    std::int32_t id = -1;
+    QXClient* client = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        id = serverId_;
+        client = client_;
+    }
+    if (servers_.RemoveServer(static_cast<std::uint32_t>(id)) != System::OkNoError) return;
+    if (client != nullptr) client->ClearAssociation();
+    std::lock_guard lock(mutex_);
+    server_ = nullptr;
+    serverId_ = -1;
+}
+
+ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
+    bool removeFirst = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (shutDown_ || busy_) return System::InvalidState;
+        removeFirst = reload && server_ != nullptr;
+        busy_ = true;
+        failureTold_ = false;
+        failureText_.clear();
+        loadStarted_ = false;
+    }
+    // The last worker has told its end and has nothing left to do.
+    if (worker_.joinable()) worker_.join();
+    ResultCode result = MakeClient();
+    // A server to be removed may still be sending to this thread: it is found after the
+    // removal, on the worker.
+    if (result == System::OkNoError && !removeFirst) result = TakeServer(address);
+    if (result != System::OkNoError) {
+        {
+            std::lock_guard lock(mutex_);
+            busy_ = false;
+        }
+        workEnded_.notify_all();
+        return result;
+    }
+    worker_ = std::thread([this, address, removeFirst] { RunConnect(address, removeFirst); });
+    return System::OkNoError;
+}
+
+void ConnectionSession::RunConnect(const std::string& address, bool removeFirst) {
+    ResultCode result = System::OkNoError;
+    if (removeFirst) {
+        RemoveServer();
+        result = TakeServer(address);
+    }
+    QXClient* client = GetClient();
+    Server* server = GetServer();
+    if (result == System::OkNoError) {
+        if (closing_.load()) {
+            result = System::Aborted;
+        } else if (client == nullptr || server == nullptr) {
+            result = System::InvalidState;
+        } else {
+            // The model load follows inside, on this thread, once the association stands.
+            result = client->Associate(*server->GetProfile(0), 0);
+        }
+    }
+    bool told = false;
+    bool loaded = false;
+    std::string text;
+    {
+        std::lock_guard lock(mutex_);
+        told = failureTold_;
+        text = failureText_;
+        loaded = loadStarted_;
+    }
+    // Associate has returned: nothing of its call chain uses the server any more. A shutdown
+    // removes every server itself, and gives up the association meanwhile.
+    if (told && !closing_.load()) RemoveServer();
+    if (listener_ != nullptr && Telling()) {
+        if (result != System::OkNoError) {
+            listener_->OnConnectFailed(result, told ? text : System::ResultCodeText(result), told);
+        } else if (loaded) {
+            listener_->OnModelLoaded(client->GetModelReadResult());
+        }
+    }
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = false;
+    }
+    workEnded_.notify_all();
+    if (listener_ != nullptr && Telling()) listener_->OnWorkEnded();
+}
+
+// ---- disconnect and the end ----
+
+void ConnectionSession::Disconnect() {
+    QXClient* client = nullptr;
+    bool loading = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (shutDown_) return;
+        client = client_;
+        loading = busy_ && associated_;
+    }
+    if (client == nullptr) return;
+    if (loading) client->StopModelLoad();
+    client->Release();
+}
+
+void ConnectionSession::Shutdown() {
+    {
+        std::lock_guard lock(mutex_);
+        if (shutDown_) return;
+        shutDown_ = true;
+    }
+    closing_.store(true);
+    QXClient* client = GetClient();
+    // A connect under way is given up. Its association may not exist yet when the worker is
+    // about to make it, an abandon may come just as the transport opens, and a load's stop
+    // asked for before its association stood does not hold: all is asked until the worker
+    // ends.
+    {
+        std::unique_lock lock(mutex_);
+        while (busy_) {
+            lock.unlock();
+            if (client != nullptr) {
+                client->StopModelLoad();
+                // A server being removed takes its association along: there is nothing to give up.
+                std::unique_lock removal(removalMutex_, std::try_to_lock);
+                if (removal.owns_lock()) {
+                    if (Iec61850::Acsi::TPAppAssociation* association = client->GetAssociation()) {
+                        association->AbandonAssociate();
+                    }
+                }
+            }
+            lock.lock();
+            workEnded_.wait_for(lock, std::chrono::milliseconds(50), [this] { return !busy_; });
+        }
+    }
+    if (worker_.joinable()) worker_.join();
+    // Releasing waits for the device and the removals join association threads: not on the
+    // caller's thread.
+    worker_ = std::thread([this, client] { EndConnection(client); });
+    worker_.join();
+    std::lock_guard lock(mutex_);
+    client_ = nullptr;
+    clientId_ = -1;
+    server_ = nullptr;
+    serverId_ = -1;
+}
+
+void ConnectionSession::EndConnection(QXClient* client) {
+    if (client != nullptr && client->IsAssociated()) {
+        const auto deadline = std::chrono::steady_clock::now() + ReleaseTimeout(GetServer());
+        client->Release();
+        while (client->IsAssociated() && std::chrono::steady_clock::now() < deadline) {
+            client->WaitForConfirmation(50);
+        }
+        if (client->IsAssociated()) {
+            if (Iec61850::Acsi::TPAppAssociation* association = client->GetAssociation()) association->Abort();
+        }
+    }
+    std::vector<std::uint32_t> ids;
+    servers_.ListServerIds(ids);
+    for (std::uint32_t id : ids) servers_.RemoveServer(id);
+    std::int32_t clientId = -1;
+    {
+        std::lock_guard lock(mutex_);
+        clientId = clientId_;
+    }
+    if (clientId != -1) clients_.RemoveClientById(static_cast<std::uint32_t>(clientId));
+}
+
+}  // namespace App

@@ -1,0 +1,141 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "app/client/MainWindowNotifier.h"
+#include "system/ResultCode.h"
+
+namespace Iec61850::Acsi {
+class ClientManager;
+class Server;
+class ServerManager;
+}  // namespace Iec61850::Acsi
+
+namespace App {
+
+class QXClient;
+
+// What a session tells its owner, with no lock of the session held. The owner copies what
+// it needs and hands it to its own thread; none of these may wait for the owner's thread
+// or for an answer of the association. Once Shutdown has begun nothing more is told (a call
+// already on its way may still end).
+class ConnectionSessionListener {
+public:
+    virtual ~ConnectionSessionListener() = default;
+    // The association stands; the model load follows. On the worker, inside the client's
+    // callback.
+    virtual void OnConnected() {}
+    // A connect ended without an association, on the worker. `told`: the client has told its
+    // window already (with `reason`, and the server of the address is discarded); otherwise
+    // no one has, and `reason` is the result's text.
+    virtual void OnConnectFailed(System::ResultCode /*result*/, const std::string& /*reason*/, bool /*told*/) {}
+    // The model load ended with the reader's result (ModelReader's results), on the worker.
+    virtual void OnModelLoaded(std::int32_t /*result*/) {}
+    // An association that stood ended, released or aborted: on the library thread that
+    // learnt it (the receive thread, or the one that aborted).
+    virtual void OnDisconnected() {}
+    // The worker's last act: the connect is over, another may start.
+    virtual void OnWorkEnded() {}
+};
+
+// The program's connection to one device at a time, without a window: the servers and the
+// client of the registries, the association made on a worker of its own followed by the
+// model load (both inside QXClient::Associate), the release, and the ordered end (which
+// aborts what the release cannot end).
+//
+// The client it makes tells `window` everything, as it always did; the session hears those
+// messages on their way to learn where the connection stands.
+//
+// Threads: Connect, Disconnect and Shutdown are called from the owner's thread. Connect and
+// Disconnect never make it wait on the network: every registry removal (it joins association
+// threads, whose callbacks may be sending to that thread) runs on the worker. Shutdown waits
+// for the session's threads. The accessors may be called from any thread.
+class ConnectionSession : private MainWindowNotifier {
+public:
+    enum class Phase {
+        Idle,        // no association, no work
+        Connecting,  // the worker is at work and no association stands yet
+        Loading,     // the association stands and the worker reads the model
+        Connected,   // the association stands, the worker has ended
+        ShutDown,
+    };
+
+    ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients,
+                      MainWindowNotifier* window, ConnectionSessionListener* listener);
+    // Shuts down.
+    ~ConnectionSession() override;
+    ConnectionSession(const ConnectionSession&) = delete;
+    ConnectionSession& operator=(const ConnectionSession&) = delete;
+
+    // Profile values for the servers this session creates ("RemoteNPort", "MmsTimeout" ...).
+    void SetProfileOverride(const std::string& name, const std::string& value);
+
+    // The client once (created and filed on the first call, kept for later connections), the
+    // server of the address found or made, then Associate and the model load on the worker.
+    // With `reload` and a server held, that server is removed first (on the worker too), so
+    // that the model is read afresh. 0 when the worker started; InvalidState while a connect
+    // is under way or after Shutdown; else the registries' failure, nothing started.
+    System::ResultCode Connect(const std::string& address, bool reload);
+    // Releases the association (a model load under way is stopped first). The end comes
+    // through the client's release result (or an abort), then OnDisconnected.
+    void Disconnect();
+    // Stops the model load, gives up a connect under way, releases a standing association
+    // (aborted when the profile's MMS time-out passes), removes every server of the registry
+    // and the client, and joins the session's threads. Once; the release and the removals
+    // run on a thread of the session's. It waits for the worker, whose client may be telling
+    // the window: the window no longer waits for the caller's thread (the program's has gone).
+    void Shutdown();
+
+    Phase GetPhase() const;
+    // The client, from the first Connect until Shutdown; null otherwise.
+    QXClient* GetClient() const;
+    Iec61850::Acsi::Server* GetServer() const;
+    // The handle of the server held in the registry, -1 for none.
+    std::int32_t GetServerId() const;
+
+private:
+    // The client's messages on their way to the window.
+    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    System::ResultCode MakeClient();
+    // Finds or makes the server of the address; on the owner's thread or the worker.
+    System::ResultCode TakeServer(const std::string& address);
+    // Removes the server held and lets the client make a new association next time.
+    void RemoveServer();
+    void RunConnect(const std::string& address, bool removeFirst);
+    void EndConnection(QXClient* client);
+    bool Telling() const { return !closing_.load(); }
+
+    Iec61850::Acsi::ServerManager& servers_;
+    Iec61850::Acsi::ClientManager& clients_;
+    MainWindowNotifier* const window_;
+    ConnectionSessionListener* const listener_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable workEnded_;
+    std::map<std::string, std::string> overrides_;
+    QXClient* client_ = nullptr;
+    std::int32_t clientId_ = -1;
+    Iec61850::Acsi::Server* server_ = nullptr;
+    std::int32_t serverId_ = -1;
+    bool busy_ = false;
+    bool associated_ = false;
+    bool shutDown_ = false;
+    // Of the connect under way: what the client told the window.
+    bool failureTold_ = false;
+    std::string failureText_;
+    bool loadStarted_ = false;
+
+    // Held while a server is removed and while a connect under way is given up, so that the
+    // association given up is not one being destroyed.
+    std::mutex removalMutex_;
+    std::atomic<bool> closing_{false};
+    std::thread worker_;
+};
+
+}  // namespace App

@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/client/ConnectionSession.h"
+#include "app/client/QXClient.h"
+#include "app/client/RecordingNotifier.h"
+#include "device/Device.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/reader/ModelReader.h"
+#include "iec61850/acsi/registry/ClientManager.h"
+#include "iec61850/acsi/registry/ServerManager.h"
+#include "osi/AssociationWireRelay.h"
+#include "system/Polling.h"
+
+namespace AppTest {
+namespace {
+
+using App::ConnectionSession;
+using Phase = ConnectionSession::Phase;
+
+enum class Told { Connected, Failed, Loaded, Disconnected, WorkEnded };
+
+struct Event {
+    Told kind;
+    std::int32_t value = 0;  // the failure's result, the load's result
+    std::string text;
+    bool told = false;
+};
+
+class RecordingListener : public App::ConnectionSessionListener {
+public:
+    void OnConnected() override { Add(Told::Connected); }
+    void OnConnectFailed(System::ResultCode result, const std::string& reason, bool told) override {
+        Add(Told::Failed, result, reason, told);
+    }
+    void OnModelLoaded(std::int32_t result) override { Add(Told::Loaded, result); }
+    void OnDisconnected() override { Add(Told::Disconnected); }
+    void OnWorkEnded() override { Add(Told::WorkEnded); }
+
+    std::vector<Event> Events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    std::vector<Told> Kinds() const {
+        std::vector<Told> kinds;
+        for (const Event& event : Events()) kinds.push_back(event.kind);
+        return kinds;
+    }
+    // Until `count` events of the kind have come in all.
+    bool WaitFor(Told kind, int count = 1) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
+            return std::count_if(events_.begin(), events_.end(), [&](const Event& e) { return e.kind == kind; }) >=
+                   count;
+        });
+    }
+
+private:
+    void Add(Told kind, std::int32_t value = 0, const std::string& text = {}, bool told = false) {
+        {
+            std::lock_guard lock(mutex_);
+            events_.push_back(Event{kind, value, text, told});
+        }
+        changed_.notify_all();
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Event> events_;
+};
+
+// The session against the test device behind a recording relay, its window and its owner
+// recorded. The session goes first, the device last.
+struct SessionRig {
+    explicit SessionRig(const std::string& mmsTimeout = "600") {
+        EXPECT_EQ(device.Start(), System::OkNoError);
+        relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
+        session = std::make_unique<ConnectionSession>(servers, clients, &window, &listener);
+        session->SetProfileOverride("RemoteNPort", std::to_string(relay->Port()));
+        session->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, mmsTimeout);
+        session->SetProfileOverride("LocalSTimeout", "300");
+    }
+    ~SessionRig() {
+        session.reset();
+        relay.reset();
+        device.Stop();
+    }
+    System::ResultCode Connect(bool reload = false) { return session->Connect("127.0.0.1", reload); }
+    int Seen(std::uint32_t message) const {
+        int seen = 0;
+        for (const Message& m : window.Messages()) seen += m.message == message && m.wParam == 0;
+        return seen;
+    }
+    // The client has sent something after the device's first answer on the first connection.
+    bool ClientSpokeAfterAnAnswer() const {
+        bool answered = false;
+        for (const TestSupport::WireUnit& unit : relay->Units(0)) {
+            if (!unit.fromClient) answered = true;
+            if (unit.fromClient && answered) return true;
+        }
+        return false;
+    }
+
+    TestDevice::Device device;
+    std::unique_ptr<AssociationTest::AssociationWireRelay> relay;
+    Iec61850::Acsi::ServerManager servers;
+    Iec61850::Acsi::ClientManager clients;
+    RecordingNotifier window;
+    RecordingListener listener;
+    std::unique_ptr<ConnectionSession> session;
+};
+
+TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload) {
+    SessionRig rig;
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
+    // The window holds the worker inside the association's answer: the connect is then
+    // certainly under way.
+    std::mutex gateMutex;
+    std::condition_variable gateChanged;
+    bool open = false;
+    rig.window.SetHook([&](const Message& m) {
+        if (m.message != App::WM_QX_ASSOCIATE_RESULT) return;
+        std::unique_lock lock(gateMutex);
+        gateChanged.wait(lock, [&] { return open; });
+    });
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return rig.session->GetPhase() == Phase::Loading; }));
+    EXPECT_EQ(rig.Connect(), System::InvalidState);
+    {
+        std::lock_guard lock(gateMutex);
+        open = true;
+    }
+    gateChanged.notify_all();
+    rig.window.SetHook(nullptr);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    EXPECT_EQ(rig.listener.Kinds(), (std::vector<Told>{Told::Connected, Told::Loaded, Told::WorkEnded}));
+    EXPECT_EQ(rig.listener.Events()[1].value, Iec61850::Acsi::ModelReader::ResultRead);
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+    std::vector<std::string> devices;
+    rig.session->GetClient()->GetLogicalDeviceNames(devices);
+    EXPECT_EQ(devices, (std::vector<std::string>{"LD0", "bay1"}));
+    const std::int32_t first = rig.session->GetServerId();
+
+    rig.session->Disconnect();
+    ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
+    EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT), 1);
+
+    // Again without reload: the same server and its model; with reload: a new one in its place.
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
+    EXPECT_EQ(rig.session->GetServerId(), first);
+    rig.session->Disconnect();
+    ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, 2));
+    ASSERT_EQ(rig.Connect(true), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 3));
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+    EXPECT_NE(rig.session->GetServerId(), first);
+    std::vector<std::uint32_t> ids;
+    rig.servers.ListServerIds(ids);
+    EXPECT_EQ(ids, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(rig.session->GetServerId())}));
+    const std::vector<Told> kinds = rig.listener.Kinds();
+    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Told::Loaded), 3);
+}
+
+TEST(ConnectionSession, ARefusedInitiateDiscardsTheServerAndTheNextConnectMakesAnother) {
+    SessionRig rig;
+    TestDevice::Faults faults;
+    faults.initiateErrorClass = 9;
+    faults.initiateErrorCode = 6;
+    rig.device.SetFaults(faults);
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    ASSERT_EQ(rig.listener.Kinds(), (std::vector<Told>{Told::Failed, Told::WorkEnded}));
+    const Event failed = rig.listener.Events()[0];
+    EXPECT_TRUE(failed.told);
+    EXPECT_NE(failed.text.find("initiate-Error"), std::string::npos) << failed.text;
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
+    EXPECT_EQ(rig.session->GetServerId(), -1);
+    std::vector<std::uint32_t> ids;
+    rig.servers.ListServerIds(ids);
+    EXPECT_TRUE(ids.empty());
+
+    rig.device.SetFaults({});
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+    EXPECT_NE(rig.session->GetServerId(), -1);
+}
+
+// Whatever the session is doing, Shutdown ends it soon, leaves no association on the device,
+// nothing in the registries, and tells the owner nothing more.
+TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
+    struct Case {
+        const char* what;
+        std::function<void(SessionRig&)> arrange;
+        bool releases;  // the association stood: it is released, not aborted
+    };
+    const auto connected = [](SessionRig& rig) {
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    };
+    const std::vector<Case> cases = {
+        {"idle", [](SessionRig&) {}, false},
+        {"connecting: the transport's confirm never comes",
+         [](SessionRig& rig) {
+             TestDevice::Faults faults;
+             faults.dropConnectConfirm = true;
+             rig.device.SetFaults(faults);
+             ASSERT_EQ(rig.Connect(), System::OkNoError);
+             ASSERT_TRUE(TestSupport::Eventually([&] { return !rig.relay->Units(0).empty(); }));
+         },
+         false},
+        {"connecting: the initiate is never answered",
+         [](SessionRig& rig) {
+             TestDevice::Faults faults;
+             faults.dropInitiateAnswer = true;
+             rig.device.SetFaults(faults);
+             ASSERT_EQ(rig.Connect(), System::OkNoError);
+             ASSERT_TRUE(TestSupport::Eventually([&] { return rig.ClientSpokeAfterAnAnswer(); }));
+         },
+         false},
+        {"loading",
+         [](SessionRig& rig) {
+             // The load's first progress waits until the shutdown has begun.
+             rig.window.SetHook([&rig](const Message& m) {
+                 if (m.message != App::WM_QX_MODEL_READ_PROGRESS) return;
+                 EXPECT_TRUE(TestSupport::Eventually([&] { return rig.session->GetPhase() == Phase::ShutDown; }));
+             });
+             ASSERT_EQ(rig.Connect(), System::OkNoError);
+             Message start;
+             ASSERT_TRUE(rig.window.WaitFor(App::WM_QX_MODEL_READ_START, start));
+             EXPECT_EQ(rig.session->GetPhase(), Phase::Loading);
+         },
+         true},
+        {"connected", connected, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // A connect under way would wait this long if it were not given up.
+        SessionRig rig("30000");
+        c.arrange(rig);
+        if (HasFatalFailure()) return;
+        const std::size_t toldBefore = rig.listener.Events().size();
+        const int releasedBefore = rig.Seen(App::WM_QX_RELEASE_RESULT);
+        const int loadsBefore = rig.Seen(App::WM_QX_MODEL_READ_DONE);
+        const auto start = std::chrono::steady_clock::now();
+        rig.session->Shutdown();
+        EXPECT_LT(TestSupport::ElapsedSince(start), std::chrono::seconds(5));
+        EXPECT_EQ(rig.session->GetPhase(), Phase::ShutDown);
+        EXPECT_EQ(rig.listener.Events().size(), toldBefore);
+        EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT) - releasedBefore, c.releases ? 1 : 0);
+        // A load under way was stopped, not read to its end.
+        EXPECT_EQ(rig.Seen(App::WM_QX_MODEL_READ_DONE), loadsBefore);
+        EXPECT_EQ(rig.session->GetClient(), nullptr);
+        EXPECT_EQ(rig.session->GetServerId(), -1);
+        std::vector<std::uint32_t> ids;
+        rig.servers.ListServerIds(ids);
+        EXPECT_TRUE(ids.empty());
+        Iec61850::ClientApplication* client = nullptr;
+        EXPECT_NE(rig.clients.GetClient(1, client), System::OkNoError);
+        EXPECT_TRUE(TestSupport::Eventually([&] { return rig.device.OpenAssociations() == 0; }));
+        EXPECT_EQ(rig.Connect(), System::InvalidState);
+    }
+}
+
+}  // namespace
+}  // namespace AppTest
