@@ -189,17 +189,25 @@ Faults Device::GetFaults() const {
 
 void Device::Log(RequestRecord record) {
     std::lock_guard lock(mutex_);
+    if (requests_.size() == RequestLogLimit) requests_.pop_front();
     requests_.push_back(std::move(record));
+    ++requestCount_;
 }
 
 std::vector<RequestRecord> Device::Requests() const {
     std::lock_guard lock(mutex_);
-    return requests_;
+    return {requests_.begin(), requests_.end()};
+}
+
+std::size_t Device::RequestCount() const {
+    std::lock_guard lock(mutex_);
+    return requestCount_;
 }
 
 void Device::ClearRequests() {
     std::lock_guard lock(mutex_);
     requests_.clear();
+    requestCount_ = 0;
 }
 
 int Device::NextAssociationNumber() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -87,7 +89,12 @@ public:
 
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
+    // The log of confirmed requests keeps the last RequestLogLimit of them, so that a
+    // device left running serves without end: Requests() gives those, oldest first, and
+    // RequestCount() every request since the start or the last ClearRequests.
+    static constexpr std::size_t RequestLogLimit = 4096;
     std::vector<RequestRecord> Requests() const;
+    std::size_t RequestCount() const;
     void ClearRequests();
     // Associations that stand now.
     int OpenAssociations() const;
@@ -127,7 +134,8 @@ private:
     bool stopping_ = false;
     bool timerWoken_ = false;
     Faults faults_;
-    std::vector<RequestRecord> requests_;
+    std::deque<RequestRecord> requests_;
+    std::size_t requestCount_ = 0;
     int associations_ = 0;
     std::thread timer_;
 
