@@ -79,8 +79,9 @@ public:
     const ModelSummary& Summary() const { return summary_; }
 
     // A value by the reference of a leaf or structure ("LD0/XCBR1$ST$Pos$stVal"), as
-    // text. Setting it reports the change to the blocks whose data sets hold it: 0, 2
-    // for an unknown reference, the value's refusal of the text otherwise.
+    // text. Setting it reports the change to the blocks whose data sets hold it, and a
+    // new value stamps its data object's "t" with the present time: 0, 2 for an unknown
+    // reference, the value's refusal of the text otherwise.
     System::ResultCode SetValue(std::string_view reference, std::string_view text);
     std::string GetValue(std::string_view reference);
     // "LD0/CSWI1$CO$Pos"; null when there is none.
@@ -112,6 +113,7 @@ public:
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
+    // The model lock held: the item changed now, so its data object's "t" says so.
     void StampTime(Mms::Domain& domain, const std::string& item);
     // A report control block's integrity schedule changed.
     void WakeTimer();
