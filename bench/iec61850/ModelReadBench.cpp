@@ -60,7 +60,7 @@ void BM_ReadLargeModel(benchmark::State& state) {
 
         state.PauseTiming();
         heap = HeapInUse() - before;
-        requests = device.Requests().size();
+        requests = device.RequestCount();
         server->CountKindOf(ModelClass::DataAttribute, AnyObjectState, attributes);
         server->CountKindOf(ModelClass::Any, AnyObjectState, objects);
         variables = 0;

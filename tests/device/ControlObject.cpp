@@ -1,5 +1,7 @@
 #include "device/ControlObject.h"
 
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "device/Device.h"
@@ -35,6 +37,10 @@ bool ControlObject::IsEnhanced() const {
     return spec_.model == ControlModel::DirectEnhanced || spec_.model == ControlModel::SboEnhanced;
 }
 
+bool ControlObject::IsSbo() const {
+    return spec_.model == ControlModel::SboNormal || spec_.model == ControlModel::SboEnhanced;
+}
+
 ControlObject::Operation ControlObject::OperationOf(const Mms::Domain& domain, const std::string& item) const {
     if (&domain != &domain_) return Operation::None;
     if (item == Item("Oper")) return Operation::Operate;
@@ -46,14 +52,60 @@ ControlObject::Operation ControlObject::OperationOf(const Mms::Domain& domain, c
 
 void ControlObject::SetSelected(DeviceConnection* association) {
     selectedBy_ = association;
+    if (association == nullptr) selectionEnds_ = Clock::time_point::max();
     if (Mms::NamedVariable* selected = Variable(spec_.node + "$ST$" + spec_.dataObject + "$stSeld")) {
         selected->FromText(association != nullptr ? "True" : "False");
     }
 }
 
+int ControlObject::SboTimeoutMs() const {
+    if (const int fault = device_.GetFaults().sboTimeoutMs; fault >= 0) return fault;
+    std::string text;
+    Mms::NamedVariable* timeout = Variable(spec_.node + "$CF$" + spec_.dataObject + "$sboTimeout");
+    if (timeout == nullptr || timeout->ToText(text) != System::OkNoError) return DefaultSboTimeoutMs;
+    char* end = nullptr;
+    const unsigned long ms = std::strtoul(text.c_str(), &end, 10);
+    return end != text.c_str() && ms <= static_cast<unsigned long>(INT_MAX) ? static_cast<int>(ms)
+                                                                            : DefaultSboTimeoutMs;
+}
+
+std::string ControlObject::ParametersOf(const char* command) const {
+    using MmsObjectTest::Component;
+    std::string parameters;
+    Mms::NamedVariable* structure = Variable(Item(command));
+    if (structure == nullptr) return parameters;
+    for (const char* part : {"ctlNum", "origin$orCat", "origin$orIdent"}) {
+        std::string text;
+        if (Mms::Container* value = Component(*structure, part)) value->ToText(text);
+        parameters += text + '\n';
+    }
+    return parameters;
+}
+
+void ControlObject::Select(DeviceConnection* association, const char* command) {
+    SetSelected(association);
+    selectionEnds_ = Clock::now() + std::chrono::milliseconds(SboTimeoutMs());
+    selectParameters_ = command != nullptr ? ParametersOf(command) : std::string();
+    // The device's timer ends the selection on time.
+    device_.WakeTimer();
+}
+
+bool ControlObject::RepeatsSelect(const char* command) const {
+    return spec_.model != ControlModel::SboEnhanced || ParametersOf(command) == selectParameters_;
+}
+
+void ControlObject::ExpireSelection(Clock::time_point now) {
+    if (selectedBy_ != nullptr && now >= selectionEnds_) SetSelected(nullptr);
+}
+
+ControlObject::Clock::time_point ControlObject::SelectionEnds() const {
+    return selectedBy_ != nullptr ? selectionEnds_ : Clock::time_point::max();
+}
+
 void ControlObject::PrepareSelectRead(DeviceConnection* reader) {
+    ExpireSelection(Clock::now());
     const bool refused = blocked_ != 0 || reader == nullptr || (selectedBy_ != nullptr && selectedBy_ != reader);
-    if (!refused) SetSelected(reader);
+    if (!refused) Select(reader, nullptr);
     if (Mms::NamedVariable* sbo = Variable(Item("SBO"))) sbo->FromText(refused ? "" : reference_);
 }
 
@@ -88,29 +140,38 @@ std::int32_t ControlObject::Refuse(Operation operation, DeviceConnection* writer
 
 std::int32_t ControlObject::Execute(Operation operation, DeviceConnection* writer) {
     if (blocked_ != 0) return Refuse(operation, writer, blocked_);
-    const bool sbo = spec_.model == ControlModel::SboNormal || spec_.model == ControlModel::SboEnhanced;
+    ExpireSelection(Clock::now());
     switch (operation) {
         case Operation::Select:
             if (spec_.model != ControlModel::SboEnhanced) return Refuse(operation, writer, NotSupported);
             if (selectedBy_ != nullptr && selectedBy_ != writer)
                 return Refuse(operation, writer, ObjectAlreadySelected);
-            SetSelected(writer);
+            Select(writer, "SBOw");
             return 0;
         case Operation::Cancel:
-            if (sbo && selectedBy_ != writer) return Refuse(operation, writer, ObjectNotSelected);
+            if (IsSbo() && selectedBy_ != writer) return Refuse(operation, writer, ObjectNotSelected);
+            if (IsSbo() && !RepeatsSelect("Cancel")) return Refuse(operation, writer, InconsistentParameters);
             SetSelected(nullptr);
             return 0;
         case Operation::Operate: break;
         default: return ReportControl::ObjectAccessDenied;
     }
-    if (sbo && selectedBy_ != writer) return Refuse(operation, writer, ObjectNotSelected);
+    if (IsSbo() && selectedBy_ != writer) return Refuse(operation, writer, ObjectNotSelected);
+    // The selection stays for an operate that is put right within its time.
+    if (IsSbo() && !RepeatsSelect("Oper")) return Refuse(operation, writer, InconsistentParameters);
     SetSelected(nullptr);
 
     std::string value;
     if (Mms::NamedVariable* ctlVal = Variable(Item("Oper$ctlVal"))) ctlVal->ToText(value);
     const std::string status = spec_.node + "$ST$" + spec_.dataObject + "$stVal";
-    if (Mms::NamedVariable* stVal = Variable(status)) stVal->FromText(value == "True" ? "10" : "01");
-    device_.StampTime(domain_, spec_.node + "$ST$" + spec_.dataObject + "$t");
+    if (Mms::NamedVariable* stVal = Variable(status)) {
+        std::string before;
+        std::string after;
+        stVal->ToText(before);
+        stVal->FromText(value == "True" ? "10" : "01");
+        stVal->ToText(after);
+        if (after != before) device_.StampTime(domain_, status);
+    }
 
     if (writer == nullptr) return 0;
     const int failure = failTermination_;

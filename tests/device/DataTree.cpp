@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "device/DeviceTime.h"
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
@@ -85,11 +86,14 @@ void CollectPaths(const DataNode& node, const std::string& path, std::vector<std
     }
 }
 
-void SetInitialValues(Mms::Domain& domain, const DataNode& node, const std::string& path) {
+void SetInitialValues(Mms::Domain& domain, const DataNode& node, const std::string& path,
+                      const System::UtcTime& start) {
     for (const DataNode& child : node.children) {
         const std::string below = path + "$" + child.name;
         if (child.type == Mms::MmsTypeStructure) {
-            SetInitialValues(domain, child, below);
+            SetInitialValues(domain, child, below, start);
+        } else if (child.type == Mms::MmsTypeUtcTime && child.name == "t") {
+            if (Mms::NamedVariable* variable = domain.FindNamedVariable(below)) SetTimeStamp(*variable, start);
         } else if (child.IsLeaf() && !child.initial.empty()) {
             if (Mms::NamedVariable* variable = domain.FindNamedVariable(below)) variable->FromText(child.initial);
         }
@@ -98,7 +102,7 @@ void SetInitialValues(Mms::Domain& domain, const DataNode& node, const std::stri
 
 }  // namespace
 
-Mms::NamedVariable* AddToDomain(Mms::Domain& domain, const DataNode& node) {
+Mms::NamedVariable* AddToDomain(Mms::Domain& domain, const DataNode& node, const System::UtcTime& start) {
     std::vector<std::string> paths;
     CollectPaths(node, node.name, paths);
     // The component variables first: the typed variable binds its parts to them.
@@ -107,7 +111,7 @@ Mms::NamedVariable* AddToDomain(Mms::Domain& domain, const DataNode& node) {
         if (domain.AddObject(variable) != System::OkNoError) delete variable;
     }
     Mms::NamedVariable* variable = MmsObjectTest::AddVariable(domain, node.name, ToType(node));
-    if (variable != nullptr) SetInitialValues(domain, node, node.name);
+    if (variable != nullptr) SetInitialValues(domain, node, node.name, start);
     return variable;
 }
 

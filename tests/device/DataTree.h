@@ -6,6 +6,7 @@
 
 #include "mms/ContainerTestSupport.h"
 #include "mms/pdu/MmsPduData.h"
+#include "system/UtcTime.h"
 
 namespace Mms {
 class Domain;
@@ -46,7 +47,8 @@ std::size_t CountLeaves(const DataNode& node);
 // Files the node in the domain as IEC 61850-8-1 maps a logical node: one typed named
 // variable for the node and one named variable per component path ("LLN0$ST$Mod$stVal"),
 // each bound to its part of the one value. Arrays are addressed as a whole. The leaves
-// take their first values. Returns the node's variable, null when filing failed.
-Mms::NamedVariable* AddToDomain(Mms::Domain& domain, const DataNode& node);
+// take their first values, and the data objects' time stamps "t" the device's start.
+// Returns the node's variable, null when filing failed.
+Mms::NamedVariable* AddToDomain(Mms::Domain& domain, const DataNode& node, const System::UtcTime& start);
 
 }  // namespace TestDevice

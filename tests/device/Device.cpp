@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "device/DeviceTime.h"
 #include "device/ModelScope.h"
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/pdu/MmsPduReader.h"
@@ -11,7 +12,6 @@
 #include "osi/TcpConnection.h"
 #include "osi/W32TcpConnection.h"
 #include "support/StackProfile.h"
-#include "system/TimeText.h"
 
 namespace TestDevice {
 
@@ -157,6 +157,10 @@ void Device::RunTimer() {
                 report->IntegrityIfDue(now);
                 next = std::min(next, report->NextIntegrity());
             }
+            for (const auto& control : controls_) {
+                control->ExpireSelection(now);
+                next = std::min(next, control->SelectionEnds());
+            }
         }
         lock.lock();
         wake_.wait_until(lock, next, [this] { return stopping_ || timerWoken_; });
@@ -189,17 +193,25 @@ Faults Device::GetFaults() const {
 
 void Device::Log(RequestRecord record) {
     std::lock_guard lock(mutex_);
+    if (requests_.size() == RequestLogLimit) requests_.pop_front();
     requests_.push_back(std::move(record));
+    ++requestCount_;
 }
 
 std::vector<RequestRecord> Device::Requests() const {
     std::lock_guard lock(mutex_);
-    return requests_;
+    return {requests_.begin(), requests_.end()};
+}
+
+std::size_t Device::RequestCount() const {
+    std::lock_guard lock(mutex_);
+    return requestCount_;
 }
 
 void Device::ClearRequests() {
     std::lock_guard lock(mutex_);
     requests_.clear();
+    requestCount_ = 0;
 }
 
 int Device::NextAssociationNumber() {
@@ -272,7 +284,12 @@ System::ResultCode Device::SetValue(std::string_view reference, std::string_view
     Mms::Domain* domain = nullptr;
     Mms::NamedVariable* variable = FindVariable(reference, domain);
     if (variable == nullptr) return System::InvalidArguments;
+    std::string before;
+    variable->ToText(before);
     if (const System::ResultCode result = variable->FromText(text); result != System::OkNoError) return result;
+    std::string after;
+    variable->ToText(after);
+    if (after != before) StampTime(*domain, variable->Name);
     ValueChanged(*domain, variable->Name);
     return System::OkNoError;
 }
@@ -290,13 +307,7 @@ void Device::ValueChanged(const Mms::Domain& domain, const std::string& item) {
 }
 
 void Device::StampTime(Mms::Domain& domain, const std::string& item) {
-    Mms::NamedVariable* variable = domain.FindNamedVariable(item);
-    if (variable == nullptr) return;
-    const auto since = std::chrono::system_clock::now().time_since_epoch();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since).count();
-    std::string text;
-    System::FormatTimeText(text, static_cast<std::uint32_t>(ms / 86400000), static_cast<std::uint32_t>(ms % 86400000));
-    variable->FromText(text);
+    if (Mms::NamedVariable* stamp = TimeStampAbove(domain, item)) SetTimeStamp(*stamp, TimeStampNow());
 }
 
 }  // namespace TestDevice

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -77,8 +79,9 @@ public:
     const ModelSummary& Summary() const { return summary_; }
 
     // A value by the reference of a leaf or structure ("LD0/XCBR1$ST$Pos$stVal"), as
-    // text. Setting it reports the change to the blocks whose data sets hold it: 0, 2
-    // for an unknown reference, the value's refusal of the text otherwise.
+    // text. Setting it reports the change to the blocks whose data sets hold it, and a
+    // new value stamps its data object's "t" with the present time: 0, 2 for an unknown
+    // reference, the value's refusal of the text otherwise.
     System::ResultCode SetValue(std::string_view reference, std::string_view text);
     std::string GetValue(std::string_view reference);
     // "LD0/CSWI1$CO$Pos"; null when there is none.
@@ -87,7 +90,12 @@ public:
 
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
+    // The log of confirmed requests keeps the last RequestLogLimit of them, so that a
+    // device left running serves without end: Requests() gives those, oldest first, and
+    // RequestCount() every request since the start or the last ClearRequests.
+    static constexpr std::size_t RequestLogLimit = 4096;
     std::vector<RequestRecord> Requests() const;
+    std::size_t RequestCount() const;
     void ClearRequests();
     // Associations that stand now.
     int OpenAssociations() const;
@@ -105,6 +113,7 @@ public:
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
+    // The model lock held: the item changed now, so its data object's "t" says so.
     void StampTime(Mms::Domain& domain, const std::string& item);
     // A report control block's integrity schedule changed.
     void WakeTimer();
@@ -127,7 +136,8 @@ private:
     bool stopping_ = false;
     bool timerWoken_ = false;
     Faults faults_;
-    std::vector<RequestRecord> requests_;
+    std::deque<RequestRecord> requests_;
+    std::size_t requestCount_ = 0;
     int associations_ = 0;
     std::thread timer_;
 

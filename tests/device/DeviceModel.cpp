@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "device/DeviceTime.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
@@ -120,8 +121,12 @@ Parts Dpc(const std::string& name, ControlModel model) {
         co.push_back(Operate("Cancel", false));
     }
     if (!co.empty()) parts.emplace_back("CO", Node(name, std::move(co)));
-    parts.emplace_back("CF", Node(name, {Int8("ctlModel", std::to_string(static_cast<int>(model))),
-                                         Unsigned("sboTimeout", 32, "30000")}));
+    // A selection ends after sboTimeout milliseconds (INT32U), which only the SBO models have.
+    std::vector<DataNode> cf{Int8("ctlModel", std::to_string(static_cast<int>(model)))};
+    if (model == ControlModel::SboNormal || model == ControlModel::SboEnhanced) {
+        cf.push_back(Unsigned("sboTimeout", 32, "30000"));
+    }
+    parts.emplace_back("CF", Node(name, std::move(cf)));
     return parts;
 }
 
@@ -230,7 +235,7 @@ public:
         const DataNode built = node.Build(options_.otherFcOrder);
         summary.leaves += CountLeaves(built);
         ++summary.logicalNodes;
-        AddToDomain(domain, built);
+        AddToDomain(domain, built, start_);
     }
 
     void AddControl(LogicalNode& node, Mms::Domain& domain, const std::string& nodeName, ControlModel model) {
@@ -277,6 +282,8 @@ public:
 private:
     Mms::VMD& vmd_;
     const ModelOptions& options_;
+    // Every time stamp of the model starts at the device's start.
+    const System::UtcTime start_ = TimeStampNow();
 };
 
 void BuildSmall(Builder& builder) {

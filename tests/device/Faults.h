@@ -55,6 +55,12 @@ struct Faults {
     int droppedNodeTypes = 0;
     // Services (Mms::MmsService numbers) left out of those announced in the initiate answer.
     std::set<std::int32_t> unannounced;
+
+    // ---- controls ----
+    // Every selection ends after so many milliseconds instead of its object's sboTimeout
+    // (0: at once, so that the next operate finds the object no longer selected;
+    // negative: the sboTimeout holds).
+    int sboTimeoutMs = -1;
 };
 
 // One confirmed request as the device received it.

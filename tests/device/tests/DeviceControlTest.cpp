@@ -1,14 +1,20 @@
 // The four control models of the device, accepted and refused as IEC 61850-8-1 says,
 // with LastApplError before a refusal's answer and command terminations after an
-// enhanced operate.
+// enhanced operate; selections that end, and time stamps that follow the changes.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "DeviceClient.h"
+#include "device/DeviceTime.h"
 #include "mms/values/Structure.h"
+#include "mms/values/UTCTime.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -27,6 +33,9 @@ struct Step {
     // Reports that must come with it: each the names it carries.
     std::vector<std::vector<std::string>> reports;
     int addCause = 0;  // of the LastApplError, when one comes
+    // The parameters a written structure carries, which the LastApplError repeats.
+    const char* ctlNum = "7";
+    const char* orCat = "3";
 };
 
 class DeviceControlTest : public ::testing::Test {
@@ -41,8 +50,8 @@ protected:
             const std::string answer = client.Read("LD0", item);
             EXPECT_EQ(answer, step.accepted ? "LD0/" + std::string(step.node) + "$CO$Pos" : "");
         } else {
-            const Mms::RequestOutcome outcome =
-                client.WriteStructure("LD0", item, {{"ctlVal", "True"}, {"ctlNum", "7"}, {"origin$orCat", "3"}});
+            const Mms::RequestOutcome outcome = client.WriteStructure(
+                "LD0", item, {{"ctlVal", "True"}, {"ctlNum", step.ctlNum}, {"origin$orCat", step.orCat}});
             if (step.accepted) {
                 EXPECT_EQ(outcome.result, System::OkNoError);
             } else {
@@ -64,7 +73,7 @@ protected:
             const std::string written = reports[i]->Names.size() > 1 ? "Oper" : step.operation;
             EXPECT_EQ(MmsObjectTest::Text(error->GetComponent(0)),
                       "LD0/" + std::string(step.node) + "$CO$Pos$" + written);
-            EXPECT_EQ(MmsObjectTest::Text(error->GetComponent(3)), "7");
+            EXPECT_EQ(MmsObjectTest::Text(error->GetComponent(3)), step.ctlNum);
             EXPECT_EQ(MmsObjectTest::Text(error->GetComponent(4)), std::to_string(step.addCause));
         }
     }
@@ -166,4 +175,221 @@ TEST_F(DeviceControlTest, ASelectHoldsTheObjectForItsAssociation) {
     if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
     EXPECT_EQ(TestSupport::FindProblems(first.relay.Units(0)), "");
     EXPECT_EQ(TestSupport::FindProblems(second.relay.Units(0)), "");
+}
+
+// Refusals of a real device's control checks, each with its AddCause: a selection that
+// has ended, an operate or cancel that does not repeat its select-with-value's ctlNum
+// and origin, an object another association holds.
+TEST_F(DeviceControlTest, RefusalsOfSelectionsThatEndedOrDoNotMatchCarryTheirAddCause) {
+    using TestDevice::ControlObject;
+    constexpr int Now = 0;
+    struct Case {
+        const char* name;
+        int sboTimeoutMs;        // the fault switch (negative: the objects' own)
+        const char* sboTimeout;  // CSWI2's and CSWI4's CF value (empty: as built)
+        // The steps, each by the first (0) or the second (1) association.
+        std::vector<std::pair<int, Step>> steps;
+    };
+    const Case cases[] = {
+        {"a selection that ends at once",
+         Now,
+         "",
+         {{0, {"CSWI4", "SBOw", true, {}}},
+          {0, {"CSWI4", "Oper", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          {0, {"CSWI2", "SBO", true, {}}},
+          {0, {"CSWI2", "Oper", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          {0, {"CSWI4", "SBOw", true, {}}},
+          {0, {"CSWI4", "Cancel", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          // Nobody holds what has ended.
+          {0, {"CSWI4", "SBOw", true, {}}},
+          {1, {"CSWI4", "SBOw", true, {}}},
+          {1, {"CSWI2", "SBO", true, {}}}}},
+        {"the object's sboTimeout",
+         -1,
+         "0",
+         {{0, {"CSWI4", "SBOw", true, {}}},
+          {0, {"CSWI4", "Oper", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          {0, {"CSWI2", "SBO", true, {}}},
+          {0, {"CSWI2", "Oper", false, {LastApplError}, ControlObject::ObjectNotSelected}}}},
+        {"operate and cancel with other parameters than the select",
+         -1,
+         "",
+         {{0, {"CSWI4", "SBOw", true, {}}},
+          {0, {"CSWI4", "Oper", false, {LastApplError}, ControlObject::InconsistentParameters, "8"}},
+          {0, {"CSWI4", "Oper", false, {LastApplError}, ControlObject::InconsistentParameters, "7", "2"}},
+          {0, {"CSWI4", "Cancel", false, {LastApplError}, ControlObject::InconsistentParameters, "9"}},
+          // The selection stays for the operate put right.
+          {0, {"CSWI4", "Oper", true, {Oper("CSWI4")}}},
+          {0, {"CSWI4", "SBOw", true, {}, 0, "200", "1"}},
+          {0, {"CSWI4", "Cancel", false, {LastApplError}, ControlObject::InconsistentParameters, "200", "3"}},
+          {0, {"CSWI4", "Cancel", true, {}, 0, "200", "1"}},
+          // A select by reading SBO has no parameters to repeat.
+          {0, {"CSWI2", "SBO", true, {}}},
+          {0, {"CSWI2", "Oper", true, {}, 0, "9", "2"}}}},
+        {"an object another association holds",
+         -1,
+         "",
+         {{0, {"CSWI4", "SBOw", true, {}}},
+          {1, {"CSWI4", "SBOw", false, {LastApplError}, ControlObject::ObjectAlreadySelected}},
+          {1, {"CSWI4", "Oper", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          {1, {"CSWI4", "Cancel", false, {LastApplError}, ControlObject::ObjectNotSelected}},
+          {0, {"CSWI2", "SBO", true, {}}},
+          {1, {"CSWI2", "SBO", false, {}}},
+          {0, {"CSWI4", "Oper", true, {Oper("CSWI4")}}},
+          {1, {"CSWI4", "SBOw", true, {}}}}},
+    };
+    std::vector<TestSupport::WireUnit> inconsistent;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDevice::Faults faults;
+        faults.sboTimeoutMs = c.sboTimeoutMs;
+        device.SetFaults(faults);
+        for (const char* node : {"CSWI2", "CSWI4"}) {
+            const std::string timeout = "LD0/" + std::string(node) + "$CF$Pos$sboTimeout";
+            ASSERT_EQ(device.SetValue(timeout, *c.sboTimeout != '\0' ? c.sboTimeout : "30000"), System::OkNoError);
+        }
+        DeviceClient first(device);
+        DeviceClient second(device);
+        ASSERT_EQ(first.Associate(), System::OkNoError);
+        ASSERT_EQ(second.Associate(), System::OkNoError);
+        for (const auto& [association, step] : c.steps) Run(association == 0 ? first : second, step);
+        if (c.sboTimeoutMs == Now) {
+            // The device's timer ends a selection that nobody operates.
+            Run(first, {"CSWI4", "SBOw", true, {}});
+            EXPECT_TRUE(
+                TestSupport::Eventually([this] { return device.GetValue("LD0/CSWI4$ST$Pos$stSeld") == "False"; }));
+        }
+        EXPECT_EQ(first.Release(), System::OkNoError);
+        EXPECT_EQ(second.Release(), System::OkNoError);
+        ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
+        // The wire of the operates refused for their parameters.
+        if (&c == &cases[2]) inconsistent = first.relay.Units(0);
+    }
+
+    // The refused operate as Wireshark reads it: LastApplError {CntrlObj, Error 1,
+    // origin {orCat 3, orIdent}, ctlNum 8, AddCause 26}, then the write's
+    // object-access-denied.
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    ASSERT_FALSE(inconsistent.empty());
+    EXPECT_EQ(TestSupport::FindProblems(inconsistent), "");
+    const std::vector<std::string> lines =
+        TestSupport::DecodeFields(inconsistent, {"mms.vmd_specific", "mms.integer", "mms.unsigned", "mms.failure"});
+    std::size_t report = lines.size();
+    for (std::size_t i = 0; i < lines.size() && report == lines.size(); ++i) {
+        if (lines[i].rfind("LastApplError|", 0) == 0) report = i;
+    }
+    ASSERT_LT(report, lines.size());
+    // The answer may share the report's segment.
+    const std::string answer = lines[report].rfind("|3") == lines[report].size() - 2 || report + 1 == lines.size()
+                                   ? lines[report]
+                                   : lines[report + 1];
+    EXPECT_EQ(lines[report].substr(0, lines[report].rfind('|')), "LastApplError|1,3,26|8");
+    EXPECT_EQ(answer.substr(answer.rfind('|')), "|3");
+}
+
+// One association's abort frees its selections as its release does.
+TEST_F(DeviceControlTest, AnAbortFreesTheSelectionsOfItsAssociation) {
+    DeviceClient first(device);
+    DeviceClient second(device);
+    ASSERT_EQ(first.Associate(), System::OkNoError);
+    ASSERT_EQ(second.Associate(), System::OkNoError);
+    Run(first, {"CSWI4", "SBOw", true, {}});
+    Run(first, {"CSWI2", "SBO", true, {}});
+    Run(second, {"CSWI4", "SBOw", false, {LastApplError}, TestDevice::ControlObject::ObjectAlreadySelected});
+    first.User().Abort();
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 1; }));
+    EXPECT_EQ(device.GetValue("LD0/CSWI4$ST$Pos$stSeld"), "False");
+    Run(second, {"CSWI4", "SBOw", true, {}});
+    Run(second, {"CSWI2", "SBO", true, {}});
+    EXPECT_EQ(second.Release(), System::OkNoError);
+}
+
+namespace {
+
+std::int64_t SecondsOf(std::chrono::system_clock::time_point time) {
+    return std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+}
+
+// The seconds and the quality of a time stamp as the client read it.
+std::pair<std::int64_t, int> StampOf(DeviceClient& client, const std::string& item) {
+    Mms::NamedVariable& variable = client.Variable("LD0", item);
+    if (client.Fetch(variable) != System::OkNoError) return {-1, -1};
+    auto* time = dynamic_cast<Mms::UTCTime*>(variable.GetValue());
+    if (time == nullptr) return {-1, -1};
+    const System::UtcTime& octets = time->GetValue();
+    const std::int64_t seconds = (std::int64_t{octets[0]} << 24) | (octets[1] << 16) | (octets[2] << 8) | octets[3];
+    return {seconds, octets[7]};
+}
+
+}  // namespace
+
+// Every "t" starts at the device's start and follows its data object's changes: a
+// test's new value, an operate's new position; the value written again leaves it.
+TEST(DeviceTimeStamps, FollowTheChangesOfTheirDataObjects) {
+    const std::int64_t beforeStart = SecondsOf(std::chrono::system_clock::now());
+    TestDevice::Device device;
+    ASSERT_EQ(device.Start(), System::OkNoError);
+    const std::int64_t afterStart = SecondsOf(std::chrono::system_clock::now());
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+
+    for (const char* stamp : {"GGIO1$ST$Ind1$t", "MMXU1$MX$TotW$t", "CSWI1$ST$Pos$t", "LLN0$ST$Mod$t"}) {
+        SCOPED_TRACE(stamp);
+        const auto [seconds, quality] = StampOf(client, stamp);
+        EXPECT_GE(seconds, beforeStart);
+        EXPECT_LE(seconds, afterStart);
+        EXPECT_EQ(quality, TestDevice::TimeStampQuality);
+    }
+
+    struct Change {
+        const char* stamp;
+        std::function<void()> change;
+        bool moves;
+    };
+    const Change changes[] = {
+        {"GGIO1$ST$Ind1$t", [&] { EXPECT_EQ(device.SetValue("LD0/GGIO1$ST$Ind1$stVal", "True"), 0); }, true},
+        {"MMXU1$MX$TotW$t", [&] { EXPECT_EQ(device.SetValue("LD0/MMXU1$MX$TotW$mag$f", "99.5"), 0); }, true},
+        {"MMXU1$MX$TotW$t", [&] { EXPECT_EQ(device.SetValue("LD0/MMXU1$MX$TotW$q", "0000000000001"), 0); }, true},
+        {"GGIO1$ST$IntIn1$t", [&] { EXPECT_EQ(device.SetValue("LD0/GGIO1$ST$IntIn1$stVal", "3"), 0); }, false},
+        {"CSWI1$ST$Pos$t",
+         [&] {
+             EXPECT_EQ(client.WriteStructure("LD0", "CSWI1$CO$Pos$Oper", {{"ctlVal", "True"}}).result, 0);
+         },
+         true},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.stamp);
+        // A stamp set to 1970 shows whether the change moved it.
+        ASSERT_EQ(device.SetValue(std::string("LD0/") + c.stamp, "1970-01-01"), System::OkNoError);
+        const std::int64_t before = SecondsOf(std::chrono::system_clock::now());
+        c.change();
+        const std::int64_t after = SecondsOf(std::chrono::system_clock::now());
+        const auto [seconds, quality] = StampOf(client, c.stamp);
+        if (c.moves) {
+            EXPECT_GE(seconds, before);
+            EXPECT_LE(seconds, after);
+            EXPECT_EQ(quality, TestDevice::TimeStampQuality);
+        } else {
+            EXPECT_EQ(seconds, 0);
+        }
+    }
+    EXPECT_EQ(client.Release(), System::OkNoError);
+
+    // The device's stamps on the wire: no longer 1970, but for the one left unchanged.
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    const std::vector<TestSupport::WireUnit> units = client.relay.Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    std::vector<TestSupport::WireUnit> answers;
+    std::copy_if(units.begin(), units.end(), std::back_inserter(answers),
+                 [](const auto& unit) { return !unit.fromClient; });
+    std::size_t stamps = 0;
+    std::size_t unchanged = 0;
+    for (const std::string& line :
+         TestSupport::DecodeFields(answers, {"mms.utc_time"}, TestSupport::MmsContextArgs())) {
+        if (line.empty()) continue;
+        ++stamps;
+        unchanged += line.find("1970") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(stamps, std::size(changes) + 4);
+    EXPECT_EQ(unchanged, 1u);
 }

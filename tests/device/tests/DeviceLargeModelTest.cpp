@@ -82,6 +82,12 @@ TEST(DeviceLargeModel, NameListsPageCorrectly) {
         ASSERT_EQ(client.Fetch(client.Variable(domains.back(), name)), System::OkNoError);
     }
     EXPECT_EQ(client.Release(), System::OkNoError);
+    // The request log keeps only the last requests of a device that serves this long.
+    ASSERT_GT(device.RequestCount(), TestDevice::Device::RequestLogLimit);
+    const std::vector<TestDevice::RequestRecord> log = device.Requests();
+    ASSERT_EQ(log.size(), TestDevice::Device::RequestLogLimit);
+    EXPECT_EQ(log.back().service, Mms::MmsServiceRead);
+    EXPECT_EQ(log.back().names, std::vector<std::string>{domains.back() + "/" + names.back()});
 
     if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");

@@ -37,7 +37,7 @@ protected:
             return c.GetDataValues(id, {fc, reference}, AnswerFrom::Device);
         });
     }
-    std::size_t DeviceRequests() const { return session.device.Requests().size(); }
+    std::size_t DeviceRequests() const { return session.device.RequestCount(); }
 
     DeviceSession session;
 };

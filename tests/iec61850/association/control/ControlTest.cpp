@@ -212,7 +212,7 @@ TEST_F(Controls, RefusedSelectIsConfirmedAsRefusedAndTheModelKeepsTheAnswer) {
 }
 
 TEST_F(Controls, RequestsRefusedBeforeAnythingIsSent) {
-    const std::size_t before = session.device.Requests().size();
+    const std::size_t before = session.device.RequestCount();
     const std::string object = ObjectOf(ControlModel::DirectNormal);
     std::uint32_t id = 0;
     struct Case {
@@ -269,7 +269,7 @@ TEST_F(Controls, RequestsRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(c.confirmation.result, c.result) << c.name;
         EXPECT_EQ(c.confirmation.serviceError, c.serviceError) << c.name;
     }
-    EXPECT_EQ(session.device.Requests().size(), before);
+    EXPECT_EQ(session.device.RequestCount(), before);
     // Cancel's operTm is a component like any other; it has no Check.
     EXPECT_EQ(Cancel(ObjectOf(ControlModel::DirectEnhanced)).serviceError, 0);
 }
