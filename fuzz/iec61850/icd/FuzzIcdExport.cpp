@@ -1,7 +1,8 @@
 // Exports a device model built from what a device sends (the model fuzz target's input:
 // names separated by '\n' up to a 0 octet, a trailing '#' marking a data-set name, then the
 // BER type description of the first node). Whatever the device says, the export must not
-// crash, leak or loop, and the document must be well-formed XML.
+// crash, leak or loop, and the document must be well-formed XML whose references all
+// resolve, as a configuration tool checks them.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include "iec61850/scl/XmlParser.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/Domain.h"
+#include "support/icdmodel/IcdReferenceCheck.h"
 
 namespace {
 
@@ -57,5 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (Scl::XmlParser::ParseDocument(list) == nullptr || Scl::XmlParser::ParseDocument(document) == nullptr) {
         std::abort();
     }
+    if (!IcdTestModel::IcdReferenceProblems(document).empty()) std::abort();
     return 0;
 }

@@ -83,6 +83,8 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     daTypes_.clear();
     enumTypes_.clear();
     filingIndex_.clear();
+    writtenNodes_.clear();
+    contents_ = {};
 
     // The tree and its types first: the head already needs to know which logical devices
     // SCL can take. Nothing is written while they are built.
@@ -92,9 +94,17 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
     IndexFilings();
+    CollectWrittenNodes(devices);
+    // The logical devices before the head, at the depth they take inside the server (SCL,
+    // IED, AccessPoint, Server): the head counts and addresses what they hold.
+    constexpr std::size_t kServerContentDepth = 4;
+    XmlWriter body(writer.Indents(), kServerContentDepth);
+    for (LogicalDevice* device : devices) WriteLDevice(body, *device);
+    std::string bodyText;
+    body.GetXml(bodyText);
     WriteHeaderAndServices(writer);
     if (serverOpen_) {
-        for (LogicalDevice* device : devices) WriteLDevice(writer, *device);
+        writer.WriteRaw(bodyText);
         writer.EndElement();  // Server
     }
     if (iedOpen_) {

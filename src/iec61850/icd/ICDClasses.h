@@ -68,6 +68,13 @@ using TypeMap = std::map<std::string, std::vector<TypeFiling>, std::less<>>;
 // members), control-block attributes without a value, a data set a block names outside
 // its own node, template members without a basic type; the IED and its communication
 // when no IED name can be found, the server when no logical device remains.
+//
+// Every reference of the file resolves within it, as configuration tools demand: what is
+// left out is left out everywhere. A value (DOI, SDI, DAI) is written only for a member of
+// its node's type; a data-set member only when its node, data object and attribute are in
+// the file (else an XML comment in its place says what was left out and why); a datSet
+// only for a data set written in the block's node; a block's address only for a block
+// written. The Services count what the file holds.
 class IcdExporter : public IcdExport {
 public:
     explicit IcdExporter(std::unique_ptr<IcdModelSource> source);
@@ -116,7 +123,9 @@ public:
     // when there is none.
     void GetProfileParameter(std::string_view name, std::string& value) const;
     // The addresses under the block's "DstAddress"; the MAC address as six pairs joined by
-    // "-" when it is twelve hexadecimal digits, else as the device gave it.
+    // "-" when it is twelve hexadecimal digits, else as the device gave it; APPID and VID as
+    // SCL reads them, four and three upper-case hexadecimal digits (empty when the device's
+    // text is no number of that range); the priority in decimal.
     static void ReadControlBlockAddress(ControlBlock& block, std::string& mac, std::string& appId,
                                         std::string& priority, std::string& vlanId);
     const IcdEnumRow* FindEnumeration(std::string_view name) const;
@@ -185,7 +194,10 @@ public:
     // The node's LNodeType id ("XCBR_0"); empty when the node is not filed under its class.
     std::string GetLnType(const std::string& lnClass, const SclTreeNode* nodeTree) const;
     // Each written only when SCL can take it (false when left out, see the class comment).
-    bool WriteReportControl(XmlWriter& writer, RCB& block, bool buffered, std::uint32_t instances);
+    // The element of one block, or (instances above 1) of equal instances of one block, under
+    // the name given.
+    bool WriteReportControl(XmlWriter& writer, RCB& block, bool buffered, const std::string& name,
+                            std::uint32_t instances);
     void WriteGooseControl(XmlWriter& writer, GoCB& block);
     void WriteGsseControl(XmlWriter& writer, GsCB& block);
     void WriteLogControl(XmlWriter& writer, LCB& block);
@@ -209,8 +221,36 @@ public:
     struct Fcda {
         std::string ldInst, prefix, lnClass, lnInst, doName, daName, fc;
     };
-    // False when SCL cannot name the member (a constraint it lacks, no data named).
-    bool MakeFcda(const NamedObject& member, Fcda& fcda) const;
+    // False when the file cannot name the member: a constraint SCL lacks, a logical node
+    // the file leaves out, data its types do not hold (doName through the data objects,
+    // daName through the attributes, as the types have them), an attribute of another
+    // constraint. `leftOut` then says why. Needs the document's tree and types.
+    bool MakeFcda(const NamedObject& member, Fcda& fcda, std::string* leftOut = nullptr) const;
+
+    // What the file holds of the model, counted while the logical devices are written:
+    // the Services count it and the communication section addresses only its blocks.
+    struct FileContents {
+        std::uint32_t dataSets = 0;
+        std::uint32_t largestDataSet = 0;
+        // Block instances: a ReportControl counts as many as its RptEnabled max.
+        std::uint32_t reportControlBlocks = 0;
+        std::uint32_t logControlBlocks = 0;
+        std::uint32_t gooseControlBlocks = 0;
+        std::uint32_t gsseControlBlocks = 0;
+        std::uint32_t sampledValueControlBlocks = 0;
+        std::set<std::uint64_t> sampleRates;
+        // Keys of the blocks written, as the address maps key them.
+        std::set<std::string> addressedBlocks;
+    };
+    const FileContents& GetFileContents() const { return contents_; }
+
+    // Whether the member is written in its parent's type: an SDO, a DA of a DOType, a BDA
+    // of a DAType. Values and data-set members name only such members.
+    bool IsWrittenMember(const SclTreeNode& member) const;
+    // Whether such a member is written as a structure (SDO or Struct attribute).
+    bool IsWrittenStructure(const SclTreeNode& member) const;
+    // The fc a DOType gives the attribute.
+    static std::string WrittenFc(const SclTreeNode& member);
     // "Dyn", "Conf" or "Fix".
     static const char* SettingText(std::int32_t setting);
 
@@ -221,12 +261,20 @@ private:
     const SclTreeNode* TreeNodeOf(const LogicalDevice& device, const std::string& node) const;
     bool HasLDeviceForm(LogicalDevice& device) const;
     void WriteReportControls(XmlWriter& writer, LogicalNode& node);
+    // The logical nodes the file holds, known before anything is written since data sets
+    // name nodes written after them.
+    void CollectWrittenNodes(const std::vector<LogicalDevice*>& devices);
+    bool IsWrittenNode(LogicalNode& node, const SclTreeNode* nodeTree) const;
     void WriteInstance(XmlWriter& writer, const SclTreeNode& node);
+    // Whether the written member holds a CF or DC value the file can give.
+    bool HasWrittenConfiguration(const SclTreeNode& node) const;
+    bool HasWrittenFc(const SclTreeNode& dataObject, std::string_view fc) const;
+    // The bType a DOType gives the attribute; empty when it is left out.
+    std::string DaTypeOf(const SclTreeNode& member) const;
     bool HasWrittenMembers(const DataSet& dataSet) const;
     std::string ReportControlName(const std::string& blockName) const;
     std::optional<std::string> DataSetAttribute(ControlBlock& block) const;
     std::string LogNameOf(LCB& block) const;
-    std::set<std::uint64_t> SampleRatesRead() const;
     static std::optional<std::uint64_t> SampleRateOf(ControlBlock& block);
     void WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member);
     void WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings);
@@ -245,6 +293,8 @@ private:
         std::uint32_t classNumber = 0;
     };
     std::map<std::pair<const TypeMap*, const SclTreeNode*>, FilingPlace> filingIndex_;
+    std::set<const SclTreeNode*> writtenNodes_;
+    FileContents contents_;
 
     // BuildSettingsXml's parts.
     void ComputeIedName(const std::vector<LogicalDevice*>& devices);

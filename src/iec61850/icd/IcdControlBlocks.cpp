@@ -97,12 +97,13 @@ std::optional<std::string> IcdExporter::DataSetAttribute(ControlBlock& block) co
     return shortened;
 }
 
-bool IcdExporter::WriteReportControl(XmlWriter& writer, RCB& block, bool buffered, std::uint32_t instances) {
+bool IcdExporter::WriteReportControl(XmlWriter& writer, RCB& block, bool buffered, const std::string& name,
+                                     std::uint32_t instances) {
     // SCL requires the configuration revision; a block without one has no valid form.
     const std::optional<std::string> confRev = TextOf(block.ConfRev);
     if (!confRev || !IsUnsigned(*confRev)) return false;
     writer.StartElement("ReportControl");
-    writer.WriteAttribute("name", ReportControlName(block.GetName()));
+    writer.WriteAttribute("name", name);
     WriteIfPresent(writer, "datSet", DataSetAttribute(block));
     WriteIfUnsigned(writer, "intgPd", TextOf(block.IntgPd));
     WriteIfPresent(writer, "rptID", TextOf(block.RptID));
@@ -128,16 +129,38 @@ void IcdExporter::WriteReportControls(XmlWriter& writer, LogicalNode& node) {
     std::vector<Entry> entries;
     for (const auto& [name, block] : node.GetBRCBs()) entries.push_back({block, true});
     for (const auto& [name, block] : node.GetURCBs()) entries.push_back({block, false});
-    // Instances of one indexed block share its name once the index is cut off: the first
-    // written stands for all of them.
-    std::map<std::string, std::uint32_t> instances;
-    for (const Entry& entry : entries) ++instances[ReportControlName(entry.block->GetName())];
+    // Instances of one indexed block share its name once the index is cut off.
+    std::map<std::string, std::vector<const Entry*>> instances;
+    for (const Entry& entry : entries) instances[ReportControlName(entry.block->GetName())].push_back(&entry);
     std::set<std::string> written;
+    const auto write = [&](const Entry& entry, const std::string& name, std::uint32_t count) {
+        if (written.contains(name) || !WriteReportControl(writer, *entry.block, entry.buffered, name, count)) return;
+        written.insert(name);
+        contents_.reportControlBlocks += count;
+    };
     for (const Entry& entry : entries) {
         const std::string name = ReportControlName(entry.block->GetName());
-        if (written.contains(name)) continue;
-        if (WriteReportControl(writer, *entry.block, entry.buffered, answers_.reportIndex ? 1 : instances[name])) {
-            written.insert(name);
+        const std::vector<const Entry*>& group = instances[name];
+        if (group.front() != &entry) continue;
+        if (group.size() == 1) {
+            write(entry, name, 1);
+            continue;
+        }
+        // One element stands for the instances only when it says of each what the device
+        // has (RptID, data set, options, periods ...); else each is an element of its own,
+        // under its own name.
+        std::set<std::string> forms;
+        for (const Entry* instance : group) {
+            XmlWriter form(false);
+            WriteReportControl(form, *instance->block, instance->buffered, name, 1);
+            std::string text;
+            form.GetXml(text);
+            forms.insert(std::move(text));
+        }
+        if (forms.size() == 1) {
+            write(entry, name, static_cast<std::uint32_t>(group.size()));
+        } else {
+            for (const Entry* instance : group) write(*instance, instance->block->GetName(), 1);
         }
     }
 }

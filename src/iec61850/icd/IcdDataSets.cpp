@@ -20,7 +20,7 @@ constexpr std::array<std::string_view, 10> kSclFcs = {"ST", "MX", "CO", "SP", "S
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-void Prepend(std::string& path, const std::string& name) { path = path.empty() ? name : name + "." + path; }
+void Append(std::string& path, const std::string& name) { path = path.empty() ? name : path + "." + name; }
 
 // Whether the tree node holds data of the constraint, itself or (merged from several
 // constraints) through a child.
@@ -52,29 +52,68 @@ void SplitNodeName(std::string_view name, std::string& prefix, std::string& lnCl
     prefix = name.substr(0, classStart);
 }
 
-bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda) const {
+bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda, std::string* leftOut) const {
+    const auto refuse = [leftOut](std::string why) {
+        if (leftOut != nullptr) *leftOut = std::move(why);
+        return false;
+    };
     fcda = {};
     fcda.fc = member.GetFcName();
-    if (std::find(kSclFcs.begin(), kSclFcs.end(), fcda.fc) == kSclFcs.end()) return false;
+    if (std::find(kSclFcs.begin(), kSclFcs.end(), fcda.fc) == kSclFcs.end())
+        return refuse("SCL names no data-set member of that constraint");
     const std::string& reference = member.GetReference();
     const std::size_t slash = reference.find('/');
     const std::string device = reference.substr(0, slash);
     const std::string rest = slash == std::string::npos ? std::string() : reference.substr(slash + 1);
+    const std::string nodeName = rest.substr(0, rest.find('.'));
     fcda.ldInst = LdInstOf(device);
-    SplitNodeName(rest.substr(0, rest.find('.')), fcda.prefix, fcda.lnClass, fcda.lnInst);
-    // Up through the data items: what the dictionary calls them, or what the model made of
-    // them where the dictionary does not describe them.
-    for (const NamedObject* at = &member; at != nullptr; at = at->GetParent()) {
-        const auto* item = dynamic_cast<const DataItem*>(at);
-        if (item == nullptr) break;
-        bool dataObject = item->GetModelClass() == ModelClass::Data;
-        if (const Element* element = item->GetDescription()) {
-            dataObject = element->kind == ElementKind::DO || element->kind == ElementKind::SDO;
-        }
-        Prepend(dataObject ? fcda.doName : fcda.daName, item->GetName());
+    SplitNodeName(nodeName, fcda.prefix, fcda.lnClass, fcda.lnInst);
+
+    // The node, then the data items from it down to the member, each in the file's types:
+    // data objects (and sub-objects) first, then the attribute and its components.
+    const SclTreeNode* deviceTree = treeRoot_ != nullptr ? treeRoot_->FindChild(device) : nullptr;
+    const SclTreeNode* at = deviceTree != nullptr ? deviceTree->FindChild(nodeName) : nullptr;
+    if (at == nullptr || !writtenNodes_.contains(at)) {
+        return refuse(at != nullptr && !GetLnType(fcda.lnClass, at).empty() ? "logical node not in the file"
+                                                                            : "no logical-node type");
     }
-    // An FCDA that names no data would name the whole logical node.
-    return !fcda.doName.empty() || !fcda.daName.empty();
+    std::vector<const DataItem*> path;
+    for (const NamedObject* item = &member; item != nullptr; item = item->GetParent()) {
+        const auto* dataItem = dynamic_cast<const DataItem*>(item);
+        if (dataItem == nullptr) break;
+        path.insert(path.begin(), dataItem);
+    }
+    if (path.empty()) return refuse("no data named");
+    const SclTreeNode* attribute = nullptr;
+    for (const DataItem* item : path) {
+        const SclTreeNode* next = at->FindChild(item->GetName());
+        const bool dataObject = attribute == nullptr && next != nullptr && next->TypeKind() == SclTypeKind::DOType;
+        if (next == nullptr || !IsWrittenMember(*next)) {
+            return refuse((attribute == nullptr && at->TypeKind() == SclTypeKind::LNodeType ? "no data object "
+                                                                                            : "no attribute ") +
+                          item->GetName() + " in the type");
+        }
+        if (dataObject) {
+            Append(fcda.doName, item->GetName());
+        } else {
+            if (attribute == nullptr) attribute = next;
+            Append(fcda.daName, item->GetName());
+        }
+        at = next;
+    }
+    if (attribute != nullptr && WrittenFc(*attribute) != fcda.fc) {
+        return refuse(attribute->Name() + " is " + WrittenFc(*attribute) + " in the type");
+    }
+    if (attribute == nullptr && !HasWrittenFc(*at, fcda.fc)) return refuse("no attribute of the constraint");
+    return true;
+}
+
+bool IcdExporter::HasWrittenFc(const SclTreeNode& dataObject, std::string_view fc) const {
+    for (const auto& child : dataObject.Children()) {
+        if (!IsWrittenMember(*child)) continue;
+        if (child->TypeKind() == SclTypeKind::DOType ? HasWrittenFc(*child, fc) : WrittenFc(*child) == fc) return true;
+    }
+    return false;
 }
 
 bool IcdExporter::HasWrittenMembers(const DataSet& dataSet) const {
@@ -84,13 +123,26 @@ bool IcdExporter::HasWrittenMembers(const DataSet& dataSet) const {
 }
 
 void IcdExporter::WriteDataSet(XmlWriter& writer, const DataSet& dataSet) {
-    // SCL needs one member at least: a set with none that SCL can name is left out.
-    if (!HasWrittenMembers(dataSet)) return;
+    // SCL needs one member at least: a set with none the file can name is left out.
+    if (!HasWrittenMembers(dataSet)) {
+        writer.WriteComment("left out: data set " + dataSet.GetName() + ": none of its members is in the file");
+        return;
+    }
     writer.StartElement("DataSet");
     writer.WriteAttribute("name", dataSet.GetName());
+    std::uint32_t written = 0;
     for (const NamedObject* member : dataSet.GetMembers()) {
         Fcda fcda;
-        if (member == nullptr || !MakeFcda(*member, fcda)) continue;
+        std::string leftOut;
+        if (member == nullptr) {
+            writer.WriteComment("left out: a member the model could not find");
+            continue;
+        }
+        if (!MakeFcda(*member, fcda, &leftOut)) {
+            // An engineer sees why the set is shorter than on the device.
+            writer.WriteComment("left out: " + member->GetReference() + " [" + member->GetFcName() + "]: " + leftOut);
+            continue;
+        }
         writer.StartElement("FCDA");
         if (!fcda.ldInst.empty()) writer.WriteAttribute("ldInst", fcda.ldInst);
         writer.WriteAttribute("prefix", fcda.prefix);
@@ -100,32 +152,45 @@ void IcdExporter::WriteDataSet(XmlWriter& writer, const DataSet& dataSet) {
         if (!fcda.daName.empty()) writer.WriteAttribute("daName", fcda.daName);
         writer.WriteAttribute("fc", fcda.fc);
         writer.EndElement();
+        ++written;
     }
     writer.EndElement();
+    ++contents_.dataSets;
+    contents_.largestDataSet = std::max(contents_.largestDataSet, written);
 }
 
 void IcdExporter::WriteConfigurationValues(XmlWriter& writer, const SclTreeNode& nodeTree) {
+    // Values only of what the node's type holds: a tool stops at a value of data it lacks.
     for (const auto& dataObject : nodeTree.Children()) {
-        if (!HasConfiguration(*dataObject)) continue;
+        if (!IsWrittenMember(*dataObject) || !HasWrittenConfiguration(*dataObject)) continue;
         writer.StartElement("DOI");
         writer.WriteAttribute("name", dataObject->Name());
         for (const auto& child : dataObject->Children()) {
-            if (HasConfiguration(*child)) WriteInstance(writer, *child);
+            if (IsWrittenMember(*child) && HasWrittenConfiguration(*child)) WriteInstance(writer, *child);
         }
         writer.EndElement();
     }
 }
 
+bool IcdExporter::HasWrittenConfiguration(const SclTreeNode& node) const {
+    if (IsWrittenStructure(node)) {
+        return std::any_of(node.Children().begin(), node.Children().end(), [this](const auto& child) {
+            return IsWrittenMember(*child) && HasWrittenConfiguration(*child);
+        });
+    }
+    // A basic attribute the device gave components has no value SCL can hold.
+    return node.Children().empty() && HasConfiguration(node);
+}
+
 void IcdExporter::WriteInstance(XmlWriter& writer, const SclTreeNode& node) {
-    // A sub-data object is an SDI; anything else (attributes, and what the dictionary does
-    // not describe) an SDI with members and a DAI without.
-    const Element* element = node.GetElement();
-    const bool structured = !node.Children().empty() || (element != nullptr && element->kind == ElementKind::SDO);
+    // As the types have it: a sub-data object or a structured attribute is an SDI, a basic
+    // attribute a DAI with its value.
+    const bool structured = IsWrittenStructure(node);
     writer.StartElement(structured ? "SDI" : "DAI");
     writer.WriteAttribute("name", node.Name());
     if (structured) {
         for (const auto& child : node.Children()) {
-            if (HasConfiguration(*child)) WriteInstance(writer, *child);
+            if (IsWrittenMember(*child) && HasWrittenConfiguration(*child)) WriteInstance(writer, *child);
         }
     } else if (Mms::NamedVariable* variable = node.GetVariable()) {
         std::string text;

@@ -117,17 +117,16 @@ void IcdExporter::WriteConnectedAccessPoint(XmlWriter& writer) {
         for (const auto& [type, text] : parameters) WriteP(writer, type, text);
         writer.EndElement();
     }
-    for (const auto* map : {&gooseAddresses_, &gsseAddresses_}) {
+    // Addresses only of blocks the file holds: each names its block.
+    const std::pair<const char*, const std::map<std::string, ControlBlockAddress>*> maps[] = {
+        {"GO", &gooseAddresses_}, {"GS", &gsseAddresses_}, {"SV", &svAddresses_}};
+    for (const auto& [kind, map] : maps) {
         for (const auto& [key, address] : *map) {
-            writer.StartElement("GSE");
+            if (!contents_.addressedBlocks.contains(kind + key)) continue;
+            writer.StartElement(std::string_view(kind) == "SV" ? "SMV" : "GSE");
             WriteCommAddress(writer, address);
             writer.EndElement();
         }
-    }
-    for (const auto& [key, address] : svAddresses_) {
-        writer.StartElement("SMV");
-        WriteCommAddress(writer, address);
-        writer.EndElement();
     }
     writer.EndElement();  // ConnectedAP
 }
@@ -139,7 +138,8 @@ void IcdExporter::WriteServices(XmlWriter& writer) {
         }
         return true;
     };
-    const Counts& c = counts_;
+    // What the file holds, not what the model has: a tool checks the one against the other.
+    const FileContents& c = contents_;
     const Answers& a = answers_;
     writer.StartElement("Services");
     Empty(writer, "DynAssociation");
@@ -198,22 +198,19 @@ void IcdExporter::WriteServices(XmlWriter& writer) {
     }
     if (timerActivatedControl_) Empty(writer, "TimerActivatedControl");
     if (c.sampledValueControlBlocks != 0) {
-        // SCL needs the rates the device samples at; without any read there is nothing to say.
-        const std::set<std::uint64_t> rates = SampleRatesRead();
-        if (!rates.empty()) {
-            writer.StartElement("SMVSettings");
-            writer.WriteAttribute("cbName", SettingText(a.smvCbName));
-            writer.WriteAttribute("datSet", SettingText(a.smvDatSet));
-            writer.WriteAttribute("svID", SettingText(a.smvSvId));
-            writer.WriteAttribute("optFields", SettingText(a.smvOptFields));
-            writer.WriteAttribute("smpRate", SettingText(a.smvSmpRate));
-            for (std::uint64_t rate : rates) {
-                writer.StartElement("SmpRate");
-                writer.WriteText(std::to_string(rate));
-                writer.EndElement();
-            }
+        // SCL needs the rates the device samples at; a block is written only with its rate.
+        writer.StartElement("SMVSettings");
+        writer.WriteAttribute("cbName", SettingText(a.smvCbName));
+        writer.WriteAttribute("datSet", SettingText(a.smvDatSet));
+        writer.WriteAttribute("svID", SettingText(a.smvSvId));
+        writer.WriteAttribute("optFields", SettingText(a.smvOptFields));
+        writer.WriteAttribute("smpRate", SettingText(a.smvSmpRate));
+        for (std::uint64_t rate : c.sampleRates) {
+            writer.StartElement("SmpRate");
+            writer.WriteText(std::to_string(rate));
             writer.EndElement();
         }
+        writer.EndElement();
     }
     if (c.gooseControlBlocks != 0 || c.gsseControlBlocks != 0) {
         Empty(writer, "GSEDir");
@@ -253,20 +250,6 @@ void IcdExporter::WriteCommAddress(XmlWriter& writer, const ControlBlockAddress&
     WriteP(writer, "VLAN-PRIORITY", address.vlanPriority);
     WriteP(writer, "VLAN-ID", address.vlanId);
     writer.EndElement();
-}
-
-std::set<std::uint64_t> IcdExporter::SampleRatesRead() const {
-    std::set<std::uint64_t> rates;
-    for (LogicalDevice* device : source_->GetLogicalDevices()) {
-        auto* lln0 = dynamic_cast<LLN0*>(device->FindLogicalNode("LLN0"));
-        if (lln0 == nullptr) continue;
-        const auto take = [&rates](ControlBlock& block) {
-            if (const std::optional<std::uint64_t> rate = SampleRateOf(block)) rates.insert(*rate);
-        };
-        for (const auto& [name, block] : lln0->GetMSVCBs()) take(*block);
-        for (const auto& [name, block] : lln0->GetUSVCBs()) take(*block);
-    }
-    return rates;
 }
 
 std::optional<std::uint64_t> IcdExporter::SampleRateOf(ControlBlock& block) {

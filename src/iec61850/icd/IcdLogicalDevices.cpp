@@ -45,6 +45,24 @@ bool IcdExporter::HasLDeviceForm(LogicalDevice& device) const {
     return lln0 != nullptr && !GetLnType(lln0->GetLnClass(), TreeNodeOf(device, "LLN0")).empty();
 }
 
+bool IcdExporter::IsWrittenNode(LogicalNode& node, const SclTreeNode* nodeTree) const {
+    // SCL needs a type and a numeric instance: a node of a class the dictionary does not
+    // know, or without an instance number, has no valid form.
+    if (node.GetName() == "LLN0") return true;
+    return !GetLnType(node.GetLnClass(), nodeTree).empty() && IsInstanceNumber(node.GetInstance());
+}
+
+void IcdExporter::CollectWrittenNodes(const std::vector<LogicalDevice*>& devices) {
+    writtenNodes_.clear();
+    for (LogicalDevice* device : devices) {
+        if (!HasLDeviceForm(*device)) continue;
+        for (const auto& [name, node] : device->GetLogicalNodes()) {
+            const SclTreeNode* nodeTree = TreeNodeOf(*device, name);
+            if (nodeTree != nullptr && IsWrittenNode(*node, nodeTree)) writtenNodes_.insert(nodeTree);
+        }
+    }
+}
+
 void IcdExporter::WriteLDevice(XmlWriter& writer, LogicalDevice& device) {
     if (!HasLDeviceForm(device)) return;
     writer.StartElement("LDevice");
@@ -60,10 +78,26 @@ void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LL
     writer.WriteAttribute("lnClass", "LLN0");
     writer.WriteAttribute("inst", "");
     WriteLnContent(writer, lln0, lln0Tree);
-    for (const auto& [name, block] : lln0.GetGoCBs()) WriteGooseControl(writer, *block);
-    for (const auto& [name, block] : lln0.GetGsCBs()) WriteGsseControl(writer, *block);
-    for (const auto& [name, block] : lln0.GetMSVCBs()) WriteSampledValueControl(writer, *block, true);
-    for (const auto& [name, block] : lln0.GetUSVCBs()) WriteSampledValueControl(writer, *block, false);
+    // Each block written is counted and keyed as its address is (see FileAddressesOf).
+    const std::string ldInst = LdInstOf(device);
+    for (const auto& [name, block] : lln0.GetGoCBs()) {
+        WriteGooseControl(writer, *block);
+        ++contents_.gooseControlBlocks;
+        contents_.addressedBlocks.insert("GO" + ldInst + name);
+    }
+    for (const auto& [name, block] : lln0.GetGsCBs()) {
+        WriteGsseControl(writer, *block);
+        ++contents_.gsseControlBlocks;
+        contents_.addressedBlocks.insert("GS" + ldInst + name);
+    }
+    const auto sampledValues = [&](ControlBlock& block, const std::string& name, bool multicast) {
+        if (!WriteSampledValueControl(writer, block, multicast)) return;
+        ++contents_.sampledValueControlBlocks;
+        contents_.sampleRates.insert(*SampleRateOf(block));
+        contents_.addressedBlocks.insert("SV" + ldInst + (multicast ? "M" : "U") + name);
+    };
+    for (const auto& [name, block] : lln0.GetMSVCBs()) sampledValues(*block, name, true);
+    for (const auto& [name, block] : lln0.GetUSVCBs()) sampledValues(*block, name, false);
     writer.EndElement();
     for (const auto& [name, node] : device.GetLogicalNodes()) {
         if (name == "LLN0") continue;
@@ -72,12 +106,9 @@ void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LL
 }
 
 void IcdExporter::WriteLN(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree) {
-    // SCL needs a type and a numeric instance: a node of a class the dictionary does not
-    // know, or without an instance number, has no valid form.
-    const std::string lnType = GetLnType(node.GetLnClass(), nodeTree);
-    if (lnType.empty() || !IsInstanceNumber(node.GetInstance())) return;
+    if (!IsWrittenNode(node, nodeTree)) return;
     writer.StartElement("LN");
-    writer.WriteAttribute("lnType", lnType);
+    writer.WriteAttribute("lnType", GetLnType(node.GetLnClass(), nodeTree));
     writer.WriteAttribute("lnClass", node.GetLnClass());
     writer.WriteAttribute("prefix", node.GetPrefix());
     writer.WriteAttribute("inst", node.GetInstance());
@@ -88,7 +119,10 @@ void IcdExporter::WriteLN(XmlWriter& writer, LogicalNode& node, const SclTreeNod
 void IcdExporter::WriteLnContent(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree) {
     for (const auto& [name, dataSet] : node.GetDataSets()) WriteDataSet(writer, *dataSet);
     WriteReportControls(writer, node);
-    for (const auto& [name, block] : node.GetLCBs()) WriteLogControl(writer, *block);
+    for (const auto& [name, block] : node.GetLCBs()) {
+        WriteLogControl(writer, *block);
+        ++contents_.logControlBlocks;
+    }
     if (nodeTree != nullptr) WriteConfigurationValues(writer, *nodeTree);
 }
 

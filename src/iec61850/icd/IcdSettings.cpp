@@ -2,6 +2,7 @@
 // and the section list that offers the device parameters to the program.
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "iec61850/acsi/model/ControlBlock.h"
@@ -39,6 +40,17 @@ bool IsTwelveHexDigits(const std::string& text) {
     return text.size() == 12 && std::all_of(text.begin(), text.end(), [](char c) {
                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
            });
+}
+
+// A decimal number of the device as SCL writes an APPID or VLAN-ID: that many upper-case
+// hexadecimal digits. Empty for a text that is no number of that range, which SCL cannot read.
+std::string HexField(const std::string& text, int digits) {
+    const std::optional<std::int32_t> number = ReadWholeDecimal(text);
+    const std::int32_t most = (1 << (4 * digits)) - 1;
+    if (!number || *number < 0 || *number > most) return {};
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%0*X", digits, static_cast<unsigned>(*number));
+    return hex;
 }
 
 void WriteItem(XmlWriter& writer, const char* name, const char* caption, const char* type,
@@ -198,6 +210,8 @@ void IcdExporter::ReadControlBlockAddress(ControlBlock& block, std::string& mac,
     read("APPID", appId);
     read("PRIORITY", priority);
     read("VID", vlanId);
+    appId = HexField(appId, 4);
+    vlanId = HexField(vlanId, 3);
     // Only a whole address is shown as pairs; anything else stays as the device gave it.
     if (IsTwelveHexDigits(mac)) {
         for (std::size_t at : {2, 5, 8, 11, 14}) mac.insert(at, 1, '-');

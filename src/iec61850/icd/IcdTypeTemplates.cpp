@@ -192,6 +192,45 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     writer.EndElement();
 }
 
+std::string IcdExporter::DaTypeOf(const SclTreeNode& member) const {
+    // No member without a basic type: what SCL cannot type stays out.
+    if (member.GetElement() == nullptr) return {};
+    switch (member.TypeKind()) {
+        case SclTypeKind::DOType: return {};
+        case SclTypeKind::DAType:
+        case SclTypeKind::EnumType: return BdaTypeOf(member);
+        default: break;
+    }
+    if (member.Name() == "stVal" && !EnumTypeIdFor(member).empty()) return "Enum";
+    if (member.Name() == "actVal" || member.Name() == "frVal") {
+        const std::string integer = GetValueBasicType(member);
+        for (const char* width : {"INT8", "INT16", "INT24", "INT32", "INT64", "INT128"}) {
+            if (integer == width) return integer;
+        }
+    }
+    return member.TypeName();
+}
+
+bool IcdExporter::IsWrittenMember(const SclTreeNode& member) const {
+    if (member.TypeKind() == SclTypeKind::DOType) return IsFiled(doTypes_, member);
+    const SclTreeNode* parent = member.Parent();
+    const SclTypeKind parentKind = parent != nullptr ? parent->TypeKind() : SclTypeKind::NoType;
+    if (parentKind == SclTypeKind::DOType) return IsFiled(doTypes_, *parent) && !DaTypeOf(member).empty();
+    if (parentKind == SclTypeKind::DAType) return IsFiled(daTypes_, *parent) && !BdaTypeOf(member).empty();
+    return false;
+}
+
+bool IcdExporter::IsWrittenStructure(const SclTreeNode& member) const {
+    if (member.TypeKind() == SclTypeKind::DOType) return IsFiled(doTypes_, member);
+    return member.TypeKind() == SclTypeKind::DAType && BdaTypeOf(member) == "Struct";
+}
+
+std::string IcdExporter::WrittenFc(const SclTreeNode& member) {
+    const auto* da = dynamic_cast<const DA*>(member.GetElement());
+    if (member.Fc() == "XX" && da != nullptr && da->GetFcName() != nullptr) return da->GetFcName();
+    return member.Fc();
+}
+
 void IcdExporter::WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member) {
     const SclTypeKind kind = member.TypeKind();
     if (kind == SclTypeKind::DOType) {
@@ -202,36 +241,21 @@ void IcdExporter::WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member) {
         writer.EndElement();
         return;
     }
-    std::string bType;
+    const std::string bType = DaTypeOf(member);
+    if (bType.empty()) return;
     std::string type;
     if (kind == SclTypeKind::DAType) {
-        bType = BdaTypeOf(member);
-        if (!bType.empty()) type = FiledClassId(daTypes_, member);
+        type = FiledClassId(daTypes_, member);
     } else if (kind == SclTypeKind::EnumType) {
-        bType = BdaTypeOf(member);
         if (bType == "Enum") type = EnumNameFromTypeId(member.TypeName());
-    } else {
-        bType = member.TypeName();
-        const std::string enumeration = member.Name() == "stVal" ? EnumTypeIdFor(member) : std::string();
-        if (!enumeration.empty()) {
-            bType = "Enum";
-            type = enumeration;
-            if (!IsFiled(enumTypes_, member)) FileEnumeration(enumeration, member);
-        } else if (member.Name() == "actVal" || member.Name() == "frVal") {
-            const std::string integer = GetValueBasicType(member);
-            for (const char* width : {"INT8", "INT16", "INT24", "INT32", "INT64", "INT128"}) {
-                if (integer == width) bType = integer;
-            }
-        }
+    } else if (bType == "Enum") {
+        type = EnumTypeIdFor(member);
+        if (!IsFiled(enumTypes_, member)) FileEnumeration(type, member);
     }
-    // No member without a basic type: what SCL cannot type stays out.
-    if (bType.empty() || member.GetElement() == nullptr) return;
     const auto* da = dynamic_cast<const DA*>(member.GetElement());
-    std::string fc = member.Fc();
-    if (fc == "XX" && da != nullptr && da->GetFcName() != nullptr) fc = da->GetFcName();
     writer.StartElement("DA");
     writer.WriteAttribute("name", member.Name());
-    writer.WriteAttribute("fc", fc);
+    writer.WriteAttribute("fc", WrittenFc(member));
     writer.WriteAttribute("bType", bType);
     if (!type.empty()) writer.WriteAttribute("type", type);
     if (kind != SclTypeKind::EnumType && da != nullptr && da->count > 0) {

@@ -57,82 +57,84 @@ constexpr BdaEntry kPoint[] = {
     {"xval", FLOAT32, nullptr, 0, 0},
     {"yval", FLOAT32, nullptr, 0, 0},
 };
+// The controls' time T is a UTC time, as devices describe it; configuration tools read a
+// binary EntryTime as six octets and would refuse the device's controls.
 constexpr BdaEntry kSPCSelectWithValue[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kSPCOperate[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kSPCCancel[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kDPCSelectWithValue[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kDPCOperate[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kDPCCancel[] = {
     {"ctlVal", BOOLEAN, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0},   {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kINCSelectWithValue[] = {
     {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kINCOperate[] = {
     {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kINCCancel[] = {
     {"ctlVal", INT32, nullptr, 0, 0}, {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kBSCSelectWithValue[] = {
     {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kBSCOperate[] = {
     {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kBSCCancel[] = {
     {"ctlVal", Enum, "Dbpos", 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kISCSelectWithValue[] = {
     {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kISCOperate[] = {
     {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kISCCancel[] = {
     {"ctlVal", INT8, nullptr, 0, 0},  {"operTm", Timestamp, nullptr, 26, 0}, {"origin", Struct, "Originator", 0, 0},
-    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", EntryTime, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
+    {"ctlNum", INT8U, nullptr, 0, 0}, {"T", Timestamp, nullptr, 0, 0},       {"Test", BOOLEAN, nullptr, 0, 0},
 };
 constexpr BdaEntry kAPCSelectWithValue[] = {
     {"setMag", Struct, "AnalogueValue", 0, 0},
     {"operTm", Timestamp, nullptr, 26, 0},
     {"origin", Struct, "Originator", 0, 0},
     {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
+    {"T", Timestamp, nullptr, 0, 0},
     {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
@@ -141,14 +143,14 @@ constexpr BdaEntry kAPCOperate[] = {
     {"operTm", Timestamp, nullptr, 26, 0},
     {"origin", Struct, "Originator", 0, 0},
     {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},
+    {"T", Timestamp, nullptr, 0, 0},
     {"Test", BOOLEAN, nullptr, 0, 0},
     {"Check", Enum, "Check", 0, 0},
 };
 constexpr BdaEntry kAPCCancel[] = {
     {"setMag", Struct, "AnalogueValue", 0, 0}, {"operTm", Timestamp, nullptr, 26, 0},
     {"origin", Struct, "Originator", 0, 0},    {"ctlNum", INT8U, nullptr, 0, 0},
-    {"T", EntryTime, nullptr, 0, 0},           {"Test", BOOLEAN, nullptr, 0, 0},
+    {"T", Timestamp, nullptr, 0, 0},           {"Test", BOOLEAN, nullptr, 0, 0},
 };
 
 constexpr DaTypeEntry kDaTypes[] = {

@@ -16,7 +16,7 @@ void XmlWriter::CloseOpenStartTag() {
 void XmlWriter::WriteIndentation() {
     if (!indent_) return;
     text_ += '\n';
-    text_.append(elementStack_.size(), ' ');
+    text_.append(depth_ + elementStack_.size(), ' ');
 }
 
 void XmlWriter::AppendEscapedAttribute(std::string_view value) {
@@ -96,6 +96,40 @@ bool XmlWriter::WriteText(std::string_view text) {
     CloseOpenStartTag();
     textLast_ = true;
     if (!EscapeXmlText(text_, text)) text_.append(text);
+    return true;
+}
+
+bool XmlWriter::WriteComment(std::string_view text) {
+    CloseOpenStartTag();
+    textLast_ = false;
+    WriteIndentation();
+    // The text as element text would carry it, then unescaped again: a comment holds no
+    // references, only the characters XML can carry (line ends become blanks).
+    std::string carried;
+    if (!EscapeXmlText(carried, text)) carried.assign(text);
+    std::string plain;
+    for (std::size_t i = 0; i < carried.size(); ++i) {
+        if (carried[i] == '&') {
+            const std::size_t end = carried.find(';', i);
+            const std::string_view entity = std::string_view(carried).substr(i, end - i + 1);
+            plain += entity == "&lt;"     ? '<'
+                     : entity == "&gt;"   ? '>'
+                     : entity == "&amp;"  ? '&'
+                     : entity == "&quot;" ? '"'
+                     : entity == "&apos;" ? '\''
+                                          : ' ';  // a character reference: a line end
+            i = end;
+        } else if (carried[i] == '\n' || carried[i] == '\r' || carried[i] == '\t') {
+            plain += ' ';
+        } else if (carried[i] == '-' && !plain.empty() && plain.back() == '-') {
+            plain += '?';
+        } else {
+            plain += carried[i];
+        }
+    }
+    text_ += "<!-- ";
+    text_ += plain;
+    text_ += " -->";
     return true;
 }
 

@@ -8,8 +8,8 @@
 namespace Iec61850::Acsi::Scl {
 
 // Streams an XML document into memory, one call per start tag, attribute, end tag or
-// piece of content. Only elements, attributes and character data are written: no
-// declaration, comment or processing instruction. A start tag stays open after its
+// piece of content. Elements, attributes, character data and comments are written: no
+// declaration or processing instruction. A start tag stays open after its
 // name so that attributes can follow; the next call decides between ">" and "/>".
 //
 // Layout with indentation: every start tag and value element begins on a new line
@@ -26,9 +26,13 @@ class XmlWriter {
 public:
     XmlWriter() = default;
     explicit XmlWriter(bool indent) : indent_(indent) {}
+    // Writes a part of a document that another writer holds, `depth` elements deep there:
+    // indented as that writer would indent it, for its WriteRaw.
+    XmlWriter(bool indent, std::size_t depth) : indent_(indent), depth_(depth) {}
     virtual ~XmlWriter() = default;
 
     virtual bool IsValid() const { return true; }
+    bool Indents() const { return indent_; }
 
     bool StartElement(std::string_view name);
 
@@ -50,6 +54,11 @@ public:
 
     bool WriteText(std::string_view text);
 
+    // A comment on a line of its own (with indentation), its text on one line. What a
+    // comment cannot hold is replaced: characters XML cannot carry and a "-" that would
+    // make "--" become "?", line ends a blank.
+    bool WriteComment(std::string_view text);
+
     // Appends markup as it stands; the caller answers for its well-formedness.
     bool WriteRaw(std::string_view text);
 
@@ -68,6 +77,7 @@ private:
     void AppendEscapedAttribute(std::string_view value);
 
     bool indent_ = false;
+    std::size_t depth_ = 0;
     bool startTagOpen_ = false;
     // The last thing written was text: the end tag that follows stays on its line.
     bool textLast_ = false;

@@ -72,7 +72,7 @@ protected:
     }
     LLN0& Lln0Node() { return static_cast<LLN0&>(*server.devices.at("LD0")->FindLogicalNode("LLN0")); }
     std::string Reports(const std::string& answers = "<Answers/>") {
-        Answer(server, answers);
+        ExportedFile(server, answers);  // a block names a data set the file holds
         return Written([&](auto& writer) { server.Exporter().WriteLnContent(writer, Lln0Node(), nullptr); });
     }
 
@@ -114,6 +114,20 @@ TEST_F(ControlBlocks, InstancesOfOneBlockBecomeOneReportControl) {
     EXPECT_NE(content.find("<ReportControl name=\"brcbB\""), std::string::npos);
     EXPECT_NE(content.find("<ReportControl name=\"urcbA\""), std::string::npos);
     EXPECT_EQ(CountOf(content, "<RptEnabled max=\"2\"/>"), 1u);
+    // Instances that differ in anything the element says are elements of their own, each
+    // under its own name; the equal ones stay merged.
+    Set("RP", "urcbA02.RptID", "LD0/LLN0$RP$urcbA02");
+    const std::string apart = Reports();
+    EXPECT_EQ(CountOf(apart, "<ReportControl "), 4u);
+    EXPECT_NE(apart.find("<ReportControl name=\"urcbA01\" datSet=\"Events\" intgPd=\"1000\" "
+                         "rptID=\"LD0/LLN0$BR$brcbA01\""),
+              std::string::npos)
+        << apart;
+    EXPECT_NE(apart.find("<ReportControl name=\"urcbA02\" datSet=\"Events\" intgPd=\"1000\" "
+                         "rptID=\"LD0/LLN0$RP$urcbA02\""),
+              std::string::npos);
+    EXPECT_EQ(CountOf(apart, "<RptEnabled max=\"3\"/>"), 1u);
+    EXPECT_EQ(CountOf(apart, "<RptEnabled max=\"2\"/>"), 0u);
     const std::string indexed = Reports(
         "<Answers><ReportSettings><cbName Value=\"2\"/><index Value=\"1\"/>"
         "</ReportSettings></Answers>");
@@ -144,7 +158,7 @@ TEST_F(ControlBlocks, GseLogAndSampledValueControls) {
     Set("LG", "lcb01.TrgOps", "011000");
     Set("LG", "lcb01.IntgPd", "500");
     Set("LG", "lcb01.LogRef", "LOGS/LLN0$Log1");
-    Answer(server);
+    ExportedFile(server);
     auto& exporter = server.Exporter();
     LLN0& lln0 = Lln0Node();
     EXPECT_EQ(Written([&](auto& w) { exporter.WriteGooseControl(w, *lln0.GetGoCBs().at("gocb01")); }),

@@ -49,7 +49,7 @@ TEST(LargeModel, FactsAgreeWithWhatWasBuiltAndTheFileIsWritten) {
     ASSERT_EQ(exporter.GetGooseAddresses().size(), 10u);
     const auto& first = exporter.GetGooseAddresses().at("0gocb01");
     EXPECT_EQ(first.macAddress, "01-0C-CD-01-00-05");
-    EXPECT_EQ(first.appId, "12293");
+    EXPECT_EQ(first.appId, "3005");
     EXPECT_EQ(exporter.GetSampledValueAddresses().size(), 20u);
     // Every block found its data set.
     for (const auto& [name, device] : server.devices) {

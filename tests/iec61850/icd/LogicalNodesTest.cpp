@@ -44,19 +44,20 @@ TEST(DataSets, MembersAsSclNamesThem) {
         "LD0", "MMXU1", "Measures",
         {"MMXU1$MX$TotW$mag", "Q0XCBR1$ST$Pos$stVal", "LLN0$ST$Beh", "GGIO1$ST$VendorX$stVal", "GGIO1$ST$VendorX"});
     server.AddDataSet("LD0", "LLN0", "OnlyBlocks", {"LLN0$ST$Mod$q"});
-    Answer(server);
+    ExportedFile(server);  // members are named in the document's types
     auto& exporter = server.Exporter();
     auto& device = *server.devices.at("LD0");
     const std::string measures =
         Written([&](auto& w) { exporter.WriteDataSet(w, *device.FindLogicalNode("MMXU1")->FindDataSet("Measures")); });
+    // Data the types leave out is left out of the set, and the file says so in its place.
     EXPECT_EQ(
         measures,
         "<DataSet name=\"Measures\">"
         "<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"MMXU\" lnInst=\"1\" doName=\"TotW\" daName=\"mag\" fc=\"MX\"/>"
         "<FCDA ldInst=\"0\" prefix=\"Q0\" lnClass=\"XCBR\" lnInst=\"1\" doName=\"Pos\" daName=\"stVal\" fc=\"ST\"/>"
         "<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"LLN0\" doName=\"Beh\" fc=\"ST\"/>"
-        "<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"VendorX\" daName=\"stVal\" fc=\"ST\"/>"
-        "<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"VendorX\" fc=\"ST\"/>"
+        "<!-- left out: LD0/GGIO1.VendorX.stVal [ST]: no data object VendorX in the type -->"
+        "<!-- left out: LD0/GGIO1.VendorX [ST]: no data object VendorX in the type -->"
         "</DataSet>");
 }
 
@@ -70,10 +71,13 @@ TEST(DataSets, SetsSclCannotNameAreLeftOut) {
     server.AddDataSet("LD0", "LLN0", "Mixed", {"LLN0$BR$brcb01$RptID", "LLN0$ST$Mod$stVal"});
     const std::string file = ExportedFile(server);
     EXPECT_EQ(file.find("<DataSet name=\"Blocks\""), std::string::npos);
-    EXPECT_NE(
-        file.find("<DataSet name=\"Mixed\">\n       <FCDA ldInst=\"0\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
-                  "daName=\"stVal\" fc=\"ST\"/>\n      </DataSet>"),
-        std::string::npos)
+    EXPECT_NE(file.find("<!-- left out: data set Blocks: none of its members is in the file -->"), std::string::npos);
+    EXPECT_NE(file.find("<DataSet name=\"Mixed\">\n"
+                        "       <!-- left out: LD0/LLN0.brcb01.RptID [BR]: SCL names no data-set member of that "
+                        "constraint -->\n"
+                        "       <FCDA ldInst=\"0\" prefix=\"\" lnClass=\"LLN0\" doName=\"Mod\" "
+                        "daName=\"stVal\" fc=\"ST\"/>\n      </DataSet>"),
+              std::string::npos)
         << file;
 }
 

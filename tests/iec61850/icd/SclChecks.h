@@ -12,6 +12,7 @@
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
 #include "support/ShellCommand.h"
+#include "support/icdmodel/IcdReferenceCheck.h"
 
 namespace IcdTestModel {
 
@@ -47,9 +48,8 @@ inline std::string AttributeOf(const Iec61850::Acsi::Scl::XmlNode& node, const s
     return attribute != nullptr ? attribute->value : std::string();
 }
 
-// What is wrong with the templates' references: a DA or BDA type that names no written
-// DAType or EnumType, a DO or SDO type that names no DOType, a DOType or DAType no one
-// refers to. Empty when all is well.
+// What is wrong with the file's references: those a configuration tool checks on loading
+// (IcdReferenceProblems), and a DOType or DAType no one refers to. Empty when all is well.
 inline std::vector<std::string> ReferenceProblems(const std::string& file) {
     std::vector<std::string> problems;
     const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(file);
@@ -81,6 +81,7 @@ inline std::vector<std::string> ReferenceProblems(const std::string& file) {
             if (!referred.contains(id)) problems.push_back(std::string(kind) + " " + id + " unreferenced");
         }
     }
+    for (std::string& problem : IcdReferenceProblems(file)) problems.push_back(std::move(problem));
     return problems;
 }
 

@@ -73,6 +73,33 @@ TEST(WholeFile, SchemaAcceptsTheLargeModel) {
     EXPECT_EQ(ReferenceProblems(ReadWhole(path)), std::vector<std::string>{});
 }
 
+// Data the dictionary lacks is left out everywhere it would be named, and the file says
+// where a data-set member went; the Services count what is left.
+TEST(WholeFile, WhatTheTypesLackIsLeftOutEverywhere) {
+    IcdTestServer server;
+    BuildDictionaryGapsModel(server);
+    const std::string file = ExportedFile(server);
+    EXPECT_EQ(ReferenceProblems(file), std::vector<std::string>{});
+    for (const char* comment :
+         {"<!-- left out: LD0/ZZZZ1.Foo [ST]: no logical-node type -->",
+          "<!-- left out: LD0/GGIO1.AnOut1.mxVal [MX]: no data object AnOut1 in the type -->",
+          "<!-- left out: LD0/GGIO1.AnOut1 [MX]: no data object AnOut1 in the type -->",
+          "<!-- left out: LD0/GGIO1.Ind1.vendorNote [DC]: no attribute vendorNote in the type -->",
+          "<!-- left out: data set Unknown: none of its members is in the file -->"}) {
+        EXPECT_EQ(CountOf(file, comment), 1u) << comment;
+    }
+    EXPECT_NE(file.find("<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" "
+                        "daName=\"stVal\" fc=\"ST\"/>"),
+              std::string::npos);
+    EXPECT_EQ(file.find("AnOut1\""), std::string::npos);  // no DOI, no FCDA, no DO
+    EXPECT_EQ(file.find("vendorNote\""), std::string::npos);
+    EXPECT_NE(file.find("<DAI name=\"d\">"), std::string::npos);
+    EXPECT_EQ(file.find("<DataSet name=\"Unknown\""), std::string::npos);
+    EXPECT_NE(file.find("<ReportControl name=\"brcb\" datSet=\"Mixed\""), std::string::npos);
+    EXPECT_NE(file.find("<GSEControl name=\"gocb01\" type=\"GOOSE\" appID=\"\" confRev="), std::string::npos);
+    EXPECT_NE(file.find("<ConfDataSet max=\"1\" maxAttributes=\"2\"/>"), std::string::npos);
+}
+
 // The test device's models, read as a client would read them.
 TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
     for (const bool large : {false, true}) {
@@ -148,6 +175,7 @@ TEST(WholeFile, SchemaAcceptsEveryModelADeviceCanGive) {
              s.AddDataSet("LD0", "LLN0", "Blocks", {"LLN0$BR$brcb01$RptID"});
              s.AddDataSet("LD0", "LLN0", "Empty", {});
          }},
+        {"data objects, attributes and a logical-node class the dictionary lacks", BuildDictionaryGapsModel},
         {"types for the templates' edge cases",
          [](IcdTestServer& s) {
              s.AddDevice("LD0", {Lln0(), Lphd("LPHD1"), Mmtr("MMTR1"), Mhan("MHAN1"), Mhai("MHAI1"),

@@ -20,19 +20,24 @@ void Require(bool done, const std::string& what) {
     if (!done) throw std::runtime_error("large model: " + what);
 }
 
-// The block's data set (in its own node) and its attributes.
-void ConfigureBlock(IcdTestServer& server, const std::string& device, const std::string& node, const std::string& fc,
-                    const std::string& block, const std::vector<std::string>& members, bool addressed, int number) {
-    const std::string dataSet = "DS_" + block;
-    Require(server.AddDataSet(device, node, dataSet, members) != nullptr, "data set " + device + "/" + dataSet);
+// The block's data set (in its own node, made by the first block that names it) and its
+// attributes. True when the data set was made.
+bool ConfigureBlock(IcdTestServer& server, const std::string& device, const std::string& node, const std::string& fc,
+                    const std::string& block, const std::vector<std::string>& members, bool addressed, int number,
+                    const std::string& dataSet) {
+    const bool made = server.devices.at(device)->FindLogicalNode(node)->FindDataSet(dataSet) == nullptr;
+    if (made) {
+        Require(server.AddDataSet(device, node, dataSet, members) != nullptr, "data set " + device + "/" + dataSet);
+    }
     const std::string reference = device + "/" + node + "." + block;
     Require(server.SetValue(fc, reference + ".DatSet", device + "/" + node + "$" + dataSet), reference + ".DatSet");
-    if (!addressed) return;
+    if (!addressed) return made;
     Require(server.SetValue(fc, reference + ".DstAddress.Addr", "010CCD01" + Hex4(number)), reference + ".Addr");
     Require(server.SetValue(fc, reference + ".DstAddress.APPID", std::to_string(0x3000 + (number & 0xFFF))),
             reference + ".APPID");
     Require(server.SetValue(fc, reference + ".DstAddress.PRIORITY", "4"), reference + ".PRIORITY");
     Require(server.SetValue(fc, reference + ".DstAddress.VID", std::to_string(number % 4095)), reference + ".VID");
+    return made;
 }
 
 }  // namespace
@@ -76,15 +81,17 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
             const char* name;
             bool addressed;
             int* count;
+            // The two instances of the buffered block share their data set, so they agree.
+            const char* dataSet;
         };
-        std::vector<LlnBlock> blocks = {{"BR", "brcb01", false, &summary.reportControlBlocks},
-                                        {"BR", "brcb02", false, &summary.reportControlBlocks},
-                                        {"RP", "urcb01", false, &summary.reportControlBlocks},
-                                        {"LG", "lcb01", false, &summary.logControlBlocks},
-                                        {"GO", "gocb01", true, &summary.gooseControlBlocks},
-                                        {"GS", "gscb01", true, &summary.gsseControlBlocks},
-                                        {"MS", "msvcb01", true, &summary.sampledValueControlBlocks},
-                                        {"US", "usvcb01", true, &summary.sampledValueControlBlocks}};
+        std::vector<LlnBlock> blocks = {{"BR", "brcb01", false, &summary.reportControlBlocks, "DS_brcb"},
+                                        {"BR", "brcb02", false, &summary.reportControlBlocks, "DS_brcb"},
+                                        {"RP", "urcb01", false, &summary.reportControlBlocks, "DS_urcb01"},
+                                        {"LG", "lcb01", false, &summary.logControlBlocks, "DS_lcb01"},
+                                        {"GO", "gocb01", true, &summary.gooseControlBlocks, "DS_gocb01"},
+                                        {"GS", "gscb01", true, &summary.gsseControlBlocks, "DS_gscb01"},
+                                        {"MS", "msvcb01", true, &summary.sampledValueControlBlocks, "DS_msvcb01"},
+                                        {"US", "usvcb01", true, &summary.sampledValueControlBlocks, "DS_usvcb01"}};
         std::erase_if(blocks, [&options](const LlnBlock& block) {
             const std::string fc = block.fc;
             return (!options.logs && fc == "LG") || (!options.sampledValues && (fc == "MS" || fc == "US"));
@@ -98,17 +105,19 @@ LargeModelSummary BuildLargeModel(IcdTestServer& server, const LargeModelOptions
         }
         for (std::size_t i = 0; i < blocks.size(); ++i) {
             const LlnBlock& block = blocks[i];
-            ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, numbers[i]);
             ++*block.count;
-            ++summary.dataSets;
-            summary.dataSetMembers += static_cast<int>(lln0Members.size());
+            if (ConfigureBlock(server, device, "LLN0", block.fc, block.name, lln0Members, block.addressed, numbers[i],
+                               block.dataSet)) {
+                ++summary.dataSets;
+                summary.dataSetMembers += static_cast<int>(lln0Members.size());
+            }
         }
         summary.reportControlNames += 2;  // brcb, urcb
         Require(server.SetValue("DC", device + "/LLN0.NamPlt.configRev", "R" + std::to_string(d + 1)), "configRev");
         for (const std::string& ggio : ggios) {
             const std::vector<std::string> members{ggio + "$ST$Ind1$stVal", ggio + "$ST$Ind2"};
-            ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, 0);
-            ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, 0);
+            ConfigureBlock(server, device, ggio, "BR", "brcb01", members, false, 0, "DS_brcb01");
+            ConfigureBlock(server, device, ggio, "RP", "urcb01", members, false, 0, "DS_urcb01");
             summary.reportControlBlocks += 2;
             summary.reportControlNames += 2;
             summary.dataSets += 2;

@@ -1,6 +1,8 @@
 #include "support/icdmodel/ModelShapes.h"
 
+#include <array>
 #include <cstdio>
+#include <stdexcept>
 
 namespace IcdTestModel {
 
@@ -232,6 +234,58 @@ NodeShape Ggio(const std::string& name, int buffered, int unbuffered, int logs) 
                 AddBlocks(lg, "lcb", logs, T::Lcb);
                 return NodeOf({{"ST", &st}, {"BR", &br}, {"RP", &rp}, {"LG", &lg}});
             }};
+}
+
+NodeShape GgioWithGaps(const std::string& name) {
+    return {name, [] {
+                Members st, mx, co, cf, dc, anOut, ind1;
+                Add(st, "Beh", T::Status(T::Int(8)));
+                Add(st, "Ind1", T::Status(T::Boolean()));
+                Add(anOut, "mxVal", T::AnalogueValue());
+                Add(anOut, "q", T::Bits(13));
+                Add(anOut, "t", T::Utc());
+                Add(mx, "AnOut1", T::Struct(std::move(anOut)));
+                Add(co, "AnOut1", T::OneMember("Oper", T::Operate(T::AnalogueValue())));
+                Add(cf, "AnOut1", T::OneMember("ctlModel", T::Int(8)));
+                Add(ind1, "d", T::VisString(255));
+                Add(ind1, "vendorNote", T::VisString(255));
+                Add(dc, "Ind1", T::Struct(std::move(ind1)));
+                return NodeOf({{"ST", &st}, {"MX", &mx}, {"CO", &co}, {"CF", &cf}, {"DC", &dc}});
+            }};
+}
+
+NodeShape UnknownClass(const std::string& name) {
+    return {name, [] {
+                Members st, cf;
+                Add(st, "Foo", T::Status(T::Boolean()));
+                Add(cf, "Foo", T::OneMember("ctlModel", T::Int(8)));
+                return NodeOf({{"ST", &st}, {"CF", &cf}});
+            }};
+}
+
+void BuildDictionaryGapsModel(IcdTestServer& server) {
+    Lln0Parts parts;
+    parts.buffered = parts.goose = parts.logs = 1;
+    server.negotiatedServices = {7, 9, 12, 14};
+    server.AddDevice("LD0", {Lln0(parts), GgioWithGaps("GGIO1"), UnknownClass("ZZZZ1")});
+    server.AddDataSet("LD0", "LLN0", "Mixed",
+                      {"ZZZZ1$ST$Foo", "GGIO1$MX$AnOut1$mxVal", "GGIO1$ST$Ind1$stVal", "GGIO1$MX$AnOut1",
+                       "GGIO1$DC$Ind1$vendorNote", "LLN0$ST$Beh"});
+    server.AddDataSet("LD0", "LLN0", "Unknown", {"ZZZZ1$ST$Foo", "GGIO1$MX$AnOut1$mxVal$f"});
+    const std::vector<std::array<std::string, 3>> values = {
+        {"BR", "LD0/LLN0.brcb01.DatSet", "LD0/LLN0$Mixed"},
+        {"BR", "LD0/LLN0.brcb01.ConfRev", "1"},
+        {"GO", "LD0/LLN0.gocb01.DatSet", "LD0/LLN0$Unknown"},
+        {"LG", "LD0/LLN0.lcb01.DatSet", "LD0/LLN0$Mixed"},
+        {"CF", "LD0/GGIO1.AnOut1.ctlModel", "1"},
+        {"DC", "LD0/GGIO1.Ind1.vendorNote", "note"},
+        {"DC", "LD0/GGIO1.Ind1.d", "input 1"},
+        {"CF", "LD0/ZZZZ1.Foo.ctlModel", "0"},
+    };
+    for (const auto& [fc, reference, text] : values) {
+        if (!server.SetValue(fc, reference, text)) throw std::runtime_error("gaps model: " + reference);
+    }
+    server.BindAll();
 }
 
 }  // namespace IcdTestModel

@@ -58,6 +58,16 @@ NodeShape Mhai(const std::string& name, int harmonics = 16);
 // A generic I/O node, optionally with report and log blocks of its own.
 NodeShape Ggio(const std::string& name, int buffered = 0, int unbuffered = 0, int logs = 0);
 
+// A generic I/O node with what the dictionary does not know: an analogue output AnOut1
+// (APC: measured value, controls, control model) and an attribute of Ind1 no type has.
+NodeShape GgioWithGaps(const std::string& name);
+// A node of a class the dictionary lacks: one status object Foo.
+NodeShape UnknownClass(const std::string& name);
+// Device "LD0": LLN0 with a data set "Mixed" naming known and unknown data (ZZZZ1.Foo,
+// GGIO1.AnOut1.mxVal, GGIO1.Ind1.stVal) and the report, GOOSE and log blocks that use it,
+// and one "Unknown" naming only unknown data; configuration values of unknown objects.
+void BuildDictionaryGapsModel(IcdTestServer& server);
+
 // "01", "02" ...
 std::string Numbered(const std::string& stem, int number);
 
