@@ -8,6 +8,7 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
+#include "mms/machine/MmsConnection.h"
 #include "mms/values/Container.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -278,6 +279,30 @@ TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
     ASSERT_EQ(session.client->Release(), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
     EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.urcb01", association.GetEpoch()));
+}
+
+// A report is an unconfirmed PDU: one whose BER lengths do not add up is dropped and
+// counted by the protocol machine, and the association goes on to take the next one.
+TEST_F(Reports, AnUndecodableReportIsDroppedAndTheAssociationStays) {
+    Mms::MmsConnection* machine = session.client->GetAssociation()->GetMmsConnection();
+    ASSERT_NE(machine, nullptr);
+    const std::uint64_t droppedBefore = machine->GetDroppedUnconfirmedCount();
+    // The report's list name "RPT" claims more octets than its PDU holds.
+    session.relay->DamageNextToClient({0x80, 0x03, 'R', 'P', 'T'}, {0x80, 0x7F, 'R', 'P', 'T'});
+    client->ClearReceived();
+    ASSERT_EQ(SetBlock(false, "LD0/LLN0.urcb01", {{"OptFlds", Options({1})}, {"RptEna", "True"}}).serviceError, 0);
+    indication = indication == "True" ? "False" : "True";
+    ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", indication), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return machine->GetDroppedUnconfirmedCount() == droppedBefore + 1; }));
+    EXPECT_TRUE(client->Received().empty());
+    EXPECT_TRUE(session.client->IsAssociated());
+
+    const ReceivedReport next = ReportWith(false, "LD0/LLN0.urcb01", Options({1}));
+    EXPECT_EQ(next.serviceError, 0);
+    EXPECT_EQ(next.block, "LD0/LLN0.urcb01");
+    ExpectIndicationEntry(next, false, false, indication);
+    EXPECT_TRUE(session.client->IsAssociated());
+    EXPECT_EQ(session.device.OpenAssociations(), 1);
 }
 
 TEST_F(Reports, ReportsAsWiresharkReadsThem) {
