@@ -126,6 +126,13 @@ TEST_F(MmsUserAnswerMatchingTest, AnUndecodableAnswerConfirmsTheRequestItNames) 
     const std::vector<std::uint8_t> garbage = BytesFromHex("A1 03 04 01 01");
     EXPECT_NE(Machine().OnSingleAsn1Data(std::span<const std::uint8_t>(garbage.data(), garbage.size()), 16),
               System::OkNoError);
+    // An unconfirmed PDU that cannot be decoded names nothing to confirm: it is counted
+    // and dropped, and nothing is sent for it.
+    const std::uint64_t dropped = Machine().GetDroppedUnconfirmedCount();
+    const std::vector<std::uint8_t> report = BytesFromHex("A3 06 A0 04 A1 02 80 7F");
+    EXPECT_NE(Machine().OnSingleAsn1Data(std::span<const std::uint8_t>(report.data(), report.size()), 16),
+              System::OkNoError);
+    EXPECT_EQ(Machine().GetDroppedUnconfirmedCount(), dropped + 1);
     serverVmd.ReleaseReads();
     EXPECT_EQ(client.Release(), System::OkNoError);
     EXPECT_EQ(User().TakeDoneRequest(), nullptr);

@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -68,6 +69,14 @@ public:
     std::size_t Connections() const {
         std::lock_guard lock(mutex_);
         return recordings_.size();
+    }
+    // The next bytes towards the client that hold `from` carry `to` (of the same length)
+    // in its place, once: a unit the server sent whole arrives damaged. The recording
+    // keeps what was forwarded.
+    void DamageNextToClient(std::vector<std::uint8_t> from, std::vector<std::uint8_t> to) {
+        std::lock_guard lock(mutex_);
+        damageFrom_ = std::move(from);
+        damageTo_ = std::move(to);
     }
 
 private:
@@ -133,6 +142,13 @@ private:
         if (received <= 0) return false;
         {
             std::lock_guard lock(mutex_);
+            if (!fromClient && !damageFrom_.empty() && damageFrom_.size() == damageTo_.size()) {
+                const auto found = std::search(buffer, buffer + received, damageFrom_.begin(), damageFrom_.end());
+                if (found != buffer + received) {
+                    std::copy(damageTo_.begin(), damageTo_.end(), found);
+                    damageFrom_.clear();
+                }
+            }
             recordings_[pair.recording].push_back(
                 TestSupport::WireUnit{fromClient, std::vector<std::uint8_t>(buffer, buffer + received)});
         }
@@ -168,6 +184,8 @@ private:
     std::vector<Pair> pairs_;
     mutable std::mutex mutex_;
     std::vector<std::vector<TestSupport::WireUnit>> recordings_;
+    std::vector<std::uint8_t> damageFrom_;
+    std::vector<std::uint8_t> damageTo_;
     std::thread thread_;
 };
 

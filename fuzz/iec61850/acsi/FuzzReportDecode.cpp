@@ -81,7 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::unique_ptr<Mms::InformationReport> report = TakeIn(bytes, size);
     if (report == nullptr) return 0;
     model.Reset();
+    // The name that picks among blocks of one RptID is read from the report alone.
+    std::string dataSet;
+    bool carried = false;
+    FindReportDataSetName(*report, dataSet, carried);
     for (RCB* block : model.blocks) {
+        if (carried) block->IsOwnDataSetName(dataSet);
         if (block->MatchReport(*report) != System::OkNoError) continue;
         std::vector<ReportHeaderRecord> records;
         std::vector<ReportEntry> entries;

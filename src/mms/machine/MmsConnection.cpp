@@ -61,6 +61,13 @@ bool ReadConfirmedEnvelope(std::span<const std::uint8_t> data, MmsPduKind& kind,
     return true;
 }
 
+// Whether the data begin as an unconfirmed PDU ([3], constructed).
+bool IsUnconfirmedEnvelope(std::span<const std::uint8_t> data) {
+    Asn1::Asn1Tag tag = 0;
+    const std::ptrdiff_t read = Asn1::BerFetchTag(data.data(), data.size(), &tag);
+    return read > 0 && (data[0] & Asn1::Asn1Constructed) != 0 && tag == Asn1::Asn1ContextTag(3);
+}
+
 }  // namespace
 
 // An answer (or the news of an abort) for the waiting exchange; it owns its frame.
@@ -563,6 +570,12 @@ ResultCode MmsConnection::OnInitiateIndication(std::unique_ptr<MmsFrame> frame) 
 }
 
 ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
+    if (IsUnconfirmedEnvelope(data)) {
+        // Nobody waits for it and the peer expects no answer: it is dropped, and the
+        // association stands.
+        droppedUnconfirmed_.fetch_add(1);
+        return System::OkNoError;
+    }
     MmsPduKind kind = MmsPduNone;
     std::int32_t invokeId = 0;
     if (!ReadConfirmedEnvelope(data, kind, invokeId)) return System::ProtocolError;

@@ -108,6 +108,9 @@ public:
     // The next invoke id (1 after a reset; it wraps to 1 after 2147483647).
     std::uint32_t NextInvokeId() { return invokeCounter_.Next(); }
     std::uint32_t GetInvokeCounter() const { return invokeCounter_.Last(); }
+    // Unconfirmed PDUs (information reports) that could not be decoded and were dropped,
+    // since this connection was made.
+    std::uint64_t GetDroppedUnconfirmedCount() const { return droppedUnconfirmed_.load(); }
     std::uint16_t GetMaxServOutstandingCalling() const;
     std::uint16_t GetMaxServOutstandingCalled() const;
     std::uint8_t GetNestingLevel() const;
@@ -201,6 +204,7 @@ private:
     InitiateParameters proposal_ = InitiateParameters::Defaults();
     InitiateParameters negotiated_ = InitiateParameters::Cleared();
     InvokeCounter invokeCounter_;
+    std::atomic<std::uint64_t> droppedUnconfirmed_{0};
 };
 
 }  // namespace Mms

@@ -6,6 +6,7 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/user/NamedVariable.h"
 
 namespace Iec61850::Acsi {
@@ -15,6 +16,8 @@ using System::ResultCode;
 namespace {
 
 bool IsReportFc(const std::string& fc) { return fc == "BR" || fc == "RP"; }
+
+void RecordEnabling(SetRCBValues& service);
 
 }  // namespace
 
@@ -137,6 +140,7 @@ SetBRCBValues::SetBRCBValues(TPAppAssociation& association, std::string referenc
 
 void SetBRCBValues::complete() {
     Answered();
+    RecordEnabling(*this);
     Confirm([](ClientApplication& client, Service& service) {
         client.OnSetBRCBValues(static_cast<SetBRCBValues*>(&service));
     });
@@ -148,9 +152,42 @@ SetURCBValues::SetURCBValues(TPAppAssociation& association, std::string referenc
 
 void SetURCBValues::complete() {
     Answered();
+    RecordEnabling(*this);
     Confirm([](ClientApplication& client, Service& service) {
         client.OnSetURCBValues(static_cast<SetURCBValues*>(&service));
     });
 }
+
+// ---- which blocks this association enabled ----
+
+namespace {
+
+// Reports are matched to the blocks this association enabled first: a write of RptEna
+// that the device confirmed is noted (TRUE) or forgotten (FALSE) with the association.
+void RecordEnabling(SetRCBValues& service) {
+    // A write answered from the model reached no device.
+    if (service.IsLocal() || service.GetResult() != System::OkNoError || service.GetServiceError() != 0) return;
+    bool written = false;
+    for (const auto& [name, value] : service.records) written = written || name == "RptEna";
+    Server* server = service.GetServer();
+    if (!written || server == nullptr) return;
+    std::string reference;
+    bool enabled = false;
+    {
+        const Mms::ModelHold hold(server);
+        auto* block = dynamic_cast<RCB*>(service.chosen);
+        if (!hold.Taken() || block == nullptr) return;
+        reference = block->GetReference();
+        enabled = block->IsEnabled();
+    }
+    TPAppAssociation& association = service.GetAssociation();
+    if (enabled) {
+        association.GetEnabledReportBlocks().Enabled(std::move(reference), service.GetEpoch());
+    } else {
+        association.GetEnabledReportBlocks().Disabled(reference);
+    }
+}
+
+}  // namespace
 
 }  // namespace Iec61850::Acsi

@@ -139,10 +139,11 @@ public:
     // Offers a received report to the model (not locked: it takes the lock itself). A
     // report of a list of variables is a command termination: taken in and handed to
     // OnCommandTermination, then InvalidArguments (the association also delivers it as a
-    // report nobody took). A report of a named list goes to the first report control
-    // block (devices in name order) that claims it, is decoded under the model lock and
-    // delivered to OnReport once the lock is let go: 0; InvalidArguments when no block
-    // claims it.
+    // report nobody took). A report of a named list goes to the report control block
+    // that sent it among those its RptID names (one this association enabled, else one
+    // enabled, else any; then the one of the data set it names; then the first in the
+    // model's order), is decoded under the model lock and delivered to OnReport once the
+    // lock is let go: 0; InvalidArguments when no block's RptID matches.
     System::ResultCode DispatchReport(TPAppAssociation& association, Mms::InformationReport& report);
     // Judges the device's answer to a Select (the SBO value it read): anything but the
     // control object's reference (in either form) refuses the select, with result Error

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/ControlServices.h"
@@ -17,6 +19,39 @@ namespace Iec61850::Acsi {
 
 using System::ResultCode;
 
+namespace {
+
+// Which of the blocks that the report's RptID names sent it. Indexed blocks usually share
+// one RptID, so the id alone does not tell: a block this association enabled comes
+// first, then one the model holds enabled, then any (the model may not have seen the
+// block enabled). Among several, the one whose data set the report names, when it names
+// one; the rest go by the model's order (devices, nodes, buffered before unbuffered,
+// each by name). Runs under the model lock.
+RCB* ChooseBlock(const std::vector<RCB*>& named, const Mms::InformationReport& report, TPAppAssociation& association) {
+    const std::uint64_t epoch = association.GetEpoch();
+    std::vector<RCB*> candidates;
+    for (RCB* block : named) {
+        if (association.GetEnabledReportBlocks().IsEnabled(block->GetReference(), epoch)) candidates.push_back(block);
+    }
+    if (candidates.empty()) {
+        for (RCB* block : named) {
+            if (block->IsEnabled()) candidates.push_back(block);
+        }
+    }
+    if (candidates.empty()) candidates = named;
+    if (candidates.empty()) return nullptr;
+    std::string dataSet;
+    bool carried = false;
+    if (FindReportDataSetName(report, dataSet, carried) == System::OkNoError && carried) {
+        for (RCB* block : candidates) {
+            if (block->IsOwnDataSetName(dataSet)) return block;
+        }
+    }
+    return candidates.front();
+}
+
+}  // namespace
+
 ResultCode Server::DispatchReport(TPAppAssociation& association, Mms::InformationReport& report) {
     if (report.GetKind() == Mms::InformationReport::VariablesReport) {
         // Executed at once; it deletes itself.
@@ -27,20 +62,16 @@ ResultCode Server::DispatchReport(TPAppAssociation& association, Mms::Informatio
     if (report.GetKind() != Mms::InformationReport::ListReport) return System::InvalidArguments;
 
     std::unique_ptr<RCBReport> delivered;
-    ResultCode result = System::InvalidArguments;
     {
         const Mms::ModelHold hold(this);
         if (!hold.Taken()) return hold.GetResult();
-        for (auto& [name, device] : logicalDevices_) {
-            RCB* matched = nullptr;
-            result = device->MatchReport(report, matched);
-            if (result == System::OkNoError && matched != nullptr) {
-                delivered = MakeReport(hold, association, *matched, report);
-                break;
-            }
+        std::vector<RCB*> named;
+        for (auto& [name, device] : logicalDevices_) device->MatchReport(report, named);
+        if (RCB* chosen = ChooseBlock(named, report, association)) {
+            delivered = MakeReport(hold, association, *chosen, report);
         }
     }
-    if (delivered == nullptr) return result == System::OkNoError ? System::InvalidArguments : result;
+    if (delivered == nullptr) return System::InvalidArguments;
     // The program may read the model from its callback: the lock is free again.
     association.WithClient([&delivered](ClientApplication& client) { client.OnReport(delivered.get()); });
     return System::OkNoError;

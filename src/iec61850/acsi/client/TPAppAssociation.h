@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "iec61850/acsi/client/EnabledReportBlocks.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/model/DataSetAssociation.h"
 #include "mms/pdu/InitiateParameters.h"
@@ -133,6 +134,13 @@ public:
     // none tells keeps the status the push gave. Always 2.
     System::ResultCode ReadProfileParameters();
 
+    // ---- report control blocks ----
+
+    // The blocks this association enabled; a record counts in the epoch it names.
+    EnabledReportBlocks& GetEnabledReportBlocks() { return enabledReportBlocks_; }
+    // Moves on at every abort, release and reset.
+    std::uint64_t GetEpoch() const { return epoch_.load(); }
+
     // ---- data sets ----
 
     // "@name" (nothing or blanks before the "@"): this association's data set; anything
@@ -186,6 +194,7 @@ private:
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
+    EnabledReportBlocks enabledReportBlocks_;
     std::mutex executingMutex_;
     Service* executing_ = nullptr;
     std::vector<Service*> deferred_;

@@ -196,12 +196,10 @@ System::ResultCode LogicalDevice::BuildDataSetsFromDirectory() {
     return System::OkNoError;
 }
 
-System::ResultCode LogicalDevice::MatchReport(const Mms::InformationReport& report, RCB*& matched) {
-    matched = nullptr;
+System::ResultCode LogicalDevice::MatchReport(const Mms::InformationReport& report, std::vector<RCB*>& matched) {
     System::ResultCode result = System::InvalidArguments;
     for (auto& [name, node] : nodes_) {
-        result = node->MatchReport(report, matched);
-        if (result == System::OkNoError) return result;
+        if (node->MatchReport(report, matched) == System::OkNoError) result = System::OkNoError;
     }
     return result;
 }

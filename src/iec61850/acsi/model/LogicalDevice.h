@@ -56,8 +56,9 @@ public:
     System::ResultCode BuildFromDirectory();
     // Named variable lists and data sets for the data-set names. Takes the model lock.
     System::ResultCode BuildDataSetsFromDirectory();
-    // Offers the report to every node; InvalidArguments without nodes.
-    System::ResultCode MatchReport(const Mms::InformationReport& report, RCB*& matched);
+    // Adds the report control blocks of every node, by node name, that the report's RptID
+    // names: 0 when one was added, InvalidArguments otherwise.
+    System::ResultCode MatchReport(const Mms::InformationReport& report, std::vector<RCB*>& matched);
     // Not offered by a device: NotImplemented.
     System::ResultCode ResolveReference(std::string_view reference);
 

@@ -354,24 +354,15 @@ System::ResultCode LogicalNode::AddLCB(const std::string& name, LCB** added) {
     return AddIndexedBlock("LG", name, &MakeBlock<LCB>, lcbs_, added);
 }
 
-System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report, RCB*& matched) {
-    matched = nullptr;
-    System::ResultCode result = System::InvalidArguments;
+System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report, std::vector<RCB*>& matched) {
+    const std::size_t before = matched.size();
     for (auto& [name, block] : brcbs_) {
-        result = block->MatchReport(report);
-        if (result == System::OkNoError) {
-            matched = block;
-            return result;
-        }
+        if (block->MatchReport(report) == System::OkNoError) matched.push_back(block);
     }
     for (auto& [name, block] : urcbs_) {
-        result = block->MatchReport(report);
-        if (result == System::OkNoError) {
-            matched = block;
-            return result;
-        }
+        if (block->MatchReport(report) == System::OkNoError) matched.push_back(block);
     }
-    return result;
+    return matched.size() > before ? System::OkNoError : System::InvalidArguments;
 }
 
 bool LogicalNode::IsTypeIncomplete() const {

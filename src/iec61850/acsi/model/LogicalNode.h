@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "iec61850/acsi/model/NamedObject.h"
 #include "iec61850/acsi/model/OwnedByName.h"
@@ -96,9 +97,9 @@ public:
     System::ResultCode AddURCB(const std::string& name, URCB** added = nullptr);
     System::ResultCode AddLCB(const std::string& name, LCB** added = nullptr);
 
-    // Offers the report to the buffered, then the unbuffered report control blocks; the
-    // first that takes it ends (0); InvalidArguments without such blocks.
-    System::ResultCode MatchReport(const Mms::InformationReport& report, RCB*& matched);
+    // Adds every report control block that the report's RptID names, the buffered ones
+    // first, each kind by name: 0 when one was added, InvalidArguments otherwise.
+    System::ResultCode MatchReport(const Mms::InformationReport& report, std::vector<RCB*>& matched);
     // While the node's type lacks a group or a group's own members.
     bool IsTypeIncomplete() const;
 

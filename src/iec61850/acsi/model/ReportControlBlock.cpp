@@ -3,6 +3,7 @@
 #include <array>
 
 #include "iec61850/acsi/model/AcsiTexts.h"
+#include "mms/values/Boolean.h"
 
 namespace Iec61850::Acsi {
 
@@ -36,6 +37,13 @@ System::ResultCode RCB::Bind(const Mms::ModelHold& hold) {
         if (result != System::OkNoError) return result;
     }
     return System::OkNoError;
+}
+
+bool RCB::IsEnabled() const {
+    const auto* enabled = dynamic_cast<const Mms::Boolean*>(RptEna);
+    if (enabled == nullptr) return false;
+    const std::int32_t state = enabled->GetState();
+    return (state == Mms::StateValid || state == Mms::StateFromText) && enabled->GetValue();
 }
 
 System::ResultCode RCB::Create() {

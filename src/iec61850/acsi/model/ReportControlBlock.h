@@ -37,6 +37,12 @@ struct ReportCursor {
     const Mms::ModelHold& hold;
 };
 
+// The data-set name a report carries, read from the report alone (its own OptFlds say
+// which fields come before the name): carried is false when the OptFlds ask for none.
+// InvalidArguments when the OptFlds or the name are missing, of the wrong type or not
+// whole values.
+System::ResultCode FindReportDataSetName(const Mms::InformationReport& report, std::string& name, bool& carried);
+
 // A report control block: its attributes bind only under "BR" and "RP", where devices put
 // them.
 class RCB : public ControlBlock {
@@ -51,12 +57,18 @@ public:
     // (fewer than three values, a first value that is no text, another id). Runs under
     // the model lock.
     virtual System::ResultCode MatchReport(const Mms::InformationReport& report);
+    // Whether the name (as a report carries it) names this block's data set: the one its
+    // DatSet names, or, without a DatSet value, the one it is bound to. "." and "$" are
+    // taken alike. Runs under the model lock.
+    bool IsOwnDataSetName(const std::string& name) const;
+    // Whether the model holds RptEna TRUE (read from the device or written).
+    bool IsEnabled() const;
 
     // Decodes the whole report into the block, its data set and the records, under the
-    // model lock. A report that does not fit the block (values missing or of the wrong
-    // type, an inclusion string that is not one bit per member, a data set that does not
-    // resolve) gives a failure; nothing is ever decoded into another data set than the
-    // one it names.
+    // model lock. A report that does not fit the block (values missing, of the wrong type
+    // or refused by their containers, an inclusion string that is not one bit per member)
+    // gives a failure. A report that names another data set than the block's gives
+    // InvalidContext before anything is decoded: a report never rebinds a block.
     virtual System::ResultCode decodeReport(const Mms::ModelHold& hold, std::vector<ReportHeaderRecord>& records,
                                             std::vector<ReportEntry>& entries, Mms::InformationReport& report);
     virtual System::ResultCode decodeSqNum(std::vector<ReportHeaderRecord>& records, ReportCursor& cursor);

@@ -3,15 +3,17 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSet.h"
-#include "iec61850/acsi/model/ModelLookup.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/user/InformationReport.h"
 #include "mms/user/Variable.h"
+#include "mms/values/Array.h"
 #include "mms/values/Container.h"
 #include "mms/values/Object.h"
+#include "mms/values/Structure.h"
 
 namespace Iec61850::Acsi {
 
@@ -19,8 +21,30 @@ using System::ResultCode;
 
 namespace {
 
+// Whether the value and every part of it were taken from the report: a container keeps
+// a value it refused (a binary time of the wrong length, say) in its first state, which
+// must never pass for a reported value.
+bool IsWhole(const Mms::Container& value) {
+    if (value.GetState() != Mms::StateValid) return false;
+    if (const auto* structure = dynamic_cast<const Mms::Structure*>(&value)) {
+        for (std::size_t i = 0; i < structure->GetComponentCount(); ++i) {
+            const Mms::Container* component = structure->GetComponent(i);
+            if (component == nullptr || !IsWhole(*component)) return false;
+        }
+    }
+    if (const auto* array = dynamic_cast<const Mms::Array*>(&value)) {
+        for (std::size_t i = 0; i < array->GetElementCount(); ++i) {
+            const Mms::Container* element = array->GetElement(i);
+            if (element == nullptr || !IsWhole(*element)) return false;
+        }
+    }
+    return true;
+}
+
+// A whole value of one of the classes.
 bool IsOfClass(const Mms::Container* value, std::initializer_list<std::uint32_t> classes) {
-    return value != nullptr && std::find(classes.begin(), classes.end(), value->GetClassId()) != classes.end();
+    return value != nullptr && std::find(classes.begin(), classes.end(), value->GetClassId()) != classes.end() &&
+           IsWhole(*value);
 }
 
 bool IsText(const Mms::Container* value) {
@@ -51,7 +75,37 @@ void SplitDataReference(const std::string& name, std::string& fc, std::string& r
     std::replace(reference.begin(), reference.end(), '$', '.');
 }
 
+// A data-set reference with "$" for every ".", as a report names it.
+std::string AsReported(std::string name) {
+    std::replace(name.begin(), name.end(), '.', '$');
+    return name;
+}
+
 }  // namespace
+
+ResultCode FindReportDataSetName(const Mms::InformationReport& report, std::string& name, bool& carried) {
+    name.clear();
+    carried = false;
+    if (report.Values.size() < 2 || !IsOfClass(report.Values[1], {Mms::BitStringClassId})) {
+        return System::InvalidArguments;
+    }
+    Mms::Container& options = *report.Values[1];
+    bool sequence = false;
+    bool time = false;
+    for (const auto& [option, set] :
+         {std::pair{OptionSequenceNumber, &sequence}, std::pair{OptionReportTimeStamp, &time},
+          std::pair{OptionDataSetName, &carried}}) {
+        if (const ResultCode result = options.GetBit(option, *set); result != System::OkNoError) {
+            carried = false;
+            return result;
+        }
+    }
+    if (!carried) return System::OkNoError;
+    // RptID, OptFlds, then SqNum and TimeOfEntry when asked for, then the name.
+    const std::size_t at = 2 + (sequence ? 1 : 0) + (time ? 1 : 0);
+    if (at >= report.Values.size() || !IsText(report.Values[at])) return System::InvalidArguments;
+    return TextOf(*report.Values[at], name);
+}
 
 // ---- matching ----
 
@@ -71,12 +125,31 @@ ResultCode RCB::MatchReport(const Mms::InformationReport& report) {
     return received == dotted ? System::OkNoError : System::InvalidArguments;
 }
 
+bool RCB::IsOwnDataSetName(const std::string& name) const {
+    std::string own;
+    if (Mms::Container* datSet = GetDatSetValue()) {
+        if (TextOf(*datSet, own) != System::OkNoError) return false;
+    } else if (GetDataSet() != nullptr) {
+        own = GetDataSet()->GetReference();
+    } else {
+        return false;
+    }
+    return AsReported(own) == AsReported(name);
+}
+
 // ---- the whole report ----
 
 ResultCode RCB::decodeReport(const Mms::ModelHold& hold, std::vector<ReportHeaderRecord>& records,
                              std::vector<ReportEntry>& entries, Mms::InformationReport& report) {
     if (GetDataSet() == nullptr || OptFlds == nullptr || RptID == nullptr) return System::InvalidState;
     if (report.Values.size() < 3) return System::InvalidArguments;
+    // Another data set's report must not touch this block at all.
+    std::string named;
+    bool carried = false;
+    if (const ResultCode result = FindReportDataSetName(report, named, carried); result != System::OkNoError) {
+        return result;
+    }
+    if (carried && !IsOwnDataSetName(named)) return System::InvalidContext;
     ReportCursor cursor{report.Values, 1, hold};
     Mms::Container* options = report.Values[1];
     if (!IsOfClass(options, {Mms::BitStringClassId})) return System::InvalidArguments;
@@ -152,18 +225,9 @@ ResultCode RCB::decodeDatSet(std::vector<ReportHeaderRecord>& records, ReportCur
     if (!IsText(value)) return System::InvalidArguments;
     std::string named;
     if (const ResultCode result = TextOf(*value, named); result != System::OkNoError) return result;
-    Mms::Container* datSet = GetDatSetValue();
-    std::string current;
-    if (datSet != nullptr && TextOf(*datSet, current) == System::OkNoError && current != named) {
-        if (const ResultCode taken = datSet->Assign(*value); taken != System::OkNoError) return taken;
-        // The entries that follow belong to the data set the report names, or to none:
-        // never to the one the block had before.
-        DataSet* dataSet = nullptr;
-        const ResultCode found =
-            GetServer() != nullptr ? GetServer()->FindDataSet(cursor.hold, named, dataSet) : System::InvalidContext;
-        SetDataSet(found == System::OkNoError ? dataSet : nullptr);
-        if (found != System::OkNoError) return found;
-    }
+    // The block keeps its data set: the device's DatSet changes only by a write, and a
+    // report of another set is not this block's.
+    if (!IsOwnDataSetName(named)) return System::InvalidContext;
     records.emplace_back("DatSet", named);
     return System::OkNoError;
 }
@@ -252,7 +316,7 @@ ResultCode RCB::decodeEntries(std::vector<ReportEntry>& entries, ReportCursor& c
         auto* variable = member != nullptr ? dynamic_cast<Mms::Variable*>(member->GetMmsObject()) : nullptr;
         if (variable == nullptr || variable->GetValue() == nullptr) return System::InvalidState;
         Mms::Container* value = cursor.values[valueAt++];
-        if (value == nullptr) return System::InvalidArguments;
+        if (value == nullptr || !IsWhole(*value)) return System::InvalidArguments;
         if (const ResultCode taken = variable->Assign(*value); taken != System::OkNoError) return taken;
         if (auto* item = dynamic_cast<DataItem*>(member)) {
             if (const ResultCode listed = item->CollectValues(entry.values); listed != System::OkNoError) {

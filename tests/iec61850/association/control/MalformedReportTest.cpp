@@ -75,6 +75,13 @@ protected:
         }
         return text;
     }
+    std::string ModelText(Mms::Container* value) {
+        std::string text;
+        const Mms::ModelHold hold(session.server.get());
+        EXPECT_TRUE(hold.Taken());
+        if (value != nullptr) value->ToText(text);
+        return text;
+    }
     // RptID and OptFlds of brcb01 with the bits.
     ReportPdu Head(const std::string& options) {
         ReportPdu pdu;
@@ -89,6 +96,7 @@ protected:
 
 TEST_F(MalformedReports, AReportThatDoesNotFitIsDeliveredAsAnErrorAndLeavesTheMembers) {
     const std::string before = Model("ST", "LD0/GGIO1.Ind1.stVal");
+    const std::string timeBefore = ModelText(static_cast<BRCB*>(block)->TimeOfEntry);
     const std::string flipped = before == "True" ? "False" : "True";
     struct Case {
         const char* name;
@@ -106,12 +114,16 @@ TEST_F(MalformedReports, AReportThatDoesNotFitIsDeliveredAsAnErrorAndLeavesTheMe
         {"reason code missing", Head("0001000000").Bits("0010").Add(Indication())},
         {"options of the wrong type", ReportPdu().Text("LD0-brcb01").Text("0000000000").Bits("0010")},
         {"segmentation without its flag", Head("0000000001").Unsigned("0").Bits("0010").Add(Indication())},
+        // Its container refuses it: taken, it would read as 1984-01-01.
+        {"time of entry of five octets",
+         Head("0010000000").BinaryTimeOctets({0, 0, 0, 1, 0}).Bits("0010").Add(Indication())},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Deliver(c.pdu), System::OkNoError);
         EXPECT_EQ(Delivered(), 6);
         EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), before);
+        EXPECT_EQ(ModelText(static_cast<BRCB*>(block)->TimeOfEntry), timeBefore);
     }
     // The same block still takes a report that fits.
     ReportPdu fits = Head("0000000000");
@@ -172,44 +184,47 @@ TEST_F(MalformedReports, ReportsNoBlockClaimsAreLeftToTheAssociation) {
     }
 }
 
-TEST_F(MalformedReports, ADataSetNameThatDoesNotResolveNeverDecodesIntoTheOldSet) {
+// A report never rebinds its block: one that names another data set (known or not) is
+// delivered as an error, changes nothing of the block, and the block takes its next
+// report as before.
+TEST_F(MalformedReports, AReportNamingAnotherDataSetIsAnErrorAndChangesNoBlock) {
     const std::string before = Model("ST", "LD0/GGIO1.Ind1.stVal");
     const std::string flipped = before == "True" ? "False" : "True";
     const DataNode value =
         Node("", {Leaf("stVal", Mms::MmsTypeBoolean, 0, flipped), Leaf("q", Mms::MmsTypeBitString, 13, "0000000000000"),
                   Leaf("t", Mms::MmsTypeUtcTime, 0, "2026-12-07 09:30:00.000")});
-    ReportPdu renamed = Head("0000100000");
-    renamed.Text("LD0/LLN0$gone").Bits("0010").Add(value);
-    EXPECT_EQ(Deliver(renamed), System::OkNoError);
-    EXPECT_EQ(Delivered(), 6);
-    EXPECT_EQ(block->GetDataSet(), nullptr);
-    // The next report of the block, without a name, finds no set to decode into.
-    ReportPdu next = Head("0000000000");
-    next.Bits("0010").Add(value);
-    EXPECT_EQ(Deliver(next), System::OkNoError);
-    EXPECT_EQ(Delivered(), 6);
-    EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), before);
-
-    // Even a name that resolves finds a block without a set: it is bound again only when
-    // its values have been read again.
-    ReportPdu back = Head("0000100000");
-    back.Text("LD0/LLN0$ds1").Bits("0010").Add(value);
-    EXPECT_EQ(Deliver(back), System::OkNoError);
-    EXPECT_EQ(Delivered(), 6);
-    EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), before);
-    ASSERT_EQ(session
-                  .Call([](RecordingClient& c, std::uint32_t& id) {
-                      return c.GetBRCBValues(id, {"BR", "LD0/LLN0.brcb01"}, AnswerFrom::Device);
-                  })
-                  .serviceError,
-              0);
-    {
-        const Mms::ModelHold hold(session.server.get());
-        EXPECT_EQ(block->Bind(hold), System::OkNoError);
+    DataSet* dataSet = block->GetDataSet();
+    ASSERT_NE(dataSet, nullptr);
+    const std::string datSet = ModelText(block->GetDatSetValue());
+    const std::string options = ModelText(block->OptFlds);
+    const std::string sequence = ModelText(block->SqNum);
+    for (const char* other : {"LD0/LLN0$gone", "LD0/LLN0$ds2"}) {
+        SCOPED_TRACE(other);
+        ReportPdu renamed = Head("0100100000");
+        renamed.Unsigned("77").Text(other).Bits("0010").Add(value);
+        EXPECT_EQ(Deliver(renamed), System::OkNoError);
+        const std::vector<ReceivedReport> received = client->Received();
+        ASSERT_EQ(received.size(), 1u);
+        EXPECT_EQ(received[0].serviceError, 6);
+        EXPECT_EQ(received[0].decodeResult, System::InvalidContext);
+        EXPECT_EQ(received[0].block, "LD0/LLN0.brcb01");
+        EXPECT_TRUE(received[0].header.empty());
+        EXPECT_EQ(block->GetDataSet(), dataSet);
+        EXPECT_EQ(ModelText(block->GetDatSetValue()), datSet);
+        EXPECT_EQ(ModelText(block->OptFlds), options);
+        EXPECT_EQ(ModelText(block->SqNum), sequence);
+        EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), before);
     }
-    EXPECT_EQ(Deliver(back), System::OkNoError);
-    EXPECT_EQ(Delivered(), 0);
-    EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), flipped);
+    // The block's own set, named either way, and no name at all: decoded.
+    for (const char* own : {"LD0/LLN0$ds1", "LD0/LLN0.ds1", ""}) {
+        SCOPED_TRACE(own);
+        ReportPdu next = Head(*own != '\0' ? "0000100000" : "0000000000");
+        if (*own != '\0') next.Text(own);
+        next.Bits("0010").Add(value);
+        EXPECT_EQ(Deliver(next), System::OkNoError);
+        EXPECT_EQ(Delivered(), 0);
+        EXPECT_EQ(Model("ST", "LD0/GGIO1.Ind1.stVal"), flipped);
+    }
 }
 
 TEST_F(MalformedReports, ADataSetThatGoesLeavesItsBlockWithoutOne) {

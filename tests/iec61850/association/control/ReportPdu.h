@@ -17,6 +17,7 @@
 #include "mms/values/Container.h"
 #include "mms/values/ContainerFactory.h"
 #include "mms/values/Structure.h"
+#include "protocol/Asn1StringValues.h"
 
 namespace AcsiClientTest {
 
@@ -37,7 +38,13 @@ class ReportPdu {
 public:
     // One field: a value of the type (a leaf or a structure) taken from the text (leaves only).
     ReportPdu& Add(const TestDevice::DataNode& type, const std::string& text = {}) {
-        fields_.push_back({type, text});
+        fields_.push_back({type, text, {}});
+        return *this;
+    }
+    // A binary time of exactly these octets, whatever their count (a container makes only
+    // four or six).
+    ReportPdu& BinaryTimeOctets(const std::vector<std::uint8_t>& octets) {
+        fields_.push_back({TestDevice::Leaf("", Mms::MmsTypeBinaryTime, 1), {}, octets});
         return *this;
     }
     ReportPdu& Text(const std::string& text) {
@@ -74,7 +81,14 @@ public:
                                            vmdSpecific ? name : name.substr(slash + 1));
             }
         }
-        for (const auto& [type, text] : fields_) {
+        for (const auto& [type, text, binaryTime] : fields_) {
+            if (!binaryTime.empty()) {
+                auto* result = Mms::MmsAppendNew(report.listOfAccessResult, Mms::MmsAccessResultType);
+                result->present = Mms::MmsAccessResultSuccess;
+                result->choice.success.present = Mms::MmsDataBinaryTime;
+                Asn1::BytesToAsn1OctetString(&result->choice.success.choice.binaryTime, binaryTime);
+                continue;
+            }
             Mms::Container* holder = nullptr;
             ContainerTestSupport::Type description = TestDevice::ToType(type);
             if (Mms::NewContainerFromType(*description, holder) != System::OkNoError || holder == nullptr) continue;
@@ -95,7 +109,12 @@ public:
     }
 
 private:
-    std::vector<std::pair<TestDevice::DataNode, std::string>> fields_;
+    struct Field {
+        TestDevice::DataNode type;
+        std::string text;
+        std::vector<std::uint8_t> binaryTime;
+    };
+    std::vector<Field> fields_;
 };
 
 // The report the bytes carry, as the association's VMD files it; null when they carry none.

@@ -8,6 +8,7 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
+#include "mms/machine/MmsConnection.h"
 #include "mms/values/Container.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -224,6 +225,84 @@ TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
     EXPECT_EQ(report.block, "");
     EXPECT_TRUE(report.header.empty());
     EXPECT_TRUE(report.entries.empty());
+}
+
+// Indexed blocks usually share one RptID. Here all four of LLN0 report as "Events": a
+// report goes to the block this association enabled, not to an idle one that comes first,
+// and among the blocks it enabled to the one of the data set the report names. The
+// association forgets what it enabled when it ends.
+TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
+    for (const char* block : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
+        const std::string kind = block[0] == 'b' ? "BR" : "RP";
+        ASSERT_EQ(session.device.SetValue("LD0/LLN0$" + kind + "$" + block + "$RptID", "Events"), System::OkNoError);
+        const std::string reference = std::string("LD0/LLN0.") + block;
+        ASSERT_EQ(session
+                      .Call([&](RecordingClient& c, std::uint32_t& id) {
+                          return kind == "BR" ? c.GetBRCBValues(id, {"BR", reference}, AnswerFrom::Device)
+                                              : c.GetURCBValues(id, {"RP", reference}, AnswerFrom::Device);
+                      })
+                      .serviceError,
+                  0);
+        EXPECT_EQ(ModelText(Block(block).RptID), "Events");
+    }
+    auto& idle = static_cast<BRCB&>(Block("brcb01"));
+    const std::string idleOptions = ModelText(idle.OptFlds);
+    const std::string idleSequence = ModelText(idle.SqNum);
+
+    // The buffered block of the same RptID and data set is idle.
+    ReceivedReport report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 4}));
+    EXPECT_EQ(report.serviceError, 0);
+    EXPECT_EQ(report.block, "LD0/LLN0.urcb01");
+    ExpectIndicationEntry(report, false, false, indication);
+    EXPECT_EQ(ModelText(Block("urcb01").SqNum), report.Header("SqNum"));
+    EXPECT_EQ(ModelText(idle.OptFlds), idleOptions);
+    EXPECT_EQ(ModelText(idle.SqNum), idleSequence);
+
+    // Two blocks enabled here: the data set named tells them apart, both ways round.
+    client->ClearReceived();
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"OptFlds", Options({4, 5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$Hz$mag$f", "49.5"), System::OkNoError);
+    ASSERT_TRUE(client->WaitForReports(1));
+    report = client->Received()[0];
+    EXPECT_EQ(report.serviceError, 0);
+    EXPECT_EQ(report.block, "LD0/LLN0.brcb02");
+    EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$ds2");
+    report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 4}));
+    EXPECT_EQ(report.serviceError, 0);
+    EXPECT_EQ(report.block, "LD0/LLN0.urcb01");
+    EXPECT_EQ(ModelText(idle.SqNum), idleSequence);
+
+    TPAppAssociation& association = *session.client->GetAssociation();
+    EXPECT_TRUE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.urcb01", association.GetEpoch()));
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"RptEna", "False"}}).serviceError, 0);
+    EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.brcb02", association.GetEpoch()));
+    ASSERT_EQ(session.client->Release(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.urcb01", association.GetEpoch()));
+}
+
+// A report is an unconfirmed PDU: one whose BER lengths do not add up is dropped and
+// counted by the protocol machine, and the association goes on to take the next one.
+TEST_F(Reports, AnUndecodableReportIsDroppedAndTheAssociationStays) {
+    Mms::MmsConnection* machine = session.client->GetAssociation()->GetMmsConnection();
+    ASSERT_NE(machine, nullptr);
+    const std::uint64_t droppedBefore = machine->GetDroppedUnconfirmedCount();
+    // The report's list name "RPT" claims more octets than its PDU holds.
+    session.relay->DamageNextToClient({0x80, 0x03, 'R', 'P', 'T'}, {0x80, 0x7F, 'R', 'P', 'T'});
+    client->ClearReceived();
+    ASSERT_EQ(SetBlock(false, "LD0/LLN0.urcb01", {{"OptFlds", Options({1})}, {"RptEna", "True"}}).serviceError, 0);
+    indication = indication == "True" ? "False" : "True";
+    ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", indication), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return machine->GetDroppedUnconfirmedCount() == droppedBefore + 1; }));
+    EXPECT_TRUE(client->Received().empty());
+    EXPECT_TRUE(session.client->IsAssociated());
+
+    const ReceivedReport next = ReportWith(false, "LD0/LLN0.urcb01", Options({1}));
+    EXPECT_EQ(next.serviceError, 0);
+    EXPECT_EQ(next.block, "LD0/LLN0.urcb01");
+    ExpectIndicationEntry(next, false, false, indication);
+    EXPECT_TRUE(session.client->IsAssociated());
+    EXPECT_EQ(session.device.OpenAssociations(), 1);
 }
 
 TEST_F(Reports, ReportsAsWiresharkReadsThem) {
