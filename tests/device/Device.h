@@ -57,7 +57,8 @@ public:
         ModelOptions model;
         std::uint16_t port = 0;
         std::string address = "127.0.0.1";
-        // Associations that may stand at once.
+        // Associations that may stand at once: the slots, each a chain waiting for a
+        // connect (at least one).
         int associations = 4;
     };
 
