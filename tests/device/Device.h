@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "device/ControlObject.h"
@@ -60,6 +61,9 @@ public:
         // Associations that may stand at once: the slots, each a chain waiting for a
         // connect (at least one).
         int associations = 4;
+        // Profile items the slots' chains take besides the association's defaults, e.g.
+        // the responder's phase bounds ("ResponderCrTimeout", "ResponderInitiateTimeout").
+        std::vector<std::pair<std::string, std::string>> profile;
     };
 
     explicit Device(const Options& options);
