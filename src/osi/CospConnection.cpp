@@ -76,6 +76,7 @@ CospConnection::CospConnection(CospLayer* layer)
 }
 
 CospConnection::~CospConnection() {
+    initiateDeadline_.Retire();
     // The receive thread at the bottom calls into this connection: it must be gone
     // before our members are.
     ReleaseLower();
@@ -109,6 +110,7 @@ ResultCode CospConnection::SetParameter(std::string_view name, std::string_view 
         (name == "LocalSSelector" ? localSelector_ : remoteSelector_) = selector;
         return System::OkNoError;
     }
+    if (name == ResponderInitiateTimeoutParameter) return initiateDeadline_.SetBound(value);
     if (name == "LocalSTimeout") {
         std::uint32_t timeout = 0;
         if (System::ParseUnsignedText(timeout, value) == System::OkNoError && timeout >= 1) {
@@ -121,6 +123,10 @@ ResultCode CospConnection::SetParameter(std::string_view name, std::string_view 
 }
 
 ResultCode CospConnection::GetParameter(std::string_view name, std::string& value) {
+    if (name == ResponderInitiateTimeoutParameter) {
+        value = initiateDeadline_.GetBoundText();
+        return System::OkNoError;
+    }
     std::lock_guard lock(mutex_);
     if (name == "LocalSSelector") System::FormatUInt16(value, localSelector_);
     else if (name == "RemoteSSelector") System::FormatUInt16(value, remoteSelector_);
@@ -138,6 +144,7 @@ Protocol::Frame* CospConnection::CreateFrame(const std::uint8_t* bytes, std::uin
 ResultCode CospConnection::Reset() {
     // One step for the receive side, which tests the state under the same lock.
     std::lock_guard lock(mutex_);
+    initiateDeadline_.Settle();
     tokens_.fill(TokenInitial);
     functionalUnits_ = DuplexUnit;
     responder_ = false;
@@ -260,6 +267,7 @@ ResultCode CospConnection::AcceptConnect(Protocol::Frame* userData) {
         // Before sending: the peer's first data may follow the AC at once.
         SetState(StateDataTransfer);
     }
+    initiateDeadline_.Settle();
     const ResultCode result = SendUnit(ac);
     if (result != System::OkNoError) EndTransport();
     return result;
@@ -360,7 +368,13 @@ ResultCode CospConnection::OnTransportConnectIndication() {
         responder_ = true;
         SetState(StateAwaitingConnect);
     }
-    return cotp != nullptr ? cotp->Accept() : System::Error;
+    if (cotp == nullptr) return System::Error;
+    // Armed before the CC leaves, on the thread that will carry the peer's CN.
+    initiateDeadline_.Arm();
+    const ResultCode result = cotp->Accept();
+    // A CC that could not go ended the transport below without a word to this side.
+    if (result != System::OkNoError) initiateDeadline_.Settle();
+    return result;
 }
 
 ResultCode CospConnection::OnTransportLost() {

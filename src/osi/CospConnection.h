@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "osi/ResponderDeadline.h"
 #include "protocol/Connection.h"
 #include "system/QueueTimer.h"
 #include "system/ResultCode.h"
@@ -54,7 +55,12 @@ class CotpConnection;
 //
 // Parameters: "LocalSSelector", "RemoteSSelector" (decimal 16-bit; the
 // connection's id at first), "LocalSTimeout" (milliseconds, at least 1: the
-// connection's timeout and the refuse timer's due time; other text is ignored).
+// connection's timeout and the refuse timer's due time; other text is ignored),
+// "ResponderInitiateTimeout" (milliseconds, at least 1; 10000 until set, kept across
+// resets): as responder, how long the peer may take from the transport's CC to a connect
+// this side accepts (its CN, carrying the association's initiate, and the answer) before
+// the transport is closed (see ResponderDeadline). A refused connect stays under the
+// bound until the peer closes.
 class CospConnection : public Protocol::Connection {
 public:
     // States.
@@ -82,6 +88,7 @@ public:
     static constexpr std::uint16_t DuplexUnit = 1u << 1;
 
     static constexpr std::uint32_t FrameKindCn = 15;
+    static constexpr const char* ResponderInitiateTimeoutParameter = "ResponderInitiateTimeout";
     // Longer CNs would need the overflow procedure, which is not carried out.
     static constexpr std::uint32_t LargestConnectSpdu = 10240;
 
@@ -161,4 +168,6 @@ private:
     std::uint16_t remoteSelector_;
     // Started when an RF is sent; its expiry only marks it expired.
     System::QueueTimer timer_;
+    // As responder: from the CC to the accepted connect.
+    ResponderDeadline initiateDeadline_{*this};
 };

@@ -26,6 +26,7 @@ constexpr std::uint32_t SmallestSizeCode = Tpdu::DefaultSizeCode;  // 128 octets
 CotpConnection::CotpConnection(CotpLayer* layer) : Connection(layer) {}
 
 CotpConnection::~CotpConnection() {
+    crDeadline_.Retire();
     // The receive thread at the bottom calls into this connection: it must be gone
     // before our members are.
     ReleaseLower();
@@ -46,6 +47,7 @@ std::uint16_t CotpConnection::GetPeerReference() const {
 // ---- parameters, frames, reset ----
 
 ResultCode CotpConnection::SetParameter(std::string_view name, std::string_view value) {
+    if (name == ResponderCrTimeoutParameter) return crDeadline_.SetBound(value);
     std::uint16_t* selector = nullptr;
     if (name == "LocalTSelector") selector = &localSelector_;
     else if (name == "RemoteTSelector") selector = &remoteSelector_;
@@ -61,6 +63,10 @@ ResultCode CotpConnection::SetParameter(std::string_view name, std::string_view 
 }
 
 ResultCode CotpConnection::GetParameter(std::string_view name, std::string& value) {
+    if (name == ResponderCrTimeoutParameter) {
+        value = crDeadline_.GetBoundText();
+        return System::OkNoError;
+    }
     std::lock_guard lock(mutex_);
     if (name == "LocalTSelector") System::FormatHex16(value, localSelector_);
     else if (name == "RemoteTSelector") System::FormatHex16(value, remoteSelector_);
@@ -307,6 +313,11 @@ ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32
     switch (event) {
         case ItotConnection::NoEvent: return System::OkNoError;
         case ItotConnection::Connected:
+            if (GetState() == StateClosed) {
+                // An accepted connection: its CR is due within the bound.
+                crDeadline_.Arm();
+                return System::OkNoError;
+            }
             if (GetState() != StateConnecting) return System::Error;
             Post(MessageConfirmed);
             return System::OkNoError;
@@ -321,7 +332,11 @@ ResultCode CotpConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32
                 default:  // too short, or a type that class 0 does not know
                     return System::Error;
             }
-        case ItotConnection::Closed: return OnLowerClosed();
+        case ItotConnection::Closed:
+            // Before anything of this connection is reset, and before the transport can
+            // take the next one: no late expiry hangs up a later connection.
+            crDeadline_.Settle();
+            return OnLowerClosed();
         default: return System::Error;
     }
 }
@@ -436,6 +451,7 @@ ResultCode CotpConnection::OnConnectRequest(const Protocol::Frame& frame) {
         Fail();
         return System::OkNoError;
     }
+    crDeadline_.Settle();
     ReportUp(nullptr, ConnectIndication);
     return System::OkNoError;
 }

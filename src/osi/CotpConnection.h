@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "osi/ResponderDeadline.h"
 #include "protocol/Connection.h"
 #include "system/ResultCode.h"
 
@@ -39,7 +40,10 @@ class Tpdu;
 // Connect clears it when it starts. This side never sends ER.
 //
 // Parameters: "LocalTSelector", "RemoteTSelector": one 16-bit value in hexadecimal,
-// read back as four upper-case hex digits; 1 after a reset.
+// read back as four upper-case hex digits; 1 after a reset. "ResponderCrTimeout"
+// (milliseconds, at least 1; 10000 until set, kept across resets): as responder, how long
+// an accepted connection may take to send its CR before it is closed (see
+// ResponderDeadline).
 class CotpConnection : public Protocol::Connection {
 public:
     // States.
@@ -59,6 +63,7 @@ public:
     static constexpr std::uint32_t DefaultSizeCode = 10;
     static constexpr std::uint16_t DefaultSelector = 1;
     static constexpr std::uint32_t MaximumUnitSize = 1u << 20;
+    static constexpr const char* ResponderCrTimeoutParameter = "ResponderCrTimeout";
 
     explicit CotpConnection(CotpLayer* layer);
     ~CotpConnection() override;
@@ -144,4 +149,6 @@ private:
     std::uint8_t disconnectReason_ = 0;
     // One unit's DTs at a time on the wire.
     std::mutex sendMutex_;
+    // As responder: from the accepted connection to its CR.
+    ResponderDeadline crDeadline_{*this};
 };

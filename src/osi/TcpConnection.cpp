@@ -60,6 +60,8 @@ System::ResultCode TcpConnection::GetParameter(std::string_view name, std::strin
 
 System::ResultCode TcpConnection::Close() { return Reset(); }
 
+System::ResultCode TcpConnection::Hangup() { return Close(); }
+
 Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t) {
     if (bytes == nullptr && length != 0) return nullptr;
     auto* frame = new Protocol::RawFrame(this);

@@ -42,6 +42,10 @@ public:
 
     // Opens the stream to the remote address; reports Connected, or Closed on failure.
     virtual System::ResultCode Connect() = 0;
+    // Ends the stream without waiting for anything: the receive side then reports its end
+    // as for a close by the peer. For callers that must not block (a timer's expiry).
+    // Base: Close.
+    virtual System::ResultCode Hangup();
     // NotConnected unless connected; InvalidArguments for a null frame; else Transmit.
     virtual System::ResultCode Send(Protocol::Frame* frame);
     // Sends the frame's bytes from its origin: OkNoError, or Error when they could not

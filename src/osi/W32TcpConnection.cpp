@@ -178,6 +178,17 @@ System::ResultCode W32TcpConnection::Close() {
     return result;
 }
 
+System::ResultCode W32TcpConnection::Hangup() {
+    std::shared_ptr<SocketHandle> socket;
+    {
+        std::lock_guard lock(mutex_);
+        socket = socket_;
+    }
+    if (!socket) return System::NotConnected;
+    socket->Shutdown();
+    return System::OkNoError;
+}
+
 bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {
     auto ended = [this] { return !serving_ || (socket_ && servedEpoch_ == epoch_); };
     const std::uint32_t timeout = GetTimeout();

@@ -43,6 +43,9 @@ public:
     // In StateIdle: nothing, OkNoError. Otherwise ends the stream, reports Closed once and
     // resets; the reset's result. Also gives up a connect under way on another thread.
     System::ResultCode Close() override;
+    // Shuts the socket down (NotConnected without one): the receive thread sees the end
+    // of the stream and reports it as usual.
+    System::ResultCode Hangup() override;
     // TcpConnection's reset, receive chunk 256, and any socket shut down and closed.
     System::ResultCode Reset() override;
     // Resolves "RemoteNAddress" (IPv4, first address), connects within the

@@ -108,7 +108,9 @@ Device::Device(const Options& options) : options_(options) {
         stack_.ResetConnectionChain(user);
         // Each connection keeps what it takes, so that the resets it goes through after
         // every association restore it.
-        TestSupport::StackProfile::Association(0).ApplyTo(user, TestSupport::StackProfile::Keep::AcrossResets);
+        TestSupport::StackProfile profile = TestSupport::StackProfile::Association(0);
+        for (const auto& [name, value] : options_.profile) profile.With(name, value);
+        profile.ApplyTo(user, TestSupport::StackProfile::Keep::AcrossResets);
         user->SetVmd(&vmd_);
         chains_.push_back(user);
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "device/ControlObject.h"
@@ -59,8 +60,12 @@ public:
         ModelOptions model;
         std::uint16_t port = 0;
         std::string address = "127.0.0.1";
-        // Associations that may stand at once.
+        // Associations that may stand at once: the slots, each a chain waiting for a
+        // connect (at least one).
         int associations = 4;
+        // Profile items the slots' chains take besides the association's defaults, e.g.
+        // the responder's phase bounds ("ResponderCrTimeout", "ResponderInitiateTimeout").
+        std::vector<std::pair<std::string, std::string>> profile;
     };
 
     explicit Device(const Options& options);

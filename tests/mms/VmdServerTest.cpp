@@ -136,12 +136,28 @@ TEST_F(VmdServerTest, ReadsAnswerEachVariableOnItsOwn) {
     EXPECT_EQ(response->listOfAccessResult[2]->present, Mms::MmsAccessResultFailure);
     EXPECT_EQ(response->listOfAccessResult[2]->choice.failure, Mms::MmsObjectValueInvalid);
 
-    // specificationWithResult is not served.
-    Mms::CoderValue<Mms::MmsReadResponse> refused(Mms::MmsReadResponseType);
+    // specificationWithResult: the answer names what was read as the request did, when
+    // asked to and only then.
     request->choice.read.specificationWithResult = Mms::MmsNewValue<Asn1::Asn1Boolean>(Asn1::Asn1BooleanType);
-    *request->choice.read.specificationWithResult = 1;
-    EXPECT_NE(vmd.Read(request->choice.read, *refused, rejectCode), System::OkNoError);
-    EXPECT_EQ(rejectCode, 4);
+    for (const Asn1::Asn1Boolean withResult : {1, 0}) {
+        SCOPED_TRACE(withResult);
+        *request->choice.read.specificationWithResult = withResult;
+        Mms::CoderValue<Mms::MmsReadResponse> answer(Mms::MmsReadResponseType);
+        ASSERT_EQ(vmd.Read(request->choice.read, *answer, rejectCode), System::OkNoError);
+        EXPECT_EQ(answer->listOfAccessResult.Count(), 3);
+        ASSERT_EQ(answer->variableAccessSpecification != nullptr, withResult != 0);
+        if (withResult == 0) continue;
+        const Mms::MmsVariableAccessSpecification& named = *answer->variableAccessSpecification;
+        ASSERT_EQ(named.present, Mms::MmsVariableAccessListOfVariable);
+        std::string names;
+        for (const Mms::MmsVariableEntry* entry : named.choice.listOfVariable) {
+            std::string text;
+            ASSERT_EQ(entry->variableSpecification.present, Mms::MmsVariableSpecificationName);
+            ASSERT_EQ(Mms::MmsObjectNameText(entry->variableSpecification.choice.name, text), System::OkNoError);
+            names += text + " ";
+        }
+        EXPECT_EQ(names, "LD0/Mod LD0/Nothing LD0/Untyped ");
+    }
 }
 
 TEST_F(VmdServerTest, WritesAnswerOneResultPerVariableOrListMember) {

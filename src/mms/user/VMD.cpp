@@ -282,11 +282,22 @@ System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultL
 }
 
 System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode) {
-    if (request.specificationWithResult != nullptr && *request.specificationWithResult != 0) {
-        rejectCode = MmsRejectRequestInvalidArgument;
-        return System::Error;
-    }
     const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
+    if (request.specificationWithResult != nullptr && *request.specificationWithResult != 0) {
+        // Clients of other makers ask for it with every data-set read: the answer names
+        // what was read, as the request named it.
+        auto* echoed = MmsNewValue<MmsVariableAccessSpecification>(MmsVariableAccessSpecificationType);
+        if (echoed == nullptr) {
+            rejectCode = MmsRejectRequestOther;
+            return System::NoResources;
+        }
+        response.variableAccessSpecification = echoed;
+        if (const System::ResultCode copied = MmsCopyValue(MmsVariableAccessSpecificationType, &access, echoed);
+            copied != System::OkNoError) {
+            rejectCode = copied == System::NoResources ? MmsRejectRequestOther : MmsRejectRequestInvalidArgument;
+            return copied;
+        }
+    }
     if (access.present == MmsVariableAccessListOfVariable) {
         for (const MmsVariableEntry* entry : access.choice.listOfVariable) {
             if (entry->variableSpecification.present != MmsVariableSpecificationName) {

@@ -1,6 +1,6 @@
 // iec61850-test-device: the test device as a program, for trying the tester by hand.
 //
-//   iec61850-test-device --port N [--large] [--lds N --lns N] [--address A]
+//   iec61850-test-device --port N [--large] [--lds N --lns N] [--address A] [--slots N]
 //
 // With --port 0 the system picks the port; the first line on standard output is then
 // "port N". Measured values and a few indications change every second. Ctrl-C or
@@ -19,12 +19,13 @@ namespace {
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: iec61850-test-device --port N [--large] [--lds N --lns N] [--address A]\n"
+                 "usage: iec61850-test-device --port N [--large] [--lds N --lns N] [--address A] [--slots N]\n"
                  "  --port N     TCP port to listen on (0: any free port, printed as \"port N\")\n"
                  "  --large      the generated large model (10 logical devices, 500 logical nodes)\n"
                  "  --lds N      logical devices of the large model\n"
                  "  --lns N      logical nodes of the large model in all\n"
-                 "  --address A  IPv4 address to listen on (127.0.0.1)\n");
+                 "  --address A  IPv4 address to listen on (127.0.0.1)\n"
+                 "  --slots N    associations that may stand at once (4)\n");
 }
 
 bool ParseNumber(const char* text, int low, int high, int& value) {
@@ -63,6 +64,9 @@ int main(int argc, char** argv) {
         } else if (argument == "--lns" && hasValue && ParseNumber(argv[i + 1], 1, 100000, number)) {
             options.model.logicalNodes = number;
             options.model.large = true;
+            ++i;
+        } else if (argument == "--slots" && hasValue && ParseNumber(argv[i + 1], 1, 1000, number)) {
+            options.associations = number;
             ++i;
         } else if (argument == "--address" && hasValue) {
             options.address = argv[++i];

@@ -17,6 +17,7 @@
 
 #include "DeviceClient.h"
 #include "support/WireCheck.h"
+#include "system/Polling.h"
 
 extern char** environ;
 
@@ -145,13 +146,33 @@ TEST(DeviceProgram, ServesTwoClientsAtOnceThenOneAfterTheOtherAndStopsOnASignal)
     EXPECT_EQ(TestSupport::FindProblems(relay.Units(0)), "");
 }
 
+TEST(DeviceProgram, HoldsAsManyAssociationsAtOnceAsItHasSlots) {
+    Program program({"--port", "0", "--slots", "1"});
+    ASSERT_TRUE(program.Started());
+    const std::string first = program.FirstLine();
+    ASSERT_EQ(first.rfind("port ", 0), 0u) << first;
+    const auto port = static_cast<std::uint16_t>(std::stoi(first.substr(5)));
+
+    MmsLoopback::Client one;
+    MmsLoopback::Client two;
+    ASSERT_EQ(one.Associate(port), System::OkNoError);
+    // Its one slot is taken: the second client's connect is closed at once.
+    EXPECT_NE(two.Associate(port), System::OkNoError);
+    EXPECT_EQ(one.Release(), System::OkNoError);
+    // Free again once the first has gone (the slot may still be letting go of it).
+    ASSERT_TRUE(TestSupport::Eventually([&] { return two.Associate(port) == System::OkNoError; }));
+    EXPECT_EQ(ReadMode(two), "1");
+    EXPECT_EQ(two.Release(), System::OkNoError);
+}
+
 TEST(DeviceProgram, RefusesArgumentsItDoesNotKnow) {
-    for (const char* wrong : {"--bogus", "--lds"}) {
-        Program program({wrong});
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{"--bogus"}, {"--lds"}, {"--port", "0", "--slots", "0"}}) {
+        Program program(wrong);
         ASSERT_TRUE(program.Started());
         std::chrono::milliseconds took{0};
         const int status = program.Stop(0, std::chrono::seconds(10), took);
         ASSERT_NE(status, -1);
-        EXPECT_EQ(WEXITSTATUS(status), 2) << wrong;
+        EXPECT_EQ(WEXITSTATUS(status), 2) << wrong.back();
     }
 }
