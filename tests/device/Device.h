@@ -87,6 +87,7 @@ public:
 
     void SetFaults(const Faults& faults);
     Faults GetFaults() const;
+    Faults::ReportBuffering ReportBufferingFaults() const;
     std::vector<RequestRecord> Requests() const;
     void ClearRequests();
     // Associations that stand now.
@@ -106,7 +107,7 @@ public:
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
     void StampTime(Mms::Domain& domain, const std::string& item);
-    // A report control block's integrity schedule changed.
+    // A report control block's integrity schedule or buffer time changed.
     void WakeTimer();
     ControlObject* FindControl(const Mms::Domain& domain, const std::string& item, ControlObject::Operation& operation);
     ReportControl* FindReport(const Mms::Domain& domain, const std::string& item, std::string& attribute);

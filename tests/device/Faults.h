@@ -55,6 +55,17 @@ struct Faults {
     int droppedNodeTypes = 0;
     // Services (Mms::MmsService numbers) left out of those announced in the initiate answer.
     std::set<std::int32_t> unannounced;
+
+    // ---- buffered report control blocks ----
+    // Their buffers, so that a client's overflow paths are reached quickly.
+    struct ReportBuffering {
+        // Entries each buffered block keeps (0: ReportBuffer::DefaultCapacity).
+        int entries = 0;
+        // Every enable of a buffered block shows BufOvfl TRUE in the first report it
+        // sends after, as if entries had been lost.
+        bool overflowBufferNow = false;
+    };
+    ReportBuffering reportBuffering;
 };
 
 // One confirmed request as the device received it.

@@ -45,27 +45,27 @@ TEST(DeviceReport, GeneralInterrogationAndDataChangeCarryTheSelectedFields) {
          "0111100010",
          "",
          "",
-         {"LD0-urcb01", "0111100010", "0", "<time>", "LD0/LLN0$ds1", "1", "1111", "<value>", "<value>", "<value>",
+         {"LD0-urcb", "0111100010", "0", "<time>", "LD0/LLN0$ds1", "1", "1111", "<value>", "<value>", "<value>",
           "<value>", "0000010", "0000010", "0000010", "0000010"}},
         // Data references, no time; the sequence number goes on.
         {"LLN0$RP$urcb01",
          "0100110000",
          "LD0/GGIO1$ST$Ind1$stVal",
          "True",
-         {"LD0-urcb01", "0100110000", "1", "LD0/LLN0$ds1", "0010", "LD0/GGIO1$ST$Ind1", "<value>"}},
+         {"LD0-urcb", "0100110000", "1", "LD0/LLN0$ds1", "0010", "LD0/GGIO1$ST$Ind1", "<value>"}},
         // An empty RptID reports the block's reference; entry id and overflow only here.
-        {"LLN0$BR$brcb02",
+        {"LLN0$BR$brcbMeas01",
          "0101101111",
          "LD0/MMXU1$MX$Hz$mag$f",
          "49.5",
-         {"LD0/LLN0$BR$brcb02", "0101101111", "0", "LD0/LLN0$ds2", "False", "0000000000000001", "1", "0", "False",
+         {"LD0/LLN0$BR$brcbMeas01", "0101101111", "0", "LD0/LLN0$ds2", "False", "0000000000000001", "1", "0", "False",
           "010", "<value>", "0100000"}},
         // A buffered block never reports overflow or entry id for an unbuffered one.
-        {"LLN0$RP$urcb02",
+        {"LLN0$RP$urcbMeas01",
          "0000001110",
          "LD0/GGIO1$ST$IntIn1$stVal",
          "4",
-         {"LD0/LLN0$RP$urcb02", "0000001110", "1", "001", "<value>"}},
+         {"LD0/LLN0$RP$urcbMeas01", "0000001110", "1", "001", "<value>"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.block) + " " + c.options);
@@ -92,7 +92,7 @@ TEST(DeviceReport, GeneralInterrogationAndDataChangeCarryTheSelectedFields) {
     }
     // The block shows the sequence number of the next report.
     EXPECT_EQ(client.Read("LD0", "LLN0$RP$urcb01$SqNum"), "2");
-    EXPECT_EQ(client.Read("LD0", "LLN0$BR$brcb02$EntryID"), "0000000000000001");
+    EXPECT_EQ(client.Read("LD0", "LLN0$BR$brcbMeas01$EntryID"), "0000000000000001");
     EXPECT_EQ(client.Release(), System::OkNoError);
 
     if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
@@ -100,7 +100,7 @@ TEST(DeviceReport, GeneralInterrogationAndDataChangeCarryTheSelectedFields) {
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);
     for (const char* expected :
-         {"informationReport (0)", "vmd-specific: RPT", "LD0-urcb01", "LD0/LLN0$BR$brcb02", "LD0/GGIO1$ST$Ind1"}) {
+         {"informationReport (0)", "vmd-specific: RPT", "LD0-urcb", "LD0/LLN0$BR$brcbMeas01", "LD0/GGIO1$ST$Ind1"}) {
         EXPECT_NE(decoded.find(expected), std::string::npos) << expected;
     }
 }
@@ -118,7 +118,7 @@ TEST(DeviceReport, EachReportGoesToTheAssociationThatEnabledItsBlock) {
     EXPECT_TRUE(TestSupport::Eventually([&device] { return device.OpenAssociations() == 2; }));
 
     ASSERT_EQ(first.Write("LD0", "LLN0$RP$urcb01$RptEna", Enable), System::OkNoError);
-    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcb02$RptEna", Enable), System::OkNoError);
+    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcbMeas01$RptEna", Enable), System::OkNoError);
     const Mms::RequestOutcome outcome = second.WriteWithError("LD0", "LLN0$RP$urcb01$RptEna", Enable);
     EXPECT_EQ(outcome.result, System::Error);
     EXPECT_EQ(outcome.errorCode, TestDevice::ReportControl::TemporarilyUnavailable);
@@ -131,15 +131,15 @@ TEST(DeviceReport, EachReportGoesToTheAssociationThatEnabledItsBlock) {
     auto secondReports = second.Reports();
     ASSERT_EQ(firstReports.size(), 1u);
     ASSERT_EQ(secondReports.size(), 1u);
-    EXPECT_EQ(MmsObjectTest::Text(firstReports[0]->Values[0]), "LD0-urcb01");
-    EXPECT_EQ(MmsObjectTest::Text(secondReports[0]->Values[0]), "LD0/LLN0$RP$urcb02");
+    EXPECT_EQ(MmsObjectTest::Text(firstReports[0]->Values[0]), "LD0-urcb");
+    EXPECT_EQ(MmsObjectTest::Text(secondReports[0]->Values[0]), "LD0/LLN0$RP$urcbMeas01");
 
     // Integrity reports come on their period to the association that asked.
-    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcb02$RptEna", "False"), System::OkNoError);
-    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcb02$IntgPd", "20"), System::OkNoError);
-    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcb02$RptEna", Enable), System::OkNoError);
+    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcbMeas01$RptEna", "False"), System::OkNoError);
+    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcbMeas01$IntgPd", "20"), System::OkNoError);
+    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcbMeas01$RptEna", Enable), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually([&second] { return second.client.vmd.PendingReportCount() >= 2; }));
-    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcb02$RptEna", "False"), System::OkNoError);
+    ASSERT_EQ(second.Write("LD0", "LLN0$RP$urcbMeas01$RptEna", "False"), System::OkNoError);
     second.Sync();
     secondReports = second.Reports();
     ASSERT_GE(secondReports.size(), 2u);

@@ -42,7 +42,7 @@ protected:
         session.LoadModel();
         // The blocks' values, as a program reads them before it enables reports; the
         // blocks then find their data sets again.
-        for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
+        for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcbMeas01"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
                               return c.GetBRCBValues(id, {"BR", block}, AnswerFrom::Device);
@@ -50,7 +50,7 @@ protected:
                           .serviceError,
                       0);
         }
-        for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcb02"}) {
+        for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcbMeas01"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
                               return c.GetURCBValues(id, {"RP", block}, AnswerFrom::Device);
@@ -58,7 +58,7 @@ protected:
                           .serviceError,
                       0);
         }
-        for (const char* name : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
+        for (const char* name : {"brcb01", "brcbMeas01", "urcb01", "urcbMeas01"}) {
             RCB& block = Block(name);
             const Mms::ModelHold hold(session.server.get());
             ASSERT_EQ(block.Bind(hold), System::OkNoError) << name;
@@ -143,7 +143,7 @@ TEST_F(Reports, BufferedReportsDecodeEveryOptionalField) {
         EXPECT_EQ(report.serviceError, 0);
         EXPECT_EQ(report.block, "LD0/LLN0.brcb01");
         EXPECT_EQ(report.HeaderNames(), c.header);
-        EXPECT_EQ(report.Header("RptID"), "LD0-brcb01");
+        EXPECT_EQ(report.Header("RptID"), "LD0-brcb");
         EXPECT_EQ(report.Header("OptFlds"), c.options);
         const bool references = c.options[5] == '1';
         const bool reasons = c.options[3] == '1';
@@ -200,12 +200,12 @@ TEST_F(Reports, UnbufferedReportsCountInEightBitsAndTakeNoEntryId) {
 
 TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
     client->ClearReceived();
-    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"OptFlds", Options({5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcbMeas01", {{"OptFlds", Options({5})}, {"RptEna", "True"}}).serviceError, 0);
     ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$Hz$mag$f", "49.5"), System::OkNoError);
     ASSERT_TRUE(client->WaitForReports(1));
     const ReceivedReport report = client->Received()[0];
     EXPECT_EQ(report.serviceError, 0);
-    EXPECT_EQ(report.block, "LD0/LLN0.brcb02");
+    EXPECT_EQ(report.block, "LD0/LLN0.brcbMeas01");
     EXPECT_EQ(report.Header("RptID"), "");
     ASSERT_EQ(report.entries.size(), 1u);
     EXPECT_EQ(report.entries[0].reference, "LD0/MMXU1.Hz");
@@ -213,10 +213,12 @@ TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
 }
 
 TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
-    RCB& block = Block("brcb01");
-    {
+    // Every instance of the block shares its RptID: none may claim the report.
+    for (const char* name : {"brcb01", "brcb02", "brcb03"}) {
+        RCB& block = Block(name);
         const Mms::ModelHold hold(session.server.get());
         ASSERT_TRUE(hold.Taken());
+        ASSERT_NE(block.RptID, nullptr) << name;
         block.RptID->FromText("somebody-else");
     }
     const ReceivedReport report = ReportWith(true, "LD0/LLN0.brcb01", Options({1}));
@@ -235,7 +237,7 @@ TEST_F(Reports, ReportsAsWiresharkReadsThem) {
     const auto units = session.relay->Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);
-    for (const char* text : {"informationReport", "RPT", "LD0-brcb01", "LD0-urcb01", "GGIO1$ST$Ind1"}) {
+    for (const char* text : {"informationReport", "RPT", "LD0-brcb", "LD0-urcb", "GGIO1$ST$Ind1"}) {
         EXPECT_NE(decoded.find(text), std::string::npos) << text;
     }
 }
