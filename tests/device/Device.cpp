@@ -156,8 +156,8 @@ void Device::RunTimer() {
             ModelScope hold(vmd_);
             const auto now = std::chrono::steady_clock::now();
             for (const auto& report : reports_) {
-                report->IntegrityIfDue(now);
-                next = std::min(next, report->NextIntegrity());
+                report->RunDue(now);
+                next = std::min(next, report->NextDue());
             }
             for (const auto& control : controls_) {
                 control->ExpireSelection(now);
@@ -191,6 +191,11 @@ void Device::SetFaults(const Faults& faults) {
 Faults Device::GetFaults() const {
     std::lock_guard lock(mutex_);
     return faults_;
+}
+
+Faults::ReportBuffering Device::ReportBufferingFaults() const {
+    std::lock_guard lock(mutex_);
+    return faults_.reportBuffering;
 }
 
 void Device::Log(RequestRecord record) {

@@ -99,6 +99,7 @@ public:
     // device left running serves without end: Requests() gives those, oldest first, and
     // RequestCount() every request since the start or the last ClearRequests.
     static constexpr std::size_t RequestLogLimit = 4096;
+    Faults::ReportBuffering ReportBufferingFaults() const;
     std::vector<RequestRecord> Requests() const;
     std::size_t RequestCount() const;
     void ClearRequests();
@@ -120,7 +121,7 @@ public:
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
     // The model lock held: the item changed now, so its data object's "t" says so.
     void StampTime(Mms::Domain& domain, const std::string& item);
-    // A report control block's integrity schedule changed.
+    // A report control block's integrity schedule or buffer time changed.
     void WakeTimer();
     ControlObject* FindControl(const Mms::Domain& domain, const std::string& item, ControlObject::Operation& operation);
     ReportControl* FindReport(const Mms::Domain& domain, const std::string& item, std::string& attribute);

@@ -132,6 +132,12 @@ Parts Dpc(const std::string& name, ControlModel model) {
 
 // ---- control blocks ----
 
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// Instances of each indexed report block: the large model keeps fewer, to stay moderate.
+constexpr int SmallModelInstances = 3;
+constexpr int LargeModelInstances = 2;
+
 std::string TextOf(const std::string& domain, const std::string& item) { return domain + "/" + item; }
 
 DataNode BufferedReportControl(const std::string& name, std::string rptId, std::string dataSet) {
@@ -243,21 +249,31 @@ public:
         if (model != ControlModel::StatusOnly) summary.controls.push_back({domain.Name, nodeName, "Pos", model});
     }
 
-    // LLN0 with the data sets' control blocks: two buffered, two unbuffered report
-    // control blocks (the second of each with an empty RptID), and with all the rest.
-    LogicalNode Lln0(Mms::Domain& domain, bool everyKind) {
+    // LLN0 with the data sets' control blocks. Report blocks come as devices index them:
+    // instances "brcb01".."brcbNN" of one buffered block and "urcb01".."urcbNN" of one
+    // unbuffered block, each on data set ds1, the buffered instances sharing one RptID
+    // and the unbuffered another, so that only the enabling association tells their
+    // reports apart. With every kind, one more block of each kind on ds2 with an empty
+    // RptID ("brcbMeas01", "urcbMeas01"), and the other kinds of control block.
+    LogicalNode Lln0(Mms::Domain& domain, bool everyKind, int instances) {
         LogicalNode node = Common("LLN0");
         const std::string ds1 = TextOf(domain.Name, "LLN0$ds1");
-        node.Add("BR", BufferedReportControl("brcb01", domain.Name + "-brcb01", ds1));
-        summary.reports.push_back({domain.Name, "LLN0", "BR", "brcb01", true});
-        node.Add("RP", UnbufferedReportControl("urcb01", domain.Name + "-urcb01", ds1));
-        summary.reports.push_back({domain.Name, "LLN0", "RP", "urcb01", false});
+        for (int i = 1; i <= instances; ++i) {
+            const std::string name = "brcb" + TwoDigits(i);
+            node.Add("BR", BufferedReportControl(name, domain.Name + "-brcb", ds1));
+            summary.reports.push_back({domain.Name, "LLN0", "BR", name, true});
+        }
+        for (int i = 1; i <= instances; ++i) {
+            const std::string name = "urcb" + TwoDigits(i);
+            node.Add("RP", UnbufferedReportControl(name, domain.Name + "-urcb", ds1));
+            summary.reports.push_back({domain.Name, "LLN0", "RP", name, false});
+        }
         if (everyKind) {
             const std::string ds2 = TextOf(domain.Name, "LLN0$ds2");
-            node.Add("BR", BufferedReportControl("brcb02", "", ds2));
-            summary.reports.push_back({domain.Name, "LLN0", "BR", "brcb02", true});
-            node.Add("RP", UnbufferedReportControl("urcb02", "", ds2));
-            summary.reports.push_back({domain.Name, "LLN0", "RP", "urcb02", false});
+            node.Add("BR", BufferedReportControl("brcbMeas01", "", ds2));
+            summary.reports.push_back({domain.Name, "LLN0", "BR", "brcbMeas01", true});
+            node.Add("RP", UnbufferedReportControl("urcbMeas01", "", ds2));
+            summary.reports.push_back({domain.Name, "LLN0", "RP", "urcbMeas01", false});
             node.Add("GO", GooseControl("gcb01", ds1));
             node.Add("LG", LogControl("lcb01", ds1, TextOf(domain.Name, "LLN0$log01")));
             node.Add("SP", SettingGroupControl());
@@ -292,7 +308,7 @@ void BuildSmall(Builder& builder) {
     Mms::Domain* bay = builder.AddDomain("bay1");
     if (ld0 == nullptr || bay == nullptr) return;
 
-    LogicalNode lln0 = builder.Lln0(*ld0, true);
+    LogicalNode lln0 = builder.Lln0(*ld0, true, SmallModelInstances);
     lln0.Add(Ins("OpTmh", "12"));
     builder.AddNode(*ld0, lln0);
 
@@ -369,8 +385,6 @@ LogicalNode MixedNode(int kind, int instance, Builder& builder, Mms::Domain& dom
     }
 }
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 void BuildLarge(Builder& builder, const ModelOptions& options) {
     const int devices = std::max(1, options.logicalDevices);
     const int nodes = std::max(devices, options.logicalNodes);
@@ -380,7 +394,7 @@ void BuildLarge(Builder& builder, const ModelOptions& options) {
         if (domain == nullptr) continue;
         // LLN0 counts among the device's nodes; the remainder goes to the first devices.
         const int here = nodes / devices + (d < nodes % devices ? 1 : 0);
-        builder.AddNode(*domain, builder.Lln0(*domain, false));
+        builder.AddNode(*domain, builder.Lln0(*domain, false, LargeModelInstances));
         std::vector<std::string> members;
         for (int n = 1; n < here; ++n, ++kind) {
             std::string first;

@@ -61,6 +61,17 @@ struct Faults {
     // (0: at once, so that the next operate finds the object no longer selected;
     // negative: the sboTimeout holds).
     int sboTimeoutMs = -1;
+
+    // ---- buffered report control blocks ----
+    // Their buffers, so that a client's overflow paths are reached quickly.
+    struct ReportBuffering {
+        // Entries each buffered block keeps (0: ReportBuffer::DefaultCapacity).
+        int entries = 0;
+        // Every enable of a buffered block shows BufOvfl TRUE in the first report it
+        // sends after, as if entries had been lost.
+        bool overflowBufferNow = false;
+    };
+    ReportBuffering reportBuffering;
 };
 
 // One confirmed request as the device received it.

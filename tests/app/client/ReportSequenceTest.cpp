@@ -18,7 +18,8 @@ using Iec61850::AnswerFrom;
 constexpr std::int32_t MmsRead = 4;
 constexpr std::int32_t MmsWrite = 5;
 
-// An attribute of data set ds1 only, whose blocks are urcb01 and brcb01.
+// An attribute of data set ds1 only, whose blocks are the instances urcb01..urcb03 and
+// brcb01..brcb03, tried in that order.
 const Iec61850::FcReference kInDataSet{"ST", "LD0/GGIO1.Ind1.stVal"};
 
 struct Status {
@@ -74,6 +75,12 @@ void ExpectCleanWire(BridgeSession& session) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
 }
+
+const std::vector<const char*> kDataSetBlocks{"RP$urcb01", "RP$urcb02", "RP$urcb03",
+                                              "BR$brcb01", "BR$brcb02", "BR$brcb03"};
+
+// "RP$urcb01" as the sequence names it: "LD0/LLN0.urcb01[RP]".
+std::string Shown(const std::string& block) { return "LD0/LLN0." + block.substr(3) + "[" + block.substr(0, 2) + "]"; }
 
 TestDevice::Faults RefuseEnabling(const std::vector<const char*>& blocks) {
     TestDevice::Faults faults;
@@ -136,7 +143,7 @@ TEST(ReportSequence, EnablesAFreeBlockShowsItsReportsAndDisablesIt) {
 
 TEST(ReportSequence, BlocksHeldByAnotherClientAreEachCheckedOnceThenNoneIsLeft) {
     BridgeSession session;
-    // A second client of the library, straight to the device, enables both blocks of ds1.
+    // A second client of the library, straight to the device, enables every block of ds1.
     Iec61850::Acsi::Server otherServer;
     otherServer.GetProfile(0)->SetParameter("RemoteNPort", std::to_string(session.device.Port()));
     otherServer.GetProfile(0)->SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
@@ -144,18 +151,23 @@ TEST(ReportSequence, BlocksHeldByAnotherClientAreEachCheckedOnceThenNoneIsLeft) 
     App::QXClient other(&otherWindow);
     ASSERT_EQ(other.Associate(*otherServer.GetProfile(0), 0), System::OkNoError);
     std::uint32_t id = 0;
-    ASSERT_EQ(other.SetURCBValues(id, "LD0/LLN0.urcb01", {{"RptEna", "True"}}, AnswerFrom::Device), System::OkNoError);
-    ASSERT_EQ(other.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"RptEna", "True"}}, AnswerFrom::Device), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually(
-        [&] { return DeviceEnabled(session, "RP$urcb01") && DeviceEnabled(session, "BR$brcb01"); }));
+    std::vector<Status> expected;
+    for (const char* block : kDataSetBlocks) {
+        const std::string reference = "LD0/LLN0." + std::string(block + 3);
+        const System::ResultCode asked =
+            block[0] == 'R' ? other.SetURCBValues(id, reference, {{"RptEna", "True"}}, AnswerFrom::Device)
+                            : other.SetBRCBValues(id, reference, {{"RptEna", "True"}}, AnswerFrom::Device);
+        ASSERT_EQ(asked, System::OkNoError) << block;
+        ASSERT_TRUE(TestSupport::Eventually([&] { return DeviceEnabled(session, block); })) << block;
+        expected.push_back(Enable(0, "Checking " + Shown(block)));
+    }
+    expected.push_back(Enable(-3, "No available RCBs, check connected subscribers..."));
     ASSERT_EQ(session.Associate(), System::OkNoError);
     session.notifier.Clear();
 
     EXPECT_EQ(session.client->EnableReports(kInDataSet), System::OkNoError);
-    const std::vector<Status> seen = WaitForStatus(session, 3);
-    EXPECT_EQ(seen,
-              (std::vector<Status>{Enable(0, "Checking LD0/LLN0.urcb01[RP]"), Enable(0, "Checking LD0/LLN0.brcb01[BR]"),
-                                   Enable(-3, "No available RCBs, check connected subscribers...")}));
+    const std::vector<Status> seen = WaitForStatus(session, expected.size());
+    EXPECT_EQ(seen, expected);
     EXPECT_EQ(session.client->GetEnableState(), 7);
     EXPECT_TRUE(DeviceEnabled(session, "RP$urcb01"));
     ExpectCleanWire(session);
@@ -168,21 +180,38 @@ TEST(ReportSequence, RefusedEnablesReadTheSameBlockAgainBeforeTheNext) {
         std::vector<Status> expected;
         std::vector<std::string> requests;
     };
+    // Every block of the data set refused: each tried, read again, then the next.
+    Case everyRefused{"every block refused", kDataSetBlocks, {}, {}};
+    for (const char* block : kDataSetBlocks) {
+        const std::string item = "LD0/LLN0$" + std::string(block);
+        everyRefused.expected.push_back(Enable(0, "Checking " + Shown(block)));
+        everyRefused.expected.push_back(Enable(0, "Enabling " + Shown(block)));
+        everyRefused.requests.insert(everyRefused.requests.end(),
+                                     {"read " + item, "write " + item + "$RptEna", "read " + item});
+    }
+    everyRefused.expected.push_back(Enable(-3, "No available RCBs, check connected subscribers..."));
     const Case cases[] = {
-        {"unbuffered refused",
+        // The next instance of the same block is free.
+        {"first instance refused",
          {"RP$urcb01"},
          {Enable(0, "Checking LD0/LLN0.urcb01[RP]"), Enable(0, "Enabling LD0/LLN0.urcb01[RP]"),
+          Enable(0, "Checking LD0/LLN0.urcb02[RP]"), Enable(0, "Enabling LD0/LLN0.urcb02[RP]"),
+          Enable(1, "Enabled LD0/LLN0.urcb02[RP]")},
+         {"read LD0/LLN0$RP$urcb01", "write LD0/LLN0$RP$urcb01$RptEna", "read LD0/LLN0$RP$urcb01",
+          "read LD0/LLN0$RP$urcb02", "write LD0/LLN0$RP$urcb02$RptEna"}},
+        // Every unbuffered instance refused: the buffered block's first.
+        {"unbuffered refused",
+         {"RP$urcb01", "RP$urcb02", "RP$urcb03"},
+         {Enable(0, "Checking LD0/LLN0.urcb01[RP]"), Enable(0, "Enabling LD0/LLN0.urcb01[RP]"),
+          Enable(0, "Checking LD0/LLN0.urcb02[RP]"), Enable(0, "Enabling LD0/LLN0.urcb02[RP]"),
+          Enable(0, "Checking LD0/LLN0.urcb03[RP]"), Enable(0, "Enabling LD0/LLN0.urcb03[RP]"),
           Enable(0, "Checking LD0/LLN0.brcb01[BR]"), Enable(0, "Enabling LD0/LLN0.brcb01[BR]"),
           Enable(1, "Enabled LD0/LLN0.brcb01[BR]")},
          {"read LD0/LLN0$RP$urcb01", "write LD0/LLN0$RP$urcb01$RptEna", "read LD0/LLN0$RP$urcb01",
+          "read LD0/LLN0$RP$urcb02", "write LD0/LLN0$RP$urcb02$RptEna", "read LD0/LLN0$RP$urcb02",
+          "read LD0/LLN0$RP$urcb03", "write LD0/LLN0$RP$urcb03$RptEna", "read LD0/LLN0$RP$urcb03",
           "read LD0/LLN0$BR$brcb01", "write LD0/LLN0$BR$brcb01$RptEna"}},
-        {"both refused",
-         {"RP$urcb01", "BR$brcb01"},
-         {Enable(0, "Checking LD0/LLN0.urcb01[RP]"), Enable(0, "Enabling LD0/LLN0.urcb01[RP]"),
-          Enable(0, "Checking LD0/LLN0.brcb01[BR]"), Enable(0, "Enabling LD0/LLN0.brcb01[BR]"),
-          Enable(-3, "No available RCBs, check connected subscribers...")},
-         {"read LD0/LLN0$RP$urcb01", "write LD0/LLN0$RP$urcb01$RptEna", "read LD0/LLN0$RP$urcb01",
-          "read LD0/LLN0$BR$brcb01", "write LD0/LLN0$BR$brcb01$RptEna", "read LD0/LLN0$BR$brcb01"}},
+        everyRefused,
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -90,7 +90,7 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
         ASSERT_NE(lln0, nullptr);
         ASSERT_NE(lln0->FindDataSet("ds1"), nullptr);
         EXPECT_EQ(lln0->FindDataSet("ds1")->GetMembers().size(), 4u);
-        EXPECT_EQ(lln0->GetBRCBs().size(), 2u);
+        EXPECT_EQ(lln0->GetBRCBs().size(), 4u);
     }
 
     // The order of the requests: the server's directory alone first; each device's

@@ -102,7 +102,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
 
     std::list<NamedObject*> brcbs;
     ASSERT_EQ(session.server->CollectBRCBsAnyFc("LD0", brcbs), System::OkNoError);
-    EXPECT_EQ(brcbs.size(), 2u);
+    EXPECT_EQ(brcbs.size(), 4u);  // brcb01..brcb03 on ds1, brcbMeas01 on ds2
     std::list<NamedObject*> urcbs;
     ASSERT_EQ(session.server->CollectURCBs("LD0/LLN0.urcb01", "RP", urcbs), System::OkNoError);
     ASSERT_EQ(urcbs.size(), 1u);
@@ -112,7 +112,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
 
     // The blocks whose data set carries a member under which the pair is found (the data
     // sets are known once the blocks' values are read).
-    for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
+    for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcbMeas01"}) {
         const auto read = session.Call([&](RecordingClient& c, std::uint32_t& id) {
             return c.GetBRCBValues(id, {"BR", block}, AnswerFrom::Device);
         });
@@ -125,7 +125,7 @@ TEST_F(LoadedServer, DataSetsAndControlBlocksAreFound) {
         session.server->SelectRcbsByDataSetMember(hold, brcbs, {"MX", "LD0/MMXU1.Hz.mag.f", ""}, selected);
     }
     ASSERT_EQ(selected.size(), 1u);
-    EXPECT_EQ(selected.front()->GetName(), "brcb02");
+    EXPECT_EQ(selected.front()->GetName(), "brcbMeas01");
 
     std::uint32_t count = 0;
     ASSERT_EQ(session.server->CountKindOf(ModelClass::LogicalNode, AnyObjectState, count), System::OkNoError);
@@ -182,7 +182,7 @@ TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
     GetLogicalNodeDirectory blocks(association, "LD0/LLN0", ObjectClassBrcb, AnswerFrom::Model);
     ASSERT_EQ(server.AnswerLogicalNodeDirectory(blocks), System::OkNoError);
     EXPECT_EQ(std::vector<std::string>(blocks.names.begin(), blocks.names.end()),
-              (std::vector<std::string>{"brcb01", "brcb02"}));
+              (std::vector<std::string>{"brcb01", "brcb02", "brcb03", "brcbMeas01"}));
 
     GetAllDataValues values(association, "LD0/MMXU1", "MX", AnswerFrom::Model);
     ASSERT_EQ(server.ListAllDataValues(values), System::OkNoError);

@@ -240,7 +240,7 @@ TEST_F(Services, ReportControlBlocksReadAndWritten) {
     const auto rptId = std::find_if(buffered.attributes.begin(), buffered.attributes.end(),
                                     [](const auto& attribute) { return attribute.first == "RptID"; });
     ASSERT_NE(rptId, buffered.attributes.end());
-    EXPECT_EQ(rptId->second, "LD0-brcb01");
+    EXPECT_EQ(rptId->second, "LD0-brcb");
     const Confirmation unbuffered = Call([](RecordingClient& c, std::uint32_t& id) {
         return c.GetURCBValues(id, {"", "LD0/LLN0.urcb01"}, AnswerFrom::Device);
     });

@@ -85,7 +85,7 @@ protected:
     // RptID and OptFlds of brcb01 with the bits.
     ReportPdu Head(const std::string& options) {
         ReportPdu pdu;
-        pdu.Text("LD0-brcb01").Bits(options);
+        pdu.Text("LD0-brcb").Bits(options);
         return pdu;
     }
 
@@ -112,7 +112,7 @@ TEST_F(MalformedReports, AReportThatDoesNotFitIsDeliveredAsAnErrorAndLeavesTheMe
         {"member value of the wrong type", Head("0000000000").Bits("0010").Unsigned("1")},
         {"data reference of the wrong type", Head("0000010000").Bits("0010").Unsigned("1").Add(Indication())},
         {"reason code missing", Head("0001000000").Bits("0010").Add(Indication())},
-        {"options of the wrong type", ReportPdu().Text("LD0-brcb01").Text("0000000000").Bits("0010")},
+        {"options of the wrong type", ReportPdu().Text("LD0-brcb").Text("0000000000").Bits("0010")},
         {"segmentation without its flag", Head("0000000001").Unsigned("0").Bits("0010").Add(Indication())},
         // Its container refuses it: taken, it would read as 1984-01-01.
         {"time of entry of five octets",
@@ -154,7 +154,7 @@ TEST_F(MalformedReports, AnUnbufferedReportTakesBufOvflOnlyWhenItIsThere) {
     for (const bool sent : {true, false}) {
         SCOPED_TRACE(sent ? "BufOvfl sent" : "BufOvfl left out");
         ReportPdu pdu;
-        pdu.Text("LD0-urcb01").Bits("0000001000");
+        pdu.Text("LD0-urcb").Bits("0000001000");
         if (sent) pdu.Boolean("True");
         pdu.Bits("0010").Add(Node(
             "", {Leaf("stVal", Mms::MmsTypeBoolean, 0, "True"), Leaf("q", Mms::MmsTypeBitString, 13, "0000000000000"),
@@ -173,7 +173,7 @@ TEST_F(MalformedReports, ReportsNoBlockClaimsAreLeftToTheAssociation) {
         ReportPdu pdu;
     };
     const Case cases[] = {
-        {"two values", ReportPdu().Text("LD0-brcb01").Bits("0000000000")},
+        {"two values", ReportPdu().Text("LD0-brcb").Bits("0000000000")},
         {"an id that is no text", ReportPdu().Unsigned("1").Bits("0000000000").Bits("0010")},
         {"another id", ReportPdu().Text("LD0-brcb99").Bits("0000000000").Bits("0010")},
     };

@@ -43,7 +43,7 @@ protected:
         session.LoadModel();
         // The blocks' values, as a program reads them before it enables reports; the
         // blocks then find their data sets again.
-        for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcb02"}) {
+        for (const char* block : {"LD0/LLN0.brcb01", "LD0/LLN0.brcbMeas01"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
                               return c.GetBRCBValues(id, {"BR", block}, AnswerFrom::Device);
@@ -51,7 +51,7 @@ protected:
                           .serviceError,
                       0);
         }
-        for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcb02"}) {
+        for (const char* block : {"LD0/LLN0.urcb01", "LD0/LLN0.urcbMeas01"}) {
             ASSERT_EQ(session
                           .Call([&](RecordingClient& c, std::uint32_t& id) {
                               return c.GetURCBValues(id, {"RP", block}, AnswerFrom::Device);
@@ -59,7 +59,7 @@ protected:
                           .serviceError,
                       0);
         }
-        for (const char* name : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
+        for (const char* name : {"brcb01", "brcbMeas01", "urcb01", "urcbMeas01"}) {
             RCB& block = Block(name);
             const Mms::ModelHold hold(session.server.get());
             ASSERT_EQ(block.Bind(hold), System::OkNoError) << name;
@@ -144,7 +144,7 @@ TEST_F(Reports, BufferedReportsDecodeEveryOptionalField) {
         EXPECT_EQ(report.serviceError, 0);
         EXPECT_EQ(report.block, "LD0/LLN0.brcb01");
         EXPECT_EQ(report.HeaderNames(), c.header);
-        EXPECT_EQ(report.Header("RptID"), "LD0-brcb01");
+        EXPECT_EQ(report.Header("RptID"), "LD0-brcb");
         EXPECT_EQ(report.Header("OptFlds"), c.options);
         const bool references = c.options[5] == '1';
         const bool reasons = c.options[3] == '1';
@@ -201,12 +201,12 @@ TEST_F(Reports, UnbufferedReportsCountInEightBitsAndTakeNoEntryId) {
 
 TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
     client->ClearReceived();
-    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"OptFlds", Options({5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcbMeas01", {{"OptFlds", Options({5})}, {"RptEna", "True"}}).serviceError, 0);
     ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$Hz$mag$f", "49.5"), System::OkNoError);
     ASSERT_TRUE(client->WaitForReports(1));
     const ReceivedReport report = client->Received()[0];
     EXPECT_EQ(report.serviceError, 0);
-    EXPECT_EQ(report.block, "LD0/LLN0.brcb02");
+    EXPECT_EQ(report.block, "LD0/LLN0.brcbMeas01");
     EXPECT_EQ(report.Header("RptID"), "");
     ASSERT_EQ(report.entries.size(), 1u);
     EXPECT_EQ(report.entries[0].reference, "LD0/MMXU1.Hz");
@@ -214,10 +214,12 @@ TEST_F(Reports, ABlockWithoutRptIdClaimsReportsByItsReference) {
 }
 
 TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
-    RCB& block = Block("brcb01");
-    {
+    // Every instance of the block shares its RptID: none may claim the report.
+    for (const char* name : {"brcb01", "brcb02", "brcb03"}) {
+        RCB& block = Block(name);
         const Mms::ModelHold hold(session.server.get());
         ASSERT_TRUE(hold.Taken());
+        ASSERT_NE(block.RptID, nullptr) << name;
         block.RptID->FromText("somebody-else");
     }
     const ReceivedReport report = ReportWith(true, "LD0/LLN0.brcb01", Options({1}));
@@ -227,12 +229,13 @@ TEST_F(Reports, AReportNoBlockClaimsIsDeliveredWithServiceError12) {
     EXPECT_TRUE(report.entries.empty());
 }
 
-// Indexed blocks usually share one RptID. Here all four of LLN0 report as "Events": a
+// Indexed blocks usually share one RptID. Here the first instances and the
+// measurement blocks of LLN0 all report as "Events": a
 // report goes to the block this association enabled, not to an idle one that comes first,
 // and among the blocks it enabled to the one of the data set the report names. The
 // association forgets what it enabled when it ends.
 TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
-    for (const char* block : {"brcb01", "brcb02", "urcb01", "urcb02"}) {
+    for (const char* block : {"brcb01", "brcbMeas01", "urcb01", "urcbMeas01"}) {
         const std::string kind = block[0] == 'b' ? "BR" : "RP";
         ASSERT_EQ(session.device.SetValue("LD0/LLN0$" + kind + "$" + block + "$RptID", "Events"), System::OkNoError);
         const std::string reference = std::string("LD0/LLN0.") + block;
@@ -260,12 +263,13 @@ TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
 
     // Two blocks enabled here: the data set named tells them apart, both ways round.
     client->ClearReceived();
-    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"OptFlds", Options({4, 5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcbMeas01", {{"OptFlds", Options({4, 5})}, {"RptEna", "True"}}).serviceError,
+              0);
     ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$Hz$mag$f", "49.5"), System::OkNoError);
     ASSERT_TRUE(client->WaitForReports(1));
     report = client->Received()[0];
     EXPECT_EQ(report.serviceError, 0);
-    EXPECT_EQ(report.block, "LD0/LLN0.brcb02");
+    EXPECT_EQ(report.block, "LD0/LLN0.brcbMeas01");
     EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$ds2");
     report = ReportWith(false, "LD0/LLN0.urcb01", Options({1, 4}));
     EXPECT_EQ(report.serviceError, 0);
@@ -274,8 +278,8 @@ TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
 
     TPAppAssociation& association = *session.client->GetAssociation();
     EXPECT_TRUE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.urcb01", association.GetEpoch()));
-    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcb02", {{"RptEna", "False"}}).serviceError, 0);
-    EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.brcb02", association.GetEpoch()));
+    ASSERT_EQ(SetBlock(true, "LD0/LLN0.brcbMeas01", {{"RptEna", "False"}}).serviceError, 0);
+    EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.brcbMeas01", association.GetEpoch()));
     ASSERT_EQ(session.client->Release(), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
     EXPECT_FALSE(association.GetEnabledReportBlocks().IsEnabled("LD0/LLN0.urcb01", association.GetEpoch()));
@@ -314,7 +318,7 @@ TEST_F(Reports, ReportsAsWiresharkReadsThem) {
     const auto units = session.relay->Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);
-    for (const char* text : {"informationReport", "RPT", "LD0-brcb01", "LD0-urcb01", "GGIO1$ST$Ind1"}) {
+    for (const char* text : {"informationReport", "RPT", "LD0-brcb", "LD0-urcb", "GGIO1$ST$Ind1"}) {
         EXPECT_NE(decoded.find(text), std::string::npos) << text;
     }
 }
