@@ -167,8 +167,9 @@ public:
     // Locked: for every data object of the node in dictionary order, one record per leaf
     // attribute (of the service's constraint when it names one) into the service's values.
     System::ResultCode ListAllDataValues(GetAllDataValues& service);
-    // Locked: the component names of the found object's structure (NotSupported when it is
-    // not bound to a named variable; nothing for a value that is no structure).
+    // Locked: the component names of the found object's structure (InvalidContext when
+    // there is none or it is not bound to a named variable; nothing for a value that is no
+    // structure).
     System::ResultCode ListDataComponents(GetDataDirectory& service);
 
     // The names of the node's data objects in the order of its class, else sorted;

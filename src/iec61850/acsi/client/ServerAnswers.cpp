@@ -161,7 +161,9 @@ ResultCode Server::ListDataComponents(GetDataDirectory& service) {
     return Locked([&](const Mms::ModelHold&) -> ResultCode {
         auto* variable =
             service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject()) : nullptr;
-        if (variable == nullptr) return System::NotSupported;
+        // Nothing bound to list components of (no target, or a group or block without a
+        // named variable): the wrong kind of object, not a service the device lacks.
+        if (variable == nullptr) return System::InvalidContext;
         auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue());
         if (structure == nullptr) return System::OkNoError;
         for (std::size_t index = 0; index < structure->GetComponentCount(); ++index) {
