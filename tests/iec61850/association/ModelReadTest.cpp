@@ -92,6 +92,16 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
         EXPECT_EQ(lln0->FindDataSet("ds1")->GetMembers().size(), 4u);
         EXPECT_EQ(lln0->GetBRCBs().size(), 2u);
     }
+    // A client derived from the reading client sees devices and nodes, not flat MMS names.
+    std::map<std::string, std::vector<std::string>> listed;
+    for (const Seen& seen : session.client->Confirmations()) {
+        if (seen.callback == "SD") listed["(server)"] = seen.names;
+        if (seen.callback == "LD") listed[seen.reference] = seen.names;
+    }
+    EXPECT_EQ(listed["(server)"], (std::vector<std::string>{"LD0", "bay1"}));
+    EXPECT_EQ(listed["LD0"],
+              (std::vector<std::string>{"CSWI1", "CSWI2", "CSWI3", "CSWI4", "GGIO1", "LLN0", "MMXU1", "XCBR1"}));
+    EXPECT_EQ(listed["bay1"], (std::vector<std::string>{"GGIO1", "LLN0", "MMXU1"}));
 
     // The order of the requests: the server's directory alone first; each device's
     // directories before its nodes' types; LLN0's values with its type; member lists

@@ -157,8 +157,8 @@ public:
     // Locked. Class 4: the service's names become the references of the logical devices in
     // name order (0); any other class: Error.
     System::ResultCode ListLogicalDevices(GetServerDirectory& service);
-    // Locked: the service's names become the device's logical nodes; an unknown device sets
-    // service error 1 and gives InvalidArguments.
+    // Locked: the service's names become the device's logical nodes; an unknown device
+    // leaves them empty, sets service error 1 and gives InvalidArguments.
     System::ResultCode ListLogicalNodes(GetLogicalDeviceDirectory& service);
     // Locked: the node's names of the class (7: its data in dictionary order, whose result
     // becomes the service error; others as the node collects them, a failure giving

@@ -96,12 +96,13 @@ ResultCode Server::ListLogicalDevices(GetServerDirectory& service) {
 
 ResultCode Server::ListLogicalNodes(GetLogicalDeviceDirectory& service) {
     return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        // A device's answer holds flat MMS names: none of them passes for a node.
+        service.names.clear();
         LogicalDevice* device = FindDevice(hold, service.device);
         if (device == nullptr) {
             service.SetServiceError(1);
             return System::InvalidArguments;
         }
-        service.names.clear();
         for (const auto& [name, node] : device->GetLogicalNodes()) service.names.push_back(name);
         return System::OkNoError;
     });

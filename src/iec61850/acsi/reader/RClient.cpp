@@ -129,15 +129,18 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
         server->directoryNames.insert(server->directoryNames.end(), service->names.begin(), service->names.end());
     }
     server->RegisterLogicalDevices(*service);
-    const ModelHold hold(server);
-    if (!hold.Taken()) return hold.GetResult();
-    // A directory that was not answered in time is asked again: its names are not known.
-    if (service->GetResult() == System::Timeout) {
-        server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
-    } else {
-        server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
+    {
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
+        // A directory that was not answered in time is asked again: its names are not known.
+        if (service->GetResult() == System::Timeout) {
+            server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
+        } else {
+            server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
+        }
     }
-    return 0;
+    // The server's handler: a derived client sees the logical devices, not the raw names.
+    return server->ListLogicalDevices(*service);
 }
 
 std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service) {
@@ -148,6 +151,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     if (EndedWithAssociation(*service)) return 0;
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
+        server->ListLogicalNodes(*service);
         return found;
     }
     {
@@ -161,7 +165,11 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
             device->directoryState = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         }
     }
-    return device->BuildFromDirectory();
+    const ResultCode built = device->BuildFromDirectory();
+    // The server's handler: a derived client sees the device's logical nodes, not the flat
+    // MMS names (those stay in the device's directory names).
+    const ResultCode listed = server->ListLogicalNodes(*service);
+    return built != System::OkNoError ? built : listed;
 }
 
 std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service) {
