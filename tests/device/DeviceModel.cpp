@@ -4,6 +4,7 @@
 #include <map>
 #include <utility>
 
+#include "device/HugeFcNode.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
@@ -408,6 +409,7 @@ ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options) {
     } else {
         BuildSmall(builder);
     }
+    if (options.hugeFcComponents > 0) AddHugeFcNode(vmd, options.hugeFcComponents, builder.summary);
     return builder.summary;
 }
 
