@@ -335,6 +335,24 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         // Woken at once, not after the wait or the time-out.
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
     }
+    {
+        // The model lock held elsewhere all along (as by an answer that takes long to apply):
+        // the reader waits for it a slice at a time, so that a stop ends the read, and so does
+        // a lock that stays busy for as long as a silent device would be waited for.
+        ReadingSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "200");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        const Mms::ModelHold busy(session.server.get());
+        ASSERT_TRUE(busy.Taken());
+        ModelReader waited(*session.client);
+        EXPECT_EQ(waited.Run(), ModelReader::ResultLockFailed);
+        ModelReader stopped(*session.client);
+        auto run = std::async(std::launch::async, [&] { return stopped.Run(); });
+        stopped.Stop();
+        EXPECT_EQ(run.get(), ModelReader::ResultStopped);
+        EXPECT_EQ(session.client->ReadModelStep(), System::Timeout);
+        EXPECT_TRUE(session.server->IsModelLocked());
+    }
 }
 
 // Requests that fail because the association ended (filed as aborted while its state still

@@ -122,6 +122,8 @@ public:
     // arrive after a reading ended (a device that fell silent, then spoke) change the
     // model on the association's thread meanwhile.
     System::ResultCode Bind();
+    // The same under the caller's hold.
+    System::ResultCode Bind(const Mms::ModelHold& hold);
     // Locked: every device read and the server directory read.
     bool IsRead();
     // Locked: the number of model objects of the class in the state (AnyObjectState: any).
@@ -129,6 +131,8 @@ public:
     // Locked: the same for several classes at once, in one walk of the model (counts are
     // added to).
     System::ResultCode CountKinds(ModelTally& tally);
+    // The same under the caller's hold.
+    void CountKinds(const Mms::ModelHold& hold, ModelTally& tally);
     bool IsModelLocked() const { return Mms::VMD::IsModelLocked(); }
     const std::map<std::string, std::unique_ptr<LogicalDevice>, std::less<>>& GetLogicalDevices() const {
         return logicalDevices_;

@@ -470,7 +470,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     Poster post;
     bool allRead = true;
     {
-        const ModelHold hold(server);
+        const ModelHold hold(server, ReaderLockWaitMs);
         if (!hold.Taken()) return hold.GetResult();
         if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
@@ -510,11 +510,14 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
             }
         }
     }
-    // Nodes whose groups have all been typed are built outside the lock (Build takes it).
+    // Nodes whose groups have all been typed are built outside the lock (Build takes it). A
+    // lock that stays busy leaves the rest for the next step, which finds them as they were;
+    // what this step asked for is posted all the same.
     for (LogicalNode* node : post.toBuild) {
-        const ResultCode built = node->Build();
-        const ModelHold hold(server);
-        if (!hold.Taken()) return hold.GetResult();
+        const ResultCode built = node->Build(ReaderLockWaitMs);
+        if (built == System::Timeout) break;
+        const ModelHold hold(server, ReaderLockWaitMs);
+        if (!hold.Taken()) break;
         if (built == System::OkNoError) {
             const std::string reference = node->GetReference();
             std::vector<std::int32_t> classes = {ObjectClassData, ObjectClassBrcb, ObjectClassUrcb};
@@ -708,22 +711,27 @@ bool RClient::NodeIsRead(const LogicalNode& node) const {
 }
 
 bool RClient::IsModelRead() {
+    ResultCode lock = System::OkNoError;
+    return IsModelRead(lock);
+}
+
+bool RClient::IsModelRead(ResultCode& lock) {
+    lock = System::OkNoError;
     Server* server = GetServerModel();
     if (server == nullptr) return false;
-    {
-        const ModelHold hold(server);
-        if (!hold.Taken()) return false;
-        if (server->state != DirectoryState::Complete) return false;
-        for (const auto& [name, device] : server->GetLogicalDevices()) {
-            if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
-                return false;
-            }
-            for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
-                if (!NodeIsRead(*node)) return false;
-            }
+    const ModelHold hold(server, ReaderLockWaitMs);
+    lock = hold.GetResult();
+    if (!hold.Taken()) return false;
+    if (server->state != DirectoryState::Complete) return false;
+    for (const auto& [name, device] : server->GetLogicalDevices()) {
+        if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
+            return false;
+        }
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            if (!NodeIsRead(*node)) return false;
         }
     }
-    server->Bind();
+    server->Bind(hold);
     return true;
 }
 
