@@ -64,11 +64,11 @@ public:
     }
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
         const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
-        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult()});
+        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult(), {}});
         return result;
     }
     std::int32_t OnAbort(const std::uint8_t* record) override {
-        Note({"Abort", "", 0, false, System::Aborted});
+        Note({"Abort", "", 0, false, System::Aborted, {}});
         return RClient::OnAbort(record);
     }
 

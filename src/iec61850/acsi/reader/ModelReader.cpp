@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <iterator>
-#include <optional>
 
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
@@ -38,7 +37,8 @@ std::int32_t ModelReader::Run() {
     const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
     client_.RestartAnswerClock();
     // Since when the model lock has been busy at every try (an answer being applied holds it).
-    std::optional<std::chrono::steady_clock::time_point> busySince;
+    bool busy = false;
+    std::chrono::steady_clock::time_point busySince{};
     while (true) {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
@@ -52,11 +52,12 @@ std::int32_t ModelReader::Run() {
             // Each wait is short, so Stop is heard; a lock that stays busy for as long as a
             // silent device would be waited for ends the read.
             const auto now = std::chrono::steady_clock::now();
-            if (!busySince) busySince = now;
-            if (now - *busySince > silence) return ResultLockFailed;
+            if (!busy) busySince = now;
+            busy = true;
+            if (now - busySince > silence) return ResultLockFailed;
             continue;
         }
-        busySince.reset();
+        busy = false;
         if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
         ++steps_;
         ModelProgress progress;
