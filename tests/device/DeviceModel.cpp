@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "device/DeviceTime.h"
+#include "device/HugeFcNode.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
@@ -429,6 +430,7 @@ ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options) {
     } else {
         BuildSmall(builder);
     }
+    if (options.hugeFcComponents > 0) AddHugeFcNode(vmd, options.hugeFcComponents, builder.summary);
     return builder.summary;
 }
 

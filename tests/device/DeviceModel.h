@@ -31,6 +31,8 @@ struct ModelOptions {
     // Functional constraints in another order than IEC 61850-8-1 gives, since a client
     // must not depend on it.
     bool otherFcOrder = false;
+    // More than zero: a node whose CF holds this many components (HugeFcNode.h).
+    int hugeFcComponents = 0;
 };
 
 // A controllable data object: "LD0", "CSWI1", "Pos".

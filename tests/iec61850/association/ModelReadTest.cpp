@@ -92,6 +92,16 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
         EXPECT_EQ(lln0->FindDataSet("ds1")->GetMembers().size(), 4u);
         EXPECT_EQ(lln0->GetBRCBs().size(), 4u);
     }
+    // A client derived from the reading client sees devices and nodes, not flat MMS names.
+    std::map<std::string, std::vector<std::string>> listed;
+    for (const Seen& seen : session.client->Confirmations()) {
+        if (seen.callback == "SD") listed["(server)"] = seen.names;
+        if (seen.callback == "LD") listed[seen.reference] = seen.names;
+    }
+    EXPECT_EQ(listed["(server)"], (std::vector<std::string>{"LD0", "bay1"}));
+    EXPECT_EQ(listed["LD0"],
+              (std::vector<std::string>{"CSWI1", "CSWI2", "CSWI3", "CSWI4", "GGIO1", "LLN0", "MMXU1", "XCBR1"}));
+    EXPECT_EQ(listed["bay1"], (std::vector<std::string>{"GGIO1", "LLN0", "MMXU1"}));
 
     // The order of the requests: the server's directory alone first; each device's
     // directories before its nodes' types; LLN0's values with its type; member lists
@@ -324,6 +334,24 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         stopper.join();
         // Woken at once, not after the wait or the time-out.
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(600));
+    }
+    {
+        // The model lock held elsewhere all along (as by an answer that takes long to apply):
+        // the reader waits for it a slice at a time, so that a stop ends the read, and so does
+        // a lock that stays busy for as long as a silent device would be waited for.
+        ReadingSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "200");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        const Mms::ModelHold busy(session.server.get());
+        ASSERT_TRUE(busy.Taken());
+        // The reader on a thread of its own: the lock is not re-entrant.
+        ModelReader waited(*session.client);
+        EXPECT_EQ(std::async(std::launch::async, [&] { return waited.Run(); }).get(), ModelReader::ResultLockFailed);
+        ModelReader stopped(*session.client);
+        auto run = std::async(std::launch::async, [&] { return stopped.Run(); });
+        stopped.Stop();
+        EXPECT_EQ(run.get(), ModelReader::ResultStopped);
+        EXPECT_TRUE(session.server->IsModelLocked());
     }
 }
 

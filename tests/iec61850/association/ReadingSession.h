@@ -33,6 +33,8 @@ struct Seen {
     std::int32_t objectClass = 0;
     bool local = false;
     System::ResultCode result = System::NotCompleted;
+    // What a directory confirmation carried when the reading client's callback had run.
+    std::vector<std::string> names;
 };
 
 class ReadingClient : public RClient {
@@ -40,13 +42,33 @@ public:
     // Its callbacks use its members: the association lets go of it first.
     ~ReadingClient() override { ClearAssociation(); }
 
+    std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override {
+        const std::int32_t result = RClient::OnGetServerDirectory(service);
+        Note({"SD",
+              "",
+              service->objectClass,
+              service->IsLocal(),
+              service->GetResult(),
+              {service->names.begin(), service->names.end()}});
+        return result;
+    }
+    std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override {
+        const std::int32_t result = RClient::OnGetLogicalDeviceDirectory(service);
+        Note({"LD",
+              service->device,
+              0,
+              service->IsLocal(),
+              service->GetResult(),
+              {service->names.begin(), service->names.end()}});
+        return result;
+    }
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
         const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
-        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult()});
+        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult(), {}});
         return result;
     }
     std::int32_t OnAbort(const std::uint8_t* record) override {
-        Note({"Abort", "", 0, false, System::Aborted});
+        Note({"Abort", "", 0, false, System::Aborted, {}});
         return RClient::OnAbort(record);
     }
 

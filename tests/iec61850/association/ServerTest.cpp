@@ -7,6 +7,7 @@
 #include "iec61850/acsi/model/ControlBlock.h"
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 
@@ -197,6 +198,14 @@ TEST_F(LoadedServer, DirectoriesAndValuesAnsweredFromTheModel) {
     ASSERT_EQ(server.ListDataComponents(components), System::OkNoError);
     EXPECT_TRUE(contains(components.names, "stVal"));
     EXPECT_TRUE(contains(components.names, "q"));
+    // Nothing to list: no target, or one bound to no named variable (a device's domain).
+    GetDataDirectory unbound(association, "LD0/XCBR1", "ST", AnswerFrom::Model);
+    EXPECT_EQ(server.ListDataComponents(unbound), System::InvalidContext);
+    LogicalDevice* device = nullptr;
+    ASSERT_EQ(server.FindLogicalDevice("LD0", device), System::OkNoError);
+    unbound.found = device;
+    EXPECT_EQ(server.ListDataComponents(unbound), System::InvalidContext);
+    EXPECT_TRUE(unbound.names.empty());
 }
 
 TEST_F(LoadedServer, NoCallbackRunsWhileTheLibraryHoldsTheModelLock) {

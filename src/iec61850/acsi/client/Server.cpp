@@ -236,13 +236,15 @@ ResultCode Server::AddLogicalDevice(const std::string& name) {
 }
 
 ResultCode Server::Bind() {
-    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
-        ResultCode last = System::OkNoError;
-        for (auto& [name, device] : logicalDevices_) {
-            if (const ResultCode result = device->Bind(hold); result != System::OkNoError) last = result;
-        }
-        return last;
-    });
+    return Locked([&](const Mms::ModelHold& hold) { return Bind(hold); });
+}
+
+ResultCode Server::Bind(const Mms::ModelHold& hold) {
+    ResultCode last = System::OkNoError;
+    for (auto& [name, device] : logicalDevices_) {
+        if (const ResultCode result = device->Bind(hold); result != System::OkNoError) last = result;
+    }
+    return last;
 }
 
 bool Server::IsRead() {
@@ -265,10 +267,14 @@ ResultCode Server::CountKindOf(ModelClass modelClass, ObjectState objectState, s
 }
 
 ResultCode Server::CountKinds(ModelTally& tally) {
-    return Locked([&](const Mms::ModelHold&) -> ResultCode {
-        for (const auto& [name, device] : logicalDevices_) device->CountKinds(tally);
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        CountKinds(hold, tally);
         return System::OkNoError;
     });
+}
+
+void Server::CountKinds(const Mms::ModelHold&, ModelTally& tally) {
+    for (const auto& [name, device] : logicalDevices_) device->CountKinds(tally);
 }
 
 // ---- profiles and associations ----

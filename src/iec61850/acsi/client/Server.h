@@ -122,6 +122,8 @@ public:
     // arrive after a reading ended (a device that fell silent, then spoke) change the
     // model on the association's thread meanwhile.
     System::ResultCode Bind();
+    // The same under the caller's hold.
+    System::ResultCode Bind(const Mms::ModelHold& hold);
     // Locked: every device read and the server directory read.
     bool IsRead();
     // Locked: the number of model objects of the class in the state (AnyObjectState: any).
@@ -129,6 +131,8 @@ public:
     // Locked: the same for several classes at once, in one walk of the model (counts are
     // added to).
     System::ResultCode CountKinds(ModelTally& tally);
+    // The same under the caller's hold.
+    void CountKinds(const Mms::ModelHold& hold, ModelTally& tally);
     bool IsModelLocked() const { return Mms::VMD::IsModelLocked(); }
     const std::map<std::string, std::unique_ptr<LogicalDevice>, std::less<>>& GetLogicalDevices() const {
         return logicalDevices_;
@@ -158,8 +162,8 @@ public:
     // Locked. Class 4: the service's names become the references of the logical devices in
     // name order (0); any other class: Error.
     System::ResultCode ListLogicalDevices(GetServerDirectory& service);
-    // Locked: the service's names become the device's logical nodes; an unknown device sets
-    // service error 1 and gives InvalidArguments.
+    // Locked: the service's names become the device's logical nodes; an unknown device
+    // leaves them empty, sets service error 1 and gives InvalidArguments.
     System::ResultCode ListLogicalNodes(GetLogicalDeviceDirectory& service);
     // Locked: the node's names of the class (7: its data in dictionary order, whose result
     // becomes the service error; others as the node collects them, a failure giving
@@ -168,8 +172,9 @@ public:
     // Locked: for every data object of the node in dictionary order, one record per leaf
     // attribute (of the service's constraint when it names one) into the service's values.
     System::ResultCode ListAllDataValues(GetAllDataValues& service);
-    // Locked: the component names of the found object's structure (NotSupported when it is
-    // not bound to a named variable; nothing for a value that is no structure).
+    // Locked: the component names of the found object's structure (InvalidContext when
+    // there is none or it is not bound to a named variable; nothing for a value that is no
+    // structure).
     System::ResultCode ListDataComponents(GetDataDirectory& service);
 
     // The names of the node's data objects in the order of its class, else sorted;

@@ -96,12 +96,13 @@ ResultCode Server::ListLogicalDevices(GetServerDirectory& service) {
 
 ResultCode Server::ListLogicalNodes(GetLogicalDeviceDirectory& service) {
     return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
+        // A device's answer holds flat MMS names: none of them passes for a node.
+        service.names.clear();
         LogicalDevice* device = FindDevice(hold, service.device);
         if (device == nullptr) {
             service.SetServiceError(1);
             return System::InvalidArguments;
         }
-        service.names.clear();
         for (const auto& [name, node] : device->GetLogicalNodes()) service.names.push_back(name);
         return System::OkNoError;
     });
@@ -161,7 +162,9 @@ ResultCode Server::ListDataComponents(GetDataDirectory& service) {
     return Locked([&](const Mms::ModelHold&) -> ResultCode {
         auto* variable =
             service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject()) : nullptr;
-        if (variable == nullptr) return System::NotSupported;
+        // Nothing bound to list components of (no target, or a group or block without a
+        // named variable): the wrong kind of object, not a service the device lacks.
+        if (variable == nullptr) return System::InvalidContext;
         auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue());
         if (structure == nullptr) return System::OkNoError;
         for (std::size_t index = 0; index < structure->GetComponentCount(); ++index) {

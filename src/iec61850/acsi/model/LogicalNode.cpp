@@ -75,10 +75,13 @@ LogicalNode::~LogicalNode() {
 
 ModelClass LogicalNode::GetModelClass() const { return ModelClass::LogicalNode; }
 
-System::ResultCode LogicalNode::Build() {
+System::ResultCode LogicalNode::Build() { return Build(0); }
+
+System::ResultCode LogicalNode::Build(std::uint32_t lockWaitMs) {
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::OkNoError;
-    Mms::VMD::ModelHold hold(Mms::VMD::Of(variable));
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(variable), lockWaitMs);
+    if (!hold.Taken()) return hold.GetResult();
     if (variable->GetValue() == nullptr || variable->GetValue()->GetClassId() != Mms::StructureClassId) {
         return System::OkNoError;
     }

@@ -51,8 +51,11 @@ public:
     // and what comes first (letters, digits, "_") the prefix. False when it does not split.
     static bool ParseName(std::string_view name, std::string& prefix, std::string& lnClass, std::string& instance);
 
-    // A group for every component of the node's structure. Takes the model lock.
+    // A group for every component of the node's structure. Takes the model lock, waiting
+    // without a limit or at most lockWaitMs (0: without a limit); the lock's failure (12 or
+    // 1) builds nothing.
     System::ResultCode Build() override;
+    System::ResultCode Build(std::uint32_t lockWaitMs);
     // The groups, then the data sets; the last non-zero result.
     System::ResultCode Bind(const Mms::ModelHold& hold) override;
     // Asks the groups in the search order.

@@ -1,6 +1,7 @@
 #include "iec61850/acsi/model/NamedObject.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "iec61850/acsi/model/AcsiTexts.h"
@@ -51,6 +52,7 @@ NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* 
     : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
 
 NamedObject::~NamedObject() {
+    childrenIndex_.clear();
     children_.clear();
     childrenByName_.clear();
 }
@@ -67,9 +69,9 @@ System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
 }
 
 System::ResultCode NamedObject::CollectByName(std::string_view name, std::list<NamedObject*>& found) {
-    for (NamedObject* child : children_) {
-        if (child->name_ == name) found.push_back(child);
-    }
+    // Equal names keep the order they were added in, which is the children's order.
+    const auto [first, last] = childrenIndex_.equal_range(name);
+    for (auto at = first; at != last; ++at) found.push_back(at->second);
     return System::OkNoError;
 }
 
@@ -203,6 +205,7 @@ System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
     NamedObject* added = child.get();
     if (!childrenByName_.try_emplace(added->name_, std::move(child)).second) return System::AlreadyExist;
     children_.push_back(added);
+    childrenIndex_.emplace(added->name_, added);
     SubtreeChanged();
     return System::OkNoError;
 }
@@ -224,11 +227,16 @@ std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
 void NamedObject::LinkChild(NamedObject* child) {
     if (child == nullptr) return;
     children_.push_back(child);
+    childrenIndex_.emplace(child->name_, child);
     SubtreeChanged();
 }
 
 void NamedObject::UnlinkChild(const NamedObject* child) {
     children_.remove(const_cast<NamedObject*>(child));
+    if (child != nullptr) {
+        auto [at, last] = childrenIndex_.equal_range(child->name_);
+        while (at != last) at = at->second == child ? childrenIndex_.erase(at) : std::next(at);
+    }
     SubtreeChanged();
 }
 

@@ -50,7 +50,7 @@ public:
     // Bind on every owned child in name order; the last non-zero result, else 0. Binding
     // runs under the caller's lock: control blocks look up the data sets they name.
     virtual System::ResultCode Bind(const Mms::ModelHold& hold);
-    // Appends every direct child of that name, in child order; 0.
+    // Appends every direct child of that name, in child order (an index: no walk); 0.
     virtual System::ResultCode CollectByName(std::string_view name, std::list<NamedObject*>& found);
     // Depth first in child order, this object first: the first object whose functional
     // constraint (GetFcName) and reference both equal the given texts exactly. Always 0;
@@ -165,6 +165,11 @@ private:
     Mms::MmsObject* mmsObject_ = nullptr;
     std::map<std::string, std::unique_ptr<NamedObject>, std::less<>> childrenByName_;
     std::list<NamedObject*> children_;
+    // Every child by name, whoever owns it, so that a lookup by name does not walk the
+    // children: a group holds tens of thousands of data objects on some devices. Keys view
+    // the children's names, which do not change once an object has a parent (a group hides
+    // its name in its constructor).
+    std::multimap<std::string_view, NamedObject*> childrenIndex_;
     // A variable that no domain holds (made without one); null otherwise.
     std::unique_ptr<Mms::NamedVariable> unfiledVariable_;
 };

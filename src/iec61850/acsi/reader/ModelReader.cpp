@@ -6,13 +6,15 @@
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/RClient.h"
+#include "mms/user/ModelHold.h"
 
 namespace Iec61850::Acsi {
 
-ModelProgress ModelReader::Count() const {
-    ModelProgress progress;
+bool ModelReader::Count(ModelProgress& progress) const {
     Server* server = client_.GetServerModel();
-    if (server == nullptr) return progress;
+    if (server == nullptr) return true;
+    const Mms::ModelHold hold(server, RClient::ReaderLockWaitMs);
+    if (!hold.Taken()) return false;
     // One walk for all five: the count runs after every step of a read, under the model
     // lock that the answers wait for, and a large model has tens of thousands of objects.
     static constexpr ModelClass asked[] = {ModelClass::LogicalNode, ModelClass::LLN0, ModelClass::LogicalDevice,
@@ -20,12 +22,12 @@ ModelProgress ModelReader::Count() const {
     std::uint32_t counts[std::size(asked)] = {};
     ModelTally tally{asked, AnyObjectState, counts};
     tally.reuseNodeCounts = true;
-    server->CountKinds(tally);
+    server->CountKinds(hold, tally);
     progress.logicalNodes = counts[0] + counts[1];
     progress.logicalDevices = counts[2];
     progress.dataObjects = counts[3];
     progress.allObjects = counts[4];
-    return progress;
+    return true;
 }
 
 std::int32_t ModelReader::Run() {
@@ -34,18 +36,32 @@ std::int32_t ModelReader::Run() {
     if (association == nullptr) return ResultLost;
     const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
     client_.RestartAnswerClock();
+    // Since when the model lock has been busy at every try (an answer being applied holds it).
+    bool busy = false;
+    std::chrono::steady_clock::time_point busySince{};
     while (true) {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
         // pass for a model that is read.
         if (!client_.IsAssociated()) return ResultLost;
-        if (client_.IsModelRead()) return ResultRead;
+        System::ResultCode lock = System::OkNoError;
+        if (client_.IsModelRead(lock)) return ResultRead;
         RClient::StepOutcome outcome;
-        if (client_.ReadModelStep(outcome) != System::OkNoError) {
-            return client_.IsAssociated() ? ResultLockFailed : ResultLost;
+        if (lock == System::OkNoError) lock = client_.ReadModelStep(outcome);
+        if (lock == System::Timeout) {
+            // Each wait is short, so Stop is heard; a lock that stays busy for as long as a
+            // silent device would be waited for ends the read.
+            const auto now = std::chrono::steady_clock::now();
+            if (!busy) busySince = now;
+            busy = true;
+            if (now - busySince > silence) return ResultLockFailed;
+            continue;
         }
+        busy = false;
+        if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
         ++steps_;
-        if (hook_) hook_(Count());
+        ModelProgress progress;
+        if (hook_ && Count(progress)) hook_(progress);
         if (outcome.advanced > 0 && outcome.posted == 0) continue;
         client_.WaitForConfirmation(WaitMs);
         if (stop_.load()) return ResultStopped;

@@ -23,7 +23,9 @@ struct ModelProgress {
 //
 // Run's results: 0 the model is read; 8 the association was lost; 12 the device answered
 // nothing for the MMS time-out of the profile (plus one wait, so that a request that was
-// sent last has timed out first); 9 Stop was called; 1 the model lock failed.
+// sent last has timed out first); 9 Stop was called; 1 the model lock failed, or stayed
+// busy for as long (the reader waits for it RClient::ReaderLockWaitMs at a time, so Stop
+// is heard meanwhile).
 //
 // Threads: Run on the caller's thread, which must not be one that delivers answers; the
 // progress hook is called there after each step, with no lock held. Stop from any thread:
@@ -48,7 +50,8 @@ public:
     std::uint32_t Steps() const { return steps_; }
 
 private:
-    ModelProgress Count() const;
+    // The counts, under a short wait for the model lock: false when it stayed busy.
+    bool Count(ModelProgress& progress) const;
 
     RClient& client_;
     ProgressHook hook_;

@@ -129,15 +129,18 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
         server->directoryNames.insert(server->directoryNames.end(), service->names.begin(), service->names.end());
     }
     server->RegisterLogicalDevices(*service);
-    const ModelHold hold(server);
-    if (!hold.Taken()) return hold.GetResult();
-    // A directory that was not answered in time is asked again: its names are not known.
-    if (service->GetResult() == System::Timeout) {
-        server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
-    } else {
-        server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
+    {
+        const ModelHold hold(server);
+        if (!hold.Taken()) return hold.GetResult();
+        // A directory that was not answered in time is asked again: its names are not known.
+        if (service->GetResult() == System::Timeout) {
+            server->state = server->directoryNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
+        } else {
+            server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
+        }
     }
-    return 0;
+    // The server's handler: a derived client sees the logical devices, not the raw names.
+    return server->ListLogicalDevices(*service);
 }
 
 std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirectory* service) {
@@ -148,6 +151,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     if (EndedWithAssociation(*service)) return 0;
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
+        server->ListLogicalNodes(*service);
         return found;
     }
     {
@@ -161,7 +165,11 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
             device->directoryState = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         }
     }
-    return device->BuildFromDirectory();
+    const ResultCode built = device->BuildFromDirectory();
+    // The server's handler: a derived client sees the device's logical nodes, not the flat
+    // MMS names (those stay in the device's directory names).
+    const ResultCode listed = server->ListLogicalNodes(*service);
+    return built != System::OkNoError ? built : listed;
 }
 
 std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* service) {
@@ -462,7 +470,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     Poster post;
     bool allRead = true;
     {
-        const ModelHold hold(server);
+        const ModelHold hold(server, ReaderLockWaitMs);
         if (!hold.Taken()) return hold.GetResult();
         if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
@@ -502,11 +510,14 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
             }
         }
     }
-    // Nodes whose groups have all been typed are built outside the lock (Build takes it).
+    // Nodes whose groups have all been typed are built outside the lock (Build takes it). A
+    // lock that stays busy leaves the rest for the next step, which finds them as they were;
+    // what this step asked for is posted all the same.
     for (LogicalNode* node : post.toBuild) {
-        const ResultCode built = node->Build();
-        const ModelHold hold(server);
-        if (!hold.Taken()) return hold.GetResult();
+        const ResultCode built = node->Build(ReaderLockWaitMs);
+        if (built == System::Timeout) break;
+        const ModelHold hold(server, ReaderLockWaitMs);
+        if (!hold.Taken()) break;
         if (built == System::OkNoError) {
             const std::string reference = node->GetReference();
             std::vector<std::int32_t> classes = {ObjectClassData, ObjectClassBrcb, ObjectClassUrcb};
@@ -700,22 +711,27 @@ bool RClient::NodeIsRead(const LogicalNode& node) const {
 }
 
 bool RClient::IsModelRead() {
+    ResultCode lock = System::OkNoError;
+    return IsModelRead(lock);
+}
+
+bool RClient::IsModelRead(ResultCode& lock) {
+    lock = System::OkNoError;
     Server* server = GetServerModel();
     if (server == nullptr) return false;
-    {
-        const ModelHold hold(server);
-        if (!hold.Taken()) return false;
-        if (server->state != DirectoryState::Complete) return false;
-        for (const auto& [name, device] : server->GetLogicalDevices()) {
-            if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
-                return false;
-            }
-            for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
-                if (!NodeIsRead(*node)) return false;
-            }
+    const ModelHold hold(server, ReaderLockWaitMs);
+    lock = hold.GetResult();
+    if (!hold.Taken()) return false;
+    if (server->state != DirectoryState::Complete) return false;
+    for (const auto& [name, device] : server->GetLogicalDevices()) {
+        if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
+            return false;
+        }
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            if (!NodeIsRead(*node)) return false;
         }
     }
-    server->Bind();
+    server->Bind(hold);
     return true;
 }
 

@@ -81,14 +81,21 @@ public:
     // Fills the report's records: its LastApplError's, then its control object's values.
     std::int32_t OnCommandTermination(Acsi::ControlReport* report) override;
 
+    // The longest the reading thread waits for the model lock at a time: an answer being
+    // applied holds it, and the reader's Stop and silence bound must still end the read.
+    static constexpr std::uint32_t ReaderLockWaitMs = 100;
+
     // Posts, without waiting, every request the model needs now: 0, or the model lock's
-    // failure (12 time-out, 1 otherwise) or NotConnected without an association, with
-    // nothing posted.
+    // failure (12 not free within ReaderLockWaitMs, 1 otherwise) or NotConnected without an
+    // association, with nothing posted. Nodes to build whose lock stays busy wait for the
+    // next step.
     System::ResultCode ReadModelStep();
     System::ResultCode ReadModelStep(StepOutcome& outcome);
     // True once the whole model is read (then the server is bound); false while anything
-    // is missing, without an association or server, or when the model lock fails.
+    // is missing, without an association or server, or when the model lock is not free
+    // within ReaderLockWaitMs (the second form tells the lock's result: 0, 12 or 1).
     bool IsModelRead();
+    bool IsModelRead(System::ResultCode& lock);
     // The server's Bind when the server says it is read: true; else false.
     bool BindIfRead();
 
