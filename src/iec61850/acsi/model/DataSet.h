@@ -15,6 +15,7 @@ namespace Iec61850::Acsi {
 
 class ControlBlock;
 class DataSetAssociation;
+class StagedWrite;
 
 // A data set: model objects in member order (not owned), bound to the named variable list
 // that carries it. Control blocks that name it are attached to it, so that when it goes
@@ -37,8 +38,11 @@ public:
     ObjectState SetState(ObjectState state) override;
     ModelClass GetModelClass() const override;
 
-    // Writes each record's value into the one object its constraint and reference name.
-    virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records);
+    // Stages every member of the list (StagedWrite) and writes each record's value into the
+    // copy of the one object its constraint and reference name, which must be a member or
+    // part of one (InvalidArguments otherwise); the model keeps its values until the
+    // device confirms the write. Error for no records. Takes the model lock.
+    virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records, StagedWrite& staged);
     // The value records of every member in member order; Error without members.
     virtual System::ResultCode GetMemberValues(std::vector<ValueRecord>& records);
     virtual bool IsComplete() const { return directoryState == MemberListState::Complete; }
