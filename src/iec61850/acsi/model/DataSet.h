@@ -45,7 +45,12 @@ public:
     virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records, StagedWrite& staged);
     // The value records of every member in member order; Error without members.
     virtual System::ResultCode GetMemberValues(std::vector<ValueRecord>& records);
+    // The members are the device's: the member list was read and every member found.
     virtual bool IsComplete() const { return directoryState == MemberListState::Complete; }
+    // The member list was read, whether or not every member was found.
+    bool IsMemberListRead() const {
+        return directoryState == MemberListState::Complete || directoryState == MemberListState::Unresolved;
+    }
 
     // Appends the objects the records name to the members and their variables to the list;
     // InvalidArguments for a record that names nothing, Error for an object without a variable.

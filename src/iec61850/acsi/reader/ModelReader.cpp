@@ -25,7 +25,12 @@ ModelProgress ModelReader::Count() const {
     progress.logicalDevices = counts[2];
     progress.dataObjects = counts[3];
     progress.allObjects = counts[4];
+    progress.incompleteDataSets = client_.CountIncompleteDataSets();
     return progress;
+}
+
+std::int32_t ModelReader::ReadResult() const {
+    return client_.CountIncompleteDataSets() == 0 ? ResultRead : ResultIncomplete;
 }
 
 std::int32_t ModelReader::Run() {
@@ -39,7 +44,12 @@ std::int32_t ModelReader::Run() {
         // An association that ended confirms what was pending with failures, which must not
         // pass for a model that is read.
         if (!client_.IsAssociated()) return ResultLost;
-        if (client_.IsModelRead()) return ResultRead;
+        if (client_.IsModelRead()) {
+            const std::int32_t result = ReadResult();
+            // The last answers may have left a data set incomplete since the last count.
+            if (result == ResultIncomplete && hook_) hook_(Count());
+            return result;
+        }
         RClient::StepOutcome outcome;
         if (client_.ReadModelStep(outcome) != System::OkNoError) {
             return client_.IsAssociated() ? ResultLockFailed : ResultLost;

@@ -89,6 +89,9 @@ public:
     // True once the whole model is read (then the server is bound); false while anything
     // is missing, without an association or server, or when the model lock fails.
     bool IsModelRead();
+    // The model's data sets whose members could not all be found (MemberListState::Unresolved),
+    // under the model lock; 0 without a server or when the lock fails.
+    std::uint32_t CountIncompleteDataSets();
     // The server's Bind when the server says it is read: true; else false.
     bool BindIfRead();
 
