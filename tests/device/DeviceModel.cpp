@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <string>
 #include <utility>
 
 #include "device/DeviceTime.h"
@@ -10,6 +12,8 @@
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/VMD.h"
+#include "mms/values/Array.h"
+#include "mms/values/Container.h"
 
 namespace TestDevice {
 
@@ -290,13 +294,36 @@ public:
             return;
         }
         for (const std::string& member : members) {
-            if (Mms::NamedVariable* variable = domain.FindNamedVariable(member)) list->Members.push_back(variable);
+            if (Mms::NamedVariable* variable = domain.FindNamedVariable(member)) {
+                list->Members.push_back(variable);
+            } else if (member.ends_with(')')) {
+                list->Members.push_back(ArrayElement(domain, member));
+            }
         }
     }
+
+    const ModelOptions& Options() const { return options_; }
 
     ModelSummary summary;
 
 private:
+    // A variable of the member's name ("name(i)") bound to element i of the array "name":
+    // the element's value under a name that the domain does not file, so the name lists
+    // never show it. Past the array's end it has no value.
+    Mms::NamedVariable* ArrayElement(Mms::Domain& domain, const std::string& member) {
+        auto variable = std::make_shared<Mms::NamedVariable>(nullptr, member, &domain);
+        const std::size_t open = member.rfind('(');
+        const Mms::NamedVariable* array =
+            open != std::string::npos ? domain.FindNamedVariable(member.substr(0, open)) : nullptr;
+        if (array != nullptr && array->GetValue() != nullptr && array->GetValue()->GetClassId() == Mms::ArrayClassId) {
+            auto& elements = static_cast<Mms::Array&>(*array->GetValue());
+            const std::size_t index = std::stoul(member.substr(open + 1));
+            if (index < elements.GetElementCount()) elements.GetElement(index)->Bind(variable.get(), nullptr);
+        }
+        summary.elementMembers.push_back(variable);
+        return variable.get();
+    }
+
     Mms::VMD& vmd_;
     const ModelOptions& options_;
     // Every time stamp of the model starts at the device's start.
@@ -337,6 +364,7 @@ void BuildSmall(Builder& builder) {
 
     builder.AddDataSet(*ld0, "LLN0$ds1", {"XCBR1$ST$Pos", "CSWI1$ST$Pos", "GGIO1$ST$Ind1", "MMXU1$MX$TotW"});
     builder.AddDataSet(*ld0, "LLN0$ds2", {"MMXU1$MX$TotW", "MMXU1$MX$Hz", "GGIO1$ST$IntIn1"});
+    if (!builder.Options().extraDataSet.empty()) builder.AddDataSet(*ld0, "LLN0$dsx", builder.Options().extraDataSet);
 
     builder.AddNode(*bay, Common("LLN0"));
     LogicalNode bayMmxu = Common("MMXU1");

@@ -2,14 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "device/DataTree.h"
 
 namespace Mms {
+class NamedVariable;
 class VMD;
-}
+}  // namespace Mms
 
 namespace TestDevice {
 
@@ -33,6 +35,10 @@ struct ModelOptions {
     bool otherFcOrder = false;
     // More than zero: a node whose CF holds this many components (HugeFcNode.h).
     int hugeFcComponents = 0;
+    // The small model: one more data set of LD0, "LLN0$dsx", of these members: the
+    // domain's variables, or "name(i)" for element i of the array variable "name" (past
+    // the array's end such a member names nothing the device holds).
+    std::vector<std::string> extraDataSet;
 };
 
 // A controllable data object: "LD0", "CSWI1", "Pos".
@@ -58,6 +64,8 @@ struct ModelSummary {
     std::vector<ReportSpec> reports;
     std::size_t leaves = 0;
     std::size_t logicalNodes = 0;
+    // The variables of the data-set members that name array elements, which no domain files.
+    std::vector<std::shared_ptr<Mms::NamedVariable>> elementMembers;
 };
 
 // The functional constraints of a logical node in the order IEC 61850-8-1 gives.

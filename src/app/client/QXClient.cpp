@@ -299,16 +299,19 @@ bool QXClient::LoadModel() {
     modelReadResult_.store(result);
     // A lost association or a stop ends here: the abort or release that caused it tells
     // the window. A device that fell silent leaves what was read, shown as such.
-    if (stopped ||
-        (result != Iec61850::Acsi::ModelReader::ResultRead && result != Iec61850::Acsi::ModelReader::ResultNoAnswer)) {
+    using Iec61850::Acsi::ModelReader;
+    if (stopped || (result != ModelReader::ResultRead && result != ModelReader::ResultNoAnswer &&
+                    result != ModelReader::ResultIncomplete)) {
         return true;
     }
     server->Bind();
     BuildReadTree({});
     BuildControlTree({});
     BuildReportTree({});
-    NotifyMainWindow(WM_QX_MODEL_READ_DONE, result == Iec61850::Acsi::ModelReader::ResultRead ? 0 : ModelReadPartial,
-                     0);
+    const std::uintptr_t done = result == ModelReader::ResultRead         ? 0
+                                : result == ModelReader::ResultIncomplete ? ModelReadIncomplete
+                                                                          : ModelReadPartial;
+    NotifyMainWindow(WM_QX_MODEL_READ_DONE, done, 0);
     return true;
 }
 

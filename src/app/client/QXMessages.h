@@ -43,5 +43,8 @@ struct ModelReadProgress {
 // wParam of WM_QX_MODEL_READ_DONE when the device fell silent and only part of its model
 // could be read.
 constexpr std::uintptr_t ModelReadPartial = 12;
+// wParam of WM_QX_MODEL_READ_DONE when the model was read but some data set names members
+// that the model does not hold: those data sets are incomplete.
+constexpr std::uintptr_t ModelReadIncomplete = 16;
 
 }  // namespace App

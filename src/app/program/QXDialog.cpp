@@ -287,6 +287,10 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
         PostMessageBox(
             "The device stopped answering while its data model was read.\n\r"
             "Only the part read so far is shown.");
+    } else if (wParam == ModelReadIncomplete) {
+        PostMessageBox(
+            "Some data sets of the device name members that its data model does not hold.\n\r"
+            "Those data sets are shown incomplete.");
     }
     if (client_ == nullptr) return 1;
     std::vector<std::string> names;

@@ -186,6 +186,11 @@ public:
     System::ResultCode WriteVariables(RequestHandle* request, VariableCollection* variables);
     System::ResultCode WriteNamedVariableListValues(NamedVariableList* list);
     System::ResultCode WriteNamedVariableList(RequestHandle* request, NamedVariableList* list);
+    // A write of the list whose data are the values of `values`, one per member in member
+    // order (InvalidArguments otherwise): values kept apart from the members', which the
+    // answer leaves alone; it marks `values` instead, one result each.
+    System::ResultCode WriteNamedVariableList(RequestHandle* request, NamedVariableList* list,
+                                              VariableCollection* values);
     System::ResultCode DefineNamedVariableListObject(NamedVariableList* list);
     System::ResultCode DefineNamedVariableList(RequestHandle* request, NamedVariableList* list);
     // A successful answer (one matched, one deleted) takes the list out of its owner's

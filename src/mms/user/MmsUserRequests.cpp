@@ -464,6 +464,27 @@ ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, Nam
                   });
 }
 
+ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, NamedVariableList* list,
+                                                     VariableCollection* values) {
+    if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
+    if (request == nullptr || list == nullptr || values == nullptr || values->size() != list->Members.size()) {
+        return System::InvalidArguments;
+    }
+    MmsConnection* mms = GetMmsConnection();
+    return Submit(request, false, MmsServiceWrite, values, RequestHandle::KindVariableCollection,
+                  [mms, list, values](RequestHandle& handle) {
+                      CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
+                      CoderValue<MmsDataList> data(MmsDataListType);
+                      if (ResultCode result = BuildListAccess(*list, *access); result != System::OkNoError) {
+                          return result;
+                      }
+                      if (ResultCode result = BuildDataList(*values, *data); result != System::OkNoError) {
+                          return result;
+                      }
+                      return mms->SendWriteRequest(handle, *access, *data);
+                  });
+}
+
 ResultCode MmsUserConnection::DefineNamedVariableListObject(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;

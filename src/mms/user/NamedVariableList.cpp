@@ -1,5 +1,7 @@
 #include "mms/user/NamedVariableList.h"
 
+#include <charconv>
+#include <string>
 #include <utility>
 
 #include "mms/pdu/CoderValue.h"
@@ -10,9 +12,38 @@
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/VMD.h"
+#include "mms/values/Array.h"
+#include "mms/values/Container.h"
 #include "system/NumberText.h"
 
 namespace Mms {
+
+namespace {
+
+// A domain's member named "name(i)": element i of the array variable "name", as the
+// variable that element is bound to (a device model binds its array elements to variables
+// of their own). Null when the name has no index, or nothing answers to it.
+NamedVariable* ArrayElementVariable(const VMD& vmd, const MmsObjectName& name) {
+    if (name.present != MmsObjectNameDomainSpecific) return nullptr;
+    const std::string item = MmsText(name.choice.domainSpecific.itemId);
+    const std::size_t open = item.rfind('(');
+    if (open == std::string::npos || open == 0 || item.back() != ')') return nullptr;
+    std::size_t index = 0;
+    const char* first = item.data() + open + 1;
+    const char* last = item.data() + item.size() - 1;
+    const auto [end, error] = std::from_chars(first, last, index);
+    if (first == last || error != std::errc() || end != last) return nullptr;
+    Domain* domain = nullptr;
+    if (vmd.FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) != System::OkNoError) return nullptr;
+    const NamedVariable* array = domain->FindNamedVariable(std::string_view(item).substr(0, open));
+    const Container* value = array != nullptr ? array->GetValue() : nullptr;
+    if (value == nullptr || value->GetClassId() != ArrayClassId) return nullptr;
+    const auto& elements = static_cast<const Array&>(*value);
+    if (index >= elements.GetElementCount()) return nullptr;
+    return dynamic_cast<NamedVariable*>(elements.GetElement(index)->GetBoundVariable());
+}
+
+}  // namespace
 
 NamedVariableList::NamedVariableList(MmsObject* owner) : MmsObject(owner) {}
 
@@ -107,6 +138,9 @@ System::ResultCode NamedVariableList::SetMembers(const MmsVariableList& variable
             found = variable != nullptr ? System::OkNoError : System::InvalidArguments;
         } else if (vmd != nullptr) {
             found = vmd->FindNamedVariable(spec.choice.name, variable);
+            if (found != System::OkNoError && (variable = ArrayElementVariable(*vmd, spec.choice.name)) != nullptr) {
+                found = System::OkNoError;
+            }
         }
         if (found != System::OkNoError) return found;
         Members.push_back(variable);

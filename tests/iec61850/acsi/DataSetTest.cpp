@@ -11,6 +11,7 @@
 #include "iec61850/acsi/model/DataSetAssociation.h"
 #include "iec61850/acsi/model/DataSetLifetime.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
+#include "iec61850/acsi/model/StagedWrite.h"
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/MmsUserLayer.h"
 #include "mms/user/ModelHold.h"
@@ -71,15 +72,32 @@ TEST_F(DataSets, MembersResolveAcrossConstraintsInListOrder) {
     EXPECT_EQ(values[2], (ValueRecord{"MX", "PROT/MMXU1.A.phsA.cVal.mag.f", "12.5"}));
     EXPECT_EQ(values[3], (ValueRecord{"ST", "PROT/GGIO1.Ind1.stVal", "True"}));
 
-    ASSERT_EQ(dataSet->SetMemberValues({{"ST", "PROT/XCBR1.Pos.stVal", "10"}, {"CF", "PROT/LLN0.Mod.ctlModel", "4"}}),
-              System::OkNoError);
+    // The values go into copies of the members; the model keeps its own until a device
+    // confirms them.
+    StagedWrite staged;
+    ASSERT_EQ(
+        dataSet->SetMemberValues({{"ST", "PROT/XCBR1.Pos.stVal", "10"}, {"CF", "PROT/LLN0.Mod.ctlModel", "4"}}, staged),
+        System::OkNoError);
+    EXPECT_EQ(staged.Variables().size(), 4u);  // one per list member, the repeated one once
+    auto* ctlModel = dynamic_cast<DataItem*>(model.Find("CF", "PROT/LLN0.Mod.ctlModel"));
     std::string text;
-    dynamic_cast<DataItem*>(model.Find("CF", "PROT/LLN0.Mod.ctlModel"))->GetValueText(text);
-    EXPECT_EQ(text, "4");
-    // A value that does not fit ends there; one that names nothing too.
-    EXPECT_EQ(dataSet->SetMemberValues({{"CF", "PROT/LLN0.Mod.ctlModel", "300"}}), System::OutOfRange);
-    EXPECT_EQ(dataSet->SetMemberValues({{"MX", "PROT/LLN0.Mod.ctlModel", "1"}}), System::InvalidArguments);
-    EXPECT_EQ(dataSet->SetMemberValues({}), System::Error);
+    ctlModel->GetValueText(text);
+    EXPECT_EQ(text, "1");
+    {
+        const Mms::ModelHold hold(nullptr);
+        Mms::Container* copy = staged.CopyOf(hold, *model.domain.FindNamedVariable("LLN0$CF$Mod$ctlModel"));
+        ASSERT_NE(copy, nullptr);
+        copy->ToText(text);
+        EXPECT_EQ(text, "4");
+    }
+    // A value that does not fit ends there; one that names nothing, or no member, too.
+    StagedWrite refused;
+    EXPECT_EQ(dataSet->SetMemberValues({{"CF", "PROT/LLN0.Mod.ctlModel", "300"}}, refused), System::OutOfRange);
+    EXPECT_EQ(dataSet->SetMemberValues({{"MX", "PROT/LLN0.Mod.ctlModel", "1"}}, refused), System::InvalidArguments);
+    EXPECT_EQ(dataSet->SetMemberValues({{"ST", "PROT/GGIO1.Ind12.stVal", "True"}}, refused), System::InvalidArguments);
+    EXPECT_EQ(dataSet->SetMemberValues({}, refused), System::Error);
+    ctlModel->GetValueText(text);
+    EXPECT_EQ(text, "1");
 }
 
 TEST_F(DataSets, DataSetsFromTheDirectoryOfNamesOnDeviceAndNodes) {

@@ -212,6 +212,48 @@ TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
     }
 }
 
+// A data set member may name an array element; one that names nothing the model holds
+// leaves its data set incomplete, and the read says so in its result and its progress.
+TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> members;
+        std::int32_t result;
+        std::vector<std::string> resolved;  // empty: the data set is incomplete
+    };
+    const Case cases[] = {
+        {"an array element",
+         {"GGIO1$ST$CntHst$hstVal(3)", "MMXU1$MX$Hz"},
+         ModelReader::ResultRead,
+         {"ST LD0/GGIO1.CntHst.hstVal.[3]", "MX LD0/MMXU1.Hz"}},
+        {"an element past the array's end",
+         {"MMXU1$MX$Hz", "GGIO1$ST$CntHst$hstVal(9)"},
+         ModelReader::ResultIncomplete,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDevice::Device::Options options;
+        options.model.extraDataSet = c.members;
+        ReadingSession session(options);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        ModelReader reader(*session.client);
+        ModelProgress last;
+        reader.SetProgressHook([&](const ModelProgress& progress) { last = progress; });
+        EXPECT_EQ(reader.Run(), c.result);
+        EXPECT_EQ(last.incompleteDataSets, c.resolved.empty() ? 1u : 0u);
+        DataSet* dataSet = nullptr;
+        ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.dsx", dataSet), System::OkNoError);
+        const Mms::ModelHold hold(session.server.get());
+        EXPECT_EQ(dataSet->IsComplete(), !c.resolved.empty());
+        std::vector<std::string> members;
+        for (const NamedObject* member : dataSet->GetMembers()) {
+            members.push_back(member->GetFcName() + " " + member->GetReference());
+        }
+        if (!c.resolved.empty()) EXPECT_EQ(members, c.resolved);
+    }
+}
+
 // Read by functional constraint, a node is built and its local directories follow: data
 // and report blocks for every node, and for LLN0 also GOOSE, setting-group and
 // sampled-value blocks.
@@ -242,12 +284,14 @@ TEST(ModelRead, AConstraintWhoseDirectoryFailsIsDropped) {
         EXPECT_EQ(xcbr->FindFc("ST"), nullptr);
         EXPECT_NE(xcbr->FindFc("CF"), nullptr);
         for (const FunctionalConstraint* group : xcbr->GetFcsInOrder()) EXPECT_NE(group->GetFc(), "ST");
-        // The data set that named XCBR1's position keeps the members that are there.
+        // The data set that named XCBR1's position is read, but incomplete: the model no
+        // longer holds that member.
         const DataSet* ds1 = session.server->FindNode(hold, "LD0/LLN0")->FindDataSet("ds1");
         ASSERT_NE(ds1, nullptr);
         EXPECT_EQ(ds1->GetState(), ObjectState::Read);
+        EXPECT_FALSE(ds1->IsComplete());
     });
-    EXPECT_EQ(outcome.result, ModelReader::ResultRead);
+    EXPECT_EQ(outcome.result, ModelReader::ResultIncomplete);
     EXPECT_EQ(outcome.read, outcome.objects);
 }
 

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <list>
 #include <set>
 #include <string>
 
+#include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/acsi/model/DataSetLifetime.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/pdu/MmsPduError.h"
@@ -325,6 +330,142 @@ TEST_F(Services, AWriteRefusedPerMemberGivesThatMembersError) {
     });
     EXPECT_EQ(block.serviceError, 1);
     other.ClearAssociation();
+}
+
+TEST_F(Services, TheModelTakesOnlyTheValuesTheDeviceConfirmed) {
+    auto value = [&](const std::string& fc, const std::string& reference) {
+        std::list<NamedObject*> found;
+        EXPECT_EQ(session.server->FindObjects(fc, reference, found), System::OkNoError);
+        std::string text;
+        const Mms::ModelHold hold(session.server.get());
+        if (found.size() == 1) dynamic_cast<DataItem*>(found.front())->GetValueText(text);
+        return text;
+    };
+    // The association's own data set, which the device does not know: enabling a block
+    // on it is refused by the device alone.
+    DataSet* mine = nullptr;
+    ASSERT_EQ(CreateAssociationDataSet(*session.client->GetAssociation(), "mine", {{"MX", "LD0/MMXU1.Hz", ""}}, mine),
+              System::OkNoError);
+    struct Expected {
+        std::string fc;
+        std::string reference;
+        std::string value;  // empty: as before the write
+    };
+    struct Case {
+        const char* name;
+        std::function<Confirmation()> write;
+        bool sent;
+        bool refused;
+        std::vector<Expected> after;
+    };
+    auto call = [&](auto request) { return [this, request] { return Call(request); }; };
+    const Case cases[] = {
+        {"an attribute the block lacks",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "4321"}, {"NoSuch", "1"}}, AnswerFrom::Device);
+         }),
+         false,
+         true,
+         {{"RP", "LD0/LLN0.urcb01.IntgPd", ""}}},
+        {"a text that does not fit after one that does",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"},
+                                    {{"MX", "LD0/MMXU1.TotW.mag.f", "1.5"}, {"ST", "LD0/XCBR1.OpCnt.stVal", "abc"}},
+                                    AnswerFrom::Device);
+         }),
+         false,
+         true,
+         {{"MX", "LD0/MMXU1.TotW.mag.f", ""}}},
+        {"a data set the association does not know",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetBRCBValues(id, "LD0/LLN0.brcb01", {{"IntgPd", "4321"}, {"DatSet", "LD0/LLN0$none"}},
+                                    AnswerFrom::Device);
+         }),
+         false,
+         true,
+         {{"BR", "LD0/LLN0.brcb01.IntgPd", ""}, {"BR", "LD0/LLN0.brcb01.DatSet", ""}}},
+        {"a data-set write that does not fit",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetDataSetValues(id, "LD0/LLN0.ds2",
+                                       {{"MX", "LD0/MMXU1.Hz.mag.f", "51"}, {"ST", "LD0/GGIO1.IntIn1.stVal", "x"}},
+                                       AnswerFrom::Device);
+         }),
+         false,
+         true,
+         {{"MX", "LD0/MMXU1.Hz.mag.f", ""}}},
+        {"refused by the device",
+         [&] {
+             TestDevice::Faults faults;
+             faults.refused[5] = {true, 1, 0};  // every write
+             session.device.SetFaults(faults);
+             const Confirmation values = Call([](RecordingClient& c, std::uint32_t& id) {
+                 return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {{"MX", "LD0/MMXU1.TotW.mag.f", "77"}},
+                                        AnswerFrom::Device);
+             });
+             const Confirmation list = Call([](RecordingClient& c, std::uint32_t& id) {
+                 return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "51"}},
+                                           AnswerFrom::Device);
+             });
+             const Confirmation block = Call([](RecordingClient& c, std::uint32_t& id) {
+                 return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "4321"}}, AnswerFrom::Device);
+             });
+             session.device.SetFaults({});
+             EXPECT_NE(values.serviceError, 0);
+             EXPECT_NE(list.serviceError, 0);
+             return block;
+         },
+         true,
+         true,
+         {{"MX", "LD0/MMXU1.TotW.mag.f", ""}, {"MX", "LD0/MMXU1.Hz.mag.f", ""}, {"RP", "LD0/LLN0.urcb01.IntgPd", ""}}},
+        {"a block partly refused: enabled on a data set the device does not know",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetURCBValues(id, "LD0/LLN0.urcb02",
+                                    {{"DatSet", "@mine"}, {"IntgPd", "4321"}, {"RptEna", "True"}}, AnswerFrom::Device);
+         }),
+         true,
+         true,
+         {{"RP", "LD0/LLN0.urcb02.DatSet", "@mine"},
+          {"RP", "LD0/LLN0.urcb02.IntgPd", "4321"},
+          {"RP", "LD0/LLN0.urcb02.RptEna", ""}}},
+        {"values partly refused",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetDataValues(
+                 id, {"RP", "LD0/LLN0.urcb02"},
+                 {{"RP", "LD0/LLN0.urcb02.IntgPd", "2222"}, {"RP", "LD0/LLN0.urcb02.RptEna", "True"}},
+                 AnswerFrom::Device);
+         }),
+         true,
+         true,
+         {{"RP", "LD0/LLN0.urcb02.IntgPd", "2222"}, {"RP", "LD0/LLN0.urcb02.RptEna", ""}}},
+        {"a data set written",
+         call([](RecordingClient& c, std::uint32_t& id) {
+             return c.SetDataSetValues(id, "LD0/LLN0.ds2", {{"MX", "LD0/MMXU1.Hz.mag.f", "50.5"}}, AnswerFrom::Device);
+         }),
+         true,
+         false,
+         {{"MX", "LD0/MMXU1.Hz.mag.f", "50.5"}, {"MX", "LD0/MMXU1.TotW.mag.f", ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> before;
+        for (const Expected& expected : c.after) before.push_back(value(expected.fc, expected.reference));
+        const std::size_t requests = DeviceRequests();
+        const Confirmation confirmation = c.write();
+        EXPECT_EQ(DeviceRequests() > requests, c.sent);
+        EXPECT_EQ(confirmation.serviceError != 0, c.refused);
+        for (std::size_t i = 0; i < c.after.size(); ++i) {
+            const Expected& expected = c.after[i];
+            EXPECT_EQ(value(expected.fc, expected.reference), expected.value.empty() ? before[i] : expected.value)
+                << expected.reference;
+        }
+    }
+    // The device holds what the model holds, and the block follows the data set it names.
+    EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb02$IntgPd"), "2222");
+    EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb02$RptEna"), "False");
+    std::list<NamedObject*> blocks;
+    ASSERT_EQ(session.server->CollectURCBs("LD0/LLN0.urcb02", "RP", blocks), System::OkNoError);
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(dynamic_cast<ControlBlock*>(blocks.front())->GetDataSet(), mine);
 }
 
 TEST_F(Services, TheDevicesErrorAnswersAreMapped) {

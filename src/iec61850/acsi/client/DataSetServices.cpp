@@ -2,6 +2,7 @@
 
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/ServiceModel.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/DataSetLifetime.h"
@@ -93,14 +94,18 @@ void SetDataSetValues::execute() {
     Mms::NamedVariableList* list = dataSet->GetList();
     if (list == nullptr) return CompleteWith(System::Error);
     // Takes the model lock itself; a text that does not fit refuses before anything is sent.
-    if (const ResultCode taken = dataSet->SetMemberValues(values); taken != System::OkNoError) {
+    if (const ResultCode taken = dataSet->SetMemberValues(values, staged); taken != System::OkNoError) {
         return CompleteWith(taken);
     }
-    Handed(GetAssociation().WriteNamedVariableList(this, list));
+    Handed(GetAssociation().WriteNamedVariableList(this, list, &staged.Variables()));
 }
 
 void SetDataSetValues::complete() {
     ResultFromServiceError();
+    if (Server* server = GetServer(); server != nullptr && !IsLocal()) {
+        const Mms::ModelHold hold(server);
+        if (hold.Taken()) staged.Commit(hold, WriteAnswerApplied(*this));
+    }
     Confirm([](ClientApplication& client, Service& service) {
         client.OnSetDataSetValues(static_cast<SetDataSetValues*>(&service));
     });

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/StagedWrite.h"
 #include "iec61850/acsi/model/ValueRecord.h"
 
 namespace Iec61850::Acsi {
@@ -34,7 +35,8 @@ public:
     std::vector<ValueRecord> values;
 };
 
-// Writes the records into the members, then the list in one write.
+// Writes the records into copies of the members and the copies as the list in one write;
+// the model takes each member the device confirmed (DataSet::SetMemberValues).
 class SetDataSetValues : public Service {
 public:
     SetDataSetValues(TPAppAssociation& association, std::string reference, std::vector<ValueRecord> values,
@@ -45,6 +47,7 @@ public:
     std::string reference;
     std::vector<ValueRecord> values;
     DataSet* dataSet = nullptr;
+    StagedWrite staged;
 };
 
 // A new data set of a logical node ("LD/LN.name") or of the association ("@name"), with

@@ -97,6 +97,7 @@ void SetDataValues::execute() {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
         if (!records.empty()) {
+            // The texts go into copies: the model takes them only once the device has.
             for (const ValueRecord& record : records) {
                 std::list<NamedObject*> objects;
                 outcome = server->ResolveReference(hold, record.reference, record.fc, objects);
@@ -106,14 +107,15 @@ void SetDataValues::execute() {
                     break;
                 }
                 auto* item = dynamic_cast<DataItem*>(objects.front());
-                outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
-                if (outcome != System::OkNoError) break;
-                auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
+                auto* variable = item != nullptr ? dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject()) : nullptr;
                 if (variable == nullptr) {
                     outcome = System::InvalidArguments;
                     break;
                 }
-                variables.push_back(variable);
+                outcome = staged.Stage(hold, *variable);
+                if (outcome != System::OkNoError) break;
+                outcome = staged.CopyOf(hold, *variable)->FromText(record.value);
+                if (outcome != System::OkNoError) break;
             }
         } else {
             for (NamedObject* object : found) {
@@ -127,12 +129,20 @@ void SetDataValues::execute() {
         }
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);
-    Handed(GetAssociation().WriteVariables(this, &variables));
+    Handed(GetAssociation().WriteVariables(this, records.empty() ? &variables : &staged.Variables()));
 }
 
 void SetDataValues::complete() {
     ResultFromServiceError();
-    WalkAccessErrors(*this, found);
+    if (records.empty()) {
+        WalkAccessErrors(*this, found);
+    } else {
+        WalkAccessErrors(*this, staged.Variables());
+        if (Server* server = GetServer()) {
+            const Mms::ModelHold hold(server);
+            if (hold.Taken()) staged.Commit(hold, WriteAnswerApplied(*this));
+        }
+    }
     Confirm([](ClientApplication& client, Service& service) {
         client.OnSetDataValues(static_cast<SetDataValues*>(&service));
     });

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/StagedWrite.h"
 #include "iec61850/acsi/model/ValueRecord.h"
 #include "mms/user/MmsUserConnection.h"
 
@@ -43,10 +44,10 @@ public:
     std::vector<ValueRecord> values;
 };
 
-// Writes values: each record's text is taken by the one object it names (in the device's
-// own type; a text that does not fit is refused before anything is sent), and the
-// objects are written in one request. Without records the objects are written as the
-// model holds them.
+// Writes values: each record's text is taken by a copy of the one object it names (in the
+// device's own type; a text that does not fit is refused before anything is sent), the
+// copies are written in one request, and the model takes each copy the device confirmed.
+// Without records the objects are written as the model holds them.
 class SetDataValues : public Service {
 public:
     SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
@@ -58,7 +59,10 @@ public:
     std::string reference;
     std::vector<ValueRecord> records;
     std::list<NamedObject*> found;
+    // The objects written as the model holds them (no records).
     Mms::VariableCollection variables;
+    // The records' values until the device confirms them.
+    StagedWrite staged;
 };
 
 }  // namespace Iec61850::Acsi

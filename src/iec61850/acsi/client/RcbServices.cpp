@@ -6,8 +6,10 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/ControlBlock.h"
+#include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
 
 namespace Iec61850::Acsi {
 
@@ -113,25 +115,44 @@ void SetRCBValues::execute() {
         for (const auto& [name, value] : records) {
             if (outcome != System::OkNoError) break;
             NamedObject* attribute = chosen->FindOwnedChild(name);
-            if (attribute == nullptr) {
+            Mms::NamedVariable* variable =
+                attribute != nullptr ? dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject()) : nullptr;
+            if (variable == nullptr) {
                 outcome = System::InvalidArguments;
                 break;
             }
-            // A text that does not fit the device's type is refused before anything is sent.
-            outcome = attribute->ValueFromText(value);
+            // The text goes into a copy, refused there when it does not fit the device's
+            // type: the block keeps its values until the device has taken the new ones.
+            outcome = staged.Stage(hold, *variable);
+            if (outcome == System::OkNoError) outcome = staged.CopyOf(hold, *variable)->FromText(value);
             if (outcome != System::OkNoError) break;
-            if (auto* variable = dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject())) {
-                variables.push_back(variable);
+            if (name == "DatSet") {
+                // The association's lookup, which knows its own data sets ("@name") too.
+                DataSet* dataSet = nullptr;
+                if (!value.empty()) outcome = GetAssociation().FindDataSet(hold, value, dataSet);
+                datSetVariable = variable;
             }
-            if (name == "DatSet") outcome = chosen->Bind(hold);
         }
     }
     if (outcome != System::OkNoError) return refuse(outcome);
-    Handed(GetAssociation().WriteVariables(this, &variables));
+    Handed(GetAssociation().WriteVariables(this, &staged.Variables()));
 }
 
 void SetRCBValues::Answered() {
-    if (ResultFromServiceError() == 0) WalkAccessErrors(*this, variables);
+    if (ResultFromServiceError() == 0) WalkAccessErrors(*this, staged.Variables());
+    Server* server = GetServer();
+    if (server == nullptr || chosen == nullptr || IsLocal()) return;
+    const Mms::ModelHold hold(server);
+    if (!hold.Taken()) return;
+    staged.Commit(hold, WriteAnswerApplied(*this));
+    if (datSetVariable == nullptr || !staged.IsConfirmed(*datSetVariable)) return;
+    // The block follows the data set the device now names, found as the write found it.
+    std::string name;
+    DataSet* dataSet = nullptr;
+    if (datSetVariable->ToText(name) == System::OkNoError && !name.empty()) {
+        GetAssociation().FindDataSet(hold, name, dataSet);
+    }
+    chosen->SetDataSet(dataSet);
 }
 
 SetBRCBValues::SetBRCBValues(TPAppAssociation& association, std::string reference, AttributeValues records,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "iec61850/acsi/client/Service.h"
+#include "iec61850/acsi/model/StagedWrite.h"
 #include "mms/user/MmsUserConnection.h"
 
 namespace Iec61850::Acsi {
@@ -49,7 +50,11 @@ public:
 };
 
 // Writes attributes of one report control block (the last one found under "BR" or "RP")
-// in the caller's order, in one write; a DatSet record binds the block's data set again.
+// in the caller's order, in one write. The texts go into copies (StagedWrite): an attribute
+// the block lacks, a text that does not fit or a DatSet that names no data set the
+// association knows ("@name" included) refuses the write before anything is sent, and
+// the block takes each attribute the device confirmed; a confirmed DatSet attaches the
+// block to the data set it names.
 class SetRCBValues : public Service {
 public:
     SetRCBValues(TPAppAssociation& association, std::int32_t kind, std::string reference, AttributeValues records,
@@ -60,10 +65,16 @@ public:
     std::string reference;
     AttributeValues records;
     ControlBlock* chosen = nullptr;
-    Mms::VariableCollection variables;
+    // The attributes' values until the device confirms them.
+    StagedWrite staged;
 
 protected:
+    // The service error, then the confirmed values into the block.
     void Answered();
+
+private:
+    // The block's DatSet attribute when a record writes it.
+    Mms::NamedVariable* datSetVariable = nullptr;
 };
 
 class SetBRCBValues : public SetRCBValues {

@@ -4,6 +4,8 @@
 #include "iec61850/acsi/client/Service.h"
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/NamedObject.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/user/Variable.h"
 #include "mms/values/Container.h"
 
@@ -25,6 +27,13 @@ void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects) 
     std::list<Mms::Variable*> variables;
     for (NamedObject* object : objects) variables.push_back(VariableOf(object));
     WalkAccessErrors(service, variables);
+}
+
+bool WriteAnswerApplied(const Service& service) {
+    if (service.GetAnswerKind() != Mms::MmsPduConfirmedResponse) return false;
+    // A member refused by the device comes back as an error of class access.
+    return service.GetResult() == System::OkNoError ||
+           (service.GetResult() == System::Error && service.GetErrorClass() == Mms::MmsErrorClassAccess);
 }
 
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records) {

@@ -22,6 +22,9 @@ Mms::Variable* VariableOf(NamedObject* object);
 // The access status of each object's variable in turn, until one gives a service error.
 void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects);
 void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variables);
+// Whether the service's write answer was applied to what it wrote: a write response, wholly
+// successful or refused per member (StagedWrite::Commit).
+bool WriteAnswerApplied(const Service& service);
 // One record per leaf of each data item, read under the model lock.
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records);
 

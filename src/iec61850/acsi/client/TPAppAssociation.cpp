@@ -393,16 +393,38 @@ ResultCode TPAppAssociation::OnInitiateRequest(Mms::MmsFrame& frame) {
 
 // ---- data sets ----
 
+namespace {
+
+// The name of an association's data set ("@name", nothing or blanks before the "@").
+bool AssociationDataSetName(std::string_view reference, std::string_view& name) {
+    const std::vector<std::string_view> parts = SplitText(reference, '@');
+    if (parts.size() != 2 || parts[0].find_first_not_of(' ') != std::string_view::npos) return false;
+    name = parts[1];
+    return true;
+}
+
+}  // namespace
+
 ResultCode TPAppAssociation::FindDataSet(std::string_view reference, DataSet*& found) {
     found = nullptr;
-    const std::vector<std::string_view> parts = SplitText(reference, '@');
-    if (parts.size() == 2 && parts[0].find_first_not_of(' ') == std::string_view::npos) {
-        found = FindDataSet(parts[1]);
+    if (std::string_view name; AssociationDataSetName(reference, name)) {
+        found = FindDataSet(name);
         return found != nullptr ? System::OkNoError : System::InvalidArguments;
     }
     Server* server = GetServer();
     if (server == nullptr) return System::InvalidArguments;
     return server->FindDataSet(reference, found);
+}
+
+ResultCode TPAppAssociation::FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found) {
+    found = nullptr;
+    if (std::string_view name; AssociationDataSetName(reference, name)) {
+        found = FindDataSet(name);
+        return found != nullptr ? System::OkNoError : System::InvalidArguments;
+    }
+    Server* server = GetServer();
+    if (server == nullptr) return System::InvalidArguments;
+    return server->FindDataSet(hold, reference, found);
 }
 
 ResultCode TPAppAssociation::CreateDataSetObject(CreateDataSet& service) {

@@ -146,6 +146,8 @@ public:
     // "@name" (nothing or blanks before the "@"): this association's data set; anything
     // else: the server's model. InvalidArguments when there is none.
     System::ResultCode FindDataSet(std::string_view reference, DataSet*& found);
+    // The same under the caller's hold of the model lock.
+    System::ResultCode FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found);
     // The data set the service names, made in the model ("LN.name" below "LD/") or for
     // this association ("@name").
     System::ResultCode CreateDataSetObject(CreateDataSet& service);

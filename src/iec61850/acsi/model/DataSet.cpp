@@ -7,10 +7,12 @@
 #include "iec61850/acsi/model/ControlBlock.h"
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSetAssociation.h"
+#include "iec61850/acsi/model/StagedWrite.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/VMD.h"
+#include "mms/values/Container.h"
 
 namespace Iec61850::Acsi {
 
@@ -114,16 +116,29 @@ ObjectState DataSet::SetState(ObjectState state) {
     return GetState();
 }
 
-System::ResultCode DataSet::SetMemberValues(const std::vector<ValueRecord>& records) {
+System::ResultCode DataSet::SetMemberValues(const std::vector<ValueRecord>& records, StagedWrite& staged) {
     if (records.empty()) return System::Error;
+    Mms::NamedVariableList* list = GetList();
+    if (list == nullptr) return System::InvalidState;
     Mms::VMD::ModelHold hold(Mms::VMD::Of(GetMmsObject()));
+    // Every member goes into the write, so every member is staged, in member order.
+    for (Mms::Variable* member : list->Members) {
+        Mms::NamedVariable* variable = NamedVariableOf(member);
+        if (variable == nullptr) return System::InvalidArguments;
+        if (const System::ResultCode copied = staged.Stage(hold, *variable); copied != System::OkNoError) return copied;
+    }
     System::ResultCode last = System::OkNoError;
     for (const ValueRecord& record : records) {
         NamedObject* object = nullptr;
         if (Resolve(hold, record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
-        auto* item = dynamic_cast<DataItem*>(object);
-        if (item == nullptr) return System::InvalidArguments;
-        last = item->SetValueText(record.value);
+        Mms::NamedVariable* variable = NamedVariableOf(object->GetMmsObject());
+        if (dynamic_cast<DataItem*>(object) == nullptr || variable == nullptr || variable->GetValue() == nullptr) {
+            return System::InvalidArguments;
+        }
+        // Only a member or a part of one is written: anything else would never be sent.
+        Mms::Container* copy = staged.CopyOf(hold, *variable->GetValue());
+        if (copy == nullptr) return System::InvalidArguments;
+        last = copy->FromText(record.value);
         if (last != System::OkNoError) return last;
     }
     return last;

@@ -15,6 +15,7 @@ namespace Iec61850::Acsi {
 
 class ControlBlock;
 class DataSetAssociation;
+class StagedWrite;
 
 // A data set: model objects in member order (not owned), bound to the named variable list
 // that carries it. Control blocks that name it are attached to it, so that when it goes
@@ -37,11 +38,19 @@ public:
     ObjectState SetState(ObjectState state) override;
     ModelClass GetModelClass() const override;
 
-    // Writes each record's value into the one object its constraint and reference name.
-    virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records);
+    // Stages every member of the list (StagedWrite) and writes each record's value into the
+    // copy of the one object its constraint and reference name, which must be a member or
+    // part of one (InvalidArguments otherwise); the model keeps its values until the
+    // device confirms the write. Error for no records. Takes the model lock.
+    virtual System::ResultCode SetMemberValues(const std::vector<ValueRecord>& records, StagedWrite& staged);
     // The value records of every member in member order; Error without members.
     virtual System::ResultCode GetMemberValues(std::vector<ValueRecord>& records);
+    // The members are the device's: the member list was read and every member found.
     virtual bool IsComplete() const { return directoryState == MemberListState::Complete; }
+    // The member list was read, whether or not every member was found.
+    bool IsMemberListRead() const {
+        return directoryState == MemberListState::Complete || directoryState == MemberListState::Unresolved;
+    }
 
     // Appends the objects the records name to the members and their variables to the list;
     // InvalidArguments for a record that names nothing, Error for an object without a variable.

@@ -194,7 +194,7 @@ bool LogicalNode::IsFullyRead() const {
         if (!group->IsRead()) return false;
     }
     for (const auto& [name, dataSet] : dataSets_) {
-        if (!dataSet->IsComplete()) return false;
+        if (!dataSet->IsMemberListRead()) return false;
     }
     return readingState == NodeReadingState::Read || readingState == NodeReadingState::GivenUp;
 }

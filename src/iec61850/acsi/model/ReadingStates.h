@@ -58,6 +58,9 @@ enum class MemberListState : std::uint32_t {
     MoreFollows = 6,
     Complete = 7,
     Asked = 8,
+    // Answered, but a member names nothing the model holds: final, and the data set is
+    // incomplete (its members are not the device's).
+    Unresolved = 11,
 };
 
 // Every model object's own state (NamedObject): whether its values or its structure have

@@ -27,7 +27,12 @@ bool ModelReader::Count(ModelProgress& progress) const {
     progress.logicalDevices = counts[2];
     progress.dataObjects = counts[3];
     progress.allObjects = counts[4];
+    progress.incompleteDataSets = client_.CountIncompleteDataSets(hold);
     return true;
+}
+
+std::int32_t ModelReader::ReadResult() const {
+    return client_.CountIncompleteDataSets() == 0 ? ResultRead : ResultIncomplete;
 }
 
 std::int32_t ModelReader::Run() {
@@ -45,7 +50,13 @@ std::int32_t ModelReader::Run() {
         // pass for a model that is read.
         if (!client_.IsAssociated()) return ResultLost;
         System::ResultCode lock = System::OkNoError;
-        if (client_.IsModelRead(lock)) return ResultRead;
+        if (client_.IsModelRead(lock)) {
+            const std::int32_t result = ReadResult();
+            // The last answers may have left a data set incomplete since the last count.
+            ModelProgress progress;
+            if (result == ResultIncomplete && hook_ && Count(progress)) hook_(progress);
+            return result;
+        }
         RClient::StepOutcome outcome;
         if (lock == System::OkNoError) lock = client_.ReadModelStep(outcome);
         if (lock == System::Timeout) {

@@ -14,6 +14,8 @@ struct ModelProgress {
     std::uint32_t logicalDevices = 0;
     std::uint32_t dataObjects = 0;
     std::uint32_t allObjects = 0;
+    // Data sets whose members the model does not all hold (left incomplete).
+    std::uint32_t incompleteDataSets = 0;
 };
 
 // The loop that reads a device's whole model through an RClient after association:
@@ -21,14 +23,16 @@ struct ModelProgress {
 // the model is read. The next step follows as soon as a confirmation arrives, or at once
 // when a step moved states on without asking anything.
 //
-// Run's results: 0 the model is read; 8 the association was lost; 12 the device answered
+// Run's results: 0 the model is read; 16 the model is read but some data set is incomplete
+// (a member names nothing the model holds; the progress counts them); 8 the association was lost; 12 the device answered
 // nothing for the MMS time-out of the profile (plus one wait, so that a request that was
 // sent last has timed out first); 9 Stop was called; 1 the model lock failed, or stayed
 // busy for as long (the reader waits for it RClient::ReaderLockWaitMs at a time, so Stop
 // is heard meanwhile).
 //
 // Threads: Run on the caller's thread, which must not be one that delivers answers; the
-// progress hook is called there after each step, with no lock held. Stop from any thread:
+// progress hook is called there after each step, and once more at the end of a read that
+// left a data set incomplete, with no lock held. Stop from any thread:
 // it wakes the wait at once.
 class ModelReader {
 public:
@@ -37,6 +41,7 @@ public:
     static constexpr std::int32_t ResultLockFailed = 1;
     static constexpr std::int32_t ResultLost = 8;
     static constexpr std::int32_t ResultStopped = 9;
+    static constexpr std::int32_t ResultIncomplete = 16;
     static constexpr std::int32_t ResultNoAnswer = 12;
 
     using ProgressHook = std::function<void(const ModelProgress&)>;
@@ -52,6 +57,8 @@ public:
 private:
     // The counts, under a short wait for the model lock: false when it stayed busy.
     bool Count(ModelProgress& progress) const;
+    // ResultRead, or ResultIncomplete when a data set is.
+    std::int32_t ReadResult() const;
 
     RClient& client_;
     ProgressHook hook_;

@@ -301,11 +301,14 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
         if (hold.Taken()) dataSet->directoryState = MemberListState::MoreFollows;
         return 0;
     }
-    // A refused directory leaves the set as it was: empty, and read.
+    // A refused directory leaves the set as it was: empty, and read. An answer whose members
+    // cannot all be found in the model (not applied, or not built) leaves it incomplete.
+    const bool answered = service->GetAnswerKind() == Mms::MmsPduConfirmedResponse;
     const ResultCode built = Succeeded(*service) ? dataSet->Build() : System::OkNoError;
+    const bool unresolved = (answered && !Succeeded(*service)) || built != System::OkNoError;
     const ModelHold hold(server);
     if (!hold.Taken()) return hold.GetResult();
-    dataSet->directoryState = MemberListState::Complete;
+    dataSet->directoryState = unresolved ? MemberListState::Unresolved : MemberListState::Complete;
     dataSet->SetState(ObjectState::Read);
     return built;
 }
@@ -733,6 +736,29 @@ bool RClient::IsModelRead(ResultCode& lock) {
     }
     server->Bind(hold);
     return true;
+}
+
+std::uint32_t RClient::CountIncompleteDataSets() {
+    Server* server = GetServerModel();
+    if (server == nullptr) return 0;
+    const ModelHold hold(server, ReaderLockWaitMs);
+    if (!hold.Taken()) return 0;
+    return CountIncompleteDataSets(hold);
+}
+
+std::uint32_t RClient::CountIncompleteDataSets(const ModelHold&) {
+    Server* server = GetServerModel();
+    if (server == nullptr) return 0;
+    std::uint32_t incomplete = 0;
+    auto count = [&](const DataSet& dataSet) {
+        if (dataSet.directoryState == MemberListState::Unresolved) ++incomplete;
+    };
+    for (const auto& [name, device] : server->GetLogicalDevices()) {
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            for (const auto& [setName, dataSet] : node->GetDataSets()) count(*dataSet);
+        }
+    }
+    return incomplete;
 }
 
 bool RClient::BindIfRead() {

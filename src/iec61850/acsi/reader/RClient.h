@@ -9,6 +9,10 @@
 
 #include "iec61850/acsi/client/ClientApplication.h"
 
+namespace Mms {
+class ModelHold;
+}
+
 namespace Iec61850::Acsi {
 
 class LogicalDevice;
@@ -96,6 +100,11 @@ public:
     // within ReaderLockWaitMs (the second form tells the lock's result: 0, 12 or 1).
     bool IsModelRead();
     bool IsModelRead(System::ResultCode& lock);
+    // The model's data sets whose members could not all be found (MemberListState::Unresolved),
+    // under the model lock (waited for ReaderLockWaitMs); 0 without a server or when the lock
+    // is not had. The second form runs under the caller's hold.
+    std::uint32_t CountIncompleteDataSets();
+    std::uint32_t CountIncompleteDataSets(const Mms::ModelHold& hold);
     // The server's Bind when the server says it is read: true; else false.
     bool BindIfRead();
 
