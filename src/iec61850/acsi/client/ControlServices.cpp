@@ -101,15 +101,9 @@ void ControlWrite::execute() {
         }
         for (const ValueRecord& record : records) {
             if (outcome != System::OkNoError) break;
-            std::list<NamedObject*> objects;
-            outcome = server->ResolveReference(hold, record.reference, record.fc, objects);
-            if (outcome != System::OkNoError) break;
-            if (objects.size() != 1) {
-                outcome = System::Error;
-                break;
-            }
-            auto* item = dynamic_cast<DataItem*>(objects.front());
-            outcome = item != nullptr ? item->SetValueText(record.value) : System::InvalidArguments;
+            DataItem* item = nullptr;
+            outcome = ResolveRecordItem(hold, *server, record, item);
+            if (outcome == System::OkNoError) outcome = item->SetValueText(record.value);
         }
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);

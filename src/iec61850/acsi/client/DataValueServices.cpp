@@ -99,15 +99,10 @@ void SetDataValues::execute() {
         if (!records.empty()) {
             // The texts go into copies: the model takes them only once the device has.
             for (const ValueRecord& record : records) {
-                std::list<NamedObject*> objects;
-                outcome = server->ResolveReference(hold, record.reference, record.fc, objects);
+                DataItem* item = nullptr;
+                outcome = ResolveRecordItem(hold, *server, record, item);
                 if (outcome != System::OkNoError) break;
-                if (objects.size() != 1) {
-                    outcome = System::Error;
-                    break;
-                }
-                auto* item = dynamic_cast<DataItem*>(objects.front());
-                auto* variable = item != nullptr ? dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject()) : nullptr;
+                auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
                 if (variable == nullptr) {
                     outcome = System::InvalidArguments;
                     break;

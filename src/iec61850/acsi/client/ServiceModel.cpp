@@ -45,4 +45,15 @@ void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects,
     }
 }
 
+System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server, const ValueRecord& record,
+                                     DataItem*& item) {
+    item = nullptr;
+    std::list<NamedObject*> objects;
+    const System::ResultCode resolved = server.ResolveReference(hold, record.reference, record.fc, objects);
+    if (resolved != System::OkNoError) return resolved;
+    if (objects.size() != 1) return System::Error;
+    item = dynamic_cast<DataItem*>(objects.front());
+    return item != nullptr ? System::OkNoError : System::InvalidArguments;
+}
+
 }  // namespace Iec61850::Acsi

@@ -4,13 +4,16 @@
 #include <vector>
 
 #include "iec61850/acsi/model/ValueRecord.h"
+#include "system/ResultCode.h"
 
 namespace Mms {
+class ModelHold;
 class Variable;
-}
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
+class DataItem;
 class NamedObject;
 class Server;
 class Service;
@@ -25,6 +28,11 @@ void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variabl
 // Whether the service's write answer was applied to what it wrote: a write response, wholly
 // successful or refused per member (StagedWrite::Commit).
 bool WriteAnswerApplied(const Service& service);
+// The one data item a value record names, under the caller's hold: 0 with the item, or
+// why not (the reference's own refusal, 1 when it names more than one object, 2 when it
+// names something other than a data item).
+System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server, const ValueRecord& record,
+                                     DataItem*& item);
 // One record per leaf of each data item, read under the model lock.
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records);
 
