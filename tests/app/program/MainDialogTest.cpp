@@ -59,6 +59,10 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
     DialogSession session;
     session.Run([&](QWidget* window) {
         EXPECT_EQ(window->windowTitle().toStdString(), "IEC61850 Quorvex");
+        // Of fixed size: no maximise button; the template's minimise and close buttons.
+        EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         const DialogTemplate* layout = FindDialogTemplate(App::IDD_QX_DIALOG);
         ASSERT_NE(layout, nullptr);
         EXPECT_EQ(layout->cx, 613);
