@@ -71,10 +71,14 @@ QWidget* CDialog::Realise(const DialogTemplate& t, CWnd* parent, bool modal) {
         if (main && main != this) parentWidget = main->GetWidget();
     }
     auto* widget = new DialogWidget(this, parentWidget);
-    Qt::WindowFlags flags = Qt::Dialog;
-    if (!(t.style & WS_CAPTION)) flags |= Qt::CustomizeWindowHint;
+    // The buttons are the template's and no more: without the customising hint the window
+    // system adds its own (a maximise button on a window of fixed size). Only a
+    // window that may be resized may be maximised.
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint;
+    if (t.style & WS_CAPTION) flags |= Qt::WindowTitleHint;
     if (t.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint;
     if (t.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+    if ((t.style & WS_SYSMENU) && (t.style & WS_THICKFRAME)) flags |= Qt::WindowMaximizeButtonHint;
     widget->setWindowFlags(flags);
     widget->setModal(modal);
     QFont font = TemplateFont(t.fontFace, t.pointSize);

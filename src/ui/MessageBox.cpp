@@ -17,6 +17,18 @@ QWidget* OwnerWidget(CWnd* owner) {
     return QApplication::activeWindow();
 }
 
+// A box without a caption of its own carries the program's: the main window's caption,
+// else the owner's, else the name of the executable.
+QString DefaultCaption(QWidget* ownerWindow) {
+    if (CWnd* main = CWnd::FromHandle(MessageBridge::GetMainWindow())) {
+        if (QWidget* widget = main->GetWidget(); widget != nullptr && !widget->windowTitle().isEmpty()) {
+            return widget->windowTitle();
+        }
+    }
+    if (ownerWindow != nullptr && !ownerWindow->windowTitle().isEmpty()) return ownerWindow->windowTitle();
+    return ToQt(GetProgramName());
+}
+
 QMessageBox::Icon IconOf(UINT type) {
     switch (type & MB_ICONMASK) {
         case MB_ICONSTOP: return QMessageBox::Critical;
@@ -28,9 +40,10 @@ QMessageBox::Icon IconOf(UINT type) {
 }
 
 int Show(CWnd* owner, const std::string& text, const std::string& caption, UINT type) {
-    QMessageBox box(OwnerWidget(owner));
+    QWidget* ownerWindow = OwnerWidget(owner);
+    QMessageBox box(ownerWindow);
     box.setObjectName(QStringLiteral("MessageBox"));
-    box.setWindowTitle(ToQt(caption.empty() ? GetProgramName() : caption));
+    box.setWindowTitle(caption.empty() ? DefaultCaption(ownerWindow) : ToQt(caption));
     box.setText(ToQt(ToDisplayLines(text)));
     box.setTextFormat(Qt::PlainText);
     box.setIcon(IconOf(type));

@@ -177,11 +177,18 @@ void QXDialog::OnAbout() { about_.DoModal(); }
 
 void QXDialog::UpdateControls() {
     ApplyEnabling();
-    statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
-    statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
-                       : state_ == StateReading    ? LoadString(IDS_READING_MODEL)
-                                                   : std::string(),
-                       1);
+    // A connect under way is no disconnected state: the line names the device asked for,
+    // and, once connected, the one connected to.
+    if (state_ == StateDisconnected && connecting_) {
+        statusBar_.SetText("Connecting", 0);
+        statusBar_.SetText("Connecting to " + peer_, 1);
+    } else {
+        statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
+        statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
+                           : state_ == StateReading    ? LoadString(IDS_READING_MODEL) + " (" + peer_ + ")"
+                                                       : "Connected to " + peer_,
+                           1);
+    }
     statusBar_.SetText({}, 2);
 }
 

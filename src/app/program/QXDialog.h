@@ -53,6 +53,7 @@ public:
 
     // Profile values for the servers this dialog creates ("RemoteNPort" for --port).
     void SetProfileOverride(const std::string& name, const std::string& value) {
+        if (name == "RemoteNPort") remotePort_ = value;
         session_.SetProfileOverride(name, value);
     }
 
@@ -212,6 +213,10 @@ private:
 
     // From Connect to the post of the worker's end.
     bool connecting_ = false;
+    // The device's port the status line names ("RemoteNPort"; the profile's own otherwise),
+    // and "address:port" of the last connect.
+    std::string remotePort_ = "102";
+    std::string peer_;
     bool shutDown_ = false;
     // Where the worker posts its end, and the failure it has to show (worker threads only:
     // one worker at a time, each started after the last was joined).

@@ -33,6 +33,8 @@ LRESULT QXDialog::OnWorkerDone(WPARAM, LPARAM lParam) {
     connecting_ = false;
     const char* failure = reinterpret_cast<const char*>(lParam);
     if (failure != nullptr && failure[0] != '\0' && !shutDown_) ShowConnectFailure(failure);
+    // A connect that failed is no longer shown as under way.
+    if (state_ == StateDisconnected && !shutDown_) UpdateControls();
     ApplyEnabling();
     return 1;
 }
@@ -59,13 +61,14 @@ void QXDialog::ShowConnectFailure(const std::string& detail) {
 bool QXDialog::Connect(const std::string& address, bool reload) {
     if (connecting_ || shutDown_) return false;
     connecting_ = true;
-    ApplyEnabling();
+    peer_ = address + ":" + remotePort_;
+    UpdateControls();
     workerWindow_.store(GetSafeHwnd());
     const System::ResultCode result = session_.Connect(address, reload);
     client_ = session_.GetClient();
     if (result != System::OkNoError) {
         connecting_ = false;
-        ApplyEnabling();
+        UpdateControls();
         ShowConnectFailure(System::ResultCodeText(result));
         return false;
     }

@@ -16,6 +16,7 @@
 #include "app/program/CICDDialog.h"
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/icd/ICDClasses.h"
 #include "ui/CommonDialogs.h"
 
 namespace App {
@@ -78,6 +79,7 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
     // Reads that ended because the association did (an abort confirms them all) give
     // nothing to export; the abort itself is shown by its own message.
     Iec61850::Acsi::Server* server = GetServer();
+    std::string written;
     if (server != nullptr && client_ != nullptr && client_->IsAssociated()) {
         std::string sectionList;
         if (server->BuildIcdSettingsXml(sectionList) != 0) {
@@ -92,10 +94,21 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
                     MessageBox("The device parameters were refused.\n\r" + server->GetIcdExport().GetLastFailure(),
                                "Error", MB_OK | MB_ICONSTOP);
                 } else {
-                    CFileDialog save(false, ".icd", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kIcdFilter);
-                    if (save.DoModal() == IDOK && server->WriteIcdFile(save.GetPathName()) != 0) {
-                        MessageBox("The ICD file could not be written.\n\r" + server->GetIcdExport().GetLastFailure(),
-                                   "Error", MB_OK | MB_ICONSTOP);
+                    // The name offered is the IED's, as the file will name it.
+                    std::vector<std::string> devices;
+                    client_->GetLogicalDeviceNames(devices);
+                    const std::string offered =
+                        devices.empty() ? std::string() : Iec61850::Acsi::Scl::IcdExporter::IedNameOf(devices) + ".icd";
+                    CFileDialog save(false, ".icd", offered.empty() ? nullptr : offered.c_str(),
+                                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kIcdFilter);
+                    if (save.DoModal() == IDOK) {
+                        if (server->WriteIcdFile(save.GetPathName()) != 0) {
+                            MessageBox(
+                                "The ICD file could not be written.\n\r" + server->GetIcdExport().GetLastFailure(),
+                                "Error", MB_OK | MB_ICONSTOP);
+                        } else {
+                            written = save.GetPathName();
+                        }
                     }
                 }
             }
@@ -103,6 +116,8 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
     }
     icdExporting_ = false;
     UpdateControls();
+    // After the panes are set again, which clears the result line.
+    if (!written.empty()) ShowStatusText("ICD file written: " + written);
     return 1;
 }
 

@@ -133,6 +133,8 @@ public:
     // ---- state and facts, read by the file's writers and by tests ----
     std::int32_t GetState() const { return state_; }
     const std::string& GetIedName() const { return iedName_; }
+    // The IED name of devices of these names (in byte order), as an export would write it.
+    static std::string IedNameOf(const std::vector<std::string>& deviceNames);
     const std::string& GetConfigRevision() const { return configRevision_; }
     const SclTreeNode* GetTreeRoot() const { return treeRoot_.get(); }
     IcdModelSource& Source() const { return *source_; }

@@ -98,32 +98,41 @@ std::int32_t IcdExporter::BuildSettingsXml(std::string& text) {
     return 0;
 }
 
+std::string IcdExporter::IedNameOf(const std::vector<std::string>& deviceNames) {
+    std::string ied;
+    if (deviceNames.empty()) return ied;
+    if (deviceNames.size() == 1) {
+        const std::string& name = deviceNames.front();
+        const std::size_t relay = name.find("Relay");
+        if (relay != std::string::npos && relay + 5 == name.size()) {
+            ied = name.substr(0, relay);
+        } else {
+            ied = name.substr(0, std::min<std::size_t>(name.size() - 1, 4));
+        }
+    } else {
+        for (const std::string& name : deviceNames) {
+            if (ied.empty()) {
+                ied = name;
+                continue;
+            }
+            std::size_t same = 0;
+            while (same < ied.size() && same < name.size() && ied[same] == name[same]) ++same;
+            ied.resize(same);
+        }
+    }
+    // The schema needs a name.
+    if (ied.empty()) ied = deviceNames.front();
+    return ied;
+}
+
 void IcdExporter::ComputeIedName(const std::vector<LogicalDevice*>& devices) {
     iedName_.clear();
     wholeDeviceNames_ = false;
     if (devices.empty()) return;
-    if (devices.size() == 1) {
-        const std::string& name = devices.front()->GetName();
-        const std::size_t relay = name.find("Relay");
-        if (relay != std::string::npos && relay + 5 == name.size()) {
-            iedName_ = name.substr(0, relay);
-        } else {
-            iedName_ = name.substr(0, std::min<std::size_t>(name.size() - 1, 4));
-        }
-    } else {
-        for (const LogicalDevice* device : devices) {
-            const std::string& name = device->GetName();
-            if (iedName_.empty()) {
-                iedName_ = name;
-                continue;
-            }
-            std::size_t same = 0;
-            while (same < iedName_.size() && same < name.size() && iedName_[same] == name[same]) ++same;
-            iedName_.resize(same);
-        }
-    }
-    // The schema needs a name and, per device, an inst of its own.
-    if (iedName_.empty()) iedName_ = devices.front()->GetName();
+    std::vector<std::string> names;
+    for (const LogicalDevice* device : devices) names.push_back(device->GetName());
+    iedName_ = IedNameOf(names);
+    // Per device, an inst of its own.
     std::set<std::string> insts;
     for (const LogicalDevice* device : devices) {
         const std::string inst = LdInstOf(*device);

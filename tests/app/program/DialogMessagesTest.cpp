@@ -68,6 +68,8 @@ TEST(DialogMessages, StatesAndBoxesOfTheConnectionMessages) {
                 ASSERT_TRUE(WaitUntil([&] { return seen.seen; }));
                 for (const std::string& part : step.box)
                     EXPECT_NE(seen.text.find(part), std::string::npos) << seen.text;
+                // A box without a caption of its own carries the main window's.
+                EXPECT_EQ(seen.caption, "IEC61850 Quorvex");
             }
             EXPECT_EQ(UiTest::PendingModalActions(), 0);  // every box expected came
         });

@@ -27,6 +27,7 @@
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/ServerModelSource.h"
 #include "iec61850/icd/TempFolder.h"
+#include "ui/StatusBarCtrl.h"
 
 namespace AppTest {
 namespace {
@@ -72,9 +73,10 @@ std::string ExportedDirectly(Iec61850::Acsi::Server& server, const std::string& 
     return ReadWhole(path);
 }
 
-// Answers the save dialog with `path` (empty: Cancel), checking what it offers.
-std::function<void(QWidget*)> SaveAs(const std::string& path) {
-    return [path](QWidget* window) {
+// Answers the save dialog with `path` (empty: Cancel), checking what it offers; the name
+// it proposes goes to `offered`.
+std::function<void(QWidget*)> SaveAs(const std::string& path, std::string* offered = nullptr) {
+    return [path, offered](QWidget* window) {
         auto* dialog = qobject_cast<QFileDialog*>(window);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
@@ -83,7 +85,8 @@ std::function<void(QWidget*)> SaveAs(const std::string& path) {
         EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
-        EXPECT_EQ(name->text(), "");  // no name offered
+        EXPECT_TRUE(name->text().endsWith(".icd")) << name->text().toStdString();
+        if (offered != nullptr) *offered = name->text().toStdString();
         if (path.empty()) {
             dialog->reject();
             return;
@@ -91,6 +94,19 @@ std::function<void(QWidget*)> SaveAs(const std::string& path) {
         name->setText(QString::fromStdString(path));
         QTest::keyClick(name, Qt::Key_Return);
     };
+}
+
+std::string IedNameIn(const std::string& file) {
+    const std::string tag = "<IED name=\"";
+    const std::size_t at = file.find(tag);
+    if (at == std::string::npos) return "(no IED)";
+    const std::size_t from = at + tag.size();
+    return file.substr(from, file.find('"', from) - from);
+}
+
+std::string ResultLine(App::QXDialog& dialog) {
+    auto* bar = static_cast<Ui::CStatusBarCtrl*>(Ui::CWnd::FromWidget(dialog.GetDlgItemWidget(Id::StatusBar)));
+    return bar != nullptr ? bar->GetText(2) : std::string();
 }
 
 // Acts on the device-parameters dialog, then ends it with OK or Cancel.
@@ -170,7 +186,8 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
                 PickInGrid(grid, GridItem(grid, "Reporting Dataset"), 2);
                 UiTest::Screenshot(grid.GetWidget()->window(), "icd-device-parameters-" + name);
             }));
-            UiTest::OnNextModal(SaveAs(path));
+            std::string offered;
+            UiTest::OnNextModal(SaveAs(path, &offered));
             UiTest::Click(createIcd);
             EXPECT_TRUE(progress.IsWindowVisible());
             EXPECT_EQ(progress.GetRange(),
@@ -201,6 +218,9 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
 
             EXPECT_EQ(SchemaCheck(path), path + " validates");
             EXPECT_EQ(ReadWhole(path), ExportedDirectly(server, kAnswersDatSetFixed, folder.File("direct.icd")));
+            // The name offered is the file's IED, and the result line says where it went.
+            EXPECT_EQ(offered, IedNameIn(ReadWhole(path)) + ".icd");
+            EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);
         });
     }
 }

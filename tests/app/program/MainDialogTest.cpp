@@ -59,6 +59,10 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
     DialogSession session;
     session.Run([&](QWidget* window) {
         EXPECT_EQ(window->windowTitle().toStdString(), "IEC61850 Quorvex");
+        // Of fixed size: no maximise button; the template's minimise and close buttons.
+        EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         const DialogTemplate* layout = FindDialogTemplate(App::IDD_QX_DIALOG);
         ASSERT_NE(layout, nullptr);
         EXPECT_EQ(layout->cx, 613);
@@ -104,16 +108,22 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
 TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     DialogSession session;
     TestDevice::Faults faults;
-    faults.delayedMs[6] = 20;  // type descriptions come slowly: the reading state can be seen
+    faults.delayedMs[6] = 20;            // type descriptions come slowly: the reading state can be seen
+    faults.initiateAnswerDelayMs = 200;  // and the association is a while in the making
     session.device.SetFaults(faults);
+    const std::string peer = "127.0.0.1:" + std::to_string(session.device.Port());
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        // The associate answer can only reach the dialog through its loop, not yet run.
+        EXPECT_EQ(Pane(*session.dialog, 0), "Connecting");
+        EXPECT_EQ(Pane(*session.dialog, 1), "Connecting to " + peer);
         bool progressSeen = false;
         ASSERT_TRUE(WaitUntil([&] {
             if (session.dialog->GetProgressDialog().IsWindowVisible() && session.dialog->GetState() == 1 &&
                 !progressSeen) {
                 progressSeen = true;
                 ExpectStateTable(window, 1);
+                EXPECT_EQ(Pane(*session.dialog, 1), "Initial reading of data model... (" + peer + ")");
                 UiTest::Screenshot(window, "main-dialog-state-1");
                 UiTest::Screenshot(session.dialog->GetProgressDialog().GetWidget(), "main-dialog-state-1-progress");
             }
@@ -134,7 +144,8 @@ TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
         EXPECT_FALSE(Items(window, IdPath({Id::ReportSelection, Sel::AttrCombo})).empty());
         // Pane 2 shows the last choice reported: the report selection's.
         EXPECT_NE(Pane(*session.dialog, 2).find(" ["), std::string::npos);
-        EXPECT_EQ(Pane(*session.dialog, 1), "");
+        EXPECT_EQ(Pane(*session.dialog, 0), "Connected");
+        EXPECT_EQ(Pane(*session.dialog, 1), "Connected to " + peer);
         UiTest::Screenshot(window, "main-dialog-state-2");
         const std::int32_t firstServer = session.dialog->GetServerId();
 
