@@ -26,7 +26,7 @@ const Asn1::Asn1TypeDescriptor* CoppFrame::DescriptorFor(std::int32_t kind) {
         case KindCp: return &Presentation::CpTypeType;
         case KindCpa: return &Presentation::CpaPpduType;
         case KindCpr: return &Presentation::CprPpduType;
-        case KindUserData: return &Presentation::UserDataType;
+        case KindUserData: return &Presentation::DataPpduType;
         default: return nullptr;
     }
 }

@@ -13,12 +13,6 @@ namespace {
 // the protocol version is treated as open to extension.
 constexpr int AfterProtocolVersion = 0;
 
-// An ANY under an explicit tag. Declared with Asn1NoTag so that it is an ordinary
-// tagged alternative, not an open type that would take any tag.
-consteval Asn1Member ExplicitAny(std::size_t offset, unsigned tagNumber, const char* name) {
-    return Asn1Field(offset, Asn1AnyType, Asn1NoTag, name).Explicit(Asn1ContextTag(tagNumber));
-}
-
 constexpr auto kModeSelectorMembers = Asn1Members({
     Asn1Field(offsetof(ModeSelector, modeValue), Asn1NativeIntegerType, "mode-value").Implicit(Asn1ContextTag(0)),
 });
@@ -63,32 +57,62 @@ constexpr auto kContextResultListMembers = Asn1Members({
     Asn1Field(0, ContextResultType, Asn1SequenceTag, "Result-list item"),
 });
 
-constexpr auto kPresentationDataValuesMembers = Asn1Members({
-    ExplicitAny(offsetof(PresentationDataValues, choice), 0, "single-ASN1-type"),
-    Asn1Field(offsetof(PresentationDataValues, choice), Asn1OctetStringType, "octet-aligned")
-        .Implicit(Asn1ContextTag(1)),
-    Asn1Field(offsetof(PresentationDataValues, choice), Asn1BitStringType, "arbitrary").Implicit(Asn1ContextTag(2)),
-});
+// The user data of every PPDU and the P-DATA's: they differ only in how a
+// single-ASN1-type PDV is read (see DataPpduType). That ANY is declared with
+// Asn1NoTag under its explicit tag, so that it is an ordinary tagged alternative, not
+// an open type that would take any tag.
+consteval auto PresentationDataValuesMembers(const Asn1TypeDescriptor& singleType) {
+    return Asn1Members({
+        Asn1Field(offsetof(PresentationDataValues, choice), singleType, Asn1NoTag, "single-ASN1-type")
+            .Explicit(Asn1ContextTag(0)),
+        Asn1Field(offsetof(PresentationDataValues, choice), Asn1OctetStringType, "octet-aligned")
+            .Implicit(Asn1ContextTag(1)),
+        Asn1Field(offsetof(PresentationDataValues, choice), Asn1BitStringType, "arbitrary").Implicit(Asn1ContextTag(2)),
+    });
+}
+consteval auto PdvListMembers(const Asn1TypeDescriptor& valuesType) {
+    return Asn1Members({
+        Asn1Field(offsetof(PdvList, transferSyntaxName), Asn1ObjectIdentifierType, "transfer-syntax-name").Optional(),
+        Asn1Field(offsetof(PdvList, contextIdentifier), Asn1NativeIntegerType, "presentation-context-identifier"),
+        Asn1Field(offsetof(PdvList, values), valuesType, Asn1NoTag, "presentation-data-values"),
+    });
+}
+consteval auto FullyEncodedDataMembers(const Asn1TypeDescriptor& pdvListType) {
+    return Asn1Members({
+        Asn1Field(0, pdvListType, Asn1SequenceTag, "PDV-list"),
+    });
+}
+consteval auto UserDataMembers(const Asn1TypeDescriptor& fullyEncodedType) {
+    return Asn1Members({
+        Asn1Field(offsetof(UserData, choice), Asn1OctetStringType, "simply-encoded-data")
+            .Implicit(Asn1ApplicationTag(0)),
+        Asn1Field(offsetof(UserData, choice), fullyEncodedType, Asn1SequenceTag, "fully-encoded-data")
+            .Implicit(Asn1ApplicationTag(1)),
+    });
+}
+
+constexpr auto kPresentationDataValuesMembers = PresentationDataValuesMembers(Asn1AnyType);
 constinit const Asn1TypeDescriptor PresentationDataValuesType =
     Asn1ChoiceType<PresentationDataValues, kPresentationDataValuesMembers>("presentation-data-values");
+constexpr auto kPdvListMembers = PdvListMembers(PresentationDataValuesType);
 
-constexpr auto kPdvListMembers = Asn1Members({
-    Asn1Field(offsetof(PdvList, transferSyntaxName), Asn1ObjectIdentifierType, "transfer-syntax-name").Optional(),
-    Asn1Field(offsetof(PdvList, contextIdentifier), Asn1NativeIntegerType, "presentation-context-identifier"),
-    Asn1Field(offsetof(PdvList, values), PresentationDataValuesType, Asn1NoTag, "presentation-data-values"),
-});
-
-constexpr auto kFullyEncodedDataMembers = Asn1Members({
-    Asn1Field(0, PdvListType, Asn1SequenceTag, "PDV-list"),
-});
+constexpr auto kFullyEncodedDataMembers = FullyEncodedDataMembers(PdvListType);
 constinit const Asn1TypeDescriptor FullyEncodedDataType =
     Asn1SequenceOfType<kFullyEncodedDataMembers>("Fully-encoded-data");
+constexpr auto kUserDataMembers = UserDataMembers(FullyEncodedDataType);
 
-constexpr auto kUserDataMembers = Asn1Members({
-    Asn1Field(offsetof(UserData, choice), Asn1OctetStringType, "simply-encoded-data").Implicit(Asn1ApplicationTag(0)),
-    Asn1Field(offsetof(UserData, choice), FullyEncodedDataType, Asn1SequenceTag, "fully-encoded-data")
-        .Implicit(Asn1ApplicationTag(1)),
-});
+// The P-DATA's: the PDU of a single-ASN1-type is carried, so one whose own length
+// disagrees with its PDV's reaches its user, which judges it (a broken report is
+// dropped there, not the association here).
+constexpr auto kDataValuesMembers = PresentationDataValuesMembers(Asn1CarriedAnyType);
+constinit const Asn1TypeDescriptor DataValuesType =
+    Asn1ChoiceType<PresentationDataValues, kDataValuesMembers>("presentation-data-values");
+constexpr auto kDataPdvListMembers = PdvListMembers(DataValuesType);
+constinit const Asn1TypeDescriptor DataPdvListType = Asn1SequenceType<PdvList, kDataPdvListMembers>("PDV-list");
+constexpr auto kDataFullyEncodedMembers = FullyEncodedDataMembers(DataPdvListType);
+constinit const Asn1TypeDescriptor DataFullyEncodedType =
+    Asn1SequenceOfType<kDataFullyEncodedMembers>("Fully-encoded-data");
+constexpr auto kDataPpduMembers = UserDataMembers(DataFullyEncodedType);
 
 constexpr auto kCpNormalModeMembers = Asn1Members({
     Asn1Field(offsetof(CpNormalModeParameters, protocolVersion), Asn1BitStringType, "protocol-version")
@@ -244,6 +268,7 @@ constinit const Asn1TypeDescriptor ContextResultListType =
     Asn1SequenceOfType<kContextResultListMembers>("Presentation-context-definition-result-list");
 constinit const Asn1TypeDescriptor PdvListType = Asn1SequenceType<PdvList, kPdvListMembers>("PDV-list");
 constinit const Asn1TypeDescriptor UserDataType = Asn1ChoiceType<UserData, kUserDataMembers>("User-data");
+constinit const Asn1TypeDescriptor DataPpduType = Asn1ChoiceType<UserData, kDataPpduMembers>("User-data");
 constinit const Asn1TypeDescriptor CpTypeType = Asn1SetType<CpType, kCpTypeMembers, true>("CP-type");
 constinit const Asn1TypeDescriptor CpaPpduType = Asn1SetType<CpaPpdu, kCpaPpduMembers, true>("CPA-PPDU");
 constinit const Asn1TypeDescriptor CprPpduType = Asn1ChoiceType<CprPpdu, kCprPpduMembers>("CPR-PPDU");

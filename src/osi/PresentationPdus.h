@@ -175,6 +175,10 @@ extern const Asn1::Asn1TypeDescriptor ContextResultType;
 extern const Asn1::Asn1TypeDescriptor ContextResultListType;
 extern const Asn1::Asn1TypeDescriptor PdvListType;
 extern const Asn1::Asn1TypeDescriptor UserDataType;
+// The PPDU of P-DATA (TD): User-data as UserDataType, but the PDU in a
+// single-ASN1-type PDV is taken as its PDV bounds it, even when its own length
+// disagrees, so that the user of the context judges it.
+extern const Asn1::Asn1TypeDescriptor DataPpduType;
 extern const Asn1::Asn1TypeDescriptor CpTypeType;
 extern const Asn1::Asn1TypeDescriptor CpaPpduType;
 extern const Asn1::Asn1TypeDescriptor CprPpduType;

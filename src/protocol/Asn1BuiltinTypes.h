@@ -51,6 +51,11 @@ Asn1EncodeFunction Asn1ObjectIdentifierEncode;
 Asn1FreeFunction Asn1AnyFree;
 Asn1DecodeFunction Asn1AnyDecode;
 Asn1EncodeFunction Asn1AnyEncode;
+// An ANY that one layer carries for another: under an explicit tag it keeps the tag's
+// content as it stands once that begins with a readable tag and length, even when the
+// element's length disagrees with the tag's, so that the layer the PDU belongs to
+// judges it. Elsewhere it reads as an ANY.
+Asn1DecodeFunction Asn1CarriedAnyDecode;
 
 // SEQUENCE and SET (free, check and encode are shared)
 Asn1FreeFunction Asn1SequenceFree;
@@ -282,5 +287,20 @@ inline constexpr Asn1TypeDescriptor Asn1AnyType{&Asn1AnyFree,
                                                 0,
                                                 &Asn1AnySpecifics,
                                                 "ANY"};
+
+// Asn1AnyType with Asn1CarriedAnyDecode: written the same way.
+inline constexpr Asn1TypeDescriptor Asn1CarriedAnyType{&Asn1AnyFree,
+                                                       &Asn1AcceptAnyValue,
+                                                       &Asn1CarriedAnyDecode,
+                                                       &Asn1AnyEncode,
+                                                       nullptr,
+                                                       nullptr,
+                                                       0,
+                                                       nullptr,
+                                                       0,
+                                                       nullptr,
+                                                       0,
+                                                       &Asn1AnySpecifics,
+                                                       "ANY"};
 
 }  // namespace Asn1

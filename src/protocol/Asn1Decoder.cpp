@@ -64,6 +64,19 @@ Asn1DecodeCode ReadHeader(const std::uint8_t* data, std::size_t size, Header* he
     return Asn1DecodeDone;
 }
 
+// Whether the octets begin with a tag and length that can be read, whatever the
+// length says about the content after them.
+bool BeginsWithHeader(const std::uint8_t* data, std::size_t size) {
+    Asn1Tag tag = 0;
+    const std::ptrdiff_t tagOctets = BerFetchTag(data, size, &tag);
+    if (tagOctets <= 0) return false;
+    const std::size_t afterTag = static_cast<std::size_t>(tagOctets);
+    std::size_t length = 0;
+    const std::ptrdiff_t lengthOctets =
+        BerFetchLength((data[0] & 0x20) != 0, data + afterTag, size - afterTag, &length);
+    return lengthOctets > 0 && !(lengthOctets == 1 && data[afterTag] == 0x80);
+}
+
 // The content found inside a type's own tags.
 struct Content {
     const std::uint8_t* data = nullptr;
@@ -468,18 +481,22 @@ Asn1DecodeResult Asn1ObjectIdentifierDecode(Asn1DecodeContext* context, const As
     return DecodePrimitiveOctets(context, type, value, data, size, tagMode, false);
 }
 
-Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
-                               const std::uint8_t* data, std::size_t size, int tagMode) {
+namespace {
+
+// An ANY: the one complete element inside its explicit tag, or the element here. With
+// carried, what the explicit tag holds is kept as it stands when it at least begins
+// with a readable tag and length, whether or not that element fills the tag.
+Asn1DecodeResult DecodeAny(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                           const std::uint8_t* data, std::size_t size, int tagMode, bool carried) {
     Content content;
     const Asn1DecodeCode code = ReadOwnTags(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
-    // The value is the one complete element inside the explicit tag, or the element here.
     Header inner;
     const Asn1DecodeCode innerCode = ReadHeader(content.data, content.size, &inner);
     if (content.tagged) {
-        if (!content.constructed || innerCode != Asn1DecodeDone || inner.headerLength + inner.length != content.size) {
-            return Failed();
-        }
+        if (!content.constructed) return Failed();
+        const bool whole = innerCode == Asn1DecodeDone && inner.headerLength + inner.length == content.size;
+        if (!whole && !(carried && BeginsWithHeader(content.data, content.size))) return Failed();
     } else {
         if (innerCode != Asn1DecodeDone) return {innerCode, 0};
         content.size = inner.headerLength + inner.length;
@@ -495,6 +512,18 @@ Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext* context, const Asn1TypeDescrip
     any->size = static_cast<std::int32_t>(content.size);
     any->borrowed = BorrowedFlag(context);
     return Done(content.consumed);
+}
+
+}  // namespace
+
+Asn1DecodeResult Asn1AnyDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                               const std::uint8_t* data, std::size_t size, int tagMode) {
+    return DecodeAny(context, type, value, data, size, tagMode, false);
+}
+
+Asn1DecodeResult Asn1CarriedAnyDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                      const std::uint8_t* data, std::size_t size, int tagMode) {
+    return DecodeAny(context, type, value, data, size, tagMode, true);
 }
 
 // ---- constructed families ----

@@ -239,13 +239,20 @@ TEST_F(CoppConnectionTest, ReceivedDataReachesTheUserOfItsContext) {
     Connect();
     EXPECT_EQ(Receive("61 09 30 07 02 01 03 A0 02 8C 00", 14), System::OkNoError);
     EXPECT_EQ(Receive("61 09 30 07 02 01 03 81 02 AB CD", 14), System::OkNoError);
+    // A PDU whose own length disagrees with its PDV's is the user's to judge, as its
+    // PDV bounds it.
+    EXPECT_EQ(Receive("61 09 30 07 02 01 03 A0 02 A3 05", 14), System::OkNoError);
+    EXPECT_EQ(Receive("61 0A 30 08 02 01 03 A0 03 A3 00 00", 14), System::OkNoError);
     const auto deliveries = mms.Deliveries();
-    ASSERT_EQ(deliveries.size(), 2u);
+    ASSERT_EQ(deliveries.size(), 4u);
     EXPECT_EQ(deliveries[0].kind, Delivery::SingleAsn1);
     EXPECT_EQ(deliveries[0].event, CoppConnection::DataIndication);
     EXPECT_EQ(deliveries[0].hex, "8C 00");
     EXPECT_EQ(deliveries[1].kind, Delivery::OctetAligned);
     EXPECT_EQ(deliveries[1].hex, "AB CD");
+    EXPECT_EQ(deliveries[2].hex, "A3 05");
+    EXPECT_EQ(deliveries[3].hex, "A3 00 00");
+    EXPECT_TRUE(copp.calls.empty());
 
     // What the user makes of its data does not end the association.
     mms.answer = System::NotSupported;
@@ -264,6 +271,11 @@ TEST_F(CoppConnectionTest, BrokenDataAbortsTheConnection) {
     } cases[] = {
         {"unknown context", "61 09 30 07 02 01 05 A0 02 8C 00", 14, System::ProtocolError, kArpNotSpecified},
         {"undecodable", "61 09 30 07 02 01", 14, System::ProtocolError, kArpInvalidCpa},
+        // The envelope itself broken: a PDV longer than its list, one without even the
+        // PDU's tag and length, a primitive single-ASN1-type.
+        {"PDV beyond its list", "61 09 30 07 02 01 03 A0 03 8C 00", 14, System::ProtocolError, kArpInvalidCpa},
+        {"PDU without a header", "61 09 30 07 02 01 03 A0 02 8C 81", 14, System::ProtocolError, kArpInvalidCpa},
+        {"primitive single-ASN1-type", "61 09 30 07 02 01 03 80 02 8C 00", 14, System::ProtocolError, kArpInvalidCpa},
         {"unexpected session event", "61 09 30 07 02 01 03 A0 02 8C 00", 13, System::OkNoError, "30 03 80 01 01"},
     };
     for (const auto& entry : cases) {

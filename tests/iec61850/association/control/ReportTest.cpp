@@ -290,23 +290,37 @@ TEST_F(Reports, ReportsReachTheBlockThatSentThemAmongBlocksOfOneRptId) {
 TEST_F(Reports, AnUndecodableReportIsDroppedAndTheAssociationStays) {
     Mms::MmsConnection* machine = session.client->GetAssociation()->GetMmsConnection();
     ASSERT_NE(machine, nullptr);
-    const std::uint64_t droppedBefore = machine->GetDroppedUnconfirmedCount();
-    // The report's list name "RPT" claims more octets than its PDU holds.
-    session.relay->DamageNextToClient({0x80, 0x03, 'R', 'P', 'T'}, {0x80, 0x7F, 'R', 'P', 'T'});
-    client->ClearReceived();
-    ASSERT_EQ(SetBlock(false, "LD0/LLN0.urcb01", {{"OptFlds", Options({1})}, {"RptEna", "True"}}).serviceError, 0);
-    indication = indication == "True" ? "False" : "True";
-    ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", indication), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually([&] { return machine->GetDroppedUnconfirmedCount() == droppedBefore + 1; }));
-    EXPECT_TRUE(client->Received().empty());
-    EXPECT_TRUE(session.client->IsAssociated());
+    // The report of urcb01 with these options travels as PDV "02 01 03 A0 37", whose
+    // single-ASN1-type holds the PDU "A3 35 ...".
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> from;
+        std::vector<std::uint8_t> to;
+    } cases[] = {
+        {"a member claims more octets than its PDU holds", {0x80, 0x03, 'R', 'P', 'T'}, {0x80, 0x7F, 'R', 'P', 'T'}},
+        {"the PDU is shorter than its PDV", {0x03, 0xA0, 0x37, 0xA3, 0x35}, {0x03, 0xA0, 0x37, 0xA3, 0x34}},
+        {"the PDU is longer than its PDV", {0x03, 0xA0, 0x37, 0xA3, 0x35}, {0x03, 0xA0, 0x37, 0xA3, 0x36}},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        const std::uint64_t droppedBefore = machine->GetDroppedUnconfirmedCount();
+        session.relay->DamageNextToClient(entry.from, entry.to);
+        client->ClearReceived();
+        ASSERT_EQ(SetBlock(false, "LD0/LLN0.urcb01", {{"OptFlds", Options({1})}, {"RptEna", "True"}}).serviceError, 0);
+        indication = indication == "True" ? "False" : "True";
+        ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", indication), System::OkNoError);
+        ASSERT_TRUE(
+            TestSupport::Eventually([&] { return machine->GetDroppedUnconfirmedCount() == droppedBefore + 1; }));
+        EXPECT_TRUE(client->Received().empty());
+        EXPECT_TRUE(session.client->IsAssociated());
 
-    const ReceivedReport next = ReportWith(false, "LD0/LLN0.urcb01", Options({1}));
-    EXPECT_EQ(next.serviceError, 0);
-    EXPECT_EQ(next.block, "LD0/LLN0.urcb01");
-    ExpectIndicationEntry(next, false, false, indication);
-    EXPECT_TRUE(session.client->IsAssociated());
-    EXPECT_EQ(session.device.OpenAssociations(), 1);
+        const ReceivedReport next = ReportWith(false, "LD0/LLN0.urcb01", Options({1}));
+        EXPECT_EQ(next.serviceError, 0);
+        EXPECT_EQ(next.block, "LD0/LLN0.urcb01");
+        ExpectIndicationEntry(next, false, false, indication);
+        EXPECT_TRUE(session.client->IsAssociated());
+        EXPECT_EQ(session.device.OpenAssociations(), 1);
+    }
 }
 
 TEST_F(Reports, ReportsAsWiresharkReadsThem) {
