@@ -75,10 +75,12 @@ void QXDialog::OnExecute() {
 }
 
 LRESULT QXDialog::OnWriteResult(WPARAM wParam, LPARAM lParam) {
+    // The client words the outcome for the service that had it: a success in pane 2, a
+    // refusal (with its LastApplError) or a negative termination in one box.
     if (wParam == 0) {
-        ShowStatusText("Value has been set");
+        ShowStatusText(lParam != 0 ? TextOf(lParam) : std::string("Value has been set"));
     } else {
-        PostMessageBox("Value has not been set\n\r Service error:" + TextOf(lParam));
+        PostMessageBox(TextOf(lParam));
     }
     return 1;
 }

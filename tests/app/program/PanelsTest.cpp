@@ -153,9 +153,15 @@ TEST(Panels, EachControlModelThroughExecute) {
             UiTest::AnswerNextMessageBox(IDOK, &unexpected);
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Execute})));
         };
-        auto setShown = [&] {
-            const bool shown =
-                WaitUntil([&] { return Pane2(*session.dialog) == "Value has been set" || unexpected.seen; });
+        // Each service's own words: "set" only for an operate.
+        auto shownFor = [](const std::string& step) -> std::string {
+            if (step == "Oper") return "Value has been set";
+            if (step == "Cancel") return "Selection has been cancelled";
+            return "Object has been selected";
+        };
+        auto setShown = [&](const std::string& step) {
+            const std::string words = shownFor(step);
+            const bool shown = WaitUntil([&] { return Pane2(*session.dialog) == words || unexpected.seen; });
             UiTest::ForgetModalActions();
             EXPECT_FALSE(unexpected.seen) << unexpected.text;
             session.dialog->ShowStatusText({});
@@ -189,7 +195,7 @@ TEST(Panels, EachControlModelThroughExecute) {
             const std::string before = session.device.GetValue("LD0/" + c.node + "$ST$Pos$stVal");
             for (const std::string& step : c.steps) {
                 execute(c.node, step);
-                EXPECT_TRUE(setShown()) << step;
+                EXPECT_TRUE(setShown(step)) << step;
             }
             const std::string after = session.device.GetValue("LD0/" + c.node + "$ST$Pos$stVal");
             EXPECT_NE(after, before);
@@ -205,32 +211,38 @@ TEST(Panels, EachControlModelThroughExecute) {
         // Cancel after a select: the selection ends, the position stays.
         const std::string position = session.device.GetValue("LD0/CSWI2$ST$Pos$stVal");
         execute("CSWI2", "SBO");
-        EXPECT_TRUE(setShown());
+        EXPECT_TRUE(setShown("SBO"));
         execute("CSWI2", "Cancel");
-        EXPECT_TRUE(setShown());
+        EXPECT_TRUE(setShown("Cancel"));
         EXPECT_EQ(session.device.GetValue("LD0/CSWI2$ST$Pos$stVal"), position);
         // An operate without a select is refused now, and so is a select of a blocked
-        // object: the refusal and the device's LastApplError are both told.
-        Choose(window, Id::ControlSelection, "CSWI2", "Pos", "Oper");
-        for (const std::string& text : BoxesAfterClick(window, Id::Execute, 2)) {
-            EXPECT_EQ(text.rfind("Value has not been set\n Service error:", 0), 0u) << text;
-        }
+        // object: one box each, the refusal with the device's LastApplError in words. The
+        // read after it sees no second box.
+        struct Refusal {
+            std::string node;
+            std::string attribute;
+            std::string title;
+            std::string applError;
+        };
         session.device.FindControl("LD0/CSWI4$CO$Pos")->Block(3);
-        Choose(window, Id::ControlSelection, "CSWI4", "Pos", "SBOw");
-        const std::vector<std::string> refused = BoxesAfterClick(window, Id::Execute, 2);
-        bool lastApplError = false;
-        for (const std::string& text : refused) {
-            EXPECT_EQ(text.rfind("Value has not been set\n Service error:", 0), 0u) << text;
-            lastApplError = lastApplError || text.find("AddCause 3") != std::string::npos;
+        for (const Refusal& r : {Refusal{"CSWI2", "Oper", "Value has not been set",
+                                         "LastApplError Error 1 (Unknown), AddCause 18 (Object-not-selected)"},
+                                 Refusal{"CSWI4", "SBOw", "Object has not been selected",
+                                         "LastApplError Error 1 (Unknown), AddCause 3 (Select-failed)"}}) {
+            Choose(window, Id::ControlSelection, r.node, "Pos", r.attribute);
+            const std::string text = BoxAfterClick(window, Id::Execute);
+            EXPECT_EQ(text.rfind(r.title + "\n Service error:", 0), 0u) << text;
+            EXPECT_NE(text.find("\n " + r.applError), std::string::npos) << text;
+            EXPECT_EQ(text.find("Command terminated"), std::string::npos) << text;
+            readPosition(r.node);
         }
-        EXPECT_TRUE(lastApplError);
 
         // An enhanced operate that the device accepts and then ends negatively.
         session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(5);
         session.dialog->SetDlgItemText(Id::ControlValue, "False");
         Choose(window, Id::ControlSelection, "CSWI3", "Pos", "Oper");
         const std::string terminated = BoxAfterClick(window, Id::Execute);
-        EXPECT_EQ(terminated.rfind("Value has not been set\n Service error:Command terminated: ", 0), 0u) << terminated;
+        EXPECT_EQ(terminated, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
         EXPECT_EQ(Pane2(*session.dialog), "Value has been set");
     });
 }
