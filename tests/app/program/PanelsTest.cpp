@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
@@ -115,6 +116,54 @@ TEST(Panels, ReadsAValueTellsARefusalAndRebuildsOnlyThePanelWhoseDeviceChanged) 
         EXPECT_EQ(Items(window, IdPath({Id::ReadSelection, Sel::LnCombo})),
                   (std::vector<std::string>{"GGIO1", "LLN0", "MMXU1"}));
         EXPECT_EQ(Items(window, IdPath({Id::ReportSelection, Sel::LnCombo})), reportNodes);
+    });
+}
+
+// The four buttons act only on the item their panel shows: a panel whose lists have
+// emptied has its button disabled, and its handler, called all the same, sends nothing.
+TEST(Panels, ButtonsOfAPanelWithoutASelectionAreDisabledAndSendNothing) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2));
+        Choose(window, Id::ControlSelection, "CSWI1", "Pos", "Oper");
+        Choose(window, Id::ReportSelection, "GGIO1", "Ind1", "stVal");
+        for (const int button : {Id::Read, Id::Execute, Id::EnableRcb})
+            EXPECT_TRUE(Enabled(window, IdPath({button}))) << button;
+        EXPECT_FALSE(Enabled(window, IdPath({Id::DisableRcb})));
+        const std::string position = session.device.GetValue("LD0/CSWI1$ST$Pos$stVal");
+        session.dialog->SetDlgItemText(Id::ControlValue, position == "10" ? "False" : "True");
+
+        // bay1 has no controls and none of its items is in a data set.
+        PickText(window, IdPath({Id::ControlLd}), "bay1");
+        PickText(window, IdPath({Id::ReportLd}), "bay1");
+        EXPECT_TRUE(Items(window, IdPath({Id::ControlSelection, Sel::AttrCombo})).empty());
+        EXPECT_TRUE(Items(window, IdPath({Id::ReportSelection, Sel::AttrCombo})).empty());
+        EXPECT_FALSE(Enabled(window, IdPath({Id::Execute})));
+        EXPECT_FALSE(Enabled(window, IdPath({Id::EnableRcb})));
+        EXPECT_TRUE(Enabled(window, IdPath({Id::Read})));
+        const std::size_t before = session.device.RequestCount();
+        session.dialog->ShowStatusText({});
+        session.dialog->OnExecute();
+        session.dialog->OnEnableRcb();
+        session.dialog->OnDisableRcb();
+        // Every list emptied: the read panel too.
+        session.dialog->ClearSelections();
+        for (const int button : {Id::Read, Id::Execute, Id::EnableRcb, Id::DisableRcb})
+            EXPECT_FALSE(Enabled(window, IdPath({button}))) << button;
+        session.dialog->OnRead();
+        session.dialog->OnExecute();
+        session.dialog->OnEnableRcb();
+        EXPECT_EQ(Pane2(*session.dialog), "");
+
+        // A request after them all, answered: the device has seen that one alone.
+        std::uint32_t id = 0;
+        session.dialog->GetClient()->GetDataValues(id, {"ST", "LD0/CSWI1.Pos.stVal"}, Iec61850::AnswerFrom::Device);
+        ASSERT_TRUE(WaitUntil([&] { return !TextAt(window, IdPath({Id::ReadValue})).empty(); }));
+        EXPECT_EQ(session.device.RequestCount(), before + 1);
+        EXPECT_EQ(TextAt(window, IdPath({Id::ReadValue})), position);
+        EXPECT_EQ(session.device.GetValue("LD0/CSWI1$ST$Pos$stVal"), position);
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb01$RptEna"), "False");
     });
 }
 
@@ -264,6 +313,23 @@ TEST(Panels, EnablesAReportShowsItsValueAndDisablesIt) {
              {IdPath({Id::ReportSelection, Sel::LnCombo}), IdPath({Id::ReportSelection, Sel::ObjCombo}),
               IdPath({Id::ReportSelection, Sel::AttrCombo})})
             EXPECT_FALSE(Enabled(window, list)) << list;
+
+        // Whatever updates the controls (the end of Create ICD does) leaves the block's
+        // state as it is: only Disable, the lists fixed, and a second Enable takes nothing.
+        session.dialog->UpdateControls();
+        auto expectBlockHeld = [&] {
+            EXPECT_FALSE(Enabled(window, IdPath({Id::EnableRcb})));
+            EXPECT_TRUE(Enabled(window, IdPath({Id::DisableRcb})));
+            for (const std::string& list :
+                 {IdPath({Id::ReportLd}), IdPath({Id::ReportSelection, Sel::LnCombo}),
+                  IdPath({Id::ReportSelection, Sel::ObjCombo}), IdPath({Id::ReportSelection, Sel::AttrCombo})})
+                EXPECT_FALSE(Enabled(window, list)) << list;
+        };
+        expectBlockHeld();
+        session.dialog->OnEnableRcb();
+        expectBlockHeld();
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb02$RptEna"), "False");
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$BR$brcb01$RptEna"), "False");
 
         ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", "True"), System::OkNoError);
         ASSERT_TRUE(WaitUntil([&] { return TextAt(window, IdPath({Id::ReportValue})) == "True"; }));
