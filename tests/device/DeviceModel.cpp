@@ -330,7 +330,7 @@ private:
     const System::UtcTime start_ = TimeStampNow();
 };
 
-void BuildSmall(Builder& builder) {
+void BuildSmall(Builder& builder, const ModelOptions& options) {
     Mms::Domain* ld0 = builder.AddDomain("LD0");
     // Byte order puts "LD0" first; a case-insensitive order puts "bay1" first.
     Mms::Domain* bay = builder.AddDomain("bay1");
@@ -366,13 +366,19 @@ void BuildSmall(Builder& builder) {
     builder.AddDataSet(*ld0, "LLN0$ds2", {"MMXU1$MX$TotW", "MMXU1$MX$Hz", "GGIO1$ST$IntIn1"});
     if (!builder.Options().extraDataSet.empty()) builder.AddDataSet(*ld0, "LLN0$dsx", builder.Options().extraDataSet);
 
-    builder.AddNode(*bay, Common("LLN0"));
+    LogicalNode bayLln0 = Common("LLN0");
+    if (options.attributeDataSet) {
+        bayLln0.Add("RP", UnbufferedReportControl("urcbAttr01", "bay1-attr", TextOf(bay->Name, "LLN0$dsAttr")));
+        builder.summary.reports.push_back({bay->Name, "LLN0", "RP", "urcbAttr01", false});
+    }
+    builder.AddNode(*bay, bayLln0);
     LogicalNode bayMmxu = Common("MMXU1");
     bayMmxu.Add(Mv("Hz", "49.98"));
     builder.AddNode(*bay, bayMmxu);
     LogicalNode bayGgio = Common("GGIO1");
     bayGgio.Add(Sps("Ind1"));
     builder.AddNode(*bay, bayGgio);
+    if (options.attributeDataSet) builder.AddDataSet(*bay, "LLN0$dsAttr", {"GGIO1$ST$Ind1$stVal", "GGIO1$ST$Ind1$q"});
 }
 
 // Logical nodes of mixed classes, round robin.
@@ -456,7 +462,7 @@ ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options) {
     if (options.large) {
         BuildLarge(builder, options);
     } else {
-        BuildSmall(builder);
+        BuildSmall(builder, options);
     }
     if (options.hugeFcComponents > 0) AddHugeFcNode(vmd, options.hugeFcComponents, builder.summary);
     return builder.summary;

@@ -33,6 +33,9 @@ struct ModelOptions {
     // Functional constraints in another order than IEC 61850-8-1 gives, since a client
     // must not depend on it.
     bool otherFcOrder = false;
+    // The small model's bay1 with a data set of attributes (GGIO1 Ind1's stVal and q), as
+    // some devices list their members, and an unbuffered block "urcbAttr01" on it.
+    bool attributeDataSet = false;
     // More than zero: a node whose CF holds this many components (HugeFcNode.h).
     int hugeFcComponents = 0;
     // The small model: one more data set of LD0, "LLN0$dsx", of these members: the

@@ -1,5 +1,7 @@
 #include "app/client/QXClient.h"
 
+#include <charconv>
+
 #include "app/client/SelectionCollector.h"
 #include "iec61850/acsi/client/ControlServices.h"
 #include "iec61850/acsi/client/DataValueServices.h"
@@ -185,55 +187,99 @@ std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
     return 1;
 }
 
-void QXClient::SendWriteResult(std::int32_t serviceError) {
-    if (serviceError == 0) {
-        NotifyMainWindow(WM_QX_WRITE_RESULT, 0, 0);
-    } else {
-        const std::string text = ServiceErrorText(serviceError);
-        NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, ParamOf(text.c_str()));
+namespace {
+
+std::int32_t CodeOf(Mms::Container* value) {
+    std::string text;
+    if (value != nullptr) value->ToText(text);
+    std::int32_t code = -1;
+    std::from_chars(text.data(), text.data() + text.size(), code);
+    return code;
+}
+
+}  // namespace
+
+std::string QXClient::DescribeLastApplError(const Iec61850::Acsi::LastApplError& error) {
+    const std::int32_t code = CodeOf(error.error);
+    const std::int32_t cause = CodeOf(error.addCause);
+    return "LastApplError Error " + std::to_string(code) + " (" + Iec61850::Acsi::ControlLastApplErrorText(code) +
+           "), AddCause " + std::to_string(cause) + " (" + Iec61850::Acsi::AddCauseText(cause) + ")";
+}
+
+void QXClient::SendWriteResult(WriteKind kind, std::int32_t serviceError, const std::string& objectReference) {
+    std::string applError;
+    {
+        std::lock_guard lock(applErrorMutex_);
+        // "LD0/CSWI2.Pos.Oper" belongs to the write of "LD0/CSWI2.Pos"; what belongs to
+        // no write of this object is not this write's.
+        if (serviceError != 0 && !objectReference.empty() && applErrorObject_.rfind(objectReference + ".", 0) == 0)
+            applError = applErrorText_;
+        applErrorObject_.clear();
+        applErrorText_.clear();
     }
+    const char* const done[] = {"Value has been set", "Object has been selected", "Selection has been cancelled"};
+    const char* const refused[] = {"Value has not been set", "Object has not been selected",
+                                   "Selection has not been cancelled"};
+    const auto index = static_cast<std::size_t>(kind);
+    if (serviceError == 0) {
+        const std::string text = done[index];
+        NotifyMainWindow(WM_QX_WRITE_RESULT, 0, ParamOf(text.c_str()));
+        return;
+    }
+    std::string text = std::string(refused[index]) + "\n\r Service error:" + ServiceErrorText(serviceError);
+    if (!applError.empty()) text += "\n\r " + applError;
+    NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, ParamOf(text.c_str()));
 }
 
 std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
     const std::int32_t result = QXClientBase::OnSetDataValues(service);
-    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    SendWriteResult(WriteKind::Value, service != nullptr ? service->GetServiceError() : 0, {});
     return result;
 }
 
 std::int32_t QXClient::OnSelect(Iec61850::Acsi::Select* service) {
     const std::int32_t result = QXClientBase::OnSelect(service);
-    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    SendWriteResult(WriteKind::Select, service != nullptr ? service->GetServiceError() : 0,
+                    service != nullptr ? service->objectReference : std::string());
     return result;
 }
 
 std::int32_t QXClient::OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) {
     const std::int32_t result = QXClientBase::OnSelectWithValue(service);
-    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    SendWriteResult(WriteKind::Select, service != nullptr ? service->GetServiceError() : 0,
+                    service != nullptr ? service->objectReference : std::string());
     return result;
 }
 
 std::int32_t QXClient::OnOperate(Iec61850::Acsi::Operate* service) {
     const std::int32_t result = QXClientBase::OnOperate(service);
-    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    SendWriteResult(WriteKind::Value, service != nullptr ? service->GetServiceError() : 0,
+                    service != nullptr ? service->objectReference : std::string());
     return result;
 }
 
 std::int32_t QXClient::OnCancel(Iec61850::Acsi::Cancel* service) {
     const std::int32_t result = QXClientBase::OnCancel(service);
-    SendWriteResult(service != nullptr ? service->GetServiceError() : 0);
+    SendWriteResult(WriteKind::Cancel, service != nullptr ? service->GetServiceError() : 0,
+                    service != nullptr ? service->objectReference : std::string());
     return result;
 }
 
 std::int32_t QXClient::OnCommandTermination(Iec61850::Acsi::ControlReport* report) {
     const std::int32_t result = QXClientBase::OnCommandTermination(report);
-    // A positive termination follows a write whose success was shown already; a negative
-    // one carries the device's reason.
+    // A positive termination follows a write whose success was shown already.
     if (report == nullptr || report->lastApplError == nullptr) return result;
-    std::string error;
-    std::string cause;
-    if (report->lastApplError->error != nullptr) report->lastApplError->error->ToText(error);
-    if (report->lastApplError->addCause != nullptr) report->lastApplError->addCause->ToText(cause);
-    const std::string text = "Command terminated: LastApplError Error " + error + ", AddCause " + cause;
+    const std::string description = DescribeLastApplError(*report->lastApplError);
+    if (report->controlObject == nullptr) {
+        // A LastApplError alone comes with a refused write, ahead of it: the write's
+        // refusal tells it.
+        std::lock_guard lock(applErrorMutex_);
+        applErrorObject_ = report->lastApplError->reference;
+        applErrorText_ = description;
+        return result;
+    }
+    // A negative termination of a command the device had started: its reason.
+    const std::string text = "Command terminated: " + description;
     NotifyMainWindow(WM_QX_WRITE_RESULT, Failure, ParamOf(text.c_str()));
     return result;
 }

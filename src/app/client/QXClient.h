@@ -16,6 +16,7 @@
 #include "system/Semaphore.h"
 
 namespace Iec61850::Acsi {
+struct LastApplError;
 class BRCB;
 class GetBRCBValues;
 class GetURCBValues;
@@ -129,7 +130,13 @@ private:
     };
     struct RcbStep;
 
-    void SendWriteResult(std::int32_t serviceError);
+    // What a write stood for, which names its outcome.
+    enum class WriteKind { Value, Select, Cancel };
+    // One message per write: its outcome in words, a refusal with the LastApplError the
+    // device sent for the same object.
+    void SendWriteResult(WriteKind kind, std::int32_t serviceError, const std::string& objectReference);
+    // "LastApplError Error 1 (Unknown), AddCause 18 (Object-not-selected)".
+    static std::string DescribeLastApplError(const Iec61850::Acsi::LastApplError& error);
     // The report sequence (QXClientReports.cpp). The "Locked" ones run under rcbMutex_ and
     // only note what to send and which request to issue; RunRcbStep does that unlocked.
     void ClearReportSequence();
@@ -168,6 +175,12 @@ private:
     bool issuing_ = false;
     std::uint64_t rcbGeneration_ = 0;
     std::vector<RcbConfirmation> early_;
+
+    // The LastApplError of a refused write, sent by the device ahead of the refusal: kept
+    // until the refusal of the same control object takes it into its message.
+    std::mutex applErrorMutex_;
+    std::string applErrorObject_;
+    std::string applErrorText_;
 
     mutable std::mutex lastReadMutex_;
     std::string lastReadConstraint_;

@@ -196,7 +196,11 @@ void SelectionCollector::CollectReportTree(Server& server, SelectionTree& tree, 
                     for (const NamedObject* member : dataSet->GetMembers()) {
                         if (member->GetLogicalDeviceName() != chosen->GetName()) continue;
                         if (!PassesFc(member->GetFcName())) continue;
-                        AddReportDataObject(*member, tree);
+                        if (Is(member, ModelClass::DataAttribute)) {
+                            AddReportAttribute(*member, tree);
+                        } else {
+                            AddReportDataObject(*member, tree);
+                        }
                     }
                 }
             }
@@ -216,6 +220,24 @@ void SelectionCollector::AddReportDataObject(const NamedObject& data, SelectionT
             WalkAttribute(EntryFor(at->second, data), *child, {});
         }
     }
+}
+
+// Devices whose data sets list attributes (stVal, q) would otherwise offer nothing to
+// report on. The member alone goes in, not its siblings: a block is found by what its
+// data set holds, so an attribute the set lacks would find none.
+void SelectionCollector::AddReportAttribute(const NamedObject& attribute, SelectionTree& tree) const {
+    std::string prefix;
+    const NamedObject* top = &attribute;
+    while (top->GetParent() != nullptr && Is(top->GetParent(), ModelClass::DataAttribute)) {
+        top = top->GetParent();
+        prefix = top->GetName() + "." + prefix;
+    }
+    const NamedObject* data = top->GetParent();
+    if (data == nullptr || !PassesData(*data) || !PassesAttribute(*top)) return;
+    const std::string node = attribute.GetLogicalNodeName();
+    auto [at, added] = tree.try_emplace(node);
+    if (added) at->second = SelectionLnEntry{node, node, {}};
+    WalkAttribute(EntryFor(at->second, *data), attribute, prefix);
 }
 
 }  // namespace App

@@ -200,15 +200,33 @@ void QXDialog::ApplyEnabling() {
     disconnect_.EnableWindow(state_ != StateDisconnected);
     for (CWnd* control :
          {static_cast<CWnd*>(&readSelection_), static_cast<CWnd*>(&controlSelection_),
-          static_cast<CWnd*>(&reportSelection_), static_cast<CWnd*>(&read_), static_cast<CWnd*>(&execute_),
-          static_cast<CWnd*>(&enableRcb_), static_cast<CWnd*>(&readValue_), static_cast<CWnd*>(&controlValue_),
+          static_cast<CWnd*>(&reportSelection_), static_cast<CWnd*>(&readValue_), static_cast<CWnd*>(&controlValue_),
           static_cast<CWnd*>(&reportValue_), static_cast<CWnd*>(&valueSpin_), static_cast<CWnd*>(&createIcd_),
-          static_cast<CWnd*>(&readLdCombo_), static_cast<CWnd*>(&controlLdCombo_),
-          static_cast<CWnd*>(&reportLdCombo_)}) {
+          static_cast<CWnd*>(&readLdCombo_), static_cast<CWnd*>(&controlLdCombo_)}) {
         control->EnableWindow(ready);
     }
-    disableRcb_.EnableWindow(false);
     createIcd_.EnableWindow(ready && !icdExporting_);
+    ApplyPanelButtons();
+}
+
+void QXDialog::ApplyPanelButtons() {
+    const bool ready = state_ == StateReady;
+    // A block enabled on a connection that has gone is no one's to disable.
+    if (!ready) reportBlock_ = ReportBlock::None;
+    read_.EnableWindow(ready && readSelection_.GetSelectedAttr() != nullptr);
+    execute_.EnableWindow(ready && controlSelection_.GetSelectedAttr() != nullptr);
+    const bool free = ready && reportBlock_ == ReportBlock::None;
+    enableRcb_.EnableWindow(free && reportSelection_.GetSelectedAttr() != nullptr);
+    disableRcb_.EnableWindow(ready && reportBlock_ == ReportBlock::Enabled);
+    // While a block is in use its item stays on show: the lists are locked, the control
+    // itself keeps its state.
+    reportLdCombo_.EnableWindow(free);
+    if (ready) reportSelection_.SendMessage(WM_ENABLE, free ? TRUE : FALSE);
+}
+
+void QXDialog::SetReportBlock(ReportBlock block) {
+    reportBlock_ = block;
+    ApplyPanelButtons();
 }
 
 void QXDialog::ClearSelections() {
@@ -222,6 +240,7 @@ void QXDialog::ClearSelections() {
     readLdCombo_.ResetContent();
     controlLdCombo_.ResetContent();
     reportLdCombo_.ResetContent();
+    ApplyPanelButtons();
 }
 
 void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text, 2); }
@@ -319,12 +338,15 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     readSelection_.SetData(&readTree);
     controlSelection_.SetData(&controlTree);
     reportSelection_.SetData(&reportTree);
+    ApplyPanelButtons();
     return 1;
 }
 
 LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
-    if (lParam == Id::ReadSelection || lParam == Id::ControlSelection || lParam == Id::ReportSelection)
+    if (lParam == Id::ReadSelection || lParam == Id::ControlSelection || lParam == Id::ReportSelection) {
         ShowStatusText(TextOf(wParam));
+        ApplyPanelButtons();
+    }
     return 1;
 }
 
@@ -350,6 +372,8 @@ void QXDialog::RebuildPanel(CComboBox& combo, QXSelectionCtrl& selection, int pa
     }
     selection.Clear();
     selection.SetData(&tree);
+    // A device without anything to offer leaves the lists empty: the button goes with them.
+    ApplyPanelButtons();
 }
 
 void QXDialog::OnReadLdChanged() { RebuildPanel(readLdCombo_, readSelection_, ReadPanel); }

@@ -140,6 +140,13 @@ public:
 private:
     void MapPanelMessages();
     void ReturnReportPanelToIdle();
+    // The report panel's block: none, being enabled, enabled, being disabled. The enabling
+    // of Enable RCB, Disable RCB and the panel's lists follows it, whatever updates them.
+    enum class ReportBlock { None, Enabling, Enabled, Disabling };
+    void SetReportBlock(ReportBlock block);
+    // Read, Execute and Enable RCB only with a whole selection on show; Disable RCB only
+    // while a block is enabled.
+    void ApplyPanelButtons();
     // The state table's enabling alone: the end of a worker must not wipe the result line.
     void ApplyEnabling();
     // The session's worker tells its end (and a failure no one has shown) by a post.
@@ -204,6 +211,7 @@ private:
     int readLd_ = -1;
     int controlLd_ = -1;
     int reportLd_ = -1;
+    ReportBlock reportBlock_ = ReportBlock::None;
 
     QIcon icon_;
     Ui::CComboBox readLdCombo_;

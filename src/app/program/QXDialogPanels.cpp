@@ -42,8 +42,11 @@ void QXDialog::MapPanelMessages() {
 // ---- read ----
 
 void QXDialog::OnRead() {
-    if (client_ == nullptr) return;
-    const Iec61850::FcReference item{readSelection_.GetConstraint(), readSelection_.GetReference()};
+    // The item is the one the lists show now, looked up again: never a choice they no
+    // longer show.
+    const SelectionAttribute* attribute = readSelection_.GetSelectedAttr();
+    if (client_ == nullptr || attribute == nullptr) return ApplyPanelButtons();
+    const Iec61850::FcReference item{attribute->fc, attribute->reference};
     std::uint32_t id = 0;
     client_->GetDataValues(id, item, Iec61850::AnswerFrom::Device);
 }
@@ -65,20 +68,24 @@ LRESULT QXDialog::OnValueSpin(NMHDR*) {
 }
 
 void QXDialog::OnExecute() {
-    if (client_ == nullptr) return;
+    const SelectionEntry* object = controlSelection_.GetSelectedObj();
+    const SelectionAttribute* attribute = controlSelection_.GetSelectedAttr();
+    if (client_ == nullptr || object == nullptr || attribute == nullptr) return ApplyPanelButtons();
     ControlCommand command;
     command.value = controlValue_.GetWindowText();
-    command.attributeReference = controlSelection_.GetReference();
-    command.objectReference = controlSelection_.GetObjectReference();
+    command.attributeReference = attribute->reference;
+    command.objectReference = object->reference;
     command.time = FormatControlTime(clock_());
     ExecuteControl(*client_, command);
 }
 
 LRESULT QXDialog::OnWriteResult(WPARAM wParam, LPARAM lParam) {
+    // The client words the outcome for the service that had it: a success in pane 2, a
+    // refusal (with its LastApplError) or a negative termination in one box.
     if (wParam == 0) {
-        ShowStatusText("Value has been set");
+        ShowStatusText(lParam != 0 ? TextOf(lParam) : std::string("Value has been set"));
     } else {
-        PostMessageBox("Value has not been set\n\r Service error:" + TextOf(lParam));
+        PostMessageBox(TextOf(lParam));
     }
     return 1;
 }
@@ -86,23 +93,24 @@ LRESULT QXDialog::OnWriteResult(WPARAM wParam, LPARAM lParam) {
 // ---- reports ----
 
 void QXDialog::OnEnableRcb() {
-    if (client_ == nullptr) return;
-    client_->EnableReports({reportSelection_.GetConstraint(), reportSelection_.GetReference()});
+    const SelectionAttribute* attribute = reportSelection_.GetSelectedAttr();
+    if (client_ == nullptr || attribute == nullptr || reportBlock_ != ReportBlock::None) return ApplyPanelButtons();
+    // One block at a time: another Enable would take another block and lose this one.
+    SetReportBlock(ReportBlock::Enabling);
+    client_->EnableReports({attribute->fc, attribute->reference});
 }
 
 void QXDialog::OnDisableRcb() {
-    if (client_ == nullptr) return;
+    if (client_ == nullptr || reportBlock_ != ReportBlock::Enabled) return ApplyPanelButtons();
     client_->DisableReports();
 }
 
 void QXDialog::ReturnReportPanelToIdle() {
     // A late answer after the connection went leaves the state table as it is.
     if (state_ != StateReady) return;
-    reportSelection_.SendMessage(WM_ENABLE, TRUE);
     reportValue_.SetWindowText({});
-    enableRcb_.EnableWindow(true);
+    SetReportBlock(ReportBlock::None);
     enableRcb_.SetFocus();
-    disableRcb_.EnableWindow(false);
 }
 
 LRESULT QXDialog::OnRcbEnableStatus(WPARAM wParam, LPARAM lParam) {
@@ -110,17 +118,12 @@ LRESULT QXDialog::OnRcbEnableStatus(WPARAM wParam, LPARAM lParam) {
     switch (CodeOf(wParam)) {
         case 0:
             ShowStatusText(text);
-            enableRcb_.EnableWindow(false);
-            // The selection's lists follow; the control itself keeps its state.
-            reportSelection_.SendMessage(WM_ENABLE, FALSE);
+            SetReportBlock(ReportBlock::Enabling);
             break;
         case 1:
             ShowStatusText(text);
-            enableRcb_.EnableWindow(false);
-            if (state_ == StateReady) {
-                disableRcb_.EnableWindow(true);
-                disableRcb_.SetFocus();
-            }
+            SetReportBlock(ReportBlock::Enabled);
+            if (state_ == StateReady) disableRcb_.SetFocus();
             break;
         case -1: PostMessageBox(ServiceFailed + text); break;
         case -2:
@@ -147,7 +150,7 @@ LRESULT QXDialog::OnRcbDisableStatus(WPARAM wParam, LPARAM lParam) {
     switch (CodeOf(wParam)) {
         case 0:
             ShowStatusText(text);
-            disableRcb_.EnableWindow(false);
+            SetReportBlock(ReportBlock::Disabling);
             break;
         case 1:
             ShowStatusText(text);
@@ -155,7 +158,7 @@ LRESULT QXDialog::OnRcbDisableStatus(WPARAM wParam, LPARAM lParam) {
             break;
         case -1:
             // The block stays enabled: Disable may be tried again.
-            if (state_ == StateReady) disableRcb_.EnableWindow(true);
+            SetReportBlock(ReportBlock::Enabled);
             PostMessageBox(ServiceFailed + text);
             break;
         default: PostMessageBox(CommandFailed + text); break;

@@ -62,8 +62,20 @@ TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
     if (results[0].wParam != 0) std::swap(results[0], results[1]);
     EXPECT_EQ(results[0].wParam, 0);
     EXPECT_EQ(results[1].wParam, -1);
-    EXPECT_EQ(results[1].text.rfind("Command terminated: LastApplError Error ", 0), 0u) << results[1].text;
-    EXPECT_NE(results[1].text.find("AddCause 5"), std::string::npos) << results[1].text;
+    EXPECT_EQ(results[0].text, "Value has been set");
+    EXPECT_EQ(results[1].text, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
+
+    // A refused operate (of an object never selected): one message, the device's
+    // LastApplError in it.
+    session.notifier.Clear();
+    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI4.Pos", kComponents, "False", kTime, "00", Activation::Immediate),
+              System::OkNoError);
+    results = WriteResults(session, 1);
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0].wParam, -1);
+    EXPECT_NE(results[0].text.find("\n\r LastApplError Error 1 (Unknown), AddCause 18 (Object-not-selected)"),
+              std::string::npos)
+        << results[0].text;
 }
 
 }  // namespace

@@ -93,10 +93,10 @@ private:
             case App::WM_QX_READ_RESULT:
             case App::WM_QX_REPORT:
             case App::WM_QX_RCB_ENABLE_STATUS:
-            case App::WM_QX_RCB_DISABLE_STATUS: return true;
+            case App::WM_QX_RCB_DISABLE_STATUS:
+            case App::WM_QX_WRITE_RESULT: return true;
             case App::WM_QX_ASSOCIATE_RESULT:
-            case App::WM_QX_RELEASE_RESULT:
-            case App::WM_QX_WRITE_RESULT: return wParam == -1;
+            case App::WM_QX_RELEASE_RESULT: return wParam == -1;
             default: return false;
         }
     }

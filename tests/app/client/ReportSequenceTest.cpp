@@ -141,6 +141,33 @@ TEST(ReportSequence, EnablesAFreeBlockShowsItsReportsAndDisablesIt) {
     ExpectCleanWire(session);
 }
 
+// A device whose data set lists attributes, not data objects: the report panel offers
+// each such attribute under its data object, and the block on that set is enabled.
+TEST(ReportSequence, ABlockOnADataSetOfAttributesIsOfferedAndEnabled) {
+    TestDevice::Device::Options options;
+    options.model.attributeDataSet = true;
+    BridgeSession session(options);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.client->BuildReportTree("bay1");
+    const SelectionTree tree = session.client->GetReportTree();
+    ASSERT_TRUE(tree.contains("GGIO1"));
+    ASSERT_TRUE(tree.at("GGIO1").entries.contains("Ind1"));
+    const SelectionEntry& ind1 = tree.at("GGIO1").entries.at("Ind1");
+    EXPECT_EQ(ind1.reference, "bay1/GGIO1.Ind1");
+    ASSERT_EQ(ind1.attributes.size(), 2u);
+    const SelectionAttribute& stVal = ind1.attributes.at("stVal");
+    EXPECT_EQ(stVal.fc, "ST");
+    EXPECT_TRUE(ind1.attributes.contains("q"));
+
+    session.notifier.Clear();
+    EXPECT_EQ(session.client->EnableReports({stVal.fc, stVal.reference}), System::OkNoError);
+    EXPECT_EQ(WaitForStatus(session, 3), (std::vector<Status>{Enable(0, "Checking bay1/LLN0.urcbAttr01[RP]"),
+                                                              Enable(0, "Enabling bay1/LLN0.urcbAttr01[RP]"),
+                                                              Enable(1, "Enabled bay1/LLN0.urcbAttr01[RP]")}));
+    EXPECT_EQ(session.device.GetValue("bay1/LLN0$RP$urcbAttr01$RptEna"), "True");
+    ExpectCleanWire(session);
+}
+
 TEST(ReportSequence, BlocksHeldByAnotherClientAreEachCheckedOnceThenNoneIsLeft) {
     BridgeSession session;
     // A second client of the library, straight to the device, enables every block of ds1.

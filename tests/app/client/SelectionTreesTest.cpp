@@ -139,25 +139,28 @@ TEST(SelectionTrees, ReportTreeListsDataSetMembersOfTheChosenDevice) {
         m.WithLeaves(m.DataObject("LD0/MMXU1", "MX", "TotW"), {"mag.f"});
         m.WithLeaves(m.DataObject("LD0/MMXU1", "CF", "TotW"), {"units"});
         m.WithLeaves(m.DataObject("bay1/GGIO1", "ST", "Ind1"), {"stVal"});
-        m.WithLeaves(m.DataObject("LD0/GGIO1", "ST", "Ind2"), {"stVal"});
+        m.WithLeaves(m.DataObject("LD0/GGIO1", "ST", "Ind2"), {"stVal", "q", "origin.orCat", "origin.orIdent"});
         m.Node("LD0", "LLN0");
         DataSet& set = m.Set("LD0/LLN0", "ds1",
                              {{"ST", "LD0/XCBR1.Pos", ""},
                               {"MX", "LD0/MMXU1.TotW", ""},
                               {"CF", "LD0/MMXU1.TotW", ""},
                               {"ST", "bay1/GGIO1.Ind1", ""},
-                              {"ST", "LD0/GGIO1.Ind2.stVal", ""}});
+                              {"ST", "LD0/GGIO1.Ind2.stVal", ""},
+                              {"ST", "LD0/GGIO1.Ind2.origin.orCat", ""}});
         m.Brcb("LD0/LLN0", "brcb1", &set);
         m.Urcb("LD0/LLN0", "urcbEmpty", nullptr);
         DataSet& other = m.Set("bay1/GGIO1", "dsB", {{"ST", "bay1/GGIO1.Ind1", ""}});
         m.Urcb("bay1/GGIO1", "urcbB", &other);
     };
     RunCases({
-        {"members of this device under MX and ST; single attributes add nothing",
+        {"members of this device under MX and ST; an attribute adds its data object with itself alone",
          build,
          Tree::Report,
          "LD0",
-         {"MMXU1 | TotW (LD0/MMXU1.TotW, TotW) | mag.f [MX] LD0/MMXU1.TotW.mag.f",
+         {"GGIO1 | Ind2 (LD0/GGIO1.Ind2, Ind2) | origin.orCat [ST] LD0/GGIO1.Ind2.origin.orCat",
+          "GGIO1 | Ind2 (LD0/GGIO1.Ind2, Ind2) | stVal [ST] LD0/GGIO1.Ind2.stVal",
+          "MMXU1 | TotW (LD0/MMXU1.TotW, TotW) | mag.f [MX] LD0/MMXU1.TotW.mag.f",
           "XCBR1 | Pos (LD0/XCBR1.Pos, Pos) | q [ST] LD0/XCBR1.Pos.q",
           "XCBR1 | Pos (LD0/XCBR1.Pos, Pos) | stVal [ST] LD0/XCBR1.Pos.stVal"}},
         {"members of the other device through blocks of either device",

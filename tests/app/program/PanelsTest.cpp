@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
@@ -118,6 +119,54 @@ TEST(Panels, ReadsAValueTellsARefusalAndRebuildsOnlyThePanelWhoseDeviceChanged) 
     });
 }
 
+// The four buttons act only on the item their panel shows: a panel whose lists have
+// emptied has its button disabled, and its handler, called all the same, sends nothing.
+TEST(Panels, ButtonsOfAPanelWithoutASelectionAreDisabledAndSendNothing) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2));
+        Choose(window, Id::ControlSelection, "CSWI1", "Pos", "Oper");
+        Choose(window, Id::ReportSelection, "GGIO1", "Ind1", "stVal");
+        for (const int button : {Id::Read, Id::Execute, Id::EnableRcb})
+            EXPECT_TRUE(Enabled(window, IdPath({button}))) << button;
+        EXPECT_FALSE(Enabled(window, IdPath({Id::DisableRcb})));
+        const std::string position = session.device.GetValue("LD0/CSWI1$ST$Pos$stVal");
+        session.dialog->SetDlgItemText(Id::ControlValue, position == "10" ? "False" : "True");
+
+        // bay1 has no controls and none of its items is in a data set.
+        PickText(window, IdPath({Id::ControlLd}), "bay1");
+        PickText(window, IdPath({Id::ReportLd}), "bay1");
+        EXPECT_TRUE(Items(window, IdPath({Id::ControlSelection, Sel::AttrCombo})).empty());
+        EXPECT_TRUE(Items(window, IdPath({Id::ReportSelection, Sel::AttrCombo})).empty());
+        EXPECT_FALSE(Enabled(window, IdPath({Id::Execute})));
+        EXPECT_FALSE(Enabled(window, IdPath({Id::EnableRcb})));
+        EXPECT_TRUE(Enabled(window, IdPath({Id::Read})));
+        const std::size_t before = session.device.RequestCount();
+        session.dialog->ShowStatusText({});
+        session.dialog->OnExecute();
+        session.dialog->OnEnableRcb();
+        session.dialog->OnDisableRcb();
+        // Every list emptied: the read panel too.
+        session.dialog->ClearSelections();
+        for (const int button : {Id::Read, Id::Execute, Id::EnableRcb, Id::DisableRcb})
+            EXPECT_FALSE(Enabled(window, IdPath({button}))) << button;
+        session.dialog->OnRead();
+        session.dialog->OnExecute();
+        session.dialog->OnEnableRcb();
+        EXPECT_EQ(Pane2(*session.dialog), "");
+
+        // A request after them all, answered: the device has seen that one alone.
+        std::uint32_t id = 0;
+        session.dialog->GetClient()->GetDataValues(id, {"ST", "LD0/CSWI1.Pos.stVal"}, Iec61850::AnswerFrom::Device);
+        ASSERT_TRUE(WaitUntil([&] { return !TextAt(window, IdPath({Id::ReadValue})).empty(); }));
+        EXPECT_EQ(session.device.RequestCount(), before + 1);
+        EXPECT_EQ(TextAt(window, IdPath({Id::ReadValue})), position);
+        EXPECT_EQ(session.device.GetValue("LD0/CSWI1$ST$Pos$stVal"), position);
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb01$RptEna"), "False");
+    });
+}
+
 TEST(Panels, TheSpinTogglesTheControlValueEitherWay) {
     DialogSession session;
     session.Run([&](QWidget* window) {
@@ -153,9 +202,15 @@ TEST(Panels, EachControlModelThroughExecute) {
             UiTest::AnswerNextMessageBox(IDOK, &unexpected);
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Execute})));
         };
-        auto setShown = [&] {
-            const bool shown =
-                WaitUntil([&] { return Pane2(*session.dialog) == "Value has been set" || unexpected.seen; });
+        // Each service's own words: "set" only for an operate.
+        auto shownFor = [](const std::string& step) -> std::string {
+            if (step == "Oper") return "Value has been set";
+            if (step == "Cancel") return "Selection has been cancelled";
+            return "Object has been selected";
+        };
+        auto setShown = [&](const std::string& step) {
+            const std::string words = shownFor(step);
+            const bool shown = WaitUntil([&] { return Pane2(*session.dialog) == words || unexpected.seen; });
             UiTest::ForgetModalActions();
             EXPECT_FALSE(unexpected.seen) << unexpected.text;
             session.dialog->ShowStatusText({});
@@ -189,7 +244,7 @@ TEST(Panels, EachControlModelThroughExecute) {
             const std::string before = session.device.GetValue("LD0/" + c.node + "$ST$Pos$stVal");
             for (const std::string& step : c.steps) {
                 execute(c.node, step);
-                EXPECT_TRUE(setShown()) << step;
+                EXPECT_TRUE(setShown(step)) << step;
             }
             const std::string after = session.device.GetValue("LD0/" + c.node + "$ST$Pos$stVal");
             EXPECT_NE(after, before);
@@ -205,32 +260,38 @@ TEST(Panels, EachControlModelThroughExecute) {
         // Cancel after a select: the selection ends, the position stays.
         const std::string position = session.device.GetValue("LD0/CSWI2$ST$Pos$stVal");
         execute("CSWI2", "SBO");
-        EXPECT_TRUE(setShown());
+        EXPECT_TRUE(setShown("SBO"));
         execute("CSWI2", "Cancel");
-        EXPECT_TRUE(setShown());
+        EXPECT_TRUE(setShown("Cancel"));
         EXPECT_EQ(session.device.GetValue("LD0/CSWI2$ST$Pos$stVal"), position);
         // An operate without a select is refused now, and so is a select of a blocked
-        // object: the refusal and the device's LastApplError are both told.
-        Choose(window, Id::ControlSelection, "CSWI2", "Pos", "Oper");
-        for (const std::string& text : BoxesAfterClick(window, Id::Execute, 2)) {
-            EXPECT_EQ(text.rfind("Value has not been set\n Service error:", 0), 0u) << text;
-        }
+        // object: one box each, the refusal with the device's LastApplError in words. The
+        // read after it sees no second box.
+        struct Refusal {
+            std::string node;
+            std::string attribute;
+            std::string title;
+            std::string applError;
+        };
         session.device.FindControl("LD0/CSWI4$CO$Pos")->Block(3);
-        Choose(window, Id::ControlSelection, "CSWI4", "Pos", "SBOw");
-        const std::vector<std::string> refused = BoxesAfterClick(window, Id::Execute, 2);
-        bool lastApplError = false;
-        for (const std::string& text : refused) {
-            EXPECT_EQ(text.rfind("Value has not been set\n Service error:", 0), 0u) << text;
-            lastApplError = lastApplError || text.find("AddCause 3") != std::string::npos;
+        for (const Refusal& r : {Refusal{"CSWI2", "Oper", "Value has not been set",
+                                         "LastApplError Error 1 (Unknown), AddCause 18 (Object-not-selected)"},
+                                 Refusal{"CSWI4", "SBOw", "Object has not been selected",
+                                         "LastApplError Error 1 (Unknown), AddCause 3 (Select-failed)"}}) {
+            Choose(window, Id::ControlSelection, r.node, "Pos", r.attribute);
+            const std::string text = BoxAfterClick(window, Id::Execute);
+            EXPECT_EQ(text.rfind(r.title + "\n Service error:", 0), 0u) << text;
+            EXPECT_NE(text.find("\n " + r.applError), std::string::npos) << text;
+            EXPECT_EQ(text.find("Command terminated"), std::string::npos) << text;
+            readPosition(r.node);
         }
-        EXPECT_TRUE(lastApplError);
 
         // An enhanced operate that the device accepts and then ends negatively.
         session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(5);
         session.dialog->SetDlgItemText(Id::ControlValue, "False");
         Choose(window, Id::ControlSelection, "CSWI3", "Pos", "Oper");
         const std::string terminated = BoxAfterClick(window, Id::Execute);
-        EXPECT_EQ(terminated.rfind("Value has not been set\n Service error:Command terminated: ", 0), 0u) << terminated;
+        EXPECT_EQ(terminated, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
         EXPECT_EQ(Pane2(*session.dialog), "Value has been set");
     });
 }
@@ -252,6 +313,23 @@ TEST(Panels, EnablesAReportShowsItsValueAndDisablesIt) {
              {IdPath({Id::ReportSelection, Sel::LnCombo}), IdPath({Id::ReportSelection, Sel::ObjCombo}),
               IdPath({Id::ReportSelection, Sel::AttrCombo})})
             EXPECT_FALSE(Enabled(window, list)) << list;
+
+        // Whatever updates the controls (the end of Create ICD does) leaves the block's
+        // state as it is: only Disable, the lists fixed, and a second Enable takes nothing.
+        session.dialog->UpdateControls();
+        auto expectBlockHeld = [&] {
+            EXPECT_FALSE(Enabled(window, IdPath({Id::EnableRcb})));
+            EXPECT_TRUE(Enabled(window, IdPath({Id::DisableRcb})));
+            for (const std::string& list :
+                 {IdPath({Id::ReportLd}), IdPath({Id::ReportSelection, Sel::LnCombo}),
+                  IdPath({Id::ReportSelection, Sel::ObjCombo}), IdPath({Id::ReportSelection, Sel::AttrCombo})})
+                EXPECT_FALSE(Enabled(window, list)) << list;
+        };
+        expectBlockHeld();
+        session.dialog->OnEnableRcb();
+        expectBlockHeld();
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcb02$RptEna"), "False");
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$BR$brcb01$RptEna"), "False");
 
         ASSERT_EQ(session.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", "True"), System::OkNoError);
         ASSERT_TRUE(WaitUntil([&] { return TextAt(window, IdPath({Id::ReportValue})) == "True"; }));

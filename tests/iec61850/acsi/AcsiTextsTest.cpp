@@ -48,6 +48,22 @@ TEST(AcsiTexts, ControlErrorsAreTheTableThenTheExtendedForm) {
     EXPECT_EQ(ControlErrorText(1000), "Control Extended Error :1000");
 }
 
+TEST(AcsiTexts, LastApplErrorsAndAddCausesByTheirNames) {
+    struct Row {
+        std::int32_t code;
+        const char* name;
+    };
+    for (const Row& row : {Row{0, "Unknown"}, Row{1, "Not-supported"}, Row{8, "Blocked-by-Mode"},
+                           Row{14, "1-of-n-control"}, Row{18, "Object-not-selected"}, Row{25, "None"},
+                           Row{27, "Locked-by-other-client"}, Row{28, "Unknown"}, Row{-1, "Unknown"}}) {
+        EXPECT_EQ(AddCauseText(row.code), row.name) << row.code;
+    }
+    for (const Row& row : {Row{0, "No-error"}, Row{1, "Unknown"}, Row{2, "Timeout-test-not-ok"},
+                           Row{3, "Operator-test-not-ok"}, Row{4, "Unknown"}, Row{-1, "Unknown"}}) {
+        EXPECT_EQ(ControlLastApplErrorText(row.code), row.name) << row.code;
+    }
+}
+
 TEST(AcsiTexts, ObjectClassesBothWays) {
     struct Row {
         const char* name;

@@ -30,6 +30,40 @@ constexpr std::array<const char*, 5> kControlErrors = {
     "no-error", "temporrarily-unavailable", "hardware-fault", "object-access-denied", "object-undefined",
 };
 
+constexpr std::array<const char*, 4> kLastApplErrors = {"No-error", "Unknown", "Timeout-test-not-ok",
+                                                        "Operator-test-not-ok"};
+
+constexpr std::array<const char*, 28> kAddCauses = {
+    "Unknown",
+    "Not-supported",
+    "Blocked-by-switching-hierarchy",
+    "Select-failed",
+    "Invalid-position",
+    "Position-reached",
+    "Parameter-change-in-execution",
+    "Step-limit",
+    "Blocked-by-Mode",
+    "Blocked-by-process",
+    "Blocked-by-interlocking",
+    "Blocked-by-synchrocheck",
+    "Command-already-in-execution",
+    "Blocked-by-health",
+    "1-of-n-control",
+    "Abortion-by-cancel",
+    "Time-limit-over",
+    "Abortion-by-trip",
+    "Object-not-selected",
+    "Object-already-selected",
+    "No-access-authority",
+    "Ended-with-overshoot",
+    "Abortion-due-to-deviation",
+    "Abortion-by-communication-loss",
+    "Blocked-by-command",
+    "None",
+    "Inconsistent-parameters",
+    "Locked-by-other-client",
+};
+
 struct ObjectClassName {
     const char* name;
     std::int32_t code;
@@ -72,6 +106,16 @@ std::string ControlErrorText(std::int32_t code) {
     if (code < 0) return "unknown";
     if (static_cast<std::size_t>(code) < kControlErrors.size()) return kControlErrors[code];
     return WithCode("Control Extended Error :", code);
+}
+
+std::string ControlLastApplErrorText(std::int32_t code) {
+    if (code >= 0 && static_cast<std::size_t>(code) < kLastApplErrors.size()) return kLastApplErrors[code];
+    return "Unknown";
+}
+
+std::string AddCauseText(std::int32_t code) {
+    if (code >= 0 && static_cast<std::size_t>(code) < kAddCauses.size()) return kAddCauses[code];
+    return "Unknown";
 }
 
 System::ResultCode ObjectClassFromText(std::string_view text, std::int32_t& code) {

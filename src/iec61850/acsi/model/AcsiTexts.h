@@ -39,6 +39,11 @@ std::string ServiceErrorText(std::int32_t code);
 // 0..4, "Control Extended Error :" and the code for anything else.
 std::string ControlErrorText(std::int32_t code);
 
+// The names of a LastApplError's Error and AddCause, as ACSI defines them; a code
+// without one gives "Unknown".
+std::string ControlLastApplErrorText(std::int32_t code);
+std::string AddCauseText(std::int32_t code);
+
 // The code of an object-class name, matched exactly (case included): 0 and the code
 // stored, or InvalidArguments with the code left as it was.
 System::ResultCode ObjectClassFromText(std::string_view text, std::int32_t& code);
