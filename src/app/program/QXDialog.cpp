@@ -191,6 +191,7 @@ void QXDialog::ApplyEnabling() {
     connect_.EnableWindow(idle);
     reload_.EnableWindow(idle);
     disconnect_.EnableWindow(state_ != StateDisconnected);
+    address_.SetReadOnly(!idle);
     for (CWnd* control :
          {static_cast<CWnd*>(&readSelection_), static_cast<CWnd*>(&controlSelection_),
           static_cast<CWnd*>(&reportSelection_), static_cast<CWnd*>(&read_), static_cast<CWnd*>(&execute_),

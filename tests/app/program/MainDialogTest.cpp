@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +49,35 @@ void ExpectStateTable(QWidget* window, int state) {
         QWidget* control = UiTest::FindControl(window, IdPath({row.id}));
         ASSERT_NE(control, nullptr) << row.id;
         EXPECT_EQ(control->isEnabled(), row.enabled[state]) << row.id;
+    }
+    // The host is the one in use from the connect on: shown, not editable.
+    QWidget* address = UiTest::FindControl(window, IdPath({Id::Address}));
+    ASSERT_NE(address, nullptr);
+    for (QLineEdit* field : address->findChildren<QLineEdit*>()) EXPECT_EQ(field->isReadOnly(), state != 0);
+}
+
+// The four fields of the host as shown, joined by dots (a blank field stays blank).
+std::string HostFields(QWidget* address) {
+    std::string shown;
+    for (int i = 0; i < 4; ++i) {
+        auto* field = address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(i));
+        shown += (i > 0 ? "." : "") + (field != nullptr ? field->text().toStdString() : std::string("?"));
+    }
+    return shown;
+}
+
+// Keys to whichever field has the focus: "^A" selects all, "^V" pastes, "<" is a
+// backspace, anything else is typed.
+void KeysToHost(QWidget* address, const std::string& keys) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        QWidget* target = address->focusWidget() != nullptr ? address->focusWidget() : address;
+        if (keys[i] == '^' && i + 1 < keys.size()) {
+            QTest::keyClick(target, keys[++i] == 'A' ? Qt::Key_A : Qt::Key_V, Qt::ControlModifier);
+        } else if (keys[i] == '<') {
+            QTest::keyClick(target, Qt::Key_Backspace);
+        } else {
+            QTest::keyClick(target, keys[i]);
+        }
     }
 }
 
@@ -98,6 +130,52 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
         EXPECT_TRUE(session.dialog->IsWindow());
         EXPECT_FALSE(window->isHidden());
         UiTest::Screenshot(window, "main-dialog-state-0");
+    });
+}
+
+TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
+    struct Row {
+        const char* what;
+        const char* clipboard;
+        const char* keys;  // typed with the first field focused and selected (as Tab leaves it), 127.0.0.1 shown
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"select all, then an address typed over it", "", "^A192.168.1.10", "192.168.1.10"},
+        {"the focused field is replaced, each dot moves on", "", "10.1.2.3", "10.1.2.3"},
+        {"third digits move on; a dot right after skips no field", "", "^A255.255.255.255", "255.255.255.255"},
+        {"a third digit moves on once", "", "^A1234", "123.4.."},
+        {"a dot right after a move, then digits, then a dot", "", "^A192.1.2", "192.1.2."},
+        {"a pasted dotted address fills all four", "10.20.30.40", "^V", "10.20.30.40"},
+        {"pasted over the whole address, blanks around", " 192.168.0.7\n", "^A^V", "192.168.0.7"},
+        {"a pasted number that is no address stays in its field", "42", "^V", "42.0.0.1"},
+        {"a backspace over the whole address clears it", "", "^A<", "..."},
+    };
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        QWidget* address = UiTest::FindControl(window, IdPath({Id::Address}));
+        ASSERT_NE(address, nullptr);
+        auto* host = static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(Id::Address));
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            host->SetAddress(127, 0, 0, 1);
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(row.clipboard));
+            auto* first = address->findChild<QLineEdit*>(QStringLiteral("field0"));
+            first->setFocus(Qt::TabFocusReason);
+            first->selectAll();
+            KeysToHost(address, row.keys);
+            EXPECT_EQ(HostFields(address), row.shown);
+        }
+        // What was typed is what the connect uses.
+        host->SetAddress(127, 0, 0, 1);
+        address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
+        KeysToHost(address, "^A127.0.0.1");
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 2 && !session.dialog->IsConnecting(); }));
+        // Connected, the fields take no typing.
+        address->findChild<QLineEdit*>(QStringLiteral("field3"))->setFocus(Qt::TabFocusReason);
+        KeysToHost(address, "^A9");
+        EXPECT_EQ(HostFields(address), "127.0.0.1");
     });
 }
 
