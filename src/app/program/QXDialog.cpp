@@ -315,6 +315,9 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
 LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
     if (lParam == Id::ReadSelection || lParam == Id::ControlSelection || lParam == Id::ReportSelection)
         ShowStatusText(TextOf(wParam));
+    // A value shown belongs to the selection it was read or reported for.
+    if (lParam == Id::ReadSelection) readValue_.SetWindowText({});
+    if (lParam == Id::ReportSelection) reportValue_.SetWindowText({});
     return 1;
 }
 

@@ -179,6 +179,43 @@ TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
     });
 }
 
+TEST(MainDialog, ValueFieldsShowTheStartAndAreClearedWhenTheirSelectionChanges) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 2 && !session.dialog->IsConnecting(); }));
+        auto* readValue = qobject_cast<QLineEdit*>(UiTest::FindControl(window, IdPath({Id::ReadValue})));
+        auto* reportValue = qobject_cast<QLineEdit*>(UiTest::FindControl(window, IdPath({Id::ReportValue})));
+        ASSERT_NE(readValue, nullptr);
+        ASSERT_NE(reportValue, nullptr);
+        std::string longValue;
+        for (int i = 0; longValue.size() < 480; ++i) longValue += "entry" + std::to_string(i) + ",";
+        longValue.resize(480);
+        for (QLineEdit* field : {readValue, reportValue}) {
+            session.dialog->SetDlgItemText(field == readValue ? Id::ReadValue : Id::ReportValue, longValue);
+            EXPECT_EQ(field->text().size(), 480);
+            EXPECT_EQ(field->cursorPosition(), 0);
+            // The user scrolls to the end; the same text set again leaves it there.
+            field->end(false);
+            session.dialog->SetDlgItemText(field == readValue ? Id::ReadValue : Id::ReportValue, longValue);
+            EXPECT_EQ(field->cursorPosition(), 480);
+        }
+        // Another attribute in the read panel: the read value is gone, the report's stays.
+        const std::string attribute = IdPath({Id::ReadSelection, Sel::AttrCombo});
+        ASSERT_GE(Items(window, attribute).size(), 2u);
+        UiTest::Pick(UiTest::FindControl(window, attribute),
+                     Current(window, attribute) == Items(window, attribute)[0] ? 1 : 0);
+        EXPECT_EQ(readValue->text(), "");
+        EXPECT_EQ(reportValue->text().size(), 480);
+        // Another report control block: the report value is gone.
+        const std::string reportObject = IdPath({Id::ReportSelection, Sel::ObjCombo});
+        ASSERT_GE(Items(window, reportObject).size(), 2u);
+        UiTest::Pick(UiTest::FindControl(window, reportObject),
+                     Current(window, reportObject) == Items(window, reportObject)[0] ? 1 : 0);
+        EXPECT_EQ(reportValue->text(), "");
+    });
+}
+
 TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     DialogSession session;
     TestDevice::Faults faults;
