@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -130,6 +132,83 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
         EXPECT_TRUE(session.dialog->IsWindow());
         EXPECT_FALSE(window->isHidden());
         UiTest::Screenshot(window, "main-dialog-state-0");
+    });
+}
+
+// The realised widget of a label, a group's frame, by its text.
+template <typename Widget>
+Widget* ByText(QWidget* window, const QString& text, int nth = 0) {
+    for (Widget* widget : window->findChildren<Widget*>()) {
+        const QString shown = [widget] {
+            if constexpr (std::is_same_v<Widget, QGroupBox>) {
+                return widget->title();
+            } else {
+                return widget->text();
+            }
+        }();
+        if (shown.trimmed() == text && nth-- == 0) return widget;
+    }
+    return nullptr;
+}
+
+TEST(MainDialog, ButtonsStayInsideTheirGroupsAndLabelsLineUpWithTheirFields) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        // Inside the frame: below the title and its line, above the bottom line.
+        struct Inside {
+            int id;
+            const char* group;
+        };
+        for (const Inside& row :
+             {Inside{Id::Read, "Read"}, Inside{Id::Execute, "Control"}, Inside{Id::EnableRcb, "Report"},
+              Inside{Id::DisableRcb, "Report"}, Inside{Id::Start, "GOOSE"}, Inside{Id::Continue, "GOOSE"}}) {
+            SCOPED_TRACE(row.group);
+            auto* group = ByText<QGroupBox>(window, row.group);
+            ASSERT_NE(group, nullptr);
+            const QRect frame(group->mapTo(window, group->contentsRect().topLeft()), group->contentsRect().size());
+            QWidget* button = session.dialog->GetDlgItemWidget(row.id);
+            ASSERT_NE(button, nullptr);
+            EXPECT_TRUE(frame.contains(button->geometry()))
+                << row.id << ": frame " << frame.top() << ".." << frame.bottom() << ", button "
+                << button->geometry().top() << ".." << button->geometry().bottom();
+        }
+        // A label's vertical centre is its field's.
+        struct Labelled {
+            const char* label;
+            int nth;
+            int id;
+        };
+        for (const Labelled& row :
+             {Labelled{"Host", 0, Id::Address}, Labelled{"LD", 0, Id::ReadLd}, Labelled{"LD", 1, Id::ControlLd},
+              Labelled{"LD", 2, Id::ReportLd}, Labelled{"Value", 0, Id::ReadValue},
+              Labelled{"Value", 1, Id::ControlValue}, Labelled{"Value", 2, Id::ReportValue},
+              Labelled{"Network adapter", 0, Id::Adapter}, Labelled{"MAC", 0, Id::Mac}, Labelled{"AppID", 0, Id::AppId},
+              Labelled{"StNum", 0, Id::StNum}, Labelled{"Values", 0, Id::Values}}) {
+            SCOPED_TRACE(std::string(row.label) + " " + std::to_string(row.nth));
+            auto* label = ByText<QLabel>(window, QString::fromUtf8(row.label), row.nth);
+            ASSERT_NE(label, nullptr);
+            QWidget* field = session.dialog->GetDlgItemWidget(row.id);
+            ASSERT_NE(field, nullptr);
+            // In the template's dialog units exactly (a combo's field is 12 high, its height
+            // there is the list's); realised, within the rounding of one pixel.
+            const DialogTemplate* layout = FindDialogTemplate(App::IDD_QX_DIALOG);
+            ASSERT_NE(layout, nullptr);
+            const ControlTemplate* labelAt = nullptr;
+            const ControlTemplate* fieldAt = nullptr;
+            int seen = 0;
+            for (const ControlTemplate& control : layout->controls) {
+                if (control.className == "STATIC" && QString::fromStdString(control.text).trimmed() == row.label &&
+                    seen++ == row.nth)
+                    labelAt = &control;
+                if (control.id == row.id) fieldAt = &control;
+            }
+            ASSERT_TRUE(labelAt != nullptr && fieldAt != nullptr);
+            const int fieldHeight = fieldAt->className == "COMBOBOX" ? 12 : fieldAt->cy;
+            EXPECT_EQ(2 * labelAt->y + labelAt->cy, 2 * fieldAt->y + fieldHeight);
+            EXPECT_LE(std::abs(label->geometry().center().y() - field->geometry().center().y()), 1)
+                << label->geometry().top() << "+" << label->height() << " against " << field->geometry().top() << "+"
+                << field->height();
+        }
     });
 }
 
