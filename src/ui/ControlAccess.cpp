@@ -61,7 +61,14 @@ std::string WidgetText(const QWidget* widget) {
 void SetWidgetText(QWidget* widget, const std::string& text) {
     QString value = ToQt(text);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        // As an edit whose text is set, it shows the start; the same text again leaves
+        // where the user has scrolled to, so a field rewritten on a timer stays readable.
+        if (edit->text() == value) {
+            edit->setModified(false);
+            return;
+        }
         edit->setText(value);
+        edit->setCursorPosition(0);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(widget)) {
         QSignalBlocker quiet(plain);  // only typing notifies
         plain->setPlainText(value.replace(QLatin1String("\r\n"), QLatin1String("\n")));

@@ -35,4 +35,8 @@ void CIPAddressCtrl::ClearAddress() {
 
 bool CIPAddressCtrl::IsBlank() const { return !Field() || Field()->IsBlank(); }
 
+void CIPAddressCtrl::SetReadOnly(bool readOnly) {
+    if (Field()) Field()->SetReadOnly(readOnly);
+}
+
 }  // namespace Ui

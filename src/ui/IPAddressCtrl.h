@@ -17,6 +17,7 @@ public:
     void SetAddress(BYTE f0, BYTE f1, BYTE f2, BYTE f3);
     void ClearAddress();
     bool IsBlank() const;
+    void SetReadOnly(bool readOnly);
 
 private:
     IpAddressWidget* Field() const;

@@ -1,9 +1,13 @@
 #include "ui/IpAddressWidget.h"
 
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringList>
 #include <QValidator>
 
 #include "ui/ControlAccess.h"
@@ -26,6 +30,20 @@ public:
     }
 };
 
+// "a.b.c.d" with four numbers of at most 255, blanks around allowed.
+bool ParseDotted(const QString& text, std::uint32_t& address) {
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    if (parts.size() != 4) return false;
+    address = 0;
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (!ok || part.isEmpty() || part.size() > 3 || value < 0 || value > 255) return false;
+        address = (address << 8) | static_cast<std::uint32_t>(value);
+    }
+    return true;
+}
+
 }  // namespace
 
 IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
@@ -42,7 +60,11 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
         field->setAlignment(Qt::AlignCenter);
         connect(field, &QLineEdit::inputRejected, this, [] { MessageBeep(MB_ICONEXCLAMATION); });
         connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
-            if (text.size() == 3 && i < 3) fields_[static_cast<size_t>(i + 1)]->setFocus();
+            QLineEdit* edited = fields_[static_cast<size_t>(i)];
+            if (text.size() == 3 && i < 3 && edited->cursorPosition() == 3) {
+                MoveTo(static_cast<size_t>(i + 1));
+                autoMovedTo_ = i + 1;
+            }
             NotifyParent(this, EN_CHANGE);
         });
         layout->addWidget(field, 1);
@@ -53,26 +75,73 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
 }
 
 bool IpAddressWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::MouseButtonPress) wholeSelected_ = false;
+    if (event->type() != QEvent::KeyPress || readOnly_) return QWidget::eventFilter(watched, event);
     for (size_t i = 0; i < fields_.size(); ++i) {
-        if (watched != fields_[i]) continue;
-        bool next = key->text() == QStringLiteral(".") || key->text() == QStringLiteral(" ");
-        if (next) {
-            if (i + 1 < fields_.size() && !fields_[i]->text().isEmpty()) {
-                fields_[i + 1]->setFocus(Qt::TabFocusReason);
-                fields_[i + 1]->selectAll();
-            }
-            return true;
-        }
-        if (key->key() == Qt::Key_Backspace && i > 0 && fields_[i]->cursorPosition() == 0 &&
-            !fields_[i]->hasSelectedText()) {
-            fields_[i - 1]->setFocus(Qt::BacktabFocusReason);
-            fields_[i - 1]->end(false);
-            return true;
-        }
+        if (watched == fields_[i]) return OnFieldKey(i, static_cast<QKeyEvent*>(event));
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool IpAddressWidget::OnFieldKey(size_t i, QKeyEvent* key) {
+    const bool afterAutoMove = autoMovedTo_ == static_cast<int>(i);
+    autoMovedTo_ = -1;
+    if (key->matches(QKeySequence::SelectAll)) {
+        for (QLineEdit* field : fields_) field->selectAll();
+        wholeSelected_ = true;
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste) && PasteAddress()) return true;
+    const bool erase = key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete;
+    const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint();
+    if (wholeSelected_ && (erase || typed)) {
+        // Typing over the whole address starts a new one in the first field.
+        wholeSelected_ = false;
+        ClearAddress();
+        NotifyParent(this, EN_CHANGE);
+        fields_[0]->setFocus(Qt::OtherFocusReason);
+        if (erase) return true;
+        QKeyEvent retyped(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(fields_[0], &retyped);
+        return true;
+    }
+    if (key->text().isEmpty() && key->modifiers() == Qt::NoModifier) wholeSelected_ = false;
+    const bool next = key->text() == QStringLiteral(".") || key->text() == QStringLiteral(" ");
+    if (next) {
+        if (!afterAutoMove && i + 1 < fields_.size() && !fields_[i]->text().isEmpty()) MoveTo(i + 1);
+        return true;
+    }
+    if (key->key() == Qt::Key_Backspace && i > 0 && fields_[i]->cursorPosition() == 0 &&
+        !fields_[i]->hasSelectedText()) {
+        fields_[i - 1]->setFocus(Qt::BacktabFocusReason);
+        fields_[i - 1]->end(false);
+        return true;
+    }
+    return false;
+}
+
+bool IpAddressWidget::PasteAddress() {
+    std::uint32_t address = 0;
+    if (!ParseDotted(QGuiApplication::clipboard()->text(), address)) return false;
+    wholeSelected_ = false;
+    SetAddress(address);
+    NotifyParent(this, EN_CHANGE);
+    fields_[3]->setFocus(Qt::OtherFocusReason);
+    fields_[3]->end(false);
+    return true;
+}
+
+void IpAddressWidget::MoveTo(size_t index) {
+    // Selected, so that what is typed replaces the number shown.
+    fields_[index]->setFocus(Qt::TabFocusReason);
+    fields_[index]->selectAll();
+}
+
+void IpAddressWidget::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    wholeSelected_ = false;
+    autoMovedTo_ = -1;
+    for (QLineEdit* field : fields_) field->setReadOnly(readOnly);
 }
 
 int IpAddressWidget::GetAddress(std::uint32_t& address) const {

@@ -21,13 +21,26 @@ public:
     void ClearAddress();
     bool IsBlank() const;
     QLineEdit* Field(int index) const { return fields_[static_cast<size_t>(index)]; }
+    // Read-only while the address is in use: shown, selectable, not editable.
+    void SetReadOnly(bool readOnly);
 
 protected:
-    // "." or a blank moves on to the next field, as typing an address expects.
+    // "." or a blank moves on to the next field, as typing an address expects; select all
+    // takes the whole address, so that what is typed next replaces it; a pasted dotted
+    // address fills all four fields.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool OnFieldKey(size_t index, QKeyEvent* key);
+    bool PasteAddress();
+    void MoveTo(size_t index);
+
     std::array<QLineEdit*, 4> fields_{};
+    bool readOnly_ = false;
+    bool wholeSelected_ = false;
+    // The field the third digit of the one before moved to: a "." typed next is the one
+    // the user meant for that move, not a request to skip this field.
+    int autoMovedTo_ = -1;
 };
 
 }  // namespace Ui

@@ -130,12 +130,21 @@ int GooseReadValue(const std::uint8_t* data, std::size_t end, std::size_t& posit
             value.integer = flag;
             return 1;
         }
-        case kGooseBitString: return BerReadBitString(data, end, position, value.data, value.bitCount);
-        case kGooseInteger: return BerReadInteger(data, end, position, value.integer);
+        case kGooseBitString:
+        case kGooseBooleanArray: return BerReadBitString(data, end, position, value.data, value.bitCount);
+        case kGooseInteger:
+        case kGooseBcd: return BerReadInteger(data, end, position, value.integer);
         case kGooseUnsigned: return BerReadUnsigned(data, end, position, value.unsignedValue);
         case kGooseFloat: return BerReadFloat(data, end, position, value.real);
         case kGooseOctetString:
-        case kGooseVisibleString: return BerReadOctetString(data, end, position, value.data);
+        case kGooseVisibleString:
+        case kGooseGeneralizedTime:
+        case kGooseObjectId:
+        case kGooseMmsString: return BerReadOctetString(data, end, position, value.data);
+        case kGooseBinaryTime:
+            // Milliseconds of the day, then (six octets) days since 1984-01-01.
+            return BerReadOctetString(data, end, position, value.data) &&
+                   (value.data.length == 4 || value.data.length == 6);
         case kGooseUtcTime: return BerReadUtcTime(data, end, position, value.seconds, value.fraction);
         default: {
             std::size_t length;

@@ -12,10 +12,11 @@ constexpr int kSnapshotLength = 1536;
 constexpr int kReadTimeoutMs = 10;
 constexpr const char* kSysfsNetRoot = "/sys/class/net";
 
-std::string AdapterText(std::size_t number, std::uint64_t mac) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Adapter %zu MAC: %.02X:%.02X:%.02X:%.02X:%.02X:%.02X", number,
-                  static_cast<unsigned>(mac >> 40 & 0xFF), static_cast<unsigned>(mac >> 32 & 0xFF),
+// The interface name tells adapters apart where the number alone does not.
+std::string AdapterText(std::size_t number, const std::string& name, std::uint64_t mac) {
+    char text[96];
+    std::snprintf(text, sizeof text, "Adapter %zu (%.32s) MAC: %.02X:%.02X:%.02X:%.02X:%.02X:%.02X", number,
+                  name.c_str(), static_cast<unsigned>(mac >> 40 & 0xFF), static_cast<unsigned>(mac >> 32 & 0xFF),
                   static_cast<unsigned>(mac >> 24 & 0xFF), static_cast<unsigned>(mac >> 16 & 0xFF),
                   static_cast<unsigned>(mac >> 8 & 0xFF), static_cast<unsigned>(mac & 0xFF));
     return text;
@@ -42,7 +43,7 @@ int CGooseCapture::EnumerateAdapters() {
         adapter.deviceName = device.name;
         adapter.address = device.ipv4;
         adapter.mac = link.mac;
-        adapter.text = AdapterText(adapters_.size() + 1, link.mac);
+        adapter.text = AdapterText(adapters_.size() + 1, device.name, link.mac);
         adapters_.push_back(std::move(adapter));
     }
     return 1;

@@ -65,6 +65,12 @@ enum GooseValueType : std::uint8_t {
     kGooseFloat = 7,
     kGooseOctetString = 9,
     kGooseVisibleString = 10,
+    kGooseGeneralizedTime = 11,
+    kGooseBinaryTime = 12,
+    kGooseBcd = 13,
+    kGooseBooleanArray = 14,
+    kGooseObjectId = 15,
+    kGooseMmsString = 16,
     kGooseUtcTime = 17,
 };
 
@@ -74,7 +80,7 @@ struct GooseValue {
     std::int64_t integer = 0;  // boolean (0 or 1) and integer
     std::uint64_t unsignedValue = 0;
     double real = 0;          // single or double precision, widened
-    BoundedOctets<255> data;  // octet and visible strings; the octets of a bit string
+    BoundedOctets<255> data;  // strings, binary times, object ids; the octets of a bit string
     std::uint16_t bitCount = 0;
     std::uint32_t seconds = 0;  // utc-time
     std::uint32_t fraction = 0;

@@ -34,35 +34,55 @@ void AppendHex(std::string& text, std::uint8_t octet) {
     text += kDigits[octet & 15];
 }
 
+// "2026-12-07 16:54:31", the form the fraction of a second is written after.
+void AppendDateTime(std::string& text, const std::tm& time) {
+    AppendNumber(text, static_cast<long long>(time.tm_year) + 1900);
+    text += '-';
+    AppendPadded(text, static_cast<unsigned>(time.tm_mon + 1), 2);
+    text += '-';
+    AppendPadded(text, static_cast<unsigned>(time.tm_mday), 2);
+    text += ' ';
+    AppendPadded(text, static_cast<unsigned>(time.tm_hour), 2);
+    text += ':';
+    AppendPadded(text, static_cast<unsigned>(time.tm_min), 2);
+    text += ':';
+    AppendPadded(text, static_cast<unsigned>(time.tm_sec), 2);
+}
+
 }  // namespace
 
 std::string GooseUtcTimeText(std::uint32_t seconds, std::uint32_t fraction) {
-    // The names are fixed English ones, as ctime writes them whatever the locale.
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::string text;
     const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm local{};
-    if (localtime_r(&time, &local) && local.tm_wday >= 0 && local.tm_wday < 7 && local.tm_mon >= 0 &&
-        local.tm_mon < 12) {
-        text += kDays[local.tm_wday];
-        text += ' ';
-        text += kMonths[local.tm_mon];
-        text += ' ';
-        AppendPadded(text, static_cast<unsigned>(local.tm_mday), 2);
-        text += ' ';
-        AppendPadded(text, static_cast<unsigned>(local.tm_hour), 2);
-        text += ':';
-        AppendPadded(text, static_cast<unsigned>(local.tm_min), 2);
-        text += ':';
-        AppendPadded(text, static_cast<unsigned>(local.tm_sec), 2);
-        text += ' ';
-        AppendNumber(text, static_cast<long long>(local.tm_year) + 1900);
-    }
+    if (localtime_r(&time, &local)) AppendDateTime(text, local);
     text += '.';
     // The quality octet is part of the divided word, so 1000 can come out.
     AppendPadded(text, fraction / 4294967u, 3);
+    return text;
+}
+
+std::string GooseBinaryTimeText(const std::uint8_t* octets, std::size_t length) {
+    if (length != 4 && length != 6) return {};
+    const std::uint32_t milliseconds = (std::uint32_t{octets[0]} << 24) | (std::uint32_t{octets[1]} << 16) |
+                                       (std::uint32_t{octets[2]} << 8) | octets[3];
+    std::string text;
+    if (length == 6) {
+        // A date: days since 1984-01-01 (441763200 s after 1970-01-01), told in UTC as sent.
+        const unsigned days = (unsigned{octets[4]} << 8) | octets[5];
+        const std::time_t time = static_cast<std::time_t>(441763200LL + 86400LL * days + milliseconds / 1000u);
+        std::tm utc{};
+        if (gmtime_r(&time, &utc)) AppendDateTime(text, utc);
+    } else {
+        const std::uint32_t second = milliseconds / 1000u;
+        AppendPadded(text, second / 3600u, 2);
+        text += ':';
+        AppendPadded(text, second / 60u % 60u, 2);
+        text += ':';
+        AppendPadded(text, second % 60u, 2);
+    }
+    text += '.';
+    AppendPadded(text, milliseconds % 1000u, 3);
     return text;
 }
 
@@ -70,16 +90,22 @@ void AppendGooseValueText(std::string& text, const GooseValue& value) {
     switch (value.type) {
         case kGooseBoolean: text += value.integer ? 'T' : 'F'; break;
         case kGooseBitString:
+        case kGooseBooleanArray:
             for (std::size_t bit = 0; bit < value.bitCount; ++bit)
                 text += (value.data.octets[bit / 8] & (0x80 >> (bit % 8))) ? '1' : '0';
             break;
-        case kGooseInteger: AppendNumber(text, value.integer); break;
+        case kGooseInteger:
+        case kGooseBcd: AppendNumber(text, value.integer); break;
         case kGooseUnsigned: AppendNumber(text, value.unsignedValue); break;
         case kGooseFloat: AppendFixed(text, value.real); break;
         case kGooseOctetString:
+        case kGooseObjectId:
             for (std::size_t i = 0; i < value.data.length; ++i) AppendHex(text, value.data.octets[i]);
             break;
-        case kGooseVisibleString: text += value.data.View(); break;
+        case kGooseVisibleString:
+        case kGooseGeneralizedTime:
+        case kGooseMmsString: text += value.data.View(); break;
+        case kGooseBinaryTime: text += GooseBinaryTimeText(value.data.octets.data(), value.data.length); break;
         case kGooseUtcTime: text += GooseUtcTimeText(value.seconds, value.fraction); break;
         default: break;
     }

@@ -8,11 +8,15 @@
 #include <cstdint>
 #include <string>
 
-// Appends the element's text; types that are not shown append nothing.
+// Appends the element's text; structures and arrays append nothing (their members are
+// not listed), every other type the decoder reads has a text.
 void AppendGooseValueText(std::string& text, const GooseValue& value);
 
-// A utc-time as the local calendar time in the C library's ctime form, day of the month
-// with two digits ("Thu Jan 01 00:00:00 1970"), without ctime's line feed; then "." and
-// the milliseconds of the fraction word with at least three digits. When the seconds
-// have no local time, only "." and the milliseconds.
+// A utc-time as the local calendar time, "2026-12-07 16:54:31", then "." and the
+// milliseconds of the fraction word with at least three digits. When the seconds have no
+// local time, only "." and the milliseconds.
 std::string GooseUtcTimeText(std::uint32_t seconds, std::uint32_t fraction);
+
+// A binary time: four octets, the time of day "16:54:31.580"; six, with the date, told in
+// UTC as it is sent, "2026-12-07 16:54:31.580". Other lengths have no text.
+std::string GooseBinaryTimeText(const std::uint8_t* octets, std::size_t length);

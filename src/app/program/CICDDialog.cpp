@@ -112,6 +112,7 @@ BOOL CICDDialog::OnInitDialog() {
             switch (row.kind) {
                 case Kind::Integer:
                     slot = grid_.AddIntegerItem(id, row.caption, *IntField(row.item), "", true, false);
+                    grid_.SetItemIsCount(slot);
                     break;
                 case Kind::Settings:
                     slot = grid_.AddComboItem(id, row.caption, settings, *IntField(row.item), true, false);

@@ -198,6 +198,7 @@ void QXDialog::ApplyEnabling() {
     connect_.EnableWindow(idle);
     reload_.EnableWindow(idle);
     disconnect_.EnableWindow(state_ != StateDisconnected);
+    address_.SetReadOnly(!idle);
     for (CWnd* control :
          {static_cast<CWnd*>(&readSelection_), static_cast<CWnd*>(&controlSelection_),
           static_cast<CWnd*>(&reportSelection_), static_cast<CWnd*>(&readValue_), static_cast<CWnd*>(&controlValue_),
@@ -347,6 +348,9 @@ LRESULT QXDialog::OnSelectionChanged(WPARAM wParam, LPARAM lParam) {
         ShowStatusText(TextOf(wParam));
         ApplyPanelButtons();
     }
+    // A value shown belongs to the selection it was read or reported for.
+    if (lParam == Id::ReadSelection) readValue_.SetWindowText({});
+    if (lParam == Id::ReportSelection) reportValue_.SetWindowText({});
     return 1;
 }
 

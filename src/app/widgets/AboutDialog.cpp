@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/ids/ControlIds.h"
+#include "app/widgets/AboutPictures.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
@@ -54,6 +55,8 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 void RegisterAboutResources() {
     if (!FindDialogTemplate(IDD_ABOUTBOX)) RegisterDialogTemplate(IDD_ABOUTBOX, AboutTemplate());
+    if (LoadBitmap(IDB_ABOUT_LOGO).isNull()) RegisterBitmap(IDB_ABOUT_LOGO, DrawAboutLogo());
+    if (LoadBitmap(IDB_ABOUT_BANNER).isNull()) RegisterBitmap(IDB_ABOUT_BANNER, DrawAboutBanner());
     const std::string maker = kAboutMakerCompany;
     const std::pair<int, std::string> texts[] = {
         {IDS_ABOUT_RIGHTS, "Copyright (C) " + maker + " All rights reserved."},

@@ -84,6 +84,9 @@ public:
     bool SetItemValue(int id, const Ui::COleDateTime& value);
     bool SetItemValue(int id, const Ui::LOGFONT& value);
 
+    // The integer item holds a count (0 and up); false for an unknown id or another type.
+    bool SetItemIsCount(int id);
+
     Section* FindSection(int id);
     const Section* FindSection(int id) const;
     Item* FindItem(int id);

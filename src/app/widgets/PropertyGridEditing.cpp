@@ -1,5 +1,8 @@
 // Opening the grid's editors and dialogs, and taking their results.
+#include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -87,7 +90,20 @@ void CPropertyGrid::OpenInPlaceEdit(Item& item) {
     edit->SetFont(normalFont_);
     edit->ShowWindow(true);
     edit->SetFocus();
+    if (auto* line = qobject_cast<QLineEdit*>(edit->GetWidget());
+        line && item.count && static_cast<ItemType>(item.type) == ItemType::Integer) {
+        // Typing that cannot make a count is refused key by key, as in a number-only edit.
+        line->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+        line->selectAll();
+    }
     editor_ = std::move(edit);
+}
+
+bool CPropertyGrid::SetItemIsCount(int id) {
+    Item* item = FindItem(id);
+    if (!item || static_cast<ItemType>(item->type) != ItemType::Integer) return false;
+    item->count = true;
+    return true;
 }
 
 void CPropertyGrid::OpenDropDown(Item& item) {
@@ -243,6 +259,10 @@ LRESULT CPropertyGrid::OnEndLabelEdit(const char* text) {
             int number = 0;
             if (!ParseInteger(value, number)) {
                 TellRefused("\"" + value + "\" is not a whole number from -2147483648 to 2147483647.");
+                break;
+            }
+            if (item->count && number < 0) {
+                TellRefused("\"" + value + "\" is not a count: a whole number from 0 to 2147483647.");
                 break;
             }
             item->intValue = number;

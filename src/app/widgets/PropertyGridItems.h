@@ -81,6 +81,8 @@ struct PropertyGridItem {
     std::vector<std::string> options;
 
     int intValue = 0;
+    // An integer that counts something: its edit takes digits only, and less than 0 is refused.
+    bool count = false;
     double doubleValue = 0.0;
     std::string stringValue;
     bool boolValue = false;

@@ -208,8 +208,8 @@ TEST(GooseCaptureAdapters, KeepsConnectedEthernetAdaptersNumberedInOrder) {
     EXPECT_EQ(capture.EnumerateAdapters(), 1);
     std::vector<std::string> names{"stale"};
     EXPECT_EQ(capture.GetAdapterNames(names), 2);
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"Adapter 1 MAC: 02:00:00:00:00:11", "Adapter 2 MAC: 0A:1B:2C:3D:4E:5F"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Adapter 1 (eth1) MAC: 02:00:00:00:00:11",
+                                               "Adapter 2 (eth3) MAC: 0A:1B:2C:3D:4E:5F"}));
 
     CGooseCapture failing(sysfs.Root(), [](std::vector<CaptureDevice>&) { return false; });
     EXPECT_EQ(failing.EnumerateAdapters(), 1);
@@ -238,7 +238,7 @@ TEST(GooseCaptureWorker, AnAdapterThatCannotOpenReportsLibpcapsText) {
     CGooseCapture capture(sysfs.Root(), Devices({{"nosuchgoose0", true, 0}}));
     capture.SetErrorSink(errors.Sink());
     capture.EnumerateAdapters();
-    const std::string prefix = "Adapter 1 MAC: 02:00:00:00:00:01: ";
+    const std::string prefix = "Adapter 1 (nosuchgoose0) MAC: 02:00:00:00:00:01: ";
     for (std::size_t attempt = 1; attempt <= 2; ++attempt) {  // a worker that ended by itself can be restarted
         ASSERT_EQ(capture.Start(0), 1);
         ASSERT_TRUE(errors.WaitFor(attempt));

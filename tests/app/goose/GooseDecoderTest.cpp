@@ -198,15 +198,22 @@ TEST_F(GooseDecoderTest, ValueTexts) {
         {"float64", {DoubleValue(-1234.5678)}, "-1234.567800"},
         {"unsigned", {UnsignedValue(300), Tlv(0x86, Bytes(8, 0xFF))}, "300,18446744073709551615"},
         {"integers", {IntegerValue(-5), IntegerValue(-9223372036854775807LL - 1)}, "-5,-9223372036854775808"},
-        {"utc-time half a second", {UtcTimeValue(0, 0x80000000)}, "Thu Jan 01 00:00:00 1970.500"},
-        {"utc-time with quality", {UtcTimeValue(1700000000, 0x0000000A)}, "Tue Nov 14 22:13:20 2023.000"},
-        {"utc-time fraction word all ones", {UtcTimeValue(86399, 0xFFFFFFFF)}, "Thu Jan 01 23:59:59 1970.1000"},
+        {"utc-time half a second", {UtcTimeValue(0, 0x80000000)}, "1970-01-01 00:00:00.500"},
+        {"utc-time with quality", {UtcTimeValue(1700000000, 0x0000000A)}, "2023-11-14 22:13:20.000"},
+        {"utc-time fraction word all ones", {UtcTimeValue(86399, 0xFFFFFFFF)}, "1970-01-01 23:59:59.1000"},
         {"boolean of four octets", {Tlv(0x83, {0, 0, 0, 1})}, "T"},
         {"integers of 0, 2 and 5 octets",
          {Tlv(0x85, {}), Tlv(0x85, {0x80, 0x00}), Tlv(0x85, {1, 0, 0, 0, 0})},
          "0,-32768,4294967296"},
         {"bit string without bits", {BitStringValue(0, {}), Tlv(0x84, {})}, ","},
-        {"shown nothing for BCD", {Tlv(0x8D, {0x12}), BooleanValue(true)}, ",T"},
+        {"BCD as its number", {Tlv(0x8D, {0x12}), BooleanValue(true)}, "18,T"},
+        {"binary time with its date, between integers",
+         {IntegerValue(1234), BinaryTimeValue(60871580, 15681), IntegerValue(5678)},
+         "1234,2026-12-07 16:54:31.580,5678"},
+        {"binary time of day", {BinaryTimeValue(60871580)}, "16:54:31.580"},
+        {"mms-string, generalized time, boolean array, object id",
+         {Tlv(0x90, {'m', 's'}), Tlv(0x8B, {'2', '0', '2', '6'}), Tlv(0x8E, {0x04, 0xA0}), Tlv(0x8F, {0x2B, 0x06})},
+         "ms,2026,1010,2B06"},
         {"a structure nested 500 deep is skipped, not entered", {Nested(500), IntegerValue(1)}, ",1"},
         {"none", {}, ""},
     };
@@ -214,6 +221,11 @@ TEST_F(GooseDecoderTest, ValueTexts) {
         std::string text = "unchanged";
         EXPECT_TRUE(ValuesText(c.values, text)) << c.name;
         EXPECT_EQ(text, c.text) << c.name;
+    }  // A binary time is four or six octets; any other length is a broken frame.
+    for (std::size_t length : {0u, 3u, 5u, 7u}) {
+        std::string text = "unchanged";
+        EXPECT_FALSE(ValuesText({Tlv(0x8C, Bytes(length, 1))}, text)) << length;
+        EXPECT_EQ(text, "unchanged");
     }
 }
 
@@ -327,7 +339,7 @@ TEST_F(GooseDecoderTest, FramesCutAtEveryOffsetFail) {
     GooseHeader header;
     std::string text;
     ASSERT_TRUE(Decode(whole, header, text));
-    EXPECT_EQ(text, "T,10100,-7,300,1.500000,2.500000,0102,abc,Thu Jan 01 00:00:01 1970.000,");
+    EXPECT_EQ(text, "T,10100,-7,300,1.500000,2.500000,0102,abc,1970-01-01 00:00:01.000,");
 }
 
 TEST_F(GooseDecoderTest, HostileLengthsInsideTheFrameFail) {
@@ -354,8 +366,8 @@ TEST_F(GooseDecoderTest, HostileLengthsInsideTheFrameFail) {
 TEST(GooseUtcTimeText, CoversTheWholeRangeOfSeconds) {
     setenv("TZ", "UTC", 1);
     tzset();
-    EXPECT_EQ(GooseUtcTimeText(0, 0), "Thu Jan 01 00:00:00 1970.000");
-    EXPECT_EQ(GooseUtcTimeText(0xFFFFFFFF, 4294967u * 7), "Sun Feb 07 06:28:15 2106.007");
+    EXPECT_EQ(GooseUtcTimeText(0, 0), "1970-01-01 00:00:00.000");
+    EXPECT_EQ(GooseUtcTimeText(0xFFFFFFFF, 4294967u * 7), "2106-02-07 06:28:15.007");
 }
 
 }  // namespace

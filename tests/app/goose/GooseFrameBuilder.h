@@ -91,6 +91,14 @@ inline Bytes VisibleStringValue(const std::string& text) { return Tlv(0x8A, Text
 inline Bytes UtcTimeValue(std::uint32_t seconds, std::uint32_t fraction) {
     return Tlv(0x91, Concat({BigEndian32(seconds), BigEndian32(fraction)}));
 }
+// Milliseconds of the day; with days (since 1984-01-01) the six-octet form with its date.
+inline Bytes BinaryTimeValue(std::uint32_t milliseconds, int days = -1) {
+    Bytes content = {static_cast<std::uint8_t>(milliseconds >> 24), static_cast<std::uint8_t>(milliseconds >> 16),
+                     static_cast<std::uint8_t>(milliseconds >> 8), static_cast<std::uint8_t>(milliseconds)};
+    if (days >= 0)
+        content.insert(content.end(), {static_cast<std::uint8_t>(days >> 8), static_cast<std::uint8_t>(days)});
+    return Tlv(0x8C, content);
+}
 inline Bytes StructureValue(const std::vector<Bytes>& members) { return Tlv(0xA2, Concat(members)); }
 inline Bytes ArrayValue(const std::vector<Bytes>& members) { return Tlv(0xA1, Concat(members)); }
 

@@ -103,7 +103,7 @@ TEST(GoosePanel, AdaptersListedInTheCapturesOrderAndTheTenthCapturesOnIndexNine)
     ASSERT_EQ(combo->count(), 12);
     for (int i = 0; i < 12; ++i) {
         char expected[64];
-        std::snprintf(expected, sizeof expected, "Adapter %d MAC: 02:00:00:00:00:%02X", i + 1, i);
+        std::snprintf(expected, sizeof expected, "Adapter %d (gse%d) MAC: 02:00:00:00:00:%02X", i + 1, i, i);
         EXPECT_EQ(combo->itemText(i).toStdString(), expected);
     }
     EXPECT_EQ(combo->currentIndex(), 0);
@@ -324,7 +324,7 @@ TEST(GoosePanel, AnAdapterThatCannotOpenIsToldAndTheGroupStops) {
     EXPECT_TRUE(dialog.Focused(Id::Start));
 
     EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; }));
-    const std::string prefix = "Adapter 1 MAC: 02:00:00:00:00:80: ";
+    const std::string prefix = "Adapter 1 (nosuchgoose0) MAC: 02:00:00:00:00:80: ";
     EXPECT_EQ(seen.text.rfind(prefix, 0), 0u) << seen.text;
     EXPECT_GT(seen.text.size(), prefix.size()) << "libpcap's reason follows";
     EXPECT_EQ(seen.icon, 3) << "critical";
@@ -347,7 +347,7 @@ TEST(GoosePanel, ACaptureErrorIsToldAndTheGroupStops) {
     UiTest::AnswerNextMessageBox(Ui::IDOK, &seen);
     dialog.Click(Id::Start);
     EXPECT_TRUE(UiTest::ProcessUntil([&] { return seen.seen; }));
-    EXPECT_EQ(seen.text, "Adapter 1 MAC: 02:00:00:00:00:00: Error while capturing data.");
+    EXPECT_EQ(seen.text, "Adapter 1 (gse0) MAC: 02:00:00:00:00:00: Error while capturing data.");
     ExpectStoppedLayout(dialog, false, false, "capture error");
     std::filesystem::remove(cut);
 }

@@ -284,8 +284,12 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
     session.Run([&](QWidget* window) {
         Connect(session, window);
         UiTest::MessageBoxSeen seen;
-        UiTest::OnNextModal(
-            Parameters([](Widgets::CPropertyGrid& grid) { TypeInGrid(grid, GridItem(grid, "Max Datasets"), "-1"); }));
+        UiTest::OnNextModal(Parameters([](Widgets::CPropertyGrid& grid) {
+            // The grid's edit takes no minus for a count: the value comes as a stored one would.
+            const int id = GridItem(grid, "Max Datasets");
+            grid.SetItemValue(id, -1);
+            grid.GetParent()->SendMessage(Widgets::WM_PG_ITEMCHANGED, id, 0);
+        }));
         UiTest::OnNextModal(Box(&seen));
         NoFurtherWindow();
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));

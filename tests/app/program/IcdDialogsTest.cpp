@@ -153,7 +153,25 @@ TEST(DeviceParametersDialog, ItemsOfEverySectionWithTheirKindsAndValues) {
 TEST(DeviceParametersDialog, ChangesMadeInTheGridReachTheAnswers) {
     CICDDialog dialog(nullptr, kEverySection);
     RunThenOk(dialog, [&](QWidget*, Widgets::CPropertyGrid& grid) {
-        TypeInGrid(grid, GridItem(grid, "Max Datasets"), "7");
+        // Counts: what is typed replaces the count shown, and what cannot make a count is
+        // refused key by key.
+        struct Typed {
+            const char* keys;
+            int value;
+        };
+        const int max = GridItem(grid, "Max Datasets");
+        for (const Typed& typed : {Typed{"abc", 0}, Typed{"-5", 5}, Typed{"12", 12}, Typed{"7a", 7}}) {
+            SCOPED_TRACE(typed.keys);
+            ClickValue(grid, max);
+            auto* edit =
+                grid.GetEditor() != nullptr ? qobject_cast<QLineEdit*>(grid.GetEditor()->GetWidget()) : nullptr;
+            ASSERT_NE(edit, nullptr);
+            QTest::keyClicks(edit, QString::fromUtf8(typed.keys));
+            QTest::keyClick(edit, Qt::Key_Return);
+            int value = -1;
+            EXPECT_TRUE(grid.GetItemValue(max, value));
+            EXPECT_EQ(value, typed.value);
+        }
         TypeInGrid(grid, GridItem(grid, "Max Attributes"), "-3");
         PickInGrid(grid, GridItem(grid, "Reporting CB Name With Index"), 0);
         PickInGrid(grid, GridItem(grid, "Reporting Dataset"), 2);
@@ -171,7 +189,7 @@ TEST(DeviceParametersDialog, ChangesMadeInTheGridReachTheAnswers) {
     std::string answers;
     dialog.GetAnswers(answers);
     EXPECT_EQ(answers,
-              "<Answers><DynDataSet><max Value=\"7\"/><maxAttributes Value=\"-3\"/></DynDataSet>"
+              "<Answers><DynDataSet><max Value=\"7\"/><maxAttributes Value=\"3\"/></DynDataSet>"
               "<ReportSettings><cbName Value=\"2\"/><index Value=\"0\"/><datSet Value=\"2\"/><rptID Value=\"0\"/>"
               "<optFields Value=\"0\"/><bufTime Value=\"0\"/><trgOps Value=\"0\"/><intgPd Value=\"0\"/>"
               "</ReportSettings>"

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +51,35 @@ void ExpectStateTable(QWidget* window, int state) {
         QWidget* control = UiTest::FindControl(window, IdPath({row.id}));
         ASSERT_NE(control, nullptr) << row.id;
         EXPECT_EQ(control->isEnabled(), row.enabled[state]) << row.id;
+    }
+    // The host is the one in use from the connect on: shown, not editable.
+    QWidget* address = UiTest::FindControl(window, IdPath({Id::Address}));
+    ASSERT_NE(address, nullptr);
+    for (QLineEdit* field : address->findChildren<QLineEdit*>()) EXPECT_EQ(field->isReadOnly(), state != 0);
+}
+
+// The four fields of the host as shown, joined by dots (a blank field stays blank).
+std::string HostFields(QWidget* address) {
+    std::string shown;
+    for (int i = 0; i < 4; ++i) {
+        auto* field = address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(i));
+        shown += (i > 0 ? "." : "") + (field != nullptr ? field->text().toStdString() : std::string("?"));
+    }
+    return shown;
+}
+
+// Keys to whichever field has the focus: "^A" selects all, "^V" pastes, "<" is a
+// backspace, anything else is typed.
+void KeysToHost(QWidget* address, const std::string& keys) {
+    for (size_t i = 0; i < keys.size(); ++i) {
+        QWidget* target = address->focusWidget() != nullptr ? address->focusWidget() : address;
+        if (keys[i] == '^' && i + 1 < keys.size()) {
+            QTest::keyClick(target, keys[++i] == 'A' ? Qt::Key_A : Qt::Key_V, Qt::ControlModifier);
+        } else if (keys[i] == '<') {
+            QTest::keyClick(target, Qt::Key_Backspace);
+        } else {
+            QTest::keyClick(target, keys[i]);
+        }
     }
 }
 
@@ -102,6 +136,170 @@ TEST(MainDialog, TemplateOneHundredAndTwoByIdAtItsRectangles) {
         EXPECT_TRUE(session.dialog->IsWindow());
         EXPECT_FALSE(window->isHidden());
         UiTest::Screenshot(window, "main-dialog-state-0");
+    });
+}
+
+// The realised widget of a label, a group's frame, by its text.
+template <typename Widget>
+Widget* ByText(QWidget* window, const QString& text, int nth = 0) {
+    for (Widget* widget : window->findChildren<Widget*>()) {
+        const QString shown = [widget] {
+            if constexpr (std::is_same_v<Widget, QGroupBox>) {
+                return widget->title();
+            } else {
+                return widget->text();
+            }
+        }();
+        if (shown.trimmed() == text && nth-- == 0) return widget;
+    }
+    return nullptr;
+}
+
+TEST(MainDialog, ButtonsStayInsideTheirGroupsAndLabelsLineUpWithTheirFields) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        // Inside the frame: below the title and its line, above the bottom line.
+        struct Inside {
+            int id;
+            const char* group;
+        };
+        for (const Inside& row :
+             {Inside{Id::Read, "Read"}, Inside{Id::Execute, "Control"}, Inside{Id::EnableRcb, "Report"},
+              Inside{Id::DisableRcb, "Report"}, Inside{Id::Start, "GOOSE"}, Inside{Id::Continue, "GOOSE"}}) {
+            SCOPED_TRACE(row.group);
+            auto* group = ByText<QGroupBox>(window, row.group);
+            ASSERT_NE(group, nullptr);
+            const QRect frame(group->mapTo(window, group->contentsRect().topLeft()), group->contentsRect().size());
+            QWidget* button = session.dialog->GetDlgItemWidget(row.id);
+            ASSERT_NE(button, nullptr);
+            EXPECT_TRUE(frame.contains(button->geometry()))
+                << row.id << ": frame " << frame.top() << ".." << frame.bottom() << ", button "
+                << button->geometry().top() << ".." << button->geometry().bottom();
+        }
+        // A label's vertical centre is its field's.
+        struct Labelled {
+            const char* label;
+            int nth;
+            int id;
+        };
+        for (const Labelled& row :
+             {Labelled{"Host", 0, Id::Address}, Labelled{"LD", 0, Id::ReadLd}, Labelled{"LD", 1, Id::ControlLd},
+              Labelled{"LD", 2, Id::ReportLd}, Labelled{"Value", 0, Id::ReadValue},
+              Labelled{"Value", 1, Id::ControlValue}, Labelled{"Value", 2, Id::ReportValue},
+              Labelled{"Network adapter", 0, Id::Adapter}, Labelled{"MAC", 0, Id::Mac}, Labelled{"AppID", 0, Id::AppId},
+              Labelled{"StNum", 0, Id::StNum}, Labelled{"Values", 0, Id::Values}}) {
+            SCOPED_TRACE(std::string(row.label) + " " + std::to_string(row.nth));
+            auto* label = ByText<QLabel>(window, QString::fromUtf8(row.label), row.nth);
+            ASSERT_NE(label, nullptr);
+            QWidget* field = session.dialog->GetDlgItemWidget(row.id);
+            ASSERT_NE(field, nullptr);
+            // In the template's dialog units exactly (a combo's field is 12 high, its height
+            // there is the list's); realised, within the rounding of one pixel.
+            const DialogTemplate* layout = FindDialogTemplate(App::IDD_QX_DIALOG);
+            ASSERT_NE(layout, nullptr);
+            const ControlTemplate* labelAt = nullptr;
+            const ControlTemplate* fieldAt = nullptr;
+            int seen = 0;
+            for (const ControlTemplate& control : layout->controls) {
+                if (control.className == "STATIC" && QString::fromStdString(control.text).trimmed() == row.label &&
+                    seen++ == row.nth)
+                    labelAt = &control;
+                if (control.id == row.id) fieldAt = &control;
+            }
+            ASSERT_TRUE(labelAt != nullptr && fieldAt != nullptr);
+            const int fieldHeight = fieldAt->className == "COMBOBOX" ? 12 : fieldAt->cy;
+            EXPECT_EQ(2 * labelAt->y + labelAt->cy, 2 * fieldAt->y + fieldHeight);
+            EXPECT_LE(std::abs(label->geometry().center().y() - field->geometry().center().y()), 1)
+                << label->geometry().top() << "+" << label->height() << " against " << field->geometry().top() << "+"
+                << field->height();
+        }
+    });
+}
+
+TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
+    struct Row {
+        const char* what;
+        const char* clipboard;
+        const char* keys;  // typed with the first field focused and selected (as Tab leaves it), 127.0.0.1 shown
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"select all, then an address typed over it", "", "^A192.168.1.10", "192.168.1.10"},
+        {"the focused field is replaced, each dot moves on", "", "10.1.2.3", "10.1.2.3"},
+        {"third digits move on; a dot right after skips no field", "", "^A255.255.255.255", "255.255.255.255"},
+        {"a third digit moves on once", "", "^A1234", "123.4.."},
+        {"a dot right after a move, then digits, then a dot", "", "^A192.1.2", "192.1.2."},
+        {"a pasted dotted address fills all four", "10.20.30.40", "^V", "10.20.30.40"},
+        {"pasted over the whole address, blanks around", " 192.168.0.7\n", "^A^V", "192.168.0.7"},
+        {"a pasted number that is no address stays in its field", "42", "^V", "42.0.0.1"},
+        {"a backspace over the whole address clears it", "", "^A<", "..."},
+    };
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        QWidget* address = UiTest::FindControl(window, IdPath({Id::Address}));
+        ASSERT_NE(address, nullptr);
+        auto* host = static_cast<CIPAddressCtrl*>(session.dialog->GetDlgItem(Id::Address));
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            host->SetAddress(127, 0, 0, 1);
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(row.clipboard));
+            auto* first = address->findChild<QLineEdit*>(QStringLiteral("field0"));
+            first->setFocus(Qt::TabFocusReason);
+            first->selectAll();
+            KeysToHost(address, row.keys);
+            EXPECT_EQ(HostFields(address), row.shown);
+        }
+        // What was typed is what the connect uses.
+        host->SetAddress(127, 0, 0, 1);
+        address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
+        KeysToHost(address, "^A127.0.0.1");
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 2 && !session.dialog->IsConnecting(); }));
+        // Connected, the fields take no typing.
+        address->findChild<QLineEdit*>(QStringLiteral("field3"))->setFocus(Qt::TabFocusReason);
+        KeysToHost(address, "^A9");
+        EXPECT_EQ(HostFields(address), "127.0.0.1");
+    });
+}
+
+TEST(MainDialog, ValueFieldsShowTheStartAndAreClearedWhenTheirSelectionChanges) {
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 2 && !session.dialog->IsConnecting(); }));
+        auto* readValue = qobject_cast<QLineEdit*>(UiTest::FindControl(window, IdPath({Id::ReadValue})));
+        auto* reportValue = qobject_cast<QLineEdit*>(UiTest::FindControl(window, IdPath({Id::ReportValue})));
+        ASSERT_NE(readValue, nullptr);
+        ASSERT_NE(reportValue, nullptr);
+        std::string longValue;
+        for (int i = 0; longValue.size() < 480; ++i) longValue += "entry" + std::to_string(i) + ",";
+        longValue.resize(480);
+        for (QLineEdit* field : {readValue, reportValue}) {
+            session.dialog->SetDlgItemText(field == readValue ? Id::ReadValue : Id::ReportValue, longValue);
+            EXPECT_EQ(field->text().size(), 480);
+            EXPECT_EQ(field->cursorPosition(), 0);
+            // The user scrolls to the end; the same text set again leaves it there.
+            field->end(false);
+            session.dialog->SetDlgItemText(field == readValue ? Id::ReadValue : Id::ReportValue, longValue);
+            EXPECT_EQ(field->cursorPosition(), 480);
+        }
+        // Another attribute in the read panel: the read value is gone, the report's stays.
+        const std::string attribute = IdPath({Id::ReadSelection, Sel::AttrCombo});
+        ASSERT_GE(Items(window, attribute).size(), 2u);
+        UiTest::Pick(UiTest::FindControl(window, attribute),
+                     Current(window, attribute) == Items(window, attribute)[0] ? 1 : 0);
+        EXPECT_EQ(readValue->text(), "");
+        EXPECT_EQ(reportValue->text().size(), 480);
+        // Another choice in the report panel: the report value is gone.
+        bool picked = false;
+        for (int list : {Sel::AttrCombo, Sel::ObjCombo, Sel::LnCombo}) {
+            const std::string path = IdPath({Id::ReportSelection, list});
+            if (picked || Items(window, path).size() < 2) continue;
+            UiTest::Pick(UiTest::FindControl(window, path), Current(window, path) == Items(window, path)[0] ? 1 : 0);
+            picked = true;
+        }
+        ASSERT_TRUE(picked);
+        EXPECT_EQ(reportValue->text(), "");
     });
 }
 

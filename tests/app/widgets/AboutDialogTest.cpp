@@ -57,6 +57,13 @@ TEST(AboutDialogTest, DefaultsShowTheMakersTextsAndTheVersionLine) {
         EXPECT_EQ(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Version}))), "Version: 1.2.3.4 (2012-06-04)");
         EXPECT_NE(UiTest::Text(UiTest::FindControl(window, IdPath({Id::Legal}))).find(kAboutMakerCompany),
                   std::string::npos);
+        // The icon and the picture are there, each inside the box.
+        for (int id : {Id::Logo, Id::Banner}) {
+            auto* picture = qobject_cast<QLabel*>(UiTest::FindControl(window, IdPath({id})));
+            ASSERT_NE(picture, nullptr) << id;
+            EXPECT_FALSE(picture->pixmap().isNull()) << id;
+            EXPECT_TRUE(window->rect().contains(picture->geometry())) << id;
+        }
         UiTest::Screenshot(window, "about-box");
     });
     RegisterVersionRecord(ProgramPath(), BuiltVersionRecord());

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QPixmap>
+
+namespace Widgets {
+
+// The About box's icon and picture, drawn here rather than shipped as image files: a
+// substation-style emblem and a banner with a single-line diagram beneath the title.
+QPixmap DrawAboutLogo();
+QPixmap DrawAboutBanner();
+
+}  // namespace Widgets
