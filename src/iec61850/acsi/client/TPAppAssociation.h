@@ -164,6 +164,10 @@ public:
 protected:
     void OnStopRequested() override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
+    // The data set of a deletion the device confirmed leaves the model before its list is
+    // deleted, so that no walk of the model meets a data set whose list is gone.
+    System::ResultCode OnDeleteNamedVariableListResponse(
+        Mms::RequestHandle& request, const Mms::MmsDeleteNamedVariableListResponse& response) override;
 
 private:
     // Runs the service's execute; what was filed for it meanwhile is completed after.
