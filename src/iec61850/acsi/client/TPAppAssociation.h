@@ -92,6 +92,8 @@ public:
     // attempt end soon asks again until Associate has returned.
     bool AbandonAssociate();
     bool IsAssociated() const { return GetState() == StateAssociated; }
+    // Neither standing nor being made.
+    bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
     // Ends the association for good: a standing one is aborted, the thread stopped and
     // joined, everything queued or pending confirmed with 8. The client is still called.
     void End();
