@@ -172,6 +172,33 @@ TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Told::Loaded), 3);
 }
 
+// Device A, then address B, where nothing answers, so that its server is removed, then A
+// again and the end: the client's association belongs to the server it serves, so B's
+// going leaves nothing that points into it.
+TEST(ConnectionSession, AnotherAddressWhoseServerGoesLeavesTheNextConnectAndTheEndSound) {
+    SessionRig rig;
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    const std::int32_t first = rig.session->GetServerId();
+    rig.session->Disconnect();
+    ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+
+    ASSERT_EQ(rig.session->Connect("127.0.0.2", false), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
+    EXPECT_TRUE(rig.listener.WaitFor(Told::Failed));
+    std::vector<std::uint32_t> ids;
+    rig.servers.ListServerIds(ids);
+    EXPECT_EQ(ids, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(first)}));
+
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 3));
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+    EXPECT_EQ(rig.session->GetServerId(), first);
+    EXPECT_TRUE(rig.listener.WaitFor(Told::Loaded, 2));
+    rig.session->Shutdown();
+    EXPECT_TRUE(TestSupport::Eventually([&] { return rig.device.OpenAssociations() == 0; }));
+}
+
 TEST(ConnectionSession, ARefusedInitiateDiscardsTheServerAndTheNextConnectMakesAnother) {
     SessionRig rig;
     TestDevice::Faults faults;

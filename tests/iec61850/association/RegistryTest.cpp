@@ -125,6 +125,47 @@ TEST(ServerRegistry, RemovingAServerEndsItsAssociationsAndLetsTheirClientsGo) {
     EXPECT_TRUE(client.IsAssociated());
 }
 
+// One client, two devices in turn: the association it uses always belongs to the server
+// it serves, so a server that goes takes its own association and nothing else points
+// into it (the client, the other server, their exit).
+TEST(ServerRegistry, AClientThatMovesToAnotherServerNeverKeepsAPointerIntoTheOneThatGoes) {
+    TestDevice::Device deviceA;
+    TestDevice::Device deviceB;
+    ASSERT_EQ(deviceA.Start(), System::OkNoError);
+    ASSERT_EQ(deviceB.Start(), System::OkNoError);
+    auto aimedAt = [](const TestDevice::Device& device) {
+        auto server = std::make_unique<Server>();
+        server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
+        server->GetProfile(0)->SetParameter("LocalSTimeout", "300");
+        return server;
+    };
+    std::unique_ptr<Server> serverA = aimedAt(deviceA);
+    std::unique_ptr<Server> serverB = aimedAt(deviceB);
+    RecordingClient client;
+    auto disconnect = [&client] {
+        client.GetAssociation()->Abort();
+        EXPECT_TRUE(TestSupport::Eventually([&] { return !client.IsAssociated(); }));
+    };
+
+    ASSERT_EQ(client.Associate(*serverA->GetProfile(0), 0), System::OkNoError);
+    disconnect();
+    ASSERT_EQ(client.Associate(*serverB->GetProfile(0), 0), System::OkNoError);
+    EXPECT_EQ(client.GetAssociation()->GetServer(), serverB.get());
+    EXPECT_EQ(serverA->GetAssociations().size(), 0u);
+    disconnect();
+    serverB.reset();
+    EXPECT_EQ(client.GetAssociation(), nullptr);
+
+    ASSERT_EQ(client.Associate(*serverA->GetProfile(0), 0), System::OkNoError);
+    EXPECT_EQ(client.GetAssociation()->GetServer(), serverA.get());
+    std::uint32_t id = 0;
+    ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::OkNoError);
+    EXPECT_EQ(client.WaitFor(id).result, System::OkNoError);
+    // The exit: the server goes while associated, before the client.
+    serverA.reset();
+    EXPECT_EQ(client.GetAssociation(), nullptr);
+}
+
 TEST(ServerRegistry, AHundredServersWithLiveAssociationsComeAndGoLeavingNothing) {
     TestDevice::Device::Options options;
     options.associations = 100;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <list>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "iec61850/acsi/model/ControlBlock.h"
 #include "iec61850/acsi/model/DataItem.h"
@@ -13,6 +15,9 @@
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/pdu/MmsPduError.h"
+#include "mms/user/Domain.h"
+#include "mms/user/ModelHold.h"
+#include "mms/user/NamedVariableList.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -235,6 +240,50 @@ TEST_F(Services, DataSetsReadWrittenCreatedAndDeleted) {
         EXPECT_EQ(session.client->GetAssociation()->FindDataSet("@mine", left), System::InvalidArguments);
         EXPECT_EQ(session.client->GetAssociation()->FindNamedVariableList("mine"), nullptr);
     }
+}
+
+// Data sets come and go on the association's thread while the program's trees, the ICD
+// export and the model reading walk the same maps under the model lock: every change
+// takes it too (ThreadSanitizer sees a change without it; a walk meeting a set whose
+// list is already deleted reads freed memory).
+TEST_F(Services, DataSetsComeAndGoWhileAnotherThreadWalksTheModel) {
+    std::atomic<bool> done{false};
+    std::atomic<std::size_t> walks{0};
+    std::thread walker([&] {
+        while (!done.load()) {
+            const Mms::ModelHold hold(session.server.get());
+            ASSERT_TRUE(hold.Taken());
+            for (const auto& [deviceName, device] : session.server->GetLogicalDevices()) {
+                Mms::Domain* domain = device->GetDomain();
+                for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+                    for (const auto& [setName, dataSet] : node->GetDataSets()) {
+                        Mms::NamedVariableList* list = dataSet->GetList();
+                        ASSERT_NE(list, nullptr) << setName;
+                        EXPECT_EQ(list->Name, nodeName + "$" + setName);
+                        if (domain != nullptr) EXPECT_EQ(domain->FindNamedVariableList(list->Name), list);
+                    }
+                }
+            }
+            walks.fetch_add(1);
+        }
+    });
+    const Records members = {{"MX", "LD0/MMXU1.TotW", ""}};
+    for (int round = 0; round < 10; ++round) {
+        const std::string reference = "LD0/LLN0.walked" + std::to_string(round % 3);
+        EXPECT_EQ(Call([&](RecordingClient& c, std::uint32_t& id) {
+                      return c.CreateDataSet(id, reference, members, AnswerFrom::Device);
+                  }).serviceError,
+                  0);
+        EXPECT_EQ(Call([&](RecordingClient& c, std::uint32_t& id) {
+                      return c.DeleteDataSet(id, reference, AnswerFrom::Device);
+                  }).serviceError,
+                  0);
+    }
+    EXPECT_TRUE(TestSupport::Eventually([&] { return walks.load() > 0; }));
+    done.store(true);
+    walker.join();
+    DataSet* left = nullptr;
+    EXPECT_EQ(session.server->FindDataSet("LD0/LLN0.walked0", left), System::InvalidArguments);
 }
 
 TEST_F(Services, ReportControlBlocksReadAndWritten) {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "iec61850/acsi/client/AcsiLayer.h"
 #include "iec61850/acsi/client/AcsiStack.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ControlServices.h"
@@ -12,6 +13,7 @@
 #include "iec61850/acsi/client/Release.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "protocol/Layer.h"
 
 namespace Iec61850 {
 
@@ -60,9 +62,19 @@ ResultCode ClientApplication::SignalConfirmation() { return confirmation_.Releas
 
 ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32_t userValue) {
     TPAppAssociation* association = nullptr;
+    TPAppAssociation* retired = nullptr;
     bool made = false;
     {
         std::lock_guard lock(associationMutex_);
+        // An association serves the server whose profile's stack made it, and that server
+        // destroys it when it goes: one made from another profile is not used for this one
+        // (it would keep pointing into a server that may be removed). An idle one is let go
+        // of; a standing one refuses the attempt below, as it does for its own server.
+        if (association_ != nullptr && association_->GetLayer() != &profile.GetStack()->Acsi() &&
+            association_->IsIdle()) {
+            retired = association_;
+            association_ = nullptr;
+        }
         if (association_ == nullptr) {
             association_ = profile.GetStack()->CreateAssociation();
             if (association_ == nullptr) return System::NoResources;
@@ -71,11 +83,20 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
         association = association_;
     }
     // Outside the link's lock: the association takes its client's lock the other way round.
+    if (retired != nullptr) Retire(*retired);
     if (made) {
         association->SetClient(this);
         if (Server* server = profile.GetServer()) server->AddAssociation(association);
     }
     return association->Associate(profile, userValue);
+}
+
+void ClientApplication::Retire(TPAppAssociation& association) {
+    // It calls back nothing more, and its own server, which owns it, no longer lists it:
+    // its chain goes now, on this thread (never its own receive thread).
+    association.DetachClient();
+    if (Server* server = association.GetServer()) server->RemoveAssociation(&association);
+    if (Protocol::Layer* layer = association.GetLayer()) layer->RemoveConnection(&association);
 }
 
 template <typename Make>

@@ -181,6 +181,9 @@ protected:
     System::ResultCode Post(std::uint32_t& id, Make make);
 
 private:
+    // Lets go of an idle association made from another profile's stack and deletes it.
+    void Retire(Acsi::TPAppAssociation& association);
+
     System::Semaphore confirmation_{1, 1};
     std::uint32_t clientId_ = 0;
     mutable std::mutex associationMutex_;

@@ -35,8 +35,11 @@ TPAppAssociation::~TPAppAssociation() {
     FileAllPending(System::Aborted);
     CompleteAnswered();
     PurgeFailedRequests();
-    if (Server* server = GetServer()) server->RemoveAssociation(this);
+    Server* server = GetServer();
+    if (server != nullptr) server->RemoveAssociation(this);
     DetachClient();
+    // A data set that goes lets go of the model's control blocks that named it.
+    const Mms::ModelHold hold(server);
     std::lock_guard lock(dataSetsMutex_);
     dataSets_.clear();
 }
@@ -389,6 +392,18 @@ ResultCode TPAppAssociation::OnInitiateRequest(Mms::MmsFrame& frame) {
         if (AssociationListener* listener = server->GetAssociationListener()) listener->OnAssociationIndication(*this);
     }
     return result;
+}
+
+ResultCode TPAppAssociation::OnDeleteNamedVariableListResponse(
+    Mms::RequestHandle& request, const Mms::MmsDeleteNamedVariableListResponse& response) {
+    auto* deletion = dynamic_cast<DeleteDataSet*>(&request);
+    Server* server = GetServer();
+    if (deletion != nullptr && deletion->dataSet != nullptr && server != nullptr && response.numberMatched == 1 &&
+        response.numberDeleted == 1 && deletion->dataSet->GetMmsObject() == request.GetTarget()) {
+        const Mms::ModelHold hold(server);
+        if (hold.Taken() && RemoveDataSet(*deletion->dataSet) == System::OkNoError) deletion->dataSet = nullptr;
+    }
+    return Mms::MmsUserConnection::OnDeleteNamedVariableListResponse(request, response);
 }
 
 // ---- data sets ----

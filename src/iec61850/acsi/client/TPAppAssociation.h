@@ -93,6 +93,8 @@ public:
     // attempt end soon asks again until Associate has returned.
     bool AbandonAssociate();
     bool IsAssociated() const { return GetState() == StateAssociated; }
+    // Neither standing nor being made.
+    bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
     // Ends the association for good: a standing one is aborted, the thread stopped and
     // joined, everything queued or pending confirmed with 8. The client is still called.
     void End();
@@ -174,6 +176,10 @@ public:
 protected:
     void OnStopRequested() override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
+    // The data set of a deletion the device confirmed leaves the model before its list is
+    // deleted, so that no walk of the model meets a data set whose list is gone.
+    System::ResultCode OnDeleteNamedVariableListResponse(
+        Mms::RequestHandle& request, const Mms::MmsDeleteNamedVariableListResponse& response) override;
 
 private:
     // Runs the service's execute; what was filed for it meanwhile is completed after.

@@ -9,7 +9,9 @@
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "mms/user/Domain.h"
 #include "mms/user/MmsUserConnection.h"
+#include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariableList.h"
+#include "mms/user/VMD.h"
 
 namespace Iec61850::Acsi {
 
@@ -22,24 +24,31 @@ System::ResultCode CreateNodeDataSet(NamedObject& node, const std::string& name,
     Mms::Domain* domain = device != nullptr ? device->GetDomain() : nullptr;
     if (domain == nullptr) return System::InvalidState;
     const std::string listName = node.GetName() + "$" + name;
-    if (logicalNode->FindDataSet(name) != nullptr || domain->FindNamedVariableList(listName) != nullptr) {
-        return System::AlreadyExist;
-    }
 
     std::unique_ptr<Mms::NamedVariableList> list(new (std::nothrow)
                                                      Mms::NamedVariableList(domain->GetConnection(), listName, domain));
     if (list == nullptr) return System::NoResources;
-    // Made apart from the node, so that a failure leaves the node untouched.
+    // Made apart from the node, so that a failure leaves the node untouched; the member
+    // lookups take the model lock themselves.
     std::unique_ptr<DataSet> dataSet(new (std::nothrow) DataSet(logicalNode, name, list.get()));
     if (dataSet == nullptr) return System::NoResources;
     if (members != nullptr) {
         if (const System::ResultCode added = dataSet->AddMembers(*members); added != System::OkNoError) return added;
     }
+    // The domain and the node are walked by other threads (the program's trees, the ICD
+    // export, the model reading) under the model lock: the name is checked and the set
+    // entered in one hold.
+    const Mms::ModelHold hold(Mms::VMD::Of(domain));
+    if (Mms::VMD::Of(domain) != nullptr && !hold.Taken()) return hold.GetResult();
+    if (logicalNode->FindDataSet(name) != nullptr || domain->FindNamedVariableList(listName) != nullptr) {
+        return System::AlreadyExist;
+    }
     if (const System::ResultCode filed = domain->AddObject(list.get()); filed != System::OkNoError) return filed;
-    list.release();  // the domain's now
+    Mms::NamedVariableList* filedList = list.release();  // the domain's now
     DataSet* raw = dataSet.get();
     if (const System::ResultCode entered = logicalNode->AdoptDataSet(std::move(dataSet));
         entered != System::OkNoError) {
+        if (domain->RemoveNamedVariableList(filedList) == System::OkNoError) delete filedList;
         return entered;
     }
     created = raw;

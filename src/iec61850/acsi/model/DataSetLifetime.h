@@ -29,7 +29,8 @@ System::ResultCode CreateAssociationDataSet(DataSetAssociation& association, con
 
 // Takes the data set out of its node or device and deletes it; every control block that
 // named it forgets it. Its named variable list is left to the MMS objects that own it.
-// InvalidContext for a data set that nothing holds under its name.
+// InvalidContext for a data set that nothing holds under its name. The caller holds the
+// model lock (whoever walks the model could meet the set as it goes).
 System::ResultCode RemoveDataSet(DataSet& dataSet);
 
 }  // namespace Iec61850::Acsi
