@@ -91,14 +91,7 @@ void ControlWrite::execute() {
     {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
-        for (NamedObject* object : found) {
-            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
-            if (variable == nullptr) {
-                outcome = System::InvalidArguments;
-                break;
-            }
-            variables.push_back(variable);
-        }
+        outcome = AppendNamedVariables(found, variables);
         for (const ValueRecord& record : records) {
             if (outcome != System::OkNoError) break;
             DataItem* item = nullptr;

@@ -113,14 +113,7 @@ void SetDataValues::execute() {
                 if (outcome != System::OkNoError) break;
             }
         } else {
-            for (NamedObject* object : found) {
-                auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
-                if (variable == nullptr) {
-                    outcome = System::InvalidArguments;
-                    break;
-                }
-                variables.push_back(variable);
-            }
+            outcome = AppendNamedVariables(found, variables);
         }
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);

@@ -6,6 +6,7 @@
 #include "iec61850/acsi/model/NamedObject.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/MmsPduError.h"
+#include "mms/user/NamedVariable.h"
 #include "mms/user/Variable.h"
 #include "mms/values/Container.h"
 
@@ -54,6 +55,15 @@ System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server,
     if (objects.size() != 1) return System::Error;
     item = dynamic_cast<DataItem*>(objects.front());
     return item != nullptr ? System::OkNoError : System::InvalidArguments;
+}
+
+System::ResultCode AppendNamedVariables(const std::list<NamedObject*>& objects, std::list<Mms::Variable*>& variables) {
+    for (NamedObject* object : objects) {
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+        if (variable == nullptr) return System::InvalidArguments;
+        variables.push_back(variable);
+    }
+    return System::OkNoError;
 }
 
 }  // namespace Iec61850::Acsi

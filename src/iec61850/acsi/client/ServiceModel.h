@@ -33,6 +33,9 @@ bool WriteAnswerApplied(const Service& service);
 // names something other than a data item).
 System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server, const ValueRecord& record,
                                      DataItem*& item);
+// The named variable of each object in turn, appended to variables: 0, or 2 at the first
+// object bound to none (what was appended before stays).
+System::ResultCode AppendNamedVariables(const std::list<NamedObject*>& objects, std::list<Mms::Variable*>& variables);
 // One record per leaf of each data item, read under the model lock.
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records);
 
