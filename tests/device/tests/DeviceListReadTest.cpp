@@ -104,7 +104,7 @@ std::string NameOf(const Mms::MmsVariableAccessSpecification* access) {
     if (access == nullptr) return "none";
     if (access->present != Mms::MmsVariableAccessVariableListName ||
         Mms::MmsObjectNameText(access->choice.variableListName, text) != System::OkNoError) {
-        return "another specification";
+        return "another kind of access";
     }
     return text;
 }
