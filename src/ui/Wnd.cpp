@@ -177,6 +177,17 @@ void CWnd::SetDlgCtrlID(int id) {
 
 CWnd* CWnd::GetParent() const { return widget_ ? FromWidget(widget_->parentWidget()) : nullptr; }
 
+CWnd* CWnd::SetParent(CWnd* parent) {
+    if (!widget_) return nullptr;
+    CWnd* old = GetParent();
+    QWidget* widget = widget_.data();
+    const bool shown = widget->isVisible();
+    // Qt hides a widget that changes parent; the window flags keep a window a window.
+    widget->setParent(parent != nullptr ? parent->GetWidget() : nullptr, widget->windowFlags());
+    if (shown) widget->show();
+    return old;
+}
+
 CWnd* CWnd::GetOwner() const { return owner_ ? owner_ : GetParent(); }
 
 QWidget* CWnd::GetDlgItemWidget(int id) const {

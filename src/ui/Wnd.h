@@ -59,6 +59,10 @@ public:
     int GetDlgCtrlID() const;
     void SetDlgCtrlID(int id);
     CWnd* GetParent() const;
+    // A window (a dialog) stays a window and becomes owned by `parent`: the window system
+    // keeps it above its owner, and it goes with its owner's window. A control moves into
+    // `parent`. Null makes a window stand alone. Returns the old parent.
+    CWnd* SetParent(CWnd* parent);
     // The owner receives a control's notifications where one is set; otherwise the parent.
     CWnd* GetOwner() const;
     void SetOwner(CWnd* owner) { owner_ = owner; }

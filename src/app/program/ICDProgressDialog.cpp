@@ -8,6 +8,7 @@
 #include "app/ids/ControlIds.h"
 #include "app/program/IcdResources.h"
 #include "ui/DataExchange.h"
+#include "ui/TextFit.h"
 
 namespace App {
 
@@ -24,6 +25,12 @@ ICDProgressDialog::~ICDProgressDialog() { DestroyWindow(); }
 void ICDProgressDialog::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, ControlId::IcdProgress::Bar, progress_);
     DDX_Control(dx, ControlId::IcdProgress::Count, count_);
+}
+
+BOOL ICDProgressDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    FitStaticTexts(GetWidget());
+    return TRUE;
 }
 
 int ICDProgressDialog::ApplyRange() {

@@ -20,6 +20,8 @@ public:
     ~ICDProgressDialog() override;
 
     void DoDataExchange(Ui::CDataExchange* dx) override;
+    // Texts the template's boxes would cut grow to their words.
+    Ui::BOOL OnInitDialog() override;
 
     void SetTotal(int total) { range_ = total; }
     // The bar's range becomes 0 .. the range. 1.

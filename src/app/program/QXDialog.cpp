@@ -114,6 +114,10 @@ BOOL QXDialog::OnInitDialog() {
     reportLdCombo_.SubclassDlgItem(Id::ReportLd, this);
     // The window icon stands for the title bar, the task bar and the minimised window.
     if (QWidget* widget = GetWidget()) widget->setWindowIcon(icon_);
+    // The progress windows were made before this window existed: owned by it from now
+    // on, they show above it and not behind it.
+    modelProgress_.SetParent(this);
+    icdProgress_.SetParent(this);
 
     statusBar_.Create(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, RECT{}, this, Id::StatusBar);
     statusBar_.SetMinHeight(20);
@@ -166,6 +170,9 @@ void QXDialog::OnDestroy() {
     // The capture's worker ends with the window, which its errors are posted to.
     if (capture_ != nullptr) capture_->Stop();
     if (CWinApp::GetMainWnd() == this) CWinApp::SetMainWnd(nullptr);
+    // They live as long as this object, not only as long as its window.
+    modelProgress_.SetParent(nullptr);
+    icdProgress_.SetParent(nullptr);
     CDialog::OnDestroy();
 }
 

@@ -7,6 +7,7 @@
 #include "app/ids/ControlIds.h"
 #include "app/program/ProgramResources.h"
 #include "ui/DataExchange.h"
+#include "ui/TextFit.h"
 #include "ui/messages/MessageParams.h"
 
 namespace App {
@@ -33,6 +34,7 @@ void QXProgressDialog::DoDataExchange(CDataExchange* dx) {
 
 BOOL QXProgressDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    FitStaticTexts(GetWidget());
     return TRUE;
 }
 

@@ -17,6 +17,7 @@ public:
     ~QXProgressDialog() override;
 
     void DoDataExchange(Ui::CDataExchange* dx) override;
+    // Texts the template's boxes would cut grow to their words.
     Ui::BOOL OnInitDialog() override;
     // WM_QX_MODEL_READ_PROGRESS: lParam points at a ModelReadProgress.
     Ui::LRESULT OnProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTimer>
+#include <QWindow>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -50,6 +51,20 @@ inline std::vector<std::string> Items(QWidget* root, const std::string& path) {
 inline std::string Current(QWidget* root, const std::string& path) {
     auto* combo = qobject_cast<QComboBox*>(UiTest::FindControl(root, path));
     return combo != nullptr ? combo->currentText().toStdString() : std::string("(none)");
+}
+
+// A progress window as the dialog shows it: owned by the dialog's window, which the window
+// system keeps it above, centred on it, and with every text whole.
+inline void ExpectShownAboveWhole(Ui::CWnd& progress, QWidget* window) {
+    QWidget* shown = progress.GetWidget();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_TRUE(shown->isWindow());
+    EXPECT_EQ(shown->parentWidget(), window);
+    ASSERT_NE(shown->windowHandle(), nullptr);
+    EXPECT_EQ(shown->windowHandle()->transientParent(), window->windowHandle());
+    EXPECT_TRUE(window->frameGeometry().contains(shown->frameGeometry().center()));
+    EXPECT_EQ(UiTest::CutTexts(shown), std::vector<std::string>{});
 }
 
 class DialogSession {

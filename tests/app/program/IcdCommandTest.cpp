@@ -189,7 +189,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
             std::string offered;
             UiTest::OnNextModal(SaveAs(path, &offered));
             UiTest::Click(createIcd);
-            EXPECT_TRUE(progress.IsWindowVisible());
+            ExpectShownAboveWhole(progress, window);
             EXPECT_EQ(progress.GetRange(),
                       static_cast<int>(2 * server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
             // Disabled until the end: a second click adds nothing to the count.

@@ -324,6 +324,7 @@ TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
                 EXPECT_EQ(Pane(*session.dialog, 1), "Initial reading of data model... (" + peer + ")");
                 UiTest::Screenshot(window, "main-dialog-state-1");
                 UiTest::Screenshot(session.dialog->GetProgressDialog().GetWidget(), "main-dialog-state-1-progress");
+                ExpectShownAboveWhole(session.dialog->GetProgressDialog(), window);
             }
             return session.dialog->GetState() == 2 && !session.dialog->IsConnecting();
         }));

@@ -7,11 +7,15 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <algorithm>
 #include <deque>
 
 #include "ui/ControlAccess.h"
@@ -24,7 +28,8 @@ namespace UiTest {
 namespace {
 
 // Watches top-level windows being shown; a modal one gets the next waiting action once
-// its event loop runs.
+// its event loop runs and the window is on the screen: a window not yet exposed paints
+// nothing, so what places its contents while painting has not placed them yet.
 class ModalWatcher : public QObject {
 public:
     std::deque<std::function<void(QWidget*)>> actions;
@@ -38,6 +43,8 @@ protected:
                 actions.pop_front();
                 QPointer<QWidget> target(window);
                 QTimer::singleShot(0, window, [action, target] {
+                    QWindow* handle = target ? target->windowHandle() : nullptr;
+                    if (handle != nullptr && !handle->isExposed()) QTest::qWaitForWindowExposed(target);
                     if (target) action(target);
                 });
             }
@@ -95,6 +102,23 @@ std::string IdPath(std::initializer_list<int> ids) {
         path += std::to_string(id);
     }
     return path;
+}
+
+std::vector<std::string> CutTexts(QWidget* window) {
+    std::vector<std::string> cut;
+    for (QObject* child : window->children()) {
+        auto* label = qobject_cast<QLabel*>(child);
+        if (label == nullptr || label->text().isEmpty()) continue;
+        const QFontMetrics metrics(label->font());
+        const QRect room = label->contentsRect();
+        int widest = 0;
+        for (const QString& line : label->text().split(QLatin1Char('\n')))
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const bool wrappedAway = label->wordWrap() && label->heightForWidth(label->width()) > label->height();
+        const bool outside = !window->rect().contains(label->geometry());
+        if (widest > room.width() || wrappedAway || outside) cut.push_back(Ui::FromQt(label->text()));
+    }
+    return cut;
 }
 
 std::string Text(QWidget* control) { return control ? Ui::WidgetText(control) : std::string(); }

@@ -21,6 +21,9 @@ int RunAllTests(int argc, char** argv);
 QWidget* FindControl(QWidget* root, const std::string& idPath);
 // The path of named ids, outermost first: IdPath({1035, 1050}) is "1035/1050".
 std::string IdPath(std::initializer_list<int> ids);
+// The texts of the window's labels that their boxes cut: a line wider than the box, words
+// wrapped below it, or a box beyond the window.
+std::vector<std::string> CutTexts(QWidget* window);
 std::string Text(QWidget* control);
 void Type(QWidget* control, const std::string& text);  // focuses it and types at the end
 void Clear(QWidget* control);                          // selects all and deletes it

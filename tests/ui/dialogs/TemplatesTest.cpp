@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "TestTemplates.h"
 #include "support/ui/UiHarness.h"
@@ -20,6 +23,7 @@
 #include "ui/IpAddressWidget.h"
 #include "ui/ProgressCtrl.h"
 #include "ui/StatusBarCtrl.h"
+#include "ui/TextFit.h"
 
 namespace {
 
@@ -193,6 +197,58 @@ TEST(TemplateTest, MainTemplateRunsModallyWithPlaceholdersAdoptedAndControlsByDi
     EXPECT_EQ(dialog.commands, std::vector<int>{3});
     EXPECT_FALSE(dialog.IsWindow());
     EXPECT_FALSE(dialog.selection.IsWindow());
+}
+
+TEST(TemplateTest, TextsTheirBoxesWouldCutGrowAndPushTheirRowAlong) {
+    constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+    const std::string heading = "A heading far longer than its box";
+    const std::string label = "A label much longer than its box:";
+    DialogTemplate t;
+    t.cx = 100;
+    t.cy = 60;
+    t.style = WS_POPUP | WS_THICKFRAME | DS_SETFONT;
+    t.fontFace = "MS Sans Serif";
+    t.pointSize = 8;
+    t.controls = {
+        {-1, "STATIC", heading, 30, 4, 40, 8, kShown | SS_CENTER, 0},
+        {-1, "STATIC", label, 4, 20, 20, 8, kShown | SS_LEFT, 0},
+        {10, "EDIT", "", 30, 20, 40, 12, kShown, 0},
+        {-1, "STATIC", "Fits", 4, 40, 40, 8, kShown | SS_LEFT, 0},
+        {11, "EDIT", "", 50, 40, 20, 12, kShown, 0},
+    };
+    CDialog dialog;
+    ASSERT_TRUE(dialog.CreateIndirect(t));
+    QWidget* window = dialog.GetWidget();
+    EXPECT_EQ(UiTest::CutTexts(window), (std::vector<std::string>{heading, label}));
+    QWidget* beside = UiTest::FindControl(window, "10");
+    QWidget* below = UiTest::FindControl(window, "11");
+    auto labelOf = [&](const std::string& text) {
+        for (QLabel* candidate : window->findChildren<QLabel*>())
+            if (candidate->text().toStdString() == text) return candidate;
+        return static_cast<QLabel*>(nullptr);
+    };
+    const QRect headingBefore = labelOf(heading)->geometry();
+    const QRect labelBefore = labelOf(label)->geometry();
+    const QRect fitsBefore = labelOf("Fits")->geometry();
+    const QRect besideBefore = beside->geometry();
+    const QRect belowBefore = below->geometry();
+    const int widthBefore = window->width();
+
+    FitStaticTexts(window);
+    EXPECT_EQ(UiTest::CutTexts(window), std::vector<std::string>{});
+    // The heading, centred in the window, stays centred in it.
+    EXPECT_LE(std::abs(2 * labelOf(heading)->x() + labelOf(heading)->width() - window->width()), 1);
+    EXPECT_EQ(labelOf(heading)->y(), headingBefore.y());
+    // The label grows to the right and its row moves along by as much; other rows stay.
+    const int growth = labelOf(label)->width() - labelBefore.width();
+    EXPECT_GT(growth, 0);
+    EXPECT_EQ(labelOf(label)->pos(), labelBefore.topLeft());
+    EXPECT_EQ(beside->geometry(), besideBefore.translated(growth, 0));
+    EXPECT_EQ(below->geometry(), belowBefore);
+    EXPECT_EQ(labelOf("Fits")->geometry(), fitsBefore);
+    // The window reaches past the moved field by its left margin.
+    EXPECT_GT(window->width(), widthBefore);
+    EXPECT_EQ(window->width(), beside->geometry().right() + 1 + labelBefore.left());
 }
 
 TEST(TemplateTest, CreationOrderIsTabOrder) {
