@@ -52,13 +52,20 @@ void AppendDateTime(std::string& text, const std::tm& time) {
 }  // namespace
 
 std::string GooseUtcTimeText(std::uint32_t seconds, std::uint32_t fraction) {
+    // The quality octet is part of the divided word, so 1000 can come out: a fraction
+    // within 60 ns of the next second. That is the next second's start; the carry may run
+    // on into the minute, the day and the year, so it is made before the calendar.
+    std::uint32_t milliseconds = fraction / 4294967u;
+    std::time_t time = static_cast<std::time_t>(seconds);
+    if (milliseconds >= 1000u) {
+        milliseconds -= 1000u;
+        time += 1;
+    }
     std::string text;
-    const std::time_t time = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (localtime_r(&time, &local)) AppendDateTime(text, local);
     text += '.';
-    // The quality octet is part of the divided word, so 1000 can come out.
-    AppendPadded(text, fraction / 4294967u, 3);
+    AppendPadded(text, milliseconds, 3);
     return text;
 }
 

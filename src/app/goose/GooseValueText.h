@@ -13,8 +13,9 @@
 void AppendGooseValueText(std::string& text, const GooseValue& value);
 
 // A utc-time as the local calendar time, "2026-12-07 16:54:31", then "." and the
-// milliseconds of the fraction word with at least three digits. When the seconds have no
-// local time, only "." and the milliseconds.
+// milliseconds of the fraction word, three digits; a fraction word that comes to 1000
+// milliseconds is the next second, ".000". When the seconds have no local time, only "."
+// and the milliseconds.
 std::string GooseUtcTimeText(std::uint32_t seconds, std::uint32_t fraction);
 
 // A binary time: four octets, the time of day "16:54:31.580"; six, with the date, told in

@@ -200,7 +200,14 @@ TEST_F(GooseDecoderTest, ValueTexts) {
         {"integers", {IntegerValue(-5), IntegerValue(-9223372036854775807LL - 1)}, "-5,-9223372036854775808"},
         {"utc-time half a second", {UtcTimeValue(0, 0x80000000)}, "1970-01-01 00:00:00.500"},
         {"utc-time with quality", {UtcTimeValue(1700000000, 0x0000000A)}, "2023-11-14 22:13:20.000"},
-        {"utc-time fraction word all ones", {UtcTimeValue(86399, 0xFFFFFFFF)}, "1970-01-01 23:59:59.1000"},
+        // Milliseconds are the word divided, not rounded: 1000 of them are the next second,
+        // carried on through the minute, the day and the year.
+        {"utc-time 0.9996 s", {UtcTimeValue(31, 4293249309u)}, "1970-01-01 00:00:31.999"},
+        {"utc-time a word short of 1000 ms", {UtcTimeValue(31, 4294966999u)}, "1970-01-01 00:00:31.999"},
+        {"utc-time at 1000 ms", {UtcTimeValue(31, 4294967000u)}, "1970-01-01 00:00:32.000"},
+        {"utc-time fraction all ones, quality 0", {UtcTimeValue(59, 0xFFFFFF00)}, "1970-01-01 00:01:00.000"},
+        {"utc-time fraction word all ones", {UtcTimeValue(86399, 0xFFFFFFFF)}, "1970-01-02 00:00:00.000"},
+        {"utc-time carried into the year", {UtcTimeValue(1704067199, 0xFFFFFFFF)}, "2024-01-01 00:00:00.000"},
         {"boolean of four octets", {Tlv(0x83, {0, 0, 0, 1})}, "T"},
         {"integers of 0, 2 and 5 octets",
          {Tlv(0x85, {}), Tlv(0x85, {0x80, 0x00}), Tlv(0x85, {1, 0, 0, 0, 0})},
@@ -368,6 +375,8 @@ TEST(GooseUtcTimeText, CoversTheWholeRangeOfSeconds) {
     tzset();
     EXPECT_EQ(GooseUtcTimeText(0, 0), "1970-01-01 00:00:00.000");
     EXPECT_EQ(GooseUtcTimeText(0xFFFFFFFF, 4294967u * 7), "2106-02-07 06:28:15.007");
+    // The last second carries past the 32 bits of seconds.
+    EXPECT_EQ(GooseUtcTimeText(0xFFFFFFFF, 0xFFFFFFFF), "2106-02-07 06:28:16.000");
 }
 
 }  // namespace

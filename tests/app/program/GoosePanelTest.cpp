@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <array>
 #include <chrono>
+#include <ctime>
+#include <string>
 
 #include "GoosePanelFixture.h"
 #include "app/ids/ControlIds.h"
@@ -359,7 +361,14 @@ TEST(GoosePanel, ClosingTheWindowWhileCapturingEndsTheWorker) {
     spec.destination.assign(kMacA.begin(), kMacA.end());
     spec.appId = 1;
     spec.stNum = 7;
-    spec.values = {BooleanValue(true), IntegerValue(-42), FloatValue(1.5f), VisibleStringValue("state 7")};
+    // A time 60 ns before the second day: shown as the day's start, in local time.
+    spec.values = {BooleanValue(true), IntegerValue(-42), FloatValue(1.5f), VisibleStringValue("state 7"),
+                   UtcTimeValue(86399, 0xFFFFFFFF)};
+    const std::time_t dayTwo = 86400;
+    std::tm local{};
+    ASSERT_NE(localtime_r(&dayTwo, &local), nullptr);
+    char dayTwoText[32];
+    std::strftime(dayTwoText, sizeof dayTwoText, "%Y-%m-%d %H:%M:%S", &local);
     const PcapSavefile file({BuildGooseFrame(spec)});
     EndsOfFile ends;
     dialog->GetCapture()->ReplaySavefileOn("gse0", file.Path(), ends.Callback());
@@ -367,6 +376,7 @@ TEST(GoosePanel, ClosingTheWindowWhileCapturingEndsTheWorker) {
     ASSERT_TRUE(ends.WaitFor(1));  // the worker now waits as on an idle link
     dialog.Tick();
     EXPECT_EQ(dialog.Text(Id::StNum), "7");
+    EXPECT_EQ(dialog.Text(Id::Values), std::string("T,-42,1.500000,state 7,") + dayTwoText + ".000");
     UiTest::Screenshot(dialog->GetWidget(), "goose-panel-capturing");
     const auto before = std::chrono::steady_clock::now();
     dialog->DestroyWindow();
