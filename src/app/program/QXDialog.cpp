@@ -170,9 +170,12 @@ void QXDialog::OnDestroy() {
     // The capture's worker ends with the window, which its errors are posted to.
     if (capture_ != nullptr) capture_->Stop();
     if (CWinApp::GetMainWnd() == this) CWinApp::SetMainWnd(nullptr);
-    // They live as long as this object, not only as long as its window.
-    modelProgress_.SetParent(nullptr);
-    icdProgress_.SetParent(nullptr);
+    // They live as long as this object, not only as long as its window, and go out of
+    // sight with it.
+    for (CDialog* progress : {static_cast<CDialog*>(&modelProgress_), static_cast<CDialog*>(&icdProgress_)}) {
+        progress->ShowWindow(false);
+        progress->SetParent(nullptr);
+    }
     CDialog::OnDestroy();
 }
 

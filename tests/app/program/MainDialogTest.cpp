@@ -504,9 +504,13 @@ TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     session.device.SetFaults(faults);
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
-        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 1; }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return session.dialog->GetState() == 1 && session.dialog->GetProgressDialog().IsWindowVisible(); }));
         window->close();
     });
+    // The progress window goes out of sight with the dialog's window, and lives on with it.
+    EXPECT_TRUE(session.dialog->GetProgressDialog().IsWindow());
+    EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
     const auto start = std::chrono::steady_clock::now();
     session.dialog->Shutdown();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
