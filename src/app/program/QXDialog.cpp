@@ -27,6 +27,8 @@ namespace Id = ControlId::MainDialog;
 
 enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
+const std::string ModelRenewedText = "Another device at this address: data model read afresh";
+
 }  // namespace
 
 QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients, CWnd* parent)
@@ -189,7 +191,7 @@ void QXDialog::UpdateControls() {
                                                        : "Connected to " + peer_,
                            1);
     }
-    statusBar_.SetText({}, 2);
+    statusBar_.SetText(modelRenewed_ && state_ != StateDisconnected ? ModelRenewedText : std::string(), 2);
 }
 
 void QXDialog::ApplyEnabling() {
@@ -251,6 +253,7 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         ResetIcdExport();
+        modelRenewed_ = false;
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -287,7 +290,11 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     return 1;
 }
 
-LRESULT QXDialog::OnModelReadStart(WPARAM, LPARAM) {
+LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {
+    if (wParam == ModelReadRenewed) {
+        modelRenewed_ = true;
+        ShowStatusText(ModelRenewedText);
+    }
     modelProgress_.CenterWindow(this);
     modelProgress_.ShowWindow(true);
     return 1;
