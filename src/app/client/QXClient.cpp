@@ -59,6 +59,10 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
     loadAfterAssociate_ = false;
     checkKeptModel_ = false;
     keptModelDiffers_ = false;
+    {
+        std::lock_guard lock(directoryMutex_);
+        askingDirectory_ = false;
+    }
     const System::ResultCode result = QXClientBase::Associate(profile, userValue);
     if (!loadAfterAssociate_) return result;
     loadAfterAssociate_ = false;

@@ -81,12 +81,15 @@ bool QXClient::AskLogicalDevices(std::vector<std::string>& names, bool& stopped)
             answered = directoryAnswered_;
         }
         std::lock_guard lock(directoryMutex_);
-        askingDirectory_ = false;
+        // The check stays asking: a page still on its way after a stop is not taken into
+        // the model (the next Associate ends the asking).
         if (stopped) return false;
         read = posted == System::OkNoError && directoryRead_;
         more = directoryMoreFollows_ && !directoryPage_.empty();
         names.insert(names.end(), directoryPage_.begin(), directoryPage_.end());
     }
+    std::lock_guard lock(directoryMutex_);
+    askingDirectory_ = false;
     return read;
 }
 

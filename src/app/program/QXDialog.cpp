@@ -191,7 +191,7 @@ void QXDialog::UpdateControls() {
                                                        : "Connected to " + peer_,
                            1);
     }
-    statusBar_.SetText(modelRenewed_ && state_ != StateDisconnected ? ModelRenewedText : std::string(), 2);
+    statusBar_.SetText({}, 2);
 }
 
 void QXDialog::ApplyEnabling() {
@@ -347,6 +347,8 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     controlSelection_.SetData(&controlTree);
     reportSelection_.SetData(&reportTree);
     ApplyPanelButtons();
+    // The connect's outcome outlasts the choices the trees just reported.
+    if (modelRenewed_) ShowStatusText(ModelRenewedText);
     return 1;
 }
 

@@ -190,7 +190,7 @@ private:
     QXSelectionCtrl reportSelection_;
     int state_ = StateDisconnected;
     // The model shown was read afresh because the one kept for the address was another
-    // device's; the status line says so while connected.
+    // device's: pane 2 says so from the read's start until the next result.
     bool modelRenewed_ = false;
     // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
