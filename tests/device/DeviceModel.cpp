@@ -455,9 +455,9 @@ DataNode LastApplErrorType() {
 }
 
 ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options) {
-    vmd.VendorName = "Test Works";
-    vmd.ModelName = "IEC 61850 test device";
-    vmd.Revision = "1.0";
+    vmd.VendorName = options.vendor;
+    vmd.ModelName = options.modelName;
+    vmd.Revision = options.revision;
     Builder builder(vmd, options);
     if (options.large) {
         BuildLarge(builder, options);

@@ -42,6 +42,10 @@ struct ModelOptions {
     // domain's variables, or "name(i)" for element i of the array variable "name" (past
     // the array's end such a member names nothing the device holds).
     std::vector<std::string> extraDataSet;
+    // The Identify answer.
+    std::string vendor = "Test Works";
+    std::string modelName = "IEC 61850 test device";
+    std::string revision = "1.0";
 };
 
 // A controllable data object: "LD0", "CSWI1", "Pos".

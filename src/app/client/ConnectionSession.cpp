@@ -74,6 +74,7 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
     bool disconnected = false;
     {
         std::lock_guard lock(mutex_);
+        if (renewing_ && (message == WM_QX_RELEASE_RESULT || message == WM_QX_ABORTED)) return 0;
         switch (message) {
             case WM_QX_ASSOCIATE_RESULT:
                 if (wParam == 0) {
@@ -85,7 +86,11 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                     failureText_ = lParam != 0 ? reinterpret_cast<const char*>(lParam) : "";
                 }
                 break;
-            case WM_QX_MODEL_READ_START: loadStarted_ = true; break;
+            case WM_QX_MODEL_READ_START:
+                loadStarted_ = true;
+                if (renewed_) wParam = ModelReadRenewed;
+                renewed_ = false;
+                break;
             case WM_QX_RELEASE_RESULT:
                 // A refused release leaves the association standing.
                 if (wParam != 0) break;
@@ -189,6 +194,7 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         failureTold_ = false;
         failureText_.clear();
         loadStarted_ = false;
+        renewed_ = false;
     }
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
@@ -224,6 +230,7 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
         } else {
             // The model load follows inside, on this thread, once the association stands.
             result = client->Associate(*server->GetProfile(0), 0);
+            if (result == System::OkNoError && client->KeptModelDiffers()) result = ReadAfresh(address, *client);
         }
     }
     bool told = false;
@@ -251,6 +258,28 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
     }
     workEnded_.notify_all();
     if (listener_ != nullptr && Telling()) listener_->OnWorkEnded();
+}
+
+ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& client) {
+    // The end releases what stands.
+    if (closing_.load()) return System::Aborted;
+    {
+        std::lock_guard lock(mutex_);
+        renewing_ = true;
+    }
+    EndAssociation(client);
+    // The removal joins the association's threads: nothing of it calls back after.
+    RemoveServer();
+    ResultCode result = TakeServer(address);
+    Server* server = GetServer();
+    {
+        std::lock_guard lock(mutex_);
+        renewing_ = false;
+        renewed_ = result == System::OkNoError;
+    }
+    if (result != System::OkNoError) return result;
+    if (closing_.load()) return System::Aborted;
+    return server != nullptr ? client.Associate(*server->GetProfile(0), 0) : System::InvalidState;
 }
 
 // ---- disconnect and the end ----
@@ -311,17 +340,18 @@ void ConnectionSession::Shutdown() {
     serverId_ = -1;
 }
 
-void ConnectionSession::EndConnection(QXClient* client) {
-    if (client != nullptr && client->IsAssociated()) {
-        const auto deadline = std::chrono::steady_clock::now() + ReleaseTimeout(GetServer());
-        client->Release();
-        while (client->IsAssociated() && std::chrono::steady_clock::now() < deadline) {
-            client->WaitForConfirmation(50);
-        }
-        if (client->IsAssociated()) {
-            if (Iec61850::Acsi::TPAppAssociation* association = client->GetAssociation()) association->Abort();
-        }
+void ConnectionSession::EndAssociation(QXClient& client) {
+    if (!client.IsAssociated()) return;
+    const auto deadline = std::chrono::steady_clock::now() + ReleaseTimeout(GetServer());
+    client.Release();
+    while (client.IsAssociated() && std::chrono::steady_clock::now() < deadline) client.WaitForConfirmation(50);
+    if (client.IsAssociated()) {
+        if (Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation()) association->Abort();
     }
+}
+
+void ConnectionSession::EndConnection(QXClient* client) {
+    if (client != nullptr) EndAssociation(*client);
     std::vector<std::uint32_t> ids;
     servers_.ListServerIds(ids);
     for (std::uint32_t id : ids) servers_.RemoveServer(id);

@@ -79,7 +79,10 @@ public:
     // The client once (created and filed on the first call, kept for later connections), the
     // server of the address found or made, then Associate and the model load on the worker.
     // With `reload` and a server held, that server is removed first (on the worker too), so
-    // that the model is read afresh. 0 when the worker started; InvalidState while a connect
+    // that the model is read afresh. Without, a kept model is used only when the device
+    // is the one it was read from; else its association is released unseen, the server
+    // removed and the device read afresh on a new one (the window learns it by the model
+    // read's start, wParam ModelReadRenewed). 0 when the worker started; InvalidState while a connect
     // is under way or after Shutdown; else the registries' failure, nothing started.
     System::ResultCode Connect(const std::string& address, bool reload);
     // Releases the association (a model load under way is stopped first). The end comes
@@ -108,6 +111,12 @@ private:
     // Removes the server held and lets the client make a new association next time.
     void RemoveServer();
     void RunConnect(const std::string& address, bool removeFirst);
+    // The association over another device's kept model is released and its server
+    // removed, unseen by the window; then a new server for the address and Associate.
+    System::ResultCode ReadAfresh(const std::string& address, QXClient& client);
+    // Releases a standing association, aborting it when the release takes longer than the
+    // profile's MMS time-out.
+    void EndAssociation(QXClient& client);
     void EndConnection(QXClient* client);
     bool Telling() const { return !closing_.load(); }
 
@@ -130,6 +139,10 @@ private:
     bool failureTold_ = false;
     std::string failureText_;
     bool loadStarted_ = false;
+    // The end of an association the window never heard of is not told; the read that
+    // follows is marked as one made afresh.
+    bool renewing_ = false;
+    bool renewed_ = false;
 
     // Held while a server is removed and while a connect under way is given up, so that the
     // association given up is not one being destroyed.

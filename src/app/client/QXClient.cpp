@@ -57,11 +57,28 @@ Server* QXClient::GetAssociatedServer() const {
 
 System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) {
     loadAfterAssociate_ = false;
-    const System::ResultCode result = QXClientBase::Associate(profile, userValue);
-    if (loadAfterAssociate_) {
-        loadAfterAssociate_ = false;
-        LoadModel();
+    checkKeptModel_ = false;
+    keptModelDiffers_ = false;
+    {
+        std::lock_guard lock(directoryMutex_);
+        askingDirectory_ = false;
     }
+    const System::ResultCode result = QXClientBase::Associate(profile, userValue);
+    if (!loadAfterAssociate_) return result;
+    loadAfterAssociate_ = false;
+    if (checkKeptModel_) {
+        checkKeptModel_ = false;
+        Server* server = GetAssociatedServer();
+        switch (server != nullptr ? CheckKeptModel(*server) : KeptModelCheck::Lost) {
+            case KeptModelCheck::Differs: keptModelDiffers_ = true; return result;
+            // The abort has been told: to a window that knew of no association.
+            case KeptModelCheck::Lost: return System::NotConnected;
+            // A stop ends the load at once.
+            default: break;
+        }
+        NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
+    }
+    LoadModel();
     return result;
 }
 
@@ -86,11 +103,24 @@ std::int32_t QXClient::OnAssociated(std::int32_t zero) {
         std::lock_guard lock(readerMutex_);
         stopRequested_ = false;
     }
-    NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
-    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) {
-        Mms::MmsConnection* connection = association->GetMmsConnection();
-        if (connection != nullptr && connection->IsServiceSupported(3)) association->Identify(association->GetServer());
+    Iec61850::Acsi::TPAppAssociation* association = GetAssociation();
+    Server* server = association != nullptr ? association->GetServer() : nullptr;
+    if (server != nullptr && HoldsModel(*server)) {
+        // The model may be another device's: the window hears of the association once it
+        // is known to be this device's (Associate). The identity the answer brings is this
+        // device's or none.
+        checkKeptModel_ = true;
+        server->VendorName.clear();
+        server->ModelName.clear();
+        server->Revision.clear();
+    } else {
+        if (server != nullptr) {
+            std::lock_guard lock(originMutex_);
+            origins_.erase(server);
+        }
+        NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
     }
+    if (server != nullptr && OffersIdentify()) association->Identify(server);
     // The association calls this holding its client, which every answer needs too: the
     // load that waits for those answers follows as soon as Associate lets go, on this thread.
     loadAfterAssociate_ = true;
@@ -343,6 +373,7 @@ bool QXClient::LoadModel() {
     }
     modelLoading_.store(false);
     modelReadResult_.store(result);
+    NoteModelOrigin(*server);
     // A lost association or a stop ends here: the abort or release that caused it tells
     // the window. A device that fell silent leaves what was read, shown as such.
     using Iec61850::Acsi::ModelReader;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -19,6 +20,7 @@ namespace Iec61850::Acsi {
 struct LastApplError;
 class BRCB;
 class GetBRCBValues;
+class GetServerDirectory;
 class GetURCBValues;
 class ModelReader;
 class NamedObject;
@@ -37,6 +39,11 @@ using QXClientBase = Iec61850::Acsi::RClient;
 // reads the device's model after the association stands (LoadModel, on the thread that
 // called Associate) and keeps the three selection trees built from it.
 //
+// A model kept from an earlier connection (the server's, when it is not discarded first) is
+// used only when the device is the one it was read from: same Identify answer, same
+// logical devices (QXClientKeptModel.cpp). Until that is known the window hears nothing of
+// the association.
+//
 // Threads: callbacks run on the library's threads, the trees are rebuilt and read on the
 // UI thread. The last-read pair and the trees are under mutexes that are never held
 // across a send; the trees leave the client as copies.
@@ -48,12 +55,21 @@ public:
     void SetNotifier(MainWindowNotifier* notifier) { notifier_.store(notifier); }
 
     // Associates on the caller's thread and then, when the association stands, reads the
-    // model there (see OnAssociated).
+    // model there (see OnAssociated). Over a kept model the device is asked first whether
+    // the model is its own: when it is not, nothing is loaded and KeptModelDiffers tells
+    // so; when the association was lost meanwhile, NotConnected.
     System::ResultCode Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) override;
+    // The last Associate found the association standing over a model kept from another
+    // device (or one of unknown origin): the window has not been told of the association
+    // and no model was loaded. The caller reads the device afresh.
+    bool KeptModelDiffers() const { return keptModelDiffers_; }
     std::int32_t OnAssociationFailed(std::int32_t reason) override;
     std::int32_t OnAssociated(std::int32_t zero) override;
     std::int32_t OnAbort(const std::uint8_t* record) override;
     std::int32_t OnRelease(Iec61850::Acsi::Release* service) override;
+    // The logical-device names asked while a kept model is checked are the check's, not
+    // the model's; any other answer goes to the model.
+    std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
                                      Iec61850::AnswerFrom answerFrom) override;
@@ -153,6 +169,30 @@ private:
     std::pair<std::string, std::string> WatchedItem() const;
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
 
+    // ---- the kept model (QXClientKeptModel.cpp) ----
+
+    // Who a device says it is: its Identify answer (empty when it offers none) and the
+    // names of its logical devices, sorted.
+    struct DeviceIdentity {
+        std::string vendor;
+        std::string model;
+        std::string revision;
+        std::vector<std::string> devices;
+        bool operator==(const DeviceIdentity&) const = default;
+    };
+    enum class KeptModelCheck { Own, Differs, Lost, Stopped };
+    // The server holds a model, read in part or whole.
+    static bool HoldsModel(Iec61850::Acsi::Server& server);
+    bool OffersIdentify() const;
+    // Asks the device its logical devices, then compares it with the one the kept model
+    // was read from. On the thread that called Associate, after the association stands.
+    KeptModelCheck CheckKeptModel(Iec61850::Acsi::Server& server);
+    // Every page of the server directory, waited for: false when it was not answered
+    // whole; `stopped` when StopModelLoad came meanwhile.
+    bool AskLogicalDevices(std::vector<std::string>& names, bool& stopped);
+    // The identity the server's model is read from, noted once its devices are known.
+    void NoteModelOrigin(Iec61850::Acsi::Server& server);
+
     std::atomic<MainWindowNotifier*> notifier_;
 
     // The report-enable sequence's state (the watched item is what reports are matched to),
@@ -194,6 +234,20 @@ private:
     bool stopRequested_ = false;
     // Set by OnAssociated for the Associate that called it (the same thread).
     bool loadAfterAssociate_ = false;
+    bool checkKeptModel_ = false;
+    bool keptModelDiffers_ = false;
+
+    // The identity each server's model was read from, by server; a server found without a
+    // model loses its entry, so that an entry never outlives the model it describes.
+    std::mutex originMutex_;
+    std::map<const Iec61850::Acsi::Server*, DeviceIdentity> origins_;
+    // The server directory asked by the check; set by its answers on the receive thread.
+    std::mutex directoryMutex_;
+    bool askingDirectory_ = false;
+    bool directoryAnswered_ = false;
+    bool directoryRead_ = false;
+    bool directoryMoreFollows_ = false;
+    std::vector<std::string> directoryPage_;
 
     std::int32_t pendingValueReads_ = 0;
     System::Semaphore pendingLock_{1, 1};

@@ -40,6 +40,9 @@ struct ModelReadProgress {
     std::int32_t allObjects = 0;
 };
 
+// wParam of WM_QX_MODEL_READ_START when the model kept for the address was another
+// device's (its Identify answer or logical devices differ): the device is read afresh.
+constexpr std::uintptr_t ModelReadRenewed = 1;
 // wParam of WM_QX_MODEL_READ_DONE when the device fell silent and only part of its model
 // could be read.
 constexpr std::uintptr_t ModelReadPartial = 12;

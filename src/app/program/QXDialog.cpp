@@ -27,6 +27,8 @@ namespace Id = ControlId::MainDialog;
 
 enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
+const std::string ModelRenewedText = "Another device at this address: data model read afresh";
+
 }  // namespace
 
 QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients, CWnd* parent)
@@ -261,6 +263,7 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         ResetIcdExport();
+        modelRenewed_ = false;
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -297,7 +300,11 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     return 1;
 }
 
-LRESULT QXDialog::OnModelReadStart(WPARAM, LPARAM) {
+LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {
+    if (wParam == ModelReadRenewed) {
+        modelRenewed_ = true;
+        ShowStatusText(ModelRenewedText);
+    }
     modelProgress_.CenterWindow(this);
     modelProgress_.ShowWindow(true);
     return 1;
@@ -350,6 +357,8 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     controlSelection_.SetData(&controlTree);
     reportSelection_.SetData(&reportTree);
     ApplyPanelButtons();
+    // The connect's outcome outlasts the choices the trees just reported.
+    if (modelRenewed_) ShowStatusText(ModelRenewedText);
     return 1;
 }
 

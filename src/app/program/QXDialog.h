@@ -189,6 +189,9 @@ private:
     QXSelectionCtrl controlSelection_;
     QXSelectionCtrl reportSelection_;
     int state_ = StateDisconnected;
+    // The model shown was read afresh because the one kept for the address was another
+    // device's: pane 2 says so from the read's start until the next result.
+    bool modelRenewed_ = false;
     // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
     Ui::CButton createIcd_;

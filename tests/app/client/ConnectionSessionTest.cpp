@@ -15,9 +15,11 @@
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "osi/AssociationWireRelay.h"
 #include "system/Polling.h"
 
@@ -170,6 +172,141 @@ TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload
     EXPECT_EQ(ids, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(rig.session->GetServerId())}));
     const std::vector<Told> kinds = rig.listener.Kinds();
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Told::Loaded), 3);
+}
+
+// Without reload, a model kept for the address serves only the device it was read from:
+// another device there (other Identify answer or logical devices) is read afresh on a new
+// server, the read saying so, and the window hears of one association only. The model so
+// read is kept for the next connection to that device. An association lost while the
+// device is asked is a failed connect that leaves the kept model as it was.
+TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
+    enum class Outcome { Kept, Renewed, Lost };
+    struct Case {
+        const char* what;
+        std::function<void(TestDevice::ModelOptions&)> change;
+        TestDevice::Faults firstFaults;
+        TestDevice::Faults otherFaults;
+        Outcome outcome;
+        std::vector<std::string> devices;
+    };
+    const auto same = [](TestDevice::ModelOptions&) {};
+    TestDevice::Faults silentAboutItself;
+    silentAboutItself.hideIdentify = true;
+    TestDevice::Faults abortsWhenAsked;
+    abortsWhenAsked.abortAtRequest = 2;  // the server directory, after Identify
+    const std::vector<Case> cases = {
+        {"the same device", same, {}, {}, Outcome::Kept, {"LD0", "bay1"}},
+        {"another vendor",
+         [](TestDevice::ModelOptions& m) { m.vendor = "Other Works"; },
+         {},
+         {},
+         Outcome::Renewed,
+         {"LD0", "bay1"}},
+        {"another revision",
+         [](TestDevice::ModelOptions& m) { m.revision = "2.0"; },
+         {},
+         {},
+         Outcome::Renewed,
+         {"LD0", "bay1"}},
+        {"other logical devices",
+         [](TestDevice::ModelOptions& m) {
+             m.large = true;
+             m.logicalDevices = 2;
+             m.logicalNodes = 4;
+         },
+         {},
+         {},
+         Outcome::Renewed,
+         {"LD01", "LD02"}},
+        {"a device that does not say who it is", same, {}, silentAboutItself, Outcome::Renewed, {"LD0", "bay1"}},
+        {"neither says who it is", same, silentAboutItself, silentAboutItself, Outcome::Kept, {"LD0", "bay1"}},
+        {"the association lost while the device is asked", same, {}, abortsWhenAsked, Outcome::Lost, {"LD0", "bay1"}},
+    };
+    const auto askedOnlyWhoItIs = [](const std::vector<TestDevice::RequestRecord>& requests, int association) {
+        for (const TestDevice::RequestRecord& r : requests) {
+            if (r.association != association) continue;
+            if (r.service != Mms::MmsServiceIdentify && (r.service != Mms::MmsServiceGetNameList || !r.names.empty()))
+                return false;
+        }
+        return true;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SessionRig rig;
+        rig.device.SetFaults(c.firstFaults);
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+        const std::int32_t first = rig.session->GetServerId();
+        rig.session->Disconnect();
+        ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+
+        // Another device takes the port of the address.
+        const std::uint16_t port = rig.device.Port();
+        rig.device.Stop();
+        TestDevice::Device::Options options;
+        options.port = port;
+        c.change(options.model);
+        TestDevice::Device other(options);
+        other.SetFaults(c.otherFaults);
+        ASSERT_EQ(other.Start(), System::OkNoError);
+        rig.window.Clear();
+        const std::size_t toldBefore = rig.listener.Events().size();
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
+
+        std::vector<Told> told;
+        for (std::size_t i = toldBefore; i < rig.listener.Events().size(); ++i) {
+            told.push_back(rig.listener.Events()[i].kind);
+        }
+        int renewed = 0;
+        for (const Message& m : rig.window.Messages()) {
+            renewed += m.message == App::WM_QX_MODEL_READ_START && m.wParam == App::ModelReadRenewed;
+        }
+        EXPECT_EQ(renewed, c.outcome == Outcome::Renewed ? 1 : 0);
+        EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT), 0);
+        EXPECT_EQ(rig.session->GetServerId() == first, c.outcome != Outcome::Renewed);
+        // The device was asked who it is; a kept model reads nothing more.
+        const std::vector<TestDevice::RequestRecord> requests = other.Requests();
+        EXPECT_TRUE(askedOnlyWhoItIs(requests, 1));
+        const bool readAgain = std::any_of(requests.begin(), requests.end(), [](const TestDevice::RequestRecord& r) {
+            return r.association == 2 && r.service == Mms::MmsServiceRead;
+        });
+        EXPECT_EQ(readAgain, c.outcome == Outcome::Renewed);
+        if (c.outcome == Outcome::Lost) {
+            // Failed before the window knew of the association: nothing was shown.
+            EXPECT_EQ(told, (std::vector<Told>{Told::Failed, Told::WorkEnded}));
+            EXPECT_EQ(rig.Seen(App::WM_QX_ASSOCIATE_RESULT), 0);
+            EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
+            other.SetFaults({});
+        } else {
+            EXPECT_EQ(told, (std::vector<Told>{Told::Connected, Told::Loaded, Told::WorkEnded}));
+            EXPECT_EQ(rig.listener.Events()[toldBefore + 1].value, Iec61850::Acsi::ModelReader::ResultRead);
+            EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+            EXPECT_EQ(rig.Seen(App::WM_QX_ASSOCIATE_RESULT), 1);
+            EXPECT_EQ(rig.Seen(App::WM_QX_ABORTED), 0);
+            std::vector<std::string> devices;
+            rig.session->GetClient()->GetLogicalDeviceNames(devices);
+            EXPECT_EQ(devices, c.devices);
+            if (!c.otherFaults.hideIdentify) EXPECT_EQ(rig.session->GetServer()->VendorName, options.model.vendor);
+            EXPECT_TRUE(TestSupport::Eventually([&] { return other.OpenAssociations() == 1; }));
+            rig.session->Disconnect();
+            ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, 2));
+        }
+
+        // The model read is this device's from now on.
+        const std::int32_t second = rig.session->GetServerId();
+        const std::size_t endedBefore = rig.listener.Events().size();
+        other.ClearRequests();
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(TestSupport::Eventually([&] {
+            const std::vector<Event> events = rig.listener.Events();
+            return events.size() > endedBefore && events.back().kind == Told::WorkEnded;
+        }));
+        EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+        EXPECT_EQ(rig.session->GetServerId(), second);
+        EXPECT_TRUE(askedOnlyWhoItIs(other.Requests(), c.outcome == Outcome::Renewed ? 3 : 2));
+        rig.session->Shutdown();
+    }
 }
 
 // Device A, then address B, where nothing answers, so that its server is removed, then A

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -305,6 +306,8 @@ TEST(MainDialog, ValueFieldsShowTheStartAndAreClearedWhenTheirSelectionChanges) 
 
 TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
     DialogSession session;
+    // The device that takes the address at the end.
+    std::unique_ptr<TestDevice::Device> other;
     TestDevice::Faults faults;
     faults.delayedMs[6] = 20;            // type descriptions come slowly: the reading state can be seen
     faults.initiateAnswerDelayMs = 200;  // and the association is a while in the making
@@ -377,12 +380,31 @@ TEST(MainDialog, ConnectReadDisconnectAndReconnectWithAndWithoutReload) {
         std::vector<std::uint32_t> ids;
         session.servers.ListServerIds(ids);
         EXPECT_EQ(ids.size(), 1u);
+        const std::int32_t reloadedServer = session.dialog->GetServerId();
+
+        // Without reload again, but another device answers at the address: the kept model
+        // is not its own, so it is read afresh, and the status line says why.
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+        ASSERT_TRUE(session.ReachState(0));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Reload})));
+        TestDevice::Device::Options options;
+        options.port = session.device.Port();
+        options.model.vendor = "Other Works";
+        session.device.Stop();
+        other = std::make_unique<TestDevice::Device>(options);
+        ASSERT_EQ(other->Start(), System::OkNoError);
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2));
+        EXPECT_NE(session.dialog->GetServerId(), reloadedServer);
+        EXPECT_EQ(Pane(*session.dialog, 1), "Connected to " + peer);
+        EXPECT_EQ(Pane(*session.dialog, 2), "Another device at this address: data model read afresh");
+        EXPECT_EQ(Current(window, IdPath({Id::ReadLd})), "LD0");
     });
     session.dialog->Shutdown();
     std::vector<std::uint32_t> ids;
     session.servers.ListServerIds(ids);
     EXPECT_TRUE(ids.empty());
-    EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return other != nullptr && other->OpenAssociations() == 0; }));
 }
 
 TEST(MainDialog, FailuresBeforeAndAtTheAssociation) {
