@@ -19,8 +19,8 @@ template <typename Make>
 System::ResultCode FileNamesInOrder(ObjectMap& objects, const System::NameList& names, Make make) {
     auto hint = objects.begin();
     for (std::string_view name : names) {
-        const bool fitsHint = (hint == objects.end() || name <= hint->first) &&
-                              (hint == objects.begin() || std::prev(hint)->first < name);
+        const bool fitsHint = (hint == objects.end() || name <= std::string_view(hint->first)) &&
+                              (hint == objects.begin() || std::string_view(std::prev(hint)->first) < name);
         if (!fitsHint) hint = objects.lower_bound(name);
         if (hint != objects.end() && hint->first == name) {
             ++hint;
