@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -15,8 +16,9 @@
 namespace {
 
 struct Session {
-    Session() {
+    explicit Session(int logicalNodes = 500) {
         options.model.large = true;
+        options.model.logicalNodes = logicalNodes;
         device = std::make_unique<TestDevice::Device>(options);
         associated = device->Start() == System::OkNoError && client.Associate(device->Port()) == System::OkNoError;
     }
@@ -50,6 +52,41 @@ void NameListOfALogicalDevice(benchmark::State& state) {
     state.counters["names/s"] = benchmark::Counter(static_cast<double>(names), benchmark::Counter::kIsRate);
 }
 BENCHMARK(NameListOfALogicalDevice)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The name lists of the whole device as a client lists them: the domains, then every
+// name of each domain (10 domains, 27,290 names), each list paged at the default PDU size.
+void NameListsOfTheDevice(benchmark::State& state) {
+    Session session(static_cast<int>(state.range(0)));
+    if (!session.associated) {
+        state.SkipWithError("no association");
+        return;
+    }
+    Mms::MmsUserConnection& user = session.client.User();
+    std::size_t names = 0;
+    for (auto _ : state) {
+        Mms::NameCollection domains;
+        if (user.GetAllNames(Mms::MmsObjectClassBasic, Mms::MmsClassDomain, Mms::MmsObjectScopeVmd, domains) !=
+                System::OkNoError ||
+            user.WaitForCurrentRequest() != System::OkNoError) {
+            state.SkipWithError("domain list failed");
+            return;
+        }
+        for (std::string_view domain : domains) {
+            Mms::NameCollection collected;
+            if (user.GetAllNamesInDomain(Mms::MmsObjectClassBasic, Mms::MmsClassNamedVariable,
+                                         Mms::MmsObjectScopeDomain, domain, collected) != System::OkNoError ||
+                user.WaitForCurrentRequest() != System::OkNoError) {
+                state.SkipWithError("name list failed");
+                return;
+            }
+            names += collected.size();
+        }
+    }
+    state.counters["names"] =
+        static_cast<double>(names) / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["names/s"] = benchmark::Counter(static_cast<double>(names), benchmark::Counter::kIsRate);
+}
+BENCHMARK(NameListsOfTheDevice)->Arg(579)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A value of LD01's data set changed by the device, reported to the client through its
 // enabled report control block; the client's next read answer follows the report.

@@ -6,14 +6,18 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "AllocationCounter.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduReader.h"
 #include "mms/user/AccessResults.h"
+#include "mms/user/MmsUserConnection.h"
 #include "mms/user/Variable.h"
 
 namespace {
@@ -183,6 +187,48 @@ void ApplyReceivedFrame(benchmark::State& state, const Answer& answer) {
     }
     Report(state, answer, start);
 }
+
+// A page of a device's directory: a getNameList answer of 2,000 names of 17 to 24
+// characters, more following. The received frame decoded and its names collected as the
+// service user collects them.
+Bytes NameListPage() {
+    Bytes identifiers;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string name = "GGIO" + std::to_string(i / 20 + 1) + "$ST$Ind" + std::to_string(i % 20 + 1) +
+                                 (i % 2 == 0 ? "$stVal" : "$q");
+        Append(identifiers, Tlv(0x1A, Bytes(name.begin(), name.end())));
+    }
+    Bytes page = Tlv(0xA0, identifiers);
+    Append(page, Tlv(0x81, {0xFF}));
+    Bytes confirmed = Tlv(0x02, {0x01});
+    Append(confirmed, Tlv(0xA1, page));
+    return Tlv(0xA1, confirmed);
+}
+
+void CollectNameListPage(benchmark::State& state) {
+    const Bytes answer = NameListPage();
+    const AllocationCounter::Snapshot start;
+    std::size_t names = 0;
+    for (auto _ : state) {
+        const Mms::MmsFrame frame(nullptr, answer, true);
+        const Mms::MmsPdu* pdu = frame.GetPdu();
+        Mms::NameCollection collected;
+        bool moreFollows = false;
+        if (pdu == nullptr || Mms::MmsReadGetNameListResponse(pdu->choice.confirmedResponse.service.choice.getNameList,
+                                                              collected, moreFollows) != System::OkNoError) {
+            state.SkipWithError("does not decode");
+            break;
+        }
+        names += collected.size();
+        benchmark::DoNotOptimize(collected);
+    }
+    const AllocationCounter::Snapshot end;
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(answer.size()));
+    state.SetItemsProcessed(static_cast<std::int64_t>(names));
+    state.counters["allocs/name"] =
+        static_cast<double>(end.calls - start.calls) / static_cast<double>(std::max<std::size_t>(names, 1));
+}
+BENCHMARK(CollectNameListPage);
 
 // Each path over the same three answers, named path/answer.
 #define READ_ANSWER_BENCHMARKS(path)                               \

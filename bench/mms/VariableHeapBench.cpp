@@ -37,19 +37,20 @@ constexpr std::uint32_t kNameListBudget = 8000;
 // What the device answers: the domain's name list and the type of each logical node.
 // Taken once, before anything is measured.
 struct DeviceAnswers {
-    std::list<std::string> names;
+    System::NameList names;
     std::vector<std::string> nodes;
     std::vector<TypeAnswer> types;
     std::size_t leaves = 0;
     bool complete = false;
 };
 
-bool ReadNames(Mms::Domain& domain, std::list<std::string>& names) {
+bool ReadNames(Mms::Domain& domain, System::NameList& names) {
     bool moreFollows = true;
     while (moreFollows) {
         Owned<Mms::MmsGetNameListResponse> response(Mms::MmsGetNameListResponseType);
         std::int32_t rejectCode = 0;
-        const std::string* continueAfter = names.empty() ? nullptr : &names.back();
+        const std::string after(names.empty() ? std::string_view() : names.back());
+        const std::string* continueAfter = names.empty() ? nullptr : &after;
         if (domain.GetNameList(Mms::MmsClassNamedVariable, continueAfter, *response, kNameListBudget, rejectCode) !=
                 System::OkNoError ||
             Mms::MmsReadGetNameListResponse(*response, names, moreFollows) != System::OkNoError) {
@@ -80,10 +81,11 @@ const DeviceAnswers& Answers() {
         if (device.FindDomain(kDomainName, domain) != System::OkNoError || !ReadNames(*domain, read.names)) {
             return read;
         }
-        for (const std::string& name : read.names) {
+        for (std::string_view name : read.names) {
             if (name.find('$') != std::string::npos) continue;
-            read.nodes.push_back(name);
-            if (!ReadType(device, name, read.types.emplace_back(Mms::MmsGetVariableAccessAttributesResponseType))) {
+            read.nodes.emplace_back(name);
+            if (!ReadType(device, read.nodes.back(),
+                          read.types.emplace_back(Mms::MmsGetVariableAccessAttributesResponseType))) {
                 return read;
             }
         }
@@ -107,7 +109,7 @@ std::size_t CountLeaves(const Mms::Container& value) {
 // The client's work after the directory and the types arrived: the named variables
 // filed, then every logical node typed (which binds its components). False when the
 // model does not come out whole.
-bool BuildImage(Mms::Domain& domain, const std::list<std::string>& names, const DeviceAnswers& answers) {
+bool BuildImage(Mms::Domain& domain, const System::NameList& names, const DeviceAnswers& answers) {
     if (domain.FileObjects(Mms::MmsClassNamedVariable, names) != System::OkNoError) return false;
     for (std::size_t i = 0; i < answers.nodes.size(); ++i) {
         Mms::NamedVariable* node = domain.FindNamedVariable(answers.nodes[i]);
@@ -122,9 +124,9 @@ void BM_DomainImage(benchmark::State& state, bool componentPaths) {
         state.SkipWithError("the device's answers were not read");
         return;
     }
-    std::list<std::string> names;
-    for (const std::string& name : answers.names) {
-        if (componentPaths || name.find('$') == std::string::npos) names.push_back(name);
+    System::NameList names;
+    for (std::string_view name : answers.names) {
+        if (componentPaths || name.find('$') == std::string_view::npos) names.push_back(name);
     }
 
     std::int64_t heldBytes = 0;

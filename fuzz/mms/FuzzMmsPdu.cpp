@@ -4,6 +4,7 @@
 // encoding must decode once more and encode to the very same bytes. A frame that keeps
 // a read answer's results as octets must decode exactly what the generic decoder takes,
 // and its results must reach containers as the generic decode's do.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -43,7 +44,14 @@ void ReadResponse(const MmsConfirmedServiceResponse& service) {
     std::list<std::string> texts;
     bool moreFollows = false;
     switch (service.present) {
-        case MmsServiceGetNameList: MmsReadGetNameListResponse(service.choice.getNameList, texts, moreFollows); break;
+        case MmsServiceGetNameList: {
+            MmsReadGetNameListResponse(service.choice.getNameList, texts, moreFollows);
+            // The compact list the service user collects in must read the same names.
+            System::NameList compact;
+            MmsReadGetNameListResponse(service.choice.getNameList, compact, moreFollows);
+            Require(std::equal(texts.begin(), texts.end(), compact.begin(), compact.end()));
+            break;
+        }
         case MmsServiceIdentify: {
             MmsIdentity identity;
             MmsReadIdentifyResponse(service.choice.identify, identity);
@@ -55,9 +63,13 @@ void ReadResponse(const MmsConfirmedServiceResponse& service) {
             MmsReadGetDomainAttributesResponse(service.choice.getDomainAttributes, attributes);
             break;
         }
-        case MmsServiceGetCapabilityList:
+        case MmsServiceGetCapabilityList: {
             MmsReadGetCapabilityListResponse(service.choice.getCapabilityList, texts, moreFollows);
+            System::NameList compact;
+            MmsReadGetCapabilityListResponse(service.choice.getCapabilityList, compact, moreFollows);
+            Require(std::equal(texts.begin(), texts.end(), compact.begin(), compact.end()));
             break;
+        }
         default: break;
     }
 }

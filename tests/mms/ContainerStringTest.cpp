@@ -130,11 +130,14 @@ TEST(BitStringContainer, ReceivedBitsKeepTheTypeLength) {
     EXPECT_EQ(quality.FromData(*DecodeHex("84 03 00 AA AF")), System::InvalidArguments);
     EXPECT_EQ(quality.FromData(*DecodeHex("84 03 04 AA A0")), System::InvalidArguments);
     EXPECT_EQ(quality.GetValue(), "1010101010101");
+    EXPECT_EQ(quality.GetUnusedBits(), 0u);
 
     Mms::BitString variable(*SimpleType(Mms::MmsTypeBitString, -8));
     EXPECT_EQ(variable.FromData(*DecodeHex("84 02 04 A0")), System::OkNoError);
     EXPECT_EQ(variable.GetValue(), "1010");
     EXPECT_EQ(variable.FromData(*DecodeHex("84 03 07 A0 80")), System::InvalidArguments);
+    EXPECT_EQ(variable.GetValue(), "1010");
+    EXPECT_EQ(variable.GetUnusedBits(), 4u);
 
     bool bit = false;
     EXPECT_EQ(variable.GetBit(0, bit), System::OkNoError);

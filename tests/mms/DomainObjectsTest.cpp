@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "mms/ContainerTestSupport.h"
 #include "mms/MmsObjectTestSupport.h"
@@ -106,6 +108,34 @@ TEST_F(DomainObjectsTest, FilingKeepsTheFirstObjectOfANameAndRefusesRenamingAFil
     EXPECT_EQ(domain->AddObject(unnamed), System::OkNoError);
     EXPECT_EQ(domain->AddObject(unnamed), System::OkNoError);
     EXPECT_EQ(domain->GetUnnamedVariables().size(), 1u);
+}
+
+// Names are filed in one walk when they come in the map's order, but any order, repeats
+// and names already filed give the same map: one object per name, the filed ones kept.
+TEST_F(DomainObjectsTest, FiledNamesGiveOneObjectPerNameInAnyOrder) {
+    const std::vector<System::NameList> lists{
+        {"A", "LLN0$ST$Beh", "LLN0$ST$Health", "LLN0$ST$Mod", "Z"},
+        {"Z", "LLN0$ST$Mod", "LLN0$ST$Health", "LLN0$ST$Beh", "A"},
+        {"LLN0$ST$Health", "A", "A", "Z", "LLN0$ST$Health", "Z"},
+        {"", "LLN0$ST$Health", "Z", "\xE9t\xE9", "A"},
+    };
+    for (const System::NameList& names : lists) {
+        Mms::VMD ownVmd;
+        auto* own = new Mms::Domain(nullptr, "LD0", &ownVmd);
+        ASSERT_EQ(ownVmd.AddObject(own), System::OkNoError);
+        Mms::NamedVariable* filed = AddVariable(*own, "LLN0$ST$Mod", StatusType());
+        ASSERT_EQ(own->FileObjects(Mms::MmsClassNamedVariable, names), System::OkNoError);
+
+        std::set<std::string> expected(names.begin(), names.end());
+        expected.insert("LLN0$ST$Mod");
+        std::vector<std::string> keys;
+        for (const auto& [name, object] : *own->GetObjectMap(Mms::MmsClassNamedVariable)) {
+            keys.push_back(name);
+            EXPECT_EQ(static_cast<Mms::NamedVariable*>(object)->Name, name);
+        }
+        EXPECT_EQ(keys, std::vector<std::string>(expected.begin(), expected.end()));
+        EXPECT_EQ(own->FindNamedVariable("LLN0$ST$Mod"), filed);
+    }
 }
 
 TEST_F(DomainObjectsTest, ListsAreRemovedFromTheirOwnerOnce) {

@@ -84,10 +84,21 @@ TEST(MmsPduReader, ServiceErrorsKeepTheirClassAndCode) {
 TEST(MmsPduReader, NameListAnswersWithoutMoreFollowsMeanMoreFollow) {
     MmsGetNameListResponse response{};
     MmsAppendIdentifier(response.listOfIdentifier, "LLN0");
+    MmsAppendIdentifier(response.listOfIdentifier, "");
+    MmsAppendIdentifier(response.listOfIdentifier, "LLN0$ST$Mod$stVal");
     std::list<std::string> names{"before"};
     bool moreFollows = false;
     EXPECT_EQ(MmsReadGetNameListResponse(response, names, moreFollows), System::OkNoError);
-    EXPECT_EQ(names, (std::list<std::string>{"before", "LLN0"}));
+    EXPECT_EQ(names, (std::list<std::string>{"before", "LLN0", "", "LLN0$ST$Mod$stVal"}));
+    EXPECT_TRUE(moreFollows);
+
+    // The compact list the service user collects in reads the same names, empty ones too.
+    System::NameList compact{"before"};
+    moreFollows = false;
+    EXPECT_EQ(MmsReadGetNameListResponse(response, compact, moreFollows), System::OkNoError);
+    EXPECT_EQ(compact, (System::NameList{"before", "LLN0", "", "LLN0$ST$Mod$stVal"}));
+    EXPECT_EQ(std::list<std::string>(compact.begin(), compact.end()), names);
+    EXPECT_EQ(compact.back(), "LLN0$ST$Mod$stVal");
     EXPECT_TRUE(moreFollows);
     MmsGetNameListResponseType.free(&MmsGetNameListResponseType, &response, 1);
 }

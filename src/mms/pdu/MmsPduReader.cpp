@@ -86,6 +86,19 @@ void AppendTexts(const MmsIdentifierList& list, std::list<std::string>& texts) {
     for (const Asn1OctetString* item : list) texts.push_back(MmsText(item));
 }
 
+std::string_view TextView(const Asn1OctetString* item) {
+    if (item == nullptr || item->buf == nullptr || item->size <= 0) return {};
+    return {reinterpret_cast<const char*>(item->buf), static_cast<std::size_t>(item->size)};
+}
+
+// Sized once for the whole page: the characters of every name land in one block.
+void AppendTexts(const MmsIdentifierList& list, System::NameList& texts) {
+    std::size_t characters = 0;
+    for (const Asn1OctetString* item : list) characters += TextView(item).size();
+    texts.reserve(static_cast<std::size_t>(list.Count()), characters);
+    for (const Asn1OctetString* item : list) texts.push_back(TextView(item));
+}
+
 }  // namespace
 
 ResultCode MmsReadIdentifyResponse(const MmsIdentifyResponse& response, MmsIdentity& identity) {
@@ -103,6 +116,20 @@ ResultCode MmsReadIdentifyResponse(const MmsIdentifyResponse& response, MmsIdent
 ResultCode MmsReadGetNameListResponse(const MmsGetNameListResponse& response, std::list<std::string>& names,
                                       bool& moreFollows) {
     AppendTexts(response.listOfIdentifier, names);
+    moreFollows = MmsReadBoolean(response.moreFollows, true);
+    return System::OkNoError;
+}
+
+ResultCode MmsReadGetNameListResponse(const MmsGetNameListResponse& response, System::NameList& names,
+                                      bool& moreFollows) {
+    AppendTexts(response.listOfIdentifier, names);
+    moreFollows = MmsReadBoolean(response.moreFollows, true);
+    return System::OkNoError;
+}
+
+ResultCode MmsReadGetCapabilityListResponse(const MmsGetCapabilityListResponse& response,
+                                            System::NameList& capabilities, bool& moreFollows) {
+    AppendTexts(response.listOfCapabilities, capabilities);
     moreFollows = MmsReadBoolean(response.moreFollows, true);
     return System::OkNoError;
 }

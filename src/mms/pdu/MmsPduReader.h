@@ -13,6 +13,7 @@
 
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
+#include "system/NameList.h"
 #include "system/ResultCode.h"
 
 namespace Mms {
@@ -77,9 +78,14 @@ System::ResultCode MmsReadIdentifyResponse(const MmsIdentifyResponse& response, 
 // Every listOfIdentifier item appended to names; moreFollows (absent reads as true).
 System::ResultCode MmsReadGetNameListResponse(const MmsGetNameListResponse& response, std::list<std::string>& names,
                                               bool& moreFollows);
+// The same into the compact list the service user collects names in: no allocation per name.
+System::ResultCode MmsReadGetNameListResponse(const MmsGetNameListResponse& response, System::NameList& names,
+                                              bool& moreFollows);
 // Every capability appended to capabilities; moreFollows (absent reads as true).
 System::ResultCode MmsReadGetCapabilityListResponse(const MmsGetCapabilityListResponse& response,
                                                     std::list<std::string>& capabilities, bool& moreFollows);
+System::ResultCode MmsReadGetCapabilityListResponse(const MmsGetCapabilityListResponse& response,
+                                                    System::NameList& capabilities, bool& moreFollows);
 
 struct MmsDomainAttributes {
     std::list<std::string> capabilities;

@@ -12,6 +12,7 @@
 #include "mms/user/NameListBuilder.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
+#include "mms/user/ObjectFiling.h"
 #include "mms/user/PlainNamedObjects.h"
 #include "mms/user/VMD.h"
 #include "system/NumberText.h"
@@ -163,31 +164,30 @@ System::ResultCode Domain::ApplyAttributes(const MmsDomainAttributes& attributes
     Deletable = attributes.deletable;
     Sharable = attributes.sharable;
     UploadInProgress = attributes.uploadInProgress;
-    return FileObjects(MmsClassProgramInvocation, attributes.programInvocations);
+    System::NameList invocations;
+    for (const std::string& name : attributes.programInvocations) invocations.push_back(name);
+    return FileObjects(MmsClassProgramInvocation, invocations);
 }
 
-System::ResultCode Domain::FileObjects(std::int32_t objectClass, const std::list<std::string>& names) {
+System::ResultCode Domain::FileObjects(std::int32_t objectClass, const System::NameList& names) {
     ObjectMap* objects = GetObjectMap(objectClass);
     if (objects == nullptr) return System::InvalidArguments;
     VMD::ModelHold hold(VMD::Of(this));
-    for (const std::string& name : names) {
-        if (objects->find(name) != objects->end()) continue;
+    return FileNamesInOrder(*objects, names, [&](std::string_view name) {
         std::unique_ptr<MmsObject> object;
         if (objectClass == MmsClassNamedVariable) {
-            object.reset(new (std::nothrow) NamedVariable(connection_, name, this));
+            object.reset(new (std::nothrow) NamedVariable(connection_, std::string(name), this));
         } else if (objectClass == MmsClassNamedVariableList) {
-            object.reset(new (std::nothrow) NamedVariableList(connection_, name, this));
+            object.reset(new (std::nothrow) NamedVariableList(connection_, std::string(name), this));
         } else {
-            object = NewPlainNamedObject(objectClass, connection_, name, this);
+            object = NewPlainNamedObject(objectClass, connection_, std::string(name), this);
         }
-        if (object == nullptr) return System::NoResources;
-        objects->emplace(name, object.release());
-    }
-    return System::OkNoError;
+        return object;
+    });
 }
 
 System::ResultCode Domain::FetchNames(std::int32_t objectClass) {
-    std::list<std::string> names;
+    NameCollection names;
     System::ResultCode result =
         connection_->GetAllNamesInDomain(MmsObjectClassBasic, objectClass, MmsObjectScopeDomain, Name, names);
     if (result == System::OkNoError) result = connection_->WaitForCurrentRequest();

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "mms/user/MmsObject.h"
+#include "system/NameList.h"
 
 namespace Mms {
 
@@ -81,7 +82,7 @@ public:
     // per name and files it; a name already filed keeps its object, so that nothing
     // bound to it is left dangling. NoResources when memory runs out (earlier names
     // stay).
-    System::ResultCode FileObjects(std::int32_t objectClass, const std::list<std::string>& names);
+    System::ResultCode FileObjects(std::int32_t objectClass, const System::NameList& names);
     // Client: the domain's attributes, named variables (with their types and values)
     // and named variable lists (with their members) fetched from the peer through the
     // connection; the first failure is returned.

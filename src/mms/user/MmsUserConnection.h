@@ -19,6 +19,7 @@
 #include "mms/pdu/ServiceErrorRecord.h"
 #include "protocol/Connection.h"
 #include "system/MessageQueue.h"
+#include "system/NameList.h"
 
 namespace Mms {
 
@@ -40,7 +41,7 @@ constexpr bool IsRefusal(System::ResultCode result) { return result == System::E
 // A caller's collection of variables read or written by one request, in order.
 using VariableCollection = std::list<Variable*>;
 // Names collected by getNameList answers (and capabilities by getCapabilityList).
-using NameCollection = std::list<std::string>;
+using NameCollection = System::NameList;
 
 // What a synchronous wait collected besides the result.
 struct RequestOutcome {

@@ -241,7 +241,7 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
             break;
         }
         before = names.size();
-        const std::optional<std::string> continueAfter = names.back();
+        const std::optional<std::string> continueAfter(std::string(names.back()));
         request->SetResult(System::NotCompleted);
         request->SetMoreFollows(false);
         ResultCode result = pendingRequests_.Put(request, MmsServiceGetNameList, GetTimeout());

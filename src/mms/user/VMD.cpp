@@ -15,6 +15,7 @@
 #include "mms/user/NameListBuilder.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
+#include "mms/user/ObjectFiling.h"
 #include "mms/user/PlainNamedObjects.h"
 #include "mms/values/Container.h"
 #include "system/NumberText.h"
@@ -553,25 +554,25 @@ System::ResultCode VMD::ApplyStatus(const MmsStatusResponse& response) {
     return System::OkNoError;
 }
 
-System::ResultCode VMD::FileObjects(std::int32_t objectClass, const std::list<std::string>& names) {
+System::ResultCode VMD::FileObjects(std::int32_t objectClass, const System::NameList& names) {
     ObjectMap* objects = GetObjectMap(objectClass);
     if (objects == nullptr) return System::InvalidArguments;
     ModelHold hold(this);
-    for (const std::string& name : names) {
-        if (objects->find(name) != objects->end()) continue;
+    return FileNamesInOrder(*objects, names, [&](std::string_view text) {
+        std::string name(text);
         std::unique_ptr<MmsObject> object;
         switch (objectClass) {
-            case MmsClassNamedVariable: object.reset(new (std::nothrow) NamedVariable(connection_, name, this)); break;
-            case MmsClassNamedVariableList:
-                object.reset(new (std::nothrow) NamedVariableList(connection_, name, this));
+            case MmsClassNamedVariable:
+                object.reset(new (std::nothrow) NamedVariable(connection_, std::move(name), this));
                 break;
-            case MmsClassDomain: object.reset(new (std::nothrow) Domain(connection_, name, this)); break;
+            case MmsClassNamedVariableList:
+                object.reset(new (std::nothrow) NamedVariableList(connection_, std::move(name), this));
+                break;
+            case MmsClassDomain: object.reset(new (std::nothrow) Domain(connection_, std::move(name), this)); break;
             default: object = NewPlainNamedObject(objectClass, connection_, name, this); break;
         }
-        if (object == nullptr) return System::NoResources;
-        objects->emplace(name, object.release());
-    }
-    return System::OkNoError;
+        return object;
+    });
 }
 
 System::ResultCode VMD::LoadFromPeer() {
@@ -590,7 +591,7 @@ System::ResultCode VMD::LoadFromPeer() {
     }
     // Vmd-specific variables and lists are extras too; the domains are the model.
     for (const std::int32_t objectClass : {MmsClassNamedVariable, MmsClassNamedVariableList, MmsClassDomain}) {
-        std::list<std::string> names;
+        NameCollection names;
         System::ResultCode result =
             connection_->GetAllNames(MmsObjectClassBasic, objectClass, MmsObjectScopeVmd, names);
         if (result == System::OkNoError) result = connection_->WaitForCurrentRequest();

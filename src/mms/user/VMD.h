@@ -141,7 +141,7 @@ public:
     System::ResultCode ApplyStatus(const MmsStatusResponse& response);
     // Creates one object of the class (connection, name, owner this VMD) per name and
     // files it; a name already filed keeps its object. NoResources when memory runs out.
-    System::ResultCode FileObjects(std::int32_t objectClass, const std::list<std::string>& names);
+    System::ResultCode FileObjects(std::int32_t objectClass, const System::NameList& names);
     // Identify, Status, the vmd-specific named variables, named variable lists and
     // domains, then each domain's contents; the first failure is returned.
     System::ResultCode LoadFromPeer();

@@ -1,5 +1,7 @@
 #include "mms/values/BitString.h"
 
+#include <cstddef>
+#include <span>
 #include <vector>
 
 #include "mms/pdu/MmsPduData.h"
@@ -13,6 +15,26 @@ namespace {
 constexpr std::int32_t MaxUnusedBits = 7;
 
 bool IsBitText(std::string_view text) { return text.find_first_not_of("01") == std::string_view::npos; }
+
+// The number of bits a received value holds; false for one the coder's text conversion
+// refuses (an unused-bit count above 7, unused bits without octets).
+bool ReceivedBitCount(const Asn1BitString& bits, std::size_t& count) {
+    if (bits.size < 0 || bits.unusedBits < 0 || bits.unusedBits > MaxUnusedBits) return false;
+    if (bits.size == 0) {
+        count = 0;
+        return bits.unusedBits == 0;
+    }
+    if (bits.buf == nullptr) return false;
+    count = static_cast<std::size_t>(bits.size) * 8 - static_cast<std::size_t>(bits.unusedBits);
+    return true;
+}
+
+bool AnyBitSet(const Asn1BitString& bits, std::size_t from, std::size_t to) {
+    for (std::size_t bit = from; bit < to; ++bit) {
+        if (((bits.buf[bit / 8] >> (7 - bit % 8)) & 1u) != 0) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -76,21 +98,24 @@ System::ResultCode BitString::AssignValue(const BitString& source) {
 System::ResultCode BitString::FromData(const MmsData& data) {
     if (HasInvalidType()) return System::InvalidState;
     if (CheckDataChoice(data, MmsDataBitString) != System::OkNoError) return Record(System::InvalidArguments);
-    std::string text;
-    std::int32_t unusedBits = 0;
-    const std::uint32_t required = size_.variable ? 0 : size_.count;
-    if (Asn1::Asn1BitStringToBitText(text, &data.choice.bitString, required, &unusedBits) != System::OkNoError) {
-        return Record(System::InvalidArguments);
-    }
+    // Checked on the received octets first, so that a value that fits (every read of a
+    // quality) is written straight over the held text and a refused one leaves it whole.
+    const Asn1BitString& received = data.choice.bitString;
+    std::size_t count = 0;
+    if (!ReceivedBitCount(received, count)) return Record(System::InvalidArguments);
+    std::size_t kept = count;
     if (size_.variable) {
-        if (text.size() > size_.count) return Record(System::InvalidArguments);
+        if (count > size_.count) return Record(System::InvalidArguments);
     } else {
         // Bits past the type's length are accepted only as padding.
-        if (text.find('1', size_.count) != std::string::npos) return Record(System::InvalidArguments);
-        text.resize(size_.count);
+        if (count < size_.count || AnyBitSet(received, size_.count, count)) return Record(System::InvalidArguments);
+        kept = size_.count;
     }
-    bits_ = std::move(text);
-    unusedBits_ = static_cast<std::uint8_t>(unusedBits);
+    const std::span<const std::uint8_t> octets(received.buf, static_cast<std::size_t>(received.size));
+    if (Asn1::BitStringToBitText(bits_, octets, static_cast<std::uint32_t>(kept)) != System::OkNoError) {
+        return Record(System::InvalidArguments);
+    }
+    unusedBits_ = static_cast<std::uint8_t>(received.unusedBits);
     MarkValid();
     return System::OkNoError;
 }

@@ -299,6 +299,14 @@ TEST(LogicalDeviceDirectory, NodesFromTheFlatListAndOddNamesKeptWhole) {
     const std::size_t variables = model.VariableCount();
     model.device.BuildFromDirectory();
     EXPECT_EQ(model.VariableCount(), variables);
+    // A later page is built on its own: what it adds comes once, and an empty name is nothing.
+    const System::NameList page{"", "Q-1XCBR1", "Q-2XCBR2", "Q-2XCBR2$ST", "Q-2XCBR2"};
+    EXPECT_EQ(model.device.BuildFromDirectory(page), System::OkNoError);
+    EXPECT_EQ(model.VariableCount(), variables + 2);
+    EXPECT_EQ(model.device.GetLogicalNodes().size(), DeviceTypes::kNodes.size() + 2);
+    ASSERT_NE(model.device.FindLogicalNode("Q-2XCBR2"), nullptr);
+    EXPECT_EQ(model.device.FindLogicalNode("Q-2XCBR2$ST"), nullptr);
+    EXPECT_EQ(model.domain.FindNamedVariable(""), nullptr);
     EXPECT_EQ(model.device.AddLogicalNode("XCBR1", nullptr), System::AlreadyExist);
     EXPECT_EQ(model.device.ResolveReference("PROT/XCBR1"), System::NotImplemented);
 }

@@ -81,7 +81,7 @@ ResultCode Server::BuildDataDefinition(std::string_view reference, std::vector<D
 }
 
 ResultCode Server::RegisterLogicalDevices(GetServerDirectory& service) {
-    for (const std::string& name : service.names) AddLogicalDevice(name);
+    for (std::string_view name : service.names) AddLogicalDevice(std::string(name));
     return System::OkNoError;
 }
 
@@ -115,7 +115,7 @@ ResultCode Server::AnswerLogicalNodeDirectory(GetLogicalNodeDirectory& service) 
         if (service.objectClass == ObjectClassData) {
             std::list<std::string> names;
             service.SetServiceError(ListDataNames(hold, *node, names));
-            service.names.insert(service.names.end(), names.begin(), names.end());
+            for (const std::string& name : names) service.names.push_back(name);
             return System::OkNoError;
         }
         std::list<NamedObject*> objects;

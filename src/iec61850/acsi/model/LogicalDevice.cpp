@@ -152,6 +152,37 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
             AddLogicalNode(name, variable);
         }
     }
+    return BuildRefusedNodes(domain);
+}
+
+System::ResultCode LogicalDevice::BuildFromDirectory(const System::NameList& page) {
+    Mms::Domain* domain = GetDomain();
+    if (domain == nullptr) return System::InvalidState;
+    // An empty name names nothing.
+    System::NameList named;
+    const bool hasEmpty = std::find(page.begin(), page.end(), std::string_view()) != page.end();
+    if (hasEmpty) {
+        for (std::string_view name : page) {
+            if (!name.empty()) named.push_back(name);
+        }
+    }
+    const System::NameList& names = hasEmpty ? named : page;
+    if (const System::ResultCode filed = domain->FileObjects(Mms::MmsClassNamedVariable, names);
+        filed != System::OkNoError) {
+        return filed;
+    }
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
+    for (std::string_view name : names) {
+        if (name.find('$') != std::string_view::npos || FindLogicalNode(name) != nullptr) continue;
+        const std::string nodeName(name);
+        Mms::NamedVariable* variable = HeldVariable(*domain, nodeName);
+        if (variable == nullptr) return System::NoResources;
+        AddLogicalNode(nodeName, variable);
+    }
+    return BuildRefusedNodes(domain);
+}
+
+System::ResultCode LogicalDevice::BuildRefusedNodes(Mms::Domain* domain) {
     if (directoryState != DirectoryState::Complete) return System::OkNoError;
 
     // Nodes whose type could not be read: their listed variable becomes an empty structure

@@ -9,6 +9,7 @@
 
 #include "iec61850/acsi/model/NamedObject.h"
 #include "iec61850/acsi/model/OwnedByName.h"
+#include "system/NameList.h"
 
 namespace Mms {
 class Domain;
@@ -54,6 +55,10 @@ public:
     // without "$" is a node). Once the directory is complete, nodes whose type could not be
     // read get a structure and groups for the "node$FC" names listed. Takes the model lock.
     System::ResultCode BuildFromDirectory();
+    // The same for one page of the directory, the names just appended to directoryNames:
+    // its variables filed in one walk of the domain (names already filed keep their
+    // variables), the earlier pages not walked again.
+    System::ResultCode BuildFromDirectory(const System::NameList& page);
     // Named variable lists and data sets for the data-set names. Takes the model lock.
     System::ResultCode BuildDataSetsFromDirectory();
     // Adds the report control blocks of every node, by node name, that the report's RptID
@@ -72,6 +77,8 @@ public:
     std::list<std::string> dataSetNames;
 
 private:
+    // Once the directory is complete: a structure and groups for nodes whose type was refused.
+    System::ResultCode BuildRefusedNodes(Mms::Domain* domain);
     System::ResultCode AddNode(const std::string& name, Mms::MmsObject* mmsObject, bool keepBindingFailure);
     bool AllNodesFullyRead() const;
 

@@ -165,7 +165,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
             device->directoryState = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         }
     }
-    const ResultCode built = device->BuildFromDirectory();
+    const ResultCode built = device->BuildFromDirectory(service->names);
     // The server's handler: a derived client sees the device's logical nodes, not the flat
     // MMS names (those stay in the device's directory names).
     const ResultCode listed = server->ListLogicalNodes(*service);
