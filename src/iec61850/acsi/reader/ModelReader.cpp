@@ -7,6 +7,7 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/RClient.h"
 #include "mms/user/ModelHold.h"
+#include "system/Semaphore.h"
 
 namespace Iec61850::Acsi {
 
@@ -41,6 +42,8 @@ std::int32_t ModelReader::Run() {
     if (association == nullptr) return ResultLost;
     const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
     client_.RestartAnswerClock();
+    // Each step takes what the answers queued: the first looks at the whole model.
+    client_.QueueWholeModel();
     // Since when the model lock has been busy at every try (an answer being applied holds it).
     bool busy = false;
     std::chrono::steady_clock::time_point busySince{};
@@ -74,7 +77,9 @@ std::int32_t ModelReader::Run() {
         ModelProgress progress;
         if (hook_ && Count(progress)) hook_(progress);
         if (outcome.advanced > 0 && outcome.posted == 0) continue;
-        client_.WaitForConfirmation(WaitMs);
+        // Nothing answered for a whole wait: the next step looks at the whole model, so that
+        // no state that an answer left unqueued holds the read.
+        if (client_.WaitForConfirmation(WaitMs) == System::Semaphore::TimedOut) client_.QueueWholeModel();
         if (stop_.load()) return ResultStopped;
         if (std::chrono::steady_clock::now() - client_.LastAnswer() > silence && client_.IsAssociated() &&
             !client_.IsModelRead()) {
