@@ -21,8 +21,8 @@ class LogicalNode;
 // no answer queued is still found.
 //
 // Beside the queue it keeps the nodes not yet known typed and not yet known read, checked
-// from the oldest on, so that whether everything is typed or read costs the nodes that
-// became so since the last look.
+// in turn, so that whether everything is typed or read costs the nodes that became so since
+// the last look, and one more.
 //
 // Threads: Queue* and Rebuild from any thread (the callbacks); Take and the checks on the
 // reading thread under the model lock. The pointers are the model's, whose objects live as
@@ -62,10 +62,19 @@ public:
     }
 
 private:
+    // Those that pass go; the first that does not goes to the back, so that one waiting
+    // long (LLN0 for its data sets) is not checked at every look.
     template <typename Pass>
     static bool Drain(std::deque<LogicalNode*>& pending, Pass pass) {
-        while (!pending.empty() && pass(*pending.front())) pending.pop_front();
-        return pending.empty();
+        while (!pending.empty()) {
+            LogicalNode* node = pending.front();
+            pending.pop_front();
+            if (!pass(*node)) {
+                pending.push_back(node);
+                return false;
+            }
+        }
+        return true;
     }
 
     std::mutex mutex_;
