@@ -47,6 +47,12 @@ std::int32_t ModelReader::Run() {
     // Since when the model lock has been busy at every try (an answer being applied holds it).
     bool busy = false;
     std::chrono::steady_clock::time_point busySince{};
+    // The counts last taken, and when.
+    ModelProgress counted;
+    bool haveCounts = false;
+    // A step told counts taken before it.
+    bool stale = false;
+    std::chrono::steady_clock::time_point countedAt{};
     while (true) {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
@@ -57,7 +63,7 @@ std::int32_t ModelReader::Run() {
             const std::int32_t result = ReadResult();
             // The last answers may have left a data set incomplete since the last count.
             ModelProgress progress;
-            if (result == ResultIncomplete && hook_ && Count(progress)) hook_(progress);
+            if ((result == ResultIncomplete || stale) && hook_ && Count(progress)) hook_(progress);
             return result;
         }
         RClient::StepOutcome outcome;
@@ -74,8 +80,20 @@ std::int32_t ModelReader::Run() {
         busy = false;
         if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
         ++steps_;
-        ModelProgress progress;
-        if (hook_ && Count(progress)) hook_(progress);
+        if (hook_) {
+            const auto now = std::chrono::steady_clock::now();
+            stale = true;
+            if (!haveCounts || now - countedAt >= std::chrono::milliseconds(CountIntervalMs)) {
+                ModelProgress progress;
+                if (Count(progress)) {
+                    counted = progress;
+                    haveCounts = true;
+                    countedAt = now;
+                    stale = false;
+                }
+            }
+            if (haveCounts) hook_(counted);
+        }
         if (outcome.advanced > 0 && outcome.posted == 0) continue;
         // Nothing answered for a whole wait: the next step looks at the whole model, so that
         // no state that an answer left unqueued holds the read.
