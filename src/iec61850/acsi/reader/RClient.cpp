@@ -1,6 +1,8 @@
 #include "iec61850/acsi/reader/RClient.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "iec61850/acsi/client/ControlServices.h"
@@ -265,10 +267,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
             if (dollar == std::string::npos) continue;
             LogicalNode* node = device->FindLogicalNode(std::string_view(name).substr(0, dollar));
             if (node == nullptr) continue;
-            const auto& sets = node->GetDataSets();
-            if (const auto found = sets.find(std::string_view(name).substr(dollar + 1)); found != sets.end()) {
-                work_.QueueDataSet(found->second.get());
-            }
+            work_.QueueDataSet(node, name.substr(dollar + 1));
         }
         return built;
     }
@@ -358,7 +357,7 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
         return found;
     }
     if (server == nullptr) return 0;
-    work_.QueueDataSet(dataSet);
+    work_.QueueDataSet(dynamic_cast<LogicalNode*>(dataSet->GetParent()), dataSet->GetName());
     if (service->GetResult() == System::Timeout) {
         const ModelHold hold(server);
         if (hold.Taken()) dataSet->directoryState = MemberListState::NotAsked;
@@ -571,7 +570,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
             // read with what it has): the next step looks at it.
             if (node->readingState != reading || node->GetState() != own) work_.QueueNode(node);
         }
-        waitingDataSets_.insert(waitingDataSets_.end(), batch.dataSets.begin(), batch.dataSets.end());
+        std::move(batch.dataSets.begin(), batch.dataSets.end(), std::back_inserter(waitingDataSets_));
         if (AllTyped(*server)) StepDataSets(post, *server);
     }
     // Nodes whose groups have all been typed are built outside the lock (Build takes it). A
@@ -649,13 +648,16 @@ void RClient::StepDataSets(Poster& post, Server& server) {
         waitingDataSets_.clear();
         for (const auto& [name, device] : server.GetLogicalDevices()) {
             for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
-                for (const auto& [setName, dataSet] : node->GetDataSets()) waitingDataSets_.push_back(dataSet.get());
+                for (const auto& [setName, dataSet] : node->GetDataSets()) {
+                    waitingDataSets_.push_back({node.get(), setName});
+                }
             }
         }
     }
     const bool listsOffered = Offers(Mms::MmsServiceGetNamedVariableListAttributes);
-    for (DataSet* dataSet : waitingDataSets_) {
-        if (dataSet->directoryState != MemberListState::NotAsked) continue;
+    for (const ReadingWorkList::DataSetEntry& entry : waitingDataSets_) {
+        DataSet* dataSet = entry.node->FindDataSet(entry.name);
+        if (dataSet == nullptr || dataSet->directoryState != MemberListState::NotAsked) continue;
         if (!listsOffered) {
             // Not offered: read, with no members.
             dataSet->directoryState = MemberListState::Complete;

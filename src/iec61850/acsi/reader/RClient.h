@@ -157,7 +157,7 @@ private:
     // data sets queued while not every node was typed, and whether all data sets were
     // queued once every node was.
     const Server* workServer_ = nullptr;
-    std::vector<DataSet*> waitingDataSets_;
+    std::vector<ReadingWorkList::DataSetEntry> waitingDataSets_;
     bool dataSetsOpened_ = false;
     // Directory answers being applied: their nodes exist before they are queued.
     std::atomic<int> applyingDirectories_{0};

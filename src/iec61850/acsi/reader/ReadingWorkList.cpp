@@ -16,10 +16,10 @@ void ReadingWorkList::QueueNode(LogicalNode* node) {
     if (inQueue_.insert(node).second) queued_.nodes.push_back(node);
 }
 
-void ReadingWorkList::QueueDataSet(DataSet* dataSet) {
-    if (dataSet == nullptr) return;
+void ReadingWorkList::QueueDataSet(LogicalNode* node, std::string name) {
+    if (node == nullptr) return;
     const std::lock_guard lock(mutex_);
-    if (inQueue_.insert(dataSet).second) queued_.dataSets.push_back(dataSet);
+    queued_.dataSets.push_back({node, std::move(name)});
 }
 
 void ReadingWorkList::Rebuild() {

@@ -2,12 +2,12 @@
 
 #include <deque>
 #include <mutex>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
 namespace Iec61850::Acsi {
 
-class DataSet;
 class LogicalDevice;
 class LogicalNode;
 
@@ -25,20 +25,25 @@ class LogicalNode;
 // the last look, and one more.
 //
 // Threads: Queue* and Rebuild from any thread (the callbacks); Take and the checks on the
-// reading thread under the model lock. The pointers are the model's, whose objects live as
+// reading thread under the model lock. The devices and nodes are the model's, which live as
 // long as the server: a rebuild drops every one held.
 class ReadingWorkList {
 public:
+    // A data set by its node and name: a set may be deleted while it waits.
+    struct DataSetEntry {
+        LogicalNode* node = nullptr;
+        std::string name;
+    };
     struct Batch {
         bool rebuild = false;
         std::vector<LogicalDevice*> devices;
         std::vector<LogicalNode*> nodes;
-        std::vector<DataSet*> dataSets;
+        std::vector<DataSetEntry> dataSets;
     };
 
     void QueueDevice(LogicalDevice* device);
     void QueueNode(LogicalNode* node);
-    void QueueDataSet(DataSet* dataSet);
+    void QueueDataSet(LogicalNode* node, std::string name);
     // Every device and node queued again by the next step, from the model's states.
     void Rebuild();
     // What was queued since the last Take, each object once, in the order queued.
