@@ -1,12 +1,15 @@
 // The main dialog against the test device's large model, offscreen: Connect clicked with
 // "Reload data model" ticked, until the model is shown (the model-read-done message
-// handled, the ready state reached). Beside it, the library's model read alone.
+// handled, the ready state reached). Beside it, the library's model read alone. The
+// argument: the logical nodes of the large model (500, and 5,000); the process's CPU time
+// per connect beside the time (device and program share the process).
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QTimer>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -39,14 +42,22 @@ bool WaitUntil(const std::function<bool()>& done, int limitMs = 60000) {
     return true;
 }
 
-TestDevice::Device::Options LargeModel() {
+TestDevice::Device::Options LargeModel(const benchmark::State& state) {
     TestDevice::Device::Options options;
     options.model.large = true;
+    options.model.logicalNodes = static_cast<int>(state.range(0));
     return options;
 }
 
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 void ConnectToModelShown(benchmark::State& state) {
-    TestDevice::Device device(LargeModel());
+    TestDevice::Device device(LargeModel(state));
+    double cpu = 0;
     if (device.Start() != System::OkNoError) {
         state.SkipWithError("the device did not start");
         return;
@@ -61,12 +72,14 @@ void ConnectToModelShown(benchmark::State& state) {
         static_cast<Ui::CButton*>(dialog.GetDlgItem(1038))->SetCheck(1);
         for (auto _ : state) {
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = ProcessCpuSeconds();
             dialog.SendMessage(Ui::WM_COMMAND, Ui::MAKEWPARAM(2, Ui::BN_CLICKED), 0);
             if (!WaitUntil([&] { return dialog.GetState() == App::QXDialog::StateReady; })) {
                 state.SkipWithError("the model was not shown");
                 break;
             }
             state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            cpu += ProcessCpuSeconds() - cpuStart;
             dialog.SendMessage(Ui::WM_COMMAND, Ui::MAKEWPARAM(1011, Ui::BN_CLICKED), 0);
             if (!WaitUntil([&] { return dialog.GetState() == 0 && !dialog.IsConnecting(); })) {
                 state.SkipWithError("no disconnect");
@@ -76,12 +89,14 @@ void ConnectToModelShown(benchmark::State& state) {
         dialog.DestroyWindow();
         dialog.Shutdown();
     }
+    state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(ConnectToModelShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ConnectToModelShown)->Arg(500)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same model read by the library's reader alone, for comparison.
 void ModelReadAlone(benchmark::State& state) {
-    TestDevice::Device device(LargeModel());
+    TestDevice::Device device(LargeModel(state));
+    double cpu = 0;
     if (device.Start() != System::OkNoError) {
         state.SkipWithError("the device did not start");
         return;
@@ -91,6 +106,7 @@ void ModelReadAlone(benchmark::State& state) {
         server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
         auto client = std::make_unique<Iec61850::Acsi::RClient>();
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ProcessCpuSeconds();
         if (client->Associate(*server->GetProfile(0), 0) != System::OkNoError) {
             state.SkipWithError("no association");
             break;
@@ -101,11 +117,13 @@ void ModelReadAlone(benchmark::State& state) {
             break;
         }
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        cpu += ProcessCpuSeconds() - cpuStart;
         client.reset();
         server.reset();
     }
+    state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(ModelReadAlone)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(ModelReadAlone)->Arg(500)->Arg(5000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -24,6 +24,7 @@
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/NamedVariable.h"
 #include "support/WireCheck.h"
+#include "system/Polling.h"
 
 namespace ModelReadTest {
 namespace {
@@ -128,6 +129,31 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
     if (TestSupport::WiresharkAvailable()) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
+}
+
+// The read takes the values into the model only; a caller who asks for a node's values
+// gets each of them as text as well.
+TEST(ModelRead, ValuesComeAsTextOnlyToWhoAsksForThem) {
+    ReadingSession session;
+    ASSERT_EQ(session.Read(), ModelReader::ResultRead);
+    std::size_t valueReads = 0;
+    for (const Seen& seen : session.client->Confirmations()) {
+        if (seen.callback != "AV") continue;
+        ++valueReads;
+        EXPECT_TRUE(seen.names.empty()) << seen.reference;
+    }
+    EXPECT_GE(valueReads, session.Count(ModelClass::LogicalNode));
+
+    std::uint32_t id = 0;
+    ASSERT_EQ(session.client->GetAllDataValues(id, "LD0/MMXU1", "MX", AnswerFrom::Device), System::OkNoError);
+    std::vector<std::string> records;
+    ASSERT_TRUE(TestSupport::Eventually([&] {
+        for (const Seen& seen : session.client->Confirmations()) {
+            if (seen.callback == "AV" && seen.reference == "LD0/MMXU1" && !seen.names.empty()) records = seen.names;
+        }
+        return !records.empty();
+    }));
+    EXPECT_NE(std::find(records.begin(), records.end(), "LD0/MMXU1.TotW.mag.f"), records.end());
 }
 
 }  // namespace

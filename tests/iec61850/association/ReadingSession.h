@@ -13,6 +13,7 @@
 
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/DataValueServices.h"
 #include "iec61850/acsi/client/DirectoryServices.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/reader/ModelReader.h"
@@ -65,6 +66,14 @@ public:
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
         const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
         Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult(), {}});
+        return result;
+    }
+    // "AV": the references of the value records the confirmation carried.
+    std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override {
+        const std::int32_t result = RClient::OnGetAllDataValues(service);
+        std::vector<std::string> records;
+        for (const ValueRecord& record : service->values) records.push_back(record.reference);
+        Note({"AV", service->node, 0, service->IsLocal(), service->GetResult(), std::move(records)});
         return result;
     }
     std::int32_t OnAbort(const std::uint8_t* record) override {

@@ -170,6 +170,15 @@ ResultCode ClientApplication::GetAllDataValues(std::uint32_t& id, const std::str
     });
 }
 
+ResultCode ClientApplication::GetAllDataValuesIntoModel(std::uint32_t& id, const std::string& reference,
+                                                        const std::string& fc) {
+    return Post(id, [&](TPAppAssociation& a) -> Service* {
+        auto* service = new (std::nothrow) Acsi::GetAllDataValues(a, reference, fc, AnswerFrom::Device);
+        if (service != nullptr) service->recordsWanted = false;
+        return service;
+    });
+}
+
 ResultCode ClientApplication::GetDataValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom) {
     return Post(id, [&](TPAppAssociation& a) -> Service* {
         return new (std::nothrow) Acsi::GetDataValues(a, request.first, request.second, answerFrom);

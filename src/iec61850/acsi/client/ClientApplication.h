@@ -104,6 +104,9 @@ public:
     virtual System::ResultCode GetAllDataValues(std::uint32_t& id, const std::string& reference, const std::string& fc,
                                                 AnswerFrom answerFrom);
     virtual std::int32_t OnGetAllDataValues(Acsi::GetAllDataValues* service);
+    // GetAllDataValues for the model only: the confirmation carries no text record per value.
+    System::ResultCode GetAllDataValuesIntoModel(std::uint32_t& id, const std::string& reference,
+                                                 const std::string& fc);
     virtual System::ResultCode GetDataValues(std::uint32_t& id, const FcReference& request, AnswerFrom answerFrom);
     virtual std::int32_t OnGetDataValues(Acsi::GetDataValues* service);
     virtual System::ResultCode SetDataValues(std::uint32_t& id, const FcReference& request,

@@ -25,7 +25,9 @@ public:
     std::string node;
     std::string fc;
     NamedObject* target = nullptr;
-    // Filled by the server's ListAllDataValues.
+    // Filled by the server's ListAllDataValues, for a caller that wants the values as text:
+    // the model read takes them into the model only, and asks with this false.
+    bool recordsWanted = true;
     std::vector<ValueRecord> values;
 };
 

@@ -7,6 +7,7 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/RClient.h"
 #include "mms/user/ModelHold.h"
+#include "system/Semaphore.h"
 
 namespace Iec61850::Acsi {
 
@@ -41,9 +42,17 @@ std::int32_t ModelReader::Run() {
     if (association == nullptr) return ResultLost;
     const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
     client_.RestartAnswerClock();
+    // Each step takes what the answers queued: the first looks at the whole model.
+    client_.QueueWholeModel();
     // Since when the model lock has been busy at every try (an answer being applied holds it).
     bool busy = false;
     std::chrono::steady_clock::time_point busySince{};
+    // The counts last taken, and when.
+    ModelProgress counted;
+    bool haveCounts = false;
+    // A step told counts taken before it.
+    bool stale = false;
+    std::chrono::steady_clock::time_point countedAt{};
     while (true) {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
@@ -54,7 +63,7 @@ std::int32_t ModelReader::Run() {
             const std::int32_t result = ReadResult();
             // The last answers may have left a data set incomplete since the last count.
             ModelProgress progress;
-            if (result == ResultIncomplete && hook_ && Count(progress)) hook_(progress);
+            if ((result == ResultIncomplete || stale) && hook_ && Count(progress)) hook_(progress);
             return result;
         }
         RClient::StepOutcome outcome;
@@ -71,10 +80,24 @@ std::int32_t ModelReader::Run() {
         busy = false;
         if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
         ++steps_;
-        ModelProgress progress;
-        if (hook_ && Count(progress)) hook_(progress);
+        if (hook_) {
+            const auto now = std::chrono::steady_clock::now();
+            stale = true;
+            if (!haveCounts || now - countedAt >= std::chrono::milliseconds(CountIntervalMs)) {
+                ModelProgress progress;
+                if (Count(progress)) {
+                    counted = progress;
+                    haveCounts = true;
+                    countedAt = now;
+                    stale = false;
+                }
+            }
+            if (haveCounts) hook_(counted);
+        }
         if (outcome.advanced > 0 && outcome.posted == 0) continue;
-        client_.WaitForConfirmation(WaitMs);
+        // Nothing answered for a whole wait: the next step looks at the whole model, so that
+        // no state that an answer left unqueued holds the read.
+        if (client_.WaitForConfirmation(WaitMs) == System::Semaphore::TimedOut) client_.QueueWholeModel();
         if (stop_.load()) return ResultStopped;
         if (std::chrono::steady_clock::now() - client_.LastAnswer() > silence && client_.IsAssociated() &&
             !client_.IsModelRead()) {

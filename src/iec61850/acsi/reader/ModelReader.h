@@ -32,11 +32,14 @@ struct ModelProgress {
 //
 // Threads: Run on the caller's thread, which must not be one that delivers answers; the
 // progress hook is called there after each step, and once more at the end of a read that
-// left a data set incomplete, with no lock held. Stop from any thread:
-// it wakes the wait at once.
+// left a data set incomplete or whose last counts are old, with no lock held. Counting
+// walks the model and a read takes a step per answer or two: the counts are taken after
+// the first step and then at most every CountIntervalMs (a step in between tells the last
+// ones). Stop from any thread: it wakes the wait at once.
 class ModelReader {
 public:
     static constexpr std::uint32_t WaitMs = 800;
+    static constexpr std::uint32_t CountIntervalMs = 100;
     static constexpr std::int32_t ResultRead = 0;
     static constexpr std::int32_t ResultLockFailed = 1;
     static constexpr std::int32_t ResultLost = 8;

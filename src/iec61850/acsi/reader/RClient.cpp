@@ -1,6 +1,8 @@
 #include "iec61850/acsi/reader/RClient.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "iec61850/acsi/client/ControlServices.h"
@@ -57,6 +59,26 @@ std::int32_t MarkWhatWasRead(const Service& service, Mark mark) {
     return 0;
 }
 
+// Counts a directory answer being applied for as long as it lives.
+class Applying {
+public:
+    explicit Applying(std::atomic<int>& count) : count_(count) { ++count_; }
+    ~Applying() { --count_; }
+    Applying(const Applying&) = delete;
+    Applying& operator=(const Applying&) = delete;
+
+private:
+    std::atomic<int>& count_;
+};
+
+// The node a values answer's target belongs to: the node itself or its group's.
+LogicalNode* NodeOf(NamedObject* target) {
+    if (auto* node = dynamic_cast<LogicalNode*>(target)) return node;
+    if (auto* group = dynamic_cast<FunctionalConstraint*>(target))
+        return dynamic_cast<LogicalNode*>(group->GetParent());
+    return nullptr;
+}
+
 // The control blocks of a node are read once its type is built: nothing else reads them.
 void MarkControlBlocksRead(LogicalNode& node) {
     std::list<NamedObject*> blocks;
@@ -111,9 +133,25 @@ bool RClient::Offers(std::int32_t mmsService) const {
 // ---- association ----
 
 std::int32_t RClient::OnAssociationFailed(std::int32_t) { return DefaultCallback(); }
-std::int32_t RClient::OnAssociated(std::int32_t) { return DefaultCallback(); }
+std::int32_t RClient::OnAssociated(std::int32_t) {
+    QueueWholeModel();
+    return DefaultCallback();
+}
+
 std::int32_t RClient::OnAbort(const std::uint8_t*) { return DefaultCallback(); }
 std::int32_t RClient::OnRelease(Acsi::Release*) { return DefaultCallback(); }
+
+// ---- work list ----
+
+void RClient::QueueWholeModel() { work_.Rebuild(); }
+
+void RClient::QueueNamedNodes(LogicalDevice& device, const System::NameList& names) {
+    for (const std::string_view name : names) {
+        const std::string_view nodeName = name.substr(0, name.find('$'));
+        if (nodeName.empty()) continue;
+        work_.QueueNode(device.FindLogicalNode(nodeName));
+    }
+}
 
 // ---- directories ----
 
@@ -138,6 +176,7 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
         } else {
             server->state = service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
         }
+        for (const auto& [name, device] : server->GetLogicalDevices()) work_.QueueDevice(device.get());
     }
     // The server's handler: a derived client sees the logical devices, not the raw names.
     return server->ListLogicalDevices(*service);
@@ -149,6 +188,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->ListLogicalNodes(*service);
     if (EndedWithAssociation(*service)) return 0;
+    const Applying applying(applyingDirectories_);
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
         server->ListLogicalNodes(*service);
@@ -166,6 +206,15 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
         }
     }
     const ResultCode built = device->BuildFromDirectory(service->names);
+    if (const ModelHold hold(server); hold.Taken()) {
+        work_.QueueDevice(device);
+        // Nodes whose type was refused wait for the whole directory.
+        if (IsDirectoryComplete(device->directoryState)) {
+            for (const auto& [name, node] : device->GetLogicalNodes()) work_.QueueNode(node.get());
+        } else {
+            QueueNamedNodes(*device, service->names);
+        }
+    }
     // The server's handler: a derived client sees the device's logical nodes, not the flat
     // MMS names (those stay in the device's directory names).
     const ResultCode listed = server->ListLogicalNodes(*service);
@@ -184,6 +233,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         return System::NotSupported;
     }
     if (objectClass == ObjectClassDataSet) {
+        const Applying applying(applyingDirectories_);
         const std::string deviceName = service->node.substr(0, service->node.find('/'));
         LogicalDevice* device = nullptr;
         if (server->FindLogicalDevice(deviceName, device) != System::OkNoError) {
@@ -193,6 +243,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         {
             const ModelHold hold(server);
             if (!hold.Taken()) return hold.GetResult();
+            work_.QueueDevice(device);
             if (service->GetResult() == System::Timeout) {
                 device->dataSetDirectoryState =
                     device->dataSetNames.empty() ? DirectoryState::NotAsked : DirectoryState::MoreFollows;
@@ -209,6 +260,15 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         if (!hold.Taken()) return hold.GetResult();
         device->dataSetDirectoryState =
             service->GetMoreFollows() ? DirectoryState::MoreFollows : DirectoryState::Complete;
+        // The sets named, and the nodes they made.
+        QueueNamedNodes(*device, service->names);
+        for (const std::string_view name : service->names) {
+            const std::size_t dollar = name.find('$');
+            if (dollar == std::string_view::npos) continue;
+            LogicalNode* node = device->FindLogicalNode(name.substr(0, dollar));
+            if (node == nullptr) continue;
+            work_.QueueDataSet(node, std::string(name.substr(dollar + 1)));
+        }
         return built;
     }
     if (objectClass == 8 || objectClass == ObjectClassLog || objectClass == 19 || objectClass == 20 ||
@@ -227,6 +287,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         if (!hold.Taken()) return hold.GetResult();
         MarkControlBlocksRead(*node);
         node->readingState = service->GetMoreFollows() ? NodeReadingState::MoreFollows : NodeReadingState::Read;
+        work_.QueueNode(node);
         return 0;
     }
     bool fallBack = false;
@@ -234,6 +295,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
     {
         const ModelHold hold(server);
         if (!hold.Taken()) return hold.GetResult();
+        work_.QueueNode(node);
         if (service->GetResult() == System::Timeout && node->readingState == NodeReadingState::TypeAsked) {
             // Asked again once; a second time-out reads it by functional constraint.
             if (++typeTimeouts_[node->GetReference()] < 2) {
@@ -246,7 +308,10 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
         fallBack = device != nullptr && device->directoryState == DirectoryState::Complete;
     }
     // The groups come from the "node$FC" names of a complete directory.
-    if (fallBack) device->BuildFromDirectory();
+    if (fallBack) {
+        device->BuildFromDirectory();
+        work_.QueueNode(node);
+    }
     return System::Error;
 }
 
@@ -263,6 +328,7 @@ std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     const ModelHold hold(server);
     if (!hold.Taken()) return hold.GetResult();
     LogicalNode* node = server->FindNode(hold, service->reference);
+    work_.QueueNode(node);
     if (node == nullptr || node->readingState != NodeReadingState::GroupsAsked) return answered;
     FunctionalConstraint* group = node->FindFc(service->fc);
     if (group == nullptr) return answered;
@@ -291,6 +357,7 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
         return found;
     }
     if (server == nullptr) return 0;
+    work_.QueueDataSet(dynamic_cast<LogicalNode*>(dataSet->GetParent()), dataSet->GetName());
     if (service->GetResult() == System::Timeout) {
         const ModelHold hold(server);
         if (hold.Taken()) dataSet->directoryState = MemberListState::NotAsked;
@@ -321,13 +388,14 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
     if (service->IsLocal() || server == nullptr || service->target == nullptr) return 0;
     if (EndedWithAssociation(*service)) return 0;
     if (!MarkValuesRead(*server, *service)) return 0;
-    // The values, as records, for whoever derives from this client.
-    return Succeeded(*service) ? server->ListAllDataValues(*service) : 0;
+    // The values, as records, for whoever derives from this client and asked for them.
+    return Succeeded(*service) && service->recordsWanted ? server->ListAllDataValues(*service) : 0;
 }
 
 bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
     const ModelHold hold(&server);
     if (!hold.Taken()) return false;
+    work_.QueueNode(NodeOf(service.target));
     // Values that came before the node's type fit no type: the node (alone, not its groups,
     // which the reading may be asking for) is asked again once it is built.
     if (auto* node = dynamic_cast<LogicalNode*>(service.target)) {
@@ -471,10 +539,11 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     // service for one it does not offer and mark the model read with nothing in it.
     if (!IsAssociated()) return System::NotConnected;
     Poster post;
-    bool allRead = true;
     {
         const ModelHold hold(server, ReaderLockWaitMs);
         if (!hold.Taken()) return hold.GetResult();
+        ReadingWorkList::Batch batch = work_.Take();
+        if (batch.rebuild || server != workServer_) TakeWholeModel(*server, batch);
         if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
             post.Add([](RClient& c, std::uint32_t& id) {
@@ -489,39 +558,40 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
         }
         if (server->secondDirectoryState == DirectoryState::NotAsked)
             server->secondDirectoryState = DirectoryState::Asked;
-        for (const auto& [name, device] : server->GetLogicalDevices()) StepDevice(post, *device, allRead);
-        if (allRead && server->state == DirectoryState::Complete) {
-            const bool listsOffered = Offers(Mms::MmsServiceGetNamedVariableListAttributes);
-            for (const auto& [name, device] : server->GetLogicalDevices()) {
-                for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
-                    for (const auto& [setName, dataSet] : node->GetDataSets()) {
-                        if (dataSet->directoryState != MemberListState::NotAsked) continue;
-                        if (!listsOffered) {
-                            // Not offered: read, with no members.
-                            dataSet->directoryState = MemberListState::Complete;
-                            dataSet->SetState(ObjectState::Read);
-                            ++post.advanced;
-                            continue;
-                        }
-                        dataSet->directoryState = MemberListState::Asked;
-                        const std::string reference = dataSet->GetReference();
-                        post.Add([reference](RClient& c, std::uint32_t& id) {
-                            return c.GetDataSetDirectory(id, reference, AnswerFrom::Device);
-                        });
-                    }
-                }
-            }
+        for (LogicalDevice* device : batch.devices) StepDevice(post, *device);
+        for (LogicalNode* node : batch.nodes) {
+            auto* device = dynamic_cast<LogicalDevice*>(node->GetParent());
+            if (device == nullptr) continue;
+            work_.Track(node);
+            const NodeReadingState reading = node->readingState;
+            const ObjectState own = node->GetState();
+            StepNode(post, *device, *node);
+            // A node that moved on may move on again without an answer (built, read, or
+            // read with what it has): the next step looks at it.
+            if (node->readingState != reading || node->GetState() != own) work_.QueueNode(node);
         }
+        std::move(batch.dataSets.begin(), batch.dataSets.end(), std::back_inserter(waitingDataSets_));
+        if (AllTyped(*server)) StepDataSets(post, *server);
     }
     // Nodes whose groups have all been typed are built outside the lock (Build takes it). A
     // lock that stays busy leaves the rest for the next step, which finds them as they were;
     // what this step asked for is posted all the same.
-    for (LogicalNode* node : post.toBuild) {
-        const ResultCode built = node->Build(ReaderLockWaitMs);
-        if (built == System::Timeout) break;
+    for (std::size_t built = 0; built < post.toBuild.size(); ++built) {
+        auto leaveRest = [&] {
+            for (std::size_t left = built; left < post.toBuild.size(); ++left) work_.QueueNode(post.toBuild[left]);
+        };
+        LogicalNode* node = post.toBuild[built];
+        const ResultCode result = node->Build(ReaderLockWaitMs);
+        if (result == System::Timeout) {
+            leaveRest();
+            break;
+        }
         const ModelHold hold(server, ReaderLockWaitMs);
-        if (!hold.Taken()) break;
-        if (built == System::OkNoError) {
+        if (!hold.Taken()) {
+            leaveRest();
+            break;
+        }
+        if (result == System::OkNoError) {
             const std::string reference = node->GetReference();
             std::vector<std::int32_t> classes = {ObjectClassData, ObjectClassBrcb, ObjectClassUrcb};
             if (dynamic_cast<LLN0*>(node) != nullptr) {
@@ -536,6 +606,7 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
         MarkControlBlocksRead(*node);
         node->readingState = NodeReadingState::Built;
         node->SetState(ObjectState::ValuesAsked);
+        work_.QueueNode(node);
         ++post.advanced;
     }
     for (auto& request : post.requests) {
@@ -546,18 +617,73 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
     return System::OkNoError;
 }
 
-void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
+void RClient::TakeWholeModel(Server& server, ReadingWorkList::Batch& batch) {
+    workServer_ = &server;
+    work_.ForgetTracked();
+    waitingDataSets_.clear();
+    dataSetsOpened_ = false;
+    batch.devices.clear();
+    batch.nodes.clear();
+    batch.dataSets.clear();
+    for (const auto& [name, device] : server.GetLogicalDevices()) {
+        batch.devices.push_back(device.get());
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) batch.nodes.push_back(node.get());
+    }
+}
+
+bool RClient::AllTyped(const Server& server) {
+    if (server.state != DirectoryState::Complete || applyingDirectories_.load() != 0) return false;
+    for (const auto& [name, device] : server.GetLogicalDevices()) {
+        if (!IsDirectoryComplete(device->directoryState)) return false;
+    }
+    return work_.AllTyped([](const LogicalNode& node) {
+        return node.readingState == NodeReadingState::Read || node.readingState == NodeReadingState::Built;
+    });
+}
+
+void RClient::StepDataSets(Poster& post, Server& server) {
+    if (!dataSetsOpened_) {
+        // Once: every set the model holds by now; those named later are queued by their answers.
+        dataSetsOpened_ = true;
+        waitingDataSets_.clear();
+        for (const auto& [name, device] : server.GetLogicalDevices()) {
+            for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+                for (const auto& [setName, dataSet] : node->GetDataSets()) {
+                    waitingDataSets_.push_back({node.get(), setName});
+                }
+            }
+        }
+    }
+    const bool listsOffered = Offers(Mms::MmsServiceGetNamedVariableListAttributes);
+    for (const ReadingWorkList::DataSetEntry& entry : waitingDataSets_) {
+        DataSet* dataSet = entry.node->FindDataSet(entry.name);
+        if (dataSet == nullptr || dataSet->directoryState != MemberListState::NotAsked) continue;
+        if (!listsOffered) {
+            // Not offered: read, with no members.
+            dataSet->directoryState = MemberListState::Complete;
+            dataSet->SetState(ObjectState::Read);
+            ++post.advanced;
+            continue;
+        }
+        dataSet->directoryState = MemberListState::Asked;
+        const std::string reference = dataSet->GetReference();
+        post.Add([reference](RClient& c, std::uint32_t& id) {
+            return c.GetDataSetDirectory(id, reference, AnswerFrom::Device);
+        });
+    }
+    waitingDataSets_.clear();
+}
+
+void RClient::StepDevice(Poster& post, LogicalDevice& device) {
     const std::string name = device.GetName();
     switch (device.directoryState) {
         case DirectoryState::NotAsked:
-            allRead = false;
             device.directoryState = DirectoryState::Asked;
             post.Add([name](RClient& c, std::uint32_t& id) {
                 return c.GetLogicalDeviceDirectory(id, name, AnswerFrom::Device);
             });
             break;
         case DirectoryState::MoreFollows:
-            allRead = false;
             if (device.directoryNames.empty()) {
                 device.directoryState = DirectoryState::EndedWithoutName;
                 ++post.advanced;
@@ -569,7 +695,6 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
                 });
             }
             break;
-        case DirectoryState::Asked: allRead = false; break;
         default: break;
     }
     if (device.dataSetDirectoryState == DirectoryState::NotAsked) {
@@ -584,14 +709,6 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device, bool& allRead) {
             return c.GetLogicalNodeDirectoryAfter(id, name, ObjectClassDataSet, AnswerFrom::Device, after);
         });
     }
-    for (const auto& [nodeName, node] : device.GetLogicalNodes()) {
-        StepNode(post, device, *node);
-        // Data-set members resolve to typed nodes only.
-        if (node->readingState != NodeReadingState::Read && node->readingState != NodeReadingState::Built) {
-            allRead = false;
-        }
-    }
-    if (!IsDirectoryComplete(device.directoryState)) allRead = false;
 }
 
 void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
@@ -611,7 +728,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             if (lln0) {
                 node.SetState(ObjectState::ValuesAsked);
                 post.Add([reference](RClient& c, std::uint32_t& id) {
-                    return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
+                    return c.GetAllDataValuesIntoModel(id, reference, "");
                 });
             }
             break;
@@ -674,7 +791,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
                 const std::string fc = group->GetFc();
                 post.Add([reference, fc](RClient& c, std::uint32_t& id) {
-                    return c.GetAllDataValues(id, reference, fc, AnswerFrom::Device);
+                    return c.GetAllDataValuesIntoModel(id, reference, fc);
                 });
             }
             break;
@@ -685,7 +802,7 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
                 node.SetState(ObjectState::ValuesAsked);
                 if (Offers(Mms::MmsServiceRead)) {
                     post.Add([reference](RClient& c, std::uint32_t& id) {
-                        return c.GetAllDataValues(id, reference, "", AnswerFrom::Device);
+                        return c.GetAllDataValuesIntoModel(id, reference, "");
                     });
                 } else {
                     node.SetState(ObjectState::Read);
@@ -730,10 +847,22 @@ bool RClient::IsModelRead(ResultCode& lock) {
         if (!IsDirectoryComplete(device->directoryState) || !IsDirectoryComplete(device->dataSetDirectoryState)) {
             return false;
         }
+    }
+    // The nodes the read knows of first, each until it is read; then one walk for any other.
+    if (server == workServer_ && !work_.AllRead([this](const LogicalNode& node) { return NodeIsRead(node); })) {
+        return false;
+    }
+    bool read = true;
+    for (const auto& [name, device] : server->GetLogicalDevices()) {
         for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
-            if (!NodeIsRead(*node)) return false;
+            if (NodeIsRead(*node)) continue;
+            read = false;
+            if (server != workServer_) return false;
+            work_.Recheck(node.get());
+            work_.QueueNode(node.get());
         }
     }
+    if (!read) return false;
     server->Bind(hold);
     return true;
 }

@@ -6,8 +6,11 @@
 #include <list>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/reader/ReadingWorkList.h"
+#include "system/NameList.h"
 
 namespace Mms {
 class ModelHold;
@@ -15,6 +18,7 @@ class ModelHold;
 
 namespace Iec61850::Acsi {
 
+class DataSet;
 class LogicalDevice;
 class LogicalNode;
 class Server;
@@ -35,6 +39,9 @@ class Server;
 // read by functional constraint; a node read by functional constraint with nothing left
 // to ask is read with what it has. Pieces the device did not announce (MMS services) are
 // not asked and count as read and empty.
+//
+// A step looks at what the answers since the last step queued (ReadingWorkList), not at the
+// whole model; QueueWholeModel makes the next step look at everything again.
 //
 // Threads: ReadModelStep and IsModelRead on the reading thread, the callbacks on the
 // thread that delivers the answer; both sides take the server's model lock, and neither
@@ -95,6 +102,11 @@ public:
     // next step.
     System::ResultCode ReadModelStep();
     System::ResultCode ReadModelStep(StepOutcome& outcome);
+    // The next step looks at the whole model again, from its states, and asks for whatever
+    // is not asked (a new association calls it, once what was asked and not answered is
+    // back to not asked; the reader calls it when a read starts and when it heard nothing
+    // for a while). Any thread.
+    void QueueWholeModel();
     // True once the whole model is read (then the server is bound); false while anything
     // is missing, without an association or server, or when the model lock is not free
     // within ReaderLockWaitMs (the second form tells the lock's result: 0, 12 or 1).
@@ -121,8 +133,17 @@ public:
 
 private:
     struct Poster;
-    void StepDevice(Poster& post, LogicalDevice& device, bool& allRead);
+    void StepDevice(Poster& post, LogicalDevice& device);
     void StepNode(Poster& post, LogicalDevice& device, LogicalNode& node);
+    // Locked: every device and node into the batch, every node tracked anew.
+    void TakeWholeModel(Server& server, ReadingWorkList::Batch& batch);
+    // Locked: the server's and devices' directories are complete and every node is typed
+    // (data-set members resolve to typed nodes only), no directory answer being applied.
+    bool AllTyped(const Server& server);
+    // Locked: asks the member lists not asked of the data sets waiting for them.
+    void StepDataSets(Poster& post, Server& server);
+    // Queues the device's nodes that the names ("node" or "node$...") name.
+    void QueueNamedNodes(LogicalDevice& device, const System::NameList& names);
     bool NodeIsRead(const LogicalNode& node) const;
     void NoteAnswer(const Service& service);
     // Locked: the target of a values answer read; false when it is not (yet).
@@ -132,6 +153,15 @@ private:
 
     // Nodes whose type request has timed out once, by reference (under the model lock).
     std::map<std::string, int> typeTimeouts_;
+    ReadingWorkList work_;
+    // Reading thread, under the model lock: the server the work list holds objects of, the
+    // data sets queued while not every node was typed, and whether all data sets were
+    // queued once every node was.
+    const Server* workServer_ = nullptr;
+    std::vector<ReadingWorkList::DataSetEntry> waitingDataSets_;
+    bool dataSetsOpened_ = false;
+    // Directory answers being applied: their nodes exist before they are queued.
+    std::atomic<int> applyingDirectories_{0};
     std::atomic<std::int64_t> lastAnswer_;
 };
 
