@@ -181,7 +181,13 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     MmsPdu* pdu = frame.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
     pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
-    return SendFrame(frame);
+    CoppConnection* presentation = Presentation();
+    if (presentation == nullptr) return System::NotConnected;
+    if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
+    const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
+    // An encoded request fails below only when the chain no longer carries data: the peer
+    // never saw it, and the chain's end is on its way up on the receive thread.
+    return sent == System::OkNoError || sent == System::NoResources ? sent : System::NotConnected;
 }
 
 template <typename Fill>

@@ -125,6 +125,8 @@ public:
     std::unique_ptr<MmsFrame> NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request);
 
     // ---- requests (client); the structures given by reference are taken over ----
+    // A request the chain below cannot carry gives NotConnected (NoResources when memory
+    // ran out).
 
     System::ResultCode SendStatusRequest(const RequestHandle& request, bool extendedDerivation);
     System::ResultCode SendIdentifyRequest(const RequestHandle& request);

@@ -5,9 +5,12 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "mms/pdu/InitiateParameters.h"
 
 namespace Mms {
 class ModelHold;
@@ -124,6 +127,9 @@ private:
     void StepDevice(Poster& post, LogicalDevice& device, bool& allRead);
     void StepNode(Poster& post, LogicalDevice& device, LogicalNode& node);
     bool NodeIsRead(const LogicalNode& node) const;
+    // Under the model lock.
+    void ForgetWhatWasAsked(Server& server);
+    void ForgetWhatWasAsked(LogicalNode& node);
     void NoteAnswer(const Service& service);
     // Locked: the target of a values answer read; false when it is not (yet).
     bool MarkValuesRead(Server& server, Acsi::GetAllDataValues& service);
@@ -133,6 +139,9 @@ private:
     // Nodes whose type request has timed out once, by reference (under the model lock).
     std::map<std::string, int> typeTimeouts_;
     std::atomic<std::int64_t> lastAnswer_;
+    // What the device announced when this client's association last stood.
+    mutable std::mutex offeredMutex_;
+    std::optional<Mms::InitiateParameters> offered_;
 };
 
 }  // namespace Iec61850::Acsi
