@@ -184,6 +184,9 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     CoppConnection* presentation = Presentation();
     if (presentation == nullptr) return System::NotConnected;
     if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
+    // Made before a reset, it belongs to an association that has ended: its id may be one
+    // that this association hands out again.
+    if (request.GetGeneration() != invokeCounter_.Generation()) return System::Aborted;
     const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
     // An encoded request fails below only when the chain no longer carries data: the peer
     // never saw it, and the chain's end is on its way up on the receive thread.
