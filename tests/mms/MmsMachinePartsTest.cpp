@@ -44,6 +44,13 @@ TEST(InvokeCounter, CountsFromOneAfterEveryResetAndWrapsBeforeLeavingUnsigned32)
     counter.Reset(InvokeCounter::Largest - 1);
     EXPECT_EQ(counter.Next(), 2147483647u);
     EXPECT_EQ(counter.Next(), 1u);
+    // An id comes with the generation it was taken in; every reset starts the next one.
+    const InvokeCounter::Ticket before = counter.Take();
+    counter.Reset();
+    const InvokeCounter::Ticket after = counter.Take();
+    EXPECT_EQ(after.id, 1u);
+    EXPECT_EQ(after.generation, before.generation + 1);
+    EXPECT_EQ(counter.Generation(), after.generation);
 }
 
 TEST(InvokeCounter, RequestsMadeOnManyThreadsGetDistinctIds) {

@@ -418,6 +418,8 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
     ASSERT_TRUE(TestSupport::Eventually([this] { return serverVmd.HeldReads() != 0; }));
     ASSERT_EQ(serverVmd.HeldReads(), 1);
     EXPECT_EQ(User().GetPendingCount(), 3u);
+    // Made now and handed over only on the next association, whose ids start again.
+    TestService late(Machine());
 
     EXPECT_EQ(User().Abort(), System::OkNoError);
     EXPECT_EQ(User().GetState(), Mms::MmsUserConnection::StateIdle);
@@ -440,6 +442,15 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
     ASSERT_NE(answered, nullptr);
     EXPECT_EQ(answered->GetResult(), System::OkNoError);
     EXPECT_EQ(Text(*stVal), "1");
+    // The request of the ended association never leaves: its id may be one this
+    // association hands out too. It stays the caller's.
+    for (std::uint32_t id = again + 1; id <= late.GetInvokeId(); ++id) {
+        std::unique_ptr<Mms::RequestHandle> next = Collect(Send(&Mms::MmsUserConnection::ReadVariable, stVal));
+        ASSERT_NE(next, nullptr);
+        EXPECT_EQ(next->GetResult(), System::OkNoError);
+    }
+    EXPECT_EQ(User().ReadVariable(&late, stVal), System::Aborted);
+    EXPECT_EQ(User().GetPendingCount(), 0u);
     EXPECT_EQ(User().TakeDoneRequest(), nullptr);
     EXPECT_EQ(client.Release(), System::OkNoError);
 

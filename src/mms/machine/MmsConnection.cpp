@@ -181,7 +181,16 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     MmsPdu* pdu = frame.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
     pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
-    return SendFrame(frame);
+    CoppConnection* presentation = Presentation();
+    if (presentation == nullptr) return System::NotConnected;
+    if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
+    // Made before a reset, it belongs to an association that has ended: its id may be one
+    // that this association hands out again.
+    if (request.GetGeneration() != invokeCounter_.Generation()) return System::Aborted;
+    const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
+    // An encoded request fails below only when the chain no longer carries data: the peer
+    // never saw it, and the chain's end is on its way up on the receive thread.
+    return sent == System::OkNoError || sent == System::NoResources ? sent : System::NotConnected;
 }
 
 template <typename Fill>

@@ -107,6 +107,8 @@ public:
 
     // The next invoke id (1 after a reset; it wraps to 1 after 2147483647).
     std::uint32_t NextInvokeId() { return invokeCounter_.Next(); }
+    // The next invoke id with its generation, which every reset moves on.
+    InvokeCounter::Ticket TakeInvokeId() { return invokeCounter_.Take(); }
     std::uint32_t GetInvokeCounter() const { return invokeCounter_.Last(); }
     // Unconfirmed PDUs (information reports) that could not be decoded and were dropped,
     // since this connection was made.
@@ -125,6 +127,8 @@ public:
     std::unique_ptr<MmsFrame> NewAnswerFrame(MmsFrame::Kind kind, const MmsFrame& request);
 
     // ---- requests (client); the structures given by reference are taken over ----
+    // A request whose id was taken before the last reset is not sent (Aborted); one the
+    // chain below cannot carry gives NotConnected (NoResources when memory ran out).
 
     System::ResultCode SendStatusRequest(const RequestHandle& request, bool extendedDerivation);
     System::ResultCode SendIdentifyRequest(const RequestHandle& request);

@@ -4,6 +4,9 @@
 
 namespace Mms {
 
-RequestHandle::RequestHandle(MmsConnection& connection) : System::Message(connection.NextInvokeId()) {}
+RequestHandle::RequestHandle(MmsConnection& connection) : RequestHandle(connection.TakeInvokeId()) {}
+
+RequestHandle::RequestHandle(InvokeCounter::Ticket ticket)
+    : System::Message(ticket.id), generation_(ticket.generation) {}
 
 }  // namespace Mms

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "mms/machine/InvokeCounter.h"
 #include "system/Message.h"
 #include "system/ResultCode.h"
 
@@ -10,8 +11,8 @@ namespace Mms {
 class MmsConnection;
 
 // One MMS request in flight. Its message id is its invoke id, taken from the
-// connection's counter when the handle is made; the service user files the answer's
-// outcome in it. Every ACSI service object is one.
+// connection's counter when the handle is made, with the counter's generation; the
+// service user files the answer's outcome in it. Every ACSI service object is one.
 class RequestHandle : public System::Message {
 public:
     // MMS class ids of the objects a request may target.
@@ -28,6 +29,9 @@ public:
     ~RequestHandle() override = default;
 
     std::uint32_t GetInvokeId() const { return GetId(); }
+    // The invoke counter's generation its id was taken in: the connection sends no request
+    // of an earlier generation (an association that has ended).
+    std::uint32_t GetGeneration() const { return generation_; }
 
     void* GetTarget() const { return target_; }
     void SetTarget(void* target) { target_ = target; }
@@ -52,6 +56,9 @@ public:
     }
 
 private:
+    explicit RequestHandle(InvokeCounter::Ticket ticket);
+
+    std::uint32_t generation_ = 0;
     void* target_ = nullptr;
     std::int32_t kind_ = KindNone;
     std::uint8_t moreFollows_ = 0;

@@ -425,6 +425,34 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
     }
 }
 
+// A read cut short by a lost association goes on, on the next association of the same
+// client and model, from where it stopped: what the ended requests asked is asked again.
+TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
+    const ReadOutcome plain = ReadWith({});
+    ASSERT_EQ(plain.result, ModelReader::ResultRead);
+    for (const bool byConstraint : {false, true}) {
+        // Aborts while directories, data-set names, node types and LLN0's values are asked.
+        for (const int abortAt : {2, 4}) {
+            SCOPED_TRACE(std::string(byConstraint ? "by constraint" : "by type") + ", abort at " +
+                         std::to_string(abortAt));
+            ReadingSession session;
+            Faults faults;
+            faults.refuseNodeTypes = byConstraint;
+            faults.abortAtRequest = abortAt;
+            session.device.SetFaults(faults);
+            ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+            faults.abortAtRequest = 0;
+            session.device.SetFaults(faults);
+            ASSERT_EQ(session.Associate(), System::OkNoError);
+            ModelReader reader(*session.client);
+            EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
+            EXPECT_EQ(session.Count(ModelClass::Any), plain.objects);
+            EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), plain.objects);
+            EXPECT_EQ(session.Count(ModelClass::Data), plain.dataObjects);
+        }
+    }
+}
+
 // Requests that fail because the association ended (filed as aborted while its state still
 // said associated, or sent after it) were refused by nobody: the model keeps them asked,
 // neither read nor dropped nor read by constraint instead.

@@ -125,6 +125,13 @@ void RClient::NoteAnswer(const Service& service) {
 }
 
 bool RClient::Offers(std::int32_t mmsService) const {
+    {
+        // The announcement of the association a step reads for: an abort in the middle of
+        // the step clears the connection's, and the device must not then pass for one that
+        // offers nothing (its pieces would be marked read and empty).
+        const std::lock_guard lock(offeredMutex_);
+        if (offered_) return offered_->SupportsService(mmsService);
+    }
     TPAppAssociation* association = GetAssociation();
     Mms::MmsConnection* mms = association != nullptr ? association->GetMmsConnection() : nullptr;
     return mms != nullptr && mms->IsServiceSupported(mmsService);
@@ -134,10 +141,19 @@ bool RClient::Offers(std::int32_t mmsService) const {
 
 std::int32_t RClient::OnAssociationFailed(std::int32_t) { return DefaultCallback(); }
 std::int32_t RClient::OnAssociated(std::int32_t) {
+    const std::int32_t result = DefaultCallback();
+    TPAppAssociation* association = GetAssociation();
+    if (Mms::MmsConnection* mms = association != nullptr ? association->GetMmsConnection() : nullptr) {
+        const std::lock_guard lock(offeredMutex_);
+        offered_ = mms->GetNegotiated();
+    }
+    if (Server* server = GetServerModel()) {
+        const ModelHold hold(server);
+        if (hold.Taken()) ForgetWhatWasAsked(*server);
+    }
     QueueWholeModel();
-    return DefaultCallback();
+    return result;
 }
-
 std::int32_t RClient::OnAbort(const std::uint8_t*) { return DefaultCallback(); }
 std::int32_t RClient::OnRelease(Acsi::Release*) { return DefaultCallback(); }
 
@@ -390,6 +406,56 @@ std::int32_t RClient::OnGetAllDataValues(Acsi::GetAllDataValues* service) {
     if (!MarkValuesRead(*server, *service)) return 0;
     // The values, as records, for whoever derives from this client and asked for them.
     return Succeeded(*service) && service->recordsWanted ? server->ListAllDataValues(*service) : 0;
+}
+
+// What an earlier association asked and never had answered: its requests ended with it, so
+// this association asks again, and the reading goes on from where it stopped.
+void RClient::ForgetWhatWasAsked(Server& server) {
+    auto directory = [](auto& state, bool namesArrived) {
+        if (state == DirectoryState::Asked)
+            state = namesArrived ? DirectoryState::MoreFollows : DirectoryState::NotAsked;
+    };
+    directory(server.state, !server.directoryNames.empty());
+    directory(server.secondDirectoryState, false);
+    for (const auto& [name, device] : server.GetLogicalDevices()) {
+        directory(device->directoryState, !device->directoryNames.empty());
+        directory(device->dataSetDirectoryState, !device->dataSetNames.empty());
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            for (const auto& [setName, dataSet] : node->GetDataSets()) {
+                if (dataSet->directoryState == MemberListState::Asked)
+                    dataSet->directoryState = MemberListState::NotAsked;
+            }
+            ForgetWhatWasAsked(*node);
+        }
+    }
+}
+
+void RClient::ForgetWhatWasAsked(LogicalNode& node) {
+    // The node alone: its groups keep what they have, and the next reading of the node marks them.
+    const bool valuesAsked = node.GetState() == ObjectState::ValuesAsked;
+    switch (node.readingState) {
+        case NodeReadingState::TypeAsked:
+            node.readingState = NodeReadingState::NotAsked;
+            if (valuesAsked) node.NamedObject::SetState(ObjectState::NotAsked);
+            break;
+        case NodeReadingState::GroupsAsked:
+            for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+                if (group->GetState() != ObjectState::DirectoryAsked) continue;
+                group->SetState(ObjectState::NotAsked);
+                node.readingState = NodeReadingState::TypeRefused;
+            }
+            break;
+        case NodeReadingState::Read:
+            if (!valuesAsked) break;
+            // A node built from its groups has its values read group by group.
+            if (node.groupsFromDirectory) {
+                node.readingState = NodeReadingState::Built;
+            } else {
+                node.NamedObject::SetState(ObjectState::NotAsked);
+            }
+            break;
+        default: break;
+    }
 }
 
 bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {

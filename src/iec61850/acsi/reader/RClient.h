@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/reader/ReadingWorkList.h"
+#include "mms/pdu/InitiateParameters.h"
 #include "system/NameList.h"
 
 namespace Mms {
@@ -145,6 +148,9 @@ private:
     // Queues the device's nodes that the names ("node" or "node$...") name.
     void QueueNamedNodes(LogicalDevice& device, const System::NameList& names);
     bool NodeIsRead(const LogicalNode& node) const;
+    // Under the model lock.
+    void ForgetWhatWasAsked(Server& server);
+    void ForgetWhatWasAsked(LogicalNode& node);
     void NoteAnswer(const Service& service);
     // Locked: the target of a values answer read; false when it is not (yet).
     bool MarkValuesRead(Server& server, Acsi::GetAllDataValues& service);
@@ -163,6 +169,9 @@ private:
     // Directory answers being applied: their nodes exist before they are queued.
     std::atomic<int> applyingDirectories_{0};
     std::atomic<std::int64_t> lastAnswer_;
+    // What the device announced when this client's association last stood.
+    mutable std::mutex offeredMutex_;
+    std::optional<Mms::InitiateParameters> offered_;
 };
 
 }  // namespace Iec61850::Acsi
