@@ -52,16 +52,22 @@ NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* 
     : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
 
 NamedObject::~NamedObject() {
-    childrenIndex_.clear();
+    childrenIndex_.reset();
     children_.clear();
-    childrenByName_.clear();
+    owned_.clear();
 }
 
 System::ResultCode NamedObject::Build() { return System::OkNoError; }
 
 System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
+    // Owned names are unique, so name order is one order.
+    std::vector<NamedObject*> byName;
+    byName.reserve(owned_.size());
+    for (const auto& child : owned_) byName.push_back(child.get());
+    std::sort(byName.begin(), byName.end(),
+              [](const NamedObject* a, const NamedObject* b) { return a->name_ < b->name_; });
     System::ResultCode last = System::OkNoError;
-    for (auto& [name, child] : childrenByName_) {
+    for (NamedObject* child : byName) {
         const System::ResultCode result = child->Bind(hold);
         if (result != System::OkNoError) last = result;
     }
@@ -70,7 +76,13 @@ System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
 
 System::ResultCode NamedObject::CollectByName(std::string_view name, std::list<NamedObject*>& found) {
     // Equal names keep the order they were added in, which is the children's order.
-    const auto [first, last] = childrenIndex_.equal_range(name);
+    if (childrenIndex_ == nullptr) {
+        for (NamedObject* child : children_) {
+            if (child->name_ == name) found.push_back(child);
+        }
+        return System::OkNoError;
+    }
+    const auto [first, last] = childrenIndex_->equal_range(name);
     for (auto at = first; at != last; ++at) found.push_back(at->second);
     return System::OkNoError;
 }
@@ -202,42 +214,64 @@ System::ResultCode NamedObject::FindAncestor(std::int32_t objectClass, NamedObje
 
 System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
     if (child == nullptr) return System::InvalidArguments;
-    NamedObject* added = child.get();
-    if (!childrenByName_.try_emplace(added->name_, std::move(child)).second) return System::AlreadyExist;
-    children_.push_back(added);
-    childrenIndex_.emplace(added->name_, added);
+    if (FindOwnedChild(child->name_) != nullptr) return System::AlreadyExist;
+    child->ownedByParent_ = true;
+    owned_.push_back(std::move(child));
+    Append(owned_.back().get());
     SubtreeChanged();
     return System::OkNoError;
 }
 
 NamedObject* NamedObject::FindOwnedChild(std::string_view name) const {
-    const auto found = childrenByName_.find(name);
-    return found != childrenByName_.end() ? found->second.get() : nullptr;
+    if (childrenIndex_ == nullptr) {
+        for (NamedObject* child : children_) {
+            if (child->ownedByParent_ && child->name_ == name) return child;
+        }
+        return nullptr;
+    }
+    const auto [first, last] = childrenIndex_->equal_range(name);
+    for (auto at = first; at != last; ++at) {
+        if (at->second->ownedByParent_) return at->second;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
-    const auto found = childrenByName_.find(name);
-    if (found == childrenByName_.end()) return nullptr;
-    std::unique_ptr<NamedObject> child = std::move(found->second);
-    childrenByName_.erase(found);
+    NamedObject* found = FindOwnedChild(name);
+    if (found == nullptr) return nullptr;
+    const auto at = std::find_if(owned_.begin(), owned_.end(),
+                                 [found](const std::unique_ptr<NamedObject>& child) { return child.get() == found; });
+    std::unique_ptr<NamedObject> child = std::move(*at);
+    owned_.erase(at);
+    child->ownedByParent_ = false;
     UnlinkChild(child.get());
     return child;
 }
 
 void NamedObject::LinkChild(NamedObject* child) {
     if (child == nullptr) return;
-    children_.push_back(child);
-    childrenIndex_.emplace(child->name_, child);
+    Append(child);
     SubtreeChanged();
 }
 
 void NamedObject::UnlinkChild(const NamedObject* child) {
-    children_.remove(const_cast<NamedObject*>(child));
-    if (child != nullptr) {
-        auto [at, last] = childrenIndex_.equal_range(child->name_);
-        while (at != last) at = at->second == child ? childrenIndex_.erase(at) : std::next(at);
+    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+    if (child != nullptr && childrenIndex_ != nullptr) {
+        auto [at, last] = childrenIndex_->equal_range(child->name_);
+        while (at != last) at = at->second == child ? childrenIndex_->erase(at) : std::next(at);
     }
     SubtreeChanged();
+}
+
+void NamedObject::Append(NamedObject* child) {
+    children_.push_back(child);
+    if (childrenIndex_ != nullptr) {
+        childrenIndex_->emplace(child->name_, child);
+    } else if (children_.size() >= kIndexedFrom) {
+        // In child order, so that equal names keep it.
+        childrenIndex_ = std::make_unique<ChildIndex>();
+        for (NamedObject* each : children_) childrenIndex_->emplace(each->name_, each);
+    }
 }
 
 void NamedObject::SubtreeChanged() {
