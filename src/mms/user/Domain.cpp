@@ -181,7 +181,10 @@ System::ResultCode Domain::FileObjects(std::int32_t objectClass, const std::list
             object = NewPlainNamedObject(objectClass, connection_, name, this);
         }
         if (object == nullptr) return System::NoResources;
-        objects->emplace(name, object.release());
+        // Keyed by the object's own name, which outlives the caller's list.
+        const std::string* own = NameOfObject(object.get());
+        if (own == nullptr) return System::InvalidContext;
+        objects->emplace(*own, object.release());
     }
     return System::OkNoError;
 }

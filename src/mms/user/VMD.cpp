@@ -569,7 +569,10 @@ System::ResultCode VMD::FileObjects(std::int32_t objectClass, const std::list<st
             default: object = NewPlainNamedObject(objectClass, connection_, name, this); break;
         }
         if (object == nullptr) return System::NoResources;
-        objects->emplace(name, object.release());
+        // Keyed by the object's own name, which outlives the caller's list.
+        const std::string* own = NameOfObject(object.get());
+        if (own == nullptr) return System::InvalidContext;
+        objects->emplace(*own, object.release());
     }
     return System::OkNoError;
 }
