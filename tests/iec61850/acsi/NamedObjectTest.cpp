@@ -146,6 +146,14 @@ TEST_F(RelayModel, FindNeedsTheConstraintAsWellAsTheReference) {
         {"st", "RELAYLD0/LLN0.Mod", nullptr},
         {"ST", "relayld0/LLN0.Mod", nullptr},
         {"ST", "RELAYLD0/LLN0.Mod.", nullptr},
+        // References are compared piece by piece up the tree: separators and name borders count.
+        {"ST", "RELAYLD0.LLN0.Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0/Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0.Mod.stVal.", nullptr},
+        {"", "/RELAYLD0", nullptr},
+        {"", "XRELAYLD0/LLN0", nullptr},
+        {"", "@RELAYLD0", nullptr},
     };
     for (const Row& row : rows) {
         NamedObject* found = &device;

@@ -36,20 +36,48 @@ const NamedObject* FindUpwards(const NamedObject* from, ModelClass wanted) {
 
 NamedObject::NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject)
     : parent_(parent), name_(std::move(name)), mmsObject_(mmsObject) {
-    if (parent_ == nullptr) {
-        reference_ = "@" + name_;
-        return;
-    }
-    server_ = parent_->server_;
-    if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
-        reference_ = parent_->name_ + "/" + name_;
-    } else {
-        reference_ = parent_->reference_ + "." + name_;
-    }
+    if (parent_ != nullptr) server_ = parent_->server_;
 }
 
 NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject)
-    : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
+    : server_(server), name_(std::move(name)), serverRoot_(true), mmsObject_(mmsObject) {}
+
+std::string NamedObject::GetReference() const {
+    std::string text;
+    AppendReference(text);
+    return text;
+}
+
+void NamedObject::AppendReference(std::string& text) const {
+    if (invisible_) {
+        if (parent_ != nullptr) parent_->AppendReference(text);
+        return;
+    }
+    if (parent_ == nullptr) {
+        if (!serverRoot_) text += '@';
+    } else if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
+        text += parent_->name_;
+        text += '/';
+    } else {
+        parent_->AppendReference(text);
+        text += '.';
+    }
+    text += name_;
+}
+
+bool NamedObject::ReferenceIs(std::string_view text) const {
+    if (invisible_) return parent_ != nullptr ? parent_->ReferenceIs(text) : text.empty();
+    if (text.size() < name_.size() || text.substr(text.size() - name_.size()) != name_) return false;
+    text.remove_suffix(name_.size());
+    if (parent_ == nullptr) return serverRoot_ ? text.empty() : text == "@";
+    if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
+        return text.size() == parent_->name_.size() + 1 && text.back() == '/' &&
+               text.substr(0, parent_->name_.size()) == parent_->name_;
+    }
+    if (text.empty() || text.back() != '.') return false;
+    text.remove_suffix(1);
+    return parent_->ReferenceIs(text);
+}
 
 NamedObject::~NamedObject() {
     childrenIndex_.reset();
@@ -89,7 +117,7 @@ System::ResultCode NamedObject::CollectByName(std::string_view name, std::list<N
 
 System::ResultCode NamedObject::Find(std::string_view fc, std::string_view reference, NamedObject*& found) {
     found = nullptr;
-    if (reference_ == reference && GetFcName() == fc) {
+    if (ReferenceIs(reference) && GetFcName() == fc) {
         found = this;
         return System::OkNoError;
     }
@@ -287,7 +315,7 @@ void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {
 
 void NamedObject::BecomeInvisible() {
     name_.clear();
-    if (parent_ != nullptr) reference_ = parent_->reference_;
+    invisible_ = true;
 }
 
 }  // namespace Iec61850::Acsi

@@ -36,7 +36,7 @@ namespace Iec61850::Acsi {
 class NamedObject {
 public:
     // An object below `parent`, or without a parent ("@" and the name: an association's
-    // data set). The reference is built here once.
+    // data set).
     NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject);
     // A root of the model (a logical device), made by its server: its reference is its name.
     NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject);
@@ -92,7 +92,11 @@ public:
     virtual const std::string& GetMmsComponent() const;
 
     const std::string& GetName() const { return name_; }
-    const std::string& GetReference() const { return reference_; }
+    // Put together from the names up the tree when asked: a device's model has tens of
+    // thousands of objects, and each keeps only its own name.
+    std::string GetReference() const;
+    // Whether the reference is that text, without putting it together.
+    bool ReferenceIs(std::string_view text) const;
     NamedObject* GetParent() const { return parent_; }
     // The server the object belongs to, through the lookups the model needs of it.
     ModelLookup* GetServer() const { return server_; }
@@ -163,14 +167,18 @@ protected:
 private:
     // Appends to the children and their index (made here once they are many).
     void Append(NamedObject* child);
+    void AppendReference(std::string& text) const;
 
     NamedObject* parent_ = nullptr;
     ModelLookup* server_ = nullptr;
     std::string name_;
-    std::string reference_;
     ObjectState state_ = ObjectState::NotAsked;
     // Whether the parent's base owns this object (AdoptChild).
     bool ownedByParent_ = false;
+    // A root made by its server: its reference is its name (otherwise "@" and the name).
+    bool serverRoot_ = false;
+    // A group: its reference is its node's.
+    bool invisible_ = false;
     Mms::MmsObject* mmsObject_ = nullptr;
     // Parents are many and mostly small: a child costs a pointer here and one in `owned_`
     // when this base owns it, and its name is held only by the child itself.
