@@ -82,7 +82,11 @@ bool NamedObject::ReferenceIs(std::string_view text) const {
 NamedObject::~NamedObject() {
     childrenIndex_.reset();
     children_.clear();
-    owned_.clear();
+    for (NamedObject* child = firstOwned_; child != nullptr;) {
+        NamedObject* const next = child->nextOwned_;
+        delete child;
+        child = next;
+    }
 }
 
 System::ResultCode NamedObject::Build() { return System::OkNoError; }
@@ -90,8 +94,7 @@ System::ResultCode NamedObject::Build() { return System::OkNoError; }
 System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
     // Owned names are unique, so name order is one order.
     std::vector<NamedObject*> byName;
-    byName.reserve(owned_.size());
-    for (const auto& child : owned_) byName.push_back(child.get());
+    for (NamedObject* child = firstOwned_; child != nullptr; child = child->nextOwned_) byName.push_back(child);
     std::sort(byName.begin(), byName.end(),
               [](const NamedObject* a, const NamedObject* b) { return a->name_ < b->name_; });
     System::ResultCode last = System::OkNoError;
@@ -244,8 +247,9 @@ System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
     if (child == nullptr) return System::InvalidArguments;
     if (FindOwnedChild(child->name_) != nullptr) return System::AlreadyExist;
     child->ownedByParent_ = true;
-    owned_.push_back(std::move(child));
-    Append(owned_.back().get());
+    child->nextOwned_ = firstOwned_;
+    firstOwned_ = child.release();
+    Append(firstOwned_);
     SubtreeChanged();
     return System::OkNoError;
 }
@@ -267,10 +271,14 @@ NamedObject* NamedObject::FindOwnedChild(std::string_view name) const {
 std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
     NamedObject* found = FindOwnedChild(name);
     if (found == nullptr) return nullptr;
-    const auto at = std::find_if(owned_.begin(), owned_.end(),
-                                 [found](const std::unique_ptr<NamedObject>& child) { return child.get() == found; });
-    std::unique_ptr<NamedObject> child = std::move(*at);
-    owned_.erase(at);
+    for (NamedObject** link = &firstOwned_; *link != nullptr; link = &(*link)->nextOwned_) {
+        if (*link == found) {
+            *link = found->nextOwned_;
+            break;
+        }
+    }
+    std::unique_ptr<NamedObject> child(found);
+    child->nextOwned_ = nullptr;
     child->ownedByParent_ = false;
     UnlinkChild(child.get());
     return child;

@@ -180,10 +180,12 @@ private:
     // A group: its reference is its node's.
     bool invisible_ = false;
     Mms::MmsObject* mmsObject_ = nullptr;
-    // Parents are many and mostly small: a child costs a pointer here and one in `owned_`
-    // when this base owns it, and its name is held only by the child itself.
+    // Parents are many and mostly small: a child costs a pointer here, and its name is held
+    // only by the child itself. The children this base owns are chained through the
+    // children (`nextOwned_`), newest first, and deleted with this object.
     std::vector<NamedObject*> children_;
-    std::vector<std::unique_ptr<NamedObject>> owned_;
+    NamedObject* firstOwned_ = nullptr;
+    NamedObject* nextOwned_ = nullptr;
     // Every child by name, whoever owns it, made once the children outnumber what a walk
     // finds quickly: a group holds tens of thousands of data objects on some devices, and
     // listings look children up per data name under the model lock on the receive thread.
