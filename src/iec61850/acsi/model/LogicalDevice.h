@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "iec61850/acsi/model/NameList.h"
 #include "iec61850/acsi/model/NamedObject.h"
 #include "iec61850/acsi/model/OwnedByName.h"
 
@@ -67,7 +68,8 @@ public:
     const std::vector<std::string>& GetOddNodeNames() const { return oddNodeNames_; }
 
     DirectoryState directoryState = DirectoryState::NotAsked;
-    std::list<std::string> directoryNames;
+    // Every name down to the leaves: the names are held once, in one text (NameList).
+    NameList directoryNames;
     DirectoryState dataSetDirectoryState = DirectoryState::NotAsked;
     std::list<std::string> dataSetNames;
 
