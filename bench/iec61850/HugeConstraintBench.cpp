@@ -137,7 +137,7 @@ void BM_BuildAndListHugeConstraint(benchmark::State& state) {
         // What the device's flat directory and the node's type answer leave in the domain.
         TestDevice::AddToDomain(*logicalDevice->GetDomain(), type, System::UtcTime{});
         for (const auto& [name, object] : *logicalDevice->GetDomain()->GetObjectMap(Mms::MmsClassNamedVariable)) {
-            logicalDevice->directoryNames.push_back(name);
+            logicalDevice->directoryNames.emplace_back(name);
         }
         logicalDevice->BuildFromDirectory();
         LogicalNode* node = nullptr;

@@ -4,8 +4,8 @@
 // process (the device shares it), of the reading thread (the benchmark's CPU column) and of
 // the thread that delivers the answers and applies them to the model, those two per
 // request; the requests the device answered, the reader's steps, the heap calls per
-// attribute and the heap the model keeps per attribute (the device's too, which are the
-// same whatever the client does).
+// attribute and the heap the model keeps per attribute and per leaf attribute (one without
+// attributes below it; the device's heap too, which is the same whatever the client does).
 
 #include <benchmark/benchmark.h>
 
@@ -35,6 +35,13 @@ double ProcessCpuSeconds() {
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+std::uint32_t CountLeafAttributes(const NamedObject& object) {
+    if (object.GetChildren().empty()) return object.GetModelClass() == ModelClass::DataAttribute ? 1 : 0;
+    std::uint32_t leaves = 0;
+    for (const NamedObject* child : object.GetChildren()) leaves += CountLeafAttributes(*child);
+    return leaves;
 }
 
 double ThreadCpuSeconds() {
@@ -104,6 +111,7 @@ void BM_ReadLargeModel(benchmark::State& state) {
     }
     std::size_t requests = 0;
     std::uint32_t attributes = 0;
+    std::uint32_t leafAttributes = 0;
     std::int64_t heap = 0;
     std::uint64_t heapCalls = 0;
     std::uint32_t objects = 0;
@@ -147,7 +155,9 @@ void BM_ReadLargeModel(benchmark::State& state) {
         server->CountKindOf(ModelClass::DataAttribute, AnyObjectState, attributes);
         server->CountKindOf(ModelClass::Any, AnyObjectState, objects);
         variables = 0;
+        leafAttributes = 0;
         for (const auto& [name, device] : server->GetLogicalDevices()) {
+            leafAttributes += CountLeafAttributes(*device);
             if (const Mms::ObjectMap* map = device->GetDomain()->GetObjectMap(Mms::MmsClassNamedVariable)) {
                 variables += map->size();
             }
@@ -168,7 +178,10 @@ void BM_ReadLargeModel(benchmark::State& state) {
     state.counters["reader_cpu_us_per_request"] = readerCpu * perRequest;
     state.counters["answer_cpu_us_per_request"] = answerCpu * perRequest;
     state.counters["heap_calls_per_attribute"] = attributes > 0 ? static_cast<double>(heapCalls) / attributes : 0.0;
+    state.counters["leaf_attributes"] = leafAttributes;
     state.counters["heap_bytes_per_attribute"] = attributes > 0 ? static_cast<double>(heap) / attributes : 0.0;
+    state.counters["heap_bytes_per_leaf_attribute"] =
+        leafAttributes > 0 ? static_cast<double>(heap) / leafAttributes : 0.0;
 }
 BENCHMARK(BM_ReadLargeModel)->Arg(500)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

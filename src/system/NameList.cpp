@@ -11,7 +11,7 @@ NameList::NameList(std::initializer_list<std::string_view> names) {
 
 void NameList::push_back(std::string_view name) {
     characters_.append(name);
-    ends_.push_back(characters_.size());
+    ends_.push_back(static_cast<std::uint32_t>(characters_.size()));
 }
 
 void NameList::clear() {

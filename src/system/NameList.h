@@ -55,6 +55,14 @@ public:
     NameList(std::initializer_list<std::string_view> names);
 
     void push_back(std::string_view name);
+    void emplace_back(std::string_view name) { push_back(name); }
+    // Names are only ever added at the end: `where` is taken to be `end()`.
+    template <typename Names>
+    const_iterator insert(const_iterator /*where*/, Names first, Names last) {
+        const std::size_t at = size();
+        for (; first != last; ++first) push_back(*first);
+        return {this, at};
+    }
     void clear();
     // Room for that many more names of that many characters in all.
     void reserve(std::size_t names, std::size_t characters);
@@ -76,7 +84,8 @@ public:
 
 private:
     std::string characters_;
-    std::vector<std::size_t> ends_;
+    // Where each name ends; a list of names is far below 4 GB of characters.
+    std::vector<std::uint32_t> ends_;
 };
 
 }  // namespace System

@@ -130,7 +130,7 @@ TEST_F(DomainObjectsTest, FiledNamesGiveOneObjectPerNameInAnyOrder) {
         expected.insert("LLN0$ST$Mod");
         std::vector<std::string> keys;
         for (const auto& [name, object] : *own->GetObjectMap(Mms::MmsClassNamedVariable)) {
-            keys.push_back(name);
+            keys.emplace_back(name);
             EXPECT_EQ(static_cast<Mms::NamedVariable*>(object)->Name, name);
         }
         EXPECT_EQ(keys, std::vector<std::string>(expected.begin(), expected.end()));

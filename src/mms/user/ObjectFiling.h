@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "mms/user/MmsObjectNames.h"
 #include "mms/values/Object.h"
 #include "system/NameList.h"
 #include "system/ResultCode.h"
@@ -28,7 +29,10 @@ System::ResultCode FileNamesInOrder(ObjectMap& objects, const System::NameList& 
         }
         auto object = make(name);
         if (object == nullptr) return System::NoResources;
-        hint = std::next(objects.emplace_hint(hint, std::string(name), object.release()));
+        // Keyed by the object's own name, which outlives the caller's list.
+        const std::string* own = NameOfObject(object.get());
+        if (own == nullptr) return System::InvalidContext;
+        hint = std::next(objects.emplace_hint(hint, *own, object.release()));
     }
     return System::OkNoError;
 }

@@ -53,8 +53,10 @@ enum ClassId : std::uint32_t {
 class Object;
 
 // Objects filed by name (a domain's or the VMD's named variables, for example). The map
-// does not own them.
-using ObjectMap = std::map<std::string, Object*, std::less<>>;
+// does not own them. A key views the filed object's own name (a device lists tens of
+// thousands of variables; the name is held once): objects are filed under their own name
+// and never renamed while filed (their "Name" attribute refuses it).
+using ObjectMap = std::map<std::string_view, Object*, std::less<>>;
 
 // Root of the MMS objects and of the value containers.
 class Object {

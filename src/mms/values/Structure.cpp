@@ -135,43 +135,64 @@ System::ResultCode Structure::ToData(MmsData& data) {
 
 System::ResultCode Structure::AddComponent(std::unique_ptr<Container> component) {
     if (component == nullptr) return System::InvalidArguments;
-    if (!component->name_.empty()) {
-        if (named_.contains(component->name_)) return System::InvalidArguments;
-        named_.emplace(component->name_, component.get());
-    }
+    if (!component->name_.empty() && FindComponent(component->name_) != nullptr) return System::InvalidArguments;
+    Container& added = *component;
     AppendMember(std::move(component));
+    Index(added);
     return System::OkNoError;
 }
 
 Container* Structure::FindComponent(std::string_view name) const {
-    const auto found = named_.find(name);
-    return found != named_.end() ? found->second : nullptr;
+    if (name.empty()) return nullptr;
+    if (named_ != nullptr) {
+        const auto found = named_->find(name);
+        return found != named_->end() ? found->second : nullptr;
+    }
+    for (const auto& member : members_) {
+        if (member->name_ == name) return member.get();
+    }
+    return nullptr;
+}
+
+void Structure::Index(Container& component) {
+    if (named_ != nullptr) {
+        if (!component.name_.empty()) named_->emplace(component.name_, &component);
+        return;
+    }
+    if (members_.size() < kIndexedFrom) return;
+    named_ = std::make_unique<ComponentIndex>();
+    for (const auto& member : members_) {
+        if (!member->name_.empty()) named_->emplace(member->name_, member.get());
+    }
+}
+
+void Structure::Unindex(const Container& component) {
+    if (named_ == nullptr || component.name_.empty()) return;
+    const auto found = named_->find(component.name_);
+    if (found != named_->end() && found->second == &component) named_->erase(found);
 }
 
 System::ResultCode Structure::RenameComponent(Container& component, std::string_view name) {
     if (component.name_ == name) return System::OkNoError;
-    if (!name.empty() && named_.contains(name)) return System::InvalidArguments;
-    if (!component.name_.empty()) named_.erase(component.name_);
+    if (FindComponent(name) != nullptr) return System::InvalidArguments;
+    Unindex(component);
     component.name_ = name;
-    if (!component.name_.empty()) named_.emplace(component.name_, &component);
+    if (named_ != nullptr && !component.name_.empty()) named_->emplace(component.name_, &component);
     return System::OkNoError;
 }
 
 void Structure::ForgetMember(Container* member) {
-    if (!member->name_.empty()) {
-        const auto found = named_.find(member->name_);
-        if (found != named_.end() && found->second == member) named_.erase(found);
-    }
+    Unindex(*member);
     CompositeContainer::ForgetMember(member);
 }
 
 std::unique_ptr<Container> Structure::ReplaceMember(Container& member, std::unique_ptr<Container>& replacement) {
     Container* const incoming = replacement.get();
+    const bool indexed = named_ != nullptr && named_->contains(member.name_) && named_->at(member.name_) == &member;
+    if (indexed) Unindex(member);
     std::unique_ptr<Container> previous = CompositeContainer::ReplaceMember(member, replacement);
-    if (previous != nullptr && !previous->name_.empty()) {
-        const auto found = named_.find(previous->name_);
-        if (found != named_.end() && found->second == previous.get()) found->second = incoming;
-    }
+    // The key viewed the previous member's name; the replacement holds its own copy.
+    if (indexed) named_->emplace(incoming->name_, previous != nullptr ? incoming : &member);
     return previous;
 }
 

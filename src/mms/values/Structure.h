@@ -15,7 +15,7 @@ namespace Mms {
 class ContainerBudget;
 
 // An MMS structure: components in order, owned by the structure; those with a name are
-// also found by it.
+// also found by it (a component's name is held once, by the component).
 class Structure : public CompositeContainer {
 public:
     Structure();
@@ -61,7 +61,14 @@ private:
     void ForgetMember(Container* member) override;
     std::unique_ptr<Container> ReplaceMember(Container& member, std::unique_ptr<Container>& replacement) override;
 
-    std::map<std::string, Container*, std::less<>> named_;
+    // Called from the index once the components are many (a device's group may hold tens
+    // of thousands); a walk finds fewer quickly enough. Keys view the components' names.
+    using ComponentIndex = std::map<std::string_view, Container*, std::less<>>;
+    static constexpr std::size_t kIndexedFrom = 24;
+    void Index(Container& component);
+    void Unindex(const Container& component);
+
+    std::unique_ptr<ComponentIndex> named_;
 };
 
 }  // namespace Mms

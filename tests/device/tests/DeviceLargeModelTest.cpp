@@ -17,7 +17,7 @@ std::vector<std::string> DeviceNames(TestDevice::Device& device, const std::stri
     Mms::Domain* domain = nullptr;
     std::vector<std::string> names;
     if (device.Vmd().FindDomain(domainName, domain) != System::OkNoError) return names;
-    for (const auto& [name, object] : *domain->GetObjectMap(Mms::MmsClassNamedVariable)) names.push_back(name);
+    for (const auto& [name, object] : *domain->GetObjectMap(Mms::MmsClassNamedVariable)) names.emplace_back(name);
     return names;
 }
 

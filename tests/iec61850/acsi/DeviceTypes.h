@@ -176,7 +176,8 @@ inline Type Sgcb() {
 
 // Every name of a type down to the leaves, as a device's flat name list gives them
 // ("LLN0", "LLN0$ST", "LLN0$ST$Mod", ...).
-inline void ListNames(const std::string& prefix, const Mms::Container& value, std::list<std::string>& names) {
+template <typename Names>
+inline void ListNames(const std::string& prefix, const Mms::Container& value, Names& names) {
     names.push_back(prefix);
     if (const auto* structure = dynamic_cast<const Mms::Structure*>(&value)) {
         for (std::size_t i = 0; i < structure->GetComponentCount(); ++i) {

@@ -75,7 +75,7 @@ TEST_F(ModelTree, ItemsOfEveryClassWithReferencesAndMmsNames) {
     }
     // Every name of the flat list kept its one variable, now typed; the array elements,
     // which the list does not name, got theirs.
-    for (const std::string& name : model.device.directoryNames) {
+    for (const std::string_view name : model.device.directoryNames) {
         ASSERT_NE(model.domain.FindNamedVariable(name), nullptr) << name;
         EXPECT_NE(model.domain.FindNamedVariable(name)->GetValue(), nullptr) << name;
     }

@@ -146,6 +146,14 @@ TEST_F(RelayModel, FindNeedsTheConstraintAsWellAsTheReference) {
         {"st", "RELAYLD0/LLN0.Mod", nullptr},
         {"ST", "relayld0/LLN0.Mod", nullptr},
         {"ST", "RELAYLD0/LLN0.Mod.", nullptr},
+        // References are compared piece by piece up the tree: separators and name borders count.
+        {"ST", "RELAYLD0.LLN0.Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0/Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0Mod", nullptr},
+        {"ST", "RELAYLD0/LLN0.Mod.stVal.", nullptr},
+        {"", "/RELAYLD0", nullptr},
+        {"", "XRELAYLD0/LLN0", nullptr},
+        {"", "@RELAYLD0", nullptr},
     };
     for (const Row& row : rows) {
         NamedObject* found = &device;
@@ -268,11 +276,11 @@ TEST_F(RelayModel, ChildrenKeepTheirOrderAndOneOwner) {
     std::list<NamedObject*> found;
     EXPECT_EQ(modSt->CollectByName("q", found), System::OkNoError);
     EXPECT_EQ(found, (std::list<NamedObject*>{q}));
-    EXPECT_EQ(modSt->GetChildren(), (std::list<NamedObject*>{stVal, q}));
+    EXPECT_EQ(modSt->GetChildren(), (std::vector<NamedObject*>{stVal, q}));
     // The node owns its groups; its children list names them too.
     EXPECT_EQ(lln0->GetChildren().size(), 2u);
     EXPECT_EQ(lln0->FindOwnedChild(""), nullptr);
-    EXPECT_EQ(device.GetChildren(), (std::list<NamedObject*>{lln0, mmxu}));
+    EXPECT_EQ(device.GetChildren(), (std::vector<NamedObject*>{lln0, mmxu}));
 
     auto again = std::make_unique<Item>(modSt, "q", ModelClass::DataAttribute);
     EXPECT_EQ(modSt->AdoptChild(std::move(again)), System::AlreadyExist);
@@ -280,7 +288,7 @@ TEST_F(RelayModel, ChildrenKeepTheirOrderAndOneOwner) {
 
     std::unique_ptr<NamedObject> taken = modSt->ReleaseChild("q");
     EXPECT_EQ(taken.get(), q);
-    EXPECT_EQ(modSt->GetChildren(), (std::list<NamedObject*>{stVal}));
+    EXPECT_EQ(modSt->GetChildren(), (std::vector<NamedObject*>{stVal}));
     EXPECT_EQ(modSt->ReleaseChild("q"), nullptr);
     EXPECT_EQ(modSt->CollectByClass(ObjectClassDataAttribute, found), System::OkNoError);
     EXPECT_EQ(found.size(), 1u);

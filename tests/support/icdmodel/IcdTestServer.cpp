@@ -43,7 +43,8 @@ private:
 namespace {
 
 // Every name of a value down to the leaves, as a device's flat name list gives them.
-void ListNames(const std::string& prefix, const Mms::Container& value, std::list<std::string>& names) {
+template <typename Names>
+void ListNames(const std::string& prefix, const Mms::Container& value, Names& names) {
     names.push_back(prefix);
     if (const auto* structure = dynamic_cast<const Mms::Structure*>(&value)) {
         for (std::size_t i = 0; i < structure->GetComponentCount(); ++i) {

@@ -9,6 +9,7 @@
 
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/ComponentVariable.h"
+#include "iec61850/acsi/model/SharedText.h"
 #include "iec61850/scl/DA.h"
 #include "iec61850/scl/ElementType.h"
 #include "mms/user/NamedVariable.h"
@@ -34,7 +35,7 @@ bool IsStructuredAttribute(std::string_view name) {
     return std::find(kStructuredAttributes.begin(), kStructuredAttributes.end(), name) != kStructuredAttributes.end();
 }
 
-std::string ClassNameOf(Mms::MmsObject* object) {
+const char* ClassNameOf(Mms::MmsObject* object) {
     Mms::NamedVariable* variable = NamedVariableOf(object);
     return variable != nullptr && variable->GetValue() != nullptr ? variable->GetValue()->GetClassName() : "";
 }
@@ -59,8 +60,9 @@ DataItem::DataItem(NamedObject* parent, std::string name, Mms::MmsObject* mmsObj
 
 void DataItem::SetDescription(const Scl::Element* description) {
     description_ = description;
-    typeName_ = description != nullptr && description->GetTypeName() != nullptr ? description->GetTypeName() : "";
-    valueClassName_ = ClassNameOf(GetMmsObject());
+    typeName_ =
+        &SharedText(description != nullptr && description->GetTypeName() != nullptr ? description->GetTypeName() : "");
+    valueClassName_ = &SharedText(ClassNameOf(GetMmsObject()));
 }
 
 ModelClass DataItem::GetModelClass() const { return ModelClass::DataItem; }

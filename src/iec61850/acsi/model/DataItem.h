@@ -40,9 +40,9 @@ public:
 
     // The common data class of a data object, the basic type of an attribute ("" without
     // a description).
-    const std::string& GetCdc() const { return typeName_; }
+    const std::string& GetCdc() const { return *typeName_; }
     // The value container's class when the item was made (or described).
-    const std::string& GetValueClassName() const { return valueClassName_; }
+    const std::string& GetValueClassName() const { return *valueClassName_; }
     const Scl::Element* GetDescription() const { return description_; }
     // Takes the element as the description, with its type name and the present class name
     // of the value.
@@ -62,8 +62,9 @@ private:
     // The description that decides the classes of this item's children.
     const Scl::Element* ChildDescriptions() const;
 
-    std::string typeName_;
-    std::string valueClassName_;
+    // Both from small sets that every item repeats: shared (SharedText).
+    const std::string* typeName_;
+    const std::string* valueClassName_;
     const Scl::Element* description_ = nullptr;
 };
 

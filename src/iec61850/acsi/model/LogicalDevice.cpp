@@ -17,10 +17,10 @@ namespace Iec61850::Acsi {
 namespace {
 
 // The domain's variable of that name, filed now when it has none; null when filing fails.
-Mms::NamedVariable* HeldVariable(Mms::Domain& domain, const std::string& name) {
+Mms::NamedVariable* HeldVariable(Mms::Domain& domain, std::string_view name) {
     if (Mms::NamedVariable* held = domain.FindNamedVariable(name)) return held;
-    std::unique_ptr<Mms::NamedVariable> made(new (std::nothrow)
-                                                 Mms::NamedVariable(domain.GetConnection(), name, &domain));
+    std::unique_ptr<Mms::NamedVariable> made(
+        new (std::nothrow) Mms::NamedVariable(domain.GetConnection(), std::string(name), &domain));
     if (made == nullptr || domain.AddObject(made.get()) != System::OkNoError) return nullptr;
     return made.release();
 }
@@ -144,12 +144,13 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
     Mms::Domain* domain = GetDomain();
     if (domain == nullptr) return System::InvalidState;
     Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
-    for (const std::string& name : directoryNames) {
+    for (std::size_t i = 0; i < directoryNames.size(); ++i) {
+        const std::string_view name = directoryNames[i];
         if (name.empty()) continue;  // names nothing
         Mms::NamedVariable* variable = HeldVariable(*domain, name);
         if (variable == nullptr) return System::NoResources;
-        if (name.find('$') == std::string::npos && FindLogicalNode(name) == nullptr) {
-            AddLogicalNode(name, variable);
+        if (name.find('$') == std::string_view::npos && FindLogicalNode(name) == nullptr) {
+            AddLogicalNode(std::string(name), variable);
         }
     }
     return BuildRefusedNodes(domain);

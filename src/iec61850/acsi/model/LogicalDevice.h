@@ -72,7 +72,8 @@ public:
     const std::vector<std::string>& GetOddNodeNames() const { return oddNodeNames_; }
 
     DirectoryState directoryState = DirectoryState::NotAsked;
-    std::list<std::string> directoryNames;
+    // Every name down to the leaves: the names are held once, in one text (NameList).
+    System::NameList directoryNames;
     DirectoryState dataSetDirectoryState = DirectoryState::NotAsked;
     std::list<std::string> dataSetNames;
 

@@ -36,32 +36,69 @@ const NamedObject* FindUpwards(const NamedObject* from, ModelClass wanted) {
 
 NamedObject::NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject)
     : parent_(parent), name_(std::move(name)), mmsObject_(mmsObject) {
-    if (parent_ == nullptr) {
-        reference_ = "@" + name_;
-        return;
-    }
-    server_ = parent_->server_;
-    if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
-        reference_ = parent_->name_ + "/" + name_;
-    } else {
-        reference_ = parent_->reference_ + "." + name_;
-    }
+    if (parent_ != nullptr) server_ = parent_->server_;
 }
 
 NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject)
-    : server_(server), name_(std::move(name)), reference_(name_), mmsObject_(mmsObject) {}
+    : server_(server), name_(std::move(name)), serverRoot_(true), mmsObject_(mmsObject) {}
+
+std::string NamedObject::GetReference() const {
+    std::string text;
+    AppendReference(text);
+    return text;
+}
+
+void NamedObject::AppendReference(std::string& text) const {
+    if (invisible_) {
+        if (parent_ != nullptr) parent_->AppendReference(text);
+        return;
+    }
+    if (parent_ == nullptr) {
+        if (!serverRoot_) text += '@';
+    } else if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
+        text += parent_->name_;
+        text += '/';
+    } else {
+        parent_->AppendReference(text);
+        text += '.';
+    }
+    text += name_;
+}
+
+bool NamedObject::ReferenceIs(std::string_view text) const {
+    if (invisible_) return parent_ != nullptr ? parent_->ReferenceIs(text) : text.empty();
+    if (text.size() < name_.size() || text.substr(text.size() - name_.size()) != name_) return false;
+    text.remove_suffix(name_.size());
+    if (parent_ == nullptr) return serverRoot_ ? text.empty() : text == "@";
+    if (parent_->GetModelClass() == ModelClass::LogicalDevice) {
+        return text.size() == parent_->name_.size() + 1 && text.back() == '/' &&
+               text.substr(0, parent_->name_.size()) == parent_->name_;
+    }
+    if (text.empty() || text.back() != '.') return false;
+    text.remove_suffix(1);
+    return parent_->ReferenceIs(text);
+}
 
 NamedObject::~NamedObject() {
-    childrenIndex_.clear();
+    childrenIndex_.reset();
     children_.clear();
-    childrenByName_.clear();
+    for (NamedObject* child = firstOwned_; child != nullptr;) {
+        NamedObject* const next = child->nextOwned_;
+        delete child;
+        child = next;
+    }
 }
 
 System::ResultCode NamedObject::Build() { return System::OkNoError; }
 
 System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
+    // Owned names are unique, so name order is one order.
+    std::vector<NamedObject*> byName;
+    for (NamedObject* child = firstOwned_; child != nullptr; child = child->nextOwned_) byName.push_back(child);
+    std::sort(byName.begin(), byName.end(),
+              [](const NamedObject* a, const NamedObject* b) { return a->name_ < b->name_; });
     System::ResultCode last = System::OkNoError;
-    for (auto& [name, child] : childrenByName_) {
+    for (NamedObject* child : byName) {
         const System::ResultCode result = child->Bind(hold);
         if (result != System::OkNoError) last = result;
     }
@@ -70,14 +107,20 @@ System::ResultCode NamedObject::Bind(const Mms::ModelHold& hold) {
 
 System::ResultCode NamedObject::CollectByName(std::string_view name, std::list<NamedObject*>& found) {
     // Equal names keep the order they were added in, which is the children's order.
-    const auto [first, last] = childrenIndex_.equal_range(name);
+    if (childrenIndex_ == nullptr) {
+        for (NamedObject* child : children_) {
+            if (child->name_ == name) found.push_back(child);
+        }
+        return System::OkNoError;
+    }
+    const auto [first, last] = childrenIndex_->equal_range(name);
     for (auto at = first; at != last; ++at) found.push_back(at->second);
     return System::OkNoError;
 }
 
 System::ResultCode NamedObject::Find(std::string_view fc, std::string_view reference, NamedObject*& found) {
     found = nullptr;
-    if (reference_ == reference && GetFcName() == fc) {
+    if (ReferenceIs(reference) && GetFcName() == fc) {
         found = this;
         return System::OkNoError;
     }
@@ -202,42 +245,69 @@ System::ResultCode NamedObject::FindAncestor(std::int32_t objectClass, NamedObje
 
 System::ResultCode NamedObject::AdoptChild(std::unique_ptr<NamedObject> child) {
     if (child == nullptr) return System::InvalidArguments;
-    NamedObject* added = child.get();
-    if (!childrenByName_.try_emplace(added->name_, std::move(child)).second) return System::AlreadyExist;
-    children_.push_back(added);
-    childrenIndex_.emplace(added->name_, added);
+    if (FindOwnedChild(child->name_) != nullptr) return System::AlreadyExist;
+    child->ownedByParent_ = true;
+    child->nextOwned_ = firstOwned_;
+    firstOwned_ = child.release();
+    Append(firstOwned_);
     SubtreeChanged();
     return System::OkNoError;
 }
 
 NamedObject* NamedObject::FindOwnedChild(std::string_view name) const {
-    const auto found = childrenByName_.find(name);
-    return found != childrenByName_.end() ? found->second.get() : nullptr;
+    if (childrenIndex_ == nullptr) {
+        for (NamedObject* child : children_) {
+            if (child->ownedByParent_ && child->name_ == name) return child;
+        }
+        return nullptr;
+    }
+    const auto [first, last] = childrenIndex_->equal_range(name);
+    for (auto at = first; at != last; ++at) {
+        if (at->second->ownedByParent_) return at->second;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<NamedObject> NamedObject::ReleaseChild(std::string_view name) {
-    const auto found = childrenByName_.find(name);
-    if (found == childrenByName_.end()) return nullptr;
-    std::unique_ptr<NamedObject> child = std::move(found->second);
-    childrenByName_.erase(found);
+    NamedObject* found = FindOwnedChild(name);
+    if (found == nullptr) return nullptr;
+    for (NamedObject** link = &firstOwned_; *link != nullptr; link = &(*link)->nextOwned_) {
+        if (*link == found) {
+            *link = found->nextOwned_;
+            break;
+        }
+    }
+    std::unique_ptr<NamedObject> child(found);
+    child->nextOwned_ = nullptr;
+    child->ownedByParent_ = false;
     UnlinkChild(child.get());
     return child;
 }
 
 void NamedObject::LinkChild(NamedObject* child) {
     if (child == nullptr) return;
-    children_.push_back(child);
-    childrenIndex_.emplace(child->name_, child);
+    Append(child);
     SubtreeChanged();
 }
 
 void NamedObject::UnlinkChild(const NamedObject* child) {
-    children_.remove(const_cast<NamedObject*>(child));
-    if (child != nullptr) {
-        auto [at, last] = childrenIndex_.equal_range(child->name_);
-        while (at != last) at = at->second == child ? childrenIndex_.erase(at) : std::next(at);
+    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+    if (child != nullptr && childrenIndex_ != nullptr) {
+        auto [at, last] = childrenIndex_->equal_range(child->name_);
+        while (at != last) at = at->second == child ? childrenIndex_->erase(at) : std::next(at);
     }
     SubtreeChanged();
+}
+
+void NamedObject::Append(NamedObject* child) {
+    children_.push_back(child);
+    if (childrenIndex_ != nullptr) {
+        childrenIndex_->emplace(child->name_, child);
+    } else if (children_.size() >= kIndexedFrom) {
+        // In child order, so that equal names keep it.
+        childrenIndex_ = std::make_unique<ChildIndex>();
+        for (NamedObject* each : children_) childrenIndex_->emplace(each->name_, each);
+    }
 }
 
 void NamedObject::SubtreeChanged() {
@@ -253,7 +323,7 @@ void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {
 
 void NamedObject::BecomeInvisible() {
     name_.clear();
-    if (parent_ != nullptr) reference_ = parent_->reference_;
+    invisible_ = true;
 }
 
 }  // namespace Iec61850::Acsi

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "iec61850/acsi/model/ModelClass.h"
 #include "iec61850/acsi/model/ModelLookup.h"
@@ -35,7 +36,7 @@ namespace Iec61850::Acsi {
 class NamedObject {
 public:
     // An object below `parent`, or without a parent ("@" and the name: an association's
-    // data set). The reference is built here once.
+    // data set).
     NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject);
     // A root of the model (a logical device), made by its server: its reference is its name.
     NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject);
@@ -91,14 +92,18 @@ public:
     virtual const std::string& GetMmsComponent() const;
 
     const std::string& GetName() const { return name_; }
-    const std::string& GetReference() const { return reference_; }
+    // Put together from the names up the tree when asked: a device's model has tens of
+    // thousands of objects, and each keeps only its own name.
+    std::string GetReference() const;
+    // Whether the reference is that text, without putting it together.
+    bool ReferenceIs(std::string_view text) const;
     NamedObject* GetParent() const { return parent_; }
     // The server the object belongs to, through the lookups the model needs of it.
     ModelLookup* GetServer() const { return server_; }
     ObjectState GetState() const { return state_; }
     Mms::MmsObject* GetMmsObject() const { return mmsObject_; }
     // Every child, in the order added.
-    const std::list<NamedObject*>& GetChildren() const { return children_; }
+    const std::vector<NamedObject*>& GetChildren() const { return children_; }
 
     // The constraint of the nearest functional-constraint group and the names of the
     // nearest logical node and logical device, from this object up; empty when none.
@@ -145,6 +150,9 @@ public:
     static System::ResultCode BasicTypeFactory(Scl::BasicTypeCode code, std::unique_ptr<Mms::Container>& container);
 
 protected:
+    // Children a walk of `children_` finds quickly enough; more are indexed.
+    static constexpr std::size_t kIndexedFrom = 24;
+
     // Adds this object alone to the tally.
     void CountSelf(ModelTally& tally) const;
     // An object was added below this one or taken away: tells the logical node above, which
@@ -157,19 +165,34 @@ protected:
     void SetServer(ModelLookup* server) { server_ = server; }
 
 private:
+    // Appends to the children and their index (made here once they are many).
+    void Append(NamedObject* child);
+    void AppendReference(std::string& text) const;
+
     NamedObject* parent_ = nullptr;
     ModelLookup* server_ = nullptr;
     std::string name_;
-    std::string reference_;
     ObjectState state_ = ObjectState::NotAsked;
+    // Whether the parent's base owns this object (AdoptChild).
+    bool ownedByParent_ = false;
+    // A root made by its server: its reference is its name (otherwise "@" and the name).
+    bool serverRoot_ = false;
+    // A group: its reference is its node's.
+    bool invisible_ = false;
     Mms::MmsObject* mmsObject_ = nullptr;
-    std::map<std::string, std::unique_ptr<NamedObject>, std::less<>> childrenByName_;
-    std::list<NamedObject*> children_;
-    // Every child by name, whoever owns it, so that a lookup by name does not walk the
-    // children: a group holds tens of thousands of data objects on some devices. Keys view
-    // the children's names, which do not change once an object has a parent (a group hides
-    // its name in its constructor).
-    std::multimap<std::string_view, NamedObject*> childrenIndex_;
+    // Parents are many and mostly small: a child costs a pointer here, and its name is held
+    // only by the child itself. The children this base owns are chained through the
+    // children (`nextOwned_`), newest first, and deleted with this object.
+    std::vector<NamedObject*> children_;
+    NamedObject* firstOwned_ = nullptr;
+    NamedObject* nextOwned_ = nullptr;
+    // Every child by name, whoever owns it, made once the children outnumber what a walk
+    // finds quickly: a group holds tens of thousands of data objects on some devices, and
+    // listings look children up per data name under the model lock on the receive thread.
+    // Keys view the children's names, which do not change once an object has a parent (a
+    // group hides its name in its constructor).
+    using ChildIndex = std::multimap<std::string_view, NamedObject*>;
+    std::unique_ptr<ChildIndex> childrenIndex_;
     // A variable that no domain holds (made without one); null otherwise.
     std::unique_ptr<Mms::NamedVariable> unfiledVariable_;
 };

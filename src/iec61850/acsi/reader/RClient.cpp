@@ -755,7 +755,7 @@ void RClient::StepDevice(Poster& post, LogicalDevice& device) {
                 ++post.advanced;
             } else {
                 device.directoryState = DirectoryState::Asked;
-                const std::string after = device.directoryNames.back();
+                const std::string after(device.directoryNames.back());
                 post.Add([name, after](RClient& c, std::uint32_t& id) {
                     return c.GetLogicalDeviceDirectoryAfter(id, name, AnswerFrom::Device, after);
                 });
