@@ -1,14 +1,18 @@
 // Confirmed GetDataValues against the test device on loopback: one attribute, one whole
 // logical node, and beside them the MMS read of the same attribute's variable through the
-// same association, without the ACSI service around it.
+// same association, without the ACSI service around it, and the TCP round trip that
+// bounds them both.
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 
+#include "TcpPingPong.h"
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ClientApplication.h"
@@ -60,6 +64,25 @@ private:
     std::int32_t serviceError_ = -1;
 };
 
+// Voluntary and involuntary context switches of the whole process (client, device and
+// their threads) per iteration.
+class SwitchCounter {
+public:
+    SwitchCounter() : start_(Now()) {}
+    void Report(benchmark::State& state) const {
+        const auto iterations = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+        state.counters["ctxsw/op"] = static_cast<double>(Now() - start_) / iterations;
+    }
+
+private:
+    static long Now() {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_nvcsw + usage.ru_nivcsw;
+    }
+    long start_;
+};
+
 struct Session {
     Session() { associated = device.Start() == System::OkNoError && Load(); }
     ~Session() {
@@ -109,6 +132,7 @@ void GetDataValues(benchmark::State& state, const char* fc, const char* referenc
         state.SkipWithError("no association or model");
         return;
     }
+    const SwitchCounter switches;
     for (auto _ : state) {
         std::uint32_t id = 0;
         if (session.client.GetDataValues(id, {fc, reference}, AnswerFrom::Device) != System::OkNoError ||
@@ -117,6 +141,7 @@ void GetDataValues(benchmark::State& state, const char* fc, const char* referenc
             return;
         }
     }
+    switches.Report(state);
     state.counters["reads/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -141,6 +166,7 @@ void MmsReadOfTheSameVariable(benchmark::State& state) {
         return;
     }
     TPAppAssociation* association = session.client.GetAssociation();
+    const SwitchCounter switches;
     for (auto _ : state) {
         if (const System::ResultCode result = association->ReadVariableValueAndWait(variable);
             result != System::OkNoError) {
@@ -148,9 +174,29 @@ void MmsReadOfTheSameVariable(benchmark::State& state) {
             return;
         }
     }
+    switches.Report(state);
     state.counters["reads/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(MmsReadOfTheSameVariable)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The floor both reads stand on: 100 octets there and back over loopback TCP between two
+// threads of this program, with nothing of the stack around them.
+void TcpPingPongFloor(benchmark::State& state) {
+    TcpPingPong::Pair pair(100);
+    if (!pair.IsReady()) {
+        state.SkipWithError("no loopback connection");
+        return;
+    }
+    const SwitchCounter switches;
+    for (auto _ : state) {
+        if (!pair.RoundTrip()) {
+            state.SkipWithError("round trip failed");
+            return;
+        }
+    }
+    switches.Report(state);
+}
+BENCHMARK(TcpPingPongFloor)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

@@ -226,6 +226,9 @@ public:
     RequestHandle* GetCurrentRequest() const { return currentRequest_; }
     // Requests sent and not yet answered (for tests).
     std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
+    // Whether a request would be entered at once, without waiting for the peer to answer
+    // one of those outstanding.
+    bool HasRoomForRequest() const { return pendingRequests_.GetCount() < pendingRequests_.GetCapacity(); }
     // The answered request with this invoke id from the done queue, waiting up to
     // timeoutMs (0: not at all); null when none came.
     RequestHandle* TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs);

@@ -7,6 +7,7 @@
 #include "iec61850/acsi/client/AcsiStack.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -167,19 +168,36 @@ TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
 }
 
 // Fifty requests, the association ended in their midst: each is confirmed once.
-void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids) {
+// What fifty requests are: directories, which the association's thread executes, or
+// directories and attribute reads by turns, the reads sent from the posting thread
+// whenever nothing posted before them is still waiting.
+enum class Mix { Directories, DirectoriesAndReads };
+
+void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids, Mix mix = Mix::Directories) {
     for (int i = 0; i < 50; ++i) {
         std::uint32_t id = 0;
-        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
-                  System::OkNoError);
+        if (mix == Mix::DirectoriesAndReads && i % 2 == 1) {
+            ASSERT_EQ(session.client->GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device),
+                      System::OkNoError);
+        } else {
+            ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                      System::OkNoError);
+        }
         ids.push_back(id);
     }
 }
 
-void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint32_t>& ids) {
-    ASSERT_TRUE(session.client->WaitForCount(ids.size()));
+// Associated, with the model read when the mix has reads (their lookups need it).
+void Prepare(DeviceSession& session, Mix mix) {
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    if (mix == Mix::DirectoriesAndReads) session.LoadModel();
+}
+
+// The ids, besides the `before` confirmations that came earlier.
+void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint32_t>& ids, std::size_t before = 0) {
+    ASSERT_TRUE(session.client->WaitForCount(before + ids.size()));
     const auto all = session.client->All();
-    EXPECT_EQ(all.size(), ids.size());
+    EXPECT_EQ(all.size(), before + ids.size());
     // Answered, or ended by the abort (pending or queued: 8; executed after it: the
     // refusal of the send); never left out, never twice (RecordingClient fails on that).
     for (const std::uint32_t id : ids) {
@@ -189,48 +207,98 @@ void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint
 }
 
 TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
-    DeviceSession session;
-    TestDevice::Faults faults;
-    faults.abortAtRequest = 10;
-    session.device.SetFaults(faults);
-    ASSERT_EQ(session.Associate(), System::OkNoError);
-    std::vector<std::uint32_t> ids;
-    {
-        // All are posted before the first reaches the device: one posted after the abort
-        // would take an id that one of these carries (the next association's ids start
-        // again at 1). The association's thread waits in the confirmation of a request
-        // answered from the model, which takes the model lock held here meanwhile.
-        const Mms::ModelHold hold(session.server.get());
-        ASSERT_TRUE(hold.Taken());
-        session.client->lockProbe = session.server.get();
-        std::uint32_t first = 0;
-        ASSERT_EQ(session.client->GetServerDirectory(first, ObjectClassLogicalDevice, AnswerFrom::Model),
-                  System::OkNoError);
-        ids.push_back(first);
-        PostFifty(session, ids);
+    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads}) {
+        SCOPED_TRACE(static_cast<int>(mix));
+        DeviceSession session;
+        Prepare(session, mix);
+        const std::size_t before = session.client->Count();
+        TestDevice::Faults faults;
+        faults.abortAtRequest = 10;
+        session.device.SetFaults(faults);
+        std::vector<std::uint32_t> ids;
+        {
+            // All are posted before the first reaches the device: one posted after the
+            // abort would take an id that one of these carries (the next association's ids
+            // start again at 1). The association's thread waits in the confirmation of a
+            // request answered from the model, which takes the model lock held here
+            // meanwhile; nothing posted behind it is sent before it.
+            const Mms::ModelHold hold(session.server.get());
+            ASSERT_TRUE(hold.Taken());
+            session.client->lockProbe = session.server.get();
+            std::uint32_t first = 0;
+            ASSERT_EQ(session.client->GetServerDirectory(first, ObjectClassLogicalDevice, AnswerFrom::Model),
+                      System::OkNoError);
+            ids.push_back(first);
+            PostFifty(session, ids, mix);
+        }
+        ExpectEachConfirmedOnce(session, ids, before);
+        session.client->lockProbe = nullptr;
+        ASSERT_TRUE(session.client->WaitForAbort());
+        EXPECT_EQ(session.client->Aborts()[0], std::make_pair(0, 1));
+        EXPECT_FALSE(session.client->IsAssociated());
+        const auto all = session.client->All();
+        EXPECT_NE(all.at(ids.back()).result, System::OkNoError);
+        EXPECT_EQ(all.at(ids[1]).result, System::OkNoError);
     }
-    ExpectEachConfirmedOnce(session, ids);
-    session.client->lockProbe = nullptr;
-    ASSERT_TRUE(session.client->WaitForAbort());
-    EXPECT_EQ(session.client->Aborts()[0], std::make_pair(0, 1));
-    EXPECT_FALSE(session.client->IsAssociated());
-    const auto all = session.client->All();
-    EXPECT_NE(all.at(ids.back()).result, System::OkNoError);
-    EXPECT_EQ(all.at(ids[1]).result, System::OkNoError);
 }
 
 TEST(Association, ALocalAbortAmidFiftyRequestsConfirmsEachOnce) {
+    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads}) {
+        SCOPED_TRACE(static_cast<int>(mix));
+        DeviceSession session;
+        Prepare(session, mix);
+        const std::size_t before = session.client->Count();
+        std::vector<std::uint32_t> ids;
+        PostFifty(session, ids, mix);
+        EXPECT_EQ(session.client->GetAssociation()->Abort(), System::OkNoError);
+        ExpectEachConfirmedOnce(session, ids, before);
+        ASSERT_EQ(session.client->Aborts().size(), 1u);
+        EXPECT_EQ(session.client->Aborts()[0], std::make_pair(1, 0));
+        // Nothing of the old association runs on the next one.
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        EXPECT_EQ(session.client->Count(), before + ids.size());
+    }
+}
+
+// A read that the posting thread may send itself: it leaves after what was posted before
+// it, its answer is confirmed on the receive thread, and what never comes to a send (a
+// reference the model does not have) is still confirmed on the association's thread.
+TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations) {
     DeviceSession session;
     ASSERT_EQ(session.Associate(), System::OkNoError);
-    std::vector<std::uint32_t> ids;
-    PostFifty(session, ids);
-    EXPECT_EQ(session.client->GetAssociation()->Abort(), System::OkNoError);
-    ExpectEachConfirmedOnce(session, ids);
-    ASSERT_EQ(session.client->Aborts().size(), 1u);
-    EXPECT_EQ(session.client->Aborts()[0], std::make_pair(1, 0));
-    // Nothing of the old association runs on the next one.
-    ASSERT_EQ(session.Associate(), System::OkNoError);
-    EXPECT_EQ(session.client->Count(), ids.size());
+    session.LoadModel();
+    session.client->lockProbe = session.server.get();
+    TPAppAssociation* association = session.client->GetAssociation();
+    ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetQueuedCount() == 0; }));
+    session.device.ClearRequests();
+    const auto read = [](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device);
+    };
+
+    // Nothing waits: sent from here, confirmed on the receive thread.
+    const Confirmation direct = session.Call(read);
+    EXPECT_EQ(direct.serviceError, 0);
+    ASSERT_EQ(direct.values.size(), 1u);
+    EXPECT_NE(direct.thread, std::this_thread::get_id());
+    const Confirmation missing = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataValues(id, {"MX", "LD0/MMXU1.NoSuch.mag.f"}, AnswerFrom::Device);
+    });
+    EXPECT_EQ(missing.serviceError, 1);
+    EXPECT_NE(missing.thread, std::this_thread::get_id());
+    EXPECT_NE(missing.thread, direct.thread);
+
+    // Behind a directory still queued or executing: the read goes after it.
+    std::uint32_t directory = 0;
+    std::uint32_t behind = 0;
+    ASSERT_EQ(session.client->GetServerDirectory(directory, ObjectClassLogicalDevice, AnswerFrom::Device),
+              System::OkNoError);
+    ASSERT_EQ(read(*session.client, behind), System::OkNoError);
+    EXPECT_EQ(session.client->WaitFor(directory).serviceError, 0);
+    EXPECT_EQ(session.client->WaitFor(behind).serviceError, 0);
+    std::vector<std::int32_t> services;
+    for (const TestDevice::RequestRecord& record : session.device.Requests()) services.push_back(record.service);
+    EXPECT_EQ(services,
+              (std::vector<std::int32_t>{Mms::MmsServiceRead, Mms::MmsServiceGetNameList, Mms::MmsServiceRead}));
 }
 
 TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {

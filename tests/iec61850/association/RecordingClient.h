@@ -11,6 +11,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
@@ -39,6 +40,8 @@ struct Confirmation {
     std::vector<ValueRecord> values;
     std::vector<std::pair<std::string, std::string>> attributes;
     std::size_t definitions = 0;
+    // The thread the confirmation came on.
+    std::thread::id thread;
 };
 
 class RecordingClient : public Iec61850::ClientApplication {
@@ -180,6 +183,7 @@ private:
             EXPECT_TRUE(probe.Taken());
         }
         confirmation.callback = callback;
+        confirmation.thread = std::this_thread::get_id();
         confirmation.result = service.GetResult();
         confirmation.serviceError = service.GetServiceError();
         confirmation.moreFollows = service.GetMoreFollows();

@@ -108,7 +108,9 @@ ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
         Service* service = make(*association_);
         if (service == nullptr) return System::NoResources;
         id = service->GetInvokeId();
-        if (association_->PostRequest(service) != System::OkNoError) refused = service;
+        // Sent from here when it can be (see TPAppAssociation::SubmitRequest); the link's
+        // lock keeps the association alive meanwhile.
+        if (association_->SubmitRequest(service) != System::OkNoError) refused = service;
     }
     // Not taken (the association is ending): confirmed here, as every request is, once
     // the link is let go (the callback may use it).

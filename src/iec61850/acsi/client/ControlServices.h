@@ -56,6 +56,8 @@ public:
     ControlWrite(TPAppAssociation& association, std::string objectReference, const char* structure,
                  std::vector<ValueRecord> records);
     void execute() override;
+    // A control writes its structure its own way: always through the association's thread.
+    Direct SendDirect() override { return Direct::NotSent; }
     void complete() override;
 
     std::string objectReference;

@@ -70,6 +70,23 @@ void GetDataSetValues::execute() {
     Handed(GetAssociation().ReadNamedVariableList(this, list));
 }
 
+Service::Direct GetDataSetValues::SendDirect() {
+    Server* server = GetServer();
+    if (IsLocal() || server == nullptr || !MayHoldModel(*server)) return Direct::NotSent;
+    Mms::NamedVariableList* list = nullptr;
+    {
+        const Mms::ModelHold hold(server, DirectHoldWaitMs);
+        if (!hold.Taken()) return Direct::NotSent;
+        DataSet* named = nullptr;
+        if (GetAssociation().FindDataSet(hold, reference, named) != System::OkNoError) return Direct::NotSent;
+        list = named->GetList();
+        if (list == nullptr) return Direct::NotSent;
+        dataSet = named;
+    }
+    BeginDirect();
+    return SentDirect(GetAssociation().ReadNamedVariableList(this, list));
+}
+
 void GetDataSetValues::complete() {
     ResultFromServiceError();
     if (Server* server = GetServer(); dataSet != nullptr && server != nullptr) {

@@ -28,6 +28,7 @@ class GetDataSetValues : public Service {
 public:
     GetDataSetValues(TPAppAssociation& association, std::string reference, AnswerFrom answerFrom);
     void execute() override;
+    Direct SendDirect() override;
     void complete() override;
 
     std::string reference;

@@ -39,6 +39,25 @@ void GetAllDataValues::execute() {
     Handed(GetAssociation().ReadVariable(this, variable));
 }
 
+Service::Direct GetAllDataValues::SendDirect() {
+    Server* server = GetServer();
+    if (IsLocal() || server == nullptr || !MayHoldModel(*server)) return Direct::NotSent;
+    Mms::Variable* variable = nullptr;
+    {
+        // One hold for the node and its constraint, where execute takes two.
+        const Mms::ModelHold hold(server, DirectHoldWaitMs);
+        if (!hold.Taken()) return Direct::NotSent;
+        LogicalNode* logicalNode = server->FindNode(hold, node);
+        if (logicalNode == nullptr) return Direct::NotSent;
+        NamedObject* object = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
+        variable = VariableOf(object);
+        if (variable == nullptr) return Direct::NotSent;
+        target = object;
+    }
+    BeginDirect();
+    return SentDirect(GetAssociation().ReadVariable(this, variable));
+}
+
 void GetAllDataValues::complete() {
     ResultFromServiceError();
     Confirm([](ClientApplication& client, Service& service) {
@@ -52,21 +71,47 @@ GetDataValues::GetDataValues(TPAppAssociation& association, std::string fc, std:
                              AnswerFrom answerFrom)
     : Service(association, answerFrom), fc(std::move(fc)), reference(std::move(reference)) {}
 
+NamedObject* GetDataValues::ReadTarget(const std::list<NamedObject*>& found) {
+    NamedObject* read = found.front();
+    if (found.size() > 1) {
+        NamedObject* node = nullptr;
+        if (read->FindAncestor(ObjectClassLogicalNode, node) != System::OkNoError) return nullptr;
+        read = node;
+    }
+    return read;
+}
+
 void GetDataValues::execute() {
     Service::execute();
     if (FindReferenced(fc, reference, found) == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
-    NamedObject* read = found.front();
-    if (found.size() > 1) {
-        NamedObject* node = nullptr;
-        if (read->FindAncestor(ObjectClassLogicalNode, node) != System::OkNoError || node == nullptr) {
-            return CompleteWith(System::Error);
-        }
-        read = node;
-    }
+    NamedObject* read = ReadTarget(found);
+    if (read == nullptr) return CompleteWith(System::Error);
     Mms::Variable* variable = VariableOf(read);
     if (variable == nullptr) return CompleteWith(System::InvalidArguments);
     Handed(GetAssociation().ReadVariable(this, variable));
+}
+
+Service::Direct GetDataValues::SendDirect() {
+    Server* server = GetServer();
+    if (IsLocal() || server == nullptr || !MayHoldModel(*server) || reference.find('[') != std::string::npos) {
+        return Direct::NotSent;
+    }
+    Mms::Variable* variable = nullptr;
+    {
+        const Mms::ModelHold hold(server, DirectHoldWaitMs);
+        if (!hold.Taken()) return Direct::NotSent;
+        if (server->ResolveReference(hold, reference, fc, found) == System::OkNoError && !found.empty()) {
+            variable = VariableOf(ReadTarget(found));
+        }
+    }
+    // Whatever does not come to a read is left to execute, which tells it on its thread.
+    if (variable == nullptr) {
+        found.clear();
+        return Direct::NotSent;
+    }
+    BeginDirect();
+    return SentDirect(GetAssociation().ReadVariable(this, variable));
 }
 
 void GetDataValues::complete() {
@@ -87,6 +132,25 @@ SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std:
       reference(std::move(reference)),
       records(std::move(records)) {}
 
+ResultCode SetDataValues::PrepareWrite(const Mms::ModelHold& hold, Server& server) {
+    if (records.empty()) return AppendNamedVariables(found, variables);
+    // The texts go into copies: the model takes them only once the device has.
+    for (const ValueRecord& record : records) {
+        DataItem* item = nullptr;
+        if (const ResultCode resolved = ResolveRecordItem(hold, server, record, item); resolved != System::OkNoError) {
+            return resolved;
+        }
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
+        if (variable == nullptr) return System::InvalidArguments;
+        if (const ResultCode result = staged.Stage(hold, *variable); result != System::OkNoError) return result;
+        if (const ResultCode result = staged.CopyOf(hold, *variable)->FromText(record.value);
+            result != System::OkNoError) {
+            return result;
+        }
+    }
+    return System::OkNoError;
+}
+
 void SetDataValues::execute() {
     Service::execute();
     Server* server = FindReferenced(fc, reference, found);
@@ -96,28 +160,32 @@ void SetDataValues::execute() {
     {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
-        if (!records.empty()) {
-            // The texts go into copies: the model takes them only once the device has.
-            for (const ValueRecord& record : records) {
-                DataItem* item = nullptr;
-                outcome = ResolveRecordItem(hold, *server, record, item);
-                if (outcome != System::OkNoError) break;
-                auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
-                if (variable == nullptr) {
-                    outcome = System::InvalidArguments;
-                    break;
-                }
-                outcome = staged.Stage(hold, *variable);
-                if (outcome != System::OkNoError) break;
-                outcome = staged.CopyOf(hold, *variable)->FromText(record.value);
-                if (outcome != System::OkNoError) break;
-            }
-        } else {
-            outcome = AppendNamedVariables(found, variables);
-        }
+        outcome = PrepareWrite(hold, *server);
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);
-    Handed(GetAssociation().WriteVariables(this, records.empty() ? &variables : &staged.Variables()));
+    Handed(GetAssociation().WriteVariables(this, Written()));
+}
+
+Service::Direct SetDataValues::SendDirect() {
+    Server* server = GetServer();
+    if (IsLocal() || server == nullptr || !MayHoldModel(*server) || reference.find('[') != std::string::npos) {
+        return Direct::NotSent;
+    }
+    ResultCode outcome = System::OkNoError;
+    {
+        const Mms::ModelHold hold(server, DirectHoldWaitMs);
+        if (!hold.Taken()) return Direct::NotSent;
+        if (server->ResolveReference(hold, reference, fc, found) != System::OkNoError || found.empty()) {
+            found.clear();
+            return Direct::NotSent;
+        }
+        outcome = PrepareWrite(hold, *server);
+    }
+    BeginDirect();
+    // A text that does not fit (or an object without a variable) is refused as execute
+    // refuses it, on the association's thread.
+    if (outcome != System::OkNoError) return SentDirect(outcome);
+    return SentDirect(GetAssociation().WriteVariables(this, Written()));
 }
 
 void SetDataValues::complete() {

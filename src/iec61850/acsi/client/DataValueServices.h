@@ -20,6 +20,7 @@ public:
     // An fc of "XX" means none.
     GetAllDataValues(TPAppAssociation& association, std::string node, std::string fc, AnswerFrom answerFrom);
     void execute() override;
+    Direct SendDirect() override;
     void complete() override;
 
     std::string node;
@@ -38,12 +39,17 @@ class GetDataValues : public Service {
 public:
     GetDataValues(TPAppAssociation& association, std::string fc, std::string reference, AnswerFrom answerFrom);
     void execute() override;
+    Direct SendDirect() override;
     void complete() override;
 
     std::string fc;
     std::string reference;
     std::list<NamedObject*> found;
     std::vector<ValueRecord> values;
+
+private:
+    // The object the read goes to: the one found, or the logical node above several.
+    static NamedObject* ReadTarget(const std::list<NamedObject*>& found);
 };
 
 // Writes values: each record's text is taken by a copy of the one object it names (in the
@@ -55,6 +61,7 @@ public:
     SetDataValues(TPAppAssociation& association, std::string fc, std::string reference,
                   std::vector<ValueRecord> records, AnswerFrom answerFrom);
     void execute() override;
+    Direct SendDirect() override;
     void complete() override;
 
     std::string fc;
@@ -65,6 +72,13 @@ public:
     Mms::VariableCollection variables;
     // The records' values until the device confirms them.
     StagedWrite staged;
+
+private:
+    // Under the caller's hold, once found is resolved: the records' copies staged, or the
+    // found objects' variables collected.
+    System::ResultCode PrepareWrite(const Mms::ModelHold& hold, Server& server);
+    // The variables the write sends.
+    Mms::VariableCollection* Written() { return records.empty() ? &variables : &staged.Variables(); }
 };
 
 }  // namespace Iec61850::Acsi

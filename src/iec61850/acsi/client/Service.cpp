@@ -85,6 +85,16 @@ Server* Service::FindReferenced(std::string_view fc, std::string_view reference,
     return server;
 }
 
+bool Service::MayHoldModel(const Server& server) { return !server.IsModelLockedByThisThread(); }
+
+Service::Direct Service::SentDirect(ResultCode requestResult) {
+    if (requestResult == System::OkNoError) return Direct::Sent;
+    // Still this caller's: neither kept nor filed by the service user.
+    SetResult(requestResult);
+    sendFailed_ = true;
+    return Direct::SendFailed;
+}
+
 void Service::Handed(ResultCode requestResult) {
     if (requestResult != System::OkNoError) CompleteWith(requestResult);
 }

@@ -29,9 +29,26 @@ class TPAppAssociation;
 //
 // execute must not touch the service once the MMS service user has taken it: from then
 // on any thread may complete (and so delete) it.
+//
+// A service whose request is one lookup and one send may also be sent straight from the
+// caller's thread (SendDirect, see TPAppAssociation::SubmitRequest): a request then crosses
+// two threads (the caller's and the receive thread) instead of three, and takes the model
+// lock once, on the caller's thread.
 class Service : public Mms::RequestHandle {
 public:
     enum State : std::uint32_t { Constructed = 0, Executing = 1, Completed = 4, Ending = 6 };
+    // What SendDirect did.
+    enum class Direct {
+        // Nothing: the association's thread executes the service as usual (also for
+        // everything that would complete it without a send, so that such callbacks keep
+        // their thread).
+        NotSent,
+        // Handed to the MMS service user: the caller no longer touches it.
+        Sent,
+        // The send failed; the service is still the caller's, with the failure as its
+        // result, and the association's thread completes it with that result.
+        SendFailed,
+    };
     static constexpr std::int32_t NoServiceError = -1;
 
     // Takes its invoke id from the association's MMS connection.
@@ -40,6 +57,12 @@ public:
     ~Service() override;
 
     virtual void execute();
+    // On the caller's thread, with no lock of the caller's held and nothing posted before
+    // it still unexecuted: resolves the request under one hold of the model lock and sends
+    // it. Never completes the service. Base: NotSent.
+    virtual Direct SendDirect() { return Direct::NotSent; }
+    // The send of SendDirect failed: the association's thread completes it with its result.
+    bool SendFailed() const { return sendFailed_; }
     // Base: signal, state Completed, delete.
     virtual void complete();
     virtual void completeSilently();
@@ -72,6 +95,18 @@ public:
     void Handed(System::ResultCode requestResult);
 
 protected:
+    // SendDirect's outcome for what the MMS request operation gave. After Sent the service
+    // must not be touched.
+    Direct SentDirect(System::ResultCode requestResult);
+    // SendDirect's preamble: state Executing (the service is being sent).
+    void BeginDirect() { state_.store(Executing); }
+    // How long SendDirect waits for the model lock. The caller holds its client's link to
+    // the association meanwhile, which a holder of the lock may want: it waits only a moment
+    // and otherwise leaves the service to the association's thread, which waits as long as
+    // it takes.
+    static constexpr std::uint32_t DirectHoldWaitMs = 1;
+    // Whether SendDirect may take the model lock at all: not on a thread that holds it.
+    static bool MayHoldModel(const Server& server);
     // A service made for an indication (a report), which takes no invoke id.
     struct Indication {};
     Service(TPAppAssociation& association, Indication);
@@ -95,6 +130,7 @@ private:
     bool local_ = false;
     std::int32_t serviceError_ = NoServiceError;
     std::uint64_t epoch_ = 0;
+    bool sendFailed_ = false;
 };
 
 }  // namespace Iec61850::Acsi

@@ -25,6 +25,11 @@ void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variabl
 }
 
 void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects) {
+    // The statuses are the model's containers, which the receive thread changes under the
+    // lock while it applies an answer (of another request for the same objects, say, while
+    // a service that was never sent completes on the association's thread).
+    const Mms::ModelHold hold(service.GetServer());
+    if (!hold.Taken()) return;
     std::list<Mms::Variable*> variables;
     for (NamedObject* object : objects) variables.push_back(VariableOf(object));
     WalkAccessErrors(service, variables);

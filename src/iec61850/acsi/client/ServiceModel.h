@@ -22,7 +22,8 @@ class Service;
 
 // The MMS variable a model object is bound to; null for none (or another kind of object).
 Mms::Variable* VariableOf(NamedObject* object);
-// The access status of each object's variable in turn, until one gives a service error.
+// The access status of each object's variable in turn, until one gives a service error;
+// under the model lock, which it takes.
 void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects);
 void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variables);
 // Whether the service's write answer was applied to what it wrote: a write response, wholly

@@ -28,6 +28,11 @@ TPAppAssociation::TPAppAssociation(AcsiLayer* layer) : Mms::MmsUserConnection(la
 
 TPAppAssociation::~TPAppAssociation() {
     Stop();
+    {
+        // A caller sending directly finishes before the chain goes; later ones post.
+        std::lock_guard sending(sendingMutex_);
+        sendsClosed_ = true;
+    }
     // The receive thread below completes services and reads this object: it goes first.
     ReleaseLower();
     EndEpoch();
@@ -187,10 +192,54 @@ Server* TPAppAssociation::GetServer() const {
 ResultCode TPAppAssociation::PostRequest(Service* service) {
     if (service == nullptr) return System::InvalidArguments;
     service->SetEpoch(epoch_.load());
-    return requests_.Put(service);
+    return Enqueue(service);
 }
 
-Service* TPAppAssociation::TakeRequest() { return static_cast<Service*>(requests_.Get(GetTimeout())); }
+ResultCode TPAppAssociation::Enqueue(Service* service) {
+    queuedOrExecuting_.fetch_add(1);
+    const ResultCode result = requests_.Put(service);
+    if (result != System::OkNoError) queuedOrExecuting_.fetch_sub(1);
+    return result;
+}
+
+void TPAppAssociation::Dequeued(Service* service) {
+    if (service != nullptr) queuedOrExecuting_.fetch_sub(1);
+}
+
+ResultCode TPAppAssociation::SubmitRequest(Service* service) {
+    if (service == nullptr) return System::InvalidArguments;
+    // The hop through the association's thread costs a request a wake-up of that thread
+    // (and its model lock take) on top of the round trip; a caller that may send sends
+    // itself. Inside a callback the thread is one of the library's, which must not block
+    // on a send: such requests go through the queue.
+    if (callbacksOnThisThread_ == 0) {
+        std::unique_lock sending(sendingMutex_, std::try_to_lock);
+        // Only while the device allows another request outstanding: waiting for room is the
+        // association's thread's business, never a caller's (it may be the UI's, which
+        // answers the callbacks that make room).
+        if (sending.owns_lock() && !sendsClosed_ && queuedOrExecuting_.load() == 0 && IsAssociated() &&
+            HasRoomForRequest()) {
+            const std::uint64_t epoch = epoch_.load();
+            service->SetEpoch(epoch);
+            switch (service->SendDirect()) {
+                case Service::Direct::Sent: return System::OkNoError;
+                case Service::Direct::SendFailed:
+                    // Completed with its failure on the association's thread, as an execute
+                    // that failed to send would be (with 8 when an abort came meanwhile).
+                    sending.unlock();
+                    return Enqueue(service);
+                case Service::Direct::NotSent: break;
+            }
+        }
+    }
+    return PostRequest(service);
+}
+
+Service* TPAppAssociation::TakeRequest() {
+    auto* service = static_cast<Service*>(requests_.Get(GetTimeout()));
+    Dequeued(service);
+    return service;
+}
 
 ResultCode TPAppAssociation::Run() {
     while (!StopRequested()) {
@@ -198,12 +247,17 @@ ResultCode TPAppAssociation::Run() {
         // its time-out.
         const std::uint32_t tick = std::max<std::uint32_t>(GetTimeout() / 8, 1);
         if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
+            std::lock_guard sending(sendingMutex_);
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
+            } else if (service->SendFailed()) {
+                service->CompleteWith(service->GetResult());
             } else {
                 Execute(service);
             }
+            // Counted down only now: a caller's direct send must not overtake it.
+            Dequeued(service);
         }
         PurgeFailedRequests();
         if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
@@ -236,7 +290,9 @@ void TPAppAssociation::EndEpoch() { epoch_.fetch_add(1); }
 
 void TPAppAssociation::ConfirmQueued(ResultCode result) {
     while (requests_.GetCount() > 0) {
-        if (auto* service = static_cast<Service*>(requests_.Get(1))) service->CompleteWith(result);
+        auto* service = static_cast<Service*>(requests_.Get(1));
+        Dequeued(service);
+        if (service != nullptr) service->CompleteWith(result);
     }
 }
 

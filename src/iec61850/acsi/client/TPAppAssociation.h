@@ -40,6 +40,8 @@ class Service;
 // It also keeps the data sets that exist only for this association ("@name").
 //
 // Threads and what a callback may do there:
+// - A service that can be sent straight away (SubmitRequest) is resolved and sent on the
+//   thread that posted it; all the others are executed on the association's thread.
 // - OnAssociated and OnAssociationFailed run on the thread that called Associate.
 // - A service that completes inside its execute (an answer from the model, a failed
 //   lookup, a request that cannot be sent) calls back on the association's thread.
@@ -119,9 +121,19 @@ public:
     // association's. The queue's refusal (it is full, or the association is ending) leaves
     // it with the caller.
     System::ResultCode PostRequest(Service* service);
+    // As PostRequest, but sends the service from the caller's thread (Service::SendDirect)
+    // when that keeps the order of requests, the threads of callbacks and a caller that never
+    // waits on the device: the association stands, nothing posted before is still waiting
+    // for or in the association's thread, the device allows one more request outstanding,
+    // and the caller is not inside a callback of the library (a receive or association
+    // thread must never wait for room on the socket). Everything else is posted. A direct
+    // send is refused, or fails, as execute's would, and is then completed on the
+    // association's thread; its answer completes it on the receive thread.
+    System::ResultCode SubmitRequest(Service* service);
     // The oldest queued service, waiting up to the time-out; null when none came.
     Service* TakeRequest();
-    std::uint32_t GetQueuedCount() const { return requests_.GetCount(); }
+    // Services posted and not yet done with by the association's thread.
+    std::uint32_t GetQueuedCount() const { return queuedOrExecuting_.load(); }
     // The MMS conclude with the release service pending on it.
     System::ResultCode ConcludeFor(Service& release);
     // Closes the chain and resets it from the top; 0.
@@ -193,6 +205,20 @@ private:
     void HandleAbort(bool local);
     void TakeInReports();
     bool IsAbandoned() const;
+    // Files the service without touching its epoch (it keeps the one it was sent in).
+    System::ResultCode Enqueue(Service* service);
+    // A service the association's thread took from its queue is done with.
+    void Dequeued(Service* service);
+
+    // Marks the thread as calling back into a client (of any association) for its scope:
+    // what such a callback posts goes through the association's thread.
+    struct CallbackScope {
+        CallbackScope() { ++callbacksOnThisThread_; }
+        ~CallbackScope() { --callbacksOnThisThread_; }
+        CallbackScope(const CallbackScope&) = delete;
+        CallbackScope& operator=(const CallbackScope&) = delete;
+    };
+    inline static thread_local std::uint32_t callbacksOnThisThread_ = 0;
 
     std::atomic<AssociationProfile*> profile_{nullptr};
     std::uint32_t userValue_ = 0;
@@ -203,6 +229,15 @@ private:
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
     EnabledReportBlocks enabledReportBlocks_;
+    // Request operations of the MMS service user run one at a time: the association's
+    // thread holds this while it executes a service, a caller while it sends one directly
+    // (taken with try_lock only, so a caller never waits for the association's thread).
+    std::mutex sendingMutex_;
+    // Set under sendingMutex_ when the chain goes: no caller sends any more.
+    bool sendsClosed_ = false;
+    // Services posted and not yet done with by the association's thread: while any is, a
+    // caller's request is posted behind them, so that requests leave in the order posted.
+    std::atomic<std::uint32_t> queuedOrExecuting_{0};
     std::mutex executingMutex_;
     Service* executing_ = nullptr;
     std::vector<Service*> deferred_;
@@ -219,7 +254,9 @@ private:
 template <typename Fn>
 void TPAppAssociation::WithClient(Fn fn) {
     std::lock_guard lock(clientMutex_);
-    if (client_ != nullptr) fn(*client_);
+    if (client_ == nullptr) return;
+    const CallbackScope scope;
+    fn(*client_);
 }
 
 }  // namespace Iec61850::Acsi
