@@ -306,15 +306,17 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
 
 // An export cut short by the association's end: the progress goes, the count is back at 0
 // and the next Create ICD, on a new association, writes its file. A release asked for while
-// the reads are outstanding ends the export at once, though their answers still come.
+// the reads are outstanding ends the export at once, though their answers still come; on a
+// link that stalls meanwhile the release ends with the abort, which alone is shown.
 TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
-    enum class End { DeviceAborts, UserDisconnects };
+    enum class End { DeviceAborts, UserDisconnects, LinkStallsDuringRelease };
     struct Case {
         const char* what;
         End end;
     };
     for (const Case& c :
-         {Case{"the device aborts", End::DeviceAborts}, Case{"the user disconnects", End::UserDisconnects}}) {
+         {Case{"the device aborts", End::DeviceAborts}, Case{"the user disconnects", End::UserDisconnects},
+          Case{"the link stalls during the release", End::LinkStallsDuringRelease}}) {
         SCOPED_TRACE(c.what);
         DialogSession session;
         TempFolder folder;
@@ -329,9 +331,13 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
                 // Two reads answered, then an abort instead of the third answer.
                 faults.delayedMs[kRead] = 20;
                 faults.abortAtRequest = 3;
-            } else {
+            } else if (c.end == End::UserDisconnects) {
                 // Every read is answered, late: the link lives, the release waits behind them.
                 faults.delayedMs[kRead] = 20;
+            } else {
+                // The reads stay unanswered and nothing else comes: the time-out ends them all,
+                // the release queued behind them too, and aborts.
+                faults.dropped = {kRead};
             }
             if (c.end != End::UserDisconnects) UiTest::OnNextModal(Box(&aborted));
             NoFurtherWindow();

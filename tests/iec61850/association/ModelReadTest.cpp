@@ -24,6 +24,7 @@
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/NamedVariable.h"
 #include "support/WireCheck.h"
+#include "system/Polling.h"
 
 namespace ModelReadTest {
 namespace {
@@ -192,6 +193,10 @@ TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
     cases[2].faults.droppedNodeTypes = 1;
     cases[3] = {"type times out twice", {}, 2, true};
     cases[3].faults.droppedNodeTypes = 2;
+    // A device that leaves only these unanswered and says nothing else for the time-out
+    // would be taken for a pulled cable: its own reports show it lives.
+    cases[2].faults.reportEveryMs = 500;
+    cases[3].faults.reportEveryMs = 500;
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -339,6 +344,20 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         const ReadOutcome outcome = ReadWith(faults);
         EXPECT_EQ(outcome.result, ModelReader::ResultLost);
         EXPECT_LT(outcome.read, outcome.objects);
+    }
+    {
+        // A pulled cable mid-read: what was posted ends with the time-out and the association
+        // is aborted from this side, which the reader tells apart from a lost one.
+        Faults faults;
+        faults.stallAfterRequest = 6;
+        const ReadOutcome outcome = ReadWith(faults, [](ReadingSession& session) {
+            EXPECT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+            EXPECT_TRUE(session.client->GetAssociation()->EndedStalled());
+        });
+        EXPECT_EQ(outcome.result, ModelReader::ResultNoAnswer);
+        EXPECT_LT(outcome.read, outcome.objects);
+        EXPECT_TRUE(std::any_of(outcome.seen.begin(), outcome.seen.end(),
+                                [](const Seen& seen) { return seen.callback == "Abort"; }));
     }
     {
         // Without an association a step decides nothing: no service counts as one the

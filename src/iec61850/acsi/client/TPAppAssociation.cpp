@@ -68,6 +68,8 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         std::lock_guard lock(attemptMutex_);
         if (GetState() == StateIdle && !associating_.load()) {
             associating_.store(true);
+            stalled_.store(false);
+            endedStalled_.store(false);
             abandoned_ = false;
             abortedWhileAssociating_.store(false);
             began = true;
@@ -201,14 +203,34 @@ ResultCode TPAppAssociation::Run() {
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
+            } else if (stalled_.load()) {
+                // Nothing more goes out on a link that is being given up.
+                service->CompleteWith(System::Timeout);
             } else {
                 Execute(service);
             }
         }
         PurgeFailedRequests();
-        if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
+        if (!FileStalledRequests(GetTimeout())) FileOverdueRequests(GetTimeout());
+        if (stalled_.exchange(false)) EndStalled();
+        // What a send filed on the way (overdue, stalled) is completed here too.
+        CompleteAnswered();
     }
     return System::OkNoError;
+}
+
+void TPAppAssociation::OnLinkStalled() {
+    // Noted at once, so that what the pending requests' confirmations set off knows why.
+    endedStalled_.store(true);
+    stalled_.store(true);
+}
+
+void TPAppAssociation::EndStalled() {
+    // Posted before the stall: no answer would come for it either.
+    EndEpoch();
+    ConfirmQueued(System::Timeout);
+    CompleteAnswered();
+    if (GetState() != StateIdle) Abort();
 }
 
 void TPAppAssociation::OnStopRequested() {

@@ -48,7 +48,7 @@ std::int32_t ModelReader::Run() {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
         // pass for a model that is read.
-        if (!client_.IsAssociated()) return ResultLost;
+        if (!client_.IsAssociated()) return Ended(*association);
         System::ResultCode lock = System::OkNoError;
         if (client_.IsModelRead(lock)) {
             const std::int32_t result = ReadResult();
@@ -69,7 +69,7 @@ std::int32_t ModelReader::Run() {
             continue;
         }
         busy = false;
-        if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
+        if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : Ended(*association);
         ++steps_;
         ModelProgress progress;
         if (hook_ && Count(progress)) hook_(progress);
@@ -81,6 +81,11 @@ std::int32_t ModelReader::Run() {
             return ResultNoAnswer;
         }
     }
+}
+
+std::int32_t ModelReader::Ended(const TPAppAssociation& association) {
+    // A link that stalled was aborted because the device answered nothing.
+    return association.EndedStalled() ? ResultNoAnswer : ResultLost;
 }
 
 void ModelReader::Stop() {
