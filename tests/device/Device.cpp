@@ -149,12 +149,22 @@ void Device::Stop() {
 
 void Device::RunTimer() {
     std::unique_lock lock(mutex_);
+    auto reportedAlive = std::chrono::steady_clock::now();
     while (!stopping_) {
         auto next = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        const int reportEveryMs = faults_.reportEveryMs;
         lock.unlock();
         {
             ModelScope hold(vmd_);
             const auto now = std::chrono::steady_clock::now();
+            if (reportEveryMs > 0) {
+                const auto every = std::chrono::milliseconds(reportEveryMs);
+                if (now - reportedAlive >= every) {
+                    reportedAlive = now;
+                    for (DeviceConnection* user : chains_) ReportControl::SendBare(*user, "alive");
+                }
+                next = std::min(next, reportedAlive + every);
+            }
             for (const auto& report : reports_) {
                 report->RunDue(now);
                 next = std::min(next, report->NextDue());
@@ -183,9 +193,19 @@ void Device::Pause(int milliseconds) {
     wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_; });
 }
 
+void Device::Stall() {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return stopping_ || faults_.stallAfterRequest == 0; });
+}
+
 void Device::SetFaults(const Faults& faults) {
-    std::lock_guard lock(mutex_);
-    faults_ = faults;
+    {
+        std::lock_guard lock(mutex_);
+        faults_ = faults;
+        timerWoken_ = true;
+    }
+    // A stalled link may be let go, and the timer takes the new reports at once.
+    wake_.notify_all();
 }
 
 Faults Device::GetFaults() const {

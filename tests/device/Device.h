@@ -116,6 +116,8 @@ public:
     int NextAssociationNumber();
     // Waits the time, or less when the device stops.
     void Pause(int milliseconds);
+    // Waits while the faults stall the link and the device runs.
+    void Stall();
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);

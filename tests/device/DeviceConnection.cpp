@@ -91,6 +91,11 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     if (mms == nullptr) return System::NotConnected;
 
     if (faults.abortAtRequest > 0 && ++requests_ >= faults.abortAtRequest) return Abort();
+    if (faults.stallAfterRequest > 0 && ++stallCount_ >= faults.stallAfterRequest) {
+        // This receive thread reads nothing more: the link stands still until let go.
+        device_.Stall();
+        return System::OkNoError;
+    }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);

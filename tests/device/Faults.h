@@ -72,6 +72,15 @@ struct Faults {
         bool overflowBufferNow = false;
     };
     ReportBuffering reportBuffering;
+    // Faults of the link itself.
+    // From the association's Nth confirmed request on (0: never) the device stops reading
+    // and answering without closing anything, as behind a pulled cable: no FIN, no RST,
+    // until the faults change or the device stops.
+    int stallAfterRequest = 0;
+    // Every so many milliseconds (0: never) each association gets a report no block of the
+    // client names, as from a device that reports on its own: a quiet link still shows that
+    // it lives, so requests the device leaves unanswered time out one by one.
+    int reportEveryMs = 0;
 };
 
 // One confirmed request as the device received it.

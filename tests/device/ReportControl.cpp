@@ -362,6 +362,13 @@ void ReportControl::SendBuffered() {
     }
 }
 
+void ReportControl::SendBare(DeviceConnection& to, const std::string& rptId) {
+    Mms::CoderValue<Mms::MmsAccessResultList> results(Mms::MmsAccessResultListType);
+    AppendValue(*results, Leaf("", Mms::MmsTypeVisibleString, -129), rptId);
+    AppendValue(*results, Leaf("", Mms::MmsTypeBitString, 10), std::string(10, '0'));
+    to.SendListReport("RPT", *results);
+}
+
 void ReportControl::Send(const ReportEntry& entry) {
     const std::string options = AttributeText("OptFlds");
     const auto option = [&options](int bit) {

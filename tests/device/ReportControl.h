@@ -45,6 +45,8 @@ public:
     static constexpr std::int32_t ObjectValueInvalid = 11;
 
     ReportControl(Device& device, Mms::VMD& vmd, Mms::Domain& domain, const ReportSpec& spec);
+    // A report of the RptID alone (no data set, no options) to the association.
+    static void SendBare(DeviceConnection& to, const std::string& rptId);
 
     // "LD0/LLN0$BR$brcb01".
     const std::string& Reference() const { return reference_; }

@@ -145,7 +145,9 @@ std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
     ClearSelectionMaps();
     ClearReportSequence();
     const std::int32_t error = service != nullptr ? service->GetServiceError() : 0;
-    if (error == 0) {
+    if (error != 0 && service->EndedWithTheAssociation()) {
+        // The abort that ended the association is told on its own: one box for one end.
+    } else if (error == 0) {
         NotifyMainWindow(WM_QX_RELEASE_RESULT, 0, 0);
     } else {
         const std::string text = ServiceErrorText(error);

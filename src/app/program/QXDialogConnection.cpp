@@ -78,6 +78,9 @@ bool QXDialog::Connect(const std::string& address, bool reload) {
 // Forwards the release to the session, which stops a model load under way first.
 void QXDialog::OnDisconnect() {
     if (client_ != nullptr && state_ != StateDisconnected) {
+        // An export under way ends here: answers that still come before the release must
+        // not lead on to its windows.
+        ResetIcdExport();
         session_.Disconnect();
         readSelection_.Clear();
     }

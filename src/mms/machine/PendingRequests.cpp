@@ -28,10 +28,16 @@ std::uint32_t PendingRequests::GetCount() const {
 }
 
 System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
+    const auto wait = std::chrono::milliseconds(timeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     std::unique_lock lock(mutex_);
-    const bool room =
-        roomMade_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return entries_.size() < capacity_; });
-    if (!room) return System::Timeout;
+    while (entries_.size() >= capacity_) {
+        // A table full of requests whose answers are overdue makes room only when someone
+        // files them: the caller, once it is told.
+        const auto wakeAt = entries_.empty() ? deadline : std::min(deadline, entries_.front().since + wait);
+        if (std::chrono::steady_clock::now() >= wakeAt) return System::Timeout;
+        roomMade_.wait_until(lock, wakeAt);
+    }
     entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
     return System::OkNoError;
 }
@@ -59,6 +65,13 @@ bool PendingRequests::Take(const RequestHandle* request) {
         entries_.erase(found);
     }
     roomMade_.notify_one();
+    return true;
+}
+
+bool PendingRequests::OldestEntered(std::chrono::steady_clock::time_point& since) const {
+    std::lock_guard lock(mutex_);
+    if (entries_.empty()) return false;
+    since = entries_.front().since;
     return true;
 }
 

@@ -44,13 +44,17 @@ public:
     std::uint32_t GetCount() const;
 
     // Appends the request, waiting up to timeoutMs (0: not at all) while the table is
-    // full: OkNoError, or Timeout when no room came (the request stays the caller's).
+    // full: OkNoError, or Timeout when no room came (the request stays the caller's). The
+    // wait also ends, with Timeout, once the oldest request has waited timeoutMs for its
+    // answer: the caller files what is overdue (which makes room) and asks again.
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
 
     // Takes out the oldest request with this invoke id: false when there is none.
     bool TakeById(std::uint32_t invokeId, Entry& entry);
     // Takes out this very request: false when it is not there.
     bool Take(const RequestHandle* request);
+    // When the oldest request was entered: false when the table is empty.
+    bool OldestEntered(std::chrono::steady_clock::time_point& since) const;
     // Takes out the oldest request: false when the table is empty.
     bool TakeOldest(Entry& entry);
     // Takes out the conclude request: false when none is pending.

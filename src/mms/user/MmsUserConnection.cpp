@@ -45,6 +45,7 @@ MmsConnection* MmsUserConnection::GetMmsConnection() {
 // ---- Connection ----
 
 ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
+    if (frame != nullptr) lastReceived_.store(std::chrono::steady_clock::now().time_since_epoch().count());
     if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
     if (event == MmsConnection::EventPeerAbort) return OnAbortIndication(frame);
     auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
@@ -175,6 +176,21 @@ std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
         FileAnswered(entry.request);
     }
     return overdue.size();
+}
+
+bool MmsUserConnection::FileStalledRequests(std::uint32_t ageMs) {
+    const auto now = std::chrono::steady_clock::now();
+    const auto age = std::chrono::milliseconds(ageMs);
+    std::chrono::steady_clock::time_point since;
+    if (!pendingRequests_.OldestEntered(since) || now - since < age) return false;
+    // The time-out counts from the last thing received, not from each request: a device
+    // whose answers (to any request) or reports keep coming is slow, not gone.
+    const std::chrono::steady_clock::time_point received{std::chrono::steady_clock::duration(lastReceived_.load())};
+    if (now - received < age) return false;
+    // Told first, so that whoever completes what is filed knows why it failed.
+    OnLinkStalled();
+    FileAllPending(System::Timeout);
+    return true;
 }
 
 bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }

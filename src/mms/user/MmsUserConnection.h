@@ -222,6 +222,11 @@ public:
     // conclude excepted): its answer, should it come, then finds no request and is dropped.
     // The number filed.
     std::size_t FileOverdueRequests(std::uint32_t ageMs);
+    // A stalled link: the oldest pending request was sent more than ageMs ago and nothing at
+    // all has been received for as long. Then OnLinkStalled is called and every pending
+    // request, the conclude included, filed with Timeout at once (no answer is coming for
+    // any of them); true. False, and nothing filed, otherwise.
+    bool FileStalledRequests(std::uint32_t ageMs);
     // The request the last request operation made current (for tests).
     RequestHandle* GetCurrentRequest() const { return currentRequest_; }
     // Requests sent and not yet answered (for tests).
@@ -355,6 +360,9 @@ protected:
     void FileAnswered(RequestHandle* request);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
+    // FileStalledRequests found the link stalled and files everything next: the owner ends
+    // the association (the base does nothing). It may be called on any thread that sends.
+    virtual void OnLinkStalled() {}
 
 private:
     // Queues the request as current and sends it through send(request); on a failure the
@@ -363,6 +371,9 @@ private:
     System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target, std::int32_t kind,
                               Send send);
     System::ResultCode RequireAssociated();
+    // Enters the request in the pending table, filing what is overdue (or, on a stalled
+    // link, everything) when that is what keeps it full: OkNoError or Timeout.
+    System::ResultCode PutPending(RequestHandle* request, std::int32_t service);
     // Takes a request back off the pending table after a failure: true when it was
     // still there (then the failure stands), false when an answer or an abort has
     // filed it meanwhile (then the request operation has succeeded after all).
@@ -396,6 +407,8 @@ private:
     AnswerSpin answerSpin_;
     RequestHandle* currentRequest_ = nullptr;
     std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
+    // When the last PDU of any kind arrived (steady clock ticks).
+    std::atomic<std::int64_t> lastReceived_{0};
     // Plain requests that are pending or filed and not yet collected.
     mutable std::mutex outstandingMutex_;
     std::unordered_set<const RequestHandle*> outstandingOwn_;

@@ -61,6 +61,16 @@ ResultCode BuildDataList(const VariableCollection& variables, MmsDataList& data)
 
 }  // namespace
 
+ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t service) {
+    for (;;) {
+        const ResultCode result = pendingRequests_.Put(request, service, GetTimeout());
+        if (result != System::Timeout) return result;
+        // The table is full and its oldest is overdue: a stalled link ends everything (this
+        // request too), a live one makes room by filing what is overdue.
+        if (FileStalledRequests(GetTimeout()) || FileOverdueRequests(GetTimeout()) == 0) return result;
+    }
+}
+
 template <typename Send>
 ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int32_t service, void* target,
                                      std::int32_t kind, Send send) {
@@ -76,7 +86,7 @@ ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int3
         outstandingOwn_.insert(request);
     }
     // The request is pending before its PDU leaves, so its answer always finds it.
-    ResultCode result = pendingRequests_.Put(request, service, GetTimeout());
+    ResultCode result = PutPending(request, service);
     if (result == System::OkNoError) {
         currentRequest_ = request;
         result = send(*request);
@@ -244,7 +254,7 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
         const std::optional<std::string> continueAfter(std::string(names.back()));
         request->SetResult(System::NotCompleted);
         request->SetMoreFollows(false);
-        ResultCode result = pendingRequests_.Put(request, MmsServiceGetNameList, GetTimeout());
+        ResultCode result = PutPending(request, MmsServiceGetNameList);
         if (result == System::OkNoError) {
             result = mms->SendGetNameListRequest(*request, objectClass, static_cast<MmsObjectScopeChoice>(scope),
                                                  domain, continueAfter);

@@ -305,44 +305,65 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
 }
 
 // An export cut short by the association's end: the progress goes, the count is back at 0
-// and the next Create ICD, on a new association, writes its file.
+// and the next Create ICD, on a new association, writes its file. A release asked for while
+// the reads are outstanding ends the export at once, though their answers still come; on a
+// link that stalls meanwhile the release ends with the abort, which alone is shown.
 TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
+    enum class End { DeviceAborts, UserDisconnects, LinkStallsDuringRelease };
     struct Case {
         const char* what;
-        bool release;
+        End end;
     };
-    for (const Case& c : {Case{"the device aborts", false}, Case{"the user disconnects", true}}) {
+    for (const Case& c :
+         {Case{"the device aborts", End::DeviceAborts}, Case{"the user disconnects", End::UserDisconnects},
+          Case{"the link stalls during the release", End::LinkStallsDuringRelease}}) {
         SCOPED_TRACE(c.what);
         DialogSession session;
         TempFolder folder;
         const std::string path = folder.File("after.icd");
+        const bool release = c.end != End::DeviceAborts;
         session.Run([&](QWidget* window) {
             Connect(session, window);
+            const std::vector<std::string> expected = ReadsExpected(*session.dialog->GetServer());
             TestDevice::Faults faults;
             UiTest::MessageBoxSeen aborted;
-            if (c.release) {
-                faults.dropped = {kRead};  // the reads stay unanswered
-            } else {
+            if (c.end == End::DeviceAborts) {
                 // Two reads answered, then an abort instead of the third answer.
                 faults.delayedMs[kRead] = 20;
                 faults.abortAtRequest = 3;
-                UiTest::OnNextModal(Box(&aborted));
+            } else if (c.end == End::UserDisconnects) {
+                // Every read is answered, late: the link lives, the release waits behind them.
+                faults.delayedMs[kRead] = 20;
+            } else {
+                // The reads stay unanswered and nothing else comes: the time-out ends them all,
+                // the release queued behind them too, and aborts.
+                faults.dropped = {kRead};
             }
+            if (c.end != End::UserDisconnects) UiTest::OnNextModal(Box(&aborted));
+            NoFurtherWindow();
             session.device.SetFaults(faults);
             session.device.ClearRequests();
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
-            if (c.release) {
+            if (release) {
                 ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= 2; }));
                 UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
             }
             ASSERT_TRUE(WaitUntil([&] {
-                return (c.release || aborted.seen) && session.dialog->GetState() == 0 &&
+                return (c.end == End::UserDisconnects || aborted.seen) && session.dialog->GetState() == 0 &&
                        !session.dialog->IsIcdExportRunning();
             }));
-            if (!c.release) {
+            if (c.end != End::UserDisconnects) {
                 EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
             }
+            if (c.end == End::UserDisconnects) {
+                // Every read went out and was answered before the conclude: their answers came
+                // after the release was asked for and led nowhere.
+                EXPECT_EQ(ReadsLogged(session.device), expected);
+            }
+            // The release told nothing more: no second box.
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
             EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             App::QXClient& client = *session.dialog->GetClient();
             client.GetPendingLock().Wait(0);

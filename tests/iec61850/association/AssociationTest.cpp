@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <string>
 #include <thread>
@@ -299,6 +300,72 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     for (const TestDevice::RequestRecord& record : session.device.Requests()) services.push_back(record.service);
     EXPECT_EQ(services,
               (std::vector<std::int32_t>{Mms::MmsServiceRead, Mms::MmsServiceGetNameList, Mms::MmsServiceRead}));
+}
+
+// A pulled cable: the device stops reading and answering without closing. Once the oldest
+// request's time-out passes with nothing received for as long, every request pending or
+// queued ends with the time-out at once (each once), the association is aborted, and the
+// next request is refused without being sent. A device that answers late but keeps
+// answering is slow, not gone: its overdue requests time out one by one, and it stays.
+TEST(Association, AStalledLinkEndsEveryRequestWithTheTimeOutAndAbortsASlowOneStays) {
+    {
+        SCOPED_TRACE("stalled");
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "1000");
+        TestDevice::Faults faults;
+        faults.stallAfterRequest = 3;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        std::vector<std::uint32_t> ids;
+        PostFifty(session, ids);
+        ExpectEachConfirmedOnce(session, ids);
+        const auto all = session.client->All();
+        EXPECT_EQ(all.at(ids[0]).result, System::OkNoError);
+        EXPECT_EQ(all.at(ids[1]).result, System::OkNoError);
+        for (std::size_t i = 2; i < ids.size(); ++i) EXPECT_EQ(all.at(ids[i]).result, System::Timeout) << ids[i];
+        ASSERT_TRUE(session.client->WaitForAbort());
+        EXPECT_EQ(session.client->Aborts()[0], std::make_pair(1, 0));
+        EXPECT_FALSE(session.client->IsAssociated());
+        EXPECT_TRUE(session.client->GetAssociation()->EndedStalled());
+
+        session.client->StartOver();
+        std::uint32_t id = 0;
+        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                  System::OkNoError);
+        EXPECT_EQ(session.client->WaitFor(id).result, System::NotConnected);
+        session.device.SetFaults({});
+    }
+    {
+        SCOPED_TRACE("slow");
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "1000");
+        TestDevice::Faults faults;
+        // Ten requests pending at a time, one answer each 150 ms: the later ones wait longer
+        // than the time-out, while something arrives far more often.
+        faults.delayedMs[Mms::MmsServiceGetNameList] = 150;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        std::vector<std::uint32_t> ids;
+        for (int i = 0; i < 16; ++i) {
+            std::uint32_t id = 0;
+            ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                      System::OkNoError);
+            ids.push_back(id);
+        }
+        ExpectEachConfirmedOnce(session, ids);
+        const auto all = session.client->All();
+        EXPECT_EQ(all.at(ids.front()).result, System::OkNoError);
+        EXPECT_TRUE(std::any_of(ids.begin(), ids.end(),
+                                [&](std::uint32_t id) { return all.at(id).result == System::Timeout; }));
+        EXPECT_TRUE(session.client->Aborts().empty());
+        EXPECT_TRUE(session.client->IsAssociated());
+        EXPECT_FALSE(session.client->GetAssociation()->EndedStalled());
+        session.device.SetFaults({});
+        std::uint32_t id = 0;
+        ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                  System::OkNoError);
+        EXPECT_EQ(session.client->WaitFor(id).result, System::OkNoError);
+    }
 }
 
 TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {

@@ -218,6 +218,10 @@ TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
     cases[2].faults.droppedNodeTypes = 1;
     cases[3] = {"type times out twice", {}, 2, true};
     cases[3].faults.droppedNodeTypes = 2;
+    // A device that leaves only these unanswered and says nothing else for the time-out
+    // would be taken for a pulled cable: its own reports show it lives.
+    cases[2].faults.reportEveryMs = 500;
+    cases[3].faults.reportEveryMs = 500;
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -364,6 +368,23 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         faults.abortAtRequest = 6;
         const ReadOutcome outcome = ReadWith(faults);
         EXPECT_EQ(outcome.result, ModelReader::ResultLost);
+        EXPECT_LT(outcome.read, outcome.objects);
+    }
+    {
+        // A pulled cable mid-read: what was posted ends with the time-out and the association
+        // is aborted from this side, which the reader tells apart from a lost one.
+        Faults faults;
+        faults.stallAfterRequest = 6;
+        const ReadOutcome outcome = ReadWith(faults, [](ReadingSession& session) {
+            // The reader may have given up on its own wait first.
+            EXPECT_TRUE(TestSupport::Eventually([&] {
+                const std::vector<Seen> seen = session.client->Confirmations();
+                return std::any_of(seen.begin(), seen.end(), [](const Seen& one) { return one.callback == "Abort"; });
+            }));
+            EXPECT_FALSE(session.client->IsAssociated());
+            EXPECT_TRUE(session.client->GetAssociation()->EndedStalled());
+        });
+        EXPECT_EQ(outcome.result, ModelReader::ResultNoAnswer);
         EXPECT_LT(outcome.read, outcome.objects);
     }
     {

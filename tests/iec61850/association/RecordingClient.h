@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
@@ -70,6 +71,12 @@ public:
     std::map<std::uint32_t, Confirmation> All() const {
         std::lock_guard lock(mutex_);
         return confirmed_;
+    }
+    // Invoke ids count from 1 again after an abort: what came so far is set aside, and the
+    // second-confirmation check starts over.
+    std::map<std::uint32_t, Confirmation> StartOver() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(confirmed_, {});
     }
     std::vector<std::int32_t> FailedReasons() const {
         std::lock_guard lock(mutex_);

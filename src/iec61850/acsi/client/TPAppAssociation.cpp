@@ -73,6 +73,8 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         std::lock_guard lock(attemptMutex_);
         if (GetState() == StateIdle && !associating_.load()) {
             associating_.store(true);
+            stalled_.store(false);
+            endedStalled_.store(false);
             abandoned_ = false;
             abortedWhileAssociating_.store(false);
             began = true;
@@ -218,7 +220,7 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
         // association's thread's business, never a caller's (it may be the UI's, which
         // answers the callbacks that make room).
         if (sending.owns_lock() && !sendsClosed_ && queuedOrExecuting_.load() == 0 && IsAssociated() &&
-            HasRoomForRequest()) {
+            !endedStalled_.load() && HasRoomForRequest()) {
             const std::uint64_t epoch = epoch_.load();
             service->SetEpoch(epoch);
             switch (service->SendDirect()) {
@@ -253,6 +255,9 @@ ResultCode TPAppAssociation::Run() {
                 service->CompleteWith(System::Aborted);
             } else if (service->SendFailed()) {
                 service->CompleteWith(service->GetResult());
+            } else if (stalled_.load()) {
+                // Nothing more goes out on a link that is being given up.
+                service->CompleteWith(System::Timeout);
             } else {
                 Execute(service);
             }
@@ -260,9 +265,26 @@ ResultCode TPAppAssociation::Run() {
             Dequeued(service);
         }
         PurgeFailedRequests();
-        if (FileOverdueRequests(GetTimeout()) > 0) CompleteAnswered();
+        if (!FileStalledRequests(GetTimeout())) FileOverdueRequests(GetTimeout());
+        if (stalled_.exchange(false)) EndStalled();
+        // What a send filed on the way (overdue, stalled) is completed here too.
+        CompleteAnswered();
     }
     return System::OkNoError;
+}
+
+void TPAppAssociation::OnLinkStalled() {
+    // Noted at once, so that what the pending requests' confirmations set off knows why.
+    endedStalled_.store(true);
+    stalled_.store(true);
+}
+
+void TPAppAssociation::EndStalled() {
+    // Posted before the stall: no answer would come for it either.
+    EndEpoch();
+    ConfirmQueued(System::Timeout);
+    CompleteAnswered();
+    if (GetState() != StateIdle) Abort();
 }
 
 void TPAppAssociation::OnStopRequested() {

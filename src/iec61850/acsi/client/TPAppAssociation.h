@@ -59,6 +59,9 @@ class Service;
 // The profile parameter "MmsTimeout" (milliseconds; 10000 after a reset without it) sets
 // how long the initiate and the association's waits last, and how long a sent service
 // waits for its answer: one the device leaves unanswered is confirmed with 12 (Timeout).
+// When a sent service is overdue and nothing at all has been received for as long, the
+// link is taken for stalled: every pending and queued service is confirmed with 12 at once
+// and the association aborted. A device whose answers keep coming, however late, is not.
 class TPAppAssociation : public Mms::MmsUserConnection, public DataSetAssociation {
 public:
     // The reasons OnAssociationFailed gives (ACSI service errors).
@@ -95,6 +98,9 @@ public:
     // attempt end soon asks again until Associate has returned.
     bool AbandonAssociate();
     bool IsAssociated() const { return GetState() == StateAssociated; }
+    // The association's link stalled: it is being or has been ended for that (true from
+    // the moment the stall is seen until the next Associate).
+    bool EndedStalled() const { return endedStalled_.load(); }
     // Neither standing nor being made.
     bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
     // Ends the association for good: a standing one is aborted, the thread stopped and
@@ -187,6 +193,8 @@ public:
 
 protected:
     void OnStopRequested() override;
+    // Noted here; the association's thread ends the association (EndStalled).
+    void OnLinkStalled() override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
     // The data set of a deletion the device confirmed leaves the model before its list is
     // deleted, so that no walk of the model meets a data set whose list is gone.
@@ -203,6 +211,9 @@ private:
     // The epoch moves on: what was posted before never runs.
     void EndEpoch();
     void HandleAbort(bool local);
+    // After a stalled link: every queued service ends with Timeout too, and the
+    // association is aborted, so that the next step starts clean.
+    void EndStalled();
     void TakeInReports();
     bool IsAbandoned() const;
     // Files the service without touching its epoch (it keeps the one it was sent in).
@@ -242,6 +253,8 @@ private:
     Service* executing_ = nullptr;
     std::vector<Service*> deferred_;
     std::atomic<bool> associating_{false};
+    std::atomic<bool> stalled_{false};
+    std::atomic<bool> endedStalled_{false};
     std::atomic<bool> abortedWhileAssociating_{false};
     // The attempt's beginning, end and abandon, so that an abandon never outlives its attempt.
     mutable std::mutex attemptMutex_;

@@ -57,7 +57,7 @@ std::int32_t ModelReader::Run() {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
         // pass for a model that is read.
-        if (!client_.IsAssociated()) return ResultLost;
+        if (!client_.IsAssociated()) return Ended(*association);
         System::ResultCode lock = System::OkNoError;
         if (client_.IsModelRead(lock)) {
             const std::int32_t result = ReadResult();
@@ -78,7 +78,7 @@ std::int32_t ModelReader::Run() {
             continue;
         }
         busy = false;
-        if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : ResultLost;
+        if (lock != System::OkNoError) return client_.IsAssociated() ? ResultLockFailed : Ended(*association);
         ++steps_;
         if (hook_) {
             const auto now = std::chrono::steady_clock::now();
@@ -104,6 +104,11 @@ std::int32_t ModelReader::Run() {
             return ResultNoAnswer;
         }
     }
+}
+
+std::int32_t ModelReader::Ended(const TPAppAssociation& association) {
+    // A link that stalled was aborted because the device answered nothing.
+    return association.EndedStalled() ? ResultNoAnswer : ResultLost;
 }
 
 void ModelReader::Stop() {

@@ -7,6 +7,7 @@
 namespace Iec61850::Acsi {
 
 class RClient;
+class TPAppAssociation;
 
 // How far a model read has come: the server's object counts, any state.
 struct ModelProgress {
@@ -26,9 +27,9 @@ struct ModelProgress {
 // Run's results: 0 the model is read; 16 the model is read but some data set is incomplete
 // (a member names nothing the model holds; the progress counts them); 8 the association was lost; 12 the device answered
 // nothing for the MMS time-out of the profile (plus one wait, so that a request that was
-// sent last has timed out first); 9 Stop was called; 1 the model lock failed, or stayed
-// busy for as long (the reader waits for it RClient::ReaderLockWaitMs at a time, so Stop
-// is heard meanwhile).
+// sent last has timed out first, or the association was aborted because its link stalled);
+// 9 Stop was called; 1 the model lock failed, or stayed busy for as long (the reader waits
+// for it RClient::ReaderLockWaitMs at a time, so Stop is heard meanwhile).
 //
 // Threads: Run on the caller's thread, which must not be one that delivers answers; the
 // progress hook is called there after each step, and once more at the end of a read that
@@ -58,6 +59,8 @@ public:
     std::uint32_t Steps() const { return steps_; }
 
 private:
+    static std::int32_t Ended(const TPAppAssociation& association);
+
     // The counts, under a short wait for the model lock: false when it stayed busy.
     bool Count(ModelProgress& progress) const;
     // ResultRead, or ResultIncomplete when a data set is.
