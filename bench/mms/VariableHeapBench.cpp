@@ -20,6 +20,7 @@
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/pdu/MmsPduWriter.h"
 #include "mms/user/Domain.h"
+#include "mms/user/NameListPage.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/VMD.h"
 #include "mms/values/Structure.h"
@@ -47,12 +48,13 @@ struct DeviceAnswers {
 bool ReadNames(Mms::Domain& domain, System::NameList& names) {
     bool moreFollows = true;
     while (moreFollows) {
+        Mms::NameListPage page;
         Owned<Mms::MmsGetNameListResponse> response(Mms::MmsGetNameListResponseType);
         std::int32_t rejectCode = 0;
         const std::string after(names.empty() ? std::string_view() : names.back());
         const std::string* continueAfter = names.empty() ? nullptr : &after;
-        if (domain.GetNameList(Mms::MmsClassNamedVariable, continueAfter, *response, kNameListBudget, rejectCode) !=
-                System::OkNoError ||
+        if (domain.GetNameList(Mms::MmsClassNamedVariable, continueAfter, page, *response, kNameListBudget,
+                               rejectCode) != System::OkNoError ||
             Mms::MmsReadGetNameListResponse(*response, names, moreFollows) != System::OkNoError) {
             return false;
         }

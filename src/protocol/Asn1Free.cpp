@@ -13,6 +13,7 @@
 #include "protocol/Asn1Access.h"
 #include "protocol/Asn1Arena.h"
 #include "protocol/Asn1BuiltinTypes.h"
+#include "protocol/Asn1Utilities.h"
 
 namespace Asn1 {
 
@@ -100,7 +101,10 @@ void ReleaseChoice(const Release& release, const Asn1TypeDescriptor* type, void*
 void ReleaseList(const Release& release, const Asn1TypeDescriptor* type, void* value, int contentsOnly) {
     auto* list = static_cast<Asn1SequenceOf*>(value);
     const Asn1TypeDescriptor* elementType = type->members[0].type;
-    if (list->array != nullptr) {
+    if (Asn1SequenceOfIsLent(list)) {
+        // The elements and their array belong to whoever lent them.
+        *list = Asn1SequenceOf{};
+    } else if (list->array != nullptr) {
         for (std::int32_t i = list->count; i-- > 0;) {
             if (list->array[i] != nullptr) ReleaseValue(release, elementType, list->array[i], 0);
         }

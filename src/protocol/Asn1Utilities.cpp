@@ -147,9 +147,32 @@ std::size_t WriteArc(std::uint8_t* out, std::uint64_t arc) {
 
 // ---- lists ----
 
+namespace {
+
+// The freeElement mark of a lent list: its elements are never freed through the list.
+void KeepLentElement(void*) {}
+
+}  // namespace
+
+int Asn1SequenceOfLend(void* list, void** elements, std::int32_t count) {
+    if (list == nullptr || count < 0 || (elements == nullptr && count > 0)) return Fail(EINVAL);
+    auto* sequence = static_cast<Asn1SequenceOf*>(list);
+    if (sequence->array != nullptr || sequence->count != 0) return Fail(EINVAL);
+    sequence->array = elements;
+    sequence->count = count;
+    sequence->capacity = count;
+    sequence->freeElement = &KeepLentElement;
+    return 0;
+}
+
+bool Asn1SequenceOfIsLent(const void* list) {
+    return list != nullptr && static_cast<const Asn1SequenceOf*>(list)->freeElement == &KeepLentElement;
+}
+
 int Asn1SequenceOfAppend(void* list, void* element) {
     if (list == nullptr || element == nullptr) return Fail(EINVAL);
     auto* sequence = static_cast<Asn1SequenceOf*>(list);
+    if (Asn1SequenceOfIsLent(sequence)) return Fail(EINVAL);
     if (sequence->count < 0 || sequence->capacity < 0 || sequence->count > sequence->capacity) return Fail(EINVAL);
     if (sequence->count == sequence->capacity) {
         if (sequence->capacity > INT32_MAX / 2) return Fail(ENOMEM);
@@ -176,6 +199,10 @@ int Asn1SequenceOfAppend(void* list, void* element) {
 void Asn1SequenceOfEmpty(void* list) {
     if (list == nullptr) return;
     auto* sequence = static_cast<Asn1SequenceOf*>(list);
+    if (Asn1SequenceOfIsLent(sequence)) {
+        *sequence = Asn1SequenceOf{};
+        return;
+    }
     if (sequence->array != nullptr && sequence->freeElement != nullptr) {
         for (std::int32_t i = sequence->count; i-- > 0;) {
             if (sequence->array[i] != nullptr) sequence->freeElement(sequence->array[i]);

@@ -17,8 +17,17 @@ namespace Asn1 {
 int Asn1SequenceOfAppend(void* list, void* element);
 
 // Frees the elements through the list's freeElement (last first; with none set the
-// elements are left alone), then the array; count and capacity become 0.
+// elements are left alone), then the array; count and capacity become 0. A lent list is
+// only emptied.
 void Asn1SequenceOfEmpty(void* list);
+
+// Lets an empty list show elements it does not own: the array of count element pointers
+// and the elements stay the caller's, who keeps them alive while the list is encoded or
+// read. Freeing or emptying the list leaves them alone; appending to it fails (EINVAL).
+// Saves a heap cell per element where a list is built only to be encoded. 0 or -1.
+int Asn1SequenceOfLend(void* list, void** elements, std::int32_t count);
+// True when the list shows lent elements.
+bool Asn1SequenceOfIsLent(const void* list);
 
 // Allocates a zeroed value of the type (its descriptor's value size); null on failure.
 void* Asn1NewValue(const Asn1TypeDescriptor* type);

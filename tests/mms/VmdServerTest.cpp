@@ -11,6 +11,7 @@
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/NameListPage.h"
 #include "mms/user/VMD.h"
 #include "mms/values/Container.h"
 #include "mms/values/Structure.h"
@@ -60,7 +61,8 @@ protected:
         } else {
             scope.present = Mms::MmsObjectScopeVmd;
         }
-        answer.result = vmd.GetNameList(objectClass, scope, after, *response, budget, answer.rejectCode);
+        Mms::NameListPage page;
+        answer.result = vmd.GetNameList(objectClass, scope, after, page, *response, budget, answer.rejectCode);
         bool moreFollows = false;
         Mms::MmsReadGetNameListResponse(*response, answer.names, moreFollows);
         answer.moreFollowsAbsent = response->moreFollows == nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/Asn1TestModule.h"
 #include "protocol/Asn1TestSupport.h"
 
 using namespace Asn1;
@@ -55,6 +56,39 @@ TEST(Asn1List, EmptyFreesTheLastElementFirst) {
     Asn1SequenceOfEmpty(&list);
     EXPECT_EQ(order, (std::vector<int>{3, 2, 1}));
     freedOrder = nullptr;
+}
+
+// A list shows elements it does not own: it encodes as the same list built from heap
+// cells, and neither freeing nor emptying it touches the elements (they live on the
+// stack here, so a free of one would stop the program).
+TEST(Asn1List, ALentListEncodesAsAnOwnedOneAndLeavesItsElementsAlone) {
+    using namespace Asn1TestModule;
+    TestValue lentValues[2]{};
+    void* elements[2] = {&lentValues[0], &lentValues[1]};
+    Owned<TestValueList> owned(TestValueListType);
+    for (int i = 0; i < 2; ++i) {
+        lentValues[i].present = TestValueInteger;
+        lentValues[i].choice.integer = 100 + i;
+        auto* element = NewOf<TestValue>();
+        *element = lentValues[i];
+        ASSERT_EQ(Asn1SequenceOfAppend(&owned->list, element), 0);
+    }
+    Owned<TestValueList> lent(TestValueListType);
+    ASSERT_EQ(Asn1SequenceOfLend(&lent->list, elements, 2), 0);
+    EXPECT_TRUE(Asn1SequenceOfIsLent(&lent->list));
+    EXPECT_EQ(Encode(TestValueListType, lent.value).octets, Encode(TestValueListType, owned.value).octets);
+
+    TestValue extra{};
+    errno = 0;
+    EXPECT_EQ(Asn1SequenceOfAppend(&lent->list, &extra), -1) << "would grow the lender's array";
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(Asn1SequenceOfLend(&owned->list, elements, 2), -1) << "a list with elements of its own";
+    EXPECT_EQ(lent->Count(), 2);
+
+    Asn1SequenceOfEmpty(&lent->list);
+    EXPECT_FALSE(Asn1SequenceOfIsLent(&lent->list));
+    EXPECT_EQ(lent->Count(), 0);
+    ASSERT_EQ(Asn1SequenceOfLend(&lent->list, elements, 2), 0);  // freed through the descriptor below
 }
 
 // ---- strings ----

@@ -134,7 +134,7 @@ System::ResultCode Domain::FindVariable(std::string_view text, NamedVariable*& v
     return System::OkNoError;
 }
 
-System::ResultCode Domain::GetNameList(std::int32_t objectClass, const std::string* continueAfter,
+System::ResultCode Domain::GetNameList(std::int32_t objectClass, const std::string* continueAfter, NameListPage& page,
                                        MmsGetNameListResponse& response, std::uint32_t byteBudget,
                                        std::int32_t& rejectCode) {
     const ObjectMap* objects = GetObjectMap(objectClass);
@@ -142,7 +142,7 @@ System::ResultCode Domain::GetNameList(std::int32_t objectClass, const std::stri
         rejectCode = MmsRejectRequestInvalidArgument;
         return System::Error;
     }
-    return BuildNameList(*objects, continueAfter, byteBudget, response);
+    return BuildNameList(*objects, continueAfter, byteBudget, page, response);
 }
 
 System::ResultCode Domain::FillAttributes(MmsGetDomainAttributesResponse& response) const {

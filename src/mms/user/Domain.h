@@ -15,6 +15,7 @@ namespace Mms {
 struct MmsDomainAttributes;
 struct MmsGetDomainAttributesResponse;
 struct MmsGetNameListResponse;
+class NameListPage;
 class NamedVariable;
 class NamedVariableList;
 class Variable;
@@ -57,9 +58,10 @@ public:
     // Server: a name-list answer from the map of the class (MmsClassNamedVariable ..
     // MmsClassJournal, MmsClassProgramInvocation .. MmsClassAccessControlList). Any other
     // class: reject code MmsRejectRequestInvalidArgument and Error.
+    // The names are copied into the page, which the response then shows (NameListPage).
     virtual System::ResultCode GetNameList(std::int32_t objectClass, const std::string* continueAfter,
-                                           MmsGetNameListResponse& response, std::uint32_t byteBudget,
-                                           std::int32_t& rejectCode);
+                                           NameListPage& page, MmsGetNameListResponse& response,
+                                           std::uint32_t byteBudget, std::int32_t& rejectCode);
     // Server: the getDomainAttributes answer (no program invocations are listed).
     System::ResultCode FillAttributes(MmsGetDomainAttributesResponse& response) const;
     // Client: takes a getDomainAttributes answer (state 0..15, else OutOfRange and

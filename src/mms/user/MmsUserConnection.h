@@ -25,6 +25,7 @@ namespace Mms {
 
 class AccessResults;
 class Domain;
+class NameListPage;
 class MmsConnection;
 class MmsFrame;
 class MmsObject;
@@ -277,7 +278,8 @@ protected:
     // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
     // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
 
-    virtual System::ResultCode OnGetNameListRequest(const MmsGetNameListRequest& request,
+    // The answer's names are lent from the page, which outlives the answer's sending.
+    virtual System::ResultCode OnGetNameListRequest(const MmsGetNameListRequest& request, NameListPage& page,
                                                     MmsConfirmedServiceResponse& response, std::int32_t& rejectCode);
     virtual System::ResultCode OnGetDomainAttributesRequest(const Asn1OctetString& domainName,
                                                             MmsConfirmedServiceResponse& response,

@@ -11,6 +11,7 @@
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
 #include "mms/user/MmsUserConnection.h"
+#include "mms/user/NameListPage.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/VMD.h"
 
@@ -120,6 +121,8 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     const MmsConfirmedServiceRequest& request = frame.GetPdu()->choice.confirmedRequest.service;
+    // Holds the names a getNameList answer shows until the answer is sent.
+    NameListPage names;
     std::unique_ptr<MmsFrame> answer = mms->NewAnswerFrame(MmsFrame::KindConfirmedResponse, frame);
     if (answer == nullptr || answer->GetPdu() == nullptr) return System::NoResources;
     MmsConfirmedServiceResponse& response = answer->GetPdu()->choice.confirmedResponse.service;
@@ -139,7 +142,7 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
                 response.choice.status.vmdPhysicalStatus = vmd->PhysicalStatus;
                 break;
             case MmsServiceGetNameList:
-                outcome = OnGetNameListRequest(request.choice.getNameList, response, rejectCode);
+                outcome = OnGetNameListRequest(request.choice.getNameList, names, response, rejectCode);
                 break;
             case MmsServiceIdentify: {
                 MmsIdentifyResponse& identity = response.choice.identify;
@@ -205,7 +208,7 @@ ResultCode MmsUserConnection::SendServerAnswer(MmsFrame& request, MmsFrame& resp
 
 // ---- handlers ----
 
-ResultCode MmsUserConnection::OnGetNameListRequest(const MmsGetNameListRequest& request,
+ResultCode MmsUserConnection::OnGetNameListRequest(const MmsGetNameListRequest& request, NameListPage& page,
                                                    MmsConfirmedServiceResponse& response, std::int32_t& rejectCode) {
     if (request.objectClass.present != MmsObjectClassBasic) {
         rejectCode = MmsRejectRequestInvalidArgument;
@@ -222,7 +225,7 @@ ResultCode MmsUserConnection::OnGetNameListRequest(const MmsGetNameListRequest& 
     if (request.continueAfter != nullptr) continueAfter = MmsText(*request.continueAfter);
     response.present = MmsServiceGetNameList;
     return GetVmd()->GetNameList(request.objectClass.choice.basicObjectClass, request.objectScope,
-                                 request.continueAfter != nullptr ? &continueAfter : nullptr,
+                                 request.continueAfter != nullptr ? &continueAfter : nullptr, page,
                                  response.choice.getNameList, budget, rejectCode);
 }
 

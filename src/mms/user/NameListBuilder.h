@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "mms/user/NameListPage.h"
 #include "mms/values/Object.h"
 #include "system/ResultCode.h"
 
@@ -18,9 +19,10 @@ struct MmsGetNameListResponse;
 // before the first name that would reach the byte budget, with moreFollows left out
 // (which reads as true). When every remaining name fitted, moreFollows is false.
 //
-// The response must be empty; NoResources when memory runs out (the response then
-// holds what was appended so far and is freed by its owner).
+// The names are copied into the page, which the response's list then shows (see
+// NameListPage): the page must outlive the response's use. The response must be empty;
+// NoResources when memory runs out (the response is freed by its owner either way).
 System::ResultCode BuildNameList(const ObjectMap& objects, const std::string* continueAfter, std::uint32_t byteBudget,
-                                 MmsGetNameListResponse& response);
+                                 NameListPage& page, MmsGetNameListResponse& response);
 
 }  // namespace Mms

@@ -201,15 +201,16 @@ System::ResultCode VMD::FindNamedVariableList(const MmsObjectName& name, NamedVa
 // ---- server ----
 
 System::ResultCode VMD::GetNameList(std::int32_t objectClass, const MmsObjectScope& scope,
-                                    const std::string* continueAfter, MmsGetNameListResponse& response,
-                                    std::uint32_t byteBudget, std::int32_t& rejectCode) {
+                                    const std::string* continueAfter, NameListPage& page,
+                                    MmsGetNameListResponse& response, std::uint32_t byteBudget,
+                                    std::int32_t& rejectCode) {
     if (scope.present == MmsObjectScopeVmd) {
         const ObjectMap* objects = GetObjectMap(objectClass);
         if (objects == nullptr) {
             rejectCode = MmsRejectRequestInvalidArgument;
             return System::Error;
         }
-        return BuildNameList(*objects, continueAfter, byteBudget, response);
+        return BuildNameList(*objects, continueAfter, byteBudget, page, response);
     }
     if (scope.present == MmsObjectScopeDomain) {
         Domain* domain = nullptr;
@@ -217,7 +218,7 @@ System::ResultCode VMD::GetNameList(std::int32_t objectClass, const MmsObjectSco
             rejectCode = MmsRejectRequestInvalidArgument;
             return System::Error;
         }
-        return domain->GetNameList(objectClass, continueAfter, response, byteBudget, rejectCode);
+        return domain->GetNameList(objectClass, continueAfter, page, response, byteBudget, rejectCode);
     }
     rejectCode = MmsRejectRequestInvalidArgument;
     return System::Error;

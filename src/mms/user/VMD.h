@@ -20,6 +20,7 @@
 namespace Mms {
 
 class InformationReport;
+class NameListPage;
 class NamedVariable;
 class NamedVariableList;
 
@@ -92,8 +93,9 @@ public:
     // ---- server ----
 
     virtual System::ResultCode GetNameList(std::int32_t objectClass, const MmsObjectScope& scope,
-                                           const std::string* continueAfter, MmsGetNameListResponse& response,
-                                           std::uint32_t byteBudget, std::int32_t& rejectCode);
+                                           const std::string* continueAfter, NameListPage& page,
+                                           MmsGetNameListResponse& response, std::uint32_t byteBudget,
+                                           std::int32_t& rejectCode);
     virtual System::ResultCode GetDomainAttributes(std::string_view domainName,
                                                    MmsGetDomainAttributesResponse& response, std::int32_t& rejectCode);
     virtual System::ResultCode GetVariableAccessAttributes(const MmsGetVariableAccessAttributesRequest& request,
