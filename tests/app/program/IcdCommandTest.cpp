@@ -371,6 +371,9 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             client.GetPendingLock().Release();
 
             session.device.SetFaults({});
+            // The device hears of a stalled link's abort last and lets the association go in
+            // its own time: the next connect waits for it, as an engineer would retry.
+            ASSERT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
             Connect(session, window);
             UiTest::OnNextModal(Parameters(nullptr));
             UiTest::OnNextModal(SaveAs(path));

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 
 #include "ui/ControlAccess.h"
@@ -38,6 +39,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             auto* window = qobject_cast<QWidget*>(watched);
+            if (window && window->isWindow() && window->isModal() && actions.empty()) {
+                // Nobody waits for it: a test that hangs here says on what.
+                const auto* box = qobject_cast<QMessageBox*>(window);
+                std::fprintf(stderr, "a modal window no test action waits for: %s: %s\n",
+                             window->windowTitle().toStdString().c_str(),
+                             box != nullptr ? box->text().toStdString().c_str() : "");
+            }
             if (window && window->isWindow() && window->isModal() && !actions.empty()) {
                 auto action = std::move(actions.front());
                 actions.pop_front();
