@@ -162,18 +162,21 @@ System::ResultCode NamedObject::CollectByClass(std::int32_t objectClass, std::li
 System::ResultCode NamedObject::GetChild(std::string_view name, std::string& text) {
     NamedObject* child = FindOwnedChild(name);
     if (child == nullptr) return System::InvalidArguments;
+    if (Mms::Container* value = child->ValueWithoutVariable()) return value->ToText(text);
     Mms::NamedVariable* variable = NamedVariableOf(child->GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueToText(std::string& text) {
+    if (Mms::Container* value = ValueWithoutVariable()) return value->ToText(text);
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueFromText(std::string_view text) {
+    if (Mms::Container* value = ValueWithoutVariable()) return value->FromText(text);
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->FromText(text);
@@ -187,7 +190,8 @@ System::ResultCode NamedObject::GetChildValue(std::string_view name, Mms::Contai
 }
 
 System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
-    value = nullptr;
+    value = ValueWithoutVariable();
+    if (value != nullptr) return System::OkNoError;
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     value = variable->GetValue();
@@ -360,6 +364,10 @@ Mms::Container* NamedObject::GetValueContainer() const {
     }
     Mms::Container* whole = parent_->GetValueContainer();
     return whole != nullptr ? MemberOf(*whole, GetMmsComponent()) : nullptr;
+}
+
+Mms::Container* NamedObject::ValueWithoutVariable() const {
+    return valueInParent_ && mmsObject_ == nullptr ? GetValueContainer() : nullptr;
 }
 
 void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {

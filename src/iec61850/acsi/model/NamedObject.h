@@ -174,6 +174,9 @@ protected:
     // A group hides in references: it takes its node's reference and no name.
     void BecomeInvisible();
     void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }
+    // The value of an object whose variable has not been made yet (its member of the
+    // parent's value), so that reading or setting it as text makes none; null otherwise.
+    Mms::Container* ValueWithoutVariable() const;
     // For an object without parent that still belongs to a server (an association's data set).
     void SetServer(ModelLookup* server) { server_ = server; }
 
