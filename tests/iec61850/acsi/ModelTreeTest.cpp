@@ -83,6 +83,27 @@ TEST_F(ModelTree, ItemsOfEveryClassWithReferencesAndMmsNames) {
     EXPECT_EQ(model.device.GetOddNodeNames().size(), 0u);
 }
 
+TEST_F(ModelTree, AComponentsVariableIsMadeOnceWhenFirstAskedFor) {
+    const std::size_t before = model.VariableCount();
+    auto* item = dynamic_cast<DataItem*>(model.Find("ST", "PROT/XCBR1.Pos.stVal"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(model.domain.FindFiledVariable("XCBR1$ST$Pos$stVal"), nullptr);
+    // Its value is reached through the node's structure: reading it makes no variable.
+    std::string text;
+    EXPECT_EQ(item->GetValueText(text), System::OkNoError);
+    EXPECT_EQ(model.VariableCount(), before);
+    // Asked for by name, it is made with its data object's, bound to the same value.
+    Mms::NamedVariable* made = model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made, item->GetMmsObject());
+    EXPECT_EQ(made->GetValue(), item->GetValueContainer());
+    EXPECT_EQ(model.VariableCount(), before + 2);
+    EXPECT_EQ(model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal"), made);
+    // A name that neither the model nor the directory knows makes nothing.
+    EXPECT_EQ(model.domain.FindNamedVariable("XCBR1$ST$Pos$none"), nullptr);
+    EXPECT_EQ(model.VariableCount(), before + 2);
+}
+
 TEST_F(ModelTree, BuildingAgainMakesNothingNew) {
     const std::size_t variables = model.VariableCount();
     const std::uint32_t objects = model.device.IsKindOf(ModelClass::Any, AnyObjectState);
