@@ -104,6 +104,12 @@ System::ResultCode Domain::RemoveNamedVariableList(MmsObject* list) {
 bool Domain::HoldsObject(const MmsObject* object) const { return MapsHoldObject(maps_, object); }
 
 NamedVariable* Domain::FindNamedVariable(std::string_view item) const {
+    if (NamedVariable* filed = FindFiledVariable(item)) return filed;
+    if (maker_ == nullptr || item.find('$') == std::string_view::npos) return nullptr;
+    return maker_->MakeNamedVariable(item);
+}
+
+NamedVariable* Domain::FindFiledVariable(std::string_view item) const {
     const ObjectMap& variables = maps_[MmsClassNamedVariable];
     const auto found = variables.find(item);
     return found != variables.end() ? static_cast<NamedVariable*>(found->second) : nullptr;

@@ -32,6 +32,15 @@ inline constexpr std::int32_t BasicObjectClassCount = 14;
 // deletes them with itself. Named variable lists do not own their members.
 class Domain : public MmsObject {
 public:
+    // Makes the variable of a name the domain has not filed yet, from what the owner of
+    // its image knows (a device's model makes a component's variable when first asked for).
+    class VariableMaker {
+    public:
+        virtual ~VariableMaker() = default;
+        // The variable of that item, filed with the domain; null when it names nothing.
+        virtual NamedVariable* MakeNamedVariable(std::string_view item) = 0;
+    };
+
     explicit Domain(MmsObject* owner = nullptr);
     Domain(MmsUserConnection* connection, std::string name, MmsObject* owner);
     ~Domain() override;
@@ -72,7 +81,14 @@ public:
     // The map of a basic object class; null for MmsClassDomain and outside the classes.
     ObjectMap* GetObjectMap(std::int32_t objectClass);
     const ObjectMap* GetObjectMap(std::int32_t objectClass) const;
+    // The filed variable of that item, else the one the maker makes now (see SetVariableMaker).
     NamedVariable* FindNamedVariable(std::string_view item) const;
+    // Only a variable already filed: for makers, which must not ask themselves.
+    NamedVariable* FindFiledVariable(std::string_view item) const;
+    // Who makes the variables of "$" names not filed yet (none: nobody). Not owned; the
+    // maker takes itself out (null) before it goes.
+    void SetVariableMaker(VariableMaker* maker) { maker_ = maker; }
+    VariableMaker* GetVariableMaker() const { return maker_; }
     NamedVariableList* FindNamedVariableList(std::string_view item) const;
     // A variable by text: an item of this domain, or "domain/item" looked up through
     // the owning VMD (InvalidContext when the owner is not a VMD). InvalidArguments when
@@ -106,6 +122,7 @@ private:
 
     std::array<ObjectMap, BasicObjectClassCount> maps_;
     std::list<Variable*> unnamedVariables_;
+    VariableMaker* maker_ = nullptr;
 };
 
 }  // namespace Mms

@@ -40,7 +40,10 @@ NamedVariable* ArrayElementVariable(const VMD& vmd, const MmsObjectName& name) {
     if (value == nullptr || value->GetClassId() != ArrayClassId) return nullptr;
     const auto& elements = static_cast<const Array&>(*value);
     if (index >= elements.GetElementCount()) return nullptr;
-    return dynamic_cast<NamedVariable*>(elements.GetElement(index)->GetBoundVariable());
+    if (auto* bound = dynamic_cast<NamedVariable*>(elements.GetElement(index)->GetBoundVariable())) return bound;
+    // An element without a variable yet: the domain's maker names it "<array>$[i]".
+    if (domain->GetVariableMaker() == nullptr) return nullptr;
+    return domain->FindNamedVariable(item.substr(0, open) + "$[" + item.substr(open + 1, item.size() - open - 2) + "]");
 }
 
 }  // namespace

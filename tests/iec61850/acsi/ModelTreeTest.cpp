@@ -83,6 +83,27 @@ TEST_F(ModelTree, ItemsOfEveryClassWithReferencesAndMmsNames) {
     EXPECT_EQ(model.device.GetOddNodeNames().size(), 0u);
 }
 
+TEST_F(ModelTree, AComponentsVariableIsMadeOnceWhenFirstAskedFor) {
+    const std::size_t before = model.VariableCount();
+    auto* item = dynamic_cast<DataItem*>(model.Find("ST", "PROT/XCBR1.Pos.stVal"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(model.domain.FindFiledVariable("XCBR1$ST$Pos$stVal"), nullptr);
+    // Its value is reached through the node's structure: reading it makes no variable.
+    std::string text;
+    EXPECT_EQ(item->GetValueText(text), System::OkNoError);
+    EXPECT_EQ(model.VariableCount(), before);
+    // Asked for by name, it is made with its data object's, bound to the same value.
+    Mms::NamedVariable* made = model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made, item->GetMmsObject());
+    EXPECT_EQ(made->GetValue(), item->GetValueContainer());
+    EXPECT_EQ(model.VariableCount(), before + 2);
+    EXPECT_EQ(model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal"), made);
+    // A name that neither the model nor the directory knows makes nothing.
+    EXPECT_EQ(model.domain.FindNamedVariable("XCBR1$ST$Pos$none"), nullptr);
+    EXPECT_EQ(model.VariableCount(), before + 2);
+}
+
 TEST_F(ModelTree, BuildingAgainMakesNothingNew) {
     const std::size_t variables = model.VariableCount();
     const std::uint32_t objects = model.device.IsKindOf(ModelClass::Any, AnyObjectState);
@@ -302,7 +323,12 @@ TEST(LogicalDeviceDirectory, NodesFromTheFlatListAndOddNamesKeptWhole) {
     // A later page is built on its own: what it adds comes once, and an empty name is nothing.
     const System::NameList page{"", "Q-1XCBR1", "Q-2XCBR2", "Q-2XCBR2$ST", "Q-2XCBR2"};
     EXPECT_EQ(model.device.BuildFromDirectory(page), System::OkNoError);
-    EXPECT_EQ(model.VariableCount(), variables + 2);
+    // The node's variable is filed; a listed "$" name gets its own when asked for.
+    EXPECT_EQ(model.VariableCount(), variables + 1);
+    Mms::NamedVariable* listed = model.domain.FindNamedVariable("Q-1XCBR1$ST");
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(model.domain.FindNamedVariable("Q-1XCBR1$ST"), listed);
+    EXPECT_EQ(model.domain.FindNamedVariable("Q-1XCBR1$MX"), nullptr);
     EXPECT_EQ(model.device.GetLogicalNodes().size(), DeviceTypes::kNodes.size() + 2);
     ASSERT_NE(model.device.FindLogicalNode("Q-2XCBR2"), nullptr);
     EXPECT_EQ(model.device.FindLogicalNode("Q-2XCBR2$ST"), nullptr);
@@ -320,11 +346,14 @@ TEST(LogicalDeviceDirectory, ANodeWhoseTypeCannotBeReadGetsGroupsFromItsNames) {
     const std::size_t variables = model.VariableCount();
     model.device.directoryState = DirectoryState::Complete;
     ASSERT_EQ(model.device.BuildFromDirectory(), System::OkNoError);
-    // The listed variables became the structures, no second variable of any name.
-    EXPECT_EQ(model.VariableCount(), variables);
     std::vector<std::string> groups;
     for (const FunctionalConstraint* group : node->GetFcsInOrder()) groups.push_back(group->GetFc());
     EXPECT_EQ(groups, (std::vector<std::string>{"CO", "ST", "CF", "DC"}));
+    // The node's listed variable became the structure, a variable for each group in it, and
+    // no second variable of any name.
+    EXPECT_EQ(model.VariableCount(), variables + groups.size());
+    ASSERT_EQ(model.device.BuildFromDirectory(), System::OkNoError);
+    EXPECT_EQ(model.VariableCount(), variables + groups.size());
     FunctionalConstraint* st = node->FindFc("ST");
     EXPECT_EQ(st->GetMmsObject(), model.domain.FindNamedVariable("XCBR1$ST"));
     EXPECT_EQ(NamedVariableOf(st->GetMmsObject())->GetValue()->GetParent(),

@@ -29,7 +29,7 @@ System::ResultCode VariableForComponent(Mms::NamedVariable& parent, Mms::Contain
     }
     const std::string fullName = parent.Name + "$" + std::string(name);
     if (domain != nullptr) {
-        if (Mms::NamedVariable* held = domain->FindNamedVariable(fullName); held != nullptr) {
+        if (Mms::NamedVariable* held = domain->FindFiledVariable(fullName); held != nullptr) {
             const System::ResultCode bound = component.Bind(held, nullptr);
             if (bound == System::OkNoError) variable = held;
             return bound;

@@ -58,7 +58,7 @@ System::ResultCode NamedObject::CreateMmsVariable(Scl::BasicTypeCode code, Mms::
     if (const System::ResultCode placed = Place(parent, component, place); placed != System::OkNoError) return placed;
 
     // Every variable has one owner: a name that the domain holds keeps its variable.
-    Mms::NamedVariable* existing = place.domain != nullptr ? place.domain->FindNamedVariable(place.name) : nullptr;
+    Mms::NamedVariable* existing = place.domain != nullptr ? place.domain->FindFiledVariable(place.name) : nullptr;
     if (existing != nullptr && existing->GetValue() != nullptr) {
         variable = existing;
         return System::OkNoError;

@@ -35,20 +35,14 @@ bool IsStructuredAttribute(std::string_view name) {
     return std::find(kStructuredAttributes.begin(), kStructuredAttributes.end(), name) != kStructuredAttributes.end();
 }
 
-const char* ClassNameOf(Mms::MmsObject* object) {
-    Mms::NamedVariable* variable = NamedVariableOf(object);
-    return variable != nullptr && variable->GetValue() != nullptr ? variable->GetValue()->GetClassName() : "";
-}
+const char* ClassNameOf(const Mms::Container* value) { return value != nullptr ? value->GetClassName() : ""; }
 
 bool IsStructure(const Mms::Container& container) { return container.GetClassId() == Mms::StructureClassId; }
 
-// A new child bound to its variable (and owning it when no domain does).
+// A new child whose value is the parent's member of that name; its variable comes when asked for.
 template <typename Item>
-std::unique_ptr<DataItem> MakeChild(NamedObject* parent, std::string_view name, Mms::NamedVariable* variable,
-                                    std::unique_ptr<Mms::NamedVariable> unfiled, const Scl::Element* description) {
-    std::unique_ptr<DataItem> child(new (std::nothrow) Item(parent, std::string(name), variable, description));
-    if (child != nullptr && unfiled != nullptr) child->OwnVariable(std::move(unfiled));
-    return child;
+std::unique_ptr<DataItem> MakeChild(NamedObject* parent, std::string_view name, const Scl::Element* description) {
+    return std::unique_ptr<DataItem>(new (std::nothrow) Item(parent, std::string(name), ValueInParent{}, description));
 }
 
 }  // namespace
@@ -58,11 +52,16 @@ DataItem::DataItem(NamedObject* parent, std::string name, Mms::MmsObject* mmsObj
     SetDescription(description);
 }
 
+DataItem::DataItem(NamedObject* parent, std::string name, ValueInParent, const Scl::Element* description)
+    : NamedObject(parent, std::move(name), ValueInParent{}) {
+    SetDescription(description);
+}
+
 void DataItem::SetDescription(const Scl::Element* description) {
     description_ = description;
     typeName_ =
         &SharedText(description != nullptr && description->GetTypeName() != nullptr ? description->GetTypeName() : "");
-    valueClassName_ = &SharedText(ClassNameOf(GetMmsObject()));
+    valueClassName_ = &SharedText(ClassNameOf(GetValueContainer()));
 }
 
 ModelClass DataItem::GetModelClass() const { return ModelClass::DataItem; }
@@ -76,17 +75,17 @@ const Scl::Element* DataItem::ChildDescriptions() const {
 }
 
 System::ResultCode DataItem::Build() {
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
-    if (variable == nullptr || variable->GetValue() == nullptr) return System::OkNoError;
-    switch (variable->GetValue()->GetClassId()) {
-        case Mms::StructureClassId: return BuildStructure(*variable);
-        case Mms::ArrayClassId: return BuildArray(*variable);
+    Mms::Container* value = GetValueContainer();
+    if (value == nullptr) return System::OkNoError;
+    switch (value->GetClassId()) {
+        case Mms::StructureClassId: return BuildStructure(*value);
+        case Mms::ArrayClassId: return BuildArray(*value);
         default: return System::OkNoError;
     }
 }
 
-System::ResultCode DataItem::BuildStructure(Mms::NamedVariable& variable) {
-    auto& structure = static_cast<Mms::Structure&>(*variable.GetValue());
+System::ResultCode DataItem::BuildStructure(Mms::Container& value) {
+    auto& structure = static_cast<Mms::Structure&>(value);
     const Scl::Element* descriptions = ChildDescriptions();
     for (std::size_t i = 0; i < structure.GetComponentCount(); ++i) {
         Mms::Container& component = *structure.GetComponent(i);
@@ -98,33 +97,23 @@ System::ResultCode DataItem::BuildStructure(Mms::NamedVariable& variable) {
             if (descriptions != nullptr && descriptions->type != nullptr) {
                 element = descriptions->type->FindElement(name);
             }
-            Mms::NamedVariable* bound = nullptr;
-            std::unique_ptr<Mms::NamedVariable> unfiled;
-            const System::ResultCode found = VariableForComponent(variable, component, name, bound, unfiled);
-            if (found != System::OkNoError) return found;
             std::unique_ptr<DataItem> made;
             if (element == nullptr) {
                 const bool data = IsStructure(component) && !IsStructuredAttribute(name);
-                made = data ? MakeChild<Data>(this, name, bound, std::move(unfiled), nullptr)
-                            : MakeChild<DataAttribute>(this, name, bound, std::move(unfiled), nullptr);
+                made = data ? MakeChild<Data>(this, name, nullptr) : MakeChild<DataAttribute>(this, name, nullptr);
             } else {
                 switch (element->kind) {
                     case Scl::ElementKind::DO:
-                    case Scl::ElementKind::SDO:
-                        made = MakeChild<Data>(this, name, bound, std::move(unfiled), element);
-                        break;
+                    case Scl::ElementKind::SDO: made = MakeChild<Data>(this, name, element); break;
                     case Scl::ElementKind::DA: {
                         // Described only under its own constraint: the same name elsewhere is
                         // another attribute.
                         const char* fc = Scl::GetFcName(*element);
                         const bool ownFc = fc != nullptr && GetFcName() == fc;
-                        made =
-                            MakeChild<DataAttribute>(this, name, bound, std::move(unfiled), ownFc ? element : nullptr);
+                        made = MakeChild<DataAttribute>(this, name, ownFc ? element : nullptr);
                         break;
                     }
-                    case Scl::ElementKind::BDA:
-                        made = MakeChild<DataAttribute>(this, name, bound, std::move(unfiled), element);
-                        break;
+                    case Scl::ElementKind::BDA: made = MakeChild<DataAttribute>(this, name, element); break;
                     default: return System::OkNoError;
                 }
             }
@@ -139,8 +128,8 @@ System::ResultCode DataItem::BuildStructure(Mms::NamedVariable& variable) {
     return System::OkNoError;
 }
 
-System::ResultCode DataItem::BuildArray(Mms::NamedVariable& variable) {
-    auto& array = static_cast<Mms::Array&>(*variable.GetValue());
+System::ResultCode DataItem::BuildArray(Mms::Container& value) {
+    auto& array = static_cast<Mms::Array&>(value);
     // Never past the elements that the type describes.
     const std::size_t count = std::min<std::size_t>(array.GetElementCount(), array.GetNumberOfElements());
     for (std::size_t i = 0; i < count; ++i) {
@@ -150,13 +139,8 @@ System::ResultCode DataItem::BuildArray(Mms::NamedVariable& variable) {
         const std::string name = "[" + index + "]";
         auto* child = dynamic_cast<DataItem*>(FindOwnedChild(name));
         if (child == nullptr) {
-            Mms::NamedVariable* bound = nullptr;
-            std::unique_ptr<Mms::NamedVariable> unfiled;
-            const System::ResultCode found = VariableForComponent(variable, element, name, bound, unfiled);
-            if (found != System::OkNoError) return found;
-            std::unique_ptr<DataItem> made =
-                IsStructure(element) ? MakeChild<DataItem>(this, name, bound, std::move(unfiled), nullptr)
-                                     : MakeChild<DataAttribute>(this, name, bound, std::move(unfiled), nullptr);
+            std::unique_ptr<DataItem> made = IsStructure(element) ? MakeChild<DataItem>(this, name, nullptr)
+                                                                  : MakeChild<DataAttribute>(this, name, nullptr);
             if (made == nullptr) return System::NoResources;
             child = made.get();
             if (const System::ResultCode adopted = AdoptChild(std::move(made)); adopted != System::OkNoError) {
@@ -200,12 +184,14 @@ void DataItem::CountKinds(ModelTally& tally) const {
 }
 
 System::ResultCode DataItem::SetValueText(std::string_view text) {
+    if (Mms::Container* value = ValueWithoutVariable()) return value->FromText(text);
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::InvalidContext;
     return variable->FromText(text);
 }
 
 System::ResultCode DataItem::GetValueText(std::string& text) {
+    if (Mms::Container* value = ValueWithoutVariable()) return value->ToText(text);
     Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::InvalidContext;
     return variable->ToText(text);

@@ -17,6 +17,8 @@ namespace Iec61850::Acsi {
 class DataItem : public NamedObject {
 public:
     DataItem(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject, const Scl::Element* description);
+    // An item whose value is its parent's member of that name (ValueInParent).
+    DataItem(NamedObject* parent, std::string name, ValueInParent, const Scl::Element* description);
 
     // Makes (or finds again) a child for every member of the value: structure components
     // by name, array elements as "[i]" up to the elements the type describes. Stops at
@@ -57,8 +59,8 @@ protected:
                                     DataItem*& existing);
 
 private:
-    System::ResultCode BuildStructure(Mms::NamedVariable& variable);
-    System::ResultCode BuildArray(Mms::NamedVariable& variable);
+    System::ResultCode BuildStructure(Mms::Container& value);
+    System::ResultCode BuildArray(Mms::Container& value);
     // The description that decides the classes of this item's children.
     const Scl::Element* ChildDescriptions() const;
 

@@ -20,8 +20,11 @@ namespace Iec61850::Acsi {
 namespace {
 
 template <typename Block>
-std::unique_ptr<NamedObject> MakeBlock(NamedObject* parent, const std::string& name, Mms::NamedVariable* variable) {
-    return std::unique_ptr<NamedObject>(new (std::nothrow) Block(parent, name, variable, nullptr));
+std::unique_ptr<NamedObject> MakeBlock(NamedObject* parent, const std::string& name,
+                                       const std::function<Mms::NamedVariable*()>& variable) {
+    Mms::NamedVariable* bound = variable();
+    if (bound == nullptr) return nullptr;
+    return std::unique_ptr<NamedObject>(new (std::nothrow) Block(parent, name, bound, nullptr));
 }
 
 // The description of a data object: the class's member of that name, or of the name
@@ -49,7 +52,8 @@ FunctionalConstraint::FunctionalConstraint(LogicalNode* node, std::string fc, Mm
 
 ModelClass FunctionalConstraint::GetModelClass() const { return ModelClass::FunctionalConstraint; }
 
-std::unique_ptr<NamedObject> FunctionalConstraint::MakeChild(const std::string& name, Mms::NamedVariable* variable,
+std::unique_ptr<NamedObject> FunctionalConstraint::MakeChild(const std::string& name,
+                                                             const std::function<Mms::NamedVariable*()>& variable,
                                                              bool& indexed) {
     auto* node = dynamic_cast<LogicalNode*>(GetParent());
     const bool lln0 = dynamic_cast<LLN0*>(GetParent()) != nullptr;
@@ -106,7 +110,7 @@ std::unique_ptr<NamedObject> FunctionalConstraint::MakeChild(const std::string& 
 
     // A data object.
     indexed = false;
-    return std::unique_ptr<NamedObject>(new (std::nothrow) Data(this, name, variable, DescribeData(node, name)));
+    return std::unique_ptr<NamedObject>(new (std::nothrow) Data(this, name, ValueInParent{}, DescribeData(node, name)));
 }
 
 System::ResultCode FunctionalConstraint::Build() {
@@ -121,13 +125,16 @@ System::ResultCode FunctionalConstraint::Build() {
         Mms::Container& component = *structure.GetComponent(i);
         const std::string& name = component.GetName();
         if (name.empty()) continue;
-        Mms::NamedVariable* bound = nullptr;
-        std::unique_ptr<Mms::NamedVariable> unfiled;
-        if (VariableForComponent(*variable, component, name, bound, unfiled) != System::OkNoError) continue;
         NamedObject* child = FindOwnedChild(name);
         if (child == nullptr) {
+            std::unique_ptr<Mms::NamedVariable> unfiled;
+            auto variableOf = [&]() -> Mms::NamedVariable* {
+                Mms::NamedVariable* bound = nullptr;
+                return VariableForComponent(*variable, component, name, bound, unfiled) == System::OkNoError ? bound
+                                                                                                             : nullptr;
+            };
             bool indexed = false;
-            std::unique_ptr<NamedObject> made = MakeChild(name, bound, indexed);
+            std::unique_ptr<NamedObject> made = MakeChild(name, variableOf, indexed);
             if (made == nullptr) continue;  // not entered; the others still are
             if (unfiled != nullptr) made->OwnVariable(std::move(unfiled));
             child = made.get();

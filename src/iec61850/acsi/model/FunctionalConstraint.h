@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,8 +43,11 @@ public:
     const std::string& GetFc() const { return fc_; }
 
 private:
-    // The child of a component that is not there yet; null when it cannot be made.
-    std::unique_ptr<NamedObject> MakeChild(const std::string& name, Mms::NamedVariable* variable, bool& indexed);
+    // The child of a component that is not there yet; null when it cannot be made. A
+    // control block is bound to the component's variable (`variable` makes it, null when
+    // it cannot); a data object's value stays in the group's until a variable is asked for.
+    std::unique_ptr<NamedObject> MakeChild(const std::string& name,
+                                           const std::function<Mms::NamedVariable*()>& variable, bool& indexed);
 
     std::string fc_;
 };

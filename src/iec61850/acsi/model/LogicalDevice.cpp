@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <new>
+#include <set>
 
+#include "iec61850/acsi/model/ComponentVariable.h"
 #include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/LLN0.h"
@@ -18,7 +20,7 @@ namespace {
 
 // The domain's variable of that name, filed now when it has none; null when filing fails.
 Mms::NamedVariable* HeldVariable(Mms::Domain& domain, std::string_view name) {
-    if (Mms::NamedVariable* held = domain.FindNamedVariable(name)) return held;
+    if (Mms::NamedVariable* held = domain.FindFiledVariable(name)) return held;
     std::unique_ptr<Mms::NamedVariable> made(
         new (std::nothrow) Mms::NamedVariable(domain.GetConnection(), std::string(name), &domain));
     if (made == nullptr || domain.AddObject(made.get()) != System::OkNoError) return nullptr;
@@ -36,9 +38,14 @@ Mms::NamedVariableList* HeldList(Mms::Domain& domain, const std::string& name) {
 }  // namespace
 
 LogicalDevice::LogicalDevice(ModelLookup* server, Mms::Domain* domain)
-    : NamedObject(server, domain != nullptr ? domain->Name : std::string(), domain) {}
+    : NamedObject(server, domain != nullptr ? domain->Name : std::string(), domain) {
+    if (domain != nullptr) domain->SetVariableMaker(this);
+}
 
 LogicalDevice::~LogicalDevice() {
+    if (Mms::Domain* domain = GetDomain(); domain != nullptr && domain->GetVariableMaker() == this) {
+        domain->SetVariableMaker(nullptr);
+    }
     for (auto& [name, dataSet] : dataSets_) UnlinkChild(dataSet.get());
     dataSets_.clear();
     for (auto& [name, node] : nodes_) UnlinkChild(node.get());
@@ -146,12 +153,11 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
     Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
     for (std::size_t i = 0; i < directoryNames.size(); ++i) {
         const std::string_view name = directoryNames[i];
-        if (name.empty()) continue;  // names nothing
+        // An empty name names nothing; a component's variable comes when asked for.
+        if (name.empty() || name.find('$') != std::string_view::npos) continue;
         Mms::NamedVariable* variable = HeldVariable(*domain, name);
         if (variable == nullptr) return System::NoResources;
-        if (name.find('$') == std::string_view::npos && FindLogicalNode(name) == nullptr) {
-            AddLogicalNode(std::string(name), variable);
-        }
+        if (FindLogicalNode(name) == nullptr) AddLogicalNode(std::string(name), variable);
     }
     return BuildRefusedNodes(domain);
 }
@@ -159,22 +165,18 @@ System::ResultCode LogicalDevice::BuildFromDirectory() {
 System::ResultCode LogicalDevice::BuildFromDirectory(const System::NameList& page) {
     Mms::Domain* domain = GetDomain();
     if (domain == nullptr) return System::InvalidState;
-    // An empty name names nothing.
-    System::NameList named;
-    const bool hasEmpty = std::find(page.begin(), page.end(), std::string_view()) != page.end();
-    if (hasEmpty) {
-        for (std::string_view name : page) {
-            if (!name.empty()) named.push_back(name);
-        }
+    // An empty name names nothing; a component's variable comes when asked for.
+    System::NameList names;
+    for (std::string_view name : page) {
+        if (!name.empty() && name.find('$') == std::string_view::npos) names.push_back(name);
     }
-    const System::NameList& names = hasEmpty ? named : page;
     if (const System::ResultCode filed = domain->FileObjects(Mms::MmsClassNamedVariable, names);
         filed != System::OkNoError) {
         return filed;
     }
     Mms::VMD::ModelHold hold(Mms::VMD::Of(domain));
     for (std::string_view name : names) {
-        if (name.find('$') != std::string_view::npos || FindLogicalNode(name) != nullptr) continue;
+        if (FindLogicalNode(name) != nullptr) continue;
         const std::string nodeName(name);
         Mms::NamedVariable* variable = HeldVariable(*domain, nodeName);
         if (variable == nullptr) return System::NoResources;
@@ -188,15 +190,26 @@ System::ResultCode LogicalDevice::BuildRefusedNodes(Mms::Domain* domain) {
 
     // Nodes whose type could not be read: their listed variable becomes an empty structure
     // (the same variable, never a second one), and each listed "node$FC" a group in it.
+    std::set<std::string_view, std::less<>> groupNames;
+    bool groupsGathered = false;
     for (auto& [name, node] : nodes_) {
         if (node->readingState != NodeReadingState::TypeRefused) continue;
+        if (!groupsGathered) {
+            for (std::string_view listed : directoryNames) {
+                const std::size_t dollar = listed.find('$');
+                if (dollar != std::string_view::npos && listed.find('$', dollar + 1) == std::string_view::npos) {
+                    groupNames.insert(listed);
+                }
+            }
+            groupsGathered = true;
+        }
         Mms::NamedVariable* variable = nullptr;
         const System::ResultCode made =
             CreateMmsVariable(Scl::BasicTypeCode::Struct, domain, node->GetMmsComponent(), variable);
         if (made != System::OkNoError) return made;
         for (std::string_view fc : FcSearchOrder) {
             if (node->FindFc(fc) != nullptr) continue;
-            if (domain->FindNamedVariable(name + "$" + std::string(fc)) != nullptr) node->GetOrCreateFc(fc);
+            if (groupNames.contains(name + "$" + std::string(fc))) node->GetOrCreateFc(fc);
         }
         node->groupsFromDirectory = true;
     }
@@ -234,6 +247,38 @@ System::ResultCode LogicalDevice::MatchReport(const Mms::InformationReport& repo
         if (node->MatchReport(report, matched) == System::OkNoError) result = System::OkNoError;
     }
     return result;
+}
+
+NamedObject* LogicalDevice::FindByMmsName(std::string_view item) const {
+    const std::size_t dollar = item.find('$');
+    if (dollar == std::string_view::npos) return nullptr;
+    LogicalNode* node = FindLogicalNode(item.substr(0, dollar));
+    if (node == nullptr) return nullptr;
+    std::string_view rest = item.substr(dollar + 1);
+    const std::size_t fcEnd = rest.find('$');
+    NamedObject* at = node->FindFc(rest.substr(0, fcEnd));
+    rest = fcEnd == std::string_view::npos ? std::string_view() : rest.substr(fcEnd + 1);
+    while (at != nullptr && !rest.empty()) {
+        const std::size_t end = rest.find('$');
+        at = at->FindOwnedChild(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return at;
+}
+
+Mms::NamedVariable* LogicalDevice::MakeNamedVariable(std::string_view item) {
+    Mms::Domain* domain = GetDomain();
+    if (domain == nullptr) return nullptr;
+    if (NamedObject* object = FindByMmsName(item)) {
+        Mms::NamedVariable* variable = NamedVariableOf(object->GetMmsObject());
+        if (variable != nullptr && variable->GetOwner() == domain && variable->Name == item) return variable;
+    }
+    // Every listed name answers to a variable, also before the node's type is read.
+    if (domain->FindFiledVariable(item) == nullptr &&
+        std::find(directoryNames.begin(), directoryNames.end(), item) == directoryNames.end()) {
+        return nullptr;
+    }
+    return HeldVariable(*domain, item);
 }
 
 System::ResultCode LogicalDevice::ResolveReference(std::string_view reference) { return System::NotImplemented; }

@@ -9,10 +9,10 @@
 
 #include "iec61850/acsi/model/NamedObject.h"
 #include "iec61850/acsi/model/OwnedByName.h"
+#include "mms/user/Domain.h"
 #include "system/NameList.h"
 
 namespace Mms {
-class Domain;
 class InformationReport;
 }  // namespace Mms
 
@@ -24,7 +24,8 @@ class RCB;
 
 // A logical device: a root of the model, bound to the MMS domain of its name. It owns its
 // logical nodes and its device-level data sets, and keeps the names its directories gave.
-class LogicalDevice : public NamedObject {
+// It makes its domain's "$" variables when first asked for (Mms::Domain::VariableMaker).
+class LogicalDevice : public NamedObject, public Mms::Domain::VariableMaker {
 public:
     LogicalDevice(ModelLookup* server, Mms::Domain* domain);
     ~LogicalDevice() override;
@@ -51,12 +52,13 @@ public:
     DataSet* FindDataSet(std::string_view name) const;
     std::unique_ptr<DataSet> ReleaseDataSet(std::string_view name);
 
-    // Variables and nodes for the directory names (every name down to the leaves; a name
-    // without "$" is a node). Once the directory is complete, nodes whose type could not be
-    // read get a structure and groups for the "node$FC" names listed. Takes the model lock.
+    // Variables and nodes for the node names of the directory (a name without "$"); the
+    // other names get their variables when asked for (MakeNamedVariable). Once the
+    // directory is complete, nodes whose type could not be read get a structure and groups
+    // for the "node$FC" names listed. Takes the model lock.
     System::ResultCode BuildFromDirectory();
     // The same for one page of the directory, the names just appended to directoryNames:
-    // its variables filed in one walk of the domain (names already filed keep their
+    // its node variables filed in one walk of the domain (names already filed keep their
     // variables), the earlier pages not walked again.
     System::ResultCode BuildFromDirectory(const System::NameList& page);
     // Named variable lists and data sets for the data-set names. Takes the model lock.
@@ -64,6 +66,10 @@ public:
     // Adds the report control blocks of every node, by node name, that the report's RptID
     // names: 0 when one was added, InvalidArguments otherwise.
     System::ResultCode MatchReport(const Mms::InformationReport& report, std::vector<RCB*>& matched);
+    // The variable of a "$" name: that of the model object the name leads to (made now when
+    // it has none), else, for a name the directory listed, a typeless one filed now (the
+    // node's type binds it when it comes); null otherwise. Under the model lock.
+    Mms::NamedVariable* MakeNamedVariable(std::string_view item) override;
     // Not offered by a device: NotImplemented.
     System::ResultCode ResolveReference(std::string_view reference);
 
@@ -82,6 +88,8 @@ private:
     System::ResultCode BuildRefusedNodes(Mms::Domain* domain);
     System::ResultCode AddNode(const std::string& name, Mms::MmsObject* mmsObject, bool keepBindingFailure);
     bool AllNodesFullyRead() const;
+    // The model object a "$" name leads to; null when there is none.
+    NamedObject* FindByMmsName(std::string_view item) const;
 
     std::map<std::string, std::unique_ptr<LogicalNode>, std::less<>> nodes_;
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;

@@ -1,13 +1,16 @@
 #include "iec61850/acsi/model/NamedObject.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <utility>
 
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/ComponentVariable.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Array.h"
 #include "mms/values/Container.h"
+#include "mms/values/Structure.h"
 
 namespace Iec61850::Acsi {
 
@@ -32,11 +35,32 @@ const NamedObject* FindUpwards(const NamedObject* from, ModelClass wanted) {
     return nullptr;
 }
 
+// The member of a structure by name, or of an array by "[index]"; null when none.
+Mms::Container* MemberOf(const Mms::Container& whole, std::string_view name) {
+    if (whole.GetClassId() == Mms::StructureClassId)
+        return static_cast<const Mms::Structure&>(whole).FindComponent(name);
+    if (whole.GetClassId() != Mms::ArrayClassId || name.size() < 3 || name.front() != '[' || name.back() != ']') {
+        return nullptr;
+    }
+    const auto& array = static_cast<const Mms::Array&>(whole);
+    std::size_t index = 0;
+    const char* first = name.data() + 1;
+    const char* last = name.data() + name.size() - 1;
+    const auto [end, error] = std::from_chars(first, last, index);
+    if (error != std::errc() || end != last || index >= array.GetElementCount()) return nullptr;
+    return array.GetElement(index);
+}
+
 }  // namespace
 
 NamedObject::NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject)
     : parent_(parent), name_(std::move(name)), mmsObject_(mmsObject) {
     if (parent_ != nullptr) server_ = parent_->server_;
+}
+
+NamedObject::NamedObject(NamedObject* parent, std::string name, ValueInParent)
+    : NamedObject(parent, std::move(name), nullptr) {
+    valueInParent_ = parent_ != nullptr;
 }
 
 NamedObject::NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject)
@@ -138,19 +162,22 @@ System::ResultCode NamedObject::CollectByClass(std::int32_t objectClass, std::li
 System::ResultCode NamedObject::GetChild(std::string_view name, std::string& text) {
     NamedObject* child = FindOwnedChild(name);
     if (child == nullptr) return System::InvalidArguments;
-    Mms::NamedVariable* variable = NamedVariableOf(child->mmsObject_);
+    if (Mms::Container* value = child->ValueWithoutVariable()) return value->ToText(text);
+    Mms::NamedVariable* variable = NamedVariableOf(child->GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueToText(std::string& text) {
-    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    if (Mms::Container* value = ValueWithoutVariable()) return value->ToText(text);
+    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueFromText(std::string_view text) {
-    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    if (Mms::Container* value = ValueWithoutVariable()) return value->FromText(text);
+    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->FromText(text);
 }
@@ -163,8 +190,9 @@ System::ResultCode NamedObject::GetChildValue(std::string_view name, Mms::Contai
 }
 
 System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
-    value = nullptr;
-    Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+    value = ValueWithoutVariable();
+    if (value != nullptr) return System::OkNoError;
+    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
     if (variable == nullptr) return System::NotSupported;
     value = variable->GetValue();
     return System::OkNoError;
@@ -197,10 +225,10 @@ void NamedObject::CountSelf(ModelTally& tally) const {
 
 System::ResultCode NamedObject::BindVariable(Scl::BasicTypeCode code) {
     if (GetModelClass() == ModelClass::LogicalDevice) return System::NotSupported;
-    if (mmsObject_ != nullptr) return System::OkNoError;
+    if (GetMmsObject() != nullptr) return System::OkNoError;
     Mms::NamedVariable* variable = nullptr;
     const System::ResultCode result =
-        CreateMmsVariable(code, parent_ != nullptr ? parent_->mmsObject_ : nullptr, GetMmsComponent(), variable);
+        CreateMmsVariable(code, parent_ != nullptr ? parent_->GetMmsObject() : nullptr, GetMmsComponent(), variable);
     if (result != System::OkNoError) return result;
     if (variable->GetOwner() == nullptr) unfiledVariable_.reset(variable);
     mmsObject_ = variable;
@@ -312,6 +340,34 @@ void NamedObject::Append(NamedObject* child) {
 
 void NamedObject::SubtreeChanged() {
     if (parent_ != nullptr) parent_->SubtreeChanged();
+}
+
+Mms::MmsObject* NamedObject::GetMmsObject() const {
+    if (mmsObject_ != nullptr || !valueInParent_) return mmsObject_;
+    Mms::NamedVariable* parentVariable = NamedVariableOf(parent_->GetMmsObject());
+    Mms::Container* value = GetValueContainer();
+    if (parentVariable == nullptr || value == nullptr) return nullptr;
+    Mms::NamedVariable* bound = nullptr;
+    std::unique_ptr<Mms::NamedVariable> unfiled;
+    if (VariableForComponent(*parentVariable, *value, GetMmsComponent(), bound, unfiled) != System::OkNoError) {
+        return nullptr;
+    }
+    mmsObject_ = bound;
+    if (unfiled != nullptr) unfiledVariable_ = std::move(unfiled);
+    return mmsObject_;
+}
+
+Mms::Container* NamedObject::GetValueContainer() const {
+    if (mmsObject_ != nullptr || !valueInParent_) {
+        Mms::NamedVariable* variable = NamedVariableOf(mmsObject_);
+        return variable != nullptr ? variable->GetValue() : nullptr;
+    }
+    Mms::Container* whole = parent_->GetValueContainer();
+    return whole != nullptr ? MemberOf(*whole, GetMmsComponent()) : nullptr;
+}
+
+Mms::Container* NamedObject::ValueWithoutVariable() const {
+    return valueInParent_ && mmsObject_ == nullptr ? GetValueContainer() : nullptr;
 }
 
 void NamedObject::OwnVariable(std::unique_ptr<Mms::NamedVariable> variable) {

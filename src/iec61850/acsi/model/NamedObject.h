@@ -22,6 +22,12 @@ class NamedVariable;
 
 namespace Iec61850::Acsi {
 
+// Marks an object whose value is a member of its parent's value (a component of a
+// structure, an element of an array): it gets its own named variable only when one is
+// asked for (GetMmsObject), as a device's model has tens of thousands of them and most are
+// never read, written or listed one by one.
+struct ValueInParent {};
+
 // The base of the device model: a logical device, node, functional-constraint group, data
 // item, data set, control block or log. Every object has a parent (none for a logical
 // device or an association's data set), a name, its ACSI reference, a reading state, the
@@ -38,6 +44,8 @@ public:
     // An object below `parent`, or without a parent ("@" and the name: an association's
     // data set).
     NamedObject(NamedObject* parent, std::string name, Mms::MmsObject* mmsObject);
+    // An object below `parent` whose value is the parent's member of its MMS component.
+    NamedObject(NamedObject* parent, std::string name, ValueInParent);
     // A root of the model (a logical device), made by its server: its reference is its name.
     NamedObject(ModelLookup* server, std::string name, Mms::MmsObject* mmsObject);
     // Deletes the children this base owns; the MMS object stays, but a variable that no
@@ -101,7 +109,12 @@ public:
     // The server the object belongs to, through the lookups the model needs of it.
     ModelLookup* GetServer() const { return server_; }
     ObjectState GetState() const { return state_; }
-    Mms::MmsObject* GetMmsObject() const { return mmsObject_; }
+    // The MMS object the object is bound to; an object whose value is in its parent's gets
+    // its variable now (and its ancestors theirs) when it has none yet: under the model lock.
+    Mms::MmsObject* GetMmsObject() const;
+    // The value container without making a variable for it: the bound variable's value, or
+    // the member of the parent's value; null when there is none.
+    Mms::Container* GetValueContainer() const;
     // Every child, in the order added.
     const std::vector<NamedObject*>& GetChildren() const { return children_; }
 
@@ -161,6 +174,9 @@ protected:
     // A group hides in references: it takes its node's reference and no name.
     void BecomeInvisible();
     void SetMmsObject(Mms::MmsObject* object) { mmsObject_ = object; }
+    // The value of an object whose variable has not been made yet (its member of the
+    // parent's value), so that reading or setting it as text makes none; null otherwise.
+    Mms::Container* ValueWithoutVariable() const;
     // For an object without parent that still belongs to a server (an association's data set).
     void SetServer(ModelLookup* server) { server_ = server; }
 
@@ -179,7 +195,10 @@ private:
     bool serverRoot_ = false;
     // A group: its reference is its node's.
     bool invisible_ = false;
-    Mms::MmsObject* mmsObject_ = nullptr;
+    // The value is a member of the parent's; the variable is made when asked for.
+    bool valueInParent_ = false;
+    // Made on demand for an object whose value is in its parent's (GetMmsObject).
+    mutable Mms::MmsObject* mmsObject_ = nullptr;
     // Parents are many and mostly small: a child costs a pointer here, and its name is held
     // only by the child itself. The children this base owns are chained through the
     // children (`nextOwned_`), newest first, and deleted with this object.
@@ -194,7 +213,7 @@ private:
     using ChildIndex = std::multimap<std::string_view, NamedObject*>;
     std::unique_ptr<ChildIndex> childrenIndex_;
     // A variable that no domain holds (made without one); null otherwise.
-    std::unique_ptr<Mms::NamedVariable> unfiledVariable_;
+    mutable std::unique_ptr<Mms::NamedVariable> unfiledVariable_;
 };
 
 }  // namespace Iec61850::Acsi
