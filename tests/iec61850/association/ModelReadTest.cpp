@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "iec61850/acsi/client/DataValueServices.h"
@@ -386,6 +387,22 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
         });
         EXPECT_EQ(outcome.result, ModelReader::ResultNoAnswer);
         EXPECT_LT(outcome.read, outcome.objects);
+        // What the stall ended stays asked: nothing is asked again on the link being given
+        // up, so nothing is confirmed more often than in a read that went well.
+        const ReadOutcome plain = ReadWith({});
+        auto asked = [](const std::vector<Seen>& seen) {
+            std::map<std::tuple<std::string, std::string, std::int32_t>, int> times;
+            for (const Seen& one : seen) {
+                if (!one.local && one.callback != "Abort") ++times[{one.callback, one.reference, one.objectClass}];
+            }
+            return times;
+        };
+        const auto plainAsked = asked(plain.seen);
+        for (const auto& [request, times] : asked(outcome.seen)) {
+            const auto found = plainAsked.find(request);
+            EXPECT_LE(times, found != plainAsked.end() ? found->second : 0)
+                << std::get<0>(request) << " " << std::get<1>(request) << " " << std::get<2>(request);
+        }
     }
     {
         // Without an association a step decides nothing: no service counts as one the

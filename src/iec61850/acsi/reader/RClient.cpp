@@ -41,10 +41,15 @@ bool Succeeded(const Service& service) { return service.GetResult() == System::O
 
 // A request confirmed because its association ended (filed as aborted, or sent after the
 // end) was refused by nobody: what it asked for stays asked, neither read nor dropped, and
-// is never asked again by this association. The reader learns of the end on its own.
+// is never asked again by this association. The reader learns of the end on its own. So
+// was a request that timed out unanswered on a link found stalled: the association ends
+// every request so and aborts, and asking again would only end with that abort.
 bool EndedWithAssociation(const Service& service) {
+    if (service.IsLocal()) return false;
     const ResultCode result = service.GetResult();
-    return !service.IsLocal() && (result == System::Aborted || result == System::NotConnected);
+    if (result == System::Aborted || result == System::NotConnected) return true;
+    return result == System::Timeout && service.GetAnswerKind() == Mms::MmsPduNone &&
+           service.GetAssociation().EndedStalled();
 }
 
 // What a successful answer from the device read is marked read, under the model lock;
