@@ -85,10 +85,14 @@ LogicalNode* NodeOf(NamedObject* target) {
 }
 
 // The control blocks of a node are read once its type is built: nothing else reads them.
+// A block is always a member of its group, so the groups' members are all there is to look
+// at (not the node's whole tree, at every node built).
 void MarkControlBlocksRead(LogicalNode& node) {
-    std::list<NamedObject*> blocks;
-    node.CollectByClass(AnyControlBlock, blocks);
-    for (NamedObject* block : blocks) block->SetState(ObjectState::Read);
+    for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+        for (NamedObject* member : group->GetChildren()) {
+            if (auto* block = dynamic_cast<ControlBlock*>(member)) block->SetState(ObjectState::Read);
+        }
+    }
 }
 
 }  // namespace
