@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "iec61850/acsi/client/DataValueServices.h"
@@ -383,9 +384,42 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
             }));
             EXPECT_FALSE(session.client->IsAssociated());
             EXPECT_TRUE(session.client->GetAssociation()->EndedStalled());
+            // What the stall ended stays asked: neither put back to be asked again on the
+            // link being given up, nor taken for read.
+            const Mms::ModelHold hold(session.server.get());
+            ASSERT_TRUE(hold.Taken());
+            for (const Seen& one : session.client->Confirmations()) {
+                if (one.local || !one.afterStall || one.result != System::Timeout) continue;
+                LogicalNode* node = session.server->FindNode(hold, one.reference);
+                ASSERT_NE(node, nullptr) << one.reference;
+                if (one.callback == "LN" && one.objectClass == RClient::NodeTypeClass) {
+                    EXPECT_EQ(node->readingState, NodeReadingState::TypeAsked) << one.reference;
+                }
+                if (one.callback == "AV") EXPECT_NE(node->GetState(), ObjectState::Read) << one.reference;
+            }
         });
         EXPECT_EQ(outcome.result, ModelReader::ResultNoAnswer);
         EXPECT_LT(outcome.read, outcome.objects);
+        // Nor is anything asked again: a request is confirmed no more often than in a read
+        // that went well, but for once more for each of its time-outs that came before the
+        // stall was seen (the oldest request falls due just before the link counts as stalled).
+        const ReadOutcome plain = ReadWith({});
+        using Request = std::tuple<std::string, std::string, std::int32_t>;
+        std::map<Request, int> allowed;
+        std::map<Request, int> asked;
+        for (const Seen& one : plain.seen) {
+            if (!one.local) ++allowed[{one.callback, one.reference, one.objectClass}];
+        }
+        for (const Seen& one : outcome.seen) {
+            if (one.local || one.callback == "Abort") continue;
+            const Request request{one.callback, one.reference, one.objectClass};
+            ++asked[request];
+            if (one.result == System::Timeout && !one.afterStall) ++allowed[request];
+        }
+        for (const auto& [request, times] : asked) {
+            EXPECT_LE(times, allowed[request])
+                << std::get<0>(request) << " " << std::get<1>(request) << " " << std::get<2>(request);
+        }
     }
     {
         // Without an association a step decides nothing: no service counts as one the

@@ -16,6 +16,7 @@
 #include "iec61850/acsi/client/DataValueServices.h"
 #include "iec61850/acsi/client/DirectoryServices.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/reader/RClient.h"
 #include "osi/AssociationWireRelay.h"
@@ -36,6 +37,8 @@ struct Seen {
     System::ResultCode result = System::NotCompleted;
     // What a directory confirmation carried when the reading client's callback had run.
     std::vector<std::string> names;
+    // The link had been found stalled when the confirmation came (before the callbacks ran).
+    bool afterStall = false;
 };
 
 class ReadingClient : public RClient {
@@ -44,36 +47,42 @@ public:
     ~ReadingClient() override { ClearAssociation(); }
 
     std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override {
+        const bool afterStall = service->GetAssociation().EndedStalled();
         const std::int32_t result = RClient::OnGetServerDirectory(service);
         Note({"SD",
               "",
               service->objectClass,
               service->IsLocal(),
               service->GetResult(),
-              {service->names.begin(), service->names.end()}});
+              {service->names.begin(), service->names.end()},
+              afterStall});
         return result;
     }
     std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override {
+        const bool afterStall = service->GetAssociation().EndedStalled();
         const std::int32_t result = RClient::OnGetLogicalDeviceDirectory(service);
         Note({"LD",
               service->device,
               0,
               service->IsLocal(),
               service->GetResult(),
-              {service->names.begin(), service->names.end()}});
+              {service->names.begin(), service->names.end()},
+              afterStall});
         return result;
     }
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override {
+        const bool afterStall = service->GetAssociation().EndedStalled();
         const std::int32_t result = RClient::OnGetLogicalNodeDirectory(service);
-        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult(), {}});
+        Note({"LN", service->node, service->objectClass, service->IsLocal(), service->GetResult(), {}, afterStall});
         return result;
     }
     // "AV": the references of the value records the confirmation carried.
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override {
+        const bool afterStall = service->GetAssociation().EndedStalled();
         const std::int32_t result = RClient::OnGetAllDataValues(service);
         std::vector<std::string> records;
         for (const ValueRecord& record : service->values) records.push_back(record.reference);
-        Note({"AV", service->node, 0, service->IsLocal(), service->GetResult(), std::move(records)});
+        Note({"AV", service->node, 0, service->IsLocal(), service->GetResult(), std::move(records), afterStall});
         return result;
     }
     std::int32_t OnAbort(const std::uint8_t* record) override {

@@ -78,7 +78,20 @@ System::ResultCode LogicalDevice::CollectByClass(std::int32_t objectClass, std::
 }
 
 bool LogicalDevice::AllNodesFullyRead() const {
-    return std::all_of(nodes_.begin(), nodes_.end(), [](const auto& entry) { return entry.second->IsFullyRead(); });
+    if (nodes_.empty()) return true;
+    auto start = nodes_.find(holdingBack_);
+    if (start == nodes_.end()) start = nodes_.begin();
+    // Every node is asked once, from the one that held the device back: a node read earlier
+    // may have been taken back (a data set added, a reading asked again), so none is skipped.
+    auto at = start;
+    do {
+        if (!at->second->IsFullyRead()) {
+            if (at->first != holdingBack_) holdingBack_ = at->first;
+            return false;
+        }
+        if (++at == nodes_.end()) at = nodes_.begin();
+    } while (at != start);
+    return true;
 }
 
 ObjectState LogicalDevice::SetState(ObjectState state) {

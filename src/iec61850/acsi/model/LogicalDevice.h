@@ -87,11 +87,16 @@ private:
     // Once the directory is complete: a structure and groups for nodes whose type was refused.
     System::ResultCode BuildRefusedNodes(Mms::Domain* domain);
     System::ResultCode AddNode(const std::string& name, Mms::MmsObject* mmsObject, bool keepBindingFailure);
+    // Asked at every node's change of state: it first asks the node that held the device
+    // back last time and, once that one is read, walks on from it (round the map) to the
+    // next one not read, so a reading in any steady order costs it about one node per call.
     bool AllNodesFullyRead() const;
     // The model object a "$" name leads to; null when there is none.
     NamedObject* FindByMmsName(std::string_view item) const;
 
     std::map<std::string, std::unique_ptr<LogicalNode>, std::less<>> nodes_;
+    // The node last found not fully read (a name: it survives nodes added meanwhile).
+    mutable std::string holdingBack_;
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     std::vector<std::string> oddNodeNames_;
 };

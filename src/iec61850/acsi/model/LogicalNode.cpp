@@ -190,13 +190,15 @@ void LogicalNode::CountKinds(ModelTally& tally) const {
 void LogicalNode::SubtreeChanged() { subtreeCountsKept_ = false; }
 
 bool LogicalNode::IsFullyRead() const {
-    for (const FunctionalConstraint* group : fcOrder_) {
-        if (!group->IsRead()) return false;
-    }
+    // The cheap questions first: the groups are asked down to every leaf.
+    if (readingState != NodeReadingState::Read && readingState != NodeReadingState::GivenUp) return false;
     for (const auto& [name, dataSet] : dataSets_) {
         if (!dataSet->IsMemberListRead()) return false;
     }
-    return readingState == NodeReadingState::Read || readingState == NodeReadingState::GivenUp;
+    for (const FunctionalConstraint* group : fcOrder_) {
+        if (!group->IsRead()) return false;
+    }
+    return true;
 }
 
 void LogicalNode::IndexControlBlock(NamedObject& block) {

@@ -56,8 +56,9 @@ std::int32_t ModelReader::Run() {
     while (true) {
         if (stop_.load()) return ResultStopped;
         // An association that ended confirms what was pending with failures, which must not
-        // pass for a model that is read.
-        if (!client_.IsAssociated()) return Ended(*association);
+        // pass for a model that is read; so does one being given up for a stalled link,
+        // on which nothing more is asked.
+        if (!client_.IsAssociated() || association->EndedStalled()) return Ended(*association);
         System::ResultCode lock = System::OkNoError;
         if (client_.IsModelRead(lock)) {
             const std::int32_t result = ReadResult();

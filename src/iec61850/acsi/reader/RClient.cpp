@@ -41,10 +41,15 @@ bool Succeeded(const Service& service) { return service.GetResult() == System::O
 
 // A request confirmed because its association ended (filed as aborted, or sent after the
 // end) was refused by nobody: what it asked for stays asked, neither read nor dropped, and
-// is never asked again by this association. The reader learns of the end on its own.
+// is never asked again by this association. The reader learns of the end on its own. So
+// was a request that timed out unanswered on a link found stalled: the association ends
+// every request so and aborts, and asking again would only end with that abort.
 bool EndedWithAssociation(const Service& service) {
+    if (service.IsLocal()) return false;
     const ResultCode result = service.GetResult();
-    return !service.IsLocal() && (result == System::Aborted || result == System::NotConnected);
+    if (result == System::Aborted || result == System::NotConnected) return true;
+    return result == System::Timeout && service.GetAnswerKind() == Mms::MmsPduNone &&
+           service.GetAssociation().EndedStalled();
 }
 
 // What a successful answer from the device read is marked read, under the model lock;
@@ -80,10 +85,14 @@ LogicalNode* NodeOf(NamedObject* target) {
 }
 
 // The control blocks of a node are read once its type is built: nothing else reads them.
+// A block is always a member of its group, so the groups' members are all there is to look
+// at (not the node's whole tree, at every node built).
 void MarkControlBlocksRead(LogicalNode& node) {
-    std::list<NamedObject*> blocks;
-    node.CollectByClass(AnyControlBlock, blocks);
-    for (NamedObject* block : blocks) block->SetState(ObjectState::Read);
+    for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+        for (NamedObject* member : group->GetChildren()) {
+            if (auto* block = dynamic_cast<ControlBlock*>(member)) block->SetState(ObjectState::Read);
+        }
+    }
 }
 
 }  // namespace
