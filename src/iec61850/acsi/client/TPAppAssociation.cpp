@@ -498,26 +498,25 @@ bool AssociationDataSetName(std::string_view reference, std::string_view& name) 
 
 }  // namespace
 
-ResultCode TPAppAssociation::FindDataSet(std::string_view reference, DataSet*& found) {
+bool TPAppAssociation::FindOwnDataSet(std::string_view reference, DataSet*& found, ResultCode& result) const {
     found = nullptr;
-    if (std::string_view name; AssociationDataSetName(reference, name)) {
-        found = FindDataSet(name);
-        return found != nullptr ? System::OkNoError : System::InvalidArguments;
-    }
+    std::string_view name;
+    if (!AssociationDataSetName(reference, name)) return false;
+    found = FindDataSet(name);
+    result = found != nullptr ? System::OkNoError : System::InvalidArguments;
+    return true;
+}
+
+ResultCode TPAppAssociation::FindDataSet(std::string_view reference, DataSet*& found) {
+    if (ResultCode result = System::OkNoError; FindOwnDataSet(reference, found, result)) return result;
     Server* server = GetServer();
-    if (server == nullptr) return System::InvalidArguments;
-    return server->FindDataSet(reference, found);
+    return server != nullptr ? server->FindDataSet(reference, found) : System::InvalidArguments;
 }
 
 ResultCode TPAppAssociation::FindDataSet(const Mms::ModelHold& hold, std::string_view reference, DataSet*& found) {
-    found = nullptr;
-    if (std::string_view name; AssociationDataSetName(reference, name)) {
-        found = FindDataSet(name);
-        return found != nullptr ? System::OkNoError : System::InvalidArguments;
-    }
+    if (ResultCode result = System::OkNoError; FindOwnDataSet(reference, found, result)) return result;
     Server* server = GetServer();
-    if (server == nullptr) return System::InvalidArguments;
-    return server->FindDataSet(hold, reference, found);
+    return server != nullptr ? server->FindDataSet(hold, reference, found) : System::InvalidArguments;
 }
 
 ResultCode TPAppAssociation::CreateDataSetObject(CreateDataSet& service) {

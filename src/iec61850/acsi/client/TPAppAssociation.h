@@ -178,6 +178,9 @@ public:
     Mms::MmsUserConnection* GetMmsUser() const override { return const_cast<TPAppAssociation*>(this); }
     System::ResultCode AdoptDataSet(std::unique_ptr<DataSet> dataSet) override;
     DataSet* FindDataSet(std::string_view name) const override;
+    // A reference naming one of this association's own data sets ("@name"): found, or
+    // refused, here; false for any other reference.
+    bool FindOwnDataSet(std::string_view reference, DataSet*& found, System::ResultCode& result) const;
     std::unique_ptr<DataSet> ReleaseDataSet(std::string_view name) override;
 
     // ---- Connection ----
