@@ -76,7 +76,7 @@ void BuildDocumentInMemory(benchmark::State& state) {
         Iec61850::Acsi::Scl::XmlWriter writer(true);
         {
             const Mms::ModelHold hold(&model.server);
-            model.server.Exporter().BuildDocument(writer);
+            model.server.Exporter().BuildDocument(hold, writer);
         }
         std::string text;
         writer.GetXml(text);

@@ -20,13 +20,13 @@ namespace {
 constexpr std::int32_t kRefused = -1;
 constexpr std::int32_t kStateAnswered = 2;
 
-Mms::NamedVariable* VariableOf(const NamedObject& object) {
-    return dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject());
+Mms::NamedVariable* VariableOf(const Mms::ModelHold& hold, const NamedObject& object) {
+    return dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject(hold));
 }
 
-std::unique_ptr<SclTreeNode> NodeFor(DataItem& item, SclTreeNode* parent) {
-    return std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), item.GetDescription(), VariableOf(item),
-                                         parent);
+std::unique_ptr<SclTreeNode> NodeFor(const Mms::ModelHold& hold, DataItem& item, SclTreeNode* parent) {
+    return std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), item.GetDescription(),
+                                         VariableOf(hold, item), parent);
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ std::int32_t IcdExporter::WriteFile(const std::string& path) {
     {
         const Mms::ModelHold hold = source_->HoldModel();
         if (!hold.Taken()) return RefuseLock(hold.GetResult());
-        BuildDocument(writer);
+        BuildDocument(hold, writer);
     }
     std::string document;
     writer.GetXml(document);
@@ -76,7 +76,7 @@ std::int32_t IcdExporter::WriteFile(const std::string& path) {
     return 0;
 }
 
-void IcdExporter::BuildDocument(XmlWriter& writer) {
+void IcdExporter::BuildDocument(const Mms::ModelHold& hold, XmlWriter& writer) {
     treeRoot_ = std::make_unique<SclTreeNode>("", "", nullptr, nullptr, nullptr);
     lNodeTypes_.clear();
     doTypes_.clear();
@@ -89,7 +89,7 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     // The tree and its types first: the head already needs to know which logical devices
     // SCL can take. Nothing is written while they are built.
     const std::vector<LogicalDevice*> devices = source_->GetLogicalDevices();
-    for (LogicalDevice* device : devices) AddLogicalDeviceToTree(*device);
+    for (LogicalDevice* device : devices) AddLogicalDeviceToTree(hold, *device);
     for (TypeMap* map : {&lNodeTypes_, &doTypes_, &daTypes_}) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
@@ -115,22 +115,22 @@ void IcdExporter::BuildDocument(XmlWriter& writer) {
     writer.EndElement();  // SCL
 }
 
-void IcdExporter::AddLogicalDeviceToTree(LogicalDevice& device) {
+void IcdExporter::AddLogicalDeviceToTree(const Mms::ModelHold& hold, LogicalDevice& device) {
     auto deviceNode = std::make_unique<SclTreeNode>(device.GetName(), "", nullptr, nullptr, nullptr);
-    for (const auto& [name, node] : device.GetLogicalNodes()) AddLogicalNodeToTree(*node, *deviceNode);
+    for (const auto& [name, node] : device.GetLogicalNodes()) AddLogicalNodeToTree(hold, *node, *deviceNode);
     SclTreeNode::SortByDictionary(*deviceNode);
     SclTreeNode::MergeChild(*treeRoot_, std::move(deviceNode));
 }
 
-void IcdExporter::AddLogicalNodeToTree(LogicalNode& node, SclTreeNode& deviceNode) {
+void IcdExporter::AddLogicalNodeToTree(const Mms::ModelHold& hold, LogicalNode& node, SclTreeNode& deviceNode) {
     auto nodeTree =
-        std::make_unique<SclTreeNode>(node.GetName(), "", node.GetClassType(), VariableOf(node), &deviceNode);
+        std::make_unique<SclTreeNode>(node.GetName(), "", node.GetClassType(), VariableOf(hold, node), &deviceNode);
     for (const FunctionalConstraint* group : node.GetFcsInOrder()) {
         for (NamedObject* child : group->GetChildren()) {
             auto* item = dynamic_cast<DataItem*>(child);
             if (item == nullptr) continue;
-            std::unique_ptr<SclTreeNode> itemNode = NodeFor(*item, nodeTree.get());
-            FillSubtree(*item, *itemNode);
+            std::unique_ptr<SclTreeNode> itemNode = NodeFor(hold, *item, nodeTree.get());
+            FillSubtree(hold, *item, *itemNode);
             SclTreeNode::MergeChild(*nodeTree, std::move(itemNode));
         }
     }
@@ -141,18 +141,18 @@ void IcdExporter::AddLogicalNodeToTree(LogicalNode& node, SclTreeNode& deviceNod
     if (kept == fresh) CollectTypes(*kept);
 }
 
-void IcdExporter::FillSubtree(DataItem& item, SclTreeNode& node) {
+void IcdExporter::FillSubtree(const Mms::ModelHold& hold, DataItem& item, SclTreeNode& node) {
     for (NamedObject* child : item.GetChildren()) {
         auto* childItem = dynamic_cast<DataItem*>(child);
         if (childItem == nullptr) continue;
         if (childItem->GetName().find('[') != std::string::npos) {
             // An array element stands for the array's members: all of its components join
             // the array's node (an element of basic values has none and adds nothing).
-            FillSubtree(*childItem, node);
+            FillSubtree(hold, *childItem, node);
             continue;
         }
-        std::unique_ptr<SclTreeNode> childNode = NodeFor(*childItem, &node);
-        FillSubtree(*childItem, *childNode);
+        std::unique_ptr<SclTreeNode> childNode = NodeFor(hold, *childItem, &node);
+        FillSubtree(hold, *childItem, *childNode);
         SclTreeNode::MergeChild(node, std::move(childNode));
     }
 }

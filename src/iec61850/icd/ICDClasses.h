@@ -97,15 +97,16 @@ public:
     std::int32_t WriteFile(const std::string& path) override;
     std::string GetLastFailure() const override { return lastFailure_; }
 
-    // The whole SCL document. The caller holds the model lock.
-    void BuildDocument(XmlWriter& writer);
+    // The whole SCL document, under the caller's hold.
+    void BuildDocument(const Mms::ModelHold& hold, XmlWriter& writer);
 
-    // ---- model tree (the caller holds the model lock) ----
-    void AddLogicalDeviceToTree(LogicalDevice& device);
-    void AddLogicalNodeToTree(LogicalNode& node, SclTreeNode& deviceNode);
+    // ---- model tree (under the caller's hold: the tree takes every item's variable, which
+    // a component gets the first time it is asked for) ----
+    void AddLogicalDeviceToTree(const Mms::ModelHold& hold, LogicalDevice& device);
+    void AddLogicalNodeToTree(const Mms::ModelHold& hold, LogicalNode& node, SclTreeNode& deviceNode);
     // Nodes for the item's children, each filled in turn and merged into `node`. An array
     // element ("[i]") gives all its children in its place; one without children none.
-    void FillSubtree(DataItem& item, SclTreeNode& node);
+    void FillSubtree(const Mms::ModelHold& hold, DataItem& item, SclTreeNode& node);
     // Files the node, and below a logical-node, data-object or attribute type its children,
     // under its type in the map of the type's kind.
     void CollectTypes(SclTreeNode& node);

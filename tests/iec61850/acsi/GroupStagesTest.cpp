@@ -150,10 +150,11 @@ TEST_F(OneNode, ArrayElementsAreChildrenUpToTheDescribedCount) {
     auto* table = dynamic_cast<DataItem*>(node.FindFc("MX")->FindOwnedChild("HA")->FindOwnedChild("phsAHar"));
     ASSERT_NE(table, nullptr);
     std::vector<std::string> names;
+    const Mms::ModelHold hold(nullptr);  // a model without a VMD meets no other thread
     for (const NamedObject* element : table->GetChildren()) {
         names.push_back(element->GetName());
         EXPECT_EQ(element->GetModelClass(), ModelClass::DataItem);
-        EXPECT_EQ(NamedVariableOf(element->GetMmsObject())->Name, "MHAI1$MX$HA$phsAHar$" + element->GetName());
+        EXPECT_EQ(NamedVariableOf(element->GetMmsObject(hold))->Name, "MHAI1$MX$HA$phsAHar$" + element->GetName());
     }
     EXPECT_EQ(names, (std::vector<std::string>{"[0]", "[1]", "[2]"}));
     const std::size_t variables = domain.GetObjectMap(0)->size();
@@ -190,7 +191,7 @@ TEST(Collectors, BlocksMadeByNameWithTheirAttributesAndIndexed) {
     URCB* urcb = nullptr;
     ASSERT_EQ(lln0.AddURCB("urcbNew", &urcb), System::OkNoError);
     EXPECT_EQ(lln0.GetURCBs().at("urcbNew"), urcb);
-    Mms::NamedVariable* variable = NamedVariableOf(urcb->GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(urcb->GetBoundMmsObject());
     ASSERT_NE(variable, nullptr);
     EXPECT_EQ(variable->Name, "LLN0$RP$urcbNew");
     auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue());
@@ -205,8 +206,9 @@ TEST(Collectors, BlocksMadeByNameWithTheirAttributesAndIndexed) {
 
     BRCB* brcb = nullptr;
     ASSERT_EQ(lln0.AddBRCB("brcbNew", &brcb), System::OkNoError);
-    EXPECT_EQ(dynamic_cast<Mms::Structure*>(NamedVariableOf(brcb->GetMmsObject())->GetValue())->GetComponentCount(),
-              14u);
+    EXPECT_EQ(
+        dynamic_cast<Mms::Structure*>(NamedVariableOf(brcb->GetBoundMmsObject())->GetValue())->GetComponentCount(),
+        14u);
     LCB* lcb = nullptr;
     ASSERT_EQ(lln0.AddLCB("lcbNew", &lcb), System::OkNoError);
     EXPECT_NE(lcb->FindOwnedChild("LogEna"), nullptr);  // a log block builds its children
@@ -214,7 +216,7 @@ TEST(Collectors, BlocksMadeByNameWithTheirAttributesAndIndexed) {
     ASSERT_EQ(lln0.AddGoCB("gocbNew", &gocb), System::OkNoError);
     Log* log = nullptr;
     ASSERT_EQ(lln0.AddLog("logNew", &log), System::OkNoError);
-    EXPECT_EQ(NamedVariableOf(log->GetMmsObject())->Name, "LLN0$LG$logNew");
+    EXPECT_EQ(NamedVariableOf(log->GetBoundMmsObject())->Name, "LLN0$LG$logNew");
     for (System::ResultCode result :
          {lln0.AddSGCB("sg"), lln0.AddGsCB("gs"), lln0.AddMSVCB("ms"), lln0.AddUSVCB("us")}) {
         EXPECT_EQ(result, System::OkNoError);

@@ -24,7 +24,8 @@ namespace {
 using DeviceTypes::ProtectionDevice;
 
 std::string MmsNameOf(const NamedObject* object) {
-    Mms::NamedVariable* variable = object != nullptr ? NamedVariableOf(object->GetMmsObject()) : nullptr;
+    const Mms::ModelHold hold(nullptr);  // a model without a VMD meets no other thread
+    Mms::NamedVariable* variable = object != nullptr ? NamedVariableOf(object->GetMmsObject(hold)) : nullptr;
     return variable != nullptr ? variable->Name : "(none)";
 }
 
@@ -71,7 +72,7 @@ TEST_F(ModelTree, ItemsOfEveryClassWithReferencesAndMmsNames) {
         EXPECT_EQ(item->GetModelClass(), row.modelClass);
         EXPECT_EQ(item->GetCdc(), row.cdc);
         EXPECT_EQ(MmsNameOf(item), row.mmsName);
-        EXPECT_EQ(model.domain.FindNamedVariable(row.mmsName), item->GetMmsObject());
+        EXPECT_EQ(model.domain.FindNamedVariable(row.mmsName), item->GetBoundMmsObject());
     }
     // Every name of the flat list kept its one variable, now typed; the array elements,
     // which the list does not name, got theirs.
@@ -95,7 +96,7 @@ TEST_F(ModelTree, AComponentsVariableIsMadeOnceWhenFirstAskedFor) {
     // Asked for by name, it is made with its data object's, bound to the same value.
     Mms::NamedVariable* made = model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal");
     ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made, item->GetMmsObject());
+    EXPECT_EQ(made, item->GetBoundMmsObject());
     EXPECT_EQ(made->GetValue(), item->GetValueContainer());
     EXPECT_EQ(model.VariableCount(), before + 2);
     EXPECT_EQ(model.domain.FindNamedVariable("XCBR1$ST$Pos$stVal"), made);
@@ -355,8 +356,8 @@ TEST(LogicalDeviceDirectory, ANodeWhoseTypeCannotBeReadGetsGroupsFromItsNames) {
     ASSERT_EQ(model.device.BuildFromDirectory(), System::OkNoError);
     EXPECT_EQ(model.VariableCount(), variables + groups.size());
     FunctionalConstraint* st = node->FindFc("ST");
-    EXPECT_EQ(st->GetMmsObject(), model.domain.FindNamedVariable("XCBR1$ST"));
-    EXPECT_EQ(NamedVariableOf(st->GetMmsObject())->GetValue()->GetParent(),
+    EXPECT_EQ(st->GetBoundMmsObject(), model.domain.FindNamedVariable("XCBR1$ST"));
+    EXPECT_EQ(NamedVariableOf(st->GetBoundMmsObject())->GetValue()->GetParent(),
               model.domain.FindNamedVariable("XCBR1")->GetValue());
 }
 

@@ -9,6 +9,7 @@
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/NamedObject.h"
 #include "mms/user/Domain.h"
+#include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/values/Container.h"
 #include "mms/values/Structure.h"
@@ -22,7 +23,8 @@ using TestModel::AddNode;
 using TestModel::Item;
 
 Mms::NamedVariable* VariableOf(const NamedObject* object) {
-    Mms::MmsObject* bound = object != nullptr ? object->GetMmsObject() : nullptr;
+    const Mms::ModelHold hold(nullptr);  // a model without a VMD meets no other thread
+    Mms::MmsObject* bound = object != nullptr ? object->GetMmsObject(hold) : nullptr;
     if (bound == nullptr || bound->GetClassId() != Mms::NamedVariableClassId) return nullptr;
     return static_cast<Mms::NamedVariable*>(bound);
 }
@@ -85,7 +87,7 @@ TEST_F(RelayModel, ReferencesAndMmsNamesAtEveryDepth) {
         {f, "RELAYLD0/MMXU1.A.phsA.cVal.mag.f", "MMXU1$MX$A$phsA$cVal$mag$f", "MX"},
     };
     EXPECT_EQ(device.GetReference(), "RELAYLD0");
-    EXPECT_EQ(device.GetMmsObject(), &domain);
+    EXPECT_EQ(device.GetBoundMmsObject(), &domain);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.mmsName);
         EXPECT_EQ(row.object->GetReference(), row.reference);
@@ -262,13 +264,13 @@ TEST_F(RelayModel, ValuesThroughTheBoundVariables) {
 
 TEST_F(RelayModel, BindVariableOnceAndNeverOnTheDevice) {
     EXPECT_EQ(device.BindVariable(BasicTypeCode::Struct), System::NotSupported);
-    Mms::MmsObject* first = stVal->GetMmsObject();
+    Mms::MmsObject* first = stVal->GetBoundMmsObject();
     EXPECT_EQ(stVal->BindVariable(BasicTypeCode::INT32), System::OkNoError);
-    EXPECT_EQ(stVal->GetMmsObject(), first);
+    EXPECT_EQ(stVal->GetBoundMmsObject(), first);
     // A second object of the same name below the same parent finds the variable there.
     Item twin(modSt, "stVal", ModelClass::DataAttribute);
     EXPECT_EQ(twin.BindVariable(BasicTypeCode::Enum), System::OkNoError);
-    EXPECT_EQ(twin.GetMmsObject(), first);
+    EXPECT_EQ(twin.GetBoundMmsObject(), first);
     EXPECT_EQ(static_cast<Mms::Structure*>(VariableOf(modSt)->GetValue())->GetComponentCount(), 2u);
 }
 

@@ -34,10 +34,11 @@ using TestDevice::RequestRecord;
 
 // Every leaf attribute of the model with the device's MMS name of its variable.
 void ForEachLeaf(Server& server, const std::function<void(NamedObject&, const std::string&)>& visit) {
+    const Mms::ModelHold hold(&server);
     std::function<void(NamedObject&)> walk = [&](NamedObject& object) {
         if (object.GetChildren().empty() && object.GetModelClass() == ModelClass::DataAttribute) {
             std::string name;
-            if (auto* variable = dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject())) variable->GetName(name);
+            if (auto* variable = dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject(hold))) variable->GetName(name);
             visit(object, name);
         }
         for (NamedObject* child : object.GetChildren()) walk(*child);

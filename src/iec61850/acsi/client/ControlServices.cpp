@@ -52,14 +52,20 @@ void Select::execute() {
     Service::execute();
     Server* server = GetServer();
     if (server == nullptr) return CompleteNotFound();
-    std::list<NamedObject*> found;
-    if (const ResultCode result = server->FindObjects("CO", objectReference + ".SBO", found);
-        result != System::OkNoError) {
-        return CompleteWith(result);
+    Mms::Variable* variable = nullptr;
+    ResultCode resolved = System::OkNoError;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        std::list<NamedObject*> found;
+        resolved = server->ResolveReference(hold, objectReference + ".SBO", "CO", found);
+        if (resolved == System::OkNoError && !found.empty()) {
+            selected = found.front();
+            variable = VariableOf(hold, selected);
+        }
     }
-    if (found.empty()) return CompleteNotFound();
-    selected = found.front();
-    Mms::Variable* variable = VariableOf(selected);
+    // Completed only once the hold is given back: completing calls the client.
+    if (resolved != System::OkNoError) return CompleteWith(resolved);
     if (variable == nullptr) return CompleteNotFound();
     Handed(GetAssociation().ReadVariable(this, variable));
 }
@@ -91,7 +97,7 @@ void ControlWrite::execute() {
     {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
-        outcome = AppendNamedVariables(found, variables);
+        outcome = AppendNamedVariables(hold, found, variables);
         for (const ValueRecord& record : records) {
             if (outcome != System::OkNoError) break;
             DataItem* item = nullptr;
@@ -169,26 +175,28 @@ void ControlReport::execute() {
         std::string reference;
         SplitVariableName(report.Names[index], fc, reference);
         Server* server = GetServer();
-        std::list<NamedObject*> found;
-        if (server == nullptr || server->FindObjects(fc, reference, found) != System::OkNoError || found.empty()) {
+        if (server == nullptr) {
             SetResult(System::InvalidArguments);
             return completeReport();
         }
-        controlObject = found.front();
-        Mms::Variable* variable = VariableOf(controlObject);
-        Mms::Container* value = report.ValueAt(index);
-        if (variable == nullptr || value == nullptr) {
-            SetResult(System::InvalidArguments);
-            return completeReport();
-        }
+        // One hold from the lookup to the value taken in: the object's variable may be made
+        // on the way, and the report completes only once the hold is given back.
         const Mms::ModelHold hold(server);
-        if (!hold.Taken()) {
-            SetResult(System::Error);
-            return completeReport();
-        }
-        SetResult(variable->Assign(*value));
+        SetResult(hold.Taken() ? TakeControlValue(hold, *server, fc, reference, report.ValueAt(index)) : System::Error);
     }
     completeReport();
+}
+
+ResultCode ControlReport::TakeControlValue(const Mms::ModelHold& hold, Server& server, std::string_view fc,
+                                           std::string_view reference, Mms::Container* value) {
+    std::list<NamedObject*> found;
+    if (server.ResolveReference(hold, reference, fc, found) != System::OkNoError || found.empty()) {
+        return System::InvalidArguments;
+    }
+    controlObject = found.front();
+    Mms::Variable* variable = VariableOf(hold, controlObject);
+    if (variable == nullptr || value == nullptr) return System::InvalidArguments;
+    return variable->Assign(*value);
 }
 
 void ControlReport::completeReport() {

@@ -13,8 +13,10 @@
 #include "iec61850/acsi/model/ValueRecord.h"
 
 namespace Mms {
+class Container;
 class InformationReport;
-}
+class ModelHold;
+}  // namespace Mms
 
 namespace Iec61850::Acsi {
 
@@ -118,6 +120,10 @@ private:
     // The constraint and reference of an MMS variable name ("LD0/CSWI1$CO$Pos$Oper" gives
     // "CO" and "LD0/CSWI1.Pos.Oper").
     static void SplitVariableName(const std::string& name, std::string& fc, std::string& reference);
+    // Finds the object the report names (controlObject) and assigns it the value, under the
+    // caller's hold: InvalidArguments when there is no such object, value or variable.
+    System::ResultCode TakeControlValue(const Mms::ModelHold& hold, Server& server, std::string_view fc,
+                                        std::string_view reference, Mms::Container* value);
 };
 
 }  // namespace Iec61850::Acsi

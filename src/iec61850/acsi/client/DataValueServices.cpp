@@ -29,12 +29,13 @@ void GetAllDataValues::execute() {
     if (server == nullptr || server->FindLogicalNode(node, logicalNode) != System::OkNoError) {
         return CompleteNotFound();
     }
+    Mms::Variable* variable = nullptr;
     {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
         target = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
+        variable = VariableOf(hold, target);
     }
-    Mms::Variable* variable = VariableOf(target);
     if (variable == nullptr) return CompleteWith(System::InvalidArguments);
     Handed(GetAssociation().ReadVariable(this, variable));
 }
@@ -50,7 +51,7 @@ Service::Direct GetAllDataValues::SendDirect() {
         LogicalNode* logicalNode = server->FindNode(hold, node);
         if (logicalNode == nullptr) return Direct::NotSent;
         NamedObject* object = fc.empty() ? static_cast<NamedObject*>(logicalNode) : logicalNode->FindFc(fc);
-        variable = VariableOf(object);
+        variable = VariableOf(hold, object);
         if (variable == nullptr) return Direct::NotSent;
         target = object;
     }
@@ -83,11 +84,19 @@ NamedObject* GetDataValues::ReadTarget(const std::list<NamedObject*>& found) {
 
 void GetDataValues::execute() {
     Service::execute();
-    if (FindReferenced(fc, reference, found) == nullptr) return;
+    Server* server = FindReferenced(fc, reference, found);
+    if (server == nullptr) return;
     if (IsLocal()) return CompleteWith(System::OkNoError);
     NamedObject* read = ReadTarget(found);
     if (read == nullptr) return CompleteWith(System::Error);
-    Mms::Variable* variable = VariableOf(read);
+    Mms::Variable* variable = nullptr;
+    {
+        // A component read the first time gets its variable now, which files it with its
+        // domain: as much a change of the model as the receive thread's.
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        variable = VariableOf(hold, read);
+    }
     if (variable == nullptr) return CompleteWith(System::InvalidArguments);
     Handed(GetAssociation().ReadVariable(this, variable));
 }
@@ -102,7 +111,7 @@ Service::Direct GetDataValues::SendDirect() {
         const Mms::ModelHold hold(server, DirectHoldWaitMs);
         if (!hold.Taken()) return Direct::NotSent;
         if (server->ResolveReference(hold, reference, fc, found) == System::OkNoError && !found.empty()) {
-            variable = VariableOf(ReadTarget(found));
+            variable = VariableOf(hold, ReadTarget(found));
         }
     }
     // Whatever does not come to a read is left to execute, which tells it on its thread.
@@ -133,14 +142,14 @@ SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std:
       records(std::move(records)) {}
 
 ResultCode SetDataValues::PrepareWrite(const Mms::ModelHold& hold, Server& server) {
-    if (records.empty()) return AppendNamedVariables(found, variables);
+    if (records.empty()) return AppendNamedVariables(hold, found, variables);
     // The texts go into copies: the model takes them only once the device has.
     for (const ValueRecord& record : records) {
         DataItem* item = nullptr;
         if (const ResultCode resolved = ResolveRecordItem(hold, server, record, item); resolved != System::OkNoError) {
             return resolved;
         }
-        auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject());
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(item->GetMmsObject(hold));
         if (variable == nullptr) return System::InvalidArguments;
         if (const ResultCode result = staged.Stage(hold, *variable); result != System::OkNoError) return result;
         if (const ResultCode result = staged.CopyOf(hold, *variable)->FromText(record.value);

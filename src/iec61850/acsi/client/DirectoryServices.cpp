@@ -103,11 +103,13 @@ void GetLogicalNodeDirectory::execute() {
         case ObjectClassMsvCb:
         case ObjectClassUsvCb:
         case 22: {
-            LogicalNode* logicalNode = nullptr;
-            if (const ResultCode found = server->FindLogicalNode(node, logicalNode); found != System::OkNoError) {
-                return CompleteWith(found);
+            Mms::Variable* variable = nullptr;
+            {
+                const Mms::ModelHold hold(server);
+                if (!hold.Taken()) return CompleteWith(System::Error);
+                variable = VariableOf(hold, server->FindNode(hold, node));
             }
-            Mms::Variable* variable = VariableOf(logicalNode);
+            // No such node, or one bound to no variable.
             if (variable == nullptr) return CompleteWith(System::InvalidArguments);
             return Handed(GetAssociation().GetVariableAccessAttributes(this, variable));
         }
@@ -148,22 +150,26 @@ void GetDataDirectory::execute() {
     Service::execute();
     Server* server = GetServer();
     if (server == nullptr || fc.empty()) return CompleteWith(System::InvalidArguments);
-    std::list<NamedObject*> objects;
-    if (const ResultCode result = server->FindObjects(fc, reference, objects); result == System::OkNoError) {
-        if (!objects.empty()) found = objects.front();
-    }
-    if (found == nullptr) {
-        LogicalNode* logicalNode = nullptr;
-        if (server->FindLogicalNode(reference, logicalNode) != System::OkNoError) return CompleteNotFound();
-        {
-            const Mms::ModelHold hold(server);
-            if (!hold.Taken()) return CompleteWith(System::Error);
-            found = logicalNode->FindFc(fc);
+    Mms::Variable* variable = nullptr;
+    bool noSuchNode = false;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        std::list<NamedObject*> objects;
+        if (server->ResolveReference(hold, reference, fc, objects) == System::OkNoError && !objects.empty()) {
+            found = objects.front();
         }
-        if (found == nullptr) return CompleteWith(System::InvalidArguments);
+        if (found == nullptr) {
+            LogicalNode* logicalNode = server->FindNode(hold, reference);
+            noSuchNode = logicalNode == nullptr;
+            if (logicalNode != nullptr) found = logicalNode->FindFc(fc);
+        }
+        if (found != nullptr && !IsLocal()) variable = VariableOf(hold, found);
     }
+    // Completed only once the hold is given back: completing calls the client.
+    if (noSuchNode) return CompleteNotFound();
+    if (found == nullptr) return CompleteWith(System::InvalidArguments);
     if (IsLocal()) return CompleteWith(System::OkNoError);
-    Mms::Variable* variable = VariableOf(found);
     if (variable == nullptr) return CompleteWith(System::InvalidArguments);
     Handed(GetAssociation().GetVariableAccessAttributes(this, variable));
 }

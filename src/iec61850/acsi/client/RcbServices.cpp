@@ -36,13 +36,18 @@ void GetRCBValues::execute() {
     Service::execute();
     Server* server = GetServer();
     if (server == nullptr) return CompleteNotFound();
-    const ResultCode collected = kind == ObjectClassBrcb ? server->CollectBRCBs(reference, fc, blocks)
-                                                         : server->CollectURCBs(reference, fc, blocks);
+    ResultCode collected = System::OkNoError;
+    {
+        const Mms::ModelHold hold(server);
+        if (!hold.Taken()) return CompleteWith(System::Error);
+        collected = server->CollectControlBlocks(hold, reference, fc,
+                                                 kind == ObjectClassBrcb ? ObjectClassBrcb : ObjectClassUrcb, blocks);
+        for (NamedObject* block : blocks) {
+            if (Mms::Variable* variable = VariableOf(hold, block)) variables.push_back(variable);
+        }
+    }
     if (collected != System::OkNoError) return CompleteWith(collected);
     if (blocks.empty()) return CompleteNotFound();
-    for (NamedObject* block : blocks) {
-        if (Mms::Variable* variable = VariableOf(block)) variables.push_back(variable);
-    }
     if (IsLocal()) return CompleteWith(System::OkNoError);
     Handed(GetAssociation().ReadVariables(this, &variables));
 }
@@ -116,7 +121,7 @@ void SetRCBValues::execute() {
             if (outcome != System::OkNoError) break;
             NamedObject* attribute = chosen->FindOwnedChild(name);
             Mms::NamedVariable* variable =
-                attribute != nullptr ? dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject()) : nullptr;
+                attribute != nullptr ? dynamic_cast<Mms::NamedVariable*>(attribute->GetMmsObject(hold)) : nullptr;
             if (variable == nullptr) {
                 outcome = System::InvalidArguments;
                 break;

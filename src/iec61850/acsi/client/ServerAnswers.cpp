@@ -159,9 +159,9 @@ ResultCode Server::ListAllDataValues(GetAllDataValues& service) {
 }
 
 ResultCode Server::ListDataComponents(GetDataDirectory& service) {
-    return Locked([&](const Mms::ModelHold&) -> ResultCode {
+    return Locked([&](const Mms::ModelHold& hold) -> ResultCode {
         auto* variable =
-            service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject()) : nullptr;
+            service.found != nullptr ? dynamic_cast<Mms::NamedVariable*>(service.found->GetMmsObject(hold)) : nullptr;
         // Nothing bound to list components of (no target, or a group or block without a
         // named variable): the wrong kind of object, not a service the device lacks.
         if (variable == nullptr) return System::InvalidContext;

@@ -12,8 +12,8 @@
 
 namespace Iec61850::Acsi {
 
-Mms::Variable* VariableOf(NamedObject* object) {
-    return object != nullptr ? dynamic_cast<Mms::Variable*>(object->GetMmsObject()) : nullptr;
+Mms::Variable* VariableOf(const Mms::ModelHold& hold, NamedObject* object) {
+    return object != nullptr ? dynamic_cast<Mms::Variable*>(object->GetMmsObject(hold)) : nullptr;
 }
 
 void WalkAccessErrors(Service& service, const std::list<Mms::Variable*>& variables) {
@@ -31,7 +31,7 @@ void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects) 
     const Mms::ModelHold hold(service.GetServer());
     if (!hold.Taken()) return;
     std::list<Mms::Variable*> variables;
-    for (NamedObject* object : objects) variables.push_back(VariableOf(object));
+    for (NamedObject* object : objects) variables.push_back(VariableOf(hold, object));
     WalkAccessErrors(service, variables);
 }
 
@@ -62,9 +62,10 @@ System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server,
     return item != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
-System::ResultCode AppendNamedVariables(const std::list<NamedObject*>& objects, std::list<Mms::Variable*>& variables) {
+System::ResultCode AppendNamedVariables(const Mms::ModelHold& hold, const std::list<NamedObject*>& objects,
+                                        std::list<Mms::Variable*>& variables) {
     for (NamedObject* object : objects) {
-        auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject());
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject(hold));
         if (variable == nullptr) return System::InvalidArguments;
         variables.push_back(variable);
     }

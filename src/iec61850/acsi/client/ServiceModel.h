@@ -20,8 +20,10 @@ class Service;
 
 // What the services share of the model.
 
-// The MMS variable a model object is bound to; null for none (or another kind of object).
-Mms::Variable* VariableOf(NamedObject* object);
+// The MMS variable a model object is bound to, made now for a component that has none
+// (NamedObject::GetMmsObject), under the caller's hold; null for none (or another kind of
+// object).
+Mms::Variable* VariableOf(const Mms::ModelHold& hold, NamedObject* object);
 // The access status of each object's variable in turn, until one gives a service error;
 // under the model lock, which it takes.
 void WalkAccessErrors(Service& service, const std::list<NamedObject*>& objects);
@@ -34,9 +36,10 @@ bool WriteAnswerApplied(const Service& service);
 // names something other than a data item).
 System::ResultCode ResolveRecordItem(const Mms::ModelHold& hold, Server& server, const ValueRecord& record,
                                      DataItem*& item);
-// The named variable of each object in turn, appended to variables: 0, or 2 at the first
-// object bound to none (what was appended before stays).
-System::ResultCode AppendNamedVariables(const std::list<NamedObject*>& objects, std::list<Mms::Variable*>& variables);
+// The named variable of each object in turn (VariableOf), appended to variables: 0, or 2 at
+// the first object bound to none (what was appended before stays).
+System::ResultCode AppendNamedVariables(const Mms::ModelHold& hold, const std::list<NamedObject*>& objects,
+                                        std::list<Mms::Variable*>& variables);
 // One record per leaf of each data item, read under the model lock.
 void CollectValueRecords(Server* server, const std::list<NamedObject*>& objects, std::vector<ValueRecord>& records);
 

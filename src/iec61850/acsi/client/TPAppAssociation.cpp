@@ -477,7 +477,7 @@ ResultCode TPAppAssociation::OnDeleteNamedVariableListResponse(
     auto* deletion = dynamic_cast<DeleteDataSet*>(&request);
     Server* server = GetServer();
     if (deletion != nullptr && deletion->dataSet != nullptr && server != nullptr && response.numberMatched == 1 &&
-        response.numberDeleted == 1 && deletion->dataSet->GetMmsObject() == request.GetTarget()) {
+        response.numberDeleted == 1 && deletion->dataSet->GetBoundMmsObject() == request.GetTarget()) {
         const Mms::ModelHold hold(server);
         if (hold.Taken() && RemoveDataSet(*deletion->dataSet) == System::OkNoError) deletion->dataSet = nullptr;
     }

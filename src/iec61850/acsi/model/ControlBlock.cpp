@@ -65,7 +65,7 @@ void ControlBlock::ForgetDataSet(const DataSet* dataSet) {
 }
 
 System::ResultCode ControlBlock::Build() {
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr || variable->GetValue() == nullptr ||
         variable->GetValue()->GetClassId() != Mms::StructureClassId) {
         return System::OkNoError;
@@ -131,7 +131,7 @@ System::ResultCode ControlBlock::BindAttribute(std::string_view name, std::strin
 
 System::ResultCode ControlBlock::CreateAttribute(std::string_view name, Scl::BasicTypeCode code) {
     Mms::NamedVariable* variable = nullptr;
-    const System::ResultCode result = CreateMmsVariable(code, GetMmsObject(), name, variable);
+    const System::ResultCode result = CreateMmsVariable(code, GetBoundMmsObject(), name, variable);
     if (result == System::OkNoError && variable->GetOwner() == nullptr) unfiledAttributes_.emplace_back(variable);
     return result;
 }

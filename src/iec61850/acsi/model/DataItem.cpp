@@ -185,14 +185,14 @@ void DataItem::CountKinds(ModelTally& tally) const {
 
 System::ResultCode DataItem::SetValueText(std::string_view text) {
     if (Mms::Container* value = ValueWithoutVariable()) return value->FromText(text);
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::InvalidContext;
     return variable->FromText(text);
 }
 
 System::ResultCode DataItem::GetValueText(std::string& text) {
     if (Mms::Container* value = ValueWithoutVariable()) return value->ToText(text);
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::InvalidContext;
     return variable->ToText(text);
 }

@@ -48,7 +48,7 @@ DataSet::~DataSet() {
 ModelClass DataSet::GetModelClass() const { return ModelClass::DataSet; }
 
 Mms::NamedVariableList* DataSet::GetList() const {
-    Mms::MmsObject* bound = GetMmsObject();
+    Mms::MmsObject* bound = GetBoundMmsObject();
     if (bound == nullptr || bound->GetClassId() != Mms::NamedVariableListClassId) return nullptr;
     return static_cast<Mms::NamedVariableList*>(bound);
 }
@@ -99,12 +99,12 @@ System::ResultCode DataSet::AddMembers(const std::vector<ValueRecord>& records) 
     for (const ValueRecord& record : records) {
         NamedObject* object = nullptr;
         if (Resolve(hold, record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
-        if (NamedVariableOf(object->GetMmsObject()) == nullptr) return System::Error;
+        if (NamedVariableOf(object->GetMmsObject(hold)) == nullptr) return System::Error;
         found.push_back(object);
     }
     for (NamedObject* object : found) {
         members_.push_back(object);
-        list->Members.push_back(NamedVariableOf(object->GetMmsObject()));
+        list->Members.push_back(NamedVariableOf(object->GetMmsObject(hold)));
     }
     return System::OkNoError;
 }
@@ -120,7 +120,7 @@ System::ResultCode DataSet::SetMemberValues(const std::vector<ValueRecord>& reco
     if (records.empty()) return System::Error;
     Mms::NamedVariableList* list = GetList();
     if (list == nullptr) return System::InvalidState;
-    Mms::VMD::ModelHold hold(Mms::VMD::Of(GetMmsObject()));
+    Mms::VMD::ModelHold hold(Mms::VMD::Of(GetBoundMmsObject()));
     // Every member goes into the write, so every member is staged, in member order.
     for (Mms::Variable* member : list->Members) {
         Mms::NamedVariable* variable = NamedVariableOf(member);
@@ -131,7 +131,7 @@ System::ResultCode DataSet::SetMemberValues(const std::vector<ValueRecord>& reco
     for (const ValueRecord& record : records) {
         NamedObject* object = nullptr;
         if (Resolve(hold, record.fc, record.reference, object) != System::OkNoError) return System::InvalidArguments;
-        Mms::NamedVariable* variable = NamedVariableOf(object->GetMmsObject());
+        Mms::NamedVariable* variable = NamedVariableOf(object->GetMmsObject(hold));
         if (dynamic_cast<DataItem*>(object) == nullptr || variable == nullptr || variable->GetValue() == nullptr) {
             return System::InvalidArguments;
         }

@@ -114,7 +114,7 @@ std::unique_ptr<NamedObject> FunctionalConstraint::MakeChild(const std::string& 
 }
 
 System::ResultCode FunctionalConstraint::Build() {
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr || variable->GetValue() == nullptr ||
         variable->GetValue()->GetClassId() != Mms::StructureClassId) {
         return System::OkNoError;

@@ -46,16 +46,15 @@ LogicalDevice::~LogicalDevice() {
     if (Mms::Domain* domain = GetDomain(); domain != nullptr && domain->GetVariableMaker() == this) {
         domain->SetVariableMaker(nullptr);
     }
-    for (auto& [name, dataSet] : dataSets_) UnlinkChild(dataSet.get());
+    ForgetChildren();
     dataSets_.clear();
-    for (auto& [name, node] : nodes_) UnlinkChild(node.get());
     nodes_.clear();
 }
 
 ModelClass LogicalDevice::GetModelClass() const { return ModelClass::LogicalDevice; }
 
 Mms::Domain* LogicalDevice::GetDomain() const {
-    Mms::MmsObject* bound = GetMmsObject();
+    Mms::MmsObject* bound = GetBoundMmsObject();
     if (bound == nullptr || bound->GetClassId() != Mms::DomainClassId) return nullptr;
     return static_cast<Mms::Domain*>(bound);
 }
@@ -283,7 +282,7 @@ Mms::NamedVariable* LogicalDevice::MakeNamedVariable(std::string_view item) {
     Mms::Domain* domain = GetDomain();
     if (domain == nullptr) return nullptr;
     if (NamedObject* object = FindByMmsName(item)) {
-        Mms::NamedVariable* variable = NamedVariableOf(object->GetMmsObject());
+        Mms::NamedVariable* variable = NamedVariableOf(object->MakeMmsObject());
         if (variable != nullptr && variable->GetOwner() == domain && variable->Name == item) return variable;
     }
     // Every listed name answers to a variable, also before the node's type is read.

@@ -66,9 +66,8 @@ LogicalNode::~LogicalNode() {
     brcbs_.clear();
     urcbs_.clear();
     lcbs_.clear();
-    for (auto& [name, dataSet] : dataSets_) UnlinkChild(dataSet.get());
+    ForgetChildren();
     dataSets_.clear();
-    for (FunctionalConstraint* group : fcOrder_) UnlinkChild(group);
     fcOrder_.clear();
     fcs_.clear();
 }
@@ -78,7 +77,7 @@ ModelClass LogicalNode::GetModelClass() const { return ModelClass::LogicalNode; 
 System::ResultCode LogicalNode::Build() { return Build(0); }
 
 System::ResultCode LogicalNode::Build(std::uint32_t lockWaitMs) {
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::OkNoError;
     Mms::VMD::ModelHold hold(Mms::VMD::Of(variable), lockWaitMs);
     if (!hold.Taken()) return hold.GetResult();
@@ -240,7 +239,7 @@ bool LogicalNode::RemoveFc(std::string_view fc) {
     group->CollectByClass(AnyControlBlock, blocks);
     for (const NamedObject* block : blocks) ForgetIndexed(*block);
     // The component of the node's structure goes; its variable lets go of it as it does.
-    if (Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject())) {
+    if (Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject())) {
         if (auto* structure = dynamic_cast<Mms::Structure*>(variable->GetValue())) {
             delete structure->FindComponent(fc);
         }
@@ -371,7 +370,7 @@ System::ResultCode LogicalNode::MatchReport(const Mms::InformationReport& report
 }
 
 bool LogicalNode::IsTypeIncomplete() const {
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr || variable->GetValue() == nullptr) return true;
     const auto* structure = dynamic_cast<const Mms::Structure*>(variable->GetValue());
     if (structure == nullptr || structure->GetComponentCount() == 0) return true;

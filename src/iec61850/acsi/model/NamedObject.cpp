@@ -163,21 +163,21 @@ System::ResultCode NamedObject::GetChild(std::string_view name, std::string& tex
     NamedObject* child = FindOwnedChild(name);
     if (child == nullptr) return System::InvalidArguments;
     if (Mms::Container* value = child->ValueWithoutVariable()) return value->ToText(text);
-    Mms::NamedVariable* variable = NamedVariableOf(child->GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(child->GetBoundMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueToText(std::string& text) {
     if (Mms::Container* value = ValueWithoutVariable()) return value->ToText(text);
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->ToText(text);
 }
 
 System::ResultCode NamedObject::ValueFromText(std::string_view text) {
     if (Mms::Container* value = ValueWithoutVariable()) return value->FromText(text);
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::NotSupported;
     return variable->FromText(text);
 }
@@ -192,7 +192,7 @@ System::ResultCode NamedObject::GetChildValue(std::string_view name, Mms::Contai
 System::ResultCode NamedObject::GetValue(Mms::Container*& value) {
     value = ValueWithoutVariable();
     if (value != nullptr) return System::OkNoError;
-    Mms::NamedVariable* variable = NamedVariableOf(GetMmsObject());
+    Mms::NamedVariable* variable = NamedVariableOf(GetBoundMmsObject());
     if (variable == nullptr) return System::NotSupported;
     value = variable->GetValue();
     return System::OkNoError;
@@ -225,10 +225,10 @@ void NamedObject::CountSelf(ModelTally& tally) const {
 
 System::ResultCode NamedObject::BindVariable(Scl::BasicTypeCode code) {
     if (GetModelClass() == ModelClass::LogicalDevice) return System::NotSupported;
-    if (GetMmsObject() != nullptr) return System::OkNoError;
+    if (MakeMmsObject() != nullptr) return System::OkNoError;
     Mms::NamedVariable* variable = nullptr;
     const System::ResultCode result =
-        CreateMmsVariable(code, parent_ != nullptr ? parent_->GetMmsObject() : nullptr, GetMmsComponent(), variable);
+        CreateMmsVariable(code, parent_ != nullptr ? parent_->MakeMmsObject() : nullptr, GetMmsComponent(), variable);
     if (result != System::OkNoError) return result;
     if (variable->GetOwner() == nullptr) unfiledVariable_.reset(variable);
     mmsObject_ = variable;
@@ -327,6 +327,11 @@ void NamedObject::UnlinkChild(const NamedObject* child) {
     SubtreeChanged();
 }
 
+void NamedObject::ForgetChildren() {
+    childrenIndex_.reset();
+    children_.clear();
+}
+
 void NamedObject::Append(NamedObject* child) {
     children_.push_back(child);
     if (childrenIndex_ != nullptr) {
@@ -342,11 +347,15 @@ void NamedObject::SubtreeChanged() {
     if (parent_ != nullptr) parent_->SubtreeChanged();
 }
 
-Mms::MmsObject* NamedObject::GetMmsObject() const {
+Mms::MmsObject* NamedObject::GetMmsObject(const Mms::ModelHold&) const { return MakeMmsObject(); }
+
+Mms::MmsObject* NamedObject::MakeMmsObject() const {
     if (mmsObject_ != nullptr || !valueInParent_) return mmsObject_;
-    Mms::NamedVariable* parentVariable = NamedVariableOf(parent_->GetMmsObject());
+    // A member the parent's value lacks makes nothing, not even the ancestors' variables.
     Mms::Container* value = GetValueContainer();
-    if (parentVariable == nullptr || value == nullptr) return nullptr;
+    if (value == nullptr) return nullptr;
+    Mms::NamedVariable* parentVariable = NamedVariableOf(parent_->MakeMmsObject());
+    if (parentVariable == nullptr) return nullptr;
     Mms::NamedVariable* bound = nullptr;
     std::unique_ptr<Mms::NamedVariable> unfiled;
     if (VariableForComponent(*parentVariable, *value, GetMmsComponent(), bound, unfiled) != System::OkNoError) {

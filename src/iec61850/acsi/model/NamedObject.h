@@ -110,8 +110,13 @@ public:
     ModelLookup* GetServer() const { return server_; }
     ObjectState GetState() const { return state_; }
     // The MMS object the object is bound to; an object whose value is in its parent's gets
-    // its variable now (and its ancestors theirs) when it has none yet: under the model lock.
-    Mms::MmsObject* GetMmsObject() const;
+    // its variable now (and its ancestors theirs) when it has none yet, filed with its domain:
+    // a change of the model, so it takes the caller's hold.
+    Mms::MmsObject* GetMmsObject(const Mms::ModelHold& hold) const;
+    // The MMS object the object is bound to, or null: makes none. Devices, nodes, groups, data
+    // sets and blocks are bound when made; an object without its variable reads and sets
+    // its value through its parent's (GetValueContainer).
+    Mms::MmsObject* GetBoundMmsObject() const { return mmsObject_; }
     // The value container without making a variable for it: the bound variable's value, or
     // the member of the parent's value; null when there is none.
     Mms::Container* GetValueContainer() const;
@@ -179,8 +184,20 @@ protected:
     Mms::Container* ValueWithoutVariable() const;
     // For an object without parent that still belongs to a server (an association's data set).
     void SetServer(ModelLookup* server) { server_ = server; }
+    // For a subclass's destructor, before its maps delete their children: the whole list
+    // and index go at once, where unlinking each child would cost a walk of the list apiece
+    // (a device of thousands of nodes would take seconds to go). Owned children stay owned.
+    void ForgetChildren();
 
 private:
+    // The variable of an object whose value is in its parent's (and its ancestors'), made
+    // when it has none yet; the bound object otherwise. Under the model lock.
+    Mms::MmsObject* MakeMmsObject() const;
+    // A domain's lookup of a "$" name it has not filed makes the variable through its device
+    // (LogicalDevice::MakeNamedVariable): the MMS layer's lookups run under the lock their
+    // callers hold and carry no hold of their own.
+    friend class LogicalDevice;
+
     // Appends to the children and their index (made here once they are many).
     void Append(NamedObject* child);
     void AppendReference(std::string& text) const;

@@ -313,7 +313,7 @@ ResultCode RCB::decodeEntries(std::vector<ReportEntry>& entries, ReportCursor& c
             SplitDataReference(text, entry.fc, entry.reference);
         }
         NamedObject* member = members[i];
-        auto* variable = member != nullptr ? dynamic_cast<Mms::Variable*>(member->GetMmsObject()) : nullptr;
+        auto* variable = member != nullptr ? dynamic_cast<Mms::Variable*>(member->GetMmsObject(cursor.hold)) : nullptr;
         if (variable == nullptr || variable->GetValue() == nullptr) return System::InvalidState;
         Mms::Container* value = cursor.values[valueAt++];
         if (value == nullptr || !IsWhole(*value)) return System::InvalidArguments;
