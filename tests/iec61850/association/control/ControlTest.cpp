@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
+#include "iec61850/acsi/model/DataSetLifetime.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
+#include "mms/user/Domain.h"
+#include "mms/user/ModelHold.h"
+#include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -272,6 +283,109 @@ TEST_F(Controls, RequestsRefusedBeforeAnythingIsSent) {
     EXPECT_EQ(session.device.RequestCount(), before);
     // Cancel's operTm is a component like any other; it has no Check.
     EXPECT_EQ(Cancel(ObjectOf(ControlModel::DirectEnhanced)).serviceError, 0);
+}
+
+// A component gets its variable the first time a service asks for it, which files it with
+// its domain. Selects, operates and their terminations, reads queued behind one another
+// and data directories ask for theirs on the association's and the receive threads, while
+// another thread makes and looks up variables under the model lock, as data-set creation
+// and an ICD export's walk do: every making takes the lock too (ThreadSanitizer sees one
+// without it against the other thread's lookups).
+TEST_F(Controls, ServicesMakeComponentVariablesWhileAnotherThreadMakesAndLooksUpOthers) {
+    using Target = std::pair<std::string, NamedObject*>;  // constraint, object
+    std::vector<Target> reads;
+    std::vector<Target> directories;
+    LogicalDevice* device = nullptr;
+    LogicalNode* mmxu = nullptr;
+    {
+        const Mms::ModelHold hold(session.server.get());
+        device = session.server->FindDevice(hold, "LD0");
+        ASSERT_NE(device, nullptr);
+        mmxu = device->FindLogicalNode("MMXU1");
+        ASSERT_NE(mmxu, nullptr);
+        std::function<void(const std::string&, NamedObject&)> collect = [&](const std::string& fc, NamedObject& at) {
+            for (NamedObject* child : at.GetChildren()) {
+                if (child->GetBoundMmsObject() != nullptr) continue;
+                // A read of a control's component would be a control of its own.
+                if (child->GetChildren().empty() && fc != "CO") reads.emplace_back(fc, child);
+                if (at.GetModelClass() == ModelClass::FunctionalConstraint) directories.emplace_back(fc, child);
+                collect(fc, *child);
+            }
+        };
+        for (const auto& [name, node] : device->GetLogicalNodes()) {
+            if (name.rfind("CSWI", 0) != 0) continue;
+            for (FunctionalConstraint* group : node->GetFcsInOrder()) collect(group->GetFc(), *group);
+        }
+    }
+    ASSERT_GE(reads.size(), 8u);
+    ASSERT_GE(directories.size(), 4u);
+
+    std::atomic<bool> done{false};
+    std::atomic<std::size_t> rounds{0};
+    std::thread other([&] {
+        const std::vector<ValueRecord> members = {{"MX", "LD0/MMXU1.TotW.mag.f", ""}, {"MX", "LD0/MMXU1.Hz", ""}};
+        std::function<void(const Mms::ModelHold&, NamedObject&)> walk = [&](const Mms::ModelHold& hold,
+                                                                            NamedObject& at) {
+            if (auto* variable = dynamic_cast<Mms::NamedVariable*>(at.GetMmsObject(hold))) {
+                EXPECT_EQ(device->GetDomain()->FindNamedVariable(variable->Name), variable);
+            }
+            for (NamedObject* child : at.GetChildren()) walk(hold, *child);
+        };
+        while (!done.load()) {
+            DataSet* made = nullptr;
+            EXPECT_EQ(CreateNodeDataSet(*mmxu, "raced", &members, made), System::OkNoError);
+            const Mms::ModelHold hold(session.server.get());
+            ASSERT_TRUE(hold.Taken());
+            // The export's walk makes the variables of every node the services leave alone,
+            // and every listed name is looked up, the services' among them.
+            for (const auto& [name, node] : device->GetLogicalNodes()) {
+                if (name.rfind("CSWI", 0) != 0) walk(hold, *node);
+            }
+            for (std::size_t i = 0; i < device->directoryNames.size(); ++i) {
+                device->GetDomain()->FindFiledVariable(device->directoryNames[i]);
+            }
+            if (made != nullptr) {
+                Mms::NamedVariableList* list = made->GetList();
+                EXPECT_EQ(RemoveDataSet(*made), System::OkNoError);
+                if (device->GetDomain()->RemoveNamedVariableList(list) == System::OkNoError) delete list;
+            }
+            rounds.fetch_add(1);
+        }
+    });
+
+    ExpectAccepted(Select(ObjectOf(ControlModel::SboNormal)), "Select");
+    ExpectAccepted(Operate(ObjectOf(ControlModel::SboNormal)), "Operate");
+    ExpectAccepted(Operate(ObjectOf(ControlModel::DirectEnhanced)), "Operate");
+    ExpectAccepted(SelectWithValue(ObjectOf(ControlModel::SboEnhanced)), "SelectWithValue");
+    ExpectAccepted(Operate(ObjectOf(ControlModel::SboEnhanced)), "Operate");
+    EXPECT_TRUE(client->WaitForTerminations(2));
+    // Posted at once: all but the first wait behind another and are executed on the
+    // association's thread.
+    std::vector<std::uint32_t> ids;
+    for (const auto& [fc, object] : reads) {
+        std::uint32_t id = 0;
+        ASSERT_EQ(client->GetDataValues(id, {fc, object->GetReference()}, AnswerFrom::Device), System::OkNoError);
+        ids.push_back(id);
+    }
+    for (const auto& [fc, object] : directories) {
+        std::uint32_t id = 0;
+        ASSERT_EQ(client->GetDataDirectory(id, object->GetReference(), fc, AnswerFrom::Device), System::OkNoError);
+        ids.push_back(id);
+    }
+    for (const std::uint32_t id : ids) EXPECT_EQ(client->WaitFor(id).serviceError, 0) << id;
+    EXPECT_TRUE(TestSupport::Eventually([&] { return rounds.load() > 0; }));
+    done.store(true);
+    other.join();
+
+    // Each asked for its variable once, the one its domain files under its name.
+    const Mms::ModelHold hold(session.server.get());
+    for (const std::vector<Target>* targets : {&reads, &directories}) {
+        for (const auto& [fc, object] : *targets) {
+            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetBoundMmsObject());
+            ASSERT_NE(variable, nullptr) << object->GetReference();
+            EXPECT_EQ(device->GetDomain()->FindFiledVariable(variable->Name), variable);
+        }
+    }
 }
 
 TEST_F(Controls, ControlsAsWiresharkReadsThem) {
