@@ -1,18 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "iec61850/acsi/client/AcsiStack.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "mms/user/ModelHold.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
 namespace {
+
+using Iec61850::FcReference;
 
 TEST(Association, AssociatesReleasesAndAssociatesAgain) {
     DeviceSession session;
@@ -171,13 +177,45 @@ TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
 // Fifty requests, the association ended in their midst: each is confirmed once.
 // What fifty requests are: directories, which the association's thread executes, or
 // directories and attribute reads by turns, the reads sent from the posting thread
-// whenever nothing posted before them is still waiting.
-enum class Mix { Directories, DirectoriesAndReads };
+// whenever nothing posted before them is still waiting; or data directories and reads of
+// fifty attributes nothing asked for before, each of which gets its variable as the
+// association's thread executes it.
+enum class Mix { Directories, DirectoriesAndReads, FirstAskedAttributes };
 
-void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids, Mix mix = Mix::Directories) {
+// Attributes of the read model without a variable yet, as (constraint, reference); none
+// of a control (reading one would operate it).
+std::vector<FcReference> AttributesNotAskedFor(DeviceSession& session, std::size_t count) {
+    std::vector<FcReference> found;
+    const Mms::ModelHold hold(session.server.get());
+    std::function<void(const std::string&, NamedObject&)> collect = [&](const std::string& fc, NamedObject& at) {
+        for (NamedObject* child : at.GetChildren()) {
+            if (found.size() == count) return;
+            if (child->GetChildren().empty() && child->GetBoundMmsObject() == nullptr) {
+                found.emplace_back(fc, child->GetReference());
+            }
+            collect(fc, *child);
+        }
+    };
+    for (const auto& [deviceName, device] : session.server->GetLogicalDevices()) {
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            for (FunctionalConstraint* group : node->GetFcsInOrder()) {
+                if (group->GetFc() != "CO") collect(group->GetFc(), *group);
+            }
+        }
+    }
+    return found;
+}
+
+void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids, Mix mix = Mix::Directories,
+               const std::vector<FcReference>& attributes = {}) {
     for (int i = 0; i < 50; ++i) {
         std::uint32_t id = 0;
-        if (mix == Mix::DirectoriesAndReads && i % 2 == 1) {
+        if (mix == Mix::FirstAskedAttributes) {
+            const auto& [fc, reference] = attributes.at(i);
+            ASSERT_EQ(i % 2 == 0 ? session.client->GetDataDirectory(id, reference, fc, AnswerFrom::Device)
+                                 : session.client->GetDataValues(id, {fc, reference}, AnswerFrom::Device),
+                      System::OkNoError);
+        } else if (mix == Mix::DirectoriesAndReads && i % 2 == 1) {
             ASSERT_EQ(session.client->GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device),
                       System::OkNoError);
         } else {
@@ -188,10 +226,15 @@ void PostFifty(DeviceSession& session, std::vector<std::uint32_t>& ids, Mix mix 
     }
 }
 
-// Associated, with the model read when the mix has reads (their lookups need it).
-void Prepare(DeviceSession& session, Mix mix) {
-    ASSERT_EQ(session.Associate(), System::OkNoError);
-    if (mix == Mix::DirectoriesAndReads) session.LoadModel();
+// Associated, with the model read when the mix has reads (their lookups need it); the
+// attributes a mix of first-asked attributes asks for.
+std::vector<FcReference> Prepare(DeviceSession& session, Mix mix) {
+    EXPECT_EQ(session.Associate(), System::OkNoError);
+    if (mix == Mix::Directories) return {};
+    session.LoadModel();
+    std::vector<FcReference> attributes = AttributesNotAskedFor(session, 50);
+    if (mix == Mix::FirstAskedAttributes) EXPECT_EQ(attributes.size(), 50u);
+    return attributes;
 }
 
 // The ids, besides the `before` confirmations that came earlier.
@@ -208,10 +251,10 @@ void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint
 }
 
 TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
-    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads}) {
+    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads, Mix::FirstAskedAttributes}) {
         SCOPED_TRACE(static_cast<int>(mix));
         DeviceSession session;
-        Prepare(session, mix);
+        const std::vector<FcReference> attributes = Prepare(session, mix);
         const std::size_t before = session.client->Count();
         TestDevice::Faults faults;
         faults.abortAtRequest = 10;
@@ -230,7 +273,7 @@ TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
             ASSERT_EQ(session.client->GetServerDirectory(first, ObjectClassLogicalDevice, AnswerFrom::Model),
                       System::OkNoError);
             ids.push_back(first);
-            PostFifty(session, ids, mix);
+            PostFifty(session, ids, mix, attributes);
         }
         ExpectEachConfirmedOnce(session, ids, before);
         session.client->lockProbe = nullptr;
@@ -244,13 +287,13 @@ TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
 }
 
 TEST(Association, ALocalAbortAmidFiftyRequestsConfirmsEachOnce) {
-    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads}) {
+    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads, Mix::FirstAskedAttributes}) {
         SCOPED_TRACE(static_cast<int>(mix));
         DeviceSession session;
-        Prepare(session, mix);
+        const std::vector<FcReference> attributes = Prepare(session, mix);
         const std::size_t before = session.client->Count();
         std::vector<std::uint32_t> ids;
-        PostFifty(session, ids, mix);
+        PostFifty(session, ids, mix, attributes);
         EXPECT_EQ(session.client->GetAssociation()->Abort(), System::OkNoError);
         ExpectEachConfirmedOnce(session, ids, before);
         ASSERT_EQ(session.client->Aborts().size(), 1u);
