@@ -25,6 +25,7 @@ class GetURCBValues;
 class ModelReader;
 class NamedObject;
 class Server;
+class Service;
 class SetBRCBValues;
 class SetURCBValues;
 class URCB;
@@ -33,6 +34,11 @@ class URCB;
 namespace App {
 
 using QXClientBase = Iec61850::Acsi::RClient;
+
+// The line the abort's message gains when a control was under way as the association
+// ended: whether the device carried it out is not known.
+inline constexpr const char* ControlOutcomeUnknownText =
+    "The outcome of the control under way is not known: read its status.";
 
 // The program's client: every callback lets the library apply the answer to the model
 // first, then tells the main window by a synchronous message (QXMessages.h). It also
@@ -146,6 +152,10 @@ private:
     };
     struct RcbStep;
 
+    // A request the association's end confirmed: nothing to tell of it, the abort tells
+    // that end. A control (select, operate, cancel) cut short is noted for the abort's
+    // message: it may have reached the device.
+    bool EndedWithTheAssociation(const Iec61850::Acsi::Service* service, bool control);
     // What a write stood for, which names its outcome.
     enum class WriteKind { Value, Select, Cancel };
     // One message per write: its outcome in words, a refusal with the LastApplError the
@@ -194,6 +204,10 @@ private:
     void NoteModelOrigin(Iec61850::Acsi::Server& server);
 
     std::atomic<MainWindowNotifier*> notifier_;
+    // A control ended with its association since the association stood: set where the
+    // association confirms it, taken where it tells of its end (either thread of the
+    // association).
+    std::atomic<bool> controlCutShort_{false};
 
     // The report-enable sequence's state (the watched item is what reports are matched to),
     // under rcbMutex_, which is never held across a send or a request. The blocks point

@@ -9,6 +9,7 @@
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
 #include "ui/messages/MessageParams.h"
@@ -294,6 +295,71 @@ TEST(Panels, EachControlModelThroughExecute) {
         EXPECT_EQ(terminated, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
         EXPECT_EQ(Pane2(*session.dialog), "Value has been set");
     });
+}
+
+// A link that stalls or falls silent while a read or a control waits for its answer: the
+// request ends with the association, and the abort's box is the only one. A control may
+// have reached the device, so that box says its outcome is not known.
+TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
+    constexpr std::int32_t kRead = 4;
+    constexpr std::int32_t kWrite = 5;
+    enum class Link { Stalls, DropsTheAnswer };
+    struct Case {
+        const char* what;
+        int button;
+        const char* node;
+        const char* attribute;
+        Link link;
+        std::int32_t service;  // the service whose answers are dropped
+        bool control;
+    };
+    const Case cases[] = {
+        {"a read on a stalled link", Id::Read, "MMXU1", "mag.f", Link::Stalls, 0, false},
+        {"a read left unanswered", Id::Read, "MMXU1", "mag.f", Link::DropsTheAnswer, kRead, false},
+        {"an operate on a stalled link", Id::Execute, "CSWI1", "Oper", Link::Stalls, 0, true},
+        {"a select with value left unanswered", Id::Execute, "CSWI4", "SBOw", Link::DropsTheAnswer, kWrite, true},
+        {"a select left unanswered", Id::Execute, "CSWI2", "SBO", Link::DropsTheAnswer, kRead, true},
+    };
+    const std::string aborted = "Association has been aborted\nAbort was issued locally";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        session.Run([&](QWidget* window) {
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            ASSERT_TRUE(session.ReachState(2, 60000));
+            if (c.button == Id::Read) {
+                Choose(window, Id::ReadSelection, c.node, "TotW", c.attribute);
+            } else {
+                Choose(window, Id::ControlSelection, c.node, "Pos", c.attribute);
+                session.dialog->SetDlgItemText(Id::ControlValue, "True");
+            }
+            TestDevice::Faults faults;
+            if (c.link == Link::Stalls) {
+                faults.stallAfterRequest = 1;
+            } else {
+                faults.dropped = {c.service};
+            }
+            session.device.SetFaults(faults);
+            UiTest::MessageBoxSeen box;
+            UiTest::MessageBoxSeen another;
+            UiTest::AnswerNextMessageBox(IDOK, &box);
+            UiTest::AnswerNextMessageBox(IDOK, &another);
+            UiTest::Click(UiTest::FindControl(window, IdPath({c.button})));
+            ASSERT_TRUE(WaitUntil([&] { return box.seen && session.dialog->GetState() == 0; }));
+            EXPECT_EQ(box.text, c.control ? aborted + "\n" + App::ControlOutcomeUnknownText : aborted);
+            // Whatever the request's end posted has come by the time the association and
+            // the device have let go of each other.
+            session.device.SetFaults({});
+            ASSERT_TRUE(WaitUntil([&] {
+                const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+                return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0;
+            }));
+            UiTest::ProcessUntil([] { return false; }, 200);
+            EXPECT_FALSE(another.seen) << another.text;
+            UiTest::ForgetModalActions();
+            if (c.control) UiTest::Screenshot(window, "panels-control-cut-short");
+        });
+    }
 }
 
 TEST(Panels, EnablesAReportShowsItsValueAndDisablesIt) {
