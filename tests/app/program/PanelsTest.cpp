@@ -303,7 +303,9 @@ TEST(Panels, EachControlModelThroughExecute) {
 TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
     constexpr std::int32_t kRead = 4;
     constexpr std::int32_t kWrite = 5;
-    enum class Link { Stalls, DropsTheAnswer };
+    // The device stops answering without a word, drops that one service's answers, aborts
+    // instead of answering, or goes away while the request waits (its transport ends).
+    enum class Link { Stalls, DropsTheAnswer, Aborts, Goes };
     struct Case {
         const char* what;
         int button;
@@ -319,8 +321,10 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
         {"an operate on a stalled link", Id::Execute, "CSWI1", "Oper", Link::Stalls, 0, true},
         {"a select with value left unanswered", Id::Execute, "CSWI4", "SBOw", Link::DropsTheAnswer, kWrite, true},
         {"a select left unanswered", Id::Execute, "CSWI2", "SBO", Link::DropsTheAnswer, kRead, true},
+        {"a read the device aborts", Id::Read, "MMXU1", "mag.f", Link::Aborts, 0, false},
+        {"an operate the device aborts", Id::Execute, "CSWI1", "Oper", Link::Aborts, 0, true},
+        {"an operate waiting as the device goes", Id::Execute, "CSWI1", "Oper", Link::Goes, kWrite, true},
     };
-    const std::string aborted = "Association has been aborted\nAbort was issued locally";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DialogSession session;
@@ -334,18 +338,24 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
                 session.dialog->SetDlgItemText(Id::ControlValue, "True");
             }
             TestDevice::Faults faults;
-            if (c.link == Link::Stalls) {
-                faults.stallAfterRequest = 1;
-            } else {
-                faults.dropped = {c.service};
-            }
+            if (c.link == Link::Stalls) faults.stallAfterRequest = 1;
+            if (c.link == Link::DropsTheAnswer || c.link == Link::Goes) faults.dropped = {c.service};
+            if (c.link == Link::Aborts) faults.abortAtRequest = 1;
             session.device.SetFaults(faults);
+            session.device.ClearRequests();
             UiTest::MessageBoxSeen box;
             UiTest::MessageBoxSeen another;
             UiTest::AnswerNextMessageBox(IDOK, &box);
             UiTest::AnswerNextMessageBox(IDOK, &another);
             UiTest::Click(UiTest::FindControl(window, IdPath({c.button})));
+            if (c.link == Link::Goes) {
+                ASSERT_TRUE(WaitUntil([&] { return session.device.RequestCount() > 0; }));
+                session.device.Stop();
+            }
             ASSERT_TRUE(WaitUntil([&] { return box.seen && session.dialog->GetState() == 0; }));
+            const std::string aborted =
+                std::string("Association has been aborted\nAbort was issued ") +
+                (c.link == Link::Stalls || c.link == Link::DropsTheAnswer ? "locally" : "by peer");
             EXPECT_EQ(box.text, c.control ? aborted + "\n" + App::ControlOutcomeUnknownText : aborted);
             // Whatever the request's end posted has come by the time the association and
             // the device have let go of each other.
