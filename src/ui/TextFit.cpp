@@ -108,4 +108,17 @@ void FitStaticTexts(QWidget* window) {
     for (QLabel* label : centredInWindow) label->move((window->width() - label->width()) / 2, label->y());
 }
 
+int CaptionRoom(const QString& caption, const QFont& font) {
+    QFont title = font;
+    title.setBold(true);
+    if (font.pointSizeF() > 0) {
+        title.setPointSizeF(font.pointSizeF() * 1.2);
+    } else if (font.pixelSize() > 0) {
+        title.setPixelSize(font.pixelSize() * 6 / 5);
+    }
+    const QFontMetrics metrics(title);
+    const int bar = 2 * metrics.height();
+    return metrics.horizontalAdvance(caption) + 4 * bar + metrics.height();
+}
+
 }  // namespace Ui

@@ -1,5 +1,7 @@
 #pragma once
 
+class QFont;
+class QString;
 class QWidget;
 
 namespace Ui {
@@ -11,5 +13,11 @@ namespace Ui {
 // along. The window widens as far as its controls now reach, keeping its left margin on
 // the right. Texts that fit keep their template's boxes.
 void FitStaticTexts(QWidget* window);
+
+// The width a window needs for its title bar to show `caption` whole. The window system
+// draws the bar, in a font of its own: taken as the bold form of `font` a fifth larger,
+// beside the window's icon and three buttons, each as wide as a bar twice that font's
+// height, and a margin of one line's height.
+int CaptionRoom(const QString& caption, const QFont& font);
 
 }  // namespace Ui

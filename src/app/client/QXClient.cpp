@@ -98,7 +98,7 @@ std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
 std::int32_t QXClient::OnAssociated(std::int32_t zero) {
     const std::int32_t result = QXClientBase::OnAssociated(zero);
     ClearReportSequence();
-    controlCutShort_.store(false);
+    controlsUnconfirmed_.store(0);
     {
         // A stop asked for from the moment the window knows of this association holds.
         std::lock_guard lock(readerMutex_);
@@ -137,9 +137,8 @@ std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
     } else if (record != nullptr && record[1] != 0) {
         text = "Abort was issued by peer";
     }
-    // The association confirms what it ends before it tells of its end: a control cut
-    // short is known by now. It may have reached the device all the same.
-    if (controlCutShort_.exchange(false)) text += "\n\r" + std::string(ControlOutcomeUnknownText);
+    // A control that no answer confirmed may have reached the device all the same.
+    if (controlsUnconfirmed_.exchange(0) > 0) text += "\n\r" + std::string(ControlOutcomeUnknownText);
     NotifyMainWindow(WM_QX_ABORTED, 0, ParamOf(text.c_str()));
     return result;
 }
@@ -245,9 +244,46 @@ std::string QXClient::DescribeLastApplError(const Iec61850::Acsi::LastApplError&
 }
 
 bool QXClient::EndedWithTheAssociation(const Iec61850::Acsi::Service* service, bool control) {
-    if (service == nullptr || !service->EndedWithTheAssociation()) return false;
-    if (control) controlCutShort_.store(true);
-    return true;
+    if (service != nullptr && service->EndedWithTheAssociation()) return true;
+    if (control) {
+        // Never below 0: a count the abort took is not taken again.
+        int count = controlsUnconfirmed_.load();
+        while (count > 0 && !controlsUnconfirmed_.compare_exchange_weak(count, count - 1)) {}
+    }
+    return false;
+}
+
+System::ResultCode QXClient::CountControl(System::ResultCode made) {
+    // A control that was not made is never confirmed.
+    if (made != System::OkNoError) EndedWithTheAssociation(nullptr, true);
+    return made;
+}
+
+System::ResultCode QXClient::Select(std::uint32_t& id, const std::string& reference, Iec61850::SelectBy selectBy) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Select(id, reference, selectBy));
+}
+
+System::ResultCode QXClient::SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                             const Iec61850::AttributeRecords& values, const std::string& test,
+                                             const std::string& t, const std::string& check,
+                                             Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::SelectWithValue(id, reference, values, test, t, check, activation));
+}
+
+System::ResultCode QXClient::Operate(std::uint32_t& id, const std::string& reference,
+                                     const Iec61850::AttributeRecords& values, const std::string& test,
+                                     const std::string& t, const std::string& check, Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Operate(id, reference, values, test, t, check, activation));
+}
+
+System::ResultCode QXClient::Cancel(std::uint32_t& id, const std::string& reference,
+                                    const Iec61850::AttributeRecords& values, const std::string& test,
+                                    const std::string& t, Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Cancel(id, reference, values, test, t, activation));
 }
 
 void QXClient::SendWriteResult(WriteKind kind, std::int32_t serviceError, const std::string& objectReference) {

@@ -345,6 +345,7 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
             session.device.ClearRequests();
             UiTest::MessageBoxSeen box;
             UiTest::MessageBoxSeen another;
+            if (c.control) box.screenshot = "message-box-control-cut-short";
             UiTest::AnswerNextMessageBox(IDOK, &box);
             UiTest::AnswerNextMessageBox(IDOK, &another);
             UiTest::Click(UiTest::FindControl(window, IdPath({c.button})));
@@ -357,6 +358,7 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
                 std::string("Association has been aborted\nAbort was issued ") +
                 (c.link == Link::Stalls || c.link == Link::DropsTheAnswer ? "locally" : "by peer");
             EXPECT_EQ(box.text, c.control ? aborted + "\n" + App::ControlOutcomeUnknownText : aborted);
+            EXPECT_EQ(box.cut, std::vector<std::string>{});
             // Whatever the request's end posted has come by the time the association and
             // the device have let go of each other.
             session.device.SetFaults({});
