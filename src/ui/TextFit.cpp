@@ -108,6 +108,28 @@ void FitStaticTexts(QWidget* window) {
     for (QLabel* label : centredInWindow) label->move((window->width() - label->width()) / 2, label->y());
 }
 
+void FitTextHeight(QWidget* text) {
+    auto* label = qobject_cast<QLabel*>(text);
+    QWidget* window = label != nullptr ? label->parentWidget() : nullptr;
+    if (window == nullptr || !IsTextLabel(label)) return;
+    const int needed = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+    const int change = needed - label->height();
+    if (needed <= 0 || change == 0) return;
+    const int oldBottom = label->geometry().bottom();
+    label->resize(label->width(), needed);
+    for (QObject* child : window->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget == nullptr || widget == label || widget->isWindow() || widget->y() <= oldBottom) continue;
+        widget->move(widget->x(), widget->y() + change);
+    }
+    const int height = window->height() + change;
+    if (window->minimumHeight() == window->maximumHeight()) {
+        window->setFixedHeight(height);
+    } else {
+        window->resize(window->width(), height);
+    }
+}
+
 int CaptionRoom(const QString& caption, const QFont& font) {
     QFont title = font;
     title.setBold(true);

@@ -14,6 +14,12 @@ namespace Ui {
 // the right. Texts that fit keep their template's boxes.
 void FitStaticTexts(QWidget* window);
 
+// A text static's box may hold more lines than its text needs, or fewer: the box takes
+// the height its text needs at its width, and every control of the window that lies
+// below the box's old bottom moves up (or down) by the difference, the window's height
+// with them. What follows the text keeps the template's distance from it.
+void FitTextHeight(QWidget* text);
+
 // The width a window needs for its title bar to show `caption` whole. The window system
 // draws the bar, in a font of its own: taken as the bold form of `font` a fifth larger,
 // beside the window's icon and three buttons, each as wide as a bar twice that font's
