@@ -125,8 +125,8 @@ std::vector<std::string> CutTexts(QWidget* window) {
         // wider than the box, or lines below it, cut its text.
         const QRegularExpression breaks(label->wordWrap() ? QStringLiteral("\\s+") : QStringLiteral("\n"));
         int widest = 0;
-        for (const QString& piece : label->text().split(breaks))
-            widest = std::max(widest, metrics.horizontalAdvance(piece));
+        for (const QString& stretch : label->text().split(breaks))
+            widest = std::max(widest, metrics.horizontalAdvance(stretch));
         const bool wrappedAway = label->wordWrap() && label->heightForWidth(label->width()) > label->height();
         const bool outside = !window->rect().contains(label->geometry());
         if (widest > room.width() || wrappedAway || outside) cut.push_back(Ui::FromQt(label->text()));
