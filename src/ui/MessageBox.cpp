@@ -1,11 +1,14 @@
 #include "ui/MessageBox.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 #include "ui/MessageBridge.h"
 #include "ui/Resources.h"
 #include "ui/Text.h"
+#include "ui/TextFit.h"
 #include "ui/Wnd.h"
 
 namespace Ui {
@@ -27,6 +30,16 @@ QString DefaultCaption(QWidget* ownerWindow) {
     }
     if (ownerWindow != nullptr && !ownerWindow->windowTitle().isEmpty()) return ownerWindow->windowTitle();
     return ToQt(GetProgramName());
+}
+
+// The box sizes itself to its text, and a short text makes a box whose title bar cuts
+// the caption: a row as wide as the caption needs keeps the box from being narrower.
+void MakeRoomForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    const int room = CaptionRoom(box.windowTitle(), box.font());
+    grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 QMessageBox::Icon IconOf(UINT type) {
@@ -64,6 +77,8 @@ int Show(CWnd* owner, const std::string& text, const std::string& caption, UINT 
     for (const Answer& a : answers) buttons |= a.button;
     box.setStandardButtons(buttons);
     box.setDefaultButton(answers.front().button);
+    // Last: setting the icon lays the box out anew.
+    MakeRoomForCaption(box);
     int chosen = box.exec();
     for (const Answer& a : answers) {
         if (a.button == chosen) return a.id;

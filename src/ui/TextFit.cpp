@@ -108,4 +108,39 @@ void FitStaticTexts(QWidget* window) {
     for (QLabel* label : centredInWindow) label->move((window->width() - label->width()) / 2, label->y());
 }
 
+void FitTextHeight(QWidget* text) {
+    auto* label = qobject_cast<QLabel*>(text);
+    QWidget* window = label != nullptr ? label->parentWidget() : nullptr;
+    if (window == nullptr || !IsTextLabel(label)) return;
+    const int needed = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+    const int change = needed - label->height();
+    if (needed <= 0 || change == 0) return;
+    const int oldBottom = label->geometry().bottom();
+    label->resize(label->width(), needed);
+    for (QObject* child : window->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget == nullptr || widget == label || widget->isWindow() || widget->y() <= oldBottom) continue;
+        widget->move(widget->x(), widget->y() + change);
+    }
+    const int height = window->height() + change;
+    if (window->minimumHeight() == window->maximumHeight()) {
+        window->setFixedHeight(height);
+    } else {
+        window->resize(window->width(), height);
+    }
+}
+
+int CaptionRoom(const QString& caption, const QFont& font) {
+    QFont title = font;
+    title.setBold(true);
+    if (font.pointSizeF() > 0) {
+        title.setPointSizeF(font.pointSizeF() * 1.2);
+    } else if (font.pixelSize() > 0) {
+        title.setPixelSize(font.pixelSize() * 6 / 5);
+    }
+    const QFontMetrics metrics(title);
+    const int bar = 2 * metrics.height();
+    return metrics.horizontalAdvance(caption) + 4 * bar + metrics.height();
+}
+
 }  // namespace Ui

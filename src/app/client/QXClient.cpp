@@ -98,6 +98,7 @@ std::int32_t QXClient::OnAssociationFailed(std::int32_t reason) {
 std::int32_t QXClient::OnAssociated(std::int32_t zero) {
     const std::int32_t result = QXClientBase::OnAssociated(zero);
     ClearReportSequence();
+    controlsUnconfirmed_.store(0);
     {
         // A stop asked for from the moment the window knows of this association holds.
         std::lock_guard lock(readerMutex_);
@@ -136,6 +137,8 @@ std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
     } else if (record != nullptr && record[1] != 0) {
         text = "Abort was issued by peer";
     }
+    // A control that no answer confirmed may have reached the device all the same.
+    if (controlsUnconfirmed_.exchange(0) > 0) text += "\n\r" + std::string(ControlOutcomeUnknownText);
     NotifyMainWindow(WM_QX_ABORTED, 0, ParamOf(text.c_str()));
     return result;
 }
@@ -199,6 +202,8 @@ Iec61850::FcReference QXClient::GetLastRead() const {
 std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
     const std::int32_t result = QXClientBase::OnGetDataValues(service);
     static const std::string unknown = "Unknown error";
+    // Nobody refused it: the abort that ended the association is the one message.
+    if (service != nullptr && service->EndedWithTheAssociation()) return 0;
     if (result != 0 || service == nullptr) {
         NotifyMainWindow(WM_QX_READ_RESULT, Failure, ParamOf(unknown.c_str()));
         return 1;
@@ -238,6 +243,49 @@ std::string QXClient::DescribeLastApplError(const Iec61850::Acsi::LastApplError&
            "), AddCause " + std::to_string(cause) + " (" + Iec61850::Acsi::AddCauseText(cause) + ")";
 }
 
+bool QXClient::EndedWithTheAssociation(const Iec61850::Acsi::Service* service, bool control) {
+    if (service != nullptr && service->EndedWithTheAssociation()) return true;
+    if (control) {
+        // Never below 0: a count the abort took is not taken again.
+        int count = controlsUnconfirmed_.load();
+        while (count > 0 && !controlsUnconfirmed_.compare_exchange_weak(count, count - 1)) {}
+    }
+    return false;
+}
+
+System::ResultCode QXClient::CountControl(System::ResultCode made) {
+    // A control that was not made is never confirmed.
+    if (made != System::OkNoError) EndedWithTheAssociation(nullptr, true);
+    return made;
+}
+
+System::ResultCode QXClient::Select(std::uint32_t& id, const std::string& reference, Iec61850::SelectBy selectBy) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Select(id, reference, selectBy));
+}
+
+System::ResultCode QXClient::SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                             const Iec61850::AttributeRecords& values, const std::string& test,
+                                             const std::string& t, const std::string& check,
+                                             Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::SelectWithValue(id, reference, values, test, t, check, activation));
+}
+
+System::ResultCode QXClient::Operate(std::uint32_t& id, const std::string& reference,
+                                     const Iec61850::AttributeRecords& values, const std::string& test,
+                                     const std::string& t, const std::string& check, Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Operate(id, reference, values, test, t, check, activation));
+}
+
+System::ResultCode QXClient::Cancel(std::uint32_t& id, const std::string& reference,
+                                    const Iec61850::AttributeRecords& values, const std::string& test,
+                                    const std::string& t, Iec61850::Activation activation) {
+    controlsUnconfirmed_.fetch_add(1);
+    return CountControl(QXClientBase::Cancel(id, reference, values, test, t, activation));
+}
+
 void QXClient::SendWriteResult(WriteKind kind, std::int32_t serviceError, const std::string& objectReference) {
     std::string applError;
     {
@@ -265,12 +313,14 @@ void QXClient::SendWriteResult(WriteKind kind, std::int32_t serviceError, const 
 
 std::int32_t QXClient::OnSetDataValues(Iec61850::Acsi::SetDataValues* service) {
     const std::int32_t result = QXClientBase::OnSetDataValues(service);
+    if (EndedWithTheAssociation(service, false)) return result;
     SendWriteResult(WriteKind::Value, service != nullptr ? service->GetServiceError() : 0, {});
     return result;
 }
 
 std::int32_t QXClient::OnSelect(Iec61850::Acsi::Select* service) {
     const std::int32_t result = QXClientBase::OnSelect(service);
+    if (EndedWithTheAssociation(service, true)) return result;
     SendWriteResult(WriteKind::Select, service != nullptr ? service->GetServiceError() : 0,
                     service != nullptr ? service->objectReference : std::string());
     return result;
@@ -278,6 +328,7 @@ std::int32_t QXClient::OnSelect(Iec61850::Acsi::Select* service) {
 
 std::int32_t QXClient::OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) {
     const std::int32_t result = QXClientBase::OnSelectWithValue(service);
+    if (EndedWithTheAssociation(service, true)) return result;
     SendWriteResult(WriteKind::Select, service != nullptr ? service->GetServiceError() : 0,
                     service != nullptr ? service->objectReference : std::string());
     return result;
@@ -285,6 +336,7 @@ std::int32_t QXClient::OnSelectWithValue(Iec61850::Acsi::SelectWithValue* servic
 
 std::int32_t QXClient::OnOperate(Iec61850::Acsi::Operate* service) {
     const std::int32_t result = QXClientBase::OnOperate(service);
+    if (EndedWithTheAssociation(service, true)) return result;
     SendWriteResult(WriteKind::Value, service != nullptr ? service->GetServiceError() : 0,
                     service != nullptr ? service->objectReference : std::string());
     return result;
@@ -292,6 +344,7 @@ std::int32_t QXClient::OnOperate(Iec61850::Acsi::Operate* service) {
 
 std::int32_t QXClient::OnCancel(Iec61850::Acsi::Cancel* service) {
     const std::int32_t result = QXClientBase::OnCancel(service);
+    if (EndedWithTheAssociation(service, true)) return result;
     SendWriteResult(WriteKind::Cancel, service != nullptr ? service->GetServiceError() : 0,
                     service != nullptr ? service->objectReference : std::string());
     return result;

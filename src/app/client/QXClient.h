@@ -25,6 +25,7 @@ class GetURCBValues;
 class ModelReader;
 class NamedObject;
 class Server;
+class Service;
 class SetBRCBValues;
 class SetURCBValues;
 class URCB;
@@ -33,6 +34,10 @@ class URCB;
 namespace App {
 
 using QXClientBase = Iec61850::Acsi::RClient;
+
+// The line the abort's message gains when a control was under way as the association
+// ended: whether the device carried it out is not known.
+inline constexpr const char* ControlOutcomeUnknownText = "The control's outcome is not known: read its status.";
 
 // The program's client: every callback lets the library apply the answer to the model
 // first, then tells the main window by a synchronous message (QXMessages.h). It also
@@ -77,7 +82,18 @@ public:
     std::int32_t OnSetDataValues(Iec61850::Acsi::SetDataValues* service) override;
     std::int32_t OnReport(Iec61850::Acsi::RCBReport* report) override;
     // Every control service's answer is shown, a refused select or cancel as much as an
-    // operate; a negative command termination too.
+    // operate; a negative command termination too. A control the association's end
+    // confirms is told by the abort instead, which says its outcome is not known.
+    System::ResultCode Select(std::uint32_t& id, const std::string& reference, Iec61850::SelectBy selectBy) override;
+    System::ResultCode SelectWithValue(std::uint32_t& id, const std::string& reference,
+                                       const Iec61850::AttributeRecords& values, const std::string& test,
+                                       const std::string& t, const std::string& check,
+                                       Iec61850::Activation activation) override;
+    System::ResultCode Operate(std::uint32_t& id, const std::string& reference,
+                               const Iec61850::AttributeRecords& values, const std::string& test, const std::string& t,
+                               const std::string& check, Iec61850::Activation activation) override;
+    System::ResultCode Cancel(std::uint32_t& id, const std::string& reference, const Iec61850::AttributeRecords& values,
+                              const std::string& test, const std::string& t, Iec61850::Activation activation) override;
     std::int32_t OnSelect(Iec61850::Acsi::Select* service) override;
     std::int32_t OnSelectWithValue(Iec61850::Acsi::SelectWithValue* service) override;
     std::int32_t OnOperate(Iec61850::Acsi::Operate* service) override;
@@ -146,6 +162,12 @@ private:
     };
     struct RcbStep;
 
+    // A request the association's end confirmed: nothing to tell of it, the abort tells
+    // that end. A control (select, operate, cancel) stays counted as unconfirmed for the
+    // abort's message, any other control confirmed ends its count.
+    bool EndedWithTheAssociation(const Iec61850::Acsi::Service* service, bool control);
+    // A control made (true: one more unconfirmed) or not made after all.
+    System::ResultCode CountControl(System::ResultCode made);
     // What a write stood for, which names its outcome.
     enum class WriteKind { Value, Select, Cancel };
     // One message per write: its outcome in words, a refusal with the LastApplError the
@@ -194,6 +216,12 @@ private:
     void NoteModelOrigin(Iec61850::Acsi::Server& server);
 
     std::atomic<MainWindowNotifier*> notifier_;
+    // Controls made on this association that no answer has confirmed: those under way
+    // (which may be confirmed on the caller's thread after the abort is told, when the
+    // abort came during their send) and those its end confirmed. The abort takes the
+    // count; a new association starts at 0. Atomic: the caller's thread and both of the
+    // association's change it.
+    std::atomic<int> controlsUnconfirmed_{0};
 
     // The report-enable sequence's state (the watched item is what reports are matched to),
     // under rcbMutex_, which is never held across a send or a request. The blocks point

@@ -227,6 +227,8 @@ void QXClient::RunRcbStep(RcbStep& first) {
 
 // ---- the confirmations ----
 
+// A confirmation the association's end made is no step of the sequence: the abort that
+// follows ends the sequence and is the one message.
 void QXClient::TakeRcbConfirmation(const RcbConfirmation& confirmation) {
     RcbStep step;
     {
@@ -245,27 +247,29 @@ void QXClient::TakeRcbConfirmation(const RcbConfirmation& confirmation) {
 
 std::int32_t QXClient::OnGetBRCBValues(Iec61850::Acsi::GetBRCBValues* service) {
     QXClientBase::OnGetBRCBValues(service);
-    if (modelLoading_.load() || service == nullptr) return 0;
+    if (modelLoading_.load() || service == nullptr || EndedWithTheAssociation(service, false)) return 0;
     TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
     return 0;
 }
 
 std::int32_t QXClient::OnGetURCBValues(Iec61850::Acsi::GetURCBValues* service) {
     QXClientBase::OnGetURCBValues(service);
-    if (modelLoading_.load() || service == nullptr) return 0;
+    if (modelLoading_.load() || service == nullptr || EndedWithTheAssociation(service, false)) return 0;
     TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
     return 0;
 }
 
 std::int32_t QXClient::OnSetBRCBValues(Iec61850::Acsi::SetBRCBValues* service) {
     QXClientBase::OnSetBRCBValues(service);
-    if (service != nullptr) TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
+    if (service != nullptr && !EndedWithTheAssociation(service, false))
+        TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
     return 0;
 }
 
 std::int32_t QXClient::OnSetURCBValues(Iec61850::Acsi::SetURCBValues* service) {
     QXClientBase::OnSetURCBValues(service);
-    if (service != nullptr) TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
+    if (service != nullptr && !EndedWithTheAssociation(service, false))
+        TakeRcbConfirmation({service->GetInvokeId(), service->GetServiceError()});
     return 0;
 }
 

@@ -126,6 +126,8 @@ BOOL CICDDialog::OnInitDialog() {
             }
         }
     }
+    // The captions are longer than the choices: the names get the room the values spare.
+    grid_.FitNameColumn();
     return TRUE;
 }
 

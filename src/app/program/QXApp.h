@@ -25,7 +25,8 @@ public:
 
     Ui::BOOL InitInstance() override;
 
-    // What the original's start-up asks of the system, which has nothing to do here.
+    // Start-up steps that register common controls, a settings key and help: this
+    // program keeps no registry settings and offers no help, so each does nothing.
     void InitCommonControls() {}
     void SetRegistryKey(const char*) {}
     void OnHelp() {}

@@ -9,6 +9,7 @@
 #include "ui/DataExchange.h"
 #include "ui/IniFile.h"
 #include "ui/Resources.h"
+#include "ui/TextFit.h"
 
 namespace Widgets {
 
@@ -108,6 +109,18 @@ std::string QXAboutDialog::VersionLine(const std::string& programPath) {
     return line;
 }
 
+QRect QXAboutDialog::TemplateBox(int id) const {
+    if (const DialogTemplate* t = FindDialogTemplate(IDD_ABOUTBOX)) {
+        for (const ControlTemplate& control : t->controls) {
+            if (control.id != id) continue;
+            RECT box{control.x, control.y, control.x + control.cx, control.y + control.cy};
+            MapDialogRect(box);
+            return QRect(box.left, box.top, box.Width(), box.Height());
+        }
+    }
+    return {};
+}
+
 BOOL QXAboutDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     makerLink_.SetTextColor(RGB(0, 0, 240), false);
@@ -125,11 +138,18 @@ BOOL QXAboutDialog::OnInitDialog() {
     }
     legal_.SetWindowText(rights + "\n" + LoadString(IDS_ABOUT_WARRANTY));
     credit_.SetWindowText(credit);
-    if (!banner_.empty() && FileExists(banner_)) {
-        QPixmap picture = LoadBitmapFile(banner_);
-        CStatic banner;
-        if (!picture.isNull() && banner.SubclassDlgItem(Id::Banner, this)) banner.SetBitmap(picture);
+    CStatic banner;
+    if (banner.SubclassDlgItem(Id::Banner, this)) {
+        QPixmap picture;
+        if (!banner_.empty() && FileExists(banner_)) picture = LoadBitmapFile(banner_);
+        // The program's own banner fills the box the template gives it, whatever the
+        // font makes of it; a configured one shows at its own size.
+        if (picture.isNull()) picture = DrawAboutBanner(TemplateBox(Id::Banner).size());
+        banner.SetBitmap(picture);
     }
+    // The legal text's box holds more lines than the texts need: the lines below it
+    // follow it at the template's distance.
+    FitTextHeight(legal_.GetWidget());
     std::string line = VersionLine(ProgramPath());
     if (!line.empty()) version_.SetWindowText(line);
     return TRUE;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <string>
 
 #include "app/widgets/ColorStatic.h"
@@ -42,6 +43,9 @@ public:
     static std::string VersionLine(const std::string& programPath);
 
 private:
+    // A control's box as the template places it, in pixels of the dialog's font.
+    QRect TemplateBox(int id) const;
+
     std::string directory_;
     std::string company_;
     std::string www_;

@@ -42,8 +42,7 @@ QPixmap DrawAboutLogo() {
     return logo;
 }
 
-QPixmap DrawAboutBanner() {
-    const QSize size(520, 130);
+QPixmap DrawAboutBanner(QSize size) {
     QPixmap banner(size);
     QPainter painter(&banner);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -52,13 +51,15 @@ QPixmap DrawAboutBanner() {
     sky.setColorAt(1, QColor(90, 140, 210));
     painter.fillRect(banner.rect(), sky);
     // A busbar with feeders, each with its breaker: the single-line diagram the program
-    // reads from a device.
+    // reads from a device, spread over the width it is given.
     painter.setPen(QPen(Qt::white, 3));
-    const int bus = 40;
+    const int bus = size.height() * 4 / 13;
     painter.drawLine(30, bus, size.width() - 30, bus);
     painter.setPen(QPen(Qt::white, 2));
-    for (int feeder = 0; feeder < 6; ++feeder) {
-        const int x = 70 + feeder * 76;
+    constexpr int feeders = 6;
+    const int spacing = (size.width() - 140) / (feeders - 1);
+    for (int feeder = 0; feeder < feeders; ++feeder) {
+        const int x = 70 + feeder * spacing;
         painter.drawLine(x, bus, x, bus + 22);
         painter.setBrush(feeder % 2 == 0 ? QColor(200, 40, 40) : QColor(40, 170, 60));
         painter.drawRect(x - 8, bus + 22, 16, 16);

@@ -28,6 +28,8 @@ constexpr Ui::UINT WM_PG_DATESELCHANGED = Ui::WM_USER + 489;   // 1513
 class CPropertyGrid : public Ui::CWnd {
 public:
     static constexpr Ui::UINT kWantChars = 0x80;
+    // Where a name's text starts in its row: after the shaded margin and an indent.
+    static constexpr int kNameTextLeft = 18;
 
     using Section = PropertyGridSection;
     using Item = PropertyGridItem;
@@ -131,6 +133,10 @@ public:
 
     void InitControl();
     void RecalcLayout();
+    // Moves the splitter right as far as the longest name needs, while every value keeps
+    // the room its widest text needs (every choice of a list) beside its button, and the
+    // splitter stays where a drag could take it. A name still cut shows whole in a tooltip.
+    void FitNameColumn();
     void FocusNext();
     void FocusPrevious();
 
@@ -160,6 +166,10 @@ private:
     void Paint();
     void DrawSection(QPainter& painter, Section& section, int width, int y);
     void DrawItem(QPainter& painter, Item& item, int width, int indent, int y);
+    // The width a name's cell gives its text, and the width the text needs.
+    int NameRoom() const;
+    int NameWidth(const Item& item) const;
+    bool ShowNameTip(QPoint point, QPoint globalPoint);
     void SetScrollPosition(int position);
     void EnsureFocusVisible();
     std::vector<Row> FocusCandidates();

@@ -1,5 +1,6 @@
 // The grid's mouse, wheel, scroll-bar and keyboard handling.
 #include <QCursor>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -47,6 +48,12 @@ bool CPropertyGrid::OnEvent(QEvent* event) {
         case QEvent::MouseButtonDblClick: {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) OnLButtonDblClk();
+            return true;
+        }
+        case QEvent::ToolTip: {
+            // A name its cell cuts shows whole beside the pointer.
+            auto* help = static_cast<QHelpEvent*>(event);
+            if (!ShowNameTip(help->pos(), help->globalPos())) event->ignore();
             return true;
         }
         case QEvent::Wheel: OnMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y()); return true;

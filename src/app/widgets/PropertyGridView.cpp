@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 
@@ -21,7 +22,8 @@ using namespace Ui;
 namespace {
 
 constexpr int kIndent = 10;
-constexpr int kNameLeft = kIndent + 8;
+constexpr int kNameLeft = CPropertyGrid::kNameTextLeft;
+static_assert(kNameLeft > kIndent + 4, "a name starts right of the focus band's edge");
 constexpr int kFocusLeft = kIndent + 4;
 constexpr int kScrollBarId = 1000;
 constexpr UINT kCellText = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
@@ -282,6 +284,56 @@ void CPropertyGrid::DrawItem(QPainter& painter, Item& item, int width, int inden
         painter.setPen(ToQColor(item.editable ? valueColor_ : disabledColor_));
     }
     DrawText(painter, GetValueText(item), text, kCellText);
+}
+
+int CPropertyGrid::NameRoom() const { return splitter_ - 1 - kNameLeft; }
+
+int CPropertyGrid::NameWidth(const Item& item) const {
+    return QFontMetrics(normalFont_).horizontalAdvance(ToQt(item.name));
+}
+
+void CPropertyGrid::FitNameColumn() {
+    QWidget* widget = GetWidget();
+    if (!widget) return;
+    const QFontMetrics plain(normalFont_);
+    const QFontMetrics bold(boldFont_);
+    int names = 0;
+    int values = 0;
+    for (const Section& section : sections_) {
+        for (const Item& item : section.items) {
+            names = std::max(names, NameWidth(item));
+            std::vector<std::string> shown = {GetValueText(item)};
+            if (static_cast<ItemType>(item.type) == ItemType::Combo) shown = item.options;
+            // A value may be drawn bold (modified, or editable with that option).
+            for (const std::string& text : shown) values = std::max(values, bold.horizontalAdvance(ToQt(text)));
+        }
+    }
+    const int width = DrawingWidth();
+    // The text starts 4 pixels into its cell; the focused row's button takes a row's height.
+    const int valueRoom = values + 4 + rowHeight_ + plain.averageCharWidth();
+    const int wanted = names + 1 + kNameLeft + plain.averageCharWidth();
+    const int limit = std::min(width - valueRoom, widget->width() * 4 / 5);
+    if (wanted > splitter_ && limit > splitter_) {
+        splitter_ = std::min(wanted, limit);
+        Invalidate();
+    }
+}
+
+bool CPropertyGrid::ShowNameTip(QPoint point, QPoint globalPoint) {
+    StoreRects();
+    for (const Section& section : sections_) {
+        for (const Item& item : section.items) {
+            const RECT& cell = item.nameRect;
+            if (point.x() < cell.left || point.x() >= cell.right || point.y() < cell.top || point.y() >= cell.bottom)
+                continue;
+            if (NameWidth(item) <= NameRoom()) break;
+            QToolTip::showText(globalPoint, ToQt(item.name), GetWidget(),
+                               QRect(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top));
+            return true;
+        }
+    }
+    QToolTip::hideText();
+    return false;
 }
 
 std::string CPropertyGrid::GetValueText(const Item& item) const {

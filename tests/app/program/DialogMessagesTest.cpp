@@ -61,6 +61,7 @@ TEST(DialogMessages, StatesAndBoxesOfTheConnectionMessages) {
             for (const Step& step : c.steps) {
                 SCOPED_TRACE(std::to_string(step.message));
                 UiTest::MessageBoxSeen seen;
+                if (step.message == WM_QX_ABORTED) seen.screenshot = "message-box-aborted";
                 if (!step.box.empty()) UiTest::AnswerNextMessageBox(IDOK, &seen);
                 session.dialog->SendMessage(step.message, step.wParam, ParamOf(step.text));
                 EXPECT_EQ(session.dialog->GetState(), step.state);
@@ -68,8 +69,10 @@ TEST(DialogMessages, StatesAndBoxesOfTheConnectionMessages) {
                 ASSERT_TRUE(WaitUntil([&] { return seen.seen; }));
                 for (const std::string& part : step.box)
                     EXPECT_NE(seen.text.find(part), std::string::npos) << seen.text;
-                // A box without a caption of its own carries the main window's.
+                // A box without a caption of its own carries the main window's, whole
+                // however short its text.
                 EXPECT_EQ(seen.caption, "IEC61850 Quorvex");
+                EXPECT_EQ(seen.cut, std::vector<std::string>{});
             }
             EXPECT_EQ(UiTest::PendingModalActions(), 0);  // every box expected came
         });

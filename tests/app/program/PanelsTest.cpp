@@ -9,6 +9,7 @@
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
 #include "ui/messages/MessageParams.h"
@@ -294,6 +295,83 @@ TEST(Panels, EachControlModelThroughExecute) {
         EXPECT_EQ(terminated, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
         EXPECT_EQ(Pane2(*session.dialog), "Value has been set");
     });
+}
+
+// A link that stalls or falls silent while a read or a control waits for its answer: the
+// request ends with the association, and the abort's box is the only one. A control may
+// have reached the device, so that box says its outcome is not known.
+TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
+    constexpr std::int32_t kRead = 4;
+    constexpr std::int32_t kWrite = 5;
+    // The device stops answering without a word, drops that one service's answers, aborts
+    // instead of answering, or goes away while the request waits (its transport ends).
+    enum class Link { Stalls, DropsTheAnswer, Aborts, Goes };
+    struct Case {
+        const char* what;
+        int button;
+        const char* node;
+        const char* attribute;
+        Link link;
+        std::int32_t service;  // the service whose answers are dropped
+        bool control;
+    };
+    const Case cases[] = {
+        {"a read on a stalled link", Id::Read, "MMXU1", "mag.f", Link::Stalls, 0, false},
+        {"a read left unanswered", Id::Read, "MMXU1", "mag.f", Link::DropsTheAnswer, kRead, false},
+        {"an operate on a stalled link", Id::Execute, "CSWI1", "Oper", Link::Stalls, 0, true},
+        {"a select with value left unanswered", Id::Execute, "CSWI4", "SBOw", Link::DropsTheAnswer, kWrite, true},
+        {"a select left unanswered", Id::Execute, "CSWI2", "SBO", Link::DropsTheAnswer, kRead, true},
+        {"a read the device aborts", Id::Read, "MMXU1", "mag.f", Link::Aborts, 0, false},
+        {"an operate the device aborts", Id::Execute, "CSWI1", "Oper", Link::Aborts, 0, true},
+        {"an operate waiting as the device goes", Id::Execute, "CSWI1", "Oper", Link::Goes, kWrite, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        session.Run([&](QWidget* window) {
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            ASSERT_TRUE(session.ReachState(2, 60000));
+            if (c.button == Id::Read) {
+                Choose(window, Id::ReadSelection, c.node, "TotW", c.attribute);
+            } else {
+                Choose(window, Id::ControlSelection, c.node, "Pos", c.attribute);
+                session.dialog->SetDlgItemText(Id::ControlValue, "True");
+            }
+            TestDevice::Faults faults;
+            if (c.link == Link::Stalls) faults.stallAfterRequest = 1;
+            if (c.link == Link::DropsTheAnswer || c.link == Link::Goes) faults.dropped = {c.service};
+            if (c.link == Link::Aborts) faults.abortAtRequest = 1;
+            session.device.SetFaults(faults);
+            session.device.ClearRequests();
+            UiTest::MessageBoxSeen box;
+            UiTest::MessageBoxSeen another;
+            if (c.control) box.screenshot = "message-box-control-cut-short";
+            UiTest::AnswerNextMessageBox(IDOK, &box);
+            UiTest::AnswerNextMessageBox(IDOK, &another);
+            UiTest::Click(UiTest::FindControl(window, IdPath({c.button})));
+            if (c.link == Link::Goes) {
+                ASSERT_TRUE(WaitUntil([&] { return session.device.RequestCount() > 0; }));
+                session.device.Stop();
+            }
+            ASSERT_TRUE(WaitUntil([&] { return box.seen && session.dialog->GetState() == 0; }));
+            const std::string aborted =
+                std::string("Association has been aborted\nAbort was issued ") +
+                (c.link == Link::Stalls || c.link == Link::DropsTheAnswer ? "locally" : "by peer");
+            EXPECT_EQ(box.text, c.control ? aborted + "\n" + App::ControlOutcomeUnknownText : aborted);
+            EXPECT_EQ(box.cut, std::vector<std::string>{});
+            // Whatever the request's end posted has come by the time the association and
+            // the device have let go of each other.
+            session.device.SetFaults({});
+            ASSERT_TRUE(WaitUntil([&] {
+                const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+                return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0;
+            }));
+            UiTest::ProcessUntil([] { return false; }, 200);
+            EXPECT_FALSE(another.seen) << another.text;
+            UiTest::ForgetModalActions();
+            if (c.control) UiTest::Screenshot(window, "panels-control-cut-short");
+        });
+    }
 }
 
 TEST(Panels, EnablesAReportShowsItsValueAndDisablesIt) {

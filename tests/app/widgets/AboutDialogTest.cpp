@@ -10,6 +10,7 @@
 #include "app/widgets/AboutDialog.h"
 #include "app/widgets/FileVersionInfo.h"
 #include "support/ui/UiHarness.h"
+#include "ui/DialogUnits.h"
 #include "ui/Resources.h"
 #include "ui/Text.h"
 
@@ -64,6 +65,23 @@ TEST(AboutDialogTest, DefaultsShowTheMakersTextsAndTheVersionLine) {
             EXPECT_FALSE(picture->pixmap().isNull()) << id;
             EXPECT_TRUE(window->rect().contains(picture->geometry())) << id;
         }
+        // The program's banner spans the box from the left margin to the OK button's right
+        // edge; the version line follows the legal text at the template's distance (4 units).
+        auto* banner = qobject_cast<QLabel*>(UiTest::FindControl(window, IdPath({Id::Banner})));
+        const QRect ok = UiTest::FindControl(window, IdPath({IDOK}))->geometry();
+        ASSERT_NE(banner, nullptr);
+        EXPECT_EQ(banner->pixmap().size(), banner->size());
+        EXPECT_EQ(banner->x(), UiTest::FindControl(window, IdPath({Id::Logo}))->x());
+        EXPECT_EQ(banner->geometry().right(), ok.right());
+        EXPECT_LT(banner->geometry().bottom(), ok.top());
+        auto* legal = qobject_cast<QLabel*>(UiTest::FindControl(window, IdPath({Id::Legal})));
+        ASSERT_NE(legal, nullptr);
+        EXPECT_EQ(legal->height(), legal->heightForWidth(legal->width()));  // no empty lines in it
+        const QRect units = DialogUnits(window->font()).ToPixels(0, 70, 1, 4);
+        EXPECT_EQ(UiTest::FindControl(window, IdPath({Id::Version}))->y() - legal->geometry().bottom() - 1,
+                  units.height());
+        EXPECT_EQ(UiTest::CutTexts(window), std::vector<std::string>{});
+        EXPECT_GT(window->height(), ok.bottom());
         UiTest::Screenshot(window, "about-box");
     });
     RegisterVersionRecord(ProgramPath(), BuiltVersionRecord());
@@ -98,6 +116,7 @@ TEST(AboutDialogTest, SettingsReplaceTheCompanyTheLinkAndTheBanner) {
         for (int x = 0; x < shot.width() && !blue; ++x)
             for (int y = 0; y < shot.height() && !blue; ++y) blue = shot.pixelColor(x, y) == QColor(0, 0, 240);
         EXPECT_TRUE(blue);
+        EXPECT_EQ(UiTest::CutTexts(window), std::vector<std::string>{});
         UiTest::Screenshot(window, "about-box-configured");
     });
     EXPECT_EQ(recorder.urls, std::vector<std::string>{"www.acme.example"});

@@ -3,6 +3,7 @@
 #include <QWheelEvent>
 #include <cstring>
 
+#include "GridNames.h"
 #include "PropertyGridFixture.h"
 #include "support/ui/UiHarness.h"
 #include "ui/DialogUnits.h"
@@ -123,6 +124,42 @@ TEST_F(PropertyGridViewTest, TheSplitterDragsWithinAFifthOfTheWidth) {
     EXPECT_EQ(grid.GetSplitterPosition(), 60);  // a fifth of 300
     QTest::mouseRelease(Widget(), Qt::LeftButton, Qt::NoModifier, QPoint(-400, 5));
     EXPECT_EQ(Widget()->cursor().shape(), Qt::ArrowCursor);
+}
+
+// The splitter makes room for the longest name as far as the widest value allows; a name
+// that still does not fit shows whole in a tooltip, one that fits shows none.
+TEST_F(PropertyGridViewTest, TheNameColumnTakesTheRoomTheValuesSpareAndCutNamesShowInATip) {
+    const int a = grid.AddSection("A");
+    const int mid = grid.AddComboItem(a, "A name somewhat longer than half", {"No", "Yes"}, 0);
+    grid.AddStringItem(a, "Short", "x");
+    const int splitter = grid.GetSplitterPosition();
+    EXPECT_EQ(GridTest::CutGridNames(grid), std::vector<std::string>{});  // cut, with its tooltip
+    grid.FitNameColumn();
+    EXPECT_GT(grid.GetSplitterPosition(), splitter);
+    const QFontMetrics metrics(grid.GetFont());
+    EXPECT_LE(Widgets::CPropertyGrid::kNameTextLeft + metrics.horizontalAdvance("A name somewhat longer than half"),
+              grid.GetSplitterPosition() - 1);
+    // The tooltip the pointer on the name brings up now; none: empty.
+    auto tipAt = [&](int id) {
+        Paint();
+        const Ui::RECT& r = grid.FindItem(id)->nameRect;
+        const QPoint point(r.left + 5, (r.top + r.bottom) / 2);
+        QHelpEvent help(QEvent::ToolTip, point, Widget()->mapToGlobal(point));
+        QApplication::sendEvent(Widget(), &help);
+        const std::string text =
+            help.isAccepted() && QToolTip::isVisible() ? Ui::FromQt(QToolTip::text()) : std::string();
+        QToolTip::hideText();
+        return text;
+    };
+    EXPECT_EQ(tipAt(mid), "");
+    // A value as wide as the grid leaves the names the splitter had.
+    const std::string longName = "A name far longer than any room this grid could give it";
+    const int wide = grid.AddStringItem(a, longName, std::string(80, 'w'));
+    const int before = grid.GetSplitterPosition();
+    grid.FitNameColumn();
+    EXPECT_EQ(grid.GetSplitterPosition(), before);
+    EXPECT_EQ(tipAt(wide), longName);
+    EXPECT_EQ(GridTest::CutGridNames(grid), std::vector<std::string>{});
 }
 
 TEST_F(PropertyGridViewTest, KeysMoveTheFocusAndFoldSections) {

@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -119,14 +121,35 @@ std::vector<std::string> CutTexts(QWidget* window) {
         if (label == nullptr || label->text().isEmpty()) continue;
         const QFontMetrics metrics(label->font());
         const QRect room = label->contentsRect();
+        // A label that wraps shows a line wider than its box on several: only a word
+        // wider than the box, or lines below it, cut its text.
+        const QRegularExpression breaks(label->wordWrap() ? QStringLiteral("\\s+") : QStringLiteral("\n"));
         int widest = 0;
-        for (const QString& line : label->text().split(QLatin1Char('\n')))
-            widest = std::max(widest, metrics.horizontalAdvance(line));
+        for (const QString& stretch : label->text().split(breaks))
+            widest = std::max(widest, metrics.horizontalAdvance(stretch));
         const bool wrappedAway = label->wordWrap() && label->heightForWidth(label->width()) > label->height();
         const bool outside = !window->rect().contains(label->geometry());
         if (widest > room.width() || wrappedAway || outside) cut.push_back(Ui::FromQt(label->text()));
     }
+    if (window->isWindow() && !window->windowTitle().isEmpty() && window->width() < TitleBarRoom(window))
+        cut.push_back(Ui::FromQt(window->windowTitle()));
     return cut;
+}
+
+namespace {
+
+QFont TitleFont(const QWidget* window) {
+    QFont font = window->font();
+    font.setBold(true);
+    return font;
+}
+
+int TitleBarHeight(const QWidget* window) { return 2 * QFontMetrics(TitleFont(window)).height(); }
+
+}  // namespace
+
+int TitleBarRoom(const QWidget* window) {
+    return QFontMetrics(TitleFont(window)).horizontalAdvance(window->windowTitle()) + 4 * TitleBarHeight(window);
 }
 
 std::string Text(QWidget* control) { return control ? Ui::WidgetText(control) : std::string(); }
@@ -179,6 +202,8 @@ void AnswerNextMessageBox(int answer, MessageBoxSeen* seen) {
             seen->caption = Ui::FromQt(box->windowTitle());
             seen->text = Ui::FromQt(box->text());
             seen->icon = box->icon();
+            seen->cut = CutTexts(box);
+            if (!seen->screenshot.empty()) Screenshot(box, seen->screenshot);
             seen->seen = true;
         }
         QMessageBox::StandardButton button = QMessageBox::Ok;
@@ -215,7 +240,27 @@ std::string Screenshot(QWidget* widget, const std::string& name) {
     if (dir.isEmpty() || !widget) return {};
     QDir().mkpath(dir);
     QString path = QDir(dir).filePath(Ui::ToQt(name) + QStringLiteral(".png"));
-    if (!widget->grab().save(path, "PNG")) return {};
+    QPixmap shot = widget->grab();
+    if (widget->isWindow() && !widget->windowTitle().isEmpty()) {
+        // The window system's part, which no grab holds: icon, caption, three buttons.
+        const int bar = TitleBarHeight(widget);
+        QPixmap framed(shot.width(), shot.height() + bar);
+        framed.fill(QColor(60, 60, 70));
+        QPainter painter(&framed);
+        painter.drawPixmap(0, bar, shot);
+        painter.setPen(QColor(240, 240, 240));
+        painter.drawRect(bar / 4, bar / 4, bar / 2, bar / 2);
+        for (int button = 1; button <= 3; ++button)
+            painter.drawRect(shot.width() - button * bar + bar / 4, bar / 4, bar / 2, bar / 2);
+        painter.setFont(TitleFont(widget));
+        const QRect room(bar, 0, std::max(0, shot.width() - 4 * bar), bar);
+        const QString caption =
+            QFontMetrics(painter.font()).elidedText(widget->windowTitle(), Qt::ElideMiddle, room.width());
+        painter.drawText(room, Qt::AlignCenter, caption);
+        painter.end();
+        shot = framed;
+    }
+    if (!shot.save(path, "PNG")) return {};
     return Ui::FromQt(path);
 }
 

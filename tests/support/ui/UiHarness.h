@@ -21,9 +21,14 @@ int RunAllTests(int argc, char** argv);
 QWidget* FindControl(QWidget* root, const std::string& idPath);
 // The path of named ids, outermost first: IdPath({1035, 1050}) is "1035/1050".
 std::string IdPath(std::initializer_list<int> ids);
-// The texts of the window's labels that their boxes cut: a line wider than the box, words
-// wrapped below it, or a box beyond the window.
+// The texts of the window's labels that their boxes cut: a line wider than the box (a word,
+// for a label that wraps its lines), words wrapped below it, or a box beyond the window; and the caption of a window narrower than
+// its title bar needs (TitleBarRoom).
 std::vector<std::string> CutTexts(QWidget* window);
+// The width a title bar as window systems commonly draw one needs to show the window's
+// caption whole: the caption in bold at the window's font size, beside the window's icon
+// and three buttons, each as wide as the bar is high (two of the bold font's lines).
+int TitleBarRoom(const QWidget* window);
 std::string Text(QWidget* control);
 void Type(QWidget* control, const std::string& text);  // focuses it and types at the end
 void Clear(QWidget* control);                          // selects all and deletes it
@@ -44,6 +49,9 @@ struct MessageBoxSeen {
     std::string text;
     int icon = 0;  // QMessageBox::Icon
     bool seen = false;
+    std::vector<std::string> cut;  // CutTexts of the box, its caption included
+    // Set before the box comes: saved as that screenshot (see Screenshot).
+    std::string screenshot;
 };
 // Answers the next message box with the button that has the given standard role id
 // (Ui::IDOK, IDCANCEL, IDYES, IDNO) and records what it showed.
@@ -59,7 +67,8 @@ public:
 };
 
 // Saves the widget as <dir>/<name>.png when IEC_UI_SCREENSHOTS names a folder; the path
-// written, or empty when none is set.
+// written, or empty when none is set. A window with a caption gets the title bar of
+// TitleBarRoom drawn above it, its caption cut in the middle where the bar has no room.
 std::string Screenshot(QWidget* widget, const std::string& name);
 
 // Runs the event loop until `done` holds (events only; no sleeping).

@@ -27,6 +27,9 @@ TEST(MessageBoxTest, CaptionIconButtonsAndLineBreaks) {
          QMessageBox::Critical, IDOK},
         {"Replace?", "Q", MB_YESNO | MB_ICONQUESTION, IDNO, "Q", "Replace?", QMessageBox::Question, IDNO},
         {"Go on?", "Q", MB_OKCANCEL | MB_ICONWARNING, IDCANCEL, "Q", "Go on?", QMessageBox::Warning, IDCANCEL},
+        // A caption far wider than the text: the box is as wide as its title bar needs.
+        {"Done", "A caption much wider than the text of its box", MB_OK, IDOK,
+         "A caption much wider than the text of its box", "Done", QMessageBox::NoIcon, IDOK},
     };
     for (const Case& c : cases) {
         UiTest::MessageBoxSeen seen;
@@ -36,6 +39,7 @@ TEST(MessageBoxTest, CaptionIconButtonsAndLineBreaks) {
         EXPECT_EQ(seen.caption, c.shownCaption);
         EXPECT_EQ(seen.text, c.shownText);
         EXPECT_EQ(seen.icon, c.icon) << c.text;
+        EXPECT_EQ(seen.cut, std::vector<std::string>{}) << c.text;
     }
     EXPECT_EQ(GetProgramName(), "test_ui_dialogs");
 }

@@ -251,6 +251,50 @@ TEST(TemplateTest, TextsTheirBoxesWouldCutGrowAndPushTheirRowAlong) {
     EXPECT_EQ(window->width(), beside->geometry().right() + 1 + labelBefore.left());
 }
 
+// A text's box that holds more lines than its text, or fewer: the box takes its text's
+// height and what lies below it follows by as much, the window with it; what lies above
+// or beside stays.
+TEST(TemplateTest, ATextTakesItsLinesHeightAndWhatFollowsMovesWithIt) {
+    constexpr DWORD kShown = WS_CHILD | WS_VISIBLE;
+    struct Case {
+        const char* text;
+        int boxHeight;  // dialog units
+    };
+    for (const Case& c : {Case{"One line", 40}, Case{"Words that need several lines in a box this narrow", 8}}) {
+        SCOPED_TRACE(c.text);
+        DialogTemplate t;
+        t.cx = 100;
+        t.cy = 120;
+        t.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT;
+        t.fontFace = "MS Sans Serif";
+        t.pointSize = 8;
+        t.controls = {
+            {10, "EDIT", "", 4, 4, 40, 12, kShown, 0},
+            {11, "STATIC", c.text, 4, 20, 60, c.boxHeight, kShown | SS_LEFT, 0},
+            {12, "EDIT", "", 70, 20, 20, 12, kShown, 0},
+            {13, "EDIT", "", 4, 70, 40, 12, kShown, 0},
+        };
+        CDialog dialog;
+        ASSERT_TRUE(dialog.CreateIndirect(t));
+        QWidget* window = dialog.GetWidget();
+        auto* text = qobject_cast<QLabel*>(UiTest::FindControl(window, "11"));
+        ASSERT_NE(text, nullptr);
+        const QRect above = UiTest::FindControl(window, "10")->geometry();
+        const QRect beside = UiTest::FindControl(window, "12")->geometry();
+        const QRect below = UiTest::FindControl(window, "13")->geometry();
+        const int height = window->height();
+        const int change = text->heightForWidth(text->width()) - text->height();
+        EXPECT_NE(change, 0);
+        FitTextHeight(text);
+        EXPECT_EQ(text->height(), text->heightForWidth(text->width()));
+        EXPECT_EQ(UiTest::FindControl(window, "10")->geometry(), above);
+        EXPECT_EQ(UiTest::FindControl(window, "12")->geometry(), beside);
+        EXPECT_EQ(UiTest::FindControl(window, "13")->geometry(), below.translated(0, change));
+        EXPECT_EQ(window->height(), height + change);
+        EXPECT_EQ(UiTest::CutTexts(window), std::vector<std::string>{});
+    }
+}
+
 TEST(TemplateTest, CreationOrderIsTabOrder) {
     MainDialogStandIn dialog;
     UiTest::OnNextModal([&](QWidget* window) {

@@ -20,9 +20,4 @@ void Release::complete() {
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }
 
-bool Release::EndedWithTheAssociation() const {
-    if (GetAnswerKind() != Mms::MmsPduNone) return false;
-    return GetResult() == System::Aborted || (GetResult() == System::Timeout && GetAssociation().EndedStalled());
-}
-
 }  // namespace Iec61850::Acsi

@@ -12,9 +12,6 @@ public:
     explicit Release(TPAppAssociation& association);
     void execute() override;
     void complete() override;
-    // Confirmed unanswered because the association ended: an abort, or a link that stalled
-    // and is aborted for it. That end is told on its own.
-    bool EndedWithTheAssociation() const;
 };
 
 }  // namespace Iec61850::Acsi

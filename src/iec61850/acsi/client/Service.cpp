@@ -35,6 +35,13 @@ Service::~Service() {
 
 Server* Service::GetServer() const { return association_.GetServer(); }
 
+bool Service::EndedWithTheAssociation() const {
+    if (local_) return false;
+    const ResultCode result = GetResult();
+    if (result == System::Aborted || result == System::NotConnected) return true;
+    return result == System::Timeout && GetAnswerKind() == Mms::MmsPduNone && association_.EndedStalled();
+}
+
 void Service::execute() { state_.store(Executing); }
 
 void Service::complete() { Finish(); }

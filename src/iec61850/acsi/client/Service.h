@@ -75,6 +75,11 @@ public:
     std::uint32_t GetState() const { return state_.load(); }
     // Answered from the model (AnswerFrom::Model): nothing was sent to the device.
     bool IsLocal() const { return local_; }
+    // Confirmed unanswered because its association ended: an abort, a request that found
+    // the association gone, or one that timed out on a link found stalled (which the
+    // association ends every request for and aborts). Nobody refused it; the end of the
+    // association is told on its own.
+    bool EndedWithTheAssociation() const;
     std::int32_t GetServiceError() const { return serviceError_; }
     void SetServiceError(std::int32_t error) { serviceError_ = error; }
     TPAppAssociation& GetAssociation() const { return association_; }

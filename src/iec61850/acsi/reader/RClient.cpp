@@ -39,18 +39,11 @@ constexpr std::int32_t ClassNotSupported = 7;
 
 bool Succeeded(const Service& service) { return service.GetResult() == System::OkNoError; }
 
-// A request confirmed because its association ended (filed as aborted, or sent after the
-// end) was refused by nobody: what it asked for stays asked, neither read nor dropped, and
-// is never asked again by this association. The reader learns of the end on its own. So
-// was a request that timed out unanswered on a link found stalled: the association ends
-// every request so and aborts, and asking again would only end with that abort.
-bool EndedWithAssociation(const Service& service) {
-    if (service.IsLocal()) return false;
-    const ResultCode result = service.GetResult();
-    if (result == System::Aborted || result == System::NotConnected) return true;
-    return result == System::Timeout && service.GetAnswerKind() == Mms::MmsPduNone &&
-           service.GetAssociation().EndedStalled();
-}
+// A request confirmed because its association ended (Service::EndedWithTheAssociation)
+// was refused by nobody: what it asked for stays asked, neither read nor dropped, and is
+// never asked again by this association. The reader learns of the end on its own; asking
+// again after a stall would only end with the abort that follows it.
+bool EndedWithAssociation(const Service& service) { return service.EndedWithTheAssociation(); }
 
 // What a successful answer from the device read is marked read, under the model lock;
 // local answers and failures mark nothing.
