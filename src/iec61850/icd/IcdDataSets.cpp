@@ -31,14 +31,14 @@ bool HasFc(const SclTreeNode& node, std::string_view fc) {
                        [fc](const auto& child) { return HasFc(*child, fc); });
 }
 
-// The values the file gives: configuration and description, and the settings that the
-// device keeps per setting group.
 // Whether a member of the constraint `fc` is the attribute the type gives under `written`:
 // the type names data of SG and SE by SG alone (see SclTreeNode::MergeChild).
 bool IsNamedByFc(const std::string& written, std::string_view fc) {
     return written == fc || (written == "SG" && fc == "SE");
 }
 
+// The values the file gives: configuration and description, and the settings that the
+// device keeps per setting group.
 bool HasConfiguration(const SclTreeNode& node) {
     return HasFc(node, "CF") || HasFc(node, "DC") || HasFc(node, "SG") || HasFc(node, "SE");
 }
