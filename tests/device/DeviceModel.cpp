@@ -90,12 +90,13 @@ Parts Acd(const std::string& name) {
 
 Parts Act(const std::string& name) { return {{"ST", Node(name, {Boolean("general"), Quality(), Timestamp()})}}; }
 
-Parts Asg(const std::string& name, std::string value) {
-    return {{"SP", Node(name, {Node("setMag", {Float32("f", std::move(value))})})}};
+// A setting: SP without setting groups, SG (active group) or SE (edited group) with them.
+Parts Asg(const std::string& name, std::string value, const std::string& fc = "SP") {
+    return {{fc, Node(name, {Node("setMag", {Float32("f", std::move(value))})})}};
 }
 
-Parts Ing(const std::string& name, std::string value) {
-    return {{"SP", Node(name, {Int32("setVal", std::move(value))})}};
+Parts Ing(const std::string& name, std::string value, const std::string& fc = "SP") {
+    return {{fc, Node(name, {Int32("setVal", std::move(value))})}};
 }
 
 // A histogram: the array attribute of the small model.
@@ -330,6 +331,20 @@ private:
     const System::UtcTime start_ = TimeStampNow();
 };
 
+// Protection whose settings the device keeps per setting group (LLN0's SGCB selects them).
+void AddSettingGroupNodes(Builder& builder, Mms::Domain& domain) {
+    LogicalNode ptoc = Common("PTOC1");
+    ptoc.Add(Acd("Str")).Add(Act("Op"));
+    ptoc.Add(Asg("StrVal", "1.5", "SG")).Add(Asg("StrVal", "2.5", "SE"));
+    ptoc.Add(Ing("OpDlTmms", "100", "SG")).Add(Ing("OpDlTmms", "100", "SE"));
+    builder.AddNode(domain, ptoc);
+    // Settings given under one of the two constraints only.
+    LogicalNode pdif = Common("PDIF1");
+    pdif.Add(Act("Op")).Add(Ing("LoSet", "20", "SG")).Add(Ing("HiSet", "80", "SE"));
+    builder.AddNode(domain, pdif);
+    builder.AddDataSet(domain, "LLN0$dsSettings", {"PTOC1$SE$StrVal", "PTOC1$SG$OpDlTmms$setVal", "PDIF1$SE$HiSet"});
+}
+
 void BuildSmall(Builder& builder, const ModelOptions& options) {
     Mms::Domain* ld0 = builder.AddDomain("LD0");
     // Byte order puts "LD0" first; a case-insensitive order puts "bay1" first.
@@ -361,6 +376,8 @@ void BuildSmall(Builder& builder, const ModelOptions& options) {
     LogicalNode ggio = Common("GGIO1");
     ggio.Add(Sps("Ind1")).Add(Sps("Ind2")).Add(Ins("IntIn1", "3")).Add(Hst("CntHst"));
     builder.AddNode(*ld0, ggio);
+
+    if (options.settingGroups) AddSettingGroupNodes(builder, *ld0);
 
     builder.AddDataSet(*ld0, "LLN0$ds1", {"XCBR1$ST$Pos", "CSWI1$ST$Pos", "GGIO1$ST$Ind1", "MMXU1$MX$TotW"});
     builder.AddDataSet(*ld0, "LLN0$ds2", {"MMXU1$MX$TotW", "MMXU1$MX$Hz", "GGIO1$ST$IntIn1"});

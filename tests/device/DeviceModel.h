@@ -36,6 +36,10 @@ struct ModelOptions {
     // The small model's bay1 with a data set of attributes (GGIO1 Ind1's stVal and q), as
     // some devices list their members, and an unbuffered block "urcbAttr01" on it.
     bool attributeDataSet = false;
+    // The small model: protection nodes PTOC1 and PDIF1 of LD0 that keep their settings per
+    // setting group, under SG and SE (StrVal with an edit under way, so SE differs), and a
+    // data set "LLN0$dsSettings" of LD0 naming some of them.
+    bool settingGroups = false;
     // More than zero: a node whose CF holds this many components (HugeFcNode.h).
     int hugeFcComponents = 0;
     // The small model: one more data set of LD0, "LLN0$dsx", of these members: the

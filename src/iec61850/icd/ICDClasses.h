@@ -269,7 +269,7 @@ private:
     void CollectWrittenNodes(const std::vector<LogicalDevice*>& devices);
     bool IsWrittenNode(LogicalNode& node, const SclTreeNode* nodeTree) const;
     void WriteInstance(XmlWriter& writer, const SclTreeNode& node);
-    // Whether the written member holds a CF or DC value the file can give.
+    // Whether the written member holds a CF, DC, SG or SE value the file can give.
     bool HasWrittenConfiguration(const SclTreeNode& node) const;
     bool HasWrittenFc(const SclTreeNode& dataObject, std::string_view fc) const;
     // The bType a DOType gives the attribute; empty when it is left out.

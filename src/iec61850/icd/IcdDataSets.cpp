@@ -1,5 +1,5 @@
 // Inside a logical node: its data sets as DataSet and FCDA elements, and its
-// configuration and description values as DOI, SDI, DAI and Val elements.
+// configuration, description and setting-group values as DOI, SDI, DAI and Val elements.
 
 #include <algorithm>
 #include <array>
@@ -31,7 +31,17 @@ bool HasFc(const SclTreeNode& node, std::string_view fc) {
                        [fc](const auto& child) { return HasFc(*child, fc); });
 }
 
-bool HasConfiguration(const SclTreeNode& node) { return HasFc(node, "CF") || HasFc(node, "DC"); }
+// Whether a member of the constraint `fc` is the attribute the type gives under `written`:
+// the type names data of SG and SE by SG alone (see SclTreeNode::MergeChild).
+bool IsNamedByFc(const std::string& written, std::string_view fc) {
+    return written == fc || (written == "SG" && fc == "SE");
+}
+
+// The values the file gives: configuration and description, and the settings that the
+// device keeps per setting group.
+bool HasConfiguration(const SclTreeNode& node) {
+    return HasFc(node, "CF") || HasFc(node, "DC") || HasFc(node, "SG") || HasFc(node, "SE");
+}
 
 }  // namespace
 
@@ -101,7 +111,7 @@ bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda, std::string* l
         }
         at = next;
     }
-    if (attribute != nullptr && WrittenFc(*attribute) != fcda.fc) {
+    if (attribute != nullptr && !IsNamedByFc(WrittenFc(*attribute), fcda.fc)) {
         return refuse(attribute->Name() + " is " + WrittenFc(*attribute) + " in the type");
     }
     if (attribute == nullptr && !HasWrittenFc(*at, fcda.fc)) return refuse("no attribute of the constraint");
@@ -111,7 +121,9 @@ bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda, std::string* l
 bool IcdExporter::HasWrittenFc(const SclTreeNode& dataObject, std::string_view fc) const {
     for (const auto& child : dataObject.Children()) {
         if (!IsWrittenMember(*child)) continue;
-        if (child->TypeKind() == SclTypeKind::DOType ? HasWrittenFc(*child, fc) : WrittenFc(*child) == fc) return true;
+        if (child->TypeKind() == SclTypeKind::DOType ? HasWrittenFc(*child, fc) : IsNamedByFc(WrittenFc(*child), fc)) {
+            return true;
+        }
     }
     return false;
 }

@@ -55,6 +55,12 @@ bool IcdExporter::IsSameType(const SclTreeNode& a, const SclTreeNode& b) const {
         const SclTreeNode& x = *a.Children()[i];
         const SclTreeNode& y = *b.Children()[i];
         if (x.Name() != y.Name() || !IsSameType(x, y)) return false;
+        // A data object's attributes carry their constraint: settings of a node with setting
+        // groups are not those of one without.
+        if (a.TypeKind() == SclTypeKind::DOType && x.TypeKind() != SclTypeKind::DOType &&
+            WrittenFc(x) != WrittenFc(y)) {
+            return false;
+        }
     }
     return true;
 }

@@ -12,6 +12,10 @@ namespace {
 // Basic type names end with Unicode255: the control-block types above it have none here.
 constexpr auto kLastNamedBasicType = static_cast<std::int32_t>(BasicTypeCode::Unicode255);
 
+bool IsSettingGroupPair(const std::string& a, const std::string& b) {
+    return (a == "SG" && b == "SE") || (a == "SE" && b == "SG");
+}
+
 }  // namespace
 
 SclTreeNode::SclTreeNode(std::string name, std::string fc, const Element* element, Mms::NamedVariable* variable,
@@ -32,7 +36,16 @@ SclTreeNode* SclTreeNode::MergeChild(SclTreeNode& parent, std::unique_ptr<SclTre
         parent.children_.push_back(std::move(child));
         return parent.children_.back().get();
     }
-    if (existing->fc_ != child->fc_) existing->fc_ = "XX";
+    if (IsSettingGroupPair(existing->fc_, child->fc_)) {
+        // SCL names data given under SG and SE by SG (SE is the edited copy of a group), and
+        // the value it holds is the active group's.
+        if (child->fc_ == "SG") {
+            existing->fc_ = "SG";
+            existing->variable_ = child->variable_;
+        }
+    } else if (existing->fc_ != child->fc_) {
+        existing->fc_ = "XX";
+    }
     for (auto& grandchild : child->children_) MergeChild(*existing, std::move(grandchild));
     return existing;
 }

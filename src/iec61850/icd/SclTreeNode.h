@@ -33,8 +33,9 @@ public:
 
     // Attaches `child` to `parent`. When the parent has a child of that name already, the
     // two are merged: the existing one takes the new one's children (recursively merged;
-    // its constraint becomes "XX" when the two differ) and the new one is discarded. Returns
-    // the node that stays in the tree; only that one may be used afterwards.
+    // its constraint becomes "XX" when the two differ, except that SG and SE merge into SG
+    // with the SG node's variable) and the new one is discarded. Returns the node that
+    // stays in the tree; only that one may be used afterwards.
     static SclTreeNode* MergeChild(SclTreeNode& parent, std::unique_ptr<SclTreeNode> child);
 
     // Puts the children of every node (depth first) into the order of the members of the

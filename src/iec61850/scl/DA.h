@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "iec61850/scl/BDA.h"
 #include "iec61850/scl/FunctionalConstraintCode.h"
 
@@ -27,5 +29,10 @@ public:
 // for a code outside the table. The device model compares it with the constraint of the
 // group an item sits in.
 const char* GetFcName(const Element& element);
+
+// Whether the member describes an item of the group with the constraint `fc`: a data
+// attribute of that constraint. A setting (SP) is also described under SG and SE, where a
+// device with setting groups gives the same data for its active and its edited group.
+bool DescribesUnderFc(const Element& element, std::string_view fc);
 
 }  // namespace Iec61850::Acsi::Scl

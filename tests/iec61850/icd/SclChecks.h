@@ -76,6 +76,12 @@ inline std::vector<std::string> ReferenceProblems(const std::string& file) {
             if (!known) problems.push_back(std::string(kind) + " type " + type);
         }
     }
+    // A data object type without members types nothing: its attributes were lost.
+    for (const auto* node : Elements(*root, "DOType")) {
+        if (Elements(*node, "DA").empty() && Elements(*node, "SDO").empty()) {
+            problems.push_back("DOType " + AttributeOf(*node, "id") + " has no DA");
+        }
+    }
     for (const char* kind : {"DOType", "DAType"}) {
         for (const std::string& id : declared[kind]) {
             if (!referred.contains(id)) problems.push_back(std::string(kind) + " " + id + " unreferenced");

@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "device/DeviceModel.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ExportSteps.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/SmallModel.h"
@@ -100,13 +105,125 @@ TEST(WholeFile, WhatTheTypesLackIsLeftOutEverywhere) {
     EXPECT_NE(file.find("<ConfDataSet max=\"1\" maxAttributes=\"2\"/>"), std::string::npos);
 }
 
+using Iec61850::Acsi::ValueRecord;
+using Iec61850::Acsi::Scl::XmlNode;
+
+const XmlNode* ChildNamed(const XmlNode& parent, std::string_view element, std::string_view name) {
+    for (const XmlNode* child = parent.GetFirstChild(); child != nullptr; child = child->GetNextSibling()) {
+        if (child->GetName() == element && AttributeOf(*child, "name") == name) return child;
+    }
+    return nullptr;
+}
+
+const XmlNode* TypeById(const XmlNode& root, const std::string& kind, const std::string& id) {
+    for (const XmlNode* type : Elements(root, kind)) {
+        if (AttributeOf(*type, "id") == id) return type;
+    }
+    return nullptr;
+}
+
+// What the file gives one basic attribute of a logical node ("StrVal.setMag.f"): the
+// constraint of its DA and the value of its instance; "no type" or "no value" where the
+// file lacks them.
+std::pair<std::string, std::string> AttributeInFile(const XmlNode& root, const XmlNode& ln, const std::string& path) {
+    std::string fc = "no type";
+    std::string value = "no value";
+    const XmlNode* type = TypeById(root, "LNodeType", AttributeOf(ln, "lnType"));
+    const XmlNode* instance = &ln;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t dot = std::min(path.find('.', start), path.size());
+        const std::string name = path.substr(start, dot - start);
+        const bool first = start == 0;
+        const bool last = dot == path.size();
+        start = dot + 1;
+        const XmlNode* member = nullptr;
+        for (const char* kind : {"DO", "SDO", "DA", "BDA"}) {
+            if (member == nullptr && type != nullptr) member = ChildNamed(*type, kind, name);
+        }
+        if (member == nullptr) return {"no type", value};
+        const bool object = member->GetName() == "DO" || member->GetName() == "SDO";
+        if (member->GetName() == "DA") fc = AttributeOf(*member, "fc");
+        if (instance != nullptr) instance = ChildNamed(*instance, first ? "DOI" : last ? "DAI" : "SDI", name);
+        type = object                                      ? TypeById(root, "DOType", AttributeOf(*member, "type"))
+               : AttributeOf(*member, "bType") == "Struct" ? TypeById(root, "DAType", AttributeOf(*member, "type"))
+                                                           : nullptr;
+        if (last && (object || type != nullptr)) return {"not basic", value};
+    }
+    const auto values = instance != nullptr ? Elements(*instance, "Val") : std::vector<const XmlNode*>{};
+    if (values.size() == 1) value = values.front()->GetText();
+    return {fc, value};
+}
+
+// Every attribute the device gives under SG or SE must be in the file's types, under the
+// constraint it was given (SCL names one given under both by SG) and with the value the
+// device gave under that constraint. Returns what is amiss, and counts the attributes.
+std::vector<std::string> SettingProblems(IcdTestServer& server, const std::string& file, std::size_t& settings) {
+    std::vector<std::string> problems;
+    const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(file);
+    if (root == nullptr) return {"the file does not parse"};
+    for (const auto& [deviceName, device] : server.devices) {
+        std::vector<ValueRecord> records;
+        for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
+            for (const char* fc : {"SG", "SE"}) {
+                const auto* group = node->FindFc(fc);
+                if (group == nullptr) continue;
+                for (auto* child : group->GetChildren()) {
+                    if (auto* item = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) item->CollectValues(records);
+                }
+            }
+        }
+        std::map<std::string, std::string> activeGroup;  // reference -> the value under SG
+        for (const ValueRecord& record : records) {
+            if (record.fc == "SG") activeGroup[record.reference] = record.value;
+        }
+        for (const ValueRecord& record : records) {
+            ++settings;
+            // "LD0/PTOC1.StrVal.setMag.f": the node is found by its LN's name in any LDevice.
+            const std::string rest = record.reference.substr(record.reference.find('/') + 1);
+            const std::string nodeName = rest.substr(0, rest.find('.'));
+            const XmlNode* ln = nullptr;
+            for (const XmlNode* candidate : Elements(*root, "LN")) {
+                if (AttributeOf(*candidate, "prefix") + AttributeOf(*candidate, "lnClass") +
+                        AttributeOf(*candidate, "inst") ==
+                    nodeName) {
+                    ln = candidate;
+                }
+            }
+            if (ln == nullptr) {
+                problems.push_back(record.reference + ": no LN");
+                continue;
+            }
+            const auto [fc, value] = AttributeInFile(*root, *ln, rest.substr(nodeName.size() + 1));
+            const bool shadowed = record.fc == "SE" && activeGroup.contains(record.reference);
+            const std::string expectedFc = shadowed ? "SG" : record.fc;
+            const std::string expectedValue = shadowed ? activeGroup[record.reference] : record.value;
+            if (fc != expectedFc || value != expectedValue) {
+                problems.push_back(record.reference + " [" + record.fc + "] " + record.value + ": the file has " + fc +
+                                   " " + value);
+            }
+        }
+    }
+    return problems;
+}
+
 // The test device's models, read as a client would read them.
 TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
-    for (const bool large : {false, true}) {
-        SCOPED_TRACE(large ? "large" : "small");
+    struct Variant {
+        const char* what;
+        bool large = false;
+        bool settingGroups = false;
+        bool otherFcOrder = false;
+    };
+    for (const Variant& variant :
+         {Variant{"small"}, Variant{"large", true}, Variant{"small with setting groups", false, true},
+          Variant{"setting groups, SE before SG", false, true, true}}) {
+        SCOPED_TRACE(variant.what);
         Mms::VMD device;
         TestDevice::ModelOptions options;
-        options.large = large;
+        options.large = variant.large;
+        options.settingGroups = variant.settingGroups;
+        options.otherFcOrder = variant.otherFcOrder;
         const TestDevice::ModelSummary summary = TestDevice::BuildModel(device, options);
         IcdTestServer server;
         ImportDeviceModel(server, device);
@@ -116,6 +233,12 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
         const std::string file = ReadWhole(path);
         EXPECT_EQ(ReferenceProblems(file), std::vector<std::string>{});
         EXPECT_EQ(CountOf(file, "<ReportControl ") > 0, !summary.reports.empty());
+        std::size_t settings = 0;
+        EXPECT_EQ(SettingProblems(server, file, settings), std::vector<std::string>{});
+        EXPECT_EQ(settings, variant.settingGroups ? 6u : 0u);
+        // Data-set members under SE name the attributes SCL gives under SG.
+        EXPECT_EQ(CountOf(file, "fc=\"SE\"/>"), variant.settingGroups ? 2u : 0u);
+        EXPECT_EQ(CountOf(file, "left out: LD0/P"), 0u);
     }
 }
 

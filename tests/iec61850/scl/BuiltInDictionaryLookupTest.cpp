@@ -137,6 +137,12 @@ TEST(BuiltInDictionaryLookup, MembersOfDataObjectTypes) {
     EXPECT_STREQ(Attribute("APC", "Oper").GetFcName(), "SP");
     EXPECT_STREQ(Attribute("APC", "origin").GetFcName(), "MX");
     EXPECT_STREQ(Attribute("SPC", "ctlModel").type->id, "ctlModelEnum");
+    // A setting describes the data of setting groups too; nothing else crosses constraints.
+    for (const char* fc : {"SP", "SG", "SE"}) EXPECT_TRUE(DescribesUnderFc(Attribute("ASG", "setMag"), fc)) << fc;
+    EXPECT_FALSE(DescribesUnderFc(Attribute("ASG", "setMag"), "CF"));
+    EXPECT_FALSE(DescribesUnderFc(Attribute("ING", "minVal"), "SG"));
+    EXPECT_FALSE(DescribesUnderFc(Attribute("SPS", "stVal"), "SE"));
+    EXPECT_FALSE(DescribesUnderFc(*DoType("WYE").FindElement("phsA"), "MX"));
 
     // Either spelling of the pair finds the earlier member.
     const Element* timeOfEntry = DoType("BRCB").FindElement("TimeofEntry");

@@ -49,6 +49,12 @@ bool IsUpperHex(const std::string& text, std::size_t digits) {
            });
 }
 
+// Whether an FCDA of the constraint `fc` names a DA of the constraint `written`: SCL's SG
+// attributes are also those of SE.
+bool NamesFc(const std::string& written, const std::string& fc) {
+    return written == fc || (written == "SG" && fc == "SE");
+}
+
 // A member of a template: DO, SDO, DA or BDA, with what it refers to.
 struct Member {
     std::string kind;
@@ -234,7 +240,7 @@ private:
 
     bool HasFc(const Template& doType, const std::string& fc, int depth = 0) const {
         for (const auto& [name, m] : doType.members) {
-            if (m.kind == "DA" && m.fc == fc) return true;
+            if (m.kind == "DA" && NamesFc(m.fc, fc)) return true;
             const Template* inner = m.kind == "SDO" && depth < 16 ? TypeOf(m) : nullptr;
             if (inner != nullptr && HasFc(*inner, fc, depth + 1)) return true;
         }
@@ -273,7 +279,8 @@ private:
             if (member == type->members.end() || member->second.kind == "SDO") {
                 return Problem(what + ": no attribute " + name + " in " + type->id);
             }
-            if (first && member->second.fc != fc) return Problem(what + ": " + name + " is " + member->second.fc);
+            if (first && !NamesFc(member->second.fc, fc))
+                return Problem(what + ": " + name + " is " + member->second.fc);
             first = false;
             type = TypeOf(member->second);
         }

@@ -108,8 +108,7 @@ System::ResultCode DataItem::BuildStructure(Mms::Container& value) {
                     case Scl::ElementKind::DA: {
                         // Described only under its own constraint: the same name elsewhere is
                         // another attribute.
-                        const char* fc = Scl::GetFcName(*element);
-                        const bool ownFc = fc != nullptr && GetFcName() == fc;
+                        const bool ownFc = Scl::DescribesUnderFc(*element, GetFcName());
                         made = MakeChild<DataAttribute>(this, name, ownFc ? element : nullptr);
                         break;
                     }
