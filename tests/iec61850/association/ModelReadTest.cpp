@@ -243,8 +243,10 @@ TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
     }
 }
 
-// A data set member may name an array element; one that names nothing the model holds
-// leaves its data set incomplete, and the read says so in its result and its progress.
+// A data set member may name an array element, or a part of one (its structure, a structure
+// below that, a leaf); one that names nothing the model holds leaves its data set incomplete,
+// and the read says so in its result and its progress. The harmonics data set, of such parts,
+// is read whole beside it, with the values of those parts.
 TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
     struct Case {
         const char* what;
@@ -261,11 +263,20 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
          {"MMXU1$MX$Hz", "GGIO1$ST$CntHst$hstVal(9)"},
          ModelReader::ResultIncomplete,
          {}},
+        {"parts of array elements",
+         {"MHAI1$MX$HA$phsAHar(9)$cVal", "MHAI1$MX$HA$phsAHar(10)$cVal$mag", "MHAI1$MX$HA$phsAHar(11)$cVal$mag$f",
+          "MHAI1$MX$HA$phsAHar(7)"},
+         ModelReader::ResultRead,
+         {"MX LD0/MHAI1.HA.phsAHar.[9].cVal", "MX LD0/MHAI1.HA.phsAHar.[10].cVal.mag",
+          "MX LD0/MHAI1.HA.phsAHar.[11].cVal.mag.f", "MX LD0/MHAI1.HA.phsAHar.[7]"}},
+        {"a part past the array's end", {"MHAI1$MX$HA$phsAHar(16)$cVal"}, ModelReader::ResultIncomplete, {}},
+        {"a part an element lacks", {"MHAI1$MX$HA$phsAHar(3)$cVal$rms"}, ModelReader::ResultIncomplete, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TestDevice::Device::Options options;
         options.model.extraDataSet = c.members;
+        options.model.harmonics = true;
         ReadingSession session(options);
         ASSERT_EQ(session.Associate(), System::OkNoError);
         ModelReader reader(*session.client);
@@ -274,7 +285,9 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
         EXPECT_EQ(reader.Run(), c.result);
         EXPECT_EQ(last.incompleteDataSets, c.resolved.empty() ? 1u : 0u);
         DataSet* dataSet = nullptr;
+        DataSet* harmonics = nullptr;
         ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.dsx", dataSet), System::OkNoError);
+        ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.dsHar", harmonics), System::OkNoError);
         const Mms::ModelHold hold(session.server.get());
         EXPECT_EQ(dataSet->IsComplete(), !c.resolved.empty());
         std::vector<std::string> members;
@@ -282,6 +295,18 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
             members.push_back(member->GetFcName() + " " + member->GetReference());
         }
         if (!c.resolved.empty()) EXPECT_EQ(members, c.resolved);
+        // Element i of the device's harmonics starts at magnitude 100 - 5 i and angle 10 i.
+        EXPECT_TRUE(harmonics->IsComplete());
+        std::vector<ValueRecord> values;
+        ASSERT_EQ(harmonics->GetMemberValues(values), System::OkNoError);
+        std::vector<std::string> texts;
+        for (const ValueRecord& record : values) {
+            if (record.reference.ends_with(".f")) texts.push_back(record.reference + "=" + record.value);
+        }
+        EXPECT_EQ(texts, (std::vector<std::string>{
+                             "LD0/MHAI1.HA.phsAHar.[7].cVal.mag.f=65", "LD0/MHAI1.HA.phsAHar.[7].cVal.ang.f=70",
+                             "LD0/MHAI1.HA.phsAHar.[9].cVal.mag.f=55", "LD0/MHAI1.HA.phsAHar.[9].cVal.ang.f=90",
+                             "LD0/MHAI1.HA.phsAHar.[10].cVal.mag.f=50", "LD0/MHAI1.HA.phsAHar.[11].cVal.mag.f=45"}));
     }
 }
 
