@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -505,8 +507,25 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
     }
 }
 
+// The group value reads ("LD0/CSWI1$CO") of an association, the first `limit` requests only.
+std::vector<std::string> GroupValueReads(const std::vector<RequestRecord>& log, int association,
+                                         std::size_t limit = SIZE_MAX) {
+    std::vector<std::string> reads;
+    std::size_t seen = 0;
+    for (const RequestRecord& record : log) {
+        if (record.association != association || seen++ >= limit) continue;
+        if (record.service == Mms::MmsServiceRead && record.names.size() == 1 &&
+            record.names[0].find('$') != std::string::npos) {
+            reads.push_back(record.names[0]);
+        }
+    }
+    std::sort(reads.begin(), reads.end());
+    return reads;
+}
+
 // A read cut short by a lost association goes on, on the next association of the same
-// client and model, from where it stopped: what the ended requests asked is asked again.
+// client and model, from where it stopped: what the ended requests asked is asked again,
+// and only that.
 TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
     const ReadOutcome plain = ReadWith({});
     ASSERT_EQ(plain.result, ModelReader::ResultRead);
@@ -531,6 +550,32 @@ TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
             EXPECT_EQ(session.Count(ModelClass::Data), plain.dataObjects);
         }
     }
+    // Cut while the values of nodes read by constraint are asked group by group: the groups
+    // answered before the cut keep their values, and only the others are asked again.
+    Faults faults;
+    faults.refuseNodeTypes = true;
+    const ReadOutcome whole = ReadWith(faults);
+    ASSERT_EQ(whole.result, ModelReader::ResultRead);
+    ReadingSession session;
+    // About the middle of the values (a by-constraint read asks some 110 requests).
+    constexpr int abortAt = 70;
+    faults.abortAtRequest = abortAt;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+    faults.abortAtRequest = 0;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    ModelReader reader(*session.client);
+    EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
+    EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), whole.objects);
+    const std::vector<RequestRecord> log = session.device.Requests();
+    const std::vector<std::string> answered = GroupValueReads(log, 1, abortAt - 1);
+    std::vector<std::string> unanswered;
+    const std::vector<std::string> all = GroupValueReads(whole.log, 1);
+    std::set_difference(all.begin(), all.end(), answered.begin(), answered.end(), std::back_inserter(unanswered));
+    ASSERT_FALSE(answered.empty());
+    ASSERT_FALSE(unanswered.empty());
+    EXPECT_EQ(GroupValueReads(log, 2), unanswered);
 }
 
 // Requests that fail because the association ended (filed as aborted while its state still
