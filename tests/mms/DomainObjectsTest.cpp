@@ -262,7 +262,7 @@ TEST_F(DomainObjectsTest, ListMembersComeFromVariableSpecificationsOfTheVmd) {
 }
 
 // Data-set members name parts of array variables with indexes in brackets: each name reaches
-// its part or nothing, and a list takes the variable bound to the part.
+// its part or nothing.
 TEST_F(DomainObjectsTest, IndexedItemsReachPartsOfArrayElements) {
     Mms::NamedVariable* har = AddVariable(*domain, "HA$phsAHar", ArrayType(3, StatusType()));
     ASSERT_NE(har, nullptr);
@@ -295,18 +295,6 @@ TEST_F(DomainObjectsTest, IndexedItemsReachPartsOfArrayElements) {
         EXPECT_EQ(Mms::FindIndexedValue(*domain, c.item), c.part);
         EXPECT_EQ(Mms::ComponentItemOf(c.item), c.componentItem);
     }
-
-    // A part bound to a variable of its own is a member; one without is not found.
-    Mms::NamedVariable bound(nullptr, "HA$phsAHar(1)$stVal", domain);
-    ASSERT_EQ(second->FindComponent("stVal")->Bind(&bound, nullptr), System::OkNoError);
-    Mms::NamedVariableList list(nullptr, "DS", domain);
-    Mms::CoderValue<Mms::MmsVariableList> variables(Mms::MmsVariableListType);
-    ASSERT_EQ(Mms::MmsAppendVariableName(*variables, "LD0", "HA$phsAHar(1)$stVal"), System::OkNoError);
-    ASSERT_EQ(Mms::MmsAppendVariableName(*variables, "LD0", "LLN0$ST$Mod"), System::OkNoError);
-    ASSERT_EQ(list.SetMembers(*variables), System::OkNoError);
-    EXPECT_EQ(list.Members, (std::list<Mms::Variable*>{&bound, mod}));
-    ASSERT_EQ(Mms::MmsAppendVariableName(*variables, "LD0", "HA$phsAHar(2)$stVal"), System::OkNoError);
-    EXPECT_EQ(list.SetMembers(*variables), System::InvalidArguments);
 }
 
 TEST_F(DomainObjectsTest, VariablesReportsKeepNamesAndValuesAligned) {
