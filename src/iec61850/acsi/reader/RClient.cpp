@@ -877,6 +877,11 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             // A node built from its groups whose values an ended association left partly
             // unanswered: the groups it did not answer, each again by its own name.
             if (node.groupsFromDirectory && node.GetState() == ObjectState::ValuesAsked) {
+                if (!Offers(Mms::MmsServiceRead)) {
+                    node.SetState(ObjectState::Read);
+                    ++post.advanced;
+                    break;
+                }
                 for (FunctionalConstraint* group : node.GetFcsInOrder()) {
                     if (group->GetState() != ObjectState::NotAsked) continue;
                     group->SetState(ObjectState::ValuesAsked);
