@@ -7,12 +7,13 @@
 #include <utility>
 
 #include "device/DeviceTime.h"
+#include "device/HarmonicsNode.h"
 #include "device/HugeFcNode.h"
 #include "mms/user/Domain.h"
+#include "mms/user/IndexedItem.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/VMD.h"
-#include "mms/values/Array.h"
 #include "mms/values/Container.h"
 
 namespace TestDevice {
@@ -297,8 +298,8 @@ public:
         for (const std::string& member : members) {
             if (Mms::NamedVariable* variable = domain.FindNamedVariable(member)) {
                 list->Members.push_back(variable);
-            } else if (member.ends_with(')')) {
-                list->Members.push_back(ArrayElement(domain, member));
+            } else if (member.find('(') != std::string::npos) {
+                list->Members.push_back(ArrayPart(domain, member));
             }
         }
     }
@@ -308,19 +309,17 @@ public:
     ModelSummary summary;
 
 private:
-    // A variable of the member's name ("name(i)") bound to element i of the array "name":
-    // the element's value under a name that the domain does not file, so the name lists
-    // never show it. Past the array's end it has no value.
-    Mms::NamedVariable* ArrayElement(Mms::Domain& domain, const std::string& member) {
-        auto variable = std::make_shared<Mms::NamedVariable>(nullptr, member, &domain);
-        const std::size_t open = member.rfind('(');
-        const Mms::NamedVariable* array =
-            open != std::string::npos ? domain.FindNamedVariable(member.substr(0, open)) : nullptr;
-        if (array != nullptr && array->GetValue() != nullptr && array->GetValue()->GetClassId() == Mms::ArrayClassId) {
-            auto& elements = static_cast<Mms::Array&>(*array->GetValue());
-            const std::size_t index = std::stoul(member.substr(open + 1));
-            if (index < elements.GetElementCount()) elements.GetElement(index)->Bind(variable.get(), nullptr);
+    // The variable bound to the part of an array that the member names ("name(i)",
+    // "name(i)$cVal": IndexedItem.h), under a name that the domain does not file, so the name
+    // lists never show it; a part that a member of another data set named already keeps
+    // its variable. Past the array's end it has no value.
+    Mms::NamedVariable* ArrayPart(Mms::Domain& domain, const std::string& member) {
+        Mms::Container* part = Mms::FindIndexedValue(domain, member);
+        if (part != nullptr) {
+            if (auto* bound = dynamic_cast<Mms::NamedVariable*>(part->GetBoundVariable())) return bound;
         }
+        auto variable = std::make_shared<Mms::NamedVariable>(nullptr, member, &domain);
+        if (part != nullptr) part->Bind(variable.get(), nullptr);
         summary.elementMembers.push_back(variable);
         return variable.get();
     }
@@ -353,6 +352,10 @@ void BuildSmall(Builder& builder, const ModelOptions& options) {
 
     LogicalNode lln0 = builder.Lln0(*ld0, true, SmallModelInstances);
     lln0.Add(Ins("OpTmh", "12"));
+    if (options.harmonics) {
+        lln0.Add("RP", UnbufferedReportControl("urcbHar01", "LD0-har", TextOf(ld0->Name, "LLN0$dsHar")));
+        builder.summary.reports.push_back({ld0->Name, "LLN0", "RP", "urcbHar01", false});
+    }
     builder.AddNode(*ld0, lln0);
 
     LogicalNode xcbr = Common("XCBR1");
@@ -381,6 +384,10 @@ void BuildSmall(Builder& builder, const ModelOptions& options) {
 
     builder.AddDataSet(*ld0, "LLN0$ds1", {"XCBR1$ST$Pos", "CSWI1$ST$Pos", "GGIO1$ST$Ind1", "MMXU1$MX$TotW"});
     builder.AddDataSet(*ld0, "LLN0$ds2", {"MMXU1$MX$TotW", "MMXU1$MX$Hz", "GGIO1$ST$IntIn1"});
+    if (options.harmonics) {
+        AddHarmonicsNode(*ld0, builder.summary);
+        builder.AddDataSet(*ld0, "LLN0$dsHar", HarmonicsDataSetMembers());
+    }
     if (!builder.Options().extraDataSet.empty()) builder.AddDataSet(*ld0, "LLN0$dsx", builder.Options().extraDataSet);
 
     LogicalNode bayLln0 = Common("LLN0");

@@ -43,9 +43,13 @@ struct ModelOptions {
     // More than zero: a node whose CF holds this many components (HugeFcNode.h).
     int hugeFcComponents = 0;
     // The small model: one more data set of LD0, "LLN0$dsx", of these members: the
-    // domain's variables, or "name(i)" for element i of the array variable "name" (past
-    // the array's end such a member names nothing the device holds).
+    // domain's variables, or "name(i)" for element i of the array variable "name" and
+    // "name(i)$..." for a part of it (past the array's end such a member names nothing the
+    // device holds).
     std::vector<std::string> extraDataSet;
+    // The small model: LD0 with the harmonics node MHAI1 (HarmonicsNode.h), a data set
+    // "LLN0$dsHar" of parts of its array's elements and an unbuffered block "urcbHar01" on it.
+    bool harmonics = false;
     // The Identify answer.
     std::string vendor = "Test Works";
     std::string modelName = "IEC 61850 test device";
@@ -75,7 +79,7 @@ struct ModelSummary {
     std::vector<ReportSpec> reports;
     std::size_t leaves = 0;
     std::size_t logicalNodes = 0;
-    // The variables of the data-set members that name array elements, which no domain files.
+    // The variables of the data-set members that name parts of arrays, which no domain files.
     std::vector<std::shared_ptr<Mms::NamedVariable>> elementMembers;
 };
 

@@ -12,12 +12,15 @@
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/pdu/MmsPduWriter.h"
 #include "mms/user/Domain.h"
+#include "mms/user/IndexedItem.h"
 #include "mms/user/InformationReport.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/PlainNamedObjects.h"
 #include "mms/user/VMD.h"
+#include "mms/values/Array.h"
 #include "mms/values/Container.h"
+#include "mms/values/Structure.h"
 
 using namespace MmsObjectTest;
 using ContainerTestSupport::DecodeHex;
@@ -256,6 +259,42 @@ TEST_F(DomainObjectsTest, ListMembersComeFromVariableSpecificationsOfTheVmd) {
     address->choice.address.present = Mms::MmsAddressNumeric;
     ASSERT_EQ(Mms::MmsAppendVariable(*addressed, *address), System::OkNoError);
     EXPECT_EQ(list.SetMembers(*addressed), System::NotSupported);
+}
+
+// Data-set members name parts of array variables with indexes in brackets: each name reaches
+// its part or nothing.
+TEST_F(DomainObjectsTest, IndexedItemsReachPartsOfArrayElements) {
+    Mms::NamedVariable* har = AddVariable(*domain, "HA$phsAHar", ArrayType(3, StatusType()));
+    ASSERT_NE(har, nullptr);
+    auto* elements = static_cast<Mms::Array*>(har->GetValue());
+    ASSERT_EQ(elements->GetElementCount(), 3u);
+    auto* second = static_cast<Mms::Structure*>(elements->GetElement(1));
+    struct Case {
+        const char* item;
+        Mms::Container* part;
+        const char* componentItem;  // empty: not a name with an index
+    };
+    const Case cases[] = {
+        {"HA$phsAHar(2)", elements->GetElement(2), "HA$phsAHar$[2]"},
+        {"HA$phsAHar(01)$stVal", second->FindComponent("stVal"), "HA$phsAHar$[1]$stVal"},
+        {"HA$phsAHar(3)", nullptr, "HA$phsAHar$[3]"},
+        {"HA$phsAHar(1)$rms", nullptr, "HA$phsAHar$[1]$rms"},
+        {"HA$phsAHar(1)$stVal(0)", nullptr, "HA$phsAHar$[1]$stVal$[0]"},
+        {"LLN0$ST$Mod(0)", nullptr, "LLN0$ST$Mod$[0]"},
+        {"HA$phsAHar", nullptr, ""},
+        {"(1)", nullptr, ""},
+        {"HA$phsAHar()", nullptr, ""},
+        {"HA$phsAHar(x)", nullptr, ""},
+        {"HA$phsAHar(-1)", nullptr, ""},
+        {"HA$phsAHar(1", nullptr, ""},
+        {"HA$phsAHar(1)stVal", nullptr, ""},
+        {"HA$phsAHar(1)$", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.item);
+        EXPECT_EQ(Mms::FindIndexedValue(*domain, c.item), c.part);
+        EXPECT_EQ(Mms::ComponentItemOf(c.item), c.componentItem);
+    }
 }
 
 TEST_F(DomainObjectsTest, VariablesReportsKeepNamesAndValuesAligned) {

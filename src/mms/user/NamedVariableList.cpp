@@ -1,6 +1,5 @@
 #include "mms/user/NamedVariableList.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 
@@ -9,10 +8,10 @@
 #include "mms/pdu/MmsPduWriter.h"
 #include "mms/user/AccessResults.h"
 #include "mms/user/Domain.h"
+#include "mms/user/IndexedItem.h"
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/VMD.h"
-#include "mms/values/Array.h"
 #include "mms/values/Container.h"
 #include "system/NumberText.h"
 
@@ -20,30 +19,22 @@ namespace Mms {
 
 namespace {
 
-// A domain's member named "name(i)": element i of the array variable "name", as the
-// variable that element is bound to (a device model binds its array elements to variables
-// of their own). Null when the name has no index, or nothing answers to it.
-NamedVariable* ArrayElementVariable(const VMD& vmd, const MmsObjectName& name) {
+// A domain's member that names a part of an array variable ("name(i)", and components or
+// further indexes below it: IndexedItem.h), as the variable that part is bound to (a device
+// model binds such parts to variables of their own). Null when the name has no index, or
+// nothing answers to it.
+NamedVariable* IndexedMemberVariable(const VMD& vmd, const MmsObjectName& name) {
     if (name.present != MmsObjectNameDomainSpecific) return nullptr;
     const std::string item = MmsText(name.choice.domainSpecific.itemId);
-    const std::size_t open = item.rfind('(');
-    if (open == std::string::npos || open == 0 || item.back() != ')') return nullptr;
-    std::size_t index = 0;
-    const char* first = item.data() + open + 1;
-    const char* last = item.data() + item.size() - 1;
-    const auto [end, error] = std::from_chars(first, last, index);
-    if (first == last || error != std::errc() || end != last) return nullptr;
+    if (item.find('(') == std::string::npos) return nullptr;
     Domain* domain = nullptr;
     if (vmd.FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) != System::OkNoError) return nullptr;
-    const NamedVariable* array = domain->FindNamedVariable(std::string_view(item).substr(0, open));
-    const Container* value = array != nullptr ? array->GetValue() : nullptr;
-    if (value == nullptr || value->GetClassId() != ArrayClassId) return nullptr;
-    const auto& elements = static_cast<const Array&>(*value);
-    if (index >= elements.GetElementCount()) return nullptr;
-    if (auto* bound = dynamic_cast<NamedVariable*>(elements.GetElement(index)->GetBoundVariable())) return bound;
-    // An element without a variable yet: the domain's maker names it "<array>$[i]".
+    const Container* part = FindIndexedValue(*domain, item);
+    if (part == nullptr) return nullptr;
+    if (auto* bound = dynamic_cast<NamedVariable*>(part->GetBoundVariable())) return bound;
+    // A part without a variable yet: the domain's maker names it with "$[i]" for each index.
     if (domain->GetVariableMaker() == nullptr) return nullptr;
-    return domain->FindNamedVariable(item.substr(0, open) + "$[" + item.substr(open + 1, item.size() - open - 2) + "]");
+    return domain->FindNamedVariable(ComponentItemOf(item));
 }
 
 }  // namespace
@@ -141,7 +132,7 @@ System::ResultCode NamedVariableList::SetMembers(const MmsVariableList& variable
             found = variable != nullptr ? System::OkNoError : System::InvalidArguments;
         } else if (vmd != nullptr) {
             found = vmd->FindNamedVariable(spec.choice.name, variable);
-            if (found != System::OkNoError && (variable = ArrayElementVariable(*vmd, spec.choice.name)) != nullptr) {
+            if (found != System::OkNoError && (variable = IndexedMemberVariable(*vmd, spec.choice.name)) != nullptr) {
                 found = System::OkNoError;
             }
         }

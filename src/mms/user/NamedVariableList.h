@@ -57,8 +57,9 @@ public:
     // Members from a list of variables (an attributes answer or a define request): the
     // members are replaced; each entry must name its variable (NotSupported for an
     // address or a description, Error for any other choice), which must exist in the VMD
-    // that holds the list (the lookup's failure otherwise); an entry with an alternate
-    // access gives NotSupported after its variable has been appended.
+    // that holds the list (the lookup's failure otherwise), or name a part of an array
+    // variable (IndexedItem.h) bound to a variable; an entry with an alternate access gives
+    // NotSupported after its variable has been appended.
     System::ResultCode SetMembers(const MmsVariableList& variables);
     // A getNamedVariableListAttributes answer: Deletable, then the members.
     System::ResultCode ApplyAttributes(const MmsGetNamedVariableListAttributesResponse& response);

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <future>
+#include <iterator>
 #include <map>
 #include <string>
 #include <thread>
@@ -244,8 +246,10 @@ TEST(ModelRead, NodeTypeFallbacksEndWithTheWholeModel) {
     }
 }
 
-// A data set member may name an array element; one that names nothing the model holds
-// leaves its data set incomplete, and the read says so in its result and its progress.
+// A data set member may name an array element, or a part of one (its structure, a structure
+// below that, a leaf); one that names nothing the model holds leaves its data set incomplete,
+// and the read says so in its result and its progress. The harmonics data set, of such parts,
+// is read whole beside it, with the values of those parts.
 TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
     struct Case {
         const char* what;
@@ -262,11 +266,20 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
          {"MMXU1$MX$Hz", "GGIO1$ST$CntHst$hstVal(9)"},
          ModelReader::ResultIncomplete,
          {}},
+        {"parts of array elements",
+         {"MHAI1$MX$HA$phsAHar(9)$cVal", "MHAI1$MX$HA$phsAHar(10)$cVal$mag", "MHAI1$MX$HA$phsAHar(11)$cVal$mag$f",
+          "MHAI1$MX$HA$phsAHar(7)"},
+         ModelReader::ResultRead,
+         {"MX LD0/MHAI1.HA.phsAHar.[9].cVal", "MX LD0/MHAI1.HA.phsAHar.[10].cVal.mag",
+          "MX LD0/MHAI1.HA.phsAHar.[11].cVal.mag.f", "MX LD0/MHAI1.HA.phsAHar.[7]"}},
+        {"a part past the array's end", {"MHAI1$MX$HA$phsAHar(16)$cVal"}, ModelReader::ResultIncomplete, {}},
+        {"a part an element lacks", {"MHAI1$MX$HA$phsAHar(3)$cVal$rms"}, ModelReader::ResultIncomplete, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TestDevice::Device::Options options;
         options.model.extraDataSet = c.members;
+        options.model.harmonics = true;
         ReadingSession session(options);
         ASSERT_EQ(session.Associate(), System::OkNoError);
         ModelReader reader(*session.client);
@@ -275,7 +288,9 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
         EXPECT_EQ(reader.Run(), c.result);
         EXPECT_EQ(last.incompleteDataSets, c.resolved.empty() ? 1u : 0u);
         DataSet* dataSet = nullptr;
+        DataSet* harmonics = nullptr;
         ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.dsx", dataSet), System::OkNoError);
+        ASSERT_EQ(session.server->FindDataSet("LD0/LLN0.dsHar", harmonics), System::OkNoError);
         const Mms::ModelHold hold(session.server.get());
         EXPECT_EQ(dataSet->IsComplete(), !c.resolved.empty());
         std::vector<std::string> members;
@@ -283,6 +298,18 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
             members.push_back(member->GetFcName() + " " + member->GetReference());
         }
         if (!c.resolved.empty()) EXPECT_EQ(members, c.resolved);
+        // Element i of the device's harmonics starts at magnitude 100 - 5 i and angle 10 i.
+        EXPECT_TRUE(harmonics->IsComplete());
+        std::vector<ValueRecord> values;
+        ASSERT_EQ(harmonics->GetMemberValues(values), System::OkNoError);
+        std::vector<std::string> texts;
+        for (const ValueRecord& record : values) {
+            if (record.reference.ends_with(".f")) texts.push_back(record.reference + "=" + record.value);
+        }
+        EXPECT_EQ(texts, (std::vector<std::string>{
+                             "LD0/MHAI1.HA.phsAHar.[7].cVal.mag.f=65", "LD0/MHAI1.HA.phsAHar.[7].cVal.ang.f=70",
+                             "LD0/MHAI1.HA.phsAHar.[9].cVal.mag.f=55", "LD0/MHAI1.HA.phsAHar.[9].cVal.ang.f=90",
+                             "LD0/MHAI1.HA.phsAHar.[10].cVal.mag.f=50", "LD0/MHAI1.HA.phsAHar.[11].cVal.mag.f=45"}));
     }
 }
 
@@ -481,8 +508,25 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
     }
 }
 
+// The group value reads ("LD0/CSWI1$CO") of an association, the first `limit` requests only.
+std::vector<std::string> GroupValueReads(const std::vector<RequestRecord>& log, int association,
+                                         std::size_t limit = SIZE_MAX) {
+    std::vector<std::string> reads;
+    std::size_t seen = 0;
+    for (const RequestRecord& record : log) {
+        if (record.association != association || seen++ >= limit) continue;
+        if (record.service == Mms::MmsServiceRead && record.names.size() == 1 &&
+            record.names[0].find('$') != std::string::npos) {
+            reads.push_back(record.names[0]);
+        }
+    }
+    std::sort(reads.begin(), reads.end());
+    return reads;
+}
+
 // A read cut short by a lost association goes on, on the next association of the same
-// client and model, from where it stopped: what the ended requests asked is asked again.
+// client and model, from where it stopped: what the ended requests asked is asked again,
+// and only that.
 TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
     const ReadOutcome plain = ReadWith({});
     ASSERT_EQ(plain.result, ModelReader::ResultRead);
@@ -507,6 +551,32 @@ TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
             EXPECT_EQ(session.Count(ModelClass::Data), plain.dataObjects);
         }
     }
+    // Cut while the values of nodes read by constraint are asked group by group: the groups
+    // answered before the cut keep their values, and only the others are asked again.
+    Faults faults;
+    faults.refuseNodeTypes = true;
+    const ReadOutcome whole = ReadWith(faults);
+    ASSERT_EQ(whole.result, ModelReader::ResultRead);
+    ReadingSession session;
+    // About the middle of the values (a by-constraint read asks some 110 requests).
+    constexpr int abortAt = 70;
+    faults.abortAtRequest = abortAt;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+    faults.abortAtRequest = 0;
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    ModelReader reader(*session.client);
+    EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
+    EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), whole.objects);
+    const std::vector<RequestRecord> log = session.device.Requests();
+    const std::vector<std::string> answered = GroupValueReads(log, 1, abortAt - 1);
+    std::vector<std::string> unanswered;
+    const std::vector<std::string> all = GroupValueReads(whole.log, 1);
+    std::set_difference(all.begin(), all.end(), answered.begin(), answered.end(), std::back_inserter(unanswered));
+    ASSERT_FALSE(answered.empty());
+    ASSERT_FALSE(unanswered.empty());
+    EXPECT_EQ(GroupValueReads(log, 2), unanswered);
 }
 
 // Requests that fail because the association ended (filed as aborted while its state still

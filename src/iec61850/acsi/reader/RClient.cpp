@@ -449,11 +449,14 @@ void RClient::ForgetWhatWasAsked(LogicalNode& node) {
             break;
         case NodeReadingState::Read:
             if (!valuesAsked) break;
-            // A node built from its groups has its values read group by group.
-            if (node.groupsFromDirectory) {
-                node.readingState = NodeReadingState::Built;
-            } else {
+            if (!node.groupsFromDirectory) {
                 node.NamedObject::SetState(ObjectState::NotAsked);
+                break;
+            }
+            // A node built from its groups has its values read group by group: the groups
+            // whose values came keep them, and only the others are asked again.
+            for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+                if (!group->IsRead()) group->SetState(ObjectState::NotAsked);
             }
             break;
         default: break;
@@ -864,6 +867,24 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             }
             break;
         case NodeReadingState::Read:
+            // A node built from its groups whose values an ended association left partly
+            // unanswered: the groups it did not answer, each again by its own name.
+            if (node.groupsFromDirectory && node.GetState() == ObjectState::ValuesAsked) {
+                if (!Offers(Mms::MmsServiceRead)) {
+                    node.SetState(ObjectState::Read);
+                    ++post.advanced;
+                    break;
+                }
+                for (FunctionalConstraint* group : node.GetFcsInOrder()) {
+                    if (group->GetState() != ObjectState::NotAsked) continue;
+                    group->SetState(ObjectState::ValuesAsked);
+                    const std::string fc = group->GetFc();
+                    post.Add([reference, fc](RClient& c, std::uint32_t& id) {
+                        return c.GetAllDataValuesIntoModel(id, reference, fc);
+                    });
+                }
+                break;
+            }
             // A node built from its type: its values, once (LLN0's again when they came
             // before its type).
             if (node.GetState() == ObjectState::NotAsked) {

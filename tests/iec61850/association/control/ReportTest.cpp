@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "device/ModelScope.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/user/Domain.h"
+#include "mms/user/IndexedItem.h"
 #include "mms/values/Container.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -334,6 +337,85 @@ TEST_F(Reports, ReportsAsWiresharkReadsThem) {
     const std::string decoded = TestSupport::DecodeVerbose(units);
     for (const char* text : {"informationReport", "RPT", "LD0-brcb", "LD0-urcb", "GGIO1$ST$Ind1"}) {
         EXPECT_NE(decoded.find(text), std::string::npos) << text;
+    }
+}
+
+// A data set whose members name parts of array elements (an element, its structure, a
+// structure below that, a leaf: the harmonics of the test device) is found whole, read
+// with those parts' values, and reported: a general interrogation decodes every member
+// into the model with the device's present values.
+TEST(ArrayPartReports, ADataSetOfArrayElementPartsIsReadAndReported) {
+    TestDevice::Device::Options options;
+    options.model.harmonics = true;
+    DeviceSession session(options);
+    auto made = std::make_unique<ControlClient>();
+    ControlClient& client = *made;
+    session.client = std::move(made);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.LoadModel();
+    // The leaves of the members, with the values element i starts with: 100 - 5 i and 10 i.
+    const std::string har = "LD0/MHAI1.HA.phsAHar.";
+    const std::vector<std::pair<std::string, std::string>> leaves = {
+        {har + "[7].cVal.mag.f", "65"}, {har + "[7].cVal.ang.f", "70"},  {har + "[9].cVal.mag.f", "55"},
+        {har + "[9].cVal.ang.f", "90"}, {har + "[10].cVal.mag.f", "50"}, {har + "[11].cVal.mag.f", "45"}};
+    const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetDataSetValues(id, "LD0/LLN0.dsHar", AnswerFrom::Device);
+    });
+    EXPECT_EQ(read.serviceError, 0);
+    for (const auto& [reference, value] : leaves) EXPECT_EQ(FindValue(read.values, reference), value) << reference;
+    // Element 7's quality and time stamp; nothing of element 10 but its magnitude.
+    EXPECT_EQ(read.values.size(), leaves.size() + 2);
+
+    {
+        TestDevice::ModelScope hold(session.device.Vmd());
+        Mms::Domain* ld0 = nullptr;
+        ASSERT_EQ(session.device.Vmd().FindDomain("LD0", ld0), System::OkNoError);
+        for (const char* item : {"MHAI1$MX$HA$phsAHar(7)$cVal$ang$f", "MHAI1$MX$HA$phsAHar(11)$cVal$mag$f"}) {
+            Mms::Container* leaf = Mms::FindIndexedValue(*ld0, item);
+            ASSERT_NE(leaf, nullptr) << item;
+            ASSERT_EQ(leaf->FromText("12.5"), System::OkNoError);
+        }
+    }
+    const Confirmation block = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetURCBValues(id, {"RP", "LD0/LLN0.urcbHar01"}, AnswerFrom::Device);
+    });
+    ASSERT_EQ(block.serviceError, 0);
+    {
+        // The block finds its data set, as after the model read.
+        LogicalNode* lln0 = nullptr;
+        ASSERT_EQ(session.server->FindLogicalNode("LD0/LLN0", lln0), System::OkNoError);
+        const Mms::ModelHold hold(session.server.get());
+        ASSERT_EQ(lln0->GetURCBs().at("urcbHar01")->Bind(hold), System::OkNoError);
+    }
+    auto set = [&](const AttributeRecords& values) {
+        return session.Call([&](RecordingClient& c, std::uint32_t& id) {
+            return c.SetURCBValues(id, "LD0/LLN0.urcbHar01", values, AnswerFrom::Device);
+        });
+    };
+    ASSERT_EQ(set({{"OptFlds", Options({4, 5})}, {"RptEna", "True"}}).serviceError, 0);
+    ASSERT_EQ(set({{"GI", "True"}}).serviceError, 0);
+    ASSERT_TRUE(client.WaitForReports(1));
+    const ReceivedReport report = client.Received()[0];
+    EXPECT_EQ(report.serviceError, 0);
+    EXPECT_EQ(report.decodeResult, System::OkNoError);
+    EXPECT_EQ(report.block, "LD0/LLN0.urcbHar01");
+    EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$dsHar");
+    ASSERT_EQ(report.entries.size(), 4u);
+    std::vector<ValueRecord> reported;
+    Names references;
+    for (const ReportEntry& entry : report.entries) {
+        reported.insert(reported.end(), entry.values.begin(), entry.values.end());
+        references.push_back(entry.fc + " " + entry.reference);
+    }
+    // The data references as the device wrote them.
+    EXPECT_EQ(references, (Names{"MX LD0/MHAI1.HA.phsAHar(7)", "MX LD0/MHAI1.HA.phsAHar(9).cVal",
+                                 "MX LD0/MHAI1.HA.phsAHar(10).cVal.mag", "MX LD0/MHAI1.HA.phsAHar(11).cVal.mag.f"}));
+    for (const auto& [reference, value] : leaves) {
+        const bool changed = reference == har + "[7].cVal.ang.f" || reference == har + "[11].cVal.mag.f";
+        EXPECT_EQ(FindValue(reported, reference), changed ? "12.5" : value) << reference;
+    }
+    if (TestSupport::WiresharkAvailable()) {
+        EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
 }
 
