@@ -97,6 +97,9 @@ public:
     void Handed(System::ResultCode requestResult);
 
 protected:
+    // The result of a send that failed: Aborted when the association the service was made
+    // for has ended since (whatever the send met first), else the failure.
+    System::ResultCode SendFailure(System::ResultCode requestResult) const;
     // SendDirect's outcome for what the MMS request operation gave. After Sent the service
     // must not be touched.
     Direct SentDirect(System::ResultCode requestResult);
