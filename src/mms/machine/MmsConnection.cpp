@@ -109,6 +109,9 @@ std::uint32_t MmsConnection::GetContextIdentifier() const {
 // ---- reset, close ----
 
 ResultCode MmsConnection::Reset() {
+    // No longer associated before the new generation's first id is handed out: a request
+    // made with one is never sent on the link of the association that ended (SendRequest).
+    SetState(StateIdle);
     context_.store(nullptr);
     invokeCounter_.Reset();
     if (AcseConnection* acse = Acse(); acse != nullptr) {
@@ -187,6 +190,9 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     // Made before a reset, it belongs to an association that has ended: its id may be one
     // that this association hands out again.
     if (request.GetGeneration() != invokeCounter_.Generation()) return System::Aborted;
+    // Made since, it belongs to no association until the next initiate: the link below may
+    // still carry the ended one's answers, whose ids its own would repeat.
+    if (GetState() != StateAssociated) return System::NotConnected;
     const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
     // An encoded request fails below only when the chain no longer carries data: the peer
     // never saw it, and the chain's end is on its way up on the receive thread.

@@ -188,6 +188,8 @@ TEST(AssociationEnding, RequestsSentByCallersAreConfirmedOnceWhicheverWayTheAsso
         std::string seen;
         for (const auto& [result, count] : byResult) seen += std::to_string(result) + ":" + std::to_string(count) + " ";
         SCOPED_TRACE(std::to_string(made) + " associations, confirmations by result: " + seen);
+        RecordProperty(std::string(ending.name) + " associations", made);
+        RecordProperty(std::string(ending.name) + " requests", static_cast<int>(rounds.posted.load()));
         // Answered; or ended with the association (8), never sent (7), or, on a stalled
         // link, timed out (12).
         for (const auto& [result, count] : byResult) {
