@@ -66,9 +66,9 @@ struct RequestOutcome {
 //
 // Every queued request is filed exactly once: by its answer, or with Aborted when the
 // association is aborted, reset or closed first. It is filed only once no thread is
-// sending it any more (see RequestHandle): what completes it never meets its send. An answer that carries another service
-// than the request it names is filed with InvalidResponse. An answer that names no
-// pending request is dropped at once.
+// sending it any more (see RequestHandle): what completes it never meets its send. An
+// answer that carries another service than the request it names is filed with
+// InvalidResponse. An answer that names no pending request is dropped at once.
 //
 // Ownership of a caller's request: when a request operation returns OkNoError it is
 // pending and will be filed; when it returns anything else it was neither kept nor
