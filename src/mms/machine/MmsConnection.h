@@ -182,6 +182,9 @@ private:
     CoppConnection* Presentation();
     // Encodes the frame and sends it as presentation data.
     System::ResultCode SendFrame(MmsFrame& frame);
+    // Whether the request may leave now: Aborted when it was made for an association that
+    // has ended, NotConnected while none stands, else OkNoError.
+    System::ResultCode Sendable(const RequestHandle& request) const;
     System::ResultCode SendRequest(const RequestHandle& request, MmsFrame& frame);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);

@@ -99,11 +99,13 @@ private:
         TestDevice::Faults faults;
         if (ending == Ending::DeviceAbort) faults.abortAtRequest = 1 + round % 12;
         if (ending == Ending::StalledLink) faults.stallAfterRequest = 2 + round % 4;
-        // A stalled device holds its end of the last link until its faults change.
+        // A stalled device holds its end of the last link until its faults change, and must
+        // have let it go before they stall again. The session's own association stays.
         session_.device.SetFaults({});
         const bool free = TestSupport::Eventually([&] {
             TPAppAssociation* association = client.GetAssociation();
-            return session_.device.ReadyToAccept() && (association == nullptr || association->IsIdle());
+            return session_.device.ReadyToAccept() && session_.device.OpenAssociations() <= 1 &&
+                   (association == nullptr || association->IsIdle());
         });
         EXPECT_TRUE(free);
         session_.device.SetFaults(faults);
