@@ -292,8 +292,9 @@ void TPAppAssociation::EndStalled() {
 }
 
 void TPAppAssociation::OnFiledAfterSend() {
-    // The association's thread completes it: woken now rather than at its next tick.
-    requests_.Put(nullptr);
+    // The association's thread completes it: woken now rather than at its next tick (on
+    // that thread itself, its loop completes it next).
+    if (!IsTaskThread()) requests_.Put(nullptr);
 }
 
 void TPAppAssociation::CloseSends() {
