@@ -109,6 +109,9 @@ std::uint32_t MmsConnection::GetContextIdentifier() const {
 // ---- reset, close ----
 
 ResultCode MmsConnection::Reset() {
+    // No longer associated before the new generation's first id is handed out: a request
+    // made with one is never sent on the link of the association that ended (SendRequest).
+    SetState(StateIdle);
     context_.store(nullptr);
     invokeCounter_.Reset();
     if (AcseConnection* acse = Acse(); acse != nullptr) {
@@ -177,16 +180,27 @@ ResultCode MmsConnection::SendFrame(MmsFrame& frame) {
     return presentation->SendUserData(&frame, frame.GetContextIdentifier());
 }
 
+ResultCode MmsConnection::Sendable(const RequestHandle& request) const {
+    // Made before a reset, it belongs to an association that has ended: its id may be one
+    // that this association hands out again.
+    if (request.GetGeneration() != invokeCounter_.Generation()) return System::Aborted;
+    // Made since, it belongs to no association until the next initiate: the link below may
+    // still carry the ended one's answers, whose ids its own would repeat.
+    return GetState() == StateAssociated ? System::OkNoError : System::NotConnected;
+}
+
 ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& frame) {
     MmsPdu* pdu = frame.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
     pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
     CoppConnection* presentation = Presentation();
     if (presentation == nullptr) return System::NotConnected;
-    if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
-    // Made before a reset, it belongs to an association that has ended: its id may be one
-    // that this association hands out again.
-    if (request.GetGeneration() != invokeCounter_.Generation()) return System::Aborted;
+    if (ResultCode result = frame.Encode(); result != System::OkNoError) {
+        // A frame made while the association ended (its sizes reset) fails for that end.
+        const ResultCode sendable = Sendable(request);
+        return sendable != System::OkNoError ? sendable : result;
+    }
+    if (ResultCode sendable = Sendable(request); sendable != System::OkNoError) return sendable;
     const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
     // An encoded request fails below only when the chain no longer carries data: the peer
     // never saw it, and the chain's end is on its way up on the receive thread.

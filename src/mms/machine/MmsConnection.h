@@ -110,6 +110,9 @@ public:
     // The next invoke id with its generation, which every reset moves on.
     InvokeCounter::Ticket TakeInvokeId() { return invokeCounter_.Take(); }
     std::uint32_t GetInvokeCounter() const { return invokeCounter_.Last(); }
+    // The generation of the ids handed out now: a request of another one was made for an
+    // association that has ended.
+    std::uint32_t GetInvokeGeneration() const { return invokeCounter_.Generation(); }
     // Unconfirmed PDUs (information reports) that could not be decoded and were dropped,
     // since this connection was made.
     std::uint64_t GetDroppedUnconfirmedCount() const { return droppedUnconfirmed_.load(); }
@@ -179,6 +182,9 @@ private:
     CoppConnection* Presentation();
     // Encodes the frame and sends it as presentation data.
     System::ResultCode SendFrame(MmsFrame& frame);
+    // Whether the request may leave now: Aborted when it was made for an association that
+    // has ended, NotConnected while none stands, else OkNoError.
+    System::ResultCode Sendable(const RequestHandle& request) const;
     System::ResultCode SendRequest(const RequestHandle& request, MmsFrame& frame);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);

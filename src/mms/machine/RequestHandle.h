@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "mms/machine/InvokeCounter.h"
@@ -13,6 +14,14 @@ class MmsConnection;
 // One MMS request in flight. Its message id is its invoke id, taken from the
 // connection's counter when the handle is made, with the counter's generation; the
 // service user files the answer's outcome in it. Every ACSI service object is one.
+//
+// Its life: whoever takes a filed request off the service user's queues completes it,
+// and that may delete it. So a request is filed only while no thread is sending it. The
+// thread that sends it marks it (BeginSending) before it is entered as pending, and
+// unmarks it (EndSending) once nothing of the send reads it any more; a request answered
+// or ended meanwhile (an answer, an abort, a reset, a stalled link, on whatever thread)
+// is left to its sender, which files it as soon as its send is over. This holds for
+// every thread that sends: the association's, a caller's, the receive thread.
 class RequestHandle : public System::Message {
 public:
     // MMS class ids of the objects a request may target.
@@ -55,8 +64,25 @@ public:
         errorCode_ = errorCode;
     }
 
+    // ---- the send (see the class comment); only the service user calls these ----
+
+    // The sender's, before the request is entered as pending.
+    void BeginSending() { sending_.store(Sending); }
+    // The filer's: true when the request may be filed now; false when it is being sent,
+    // and its sender files it once its send is over.
+    bool MayFileNow() {
+        std::uint8_t expected = Sending;
+        return !sending_.compare_exchange_strong(expected, FiledWhileSending);
+    }
+    // The sender's, once nothing of its send reads the request any more: true when the
+    // request was answered or ended meanwhile, and the sender files it now. After false a
+    // request still pending may be filed (and deleted) by another thread at any moment.
+    bool EndSending() { return sending_.exchange(NotSending) == FiledWhileSending; }
+
 private:
     explicit RequestHandle(InvokeCounter::Ticket ticket);
+
+    enum SendingState : std::uint8_t { NotSending = 0, Sending = 1, FiledWhileSending = 2 };
 
     std::uint32_t generation_ = 0;
     void* target_ = nullptr;
@@ -66,6 +92,7 @@ private:
     std::int32_t answerKind_ = 0;
     std::int16_t errorClass_ = 0;
     std::int32_t errorCode_ = 0;
+    std::atomic<std::uint8_t> sending_{NotSending};
 };
 
 }  // namespace Mms

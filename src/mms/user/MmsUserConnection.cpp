@@ -136,6 +136,8 @@ RequestHandle* MmsUserConnection::NewRequest() {
 }
 
 void MmsUserConnection::FileAnswered(RequestHandle* request) {
+    // Still being sent: its sender files it once the send is over.
+    if (!request->MayFileNow()) return;
     System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
     if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {
         // Only an interrupted or unusable queue refuses. Nobody can collect the request

@@ -65,9 +65,10 @@ struct RequestOutcome {
 // where its owner completes it.
 //
 // Every queued request is filed exactly once: by its answer, or with Aborted when the
-// association is aborted, reset or closed first. An answer that carries another service
-// than the request it names is filed with InvalidResponse. An answer that names no
-// pending request is dropped at once.
+// association is aborted, reset or closed first. It is filed only once no thread is
+// sending it any more (see RequestHandle): what completes it never meets its send. An
+// answer that carries another service than the request it names is filed with
+// InvalidResponse. An answer that names no pending request is dropped at once.
 //
 // Ownership of a caller's request: when a request operation returns OkNoError it is
 // pending and will be filed; when it returns anything else it was neither kept nor
@@ -358,15 +359,27 @@ protected:
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
     // Files an answered (or aborted) request by its type: a plain RequestHandle on the
-    // failed queue, any derived request on the done queue.
+    // failed queue, any derived request on the done queue. A request that a thread is
+    // still sending is left to its sender, which files it once its send is over.
     void FileAnswered(RequestHandle* request);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
     // FileStalledRequests found the link stalled and files everything next: the owner ends
     // the association (the base does nothing). It may be called on any thread that sends.
     virtual void OnLinkStalled() {}
+    // A request answered or ended while it was being sent has just been filed by its
+    // sender, which may be a thread that never collects what is filed: the owner sees that
+    // it is completed (the base does nothing). Called on the sending thread; the request
+    // must not be touched here.
+    virtual void OnFiledAfterSend() {}
 
 private:
+    // Enters the request as pending and sends it through send(request), marked as being
+    // sent meanwhile (see RequestHandle). OkNoError: pending, or filed (answered or ended)
+    // already; either way no longer the caller's to touch. Otherwise the failure, and the
+    // request neither kept nor filed.
+    template <typename Send>
+    System::ResultCode SendPending(RequestHandle* request, std::int32_t service, Send send);
     // Queues the request as current and sends it through send(request); on a failure the
     // request is taken back (and deleted when it is the service user's own).
     template <typename Send>

@@ -72,6 +72,25 @@ ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t se
 }
 
 template <typename Send>
+ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t service, Send send) {
+    request->BeginSending();
+    // The request is pending before its PDU leaves, so its answer always finds it.
+    ResultCode result = PutPending(request, service);
+    bool kept = false;
+    if (result == System::OkNoError) {
+        result = send(*request);
+        // Not there any more: an answer or an abort has filed it, and it will be
+        // confirmed through the queues like any other.
+        kept = result == System::OkNoError || !WithdrawRequest(request);
+    }
+    if (request->EndSending()) {
+        FileAnswered(request);
+        OnFiledAfterSend();
+    }
+    return kept ? System::OkNoError : result;
+}
+
+template <typename Send>
 ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int32_t service, void* target,
                                      std::int32_t kind, Send send) {
     request->SetTarget(target);
@@ -85,17 +104,13 @@ ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int3
         std::lock_guard lock(outstandingMutex_);
         outstandingOwn_.insert(request);
     }
-    // The request is pending before its PDU leaves, so its answer always finds it.
-    ResultCode result = PutPending(request, service);
-    if (result == System::OkNoError) {
-        currentRequest_ = request;
-        result = send(*request);
-        // Not there any more: an answer or an abort has filed it, and it will be
-        // confirmed through the queues like any other.
-        if (result == System::OkNoError || !WithdrawRequest(request)) return System::OkNoError;
-        request->SetResult(result);
-        if (currentRequest_ == request) currentRequest_ = nullptr;
-    }
+    const ResultCode result = SendPending(request, service, [&](RequestHandle& handle) {
+        currentRequest_ = &handle;
+        return send(handle);
+    });
+    if (result == System::OkNoError) return System::OkNoError;
+    request->SetResult(result);
+    if (currentRequest_ == request) currentRequest_ = nullptr;
     if (plain) {
         std::lock_guard lock(outstandingMutex_);
         outstandingOwn_.erase(request);
@@ -254,12 +269,11 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
         const std::optional<std::string> continueAfter(std::string(names.back()));
         request->SetResult(System::NotCompleted);
         request->SetMoreFollows(false);
-        ResultCode result = PutPending(request, MmsServiceGetNameList);
-        if (result == System::OkNoError) {
-            result = mms->SendGetNameListRequest(*request, objectClass, static_cast<MmsObjectScopeChoice>(scope),
-                                                 domain, continueAfter);
-            if (result == System::OkNoError || !WithdrawRequest(request)) continue;
-        }
+        const ResultCode result = SendPending(request, MmsServiceGetNameList, [&](RequestHandle& handle) {
+            return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope), domain,
+                                               continueAfter);
+        });
+        if (result == System::OkNoError) continue;
         DeleteOwn(request);
         return result;
     }

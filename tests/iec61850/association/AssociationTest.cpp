@@ -319,7 +319,8 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
         return c.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device);
     };
 
-    // Nothing waits: sent from here, confirmed on the receive thread.
+    // Nothing waits: sent from here, confirmed on the receive thread (on the association's
+    // when the answer came before the send was over, which a few reads in a row outrun).
     const Confirmation direct = session.Call(read);
     EXPECT_EQ(direct.serviceError, 0);
     ASSERT_EQ(direct.values.size(), 1u);
@@ -329,7 +330,15 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     });
     EXPECT_EQ(missing.serviceError, 1);
     EXPECT_NE(missing.thread, std::this_thread::get_id());
-    EXPECT_NE(missing.thread, direct.thread);
+    bool onTheReceiveThread = direct.thread != missing.thread;
+    std::vector<std::int32_t> services{Mms::MmsServiceRead};
+    for (int i = 0; i < 20 && !onTheReceiveThread; ++i) {
+        services.push_back(Mms::MmsServiceRead);
+        const Confirmation again = session.Call(read);
+        EXPECT_NE(again.thread, std::this_thread::get_id());
+        onTheReceiveThread = again.thread != missing.thread;
+    }
+    EXPECT_TRUE(onTheReceiveThread);
 
     // Behind a directory still queued or executing: the read goes after it.
     std::uint32_t directory = 0;
@@ -339,10 +348,10 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     ASSERT_EQ(read(*session.client, behind), System::OkNoError);
     EXPECT_EQ(session.client->WaitFor(directory).serviceError, 0);
     EXPECT_EQ(session.client->WaitFor(behind).serviceError, 0);
-    std::vector<std::int32_t> services;
-    for (const TestDevice::RequestRecord& record : session.device.Requests()) services.push_back(record.service);
-    EXPECT_EQ(services,
-              (std::vector<std::int32_t>{Mms::MmsServiceRead, Mms::MmsServiceGetNameList, Mms::MmsServiceRead}));
+    services.insert(services.end(), {Mms::MmsServiceGetNameList, Mms::MmsServiceRead});
+    std::vector<std::int32_t> received;
+    for (const TestDevice::RequestRecord& record : session.device.Requests()) received.push_back(record.service);
+    EXPECT_EQ(received, services);
 }
 
 // A pulled cable: the device stops reading and answering without closing. Once the oldest

@@ -59,8 +59,9 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 //
 // Threads (see TPAppAssociation): OnAssociated and OnAssociationFailed on the thread that
 // called Associate; a service answered from the model or refused before it was sent calls
-// back on the association's thread; answers, reports and aborts on the receive thread. A
-// callback must never wait for another answer of the same association.
+// back on the association's thread; answers, reports and aborts on the receive thread (an
+// answer that came before its request's send from the caller's thread was over: on the
+// association's). A callback must never wait for another answer of the same association.
 //
 // The client does not own its association (the server's profile stack does). When the
 // server goes, the association lets go of the client and the client of it: its next

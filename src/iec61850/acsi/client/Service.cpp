@@ -94,16 +94,23 @@ Server* Service::FindReferenced(std::string_view fc, std::string_view reference,
 
 bool Service::MayHoldModel(const Server& server) { return !server.IsModelLockedByThisThread(); }
 
+ResultCode Service::SendFailure(ResultCode requestResult) const {
+    // The association it was made for ended while it was being sent (the chain reset
+    // meanwhile, whatever failed first): it ends as every request of that association does.
+    const Mms::MmsConnection* mms = GetAssociation().GetMmsConnection();
+    return mms != nullptr && mms->GetInvokeGeneration() != GetGeneration() ? System::Aborted : requestResult;
+}
+
 Service::Direct Service::SentDirect(ResultCode requestResult) {
     if (requestResult == System::OkNoError) return Direct::Sent;
     // Still this caller's: neither kept nor filed by the service user.
-    SetResult(requestResult);
+    SetResult(SendFailure(requestResult));
     sendFailed_ = true;
     return Direct::SendFailed;
 }
 
 void Service::Handed(ResultCode requestResult) {
-    if (requestResult != System::OkNoError) CompleteWith(requestResult);
+    if (requestResult != System::OkNoError) CompleteWith(SendFailure(requestResult));
 }
 
 std::int32_t Service::ResultFromServiceError() {

@@ -28,7 +28,9 @@ class TPAppAssociation;
 // wakes a waiter and deletes the service: every service is completed exactly once.
 //
 // execute must not touch the service once the MMS service user has taken it: from then
-// on any thread may complete (and so delete) it.
+// on any thread may complete (and so delete) it. The service user never files it while a
+// thread still sends it, whichever thread that is (see Mms::RequestHandle), so no answer,
+// abort or stall frees a service under its own send.
 //
 // A service whose request is one lookup and one send may also be sent straight from the
 // caller's thread (SendDirect, see TPAppAssociation::SubmitRequest): a request then crosses
@@ -100,6 +102,9 @@ public:
     void Handed(System::ResultCode requestResult);
 
 protected:
+    // The result of a send that failed: Aborted when the association the service was made
+    // for has ended since (whatever the send met first), else the failure.
+    System::ResultCode SendFailure(System::ResultCode requestResult) const;
     // SendDirect's outcome for what the MMS request operation gave. After Sent the service
     // must not be touched.
     Direct SentDirect(System::ResultCode requestResult);

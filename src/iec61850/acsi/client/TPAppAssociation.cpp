@@ -28,11 +28,7 @@ TPAppAssociation::TPAppAssociation(AcsiLayer* layer) : Mms::MmsUserConnection(la
 
 TPAppAssociation::~TPAppAssociation() {
     Stop();
-    {
-        // A caller sending directly finishes before the chain goes; later ones post.
-        std::lock_guard sending(sendingMutex_);
-        sendsClosed_ = true;
-    }
+    CloseSends();
     // The receive thread below completes services and reads this object: it goes first.
     ReleaseLower();
     EndEpoch();
@@ -156,6 +152,11 @@ void TPAppAssociation::End() {
     EndEpoch();
     if (GetState() != StateIdle) Abort();
     Stop();
+    CloseSends();
+    // Closed from here, the chain has its receive thread leave this association first: no
+    // answer reaches it once it has ended (a release's would reset the chain through a
+    // profile that may be going away with its server).
+    if (Protocol::Connection* lower = GetLower()) lower->Close();
     ConfirmQueued(System::Aborted);
     FileAllPending(System::Aborted);
     CompleteAnswered();
@@ -228,7 +229,8 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
                 case Service::Direct::SendFailed:
                     // Completed with its failure on the association's thread, as an execute
                     // that failed to send would be (with 8 when an abort came meanwhile).
-                    sending.unlock();
+                    // Filed before the send lock goes, so that an End or the destructor,
+                    // which close sends under it, still find it queued.
                     return Enqueue(service);
                 case Service::Direct::NotSent: break;
             }
@@ -259,7 +261,9 @@ ResultCode TPAppAssociation::Run() {
                 // Nothing more goes out on a link that is being given up.
                 service->CompleteWith(System::Timeout);
             } else {
-                Execute(service);
+                // One answered or ended while execute still sends it is filed when the send
+                // is over, and completed below, on this thread.
+                service->execute();
             }
             // Counted down only now: a caller's direct send must not overtake it.
             Dequeued(service);
@@ -287,6 +291,18 @@ void TPAppAssociation::EndStalled() {
     if (GetState() != StateIdle) Abort();
 }
 
+void TPAppAssociation::OnFiledAfterSend() {
+    // The association's thread completes it: woken now rather than at its next tick (on
+    // that thread itself, its loop completes it next).
+    if (!IsTaskThread()) requests_.Put(nullptr);
+}
+
+void TPAppAssociation::CloseSends() {
+    // A caller sending directly finishes first; later ones post.
+    std::lock_guard sending(sendingMutex_);
+    sendsClosed_ = true;
+}
+
 void TPAppAssociation::OnStopRequested() {
     requests_.Interrupt();
     Mms::MmsUserConnection::OnStopRequested();
@@ -298,8 +314,9 @@ ResultCode TPAppAssociation::ResetChain() {
     EndEpoch();
     // Close works from the receive thread too; the transport's end is then not reported.
     if (Protocol::Connection* lower = GetLower()) lower->Close();
-    if (AssociationProfile* profile = profile_.load()) {
-        profile->GetStack()->ResetConnectionChain(this);
+    AssociationProfile* profile = profile_.load();
+    if (AcsiStack* stack = profile != nullptr ? profile->GetStack() : nullptr) {
+        stack->ResetConnectionChain(this);
     } else {
         Reset();
     }
@@ -318,36 +335,14 @@ void TPAppAssociation::ConfirmQueued(ResultCode result) {
     }
 }
 
-void TPAppAssociation::Execute(Service* service) {
-    {
-        std::lock_guard lock(executingMutex_);
-        executing_ = service;
-    }
-    service->execute();
-    std::vector<Service*> deferred;
-    {
-        std::lock_guard lock(executingMutex_);
-        executing_ = nullptr;
-        deferred.swap(deferred_);
-    }
-    for (Service* answered : deferred) answered->complete();
-}
-
 void TPAppAssociation::CompleteAnswered() {
+    // Nothing filed is still being sent (see Mms::RequestHandle): completing it here never
+    // frees what a sending thread reads.
     while (Mms::RequestHandle* answered = TakeDoneRequest()) {
         auto* service = dynamic_cast<Service*>(answered);
         if (service == nullptr) {
             delete answered;
             continue;
-        }
-        {
-            // Filed (answered or aborted) while its request is still being sent: the
-            // sending thread still reads it, and completes it once it is done.
-            std::lock_guard lock(executingMutex_);
-            if (service == executing_) {
-                deferred_.push_back(service);
-                continue;
-            }
         }
         service->complete();
     }

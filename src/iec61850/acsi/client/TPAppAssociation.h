@@ -46,7 +46,9 @@ class Service;
 // - A service that completes inside its execute (an answer from the model, a failed
 //   lookup, a request that cannot be sent) calls back on the association's thread.
 // - Answers, reports and aborts call back on the chain's receive thread; a local abort
-//   calls back on the thread that aborted.
+//   calls back on the thread that aborted. A service answered or ended while its request
+//   was still being sent is confirmed only once that send is over: a caller's direct send
+//   leaves it to the association's thread (or the receive thread, whichever comes first).
 // A callback may post further requests and read the model (taking the model lock, which
 // is never held around a callback), but must never wait for another answer of the same
 // association: the thread it runs on is the one that would deliver it.
@@ -104,7 +106,9 @@ public:
     // Neither standing nor being made.
     bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
     // Ends the association for good: a standing one is aborted, the thread stopped and
-    // joined, everything queued or pending confirmed with 8. The client is still called.
+    // joined, direct sends closed, the chain closed (its receive thread has left this
+    // association when End returns), everything queued or pending confirmed with 8. The
+    // client is still called.
     void End();
 
     // ---- client and profile ----
@@ -198,6 +202,8 @@ protected:
     void OnStopRequested() override;
     // Noted here; the association's thread ends the association (EndStalled).
     void OnLinkStalled() override;
+    // Wakes the association's thread, which completes it.
+    void OnFiledAfterSend() override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
     // The data set of a deletion the device confirmed leaves the model before its list is
     // deleted, so that no walk of the model meets a data set whose list is gone.
@@ -205,8 +211,8 @@ protected:
         Mms::RequestHandle& request, const Mms::MmsDeleteNamedVariableListResponse& response) override;
 
 private:
-    // Runs the service's execute; what was filed for it meanwhile is completed after.
-    void Execute(Service* service);
+    // No caller sends directly any more: one sending now finishes first.
+    void CloseSends();
     // Completes every answered service waiting on the done queue.
     void CompleteAnswered();
     // Confirms every queued service with the result (they never run).
@@ -252,9 +258,6 @@ private:
     // Services posted and not yet done with by the association's thread: while any is, a
     // caller's request is posted behind them, so that requests leave in the order posted.
     std::atomic<std::uint32_t> queuedOrExecuting_{0};
-    std::mutex executingMutex_;
-    Service* executing_ = nullptr;
-    std::vector<Service*> deferred_;
     std::atomic<bool> associating_{false};
     std::atomic<bool> stalled_{false};
     std::atomic<bool> endedStalled_{false};

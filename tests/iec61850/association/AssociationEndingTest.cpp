@@ -1,0 +1,271 @@
+// Requests sent from several callers' threads while the association ends, again and again,
+// by each of the ways it can end: every request is confirmed exactly once, and none is
+// freed while a thread still sends it (AddressSanitizer and ThreadSanitizer runs).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "iec61850/association/DeviceSession.h"
+#include "support/WireCheck.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+// Counts confirmations by their result: invoke ids repeat from one association to the
+// next, so a request is known only by being counted.
+class CountingClient : public Iec61850::ClientApplication {
+public:
+    ~CountingClient() override { ClearAssociation(); }
+
+    std::int32_t OnGetDataValues(A::GetDataValues* s) override { return Count(*s); }
+    std::int32_t OnSetDataValues(A::SetDataValues* s) override { return Count(*s); }
+    std::int32_t OnRelease(A::Release* s) override { return Count(*s); }
+
+    bool WaitForTotal(std::size_t total) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return total_ >= total; });
+    }
+    std::size_t Total() const {
+        std::lock_guard lock(mutex_);
+        return total_;
+    }
+    std::map<System::ResultCode, std::size_t> ByResult() const {
+        std::lock_guard lock(mutex_);
+        return byResult_;
+    }
+
+private:
+    std::int32_t Count(Service& service) {
+        std::lock_guard lock(mutex_);
+        ++total_;
+        ++byResult_[service.GetResult()];
+        changed_.notify_all();
+        return 0;
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t total_ = 0;
+    std::map<System::ResultCode, std::size_t> byResult_;
+};
+
+enum class Ending { DeviceAbort, TransportClosed, StalledLink, LocalAbort, Release };
+
+struct EndingCase {
+    const char* name;
+    Ending ending;
+    // Rounds at most, and the time they may take together (the sanitizer builds run fewer).
+    int rounds;
+    std::chrono::milliseconds budget;
+};
+
+constexpr int Senders = 3;
+constexpr int PostsPerSender = 40;
+
+class EndingRounds {
+public:
+    explicit EndingRounds(DeviceSession& session) : session_(session) {}
+
+    // One association, requests from every sender while it ends: false when it could not
+    // be made (the device still letting the last one go).
+    bool Round(Ending ending, int round) {
+        if (!AssociateWhenFree(ending, round)) return false;
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> senders;
+        for (int t = 0; t < Senders; ++t) senders.emplace_back([&, t] { Send(t, stop); });
+        End(ending);
+        // A few go after the end too: refused, or confirmed as never sent.
+        EXPECT_TRUE(TestSupport::Eventually([&] { return !client.IsAssociated(); }));
+        stop.store(true);
+        for (std::thread& sender : senders) sender.join();
+        return true;
+    }
+
+    CountingClient client;
+    std::atomic<std::size_t> posted{0};
+
+private:
+    bool AssociateWhenFree(Ending ending, int round) {
+        TestDevice::Faults faults;
+        if (ending == Ending::DeviceAbort) faults.abortAtRequest = 1 + round % 12;
+        if (ending == Ending::StalledLink) faults.stallAfterRequest = 2 + round % 4;
+        // A stalled device holds its end of the last link until its faults change, and must
+        // have let it go before they stall again. The session's own association stays.
+        session_.device.SetFaults({});
+        const bool free = TestSupport::Eventually([&] {
+            TPAppAssociation* association = client.GetAssociation();
+            return session_.device.ReadyToAccept() && session_.device.OpenAssociations() <= 1 &&
+                   (association == nullptr || association->IsIdle());
+        });
+        EXPECT_TRUE(free);
+        session_.device.SetFaults(faults);
+        // The device may still be carrying the end of the last one up its chain.
+        return client.Associate(session_.Profile(), 1) == System::OkNoError ||
+               client.Associate(session_.Profile(), 1) == System::OkNoError;
+    }
+
+    void Send(int sender, const std::atomic<bool>& stop) {
+        for (int i = 0; i < PostsPerSender && !stop.load(); ++i) {
+            std::uint32_t id = 0;
+            // Reads and writes by turns, both sent from here whenever nothing waits before them.
+            const System::ResultCode result =
+                (i + sender) % 2 == 0 ? client.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device)
+                                      : client.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"},
+                                                             {{"MX", "LD0/MMXU1.TotW.mag.f", std::to_string(i) + ".5"}},
+                                                             AnswerFrom::Device);
+            ASSERT_EQ(result, System::OkNoError);
+            posted.fetch_add(1);
+        }
+    }
+
+    // Waits until the senders have some requests out, then ends the association (or lets
+    // the device's fault end it).
+    void End(Ending ending) {
+        const std::size_t before = posted.load();
+        TestSupport::Eventually([&] { return posted.load() >= before + Senders * 3; }, std::chrono::seconds(2));
+        switch (ending) {
+            case Ending::DeviceAbort:
+            case Ending::StalledLink: break;
+            case Ending::TransportClosed: {
+                // Cut on the wire: both ends of the relay close at once.
+                session_.relay = std::make_unique<AssociationTest::AssociationWireRelay>(session_.device.Port());
+                session_.Profile().SetParameter("RemoteNPort", std::to_string(session_.relay->Port()));
+                break;
+            }
+            case Ending::LocalAbort: client.GetAssociation()->Abort(); break;
+            case Ending::Release:
+                if (client.Release() == System::OkNoError) posted.fetch_add(1);
+                break;
+        }
+    }
+
+    DeviceSession& session_;
+};
+
+// Every way an association ends, each raced by reads and writes that three callers send
+// themselves: each request is confirmed once, answered or with the end's result.
+TEST(AssociationEnding, RequestsSentByCallersAreConfirmedOnceWhicheverWayTheAssociationEnds) {
+    const EndingCase cases[] = {
+        {"device abort", Ending::DeviceAbort, 400, std::chrono::milliseconds(1000)},
+        {"transport closed", Ending::TransportClosed, 100, std::chrono::milliseconds(500)},
+        {"stalled link", Ending::StalledLink, 3, std::chrono::milliseconds(3000)},
+        {"local abort", Ending::LocalAbort, 200, std::chrono::milliseconds(500)},
+        {"release", Ending::Release, 200, std::chrono::milliseconds(500)},
+    };
+    for (const EndingCase& ending : cases) {
+        SCOPED_TRACE(ending.name);
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
+                                       ending.ending == Ending::StalledLink ? "250" : "2000");
+        // A local abort waits this long for the device to close.
+        session.Profile().SetParameter("LocalSTimeout", "50");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        EndingRounds rounds(session);
+        const auto started = std::chrono::steady_clock::now();
+        int made = 0;
+        for (int round = 0; round < ending.rounds && std::chrono::steady_clock::now() - started < ending.budget;
+             ++round) {
+            if (rounds.Round(ending.ending, round)) ++made;
+            if (HasFatalFailure()) return;
+        }
+        EXPECT_GT(made, 0);
+        ASSERT_TRUE(rounds.client.WaitForTotal(rounds.posted.load()))
+            << rounds.client.Total() << " of " << rounds.posted.load() << " confirmed";
+        // None twice: nothing more comes once the association has gone quiet.
+        session.device.SetFaults({});
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(rounds.client.Total(), rounds.posted.load());
+        const auto byResult = rounds.client.ByResult();
+        std::string seen;
+        for (const auto& [result, count] : byResult) seen += std::to_string(result) + ":" + std::to_string(count) + " ";
+        SCOPED_TRACE(std::to_string(made) + " associations, confirmations by result: " + seen);
+        RecordProperty(std::string(ending.name) + " associations", made);
+        RecordProperty(std::string(ending.name) + " requests", static_cast<int>(rounds.posted.load()));
+        // Answered; or ended with the association (8), never sent (7), or, on a stalled
+        // link, timed out (12).
+        for (const auto& [result, count] : byResult) {
+            EXPECT_TRUE(result == System::OkNoError || result == System::Aborted || result == System::NotConnected ||
+                        (ending.ending == Ending::StalledLink && result == System::Timeout))
+                << result << " x" << count;
+        }
+        if (ending.ending == Ending::StalledLink) EXPECT_GT(byResult.count(System::Timeout), 0u);
+        if (ending.ending != Ending::StalledLink && ending.ending != Ending::Release) {
+            EXPECT_GT(byResult.count(System::Aborted), 0u);
+        }
+        // The first round's link, ended in its midst, still reads cleanly (a cut one may end
+        // inside a unit).
+        if (TestSupport::WiresharkAvailable() && ending.ending != Ending::TransportClosed &&
+            session.relay->Connections() > 1) {
+            EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(1)), "");
+        }
+    }
+}
+
+// Keeps every core busy for its life, so that the library's threads lose the processor at
+// any point, as on a loaded machine: windows of a few instructions open wide.
+class BusyCores {
+public:
+    BusyCores() {
+        for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i) {
+            spinners_.emplace_back([this] {
+                while (!stop_.load(std::memory_order_relaxed)) {}
+            });
+        }
+    }
+    ~BusyCores() {
+        stop_.store(true);
+        for (std::thread& spinner : spinners_) spinner.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::vector<std::thread> spinners_;
+};
+
+// The server removed while the device's answer to a release is on its way, at delays that
+// sweep across that answer, on a loaded machine: the server ends its associations and
+// waits for their threads first, so the answer never resets the chain through a profile
+// that is going away, nor comes after the client was let go. The release is confirmed once.
+TEST(AssociationEnding, AReleaseAnsweredAsTheServerGoesIsConfirmedOnceAndReachesNoProfileThatWent) {
+    DeviceSession session;
+    const auto aimNewServer = [&session] {
+        session.server = std::make_unique<Server>();
+        session.Profile().SetParameter("RemoteNPort", std::to_string(session.relay->Port()));
+        session.Profile().SetParameter("LocalSTimeout", "50");
+    };
+    const BusyCores busy;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        aimNewServer();
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
+        if (session.Associate() != System::OkNoError) ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.client->StartOver();
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(2 * round * round);
+        while (std::chrono::steady_clock::now() < until) {}
+        session.server.reset();
+        ASSERT_TRUE(session.client->WaitForCount(1));
+        const auto all = session.client->All();
+        ASSERT_EQ(all.size(), 1u);
+        EXPECT_EQ(all.begin()->second.callback, "Release");
+        // Concluded; ended with the association (8); or taken up only once it had ended (7).
+        const System::ResultCode result = all.begin()->second.result;
+        EXPECT_TRUE(result == System::OkNoError || result == System::Aborted || result == System::NotConnected)
+            << result;
+    }
+    aimNewServer();
+}
+
+}  // namespace
+}  // namespace AcsiClientTest
