@@ -106,9 +106,9 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     // Identity and status.
     ASSERT_EQ(client.vmd.Identify(), System::OkNoError);
     EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
-    EXPECT_EQ(client.vmd.VendorName, "Loopback Works");
-    EXPECT_EQ(client.vmd.ModelName, "Test IED");
-    EXPECT_EQ(client.vmd.Revision, "2.1");
+    EXPECT_EQ(client.vmd.GetIdentity().vendorName, "Loopback Works");
+    EXPECT_EQ(client.vmd.GetIdentity().modelName, "Test IED");
+    EXPECT_EQ(client.vmd.GetIdentity().revision, "2.1");
     ASSERT_EQ(client.vmd.Status(), System::OkNoError);
     EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
     EXPECT_EQ(client.vmd.LogicalStatus, 1);

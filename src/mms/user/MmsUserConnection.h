@@ -357,9 +357,10 @@ protected:
     // The services announced in the initiate answer (ServedServiceFlags by default); a
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
-    // Files an answered (or aborted) request by its type: a plain RequestHandle on the
-    // failed queue, any derived request on the done queue.
-    void FileAnswered(RequestHandle* request);
+    // Files an answered (or aborted) request of the service (its confirmed service number)
+    // by its type: a plain RequestHandle on the failed queue, any derived request on the
+    // done queue.
+    void FileAnswered(RequestHandle* request, std::int32_t service);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
     // FileStalledRequests found the link stalled and files everything next: the owner ends

@@ -156,8 +156,13 @@ ResultCode MmsUserConnection::Identify(VMD* target) {
     RequestHandle* request = NewRequest();
     if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
-                  [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    target->NoteIdentifyAsked();
+    const ResultCode result =
+        Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
+               [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    // A request that was not sent is filed nowhere: nothing else settles it.
+    if (result != System::OkNoError) target->NoteIdentifySettled();
+    return result;
 }
 
 ResultCode MmsUserConnection::Status(VMD* target, bool extendedDerivation) {
@@ -265,7 +270,7 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
     }
     // The outcome is collected like that of any own request.
     currentRequest_ = request;
-    FileAnswered(request);
+    FileAnswered(request, MmsServiceGetNameList);
     return System::OkNoError;
 }
 
