@@ -1,5 +1,6 @@
 #include "device/DeviceConnection.h"
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -99,7 +100,7 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
         return System::OkNoError;
     }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
-    if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs > 0) return HoldIdentifyAnswer(frame);
+    if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs != 0) return HoldIdentifyAnswer(frame);
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);
     auto refuse = [&](const Faults::Refusal& refusal) {
@@ -140,8 +141,9 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     for (auto& action : actions) action();
     current = outer;
     if (heldIdentify_ != nullptr) {
-        device_.Pause(faults.identifyAnsweredLateMs);
+        device_.Pause(std::abs(faults.identifyAnsweredLateMs));
         const std::unique_ptr<Mms::MmsFrame> held = std::move(heldIdentify_);
+        if (faults.identifyAnsweredLateMs < 0) return Abort();
         mms->SendConfirmedResponse(*held);
     }
     return result;

@@ -198,6 +198,8 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     // Answers come in any order: the Identify answer behind the server directory's.
     TestDevice::Faults saysWhoItIsLate;
     saysWhoItIsLate.identifyAnsweredLateMs = 300;
+    TestDevice::Faults abortsBeforeSayingWhoItIs;
+    abortsBeforeSayingWhoItIs.identifyAnsweredLateMs = -300;
     const std::vector<Case> cases = {
         {"the same device", same, {}, {}, Outcome::Kept, {"LD0", "bay1"}},
         {"another vendor",
@@ -236,6 +238,12 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
          {},
          saysWhoItIsLate,
          Outcome::Renewed,
+         {"LD0", "bay1"}},
+        {"the association lost before the device says who it is",
+         same,
+         {},
+         abortsBeforeSayingWhoItIs,
+         Outcome::Lost,
          {"LD0", "bay1"}},
     };
     const auto askedOnlyWhoItIs = [](const std::vector<TestDevice::RequestRecord>& requests, int association) {
@@ -424,6 +432,24 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
          },
          true},
         {"connected", connected, true},
+        {"asking a device whether a kept model is its own, its Identify answer still to come",
+         [&connected](SessionRig& rig) {
+             connected(rig);
+             rig.session->Disconnect();
+             ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+             TestDevice::Faults faults;
+             faults.identifyAnsweredLateMs = 1500;
+             rig.device.SetFaults(faults);
+             rig.device.ClearRequests();
+             ASSERT_EQ(rig.Connect(), System::OkNoError);
+             ASSERT_TRUE(TestSupport::Eventually([&] {
+                 const std::vector<TestDevice::RequestRecord> requests = rig.device.Requests();
+                 return std::any_of(requests.begin(), requests.end(), [](const TestDevice::RequestRecord& r) {
+                     return r.service == Mms::MmsServiceGetNameList;
+                 });
+             }));
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
