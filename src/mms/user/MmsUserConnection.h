@@ -143,7 +143,8 @@ public:
 
     // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
 
-    // The VMD image receives vendor, model, revision and the abstract syntaxes.
+    // The VMD image receives vendor, model, revision and the abstract syntaxes; it counts
+    // the request as awaited until its outcome (VMD::AwaitsIdentity).
     System::ResultCode Identify(VMD* target);
     // The VMD image receives the logical and physical status and the local detail.
     System::ResultCode Status(VMD* target, bool extendedDerivation);
