@@ -7,9 +7,9 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <list>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "TcpPingPong.h"
@@ -29,13 +29,15 @@ namespace {
 using namespace Iec61850::Acsi;
 using Iec61850::AnswerFrom;
 
-// Waits for one confirmation at a time.
+// Waits for one confirmation at a time, with the library's own wait.
 class BenchClient : public Iec61850::ClientApplication {
 public:
     std::int32_t Wait() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return done_; });
-        done_ = false;
+        // Every callback signals the confirmation: the one asked for has come when done_ says so.
+        for (int timeouts = 0; !done_.load(std::memory_order_acquire);) {
+            if (WaitForConfirmation(1000) == System::Semaphore::TimedOut && ++timeouts == 10) return -1;
+        }
+        done_.store(false, std::memory_order_relaxed);
         return serviceError_;
     }
     std::int32_t OnGetDataValues(Iec61850::Acsi::GetDataValues* s) override { return Done(s->GetServiceError()); }
@@ -52,15 +54,11 @@ public:
 
 private:
     std::int32_t Done(std::int32_t error) {
-        std::lock_guard lock(mutex_);
         serviceError_ = error;
-        done_ = true;
-        changed_.notify_all();
+        done_.store(true, std::memory_order_release);
         return 0;
     }
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool done_ = false;
+    std::atomic<bool> done_{false};
     std::int32_t serviceError_ = -1;
 };
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <utility>
 
+#include "system/SpinWatch.h"
+
 namespace System {
 
 namespace {
@@ -19,15 +21,6 @@ bool WaitUntilReady(std::condition_variable& cv, std::unique_lock<std::mutex>& l
         return true;
     }
     return cv.wait_until(lock, deadline, ready);
-}
-
-// Tells the processor that this is a spin-wait loop (lets a sibling hardware thread run).
-inline void CpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#elif defined(__aarch64__)
-    asm volatile("yield");
-#endif
 }
 
 Clock::time_point DeadlineAfter(std::uint32_t timeoutMs) { return Clock::now() + std::chrono::milliseconds(timeoutMs); }
@@ -71,14 +64,7 @@ Message* MessageQueue::Get(std::uint32_t timeoutMs) {
 }
 
 Message* MessageQueue::Get(std::uint32_t timeoutMs, std::chrono::nanoseconds spin) {
-    if (capacity_ != 0 && spin.count() > 0) {
-        const auto until = Clock::now() + spin;
-        for (unsigned checks = 1; count_.load(std::memory_order_acquire) == 0; ++checks) {
-            CpuRelax();
-            // The clock is read now and then only: it costs more than a look at the count.
-            if (checks % 32 == 0 && Clock::now() >= until) break;
-        }
-    }
+    if (capacity_ != 0) WatchFor(spin, [this] { return count_.load(std::memory_order_acquire) != 0; });
     return Get(timeoutMs);
 }
 

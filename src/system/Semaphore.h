@@ -1,9 +1,11 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
-
 #include <mutex>
+
 #include "system/ResultCode.h"
 
 namespace System {
@@ -35,11 +37,19 @@ public:
     // or WaitFailed on an unusable semaphore. A failed or timed-out wait leaves the
     // count alone.
     int Wait(std::uint32_t timeoutMs);
+    // As Wait, but first watches the count for up to spin (never longer than timeoutMs)
+    // without sleeping, so that a unit released meanwhile is taken without a sleep and
+    // wake-up of this thread. The whole wait still ends at timeoutMs.
+    int Wait(std::uint32_t timeoutMs, std::chrono::nanoseconds spin);
+    // Takes one unit when there is one, without waiting: whether it did.
+    bool TryWait();
 
 private:
     std::mutex mutex_;
     std::condition_variable available_;
     std::uint16_t count_;
+    // count_, changed under the mutex, read by watching waiters without it.
+    std::atomic<std::uint16_t> units_;
     const std::uint16_t maximum_;
     const bool usable_;
 };

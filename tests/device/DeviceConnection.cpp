@@ -1,5 +1,6 @@
 #include "device/DeviceConnection.h"
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -7,6 +8,8 @@
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
+#include "mms/user/VMD.h"
 #include "osi/ItotConnection.h"
 #include "osi/Tpdu.h"
 
@@ -97,6 +100,7 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
         return System::OkNoError;
     }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
+    if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs != 0) return HoldIdentifyAnswer(frame);
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);
     auto refuse = [&](const Faults::Refusal& refusal) {
@@ -136,7 +140,31 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     deferred_.clear();
     for (auto& action : actions) action();
     current = outer;
+    if (heldIdentify_ != nullptr) {
+        device_.Pause(std::abs(faults.identifyAnsweredLateMs));
+        const std::unique_ptr<Mms::MmsFrame> held = std::move(heldIdentify_);
+        if (faults.identifyAnsweredLateMs < 0) return Abort();
+        mms->SendConfirmedResponse(*held);
+    }
     return result;
+}
+
+System::ResultCode DeviceConnection::HoldIdentifyAnswer(Mms::MmsFrame& request) {
+    Mms::MmsConnection* mms = GetMmsConnection();
+    Mms::VMD* vmd = GetVmd();
+    if (mms == nullptr || vmd == nullptr) return System::NotConnected;
+    std::unique_ptr<Mms::MmsFrame> answer = mms->NewAnswerFrame(Mms::MmsFrame::KindConfirmedResponse, request);
+    if (answer == nullptr || answer->GetPdu() == nullptr) return System::NoResources;
+    Mms::MmsConfirmedServiceResponse& response = answer->GetPdu()->choice.confirmedResponse.service;
+    response.present = Mms::MmsServiceIdentify;
+    const Mms::MmsIdentity identity = vmd->GetIdentity();
+    if (Mms::MmsSetText(response.choice.identify.vendorName, identity.vendorName) != System::OkNoError ||
+        Mms::MmsSetText(response.choice.identify.modelName, identity.modelName) != System::OkNoError ||
+        Mms::MmsSetText(response.choice.identify.revision, identity.revision) != System::OkNoError) {
+        return System::NoResources;
+    }
+    heldIdentify_ = std::move(answer);
+    return System::OkNoError;
 }
 
 System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
@@ -144,6 +172,7 @@ System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     association_ = device_.NextAssociationNumber();
     requests_ = 0;
     droppedNodeTypes_.clear();
+    heldIdentify_.reset();
     if (faults.dropInitiateAnswer) return System::OkNoError;
     if (faults.initiateAnswerDelayMs > 0) device_.Pause(faults.initiateAnswerDelayMs);
     if (faults.initiateErrorClass != 0) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ protected:
     void ChooseAnnouncedServices(std::uint8_t (&flags)[Mms::InitiateParameters::ServiceFlagCount]) override;
 
 private:
+    // The Identify answer made now and kept to be sent behind a later one.
+    System::ResultCode HoldIdentifyAnswer(Mms::MmsFrame& request);
     Device& device_;
     int association_ = 0;
     int requests_ = 0;
@@ -49,6 +52,7 @@ private:
     std::map<std::string, int> droppedNodeTypes_;
     bool answering_ = false;
     std::vector<std::function<void()>> deferred_;
+    std::unique_ptr<Mms::MmsFrame> heldIdentify_;
 };
 
 class DeviceUserLayer : public Mms::MmsUserLayer {

@@ -479,9 +479,7 @@ DataNode LastApplErrorType() {
 }
 
 ModelSummary BuildModel(Mms::VMD& vmd, const ModelOptions& options) {
-    vmd.VendorName = options.vendor;
-    vmd.ModelName = options.modelName;
-    vmd.Revision = options.revision;
+    vmd.SetIdentity({options.vendor, options.modelName, options.revision, {}});
     Builder builder(vmd, options);
     if (options.large) {
         BuildLarge(builder, options);

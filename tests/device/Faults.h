@@ -32,6 +32,10 @@ struct Faults {
     std::set<std::int32_t> dropped;
     // Answers to these services leave only after so many milliseconds.
     std::map<std::int32_t, int> delayedMs;
+    // The Identify answer held back until the association's next request has been
+    // answered, and then so many milliseconds more (0: answered in turn; negative: the
+    // association is aborted instead, after as many milliseconds).
+    int identifyAnsweredLateMs = 0;
     // The transport's CC and the initiate answer: never sent, or sent late.
     bool dropConnectConfirm = false;
     int connectConfirmDelayMs = 0;

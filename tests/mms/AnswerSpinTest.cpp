@@ -44,6 +44,7 @@ TEST(AnswerSpin, WatchesOnlyWhereWatchingGetsTheAnswerSoonerAndNeverLongerThanTh
         int watchedAtLeast;  // of 160 waits after the first 40
         int watchedAtMost;
         nanoseconds longestWatch;
+        nanoseconds maximum = AnswerSpin::MaximumSpin;  // the owner's longest watch
     } cases[] = {
         // Idle: the sleep's wake-up is what costs; nearly every wait watches, within
         // half as long again as the answer takes.
@@ -54,16 +55,24 @@ TEST(AnswerSpin, WatchesOnlyWhereWatchingGetsTheAnswerSoonerAndNeverLongerThanTh
         {"slow peer", {microseconds(2000), microseconds(1000)}, 0, 0, nanoseconds(0)},
         // Fast but slower than the longest watch: not watched for either.
         {"beyond the bound", {microseconds(150), microseconds(20)}, 0, 0, nanoseconds(0)},
+        // The same within an owner's longer watch, which bounds it.
+        {"within a longer bound",
+         {microseconds(150), microseconds(20)},
+         150,
+         150,
+         microseconds(200),
+         microseconds(200)},
+        {"beyond the longer bound", {microseconds(250), microseconds(20)}, 0, 0, nanoseconds(0), microseconds(200)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.machine);
-        AnswerSpin spin;
+        AnswerSpin spin(c.maximum);
         Waits(spin, c.pace, 40);
         const Outcome outcome = Waits(spin, c.pace, 160);
         EXPECT_GE(outcome.watched, c.watchedAtLeast);
         EXPECT_LE(outcome.watched, c.watchedAtMost);
         EXPECT_LE(outcome.longestWatch, c.longestWatch);
-        EXPECT_LE(outcome.longestWatch, AnswerSpin::MaximumSpin);
+        EXPECT_LE(outcome.longestWatch, c.maximum);
     }
 }
 

@@ -78,15 +78,15 @@ TEST_F(DomainObjectsTest, AttributesAreTakenOrRefusedKeepingTheOldValue) {
     EXPECT_EQ(domain->SetAttribute("State", "16"), System::OutOfRange);
     EXPECT_EQ(domain->State, 7u);
 
-    EXPECT_EQ(vmd.VendorName, "Ostravin");
-    EXPECT_EQ(vmd.ModelName, "MMS Server");
-    EXPECT_EQ(vmd.Revision, "1.00");
+    EXPECT_EQ(vmd.GetIdentity().vendorName, "Ostravin");
+    EXPECT_EQ(vmd.GetIdentity().modelName, "MMS Server");
+    EXPECT_EQ(vmd.GetIdentity().revision, "1.00");
     EXPECT_EQ(vmd.SetAttribute("LogicalStatus", "4"), System::OutOfRange);
     EXPECT_EQ(vmd.LogicalStatus, 0);
     EXPECT_EQ(vmd.SetAttribute("LogicalStatus", "3"), System::OkNoError);
     EXPECT_EQ(vmd.LogicalStatus, 3);
     EXPECT_EQ(vmd.SetAttribute("VendorName", "Maker"), System::OkNoError);
-    EXPECT_EQ(vmd.VendorName, "Maker");
+    EXPECT_EQ(vmd.GetIdentity().vendorName, "Maker");
 }
 
 TEST_F(DomainObjectsTest, FilingKeepsTheFirstObjectOfANameAndRefusesRenamingAFiledOne) {

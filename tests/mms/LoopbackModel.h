@@ -62,9 +62,7 @@ inline Mms::Domain* AddDomain(Mms::VMD& vmd, const std::string& name) {
 // LD0/LLN0$DataSet1 = Mod.stVal, TotW.mag.f, LD1 Pos.stVal.
 // PROT carries capabilities only when asked (see below).
 inline void Build(Mms::VMD& vmd, bool withCapabilities = false) {
-    vmd.VendorName = "Loopback Works";
-    vmd.ModelName = "Test IED";
-    vmd.Revision = "2.1";
+    vmd.SetIdentity({"Loopback Works", "Test IED", "2.1", {}});
     vmd.LogicalStatus = 1;
     vmd.PhysicalStatus = 2;
 

@@ -106,9 +106,10 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     // Identity and status.
     ASSERT_EQ(client.vmd.Identify(), System::OkNoError);
     EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
-    EXPECT_EQ(client.vmd.VendorName, "Loopback Works");
-    EXPECT_EQ(client.vmd.ModelName, "Test IED");
-    EXPECT_EQ(client.vmd.Revision, "2.1");
+    EXPECT_FALSE(client.vmd.AwaitsIdentity());
+    EXPECT_EQ(client.vmd.GetIdentity().vendorName, "Loopback Works");
+    EXPECT_EQ(client.vmd.GetIdentity().modelName, "Test IED");
+    EXPECT_EQ(client.vmd.GetIdentity().revision, "2.1");
     ASSERT_EQ(client.vmd.Status(), System::OkNoError);
     EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
     EXPECT_EQ(client.vmd.LogicalStatus, 1);
@@ -420,8 +421,13 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
     EXPECT_EQ(User().GetPendingCount(), 3u);
     // Made now and handed over only on the next association, whose ids start again.
     TestService late(Machine());
+    // An Identify behind the held read: the abort is its outcome.
+    ASSERT_EQ(client.vmd.Identify(), System::OkNoError);
+    EXPECT_TRUE(client.vmd.AwaitsIdentity());
+    EXPECT_FALSE(client.vmd.WaitForIdentity(1));
 
     EXPECT_EQ(User().Abort(), System::OkNoError);
+    EXPECT_FALSE(client.vmd.AwaitsIdentity());
     EXPECT_EQ(User().GetState(), Mms::MmsUserConnection::StateIdle);
     EXPECT_EQ(User().GetPendingCount(), 0u);
     for (const std::uint32_t id : ids) {
@@ -563,6 +569,7 @@ TEST(MmsUserConnection, RequestsNeedAnAssociation) {
     EXPECT_EQ(user.ReadVariableValue(&variable), System::NotConnected);
     EXPECT_EQ(user.WriteVariableValue(&variable), System::NotConnected);
     EXPECT_EQ(user.Identify(&vmd), System::NotConnected);
+    EXPECT_FALSE(vmd.AwaitsIdentity());
     EXPECT_EQ(user.DefineNamedVariableListObject(&list), System::NotConnected);
     auto request = std::make_unique<Mms::RequestHandle>(*end.Mms());
     EXPECT_EQ(user.ReadNamedVariableList(request.get(), &list), System::NotConnected);

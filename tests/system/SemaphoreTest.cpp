@@ -40,15 +40,26 @@ TEST(Semaphore, LockReleasedTwiceStillAdmitsOneWaiter) {
     EXPECT_EQ(lock.Release(), 0);
     EXPECT_EQ(lock.Wait(1), Semaphore::Acquired);
     EXPECT_EQ(lock.Wait(1), Semaphore::TimedOut);
+    EXPECT_FALSE(lock.TryWait());
+    EXPECT_EQ(lock.Release(), 0);
+    EXPECT_TRUE(lock.TryWait());
+    EXPECT_FALSE(lock.TryWait());
+    EXPECT_FALSE(Semaphore(0, 0).TryWait());
 }
 
+// A watch longer than the wait's bound ends with the bound.
 TEST(Semaphore, TimedOutWaitLeavesTheCountAlone) {
-    Semaphore signal(5, 0);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(signal.Wait(20), Semaphore::TimedOut);
-    EXPECT_GE(ElapsedSince(start).count(), 15);
-    EXPECT_EQ(signal.Release(), 0);
-    EXPECT_EQ(DrainUnits(signal), 1);
+    for (const std::chrono::nanoseconds spin : {std::chrono::nanoseconds(0), std::chrono::nanoseconds(100'000),
+                                                std::chrono::nanoseconds(std::chrono::seconds(30))}) {
+        SCOPED_TRACE(spin.count());
+        Semaphore signal(5, 0);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(signal.Wait(20, spin), Semaphore::TimedOut);
+        EXPECT_GE(ElapsedSince(start).count(), 15);
+        EXPECT_LT(ElapsedSince(start).count(), 10'000);
+        EXPECT_EQ(signal.Release(), 0);
+        EXPECT_EQ(DrainUnits(signal), 1);
+    }
 }
 
 TEST(Semaphore, UnlimitedWaitBlocksUntilAnotherThreadReleases) {
@@ -88,9 +99,11 @@ TEST(Semaphore, ManyWaitersTakeExactlyWhatWasReleased) {
     std::atomic<int> acquired{0}, failed{0};
     std::vector<std::thread> threads;
     for (int w = 0; w < kWaiters; ++w) {
-        threads.emplace_back([&] {
+        // Half the waiters watch the count before they sleep.
+        const std::chrono::nanoseconds spin(w % 2 == 0 ? 0 : 50'000);
+        threads.emplace_back([&, spin] {
             for (int i = 0; i < kUnitsPerWaiter; ++i) {
-                if (semaphore.Wait(20000) == Semaphore::Acquired) ++acquired;
+                if (semaphore.Wait(20000, spin) == Semaphore::Acquired) ++acquired;
                 else ++failed;
             }
         });
@@ -109,20 +122,28 @@ TEST(Semaphore, ManyWaitersTakeExactlyWhatWasReleased) {
 // Two signals of maximum 1 bounced between two threads: the pattern of a connect
 // signal or a confirmation wait. A release judged "at the maximum" by a stale count
 // would drop the signal and stall the exchange.
+// Waits that watch the count first (long enough to see most releases, too short for some)
+// must not lose one either, nor take a unit twice.
 TEST(Semaphore, PingPongSignalsLoseNoWakeUp) {
-    Semaphore ping(1, 0), pong(1, 0);
-    constexpr int kRounds = 5000;
-    std::atomic<int> stalls{0};
-    std::thread partner([&] {
+    for (const std::chrono::nanoseconds spin :
+         {std::chrono::nanoseconds(0), std::chrono::nanoseconds(2'000), std::chrono::nanoseconds(200'000)}) {
+        SCOPED_TRACE(spin.count());
+        Semaphore ping(1, 0), pong(1, 0);
+        constexpr int kRounds = 5000;
+        std::atomic<int> stalls{0};
+        std::thread partner([&] {
+            for (int i = 0; i < kRounds; ++i) {
+                if (ping.Wait(20000, spin) != Semaphore::Acquired) ++stalls;
+                pong.Release();
+            }
+        });
         for (int i = 0; i < kRounds; ++i) {
-            if (ping.Wait(20000) != Semaphore::Acquired) ++stalls;
-            pong.Release();
+            ping.Release();
+            if (pong.Wait(20000, spin) != Semaphore::Acquired) ++stalls;
         }
-    });
-    for (int i = 0; i < kRounds; ++i) {
-        ping.Release();
-        if (pong.Wait(20000) != Semaphore::Acquired) ++stalls;
+        partner.join();
+        EXPECT_EQ(stalls.load(), 0);
+        EXPECT_FALSE(ping.TryWait());
+        EXPECT_FALSE(pong.TryWait());
     }
-    partner.join();
-    EXPECT_EQ(stalls.load(), 0);
 }

@@ -111,9 +111,7 @@ std::int32_t QXClient::OnAssociated(std::int32_t zero) {
         // is known to be this device's (Associate). The identity the answer brings is this
         // device's or none.
         checkKeptModel_ = true;
-        server->VendorName.clear();
-        server->ModelName.clear();
-        server->Revision.clear();
+        server->SetIdentity({});
     } else {
         if (server != nullptr) {
             std::lock_guard lock(originMutex_);

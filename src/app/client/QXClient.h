@@ -214,6 +214,9 @@ private:
     bool AskLogicalDevices(std::vector<std::string>& names, bool& stopped);
     // The identity the server's model is read from, noted once its devices are known.
     void NoteModelOrigin(Iec61850::Acsi::Server& server);
+    // Waits until the Identify asked of the device has its outcome: false when
+    // StopModelLoad came first.
+    bool AwaitIdentity(Iec61850::Acsi::Server& server);
 
     std::atomic<MainWindowNotifier*> notifier_;
     // Controls made on this association that no answer has confirmed: those under way

@@ -49,6 +49,16 @@ std::int32_t QXClient::OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* 
     return QXClientBase::OnGetServerDirectory(service);
 }
 
+bool QXClient::AwaitIdentity(Server& server) {
+    // Settled by its answer, refusal, time-out or the end of the association, whichever
+    // comes first: a stop alone ends the wait early.
+    while (!server.WaitForIdentity(50)) {
+        std::lock_guard lock(readerMutex_);
+        if (stopRequested_) return false;
+    }
+    return true;
+}
+
 bool QXClient::AskLogicalDevices(std::vector<std::string>& names, bool& stopped) {
     names.clear();
     stopped = false;
@@ -97,14 +107,16 @@ QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
     std::vector<std::string> devices;
     bool stopped = false;
     const bool read = AskLogicalDevices(devices, stopped);
-    if (stopped) return KeptModelCheck::Stopped;
+    // Answers come in any order: the Identify asked with the association may still be on
+    // its way when the directory is in.
+    if (stopped || (read && !AwaitIdentity(server))) return KeptModelCheck::Stopped;
     if (!IsAssociated()) return KeptModelCheck::Lost;
     // A device that does not tell its logical devices cannot be told apart from another.
     if (!read) return KeptModelCheck::Differs;
     std::sort(devices.begin(), devices.end());
-    // The device answers in the order asked: its Identify answer, asked with the
-    // association, has been applied before the directory's.
-    DeviceIdentity device{server.VendorName, server.ModelName, server.Revision, std::move(devices)};
+    Mms::MmsIdentity said = server.GetIdentity();
+    DeviceIdentity device{std::move(said.vendorName), std::move(said.modelName), std::move(said.revision),
+                          std::move(devices)};
     std::lock_guard lock(originMutex_);
     const auto origin = origins_.find(&server);
     // A model whose origin was never noted (its read ended before its devices were known)
@@ -125,9 +137,13 @@ void QXClient::NoteModelOrigin(Server& server) {
     }
     std::sort(origin.devices.begin(), origin.devices.end());
     if (OffersIdentify()) {
-        origin.vendor = server.VendorName;
-        origin.model = server.ModelName;
-        origin.revision = server.Revision;
+        // The read may end before the Identify asked with the association has its answer:
+        // a model whose origin is not known for sure is not noted (no one's, then).
+        if (!AwaitIdentity(server)) return;
+        Mms::MmsIdentity said = server.GetIdentity();
+        origin.vendor = std::move(said.vendorName);
+        origin.model = std::move(said.modelName);
+        origin.revision = std::move(said.revision);
     }
     std::lock_guard lock(originMutex_);
     origins_.emplace(&server, std::move(origin));

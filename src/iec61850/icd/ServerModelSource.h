@@ -19,8 +19,8 @@ public:
     std::vector<std::pair<std::string, std::string>> GetProfileParameters() const override;
     // Asked of the MMS connection of the association the server last initiated.
     bool IsServiceSupported(std::int32_t service) const override;
-    std::string GetVendorName() const override { return server_.VendorName; }
-    std::string GetModelName() const override { return server_.ModelName; }
+    std::string GetVendorName() const override { return server_.GetIdentity().vendorName; }
+    std::string GetModelName() const override { return server_.GetIdentity().modelName; }
 
 private:
     Server& server_;

@@ -20,13 +20,18 @@ namespace Mms {
 // noticed.
 //
 // The watch lasts at most half as long again as an answer takes without it, and never
-// more than MaximumSpin: a peer slower than that is never watched for, so the CPU a
-// wait may cost stays within the request's own round trip.
+// more than the longest watch (MaximumSpin unless the owner sets another): a peer slower
+// than that is never watched for, so the CPU a wait may cost stays within the request's
+// own round trip.
 class AnswerSpin {
 public:
     using Nanoseconds = std::chrono::nanoseconds;
     static constexpr Nanoseconds MaximumSpin = std::chrono::microseconds(100);
     static constexpr std::uint32_t TrialEvery = 16;
+
+    AnswerSpin() = default;
+    // For waits whose answer, slept for, takes longer than an MMS answer's.
+    explicit AnswerSpin(Nanoseconds longestWatch) : longestNs_(longestWatch.count()) {}
 
     struct Plan {
         Nanoseconds spin{0};  // how long to watch before sleeping (zero: sleep at once)
@@ -39,8 +44,8 @@ public:
         const std::int64_t watching = watchingNs_.load(std::memory_order_relaxed);
         // The first wait is made without the watch: its time bounds the watch.
         if (sleeping == 0) return {};
-        const std::int64_t bound = std::min<std::int64_t>(sleeping + sleeping / 2, MaximumSpin.count());
-        if (sleeping > MaximumSpin.count()) return {};
+        const std::int64_t bound = std::min<std::int64_t>(sleeping + sleeping / 2, longestNs_);
+        if (sleeping > longestNs_) return {};
         const bool trial = wait % TrialEvery == TrialEvery - 1;
         const bool watchIsFaster = watching == 0 || watching < sleeping;
         return watchIsFaster != trial ? Plan{Nanoseconds(bound)} : Plan{};
@@ -50,13 +55,13 @@ public:
     void Record(const Plan& plan, Nanoseconds waited) {
         std::atomic<std::int64_t>& average = plan.spin.count() > 0 ? watchingNs_ : sleepingNs_;
         // One stalled answer must not hide the peer's usual pace for long.
-        const std::int64_t sample =
-            std::max<std::int64_t>(1, std::min<std::int64_t>(waited.count(), 100 * MaximumSpin.count()));
+        const std::int64_t sample = std::max<std::int64_t>(1, std::min<std::int64_t>(waited.count(), 100 * longestNs_));
         const std::int64_t before = average.load(std::memory_order_relaxed);
         average.store(before == 0 ? sample : before + (sample - before) / 8, std::memory_order_relaxed);
     }
 
 private:
+    const std::int64_t longestNs_ = MaximumSpin.count();
     std::atomic<std::uint32_t> waits_{0};
     // Moving averages of the waits made each way, in nanoseconds; zero until the first.
     std::atomic<std::int64_t> sleepingNs_{0};

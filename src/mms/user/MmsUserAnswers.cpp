@@ -56,7 +56,7 @@ ResultCode MmsUserConnection::OnConfirmedResponse(MmsFrame& frame) {
         outcome = System::Error;
     }
     request->SetResult(outcome);
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 
@@ -246,7 +246,8 @@ ResultCode MmsUserConnection::OnWriteResponse(RequestHandle& request, const MmsW
 
 ResultCode MmsUserConnection::OnConfirmedError(MmsFrame& frame) {
     RequestHandle* request = nullptr;
-    if (ResultCode result = TakePendingRequest(frame, request); result != System::OkNoError) return result;
+    std::int32_t service = 0;
+    if (ResultCode result = TakePendingRequest(frame, request, &service); result != System::OkNoError) return result;
     const MmsErrorClassValue& errorClass = frame.GetPdu()->choice.confirmedError.serviceError.errorClass;
     std::int32_t code = 0;
     if (errorClass.present == MmsErrorClassOthers) {
@@ -256,30 +257,32 @@ ResultCode MmsUserConnection::OnConfirmedError(MmsFrame& frame) {
     }
     request->SetError(static_cast<std::int16_t>(errorClass.present), code);
     request->SetResult(System::Error);
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 
 ResultCode MmsUserConnection::OnReject(MmsFrame& frame) {
     RequestHandle* request = nullptr;
-    if (ResultCode result = TakePendingRequest(frame, request); result != System::OkNoError) return result;
+    std::int32_t service = 0;
+    if (ResultCode result = TakePendingRequest(frame, request, &service); result != System::OkNoError) return result;
     const MmsRejectReason& reason = frame.GetPdu()->choice.reject.rejectReason;
     request->SetError(static_cast<std::int16_t>(reason.present), reason.choice.code);
     request->SetResult(System::Rejected);
     // Filed by type like every answer: an own request must never reach the owner's
     // completion of services.
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 
 ResultCode MmsUserConnection::OnUndecodableAnswer(MmsFrame& frame) {
     RequestHandle* request = nullptr;
-    if (ResultCode result = TakePendingRequest(frame, request); result != System::OkNoError) return result;
+    std::int32_t service = 0;
+    if (ResultCode result = TakePendingRequest(frame, request, &service); result != System::OkNoError) return result;
     const MmsRejectReason& reason = frame.GetPdu()->choice.reject.rejectReason;
     request->SetAnswerKind(reason.present == MmsRejectConfirmedError ? MmsPduConfirmedError : MmsPduConfirmedResponse);
     request->SetError(static_cast<std::int16_t>(reason.present), reason.choice.code);
     request->SetResult(System::InvalidResponse);
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 
@@ -304,21 +307,23 @@ ResultCode MmsUserConnection::OnInformationReport(const MmsInformationReport& re
 
 ResultCode MmsUserConnection::OnConcludeResponse(MmsFrame& frame) {
     RequestHandle* request = nullptr;
+    std::int32_t service = 0;
     // No conclude request of ours is pending: the machine's own exchange waits for it.
-    if (TakePendingRequest(frame, request) != System::OkNoError) return System::NotImplemented;
+    if (TakePendingRequest(frame, request, &service) != System::OkNoError) return System::NotImplemented;
     request->SetResult(System::OkNoError);
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 
 ResultCode MmsUserConnection::OnConcludeError(MmsFrame& frame) {
     RequestHandle* request = nullptr;
-    if (TakePendingRequest(frame, request) != System::OkNoError) return System::NotImplemented;
+    std::int32_t service = 0;
+    if (TakePendingRequest(frame, request, &service) != System::OkNoError) return System::NotImplemented;
     ServiceErrorRecord record;
     MmsReadServiceError(frame.GetPdu()->choice.concludeError, record);
     request->SetError(static_cast<std::int16_t>(record.errorClass), record.errorCode);
     request->SetResult(System::Error);
-    FileAnswered(request);
+    FileAnswered(request, service);
     return System::OkNoError;
 }
 

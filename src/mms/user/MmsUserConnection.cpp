@@ -12,6 +12,7 @@
 #include "mms/user/MmsUserLayer.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
+#include "mms/user/VMD.h"
 
 namespace Mms {
 
@@ -135,9 +136,14 @@ RequestHandle* MmsUserConnection::NewRequest() {
     return new (std::nothrow) RequestHandle(*mms);
 }
 
-void MmsUserConnection::FileAnswered(RequestHandle* request) {
+void MmsUserConnection::FileAnswered(RequestHandle* request, std::int32_t service) {
     // Still being sent: its sender files it once the send is over.
     if (!request->MayFileNow()) return;
+    // Whatever became of an Identify, its VMD waits for it no more; told while the request
+    // is still this thread's, its answer (when it had one) already applied.
+    if (service == MmsServiceIdentify) {
+        if (auto* vmd = dynamic_cast<VMD*>(static_cast<MmsObject*>(request->GetTarget()))) vmd->NoteIdentifySettled();
+    }
     System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
     if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {
         // Only an interrupted or unusable queue refuses. Nobody can collect the request
@@ -154,7 +160,7 @@ void MmsUserConnection::FileAllPending(ResultCode result) {
     for (const PendingRequests::Entry& entry : pendingRequests_.TakeAll()) {
         entry.request->SetResult(result);
         entry.request->SetAnswerKind(MmsPduNone);
-        FileAnswered(entry.request);
+        FileAnswered(entry.request, entry.service);
     }
 }
 
@@ -175,7 +181,7 @@ std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
     for (const PendingRequests::Entry& entry : overdue) {
         entry.request->SetResult(System::Timeout);
         entry.request->SetAnswerKind(MmsPduNone);
-        FileAnswered(entry.request);
+        FileAnswered(entry.request, entry.service);
     }
     return overdue.size();
 }

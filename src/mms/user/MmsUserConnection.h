@@ -144,7 +144,8 @@ public:
 
     // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
 
-    // The VMD image receives vendor, model, revision and the abstract syntaxes.
+    // The VMD image receives vendor, model, revision and the abstract syntaxes; it counts
+    // the request as awaited until its outcome (VMD::AwaitsIdentity).
     System::ResultCode Identify(VMD* target);
     // The VMD image receives the logical and physical status and the local detail.
     System::ResultCode Status(VMD* target, bool extendedDerivation);
@@ -358,10 +359,11 @@ protected:
     // The services announced in the initiate answer (ServedServiceFlags by default); a
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
-    // Files an answered (or aborted) request by its type: a plain RequestHandle on the
-    // failed queue, any derived request on the done queue. A request that a thread is
-    // still sending is left to its sender, which files it once its send is over.
-    void FileAnswered(RequestHandle* request);
+    // Files an answered (or aborted) request of the service (its confirmed service number)
+    // by its type: a plain RequestHandle on the failed queue, any derived request on the
+    // done queue. A request that a thread is still sending is left to its sender, which
+    // files it once its send is over.
+    void FileAnswered(RequestHandle* request, std::int32_t service);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
     // FileStalledRequests found the link stalled and files everything next: the owner ends

@@ -84,7 +84,7 @@ ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t s
         kept = result == System::OkNoError || !WithdrawRequest(request);
     }
     if (request->EndSending()) {
-        FileAnswered(request);
+        FileAnswered(request, service);
         OnFiledAfterSend();
     }
     return kept ? System::OkNoError : result;
@@ -171,8 +171,13 @@ ResultCode MmsUserConnection::Identify(VMD* target) {
     RequestHandle* request = NewRequest();
     if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
-                  [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    target->NoteIdentifyAsked();
+    const ResultCode result =
+        Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
+               [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    // A request that was not sent is filed nowhere: nothing else settles it.
+    if (result != System::OkNoError) target->NoteIdentifySettled();
+    return result;
 }
 
 ResultCode MmsUserConnection::Status(VMD* target, bool extendedDerivation) {
@@ -279,7 +284,7 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
     }
     // The outcome is collected like that of any own request.
     currentRequest_ = request;
-    FileAnswered(request);
+    FileAnswered(request, MmsServiceGetNameList);
     return System::OkNoError;
 }
 

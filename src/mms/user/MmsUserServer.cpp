@@ -147,9 +147,10 @@ ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
             case MmsServiceIdentify: {
                 MmsIdentifyResponse& identity = response.choice.identify;
                 response.present = MmsServiceIdentify;
-                if (MmsSetText(identity.vendorName, vmd->VendorName) != System::OkNoError ||
-                    MmsSetText(identity.modelName, vmd->ModelName) != System::OkNoError ||
-                    MmsSetText(identity.revision, vmd->Revision) != System::OkNoError) {
+                const MmsIdentity own = vmd->GetIdentity();
+                if (MmsSetText(identity.vendorName, own.vendorName) != System::OkNoError ||
+                    MmsSetText(identity.modelName, own.modelName) != System::OkNoError ||
+                    MmsSetText(identity.revision, own.revision) != System::OkNoError) {
                     outcome = System::NoResources;
                 }
                 break;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <chrono>
 #include <memory>
 #include <new>
 
@@ -102,16 +103,12 @@ std::uint32_t VMD::GetClassId() const { return VmdClassId; }
 const char* VMD::GetClassName() const { return "VMD"; }
 
 System::ResultCode VMD::SetAttribute(std::string_view name, std::string_view value) {
-    if (name == "VendorName") {
-        VendorName = value;
-        return System::OkNoError;
-    }
-    if (name == "ModelName") {
-        ModelName = value;
-        return System::OkNoError;
-    }
-    if (name == "Revision") {
-        Revision = value;
+    if (name == "VendorName" || name == "ModelName" || name == "Revision") {
+        std::lock_guard lock(identityMutex_);
+        std::string& field = name == "VendorName"  ? identity_.vendorName
+                             : name == "ModelName" ? identity_.modelName
+                                                   : identity_.revision;
+        field = value;
         return System::OkNoError;
     }
     if (name == "LogicalStatus") return ParseStatus(LogicalStatus, value);
@@ -527,11 +524,40 @@ System::ResultCode VMD::ApplyIdentity(const MmsIdentifyResponse& response) {
     if (System::ResultCode result = MmsReadIdentifyResponse(response, identity); result != System::OkNoError) {
         return result;
     }
-    VendorName = std::move(identity.vendorName);
-    ModelName = std::move(identity.modelName);
-    Revision = std::move(identity.revision);
-    AbstractSyntaxes = std::move(identity.abstractSyntaxes);
+    SetIdentity(std::move(identity));
     return System::OkNoError;
+}
+
+MmsIdentity VMD::GetIdentity() const {
+    std::lock_guard lock(identityMutex_);
+    return identity_;
+}
+
+void VMD::SetIdentity(MmsIdentity identity) {
+    std::lock_guard lock(identityMutex_);
+    identity_ = std::move(identity);
+}
+
+bool VMD::AwaitsIdentity() const {
+    std::lock_guard lock(identityMutex_);
+    return identifyAwaited_ != 0;
+}
+
+bool VMD::WaitForIdentity(std::uint32_t waitMs) const {
+    std::unique_lock lock(identityMutex_);
+    return identitySettled_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return identifyAwaited_ == 0; });
+}
+
+void VMD::NoteIdentifyAsked() {
+    std::lock_guard lock(identityMutex_);
+    ++identifyAwaited_;
+}
+
+void VMD::NoteIdentifySettled() {
+    std::lock_guard lock(identityMutex_);
+    if (identifyAwaited_ == 0) return;
+    // Notified under the lock: a waiter may let the VMD go as soon as it sees none awaited.
+    if (--identifyAwaited_ == 0) identitySettled_.notify_all();
 }
 
 System::ResultCode VMD::ApplyStatus(const MmsStatusResponse& response) {

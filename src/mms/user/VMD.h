@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/Domain.h"
 #include "mms/user/MmsObject.h"
@@ -40,7 +42,8 @@ class NamedVariableList;
 // arrive on its association.
 //
 // The VMD owns the objects of its maps (domain-specific objects live in their domain)
-// and the queued reports. The report queue has a lock of its own. The object maps of the
+// and the queued reports. The report queue and the identity have a lock each of their
+// own (the receive thread writes them while any thread reads them). The object maps of the
 // VMD and of its domains, and the objects filed in them, are guarded by the model lock:
 // they meet the receive threads (a peer's requests answered here, a deletion answer
 // that takes a list out) and whoever builds or reads the model.
@@ -57,7 +60,7 @@ public:
     std::uint32_t GetClassId() const override;
     const char* GetClassName() const override;
 
-    // "VendorName", "ModelName", "Revision" as they stand; "LogicalStatus" and
+    // "VendorName", "ModelName", "Revision" into the identity; "LogicalStatus" and
     // "PhysicalStatus" 0..3 (else OutOfRange, kept); other names as MmsObject.
     System::ResultCode SetAttribute(std::string_view name, std::string_view value) override;
     // A domain, a named variable or a named variable list under its name: OkNoError,
@@ -133,6 +136,23 @@ public:
 
     // ---- client ----
 
+    // ---- identity (under its own lock; never the model lock) ----
+
+    // Who this VMD is, as its server side answers Identify, or, client side, who the
+    // peer said it is: a copy taken under the lock.
+    MmsIdentity GetIdentity() const;
+    void SetIdentity(MmsIdentity identity);
+    // Whether an Identify asked of the peer for this VMD is still without an outcome (no
+    // answer, refusal, time-out or end of its association yet).
+    bool AwaitsIdentity() const;
+    // Waits up to waitMs (at least a moment) until none is: whether none is.
+    bool WaitForIdentity(std::uint32_t waitMs) const;
+    // The service user's account of the Identify requests it sends for this VMD: asked
+    // before the request is sent, settled once with its outcome (after its answer was
+    // applied) or when it was not sent after all.
+    void NoteIdentifyAsked();
+    void NoteIdentifySettled();
+
     // identify and status (extendedDerivation false) on the VMD's connection, answered
     // into this VMD.
     System::ResultCode Identify();
@@ -158,10 +178,6 @@ public:
     InformationReport* PopInformationReport();
     std::size_t PendingReportCount() const;
 
-    std::string VendorName = "Ostravin";
-    std::string ModelName = "MMS Server";
-    std::string Revision = "1.00";
-    std::list<std::string> AbstractSyntaxes;
     std::int32_t LogicalStatus = 0;
     std::int32_t PhysicalStatus = 0;
     // One flag per bit of the status answer's local detail.
@@ -186,6 +202,10 @@ private:
     mutable std::atomic<std::thread::id> modelLockOwner_{};
     mutable std::mutex reportMutex_;
     std::list<InformationReport*> reports_;
+    mutable std::mutex identityMutex_;
+    mutable std::condition_variable identitySettled_;
+    MmsIdentity identity_{"Ostravin", "MMS Server", "1.00", {}};
+    std::uint32_t identifyAwaited_ = 0;
 };
 
 }  // namespace Mms

@@ -177,8 +177,9 @@ TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload
 // Without reload, a model kept for the address serves only the device it was read from:
 // another device there (other Identify answer or logical devices) is read afresh on a new
 // server, the read saying so, and the window hears of one association only. The model so
-// read is kept for the next connection to that device. An association lost while the
-// device is asked is a failed connect that leaves the kept model as it was.
+// read is kept for the next connection to that device, whatever the order of the device's
+// answers. An association lost while the device is asked is a failed connect that leaves
+// the kept model as it was.
 TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     enum class Outcome { Kept, Renewed, Lost };
     struct Case {
@@ -194,6 +195,11 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     silentAboutItself.hideIdentify = true;
     TestDevice::Faults abortsWhenAsked;
     abortsWhenAsked.abortAtRequest = 2;  // the server directory, after Identify
+    // Answers come in any order: the Identify answer behind the server directory's.
+    TestDevice::Faults saysWhoItIsLate;
+    saysWhoItIsLate.identifyAnsweredLateMs = 300;
+    TestDevice::Faults abortsBeforeSayingWhoItIs;
+    abortsBeforeSayingWhoItIs.identifyAnsweredLateMs = -300;
     const std::vector<Case> cases = {
         {"the same device", same, {}, {}, Outcome::Kept, {"LD0", "bay1"}},
         {"another vendor",
@@ -221,6 +227,24 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
         {"a device that does not say who it is", same, {}, silentAboutItself, Outcome::Renewed, {"LD0", "bay1"}},
         {"neither says who it is", same, silentAboutItself, silentAboutItself, Outcome::Kept, {"LD0", "bay1"}},
         {"the association lost while the device is asked", same, {}, abortsWhenAsked, Outcome::Lost, {"LD0", "bay1"}},
+        {"the same device saying who it is late",
+         same,
+         saysWhoItIsLate,
+         saysWhoItIsLate,
+         Outcome::Kept,
+         {"LD0", "bay1"}},
+        {"another vendor saying who it is late",
+         [](TestDevice::ModelOptions& m) { m.vendor = "Other Works"; },
+         {},
+         saysWhoItIsLate,
+         Outcome::Renewed,
+         {"LD0", "bay1"}},
+        {"the association lost before the device says who it is",
+         same,
+         {},
+         abortsBeforeSayingWhoItIs,
+         Outcome::Lost,
+         {"LD0", "bay1"}},
     };
     const auto askedOnlyWhoItIs = [](const std::vector<TestDevice::RequestRecord>& requests, int association) {
         for (const TestDevice::RequestRecord& r : requests) {
@@ -287,7 +311,8 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
             std::vector<std::string> devices;
             rig.session->GetClient()->GetLogicalDeviceNames(devices);
             EXPECT_EQ(devices, c.devices);
-            if (!c.otherFaults.hideIdentify) EXPECT_EQ(rig.session->GetServer()->VendorName, options.model.vendor);
+            if (!c.otherFaults.hideIdentify)
+                EXPECT_EQ(rig.session->GetServer()->GetIdentity().vendorName, options.model.vendor);
             EXPECT_TRUE(TestSupport::Eventually([&] { return other.OpenAssociations() == 1; }));
             rig.session->Disconnect();
             ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, 2));
@@ -407,6 +432,24 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
          },
          true},
         {"connected", connected, true},
+        {"asking a device whether a kept model is its own, its Identify answer still to come",
+         [&connected](SessionRig& rig) {
+             connected(rig);
+             rig.session->Disconnect();
+             ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+             TestDevice::Faults faults;
+             faults.identifyAnsweredLateMs = 1500;
+             rig.device.SetFaults(faults);
+             rig.device.ClearRequests();
+             ASSERT_EQ(rig.Connect(), System::OkNoError);
+             ASSERT_TRUE(TestSupport::Eventually([&] {
+                 const std::vector<TestDevice::RequestRecord> requests = rig.device.Requests();
+                 return std::any_of(requests.begin(), requests.end(), [](const TestDevice::RequestRecord& r) {
+                     return r.service == Mms::MmsServiceGetNameList;
+                 });
+             }));
+         },
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -28,8 +28,7 @@ TEST(HostileText, MarkupAndBytesXmlCannotCarryGiveAWellFormedFile) {
         "f\xff";
     const std::string carried = "a<b>&c\"d'e?f?";
     IcdTestServer server;
-    server.VendorName = hostile;
-    server.ModelName = hostile;
+    server.SetIdentity({hostile, hostile, "1.00", {}});
     Lln0Parts parts;
     parts.buffered = 1;
     parts.goose = 1;

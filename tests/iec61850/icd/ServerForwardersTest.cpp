@@ -28,8 +28,7 @@ protected:
 
 TEST_F(ServerForwarders, TheServersExportIsTheOneItsModelGives) {
     Server server;
-    server.VendorName = "Test Vendor";
-    server.ModelName = "Test IED";
+    server.SetIdentity({"Test Vendor", "Test IED", "1.00", {}});
     ASSERT_EQ(server.AddLogicalDevice("IED1LD0"), System::OkNoError);
     Iec61850::Acsi::LogicalDevice* device = nullptr;
     ASSERT_EQ(server.FindLogicalDevice("IED1LD0", device), System::OkNoError);

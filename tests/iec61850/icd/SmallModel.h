@@ -33,8 +33,7 @@ std::vector<T> InOrder(std::vector<T> items, bool reversed) {
 }
 
 inline void BuildSmallModel(IcdTestServer& server, bool reversed = false) {
-    server.VendorName = "Test Vendor";
-    server.ModelName = "Small IED";
+    server.SetIdentity({"Test Vendor", "Small IED", "1.00", {}});
     server.negotiatedServices = {2, 4, 5, 6, 7, 8, 9, 12, 14};
     Lln0Parts parts;
     parts.buffered = 2;

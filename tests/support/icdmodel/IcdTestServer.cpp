@@ -33,8 +33,8 @@ public:
     bool IsServiceSupported(std::int32_t service) const override {
         return server_.connected && server_.negotiatedServices.contains(service);
     }
-    std::string GetVendorName() const override { return server_.VendorName; }
-    std::string GetModelName() const override { return server_.ModelName; }
+    std::string GetVendorName() const override { return server_.GetIdentity().vendorName; }
+    std::string GetModelName() const override { return server_.GetIdentity().modelName; }
 
 private:
     IcdTestServer& server_;
@@ -57,8 +57,7 @@ void ListNames(const std::string& prefix, const Mms::Container& value, Names& na
 }  // namespace
 
 IcdTestServer::IcdTestServer() {
-    VendorName = "Test Vendor";
-    ModelName = "Test IED";
+    SetIdentity({"Test Vendor", "Test IED", "1.00", {}});
     profile = {{"LocalAeQualifier", "12"},      {"LocalApId", "1.1.1.999"},  {"LocalNAddress", "127.0.0.1"},
                {"LocalPSelector", "1"},         {"LocalSSelector", "1"},     {"LocalSTimeout", "2000"},
                {"LocalTSelector", "1"},         {"RemoteAeQualifier", "12"}, {"RemoteApId", "1.1.1.999.1"},

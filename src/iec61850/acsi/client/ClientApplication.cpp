@@ -1,5 +1,6 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 
+#include <chrono>
 #include <new>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
@@ -54,7 +55,17 @@ bool ClientApplication::IsAssociated() const {
     return association_ != nullptr && association_->IsAssociated();
 }
 
-int ClientApplication::WaitForConfirmation(std::uint32_t milliseconds) { return confirmation_.Wait(milliseconds); }
+int ClientApplication::WaitForConfirmation(std::uint32_t milliseconds) {
+    // A confirmation signalled before the wait tells nothing of how long one takes.
+    if (confirmation_.TryWait()) return System::Semaphore::Acquired;
+    const Mms::AnswerSpin::Plan plan = confirmationSpin_.Next();
+    const auto started = std::chrono::steady_clock::now();
+    const int outcome = confirmation_.Wait(milliseconds, plan.spin);
+    if (outcome == System::Semaphore::Acquired) {
+        confirmationSpin_.Record(plan, std::chrono::steady_clock::now() - started);
+    }
+    return outcome;
+}
 
 ResultCode ClientApplication::SignalConfirmation() { return confirmation_.Release(); }
 
