@@ -30,7 +30,7 @@ MmsUserConnection::~MmsUserConnection() {
     // The receive thread below reaches into this object: it goes first.
     ReleaseLower();
     FileAllPending(System::Aborted);
-    PurgeFailedRequests();
+    PurgeAllFailedRequests();
     std::lock_guard lock(objectsMutex_);
     for (auto& [name, list] : namedVariableLists_) delete list;
     namedVariableLists_.clear();
@@ -269,12 +269,18 @@ ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& det
     }
 }
 
-void MmsUserConnection::PurgeFailedRequests() {
+void MmsUserConnection::PurgeFailedRequests() { PurgeFailed(true); }
+
+void MmsUserConnection::PurgeAllFailedRequests() { PurgeFailed(false); }
+
+void MmsUserConnection::PurgeFailed(bool keepCurrent) {
     // Never waits: an empty queue is left at once (the association's thread purges after
     // every request it executes).
     while (failedRequests_.GetCount() > 0) {
         auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1));
         if (taken == nullptr) break;
+        // Put back for the wait that collects it; it goes once another request is current.
+        if (keepCurrent && taken == currentRequest_.load() && failedRequests_.Put(taken) == System::OkNoError) break;
         lastCollectedInvokeId_.store(taken->GetInvokeId());
         if (IsPlainRequest(taken)) {
             DeleteOwn(taken);

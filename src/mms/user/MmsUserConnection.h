@@ -274,8 +274,12 @@ protected:
     // the service it was sent for (PendingRequests::ConcludeService for a conclude).
     System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
                                           std::int32_t* expectedService = nullptr);
-    // Deletes every request on the failed queue.
+    // Deletes the requests on the failed queue that no wait will collect. The current
+    // request stays while it is current: a synchronous wait for it may be on its way on
+    // another thread, and a purge that took its answer would leave that wait to time out.
     void PurgeFailedRequests();
+    // Deletes every request on the failed queue, the current one too (the connection goes).
+    void PurgeAllFailedRequests();
 
     // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
     // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
@@ -376,6 +380,7 @@ protected:
     virtual void OnFiledAfterSend() {}
 
 private:
+    void PurgeFailed(bool keepCurrent);
     // Enters the request as pending and sends it through send(request), marked as being
     // sent meanwhile (see RequestHandle). OkNoError: pending, or filed (answered or ended)
     // already; either way no longer the caller's to touch. Otherwise the failure, and the
@@ -422,7 +427,7 @@ private:
     System::MessageQueue doneRequests_{CompletionQueueCapacity};
     System::MessageQueue failedRequests_{CompletionQueueCapacity};
     AnswerSpin answerSpin_;
-    RequestHandle* currentRequest_ = nullptr;
+    std::atomic<RequestHandle*> currentRequest_{nullptr};
     std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
     // When the last PDU of any kind arrived (steady clock ticks).
     std::atomic<std::int64_t> lastReceived_{0};

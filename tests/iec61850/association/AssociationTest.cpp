@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <string>
@@ -12,7 +13,9 @@
 #include "iec61850/association/DeviceSession.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
+#include "mms/user/NamedVariable.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -352,6 +355,34 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     std::vector<std::int32_t> received;
     for (const TestDevice::RequestRecord& record : session.device.Requests()) received.push_back(record.service);
     EXPECT_EQ(received, services);
+}
+
+// A read of the MMS service user's own, waited for on the caller's thread while the
+// association's thread clears away what no wait collects: the outcome (here the device's
+// refusal) still reaches the wait, however long after the answer the wait comes. A purge
+// that took it made the wait report success, or time out when the purge came mid-wait.
+TEST(Association, AnMmsReadWaitedForByItsCallerKeepsItsOutcomeThroughTheAssociationsPurges) {
+    DeviceSession session;
+    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "400");
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.LoadModel();
+    TPAppAssociation* association = session.client->GetAssociation();
+    Mms::NamedVariable* variable = nullptr;
+    {
+        const Mms::ModelHold hold(session.server.get());
+        Mms::Domain* domain = nullptr;
+        ASSERT_EQ(session.server->FindDomain("LD0", domain), System::OkNoError);
+        variable = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+    }
+    ASSERT_NE(variable, nullptr);
+    TestDevice::Faults faults;
+    faults.refused[Mms::MmsServiceRead] = {};
+    session.device.SetFaults(faults);
+    ASSERT_EQ(association->ReadVariableValue(variable), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetPendingCount() == 0; }));
+    // The association's thread looks at what was filed every eighth of the time-out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(association->WaitForCurrentRequest(), System::Rejected);
 }
 
 // A pulled cable: the device stops reading and answering without closing. Once the oldest

@@ -35,7 +35,7 @@ TPAppAssociation::~TPAppAssociation() {
     ConfirmQueued(System::Aborted);
     FileAllPending(System::Aborted);
     CompleteAnswered();
-    PurgeFailedRequests();
+    PurgeAllFailedRequests();
     Server* server = GetServer();
     if (server != nullptr) server->RemoveAssociation(this);
     DetachClient();
