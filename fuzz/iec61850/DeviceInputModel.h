@@ -46,7 +46,7 @@ inline void BuildDeviceFromInput(Iec61850::Acsi::LogicalDevice& device, std::str
     const auto decoded = Asn1::Asn1Decode(nullptr, &Mms::MmsTypeSpecificationType, &raw,
                                           reinterpret_cast<const std::uint8_t*>(type.data()), type.size());
     auto* spec = static_cast<Mms::MmsTypeSpecification*>(raw);
-    auto* variable = dynamic_cast<Mms::NamedVariable*>(node.GetMmsObject());
+    auto* variable = dynamic_cast<Mms::NamedVariable*>(node.GetBoundMmsObject());
     if (decoded.code == Asn1::Asn1DecodeDone && variable != nullptr) {
         variable->SetType(*spec);
         for (int build = 0; build < typeBuilds; ++build) node.Build();

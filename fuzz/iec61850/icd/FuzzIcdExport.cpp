@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     exporter.BuildSettingsXml(list);
     exporter.ReadAnswers("<Answers/>");
     Scl::XmlWriter writer(true);
-    exporter.BuildDocument(writer);
+    exporter.BuildDocument(Mms::ModelHold(nullptr), writer);
     std::string document;
     writer.GetXml(document);
     if (Scl::XmlParser::ParseDocument(list) == nullptr || Scl::XmlParser::ParseDocument(document) == nullptr) {
