@@ -107,6 +107,7 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
     ASSERT_EQ(client.vmd.Identify(), System::OkNoError);
     EXPECT_EQ(User().WaitForCurrentRequest(), System::OkNoError);
     EXPECT_FALSE(client.vmd.AwaitsIdentity());
+    EXPECT_FALSE(client.vmd.IdentifyCutShort());
     EXPECT_EQ(client.vmd.GetIdentity().vendorName, "Loopback Works");
     EXPECT_EQ(client.vmd.GetIdentity().modelName, "Test IED");
     EXPECT_EQ(client.vmd.GetIdentity().revision, "2.1");
@@ -428,6 +429,7 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
 
     EXPECT_EQ(User().Abort(), System::OkNoError);
     EXPECT_FALSE(client.vmd.AwaitsIdentity());
+    EXPECT_TRUE(client.vmd.IdentifyCutShort());
     EXPECT_EQ(User().GetState(), Mms::MmsUserConnection::StateIdle);
     EXPECT_EQ(User().GetPendingCount(), 0u);
     for (const std::uint32_t id : ids) {

@@ -110,7 +110,9 @@ QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
     // Answers come in any order: the Identify asked with the association may still be on
     // its way when the directory is in.
     if (stopped || (read && !AwaitIdentity(server))) return KeptModelCheck::Stopped;
-    if (!IsAssociated()) return KeptModelCheck::Lost;
+    // An Identify ended by the association's end is told before the association's state
+    // shows the end: either says the association was lost.
+    if (!IsAssociated() || server.IdentifyCutShort()) return KeptModelCheck::Lost;
     // A device that does not tell its logical devices cannot be told apart from another.
     if (!read) return KeptModelCheck::Differs;
     std::sort(devices.begin(), devices.end());

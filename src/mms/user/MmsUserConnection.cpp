@@ -142,7 +142,8 @@ void MmsUserConnection::FileAnswered(RequestHandle* request, std::int32_t servic
     // Whatever became of an Identify, its VMD waits for it no more; told while the request
     // is still this thread's, its answer (when it had one) already applied.
     if (service == MmsServiceIdentify) {
-        if (auto* vmd = dynamic_cast<VMD*>(static_cast<MmsObject*>(request->GetTarget()))) vmd->NoteIdentifySettled();
+        if (auto* vmd = dynamic_cast<VMD*>(static_cast<MmsObject*>(request->GetTarget())))
+            vmd->NoteIdentifySettled(request->GetResult());
     }
     System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
     if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {

@@ -176,7 +176,7 @@ ResultCode MmsUserConnection::Identify(VMD* target) {
         Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
                [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
     // A request that was not sent is filed nowhere: nothing else settles it.
-    if (result != System::OkNoError) target->NoteIdentifySettled();
+    if (result != System::OkNoError) target->NoteIdentifySettled(result);
     return result;
 }
 

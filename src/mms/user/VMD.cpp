@@ -543,6 +543,11 @@ bool VMD::AwaitsIdentity() const {
     return identifyAwaited_ != 0;
 }
 
+bool VMD::IdentifyCutShort() const {
+    std::lock_guard lock(identityMutex_);
+    return identifyCutShort_;
+}
+
 bool VMD::WaitForIdentity(std::uint32_t waitMs) const {
     std::unique_lock lock(identityMutex_);
     return identitySettled_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return identifyAwaited_ == 0; });
@@ -551,11 +556,14 @@ bool VMD::WaitForIdentity(std::uint32_t waitMs) const {
 void VMD::NoteIdentifyAsked() {
     std::lock_guard lock(identityMutex_);
     ++identifyAwaited_;
+    identifyCutShort_ = false;
 }
 
-void VMD::NoteIdentifySettled() {
+void VMD::NoteIdentifySettled(System::ResultCode outcome) {
     std::lock_guard lock(identityMutex_);
     if (identifyAwaited_ == 0) return;
+    // Told before the association's state says it has ended: the outcome is what tells.
+    identifyCutShort_ = outcome == System::Aborted || outcome == System::NotConnected;
     // Notified under the lock: a waiter may let the VMD go as soon as it sees none awaited.
     if (--identifyAwaited_ == 0) identitySettled_.notify_all();
 }

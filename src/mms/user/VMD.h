@@ -151,7 +151,11 @@ public:
     // before the request is sent, settled once with its outcome (after its answer was
     // applied) or when it was not sent after all.
     void NoteIdentifyAsked();
-    void NoteIdentifySettled();
+    // The outcome is the request's: Aborted or NotConnected when its association ended first.
+    void NoteIdentifySettled(System::ResultCode outcome);
+    // Whether the last Identify asked ended with its association, unanswered: then there is
+    // no identity to go by, and no refusal of the device's either.
+    bool IdentifyCutShort() const;
 
     // identify and status (extendedDerivation false) on the VMD's connection, answered
     // into this VMD.
@@ -206,6 +210,7 @@ private:
     mutable std::condition_variable identitySettled_;
     MmsIdentity identity_{"Ostravin", "MMS Server", "1.00", {}};
     std::uint32_t identifyAwaited_ = 0;
+    bool identifyCutShort_ = false;
 };
 
 }  // namespace Mms
