@@ -51,6 +51,17 @@ public:
         return watchIsFaster != trial ? Plan{Nanoseconds(bound)} : Plan{};
     }
 
+    // Makes one wait to the next plan and records it when it got its answer:
+    // wait(spin) waits, watching for up to spin first; got(outcome) tells an answer.
+    template <typename WaitFn, typename GotFn>
+    auto Wait(WaitFn wait, GotFn got) {
+        const Plan plan = Next();
+        const auto started = std::chrono::steady_clock::now();
+        auto outcome = wait(plan.spin);
+        if (got(outcome)) Record(plan, std::chrono::steady_clock::now() - started);
+        return outcome;
+    }
+
     // What a wait made to the plan took, from its start to the answer in hand.
     void Record(const Plan& plan, Nanoseconds waited) {
         std::atomic<std::int64_t>& average = plan.spin.count() > 0 ? watchingNs_ : sleepingNs_;

@@ -219,11 +219,11 @@ bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
 }
 
 RequestHandle* MmsUserConnection::TakeAnswered() {
-    const AnswerSpin::Plan plan = answerSpin_.Next();
-    const auto started = std::chrono::steady_clock::now();
-    auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), plan.spin));
-    if (taken != nullptr) answerSpin_.Record(plan, std::chrono::steady_clock::now() - started);
-    return taken;
+    return answerSpin_.Wait(
+        [this](AnswerSpin::Nanoseconds spin) {
+            return static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), spin));
+        },
+        [](const RequestHandle* taken) { return taken != nullptr; });
 }
 
 ResultCode MmsUserConnection::WaitForRequest(RequestHandle* request) {

@@ -1,6 +1,5 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 
-#include <chrono>
 #include <new>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
@@ -58,13 +57,9 @@ bool ClientApplication::IsAssociated() const {
 int ClientApplication::WaitForConfirmation(std::uint32_t milliseconds) {
     // A confirmation signalled before the wait tells nothing of how long one takes.
     if (confirmation_.TryWait()) return System::Semaphore::Acquired;
-    const Mms::AnswerSpin::Plan plan = confirmationSpin_.Next();
-    const auto started = std::chrono::steady_clock::now();
-    const int outcome = confirmation_.Wait(milliseconds, plan.spin);
-    if (outcome == System::Semaphore::Acquired) {
-        confirmationSpin_.Record(plan, std::chrono::steady_clock::now() - started);
-    }
-    return outcome;
+    return confirmationSpin_.Wait(
+        [&](Mms::AnswerSpin::Nanoseconds spin) { return confirmation_.Wait(milliseconds, spin); },
+        [](int outcome) { return outcome == System::Semaphore::Acquired; });
 }
 
 ResultCode ClientApplication::SignalConfirmation() { return confirmation_.Release(); }
