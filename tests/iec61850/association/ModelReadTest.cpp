@@ -528,55 +528,44 @@ std::vector<std::string> GroupValueReads(const std::vector<RequestRecord>& log, 
 // client and model, from where it stopped: what the ended requests asked is asked again,
 // and only that.
 TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
-    const ReadOutcome plain = ReadWith({});
-    ASSERT_EQ(plain.result, ModelReader::ResultRead);
-    for (const bool byConstraint : {false, true}) {
-        // Aborts while directories, data-set names, node types and LLN0's values are asked.
-        for (const int abortAt : {2, 4}) {
-            SCOPED_TRACE(std::string(byConstraint ? "by constraint" : "by type") + ", abort at " +
-                         std::to_string(abortAt));
-            ReadingSession session;
-            Faults faults;
-            faults.refuseNodeTypes = byConstraint;
-            faults.abortAtRequest = abortAt;
-            session.device.SetFaults(faults);
-            ASSERT_EQ(session.Read(), ModelReader::ResultLost);
-            faults.abortAtRequest = 0;
-            session.device.SetFaults(faults);
-            ASSERT_EQ(session.Associate(), System::OkNoError);
-            ModelReader reader(*session.client);
-            EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
-            EXPECT_EQ(session.Count(ModelClass::Any), plain.objects);
-            EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), plain.objects);
-            EXPECT_EQ(session.Count(ModelClass::Data), plain.dataObjects);
-        }
+    Faults byConstraint;
+    byConstraint.refuseNodeTypes = true;
+    const ReadOutcome whole[2] = {ReadWith({}), ReadWith(byConstraint)};
+    ASSERT_EQ(whole[0].result, ModelReader::ResultRead);
+    ASSERT_EQ(whole[1].result, ModelReader::ResultRead);
+    // Aborts while directories, data-set names, node types and LLN0's values are asked (2,
+    // 4), and about the middle of the values of nodes read by constraint, asked group by
+    // group (70 of some 110 requests): the groups answered before the cut keep their
+    // values, and only the others are asked again.
+    constexpr int amidGroups = 70;
+    for (const auto& [byConstraintRead, abortAt] :
+         std::vector<std::pair<bool, int>>{{false, 2}, {false, 4}, {true, 2}, {true, 4}, {true, amidGroups}}) {
+        SCOPED_TRACE(std::string(byConstraintRead ? "by constraint" : "by type") + ", abort at " +
+                     std::to_string(abortAt));
+        ReadingSession session;
+        Faults faults;
+        faults.refuseNodeTypes = byConstraintRead;
+        faults.abortAtRequest = abortAt;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Read(), ModelReader::ResultLost);
+        faults.abortAtRequest = 0;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        ModelReader reader(*session.client);
+        EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
+        EXPECT_EQ(session.Count(ModelClass::Any), whole[0].objects);
+        EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), whole[0].objects);
+        EXPECT_EQ(session.Count(ModelClass::Data), whole[0].dataObjects);
+        if (abortAt != amidGroups) continue;
+        const std::vector<RequestRecord> log = session.device.Requests();
+        const std::vector<std::string> answered = GroupValueReads(log, 1, abortAt - 1);
+        const std::vector<std::string> all = GroupValueReads(whole[1].log, 1);
+        std::vector<std::string> unanswered;
+        std::set_difference(all.begin(), all.end(), answered.begin(), answered.end(), std::back_inserter(unanswered));
+        ASSERT_FALSE(answered.empty());
+        ASSERT_FALSE(unanswered.empty());
+        EXPECT_EQ(GroupValueReads(log, 2), unanswered);
     }
-    // Cut while the values of nodes read by constraint are asked group by group: the groups
-    // answered before the cut keep their values, and only the others are asked again.
-    Faults faults;
-    faults.refuseNodeTypes = true;
-    const ReadOutcome whole = ReadWith(faults);
-    ASSERT_EQ(whole.result, ModelReader::ResultRead);
-    ReadingSession session;
-    // About the middle of the values (a by-constraint read asks some 110 requests).
-    constexpr int abortAt = 70;
-    faults.abortAtRequest = abortAt;
-    session.device.SetFaults(faults);
-    ASSERT_EQ(session.Read(), ModelReader::ResultLost);
-    faults.abortAtRequest = 0;
-    session.device.SetFaults(faults);
-    ASSERT_EQ(session.Associate(), System::OkNoError);
-    ModelReader reader(*session.client);
-    EXPECT_EQ(reader.Run(), ModelReader::ResultRead);
-    EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), whole.objects);
-    const std::vector<RequestRecord> log = session.device.Requests();
-    const std::vector<std::string> answered = GroupValueReads(log, 1, abortAt - 1);
-    std::vector<std::string> unanswered;
-    const std::vector<std::string> all = GroupValueReads(whole.log, 1);
-    std::set_difference(all.begin(), all.end(), answered.begin(), answered.end(), std::back_inserter(unanswered));
-    ASSERT_FALSE(answered.empty());
-    ASSERT_FALSE(unanswered.empty());
-    EXPECT_EQ(GroupValueReads(log, 2), unanswered);
 }
 
 // Requests that fail because the association ended (filed as aborted while its state still
