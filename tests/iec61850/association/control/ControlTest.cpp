@@ -362,15 +362,15 @@ TEST_F(Controls, ServicesMakeComponentVariablesWhileAnotherThreadMakesAndLooksUp
     // Posted at once: all but the first wait behind another and are executed on the
     // association's thread.
     std::vector<std::uint32_t> ids;
-    for (const auto& [fc, object] : reads) {
-        std::uint32_t id = 0;
-        ASSERT_EQ(client->GetDataValues(id, {fc, object->GetReference()}, AnswerFrom::Device), System::OkNoError);
-        ids.push_back(id);
-    }
-    for (const auto& [fc, object] : directories) {
-        std::uint32_t id = 0;
-        ASSERT_EQ(client->GetDataDirectory(id, object->GetReference(), fc, AnswerFrom::Device), System::OkNoError);
-        ids.push_back(id);
+    for (const std::vector<Target>* targets : {&reads, &directories}) {
+        for (const auto& [fc, object] : *targets) {
+            std::uint32_t id = 0;
+            const std::string reference = object->GetReference();
+            ASSERT_EQ(targets == &reads ? client->GetDataValues(id, {fc, reference}, AnswerFrom::Device)
+                                        : client->GetDataDirectory(id, reference, fc, AnswerFrom::Device),
+                      System::OkNoError);
+            ids.push_back(id);
+        }
     }
     for (const std::uint32_t id : ids) EXPECT_EQ(client->WaitFor(id).serviceError, 0) << id;
     EXPECT_TRUE(TestSupport::Eventually([&] { return rounds.load() > 0; }));
