@@ -17,7 +17,9 @@ std::vector<LogicalDevice*> ServerModelSource::GetLogicalDevices() const {
 std::vector<std::pair<std::string, std::string>> ServerModelSource::GetProfileParameters() const {
     std::vector<std::pair<std::string, std::string>> parameters;
     if (const AssociationProfile* profile = server_.GetProfile(0)) {
-        for (const auto& [name, parameter] : profile->GetParameters()) parameters.emplace_back(name, parameter->value);
+        const auto held = profile->HoldParameters();
+        for (const auto& [name, parameter] : profile->GetParameters(held))
+            parameters.emplace_back(name, parameter->value);
     }
     return parameters;
 }

@@ -28,9 +28,12 @@ TEST(ServerObject, ANewServerHasTheFourteenDefaults) {
         {"LocalTSelector", "1"},         {"LocalNAddress", "127.0.0.1"},
     };
     std::map<std::string, std::string> actual;
-    for (const auto& [name, parameter] : profile->GetParameters()) {
-        actual[name] = parameter->value;
-        EXPECT_EQ(parameter->status, System::NotInitialized) << name;
+    {
+        const auto held = profile->HoldParameters();
+        for (const auto& [name, parameter] : profile->GetParameters(held)) {
+            actual[name] = parameter->value;
+            EXPECT_EQ(parameter->status, System::NotInitialized) << name;
+        }
     }
     EXPECT_EQ(actual, expected);
     EXPECT_EQ(server.GetClassId(), 36u);

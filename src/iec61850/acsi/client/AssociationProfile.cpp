@@ -30,6 +30,7 @@ AssociationProfile::AssociationProfile(Server* server) : stack_(std::make_unique
 AssociationProfile::~AssociationProfile() { stack_.reset(); }
 
 void AssociationProfile::SetParameter(std::string_view name, std::string_view value) {
+    const std::lock_guard held(parametersMutex_);
     auto found = parameters_.find(name);
     if (found == parameters_.end()) {
         found = parameters_.emplace(std::string(name), std::make_unique<ProfileParameter>()).first;
@@ -38,6 +39,7 @@ void AssociationProfile::SetParameter(std::string_view name, std::string_view va
 }
 
 System::ResultCode AssociationProfile::GetParameter(std::string_view name, std::string& value) const {
+    const std::lock_guard held(parametersMutex_);
     const auto found = parameters_.find(name);
     if (found == parameters_.end()) return System::InvalidArguments;
     value = found->second->value;
@@ -45,6 +47,7 @@ System::ResultCode AssociationProfile::GetParameter(std::string_view name, std::
 }
 
 System::ResultCode AssociationProfile::GetStatus(std::string_view name) const {
+    const std::lock_guard held(parametersMutex_);
     const auto found = parameters_.find(name);
     return found == parameters_.end() ? System::InvalidArguments : found->second->status;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -50,8 +51,13 @@ public:
     System::ResultCode GetStatus(std::string_view name) const;
     ProfileParameter* FindParameter(std::string_view name);
 
-    // In name order.
-    const std::map<std::string, std::unique_ptr<ProfileParameter>, std::less<>>& GetParameters() const {
+    // The values are pushed down and read back by the associations' threads (a release's
+    // reset among them) while a caller may associate again or set and read them: every
+    // access holds this lock.
+    std::unique_lock<std::mutex> HoldParameters() const { return std::unique_lock(parametersMutex_); }
+    // In name order, under the caller's hold.
+    const std::map<std::string, std::unique_ptr<ProfileParameter>, std::less<>>& GetParameters(
+        const std::unique_lock<std::mutex>& /*held*/) const {
         return parameters_;
     }
 
@@ -63,6 +69,7 @@ private:
     std::string name_ = DefaultName;
     std::unique_ptr<AcsiStack> stack_;
     Server* server_ = nullptr;
+    mutable std::mutex parametersMutex_;
     std::map<std::string, std::unique_ptr<ProfileParameter>, std::less<>> parameters_;
 };
 

@@ -354,7 +354,8 @@ ResultCode TPAppAssociation::ApplyProfileParameters() {
     AssociationProfile* profile = profile_.load();
     if (profile == nullptr) return System::InvalidArguments;
     bool anyTaken = false;
-    for (const auto& [name, parameter] : profile->GetParameters()) {
+    const auto held = profile->HoldParameters();
+    for (const auto& [name, parameter] : profile->GetParameters(held)) {
         bool taken = false;
         for (Protocol::Connection* at = this; at != nullptr; at = at->GetLower()) {
             if (at->SetParameter(name, parameter->value) == System::OkNoError) taken = true;
@@ -368,7 +369,8 @@ ResultCode TPAppAssociation::ApplyProfileParameters() {
 ResultCode TPAppAssociation::ReadProfileParameters() {
     AssociationProfile* profile = profile_.load();
     if (profile == nullptr) return System::InvalidArguments;
-    for (const auto& [name, parameter] : profile->GetParameters()) {
+    const auto held = profile->HoldParameters();
+    for (const auto& [name, parameter] : profile->GetParameters(held)) {
         // A layer that took a value but does not tell it (the session's time-out) keeps
         // the status the push gave.
         for (Protocol::Connection* at = this; at != nullptr; at = at->GetLower()) {
