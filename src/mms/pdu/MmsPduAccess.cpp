@@ -1,7 +1,5 @@
 #include "mms/pdu/MmsPduAccess.h"
 
-#include <array>
-
 #include "mms/pdu/MmsPduTables.h"
 
 namespace Mms {
@@ -49,27 +47,17 @@ constexpr auto kSelectAlternateAccessMembers = Asn1Members({
               "alternateAccess"),
 });
 
-// The alternatives of AlternateAccessSelection at an offset (the selection's and the
-// element's unions start at the same place).
-template <std::size_t At>
-constexpr auto SelectionAlternatives() {
-    return std::array{
-        Asn1Field(At, SelectAlternateAccessType, Asn1SequenceTag, "selectAlternateAccess").Implicit(Ctx(0)),
-        Asn1Field(At, MmsIdentifierType, "component").Implicit(Ctx(1)),
-        Asn1Field(At, MmsUnsigned32Type, "index").Implicit(Ctx(2)),
-        Asn1Field(At, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(3)),
-        Asn1Field(At, Asn1NullType, "allElements").Implicit(Ctx(4)),
-    };
-}
-
+// AlternateAccessSelection's alternatives; the element's union starts where the selection's does.
 constexpr std::size_t kAlternateAt = offsetof(MmsAlternateAccessSelection, choice);
-constexpr std::size_t kElementAt = offsetof(MmsAlternateAccessElement, choice);
-constexpr auto kSelectionAlternatives = SelectionAlternatives<kAlternateAt>();
-constexpr auto kElementSelectionAlternatives = SelectionAlternatives<kElementAt>();
+static_assert(offsetof(MmsAlternateAccessElement, choice) == kAlternateAt);
 
-constexpr auto kAlternateAccessSelectionMembers =
-    Asn1Members({kSelectionAlternatives[0], kSelectionAlternatives[1], kSelectionAlternatives[2],
-                 kSelectionAlternatives[3], kSelectionAlternatives[4]});
+constexpr auto kAlternateAccessSelectionMembers = Asn1Members({
+    Asn1Field(kAlternateAt, SelectAlternateAccessType, Asn1SequenceTag, "selectAlternateAccess").Implicit(Ctx(0)),
+    Asn1Field(kAlternateAt, MmsIdentifierType, "component").Implicit(Ctx(1)),
+    Asn1Field(kAlternateAt, MmsUnsigned32Type, "index").Implicit(Ctx(2)),
+    Asn1Field(kAlternateAt, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(3)),
+    Asn1Field(kAlternateAt, Asn1NullType, "allElements").Implicit(Ctx(4)),
+});
 
 constexpr auto kNamedAccessMembers = Asn1Members({
     Asn1Field(offsetof(MmsNamedAccess, componentName), MmsIdentifierType, "componentName").Implicit(Ctx(0)),
@@ -77,12 +65,12 @@ constexpr auto kNamedAccessMembers = Asn1Members({
 });
 
 constexpr auto kAlternateAccessElementMembers = Asn1Members({
-    kElementSelectionAlternatives[0],
-    kElementSelectionAlternatives[1],
-    kElementSelectionAlternatives[2],
-    kElementSelectionAlternatives[3],
-    kElementSelectionAlternatives[4],
-    Asn1Field(kElementAt, NamedAccessType, Asn1SequenceTag, "named").Implicit(Ctx(5)),
+    Asn1Field(kAlternateAt, SelectAlternateAccessType, Asn1SequenceTag, "selectAlternateAccess").Implicit(Ctx(0)),
+    Asn1Field(kAlternateAt, MmsIdentifierType, "component").Implicit(Ctx(1)),
+    Asn1Field(kAlternateAt, MmsUnsigned32Type, "index").Implicit(Ctx(2)),
+    Asn1Field(kAlternateAt, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(3)),
+    Asn1Field(kAlternateAt, Asn1NullType, "allElements").Implicit(Ctx(4)),
+    Asn1Field(kAlternateAt, NamedAccessType, Asn1SequenceTag, "named").Implicit(Ctx(5)),
 });
 
 constexpr auto kAlternateAccessMembers =
