@@ -43,17 +43,16 @@ System::ResultCode SelectedPartVariable(const NamedVariable& whole, const MmsAlt
     return part != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
-// A member that stands for a part of an array variable (its name holds an index,
-// IndexedItem.h) is named on the wire as that variable with an alternate access.
-System::ResultCode AppendMember(const Variable& member, MmsVariableList& variables) {
+}  // namespace
+
+System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables) {
     CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
-    if (System::ResultCode result = member.ToVariableSpecification(*spec); result != System::OkNoError) {
+    if (System::ResultCode result = variable.ToVariableSpecification(*spec); result != System::OkNoError) {
         return result == System::NoResources ? result : System::InvalidContext;
     }
     std::string whole;
     AccessPath path;
-    const auto& name = static_cast<const NamedVariable&>(member).Name;
-    const bool part = SplitIndexedItem(name, whole, path);
+    const bool part = SplitIndexedItem(variable.Name, whole, path);
     if (part) {
         MmsObjectName& object = spec->choice.name;
         Asn1OctetString& item = object.present == MmsObjectNameDomainSpecific ? object.choice.domainSpecific.itemId
@@ -64,8 +63,6 @@ System::ResultCode AppendMember(const Variable& member, MmsVariableList& variabl
     if (System::ResultCode result = MmsAppendVariable(variables, *spec); result != System::OkNoError) return result;
     return part ? MmsNewAlternateAccess(path, variables[variables.Count() - 1]->alternateAccess) : System::OkNoError;
 }
-
-}  // namespace
 
 NamedVariableList::NamedVariableList(MmsObject* owner) : MmsObject(owner) {}
 
@@ -207,7 +204,9 @@ System::ResultCode NamedVariableList::FillAttributes(MmsGetNamedVariableListAttr
 System::ResultCode NamedVariableList::ToVariableList(MmsVariableList& variables) const {
     for (const Variable* member : Members) {
         if (member->GetClassId() != NamedVariableClassId) return System::InvalidContext;
-        if (System::ResultCode result = AppendMember(*member, variables); result != System::OkNoError) return result;
+        if (System::ResultCode result = AppendVariableEntry(static_cast<const NamedVariable&>(*member), variables);
+            result != System::OkNoError)
+            return result;
     }
     return System::OkNoError;
 }

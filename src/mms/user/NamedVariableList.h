@@ -11,6 +11,7 @@
 namespace Mms {
 
 class AccessResults;
+class NamedVariable;
 class Variable;
 class VMD;
 
@@ -93,5 +94,10 @@ public:
     std::string Name;
     std::list<Variable*> Members;
 };
+
+// Appends the entry that names the variable on the wire: its name, or for a variable of a
+// part of an array (its name holds an index, IndexedItem.h) the array's variable with an
+// alternate access that selects the part. InvalidContext for a variable without a name.
+System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables);
 
 }  // namespace Mms
