@@ -76,6 +76,9 @@ TEST(AlternateAccess, AnotherServersListOfHarmonicsPartsIsReadAndAnsweredAlike) 
     ASSERT_EQ(vmd.GetNamedVariableListAttributes(*Name("LD0", "LLN0$dsHar"), attributes, rejectCode),
               System::OkNoError);
     EXPECT_EQ(Encode(*pdu), answer);
+    // Built on the heap, the answer is not the decoded tree's to free.
+    Mms::MmsGetNamedVariableListAttributesResponseType.free(&Mms::MmsGetNamedVariableListAttributesResponseType,
+                                                            &attributes, 1);
     Mms::MmsFreePdu(pdu);
 
     if (!TestSupport::WiresharkAvailable()) return;
