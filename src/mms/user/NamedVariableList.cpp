@@ -48,7 +48,7 @@ System::ResultCode SelectedPartVariable(const NamedVariable& whole, const MmsAlt
 System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables) {
     CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
     if (System::ResultCode result = variable.ToVariableSpecification(*spec); result != System::OkNoError) {
-        return result == System::NoResources ? result : System::InvalidContext;
+        return result;
     }
     std::string whole;
     AccessPath path;
@@ -205,8 +205,9 @@ System::ResultCode NamedVariableList::ToVariableList(MmsVariableList& variables)
     for (const Variable* member : Members) {
         if (member->GetClassId() != NamedVariableClassId) return System::InvalidContext;
         if (System::ResultCode result = AppendVariableEntry(static_cast<const NamedVariable&>(*member), variables);
-            result != System::OkNoError)
-            return result;
+            result != System::OkNoError) {
+            return result == System::NoResources ? result : System::InvalidContext;
+        }
     }
     return System::OkNoError;
 }

@@ -97,7 +97,8 @@ public:
 
 // Appends the entry that names the variable on the wire: its name, or for a variable of a
 // part of an array (its name holds an index, IndexedItem.h) the array's variable with an
-// alternate access that selects the part. InvalidContext for a variable without a name.
+// alternate access that selects the part. The naming's failure otherwise (NotSupported
+// for a variable whose owner cannot name it).
 System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables);
 
 }  // namespace Mms
