@@ -206,6 +206,9 @@ public:
     void WriteLogControl(XmlWriter& writer, LCB& block);
     bool WriteSampledValueControl(XmlWriter& writer, ControlBlock& block, bool multicast);
     void WriteDataSet(XmlWriter& writer, const DataSet& dataSet);
+    // The LN0's SettingControl for its setting-group block: the number of groups and the
+    // active group as the device gave them; left out without a block or a number of groups.
+    void WriteSettingControl(XmlWriter& writer, LLN0& lln0);
     void WriteConfigurationValues(XmlWriter& writer, const SclTreeNode& nodeTree);
 
     // ---- the data type templates ----
@@ -254,6 +257,18 @@ public:
     bool IsWrittenStructure(const SclTreeNode& member) const;
     // The fc a DOType gives the attribute.
     static std::string WrittenFc(const SclTreeNode& member);
+    // The elements of an array attribute as MMS carries it (the device's count before the
+    // dictionary's); 0 for an attribute that is no array.
+    static std::uint32_t ArrayCountOf(const SclTreeNode& member);
+    // The Val text of a basic attribute: the value the device gave (see WasReceived), an
+    // enumerated one as its literal; none for a value never received or a number the
+    // enumeration has no literal for.
+    std::optional<std::string> ValueText(const SclTreeNode& node) const;
+    // The EnumType the file types the written attribute by; empty for any other type.
+    std::string EnumerationOf(const SclTreeNode& node) const;
+    // The literal of the number in that EnumType as the file writes it; none without one.
+    std::optional<std::string> EnumLiteral(const std::string& enumeration, const SclTreeNode& node,
+                                           std::int32_t number) const;
     // "Dyn", "Conf" or "Fix".
     static const char* SettingText(std::int32_t setting);
 

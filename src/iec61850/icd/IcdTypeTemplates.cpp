@@ -10,6 +10,7 @@
 #include "iec61850/scl/EnumType.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Array.h"
 #include "mms/values/Integer.h"
 #include "mms/values/Object.h"
 
@@ -25,6 +26,16 @@ std::string ClassId(const std::string& key, std::uint32_t classNumber) {
 }
 
 }  // namespace
+
+std::uint32_t IcdExporter::ArrayCountOf(const SclTreeNode& member) {
+    const Mms::NamedVariable* variable = member.GetVariable();
+    if (const Mms::Container* value = variable != nullptr ? variable->GetValue() : nullptr) {
+        const auto* array = dynamic_cast<const Mms::Array*>(value);
+        return array != nullptr ? array->GetNumberOfElements() : 0;
+    }
+    const auto* da = dynamic_cast<const DA*>(member.GetElement());
+    return da != nullptr && da->count > 0 ? static_cast<std::uint32_t>(da->count) : 0;
+}
 
 void IcdExporter::NumberTypeClasses(std::vector<TypeFiling>& filings) {
     if (filings.size() < 2) return;
@@ -199,8 +210,11 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
 }
 
 std::string IcdExporter::DaTypeOf(const SclTreeNode& member) const {
-    // No member without a basic type: what SCL cannot type stays out.
-    if (member.GetElement() == nullptr) return {};
+    // No member without a basic type: what SCL cannot type stays out. An array of data
+    // objects is an attribute of its elements' type; an attribute the dictionary lacks has
+    // the basic type of its value, when it has no components.
+    if (member.HasElementTypeOfItsOwn()) return BdaTypeOf(member);
+    if (member.GetElement() == nullptr) return member.Children().empty() ? member.TypeName() : std::string();
     switch (member.TypeKind()) {
         case SclTypeKind::DOType: return {};
         case SclTypeKind::DAType:
@@ -264,10 +278,39 @@ void IcdExporter::WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member) {
     writer.WriteAttribute("fc", WrittenFc(member));
     writer.WriteAttribute("bType", bType);
     if (!type.empty()) writer.WriteAttribute("type", type);
-    if (kind != SclTypeKind::EnumType && da != nullptr && da->count > 0) {
-        writer.AddAttribute("count", static_cast<std::uint32_t>(da->count));
+    if (da != nullptr) {
+        // What the device reports on: a server made from the file reports on the same changes.
+        if (da->dchg) writer.WriteAttribute("dchg", "true");
+        if (da->qchg) writer.WriteAttribute("qchg", "true");
+        if (da->dupd) writer.WriteAttribute("dupd", "true");
+    }
+    if (kind != SclTypeKind::EnumType) {
+        if (const std::uint32_t count = ArrayCountOf(member); count > 0) writer.AddAttribute("count", count);
     }
     writer.EndElement();
+}
+
+std::string IcdExporter::EnumerationOf(const SclTreeNode& node) const {
+    const SclTreeNode* parent = node.Parent();
+    if (parent == nullptr) return {};
+    const std::string bType = parent->TypeKind() == SclTypeKind::DOType ? DaTypeOf(node) : BdaTypeOf(node);
+    if (bType != "Enum") return {};
+    return node.TypeKind() == SclTypeKind::EnumType ? EnumNameFromTypeId(node.TypeName()) : EnumTypeIdFor(node);
+}
+
+std::optional<std::string> IcdExporter::EnumLiteral(const std::string& enumeration, const SclTreeNode& node,
+                                                    std::int32_t number) const {
+    // From where WriteEnumType takes the EnumType's literals.
+    if (const IcdEnumRow* row = FindEnumeration(enumeration)) {
+        for (const IcdEnumLiteral& literal : row->literals) {
+            if (literal.value == number) return std::string(literal.text);
+        }
+        return std::nullopt;
+    }
+    const auto* type = node.GetElement() != nullptr ? dynamic_cast<const EnumType*>(node.GetElement()->type) : nullptr;
+    const auto found = type != nullptr ? type->literals.find(number) : decltype(type->literals.end()){};
+    if (type == nullptr || found == type->literals.end()) return std::nullopt;
+    return std::string(found->second);
 }
 
 void IcdExporter::WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings) {
