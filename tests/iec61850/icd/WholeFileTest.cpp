@@ -306,6 +306,38 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
     }
 }
 
+// The setting-group block as the device gave it, after the LN0's sampled-value blocks as
+// SCL places it; nothing of what the device never said.
+TEST(WholeFile, TheSettingGroupBlockIsWrittenAsTheDeviceGaveIt) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> given;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{{{"NumOfSG", "5"}, {"ActSG", "1"}}, "<SettingControl numOfSGs=\"5\" actSG=\"1\"/>"},
+          Case{{{"NumOfSG", "4"}}, "<SettingControl numOfSGs=\"4\"/>"}, Case{{{"ActSG", "2"}}, nullptr}}) {
+        SCOPED_TRACE(c.given.front().first);
+        IcdTestServer server;
+        Lln0Parts parts;
+        parts.settingGroups = true;
+        parts.multicastSv = 1;
+        server.AddDevice("LD0", {Lln0(parts)});
+        ASSERT_TRUE(server.SetValue("MS", "LD0/LLN0.msvcb01.SmpRate", "4000"));
+        for (const auto& [name, value] : c.given) ASSERT_TRUE(server.SetValue("SP", "LD0/LLN0.SGCB." + name, value));
+        TempFolder folder;
+        const std::string path = WriteExport(server, folder, "sgcb.icd");
+        EXPECT_EQ(SchemaCheck(path), path + " validates");
+        const std::string file = ReadWhole(path);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(file.find("SettingControl"), std::string::npos);
+        } else {
+            EXPECT_NE(file.find(std::string("</SampledValueControl>\n      ") + c.expected + "\n     </LN0>"),
+                      std::string::npos)
+                << file;
+        }
+    }
+}
+
 // Models whose plain rendering SCL would refuse, each given its nearest valid form.
 TEST(WholeFile, SchemaAcceptsEveryModelADeviceCanGive) {
     struct Case {
