@@ -146,6 +146,7 @@ void IcdExporter::BuildDocument(const Mms::ModelHold& hold, XmlWriter& writer) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
     IndexFilings();
+    DropEmptyDataObjectTypes();
     CollectWrittenNodes(devices);
     // The logical devices before the head, at the depth they take inside the server (SCL,
     // IED, AccessPoint, Server): the head counts and addresses what they hold.

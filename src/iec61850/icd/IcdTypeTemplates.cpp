@@ -110,6 +110,25 @@ std::string IcdExporter::FiledClassId(const TypeMap& map, const SclTreeNode& nod
     return ClassId(*found->second.key, found->second.classNumber);
 }
 
+void IcdExporter::DropEmptyDataObjectTypes() {
+    // A type without members types nothing, and taking one out may empty the type above it.
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (const auto& [key, filings] : doTypes_) {
+            for (const TypeFiling& filing : filings) {
+                const auto& members = filing.node->Children();
+                if (!IsFiled(doTypes_, *filing.node) ||
+                    std::any_of(members.begin(), members.end(),
+                                [this](const auto& m) { return IsWrittenMember(*m); })) {
+                    continue;
+                }
+                filingIndex_.erase({&doTypes_, filing.node});
+                dropped = true;
+            }
+        }
+    }
+}
+
 bool IcdExporter::IsFiled(const TypeMap& map, const SclTreeNode& node) const {
     return filingIndex_.contains({&map, &node});
 }
@@ -144,7 +163,11 @@ std::string IcdExporter::BdaTypeOf(const SclTreeNode& member) const {
 void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     // SCL's templates hold one LNodeType and one DOType at least; a model without them has
     // no templates to give, and the element may be left out.
-    if (lNodeTypes_.empty() || doTypes_.empty()) return;
+    const bool anyDataObjectType = std::any_of(doTypes_.begin(), doTypes_.end(), [this](const auto& entry) {
+        return std::any_of(entry.second.begin(), entry.second.end(),
+                           [this](const TypeFiling& filing) { return IsFiled(doTypes_, *filing.node); });
+    });
+    if (lNodeTypes_.empty() || !anyDataObjectType) return;
     writer.StartElement("DataTypeTemplates");
     for (const auto& [key, filings] : lNodeTypes_) {
         for (const TypeFiling& filing : filings) {
@@ -166,7 +189,7 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     }
     for (const auto& [key, filings] : doTypes_) {
         for (const TypeFiling& filing : filings) {
-            if (!filing.representative) continue;
+            if (!filing.representative || !IsFiled(doTypes_, *filing.node)) continue;
             writer.StartElement("DOType");
             writer.WriteAttribute("id", ClassId(key, filing.classNumber));
             writer.WriteAttribute("cdc", key);
