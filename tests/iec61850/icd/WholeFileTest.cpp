@@ -235,7 +235,7 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
         EXPECT_EQ(CountOf(file, "<ReportControl ") > 0, !summary.reports.empty());
         std::size_t settings = 0;
         EXPECT_EQ(SettingProblems(server, file, settings), std::vector<std::string>{});
-        EXPECT_EQ(settings, variant.settingGroups ? 6u : 0u);
+        EXPECT_EQ(settings, variant.settingGroups ? 8u : 0u);
         // Data-set members under SE name the attributes SCL gives under SG.
         EXPECT_EQ(CountOf(file, "fc=\"SE\"/>"), variant.settingGroups ? 2u : 0u);
         EXPECT_EQ(CountOf(file, "left out: LD0/P"), 0u);
