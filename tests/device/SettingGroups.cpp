@@ -12,9 +12,9 @@ DataNode SettingGroupControl(bool settingGroups) {
     // assumes them.
     const char* groups = settingGroups ? "4" : "2";
     const char* active = settingGroups ? "2" : "1";
-    return Node("SGCB", {Leaf("NumOfSG", Mms::MmsTypeUnsigned, 8, groups), Leaf("ActSG", Mms::MmsTypeUnsigned, 8, active),
-                         Leaf("EditSG", Mms::MmsTypeUnsigned, 8, "0"), Leaf("CnfEdit", Mms::MmsTypeBoolean, 0, "False"),
-                         Leaf("LActTm", Mms::MmsTypeUtcTime)});
+    return Node("SGCB", {Leaf("NumOfSG", Mms::MmsTypeUnsigned, 8, groups),
+                         Leaf("ActSG", Mms::MmsTypeUnsigned, 8, active), Leaf("EditSG", Mms::MmsTypeUnsigned, 8, "0"),
+                         Leaf("CnfEdit", Mms::MmsTypeBoolean, 0, "False"), Leaf("LActTm", Mms::MmsTypeUtcTime)});
 }
 
 std::optional<std::int32_t> ReadRefusal(const Mms::Domain& domain, std::string_view item, bool refuseWholeNodes) {
