@@ -279,7 +279,7 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
         EXPECT_EQ(CountOf(file, "<ReportControl ") > 0, !summary.reports.empty());
         std::size_t settings = 0;
         EXPECT_EQ(SettingProblems(server, file, settings), std::vector<std::string>{});
-        EXPECT_EQ(settings, variant.settingGroups ? 6u : 0u);
+        EXPECT_EQ(settings, variant.settingGroups ? 8u : 0u);
         // Every data-set member is in the file, SE and SG ones (which name SE attributes) too.
         EXPECT_EQ(CountOf(file, "fc=\"SE\"/>"), variant.settingGroups ? 2u : 0u);
         EXPECT_EQ(CountOf(file, "<!-- left out"), 0u);
