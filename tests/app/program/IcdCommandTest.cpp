@@ -275,7 +275,9 @@ TEST(IcdCommand, TheSettingsOfADeviceThatRefusesWholeNodesReachTheFile) {
             Connect(session, window);
             Iec61850::Acsi::Server& server = *session.dialog->GetServer();
             // Selected after the model was read: only the export's SE read is answered.
-            if (editing) ASSERT_EQ(session.device.SetValue("LD0/LLN0$SP$SGCB$EditSG", "1"), System::OkNoError);
+            if (editing) {
+                ASSERT_EQ(session.device.SetValue("LD0/LLN0$SP$SGCB$EditSG", "1"), System::OkNoError);
+            }
             session.device.ClearRequests();
             UiTest::OnNextModal(Parameters(nullptr));
             UiTest::OnNextModal(SaveAs(path));
@@ -296,6 +298,12 @@ TEST(IcdCommand, TheSettingsOfADeviceThatRefusesWholeNodesReachTheFile) {
             EXPECT_EQ(ValueInFile(file, "PTOC1", "OpDlTmms.setVal"), "500");
             EXPECT_EQ(ValueInFile(file, "PTOC1", "RsDlTmms.setVal"), "500");
             EXPECT_EQ(ValueInFile(file, "PDIF1", "LoSet.setVal"), "20");
+            // The setting-group block as this device has it (four groups, the second active),
+            // every member SG or SE resolved, and the attributes a data change reports on marked.
+            EXPECT_NE(file.find("<SettingControl numOfSGs=\"4\" actSG=\"2\"/>"), std::string::npos);
+            EXPECT_EQ(IcdTestModel::ReferenceProblems(file), std::vector<std::string>{});
+            EXPECT_NE(file.find("fc=\"SE\""), std::string::npos);
+            EXPECT_NE(file.find("dchg=\"true\""), std::string::npos);
             // The edit buffer reached the model only from a device editing a group.
             std::vector<Iec61850::Acsi::ValueRecord> records;
             {
