@@ -80,6 +80,8 @@ struct StagedGate {
 // came before its send had finished) cannot wait for the next control there, and says so.
 class GatedClient : public ControlClient {
 public:
+    ~GatedClient() override { ClearAssociation(); }
+
     std::int32_t OnOperate(A::Operate* s) override {
         if (RecordValue(s->records, ".ctlVal") == "True") {
             StagedGate& gate = StagedGate::Instance();

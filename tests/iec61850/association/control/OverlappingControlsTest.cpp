@@ -129,10 +129,13 @@ public:
         }
         std::atomic<bool> stop{false};
         // A link that still carries reports is not stalled: its requests time out one by one.
+        // The next change waits for the last one's report, so that the device keeps serving.
         const bool streaming = ending != Ending::StalledLink;
         std::thread streamer([&] {
             for (int i = 0; streaming && !stop.load(); ++i) {
+                const std::size_t before = client_.reports.load();
                 session_.device.SetValue("LD0/GGIO1$ST$Ind1$stVal", i % 2 == 0 ? "True" : "False");
+                TestSupport::Eventually([&] { return stop.load() || client_.reports.load() > before; });
             }
         });
         std::vector<std::thread> senders;
@@ -244,7 +247,7 @@ TEST(OverlappingControls,
             if (session == nullptr || ending.ending == Ending::ServerRemoved) {
                 session = std::make_unique<DeviceSession>();
                 session->Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
-                                                ending.ending == Ending::StalledLink ? "250" : "2000");
+                                                ending.ending == Ending::StalledLink ? "250" : "5000");
                 session->Profile().SetParameter("LocalSTimeout", "50");
                 Prepare(*session);
                 if (HasFatalFailure()) return;
