@@ -5,8 +5,10 @@
 
 #include "device/DeviceTime.h"
 #include "device/ModelScope.h"
+#include "device/SettingGroups.h"
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/pdu/MmsPduReader.h"
+#include "mms/pdu/MmsPduWriter.h"
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
 #include "osi/TcpConnection.h"
@@ -43,6 +45,17 @@ System::ResultCode DeviceVmd::ReadVariable(const Mms::MmsObjectName& name, Mms::
     std::string item;
     ControlObject::Operation operation = ControlObject::Operation::None;
     if (SplitName(*this, name, domain, item)) {
+        const bool wholeNode = item.find('$') == std::string::npos;
+        if (const auto refusal = ReadRefusal(*domain, item, wholeNode && device_.GetFaults().refuseWholeNodeReads)) {
+            Mms::MmsAccessResult* result = Mms::MmsAppendNew(results, Mms::MmsAccessResultType);
+            if (result == nullptr) {
+                rejectCode = Mms::MmsRejectRequestOther;
+                return System::NoResources;
+            }
+            result->present = Mms::MmsAccessResultFailure;
+            result->choice.failure = *refusal;
+            return System::OkNoError;
+        }
         if (ControlObject* control = device_.FindControl(*domain, item, operation);
             control != nullptr && operation == ControlObject::Operation::SelectRead) {
             control->PrepareSelectRead(DeviceConnection::Current());

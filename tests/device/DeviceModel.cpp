@@ -9,6 +9,7 @@
 #include "device/DeviceTime.h"
 #include "device/HarmonicsNode.h"
 #include "device/HugeFcNode.h"
+#include "device/SettingGroups.h"
 #include "mms/user/Domain.h"
 #include "mms/user/IndexedItem.h"
 #include "mms/user/NamedVariable.h"
@@ -179,11 +180,6 @@ DataNode LogControl(const std::string& name, std::string dataSet, std::string lo
                  Unsigned("IntgPd", 32, "0")});
 }
 
-DataNode SettingGroupControl() {
-    return Node("SGCB", {Unsigned("NumOfSG", 8, "2"), Unsigned("ActSG", 8, "1"), Unsigned("EditSG", 8, "0"),
-                         Boolean("CnfEdit"), Timestamp("LActTm")});
-}
-
 // ---- logical nodes ----
 
 // A logical node being put together: its data objects and control blocks by functional
@@ -283,7 +279,7 @@ public:
             summary.reports.push_back({domain.Name, "LLN0", "RP", "urcbMeas01", false});
             node.Add("GO", GooseControl("gcb01", ds1));
             node.Add("LG", LogControl("lcb01", ds1, TextOf(domain.Name, "LLN0$log01")));
-            node.Add("SP", SettingGroupControl());
+            node.Add("SP", SettingGroupControl(options_.settingGroups));
         }
         return node;
     }
@@ -334,8 +330,11 @@ private:
 void AddSettingGroupNodes(Builder& builder, Mms::Domain& domain) {
     LogicalNode ptoc = Common("PTOC1");
     ptoc.Add(Acd("Str")).Add(Act("Op"));
-    ptoc.Add(Asg("StrVal", "1.5", "SG")).Add(Asg("StrVal", "2.5", "SE"));
-    ptoc.Add(Ing("OpDlTmms", "100", "SG")).Add(Ing("OpDlTmms", "100", "SE"));
+    // The active group's values, none of them a type's zero; the group being edited
+    // differs in StrVal.
+    ptoc.Add(Asg("StrVal", "1", "SG")).Add(Asg("StrVal", "2.5", "SE"));
+    ptoc.Add(Ing("OpDlTmms", "500", "SG")).Add(Ing("OpDlTmms", "500", "SE"));
+    ptoc.Add(Ing("RsDlTmms", "500", "SG")).Add(Ing("RsDlTmms", "500", "SE"));
     builder.AddNode(domain, ptoc);
     // Settings given under one of the two constraints only.
     LogicalNode pdif = Common("PDIF1");

@@ -37,8 +37,9 @@ struct ModelOptions {
     // some devices list their members, and an unbuffered block "urcbAttr01" on it.
     bool attributeDataSet = false;
     // The small model: protection nodes PTOC1 and PDIF1 of LD0 that keep their settings per
-    // setting group, under SG and SE (StrVal with an edit under way, so SE differs), and a
-    // data set "LLN0$dsSettings" of LD0 naming some of them.
+    // setting group, under SG and SE (StrVal's edit buffer differs), LLN0's SGCB with four
+    // groups, the second active, and a data set "LLN0$dsSettings" of LD0 naming some of
+    // them. SE is read only while EditSG names a group (SettingGroups.h).
     bool settingGroups = false;
     // More than zero: a node whose CF holds this many components (HugeFcNode.h).
     int hugeFcComponents = 0;

@@ -57,6 +57,10 @@ struct Faults {
     bool refuseNodeTypes = false;
     Refusal nodeTypeRefusal;
     int droppedNodeTypes = 0;
+    // A read of a whole logical node ("LD0/PTOC1", no "$") refused with
+    // object-access-unsupported, as devices do whose nodes are read only by functional
+    // constraint or below, which stay answered.
+    bool refuseWholeNodeReads = false;
     // Services (Mms::MmsService numbers) left out of those announced in the initiate answer.
     std::set<std::int32_t> unannounced;
 

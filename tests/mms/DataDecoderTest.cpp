@@ -13,6 +13,8 @@
 #include "mms/ReadPathAgreement.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "mms/user/ModelHold.h"
+#include "mms/user/VMD.h"
 
 using ContainerTestSupport::Bytes;
 using ContainerTestSupport::Hex;
@@ -248,7 +250,8 @@ TEST(Variable, AFailureCodeThatCannotBeKeptIsRefusedAndLeavesTheValueAsItWas) {
         Mms::MmsWriteResult result{};
         result.present = Mms::MmsWriteResultFailure;
         result.choice.failure = code;
-        EXPECT_EQ(written.ApplyWriteResult(result), c.outcome);
+        const Mms::ModelHold hold(Mms::VMD::Of(&written));
+        EXPECT_EQ(written.ApplyWriteResult(hold, result), c.outcome);
         for (Mms::Variable* variable : {&read, &written}) {
             const bool refused = c.outcome == System::InvalidResponse;
             EXPECT_EQ(variable->GetValue()->GetState(), refused ? Mms::StateValid : Mms::StateAccessError);

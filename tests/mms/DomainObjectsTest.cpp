@@ -228,12 +228,13 @@ TEST_F(DomainObjectsTest, ListWriteAnswersCarryOneResultPerMember) {
     list.Members = {mod, beh};
     Mms::CoderValue<Mms::MmsWriteResponse> results(Mms::MmsWriteResponseType);
     Mms::MmsAppendNew(*results, Mms::MmsWriteResultType)->present = Mms::MmsWriteResultSuccess;
-    EXPECT_EQ(list.ApplyWriteResults(*results), System::InvalidArguments);
+    const Mms::ModelHold hold(Mms::VMD::Of(&list));
+    EXPECT_EQ(list.ApplyWriteResults(hold, *results), System::InvalidArguments);
 
     auto* refused = Mms::MmsAppendNew(*results, Mms::MmsWriteResultType);
     refused->present = Mms::MmsWriteResultFailure;
     refused->choice.failure = Mms::MmsObjectAccessDenied;
-    const System::ResultCode outcome = list.ApplyWriteResults(*results);
+    const System::ResultCode outcome = list.ApplyWriteResults(hold, *results);
     EXPECT_EQ(outcome, Mms::AccessErrorBase + Mms::MmsObjectAccessDenied);
     EXPECT_EQ(list.ErrStatus, outcome);
     EXPECT_EQ(mod->ErrStatus, System::OkNoError);

@@ -31,7 +31,7 @@ void ResetPendingValueReads(QXClient& client) {
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
     bool refusalEnded = false;
     for (const std::string& node : nodes) {
-        for (const char* fc : {"CF", "DC"}) {
+        for (const char* fc : IcdValueConstraints) {
             std::uint32_t id = 0;
             if (client.GetAllDataValues(id, node, fc, Iec61850::AnswerFrom::Device) == System::OkNoError) continue;
             client.GetPendingLock().Wait(0);

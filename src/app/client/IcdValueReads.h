@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,9 +13,15 @@ namespace App {
 
 class QXClient;
 
-// The value reads that come before an ICD export: the configuration ("CF") and the
-// description ("DC") values of the logical nodes of the model's first logical device,
-// counted down by the client as its answers come in.
+// The value reads that come before an ICD export: the configuration ("CF"), description
+// ("DC") and setting values (the active group's "SG", and "SE" where the device answers it)
+// of the logical nodes of the model's first logical device, counted down by the client as
+// its answers come in. Many devices refuse SE while no group is being edited: that refusal
+// is counted down as any answer and leaves the export to what the model holds.
+
+// The reads asked of each node, in the order asked.
+inline constexpr const char* IcdValueConstraints[] = {"CF", "DC", "SG", "SE"};
+inline constexpr std::int32_t IcdValueReadsPerNode = std::size(IcdValueConstraints);
 
 // The references of the nodes of the first logical device by name (byte order), in name
 // order. False when the model has no logical device. Takes the model lock.
@@ -25,7 +32,8 @@ bool ListFirstDeviceNodes(Iec61850::Acsi::Server& server, std::vector<std::strin
 void RaisePendingValueReads(QXClient& client, std::int32_t count);
 void ResetPendingValueReads(QXClient& client);
 
-// Asks for the CF, then the DC values of each node in turn. A request the client refuses
+// Asks for the CF, DC, SG, then SE values of each node in turn (the read of a group the
+// node lacks is answered by the client itself, unsent). A request the client refuses
 // at once is taken off the count under the lock; true when such a refusal took the count
 // to 0, since then no answer will end the reads.
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes);

@@ -42,7 +42,7 @@ void QXDialog::OnCreateIcd() {
     if (state_ != StateReady || icdExporting_ || client_ == nullptr || server == nullptr) return;
     std::vector<std::string> nodes;
     if (!ListFirstDeviceNodes(*server, nodes)) return;
-    const std::int32_t total = 2 * static_cast<std::int32_t>(nodes.size());
+    const std::int32_t total = IcdValueReadsPerNode * static_cast<std::int32_t>(nodes.size());
     // A second click cannot add to the count of an export under way.
     icdExporting_ = true;
     ApplyEnabling();

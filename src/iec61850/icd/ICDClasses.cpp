@@ -1,5 +1,6 @@
 #include "iec61850/icd/ICDClasses.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "iec61850/acsi/model/DataItem.h"
@@ -7,6 +8,8 @@
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ReplacingFileWriter.h"
+#include "iec61850/icd/ValueFacts.h"
+#include "iec61850/scl/BuiltInDictionary.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
 #include "iec61850/scl/XmlWriter.h"
@@ -24,9 +27,58 @@ Mms::NamedVariable* VariableOf(const Mms::ModelHold& hold, const NamedObject& ob
     return dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject(hold));
 }
 
+// The functional constraints an attribute of a data-object type can have in SCL.
+bool IsSclFc(std::string_view fc) {
+    for (std::string_view known : {"ST", "MX", "CO", "SP", "SG", "SE", "SV", "CF", "DC", "EX", "SR", "BL", "OR"}) {
+        if (fc == known) return true;
+    }
+    return false;
+}
+
+// The member of that exact name of the type, or null.
+const Element* MemberNamed(const ElementType* type, const std::string& name) {
+    const Element* member = type != nullptr ? type->FindElement(name) : nullptr;
+    return member != nullptr && member->name != nullptr && name == member->name ? member : nullptr;
+}
+
 std::unique_ptr<SclTreeNode> NodeFor(const Mms::ModelHold& hold, DataItem& item, SclTreeNode* parent) {
-    return std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), item.GetDescription(),
-                                         VariableOf(hold, item), parent);
+    const Element* element = item.GetDescription();
+    // Below a constructed attribute (an array's element of a type of its own included) a
+    // component the model left undescribed is what that type declares under its name.
+    if (element == nullptr && parent != nullptr && parent->TypeKind() == SclTypeKind::DAType) {
+        element = MemberNamed(parent->MemberType(), item.GetName());
+    }
+    auto node =
+        std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), element, VariableOf(hold, item), parent);
+    // An attribute the dictionary does not describe keeps the basic type the device gives it.
+    const Mms::NamedVariable* variable = node->GetVariable();
+    if (element == nullptr && variable != nullptr && variable->GetValue() != nullptr && IsSclFc(item.GetFcName())) {
+        node->SetValueBasicType(BasicTypeOfValue(*variable->GetValue()));
+    }
+    return node;
+}
+
+// Whether the type declares every name.
+bool DeclaresAll(const ElementType* type, const std::vector<std::string>& names) {
+    return type != nullptr &&
+           std::all_of(names.begin(), names.end(), [type](const auto& name) { return MemberNamed(type, name); });
+}
+
+// The dictionary's type whose members the element's components are, when its array's
+// own type does not declare them all: an attribute type first, then a data-object type
+// (an array of data objects: the elements of harmonics are complex measurements).
+const ElementType* ElementTypeOf(const SclTreeNode& array, const DataItem& element) {
+    std::vector<std::string> names;
+    for (const NamedObject* child : element.GetChildren()) names.push_back(child->GetName());
+    if (names.empty() || DeclaresAll(array.MemberType(), names)) return nullptr;
+    const BuiltInDictionary& dictionary = BuiltInDictionary::Instance();
+    for (const ElementType* type : dictionary.DATypes()) {
+        if (DeclaresAll(type, names)) return type;
+    }
+    for (const ElementType* type : dictionary.DOTypes()) {
+        if (DeclaresAll(type, names)) return type;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -94,6 +146,7 @@ void IcdExporter::BuildDocument(const Mms::ModelHold& hold, XmlWriter& writer) {
         for (auto& [id, filings] : *map) NumberTypeClasses(filings);
     }
     IndexFilings();
+    DropEmptyDataObjectTypes();
     CollectWrittenNodes(devices);
     // The logical devices before the head, at the depth they take inside the server (SCL,
     // IED, AccessPoint, Server): the head counts and addresses what they hold.
@@ -148,6 +201,7 @@ void IcdExporter::FillSubtree(const Mms::ModelHold& hold, DataItem& item, SclTre
         if (childItem->GetName().find('[') != std::string::npos) {
             // An array element stands for the array's members: all of its components join
             // the array's node (an element of basic values has none and adds nothing).
+            if (!node.HasElementTypeOfItsOwn()) node.DescribeElementsAs(ElementTypeOf(node, *childItem));
             FillSubtree(hold, *childItem, node);
             continue;
         }
@@ -167,7 +221,7 @@ void IcdExporter::CollectTypes(SclTreeNode& node) {
         case SclTypeKind::EnumType: map = &enumTypes_; break;
         case SclTypeKind::NoType: return;
     }
-    const std::string id = node.GetElement()->type->id;
+    const std::string id = node.TypeName();
     std::vector<TypeFiling>& filings = (*map)[kind == SclTypeKind::EnumType ? EnumNameFromTypeId(id) : id];
     filings.push_back({&node, static_cast<std::uint32_t>(filings.size()), true});
     if (kind == SclTypeKind::EnumType) return;

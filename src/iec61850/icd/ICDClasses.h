@@ -69,6 +69,14 @@ using TypeMap = std::map<std::string, std::vector<TypeFiling>, std::less<>>;
 // its own node, template members without a basic type; the IED and its communication
 // when no IED name can be found, the server when no logical device remains.
 //
+// The file says only what the device said: a value (Val, a control block's attribute, an
+// address) the client never received from the device is left out, never written as the
+// default its container holds (WasReceived). Types keep what the device has: an attribute
+// the dictionary lacks is typed by its value's basic type, and an array of data objects
+// (harmonics) is an attribute with a count whose type holds the elements' components, since
+// SCL counts no sub-data object; its elements are named "phsAHar(9).cVal" in data sets.
+// Data held under both SG and SE is typed SE, from which a generator makes both copies.
+//
 // Every reference of the file resolves within it, as configuration tools demand: what is
 // left out is left out everywhere. A value (DOI, SDI, DAI) is written only for a member of
 // its node's type; a data-set member only when its node, data object and attribute are in
@@ -206,6 +214,9 @@ public:
     void WriteLogControl(XmlWriter& writer, LCB& block);
     bool WriteSampledValueControl(XmlWriter& writer, ControlBlock& block, bool multicast);
     void WriteDataSet(XmlWriter& writer, const DataSet& dataSet);
+    // The LN0's SettingControl for its setting-group block: the number of groups and the
+    // active group as the device gave them; left out without a block or a number of groups.
+    void WriteSettingControl(XmlWriter& writer, LLN0& lln0);
     void WriteConfigurationValues(XmlWriter& writer, const SclTreeNode& nodeTree);
 
     // ---- the data type templates ----
@@ -254,6 +265,18 @@ public:
     bool IsWrittenStructure(const SclTreeNode& member) const;
     // The fc a DOType gives the attribute.
     static std::string WrittenFc(const SclTreeNode& member);
+    // The elements of an array attribute as MMS carries it (the device's count before the
+    // dictionary's); 0 for an attribute that is no array.
+    static std::uint32_t ArrayCountOf(const SclTreeNode& member);
+    // The Val text of a basic attribute: the value the device gave (see WasReceived), an
+    // enumerated one as its literal; none for a value never received or a number the
+    // enumeration has no literal for.
+    std::optional<std::string> ValueText(const SclTreeNode& node) const;
+    // The EnumType the file types the written attribute by; empty for any other type.
+    std::string EnumerationOf(const SclTreeNode& node) const;
+    // The literal of the number in that EnumType as the file writes it; none without one.
+    std::optional<std::string> EnumLiteral(const std::string& enumeration, const SclTreeNode& node,
+                                           std::int32_t number) const;
     // "Dyn", "Conf" or "Fix".
     static const char* SettingText(std::int32_t setting);
 
@@ -283,6 +306,9 @@ private:
     void WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings);
     // Node -> where it is filed, for the maps' lookups while the templates are written.
     void IndexFilings();
+    // Takes data-object types none of whose members the file can write out of the index:
+    // such a type and the data objects of it are left out.
+    void DropEmptyDataObjectTypes();
     std::string FiledClassId(const TypeMap& map, const SclTreeNode& node) const;
     bool IsFiled(const TypeMap& map, const SclTreeNode& node) const;
     // Adds the node under the enumeration (beside what is filed there already).

@@ -9,6 +9,7 @@
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/values/Container.h"
 
@@ -16,19 +17,15 @@ namespace Iec61850::Acsi::Scl {
 
 namespace {
 
-// The text of a bound component; none for an unbound one, an invalid value or an empty text.
-std::optional<std::string> TextOf(Mms::Container* value) {
-    if (value == nullptr) return std::nullopt;
-    std::string text;
-    if (value->ToText(text) != System::OkNoError || text.empty()) return std::nullopt;
-    return text;
-}
+// The text of a bound component; none for an unbound one, a value the device never gave
+// (ReceivedText) or an empty text.
+std::optional<std::string> TextOf(Mms::Container* value) { return ReceivedText(value); }
 
 // The text of the block's child attribute of that name, on the same terms.
 std::optional<std::string> ChildText(NamedObject& block, std::string_view name) {
-    std::string text;
-    if (block.GetChild(name, text) != System::OkNoError || text.empty()) return std::nullopt;
-    return text;
+    Mms::Container* value = nullptr;
+    if (block.GetChildValue(name, value) != System::OkNoError) return std::nullopt;
+    return ReceivedText(value);
 }
 
 // A number SCL takes as an unsigned integer.

@@ -6,10 +6,13 @@
 
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSet.h"
+#include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
 
 namespace Iec61850::Acsi::Scl {
 
@@ -32,9 +35,9 @@ bool HasFc(const SclTreeNode& node, std::string_view fc) {
 }
 
 // Whether a member of the constraint `fc` is the attribute the type gives under `written`:
-// the type names data of SG and SE by SG alone (see SclTreeNode::MergeChild).
+// an SE attribute stands for the active group's copy (SG) too (see SclTreeNode::MergeChild).
 bool IsNamedByFc(const std::string& written, std::string_view fc) {
-    return written == fc || (written == "SG" && fc == "SE");
+    return written == fc || (written == "SE" && fc == "SG");
 }
 
 // The values the file gives: configuration and description, and the settings that the
@@ -96,6 +99,13 @@ bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda, std::string* l
     if (path.empty()) return refuse("no data named");
     const SclTreeNode* attribute = nullptr;
     for (const DataItem* item : path) {
+        if (item->GetName().starts_with('[')) {
+            // An element of an array attribute: the array's node holds the members of every
+            // element, and SCL names the element by its index after the array's name.
+            if (attribute == nullptr || ArrayCountOf(*at) == 0) return refuse("an element of no array in the type");
+            fcda.daName += "(" + item->GetName().substr(1, item->GetName().size() - 2) + ")";
+            continue;
+        }
         const SclTreeNode* next = at->FindChild(item->GetName());
         const bool dataObject = attribute == nullptr && next != nullptr && next->TypeKind() == SclTypeKind::DOType;
         if (next == nullptr || !IsWrittenMember(*next)) {
@@ -190,8 +200,9 @@ bool IcdExporter::HasWrittenConfiguration(const SclTreeNode& node) const {
             return IsWrittenMember(*child) && HasWrittenConfiguration(*child);
         });
     }
-    // A basic attribute the device gave components has no value SCL can hold.
-    return node.Children().empty() && HasConfiguration(node);
+    // A basic attribute the device gave components has no value SCL can hold, and one
+    // whose value the device never gave has nothing to say.
+    return node.Children().empty() && HasConfiguration(node) && ValueText(node).has_value();
 }
 
 void IcdExporter::WriteInstance(XmlWriter& writer, const SclTreeNode& node) {
@@ -204,15 +215,27 @@ void IcdExporter::WriteInstance(XmlWriter& writer, const SclTreeNode& node) {
         for (const auto& child : node.Children()) {
             if (IsWrittenMember(*child) && HasWrittenConfiguration(*child)) WriteInstance(writer, *child);
         }
-    } else if (Mms::NamedVariable* variable = node.GetVariable()) {
-        std::string text;
-        if (variable->ToText(text) == System::OkNoError) {
-            writer.StartElement("Val");
-            writer.WriteText(text);
-            writer.EndElement();
-        }
+    } else if (const std::optional<std::string> value = ValueText(node)) {
+        writer.StartElement("Val");
+        writer.WriteText(*value);
+        writer.EndElement();
     }
     writer.EndElement();
+}
+
+std::optional<std::string> IcdExporter::ValueText(const SclTreeNode& node) const {
+    // Only what the device said: a container the client never had a value for holds a
+    // default, which a configuration tool would take for the device's setting.
+    Mms::NamedVariable* variable = node.GetVariable();
+    Mms::Container* value = variable != nullptr ? variable->GetValue() : nullptr;
+    if (!WasReceived(value)) return std::nullopt;
+    std::string text;
+    if (value->ToText(text) != System::OkNoError) return std::nullopt;
+    const std::string enumeration = EnumerationOf(node);
+    if (enumeration.empty()) return text;
+    // SCL gives an enumerated value by its literal; a number its type lacks has none.
+    const std::optional<std::int32_t> number = ReadWholeDecimal(text);
+    return number ? EnumLiteral(enumeration, node, *number) : std::nullopt;
 }
 
 }  // namespace Iec61850::Acsi::Scl

@@ -8,6 +8,7 @@
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/XmlWriter.h"
 
 namespace Iec61850::Acsi::Scl {
@@ -253,8 +254,9 @@ void IcdExporter::WriteCommAddress(XmlWriter& writer, const ControlBlockAddress&
 }
 
 std::optional<std::uint64_t> IcdExporter::SampleRateOf(ControlBlock& block) {
-    std::string text;
-    if (block.GetChild("SmpRate", text) != System::OkNoError) return std::nullopt;
+    Mms::Container* value = nullptr;
+    if (block.GetChildValue("SmpRate", value) != System::OkNoError) return std::nullopt;
+    const std::string text = ReceivedText(value).value_or(std::string());
     const std::optional<std::int64_t> rate = ReadLeadingDecimal(text);
     if (!rate || *rate < 0 || std::to_string(*rate) != text) return std::nullopt;
     return static_cast<std::uint64_t>(*rate);

@@ -7,7 +7,9 @@
 #include "iec61850/acsi/model/LLN0.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/OtherControlBlocks.h"
+#include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/XmlWriter.h"
 
 namespace Iec61850::Acsi::Scl {
@@ -98,11 +100,34 @@ void IcdExporter::WriteLogicalNodes(XmlWriter& writer, LogicalDevice& device, LL
     };
     for (const auto& [name, block] : lln0.GetMSVCBs()) sampledValues(*block, name, true);
     for (const auto& [name, block] : lln0.GetUSVCBs()) sampledValues(*block, name, false);
+    WriteSettingControl(writer, lln0);
     writer.EndElement();
     for (const auto& [name, node] : device.GetLogicalNodes()) {
         if (name == "LLN0") continue;
         WriteLN(writer, *node, TreeNodeOf(device, name));
     }
+}
+
+void IcdExporter::WriteSettingControl(XmlWriter& writer, LLN0& lln0) {
+    if (lln0.GetSGCBs().empty()) return;
+    SGCB& block = *lln0.GetSGCBs().begin()->second;
+    const auto number = [&block](std::string_view name) -> std::optional<std::int32_t> {
+        Mms::Container* value = nullptr;
+        if (block.GetChildValue(name, value) != System::OkNoError) return std::nullopt;
+        const std::optional<std::string> text = ReceivedText(value);
+        const std::optional<std::int32_t> read = text ? ReadWholeDecimal(*text) : std::nullopt;
+        return read && *read >= 0 ? read : std::nullopt;
+    };
+    // The number of groups is required, and a made-up one would give a regenerated server
+    // another device.
+    const std::optional<std::int32_t> groups = number("NumOfSG");
+    if (!groups) return;
+    writer.StartElement("SettingControl");
+    writer.AddAttribute("numOfSGs", static_cast<std::uint32_t>(*groups));
+    if (const std::optional<std::int32_t> active = number("ActSG")) {
+        writer.AddAttribute("actSG", static_cast<std::uint32_t>(*active));
+    }
+    writer.EndElement();
 }
 
 void IcdExporter::WriteLN(XmlWriter& writer, LogicalNode& node, const SclTreeNode* nodeTree) {

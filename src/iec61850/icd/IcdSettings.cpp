@@ -13,6 +13,7 @@
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/icd/DecimalText.h"
 #include "iec61850/icd/ICDClasses.h"
+#include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/XmlWriter.h"
 
 namespace Iec61850::Acsi::Scl {
@@ -182,7 +183,8 @@ void IcdExporter::WalkModelFacts(const std::vector<LogicalDevice*>& devices) {
 void IcdExporter::FileAddressesOf(LogicalDevice& device, LogicalNode& node) {
     if (configRevision_.empty()) {
         if (NamedObject* configRev = FindPath(node.FindFc("DC"), {"NamPlt", "configRev"})) {
-            if (configRev->ValueToText(configRevision_) != System::OkNoError) configRevision_.clear();
+            Mms::Container* value = nullptr;
+            if (configRev->GetValue(value) == System::OkNoError) configRevision_ = ReceivedText(value).value_or("");
         }
     }
     auto* lln0 = dynamic_cast<LLN0*>(&node);
@@ -213,7 +215,8 @@ void IcdExporter::ReadControlBlockAddress(ControlBlock& block, std::string& mac,
     NamedObject* address = block.FindOwnedChild("DstAddress");
     if (address == nullptr) return;
     const auto read = [address](std::string_view name, std::string& text) {
-        if (address->GetChild(name, text) != System::OkNoError) text.clear();
+        Mms::Container* value = nullptr;
+        if (address->GetChildValue(name, value) == System::OkNoError) text = ReceivedText(value).value_or("");
     };
     read("Addr", mac);
     read("APPID", appId);

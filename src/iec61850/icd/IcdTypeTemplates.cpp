@@ -10,6 +10,7 @@
 #include "iec61850/scl/EnumType.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Array.h"
 #include "mms/values/Integer.h"
 #include "mms/values/Object.h"
 
@@ -25,6 +26,16 @@ std::string ClassId(const std::string& key, std::uint32_t classNumber) {
 }
 
 }  // namespace
+
+std::uint32_t IcdExporter::ArrayCountOf(const SclTreeNode& member) {
+    const Mms::NamedVariable* variable = member.GetVariable();
+    if (const Mms::Container* value = variable != nullptr ? variable->GetValue() : nullptr) {
+        const auto* array = dynamic_cast<const Mms::Array*>(value);
+        return array != nullptr ? array->GetNumberOfElements() : 0;
+    }
+    const auto* da = dynamic_cast<const DA*>(member.GetElement());
+    return da != nullptr && da->count > 0 ? static_cast<std::uint32_t>(da->count) : 0;
+}
 
 void IcdExporter::NumberTypeClasses(std::vector<TypeFiling>& filings) {
     if (filings.size() < 2) return;
@@ -99,6 +110,25 @@ std::string IcdExporter::FiledClassId(const TypeMap& map, const SclTreeNode& nod
     return ClassId(*found->second.key, found->second.classNumber);
 }
 
+void IcdExporter::DropEmptyDataObjectTypes() {
+    // A type without members types nothing, and taking one out may empty the type above it.
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (const auto& [key, filings] : doTypes_) {
+            for (const TypeFiling& filing : filings) {
+                const auto& members = filing.node->Children();
+                if (!IsFiled(doTypes_, *filing.node) ||
+                    std::any_of(members.begin(), members.end(),
+                                [this](const auto& m) { return IsWrittenMember(*m); })) {
+                    continue;
+                }
+                filingIndex_.erase({&doTypes_, filing.node});
+                dropped = true;
+            }
+        }
+    }
+}
+
 bool IcdExporter::IsFiled(const TypeMap& map, const SclTreeNode& node) const {
     return filingIndex_.contains({&map, &node});
 }
@@ -133,7 +163,11 @@ std::string IcdExporter::BdaTypeOf(const SclTreeNode& member) const {
 void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     // SCL's templates hold one LNodeType and one DOType at least; a model without them has
     // no templates to give, and the element may be left out.
-    if (lNodeTypes_.empty() || doTypes_.empty()) return;
+    const bool anyDataObjectType = std::any_of(doTypes_.begin(), doTypes_.end(), [this](const auto& entry) {
+        return std::any_of(entry.second.begin(), entry.second.end(),
+                           [this](const TypeFiling& filing) { return IsFiled(doTypes_, *filing.node); });
+    });
+    if (lNodeTypes_.empty() || !anyDataObjectType) return;
     writer.StartElement("DataTypeTemplates");
     for (const auto& [key, filings] : lNodeTypes_) {
         for (const TypeFiling& filing : filings) {
@@ -155,7 +189,7 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
     }
     for (const auto& [key, filings] : doTypes_) {
         for (const TypeFiling& filing : filings) {
-            if (!filing.representative) continue;
+            if (!filing.representative || !IsFiled(doTypes_, *filing.node)) continue;
             writer.StartElement("DOType");
             writer.WriteAttribute("id", ClassId(key, filing.classNumber));
             writer.WriteAttribute("cdc", key);
@@ -199,8 +233,11 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
 }
 
 std::string IcdExporter::DaTypeOf(const SclTreeNode& member) const {
-    // No member without a basic type: what SCL cannot type stays out.
-    if (member.GetElement() == nullptr) return {};
+    // No member without a basic type: what SCL cannot type stays out. An array of data
+    // objects is an attribute of its elements' type; an attribute the dictionary lacks has
+    // the basic type of its value, when it has no components.
+    if (member.HasElementTypeOfItsOwn()) return BdaTypeOf(member);
+    if (member.GetElement() == nullptr) return member.Children().empty() ? member.TypeName() : std::string();
     switch (member.TypeKind()) {
         case SclTypeKind::DOType: return {};
         case SclTypeKind::DAType:
@@ -264,10 +301,39 @@ void IcdExporter::WriteDoTypeMember(XmlWriter& writer, SclTreeNode& member) {
     writer.WriteAttribute("fc", WrittenFc(member));
     writer.WriteAttribute("bType", bType);
     if (!type.empty()) writer.WriteAttribute("type", type);
-    if (kind != SclTypeKind::EnumType && da != nullptr && da->count > 0) {
-        writer.AddAttribute("count", static_cast<std::uint32_t>(da->count));
+    if (da != nullptr) {
+        // What the device reports on: a server made from the file reports on the same changes.
+        if (da->dchg) writer.WriteAttribute("dchg", "true");
+        if (da->qchg) writer.WriteAttribute("qchg", "true");
+        if (da->dupd) writer.WriteAttribute("dupd", "true");
+    }
+    if (kind != SclTypeKind::EnumType) {
+        if (const std::uint32_t count = ArrayCountOf(member); count > 0) writer.AddAttribute("count", count);
     }
     writer.EndElement();
+}
+
+std::string IcdExporter::EnumerationOf(const SclTreeNode& node) const {
+    const SclTreeNode* parent = node.Parent();
+    if (parent == nullptr) return {};
+    const std::string bType = parent->TypeKind() == SclTypeKind::DOType ? DaTypeOf(node) : BdaTypeOf(node);
+    if (bType != "Enum") return {};
+    return node.TypeKind() == SclTypeKind::EnumType ? EnumNameFromTypeId(node.TypeName()) : EnumTypeIdFor(node);
+}
+
+std::optional<std::string> IcdExporter::EnumLiteral(const std::string& enumeration, const SclTreeNode& node,
+                                                    std::int32_t number) const {
+    // From where WriteEnumType takes the EnumType's literals.
+    if (const IcdEnumRow* row = FindEnumeration(enumeration)) {
+        for (const IcdEnumLiteral& literal : row->literals) {
+            if (literal.value == number) return std::string(literal.text);
+        }
+        return std::nullopt;
+    }
+    const auto* type = node.GetElement() != nullptr ? dynamic_cast<const EnumType*>(node.GetElement()->type) : nullptr;
+    const auto found = type != nullptr ? type->literals.find(number) : decltype(type->literals.end()){};
+    if (type == nullptr || found == type->literals.end()) return std::nullopt;
+    return std::string(found->second);
 }
 
 void IcdExporter::WriteEnumType(XmlWriter& writer, const std::string& name, const std::vector<TypeFiling>& filings) {

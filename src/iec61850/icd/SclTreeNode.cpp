@@ -37,12 +37,10 @@ SclTreeNode* SclTreeNode::MergeChild(SclTreeNode& parent, std::unique_ptr<SclTre
         return parent.children_.back().get();
     }
     if (IsSettingGroupPair(existing->fc_, child->fc_)) {
-        // SCL names data given under SG and SE by SG (SE is the edited copy of a group), and
-        // the value it holds is the active group's.
-        if (child->fc_ == "SG") {
-            existing->fc_ = "SG";
-            existing->variable_ = child->variable_;
-        }
+        // Data given under both is typed SE, from which a generator makes both the active
+        // group's copy (SG) and the edited one; the value it holds is the active group's.
+        existing->fc_ = "SE";
+        if (child->fc_ == "SG") existing->variable_ = child->variable_;
     } else if (existing->fc_ != child->fc_) {
         existing->fc_ = "XX";
     }
@@ -52,9 +50,10 @@ SclTreeNode* SclTreeNode::MergeChild(SclTreeNode& parent, std::unique_ptr<SclTre
 
 void SclTreeNode::SortByDictionary(SclTreeNode& node) {
     for (const auto& child : node.children_) SortByDictionary(*child);
-    if (node.children_.size() < 2 || node.element_ == nullptr || node.element_->type == nullptr) return;
+    const ElementType* type = node.MemberType();
+    if (node.children_.size() < 2 || type == nullptr) return;
     std::vector<std::unique_ptr<SclTreeNode>> front;
-    for (const Element* member : node.element_->type->Elements()) {
+    for (const Element* member : type->Elements()) {
         for (auto& child : node.children_) {
             if (child != nullptr && child->name_ == member->name) {
                 front.push_back(std::move(child));
@@ -68,8 +67,14 @@ void SclTreeNode::SortByDictionary(SclTreeNode& node) {
     node.children_ = std::move(front);
 }
 
+const ElementType* SclTreeNode::MemberType() const {
+    if (elementType_ != nullptr) return elementType_;
+    return element_ != nullptr ? element_->type : nullptr;
+}
+
 std::string SclTreeNode::TypeName() const {
-    if (element_ == nullptr) return {};
+    if (elementType_ != nullptr) return std::string(elementType_->id) + "Element";
+    if (element_ == nullptr) return valueBasicType_;
     if (element_->type != nullptr) return element_->type->id;
     if (const auto* basic = dynamic_cast<const BDA*>(element_)) {
         const auto code = static_cast<std::int32_t>(basic->basicType);
@@ -79,6 +84,7 @@ std::string SclTreeNode::TypeName() const {
 }
 
 SclTypeKind SclTreeNode::TypeKind() const {
+    if (elementType_ != nullptr) return SclTypeKind::DAType;
     if (element_ == nullptr || element_->type == nullptr) return SclTypeKind::NoType;
     switch (element_->type->kind) {
         case ElementTypeKind::LNodeType: return SclTypeKind::LNodeType;

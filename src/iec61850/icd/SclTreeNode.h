@@ -12,6 +12,7 @@ class NamedVariable;
 namespace Iec61850::Acsi::Scl {
 
 class Element;
+class ElementType;
 
 // What a tree node's dictionary type is: the kinds of the SCL type sections, and
 // NoType for a node without an element or whose element has no type.
@@ -33,7 +34,7 @@ public:
 
     // Attaches `child` to `parent`. When the parent has a child of that name already, the
     // two are merged: the existing one takes the new one's children (recursively merged;
-    // its constraint becomes "XX" when the two differ, except that SG and SE merge into SG
+    // its constraint becomes "XX" when the two differ, except that SG and SE merge into SE
     // with the SG node's variable) and the new one is discarded. Returns the node that
     // stays in the tree; only that one may be used afterwards.
     static SclTreeNode* MergeChild(SclTreeNode& parent, std::unique_ptr<SclTreeNode> child);
@@ -43,10 +44,22 @@ public:
     // in their order. Nodes without a typed element keep their order.
     static void SortByDictionary(SclTreeNode& node);
 
-    // The id of the element's type; else the basic type name of a basic attribute's code
-    // for codes 0..24; else the empty text (also for a node without an element).
+    // The id of the element's type (of an array's elements' type, see DescribeElementsAs);
+    // else the basic type name of a basic attribute's code for codes 0..24; else, without
+    // an element, the basic type its value has (SetValueBasicType); else the empty text.
     std::string TypeName() const;
     SclTypeKind TypeKind() const;
+    // The type whose members describe the node's children: the element's, or the one
+    // given to an array's elements; null for none.
+    const ElementType* MemberType() const;
+
+    // An array whose elements the dictionary describes by another type than the device
+    // gives them (an array of data objects): each element is of `type`, and the node is an
+    // attribute of a constructed type, since SCL writes no array of data objects.
+    void DescribeElementsAs(const ElementType* type) { elementType_ = type; }
+    bool HasElementTypeOfItsOwn() const { return elementType_ != nullptr; }
+    // The basic type of a value the dictionary does not describe ("INT16U").
+    void SetValueBasicType(std::string type) { valueBasicType_ = std::move(type); }
 
     const std::string& Name() const { return name_; }
     const std::string& Fc() const { return fc_; }
@@ -61,6 +74,8 @@ private:
     const Element* element_ = nullptr;
     Mms::NamedVariable* variable_ = nullptr;
     SclTreeNode* parent_ = nullptr;
+    const ElementType* elementType_ = nullptr;
+    std::string valueBasicType_;
     std::vector<std::unique_ptr<SclTreeNode>> children_;
 };
 

@@ -25,7 +25,8 @@ Class* TargetAs(const RequestHandle& request) {
     return dynamic_cast<Class*>(static_cast<MmsObject*>(request.GetTarget()));
 }
 
-// Answers that write into the model's objects (a deletion takes the lock itself).
+// Answers that write into the model's objects (a deletion takes the lock itself): the ones
+// ApplyModelAnswer takes.
 bool TouchesModel(std::int32_t service) {
     return service == MmsServiceRead || service == MmsServiceWrite ||
            service == MmsServiceGetVariableAccessAttributes || service == MmsServiceGetNamedVariableListAttributes;
@@ -45,8 +46,8 @@ ResultCode MmsUserConnection::OnConfirmedResponse(MmsFrame& frame) {
     if (TouchesModel(service)) {
         // Values and types land in the VMD's objects, which other threads read under the
         // model lock; the request is filed (and so completed) only once it is let go.
-        VMD::ModelHold hold(GetVmd());
-        outcome = ApplyConfirmedResponse(*request, service, frame);
+        const VMD::ModelHold hold(GetVmd());
+        outcome = ApplyModelAnswer(hold, *request, service, frame);
     } else {
         outcome = ApplyConfirmedResponse(*request, service, frame);
     }
@@ -75,17 +76,7 @@ ResultCode MmsUserConnection::ApplyConfirmedResponse(RequestHandle& request, std
             VMD* vmd = TargetAs<VMD>(request);
             return vmd != nullptr ? vmd->ApplyIdentity(response.choice.identify) : System::InvalidContext;
         }
-        case MmsServiceRead: {
-            if (!frame.KeepsReadResults()) return OnReadResponse(request, response.choice.read);
-            AccessResults results(frame.GetReadResults(), frame.GetReadResultCount());
-            return ApplyReadResults(request, response.choice.read, results);
-        }
-        case MmsServiceWrite: return OnWriteResponse(request, response.choice.write);
-        case MmsServiceGetVariableAccessAttributes:
-            return OnGetVariableAccessAttributesResponse(request, response.choice.getVariableAccessAttributes);
         case MmsServiceDefineNamedVariableList: return OnDefineNamedVariableListResponse(request);
-        case MmsServiceGetNamedVariableListAttributes:
-            return OnGetNamedVariableListAttributesResponse(request, response.choice.getNamedVariableListAttributes);
         case MmsServiceDeleteNamedVariableList:
             return OnDeleteNamedVariableListResponse(request, response.choice.deleteNamedVariableList);
         case MmsServiceGetDomainAttributes:
@@ -99,6 +90,26 @@ ResultCode MmsUserConnection::ApplyConfirmedResponse(RequestHandle& request, std
             request.SetMoreFollows(moreFollows);
             return result;
         }
+        default: return System::NotSupported;
+    }
+}
+
+ResultCode MmsUserConnection::ApplyModelAnswer(const ModelHold& hold, RequestHandle& request,
+                                               std::int32_t expectedService, const MmsFrame& frame) {
+    const MmsConfirmedServiceResponse& response = frame.GetPdu()->choice.confirmedResponse.service;
+    if (response.present != expectedService) return System::InvalidResponse;
+    switch (response.present) {
+        case MmsServiceRead: {
+            if (!frame.KeepsReadResults()) return OnReadResponse(hold, request, response.choice.read);
+            AccessResults results(frame.GetReadResults(), frame.GetReadResultCount());
+            return ApplyReadResults(hold, request, response.choice.read, results);
+        }
+        case MmsServiceWrite: return OnWriteResponse(hold, request, response.choice.write);
+        case MmsServiceGetVariableAccessAttributes:
+            return OnGetVariableAccessAttributesResponse(hold, request, response.choice.getVariableAccessAttributes);
+        case MmsServiceGetNamedVariableListAttributes:
+            return OnGetNamedVariableListAttributesResponse(hold, request,
+                                                            response.choice.getNamedVariableListAttributes);
         default: return System::NotSupported;
     }
 }
@@ -124,13 +135,13 @@ ResultCode MmsUserConnection::OnGetDomainAttributesResponse(RequestHandle& reque
 }
 
 ResultCode MmsUserConnection::OnGetVariableAccessAttributesResponse(
-    RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response) {
+    const ModelHold&, RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response) {
     Variable* variable = TargetAs<Variable>(request);
     return variable != nullptr ? variable->ApplyAccessAttributes(response) : System::InvalidContext;
 }
 
 ResultCode MmsUserConnection::OnGetNamedVariableListAttributesResponse(
-    RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response) {
+    const ModelHold&, RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response) {
     NamedVariableList* list = TargetAs<NamedVariableList>(request);
     return list != nullptr ? list->ApplyAttributes(response) : System::InvalidContext;
 }
@@ -179,13 +190,14 @@ ResultCode MmsUserConnection::OnDeleteNamedVariableListResponse(RequestHandle& r
     return result;
 }
 
-ResultCode MmsUserConnection::OnReadResponse(RequestHandle& request, const MmsReadResponse& response) {
+ResultCode MmsUserConnection::OnReadResponse(const ModelHold& hold, RequestHandle& request,
+                                             const MmsReadResponse& response) {
     AccessResults results(response.listOfAccessResult);
-    return ApplyReadResults(request, response, results);
+    return ApplyReadResults(hold, request, response, results);
 }
 
-ResultCode MmsUserConnection::ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
-                                               AccessResults& results) {
+ResultCode MmsUserConnection::ApplyReadResults(const ModelHold&, RequestHandle& request,
+                                               const MmsReadResponse& response, AccessResults& results) {
     const std::int32_t kind = request.GetKind();
     if (IsSingleVariableKind(kind)) {
         Variable* variable = TargetAs<Variable>(request);
@@ -216,17 +228,18 @@ ResultCode MmsUserConnection::ApplyReadResults(RequestHandle& request, const Mms
     return System::InvalidContext;
 }
 
-ResultCode MmsUserConnection::OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response) {
+ResultCode MmsUserConnection::OnWriteResponse(const ModelHold& hold, RequestHandle& request,
+                                              const MmsWriteResponse& response) {
     const std::int32_t kind = request.GetKind();
     if (kind == RequestHandle::KindNamedVariableList) {
         NamedVariableList* list = TargetAs<NamedVariableList>(request);
-        return list != nullptr ? list->ApplyWriteResults(response) : System::InvalidContext;
+        return list != nullptr ? list->ApplyWriteResults(hold, response) : System::InvalidContext;
     }
     if (IsSingleVariableKind(kind)) {
         Variable* variable = TargetAs<Variable>(request);
         if (variable == nullptr) return System::InvalidContext;
         if (response.Count() != 1) return System::InvalidResponse;
-        return variable->ApplyWriteResult(*response[0]);
+        return variable->ApplyWriteResult(hold, *response[0]);
     }
     if (kind == RequestHandle::KindVariableCollection) {
         auto* variables = static_cast<VariableCollection*>(request.GetTarget());
@@ -236,7 +249,7 @@ ResultCode MmsUserConnection::OnWriteResponse(RequestHandle& request, const MmsW
         ResultCode last = System::OkNoError;
         std::int32_t index = 0;
         for (Variable* variable : *variables) {
-            const ResultCode outcome = variable->ApplyWriteResult(*response[index++]);
+            const ResultCode outcome = variable->ApplyWriteResult(hold, *response[index++]);
             if (outcome != System::OkNoError) last = outcome;
         }
         return last;

@@ -30,6 +30,7 @@ class MmsConnection;
 class MmsFrame;
 class MmsObject;
 class MmsUserLayer;
+class ModelHold;
 class NamedVariable;
 class NamedVariableList;
 class RequestHandle;
@@ -308,22 +309,25 @@ protected:
                                                                 std::int32_t& rejectCode);
 
     // ---- confirmation handlers: apply the answer to the request's target and return
-    // the outcome that becomes the request's result ----
+    // the outcome that becomes the request's result; those that change the model's
+    // objects (values, types, members) are called under the model lock ----
 
     virtual System::ResultCode OnGetNameListResponse(RequestHandle& request, const MmsGetNameListResponse& response);
     virtual System::ResultCode OnGetDomainAttributesResponse(RequestHandle& request,
                                                              const MmsGetDomainAttributesResponse& response);
     virtual System::ResultCode OnGetVariableAccessAttributesResponse(
-        RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response);
+        const ModelHold& hold, RequestHandle& request, const MmsGetVariableAccessAttributesResponse& response);
     virtual System::ResultCode OnGetNamedVariableListAttributesResponse(
-        RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response);
+        const ModelHold& hold, RequestHandle& request, const MmsGetNamedVariableListAttributesResponse& response);
     virtual System::ResultCode OnDefineNamedVariableListResponse(RequestHandle& request);
     virtual System::ResultCode OnDeleteNamedVariableListResponse(RequestHandle& request,
                                                                  const MmsDeleteNamedVariableListResponse& response);
     // A read answer decoded whole. One whose frame keeps its results as received octets
     // (MmsFrame::KeepsReadResults) goes to ApplyReadResults instead, with the same outcome.
-    virtual System::ResultCode OnReadResponse(RequestHandle& request, const MmsReadResponse& response);
-    virtual System::ResultCode OnWriteResponse(RequestHandle& request, const MmsWriteResponse& response);
+    virtual System::ResultCode OnReadResponse(const ModelHold& hold, RequestHandle& request,
+                                              const MmsReadResponse& response);
+    virtual System::ResultCode OnWriteResponse(const ModelHold& hold, RequestHandle& request,
+                                               const MmsWriteResponse& response);
     // Files the report into the VMD's report queue by its variable access spec.
     virtual System::ResultCode OnInformationReport(const MmsInformationReport& report);
 
@@ -411,10 +415,13 @@ private:
                                     std::string_view domainName, NameCollection& names, std::size_t before);
     System::ResultCode SendServerAnswer(MmsFrame& request, MmsFrame& response, System::ResultCode outcome,
                                         std::int32_t rejectCode);
+    // An answer of a service that leaves the model alone, and one that changes it.
     System::ResultCode ApplyConfirmedResponse(RequestHandle& request, std::int32_t expectedService,
                                               const MmsFrame& frame);
+    System::ResultCode ApplyModelAnswer(const ModelHold& hold, RequestHandle& request, std::int32_t expectedService,
+                                        const MmsFrame& frame);
     // A read answer's results, decoded or as received, applied to the request's target.
-    System::ResultCode ApplyReadResults(RequestHandle& request, const MmsReadResponse& response,
+    System::ResultCode ApplyReadResults(const ModelHold& hold, RequestHandle& request, const MmsReadResponse& response,
                                         AccessResults& results);
 
     std::atomic<VMD*> vmd_{nullptr};

@@ -183,12 +183,12 @@ System::ResultCode NamedVariableList::ApplyReadResults(AccessResults& results) {
     return System::OkNoError;
 }
 
-System::ResultCode NamedVariableList::ApplyWriteResults(const MmsWriteResponse& results) {
+System::ResultCode NamedVariableList::ApplyWriteResults(const ModelHold& hold, const MmsWriteResponse& results) {
     if (static_cast<std::size_t>(results.Count()) != Members.size()) return System::InvalidArguments;
     System::ResultCode last = System::OkNoError;
     std::int32_t index = 0;
     for (Variable* member : Members) {
-        const System::ResultCode outcome = member->ApplyWriteResult(*results[index++]);
+        const System::ResultCode outcome = member->ApplyWriteResult(hold, *results[index++]);
         member->ErrStatus = outcome;
         if (outcome != System::OkNoError) last = outcome;
     }

@@ -11,6 +11,7 @@
 namespace Mms {
 
 class AccessResults;
+class ModelHold;
 class NamedVariable;
 class Variable;
 class VMD;
@@ -77,8 +78,8 @@ public:
     // success makes the
     // member's value valid, failure marks it with the access error. Each member's
     // ErrStatus takes its outcome; the last non-zero outcome is the list's ErrStatus and
-    // the result.
-    System::ResultCode ApplyWriteResults(const MmsWriteResponse& results);
+    // the result. Under the model lock: the members' values are the model's.
+    System::ResultCode ApplyWriteResults(const ModelHold& hold, const MmsWriteResponse& results);
 
     // Server: mmsDeletable and one variable spec per member (InvalidContext for a member
     // that is not a named variable).

@@ -126,7 +126,7 @@ System::ResultCode Variable::ApplyReadResult(const MmsAccessResult& result) {
     return container->GetState() == StateValid ? System::OkNoError : System::InvalidArguments;
 }
 
-System::ResultCode Variable::ApplyWriteResult(const MmsWriteResult& result) {
+System::ResultCode Variable::ApplyWriteResult(const ModelHold&, const MmsWriteResult& result) {
     Container* value = GetValue();
     if (result.present == MmsWriteResultSuccess) {
         if (value != nullptr) value->SetState(StateValid);

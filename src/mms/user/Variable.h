@@ -9,6 +9,7 @@
 namespace Mms {
 
 class Container;
+class ModelHold;
 struct MmsAccessResult;
 struct MmsData;
 struct MmsGetVariableAccessAttributesResponse;
@@ -60,8 +61,9 @@ public:
     // DataAccessError for a failure, or InvalidResponse for an unknown choice or a
     // failure code that cannot be kept (IsKeptAccessErrorCode; the value is left as it is).
     System::ResultCode ApplyReadResult(const MmsAccessResult& result);
-    // Applies one write result the same way: a success makes the value valid.
-    System::ResultCode ApplyWriteResult(const MmsWriteResult& result);
+    // Applies one write result the same way: a success makes the value valid. Under the
+    // model lock: the value is the model's.
+    System::ResultCode ApplyWriteResult(const ModelHold& hold, const MmsWriteResult& result);
     // A getVariableAccessAttributes answer: Deletable, then the type (an answer that
     // gives an address: NotImplemented).
     System::ResultCode ApplyAccessAttributes(const MmsGetVariableAccessAttributesResponse& response);

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/client/BridgeSession.h"
 #include "app/client/SelectionModel.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
+#include "iec61850/acsi/model/LLN0.h"
+#include "iec61850/acsi/model/LogicalNode.h"
+#include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "support/WireCheck.h"
 #include "system/Polling.h"
 
 namespace AppTest {
@@ -95,6 +102,72 @@ TEST(ModelLoad, TheSmallDeviceReadWithProgressAndItsTreesForTheFirstDevice) {
         EXPECT_EQ(session.client->GetReadTree().at("GGIO1").entries.at("Ind1").reference, "bay1/GGIO1.Ind1");
         EXPECT_EQ(session.client->GetControlTree(), control);
         EXPECT_EQ(session.client->GetReportTree(), report);
+    }
+}
+
+// The node's values under the constraint as the model holds them, by reference.
+std::map<std::string, std::string> ValuesIn(Iec61850::Acsi::Server& server, const std::string& node,
+                                            const std::string& fc) {
+    std::map<std::string, std::string> values;
+    const Mms::ModelHold hold(&server);
+    Iec61850::Acsi::LogicalNode* found = server.FindNode(hold, node);
+    Iec61850::Acsi::FunctionalConstraint* group = found != nullptr ? found->FindFc(fc) : nullptr;
+    if (group == nullptr) return values;
+    std::vector<Iec61850::Acsi::ValueRecord> records;
+    for (auto* child : group->GetChildren()) {
+        if (auto* item = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) item->CollectValues(records);
+    }
+    for (const auto& record : records) values[record.reference] = record.value;
+    return values;
+}
+
+// A device that reads its nodes only by functional constraint: each node's whole read is
+// refused once (object-access-unsupported) and its groups are read instead, so the model
+// holds the same values as from a device that reads nodes whole; SE, refused while no group
+// is being edited, is read and empty.
+TEST(ModelLoad, NodesRefusedWholeAreReadGroupByGroup) {
+    for (const bool refuse : {false, true}) {
+        SCOPED_TRACE(refuse ? "whole nodes refused" : "whole nodes read");
+        TestDevice::Device::Options options;
+        options.model.settingGroups = true;
+        BridgeSession session(options);
+        TestDevice::Faults faults;
+        faults.refuseWholeNodeReads = refuse;
+        session.device.SetFaults(faults);
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        EXPECT_EQ(session.client->GetModelReadResult(), ModelReader::ResultRead);
+
+        const std::map<std::string, std::string> settings = ValuesIn(*session.server, "LD0/PTOC1", "SG");
+        EXPECT_EQ(settings, (std::map<std::string, std::string>{{"LD0/PTOC1.StrVal.setMag.f", "1"},
+                                                                {"LD0/PTOC1.OpDlTmms.setVal", "500"},
+                                                                {"LD0/PTOC1.RsDlTmms.setVal", "500"}}));
+        EXPECT_EQ(ValuesIn(*session.server, "LD0/MMXU1", "MX").at("LD0/MMXU1.TotW.mag.f"), "1250.5");
+        {
+            // The setting-group block's counts, with the model, where an export finds them.
+            const Mms::ModelHold hold(session.server.get());
+            auto* lln0 = dynamic_cast<Iec61850::Acsi::LLN0*>(session.server->FindNode(hold, "LD0/LLN0"));
+            ASSERT_NE(lln0, nullptr);
+            ASSERT_EQ(lln0->GetSGCBs().count("SGCB"), 1u);
+            std::string groups;
+            std::string active;
+            EXPECT_EQ(lln0->GetSGCBs().at("SGCB")->GetChild("NumOfSG", groups), System::OkNoError);
+            EXPECT_EQ(lln0->GetSGCBs().at("SGCB")->GetChild("ActSG", active), System::OkNoError);
+            EXPECT_EQ(groups + "/" + active, "4/2");
+        }
+
+        // Each node read whole once; refused, by each of its groups once.
+        std::map<std::string, int> reads;
+        for (const TestDevice::RequestRecord& request : session.device.Requests()) {
+            if (request.service != Mms::MmsServiceRead) continue;
+            for (const std::string& name : request.names) ++reads[name];
+        }
+        for (const char* name : {"LD0/PTOC1", "LD0/XCBR1", "bay1/MMXU1"}) EXPECT_EQ(reads[name], 1) << name;
+        for (const char* name : {"LD0/PTOC1$SG", "LD0/PTOC1$SE", "LD0/LLN0$SP", "bay1/MMXU1$MX"}) {
+            EXPECT_EQ(reads[name], refuse ? 1 : 0) << name;
+        }
+        if (TestSupport::WiresharkAvailable()) {
+            EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,12 +23,15 @@
 #include "app/program/ICDProgressDialog.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/SclChecks.h"
 #include "iec61850/icd/ServerModelSource.h"
 #include "iec61850/icd/TempFolder.h"
+#include "iec61850/scl/XmlParser.h"
 #include "ui/StatusBarCtrl.h"
 
 namespace AppTest {
@@ -50,14 +54,14 @@ std::vector<std::string> ReadsLogged(const TestDevice::Device& device) {
     return names;
 }
 
-// What Create ICD must read: the CF, then the DC group of each node of the first device by
-// name (byte order), in name order; a node without the group has nothing to read.
+// What Create ICD must read: the CF, DC, SG, then the SE group of each node of the first
+// device by name (byte order), in name order; a node without the group has nothing to read.
 std::vector<std::string> ReadsExpected(Iec61850::Acsi::Server& server) {
     std::vector<std::string> names;
     Mms::VMD::ModelHold hold(&server);
     const auto& first = *server.GetLogicalDevices().begin()->second;
     for (const auto& [name, node] : first.GetLogicalNodes()) {
-        for (const char* fc : {"CF", "DC"}) {
+        for (const char* fc : {"CF", "DC", "SG", "SE"}) {
             if (node->FindFc(fc) != nullptr) names.push_back(node->GetReference() + "$" + fc);
         }
     }
@@ -103,6 +107,33 @@ std::string IedNameIn(const std::string& file) {
     if (at == std::string::npos) return "(no IED)";
     const std::size_t from = at + tag.size();
     return file.substr(from, file.find('"', from) - from);
+}
+
+// The Val of a basic attribute of the node ("PTOC1", "StrVal.setMag.f") in the file: its
+// DOI, SDI and DAI by name; "no value" where the file gives none.
+std::string ValueInFile(const std::string& file, const std::string& node, const std::string& path) {
+    using Iec61850::Acsi::Scl::XmlNode;
+    const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(file);
+    if (root == nullptr) return "no file";
+    for (const XmlNode* ln : IcdTestModel::Elements(*root, "LN")) {
+        using IcdTestModel::AttributeOf;
+        if (AttributeOf(*ln, "prefix") + AttributeOf(*ln, "lnClass") + AttributeOf(*ln, "inst") != node) continue;
+        const XmlNode* at = ln;
+        for (std::size_t start = 0; at != nullptr && start <= path.size();) {
+            const std::size_t dot = std::min(path.find('.', start), path.size());
+            const std::string name = path.substr(start, dot - start);
+            start = dot + 1;
+            const XmlNode* next = nullptr;
+            for (const XmlNode* child = at->GetFirstChild(); child != nullptr; child = child->GetNextSibling()) {
+                if (child->GetName() != "Val" && AttributeOf(*child, "name") == name) next = child;
+            }
+            at = next;
+        }
+        if (at == nullptr) return "no value";
+        const auto values = IcdTestModel::Elements(*at, "Val");
+        return values.size() == 1 ? values.front()->GetText() : "no value";
+    }
+    return "no LN";
 }
 
 std::string ResultLine(App::QXDialog& dialog) {
@@ -192,7 +223,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
             UiTest::Click(createIcd);
             ExpectShownAboveWhole(progress, window);
             EXPECT_EQ(progress.GetRange(),
-                      static_cast<int>(2 * server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
+                      static_cast<int>(4 * server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
             // Disabled until the end: a second click adds nothing to the count.
             EXPECT_FALSE(createIcd->isEnabled());
             session.dialog->SendMessage(Ui::WM_COMMAND, Id::CreateIcd, 0);
@@ -222,6 +253,69 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
             // The name offered is the file's IED, and the result line says where it went.
             EXPECT_EQ(offered, IedNameIn(ReadWhole(path)) + ".icd");
             EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);
+        });
+    }
+}
+
+// A device that reads its nodes only by functional constraint, with setting groups: the
+// model is read group by group, Create ICD reads SG and SE too (SE refused while no group is
+// being edited, which ends nothing), and the file holds the active group's values.
+TEST(IcdCommand, TheSettingsOfADeviceThatRefusesWholeNodesReachTheFile) {
+    for (const bool editing : {false, true}) {
+        SCOPED_TRACE(editing ? "a group being edited" : "no group being edited");
+        TestDevice::Device::Options options;
+        options.model.settingGroups = true;
+        DialogSession session(options);
+        TestDevice::Faults faults;
+        faults.refuseWholeNodeReads = true;
+        session.device.SetFaults(faults);
+        TempFolder folder;
+        const std::string path = folder.File("settings.icd");
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            Iec61850::Acsi::Server& server = *session.dialog->GetServer();
+            // Selected after the model was read: only the export's SE read is answered.
+            if (editing) {
+                ASSERT_EQ(session.device.SetValue("LD0/LLN0$SP$SGCB$EditSG", "1"), System::OkNoError);
+            }
+            session.device.ClearRequests();
+            UiTest::OnNextModal(Parameters(nullptr));
+            UiTest::OnNextModal(SaveAs(path));
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+            const std::vector<std::string> reads = ReadsLogged(session.device);
+            EXPECT_EQ(reads, ReadsExpected(server));
+            for (const char* group : {"LD0/PTOC1$SG", "LD0/PTOC1$SE", "LD0/PDIF1$SE"}) {
+                EXPECT_EQ(std::count(reads.begin(), reads.end(), group), 1) << group;
+            }
+
+            EXPECT_EQ(SchemaCheck(path), path + " validates");
+            const std::string file = ReadWhole(path);
+            EXPECT_EQ(ValueInFile(file, "PTOC1", "StrVal.setMag.f"), "1");
+            EXPECT_EQ(ValueInFile(file, "PTOC1", "OpDlTmms.setVal"), "500");
+            EXPECT_EQ(ValueInFile(file, "PTOC1", "RsDlTmms.setVal"), "500");
+            EXPECT_EQ(ValueInFile(file, "PDIF1", "LoSet.setVal"), "20");
+            // The setting-group block as this device has it (four groups, the second active),
+            // every member SG or SE resolved, and the attributes a data change reports on marked.
+            EXPECT_NE(file.find("<SettingControl numOfSGs=\"4\" actSG=\"2\"/>"), std::string::npos);
+            EXPECT_EQ(IcdTestModel::ReferenceProblems(file), std::vector<std::string>{});
+            EXPECT_NE(file.find("fc=\"SE\""), std::string::npos);
+            EXPECT_NE(file.find("dchg=\"true\""), std::string::npos);
+            // The edit buffer reached the model only from a device editing a group.
+            std::vector<Iec61850::Acsi::ValueRecord> records;
+            {
+                Mms::VMD::ModelHold hold(&server);
+                Iec61850::Acsi::LogicalNode* ptoc = server.FindNode(hold, "LD0/PTOC1");
+                ASSERT_TRUE(ptoc != nullptr && ptoc->FindFc("SE") != nullptr);
+                for (auto* child : ptoc->FindFc("SE")->GetChildren()) {
+                    if (auto* item = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) item->CollectValues(records);
+                }
+            }
+            const Iec61850::Acsi::ValueRecord edited{"SE", "LD0/PTOC1.StrVal.setMag.f", "2.5"};
+            EXPECT_EQ(std::count(records.begin(), records.end(), edited), editing ? 1 : 0);
         });
     }
 }
@@ -439,8 +533,8 @@ TEST(IcdValueReads, RefusedRequestsAreTakenOffTheCount) {
         std::int32_t left;
     };
     const std::vector<Case> cases = {
-        {4, {"LD0/LLN0", "LD0/XCBR1"}, true, 0},
-        {5, {"LD0/LLN0", "LD0/XCBR1"}, false, 1},  // one answer still to come
+        {8, {"LD0/LLN0", "LD0/XCBR1"}, true, 0},
+        {9, {"LD0/LLN0", "LD0/XCBR1"}, false, 1},  // one answer still to come
         {0, {"LD0/LLN0"}, false, 0},               // never below 0
     };
     for (const Case& c : cases) {

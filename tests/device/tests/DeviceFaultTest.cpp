@@ -1,5 +1,6 @@
 // The device's faults on request: refused and silent initiates and transports, services
-// hidden, refused, dropped and delayed, and an abort in the middle of an association.
+// hidden, refused, dropped and delayed, an abort in the middle of an association, and the
+// reads a device with setting groups refuses.
 
 #include <gtest/gtest.h>
 
@@ -152,4 +153,71 @@ TEST_F(DeviceFaultTest, AnAbortAtTheNthRequest) {
     EXPECT_TRUE(
         TestSupport::Eventually([&client] { return client.User().GetState() == Mms::MmsUserConnection::StateIdle; }));
     ExpectCleanWire(client, {"abort"});
+}
+
+// The settings device as devices with setting groups answer: SE only while EditSG names a
+// group (a write of EditSG selects it), and, when told, a whole node not at all while its
+// functional constraints and what lies below them are answered.
+TEST(DeviceSettingGroups, EditBufferOnlyWhileEditingAndWholeNodesRefusedWhenTold) {
+    constexpr int Answered = -1;
+    struct Case {
+        const char* item;
+        bool refuseWholeNodes;
+        bool editing;
+        int error;  // the DataAccessError, or Answered
+        const char* value;
+    };
+    const std::vector<Case> cases = {
+        {"PTOC1", false, false, Answered, nullptr},
+        {"PTOC1", true, false, Mms::MmsObjectAccessUnsupported, nullptr},
+        {"LLN0", true, true, Mms::MmsObjectAccessUnsupported, nullptr},
+        {"PTOC1$SG$StrVal$setMag$f", true, false, Answered, "1"},
+        {"PTOC1$SG$OpDlTmms$setVal", true, false, Answered, "500"},
+        {"PTOC1$SG$RsDlTmms$setVal", true, false, Answered, "500"},
+        {"LLN0$SP$SGCB$NumOfSG", true, false, Answered, "4"},
+        {"LLN0$SP$SGCB$ActSG", true, false, Answered, "2"},
+        {"PTOC1$SE", false, false, Mms::MmsTemporarilyUnavailable, nullptr},
+        {"PTOC1$SE$StrVal$setMag$f", false, false, Mms::MmsTemporarilyUnavailable, nullptr},
+        {"PDIF1$SE$HiSet$setVal", false, false, Mms::MmsTemporarilyUnavailable, nullptr},
+        {"PTOC1$SE$StrVal$setMag$f", false, true, Answered, "2.5"},
+        {"PDIF1$SE$HiSet$setVal", true, true, Answered, "80"},
+    };
+    TestDevice::Device::Options options;
+    options.model.settingGroups = true;
+    TestDevice::Device device(options);
+    ASSERT_EQ(device.Start(), System::OkNoError);
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.item) + (c.refuseWholeNodes ? ", whole nodes refused" : "") +
+                     (c.editing ? ", editing" : ""));
+        TestDevice::Faults faults;
+        faults.refuseWholeNodeReads = c.refuseWholeNodes;
+        device.SetFaults(faults);
+        ASSERT_EQ(client.Write("LD0", "LLN0$SP$SGCB$EditSG", c.editing ? "1" : "0"), System::OkNoError);
+        Mms::NamedVariable& variable = client.Variable("LD0", c.item);
+        if (variable.GetValue() == nullptr) {
+            ASSERT_EQ(client.User().RequestVariableAccessAttributes(&variable), System::OkNoError);
+            ASSERT_EQ(client.User().WaitForCurrentRequest(), System::OkNoError);
+        }
+        Mms::RequestOutcome outcome;
+        ASSERT_EQ(client.User().ReadVariableValue(&variable), System::OkNoError);
+        client.User().WaitForCurrentRequestWithError(outcome);
+        if (c.error == Answered) {
+            EXPECT_EQ(outcome.result, System::OkNoError);
+            if (c.value != nullptr) EXPECT_EQ(MmsObjectTest::Text(variable), c.value);
+        } else {
+            EXPECT_EQ(outcome.result, System::Error);
+            EXPECT_EQ(outcome.errorClass, Mms::MmsErrorClassAccess);
+            EXPECT_EQ(outcome.errorCode, c.error);
+        }
+    }
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    const std::vector<TestSupport::WireUnit> units = client.relay.Units(0);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    for (const char* text : {"object-access-unsupported", "temporarily-unavailable"}) {
+        EXPECT_NE(decoded.find(text), std::string::npos) << text;
+    }
 }

@@ -531,22 +531,37 @@ std::vector<std::string> GroupValueReads(const std::vector<RequestRecord>& log, 
 TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
     Faults byConstraint;
     byConstraint.refuseNodeTypes = true;
-    const ReadOutcome whole[2] = {ReadWith({}), ReadWith(byConstraint)};
-    ASSERT_EQ(whole[0].result, ModelReader::ResultRead);
-    ASSERT_EQ(whole[1].result, ModelReader::ResultRead);
+    Faults refusedWhole;
+    refusedWhole.refuseWholeNodeReads = true;
+    const ReadOutcome whole[3] = {ReadWith({}), ReadWith(byConstraint), ReadWith(refusedWhole)};
+    for (const ReadOutcome& read : whole) ASSERT_EQ(read.result, ModelReader::ResultRead);
     // Aborts while directories, data-set names, node types and LLN0's values are asked (2,
-    // 4), and about the middle of the values of nodes read by constraint, asked group by
-    // group (70 of some 110 requests): the groups answered before the cut keep their
-    // values, and only the others are asked again.
+    // 4), about the middle of the values of nodes read by constraint, asked group by group
+    // (70 of some 110 requests), and a few requests into the groups of nodes whose whole
+    // read was refused: the groups answered before the cut keep their values, and only the
+    // others are asked again.
     constexpr int amidGroups = 70;
-    for (const auto& [byConstraintRead, abortAt] :
-         std::vector<std::pair<bool, int>>{{false, 2}, {false, 4}, {true, 2}, {true, 4}, {true, amidGroups}}) {
-        SCOPED_TRACE(std::string(byConstraintRead ? "by constraint" : "by type") + ", abort at " +
-                     std::to_string(abortAt));
+    const auto firstGroupRead = std::find_if(whole[2].log.begin(), whole[2].log.end(), [](const RequestRecord& r) {
+        return r.service == Mms::MmsServiceRead && r.names.size() == 1 && r.names[0].find('$') != std::string::npos;
+    });
+    const int amidRefusedGroups = static_cast<int>(firstGroupRead - whole[2].log.begin()) + 6;
+    struct Cut {
+        const Faults* faults;
+        const char* what;
+        int abortAt;
+        const ReadOutcome* groups;  // the whole read whose group reads the cut divides, if any
+    };
+    const Faults byType;
+    for (const Cut& cut : std::vector<Cut>{{&byType, "by type", 2, nullptr},
+                                           {&byType, "by type", 4, nullptr},
+                                           {&byConstraint, "by constraint", 2, nullptr},
+                                           {&byConstraint, "by constraint", 4, nullptr},
+                                           {&byConstraint, "by constraint", amidGroups, &whole[1]},
+                                           {&refusedWhole, "refused whole", amidRefusedGroups, &whole[2]}}) {
+        SCOPED_TRACE(std::string(cut.what) + ", abort at " + std::to_string(cut.abortAt));
         ReadingSession session;
-        Faults faults;
-        faults.refuseNodeTypes = byConstraintRead;
-        faults.abortAtRequest = abortAt;
+        Faults faults = *cut.faults;
+        faults.abortAtRequest = cut.abortAt;
         session.device.SetFaults(faults);
         ASSERT_EQ(session.Read(), ModelReader::ResultLost);
         faults.abortAtRequest = 0;
@@ -557,10 +572,10 @@ TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
         EXPECT_EQ(session.Count(ModelClass::Any), whole[0].objects);
         EXPECT_EQ(session.Count(ModelClass::Any, ObjectState::Read), whole[0].objects);
         EXPECT_EQ(session.Count(ModelClass::Data), whole[0].dataObjects);
-        if (abortAt != amidGroups) continue;
+        if (cut.groups == nullptr) continue;
         const std::vector<RequestRecord> log = session.device.Requests();
-        const std::vector<std::string> answered = GroupValueReads(log, 1, abortAt - 1);
-        const std::vector<std::string> all = GroupValueReads(whole[1].log, 1);
+        const std::vector<std::string> answered = GroupValueReads(log, 1, cut.abortAt - 1);
+        const std::vector<std::string> all = GroupValueReads(cut.groups->log, 1);
         std::vector<std::string> unanswered;
         std::set_difference(all.begin(), all.end(), answered.begin(), answered.end(), std::back_inserter(unanswered));
         ASSERT_FALSE(answered.empty());

@@ -190,17 +190,18 @@ TEST(HeaderAndServices, BlockAddressesInKeyOrderAndOnlyWhatTheDeviceGave) {
     ASSERT_TRUE(server.SetValue("GO", "LD0/LLN0.gocb02.DstAddress.VID", "4095"));
     ASSERT_TRUE(server.SetValue("GS", "LD0/LLN0.gscb01.DstAddress.APPID", "65535"));
     ASSERT_TRUE(server.SetValue("GS", "LD0/LLN0.gscb01.DstAddress.VID", "4096"));
+    ASSERT_TRUE(server.SetValue("MS", "LD0/LLN0.msvcb01.SmpRate", "4000"));
+    ASSERT_TRUE(server.SetValue("US", "LD0/LLN0.usvcb01.SmpRate", "80"));
     ExportedFile(server);  // the head addresses the blocks the file holds
     const std::string head = Written([&](auto& writer) { server.Exporter().WriteHeaderAndServices(writer); });
+    // Nothing of what the device never gave: gocb01's zeroed address, the priorities.
     const std::string expected =
-        "<GSE ldInst=\"0\" cbName=\"gocb01\"><Address><P type=\"APPID\">0000</P><P type=\"VLAN-PRIORITY\">0</P>"
-        "<P type=\"VLAN-ID\">000</P></Address></GSE>"
+        "<GSE ldInst=\"0\" cbName=\"gocb01\"/>"
         "<GSE ldInst=\"0\" cbName=\"gocb02\"><Address><P type=\"MAC-Address\">01-0C-CD-01-00-02</P>"
-        "<P type=\"APPID\">0003</P><P type=\"VLAN-PRIORITY\">0</P><P type=\"VLAN-ID\">FFF</P></Address></GSE>"
-        "<GSE ldInst=\"0\" cbName=\"gscb01\"><Address><P type=\"APPID\">FFFF</P>"
-        "<P type=\"VLAN-PRIORITY\">0</P></Address></GSE>";
+        "<P type=\"APPID\">0003</P><P type=\"VLAN-ID\">FFF</P></Address></GSE>"
+        "<GSE ldInst=\"0\" cbName=\"gscb01\"><Address><P type=\"APPID\">FFFF</P></Address></GSE>";
     EXPECT_NE(head.find(expected), std::string::npos) << head;
-    EXPECT_NE(head.find("<SMV ldInst=\"0\" cbName=\"msvcb01\">"), std::string::npos);
+    EXPECT_NE(head.find("<SMV ldInst=\"0\" cbName=\"msvcb01\""), std::string::npos);
     EXPECT_LT(head.find("cbName=\"msvcb01\""), head.find("cbName=\"usvcb01\""));
 
     // A block without a destination address, and a record without any text: no Address.

@@ -37,6 +37,7 @@ TEST(HostileText, MarkupAndBytesXmlCannotCarryGiveAWellFormedFile) {
     ASSERT_NE(server.AddDataSet("LD0", "LLN0", "D<&>\"'", {"LLN0$ST$Mod$stVal"}), nullptr);
     ASSERT_TRUE(server.SetValue("BR", "LD0/LLN0.brcb01.RptID", hostile));
     ASSERT_TRUE(server.SetValue("BR", "LD0/LLN0.brcb01.DatSet", "LD0/LLN0$DS1"));
+    ASSERT_TRUE(server.SetValue("BR", "LD0/LLN0.brcb01.ConfRev", "1"));
     ASSERT_TRUE(server.SetValue("GO", "LD0/LLN0.gocb01.GoID", hostile));
     ASSERT_TRUE(server.SetValue("DC", "LD0/LLN0.NamPlt.d", hostile));
     ASSERT_TRUE(server.SetValue("DC", "LD0/LLN0.NamPlt.configRev", hostile));

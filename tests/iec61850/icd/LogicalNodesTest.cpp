@@ -86,12 +86,12 @@ TEST(LogicalNodes, ShapesOfDevicesAndNodes) {
     server.AddDevice("IED1LD0", {Lln0(), Xcbr("XCBR1"), Xcbr("Q0XCBR2"), WithVendorData("ZZZZ1")});
     server.AddDevice("IED1XX", {Xcbr("XCBR1")});  // no LLN0
     const std::string file = ExportedFile(server);
-    EXPECT_NE(file.find("<LDevice inst=\"LD0\">\n     <LN0 lnType=\"LLN0_0\" lnClass=\"LLN0\" inst=\"\">"),
+    EXPECT_NE(file.find("<LDevice inst=\"LD0\">\n     <LN0 lnType=\"LLN0_0\" lnClass=\"LLN0\" inst=\"\""),
               std::string::npos)
         << file;
     EXPECT_NE(file.find("<LN lnType=\"XCBR_"), std::string::npos);
-    EXPECT_NE(file.find("\" lnClass=\"XCBR\" prefix=\"\" inst=\"1\">"), std::string::npos);
-    EXPECT_NE(file.find("\" lnClass=\"XCBR\" prefix=\"Q0\" inst=\"2\">"), std::string::npos);
+    EXPECT_NE(file.find("\" lnClass=\"XCBR\" prefix=\"\" inst=\"1\""), std::string::npos);
+    EXPECT_NE(file.find("\" lnClass=\"XCBR\" prefix=\"Q0\" inst=\"2\""), std::string::npos);
     // No type for a class the dictionary does not know, no LN0 for a device without LLN0:
     // SCL has no form for either.
     EXPECT_EQ(file.find("ZZZZ"), std::string::npos);
@@ -103,22 +103,24 @@ TEST(LogicalNodes, ShapesOfDevicesAndNodes) {
 
 TEST(LogicalNodes, ConfigurationAndDescriptionValuesAsInstances) {
     IcdTestServer server;
-    server.AddDevice("LD0", {Lln0(), Xcbr("XCBR1")});
+    server.AddDevice("LD0", {Lln0(), Xcbr("XCBR1"), Xcbr("XCBR2")});
     ASSERT_TRUE(server.SetValue("DC", "LD0/LLN0.NamPlt.d", "abc"));
     ASSERT_TRUE(server.SetValue("DC", "LD0/LLN0.NamPlt.vendor", "V"));
     ASSERT_TRUE(server.SetValue("CF", "LD0/XCBR1.Pos.ctlModel", "4"));
     ASSERT_TRUE(server.SetValue("DC", "LD0/XCBR1.Pos.d", "Breaker <Q0>"));
+    ASSERT_TRUE(server.SetValue("CF", "LD0/XCBR2.Pos.ctlModel", "9"));  // no literal has it
     ExportedFile(server);
     auto& exporter = server.Exporter();
     const auto* device = exporter.GetTreeRoot()->FindChild("LD0");
+    // Values the device never gave (Mod.ctlModel, swRev, configRev) have none in the file.
     EXPECT_EQ(Written([&](auto& w) { exporter.WriteConfigurationValues(w, *device->FindChild("LLN0")); }),
-              "<DOI name=\"Mod\"><DAI name=\"ctlModel\"><Val>0</Val></DAI></DOI>"
-              "<DOI name=\"NamPlt\"><DAI name=\"vendor\"><Val>V</Val></DAI><DAI name=\"swRev\"><Val></Val></DAI>"
-              "<DAI name=\"d\"><Val>abc</Val></DAI><DAI name=\"configRev\"><Val></Val></DAI></DOI>");
-    // A data object merged from several constraints gives only its CF and DC members.
+              "<DOI name=\"NamPlt\"><DAI name=\"vendor\"><Val>V</Val></DAI><DAI name=\"d\"><Val>abc</Val></DAI></DOI>");
+    // A data object merged from several constraints gives only its CF and DC members, an
+    // enumerated one by its literal.
     EXPECT_EQ(Written([&](auto& w) { exporter.WriteConfigurationValues(w, *device->FindChild("XCBR1")); }),
-              "<DOI name=\"Pos\"><DAI name=\"ctlModel\"><Val>4</Val></DAI>"
+              "<DOI name=\"Pos\"><DAI name=\"ctlModel\"><Val>sbo-with-enhanced-security</Val></DAI>"
               "<DAI name=\"d\"><Val>Breaker &lt;Q0&gt;</Val></DAI></DOI>");
+    EXPECT_EQ(Written([&](auto& w) { exporter.WriteConfigurationValues(w, *device->FindChild("XCBR2")); }), "");
 }
 
 }  // namespace

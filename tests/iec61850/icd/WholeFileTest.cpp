@@ -78,31 +78,33 @@ TEST(WholeFile, SchemaAcceptsTheLargeModel) {
     EXPECT_EQ(ReferenceProblems(ReadWhole(path)), std::vector<std::string>{});
 }
 
-// Data the dictionary lacks is left out everywhere it would be named, and the file says
-// where a data-set member went; the Services count what is left.
+// A data object or node the dictionary lacks is left out everywhere it would be named, and
+// the file says where a data-set member went; an attribute it lacks keeps the basic type the
+// device gives it. The Services count what is left.
 TEST(WholeFile, WhatTheTypesLackIsLeftOutEverywhere) {
     IcdTestServer server;
     BuildDictionaryGapsModel(server);
     const std::string file = ExportedFile(server);
     EXPECT_EQ(ReferenceProblems(file), std::vector<std::string>{});
-    for (const char* comment :
-         {"<!-- left out: LD0/ZZZZ1.Foo [ST]: no logical-node type -->",
-          "<!-- left out: LD0/GGIO1.AnOut1.mxVal [MX]: no data object AnOut1 in the type -->",
-          "<!-- left out: LD0/GGIO1.AnOut1 [MX]: no data object AnOut1 in the type -->",
-          "<!-- left out: LD0/GGIO1.Ind1.vendorNote [DC]: no attribute vendorNote in the type -->",
-          "<!-- left out: data set Unknown: none of its members is in the file -->"}) {
+    for (const char* comment : {"<!-- left out: LD0/ZZZZ1.Foo [ST]: no logical-node type -->",
+                                "<!-- left out: LD0/GGIO1.AnOut1.mxVal [MX]: no data object AnOut1 in the type -->",
+                                "<!-- left out: LD0/GGIO1.AnOut1 [MX]: no data object AnOut1 in the type -->",
+                                "<!-- left out: data set Unknown: none of its members is in the file -->"}) {
         EXPECT_EQ(CountOf(file, comment), 1u) << comment;
     }
     EXPECT_NE(file.find("<FCDA ldInst=\"0\" prefix=\"\" lnClass=\"GGIO\" lnInst=\"1\" doName=\"Ind1\" "
                         "daName=\"stVal\" fc=\"ST\"/>"),
               std::string::npos);
     EXPECT_EQ(file.find("AnOut1\""), std::string::npos);  // no DOI, no FCDA, no DO
-    EXPECT_EQ(file.find("vendorNote\""), std::string::npos);
+    EXPECT_NE(file.find("<DA name=\"vendorNote\" fc=\"DC\" bType=\"VisString255\"/>"), std::string::npos);
+    EXPECT_NE(file.find("doName=\"Ind1\" daName=\"vendorNote\" fc=\"DC\"/>"), std::string::npos);
+    EXPECT_NE(file.find("<DAI name=\"vendorNote\">\n        <Val>note</Val>"), std::string::npos);
     EXPECT_NE(file.find("<DAI name=\"d\">"), std::string::npos);
     EXPECT_EQ(file.find("<DataSet name=\"Unknown\""), std::string::npos);
     EXPECT_NE(file.find("<ReportControl name=\"brcb\" datSet=\"Mixed\""), std::string::npos);
-    EXPECT_NE(file.find("<GSEControl name=\"gocb01\" type=\"GOOSE\" appID=\"\" confRev="), std::string::npos);
-    EXPECT_NE(file.find("<ConfDataSet max=\"1\" maxAttributes=\"2\"/>"), std::string::npos);
+    // The GOOSE block's revision was never read: no attribute rather than a zero.
+    EXPECT_NE(file.find("<GSEControl name=\"gocb01\" type=\"GOOSE\" appID=\"\"/>"), std::string::npos);
+    EXPECT_NE(file.find("<ConfDataSet max=\"1\" maxAttributes=\"3\"/>"), std::string::npos);
 }
 
 using Iec61850::Acsi::ValueRecord;
@@ -155,32 +157,54 @@ std::pair<std::string, std::string> AttributeInFile(const XmlNode& root, const X
     return {fc, value};
 }
 
-// Every attribute the device gives under SG or SE must be in the file's types, under the
-// constraint it was given (SCL names one given under both by SG) and with the value the
-// device gave under that constraint. Returns what is amiss, and counts the attributes.
+// One basic attribute of the model: its constraint, reference, value text and whether the
+// device gave that value.
+struct Leaf {
+    std::string fc, reference, value;
+    bool received = false;
+};
+
+void CollectLeaves(Iec61850::Acsi::DataItem& item, std::vector<Leaf>& leaves) {
+    if (item.GetChildren().empty()) {
+        Leaf leaf{item.GetFcName(), item.GetReference(), {}, false};
+        Mms::Container* value = nullptr;
+        if (item.GetValue(value) == System::OkNoError && value != nullptr) {
+            leaf.received = value->GetState() == Mms::StateValid;
+            value->ToText(leaf.value);
+        }
+        leaves.push_back(std::move(leaf));
+        return;
+    }
+    for (auto* child : item.GetChildren()) {
+        if (auto* childItem = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) CollectLeaves(*childItem, leaves);
+    }
+}
+
+// Every attribute the device gives under SG or SE must be in the file's types: under SE
+// when the device gives it under both (a generator makes both copies from it), else under
+// its own constraint; with the active group's value (SG's where both), and no value where
+// the device never gave that one. Returns what is amiss, and counts the attributes.
 std::vector<std::string> SettingProblems(IcdTestServer& server, const std::string& file, std::size_t& settings) {
     std::vector<std::string> problems;
     const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(file);
     if (root == nullptr) return {"the file does not parse"};
     for (const auto& [deviceName, device] : server.devices) {
-        std::vector<ValueRecord> records;
+        std::vector<Leaf> leaves;
         for (const auto& [nodeName, node] : device->GetLogicalNodes()) {
             for (const char* fc : {"SG", "SE"}) {
                 const auto* group = node->FindFc(fc);
                 if (group == nullptr) continue;
                 for (auto* child : group->GetChildren()) {
-                    if (auto* item = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) item->CollectValues(records);
+                    if (auto* item = dynamic_cast<Iec61850::Acsi::DataItem*>(child)) CollectLeaves(*item, leaves);
                 }
             }
         }
-        std::map<std::string, std::string> activeGroup;  // reference -> the value under SG
-        for (const ValueRecord& record : records) {
-            if (record.fc == "SG") activeGroup[record.reference] = record.value;
-        }
-        for (const ValueRecord& record : records) {
-            ++settings;
+        std::map<std::string, std::map<std::string, const Leaf*>> byReference;  // reference -> fc -> leaf
+        for (const Leaf& leaf : leaves) byReference[leaf.reference][leaf.fc] = &leaf;
+        for (const auto& [reference, given] : byReference) {
+            settings += given.size();
             // "LD0/PTOC1.StrVal.setMag.f": the node is found by its LN's name in any LDevice.
-            const std::string rest = record.reference.substr(record.reference.find('/') + 1);
+            const std::string rest = reference.substr(reference.find('/') + 1);
             const std::string nodeName = rest.substr(0, rest.find('.'));
             const XmlNode* ln = nullptr;
             for (const XmlNode* candidate : Elements(*root, "LN")) {
@@ -191,16 +215,17 @@ std::vector<std::string> SettingProblems(IcdTestServer& server, const std::strin
                 }
             }
             if (ln == nullptr) {
-                problems.push_back(record.reference + ": no LN");
+                problems.push_back(reference + ": no LN");
                 continue;
             }
             const auto [fc, value] = AttributeInFile(*root, *ln, rest.substr(nodeName.size() + 1));
-            const bool shadowed = record.fc == "SE" && activeGroup.contains(record.reference);
-            const std::string expectedFc = shadowed ? "SG" : record.fc;
-            const std::string expectedValue = shadowed ? activeGroup[record.reference] : record.value;
+            const bool both = given.size() == 2;
+            const Leaf& active = *(both ? given.at("SG") : given.begin()->second);
+            const std::string expectedFc = both ? "SE" : active.fc;
+            const std::string expectedValue = active.received ? active.value : "no value";
             if (fc != expectedFc || value != expectedValue) {
-                problems.push_back(record.reference + " [" + record.fc + "] " + record.value + ": the file has " + fc +
-                                   " " + value);
+                problems.push_back(reference + " [" + active.fc + "] " + expectedValue + ": the file has " + fc + " " +
+                                   value);
             }
         }
     }
@@ -214,19 +239,38 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
         bool large = false;
         bool settingGroups = false;
         bool otherFcOrder = false;
+        bool harmonics = false;
+        // The device refused the SE reads, and one SG value never came.
+        bool settingsRefused = false;
     };
     for (const Variant& variant :
          {Variant{"small"}, Variant{"large", true}, Variant{"small with setting groups", false, true},
-          Variant{"setting groups, SE before SG", false, true, true}}) {
+          Variant{"setting groups, SE before SG", false, true, true},
+          Variant{"setting groups, SE refused, an SG value never read", false, true, false, false, true},
+          Variant{"harmonics", false, false, false, true}}) {
         SCOPED_TRACE(variant.what);
         Mms::VMD device;
         TestDevice::ModelOptions options;
         options.large = variant.large;
         options.settingGroups = variant.settingGroups;
         options.otherFcOrder = variant.otherFcOrder;
+        options.harmonics = variant.harmonics;
         const TestDevice::ModelSummary summary = TestDevice::BuildModel(device, options);
         IcdTestServer server;
         ImportDeviceModel(server, device);
+        if (variant.settingsRefused) {
+            for (const auto& [nodeName, node] : server.devices.at("LD0")->GetLogicalNodes()) {
+                const auto* edited = node->FindFc("SE");
+                if (edited == nullptr) continue;
+                for (auto* child : edited->GetChildren()) {
+                    Mms::Container* value = nullptr;
+                    if (child->GetValue(value) == System::OkNoError && value != nullptr) value->SetAccessError(3);
+                }
+            }
+            Mms::Container* never = nullptr;
+            ASSERT_EQ(server.Find("SG", "LD0/PTOC1.OpDlTmms.setVal")->GetValue(never), System::OkNoError);
+            never->SetState(Mms::StateNoValue);
+        }
         TempFolder folder;
         const std::string path = WriteExport(server, folder, "device.icd");
         EXPECT_EQ(SchemaCheck(path), path + " validates");
@@ -235,10 +279,61 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
         EXPECT_EQ(CountOf(file, "<ReportControl ") > 0, !summary.reports.empty());
         std::size_t settings = 0;
         EXPECT_EQ(SettingProblems(server, file, settings), std::vector<std::string>{});
-        EXPECT_EQ(settings, variant.settingGroups ? 6u : 0u);
-        // Data-set members under SE name the attributes SCL gives under SG.
+        EXPECT_EQ(settings, variant.settingGroups ? 8u : 0u);
+        // Every data-set member is in the file, SE and SG ones (which name SE attributes) too.
         EXPECT_EQ(CountOf(file, "fc=\"SE\"/>"), variant.settingGroups ? 2u : 0u);
-        EXPECT_EQ(CountOf(file, "left out: LD0/P"), 0u);
+        EXPECT_EQ(CountOf(file, "<!-- left out"), 0u);
+        std::size_t settingBlocks = 0;
+        for (const auto& [name, device] : server.devices) {
+            const auto* lln0 = dynamic_cast<Iec61850::Acsi::LLN0*>(device->FindLogicalNode("LLN0"));
+            settingBlocks += lln0 != nullptr && !lln0->GetSGCBs().empty() ? 1 : 0;
+        }
+        EXPECT_EQ(CountOf(file, "<SettingControl numOfSGs="), settingBlocks);
+        // What the device reports on, as the dictionary has it.
+        EXPECT_NE(file.find("<DA name=\"q\" fc=\"ST\" bType=\"Quality\" qchg=\"true\"/>"), std::string::npos);
+        if (variant.harmonics) {
+            // The harmonics array of complex measurements: a counted attribute of their type,
+            // its elements named by index.
+            EXPECT_NE(file.find("<DA name=\"phsAHar\" fc=\"MX\" bType=\"Struct\" type=\"CMVElement_0\" dchg=\"true\" "
+                                "dupd=\"true\" count=\"16\"/>"),
+                      std::string::npos);
+            EXPECT_NE(file.find("<DA name=\"numHar\" fc=\"MX\" bType=\"INT16U\"/>"), std::string::npos);
+            EXPECT_EQ(CountOf(file, "doName=\"HA\" daName=\"phsAHar("), 4u);
+            EXPECT_NE(file.find("daName=\"phsAHar(10).cVal.mag\" fc=\"MX\"/>"), std::string::npos);
+            EXPECT_NE(file.find("<ReportControl name=\"urcbHar\" datSet=\"dsHar\""), std::string::npos);
+        }
+    }
+}
+
+// The setting-group block as the device gave it, after the LN0's sampled-value blocks as
+// SCL places it; nothing of what the device never said.
+TEST(WholeFile, TheSettingGroupBlockIsWrittenAsTheDeviceGaveIt) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> given;
+        const char* expected;
+    };
+    for (const Case& c :
+         {Case{{{"NumOfSG", "5"}, {"ActSG", "1"}}, "<SettingControl numOfSGs=\"5\" actSG=\"1\"/>"},
+          Case{{{"NumOfSG", "4"}}, "<SettingControl numOfSGs=\"4\"/>"}, Case{{{"ActSG", "2"}}, nullptr}}) {
+        SCOPED_TRACE(c.given.front().first);
+        IcdTestServer server;
+        Lln0Parts parts;
+        parts.settingGroups = true;
+        parts.multicastSv = 1;
+        server.AddDevice("LD0", {Lln0(parts)});
+        ASSERT_TRUE(server.SetValue("MS", "LD0/LLN0.msvcb01.SmpRate", "4000"));
+        for (const auto& [name, value] : c.given) ASSERT_TRUE(server.SetValue("SP", "LD0/LLN0.SGCB." + name, value));
+        TempFolder folder;
+        const std::string path = WriteExport(server, folder, "sgcb.icd");
+        EXPECT_EQ(SchemaCheck(path), path + " validates");
+        const std::string file = ReadWhole(path);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(file.find("SettingControl"), std::string::npos);
+        } else {
+            EXPECT_NE(file.find(std::string("</SampledValueControl>\n      ") + c.expected + "\n     </LN0>"),
+                      std::string::npos)
+                << file;
+        }
     }
 }
 

@@ -49,10 +49,23 @@ bool IsUpperHex(const std::string& text, std::size_t digits) {
            });
 }
 
-// Whether an FCDA of the constraint `fc` names a DA of the constraint `written`: SCL's SG
-// attributes are also those of SE.
+// Whether an FCDA of the constraint `fc` names a DA of the constraint `written`: an SE
+// attribute gives a server both the edited (SE) and the active group's copy (SG).
 bool NamesFc(const std::string& written, const std::string& fc) {
-    return written == fc || (written == "SG" && fc == "SE");
+    return written == fc || (written == "SE" && fc == "SG");
+}
+
+// "phsAHar(9)" -> "phsAHar" and 9; a name without an index keeps it, the index none (-1);
+// a malformed index gives -2.
+std::pair<std::string, long> SplitIndex(const std::string& name) {
+    const std::size_t open = name.find('(');
+    if (open == std::string::npos) return {name, -1};
+    const std::string digits = name.substr(open + 1, name.size() - open - 2);
+    if (name.back() != ')' || digits.empty() || digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return {name, -2};
+    }
+    return {name.substr(0, open), std::stol(digits)};
 }
 
 // A member of a template: DO, SDO, DA or BDA, with what it refers to.
@@ -61,6 +74,7 @@ struct Member {
     std::string fc;
     std::string bType;
     std::string type;
+    long count = 0;
 };
 
 struct Template {
@@ -91,8 +105,10 @@ private:
             Template t{Attr(element, "id"), Attr(element, "lnClass"), {}};
             for (const char* kind : memberKinds) {
                 for (const Node* member : Children(element, kind)) {
+                    const std::string count = Attr(*member, "count");
                     t.members[Attr(*member, "name")] =
-                        Member{kind, Attr(*member, "fc"), Attr(*member, "bType"), Attr(*member, "type")};
+                        Member{kind, Attr(*member, "fc"), Attr(*member, "bType"), Attr(*member, "type"),
+                               count.empty() ? 0 : std::stol(count)};
                 }
             }
             return t;
@@ -273,11 +289,20 @@ private:
             return;
         }
         bool first = true;
-        for (const std::string& name : Split(daName->value)) {
+        const std::vector<std::string> parts = Split(daName->value);
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            // An element of an array attribute: "phsAHar(9)" is element 9 of a DA with count.
+            const auto [name, index] = SplitIndex(parts[i]);
             if (type == nullptr) return Problem(what + ": " + name + " below a basic attribute");
             const auto member = type->members.find(name);
             if (member == type->members.end() || member->second.kind == "SDO") {
                 return Problem(what + ": no attribute " + name + " in " + type->id);
+            }
+            const long count = member->second.count;
+            const bool intoArray = index == -1 && count > 0 && i + 1 < parts.size();
+            if (index == -2 || index >= count || intoArray) {
+                return Problem(what + ": " + parts[i] + " names no element of " + name + " (count " +
+                               std::to_string(count) + ")");
             }
             if (first && !NamesFc(member->second.fc, fc))
                 return Problem(what + ": " + name + " is " + member->second.fc);

@@ -7,6 +7,7 @@
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "mms/MmsObjectTestSupport.h"
 #include "mms/user/Domain.h"
+#include "mms/user/IndexedItem.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/values/Structure.h"
@@ -98,6 +99,9 @@ DataSet* IcdTestServer::AddDataSet(const std::string& device, const std::string&
     list->Members.clear();
     for (const std::string& member : members) {
         Mms::NamedVariable* variable = owner.GetDomain()->FindNamedVariable(member);
+        // A part of an array element ("name(i)$cVal") is the variable the model makes for it.
+        const std::string part = Mms::ComponentItemOf(member);
+        if (variable == nullptr && !part.empty()) variable = owner.GetDomain()->FindNamedVariable(part);
         if (variable == nullptr) return nullptr;
         list->Members.push_back(variable);
     }
@@ -116,7 +120,12 @@ NamedObject* IcdTestServer::Find(const std::string& fc, const std::string& refer
 
 bool IcdTestServer::SetValue(const std::string& fc, const std::string& reference, const std::string& text) {
     auto* item = dynamic_cast<DataItem*>(Find(fc, reference));
-    return item != nullptr && item->SetValueText(text) == System::OkNoError;
+    Mms::Container* value = nullptr;
+    if (item == nullptr || item->GetValue(value) != System::OkNoError || value == nullptr) return false;
+    // The value arrives as a device's read answer carries it, decoded from MMS Data.
+    ContainerTestSupport::Data data = ContainerTestSupport::NewData();
+    return value->FromText(text) == System::OkNoError && value->ToData(*data) == System::OkNoError &&
+           value->FromData(*data) == System::OkNoError;
 }
 
 void IcdTestServer::BindAll() {

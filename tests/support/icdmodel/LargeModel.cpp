@@ -31,6 +31,9 @@ bool ConfigureBlock(IcdTestServer& server, const std::string& device, const std:
     }
     const std::string reference = device + "/" + node + "." + block;
     Require(server.SetValue(fc, reference + ".DatSet", device + "/" + node + "$" + dataSet), reference + ".DatSet");
+    // What SCL requires of a block, as a device gives it.
+    if (fc == "BR" || fc == "RP") Require(server.SetValue(fc, reference + ".ConfRev", "1"), reference + ".ConfRev");
+    if (fc == "MS" || fc == "US") Require(server.SetValue(fc, reference + ".SmpRate", "4000"), reference + ".SmpRate");
     if (!addressed) return made;
     Require(server.SetValue(fc, reference + ".DstAddress.Addr", "010CCD01" + Hex4(number)), reference + ".Addr");
     Require(server.SetValue(fc, reference + ".DstAddress.APPID", std::to_string(0x3000 + (number & 0xFFF))),

@@ -110,12 +110,13 @@ Type ControlsWithOperTime() {
 
 NodeShape Lln0(const Lln0Parts& parts) {
     return {"LLN0", [parts] {
-                Members st, cf, dc, br, rp, lg, go, gs, ms, us;
+                Members st, sp, cf, dc, br, rp, lg, go, gs, ms, us;
                 Add(st, "Mod", T::Status(T::Int(8)));
                 Add(st, "Beh", T::Status(T::Int(8)));
                 Add(st, "Health", T::Status(T::Int(8)));
                 Add(cf, "Mod", T::OneMember("ctlModel", T::Int(8)));
                 if (parts.namePlate) Add(dc, "NamPlt", NamePlate());
+                if (parts.settingGroups) Add(sp, "SGCB", T::Sgcb());
                 AddBlocks(br, "brcb", parts.buffered, T::Brcb);
                 AddBlocks(rp, "urcb", parts.unbuffered, [] { return T::Urcb(false); });
                 AddBlocks(lg, "lcb", parts.logs, T::Lcb);
@@ -124,6 +125,7 @@ NodeShape Lln0(const Lln0Parts& parts) {
                 AddBlocks(ms, "msvcb", parts.multicastSv, [] { return MsvCb(); });
                 AddBlocks(us, "usvcb", parts.unicastSv, [] { return UsvCb(); });
                 return NodeOf({{"ST", &st},
+                               {"SP", &sp},
                                {"CF", &cf},
                                {"DC", &dc},
                                {"BR", &br},

@@ -31,13 +31,14 @@ Type ControlsWithOperTime();
 // What an LLN0 carries, each part optional.
 struct Lln0Parts {
     bool namePlate = true;
-    int buffered = 0;     // brcb01 ... under BR
-    int unbuffered = 0;   // urcb01 ... under RP
-    int logs = 0;         // lcb01 ... under LG
-    int goose = 0;        // gocb01 ... under GO
-    int gsse = 0;         // gscb01 ... under GS
-    int multicastSv = 0;  // msvcb01 ... under MS
-    int unicastSv = 0;    // usvcb01 ... under US
+    int buffered = 0;            // brcb01 ... under BR
+    int unbuffered = 0;          // urcb01 ... under RP
+    int logs = 0;                // lcb01 ... under LG
+    int goose = 0;               // gocb01 ... under GO
+    int gsse = 0;                // gscb01 ... under GS
+    int multicastSv = 0;         // msvcb01 ... under MS
+    int unicastSv = 0;           // usvcb01 ... under US
+    bool settingGroups = false;  // SGCB under SP
     AddressForm addressForm = AddressForm::Octets;
 };
 NodeShape Lln0(const Lln0Parts& parts = {});

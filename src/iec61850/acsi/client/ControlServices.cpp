@@ -1,6 +1,7 @@
 #include "iec61850/acsi/client/ControlServices.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 
 #include "iec61850/acsi/client/ClientApplication.h"
@@ -10,7 +11,9 @@
 #include "iec61850/acsi/model/DataItem.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/user/InformationReport.h"
+#include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/values/Container.h"
 
 namespace Iec61850::Acsi {
 
@@ -86,6 +89,34 @@ ControlWrite::ControlWrite(TPAppAssociation& association, std::string objectRefe
     : SetDataValues(association, "CO", objectReference + "." + structure, std::move(records), AnswerFrom::Device),
       objectReference(std::move(objectReference)) {}
 
+namespace {
+
+std::atomic<ControlWrite::StagedHook> stagedHook{nullptr};
+
+}  // namespace
+
+void ControlWrite::SetStagedHook(StagedHook hook) { stagedHook.store(hook); }
+
+ResultCode ControlWrite::StageControl(const Mms::ModelHold& hold, Server& server) {
+    for (NamedObject* object : found) {
+        auto* variable = dynamic_cast<Mms::NamedVariable*>(VariableOf(hold, object));
+        if (variable == nullptr) return System::InvalidArguments;
+        if (const ResultCode result = staged.Stage(hold, *variable); result != System::OkNoError) return result;
+    }
+    for (const ValueRecord& record : records) {
+        DataItem* item = nullptr;
+        if (const ResultCode resolved = ResolveRecordItem(hold, server, record, item); resolved != System::OkNoError) {
+            return resolved;
+        }
+        const Mms::Container* inModel = item->GetValueContainer();
+        // Only a component of the structure written: anything else would never be sent.
+        Mms::Container* copy = inModel != nullptr ? staged.CopyOf(hold, *inModel) : nullptr;
+        if (copy == nullptr) return System::InvalidArguments;
+        if (const ResultCode result = copy->FromText(record.value); result != System::OkNoError) return result;
+    }
+    return System::OkNoError;
+}
+
 void ControlWrite::execute() {
     Service::execute();
     // An object the device did not describe is never written (FindReferenced completes
@@ -97,22 +128,21 @@ void ControlWrite::execute() {
     {
         const Mms::ModelHold hold(server);
         if (!hold.Taken()) return CompleteWith(System::Error);
-        outcome = AppendNamedVariables(hold, found, variables);
-        for (const ValueRecord& record : records) {
-            if (outcome != System::OkNoError) break;
-            DataItem* item = nullptr;
-            outcome = ResolveRecordItem(hold, *server, record, item);
-            if (outcome == System::OkNoError) outcome = item->SetValueText(record.value);
-        }
+        outcome = StageControl(hold, *server);
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);
-    // One write of the whole structure, with the components just set.
-    Handed(GetAssociation().WriteVariables(this, &variables));
+    if (const StagedHook hook = stagedHook.load()) hook(*this);
+    // One write of the whole structure: the copy, which no other thread reaches.
+    Handed(GetAssociation().WriteVariables(this, &staged.Variables()));
 }
 
 void ControlWrite::complete() {
     ResultFromServiceError();
     controlError = ControlErrorFromAnswer(GetErrorClass(), GetErrorCode());
+    if (Server* server = GetServer()) {
+        const Mms::ModelHold hold(server);
+        if (hold.Taken()) staged.Commit(hold, WriteAnswerApplied(*this));
+    }
     Confirm([](ClientApplication& client, Service& service) { static_cast<ControlWrite&>(service).Callback(client); });
 }
 

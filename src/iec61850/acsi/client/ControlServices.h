@@ -49,9 +49,12 @@ public:
     std::int32_t controlError = 0;
 };
 
-// SelectWithValue, Operate and Cancel: each sets the caller's records (components of the
-// SBOw, Oper or Cancel structure) into the model, in the types the device described, and
-// then writes the whole structure once.
+// SelectWithValue, Operate and Cancel: each writes the whole SBOw, Oper or Cancel structure
+// once, as a copy of the model's (StagedWrite) into which the caller's records (its
+// components) were set, in the types the device described. The copy is the control's own
+// from the moment it is made under the model lock: a command termination or another
+// control of the same object changing the model's structure meanwhile cannot change what
+// this control sends. The model takes the copy once the device has confirmed the write.
 class ControlWrite : public SetDataValues {
 public:
     // The reference written is the object's followed by ".SBOw", ".Oper" or ".Cancel".
@@ -62,11 +65,22 @@ public:
     Direct SendDirect() override { return Direct::NotSent; }
     void complete() override;
 
+    // Called with each control whose copy is made, on the thread that executes it, before
+    // the copy is encoded and sent (null: none). For tests that hold a control there, as a
+    // thread the system does not run for a while would be.
+    using StagedHook = void (*)(const ControlWrite& control);
+    static void SetStagedHook(StagedHook hook);
+
     std::string objectReference;
     std::int32_t controlError = 0;
 
 protected:
     virtual void Callback(ClientApplication& client) = 0;
+
+private:
+    // Under the caller's hold: the structure found staged, and each record's text set
+    // into the copy of its component (InvalidArguments for a record outside the structure).
+    System::ResultCode StageControl(const Mms::ModelHold& hold, Server& server);
 };
 
 class SelectWithValue : public ControlWrite {

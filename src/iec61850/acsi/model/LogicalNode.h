@@ -120,6 +120,9 @@ public:
     // groups made from the device's complete directory: until then it has none to ask
     // for, which must not pass for a node that has nothing.
     bool groupsFromDirectory = false;
+    // Set (under the model lock) once the device refused to read the node whole as an
+    // access it does not support: its values are then read group by group.
+    bool valuesByGroup = false;
 
 protected:
     using BlockMaker = std::unique_ptr<NamedObject> (*)(FunctionalConstraint* group, const std::string& name);

@@ -23,6 +23,8 @@
 #include "iec61850/acsi/model/ReportControlBlock.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduData.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 
 namespace Iec61850::Acsi {
@@ -68,6 +70,14 @@ public:
 private:
     std::atomic<int>& count_;
 };
+
+// The device answered a read of a whole node with object-access-unsupported: it reads
+// nodes only by functional constraint (or below), so the node's groups are read instead.
+bool RefusedAsUnsupported(const Service& service) {
+    return service.GetAnswerKind() == Mms::MmsPduConfirmedResponse && service.GetResult() == System::Error &&
+           service.GetErrorClass() == Mms::MmsErrorClassAccess &&
+           service.GetErrorCode() == Mms::MmsObjectAccessUnsupported;
+}
 
 // The node a values answer's target belongs to: the node itself or its group's.
 LogicalNode* NodeOf(NamedObject* target) {
@@ -449,12 +459,12 @@ void RClient::ForgetWhatWasAsked(LogicalNode& node) {
             break;
         case NodeReadingState::Read:
             if (!valuesAsked) break;
-            if (!node.groupsFromDirectory) {
+            if (!node.groupsFromDirectory && !node.valuesByGroup) {
                 node.NamedObject::SetState(ObjectState::NotAsked);
                 break;
             }
-            // A node built from its groups has its values read group by group: the groups
-            // whose values came keep them, and only the others are asked again.
+            // A node whose values are read group by group: the groups whose values came
+            // keep them, and only the others are asked again.
             for (FunctionalConstraint* group : node.GetFcsInOrder()) {
                 if (!group->IsRead()) group->SetState(ObjectState::NotAsked);
             }
@@ -473,6 +483,13 @@ bool RClient::MarkValuesRead(Server& server, Acsi::GetAllDataValues& service) {
         if (node->readingState == NodeReadingState::TypeAsked || node->readingState == NodeReadingState::TypeRefused ||
             node->readingState == NodeReadingState::GroupsAsked) {
             node->NamedObject::SetState(ObjectState::NotAsked);
+            return false;
+        }
+        if (RefusedAsUnsupported(service) && !node->GetFcsInOrder().empty()) {
+            // Its groups' answers mark it read, as for a node built from its groups.
+            node->valuesByGroup = true;
+            for (FunctionalConstraint* group : node->GetFcsInOrder()) group->SetState(ObjectState::NotAsked);
+            node->NamedObject::SetState(ObjectState::ValuesAsked);
             return false;
         }
     }
@@ -867,9 +884,10 @@ void RClient::StepNode(Poster& post, LogicalDevice& device, LogicalNode& node) {
             }
             break;
         case NodeReadingState::Read:
-            // A node built from its groups whose values an ended association left partly
-            // unanswered: the groups it did not answer, each again by its own name.
-            if (node.groupsFromDirectory && node.GetState() == ObjectState::ValuesAsked) {
+            // A node whose values are read group by group (built from its groups, or refused
+            // whole): the groups not yet asked, or that an ended association left
+            // unanswered, each by its own name.
+            if ((node.groupsFromDirectory || node.valuesByGroup) && node.GetState() == ObjectState::ValuesAsked) {
                 if (!Offers(Mms::MmsServiceRead)) {
                     node.SetState(ObjectState::Read);
                     ++post.advanced;

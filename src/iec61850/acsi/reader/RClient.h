@@ -39,8 +39,9 @@ class Server;
 // without a name to continue after (EndedWithoutName) and data-set names the device
 // refused (GivenUp) are final and count as complete; a node's control blocks are read
 // once its type is built, and so are its values; a node whose type times out twice is
-// read by functional constraint; a node read by functional constraint with nothing left
-// to ask is read with what it has. Pieces the device did not announce (MMS services) are
+// read by functional constraint; a node whose whole read the device refuses as an access
+// it does not support has its values read group by group; a node read by functional
+// constraint with nothing left to ask is read with what it has. Pieces the device did not announce (MMS services) are
 // not asked and count as read and empty.
 //
 // A step looks at what the answers since the last step queued (ReadingWorkList), not at the
