@@ -3,7 +3,8 @@
 // again (a value holding an unknown alternative or a GeneralizedTime cannot), its
 // encoding must decode once more and encode to the very same bytes. A frame that keeps
 // a read answer's results as octets must decode exactly what the generic decoder takes,
-// and its results must reach containers as the generic decode's do.
+// and its results must reach containers as the generic decode's do. An alternate access
+// that reads as a path is written again from that path and reads as the same path.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "mms/ReadPathAgreement.h"
 #include "mms/machine/MmsFrame.h"
+#include "mms/pdu/AlternateAccess.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/MmsPduReader.h"
@@ -40,6 +42,34 @@ void ReadResults(const MmsAccessResultList& results) {
     }
 }
 
+void ReadVariables(const MmsVariableList& variables) {
+    for (const MmsVariableEntry* entry : variables) {
+        if (entry->alternateAccess == nullptr) continue;
+        AccessPath path;
+        if (MmsReadAlternateAccess(*entry->alternateAccess, path) != System::OkNoError) continue;
+        MmsAlternateAccess* written = nullptr;
+        Require(MmsNewAlternateAccess(path, written) == System::OkNoError);
+        AccessPath again;
+        Require(MmsReadAlternateAccess(*written, again) == System::OkNoError && again == path);
+        Asn1::Asn1FreeValue(&MmsAlternateAccessType, written);
+    }
+}
+
+void ReadAccess(const MmsVariableAccessSpecification& access) {
+    if (access.present == MmsVariableAccessListOfVariable) ReadVariables(access.choice.listOfVariable);
+}
+
+void ReadRequest(const MmsConfirmedServiceRequest& service) {
+    switch (service.present) {
+        case MmsServiceRead: ReadAccess(service.choice.read.variableAccessSpecification); break;
+        case MmsServiceWrite: ReadAccess(service.choice.write.variableAccessSpecification); break;
+        case MmsServiceDefineNamedVariableList:
+            ReadVariables(service.choice.defineNamedVariableList.listOfVariable);
+            break;
+        default: break;
+    }
+}
+
 void ReadResponse(const MmsConfirmedServiceResponse& service) {
     std::list<std::string> texts;
     bool moreFollows = false;
@@ -58,6 +88,9 @@ void ReadResponse(const MmsConfirmedServiceResponse& service) {
             break;
         }
         case MmsServiceRead: ReadResults(service.choice.read.listOfAccessResult); break;
+        case MmsServiceGetNamedVariableListAttributes:
+            ReadVariables(service.choice.getNamedVariableListAttributes.listOfVariable);
+            break;
         case MmsServiceGetDomainAttributes: {
             MmsDomainAttributes attributes;
             MmsReadGetDomainAttributesResponse(service.choice.getDomainAttributes, attributes);
@@ -80,6 +113,7 @@ void ReadPdu(const MmsPdu& pdu) {
     std::string text;
     switch (pdu.present) {
         case MmsPduConfirmedRequest:
+            ReadRequest(pdu.choice.confirmedRequest.service);
             if (pdu.choice.confirmedRequest.service.present == MmsServiceGetVariableAccessAttributes) {
                 const auto& request = pdu.choice.confirmedRequest.service.choice.getVariableAccessAttributes;
                 if (request.present == MmsAttributesByName) MmsObjectNameText(request.choice.name, text);
@@ -90,6 +124,7 @@ void ReadPdu(const MmsPdu& pdu) {
         case MmsPduUnconfirmed:
             if (pdu.choice.unconfirmed.service.present == MmsUnconfirmedInformationReport) {
                 ReadResults(pdu.choice.unconfirmed.service.choice.informationReport.listOfAccessResult);
+                ReadAccess(pdu.choice.unconfirmed.service.choice.informationReport.variableAccessSpecification);
             }
             break;
         case MmsPduInitiateRequest: MmsReadInitiateRequest(pdu.choice.initiateRequest, parameters); break;

@@ -45,8 +45,8 @@ struct ModelOptions {
     int hugeFcComponents = 0;
     // The small model: one more data set of LD0, "LLN0$dsx", of these members: the
     // domain's variables, or "name(i)" for element i of the array variable "name" and
-    // "name(i)$..." for a part of it (past the array's end such a member names nothing the
-    // device holds).
+    // "name(i)$..." for a part of it, listed on the wire as the array with an alternate
+    // access (past the array's end such a member names nothing the device holds).
     std::vector<std::string> extraDataSet;
     // The small model: LD0 with the harmonics node MHAI1 (HarmonicsNode.h), a data set
     // "LLN0$dsHar" of parts of its array's elements and an unbuffered block "urcbHar01" on it.

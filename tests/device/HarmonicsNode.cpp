@@ -42,8 +42,9 @@ void AddHarmonicsNode(Mms::Domain& domain, ModelSummary& summary) {
 }
 
 const std::vector<std::string>& HarmonicsDataSetMembers() {
-    static const std::vector<std::string> members{HarmonicsArray + "(7)", HarmonicsArray + "(9)$cVal",
-                                                  HarmonicsArray + "(10)$cVal$mag", HarmonicsArray + "(11)$cVal$mag$f"};
+    static const std::vector<std::string> members{HarmonicsArray + "(7)", HarmonicsArray + "(8)",
+                                                  HarmonicsArray + "(9)$cVal", HarmonicsArray + "(10)$cVal$mag",
+                                                  HarmonicsArray + "(11)$cVal$mag$f"};
     return members;
 }
 

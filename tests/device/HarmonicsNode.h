@@ -17,8 +17,10 @@ namespace TestDevice {
 constexpr int HarmonicCount = 16;
 void AddHarmonicsNode(Mms::Domain& domain, ModelSummary& summary);
 
-// The members of its data set as devices list them: an element, an element's structure, a
-// structure below that, and a leaf ("MHAI1$MX$HA$phsAHar(7)", "...(9)$cVal", ...).
+// The members of its data set, in the notation of data references: two elements, an
+// element's structure, a structure below that, and a leaf ("MHAI1$MX$HA$phsAHar(7)",
+// "...(8)", "...(9)$cVal", ...). On the wire each is the array's name with an alternate
+// access that selects the part.
 const std::vector<std::string>& HarmonicsDataSetMembers();
 
 }  // namespace TestDevice

@@ -50,6 +50,15 @@ bool ContainsEvery(const std::set<std::string>& texts, const std::string& name) 
                        [&name](const std::string& text) { return name.find(text) != std::string::npos; });
 }
 
+// An element of an array attribute (named by its index, "[7]") is a part of that
+// attribute, as its components are: devices list such elements, or parts of them, in
+// their data sets.
+bool IsAttributePart(const NamedObject* object) {
+    return Is(object, ModelClass::DataAttribute) ||
+           (Is(object, ModelClass::DataItem) && object->GetParent() != nullptr &&
+            Is(object->GetParent(), ModelClass::DataAttribute));
+}
+
 SelectionEntry& EntryFor(SelectionLnEntry& node, const NamedObject& data) {
     const std::string key = SelectionCollector::DataKey(data.GetReference());
     auto [at, added] = node.entries.try_emplace(key);
@@ -196,7 +205,7 @@ void SelectionCollector::CollectReportTree(Server& server, SelectionTree& tree, 
                     for (const NamedObject* member : dataSet->GetMembers()) {
                         if (member->GetLogicalDeviceName() != chosen->GetName()) continue;
                         if (!PassesFc(member->GetFcName())) continue;
-                        if (Is(member, ModelClass::DataAttribute)) {
+                        if (IsAttributePart(member)) {
                             AddReportAttribute(*member, tree);
                         } else {
                             AddReportDataObject(*member, tree);
@@ -222,13 +231,13 @@ void SelectionCollector::AddReportDataObject(const NamedObject& data, SelectionT
     }
 }
 
-// Devices whose data sets list attributes (stVal, q) would otherwise offer nothing to
-// report on. The member alone goes in, not its siblings: a block is found by what its
+// Devices whose data sets list attributes (stVal, q), or elements of array attributes and
+// parts of them, would otherwise offer nothing to report on. The member alone goes in, not its siblings: a block is found by what its
 // data set holds, so an attribute the set lacks would find none.
 void SelectionCollector::AddReportAttribute(const NamedObject& attribute, SelectionTree& tree) const {
     std::string prefix;
     const NamedObject* top = &attribute;
-    while (top->GetParent() != nullptr && Is(top->GetParent(), ModelClass::DataAttribute)) {
+    while (top->GetParent() != nullptr && IsAttributePart(top->GetParent())) {
         top = top->GetParent();
         prefix = top->GetName() + "." + prefix;
     }

@@ -32,7 +32,8 @@ private:
                       bool control) const;
     void AddDataObject(const Iec61850::Acsi::NamedObject& data, SelectionLnEntry& node, bool control) const;
     void AddReportDataObject(const Iec61850::Acsi::NamedObject& data, SelectionTree& tree) const;
-    // A member that names an attribute: its data object's record, holding that attribute.
+    // A member that names an attribute, or an element of an array attribute or a part of
+    // one: its data object's record, holding that member alone.
     void AddReportAttribute(const Iec61850::Acsi::NamedObject& attribute, SelectionTree& tree) const;
     bool PassesData(const Iec61850::Acsi::NamedObject& data) const;
     bool PassesAttribute(const Iec61850::Acsi::NamedObject& attribute) const;

@@ -8,10 +8,85 @@
 
 namespace Mms {
 
-// AlternateAccess is carried but never interpreted here: each of its elements is
-// kept as its complete encoding.
-using MmsAlternateAccess = Asn1ListOf<Asn1Any>;
-extern const Asn1TypeDescriptor MmsAlternateAccessType;  // SEQUENCE OF (opaque elements)
+// AlternateAccess: a selection of part of a variable (an array's element, a range of
+// elements, a structure's component), possibly going on below that part. ASN.1 nests
+// untagged CHOICEs here (AlternateAccessSelection, selectAccess); their alternatives
+// carry distinct tags, so each choice is written flat with every alternative it reaches.
+struct MmsIndexRange {
+    Asn1NativeInteger lowIndex;          // [0] Unsigned32
+    Asn1NativeInteger numberOfElements;  // [1] Unsigned32
+};
+
+// The accessSelection of a selectAlternateAccess.
+enum MmsAccessSelectionChoice : Asn1Presence {
+    MmsAccessSelectionNone = 0,
+    MmsAccessSelectionComponent = 1,    // [0] Identifier
+    MmsAccessSelectionIndex = 2,        // [1] Unsigned32
+    MmsAccessSelectionIndexRange = 3,   // [2] IndexRange
+    MmsAccessSelectionAllElements = 4,  // [3] NULL
+};
+
+struct MmsAccessSelection {
+    Asn1Presence present;  // MmsAccessSelectionChoice
+    union {
+        Asn1OctetString component;
+        Asn1NativeInteger index;
+        MmsIndexRange indexRange;
+        Asn1Null allElements;
+    } choice;
+};
+
+struct MmsAlternateAccessElement;
+using MmsAlternateAccess = Asn1ListOf<MmsAlternateAccessElement>;
+extern const Asn1TypeDescriptor MmsAlternateAccessType;  // SEQUENCE OF
+
+struct MmsSelectAlternateAccess {
+    MmsAccessSelection accessSelection;
+    MmsAlternateAccess alternateAccess;
+};
+
+// AlternateAccessSelection (the first five) and the element of AlternateAccess (all six).
+enum MmsAlternateAccessChoice : Asn1Presence {
+    MmsAlternateAccessNone = 0,
+    MmsAlternateAccessSelectAlternate = 1,  // [0] selectAlternateAccess
+    MmsAlternateAccessComponent = 2,        // [1] selectAccess component
+    MmsAlternateAccessIndex = 3,            // [2] selectAccess index
+    MmsAlternateAccessIndexRange = 4,       // [3] selectAccess indexRange
+    MmsAlternateAccessAllElements = 5,      // [4] selectAccess allElements
+    MmsAlternateAccessNamed = 6,            // [5] named (elements only)
+};
+
+struct MmsAlternateAccessSelection {
+    Asn1Presence present;  // MmsAlternateAccessChoice, never Named
+    union {
+        MmsSelectAlternateAccess selectAlternateAccess;
+        Asn1OctetString component;
+        Asn1NativeInteger index;
+        MmsIndexRange indexRange;
+        Asn1Null allElements;
+    } choice;
+};
+
+struct MmsNamedAccess {
+    Asn1OctetString componentName;  // [0] Identifier
+    MmsAlternateAccessSelection access;
+};
+
+struct MmsAlternateAccessElement {
+    Asn1Presence present;  // MmsAlternateAccessChoice
+    union {
+        MmsSelectAlternateAccess selectAlternateAccess;
+        Asn1OctetString component;
+        Asn1NativeInteger index;
+        MmsIndexRange indexRange;
+        Asn1Null allElements;
+        MmsNamedAccess named;
+    } choice;
+};
+extern const Asn1TypeDescriptor MmsAlternateAccessElementType;  // untagged CHOICE
+
+// Selections inside selections deeper than this fail the decode of their PDU.
+inline constexpr int MmsMaxAlternateAccessNesting = 24;
 
 struct MmsVariableDescription {
     MmsAddress address;

@@ -1,8 +1,7 @@
 #include "mms/user/IndexedItem.h"
 
 #include <charconv>
-#include <cstddef>
-#include <vector>
+#include <cstdint>
 
 #include "mms/user/Domain.h"
 #include "mms/user/NamedVariable.h"
@@ -14,37 +13,46 @@ namespace Mms {
 
 namespace {
 
-// One step below the array variable: an element's index, or a component's name.
-struct Step {
-    bool isIndex = false;
-    std::size_t index = 0;
-    std::string_view component;
-};
+// An index whose digits run up to the closing bracket, which ends the index.
+bool TakeIndex(std::string_view& rest, char close, AccessPath& path) {
+    const std::size_t end = rest.find(close);
+    if (end == std::string_view::npos || end == 1) return false;
+    std::uint32_t index = 0;
+    const char* first = rest.data() + 1;
+    const char* last = rest.data() + end;
+    const auto [stop, error] = std::from_chars(first, last, index);
+    if (error != std::errc() || stop != last) return false;
+    path.push_back(AccessStep::Element(index));
+    rest.remove_prefix(end + 1);
+    return true;
+}
 
-// Splits "base(i)$c(j)..." into the base and its steps; false for a name without an index or
-// with a malformed one (no digits, no closing bracket, anything but "$" or "(" after one).
-bool SplitIndexedItem(std::string_view item, std::string_view& base, std::vector<Step>& steps) {
-    const std::size_t open = item.find('(');
-    if (open == std::string_view::npos || open == 0) return false;
-    base = item.substr(0, open);
-    std::string_view rest = item.substr(open);
+std::string IndexText(std::uint32_t index) {
+    std::string text;
+    System::FormatUInt64(text, index);
+    return text;
+}
+
+}  // namespace
+
+bool SplitIndexedItem(std::string_view item, std::string& variable, AccessPath& path) {
+    const std::size_t bracket = item.find('(');
+    const std::size_t square = item.find("$[");
+    const std::size_t at = std::min(bracket, square);
+    if (at == std::string_view::npos || at == 0) return false;
+    variable.assign(item.substr(0, at));
+    std::string_view rest = item.substr(at);
     while (!rest.empty()) {
         if (rest.front() == '(') {
-            const std::size_t close = rest.find(')');
-            if (close == std::string_view::npos || close == 1) return false;
-            Step step{true, 0, {}};
-            const char* first = rest.data() + 1;
-            const char* last = rest.data() + close;
-            const auto [end, error] = std::from_chars(first, last, step.index);
-            if (error != std::errc() || end != last) return false;
-            steps.push_back(step);
-            rest.remove_prefix(close + 1);
+            if (!TakeIndex(rest, ')', path)) return false;
+        } else if (rest.starts_with("$[")) {
+            rest.remove_prefix(1);
+            if (!TakeIndex(rest, ']', path)) return false;
         } else if (rest.front() == '$') {
             rest.remove_prefix(1);
-            const std::size_t end = rest.find_first_of("$(");
-            const std::string_view name = rest.substr(0, end);
-            if (name.empty()) return false;
-            steps.push_back({false, 0, name});
+            const std::string_view name = rest.substr(0, rest.find_first_of("$("));
+            if (name.empty() || name.find_first_of("[])") != std::string_view::npos) return false;
+            path.push_back(AccessStep::Named(std::string(name)));
             rest.remove_prefix(name.size());
         } else {
             return false;
@@ -53,43 +61,62 @@ bool SplitIndexedItem(std::string_view item, std::string_view& base, std::vector
     return true;
 }
 
-}  // namespace
+Container* PartBelow(Container& value, const AccessStep& step) {
+    if (step.kind == AccessStep::Kind::Index) {
+        if (value.GetClassId() != ArrayClassId) return nullptr;
+        const auto& elements = static_cast<const Array&>(value);
+        return step.index < elements.GetElementCount() ? elements.GetElement(step.index) : nullptr;
+    }
+    if (step.kind != AccessStep::Kind::Component || value.GetClassId() != StructureClassId) return nullptr;
+    return static_cast<const Structure&>(value).FindComponent(step.component);
+}
 
-Container* FindIndexedValue(const Domain& domain, std::string_view item) {
-    std::string_view base;
-    std::vector<Step> steps;
-    if (!SplitIndexedItem(item, base, steps)) return nullptr;
-    const NamedVariable* variable = domain.FindNamedVariable(base);
-    Container* at = variable != nullptr ? variable->GetValue() : nullptr;
-    for (const Step& step : steps) {
+Container* FindPart(Container* value, const AccessPath& path) {
+    Container* at = value;
+    for (const AccessStep& step : path) {
         if (at == nullptr) return nullptr;
-        if (step.isIndex) {
-            if (at->GetClassId() != ArrayClassId) return nullptr;
-            const auto& elements = static_cast<const Array&>(*at);
-            at = step.index < elements.GetElementCount() ? elements.GetElement(step.index) : nullptr;
-        } else {
-            if (at->GetClassId() != StructureClassId) return nullptr;
-            at = static_cast<const Structure&>(*at).FindComponent(step.component);
-        }
+        at = PartBelow(*at, step);
     }
     return at;
 }
 
-std::string ComponentItemOf(std::string_view item) {
-    std::string_view base;
-    std::vector<Step> steps;
-    if (!SplitIndexedItem(item, base, steps)) return {};
-    std::string name(base);
-    for (const Step& step : steps) {
-        if (!step.isIndex) {
+Container* FindIndexedValue(const Domain& domain, std::string_view item) {
+    std::string name;
+    AccessPath path;
+    if (!SplitIndexedItem(item, name, path)) return nullptr;
+    const NamedVariable* variable = domain.FindNamedVariable(name);
+    return variable != nullptr ? FindPart(variable->GetValue(), path) : nullptr;
+}
+
+std::string ComponentItemOf(std::string_view variable, const AccessPath& path) {
+    std::string name(variable);
+    for (const AccessStep& step : path) {
+        if (step.kind == AccessStep::Kind::Component) {
             name.append("$").append(step.component);
-            continue;
+        } else {
+            name.append("$[").append(IndexText(step.index)).append("]");
         }
-        std::string index;
-        System::FormatUInt64(index, step.index);
-        name.append("$[").append(index).append("]");
     }
     return name;
+}
+
+std::string IndexedItemOf(std::string_view variable, const AccessPath& path) {
+    std::string name(variable);
+    for (const AccessStep& step : path) {
+        if (step.kind == AccessStep::Kind::Component) {
+            name.append("$").append(step.component);
+        } else {
+            name.append("(").append(IndexText(step.index)).append(")");
+        }
+    }
+    return name;
+}
+
+std::string ComponentItemOf(std::string_view item) {
+    std::string variable;
+    AccessPath path;
+    if (!SplitIndexedItem(item, variable, path)) return {};
+    return ComponentItemOf(variable, path);
 }
 
 }  // namespace Mms

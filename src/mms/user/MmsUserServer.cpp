@@ -13,6 +13,7 @@
 #include "mms/user/MmsUserConnection.h"
 #include "mms/user/NameListPage.h"
 #include "mms/user/NamedVariable.h"
+#include "mms/user/NamedVariableList.h"
 #include "mms/user/VMD.h"
 
 namespace Mms {
@@ -96,10 +97,10 @@ ResultCode MmsUserConnection::SendVariablesReport(const std::vector<const NamedV
     spec->present = MmsVariableAccessListOfVariable;
     for (const NamedVariable* variable : variables) {
         if (variable == nullptr) return System::InvalidArguments;
-        CoderValue<MmsVariableSpecification> name(MmsVariableSpecificationType);
-        if (variable->ToVariableSpecification(*name) != System::OkNoError) return System::InvalidArguments;
-        if (ResultCode result = MmsAppendVariable(spec->choice.listOfVariable, *name); result != System::OkNoError) {
-            return result;
+        // A part of an array goes as the array with an alternate access, as lists name it.
+        if (ResultCode result = AppendVariableEntry(*variable, spec->choice.listOfVariable);
+            result != System::OkNoError) {
+            return result == System::NoResources ? result : System::InvalidArguments;
         }
         MmsAccessResult* access = MmsAppendNew(*results, MmsAccessResultType);
         if (access == nullptr) return System::NoResources;

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "mms/pdu/AlternateAccess.h"
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
@@ -19,25 +20,49 @@ namespace Mms {
 
 namespace {
 
-// A domain's member that names a part of an array variable ("name(i)", and components or
-// further indexes below it: IndexedItem.h), as the variable that part is bound to (a device
-// model binds such parts to variables of their own). Null when the name has no index, or
-// nothing answers to it.
-NamedVariable* IndexedMemberVariable(const VMD& vmd, const MmsObjectName& name) {
-    if (name.present != MmsObjectNameDomainSpecific) return nullptr;
-    const std::string item = MmsText(name.choice.domainSpecific.itemId);
-    if (item.find('(') == std::string::npos) return nullptr;
-    Domain* domain = nullptr;
-    if (vmd.FindDomain(MmsText(name.choice.domainSpecific.domainId), domain) != System::OkNoError) return nullptr;
-    const Container* part = FindIndexedValue(*domain, item);
-    if (part == nullptr) return nullptr;
-    if (auto* bound = dynamic_cast<NamedVariable*>(part->GetBoundVariable())) return bound;
-    // A part without a variable yet: the domain's maker names it with "$[i]" for each index.
-    if (domain->GetVariableMaker() == nullptr) return nullptr;
-    return domain->FindNamedVariable(ComponentItemOf(item));
+// The variable of the part of a named variable that a member's alternate access selects:
+// the one the part is bound to, else the one the domain's maker makes for it (a device
+// model names it "name$[i]$c", IndexedItem.h). A selection other than a chain of indexes
+// and components is NotSupported, as is a part nobody has a variable for (the list owns
+// none of its members); a part the variable does not hold is InvalidArguments.
+System::ResultCode SelectedPartVariable(const NamedVariable& whole, const MmsAlternateAccess& access,
+                                        NamedVariable*& part) {
+    AccessPath path;
+    if (const System::ResultCode read = MmsReadAlternateAccess(access, path); read != System::OkNoError) return read;
+    for (const AccessStep& step : path) {
+        if (step.kind != AccessStep::Kind::Index && step.kind != AccessStep::Kind::Component) {
+            return System::NotSupported;
+        }
+    }
+    const Container* value = FindPart(whole.GetValue(), path);
+    if (value == nullptr) return System::InvalidArguments;
+    if ((part = dynamic_cast<NamedVariable*>(value->GetBoundVariable())) != nullptr) return System::OkNoError;
+    auto* domain = dynamic_cast<Domain*>(whole.GetOwner());
+    if (domain == nullptr || domain->GetVariableMaker() == nullptr) return System::NotSupported;
+    part = domain->FindNamedVariable(ComponentItemOf(whole.Name, path));
+    return part != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
 }  // namespace
+
+System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables) {
+    CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
+    if (System::ResultCode result = variable.ToVariableSpecification(*spec); result != System::OkNoError) {
+        return result;
+    }
+    std::string whole;
+    AccessPath path;
+    const bool part = SplitIndexedItem(variable.Name, whole, path);
+    if (part) {
+        MmsObjectName& object = spec->choice.name;
+        Asn1OctetString& item = object.present == MmsObjectNameDomainSpecific ? object.choice.domainSpecific.itemId
+                                : object.present == MmsObjectNameVmdSpecific  ? object.choice.vmdSpecific
+                                                                              : object.choice.aaSpecific;
+        if (System::ResultCode result = MmsSetText(item, whole); result != System::OkNoError) return result;
+    }
+    if (System::ResultCode result = MmsAppendVariable(variables, *spec); result != System::OkNoError) return result;
+    return part ? MmsNewAlternateAccess(path, variables[variables.Count() - 1]->alternateAccess) : System::OkNoError;
+}
 
 NamedVariableList::NamedVariableList(MmsObject* owner) : MmsObject(owner) {}
 
@@ -132,13 +157,12 @@ System::ResultCode NamedVariableList::SetMembers(const MmsVariableList& variable
             found = variable != nullptr ? System::OkNoError : System::InvalidArguments;
         } else if (vmd != nullptr) {
             found = vmd->FindNamedVariable(spec.choice.name, variable);
-            if (found != System::OkNoError && (variable = IndexedMemberVariable(*vmd, spec.choice.name)) != nullptr) {
-                found = System::OkNoError;
-            }
+        }
+        if (found == System::OkNoError && entry->alternateAccess != nullptr) {
+            found = SelectedPartVariable(*variable, *entry->alternateAccess, variable);
         }
         if (found != System::OkNoError) return found;
         Members.push_back(variable);
-        if (entry->alternateAccess != nullptr) return System::NotSupported;
     }
     return System::OkNoError;
 }
@@ -180,12 +204,9 @@ System::ResultCode NamedVariableList::FillAttributes(MmsGetNamedVariableListAttr
 System::ResultCode NamedVariableList::ToVariableList(MmsVariableList& variables) const {
     for (const Variable* member : Members) {
         if (member->GetClassId() != NamedVariableClassId) return System::InvalidContext;
-        CoderValue<MmsVariableSpecification> spec(MmsVariableSpecificationType);
-        if (System::ResultCode result = member->ToVariableSpecification(*spec); result != System::OkNoError) {
+        if (System::ResultCode result = AppendVariableEntry(static_cast<const NamedVariable&>(*member), variables);
+            result != System::OkNoError) {
             return result == System::NoResources ? result : System::InvalidContext;
-        }
-        if (System::ResultCode result = MmsAppendVariable(variables, *spec); result != System::OkNoError) {
-            return result;
         }
     }
     return System::OkNoError;

@@ -12,6 +12,7 @@ namespace Mms {
 
 class AccessResults;
 class ModelHold;
+class NamedVariable;
 class Variable;
 class VMD;
 
@@ -58,9 +59,11 @@ public:
     // Members from a list of variables (an attributes answer or a define request): the
     // members are replaced; each entry must name its variable (NotSupported for an
     // address or a description, Error for any other choice), which must exist in the VMD
-    // that holds the list (the lookup's failure otherwise), or name a part of an array
-    // variable (IndexedItem.h) bound to a variable; an entry with an alternate access gives
-    // NotSupported after its variable has been appended.
+    // that holds the list (the lookup's failure otherwise). An entry with an alternate
+    // access that selects a part by indexes and components stands for the variable of
+    // that part (the one bound to it, or the one its domain's maker makes); another kind
+    // of selection, or a part without such a variable, gives NotSupported, a part the
+    // variable does not hold InvalidArguments. The members before a failed entry stay.
     System::ResultCode SetMembers(const MmsVariableList& variables);
     // A getNamedVariableListAttributes answer: Deletable, then the members.
     System::ResultCode ApplyAttributes(const MmsGetNamedVariableListAttributesResponse& response);
@@ -82,7 +85,8 @@ public:
     // that is not a named variable).
     System::ResultCode FillAttributes(MmsGetNamedVariableListAttributesResponse& response) const;
     // One list entry naming each member, in order (InvalidContext for a member without a
-    // name).
+    // name); a member whose name holds an index (a part of an array, IndexedItem.h) is
+    // named as its array's variable with an alternate access that selects the part.
     System::ResultCode ToVariableList(MmsVariableList& variables) const;
     // One Data value per member, in order (the member's conversion failure otherwise).
     System::ResultCode ToDataList(MmsDataList& data) const;
@@ -91,5 +95,11 @@ public:
     std::string Name;
     std::list<Variable*> Members;
 };
+
+// Appends the entry that names the variable on the wire: its name, or for a variable of a
+// part of an array (its name holds an index, IndexedItem.h) the array's variable with an
+// alternate access that selects the part. The naming's failure otherwise (NotSupported
+// for a variable whose owner cannot name it).
+System::ResultCode AppendVariableEntry(const NamedVariable& variable, MmsVariableList& variables);
 
 }  // namespace Mms

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "mms/pdu/AlternateAccess.h"
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
@@ -18,6 +19,7 @@
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/ObjectFiling.h"
 #include "mms/user/PlainNamedObjects.h"
+#include "mms/user/SelectedPart.h"
 #include "mms/values/Container.h"
 #include "system/NumberText.h"
 
@@ -280,6 +282,60 @@ System::ResultCode VMD::ReadVariable(const MmsObjectName& name, MmsAccessResultL
     return System::OkNoError;
 }
 
+System::ResultCode VMD::ReadSelectedPart(const MmsObjectName& name, const MmsAlternateAccess& access,
+                                         MmsAccessResultList& results, std::int32_t& rejectCode) {
+    MmsAccessResult* result = MmsAppendNew(results, MmsAccessResultType);
+    if (result == nullptr) {
+        rejectCode = MmsRejectRequestOther;
+        return System::NoResources;
+    }
+    std::int32_t accessError = MmsInvalidAddress;
+    NamedVariable* variable = nullptr;
+    AccessPath path;
+    System::ResultCode outcome = FindNamedVariable(name, variable);
+    if (outcome == System::OkNoError) {
+        outcome = MmsReadAlternateAccess(access, path);
+        if (outcome != System::OkNoError) accessError = MmsObjectAccessUnsupported;
+    }
+    if (outcome == System::OkNoError) {
+        Container* value = variable->GetValue();
+        accessError = MmsObjectNonExistent;
+        outcome =
+            value != nullptr ? SelectedPartToData(*value, path, result->choice.success, accessError) : System::Error;
+    }
+    if (outcome == System::NoResources) {
+        rejectCode = MmsRejectRequestOther;
+        return outcome;
+    }
+    if (outcome != System::OkNoError) {
+        result->present = MmsAccessResultFailure;
+        result->choice.failure = accessError;
+        return System::OkNoError;
+    }
+    result->present = MmsAccessResultSuccess;
+    return System::OkNoError;
+}
+
+System::ResultCode VMD::WriteSelectedPart(const MmsObjectName& name, const MmsAlternateAccess& access,
+                                          const MmsData& data, std::int32_t& accessError) {
+    NamedVariable* variable = nullptr;
+    if (FindNamedVariable(name, variable) != System::OkNoError) {
+        accessError = MmsInvalidAddress;
+        return System::Error;
+    }
+    AccessPath path;
+    if (MmsReadAlternateAccess(access, path) != System::OkNoError) {
+        accessError = MmsObjectAccessUnsupported;
+        return System::Error;
+    }
+    Container* value = variable->GetValue();
+    if (value == nullptr) {
+        accessError = MmsObjectNonExistent;
+        return System::Error;
+    }
+    return SelectedPartFromData(*value, path, data, accessError);
+}
+
 System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& response, std::int32_t& rejectCode) {
     const MmsVariableAccessSpecification& access = request.variableAccessSpecification;
     if (request.specificationWithResult != nullptr && *request.specificationWithResult != 0) {
@@ -303,8 +359,11 @@ System::ResultCode VMD::Read(const MmsReadRequest& request, MmsReadResponse& res
                 rejectCode = MmsRejectRequestInvalidArgument;
                 return System::Error;
             }
+            const MmsObjectName& name = entry->variableSpecification.choice.name;
             if (System::ResultCode result =
-                    ReadVariable(entry->variableSpecification.choice.name, response.listOfAccessResult, rejectCode);
+                    entry->alternateAccess != nullptr
+                        ? ReadSelectedPart(name, *entry->alternateAccess, response.listOfAccessResult, rejectCode)
+                        : ReadVariable(name, response.listOfAccessResult, rejectCode);
                 result != System::OkNoError) {
                 return result;
             }
@@ -387,8 +446,10 @@ System::ResultCode VMD::Write(const MmsWriteRequest& request, MmsWriteResponse& 
                 return System::Error;
             }
             std::int32_t accessError = 0;
-            if (WriteVariable(entry->variableSpecification.choice.name, *request.listOfData[index], accessError) ==
-                System::OkNoError) {
+            const MmsObjectName& name = entry->variableSpecification.choice.name;
+            const MmsData& data = *request.listOfData[index];
+            if ((entry->alternateAccess != nullptr ? WriteSelectedPart(name, *entry->alternateAccess, data, accessError)
+                                                   : WriteVariable(name, data, accessError)) == System::OkNoError) {
                 result->present = MmsWriteResultSuccess;
             } else {
                 result->present = MmsWriteResultFailure;

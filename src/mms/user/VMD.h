@@ -109,8 +109,18 @@ public:
     // variable and object-value-invalid for a value that cannot be sent.
     virtual System::ResultCode ReadVariable(const MmsObjectName& name, MmsAccessResultList& results,
                                             std::int32_t& rejectCode);
+    // An entry with an alternate access: one access result for the part it selects
+    // (SelectedPart.h), or failure invalid-address for an unknown variable,
+    // object-access-unsupported for a selection of several components side by side, and
+    // object-non-existent for a part the variable does not hold.
+    System::ResultCode ReadSelectedPart(const MmsObjectName& name, const MmsAlternateAccess& access,
+                                        MmsAccessResultList& results, std::int32_t& rejectCode);
     virtual System::ResultCode Write(const MmsWriteRequest& request, MmsWriteResponse& response,
                                      std::int32_t& rejectCode);
+    // The data written into the part an alternate access selects; accessError as for
+    // ReadSelectedPart, or object-access-denied when the part refused the data.
+    System::ResultCode WriteSelectedPart(const MmsObjectName& name, const MmsAlternateAccess& access,
+                                         const MmsData& data, std::int32_t& accessError);
     // OkNoError when the variable took the value; Error with accessError invalid-address
     // for an unknown variable or object-access-denied when its value refused the data.
     virtual System::ResultCode WriteVariable(const MmsObjectName& name, const MmsData& data, std::int32_t& accessError);

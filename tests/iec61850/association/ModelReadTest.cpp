@@ -308,6 +308,7 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
         }
         EXPECT_EQ(texts, (std::vector<std::string>{
                              "LD0/MHAI1.HA.phsAHar.[7].cVal.mag.f=65", "LD0/MHAI1.HA.phsAHar.[7].cVal.ang.f=70",
+                             "LD0/MHAI1.HA.phsAHar.[8].cVal.mag.f=60", "LD0/MHAI1.HA.phsAHar.[8].cVal.ang.f=80",
                              "LD0/MHAI1.HA.phsAHar.[9].cVal.mag.f=55", "LD0/MHAI1.HA.phsAHar.[9].cVal.ang.f=90",
                              "LD0/MHAI1.HA.phsAHar.[10].cVal.mag.f=50", "LD0/MHAI1.HA.phsAHar.[11].cVal.mag.f=45"}));
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -356,15 +357,16 @@ TEST(ArrayPartReports, ADataSetOfArrayElementPartsIsReadAndReported) {
     // The leaves of the members, with the values element i starts with: 100 - 5 i and 10 i.
     const std::string har = "LD0/MHAI1.HA.phsAHar.";
     const std::vector<std::pair<std::string, std::string>> leaves = {
-        {har + "[7].cVal.mag.f", "65"}, {har + "[7].cVal.ang.f", "70"},  {har + "[9].cVal.mag.f", "55"},
-        {har + "[9].cVal.ang.f", "90"}, {har + "[10].cVal.mag.f", "50"}, {har + "[11].cVal.mag.f", "45"}};
+        {har + "[7].cVal.mag.f", "65"},  {har + "[7].cVal.ang.f", "70"}, {har + "[8].cVal.mag.f", "60"},
+        {har + "[8].cVal.ang.f", "80"},  {har + "[9].cVal.mag.f", "55"}, {har + "[9].cVal.ang.f", "90"},
+        {har + "[10].cVal.mag.f", "50"}, {har + "[11].cVal.mag.f", "45"}};
     const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
         return c.GetDataSetValues(id, "LD0/LLN0.dsHar", AnswerFrom::Device);
     });
     EXPECT_EQ(read.serviceError, 0);
     for (const auto& [reference, value] : leaves) EXPECT_EQ(FindValue(read.values, reference), value) << reference;
-    // Element 7's quality and time stamp; nothing of element 10 but its magnitude.
-    EXPECT_EQ(read.values.size(), leaves.size() + 2);
+    // The qualities and time stamps of elements 7 and 8; nothing of element 10 but its magnitude.
+    EXPECT_EQ(read.values.size(), leaves.size() + 4);
 
     {
         TestDevice::ModelScope hold(session.device.Vmd());
@@ -400,7 +402,7 @@ TEST(ArrayPartReports, ADataSetOfArrayElementPartsIsReadAndReported) {
     EXPECT_EQ(report.decodeResult, System::OkNoError);
     EXPECT_EQ(report.block, "LD0/LLN0.urcbHar01");
     EXPECT_EQ(report.Header("DatSet"), "LD0/LLN0$dsHar");
-    ASSERT_EQ(report.entries.size(), 4u);
+    ASSERT_EQ(report.entries.size(), 5u);
     std::vector<ValueRecord> reported;
     Names references;
     for (const ReportEntry& entry : report.entries) {
@@ -408,14 +410,23 @@ TEST(ArrayPartReports, ADataSetOfArrayElementPartsIsReadAndReported) {
         references.push_back(entry.fc + " " + entry.reference);
     }
     // The data references as the device wrote them.
-    EXPECT_EQ(references, (Names{"MX LD0/MHAI1.HA.phsAHar(7)", "MX LD0/MHAI1.HA.phsAHar(9).cVal",
-                                 "MX LD0/MHAI1.HA.phsAHar(10).cVal.mag", "MX LD0/MHAI1.HA.phsAHar(11).cVal.mag.f"}));
+    EXPECT_EQ(references,
+              (Names{"MX LD0/MHAI1.HA.phsAHar(7)", "MX LD0/MHAI1.HA.phsAHar(8)", "MX LD0/MHAI1.HA.phsAHar(9).cVal",
+                     "MX LD0/MHAI1.HA.phsAHar(10).cVal.mag", "MX LD0/MHAI1.HA.phsAHar(11).cVal.mag.f"}));
     for (const auto& [reference, value] : leaves) {
         const bool changed = reference == har + "[7].cVal.ang.f" || reference == har + "[11].cVal.mag.f";
         EXPECT_EQ(FindValue(reported, reference), changed ? "12.5" : value) << reference;
     }
     if (TestSupport::WiresharkAvailable()) {
-        EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+        const auto units = session.relay->Units(0);
+        EXPECT_EQ(TestSupport::FindProblems(units), "");
+        // The data set's members as the device listed them: the array with an alternate access.
+        const std::vector<std::string> lines =
+            TestSupport::DecodeFields(units, {"mms.itemId", "mms.index", "mms.component"});
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "MHAI1$MX$HA$phsAHar,MHAI1$MX$HA$phsAHar,MHAI1$MX$HA$phsAHar,MHAI1$MX$HA$phsAHar,"
+                            "MHAI1$MX$HA$phsAHar|7,8,9,10,11|cVal,cVal,mag,cVal,mag,f"),
+                  lines.end());
     }
 }
 
