@@ -298,7 +298,7 @@ TEST(WholeFile, SchemaAcceptsTheTestDevicesModels) {
                                 "dupd=\"true\" count=\"16\"/>"),
                       std::string::npos);
             EXPECT_NE(file.find("<DA name=\"numHar\" fc=\"MX\" bType=\"INT16U\"/>"), std::string::npos);
-            EXPECT_EQ(CountOf(file, "doName=\"HA\" daName=\"phsAHar("), 4u);
+            EXPECT_EQ(CountOf(file, "doName=\"HA\" daName=\"phsAHar("), 5u);
             EXPECT_NE(file.find("daName=\"phsAHar(10).cVal.mag\" fc=\"MX\"/>"), std::string::npos);
             EXPECT_NE(file.find("<ReportControl name=\"urcbHar\" datSet=\"dsHar\""), std::string::npos);
         }
