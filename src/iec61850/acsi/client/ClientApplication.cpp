@@ -1,6 +1,7 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 
 #include <new>
+#include <optional>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -70,6 +71,8 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
     TPAppAssociation* association = nullptr;
     TPAppAssociation* retired = nullptr;
     bool made = false;
+    // Taken under the link's lock: the association does not go while this call is in it.
+    std::optional<TPAppAssociation::Entry> entry;
     {
         std::lock_guard lock(associationMutex_);
         // An association serves the server whose profile's stack made it, and that server
@@ -87,6 +90,7 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
             made = true;
         }
         association = association_;
+        entry.emplace(*association);
     }
     // Outside the link's lock: the association takes its client's lock the other way round.
     if (retired != nullptr) Retire(*retired);
@@ -108,6 +112,9 @@ void ClientApplication::Retire(TPAppAssociation& association) {
 template <typename Make>
 ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
     Service* refused = nullptr;
+    // Keeps the association until a refused service's confirmation (whose callback may
+    // remove the server) is over.
+    std::optional<TPAppAssociation::Entry> entry;
     {
         std::lock_guard lock(associationMutex_);
         if (association_ == nullptr) return System::Error;
@@ -116,7 +123,10 @@ ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
         id = service->GetInvokeId();
         // Sent from here when it can be (see TPAppAssociation::SubmitRequest); the link's
         // lock keeps the association alive meanwhile.
-        if (association_->SubmitRequest(service) != System::OkNoError) refused = service;
+        if (association_->SubmitRequest(service) != System::OkNoError) {
+            refused = service;
+            entry.emplace(*association_);
+        }
     }
     // Not taken (the association is ending): confirmed here, as every request is, once
     // the link is let go (the callback may use it).

@@ -26,7 +26,28 @@ using System::ResultCode;
 
 TPAppAssociation::TPAppAssociation(AcsiLayer* layer) : Mms::MmsUserConnection(layer) { Start(); }
 
+TPAppAssociation::Entry::Entry(TPAppAssociation& association) : association_(association) {
+    std::lock_guard lock(association_.entriesMutex_);
+    ++association_.entries_;
+}
+
+TPAppAssociation::Entry::~Entry() {
+    std::lock_guard lock(association_.entriesMutex_);
+    --association_.entries_;
+    association_.entriesChanged_.notify_all();
+}
+
 TPAppAssociation::~TPAppAssociation() {
+    // Unreachable for the client first, then every caller still inside has left (one that
+    // removed the server from a callback of its own, among them).
+    {
+        std::lock_guard lock(clientMutex_);
+        if (client_ != nullptr) client_->ForgetAssociation(this);
+    }
+    {
+        std::unique_lock lock(entriesMutex_);
+        entriesChanged_.wait(lock, [this] { return entries_ == 0; });
+    }
     Stop();
     requests_.Close();
     CloseSends();
@@ -66,6 +87,7 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 }
 
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
+    const Entry entry(*this);
     bool began = false;
     bool ended = false;
     {
@@ -138,7 +160,10 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
     return outcome_;
 }
 
-ResultCode TPAppAssociation::Abort() { return Mms::MmsUserConnection::Abort(); }
+ResultCode TPAppAssociation::Abort() {
+    const Entry entry(*this);
+    return Mms::MmsUserConnection::Abort();
+}
 
 bool TPAppAssociation::AbandonAssociate() {
     {
@@ -166,6 +191,7 @@ bool TPAppAssociation::IsOwnThread() {
 }
 
 void TPAppAssociation::End() {
+    const Entry entry(*this);
     {
         // An Associate under way is given up; a later one is refused.
         std::lock_guard lock(attemptMutex_);

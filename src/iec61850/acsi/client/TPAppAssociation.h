@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,8 +75,25 @@ public:
     static constexpr std::uint32_t RequestCapacity = 65535;
 
     explicit TPAppAssociation(AcsiLayer* layer);
-    // Stops and joins the thread, ends the chain below, confirms what is left with 8.
+    // The client lets go of it first (no post reaches it any more) and every caller still
+    // inside it (Entry) is waited for; then stops and joins the thread, ends the chain
+    // below, confirms what is left with 8 while the client still hears it.
     ~TPAppAssociation() override;
+
+    // A caller's thread inside the association, which its destruction waits for: taken by
+    // Associate, Abort and End (which may call back, and a callback may remove the server),
+    // and by the client around a refused post's confirmation. Taken under the client's
+    // link lock where the association might otherwise go before it is taken.
+    class Entry {
+    public:
+        explicit Entry(TPAppAssociation& association);
+        ~Entry();
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+    private:
+        TPAppAssociation& association_;
+    };
 
     // ---- association ----
 
@@ -282,6 +300,9 @@ private:
     std::atomic<bool> stalled_{false};
     std::atomic<bool> endedStalled_{false};
     std::atomic<bool> abortedWhileAssociating_{false};
+    std::mutex entriesMutex_;
+    std::condition_variable entriesChanged_;
+    std::uint32_t entries_ = 0;
     // The attempt's beginning, end and abandon, so that an abandon never outlives its attempt.
     mutable std::mutex attemptMutex_;
     bool abandoned_ = false;
