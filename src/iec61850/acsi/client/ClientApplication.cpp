@@ -24,9 +24,8 @@ using namespace Acsi;
 ClientApplication::ClientApplication() = default;
 
 ClientApplication::~ClientApplication() {
-    TPAppAssociation* association = GetAssociation();
     // The association calls back nothing more once this returns.
-    if (association != nullptr) association->DetachClient();
+    ClearAssociation();
 }
 
 // ---- the association link ----
@@ -43,11 +42,27 @@ void ClientApplication::ClearAssociation() {
         association = association_;
     }
     if (association != nullptr) association->DetachClient();
+    // One being destroyed calls back until it lets go: this client must outlive that (a
+    // callback of it cannot wait for it).
+    if (TPAppAssociation::InCallback()) return;
+    std::unique_lock lock(associationMutex_);
+    left_.wait(lock, [this] { return leaving_ == nullptr; });
 }
 
 void ClientApplication::ForgetAssociation(TPAppAssociation* association) {
     std::lock_guard lock(associationMutex_);
     if (association_ == association) association_ = nullptr;
+    if (leaving_ == association) {
+        leaving_ = nullptr;
+        left_.notify_all();
+    }
+}
+
+void ClientApplication::AssociationLeaving(TPAppAssociation* association) {
+    std::lock_guard lock(associationMutex_);
+    if (association_ != association) return;
+    association_ = nullptr;
+    leaving_ = association;
 }
 
 bool ClientApplication::IsAssociated() const {

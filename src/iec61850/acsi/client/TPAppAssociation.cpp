@@ -42,7 +42,7 @@ TPAppAssociation::~TPAppAssociation() {
     // removed the server from a callback of its own, among them).
     {
         std::lock_guard lock(clientMutex_);
-        if (client_ != nullptr) client_->ForgetAssociation(this);
+        if (client_ != nullptr) client_->AssociationLeaving(this);
     }
     {
         std::unique_lock lock(entriesMutex_);
