@@ -281,7 +281,8 @@ System::ResultCode CoppConnection::RefuseConnect(Protocol::Frame* upper, std::ui
     return SessionRefuseConnect(RefusalByUser, result == System::OkNoError ? frame.GetOutput() : nullptr);
 }
 
-System::ResultCode CoppConnection::SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier) {
+System::ResultCode CoppConnection::SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier,
+                                                TransportLink link) {
     if (upper == nullptr) return System::InvalidArguments;
     if (GetState() != StateConnected) return System::InvalidState;
     const PresentationContext* context = FindContext(contextIdentifier);
@@ -292,7 +293,7 @@ System::ResultCode CoppConnection::SendUserData(Protocol::Frame* upper, std::uin
         userData != nullptr ? frame.FillUserData(*userData, context->GetIdentifier()) : System::NoResources;
     if (result == System::OkNoError) result = frame.Encode();
     if (result != System::OkNoError) return result;
-    return SessionSendData(frame.GetOutput());
+    return SessionSendData(frame.GetOutput(), link);
 }
 
 System::ResultCode CoppConnection::UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier) {
@@ -603,9 +604,9 @@ System::ResultCode CoppConnection::SessionRefuseConnect(std::uint8_t reason, Pro
     return session != nullptr ? session->RefuseConnect(reason, frame) : System::NotConnected;
 }
 
-System::ResultCode CoppConnection::SessionSendData(Protocol::Frame* frame) {
+System::ResultCode CoppConnection::SessionSendData(Protocol::Frame* frame, TransportLink link) {
     CospConnection* session = Session();
-    return session != nullptr ? session->SendData(frame) : System::NotConnected;
+    return session != nullptr ? session->SendData(frame, link) : System::NotConnected;
 }
 
 System::ResultCode CoppConnection::SessionAbort(Protocol::Frame* frame) {

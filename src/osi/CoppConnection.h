@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "osi/PresentationPdus.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 
 class CoppFrame;
@@ -95,8 +96,9 @@ public:
     // reset and the refusal.
     System::ResultCode RefuseConnect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
     // P-DATA: InvalidArguments without a frame, InvalidState outside StateConnected,
-    // Error for a context not defined.
-    System::ResultCode SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier);
+    // Error for a context not defined. Only on the link named (osi/TransportLink.h).
+    System::ResultCode SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier,
+                                    TransportLink link = AnyTransportLink);
     // P-U-ABORT: an ARU carrying the frame (null: no user data) in StateCpSent and
     // StateCpReceived, or in StateConnected when the frame's context is defined; a provider abort otherwise.
     System::ResultCode UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier);
@@ -116,7 +118,7 @@ protected:
     virtual System::ResultCode SessionConnect(Protocol::Frame* frame);
     virtual System::ResultCode SessionAcceptConnect(Protocol::Frame* frame);
     virtual System::ResultCode SessionRefuseConnect(std::uint8_t reason, Protocol::Frame* frame);
-    virtual System::ResultCode SessionSendData(Protocol::Frame* frame);
+    virtual System::ResultCode SessionSendData(Protocol::Frame* frame, TransportLink link);
     virtual System::ResultCode SessionAbort(Protocol::Frame* frame);
 
 private:

@@ -184,12 +184,12 @@ ResultCode CospConnection::ConnectFailed(ResultCode result) {
     return result;
 }
 
-ResultCode CospConnection::SendUnit(Protocol::Frame& unit) {
+ResultCode CospConnection::SendUnit(Protocol::Frame& unit, TransportLink link) {
     ResultCode result = unit.Encode();
     if (result != System::OkNoError) return result;
     CotpConnection* cotp = Cotp();
     if (cotp == nullptr) return System::NotConnected;
-    return cotp->SendData(&unit);
+    return cotp->SendData(&unit, link);
 }
 
 // ---- calls from the presentation connection ----
@@ -286,7 +286,7 @@ ResultCode CospConnection::RefuseConnect(std::uint8_t reason, Protocol::Frame* u
     return SendUnit(rf);
 }
 
-ResultCode CospConnection::SendData(Protocol::Frame* userData) {
+ResultCode CospConnection::SendData(Protocol::Frame* userData, TransportLink link) {
     if (GetState() != StateDataTransfer) return System::InvalidState;
     if (userData == nullptr) return System::InvalidArguments;
     GtSpdu gt(this);
@@ -298,7 +298,7 @@ ResultCode CospConnection::SendData(Protocol::Frame* userData) {
     GtDtSpdu unit(this);
     unit.AddPart(gt);
     unit.AddPart(dt);
-    return SendUnit(unit);
+    return SendUnit(unit, link);
 }
 
 ResultCode CospConnection::Abort(Protocol::Frame* userData) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "osi/ResponderDeadline.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 #include "system/QueueTimer.h"
 #include "system/ResultCode.h"
@@ -107,8 +108,8 @@ public:
     // refuse timer.
     System::ResultCode RefuseConnect(std::uint8_t reason, Protocol::Frame* userData);
     // In StateDataTransfer (else InvalidState); InvalidArguments for no frame; else the
-    // transport's result.
-    System::ResultCode SendData(Protocol::Frame* userData);
+    // transport's result. Only on the link named (osi/TransportLink.h).
+    System::ResultCode SendData(Protocol::Frame* userData, TransportLink link = AnyTransportLink);
     // InvalidState when there is no session to abort; else OkNoError, or the failure to
     // send the AB.
     System::ResultCode Abort(Protocol::Frame* userData);
@@ -143,7 +144,7 @@ private:
     // Reset, the transport disconnected (a failure there is the result).
     System::ResultCode EndTransport();
     bool OnReceiveThread();
-    System::ResultCode SendUnit(Protocol::Frame& unit);
+    System::ResultCode SendUnit(Protocol::Frame& unit, TransportLink link = AnyTransportLink);
 
     System::ResultCode OnUnit(const Protocol::Frame& frame);
     System::ResultCode OnTransportConnectIndication();

@@ -260,7 +260,7 @@ ResultCode CotpConnection::Accept() {
     return result;
 }
 
-ResultCode CotpConnection::SendData(Protocol::Frame* frame) {
+ResultCode CotpConnection::SendData(Protocol::Frame* frame, TransportLink link) {
     if (GetState() != StateOpen) return System::Error;
     if (frame == nullptr || frame->GetState() != Protocol::Frame::StateEncoded) return System::InvalidArguments;
     const std::uint32_t length = frame->GetHead() + frame->GetWindowLength();
@@ -289,7 +289,7 @@ ResultCode CotpConnection::SendData(Protocol::Frame* frame) {
                          std::span<const std::uint8_t>(unit + offset, size)});
     }
     std::lock_guard sending(sendMutex_);
-    return itot->SendTpdus(tpdus);
+    return itot->SendTpdus(tpdus, link);
 }
 
 ResultCode CotpConnection::SendExpedited(Protocol::Frame*) { return System::NotSupported; }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "osi/ResponderDeadline.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 #include "system/ResultCode.h"
 
@@ -80,8 +81,9 @@ public:
     // Sends the unit (the frame's bytes from its origin to the end of its window;
     // the frame must be encoded) in DTs: OkNoError; Error when not open or empty;
     // InvalidArguments for no or
-    // an unencoded frame; the first failed send's result.
-    System::ResultCode SendData(Protocol::Frame* frame);
+    // an unencoded frame; the first failed send's result. Only on the link named
+    // (osi/TransportLink.h).
+    System::ResultCode SendData(Protocol::Frame* frame, TransportLink link = AnyTransportLink);
     // Class 0 has no expedited data: NotSupported.
     System::ResultCode SendExpedited(Protocol::Frame* frame);
     // Closes: OkNoError from StateCrSent and StateOpen (RFC 1006 disconnected, no

@@ -48,7 +48,7 @@ System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame) {
     return tcp->Send(&packet);
 }
 
-System::ResultCode ItotConnection::SendTpdus(std::span<const TpduParts> tpdus) {
+System::ResultCode ItotConnection::SendTpdus(std::span<const TpduParts> tpdus, TransportLink link) {
     TcpConnection* tcp = Tcp();
     if (tcp == nullptr) return System::NotConnected;
     std::vector<std::array<std::uint8_t, ItotFrame::HeaderLength>> headers;
@@ -67,7 +67,7 @@ System::ResultCode ItotConnection::SendTpdus(std::span<const TpduParts> tpdus) {
             {ItotFrame::Version, 0, static_cast<std::uint8_t>(total >> 8), static_cast<std::uint8_t>(total)});
         packets.push_back({{std::span<const std::uint8_t>(headers.back()), tpdu.header, tpdu.body}});
     }
-    return tcp->SendPackets(packets);
+    return tcp->SendPackets(packets, link);
 }
 
 System::ResultCode ItotConnection::SetParameter(std::string_view name, std::string_view value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "osi/NetworkAddresses.h"
+#include "osi/TransportLink.h"
 #include "protocol/ByteBuffer.h"
 #include "protocol/Connection.h"
 
@@ -58,8 +59,9 @@ public:
         std::span<const std::uint8_t> body;
     };
     // Sends the TPDUs, each in its TPKT, in one gathered send of the TCP connection:
-    // as SendFrame for each, but nothing else goes out between them.
-    System::ResultCode SendTpdus(std::span<const TpduParts> tpdus);
+    // as SendFrame for each, but nothing else goes out between them; only on the link
+    // named (TcpConnection::SendPackets).
+    System::ResultCode SendTpdus(std::span<const TpduParts> tpdus, TransportLink link = AnyTransportLink);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;

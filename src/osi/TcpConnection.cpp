@@ -96,7 +96,9 @@ System::ResultCode TcpConnection::Send(Protocol::Frame* frame) {
     return Transmit(frame);
 }
 
-System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets) {
+TransportLink TcpConnection::GetLink() { return AnyTransportLink; }
+
+System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink) {
     if (GetState() != StateConnected) return System::NotConnected;
     std::lock_guard lock(sendMutex_);
     for (const Packet& packet : packets) {

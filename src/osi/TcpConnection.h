@@ -1,6 +1,7 @@
 #pragma once
 
 #include "osi/NetworkAddresses.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 
 #include <array>
@@ -19,6 +20,9 @@ class TcpLayer;
 // (unsigned 16-bit decimal; InvalidArguments when not a number), "KeepAliveTout", "KeepAliveInt"
 // (seconds, 1..20, default 5). Only the two addresses can be read back; after a
 // connect "LocalNAddress" reads "<local address>+<local port>".
+//
+// Each socket is a link of its own (osi/TransportLink.h): a gathered send tagged for
+// another link than the current socket's is refused and nothing of it is written.
 class TcpConnection : public Protocol::Connection {
 public:
     // Events to the connection above (NoEvent is taken and ignored by it).
@@ -59,8 +63,12 @@ public:
     // Sends the packets in order, nothing of another sender between them:
     // NotConnected unless connected, OkNoError, or Error when they could not all go.
     // Here each packet is copied into a frame of its own and sent with Transmit; a
-    // connection on a socket sends them all at once.
-    virtual System::ResultCode SendPackets(std::span<const Packet> packets);
+    // connection on a socket sends them all at once, and only on the link named
+    // (NotConnected, nothing sent, once that socket has been replaced or closed).
+    virtual System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link = AnyTransportLink);
+    // The link of the current (or, once it is closed, the last) socket; AnyTransportLink
+    // for a connection that does not tell its sockets apart.
+    virtual TransportLink GetLink();
 
 protected:
     struct Settings {

@@ -299,11 +299,19 @@ System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame) {
     return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
 }
 
-System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets) {
+TransportLink W32TcpConnection::GetLink() {
+    std::lock_guard lock(mutex_);
+    return epoch_;
+}
+
+System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink link) {
     if (GetState() != StateConnected) return System::NotConnected;
     std::shared_ptr<SocketHandle> socket;
     {
+        // Checked and taken under the lock under which a new socket comes in: a unit made
+        // for an earlier link only ever holds that link's socket, shut down and not reused.
         std::lock_guard lock(mutex_);
+        if (link != AnyTransportLink && link != epoch_) return System::NotConnected;
         socket = socket_;
     }
     if (!socket) return System::Error;

@@ -56,8 +56,11 @@ public:
     System::ResultCode Connect() override;
     // Sends all of the frame's bytes: OkNoError, or Error.
     System::ResultCode Transmit(Protocol::Frame* frame) override;
-    // All the packets in one gathered send (a few when they are very many).
-    System::ResultCode SendPackets(std::span<const Packet> packets) override;
+    // All the packets in one gathered send (a few when they are very many), on the
+    // socket of the link named (any for AnyTransportLink).
+    System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link = AnyTransportLink) override;
+    // The number of the socket taken in last (0 before the first).
+    TransportLink GetLink() override;
 
     // Takes an accepted socket (server side): OkNoError, and the connection is
     // connected; Error when it is busy (also while the end of its last stream is still
@@ -91,7 +94,7 @@ private:
     std::condition_variable changed_;
     // Everything below up to the buffer is guarded by mutex_.
     std::shared_ptr<SocketHandle> socket_;
-    std::uint64_t epoch_ = 0;           // counts the sockets this connection had
+    std::uint64_t epoch_ = 0;           // counts the sockets this connection had: their links
     std::uint64_t servedEpoch_ = 0;     // the one the receive thread took last
     bool released_ = false;             // the receive thread may take socket_
     bool announceConnected_ = false;    // an accepted socket not yet reported

@@ -40,7 +40,7 @@ ResultCode MessageQueue::Put(Message* message) {
     if (capacity_ == 0) return Error;
     std::unique_lock<std::mutex> lock(mutex_);
     notFull_.wait(lock, [this] { return entries_.size() < capacity_ || interrupted_; });
-    if (entries_.size() >= capacity_) return Cancelled;
+    if (closed_ || entries_.size() >= capacity_) return Cancelled;
     entries_.push_back(message);
     count_.store(static_cast<std::uint32_t>(entries_.size()), std::memory_order_release);
     // Get and TakeById waiters share one condition, and a TakeById waiter may not
@@ -119,7 +119,20 @@ void MessageQueue::Interrupt() {
 
 void MessageQueue::ClearInterrupt() {
     std::lock_guard<std::mutex> lock(mutex_);
-    interrupted_ = false;
+    if (!closed_) interrupted_ = false;
+}
+
+void MessageQueue::Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+    interrupted_ = true;
+    notEmpty_.notify_all();
+    notFull_.notify_all();
+}
+
+bool MessageQueue::IsClosed() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return closed_;
 }
 
 bool MessageQueue::IsInterrupted() const {

@@ -27,6 +27,9 @@ namespace System {
 // TakeById return what is queued or null, Put on a full queue gives up. The flag is
 // sticky on purpose: a thread that tested "stop requested" just before the interrupt
 // and then starts to wait still returns at once, so no stop is ever missed.
+//
+// Close: the queue's consumer is gone for good. Every Put after it is refused at once,
+// so whoever empties the queue then empties it for the last time.
 class MessageQueue {
 public:
     // A capacity of 0 gives a queue that can hold nothing: Put fails with Error and
@@ -38,8 +41,9 @@ public:
     MessageQueue& operator=(const MessageQueue&) = delete;
 
     // Appends at the back, waiting without limit while the queue is full: OkNoError.
-    // Cancelled when the queue is (or becomes) interrupted while full, Error when the
-    // queue has no capacity; in both cases the message stays with the caller.
+    // Cancelled when the queue is closed, or is (or becomes) interrupted while full;
+    // Error when the queue has no capacity. Unless OkNoError the message stays with the
+    // caller.
     ResultCode Put(Message* message);
 
     // Removes and returns the oldest message, waiting up to timeoutMs for one;
@@ -70,6 +74,10 @@ public:
     void Interrupt();
     void ClearInterrupt();
     bool IsInterrupted() const;
+    // Interrupts for good and refuses every Put from now on; what is queued stays to be
+    // taken.
+    void Close();
+    bool IsClosed() const;
 
 private:
     std::list<Message*>::iterator FindLocked(std::uint32_t id);
@@ -82,6 +90,7 @@ private:
     std::atomic<std::uint32_t> count_{0};
     const std::uint32_t capacity_;
     bool interrupted_ = false;
+    bool closed_ = false;
 };
 
 }  // namespace System

@@ -73,6 +73,10 @@ public:
     // OkNoError. Without a thread it does nothing and returns OkNoError. On the task's own thread it
     // requests and wakes but does not wait. Any thread may call it.
     ResultCode Stop();
+    // Requests the stop and wakes the thread, without waiting for it: for a caller that
+    // the thread may be waiting for (one of its callbacks). A later Stop or the
+    // destructor joins it.
+    void RequestStop();
 
     // A thread cannot be suspended from outside with the standard library, and
     // nothing needs it: both give NotSupported.
@@ -109,8 +113,6 @@ private:
     struct ThreadState {
         std::atomic<bool> finished{true};
     };
-
-    void RequestStop();
 
     std::mutex controlMutex_;  // Start, Stop and the destructor, one at a time
     std::thread thread_;

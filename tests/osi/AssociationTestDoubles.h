@@ -206,7 +206,9 @@ protected:
     System::ResultCode SessionRefuseConnect(std::uint8_t reason, Protocol::Frame* frame) override {
         return Record(SessionCall::Refuse, reason, frame);
     }
-    System::ResultCode SessionSendData(Protocol::Frame* frame) override { return Record(SessionCall::Data, 0, frame); }
+    System::ResultCode SessionSendData(Protocol::Frame* frame, TransportLink) override {
+        return Record(SessionCall::Data, 0, frame);
+    }
     System::ResultCode SessionAbort(Protocol::Frame* frame) override { return Record(SessionCall::Abort, 0, frame); }
 
 private:

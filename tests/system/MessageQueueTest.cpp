@@ -222,6 +222,23 @@ TEST(MessageQueue, InterruptReleasesAPutBlockedOnAFullQueue) {
     EXPECT_EQ(queue.GetCount(), 1u);
 }
 
+// A closed queue keeps what it holds for its last taker and refuses every Put at once,
+// with room or without, and stays interrupted.
+TEST(MessageQueue, CloseRefusesEveryPutFromThenOnAndKeepsWhatIsQueued) {
+    MessageQueue queue(4);
+    EXPECT_EQ(queue.Put(new Message(1)), System::OkNoError);
+    queue.Close();
+    Message late(2);
+    EXPECT_EQ(queue.Put(&late), System::Cancelled);
+    queue.ClearInterrupt();
+    EXPECT_TRUE(queue.IsClosed());
+    EXPECT_TRUE(queue.IsInterrupted());
+    EXPECT_EQ(IdOf(queue.Get(0)), 1u);
+    EXPECT_EQ(queue.Get(0), nullptr);
+    EXPECT_EQ(queue.Put(nullptr), System::Cancelled);
+    EXPECT_EQ(queue.GetCount(), 0u);
+}
+
 // Producers outpace consumers on a tiny queue: every message arrives exactly once
 // and the queue ends empty.
 TEST(MessageQueue, ProducersAndConsumersOnAFullQueueLoseNothing) {

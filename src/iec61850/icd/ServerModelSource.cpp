@@ -1,5 +1,7 @@
 #include "iec61850/icd/ServerModelSource.h"
 
+#include <optional>
+
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/icd/ICDClasses.h"
@@ -25,6 +27,10 @@ std::vector<std::pair<std::string, std::string>> ServerModelSource::GetProfilePa
 }
 
 bool ServerModelSource::IsServiceSupported(std::int32_t service) const {
+    // The server's link to its association is set and cleared under the model lock (the
+    // association goes only after it): read under it too, the caller's hold where it has one.
+    std::optional<Mms::ModelHold> hold;
+    if (!server_.IsModelLockedByThisThread()) hold.emplace(&server_);
     // No association, no negotiated services.
     Mms::MmsUserConnection* user = server_.GetConnection();
     Mms::MmsConnection* mms = user != nullptr ? user->GetMmsConnection() : nullptr;

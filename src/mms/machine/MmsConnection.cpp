@@ -11,6 +11,7 @@
 #include "osi/AcseConnection.h"
 #include "osi/CoppConnection.h"
 #include "osi/PresentationContext.h"
+#include "osi/TcpConnection.h"
 #include "protocol/Asn1Ber.h"
 #include "system/FrameMessage.h"
 
@@ -189,6 +190,38 @@ ResultCode MmsConnection::Sendable(const RequestHandle& request) const {
     return GetState() == StateAssociated ? System::OkNoError : System::NotConnected;
 }
 
+void MmsConnection::BindLink(std::uint32_t generation) {
+    auto* tcp = dynamic_cast<TcpConnection*>(GetBottom());
+    const TransportLink link = tcp != nullptr ? tcp->GetLink() : AnyTransportLink;
+    std::lock_guard lock(linkMutex_);
+    linkBound_ = true;
+    linkGeneration_ = generation;
+    link_ = link;
+}
+
+bool MmsConnection::LinkOf(const RequestHandle& request, TransportLink& link) const {
+    std::lock_guard lock(linkMutex_);
+    if (!linkBound_ || linkGeneration_ != request.GetGeneration()) return false;
+    link = link_;
+    return true;
+}
+
+void MmsConnection::SetSendHook(SendHook hook) {
+    std::lock_guard lock(sendHookMutex_);
+    hasSendHook_.store(hook != nullptr);
+    sendHook_ = std::move(hook);
+}
+
+void MmsConnection::RunSendHook(const RequestHandle& request) {
+    if (!hasSendHook_.load()) return;
+    SendHook hook;
+    {
+        std::lock_guard lock(sendHookMutex_);
+        hook = sendHook_;
+    }
+    if (hook) hook(request);
+}
+
 ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& frame) {
     MmsPdu* pdu = frame.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
@@ -201,10 +234,16 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
         return sendable != System::OkNoError ? sendable : result;
     }
     if (ResultCode sendable = Sendable(request); sendable != System::OkNoError) return sendable;
-    const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier());
-    // An encoded request fails below only when the chain no longer carries data: the peer
-    // never saw it, and the chain's end is on its way up on the receive thread.
-    return sent == System::OkNoError || sent == System::NoResources ? sent : System::NotConnected;
+    TransportLink link = AnyTransportLink;
+    if (!LinkOf(request, link)) return System::NotConnected;
+    RunSendHook(request);
+    const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier(), link);
+    if (sent == System::OkNoError || sent == System::NoResources) return sent;
+    // An encoded request fails below only when the chain no longer carries data (its link
+    // ended, or was replaced by the next association's): the peer never saw it. Ended with
+    // the association it was made for when that has ended meanwhile.
+    const ResultCode sendable = Sendable(request);
+    return sendable != System::OkNoError ? sendable : System::NotConnected;
 }
 
 template <typename Fill>
@@ -339,6 +378,7 @@ ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& paramet
     if (ResultCode result = frame->Encode(); result != System::OkNoError) return result;
     if (!settled.localDetailPresent) settled.localDetail = InitiateParameters::DefaultLocalDetail;
     SetNegotiated(settled);
+    BindLink(invokeCounter_.Generation());
     SetState(StateAssociated);
     return acse->SendAssociateAccept(frame.get());
 }
@@ -419,6 +459,9 @@ void MmsConnection::RecordInitiateError(const ServiceErrorRecord& error) {
 
 ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                       ServiceErrorRecord& error) {
+    // The generation this association's requests take their ids in; an abort meanwhile
+    // moves it on, and the link bound below then serves none of them.
+    const std::uint32_t generation = invokeCounter_.Generation();
     SetState(StateAssociated);
     {
         std::lock_guard lock(parametersMutex_);
@@ -461,6 +504,8 @@ ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, Initia
         return result;
     }
     SetNegotiated(negotiated);
+    // Before the association stands: its first request already finds its link.
+    BindLink(generation);
     LeaveWaiting(StateAssociated);
     return System::OkNoError;
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 
 class AcseConnection;
@@ -35,6 +37,14 @@ class RequestHandle;
 // Threads: requests and the initiate/conclude exchanges run on the caller's thread;
 // received PDUs and aborts arrive on the receive thread and meet the waiting exchange
 // only through the connection's message queue.
+//
+// A request goes only to the peer of the association it was made for: each association
+// is bound to the transport link its initiate was carried on (sent, or answered on the
+// responding side), and a request leaves tagged with the link of its invoke generation.
+// The TCP connection refuses a unit of another link under the lock that takes in a new
+// socket (osi/TransportLink.h), so a sender held anywhere on the way down across an abort
+// and a new association writes nothing on the new one. No lock is shared with the
+// receive thread for it.
 class MmsConnection : public Protocol::Connection {
 public:
     enum State : Protocol::ConnectionState {
@@ -124,6 +134,11 @@ public:
     // The presentation context identifier of MMS (0 before a reset has defined it).
     std::uint32_t GetContextIdentifier() const;
 
+    // For tests: called on the thread that sends a request, after its last check and
+    // before its frame goes down the chain (null: none).
+    using SendHook = std::function<void(const RequestHandle& request)>;
+    void SetSendHook(SendHook hook);
+
     // A sending frame of this connection (largest PDU: the settled maximum).
     std::unique_ptr<MmsFrame> NewFrame(MmsFrame::Kind kind);
     // A confirmed response or error frame answering a received confirmed request.
@@ -186,6 +201,12 @@ private:
     // has ended, NotConnected while none stands, else OkNoError.
     System::ResultCode Sendable(const RequestHandle& request) const;
     System::ResultCode SendRequest(const RequestHandle& request, MmsFrame& frame);
+    // The association of the generation stands on the link the chain carries now.
+    void BindLink(std::uint32_t generation);
+    // The link of the request's association; false when that association stands on none
+    // (it has ended, or none has been made since the reset).
+    bool LinkOf(const RequestHandle& request, TransportLink& link) const;
+    void RunSendHook(const RequestHandle& request);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
     System::ResultCode ToUser(Protocol::Frame* frame, std::uint32_t event);
@@ -214,6 +235,13 @@ private:
     InitiateParameters proposal_ = InitiateParameters::Defaults();
     InitiateParameters negotiated_ = InitiateParameters::Cleared();
     InvokeCounter invokeCounter_;
+    mutable std::mutex linkMutex_;
+    bool linkBound_ = false;
+    std::uint32_t linkGeneration_ = 0;
+    TransportLink link_ = AnyTransportLink;
+    std::atomic<bool> hasSendHook_{false};
+    std::mutex sendHookMutex_;
+    SendHook sendHook_;
     std::atomic<std::uint64_t> droppedUnconfirmed_{0};
 };
 

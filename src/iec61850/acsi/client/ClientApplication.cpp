@@ -1,6 +1,7 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 
 #include <new>
+#include <optional>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -23,9 +24,8 @@ using namespace Acsi;
 ClientApplication::ClientApplication() = default;
 
 ClientApplication::~ClientApplication() {
-    TPAppAssociation* association = GetAssociation();
     // The association calls back nothing more once this returns.
-    if (association != nullptr) association->DetachClient();
+    ClearAssociation();
 }
 
 // ---- the association link ----
@@ -42,11 +42,27 @@ void ClientApplication::ClearAssociation() {
         association = association_;
     }
     if (association != nullptr) association->DetachClient();
+    // One being destroyed calls back until it lets go: this client must outlive that (a
+    // callback of it cannot wait for it).
+    if (TPAppAssociation::InCallback()) return;
+    std::unique_lock lock(associationMutex_);
+    left_.wait(lock, [this] { return leaving_ == nullptr; });
 }
 
 void ClientApplication::ForgetAssociation(TPAppAssociation* association) {
     std::lock_guard lock(associationMutex_);
     if (association_ == association) association_ = nullptr;
+    if (leaving_ == association) {
+        leaving_ = nullptr;
+        left_.notify_all();
+    }
+}
+
+void ClientApplication::AssociationLeaving(TPAppAssociation* association) {
+    std::lock_guard lock(associationMutex_);
+    if (association_ != association) return;
+    association_ = nullptr;
+    leaving_ = association;
 }
 
 bool ClientApplication::IsAssociated() const {
@@ -70,6 +86,8 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
     TPAppAssociation* association = nullptr;
     TPAppAssociation* retired = nullptr;
     bool made = false;
+    // Taken under the link's lock: the association does not go while this call is in it.
+    std::optional<TPAppAssociation::Entry> entry;
     {
         std::lock_guard lock(associationMutex_);
         // An association serves the server whose profile's stack made it, and that server
@@ -87,6 +105,7 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
             made = true;
         }
         association = association_;
+        entry.emplace(*association);
     }
     // Outside the link's lock: the association takes its client's lock the other way round.
     if (retired != nullptr) Retire(*retired);
@@ -108,6 +127,9 @@ void ClientApplication::Retire(TPAppAssociation& association) {
 template <typename Make>
 ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
     Service* refused = nullptr;
+    // Keeps the association until a refused service's confirmation (whose callback may
+    // remove the server) is over.
+    std::optional<TPAppAssociation::Entry> entry;
     {
         std::lock_guard lock(associationMutex_);
         if (association_ == nullptr) return System::Error;
@@ -116,7 +138,10 @@ ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
         id = service->GetInvokeId();
         // Sent from here when it can be (see TPAppAssociation::SubmitRequest); the link's
         // lock keeps the association alive meanwhile.
-        if (association_->SubmitRequest(service) != System::OkNoError) refused = service;
+        if (association_->SubmitRequest(service) != System::OkNoError) {
+            refused = service;
+            entry.emplace(*association_);
+        }
     }
     // Not taken (the association is ending): confirmed here, as every request is, once
     // the link is let go (the callback may use it).

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -183,10 +184,15 @@ public:
     void SetClientId(std::uint32_t id) { clientId_ = id; }
     Acsi::TPAppAssociation* GetAssociation() const;
     // Drops the link to the association (the next Associate makes a new one), waiting for
-    // a callback that runs meanwhile; the association then calls this client no more.
+    // a callback that runs meanwhile, and for an association being destroyed to have
+    // confirmed what it held (outside a callback); the association then calls this client
+    // no more.
     void ClearAssociation();
     // The association tells that it lets go of this client (only when it is the linked one).
     void ForgetAssociation(Acsi::TPAppAssociation* association);
+    // The association is being destroyed: no request reaches it from now on, but it still
+    // confirms what it held until it lets go (ForgetAssociation).
+    void AssociationLeaving(Acsi::TPAppAssociation* association);
 
 protected:
     // Posts a service made for the association: 1 without one, 11 when none can be made.
@@ -202,6 +208,9 @@ private:
     std::uint32_t clientId_ = 0;
     mutable std::mutex associationMutex_;
     Acsi::TPAppAssociation* association_ = nullptr;
+    // One being destroyed that still calls back, and the news that it let go.
+    Acsi::TPAppAssociation* leaving_ = nullptr;
+    std::condition_variable left_;
 };
 
 }  // namespace Iec61850

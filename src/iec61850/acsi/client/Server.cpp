@@ -26,8 +26,9 @@ Server::Server() {
 }
 
 Server::~Server() {
-    DetachAssociations();
-    // The stacks join every association's thread and chain before the model goes.
+    EndAssociations();
+    // The stacks join every association's thread and chain before the model goes; each
+    // confirms what it still held and only then lets go of its client.
     profiles_.clear();
     {
         std::lock_guard lock(associationsMutex_);
@@ -37,13 +38,18 @@ Server::~Server() {
     logicalDevices_.clear();
 }
 
-void Server::DetachAssociations() {
-    // Each is ended while its client still hears of it (every request confirmed), then
-    // they let go of each other.
+void Server::EndAssociations() {
+    // Each is ended while its client still hears of it: every request confirmed, and every
+    // later one refused and confirmed at once.
+    for (TPAppAssociation* association : GetAssociations()) association->End();
+}
+
+bool Server::RunsOnThisThread() const {
+    if (TPAppAssociation::InCallback()) return true;
     for (TPAppAssociation* association : GetAssociations()) {
-        association->End();
-        association->DetachClient();
+        if (association->IsOwnThread()) return true;
     }
+    return false;
 }
 
 // ---- lookups under the caller's lock ----

@@ -66,8 +66,11 @@ class Server : public Mms::VMD, public ModelLookup {
 public:
     // The default profile (number 0) with its stack, then the exporter.
     Server();
-    // Ends every association first (their threads joined, their clients' links cleared),
-    // then the exporter, the model and the MMS objects.
+    // Ends every association first (everything they hold confirmed to their clients,
+    // their threads joined, their clients' links cleared), then the exporter, the model
+    // and the MMS objects. Not on a thread of its associations nor inside a callback of
+    // the library, whose stack still runs in them: ServerManager::RemoveServer may be
+    // called there (RunsOnThisThread).
     ~Server() override;
 
     // ---- the model lock ----
@@ -207,6 +210,11 @@ public:
     // Takes it off the list: 0; Error when it is not listed.
     System::ResultCode RemoveAssociation(TPAppAssociation* association);
     std::vector<TPAppAssociation*> GetAssociations() const;
+    // Whether the calling thread is one of its associations' or runs a library callback.
+    bool RunsOnThisThread() const;
+    // Ends every association for good (TPAppAssociation::End), while their clients still
+    // hear them.
+    void EndAssociations();
 
     void SetAssociationListener(AssociationListener* listener) { associationListener_.store(listener); }
     AssociationListener* GetAssociationListener() const { return associationListener_.load(); }
@@ -220,8 +228,6 @@ private:
     // Runs work(hold) under the model lock; the lock's failure instead.
     template <typename Work>
     System::ResultCode Locked(Work work);
-    // Ends the associations: their clients let go of them and they of their clients.
-    void DetachAssociations();
 
     std::map<std::int32_t, std::unique_ptr<AssociationProfile>> profiles_;
     std::map<std::string, std::unique_ptr<LogicalDevice>, std::less<>> logicalDevices_;

@@ -26,8 +26,30 @@ using System::ResultCode;
 
 TPAppAssociation::TPAppAssociation(AcsiLayer* layer) : Mms::MmsUserConnection(layer) { Start(); }
 
+TPAppAssociation::Entry::Entry(TPAppAssociation& association) : association_(association) {
+    std::lock_guard lock(association_.entriesMutex_);
+    ++association_.entries_;
+}
+
+TPAppAssociation::Entry::~Entry() {
+    std::lock_guard lock(association_.entriesMutex_);
+    --association_.entries_;
+    association_.entriesChanged_.notify_all();
+}
+
 TPAppAssociation::~TPAppAssociation() {
+    // Unreachable for the client first, then every caller still inside has left (one that
+    // removed the server from a callback of its own, among them).
+    {
+        std::lock_guard lock(clientMutex_);
+        if (client_ != nullptr) client_->AssociationLeaving(this);
+    }
+    {
+        std::unique_lock lock(entriesMutex_);
+        entriesChanged_.wait(lock, [this] { return entries_ == 0; });
+    }
     Stop();
+    requests_.Close();
     CloseSends();
     // The receive thread below completes services and reads this object: it goes first.
     ReleaseLower();
@@ -36,8 +58,10 @@ TPAppAssociation::~TPAppAssociation() {
     FileAllPending(System::Aborted);
     CompleteAnswered();
     PurgeAllFailedRequests();
+    LeaveServer();
     Server* server = GetServer();
     if (server != nullptr) server->RemoveAssociation(this);
+    // Last: what was left above has been confirmed to the client.
     DetachClient();
     // A data set that goes lets go of the model's control blocks that named it.
     const Mms::ModelHold hold(server);
@@ -63,11 +87,15 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 }
 
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
+    const Entry entry(*this);
     bool began = false;
+    bool ended = false;
     {
-        // Begun under the attempt's lock, so that an abandon counts for this attempt or none.
+        // Begun under the attempt's lock, so that an abandon (or an End) counts for this
+        // attempt or none.
         std::lock_guard lock(attemptMutex_);
-        if (GetState() == StateIdle && !associating_.load()) {
+        ended = ended_.load();
+        if (!ended && GetState() == StateIdle && !associating_.load()) {
             associating_.store(true);
             stalled_.store(false);
             endedStalled_.store(false);
@@ -79,7 +107,7 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     if (!began) {
         // A standing association (or one being made) is not touched.
         WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
-        return System::InvalidState;
+        return ended ? System::Cancelled : System::InvalidState;
     }
     const Mms::InitiateParameters proposal = Mms::InitiateParameters::Defaults();
     Mms::InitiateParameters negotiated = Mms::InitiateParameters::Cleared();
@@ -106,12 +134,17 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         outcome_ = outcome;
         negotiated_ = negotiated;
     }
+    if (result != System::OkNoError && ended_.load()) result = System::Cancelled;
     {
         std::lock_guard lock(attemptMutex_);
         associating_.store(false);
     }
     if (result == System::OkNoError) {
-        if (Server* server = GetServer()) server->SetConnection(this);
+        if (Server* server = GetServer()) {
+            // The exports read it under the model lock.
+            const Mms::ModelHold hold(server);
+            server->SetConnection(this);
+        }
         WithClient([](ClientApplication& client) { client.OnAssociated(0); });
         return System::OkNoError;
     }
@@ -127,7 +160,10 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
     return outcome_;
 }
 
-ResultCode TPAppAssociation::Abort() { return Mms::MmsUserConnection::Abort(); }
+ResultCode TPAppAssociation::Abort() {
+    const Entry entry(*this);
+    return Mms::MmsUserConnection::Abort();
+}
 
 bool TPAppAssociation::AbandonAssociate() {
     {
@@ -148,18 +184,50 @@ bool TPAppAssociation::IsAbandoned() const {
     return abandoned_;
 }
 
+bool TPAppAssociation::IsOwnThread() {
+    if (InCallback() || IsTaskThread()) return true;
+    Protocol::Connection* bottom = GetBottom();
+    return bottom != this && bottom->IsTaskThread();
+}
+
 void TPAppAssociation::End() {
+    const Entry entry(*this);
+    {
+        // An Associate under way is given up; a later one is refused.
+        std::lock_guard lock(attemptMutex_);
+        ended_.store(true);
+        if (associating_.load()) abandoned_ = true;
+    }
+    // Nothing is queued from now on, so the queue is emptied for the last time below,
+    // however fast callers post.
+    requests_.Close();
     EndEpoch();
+    const bool ownThread = IsOwnThread();
     if (GetState() != StateIdle) Abort();
-    Stop();
-    CloseSends();
-    // Closed from here, the chain has its receive thread leave this association first: no
-    // answer reaches it once it has ended (a release's would reset the chain through a
-    // profile that may be going away with its server).
-    if (Protocol::Connection* lower = GetLower()) lower->Close();
+    if (ownThread) {
+        // The association's thread or the receive thread may be waiting for the callback
+        // this runs in: neither is waited for (the destructor joins them).
+        RequestStop();
+        sendsClosed_.store(true);
+    } else {
+        Stop();
+        CloseSends();
+        // Closed from here, the chain has its receive thread leave this association first:
+        // no answer reaches it once it has ended (a release's would reset the chain through
+        // a profile that may be going away with its server).
+        if (Protocol::Connection* lower = GetLower()) lower->Close();
+    }
     ConfirmQueued(System::Aborted);
     FileAllPending(System::Aborted);
     CompleteAnswered();
+    LeaveServer();
+}
+
+void TPAppAssociation::LeaveServer() {
+    Server* server = GetServer();
+    if (server == nullptr) return;
+    const Mms::ModelHold hold(server);
+    if (server->GetConnection() == this) server->SetConnection(nullptr);
 }
 
 // ---- client and profile ----
@@ -194,6 +262,7 @@ Server* TPAppAssociation::GetServer() const {
 
 ResultCode TPAppAssociation::PostRequest(Service* service) {
     if (service == nullptr) return System::InvalidArguments;
+    if (ended_.load()) return System::Cancelled;
     service->SetEpoch(epoch_.load());
     return Enqueue(service);
 }
@@ -215,12 +284,13 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
     // (and its model lock take) on top of the round trip; a caller that may send sends
     // itself. Inside a callback the thread is one of the library's, which must not block
     // on a send: such requests go through the queue.
+    if (ended_.load()) return System::Cancelled;
     if (callbacksOnThisThread_ == 0) {
         std::unique_lock sending(sendingMutex_, std::try_to_lock);
         // Only while the device allows another request outstanding: waiting for room is the
         // association's thread's business, never a caller's (it may be the UI's, which
         // answers the callbacks that make room).
-        if (sending.owns_lock() && !sendsClosed_ && queuedOrExecuting_.load() == 0 && IsAssociated() &&
+        if (sending.owns_lock() && !sendsClosed_.load() && queuedOrExecuting_.load() == 0 && IsAssociated() &&
             !endedStalled_.load() && HasRoomForRequest()) {
             const std::uint64_t epoch = epoch_.load();
             service->SetEpoch(epoch);
@@ -300,7 +370,7 @@ void TPAppAssociation::OnFiledAfterSend() {
 void TPAppAssociation::CloseSends() {
     // A caller sending directly finishes first; later ones post.
     std::lock_guard sending(sendingMutex_);
-    sendsClosed_ = true;
+    sendsClosed_.store(true);
 }
 
 void TPAppAssociation::OnStopRequested() {
@@ -442,6 +512,8 @@ void TPAppAssociation::HandleAbort(bool local) {
     if (!local && !stood) return;
     const std::uint8_t record[2] = {static_cast<std::uint8_t>(local ? 1 : 0), static_cast<std::uint8_t>(local ? 0 : 1)};
     WithClient([&record](ClientApplication& client) { client.OnAbort(record); });
+    // Ended (its server may be going, from inside that callback): nobody else to tell.
+    if (ended_.load()) return;
     if (Server* server = GetServer(); server != nullptr && GetClient() == nullptr) {
         if (AssociationListener* listener = server->GetAssociationListener())
             listener->OnAssociationEnded(*this, ReasonCommunicationsConstraint);

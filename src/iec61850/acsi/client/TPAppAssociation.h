@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,15 +75,34 @@ public:
     static constexpr std::uint32_t RequestCapacity = 65535;
 
     explicit TPAppAssociation(AcsiLayer* layer);
-    // Stops and joins the thread, ends the chain below, confirms what is left with 8.
+    // The client lets go of it first (no post reaches it any more) and every caller still
+    // inside it (Entry) is waited for; then stops and joins the thread, ends the chain
+    // below, confirms what is left with 8 while the client still hears it.
     ~TPAppAssociation() override;
+
+    // A caller's thread inside the association, which its destruction waits for: taken by
+    // Associate, Abort and End (which may call back, and a callback may remove the server),
+    // and by the client around a refused post's confirmation. Taken under the client's
+    // link lock where the association might otherwise go before it is taken.
+    class Entry {
+    public:
+        explicit Entry(TPAppAssociation& association);
+        ~Entry();
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+    private:
+        TPAppAssociation& association_;
+    };
 
     // ---- association ----
 
     // The MMS initiate with the library's proposal, on the caller's thread: 0 and
     // OnAssociated, or the initiate's failure and OnAssociationFailed with the reason
     // its error gives. On an association that stands or is being made: InvalidState and
-    // OnAssociationFailed(12), the association left as it is.
+    // OnAssociationFailed(12), the association left as it is. Once End has been called:
+    // Cancelled and OnAssociationFailed(12) at once (an attempt that End overtakes is
+    // abandoned and returns Cancelled too).
     System::ResultCode Associate(AssociationProfile& profile, std::uint32_t userValue);
     // The ACSI reason for an initiate that failed with this MMS error (class 0: none).
     static std::int32_t ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode);
@@ -105,11 +125,23 @@ public:
     bool EndedStalled() const { return endedStalled_.load(); }
     // Neither standing nor being made.
     bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
-    // Ends the association for good: a standing one is aborted, the thread stopped and
-    // joined, direct sends closed, the chain closed (its receive thread has left this
-    // association when End returns), everything queued or pending confirmed with 8. The
-    // client is still called.
+    // Ends the association for good, from any thread: from then on Associate and every post
+    // are refused at once (a post confirmed with 8, never queued). A standing one is
+    // aborted and everything queued or pending confirmed with 8 while the client still
+    // hears it. On another thread End also waits: the association's thread joined,
+    // direct sends finished, the chain closed (its receive thread has left this
+    // association when End returns). On one of the association's own threads (its
+    // thread, the receive thread, or inside any callback of the library) it waits for
+    // nothing, since those threads may be waiting for the very callback it runs in: they
+    // finish leaving once it has returned, and the destructor joins them. A direct send
+    // still under way there is confirmed when it ends, at the latest by the destructor.
     void End();
+    bool IsEnded() const { return ended_.load(); }
+    // Whether the calling thread is one of this association's or runs a library callback
+    // (of any association): such a thread must not wait for the association's threads.
+    bool IsOwnThread();
+    // Whether the calling thread runs a callback of the library.
+    static bool InCallback() { return callbacksOnThisThread_ > 0; }
 
     // ---- client and profile ----
 
@@ -213,6 +245,9 @@ protected:
 private:
     // No caller sends directly any more: one sending now finishes first.
     void CloseSends();
+    // The server's link to this association goes (under the model lock, as the exports
+    // read it).
+    void LeaveServer();
     // Completes every answered service waiting on the done queue.
     void CompleteAnswered();
     // Confirms every queued service with the result (they never run).
@@ -253,8 +288,11 @@ private:
     // thread holds this while it executes a service, a caller while it sends one directly
     // (taken with try_lock only, so a caller never waits for the association's thread).
     std::mutex sendingMutex_;
-    // Set under sendingMutex_ when the chain goes: no caller sends any more.
-    bool sendsClosed_ = false;
+    // Set (under sendingMutex_ where the thread may wait for it) when the chain goes: no
+    // caller sends any more.
+    std::atomic<bool> sendsClosed_{false};
+    // End has been called: refuses Associate and every post.
+    std::atomic<bool> ended_{false};
     // Services posted and not yet done with by the association's thread: while any is, a
     // caller's request is posted behind them, so that requests leave in the order posted.
     std::atomic<std::uint32_t> queuedOrExecuting_{0};
@@ -262,6 +300,9 @@ private:
     std::atomic<bool> stalled_{false};
     std::atomic<bool> endedStalled_{false};
     std::atomic<bool> abortedWhileAssociating_{false};
+    std::mutex entriesMutex_;
+    std::condition_variable entriesChanged_;
+    std::uint32_t entries_ = 0;
     // The attempt's beginning, end and abandon, so that an abandon never outlives its attempt.
     mutable std::mutex attemptMutex_;
     bool abandoned_ = false;

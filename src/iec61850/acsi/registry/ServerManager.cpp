@@ -17,6 +17,28 @@ ServerManager::~ServerManager() {
         taken = entries_.TakeAll();
     }
     taken.clear();
+    std::vector<Destroyer> destroyers;
+    {
+        std::lock_guard lock(destroyersMutex_);
+        destroyers.swap(destroyers_);
+    }
+    for (Destroyer& destroyer : destroyers) destroyer.thread.join();
+}
+
+void ServerManager::DestroyElsewhere(std::unique_ptr<Server> server) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    std::lock_guard lock(destroyersMutex_);
+    // Those that have finished are joined as the next comes.
+    std::erase_if(destroyers_, [](Destroyer& destroyer) {
+        if (!destroyer.done->load()) return false;
+        destroyer.thread.join();
+        return true;
+    });
+    destroyers_.push_back({std::thread([server = std::move(server), done]() mutable {
+                               server.reset();
+                               done->store(true);
+                           }),
+                           done});
 }
 
 Server* ServerManager::FindByAddress(std::string_view address) const {
@@ -84,8 +106,16 @@ ResultCode ServerManager::RemoveServer(std::uint32_t handle) {
         taken = entries_.Take(handle);
         if (taken == nullptr) return System::InvalidArguments;
     }
-    // Outside the lock: the associations' last callbacks may use the registry.
-    taken.reset();
+    // Outside the lock: the associations' last callbacks may use the registry. On a thread
+    // that the server's associations still run in, their ending would wait for itself.
+    if (taken->RunsOnThisThread()) {
+        // Ended here (nothing of that waits), so that whatever is posted from now on is
+        // refused at once; the rest waits for this thread to leave.
+        taken->EndAssociations();
+        DestroyElsewhere(std::move(taken));
+    } else {
+        taken.reset();
+    }
     return System::OkNoError;
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "iec61850/acsi/registry/HandleTable.h"
@@ -21,9 +24,12 @@ class Server;
 // servers.
 //
 // Its owner builds it and tears it down explicitly (no static object): removing a server
-// ends its associations and their threads, so it is never done on a thread that delivers
-// that server's answers, nor while the registry's lock would be needed by a callback:
-// the server is taken out under the lock and destroyed after it is let go.
+// ends its associations and their threads, so it is not done while the registry's lock
+// would be needed by a callback: the server is taken out under the lock and destroyed
+// after it is let go. A server removed from one of its own threads or from inside a
+// callback of the library (whose stack still runs in its associations) is taken out at
+// once and destroyed on a thread of the registry's, once that callback has returned; the
+// registry's destructor waits for those.
 class ServerManager {
 public:
     static constexpr std::uint32_t NoHandle = 0xFFFFFFFFu;
@@ -42,7 +48,7 @@ public:
     System::ResultCode FindServerIdOf(std::uint32_t& handle, const Server* server);
     System::ResultCode GetServer(std::uint32_t handle, Server*& server);
     // Ends the server's associations (their clients let go of them) and deletes it:
-    // 0, or InvalidArguments for an unknown handle.
+    // 0, or InvalidArguments for an unknown handle. From any thread (see above).
     System::ResultCode RemoveServer(std::uint32_t handle);
     System::ResultCode ListServerIds(std::vector<std::uint32_t>& handles);
 
@@ -52,8 +58,18 @@ public:
 private:
     Server* FindByAddress(std::string_view address) const;
 
+    // Destroys the server on a thread of its own.
+    void DestroyElsewhere(std::unique_ptr<Server> server);
+
+    struct Destroyer {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+
     HandleTable<Server> entries_;
     System::Semaphore lock_{1, 1};
+    std::mutex destroyersMutex_;
+    std::vector<Destroyer> destroyers_;
 };
 
 }  // namespace Iec61850::Acsi

@@ -1,0 +1,231 @@
+// End() and a server's removal from every thread an association calls back on, and End()
+// raced by callers that post without a pause: nothing hangs (a watchdog fails the run
+// instead), every request is confirmed once, and after End everything is refused at once.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "iec61850/acsi/registry/ServerManager.h"
+#include "iec61850/association/DeviceSession.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+// Ends the test run when its scope has not ended in time: a deadlock fails, never hangs.
+class Watchdog {
+public:
+    explicit Watchdog(const std::string& what, std::chrono::seconds limit = std::chrono::seconds(60))
+        : thread_([this, what, limit] {
+              std::unique_lock lock(mutex_);
+              if (!changed_.wait_for(lock, limit, [this] { return done_; })) {
+                  std::fprintf(stderr, "watchdog: %s did not end within %lld s\n", what.c_str(),
+                               static_cast<long long>(limit.count()));
+                  std::abort();
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+// Runs the test's action once, inside the callback that the trigger brings, and counts
+// confirmations by result (invoke ids start over with every abort).
+class ActingClient : public Iec61850::ClientApplication {
+public:
+    ~ActingClient() override { ClearAssociation(); }
+
+    std::function<void()> action;
+    std::atomic<bool> acted{false};
+    // A request posted from inside the callback, after the action: its post's result.
+    std::atomic<System::ResultCode> postedInside{System::NotCompleted};
+
+    std::int32_t OnGetServerDirectory(A::GetServerDirectory* s) override {
+        Count(s->GetResult());
+        Act();
+        return 0;
+    }
+    std::int32_t OnAbort(const std::uint8_t*) override {
+        Act();
+        return 0;
+    }
+    bool WaitForCount(std::size_t count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return results_.size() >= count; });
+    }
+    std::vector<System::ResultCode> Results() {
+        std::lock_guard lock(mutex_);
+        return results_;
+    }
+
+private:
+    void Count(System::ResultCode result) {
+        std::lock_guard lock(mutex_);
+        results_.push_back(result);
+        changed_.notify_all();
+    }
+    void Act() {
+        if (!action || acting_.exchange(true)) return;
+        action();
+        std::uint32_t id = 0;
+        postedInside.store(GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model));
+        acted.store(true);
+    }
+
+    std::atomic<bool> acting_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<System::ResultCode> results_;
+};
+
+enum class Trigger { DeviceAnswer, ModelAnswer, LocalAbort, DeviceAbort };
+enum class Action { End, RemoveServer };
+
+struct CallbackCase {
+    const char* name;
+    Trigger trigger;
+    Action action;
+};
+
+// End, or the server's removal, from inside a callback on the receive thread (an answer, the
+// device's abort), on the association's thread (an answer from the model) and on the thread
+// that aborted: it returns, the association ends, what is posted afterwards is refused and
+// confirmed at once, and the server goes.
+TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWithoutWaitingForItself) {
+    const CallbackCase cases[] = {
+        {"End, device's answer", Trigger::DeviceAnswer, Action::End},
+        {"End, model's answer", Trigger::ModelAnswer, Action::End},
+        {"End, local abort", Trigger::LocalAbort, Action::End},
+        {"End, device's abort", Trigger::DeviceAbort, Action::End},
+        {"removal, device's answer", Trigger::DeviceAnswer, Action::RemoveServer},
+        {"removal, model's answer", Trigger::ModelAnswer, Action::RemoveServer},
+        {"removal, local abort", Trigger::LocalAbort, Action::RemoveServer},
+        {"removal, device's abort", Trigger::DeviceAbort, Action::RemoveServer},
+    };
+    TestDevice::Device device;
+    ASSERT_EQ(device.Start(), System::OkNoError);
+    for (const CallbackCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Watchdog watchdog(c.name);
+        ServerManager servers;
+        std::uint32_t handle = 0;
+        ASSERT_EQ(servers.AddServer("127.0.0.1", handle), System::OkNoError);
+        Server* server = nullptr;
+        ASSERT_EQ(servers.GetServer(handle, server), System::OkNoError);
+        server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
+        server->GetProfile(0)->SetParameter("LocalSTimeout", "300");
+        ActingClient client;
+        TestDevice::Faults faults;
+        if (c.trigger == Trigger::DeviceAbort) faults.abortAtRequest = 1;
+        device.SetFaults(faults);
+        ASSERT_TRUE(TestSupport::Eventually([&] { return device.ReadyToAccept(); }));
+        ASSERT_EQ(client.Associate(*server->GetProfile(0), 1), System::OkNoError);
+        TPAppAssociation* association = client.GetAssociation();
+        client.action = [&] {
+            if (c.action == Action::End) association->End();
+            else EXPECT_EQ(servers.RemoveServer(handle), System::OkNoError);
+        };
+        std::uint32_t id = 0;
+        switch (c.trigger) {
+            case Trigger::DeviceAnswer:
+            case Trigger::DeviceAbort:
+                ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                          System::OkNoError);
+                break;
+            case Trigger::ModelAnswer:
+                ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
+                          System::OkNoError);
+                break;
+            // A removal inside it may close the chain before the abort has gone out.
+            case Trigger::LocalAbort: association->Abort(); break;
+        }
+        ASSERT_TRUE(TestSupport::Eventually([&] { return client.acted.load(); }, std::chrono::seconds(30)));
+        EXPECT_EQ(client.postedInside.load(), System::OkNoError);
+        // The request of the trigger, the one posted inside the callback: each confirmed once.
+        const std::size_t inside = c.trigger == Trigger::LocalAbort ? 1 : 2;
+        ASSERT_TRUE(client.WaitForCount(inside));
+        if (c.action == Action::End) {
+            // Refused at once from every thread, confirmed (never queued).
+            ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::OkNoError);
+            ASSERT_TRUE(client.WaitForCount(inside + 1));
+            EXPECT_EQ(client.Results().back(), System::Aborted);
+            EXPECT_EQ(client.Associate(*server->GetProfile(0), 1), System::Cancelled);
+            EXPECT_EQ(servers.RemoveServer(handle), System::OkNoError);
+        }
+        // The client lets go of the association once the server has gone.
+        ASSERT_TRUE(TestSupport::Eventually([&] { return client.GetAssociation() == nullptr; }));
+        std::uint32_t late = 0;
+        EXPECT_EQ(client.GetServerDirectory(late, ObjectClassLogicalDevice, AnswerFrom::Model), System::Error);
+        // None twice: nothing more came.
+        const std::vector<System::ResultCode> results = client.Results();
+        EXPECT_EQ(results.size(), inside + (c.action == Action::End ? 1 : 0));
+        for (const System::ResultCode result : results) {
+            EXPECT_TRUE(result == System::OkNoError || result == System::Aborted) << result;
+        }
+    }
+}
+
+// Callers post without a pause while two threads end the association at once: both Ends
+// return, every post is confirmed once (those after the end at once, with 8), an Associate
+// after it is refused, and the server then goes without waiting on the closed link.
+TEST(EndFromAnyThread, EndRacedByCallersPostingWithoutPauseIsFinalAndEveryPostIsConfirmed) {
+    DeviceSession session;
+    const Watchdog watchdog("End raced by posting callers");
+    ActingClient client;
+    ASSERT_EQ(client.Associate(session.Profile(), 1), System::OkNoError);
+    TPAppAssociation* association = client.GetAssociation();
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> posted{0};
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 3; ++t) {
+        posters.emplace_back([&, t] {
+            while (!stop.load()) {
+                std::uint32_t id = 0;
+                const AnswerFrom from = t == 0 ? AnswerFrom::Model : AnswerFrom::Device;
+                ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, from), System::OkNoError);
+                posted.fetch_add(1);
+            }
+        });
+    }
+    ASSERT_TRUE(TestSupport::Eventually([&] { return posted.load() >= 30; }));
+    std::thread second([&] { association->End(); });
+    association->End();
+    second.join();
+    EXPECT_TRUE(association->IsEnded());
+    EXPECT_EQ(client.Associate(session.Profile(), 1), System::Cancelled);
+    // Still posting after the end: each refused and confirmed at once.
+    const std::size_t atEnd = posted.load();
+    ASSERT_TRUE(TestSupport::Eventually([&] { return posted.load() >= atEnd + 300; }));
+    stop.store(true);
+    for (std::thread& poster : posters) poster.join();
+    ASSERT_TRUE(client.WaitForCount(posted.load()));
+    const std::vector<System::ResultCode> results = client.Results();
+    EXPECT_EQ(std::count(results.end() - 300, results.end(), System::Aborted), 300);
+    session.server.reset();
+    EXPECT_EQ(client.Results().size(), posted.load());
+}
+
+}  // namespace
+}  // namespace AcsiClientTest
