@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -360,32 +361,81 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     EXPECT_EQ(received, services);
 }
 
-// A read of the MMS service user's own, waited for on the caller's thread while the
-// association's thread clears away what no wait collects: the outcome (here the device's
-// refusal) still reaches the wait, however long after the answer the wait comes. A purge
-// that took it made the wait report success, or time out when the purge came mid-wait.
-TEST(Association, AnMmsReadWaitedForByItsCallerKeepsItsOutcomeThroughTheAssociationsPurges) {
+// Synchronous MMS requests of the service user's own, made and waited for on several
+// threads at once beside the association's services: each wait gets its own request's
+// outcome, here the device's refusal of every read, however the answers and the other
+// threads' requests interleave. A wait that went by one slot for every thread reported
+// another request's success for a refused read, or timed out when another thread's
+// wait had taken its answer.
+TEST(Association, SynchronousMmsRequestsOnSeveralThreadsEachGetTheirOwnOutcome) {
     DeviceSession session;
-    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "400");
     ASSERT_EQ(session.Associate(), System::OkNoError);
     session.LoadModel();
     TPAppAssociation* association = session.client->GetAssociation();
-    Mms::NamedVariable* variable = nullptr;
+    Mms::NamedVariable* measured = nullptr;
+    Mms::NamedVariable* mode = nullptr;
     {
         const Mms::ModelHold hold(session.server.get());
         Mms::Domain* domain = nullptr;
         ASSERT_EQ(session.server->FindDomain("LD0", domain), System::OkNoError);
-        variable = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        measured = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        mode = domain->FindNamedVariable("LLN0$ST$Mod$stVal");
     }
-    ASSERT_NE(variable, nullptr);
+    ASSERT_NE(measured, nullptr);
+    ASSERT_NE(mode, nullptr);
     TestDevice::Faults faults;
     faults.refused[Mms::MmsServiceRead] = {};
     session.device.SetFaults(faults);
-    ASSERT_EQ(association->ReadVariableValue(variable), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetPendingCount() == 0; }));
-    // The association's thread looks at what was filed every eighth of the time-out.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(association->WaitForCurrentRequest(), System::Rejected);
+
+    constexpr int Reads = 3000;
+    constexpr int Writes = 1000;
+    std::atomic<bool> readsDone{false};
+    std::vector<System::ResultCode> readOutcomes;
+    std::thread reader([&] {
+        for (int i = 0; i < Reads; ++i) {
+            if (i % 2 == 0) {
+                readOutcomes.push_back(association->ReadVariableValueAndWait(measured));
+                continue;
+            }
+            // The form that tells the answer: the device's reject, not another's response.
+            Mms::RequestOutcome details;
+            System::ResultCode result = association->ReadVariableValue(measured);
+            if (result == System::OkNoError) result = association->WaitForCurrentRequestWithError(details);
+            if (result == System::Rejected && details.answerKind != Mms::MmsPduReject) result = System::Error;
+            readOutcomes.push_back(result);
+        }
+        readsDone.store(true);
+    });
+    std::vector<System::ResultCode> writeOutcomes;
+    std::thread writer([&] {
+        for (int i = 0; i < Writes || !readsDone.load(); ++i) {
+            writeOutcomes.push_back(association->WriteVariableValueAndWait(mode));
+        }
+    });
+    // The association's own requests besides: services that complete through the done queue.
+    int services = 0;
+    while (!readsDone.load()) {
+        const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device);
+        });
+        EXPECT_NE(read.serviceError, 0);
+        ++services;
+    }
+    reader.join();
+    writer.join();
+
+    ASSERT_EQ(readOutcomes.size(), static_cast<std::size_t>(Reads));
+    EXPECT_EQ(std::count(readOutcomes.begin(), readOutcomes.end(), System::Rejected), Reads);
+    ASSERT_FALSE(writeOutcomes.empty());
+    // Whatever the device makes of the write, it is the same every time, and no refusal.
+    EXPECT_NE(writeOutcomes.front(), System::Rejected);
+    EXPECT_NE(writeOutcomes.front(), System::Timeout);
+    EXPECT_EQ(std::count(writeOutcomes.begin(), writeOutcomes.end(), writeOutcomes.front()),
+              static_cast<std::ptrdiff_t>(writeOutcomes.size()));
+    EXPECT_GT(services, 0);
+    // Every request made for a wait was collected by it: nothing left over.
+    EXPECT_EQ(association->GetHeldOwnCount(), 0u);
+    EXPECT_EQ(association->GetPendingCount(), 0u);
 }
 
 // A pulled cable: the device stops reading and answering without closing. Once the oldest
