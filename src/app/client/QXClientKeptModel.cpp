@@ -25,7 +25,7 @@ constexpr std::int32_t IdentifyService = 3;
 // this wait (a quarter of the association's time-out, at most LongestIdentifyWaitMs) it is
 // given up, well before its own time-out would find the link stalled and end the
 // association: a device that never answers it stays usable.
-constexpr std::uint32_t LongestIdentifyWaitMs = 2000;
+constexpr std::uint32_t LongestIdentifyWaitMs = 1000;
 
 // What the device said of itself through the Identify asked with the association: its
 // identity; an empty one when it was not asked (not offered) or refused it (a device that
