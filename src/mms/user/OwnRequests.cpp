@@ -1,6 +1,5 @@
 #include "mms/user/OwnRequests.h"
 
-#include <iterator>
 #include <utility>
 
 #include "mms/machine/RequestHandle.h"
@@ -26,7 +25,7 @@ void OwnRequests::Withdraw(RequestHandle* request) {
     const auto entry = entries_.find(request);
     if (entry == entries_.end()) return;
     const auto current = current_.find(std::this_thread::get_id());
-    if (current != current_.end() && current->second == request) current_.erase(current);
+    if (current != current_.end() && current->second == request) current->second = nullptr;
     entries_.erase(entry);
 }
 
@@ -70,8 +69,8 @@ OwnRequests::Collected OwnRequests::Collect(RequestHandle* request, std::uint32_
         return Collected::NotAnswered;
     }
     entries_.erase(entry);
-    for (auto current = current_.begin(); current != current_.end();) {
-        current = current->second == request ? current_.erase(current) : std::next(current);
+    for (auto& [thread, current] : current_) {
+        if (current == request) current = nullptr;
     }
     return Collected::Taken;
 }
@@ -101,9 +100,8 @@ void OwnRequests::Release(Entries::iterator entry) {
 
 void OwnRequests::ClearCurrent(std::thread::id thread) {
     const auto current = current_.find(thread);
-    if (current == current_.end()) return;
-    RequestHandle* request = current->second;
-    current_.erase(current);
+    if (current == current_.end() || current->second == nullptr) return;
+    RequestHandle* request = std::exchange(current->second, nullptr);
     if (const auto entry = entries_.find(request); entry != entries_.end()) Release(entry);
 }
 

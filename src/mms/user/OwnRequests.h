@@ -71,6 +71,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable filed_;
     Entries entries_;
+    // Each thread's current request, null once it has none (kept, so that the next
+    // request of a thread that asks again and again allocates nothing here).
     std::unordered_map<std::thread::id, RequestHandle*> current_;
 };
 

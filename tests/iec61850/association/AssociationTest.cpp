@@ -7,6 +7,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -441,6 +442,77 @@ TEST(Association, SynchronousMmsRequestsOnSeveralThreadsEachGetTheirOwnOutcome) 
     // Every request made for a wait was collected by it: nothing left over.
     EXPECT_EQ(association->GetHeldOwnCount(), 0u);
     EXPECT_EQ(association->GetPendingCount(), 0u);
+}
+
+// Synchronous MMS reads on two threads while their association ends each way: every wait
+// returns (no thread hangs), with the end's result or the device's refusal, never success,
+// and nothing made for a wait is left over.
+TEST(Association, SynchronousMmsWaitsEndWithTheirAssociationWhicheverWayItEnds) {
+    enum class Ending { DeviceAbort, TransportClosed, StalledLink, LocalAbort, Release };
+    const std::pair<const char*, Ending> endings[] = {
+        {"device abort", Ending::DeviceAbort}, {"transport closed", Ending::TransportClosed},
+        {"stalled link", Ending::StalledLink}, {"local abort", Ending::LocalAbort},
+        {"release", Ending::Release},
+    };
+    for (const auto& [name, ending] : endings) {
+        SCOPED_TRACE(name);
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
+                                       ending == Ending::StalledLink ? "250" : "2000");
+        session.Profile().SetParameter("LocalSTimeout", "50");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        TPAppAssociation* association = session.client->GetAssociation();
+        Mms::NamedVariable* measured = nullptr;
+        {
+            const Mms::ModelHold hold(session.server.get());
+            Mms::Domain* domain = nullptr;
+            ASSERT_EQ(session.server->FindDomain("LD0", domain), System::OkNoError);
+            measured = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        }
+        ASSERT_NE(measured, nullptr);
+        TestDevice::Faults faults;
+        faults.refused[Mms::MmsServiceRead] = {};
+        session.device.SetFaults(faults);
+        std::atomic<int> refused{0};
+        System::ResultCode last[2] = {System::OkNoError, System::OkNoError};
+        std::vector<std::thread> readers;
+        for (int t = 0; t < 2; ++t) {
+            readers.emplace_back([&, t] {
+                System::ResultCode result = System::Rejected;
+                while (result == System::Rejected) {
+                    result = association->ReadVariableValueAndWait(measured);
+                    if (result == System::Rejected) refused.fetch_add(1);
+                }
+                last[t] = result;
+            });
+        }
+        ASSERT_TRUE(TestSupport::Eventually([&] { return refused.load() >= 20; }));
+        switch (ending) {
+            case Ending::DeviceAbort: faults.abortAtRequest = 1; break;
+            case Ending::StalledLink: faults.stallAfterRequest = 1; break;
+            default: break;
+        }
+        session.device.SetFaults(faults);
+        if (ending == Ending::TransportClosed) session.relay.reset();
+        if (ending == Ending::LocalAbort) association->Abort();
+        if (ending == Ending::Release) {
+            // A release the device refuses while reads are outstanding ends with an abort.
+            const bool released =
+                session.client->Release() == System::OkNoError &&
+                TestSupport::Eventually([&] { return !association->IsAssociated(); }, std::chrono::seconds(2));
+            if (!released) association->Abort();
+        }
+        for (std::thread& reader : readers) reader.join();
+        for (const System::ResultCode result : last) {
+            EXPECT_TRUE(result == System::Aborted || result == System::NotConnected ||
+                        (ending == Ending::StalledLink && result == System::Timeout))
+                << result;
+        }
+        // A wait that timed out leaves its request to the stall's filing, which ends it.
+        EXPECT_TRUE(TestSupport::Eventually([&] { return association->GetHeldOwnCount() == 0; }));
+        session.device.SetFaults({});
+    }
 }
 
 // A pulled cable: the device stops reading and answering without closing. Once the oldest
