@@ -136,6 +136,9 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
 
     // The whole directory: domain attributes, variable types and values, list members.
     ASSERT_EQ(client.vmd.LoadFromPeer(), System::OkNoError);
+    // Of the many requests the load made and waited for only the last of, none is left:
+    // each went once answered and no longer any wait's.
+    EXPECT_EQ(User().GetHeldOwnCount(), 0u);
     Mms::Domain* ld0 = ClientDomain("LD0");
     Mms::Domain* ld1 = ClientDomain("LD1");
     Mms::Domain* prot = ClientDomain("PROT");
@@ -557,6 +560,8 @@ TEST_F(MmsUserLoopbackTest, ASynchronousWaitTimesOutAndTheNextOneDiscardsTheLate
     EXPECT_EQ(Text(*serial), "SN-0001");
     EXPECT_EQ(Text(*stVal), "1");
     EXPECT_EQ(User().GetPendingCount(), 0u);
+    // The late answer's request went as it was filed: no wait wanted it any more.
+    EXPECT_EQ(User().GetHeldOwnCount(), 0u);
     EXPECT_EQ(client.Release(), System::OkNoError);
 }
 

@@ -106,12 +106,13 @@ std::int32_t QXClient::OnAssociated(std::int32_t zero) {
     }
     Iec61850::Acsi::TPAppAssociation* association = GetAssociation();
     Server* server = association != nullptr ? association->GetServer() : nullptr;
+    // The identity the answer brings is this device's or none: never an earlier one, nor
+    // the library's own default.
+    if (server != nullptr) server->SetIdentity({});
     if (server != nullptr && HoldsModel(*server)) {
         // The model may be another device's: the window hears of the association once it
-        // is known to be this device's (Associate). The identity the answer brings is this
-        // device's or none.
+        // is known to be this device's (Associate).
         checkKeptModel_ = true;
-        server->SetIdentity({});
     } else {
         if (server != nullptr) {
             std::lock_guard lock(originMutex_);

@@ -193,8 +193,8 @@ private:
 
     // ---- the kept model (QXClientKeptModel.cpp) ----
 
-    // Who a device says it is: its Identify answer (empty when it offers none) and the
-    // names of its logical devices, sorted.
+    // Who a device says it is: its Identify answer (empty when it offers none or refuses
+    // it) and the names of its logical devices, sorted.
     struct DeviceIdentity {
         std::string vendor;
         std::string model;
@@ -214,8 +214,9 @@ private:
     bool AskLogicalDevices(std::vector<std::string>& names, bool& stopped);
     // The identity the server's model is read from, noted once its devices are known.
     void NoteModelOrigin(Iec61850::Acsi::Server& server);
-    // Waits until the Identify asked of the device has its outcome: false when
-    // StopModelLoad came first.
+    // Waits until the Identify asked of the device has its outcome, giving it up (filed as
+    // timed out) when no answer came within a short wait: false when StopModelLoad came
+    // first.
     bool AwaitIdentity(Iec61850::Acsi::Server& server);
 
     std::atomic<MainWindowNotifier*> notifier_;

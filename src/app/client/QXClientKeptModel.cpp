@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 #include "app/client/QXClient.h"
 #include "iec61850/acsi/client/DirectoryServices.h"
@@ -7,6 +9,7 @@
 #include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/model/ReadingStates.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/user/MmsUserConnection.h"
 
 namespace App {
 
@@ -17,6 +20,25 @@ namespace {
 
 // The MMS service number of Identify.
 constexpr std::int32_t IdentifyService = 3;
+// The Identify goes out with the association, ahead of everything the device is asked
+// next, so a device that answers it has done so by the time its other answers are in. Past
+// this wait (a quarter of the association's time-out, at most LongestIdentifyWaitMs) it is
+// given up, well before its own time-out would find the link stalled and end the
+// association: a device that never answers it stays usable.
+constexpr std::uint32_t LongestIdentifyWaitMs = 1000;
+
+// What the device said of itself through the Identify asked with the association: its
+// identity; an empty one when it was not asked (not offered) or refused it (a device that
+// refuses does so every time); nothing when no answer came (given up, timed out, ended with
+// the association). An identity no answer vouches for is nobody's: not even the VMD's own
+// default text may stand for it.
+std::optional<Mms::MmsIdentity> SaidIdentity(const Server& server, bool asked) {
+    if (!asked) return Mms::MmsIdentity{};
+    const System::ResultCode outcome = server.GetIdentifyOutcome();
+    if (outcome == System::OkNoError) return server.GetIdentity();
+    if (Mms::IsRefusal(outcome)) return Mms::MmsIdentity{};
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -51,10 +73,22 @@ std::int32_t QXClient::OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* 
 
 bool QXClient::AwaitIdentity(Server& server) {
     // Settled by its answer, refusal, time-out or the end of the association, whichever
-    // comes first: a stop alone ends the wait early.
+    // comes first, or given up here: a stop alone ends the wait early.
+    Iec61850::Acsi::TPAppAssociation* association = GetAssociation();
+    const std::uint32_t waitMs =
+        association != nullptr ? std::min(association->GetTimeout() / 4, LongestIdentifyWaitMs) : 0;
+    const auto giveUpAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    bool givenUp = false;
     while (!server.WaitForIdentity(50)) {
-        std::lock_guard lock(readerMutex_);
-        if (stopRequested_) return false;
+        {
+            std::lock_guard lock(readerMutex_);
+            if (stopRequested_) return false;
+        }
+        if (!givenUp && std::chrono::steady_clock::now() >= giveUpAt) {
+            // Settled by this (or by the answer that has just taken it): the loop ends next.
+            givenUp = true;
+            if (association != nullptr) association->GiveUpIdentify(&server);
+        }
     }
     return true;
 }
@@ -113,11 +147,12 @@ QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
     // An Identify ended by the association's end is told before the association's state
     // shows the end: either says the association was lost.
     if (!IsAssociated() || server.IdentifyCutShort()) return KeptModelCheck::Lost;
-    // A device that does not tell its logical devices cannot be told apart from another.
-    if (!read) return KeptModelCheck::Differs;
+    // A device that does not tell its logical devices cannot be told apart from another;
+    // nor one whose Identify was not answered, whatever its devices.
+    std::optional<Mms::MmsIdentity> said = SaidIdentity(server, OffersIdentify());
+    if (!read || !said) return KeptModelCheck::Differs;
     std::sort(devices.begin(), devices.end());
-    Mms::MmsIdentity said = server.GetIdentity();
-    DeviceIdentity device{std::move(said.vendorName), std::move(said.modelName), std::move(said.revision),
+    DeviceIdentity device{std::move(said->vendorName), std::move(said->modelName), std::move(said->revision),
                           std::move(devices)};
     std::lock_guard lock(originMutex_);
     const auto origin = origins_.find(&server);
@@ -138,15 +173,15 @@ void QXClient::NoteModelOrigin(Server& server) {
         origin.devices.assign(server.directoryNames.begin(), server.directoryNames.end());
     }
     std::sort(origin.devices.begin(), origin.devices.end());
-    if (OffersIdentify()) {
-        // The read may end before the Identify asked with the association has its answer:
-        // a model whose origin is not known for sure is not noted (no one's, then).
-        if (!AwaitIdentity(server)) return;
-        Mms::MmsIdentity said = server.GetIdentity();
-        origin.vendor = std::move(said.vendorName);
-        origin.model = std::move(said.modelName);
-        origin.revision = std::move(said.revision);
-    }
+    // The read may end before the Identify asked with the association has its answer: a
+    // model whose origin is not known for sure is not noted (no one's, then).
+    const bool asked = OffersIdentify();
+    if (asked && !AwaitIdentity(server)) return;
+    std::optional<Mms::MmsIdentity> said = SaidIdentity(server, asked);
+    if (!said) return;
+    origin.vendor = std::move(said->vendorName);
+    origin.model = std::move(said->modelName);
+    origin.revision = std::move(said->revision);
     std::lock_guard lock(originMutex_);
     origins_.emplace(&server, std::move(origin));
 }

@@ -99,12 +99,13 @@ bool PendingRequests::TakeConclude(Entry& entry) {
     return true;
 }
 
-std::vector<PendingRequests::Entry> PendingRequests::TakeEnteredBefore(std::chrono::steady_clock::time_point time) {
+template <typename Which>
+std::vector<PendingRequests::Entry> PendingRequests::TakeEvery(Which which) {
     std::vector<Entry> taken;
     {
         std::lock_guard lock(mutex_);
         for (auto it = entries_.begin(); it != entries_.end();) {
-            if (it->service != ConcludeService && it->since < time) {
+            if (which(*it)) {
                 taken.push_back(*it);
                 it = entries_.erase(it);
             } else {
@@ -114,6 +115,15 @@ std::vector<PendingRequests::Entry> PendingRequests::TakeEnteredBefore(std::chro
     }
     if (!taken.empty()) roomMade_.notify_all();
     return taken;
+}
+
+std::vector<PendingRequests::Entry> PendingRequests::TakeEnteredBefore(std::chrono::steady_clock::time_point time) {
+    return TakeEvery([time](const Entry& entry) { return entry.service != ConcludeService && entry.since < time; });
+}
+
+std::vector<PendingRequests::Entry> PendingRequests::TakeOf(std::int32_t service, const void* target) {
+    return TakeEvery(
+        [=](const Entry& entry) { return entry.service == service && entry.request->GetTarget() == target; });
 }
 
 std::vector<PendingRequests::Entry> PendingRequests::TakeAll() {

@@ -61,6 +61,8 @@ public:
     bool TakeConclude(Entry& entry);
     // Takes out every request but the conclude entered before the time, oldest first.
     std::vector<Entry> TakeEnteredBefore(std::chrono::steady_clock::time_point time);
+    // Takes out every request of the service that aims at the target, oldest first.
+    std::vector<Entry> TakeOf(std::int32_t service, const void* target);
     // Takes out every request, oldest first.
     std::vector<Entry> TakeAll();
     // Clears the target of every request that still aims at this object, which is
@@ -68,6 +70,9 @@ public:
     void ForgetTarget(const void* target);
 
 private:
+    template <typename Which>
+    std::vector<Entry> TakeEvery(Which which);
+
     mutable std::mutex mutex_;
     std::condition_variable roomMade_;
     std::deque<Entry> entries_;

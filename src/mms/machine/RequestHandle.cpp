@@ -4,9 +4,10 @@
 
 namespace Mms {
 
-RequestHandle::RequestHandle(MmsConnection& connection) : RequestHandle(connection.TakeInvokeId()) {}
+RequestHandle::RequestHandle(MmsConnection& connection, Collector collector)
+    : RequestHandle(connection.TakeInvokeId(), collector) {}
 
-RequestHandle::RequestHandle(InvokeCounter::Ticket ticket)
-    : System::Message(ticket.id), generation_(ticket.generation) {}
+RequestHandle::RequestHandle(InvokeCounter::Ticket ticket, Collector collector)
+    : System::Message(ticket.id), generation_(ticket.generation), collector_(collector) {}
 
 }  // namespace Mms

@@ -31,7 +31,13 @@ public:
     static constexpr std::int32_t KindVariable = 37;
     static constexpr std::int32_t KindVariableCollection = 41;
 
-    explicit RequestHandle(MmsConnection& connection);
+    // Who takes a request once the service user has filed it (answered or ended): its
+    // maker, off the done queue (an ACSI service, any caller's request), or, for a request
+    // the service user made for itself, the synchronous wait of the thread that asked for
+    // it (see OwnRequests), after which the service user deletes it.
+    enum class Collector : std::uint8_t { Maker, OwnWait };
+
+    explicit RequestHandle(MmsConnection& connection, Collector collector = Collector::Maker);
     // A handle that never goes on the wire (an indication handed to a user, such as a
     // received report): invoke id 0, no id taken from any counter.
     RequestHandle() = default;
@@ -41,6 +47,7 @@ public:
     // The invoke counter's generation its id was taken in: the connection sends no request
     // of an earlier generation (an association that has ended).
     std::uint32_t GetGeneration() const { return generation_; }
+    Collector GetCollector() const { return collector_; }
 
     void* GetTarget() const { return target_; }
     void SetTarget(void* target) { target_ = target; }
@@ -80,11 +87,12 @@ public:
     bool EndSending() { return sending_.exchange(NotSending) == FiledWhileSending; }
 
 private:
-    explicit RequestHandle(InvokeCounter::Ticket ticket);
+    RequestHandle(InvokeCounter::Ticket ticket, Collector collector);
 
     enum SendingState : std::uint8_t { NotSending = 0, Sending = 1, FiledWhileSending = 2 };
 
     std::uint32_t generation_ = 0;
+    Collector collector_ = Collector::Maker;
     void* target_ = nullptr;
     std::int32_t kind_ = KindNone;
     std::uint8_t moreFollows_ = 0;

@@ -1,7 +1,6 @@
 #include "mms/user/MmsUserConnection.h"
 
 #include <chrono>
-#include <typeinfo>
 
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/MmsFrame.h"
@@ -18,19 +17,13 @@ namespace Mms {
 
 using System::ResultCode;
 
-namespace {
-
-bool IsPlainRequest(const RequestHandle* request) { return typeid(*request) == typeid(RequestHandle); }
-
-}  // namespace
-
 MmsUserConnection::MmsUserConnection(MmsUserLayer* layer) : Protocol::Connection(layer) {}
 
 MmsUserConnection::~MmsUserConnection() {
     // The receive thread below reaches into this object: it goes first.
     ReleaseLower();
+    // Own requests still held go with ownRequests_.
     FileAllPending(System::Aborted);
-    PurgeAllFailedRequests();
     std::lock_guard lock(objectsMutex_);
     for (auto& [name, list] : namedVariableLists_) delete list;
     namedVariableLists_.clear();
@@ -76,9 +69,8 @@ ResultCode MmsUserConnection::Close() {
 }
 
 ResultCode MmsUserConnection::Reset() {
-    MmsConnection* mms = GetMmsConnection();
+    GetMmsConnection();
     FileAllPending(System::Aborted);
-    lastCollectedInvokeId_.store(mms != nullptr ? mms->GetInvokeCounter() : 0);
     return Connection::Reset();
 }
 
@@ -133,7 +125,7 @@ NamedVariableList* MmsUserConnection::FindNamedVariableList(std::string_view nam
 RequestHandle* MmsUserConnection::NewRequest() {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return nullptr;
-    return new (std::nothrow) RequestHandle(*mms);
+    return new (std::nothrow) RequestHandle(*mms, RequestHandle::Collector::OwnWait);
 }
 
 void MmsUserConnection::FileAnswered(RequestHandle* request, std::int32_t service) {
@@ -145,15 +137,10 @@ void MmsUserConnection::FileAnswered(RequestHandle* request, std::int32_t servic
         if (auto* vmd = dynamic_cast<VMD*>(static_cast<MmsObject*>(request->GetTarget())))
             vmd->NoteIdentifySettled(request->GetResult());
     }
-    System::MessageQueue& queue = IsPlainRequest(request) ? failedRequests_ : doneRequests_;
-    if (queue.Put(request) != System::OkNoError && IsPlainRequest(request)) {
-        // Only an interrupted or unusable queue refuses. Nobody can collect the request
-        // now; it is no longer outstanding, so a wait for it does not look at it.
-        {
-            std::lock_guard lock(outstandingMutex_);
-            outstandingOwn_.erase(request);
-        }
-        delete request;
+    if (request->GetCollector() == RequestHandle::Collector::OwnWait) {
+        ownRequests_.File(request);
+    } else {
+        doneRequests_.Put(request);
     }
 }
 
@@ -187,6 +174,17 @@ std::size_t MmsUserConnection::FileOverdueRequests(std::uint32_t ageMs) {
     return overdue.size();
 }
 
+std::size_t MmsUserConnection::GiveUpIdentify(VMD* target) {
+    const std::vector<PendingRequests::Entry> given =
+        pendingRequests_.TakeOf(MmsServiceIdentify, static_cast<MmsObject*>(target));
+    for (const PendingRequests::Entry& entry : given) {
+        entry.request->SetResult(System::Timeout);
+        entry.request->SetAnswerKind(MmsPduNone);
+        FileAnswered(entry.request, entry.service);
+    }
+    return given.size();
+}
+
 bool MmsUserConnection::FileStalledRequests(std::uint32_t ageMs) {
     const auto now = std::chrono::steady_clock::now();
     const auto age = std::chrono::milliseconds(ageMs);
@@ -204,91 +202,49 @@ bool MmsUserConnection::FileStalledRequests(std::uint32_t ageMs) {
 
 bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }
 
-void MmsUserConnection::DeleteOwn(RequestHandle* request) {
-    {
-        std::lock_guard lock(outstandingMutex_);
-        outstandingOwn_.erase(request);
-    }
-    if (currentRequest_ == request) currentRequest_ = nullptr;
-    delete request;
-}
-
-bool MmsUserConnection::IsOutstandingOwn(const RequestHandle* request) const {
-    std::lock_guard lock(outstandingMutex_);
-    return outstandingOwn_.count(request) != 0;
-}
-
-RequestHandle* MmsUserConnection::TakeAnswered() {
+OwnRequests::Collected MmsUserConnection::CollectOwn(RequestHandle* request) {
     return answerSpin_.Wait(
-        [this](AnswerSpin::Nanoseconds spin) {
-            return static_cast<RequestHandle*>(failedRequests_.Get(GetTimeout(), spin));
-        },
-        [](const RequestHandle* taken) { return taken != nullptr; });
+        [this, request](AnswerSpin::Nanoseconds spin) { return ownRequests_.Collect(request, GetTimeout(), spin); },
+        [](OwnRequests::Collected collected) { return collected == OwnRequests::Collected::Taken; });
 }
 
 ResultCode MmsUserConnection::WaitForRequest(RequestHandle* request) {
-    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
-    for (;;) {
-        auto* taken = TakeAnswered();
-        if (taken == nullptr) return System::Timeout;
-        const ResultCode result = taken->GetResult();
-        lastCollectedInvokeId_.store(taken->GetInvokeId());
-        const bool awaited = taken == request;
-        DeleteOwn(taken);
-        if (awaited) return result;
+    if (request == nullptr) return System::OkNoError;
+    switch (CollectOwn(request)) {
+        case OwnRequests::Collected::NotHeld: return System::OkNoError;
+        case OwnRequests::Collected::NotAnswered: return System::Timeout;
+        case OwnRequests::Collected::Taken: break;
     }
+    const ResultCode result = request->GetResult();
+    delete request;
+    return result;
 }
 
 ResultCode MmsUserConnection::WaitForCurrentRequest() {
-    RequestHandle* request = currentRequest_;
-    const ResultCode result = WaitForRequest(request);
-    currentRequest_ = nullptr;
-    return result;
+    RequestOutcome details;
+    return WaitForCurrentRequestWithError(details);
 }
 
 ResultCode MmsUserConnection::WaitForCurrentRequestWithError(RequestOutcome& details) {
     details = RequestOutcome{};
-    RequestHandle* request = currentRequest_;
-    currentRequest_ = nullptr;
-    if (request == nullptr || !IsOutstandingOwn(request)) return System::OkNoError;
-    for (;;) {
-        auto* taken = TakeAnswered();
-        if (taken == nullptr) {
+    RequestHandle* request = ownRequests_.Current();
+    if (request == nullptr) return details.result;
+    switch (CollectOwn(request)) {
+        case OwnRequests::Collected::NotHeld: break;
+        case OwnRequests::Collected::NotAnswered:
+            // Given up: filed later, it is deleted then.
+            ownRequests_.LetGoCurrent();
             details.result = System::Timeout;
-            return details.result;
-        }
-        lastCollectedInvokeId_.store(taken->GetInvokeId());
-        if (taken == request) {
-            details.answerKind = taken->GetAnswerKind();
-            details.errorClass = taken->GetErrorClass();
-            details.errorCode = taken->GetErrorCode();
-            details.result = taken->GetResult();
-            DeleteOwn(taken);
-            return details.result;
-        }
-        DeleteOwn(taken);
+            break;
+        case OwnRequests::Collected::Taken:
+            details.answerKind = request->GetAnswerKind();
+            details.errorClass = request->GetErrorClass();
+            details.errorCode = request->GetErrorCode();
+            details.result = request->GetResult();
+            delete request;
+            break;
     }
-}
-
-void MmsUserConnection::PurgeFailedRequests() { PurgeFailed(true); }
-
-void MmsUserConnection::PurgeAllFailedRequests() { PurgeFailed(false); }
-
-void MmsUserConnection::PurgeFailed(bool keepCurrent) {
-    // Never waits: an empty queue is left at once (the association's thread purges after
-    // every request it executes).
-    while (failedRequests_.GetCount() > 0) {
-        auto* taken = static_cast<RequestHandle*>(failedRequests_.Get(1));
-        if (taken == nullptr) break;
-        // Put back for the wait that collects it; it goes once another request is current.
-        if (keepCurrent && taken == currentRequest_.load() && failedRequests_.Put(taken) == System::OkNoError) break;
-        lastCollectedInvokeId_.store(taken->GetInvokeId());
-        if (IsPlainRequest(taken)) {
-            DeleteOwn(taken);
-        } else {
-            delete taken;
-        }
-    }
+    return details.result;
 }
 
 RequestHandle* MmsUserConnection::TakeDoneRequest(std::uint32_t invokeId, std::uint32_t timeoutMs) {

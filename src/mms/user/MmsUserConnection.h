@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "mms/machine/AnswerSpin.h"
@@ -17,6 +16,7 @@
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
+#include "mms/user/OwnRequests.h"
 #include "protocol/Connection.h"
 #include "system/MessageQueue.h"
 #include "system/NameList.h"
@@ -56,16 +56,20 @@ struct RequestOutcome {
 // The MMS service user of one association: the top of the MMS layers, above the
 // protocol machine (MmsConnection). The IEC 61850 association derives from it.
 //
-// Client face. Each request operation queues a request object on the pending table,
+// Client face. Each request operation enters a request object in the pending table,
 // has the machine send the PDU and returns at once. When the answer comes (on the
 // receive thread) the request is taken off the table by its invoke id, the answer is
 // applied to the request's target, its outcome stored in the request and the request
-// filed by its type: a plain RequestHandle (the service user's own requests, and any
-// caller's request of exactly that class) on the failed queue, where the synchronous
-// waits collect it; a request of a derived class (an ACSI service) on the done queue,
-// where its owner completes it.
+// filed.
 //
-// Every queued request is filed exactly once: by its answer, or with Aborted when the
+// Filing, the one rule: a request goes to whoever collects it (RequestHandle::Collector).
+// A request the service user made for itself (the operations without a request
+// argument) is held for the synchronous wait of the thread that made it, which finds it
+// by the request itself; held and no longer wanted by any thread, it is deleted
+// (OwnRequests). Every other request (an ACSI service, any caller's) goes to the done
+// queue, where its maker takes it (TakeDoneRequest).
+//
+// Every entered request is filed exactly once: by its answer, or with Aborted when the
 // association is aborted, reset or closed first. It is filed only once no thread is
 // sending it any more (see RequestHandle): what completes it never meets its send. An
 // answer that carries another service than the request it names is filed with
@@ -73,17 +77,17 @@ struct RequestOutcome {
 //
 // Ownership of a caller's request: when a request operation returns OkNoError it is
 // pending and will be filed; when it returns anything else it was neither kept nor
-// filed and remains the caller's (it is never deleted here). The service user's own
-// requests are its own: the waits, PurgeFailedRequests and failures delete them.
+// filed and remains the caller's (it is never deleted here).
 //
 // Server face. Confirmed requests from the peer are answered from the VMD bound to the
 // connection; information reports are filed into that VMD's report queue.
 //
-// Threads: request operations and waits run on one thread at a time (the association's);
-// indications arrive on the receive thread. They share the pending table, the two queues
-// and the association-specific objects, which a deletion answer takes out on the
-// receive thread: those maps have a lock of their own; the VMD's and its domains' maps
-// are guarded by the VMD's model lock (see VMD).
+// Threads: request operations and waits may run on any thread, each wait collecting
+// what its own thread asked; indications arrive on the receive thread. They share the
+// pending table, the done queue, the own requests and the association-specific objects,
+// which a deletion answer takes out on the receive thread: those maps have a lock of
+// their own; the VMD's and its domains' maps are guarded by the VMD's model lock (see
+// VMD).
 class MmsUserConnection : public Protocol::Connection, public ReadResultsTaker {
 public:
     enum State : Protocol::ConnectionState {
@@ -148,6 +152,11 @@ public:
     // The VMD image receives vendor, model, revision and the abstract syntaxes; it counts
     // the request as awaited until its outcome (VMD::AwaitsIdentity).
     System::ResultCode Identify(VMD* target);
+    // Files the Identify requests still pending for the VMD with Timeout, as their time-out
+    // would: nothing is then left waiting on a device that never answers them (which would
+    // end the association as stalled), and a late answer finds no request and is dropped.
+    // The number filed.
+    std::size_t GiveUpIdentify(VMD* target);
     // The VMD image receives the logical and physical status and the local detail.
     System::ResultCode Status(VMD* target, bool extendedDerivation);
     // objectClassForm MmsObjectClassBasic only (objectClass an MmsBasicObjectClass);
@@ -209,11 +218,13 @@ public:
     System::ResultCode WriteVariableValueAndWait(Variable* variable);
     System::ResultCode DefineNamedVariableListAndWait(NamedVariableList* list);
     System::ResultCode DeleteNamedVariableListAndWait(NamedVariableList* list);
-    // Collects failed-queue entries (deleting them) up to the awaited request, waiting
-    // up to the time-out for each: its result, or Timeout when it did not come (it then
-    // stays where it is). A request that is no longer outstanding (collected before) and
-    // null give OkNoError. The awaited request is deleted.
+    // Waits up to the time-out for the outcome of an own request: its result, the request
+    // then deleted; Timeout when it did not come (it then stays held until it is filed). A
+    // request that is not held (collected before, not an own request) and null give
+    // OkNoError.
     System::ResultCode WaitForRequest(RequestHandle* request);
+    // The same for the calling thread's current request (its latest own one, see
+    // OwnRequests), which it has no more afterwards, whatever the outcome.
     System::ResultCode WaitForCurrentRequest();
     System::ResultCode WaitForCurrentRequestWithError(RequestOutcome& details);
 
@@ -231,8 +242,10 @@ public:
     // request, the conclude included, filed with Timeout at once (no answer is coming for
     // any of them); true. False, and nothing filed, otherwise.
     bool FileStalledRequests(std::uint32_t ageMs);
-    // The request the last request operation made current (for tests).
-    RequestHandle* GetCurrentRequest() const { return currentRequest_; }
+    // The calling thread's current request (for tests).
+    RequestHandle* GetCurrentRequest() const { return ownRequests_.Current(); }
+    // Own requests held, answered or not, that no wait has collected (for tests).
+    std::size_t GetHeldOwnCount() const { return ownRequests_.GetCount(); }
     // Requests sent and not yet answered (for tests).
     std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
     // Whether a request would be entered at once, without waiting for the peer to answer
@@ -275,12 +288,6 @@ protected:
     // the service it was sent for (PendingRequests::ConcludeService for a conclude).
     System::ResultCode TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
                                           std::int32_t* expectedService = nullptr);
-    // Deletes the requests on the failed queue that no wait will collect. The current
-    // request stays while it is current: a synchronous wait for it may be on its way on
-    // another thread, and a purge that took its answer would leave that wait to time out.
-    void PurgeFailedRequests();
-    // Deletes every request on the failed queue, the current one too (the connection goes).
-    void PurgeAllFailedRequests();
 
     // ---- server handlers: fill the response (OkNoError) or leave a reject code (any
     // other result): an MmsRejectCode, or a packed error (MmsPackError) ----
@@ -367,10 +374,9 @@ protected:
     // The services announced in the initiate answer (ServedServiceFlags by default); a
     // server that leaves some out overrides it.
     virtual void ChooseAnnouncedServices(std::uint8_t (&flags)[InitiateParameters::ServiceFlagCount]);
-    // Files an answered (or aborted) request of the service (its confirmed service number)
-    // by its type: a plain RequestHandle on the failed queue, any derived request on the
-    // done queue. A request that a thread is still sending is left to its sender, which
-    // files it once its send is over.
+    // Files an answered (or ended) request of the service (its confirmed service number)
+    // to its collector (see the class comment). A request that a thread is still sending
+    // is left to its sender, which files it once its send is over.
     void FileAnswered(RequestHandle* request, std::int32_t service);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
@@ -384,18 +390,23 @@ protected:
     virtual void OnFiledAfterSend() {}
 
 private:
-    void PurgeFailed(bool keepCurrent);
     // Enters the request as pending and sends it through send(request), marked as being
     // sent meanwhile (see RequestHandle). OkNoError: pending, or filed (answered or ended)
     // already; either way no longer the caller's to touch. Otherwise the failure, and the
     // request neither kept nor filed.
     template <typename Send>
     System::ResultCode SendPending(RequestHandle* request, std::int32_t service, Send send);
-    // Queues the request as current and sends it through send(request); on a failure the
-    // request is taken back (and deleted when it is the service user's own).
+    // Enters the request (an own one as the calling thread's current) and sends it through
+    // send(request); on a failure the request is taken back, the caller's again.
     template <typename Send>
-    System::ResultCode Submit(RequestHandle* request, bool own, std::int32_t service, void* target, std::int32_t kind,
-                              Send send);
+    System::ResultCode Submit(RequestHandle* request, std::int32_t service, void* target, std::int32_t kind, Send send);
+    // Makes an own request and hands it to submit(request), which submits it; deleted
+    // when that failed (it was neither kept nor filed).
+    template <typename SubmitFn>
+    System::ResultCode SubmitOwn(SubmitFn submit);
+    // Waits for the own request: Taken (the request then the caller's, to delete),
+    // NotHeld or NotAnswered.
+    OwnRequests::Collected CollectOwn(RequestHandle* request);
     System::ResultCode RequireAssociated();
     // Enters the request in the pending table, filing what is overdue (or, on a stalled
     // link, everything) when that is what keeps it full: OkNoError or Timeout.
@@ -404,11 +415,6 @@ private:
     // still there (then the failure stands), false when an answer or an abort has
     // filed it meanwhile (then the request operation has succeeded after all).
     bool WithdrawRequest(RequestHandle* request);
-    void DeleteOwn(RequestHandle* request);
-    // The next answered request of the failed queue, after a short spin (AnswerSpin);
-    // null on time-out.
-    RequestHandle* TakeAnswered();
-    bool IsOutstandingOwn(const RequestHandle* request) const;
     // Collects the pages of a name list until the last one; before: the names held
     // when the first page was asked for.
     System::ResultCode WaitForNames(RequestHandle* request, std::int32_t objectClass, std::int32_t scope,
@@ -432,15 +438,10 @@ private:
     std::atomic<MmsConnection*> mmsConnection_{nullptr};
     PendingRequests pendingRequests_{1};
     System::MessageQueue doneRequests_{CompletionQueueCapacity};
-    System::MessageQueue failedRequests_{CompletionQueueCapacity};
+    OwnRequests ownRequests_;
     AnswerSpin answerSpin_;
-    std::atomic<RequestHandle*> currentRequest_{nullptr};
-    std::atomic<std::uint32_t> lastCollectedInvokeId_{0};
     // When the last PDU of any kind arrived (steady clock ticks).
     std::atomic<std::int64_t> lastReceived_{0};
-    // Plain requests that are pending or filed and not yet collected.
-    mutable std::mutex outstandingMutex_;
-    std::unordered_set<const RequestHandle*> outstandingOwn_;
 };
 
 // The outcome of a request whose refusal is taken as an empty answer: the send's failure,

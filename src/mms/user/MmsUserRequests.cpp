@@ -1,8 +1,6 @@
 // The client face of the service user: the request operations and their synchronous
 // forms.
 
-#include <typeinfo>
-
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/RequestHandle.h"
 #include "mms/pdu/CoderValue.h"
@@ -18,8 +16,6 @@ namespace Mms {
 using System::ResultCode;
 
 namespace {
-
-bool IsPlainRequest(const RequestHandle* request) { return typeid(*request) == typeid(RequestHandle); }
 
 const NamedVariable* AsNamedVariable(const Variable* variable) {
     return variable != nullptr && variable->GetClassId() == NamedVariableClassId
@@ -91,31 +87,30 @@ ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t s
 }
 
 template <typename Send>
-ResultCode MmsUserConnection::Submit(RequestHandle* request, bool own, std::int32_t service, void* target,
-                                     std::int32_t kind, Send send) {
+ResultCode MmsUserConnection::Submit(RequestHandle* request, std::int32_t service, void* target, std::int32_t kind,
+                                     Send send) {
     request->SetTarget(target);
     request->SetKind(kind);
     request->SetMoreFollows(false);
     request->SetResult(System::NotCompleted);
     request->SetAnswerKind(MmsPduNone);
     request->SetError(MmsErrorClassNone, 0);
-    const bool plain = IsPlainRequest(request);
-    if (plain) {
-        std::lock_guard lock(outstandingMutex_);
-        outstandingOwn_.insert(request);
-    }
-    const ResultCode result = SendPending(request, service, [&](RequestHandle& handle) {
-        currentRequest_ = &handle;
-        return send(handle);
-    });
+    const bool own = request->GetCollector() == RequestHandle::Collector::OwnWait;
+    // Held before it can be filed, so that its outcome always finds its wait.
+    if (own) ownRequests_.Enter(request);
+    const ResultCode result = SendPending(request, service, send);
     if (result == System::OkNoError) return System::OkNoError;
     request->SetResult(result);
-    if (currentRequest_ == request) currentRequest_ = nullptr;
-    if (plain) {
-        std::lock_guard lock(outstandingMutex_);
-        outstandingOwn_.erase(request);
-    }
-    if (own) delete request;
+    if (own) ownRequests_.Withdraw(request);
+    return result;
+}
+
+template <typename SubmitFn>
+ResultCode MmsUserConnection::SubmitOwn(SubmitFn submit) {
+    RequestHandle* request = NewRequest();
+    if (request == nullptr) return System::NoResources;
+    const ResultCode result = submit(request);
+    if (result != System::OkNoError) delete request;
     return result;
 }
 
@@ -145,7 +140,7 @@ ResultCode MmsUserConnection::Conclude(RequestHandle* request) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, PendingRequests::ConcludeService, nullptr, RequestHandle::KindNone,
+    return Submit(request, PendingRequests::ConcludeService, nullptr, RequestHandle::KindNone,
                   [mms](RequestHandle&) { return mms->SendConcludeRequest(); });
 }
 
@@ -168,13 +163,12 @@ ResultCode MmsUserConnection::Abort() {
 ResultCode MmsUserConnection::Identify(VMD* target) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (target == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
     target->NoteIdentifyAsked();
-    const ResultCode result =
-        Submit(request, true, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
-               [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    const ResultCode result = SubmitOwn([&](RequestHandle* request) {
+        return Submit(request, MmsServiceIdentify, static_cast<MmsObject*>(target), RequestHandle::KindNone,
+                      [mms](RequestHandle& handle) { return mms->SendIdentifyRequest(handle); });
+    });
     // A request that was not sent is filed nowhere: nothing else settles it.
     if (result != System::OkNoError) target->NoteIdentifySettled(result);
     return result;
@@ -183,13 +177,13 @@ ResultCode MmsUserConnection::Identify(VMD* target) {
 ResultCode MmsUserConnection::Status(VMD* target, bool extendedDerivation) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (target == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceStatus, static_cast<MmsObject*>(target), RequestHandle::KindNone,
-                  [mms, extendedDerivation](RequestHandle& handle) {
-                      return mms->SendStatusRequest(handle, extendedDerivation);
-                  });
+    return SubmitOwn([&](RequestHandle* request) {
+        return Submit(request, MmsServiceStatus, static_cast<MmsObject*>(target), RequestHandle::KindNone,
+                      [mms, extendedDerivation](RequestHandle& handle) {
+                          return mms->SendStatusRequest(handle, extendedDerivation);
+                      });
+    });
 }
 
 ResultCode MmsUserConnection::GetNameList(RequestHandle* request, std::int32_t objectClassForm,
@@ -209,7 +203,7 @@ ResultCode MmsUserConnection::GetNameListInDomain(RequestHandle* request, std::i
     }
     MmsConnection* mms = GetMmsConnection();
     const std::string domain(scope == MmsObjectScopeDomain ? domainName : std::string_view{});
-    return Submit(request, false, MmsServiceGetNameList, request->GetTarget(), RequestHandle::KindNone,
+    return Submit(request, MmsServiceGetNameList, request->GetTarget(), RequestHandle::KindNone,
                   [&](RequestHandle& handle) {
                       return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope),
                                                          domain, continueAfter);
@@ -228,39 +222,32 @@ ResultCode MmsUserConnection::GetAllNamesInDomain(std::int32_t objectClassForm, 
     if (objectClassForm != MmsObjectClassBasic || scope < MmsObjectScopeVmd || scope > MmsObjectScopeAa) {
         return System::InvalidArguments;
     }
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    request->SetTarget(&names);
     const std::size_t before = names.size();
-    if (ResultCode result = GetNameListInDomain(request, objectClassForm, objectClass, scope, domainName, {});
+    RequestHandle* sent = nullptr;
+    if (ResultCode result = SubmitOwn([&](RequestHandle* request) {
+            request->SetTarget(&names);
+            sent = request;
+            return GetNameListInDomain(request, objectClassForm, objectClass, scope, domainName, {});
+        });
         result != System::OkNoError) {
-        delete request;  // refused before it was kept: still ours alone
         return result;
     }
-    return WaitForNames(request, objectClass, scope, domainName, names, before);
+    return WaitForNames(sent, objectClass, scope, domainName, names, before);
 }
 
 ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t objectClass, std::int32_t scope,
                                            std::string_view domainName, NameCollection& names, std::size_t before) {
     MmsConnection* mms = GetMmsConnection();
     const std::string domain(scope == MmsObjectScopeDomain ? domainName : std::string_view{});
-    const std::uint32_t invokeId = request->GetInvokeId();
     for (;;) {
-        auto* taken = static_cast<RequestHandle*>(failedRequests_.TakeById(invokeId, GetTimeout()));
-        if (taken != nullptr && taken != request) {
-            // An own request of an earlier association with the same invoke id (the ids
-            // start again after a reset), left uncollected: discarded like any wait does.
-            lastCollectedInvokeId_.store(taken->GetInvokeId());
-            DeleteOwn(taken);
-            continue;
-        }
-        if (taken == nullptr) {
-            // Still pending: it is withdrawn. Otherwise it is being filed right now and a
-            // later wait or purge collects it.
+        if (CollectOwn(request) != OwnRequests::Collected::Taken) {
             if (WithdrawRequest(request)) {
-                DeleteOwn(request);
-            } else if (currentRequest_ == request) {
-                currentRequest_ = nullptr;
+                // Still pending: taken back.
+                ownRequests_.Withdraw(request);
+                delete request;
+            } else {
+                // Being filed right now: deleted once it is.
+                ownRequests_.LetGoCurrent();
             }
             return System::Timeout;
         }
@@ -274,16 +261,18 @@ ResultCode MmsUserConnection::WaitForNames(RequestHandle* request, std::int32_t 
         const std::optional<std::string> continueAfter(std::string(names.back()));
         request->SetResult(System::NotCompleted);
         request->SetMoreFollows(false);
+        ownRequests_.Enter(request);
         const ResultCode result = SendPending(request, MmsServiceGetNameList, [&](RequestHandle& handle) {
             return mms->SendGetNameListRequest(handle, objectClass, static_cast<MmsObjectScopeChoice>(scope), domain,
                                                continueAfter);
         });
         if (result == System::OkNoError) continue;
-        DeleteOwn(request);
+        ownRequests_.Withdraw(request);
+        delete request;
         return result;
     }
-    // The outcome is collected like that of any own request.
-    currentRequest_ = request;
+    // The outcome is collected like that of any own request: this thread's current one.
+    ownRequests_.Enter(request);
     FileAnswered(request, MmsServiceGetNameList);
     return System::OkNoError;
 }
@@ -293,20 +282,20 @@ ResultCode MmsUserConnection::GetCapabilityList(RequestHandle* request, NameColl
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || capabilities == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetCapabilityList, capabilities, RequestHandle::KindNone,
+    return Submit(request, MmsServiceGetCapabilityList, capabilities, RequestHandle::KindNone,
                   [&](RequestHandle& handle) { return mms->SendGetCapabilityListRequest(handle, continueAfter); });
 }
 
 ResultCode MmsUserConnection::GetDomainAttributes(Domain* domain) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (domain == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
     const std::string name = domain->Name;
-    return Submit(request, true, MmsServiceGetDomainAttributes, static_cast<MmsObject*>(domain),
-                  RequestHandle::KindNone,
-                  [mms, &name](RequestHandle& handle) { return mms->SendGetDomainAttributesRequest(handle, name); });
+    return SubmitOwn([&](RequestHandle* request) {
+        return Submit(
+            request, MmsServiceGetDomainAttributes, static_cast<MmsObject*>(domain), RequestHandle::KindNone,
+            [mms, &name](RequestHandle& handle) { return mms->SendGetDomainAttributesRequest(handle, name); });
+    });
 }
 
 // ---- variables ----
@@ -314,11 +303,7 @@ ResultCode MmsUserConnection::GetDomainAttributes(Domain* domain) {
 ResultCode MmsUserConnection::RequestVariableAccessAttributes(Variable* variable) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (AsNamedVariable(variable) == nullptr) return System::NotSupported;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = GetVariableAccessAttributes(request, variable);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return GetVariableAccessAttributes(request, variable); });
 }
 
 ResultCode MmsUserConnection::GetVariableAccessAttributes(RequestHandle* request, Variable* variable) {
@@ -327,7 +312,7 @@ ResultCode MmsUserConnection::GetVariableAccessAttributes(RequestHandle* request
     if (named == nullptr) return System::NotSupported;
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetVariableAccessAttributes, static_cast<MmsObject*>(variable),
+    return Submit(request, MmsServiceGetVariableAccessAttributes, static_cast<MmsObject*>(variable),
                   RequestHandle::KindNone, [mms, named](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = named->ToObjectName(*name); result != System::OkNoError) return result;
@@ -338,11 +323,7 @@ ResultCode MmsUserConnection::GetVariableAccessAttributes(RequestHandle* request
 ResultCode MmsUserConnection::ReadVariableValue(Variable* variable) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (AsNamedVariable(variable) == nullptr) return System::NotSupported;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = ReadVariable(request, variable);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return ReadVariable(request, variable); });
 }
 
 ResultCode MmsUserConnection::ReadVariable(RequestHandle* request, Variable* variable) {
@@ -350,7 +331,7 @@ ResultCode MmsUserConnection::ReadVariable(RequestHandle* request, Variable* var
     if (AsNamedVariable(variable) == nullptr) return System::NotSupported;
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceRead, static_cast<MmsObject*>(variable), RequestHandle::KindVariable,
+    return Submit(request, MmsServiceRead, static_cast<MmsObject*>(variable), RequestHandle::KindVariable,
                   [mms, variable](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       if (ResultCode result = BuildVariableAccess({variable}, *access); result != System::OkNoError) {
@@ -367,7 +348,7 @@ ResultCode MmsUserConnection::ReadVariables(RequestHandle* request, VariableColl
         if (AsNamedVariable(variable) == nullptr) return System::NotSupported;
     }
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceRead, variables, RequestHandle::KindVariableCollection,
+    return Submit(request, MmsServiceRead, variables, RequestHandle::KindVariableCollection,
                   [mms, variables](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       if (ResultCode result = BuildVariableAccess(*variables, *access); result != System::OkNoError) {
@@ -380,22 +361,23 @@ ResultCode MmsUserConnection::ReadVariables(RequestHandle* request, VariableColl
 ResultCode MmsUserConnection::WriteVariableValue(Variable* variable) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (AsNamedVariable(variable) == nullptr) return System::NotSupported;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, true, MmsServiceWrite, static_cast<MmsObject*>(variable), RequestHandle::KindVariable,
-                  [mms, variable](RequestHandle& handle) {
-                      const VariableCollection variables{variable};
-                      CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
-                      CoderValue<MmsDataList> data(MmsDataListType);
-                      if (ResultCode result = BuildVariableAccess(variables, *access); result != System::OkNoError) {
-                          return result;
-                      }
-                      if (ResultCode result = BuildDataList(variables, *data); result != System::OkNoError) {
-                          return result;
-                      }
-                      return mms->SendWriteRequest(handle, *access, *data);
-                  });
+    return SubmitOwn([&](RequestHandle* request) {
+        return Submit(request, MmsServiceWrite, static_cast<MmsObject*>(variable), RequestHandle::KindVariable,
+                      [mms, variable](RequestHandle& handle) {
+                          const VariableCollection variables{variable};
+                          CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
+                          CoderValue<MmsDataList> data(MmsDataListType);
+                          if (ResultCode result = BuildVariableAccess(variables, *access);
+                              result != System::OkNoError) {
+                              return result;
+                          }
+                          if (ResultCode result = BuildDataList(variables, *data); result != System::OkNoError) {
+                              return result;
+                          }
+                          return mms->SendWriteRequest(handle, *access, *data);
+                      });
+    });
 }
 
 ResultCode MmsUserConnection::WriteVariables(RequestHandle* request, VariableCollection* variables) {
@@ -405,7 +387,7 @@ ResultCode MmsUserConnection::WriteVariables(RequestHandle* request, VariableCol
         if (AsNamedVariable(variable) == nullptr) return System::InvalidArguments;
     }
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceWrite, variables, RequestHandle::KindVariableCollection,
+    return Submit(request, MmsServiceWrite, variables, RequestHandle::KindVariableCollection,
                   [mms, variables](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       CoderValue<MmsDataList> data(MmsDataListType);
@@ -424,18 +406,14 @@ ResultCode MmsUserConnection::WriteVariables(RequestHandle* request, VariableCol
 ResultCode MmsUserConnection::RequestNamedVariableListAttributes(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = GetNamedVariableListAttributes(request, list);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return GetNamedVariableListAttributes(request, list); });
 }
 
 ResultCode MmsUserConnection::GetNamedVariableListAttributes(RequestHandle* request, NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceGetNamedVariableListAttributes, static_cast<MmsObject*>(list),
+    return Submit(request, MmsServiceGetNamedVariableListAttributes, static_cast<MmsObject*>(list),
                   RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
@@ -446,18 +424,14 @@ ResultCode MmsUserConnection::GetNamedVariableListAttributes(RequestHandle* requ
 ResultCode MmsUserConnection::ReadNamedVariableListValues(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = ReadNamedVariableList(request, list);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return ReadNamedVariableList(request, list); });
 }
 
 ResultCode MmsUserConnection::ReadNamedVariableList(RequestHandle* request, NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceRead, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
+    return Submit(request, MmsServiceRead, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
                   [mms, list](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       if (ResultCode result = BuildListAccess(*list, *access); result != System::OkNoError) {
@@ -470,18 +444,14 @@ ResultCode MmsUserConnection::ReadNamedVariableList(RequestHandle* request, Name
 ResultCode MmsUserConnection::WriteNamedVariableListValues(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = WriteNamedVariableList(request, list);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return WriteNamedVariableList(request, list); });
 }
 
 ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceWrite, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
+    return Submit(request, MmsServiceWrite, static_cast<MmsObject*>(list), RequestHandle::KindNamedVariableList,
                   [mms, list](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       CoderValue<MmsDataList> data(MmsDataListType);
@@ -500,7 +470,7 @@ ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, Nam
         return System::InvalidArguments;
     }
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceWrite, values, RequestHandle::KindVariableCollection,
+    return Submit(request, MmsServiceWrite, values, RequestHandle::KindVariableCollection,
                   [mms, list, values](RequestHandle& handle) {
                       CoderValue<MmsVariableAccessSpecification> access(MmsVariableAccessSpecificationType);
                       CoderValue<MmsDataList> data(MmsDataListType);
@@ -517,19 +487,15 @@ ResultCode MmsUserConnection::WriteNamedVariableList(RequestHandle* request, Nam
 ResultCode MmsUserConnection::DefineNamedVariableListObject(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = DefineNamedVariableList(request, list);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return DefineNamedVariableList(request, list); });
 }
 
 ResultCode MmsUserConnection::DefineNamedVariableList(RequestHandle* request, NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceDefineNamedVariableList, static_cast<MmsObject*>(list),
-                  RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
+    return Submit(request, MmsServiceDefineNamedVariableList, static_cast<MmsObject*>(list), RequestHandle::KindNone,
+                  [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       CoderValue<MmsVariableList> variables(MmsVariableListType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
@@ -543,19 +509,15 @@ ResultCode MmsUserConnection::DefineNamedVariableList(RequestHandle* request, Na
 ResultCode MmsUserConnection::DeleteNamedVariableListObject(NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (list == nullptr) return System::InvalidArguments;
-    RequestHandle* request = NewRequest();
-    if (request == nullptr) return System::NoResources;
-    const ResultCode result = DeleteNamedVariableList(request, list);
-    if (result != System::OkNoError) delete request;
-    return result;
+    return SubmitOwn([&](RequestHandle* request) { return DeleteNamedVariableList(request, list); });
 }
 
 ResultCode MmsUserConnection::DeleteNamedVariableList(RequestHandle* request, NamedVariableList* list) {
     if (ResultCode result = RequireAssociated(); result != System::OkNoError) return result;
     if (request == nullptr || list == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
-    return Submit(request, false, MmsServiceDeleteNamedVariableList, static_cast<MmsObject*>(list),
-                  RequestHandle::KindNone, [mms, list](RequestHandle& handle) {
+    return Submit(request, MmsServiceDeleteNamedVariableList, static_cast<MmsObject*>(list), RequestHandle::KindNone,
+                  [mms, list](RequestHandle& handle) {
                       CoderValue<MmsObjectName> name(MmsObjectNameType);
                       if (ResultCode result = list->ToObjectName(*name); result != System::OkNoError) return result;
                       return mms->SendDeleteNamedVariableListRequest(handle, *name);

@@ -609,6 +609,11 @@ bool VMD::IdentifyCutShort() const {
     return identifyCutShort_;
 }
 
+System::ResultCode VMD::GetIdentifyOutcome() const {
+    std::lock_guard lock(identityMutex_);
+    return identifyOutcome_;
+}
+
 bool VMD::WaitForIdentity(std::uint32_t waitMs) const {
     std::unique_lock lock(identityMutex_);
     return identitySettled_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return identifyAwaited_ == 0; });
@@ -618,6 +623,7 @@ void VMD::NoteIdentifyAsked() {
     std::lock_guard lock(identityMutex_);
     ++identifyAwaited_;
     identifyCutShort_ = false;
+    identifyOutcome_ = System::NotCompleted;
 }
 
 void VMD::NoteIdentifySettled(System::ResultCode outcome) {
@@ -625,6 +631,7 @@ void VMD::NoteIdentifySettled(System::ResultCode outcome) {
     if (identifyAwaited_ == 0) return;
     // Told before the association's state says it has ended: the outcome is what tells.
     identifyCutShort_ = outcome == System::Aborted || outcome == System::NotConnected;
+    identifyOutcome_ = outcome;
     // Notified under the lock: a waiter may let the VMD go as soon as it sees none awaited.
     if (--identifyAwaited_ == 0) identitySettled_.notify_all();
 }

@@ -166,6 +166,9 @@ public:
     // Whether the last Identify asked ended with its association, unanswered: then there is
     // no identity to go by, and no refusal of the device's either.
     bool IdentifyCutShort() const;
+    // The outcome of the last Identify asked: OkNoError once its answer is applied, the
+    // refusal, Timeout, Aborted...; NotCompleted while it is awaited or before any.
+    System::ResultCode GetIdentifyOutcome() const;
 
     // identify and status (extendedDerivation false) on the VMD's connection, answered
     // into this VMD.
@@ -221,6 +224,7 @@ private:
     MmsIdentity identity_{"Ostravin", "MMS Server", "1.00", {}};
     std::uint32_t identifyAwaited_ = 0;
     bool identifyCutShort_ = false;
+    System::ResultCode identifyOutcome_ = System::NotCompleted;
 };
 
 }  // namespace Mms

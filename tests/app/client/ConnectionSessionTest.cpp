@@ -16,6 +16,7 @@
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
@@ -195,11 +196,12 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     silentAboutItself.hideIdentify = true;
     TestDevice::Faults abortsWhenAsked;
     abortsWhenAsked.abortAtRequest = 2;  // the server directory, after Identify
-    // Answers come in any order: the Identify answer behind the server directory's.
+    // Answers come in any order: the Identify answer behind the server directory's (well
+    // within the wait for it, see the rig's time-out below).
     TestDevice::Faults saysWhoItIsLate;
-    saysWhoItIsLate.identifyAnsweredLateMs = 300;
+    saysWhoItIsLate.identifyAnsweredLateMs = 50;
     TestDevice::Faults abortsBeforeSayingWhoItIs;
-    abortsBeforeSayingWhoItIs.identifyAnsweredLateMs = -300;
+    abortsBeforeSayingWhoItIs.identifyAnsweredLateMs = -50;
     const std::vector<Case> cases = {
         {"the same device", same, {}, {}, Outcome::Kept, {"LD0", "bay1"}},
         {"another vendor",
@@ -256,7 +258,9 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SessionRig rig;
+        // An Identify answer is waited for up to a second after the directory's (a quarter of
+        // this time-out, at most a second): the late answers below come well within it.
+        SessionRig rig("8000");
         rig.device.SetFaults(c.firstFaults);
         ASSERT_EQ(rig.Connect(), System::OkNoError);
         ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
@@ -331,6 +335,65 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
         EXPECT_EQ(rig.session->GetServerId(), second);
         EXPECT_TRUE(askedOnlyWhoItIs(other.Requests(), c.outcome == Outcome::Renewed ? 3 : 2));
         rig.session->Shutdown();
+    }
+}
+
+// A device that announces Identify and never answers it: its model shows (read afresh
+// when one was kept, since no answer vouches for its identity) while the Identify is still
+// unanswered, the association stands with nothing left pending for the silent link to
+// stall on, and no identity stands for the device's, not even the library's own default
+// text. Before, the model showed only once the link was found stalled, and the association
+// was aborted.
+TEST(ConnectionSession, ADeviceThatNeverAnswersIdentifyShowsItsModelAndStaysAssociated) {
+    // Its Identify times out only after a minute (a wait for the model that long fails).
+    SessionRig rig("60000");
+    // The same device answers Identify on the first connect only.
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    const std::int32_t first = rig.session->GetServerId();
+    rig.session->Disconnect();
+    ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+    TestDevice::Faults neverSaysWhoItIs;
+    neverSaysWhoItIs.dropped.insert(Mms::MmsServiceIdentify);
+    rig.device.SetFaults(neverSaysWhoItIs);
+
+    for (int connect = 2; connect <= 3; ++connect) {
+        SCOPED_TRACE(connect);
+        rig.window.Clear();
+        rig.device.ClearRequests();
+        const std::size_t toldBefore = rig.listener.Events().size();
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, connect));
+        std::vector<Told> told;
+        const std::vector<Event> events = rig.listener.Events();
+        for (std::size_t i = toldBefore; i < events.size(); ++i) told.push_back(events[i].kind);
+        ASSERT_EQ(told, (std::vector<Told>{Told::Connected, Told::Loaded, Told::WorkEnded}));
+        EXPECT_EQ(events[toldBefore + 1].value, Iec61850::Acsi::ModelReader::ResultRead);
+        std::vector<std::string> devices;
+        rig.session->GetClient()->GetLogicalDeviceNames(devices);
+        EXPECT_EQ(devices, (std::vector<std::string>{"LD0", "bay1"}));
+        // Asked on each association, never answered: the model showed without its answer.
+        int identifies = 0;
+        for (const TestDevice::RequestRecord& r : rig.device.Requests())
+            identifies += r.service == Mms::MmsServiceIdentify;
+        EXPECT_EQ(identifies, 2);
+        // The kept model, vouched for by nobody, was read afresh each time.
+        int renewed = 0;
+        for (const Message& m : rig.window.Messages()) {
+            renewed += m.message == App::WM_QX_MODEL_READ_START && m.wParam == App::ModelReadRenewed;
+        }
+        EXPECT_EQ(renewed, 1);
+        EXPECT_NE(rig.session->GetServerId(), first);
+        EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+        Iec61850::Acsi::TPAppAssociation* association = rig.session->GetClient()->GetAssociation();
+        ASSERT_NE(association, nullptr);
+        EXPECT_TRUE(association->IsAssociated());
+        EXPECT_EQ(association->GetPendingCount(), 0u);
+        EXPECT_EQ(rig.Seen(App::WM_QX_ABORTED), 0);
+        EXPECT_EQ(rig.session->GetServer()->GetIdentity().vendorName, "");
+        EXPECT_EQ(rig.device.OpenAssociations(), 1);
+        rig.session->Disconnect();
+        ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, connect));
     }
 }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -360,32 +362,157 @@ TEST(Association, AReadSentByItsCallerKeepsTheOrderAndTheThreadsOfConfirmations)
     EXPECT_EQ(received, services);
 }
 
-// A read of the MMS service user's own, waited for on the caller's thread while the
-// association's thread clears away what no wait collects: the outcome (here the device's
-// refusal) still reaches the wait, however long after the answer the wait comes. A purge
-// that took it made the wait report success, or time out when the purge came mid-wait.
-TEST(Association, AnMmsReadWaitedForByItsCallerKeepsItsOutcomeThroughTheAssociationsPurges) {
+// Synchronous MMS requests of the service user's own, made and waited for on several
+// threads at once beside the association's services: each wait gets its own request's
+// outcome, here the device's refusal of every read, however the answers and the other
+// threads' requests interleave. A wait that went by one slot for every thread reported
+// another request's success for a refused read, or timed out when another thread's
+// wait had taken its answer.
+TEST(Association, SynchronousMmsRequestsOnSeveralThreadsEachGetTheirOwnOutcome) {
     DeviceSession session;
-    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "400");
     ASSERT_EQ(session.Associate(), System::OkNoError);
     session.LoadModel();
     TPAppAssociation* association = session.client->GetAssociation();
-    Mms::NamedVariable* variable = nullptr;
+    Mms::NamedVariable* measured = nullptr;
+    Mms::NamedVariable* mode = nullptr;
     {
         const Mms::ModelHold hold(session.server.get());
         Mms::Domain* domain = nullptr;
         ASSERT_EQ(session.server->FindDomain("LD0", domain), System::OkNoError);
-        variable = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        measured = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        mode = domain->FindNamedVariable("LLN0$ST$Mod$stVal");
     }
-    ASSERT_NE(variable, nullptr);
+    ASSERT_NE(measured, nullptr);
+    ASSERT_NE(mode, nullptr);
     TestDevice::Faults faults;
     faults.refused[Mms::MmsServiceRead] = {};
     session.device.SetFaults(faults);
-    ASSERT_EQ(association->ReadVariableValue(variable), System::OkNoError);
-    ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetPendingCount() == 0; }));
-    // The association's thread looks at what was filed every eighth of the time-out.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(association->WaitForCurrentRequest(), System::Rejected);
+
+    constexpr int Reads = 3000;
+    constexpr int Writes = 1000;
+    std::atomic<bool> readsDone{false};
+    std::vector<System::ResultCode> readOutcomes;
+    // Each stops at its first wrong outcome: a wait that took another's answer leaves
+    // the others to time out one by one.
+    std::thread reader([&] {
+        for (int i = 0; i < Reads; ++i) {
+            System::ResultCode result = System::OkNoError;
+            if (i % 2 == 0) {
+                result = association->ReadVariableValueAndWait(measured);
+            } else {
+                // The form that tells the answer: the device's reject, not another's response.
+                Mms::RequestOutcome details;
+                result = association->ReadVariableValue(measured);
+                if (result == System::OkNoError) result = association->WaitForCurrentRequestWithError(details);
+                if (result == System::Rejected && details.answerKind != Mms::MmsPduReject) result = System::Error;
+            }
+            readOutcomes.push_back(result);
+            if (result != System::Rejected) break;
+        }
+        readsDone.store(true);
+    });
+    std::vector<System::ResultCode> writeOutcomes;
+    std::thread writer([&] {
+        for (int i = 0; i < Writes || !readsDone.load(); ++i) {
+            writeOutcomes.push_back(association->WriteVariableValueAndWait(mode));
+            if (writeOutcomes.back() != writeOutcomes.front()) break;
+        }
+    });
+    // The association's own requests besides: services that complete through the done queue.
+    int services = 0;
+    while (!readsDone.load()) {
+        const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device);
+        });
+        EXPECT_NE(read.serviceError, 0);
+        ++services;
+    }
+    reader.join();
+    writer.join();
+
+    ASSERT_EQ(readOutcomes.size(), static_cast<std::size_t>(Reads));
+    EXPECT_EQ(std::count(readOutcomes.begin(), readOutcomes.end(), System::Rejected), Reads);
+    ASSERT_FALSE(writeOutcomes.empty());
+    // Whatever the device makes of the write, it is the same every time, and no refusal.
+    EXPECT_NE(writeOutcomes.front(), System::Rejected);
+    EXPECT_NE(writeOutcomes.front(), System::Timeout);
+    EXPECT_EQ(std::count(writeOutcomes.begin(), writeOutcomes.end(), writeOutcomes.front()),
+              static_cast<std::ptrdiff_t>(writeOutcomes.size()));
+    EXPECT_GT(services, 0);
+    // Every request made for a wait was collected by it: nothing left over.
+    EXPECT_EQ(association->GetHeldOwnCount(), 0u);
+    EXPECT_EQ(association->GetPendingCount(), 0u);
+}
+
+// Synchronous MMS reads on two threads while their association ends each way: every wait
+// returns (no thread hangs), with the end's result or the device's refusal, never success,
+// and nothing made for a wait is left over.
+TEST(Association, SynchronousMmsWaitsEndWithTheirAssociationWhicheverWayItEnds) {
+    enum class Ending { DeviceAbort, TransportClosed, StalledLink, LocalAbort, Release };
+    const std::pair<const char*, Ending> endings[] = {
+        {"device abort", Ending::DeviceAbort}, {"transport closed", Ending::TransportClosed},
+        {"stalled link", Ending::StalledLink}, {"local abort", Ending::LocalAbort},
+        {"release", Ending::Release},
+    };
+    for (const auto& [name, ending] : endings) {
+        SCOPED_TRACE(name);
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
+                                       ending == Ending::StalledLink ? "250" : "2000");
+        session.Profile().SetParameter("LocalSTimeout", "50");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        TPAppAssociation* association = session.client->GetAssociation();
+        Mms::NamedVariable* measured = nullptr;
+        {
+            const Mms::ModelHold hold(session.server.get());
+            Mms::Domain* domain = nullptr;
+            ASSERT_EQ(session.server->FindDomain("LD0", domain), System::OkNoError);
+            measured = domain->FindNamedVariable("MMXU1$MX$TotW$mag$f");
+        }
+        ASSERT_NE(measured, nullptr);
+        TestDevice::Faults faults;
+        faults.refused[Mms::MmsServiceRead] = {};
+        session.device.SetFaults(faults);
+        std::atomic<int> refused{0};
+        System::ResultCode last[2] = {System::OkNoError, System::OkNoError};
+        std::vector<std::thread> readers;
+        for (int t = 0; t < 2; ++t) {
+            readers.emplace_back([&, t] {
+                System::ResultCode result = System::Rejected;
+                while (result == System::Rejected) {
+                    result = association->ReadVariableValueAndWait(measured);
+                    if (result == System::Rejected) refused.fetch_add(1);
+                }
+                last[t] = result;
+            });
+        }
+        ASSERT_TRUE(TestSupport::Eventually([&] { return refused.load() >= 20; }));
+        switch (ending) {
+            case Ending::DeviceAbort: faults.abortAtRequest = 1; break;
+            case Ending::StalledLink: faults.stallAfterRequest = 1; break;
+            default: break;
+        }
+        session.device.SetFaults(faults);
+        if (ending == Ending::TransportClosed) session.relay.reset();
+        if (ending == Ending::LocalAbort) association->Abort();
+        if (ending == Ending::Release) {
+            // A release the device refuses while reads are outstanding ends with an abort.
+            const bool released =
+                session.client->Release() == System::OkNoError &&
+                TestSupport::Eventually([&] { return !association->IsAssociated(); }, std::chrono::seconds(2));
+            if (!released) association->Abort();
+        }
+        for (std::thread& reader : readers) reader.join();
+        for (const System::ResultCode result : last) {
+            EXPECT_TRUE(result == System::Aborted || result == System::NotConnected ||
+                        (ending == Ending::StalledLink && result == System::Timeout))
+                << result;
+        }
+        // A wait that timed out leaves its request to the stall's filing, which ends it.
+        EXPECT_TRUE(TestSupport::Eventually([&] { return association->GetHeldOwnCount() == 0; }));
+        session.device.SetFaults({});
+    }
 }
 
 // A pulled cable: the device stops reading and answering without closing. Once the oldest

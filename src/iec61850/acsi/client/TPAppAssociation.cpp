@@ -57,7 +57,6 @@ TPAppAssociation::~TPAppAssociation() {
     ConfirmQueued(System::Aborted);
     FileAllPending(System::Aborted);
     CompleteAnswered();
-    PurgeAllFailedRequests();
     LeaveServer();
     Server* server = GetServer();
     if (server != nullptr) server->RemoveAssociation(this);
@@ -338,7 +337,6 @@ ResultCode TPAppAssociation::Run() {
             // Counted down only now: a caller's direct send must not overtake it.
             Dequeued(service);
         }
-        PurgeFailedRequests();
         if (!FileStalledRequests(GetTimeout())) FileOverdueRequests(GetTimeout());
         if (stalled_.exchange(false)) EndStalled();
         // What a send filed on the way (overdue, stalled) is completed here too.
