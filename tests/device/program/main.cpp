@@ -184,15 +184,14 @@ int main(int argc, char** argv) {
         const bool takesValue = option != nullptr && option->value != nullptr;
         const char* value = takesValue ? (i + 1 < argc ? argv[i + 1] : nullptr) : "";
         if (option == nullptr || value == nullptr || !option->apply(setup, value)) {
-            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s\n", argv[i], takesValue ? " " : "",
-                         takesValue && value != nullptr ? value : "");
-            Usage(stderr);
+            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s (--help lists the options)\n", argv[i],
+                         value != nullptr && *value != '\0' ? " " : "", value != nullptr ? value : "");
             return 2;
         }
         if (takesValue) ++i;
     }
     if (setup.port < 0) {
-        Usage(stderr);
+        std::fprintf(stderr, "iec61850-test-device: --port N is needed (--help lists the options)\n");
         return 2;
     }
     TestDevice::Device::Options& options = setup.device;
