@@ -16,6 +16,7 @@
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
@@ -304,9 +305,13 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
             EXPECT_EQ(rig.Seen(App::WM_QX_ASSOCIATE_RESULT), 0);
             EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
             other.SetFaults({});
-            // The device lets the aborted association go before it takes the next.
-            ASSERT_TRUE(
-                TestSupport::Eventually([&] { return other.OpenAssociations() == 0 && other.ReadyToAccept(); }));
+            // Both ends let the aborted association go before the next is made: a connect
+            // meanwhile is refused for the state it finds.
+            ASSERT_TRUE(TestSupport::Eventually([&] {
+                const Iec61850::Acsi::TPAppAssociation* association = rig.session->GetClient()->GetAssociation();
+                return (association == nullptr || association->IsIdle()) && other.OpenAssociations() == 0 &&
+                       other.ReadyToAccept();
+            }));
         } else {
             EXPECT_EQ(told, (std::vector<Told>{Told::Connected, Told::Loaded, Told::WorkEnded}));
             EXPECT_EQ(rig.listener.Events()[toldBefore + 1].value, Iec61850::Acsi::ModelReader::ResultRead);
