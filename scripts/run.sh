@@ -1,26 +1,33 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the desktop program. Arguments go to the
 # program, except:
-#   --test-device [large]   also start the test device (the large model with "large") on
-#                           127.0.0.1 on a free port, and point the program at it with
-#                           --port N; the device stops with the program.
+#   --test-device [OPTION...] [--]
+#                 also start the test device on 127.0.0.1 on a free port, and point the
+#                 program at it with --port N; the device stops with the program. The words
+#                 after --test-device, up to a lone "--", are the device's options: a bare
+#                 word is taken as the option of that name ("large" is --large, "settings"
+#                 --settings), so
+#                   ./scripts/run.sh --test-device large
+#                   ./scripts/run.sh --test-device settings harmonics --vendor "Other Works"
+#                 and --test-device --help lists them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 with_device=0
-device_args=(--port 0)
+device_words=()
 program_args=()
 while (($#)); do
-  case "$1" in
-    --test-device)
-      with_device=1
-      if [ "${2:-}" = large ]; then
-        device_args+=(--large)
-        shift
-      fi
-      ;;
-    *) program_args+=("$1") ;;
-  esac
+  if [ "$1" = --test-device ]; then
+    with_device=1
+    shift
+    while (($#)) && [ "$1" != -- ]; do
+      device_words+=("$1")
+      shift
+    done
+    (($#)) && shift  # the "--"
+    continue
+  fi
+  program_args+=("$1")
   shift
 done
 
@@ -41,7 +48,29 @@ stop_device() {
 trap stop_device EXIT
 
 if ((with_device)); then
-  exec 3< <(exec build/normal/tests/device/iec61850-test-device "${device_args[@]}")
+  device=build/normal/tests/device/iec61850-test-device
+  # The device's own list says which options take a value ("  --vendor TEXT  ..."); a
+  # bare word that is no such value names an option.
+  usage=$("$device" --help)
+  device_args=(--port 0)
+  expects_value=0
+  for word in "${device_words[@]}"; do
+    if ((expects_value)); then
+      device_args+=("$word")
+      expects_value=0
+      continue
+    fi
+    case "$word" in
+      -*) option=$word ;;
+      *) option=--$word ;;
+    esac
+    device_args+=("$option")
+    grep -Eq -- "^  $option [^ ]" <<<"$usage" && expects_value=1
+  done
+  if printf '%s\n' "${device_args[@]}" | grep -qx -- --help; then
+    exec "$device" --help
+  fi
+  exec 3< <(exec "$device" "${device_args[@]}")
   device_pid=$!
   read -r word port <&3 || true
   if [ "${word:-}" != port ] || [ -z "${port:-}" ]; then

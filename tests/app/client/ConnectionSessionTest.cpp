@@ -258,9 +258,10 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        // An Identify answer is waited for up to a second after the directory's (a quarter of
-        // this time-out, at most a second): the late answers below come well within it.
-        SessionRig rig("8000");
+        // The device orders its late answers and its abort by holding them: no request may
+        // time out meanwhile, however slow the machine. An Identify answer is waited for up to
+        // a second after the directory's: the late answers below come well within it.
+        SessionRig rig("30000");
         rig.device.SetFaults(c.firstFaults);
         ASSERT_EQ(rig.Connect(), System::OkNoError);
         ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
@@ -306,6 +307,13 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
             EXPECT_EQ(rig.Seen(App::WM_QX_ASSOCIATE_RESULT), 0);
             EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
             other.SetFaults({});
+            // Both ends let the aborted association go before the next is made: a connect
+            // meanwhile is refused for the state it finds.
+            ASSERT_TRUE(TestSupport::Eventually([&] {
+                const Iec61850::Acsi::TPAppAssociation* association = rig.session->GetClient()->GetAssociation();
+                return (association == nullptr || association->IsIdle()) && other.OpenAssociations() == 0 &&
+                       other.ReadyToAccept();
+            }));
         } else {
             EXPECT_EQ(told, (std::vector<Told>{Told::Connected, Told::Loaded, Told::WorkEnded}));
             EXPECT_EQ(rig.listener.Events()[toldBefore + 1].value, Iec61850::Acsi::ModelReader::ResultRead);

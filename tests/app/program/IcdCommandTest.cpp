@@ -37,8 +37,8 @@
 namespace AppTest {
 namespace {
 
+using IcdTestModel::ExpectSchemaAccepts;
 using IcdTestModel::ReadWhole;
-using IcdTestModel::SchemaCheck;
 using IcdTestModel::TempFolder;
 using UiTest::IdPath;
 namespace Id = ControlId::MainDialog;
@@ -248,7 +248,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
             EXPECT_TRUE(createIcd->isEnabled());
             EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(server));
 
-            EXPECT_EQ(SchemaCheck(path), path + " validates");
+            ExpectSchemaAccepts(path);
             EXPECT_EQ(ReadWhole(path), ExportedDirectly(server, kAnswersDatSetFixed, folder.File("direct.icd")));
             // The name offered is the file's IED, and the result line says where it went.
             EXPECT_EQ(offered, IedNameIn(ReadWhole(path)) + ".icd");
@@ -493,7 +493,7 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
             EXPECT_EQ(UiTest::PendingModalActions(), 0);
-            EXPECT_EQ(SchemaCheck(path), path + " validates");
+            ExpectSchemaAccepts(path);
         });
     }
 }

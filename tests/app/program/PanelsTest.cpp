@@ -10,6 +10,7 @@
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "ui/MessageBridge.h"
 #include "ui/StatusBarCtrl.h"
 #include "ui/UpDownWidget.h"
 #include "ui/messages/MessageParams.h"
@@ -360,13 +361,14 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
             EXPECT_EQ(box.text, c.control ? aborted + "\n" + App::ControlOutcomeUnknownText : aborted);
             EXPECT_EQ(box.cut, std::vector<std::string>{});
             // Whatever the request's end posted has come by the time the association and
-            // the device have let go of each other.
+            // the device have let go of each other,
             session.device.SetFaults({});
             ASSERT_TRUE(WaitUntil([&] {
                 const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
                 return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0;
             }));
-            UiTest::ProcessUntil([] { return false; }, 200);
+            // and the window has taken every message and box they posted.
+            ASSERT_TRUE(UiTest::ProcessUntil([] { return Ui::MessageBridge::PendingCount() == 0; }));
             EXPECT_FALSE(another.seen) << another.text;
             UiTest::ForgetModalActions();
             if (c.control) UiTest::Screenshot(window, "panels-control-cut-short");

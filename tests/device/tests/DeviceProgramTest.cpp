@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -167,12 +168,62 @@ TEST(DeviceProgram, HoldsAsManyAssociationsAtOnceAsItHasSlots) {
 
 TEST(DeviceProgram, RefusesArgumentsItDoesNotKnow) {
     for (const std::vector<std::string>& wrong :
-         std::vector<std::vector<std::string>>{{"--bogus"}, {"--lds"}, {"--port", "0", "--slots", "0"}}) {
+         std::vector<std::vector<std::string>>{{"--bogus"},
+                                               {"--lds"},
+                                               {"--port", "0", "--slots", "0"},
+                                               {"--port", "0", "--vendor"},
+                                               {"--port", "0", "--identify-late", "soon"},
+                                               {"--settings"}}) {
         Program program(wrong);
         ASSERT_TRUE(program.Started());
         std::chrono::milliseconds took{0};
         const int status = program.Stop(0, std::chrono::seconds(10), took);
         ASSERT_NE(status, -1);
         EXPECT_EQ(WEXITSTATUS(status), 2) << wrong.back();
+    }
+}
+
+// What a person asks for on the command line is what the program's device serves: the
+// models' nodes and lists, and the identity it answers with.
+TEST(DeviceProgram, ItsOptionsShapeTheModelAndTheIdentity) {
+    struct Row {
+        std::vector<std::string> options;
+        std::string domain;
+        std::int32_t objectClass;
+        std::string name;  // one of the domain's names of that class
+    };
+    const Row rows[] = {
+        {{"--settings"}, "LD0", Mms::MmsClassNamedVariable, "PTOC1$SG"},
+        {{"--harmonics"}, "LD0", Mms::MmsClassNamedVariableList, "LLN0$dsHar"},
+        {{"--attribute-data-set"}, "bay1", Mms::MmsClassNamedVariableList, "LLN0$dsAttr"},
+        {{"--data-set", "MMXU1$MX$TotW,GGIO1$ST$Ind1"}, "LD0", Mms::MmsClassNamedVariableList, "LLN0$dsx"},
+        {{"--lds", "2", "--lns", "6", "--vendor", "Other Works", "--model", "Relay 7", "--revision", "2.1"},
+         "LD02",
+         Mms::MmsClassNamedVariable,
+         "LLN0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.options.front());
+        std::vector<std::string> arguments{"--port", "0"};
+        arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+        Program program(arguments);
+        ASSERT_TRUE(program.Started());
+        const std::string first = program.FirstLine();
+        ASSERT_EQ(first.rfind("port ", 0), 0u) << first;
+        MmsLoopback::Client client;
+        ASSERT_EQ(client.Associate(static_cast<std::uint16_t>(std::stoi(first.substr(5)))), System::OkNoError);
+        Mms::NameCollection names;
+        ASSERT_EQ(client.User().GetAllNamesInDomain(Mms::MmsObjectClassBasic, row.objectClass,
+                                                    Mms::MmsObjectScopeDomain, row.domain, names),
+                  System::OkNoError);
+        ASSERT_EQ(client.User().WaitForCurrentRequest(), System::OkNoError);
+        EXPECT_NE(std::find(names.begin(), names.end(), row.name), names.end());
+        ASSERT_EQ(client.User().Identify(&client.vmd), System::OkNoError);
+        ASSERT_EQ(client.User().WaitForCurrentRequest(), System::OkNoError);
+        const bool otherIdentity = row.options.size() > 4;
+        EXPECT_EQ(client.vmd.GetIdentity().vendorName, otherIdentity ? "Other Works" : "Test Works");
+        EXPECT_EQ(client.vmd.GetIdentity().modelName, otherIdentity ? "Relay 7" : "IEC 61850 test device");
+        EXPECT_EQ(client.vmd.GetIdentity().revision, otherIdentity ? "2.1" : "1.0");
+        EXPECT_EQ(client.Release(), System::OkNoError);
     }
 }

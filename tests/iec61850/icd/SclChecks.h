@@ -3,6 +3,8 @@
 // Checks of an ICD file by tools no one here wrote (xmllint and the SCL schema), and of
 // the references between its templates, which the schema does not check.
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <map>
 #include <set>
@@ -11,21 +13,34 @@
 
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
+#include "support/SclSchema.h"
 #include "support/ShellCommand.h"
 #include "support/icdmodel/IcdReferenceCheck.h"
 
 namespace IcdTestModel {
 
-// xmllint's whole output for the file against the SCL schema; "<path> validates" alone
-// when the schema accepts it without any message.
-inline std::string SchemaCheck(const std::string& path) {
-    const std::string schema = IEC_SCL_SCHEMA;
-    if (schema.empty() || schema.ends_with("NOTFOUND")) return "the SCL schema SCL2003.xsd was not found";
-    const std::string command = "xmllint --noout --schema " + schema + " " + path + " 2>&1";
+// The file checked with xmllint against the SCL schema: each message fails the test. Where
+// no schema is at hand (SclSchema.h) the file is only checked for being well-formed and the
+// step is reported skipped, the rest of the test going on; under CI that fails instead.
+inline void ExpectSchemaAccepts(const std::string& path) {
+    const std::string schema = TestSupport::SclSchemaPath();
+    const std::string file = TestSupport::ShellQuote(path);
     std::string output;
-    if (TestSupport::RunCommand(command, output) == -1) return "xmllint could not be started";
+    if (schema.empty()) {
+        if (TestSupport::RunningInCi()) {
+            ADD_FAILURE() << TestSupport::SclSchemaMissing();
+            return;
+        }
+        ASSERT_NE(TestSupport::RunCommand("xmllint --noout " + file + " 2>&1", output), -1) << "xmllint";
+        EXPECT_EQ(output, "") << path << " is not well-formed";
+        GTEST_SKIP() << "schema check of " << path << " skipped: " << TestSupport::SclSchemaMissing();
+    }
+    ASSERT_NE(TestSupport::RunCommand(
+                  "xmllint --noout --schema " + TestSupport::ShellQuote(schema) + " " + file + " 2>&1", output),
+              -1)
+        << "xmllint";
     while (!output.empty() && output.back() == '\n') output.pop_back();
-    return output;
+    EXPECT_EQ(output, path + " validates");
 }
 
 inline void CollectElements(const Iec61850::Acsi::Scl::XmlNode& node, const std::string& name,
