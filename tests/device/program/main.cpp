@@ -103,9 +103,13 @@ const std::vector<Option>& Options() {
                    s.device.model.logicalNodes = n;
                    s.device.model.large = true;
                }),
-        Switch("--settings", "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE, data set LLN0$dsSettings",
+        Switch("--settings",
+               "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE (SE read only while a group is edited), "
+               "data set LLN0$dsSettings, block LLN0$SP$SGCB (four groups, the second active)",
                [](Setup& s) { s.device.model.settingGroups = true; }),
-        Switch("--harmonics", "the harmonics node LD0/MHAI1, data set LLN0$dsHar and block urcbHar01 on it",
+        Switch("--harmonics",
+               "the harmonics node LD0/MHAI1, data set LLN0$dsHar of array elements (alternate access) "
+               "and block urcbHar01 on it",
                [](Setup& s) { s.device.model.harmonics = true; }),
         Switch("--attribute-data-set", "bay1's data set of attributes and block urcbAttr01 on it",
                [](Setup& s) { s.device.model.attributeDataSet = true; }),
@@ -126,6 +130,10 @@ const std::vector<Option>& Options() {
                [](Setup& s) { s.faults.hideIdentify = true; }),
         Number("--identify-late", "MS", 1, 600000, "Identify answered after the next request's answer, MS later",
                [](Setup& s, int n) { s.faults.identifyAnsweredLateMs = n; }),
+        Switch("--identify-unanswered", "Identify announced but never answered",
+               [](Setup& s) { s.faults.dropped.insert(Mms::MmsServiceIdentify); }),
+        Switch("--refuse-whole-node-reads", "a read of a whole logical node refused (object-access-unsupported)",
+               [](Setup& s) { s.faults.refuseWholeNodeReads = true; }),
         Switch("--refuse-node-types", "the type of a whole logical node refused (asked for by constraint instead)",
                [](Setup& s) { s.faults.refuseNodeTypes = true; }),
         Number("--slow-reads", "MS", 1, 600000, "every read answered MS late",
