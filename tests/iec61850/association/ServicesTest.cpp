@@ -78,6 +78,13 @@ TEST_F(Services, DataValuesReadInBothReferenceFormsAndWritten) {
     const Confirmation reread = Read("MX", "LD0/MMXU1.TotW.mag.f");
     ASSERT_EQ(reread.values.size(), 1u);
     EXPECT_EQ(reread.values[0].value, "1300.25");
+    // Without records the value goes out as the model holds it, and the model stays.
+    ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$TotW$mag$f", "5"), System::OkNoError);
+    const Confirmation asHeld = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, {}, AnswerFrom::Device);
+    });
+    EXPECT_EQ(asHeld.serviceError, 0);
+    EXPECT_EQ(session.device.GetValue("LD0/MMXU1$MX$TotW$mag$f"), "1300.25");
 
     const Confirmation all = Call([](RecordingClient& c, std::uint32_t& id) {
         return c.GetAllDataValues(id, "LD0/MMXU1", "MX", AnswerFrom::Device);
@@ -374,6 +381,10 @@ TEST_F(Services, AWriteRefusedPerMemberGivesThatMembersError) {
     });
     EXPECT_EQ(value.result, System::Error);
     EXPECT_EQ(value.serviceError, 8);
+    const Confirmation asHeld = Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.SetDataValues(id, {"RP", "LD0/LLN0.urcb01.IntgPd"}, {}, AnswerFrom::Device);
+    });
+    EXPECT_EQ(asHeld.serviceError, 8);
     const Confirmation block = Call([](RecordingClient& c, std::uint32_t& id) {
         return c.SetURCBValues(id, "LD0/LLN0.urcb01", {{"IntgPd", "1000"}}, AnswerFrom::Device);
     });

@@ -142,7 +142,16 @@ SetDataValues::SetDataValues(TPAppAssociation& association, std::string fc, std:
       records(std::move(records)) {}
 
 ResultCode SetDataValues::PrepareWrite(const Mms::ModelHold& hold, Server& server) {
-    if (records.empty()) return AppendNamedVariables(hold, found, variables);
+    if (records.empty()) {
+        // What the model holds now goes out as a copy: the receive thread may change the
+        // model's containers (reports, other answers) while this request is encoded.
+        for (NamedObject* object : found) {
+            auto* variable = dynamic_cast<Mms::NamedVariable*>(object->GetMmsObject(hold));
+            if (variable == nullptr) return System::InvalidArguments;
+            if (const ResultCode result = staged.Stage(hold, *variable); result != System::OkNoError) return result;
+        }
+        return System::OkNoError;
+    }
     // The texts go into copies: the model takes them only once the device has.
     for (const ValueRecord& record : records) {
         DataItem* item = nullptr;
@@ -172,7 +181,7 @@ void SetDataValues::execute() {
         outcome = PrepareWrite(hold, *server);
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);
-    Handed(GetAssociation().WriteVariables(this, Written()));
+    Handed(GetAssociation().WriteVariables(this, &staged.Variables()));
 }
 
 Service::Direct SetDataValues::SendDirect() {
@@ -194,15 +203,14 @@ Service::Direct SetDataValues::SendDirect() {
     // A text that does not fit (or an object without a variable) is refused as execute
     // refuses it, on the association's thread.
     if (outcome != System::OkNoError) return SentDirect(outcome);
-    return SentDirect(GetAssociation().WriteVariables(this, Written()));
+    return SentDirect(GetAssociation().WriteVariables(this, &staged.Variables()));
 }
 
 void SetDataValues::complete() {
     ResultFromServiceError();
-    if (records.empty()) {
-        WalkAccessErrors(*this, found);
-    } else {
-        WalkAccessErrors(*this, staged.Variables());
+    WalkAccessErrors(*this, staged.Variables());
+    // A write of what the model held leaves the model as it is now: it may have moved on.
+    if (!records.empty()) {
         if (Server* server = GetServer()) {
             const Mms::ModelHold hold(server);
             if (hold.Taken()) staged.Commit(hold, WriteAnswerApplied(*this));

@@ -68,17 +68,14 @@ public:
     std::string reference;
     std::vector<ValueRecord> records;
     std::list<NamedObject*> found;
-    // The objects written as the model holds them (no records).
-    Mms::VariableCollection variables;
-    // The records' values until the device confirms them.
+    // The values written: the records' until the device confirms them, or copies of what the
+    // model held (no records).
     StagedWrite staged;
 
 private:
     // Under the caller's hold, once found is resolved: the records' copies staged, or the
-    // found objects' variables collected.
+    // found objects' values copied as they stand.
     System::ResultCode PrepareWrite(const Mms::ModelHold& hold, Server& server);
-    // The variables the write sends.
-    Mms::VariableCollection* Written() { return records.empty() ? &variables : &staged.Variables(); }
 };
 
 }  // namespace Iec61850::Acsi
