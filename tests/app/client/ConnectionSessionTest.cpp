@@ -323,8 +323,9 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
             std::vector<std::string> devices;
             rig.session->GetClient()->GetLogicalDeviceNames(devices);
             EXPECT_EQ(devices, c.devices);
-            if (!c.otherFaults.hideIdentify)
+            if (!c.otherFaults.hideIdentify) {
                 EXPECT_EQ(rig.session->GetServer()->GetIdentity().vendorName, options.model.vendor);
+            }
             EXPECT_TRUE(TestSupport::Eventually([&] { return other.OpenAssociations() == 1; }));
             rig.session->Disconnect();
             ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, 2));
