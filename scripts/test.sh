@@ -15,9 +15,13 @@ stage() { echo; echo "=== $* ==="; }
 stage "Formatting (clang-format)"
 ./scripts/check-format.sh
 
+# A compiler cache, where the machine has one, spares the unchanged files of a rerun.
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
 configure() {  # <dir> [cmake args...]
   local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 }
 
 stage "Fuzz targets (clang, libFuzzer, ASan+UBSan, ${IEC_FUZZ_SECONDS:-30} s each)"
