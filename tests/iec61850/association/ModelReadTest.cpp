@@ -297,7 +297,9 @@ TEST(ModelRead, DataSetMembersNameArrayElementsAndAnUnresolvedOneIsToldOf) {
         for (const NamedObject* member : dataSet->GetMembers()) {
             members.push_back(member->GetFcName() + " " + member->GetReference());
         }
-        if (!c.resolved.empty()) EXPECT_EQ(members, c.resolved);
+        if (!c.resolved.empty()) {
+            EXPECT_EQ(members, c.resolved);
+        }
         // Element i of the device's harmonics starts at magnitude 100 - 5 i and angle 10 i.
         EXPECT_TRUE(harmonics->IsComplete());
         std::vector<ValueRecord> values;
@@ -424,14 +426,18 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
                 if (one.callback == "LN" && one.objectClass == RClient::NodeTypeClass) {
                     EXPECT_EQ(node->readingState, NodeReadingState::TypeAsked) << one.reference;
                 }
-                if (one.callback == "AV") EXPECT_NE(node->GetState(), ObjectState::Read) << one.reference;
+                if (one.callback == "AV") {
+                    EXPECT_NE(node->GetState(), ObjectState::Read) << one.reference;
+                }
             }
         });
         EXPECT_EQ(outcome.result, ModelReader::ResultNoAnswer);
         EXPECT_LT(outcome.read, outcome.objects);
         // Nor is anything asked again: a request is confirmed no more often than in a read
-        // that went well, but for once more for each of its time-outs that came before the
-        // stall was seen (the oldest request falls due just before the link counts as stalled).
+        // that went well, but for once more for each of its time-outs (the oldest request falls
+        // due just before the link counts as stalled; on a loaded machine its confirmation may
+        // come after the stall was seen, so the flag cannot tell the two apart). What the stall
+        // itself ended stays asked, as checked above.
         const ReadOutcome plain = ReadWith({});
         using Request = std::tuple<std::string, std::string, std::int32_t>;
         std::map<Request, int> allowed;
@@ -443,7 +449,7 @@ TEST(ModelRead, TheReaderEndsWhenTheDeviceGoesOrFallsSilentOrItIsStopped) {
             if (one.local || one.callback == "Abort") continue;
             const Request request{one.callback, one.reference, one.objectClass};
             ++asked[request];
-            if (one.result == System::Timeout && !one.afterStall) ++allowed[request];
+            if (one.result == System::Timeout) ++allowed[request];
         }
         for (const auto& [request, times] : asked) {
             EXPECT_LE(times, allowed[request])
