@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "iec61850/association/ConfirmationTally.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "support/WireCheck.h"
@@ -25,42 +26,15 @@
 namespace AcsiClientTest {
 namespace {
 
-// Counts confirmations by their result: invoke ids repeat from one association to the
-// next, so a request is known only by being counted.
-class CountingClient : public Iec61850::ClientApplication {
+// Counts the confirmations of the requests raced against an ending.
+class CountingClient : public Iec61850::ClientApplication, public ConfirmationTally {
 public:
+    CountingClient() : ConfirmationTally(std::chrono::seconds(20)) {}
     ~CountingClient() override { ClearAssociation(); }
 
     std::int32_t OnGetDataValues(A::GetDataValues* s) override { return Count(*s); }
     std::int32_t OnSetDataValues(A::SetDataValues* s) override { return Count(*s); }
     std::int32_t OnRelease(A::Release* s) override { return Count(*s); }
-
-    bool WaitForTotal(std::size_t total) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [&] { return total_ >= total; });
-    }
-    std::size_t Total() const {
-        std::lock_guard lock(mutex_);
-        return total_;
-    }
-    std::map<System::ResultCode, std::size_t> ByResult() const {
-        std::lock_guard lock(mutex_);
-        return byResult_;
-    }
-
-private:
-    std::int32_t Count(Service& service) {
-        std::lock_guard lock(mutex_);
-        ++total_;
-        ++byResult_[service.GetResult()];
-        changed_.notify_all();
-        return 0;
-    }
-
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t total_ = 0;
-    std::map<System::ResultCode, std::size_t> byResult_;
 };
 
 enum class Ending { DeviceAbort, TransportClosed, StalledLink, LocalAbort, Release };

@@ -20,6 +20,7 @@
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/acsi/model/ReportControlBlock.h"
+#include "iec61850/association/ConfirmationTally.h"
 #include "iec61850/association/DeviceSession.h"
 #include "system/Polling.h"
 
@@ -35,8 +36,9 @@ const std::string kTime = "2026-12-07 09:30:00.000";
 // Counts confirmations by their result (invoke ids repeat from one association to the
 // next), and what the device sent besides: command terminations, whose control object it
 // reads under the model lock as a program does, and reports.
-class CountingControlClient : public Iec61850::ClientApplication {
+class CountingControlClient : public Iec61850::ClientApplication, public ConfirmationTally {
 public:
+    CountingControlClient() : ConfirmationTally(RecordingClient::Deadline) {}
     ~CountingControlClient() override { ClearAssociation(); }
 
     std::int32_t OnSelect(A::Select* s) override { return Count(*s); }
@@ -59,36 +61,9 @@ public:
         return 0;
     }
 
-    bool WaitForTotal(std::size_t total) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, RecordingClient::Deadline, [&] { return total_ >= total; });
-    }
-    std::size_t Total() const {
-        std::lock_guard lock(mutex_);
-        return total_;
-    }
-    std::map<System::ResultCode, std::size_t> ByResult() const {
-        std::lock_guard lock(mutex_);
-        return byResult_;
-    }
-
     std::atomic<const Server*> server{nullptr};
     std::atomic<std::size_t> terminations{0};
     std::atomic<std::size_t> reports{0};
-
-private:
-    std::int32_t Count(Service& service) {
-        std::lock_guard lock(mutex_);
-        ++total_;
-        ++byResult_[service.GetResult()];
-        changed_.notify_all();
-        return 0;
-    }
-
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::size_t total_ = 0;
-    std::map<System::ResultCode, std::size_t> byResult_;
 };
 
 enum class Ending { DeviceAbort, TransportClosed, StalledLink, LocalAbort, Release, ServerRemoved };
