@@ -31,7 +31,7 @@ public:
         if (event == 2 && echo_) {
             Protocol::RawFrame answer(nullptr);
             answer.Append(frame->WindowData(), frame->GetWindowLength());
-            itot_->SendFrame(&answer);
+            itot_->SendFrame(&answer, TransportLink::Handshake());
         }
         {
             std::lock_guard lock(mutex_);
@@ -127,7 +127,7 @@ void BM_FramesOneWay(benchmark::State& state) {
     Fill(frame, static_cast<std::size_t>(state.range(0)));
     std::uint64_t sent = 0;
     for (auto _ : state) {
-        loopback.Caller()->SendFrame(&frame);
+        loopback.Caller()->SendFrame(&frame, TransportLink::Handshake());
         ++sent;
     }
     // The frames count once they have arrived.
@@ -147,7 +147,7 @@ void BM_RoundTrip(benchmark::State& state) {
     Fill(frame, static_cast<std::size_t>(state.range(0)));
     std::uint64_t trips = 0;
     for (auto _ : state) {
-        loopback.Caller()->SendFrame(&frame);
+        loopback.Caller()->SendFrame(&frame, TransportLink::Handshake());
         if (!loopback.ClientUpper().WaitForCount(++trips)) {
             state.SkipWithError("no answer");
             break;

@@ -185,7 +185,8 @@ public:
         const bool abortable =
             state == CospConnection::StateAwaitingAccept || state == CospConnection::StateConnectOverflow ||
             state == CospConnection::StateAwaitingResponse || state == CospConnection::StateDataTransfer;
-        const System::ResultCode result = Timed([&] { return cosp_->Abort(nullptr); });
+        const System::ResultCode result =
+            Timed([&] { return cosp_->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer); });
         Require(abortable ? result == System::OkNoError : result == System::InvalidState);
         if (abortable) {
             Require(cosp_->GetState() == CospConnection::StateIdle);
@@ -234,7 +235,8 @@ private:
 
     void SendData(std::span<const std::uint8_t> bytes) {
         const bool open = cosp_->GetState() == CospConnection::StateDataTransfer;
-        const System::ResultCode result = Timed([&] { return cosp_->SendData(EncodedFrame(bytes).get()); });
+        const System::ResultCode result =
+            Timed([&] { return cosp_->SendData(EncodedFrame(bytes).get(), TransportLink::Handshake()); });
         if (!open) Require(result == System::InvalidState);
     }
 

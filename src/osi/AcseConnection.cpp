@@ -6,6 +6,7 @@
 #include "osi/PeerRefusals.h"
 #include "osi/PresentationContext.h"
 #include "osi/PresentationEncoding.h"
+#include "osi/TcpConnection.h"
 #include "protocol/Asn1External.h"
 #include "protocol/Asn1NumberValues.h"
 #include "protocol/Asn1OidValues.h"
@@ -224,15 +225,21 @@ System::ResultCode AcseConnection::SendAssociateResponse(Asn1::Asn1Frame* upper,
     return presentation->RefuseConnect(frame.GetOutput(), frame.GetContextIdentifier());
 }
 
-System::ResultCode AcseConnection::SendAbort() { return ResetAndSendAbrt(AbortSourceServiceUser); }
+System::ResultCode AcseConnection::SendAbort(TransportLink link, AbortWait wait) {
+    return ResetAndSendAbrt(AbortSourceServiceUser, link, wait);
+}
 
 System::ResultCode AcseConnection::ProviderAbort() {
-    const System::ResultCode result = ResetAndSendAbrt(AbortSourceServiceProvider);
+    const System::ResultCode result =
+        ResetAndSendAbrt(AbortSourceServiceProvider, TransportLink::Served(), AbortWait::None);
     IndicateAbort(nullptr);
     return result;
 }
 
-System::ResultCode AcseConnection::ResetAndSendAbrt(Asn1::Asn1NativeInteger source) {
+System::ResultCode AcseConnection::ResetAndSendAbrt(Asn1::Asn1NativeInteger source, TransportLink link,
+                                                    AbortWait wait) {
+    // Nothing of an ended link's abort may touch the association made on the next one.
+    if (!ChainCarriesLink(*this, link)) return System::NotConnected;
     AcseFrame frame(this, AcseFrame::KindAbrt, AcseContextIdentifier());
     AcseApdu* apdu = frame.GetApdu();
     bool built = false;
@@ -244,7 +251,7 @@ System::ResultCode AcseConnection::ResetAndSendAbrt(Asn1::Asn1NativeInteger sour
     CoppConnection* presentation = GetPresentationConnection();
     if (presentation == nullptr) return System::NotConnected;
     // Without an encoded ABRT the presentation abort goes without user data.
-    return presentation->UserAbort(built ? frame.GetOutput() : nullptr, frame.GetContextIdentifier());
+    return presentation->UserAbort(built ? frame.GetOutput() : nullptr, frame.GetContextIdentifier(), link, wait);
 }
 
 // ---- indications from the presentation connection ----

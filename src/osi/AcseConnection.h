@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "osi/AcsePdus.h"
+#include "osi/TransportLink.h"
 #include "protocol/Asn1Frame.h"
 #include "protocol/Connection.h"
 
@@ -88,8 +89,9 @@ public:
     // Responder (StateAarqReceived, else InvalidState): AARE rejected-permanent,
     // reset, presentation refusal.
     System::ResultCode SendAssociateReject(Asn1::Asn1Frame* upper);
-    // A-ABORT by the user: ABRT (acse-service-user), reset, presentation user abort.
-    System::ResultCode SendAbort();
+    // A-ABORT by the user: ABRT (acse-service-user), reset, presentation user abort, all
+    // on the link named: NotConnected, and nothing changed, once another link is current.
+    System::ResultCode SendAbort(TransportLink link, AbortWait wait);
 
     CoppConnection* GetPresentationConnection();
     // For the tests: what the connection holds; the library reads only the context
@@ -128,12 +130,13 @@ private:
     System::ResultCode SendAssociateResponse(Asn1::Asn1Frame* upper, bool accepted);
     // Refuses an AARQ this layer cannot serve.
     System::ResultCode RefuseRequest();
-    // ABRT (acse-service-provider) to the peer and the abort indication upwards.
+    // ABRT (acse-service-provider) to the peer and the abort indication upwards; the
+    // receive side's, on the stream it serves.
     System::ResultCode ProviderAbort();
     // Builds an ABRT from the source, resets, and hands the ABRT (nothing when it
     // could not be built) to the presentation user abort; NotConnected without a presentation
-    // connection.
-    System::ResultCode ResetAndSendAbrt(Asn1::Asn1NativeInteger source);
+    // connection or once another link is current.
+    System::ResultCode ResetAndSendAbrt(Asn1::Asn1NativeInteger source, TransportLink link, AbortWait wait);
     System::ResultCode IndicateAbort(Protocol::Frame* frame);
 
     mutable std::mutex titlesMutex_;

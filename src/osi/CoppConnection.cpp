@@ -7,6 +7,7 @@
 #include "osi/CospConnection.h"
 #include "osi/PresentationContext.h"
 #include "osi/PresentationEncoding.h"
+#include "osi/TcpConnection.h"
 #include "protocol/Asn1OidValues.h"
 #include "protocol/RawFrame.h"
 #include "system/NumberText.h"
@@ -296,12 +297,14 @@ System::ResultCode CoppConnection::SendUserData(Protocol::Frame* upper, std::uin
     return SessionSendData(frame.GetOutput(), link);
 }
 
-System::ResultCode CoppConnection::UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier) {
+System::ResultCode CoppConnection::UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier,
+                                             TransportLink link, AbortWait wait) {
+    if (!ChainCarriesLink(*this, link)) return System::NotConnected;
     const Protocol::ConnectionState state = GetState();
     const bool userAbortAllowed =
         state == StateCpSent || state == StateCpReceived ||
         (state == StateConnected && (upper == nullptr || FindContext(contextIdentifier) != nullptr));
-    if (!userAbortAllowed) return ProviderAbort(ReasonNotSpecified, -1);
+    if (!userAbortAllowed) return ProviderAbort(ReasonNotSpecified, -1, link, wait);
     CoppFrame frame(this, CoppFrame::KindAru, upper);
     auto* aru = frame.GetValueAs<AruPpdu>();
     System::ResultCode result = System::NoResources;
@@ -310,12 +313,14 @@ System::ResultCode CoppConnection::UserAbort(Protocol::Frame* upper, std::uint32
         result = FillOptionalUserData(frame, aru->choice.normalModeParameters.userData, upper, contextIdentifier);
     }
     if (result == System::OkNoError) result = frame.Encode();
-    if (result != System::OkNoError) return ProviderAbort(ReasonNotSpecified, -1);
+    if (result != System::OkNoError) return ProviderAbort(ReasonNotSpecified, -1, link, wait);
     Reset();
-    return SessionAbort(frame.GetOutput());
+    return SessionAbort(frame.GetOutput(), link, wait);
 }
 
-System::ResultCode CoppConnection::ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier) {
+System::ResultCode CoppConnection::ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier, TransportLink link,
+                                                 AbortWait wait) {
+    if (!ChainCarriesLink(*this, link)) return System::NotConnected;
     CoppFrame frame(this, CoppFrame::KindArp);
     auto* arp = frame.GetValueAs<ArpPpdu>();
     bool built = arp != nullptr;
@@ -331,7 +336,7 @@ System::ResultCode CoppConnection::ProviderAbort(std::int32_t reason, std::int32
     }
     const bool encoded = built && frame.Encode() == System::OkNoError;
     Reset();
-    return SessionAbort(encoded ? frame.GetOutput() : nullptr);
+    return SessionAbort(encoded ? frame.GetOutput() : nullptr, link, wait);
 }
 
 // ---- indications from the session ----
@@ -343,7 +348,9 @@ System::ResultCode CoppConnection::OnLowerBytes(const std::uint8_t* bytes, std::
         case SessionAcceptData: return OnConnectConfirm(bytes, length);
         case SessionRefuseData: return OnConnectRefused(bytes, length);
         case SessionData: return OnDataIndication(bytes, length);
-        default: IndicateAbort(nullptr); return ProviderAbort(UnrecognizedPpdu, -1);
+        default:
+            IndicateAbort(nullptr);
+            return ProviderAbort(UnrecognizedPpdu, -1, TransportLink::Served(), AbortWait::None);
     }
 }
 
@@ -582,7 +589,7 @@ System::ResultCode CoppConnection::IndicateAbort(Protocol::Frame* frame) {
 
 System::ResultCode CoppConnection::AbortBothWays(std::int32_t reason, std::int32_t eventIdentifier) {
     IndicateAbort(nullptr);
-    return ProviderAbort(reason, eventIdentifier);
+    return ProviderAbort(reason, eventIdentifier, TransportLink::Served(), AbortWait::None);
 }
 
 // ---- the session connection below ----
@@ -609,7 +616,7 @@ System::ResultCode CoppConnection::SessionSendData(Protocol::Frame* frame, Trans
     return session != nullptr ? session->SendData(frame, link) : System::NotConnected;
 }
 
-System::ResultCode CoppConnection::SessionAbort(Protocol::Frame* frame) {
+System::ResultCode CoppConnection::SessionAbort(Protocol::Frame* frame, TransportLink link, AbortWait wait) {
     CospConnection* session = Session();
-    return session != nullptr ? session->Abort(frame) : System::NotConnected;
+    return session != nullptr ? session->Abort(frame, link, wait) : System::NotConnected;
 }

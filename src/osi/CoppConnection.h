@@ -97,14 +97,16 @@ public:
     System::ResultCode RefuseConnect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
     // P-DATA: InvalidArguments without a frame, InvalidState outside StateConnected,
     // Error for a context not defined. Only on the link named (osi/TransportLink.h).
-    System::ResultCode SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier,
-                                    TransportLink link = AnyTransportLink);
+    System::ResultCode SendUserData(Protocol::Frame* upper, std::uint32_t contextIdentifier, TransportLink link);
     // P-U-ABORT: an ARU carrying the frame (null: no user data) in StateCpSent and
     // StateCpReceived, or in StateConnected when the frame's context is defined; a provider abort otherwise.
-    System::ResultCode UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier);
+    // On the link named only: NotConnected, nothing changed, once another is current.
+    System::ResultCode UserAbort(Protocol::Frame* upper, std::uint32_t contextIdentifier, TransportLink link,
+                                 AbortWait wait);
     // P-P-ABORT: an ARP with the reason and the event identifier (each left out when
-    // negative), reset, and the session aborts.
-    System::ResultCode ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier);
+    // negative), reset, and the session aborts; on the link named only, as UserAbort.
+    System::ResultCode ProviderAbort(std::int32_t reason, std::int32_t eventIdentifier, TransportLink link,
+                                     AbortWait wait);
 
     // For the tests: the selectors and the CPA's flags as this connection holds them.
     std::uint32_t GetLocalSelector() const { return localSelector_.load(); }
@@ -119,7 +121,7 @@ protected:
     virtual System::ResultCode SessionAcceptConnect(Protocol::Frame* frame);
     virtual System::ResultCode SessionRefuseConnect(std::uint8_t reason, Protocol::Frame* frame);
     virtual System::ResultCode SessionSendData(Protocol::Frame* frame, TransportLink link);
-    virtual System::ResultCode SessionAbort(Protocol::Frame* frame);
+    virtual System::ResultCode SessionAbort(Protocol::Frame* frame, TransportLink link, AbortWait wait);
 
 private:
     CospConnection* Session();

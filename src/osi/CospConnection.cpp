@@ -12,6 +12,7 @@
 #include "osi/GtSpdu.h"
 #include "osi/PeerRefusals.h"
 #include "osi/RfSpdu.h"
+#include "osi/TcpConnection.h"
 #include "protocol/RawFrame.h"
 #include "system/FrameMessage.h"
 #include "system/NumberText.h"
@@ -148,6 +149,7 @@ ResultCode CospConnection::Reset() {
     tokens_.fill(TokenInitial);
     functionalUnits_ = DuplexUnit;
     responder_ = false;
+    userAborting_ = false;
     serialNumber_ = 0;
     activity_ = false;
     const ResultCode result = Connection::Reset();
@@ -172,14 +174,17 @@ bool CospConnection::OnReceiveThread() {
     return bottom != this && bottom->IsTaskThread();
 }
 
-ResultCode CospConnection::EndTransport() {
+bool CospConnection::CarriesLink(TransportLink link) { return ChainCarriesLink(*this, link); }
+
+ResultCode CospConnection::EndTransport(TransportLink link) {
+    if (!CarriesLink(link)) return System::OkNoError;
     Reset();
     CotpConnection* cotp = Cotp();
-    return cotp != nullptr ? cotp->Disconnect() : System::OkNoError;
+    return cotp != nullptr ? cotp->Disconnect(link) : System::OkNoError;
 }
 
 ResultCode CospConnection::ConnectFailed(ResultCode result) {
-    EndTransport();
+    EndTransport(TransportLink::Handshake());
     if (Connection* upper = GetUpper()) upper->OnLowerEvent(AbortIndication);
     return result;
 }
@@ -248,7 +253,7 @@ ResultCode CospConnection::Connect(Protocol::Frame* userData) {
         }
     }
     if (!stillConnecting) return ConnectFailed(System::Error);
-    result = cotp->SendData(&cn);
+    result = cotp->SendData(&cn, TransportLink::Handshake());
     if (result != System::OkNoError) return ConnectFailed(result);
     return System::OkNoError;
 }
@@ -268,8 +273,8 @@ ResultCode CospConnection::AcceptConnect(Protocol::Frame* userData) {
         SetState(StateDataTransfer);
     }
     initiateDeadline_.Settle();
-    const ResultCode result = SendUnit(ac);
-    if (result != System::OkNoError) EndTransport();
+    const ResultCode result = SendUnit(ac, TransportLink::Handshake());
+    if (result != System::OkNoError) EndTransport(TransportLink::Handshake());
     return result;
 }
 
@@ -283,7 +288,7 @@ ResultCode CospConnection::RefuseConnect(std::uint8_t reason, Protocol::Frame* u
         SetState(StateAborting);
     }
     timer_.Start();
-    return SendUnit(rf);
+    return SendUnit(rf, TransportLink::Handshake());
 }
 
 ResultCode CospConnection::SendData(Protocol::Frame* userData, TransportLink link) {
@@ -301,7 +306,9 @@ ResultCode CospConnection::SendData(Protocol::Frame* userData, TransportLink lin
     return SendUnit(unit, link);
 }
 
-ResultCode CospConnection::Abort(Protocol::Frame* userData) {
+ResultCode CospConnection::Abort(Protocol::Frame* userData, TransportLink link, AbortWait wait) {
+    // The connection serves the link that followed: nothing of this abort may touch it.
+    if (!CarriesLink(link)) return System::NotConnected;
     AbSpdu ab(this);
     if (userData != nullptr) {
         ab.SetTransportDisconnect(AbSpdu::ReleaseTransport | AbSpdu::UserAbort);
@@ -317,33 +324,34 @@ ResultCode CospConnection::Abort(Protocol::Frame* userData) {
         if (aborting) {
             GetQueue().Clear();
             SetState(StateAborting);
+            userAborting_ = true;
         }
     }
     if (state == StateAwaitingTransport) {
-        EndTransport();
+        EndTransport(link);
         return System::OkNoError;
     }
     if (!aborting) return System::InvalidState;
-    const ResultCode result = SendUnit(ab);
+    const ResultCode result = SendUnit(ab, link);
     if (result != System::OkNoError) {
-        EndTransport();
+        EndTransport(link);
         return result;
     }
     // The receive thread cannot wait for what only it would deliver.
-    if (OnReceiveThread()) {
-        EndTransport();
+    if (OnReceiveThread() || wait == AbortWait::None) {
+        EndTransport(link);
         return System::OkNoError;
     }
     // A peer that follows the standard releases the transport connection as the AB
     // asks and sends no AA; one that keeps it answers AA. Either ends the wait.
     std::unique_ptr<System::Message> message(GetQueue().Get(GetTimeout()));
     if (!message) {
-        EndTransport();
+        EndTransport(link);
         return System::OkNoError;
     }
     const std::uint32_t id = message->GetId();
     if (id == MessageAbortAccepted || id == MessageTransportClosed) return System::OkNoError;
-    EndTransport();
+    EndTransport(link);
     return System::Error;
 }
 
@@ -378,6 +386,7 @@ ResultCode CospConnection::OnTransportConnectIndication() {
 }
 
 ResultCode CospConnection::OnTransportLost() {
+    bool abortWaits = false;
     {
         std::lock_guard lock(mutex_);
         switch (GetState()) {
@@ -386,19 +395,30 @@ ResultCode CospConnection::OnTransportLost() {
                 // Connect is waiting: it cleans up and reports.
                 Post(MessageTransportClosed);
                 return System::OkNoError;
-            case StateAborting:
+            case StateAborting: {
                 timer_.Cancel();
+                const bool userAbort = userAborting_;
                 Reset();
-                Post(MessageTransportClosed);
-                return System::OkNoError;
+                if (!userAbort) {
+                    Post(MessageTransportClosed);
+                    return System::OkNoError;
+                }
+                abortWaits = true;
+                break;
+            }
             case StateAwaitingConnect: Reset(); return System::OkNoError;
             default: Reset(); break;
         }
     }
-    Connection* upper = GetUpper();
-    if (upper == nullptr) return System::OkNoError;
-    Protocol::RawFrame empty(this);
-    return upper->OnLowerIndication(&empty, AbortIndication);
+    ResultCode result = System::OkNoError;
+    if (Connection* upper = GetUpper()) {
+        // Also under an abort of this side: the layers above hear of the transport's end
+        // while the abort still waits, before its caller can move on to another link.
+        Protocol::RawFrame empty(this);
+        result = upper->OnLowerIndication(&empty, AbortIndication);
+    }
+    if (abortWaits) Post(MessageTransportClosed);
+    return result;
 }
 
 ResultCode CospConnection::OnUnit(const Protocol::Frame& frame) {
@@ -424,7 +444,7 @@ ResultCode CospConnection::OnConnect(std::span<const std::uint8_t> unit) {
         if (GetState() != StateAwaitingConnect) return System::NotSupported;
     }
     if (!IsResponder()) {
-        EndTransport();
+        EndTransport(TransportLink::Served());
         return System::Error;
     }
     if (unit.size() > LargestConnectSpdu) return System::NotImplemented;
@@ -480,7 +500,7 @@ ResultCode CospConnection::OnRefuse(std::span<const std::uint8_t> unit) {
     SetRefusal(PeerRefusals::SessionRefuse(decoded && rf.HasReason(), rf.GetReason()));
     // The transport goes first, so that the caller, woken by what follows, finds the
     // chain below closed and no late word of this connect reaches its next one.
-    EndTransport();
+    EndTransport(TransportLink::Served());
     Connection* upper = GetUpper();
     if (upper == nullptr) return System::OkNoError;
     // The refusing user's own answer (an AARE with the MMS initiate-Error) tells the
@@ -503,7 +523,7 @@ ResultCode CospConnection::OnAbortAccept(std::span<const std::uint8_t> unit) {
     if (state != StateAwaitingConnect && state != StateAborting) return System::Error;
     // The transport goes first: an Abort woken by the message returns to a caller that
     // may connect again at once, and must find everything below closed.
-    const ResultCode result = EndTransport();
+    const ResultCode result = EndTransport(TransportLink::Served());
     Post(MessageAbortAccepted);
     return result;
 }
@@ -518,7 +538,7 @@ ResultCode CospConnection::OnData(std::span<const std::uint8_t> unit) {
     switch (GetState()) {
         case StateDataTransfer: break;
         case StateAborting: return System::OkNoError;
-        case StateAwaitingConnect: EndTransport(); return System::ProtocolError;
+        case StateAwaitingConnect: EndTransport(TransportLink::Served()); return System::ProtocolError;
         default: return System::InvalidState;
     }
     Connection* upper = GetUpper();

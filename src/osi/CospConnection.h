@@ -27,8 +27,8 @@ class CotpConnection;
 //                               later as an event (AcceptData or AbortIndication);
 //   AcceptConnect(cpa)          S-CONNECT response, accepted (responder): AC;
 //   RefuseConnect(reason, cpr)  S-CONNECT response, refused (responder): RF;
-//   SendData(pdu)               S-DATA: the frame's window after 01 00 01 00;
-//   Abort(aru or null)          U-ABORT: AB, then the transport connection ends.
+//   SendData(pdu, link)         S-DATA: the frame's window after 01 00 01 00;
+//   Abort(aru or null, link, wait)  U-ABORT: AB, then the transport connection ends.
 //
 // Events to the presentation connection, on the receive thread:
 //   OnLowerBytes(data, ConnectData)  a peer's CN (responder): its user data;
@@ -51,8 +51,12 @@ class CotpConnection;
 // transport connection, which is then reported as AbortIndication.
 //
 // Abort sends AB asking the peer to release the transport connection, then waits
-// (up to the connection's timeout, and not at all on the receive thread) until the
-// peer answers with AA or closes the transport connection, and closes it itself.
+// (up to the connection's timeout; not at all on the receive thread or when told not to)
+// until the peer answers with AA or closes the transport connection, and closes it
+// itself. It acts only on the link it names: once another link is current, this
+// connection is that one's and the abort leaves it alone (NotConnected). While it waits,
+// the loss of the transport is still reported upwards, before the wait ends: a layer
+// above never stands on a transport that has gone.
 //
 // Parameters: "LocalSSelector", "RemoteSSelector" (decimal 16-bit; the
 // connection's id at first), "LocalSTimeout" (milliseconds, at least 1: the
@@ -109,10 +113,10 @@ public:
     System::ResultCode RefuseConnect(std::uint8_t reason, Protocol::Frame* userData);
     // In StateDataTransfer (else InvalidState); InvalidArguments for no frame; else the
     // transport's result. Only on the link named (osi/TransportLink.h).
-    System::ResultCode SendData(Protocol::Frame* userData, TransportLink link = AnyTransportLink);
-    // InvalidState when there is no session to abort; else OkNoError, or the failure to
-    // send the AB.
-    System::ResultCode Abort(Protocol::Frame* userData);
+    System::ResultCode SendData(Protocol::Frame* userData, TransportLink link);
+    // NotConnected when the link is not the current one; InvalidState when there is no
+    // session to abort; else OkNoError, or the failure to send the AB.
+    System::ResultCode Abort(Protocol::Frame* userData, TransportLink link, AbortWait wait);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
@@ -141,10 +145,13 @@ private:
     CotpConnection* Cotp();
     void Post(std::uint32_t id);
     System::ResultCode ConnectFailed(System::ResultCode result);
-    // Reset, the transport disconnected (a failure there is the result).
-    System::ResultCode EndTransport();
+    // Reset, the transport's link disconnected (a failure there is the result); nothing
+    // once another link is current.
+    System::ResultCode EndTransport(TransportLink link);
     bool OnReceiveThread();
-    System::ResultCode SendUnit(Protocol::Frame& unit, TransportLink link = AnyTransportLink);
+    // Whether the transport's current link is the one named.
+    bool CarriesLink(TransportLink link);
+    System::ResultCode SendUnit(Protocol::Frame& unit, TransportLink link);
 
     System::ResultCode OnUnit(const Protocol::Frame& frame);
     System::ResultCode OnTransportConnectIndication();
@@ -162,6 +169,8 @@ private:
     std::array<std::uint32_t, 4> tokens_{};
     std::uint16_t functionalUnits_ = DuplexUnit;
     bool responder_ = false;
+    // In StateAborting: an AB of this side's user was sent (not an RF).
+    bool userAborting_ = false;
     // Synchronization: not used by the kernel and duplex units; kept consistent.
     std::uint32_t serialNumber_ = 0;
     bool activity_ = false;

@@ -150,12 +150,12 @@ ResultCode CotpConnection::ReportUp(Protocol::Frame* frame, std::uint32_t event)
     return upper != nullptr ? upper->OnLowerIndication(frame, event) : System::OkNoError;
 }
 
-ResultCode CotpConnection::SendTpdu(Tpdu& tpdu) {
+ResultCode CotpConnection::SendTpdu(Tpdu& tpdu, TransportLink link) {
     ResultCode result = tpdu.Encode();
     if (result != System::OkNoError) return result;
     ItotConnection* itot = Itot();
     if (itot == nullptr) return System::NotConnected;
-    return itot->SendFrame(&tpdu);
+    return itot->SendFrame(&tpdu, link);
 }
 
 ResultCode CotpConnection::SendDisconnectRequest() {
@@ -167,17 +167,18 @@ ResultCode CotpConnection::SendDisconnectRequest() {
         dr.SetReason(disconnectReason_);
     }
     Reset();
-    return SendTpdu(dr);
+    // Only ever the receive side's answer to a CC it cannot take.
+    return SendTpdu(dr, TransportLink::Served());
 }
 
 ResultCode CotpConnection::ConnectFailed(ResultCode result) {
-    CloseAndReport();
+    CloseAndReport(TransportLink::Handshake());
     return result;
 }
 
-ResultCode CotpConnection::Fail() { return CloseAndReport(); }
+ResultCode CotpConnection::Fail() { return CloseAndReport(TransportLink::Served()); }
 
-ResultCode CotpConnection::CloseAndReport() {
+ResultCode CotpConnection::CloseAndReport(TransportLink link) {
     bool wasOpen = false;
     {
         std::lock_guard lock(mutex_);
@@ -186,7 +187,7 @@ ResultCode CotpConnection::CloseAndReport() {
     }
     // Closed first, so that the RFC 1006 connection's Closed finds nothing to report.
     if (wasOpen) {
-        if (ItotConnection* itot = Itot()) itot->Disconnect();
+        if (ItotConnection* itot = Itot()) itot->Disconnect(link);
         Reset();
     }
     Connection* upper = GetUpper();
@@ -227,7 +228,7 @@ ResultCode CotpConnection::Connect() {
         if (GetState() != StateConnecting) return System::Error;
         SetState(StateCrSent);
     }
-    result = SendTpdu(static_cast<Tpdu&>(*cr));
+    result = SendTpdu(static_cast<Tpdu&>(*cr), TransportLink::Handshake());
     if (result != System::OkNoError) return ConnectFailed(result);
 
     result = WaitForMessage(id);
@@ -255,7 +256,7 @@ ResultCode CotpConnection::Accept() {
         // Open before the CC leaves: the peer's first DT may follow it at once.
         SetState(StateOpen);
     }
-    const ResultCode result = SendTpdu(cc);
+    const ResultCode result = SendTpdu(cc, TransportLink::Handshake());
     if (result != System::OkNoError) Fail();
     return result;
 }
@@ -294,13 +295,14 @@ ResultCode CotpConnection::SendData(Protocol::Frame* frame, TransportLink link) 
 
 ResultCode CotpConnection::SendExpedited(Protocol::Frame*) { return System::NotSupported; }
 
-ResultCode CotpConnection::Disconnect() {
+ResultCode CotpConnection::Disconnect(TransportLink link) {
     const Protocol::ConnectionState state = GetState();
     if (state == StateConnecting) return System::NotImplemented;
     if (state != StateCrSent && state != StateOpen) return System::Error;
     // Closed first, so that the RFC 1006 connection's Closed finds nothing to report.
+    if (ItotConnection* itot = Itot(); itot != nullptr && !itot->OwnsLink(link)) return System::OkNoError;
     Reset();
-    if (ItotConnection* itot = Itot()) itot->Disconnect();
+    if (ItotConnection* itot = Itot()) itot->Disconnect(link);
     Reset();
     // A Connect waiting for the CC ends now rather than at its time-out.
     if (state == StateCrSent) Post(MessageLost);

@@ -83,12 +83,13 @@ public:
     // InvalidArguments for no or
     // an unencoded frame; the first failed send's result. Only on the link named
     // (osi/TransportLink.h).
-    System::ResultCode SendData(Protocol::Frame* frame, TransportLink link = AnyTransportLink);
+    System::ResultCode SendData(Protocol::Frame* frame, TransportLink link);
     // Class 0 has no expedited data: NotSupported.
     System::ResultCode SendExpedited(Protocol::Frame* frame);
-    // Closes: OkNoError from StateCrSent and StateOpen (RFC 1006 disconnected, no
-    // event reported); NotImplemented while connecting; Error otherwise.
-    System::ResultCode Disconnect();
+    // Closes the link: OkNoError from StateCrSent and StateOpen (RFC 1006 disconnected, no
+    // event reported); NotImplemented while connecting; Error otherwise. Nothing is done
+    // (OkNoError) once another link is current: this connection is then that one's.
+    System::ResultCode Disconnect(TransportLink link);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
@@ -122,9 +123,10 @@ private:
     // Ends an open connection from the receive side: closed, RFC 1006 disconnected,
     // Lost reported.
     System::ResultCode Fail();
-    System::ResultCode CloseAndReport();
+    System::ResultCode CloseAndReport(TransportLink link);
     System::ResultCode ReportUp(Protocol::Frame* frame, std::uint32_t event);
-    System::ResultCode SendTpdu(Tpdu& tpdu);
+    // CR and CC go as the handshake, DR and ER on the stream they answer.
+    System::ResultCode SendTpdu(Tpdu& tpdu, TransportLink link);
     System::ResultCode SendDisconnectRequest();
     void DropPendingLocked();
 

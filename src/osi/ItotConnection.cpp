@@ -25,17 +25,23 @@ System::ResultCode ItotConnection::Connect() {
     return tcp != nullptr ? tcp->Connect() : System::NotConnected;
 }
 
-System::ResultCode ItotConnection::Disconnect() {
+System::ResultCode ItotConnection::Disconnect(TransportLink link) {
     if (GetState() != StateConnected) return System::Error;
     if (TcpConnection* tcp = Tcp()) {
-        const System::ResultCode result = tcp->Close();
+        if (!tcp->IsCurrentLink(link)) return System::OkNoError;
+        const System::ResultCode result = tcp->CloseLink(link);
         if (result != System::OkNoError) return result;
     }
     Reset();
     return System::OkNoError;
 }
 
-System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame) {
+bool ItotConnection::OwnsLink(TransportLink link) {
+    TcpConnection* tcp = Tcp();
+    return tcp == nullptr || tcp->IsCurrentLink(link);
+}
+
+System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame, TransportLink link) {
     if (frame == nullptr) return System::InvalidArguments;
     const std::uint32_t length = frame->GetTotalLength();
     // The length field has 16 bits: a longer TPDU would corrupt the stream.
@@ -45,7 +51,7 @@ System::ResultCode ItotConnection::SendFrame(Protocol::Frame* frame) {
     ItotFrame packet(this);
     const System::ResultCode result = packet.Wrap(frame->Data(), length);
     if (result != System::OkNoError) return result;
-    return tcp->Send(&packet);
+    return tcp->Send(&packet, link);
 }
 
 System::ResultCode ItotConnection::SendTpdus(std::span<const TpduParts> tpdus, TransportLink link) {

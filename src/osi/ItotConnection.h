@@ -45,14 +45,16 @@ public:
 
     // The TCP connection's Connect and its result (NotConnected without one).
     System::ResultCode Connect();
-    // Error unless connected; else closes the TCP connection (its failure is
-    // returned), resets, OkNoError.
-    System::ResultCode Disconnect();
+    // Error unless connected; else closes the TCP connection's link (its failure is
+    // returned; nothing is closed once another link is current), resets, OkNoError.
+    System::ResultCode Disconnect(TransportLink link);
+    // Whether the TCP connection's current link is the one named (true without one).
+    bool OwnsLink(TransportLink link);
     // Sends the frame's bytes from its origin in one TPKT: InvalidArguments for null,
     // OutOfRange when longer than 65531 octets, NotConnected without a connected TCP
     // connection, else the
-    // TCP connection's Send. The caller keeps its frame.
-    System::ResultCode SendFrame(Protocol::Frame* frame);
+    // TCP connection's Send on the link named. The caller keeps its frame.
+    System::ResultCode SendFrame(Protocol::Frame* frame, TransportLink link);
     // One TPDU given as its header and its body, which are not copied.
     struct TpduParts {
         std::span<const std::uint8_t> header;
@@ -61,7 +63,7 @@ public:
     // Sends the TPDUs, each in its TPKT, in one gathered send of the TCP connection:
     // as SendFrame for each, but nothing else goes out between them; only on the link
     // named (TcpConnection::SendPackets).
-    System::ResultCode SendTpdus(std::span<const TpduParts> tpdus, TransportLink link = AnyTransportLink);
+    System::ResultCode SendTpdus(std::span<const TpduParts> tpdus, TransportLink link);
 
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;

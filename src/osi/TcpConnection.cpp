@@ -60,6 +60,10 @@ System::ResultCode TcpConnection::GetParameter(std::string_view name, std::strin
 
 System::ResultCode TcpConnection::Close() { return Reset(); }
 
+System::ResultCode TcpConnection::CloseLink(TransportLink link) {
+    return IsCurrentLink(link) ? Close() : System::OkNoError;
+}
+
 System::ResultCode TcpConnection::Hangup() { return Close(); }
 
 Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t) {
@@ -90,15 +94,17 @@ System::ResultCode TcpConnection::Reset() {
     return result;
 }
 
-System::ResultCode TcpConnection::Send(Protocol::Frame* frame) {
+System::ResultCode TcpConnection::Send(Protocol::Frame* frame, TransportLink link) {
     if (GetState() != StateConnected) return System::NotConnected;
     if (frame == nullptr) return System::InvalidArguments;
-    return Transmit(frame);
+    return Transmit(frame, link);
 }
 
-TransportLink TcpConnection::GetLink() { return AnyTransportLink; }
+TransportLink TcpConnection::GetLink() { return TransportLink::Handshake(); }
 
-System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink) {
+bool TcpConnection::IsCurrentLink(TransportLink) { return true; }
+
+System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink link) {
     if (GetState() != StateConnected) return System::NotConnected;
     std::lock_guard lock(sendMutex_);
     for (const Packet& packet : packets) {
@@ -112,7 +118,7 @@ System::ResultCode TcpConnection::SendPackets(std::span<const Packet> packets, T
             offset += static_cast<std::uint32_t>(part.size());
         }
         frame.SetWindow(0, length, 0);
-        if (const System::ResultCode result = Transmit(&frame); result != System::OkNoError) return result;
+        if (const System::ResultCode result = Transmit(&frame, link); result != System::OkNoError) return result;
     }
     return System::OkNoError;
 }
@@ -136,4 +142,9 @@ void TcpConnection::SetPeer(const std::string& address, std::uint16_t port) {
     std::lock_guard lock(parameterMutex_);
     peerAddress_ = address;
     peerPort_ = port;
+}
+
+bool ChainCarriesLink(Protocol::Connection& member, TransportLink link) {
+    auto* tcp = dynamic_cast<TcpConnection*>(member.GetBottom());
+    return tcp == nullptr || tcp->IsCurrentLink(link);
 }

@@ -21,8 +21,8 @@ class TcpLayer;
 // (seconds, 1..20, default 5). Only the two addresses can be read back; after a
 // connect "LocalNAddress" reads "<local address>+<local port>".
 //
-// Each socket is a link of its own (osi/TransportLink.h): a gathered send tagged for
-// another link than the current socket's is refused and nothing of it is written.
+// Each socket is a link of its own (osi/TransportLink.h): a send tagged for another link
+// than the current socket's is refused and nothing of it is written.
 class TcpConnection : public Protocol::Connection {
 public:
     // Events to the connection above (NoEvent is taken and ignored by it).
@@ -39,6 +39,9 @@ public:
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
     System::ResultCode GetParameter(std::string_view name, std::string& value) override;
     System::ResultCode Close() override;
+    // Closes only while the link is the current one (IsCurrentLink); OkNoError and nothing
+    // done otherwise. Here Close.
+    virtual System::ResultCode CloseLink(TransportLink link);
     // A frame holding a copy of the bytes; kind is not used.
     Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
     // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base Reset.
@@ -51,10 +54,10 @@ public:
     // Base: Close.
     virtual System::ResultCode Hangup();
     // NotConnected unless connected; InvalidArguments for a null frame; else Transmit.
-    virtual System::ResultCode Send(Protocol::Frame* frame);
-    // Sends the frame's bytes from its origin: OkNoError, or Error when they could not
-    // all go.
-    virtual System::ResultCode Transmit(Protocol::Frame* frame) = 0;
+    virtual System::ResultCode Send(Protocol::Frame* frame, TransportLink link);
+    // Sends the frame's bytes from its origin on the link named: OkNoError, NotConnected
+    // when that link is not the current one, or Error when they could not all go.
+    virtual System::ResultCode Transmit(Protocol::Frame* frame, TransportLink link) = 0;
 
     // One packet of a gathered send: its parts, back to back (empty parts allowed).
     struct Packet {
@@ -65,10 +68,13 @@ public:
     // Here each packet is copied into a frame of its own and sent with Transmit; a
     // connection on a socket sends them all at once, and only on the link named
     // (NotConnected, nothing sent, once that socket has been replaced or closed).
-    virtual System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link = AnyTransportLink);
-    // The link of the current (or, once it is closed, the last) socket; AnyTransportLink
-    // for a connection that does not tell its sockets apart.
+    virtual System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link);
+    // The link of the current (or, once it is closed, the last) socket; the handshake for
+    // a connection that does not tell its sockets apart (or has had none yet).
     virtual TransportLink GetLink();
+    // Whether the link is the current one: no socket has been taken in since it (numbered),
+    // the caller is the receive thread (served), or always (handshake). Here always.
+    virtual bool IsCurrentLink(TransportLink link);
 
 protected:
     struct Settings {
@@ -98,3 +104,8 @@ private:
     std::uint8_t keepAliveTime_ = DefaultKeepAliveSeconds;
     std::uint8_t keepAliveInterval_ = DefaultKeepAliveSeconds;
 };
+
+// Whether the chain that the connection belongs to stands on the link named: its bottom
+// TCP connection's IsCurrentLink (true for a chain without one). The layers check it before
+// an ending of theirs changes any state, which would otherwise be the next link's.
+bool ChainCarriesLink(Protocol::Connection& member, TransportLink link);

@@ -141,10 +141,19 @@ System::ResultCode W32TcpConnection::Reset() {
     return result;
 }
 
-System::ResultCode W32TcpConnection::Close() {
-    if (IsTaskThread()) return CloseOnReceiveThread();
+System::ResultCode W32TcpConnection::Close() { return CloseLink(TransportLink::Handshake()); }
+
+bool W32TcpConnection::NamesCurrentLocked(TransportLink link) {
+    if (link.IsServed()) return IsTaskThread() && serving_ && servedEpoch_ == epoch_;
+    return !link.IsNumbered() || link.GetNumber() == epoch_;
+}
+
+System::ResultCode W32TcpConnection::CloseLink(TransportLink link) {
+    if (IsTaskThread()) return CloseOnReceiveThread(link);
 
     std::unique_lock lock(mutex_);
+    // An ended link's close must not end the socket taken in after it.
+    if (!NamesCurrentLocked(link)) return System::OkNoError;
     connectAborted_ = true;
     if (!socket_) {
         // The stream may have just ended on its own, or been closed by a layer above
@@ -199,7 +208,12 @@ bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {
     return changed_.wait_for(lock, std::chrono::milliseconds(timeout), ended);
 }
 
-System::ResultCode W32TcpConnection::CloseOnReceiveThread() {
+System::ResultCode W32TcpConnection::CloseOnReceiveThread(TransportLink link) {
+    {
+        // No socket is taken in while this thread still serves the last one.
+        std::lock_guard lock(mutex_);
+        if (!link.IsServed() && !NamesCurrentLocked(link)) return System::OkNoError;
+    }
     const std::shared_ptr<SocketHandle> socket = DetachSocket();
     if (!socket && GetState() == StateIdle) return System::OkNoError;
     const System::ResultCode result = Reset();
@@ -289,32 +303,34 @@ System::ResultCode W32TcpConnection::Connect() {
     return result;
 }
 
-System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame) {
-    std::shared_ptr<SocketHandle> socket;
-    {
-        std::lock_guard lock(mutex_);
-        socket = socket_;
-    }
-    if (!socket || frame == nullptr) return System::Error;
+std::shared_ptr<SocketHandle> W32TcpConnection::SocketFor(TransportLink link) {
+    // Checked and taken under the lock under which a new socket comes in: a unit made for
+    // an earlier link only ever holds that link's socket, shut down and not reused.
+    std::lock_guard lock(mutex_);
+    return NamesCurrentLocked(link) ? socket_ : nullptr;
+}
+
+System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame, TransportLink link) {
+    if (frame == nullptr) return System::Error;
+    const std::shared_ptr<SocketHandle> socket = SocketFor(link);
+    if (!socket) return System::NotConnected;
     return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
 }
 
 TransportLink W32TcpConnection::GetLink() {
     std::lock_guard lock(mutex_);
-    return epoch_;
+    return epoch_ == 0 ? TransportLink::Handshake() : TransportLink::Numbered(epoch_);
+}
+
+bool W32TcpConnection::IsCurrentLink(TransportLink link) {
+    std::lock_guard lock(mutex_);
+    return NamesCurrentLocked(link);
 }
 
 System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink link) {
     if (GetState() != StateConnected) return System::NotConnected;
-    std::shared_ptr<SocketHandle> socket;
-    {
-        // Checked and taken under the lock under which a new socket comes in: a unit made
-        // for an earlier link only ever holds that link's socket, shut down and not reused.
-        std::lock_guard lock(mutex_);
-        if (link != AnyTransportLink && link != epoch_) return System::NotConnected;
-        socket = socket_;
-    }
-    if (!socket) return System::Error;
+    const std::shared_ptr<SocketHandle> socket = SocketFor(link);
+    if (!socket) return System::NotConnected;
     std::vector<iovec> pieces;
     try {
         pieces.reserve(packets.size() * std::tuple_size_v<decltype(Packet::parts)>);

@@ -43,6 +43,9 @@ public:
     // In StateIdle: nothing, OkNoError. Otherwise ends the stream, reports Closed once and
     // resets; the reset's result. Also gives up a connect under way on another thread.
     System::ResultCode Close() override;
+    // Close, but only while the link is the current one: a socket taken in since is never
+    // closed for an earlier link (OkNoError, nothing done).
+    System::ResultCode CloseLink(TransportLink link) override;
     // Shuts the socket down (NotConnected without one): the receive thread sees the end
     // of the stream and reports it as usual.
     System::ResultCode Hangup() override;
@@ -54,13 +57,15 @@ public:
     // failure reports Closed, pauses 100 ms and gives Error. AlreadyConnected while a
     // socket is up.
     System::ResultCode Connect() override;
-    // Sends all of the frame's bytes: OkNoError, or Error.
-    System::ResultCode Transmit(Protocol::Frame* frame) override;
+    // Sends all of the frame's bytes on the socket of the link named: OkNoError,
+    // NotConnected (another link's socket is current, or none), or Error.
+    System::ResultCode Transmit(Protocol::Frame* frame, TransportLink link) override;
     // All the packets in one gathered send (a few when they are very many), on the
-    // socket of the link named (any for AnyTransportLink).
-    System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link = AnyTransportLink) override;
-    // The number of the socket taken in last (0 before the first).
+    // socket of the link named, as Transmit.
+    System::ResultCode SendPackets(std::span<const Packet> packets, TransportLink link) override;
+    // The number of the socket taken in last (the handshake before the first).
     TransportLink GetLink() override;
+    bool IsCurrentLink(TransportLink link) override;
 
     // Takes an accepted socket (server side): OkNoError, and the connection is
     // connected; Error when it is busy (also while the end of its last stream is still
@@ -83,7 +88,11 @@ private:
     void EndOfStream(const std::shared_ptr<SocketHandle>& socket, std::uint64_t epoch);
     // Takes the current socket away (shut down), so that nothing uses it any more.
     std::shared_ptr<SocketHandle> DetachSocket();
-    System::ResultCode CloseOnReceiveThread();
+    System::ResultCode CloseOnReceiveThread(TransportLink link);
+    // With mutex_ held: whether the link names the current socket (see TransportLink).
+    bool NamesCurrentLocked(TransportLink link);
+    // The socket a unit for the link goes on; null when the link is not the current one.
+    std::shared_ptr<SocketHandle> SocketFor(TransportLink link);
     System::ResultCode ConnectFailed(const std::shared_ptr<SocketHandle>& socket);
     System::ResultCode Report(std::uint32_t event);
     // Waits (up to the timeout, with mutex_ held by the lock) until the receive

@@ -127,7 +127,8 @@ TEST_F(MmsConnectionTest, ExchangesAndAnswersNeedTheirState) {
     InitiateParameters negotiated;
     ServiceErrorRecord error;
     EXPECT_EQ(mms->Conclude(error), System::NotConnected);
-    EXPECT_EQ(mms->SendConcludeRequest(), System::NotConnected);
+    const RequestHandle concludeRequest(*mms);
+    EXPECT_EQ(mms->SendConcludeRequest(concludeRequest), System::NotConnected);
     // Without an association control connection below the initiate cannot start.
     EXPECT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::NotConnected);
     EXPECT_EQ(mms->GetState(), MmsConnection::StateFailed);

@@ -321,7 +321,7 @@ TEST_F(AcseConnectionTest, ARejectionsResultAndDiagnosticReachTheUser) {
 TEST_F(AcseConnectionTest, AbortsInBothDirections) {
     Request();
     ASSERT_EQ(ToCopp(Cpa(Aare("00", UserInformation(External(SingleAsn1(kInitiateResponse))))), 12), System::OkNoError);
-    EXPECT_EQ(acse.SendAbort(), System::OkNoError);
+    EXPECT_EQ(acse.SendAbort(TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     EXPECT_EQ(acse.GetState(), AcseConnection::StateIdle);
     ASSERT_EQ(copp.calls.size(), 1u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Abort);

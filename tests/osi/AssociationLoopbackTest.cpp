@@ -63,7 +63,7 @@ public:
     // Sends an MMS PDU on the MMS context, as MMS sends everything after the initiate.
     System::ResultCode SendPdu(const std::string& hex) {
         auto frame = UpperFrame(hex);
-        return Copp()->SendUserData(frame.get(), ContextIdentifier());
+        return Copp()->SendUserData(frame.get(), ContextIdentifier(), TransportLink::Handshake());
     }
 
 private:
@@ -207,13 +207,13 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
 
 TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther) {
     Associate(1);
-    EXPECT_EQ(client.user->Acse()->SendAbort(), System::OkNoError);
+    EXPECT_EQ(client.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     EXPECT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
     EXPECT_EQ(Aborts(client.user), 0u);
     EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
 
     Associate(2);
-    EXPECT_EQ(server.user->Acse()->SendAbort(), System::OkNoError);
+    EXPECT_EQ(server.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     EXPECT_TRUE(client.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
     EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
     EXPECT_EQ(Aborts(server.user), 1u);

@@ -209,7 +209,9 @@ protected:
     System::ResultCode SessionSendData(Protocol::Frame* frame, TransportLink) override {
         return Record(SessionCall::Data, 0, frame);
     }
-    System::ResultCode SessionAbort(Protocol::Frame* frame) override { return Record(SessionCall::Abort, 0, frame); }
+    System::ResultCode SessionAbort(Protocol::Frame* frame, TransportLink, AbortWait) override {
+        return Record(SessionCall::Abort, 0, frame);
+    }
 
 private:
     System::ResultCode Record(SessionCall::Kind kind, std::uint8_t reason, Protocol::Frame* frame) {

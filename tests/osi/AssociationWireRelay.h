@@ -45,10 +45,7 @@ public:
 
     ~AssociationWireRelay() {
         stop_.store(true);
-        const char byte = 0;
-        if (::write(wakeWrite_, &byte, 1) < 0) {
-            // The relay thread also looks at the flag on each turn.
-        }
+        Wake();
         thread_.join();
         for (Pair& pair : pairs_) ClosePair(pair);
         for (const int descriptor : {listening_, wakeRead_, wakeWrite_}) {
@@ -70,6 +67,24 @@ public:
         std::lock_guard lock(mutex_);
         return recordings_.size();
     }
+    // Whether the n-th connection has ended (either end closed it), and whether the client
+    // closed it.
+    bool Ended(std::size_t connection) const {
+        std::lock_guard lock(mutex_);
+        return connection < ended_.size() && ended_[connection] != End::Open;
+    }
+    bool EndedByClient(std::size_t connection) const {
+        std::lock_guard lock(mutex_);
+        return connection < ended_.size() && ended_[connection] == End::ByClient;
+    }
+    // Closes both ends of the n-th connection, as a device or the network would.
+    void DropConnection(std::size_t connection) {
+        {
+            std::lock_guard lock(mutex_);
+            drops_.push_back(connection);
+        }
+        Wake();
+    }
     // The next bytes towards the client that hold `from` carry `to` (of the same length)
     // in its place, once: a unit the server sent whole arrives damaged. The recording
     // keeps what was forwarded.
@@ -80,11 +95,19 @@ public:
     }
 
 private:
+    enum class End { Open, ByClient, ByServer };
     struct Pair {
         int client = -1;
         int server = -1;
         std::size_t recording = 0;
     };
+
+    void Wake() {
+        const char byte = 0;
+        if (::write(wakeWrite_, &byte, 1) < 0) {
+            // The relay thread also looks at its work on each turn.
+        }
+    }
 
     static sockaddr_in Loopback(std::uint16_t port) {
         sockaddr_in address{};
@@ -129,6 +152,7 @@ private:
             std::lock_guard lock(mutex_);
             pair.recording = recordings_.size();
             recordings_.emplace_back();
+            ended_.push_back(End::Open);
         }
         pairs_.push_back(pair);
     }
@@ -163,14 +187,44 @@ private:
                 watched.push_back({pair.server, POLLIN, 0});
             }
             if (::poll(watched.data(), watched.size(), 1000) <= 0) continue;
+            if (watched[0].revents != 0) {
+                char drained[64];
+                if (::read(wakeRead_, drained, sizeof drained) < 0) {
+                    // Nothing to drain: the flags below tell what to do.
+                }
+                DropRequested();
+            }
             if (watched[1].revents != 0) Accept();
             for (std::size_t i = 0; i < pairs_.size() && 2 + 2 * i + 1 < watched.size(); ++i) {
                 Pair& pair = pairs_[i];
                 const bool clientReady = watched[2 + 2 * i].revents != 0;
                 const bool serverReady = watched[3 + 2 * i].revents != 0;
-                if ((clientReady && !Forward(pair, true)) || (serverReady && !Forward(pair, false))) ClosePair(pair);
+                const bool clientEnded = clientReady && !Forward(pair, true);
+                if (clientEnded || (serverReady && !Forward(pair, false))) {
+                    {
+                        std::lock_guard lock(mutex_);
+                        ended_[pair.recording] = clientEnded ? End::ByClient : End::ByServer;
+                    }
+                    ClosePair(pair);
+                }
             }
             std::erase_if(pairs_, [](const Pair& pair) { return pair.client < 0; });
+        }
+    }
+
+    void DropRequested() {
+        std::vector<std::size_t> drops;
+        {
+            std::lock_guard lock(mutex_);
+            drops.swap(drops_);
+        }
+        for (Pair& pair : pairs_) {
+            if (std::find(drops.begin(), drops.end(), pair.recording) == drops.end() || pair.client < 0) continue;
+            {
+                std::lock_guard lock(mutex_);
+                ended_[pair.recording] = End::ByServer;
+            }
+            ClosePair(pair);
         }
     }
 
@@ -184,6 +238,8 @@ private:
     std::vector<Pair> pairs_;
     mutable std::mutex mutex_;
     std::vector<std::vector<TestSupport::WireUnit>> recordings_;
+    std::vector<End> ended_;
+    std::vector<std::size_t> drops_;
     std::vector<std::uint8_t> damageFrom_;
     std::vector<std::uint8_t> damageTo_;
     std::thread thread_;

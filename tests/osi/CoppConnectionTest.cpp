@@ -207,12 +207,12 @@ TEST_F(CoppConnectionTest, UserRefusingTheConfirmAbortsTheConnection) {
 TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext) {
     Connect();
     auto data = UpperFrame("8B 00");
-    EXPECT_EQ(copp.SendUserData(data.get(), 3), System::OkNoError);
+    EXPECT_EQ(copp.SendUserData(data.get(), 3, TransportLink::Handshake()), System::OkNoError);
     auto onDefault = UpperFrame("8B 00");
-    EXPECT_EQ(copp.SendUserData(onDefault.get(), 0), System::OkNoError);
+    EXPECT_EQ(copp.SendUserData(onDefault.get(), 0, TransportLink::Handshake()), System::OkNoError);
     // A frame that still holds its value is encoded in place first.
     auto unencoded = ValueFrame("AB CD");
-    EXPECT_EQ(copp.SendUserData(unencoded.get(), 3), System::OkNoError);
+    EXPECT_EQ(copp.SendUserData(unencoded.get(), 3, TransportLink::Handshake()), System::OkNoError);
     ASSERT_EQ(copp.calls.size(), 3u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Data);
     EXPECT_EQ(copp.calls[0].hex, "61 09 30 07 02 01 03 A0 02 8B 00");
@@ -220,18 +220,18 @@ TEST_F(CoppConnectionTest, UserDataGoesOutAsOnePdvOnItsContext) {
     EXPECT_EQ(copp.calls[2].hex, "61 0B 30 09 02 01 03 A0 04 04 02 AB CD");
 
     auto unknown = UpperFrame("8B 00");
-    EXPECT_EQ(copp.SendUserData(unknown.get(), 7), System::Error);
-    EXPECT_EQ(copp.SendUserData(nullptr, 3), System::InvalidArguments);
+    EXPECT_EQ(copp.SendUserData(unknown.get(), 7, TransportLink::Handshake()), System::Error);
+    EXPECT_EQ(copp.SendUserData(nullptr, 3, TransportLink::Handshake()), System::InvalidArguments);
     EXPECT_EQ(copp.calls.size(), 3u);
 }
 
 TEST_F(CoppConnectionTest, UserDataNeedsAConnectionAndAContext) {
     auto data = UpperFrame("8B 00");
-    EXPECT_EQ(copp.SendUserData(data.get(), 3), System::InvalidState);
+    EXPECT_EQ(copp.SendUserData(data.get(), 3, TransportLink::Handshake()), System::InvalidState);
 
     RecordingCopp bare;
     bare.SetState(CoppConnection::StateConnected);
-    EXPECT_EQ(bare.SendUserData(data.get(), 0), System::Error);
+    EXPECT_EQ(bare.SendUserData(data.get(), 0, TransportLink::Handshake()), System::Error);
     EXPECT_TRUE(bare.calls.empty());
 }
 
@@ -403,13 +403,13 @@ TEST_F(CoppConnectionTest, ResponderRefusalCarriesACpr) {
 }
 
 TEST_F(CoppConnectionTest, AbortsCarryAnAruOrAnArp) {
-    EXPECT_EQ(copp.UserAbort(nullptr, 1), System::OkNoError);
+    EXPECT_EQ(copp.UserAbort(nullptr, 1, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     Connect();
     auto abrt = UpperFrame("64 03 80 01 00");
-    EXPECT_EQ(copp.UserAbort(abrt.get(), 1), System::OkNoError);
+    EXPECT_EQ(copp.UserAbort(abrt.get(), 1, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     EXPECT_EQ(copp.GetState(), CoppConnection::StateIdle);
-    EXPECT_EQ(copp.ProviderAbort(-1, -1), System::OkNoError);
-    EXPECT_EQ(copp.ProviderAbort(6, 1), System::OkNoError);
+    EXPECT_EQ(copp.ProviderAbort(-1, -1, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
+    EXPECT_EQ(copp.ProviderAbort(6, 1, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     ASSERT_EQ(copp.calls.size(), 3u);
     EXPECT_EQ(copp.calls[0].kind, SessionCall::Abort);
     EXPECT_EQ(copp.calls[0].hex, "A0 0E 61 0C 30 0A 02 01 01 A0 05 64 03 80 01 00");

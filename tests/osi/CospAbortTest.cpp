@@ -114,7 +114,7 @@ TEST(CospAbort, AbortAnsweredWithAaReturnsOnlyOnceTheTransportIsClosed) {
     chain.onUnit = [&chain](const CotpTest::Bytes& unit) {
         if (unit[0] == 0x19) chain.receiver = std::thread([&chain] { chain.ReceiveUnit(CotpTest::Hex("1A 00")); });
     };
-    EXPECT_EQ(chain.cosp->Abort(nullptr), System::OkNoError);
+    EXPECT_EQ(chain.cosp->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);
     EXPECT_EQ(chain.itot->GetState(), 0);
     EXPECT_EQ(chain.tcp->GetState(), 0);

@@ -87,7 +87,7 @@ TEST(CospConnection, DataTravelsAsGiveTokensAndDataTransfer) {
     ASSERT_EQ(chain.Establish(), System::OkNoError);
     chain.units.clear();
     const Bytes pdu = Pattern(500);  // several TPDUs of 128 octets
-    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(pdu).get()), System::OkNoError);
+    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(pdu).get(), TransportLink::Handshake()), System::OkNoError);
     Bytes sent;
     for (const Bytes& piece : chain.units) sent = Join(sent, piece);
     EXPECT_EQ(sent, Join(Hex("01 00 01 00"), pdu));
@@ -126,7 +126,7 @@ TEST(CospConnection, UnitsThatAreNotHandled) {
         EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateDataTransfer) << c.what;
     }
     EXPECT_TRUE(chain.upper.Events().empty());
-    EXPECT_EQ(chain.cosp->SendData(nullptr), System::InvalidArguments);
+    EXPECT_EQ(chain.cosp->SendData(nullptr, TransportLink::Handshake()), System::InvalidArguments);
 }
 
 TEST(CospConnection, RefuseWhileWaitingForTheAcceptFailsTheConnectAtOnce) {
@@ -235,7 +235,7 @@ TEST(CospConnection, LossOfTheTransportIsAnAbortIndication) {
     EXPECT_EQ(records[0].event, AbortEvent);
     EXPECT_TRUE(records[0].withFrame);
     EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateIdle);
-    EXPECT_EQ(chain.cosp->SendData(EncodedFrame(kCp).get()), System::InvalidState);
+    EXPECT_EQ(chain.cosp->SendData(EncodedFrame(kCp).get(), TransportLink::Handshake()), System::InvalidState);
 }
 
 TEST(CospConnection, AbortEndsWhenThePeerReleasesTheTransportOrAnswersAa) {
@@ -251,11 +251,15 @@ TEST(CospConnection, AbortEndsWhenThePeerReleasesTheTransportOrAnswersAa) {
             if (peerCloses) chain.tcp->DeliverClosed();
             else chain.ReceiveUnit(Hex("1A 00"));
         };
-        EXPECT_EQ(chain.cosp->Abort(nullptr), System::OkNoError);
+        EXPECT_EQ(chain.cosp->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
         EXPECT_EQ(chain.units, std::vector<Bytes>{Hex("19 03 11 01 01")});
         EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateIdle);
         EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);
-        EXPECT_TRUE(chain.upper.Events().empty());
+        // A transport that went is reported even under an abort: the layers above never
+        // stand on it. An AA leaves nothing to report.
+        const std::vector<std::uint32_t> reported =
+            peerCloses ? std::vector<std::uint32_t>{CospConnection::AbortIndication} : std::vector<std::uint32_t>{};
+        EXPECT_EQ(chain.upper.Events(), reported);
     }
 }
 
@@ -264,11 +268,13 @@ TEST(CospConnection, AbortWithUserDataAndAPeerThatSaysNothing) {
     chain.cosp->SetParameter("LocalSTimeout", "30");
     ASSERT_EQ(chain.Establish(), System::OkNoError);
     chain.units.clear();
-    EXPECT_EQ(chain.cosp->Abort(EncodedFrame(Hex("A8 03 80 01 01")).get()), System::OkNoError);
+    EXPECT_EQ(
+        chain.cosp->Abort(EncodedFrame(Hex("A8 03 80 01 01")).get(), TransportLink::Handshake(), AbortWait::ForPeer),
+        System::OkNoError);
     EXPECT_EQ(chain.units, std::vector<Bytes>{Hex("19 0A 11 01 03 C1 05 A8 03 80 01 01")});
     EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateIdle);
     EXPECT_EQ(chain.tcp->Closes(), 1);
-    EXPECT_EQ(chain.cosp->Abort(nullptr), System::InvalidState);
+    EXPECT_EQ(chain.cosp->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::InvalidState);
 }
 
 TEST(CospConnection, Parameters) {

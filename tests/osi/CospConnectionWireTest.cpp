@@ -36,9 +36,9 @@ TEST(CospConnectionWire, AConversationAsTheConnectionsWriteIt) {
     };
     ASSERT_EQ(chain.cosp->Connect(EncodedFrame(Pattern(40)).get()), System::OkNoError);
     ASSERT_EQ(chain.cosp->GetState(), CospConnection::StateDataTransfer);
-    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(Pattern(100)).get()), System::OkNoError);
-    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(Pattern(2000)).get()), System::OkNoError);
-    ASSERT_EQ(chain.cosp->Abort(nullptr), System::OkNoError);
+    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(Pattern(100)).get(), TransportLink::Handshake()), System::OkNoError);
+    ASSERT_EQ(chain.cosp->SendData(EncodedFrame(Pattern(2000)).get(), TransportLink::Handshake()), System::OkNoError);
+    ASSERT_EQ(chain.cosp->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
 
     const std::vector<std::string> noPresentation{"--disable-protocol", "pres"};
     EXPECT_EQ(TestSupport::FindProblems(wire.Units(), noPresentation), "");

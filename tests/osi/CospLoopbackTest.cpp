@@ -94,15 +94,15 @@ TEST(CospLoopback, TransportOpensCarriesUnitsLargerThanItsTpdusBothWaysAndCloses
 
     const Bytes up = Pattern(3000, 1);
     const Bytes down = Pattern(5000, 2);
-    ASSERT_EQ(initiator->SendData(Encoded(up).get()), System::OkNoError);
+    ASSERT_EQ(initiator->SendData(Encoded(up).get(), TransportLink::Handshake()), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(CotpConnection::Unit));
     ASSERT_TRUE(responder->GetState() == CotpConnection::StateOpen);
-    ASSERT_EQ(responder->SendData(Encoded(down).get()), System::OkNoError);
+    ASSERT_EQ(responder->SendData(Encoded(down).get(), TransportLink::Handshake()), System::OkNoError);
     ASSERT_TRUE(clientUpper.WaitFor(CotpConnection::Unit));
     EXPECT_EQ(serverUpper.Data(), std::vector<Bytes>{up});
     EXPECT_EQ(clientUpper.Data(), std::vector<Bytes>{down});
 
-    ASSERT_EQ(initiator->Disconnect(), System::OkNoError);
+    ASSERT_EQ(initiator->Disconnect(TransportLink::Handshake()), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(CotpConnection::Lost));
     EXPECT_EQ(clientUpper.Count(CotpConnection::Lost), 0u);
     EXPECT_EQ(initiator->GetState(), CotpConnection::StateClosed);
@@ -129,15 +129,15 @@ TEST(CospLoopback, SessionOpensCarriesDataBothWaysAndAborts) {
 
     const Bytes up = Pattern(4000, 3);
     const Bytes down = Pattern(6000, 4);
-    ASSERT_EQ(initiator->SendData(Encoded(up).get()), System::OkNoError);
+    ASSERT_EQ(initiator->SendData(Encoded(up).get(), TransportLink::Handshake()), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(CospConnection::Data));
-    ASSERT_EQ(responder->SendData(Encoded(down).get()), System::OkNoError);
+    ASSERT_EQ(responder->SendData(Encoded(down).get(), TransportLink::Handshake()), System::OkNoError);
     ASSERT_TRUE(clientUpper.WaitFor(CospConnection::Data));
     EXPECT_EQ(serverUpper.Records().back().bytes, up);
     EXPECT_EQ(clientUpper.Records().back().bytes, down);
     EXPECT_EQ(serverUpper.Count(CospConnection::TokensGiven), 1u);
 
-    EXPECT_EQ(initiator->Abort(nullptr), System::OkNoError);
+    EXPECT_EQ(initiator->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(CospConnection::AbortIndication));
     EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);
     EXPECT_EQ(clientUpper.Count(CospConnection::AbortIndication), 0u);
@@ -275,12 +275,12 @@ TEST(CospLoopback, AnAbortOnTheReceiveThreadDoesNotWait) {
     clientUpper.SetHook([initiator, &aborted](const RecordingUpper::Record& record) {
         if (record.event != CospConnection::Data) return;
         const auto start = std::chrono::steady_clock::now();
-        const System::ResultCode result = initiator->Abort(nullptr);
+        const System::ResultCode result = initiator->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer);
         aborted.set_value({result, Since(start)});
     });
     ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
     ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AcceptData));
-    ASSERT_EQ(responder->SendData(Encoded(Pattern(10)).get()), System::OkNoError);
+    ASSERT_EQ(responder->SendData(Encoded(Pattern(10)).get(), TransportLink::Handshake()), System::OkNoError);
 
     auto outcome = aborted.get_future();
     ASSERT_EQ(outcome.wait_for(std::chrono::seconds(10)), std::future_status::ready);

@@ -176,7 +176,7 @@ TEST(CotpConnection, DataIsCutToTheGrantedSize) {
         }
         chain.tcp->ClearSent();
         const Bytes unit = Pattern(c.unit);
-        ASSERT_EQ(chain.cotp->SendData(EncodedFrame(unit).get()), System::OkNoError);
+        ASSERT_EQ(chain.cotp->SendData(EncodedFrame(unit).get(), TransportLink::Handshake()), System::OkNoError);
         const auto tpdus = chain.SentTpdus();
         ASSERT_EQ(tpdus.size(), c.pieces.size());
         Bytes joined;
@@ -194,12 +194,12 @@ TEST(CotpConnection, DataIsCutToTheGrantedSize) {
 TEST(CotpConnection, SendDataRefusals) {
     CotpChain chain;
     const auto frame = EncodedFrame(Pattern(10));
-    EXPECT_EQ(chain.cotp->SendData(frame.get()), System::Error);  // not open
+    EXPECT_EQ(chain.cotp->SendData(frame.get(), TransportLink::Handshake()), System::Error);  // not open
     ASSERT_EQ(chain.OpenTransport(), System::OkNoError);
-    EXPECT_EQ(chain.cotp->SendData(nullptr), System::InvalidArguments);
+    EXPECT_EQ(chain.cotp->SendData(nullptr, TransportLink::Handshake()), System::InvalidArguments);
     auto unencoded = ReceivedFrame(Pattern(10));
-    EXPECT_EQ(chain.cotp->SendData(unencoded.get()), System::InvalidArguments);
-    EXPECT_EQ(chain.cotp->SendData(EncodedFrame({}).get()), System::Error);
+    EXPECT_EQ(chain.cotp->SendData(unencoded.get(), TransportLink::Handshake()), System::InvalidArguments);
+    EXPECT_EQ(chain.cotp->SendData(EncodedFrame({}).get(), TransportLink::Handshake()), System::Error);
     EXPECT_EQ(chain.cotp->SendExpedited(frame.get()), System::NotSupported);
     EXPECT_EQ(chain.SentTpdus().size(), 1u);  // the CR only
 }
@@ -267,10 +267,10 @@ TEST(CotpConnection, LossOfTheConnectionBelowIsReported) {
 
 TEST(CotpConnection, DisconnectClosesWithoutReportingALoss) {
     CotpChain chain;
-    EXPECT_EQ(chain.cotp->Disconnect(), System::Error);
+    EXPECT_EQ(chain.cotp->Disconnect(TransportLink::Handshake()), System::Error);
     ASSERT_EQ(chain.OpenTransport(), System::OkNoError);
     chain.upper.Clear();
-    EXPECT_EQ(chain.cotp->Disconnect(), System::OkNoError);
+    EXPECT_EQ(chain.cotp->Disconnect(TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);
     EXPECT_EQ(chain.itot->GetState(), 0);
     EXPECT_EQ(chain.tcp->Closes(), 1);

@@ -82,7 +82,8 @@ TEST(CotpResponderSize, ALargeUnitIsCutAtTheGrantedSize) {
         Bytes unit = Hex("01 00 01 00");  // session give tokens + data transfer
         const Bytes data = Pattern(10 * 1024 - 4);
         unit.insert(unit.end(), data.begin(), data.end());
-        ASSERT_EQ(responder.chain.cotp->SendData(EncodedFrame(unit).get()), System::OkNoError);
+        ASSERT_EQ(responder.chain.cotp->SendData(EncodedFrame(unit).get(), TransportLink::Handshake()),
+                  System::OkNoError);
 
         std::vector<Bytes> sent = responder.chain.SentTpdus();
         sent.erase(sent.begin());  // the CC

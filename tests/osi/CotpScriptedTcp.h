@@ -38,7 +38,7 @@ public:
         return upper != nullptr ? upper->OnLowerBytes(nullptr, 0, Connected) : System::OkNoError;
     }
 
-    System::ResultCode Transmit(Protocol::Frame* frame) override {
+    System::ResultCode Transmit(Protocol::Frame* frame, TransportLink) override {
         std::vector<std::uint8_t> packet(frame->Data(), frame->Data() + frame->GetTotalLength());
         std::function<void(const std::vector<std::uint8_t>&)> script;
         {

@@ -23,7 +23,7 @@ public:
         return System::OkNoError;
     }
 
-    System::ResultCode Transmit(Protocol::Frame* frame) override {
+    System::ResultCode Transmit(Protocol::Frame* frame, TransportLink) override {
         sent.emplace_back(frame->Data(), frame->Data() + frame->GetTotalLength());
         return System::OkNoError;
     }

@@ -187,14 +187,14 @@ TEST(ItotLoopbackTest, SendFramePutsOnePacketOnTheWire) {
     ASSERT_TRUE(peer.Accept());
     Protocol::RawFrame frame(nullptr);
     frame.Append(kCr.data(), static_cast<std::uint32_t>(kCr.size()));
-    ASSERT_EQ(client.itot->SendFrame(&frame), System::OkNoError);
+    ASSERT_EQ(client.itot->SendFrame(&frame, TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(peer.Receive(11), Join({{3, 0, 0, 11}, kCr}));
 
-    ASSERT_EQ(client.itot->Disconnect(), System::OkNoError);
+    ASSERT_EQ(client.itot->Disconnect(TransportLink::Handshake()), System::OkNoError);
     EXPECT_TRUE(peer.WaitForEndOfStream());
     EXPECT_EQ(client.upper.Events(), (std::vector<std::uint32_t>{Connected, Closed}));
-    EXPECT_EQ(client.itot->SendFrame(&frame), System::NotConnected);
-    EXPECT_EQ(client.itot->Disconnect(), System::Error);
+    EXPECT_EQ(client.itot->SendFrame(&frame, TransportLink::Handshake()), System::NotConnected);
+    EXPECT_EQ(client.itot->Disconnect(TransportLink::Handshake()), System::Error);
 }
 
 }  // namespace

@@ -163,7 +163,7 @@ TEST_F(ItotReassemblyTest, ACloseFromBelowForgetsHalfAPacket) {
 
 TEST_F(ItotReassemblyTest, ACloseDuringDeliveryDropsTheRestOfTheChunk) {
     upper.SetHook([this](const RecordingUpper::Record& record) {
-        if (record.event == 2) itot->Disconnect();
+        if (record.event == 2) itot->Disconnect(TransportLink::Handshake());
     });
     Feed(Join({Tpkt(kCr), Tpkt(kDt), Tpkt(kDt)}));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{2, 3}));
@@ -219,17 +219,17 @@ TEST_F(ItotReassemblyTest, MaxPduSizeSetsTheBufferAndTheTcpChunk) {
 TEST_F(ItotReassemblyTest, SendFrameWrapsTheFrameInOnePacket) {
     Protocol::RawFrame frame(nullptr);
     ASSERT_EQ(frame.Append(kCr.data(), static_cast<std::uint32_t>(kCr.size())), System::OkNoError);
-    ASSERT_EQ(itot->SendFrame(&frame), System::OkNoError);
+    ASSERT_EQ(itot->SendFrame(&frame, TransportLink::Handshake()), System::OkNoError);
     ASSERT_EQ(tcp->sent.size(), 1u);
     EXPECT_EQ(tcp->sent[0], Join({{3, 0, 0, 11}, kCr}));
     EXPECT_EQ(frame.GetTotalLength(), 7u);  // the caller keeps its frame as it was
 
-    EXPECT_EQ(itot->SendFrame(nullptr), System::InvalidArguments);
+    EXPECT_EQ(itot->SendFrame(nullptr, TransportLink::Handshake()), System::InvalidArguments);
 
     Protocol::RawFrame largest(nullptr);
     const Bytes maximum = Filled(65531, 5);
     ASSERT_EQ(largest.Append(maximum.data(), 65531), System::OkNoError);
-    ASSERT_EQ(itot->SendFrame(&largest), System::OkNoError);
+    ASSERT_EQ(itot->SendFrame(&largest, TransportLink::Handshake()), System::OkNoError);
     ASSERT_EQ(tcp->sent.size(), 2u);
     EXPECT_EQ(Bytes(tcp->sent[1].begin(), tcp->sent[1].begin() + 4), (Bytes{3, 0, 0xFF, 0xFF}));
     EXPECT_EQ(tcp->sent[1].size(), 65535u);
@@ -238,19 +238,19 @@ TEST_F(ItotReassemblyTest, SendFrameWrapsTheFrameInOnePacket) {
     const Bytes one = {0};
     ASSERT_EQ(tooLong.Append(maximum.data(), 65531), System::OkNoError);
     ASSERT_EQ(tooLong.Append(one.data(), 1), System::OkNoError);
-    EXPECT_EQ(itot->SendFrame(&tooLong), System::OutOfRange);
+    EXPECT_EQ(itot->SendFrame(&tooLong, TransportLink::Handshake()), System::OutOfRange);
     EXPECT_EQ(tcp->sent.size(), 2u);
 
     tcp->Close();
-    EXPECT_EQ(itot->SendFrame(&frame), System::NotConnected);
+    EXPECT_EQ(itot->SendFrame(&frame, TransportLink::Handshake()), System::NotConnected);
     EXPECT_EQ(tcp->sent.size(), 2u);
 }
 
 TEST_F(ItotReassemblyTest, DisconnectNeedsAConnection) {
-    ASSERT_EQ(itot->Disconnect(), System::OkNoError);
+    ASSERT_EQ(itot->Disconnect(TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(tcp->closes, 1);
     EXPECT_EQ(itot->GetState(), 0);
-    EXPECT_EQ(itot->Disconnect(), System::Error);
+    EXPECT_EQ(itot->Disconnect(TransportLink::Handshake()), System::Error);
     EXPECT_EQ(tcp->closes, 1);
 }
 

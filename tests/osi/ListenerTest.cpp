@@ -68,7 +68,7 @@ private:
 System::ResultCode SendTpdu(ItotConnection* itot, const Bytes& tpdu) {
     Protocol::RawFrame frame(nullptr);
     frame.Append(tpdu.data(), static_cast<std::uint32_t>(tpdu.size()));
-    return itot->SendFrame(&frame);
+    return itot->SendFrame(&frame, TransportLink::Handshake());
 }
 
 Bytes Numbered(std::size_t size, std::uint32_t number) {
@@ -134,7 +134,7 @@ TEST_F(ListenerTest, ClosingFromTheClientEndsBothSides) {
     ASSERT_EQ(caller->Connect(), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(Connected));
 
-    ASSERT_EQ(caller->Disconnect(), System::OkNoError);
+    ASSERT_EQ(caller->Disconnect(TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(clientUpper.Events(), (std::vector<std::uint32_t>{Connected, Closed}));
     ASSERT_TRUE(serverUpper.WaitFor(Closed));
     EXPECT_TRUE(Eventually([&] { return served->GetState() == 0 && served->GetBottom()->GetState() == 0; }));
@@ -154,7 +154,7 @@ TEST_F(ListenerTest, ClosingFromTheServerEndsBothSides) {
     ASSERT_EQ(caller->Connect(), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(Connected));
 
-    ASSERT_EQ(served->Disconnect(), System::OkNoError);
+    ASSERT_EQ(served->Disconnect(TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(serverUpper.Events(), (std::vector<std::uint32_t>{Connected, Closed}));
     ASSERT_TRUE(clientUpper.WaitFor(Closed));
     EXPECT_TRUE(Eventually([&] { return caller->GetState() == 0; }));
@@ -166,7 +166,7 @@ TEST_F(ListenerTest, ClosingFromTheReceiveThreadOnBothSides) {
     // The server drops the connection when the first TPDU arrives, on its receive
     // thread; the client does the same when it hears about it.
     serverUpper.SetHook([served](const RecordingUpper::Record& record) {
-        if (record.event == Tpdu) served->Disconnect();
+        if (record.event == Tpdu) served->Disconnect(TransportLink::Handshake());
     });
     clientUpper.SetHook([caller](const RecordingUpper::Record& record) {
         if (record.event == Closed) caller->Close();

@@ -102,7 +102,7 @@ protected:
     System::ResultCode SendBytes(const Bytes& bytes) {
         Protocol::RawFrame frame(nullptr);
         frame.Append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        return tcp->Send(&frame);
+        return tcp->Send(&frame, TransportLink::Handshake());
     }
 
     RecordingUpper upper;  // outlives the layer and so the receive thread
@@ -197,7 +197,7 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
 
 TEST_F(TcpConnectionTest, IdleConnectionRefusesSendsAndClosesQuietly) {
     EXPECT_EQ(SendBytes({1}), System::NotConnected);
-    EXPECT_EQ(tcp->Send(nullptr), System::NotConnected);
+    EXPECT_EQ(tcp->Send(nullptr, TransportLink::Handshake()), System::NotConnected);
     EXPECT_EQ(tcp->Close(), System::OkNoError);
     EXPECT_TRUE(upper.Events().empty());
 }
@@ -279,12 +279,53 @@ TEST_F(TcpConnectionTest, GatheredPacketsArriveBackToBackAndWhole) {
         expected.insert(expected.end(), bodies[i].begin(), bodies[i].end());
         expected.push_back(head[0]);
     }
-    EXPECT_EQ(tcp->SendPackets(packets), System::NotConnected);
+    EXPECT_EQ(tcp->SendPackets(packets, TransportLink::Handshake()), System::NotConnected);
     ConnectToPeer();
     // The peer reads while the packets go, so that a full socket buffer cannot stall them.
     auto received = std::async(std::launch::async, [&] { return peer.Receive(expected.size()); });
-    ASSERT_EQ(tcp->SendPackets(packets), System::OkNoError);
+    ASSERT_EQ(tcp->SendPackets(packets, TransportLink::Handshake()), System::OkNoError);
     EXPECT_EQ(received.get(), expected);
+}
+
+// Each socket is a link of its own: once the next is taken in, nothing sent or closed for
+// the last one touches it, and the receive thread's own answers go on the stream it serves.
+TEST_F(TcpConnectionTest, SendsAndClosesActOnlyOnTheLinkTheyName) {
+    ConnectToPeer();
+    const TransportLink first = tcp->GetLink();
+    ASSERT_TRUE(first.IsNumbered());
+    EXPECT_EQ(tcp->Close(), System::OkNoError);
+    ASSERT_TRUE(peer.WaitForEndOfStream());
+    upper.Clear();
+    ConnectToPeer();
+    const TransportLink second = tcp->GetLink();
+    EXPECT_NE(second, first);
+
+    Protocol::RawFrame frame(nullptr);
+    const Bytes bytes = {4, 2};
+    frame.Append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    const TcpConnection::Packet packet{{std::span<const std::uint8_t>(bytes), {}, {}}};
+    for (const TransportLink refused : {first, TransportLink::Served()}) {
+        EXPECT_FALSE(tcp->IsCurrentLink(refused));
+        EXPECT_EQ(tcp->Send(&frame, refused), System::NotConnected);
+        EXPECT_EQ(tcp->SendPackets(std::span(&packet, 1), refused), System::NotConnected);
+    }
+    EXPECT_EQ(tcp->CloseLink(first), System::OkNoError);
+    EXPECT_EQ(upper.Count(Closed), 0u);
+
+    // The current link carries both ways; the receive thread answers on the stream it serves.
+    upper.SetHook([&](const RecordingUpper::Record& record) {
+        if (record.event == Data) {
+            EXPECT_EQ(tcp->Send(&frame, TransportLink::Served()), System::OkNoError);
+        }
+    });
+    ASSERT_EQ(tcp->Send(&frame, second), System::OkNoError);
+    EXPECT_EQ(peer.Receive(2), bytes);
+    peer.Send({7});
+    EXPECT_EQ(peer.Receive(2), bytes);
+    upper.SetHook(nullptr);
+    EXPECT_EQ(tcp->CloseLink(second), System::OkNoError);
+    EXPECT_EQ(upper.Count(Closed), 1u);
+    EXPECT_TRUE(peer.WaitForEndOfStream());
 }
 
 TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {

@@ -109,12 +109,23 @@ std::uint32_t MmsConnection::GetContextIdentifier() const {
 
 // ---- reset, close ----
 
-ResultCode MmsConnection::Reset() {
+bool MmsConnection::EndGeneration(std::optional<std::uint32_t> generation) {
+    std::lock_guard lock(stateMutex_);
+    if (generation.has_value() && *generation != invokeCounter_.Generation()) return false;
     // No longer associated before the new generation's first id is handed out: a request
     // made with one is never sent on the link of the association that ended (SendRequest).
     SetState(StateIdle);
-    context_.store(nullptr);
     invokeCounter_.Reset();
+    return true;
+}
+
+ResultCode MmsConnection::Reset() {
+    EndGeneration(std::nullopt);
+    return ResetAfterGeneration();
+}
+
+ResultCode MmsConnection::ResetAfterGeneration() {
+    context_.store(nullptr);
     if (AcseConnection* acse = Acse(); acse != nullptr) {
         Presentation();
         if (PresentationContext* context = acse->AddPresentationContext(MmsAbstractSyntax); context != nullptr) {
@@ -174,11 +185,16 @@ std::unique_ptr<MmsFrame> MmsConnection::NewAnswerFrame(MmsFrame::Kind kind, con
 
 // ---- sending ----
 
-ResultCode MmsConnection::SendFrame(MmsFrame& frame) {
+ResultCode MmsConnection::SendFrame(MmsFrame& frame, TransportLink link) {
     CoppConnection* presentation = Presentation();
     if (presentation == nullptr) return System::NotConnected;
     if (ResultCode result = frame.Encode(); result != System::OkNoError) return result;
-    return presentation->SendUserData(&frame, frame.GetContextIdentifier());
+    return presentation->SendUserData(&frame, frame.GetContextIdentifier(), link);
+}
+
+ResultCode MmsConnection::SendOnAssociationLink(MmsFrame& frame) {
+    const std::optional<TransportLink> link = BoundLink(invokeCounter_.Generation());
+    return SendFrame(frame, link.value_or(TransportLink::Served()));
 }
 
 ResultCode MmsConnection::Sendable(const RequestHandle& request) const {
@@ -192,7 +208,7 @@ ResultCode MmsConnection::Sendable(const RequestHandle& request) const {
 
 void MmsConnection::BindLink(std::uint32_t generation) {
     auto* tcp = dynamic_cast<TcpConnection*>(GetBottom());
-    const TransportLink link = tcp != nullptr ? tcp->GetLink() : AnyTransportLink;
+    const TransportLink link = tcp != nullptr ? tcp->GetLink() : TransportLink::Handshake();
     std::lock_guard lock(linkMutex_);
     linkBound_ = true;
     linkGeneration_ = generation;
@@ -200,10 +216,23 @@ void MmsConnection::BindLink(std::uint32_t generation) {
 }
 
 bool MmsConnection::LinkOf(const RequestHandle& request, TransportLink& link) const {
-    std::lock_guard lock(linkMutex_);
-    if (!linkBound_ || linkGeneration_ != request.GetGeneration()) return false;
-    link = link_;
+    const std::optional<TransportLink> bound = BoundLink(request.GetGeneration());
+    if (!bound.has_value()) return false;
+    link = *bound;
     return true;
+}
+
+std::optional<TransportLink> MmsConnection::BoundLink(std::uint32_t generation) const {
+    std::lock_guard lock(linkMutex_);
+    if (!linkBound_ || linkGeneration_ != generation) return std::nullopt;
+    return link_;
+}
+
+TransportLink MmsConnection::LinkToAbort(std::uint32_t generation) {
+    if (const std::optional<TransportLink> bound = BoundLink(generation)) return *bound;
+    // Before its answer the initiate's association stands on the link it was sent on.
+    auto* tcp = dynamic_cast<TcpConnection*>(GetBottom());
+    return tcp != nullptr ? tcp->GetLink() : TransportLink::Handshake();
 }
 
 void MmsConnection::SetSendHook(SendHook hook) {
@@ -226,6 +255,10 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
     MmsPdu* pdu = frame.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedRequest) return System::InvalidArguments;
     pdu->choice.confirmedRequest.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
+    return SendForRequest(request, frame);
+}
+
+ResultCode MmsConnection::SendForRequest(const RequestHandle& request, MmsFrame& frame) {
     CoppConnection* presentation = Presentation();
     if (presentation == nullptr) return System::NotConnected;
     if (ResultCode result = frame.Encode(); result != System::OkNoError) {
@@ -234,7 +267,7 @@ ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& fr
         return sendable != System::OkNoError ? sendable : result;
     }
     if (ResultCode sendable = Sendable(request); sendable != System::OkNoError) return sendable;
-    TransportLink link = AnyTransportLink;
+    TransportLink link = TransportLink::Handshake();
     if (!LinkOf(request, link)) return System::NotConnected;
     RunSendHook(request);
     const ResultCode sent = presentation->SendUserData(&frame, frame.GetContextIdentifier(), link);
@@ -337,10 +370,10 @@ ResultCode MmsConnection::SendConfirmedResponse(const RequestHandle& request, Mm
     MmsPdu* pdu = response.GetPdu();
     if (pdu == nullptr || pdu->present != MmsPduConfirmedResponse) return System::InvalidArguments;
     pdu->choice.confirmedResponse.invokeId = static_cast<Asn1NativeInteger>(request.GetInvokeId());
-    return SendFrame(response);
+    return SendOnAssociationLink(response);
 }
 
-ResultCode MmsConnection::SendConfirmedResponse(MmsFrame& response) { return SendFrame(response); }
+ResultCode MmsConnection::SendConfirmedResponse(MmsFrame& response) { return SendOnAssociationLink(response); }
 
 ResultCode MmsConnection::SendConfirmedError(const MmsFrame& request, std::uint32_t error) {
     if (!request.IsDecoded() || request.GetPduKind() != MmsPduConfirmedRequest) return System::InvalidContext;
@@ -350,7 +383,7 @@ ResultCode MmsConnection::SendConfirmedError(const MmsFrame& request, std::uint3
         result != System::OkNoError) {
         return result;
     }
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 ResultCode MmsConnection::SendReject(const MmsFrame* received, std::int32_t reason) {
@@ -360,7 +393,7 @@ ResultCode MmsConnection::SendReject(const MmsFrame* received, std::int32_t reas
     if (ResultCode result = MmsFillReject(frame->GetPdu()->choice.reject, pdu, reason); result != System::OkNoError) {
         return result;
     }
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 ResultCode MmsConnection::SendInitiateResponse(const InitiateParameters& parameters) {
@@ -405,13 +438,13 @@ ResultCode MmsConnection::SendInformationReport(MmsVariableAccessSpecification& 
     service.present = MmsUnconfirmedInformationReport;
     MmsTakeOver(service.choice.informationReport.variableAccessSpecification, spec);
     MmsTakeOver(service.choice.informationReport.listOfAccessResult, results);
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 ResultCode MmsConnection::SendConcludeResponse() {
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeResponse);
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 ResultCode MmsConnection::SendConcludeError(std::int32_t code) {
@@ -420,25 +453,31 @@ ResultCode MmsConnection::SendConcludeError(std::int32_t code) {
     MmsErrorClassValue& errorClass = frame->GetPdu()->choice.concludeError.errorClass;
     errorClass.present = MmsErrorClassConclude;
     errorClass.choice.code = code;
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 // ---- exchanges (client) ----
 
-void MmsConnection::DiscardStaleAnswers() { GetQueue().Clear(); }
-
-std::unique_ptr<MmsConnection::AnswerMessage> MmsConnection::WaitForAnswer() {
-    System::Message* message = GetQueue().Get(GetTimeout());
-    return std::unique_ptr<AnswerMessage>(static_cast<AnswerMessage*>(message));
+std::optional<std::unique_ptr<MmsConnection::AnswerMessage>> MmsConnection::WaitForAnswer(std::uint32_t generation) {
+    std::optional<std::unique_ptr<System::Message>> message = answers_.Take(generation, GetTimeout());
+    if (!message.has_value()) return std::nullopt;
+    return std::unique_ptr<AnswerMessage>(static_cast<AnswerMessage*>(message->release()));
 }
 
-void MmsConnection::LeaveWaiting(State state) {
-    if (GetState() == StateAwaitingAnswer) SetState(state);
+bool MmsConnection::MoveState(State from, State to, std::uint32_t generation) {
+    std::lock_guard lock(stateMutex_);
+    if (generation != invokeCounter_.Generation() || GetState() != from) return false;
+    SetState(to);
+    return true;
+}
+
+bool MmsConnection::LeaveWaiting(State state, std::uint32_t generation) {
+    return MoveState(StateAwaitingAnswer, state, generation);
 }
 
 ResultCode MmsConnection::Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                    ServiceErrorRecord& error) {
-    if (GetState() != StateIdle) return System::AlreadyConnected;
+    if (!MoveState(StateIdle, StateAssociated, invokeCounter_.Generation())) return System::AlreadyConnected;
     // A refusal kept from an earlier attempt must not be taken for this one's.
     ClearRefusals();
     const ResultCode result = RunInitiate(proposal, negotiated, error);
@@ -462,100 +501,153 @@ ResultCode MmsConnection::RunInitiate(const InitiateParameters& proposal, Initia
     // The generation this association's requests take their ids in; an abort meanwhile
     // moves it on, and the link bound below then serves none of them.
     const std::uint32_t generation = invokeCounter_.Generation();
-    SetState(StateAssociated);
     {
         std::lock_guard lock(parametersMutex_);
         proposal_ = proposal;
     }
     AcseConnection* acse = Acse();
     if (acse == nullptr) {
-        SetState(StateFailed);
+        MoveState(StateAssociated, StateFailed, generation);
         return System::NotConnected;
     }
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindInitiateRequest);
     if (frame == nullptr || frame->GetPdu() == nullptr ||
         MmsFillInitiateRequest(proposal, frame->GetPdu()->choice.initiateRequest) != System::OkNoError) {
-        SetState(StateFailed);
+        MoveState(StateAssociated, StateFailed, generation);
         return System::NoResources;
     }
     if (ResultCode result = frame->Encode(); result != System::OkNoError) {
-        SetState(StateFailed);
+        MoveState(StateAssociated, StateFailed, generation);
         return result;
     }
-    DiscardStaleAnswers();
-    SetState(StateAwaitingAnswer);
+    if (!MoveState(StateAssociated, StateAwaitingAnswer, generation)) return System::Aborted;
     if (ResultCode result = acse->SendAssociateRequest(frame.get()); result != System::OkNoError) {
-        LeaveWaiting(StateFailed);
+        LeaveWaiting(StateFailed, generation);
         return result;
     }
-    const std::unique_ptr<AnswerMessage> answer = WaitForAnswer();
-    if (answer == nullptr) {
-        LeaveWaiting(StateFailed);
+    const std::optional<std::unique_ptr<AnswerMessage>> answer = WaitForAnswer(generation);
+    if (!answer.has_value()) {
+        LeaveWaiting(StateFailed, generation);
         return System::Timeout;
     }
-    if (answer->IsAbort()) return System::Aborted;
+    const AnswerMessage* message = answer->get();
+    if (message != nullptr && message->IsAbort()) return System::Aborted;
 
-    const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
+    const MmsPdu* pdu = message != nullptr && message->GetFrame() != nullptr ? message->GetFrame()->GetPdu() : nullptr;
     const ResultCode result =
         pdu == nullptr ? System::Error : MmsSettleInitiateAnswer(*pdu, proposal, negotiated, error);
     if (pdu != nullptr && pdu->present == MmsPduInitiateError) RecordInitiateError(error);
     if (result != System::OkNoError) {
-        LeaveWaiting(StateFailed);
+        LeaveWaiting(StateFailed, generation);
         return result;
     }
     SetNegotiated(negotiated);
     // Before the association stands: its first request already finds its link.
     BindLink(generation);
-    LeaveWaiting(StateAssociated);
+    // An abort that crossed the answer has ended the association already.
+    if (!LeaveWaiting(StateAssociated, generation)) return System::Aborted;
     return System::OkNoError;
 }
 
-ResultCode MmsConnection::SendConcludeRequest() {
-    if (GetState() != StateAssociated) return System::NotConnected;
+ResultCode MmsConnection::SendConcludeRequest(const RequestHandle& request) {
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeRequest);
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
-    return SendFrame(*frame);
+    return SendForRequest(request, *frame);
 }
 
 ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
-    if (GetState() != StateAssociated) return System::NotConnected;
-    DiscardStaleAnswers();
-    SetState(StateAwaitingAnswer);
+    const std::uint32_t generation = invokeCounter_.Generation();
+    const std::optional<TransportLink> link = BoundLink(generation);
+    if (!link.has_value() || !MoveState(StateAssociated, StateAwaitingAnswer, generation)) return System::NotConnected;
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeRequest);
-    ResultCode result = frame == nullptr || frame->GetPdu() == nullptr ? System::NoResources : SendFrame(*frame);
+    ResultCode result = frame == nullptr || frame->GetPdu() == nullptr ? System::NoResources : SendFrame(*frame, *link);
     if (result != System::OkNoError) {
-        LeaveWaiting(StateAssociated);
+        // Refused below because its link has ended: the association it was for is gone.
+        if (!LeaveWaiting(StateAssociated, generation)) return System::Aborted;
         return result;
     }
-    const std::unique_ptr<AnswerMessage> answer = WaitForAnswer();
-    if (answer == nullptr) {
-        LeaveWaiting(StateFailed);
-        Close();
+    const std::optional<std::unique_ptr<AnswerMessage>> answer = WaitForAnswer(generation);
+    if (!answer.has_value()) {
+        LeaveWaiting(StateFailed, generation);
+        EndConcluded(generation);
         return System::Timeout;
     }
-    if (answer->IsAbort()) return System::Aborted;
-    const MmsPdu* pdu = answer->GetFrame() != nullptr ? answer->GetFrame()->GetPdu() : nullptr;
+    const AnswerMessage* message = answer->get();
+    if (message != nullptr && message->IsAbort()) return System::Aborted;
+    const MmsPdu* pdu = message != nullptr && message->GetFrame() != nullptr ? message->GetFrame()->GetPdu() : nullptr;
     result = System::Error;
     if (pdu != nullptr && pdu->present == MmsPduConcludeResponse) result = System::OkNoError;
     if (pdu != nullptr && pdu->present == MmsPduConcludeError)
         result = MmsReadServiceError(pdu->choice.concludeError, error);
     if (result != System::OkNoError) {
-        LeaveWaiting(StateFailed);
-        Close();
+        LeaveWaiting(StateFailed, generation);
+        EndConcluded(generation);
         return result;
     }
-    Close();
-    Reset();
+    EndConcluded(generation);
     return System::OkNoError;
 }
 
-ResultCode MmsConnection::Abort() {
-    const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
-    Reset();
-    if (exchangeWaiting) WakeWaitingExchange();
-    ToUser(nullptr, EventLocalAbort);
+void MmsConnection::EndConcluded(std::uint32_t generation) {
+    // Only the concluded association's link is closed, and only its generation ends: a
+    // conclude held across an abort leaves the association made since alone.
+    CloseLinkOf(generation);
+    if (EndGeneration(generation)) ResetAfterGeneration();
+}
+
+void MmsConnection::WaitForEnding() { std::lock_guard ending(endingMutex_); }
+
+bool MmsConnection::CloseLinkOf(std::uint32_t generation) {
+    const std::optional<TransportLink> link = BoundLink(generation);
+    if (!link.has_value()) return false;
+    // An ending under way ends this association itself; waiting for it here could keep
+    // the receive thread, which that ending may wait for, from its work.
+    const std::unique_lock ending(endingMutex_, std::try_to_lock);
+    if (!ending.owns_lock()) return false;
+    // A new association moves the generation on (its chain reset) before it connects.
+    if (generation != invokeCounter_.Generation()) return false;
+    return CloseLinkLocked(*link);
+}
+
+bool MmsConnection::CloseLinkLocked(TransportLink link) {
+    // Checked under the ending lock, which a new association waits for before it touches
+    // the chain: the check and the close are one step for it.
+    if (!ChainCarriesLink(*this, link)) return false;
+    if (CoppConnection* presentation = Presentation()) presentation->Close();
+    return true;
+}
+
+ResultCode MmsConnection::Abort(AbortWait wait) {
+    // A thread that must not wait does not wait for another ending either: that one ends
+    // the association, and may itself be waiting for this thread.
+    std::unique_lock ending(endingMutex_, std::defer_lock);
+    if (wait == AbortWait::None) {
+        if (!ending.try_lock()) return System::OkNoError;
+    } else {
+        ending.lock();
+    }
+    std::uint32_t generation = 0;
+    bool exchangeWaiting = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        generation = invokeCounter_.Generation();
+        exchangeWaiting = GetState() == StateAwaitingAnswer;
+        SetState(StateAborting);
+    }
     AcseConnection* acse = Acse();
-    return acse == nullptr ? System::NotConnected : acse->SendAbort();
+    const TransportLink link = LinkToAbort(generation);
+    // The abort goes out and its link closes (the session sees to it) while the
+    // association still stands for everyone else: no new one can begin on the chain yet.
+    const ResultCode result = acse == nullptr ? System::NotConnected : acse->SendAbort(link, wait);
+    // Whatever the abort left of the link (its session refused to abort), it is closed.
+    CloseLinkLocked(link);
+    const bool ended = EndGeneration(generation);
+    if (ended) ResetAfterGeneration();
+    ending.unlock();
+    if (exchangeWaiting) WakeWaitingExchange(generation);
+    // Told last: a user who associates again from here does so on a new link.
+    if (ended) ToUser(nullptr, EventLocalAbort);
+    return result;
 }
 
 // ---- receiving ----
@@ -566,18 +658,21 @@ ResultCode MmsConnection::ToUser(Protocol::Frame* frame, std::uint32_t event) {
 }
 
 ResultCode MmsConnection::QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event) {
-    if (GetState() != StateAwaitingAnswer) return System::InvalidState;
+    std::uint32_t generation = 0;
+    {
+        // The answer belongs to the exchange of the generation that waits for it now.
+        std::lock_guard lock(stateMutex_);
+        if (GetState() != StateAwaitingAnswer) return System::InvalidState;
+        generation = invokeCounter_.Generation();
+    }
     auto* message = new (std::nothrow) AnswerMessage(frame.get(), event);
     if (message == nullptr) {
         // The waiter still wakes (and fails) instead of waiting for its time-out.
-        GetQueue().Put(nullptr);
+        answers_.Put(generation, nullptr);
         return System::NoResources;
     }
     frame.release();
-    if (ResultCode result = GetQueue().Put(message); result != System::OkNoError) {
-        delete message;
-        return result;
-    }
+    answers_.Put(generation, std::unique_ptr<System::Message>(message));
     return System::OkNoError;
 }
 
@@ -669,21 +764,31 @@ ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
     }
     // The request the answer names is confirmed now instead of never.
     if (kind != MmsPduConfirmedRequest) ToUser(frame.get(), EventUndecodableAnswer);
-    return SendFrame(*frame);
+    return SendOnAssociationLink(*frame);
 }
 
 ResultCode MmsConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     if (event != AcseConnection::AbortIndication) return System::NotSupported;
-    const bool exchangeWaiting = GetState() == StateAwaitingAnswer;
-    Reset();
+    std::uint32_t generation = 0;
+    bool exchangeWaiting = false;
+    {
+        std::lock_guard lock(stateMutex_);
+        // The transport's end that a local abort causes is that abort's to tell.
+        if (GetState() == StateAborting) return System::OkNoError;
+        generation = invokeCounter_.Generation();
+        exchangeWaiting = GetState() == StateAwaitingAnswer;
+    }
+    // Another ending of the same generation (a conclude's close) may have come first.
+    if (!EndGeneration(generation)) return System::OkNoError;
+    ResetAfterGeneration();
     const ResultCode result = ToUser(frame, EventPeerAbort);
-    if (exchangeWaiting) WakeWaitingExchange();
+    if (exchangeWaiting) WakeWaitingExchange(generation);
     return result;
 }
 
-void MmsConnection::WakeWaitingExchange() {
+void MmsConnection::WakeWaitingExchange(std::uint32_t generation) {
     if (auto* message = new (std::nothrow) AnswerMessage(nullptr, EventPeerAbort); message != nullptr) {
-        if (GetQueue().Put(message) != System::OkNoError) delete message;
+        answers_.Put(generation, std::unique_ptr<System::Message>(message));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "mms/machine/ExchangeMailbox.h"
 #include "mms/machine/InvokeCounter.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/InitiateParameters.h"
@@ -38,13 +39,26 @@ class RequestHandle;
 // received PDUs and aborts arrive on the receive thread and meet the waiting exchange
 // only through the connection's message queue.
 //
-// A request goes only to the peer of the association it was made for: each association
-// is bound to the transport link its initiate was carried on (sent, or answered on the
-// responding side), and a request leaves tagged with the link of its invoke generation.
-// The TCP connection refuses a unit of another link under the lock that takes in a new
-// socket (osi/TransportLink.h), so a sender held anywhere on the way down across an abort
-// and a new association writes nothing on the new one. No lock is shared with the
-// receive thread for it.
+// Everything an association sends or does to its link stays on that link. Each
+// association is bound to the transport link its initiate was carried on (sent, or
+// answered on the responding side). A request leaves tagged with the link of its invoke
+// generation; an answer, a report, the conclude and the abort with the link of the
+// association that stands. The TCP connection refuses a unit of another link under the
+// lock that takes in a new socket (osi/TransportLink.h), so a sender held anywhere on the
+// way down across an abort and a new association writes nothing on the new one.
+//
+// The endings that act on the link (a local abort, the close after a conclude or a
+// release) run under the ending lock, and only while their link is still the chain's; a
+// new association begins only once no ending is under way (WaitForEnding). A local abort
+// therefore runs in this order: no request leaves any more (StateAborting), the abort
+// goes out and its link is closed, the association ends (a new generation), and only
+// then is the user told: a user who associates again from that news, or on hearing it,
+// always does so on a new link. An association's end is told once, by whichever ending
+// moved its generation on.
+//
+// The exchanges (initiate, conclude) wait for their answer filed under their own
+// generation, so that one held across an abort and a new association never takes the
+// new one's answer. No lock is held while calling the user.
 class MmsConnection : public Protocol::Connection {
 public:
     enum State : Protocol::ConnectionState {
@@ -52,6 +66,9 @@ public:
         StateAssociated = 1,      // also while the initiate is being built
         StateAwaitingAnswer = 2,  // initiate or conclude request sent
         StateFailed = 3,
+        // A local abort is ending the association: nothing more leaves, and that abort, not
+        // the transport's end it causes, tells the user.
+        StateAborting = 4,
     };
     // Events to the service user (OnLowerIndication): the received MMSpdu choice, or
     // an abort.
@@ -83,7 +100,8 @@ public:
     // it, and for an answer the user gets EventUndecodableAnswer.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
     // AbortIndication: Reset, EventPeerAbort to the user (whose result is returned),
-    // and a waiting exchange ends with Aborted.
+    // and a waiting exchange ends with Aborted; nothing while a local abort is under way
+    // (it tells the user itself).
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the presentation connection (and the chain below it), then this one.
     System::ResultCode Close() override;
@@ -103,12 +121,28 @@ public:
     // here, those of the layers below by them) to the caller in error.refusal.
     System::ResultCode Initiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
                                 ServiceErrorRecord& error);
-    // Client: conclude request (StateAssociated, else NotConnected), wait, close; then
-    // reset on success.
+    // Client: conclude request (StateAssociated, else NotConnected), wait, close its link;
+    // then reset on success. Aborted when the association was aborted meanwhile,
+    // NotConnected when its link ended before the request could go.
     System::ResultCode Conclude(ServiceErrorRecord& error);
-    System::ResultCode SendConcludeRequest();
-    // Local abort: Reset, EventLocalAbort to the user, then the ACSE abort.
-    System::ResultCode Abort();
+    // The conclude request whose answer the request waits for, on its association's link
+    // (as the other requests).
+    System::ResultCode SendConcludeRequest(const RequestHandle& request);
+    // Local abort, in this order: StateAborting; the ACSE abort on the association's link
+    // (or, before one is bound, the link of the initiate under way), which closes that
+    // link; a new generation; EventLocalAbort to the user. The wait says whether the
+    // session waits for the peer to release the transport: a thread that the receive
+    // thread may be waiting for must not, and such a thread also leaves the association to
+    // another ending already under way (OkNoError) rather than wait for it.
+    System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
+    // Returns once no ending of an association's link (an abort, a close after a
+    // conclude) is under way: what begins a new association on the chain waits for it.
+    void WaitForEnding();
+    // Closes the chain below if it still stands on the link of the generation's
+    // association, under the ending lock: true when it did. False, and nothing done, when
+    // that association has no link any more (another link is current, or none was bound)
+    // or another ending, which ends it, is under way.
+    bool CloseLinkOf(std::uint32_t generation);
 
     // Whether the peer announced the service (the library's service numbers 1..20).
     bool IsServiceSupported(std::int32_t service) const;
@@ -195,8 +229,13 @@ private:
 
     AcseConnection* Acse();
     CoppConnection* Presentation();
-    // Encodes the frame and sends it as presentation data.
-    System::ResultCode SendFrame(MmsFrame& frame);
+    // Encodes the frame and sends it as presentation data on the link.
+    System::ResultCode SendFrame(MmsFrame& frame, TransportLink link);
+    // An answer, report or reject of the association that stands, on its link; before one
+    // is bound only the receive thread answers, on the stream it serves.
+    System::ResultCode SendOnAssociationLink(MmsFrame& frame);
+    // The request's unit, tagged with its association's link, if it may still leave.
+    System::ResultCode SendForRequest(const RequestHandle& request, MmsFrame& frame);
     // Whether the request may leave now: Aborted when it was made for an association that
     // has ended, NotConnected while none stands, else OkNoError.
     System::ResultCode Sendable(const RequestHandle& request) const;
@@ -206,6 +245,20 @@ private:
     // The link of the request's association; false when that association stands on none
     // (it has ended, or none has been made since the reset).
     bool LinkOf(const RequestHandle& request, TransportLink& link) const;
+    // The link bound to the generation's association, if any.
+    std::optional<TransportLink> BoundLink(std::uint32_t generation) const;
+    // The link a local abort of the generation's association goes on.
+    TransportLink LinkToAbort(std::uint32_t generation);
+    // Under the ending lock: closes the chain below while it stands on the link.
+    bool CloseLinkLocked(TransportLink link);
+    // StateIdle and a new generation, in one step with the state checks of the other
+    // threads; only when the generation is still the given one (any, without one). True
+    // when it moved the generation on.
+    bool EndGeneration(std::optional<std::uint32_t> generation);
+    // The rest of a reset, once the generation has moved on.
+    System::ResultCode ResetAfterGeneration();
+    // After a conclude exchange: the generation's link closed, and the generation ended.
+    void EndConcluded(std::uint32_t generation);
     void RunSendHook(const RequestHandle& request);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
@@ -214,13 +267,17 @@ private:
     System::ResultCode QueueForWaiter(std::unique_ptr<MmsFrame> frame, std::uint32_t event);
     System::ResultCode OnInitiateIndication(std::unique_ptr<MmsFrame> frame);
     System::ResultCode OnUndecodable(std::span<const std::uint8_t> data);
-    // Waits for the answer to an exchange: the message, or null on time-out.
-    std::unique_ptr<AnswerMessage> WaitForAnswer();
-    void DiscardStaleAnswers();
-    // Ends a waiting initiate or conclude at once with Aborted instead of after its time-out.
-    void WakeWaitingExchange();
-    // Only from StateAwaitingAnswer: an abort may have reset the connection meanwhile.
-    void LeaveWaiting(State state);
+    // Waits for the answer to the generation's exchange: the message, or null on time-out
+    // (a message without content, as when memory ran out, is an Error answer).
+    std::optional<std::unique_ptr<AnswerMessage>> WaitForAnswer(std::uint32_t generation);
+    // Ends the generation's waiting initiate or conclude at once with Aborted instead of
+    // after its time-out.
+    void WakeWaitingExchange(std::uint32_t generation);
+    // From `from` to `to` while the generation is the current one: false otherwise (an
+    // abort moved it on meanwhile).
+    bool MoveState(State from, State to, std::uint32_t generation);
+    // Only from StateAwaitingAnswer and in the same generation.
+    bool LeaveWaiting(State state, std::uint32_t generation);
     void SetNegotiated(const InitiateParameters& negotiated);
     // The exchange of Initiate, after the refusals of an earlier attempt are cleared.
     System::ResultCode RunInitiate(const InitiateParameters& proposal, InitiateParameters& negotiated,
@@ -235,10 +292,15 @@ private:
     InitiateParameters proposal_ = InitiateParameters::Defaults();
     InitiateParameters negotiated_ = InitiateParameters::Cleared();
     InvokeCounter invokeCounter_;
+    // Orders the state changes that depend on the generation with its moves.
+    mutable std::mutex stateMutex_;
+    // Held by an abort or a close of an association's link from start to end.
+    std::mutex endingMutex_;
+    ExchangeMailbox answers_;
     mutable std::mutex linkMutex_;
     bool linkBound_ = false;
     std::uint32_t linkGeneration_ = 0;
-    TransportLink link_ = AnyTransportLink;
+    TransportLink link_ = TransportLink::Handshake();
     std::atomic<bool> hasSendHook_{false};
     std::mutex sendHookMutex_;
     SendHook sendHook_;

@@ -17,6 +17,7 @@
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
 #include "mms/user/OwnRequests.h"
+#include "osi/TransportLink.h"
 #include "protocol/Connection.h"
 #include "system/MessageQueue.h"
 #include "system/NameList.h"
@@ -144,8 +145,9 @@ public:
     // Waits for the current request, then has the machine conclude and wait for the
     // answer, then resets: the machine's result.
     System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
-    // The machine's local abort (every pending request is filed with Aborted).
-    System::ResultCode Abort();
+    // The machine's local abort (every pending request is filed with Aborted); the wait
+    // as MmsConnection::Abort.
+    System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
 
     // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
 

@@ -141,7 +141,7 @@ ResultCode MmsUserConnection::Conclude(RequestHandle* request) {
     if (request == nullptr) return System::InvalidArguments;
     MmsConnection* mms = GetMmsConnection();
     return Submit(request, PendingRequests::ConcludeService, nullptr, RequestHandle::KindNone,
-                  [mms](RequestHandle&) { return mms->SendConcludeRequest(); });
+                  [mms](RequestHandle& handle) { return mms->SendConcludeRequest(handle); });
 }
 
 ResultCode MmsUserConnection::ConcludeAndWait(ServiceErrorRecord& outcome) {
@@ -149,13 +149,15 @@ ResultCode MmsUserConnection::ConcludeAndWait(ServiceErrorRecord& outcome) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     const ResultCode result = mms->Conclude(outcome);
-    Reset();
+    // An abort, or the end of the link, ended the association already (and reset this
+    // side): a new one may stand by now.
+    if (result != System::Aborted && result != System::NotConnected) Reset();
     return result;
 }
 
-ResultCode MmsUserConnection::Abort() {
+ResultCode MmsUserConnection::Abort(AbortWait wait) {
     MmsConnection* mms = GetMmsConnection();
-    return mms != nullptr ? mms->Abort() : System::NotConnected;
+    return mms != nullptr ? mms->Abort(wait) : System::NotConnected;
 }
 
 // ---- VMD and domains ----

@@ -56,7 +56,7 @@ System::ResultCode SendRawListRead(DeviceClient& client, std::int32_t invokeId, 
         request.service.choice.read.specificationWithResult = flag;
     }
     if (System::ResultCode result = frame.Encode(); result != System::OkNoError) return result;
-    return presentation->SendUserData(&frame, frame.GetContextIdentifier());
+    return presentation->SendUserData(&frame, frame.GetContextIdentifier(), TransportLink::Handshake());
 }
 
 // The recording with the device's stream cut into one unit per TPKT, so that Wireshark

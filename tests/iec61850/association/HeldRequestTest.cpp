@@ -10,6 +10,7 @@
 #include <string>
 
 #include "iec61850/association/DeviceSession.h"
+#include "iec61850/association/SendHold.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/machine/MmsConnection.h"
 #include "support/WireCheck.h"
@@ -17,42 +18,6 @@
 
 namespace AcsiClientTest {
 namespace {
-
-// Holds the next request at the last point before its frame goes down the chain, until
-// released.
-class SendHold {
-public:
-    void Arm(Mms::MmsConnection& mms) {
-        mms.SetSendHook([this](const Mms::RequestHandle& request) {
-            std::unique_lock lock(mutex_);
-            if (!armed_) return;
-            armed_ = false;
-            heldId_ = request.GetInvokeId();
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-        });
-    }
-    bool WaitUntilHeld() {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [this] { return heldId_ != 0; });
-    }
-    std::uint32_t HeldId() {
-        std::lock_guard lock(mutex_);
-        return heldId_;
-    }
-    void Release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool armed_ = true;
-    bool released_ = false;
-    std::uint32_t heldId_ = 0;
-};
 
 enum class HeldControl { Select, Operate };
 

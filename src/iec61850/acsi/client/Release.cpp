@@ -16,7 +16,7 @@ void Release::execute() {
 void Release::complete() {
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
     SetServiceError(concluded ? 0 : 11);
-    if (concluded) GetAssociation().ResetChain();
+    if (concluded) GetAssociation().ResetChain(GetGeneration());
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }
 

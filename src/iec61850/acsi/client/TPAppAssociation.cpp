@@ -113,6 +113,9 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     Mms::ServiceErrorRecord outcome;
     profile_.store(&profile);
     userValue_ = userValue;
+    // An abort or close of the last association's link finishes with that link first:
+    // nothing of it may touch the chain once this attempt has begun.
+    if (Mms::MmsConnection* mms = GetMmsConnection()) mms->WaitForEnding();
     // The transport of an earlier attempt is closed and its receive thread done with it
     // before anything of this attempt starts: a late word of that connection (the tail
     // of a refusal, the report of its end) must not reach this one.
@@ -161,7 +164,9 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
 
 ResultCode TPAppAssociation::Abort() {
     const Entry entry(*this);
-    return Mms::MmsUserConnection::Abort();
+    // The receive thread, or a thread it waits for, cannot wait for the peer's release:
+    // the link is closed at once there.
+    return Mms::MmsUserConnection::Abort(IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
 }
 
 bool TPAppAssociation::AbandonAssociate() {
@@ -378,10 +383,12 @@ void TPAppAssociation::OnStopRequested() {
 
 ResultCode TPAppAssociation::ConcludeFor(Service& release) { return Conclude(&release); }
 
-ResultCode TPAppAssociation::ResetChain() {
+ResultCode TPAppAssociation::ResetChain(std::uint32_t generation) {
+    // Only while the chain still stands on the link of the association that ended: after
+    // an abort and a new association it is the new one's.
+    Mms::MmsConnection* mms = GetMmsConnection();
+    if (mms != nullptr && !mms->CloseLinkOf(generation)) return System::NotConnected;
     EndEpoch();
-    // Close works from the receive thread too; the transport's end is then not reported.
-    if (Protocol::Connection* lower = GetLower()) lower->Close();
     AssociationProfile* profile = profile_.load();
     if (AcsiStack* stack = profile != nullptr ? profile->GetStack() : nullptr) {
         stack->ResetConnectionChain(this);

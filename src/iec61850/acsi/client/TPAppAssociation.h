@@ -178,8 +178,9 @@ public:
     std::uint32_t GetQueuedCount() const { return queuedOrExecuting_.load(); }
     // The MMS conclude with the release service pending on it.
     System::ResultCode ConcludeFor(Service& release);
-    // Closes the chain and resets it from the top; 0.
-    System::ResultCode ResetChain();
+    // Closes the chain and resets it from the top, while it still stands on the link of
+    // the generation's association: 0; NotConnected, nothing done, when it does not.
+    System::ResultCode ResetChain(std::uint32_t generation);
 
     // ---- profile push-down ----
 
