@@ -151,7 +151,7 @@ TEST(DeviceAlternateAccessTest, AnIndexOfTheWholeUnsigned32RangeIsRefusedAloneAn
     EXPECT_EQ(client.Read("LD0", "LLN0$ST$Mod$stVal"), "1");
     EXPECT_EQ(device.OpenAssociations(), 1);
     {
-        // Only the valid entries of the writes reached the model.
+        // The valid entry beside the huge indexes took its value.
         const TestDevice::ModelScope hold(device.Vmd());
         Mms::Domain* domain = nullptr;
         ASSERT_EQ(device.Vmd().FindDomain("LD0", domain), System::OkNoError);
