@@ -20,12 +20,19 @@ Asn1FreeFunction Asn1NativeIntegerFree;
 Asn1DecodeFunction Asn1NativeIntegerDecode;
 Asn1EncodeFunction Asn1NativeIntegerEncode;
 
+// INTEGER held as an unsigned number (Asn1NativeUnsigned), for numbers that select data
+// (the indexes of an alternate access). Decoding takes 0..2^32-1 in the one form X.690
+// allows (at least one octet, the shortest) and nothing else: a lenient reading would
+// select what the sender never wrote. Released through Asn1NativeIntegerFree.
+Asn1DecodeFunction Asn1NativeUnsignedDecode;
+Asn1EncodeFunction Asn1NativeUnsignedEncode;
+
 // BOOLEAN (Asn1Boolean): encodes 0x01 for true.
 Asn1FreeFunction Asn1BooleanFree;
 Asn1DecodeFunction Asn1BooleanDecode;
 Asn1EncodeFunction Asn1BooleanEncode;
 
-// NULL (Asn1Null)
+// NULL (Asn1Null): decoding refuses content octets.
 Asn1FreeFunction Asn1NullFree;
 Asn1DecodeFunction Asn1NullDecode;
 Asn1EncodeFunction Asn1NullEncode;
@@ -133,6 +140,20 @@ inline constexpr Asn1TypeDescriptor Asn1NativeIntegerType{&Asn1NativeIntegerFree
                                                           0,
                                                           &Asn1NumberSpecifics,
                                                           "INTEGER"};
+
+inline constexpr Asn1TypeDescriptor Asn1NativeUnsignedType{&Asn1NativeIntegerFree,
+                                                           &Asn1AcceptAnyValue,
+                                                           &Asn1NativeUnsignedDecode,
+                                                           &Asn1NativeUnsignedEncode,
+                                                           nullptr,
+                                                           Asn1IntegerTags,
+                                                           1,
+                                                           Asn1IntegerTags,
+                                                           1,
+                                                           nullptr,
+                                                           0,
+                                                           &Asn1NumberSpecifics,
+                                                           "INTEGER"};
 
 inline constexpr Asn1TypeDescriptor Asn1BooleanType{&Asn1BooleanFree,
                                                     &Asn1AcceptAnyValue,

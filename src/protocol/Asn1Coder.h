@@ -25,7 +25,7 @@
 // Value structures are plain standard-layout structures: one field per member in
 // declaration order, the member itself, or a pointer to it when it is OPTIONAL,
 // DEFAULT, or held by pointer (recursion). Built-in values: Asn1Integer,
-// Asn1NativeInteger, Asn1Boolean, Asn1Null, Asn1OctetString (VisibleString,
+// Asn1NativeInteger, Asn1NativeUnsigned, Asn1Boolean, Asn1Null, Asn1OctetString (VisibleString,
 // UTF8String, OBJECT IDENTIFIER, ANY share it), Asn1BitString, Asn1ListOf<T>.
 //
 // Members (Asn1Tables.h) are listed with Asn1Members({...}), which counts the runs of

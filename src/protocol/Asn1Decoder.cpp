@@ -441,6 +441,30 @@ Asn1DecodeResult Asn1NativeIntegerDecode(Asn1DecodeContext* context, const Asn1T
     return Done(content.consumed);
 }
 
+Asn1DecodeResult Asn1NativeUnsignedDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
+                                          const std::uint8_t* data, std::size_t size, int tagMode) {
+    Content content;
+    const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
+    if (code != Asn1DecodeDone) return {code, 0};
+    const std::uint8_t* octets = content.data;
+    std::size_t count = content.size;
+    // No content, a sign bit (a negative number) or a leading zero octet that the next
+    // octet does not need is not the form of any unsigned value.
+    if (count == 0 || (octets[0] & 0x80) != 0) return Failed();
+    if (count > 1 && octets[0] == 0x00) {
+        if ((octets[1] & 0x80) == 0) return Failed();
+        ++octets;
+        --count;
+    }
+    if (count > 4) return Failed();
+    std::uint32_t number = 0;
+    for (std::size_t i = 0; i < count; ++i) number = number << 8 | octets[i];
+    auto* native = static_cast<Asn1NativeUnsigned*>(ValueStorage(context, value, sizeof(Asn1NativeUnsigned)));
+    if (native == nullptr) return Failed();
+    *native = number;
+    return Done(content.consumed);
+}
+
 Asn1DecodeResult Asn1BooleanDecode(Asn1DecodeContext* context, const Asn1TypeDescriptor* type, void** value,
                                    const std::uint8_t* data, std::size_t size, int tagMode) {
     Content content;
@@ -463,6 +487,7 @@ Asn1DecodeResult Asn1NullDecode(Asn1DecodeContext* context, const Asn1TypeDescri
     Content content;
     const Asn1DecodeCode code = ReadPrimitive(type, tagMode, data, size, &content);
     if (code != Asn1DecodeDone) return {code, 0};
+    if (content.size != 0) return Failed();
     if (ValueStorage(context, value, sizeof(Asn1Null)) == nullptr) return Failed();
     return Done(content.consumed);
 }

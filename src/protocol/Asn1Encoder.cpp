@@ -92,6 +92,18 @@ std::ptrdiff_t Asn1NativeIntegerEncode(const Asn1TypeDescriptor* type, const voi
     return FinishPrimitive(type, tagMode, Prepend(buffer, octets + start, 4 - start), constructed, buffer);
 }
 
+std::ptrdiff_t Asn1NativeUnsignedEncode(const Asn1TypeDescriptor* type, const void* value, int tagMode, Asn1Tag,
+                                        int* constructed, Asn1OutputBuffer* buffer) {
+    const std::uint32_t number = *static_cast<const Asn1NativeUnsigned*>(value);
+    std::uint8_t octets[5] = {0};
+    for (int i = 1; i < 5; ++i) octets[i] = static_cast<std::uint8_t>(number >> (32 - 8 * i));
+    // Shortest form: a leading zero octet stays only where the next one's top bit would
+    // otherwise read as a sign.
+    int start = 0;
+    while (start < 4 && octets[start] == 0x00 && (octets[start + 1] & 0x80) == 0) ++start;
+    return FinishPrimitive(type, tagMode, Prepend(buffer, octets + start, 5 - start), constructed, buffer);
+}
+
 std::ptrdiff_t Asn1BooleanEncode(const Asn1TypeDescriptor* type, const void* value, int tagMode, Asn1Tag,
                                  int* constructed, Asn1OutputBuffer* buffer) {
     const std::uint8_t octet = *static_cast<const Asn1Boolean*>(value) != 0 ? 1 : 0;

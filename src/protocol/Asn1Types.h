@@ -89,6 +89,9 @@ struct Asn1Integer {
 // INTEGER held as a number.
 using Asn1NativeInteger = std::int32_t;
 
+// INTEGER held as an unsigned number (0..2^32-1).
+using Asn1NativeUnsigned = std::uint32_t;
+
 // BOOLEAN: 0 false, any other value true. Decoding stores the octet as received.
 using Asn1Boolean = std::int32_t;
 

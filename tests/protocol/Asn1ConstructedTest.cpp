@@ -177,7 +177,7 @@ TEST(Asn1Choice, ExtensibleAndStrictChoicesMeetAnUnknownAlternative) {
 }
 
 TEST(Asn1Choice, EncodingWithoutAValidAlternativeFails) {
-    for (Asn1Presence presence : {0, 12, -1}) {
+    for (Asn1Presence presence : {0, TestPduIndex + 1, -1}) {
         Owned<TestPdu> pdu(TestPduType);
         pdu->present = presence;
         const Encoded encoded = Encode(TestPduType, pdu.value);

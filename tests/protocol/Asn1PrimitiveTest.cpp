@@ -50,6 +50,30 @@ TEST(Asn1Primitive, NativeIntegerDecodeRefusesWhatDoesNotFit) {
     EXPECT_EQ(*empty.value, 0);
 }
 
+TEST(Asn1Primitive, NativeUnsignedTakesTheWholeRangeInItsShortestFormOnly) {
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0, "02 01 00"},
+        {127, "02 01 7F"},
+        {128, "02 02 00 80"},
+        {INT32_MAX, "02 04 7F FF FF FF"},
+        {0x80000000u, "02 05 00 80 00 00 00"},
+        {UINT32_MAX, "02 05 00 FF FF FF FF"},
+    };
+    for (const auto& [number, image] : cases) {
+        EXPECT_EQ(Encode(Asn1NativeUnsignedType, &number).octets, Hex(image)) << number;
+        const auto decoded = Decode<Asn1NativeUnsigned>(Asn1NativeUnsignedType, Hex(image));
+        ASSERT_EQ(decoded.result.code, Asn1DecodeDone) << image;
+        EXPECT_EQ(*decoded.value, number);
+    }
+    // No content, a leading octet the value does not need, a negative number, more than
+    // 32 bits: none is an unsigned 32-bit value in BER.
+    for (const char* image : {"02 00", "02 02 00 01", "02 0A 00 00 00 00 00 00 00 00 00 01", "02 01 FF",
+                              "02 05 FF 80 00 00 00", "02 05 01 00 00 00 00", "02 06 00 FF FF FF FF FF"}) {
+        EXPECT_EQ(Decode<Asn1NativeUnsigned>(Asn1NativeUnsignedType, Hex(image)).result.code, Asn1DecodeFailure)
+            << image;
+    }
+}
+
 TEST(Asn1Primitive, IntegerKeepsItsOctetsInlineOrAllocated) {
     const Bytes shortImage = Hex("02 02 FF 7F");
     auto small = Decode<Asn1Integer>(Asn1IntegerType, shortImage);
@@ -84,6 +108,7 @@ TEST(Asn1Primitive, NullHasNoContent) {
     const Asn1Null null = 0;
     EXPECT_EQ(Encode(Asn1NullType, &null).octets, Hex("05 00"));
     EXPECT_EQ(Decode<Asn1Null>(Asn1NullType, Hex("05 00")).result.code, Asn1DecodeDone);
+    EXPECT_EQ(Decode<Asn1Null>(Asn1NullType, Hex("05 01 00")).result.code, Asn1DecodeFailure);
 }
 
 TEST(Asn1Primitive, BitStringCarriesItsUnusedBitCountFirst) {

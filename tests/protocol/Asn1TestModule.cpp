@@ -91,6 +91,7 @@ constexpr auto kTestPduMembers = Asn1Members({
     Asn1Field(offsetof(TestPdu, choice), TestWideType, Asn1SequenceTag, "wide").Implicit(Asn1ContextTag(9)),
     Asn1Field(offsetof(TestPdu, choice), TestAppRecordType, Asn1ApplicationTag(5), "app"),
     Asn1Field(offsetof(TestPdu, choice), TestAppNumberType, "number"),
+    Asn1Field(offsetof(TestPdu, choice), Asn1NativeUnsignedType, "index").Implicit(Asn1ContextTag(10)),
 });
 
 }  // namespace

@@ -38,7 +38,8 @@
 //     values [2] IMPLICIT SEQUENCE OF TestValue, external [3] EXPLICIT TestExternal,
 //     set [4] IMPLICIT TestSet, strict [5] EXPLICIT TestStrictChoice,
 //     request [6] IMPLICIT TestRequest, integers [7] IMPLICIT TestIntegers,
-//     wide [9] IMPLICIT TestWide, app TestAppRecord, number TestAppNumber }
+//     wide [9] IMPLICIT TestWide, app TestAppRecord, number TestAppNumber,
+//     index [10] IMPLICIT INTEGER }                -- held as an unsigned number
 
 #include "protocol/Asn1Coder.h"
 
@@ -139,6 +140,7 @@ struct TestPdu {
         TestWide wide;
         TestRecord app;
         Asn1NativeInteger number;
+        Asn1NativeUnsigned index;
     } choice;
 };
 enum : Asn1Presence {
@@ -152,7 +154,8 @@ enum : Asn1Presence {
     TestPduIntegers,
     TestPduWide,
     TestPduApp,
-    TestPduNumber
+    TestPduNumber,
+    TestPduIndex
 };
 
 extern const Asn1TypeDescriptor TestRecordType;

@@ -9,27 +9,21 @@ namespace Mms {
 
 namespace {
 
-bool ReadIndex(Asn1NativeInteger value, std::uint32_t& index) {
-    if (value < 0) return false;
-    index = static_cast<std::uint32_t>(value);
-    return true;
-}
-
-bool ReadRange(const MmsIndexRange& range, AccessStep& step) {
+void ReadRange(const MmsIndexRange& range, AccessStep& step) {
     step.kind = AccessStep::Kind::IndexRange;
-    return ReadIndex(range.lowIndex, step.index) && ReadIndex(range.numberOfElements, step.count);
+    step.index = range.lowIndex;
+    step.count = range.numberOfElements;
 }
 
 System::ResultCode ReadSelection(const MmsAccessSelection& selection, AccessStep& step) {
-    bool read = true;
     switch (selection.present) {
         case MmsAccessSelectionComponent: step = AccessStep::Named(MmsText(selection.choice.component)); break;
-        case MmsAccessSelectionIndex: read = ReadIndex(selection.choice.index, step.index); break;
-        case MmsAccessSelectionIndexRange: read = ReadRange(selection.choice.indexRange, step); break;
+        case MmsAccessSelectionIndex: step.index = selection.choice.index; break;
+        case MmsAccessSelectionIndexRange: ReadRange(selection.choice.indexRange, step); break;
         case MmsAccessSelectionAllElements: step.kind = AccessStep::Kind::AllElements; break;
         default: return System::InvalidArguments;
     }
-    return read ? System::OkNoError : System::InvalidArguments;
+    return System::OkNoError;
 }
 
 void WriteSelection(const AccessStep& step, MmsAccessSelection& selection, System::ResultCode& result) {
@@ -40,12 +34,11 @@ void WriteSelection(const AccessStep& step, MmsAccessSelection& selection, Syste
             break;
         case AccessStep::Kind::Index:
             selection.present = MmsAccessSelectionIndex;
-            selection.choice.index = static_cast<Asn1NativeInteger>(step.index);
+            selection.choice.index = step.index;
             break;
         case AccessStep::Kind::IndexRange:
             selection.present = MmsAccessSelectionIndexRange;
-            selection.choice.indexRange = {static_cast<Asn1NativeInteger>(step.index),
-                                           static_cast<Asn1NativeInteger>(step.count)};
+            selection.choice.indexRange = {step.index, step.count};
             break;
         case AccessStep::Kind::AllElements: selection.present = MmsAccessSelectionAllElements; break;
     }
@@ -84,7 +77,6 @@ System::ResultCode MmsReadAlternateAccess(const MmsAlternateAccess& access, Acce
         if (at->Count() != 1) return System::NotSupported;
         const MmsAlternateAccessElement& element = *(*at)[0];
         AccessStep step;
-        bool read = true;
         switch (element.present) {
             case MmsAlternateAccessSelectAlternate: {
                 const MmsSelectAlternateAccess& select = element.choice.selectAlternateAccess;
@@ -97,13 +89,12 @@ System::ResultCode MmsReadAlternateAccess(const MmsAlternateAccess& access, Acce
                 continue;
             }
             case MmsAlternateAccessComponent: step = AccessStep::Named(MmsText(element.choice.component)); break;
-            case MmsAlternateAccessIndex: read = ReadIndex(element.choice.index, step.index); break;
-            case MmsAlternateAccessIndexRange: read = ReadRange(element.choice.indexRange, step); break;
+            case MmsAlternateAccessIndex: step.index = element.choice.index; break;
+            case MmsAlternateAccessIndexRange: ReadRange(element.choice.indexRange, step); break;
             case MmsAlternateAccessAllElements: step.kind = AccessStep::Kind::AllElements; break;
             case MmsAlternateAccessNamed: return System::NotSupported;
             default: return System::InvalidArguments;
         }
-        if (!read) return System::InvalidArguments;
         path.push_back(std::move(step));
         return System::OkNoError;
     }

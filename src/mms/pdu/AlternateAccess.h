@@ -27,8 +27,8 @@ using AccessPath = std::vector<AccessStep>;
 
 // The path of a selection that goes one way at every level (appended to the path).
 // NotSupported for several components selected side by side (more than one element, or
-// a named one); InvalidArguments for an empty selection, an alternative the decoder did
-// not know, or a negative index or count.
+// a named one); InvalidArguments for an empty selection or an alternative the decoder did
+// not know.
 System::ResultCode MmsReadAlternateAccess(const MmsAlternateAccess& access, AccessPath& path);
 // The AlternateAccess of a path of one step or more, into an empty one: each step but the
 // last a selectAlternateAccess, the last a selectAccess. InvalidArguments for an empty

@@ -21,6 +21,9 @@ Asn1DecodeResult DecodeAlternateAccessElement(Asn1DecodeContext* context, const 
     return result;
 }
 
+// Unsigned32 as the selections hold it (see MmsIndexRange).
+constexpr Asn1TypeDescriptor kIndexType = Asn1::Asn1NativeUnsignedType.Derived("Unsigned32");
+
 extern const Asn1TypeDescriptor IndexRangeType;
 extern const Asn1TypeDescriptor AccessSelectionType;
 extern const Asn1TypeDescriptor SelectAlternateAccessType;
@@ -28,15 +31,15 @@ extern const Asn1TypeDescriptor AlternateAccessSelectionType;
 extern const Asn1TypeDescriptor NamedAccessType;
 
 constexpr auto kIndexRangeMembers = Asn1Members({
-    Asn1Field(offsetof(MmsIndexRange, lowIndex), MmsUnsigned32Type, "lowIndex").Implicit(Ctx(0)),
-    Asn1Field(offsetof(MmsIndexRange, numberOfElements), MmsUnsigned32Type, "numberOfElements").Implicit(Ctx(1)),
+    Asn1Field(offsetof(MmsIndexRange, lowIndex), kIndexType, "lowIndex").Implicit(Ctx(0)),
+    Asn1Field(offsetof(MmsIndexRange, numberOfElements), kIndexType, "numberOfElements").Implicit(Ctx(1)),
 });
 
 constexpr std::size_t kSelectionAt = offsetof(MmsAccessSelection, choice);
 
 constexpr auto kAccessSelectionMembers = Asn1Members({
     Asn1Field(kSelectionAt, MmsIdentifierType, "component").Implicit(Ctx(0)),
-    Asn1Field(kSelectionAt, MmsUnsigned32Type, "index").Implicit(Ctx(1)),
+    Asn1Field(kSelectionAt, kIndexType, "index").Implicit(Ctx(1)),
     Asn1Field(kSelectionAt, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(2)),
     Asn1Field(kSelectionAt, Asn1NullType, "allElements").Implicit(Ctx(3)),
 });
@@ -54,7 +57,7 @@ static_assert(offsetof(MmsAlternateAccessElement, choice) == kAlternateAt);
 constexpr auto kAlternateAccessSelectionMembers = Asn1Members({
     Asn1Field(kAlternateAt, SelectAlternateAccessType, Asn1SequenceTag, "selectAlternateAccess").Implicit(Ctx(0)),
     Asn1Field(kAlternateAt, MmsIdentifierType, "component").Implicit(Ctx(1)),
-    Asn1Field(kAlternateAt, MmsUnsigned32Type, "index").Implicit(Ctx(2)),
+    Asn1Field(kAlternateAt, kIndexType, "index").Implicit(Ctx(2)),
     Asn1Field(kAlternateAt, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(3)),
     Asn1Field(kAlternateAt, Asn1NullType, "allElements").Implicit(Ctx(4)),
 });
@@ -67,7 +70,7 @@ constexpr auto kNamedAccessMembers = Asn1Members({
 constexpr auto kAlternateAccessElementMembers = Asn1Members({
     Asn1Field(kAlternateAt, SelectAlternateAccessType, Asn1SequenceTag, "selectAlternateAccess").Implicit(Ctx(0)),
     Asn1Field(kAlternateAt, MmsIdentifierType, "component").Implicit(Ctx(1)),
-    Asn1Field(kAlternateAt, MmsUnsigned32Type, "index").Implicit(Ctx(2)),
+    Asn1Field(kAlternateAt, kIndexType, "index").Implicit(Ctx(2)),
     Asn1Field(kAlternateAt, IndexRangeType, Asn1SequenceTag, "indexRange").Implicit(Ctx(3)),
     Asn1Field(kAlternateAt, Asn1NullType, "allElements").Implicit(Ctx(4)),
     Asn1Field(kAlternateAt, NamedAccessType, Asn1SequenceTag, "named").Implicit(Ctx(5)),

@@ -12,9 +12,11 @@ namespace Mms {
 // elements, a structure's component), possibly going on below that part. ASN.1 nests
 // untagged CHOICEs here (AlternateAccessSelection, selectAccess); their alternatives
 // carry distinct tags, so each choice is written flat with every alternative it reaches.
+// Its indexes hold the whole range of Unsigned32 and read only in the shortest form, so
+// that every index a client can write selects what it names and nothing else does.
 struct MmsIndexRange {
-    Asn1NativeInteger lowIndex;          // [0] Unsigned32
-    Asn1NativeInteger numberOfElements;  // [1] Unsigned32
+    Asn1NativeUnsigned lowIndex;          // [0] Unsigned32
+    Asn1NativeUnsigned numberOfElements;  // [1] Unsigned32
 };
 
 // The accessSelection of a selectAlternateAccess.
@@ -30,7 +32,7 @@ struct MmsAccessSelection {
     Asn1Presence present;  // MmsAccessSelectionChoice
     union {
         Asn1OctetString component;
-        Asn1NativeInteger index;
+        Asn1NativeUnsigned index;
         MmsIndexRange indexRange;
         Asn1Null allElements;
     } choice;
@@ -61,7 +63,7 @@ struct MmsAlternateAccessSelection {
     union {
         MmsSelectAlternateAccess selectAlternateAccess;
         Asn1OctetString component;
-        Asn1NativeInteger index;
+        Asn1NativeUnsigned index;
         MmsIndexRange indexRange;
         Asn1Null allElements;
     } choice;
@@ -77,7 +79,7 @@ struct MmsAlternateAccessElement {
     union {
         MmsSelectAlternateAccess selectAlternateAccess;
         Asn1OctetString component;
-        Asn1NativeInteger index;
+        Asn1NativeUnsigned index;
         MmsIndexRange indexRange;
         Asn1Null allElements;
         MmsNamedAccess named;

@@ -18,6 +18,7 @@ using Asn1::Asn1Boolean;
 using Asn1::Asn1Integer;
 using Asn1::Asn1ListOf;
 using Asn1::Asn1NativeInteger;
+using Asn1::Asn1NativeUnsigned;
 using Asn1::Asn1Null;
 using Asn1::Asn1OctetString;
 using Asn1::Asn1Presence;

@@ -5,38 +5,33 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "DeviceClient.h"
+#include "RawRequests.h"
 #include "mms/ReadPathAgreement.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
-#include "osi/CoppConnection.h"
 #include "support/WireCheck.h"
 
+using DeviceTest::AnswerOnWire;
 using DeviceTest::DeviceClient;
+using DeviceTest::FirstRawInvokeId;
 
 namespace {
 
 constexpr const char* DataSet = "LLN0$ds1";
 // Members of LD0/LLN0$ds1.
 constexpr std::size_t DataSetMembers = 4;
-// Far from the ids our client counts from, so that its own requests never meet them.
-constexpr std::int32_t FirstRawInvokeId = 70000;
 
 // A read of LD0/LLN0$ds1 with the given specificationWithResult (none: left out), sent
 // on the client's association as the client's MMS machine would send a request.
 System::ResultCode SendRawListRead(DeviceClient& client, std::int32_t invokeId, std::optional<bool> withResult) {
     Mms::MmsConnection* mms = client.client.end.Mms();
-    CoppConnection* presentation = nullptr;
-    for (Protocol::Connection* at = mms; at != nullptr && presentation == nullptr; at = at->GetLower()) {
-        presentation = dynamic_cast<CoppConnection*>(at);
-    }
-    if (mms == nullptr || presentation == nullptr) return System::NotConnected;
+    if (mms == nullptr) return System::NotConnected;
     Mms::MmsFrame frame(mms, Mms::MmsFrame::KindConfirmedRequest, mms->GetMaxPduSize(), mms->GetContextIdentifier());
     Mms::MmsConfirmedRequestPdu& request = frame.GetPdu()->choice.confirmedRequest;
     request.invokeId = invokeId;
@@ -56,47 +51,7 @@ System::ResultCode SendRawListRead(DeviceClient& client, std::int32_t invokeId, 
         request.service.choice.read.specificationWithResult = flag;
     }
     if (System::ResultCode result = frame.Encode(); result != System::OkNoError) return result;
-    return presentation->SendUserData(&frame, frame.GetContextIdentifier(), TransportLink::Handshake());
-}
-
-// The recording with the device's stream cut into one unit per TPKT, so that Wireshark
-// gives each answer a line of its own however TCP grouped them.
-std::vector<TestSupport::WireUnit> DevicePacketsApart(const std::vector<TestSupport::WireUnit>& units) {
-    std::vector<TestSupport::WireUnit> apart;
-    std::vector<std::uint8_t> pending;
-    for (const TestSupport::WireUnit& unit : units) {
-        if (unit.fromClient) {
-            apart.push_back(unit);
-            continue;
-        }
-        pending.insert(pending.end(), unit.bytes.begin(), unit.bytes.end());
-        while (pending.size() >= 4) {
-            const std::size_t length = std::size_t{pending[2]} << 8 | pending[3];
-            if (length < 4 || length > pending.size()) break;
-            apart.push_back({false, {pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(length)}});
-            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(length));
-        }
-    }
-    return apart;
-}
-
-// The MMS PDU of the device's packet that answers the invoke id (a P-DATA carries its
-// PDU last); empty when none answers it.
-std::vector<std::uint8_t> AnswerOnWire(const std::vector<TestSupport::WireUnit>& packets, std::int32_t invokeId) {
-    for (const TestSupport::WireUnit& packet : packets) {
-        if (packet.fromClient) continue;
-        for (std::size_t at = 4; at < packet.bytes.size(); ++at) {
-            if (packet.bytes[at] != 0xA1) continue;
-            const std::span<const std::uint8_t> tail(packet.bytes.data() + at, packet.bytes.size() - at);
-            Mms::MmsFrame answer(nullptr, tail);
-            const Mms::MmsPdu* pdu = answer.GetPdu();
-            if (answer.IsDecoded() && pdu->present == Mms::MmsPduConfirmedResponse &&
-                pdu->choice.confirmedResponse.invokeId == invokeId) {
-                return {tail.begin(), tail.end()};
-            }
-        }
-    }
-    return {};
+    return DeviceTest::SendOnMmsContext(client, frame);
 }
 
 std::string NameOf(const Mms::MmsVariableAccessSpecification* access) {
@@ -127,7 +82,7 @@ TEST(DeviceListReadTest, TheAnswerNamesTheListReadWhenTheRequestAsksForIt) {
     EXPECT_EQ(client.Read("LD0", "LLN0$ST$Mod$stVal"), "1");
     ASSERT_EQ(device.OpenAssociations(), 1);
 
-    const std::vector<TestSupport::WireUnit> units = DevicePacketsApart(client.relay.Units(0));
+    const std::vector<TestSupport::WireUnit> units = DeviceTest::PacketsApart(client.relay.Units(0));
     invokeId = FirstRawInvokeId;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.named);
