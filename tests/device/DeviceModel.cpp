@@ -135,6 +135,12 @@ Parts Dpc(const std::string& name, ControlModel model) {
         cf.push_back(Unsigned("sboTimeout", 32, "30000"));
     }
     parts.emplace_back("CF", Node(name, std::move(cf)));
+    // What current devices add (IEC 61850-7-3 Ed. 2): an operate received and accepted, and
+    // its time, for a controllable object; the operator's blocking for every one.
+    if (model != ControlModel::StatusOnly) {
+        parts.emplace_back("OR", Node(name, {Boolean("opRcvd"), Boolean("opOk"), Timestamp("tOpOk")}));
+    }
+    parts.emplace_back("BL", Node(name, {Boolean("blkEna")}));
     return parts;
 }
 

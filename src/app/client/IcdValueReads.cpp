@@ -31,9 +31,11 @@ void ResetPendingValueReads(QXClient& client) {
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
     bool refusalEnded = false;
     for (const std::string& node : nodes) {
-        for (const char* fc : IcdValueConstraints) {
+        for (std::string_view fc : IcdValueConstraints) {
             std::uint32_t id = 0;
-            if (client.GetAllDataValues(id, node, fc, Iec61850::AnswerFrom::Device) == System::OkNoError) continue;
+            if (client.GetAllDataValues(id, node, std::string(fc), Iec61850::AnswerFrom::Device) == System::OkNoError) {
+                continue;
+            }
             client.GetPendingLock().Wait(0);
             // Answers count down too: only the step that reaches 0 ends the reads.
             const std::int32_t before = client.GetPendingValueReads();

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "iec61850/scl/SclFunctionalConstraints.h"
+
 namespace Iec61850::Acsi {
 class Server;
 }
@@ -19,8 +21,9 @@ class QXClient;
 // its answers come in. Many devices refuse SE while no group is being edited: that refusal
 // is counted down as any answer and leaves the export to what the model holds.
 
-// The reads asked of each node, in the order asked.
-inline constexpr const char* IcdValueConstraints[] = {"CF", "DC", "SG", "SE"};
+// The reads asked of each node, in the order asked: the constraints whose values the file
+// gives, as the exporter has them.
+inline constexpr auto& IcdValueConstraints = Iec61850::Acsi::Scl::SclValueConstraints;
 inline constexpr std::int32_t IcdValueReadsPerNode = std::size(IcdValueConstraints);
 
 // The references of the nodes of the first logical device by name (byte order), in name

@@ -12,6 +12,7 @@
 #include "iec61850/scl/BuiltInDictionary.h"
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
+#include "iec61850/scl/SclFunctionalConstraints.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
 #include "system/ResultCode.h"
@@ -25,14 +26,6 @@ constexpr std::int32_t kStateAnswered = 2;
 
 Mms::NamedVariable* VariableOf(const Mms::ModelHold& hold, const NamedObject& object) {
     return dynamic_cast<Mms::NamedVariable*>(object.GetMmsObject(hold));
-}
-
-// The functional constraints an attribute of a data-object type can have in SCL.
-bool IsSclFc(std::string_view fc) {
-    for (std::string_view known : {"ST", "MX", "CO", "SP", "SG", "SE", "SV", "CF", "DC", "EX", "SR", "BL", "OR"}) {
-        if (fc == known) return true;
-    }
-    return false;
 }
 
 // The member of that exact name of the type, or null.
@@ -50,9 +43,11 @@ std::unique_ptr<SclTreeNode> NodeFor(const Mms::ModelHold& hold, DataItem& item,
     }
     auto node =
         std::make_unique<SclTreeNode>(item.GetName(), item.GetFcName(), element, VariableOf(hold, item), parent);
-    // An attribute the dictionary does not describe keeps the basic type the device gives it.
+    // An attribute the dictionary does not describe keeps the basic type the device gives it,
+    // where the file can hold it at all.
     const Mms::NamedVariable* variable = node->GetVariable();
-    if (element == nullptr && variable != nullptr && variable->GetValue() != nullptr && IsSclFc(item.GetFcName())) {
+    if (element == nullptr && variable != nullptr && variable->GetValue() != nullptr &&
+        IsSclFileConstraint(item.GetFcName())) {
         node->SetValueBasicType(BasicTypeOfValue(*variable->GetValue()));
     }
     return node;

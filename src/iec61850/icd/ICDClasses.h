@@ -66,8 +66,10 @@ using TypeMap = std::map<std::string, std::vector<TypeFiling>, std::less<>>;
 // block without a configuration revision, a sampled-value block without a sample rate,
 // data-set members under a constraint an FCDA cannot name (and a data set left without
 // members), control-block attributes without a value, a data set a block names outside
-// its own node, template members without a basic type; the IED and its communication
-// when no IED name can be found, the server when no logical device remains.
+// its own node, template members without a basic type, attributes of a constraint the
+// schema lacks (SclFunctionalConstraints.h) in types, values and data sets alike; the IED
+// and its communication when no IED name can be found, the server when no logical device
+// remains.
 //
 // The file says only what the device said: a value (Val, a control block's attribute, an
 // address) the client never received from the device is left out, never written as the

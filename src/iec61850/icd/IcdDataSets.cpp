@@ -2,7 +2,6 @@
 // configuration, description and setting-group values as DOI, SDI, DAI and Val elements.
 
 #include <algorithm>
-#include <array>
 
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/acsi/model/DataSet.h"
@@ -10,6 +9,7 @@
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/ValueFacts.h"
 #include "iec61850/scl/Element.h"
+#include "iec61850/scl/SclFunctionalConstraints.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/values/Container.h"
@@ -17,9 +17,6 @@
 namespace Iec61850::Acsi::Scl {
 
 namespace {
-
-// The functional constraints SCL lets an FCDA name.
-constexpr std::array<std::string_view, 10> kSclFcs = {"ST", "MX", "CO", "SP", "SG", "SE", "SV", "CF", "DC", "EX"};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -40,10 +37,10 @@ bool IsNamedByFc(const std::string& written, std::string_view fc) {
     return written == fc || (written == "SE" && fc == "SG");
 }
 
-// The values the file gives: configuration and description, and the settings that the
-// device keeps per setting group.
+// Whether the node holds a value the file gives.
 bool HasConfiguration(const SclTreeNode& node) {
-    return HasFc(node, "CF") || HasFc(node, "DC") || HasFc(node, "SG") || HasFc(node, "SE");
+    return std::any_of(SclValueConstraints.begin(), SclValueConstraints.end(),
+                       [&node](std::string_view fc) { return HasFc(node, fc); });
 }
 
 }  // namespace
@@ -72,8 +69,7 @@ bool IcdExporter::MakeFcda(const NamedObject& member, Fcda& fcda, std::string* l
     };
     fcda = {};
     fcda.fc = member.GetFcName();
-    if (std::find(kSclFcs.begin(), kSclFcs.end(), fcda.fc) == kSclFcs.end())
-        return refuse("SCL names no data-set member of that constraint");
+    if (!IsSclFileConstraint(fcda.fc)) return refuse("SCL names no data-set member of that constraint");
     const std::string& reference = member.GetReference();
     const std::size_t slash = reference.find('/');
     const std::string device = reference.substr(0, slash);

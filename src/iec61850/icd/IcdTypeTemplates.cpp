@@ -8,6 +8,7 @@
 #include "iec61850/scl/Element.h"
 #include "iec61850/scl/ElementType.h"
 #include "iec61850/scl/EnumType.h"
+#include "iec61850/scl/SclFunctionalConstraints.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "mms/user/NamedVariable.h"
 #include "mms/values/Array.h"
@@ -235,7 +236,9 @@ void IcdExporter::WriteDataTypeTemplates(XmlWriter& writer) {
 std::string IcdExporter::DaTypeOf(const SclTreeNode& member) const {
     // No member without a basic type: what SCL cannot type stays out. An array of data
     // objects is an attribute of its elements' type; an attribute the dictionary lacks has
-    // the basic type of its value, when it has no components.
+    // the basic type of its value, when it has no components. Nor one of a constraint the
+    // file cannot name: it stays out of the types, and so of values and data sets.
+    if (!IsSclFileConstraint(WrittenFc(member))) return {};
     if (member.HasElementTypeOfItsOwn()) return BdaTypeOf(member);
     if (member.GetElement() == nullptr) return member.Children().empty() ? member.TypeName() : std::string();
     switch (member.TypeKind()) {

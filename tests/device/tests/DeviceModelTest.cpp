@@ -76,7 +76,12 @@ TEST(DeviceModel, EveryListedNameAnswersItsTypeAndValue) {
     }
 
     // A logical node is one structure of its functional constraints in the standard order.
-    EXPECT_EQ(ComponentNames(client.Variable("LD0", "CSWI4")), (std::vector<std::string>{"ST", "CO", "CF", "DC"}));
+    EXPECT_EQ(ComponentNames(client.Variable("LD0", "CSWI4")),
+              (std::vector<std::string>{"ST", "CO", "CF", "DC", "OR", "BL"}));
+    // What current control objects add, under constraints of their own.
+    EXPECT_EQ(ComponentNames(client.Variable("LD0", "CSWI4$OR$Pos")),
+              (std::vector<std::string>{"opRcvd", "opOk", "tOpOk"}));
+    EXPECT_EQ(ComponentNames(client.Variable("LD0", "XCBR1")), (std::vector<std::string>{"ST", "CF", "DC", "BL"}));
     EXPECT_EQ(ComponentNames(client.Variable("LD0", "LLN0")),
               (std::vector<std::string>{"ST", "SP", "CF", "DC", "BR", "RP", "LG", "GO"}));
     EXPECT_EQ(ComponentNames(client.Variable("LD0", "LLN0$BR$brcb01")),
@@ -146,5 +151,6 @@ TEST(DeviceModel, TheOtherOrderOfFunctionalConstraints) {
     TestDevice::Device device(options);
     Mms::Domain* domain = nullptr;
     ASSERT_EQ(device.Vmd().FindDomain("LD0", domain), System::OkNoError);
-    EXPECT_EQ(ComponentNames(*domain->FindNamedVariable("CSWI4")), (std::vector<std::string>{"DC", "CF", "CO", "ST"}));
+    EXPECT_EQ(ComponentNames(*domain->FindNamedVariable("CSWI4")),
+              (std::vector<std::string>{"BL", "OR", "DC", "CF", "CO", "ST"}));
 }

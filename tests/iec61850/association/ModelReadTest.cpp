@@ -544,15 +544,21 @@ TEST(ModelRead, AReadCutShortEndsOnTheNextAssociation) {
     const ReadOutcome whole[3] = {ReadWith({}), ReadWith(byConstraint), ReadWith(refusedWhole)};
     for (const ReadOutcome& read : whole) ASSERT_EQ(read.result, ModelReader::ResultRead);
     // Aborts while directories, data-set names, node types and LLN0's values are asked (2,
-    // 4), about the middle of the values of nodes read by constraint, asked group by group
-    // (70 of some 110 requests), and a few requests into the groups of nodes whose whole
-    // read was refused: the groups answered before the cut keep their values, and only the
-    // others are asked again.
-    constexpr int amidGroups = 70;
-    const auto firstGroupRead = std::find_if(whole[2].log.begin(), whole[2].log.end(), [](const RequestRecord& r) {
-        return r.service == Mms::MmsServiceRead && r.names.size() == 1 && r.names[0].find('$') != std::string::npos;
-    });
-    const int amidRefusedGroups = static_cast<int>(firstGroupRead - whole[2].log.begin()) + 6;
+    // 4), at the middle of the values of nodes read by constraint, asked group by group, and
+    // a few requests into the groups of nodes whose whole read was refused: the groups
+    // answered before the cut keep their values, and only the others are asked again.
+    const auto groupReadNumber = [](const ReadOutcome& read, std::size_t n) {  // from 1
+        std::size_t seen = 0;
+        for (std::size_t i = 0; i < read.log.size(); ++i) {
+            const RequestRecord& r = read.log[i];
+            const bool group =
+                r.service == Mms::MmsServiceRead && r.names.size() == 1 && r.names[0].find('$') != std::string::npos;
+            if (group && seen++ == n) return static_cast<int>(i + 1);
+        }
+        return 0;
+    };
+    const int amidGroups = groupReadNumber(whole[1], GroupValueReads(whole[1].log, 1).size() / 2);
+    const int amidRefusedGroups = groupReadNumber(whole[2], 0) + 5;
     struct Cut {
         const Faults* faults;
         const char* what;

@@ -36,6 +36,8 @@ Type TypeOf(Mms::NamedVariable& variable) {
 }  // namespace
 
 void ImportDeviceModel(IcdTestServer& server, Mms::VMD& device) {
+    // Who it says it is: the file names its manufacturer.
+    server.SetIdentity(device.GetIdentity());
     for (const auto& [domainName, domain] : ObjectsOf<Mms::Domain>(device, Mms::MmsClassDomain)) {
         const auto variables = ObjectsOf<Mms::NamedVariable>(*domain, Mms::MmsClassNamedVariable);
         std::vector<NodeShape> nodes;

@@ -223,6 +223,14 @@ System::ResultCode LogicalDevice::BuildRefusedNodes(Mms::Domain* domain) {
             if (node->FindFc(fc) != nullptr) continue;
             if (groupNames.contains(name + "$" + std::string(fc))) node->GetOrCreateFc(fc);
         }
+        // Constraints of later editions (SR, OR, BL) are the node's groups all the same, as a
+        // read of its type would give them: after those, in name order.
+        const std::string prefix = name + "$";
+        for (auto listed = groupNames.lower_bound(prefix); listed != groupNames.end() && listed->starts_with(prefix);
+             ++listed) {
+            const std::string_view fc = listed->substr(prefix.size());
+            if (!fc.empty() && node->FindFc(fc) == nullptr) node->GetOrCreateFc(fc);
+        }
         node->groupsFromDirectory = true;
     }
     return System::OkNoError;
