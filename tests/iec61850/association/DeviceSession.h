@@ -43,6 +43,14 @@ public:
     }
 
     AssociationProfile& Profile() { return *server->GetProfile(0); }
+    // A client of the test's own kind in place of the recording one.
+    template <typename Client>
+    Client& UseClient() {
+        auto made = std::make_unique<Client>();
+        Client& used = *made;
+        client = std::move(made);
+        return used;
+    }
     System::ResultCode Associate() { return client->Associate(Profile(), 7); }
 
     // Waits for the confirmation of a request the call makes (which must be accepted).

@@ -45,9 +45,7 @@ TEST(HeldRequest, ARequestHeldAcrossAnAbortAndANewAssociationEndsWithItsAssociat
     for (const HeldCase& held : cases) {
         SCOPED_TRACE(held.name);
         DeviceSession session;
-        auto made = std::make_unique<ControlClient>();
-        ControlClient& client = *made;
-        session.client = std::move(made);
+        ControlClient& client = session.UseClient<ControlClient>();
         ASSERT_EQ(session.Associate(), System::OkNoError);
         session.LoadModel();
         ASSERT_EQ(session.device.SetValue("LD0/MMXU1$MX$TotW$mag$f", "31.5"), System::OkNoError);

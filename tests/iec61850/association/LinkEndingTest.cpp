@@ -72,9 +72,7 @@ TEST(LinkEnding, AnAssociationMadeOnTheNewsOfALocalAbortStandsOnALinkOfItsOwn) {
             SCOPED_TRACE(std::string(way == Reassociation::InsideOnAbort ? "inside OnAbort" : "another thread") +
                          ", OnAbort takes " + std::to_string(pauseMs) + " ms");
             DeviceSession session;
-            auto made = std::make_unique<AbortActingClient>();
-            AbortActingClient& client = *made;
-            session.client = std::move(made);
+            AbortActingClient& client = session.UseClient<AbortActingClient>();
             ASSERT_EQ(session.Associate(), System::OkNoError);
             session.LoadModel();
             ASSERT_EQ(session.device.SetValue(kPower, "31.5"), System::OkNoError);
@@ -229,9 +227,7 @@ TEST(LinkEnding, EndInsideACallbackOnTheAssociationsOwnThreadDoesNotWaitForTheDe
         SCOPED_TRACE(thread == CallbackThread::Receive ? "receive thread" : "association's thread");
         DeviceSession session;
         session.Profile().SetParameter("LocalSTimeout", "60000");
-        auto made = std::make_unique<AbortActingClient>();
-        AbortActingClient& client = *made;
-        session.client = std::move(made);
+        AbortActingClient& client = session.UseClient<AbortActingClient>();
         ASSERT_EQ(session.Associate(), System::OkNoError);
         TPAppAssociation* association = client.GetAssociation();
         std::promise<std::chrono::steady_clock::duration> ended;
