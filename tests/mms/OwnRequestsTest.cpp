@@ -6,10 +6,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -17,6 +14,7 @@
 #include "mms/machine/MmsLayer.h"
 #include "mms/machine/RequestHandle.h"
 #include "mms/user/OwnRequests.h"
+#include "system/MessageQueue.h"
 
 namespace {
 
@@ -26,50 +24,6 @@ class CountedRequest : public Mms::RequestHandle {
 public:
     explicit CountedRequest(Mms::MmsConnection& connection) : RequestHandle(connection, Collector::OwnWait) {}
     ~CountedRequest() override { deletedRequests.fetch_add(1); }
-};
-
-// Files whatever it is handed, in order, on a thread of its own.
-class Filer {
-public:
-    explicit Filer(Mms::OwnRequests& own) : own_(own), thread_([this] { Run(); }) {}
-    ~Filer() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-    void Hand(Mms::RequestHandle* request) {
-        {
-            std::lock_guard lock(mutex_);
-            handed_.push_back(request);
-        }
-        changed_.notify_all();
-    }
-    int NotFound() const { return notFound_.load(); }
-
-private:
-    void Run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return stopping_ || !handed_.empty(); });
-            if (handed_.empty()) return;
-            Mms::RequestHandle* request = handed_.front();
-            handed_.pop_front();
-            lock.unlock();
-            if (!own_.File(request)) notFound_.fetch_add(1);
-            lock.lock();
-        }
-    }
-
-    Mms::OwnRequests& own_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<Mms::RequestHandle*> handed_;
-    bool stopping_ = false;
-    std::atomic<int> notFound_{0};
-    std::thread thread_;
 };
 
 TEST(OwnRequests, ThreadsThatComeAndGoLeaveNoSlotBehindAndEachRequestIsDeletedOnce) {
@@ -83,7 +37,11 @@ TEST(OwnRequests, ThreadsThatComeAndGoLeaveNoSlotBehindAndEachRequestIsDeletedOn
     std::atomic<std::size_t> mostSlots{0};
     {
         Mms::OwnRequests own;
-        Filer filer(own);
+        // Files in order what the makers hand it, until a null comes.
+        System::MessageQueue answers(Rounds * Threads * RequestsPerThread + 1);
+        std::thread filer([&] {
+            while (System::Message* answered = answers.Get(0)) own.File(static_cast<Mms::RequestHandle*>(answered));
+        });
         for (int round = 0; round < Rounds; ++round) {
             std::vector<std::thread> threads;
             for (std::size_t t = 0; t < Threads; ++t) {
@@ -91,28 +49,23 @@ TEST(OwnRequests, ThreadsThatComeAndGoLeaveNoSlotBehindAndEachRequestIsDeletedOn
                     for (int i = 0; i < RequestsPerThread; ++i) {
                         auto* request = new CountedRequest(connection);
                         own.Enter(request);
-                        std::size_t slots = own.GetThreadCount();
+                        const std::size_t slots = own.GetThreadCount();
                         std::size_t most = mostSlots.load();
                         while (slots > most && !mostSlots.compare_exchange_weak(most, slots)) {}
-                        filer.Hand(request);
+                        answers.Put(request);
                         // Waited for with and without a spin, or let go to be deleted when filed
                         // (by the thread's next request, or as the thread's last); the map
                         // changes under each wait as the other threads enter theirs.
-                        switch (i % 3) {
-                            case 0:
-                            case 1: {
-                                const auto spin = std::chrono::microseconds(i % 3 == 0 ? 0 : 50);
-                                if (own.Collect(request, 0, spin) != Mms::OwnRequests::Collected::Taken ||
-                                    own.Current() != nullptr) {
-                                    wrongOutcomes.fetch_add(1);
-                                }
-                                delete request;
-                                break;
-                            }
-                            default:
-                                if (i + 1 == RequestsPerThread) own.LetGoCurrent();
-                                break;
+                        if (i % 3 == 2) {
+                            if (i + 1 == RequestsPerThread) own.LetGoCurrent();
+                            continue;
                         }
+                        const auto spin = std::chrono::microseconds(i % 3 == 0 ? 0 : 50);
+                        if (own.Collect(request, 0, spin) != Mms::OwnRequests::Collected::Taken ||
+                            own.Current() != nullptr) {
+                            wrongOutcomes.fetch_add(1);
+                        }
+                        delete request;
                     }
                 });
             }
@@ -120,7 +73,10 @@ TEST(OwnRequests, ThreadsThatComeAndGoLeaveNoSlotBehindAndEachRequestIsDeletedOn
             // Every thread has gone holding nothing: none keeps a slot.
             EXPECT_EQ(own.GetThreadCount(), 0u) << "round " << round;
         }
+        answers.Put(nullptr);
+        filer.join();
         EXPECT_LE(mostSlots.load(), Threads);
+        EXPECT_EQ(own.GetCount(), 0u);
     }
     EXPECT_EQ(wrongOutcomes.load(), 0);
     EXPECT_EQ(deletedRequests.load(), Rounds * static_cast<int>(Threads) * RequestsPerThread);
