@@ -142,8 +142,9 @@ public:
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
     // Response) files that request with OkNoError. StateAssociated, else NotConnected.
     System::ResultCode Conclude(RequestHandle* request);
-    // Waits for the current request, then has the machine conclude and wait for the
-    // answer, then resets: the machine's result.
+    // Lets go of the calling thread's current request without waiting for it (it is filed
+    // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
+    // and wait for the answer, then resets: the machine's result.
     System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
     // The machine's local abort (every pending request is filed with Aborted); the wait
     // as MmsConnection::Abort.

@@ -145,7 +145,10 @@ ResultCode MmsUserConnection::Conclude(RequestHandle* request) {
 }
 
 ResultCode MmsUserConnection::ConcludeAndWait(ServiceErrorRecord& outcome) {
-    WaitForCurrentRequest();
+    // Not waited for: a device may never answer it (an Identify, for one), and the conclude
+    // would wait a whole time-out behind it. Filed like every other outstanding request, by
+    // its answer or with Aborted by the reset below, it is deleted then.
+    ownRequests_.LetGoCurrent();
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     const ResultCode result = mms->Conclude(outcome);

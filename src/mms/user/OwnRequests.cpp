@@ -7,17 +7,19 @@
 namespace Mms {
 
 OwnRequests::~OwnRequests() {
-    for (auto& [request, entry] : entries_) delete request;
+    for (auto& [request, entry] : entries_) delete entry->request;
 }
 
 void OwnRequests::Enter(RequestHandle* request) {
     std::lock_guard lock(mutex_);
-    Entry& entry = entries_[request];
-    entry.filed.store(false);
-    ++entry.holders;
-    RequestHandle* previous = std::exchange(current_[std::this_thread::get_id()], request);
-    if (previous == nullptr) return;
-    if (const auto before = entries_.find(previous); before != entries_.end()) Release(before);
+    std::unique_ptr<Entry>& entry = entries_[request];
+    if (entry == nullptr) entry = std::make_unique<Entry>(request);
+    entry->filed.store(false);
+    ++entry->holders;
+    const auto [current, fresh] = current_.try_emplace(std::this_thread::get_id(), request);
+    if (fresh) return;
+    RequestHandle* previous = std::exchange(current->second, request);
+    if (const auto before = entries_.find(previous); before != entries_.end()) Release(*before->second);
 }
 
 void OwnRequests::Withdraw(RequestHandle* request) {
@@ -25,17 +27,18 @@ void OwnRequests::Withdraw(RequestHandle* request) {
     const auto entry = entries_.find(request);
     if (entry == entries_.end()) return;
     const auto current = current_.find(std::this_thread::get_id());
-    if (current != current_.end() && current->second == request) current->second = nullptr;
+    if (current != current_.end() && current->second == request) current_.erase(current);
     entries_.erase(entry);
 }
 
 bool OwnRequests::File(RequestHandle* request) {
     std::lock_guard lock(mutex_);
-    const auto entry = entries_.find(request);
-    if (entry == entries_.end()) return false;
-    entry->second.filed.store(true);
-    if (entry->second.holders == 0) {
-        entries_.erase(entry);
+    const auto found = entries_.find(request);
+    if (found == entries_.end()) return false;
+    Entry& entry = *found->second;
+    entry.filed.store(true);
+    if (entry.holders == 0) {
+        entries_.erase(found);
         delete request;
         return true;
     }
@@ -48,30 +51,30 @@ OwnRequests::Collected OwnRequests::Collect(RequestHandle* request, std::uint32_
                                             std::chrono::nanoseconds spin) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(mutex_);
-    auto entry = entries_.find(request);
-    if (entry == entries_.end()) return Collected::NotHeld;
-    // Held by this wait: the entry stays where it is until the wait lets it go.
-    ++entry->second.holders;
-    if (spin.count() > 0 && !entry->second.filed.load()) {
+    const auto found = entries_.find(request);
+    if (found == entries_.end()) return Collected::NotHeld;
+    // Held by this wait, the entry stays until the wait lets it go, whatever the map does
+    // meanwhile.
+    Entry& entry = *found->second;
+    ++entry.holders;
+    if (spin.count() > 0 && !entry.filed.load()) {
         lock.unlock();
         const auto watchEnd = std::chrono::steady_clock::now() + spin;
-        while (!entry->second.filed.load() && std::chrono::steady_clock::now() < watchEnd) std::this_thread::yield();
+        while (!entry.filed.load() && std::chrono::steady_clock::now() < watchEnd) std::this_thread::yield();
         lock.lock();
     }
-    const auto filed = [&] { return entry->second.filed.load(); };
+    const auto filed = [&entry] { return entry.filed.load(); };
     if (timeoutMs == 0) {
         filed_.wait(lock, filed);
     } else {
         filed_.wait_until(lock, deadline, filed);
     }
-    if (!entry->second.filed.load()) {
+    if (!entry.filed.load()) {
         Release(entry);
         return Collected::NotAnswered;
     }
-    entries_.erase(entry);
-    for (auto& [thread, current] : current_) {
-        if (current == request) current = nullptr;
-    }
+    entries_.erase(request);
+    std::erase_if(current_, [request](const auto& current) { return current.second == request; });
     return Collected::Taken;
 }
 
@@ -91,18 +94,24 @@ std::size_t OwnRequests::GetCount() const {
     return entries_.size();
 }
 
-void OwnRequests::Release(Entries::iterator entry) {
-    if (--entry->second.holders > 0 || !entry->second.filed.load()) return;
-    RequestHandle* request = const_cast<RequestHandle*>(entry->first);
-    entries_.erase(entry);
+std::size_t OwnRequests::GetThreadCount() const {
+    std::lock_guard lock(mutex_);
+    return current_.size();
+}
+
+void OwnRequests::Release(Entry& entry) {
+    if (--entry.holders > 0 || !entry.filed.load()) return;
+    RequestHandle* request = entry.request;
+    entries_.erase(request);
     delete request;
 }
 
 void OwnRequests::ClearCurrent(std::thread::id thread) {
     const auto current = current_.find(thread);
-    if (current == current_.end() || current->second == nullptr) return;
-    RequestHandle* request = std::exchange(current->second, nullptr);
-    if (const auto entry = entries_.find(request); entry != entries_.end()) Release(entry);
+    if (current == current_.end()) return;
+    RequestHandle* request = current->second;
+    current_.erase(current);
+    if (const auto entry = entries_.find(request); entry != entries_.end()) Release(*entry->second);
 }
 
 }  // namespace Mms

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
@@ -50,29 +51,36 @@ public:
 
     // The calling thread's current request; null when it has none.
     RequestHandle* Current() const;
-    // The calling thread has its current request no more (a wait for it gave up).
+    // The calling thread has its current request no more (a wait for it gave up, or none
+    // is made): filed later, it is deleted then.
     void LetGoCurrent();
 
     // Requests held (for tests).
     std::size_t GetCount() const;
+    // Threads that have a current request (for tests).
+    std::size_t GetThreadCount() const;
 
 private:
     struct Entry {
+        explicit Entry(RequestHandle* held) : request(held) {}
+        RequestHandle* const request;
         std::atomic<bool> filed{false};
         // The threads that have it current and the waits on it.
         int holders = 0;
     };
-    using Entries = std::unordered_map<const RequestHandle*, Entry>;
+    // Each entry in an allocation of its own: a wait keeps a pointer to it across the
+    // unlocked spin and the condition wait, while other threads' Enter may rehash the map.
+    using Entries = std::unordered_map<const RequestHandle*, std::unique_ptr<Entry>>;
 
     // Under the lock: one holder less; deleted when it was the last and the request is filed.
-    void Release(Entries::iterator entry);
+    void Release(Entry& entry);
     void ClearCurrent(std::thread::id thread);
 
     mutable std::mutex mutex_;
     std::condition_variable filed_;
     Entries entries_;
-    // Each thread's current request, null once it has none (kept, so that the next
-    // request of a thread that asks again and again allocates nothing here).
+    // The current request of each thread that has one: a slot goes as soon as its thread
+    // holds nothing, so threads that come and go leave nothing behind.
     std::unordered_map<std::thread::id, RequestHandle*> current_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,32 @@ TEST_F(DeviceFaultTest, ChosenServicesRefusedDroppedAndDelayed) {
     for (const auto& record : log) EXPECT_EQ(record.association, log[0].association);
     EXPECT_EQ(client.Release(), System::OkNoError);
     ExpectCleanWire(client, {"rejectPDU", "confirmed-ErrorPDU"});
+}
+
+// An Identify the device never answers, current on the thread that releases: the conclude
+// goes at once instead of waiting out the Identify's time-out (30 s, so that a release that
+// waited for it could not pass the bound), and the Identify ends with the association.
+TEST_F(DeviceFaultTest, AReleaseDoesNotWaitBehindAnIdentifyTheDeviceNeverAnswers) {
+    constexpr std::uint32_t LongTimeoutMs = 30000;
+    TestDevice::Faults faults;
+    faults.dropped.insert(Mms::MmsServiceIdentify);
+    device.SetFaults(faults);
+    DeviceClient client(device);
+    ASSERT_EQ(client.AssociateWithin(LongTimeoutMs), System::OkNoError);
+    ASSERT_EQ(client.client.vmd.Identify(), System::OkNoError);
+    ASSERT_NE(client.User().GetCurrentRequest(), nullptr);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return device.Requests().size() == 1; }));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(LongTimeoutMs / 2));
+    EXPECT_EQ(client.User().GetCurrentRequest(), nullptr);
+    EXPECT_FALSE(client.client.vmd.AwaitsIdentity());
+    EXPECT_EQ(client.client.vmd.GetIdentifyOutcome(), System::Aborted);
+    // Filed once, and deleted then: nothing is held or pending any more.
+    EXPECT_EQ(client.User().GetHeldOwnCount(), 0u);
+    EXPECT_EQ(client.User().GetPendingCount(), 0u);
+    ExpectCleanWire(client, {"conclude-RequestPDU", "conclude-ResponsePDU"});
 }
 
 // The CC and the initiate answer left out: the client gives up after its time-out.

@@ -187,6 +187,29 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
     }
 }
 
+// A plain destruction of the server where only its removal may run, inside a callback on
+// the receive thread (the device's answer) or on the association's thread (the model's):
+// the program stops at once with a message that names the removal, instead of hanging.
+TEST(EndFromAnyThread, AServerDestroyedInsideACallbackStopsTheProgramNamingItsRemoval) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const AnswerFrom from : {AnswerFrom::Device, AnswerFrom::Model}) {
+        EXPECT_DEATH(
+            {
+                // A destruction that hangs instead dies too, but with the watchdog's message.
+                const Watchdog watchdog("a server destroyed inside a callback");
+                DeviceSession session;
+                ActingClient client;
+                client.Associate(session.Profile(), 1);
+                client.action = [&session] { session.server.reset(); };
+                std::uint32_t id = 0;
+                client.GetServerDirectory(id, ObjectClassLogicalDevice, from);
+                TestSupport::Eventually([&] { return client.acted.load(); }, std::chrono::seconds(30));
+            },
+            "Server destroyed on a thread of its associations or inside a library callback: "
+            "remove it with ServerManager::RemoveServer");
+    }
+}
+
 // Callers post without a pause while two threads end the association at once: both Ends
 // return, every post is confirmed once (those after the end at once, with 8), an Associate
 // after it is refused, and the server then goes without waiting on the closed link.

@@ -1,6 +1,8 @@
 #include "iec61850/acsi/client/Server.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -26,6 +28,15 @@ Server::Server() {
 }
 
 Server::~Server() {
+    // From here the ending below would wait for this very thread, or free what it still
+    // runs in: a hang or worse, found late. Stopped at once instead, naming the way out.
+    if (RunsOnThisThread()) {
+        std::fputs(
+            "Iec61850::Acsi::Server destroyed on a thread of its associations or inside a library "
+            "callback: remove it with ServerManager::RemoveServer instead\n",
+            stderr);
+        std::abort();
+    }
     EndAssociations();
     // The stacks join every association's thread and chain before the model goes; each
     // confirms what it still held and only then lets go of its client.

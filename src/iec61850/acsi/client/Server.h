@@ -70,7 +70,8 @@ public:
     // their threads joined, their clients' links cleared), then the exporter, the model
     // and the MMS objects. Not on a thread of its associations nor inside a callback of
     // the library, whose stack still runs in them: ServerManager::RemoveServer may be
-    // called there (RunsOnThisThread).
+    // called there (RunsOnThisThread). A destruction there stops the program with a
+    // message on stderr that names RemoveServer.
     ~Server() override;
 
     // ---- the model lock ----
