@@ -254,7 +254,10 @@ private:
             }
             return;
         }
-        Timed([&] { return cosp_->Abort(refuse ? EncodedFrame(bytes).get() : nullptr); });
+        Timed([&] {
+            return cosp_->Abort(refuse ? EncodedFrame(bytes).get() : nullptr, TransportLink::Handshake(),
+                                AbortWait::ForPeer);
+        });
         const Protocol::ConnectionState state = cosp_->GetState();
         Require(state != CospConnection::StateDataTransfer && state != CospConnection::StateAwaitingAccept);
     }
