@@ -172,6 +172,7 @@ System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     association_ = device_.NextAssociationNumber();
     requests_ = 0;
+    stallCount_ = 0;
     droppedNodeTypes_.clear();
     heldIdentify_.reset();
     if (faults.dropInitiateAnswer) return System::OkNoError;
