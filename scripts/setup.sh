@@ -9,7 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev clang-format
   qt6-base-dev libpcap-dev
   tshark wireshark-common libxml2-utils
-  xvfb x11-utils fonts-dejavu-core
+  xvfb xauth x11-utils fonts-dejavu-core
 )
 
 missing=()

@@ -19,9 +19,10 @@ stage "Formatting (clang-format)"
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 
+# Every stage builds warning-free: a warning fails it, as it would in CI.
 configure() {  # <dir> [cmake args...]
   local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" -DIEC_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
 }
 
 stage "Fuzz targets (clang, libFuzzer, ASan+UBSan, ${IEC_FUZZ_SECONDS:-30} s each)"

@@ -211,6 +211,11 @@ void Device::Stall() {
     wake_.wait(lock, [this] { return stopping_ || faults_.stallAfterRequest == 0; });
 }
 
+void Device::HoldAnswer(std::int32_t service) {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [&] { return stopping_ || !faults_.held.contains(service); });
+}
+
 void Device::SetFaults(const Faults& faults) {
     {
         std::lock_guard lock(mutex_);

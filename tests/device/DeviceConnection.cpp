@@ -100,6 +100,7 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
         return System::OkNoError;
     }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
+    if (faults.held.contains(service)) device_.HoldAnswer(service);
     if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs != 0) return HoldIdentifyAnswer(frame);
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);
@@ -171,6 +172,7 @@ System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     association_ = device_.NextAssociationNumber();
     requests_ = 0;
+    stallCount_ = 0;
     droppedNodeTypes_.clear();
     heldIdentify_.reset();
     if (faults.dropInitiateAnswer) return System::OkNoError;

@@ -32,6 +32,10 @@ struct Faults {
     std::set<std::int32_t> dropped;
     // Answers to these services leave only after so many milliseconds.
     std::map<std::int32_t, int> delayedMs;
+    // Requests of these services are answered only once the faults no longer name them,
+    // and the link reads nothing more meanwhile, as a device busy with one request: a test
+    // lets the answer go once what it stages on its side is in place.
+    std::set<std::int32_t> held;
     // The Identify answer held back until the association's next request has been
     // answered, and then so many milliseconds more (0: answered in turn; negative: the
     // association is aborted instead, after as many milliseconds).

@@ -232,7 +232,9 @@ TEST(DeviceSettingGroups, EditBufferOnlyWhileEditingAndWholeNodesRefusedWhenTold
         client.User().WaitForCurrentRequestWithError(outcome);
         if (c.error == Answered) {
             EXPECT_EQ(outcome.result, System::OkNoError);
-            if (c.value != nullptr) EXPECT_EQ(MmsObjectTest::Text(variable), c.value);
+            if (c.value != nullptr) {
+                EXPECT_EQ(MmsObjectTest::Text(variable), c.value);
+            }
         } else {
             EXPECT_EQ(outcome.result, System::Error);
             EXPECT_EQ(outcome.errorClass, Mms::MmsErrorClassAccess);

@@ -187,7 +187,9 @@ TEST(AssociationEnding, RequestsSentByCallersAreConfirmedOnceWhicheverWayTheAsso
                         (ending.ending == Ending::StalledLink && result == System::Timeout))
                 << result << " x" << count;
         }
-        if (ending.ending == Ending::StalledLink) EXPECT_GT(byResult.count(System::Timeout), 0u);
+        if (ending.ending == Ending::StalledLink) {
+            EXPECT_GT(byResult.count(System::Timeout), 0u);
+        }
         if (ending.ending != Ending::StalledLink && ending.ending != Ending::Release) {
             EXPECT_GT(byResult.count(System::Aborted), 0u);
         }
@@ -237,7 +239,9 @@ TEST(AssociationEnding, AReleaseAnsweredAsTheServerGoesIsConfirmedOnceAndReaches
         SCOPED_TRACE(round);
         aimNewServer();
         ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
-        if (session.Associate() != System::OkNoError) ASSERT_EQ(session.Associate(), System::OkNoError);
+        if (session.Associate() != System::OkNoError) {
+            ASSERT_EQ(session.Associate(), System::OkNoError);
+        }
         session.client->StartOver();
         ASSERT_EQ(session.client->Release(), System::OkNoError);
         const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(2 * round * round);

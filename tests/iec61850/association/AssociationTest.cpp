@@ -241,7 +241,9 @@ std::vector<FcReference> Prepare(DeviceSession& session, Mix mix) {
     if (mix == Mix::Directories) return {};
     session.LoadModel();
     std::vector<FcReference> attributes = AttributesNotAskedFor(session, 50);
-    if (mix == Mix::FirstAskedAttributes) EXPECT_EQ(attributes.size(), 50u);
+    if (mix == Mix::FirstAskedAttributes) {
+        EXPECT_EQ(attributes.size(), 50u);
+    }
     return attributes;
 }
 

@@ -41,7 +41,9 @@ TEST(ReconnectBesideExport, AssociationsMadeAndEndedBesideIcdExportsLeaveTheServ
                 ASSERT_TRUE(TestSupport::Eventually([&] { return association->IsIdle(); }));
             }
             ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
-            if (session.Associate() != System::OkNoError) ASSERT_EQ(session.Associate(), System::OkNoError);
+            if (session.Associate() != System::OkNoError) {
+                ASSERT_EQ(session.Associate(), System::OkNoError);
+            }
             session.client->StartOver();
         }
         done.store(true);

@@ -267,7 +267,9 @@ TEST_F(Services, DataSetsComeAndGoWhileAnotherThreadWalksTheModel) {
                         Mms::NamedVariableList* list = dataSet->GetList();
                         ASSERT_NE(list, nullptr) << setName;
                         EXPECT_EQ(list->Name, nodeName + "$" + setName);
-                        if (domain != nullptr) EXPECT_EQ(domain->FindNamedVariableList(list->Name), list);
+                        if (domain != nullptr) {
+                            EXPECT_EQ(domain->FindNamedVariableList(list->Name), list);
+                        }
                     }
                 }
             }
