@@ -211,13 +211,18 @@ void Device::Stall() {
     wake_.wait(lock, [this] { return stopping_ || faults_.stallAfterRequest == 0; });
 }
 
+void Device::Hold(std::int32_t service) {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this, service] { return stopping_ || faults_.held.count(service) == 0; });
+}
+
 void Device::SetFaults(const Faults& faults) {
     {
         std::lock_guard lock(mutex_);
         faults_ = faults;
         timerWoken_ = true;
     }
-    // A stalled link may be let go, and the timer takes the new reports at once.
+    // A stalled link or held requests may be let go, and the timer takes the new reports at once.
     wake_.notify_all();
 }
 

@@ -118,6 +118,8 @@ public:
     void Pause(int milliseconds);
     // Waits while the faults stall the link and the device runs.
     void Stall();
+    // Waits while the faults hold requests of the service and the device runs.
+    void Hold(std::int32_t service);
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);

@@ -100,6 +100,7 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
         return System::OkNoError;
     }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
+    if (faults.held.count(service) != 0) device_.Hold(service);
     if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs != 0) return HoldIdentifyAnswer(frame);
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);

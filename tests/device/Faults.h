@@ -32,6 +32,11 @@ struct Faults {
     std::set<std::int32_t> dropped;
     // Answers to these services leave only after so many milliseconds.
     std::map<std::int32_t, int> delayedMs;
+    // Requests of these services are held, unanswered, until the faults no longer hold them
+    // (or the device stops), then answered as usual: the association's receive thread waits
+    // meanwhile, as a device busy with the request does, so what the client sends after it
+    // stays on the wire, unread and unlogged.
+    std::set<std::int32_t> held;
     // The Identify answer held back until the association's next request has been
     // answered, and then so many milliseconds more (0: answered in turn; negative: the
     // association is aborted instead, after as many milliseconds).

@@ -1,5 +1,6 @@
 #include "app/client/ConnectionSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -18,8 +19,8 @@ using System::ResultCode;
 
 namespace {
 
-// How long a release may take at the end before the association is aborted: the
-// profile's MMS time-out.
+// How long a release may take before the association is aborted: the profile's MMS
+// time-out.
 std::chrono::milliseconds ReleaseTimeout(Server* server) {
     std::string value;
     if (server != nullptr && server->GetProfile(0) != nullptr &&
@@ -88,8 +89,8 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                 break;
             case WM_QX_MODEL_READ_START:
                 loadStarted_ = true;
-                if (renewed_) wParam = ModelReadRenewed;
-                renewed_ = false;
+                if (renewed_ != 0) wParam = renewed_;
+                renewed_ = 0;
                 break;
             case WM_QX_RELEASE_RESULT:
                 // A refused release leaves the association standing.
@@ -194,7 +195,7 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         failureTold_ = false;
         failureText_.clear();
         loadStarted_ = false;
-        renewed_ = false;
+        renewed_ = 0;
     }
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
@@ -263,11 +264,12 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
 ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& client) {
     // The end releases what stands.
     if (closing_.load()) return System::Aborted;
+    const std::uintptr_t renewal = client.KeptModelRenewal();
     {
         std::lock_guard lock(mutex_);
         renewing_ = true;
     }
-    EndAssociation(client);
+    EndAssociation(client, ReleaseTimeout(GetServer()));
     // The removal joins the association's threads: nothing of it calls back after.
     RemoveServer();
     ResultCode result = TakeServer(address);
@@ -275,7 +277,7 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
     {
         std::lock_guard lock(mutex_);
         renewing_ = false;
-        renewed_ = result == System::OkNoError;
+        renewed_ = result == System::OkNoError ? renewal : 0;
     }
     if (result != System::OkNoError) return result;
     if (closing_.load()) return System::Aborted;
@@ -294,7 +296,11 @@ void ConnectionSession::Disconnect() {
         loading = busy_ && associated_;
     }
     if (client == nullptr) return;
+    // What the client asks of its own accord (the load, an export's reads) stops, and what
+    // it queued is never sent: the release goes next, as soon as the requests already out
+    // are answered (the association aborts when they are not, see Acsi::Release).
     if (loading) client->StopModelLoad();
+    client->StopIcdReads();
     client->Release();
 }
 
@@ -306,6 +312,7 @@ void ConnectionSession::Shutdown() {
     }
     closing_.store(true);
     QXClient* client = GetClient();
+    if (client != nullptr) client->StopIcdReads();
     // A connect under way is given up. Its association may not exist yet when the worker is
     // about to make it, an abandon may come just as the transport opens, and a load's stop
     // asked for before its association stood does not hold: all is asked until the worker
@@ -340,9 +347,9 @@ void ConnectionSession::Shutdown() {
     serverId_ = -1;
 }
 
-void ConnectionSession::EndAssociation(QXClient& client) {
+void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit) {
     if (!client.IsAssociated()) return;
-    const auto deadline = std::chrono::steady_clock::now() + ReleaseTimeout(GetServer());
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     client.Release();
     while (client.IsAssociated() && std::chrono::steady_clock::now() < deadline) client.WaitForConfirmation(50);
     if (client.IsAssociated()) {
@@ -351,7 +358,7 @@ void ConnectionSession::EndAssociation(QXClient& client) {
 }
 
 void ConnectionSession::EndConnection(QXClient* client) {
-    if (client != nullptr) EndAssociation(*client);
+    if (client != nullptr) EndAssociation(*client, std::min(ReleaseTimeout(GetServer()), ShutdownReleaseLimit));
     std::vector<std::uint32_t> ids;
     servers_.ListServerIds(ids);
     for (std::uint32_t id : ids) servers_.RemoveServer(id);

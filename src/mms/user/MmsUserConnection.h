@@ -140,6 +140,9 @@ public:
                                 ServiceErrorRecord& outcome);
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
     // Response) files that request with OkNoError. StateAssociated, else NotConnected.
+    // It goes once every request outstanding has been answered (or filed), waiting for that
+    // on the caller's thread: Timeout, nothing sent, when one stays unanswered for the
+    // time-out.
     System::ResultCode Conclude(RequestHandle* request);
     // Waits for the current request, then has the machine conclude and wait for the
     // answer, then resets: the machine's result.
@@ -242,6 +245,12 @@ public:
     // request, the conclude included, filed with Timeout at once (no answer is coming for
     // any of them); true. False, and nothing filed, otherwise.
     bool FileStalledRequests(std::uint32_t ageMs);
+    // A conclude sent more than ageMs ago is still unanswered (FileOverdueRequests leaves
+    // it: only an abort ends such an association).
+    bool IsConcludeOverdue(std::uint32_t ageMs) const;
+    // Requests of a group withdrawn meanwhile (RequestHandle::IsWithdrawn) that wait for
+    // room to be sent give up at once, unsent.
+    void WakeWithdrawnSenders() { pendingRequests_.WakeWaiters(); }
     // The calling thread's current request (for tests).
     RequestHandle* GetCurrentRequest() const { return ownRequests_.Current(); }
     // Own requests held, answered or not, that no wait has collected (for tests).

@@ -42,7 +42,14 @@ struct Option {
     const char* value;
     const char* help;
     std::function<bool(Setup&, const char* value)> apply;
+    // Shapes the small model only: refused beside the large one, which it would not change.
+    bool smallModelOnly = false;
 };
+
+Option SmallModelOnly(Option option) {
+    option.smallModelOnly = true;
+    return option;
+}
 
 using Set = std::function<void(Setup&)>;
 using SetNumber = std::function<void(Setup&, int)>;
@@ -103,18 +110,22 @@ const std::vector<Option>& Options() {
                    s.device.model.logicalNodes = n;
                    s.device.model.large = true;
                }),
-        Switch("--settings",
-               "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE (SE read only while a group is edited), "
-               "data set LLN0$dsSettings, block LLN0$SP$SGCB (four groups, the second active)",
-               [](Setup& s) { s.device.model.settingGroups = true; }),
-        Switch("--harmonics",
-               "the harmonics node LD0/MHAI1, data set LLN0$dsHar of array elements (alternate access) "
-               "and block urcbHar01 on it",
-               [](Setup& s) { s.device.model.harmonics = true; }),
-        Switch("--attribute-data-set", "bay1's data set of attributes and block urcbAttr01 on it",
-               [](Setup& s) { s.device.model.attributeDataSet = true; }),
-        Text("--data-set", "M,M,...", "one more data set of LD0, LLN0$dsx, of these members (e.g. MMXU1$MX$TotW)",
-             [](Setup& s, std::string m) { s.device.model.extraDataSet = SplitAtCommas(m); }),
+        SmallModelOnly(
+            Switch("--settings",
+                   "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE (SE read only while a group is edited), "
+                   "data set LLN0$dsSettings, block LLN0$SP$SGCB (four groups, the second active); small model only",
+                   [](Setup& s) { s.device.model.settingGroups = true; })),
+        SmallModelOnly(Switch("--harmonics",
+                              "the harmonics node LD0/MHAI1, data set LLN0$dsHar of array elements (alternate "
+                              "access) and block urcbHar01 on it; small model only",
+                              [](Setup& s) { s.device.model.harmonics = true; })),
+        SmallModelOnly(Switch("--attribute-data-set",
+                              "bay1's data set of attributes and block urcbAttr01 on it; small model only",
+                              [](Setup& s) { s.device.model.attributeDataSet = true; })),
+        SmallModelOnly(Text("--data-set", "M,M,...",
+                            "one more data set of LD0, LLN0$dsx, of these members (e.g. MMXU1$MX$TotW); small "
+                            "model only",
+                            [](Setup& s, std::string m) { s.device.model.extraDataSet = SplitAtCommas(m); })),
         Number("--huge-fc", "N", 1, 1000000, "a node GGIO99 whose CF holds N components",
                [](Setup& s, int n) { s.device.model.hugeFcComponents = n; }),
         Switch("--other-fc-order", "functional constraints in another order than usual",
@@ -182,6 +193,8 @@ struct Changing {
 
 int main(int argc, char** argv) {
     Setup setup;
+    // The first option given that shapes the small model only.
+    const char* smallModelOption = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help") {
@@ -191,12 +204,25 @@ int main(int argc, char** argv) {
         const Option* option = Find(argument);
         const bool takesValue = option != nullptr && option->value != nullptr;
         const char* value = takesValue ? (i + 1 < argc ? argv[i + 1] : nullptr) : "";
-        if (option == nullptr || value == nullptr || !option->apply(setup, value)) {
-            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s (--help lists the options)\n", argv[i],
-                         value != nullptr && *value != '\0' ? " " : "", value != nullptr ? value : "");
+        if (option != nullptr && value == nullptr) {
+            std::fprintf(stderr, "iec61850-test-device: %s needs a value: %s %s (--help lists the options)\n", argv[i],
+                         option->name, option->value);
             return 2;
         }
+        if (option == nullptr || !option->apply(setup, value)) {
+            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s (--help lists the options)\n", argv[i],
+                         *value != '\0' ? " " : "", value);
+            return 2;
+        }
+        if (option->smallModelOnly && smallModelOption == nullptr) smallModelOption = option->name;
         if (takesValue) ++i;
+    }
+    if (smallModelOption != nullptr && setup.device.model.large) {
+        std::fprintf(stderr,
+                     "iec61850-test-device: %s shapes the small model and cannot be given with the large one "
+                     "(--large, --lds, --lns)\n",
+                     smallModelOption);
+        return 2;
     }
     if (setup.port < 0) {
         std::fprintf(stderr, "iec61850-test-device: --port N is needed (--help lists the options)\n");
