@@ -46,6 +46,8 @@ struct Faults {
     int connectConfirmDelayMs = 0;
     bool dropInitiateAnswer = false;
     int initiateAnswerDelayMs = 0;
+    // A conclude-Request is never answered: the association stays.
+    bool concludeUnanswered = false;
     // The association is aborted instead of answering its Nth confirmed request (0: never).
     int abortAtRequest = 0;
 
