@@ -43,7 +43,13 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
         roomMade_.wait_until(lock, wakeAt);
     }
     entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
+    if (service != ConcludeService) ++entered_;
     return System::OkNoError;
+}
+
+std::uint64_t PendingRequests::GetEnteredCount() const {
+    std::lock_guard lock(mutex_);
+    return entered_;
 }
 
 void PendingRequests::WakeWaiters() {

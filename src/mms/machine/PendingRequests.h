@@ -42,6 +42,8 @@ public:
     void SetCapacity(std::uint32_t capacity);
     std::uint32_t GetCapacity() const;
     std::uint32_t GetCount() const;
+    // Requests entered since the table was made, the conclude aside.
+    std::uint64_t GetEnteredCount() const;
 
     // Appends the request, waiting up to timeoutMs (0: not at all) while the table is
     // full: OkNoError, or Timeout when no room came (the request stays the caller's). The
@@ -84,6 +86,7 @@ private:
     std::condition_variable roomMade_;
     std::deque<Entry> entries_;
     std::uint32_t capacity_;
+    std::uint64_t entered_ = 0;
 };
 
 }  // namespace Mms

@@ -257,6 +257,8 @@ public:
     std::size_t GetHeldOwnCount() const { return ownRequests_.GetCount(); }
     // Requests sent and not yet answered (for tests).
     std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
+    // Confirmed requests sent (entered as pending) since this connection was made (for tests).
+    std::uint64_t GetSentCount() const { return pendingRequests_.GetEnteredCount(); }
     // Whether a request would be entered at once, without waiting for the peer to answer
     // one of those outstanding.
     bool HasRoomForRequest() const { return pendingRequests_.GetCount() < pendingRequests_.GetCapacity(); }
