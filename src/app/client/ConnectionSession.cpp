@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include "app/client/QXClient.h"
@@ -196,6 +197,7 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         failureText_.clear();
         loadStarted_ = false;
         renewed_ = 0;
+        releaseAfterWork_ = false;
     }
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
@@ -253,7 +255,16 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
             listener_->OnModelLoaded(client->GetModelReadResult());
         }
     }
+    bool release = false;
     {
+        std::lock_guard lock(mutex_);
+        release = std::exchange(releaseAfterWork_, false);
+        if (!release) busy_ = false;
+    }
+    if (release) {
+        // Asked for while this worker read the model: the release follows, in the queue,
+        // everything the load asked for, which its stop has withdrawn.
+        if (client != nullptr && client->IsAssociated() && !closing_.load()) client->Release();
         std::lock_guard lock(mutex_);
         busy_ = false;
     }
@@ -289,11 +300,18 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
 void ConnectionSession::Disconnect() {
     QXClient* client = nullptr;
     bool loading = false;
+    bool releaseNow = true;
     {
         std::lock_guard lock(mutex_);
         if (shutDown_) return;
         client = client_;
         loading = busy_ && associated_;
+        // While the worker reads the model, the release is its own last step: nothing the
+        // load asks for can then come after it in the queue.
+        if (busy_ && client != nullptr) {
+            releaseAfterWork_ = true;
+            releaseNow = false;
+        }
     }
     if (client == nullptr) return;
     // What the client asks of its own accord (the load, an export's reads) stops, and what
@@ -301,7 +319,7 @@ void ConnectionSession::Disconnect() {
     // are answered (the association aborts when they are not, see Acsi::Release).
     if (loading) client->StopModelLoad();
     client->StopIcdReads();
-    client->Release();
+    if (releaseNow) client->Release();
 }
 
 void ConnectionSession::Shutdown() {

@@ -93,8 +93,10 @@ public:
     // Releases the association. A model load and an export's value reads under way are
     // stopped first, and what they queued is never sent (each confirmed as withdrawn): the
     // release goes as soon as the requests already out are answered, and the association
-    // is aborted when one is left unanswered for the profile's MMS time-out. The end comes
-    // through the client's release result (or an abort), then OnDisconnected.
+    // is aborted when one is left unanswered for the profile's MMS time-out. While the
+    // worker is at work (a load, a connect) the release is posted by the worker as its work
+    // ends, behind everything it asked for. The end comes through the client's release
+    // result (or an abort), then OnDisconnected.
     void Disconnect();
     // Stops the model load and an export's reads as Disconnect does, gives up a connect under
     // way, releases a standing association (aborted when the profile's MMS time-out, or at
@@ -142,6 +144,8 @@ private:
     Iec61850::Acsi::Server* server_ = nullptr;
     std::int32_t serverId_ = -1;
     bool busy_ = false;
+    // A disconnect came while the worker was at work: it releases when its work ends.
+    bool releaseAfterWork_ = false;
     bool associated_ = false;
     bool shutDown_ = false;
     // Of the connect under way: what the client told the window.

@@ -422,11 +422,6 @@ void QXClient::StopIcdReads() {
     if (group != nullptr) WithdrawRequests(*group);
 }
 
-void QXClient::StopReads() {
-    StopModelLoad();
-    StopIcdReads();
-}
-
 bool QXClient::LoadModel() {
     Server* server = GetAssociatedServer();
     if (server == nullptr) return true;

@@ -122,8 +122,6 @@ public:
     // Ends the export's value reads: those not sent never are, and the count of outstanding
     // reads is 0, so that no confirmation leads on to the export.
     void StopIcdReads();
-    // Both: what the client asks of its own accord stops, so that a release goes next.
-    void StopReads();
     bool IsModelLoading() const { return modelLoading_.load(); }
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
