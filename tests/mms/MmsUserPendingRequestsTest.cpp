@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <thread>
 
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/MmsLayer.h"
 #include "mms/machine/PendingRequests.h"
-#include "mms/machine/RequestGroup.h"
 #include "mms/machine/RequestHandle.h"
 #include "system/Polling.h"
 
@@ -84,39 +82,6 @@ TEST_F(PendingRequestsTest, PutWaitsForRoomOnlyUpToItsTimeout) {
     pending.SetCapacity(2);
     EXPECT_EQ(pending.Put(&first, 1, 0), System::OkNoError);
     EXPECT_EQ(pending.Put(&third, 1, 0), System::OkNoError);
-}
-
-// A conclude goes only when no request is outstanding: it waits for the table to empty
-// (up to its time-out, like any wait for room). A request whose group was withdrawn is
-// never entered, whether it comes then or is already waiting for room: waiting, it gives
-// up as soon as the waiters are woken, whatever its time-out.
-TEST_F(PendingRequestsTest, AConcludeWaitsForAnEmptyTableAndAWithdrawnRequestIsNeverEntered) {
-    Mms::PendingRequests pending(10);
-    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
-    EXPECT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::Timeout);
-    std::thread answer([&] {
-        Mms::PendingRequests::Entry entry;
-        EXPECT_TRUE(pending.TakeOldest(entry));
-    });
-    EXPECT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 60000), System::OkNoError);
-    answer.join();
-    Mms::PendingRequests::Entry entry;
-    ASSERT_TRUE(pending.TakeConclude(entry));
-
-    const auto group = std::make_shared<Mms::RequestGroup>();
-    third.JoinGroup(group);
-    pending.SetCapacity(1);
-    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
-    System::ResultCode waited = System::NotCompleted;
-    std::thread waiter([&] { waited = pending.Put(&third, 4, 600000); });
-    group->Withdraw();
-    pending.WakeWaiters();
-    waiter.join();
-    EXPECT_EQ(waited, System::Cancelled);
-    ASSERT_TRUE(pending.TakeOldest(entry));
-    EXPECT_EQ(entry.request, &first);
-    EXPECT_EQ(pending.Put(&third, 4, 0), System::Cancelled);
-    EXPECT_EQ(pending.GetCount(), 0u);
 }
 
 }  // namespace
