@@ -222,7 +222,7 @@ void Device::SetFaults(const Faults& faults) {
         faults_ = faults;
         timerWoken_ = true;
     }
-    // A stalled link may be let go, and the timer takes the new reports at once.
+    // A stalled link or held requests may be let go, and the timer takes the new reports at once.
     wake_.notify_all();
 }
 

@@ -168,6 +168,11 @@ System::ResultCode DeviceConnection::HoldIdentifyAnswer(Mms::MmsFrame& request) 
     return System::OkNoError;
 }
 
+System::ResultCode DeviceConnection::OnConcludeRequest(Mms::MmsFrame& frame) {
+    if (device_.GetFaults().concludeUnanswered) return System::OkNoError;
+    return MmsUserConnection::OnConcludeRequest(frame);
+}
+
 System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     association_ = device_.NextAssociationNumber();

@@ -39,6 +39,7 @@ protected:
     // The device's faults and request log around the service user's answers.
     System::ResultCode OnConfirmedRequest(Mms::MmsFrame& frame) override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
+    System::ResultCode OnConcludeRequest(Mms::MmsFrame& frame) override;
     void ChooseAnnouncedServices(std::uint8_t (&flags)[Mms::InitiateParameters::ServiceFlagCount]) override;
 
 private:

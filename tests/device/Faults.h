@@ -32,9 +32,11 @@ struct Faults {
     std::set<std::int32_t> dropped;
     // Answers to these services leave only after so many milliseconds.
     std::map<std::int32_t, int> delayedMs;
-    // Requests of these services are answered only once the faults no longer name them,
-    // and the link reads nothing more meanwhile, as a device busy with one request: a test
-    // lets the answer go once what it stages on its side is in place.
+    // Requests of these services are held, unanswered, until the faults no longer name them
+    // (or the device stops), then answered as usual: the association's receive thread waits
+    // meanwhile, as a device busy with the request does, so what the client sends after it
+    // stays on the wire, unread and unlogged. A test lets the answer go once what it stages
+    // on its side is in place.
     std::set<std::int32_t> held;
     // The Identify answer held back until the association's next request has been
     // answered, and then so many milliseconds more (0: answered in turn; negative: the
@@ -45,6 +47,8 @@ struct Faults {
     int connectConfirmDelayMs = 0;
     bool dropInitiateAnswer = false;
     int initiateAnswerDelayMs = 0;
+    // A conclude-Request is never answered: the association stays.
+    bool concludeUnanswered = false;
     // The association is aborted instead of answering its Nth confirmed request (0: never).
     int abortAtRequest = 0;
 

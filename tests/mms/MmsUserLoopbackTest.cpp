@@ -510,8 +510,21 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     EXPECT_EQ(done->GetErrorClass(), Mms::MmsErrorClassOthers);
     EXPECT_EQ(done->GetErrorCode(), 1234);
 
-    // A reject without originalInvokeID completes the oldest pending request.
+    // A conclude answer confirms the conclude request (which goes only when nothing else is
+    // out), not another pending request.
+    auto* release = new TestService(Machine());
+    const std::uint32_t releaseId = release->GetInvokeId();
+    ASSERT_EQ(User().GetPendingCount(), 0u);
+    ASSERT_EQ(User().Conclude(release), System::OkNoError);
     const std::uint32_t third = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
+    EXPECT_EQ(inject("8C 00", Mms::MmsPduConcludeResponse), System::OkNoError);
+    done = Collect(releaseId);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->GetResult(), System::OkNoError);
+    EXPECT_EQ(done->GetAnswerKind(), Mms::MmsPduConcludeResponse);
+    EXPECT_EQ(User().GetPendingCount(), 1u);
+
+    // A reject without originalInvokeID completes the oldest pending request.
     const std::uint32_t fourth = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
     EXPECT_EQ(inject("A4 03 85 01 01", Mms::MmsPduReject), System::OkNoError);
     done = Collect(third);
@@ -519,17 +532,6 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     EXPECT_EQ(done->GetResult(), System::Rejected);
     EXPECT_EQ(done->GetErrorClass(), Mms::MmsRejectPduError);
     EXPECT_EQ(done->GetErrorCode(), 1);
-    EXPECT_EQ(User().GetPendingCount(), 1u);
-
-    // A conclude answer confirms the conclude request, not the oldest pending request.
-    auto* release = new TestService(Machine());
-    const std::uint32_t releaseId = release->GetInvokeId();
-    ASSERT_EQ(User().Conclude(release), System::OkNoError);
-    EXPECT_EQ(inject("8C 00", Mms::MmsPduConcludeResponse), System::OkNoError);
-    done = Collect(releaseId);
-    ASSERT_NE(done, nullptr);
-    EXPECT_EQ(done->GetResult(), System::OkNoError);
-    EXPECT_EQ(done->GetAnswerKind(), Mms::MmsPduConcludeResponse);
     EXPECT_EQ(User().GetPendingCount(), 1u);
 
     // The server's own answers come now: those of the completed requests find nothing,

@@ -25,8 +25,9 @@ protected:
 
 TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
     Mms::PendingRequests pending(10);
-    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    // A conclude is entered only into an empty table.
     ASSERT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
+    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
     ASSERT_EQ(pending.Put(&third, 5, 0), System::OkNoError);
 
     Mms::PendingRequests::Entry entry;

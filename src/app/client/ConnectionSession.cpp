@@ -1,6 +1,8 @@
 #include "app/client/ConnectionSession.h"
 
+#include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 #include "app/client/QXClient.h"
@@ -18,8 +20,8 @@ using System::ResultCode;
 
 namespace {
 
-// How long a release may take at the end before the association is aborted: the
-// profile's MMS time-out.
+// How long a release may take before the association is aborted: the profile's MMS
+// time-out.
 std::chrono::milliseconds ReleaseTimeout(Server* server) {
     std::string value;
     if (server != nullptr && server->GetProfile(0) != nullptr &&
@@ -88,8 +90,8 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                 break;
             case WM_QX_MODEL_READ_START:
                 loadStarted_ = true;
-                if (renewed_) wParam = ModelReadRenewed;
-                renewed_ = false;
+                if (renewed_ != 0) wParam = renewed_;
+                renewed_ = 0;
                 break;
             case WM_QX_RELEASE_RESULT:
                 // A refused release leaves the association standing.
@@ -194,7 +196,8 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         failureTold_ = false;
         failureText_.clear();
         loadStarted_ = false;
-        renewed_ = false;
+        renewed_ = 0;
+        releaseAfterWork_ = false;
     }
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
@@ -252,7 +255,16 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
             listener_->OnModelLoaded(client->GetModelReadResult());
         }
     }
+    bool release = false;
     {
+        std::lock_guard lock(mutex_);
+        release = std::exchange(releaseAfterWork_, false);
+        if (!release) busy_ = false;
+    }
+    if (release) {
+        // Asked for while this worker read the model: the release follows, in the queue,
+        // everything the load asked for, which its stop has withdrawn.
+        if (client != nullptr && client->IsAssociated() && !closing_.load()) client->Release();
         std::lock_guard lock(mutex_);
         busy_ = false;
     }
@@ -263,11 +275,12 @@ void ConnectionSession::RunConnect(const std::string& address, bool removeFirst)
 ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& client) {
     // The end releases what stands.
     if (closing_.load()) return System::Aborted;
+    const std::uintptr_t renewal = client.KeptModelRenewal();
     {
         std::lock_guard lock(mutex_);
         renewing_ = true;
     }
-    EndAssociation(client);
+    EndAssociation(client, ReleaseTimeout(GetServer()));
     // The removal joins the association's threads: nothing of it calls back after.
     RemoveServer();
     ResultCode result = TakeServer(address);
@@ -275,7 +288,7 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
     {
         std::lock_guard lock(mutex_);
         renewing_ = false;
-        renewed_ = result == System::OkNoError;
+        renewed_ = result == System::OkNoError ? renewal : 0;
     }
     if (result != System::OkNoError) return result;
     if (closing_.load()) return System::Aborted;
@@ -287,15 +300,26 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
 void ConnectionSession::Disconnect() {
     QXClient* client = nullptr;
     bool loading = false;
+    bool releaseNow = true;
     {
         std::lock_guard lock(mutex_);
         if (shutDown_) return;
         client = client_;
         loading = busy_ && associated_;
+        // While the worker reads the model, the release is its own last step: nothing the
+        // load asks for can then come after it in the queue.
+        if (busy_ && client != nullptr) {
+            releaseAfterWork_ = true;
+            releaseNow = false;
+        }
     }
     if (client == nullptr) return;
+    // What the client asks of its own accord (the load, an export's reads) stops, and what
+    // it queued is never sent: the release goes next, as soon as the requests already out
+    // are answered (the association aborts when they are not, see Acsi::Release).
     if (loading) client->StopModelLoad();
-    client->Release();
+    client->StopIcdReads();
+    if (releaseNow) client->Release();
 }
 
 void ConnectionSession::Shutdown() {
@@ -306,6 +330,7 @@ void ConnectionSession::Shutdown() {
     }
     closing_.store(true);
     QXClient* client = GetClient();
+    if (client != nullptr) client->StopIcdReads();
     // A connect under way is given up. Its association may not exist yet when the worker is
     // about to make it, an abandon may come just as the transport opens, and a load's stop
     // asked for before its association stood does not hold: all is asked until the worker
@@ -340,9 +365,9 @@ void ConnectionSession::Shutdown() {
     serverId_ = -1;
 }
 
-void ConnectionSession::EndAssociation(QXClient& client) {
+void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit) {
     if (!client.IsAssociated()) return;
-    const auto deadline = std::chrono::steady_clock::now() + ReleaseTimeout(GetServer());
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     client.Release();
     while (client.IsAssociated() && std::chrono::steady_clock::now() < deadline) client.WaitForConfirmation(50);
     if (client.IsAssociated()) {
@@ -351,7 +376,7 @@ void ConnectionSession::EndAssociation(QXClient& client) {
 }
 
 void ConnectionSession::EndConnection(QXClient* client) {
-    if (client != nullptr) EndAssociation(*client);
+    if (client != nullptr) EndAssociation(*client, std::min(ReleaseTimeout(GetServer()), ShutdownReleaseLimit));
     std::vector<std::uint32_t> ids;
     servers_.ListServerIds(ids);
     for (std::uint32_t id : ids) servers_.RemoveServer(id);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -66,6 +67,10 @@ public:
         ShutDown,
     };
 
+    // The longest Shutdown waits for a release before it aborts: whoever closes the window
+    // is not kept waiting by a slow or silent device.
+    static constexpr std::chrono::milliseconds ShutdownReleaseLimit{1500};
+
     ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients,
                       MainWindowNotifier* window, ConnectionSessionListener* listener);
     // Shuts down.
@@ -81,18 +86,24 @@ public:
     // With `reload` and a server held, that server is removed first (on the worker too), so
     // that the model is read afresh. Without, a kept model is used only when the device
     // is the one it was read from; else its association is released unseen, the server
-    // removed and the device read afresh on a new one (the window learns it by the model
-    // read's start, wParam ModelReadRenewed). 0 when the worker started; InvalidState while a connect
+    // removed and the device read afresh on a new one (the window learns it, and why, by the
+    // model read's start, wParam ModelReadRenewed...). 0 when the worker started; InvalidState while a connect
     // is under way or after Shutdown; else the registries' failure, nothing started.
     System::ResultCode Connect(const std::string& address, bool reload);
-    // Releases the association (a model load under way is stopped first). The end comes
-    // through the client's release result (or an abort), then OnDisconnected.
+    // Releases the association. A model load and an export's value reads under way are
+    // stopped first, and what they queued is never sent (each confirmed as withdrawn): the
+    // release goes as soon as the requests already out are answered, and the association
+    // is aborted when one is left unanswered for the profile's MMS time-out. While the
+    // worker is at work (a load, a connect) the release is posted by the worker as its work
+    // ends, behind everything it asked for. The end comes through the client's release
+    // result (or an abort), then OnDisconnected.
     void Disconnect();
-    // Stops the model load, gives up a connect under way, releases a standing association
-    // (aborted when the profile's MMS time-out passes), removes every server of the registry
-    // and the client, and joins the session's threads. Once; the release and the removals
-    // run on a thread of the session's. It waits for the worker, whose client may be telling
-    // the window: the window no longer waits for the caller's thread (the program's has gone).
+    // Stops the model load and an export's reads as Disconnect does, gives up a connect under
+    // way, releases a standing association (aborted when the profile's MMS time-out, or at
+    // most ShutdownReleaseLimit, passes), removes every server of the registry and the
+    // client, and joins the session's threads. Once; the release and the removals run on a
+    // thread of the session's. It waits for the worker, whose client may be telling the
+    // window: the window no longer waits for the caller's thread (the program's has gone).
     void Shutdown();
 
     Phase GetPhase() const;
@@ -115,8 +126,8 @@ private:
     // removed, unseen by the window; then a new server for the address and Associate.
     System::ResultCode ReadAfresh(const std::string& address, QXClient& client);
     // Releases a standing association, aborting it when the release takes longer than the
-    // profile's MMS time-out.
-    void EndAssociation(QXClient& client);
+    // limit.
+    void EndAssociation(QXClient& client, std::chrono::milliseconds limit);
     void EndConnection(QXClient* client);
     bool Telling() const { return !closing_.load(); }
 
@@ -133,6 +144,8 @@ private:
     Iec61850::Acsi::Server* server_ = nullptr;
     std::int32_t serverId_ = -1;
     bool busy_ = false;
+    // A disconnect came while the worker was at work: it releases when its work ends.
+    bool releaseAfterWork_ = false;
     bool associated_ = false;
     bool shutDown_ = false;
     // Of the connect under way: what the client told the window.
@@ -142,7 +155,8 @@ private:
     // The end of an association the window never heard of is not told; the read that
     // follows is marked as one made afresh.
     bool renewing_ = false;
-    bool renewed_ = false;
+    // Why the read that follows is made afresh (ModelReadRenewed...), 0 when it is not.
+    std::uintptr_t renewed_ = 0;
 
     // Held while a server is removed and while a connect under way is given up, so that the
     // association given up is not one being destroyed.

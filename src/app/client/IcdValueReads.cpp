@@ -29,6 +29,8 @@ void ResetPendingValueReads(QXClient& client) {
 }
 
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
+    // Withdrawn together when the export ends early (a disconnect, the program's end).
+    const Iec61850::ClientApplication::RequestGroupScope group(client.BeginIcdReads());
     bool refusalEnded = false;
     for (const std::string& node : nodes) {
         for (std::string_view fc : IcdValueConstraints) {

@@ -36,7 +36,8 @@ void RaisePendingValueReads(QXClient& client, std::int32_t count);
 void ResetPendingValueReads(QXClient& client);
 
 // Asks for the CF, DC, SG, then SE values of each node in turn (the read of a group the
-// node lacks is answered by the client itself, unsent). A request the client refuses
+// node lacks is answered by the client itself, unsent), as the reads of one export that
+// QXClient::StopIcdReads withdraws. A request the client refuses
 // at once is taken off the count under the lock; true when such a refusal took the count
 // to 0, since then no answer will end the reads.
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes);

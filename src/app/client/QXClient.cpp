@@ -15,6 +15,7 @@
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/machine/RequestGroup.h"
 #include "mms/values/Container.h"
 #include "ui/messages/MessageParams.h"
 
@@ -58,7 +59,7 @@ Server* QXClient::GetAssociatedServer() const {
 System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profile, std::uint32_t userValue) {
     loadAfterAssociate_ = false;
     checkKeptModel_ = false;
-    keptModelDiffers_ = false;
+    keptModelRenewal_ = 0;
     {
         std::lock_guard lock(directoryMutex_);
         askingDirectory_ = false;
@@ -70,7 +71,9 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
         checkKeptModel_ = false;
         Server* server = GetAssociatedServer();
         switch (server != nullptr ? CheckKeptModel(*server) : KeptModelCheck::Lost) {
-            case KeptModelCheck::Differs: keptModelDiffers_ = true; return result;
+            case KeptModelCheck::AnotherDevice: keptModelRenewal_ = ModelReadRenewed; return result;
+            case KeptModelCheck::Unidentified: keptModelRenewal_ = ModelReadRenewedUnidentified; return result;
+            case KeptModelCheck::OriginUnknown: keptModelRenewal_ = ModelReadRenewedOriginUnknown; return result;
             // The abort has been told: to a window that knew of no association.
             case KeptModelCheck::Lost: return System::NotConnected;
             // A stop ends the load at once.
@@ -202,7 +205,7 @@ std::int32_t QXClient::OnGetDataValues(Iec61850::Acsi::GetDataValues* service) {
     const std::int32_t result = QXClientBase::OnGetDataValues(service);
     static const std::string unknown = "Unknown error";
     // Nobody refused it: the abort that ended the association is the one message.
-    if (service != nullptr && service->EndedWithTheAssociation()) return 0;
+    if (service != nullptr && (service->EndedWithTheAssociation() || service->Withdrawn())) return 0;
     if (result != 0 || service == nullptr) {
         NotifyMainWindow(WM_QX_READ_RESULT, Failure, ParamOf(unknown.c_str()));
         return 1;
@@ -249,7 +252,8 @@ bool QXClient::EndedWithTheAssociation(const Iec61850::Acsi::Service* service, b
         int count = controlsUnconfirmed_.load();
         while (count > 0 && !controlsUnconfirmed_.compare_exchange_weak(count, count - 1)) {}
     }
-    return false;
+    // Withdrawn unsent: the device never saw it, and whoever withdrew it knows.
+    return service != nullptr && service->Withdrawn();
 }
 
 System::ResultCode QXClient::CountControl(System::ResultCode made) {
@@ -396,6 +400,26 @@ void QXClient::StopModelLoad() {
     std::lock_guard lock(readerMutex_);
     stopRequested_ = true;
     if (reader_ != nullptr) reader_->Stop();
+}
+
+std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads() {
+    auto group = std::make_shared<Mms::RequestGroup>();
+    std::lock_guard lock(icdReadsMutex_);
+    icdReads_ = group;
+    return group;
+}
+
+void QXClient::StopIcdReads() {
+    std::shared_ptr<Mms::RequestGroup> group;
+    {
+        std::lock_guard lock(icdReadsMutex_);
+        group = std::move(icdReads_);
+    }
+    // The withdrawn reads are confirmed too: none may count the export down to its end.
+    pendingLock_.Wait(0);
+    pendingValueReads_ = 0;
+    pendingLock_.Release();
+    if (group != nullptr) WithdrawRequests(*group);
 }
 
 bool QXClient::LoadModel() {

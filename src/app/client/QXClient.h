@@ -5,6 +5,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -15,6 +16,10 @@
 #include "app/client/SelectionTree.h"
 #include "iec61850/acsi/reader/RClient.h"
 #include "system/Semaphore.h"
+
+namespace Mms {
+class RequestGroup;
+}
 
 namespace Iec61850::Acsi {
 struct LastApplError;
@@ -67,7 +72,10 @@ public:
     // The last Associate found the association standing over a model kept from another
     // device (or one of unknown origin): the window has not been told of the association
     // and no model was loaded. The caller reads the device afresh.
-    bool KeptModelDiffers() const { return keptModelDiffers_; }
+    bool KeptModelDiffers() const { return keptModelRenewal_ != 0; }
+    // Why, as the wParam of WM_QX_MODEL_READ_START tells it (ModelReadRenewed...); 0 when
+    // the kept model was not found another's.
+    std::uintptr_t KeptModelRenewal() const { return keptModelRenewal_; }
     std::int32_t OnAssociationFailed(std::int32_t reason) override;
     std::int32_t OnAssociated(std::int32_t zero) override;
     std::int32_t OnAbort(const std::uint8_t* record) override;
@@ -105,8 +113,15 @@ public:
     // Reads the association's model with the library's reader, telling the main window
     // how far it came, then builds the trees for the first device. True.
     bool LoadModel();
-    // Ends a model load from another thread; the reader stops at its next wait.
+    // Ends a model load from another thread; the reader stops at its next wait, and what
+    // it asked that has not been sent never is (confirmed as withdrawn).
     void StopModelLoad();
+    // The value reads of an ICD export about to be asked join the group returned (see
+    // IcdValueReads.h), which StopIcdReads withdraws.
+    std::shared_ptr<const Mms::RequestGroup> BeginIcdReads();
+    // Ends the export's value reads: those not sent never are, and the count of outstanding
+    // reads is 0, so that no confirmation leads on to the export.
+    void StopIcdReads();
     bool IsModelLoading() const { return modelLoading_.load(); }
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
@@ -202,7 +217,8 @@ private:
         std::vector<std::string> devices;
         bool operator==(const DeviceIdentity&) const = default;
     };
-    enum class KeptModelCheck { Own, Differs, Lost, Stopped };
+    // Own, or why it is not used (the renewals of QXMessages.h), or the check did not end.
+    enum class KeptModelCheck { Own, AnotherDevice, Unidentified, OriginUnknown, Lost, Stopped };
     // The server holds a model, read in part or whole.
     static bool HoldsModel(Iec61850::Acsi::Server& server);
     bool OffersIdentify() const;
@@ -267,7 +283,7 @@ private:
     // Set by OnAssociated for the Associate that called it (the same thread).
     bool loadAfterAssociate_ = false;
     bool checkKeptModel_ = false;
-    bool keptModelDiffers_ = false;
+    std::uintptr_t keptModelRenewal_ = 0;
 
     // The identity each server's model was read from, by server; a server found without a
     // model loses its entry, so that an entry never outlives the model it describes.
@@ -283,6 +299,9 @@ private:
 
     std::int32_t pendingValueReads_ = 0;
     System::Semaphore pendingLock_{1, 1};
+    // The group of the export's reads under way.
+    std::mutex icdReadsMutex_;
+    std::shared_ptr<Mms::RequestGroup> icdReads_;
 
     mutable std::mutex treesMutex_;
     SelectionTree readMap_;

@@ -147,18 +147,32 @@ QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
     // An Identify ended by the association's end is told before the association's state
     // shows the end: either says the association was lost.
     if (!IsAssociated() || server.IdentifyCutShort()) return KeptModelCheck::Lost;
-    // A device that does not tell its logical devices cannot be told apart from another;
-    // nor one whose Identify was not answered, whatever its devices.
-    std::optional<Mms::MmsIdentity> said = SaidIdentity(server, OffersIdentify());
-    if (!read || !said) return KeptModelCheck::Differs;
+    const std::optional<Mms::MmsIdentity> said = SaidIdentity(server, OffersIdentify());
     std::sort(devices.begin(), devices.end());
-    DeviceIdentity device{std::move(said->vendorName), std::move(said->modelName), std::move(said->revision),
-                          std::move(devices)};
-    std::lock_guard lock(originMutex_);
-    const auto origin = origins_.find(&server);
-    // A model whose origin was never noted (its read ended before its devices were known)
-    // is no one's for sure.
-    return origin != origins_.end() && origin->second == device ? KeptModelCheck::Own : KeptModelCheck::Differs;
+    std::optional<DeviceIdentity> origin;
+    {
+        std::lock_guard lock(originMutex_);
+        // A model whose origin was never noted (its read ended before its devices or its
+        // identity were known) is no one's for sure.
+        if (const auto found = origins_.find(&server); found != origins_.end()) origin = found->second;
+    }
+    const bool gaveIdentity = said && !(said->vendorName.empty() && said->modelName.empty() && said->revision.empty());
+    if (origin) {
+        if (read && said && *origin == DeviceIdentity{said->vendorName, said->modelName, said->revision, devices})
+            return KeptModelCheck::Own;
+        // What the device told differs from what the model was read from.
+        if (read && devices != origin->devices) return KeptModelCheck::AnotherDevice;
+        const bool originGave = !(origin->vendor.empty() && origin->model.empty() && origin->revision.empty());
+        if (gaveIdentity && originGave &&
+            (said->vendorName != origin->vendor || said->modelName != origin->model ||
+             said->revision != origin->revision)) {
+            return KeptModelCheck::AnotherDevice;
+        }
+    }
+    // A device that does not tell its logical devices, or does not say who it is (no answer
+    // to Identify, a refusal, or not offered), cannot be told apart from another.
+    if (!read || !gaveIdentity) return KeptModelCheck::Unidentified;
+    return KeptModelCheck::OriginUnknown;
 }
 
 void QXClient::NoteModelOrigin(Server& server) {

@@ -40,9 +40,14 @@ struct ModelReadProgress {
     std::int32_t allObjects = 0;
 };
 
-// wParam of WM_QX_MODEL_READ_START when the model kept for the address was another
-// device's (its Identify answer or logical devices differ): the device is read afresh.
+// wParam of WM_QX_MODEL_READ_START when the model kept for the address is not used and the
+// device is read afresh, by what is known: the model was another device's (the device said
+// another identity, or has other logical devices); the device did not give its identity
+// (no Identify answer, or no list of its logical devices), so it cannot be told apart; the
+// device the kept model was read from never gave its identity.
 constexpr std::uintptr_t ModelReadRenewed = 1;
+constexpr std::uintptr_t ModelReadRenewedUnidentified = 2;
+constexpr std::uintptr_t ModelReadRenewedOriginUnknown = 3;
 // wParam of WM_QX_MODEL_READ_DONE when the device fell silent and only part of its model
 // could be read.
 constexpr std::uintptr_t ModelReadPartial = 12;

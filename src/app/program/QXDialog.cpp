@@ -27,7 +27,16 @@ namespace Id = ControlId::MainDialog;
 
 enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
-const std::string ModelRenewedText = "Another device at this address: data model read afresh";
+// Why a kept model was not used, by the wParam of the read's start: what is known, no more.
+std::string RenewalText(WPARAM renewal) {
+    switch (renewal) {
+        case ModelReadRenewed: return "Another device at this address: data model read afresh";
+        case ModelReadRenewedUnidentified: return "The device did not give its identity: data model read afresh";
+        case ModelReadRenewedOriginUnknown:
+            return "The device the kept data model came from is not known: data model read afresh";
+        default: return {};
+    }
+}
 
 }  // namespace
 
@@ -194,6 +203,9 @@ void QXDialog::UpdateControls() {
     if (state_ == StateDisconnected && connecting_) {
         statusBar_.SetText("Connecting", 0);
         statusBar_.SetText("Connecting to " + peer_, 1);
+    } else if (state_ != StateDisconnected && disconnecting_) {
+        statusBar_.SetText("Disconnecting...", 0);
+        statusBar_.SetText("Disconnecting from " + peer_, 1);
     } else {
         statusBar_.SetText(LoadString(state_ == StateDisconnected ? IDS_DISCONNECTED : IDS_CONNECTED), 0);
         statusBar_.SetText(state_ == StateDisconnected ? LoadString(IDS_NO_DEVICE)
@@ -205,11 +217,11 @@ void QXDialog::UpdateControls() {
 }
 
 void QXDialog::ApplyEnabling() {
-    const bool ready = state_ == StateReady;
+    const bool ready = state_ == StateReady && !disconnecting_;
     const bool idle = state_ == StateDisconnected && !connecting_;
     connect_.EnableWindow(idle);
     reload_.EnableWindow(idle);
-    disconnect_.EnableWindow(state_ != StateDisconnected);
+    disconnect_.EnableWindow(state_ != StateDisconnected && !disconnecting_);
     address_.SetReadOnly(!idle);
     for (CWnd* control :
          {static_cast<CWnd*>(&readSelection_), static_cast<CWnd*>(&controlSelection_),
@@ -223,7 +235,7 @@ void QXDialog::ApplyEnabling() {
 }
 
 void QXDialog::ApplyPanelButtons() {
-    const bool ready = state_ == StateReady;
+    const bool ready = state_ == StateReady && !disconnecting_;
     // A block enabled on a connection that has gone is no one's to disable.
     if (!ready) reportBlock_ = ReportBlock::None;
     read_.EnableWindow(ready && readSelection_.GetSelectedAttr() != nullptr);
@@ -263,7 +275,8 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         ResetIcdExport();
-        modelRenewed_ = false;
+        modelRenewed_.clear();
+        disconnecting_ = false;
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -275,6 +288,7 @@ LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
+    disconnecting_ = false;
     if (wParam == 0) {
         state_ = StateDisconnected;
         modelProgress_.ShowWindow(false);
@@ -284,12 +298,14 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     ClearSelections();
+    UpdateControls();
     PostMessageBox(LoadString(IDS_RELEASE_FAILED) + "\n\r" + TextOf(lParam));
     return 1;
 }
 
 LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     ResetIcdExport();
+    disconnecting_ = false;
     if (state_ == StateDisconnected) return 1;
     const std::string text = TextOf(lParam);
     state_ = StateDisconnected;
@@ -301,10 +317,10 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
 }
 
 LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {
-    if (wParam == ModelReadRenewed) {
-        modelRenewed_ = true;
-        ShowStatusText(ModelRenewedText);
-    }
+    // A load that starts as the disconnect comes is stopped at once: nothing to show.
+    if (disconnecting_) return 1;
+    modelRenewed_ = RenewalText(wParam);
+    if (!modelRenewed_.empty()) ShowStatusText(modelRenewed_);
     modelProgress_.CenterWindow(this);
     modelProgress_.ShowWindow(true);
     return 1;
@@ -322,8 +338,8 @@ void QXDialog::SelectDevice(CComboBox& combo, int& index, const std::string& dev
 
 LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     // Only a load under way ends in the ready state: after an abort the panels would act
-    // on a connection that has gone.
-    if (state_ != StateReading) return 1;
+    // on a connection that has gone, and after a disconnect on one that is going.
+    if (state_ != StateReading || disconnecting_) return 1;
     modelProgress_.ShowWindow(false);
     state_ = StateReady;
     UpdateControls();
@@ -358,7 +374,7 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     reportSelection_.SetData(&reportTree);
     ApplyPanelButtons();
     // The connect's outcome outlasts the choices the trees just reported.
-    if (modelRenewed_) ShowStatusText(ModelRenewedText);
+    if (!modelRenewed_.empty()) ShowStatusText(modelRenewed_);
     return 1;
 }
 

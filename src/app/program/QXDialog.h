@@ -129,6 +129,7 @@ public:
 
     int GetState() const { return state_; }
     bool IsConnecting() const { return connecting_; }
+    bool IsDisconnecting() const { return disconnecting_; }
     QXClient* GetClient() const { return client_; }
     Iec61850::Acsi::Server* GetServer() const { return session_.GetServer(); }
     std::int32_t GetServerId() const { return session_.GetServerId(); }
@@ -189,9 +190,9 @@ private:
     QXSelectionCtrl controlSelection_;
     QXSelectionCtrl reportSelection_;
     int state_ = StateDisconnected;
-    // The model shown was read afresh because the one kept for the address was another
-    // device's: pane 2 says so from the read's start until the next result.
-    bool modelRenewed_ = false;
+    // Why the model shown was read afresh rather than the one kept for the address: pane 2
+    // says so from the read's start until the next result. Empty when it was not.
+    std::string modelRenewed_;
     // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
     Ui::CButton createIcd_;
@@ -224,6 +225,9 @@ private:
 
     // From Connect to the post of the worker's end.
     bool connecting_ = false;
+    // From Disconnect to the end of the association (released or aborted), or a refused
+    // release: the panels and Disconnect are shut, the status line says so.
+    bool disconnecting_ = false;
     // The device's port the status line names ("RemoteNPort"; the profile's own otherwise),
     // and "address:port" of the last connect.
     std::string remotePort_ = "102";

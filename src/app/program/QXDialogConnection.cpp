@@ -75,12 +75,15 @@ bool QXDialog::Connect(const std::string& address, bool reload) {
     return true;
 }
 
-// Forwards the release to the session, which stops a model load under way first.
+// Forwards the release to the session, which stops a model load and an export's reads
+// under way first. Until the association has ended the dialog shows that it is going.
 void QXDialog::OnDisconnect() {
-    if (client_ != nullptr && state_ != StateDisconnected) {
+    if (client_ != nullptr && state_ != StateDisconnected && !disconnecting_) {
         // An export under way ends here: answers that still come before the release must
         // not lead on to its windows.
         ResetIcdExport();
+        disconnecting_ = true;
+        modelProgress_.ShowWindow(false);
         session_.Disconnect();
         readSelection_.Clear();
     }

@@ -30,8 +30,12 @@ std::uint32_t PendingRequests::GetCount() const {
 System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
     const auto wait = std::chrono::milliseconds(timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + wait;
+    const std::size_t room = service == ConcludeService ? 1 : capacity_;
     std::unique_lock lock(mutex_);
-    while (entries_.size() >= capacity_) {
+    while (true) {
+        // Withdrawn before it went out: it never does, whatever room there is.
+        if (request->IsWithdrawn()) return System::Cancelled;
+        if (entries_.size() < room) break;
         // A table full of requests whose answers are overdue makes room only when someone
         // files them: the caller, once it is told.
         const auto wakeAt = entries_.empty() ? deadline : std::min(deadline, entries_.front().since + wait);
@@ -39,7 +43,19 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
         roomMade_.wait_until(lock, wakeAt);
     }
     entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
+    if (service != ConcludeService) ++entered_;
     return System::OkNoError;
+}
+
+std::uint64_t PendingRequests::GetEnteredCount() const {
+    std::lock_guard lock(mutex_);
+    return entered_;
+}
+
+void PendingRequests::WakeWaiters() {
+    // Under the lock: a waiter has either seen the withdrawal or is waiting, and woken.
+    { std::lock_guard lock(mutex_); }
+    roomMade_.notify_all();
 }
 
 bool PendingRequests::TakeById(std::uint32_t invokeId, Entry& entry) {
@@ -52,7 +68,7 @@ bool PendingRequests::TakeById(std::uint32_t invokeId, Entry& entry) {
         entry = *found;
         entries_.erase(found);
     }
-    roomMade_.notify_one();
+    roomMade_.notify_all();
     return true;
 }
 
@@ -64,7 +80,7 @@ bool PendingRequests::Take(const RequestHandle* request) {
         if (found == entries_.end()) return false;
         entries_.erase(found);
     }
-    roomMade_.notify_one();
+    roomMade_.notify_all();
     return true;
 }
 
@@ -82,7 +98,16 @@ bool PendingRequests::TakeOldest(Entry& entry) {
         entry = entries_.front();
         entries_.pop_front();
     }
-    roomMade_.notify_one();
+    roomMade_.notify_all();
+    return true;
+}
+
+bool PendingRequests::ConcludeEntered(std::chrono::steady_clock::time_point& since) const {
+    std::lock_guard lock(mutex_);
+    const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                    [](const Entry& candidate) { return candidate.service == ConcludeService; });
+    if (found == entries_.end()) return false;
+    since = found->since;
     return true;
 }
 
@@ -95,7 +120,7 @@ bool PendingRequests::TakeConclude(Entry& entry) {
         entry = *found;
         entries_.erase(found);
     }
-    roomMade_.notify_one();
+    roomMade_.notify_all();
     return true;
 }
 

@@ -42,12 +42,19 @@ public:
     void SetCapacity(std::uint32_t capacity);
     std::uint32_t GetCapacity() const;
     std::uint32_t GetCount() const;
+    // Requests entered since the table was made, the conclude aside.
+    std::uint64_t GetEnteredCount() const;
 
     // Appends the request, waiting up to timeoutMs (0: not at all) while the table is
     // full: OkNoError, or Timeout when no room came (the request stays the caller's). The
     // wait also ends, with Timeout, once the oldest request has waited timeoutMs for its
     // answer: the caller files what is overdue (which makes room) and asks again.
+    // A conclude waits until the table is empty: no request is outstanding when the peer
+    // is asked to end the association. A withdrawn request (RequestHandle::IsWithdrawn) is
+    // not entered, before or during the wait: Cancelled, and it stays the caller's.
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
+    // A wait in Put looks again whether its request has been withdrawn meanwhile.
+    void WakeWaiters();
 
     // Takes out the oldest request with this invoke id: false when there is none.
     bool TakeById(std::uint32_t invokeId, Entry& entry);
@@ -57,6 +64,8 @@ public:
     bool OldestEntered(std::chrono::steady_clock::time_point& since) const;
     // Takes out the oldest request: false when the table is empty.
     bool TakeOldest(Entry& entry);
+    // When the conclude request was entered: false when none is pending.
+    bool ConcludeEntered(std::chrono::steady_clock::time_point& since) const;
     // Takes out the conclude request: false when none is pending.
     bool TakeConclude(Entry& entry);
     // Takes out every request but the conclude entered before the time, oldest first.
@@ -77,6 +86,7 @@ private:
     std::condition_variable roomMade_;
     std::deque<Entry> entries_;
     std::uint32_t capacity_;
+    std::uint64_t entered_ = 0;
 };
 
 }  // namespace Mms

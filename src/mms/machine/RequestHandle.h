@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "mms/machine/InvokeCounter.h"
+#include "mms/machine/RequestGroup.h"
 #include "system/Message.h"
 #include "system/ResultCode.h"
 
@@ -71,6 +73,12 @@ public:
         errorCode_ = errorCode;
     }
 
+    // The group it is made in (see RequestGroup), set by its maker before it is handed on;
+    // none by default.
+    void JoinGroup(std::shared_ptr<const RequestGroup> group) { group_ = std::move(group); }
+    // Its group has been withdrawn: unless it is pending already, it is never sent.
+    bool IsWithdrawn() const { return group_ != nullptr && group_->IsWithdrawn(); }
+
     // ---- the send (see the class comment); only the service user calls these ----
 
     // The sender's, before the request is entered as pending.
@@ -101,6 +109,7 @@ private:
     std::int16_t errorClass_ = 0;
     std::int32_t errorCode_ = 0;
     std::atomic<std::uint8_t> sending_{NotSending};
+    std::shared_ptr<const RequestGroup> group_;
 };
 
 }  // namespace Mms

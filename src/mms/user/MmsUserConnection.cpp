@@ -200,6 +200,12 @@ bool MmsUserConnection::FileStalledRequests(std::uint32_t ageMs) {
     return true;
 }
 
+bool MmsUserConnection::IsConcludeOverdue(std::uint32_t ageMs) const {
+    std::chrono::steady_clock::time_point since;
+    return pendingRequests_.ConcludeEntered(since) &&
+           std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(ageMs);
+}
+
 bool MmsUserConnection::WithdrawRequest(RequestHandle* request) { return pendingRequests_.Take(request); }
 
 OwnRequests::Collected MmsUserConnection::CollectOwn(RequestHandle* request) {

@@ -141,6 +141,9 @@ public:
                                 ServiceErrorRecord& outcome);
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
     // Response) files that request with OkNoError. StateAssociated, else NotConnected.
+    // It goes once every request outstanding has been answered (or filed), waiting for that
+    // on the caller's thread: Timeout, nothing sent, when one stays unanswered for the
+    // time-out.
     System::ResultCode Conclude(RequestHandle* request);
     // Lets go of the calling thread's current request without waiting for it (it is filed
     // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
@@ -245,12 +248,20 @@ public:
     // request, the conclude included, filed with Timeout at once (no answer is coming for
     // any of them); true. False, and nothing filed, otherwise.
     bool FileStalledRequests(std::uint32_t ageMs);
+    // A conclude sent more than ageMs ago is still unanswered (FileOverdueRequests leaves
+    // it: only an abort ends such an association).
+    bool IsConcludeOverdue(std::uint32_t ageMs) const;
+    // Requests of a group withdrawn meanwhile (RequestHandle::IsWithdrawn) that wait for
+    // room to be sent give up at once, unsent.
+    void WakeWithdrawnSenders() { pendingRequests_.WakeWaiters(); }
     // The calling thread's current request (for tests).
     RequestHandle* GetCurrentRequest() const { return ownRequests_.Current(); }
     // Own requests held, answered or not, that no wait has collected (for tests).
     std::size_t GetHeldOwnCount() const { return ownRequests_.GetCount(); }
     // Requests sent and not yet answered (for tests).
     std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
+    // Confirmed requests sent (entered as pending) since this connection was made (for tests).
+    std::uint64_t GetSentCount() const { return pendingRequests_.GetEnteredCount(); }
     // Whether a request would be entered at once, without waiting for the peer to answer
     // one of those outstanding.
     bool HasRoomForRequest() const { return pendingRequests_.GetCount() < pendingRequests_.GetCapacity(); }

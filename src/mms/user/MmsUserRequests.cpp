@@ -61,6 +61,10 @@ ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t se
     for (;;) {
         const ResultCode result = pendingRequests_.Put(request, service, GetTimeout());
         if (result != System::Timeout) return result;
+        // A conclude waits for the answers outstanding; one left unanswered for the time-out
+        // is not filed to make way for it: the association cannot be concluded, and its
+        // caller decides how it ends.
+        if (service == PendingRequests::ConcludeService) return result;
         // The table is full and its oldest is overdue: a stalled link ends everything (this
         // request too), a live one makes room by filing what is overdue.
         if (FileStalledRequests(GetTimeout()) || FileOverdueRequests(GetTimeout()) == 0) return result;

@@ -12,6 +12,7 @@
 #include "app/client/ConnectionSession.h"
 #include "app/client/QXClient.h"
 #include "app/client/RecordingNotifier.h"
+#include "app/client/SessionRig.h"
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/ClientApplication.h"
@@ -29,98 +30,6 @@ namespace {
 
 using App::ConnectionSession;
 using Phase = ConnectionSession::Phase;
-
-enum class Told { Connected, Failed, Loaded, Disconnected, WorkEnded };
-
-struct Event {
-    Told kind;
-    std::int32_t value = 0;  // the failure's result, the load's result
-    std::string text;
-    bool told = false;
-};
-
-class RecordingListener : public App::ConnectionSessionListener {
-public:
-    void OnConnected() override { Add(Told::Connected); }
-    void OnConnectFailed(System::ResultCode result, const std::string& reason, bool told) override {
-        Add(Told::Failed, result, reason, told);
-    }
-    void OnModelLoaded(std::int32_t result) override { Add(Told::Loaded, result); }
-    void OnDisconnected() override { Add(Told::Disconnected); }
-    void OnWorkEnded() override { Add(Told::WorkEnded); }
-
-    std::vector<Event> Events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-    std::vector<Told> Kinds() const {
-        std::vector<Told> kinds;
-        for (const Event& event : Events()) kinds.push_back(event.kind);
-        return kinds;
-    }
-    // Until `count` events of the kind have come in all.
-    bool WaitFor(Told kind, int count = 1) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), [&] {
-            return std::count_if(events_.begin(), events_.end(), [&](const Event& e) { return e.kind == kind; }) >=
-                   count;
-        });
-    }
-
-private:
-    void Add(Told kind, std::int32_t value = 0, const std::string& text = {}, bool told = false) {
-        {
-            std::lock_guard lock(mutex_);
-            events_.push_back(Event{kind, value, text, told});
-        }
-        changed_.notify_all();
-    }
-
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::vector<Event> events_;
-};
-
-// The session against the test device behind a recording relay, its window and its owner
-// recorded. The session goes first, the device last.
-struct SessionRig {
-    explicit SessionRig(const std::string& mmsTimeout = "600") {
-        EXPECT_EQ(device.Start(), System::OkNoError);
-        relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
-        session = std::make_unique<ConnectionSession>(servers, clients, &window, &listener);
-        session->SetProfileOverride("RemoteNPort", std::to_string(relay->Port()));
-        session->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, mmsTimeout);
-        session->SetProfileOverride("LocalSTimeout", "300");
-    }
-    ~SessionRig() {
-        session.reset();
-        relay.reset();
-        device.Stop();
-    }
-    System::ResultCode Connect(bool reload = false) { return session->Connect("127.0.0.1", reload); }
-    int Seen(std::uint32_t message) const {
-        int seen = 0;
-        for (const Message& m : window.Messages()) seen += m.message == message && m.wParam == 0;
-        return seen;
-    }
-    // The client has sent something after the device's first answer on the first connection.
-    bool ClientSpokeAfterAnAnswer() const {
-        bool answered = false;
-        for (const TestSupport::WireUnit& unit : relay->Units(0)) {
-            if (!unit.fromClient) answered = true;
-            if (unit.fromClient && answered) return true;
-        }
-        return false;
-    }
-
-    TestDevice::Device device;
-    std::unique_ptr<AssociationTest::AssociationWireRelay> relay;
-    Iec61850::Acsi::ServerManager servers;
-    Iec61850::Acsi::ClientManager clients;
-    RecordingNotifier window;
-    RecordingListener listener;
-    std::unique_ptr<ConnectionSession> session;
-};
 
 TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload) {
     SessionRig rig;
@@ -182,7 +91,19 @@ TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload
 // answers. An association lost while the device is asked is a failed connect that leaves
 // the kept model as it was.
 TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
-    enum class Outcome { Kept, Renewed, Lost };
+    // Renewed: read afresh for what is known, as the read's start tells the window: another
+    // device (it said another identity, or has other logical devices); a device that did
+    // not give its identity; a kept model whose device never gave its own.
+    enum class Outcome { Kept, Renewed, Unidentified, OriginUnknown, Lost };
+    const auto renews = [](Outcome o) { return o != Outcome::Kept && o != Outcome::Lost; };
+    const auto startTold = [](Outcome o) -> std::uintptr_t {
+        switch (o) {
+            case Outcome::Renewed: return App::ModelReadRenewed;
+            case Outcome::Unidentified: return App::ModelReadRenewedUnidentified;
+            case Outcome::OriginUnknown: return App::ModelReadRenewedOriginUnknown;
+            default: return 0;
+        }
+    };
     struct Case {
         const char* what;
         std::function<void(TestDevice::ModelOptions&)> change;
@@ -226,7 +147,23 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
          {},
          Outcome::Renewed,
          {"LD01", "LD02"}},
-        {"a device that does not say who it is", same, {}, silentAboutItself, Outcome::Renewed, {"LD0", "bay1"}},
+        {"a device that does not say who it is", same, {}, silentAboutItself, Outcome::Unidentified, {"LD0", "bay1"}},
+        {"one that says who it is where the kept model's did not",
+         same,
+         silentAboutItself,
+         {},
+         Outcome::OriginUnknown,
+         {"LD0", "bay1"}},
+        {"other logical devices of a device that does not say who it is",
+         [](TestDevice::ModelOptions& m) {
+             m.large = true;
+             m.logicalDevices = 2;
+             m.logicalNodes = 4;
+         },
+         {},
+         silentAboutItself,
+         Outcome::Renewed,
+         {"LD01", "LD02"}},
         {"neither says who it is", same, silentAboutItself, silentAboutItself, Outcome::Kept, {"LD0", "bay1"}},
         {"the association lost while the device is asked", same, {}, abortsWhenAsked, Outcome::Lost, {"LD0", "bay1"}},
         {"the same device saying who it is late",
@@ -287,20 +224,21 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
         for (std::size_t i = toldBefore; i < rig.listener.Events().size(); ++i) {
             told.push_back(rig.listener.Events()[i].kind);
         }
-        int renewed = 0;
+        std::vector<std::uintptr_t> starts;
         for (const Message& m : rig.window.Messages()) {
-            renewed += m.message == App::WM_QX_MODEL_READ_START && m.wParam == App::ModelReadRenewed;
+            if (m.message == App::WM_QX_MODEL_READ_START) starts.push_back(m.wParam);
         }
-        EXPECT_EQ(renewed, c.outcome == Outcome::Renewed ? 1 : 0);
+        EXPECT_EQ(starts, c.outcome == Outcome::Lost ? std::vector<std::uintptr_t>{}
+                                                     : std::vector<std::uintptr_t>{startTold(c.outcome)});
         EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT), 0);
-        EXPECT_EQ(rig.session->GetServerId() == first, c.outcome != Outcome::Renewed);
+        EXPECT_EQ(rig.session->GetServerId() == first, !renews(c.outcome));
         // The device was asked who it is; a kept model reads nothing more.
         const std::vector<TestDevice::RequestRecord> requests = other.Requests();
         EXPECT_TRUE(askedOnlyWhoItIs(requests, 1));
         const bool readAgain = std::any_of(requests.begin(), requests.end(), [](const TestDevice::RequestRecord& r) {
             return r.association == 2 && r.service == Mms::MmsServiceRead;
         });
-        EXPECT_EQ(readAgain, c.outcome == Outcome::Renewed);
+        EXPECT_EQ(readAgain, renews(c.outcome));
         if (c.outcome == Outcome::Lost) {
             // Failed before the window knew of the association: nothing was shown.
             EXPECT_EQ(told, (std::vector<Told>{Told::Failed, Told::WorkEnded}));
@@ -342,7 +280,7 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
         }));
         EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
         EXPECT_EQ(rig.session->GetServerId(), second);
-        EXPECT_TRUE(askedOnlyWhoItIs(other.Requests(), c.outcome == Outcome::Renewed ? 3 : 2));
+        EXPECT_TRUE(askedOnlyWhoItIs(other.Requests(), renews(c.outcome) ? 3 : 2));
         rig.session->Shutdown();
     }
 }
@@ -386,10 +324,11 @@ TEST(ConnectionSession, ADeviceThatNeverAnswersIdentifyShowsItsModelAndStaysAsso
         for (const TestDevice::RequestRecord& r : rig.device.Requests())
             identifies += r.service == Mms::MmsServiceIdentify;
         EXPECT_EQ(identifies, 2);
-        // The kept model, vouched for by nobody, was read afresh each time.
+        // The kept model, vouched for by nobody, was read afresh each time, for want of the
+        // device's identity (the device is no other as far as anyone knows).
         int renewed = 0;
         for (const Message& m : rig.window.Messages()) {
-            renewed += m.message == App::WM_QX_MODEL_READ_START && m.wParam == App::ModelReadRenewed;
+            renewed += m.message == App::WM_QX_MODEL_READ_START && m.wParam == App::ModelReadRenewedUnidentified;
         }
         EXPECT_EQ(renewed, 1);
         EXPECT_NE(rig.session->GetServerId(), first);

@@ -427,7 +427,7 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
                 faults.delayedMs[kRead] = 20;
                 faults.abortAtRequest = 3;
             } else if (c.end == End::UserDisconnects) {
-                // Every read is answered, late: the link lives, the release waits behind them.
+                // Every read is answered, late: the link lives, the release waits for those out.
                 faults.delayedMs[kRead] = 20;
             } else {
                 // The reads stay unanswered and nothing else comes: the time-out ends them all,
@@ -452,9 +452,11 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
                 EXPECT_EQ(aborted.text.rfind("Association has been aborted", 0), 0u) << aborted.text;
             }
             if (c.end == End::UserDisconnects) {
-                // Every read went out and was answered before the conclude: their answers came
-                // after the release was asked for and led nowhere.
-                EXPECT_EQ(ReadsLogged(session.device), expected);
+                // The reads out were answered before the conclude, in the order asked, and led
+                // nowhere; those not yet sent were withdrawn and never went.
+                const std::vector<std::string> logged = ReadsLogged(session.device);
+                ASSERT_LE(logged.size(), expected.size());
+                EXPECT_EQ(logged, std::vector<std::string>(expected.begin(), expected.begin() + logged.size()));
             }
             // The release told nothing more: no second box.
             EXPECT_EQ(UiTest::PendingModalActions(), 1);

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -17,7 +18,10 @@
 #include "app/ids/ControlIds.h"
 #include "app/program/DialogSession.h"
 #include "app/program/ProgramResources.h"
+#include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "ui/DialogTemplate.h"
 #include "ui/IPAddressCtrl.h"
 
@@ -540,6 +544,69 @@ TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     session.servers.ListServerIds(ids);
     EXPECT_TRUE(ids.empty());
     EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+}
+
+// Disconnect 1.5 s into a large model's load, with the device slow to answer reads (held
+// here until the test lets them go, so that many requests are queued by construction): the
+// dialog shows at once that it is disconnecting, with the progress gone and nothing left
+// to press, sends nothing more that was queued, and is disconnected once the answers out
+// are in. The next connect reads afresh a device that now does not say who it is, and the
+// status line says that, not that another device answers.
+TEST(MainDialog, ADisconnectDuringALoadShowsItIsUnderWayAndTheNextConnectSaysWhyItReadsAfresh) {
+    TestDevice::Device::Options large;
+    large.model.large = true;
+    DialogSession session(large);
+    // Nothing times out while the reads are held.
+    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "60000");
+    TestDevice::Faults faults;
+    faults.held = {Mms::MmsServiceRead};
+    session.device.SetFaults(faults);
+    const std::string peer = "127.0.0.1:" + std::to_string(session.device.Port());
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        Iec61850::Acsi::TPAppAssociation* association = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            association =
+                session.dialog->GetClient() != nullptr ? session.dialog->GetClient()->GetAssociation() : nullptr;
+            const std::vector<TestDevice::RequestRecord> requests = session.device.Requests();
+            const bool readHeld = std::any_of(requests.begin(), requests.end(), [](const TestDevice::RequestRecord& r) {
+                return r.service == Mms::MmsServiceRead;
+            });
+            return session.dialog->GetState() == 1 && session.dialog->GetProgressDialog().IsWindowVisible() &&
+                   readHeld && association != nullptr && association->GetQueuedCount() >= 10;
+        }));
+
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+        // What has been sent by now is all the device gets.
+        const std::uint64_t sent = association->GetSentCount();
+        EXPECT_TRUE(session.dialog->IsDisconnecting());
+        EXPECT_EQ(Pane(*session.dialog, 0), "Disconnecting...");
+        EXPECT_EQ(Pane(*session.dialog, 1), "Disconnecting from " + peer);
+        EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
+        for (const int id : {Id::Connect, Id::Disconnect, Id::Read, Id::Execute, Id::EnableRcb, Id::CreateIcd}) {
+            EXPECT_FALSE(UiTest::FindControl(window, IdPath({id}))->isEnabled()) << id;
+        }
+        // The queue is emptied at once, while the reads are still held: the release waits.
+        ASSERT_TRUE(WaitUntil([&] { return association->GetQueuedCount() == 1; }));
+        UiTest::Screenshot(window, "main-dialog-disconnecting");
+        EXPECT_EQ(session.dialog->GetState(), 1);
+        EXPECT_EQ(Pane(*session.dialog, 0), "Disconnecting...");
+
+        session.device.SetFaults({});
+        ASSERT_TRUE(session.ReachState(0));
+        EXPECT_FALSE(session.dialog->IsDisconnecting());
+        EXPECT_EQ(Pane(*session.dialog, 0), "Disconnected");
+        ExpectStateTable(window, 0);
+        // The device took in what was out, and nothing after.
+        EXPECT_EQ(session.device.RequestCount(), sent);
+
+        TestDevice::Faults neverSaysWhoItIs;
+        neverSaysWhoItIs.dropped = {Mms::MmsServiceIdentify};
+        session.device.SetFaults(neverSaysWhoItIs);
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2, 60000));
+        EXPECT_EQ(Pane(*session.dialog, 2), "The device did not give its identity: data model read afresh");
+    });
 }
 
 }  // namespace

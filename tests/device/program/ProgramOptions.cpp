@@ -21,6 +21,11 @@ bool ParseNumber(const char* text, int low, int high, int& value) {
     return true;
 }
 
+Option SmallModelOnly(Option option) {
+    option.smallModelOnly = true;
+    return option;
+}
+
 using Set = std::function<void(Setup&)>;
 using SetNumber = std::function<void(Setup&, int)>;
 using SetText = std::function<void(Setup&, std::string)>;
@@ -82,18 +87,22 @@ const std::vector<ProgramOption>& ProgramOptions() {
                    s.device.model.logicalNodes = n;
                    s.device.model.large = true;
                }),
-        Switch("--settings",
-               "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE (SE read only while a group is edited), "
-               "data set LLN0$dsSettings, block LLN0$SP$SGCB (four groups, the second active)",
-               [](Setup& s) { s.device.model.settingGroups = true; }),
-        Switch("--harmonics",
-               "the harmonics node LD0/MHAI1, data set LLN0$dsHar of array elements (alternate access) "
-               "and block urcbHar01 on it",
-               [](Setup& s) { s.device.model.harmonics = true; }),
-        Switch("--attribute-data-set", "bay1's data set of attributes and block urcbAttr01 on it",
-               [](Setup& s) { s.device.model.attributeDataSet = true; }),
-        Text("--data-set", "M,M,...", "one more data set of LD0, LLN0$dsx, of these members (e.g. MMXU1$MX$TotW)",
-             [](Setup& s, std::string m) { s.device.model.extraDataSet = SplitAtCommas(m); }),
+        SmallModelOnly(
+            Switch("--settings",
+                   "setting groups: PTOC1 and PDIF1 of LD0 under SG and SE (SE read only while a group is edited), "
+                   "data set LLN0$dsSettings, block LLN0$SP$SGCB (four groups, the second active); small model only",
+                   [](Setup& s) { s.device.model.settingGroups = true; })),
+        SmallModelOnly(Switch("--harmonics",
+                              "the harmonics node LD0/MHAI1, data set LLN0$dsHar of array elements (alternate "
+                              "access) and block urcbHar01 on it; small model only",
+                              [](Setup& s) { s.device.model.harmonics = true; })),
+        SmallModelOnly(Switch("--attribute-data-set",
+                              "bay1's data set of attributes and block urcbAttr01 on it; small model only",
+                              [](Setup& s) { s.device.model.attributeDataSet = true; })),
+        SmallModelOnly(Text("--data-set", "M,M,...",
+                            "one more data set of LD0, LLN0$dsx, of these members (e.g. MMXU1$MX$TotW); small "
+                            "model only",
+                            [](Setup& s, std::string m) { s.device.model.extraDataSet = SplitAtCommas(m); })),
         Number("--huge-fc", "N", 1, 1000000, "a node GGIO99 whose CF holds N components",
                [](Setup& s, int n) { s.device.model.hugeFcComponents = n; }),
         Switch("--other-fc-order", "functional constraints in another order than usual",

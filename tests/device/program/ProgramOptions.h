@@ -26,6 +26,8 @@ struct ProgramOption {
     const char* value;
     const char* help;
     std::function<bool(ProgramSetup&, const char* value)> apply;
+    // Shapes the small model only: refused beside the large one, which it would not change.
+    bool smallModelOnly = false;
 };
 
 // Every option, in the order --help lists them.

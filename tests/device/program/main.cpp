@@ -41,6 +41,8 @@ struct Changing {
 
 int main(int argc, char** argv) {
     ProgramSetup setup;
+    // The first option given that shapes the small model only.
+    const char* smallModelOption = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--help") {
@@ -50,12 +52,25 @@ int main(int argc, char** argv) {
         const ProgramOption* option = TestDevice::FindProgramOption(argument);
         const bool takesValue = option != nullptr && option->value != nullptr;
         const char* value = takesValue ? (i + 1 < argc ? argv[i + 1] : nullptr) : "";
-        if (option == nullptr || value == nullptr || !option->apply(setup, value)) {
-            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s (--help lists the options)\n", argv[i],
-                         value != nullptr && *value != '\0' ? " " : "", value != nullptr ? value : "");
+        if (option != nullptr && value == nullptr) {
+            std::fprintf(stderr, "iec61850-test-device: %s needs a value: %s %s (--help lists the options)\n", argv[i],
+                         option->name, option->value);
             return 2;
         }
+        if (option == nullptr || !option->apply(setup, value)) {
+            std::fprintf(stderr, "iec61850-test-device: not understood: %s%s%s (--help lists the options)\n", argv[i],
+                         *value != '\0' ? " " : "", value);
+            return 2;
+        }
+        if (option->smallModelOnly && smallModelOption == nullptr) smallModelOption = option->name;
         if (takesValue) ++i;
+    }
+    if (smallModelOption != nullptr && setup.device.model.large) {
+        std::fprintf(stderr,
+                     "iec61850-test-device: %s shapes the small model and cannot be given with the large one "
+                     "(--large, --lds, --lns)\n",
+                     smallModelOption);
+        return 2;
     }
     if (setup.port < 0) {
         std::fprintf(stderr, "iec61850-test-device: --port N is needed (--help lists the options)\n");

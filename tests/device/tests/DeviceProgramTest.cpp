@@ -24,15 +24,16 @@ extern char** environ;
 
 namespace {
 
-// The program, started with its standard output on a pipe; killed if a test leaves it.
+// The program, started with its standard output (or, when asked, its standard error) on a
+// pipe; killed if a test leaves it.
 class Program {
 public:
-    explicit Program(std::vector<std::string> arguments) {
+    explicit Program(std::vector<std::string> arguments, int piped = STDOUT_FILENO) {
         int pipe[2];
         if (::pipe2(pipe, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, pipe[1], piped);
         arguments.insert(arguments.begin(), IEC_TEST_DEVICE_PROGRAM);
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
@@ -65,12 +66,19 @@ public:
         if (output_ >= 0) ::close(output_);
     }
 
-    // The first line of its standard output (waits for it).
+    // The first line of what it writes to the pipe (waits for it).
     std::string FirstLine() {
         std::string line;
         char c = 0;
         while (::read(output_, &c, 1) == 1 && c != '\n') line += c;
         return line;
+    }
+    // Everything it writes to the pipe, up to its exit.
+    std::string AllOutput() {
+        std::string all;
+        char buffer[256];
+        for (ssize_t got = 0; (got = ::read(output_, buffer, sizeof buffer)) > 0;) all.append(buffer, got);
+        return all;
     }
 
     // Sends the signal and waits for the exit: the exit status, -1 when it did not end
@@ -166,20 +174,37 @@ TEST(DeviceProgram, HoldsAsManyAssociationsAtOnceAsItHasSlots) {
     EXPECT_EQ(two.Release(), System::OkNoError);
 }
 
-TEST(DeviceProgram, RefusesArgumentsItDoesNotKnow) {
-    for (const std::vector<std::string>& wrong :
-         std::vector<std::vector<std::string>>{{"--bogus"},
-                                               {"--lds"},
-                                               {"--port", "0", "--slots", "0"},
-                                               {"--port", "0", "--vendor"},
-                                               {"--port", "0", "--identify-late", "soon"},
-                                               {"--settings"}}) {
-        Program program(wrong);
+// What it cannot serve as asked is refused with one line that says what is wrong, never
+// dropped without a word.
+TEST(DeviceProgram, RefusesArgumentsItDoesNotKnowWithOneLineThatSaysWhy) {
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string line;
+    };
+    const std::string help = " (--help lists the options)";
+    const std::string smallOnly =
+        " shapes the small model and cannot be given with the large one (--large, --lds, --lns)";
+    const Row rows[] = {
+        {{"--bogus"}, "not understood: --bogus" + help},
+        {{"--lds"}, "--lds needs a value: --lds N" + help},
+        {{"--port", "0", "--vendor"}, "--vendor needs a value: --vendor TEXT" + help},
+        {{"--port", "0", "--slots", "0"}, "not understood: --slots 0" + help},
+        {{"--port", "0", "--identify-late", "soon"}, "not understood: --identify-late soon" + help},
+        {{"--settings"}, "--port N is needed" + help},
+        {{"--port", "0", "--large", "--settings"}, "--settings" + smallOnly},
+        {{"--port", "0", "--harmonics", "--large"}, "--harmonics" + smallOnly},
+        {{"--port", "0", "--lns", "40", "--attribute-data-set"}, "--attribute-data-set" + smallOnly},
+        {{"--port", "0", "--data-set", "MMXU1$MX$TotW", "--lds", "2"}, "--data-set" + smallOnly},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        Program program(row.arguments, STDERR_FILENO);
         ASSERT_TRUE(program.Started());
+        EXPECT_EQ(program.AllOutput(), "iec61850-test-device: " + row.line + "\n");
         std::chrono::milliseconds took{0};
         const int status = program.Stop(0, std::chrono::seconds(10), took);
         ASSERT_NE(status, -1);
-        EXPECT_EQ(WEXITSTATUS(status), 2) << wrong.back();
+        EXPECT_EQ(WEXITSTATUS(status), 2);
     }
 }
 

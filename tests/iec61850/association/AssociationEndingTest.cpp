@@ -3,7 +3,9 @@
 // freed while a thread still sends it (AddressSanitizer and ThreadSanitizer runs). Each
 // ending comes while requests are out by construction, whatever the machine's speed: the
 // device ends the association at a request, stalls at one, or holds its read answers
-// until the test has ended it.
+// until the test has ended it. Every other round the callers' requests are withdrawn as
+// the end comes, so that the withdrawal races the end, the sends and the association's
+// thread.
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,6 +23,7 @@
 
 #include "iec61850/association/ConfirmationTally.h"
 #include "iec61850/association/DeviceSession.h"
+#include "mms/machine/RequestGroup.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -61,11 +66,21 @@ public:
     bool Round(Ending ending, int round) {
         if (!AssociateWhenFree(ending, round)) return false;
         std::atomic<bool> stop{false};
+        const auto group = std::make_shared<Mms::RequestGroup>();
         std::vector<std::thread> senders;
-        for (int t = 0; t < Senders; ++t) senders.emplace_back([&, t] { Send(t, stop); });
-        End(ending);
+        for (int t = 0; t < Senders; ++t) senders.emplace_back([&, t] { Send(t, stop, group); });
+        // The device's own endings come at a request: withdrawn before, nothing would reach
+        // it. Those are withdrawn as they come to an end, the others as the test ends them.
+        const bool withdraw = round % 2 == 1;
+        const bool deviceEnds = ending == Ending::DeviceAbort || ending == Ending::StalledLink;
+        std::thread withdrawing;
+        End(ending, [&] {
+            if (withdraw && !deviceEnds) withdrawing = std::thread([&] { client.WithdrawRequests(*group); });
+        });
         // A few go after the end too: refused, or confirmed as never sent.
         EXPECT_TRUE(TestSupport::Eventually([&] { return !client.IsAssociated(); }));
+        if (withdraw && deviceEnds) withdrawing = std::thread([&] { client.WithdrawRequests(*group); });
+        if (withdrawing.joinable()) withdrawing.join();
         stop.store(true);
         for (std::thread& sender : senders) sender.join();
         return true;
@@ -96,7 +111,8 @@ private:
                client.Associate(session_.Profile(), 1) == System::OkNoError;
     }
 
-    void Send(int sender, const std::atomic<bool>& stop) {
+    void Send(int sender, const std::atomic<bool>& stop, std::shared_ptr<const Mms::RequestGroup> group) {
+        const Iec61850::ClientApplication::RequestGroupScope scope(std::move(group));
         for (int i = 0; i < PostsPerSender && !stop.load(); ++i) {
             std::uint32_t id = 0;
             // Reads and writes by turns, both sent from here whenever nothing waits before them.
@@ -111,8 +127,8 @@ private:
     }
 
     // Ends the association once the device holds a read it will not answer (or lets the
-    // device's fault end it at a request).
-    void End(Ending ending) {
+    // device's fault end it at a request); `alongside` runs as the end comes.
+    void End(Ending ending, const std::function<void()>& alongside) {
         if (HoldsReadAnswers(ending)) {
             ASSERT_TRUE(TestSupport::Eventually([&] {
                 const auto requests = session_.device.Requests();
@@ -120,6 +136,7 @@ private:
                                    [](const TestDevice::RequestRecord& r) { return r.service == Mms::MmsServiceRead; });
             }));
         }
+        alongside();
         switch (ending) {
             case Ending::DeviceAbort:
             case Ending::StalledLink: break;
@@ -180,13 +197,17 @@ TEST(AssociationEnding, RequestsSentByCallersAreConfirmedOnceWhicheverWayTheAsso
         const auto aborted = byResult.find(System::Aborted);
         RecordProperty(std::string(ending.name) + " overlapped",
                        aborted != byResult.end() ? static_cast<int>(aborted->second) : 0);
-        // Answered; or ended with the association (8), never sent (7), or, on a stalled
-        // link, timed out (12).
+        // Answered; or ended with the association (8), never sent (7), withdrawn unsent (9),
+        // or, on a stalled link, timed out (12).
         for (const auto& [result, count] : byResult) {
             EXPECT_TRUE(result == System::OkNoError || result == System::Aborted || result == System::NotConnected ||
+                        result == System::Cancelled ||
                         (ending.ending == Ending::StalledLink && result == System::Timeout))
                 << result << " x" << count;
         }
+        const auto withdrawn = byResult.find(System::Cancelled);
+        RecordProperty(std::string(ending.name) + " withdrawn",
+                       withdrawn != byResult.end() ? static_cast<int>(withdrawn->second) : 0);
         if (ending.ending == Ending::StalledLink) {
             EXPECT_GT(byResult.count(System::Timeout), 0u);
         }

@@ -583,6 +583,54 @@ TEST(Association, AStalledLinkEndsEveryRequestWithTheTimeOutAndAbortsASlowOneSta
     }
 }
 
+// A release is an orderly end only when the device takes part: the conclude goes once
+// every request out is answered, and when one of them, or the conclude itself, stays
+// unanswered for the time-out on a link that lives (the device keeps sending reports), the
+// association ends with an abort instead of waiting without end. The release is confirmed
+// once, unanswered, and tells nothing of its own: the abort is the news.
+TEST(Association, AReleaseTheDeviceLeavesUnansweredEndsWithAnAbortAfterTheTimeOut) {
+    struct Case {
+        const char* what;
+        TestDevice::Faults faults;
+    };
+    TestDevice::Faults readUnanswered;
+    readUnanswered.dropped = {Mms::MmsServiceRead};
+    readUnanswered.reportEveryMs = 50;
+    TestDevice::Faults concludeUnanswered;
+    concludeUnanswered.concludeUnanswered = true;
+    concludeUnanswered.reportEveryMs = 50;
+    for (const Case& c : {Case{"a read out stays unanswered", readUnanswered},
+                          Case{"the conclude stays unanswered", concludeUnanswered}}) {
+        SCOPED_TRACE(c.what);
+        DeviceSession session;
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "1000");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        session.client->StartOver();
+        session.device.SetFaults(c.faults);
+        std::uint32_t read = 0;
+        ASSERT_EQ(session.client->GetDataValues(read, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device),
+                  System::OkNoError);
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        ASSERT_TRUE(session.client->WaitForCount(2));
+        ASSERT_TRUE(session.client->WaitForAbort());
+        EXPECT_EQ(session.client->Aborts(), (std::vector<std::pair<int, int>>{{1, 0}}));
+        EXPECT_FALSE(session.client->IsAssociated());
+        int releases = 0;
+        for (const auto& [id, confirmation] : session.client->All()) {
+            if (confirmation.callback == "Release") {
+                ++releases;
+                EXPECT_NE(confirmation.result, System::OkNoError);
+            } else {
+                EXPECT_EQ(id, read);
+            }
+        }
+        EXPECT_EQ(releases, 1);
+        session.device.SetFaults({});
+        EXPECT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
+    }
+}
+
 TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {
     DeviceSession session;
     TestDevice::Faults faults;

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
 #include "iec61850/acsi/client/AcsiStack.h"
@@ -14,12 +15,15 @@
 #include "iec61850/acsi/client/Release.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "mms/machine/RequestGroup.h"
 #include "protocol/Layer.h"
 
 namespace Iec61850 {
 
 using System::ResultCode;
 using namespace Acsi;
+
+thread_local std::shared_ptr<const Mms::RequestGroup> ClientApplication::postingGroup_;
 
 ClientApplication::ClientApplication() = default;
 
@@ -80,6 +84,20 @@ int ClientApplication::WaitForConfirmation(std::uint32_t milliseconds) {
 
 ResultCode ClientApplication::SignalConfirmation() { return confirmation_.Release(); }
 
+// ---- request groups ----
+
+ClientApplication::RequestGroupScope::RequestGroupScope(std::shared_ptr<const Mms::RequestGroup> group)
+    : outer_(std::exchange(postingGroup_, std::move(group))) {}
+
+ClientApplication::RequestGroupScope::~RequestGroupScope() { postingGroup_ = std::move(outer_); }
+
+void ClientApplication::WithdrawRequests(Mms::RequestGroup& group) {
+    // Marked first: whatever of the group the association comes to from now on stays unsent.
+    group.Withdraw();
+    std::lock_guard lock(associationMutex_);
+    if (association_ != nullptr) association_->NoteWithdrawals();
+}
+
 // ---- association ----
 
 ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32_t userValue) {
@@ -135,6 +153,7 @@ ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
         if (association_ == nullptr) return System::Error;
         Service* service = make(*association_);
         if (service == nullptr) return System::NoResources;
+        service->JoinGroup(postingGroup_);
         id = service->GetInvokeId();
         // Sent from here when it can be (see TPAppAssociation::SubmitRequest); the link's
         // lock keeps the association alive meanwhile.

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -13,6 +14,10 @@
 #include "mms/machine/AnswerSpin.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
+
+namespace Mms {
+class RequestGroup;
+}
 
 namespace Iec61850 {
 
@@ -180,6 +185,26 @@ public:
     static constexpr std::chrono::microseconds LongestConfirmationWatch{200};
     System::ResultCode SignalConfirmation();
 
+    // Requests posted on the thread that makes it, while it lives, join the group (see
+    // Mms::RequestGroup), so that they can be withdrawn together (WithdrawRequests).
+    // Scopes nest: the innermost group is joined.
+    class RequestGroupScope {
+    public:
+        explicit RequestGroupScope(std::shared_ptr<const Mms::RequestGroup> group);
+        ~RequestGroupScope();
+        RequestGroupScope(const RequestGroupScope&) = delete;
+        RequestGroupScope& operator=(const RequestGroupScope&) = delete;
+
+    private:
+        std::shared_ptr<const Mms::RequestGroup> outer_;
+    };
+    // Withdraws the group's requests: those not sent yet are never sent, and each is
+    // confirmed through its callback with result 9 (Cancelled), as usual on the
+    // association's thread (Acsi::Service::Withdrawn tells them apart); those sent are
+    // answered as usual. Any thread, without waiting; so is every request of the group
+    // posted later.
+    void WithdrawRequests(Mms::RequestGroup& group);
+
     std::uint32_t GetClientId() const { return clientId_; }
     void SetClientId(std::uint32_t id) { clientId_ = id; }
     Acsi::TPAppAssociation* GetAssociation() const;
@@ -202,6 +227,9 @@ protected:
 private:
     // Lets go of an idle association made from another profile's stack and deletes it.
     void Retire(Acsi::TPAppAssociation& association);
+
+    // The group of the innermost RequestGroupScope on this thread.
+    static thread_local std::shared_ptr<const Mms::RequestGroup> postingGroup_;
 
     System::Semaphore confirmation_{1, 1};
     Mms::AnswerSpin confirmationSpin_{LongestConfirmationWatch};

@@ -10,7 +10,11 @@ Release::Release(TPAppAssociation& association) : Service(association, AnswerFro
 
 void Release::execute() {
     Service::execute();
-    Handed(GetAssociation().ConcludeFor(*this));
+    const System::ResultCode result = GetAssociation().ConcludeFor(*this);
+    // The conclude waits for every request out to be answered; one left unanswered for the
+    // time-out keeps it from going, and the association ends with an abort instead.
+    if (result == System::Timeout) GetAssociation().GiveUpConclude();
+    Handed(result);
 }
 
 void Release::complete() {

@@ -82,6 +82,9 @@ public:
     // association ends every request for and aborts). Nobody refused it; the end of the
     // association is told on its own.
     bool EndedWithTheAssociation() const;
+    // Taken back by its maker before it was executed or sent (see
+    // ClientApplication::WithdrawRequests): nobody refused it, and the device never saw it.
+    bool Withdrawn() const { return GetResult() == System::Cancelled; }
     std::int32_t GetServiceError() const { return serviceError_; }
     void SetServiceError(std::int32_t error) { serviceError_ = error; }
     TPAppAssociation& GetAssociation() const { return association_; }

@@ -329,6 +329,9 @@ ResultCode TPAppAssociation::Run() {
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
+            } else if (service->IsWithdrawn()) {
+                // Its maker took it back before it went out.
+                service->CompleteWith(System::Cancelled);
             } else if (service->SendFailed()) {
                 service->CompleteWith(service->GetResult());
             } else if (stalled_.load()) {
@@ -343,6 +346,9 @@ ResultCode TPAppAssociation::Run() {
             Dequeued(service);
         }
         if (!FileStalledRequests(GetTimeout())) FileOverdueRequests(GetTimeout());
+        // A conclude the device leaves unanswered is not filed as overdue: nothing but an
+        // abort ends such an association.
+        if (IsConcludeOverdue(GetTimeout())) OnLinkStalled();
         if (stalled_.exchange(false)) EndStalled();
         // What a send filed on the way (overdue, stalled) is completed here too.
         CompleteAnswered();
@@ -362,6 +368,17 @@ void TPAppAssociation::EndStalled() {
     ConfirmQueued(System::Timeout);
     CompleteAnswered();
     if (GetState() != StateIdle) Abort();
+}
+
+void TPAppAssociation::NoteWithdrawals() {
+    // What waits in the queue is confirmed as the association's thread comes to it; what
+    // waits for room to be sent gives up now.
+    WakeWithdrawnSenders();
+}
+
+void TPAppAssociation::GiveUpConclude() {
+    // As a stalled link is: the association's thread ends it with an abort next.
+    OnLinkStalled();
 }
 
 void TPAppAssociation::OnFiledAfterSend() {

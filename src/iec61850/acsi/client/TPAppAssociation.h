@@ -65,6 +65,12 @@ class Service;
 // When a sent service is overdue and nothing at all has been received for as long, the
 // link is taken for stalled: every pending and queued service is confirmed with 12 at once
 // and the association aborted. A device whose answers keep coming, however late, is not.
+// A release is ended the same way when the device leaves a request unanswered for the
+// time-out before the conclude can go, or leaves the conclude itself unanswered as long.
+//
+// A caller may withdraw the services it posted in a group (Mms::RequestGroup, see
+// ClientApplication::WithdrawRequests): those not yet sent are confirmed with 9
+// (Cancelled) and never sent; those sent run their course.
 class TPAppAssociation : public Mms::MmsUserConnection, public DataSetAssociation {
 public:
     // The reasons OnAssociationFailed gives (ACSI service errors).
@@ -172,6 +178,15 @@ public:
     // send is refused, or fails, as execute's would, and is then completed on the
     // association's thread; its answer completes it on the receive thread.
     System::ResultCode SubmitRequest(Service* service);
+    // Requests of a group were withdrawn (Mms::RequestGroup): each of them still queued is
+    // confirmed with Cancelled, unsent, when the association's thread comes to it (soon:
+    // nothing of it goes to the device), and one waiting for room to be sent gives up at
+    // once. Any thread; it waits for nothing.
+    void NoteWithdrawals();
+    // A release whose conclude cannot go, because the device leaves a request unanswered for
+    // the time-out: the association is ended as for a stalled link (an abort, from the
+    // association's thread, once the service being executed is done with).
+    void GiveUpConclude();
     // The oldest queued service, waiting up to the time-out; null when none came.
     Service* TakeRequest();
     // Services posted and not yet done with by the association's thread.

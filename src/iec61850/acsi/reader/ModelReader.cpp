@@ -42,6 +42,7 @@ std::int32_t ModelReader::Run() {
     if (association == nullptr) return ResultLost;
     const auto silence = std::chrono::milliseconds(association->GetTimeout() + WaitMs);
     client_.RestartAnswerClock();
+    const ClientApplication::RequestGroupScope asked(requests_);
     // Each step takes what the answers queued: the first looks at the whole model.
     client_.QueueWholeModel();
     // Since when the model lock has been busy at every try (an answer being applied holds it).
@@ -114,6 +115,7 @@ std::int32_t ModelReader::Ended(const TPAppAssociation& association) {
 
 void ModelReader::Stop() {
     stop_.store(true);
+    client_.WithdrawRequests(*requests_);
     client_.SignalConfirmation();
 }
 

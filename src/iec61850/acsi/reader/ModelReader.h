@@ -3,6 +3,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+#include "mms/machine/RequestGroup.h"
 
 namespace Iec61850::Acsi {
 
@@ -36,7 +39,9 @@ struct ModelProgress {
 // left a data set incomplete or whose last counts are old, with no lock held. Counting
 // walks the model and a read takes a step per answer or two: the counts are taken after
 // the first step and then at most every CountIntervalMs (a step in between tells the last
-// ones). Stop from any thread: it wakes the wait at once.
+// ones). Stop from any thread: it wakes the wait at once, and withdraws every request the
+// read asked that has not been sent (Mms::RequestGroup): they are confirmed as withdrawn,
+// never sent, and a release or another caller's request goes next.
 class ModelReader {
 public:
     static constexpr std::uint32_t WaitMs = 800;
@@ -68,6 +73,8 @@ private:
 
     RClient& client_;
     ProgressHook hook_;
+    // What this reader asks, so that Stop can withdraw it.
+    const std::shared_ptr<Mms::RequestGroup> requests_ = std::make_shared<Mms::RequestGroup>();
     std::atomic<bool> stop_{false};
     std::uint32_t steps_ = 0;
 };

@@ -44,8 +44,9 @@ bool Succeeded(const Service& service) { return service.GetResult() == System::O
 // A request confirmed because its association ended (Service::EndedWithTheAssociation)
 // was refused by nobody: what it asked for stays asked, neither read nor dropped, and is
 // never asked again by this association. The reader learns of the end on its own; asking
-// again after a stall would only end with the abort that follows it.
-bool EndedWithAssociation(const Service& service) { return service.EndedWithTheAssociation(); }
+// again after a stall would only end with the abort that follows it. One withdrawn unsent
+// (a stopped read) is the same: the next association asks again what it asked.
+bool EndedWithAssociation(const Service& service) { return service.EndedWithTheAssociation() || service.Withdrawn(); }
 
 // What a successful answer from the device read is marked read, under the model lock;
 // local answers and failures mark nothing.
