@@ -32,7 +32,9 @@ cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
 : >"$work/client-auth"
 xauth -q -f "$work/server-auth" add :0 . "$cookie"
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -auth "$work/server-auth" \
+# Never reset: a server resets when its last client leaves (the check below does), and a
+# connection made meanwhile may be dropped.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset -auth "$work/server-auth" \
   3>"$work/display" 2>"$work/xvfb.log" &
 server=$!
 display=""
@@ -60,7 +62,12 @@ for _ in $(seq 1 600); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
-if ((!found)); then echo "no window captioned IEC61850 Quorvex on $DISPLAY" >&2; exit 1; fi
+if ((!found)); then
+  echo "no window captioned IEC61850 Quorvex on $DISPLAY" >&2
+  if kill -0 "$server" 2>/dev/null; then echo "(the X server runs)" >&2; else echo "(the X server ended)" >&2; fi
+  cat "$work/xvfb.log" >&2
+  exit 1
+fi
 kill -TERM "$pid"
 start=$(date +%s%N)
 for _ in $(seq 1 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -38,7 +38,7 @@ std::unique_ptr<Protocol::RawFrame> Encoded(const Bytes& bytes) {
 // One end of a test: TCP on sockets, RFC 1006, transport and, on request, session.
 class OsiEnd {
 public:
-    explicit OsiEnd(bool withSession) : withSession_(withSession) {
+    explicit OsiEnd(bool withSession) {
         stack_.InsertLayer(&tcpLayer, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&itotLayer_, Protocol::Stack::OnTop, nullptr);
         stack_.InsertLayer(&cotpLayer_, Protocol::Stack::OnTop, nullptr);
@@ -59,7 +59,6 @@ public:
     W32TcpLayer tcpLayer;
 
 private:
-    bool withSession_;
     ItotLayer itotLayer_;
     CotpLayer cotpLayer_;
     CospLayer cospLayer_;

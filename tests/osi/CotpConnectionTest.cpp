@@ -8,7 +8,6 @@ using namespace CotpTest;
 
 namespace {
 constexpr std::uint32_t Open = CotpConnection::Open;
-constexpr std::uint32_t UnitEvent = CotpConnection::Unit;
 constexpr std::uint32_t Lost = CotpConnection::Lost;
 
 Bytes Join(Bytes a, const Bytes& b) {

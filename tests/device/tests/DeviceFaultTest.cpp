@@ -1,5 +1,5 @@
 // The device's faults on request: refused and silent initiates and transports, services
-// hidden, refused, dropped and delayed, an abort in the middle of an association, and the
+// hidden, refused, dropped, delayed and held, an abort in the middle of an association, and the
 // reads a device with setting groups refuses.
 
 #include <gtest/gtest.h>
@@ -138,6 +138,23 @@ TEST_F(DeviceFaultTest, AReleaseDoesNotWaitBehindAnIdentifyTheDeviceNeverAnswers
     EXPECT_EQ(client.User().GetHeldOwnCount(), 0u);
     EXPECT_EQ(client.User().GetPendingCount(), 0u);
     ExpectCleanWire(client, {"conclude-RequestPDU", "conclude-ResponsePDU"});
+}
+
+// A held answer leaves once the faults no longer hold it; until then the request stays
+// pending, whatever time passes.
+TEST_F(DeviceFaultTest, AHeldAnswerLeavesOnceLetGo) {
+    TestDevice::Faults faults;
+    faults.held = {Mms::MmsServiceStatus};
+    device.SetFaults(faults);
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    ASSERT_EQ(client.client.vmd.Status(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.RequestCount() == 1; }));
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
+    EXPECT_EQ(client.User().GetPendingCount(), 1u);
+    device.SetFaults({});
+    EXPECT_EQ(client.User().WaitForCurrentRequest(), System::OkNoError);
+    EXPECT_EQ(client.Release(), System::OkNoError);
 }
 
 // The CC and the initiate answer left out: the client gives up after its time-out.
