@@ -164,6 +164,9 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
 
 ResultCode TPAppAssociation::Abort() {
     const Entry entry(*this);
+    // An attempt under way learns of its abort first: the abort's own steps (the chain
+    // closed under its initiate) may fail it before the abort is told.
+    if (associating_.load()) abortedWhileAssociating_.store(true);
     // The receive thread, or a thread it waits for, cannot wait for the peer's release:
     // the link is closed at once there.
     return Mms::MmsUserConnection::Abort(IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
