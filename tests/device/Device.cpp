@@ -264,6 +264,12 @@ int Device::NextAssociationNumber() {
     return ++associations_;
 }
 
+void Device::AbortAssociations() {
+    for (DeviceConnection* user : chains_) {
+        if (user->GetState() == Mms::MmsUserConnection::StateAssociated) user->Abort(AbortWait::None);
+    }
+}
+
 int Device::OpenAssociations() const {
     int open = 0;
     for (const DeviceConnection* user : chains_) {

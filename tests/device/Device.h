@@ -105,6 +105,9 @@ public:
     void ClearRequests();
     // Associations that stand now.
     int OpenAssociations() const;
+    // Aborts every association that stands, as a device that restarts does, whatever its
+    // client is doing: the abort goes out at once, the caller does not wait for the peer.
+    void AbortAssociations();
     // Whether a connect would be taken now: some chain's transport is idle. A refused
     // association was never open, but its chain takes no connect until its transport
     // has seen the end of the refused one (and carried it up the chain).

@@ -25,7 +25,16 @@ void RaisePendingValueReads(QXClient& client, std::int32_t count) {
 void ResetPendingValueReads(QXClient& client) {
     client.GetPendingLock().Wait(0);
     client.SetPendingValueReads(0);
+    client.SetValueReadTally({});
     client.GetPendingLock().Release();
+}
+
+QXClient::ValueReadTally TakeValueReadTally(QXClient& client) {
+    client.GetPendingLock().Wait(0);
+    const QXClient::ValueReadTally tally = client.GetValueReadTally();
+    client.SetValueReadTally({});
+    client.GetPendingLock().Release();
+    return tally;
 }
 
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
@@ -41,7 +50,13 @@ bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
             client.GetPendingLock().Wait(0);
             // Answers count down too: only the step that reaches 0 ends the reads.
             const std::int32_t before = client.GetPendingValueReads();
-            if (before > 0) client.SetPendingValueReads(before - 1);
+            if (before > 0) {
+                client.SetPendingValueReads(before - 1);
+                // Never asked: its values are not the device's.
+                QXClient::ValueReadTally tally = client.GetValueReadTally();
+                ++tally.unanswered;
+                client.SetValueReadTally(tally);
+            }
             client.GetPendingLock().Release();
             if (before == 1) refusalEnded = true;
         }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/client/QXClient.h"
 #include "iec61850/scl/SclFunctionalConstraints.h"
 
 namespace Iec61850::Acsi {
@@ -12,8 +13,6 @@ class Server;
 }
 
 namespace App {
-
-class QXClient;
 
 // The value reads that come before an ICD export: the configuration ("CF"), description
 // ("DC") and setting values (the active group's "SG", and "SE" where the device answers it)
@@ -31,9 +30,11 @@ inline constexpr std::int32_t IcdValueReadsPerNode = std::size(IcdValueConstrain
 bool ListFirstDeviceNodes(Iec61850::Acsi::Server& server, std::vector<std::string>& nodes);
 
 // Under the client's pending lock: the count of outstanding reads raised by `count`, or
-// set to 0.
+// set to 0 with the tally of how they went cleared.
 void RaisePendingValueReads(QXClient& client, std::int32_t count);
 void ResetPendingValueReads(QXClient& client);
+// Under the pending lock: how the reads ended so far, the tally cleared.
+QXClient::ValueReadTally TakeValueReadTally(QXClient& client);
 
 // Asks for the CF, DC, SG, then SE values of each node in turn (the read of a group the
 // node lacks is answered by the client itself, unsent), as the reads of one export that

@@ -16,6 +16,7 @@
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/RequestGroup.h"
+#include "mms/pdu/MmsPdu.h"
 #include "mms/values/Container.h"
 #include "ui/messages/MessageParams.h"
 
@@ -31,6 +32,16 @@ namespace {
 enum TreeKind { ReadTree, ControlTree, ReportTree };
 
 constexpr std::uintptr_t Failure = static_cast<std::uintptr_t>(-1);
+
+// An export's read that leaves the file with the device's word: the device answered it (a
+// refusal too: the file then gives what the model holds), or there was nothing to ask (a
+// constraint the node lacks). A time-out, a withdrawal or a failed send leaves the values
+// unknown.
+bool AnsweredForTheExport(const Iec61850::Acsi::GetAllDataValues& read) {
+    if (read.IsLocal() || read.GetAnswerKind() != Mms::MmsPduNone) return true;
+    const System::ResultCode result = read.GetResult();
+    return result == System::OkNoError || result == System::InvalidArguments;
+}
 
 }  // namespace
 
@@ -175,6 +186,11 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
         --pendingValueReads_;
         count = pendingValueReads_;
         counted = true;
+        if (service->EndedWithTheAssociation()) {
+            valueReadTally_.endedWithTheAssociation = true;
+        } else if (!AnsweredForTheExport(*service)) {
+            ++valueReadTally_.unanswered;
+        }
     }
     pendingLock_.Release();
     if (!counted) return 0;

@@ -160,6 +160,17 @@ public:
     // Under the pending lock.
     std::int32_t GetPendingValueReads() const { return pendingValueReads_; }
     void SetPendingValueReads(std::int32_t count) { pendingValueReads_ = count; }
+    // Under the pending lock: how the export's reads that have ended so far went, for the
+    // export to refuse a file whose values the device did not all give.
+    struct ValueReadTally {
+        // Confirmed without the device's answer on an association that stands (timed out, a
+        // request the client refused at once).
+        std::int32_t unanswered = 0;
+        // Confirmed by the association's end: its abort is told on its own.
+        bool endedWithTheAssociation = false;
+    };
+    ValueReadTally GetValueReadTally() const { return valueReadTally_; }
+    void SetValueReadTally(const ValueReadTally& tally) { valueReadTally_ = tally; }
 
 protected:
     // Sends to the main window; 0 without one.
@@ -298,6 +309,7 @@ private:
     std::vector<std::string> directoryPage_;
 
     std::int32_t pendingValueReads_ = 0;
+    ValueReadTally valueReadTally_;
     System::Semaphore pendingLock_{1, 1};
     // The group of the export's reads under way.
     std::mutex icdReadsMutex_;

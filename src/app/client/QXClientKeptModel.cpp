@@ -158,7 +158,10 @@ QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
     }
     const bool gaveIdentity = said && !(said->vendorName.empty() && said->modelName.empty() && said->revision.empty());
     if (origin) {
-        if (read && said && *origin == DeviceIdentity{said->vendorName, said->modelName, said->revision, devices})
+        // Only an identity the device gave vouches for the model: two devices that give none
+        // (not offered, refused, unanswered, empty) are alike to the check, not the same.
+        if (read && gaveIdentity &&
+            *origin == DeviceIdentity{said->vendorName, said->modelName, said->revision, devices})
             return KeptModelCheck::Own;
         // What the device told differs from what the model was read from.
         if (read && devices != origin->devices) return KeptModelCheck::AnotherDevice;

@@ -1,6 +1,8 @@
 #include "app/program/QXDialog.h"
 
 #include <QWidget>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "app/client/QXClient.h"
@@ -275,6 +277,7 @@ void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         ResetIcdExport();
+        icdEndUntold_ = false;
         modelRenewed_.clear();
         disconnecting_ = false;
         state_ = StateReading;
@@ -293,6 +296,7 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
         state_ = StateDisconnected;
         modelProgress_.ShowWindow(false);
         ResetIcdExport();
+        icdEndUntold_ = false;
         ClearSelections();
         UpdateControls();
         return 1;
@@ -304,10 +308,13 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
+    const bool exportStopped = icdExporting_ || std::exchange(icdEndUntold_, false);
     ResetIcdExport();
     disconnecting_ = false;
     if (state_ == StateDisconnected) return 1;
-    const std::string text = TextOf(lParam);
+    std::string text = TextOf(lParam);
+    // One message for the one end: what it cut short is told with it.
+    if (exportStopped) text += "\n\r" + std::string(kIcdExportStoppedText);
     state_ = StateDisconnected;
     modelProgress_.ShowWindow(false);
     ClearSelections();

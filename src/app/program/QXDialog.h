@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/client/ConnectionSession.h"
@@ -13,6 +14,7 @@
 #include "app/program/QXSelectionCtrl.h"
 #include "app/widgets/AboutDialog.h"
 #include "app/widgets/MaskEdit.h"
+#include "iec61850/acsi/model/IcdExport.h"
 #include "ui/Button.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialog.h"
@@ -22,6 +24,15 @@
 #include "ui/StatusBarCtrl.h"
 
 class CGooseCapture;
+
+namespace App {
+
+// The status line's answer to Connect while a number of the address is blank.
+inline constexpr const char* kAddressIncompleteText = "The address is incomplete: fill in all four numbers";
+// The line the abort's message gains when it ended an ICD export.
+inline constexpr const char* kIcdExportStoppedText = "The ICD export was stopped: no file was written.";
+
+}  // namespace App
 
 namespace Iec61850::Acsi {
 class ClientManager;
@@ -160,6 +171,15 @@ private:
     void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
     void MapIcdMessages();
     Ui::LRESULT OnIcdExport(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // The export goes on only while the association its reads were answered on stands.
+    bool IcdExportStands() const;
+    // Writes the file beside the path, then puts it in place only while the export stands:
+    // false with the exporter's or the system's text, or with none when the association
+    // ended meanwhile.
+    bool WriteIcdFileWhileAssociated(const std::string& path, std::string& failure);
+    // The export's end on its own path: Create ICD free again. `associationEnded`: for the
+    // association's end, which its abort tells.
+    Ui::LRESULT EndIcdExport(bool associationEnded);
     // An export cut short (release, abort, a new association): the count back to 0, the
     // progress hidden, Create ICD free again once the controls are updated.
     void ResetIcdExport();
@@ -185,6 +205,14 @@ private:
     ICDProgressDialog icdProgress_;
     // From Create ICD to the end of the export; Create ICD stays disabled meanwhile.
     bool icdExporting_ = false;
+    // Of the export under way: its reads, why they leave no file (empty when they do not),
+    // and the exporter made with what the device said while its association stood.
+    std::int32_t icdReadsTotal_ = 0;
+    std::string icdReadsFailure_;
+    std::unique_ptr<Iec61850::Acsi::IcdExport> icdExporter_;
+    // An export ended for the association's end before the window heard of that end: the
+    // abort's message says the export stopped.
+    bool icdEndUntold_ = false;
     Widgets::QXAboutDialog about_;
     QXSelectionCtrl readSelection_;
     QXSelectionCtrl controlSelection_;

@@ -46,7 +46,11 @@ void QXDialog::OnConnect() {
     // second time over an association that stands or is being made.
     if (connecting_ || state_ != StateDisconnected || shutDown_) return;
     BYTE a = 0, b = 0, c = 0, d = 0;
-    address_.GetAddress(a, b, c, d);
+    // A blank number reads as 0: connecting then would reach an address nobody typed.
+    if (address_.GetAddress(a, b, c, d) != 4) {
+        ShowStatusText(kAddressIncompleteText);
+        return;
+    }
     char text[32];
     std::snprintf(text, sizeof text, "%i.%i.%i.%i", a, b, c, d);
     Connect(text, reload_.GetCheck() == 1);

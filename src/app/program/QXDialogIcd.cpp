@@ -6,7 +6,10 @@
 // the export step, which opens modal windows on the UI thread once the send has returned,
 // so that no library thread waits for a person.
 
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/client/IcdValueReads.h"
@@ -14,6 +17,7 @@
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/CICDDialog.h"
+#include "app/program/IcdDeviceFacts.h"
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/ICDClasses.h"
@@ -45,7 +49,12 @@ void QXDialog::OnCreateIcd() {
     const std::int32_t total = IcdValueReadsPerNode * static_cast<std::int32_t>(nodes.size());
     // A second click cannot add to the count of an export under way.
     icdExporting_ = true;
+    icdEndUntold_ = false;
+    icdReadsTotal_ = total;
+    icdExporter_.reset();
+    icdReadsFailure_.clear();
     ApplyEnabling();
+    ResetPendingValueReads(*client_);
     RaisePendingValueReads(*client_, total);
     icdProgress_.SetTotal(total);
     SendMessage(WM_QX_ICD_START, 0, 0);
@@ -69,55 +78,118 @@ LRESULT QXDialog::OnIcdProgress(WPARAM, LPARAM lParam) {
 
 LRESULT QXDialog::OnIcdDataReady(WPARAM, LPARAM) {
     icdProgress_.ShowWindow(false);
-    if (icdExporting_) PostMessage(WM_QX_ICD_EXPORT, 0, 0);
+    if (!icdExporting_) return 1;
+    // Sent from the association's thread with the last read's answer: the association
+    // that gave the values still stands here, if it stands at all, so what the file will
+    // say of the device is taken now. No lock of the model is taken, no window opened.
+    const QXClient::ValueReadTally tally =
+        client_ != nullptr ? TakeValueReadTally(*client_) : QXClient::ValueReadTally{};
+    Iec61850::Acsi::Server* server = GetServer();
+    IcdDeviceFacts facts;
+    if (tally.unanswered > 0) {
+        icdReadsFailure_ = "The ICD file was not written: " + std::to_string(tally.unanswered) + " of " +
+                           std::to_string(icdReadsTotal_) +
+                           " value reads were not answered by the device, so the file would not give its values.";
+    } else if (!tally.endedWithTheAssociation && server != nullptr && client_ != nullptr &&
+               TakeIcdDeviceFacts(*client_, *server, facts)) {
+        icdExporter_ =
+            Iec61850::Acsi::Scl::MakeIcdExporter(std::make_unique<IcdFactsSource>(*server, std::move(facts)));
+    }
+    PostMessage(WM_QX_ICD_EXPORT, 0, 0);
     return 1;
+}
+
+bool QXDialog::IcdExportStands() const {
+    return icdExporting_ && icdExporter_ != nullptr && state_ == StateReady && client_ != nullptr &&
+           client_->IsAssociated();
 }
 
 LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
     // Reset meanwhile: the export was cut short.
     if (!icdExporting_) return 1;
-    // Reads that ended because the association did (an abort confirms them all) give
-    // nothing to export; the abort itself is shown by its own message.
-    Iec61850::Acsi::Server* server = GetServer();
-    std::string written;
-    if (server != nullptr && client_ != nullptr && client_->IsAssociated()) {
-        std::string sectionList;
-        if (server->BuildIcdSettingsXml(sectionList) != 0) {
-            MessageBox("The ICD export could not start.\n\r" + server->GetIcdExport().GetLastFailure(), "Error",
-                       MB_OK | MB_ICONSTOP);
-        } else {
-            CICDDialog parameters(nullptr, sectionList);
-            if (parameters.DoModal() == IDOK) {
-                std::string answers;
-                parameters.GetAnswers(answers);
-                if (server->ReadIcdAnswers(answers) != 0) {
-                    MessageBox("The device parameters were refused.\n\r" + server->GetIcdExport().GetLastFailure(),
-                               "Error", MB_OK | MB_ICONSTOP);
-                } else {
-                    // The name offered is the IED's, as the file will name it.
-                    std::vector<std::string> devices;
-                    client_->GetLogicalDeviceNames(devices);
-                    const std::string offered =
-                        devices.empty() ? std::string() : Iec61850::Acsi::Scl::IcdExporter::IedNameOf(devices) + ".icd";
-                    CFileDialog save(false, ".icd", offered.empty() ? nullptr : offered.c_str(),
-                                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kIcdFilter);
-                    if (save.DoModal() == IDOK) {
-                        if (server->WriteIcdFile(save.GetPathName()) != 0) {
-                            MessageBox(
-                                "The ICD file could not be written.\n\r" + server->GetIcdExport().GetLastFailure(),
-                                "Error", MB_OK | MB_ICONSTOP);
-                        } else {
-                            written = save.GetPathName();
-                        }
-                    }
-                }
-            }
-        }
+    if (!icdReadsFailure_.empty()) {
+        const std::string failure = std::move(icdReadsFailure_);
+        EndIcdExport(false);
+        MessageBox(failure, "Error", MB_OK | MB_ICONSTOP);
+        return 1;
     }
-    icdExporting_ = false;
-    UpdateControls();
+    // Every step that waited for the user or the device is followed by this: an association
+    // that has ended (its abort is told on its own, saying the export stopped) leaves no
+    // file and asks nothing more of the user.
+    if (!IcdExportStands()) return EndIcdExport(true);
+    std::string sectionList;
+    if (icdExporter_->BuildSettingsXml(sectionList) != 0) {
+        const std::string failure = icdExporter_->GetLastFailure();
+        EndIcdExport(false);
+        MessageBox("The ICD export could not start.\n\r" + failure, "Error", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    CICDDialog parameters(nullptr, sectionList);
+    const bool answered = parameters.DoModal() == IDOK;
+    if (!answered) return EndIcdExport(false);
+    if (!IcdExportStands()) return EndIcdExport(true);
+    std::string answers;
+    parameters.GetAnswers(answers);
+    if (icdExporter_->ReadAnswers(answers) != 0) {
+        const std::string failure = icdExporter_->GetLastFailure();
+        EndIcdExport(false);
+        MessageBox("The device parameters were refused.\n\r" + failure, "Error", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    // The name offered is the IED's, as the file will name it.
+    std::vector<std::string> devices;
+    client_->GetLogicalDeviceNames(devices);
+    const std::string offered =
+        devices.empty() ? std::string() : Iec61850::Acsi::Scl::IcdExporter::IedNameOf(devices) + ".icd";
+    CFileDialog save(false, ".icd", offered.empty() ? nullptr : offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                     kIcdFilter);
+    const bool chosen = save.DoModal() == IDOK;
+    if (!chosen) return EndIcdExport(false);
+    if (!IcdExportStands()) return EndIcdExport(true);
+    const std::string path = save.GetPathName();
+    std::string failure;
+    if (!WriteIcdFileWhileAssociated(path, failure)) {
+        EndIcdExport(failure.empty());
+        if (!failure.empty())
+            MessageBox("The ICD file could not be written.\n\r" + failure, "Error", MB_OK | MB_ICONSTOP);
+        return 1;
+    }
+    EndIcdExport(false);
     // After the panes are set again, which clears the result line.
-    if (!written.empty()) ShowStatusText("ICD file written: " + written);
+    ShowStatusText("ICD file written: " + path);
+    return 1;
+}
+
+bool QXDialog::WriteIcdFileWhileAssociated(const std::string& path, std::string& failure) {
+    // Written beside the path first: an association that ends while the file is made leaves
+    // the path as it was (an older file there stays).
+    const std::string staged = path + ".writing";
+    if (icdExporter_->WriteFile(staged) != 0) {
+        failure = icdExporter_->GetLastFailure();
+        return false;
+    }
+    std::error_code error;
+    if (!IcdExportStands()) {
+        std::filesystem::remove(staged, error);
+        return false;
+    }
+    std::filesystem::rename(staged, path, error);
+    if (error) {
+        failure = "Cannot rename " + staged + " to " + path + ": " + error.message();
+        std::error_code ignored;
+        std::filesystem::remove(staged, ignored);
+        return false;
+    }
+    return true;
+}
+
+LRESULT QXDialog::EndIcdExport(bool associationEnded) {
+    // Ended for the association's end before the window has heard of it: its abort says so.
+    if (associationEnded && icdExporting_ && state_ != StateDisconnected) icdEndUntold_ = true;
+    icdExporting_ = false;
+    icdExporter_.reset();
+    icdReadsFailure_.clear();
+    UpdateControls();
     return 1;
 }
 
@@ -125,6 +197,8 @@ void QXDialog::ResetIcdExport() {
     if (client_ != nullptr) ResetPendingValueReads(*client_);
     icdProgress_.ShowWindow(false);
     icdExporting_ = false;
+    icdExporter_.reset();
+    icdReadsFailure_.clear();
 }
 
 }  // namespace App

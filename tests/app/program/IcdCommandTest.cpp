@@ -500,6 +500,128 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
     }
 }
 
+// Connects again once both ends have let the ended association go. Even then a connect made
+// at once is now and then refused (seen under the address checker, about once in thirty):
+// the engineer's second try connects.
+void ReconnectAfterTheEnd(DialogSession& session, QWidget* window) {
+    ASSERT_TRUE(WaitUntil([&] {
+        const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+        return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0 &&
+               UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
+    }));
+    UiTest::MessageBoxSeen refused;
+    UiTest::OnNextModal(Box(&refused));
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+    ASSERT_TRUE(WaitUntil([&] { return refused.seen || session.dialog->GetState() == 2; }, 60000));
+    UiTest::ForgetModalActions();
+    if (!refused.seen) return;
+    EXPECT_EQ(refused.text.rfind("Connection could not be established", 0), 0u) << refused.text;
+    ASSERT_TRUE(WaitUntil([&] {
+        return session.dialog->GetState() == 0 && UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
+    }));
+    Connect(session, window);
+}
+
+// Create ICD with the parameters as offered and the file saved at `path`; waits for its end.
+void ExportTo(DialogSession& session, QWidget* window, const std::string& path) {
+    UiTest::OnNextModal(Parameters(nullptr));
+    UiTest::OnNextModal(SaveAs(path));
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+    ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }, 60000));
+    EXPECT_EQ(UiTest::PendingModalActions(), 0);
+}
+
+// The device aborts the association at each step of an export (its value reads, the
+// device parameters, the choice of the file), or leaves the reads unanswered on a link that
+// lives: no file, one message that says why, and the next export writes the same file as
+// one undisturbed. Before, an export whose reads had ended by their time-out went on to a
+// file without the values or the services of the association that had gone.
+TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
+    enum class Step { Reads, Parameters, SaveAs, ReadsUnansweredOnALiveLink };
+    struct Case {
+        const char* what;
+        Step step;
+    };
+    const Case cases[] = {
+        {"aborted during the reads", Step::Reads},
+        {"aborted while the parameters are asked", Step::Parameters},
+        {"aborted while the file is chosen", Step::SaveAs},
+        {"reads unanswered, the association standing", Step::ReadsUnansweredOnALiveLink},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TempFolder folder;
+        const bool lost = c.step != Step::ReadsUnansweredOnALiveLink;
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            ExportTo(session, window, folder.File("undisturbed.icd"));
+            const std::string undisturbed = ReadWhole(folder.File("undisturbed.icd"));
+            ASSERT_FALSE(undisturbed.empty());
+
+            // The device aborts, as one that restarts does; the window hears of it before
+            // the step goes on.
+            const auto abortAndWait = [&session] {
+                session.device.AbortAssociations();
+                EXPECT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 0; }));
+            };
+            const std::string path = folder.File("disturbed.icd");
+            TestDevice::Faults faults;
+            UiTest::MessageBoxSeen seen;
+            switch (c.step) {
+                case Step::Reads:
+                    // Two reads answered, then an abort instead of the third answer.
+                    faults.abortAtRequest = 3;
+                    break;
+                case Step::Parameters:
+                    UiTest::OnNextModal([&, abortAndWait](QWidget* parameters) {
+                        abortAndWait();
+                        UiTest::Click(UiTest::FindControl(parameters, IdPath({Ui::IDOK})));
+                    });
+                    break;
+                case Step::SaveAs:
+                    UiTest::OnNextModal(Parameters(nullptr));
+                    UiTest::OnNextModal([&, abortAndWait](QWidget* save) {
+                        abortAndWait();
+                        SaveAs(path)(save);
+                    });
+                    break;
+                case Step::ReadsUnansweredOnALiveLink:
+                    // The device's own reports keep the link alive: the reads time out one
+                    // by one and the association stands.
+                    faults.dropped = {kRead};
+                    faults.reportEveryMs = 100;
+                    break;
+            }
+            UiTest::OnNextModal(Box(&seen));
+            NoFurtherWindow();
+            session.device.SetFaults(faults);
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsIcdExportRunning(); }, 60000));
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+            EXPECT_EQ(folder.Names(), std::vector<std::string>{"undisturbed.icd"});
+            EXPECT_NE(ResultLine(*session.dialog).rfind("ICD file written", 0), 0u);
+            if (lost) {
+                EXPECT_EQ(seen.text.rfind("Association has been aborted", 0), 0u) << seen.text;
+                EXPECT_NE(seen.text.find(App::kIcdExportStoppedText), std::string::npos) << seen.text;
+                EXPECT_EQ(session.dialog->GetState(), 0);
+            } else {
+                EXPECT_EQ(seen.caption, "Error");
+                EXPECT_EQ(seen.text.rfind("The ICD file was not written: ", 0), 0u) << seen.text;
+                EXPECT_NE(seen.text.find("value reads were not answered"), std::string::npos) << seen.text;
+                EXPECT_EQ(session.dialog->GetState(), 2);
+            }
+            EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled() == !lost);
+
+            session.device.SetFaults({});
+            if (lost) ReconnectAfterTheEnd(session, window);
+            ExportTo(session, window, folder.File("after.icd"));
+            EXPECT_EQ(ReadWhole(folder.File("after.icd")), undisturbed);
+        });
+    }
+}
+
 TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
     DialogSession session;
     // The device refuses the names of LD0: the client knows the device, without nodes.

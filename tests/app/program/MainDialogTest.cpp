@@ -21,6 +21,8 @@
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/LogicalDevice.h"
+#include "iec61850/acsi/model/LogicalNode.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "ui/DialogTemplate.h"
 #include "ui/IPAddressCtrl.h"
@@ -265,6 +267,103 @@ TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
         KeysToHost(address, "^A9");
         EXPECT_EQ(HostFields(address), "127.0.0.1");
     });
+}
+
+// A blank number would read as 0: Connect with one to three of them blank reaches no
+// address, and the status line says why; the whole address typed then connects.
+TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
+    struct Row {
+        const char* what;
+        const char* keys;  // typed over the whole address
+        int blanked;       // a field cleared after, -1 for none
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"one number typed", "^A2", -1, "2..."},
+        {"two", "^A10.1", -1, "10.1.."},
+        {"three", "^A10.1.2", -1, "10.1.2."},
+        {"one blank between", "^A127.0.0.1", 1, "127..0.1"},
+    };
+    DialogSession session;
+    session.Run([&](QWidget* window) {
+        QWidget* address = UiTest::FindControl(window, IdPath({Id::Address}));
+        ASSERT_NE(address, nullptr);
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
+            KeysToHost(address, row.keys);
+            if (row.blanked >= 0) address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(row.blanked))->clear();
+            ASSERT_EQ(HostFields(address), row.shown);
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            EXPECT_FALSE(session.dialog->IsConnecting());
+            EXPECT_EQ(session.dialog->GetState(), 0);
+            EXPECT_EQ(Pane(*session.dialog, 2), App::kAddressIncompleteText);
+            EXPECT_EQ(session.dialog->GetServerId(), -1);
+            EXPECT_EQ(session.device.OpenAssociations(), 0);
+            ExpectStateTable(window, 0);
+        }
+        address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
+        KeysToHost(address, "^A127.0.0.1");
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2));
+    });
+}
+
+// Two devices that do not say who they are, one after the other on the same address, with
+// other logical nodes under the same logical devices: nothing vouches that the kept model
+// is the second's, so the second is read afresh and shown whole, and the status line says
+// why.
+TEST(MainDialog, ADeviceThatDoesNotSayWhoItIsIsReadAfreshNotShownAnothersModel) {
+    struct Case {
+        const char* what;
+        void (*change)(TestDevice::ModelOptions&);
+        const char* node;  // a node the second has and the first lacks
+    };
+    const Case cases[] = {
+        {"settings", [](TestDevice::ModelOptions& m) { m.settingGroups = true; }, "LD0/PTOC1"},
+        {"harmonics", [](TestDevice::ModelOptions& m) { m.harmonics = true; }, "LD0/MHAI1"},
+    };
+    const auto nodesShown = [](Iec61850::Acsi::Server& server) {
+        std::vector<std::string> nodes;
+        Mms::VMD::ModelHold hold(&server);
+        for (const auto& [name, device] : server.GetLogicalDevices()) {
+            for (const auto& [nodeName, node] : device->GetLogicalNodes()) nodes.push_back(node->GetReference());
+        }
+        return nodes;
+    };
+    TestDevice::Faults silent;
+    silent.hideIdentify = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        session.device.SetFaults(silent);
+        session.Run([&](QWidget* window) {
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            ASSERT_TRUE(session.ReachState(2));
+            const std::vector<std::string> first = nodesShown(*session.dialog->GetServer());
+            ASSERT_EQ(first.size(), session.device.Summary().logicalNodes);
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0));
+
+            const std::uint16_t port = session.device.Port();
+            session.device.Stop();
+            TestDevice::Device::Options options;
+            options.port = port;
+            c.change(options.model);
+            TestDevice::Device other(options);
+            other.SetFaults(silent);
+            ASSERT_EQ(other.Start(), System::OkNoError);
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            ASSERT_TRUE(session.ReachState(2));
+            EXPECT_EQ(Pane(*session.dialog, 2), "The device did not give its identity: data model read afresh");
+            const std::vector<std::string> second = nodesShown(*session.dialog->GetServer());
+            EXPECT_EQ(second.size(), other.Summary().logicalNodes);
+            EXPECT_NE(std::find(second.begin(), second.end(), c.node), second.end());
+            EXPECT_EQ(std::find(first.begin(), first.end(), c.node), first.end());
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0));
+        });
+    }
 }
 
 TEST(MainDialog, ValueFieldsShowTheStartAndAreClearedWhenTheirSelectionChanges) {
