@@ -39,8 +39,8 @@ QXClient::ValueReadTally TakeValueReadTally(QXClient& client);
 // Asks for the CF, DC, SG, then SE values of each node in turn (the read of a group the
 // node lacks is answered by the client itself, unsent), as the reads of one export that
 // QXClient::StopIcdReads withdraws. A request the client refuses
-// at once is taken off the count under the lock; true when such a refusal took the count
-// to 0, since then no answer will end the reads.
+// at once is taken off the count under the lock and tallied as unanswered; true when such a
+// refusal took the count to 0, since then no answer will end the reads.
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes);
 
 }  // namespace App

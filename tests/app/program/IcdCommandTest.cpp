@@ -647,27 +647,31 @@ TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
     });
 }
 
-// Reads the client refuses at once (it has no association here) are taken off the count;
-// the refusal that reaches 0 says so, since no answer will come to end the reads.
+// Reads the client refuses at once (it has no association here) are taken off the count
+// and tallied as unanswered, so that no file is made of them; the refusal that reaches 0
+// says so, since no answer will come to end the reads.
 TEST(IcdValueReads, RefusedRequestsAreTakenOffTheCount) {
     struct Case {
         std::int32_t raisedBy;
         std::vector<std::string> nodes;
         bool ended;
         std::int32_t left;
+        std::int32_t unanswered;
     };
     const std::vector<Case> cases = {
-        {8, {"LD0/LLN0", "LD0/XCBR1"}, true, 0},
-        {9, {"LD0/LLN0", "LD0/XCBR1"}, false, 1},  // one answer still to come
-        {0, {"LD0/LLN0"}, false, 0},               // never below 0
+        {8, {"LD0/LLN0", "LD0/XCBR1"}, true, 0, 8},
+        {9, {"LD0/LLN0", "LD0/XCBR1"}, false, 1, 8},  // one answer still to come
+        {0, {"LD0/LLN0"}, false, 0, 0},               // never below 0
     };
     for (const Case& c : cases) {
         App::QXClient client;
         App::RaisePendingValueReads(client, c.raisedBy);
         EXPECT_EQ(App::RequestIcdValues(client, c.nodes), c.ended);
         EXPECT_EQ(client.GetPendingValueReads(), c.left);
+        EXPECT_EQ(client.GetValueReadTally().unanswered, c.unanswered);
         App::ResetPendingValueReads(client);
         EXPECT_EQ(client.GetPendingValueReads(), 0);
+        EXPECT_EQ(client.GetValueReadTally().unanswered, 0);
     }
 }
 
