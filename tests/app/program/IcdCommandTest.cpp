@@ -399,6 +399,37 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
     });
 }
 
+// Connects again once both ends have let the ended association go. Even then a connect made
+// at once is now and then refused (seen under the address checker, about once in thirty):
+// the engineer's second try connects.
+void ReconnectAfterTheEnd(DialogSession& session, QWidget* window) {
+    ASSERT_TRUE(WaitUntil([&] {
+        const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+        return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0 &&
+               UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
+    }));
+    UiTest::MessageBoxSeen refused;
+    UiTest::OnNextModal(Box(&refused));
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+    ASSERT_TRUE(WaitUntil([&] { return refused.seen || session.dialog->GetState() == 2; }, 60000));
+    UiTest::ForgetModalActions();
+    if (!refused.seen) return;
+    EXPECT_EQ(refused.text.rfind("Connection could not be established", 0), 0u) << refused.text;
+    ASSERT_TRUE(WaitUntil([&] {
+        return session.dialog->GetState() == 0 && UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
+    }));
+    Connect(session, window);
+}
+
+// Create ICD with the parameters as offered and the file saved at `path`; waits for its end.
+void ExportTo(DialogSession& session, QWidget* window, const std::string& path) {
+    UiTest::OnNextModal(Parameters(nullptr));
+    UiTest::OnNextModal(SaveAs(path));
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+    ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }, 60000));
+    EXPECT_EQ(UiTest::PendingModalActions(), 0);
+}
+
 // An export cut short by the association's end: the progress goes, the count is back at 0
 // and the next Create ICD, on a new association, writes its file. A release asked for while
 // the reads are outstanding ends the export at once, though their answers still come; on a
@@ -470,65 +501,11 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             session.device.SetFaults({});
             // The window hears of the abort before the association has finished ending (and
             // the device, after a stall, hears of it last); an engineer first closes the box.
-            // The next connect waits until both have let the old association go.
-            ASSERT_TRUE(WaitUntil([&] {
-                const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
-                return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0;
-            }));
-            // Even then a connect made at once is now and then refused (seen under the
-            // address checker, about once in thirty): the engineer's second try connects.
-            UiTest::MessageBoxSeen refused;
-            UiTest::OnNextModal(Box(&refused));
-            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
-            ASSERT_TRUE(WaitUntil([&] { return refused.seen || session.dialog->GetState() == 2; }, 60000));
-            UiTest::ForgetModalActions();
-            if (refused.seen) {
-                EXPECT_EQ(refused.text.rfind("Connection could not be established", 0), 0u) << refused.text;
-                ASSERT_TRUE(WaitUntil([&] {
-                    return session.dialog->GetState() == 0 &&
-                           UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
-                }));
-                Connect(session, window);
-            }
-            UiTest::OnNextModal(Parameters(nullptr));
-            UiTest::OnNextModal(SaveAs(path));
-            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
-            ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
-            EXPECT_EQ(UiTest::PendingModalActions(), 0);
+            ReconnectAfterTheEnd(session, window);
+            ExportTo(session, window, path);
             ExpectSchemaAccepts(path);
         });
     }
-}
-
-// Connects again once both ends have let the ended association go. Even then a connect made
-// at once is now and then refused (seen under the address checker, about once in thirty):
-// the engineer's second try connects.
-void ReconnectAfterTheEnd(DialogSession& session, QWidget* window) {
-    ASSERT_TRUE(WaitUntil([&] {
-        const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
-        return (association == nullptr || association->IsIdle()) && session.device.OpenAssociations() == 0 &&
-               UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
-    }));
-    UiTest::MessageBoxSeen refused;
-    UiTest::OnNextModal(Box(&refused));
-    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
-    ASSERT_TRUE(WaitUntil([&] { return refused.seen || session.dialog->GetState() == 2; }, 60000));
-    UiTest::ForgetModalActions();
-    if (!refused.seen) return;
-    EXPECT_EQ(refused.text.rfind("Connection could not be established", 0), 0u) << refused.text;
-    ASSERT_TRUE(WaitUntil([&] {
-        return session.dialog->GetState() == 0 && UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
-    }));
-    Connect(session, window);
-}
-
-// Create ICD with the parameters as offered and the file saved at `path`; waits for its end.
-void ExportTo(DialogSession& session, QWidget* window, const std::string& path) {
-    UiTest::OnNextModal(Parameters(nullptr));
-    UiTest::OnNextModal(SaveAs(path));
-    UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
-    ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }, 60000));
-    EXPECT_EQ(UiTest::PendingModalActions(), 0);
 }
 
 // The device aborts the association at each step of an export (its value reads, the
