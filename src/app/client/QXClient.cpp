@@ -16,7 +16,6 @@
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/RequestGroup.h"
-#include "mms/pdu/MmsPdu.h"
 #include "mms/values/Container.h"
 #include "ui/messages/MessageParams.h"
 

@@ -12,12 +12,13 @@
 #include <system_error>
 #include <vector>
 
+#include "app/client/IcdDeviceFacts.h"
 #include "app/client/IcdValueReads.h"
 #include "app/client/QXClient.h"
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/CICDDialog.h"
-#include "app/program/IcdDeviceFacts.h"
+#include "app/program/IcdFactsSource.h"
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/ICDClasses.h"

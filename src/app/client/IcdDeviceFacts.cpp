@@ -1,4 +1,6 @@
-#include "app/program/IcdDeviceFacts.h"
+#include "app/client/IcdDeviceFacts.h"
+
+#include <algorithm>
 
 #include "app/client/QXClient.h"
 #include "iec61850/acsi/client/Server.h"
@@ -7,22 +9,23 @@
 
 namespace App {
 
+bool IcdDeviceFacts::Supports(std::int32_t service) const {
+    return std::binary_search(services.begin(), services.end(), service);
+}
+
 bool TakeIcdDeviceFacts(const QXClient& client, const Iec61850::Acsi::Server& server, IcdDeviceFacts& facts) {
     facts = {};
     Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
     Mms::MmsConnection* mms = association != nullptr ? association->GetMmsConnection() : nullptr;
     if (mms == nullptr || !client.IsAssociated()) return false;
-    for (std::int32_t service = 1; service <= Mms::MmsServiceCount; ++service)
-        facts.services[static_cast<std::size_t>(service)] = mms->IsServiceSupported(service);
+    for (std::int32_t service = 1; service <= Mms::MmsServiceCount; ++service) {
+        if (mms->IsServiceSupported(service)) facts.services.push_back(service);
+    }
     const Mms::MmsIdentity identity = server.GetIdentity();
     facts.vendorName = identity.vendorName;
     facts.modelName = identity.modelName;
     // An end that came while they were taken may have cleared what was read.
     return client.IsAssociated();
-}
-
-bool IcdFactsSource::IsServiceSupported(std::int32_t service) const {
-    return service >= 1 && service <= Mms::MmsServiceCount && facts_.services[static_cast<std::size_t>(service)];
 }
 
 }  // namespace App
