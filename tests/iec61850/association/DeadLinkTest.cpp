@@ -122,9 +122,9 @@ protected:
 
 // An Operate and a read sent on a dead link, then ended by the stall check (a short MMS
 // time-out) or by End(): both confirmed as failed, the association aborted, and the link
-// back 1, 3 or 8 s after they were sent. The kernel keeps nothing for the device, and the
-// device never receives them, nor the abort, within twice the time plus a margin, which
-// covers the next retransmission that the kernel's back-off would have made.
+// back 1, 3 or 8 s after they were sent. The kernel keeps nothing for the device (what it
+// kept, it would retransmit whenever its back-off next allows, perhaps long after), and the
+// device has received nothing twice that time plus a margin after they were sent.
 TEST_F(DeadLinkInside, AnOperateAndAReadGivenUpOnNeverReachTheDevice) {
     const DeadLinkCase cases[] = {
         {Ending::StallCheck, 1}, {Ending::StallCheck, 3}, {Ending::StallCheck, 8},
