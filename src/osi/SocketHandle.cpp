@@ -2,8 +2,10 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <thread>
 
 namespace {
 
@@ -18,6 +21,9 @@ namespace {
 constexpr int ConnectPollSliceMs = 50;
 // Keep-alive probes before the connection counts as broken.
 constexpr int KeepAliveProbes = 10;
+// How often an abortive close looks whether what is queued has been acknowledged; the
+// kernel tells of no such event.
+constexpr std::chrono::milliseconds QueuedLeavePoll{2};
 
 bool SetBlocking(int descriptor, bool blocking) {
     const int flags = ::fcntl(descriptor, F_GETFL, 0);
@@ -46,15 +52,55 @@ SocketHandle::~SocketHandle() {
     if (descriptor_ >= 0) {
         // The reason of a failed connect outlives the socket it failed on.
         const int failure = errno;
-        // An orderly end first, so that the peer reads the end of the stream.
-        if (!shutDown_.load()) ::shutdown(descriptor_, SHUT_RDWR);
+        // Nobody shut it down: nothing of it is waited for.
+        Shutdown(std::chrono::milliseconds{0});
         ::close(descriptor_);
         errno = failure;
     }
 }
 
-void SocketHandle::Shutdown() {
-    if (!shutDown_.exchange(true)) ::shutdown(descriptor_, SHUT_RDWR);
+void SocketHandle::SetGracefulClose() { graceful_.store(true); }
+
+void SocketHandle::Shutdown(std::chrono::milliseconds leaveBound) {
+    if (shutDown_.exchange(true)) return;
+    if (graceful_.load()) {
+        // An orderly end, so that the peer reads the end of the stream after the rest.
+        ::shutdown(descriptor_, SHUT_RDWR);
+        return;
+    }
+    const bool left = LetQueuedLeave(leaveBound);
+    const linger discard{1, 0};
+    ::setsockopt(descriptor_, SOL_SOCKET, SO_LINGER, &discard, sizeof discard);
+    // Reading is shut down to wake a blocked recv; writing only where bytes are still
+    // queued, to wake a sender blocked behind them: its FIN cannot overtake them, and the
+    // reset discards it with them. Otherwise a FIN would tell the peer of an orderly end.
+    ::shutdown(descriptor_, left ? SHUT_RD : SHUT_RDWR);
+    Reset();
+}
+
+void SocketHandle::Reset() {
+    // The connection is let go now rather than when the last holder lets go of the
+    // descriptor (a receive thread may be held up above for long, while the kernel would
+    // go on retransmitting). The number stays taken by a socket that is connected to
+    // nothing, so that a recv or send that comes late fails instead of reaching a socket
+    // opened since; with SO_LINGER {1, 0} the kernel resets the connection as soon as no
+    // call uses it any more.
+    const int placeholder = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (placeholder < 0) return;  // then at the descriptor's close
+    ::dup3(placeholder, descriptor_, O_CLOEXEC);
+    ::close(placeholder);
+}
+
+bool SocketHandle::LetQueuedLeave(std::chrono::milliseconds bound) const {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    for (;;) {
+        // Sent and not yet acknowledged, or not yet sent.
+        int queued = 0;
+        if (::ioctl(descriptor_, SIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) return false;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, QueuedLeavePoll));
+    }
 }
 
 bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count) {
@@ -101,6 +147,8 @@ bool SocketHandle::SendAll(std::span<iovec> pieces) {
 long SocketHandle::Receive(std::uint8_t* into, std::size_t capacity) {
     for (;;) {
         const ssize_t received = ::recv(descriptor_, into, capacity, 0);
+        // The peer ended its side: nothing of ours is left for a dead link to deliver later.
+        if (received == 0 && capacity > 0 && !shutDown_.load()) graceful_.store(true);
         if (received >= 0 || errno != EINTR) return static_cast<long>(received);
     }
 }

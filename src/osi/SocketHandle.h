@@ -4,6 +4,7 @@
 #include <sys/uio.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,8 +18,20 @@
 // thread can never hand the descriptor number to a new socket while a recv or send
 // still uses it: a closer shuts the socket down (which wakes both) and drops its
 // hold, and the descriptor is closed by whoever finishes last.
+//
+// A close is abortive unless the stream's end was agreed (SetGracefulClose) or the peer
+// ended its side first: whatever the kernel still holds for the connection is discarded
+// and the peer gets a reset, so that a request the program has given up on can never
+// reach the peer when a dead link comes back.
 class SocketHandle {
 public:
+    // How long an abortive close lets what was already handed to the kernel (an abort
+    // unit) leave and be acknowledged before it resets. On a live link that takes a few
+    // round trips, milliseconds; on a dead one it never happens, and the bound is what an
+    // ending costs: a program that ends after a refused release (1.5 s) still ends within
+    // 2 s.
+    static constexpr std::chrono::milliseconds QueuedLeaveBound{200};
+
     // Takes over the descriptor.
     explicit SocketHandle(int descriptor);
     ~SocketHandle();
@@ -28,8 +41,14 @@ public:
 
     int Descriptor() const { return descriptor_; }
 
-    // Both directions; wakes a blocked recv or send. Harmless when repeated.
-    void Shutdown();
+    // The next Shutdown ends the stream in order: FIN after what is queued.
+    void SetGracefulClose();
+
+    // Ends the connection for every holder; wakes a blocked recv or send. Harmless when
+    // repeated. Graceful when asked for or when the peer closed first; otherwise what is
+    // queued gets up to leaveBound to be acknowledged, then the connection is reset at
+    // once (even while a recv or send still holds the descriptor) and the rest discarded.
+    void Shutdown(std::chrono::milliseconds leaveBound = QueuedLeaveBound);
 
     // Sends every byte, looping over short sends; frames from several threads never
     // interleave. False on failure (the peer is gone or the socket was shut down).
@@ -38,7 +57,8 @@ public:
     // takes them (sendmsg). The pieces' iovec entries are used up as they go.
     bool SendAll(std::span<iovec> pieces);
 
-    // recv that retries on EINTR: the count, 0 at the end of the stream, -1 on error.
+    // recv that retries on EINTR: the count, 0 at the end of the stream, -1 on error. An
+    // end of the stream that this side did not cause makes the close graceful.
     long Receive(std::uint8_t* into, std::size_t capacity);
 
     // TCP_NODELAY, and keep-alive after idleSeconds with probes every
@@ -59,7 +79,12 @@ public:
     static std::string AddressText(const in_addr& address);
 
 private:
+    // Whether nothing is left unacknowledged in the kernel before the bound passes.
+    bool LetQueuedLeave(std::chrono::milliseconds bound) const;
+    void Reset();
+
     const int descriptor_;
     std::atomic<bool> shutDown_{false};
+    std::atomic<bool> graceful_{false};
     std::mutex sendMutex_;
 };

@@ -66,6 +66,8 @@ System::ResultCode TcpConnection::CloseLink(TransportLink link) {
 
 System::ResultCode TcpConnection::Hangup() { return Close(); }
 
+void TcpConnection::SetGracefulClose(TransportLink) {}
+
 Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t) {
     if (bytes == nullptr && length != 0) return nullptr;
     auto* frame = new Protocol::RawFrame(this);
@@ -147,4 +149,8 @@ void TcpConnection::SetPeer(const std::string& address, std::uint16_t port) {
 bool ChainCarriesLink(Protocol::Connection& member, TransportLink link) {
     auto* tcp = dynamic_cast<TcpConnection*>(member.GetBottom());
     return tcp == nullptr || tcp->IsCurrentLink(link);
+}
+
+void SetChainGracefulClose(Protocol::Connection& member, TransportLink link) {
+    if (auto* tcp = dynamic_cast<TcpConnection*>(member.GetBottom())) tcp->SetGracefulClose(link);
 }

@@ -42,6 +42,12 @@ public:
     // Closes only while the link is the current one (IsCurrentLink); OkNoError and nothing
     // done otherwise. Here Close.
     virtual System::ResultCode CloseLink(TransportLink link);
+    // The next close of the link (while it is the current one) ends the stream in order,
+    // FIN after what is queued: for an association whose release was answered. Every other
+    // local close of a link resets it once what was queued has had a short chance to leave,
+    // so that nothing the kernel still holds reaches the peer when a dead link comes back;
+    // a close after the peer closed first stays orderly. Here nothing (no socket).
+    virtual void SetGracefulClose(TransportLink link);
     // A frame holding a copy of the bytes; kind is not used.
     Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
     // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base Reset.
@@ -109,3 +115,5 @@ private:
 // TCP connection's IsCurrentLink (true for a chain without one). The layers check it before
 // an ending of theirs changes any state, which would otherwise be the next link's.
 bool ChainCarriesLink(Protocol::Connection& member, TransportLink link);
+// SetGracefulClose on the chain's bottom TCP connection (nothing for a chain without one).
+void SetChainGracefulClose(Protocol::Connection& member, TransportLink link);

@@ -31,11 +31,14 @@ W32TcpConnection::~W32TcpConnection() {
 }
 
 void W32TcpConnection::OnStopRequested() {
+    std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
-        if (socket_) socket_->Shutdown();
+        socket = socket_;
         connectAborted_ = true;
     }
+    // Outside the lock: an abortive close waits a little for what is queued to leave.
+    if (socket) socket->Shutdown();
     changed_.notify_all();
 }
 
@@ -168,7 +171,11 @@ System::ResultCode W32TcpConnection::CloseLink(TransportLink link) {
         // The receive thread serves this socket: it ends the stream and reports, so
         // that nothing climbs the stack from two threads at once.
         closeRequested_ = epoch;
+        // The receive thread passes on nothing more of this stream from here on; the
+        // shutdown may wait a little for what is queued to leave, and takes no lock.
+        lock.unlock();
         socket->Shutdown();
+        lock.lock();
         auto done = [&] { return closeDone_ == epoch; };
         const std::uint32_t timeout = GetTimeout();
         if (timeout == 0) changed_.wait(lock, done);
@@ -194,8 +201,13 @@ System::ResultCode W32TcpConnection::Hangup() {
         socket = socket_;
     }
     if (!socket) return System::NotConnected;
-    socket->Shutdown();
+    // Waits for nothing, not even for what is queued to leave.
+    socket->Shutdown(std::chrono::milliseconds{0});
     return System::OkNoError;
+}
+
+void W32TcpConnection::SetGracefulClose(TransportLink link) {
+    if (const std::shared_ptr<SocketHandle> socket = SocketFor(link)) socket->SetGracefulClose();
 }
 
 bool W32TcpConnection::WaitForEnding(std::unique_lock<std::mutex>& lock) {

@@ -46,9 +46,11 @@ public:
     // Close, but only while the link is the current one: a socket taken in since is never
     // closed for an earlier link (OkNoError, nothing done).
     System::ResultCode CloseLink(TransportLink link) override;
-    // Shuts the socket down (NotConnected without one): the receive thread sees the end
-    // of the stream and reports it as usual.
+    // Shuts the socket down (NotConnected without one), abortively unless the peer closed
+    // first, without waiting: the receive thread sees the end of the stream and reports it
+    // as usual.
     System::ResultCode Hangup() override;
+    void SetGracefulClose(TransportLink link) override;
     // TcpConnection's reset, receive chunk 256, and any socket shut down and closed.
     System::ResultCode Reset() override;
     // Resolves "RemoteNAddress" (IPv4, first address), connects within the

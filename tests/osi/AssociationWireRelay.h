@@ -3,16 +3,21 @@
 // A TCP relay on 127.0.0.1 between a client chain and a server chain that records
 // what crosses it, one recording per TCP connection, in the order the bytes arrived.
 // It closes both ends of a connection as soon as either end closes, so a close or an
-// abort reaches the other side as it would without the relay.
+// abort reaches the other side as it would without the relay: an orderly end (FIN) as
+// one, a reset (RST) as a reset once what came before it has been delivered.
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <thread>
@@ -75,7 +80,13 @@ public:
     }
     bool EndedByClient(std::size_t connection) const {
         std::lock_guard lock(mutex_);
-        return connection < ended_.size() && ended_[connection] == End::ByClient;
+        return connection < ended_.size() &&
+               (ended_[connection] == End::ByClient || ended_[connection] == End::ResetByClient);
+    }
+    // Whether the client ended the n-th connection with a reset rather than a FIN.
+    bool ResetByClient(std::size_t connection) const {
+        std::lock_guard lock(mutex_);
+        return connection < ended_.size() && ended_[connection] == End::ResetByClient;
     }
     // Closes both ends of the n-th connection, as a device or the network would.
     void DropConnection(std::size_t connection) {
@@ -95,7 +106,7 @@ public:
     }
 
 private:
-    enum class End { Open, ByClient, ByServer };
+    enum class End { Open, ByClient, ResetByClient, ByServer };
     struct Pair {
         int client = -1;
         int server = -1;
@@ -117,15 +128,26 @@ private:
         return address;
     }
 
-    static void CloseEnd(int& descriptor) {
+    static void CloseEnd(int& descriptor, bool reset) {
         if (descriptor < 0) return;
-        ::shutdown(descriptor, SHUT_RDWR);
+        if (reset) {
+            // What was forwarded before the reset arrives first, as it would without the relay.
+            for (int turn = 0; turn < 1000; ++turn) {
+                int queued = 0;
+                if (::ioctl(descriptor, SIOCOUTQ, &queued) != 0 || queued <= 0) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            const linger discard{1, 0};
+            ::setsockopt(descriptor, SOL_SOCKET, SO_LINGER, &discard, sizeof discard);
+        } else {
+            ::shutdown(descriptor, SHUT_RDWR);
+        }
         ::close(descriptor);
         descriptor = -1;
     }
-    static void ClosePair(Pair& pair) {
-        CloseEnd(pair.client);
-        CloseEnd(pair.server);
+    static void ClosePair(Pair& pair, bool reset = false) {
+        CloseEnd(pair.client, reset);
+        CloseEnd(pair.server, reset);
     }
 
     static bool SendAll(int descriptor, const std::uint8_t* bytes, std::size_t count) {
@@ -157,12 +179,13 @@ private:
         pairs_.push_back(pair);
     }
 
-    // Forwards one chunk; false when the connection has ended.
-    bool Forward(Pair& pair, bool fromClient) {
+    // Forwards one chunk; false when the connection has ended (reset tells whether by a reset).
+    bool Forward(Pair& pair, bool fromClient, bool& reset) {
         std::uint8_t buffer[65536];
         const int from = fromClient ? pair.client : pair.server;
         const int to = fromClient ? pair.server : pair.client;
         const ssize_t received = ::recv(from, buffer, sizeof buffer, 0);
+        reset = received < 0 && errno == ECONNRESET;
         if (received <= 0) return false;
         {
             std::lock_guard lock(mutex_);
@@ -199,13 +222,15 @@ private:
                 Pair& pair = pairs_[i];
                 const bool clientReady = watched[2 + 2 * i].revents != 0;
                 const bool serverReady = watched[3 + 2 * i].revents != 0;
-                const bool clientEnded = clientReady && !Forward(pair, true);
-                if (clientEnded || (serverReady && !Forward(pair, false))) {
+                bool reset = false;
+                const bool clientEnded = clientReady && !Forward(pair, true, reset);
+                if (clientEnded || (serverReady && !Forward(pair, false, reset))) {
                     {
                         std::lock_guard lock(mutex_);
-                        ended_[pair.recording] = clientEnded ? End::ByClient : End::ByServer;
+                        ended_[pair.recording] =
+                            clientEnded ? (reset ? End::ResetByClient : End::ByClient) : End::ByServer;
                     }
-                    ClosePair(pair);
+                    ClosePair(pair, reset);
                 }
             }
             std::erase_if(pairs_, [](const Pair& pair) { return pair.client < 0; });

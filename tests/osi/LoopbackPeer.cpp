@@ -99,6 +99,19 @@ bool LoopbackPeer::WaitForEndOfStream(int limitMs) {
     }
 }
 
+LoopbackPeer::StreamEnd LoopbackPeer::WaitForStreamEnd(int limitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !WaitReadable(connection_, static_cast<int>(left.count()))) return StreamEnd::None;
+        std::uint8_t chunk[4096];
+        const ssize_t n = ::recv(connection_, chunk, sizeof chunk, 0);
+        if (n == 0) return StreamEnd::Orderly;
+        if (n < 0) return errno == ECONNRESET ? StreamEnd::Reset : StreamEnd::None;
+    }
+}
+
 void LoopbackPeer::CloseConnection() {
     if (connection_ >= 0) {
         ::shutdown(connection_, SHUT_RDWR);

@@ -28,6 +28,10 @@ public:
     // True when the other side closed the stream within the limit (unread bytes are
     // skipped).
     bool WaitForEndOfStream(int limitMs = 10000);
+    // How the other side ended the stream within the limit: in order (FIN), with a reset
+    // (RST; what came before it is read first), or not at all.
+    enum class StreamEnd { None, Orderly, Reset };
+    StreamEnd WaitForStreamEnd(int limitMs = 10000);
     // Ends the accepted connection in order.
     void CloseConnection();
 

@@ -328,6 +328,52 @@ TEST_F(TcpConnectionTest, SendsAndClosesActOnlyOnTheLinkTheyName) {
     EXPECT_TRUE(peer.WaitForEndOfStream());
 }
 
+enum class CloseWay { Close, CloseOnTheReceiveThread, Hangup, MarkedGraceful };
+
+// How a local close ends the stream at the peer: in order only for a link marked for it (an
+// answered release); every other close resets it, so that nothing the kernel still holds
+// can reach the peer later, but only once the bytes handed over before it have arrived.
+TEST_F(TcpConnectionTest, ALocalCloseResetsTheStreamUnlessItsLinkWasMarkedGraceful) {
+    using End = LoopbackPeer::StreamEnd;
+    struct Case {
+        const char* name;
+        CloseWay way;
+        End end;
+    };
+    const Case cases[] = {
+        {"close", CloseWay::Close, End::Reset},
+        {"close on the receive thread", CloseWay::CloseOnTheReceiveThread, End::Reset},
+        {"hang-up", CloseWay::Hangup, End::Reset},
+        {"close of a link marked graceful", CloseWay::MarkedGraceful, End::Orderly},
+    };
+    const Bytes last = {1, 2, 3, 4};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        upper.Clear();
+        ConnectToPeer();
+        ASSERT_EQ(SendBytes(last), System::OkNoError);
+        switch (c.way) {
+            case CloseWay::Close: EXPECT_EQ(tcp->Close(), System::OkNoError); break;
+            case CloseWay::CloseOnTheReceiveThread:
+                upper.SetHook([this](const RecordingUpper::Record& record) {
+                    if (record.event == Data) tcp->Close();
+                });
+                peer.Send({9});
+                break;
+            case CloseWay::Hangup: EXPECT_EQ(tcp->Hangup(), System::OkNoError); break;
+            case CloseWay::MarkedGraceful:
+                tcp->SetGracefulClose(tcp->GetLink());
+                EXPECT_EQ(tcp->Close(), System::OkNoError);
+                break;
+        }
+        EXPECT_EQ(peer.Receive(last.size()), last);
+        EXPECT_EQ(peer.WaitForStreamEnd(), c.end);
+        ASSERT_TRUE(upper.WaitFor(Closed));
+        upper.SetHook(nullptr);
+        ASSERT_TRUE(TestSupport::Eventually([&] { return tcp->GetState() == TcpConnection::StateIdle; }));
+    }
+}
+
 TEST(TcpTeardownTest, DeletingAConnectedChainStopsTheReceiveThread) {
     RecordingUpper upper;
     LoopbackPeer peer;

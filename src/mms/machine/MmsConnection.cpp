@@ -584,6 +584,7 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
         EndConcluded(generation);
         return result;
     }
+    SetGracefulCloseOf(generation);
     EndConcluded(generation);
     return System::OkNoError;
 }
@@ -593,6 +594,11 @@ void MmsConnection::EndConcluded(std::uint32_t generation) {
     // conclude held across an abort leaves the association made since alone.
     CloseLinkOf(generation);
     if (EndGeneration(generation)) ResetAfterGeneration();
+}
+
+void MmsConnection::SetGracefulCloseOf(std::uint32_t generation) {
+    // Nothing is left to discard, and the peer reads the end of the stream.
+    if (const std::optional<TransportLink> link = BoundLink(generation)) SetChainGracefulClose(*this, *link);
 }
 
 void MmsConnection::WaitForEnding() { std::lock_guard ending(endingMutex_); }

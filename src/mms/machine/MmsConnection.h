@@ -143,6 +143,9 @@ public:
     // that association has no link any more (another link is current, or none was bound)
     // or another ending, which ends it, is under way.
     bool CloseLinkOf(std::uint32_t generation);
+    // The generation's conclude was answered: the next close of its link (if it is still
+    // bound) ends the stream in order rather than resetting it.
+    void SetGracefulCloseOf(std::uint32_t generation);
 
     // Whether the peer announced the service (the library's service numbers 1..20).
     bool IsServiceSupported(std::int32_t service) const;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -101,7 +102,9 @@ private:
 };
 
 enum class Trigger { DeviceAnswer, ModelAnswer, LocalAbort, DeviceAbort };
-enum class Action { End, RemoveServer };
+// A removal and the registry's end defer the server's destruction; another server, with
+// an association of its own, is destroyed right there.
+enum class Action { End, RemoveServer, DestroyRegistry, DestroyAnotherServer };
 
 struct CallbackCase {
     const char* name;
@@ -109,10 +112,11 @@ struct CallbackCase {
     Action action;
 };
 
-// End, or the server's removal, from inside a callback on the receive thread (an answer, the
-// device's abort), on the association's thread (an answer from the model) and on the thread
-// that aborted: it returns, the association ends, what is posted afterwards is refused and
-// confirmed at once, and the server goes.
+// End, the server's removal or the registry's end, from inside a callback on the receive
+// thread (an answer, the device's abort), on the association's thread (an answer from the
+// model) and on the thread that aborted: it returns, the association ends, what is posted
+// afterwards is refused and confirmed at once, and the server goes. Another server destroyed
+// there goes at once with its association, and the one called back for stands on.
 TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWithoutWaitingForItself) {
     const CallbackCase cases[] = {
         {"End, device's answer", Trigger::DeviceAnswer, Action::End},
@@ -123,19 +127,31 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
         {"removal, model's answer", Trigger::ModelAnswer, Action::RemoveServer},
         {"removal, local abort", Trigger::LocalAbort, Action::RemoveServer},
         {"removal, device's abort", Trigger::DeviceAbort, Action::RemoveServer},
+        {"registry's end, device's answer", Trigger::DeviceAnswer, Action::DestroyRegistry},
+        {"registry's end, model's answer", Trigger::ModelAnswer, Action::DestroyRegistry},
+        {"registry's end, local abort", Trigger::LocalAbort, Action::DestroyRegistry},
+        {"another server destroyed, device's answer", Trigger::DeviceAnswer, Action::DestroyAnotherServer},
+        {"another server destroyed, model's answer", Trigger::ModelAnswer, Action::DestroyAnotherServer},
     };
     TestDevice::Device device;
     ASSERT_EQ(device.Start(), System::OkNoError);
     for (const CallbackCase& c : cases) {
         SCOPED_TRACE(c.name);
         const Watchdog watchdog(c.name);
-        ServerManager servers;
+        auto servers = std::make_unique<ServerManager>();
         std::uint32_t handle = 0;
-        ASSERT_EQ(servers.AddServer("127.0.0.1", handle), System::OkNoError);
+        ASSERT_EQ(servers->AddServer("127.0.0.1", handle), System::OkNoError);
         Server* server = nullptr;
-        ASSERT_EQ(servers.GetServer(handle, server), System::OkNoError);
-        server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
-        server->GetProfile(0)->SetParameter("LocalSTimeout", "300");
+        ASSERT_EQ(servers->GetServer(handle, server), System::OkNoError);
+        auto another = std::make_unique<Server>();
+        for (Server* each : {server, another.get()}) {
+            each->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
+            each->GetProfile(0)->SetParameter("LocalSTimeout", "300");
+        }
+        ActingClient anotherClient;
+        if (c.action == Action::DestroyAnotherServer) {
+            ASSERT_EQ(anotherClient.Associate(*another->GetProfile(0), 1), System::OkNoError);
+        }
         ActingClient client;
         TestDevice::Faults faults;
         if (c.trigger == Trigger::DeviceAbort) faults.abortAtRequest = 1;
@@ -144,8 +160,12 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
         ASSERT_EQ(client.Associate(*server->GetProfile(0), 1), System::OkNoError);
         TPAppAssociation* association = client.GetAssociation();
         client.action = [&] {
-            if (c.action == Action::End) association->End();
-            else EXPECT_EQ(servers.RemoveServer(handle), System::OkNoError);
+            switch (c.action) {
+                case Action::End: association->End(); break;
+                case Action::RemoveServer: EXPECT_EQ(servers->RemoveServer(handle), System::OkNoError); break;
+                case Action::DestroyRegistry: servers.reset(); break;
+                case Action::DestroyAnotherServer: another.reset(); break;
+            }
         };
         std::uint32_t id = 0;
         switch (c.trigger) {
@@ -172,7 +192,12 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
             ASSERT_TRUE(client.WaitForCount(inside + 1));
             EXPECT_EQ(client.Results().back(), System::Aborted);
             EXPECT_EQ(client.Associate(*server->GetProfile(0), 1), System::Cancelled);
-            EXPECT_EQ(servers.RemoveServer(handle), System::OkNoError);
+            EXPECT_EQ(servers->RemoveServer(handle), System::OkNoError);
+        }
+        if (c.action == Action::DestroyAnotherServer) {
+            EXPECT_EQ(anotherClient.GetAssociation(), nullptr);
+            EXPECT_TRUE(association->IsAssociated());
+            EXPECT_EQ(servers->RemoveServer(handle), System::OkNoError);
         }
         // The client lets go of the association once the server has gone.
         ASSERT_TRUE(TestSupport::Eventually([&] { return client.GetAssociation() == nullptr; }));
@@ -205,7 +230,7 @@ TEST(EndFromAnyThread, AServerDestroyedInsideACallbackStopsTheProgramNamingItsRe
                 client.GetServerDirectory(id, ObjectClassLogicalDevice, from);
                 TestSupport::Eventually([&] { return client.acted.load(); }, std::chrono::seconds(30));
             },
-            "Server destroyed on a thread of its associations or inside a library callback: "
+            "Server destroyed on a thread of its associations or inside a callback of theirs: "
             "remove it with ServerManager::RemoveServer");
     }
 }

@@ -1,7 +1,8 @@
 // What an association's ending does to its link stays on that link: a local abort's
 // abort unit and close, a conclude held on its way down, the close of the socket under a
 // standing association, and End inside a callback against a device that keeps the
-// transport after an abort.
+// transport after an abort. Only an answered release ends the connection in order (FIN);
+// every other ending resets it.
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ TEST(LinkEnding, AnAssociationMadeOnTheNewsOfALocalAbortStandsOnALinkOfItsOwn) {
             ASSERT_EQ(client.Aborts().size(), 1u);
             EXPECT_EQ(client.Aborts()[0], std::make_pair(1, 0));
             ASSERT_EQ(session.relay->Connections(), 2u);
-            EXPECT_TRUE(session.relay->EndedByClient(0));
+            EXPECT_TRUE(session.relay->ResetByClient(0));
             EXPECT_FALSE(session.relay->Ended(1));
             if (TestSupport::WiresharkAvailable()) {
                 EXPECT_EQ(AbortUnits(session.relay->Units(0)), 1u);
@@ -245,6 +246,56 @@ TEST(LinkEnding, EndInsideACallbackOnTheAssociationsOwnThreadDoesNotWaitForTheDe
         EXPECT_TRUE(association->IsEnded());
         EXPECT_FALSE(association->IsAssociated());
         ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->EndedByClient(0); }));
+        EXPECT_TRUE(session.relay->ResetByClient(0));
+    }
+}
+
+enum class Ending { Release, Abort, End };
+
+// The client's end of the connection: in order (FIN) after a release the device answered,
+// since nothing is left to discard then; a reset after an abort or End, once the abort unit
+// has left, so that nothing the kernel still held could reach the device later. The read
+// before each ending is answered whole either way.
+TEST(LinkEnding, OnlyAnAnsweredReleaseClosesInOrderEveryOtherEndingResetsOnceItsAbortHasLeft) {
+    struct Case {
+        Ending ending;
+        const char* name;
+        bool reset;
+        std::size_t abortUnits;
+    };
+    const Case cases[] = {
+        {Ending::Release, "release", false, 0},
+        {Ending::Abort, "abort", true, 1},
+        {Ending::End, "End()", true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeviceSession session;
+        RecordingClient& client = *session.client;
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        ASSERT_EQ(session.device.SetValue(kPower, "17.25"), System::OkNoError);
+        TPAppAssociation* association = client.GetAssociation();
+        const Confirmation read = ReadPower(session);
+        ASSERT_EQ(read.values.size(), 1u);
+        EXPECT_EQ(read.values[0].value, "17.25");
+        client.StartOver();
+        switch (c.ending) {
+            case Ending::Release:
+                ASSERT_EQ(client.Release(), System::OkNoError);
+                ASSERT_TRUE(client.WaitForCount(1));
+                EXPECT_EQ(client.All().begin()->second.result, System::OkNoError);
+                break;
+            case Ending::Abort: ASSERT_EQ(association->Abort(), System::OkNoError); break;
+            case Ending::End: association->End(); break;
+        }
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Ended(0); }));
+        EXPECT_TRUE(session.relay->EndedByClient(0));
+        EXPECT_EQ(session.relay->ResetByClient(0), c.reset);
+        if (TestSupport::WiresharkAvailable()) {
+            EXPECT_EQ(AbortUnits(session.relay->Units(0)), c.abortUnits);
+            EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
+        }
     }
 }
 

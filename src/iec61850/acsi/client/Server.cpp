@@ -32,8 +32,8 @@ Server::~Server() {
     // runs in: a hang or worse, found late. Stopped at once instead, naming the way out.
     if (RunsOnThisThread()) {
         std::fputs(
-            "Iec61850::Acsi::Server destroyed on a thread of its associations or inside a library "
-            "callback: remove it with ServerManager::RemoveServer instead\n",
+            "Iec61850::Acsi::Server destroyed on a thread of its associations or inside a callback "
+            "of theirs: remove it with ServerManager::RemoveServer instead\n",
             stderr);
         std::abort();
     }
@@ -56,9 +56,12 @@ void Server::EndAssociations() {
 }
 
 bool Server::RunsOnThisThread() const {
-    if (TPAppAssociation::InCallback()) return true;
+    // A callback of another server's association runs nothing of this one here: this one's
+    // ending waits for none of it.
     for (TPAppAssociation* association : GetAssociations()) {
-        if (association->IsOwnThread()) return true;
+        if (association->InOwnCallback() || association->IsTaskThread()) return true;
+        Protocol::Connection* bottom = association->GetBottom();
+        if (bottom != nullptr && bottom != association && bottom->IsTaskThread()) return true;
     }
     return false;
 }

@@ -69,9 +69,10 @@ public:
     // Ends every association first (everything they hold confirmed to their clients,
     // their threads joined, their clients' links cleared), then the exporter, the model
     // and the MMS objects. Not on a thread of its associations nor inside a callback of
-    // the library, whose stack still runs in them: ServerManager::RemoveServer may be
+    // one of them, whose stack still runs there: ServerManager::RemoveServer may be
     // called there (RunsOnThisThread). A destruction there stops the program with a
-    // message on stderr that names RemoveServer.
+    // message on stderr that names RemoveServer. Inside a callback of another server's
+    // association it is destroyed as anywhere else.
     ~Server() override;
 
     // ---- the model lock ----
@@ -211,7 +212,7 @@ public:
     // Takes it off the list: 0; Error when it is not listed.
     System::ResultCode RemoveAssociation(TPAppAssociation* association);
     std::vector<TPAppAssociation*> GetAssociations() const;
-    // Whether the calling thread is one of its associations' or runs a library callback.
+    // Whether the calling thread is one of its associations' or runs a callback of one.
     bool RunsOnThisThread() const;
     // Ends every association for good (TPAppAssociation::End), while their clients still
     // hear them.

@@ -292,7 +292,7 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
     // itself. Inside a callback the thread is one of the library's, which must not block
     // on a send: such requests go through the queue.
     if (ended_.load()) return System::Cancelled;
-    if (callbacksOnThisThread_ == 0) {
+    if (!InCallback()) {
         std::unique_lock sending(sendingMutex_, std::try_to_lock);
         // Only while the device allows another request outstanding: waiting for room is the
         // association's thread's business, never a caller's (it may be the UI's, which

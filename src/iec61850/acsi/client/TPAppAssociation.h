@@ -147,7 +147,15 @@ public:
     // (of any association): such a thread must not wait for the association's threads.
     bool IsOwnThread();
     // Whether the calling thread runs a callback of the library.
-    static bool InCallback() { return callbacksOnThisThread_ > 0; }
+    static bool InCallback() { return innermostCallback_ != nullptr; }
+    // Whether the calling thread runs a callback of this association (perhaps inside a
+    // callback of another).
+    bool InOwnCallback() const {
+        for (const CallbackScope* scope = innermostCallback_; scope != nullptr; scope = scope->outer) {
+            if (&scope->association == this) return true;
+        }
+        return false;
+    }
 
     // ---- client and profile ----
 
@@ -281,15 +289,22 @@ private:
     // A service the association's thread took from its queue is done with.
     void Dequeued(Service* service);
 
-    // Marks the thread as calling back into a client (of any association) for its scope:
-    // what such a callback posts goes through the association's thread.
+    // Marks the thread as calling back into the association's client for its scope: what
+    // such a callback posts goes through the association's thread, and only a server of
+    // that association must not be destroyed in it. Scopes nest (a callback may bring
+    // another's), innermost first.
     struct CallbackScope {
-        CallbackScope() { ++callbacksOnThisThread_; }
-        ~CallbackScope() { --callbacksOnThisThread_; }
+        explicit CallbackScope(const TPAppAssociation& calling) : association(calling), outer(innermostCallback_) {
+            innermostCallback_ = this;
+        }
+        ~CallbackScope() { innermostCallback_ = outer; }
         CallbackScope(const CallbackScope&) = delete;
         CallbackScope& operator=(const CallbackScope&) = delete;
+
+        const TPAppAssociation& association;
+        const CallbackScope* const outer;
     };
-    inline static thread_local std::uint32_t callbacksOnThisThread_ = 0;
+    inline static thread_local const CallbackScope* innermostCallback_ = nullptr;
 
     std::atomic<AssociationProfile*> profile_{nullptr};
     std::uint32_t userValue_ = 0;
@@ -331,7 +346,7 @@ template <typename Fn>
 void TPAppAssociation::WithClient(Fn fn) {
     std::lock_guard lock(clientMutex_);
     if (client_ == nullptr) return;
-    const CallbackScope scope;
+    const CallbackScope scope(*this);
     fn(*client_);
 }
 

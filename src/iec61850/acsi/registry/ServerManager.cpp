@@ -16,13 +16,24 @@ ServerManager::~ServerManager() {
         RegistryLock hold(lock_);
         taken = entries_.TakeAll();
     }
+    for (auto& [handle, server] : taken) {
+        // As RemoveServer: destroyed here it would wait for this very thread.
+        if (server->RunsOnThisThread()) {
+            server->EndAssociations();
+            DestroyElsewhere(std::move(server));
+        }
+    }
     taken.clear();
     std::vector<Destroyer> destroyers;
     {
         std::lock_guard lock(destroyersMutex_);
         destroyers.swap(destroyers_);
     }
-    for (Destroyer& destroyer : destroyers) destroyer.thread.join();
+    for (Destroyer& destroyer : destroyers) {
+        // It holds the server and nothing of the registry: it may outlive it.
+        if (destroyer.deferredBy == std::this_thread::get_id() && !destroyer.done->load()) destroyer.thread.detach();
+        else destroyer.thread.join();
+    }
 }
 
 void ServerManager::DestroyElsewhere(std::unique_ptr<Server> server) {
@@ -38,7 +49,7 @@ void ServerManager::DestroyElsewhere(std::unique_ptr<Server> server) {
                                server.reset();
                                done->store(true);
                            }),
-                           done});
+                           done, std::this_thread::get_id()});
 }
 
 Server* ServerManager::FindByAddress(std::string_view address) const {

@@ -27,9 +27,11 @@ class Server;
 // ends its associations and their threads, so it is not done while the registry's lock
 // would be needed by a callback: the server is taken out under the lock and destroyed
 // after it is let go. A server removed from one of its own threads or from inside a
-// callback of the library (whose stack still runs in its associations) is taken out at
-// once and destroyed on a thread of the registry's, once that callback has returned; the
-// registry's destructor waits for those.
+// callback of its associations (whose stack still runs there) is taken out at once and
+// destroyed on a thread of the registry's, once that callback has returned. The registry's
+// destructor treats each server the same way, and waits for those threads, except for one
+// that waits for the destructor's own thread to leave a callback: that one finishes on its
+// own.
 class ServerManager {
 public:
     static constexpr std::uint32_t NoHandle = 0xFFFFFFFFu;
@@ -64,6 +66,8 @@ private:
     struct Destroyer {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> done;
+        // The thread whose callback the destruction waits for.
+        std::thread::id deferredBy;
     };
 
     HandleTable<Server> entries_;
