@@ -20,7 +20,7 @@ void Release::execute() {
 void Release::complete() {
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
     SetServiceError(concluded ? 0 : 11);
-    if (concluded) GetAssociation().ResetChain(GetGeneration());
+    if (concluded) GetAssociation().EndReleased(GetGeneration());
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }
 
