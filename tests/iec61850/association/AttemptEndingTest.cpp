@@ -57,6 +57,8 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
         // A first association makes the association object, and goes.
         ASSERT_EQ(session.Associate(), System::OkNoError);
         ASSERT_EQ(session.client->Release(), System::OkNoError);
+        // Its invoke ids count from 1 again: the release's confirmation is set aside first.
+        ASSERT_TRUE(session.client->WaitForCount(1));
         ASSERT_TRUE(TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); }));
         TPAppAssociation& association = *session.client->GetAssociation();
         session.client->StartOver();
