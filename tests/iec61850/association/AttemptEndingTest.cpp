@@ -18,34 +18,6 @@
 namespace AcsiClientTest {
 namespace {
 
-// Holds the abandon just after it has named its attempt.
-class AbandonHold {
-public:
-    void Arm(TPAppAssociation& association) {
-        association.SetAbandonHook([this] {
-            std::unique_lock lock(mutex_);
-            held_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-        });
-    }
-    bool WaitUntilHeld() {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [this] { return held_; });
-    }
-    void Release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool held_ = false;
-    bool released_ = false;
-};
-
 enum class HeldAt { AfterCheck, AfterAbortUnit };
 
 TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeavesTheNewOneAlone) {
@@ -66,9 +38,9 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
         TestDevice::Faults silent;
         silent.dropInitiateAnswer = true;
         session.device.SetFaults(silent);
-        AbandonHold afterCheck;
+        EndingHold afterCheck;
         EndingHold afterAbort;
-        if (at == HeldAt::AfterCheck) afterCheck.Arm(association);
+        if (at == HeldAt::AfterCheck) association.SetAbandonHook([&afterCheck] { afterCheck.Reach(); });
         else afterAbort.Arm(*association.GetMmsConnection(), Mms::MmsConnection::EndingPoint::AbortSent);
 
         const std::size_t connectionsBefore = session.relay->Connections();
@@ -114,6 +86,8 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
         } else {
             EXPECT_EQ(aborts, (std::vector<std::pair<int, int>>{{1, 0}}));
         }
+        // Gone while the holds its hooks reach still are.
+        session.server.reset();
     }
 }
 

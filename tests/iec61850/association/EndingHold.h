@@ -1,8 +1,9 @@
 #pragma once
 
-// Holds the first ending of an association at a point of its one step (just after it has
-// claimed its generation, or once its abort unit is out) until released: an ending
-// descheduled in its midst, made by construction.
+// Holds the first thread that reaches it until released: an ending (or an abandon)
+// descheduled in its midst, made by construction. Arm puts it at a point of an
+// association's one ending step (just after the claim, or once the abort unit is out);
+// Reach serves any other hook (TPAppAssociation::SetAbandonHook).
 
 #include <chrono>
 #include <condition_variable>
@@ -16,13 +17,15 @@ class EndingHold {
 public:
     void Arm(Mms::MmsConnection& mms, Mms::MmsConnection::EndingPoint at) {
         mms.SetEndingHook([this, at](Mms::MmsConnection::EndingPoint point) {
-            std::unique_lock lock(mutex_);
-            if (!armed_ || point != at) return;
-            armed_ = false;
-            held_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
+            if (point == at) Reach();
         });
+    }
+    void Reach() {
+        std::unique_lock lock(mutex_);
+        if (held_) return;
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
     }
     bool WaitUntilHeld() {
         std::unique_lock lock(mutex_);
@@ -37,7 +40,6 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
-    bool armed_ = true;
     bool held_ = false;
     bool released_ = false;
 };
