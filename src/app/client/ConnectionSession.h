@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "app/client/MainWindowNotifier.h"
-#include "osi/TransportLink.h"
 #include "system/ResultCode.h"
 
 namespace Iec61850::Acsi {
@@ -128,8 +127,8 @@ private:
     // removed, unseen by the window; then a new server for the address and Associate.
     System::ResultCode ReadAfresh(const std::string& address, QXClient& client);
     // Releases a standing association, aborting it when the release takes longer than the
-    // limit (the abort waiting for the device's close as `wait` says).
-    void EndAssociation(QXClient& client, std::chrono::milliseconds limit, AbortWait wait);
+    // limit; that abort waits for the device's close only when asked to.
+    void EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice);
     void EndConnection(QXClient* client);
     bool Telling() const { return !closing_.load(); }
 
