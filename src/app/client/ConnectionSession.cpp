@@ -280,7 +280,7 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
         std::lock_guard lock(mutex_);
         renewing_ = true;
     }
-    EndAssociation(client, ReleaseTimeout(GetServer()));
+    EndAssociation(client, ReleaseTimeout(GetServer()), true);
     // The removal joins the association's threads: nothing of it calls back after.
     RemoveServer();
     ResultCode result = TakeServer(address);
@@ -365,18 +365,21 @@ void ConnectionSession::Shutdown() {
     serverId_ = -1;
 }
 
-void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit) {
+void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice) {
     if (!client.IsAssociated()) return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     client.Release();
     while (client.IsAssociated() && std::chrono::steady_clock::now() < deadline) client.WaitForConfirmation(50);
     if (client.IsAssociated()) {
-        if (Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation()) association->Abort();
+        if (Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation())
+            association->Abort(abortWaitsForDevice ? AbortWait::ForPeer : AbortWait::None);
     }
 }
 
 void ConnectionSession::EndConnection(QXClient* client) {
-    if (client != nullptr) EndAssociation(*client, std::min(ReleaseTimeout(GetServer()), ShutdownReleaseLimit));
+    // The program is ending: once the limit has passed nothing more of the device is waited
+    // for, whatever the profile's session time-out says.
+    if (client != nullptr) EndAssociation(*client, std::min(ReleaseTimeout(GetServer()), ShutdownReleaseLimit), false);
     std::vector<std::uint32_t> ids;
     servers_.ListServerIds(ids);
     for (std::uint32_t id : ids) servers_.RemoveServer(id);

@@ -100,8 +100,9 @@ public:
     void Disconnect();
     // Stops the model load and an export's reads as Disconnect does, gives up a connect under
     // way, releases a standing association (aborted when the profile's MMS time-out, or at
-    // most ShutdownReleaseLimit, passes), removes every server of the registry and the
-    // client, and joins the session's threads. Once; the release and the removals run on a
+    // most ShutdownReleaseLimit, passes; that abort waits for nothing of the device, so the
+    // program ends soon after the limit whatever the device does), removes every server of
+    // the registry and the client, and joins the session's threads. Once; the release and the removals run on a
     // thread of the session's. It waits for the worker, whose client may be telling the
     // window: the window no longer waits for the caller's thread (the program's has gone).
     void Shutdown();
@@ -126,8 +127,8 @@ private:
     // removed, unseen by the window; then a new server for the address and Associate.
     System::ResultCode ReadAfresh(const std::string& address, QXClient& client);
     // Releases a standing association, aborting it when the release takes longer than the
-    // limit.
-    void EndAssociation(QXClient& client, std::chrono::milliseconds limit);
+    // limit; that abort waits for the device's close only when asked to.
+    void EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice);
     void EndConnection(QXClient* client);
     bool Telling() const { return !closing_.load(); }
 

@@ -109,18 +109,16 @@ std::uint32_t MmsConnection::GetContextIdentifier() const {
 
 // ---- reset, close ----
 
-bool MmsConnection::EndGeneration(std::optional<std::uint32_t> generation) {
+void MmsConnection::EndGeneration() {
     std::lock_guard lock(stateMutex_);
-    if (generation.has_value() && *generation != invokeCounter_.Generation()) return false;
     // No longer associated before the new generation's first id is handed out: a request
     // made with one is never sent on the link of the association that ended (SendRequest).
     SetState(StateIdle);
     invokeCounter_.Reset();
-    return true;
 }
 
 ResultCode MmsConnection::Reset() {
-    EndGeneration(std::nullopt);
+    EndGeneration();
     return ResetAfterGeneration();
 }
 
@@ -249,6 +247,22 @@ void MmsConnection::RunSendHook(const RequestHandle& request) {
         hook = sendHook_;
     }
     if (hook) hook(request);
+}
+
+void MmsConnection::SetEndingHook(EndingHook hook) {
+    std::lock_guard lock(endingHookMutex_);
+    hasEndingHook_.store(hook != nullptr);
+    endingHook_ = std::move(hook);
+}
+
+void MmsConnection::RunEndingHook(EndingPoint point) {
+    if (!hasEndingHook_.load()) return;
+    EndingHook hook;
+    {
+        std::lock_guard lock(endingHookMutex_);
+        hook = endingHook_;
+    }
+    if (hook) hook(point);
 }
 
 ResultCode MmsConnection::SendRequest(const RequestHandle& request, MmsFrame& frame) {
@@ -466,7 +480,9 @@ std::optional<std::unique_ptr<MmsConnection::AnswerMessage>> MmsConnection::Wait
 
 bool MmsConnection::MoveState(State from, State to, std::uint32_t generation) {
     std::lock_guard lock(stateMutex_);
-    if (generation != invokeCounter_.Generation() || GetState() != from) return false;
+    // Nothing begins while an ending is still under way (the machine's reset leaves it idle
+    // before the claim is let go).
+    if (ending_ || generation != invokeCounter_.Generation() || GetState() != from) return false;
     SetState(to);
     return true;
 }
@@ -567,9 +583,11 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
         return result;
     }
     const std::optional<std::unique_ptr<AnswerMessage>> answer = WaitForAnswer(generation);
+    // The link ends with the exchange, whatever its outcome; only an answered conclude
+    // leaves the link gracefully.
+    const LinkEnding unanswered{.sendAbort = false, .graceful = false, .evenIdle = false, .wait = AbortWait::None};
     if (!answer.has_value()) {
-        LeaveWaiting(StateFailed, generation);
-        EndConcluded(generation);
+        EndAssociationLink(generation, unanswered);
         return System::Timeout;
     }
     const AnswerMessage* message = answer->get();
@@ -580,80 +598,74 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
     if (pdu != nullptr && pdu->present == MmsPduConcludeError)
         result = MmsReadServiceError(pdu->choice.concludeError, error);
     if (result != System::OkNoError) {
-        LeaveWaiting(StateFailed, generation);
-        EndConcluded(generation);
+        EndAssociationLink(generation, unanswered);
         return result;
     }
-    SetGracefulCloseOf(generation);
-    EndConcluded(generation);
+    EndAssociationLink(generation, {.sendAbort = false, .graceful = true, .evenIdle = false, .wait = AbortWait::None});
     return System::OkNoError;
 }
 
-void MmsConnection::EndConcluded(std::uint32_t generation) {
-    // Only the concluded association's link is closed, and only its generation ends: a
-    // conclude held across an abort leaves the association made since alone.
-    CloseLinkOf(generation);
-    if (EndGeneration(generation)) ResetAfterGeneration();
-}
-
-void MmsConnection::SetGracefulCloseOf(std::uint32_t generation) {
-    // Nothing is left to discard, and the peer reads the end of the stream.
-    if (const std::optional<TransportLink> link = BoundLink(generation)) SetChainGracefulClose(*this, *link);
-}
-
-void MmsConnection::WaitForEnding() { std::lock_guard ending(endingMutex_); }
-
-bool MmsConnection::CloseLinkOf(std::uint32_t generation) {
-    const std::optional<TransportLink> link = BoundLink(generation);
-    if (!link.has_value()) return false;
-    // An ending under way ends this association itself; waiting for it here could keep
-    // the receive thread, which that ending may wait for, from its work.
-    const std::unique_lock ending(endingMutex_, std::try_to_lock);
-    if (!ending.owns_lock()) return false;
-    // A new association moves the generation on (its chain reset) before it connects.
-    if (generation != invokeCounter_.Generation()) return false;
-    return CloseLinkLocked(*link);
-}
-
-bool MmsConnection::CloseLinkLocked(TransportLink link) {
-    // Checked under the ending lock, which a new association waits for before it touches
-    // the chain: the check and the close are one step for it.
-    if (!ChainCarriesLink(*this, link)) return false;
-    if (CoppConnection* presentation = Presentation()) presentation->Close();
-    return true;
-}
-
-ResultCode MmsConnection::Abort(AbortWait wait) {
-    // A thread that must not wait does not wait for another ending either: that one ends
-    // the association, and may itself be waiting for this thread.
-    std::unique_lock ending(endingMutex_, std::defer_lock);
-    if (wait == AbortWait::None) {
-        if (!ending.try_lock()) return System::OkNoError;
-    } else {
-        ending.lock();
-    }
-    std::uint32_t generation = 0;
+bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
+                                       const std::function<void()>& claimed) {
     bool exchangeWaiting = false;
     {
         std::lock_guard lock(stateMutex_);
-        generation = invokeCounter_.Generation();
-        exchangeWaiting = GetState() == StateAwaitingAnswer;
-        SetState(StateAborting);
+        if (ending_ || generation != invokeCounter_.Generation()) return false;
+        const auto state = static_cast<State>(GetState());
+        const bool standing = state == StateAssociated || state == StateAwaitingAnswer;
+        if (!standing && !ending.evenIdle) return false;
+        ending_ = true;
+        exchangeWaiting = state == StateAwaitingAnswer;
+        // The generation moves on at the claim: from here no request of the association
+        // leaves, and every other ending of it finds it gone.
+        SetState(StateEnding);
+        invokeCounter_.Reset();
     }
-    AcseConnection* acse = Acse();
     const TransportLink link = LinkToAbort(generation);
-    // The abort goes out and its link closes (the session sees to it) while the
-    // association still stands for everyone else: no new one can begin on the chain yet.
-    const ResultCode result = acse == nullptr ? System::NotConnected : acse->SendAbort(link, wait);
-    // Whatever the abort left of the link (its session refused to abort), it is closed.
-    CloseLinkLocked(link);
-    const bool ended = EndGeneration(generation);
-    if (ended) ResetAfterGeneration();
-    ending.unlock();
+    if (claimed) claimed();
+    RunEndingHook(EndingPoint::Claimed);
+    if (ending.sendAbort) {
+        // The session closes the link once the abort is out (at once, or after the peer's
+        // release when asked to wait); whatever it leaves open is closed below.
+        if (AcseConnection* acse = Acse()) acse->SendAbort(link, ending.wait);
+        RunEndingHook(EndingPoint::AbortSent);
+    }
+    CloseEndedLink(link, ending.graceful);
+    ResetAfterGeneration();
+    {
+        std::lock_guard lock(stateMutex_);
+        SetState(StateIdle);
+        ending_ = false;
+    }
+    endingOver_.notify_all();
     if (exchangeWaiting) WakeWaitingExchange(generation);
+    return true;
+}
+
+void MmsConnection::PrepareNewAssociation() {
+    std::unique_lock lock(stateMutex_);
+    endingOver_.wait(lock, [this] { return !ending_; });
+    SetState(StateIdle);
+    invokeCounter_.Reset();
+}
+
+void MmsConnection::CloseEndedLink(TransportLink link, bool graceful) {
+    // Checked under the claim, which a new association waits for before it touches the
+    // chain: the check and the close are one step for it.
+    if (!ChainCarriesLink(*this, link)) return;
+    // Only an answered conclude leaves what is queued to go out and ends the stream in
+    // order; every other ending resets the link, so that nothing the kernel still holds
+    // (a control given up as failed) reaches the device when a dead link comes back.
+    if (graceful) SetChainGracefulClose(*this, link);
+    if (CoppConnection* presentation = Presentation()) presentation->Close();
+}
+
+ResultCode MmsConnection::Abort(AbortWait wait) {
+    const LinkEnding ending{.sendAbort = true, .graceful = false, .evenIdle = false, .wait = wait};
+    if (!EndAssociationLink(invokeCounter_.Generation(), ending)) return System::NotConnected;
     // Told last: a user who associates again from here does so on a new link.
-    if (ended) ToUser(nullptr, EventLocalAbort);
-    return result;
+    ToUser(nullptr, EventLocalAbort);
+    return System::OkNoError;
 }
 
 // ---- receiving ----
@@ -776,19 +788,15 @@ ResultCode MmsConnection::OnUndecodable(std::span<const std::uint8_t> data) {
 ResultCode MmsConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     if (event != AcseConnection::AbortIndication) return System::NotSupported;
     std::uint32_t generation = 0;
-    bool exchangeWaiting = false;
     {
         std::lock_guard lock(stateMutex_);
-        // The transport's end that a local abort causes is that abort's to tell.
-        if (GetState() == StateAborting) return System::OkNoError;
+        // The transport's end that an ending causes is that ending's to tell.
+        if (ending_) return System::OkNoError;
         generation = invokeCounter_.Generation();
-        exchangeWaiting = GetState() == StateAwaitingAnswer;
     }
-    // Another ending of the same generation (a conclude's close) may have come first.
-    if (!EndGeneration(generation)) return System::OkNoError;
-    ResetAfterGeneration();
     const ResultCode result = ToUser(frame, EventPeerAbort);
-    if (exchangeWaiting) WakeWaitingExchange(generation);
+    // A service user has ended it in its own step already: this finds it gone.
+    EndAssociationLink(generation, {.sendAbort = false, .graceful = false, .evenIdle = true, .wait = AbortWait::None});
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,14 +48,14 @@ class RequestHandle;
 // lock that takes in a new socket (osi/TransportLink.h), so a sender held anywhere on the
 // way down across an abort and a new association writes nothing on the new one.
 //
-// The endings that act on the link (a local abort, the close after a conclude or a
-// release) run under the ending lock, and only while their link is still the chain's; a
-// new association begins only once no ending is under way (WaitForEnding). A local abort
-// therefore runs in this order: no request leaves any more (StateAborting), the abort
-// goes out and its link is closed, the association ends (a new generation), and only
-// then is the user told: a user who associates again from that news, or on hearing it,
-// always does so on a new link. An association's end is told once, by whichever ending
-// moved its generation on.
+// An association ends in one step (EndAssociationLink): it claims the association's
+// generation while that is still the current one and nothing else ends it, moves the
+// generation on (no request of it leaves any more), sends the abort on the association's
+// link if asked, closes that link, and only then lets a new association begin on the chain
+// (PrepareNewAssociation waits for it). Any other ending of the same generation finds it
+// claimed or gone and returns at once, doing nothing: an association's end is done, and
+// told, once. The service user above runs that step inside its own list
+// (MmsUserConnection::EndAssociation) and tells its user after it.
 //
 // The exchanges (initiate, conclude) wait for their answer filed under their own
 // generation, so that one held across an abort and a new association never takes the
@@ -66,10 +67,21 @@ public:
         StateAssociated = 1,      // also while the initiate is being built
         StateAwaitingAnswer = 2,  // initiate or conclude request sent
         StateFailed = 3,
-        // A local abort is ending the association: nothing more leaves, and that abort, not
-        // the transport's end it causes, tells the user.
-        StateAborting = 4,
+        // An ending has claimed the association: nothing more leaves, and nothing new begins.
+        StateEnding = 4,
     };
+    // How EndAssociationLink ends an association's link.
+    struct LinkEnding {
+        bool sendAbort = true;
+        // Only the close after an answered conclude keeps what is queued for the link.
+        bool graceful = false;
+        // Claims the generation even while nothing stands on it (the transport's end).
+        bool evenIdle = false;
+        // Whether the abort waits for the peer to release the transport (see AbortWait).
+        AbortWait wait = AbortWait::None;
+    };
+    // The points of an ending a test may hold it at (SetEndingHook).
+    enum class EndingPoint { Claimed, AbortSent };
     // Events to the service user (OnLowerIndication): the received MMSpdu choice, or
     // an abort.
     enum UserEvent : std::uint32_t {
@@ -99,9 +111,10 @@ public:
     // a confirmed PDU whose invoke id can still be read, the peer gets a reject naming
     // it, and for an answer the user gets EventUndecodableAnswer.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
-    // AbortIndication: Reset, EventPeerAbort to the user (whose result is returned),
-    // and a waiting exchange ends with Aborted; nothing while a local abort is under way
-    // (it tells the user itself).
+    // AbortIndication: EventPeerAbort to the user (whose result is returned), unless an
+    // ending is under way (it ends the association itself), and then the peer's ending of
+    // the generation that was current (EndAssociationLink): a service user has ended it
+    // already, any other user has it ended here.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the presentation connection (and the chain below it), then this one.
     System::ResultCode Close() override;
@@ -128,25 +141,25 @@ public:
     // The conclude request whose answer the request waits for, on its association's link
     // (as the other requests).
     System::ResultCode SendConcludeRequest(const RequestHandle& request);
-    // Local abort, in this order: StateAborting; the ACSE abort on the association's link
-    // (or, before one is bound, the link of the initiate under way), which closes that
-    // link; a new generation; EventLocalAbort to the user. The wait says whether the
-    // session waits for the peer to release the transport: a thread that the receive
-    // thread may be waiting for must not, and such a thread also leaves the association to
-    // another ending already under way (OkNoError) rather than wait for it.
+    // The machine's own local abort, for a user that is not a service user (which ends its
+    // associations with MmsUserConnection::Abort): EndAssociationLink of the current
+    // generation with the abort unit, then EventLocalAbort to the user when it ended one.
+    // OkNoError; NotConnected, nothing sent or told, when nothing stood.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
-    // Returns once no ending of an association's link (an abort, a close after a
-    // conclude) is under way: what begins a new association on the chain waits for it.
-    void WaitForEnding();
-    // Closes the chain below if it still stands on the link of the generation's
-    // association, under the ending lock: true when it did. False, and nothing done, when
-    // that association has no link any more (another link is current, or none was bound)
-    // or another ending, which ends it, is under way.
-    bool CloseLinkOf(std::uint32_t generation);
-    // The generation's conclude was answered: the next close of its link (if it is still
-    // bound) ends the stream in order rather than resetting it.
-    void SetGracefulCloseOf(std::uint32_t generation);
-
+    // The one ending of an association's link. Claims the generation, in one step with the
+    // state changes of the other threads, when it is the current one, no other ending is
+    // under way and an association stands on it or is being made (or, with evenIdle, in any
+    // state); false, nothing done, otherwise. Then: the generation moves on (no request of
+    // it leaves any more), `claimed` runs, the abort unit goes out on the association's link
+    // (or, before one is bound, the link of the initiate under way) if asked, that link is
+    // closed, the machine is reset, the claim is let go and a waiting exchange of the
+    // generation ends with Aborted. True. No lock is held while `claimed` runs.
+    bool EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
+                            const std::function<void()>& claimed = nullptr);
+    // Waits until no ending is under way, then moves the generation on in the same step: an
+    // ending held on its way with an earlier generation finds it gone and does nothing.
+    // What begins a new association on the chain calls it before it touches the chain.
+    void PrepareNewAssociation();
     // Whether the peer announced the service (the library's service numbers 1..20).
     bool IsServiceSupported(std::int32_t service) const;
 
@@ -175,6 +188,10 @@ public:
     // before its frame goes down the chain (null: none).
     using SendHook = std::function<void(const RequestHandle& request)>;
     void SetSendHook(SendHook hook);
+    // For tests: called on the ending thread once it has claimed its generation, and once
+    // its abort unit is out (null: none).
+    using EndingHook = std::function<void(EndingPoint point)>;
+    void SetEndingHook(EndingHook hook);
 
     // A sending frame of this connection (largest PDU: the settled maximum).
     std::unique_ptr<MmsFrame> NewFrame(MmsFrame::Kind kind);
@@ -252,17 +269,16 @@ private:
     std::optional<TransportLink> BoundLink(std::uint32_t generation) const;
     // The link a local abort of the generation's association goes on.
     TransportLink LinkToAbort(std::uint32_t generation);
-    // Under the ending lock: closes the chain below while it stands on the link.
-    bool CloseLinkLocked(TransportLink link);
+    // Closes the chain below while it still carries the link: the one place where an
+    // association's end closes its link. Graceful only after an answered conclude.
+    void CloseEndedLink(TransportLink link, bool graceful);
     // StateIdle and a new generation, in one step with the state checks of the other
-    // threads; only when the generation is still the given one (any, without one). True
-    // when it moved the generation on.
-    bool EndGeneration(std::optional<std::uint32_t> generation);
+    // threads.
+    void EndGeneration();
     // The rest of a reset, once the generation has moved on.
     System::ResultCode ResetAfterGeneration();
-    // After a conclude exchange: the generation's link closed, and the generation ended.
-    void EndConcluded(std::uint32_t generation);
     void RunSendHook(const RequestHandle& request);
+    void RunEndingHook(EndingPoint point);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
     System::ResultCode ToUser(Protocol::Frame* frame, std::uint32_t event);
@@ -297,8 +313,9 @@ private:
     InvokeCounter invokeCounter_;
     // Orders the state changes that depend on the generation with its moves.
     mutable std::mutex stateMutex_;
-    // Held by an abort or a close of an association's link from start to end.
-    std::mutex endingMutex_;
+    // An ending has claimed its generation and is not over yet (under stateMutex_).
+    bool ending_ = false;
+    std::condition_variable endingOver_;
     ExchangeMailbox answers_;
     mutable std::mutex linkMutex_;
     bool linkBound_ = false;
@@ -307,6 +324,9 @@ private:
     std::atomic<bool> hasSendHook_{false};
     std::mutex sendHookMutex_;
     SendHook sendHook_;
+    std::atomic<bool> hasEndingHook_{false};
+    std::mutex endingHookMutex_;
+    EndingHook endingHook_;
     std::atomic<std::uint64_t> droppedUnconfirmed_{0};
 };
 

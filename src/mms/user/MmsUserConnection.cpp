@@ -41,7 +41,12 @@ MmsConnection* MmsUserConnection::GetMmsConnection() {
 ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     if (frame != nullptr) lastReceived_.store(std::chrono::steady_clock::now().time_since_epoch().count());
     if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
-    if (event == MmsConnection::EventPeerAbort) return OnAbortIndication(frame);
+    if (event == MmsConnection::EventPeerAbort) {
+        // The peer's abort, or the end of the transport, ends what the chain carries now.
+        if (MmsConnection* mms = GetMmsConnection())
+            EndAssociation(mms->GetInvokeGeneration(), AssociationEnding::PeerAbort, AbortWait::None);
+        return System::OkNoError;
+    }
     auto* mmsFrame = dynamic_cast<MmsFrame*>(frame);
     if (event == MmsConnection::EventUndecodableAnswer) {
         // A frame the machine made, not one it decoded.
@@ -331,9 +336,29 @@ ResultCode MmsUserConnection::OnAbortRequested(Protocol::Frame*) {
     return System::OkNoError;
 }
 
-ResultCode MmsUserConnection::OnAbortIndication(Protocol::Frame*) {
-    Reset();
-    return System::OkNoError;
+bool MmsUserConnection::EndAssociation(std::uint32_t generation, AssociationEnding kind, AbortWait wait) {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return false;
+    const EndingSteps& steps = StepsOf(kind);
+    bool stood = false;
+    bool underWay = false;
+    const MmsConnection::LinkEnding link{
+        .sendAbort = steps.sendAbort, .graceful = steps.gracefulClose, .evenIdle = steps.evenIdle, .wait = wait};
+    const bool claimed = mms->EndAssociationLink(generation, link, [&] {
+        stood = GetState() == StateAssociated;
+        underWay = GetState() == StateInitiating;
+        OnEndingClaimed(kind, generation);
+    });
+    if (!claimed) return false;
+    // Filed just before the association stops standing, and completed after: whoever
+    // hears of a request ended here finds the association no longer associated.
+    FileAllPending(steps.confirmWith);
+    ResetOnEnding();
+    ConfirmQueuedOnEnding(steps.confirmWith);
+    LeaveServerOnEnding();
+    const bool tell = steps.told == EndingTold::Always ? stood || underWay : steps.told == EndingTold::IfStood && stood;
+    if (tell) TellEnded(kind, stood);
+    return true;
 }
 
 }  // namespace Mms

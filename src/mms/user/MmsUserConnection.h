@@ -16,6 +16,7 @@
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/ServiceErrorRecord.h"
+#include "mms/user/AssociationEnding.h"
 #include "mms/user/OwnRequests.h"
 #include "osi/TransportLink.h"
 #include "protocol/Connection.h"
@@ -149,9 +150,26 @@ public:
     // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
     // and wait for the answer, then resets: the machine's result.
     System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
-    // The machine's local abort (every pending request is filed with Aborted); the wait
-    // as MmsConnection::Abort.
+    // The local abort of the association that stands or is being made
+    // (EndAssociation(LocalAbort)): OkNoError; NotConnected, nothing sent or told, when
+    // nothing stands. The wait as MmsConnection::AbortWait.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
+    // The one step every ending of an association goes through. It returns false at once,
+    // doing and telling nothing, unless it claims the generation (still current, nothing
+    // else ending it, see MmsConnection::EndAssociationLink). Then, in this order, each
+    // step as the kind's row of EndingTable says:
+    //   the generation ends (no request of it leaves any more) and the queue of what waits
+    //   to be sent is closed for it (OnEndingClaimed);
+    //   the abort unit goes out on the association's link;
+    //   that link is closed;
+    //   every pending request is filed, the association stops standing (ResetOnEnding),
+    //   and everything pending and queued is confirmed, once (ConfirmQueuedOnEnding);
+    //   the association leaves its server (LeaveServerOnEnding);
+    //   the user is told, once (TellEnded), last: one who associates again on hearing it
+    //   does so on a new link, and finds the server free for it.
+    // The wait is the abort's (see AbortWait); a thread the receive thread may be waiting
+    // for passes None.
+    bool EndAssociation(std::uint32_t generation, AssociationEnding kind, AbortWait wait);
 
     // ---- client: requests (OkNoError: pending; see the class comment for failures) ----
 
@@ -378,9 +396,22 @@ protected:
     // hands the answer to it.
     virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
     virtual System::ResultCode OnConcludeError(MmsFrame& frame);
-    // Reset (every pending request filed with Aborted): OkNoError.
+    // The machine's own abort (MmsConnection::Abort) ended the association: Reset (every
+    // pending request filed with Aborted): OkNoError.
     virtual System::ResultCode OnAbortRequested(Protocol::Frame* frame);
-    virtual System::ResultCode OnAbortIndication(Protocol::Frame* frame);
+
+    // ---- the ending's steps of an owner (see EndAssociation) ----
+
+    // Right after the claim of the generation, before anything goes out: what waits to be
+    // sent for the association never will.
+    virtual void OnEndingClaimed(AssociationEnding, std::uint32_t /*generation*/) {}
+    // Confirms what waits to be sent, and what was filed, with the result.
+    virtual void ConfirmQueuedOnEnding(System::ResultCode) {}
+    // No longer associated (the pending requests are filed already): Reset by default.
+    virtual void ResetOnEnding() { Reset(); }
+    virtual void LeaveServerOnEnding() {}
+    // The association's end, told once; stood: it had stood (not only been under way).
+    virtual void TellEnded(AssociationEnding, bool /*stood*/) {}
 
     // The services that this side answers, as ServiceSupportOptions bit numbers.
     static const std::uint8_t* ServedServiceFlags();

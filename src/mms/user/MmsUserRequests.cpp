@@ -130,6 +130,7 @@ ResultCode MmsUserConnection::Initiate(const InitiateParameters& requested, Init
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     SetState(StateInitiating);
+    const std::uint32_t generation = mms->GetInvokeGeneration();
     const ResultCode result = mms->Initiate(requested, negotiated, outcome);
     if (result != System::OkNoError) {
         Close();
@@ -137,6 +138,12 @@ ResultCode MmsUserConnection::Initiate(const InitiateParameters& requested, Init
     }
     pendingRequests_.SetCapacity(negotiated.maxServOutstandingCalling);
     SetState(StateAssociated);
+    // An ending that claimed the association just as its answer came has ended it, and may
+    // have left this side idle before it was set associated above: it does not stand.
+    if (mms->GetInvokeGeneration() != generation || mms->GetState() != MmsConnection::StateAssociated) {
+        Connection::Reset();
+        return System::Aborted;
+    }
     return System::OkNoError;
 }
 
@@ -164,7 +171,9 @@ ResultCode MmsUserConnection::ConcludeAndWait(ServiceErrorRecord& outcome) {
 
 ResultCode MmsUserConnection::Abort(AbortWait wait) {
     MmsConnection* mms = GetMmsConnection();
-    return mms != nullptr ? mms->Abort(wait) : System::NotConnected;
+    if (mms == nullptr) return System::NotConnected;
+    return EndAssociation(mms->GetInvokeGeneration(), AssociationEnding::LocalAbort, wait) ? System::OkNoError
+                                                                                           : System::NotConnected;
 }
 
 // ---- VMD and domains ----

@@ -106,6 +106,19 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
     bool made = false;
     // Taken under the link's lock: the association does not go while this call is in it.
     std::optional<TPAppAssociation::Entry> entry;
+    bool receiveThread = false;
+    {
+        std::lock_guard lock(associationMutex_);
+        // On its association's receive thread the initiate would wait for what only that
+        // thread reads, and retiring the association there would free the thread's own
+        // chain: refused below, the association left as it is.
+        receiveThread = association_ != nullptr && association_->OnReceiveThread();
+        if (receiveThread) {
+            association = association_;
+            entry.emplace(*association);
+        }
+    }
+    if (receiveThread) return association->Associate(profile, userValue);
     {
         std::lock_guard lock(associationMutex_);
         // An association serves the server whose profile's stack made it, and that server

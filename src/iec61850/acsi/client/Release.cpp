@@ -2,7 +2,6 @@
 
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
-#include "mms/machine/MmsConnection.h"
 #include "mms/pdu/MmsPdu.h"
 
 namespace Iec61850::Acsi {
@@ -21,10 +20,7 @@ void Release::execute() {
 void Release::complete() {
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
     SetServiceError(concluded ? 0 : 11);
-    if (concluded) {
-        if (Mms::MmsConnection* mms = GetAssociation().GetMmsConnection()) mms->SetGracefulCloseOf(GetGeneration());
-        GetAssociation().ResetChain(GetGeneration());
-    }
+    if (concluded) GetAssociation().EndReleased(GetGeneration());
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }
 

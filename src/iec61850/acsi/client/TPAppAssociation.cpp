@@ -48,6 +48,9 @@ TPAppAssociation::~TPAppAssociation() {
         std::unique_lock lock(entriesMutex_);
         entriesChanged_.wait(lock, [this] { return entries_ == 0; });
     }
+    // An association still standing ends as every other does (its server ends them all
+    // before it goes, so this is rare): nothing of it is left on the network.
+    EndAssociation(CurrentGeneration(), Mms::AssociationEnding::Destruction, AbortWait::None);
     Stop();
     requests_.Close();
     CloseSends();
@@ -87,6 +90,11 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
     const Entry entry(*this);
+    if (OnReceiveThread()) {
+        // The initiate would wait for a transport confirm that only this very thread reads.
+        WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
+        return System::InvalidContext;
+    }
     bool began = false;
     bool ended = false;
     {
@@ -96,10 +104,9 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         ended = ended_.load();
         if (!ended && GetState() == StateIdle && !associating_.load()) {
             associating_.store(true);
-            stalled_.store(false);
-            endedStalled_.store(false);
+            stalledGeneration_.store(NoGeneration);
             abandoned_ = false;
-            abortedWhileAssociating_.store(false);
+            attemptGeneration_.reset();
             began = true;
         }
     }
@@ -113,24 +120,33 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     Mms::ServiceErrorRecord outcome;
     profile_.store(&profile);
     userValue_ = userValue;
-    // An abort or close of the last association's link finishes with that link first:
-    // nothing of it may touch the chain once this attempt has begun.
-    if (Mms::MmsConnection* mms = GetMmsConnection()) mms->WaitForEnding();
+    // An ending of the last association finishes with its link first, and none held on its
+    // way can begin any more: nothing of it may touch the chain once this attempt has begun.
+    Mms::MmsConnection* mms = GetMmsConnection();
+    if (mms != nullptr) mms->PrepareNewAssociation();
     // The transport of an earlier attempt is closed and its receive thread done with it
     // before anything of this attempt starts: a late word of that connection (the tail
     // of a refusal, the report of its end) must not reach this one.
     if (Protocol::Connection* lower = GetLower()) lower->Close();
     profile.GetStack()->ResetConnectionChain(this);
+    bool abandoned = false;
+    {
+        // From here an abandon ends this attempt's generation, and only that one.
+        std::lock_guard lock(attemptMutex_);
+        if (mms != nullptr) attemptGeneration_ = mms->GetInvokeGeneration();
+        abandoned = abandoned_;
+    }
     // An abandon before the reset closed a chain that the reset opened again: nothing is sent.
-    ResultCode result = IsAbandoned() ? System::Aborted : Initiate(proposal, negotiated, outcome);
+    ResultCode result = abandoned ? System::Aborted : Initiate(proposal, negotiated, outcome);
     if (result == System::OkNoError && IsAbandoned()) {
         // The device's answer crossed the abandon: what the program gave up must not stand.
-        Abort();
+        EndAssociation(*attemptGeneration_, Mms::AssociationEnding::Abandon,
+                       IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
         result = System::Aborted;
     }
-    // An abort the program asked for ends the attempt as aborted, whatever step of the
-    // connect it cut short.
-    if (result != System::OkNoError && abortedWhileAssociating_.load()) result = System::Aborted;
+    // An attempt the program gave up (or aborted) ends as aborted, whatever step of the
+    // connect that cut short.
+    if (result != System::OkNoError && IsAbandoned()) result = System::Aborted;
     {
         std::lock_guard lock(outcomeMutex_);
         outcome_ = outcome;
@@ -162,37 +178,55 @@ Mms::ServiceErrorRecord TPAppAssociation::GetInitiateOutcome() const {
     return outcome_;
 }
 
-ResultCode TPAppAssociation::Abort() {
+std::uint32_t TPAppAssociation::CurrentGeneration() {
+    Mms::MmsConnection* mms = GetMmsConnection();
+    return mms != nullptr ? mms->GetInvokeGeneration() : 0;
+}
+
+TPAppAssociation::Attempt TPAppAssociation::GiveUpAttempt() {
+    std::lock_guard lock(attemptMutex_);
+    if (!associating_.load()) return {};
+    abandoned_ = true;
+    // Before its chain is reset the attempt has no generation yet: it finds itself
+    // abandoned and sends nothing.
+    return {.underWay = true, .generation = attemptGeneration_};
+}
+
+ResultCode TPAppAssociation::Abort(AbortWait wait) {
     const Entry entry(*this);
-    // An attempt under way learns of its abort first: the abort's own steps (the chain
-    // closed under its initiate) may fail it before the abort is told.
-    if (associating_.load()) abortedWhileAssociating_.store(true);
-    // The receive thread, or a thread it waits for, cannot wait for the peer's release:
-    // the link is closed at once there.
-    return Mms::MmsUserConnection::Abort(IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
+    // An attempt under way is given up first: it ends as aborted wherever the abort finds it.
+    const Attempt attempt = GiveUpAttempt();
+    // The receive thread, or a thread it waits for, cannot wait for the peer's release.
+    if (IsOwnThread()) wait = AbortWait::None;
+    if (attempt.underWay && !attempt.generation.has_value()) return System::OkNoError;
+    const bool ended =
+        EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::LocalAbort, wait);
+    return ended || attempt.underWay ? System::OkNoError : System::NotConnected;
 }
 
 bool TPAppAssociation::AbandonAssociate() {
-    {
-        std::lock_guard lock(attemptMutex_);
-        if (!associating_.load()) return false;
-        abandoned_ = true;
+    const Attempt attempt = GiveUpAttempt();
+    if (!attempt.underWay) return false;
+    if (abandonHook_) abandonHook_();
+    // Only the attempt's own generation: held here while it ended and another association
+    // began, this touches nothing of the new one.
+    if (attempt.generation.has_value()) {
+        EndAssociation(*attempt.generation, Mms::AssociationEnding::Abandon,
+                       IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
     }
-    abortedWhileAssociating_.store(true);
-    Abort();
-    // Before the MMS initiate the abort has nothing to tell the peer: closing the chain ends
-    // a transport connect or the wait for its confirm.
-    if (Protocol::Connection* lower = GetLower()) lower->Close();
     return true;
 }
+
+void TPAppAssociation::SetAbandonHook(std::function<void()> hook) { abandonHook_ = std::move(hook); }
 
 bool TPAppAssociation::IsAbandoned() const {
     std::lock_guard lock(attemptMutex_);
     return abandoned_;
 }
 
-bool TPAppAssociation::IsOwnThread() {
-    if (InCallback() || IsTaskThread()) return true;
+bool TPAppAssociation::IsOwnThread() { return InCallback() || IsTaskThread() || OnReceiveThread(); }
+
+bool TPAppAssociation::OnReceiveThread() {
     Protocol::Connection* bottom = GetBottom();
     return bottom != this && bottom->IsTaskThread();
 }
@@ -200,17 +234,21 @@ bool TPAppAssociation::IsOwnThread() {
 void TPAppAssociation::End() {
     const Entry entry(*this);
     {
-        // An Associate under way is given up; a later one is refused.
+        // A later Associate is refused.
         std::lock_guard lock(attemptMutex_);
         ended_.store(true);
-        if (associating_.load()) abandoned_ = true;
     }
+    // An Associate under way is given up.
+    const Attempt attempt = GiveUpAttempt();
     // Nothing is queued from now on, so the queue is emptied for the last time below,
     // however fast callers post.
     requests_.Close();
     EndEpoch();
     const bool ownThread = IsOwnThread();
-    if (GetState() != StateIdle) Abort();
+    if (!attempt.underWay || attempt.generation.has_value()) {
+        EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::End,
+                       ownThread ? AbortWait::None : AbortWait::ForPeer);
+    }
     if (ownThread) {
         // The association's thread or the receive thread may be waiting for the callback
         // this runs in: neither is waited for (the destructor joins them).
@@ -298,7 +336,7 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
         // association's thread's business, never a caller's (it may be the UI's, which
         // answers the callbacks that make room).
         if (sending.owns_lock() && !sendsClosed_.load() && queuedOrExecuting_.load() == 0 && IsAssociated() &&
-            !endedStalled_.load() && HasRoomForRequest()) {
+            !EndedStalled() && HasRoomForRequest()) {
             const std::uint64_t epoch = epoch_.load();
             service->SetEpoch(epoch);
             switch (service->SendDirect()) {
@@ -327,6 +365,8 @@ ResultCode TPAppAssociation::Run() {
         // Woken often enough to confirm a request the device leaves unanswered soon after
         // its time-out.
         const std::uint32_t tick = std::max<std::uint32_t>(GetTimeout() / 8, 1);
+        // A stall seen on another thread ends its association before anything more goes out.
+        EndStalledAssociation();
         if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
             std::lock_guard sending(sendingMutex_);
             // Posted before an abort or a release: it belongs to an association that ended.
@@ -337,9 +377,6 @@ ResultCode TPAppAssociation::Run() {
                 service->CompleteWith(System::Cancelled);
             } else if (service->SendFailed()) {
                 service->CompleteWith(service->GetResult());
-            } else if (stalled_.load()) {
-                // Nothing more goes out on a link that is being given up.
-                service->CompleteWith(System::Timeout);
             } else {
                 // One answered or ended while execute still sends it is filed when the send
                 // is over, and completed below, on this thread.
@@ -352,7 +389,7 @@ ResultCode TPAppAssociation::Run() {
         // A conclude the device leaves unanswered is not filed as overdue: nothing but an
         // abort ends such an association.
         if (IsConcludeOverdue(GetTimeout())) OnLinkStalled();
-        if (stalled_.exchange(false)) EndStalled();
+        EndStalledAssociation();
         // What a send filed on the way (overdue, stalled) is completed here too.
         CompleteAnswered();
     }
@@ -360,17 +397,17 @@ ResultCode TPAppAssociation::Run() {
 }
 
 void TPAppAssociation::OnLinkStalled() {
-    // Noted at once, so that what the pending requests' confirmations set off knows why.
-    endedStalled_.store(true);
-    stalled_.store(true);
+    // Noted at once, so that what the pending requests' confirmations set off knows why;
+    // ended on the association's thread, once the service being executed is done with.
+    stalledGeneration_.store(CurrentGeneration());
 }
 
-void TPAppAssociation::EndStalled() {
-    // Posted before the stall: no answer would come for it either.
-    EndEpoch();
-    ConfirmQueued(System::Timeout);
-    CompleteAnswered();
-    if (GetState() != StateIdle) Abort();
+void TPAppAssociation::EndStalledAssociation() {
+    const std::int64_t stalled = stalledGeneration_.load();
+    // Claimed only while still current: a stall seen again, or after another ending, ends
+    // nothing more.
+    if (stalled != NoGeneration)
+        EndAssociation(static_cast<std::uint32_t>(stalled), Mms::AssociationEnding::Stall, AbortWait::None);
 }
 
 void TPAppAssociation::NoteWithdrawals() {
@@ -403,21 +440,8 @@ void TPAppAssociation::OnStopRequested() {
 
 ResultCode TPAppAssociation::ConcludeFor(Service& release) { return Conclude(&release); }
 
-ResultCode TPAppAssociation::ResetChain(std::uint32_t generation) {
-    // Only while the chain still stands on the link of the association that ended: after
-    // an abort and a new association it is the new one's.
-    Mms::MmsConnection* mms = GetMmsConnection();
-    if (mms != nullptr && !mms->CloseLinkOf(generation)) return System::NotConnected;
-    EndEpoch();
-    AssociationProfile* profile = profile_.load();
-    if (AcsiStack* stack = profile != nullptr ? profile->GetStack() : nullptr) {
-        stack->ResetConnectionChain(this);
-    } else {
-        Reset();
-    }
-    ConfirmQueued(System::Aborted);
-    CompleteAnswered();
-    return System::OkNoError;
+bool TPAppAssociation::EndReleased(std::uint32_t generation) {
+    return EndAssociation(generation, Mms::AssociationEnding::Release, AbortWait::None);
 }
 
 void TPAppAssociation::EndEpoch() { epoch_.fetch_add(1); }
@@ -514,27 +538,28 @@ ResultCode TPAppAssociation::Reset() {
 ResultCode TPAppAssociation::OnLowerEvent(std::uint32_t event) { return OnLowerIndication(nullptr, event); }
 
 ResultCode TPAppAssociation::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
-    switch (event) {
-        case Mms::MmsConnection::EventLocalAbort: HandleAbort(true); return System::OkNoError;
-        case Mms::MmsConnection::EventPeerAbort: HandleAbort(false); return System::OkNoError;
-        default: break;
-    }
     const ResultCode result = Mms::MmsUserConnection::OnLowerIndication(frame, event);
     CompleteAnswered();
     if (event == Mms::MmsConnection::EventUnconfirmed) TakeInReports();
     return result;
 }
 
-void TPAppAssociation::HandleAbort(bool local) {
-    // A peer's abort means something only to an association that stood: the end of a
-    // refused or released one is no news to anybody.
-    const bool stood = GetState() == StateAssociated;
-    if (local && associating_.load()) abortedWhileAssociating_.store(true);
+// ---- the ending's steps ----
+
+void TPAppAssociation::OnEndingClaimed(Mms::AssociationEnding, std::uint32_t) {
+    // What was posted for the association that ends never runs.
     EndEpoch();
-    Mms::MmsUserConnection::Reset();
-    ConfirmQueued(System::Aborted);
+}
+
+void TPAppAssociation::ConfirmQueuedOnEnding(ResultCode result) {
+    ConfirmQueued(result);
     CompleteAnswered();
-    if (!local && !stood) return;
+}
+
+void TPAppAssociation::LeaveServerOnEnding() { LeaveServer(); }
+
+void TPAppAssociation::TellEnded(Mms::AssociationEnding kind, bool) {
+    const bool local = Mms::StepsOf(kind).local;
     const std::uint8_t record[2] = {static_cast<std::uint8_t>(local ? 1 : 0), static_cast<std::uint8_t>(local ? 0 : 1)};
     WithClient([&record](ClientApplication& client) { client.OnAbort(record); });
     // Ended (its server may be going, from inside that callback): nobody else to tell.

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,26 +111,42 @@ public:
     // OnAssociationFailed(12), the association left as it is. Once End has been called:
     // Cancelled and OnAssociationFailed(12) at once (an attempt that End overtakes is
     // abandoned and returns Cancelled too).
+    // Threads: any thread but the chain's receive thread, callbacks included (OnAbort of a
+    // local abort or of a stall, OnRelease, a service's confirmation on the association's
+    // thread). On the receive thread (OnAbort after the device's abort or a lost transport,
+    // an answer's or a report's callback) the initiate would wait for a transport confirm
+    // that only that very thread reads: refused at once with InvalidContext and
+    // OnAssociationFailed(12). A client that reconnects on such news does so from a thread
+    // of its own.
     System::ResultCode Associate(AssociationProfile& profile, std::uint32_t userValue);
     // The ACSI reason for an initiate that failed with this MMS error (class 0: none).
     static std::int32_t ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode);
     // The last initiate's error and the refusal of the layer that refused it.
     Mms::ServiceErrorRecord GetInitiateOutcome() const;
-    // The local abort: every queued and pending service confirmed with 8, OnAbort.
-    System::ResultCode Abort();
+    // The local abort of the association that stands (or of the attempt under way, which
+    // then returns Aborted): every queued and pending service confirmed with 8, one
+    // OnAbort. OkNoError; NotConnected, nothing sent and nothing told, when nothing stands
+    // (a second abort, after a release, before any association). The wait as AbortWait; on
+    // the association's own threads it never waits for the peer.
+    System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
     // Gives up the Associate under way on another thread before its initiate completes:
-    // the initiate is aborted and the chain below closed, which ends a transport connect,
-    // the wait for its confirm or for the initiate's answer. That Associate returns Aborted
-    // (OnAssociationFailed tells the client) and never stands, even when the device's
-    // answer crossed the abandon. True when an attempt was under way; false, and nothing
-    // done, otherwise. An abandon that comes just as the attempt opens its transport finds
-    // nothing to close yet and leaves that wait to its time-out: a caller that must see the
-    // attempt end soon asks again until Associate has returned.
+    // that attempt's association is ended (an abort, and its link closed, which ends a
+    // transport connect, the wait for its confirm or for the initiate's answer). That
+    // Associate returns Aborted (OnAssociationFailed tells the client) and never stands,
+    // even when the device's answer crossed the abandon. It names its attempt: however
+    // late it acts, it ends nothing of an association made after that attempt ended. True
+    // when an attempt was under way; false, and nothing done, otherwise. An abandon that
+    // comes just as the attempt opens its transport finds nothing to close yet and leaves
+    // that wait to its time-out: a caller that must see the attempt end soon asks again
+    // until Associate has returned.
     bool AbandonAssociate();
+    // For tests: called by AbandonAssociate once it has named its attempt, before it ends
+    // it (null: none). Set before the abandon.
+    void SetAbandonHook(std::function<void()> hook);
     bool IsAssociated() const { return GetState() == StateAssociated; }
     // The association's link stalled: it is being or has been ended for that (true from
     // the moment the stall is seen until the next Associate).
-    bool EndedStalled() const { return endedStalled_.load(); }
+    bool EndedStalled() const { return stalledGeneration_.load() != NoGeneration; }
     // Neither standing nor being made.
     bool IsIdle() const { return GetState() == StateIdle && !associating_.load(); }
     // Ends the association for good, from any thread: from then on Associate and every post
@@ -146,6 +164,8 @@ public:
     // Whether the calling thread is one of this association's or runs a library callback
     // (of any association): such a thread must not wait for the association's threads.
     bool IsOwnThread();
+    // Whether the calling thread is the receive thread of this association's chain.
+    bool OnReceiveThread();
     // Whether the calling thread runs a callback of the library.
     static bool InCallback() { return innermostCallback_ != nullptr; }
     // Whether the calling thread runs a callback of this association (perhaps inside a
@@ -195,15 +215,15 @@ public:
     // the time-out: the association is ended as for a stalled link (an abort, from the
     // association's thread, once the service being executed is done with).
     void GiveUpConclude();
+    // The release's conclude was answered: the generation's association ends (its link
+    // closed gracefully), when it is still the current one. Whether it ended it.
+    bool EndReleased(std::uint32_t generation);
     // The oldest queued service, waiting up to the time-out; null when none came.
     Service* TakeRequest();
     // Services posted and not yet done with by the association's thread.
     std::uint32_t GetQueuedCount() const { return queuedOrExecuting_.load(); }
     // The MMS conclude with the release service pending on it.
     System::ResultCode ConcludeFor(Service& release);
-    // Closes the chain and resets it from the top, while it still stands on the link of
-    // the generation's association: 0; NotConnected, nothing done, when it does not.
-    System::ResultCode ResetChain(std::uint32_t generation);
 
     // ---- profile push-down ----
 
@@ -256,8 +276,15 @@ public:
 
 protected:
     void OnStopRequested() override;
-    // Noted here; the association's thread ends the association (EndStalled).
+    // Noted here (EndedStalled); the association's thread ends the association.
     void OnLinkStalled() override;
+    // The association's steps of an ending (see Mms::MmsUserConnection::EndAssociation).
+    void OnEndingClaimed(Mms::AssociationEnding kind, std::uint32_t generation) override;
+    void ConfirmQueuedOnEnding(System::ResultCode result) override;
+    // Only the service user's own reset: the chain is reset by the next Associate.
+    void ResetOnEnding() override { Mms::MmsUserConnection::Reset(); }
+    void LeaveServerOnEnding() override;
+    void TellEnded(Mms::AssociationEnding kind, bool stood) override;
     // Wakes the association's thread, which completes it.
     void OnFiledAfterSend() override;
     System::ResultCode OnInitiateRequest(Mms::MmsFrame& frame) override;
@@ -278,10 +305,18 @@ private:
     void ConfirmQueued(System::ResultCode result);
     // The epoch moves on: what was posted before never runs.
     void EndEpoch();
-    void HandleAbort(bool local);
-    // After a stalled link: every queued service ends with Timeout too, and the
-    // association is aborted, so that the next step starts clean.
-    void EndStalled();
+    // The association of the generation that stalled ends (every queued service with
+    // Timeout too), if it is still the current one.
+    void EndStalledAssociation();
+    // The invoke generation of the machine now.
+    std::uint32_t CurrentGeneration();
+    // An attempt under way, given up: it ends as aborted. Its generation once its chain
+    // has been reset (before that it finds itself abandoned and sends nothing).
+    struct Attempt {
+        bool underWay = false;
+        std::optional<std::uint32_t> generation;
+    };
+    Attempt GiveUpAttempt();
     void TakeInReports();
     bool IsAbandoned() const;
     // Files the service without touching its epoch (it keeps the one it was sent in).
@@ -328,15 +363,18 @@ private:
     // caller's request is posted behind them, so that requests leave in the order posted.
     std::atomic<std::uint32_t> queuedOrExecuting_{0};
     std::atomic<bool> associating_{false};
-    std::atomic<bool> stalled_{false};
-    std::atomic<bool> endedStalled_{false};
-    std::atomic<bool> abortedWhileAssociating_{false};
+    // The generation whose link was found stalled, until the next Associate.
+    static constexpr std::int64_t NoGeneration = -1;
+    std::atomic<std::int64_t> stalledGeneration_{NoGeneration};
     std::mutex entriesMutex_;
     std::condition_variable entriesChanged_;
     std::uint32_t entries_ = 0;
     // The attempt's beginning, end and abandon, so that an abandon never outlives its attempt.
     mutable std::mutex attemptMutex_;
     bool abandoned_ = false;
+    // The attempt's generation, once its chain has been reset.
+    std::optional<std::uint32_t> attemptGeneration_;
+    std::function<void()> abandonHook_;
     mutable std::mutex outcomeMutex_;
     Mms::ServiceErrorRecord outcome_;
     Mms::InitiateParameters negotiated_;

@@ -1,0 +1,155 @@
+// An abandon names the attempt it gives up: held after its check, or after its abort
+// unit, while that attempt ends and a new association stands, it touches nothing of the
+// new one. And an Associate from OnAbort on the chain's receive thread comes back at once.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "iec61850/association/DeviceSession.h"
+#include "iec61850/association/EndingHold.h"
+#include "system/Polling.h"
+
+namespace AcsiClientTest {
+namespace {
+
+enum class HeldAt { AfterCheck, AfterAbortUnit };
+
+TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeavesTheNewOneAlone) {
+    for (const HeldAt at : {HeldAt::AfterCheck, HeldAt::AfterAbortUnit}) {
+        SCOPED_TRACE(at == HeldAt::AfterCheck ? "held after its check" : "held after its abort unit");
+        DeviceSession session;
+        // The attempt waits for an initiate answer that never comes, for a second.
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "1000");
+        // A first association makes the association object, and goes.
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        // Its invoke ids count from 1 again: the release's confirmation is set aside first.
+        ASSERT_TRUE(session.client->WaitForCount(1));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); }));
+        TPAppAssociation& association = *session.client->GetAssociation();
+        session.client->StartOver();
+
+        TestDevice::Faults silent;
+        silent.dropInitiateAnswer = true;
+        session.device.SetFaults(silent);
+        EndingHold afterCheck;
+        EndingHold afterAbort;
+        if (at == HeldAt::AfterCheck) association.SetAbandonHook([&afterCheck] { afterCheck.Reach(); });
+        else afterAbort.Arm(*association.GetMmsConnection(), Mms::MmsConnection::EndingPoint::AbortSent);
+
+        const std::size_t connectionsBefore = session.relay->Connections();
+        System::ResultCode attempt = System::OkNoError;
+        std::thread attempting([&] { attempt = session.Associate(); });
+        // The attempt's transport is open: its generation is named from then on.
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Connections() > connectionsBefore; }));
+        std::thread abandoning([&] { EXPECT_TRUE(association.AbandonAssociate()); });
+        ASSERT_TRUE(at == HeldAt::AfterCheck ? afterCheck.WaitUntilHeld() : afterAbort.WaitUntilHeld());
+        attempting.join();
+        EXPECT_EQ(attempt, System::Aborted);
+
+        // A new association while the abandon is still held.
+        session.device.SetFaults({});
+        std::optional<System::ResultCode> second;
+        std::thread associating([&] { second = session.Associate(); });
+        // Held after its check the abandon holds nothing: the new association stands before
+        // it goes on. Held after its abort unit it holds its claim, which the new one waits
+        // for: either order of the two is fine.
+        if (at == HeldAt::AfterCheck) {
+            associating.join();
+            afterCheck.Release();
+        } else {
+            afterAbort.Release();
+            associating.join();
+        }
+        abandoning.join();
+        ASSERT_EQ(second, System::OkNoError);
+
+        // Seconds later the new association still stands on a link of its own and reads.
+        session.LoadModel();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const Confirmation read = session.Call([](RecordingClient& c, std::uint32_t& id) {
+            return c.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device);
+        });
+        EXPECT_EQ(read.result, System::OkNoError);
+        EXPECT_TRUE(session.client->IsAssociated());
+        // Told once at most, and only of the attempt (an abandon that ended it tells it as a
+        // local abort).
+        const auto aborts = session.client->Aborts();
+        if (at == HeldAt::AfterCheck) {
+            EXPECT_TRUE(aborts.empty());
+        } else {
+            EXPECT_EQ(aborts, (std::vector<std::pair<int, int>>{{1, 0}}));
+        }
+        // Gone while the holds its hooks reach still are.
+        session.server.reset();
+    }
+}
+
+// Associates again from inside OnAbort, timing the call.
+class ReassociatingClient : public RecordingClient {
+public:
+    AssociationProfile* profile = nullptr;
+    std::int32_t OnAbort(const std::uint8_t* record) override {
+        RecordingClient::OnAbort(record);
+        const auto start = std::chrono::steady_clock::now();
+        const System::ResultCode result = profile != nullptr ? Associate(*profile, 1) : System::Error;
+        std::lock_guard lock(outcomeMutex_);
+        outcome_ = {result, std::chrono::steady_clock::now() - start};
+        outcomeChanged_.notify_all();
+        return 0;
+    }
+    std::optional<std::pair<System::ResultCode, std::chrono::steady_clock::duration>> WaitForOutcome() {
+        std::unique_lock lock(outcomeMutex_);
+        outcomeChanged_.wait_for(lock, std::chrono::seconds(30), [this] { return outcome_.has_value(); });
+        return outcome_;
+    }
+
+private:
+    std::mutex outcomeMutex_;
+    std::condition_variable outcomeChanged_;
+    std::optional<std::pair<System::ResultCode, std::chrono::steady_clock::duration>> outcome_;
+};
+
+enum class Lost { DeviceAbort, Transport };
+
+TEST(AttemptEnding, AssociateFromOnAbortOnTheReceiveThreadComesBackAtOnce) {
+    for (const Lost lost : {Lost::DeviceAbort, Lost::Transport}) {
+        SCOPED_TRACE(lost == Lost::DeviceAbort ? "after the device's abort" : "after a lost transport");
+        DeviceSession session;
+        auto& client = session.UseClient<ReassociatingClient>();
+        client.profile = &session.Profile();
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        if (lost == Lost::DeviceAbort) {
+            TestDevice::Faults faults;
+            faults.abortAtRequest = 1;
+            session.device.SetFaults(faults);
+            std::uint32_t id = 0;
+            ASSERT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::OkNoError);
+        } else {
+            session.relay = std::make_unique<AssociationTest::AssociationWireRelay>(session.device.Port());
+            session.Profile().SetParameter("RemoteNPort", std::to_string(session.relay->Port()));
+        }
+        const auto outcome = client.WaitForOutcome();
+        ASSERT_TRUE(outcome.has_value());
+        // A standing association, or a refusal told at once.
+        EXPECT_TRUE(outcome->first == System::OkNoError || outcome->first == System::InvalidContext) << outcome->first;
+        EXPECT_LT(outcome->second, std::chrono::seconds(1));
+        if (outcome->first == System::InvalidContext) {
+            EXPECT_EQ(client.FailedReasons(), std::vector<std::int32_t>{TPAppAssociation::ReasonServerConstraint});
+            // From a thread of its own the client reconnects.
+            session.device.SetFaults({});
+            client.profile = nullptr;
+            EXPECT_EQ(session.Associate(), System::OkNoError);
+        }
+        EXPECT_EQ(client.Aborts().size(), 1u);
+    }
+}
+
+}  // namespace
+}  // namespace AcsiClientTest
