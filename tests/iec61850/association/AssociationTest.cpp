@@ -18,6 +18,7 @@
 #include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
+#include "support/ToolCheck.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {

@@ -13,6 +13,7 @@
 #include "iec61850/association/SendHold.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/machine/MmsConnection.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -89,7 +90,7 @@ TEST(HeldRequest, ARequestHeldAcrossAnAbortAndANewAssociationEndsWithItsAssociat
 
         ASSERT_EQ(client.Release(), System::OkNoError);
         ASSERT_TRUE(TestSupport::Eventually([&] { return !client.IsAssociated(); }));
-        if (!TestSupport::WiresharkAvailable()) continue;
+        if (!TestSupport::WireCheckRuns()) continue;
         // Connections: the model's, the held request's, the new association's.
         ASSERT_EQ(session.relay->Connections(), 3u);
         const auto units = session.relay->Units(2);

@@ -17,6 +17,7 @@
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/SendHold.h"
 #include "osi/TcpConnection.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -118,7 +119,7 @@ TEST(LinkEnding, AnAssociationMadeOnTheNewsOfALocalAbortStandsOnALinkOfItsOwn) {
             ASSERT_EQ(session.relay->Connections(), 2u);
             EXPECT_TRUE(session.relay->EndedByClient(0));
             EXPECT_FALSE(session.relay->Ended(1));
-            if (TestSupport::WiresharkAvailable()) {
+            if (TestSupport::WireCheckRuns()) {
                 EXPECT_EQ(AbortUnits(session.relay->Units(0)), 1u);
                 EXPECT_EQ(AbortUnits(session.relay->Units(1)), 0u);
                 EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(1)), "");
@@ -161,7 +162,7 @@ TEST(LinkEnding, AConcludeHeldAcrossAnAbortAndANewAssociationNeverReachesTheNewO
     EXPECT_TRUE(association->IsAssociated());
     ASSERT_EQ(session.relay->Connections(), 2u);
     EXPECT_FALSE(session.relay->Ended(1));
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         const auto units = session.relay->Units(1);
         EXPECT_EQ(TestSupport::FindProblems(units), "");
         EXPECT_TRUE(TestSupport::DecodeFields(units, {"mms.conclude"}, {"-Y", "mms.conclude"}).empty());
