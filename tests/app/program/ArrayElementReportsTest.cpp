@@ -34,9 +34,7 @@ void Pick(QWidget* window, int list, const std::string& text) {
 }
 
 TEST(ArrayElementReports, TheHarmonicsBlockIsOfferedEnabledAndShowsItsReports) {
-    TestDevice::Device::Options options;
-    options.model.harmonics = true;
-    DialogSession session(options);
+    DialogSession session(DialogSession::DeviceWith(&TestDevice::ModelOptions::harmonics));
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(session.ReachState(2));
