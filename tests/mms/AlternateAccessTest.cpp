@@ -14,6 +14,7 @@
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/user/IndexedItem.h"
 #include "support/HarmonicsListAnswer.h"
+#include "support/ToolCheck.h"
 
 using namespace MmsObjectTest;
 using ContainerTestSupport::DecodeHex;
@@ -81,7 +82,7 @@ TEST(AlternateAccess, AnotherServersListOfHarmonicsPartsIsReadAndAnsweredAlike) 
                                                             &attributes, 1);
     Mms::MmsFreePdu(pdu);
 
-    if (!TestSupport::WiresharkAvailable()) return;
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(MmsTest::MmsProblems({answer}), "");
     EXPECT_EQ(MmsTest::MmsFields({answer}, {"mms.index", "mms.component"}),
               (std::vector<std::string>{"7,8,9,10,11|cVal,cVal,mag,cVal,mag,f"}));
@@ -185,7 +186,7 @@ TEST_F(SelectedParts, AReadAnswersOnlyThePartSelected) {
         images.push_back(MmsTest::EncodeAndFree(request));
         images.push_back(MmsTest::EncodeAndFree(answer));
     }
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(MmsTest::MmsProblems(images), "");
     }
 }
@@ -251,7 +252,7 @@ TEST_F(SelectedParts, AWriteChangesOnlyThePartSelected) {
         images.push_back(MmsTest::EncodeAndFree(request));
         images.push_back(MmsTest::EncodeAndFree(answer));
     }
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(MmsTest::MmsProblems(images), "");
     }
 }

@@ -11,6 +11,7 @@
 #include "mms/machine/InvokeCounter.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "support/ToolCheck.h"
 
 using namespace Mms;
 using TestSupport::BytesFromHex;
@@ -171,7 +172,7 @@ TEST(Reject, TheReasonFollowsTheRejectedPdu) {
         images.push_back(MmsTest::EncodeAndFree(pdu));
         EXPECT_EQ(MmsTest::Hex(images.back()), MmsTest::Hex(BytesFromHex(c.reject)));
     }
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(MmsTest::MmsProblems(images), "");
     }
 }

@@ -12,6 +12,7 @@
 #include "mms/MmsWire.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "support/ToolCheck.h"
 
 using namespace Mms;
 using namespace MmsTest;

@@ -16,6 +16,7 @@
 #include "osi/CotpScriptedTcp.h"
 #include "osi/CotpTestBytes.h"
 #include "protocol/PeerRefusal.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 namespace {
@@ -74,7 +75,7 @@ TEST(PeerRefusal, AnInitiateErrorReachesTheCallerAsAnMmsRefusal) {
     EXPECT_NE(outcome.refusal.text.find("max-services-outstanding-calling-insufficient"), std::string::npos)
         << outcome.refusal.text;
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(relay.Units(0)), "");
     const auto refused =
         TestSupport::DecodeFields(relay.Units(0), {"mms.initiate"}, {"-Y", "mms.initiate_ErrorPDU_element"});
@@ -152,7 +153,7 @@ TEST(PeerRefusal, ARefusalBelowMmsReachesTheCallerOfInitiate) {
     const auto sent = chain.tcp->Sent();
     ASSERT_EQ(sent.size(), 1u);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = {{true, sent[0]},
                                                       {false, CotpTest::Tpkt(CotpTest::Hex("06 80 00 01 00 07 83"))}};
     EXPECT_EQ(TestSupport::FindProblems(units), "");

@@ -19,6 +19,7 @@
 #include "mms/user/InformationReport.h"
 #include "mms/values/Structure.h"
 #include "osi/AssociationWireRelay.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -285,7 +286,7 @@ TEST_F(MmsUserLoopbackTest, EveryRequestIsAnsweredAndASecondAssociationWorksOnTh
 
     // The two sessions as Wireshark reads them.
     ASSERT_EQ(relay.Connections(), 2u);
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     for (std::size_t connection = 0; connection < 2; ++connection) {
         SCOPED_TRACE(connection);
         const std::vector<TestSupport::WireUnit> units = relay.Units(connection);
@@ -366,7 +367,7 @@ TEST_F(MmsUserLoopbackTest, StructuredVariablesReadAgainTakeTheNewValuesIntoTheS
     }
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = relay.Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::vector<std::string> reads =
@@ -406,7 +407,7 @@ TEST_F(MmsUserLoopbackTest, NameListsComeInPagesWhenThePduSizeIsSmall) {
     EXPECT_TRUE(std::is_sorted(std::next(names.begin()), names.end()));
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = relay.Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::vector<std::string> pages =
@@ -465,7 +466,7 @@ TEST_F(MmsUserLoopbackTest, AnAbortCompletesEveryPendingRequestOnceAndTheNextAss
     EXPECT_EQ(User().TakeDoneRequest(), nullptr);
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(relay.Units(0)), "");
     const auto aborts = TestSupport::DecodeFields(relay.Units(0), {"acse.abort_source"}, {"-Y", "acse.abort_source"});
     EXPECT_EQ(aborts.size(), 1u);

@@ -84,4 +84,18 @@ TEST_F(PendingRequestsTest, PutWaitsForRoomOnlyUpToItsTimeout) {
     EXPECT_EQ(pending.Put(&third, 1, 0), System::OkNoError);
 }
 
+// The next association's initiate may raise the capacity while a request of the old
+// one waits for room: the waiter sees the new capacity, not the one it began with.
+TEST_F(PendingRequestsTest, AWaitingPutSeesACapacityRaisedMeanwhile) {
+    Mms::PendingRequests pending(1);
+    ASSERT_EQ(pending.Put(&first, 1, 0), System::OkNoError);
+    std::thread initiate([&] {
+        TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
+        pending.SetCapacity(2);
+    });
+    EXPECT_EQ(pending.Put(&second, 1, 10000), System::OkNoError);
+    initiate.join();
+    EXPECT_EQ(pending.GetCount(), 2u);
+}
+
 }  // namespace

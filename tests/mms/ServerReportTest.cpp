@@ -14,6 +14,7 @@
 #include "mms/pdu/CoderValue.h"
 #include "mms/user/InformationReport.h"
 #include "osi/AssociationWireRelay.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using namespace MmsObjectTest;
@@ -86,7 +87,7 @@ TEST(ServerReport, ListAndVariableReportsReachTheClientInOrder) {
     EXPECT_EQ(Text(variables->Values[0]), "SN-0001");
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = relay.Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);

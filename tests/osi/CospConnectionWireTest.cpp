@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CotpChain.h"
+#include "support/ToolCheck.h"
 
 using namespace CotpTest;
 

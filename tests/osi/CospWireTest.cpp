@@ -9,6 +9,7 @@
 #include "osi/GtDtSpdu.h"
 #include "osi/GtSpdu.h"
 #include "osi/RfSpdu.h"
+#include "support/ToolCheck.h"
 
 using namespace CotpTest;
 using TestSupport::WireUnit;

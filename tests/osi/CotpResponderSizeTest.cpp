@@ -3,6 +3,7 @@
 #include <string>
 
 #include "CotpChain.h"
+#include "support/ToolCheck.h"
 
 using namespace CotpTest;
 using TestSupport::WireUnit;
@@ -64,7 +65,7 @@ TEST(CotpResponderSize, TheConfirmNamesTheGrantedSize) {
                         std::to_string(1u << c.granted) + "\n";
         }
     }
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     std::string decoded;
     for (const std::string& line : TestSupport::DecodeFields(units, {"cotp.tpdu_size"})) decoded += line + "\n";
@@ -101,7 +102,7 @@ TEST(CotpResponderSize, ALargeUnitIsCutAtTheGrantedSize) {
             units.push_back({false, Tpkt(sent[i])});
         }
         EXPECT_EQ(joined, unit);
-        if (!TestSupport::WiresharkAvailable()) continue;
+        if (!TestSupport::WireCheckRuns()) continue;
         const std::vector<std::string> noPresentation{"--disable-protocol", "pres"};
         EXPECT_EQ(TestSupport::FindProblems(units, noPresentation), "");
         const auto lengths = TestSupport::DecodeFields(units, {"cotp.reassembled.length"}, noPresentation);

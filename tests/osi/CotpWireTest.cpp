@@ -4,6 +4,7 @@
 #include "osi/CcTpdu.h"
 #include "osi/CrTpdu.h"
 #include "osi/DtTpdu.h"
+#include "support/ToolCheck.h"
 
 using namespace CotpTest;
 using TestSupport::WireUnit;

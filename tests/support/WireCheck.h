@@ -31,7 +31,8 @@ private:
     std::vector<WireUnit> units_;
 };
 
-// True when both text2pcap and tshark can be run.
+// True when both text2pcap and tshark can be run. A test asks WireCheckRuns
+// (ToolCheck.h), which reports a check that cannot run.
 bool WiresharkAvailable();
 
 // Hex text ("03 00 00 16 ...", blanks and line breaks ignored) to bytes.
@@ -56,9 +57,3 @@ std::string DecodeVerbose(const std::vector<WireUnit>& units, const std::vector<
 std::vector<std::string> MmsContextArgs();
 
 }  // namespace TestSupport
-
-// Use at the start of a test that needs Wireshark.
-#define REQUIRE_WIRESHARK()                                                         \
-    do {                                                                            \
-        if (!::TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing"; \
-    } while (0)

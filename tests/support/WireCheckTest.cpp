@@ -1,3 +1,4 @@
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 #include <gtest/gtest.h>

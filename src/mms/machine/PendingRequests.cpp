@@ -30,11 +30,13 @@ std::uint32_t PendingRequests::GetCount() const {
 System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
     const auto wait = std::chrono::milliseconds(timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    const std::size_t room = service == ConcludeService ? 1 : capacity_;
     std::unique_lock lock(mutex_);
     while (true) {
         // Withdrawn before it went out: it never does, whatever room there is.
         if (request->IsWithdrawn()) return System::Cancelled;
+        // Read afresh on each look: the next association's initiate may change the
+        // capacity while this request waits.
+        const std::size_t room = service == ConcludeService ? 1 : capacity_;
         if (entries_.size() < room) break;
         // A table full of requests whose answers are overdue makes room only when someone
         // files them: the caller, once it is told.

@@ -6,6 +6,7 @@
 #include "app/client/BridgeSession.h"
 #include "iec61850/acsi/reader/RClient.h"
 #include "iec61850/acsi/registry/ClientManager.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -71,7 +72,7 @@ bool DeviceEnabled(BridgeSession& session, const char* block) {
 }
 
 void ExpectCleanWire(BridgeSession& session) {
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
 }

@@ -4,6 +4,7 @@
 #include "app/goose/GooseCapture.h"
 #include "app/goose/GooseFrameBuilder.h"
 #include "support/PcapSavefile.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 #include <gtest/gtest.h>

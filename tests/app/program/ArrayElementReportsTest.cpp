@@ -34,9 +34,7 @@ void Pick(QWidget* window, int list, const std::string& text) {
 }
 
 TEST(ArrayElementReports, TheHarmonicsBlockIsOfferedEnabledAndShowsItsReports) {
-    TestDevice::Device::Options options;
-    options.model.harmonics = true;
-    DialogSession session(options);
+    DialogSession session(DialogSession::DeviceWith(&TestDevice::ModelOptions::harmonics));
     session.Run([&](QWidget* window) {
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
         ASSERT_TRUE(session.ReachState(2));
@@ -50,14 +48,16 @@ TEST(ArrayElementReports, TheHarmonicsBlockIsOfferedEnabledAndShowsItsReports) {
                                       "phsAHar.[8].cVal.ang.f", "phsAHar.[8].cVal.mag.f", "phsAHar.[8].q",
                                       "phsAHar.[8].t", "phsAHar.[9].cVal.ang.f", "phsAHar.[9].cVal.mag.f"}));
         Pick(window, Sel::AttrCombo, "phsAHar.[11].cVal.mag.f");
+        ASSERT_FALSE(Enabled(window, Id::DisableRcb));
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::EnableRcb})));
+        // The enable's confirmation, which may come after the first report has shown.
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(window, Id::DisableRcb); })) << Pane2(*session.dialog);
+        EXPECT_FALSE(Enabled(window, Id::EnableRcb));
+        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcbHar01$RptEna"), "True");
         // The general interrogation brings the element's magnitude: 100 - 5 * 11.
         ASSERT_TRUE(WaitUntil([&] {
             return UiTest::Text(UiTest::FindControl(window, IdPath({Id::ReportValue}))) == "45";
         })) << Pane2(*session.dialog);
-        EXPECT_TRUE(Enabled(window, Id::DisableRcb));
-        EXPECT_FALSE(Enabled(window, Id::EnableRcb));
-        EXPECT_EQ(session.device.GetValue("LD0/LLN0$RP$urcbHar01$RptEna"), "True");
         UiTest::Screenshot(window, "panels-report-array-elements");
 
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::DisableRcb})));

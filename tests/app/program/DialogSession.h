@@ -84,6 +84,12 @@ public:
         device.Stop();
     }
     void AimAt(std::uint16_t port) { dialog->SetProfileOverride("RemoteNPort", std::to_string(port)); }
+    // A test device whose model has the feature on (or off), e.g. &TestDevice::ModelOptions::large.
+    static TestDevice::Device::Options DeviceWith(bool TestDevice::ModelOptions::*feature, bool on = true) {
+        TestDevice::Device::Options options;
+        options.model.*feature = on;
+        return options;
+    }
 
     // Runs the dialog modally with `act` inside its loop; `act` ends it (Exit) or the
     // test fails. Returns what DoModal gave.

@@ -195,9 +195,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
     for (const bool large : {false, true}) {
         const std::string name = large ? "large" : "small";
         SCOPED_TRACE(name);
-        TestDevice::Device::Options options;
-        options.model.large = large;
-        DialogSession session(options);
+        DialogSession session(DialogSession::DeviceWith(&TestDevice::ModelOptions::large, large));
         TempFolder folder;
         const std::string path = folder.File("device.icd");
         session.Run([&](QWidget* window) {
@@ -263,9 +261,7 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
 TEST(IcdCommand, TheSettingsOfADeviceThatRefusesWholeNodesReachTheFile) {
     for (const bool editing : {false, true}) {
         SCOPED_TRACE(editing ? "a group being edited" : "no group being edited");
-        TestDevice::Device::Options options;
-        options.model.settingGroups = true;
-        DialogSession session(options);
+        DialogSession session(DialogSession::DeviceWith(&TestDevice::ModelOptions::settingGroups));
         TestDevice::Faults faults;
         faults.refuseWholeNodeReads = true;
         session.device.SetFaults(faults);

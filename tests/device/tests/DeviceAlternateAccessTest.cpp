@@ -15,6 +15,7 @@
 #include "device/ModelScope.h"
 #include "mms/machine/MmsFrame.h"
 #include "mms/user/IndexedItem.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;
@@ -180,7 +181,7 @@ TEST(DeviceAlternateAccessTest, AnIndexOfTheWholeUnsigned32RangeIsRefusedAloneAn
         expectedView.push_back(row.wireshark);
     }
 
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(wellFormed), "");
         // The device's answers to the raw requests as Wireshark reads them.
         EXPECT_EQ(TestSupport::DecodeFields(

@@ -22,6 +22,7 @@
 #include "DeviceClient.h"
 #include "osi/CospConnection.h"
 #include "osi/CotpConnection.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -182,6 +183,6 @@ TEST(DeviceConnectBounds, PeersThatNeverAssociateAreClosedByTheirBoundWhileAClie
     for (auto& other : others) EXPECT_EQ(other->Release(), System::OkNoError);
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) return;
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DeviceClient.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;
@@ -89,7 +90,7 @@ TEST(DeviceLargeModel, NameListsPageCorrectly) {
     EXPECT_EQ(log.back().service, Mms::MmsServiceRead);
     EXPECT_EQ(log.back().names, std::vector<std::string>{domains.back() + "/" + names.back()});
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
     // The second association's name list answers are larger than 10 KB: the device cuts
     // them into TPDUs of the 1024 octets that our client proposes and its CC granted.

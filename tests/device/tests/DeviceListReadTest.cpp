@@ -15,6 +15,7 @@
 #include "mms/pdu/CoderValue.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::AnswerOnWire;
@@ -102,7 +103,7 @@ TEST(DeviceListReadTest, TheAnswerNamesTheListReadWhenTheRequestAsksForIt) {
         EXPECT_EQ(ReadPathAgreement::CompareResults(keeping.GetReadResults()), "");
     }
 
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(units), "");
         // The answers of the raw reads as Wireshark reads them: the first names the list
         // (variableListName, 1) before its four results.

@@ -10,6 +10,7 @@
 #include "DeviceClient.h"
 #include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;
@@ -77,7 +78,7 @@ TEST(DeviceModelLoad, RefusedOrUnannouncedExtrasLoadAsEmpty) {
         }
 
         EXPECT_EQ(client.Release(), System::OkNoError);
-        if (TestSupport::WiresharkAvailable()) {
+        if (TestSupport::WireCheckRuns()) {
             EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
         }
         device.Stop();

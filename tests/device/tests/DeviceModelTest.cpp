@@ -10,6 +10,7 @@
 
 #include "DeviceClient.h"
 #include "mms/values/Structure.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 using DeviceTest::DeviceClient;
@@ -103,7 +104,7 @@ TEST(DeviceModel, EveryListedNameAnswersItsTypeAndValue) {
     EXPECT_EQ(device.GetValue("LD0/CSWI1$ST$Pos$stVal"), "10");
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     for (std::size_t connection = 0; connection < client.relay.Connections(); ++connection) {
         EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(connection)), "");
     }
@@ -141,7 +142,7 @@ TEST(DeviceModel, DataSetsAreNamedVariableListsOfTheDomain) {
     EXPECT_EQ(MmsObjectTest::Text(MmsObjectTest::Component(*list->Members.back(), "mag$f")), "1250.5");
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
 }
 

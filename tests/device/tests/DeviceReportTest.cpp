@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DeviceClient.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -96,7 +97,7 @@ TEST(DeviceReport, GeneralInterrogationAndDataChangeCarryTheSelectedFields) {
     EXPECT_EQ(client.Read("LD0", "LLN0$BR$brcbMeas01$EntryID"), "0000000000000001");
     EXPECT_EQ(client.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = client.relay.Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);
@@ -157,7 +158,7 @@ TEST(DeviceReport, EachReportGoesToTheAssociationThatEnabledItsBlock) {
     EXPECT_EQ(second.Write("LD0", "LLN0$RP$urcb01$RptEna", Enable), System::OkNoError);
     EXPECT_EQ(second.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(first.relay.Units(0)), "");
     EXPECT_EQ(TestSupport::FindProblems(second.relay.Units(0)), "");
 }
@@ -382,7 +383,7 @@ TEST(DeviceReport, BufferedEntriesWaitForTheNextEnable) {
     EXPECT_EQ(seen[0].references, std::vector<std::string>{"LD0/GGIO1$ST$Ind1"});
     EXPECT_EQ(next.Release(), System::OkNoError);
 
-    if (!TestSupport::WiresharkAvailable()) GTEST_SKIP() << "tshark missing: the wire check did not run";
+    if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> units = next.relay.Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     const std::string decoded = TestSupport::DecodeVerbose(units);

@@ -18,6 +18,8 @@
 #include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
+#include "osi/TcpConnection.h"
+#include "support/ToolCheck.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -260,17 +262,17 @@ void ExpectEachConfirmedOnce(DeviceSession& session, const std::vector<std::uint
     }
 }
 
-TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
-    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads, Mix::FirstAskedAttributes}) {
-        SCOPED_TRACE(static_cast<int>(mix));
-        DeviceSession session;
-        const std::vector<FcReference> attributes = Prepare(session, mix);
-        const std::size_t before = session.client->Count();
-        TestDevice::Faults faults;
-        faults.abortAtRequest = 10;
-        session.device.SetFaults(faults);
-        std::vector<std::uint32_t> ids;
-        {
+enum class Ending { DeviceAbort, LocalAbort, SocketClosedByDevice, SocketClosedUnderClient };
+
+// Ends the association amid fifty requests of the mix, after `before` earlier confirmations.
+void EndAmidFifty(DeviceSession& session, Ending ending, Mix mix, const std::vector<FcReference>& attributes,
+                  std::vector<std::uint32_t>& ids) {
+    TPAppAssociation* association = session.client->GetAssociation();
+    TestDevice::Faults faults;
+    switch (ending) {
+        case Ending::DeviceAbort: {
+            faults.abortAtRequest = 10;
+            session.device.SetFaults(faults);
             // All are posted before the first reaches the device: one posted after the
             // abort would take an id that one of these carries (the next association's ids
             // start again at 1). The association's thread waits in the confirmation of a
@@ -284,33 +286,79 @@ TEST(Association, AnAbortFromTheDeviceAmidFiftyRequestsConfirmsEachOnce) {
                       System::OkNoError);
             ids.push_back(first);
             PostFifty(session, ids, mix, attributes);
+            return;
         }
-        ExpectEachConfirmedOnce(session, ids, before);
-        session.client->lockProbe = nullptr;
-        ASSERT_TRUE(session.client->WaitForAbort());
-        EXPECT_EQ(session.client->Aborts()[0], std::make_pair(0, 1));
-        EXPECT_FALSE(session.client->IsAssociated());
-        const auto all = session.client->All();
-        EXPECT_NE(all.at(ids.back()).result, System::OkNoError);
-        EXPECT_EQ(all.at(ids[1]).result, System::OkNoError);
+        case Ending::LocalAbort:
+            PostFifty(session, ids, mix, attributes);
+            EXPECT_EQ(association->Abort(), System::OkNoError);
+            return;
+        case Ending::SocketClosedByDevice:
+        case Ending::SocketClosedUnderClient:
+            // No answer comes, so that requests are pending when the socket closes.
+            faults.dropped = {Mms::MmsServiceGetNameList, Mms::MmsServiceRead,
+                              Mms::MmsServiceGetVariableAccessAttributes};
+            session.device.SetFaults(faults);
+            PostFifty(session, ids, mix, attributes);
+            ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetPendingCount() > 0; }));
+            if (ending == Ending::SocketClosedByDevice) {
+                session.relay->DropConnection(0);
+            } else {
+                auto* tcp = dynamic_cast<TcpConnection*>(association->GetBottom());
+                ASSERT_NE(tcp, nullptr);
+                ASSERT_EQ(tcp->Hangup(), System::OkNoError);
+            }
+            return;
     }
 }
 
-TEST(Association, ALocalAbortAmidFiftyRequestsConfirmsEachOnce) {
-    for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads, Mix::FirstAskedAttributes}) {
-        SCOPED_TRACE(static_cast<int>(mix));
-        DeviceSession session;
-        const std::vector<FcReference> attributes = Prepare(session, mix);
-        const std::size_t before = session.client->Count();
-        std::vector<std::uint32_t> ids;
-        PostFifty(session, ids, mix, attributes);
-        EXPECT_EQ(session.client->GetAssociation()->Abort(), System::OkNoError);
-        ExpectEachConfirmedOnce(session, ids, before);
-        ASSERT_EQ(session.client->Aborts().size(), 1u);
-        EXPECT_EQ(session.client->Aborts()[0], std::make_pair(1, 0));
-        // Nothing of the old association runs on the next one.
-        ASSERT_EQ(session.Associate(), System::OkNoError);
-        EXPECT_EQ(session.client->Count(), before + ids.size());
+// The association ended amid fifty requests of each mix: by the device's abort, by a local
+// one, by the socket's close at the far end or under the client itself. One OnAbort, the
+// association no longer stands, and every request is confirmed once.
+TEST(Association, AnEndingAmidFiftyRequestsConfirmsEachOnce) {
+    struct Case {
+        const char* name;
+        Ending ending;
+        std::pair<int, int> abort;  // as OnAbort tells it: (local, by the peer)
+    };
+    const Case cases[] = {
+        {"the device's abort", Ending::DeviceAbort, {0, 1}},
+        {"a local abort", Ending::LocalAbort, {1, 0}},
+        {"the socket closed by the far end", Ending::SocketClosedByDevice, {0, 1}},
+        {"the socket closed under the client", Ending::SocketClosedUnderClient, {0, 1}},
+    };
+    for (const Case& c : cases) {
+        for (const Mix mix : {Mix::Directories, Mix::DirectoriesAndReads, Mix::FirstAskedAttributes}) {
+            SCOPED_TRACE(std::string(c.name) + ", mix " + std::to_string(static_cast<int>(mix)));
+            DeviceSession session;
+            // The relay's first connection is this association's.
+            const std::vector<FcReference> attributes = Prepare(session, mix);
+            const std::size_t before = session.client->Count();
+            std::vector<std::uint32_t> ids;
+            EndAmidFifty(session, c.ending, mix, attributes, ids);
+            if (HasFatalFailure()) return;
+            ExpectEachConfirmedOnce(session, ids, before);
+            session.client->lockProbe = nullptr;
+            ASSERT_TRUE(session.client->WaitForAbort());
+            EXPECT_EQ(session.client->Aborts(), (std::vector<std::pair<int, int>>{c.abort}));
+            EXPECT_FALSE(session.client->IsAssociated());
+            const auto all = session.client->All();
+            if (c.ending == Ending::DeviceAbort) {
+                EXPECT_NE(all.at(ids.back()).result, System::OkNoError);
+                EXPECT_EQ(all.at(ids[1]).result, System::OkNoError);
+            }
+            if (c.ending == Ending::SocketClosedByDevice || c.ending == Ending::SocketClosedUnderClient) {
+                // Sent ones end with 8; one whose turn came after the end never left (7).
+                for (const std::uint32_t id : ids) {
+                    EXPECT_TRUE(all.at(id).result == System::Aborted || all.at(id).result == System::NotConnected)
+                        << id << ": " << all.at(id).result;
+                }
+            }
+            // Nothing of the old association runs on the next one.
+            session.device.SetFaults({});
+            ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
+            ASSERT_EQ(session.Associate(), System::OkNoError);
+            EXPECT_EQ(session.client->Count(), before + ids.size());
+        }
     }
 }
 

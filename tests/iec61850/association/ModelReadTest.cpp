@@ -26,6 +26,7 @@
 #include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/NamedVariable.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -130,7 +131,7 @@ TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
 
     // Nothing a device would not take.
     ASSERT_EQ(session.client->Release(), System::OkNoError);
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
 }
@@ -189,7 +190,7 @@ ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSessi
     outcome.seen = session.client->Confirmations();
     if (check) check(session);
     // Nothing a device would not take, whatever the device did.
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
     return outcome;

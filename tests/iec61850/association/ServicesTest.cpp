@@ -18,6 +18,7 @@
 #include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariableList.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 

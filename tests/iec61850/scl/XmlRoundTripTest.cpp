@@ -16,6 +16,7 @@
 #include "iec61850/scl/XmlParser.h"
 #include "iec61850/scl/XmlWriter.h"
 #include "support/ShellCommand.h"
+#include "support/ToolCheck.h"
 
 namespace Iec61850::Acsi::Scl {
 namespace {
@@ -116,9 +117,9 @@ int RunCommand(const std::string& command, std::string& output) {
 class XmllintTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (std::system("command -v xmllint >/dev/null 2>&1") != 0) {
-            GTEST_SKIP() << "xmllint is not installed (Debian package libxml2-utils)";
-        }
+        if (!TestSupport::CheckCanRun(std::system("command -v xmllint >/dev/null 2>&1") == 0,
+                                      "xmllint is not installed (Debian package libxml2-utils)"))
+            return;
         path_ = std::filesystem::temp_directory_path() /
                 ("xml_writer_" + std::to_string(::getpid()) + "_" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xml");

@@ -14,6 +14,7 @@
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 namespace AcsiClientTest {
@@ -173,7 +174,7 @@ TEST_F(ControlValues, EachOperateCarriesItsCallersValuesWhileAnEarlierOnesTermin
 
     // On the wire, as an independent decoder reads it: each write carries its own ctlVal
     // (the first boolean; Test is the second), ctlNum and originator.
-    if (!TestSupport::WiresharkAvailable()) return;
+    if (!TestSupport::WireCheckRuns()) return;
     const auto units = session.relay->Units(0);
     EXPECT_EQ(TestSupport::FindProblems(units), "");
     std::vector<std::string> writes;

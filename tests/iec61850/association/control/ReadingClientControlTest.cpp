@@ -12,6 +12,7 @@
 #include "iec61850/acsi/model/DataItem.h"
 #include "iec61850/association/ReadingSession.h"
 #include "iec61850/association/control/ControlClient.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 
 namespace ModelReadTest {
@@ -168,7 +169,7 @@ TEST_F(ReadingClientControls, CommandTerminationsGiveTheirRecords) {
     EXPECT_TRUE(ctlNum);
 
     ASSERT_EQ(session.client->Release(), System::OkNoError);
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
     }
 }

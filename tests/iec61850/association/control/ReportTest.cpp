@@ -14,6 +14,7 @@
 #include "mms/user/Domain.h"
 #include "mms/user/IndexedItem.h"
 #include "mms/values/Container.h"
+#include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -417,7 +418,7 @@ TEST(ArrayPartReports, ADataSetOfArrayElementPartsIsReadAndReported) {
         const bool changed = reference == har + "[7].cVal.ang.f" || reference == har + "[11].cVal.mag.f";
         EXPECT_EQ(FindValue(reported, reference), changed ? "12.5" : value) << reference;
     }
-    if (TestSupport::WiresharkAvailable()) {
+    if (TestSupport::WireCheckRuns()) {
         const auto units = session.relay->Units(0);
         EXPECT_EQ(TestSupport::FindProblems(units), "");
         // The data set's members as the device listed them: the array with an alternate access.
