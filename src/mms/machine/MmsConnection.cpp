@@ -606,7 +606,7 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
 }
 
 bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
-                                       const std::function<void()>& claimed) {
+                                       const std::function<void()>& claimed, const std::function<void()>& closed) {
     bool exchangeWaiting = false;
     {
         std::lock_guard lock(stateMutex_);
@@ -622,6 +622,8 @@ bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEndin
         invokeCounter_.Reset();
     }
     const TransportLink link = LinkToAbort(generation);
+    const MmsConnection* heldBefore = claimHeldHere_;
+    claimHeldHere_ = this;
     if (claimed) claimed();
     RunEndingHook(EndingPoint::Claimed);
     if (ending.sendAbort) {
@@ -632,6 +634,8 @@ bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEndin
     }
     CloseEndedLink(link, ending.graceful);
     ResetAfterGeneration();
+    if (closed) closed();
+    claimHeldHere_ = heldBefore;
     {
         std::lock_guard lock(stateMutex_);
         SetState(StateIdle);
@@ -642,11 +646,13 @@ bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEndin
     return true;
 }
 
-void MmsConnection::PrepareNewAssociation() {
+bool MmsConnection::PrepareNewAssociation() {
+    if (claimHeldHere_ == this) return false;
     std::unique_lock lock(stateMutex_);
     endingOver_.wait(lock, [this] { return !ending_; });
     SetState(StateIdle);
     invokeCounter_.Reset();
+    return true;
 }
 
 void MmsConnection::CloseEndedLink(TransportLink link, bool graceful) {

@@ -81,7 +81,7 @@ public:
         AbortWait wait = AbortWait::None;
     };
     // The points of an ending a test may hold it at (SetEndingHook).
-    enum class EndingPoint { Claimed, AbortSent };
+    enum class EndingPoint { Claimed, AbortSent, Confirming };
     // Events to the service user (OnLowerIndication): the received MMSpdu choice, or
     // an abort.
     enum UserEvent : std::uint32_t {
@@ -152,14 +152,22 @@ public:
     // state); false, nothing done, otherwise. Then: the generation moves on (no request of
     // it leaves any more), `claimed` runs, the abort unit goes out on the association's link
     // (or, before one is bound, the link of the initiate under way) if asked, that link is
-    // closed, the machine is reset, the claim is let go and a waiting exchange of the
-    // generation ends with Aborted. True. No lock is held while `claimed` runs.
+    // closed, the machine is reset, `closed` runs, the claim is let go and a waiting
+    // exchange of the generation ends with Aborted. True. No lock is held while the two
+    // steps run, but the claim is: what they confirm or clear belongs to the association
+    // that ended, never to one begun after it.
     bool EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
-                            const std::function<void()>& claimed = nullptr);
+                            const std::function<void()>& claimed = nullptr,
+                            const std::function<void()>& closed = nullptr);
     // Waits until no ending is under way, then moves the generation on in the same step: an
     // ending held on its way with an earlier generation finds it gone and does nothing.
     // What begins a new association on the chain calls it before it touches the chain.
-    void PrepareNewAssociation();
+    // False, and nothing done, on the thread that holds an ending's claim (a callback of
+    // what that ending confirms): it would wait for itself.
+    bool PrepareNewAssociation();
+    // Whether the calling thread holds this connection's ending claim (it runs the steps of
+    // an ending, or a callback of what they confirm).
+    bool EndingOnThisThread() const { return claimHeldHere_ == this; }
     // Whether the peer announced the service (the library's service numbers 1..20).
     bool IsServiceSupported(std::int32_t service) const;
 
@@ -188,10 +196,12 @@ public:
     // before its frame goes down the chain (null: none).
     using SendHook = std::function<void(const RequestHandle& request)>;
     void SetSendHook(SendHook hook);
-    // For tests: called on the ending thread once it has claimed its generation, and once
-    // its abort unit is out (null: none).
+    // For tests: called on the ending thread once it has claimed its generation, once its
+    // abort unit is out, and (by the service user) once the association no longer stands,
+    // before what it ended is confirmed (null: none).
     using EndingHook = std::function<void(EndingPoint point)>;
     void SetEndingHook(EndingHook hook);
+    void RunEndingHook(EndingPoint point);
 
     // A sending frame of this connection (largest PDU: the settled maximum).
     std::unique_ptr<MmsFrame> NewFrame(MmsFrame::Kind kind);
@@ -278,7 +288,6 @@ private:
     // The rest of a reset, once the generation has moved on.
     System::ResultCode ResetAfterGeneration();
     void RunSendHook(const RequestHandle& request);
-    void RunEndingHook(EndingPoint point);
     template <typename Fill>
     System::ResultCode BuildAndSendRequest(const RequestHandle& request, Fill fill);
     System::ResultCode ToUser(Protocol::Frame* frame, std::uint32_t event);
@@ -315,6 +324,8 @@ private:
     mutable std::mutex stateMutex_;
     // An ending has claimed its generation and is not over yet (under stateMutex_).
     bool ending_ = false;
+    // The connection whose ending claim this thread holds, if any.
+    inline static thread_local const MmsConnection* claimHeldHere_ = nullptr;
     std::condition_variable endingOver_;
     ExchangeMailbox answers_;
     mutable std::mutex linkMutex_;

@@ -344,18 +344,28 @@ bool MmsUserConnection::EndAssociation(std::uint32_t generation, AssociationEndi
     bool underWay = false;
     const MmsConnection::LinkEnding link{
         .sendAbort = steps.sendAbort, .graceful = steps.gracefulClose, .evenIdle = steps.evenIdle, .wait = wait};
-    const bool claimed = mms->EndAssociationLink(generation, link, [&] {
-        stood = GetState() == StateAssociated;
-        underWay = GetState() == StateInitiating;
-        OnEndingClaimed(kind, generation);
-    });
+    // What is confirmed and cleared here is the ended association's: the claim is held
+    // until it is done, so no association begun after it can have posted or filed anything
+    // yet. Only the telling comes after the claim, so that a user may associate again on
+    // hearing of the end.
+    const bool claimed = mms->EndAssociationLink(
+        generation, link,
+        [&] {
+            stood = GetState() == StateAssociated;
+            underWay = GetState() == StateInitiating;
+            OnEndingClaimed(kind, generation);
+        },
+        [&] {
+            // Filed just before the association stops standing, and completed after:
+            // whoever hears of a request ended here finds the association no longer
+            // associated.
+            FileAllPending(steps.confirmWith);
+            ResetOnEnding();
+            mms->RunEndingHook(MmsConnection::EndingPoint::Confirming);
+            ConfirmQueuedOnEnding(steps.confirmWith);
+            LeaveServerOnEnding();
+        });
     if (!claimed) return false;
-    // Filed just before the association stops standing, and completed after: whoever
-    // hears of a request ended here finds the association no longer associated.
-    FileAllPending(steps.confirmWith);
-    ResetOnEnding();
-    ConfirmQueuedOnEnding(steps.confirmWith);
-    LeaveServerOnEnding();
     const bool tell = steps.told == EndingTold::Always ? stood || underWay : steps.told == EndingTold::IfStood && stood;
     if (tell) TellEnded(kind, stood);
     return true;

@@ -151,5 +151,41 @@ TEST(AttemptEnding, AssociateFromOnAbortOnTheReceiveThreadComesBackAtOnce) {
     }
 }
 
+// A local abort is held once its association no longer stands, before it confirms what it
+// ended and lets go of the server. An Associate made meanwhile waits for it: what that
+// ending confirms and clears is the ended association's, never the new one's (whose server
+// link and queued requests it used to take).
+TEST(AttemptEnding, AnAssociationBegunWhileAnEndingConfirmsWaitsForItAndKeepsItsServerAndRequests) {
+    DeviceSession session;
+    session.Profile().SetParameter("LocalSTimeout", "300");
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    TPAppAssociation& association = *session.client->GetAssociation();
+    EndingHold hold;
+    hold.Arm(*association.GetMmsConnection(), Mms::MmsConnection::EndingPoint::Confirming);
+    std::thread aborting([&] { EXPECT_EQ(association.Abort(AbortWait::None), System::OkNoError); });
+    ASSERT_TRUE(hold.WaitUntilHeld());
+    ASSERT_FALSE(association.IsAssociated());
+
+    std::optional<System::ResultCode> second;
+    std::thread associating([&] { second = session.Associate(); });
+    // Long enough for the new association to stand, had it not waited.
+    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(500));
+    EXPECT_FALSE(second.has_value());
+    hold.Release();
+    aborting.join();
+    associating.join();
+    ASSERT_EQ(second, System::OkNoError);
+    EXPECT_EQ(session.client->Aborts().size(), 1u);
+    EXPECT_TRUE(association.IsAssociated());
+    EXPECT_EQ(session.server->GetConnection(), &association);
+
+    session.client->StartOver();
+    const Confirmation directory = session.Call([](RecordingClient& c, std::uint32_t& id) {
+        return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
+    });
+    EXPECT_EQ(directory.result, System::OkNoError);
+    EXPECT_FALSE(directory.names.empty());
+}
+
 }  // namespace
 }  // namespace AcsiClientTest

@@ -148,9 +148,13 @@ TEST(EndFromAnyThread, EndOrTheServersRemovalFromInsideACallbackEndsEverythingWi
         auto another = std::make_unique<Server>();
         for (Server* each : {server, another.get()}) {
             each->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
-            // The test's own abort waits that time for a device that keeps the transport.
-            each->GetProfile(0)->SetParameter("LocalSTimeout", c.trigger == Trigger::LocalAbort ? "300" : "60000");
         }
+        // A minute's wait for a device that keeps the transport shows that an end inside a
+        // callback does not wait for it; the test's own abort, the other server's end and
+        // the removal that follows it from the test's thread wait for it as asked.
+        const bool waitsForDevice = c.trigger == Trigger::LocalAbort || c.action == Action::DestroyAnotherServer;
+        server->GetProfile(0)->SetParameter("LocalSTimeout", waitsForDevice ? "300" : "60000");
+        another->GetProfile(0)->SetParameter("LocalSTimeout", "300");
         ActingClient anotherClient;
         if (c.action == Action::DestroyAnotherServer) {
             ASSERT_EQ(anotherClient.Associate(*another->GetProfile(0), 1), System::OkNoError);

@@ -90,8 +90,10 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
     const Entry entry(*this);
-    if (OnReceiveThread()) {
-        // The initiate would wait for a transport confirm that only this very thread reads.
+    Mms::MmsConnection* const machine = GetMmsConnection();
+    if (OnReceiveThread() || (machine != nullptr && machine->EndingOnThisThread())) {
+        // The initiate would wait for a transport confirm that only this very thread reads,
+        // or for the end of the ending this thread is confirming requests for.
         WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
         return System::InvalidContext;
     }
@@ -122,7 +124,7 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     userValue_ = userValue;
     // An ending of the last association finishes with its link first, and none held on its
     // way can begin any more: nothing of it may touch the chain once this attempt has begun.
-    Mms::MmsConnection* mms = GetMmsConnection();
+    Mms::MmsConnection* mms = machine;
     if (mms != nullptr) mms->PrepareNewAssociation();
     // The transport of an earlier attempt is closed and its receive thread done with it
     // before anything of this attempt starts: a late word of that connection (the tail

@@ -116,8 +116,10 @@ public:
     // thread). On the receive thread (OnAbort after the device's abort or a lost transport,
     // an answer's or a report's callback) the initiate would wait for a transport confirm
     // that only that very thread reads: refused at once with InvalidContext and
-    // OnAssociationFailed(12). A client that reconnects on such news does so from a thread
-    // of its own.
+    // OnAssociationFailed(12). So is a call from the confirmation of a request that an
+    // ending confirms with 8 or 12 (it would wait for that ending, which waits for it);
+    // OnAbort itself comes after the ending. A client that reconnects on such news does so
+    // from a thread of its own.
     System::ResultCode Associate(AssociationProfile& profile, std::uint32_t userValue);
     // The ACSI reason for an initiate that failed with this MMS error (class 0: none).
     static std::int32_t ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode);
