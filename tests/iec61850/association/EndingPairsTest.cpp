@@ -48,20 +48,8 @@ public:
             case Way::LocalAbort: Spawn([this] { Association().Abort(); }); break;
             case Way::End: Spawn([this] { Association().End(); }); break;
             case Way::Release: EXPECT_EQ(session_.client->Release(), System::OkNoError); break;
-            case Way::DeviceAbort: {
-                TestDevice::Faults faults;
-                faults.abortAtRequest = 1;
-                session_.device.SetFaults(faults);
-                Read();
-                break;
-            }
-            case Way::Stall: {
-                TestDevice::Faults faults;
-                faults.stallAfterRequest = 1;
-                session_.device.SetFaults(faults);
-                Read();
-                break;
-            }
+            case Way::DeviceAbort: ReadWithFault(&TestDevice::Faults::abortAtRequest); break;
+            case Way::Stall: ReadWithFault(&TestDevice::Faults::stallAfterRequest); break;
             case Way::LostTransport: CutTheWire(); break;
         }
     }
@@ -91,6 +79,13 @@ public:
 
 private:
     void Spawn(std::function<void()> fn) { threads_.emplace_back(std::move(fn)); }
+    // The device does the fault at the first request from now on, which a read sets off.
+    void ReadWithFault(int TestDevice::Faults::*fault) {
+        TestDevice::Faults faults;
+        faults.*fault = 1;
+        session_.device.SetFaults(faults);
+        Read();
+    }
     void Read() {
         std::uint32_t id = 0;
         // Asks the device without a model to look things up in.

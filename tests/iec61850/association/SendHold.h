@@ -3,50 +3,30 @@
 // Holds an association's next request at the last point before its frame goes down the
 // chain, until released: a sender descheduled on its way down, made by construction.
 
-#include <chrono>
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 
+#include "iec61850/association/ThreadHold.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/machine/RequestHandle.h"
 
 namespace AcsiClientTest {
 
-class SendHold {
+class SendHold : public ThreadHold {
 public:
     void Arm(Mms::MmsConnection& mms) {
         mms.SetSendHook([this](const Mms::RequestHandle& request) {
-            std::unique_lock lock(mutex_);
-            if (!armed_) return;
-            armed_ = false;
-            held_ = true;
-            heldId_ = request.GetInvokeId();
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
+            // Only the first request is held, and only its id is noted.
+            if (taken_.exchange(true)) return;
+            heldId_.store(request.GetInvokeId());
+            Reach();
         });
     }
-    bool WaitUntilHeld() {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(20), [this] { return held_; });
-    }
-    std::uint32_t HeldId() {
-        std::lock_guard lock(mutex_);
-        return heldId_;
-    }
-    void Release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
+    std::uint32_t HeldId() const { return heldId_.load(); }
 
 private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool armed_ = true;
-    bool held_ = false;
-    bool released_ = false;
-    std::uint32_t heldId_ = 0;
+    std::atomic<bool> taken_{false};
+    std::atomic<std::uint32_t> heldId_{0};
 };
 
 }  // namespace AcsiClientTest
