@@ -70,6 +70,14 @@ public:
 
     explicit Device(const Options& options);
     Device() : Device(Options{}) {}
+    // Stops the device and gives the options of another that takes over its port: the same
+    // address answered by a different device.
+    static Options TakeOverPortOf(Device& previous) {
+        Options options;
+        options.port = previous.Port();
+        previous.Stop();
+        return options;
+    }
     ~Device();
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;

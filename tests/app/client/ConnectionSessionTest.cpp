@@ -207,10 +207,7 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
         ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
 
         // Another device takes the port of the address.
-        const std::uint16_t port = rig.device.Port();
-        rig.device.Stop();
-        TestDevice::Device::Options options;
-        options.port = port;
+        TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(rig.device);
         c.change(options.model);
         TestDevice::Device other(options);
         other.SetFaults(c.otherFaults);

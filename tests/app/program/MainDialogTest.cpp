@@ -345,10 +345,7 @@ TEST(MainDialog, ADeviceThatDoesNotSayWhoItIsIsReadAfreshNotShownAnothersModel) 
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
             ASSERT_TRUE(session.ReachState(0));
 
-            const std::uint16_t port = session.device.Port();
-            session.device.Stop();
-            TestDevice::Device::Options options;
-            options.port = port;
+            TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
             c.change(options.model);
             TestDevice::Device other(options);
             other.SetFaults(silent);
