@@ -66,18 +66,10 @@ System::ResultCode TcpLayer::RemoveWaitingConnection(TcpConnection* connection) 
     return System::OkNoError;
 }
 
-bool TcpLayer::AnyWaiting(const std::function<bool(TcpConnection*)>& test) const {
-    std::lock_guard lock(mutex_);
-    for (TcpConnection* connection : waitingConnections_) {
-        if (test(connection)) return true;
-    }
-    return false;
-}
-
 bool TcpLayer::OfferToWaiting(const std::function<bool(TcpConnection*)>& take) {
     std::lock_guard lock(mutex_);
     for (TcpConnection* connection : waitingConnections_) {
-        if (connection->GetState() == TcpConnection::StateIdle && take(connection)) return true;
+        if (take(connection)) return true;
     }
     return false;
 }

@@ -40,13 +40,11 @@ protected:
     void SetListenPort(std::uint16_t port);
     void SetListening(bool listening);
 
-    // Offers something to the idle waiting connections (StateIdle) in the order they
-    // were added, until take() accepts it: true when one did. Runs under the list's
+    // Offers something to the waiting connections in the order they were added, until
+    // take() accepts it: true when one did. take() decides from the connection's state
+    // under the connection's own lock, in one step with taking it. Runs under the list's
     // lock, so a connection cannot be destroyed while it is being offered to.
     bool OfferToWaiting(const std::function<bool(TcpConnection*)>& take);
-    // Whether test() holds for any waiting connection, whatever its state; under the
-    // list's lock like OfferToWaiting.
-    bool AnyWaiting(const std::function<bool(TcpConnection*)>& test) const;
 
 private:
     mutable std::mutex mutex_;

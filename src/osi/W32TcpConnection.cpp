@@ -359,17 +359,19 @@ System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets
 }
 
 System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer, socklen_t peerLength) {
-    if (peer == nullptr || peer->sa_family != AF_INET || peerLength < static_cast<socklen_t>(sizeof(sockaddr_in))) {
-        Reset();
+    // Nothing of this connection is touched for a socket it cannot take: it may be
+    // serving another.
+    if (peer == nullptr || peer->sa_family != AF_INET || peerLength < static_cast<socklen_t>(sizeof(sockaddr_in)))
         return System::Error;
-    }
     std::shared_ptr<SocketHandle> socket;
     {
         std::lock_guard lock(mutex_);
+        if (StopRequested()) return System::Error;
         // Idle is not enough: the receive thread resets this connection before the end
         // of its last stream climbs the stack, and a socket taken in between would be
         // closed by the layers above as they tear that stream down.
-        if (socket_ || serving_ || GetState() != StateIdle || StopRequested()) return System::Error;
+        if (!socket_ && serving_) return System::NotCompleted;
+        if (socket_ || serving_ || GetState() != StateIdle) return System::Error;
         socket = std::make_shared<SocketHandle>(descriptor);
         socket_ = socket;
         ++epoch_;
@@ -389,9 +391,4 @@ System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer
 bool W32TcpConnection::Accepts() {
     std::lock_guard lock(mutex_);
     return !socket_ && !serving_ && GetState() == StateIdle && !StopRequested();
-}
-
-bool W32TcpConnection::Finishing() {
-    std::lock_guard lock(mutex_);
-    return !socket_ && serving_ && !StopRequested();
 }

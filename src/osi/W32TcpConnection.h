@@ -70,15 +70,13 @@ public:
     bool IsCurrentLink(TransportLink link) override;
 
     // Takes an accepted socket (server side): OkNoError, and the connection is
-    // connected; Error when it is busy (also while the end of its last stream is still
-    // climbing the stack) or the peer is not IPv4, and the caller keeps the socket.
+    // connected; NotCompleted while the end of its last stream is still climbing the
+    // stack (it takes one once that is over); Error when it is busy otherwise or the peer
+    // is not IPv4. Unless it took it, the caller keeps the socket.
     // The receive thread reports Connected before the first bytes.
     System::ResultCode Accept(int descriptor, const sockaddr* peer, socklen_t peerLength);
     // Whether Accept would take a socket now.
     bool Accepts();
-    // Whether the connection has no socket but its receive thread is still carrying the
-    // end of the last stream up: it accepts again once that is over.
-    bool Finishing();
 
 protected:
     void OnStopRequested() override;

@@ -131,23 +131,27 @@ System::ResultCode W32TcpLayer::Run() {
             if (errno != EINTR && errno != EAGAIN && errno != ECONNABORTED) WaitForStop(AcceptRetryPauseMs);
             continue;
         }
+        // Each waiting connection decides under its own lock whether it takes the socket
+        // or is still finishing its last stream: a connection that finishes between two
+        // looks is then found by the next offer, never passed over.
+        bool finishing = false;
         auto offer = [&] {
+            finishing = false;
             return OfferToWaiting([&](TcpConnection* connection) {
                 auto* tcp = dynamic_cast<W32TcpConnection*>(connection);
-                return tcp != nullptr &&
-                       tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength) == System::OkNoError;
+                if (tcp == nullptr) return false;
+                const System::ResultCode result =
+                    tcp->Accept(accepted, reinterpret_cast<const sockaddr*>(&peer), peerLength);
+                finishing = finishing || result == System::NotCompleted;
+                return result == System::OkNoError;
             });
-        };
-        auto finishing = [](TcpConnection* connection) {
-            auto* tcp = dynamic_cast<W32TcpConnection*>(connection);
-            return tcp != nullptr && tcp->Finishing();
         };
         bool taken = offer();
         // A client that reconnects at once after its last association ended can arrive
         // while the connection that served it is still tearing that one down: it is
         // held for that connection (for a bounded time) rather than turned away.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FinishingWaitMs);
-        while (!taken && !StopRequested() && std::chrono::steady_clock::now() < deadline && AnyWaiting(finishing)) {
+        while (!taken && finishing && !StopRequested() && std::chrono::steady_clock::now() < deadline) {
             WaitForStop(FinishingPollMs);
             taken = offer();
         }

@@ -206,6 +206,24 @@ TEST_F(AssociationLoopbackTest, AssociatesCarriesDataEndsByCloseAndAssociatesAga
     }
 }
 
+// A client that aborts and associates again at once, many times over: each new
+// connection reaches the responder while it may still be tearing the last one down, and
+// must be held for it rather than turned away, whenever in that teardown it arrives.
+TEST_F(AssociationLoopbackTest, AnAssociationBegunAtOnceAfterAnAbortIsAlwaysServed) {
+    constexpr std::size_t Rounds = 100;
+    for (std::size_t n = 1; n <= Rounds; ++n) {
+        SCOPED_TRACE(n);
+        client.Reset(relay->Port());
+        auto request = UpperFrame(kInitiateRequest);
+        ASSERT_EQ(client.user->Acse()->SendAssociateRequest(request.get()), System::OkNoError);
+        ASSERT_TRUE(client.user->WaitFor(Delivery::SingleAsn1, AcseConnection::AssociateConfirmation, n));
+        ASSERT_TRUE(server.user->WaitFor(Delivery::SingleAsn1, AcseConnection::AssociateIndication, n));
+        ASSERT_EQ(client.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::None), System::OkNoError);
+        ASSERT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, n));
+    }
+    EXPECT_EQ(relay->Connections(), Rounds);
+}
+
 TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther) {
     Associate(1);
     EXPECT_EQ(client.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
