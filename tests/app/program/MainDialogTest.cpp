@@ -626,10 +626,11 @@ TEST(MainDialog, ClosedDuringAConnectToASilentDeviceItEndsWithoutWaitingForTheDe
 
 // The device holds the type descriptions until the test lets them go, and nothing times out
 // meanwhile: the end stops the load and gives up the release after its limit instead of
-// waiting for the device.
+// waiting for the device (for its answers, or for its close after the abort).
 TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     DialogSession session;
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "60000");
+    session.dialog->SetProfileOverride("LocalSTimeout", "30000");
     TestDevice::Faults faults;
     faults.held = {Mms::MmsServiceGetVariableAccessAttributes};
     session.device.SetFaults(faults);
