@@ -319,6 +319,7 @@ TEST_F(MmsLoopbackTest, AnInitiateThatIsNeverAnsweredTimesOut) {
     ServiceErrorRecord error;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::Timeout);
+    // Not the machine's default time-out (10 s).
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(mms->GetState(), MmsConnection::StateFailed);
     EXPECT_EQ(mms->Initiate(InitiateParameters::Defaults(), negotiated, error), System::AlreadyConnected);
@@ -328,7 +329,7 @@ TEST_F(MmsLoopbackTest, AnInitiateThatIsNeverAnsweredTimesOut) {
 TEST_F(MmsLoopbackTest, ALocalAbortEndsAWaitingInitiateAtOnce) {
     server.user->IgnoreInitiate();
     MmsConnection* mms = client.user->Mms();
-    mms->SetTimeout(20000);
+    mms->SetTimeout(30000);
     InitiateParameters negotiated = InitiateParameters::Cleared();
     ServiceErrorRecord error;
     System::ResultCode result = System::Error;
@@ -339,6 +340,7 @@ TEST_F(MmsLoopbackTest, ALocalAbortEndsAWaitingInitiateAtOnce) {
     mms->Abort();
     initiator.join();
     EXPECT_EQ(result, System::Aborted);
+    // Half the time-out it would otherwise wait out.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
 }
 

@@ -113,7 +113,7 @@ TEST_F(MmsUserAnswerMatchingTest, AnUndecodableAnswerConfirmsTheRequestItNames) 
         EXPECT_NE(Machine().OnSingleAsn1Data(std::span<const std::uint8_t>(bytes.data(), bytes.size()), 16),
                   System::OkNoError);
         const std::uint32_t named = item.answerKind == Mms::MmsPduConfirmedError ? invokeId + 1 : invokeId;
-        done.reset(User().TakeDoneRequest(named, 2000));
+        done.reset(User().TakeDoneRequest(named, 10000));
         ASSERT_NE(done, nullptr) << item.hex;
         EXPECT_EQ(done->GetResult(), System::InvalidResponse);
         EXPECT_EQ(done->GetAnswerKind(), item.answerKind);

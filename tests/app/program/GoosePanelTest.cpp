@@ -380,7 +380,8 @@ TEST(GoosePanel, ClosingTheWindowWhileCapturingEndsTheWorker) {
     UiTest::Screenshot(dialog->GetWidget(), "goose-panel-capturing");
     const auto before = std::chrono::steady_clock::now();
     dialog->DestroyWindow();
-    EXPECT_LT(TestSupport::ElapsedSince(before), std::chrono::seconds(1));
+    // Were the worker not woken, it would idle for ever.
+    EXPECT_LT(TestSupport::ElapsedSince(before), std::chrono::seconds(10));
     EXPECT_FALSE(dialog->GetCapture()->IsRunning());
 }
 
@@ -401,7 +402,8 @@ TEST(GoosePanel, ExitWhileCapturingEndsTheWorkerWithTheWindow) {
         UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({Id::Exit})));
     });
     dialog.DoModal();
-    EXPECT_LT(TestSupport::ElapsedSince(exitPressed), std::chrono::seconds(1));
+    // Were the worker not woken, it would idle for ever.
+    EXPECT_LT(TestSupport::ElapsedSince(exitPressed), std::chrono::seconds(10));
     EXPECT_FALSE(dialog.GetCapture()->IsRunning());
     dialog.Shutdown();
 }

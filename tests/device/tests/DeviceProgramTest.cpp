@@ -146,11 +146,12 @@ TEST(DeviceProgram, ServesTwoClientsAtOnceThenOneAfterTheOtherAndStopsOnASignal)
     }
 
     std::chrono::milliseconds took{0};
-    const int status = program.Stop(SIGINT, std::chrono::seconds(5), took);
+    const int status = program.Stop(SIGINT, std::chrono::seconds(30), took);
     ASSERT_NE(status, -1) << "the program did not stop";
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_LT(took.count(), 1000);
+    // An end that waited for a connection's time-out would take 10 s.
+    EXPECT_LT(took.count(), 5000);
 
     if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(relay.Units(0)), "");

@@ -168,6 +168,8 @@ TEST(Association, AnInitiateThatIsNeverAnsweredTimesOutAfterTheProfilesTime) {
 
 TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
     DeviceSession session;
+    // What the associate would wait for if the abort did not end it.
+    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "30000");
     TestDevice::Faults faults;
     faults.dropInitiateAnswer = true;
     session.device.SetFaults(faults);
@@ -178,7 +180,7 @@ TEST(Association, ALocalAbortEndsAPendingAssociateAtOnce) {
                association->GetMmsConnection()->GetState() == Mms::MmsConnection::StateAwaitingAnswer;
     }));
     session.client->GetAssociation()->Abort();
-    ASSERT_EQ(associating.wait_for(std::chrono::seconds(3)), std::future_status::ready);
+    ASSERT_EQ(associating.wait_for(std::chrono::seconds(15)), std::future_status::ready);
     EXPECT_EQ(associating.get(), System::Aborted);
     ASSERT_EQ(session.client->FailedReasons().size(), 1u);
     EXPECT_EQ(session.client->FailedReasons()[0], 12);
