@@ -464,8 +464,9 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // A connect under way would wait this long if it were not given up (a transport's
-        // confirm, for its own 10 s).
+        // confirm, for its own 10 s), and an abort that waited for the device's close 20 s.
         SessionRig rig("30000");
+        rig.session->SetProfileOverride("LocalSTimeout", "20000");
         c.arrange(rig);
         if (HasFatalFailure()) return;
         const std::size_t toldBefore = rig.listener.Events().size();

@@ -211,11 +211,11 @@ bool TPAppAssociation::AbandonAssociate() {
     if (!attempt.underWay) return false;
     if (abandonHook_) abandonHook_();
     // Only the attempt's own generation: held here while it ended and another association
-    // began, this touches nothing of the new one.
-    if (attempt.generation.has_value()) {
-        EndAssociation(*attempt.generation, Mms::AssociationEnding::Abandon,
-                       IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
-    }
+    // began, this touches nothing of the new one. Whoever gives an attempt up is done with
+    // the device (the program's end among them): nothing waits for its close; the abort
+    // unit still has its bounded chance to leave before the link is reset.
+    if (attempt.generation.has_value())
+        EndAssociation(*attempt.generation, Mms::AssociationEnding::Abandon, AbortWait::None);
     return true;
 }
 

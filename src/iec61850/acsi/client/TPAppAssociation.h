@@ -132,8 +132,9 @@ public:
     // the association's own threads it never waits for the peer.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
     // Gives up the Associate under way on another thread before its initiate completes:
-    // that attempt's association is ended (an abort, and its link closed, which ends a
-    // transport connect, the wait for its confirm or for the initiate's answer). That
+    // that attempt's association is ended (an abort that does not wait for the device, and
+    // its link closed, which ends a transport connect, the wait for its confirm or for the
+    // initiate's answer). That
     // Associate returns Aborted (OnAssociationFailed tells the client) and never stands,
     // even when the device's answer crossed the abandon. It names its attempt: however
     // late it acts, it ends nothing of an association made after that attempt ended. True
