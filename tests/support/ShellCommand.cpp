@@ -35,4 +35,10 @@ std::string CaptureCommand(const std::string& command) {
     return output;
 }
 
+bool CommandSucceeds(const std::string& command) {
+    std::string output;
+    const int status = RunCommand(command + " 2>&1", output);
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace TestSupport

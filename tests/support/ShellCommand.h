@@ -13,6 +13,9 @@ std::string ShellQuote(const std::string& text);
 // pclose gives (see WIFEXITED), or -1 when it could not be started.
 int RunCommand(const std::string& command, std::string& output);
 
+// Runs a shell command quietly: whether it exited with success.
+bool CommandSucceeds(const std::string& command);
+
 // Runs a shell command and returns its standard output; throws std::runtime_error with
 // the command and its output when it cannot run or exits with a failure.
 std::string CaptureCommand(const std::string& command);

@@ -4,6 +4,7 @@
 #include <net/ethernet.h>
 #include <net/if.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,19 @@ std::string RunInVethNamespace(const std::string& insideVariable, const std::str
     const std::string command = insideVariable + "=1 unshare --net --mount sh -c '" + script + "' '" + self + "' 2>&1";
     status = RunCommand(command, output);
     return output;
+}
+
+std::string ProblemsOfTheTestsInVethNamespace(const std::string& insideVariable, const std::string& filter,
+                                              int passed) {
+    int status = 0;
+    const std::string output = RunInVethNamespace(insideVariable, filter, status);
+    const std::string summary = "[  PASSED  ] " + std::to_string(passed) + (passed == 1 ? " test." : " tests.");
+    std::string problems;
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) problems += "did not exit with success; ";
+    if (output.find(summary) == std::string::npos) problems += "not \"" + summary + "\"; ";
+    if (output.find("SKIPPED") != std::string::npos) problems += "some skipped; ";
+    if (output.find("Sanitizer") != std::string::npos) problems += "a sanitizer spoke; ";
+    return problems.empty() ? problems : problems + "output:\n" + output;
 }
 
 std::string ReadFirstLine(const std::string& path) {

@@ -20,6 +20,11 @@ std::string WhyNoVethNamespace();
 // err); status is pclose's (-1 when it could not be started).
 std::string RunInVethNamespace(const std::string& insideVariable, const std::string& filter, int& status);
 
+// Runs the inner tests as RunInVethNamespace does and checks that all `passed` of them
+// passed, none skipped and no sanitizer spoke: empty when so, else what went wrong and
+// what they wrote.
+std::string ProblemsOfTheTestsInVethNamespace(const std::string& insideVariable, const std::string& filter, int passed);
+
 // The first line of a file (a sysfs attribute), empty when there is none.
 std::string ReadFirstLine(const std::string& path);
 
