@@ -141,9 +141,9 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     // An abandon before the reset closed a chain that the reset opened again: nothing is sent.
     ResultCode result = abandoned ? System::Aborted : Initiate(proposal, negotiated, outcome);
     if (result == System::OkNoError && IsAbandoned()) {
-        // The device's answer crossed the abandon: what the program gave up must not stand.
-        EndAssociation(*attemptGeneration_, Mms::AssociationEnding::Abandon,
-                       IsOwnThread() ? AbortWait::None : AbortWait::ForPeer);
+        // The device's answer crossed the abandon: what the program gave up must not stand,
+        // and like any abandon it does not wait for the device's close.
+        EndAssociation(*attemptGeneration_, Mms::AssociationEnding::Abandon, AbortWait::None);
         result = System::Aborted;
     }
     // An attempt the program gave up (or aborted) ends as aborted, whatever step of the
