@@ -84,7 +84,8 @@ public:
     // identifier converter's code when the AARQ cannot be built (abort indication too).
     System::ResultCode SendAssociateRequest(Asn1::Asn1Frame* upper);
     // Responder (StateAarqReceived, else InvalidState): AARE accepted,
-    // StateAssociated, presentation accept.
+    // StateAssociated, presentation accept. An accept that cannot go ends as a lost
+    // transport: reset, and an abort indication upwards from the receive side.
     System::ResultCode SendAssociateAccept(Asn1::Asn1Frame* upper);
     // Responder (StateAarqReceived, else InvalidState): AARE rejected-permanent,
     // reset, presentation refusal.

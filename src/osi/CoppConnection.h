@@ -89,7 +89,9 @@ public:
     // The CP proposes every context; StateCpSent and the session carries it.
     System::ResultCode Connect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
     // P-CONNECT response, accepted (StateCpReceived, else InvalidState): CPA,
-    // StateConnected.
+    // StateConnected before it leaves. When it cannot go, the session hangs up the
+    // transport, whose end resets this connection and reaches the users as an abort
+    // indication, as a lost transport does.
     System::ResultCode AcceptConnect(Protocol::Frame* upper, std::uint32_t contextIdentifier);
     // P-CONNECT response, refused (StateCpReceived, else InvalidState): CPR around the
     // frame (its context must be defined, else Error), reset, and the session refuses. Without a frame only the

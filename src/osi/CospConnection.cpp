@@ -150,6 +150,7 @@ ResultCode CospConnection::Reset() {
     functionalUnits_ = DuplexUnit;
     responder_ = false;
     userAborting_ = false;
+    connectLink_ = TransportLink::Handshake();
     serialNumber_ = 0;
     activity_ = false;
     const ResultCode result = Connection::Reset();
@@ -262,6 +263,7 @@ ResultCode CospConnection::AcceptConnect(Protocol::Frame* userData) {
     if (!IsEncoded(userData)) return System::InvalidArguments;
     AcSpdu ac(this);
     ac.SetUserData(WindowOf(*userData));
+    TransportLink link = TransportLink::Handshake();
     {
         std::lock_guard lock(mutex_);
         if (GetState() != StateAwaitingResponse) return System::InvalidState;
@@ -269,12 +271,13 @@ ResultCode CospConnection::AcceptConnect(Protocol::Frame* userData) {
         ac.SetUserRequirements(functionalUnits_);
         ac.SetCalledSelector(remoteSelector_);
         tokens_.fill(TokenNotNeeded);
+        link = connectLink_;
         // Before sending: the peer's first data may follow the AC at once.
         SetState(StateDataTransfer);
     }
     initiateDeadline_.Settle();
-    const ResultCode result = SendUnit(ac, TransportLink::Handshake());
-    if (result != System::OkNoError) EndTransport(TransportLink::Handshake());
+    const ResultCode result = SendUnit(ac, link);
+    if (result != System::OkNoError) HangUpUnanswered(link);
     return result;
 }
 
@@ -282,13 +285,24 @@ ResultCode CospConnection::RefuseConnect(std::uint8_t reason, Protocol::Frame* u
     RfSpdu rf(this);
     rf.SetTransportDisconnect(AbSpdu::ReleaseTransport);
     rf.SetReason(reason, userData != nullptr ? WindowOf(*userData) : std::span<const std::uint8_t>{});
+    TransportLink link = TransportLink::Handshake();
     {
         std::lock_guard lock(mutex_);
         if (GetState() != StateAwaitingResponse) return System::InvalidState;
+        link = connectLink_;
         SetState(StateAborting);
     }
     timer_.Start();
-    return SendUnit(rf, TransportLink::Handshake());
+    const ResultCode result = SendUnit(rf, link);
+    if (result != System::OkNoError) HangUpUnanswered(link);
+    return result;
+}
+
+void CospConnection::HangUpUnanswered(TransportLink link) {
+    // Nothing of this side is reset here: the receive side carries the transport's end up
+    // the chain as for a peer that went away, and every layer above, which took the
+    // connect as made (or refused) before its answer left, hears of it there.
+    if (auto* tcp = dynamic_cast<TcpConnection*>(GetBottom())) tcp->HangupLink(link);
 }
 
 ResultCode CospConnection::SendData(Protocol::Frame* userData, TransportLink link) {
@@ -448,9 +462,13 @@ ResultCode CospConnection::OnConnect(std::span<const std::uint8_t> unit) {
         return System::Error;
     }
     if (unit.size() > LargestConnectSpdu) return System::NotImplemented;
+    // The answer goes on the stream that carried the connect, and on no later one.
+    auto* tcp = dynamic_cast<TcpConnection*>(GetBottom());
+    const TransportLink link = tcp != nullptr ? tcp->GetLink() : TransportLink::Handshake();
     {
         std::lock_guard lock(mutex_);
         if (GetState() != StateAwaitingConnect) return System::NotSupported;
+        connectLink_ = link;
         SetState(StateAwaitingResponse);
     }
     Connection* upper = GetUpper();

@@ -106,10 +106,15 @@ public:
     // failure leaves the connection reset with AbortIndication reported.
     System::ResultCode Connect(Protocol::Frame* userData);
     // In StateAwaitingResponse (else InvalidState); InvalidArguments for no or an
-    // unencoded frame.
+    // unencoded frame. The session stands before the AC leaves (the peer's first data may
+    // follow it at once), and so do the layers above once they answer: an AC that cannot
+    // go (the peer reset the connection under it) hangs up the stream the connect came on,
+    // and its end reaches every layer above from the receive side as a lost transport
+    // does, so that the next connect finds the whole chain idle. The answer goes only on
+    // the stream that carried the connect.
     System::ResultCode AcceptConnect(Protocol::Frame* userData);
     // In StateAwaitingResponse (else InvalidState); the frame may be null. Starts the
-    // refuse timer.
+    // refuse timer; an RF that cannot go hangs up as an AC that cannot.
     System::ResultCode RefuseConnect(std::uint8_t reason, Protocol::Frame* userData);
     // In StateDataTransfer (else InvalidState); InvalidArguments for no frame; else the
     // transport's result. Only on the link named (osi/TransportLink.h).
@@ -152,6 +157,9 @@ private:
     // Whether the transport's current link is the one named.
     bool CarriesLink(TransportLink link);
     System::ResultCode SendUnit(Protocol::Frame& unit, TransportLink link);
+    // An answer to a connect that could not go: the link is hung up, and the transport's
+    // end reaches every layer above from the receive side.
+    void HangUpUnanswered(TransportLink link);
 
     System::ResultCode OnUnit(const Protocol::Frame& frame);
     System::ResultCode OnTransportConnectIndication();
@@ -171,6 +179,8 @@ private:
     bool responder_ = false;
     // In StateAborting: an AB of this side's user was sent (not an RF).
     bool userAborting_ = false;
+    // As responder: the link of the connect indicated, which its answer goes on.
+    TransportLink connectLink_ = TransportLink::Handshake();
     // Synchronization: not used by the kernel and duplex units; kept consistent.
     std::uint32_t serialNumber_ = 0;
     bool activity_ = false;

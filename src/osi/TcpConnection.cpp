@@ -64,7 +64,7 @@ System::ResultCode TcpConnection::CloseLink(TransportLink link) {
     return IsCurrentLink(link) ? Close() : System::OkNoError;
 }
 
-System::ResultCode TcpConnection::Hangup() { return Close(); }
+System::ResultCode TcpConnection::HangupLink(TransportLink link) { return CloseLink(link); }
 
 void TcpConnection::SetGracefulClose(TransportLink) {}
 

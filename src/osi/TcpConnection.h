@@ -57,8 +57,10 @@ public:
     virtual System::ResultCode Connect() = 0;
     // Ends the stream without waiting for anything: the receive side then reports its end
     // as for a close by the peer. For callers that must not block (a timer's expiry).
-    // Base: Close.
-    virtual System::ResultCode Hangup();
+    // Hangup: the current socket; HangupLink: only while the link is the current one
+    // (OkNoError, nothing done, otherwise). Base: CloseLink.
+    System::ResultCode Hangup() { return HangupLink(TransportLink::Handshake()); }
+    virtual System::ResultCode HangupLink(TransportLink link);
     // NotConnected unless connected; InvalidArguments for a null frame; else Transmit.
     virtual System::ResultCode Send(Protocol::Frame* frame, TransportLink link);
     // Sends the frame's bytes from its origin on the link named: OkNoError, NotConnected

@@ -194,12 +194,8 @@ System::ResultCode W32TcpConnection::CloseLink(TransportLink link) {
     return result;
 }
 
-System::ResultCode W32TcpConnection::Hangup() {
-    std::shared_ptr<SocketHandle> socket;
-    {
-        std::lock_guard lock(mutex_);
-        socket = socket_;
-    }
+System::ResultCode W32TcpConnection::HangupLink(TransportLink link) {
+    const std::shared_ptr<SocketHandle> socket = SocketFor(link);
     if (!socket) return System::NotConnected;
     // Waits for nothing, not even for what is queued to leave.
     socket->Shutdown(std::chrono::milliseconds{0});

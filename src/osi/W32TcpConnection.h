@@ -46,10 +46,10 @@ public:
     // Close, but only while the link is the current one: a socket taken in since is never
     // closed for an earlier link (OkNoError, nothing done).
     System::ResultCode CloseLink(TransportLink link) override;
-    // Shuts the socket down (NotConnected without one), abortively unless the peer closed
-    // first, without waiting: the receive thread sees the end of the stream and reports it
-    // as usual.
-    System::ResultCode Hangup() override;
+    // Shuts the link's socket down (NotConnected without one, or once another link is
+    // current), abortively unless the peer closed first, without waiting: the receive
+    // thread sees the end of the stream and reports it as usual.
+    System::ResultCode HangupLink(TransportLink link) override;
     void SetGracefulClose(TransportLink link) override;
     // TcpConnection's reset, receive chunk 256, and any socket shut down and closed.
     System::ResultCode Reset() override;

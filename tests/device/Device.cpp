@@ -206,6 +206,21 @@ void Device::Pause(int milliseconds) {
     wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_; });
 }
 
+void Device::HoldInitiateAnswer() {
+    {
+        std::lock_guard lock(mutex_);
+        ++heldInitiates_;
+    }
+    wake_.notify_all();
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return stopping_ || !faults_.holdInitiateAnswer; });
+}
+
+bool Device::WaitForHeldInitiates(int count) {
+    std::unique_lock lock(mutex_);
+    return wake_.wait_for(lock, std::chrono::seconds(30), [&] { return heldInitiates_ >= count; });
+}
+
 void Device::Stall() {
     std::unique_lock lock(mutex_);
     wake_.wait(lock, [this] { return stopping_ || faults_.stallAfterRequest == 0; });

@@ -120,6 +120,9 @@ public:
     // association was never open, but its chain takes no connect until its transport
     // has seen the end of the refused one (and carried it up the chain).
     bool ReadyToAccept() const;
+    // Waits until so many initiate answers have been held since the start (up to 30 s):
+    // false when they have not.
+    bool WaitForHeldInitiates(int count);
 
     // ---- for the device's parts ----
 
@@ -131,6 +134,8 @@ public:
     void Stall();
     // Waits while the faults hold answers of the service and the device runs.
     void HoldAnswer(std::int32_t service);
+    // Waits while the faults hold initiate answers and the device runs.
+    void HoldInitiateAnswer();
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
@@ -155,6 +160,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
+    int heldInitiates_ = 0;
     bool timerWoken_ = false;
     Faults faults_;
     std::deque<RequestRecord> requests_;

@@ -180,6 +180,7 @@ System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     stallCount_ = 0;
     droppedNodeTypes_.clear();
     heldIdentify_.reset();
+    if (faults.holdInitiateAnswer) device_.HoldInitiateAnswer();
     if (faults.dropInitiateAnswer) return System::OkNoError;
     if (faults.initiateAnswerDelayMs > 0) device_.Pause(faults.initiateAnswerDelayMs);
     if (faults.initiateErrorClass != 0) {

@@ -47,6 +47,9 @@ struct Faults {
     int connectConfirmDelayMs = 0;
     bool dropInitiateAnswer = false;
     int initiateAnswerDelayMs = 0;
+    // The initiate answer held until the faults no longer ask for it (or the device
+    // stops): the association's receive thread waits meanwhile (Device::WaitForHeldInitiates).
+    bool holdInitiateAnswer = false;
     // A conclude-Request is never answered: the association stays.
     bool concludeUnanswered = false;
     // The association is aborted instead of answering its Nth confirmed request (0: never).

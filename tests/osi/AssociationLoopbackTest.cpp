@@ -7,8 +7,10 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
+#include "iec61850/association/ThreadHold.h"
 #include "osi/AcseConnection.h"
 #include "osi/AcseLayer.h"
 #include "osi/AssociationTestDoubles.h"
@@ -17,6 +19,7 @@
 #include "osi/CoppLayer.h"
 #include "osi/CospLayer.h"
 #include "osi/CotpLayer.h"
+#include "osi/CrossedConnectClient.h"
 #include "osi/ItotLayer.h"
 #include "osi/PresentationContext.h"
 #include "osi/TcpConnection.h"
@@ -245,6 +248,88 @@ TEST_F(AssociationLoopbackTest, AbortFromEitherSideReachesTheOther) {
         const auto sources = TestSupport::DecodeFields(units, {"acse.abort_source"}, {"-Y", "acse.abort_source"});
         EXPECT_EQ(sources.size(), 1u);
     }
+}
+
+// A client that resets its connection right after its initiate, before the responder has
+// answered, many times over, each followed by a client that associates as usual. The
+// responder is held before its answer until the reset has reached its socket, so that the
+// answer certainly cannot go: the crossed connect must leave nothing behind in any layer of
+// the responder's chain, and every client after it is served.
+TEST_F(AssociationLoopbackTest, AConnectCrossedByTheClientsResetLeavesTheNextClientServed) {
+    // Whose initiate the responder holds before answering: the crossed client's.
+    std::mutex crossingMutex;
+    std::shared_ptr<AcsiClientTest::ThreadHold> crossing;
+    std::atomic<int> crossedAnswer{System::OkNoError};
+    TestMmsUser* responder = server.user;
+    responder->onDelivery = [&, responder](const Delivery& delivery) {
+        if (delivery.kind != Delivery::SingleAsn1 || delivery.event != AcseConnection::AssociateIndication) return;
+        std::shared_ptr<AcsiClientTest::ThreadHold> hold;
+        {
+            std::lock_guard lock(crossingMutex);
+            hold = std::exchange(crossing, nullptr);
+        }
+        auto answer = UpperFrame(kInitiateResponse);
+        if (!hold) {
+            EXPECT_EQ(responder->Acse()->SendAssociateAccept(answer.get()), System::OkNoError);
+            return;
+        }
+        hold->Reach();
+        crossedAnswer.store(responder->Acse()->SendAssociateAccept(answer.get()));
+    };
+
+    // The opening a client really sends, taken from the library's own client.
+    Associate(1);
+    ASSERT_EQ(client.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::None), System::OkNoError);
+    ASSERT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, 1));
+    std::vector<std::uint8_t> sent;
+    for (const TestSupport::WireUnit& unit : relay->Units(0)) {
+        if (unit.fromClient) sent.insert(sent.end(), unit.bytes.begin(), unit.bytes.end());
+    }
+    std::vector<std::uint8_t> cr;
+    std::vector<std::uint8_t> cn;
+    ASSERT_TRUE(CrossedConnectClient::CutOpening(sent, cr, cn));
+
+    constexpr std::size_t Rounds = 100;
+    std::size_t serverAborts = 1;
+    for (std::size_t n = 1; n <= Rounds; ++n) {
+        SCOPED_TRACE(n);
+        auto hold = std::make_shared<AcsiClientTest::ThreadHold>();
+        {
+            std::lock_guard lock(crossingMutex);
+            crossing = hold;
+        }
+        CrossedConnectClient crossed;
+        ASSERT_TRUE(crossed.SendUpToInitiate(server.tcpLayer.GetListenPort(), cr, cn));
+        ASSERT_TRUE(hold->WaitUntilHeld());
+        const int responderSocket = crossed.FindResponderSocket();
+        crossed.Reset();
+        const bool resetArrived = responderSocket >= 0 && CrossedConnectClient::WaitUntilResetArrives(responderSocket);
+        hold->Release();
+        ASSERT_TRUE(resetArrived);
+        // The users hear of the crossed connect's end as of a lost transport's.
+        ASSERT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, ++serverAborts));
+        EXPECT_NE(crossedAnswer.load(), System::OkNoError);
+
+        client.Reset(relay->Port());
+        auto request = UpperFrame(kInitiateRequest);
+        ASSERT_EQ(client.user->Acse()->SendAssociateRequest(request.get()), System::OkNoError);
+        ASSERT_TRUE(client.user->WaitFor(Delivery::SingleAsn1, AcseConnection::AssociateConfirmation, n + 1));
+        EXPECT_EQ(client.user->Acse()->GetState(), AcseConnection::StateAssociated);
+        EXPECT_EQ(Aborts(client.user), 0u);
+        ASSERT_EQ(client.user->Acse()->SendAbort(TransportLink::Handshake(), AbortWait::None), System::OkNoError);
+        ASSERT_TRUE(server.user->WaitFor(Delivery::Indication, AcseConnection::AbortIndication, ++serverAborts));
+    }
+    ASSERT_EQ(relay->Connections(), Rounds + 1);
+
+    if (!TestSupport::WireCheckRuns()) return;
+    // The client after the last crossed connect is answered with an accepting AARE, and
+    // the responder aborts nothing on its connection.
+    const std::vector<TestSupport::WireUnit> units = relay->Units(Rounds);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    for (const char* expected : {"initiate-RequestPDU", "initiate-ResponsePDU", "result: accepted (0)"})
+        EXPECT_NE(decoded.find(expected), std::string::npos) << expected;
+    EXPECT_TRUE(TestSupport::DecodeFields(units, {"pres.provider_reason"}, {"-Y", "pres.arp_ppdu_element"}).empty());
 }
 
 }  // namespace

@@ -328,3 +328,48 @@ TEST(CospConnection, ResponderIndicatesTheConnectAndAnswersIt) {
         }
     }
 }
+
+// The peer resets the connection between its connect and the answer: the answer cannot
+// go. Nothing of the connect may stay behind in any layer, or the next connect on the
+// chain finds it taken: the transport is hung up, and its end climbs the chain as a lost
+// transport's does, telling the layers above that had taken the connect as made.
+TEST(CospConnection, AResponderAnswerThatCannotGoEndsTheTransportAndTellsTheLayersAbove) {
+    struct Case {
+        const char* what;
+        bool accept;
+        std::size_t abortsAbove;  // a refusal's users have let the connect go already
+    };
+    for (const Case& c : {Case{"accept", true, 1}, Case{"refusal", false, 0}}) {
+        SCOPED_TRACE(c.what);
+        SessionChain chain;
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round);
+            chain.upper.Clear();
+            chain.tcp->failSends = false;
+            chain.tcp->SetState(TcpConnection::StateConnected);
+            chain.itot->OnLowerBytes(nullptr, 0, ItotConnection::Connected);
+            ASSERT_EQ(chain.Receive(Hex("06 E0 00 00 00 09 00")), System::OkNoError);  // CR
+            ASSERT_EQ(chain.ReceiveUnit(
+                          Join(Hex("0D 22 05 06 13 01 00 16 01 02 14 02 00 02 33 02 00 01 34 02 00 01 C1 0C"), kCp)),
+                      System::OkNoError);
+            ASSERT_EQ(chain.cosp->GetState(), CospConnection::StateAwaitingResponse);
+            // Only the second round's peer is gone: the first shows that the chain took
+            // its connect as if the crossed one had never been.
+            chain.tcp->failSends = round == 1;
+            const int closesBefore = chain.tcp->Closes();
+            const System::ResultCode result = c.accept ? chain.cosp->AcceptConnect(EncodedFrame(kCpa).get())
+                                                       : chain.cosp->RefuseConnect(2, EncodedFrame(Hex("31 00")).get());
+            if (round == 0) {
+                EXPECT_EQ(result, System::OkNoError);
+                chain.tcp->DeliverClosed();
+                continue;
+            }
+            EXPECT_EQ(result, System::Error);
+            EXPECT_EQ(chain.tcp->Closes(), closesBefore + 1);
+            EXPECT_EQ(chain.tcp->GetState(), TcpConnection::StateIdle);
+            EXPECT_EQ(chain.cotp->GetState(), CotpConnection::StateClosed);
+            EXPECT_EQ(chain.cosp->GetState(), CospConnection::StateIdle);
+            EXPECT_EQ(chain.upper.Count(AbortEvent), c.abortsAbove);
+        }
+    }
+}

@@ -27,6 +27,8 @@ public:
     std::function<void(const std::vector<std::uint8_t>& packet)> peer;
     // Connect fails as an unreachable host does.
     bool refuseConnect = false;
+    // Sends fail (nothing recorded) as on a stream the peer has reset.
+    bool failSends = false;
 
     System::ResultCode Connect() override {
         if (refuseConnect) {
@@ -39,6 +41,7 @@ public:
     }
 
     System::ResultCode Transmit(Protocol::Frame* frame, TransportLink) override {
+        if (failSends) return System::Error;
         std::vector<std::uint8_t> packet(frame->Data(), frame->Data() + frame->GetTotalLength());
         std::function<void(const std::vector<std::uint8_t>&)> script;
         {

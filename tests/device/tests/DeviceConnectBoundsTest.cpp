@@ -22,6 +22,7 @@
 #include "DeviceClient.h"
 #include "osi/CospConnection.h"
 #include "osi/CotpConnection.h"
+#include "osi/CrossedConnectClient.h"
 #include "support/ToolCheck.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
@@ -185,4 +186,61 @@ TEST(DeviceConnectBounds, PeersThatNeverAssociateAreClosedByTheirBoundWhileAClie
 
     if (!TestSupport::WireCheckRuns()) return;
     EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
+}
+
+// A client that resets its connection right after its initiate, before the device has
+// answered, many times over on the device's one slot, each followed by a client that
+// associates as usual. The device holds its answer until the reset has reached its socket,
+// so that the answer certainly cannot go: the crossed connect must leave nothing behind in
+// the slot's chain (presentation, association control, MMS and the device's user), and
+// every client after it is served there.
+TEST(DeviceConnectBounds, AConnectCrossedByTheClientsResetLeavesTheSlotToTheNextClient) {
+    TestDevice::Device::Options options;
+    options.associations = 1;
+    TestDevice::Device device(options);
+    ASSERT_EQ(device.Start(), System::OkNoError);
+
+    // The opening a client really sends, taken from the library's own client.
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    ASSERT_EQ(client.Release(), System::OkNoError);
+    std::vector<std::uint8_t> sent;
+    for (const TestSupport::WireUnit& unit : client.relay.Units(0)) {
+        if (unit.fromClient) sent.insert(sent.end(), unit.bytes.begin(), unit.bytes.end());
+    }
+    std::vector<std::uint8_t> cr;
+    std::vector<std::uint8_t> cn;
+    ASSERT_TRUE(AssociationTest::CrossedConnectClient::CutOpening(sent, cr, cn));
+
+    constexpr int Rounds = 50;
+    for (int n = 1; n <= Rounds; ++n) {
+        SCOPED_TRACE(n);
+        TestDevice::Faults held;
+        held.holdInitiateAnswer = true;
+        device.SetFaults(held);
+        AssociationTest::CrossedConnectClient crossed;
+        ASSERT_TRUE(TestSupport::Eventually([&] { return device.ReadyToAccept(); }));
+        ASSERT_TRUE(crossed.SendUpToInitiate(device.Port(), cr, cn));
+        ASSERT_TRUE(device.WaitForHeldInitiates(n));
+        const int deviceSocket = crossed.FindResponderSocket();
+        crossed.Reset();
+        const bool resetArrived =
+            deviceSocket >= 0 && AssociationTest::CrossedConnectClient::WaitUntilResetArrives(deviceSocket);
+        device.SetFaults({});
+        ASSERT_TRUE(resetArrived);
+
+        // The slot comes back once the crossed connect's end has climbed its chain.
+        ASSERT_TRUE(TestSupport::Eventually([&] { return device.ReadyToAccept(); }));
+        ASSERT_EQ(client.Associate(), System::OkNoError);
+        EXPECT_EQ(device.OpenAssociations(), 1);
+        EXPECT_EQ(client.Read("LD0", "LLN0$ST$Mod$stVal"), "1");
+        ASSERT_EQ(client.Release(), System::OkNoError);
+    }
+
+    if (!TestSupport::WireCheckRuns()) return;
+    const std::vector<TestSupport::WireUnit> units = client.relay.Units(Rounds);
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    const std::string decoded = TestSupport::DecodeVerbose(units);
+    for (const char* expected : {"initiate-ResponsePDU", "result: accepted (0)", "conclude-ResponsePDU"})
+        EXPECT_NE(decoded.find(expected), std::string::npos) << expected;
 }
