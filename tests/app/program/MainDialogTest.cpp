@@ -624,9 +624,9 @@ TEST(MainDialog, ClosedDuringAConnectToASilentDeviceItEndsWithoutWaitingForTheDe
     EXPECT_TRUE(ids.empty());
 }
 
-// The device holds the type descriptions until the test lets them go, and nothing times out
-// meanwhile: the end stops the load and gives up the release after its limit instead of
-// waiting for the device (for its answers, or for its close after the abort).
+// The device holds the type descriptions until the test lets them go: the end stops the
+// load, hides the progress window and leaves nothing running. (How soon it ends whatever
+// the device withholds: ConnectionSession.ShutDownInEveryStateAbandoningAConnectUnderWay.)
 TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     DialogSession session;
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "60000");
@@ -643,11 +643,7 @@ TEST(MainDialog, ClosedDuringALoadNothingIsLeftRunning) {
     // The progress window goes out of sight with the dialog's window, and lives on with it.
     EXPECT_TRUE(session.dialog->GetProgressDialog().IsWindow());
     EXPECT_FALSE(session.dialog->GetProgressDialog().IsWindowVisible());
-    const auto start = std::chrono::steady_clock::now();
     session.dialog->Shutdown();
-    const auto took = TestSupport::ElapsedSince(start);
-    RecordProperty("shutdown ms", static_cast<int>(took.count()));
-    EXPECT_LT(took, App::ConnectionSession::ShutdownReleaseLimit + std::chrono::seconds(8));
     session.device.SetFaults({});
     std::vector<std::uint32_t> ids;
     session.servers.ListServerIds(ids);
