@@ -42,6 +42,11 @@ ConnectionSession::ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec
 
 ConnectionSession::~ConnectionSession() { Shutdown(); }
 
+void ConnectionSession::SetDisconnectLimit(std::chrono::milliseconds limit) {
+    std::lock_guard lock(mutex_);
+    disconnectLimit_ = limit;
+}
+
 void ConnectionSession::SetProfileOverride(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     overrides_[name] = value;
@@ -318,7 +323,7 @@ void ConnectionSession::Disconnect() {
             releaseNow = false;
         }
         if (client != nullptr) {
-            releaseDeadline_ = std::chrono::steady_clock::now() + ShutdownReleaseLimit;
+            releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
             if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
         }
     }

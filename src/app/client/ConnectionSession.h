@@ -79,6 +79,10 @@ public:
     ConnectionSession(const ConnectionSession&) = delete;
     ConnectionSession& operator=(const ConnectionSession&) = delete;
 
+    // The longest a Disconnect waits for the release before it aborts (ShutdownReleaseLimit
+    // unless set), for a caller that lets a held answer go after the disconnect.
+    void SetDisconnectLimit(std::chrono::milliseconds limit);
+
     // Profile values for the servers this session creates ("RemoteNPort", "MmsTimeout" ...).
     void SetProfileOverride(const std::string& name, const std::string& value);
 
@@ -177,6 +181,7 @@ private:
     // The last Disconnect's release is aborted when the association still stands then; none
     // once it has ended, or a connect has started.
     std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
+    std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
     std::condition_variable guardWake_;
     std::thread releaseGuard_;
 

@@ -69,6 +69,8 @@ TEST(DisconnectDuringReads, NothingQueuedIsSentTheReleaseFollowsTheAnswersOutAnd
         // device's close would wait as long.
         SessionRig rig("60000", LargeModel());
         rig.session->SetProfileOverride("LocalSTimeout", "30000");
+        // The disconnect's release waits until the test lets the reads go.
+        rig.session->SetDisconnectLimit(std::chrono::seconds(60));
         // The device numbers its associations from 1.
         const int association = 1;
         if (c.reads == Reads::IcdExport) {
