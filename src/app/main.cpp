@@ -1,10 +1,8 @@
-#include <unistd.h>
 #include <QApplication>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstring>
 #include <string>
 
+#include "app/program/EndSignals.h"
 #include "app/program/QXApp.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
@@ -13,38 +11,12 @@
 #include "ui/WinApp.h"
 #include "ui/messages/Types.h"
 
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGTERM and SIGINT end the program through the close box's path, on the UI thread.
-void RouteSignalsToClose(QApplication& application) {
-    if (::pipe(signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        if (Ui::CWnd* window = Ui::CWinApp::GetMainWnd()) window->SendMessage(Ui::WM_SYSCOMMAND, Ui::SC_CLOSE, 0);
-    });
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     Ui::ResetNumericLocale();
     Ui::MessageBridge::Open();
-    RouteSignalsToClose(application);
+    // SIGTERM and SIGINT end the program through the close path, on the UI thread.
+    App::EndSignals endSignals;
     // Every server the program makes has its exporter: the maker is in place before the first.
     Iec61850::Acsi::Scl::RegisterIcdExporter();
     for (int i = 1; i + 1 < argc; ++i) {

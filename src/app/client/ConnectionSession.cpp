@@ -42,6 +42,11 @@ ConnectionSession::ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec
 
 ConnectionSession::~ConnectionSession() { Shutdown(); }
 
+void ConnectionSession::SetDisconnectLimit(std::chrono::milliseconds limit) {
+    std::lock_guard lock(mutex_);
+    disconnectLimit_ = limit;
+}
+
 void ConnectionSession::SetProfileOverride(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     overrides_[name] = value;
@@ -94,13 +99,16 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                 renewed_ = 0;
                 break;
             case WM_QX_RELEASE_RESULT:
-                // A refused release leaves the association standing.
+                // The device answered the release: a refusal leaves the association
+                // standing, as the device chose.
+                releaseDeadline_.reset();
                 if (wParam != 0) break;
                 [[fallthrough]];
             case WM_QX_ABORTED:
                 // An abort of an attempt given up is no end of a connection that stood.
                 disconnected = associated_;
                 associated_ = false;
+                releaseDeadline_.reset();
                 break;
             default: break;
         }
@@ -198,6 +206,7 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         loadStarted_ = false;
         renewed_ = 0;
         releaseAfterWork_ = false;
+        releaseDeadline_.reset();
     }
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
@@ -280,6 +289,7 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
         std::lock_guard lock(mutex_);
         renewing_ = true;
     }
+    // Once the end has begun this release is bounded as the end's own is.
     EndAssociation(client, ReleaseTimeout(GetServer()), true);
     // The removal joins the association's threads: nothing of it calls back after.
     RemoveServer();
@@ -312,7 +322,12 @@ void ConnectionSession::Disconnect() {
             releaseAfterWork_ = true;
             releaseNow = false;
         }
+        if (client != nullptr) {
+            releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
+            if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
+        }
     }
+    guardWake_.notify_all();
     if (client == nullptr) return;
     // What the client asks of its own accord (the load, an export's reads) stops, and what
     // it queued is never sent: the release goes next, as soon as the requests already out
@@ -327,8 +342,12 @@ void ConnectionSession::Shutdown() {
         std::lock_guard lock(mutex_);
         if (shutDown_) return;
         shutDown_ = true;
+        endBegan_ = std::chrono::steady_clock::now();
     }
     closing_.store(true);
+    // An abort of the guard's own under way is one that waits for nothing.
+    guardWake_.notify_all();
+    if (releaseGuard_.joinable()) releaseGuard_.join();
     QXClient* client = GetClient();
     if (client != nullptr) client->StopIcdReads();
     // A connect under way is given up. Its association may not exist yet when the worker is
@@ -365,15 +384,54 @@ void ConnectionSession::Shutdown() {
     serverId_ = -1;
 }
 
+std::chrono::steady_clock::time_point ConnectionSession::EndBound(
+    std::chrono::steady_clock::time_point deadline) const {
+    std::lock_guard lock(mutex_);
+    return shutDown_ ? std::min(deadline, endBegan_ + ShutdownReleaseLimit) : deadline;
+}
+
 void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice) {
     if (!client.IsAssociated()) return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     client.Release();
-    while (client.IsAssociated() && std::chrono::steady_clock::now() < deadline) client.WaitForConfirmation(50);
-    if (client.IsAssociated()) {
-        if (Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation())
-            association->Abort(abortWaitsForDevice ? AbortWait::ForPeer : AbortWait::None);
+    // The end may begin during the wait: its bound holds from then on.
+    while (client.IsAssociated() && std::chrono::steady_clock::now() < EndBound(deadline))
+        client.WaitForConfirmation(50);
+    if (!client.IsAssociated()) return;
+    Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
+    if (association == nullptr) return;
+    // A device that left the release unanswered may leave its close unsent too: once the end
+    // has begun, nothing more of it is waited for.
+    association->Abort(abortWaitsForDevice && !closing_.load() ? AbortWait::ForPeer : AbortWait::None);
+}
+
+void ConnectionSession::GuardReleases() {
+    std::unique_lock lock(mutex_);
+    while (!shutDown_) {
+        if (!releaseDeadline_) {
+            guardWake_.wait(lock);
+            continue;
+        }
+        const auto deadline = *releaseDeadline_;
+        if (std::chrono::steady_clock::now() < deadline) {
+            guardWake_.wait_until(lock, deadline);
+            continue;
+        }
+        releaseDeadline_.reset();
+        // The client lives until Shutdown, which joins this thread first.
+        QXClient* client = client_;
+        if (client == nullptr) continue;
+        lock.unlock();
+        AbortNow(*client);
+        lock.lock();
     }
+}
+
+void ConnectionSession::AbortNow(QXClient& client) {
+    // A server being removed takes its association along.
+    std::lock_guard removal(removalMutex_);
+    Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
+    if (association != nullptr && association->IsAssociated()) association->Abort(AbortWait::None);
 }
 
 void ConnectionSession::EndConnection(QXClient* client) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -78,6 +79,10 @@ public:
     ConnectionSession(const ConnectionSession&) = delete;
     ConnectionSession& operator=(const ConnectionSession&) = delete;
 
+    // The longest a Disconnect waits for the release before it aborts (ShutdownReleaseLimit
+    // unless set), for a caller that lets a held answer go after the disconnect.
+    void SetDisconnectLimit(std::chrono::milliseconds limit);
+
     // Profile values for the servers this session creates ("RemoteNPort", "MmsTimeout" ...).
     void SetProfileOverride(const std::string& name, const std::string& value);
 
@@ -92,16 +97,20 @@ public:
     System::ResultCode Connect(const std::string& address, bool reload);
     // Releases the association. A model load and an export's value reads under way are
     // stopped first, and what they queued is never sent (each confirmed as withdrawn): the
-    // release goes as soon as the requests already out are answered, and the association
-    // is aborted when one is left unanswered for the profile's MMS time-out. While the
-    // worker is at work (a load, a connect) the release is posted by the worker as its work
-    // ends, behind everything it asked for. The end comes through the client's release
-    // result (or an abort), then OnDisconnected.
+    // release goes as soon as the requests already out are answered. While the worker is at
+    // work (a load, a connect) the release is posted by the worker as its work ends, behind
+    // everything it asked for. When the association still stands ShutdownReleaseLimit after
+    // the call (a stalled link, a device that holds its answers or the conclude) it is
+    // aborted, an abort that waits for nothing of the device: the user who asked for the
+    // disconnect is kept waiting no longer than one who closes the window. The end comes
+    // through the client's release result (or that abort), then OnDisconnected.
     void Disconnect();
     // Stops the model load and an export's reads as Disconnect does, gives up a connect under
     // way, releases a standing association (aborted when the profile's MMS time-out, or at
-    // most ShutdownReleaseLimit, passes; that abort waits for nothing of the device, so the
-    // program ends soon after the limit whatever the device does), removes every server of
+    // most ShutdownReleaseLimit from the call, passes; that abort waits for nothing of the
+    // device, so the program ends soon after the limit whatever the device does: a release
+    // of the worker's own, as a re-read of a changed device makes, is bounded alike),
+    // removes every server of
     // the registry and the client, and joins the session's threads. Once; the release and the removals run on a
     // thread of the session's. It waits for the worker, whose client may be telling the
     // window: the window no longer waits for the caller's thread (the program's has gone).
@@ -127,9 +136,17 @@ private:
     // removed, unseen by the window; then a new server for the address and Associate.
     System::ResultCode ReadAfresh(const std::string& address, QXClient& client);
     // Releases a standing association, aborting it when the release takes longer than the
-    // limit; that abort waits for the device's close only when asked to.
+    // limit, or than ShutdownReleaseLimit from the start of the end once it has begun; that
+    // abort waits for the device's close only when asked to and the end has not begun.
     void EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice);
+    // The earlier of `deadline` and the end's own, once the end has begun.
+    std::chrono::steady_clock::time_point EndBound(std::chrono::steady_clock::time_point deadline) const;
     void EndConnection(QXClient* client);
+    // The disconnect's bound, on a thread of its own: the association that still stands
+    // when the deadline of the last Disconnect passes is aborted.
+    void GuardReleases();
+    // An abort that waits for nothing, of the association that stands (none: nothing).
+    void AbortNow(QXClient& client);
     bool Telling() const { return !closing_.load(); }
 
     Iec61850::Acsi::ServerManager& servers_;
@@ -158,6 +175,15 @@ private:
     bool renewing_ = false;
     // Why the read that follows is made afresh (ModelReadRenewed...), 0 when it is not.
     std::uintptr_t renewed_ = 0;
+
+    // The start of the end, once Shutdown has begun.
+    std::chrono::steady_clock::time_point endBegan_;
+    // The last Disconnect's release is aborted when the association still stands then; none
+    // once it has ended, or a connect has started.
+    std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
+    std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
+    std::condition_variable guardWake_;
+    std::thread releaseGuard_;
 
     // Held while a server is removed and while a connect under way is given up, so that the
     // association given up is not one being destroyed.

@@ -310,9 +310,20 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
 LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     const bool exportStopped = icdExporting_ || std::exchange(icdEndUntold_, false);
     ResetIcdExport();
-    disconnecting_ = false;
+    const bool asked = std::exchange(disconnecting_, false);
     if (state_ == StateDisconnected) return 1;
     std::string text = TextOf(lParam);
+    // The disconnect the user asked for, ended without the device's answer (the release
+    // was given up, or the device aborted instead): no error of theirs to tell, unless a
+    // control's outcome is left unknown by it.
+    if (asked && text.find(ControlOutcomeUnknownText) == std::string::npos) {
+        state_ = StateDisconnected;
+        modelProgress_.ShowWindow(false);
+        ClearSelections();
+        UpdateControls();
+        ShowStatusText(kDisconnectedUnansweredText);
+        return 1;
+    }
     // One message for the one end: what it cut short is told with it.
     if (exportStopped) text += "\n\r" + std::string(kIcdExportStoppedText);
     state_ = StateDisconnected;

@@ -29,6 +29,8 @@ namespace App {
 
 // The status line's answer to Connect while a number of the address is blank.
 inline constexpr const char* kAddressIncompleteText = "The address is incomplete: fill in all four numbers";
+// The status line's word for a disconnect that ended without the device's answer.
+inline constexpr const char* kDisconnectedUnansweredText = "Disconnected without the device's answer";
 // The line the abort's message gains when it ended an ICD export.
 inline constexpr const char* kIcdExportStoppedText = "The ICD export was stopped: no file was written.";
 
