@@ -40,8 +40,13 @@ class Server;
 class ServerManager;
 }  // namespace Iec61850::Acsi
 
+namespace Ui {
+class CFileDialog;
+}
+
 namespace App {
 
+class CICDDialog;
 class QXClient;
 
 // The main window: the connection to one device at a time, its three-state machine
@@ -213,6 +218,9 @@ private:
     // An export ended for the association's end before the window heard of that end: the
     // abort's message says the export stopped.
     bool icdEndUntold_ = false;
+    // The export's window open while the user answers it, which the export's end closes.
+    CICDDialog* icdParameters_ = nullptr;
+    Ui::CFileDialog* icdSave_ = nullptr;
     Widgets::QXAboutDialog about_;
     QXSelectionCtrl readSelection_;
     QXSelectionCtrl controlSelection_;
