@@ -177,8 +177,9 @@ int IpAddressWidget::GetAddress(std::uint32_t& address) const {
     int filled = 0;
     for (QLineEdit* field : fields_) {
         address <<= 8;
-        if (field->text().isEmpty()) continue;
-        address |= static_cast<std::uint32_t>(field->text().toInt()) & 0xFF;
+        // A number over 255 is no part of an address: it reads as a blank would.
+        if (field->text().isEmpty() || field->text().toInt() > 255) continue;
+        address |= static_cast<std::uint32_t>(field->text().toInt());
         ++filled;
     }
     return filled;

@@ -17,7 +17,7 @@ public:
     explicit IpAddressWidget(QWidget* parent = nullptr);
 
     // The address in host order (first field in the top byte); the result is the number
-    // of fields that are not blank.
+    // of fields that hold a number from 0 to 255 (others read as 0).
     int GetAddress(std::uint32_t& address) const;
     void SetAddress(std::uint32_t address);
     void ClearAddress();

@@ -184,6 +184,9 @@ private:
     bool WriteIcdFileWhileAssociated(const std::string& path, std::string& failure);
     // The export's end on its own path: Create ICD free again. `associationEnded`: for the
     // association's end, which its abort tells.
+    // The Host field changed: what is against the address typed is said at once, and
+    // goes from the status line once mended.
+    void OnAddressChanged();
     Ui::LRESULT EndIcdExport(bool associationEnded);
     // An export cut short (release, abort, a new association): the count back to 0, the
     // progress hidden, Create ICD free again once the controls are updated.
@@ -221,6 +224,8 @@ private:
     // The export's window open while the user answers it, which the export's end closes.
     CICDDialog* icdParameters_ = nullptr;
     Ui::CFileDialog* icdSave_ = nullptr;
+    // The line last shown against the address typed.
+    std::string addressProblemShown_;
     Widgets::QXAboutDialog about_;
     QXSelectionCtrl readSelection_;
     QXSelectionCtrl controlSelection_;

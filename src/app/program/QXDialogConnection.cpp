@@ -61,6 +61,16 @@ void QXDialog::OnConnect() {
     Connect(text, reload_.GetCheck() == 1);
 }
 
+void QXDialog::OnAddressChanged() {
+    const std::string problem = address_.GetProblem();
+    if (!problem.empty()) {
+        ShowStatusText(problem);
+    } else if (!addressProblemShown_.empty() && statusBar_.GetText(2) == addressProblemShown_) {
+        ShowStatusText({});
+    }
+    addressProblemShown_ = problem;
+}
+
 void QXDialog::ShowConnectFailure(const std::string& detail) {
     PostMessageBox(LoadString(IDS_CONNECT_FAILED) + "\n\r" + detail, "Error", MB_OK | MB_ICONSTOP);
 }

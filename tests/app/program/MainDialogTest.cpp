@@ -307,6 +307,10 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
             KeysToHost(address, row.keys);
             if (row.blanked >= 0) address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(row.blanked))->clear();
             ASSERT_EQ(HostFields(address), row.shown);
+            // Told as it happens, not only at Connect.
+            if (row.line != incomplete) {
+                EXPECT_EQ(Pane(*session.dialog, 2), row.line);
+            }
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
             EXPECT_FALSE(session.dialog->IsConnecting());
             EXPECT_EQ(session.dialog->GetState(), 0);
