@@ -23,7 +23,6 @@
 #include "app/program/QXDialog.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/ICDClasses.h"
-#include "iec61850/icd/ReplacingFileWriter.h"
 #include "ui/CommonDialogs.h"
 
 namespace App {
@@ -197,7 +196,7 @@ bool QXDialog::WriteIcdFileWhileAssociated(const std::string& path, std::string&
     // Written beside the path first, under a name no other file has: an association that
     // ends while the file is made leaves the path as it was (an older file there stays).
     std::string staged;
-    if (!Iec61850::Acsi::Scl::CreateFileBeside(path, staged, failure)) return false;
+    if (!Iec61850::Acsi::Scl::IcdExporter::CreateFileBeside(path, staged, failure)) return false;
     std::error_code error;
     if (icdExporter_->WriteFile(staged) != 0) {
         failure = icdExporter_->GetLastFailure();
