@@ -87,9 +87,21 @@ intptr_t CFileDialog::DoModal() {
             dialog.selectFile(start.fileName());
         }
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
+    shown_ = &dialog;
+    const int ended = dialog.exec();
+    shown_ = nullptr;
+    if (ended != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     path_ = FromQt(dialog.selectedFiles().front());
     return IDOK;
+}
+
+void CFileDialog::EndDialog() {
+    if (shown_.isNull()) return;
+    // Its question first: an overwrite prompt answered otherwise than Yes accepts nothing.
+    for (QDialog* question : shown_->findChildren<QDialog*>()) {
+        if (question->isVisible()) question->reject();
+    }
+    shown_->reject();
 }
 
 std::string CFileDialog::GetFileName() const { return FromQt(QFileInfo(ToQt(path_)).fileName()); }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QColor>
+#include <QPointer>
 #include <string>
 #include <vector>
 
 #include "ui/GdiValues.h"
 #include "ui/messages/Types.h"
 
+class QFileDialog;
 class QFont;
 
 namespace Ui {
@@ -28,6 +30,9 @@ public:
                 DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* filter = nullptr,
                 CWnd* parent = nullptr);
     intptr_t DoModal();
+    // Closes the dialog while DoModal runs, with a question it asks open (the overwrite
+    // prompt) answered No: DoModal gives IDCANCEL. Nothing without one.
+    void EndDialog();
     std::string GetPathName() const { return path_; }
     std::string GetFileName() const;
     std::string GetFileExt() const;
@@ -40,6 +45,7 @@ private:
     std::string filter_;
     CWnd* parent_;
     std::string path_;
+    QPointer<QFileDialog> shown_;
 };
 
 class CColorDialog {

@@ -33,6 +33,8 @@ void CIPAddressCtrl::ClearAddress() {
     if (Field()) Field()->ClearAddress();
 }
 
+std::string CIPAddressCtrl::GetProblem() const { return Field() ? Field()->Problem().toStdString() : std::string(); }
+
 bool CIPAddressCtrl::IsBlank() const { return !Field() || Field()->IsBlank(); }
 
 void CIPAddressCtrl::SetReadOnly(bool readOnly) {

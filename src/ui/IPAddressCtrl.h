@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ui/Wnd.h"
 
@@ -17,6 +18,8 @@ public:
     void SetAddress(BYTE f0, BYTE f1, BYTE f2, BYTE f3);
     void ClearAddress();
     bool IsBlank() const;
+    // Why the address may not be used (see IpAddressWidget::Problem); empty for nothing.
+    std::string GetProblem() const;
     void SetReadOnly(bool readOnly);
 
 private:

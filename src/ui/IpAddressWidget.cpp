@@ -16,7 +16,8 @@
 namespace Ui {
 namespace {
 
-// Digits only, at most three, at most 255; blank is allowed (it reads as 0).
+// Digits only, at most three; blank is allowed (it reads as 0). A number over 255 is shown
+// as typed, not cut to fewer digits, and refused by Problem.
 class OctetValidator : public QValidator {
 public:
     using QValidator::QValidator;
@@ -26,9 +27,16 @@ public:
         for (QChar c : input) {
             if (!c.isDigit() || c.unicode() > 127) return Invalid;
         }
-        return input.toInt() <= 255 ? Acceptable : Invalid;
+        return input.toInt() <= 255 ? Acceptable : Intermediate;
     }
 };
+
+bool DigitsOnly(const QString& text) {
+    for (QChar c : text) {
+        if (!c.isDigit() || c.unicode() > 127) return false;
+    }
+    return true;
+}
 
 // "a.b.c.d" with four numbers of at most 255, blanks around allowed.
 bool ParseDotted(const QString& text, std::uint32_t& address) {
@@ -60,6 +68,7 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
         field->setAlignment(Qt::AlignCenter);
         connect(field, &QLineEdit::inputRejected, this, [] { MessageBeep(MB_ICONEXCLAMATION); });
         connect(field, &QLineEdit::textEdited, this, [this, i](const QString& text) {
+            rejectedPaste_.clear();
             QLineEdit* edited = fields_[static_cast<size_t>(i)];
             if (text.size() == 3 && i < 3 && edited->cursorPosition() == 3) {
                 MoveTo(static_cast<size_t>(i + 1));
@@ -121,8 +130,19 @@ bool IpAddressWidget::OnFieldKey(size_t i, QKeyEvent* key) {
 }
 
 bool IpAddressWidget::PasteAddress() {
+    const QString pasted = QGuiApplication::clipboard()->text();
+    // A number alone goes into the field as typed digits would.
+    if (DigitsOnly(pasted.trimmed())) return false;
     std::uint32_t address = 0;
-    if (!ParseDotted(QGuiApplication::clipboard()->text(), address)) return false;
+    if (!ParseDotted(pasted, address)) {
+        // The address stays as it was, and Connect says why rather than go to it.
+        rejectedPaste_ = QStringLiteral("\"%1\" is not an address of four numbers from 0 to 255: not pasted")
+                             .arg(pasted.simplified().left(40));
+        MessageBeep(MB_ICONEXCLAMATION);
+        NotifyParent(this, EN_CHANGE);
+        return true;
+    }
+    rejectedPaste_.clear();
     wholeSelected_ = false;
     SetAddress(address);
     NotifyParent(this, EN_CHANGE);
@@ -144,24 +164,35 @@ void IpAddressWidget::SetReadOnly(bool readOnly) {
     for (QLineEdit* field : fields_) field->setReadOnly(readOnly);
 }
 
+QString IpAddressWidget::Problem() const {
+    if (!rejectedPaste_.isEmpty()) return rejectedPaste_;
+    for (QLineEdit* field : fields_) {
+        if (field->text().toInt() > 255) return QStringLiteral("%1 is not a number from 0 to 255").arg(field->text());
+    }
+    return {};
+}
+
 int IpAddressWidget::GetAddress(std::uint32_t& address) const {
     address = 0;
     int filled = 0;
     for (QLineEdit* field : fields_) {
         address <<= 8;
-        if (field->text().isEmpty()) continue;
-        address |= static_cast<std::uint32_t>(field->text().toInt()) & 0xFF;
+        // A number over 255 is no part of an address: it reads as a blank would.
+        if (field->text().isEmpty() || field->text().toInt() > 255) continue;
+        address |= static_cast<std::uint32_t>(field->text().toInt());
         ++filled;
     }
     return filled;
 }
 
 void IpAddressWidget::SetAddress(std::uint32_t address) {
+    rejectedPaste_.clear();
     for (int i = 0; i < 4; ++i)
         fields_[static_cast<size_t>(i)]->setText(QString::number((address >> (24 - 8 * i)) & 0xFF));
 }
 
 void IpAddressWidget::ClearAddress() {
+    rejectedPaste_.clear();
     for (QLineEdit* field : fields_) field->clear();
 }
 

@@ -26,6 +26,7 @@ void ResetPendingValueReads(QXClient& client) {
     client.GetPendingLock().Wait(0);
     client.SetPendingValueReads(0);
     client.SetValueReadTally({});
+    client.SetIcdReadQueue({});
     client.GetPendingLock().Release();
 }
 
@@ -38,30 +39,16 @@ QXClient::ValueReadTally TakeValueReadTally(QXClient& client) {
 }
 
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
-    // Withdrawn together when the export ends early (a disconnect, the program's end).
-    const Iec61850::ClientApplication::RequestGroupScope group(client.BeginIcdReads());
-    bool refusalEnded = false;
+    std::vector<Iec61850::FcReference> reads;
     for (const std::string& node : nodes) {
-        for (std::string_view fc : IcdValueConstraints) {
-            std::uint32_t id = 0;
-            if (client.GetAllDataValues(id, node, std::string(fc), Iec61850::AnswerFrom::Device) == System::OkNoError) {
-                continue;
-            }
-            client.GetPendingLock().Wait(0);
-            // Answers count down too: only the step that reaches 0 ends the reads.
-            const std::int32_t before = client.GetPendingValueReads();
-            if (before > 0) {
-                client.SetPendingValueReads(before - 1);
-                // Never asked: its values are not the device's.
-                QXClient::ValueReadTally tally = client.GetValueReadTally();
-                ++tally.unanswered;
-                client.SetValueReadTally(tally);
-            }
-            client.GetPendingLock().Release();
-            if (before == 1) refusalEnded = true;
-        }
+        for (std::string_view fc : IcdValueConstraints) reads.emplace_back(std::string(fc), node);
     }
-    return refusalEnded;
+    // Withdrawn together when the export ends early (a disconnect, the program's end).
+    client.BeginIcdReads();
+    client.GetPendingLock().Wait(0);
+    client.SetIcdReadQueue(std::move(reads));
+    client.GetPendingLock().Release();
+    return client.AskNextIcdRead();
 }
 
 }  // namespace App

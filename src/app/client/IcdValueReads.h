@@ -18,7 +18,8 @@ namespace App {
 // ("DC") and setting values (the active group's "SG", and "SE" where the device answers it)
 // of the logical nodes of the model's first logical device, counted down by the client as
 // its answers come in. Many devices refuse SE while no group is being edited: that refusal
-// is counted down as any answer and leaves the export to what the model holds.
+// is counted down as any answer and leaves the export to what the model holds. Any other
+// refusal is tallied: the file would give the model's values for that node, not the device's.
 
 // The reads asked of each node, in the order asked: the constraints whose values the file
 // gives, as the exporter has them.
@@ -36,11 +37,13 @@ void ResetPendingValueReads(QXClient& client);
 // Under the pending lock: how the reads ended so far, the tally cleared.
 QXClient::ValueReadTally TakeValueReadTally(QXClient& client);
 
-// Asks for the CF, DC, SG, then SE values of each node in turn (the read of a group the
-// node lacks is answered by the client itself, unsent), as the reads of one export that
-// QXClient::StopIcdReads withdraws. A request the client refuses
-// at once is taken off the count under the lock and tallied as unanswered; true when such a
-// refusal took the count to 0, since then no answer will end the reads.
+// Asks for the CF, DC, SG, then SE values of each node in turn, one read at a time, each
+// once the one before is answered (the read of a group the node lacks is answered by the
+// client itself, unsent), as the reads of one export that QXClient::StopIcdReads withdraws:
+// the time-out of each then counts from when the device could start on it. A read left
+// unanswered ends the reads, none after it asked. A request the client refuses at once is
+// taken off the count under the lock and tallied as unanswered; true when such a refusal
+// took the count to 0, since then no answer will end the reads.
 bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes);
 
 }  // namespace App

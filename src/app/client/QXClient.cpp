@@ -42,6 +42,14 @@ bool AnsweredForTheExport(const Iec61850::Acsi::GetAllDataValues& read) {
     return result == System::OkNoError || result == System::InvalidArguments;
 }
 
+// An answer that gives no values: the model keeps what it held for the node. The edit
+// buffer (SE) is refused by many devices while no group is being edited; its values are
+// then no one's to give, and the file's are the model's as read with it.
+bool RefusedForTheExport(const Iec61850::Acsi::GetAllDataValues& read) {
+    return !read.IsLocal() && read.GetAnswerKind() != Mms::MmsPduNone && read.GetResult() != System::OkNoError &&
+           read.fc != "SE";
+}
+
 }  // namespace
 
 QXClient::QXClient(MainWindowNotifier* notifier) : notifier_(notifier) {}
@@ -177,24 +185,37 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     QXClientBase::OnGetAllDataValues(service);
     if (modelLoading_.load()) return 0;
     bool counted = false;
+    bool askNext = false;
     std::int32_t count = 0;
     pendingLock_.Wait(0);
     // Only reads the ICD creation asked for count down; a late confirmation of the
     // model reader's own reads must not start an export no one asked for.
     if (pendingValueReads_ > 0) {
         --pendingValueReads_;
-        count = pendingValueReads_;
         counted = true;
+        const std::string read = service->node + " " + service->fc;
         if (service->EndedWithTheAssociation()) {
+            // Nothing more will be answered: the end is told with the association's.
             valueReadTally_.endedWithTheAssociation = true;
+            pendingValueReads_ = 0;
         } else if (!AnsweredForTheExport(*service)) {
+            // No file will be written: the reads after it are not asked.
             ++valueReadTally_.unanswered;
+            if (valueReadTally_.timedOut.empty()) {
+                valueReadTally_.timedOut = read;
+                valueReadTally_.timeoutMs = service->GetAssociation().GetTimeout();
+            }
+            pendingValueReads_ = 0;
+        } else {
+            if (RefusedForTheExport(*service)) valueReadTally_.refused.push_back(read);
+            askNext = true;
         }
+        count = pendingValueReads_;
     }
     pendingLock_.Release();
     if (!counted) return 0;
     NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, count);
-    if (count <= 0) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
+    if (count <= 0 || (askNext && AskNextIcdRead())) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
     return 0;
 }
 
@@ -433,8 +454,50 @@ void QXClient::StopIcdReads() {
     // The withdrawn reads are confirmed too: none may count the export down to its end.
     pendingLock_.Wait(0);
     pendingValueReads_ = 0;
+    icdReadQueue_.clear();
+    icdReadNext_ = 0;
     pendingLock_.Release();
     if (group != nullptr) WithdrawRequests(*group);
+}
+
+void QXClient::SetIcdReadQueue(std::vector<Iec61850::FcReference> reads) {
+    icdReadQueue_ = std::move(reads);
+    icdReadNext_ = 0;
+}
+
+bool QXClient::AskNextIcdRead() {
+    std::shared_ptr<const Mms::RequestGroup> group;
+    {
+        std::lock_guard lock(icdReadsMutex_);
+        group = icdReads_;
+    }
+    // Stopped: what would have come next is never asked.
+    if (group == nullptr) return false;
+    // One read at a time: each is answered within the time-out from its own send by a
+    // device that takes its time over every read, however many there are.
+    const Iec61850::ClientApplication::RequestGroupScope scope(group);
+    for (;;) {
+        Iec61850::FcReference next;
+        pendingLock_.Wait(0);
+        const bool more = pendingValueReads_ > 0 && icdReadNext_ < icdReadQueue_.size();
+        if (more) next = icdReadQueue_[icdReadNext_++];
+        pendingLock_.Release();
+        if (!more) return false;
+        std::uint32_t id = 0;
+        if (GetAllDataValues(id, next.second, next.first, Iec61850::AnswerFrom::Device) == System::OkNoError) {
+            return false;
+        }
+        pendingLock_.Wait(0);
+        // Answers count down too: only the step that reaches 0 ends the reads.
+        const std::int32_t before = pendingValueReads_;
+        if (before > 0) {
+            --pendingValueReads_;
+            // Never asked: its values are not the device's.
+            ++valueReadTally_.unanswered;
+        }
+        pendingLock_.Release();
+        if (before == 1) return true;
+    }
 }
 
 bool QXClient::LoadModel() {

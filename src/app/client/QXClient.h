@@ -122,6 +122,13 @@ public:
     // Ends the export's value reads: those not sent never are, and the count of outstanding
     // reads is 0, so that no confirmation leads on to the export.
     void StopIcdReads();
+    // The export's reads, asked one at a time (see IcdValueReads.h), under the pending lock.
+    void SetIcdReadQueue(std::vector<Iec61850::FcReference> reads);
+    // Asks the next read of the queue, each after the answer to the one before, in the
+    // group BeginIcdReads gave (nothing once StopIcdReads has come). A read refused at once
+    // is taken off the count and tallied unanswered, and the one after asked; true when such
+    // a refusal took the count to 0, since then no answer will end the reads.
+    bool AskNextIcdRead();
     bool IsModelLoading() const { return modelLoading_.load(); }
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
@@ -166,6 +173,13 @@ public:
         // Confirmed without the device's answer on an association that stands (timed out, a
         // request the client refused at once).
         std::int32_t unanswered = 0;
+        // The first read that timed out ("LD0/XCBR1 CF"; empty for none) and the time-out it
+        // was given, in milliseconds: the reads after it are not asked.
+        std::string timedOut;
+        std::uint32_t timeoutMs = 0;
+        // The reads the device refused (but SE, see IcdValueReads.h): the file would give the
+        // model's values for them, not the device's.
+        std::vector<std::string> refused;
         // Confirmed by the association's end: its abort is told on its own.
         bool endedWithTheAssociation = false;
     };
@@ -310,6 +324,9 @@ private:
 
     std::int32_t pendingValueReads_ = 0;
     ValueReadTally valueReadTally_;
+    // The export's reads by (constraint, node) and the next to ask; under the pending lock.
+    std::vector<Iec61850::FcReference> icdReadQueue_;
+    std::size_t icdReadNext_ = 0;
     System::Semaphore pendingLock_{1, 1};
     // The group of the export's reads under way.
     std::mutex icdReadsMutex_;

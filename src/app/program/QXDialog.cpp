@@ -61,6 +61,8 @@ QXDialog::QXDialog(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::Clien
     MapCommand(Id::About, [this] { OnAbout(); });
     MapCommand(Id::Disconnect, [this] { OnDisconnect(); });
     MapCommand(
+        Id::Address, [this] { OnAddressChanged(); }, EN_CHANGE);
+    MapCommand(
         Id::ReadLd, [this] { OnReadLdChanged(); }, CBN_SELCHANGE);
     MapCommand(
         Id::ControlLd, [this] { OnControlLdChanged(); }, CBN_SELCHANGE);

@@ -42,8 +42,13 @@ class Server;
 class ServerManager;
 }  // namespace Iec61850::Acsi
 
+namespace Ui {
+class CFileDialog;
+}
+
 namespace App {
 
+class CICDDialog;
 class QXClient;
 
 // The main window: the connection to one device at a time, its three-state machine
@@ -181,6 +186,9 @@ private:
     bool WriteIcdFileWhileAssociated(const std::string& path, std::string& failure);
     // The export's end on its own path: Create ICD free again. `associationEnded`: for the
     // association's end, which its abort tells.
+    // The Host field changed: what is against the address typed is said at once, and
+    // goes from the status line once mended.
+    void OnAddressChanged();
     Ui::LRESULT EndIcdExport(bool associationEnded);
     // An export cut short (release, abort, a new association): the count back to 0, the
     // progress hidden, Create ICD free again once the controls are updated.
@@ -215,6 +223,11 @@ private:
     // An export ended for the association's end before the window heard of that end: the
     // abort's message says the export stopped.
     bool icdEndUntold_ = false;
+    // The export's window open while the user answers it, which the export's end closes.
+    CICDDialog* icdParameters_ = nullptr;
+    Ui::CFileDialog* icdSave_ = nullptr;
+    // The line last shown against the address typed.
+    std::string addressProblemShown_;
     Widgets::QXAboutDialog about_;
     QXSelectionCtrl readSelection_;
     QXSelectionCtrl controlSelection_;

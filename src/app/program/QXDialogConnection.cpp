@@ -45,6 +45,11 @@ void QXDialog::OnConnect() {
     // Escape sends this command too: only a dialog that may connect does so, never a
     // second time over an association that stands or is being made.
     if (connecting_ || state_ != StateDisconnected || shutDown_) return;
+    // A number over 255 or a paste refused: the fields do not hold the address meant.
+    if (const std::string problem = address_.GetProblem(); !problem.empty()) {
+        ShowStatusText(problem);
+        return;
+    }
     BYTE a = 0, b = 0, c = 0, d = 0;
     // A blank number reads as 0: connecting then would reach an address nobody typed.
     if (address_.GetAddress(a, b, c, d) != 4) {
@@ -54,6 +59,16 @@ void QXDialog::OnConnect() {
     char text[32];
     std::snprintf(text, sizeof text, "%i.%i.%i.%i", a, b, c, d);
     Connect(text, reload_.GetCheck() == 1);
+}
+
+void QXDialog::OnAddressChanged() {
+    const std::string problem = address_.GetProblem();
+    if (!problem.empty()) {
+        ShowStatusText(problem);
+    } else if (!addressProblemShown_.empty() && statusBar_.GetText(2) == addressProblemShown_) {
+        ShowStatusText({});
+    }
+    addressProblemShown_ = problem;
 }
 
 void QXDialog::ShowConnectFailure(const std::string& detail) {

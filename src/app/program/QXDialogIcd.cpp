@@ -6,6 +6,7 @@
 // the export step, which opens modal windows on the UI thread once the send has returned,
 // so that no library thread waits for a person.
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -31,6 +32,33 @@ using namespace Ui;
 namespace {
 
 constexpr const char* kIcdFilter = "ICD Files (*.icd)|*.icd|All Files (*.*)|*.*||";
+
+// "10 s", "0.6 s".
+std::string SecondsText(std::uint32_t milliseconds) {
+    char text[32];
+    if (milliseconds % 1000 == 0) {
+        std::snprintf(text, sizeof text, "%u s", milliseconds / 1000);
+    } else {
+        std::snprintf(text, sizeof text, "%.1f s", milliseconds / 1000.0);
+    }
+    return text;
+}
+
+// Why reads that ended on an association that stands leave no file, in the user's words.
+std::string ReadsFailureText(const QXClient::ValueReadTally& tally, std::int32_t total) {
+    std::string text = "The ICD file was not written: ";
+    if (!tally.timedOut.empty()) {
+        return text + "the read of " + tally.timedOut + " was not answered within " + SecondsText(tally.timeoutMs) +
+               ", so the file would not give the device's values.";
+    }
+    if (tally.unanswered > 0) {
+        return text + std::to_string(tally.unanswered) + " of " + std::to_string(total) +
+               " value reads could not be asked of the device, so the file would not give its values.";
+    }
+    text += "the device refused the read" + std::string(tally.refused.size() > 1 ? "s" : "") + " of ";
+    for (std::size_t i = 0; i < tally.refused.size(); ++i) text += (i > 0 ? ", " : "") + tally.refused[i];
+    return text + ", so the file would give the model's values for them, not the device's.";
+}
 
 }  // namespace
 
@@ -87,10 +115,8 @@ LRESULT QXDialog::OnIcdDataReady(WPARAM, LPARAM) {
         client_ != nullptr ? TakeValueReadTally(*client_) : QXClient::ValueReadTally{};
     Iec61850::Acsi::Server* server = GetServer();
     IcdDeviceFacts facts;
-    if (tally.unanswered > 0) {
-        icdReadsFailure_ = "The ICD file was not written: " + std::to_string(tally.unanswered) + " of " +
-                           std::to_string(icdReadsTotal_) +
-                           " value reads were not answered by the device, so the file would not give its values.";
+    if (!tally.endedWithTheAssociation && (tally.unanswered > 0 || !tally.refused.empty())) {
+        icdReadsFailure_ = ReadsFailureText(tally, icdReadsTotal_);
     } else if (!tally.endedWithTheAssociation && server != nullptr && client_ != nullptr &&
                TakeIcdDeviceFacts(*client_, *server, facts)) {
         icdExporter_ =
@@ -126,7 +152,10 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
         return 1;
     }
     CICDDialog parameters(nullptr, sectionList);
+    // Closed by the export's end (ResetIcdExport) while it is open.
+    icdParameters_ = &parameters;
     const bool answered = parameters.DoModal() == IDOK;
+    icdParameters_ = nullptr;
     if (!answered) return EndIcdExport(false);
     if (!IcdExportStands()) return EndIcdExport(true);
     std::string answers;
@@ -144,7 +173,9 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
         devices.empty() ? std::string() : Iec61850::Acsi::Scl::IcdExporter::IedNameOf(devices) + ".icd";
     CFileDialog save(false, ".icd", offered.empty() ? nullptr : offered.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                      kIcdFilter);
+    icdSave_ = &save;
     const bool chosen = save.DoModal() == IDOK;
+    icdSave_ = nullptr;
     if (!chosen) return EndIcdExport(false);
     if (!IcdExportStands()) return EndIcdExport(true);
     const std::string path = save.GetPathName();
@@ -162,14 +193,18 @@ LRESULT QXDialog::OnIcdExport(WPARAM, LPARAM) {
 }
 
 bool QXDialog::WriteIcdFileWhileAssociated(const std::string& path, std::string& failure) {
-    // Written beside the path first: an association that ends while the file is made leaves
-    // the path as it was (an older file there stays).
-    const std::string staged = path + ".writing";
+    // Written beside the path first, under a name no other file has: an association that
+    // ends while the file is made leaves the path as it was (an older file there stays).
+    std::string staged;
+    if (!Iec61850::Acsi::Scl::IcdExporter::CreateFileBeside(path, staged, failure)) return false;
+    std::error_code error;
     if (icdExporter_->WriteFile(staged) != 0) {
         failure = icdExporter_->GetLastFailure();
+        std::filesystem::remove(staged, error);
         return false;
     }
-    std::error_code error;
+    // The last look at the association: an end that comes after it, during the rename, is
+    // one the file's values and services were all taken before, and the file stands.
     if (!IcdExportStands()) {
         std::filesystem::remove(staged, error);
         return false;
@@ -196,6 +231,10 @@ LRESULT QXDialog::EndIcdExport(bool associationEnded) {
 
 void QXDialog::ResetIcdExport() {
     if (client_ != nullptr) ResetPendingValueReads(*client_);
+    // An export that stops asks nothing more of the user: its open window goes (with the
+    // overwrite question of Save As), and the step after it finds the export ended.
+    if (icdParameters_ != nullptr && icdParameters_->IsWindow()) icdParameters_->EndDialog(IDCANCEL);
+    if (icdSave_ != nullptr) icdSave_->EndDialog();
     icdProgress_.ShowWindow(false);
     icdExporting_ = false;
     icdExporter_.reset();

@@ -98,6 +98,10 @@ std::int32_t IcdExporter::RefuseLock(System::ResultCode lock) {
                   (lock == System::Timeout ? "the wait timed out." : "the lock failed."));
 }
 
+bool IcdExporter::CreateFileBeside(const std::string& path, std::string& staged, std::string& error) {
+    return Scl::CreateFileBeside(path, staged, error);
+}
+
 std::int32_t IcdExporter::WriteFile(const std::string& path) {
     lastFailure_.clear();
     if (state_ != kStateAnswered) {

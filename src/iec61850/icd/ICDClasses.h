@@ -146,6 +146,10 @@ public:
     const std::string& GetIedName() const { return iedName_; }
     // The IED name of devices of these names (in byte order), as an export would write it.
     static std::string IedNameOf(const std::vector<std::string>& deviceNames);
+    // Makes an empty file beside `path` under a name no other file has, for a caller that
+    // writes the file there first and renames it over `path` once it may (see
+    // WriteFileReplacing); its name goes to `staged`. False with `error` when none can be made.
+    static bool CreateFileBeside(const std::string& path, std::string& staged, std::string& error);
     const std::string& GetConfigRevision() const { return configRevision_; }
     const SclTreeNode* GetTreeRoot() const { return treeRoot_.get(); }
     IcdModelSource& Source() const { return *source_; }

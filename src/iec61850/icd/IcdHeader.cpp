@@ -84,8 +84,10 @@ void IcdExporter::WriteHeaderAndServices(XmlWriter& writer) {
 
     writer.StartElement("IED");
     writer.WriteAttribute("name", iedName_);
-    writer.WriteAttribute("type", source_->GetModelName());
-    writer.WriteAttribute("manufacturer", source_->GetVendorName());
+    // Both optional: an identity the device did not give is left out, not made up.
+    if (const std::string type = source_->GetModelName(); !type.empty()) writer.WriteAttribute("type", type);
+    if (const std::string maker = source_->GetVendorName(); !maker.empty())
+        writer.WriteAttribute("manufacturer", maker);
     writer.WriteAttribute("configVersion", configRevision_);
     WriteServices(writer);
     writer.StartElement("AccessPoint");

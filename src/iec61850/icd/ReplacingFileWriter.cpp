@@ -39,6 +39,17 @@ int CreateBeside(const std::string& path, std::string& temporary) {
 
 }  // namespace
 
+bool CreateFileBeside(const std::string& path, std::string& staged, std::string& error) {
+    const int fd = CreateBeside(path, staged);
+    if (fd < 0) return Fail(error, "Cannot create a file beside", path, errno);
+    if (::close(fd) != 0) {
+        const int code = errno;
+        ::unlink(staged.c_str());
+        return Fail(error, "Cannot close a file beside", path, code);
+    }
+    return true;
+}
+
 bool WriteFileReplacing(const std::string& path, std::string_view content, std::string& error) {
     std::string temporary;
     const int fd = CreateBeside(path, temporary);

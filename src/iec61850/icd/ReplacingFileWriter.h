@@ -11,4 +11,9 @@ namespace Iec61850::Acsi::Scl {
 // stays as it was, false is returned and `error` holds the step and the system's text.
 bool WriteFileReplacing(const std::string& path, std::string_view content, std::string& error);
 
+// Makes an empty file beside `path` under a name no other file has (created exclusively,
+// mode 0666 less the umask), for a caller that writes there first and renames it over
+// `path` later; its name goes to `staged`. False with `error` when none can be made.
+bool CreateFileBeside(const std::string& path, std::string& staged, std::string& error);
+
 }  // namespace Iec61850::Acsi::Scl

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -469,7 +470,9 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             if (release) {
-                ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= 2; }));
+                // One read at a time: an unanswered one is the last that goes out.
+                const std::size_t out = c.end == End::LinkStallsDuringRelease ? 1 : 2;
+                ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= out; }));
                 UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
             }
             ASSERT_TRUE(WaitUntil([&] {
@@ -511,12 +514,14 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
 }
 
 // The device aborts the association at each step of an export (its value reads, the
-// device parameters, the choice of the file), or leaves the reads unanswered on a link that
-// lives: no file, one message that says why, and the next export writes the same file as
-// one undisturbed. Before, an export whose reads had ended by their time-out went on to a
-// file without the values or the services of the association that had gone.
+// device parameters, the choice of the file), the link stalls during the reads, or the reads
+// are left unanswered on a link that lives: no file, one message that says why, the export's
+// open window closed with it, and the next export writes the same file as one undisturbed.
+// Before, an export whose reads had ended by their time-out went on to a file without the
+// values or the services of the association that had gone; a stall gave two boxes; the
+// windows stayed open for a file that would not be written.
 TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
-    enum class Step { Reads, Parameters, SaveAs, ReadsUnansweredOnALiveLink };
+    enum class Step { Reads, Parameters, SaveAs, LinkStallsDuringReads, ReadsUnansweredOnALiveLink };
     struct Case {
         const char* what;
         Step step;
@@ -525,13 +530,19 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
         {"aborted during the reads", Step::Reads},
         {"aborted while the parameters are asked", Step::Parameters},
         {"aborted while the file is chosen", Step::SaveAs},
+        {"the link stalls during the reads", Step::LinkStallsDuringReads},
         {"reads unanswered, the association standing", Step::ReadsUnansweredOnALiveLink},
     };
+    // The reports that keep the link alive come far more often than a read times out.
+    constexpr const char* kUnansweredTimeoutMs = "1500";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DialogSession session;
         TempFolder folder;
         const bool lost = c.step != Step::ReadsUnansweredOnALiveLink;
+        if (!lost)
+            session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter,
+                                               kUnansweredTimeoutMs);
         session.Run([&](QWidget* window) {
             Connect(session, window);
             ExportTo(session, window, folder.File("undisturbed.icd"));
@@ -555,15 +566,22 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
                 case Step::Parameters:
                     UiTest::OnNextModal([&, abortAndWait](QWidget* parameters) {
                         abortAndWait();
-                        UiTest::Click(UiTest::FindControl(parameters, IdPath({Ui::IDOK})));
+                        // Closed by the end: nothing left for the user to fill in.
+                        EXPECT_TRUE(WaitUntil([&] { return !parameters->isVisible(); }));
                     });
                     break;
                 case Step::SaveAs:
+                    // A file there already: no question whether to replace it comes either.
+                    ASSERT_TRUE(std::filesystem::copy_file(folder.File("undisturbed.icd"), path));
                     UiTest::OnNextModal(Parameters(nullptr));
                     UiTest::OnNextModal([&, abortAndWait](QWidget* save) {
                         abortAndWait();
-                        SaveAs(path)(save);
+                        EXPECT_TRUE(WaitUntil([&] { return !save->isVisible(); }));
                     });
+                    break;
+                case Step::LinkStallsDuringReads:
+                    // Two reads answered, then the device reads nothing more.
+                    faults.stallAfterRequest = 3;
                     break;
                 case Step::ReadsUnansweredOnALiveLink:
                     // The device's own reports keep the link alive: the reads time out one
@@ -579,7 +597,12 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
             ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsIcdExportRunning(); }, 60000));
             EXPECT_EQ(UiTest::PendingModalActions(), 1);
             UiTest::ForgetModalActions();
-            EXPECT_EQ(folder.Names(), std::vector<std::string>{"undisturbed.icd"});
+            if (c.step == Step::SaveAs) {
+                EXPECT_EQ(folder.Names(), (std::vector<std::string>{"disturbed.icd", "undisturbed.icd"}));
+                EXPECT_EQ(ReadWhole(path), undisturbed);
+            } else {
+                EXPECT_EQ(folder.Names(), std::vector<std::string>{"undisturbed.icd"});
+            }
             EXPECT_NE(ResultLine(*session.dialog).rfind("ICD file written", 0), 0u);
             if (lost) {
                 EXPECT_EQ(seen.text.rfind("Association has been aborted", 0), 0u) << seen.text;
@@ -587,8 +610,13 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
                 EXPECT_EQ(session.dialog->GetState(), 0);
             } else {
                 EXPECT_EQ(seen.caption, "Error");
-                EXPECT_EQ(seen.text.rfind("The ICD file was not written: ", 0), 0u) << seen.text;
-                EXPECT_NE(seen.text.find("value reads were not answered"), std::string::npos) << seen.text;
+                // The first read that went unanswered, with the time-out it was given; none
+                // after it was asked.
+                std::string first = ReadsExpected(*session.dialog->GetServer()).front();
+                first[first.find('$')] = ' ';
+                EXPECT_EQ(seen.text, "The ICD file was not written: the read of " + first +
+                                         " was not answered within 1.5 s, so the file would not give the device's "
+                                         "values.");
                 EXPECT_EQ(session.dialog->GetState(), 2);
             }
             EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled() == !lost);
@@ -597,6 +625,66 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
             if (lost) ReconnectAfterTheEnd(session, window);
             ExportTo(session, window, folder.File("after.icd"));
             EXPECT_EQ(ReadWhole(folder.File("after.icd")), undisturbed);
+        });
+    }
+}
+
+// A device that answers every read, each 1.2 s after it came, within the usual 10 s
+// time-out: the export waits for each answer before it asks the next, so its file is
+// written. Asked all at once, the later reads were answered past their time-out.
+TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
+    DialogSession session;
+    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "10000");
+    TempFolder folder;
+    const std::string path = folder.File("slow.icd");
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        TestDevice::Faults faults;
+        faults.delayedMs[kRead] = 1200;
+        session.device.SetFaults(faults);
+        session.device.ClearRequests();
+        ExportTo(session, window, path);
+        EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(*session.dialog->GetServer()));
+        ExpectSchemaAccepts(path);
+        EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);
+    });
+}
+
+// The IED's manufacturer and type are what the device answered to Identify, and left out
+// (both optional) when it gave none: not the tester's own identity, nor an earlier device's.
+TEST(IcdCommand, TheFileNamesOnlyTheIdentityTheDeviceGave) {
+    struct Case {
+        const char* what;
+        void (*fault)(TestDevice::Faults&);
+        const char* manufacturer;  // null: none in the file
+        const char* type;
+    };
+    const Case cases[] = {
+        {"identify answered", [](TestDevice::Faults&) {}, "Test Works", "IEC 61850 test device"},
+        {"identify not offered", [](TestDevice::Faults& f) { f.hideIdentify = true; }, nullptr, nullptr},
+        {"identify refused", [](TestDevice::Faults& f) { f.refused[3] = TestDevice::Faults::Refusal{}; }, nullptr,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TestDevice::Faults faults;
+        c.fault(faults);
+        session.device.SetFaults(faults);
+        TempFolder folder;
+        const std::string path = folder.File("identity.icd");
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            ExportTo(session, window, path);
+            ExpectSchemaAccepts(path);
+            const auto root = Iec61850::Acsi::Scl::XmlParser::ParseDocument(ReadWhole(path));
+            ASSERT_NE(root, nullptr);
+            const auto ieds = IcdTestModel::Elements(*root, "IED");
+            ASSERT_EQ(ieds.size(), 1u);
+            EXPECT_EQ(ieds.front()->HasAttribute("manufacturer"), c.manufacturer != nullptr);
+            EXPECT_EQ(ieds.front()->HasAttribute("type"), c.type != nullptr);
+            EXPECT_EQ(IcdTestModel::AttributeOf(*ieds.front(), "manufacturer"), c.manufacturer ? c.manufacturer : "");
+            EXPECT_EQ(IcdTestModel::AttributeOf(*ieds.front(), "type"), c.type ? c.type : "");
         });
     }
 }

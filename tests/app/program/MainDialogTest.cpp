@@ -272,20 +272,30 @@ TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
     });
 }
 
-// A blank number would read as 0: Connect with one to three of them blank reaches no
-// address, and the status line says why; the whole address typed then connects.
+// A blank number would read as 0, a number over 255 is no address's, and a paste that is no
+// address leaves the fields as they were: Connect with any of them reaches no address, and
+// the status line says why in one line; the whole address typed then connects.
 TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
+    const std::string incomplete = App::kAddressIncompleteText;
     struct Row {
         const char* what;
         const char* keys;  // typed over the whole address
         int blanked;       // a field cleared after, -1 for none
+        const char* clipboard;
         const char* shown;
+        std::string line;
     };
     const Row rows[] = {
-        {"one number typed", "^A2", -1, "2..."},
-        {"two", "^A10.1", -1, "10.1.."},
-        {"three", "^A10.1.2", -1, "10.1.2."},
-        {"one blank between", "^A127.0.0.1", 1, "127..0.1"},
+        {"one number typed", "^A2", -1, "", "2...", incomplete},
+        {"two", "^A10.1", -1, "", "10.1..", incomplete},
+        {"three", "^A10.1.2", -1, "", "10.1.2.", incomplete},
+        {"one blank between", "^A127.0.0.1", 1, "", "127..0.1", incomplete},
+        {"a number over 255, shown whole", "^A999.1.1.1", -1, "", "999.1.1.1", "999 is not a number from 0 to 255"},
+        {"256", "^A256.0.0.1", -1, "", "256.0.0.1", "256 is not a number from 0 to 255"},
+        {"a paste of part of an address", "^A127.0.0.1^V", -1, "10.0.", "127.0.0.1",
+         "\"10.0.\" is not an address of four numbers from 0 to 255: not pasted"},
+        {"a paste of letters", "^A127.0.0.1^V", -1, "a.b.c.d", "127.0.0.1",
+         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted"},
     };
     DialogSession session;
     session.Run([&](QWidget* window) {
@@ -293,14 +303,19 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
         ASSERT_NE(address, nullptr);
         for (const Row& row : rows) {
             SCOPED_TRACE(row.what);
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(row.clipboard));
             address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
             KeysToHost(address, row.keys);
             if (row.blanked >= 0) address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(row.blanked))->clear();
             ASSERT_EQ(HostFields(address), row.shown);
+            // Told as it happens, not only at Connect.
+            if (row.line != incomplete) {
+                EXPECT_EQ(Pane(*session.dialog, 2), row.line);
+            }
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
             EXPECT_FALSE(session.dialog->IsConnecting());
             EXPECT_EQ(session.dialog->GetState(), 0);
-            EXPECT_EQ(Pane(*session.dialog, 2), App::kAddressIncompleteText);
+            EXPECT_EQ(Pane(*session.dialog, 2), row.line);
             EXPECT_EQ(session.dialog->GetServerId(), -1);
             EXPECT_EQ(session.device.OpenAssociations(), 0);
             ExpectStateTable(window, 0);

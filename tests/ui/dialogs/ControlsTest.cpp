@@ -61,7 +61,7 @@ public:
     int scale = 1;
 };
 
-TEST(IpAddressTest, BlankFieldsReadAsZeroAndValuesOver255AreRefused) {
+TEST(IpAddressTest, BlankFieldsReadAsZeroAndValuesOver255AreShownAndNamed) {
     ControlsDialog dialog;
     UiTest::Recorder recorder;
     auto* ip = dynamic_cast<IpAddressWidget*>(UiTest::FindControl(dialog.GetWidget(), "50"));
@@ -73,14 +73,18 @@ TEST(IpAddressTest, BlankFieldsReadAsZeroAndValuesOver255AreRefused) {
 
     UiTest::Type(ip->Field(0), "192");  // three digits move on to the next field
     UiTest::Type(ip->Field(2), "25");
-    UiTest::Type(ip->Field(2), "6");  // 256: refused, the field keeps 25
-    EXPECT_EQ(ip->Field(2)->text(), "25");
-    EXPECT_EQ(recorder.beeps.size(), 1u);
-    UiTest::Type(ip->Field(3), "a7");  // letters are refused too
+    UiTest::Type(ip->Field(2), "6");  // 256: shown as typed, never cut to 25, and named
+    EXPECT_EQ(ip->Field(2)->text(), "256");
+    EXPECT_EQ(dialog.address.GetProblem(), "256 is not a number from 0 to 255");
+    EXPECT_EQ(recorder.beeps.size(), 0u);
+    UiTest::Type(ip->Field(3), "a7");  // letters are refused with a beep
     BYTE f0, f1, f2, f3;
-    EXPECT_EQ(dialog.address.GetAddress(f0, f1, f2, f3), 3);
-    EXPECT_EQ((std::vector<int>{f0, f1, f2, f3}), (std::vector<int>{192, 0, 25, 7}));
-    EXPECT_EQ(recorder.beeps.size(), 2u);
+    dialog.address.GetAddress(f0, f1, f2, f3);
+    EXPECT_EQ((std::vector<int>{f0, f1, f2, f3}), (std::vector<int>{192, 0, 0, 7}));
+    EXPECT_EQ(recorder.beeps.size(), 1u);
+    UiTest::Type(ip->Field(2), "");
+    QTest::keyClick(ip->Field(2), Qt::Key_Backspace);
+    EXPECT_EQ(dialog.address.GetProblem(), "");
 
     dialog.address.SetAddress(127, 0, 0, 1);
     EXPECT_EQ(dialog.address.GetAddress(address), 4);
@@ -97,7 +101,7 @@ TEST(IpAddressTest, BlankFieldsReadAsZeroAndValuesOver255AreRefused) {
     }
     EXPECT_EQ(dialog.address.GetAddress(address), 4);
     EXPECT_EQ(address, 0x0A000001u);
-    EXPECT_EQ(recorder.beeps.size(), 2u);
+    EXPECT_EQ(recorder.beeps.size(), 1u);
 }
 
 TEST(UpDownTest, StepsAskTheOwnerWhoMayRefuseOrChangeThemAndTheBuddyIsNeverEdited) {
