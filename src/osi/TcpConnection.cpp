@@ -151,6 +151,10 @@ bool ChainCarriesLink(Protocol::Connection& member, TransportLink link) {
     return tcp == nullptr || tcp->IsCurrentLink(link);
 }
 
+void GiveUpChainConnects(Protocol::Connection& member, bool givenUp) {
+    if (auto* tcp = dynamic_cast<TcpConnection*>(member.GetBottom())) tcp->GiveUpConnects(givenUp);
+}
+
 void SetChainGracefulClose(Protocol::Connection& member, TransportLink link) {
     if (auto* tcp = dynamic_cast<TcpConnection*>(member.GetBottom())) tcp->SetGracefulClose(link);
 }

@@ -5,7 +5,9 @@
 #include "protocol/Connection.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string>
@@ -84,7 +86,22 @@ public:
     // the caller is the receive thread (served), or always (handshake). Here always.
     virtual bool IsCurrentLink(TransportLink link);
 
+    // Given up (true), Connect fails as it begins and a connect under way gives up; the
+    // mark stays until it is taken back (false): unlike a Close's, a connect never clears
+    // it. What gives up an attempt marks its chain so, whatever step the attempt is at.
+    void GiveUpConnects(bool givenUp) { connectsGivenUp_.store(givenUp); }
+    bool ConnectsGivenUp() const { return connectsGivenUp_.load(); }
+
+    // For tests: called on the connecting thread as Connect begins, and on a sending thread
+    // before a unit goes on the socket (null: none). Set while nothing connects or sends.
+    enum class Step { Connect, Send };
+    using StepHook = std::function<void(Step)>;
+    void SetStepHook(StepHook hook) { stepHook_ = std::move(hook); }
+
 protected:
+    void RunStepHook(Step step) {
+        if (stepHook_) stepHook_(step);
+    }
     struct Settings {
         std::string remoteAddress;
         std::uint16_t remotePort = 0;
@@ -111,11 +128,15 @@ private:
     std::uint16_t peerPort_ = 0;
     std::uint8_t keepAliveTime_ = DefaultKeepAliveSeconds;
     std::uint8_t keepAliveInterval_ = DefaultKeepAliveSeconds;
+    std::atomic<bool> connectsGivenUp_{false};
+    StepHook stepHook_;
 };
 
 // Whether the chain that the connection belongs to stands on the link named: its bottom
 // TCP connection's IsCurrentLink (true for a chain without one). The layers check it before
 // an ending of theirs changes any state, which would otherwise be the next link's.
 bool ChainCarriesLink(Protocol::Connection& member, TransportLink link);
+// GiveUpConnects on the chain's bottom TCP connection (nothing for a chain without one).
+void GiveUpChainConnects(Protocol::Connection& member, bool givenUp);
 // SetGracefulClose on the chain's bottom TCP connection (nothing for a chain without one).
 void SetChainGracefulClose(Protocol::Connection& member, TransportLink link);

@@ -236,6 +236,8 @@ System::ResultCode W32TcpConnection::ConnectFailed(const std::shared_ptr<SocketH
 }
 
 System::ResultCode W32TcpConnection::Connect() {
+    RunStepHook(Step::Connect);
+    if (ConnectsGivenUp()) return ConnectFailed(nullptr);
     bool ended = true;
     {
         std::unique_lock lock(mutex_);
@@ -267,7 +269,7 @@ System::ResultCode W32TcpConnection::Connect() {
 
     const std::shared_ptr<SocketHandle> socket = SocketHandle::Connect(address, GetTimeout(), [this] {
         std::lock_guard lock(mutex_);
-        return connectAborted_;
+        return connectAborted_ || ConnectsGivenUp();
     });
     if (!socket) {
         const int error = errno;
@@ -294,7 +296,7 @@ System::ResultCode W32TcpConnection::Connect() {
 
     {
         std::lock_guard lock(mutex_);
-        if (connectAborted_ || socket_) return ConnectFailed(socket);
+        if (connectAborted_ || ConnectsGivenUp() || socket_) return ConnectFailed(socket);
         socket_ = socket;
         ++epoch_;
         released_ = false;
@@ -320,6 +322,7 @@ std::shared_ptr<SocketHandle> W32TcpConnection::SocketFor(TransportLink link) {
 
 System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame, TransportLink link) {
     if (frame == nullptr) return System::Error;
+    RunStepHook(Step::Send);
     const std::shared_ptr<SocketHandle> socket = SocketFor(link);
     if (!socket) return System::NotConnected;
     return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
@@ -337,6 +340,7 @@ bool W32TcpConnection::IsCurrentLink(TransportLink link) {
 
 System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets, TransportLink link) {
     if (GetState() != StateConnected) return System::NotConnected;
+    RunStepHook(Step::Send);
     const std::shared_ptr<SocketHandle> socket = SocketFor(link);
     if (!socket) return System::NotConnected;
     std::vector<iovec> pieces;

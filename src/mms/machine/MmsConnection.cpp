@@ -605,44 +605,59 @@ ResultCode MmsConnection::Conclude(ServiceErrorRecord& error) {
     return System::OkNoError;
 }
 
-bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
-                                       const std::function<void()>& claimed, const std::function<void()>& closed) {
-    bool exchangeWaiting = false;
+MmsConnection::EndingClaim::EndingClaim(MmsConnection& mms, std::uint32_t generation, const LinkEnding& ending)
+    : mms_(mms), ending_(ending), generation_(generation) {
     {
-        std::lock_guard lock(stateMutex_);
-        if (ending_ || generation != invokeCounter_.Generation()) return false;
-        const auto state = static_cast<State>(GetState());
+        std::lock_guard lock(mms_.stateMutex_);
+        if (mms_.ending_ || generation != mms_.invokeCounter_.Generation()) return;
+        const auto state = static_cast<State>(mms_.GetState());
         const bool standing = state == StateAssociated || state == StateAwaitingAnswer;
-        if (!standing && !ending.evenIdle) return false;
-        ending_ = true;
-        exchangeWaiting = state == StateAwaitingAnswer;
+        if (!standing && !ending.evenIdle) return;
+        mms_.ending_ = true;
+        exchangeWaiting_ = state == StateAwaitingAnswer;
         // The generation moves on at the claim: from here no request of the association
         // leaves, and every other ending of it finds it gone.
-        SetState(StateEnding);
-        invokeCounter_.Reset();
+        mms_.SetState(StateEnding);
+        mms_.invokeCounter_.Reset();
     }
-    const TransportLink link = LinkToAbort(generation);
-    const MmsConnection* heldBefore = claimHeldHere_;
-    claimHeldHere_ = this;
-    if (claimed) claimed();
-    RunEndingHook(EndingPoint::Claimed);
-    if (ending.sendAbort) {
+    held_ = true;
+    heldBefore_ = claimHeldHere_;
+    claimHeldHere_ = &mms_;
+}
+
+void MmsConnection::EndingClaim::EndLink() {
+    if (!held_) return;
+    const TransportLink link = mms_.LinkToAbort(generation_);
+    mms_.RunEndingHook(EndingPoint::Claimed);
+    if (ending_.sendAbort) {
         // The session closes the link once the abort is out (at once, or after the peer's
         // release when asked to wait); whatever it leaves open is closed below.
-        if (AcseConnection* acse = Acse()) acse->SendAbort(link, ending.wait);
-        RunEndingHook(EndingPoint::AbortSent);
+        if (AcseConnection* acse = mms_.Acse()) acse->SendAbort(link, ending_.wait);
+        mms_.RunEndingHook(EndingPoint::AbortSent);
     }
-    CloseEndedLink(link, ending.graceful);
-    ResetAfterGeneration();
-    if (closed) closed();
-    claimHeldHere_ = heldBefore;
+    mms_.CloseEndedLink(link, ending_.graceful);
+    mms_.ResetAfterGeneration();
+}
+
+void MmsConnection::EndingClaim::LetGo() {
+    if (!held_) return;
+    held_ = false;
+    claimHeldHere_ = heldBefore_;
     {
-        std::lock_guard lock(stateMutex_);
-        SetState(StateIdle);
-        ending_ = false;
+        std::lock_guard lock(mms_.stateMutex_);
+        mms_.SetState(StateIdle);
+        mms_.ending_ = false;
     }
-    endingOver_.notify_all();
-    if (exchangeWaiting) WakeWaitingExchange(generation);
+    mms_.endingOver_.notify_all();
+    if (exchangeWaiting_) mms_.WakeWaitingExchange(generation_);
+}
+
+bool MmsConnection::EndAssociationLink(std::uint32_t generation, const LinkEnding& ending) {
+    EndingClaim claim(*this, generation, ending);
+    if (!claim.Held()) return false;
+    claim.EndLink();
+    // The user's side of the association ends with it, before anything new can begin.
+    ToUser(nullptr, EventEnded);
     return true;
 }
 

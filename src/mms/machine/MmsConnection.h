@@ -54,8 +54,9 @@ class RequestHandle;
 // link if asked, closes that link, and only then lets a new association begin on the chain
 // (PrepareNewAssociation waits for it). Any other ending of the same generation finds it
 // claimed or gone and returns at once, doing nothing: an association's end is done, and
-// told, once. The service user above runs that step inside its own list
-// (MmsUserConnection::EndAssociation) and tells its user after it.
+// told, once. The service user above holds that claim (EndingClaim) while it takes what it
+// must confirm, and confirms and tells only once it has let it go
+// (MmsUserConnection::EndAssociation).
 //
 // The exchanges (initiate, conclude) wait for their answer filed under their own
 // generation, so that one held across an abort and a new association never takes the
@@ -98,6 +99,11 @@ public:
         // A confirmed answer that could not be decoded: the frame holds the reject sent
         // for it, whose originalInvokeID names the request.
         EventUndecodableAnswer = 24,
+        // The association ended in the machine's own ending (EndAssociationLink: its abort,
+        // its conclude, the peer's abort for a user that does not end it itself): told under
+        // the ending's claim, so that the user's side of it ends before anything new begins.
+        // No frame.
+        EventEnded = 25,
     };
     static constexpr const char* MmsAbstractSyntax = "1.0.9506.2.1";
 
@@ -146,19 +152,41 @@ public:
     // generation with the abort unit, then EventLocalAbort to the user when it ended one.
     // OkNoError; NotConnected, nothing sent or told, when nothing stood.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
-    // The one ending of an association's link. Claims the generation, in one step with the
-    // state changes of the other threads, when it is the current one, no other ending is
-    // under way and an association stands on it or is being made (or, with evenIdle, in any
-    // state); false, nothing done, otherwise. Then: the generation moves on (no request of
-    // it leaves any more), `claimed` runs, the abort unit goes out on the association's link
-    // (or, before one is bound, the link of the initiate under way) if asked, that link is
-    // closed, the machine is reset, `closed` runs, the claim is let go and a waiting
-    // exchange of the generation ends with Aborted. True. No lock is held while the two
-    // steps run, but the claim is: what they confirm or clear belongs to the association
-    // that ended, never to one begun after it.
-    bool EndAssociationLink(std::uint32_t generation, const LinkEnding& ending,
-                            const std::function<void()>& claimed = nullptr,
-                            const std::function<void()>& closed = nullptr);
+    // The claim of one association's ending, held from its making until LetGo (or its
+    // destruction), on the thread that made it. It is taken, in one step with the state
+    // changes of the other threads, when the generation is the current one, no other ending
+    // is under way and an association stands on it or is being made (or, with evenIdle, in
+    // any state); otherwise Held() is false and nothing is done. Taken, the generation has
+    // moved on (no request of it leaves any more, and every other ending of it finds it
+    // gone), and no new association begins on the chain until it is let go
+    // (PrepareNewAssociation waits for it). What runs under it must never call a client:
+    // a callback that waited for a new association would wait for the claim.
+    class EndingClaim {
+    public:
+        EndingClaim(MmsConnection& mms, std::uint32_t generation, const LinkEnding& ending);
+        ~EndingClaim() { LetGo(); }
+        EndingClaim(const EndingClaim&) = delete;
+        EndingClaim& operator=(const EndingClaim&) = delete;
+        bool Held() const { return held_; }
+        // The abort unit goes out on the association's link (or, before one is bound, the
+        // link of the initiate under way) if the ending sends one, that link is closed and
+        // the machine (and the association control below it) reset.
+        void EndLink();
+        // The claim goes: a new association may begin, and a waiting exchange of the
+        // generation ends with Aborted. Once; nothing when it was not held.
+        void LetGo();
+
+    private:
+        MmsConnection& mms_;
+        const LinkEnding ending_;
+        const std::uint32_t generation_;
+        bool held_ = false;
+        bool exchangeWaiting_ = false;
+        const MmsConnection* heldBefore_ = nullptr;
+    };
+    // The whole ending of an association's link for a user with nothing of its own to
+    // confirm: the claim, the link's end, the claim let go. Whether it claimed it.
+    bool EndAssociationLink(std::uint32_t generation, const LinkEnding& ending);
     // Waits until no ending is under way, then moves the generation on in the same step: an
     // ending held on its way with an earlier generation finds it gone and does nothing.
     // What begins a new association on the chain calls it before it touches the chain.
@@ -197,8 +225,8 @@ public:
     using SendHook = std::function<void(const RequestHandle& request)>;
     void SetSendHook(SendHook hook);
     // For tests: called on the ending thread once it has claimed its generation, once its
-    // abort unit is out, and (by the service user) once the association no longer stands,
-    // before what it ended is confirmed (null: none).
+    // abort unit is out, and (by the service user) once the claim is let go, before what it
+    // ended is confirmed (null: none).
     using EndingHook = std::function<void(EndingPoint point)>;
     void SetEndingHook(EndingHook hook);
     void RunEndingHook(EndingPoint point);

@@ -41,6 +41,11 @@ MmsConnection* MmsUserConnection::GetMmsConnection() {
 ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     if (frame != nullptr) lastReceived_.store(std::chrono::steady_clock::now().time_since_epoch().count());
     if (event == MmsConnection::EventLocalAbort) return OnAbortRequested(frame);
+    if (event == MmsConnection::EventEnded) {
+        // Under the machine's claim: nothing of a new association can be here yet.
+        ResetOnEnding();
+        return System::OkNoError;
+    }
     if (event == MmsConnection::EventPeerAbort) {
         // The peer's abort, or the end of the transport, ends what the chain carries now.
         if (MmsConnection* mms = GetMmsConnection())
@@ -199,9 +204,8 @@ bool MmsUserConnection::FileStalledRequests(std::uint32_t ageMs) {
     // whose answers (to any request) or reports keep coming is slow, not gone.
     const std::chrono::steady_clock::time_point received{std::chrono::steady_clock::duration(lastReceived_.load())};
     if (now - received < age) return false;
-    // Told first, so that whoever completes what is filed knows why it failed.
-    OnLinkStalled();
-    FileAllPending(System::Timeout);
+    // An owner that ends the association confirms them in its ending, under no claim.
+    if (!OnLinkStalled()) FileAllPending(System::Timeout);
     return true;
 }
 
@@ -332,7 +336,7 @@ ResultCode MmsUserConnection::TextToObjectName(std::string_view text, MmsObjectN
 // ---- abort ----
 
 ResultCode MmsUserConnection::OnAbortRequested(Protocol::Frame*) {
-    Reset();
+    // Reset already, under the ending's claim (EventEnded).
     return System::OkNoError;
 }
 
@@ -340,32 +344,29 @@ bool MmsUserConnection::EndAssociation(std::uint32_t generation, AssociationEndi
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return false;
     const EndingSteps& steps = StepsOf(kind);
-    bool stood = false;
-    bool underWay = false;
-    const MmsConnection::LinkEnding link{
-        .sendAbort = steps.sendAbort, .graceful = steps.gracefulClose, .evenIdle = steps.evenIdle, .wait = wait};
-    // What is confirmed and cleared here is the ended association's: the claim is held
-    // until it is done, so no association begun after it can have posted or filed anything
-    // yet. Only the telling comes after the claim, so that a user may associate again on
-    // hearing of the end.
-    const bool claimed = mms->EndAssociationLink(
-        generation, link,
-        [&] {
-            stood = GetState() == StateAssociated;
-            underWay = GetState() == StateInitiating;
-            OnEndingClaimed(kind, generation);
-        },
-        [&] {
-            // Filed just before the association stops standing, and completed after:
-            // whoever hears of a request ended here finds the association no longer
-            // associated.
-            FileAllPending(steps.confirmWith);
-            ResetOnEnding();
-            mms->RunEndingHook(MmsConnection::EndingPoint::Confirming);
-            ConfirmQueuedOnEnding(steps.confirmWith);
-            LeaveServerOnEnding();
-        });
-    if (!claimed) return false;
+    MmsConnection::EndingClaim claim(
+        *mms, generation,
+        {.sendAbort = steps.sendAbort, .graceful = steps.gracefulClose, .evenIdle = steps.evenIdle, .wait = wait});
+    if (!claim.Held()) return false;
+    // Under the claim: only what belongs to the association that ends, and no client code.
+    const bool stood = GetState() == StateAssociated;
+    const bool underWay = GetState() == StateInitiating;
+    OnEndingClaimed(kind, generation);
+    claim.EndLink();
+    const std::vector<PendingRequests::Entry> pending = pendingRequests_.TakeAll();
+    std::vector<RequestHandle*> queued;
+    TakeQueuedOnEnding(queued);
+    ResetOnEnding();
+    LeaveServerOnEnding();
+    claim.LetGo();
+    // After it: a new association may stand by now, and nothing of it is in these lists.
+    mms->RunEndingHook(MmsConnection::EndingPoint::Confirming);
+    for (const PendingRequests::Entry& entry : pending) {
+        entry.request->SetResult(steps.confirmWith);
+        entry.request->SetAnswerKind(MmsPduNone);
+        FileAnswered(entry.request, entry.service);
+    }
+    ConfirmQueuedOnEnding(queued, steps.confirmWith);
     const bool tell = steps.told == EndingTold::Always ? stood || underWay : steps.told == EndingTold::IfStood && stood;
     if (tell) TellEnded(kind, stood);
     return true;

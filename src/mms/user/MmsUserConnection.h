@@ -148,7 +148,8 @@ public:
     System::ResultCode Conclude(RequestHandle* request);
     // Lets go of the calling thread's current request without waiting for it (it is filed
     // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
-    // and wait for the answer, then resets: the machine's result.
+    // and wait for the answer; the machine's ending resets this side (EventEnded): the
+    // machine's result.
     System::ResultCode ConcludeAndWait(ServiceErrorRecord& outcome);
     // The local abort of the association that stands or is being made
     // (EndAssociation(LocalAbort)): OkNoError; NotConnected, nothing sent or told, when
@@ -156,17 +157,18 @@ public:
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
     // The one step every ending of an association goes through. It returns false at once,
     // doing and telling nothing, unless it claims the generation (still current, nothing
-    // else ending it, see MmsConnection::EndAssociationLink). Then, in this order, each
-    // step as the kind's row of EndingTable says:
-    //   the generation ends (no request of it leaves any more) and the queue of what waits
-    //   to be sent is closed for it (OnEndingClaimed);
-    //   the abort unit goes out on the association's link;
-    //   that link is closed;
-    //   every pending request is filed, the association stops standing (ResetOnEnding),
-    //   and everything pending and queued is confirmed, once (ConfirmQueuedOnEnding);
-    //   the association leaves its server (LeaveServerOnEnding);
-    //   the user is told, once (TellEnded), last: one who associates again on hearing it
-    //   does so on a new link, and finds the server free for it.
+    // else ending it, see MmsConnection::EndingClaim). Then, in this order, each step as the
+    // kind's row of EndingTable says:
+    //   under the claim: the generation ends (no request of it leaves any more) and what
+    //   waits to be sent for it never will (OnEndingClaimed); the abort unit goes out on the
+    //   association's link; that link is closed and the machine reset; every pending and
+    //   queued request is taken into the ending's own list (TakeQueuedOnEnding); the
+    //   association stops standing (ResetOnEnding) and leaves its server
+    //   (LeaveServerOnEnding). None of these calls a client;
+    //   the claim is let go: a new association may begin now, and nothing of it is in the
+    //   list;
+    //   the list is confirmed, once (ConfirmQueuedOnEnding), and the user told, once
+    //   (TellEnded), outside every lock of the association.
     // The wait is the abort's (see AbortWait); a thread the receive thread may be waiting
     // for passes None.
     bool EndAssociation(std::uint32_t generation, AssociationEnding kind, AbortWait wait);
@@ -262,9 +264,10 @@ public:
     // The number filed.
     std::size_t FileOverdueRequests(std::uint32_t ageMs);
     // A stalled link: the oldest pending request was sent more than ageMs ago and nothing at
-    // all has been received for as long. Then OnLinkStalled is called and every pending
-    // request, the conclude included, filed with Timeout at once (no answer is coming for
-    // any of them); true. False, and nothing filed, otherwise.
+    // all has been received for as long. Then OnLinkStalled is called and, unless the owner
+    // ends the association for it (whose ending confirms them), every pending request, the
+    // conclude included, is filed with Timeout at once (no answer is coming for any of
+    // them); true. False, and nothing filed, otherwise.
     bool FileStalledRequests(std::uint32_t ageMs);
     // A conclude sent more than ageMs ago is still unanswered (FileOverdueRequests leaves
     // it: only an abort ends such an association).
@@ -396,21 +399,27 @@ protected:
     // hands the answer to it.
     virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
     virtual System::ResultCode OnConcludeError(MmsFrame& frame);
-    // The machine's own abort (MmsConnection::Abort) ended the association: Reset (every
-    // pending request filed with Aborted): OkNoError.
+    // The machine's own abort (MmsConnection::Abort) ended the association: nothing more
+    // to do (its ending reset this side under its claim, EventEnded): OkNoError.
     virtual System::ResultCode OnAbortRequested(Protocol::Frame* frame);
 
     // ---- the ending's steps of an owner (see EndAssociation) ----
 
     // Right after the claim of the generation, before anything goes out: what waits to be
-    // sent for the association never will.
+    // sent for the association never will. Under the claim.
     virtual void OnEndingClaimed(AssociationEnding, std::uint32_t /*generation*/) {}
-    // Confirms what waits to be sent, and what was filed, with the result.
-    virtual void ConfirmQueuedOnEnding(System::ResultCode) {}
-    // No longer associated (the pending requests are filed already): Reset by default.
+    // Moves what waits to be sent for the association into the ending's list. Under the claim.
+    virtual void TakeQueuedOnEnding(std::vector<RequestHandle*>& /*queued*/) {}
+    // No longer associated (the pending requests are taken already): Reset by default.
+    // Under the claim.
     virtual void ResetOnEnding() { Reset(); }
+    // The server's link to the association goes. Under the claim.
     virtual void LeaveServerOnEnding() {}
+    // Confirms what TakeQueuedOnEnding took, and what the ending filed, with the result.
+    // After the claim.
+    virtual void ConfirmQueuedOnEnding(std::vector<RequestHandle*>& /*queued*/, System::ResultCode) {}
     // The association's end, told once; stood: it had stood (not only been under way).
+    // After the claim.
     virtual void TellEnded(AssociationEnding, bool /*stood*/) {}
 
     // The services that this side answers, as ServiceSupportOptions bit numbers.
@@ -425,9 +434,10 @@ protected:
     void FileAnswered(RequestHandle* request, std::int32_t service);
     // Files every pending request with the result.
     void FileAllPending(System::ResultCode result);
-    // FileStalledRequests found the link stalled and files everything next: the owner ends
-    // the association (the base does nothing). It may be called on any thread that sends.
-    virtual void OnLinkStalled() {}
+    // FileStalledRequests found the link stalled: true when the owner ends the association
+    // for it (its ending confirms what is pending with Timeout); false (the base) has every
+    // pending request filed with Timeout at once. It may be called on any thread that sends.
+    virtual bool OnLinkStalled() { return false; }
     // A request answered or ended while it was being sent has just been filed by its
     // sender, which may be a thread that never collects what is filed: the owner sees that
     // it is completed (the base does nothing). Called on the sending thread; the request

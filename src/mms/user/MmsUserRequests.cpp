@@ -162,11 +162,9 @@ ResultCode MmsUserConnection::ConcludeAndWait(ServiceErrorRecord& outcome) {
     ownRequests_.LetGoCurrent();
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
-    const ResultCode result = mms->Conclude(outcome);
-    // An abort, or the end of the link, ended the association already (and reset this
-    // side): a new one may stand by now.
-    if (result != System::Aborted && result != System::NotConnected) Reset();
-    return result;
+    // Its ending resets this side under its claim (EventEnded); an abort, or the end of the
+    // link, that ended the association first reset it in theirs.
+    return mms->Conclude(outcome);
 }
 
 ResultCode MmsUserConnection::Abort(AbortWait wait) {

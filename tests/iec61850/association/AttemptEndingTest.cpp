@@ -13,6 +13,8 @@
 
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/EndingHold.h"
+#include "iec61850/association/ThreadHold.h"
+#include "osi/TcpConnection.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -91,6 +93,62 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
     }
 }
 
+// The step of a connect an abandon lands at: held as that step begins (the transport's
+// connect, the CR that the wait for the CC follows, the connect unit carrying the initiate)
+// until the abandon has named the attempt. The device accepts TCP and leaves the step's answer out.
+enum class ConnectStep { TcpConnect, ConnectConfirm, Initiate };
+
+TEST(AttemptEnding, AnAbandonThatLandsAtAnyStepOfTheConnectEndsTheAttemptWithinASecond) {
+    for (const ConnectStep step : {ConnectStep::TcpConnect, ConnectStep::ConnectConfirm, ConnectStep::Initiate}) {
+        SCOPED_TRACE(step == ConnectStep::TcpConnect       ? "at the transport's connect"
+                     : step == ConnectStep::ConnectConfirm ? "at the wait for the transport's confirm"
+                                                           : "at the initiate");
+        DeviceSession session;
+        // A fault waits for the transport's confirm (10 s) or the initiate's answer (30 s):
+        // far beyond the second allowed.
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "30000");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        ASSERT_TRUE(session.client->WaitForCount(1));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); }));
+        TPAppAssociation& association = *session.client->GetAssociation();
+        session.client->StartOver();
+
+        TestDevice::Faults silent;
+        silent.dropConnectConfirm = step != ConnectStep::Initiate;
+        silent.dropInitiateAnswer = step == ConnectStep::Initiate;
+        session.device.SetFaults(silent);
+        auto* tcp = dynamic_cast<TcpConnection*>(association.GetBottom());
+        ASSERT_NE(tcp, nullptr);
+        ThreadHold held;
+        int sends = 0;
+        tcp->SetStepHook([&](TcpConnection::Step at) {
+            const bool reached = step == ConnectStep::TcpConnect       ? at == TcpConnection::Step::Connect
+                                 : at != TcpConnection::Step::Send     ? false
+                                 : step == ConnectStep::ConnectConfirm ? ++sends == 1
+                                                                       : ++sends == 2;
+            if (reached) held.Reach();
+        });
+
+        // The step goes on once the abandon has named the attempt (a send holds the
+        // transport's send lock, which the abandon's abort unit takes after it).
+        association.SetAbandonHook([&held] { held.Release(); });
+        std::optional<System::ResultCode> attempt;
+        std::thread attempting([&] { attempt = session.Associate(); });
+        ASSERT_TRUE(held.WaitUntilHeld());
+        const auto abandoned = std::chrono::steady_clock::now();
+        EXPECT_TRUE(association.AbandonAssociate());
+        attempting.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - abandoned, std::chrono::seconds(1));
+        EXPECT_EQ(attempt, System::Aborted);
+        tcp->SetStepHook(nullptr);
+        association.SetAbandonHook(nullptr);
+        // And the next attempt opens its transport again.
+        session.device.SetFaults({});
+        EXPECT_EQ(session.Associate(), System::OkNoError);
+    }
+}
+
 // Associates again from inside OnAbort, timing the call.
 class ReassociatingClient : public RecordingClient {
 public:
@@ -154,13 +212,12 @@ TEST(AttemptEnding, AssociateFromOnAbortOnTheReceiveThreadComesBackAtOnce) {
     }
 }
 
-// A local abort is held once its association no longer stands, before it confirms what it
-// ended and lets go of the server. An Associate made meanwhile waits for it: what that
-// ending confirms and clears is the ended association's, never the new one's (whose server
-// link and queued requests it used to take).
+// A local abort is held once it has let go of its claim, before it confirms what it ended.
+// An Associate made meanwhile stands at once, and that ending confirms and clears only the
+// ended association's: the new one keeps its server link and its queued requests (which
+// the old ending used to take).
 TEST(AttemptEnding, AnAssociationBegunWhileAnEndingConfirmsWaitsForItAndKeepsItsServerAndRequests) {
     DeviceSession session;
-    session.Profile().SetParameter("LocalSTimeout", "300");
     ASSERT_EQ(session.Associate(), System::OkNoError);
     TPAppAssociation& association = *session.client->GetAssociation();
     EndingHold hold;
@@ -169,23 +226,17 @@ TEST(AttemptEnding, AnAssociationBegunWhileAnEndingConfirmsWaitsForItAndKeepsIts
     ASSERT_TRUE(hold.WaitUntilHeld());
     ASSERT_FALSE(association.IsAssociated());
 
-    std::optional<System::ResultCode> second;
-    std::thread associating([&] { second = session.Associate(); });
-    // Long enough for the new association to stand, had it not waited.
-    TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(500));
-    EXPECT_FALSE(second.has_value());
+    // Stands while the old ending is held: it waits for nothing of it.
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.client->StartOver();
+    std::uint32_t id = 0;
+    ASSERT_EQ(session.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device), System::OkNoError);
     hold.Release();
     aborting.join();
-    associating.join();
-    ASSERT_EQ(second, System::OkNoError);
     EXPECT_EQ(session.client->Aborts().size(), 1u);
     EXPECT_TRUE(association.IsAssociated());
     EXPECT_EQ(session.server->GetConnection(), &association);
-
-    session.client->StartOver();
-    const Confirmation directory = session.Call([](RecordingClient& c, std::uint32_t& id) {
-        return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);
-    });
+    const Confirmation directory = session.client->WaitFor(id);
     EXPECT_EQ(directory.result, System::OkNoError);
     EXPECT_FALSE(directory.names.empty());
 }

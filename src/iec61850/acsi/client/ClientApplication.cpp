@@ -110,9 +110,9 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
     {
         std::lock_guard lock(associationMutex_);
         // On its association's receive thread the initiate would wait for what only that
-        // thread reads, and retiring the association there would free the thread's own
-        // chain: refused below, the association left as it is.
-        receiveThread = association_ != nullptr && association_->OnReceiveThread();
+        // thread reads, and retiring the association there (or inside any callback of it)
+        // would free what calls back: refused below, the association left as it is.
+        receiveThread = association_ != nullptr && (association_->OnReceiveThread() || association_->InOwnCallback());
         if (receiveThread) {
             association = association_;
             entry.emplace(*association);

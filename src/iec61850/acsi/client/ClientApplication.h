@@ -87,7 +87,9 @@ public:
     ClientApplication& operator=(const ClientApplication&) = delete;
 
     // Makes the association on first use (NoResources when the stack cannot), then
-    // associates on the caller's thread: 0, or the initiate's failure.
+    // associates on the caller's thread: 0, or the initiate's failure. From inside any
+    // callback of the association (OnRelease and OnAbort among them): InvalidContext and
+    // OnAssociationFailed(12) at once, always (see TPAppAssociation::Associate).
     virtual System::ResultCode Associate(Acsi::AssociationProfile& profile, std::uint32_t userValue);
     virtual std::int32_t OnAssociationFailed(std::int32_t reason);
     virtual std::int32_t OnAssociated(std::int32_t zero);

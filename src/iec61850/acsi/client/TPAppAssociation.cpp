@@ -19,6 +19,7 @@
 #include "iec61850/acsi/model/ReferenceText.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/user/InformationReport.h"
+#include "osi/TcpConnection.h"
 
 namespace Iec61850::Acsi {
 
@@ -57,10 +58,9 @@ TPAppAssociation::~TPAppAssociation() {
     // The receive thread below completes services and reads this object: it goes first.
     ReleaseLower();
     EndEpoch();
-    ConfirmQueued(System::Aborted);
-    FileAllPending(System::Aborted);
-    CompleteAnswered();
-    LeaveServer();
+    // What no ending took: posted while nothing stood, or filed by a send that ended after
+    // the ending (those it took it has confirmed).
+    ConfirmLeftOver();
     Server* server = GetServer();
     if (server != nullptr) server->RemoveAssociation(this);
     // Last: what was left above has been confirmed to the client.
@@ -91,9 +91,10 @@ std::int32_t TPAppAssociation::ReasonForInitiateError(std::int32_t errorClass, s
 ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_t userValue) {
     const Entry entry(*this);
     Mms::MmsConnection* const machine = GetMmsConnection();
-    if (OnReceiveThread() || (machine != nullptr && machine->EndingOnThisThread())) {
-        // The initiate would wait for a transport confirm that only this very thread reads,
-        // or for the end of the ending this thread is confirming requests for.
+    if (InOwnCallback() || OnReceiveThread() || (machine != nullptr && machine->EndingOnThisThread())) {
+        // From a callback of this association: refused whichever thread it runs on (the
+        // receive thread would wait for a transport confirm only it reads, another for what
+        // that callback's caller holds), so that each callback has one outcome.
         WithClient([](ClientApplication& client) { client.OnAssociationFailed(ReasonServerConstraint); });
         return System::InvalidContext;
     }
@@ -109,6 +110,8 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
             stalledGeneration_.store(NoGeneration);
             abandoned_ = false;
             attemptGeneration_.reset();
+            // Given up for an earlier attempt only: this one may open its transport.
+            GiveUpChainConnects(*this, false);
             began = true;
         }
     }
@@ -155,16 +158,21 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         negotiated_ = negotiated;
     }
     if (result != System::OkNoError && ended_.load()) result = System::Cancelled;
-    {
-        std::lock_guard lock(attemptMutex_);
-        associating_.store(false);
-    }
     if (result == System::OkNoError) {
         if (Server* server = GetServer()) {
             // The exports read it under the model lock.
             const Mms::ModelHold hold(server);
             server->SetConnection(this);
         }
+        // An ending that came before the link was set found nothing to clear: the link goes
+        // here. One after it clears it itself (it stops the association standing first).
+        if (!IsAssociated()) LeaveServer();
+    }
+    {
+        std::lock_guard lock(attemptMutex_);
+        associating_.store(false);
+    }
+    if (result == System::OkNoError) {
         WithClient([](ClientApplication& client) { client.OnAssociated(0); });
         return System::OkNoError;
     }
@@ -189,6 +197,10 @@ TPAppAssociation::Attempt TPAppAssociation::GiveUpAttempt() {
     std::lock_guard lock(attemptMutex_);
     if (!associating_.load()) return {};
     abandoned_ = true;
+    // Whatever step the attempt is at, its transport opens no more: a connect that has not
+    // begun fails as it begins, one under way gives up, and an open one is closed by the
+    // attempt's ending (or fails at its next step).
+    GiveUpChainConnects(*this, true);
     // Before its chain is reset the attempt has no generation yet: it finds itself
     // abandoned and sends nothing.
     return {.underWay = true, .generation = attemptGeneration_};
@@ -263,11 +275,10 @@ void TPAppAssociation::End() {
         // no answer reaches it once it has ended (a release's would reset the chain through
         // a profile that may be going away with its server).
         if (Protocol::Connection* lower = GetLower()) lower->Close();
+        // Only what a direct send filed once the ending had passed it is left (the queue
+        // was closed before the ending took it): confirmed as the ending confirms.
+        ConfirmLeftOver();
     }
-    ConfirmQueued(System::Aborted);
-    FileAllPending(System::Aborted);
-    CompleteAnswered();
-    LeaveServer();
 }
 
 void TPAppAssociation::LeaveServer() {
@@ -398,10 +409,11 @@ ResultCode TPAppAssociation::Run() {
     return System::OkNoError;
 }
 
-void TPAppAssociation::OnLinkStalled() {
-    // Noted at once, so that what the pending requests' confirmations set off knows why;
-    // ended on the association's thread, once the service being executed is done with.
+bool TPAppAssociation::OnLinkStalled() {
+    // Noted at once; ended on the association's thread, once the service being executed is
+    // done with, and that ending confirms what is pending with 12.
     stalledGeneration_.store(CurrentGeneration());
+    return true;
 }
 
 void TPAppAssociation::EndStalledAssociation() {
@@ -447,14 +459,6 @@ bool TPAppAssociation::EndReleased(std::uint32_t generation) {
 }
 
 void TPAppAssociation::EndEpoch() { epoch_.fetch_add(1); }
-
-void TPAppAssociation::ConfirmQueued(ResultCode result) {
-    while (requests_.GetCount() > 0) {
-        auto* service = static_cast<Service*>(requests_.Get(1));
-        Dequeued(service);
-        if (service != nullptr) service->CompleteWith(result);
-    }
-}
 
 void TPAppAssociation::CompleteAnswered() {
     // Nothing filed is still being sent (see Mms::RequestHandle): completing it here never
@@ -553,9 +557,24 @@ void TPAppAssociation::OnEndingClaimed(Mms::AssociationEnding, std::uint32_t) {
     EndEpoch();
 }
 
-void TPAppAssociation::ConfirmQueuedOnEnding(ResultCode result) {
-    ConfirmQueued(result);
+void TPAppAssociation::TakeQueuedOnEnding(std::vector<Mms::RequestHandle*>& queued) {
+    while (requests_.GetCount() > 0) {
+        auto* service = static_cast<Service*>(requests_.Get(1));
+        Dequeued(service);
+        if (service != nullptr) queued.push_back(service);
+    }
+}
+
+void TPAppAssociation::ConfirmQueuedOnEnding(std::vector<Mms::RequestHandle*>& queued, ResultCode result) {
+    for (Mms::RequestHandle* service : queued) static_cast<Service*>(service)->CompleteWith(result);
     CompleteAnswered();
+}
+
+void TPAppAssociation::ConfirmLeftOver() {
+    std::vector<Mms::RequestHandle*> queued;
+    TakeQueuedOnEnding(queued);
+    FileAllPending(System::Aborted);
+    ConfirmQueuedOnEnding(queued, System::Aborted);
 }
 
 void TPAppAssociation::LeaveServerOnEnding() { LeaveServer(); }

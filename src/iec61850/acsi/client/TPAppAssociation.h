@@ -111,15 +111,14 @@ public:
     // OnAssociationFailed(12), the association left as it is. Once End has been called:
     // Cancelled and OnAssociationFailed(12) at once (an attempt that End overtakes is
     // abandoned and returns Cancelled too).
-    // Threads: any thread but the chain's receive thread, callbacks included (OnAbort of a
-    // local abort or of a stall, OnRelease, a service's confirmation on the association's
-    // thread). On the receive thread (OnAbort after the device's abort or a lost transport,
-    // an answer's or a report's callback) the initiate would wait for a transport confirm
-    // that only that very thread reads: refused at once with InvalidContext and
-    // OnAssociationFailed(12). So is a call from the confirmation of a request that an
-    // ending confirms with 8 or 12 (it would wait for that ending, which waits for it);
-    // OnAbort itself comes after the ending. A client that reconnects on such news does so
-    // from a thread of its own.
+    // Threads: any thread of the caller's. From inside any callback of this association
+    // (a confirmation, OnRelease, OnAbort of every kind of ending, a report, on whichever
+    // thread it runs), on the chain's receive thread, or on a thread that holds an ending's
+    // claim, it is refused at once with InvalidContext and OnAssociationFailed(12), always:
+    // such a thread may be the one that would deliver the transport's confirm, or be held
+    // by what it answers. A client that reconnects on such news does so from a thread of
+    // its own. It never waits for an ending to confirm what it ended: an ending lets go of
+    // the association before it confirms and tells.
     System::ResultCode Associate(AssociationProfile& profile, std::uint32_t userValue);
     // The ACSI reason for an initiate that failed with this MMS error (class 0: none).
     static std::int32_t ReasonForInitiateError(std::int32_t errorClass, std::int32_t errorCode);
@@ -132,16 +131,16 @@ public:
     // the association's own threads it never waits for the peer.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
     // Gives up the Associate under way on another thread before its initiate completes:
-    // that attempt's association is ended (an abort that does not wait for the device, and
-    // its link closed, which ends a transport connect, the wait for its confirm or for the
-    // initiate's answer). That
-    // Associate returns Aborted (OnAssociationFailed tells the client) and never stands,
-    // even when the device's answer crossed the abandon. It names its attempt: however
-    // late it acts, it ends nothing of an association made after that attempt ended. True
-    // when an attempt was under way; false, and nothing done, otherwise. An abandon that
-    // comes just as the attempt opens its transport finds nothing to close yet and leaves
-    // that wait to its time-out: a caller that must see the attempt end soon asks again
-    // until Associate has returned.
+    // that Associate returns Aborted (OnAssociationFailed tells the client) and never
+    // stands, even when the device's answer crossed the abandon. It holds for the whole
+    // attempt, whatever step the attempt is at when it lands: the transport's connect
+    // (one not yet begun fails as it begins, one under way gives up), the wait for the
+    // transport's confirm and for the initiate's answer (their link is closed, by an abort
+    // that does not wait for the device), and any step not yet begun. So that Associate
+    // comes back soon after one call, without waiting for any time-out of the device's.
+    // It names its attempt: however late it acts, it ends nothing of an association made
+    // after that attempt ended. True when an attempt was under way; false, and nothing
+    // done, otherwise.
     bool AbandonAssociate();
     // For tests: called by AbandonAssociate once it has named its attempt, before it ends
     // it (null: none). Set before the abandon.
@@ -280,10 +279,11 @@ public:
 protected:
     void OnStopRequested() override;
     // Noted here (EndedStalled); the association's thread ends the association.
-    void OnLinkStalled() override;
+    bool OnLinkStalled() override;
     // The association's steps of an ending (see Mms::MmsUserConnection::EndAssociation).
     void OnEndingClaimed(Mms::AssociationEnding kind, std::uint32_t generation) override;
-    void ConfirmQueuedOnEnding(System::ResultCode result) override;
+    void TakeQueuedOnEnding(std::vector<Mms::RequestHandle*>& queued) override;
+    void ConfirmQueuedOnEnding(std::vector<Mms::RequestHandle*>& queued, System::ResultCode result) override;
     // Only the service user's own reset: the chain is reset by the next Associate.
     void ResetOnEnding() override { Mms::MmsUserConnection::Reset(); }
     void LeaveServerOnEnding() override;
@@ -304,8 +304,9 @@ private:
     void LeaveServer();
     // Completes every answered service waiting on the done queue.
     void CompleteAnswered();
-    // Confirms every queued service with the result (they never run).
-    void ConfirmQueued(System::ResultCode result);
+    // Confirms with 8, through the ending's own confirmation, what no ending took: what
+    // is still queued or pending, and what a send filed after the ending had passed.
+    void ConfirmLeftOver();
     // The epoch moves on: what was posted before never runs.
     void EndEpoch();
     // The association of the generation that stalled ends (every queued service with
