@@ -157,6 +157,10 @@ std::int32_t QXClient::OnAbort(const std::uint8_t* record) {
     } else if (record != nullptr && record[1] != 0) {
         text = "Abort was issued by peer";
     }
+    // A local abort is the program's own choice only when the link had not stalled.
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation();
+        association != nullptr && association->EndedStalled())
+        text += "\n\r" + std::string(LinkStalledText);
     // A control that no answer confirmed may have reached the device all the same.
     if (controlsUnconfirmed_.exchange(0) > 0) text += "\n\r" + std::string(ControlOutcomeUnknownText);
     NotifyMainWindow(WM_QX_ABORTED, 0, ParamOf(text.c_str()));

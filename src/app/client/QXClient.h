@@ -43,6 +43,9 @@ using QXClientBase = Iec61850::Acsi::RClient;
 // The line the abort's message gains when a control was under way as the association
 // ended: whether the device carried it out is not known.
 inline constexpr const char* ControlOutcomeUnknownText = "The control's outcome is not known: read its status.";
+// The line the abort's message gains when the program aborted because the link stalled:
+// nothing came from the device for the time-out, so the user knows what was lost.
+inline constexpr const char* LinkStalledText = "The device stopped answering.";
 
 // The program's client: every callback lets the library apply the answer to the model
 // first, then tells the main window by a synchronous message (QXMessages.h). It also

@@ -204,7 +204,7 @@ TEST(ModelLoad, TheDeviceFallingSilentLeavesAPartialModel) {
     // before or after the load ends.
     Message aborted;
     ASSERT_TRUE(session.notifier.WaitFor(WM_QX_ABORTED, aborted));
-    EXPECT_EQ(aborted.text, "Abort was issued locally");
+    EXPECT_EQ(aborted.text, "Abort was issued locally\n\r" + std::string(App::LinkStalledText));
     std::vector<Message> messages = session.notifier.Messages();
     std::erase_if(messages, [](const Message& message) { return message.message == WM_QX_ABORTED; });
     ASSERT_FALSE(messages.empty());

@@ -607,6 +607,10 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
             if (lost) {
                 EXPECT_EQ(seen.text.rfind("Association has been aborted", 0), 0u) << seen.text;
                 EXPECT_NE(seen.text.find(App::kIcdExportStoppedText), std::string::npos) << seen.text;
+                // What was lost, in the one box: the device's abort, or its silence.
+                EXPECT_EQ(seen.text.find(App::LinkStalledText) != std::string::npos,
+                          c.step == Step::LinkStallsDuringReads)
+                    << seen.text;
                 EXPECT_EQ(session.dialog->GetState(), 0);
             } else {
                 EXPECT_EQ(seen.caption, "Error");
