@@ -1,14 +1,19 @@
 #include "ui/IpAddressWidget.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStringList>
 #include <QValidator>
+#include <memory>
 
 #include "ui/ControlAccess.h"
 #include "ui/Resources.h"
@@ -85,6 +90,14 @@ IpAddressWidget::IpAddressWidget(QWidget* parent) : QWidget(parent) {
 
 bool IpAddressWidget::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) wholeSelected_ = false;
+    if (event->type() == QEvent::ContextMenu) {
+        for (QLineEdit* field : fields_) {
+            if (watched != field) continue;
+            std::unique_ptr<QMenu> menu(CreateFieldMenu(field));
+            menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress || readOnly_) return QWidget::eventFilter(watched, event);
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (watched == fields_[i]) return OnFieldKey(i, static_cast<QKeyEvent*>(event));
@@ -127,6 +140,26 @@ bool IpAddressWidget::OnFieldKey(size_t i, QKeyEvent* key) {
         return true;
     }
     return false;
+}
+
+QMenu* IpAddressWidget::CreateFieldMenu(QLineEdit* field) {
+    QMenu* menu = field->createStandardContextMenu();
+    // The toolkit names its actions only in their (translated) text, which ends with the
+    // shortcut.
+    const QString pasteKeys = QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (!pasteKeys.isEmpty() && action->text().endsWith(QLatin1Char('\t') + pasteKeys)) paste = action;
+    }
+    if (paste != nullptr && !readOnly_) {
+        paste->setObjectName(QStringLiteral("edit-paste"));
+        // The menu's own Paste would refuse a dotted address with no more than a beep.
+        paste->disconnect();
+        connect(paste, &QAction::triggered, this, [this, field] {
+            if (!PasteAddress()) field->paste();
+        });
+    }
+    return menu;
 }
 
 bool IpAddressWidget::PasteAddress() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QLineEdit;
+class QMenu;
 
 namespace Ui {
 
@@ -27,6 +28,10 @@ public:
     // when there is nothing against it.
     QString Problem() const;
     QLineEdit* Field(int index) const { return fields_[static_cast<size_t>(index)]; }
+    // The field's own context menu, whose Paste pastes as Ctrl+V does (a dotted address
+    // fills all four fields, anything else with a dot or a letter is refused and named).
+    // The caller owns it.
+    QMenu* CreateFieldMenu(QLineEdit* field);
     // Read-only while the address is in use: shown, selectable, not editable.
     void SetReadOnly(bool readOnly);
 

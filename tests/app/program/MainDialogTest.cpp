@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +30,7 @@
 #include "system/Polling.h"
 #include "ui/DialogTemplate.h"
 #include "ui/IPAddressCtrl.h"
+#include "ui/IpAddressWidget.h"
 #include "ui/MessageBridge.h"
 
 namespace AppTest {
@@ -78,12 +81,25 @@ std::string HostFields(QWidget* address) {
     return shown;
 }
 
-// Keys to whichever field has the focus: "^A" selects all, "^V" pastes, "<" is a
-// backspace, anything else is typed.
+// Keys to whichever field has the focus: "^A" selects all, "^V" pastes, "^M" pastes through
+// the field's context menu, "<" is a backspace, anything else is typed.
 void KeysToHost(QWidget* address, const std::string& keys) {
     for (size_t i = 0; i < keys.size(); ++i) {
         QWidget* target = address->focusWidget() != nullptr ? address->focusWidget() : address;
-        if (keys[i] == '^' && i + 1 < keys.size()) {
+        if (keys[i] == '^' && i + 1 < keys.size() && keys[i + 1] == 'M') {
+            ++i;
+            auto* field = qobject_cast<QLineEdit*>(target);
+            ASSERT_NE(field, nullptr);
+            auto* widget = dynamic_cast<Ui::IpAddressWidget*>(address);
+            ASSERT_NE(widget, nullptr);
+            std::unique_ptr<QMenu> menu(widget->CreateFieldMenu(field));
+            const QList<QAction*> actions = menu->actions();
+            const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+                return action->objectName() == QStringLiteral("edit-paste");
+            });
+            ASSERT_NE(paste, actions.end());
+            (*paste)->trigger();
+        } else if (keys[i] == '^' && i + 1 < keys.size()) {
             QTest::keyClick(target, keys[++i] == 'A' ? Qt::Key_A : Qt::Key_V, Qt::ControlModifier);
         } else if (keys[i] == '<') {
             QTest::keyClick(target, Qt::Key_Backspace);
@@ -295,6 +311,8 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
         {"a paste of part of an address", "^A127.0.0.1^V", -1, "10.0.", "127.0.0.1",
          "\"10.0.\" is not an address of four numbers from 0 to 255: not pasted"},
         {"a paste of letters", "^A127.0.0.1^V", -1, "a.b.c.d", "127.0.0.1",
+         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted"},
+        {"a paste of letters through the field's menu", "^A127.0.0.1^M", -1, "a.b.c.d", "127.0.0.1",
          "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted"},
     };
     DialogSession session;
