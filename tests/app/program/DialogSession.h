@@ -24,6 +24,7 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
+#include "support/StackProfile.h"
 #include "support/ui/UiHarness.h"
 
 namespace AppTest {
@@ -117,14 +118,11 @@ public:
     void SetLiveTimeouts(int mmsMs, int sessionMs) {
         Iec61850::Acsi::TPAppAssociation* association = dialog->GetClient()->GetAssociation();
         ASSERT_NE(association, nullptr);
-        ASSERT_EQ(
-            association->SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, std::to_string(mmsMs)),
-            System::OkNoError);
-        bool sessionSet = false;
-        for (Protocol::Connection* lower = association->GetLower(); lower != nullptr; lower = lower->GetLower())
-            sessionSet =
-                lower->SetParameter("LocalSTimeout", std::to_string(sessionMs)) == System::OkNoError || sessionSet;
-        EXPECT_TRUE(sessionSet) << "no session connection below the association";
+        EXPECT_EQ(TestSupport::StackProfile()
+                      .With(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, std::to_string(mmsMs))
+                      .With("LocalSTimeout", std::to_string(sessionMs))
+                      .ApplyTo(association),
+                  System::OkNoError);
     }
     bool ReachState(int state, int limitMs = 10000) {
         return WaitUntil([&] { return dialog->GetState() == state && !dialog->IsConnecting(); }, limitMs);
