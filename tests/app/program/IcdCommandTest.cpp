@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -166,8 +165,8 @@ UiTest::ModalAction Box(UiTest::MessageBoxSeen* seen) {
 // A window that must not open: the test fails and the window is closed.
 void NoFurtherWindow() {
     UiTest::OnNextModal([](QWidget* window) {
-        ADD_FAILURE() << "a window opened: " << window->windowTitle().toStdString();
-        if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
+        ADD_FAILURE() << "a window opened: " << UiTest::Describe(window);
+        UiTest::CloseUnexpected(window);
     });
 }
 
