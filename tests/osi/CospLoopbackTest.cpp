@@ -118,7 +118,6 @@ TEST(CospLoopback, SessionOpensCarriesDataBothWaysAndAborts) {
         if (record.event == CospConnection::ConnectData) responder->AcceptConnect(Encoded(kCpa).get());
     });
     CospConnection* initiator = SessionOf(client.NewChain(clientUpper, server.tcpLayer.GetListenPort()));
-    initiator->SetParameter("LocalSTimeout", "200");  // our responder sends no AA and leaves the close to us
 
     ASSERT_EQ(initiator->Connect(Encoded(kCp).get()), System::OkNoError);
     ASSERT_TRUE(clientUpper.WaitFor(CospConnection::AcceptData));
@@ -136,6 +135,9 @@ TEST(CospLoopback, SessionOpensCarriesDataBothWaysAndAborts) {
     EXPECT_EQ(clientUpper.Records().back().bytes, down);
     EXPECT_EQ(serverUpper.Count(CospConnection::TokensGiven), 1u);
 
+    // Our responder sends no AA and leaves the close to us: the abort's wait ends only by
+    // its time-out, short from here on (the connect above kept the long one).
+    initiator->SetParameter("LocalSTimeout", "200");
     EXPECT_EQ(initiator->Abort(nullptr, TransportLink::Handshake(), AbortWait::ForPeer), System::OkNoError);
     ASSERT_TRUE(serverUpper.WaitFor(CospConnection::AbortIndication));
     EXPECT_EQ(initiator->GetState(), CospConnection::StateIdle);

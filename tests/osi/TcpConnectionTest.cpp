@@ -80,12 +80,18 @@ TEST(TcpParameterTest, OnlyTheAddressesReadBack) {
 }
 
 // A TCP connection of a real layer with a recorder above it.
+// The bound of a close or connect that must not wait for the connection's time-out.
+constexpr long long kEndsWithinMs = 30000;
+
 class TcpConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         tcp = static_cast<W32TcpConnection*>(layer.BuildConnectionChain(nullptr));
         tcp->SetUpper(&upper);
         tcp->Reset();
+        // What a fault would wait for is far beyond the bound an honest end is held to
+        // (kEndsWithinMs), however loaded the machine.
+        tcp->SetTimeout(60000);
     }
 
     void Aim(const char* address, std::uint16_t port) {
@@ -178,7 +184,7 @@ TEST_F(TcpConnectionTest, ConnectIsBoundedByTheTimeout) {
     EXPECT_EQ(tcp->Connect(), System::Error);
     const auto elapsed = ElapsedSince(start).count();
     EXPECT_GE(elapsed, 300);  // it did wait for an answer
-    EXPECT_LT(elapsed, 5000);
+    EXPECT_LT(elapsed, kEndsWithinMs);
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Closed}));
 }
 
@@ -191,7 +197,7 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
     EXPECT_TRUE(TestSupport::Eventually([&] { return silent.UnansweredConnects() > fillers; }));
     tcp->Close();
     connecting.join();
-    EXPECT_LT(ElapsedSince(start).count(), 5000);  // far below the 10 s time-out
+    EXPECT_LT(ElapsedSince(start).count(), kEndsWithinMs);  // not the time-out
     EXPECT_EQ(tcp->GetState(), 0);
 }
 
@@ -214,7 +220,7 @@ TEST_F(TcpConnectionTest, LocalCloseReportsClosedOnceAndEndsTheStream) {
     ASSERT_TRUE(upper.WaitForDataBytes(3));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(tcp->Close(), System::OkNoError);
-    EXPECT_LT(ElapsedSince(start).count(), 5000);
+    EXPECT_LT(ElapsedSince(start).count(), kEndsWithinMs);
     // Reported before Close returns, and from the receive thread.
     EXPECT_EQ(upper.Count(Closed), 1u);
     EXPECT_EQ(tcp->GetState(), 0);
@@ -232,7 +238,7 @@ TEST_F(TcpConnectionTest, CloseFromTheReceiveThreadDoesNotWaitForItself) {
     const auto start = std::chrono::steady_clock::now();
     peer.Send({1});
     ASSERT_TRUE(upper.WaitFor(Closed));
-    EXPECT_LT(ElapsedSince(start).count(), 5000);  // not the 10 s time-out
+    EXPECT_LT(ElapsedSince(start).count(), kEndsWithinMs);  // not the time-out
     EXPECT_TRUE(peer.WaitForEndOfStream());
     TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
     EXPECT_EQ(upper.Events(), (std::vector<std::uint32_t>{Connected, Data, Closed}));

@@ -1,12 +1,13 @@
 #pragma once
 
-// A check that needs a tool this machine may lack (Wireshark's tshark and text2pcap, the
-// SCL schema) never passes unseen. Where the tool is missing the test is reported skipped
+// A check that needs a tool this machine may lack (Wireshark's tshark and text2pcap,
+// xmllint, the SCL schema) never passes unseen: every such check asks here first. Where the tool is missing the test is reported skipped
 // with the reason, and whatever else it checks still runs; with CI=true in the
 // environment it fails instead, so that CI never passes by leaving the check out.
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "support/SclSchema.h"
@@ -30,6 +31,13 @@ inline bool CheckCanRun(bool toolAtHand, const std::string& whyNot) {
 // The same for a check of what went on the wire, which tshark decodes.
 inline bool WireCheckRuns() {
     return CheckCanRun(WiresharkAvailable(), "tshark or text2pcap missing from PATH: the wire check did not run");
+}
+
+// The same for a check of an XML file by xmllint.
+inline bool XmllintCheckRuns() {
+    static const bool available = std::system("command -v xmllint >/dev/null 2>&1") == 0;
+    return CheckCanRun(available,
+                       "xmllint missing from PATH (Debian package libxml2-utils): the XML check did not run");
 }
 
 }  // namespace TestSupport

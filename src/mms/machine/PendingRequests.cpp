@@ -42,11 +42,18 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
         // files them: the caller, once it is told.
         const auto wakeAt = entries_.empty() ? deadline : std::min(deadline, entries_.front().since + wait);
         if (std::chrono::steady_clock::now() >= wakeAt) return System::Timeout;
+        ++waitingPuts_;
         roomMade_.wait_until(lock, wakeAt);
+        --waitingPuts_;
     }
     entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
     if (service != ConcludeService) ++entered_;
     return System::OkNoError;
+}
+
+std::uint32_t PendingRequests::GetWaitingPuts() const {
+    std::lock_guard lock(mutex_);
+    return waitingPuts_;
 }
 
 std::uint64_t PendingRequests::GetEnteredCount() const {

@@ -55,6 +55,9 @@ public:
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
     // A wait in Put looks again whether its request has been withdrawn meanwhile.
     void WakeWaiters();
+    // How many Puts wait for room now: one counted here is asleep until the table changes
+    // (or its time-out), so whoever makes room after seeing it wakes that very wait.
+    std::uint32_t GetWaitingPuts() const;
 
     // Takes out the oldest request with this invoke id: false when there is none.
     bool TakeById(std::uint32_t invokeId, Entry& entry);
@@ -87,6 +90,7 @@ private:
     std::deque<Entry> entries_;
     std::uint32_t capacity_;
     std::uint64_t entered_ = 0;
+    std::uint32_t waitingPuts_ = 0;
 };
 
 }  // namespace Mms

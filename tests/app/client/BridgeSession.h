@@ -14,7 +14,9 @@
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "osi/AssociationWireRelay.h"
+#include "support/StackProfile.h"
 
 namespace AppTest {
 
@@ -25,8 +27,21 @@ public:
         relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
         server = std::make_unique<Iec61850::Acsi::Server>();
         Profile().SetParameter("RemoteNPort", std::to_string(relay->Port()));
-        Profile().SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
-        Profile().SetParameter("LocalSTimeout", "300");
+        // Far beyond any answer a loaded machine delays: a time-out that ends a request
+        // here is a fault, seen as a wait of many seconds, not an answer that came late.
+        Profile().SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "30000");
+        Profile().SetParameter("LocalSTimeout", "30000");
+    }
+    // For a test whose device will answer nothing more: the association now standing waits
+    // 600 ms for an answer and 300 ms for the device's part of an abort.
+    void ShortenLiveTimeouts() {
+        Iec61850::Acsi::TPAppAssociation* association = client->GetAssociation();
+        ASSERT_NE(association, nullptr);
+        EXPECT_EQ(TestSupport::StackProfile()
+                      .With(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600")
+                      .With("LocalSTimeout", "300")
+                      .ApplyTo(association),
+                  System::OkNoError);
     }
     ~BridgeSession() {
         client.reset();
@@ -37,7 +52,15 @@ public:
 
     Iec61850::Acsi::AssociationProfile& Profile() { return *server->GetProfile(0); }
     // On this thread, as the program's connect worker does: the model load runs inside.
-    System::ResultCode Associate() { return client->Associate(Profile(), 0); }
+    // Once associated, the session waits 300 ms for the device's part of an abort: the test
+    // device's session drops an incoming AB and leaves the close to this side, so the abort
+    // that ends a test still associated ends by that wait, whatever the machine's speed.
+    System::ResultCode Associate() {
+        const System::ResultCode result = client->Associate(Profile(), 0);
+        if (result == System::OkNoError && client->GetAssociation() != nullptr)
+            TestSupport::StackProfile().With("LocalSTimeout", "300").ApplyTo(client->GetAssociation());
+        return result;
+    }
     std::uint32_t Count(Iec61850::Acsi::ModelClass modelClass) {
         std::uint32_t count = 0;
         EXPECT_EQ(server->CountKindOf(modelClass, Iec61850::Acsi::AnyObjectState, count), System::OkNoError);

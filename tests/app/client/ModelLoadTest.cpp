@@ -191,11 +191,13 @@ TEST(ModelLoad, TheDeviceFallingSilentLeavesAPartialModel) {
     BridgeSession session;
     std::atomic<int> passes{0};
     session.notifier.SetHook([&](const Message& message) {
-        // After the first passes the device answers nothing more.
+        // After the first passes the device answers nothing more, and a short time-out
+        // races nothing.
         if (message.message == WM_QX_MODEL_READ_PROGRESS && ++passes == 3) {
             TestDevice::Faults faults;
             for (std::int32_t service = 1; service < 90; ++service) faults.dropped.insert(service);
             session.device.SetFaults(faults);
+            session.ShortenLiveTimeouts();
         }
     });
     ASSERT_EQ(session.Associate(), System::OkNoError);

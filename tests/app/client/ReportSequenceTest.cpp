@@ -174,7 +174,7 @@ TEST(ReportSequence, BlocksHeldByAnotherClientAreEachCheckedOnceThenNoneIsLeft) 
     // A second client of the library, straight to the device, enables every block of ds1.
     Iec61850::Acsi::Server otherServer;
     otherServer.GetProfile(0)->SetParameter("RemoteNPort", std::to_string(session.device.Port()));
-    otherServer.GetProfile(0)->SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
+    otherServer.GetProfile(0)->SetParameter(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "30000");
     RecordingNotifier otherWindow;
     App::QXClient other(&otherWindow);
     ASSERT_EQ(other.Associate(*otherServer.GetProfile(0), 0), System::OkNoError);

@@ -16,12 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "app/client/QXClient.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/QXDialog.h"
 #include "device/Device.h"
 #include "iec61850/acsi/client/AssociationProfile.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
+#include "support/StackProfile.h"
 #include "support/ui/UiHarness.h"
 
 namespace AppTest {
@@ -73,8 +76,11 @@ public:
         EXPECT_EQ(device.Start(), System::OkNoError);
         dialog = std::make_unique<App::QXDialog>(servers, clients);
         AimAt(device.Port());
-        dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600");
-        dialog->SetProfileOverride("LocalSTimeout", "300");
+        // Far beyond any answer a loaded machine delays: a time-out that ends a request here
+        // is a fault, seen as a wait of many seconds, not an answer that came late.
+        dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter,
+                                   std::to_string(kLongTimeoutMs));
+        dialog->SetProfileOverride("LocalSTimeout", std::to_string(kLongTimeoutMs));
     }
     ~DialogSession() {
         if (dialog) {
@@ -100,6 +106,23 @@ public:
                 UiTest::Click(UiTest::FindControl(window, UiTest::IdPath({ControlId::MainDialog::Exit})));
         });
         return dialog->DoModal();
+    }
+    static constexpr int kLongTimeoutMs = 30000;
+
+    // For a test whose device will answer nothing more: the association now standing waits
+    // 600 ms for an answer and 300 ms for the device's part of an abort. Set once connected,
+    // so that the connect and the model read keep the long ones.
+    void ShortenLiveTimeouts() { SetLiveTimeouts(600, 300); }
+    // The long ones back, before the device answers again.
+    void RestoreLiveTimeouts() { SetLiveTimeouts(kLongTimeoutMs, kLongTimeoutMs); }
+    void SetLiveTimeouts(int mmsMs, int sessionMs) {
+        Iec61850::Acsi::TPAppAssociation* association = dialog->GetClient()->GetAssociation();
+        ASSERT_NE(association, nullptr);
+        EXPECT_EQ(TestSupport::StackProfile()
+                      .With(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, std::to_string(mmsMs))
+                      .With("LocalSTimeout", std::to_string(sessionMs))
+                      .ApplyTo(association),
+                  System::OkNoError);
     }
     bool ReachState(int state, int limitMs = 10000) {
         return WaitUntil([&] { return dialog->GetState() == state && !dialog->IsConnecting(); }, limitMs);

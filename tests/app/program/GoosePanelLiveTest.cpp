@@ -18,6 +18,7 @@
 #include "app/ids/ControlIds.h"
 #include "app/sender/GooseSenderFrame.h"
 #include "support/PcapSavefile.h"
+#include "support/ToolCheck.h"
 #include "support/VethNamespace.h"
 #include "system/Polling.h"
 
@@ -36,6 +37,7 @@ TEST(GoosePanelLive, CaptureOnAVethPairInANetworkNamespace) {
 }
 
 TEST(GoosePanelLive, TheFramesSentDecodeCleanly) {
+    REQUIRE_WIRESHARK();
     const TestSupport::PcapSavefile file({SenderFrame(1), SenderFrame(2), SenderFrame(300)});
     EXPECT_EQ(TestSupport::SavefileProblems(file.Path()), "");
     EXPECT_EQ(TestSupport::SavefileFields(file.Path(), {"goose.stNum", "goose.appid", "goose.visible_string"}),

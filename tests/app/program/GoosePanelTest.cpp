@@ -9,6 +9,7 @@
 #include "GoosePanelFixture.h"
 #include "app/ids/ControlIds.h"
 #include "support/PcapSavefile.h"
+#include "support/ToolCheck.h"
 #include "system/Polling.h"
 
 namespace {
@@ -186,7 +187,9 @@ TEST(GoosePanel, ATickShowsTheLastFrameThatPassedTheFilter) {
     };
     std::vector<Bytes> all;
     for (const Case& c : cases) all.insert(all.end(), c.frames.begin(), c.frames.end());
-    EXPECT_EQ(TestSupport::SavefileProblems(PcapSavefile(all).Path()), "");
+    if (TestSupport::WireCheckRuns()) {
+        EXPECT_EQ(TestSupport::SavefileProblems(PcapSavefile(all).Path()), "");
+    }
 
     OpenDialog dialog;
     for (const Case& c : cases) {

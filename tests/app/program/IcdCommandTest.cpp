@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -81,25 +80,25 @@ std::string ExportedDirectly(Iec61850::Acsi::Server& server, const std::string& 
 
 // Answers the save dialog with `path` (empty: Cancel), checking what it offers; the name
 // it proposes goes to `offered`.
-std::function<void(QWidget*)> SaveAs(const std::string& path, std::string* offered = nullptr) {
-    return [path, offered](QWidget* window) {
-        auto* dialog = qobject_cast<QFileDialog*>(window);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-        EXPECT_EQ(dialog->defaultSuffix(), "icd");
-        EXPECT_EQ(dialog->nameFilters(), (QStringList{"ICD Files (*.icd)", "All Files (*)"}));
-        EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
-        EXPECT_TRUE(name->text().endsWith(".icd")) << name->text().toStdString();
-        if (offered != nullptr) *offered = name->text().toStdString();
-        if (path.empty()) {
-            dialog->reject();
-            return;
-        }
-        name->setText(QString::fromStdString(path));
-        QTest::keyClick(name, Qt::Key_Return);
-    };
+UiTest::ModalAction SaveAs(const std::string& path, std::string* offered = nullptr) {
+    return {"QFileDialog", [path, offered](QWidget* window) {
+                auto* dialog = qobject_cast<QFileDialog*>(window);
+                ASSERT_NE(dialog, nullptr);
+                EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+                EXPECT_EQ(dialog->defaultSuffix(), "icd");
+                EXPECT_EQ(dialog->nameFilters(), (QStringList{"ICD Files (*.icd)", "All Files (*)"}));
+                EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                ASSERT_NE(name, nullptr);
+                EXPECT_TRUE(name->text().endsWith(".icd")) << name->text().toStdString();
+                if (offered != nullptr) *offered = name->text().toStdString();
+                if (path.empty()) {
+                    dialog->reject();
+                    return;
+                }
+                name->setText(QString::fromStdString(path));
+                QTest::keyClick(name, Qt::Key_Return);
+            }};
 }
 
 std::string IedNameIn(const std::string& file) {
@@ -143,39 +142,32 @@ std::string ResultLine(App::QXDialog& dialog) {
 }
 
 // Acts on the device-parameters dialog, then ends it with OK or Cancel.
-std::function<void(QWidget*)> Parameters(std::function<void(Widgets::CPropertyGrid&)> act, int end = Ui::IDOK) {
-    return [act, end](QWidget* window) {
-        EXPECT_EQ(window->windowTitle().toStdString(), "Device parameters");
-        Widgets::CPropertyGrid* grid = GridIn(window);
-        ASSERT_NE(grid, nullptr);
-        if (act) act(*grid);
-        UiTest::Click(UiTest::FindControl(window, IdPath({end})));
-    };
+UiTest::ModalAction Parameters(std::function<void(Widgets::CPropertyGrid&)> act, int end = Ui::IDOK) {
+    return {"Device parameters", [act, end](QWidget* window) {
+                Widgets::CPropertyGrid* grid = GridIn(window);
+                ASSERT_NE(grid, nullptr);
+                if (act) act(*grid);
+                UiTest::Click(UiTest::FindControl(window, IdPath({end})));
+            }};
 }
 
-// Answers the next window, which must be a message box, with OK; any other window is
-// refused and the test fails.
-std::function<void(QWidget*)> Box(UiTest::MessageBoxSeen* seen) {
-    return [seen](QWidget* window) {
-        auto* box = qobject_cast<QMessageBox*>(window);
-        if (box == nullptr) {
-            ADD_FAILURE() << "expected a message box, got " << window->windowTitle().toStdString();
-            if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
-            return;
-        }
-        seen->caption = box->windowTitle().toStdString();
-        seen->text = box->text().toStdString();
-        seen->icon = box->icon();
-        seen->seen = true;
-        box->button(QMessageBox::Ok)->click();
-    };
+// Answers the next window, which must be a message box, with OK.
+UiTest::ModalAction Box(UiTest::MessageBoxSeen* seen) {
+    return {"QMessageBox", [seen](QWidget* window) {
+                auto* box = qobject_cast<QMessageBox*>(window);
+                seen->caption = box->windowTitle().toStdString();
+                seen->text = box->text().toStdString();
+                seen->icon = box->icon();
+                seen->seen = true;
+                UiTest::Click(box->button(QMessageBox::Ok));
+            }};
 }
 
 // A window that must not open: the test fails and the window is closed.
 void NoFurtherWindow() {
     UiTest::OnNextModal([](QWidget* window) {
-        ADD_FAILURE() << "a window opened: " << window->windowTitle().toStdString();
-        if (auto* dialog = qobject_cast<QDialog*>(window)) dialog->reject();
+        ADD_FAILURE() << "a window opened: " << UiTest::Describe(window);
+        UiTest::CloseUnexpected(window);
     });
 }
 
@@ -396,9 +388,8 @@ TEST(IcdCommand, RefusedAnswersAreShownAndNoFileIsAskedFor) {
     });
 }
 
-// Connects again once both ends have let the ended association go. Even then a connect made
-// at once is now and then refused (seen under the address checker, about once in thirty):
-// the engineer's second try connects.
+// Connects again once both ends have let the ended association go. A refusal then is a
+// fault: the test fails with what the box said.
 void ReconnectAfterTheEnd(DialogSession& session, QWidget* window) {
     ASSERT_TRUE(WaitUntil([&] {
         const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
@@ -408,14 +399,10 @@ void ReconnectAfterTheEnd(DialogSession& session, QWidget* window) {
     UiTest::MessageBoxSeen refused;
     UiTest::OnNextModal(Box(&refused));
     UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
-    ASSERT_TRUE(WaitUntil([&] { return refused.seen || session.dialog->GetState() == 2; }, 60000));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return refused.seen || (session.dialog->GetState() == 2 && !session.dialog->IsConnecting()); }, 60000));
     UiTest::ForgetModalActions();
-    if (!refused.seen) return;
-    EXPECT_EQ(refused.text.rfind("Connection could not be established", 0), 0u) << refused.text;
-    ASSERT_TRUE(WaitUntil([&] {
-        return session.dialog->GetState() == 0 && UiTest::FindControl(window, IdPath({Id::Connect}))->isEnabled();
-    }));
-    Connect(session, window);
+    ASSERT_FALSE(refused.seen) << "the connect after the end was refused: " << refused.text;
 }
 
 // Create ICD with the parameters as offered and the file saved at `path`; waits for its end.
@@ -460,8 +447,10 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
                 faults.delayedMs[kRead] = 20;
             } else {
                 // The reads stay unanswered and nothing else comes: the time-out ends them all,
-                // the release queued behind them too, and aborts.
+                // the release queued behind them too, and aborts. Nothing will answer, so a
+                // short time-out races nothing.
                 faults.dropped = {kRead};
+                session.ShortenLiveTimeouts();
             }
             if (c.end == End::DeviceAborts) UiTest::OnNextModal(Box(&aborted));
             NoFurtherWindow();
@@ -534,15 +523,12 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
         {"reads unanswered, the association standing", Step::ReadsUnansweredOnALiveLink},
     };
     // The reports that keep the link alive come far more often than a read times out.
-    constexpr const char* kUnansweredTimeoutMs = "1500";
+    constexpr int kUnansweredTimeoutMs = 1500;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DialogSession session;
         TempFolder folder;
         const bool lost = c.step != Step::ReadsUnansweredOnALiveLink;
-        if (!lost)
-            session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter,
-                                               kUnansweredTimeoutMs);
         session.Run([&](QWidget* window) {
             Connect(session, window);
             ExportTo(session, window, folder.File("undisturbed.icd"));
@@ -564,7 +550,7 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
                     faults.abortAtRequest = 3;
                     break;
                 case Step::Parameters:
-                    UiTest::OnNextModal([&, abortAndWait](QWidget* parameters) {
+                    UiTest::OnNextModal("Device parameters", [&, abortAndWait](QWidget* parameters) {
                         abortAndWait();
                         // Closed by the end: nothing left for the user to fill in.
                         EXPECT_TRUE(WaitUntil([&] { return !parameters->isVisible(); }));
@@ -574,7 +560,7 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
                     // A file there already: no question whether to replace it comes either.
                     ASSERT_TRUE(std::filesystem::copy_file(folder.File("undisturbed.icd"), path));
                     UiTest::OnNextModal(Parameters(nullptr));
-                    UiTest::OnNextModal([&, abortAndWait](QWidget* save) {
+                    UiTest::OnNextModal("QFileDialog", [&, abortAndWait](QWidget* save) {
                         abortAndWait();
                         EXPECT_TRUE(WaitUntil([&] { return !save->isVisible(); }));
                     });
@@ -585,9 +571,11 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
                     break;
                 case Step::ReadsUnansweredOnALiveLink:
                     // The device's own reports keep the link alive: the reads time out one
-                    // by one and the association stands.
+                    // by one and the association stands. Nothing will answer them, so a short
+                    // time-out races nothing; the next export has the long one back.
                     faults.dropped = {kRead};
                     faults.reportEveryMs = 100;
+                    session.SetLiveTimeouts(kUnansweredTimeoutMs, 300);
                     break;
             }
             UiTest::OnNextModal(Box(&seen));
@@ -626,7 +614,11 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
             EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled() == !lost);
 
             session.device.SetFaults({});
-            if (lost) ReconnectAfterTheEnd(session, window);
+            if (lost) {
+                ReconnectAfterTheEnd(session, window);
+            } else {
+                session.RestoreLiveTimeouts();
+            }
             ExportTo(session, window, folder.File("after.icd"));
             EXPECT_EQ(ReadWhole(folder.File("after.icd")), undisturbed);
         });

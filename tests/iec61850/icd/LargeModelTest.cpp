@@ -7,6 +7,7 @@
 #include "iec61850/icd/ICDClasses.h"
 #include "iec61850/icd/TempFolder.h"
 #include "support/ShellCommand.h"
+#include "support/ToolCheck.h"
 #include "support/icdmodel/LargeModel.h"
 
 #include <cstdio>
@@ -16,8 +17,8 @@ namespace {
 
 // The number an XPath count over the file gives, through xmllint.
 int CountByXmllint(const std::string& path, const std::string& element) {
-    const std::string command =
-        "xmllint --xpath \"count(//*[local-name()='" + element + "'])\" " + path + " 2>/dev/null";
+    const std::string command = "xmllint --xpath \"count(//*[local-name()='" + element + "'])\" " +
+                                TestSupport::ShellQuote(path) + " 2>/dev/null";
     std::string output;
     if (TestSupport::RunCommand(command, output) == -1 || output.empty()) return -1;
     return std::atoi(output.c_str());
@@ -64,6 +65,7 @@ TEST(LargeModel, FactsAgreeWithWhatWasBuiltAndTheFileIsWritten) {
     ASSERT_EQ(server.WriteIcdFile(path), 0);
     EXPECT_EQ(server.Exporter().GetLNodeTypes().at("XCBR").size(), 130u);
 
+    if (!TestSupport::XmllintCheckRuns()) return;
     EXPECT_EQ(CountByXmllint(path, "LDevice"), 10);
     EXPECT_EQ(CountByXmllint(path, "LN"), summary.logicalNodes - 10);
     EXPECT_EQ(CountByXmllint(path, "DataSet"), summary.dataSets);

@@ -117,9 +117,7 @@ int RunCommand(const std::string& command, std::string& output) {
 class XmllintTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!TestSupport::CheckCanRun(std::system("command -v xmllint >/dev/null 2>&1") == 0,
-                                      "xmllint is not installed (Debian package libxml2-utils)"))
-            return;
+        if (!TestSupport::XmllintCheckRuns()) return;
         path_ = std::filesystem::temp_directory_path() /
                 ("xml_writer_" + std::to_string(::getpid()) + "_" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".xml");

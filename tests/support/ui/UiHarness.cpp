@@ -30,12 +30,17 @@
 namespace UiTest {
 namespace {
 
+// Whether the window is the one an action names (see ModalAction).
+bool IsTheWindow(QWidget* window, const std::string& expected) {
+    return expected.empty() || window->inherits(expected.c_str()) || Ui::FromQt(window->windowTitle()) == expected;
+}
+
 // Watches top-level windows being shown; a modal one gets the next waiting action once
 // its event loop runs and the window is on the screen: a window not yet exposed paints
 // nothing, so what places its contents while painting has not placed them yet.
 class ModalWatcher : public QObject {
 public:
-    std::deque<std::function<void(QWidget*)>> actions;
+    std::deque<ModalAction> actions;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -43,16 +48,13 @@ protected:
             auto* window = qobject_cast<QWidget*>(watched);
             if (window && window->isWindow() && window->isModal() && actions.empty()) {
                 // Nobody waits for it: a test that hangs here says on what.
-                const auto* box = qobject_cast<QMessageBox*>(window);
-                std::fprintf(stderr, "a modal window no test action waits for: %s: %s\n",
-                             window->windowTitle().toStdString().c_str(),
-                             box != nullptr ? box->text().toStdString().c_str() : "");
+                std::fprintf(stderr, "a modal window no test action waits for: %s\n", Describe(window).c_str());
             }
             if (window && window->isWindow() && window->isModal() && !actions.empty()) {
-                auto action = std::move(actions.front());
+                ModalAction next = std::move(actions.front());
                 actions.pop_front();
                 QPointer<QWidget> target(window);
-                QTimer::singleShot(0, window, [action, target] {
+                QTimer::singleShot(0, window, [next, target] {
                     QWindow* handle = target ? target->windowHandle() : nullptr;
                     // The limit only keeps a broken platform from hanging the test; a window
                     // closed meanwhile needs no action.
@@ -60,7 +62,14 @@ protected:
                         target) {
                         ADD_FAILURE() << "a modal window was never exposed";
                     }
-                    if (target) action(target);
+                    if (!target) return;
+                    if (!IsTheWindow(target, next.window)) {
+                        ADD_FAILURE() << "a modal window other than " << next.window
+                                      << " came, and was closed: " << Describe(target);
+                        CloseUnexpected(target);
+                        return;
+                    }
+                    next.action(target);
                 });
             }
         }
@@ -173,6 +182,10 @@ void Clear(QWidget* control) {
 }
 
 void Click(QWidget* control) {
+    if (control == nullptr) {
+        ADD_FAILURE() << "clicked a control the window does not have";
+        return;
+    }
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, button->rect().center());
         return;
@@ -190,19 +203,43 @@ void Pick(QWidget* widget, int index) {
     for (int i = 0; i < index; ++i) QTest::keyClick(combo, Qt::Key_Down);
 }
 
-void OnNextModal(std::function<void(QWidget*)> action) { watcher->actions.push_back(std::move(action)); }
+void OnNextModal(ModalAction action) { watcher->actions.push_back(std::move(action)); }
+
+void OnNextModal(std::string window, std::function<void(QWidget*)> action) {
+    OnNextModal(ModalAction{std::move(window), std::move(action)});
+}
+
+void OnNextModal(std::function<void(QWidget*)> action) { OnNextModal(ModalAction{{}, std::move(action)}); }
+
+std::string Describe(QWidget* window) {
+    std::string text;
+    if (const auto* box = qobject_cast<QMessageBox*>(window)) {
+        text = Ui::FromQt(box->text());
+    } else {
+        for (const QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text().isEmpty()) continue;
+            if (!text.empty()) text += " | ";
+            text += Ui::FromQt(label->text());
+        }
+    }
+    return "\"" + Ui::FromQt(window->windowTitle()) + "\" (" + window->metaObject()->className() + "): " + text;
+}
+
+void CloseUnexpected(QWidget* window) {
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+        dialog->reject();
+    } else {
+        window->close();
+    }
+}
 
 int PendingModalActions() { return static_cast<int>(watcher->actions.size()); }
 
 void ForgetModalActions() { watcher->actions.clear(); }
 
 void AnswerNextMessageBox(int answer, MessageBoxSeen* seen) {
-    OnNextModal([answer, seen](QWidget* window) {
+    OnNextModal("QMessageBox", [answer, seen](QWidget* window) {
         auto* box = qobject_cast<QMessageBox*>(window);
-        if (!box) {
-            ADD_FAILURE() << "expected a message box, got " << window->metaObject()->className();
-            return;
-        }
         if (seen) {
             seen->caption = Ui::FromQt(box->windowTitle());
             seen->text = Ui::FromQt(box->text());

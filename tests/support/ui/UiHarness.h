@@ -32,13 +32,30 @@ int TitleBarRoom(const QWidget* window);
 std::string Text(QWidget* control);
 void Type(QWidget* control, const std::string& text);  // focuses it and types at the end
 void Clear(QWidget* control);                          // selects all and deletes it
-void Click(QWidget* control);
+void Click(QWidget* control);                          // a control not found fails the test
 void Key(QWidget* control, int key);
 void Pick(QWidget* combo, int index);  // chosen by keyboard, as a person picks it
 
-// Runs `action` on the next modal window once its loop is running. Actions wait in line,
+// What a test does with the next modal window, and the window it is written for: a class
+// the window is (or derives from: "QMessageBox", "QFileDialog") or its caption. Empty: any
+// window. Any other window fails the test with its caption and text and is closed, the
+// action never running on a window it was not written for.
+struct ModalAction {
+    std::string window;
+    std::function<void(QWidget* window)> action;
+};
+
+// Runs the action on the next modal window once its loop is running. Actions wait in line,
 // one per window, so a test can answer a dialog and then the box that the dialog opens.
+void OnNextModal(ModalAction action);
+void OnNextModal(std::string window, std::function<void(QWidget* window)> action);
+// For an action that takes whatever window comes.
 void OnNextModal(std::function<void(QWidget* window)> action);
+// The caption and the text a window shows (a message box's text, else its labels'), for a
+// test that says which window came.
+std::string Describe(QWidget* window);
+// Ends a modal window the test did not expect, as Escape would.
+void CloseUnexpected(QWidget* window);
 // Modal actions still waiting (a test checks that every expected window came).
 int PendingModalActions();
 void ForgetModalActions();

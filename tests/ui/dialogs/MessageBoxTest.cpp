@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
@@ -42,6 +43,20 @@ TEST(MessageBoxTest, CaptionIconButtonsAndLineBreaks) {
         EXPECT_EQ(seen.cut, std::vector<std::string>{}) << c.text;
     }
     EXPECT_EQ(GetProgramName(), "test_ui_dialogs");
+}
+
+// A hook written for another window never acts on the box: the test fails naming the box
+// by its caption and text, and the box is closed, so that nothing waits on it.
+TEST(MessageBoxTest, AHookForAnotherWindowFailsNamingTheBoxAndClosesIt) {
+    bool acted = false;
+    int result = 0;
+    UiTest::OnNextModal("Device parameters", [&](QWidget*) { acted = true; });
+    EXPECT_NONFATAL_FAILURE(result = MessageBox(nullptr, "value reads were not answered", "Error", MB_OKCANCEL),
+                            "other than Device parameters came, and was closed: \"Error\" (QMessageBox): value "
+                            "reads were not answered");
+    EXPECT_FALSE(acted);
+    EXPECT_EQ(result, IDCANCEL);  // closed as Escape closes it
+    EXPECT_EQ(UiTest::PendingModalActions(), 0);
 }
 
 TEST(MessageBoxTest, LineBreakPairsBecomeOneBreak) {
