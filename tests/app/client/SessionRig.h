@@ -78,14 +78,16 @@ private:
 // The session against the test device behind a recording relay, its window and its owner
 // recorded. The session goes first, the device last.
 struct SessionRig {
-    explicit SessionRig(const std::string& mmsTimeout = "600", const TestDevice::Device::Options& options = {})
+    // The time-outs are far beyond any answer a loaded machine delays: one that ends a
+    // request or a connect here is a fault, seen as a wait of many seconds.
+    explicit SessionRig(const std::string& mmsTimeout = "30000", const TestDevice::Device::Options& options = {})
         : device(options) {
         EXPECT_EQ(device.Start(), System::OkNoError);
         relay = std::make_unique<AssociationTest::AssociationWireRelay>(device.Port());
         session = std::make_unique<App::ConnectionSession>(servers, clients, &window, &listener);
         session->SetProfileOverride("RemoteNPort", std::to_string(relay->Port()));
         session->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, mmsTimeout);
-        session->SetProfileOverride("LocalSTimeout", "300");
+        session->SetProfileOverride("LocalSTimeout", "30000");
     }
     ~SessionRig() {
         session.reset();
