@@ -66,10 +66,10 @@ TEST_F(PendingRequestsTest, PutWaitsForRoomOnlyUpToItsTimeout) {
     EXPECT_EQ(pending.Put(&second, 1, 50), System::Timeout);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(45));
 
-    // An answer taken on another thread makes room for the waiting request.
+    // An answer taken on another thread, once the request waits for room, makes room for it
+    // (a wait that missed it would end in Timeout, 10 s on).
     std::thread answer([&] {
-        TestSupport::LeaveTimeForAFaultToShow(
-            std::chrono::milliseconds(20));  // Put is waiting by now, or finds room at once
+        ASSERT_TRUE(TestSupport::Eventually([&] { return pending.GetWaitingCount() == 1; }));
         Mms::PendingRequests::Entry entry;
         pending.TakeOldest(entry);
     });
@@ -90,7 +90,7 @@ TEST_F(PendingRequestsTest, AWaitingPutSeesACapacityRaisedMeanwhile) {
     Mms::PendingRequests pending(1);
     ASSERT_EQ(pending.Put(&first, 1, 0), System::OkNoError);
     std::thread initiate([&] {
-        TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(20));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return pending.GetWaitingCount() == 1; }));
         pending.SetCapacity(2);
     });
     EXPECT_EQ(pending.Put(&second, 1, 10000), System::OkNoError);

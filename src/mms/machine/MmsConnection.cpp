@@ -125,6 +125,8 @@ ResultCode MmsConnection::Reset() {
 ResultCode MmsConnection::ResetAfterGeneration() {
     context_.store(nullptr);
     if (AcseConnection* acse = Acse(); acse != nullptr) {
+        // Its resets are this machine's endings' (CloseEndedLink), under their claim.
+        acse->SetUserEndsAssociation(true);
         Presentation();
         if (PresentationContext* context = acse->AddPresentationContext(MmsAbstractSyntax); context != nullptr) {
             context->SetUserConnection(this);
@@ -679,6 +681,9 @@ void MmsConnection::CloseEndedLink(TransportLink link, bool graceful) {
     // (a control given up as failed) reaches the device when a dead link comes back.
     if (graceful) SetChainGracefulClose(*this, link);
     if (CoppConnection* presentation = Presentation()) presentation->Close();
+    // The association control below ends with the link, whichever way it ended (the
+    // peer's abort reaches it as an indication it leaves to this step).
+    if (AcseConnection* acse = Acse()) acse->Reset();
 }
 
 ResultCode MmsConnection::Abort(AbortWait wait) {

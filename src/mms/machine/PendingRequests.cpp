@@ -42,7 +42,9 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
         // files them: the caller, once it is told.
         const auto wakeAt = entries_.empty() ? deadline : std::min(deadline, entries_.front().since + wait);
         if (std::chrono::steady_clock::now() >= wakeAt) return System::Timeout;
+        ++waiting_;
         roomMade_.wait_until(lock, wakeAt);
+        --waiting_;
     }
     entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
     if (service != ConcludeService) ++entered_;
@@ -52,6 +54,11 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
 std::uint64_t PendingRequests::GetEnteredCount() const {
     std::lock_guard lock(mutex_);
     return entered_;
+}
+
+std::uint32_t PendingRequests::GetWaitingCount() const {
+    std::lock_guard lock(mutex_);
+    return waiting_;
 }
 
 void PendingRequests::WakeWaiters() {

@@ -55,6 +55,9 @@ public:
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
     // A wait in Put looks again whether its request has been withdrawn meanwhile.
     void WakeWaiters();
+    // The Puts waiting for room right now: one counted here is inside its wait, and sees
+    // whatever room is made from now on.
+    std::uint32_t GetWaitingCount() const;
 
     // Takes out the oldest request with this invoke id: false when there is none.
     bool TakeById(std::uint32_t invokeId, Entry& entry);
@@ -87,6 +90,7 @@ private:
     std::deque<Entry> entries_;
     std::uint32_t capacity_;
     std::uint64_t entered_ = 0;
+    std::uint32_t waiting_ = 0;
 };
 
 }  // namespace Mms
