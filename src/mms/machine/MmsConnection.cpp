@@ -638,6 +638,10 @@ void MmsConnection::EndingClaim::EndLink() {
         mms_.RunEndingHook(EndingPoint::AbortSent);
     }
     mms_.CloseEndedLink(link, ending_.graceful);
+    // The association control ends with the association, whether or not the chain still
+    // carries its link (a peer's abort leaves that reset to this step): nothing new begins
+    // on the chain under the claim.
+    if (AcseConnection* acse = mms_.Acse()) acse->Reset();
     mms_.ResetAfterGeneration();
 }
 
@@ -681,9 +685,6 @@ void MmsConnection::CloseEndedLink(TransportLink link, bool graceful) {
     // (a control given up as failed) reaches the device when a dead link comes back.
     if (graceful) SetChainGracefulClose(*this, link);
     if (CoppConnection* presentation = Presentation()) presentation->Close();
-    // The association control below ends with the link, whichever way it ended (the
-    // peer's abort reaches it as an indication it leaves to this step).
-    if (AcseConnection* acse = Acse()) acse->Reset();
 }
 
 ResultCode MmsConnection::Abort(AbortWait wait) {

@@ -307,9 +307,8 @@ private:
     std::optional<TransportLink> BoundLink(std::uint32_t generation) const;
     // The link a local abort of the generation's association goes on.
     TransportLink LinkToAbort(std::uint32_t generation);
-    // Closes the chain below while it still carries the link, and resets the association
-    // control: the one place where an association's end closes its link and ends its
-    // association control. Graceful only after an answered conclude.
+    // Closes the chain below while it still carries the link: the one place where an
+    // association's end closes its link. Graceful only after an answered conclude.
     void CloseEndedLink(TransportLink link, bool graceful);
     // StateIdle and a new generation, in one step with the state checks of the other
     // threads.
