@@ -137,7 +137,7 @@ TEST(EndingPairs, AnAssociationsEndIsToldOnceWhicheverEndingsRaceAndNeverForOneT
 }
 
 // The callbacks a client may associate again from.
-enum class Callback { Confirmation, Report, Release, Abort };
+enum class Callback { Confirmation, Report, InRelease, InAbort };
 
 // Associates again from inside the first callback of its kind, with what the test puts
 // before and after that call, and notes the outcome and how long the call took.
@@ -146,7 +146,9 @@ public:
     ~CallbackAssociatingClient() override { ClearAssociation(); }
 
     Callback in = Callback::Confirmation;
-    AssociationProfile* profile = nullptr;
+    // Set before the association is made: a callback may come on a thread that learnt of
+    // its cause through a socket only.
+    std::atomic<AssociationProfile*> profile{nullptr};
     std::function<void()> before;
     std::function<void()> after;
 
@@ -166,11 +168,11 @@ public:
     }
     std::int32_t OnRelease(A::Release* s) override {
         RecordingClient::OnRelease(s);
-        return AssociateIn(Callback::Release);
+        return AssociateIn(Callback::InRelease);
     }
     std::int32_t OnAbort(const std::uint8_t* record) override {
         RecordingClient::OnAbort(record);
-        return AssociateIn(Callback::Abort);
+        return AssociateIn(Callback::InAbort);
     }
 
 private:
@@ -178,7 +180,7 @@ private:
         if (callback != in || profile == nullptr || taken_.exchange(true)) return 0;
         if (before) before();
         const auto start = std::chrono::steady_clock::now();
-        const System::ResultCode result = Associate(*profile, 1);
+        const System::ResultCode result = Associate(*profile.load(), 1);
         outcome_.set_value({result, std::chrono::steady_clock::now() - start});
         if (after) after();
         return 0;
@@ -213,39 +215,26 @@ constexpr auto Confirming = Mms::MmsConnection::EndingPoint::Confirming;
 // callback for the ending's claim) or waits for the transport's confirm (10 s) or the
 // initiate's answer (30 s).
 TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOnceAndTheEndingCompletes) {
+    using enum Callback;
+    using enum Ending;
     const CallbackRow rows[] = {
-        {"a confirmation, a local abort held after its claim",
-         Callback::Confirmation,
-         Ending::LocalAbort,
-         true,
-         Claimed,
-         {Local}},
-        {"a confirmation, a local abort at its confirmations",
-         Callback::Confirmation,
-         Ending::LocalAbort,
-         true,
-         Confirming,
-         {Local}},
-        {"a confirmation, the device's abort", Callback::Confirmation, Ending::DeviceAbort, true, Claimed, {Peer}},
-        {"a confirmation, the transport lost", Callback::Confirmation, Ending::LostTransport, true, Claimed, {Peer}},
-        {"a confirmation, End at its confirmations", Callback::Confirmation, Ending::End, true, Confirming, {Local}},
-        {"a report, a local abort", Callback::Report, Ending::LocalAbort, true, Claimed, {Local}},
-        {"a report, End", Callback::Report, Ending::End, true, Claimed, {Local}},
-        {"a confirmation a local abort delivers", Callback::Confirmation, Ending::LocalAbort, false, Claimed, {Local}},
-        {"a confirmation the device's abort delivers",
-         Callback::Confirmation,
-         Ending::DeviceAbort,
-         false,
-         Claimed,
-         {Peer}},
-        {"a confirmation a stall delivers", Callback::Confirmation, Ending::Stall, false, Claimed, {Local}},
-        {"OnRelease", Callback::Release, Ending::Release, false, Claimed, {}},
-        {"OnAbort of a local abort", Callback::Abort, Ending::LocalAbort, false, Claimed, {Local}},
-        {"OnAbort of the device's abort", Callback::Abort, Ending::DeviceAbort, false, Claimed, {Peer}},
-        {"OnAbort of a lost transport", Callback::Abort, Ending::LostTransport, false, Claimed, {Peer}},
-        {"OnAbort of a stall", Callback::Abort, Ending::Stall, false, Claimed, {Local}},
-        {"OnAbort of End", Callback::Abort, Ending::End, false, Claimed, {Local}},
-        {"OnAbort of an abandoned attempt", Callback::Abort, Ending::Abandon, false, Claimed, {Local}},
+        {"a confirmation, a local abort after its claim", Confirmation, LocalAbort, true, Claimed, {Local}},
+        {"a confirmation, a local abort at its confirmations", Confirmation, LocalAbort, true, Confirming, {Local}},
+        {"a confirmation, the device's abort", Confirmation, DeviceAbort, true, Claimed, {Peer}},
+        {"a confirmation, the transport lost", Confirmation, LostTransport, true, Claimed, {Peer}},
+        {"a confirmation, End at its confirmations", Confirmation, End, true, Confirming, {Local}},
+        {"a report, a local abort", Report, LocalAbort, true, Claimed, {Local}},
+        {"a report, End", Report, End, true, Claimed, {Local}},
+        {"a confirmation a local abort delivers", Confirmation, LocalAbort, false, Claimed, {Local}},
+        {"a confirmation the device's abort delivers", Confirmation, DeviceAbort, false, Claimed, {Peer}},
+        {"a confirmation a stall delivers", Confirmation, Stall, false, Claimed, {Local}},
+        {"OnRelease", InRelease, Release, false, Claimed, {}},
+        {"OnAbort of a local abort", InAbort, LocalAbort, false, Claimed, {Local}},
+        {"OnAbort of the device's abort", InAbort, DeviceAbort, false, Claimed, {Peer}},
+        {"OnAbort of a lost transport", InAbort, LostTransport, false, Claimed, {Peer}},
+        {"OnAbort of a stall", InAbort, Stall, false, Claimed, {Local}},
+        {"OnAbort of End", InAbort, End, false, Claimed, {Local}},
+        {"OnAbort of an abandoned attempt", InAbort, Abandon, false, Claimed, {Local}},
     };
     for (const CallbackRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -258,6 +247,15 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
         auto& client = session.UseClient<CallbackAssociatingClient>();
         client.in = row.in;
         auto outcome = client.TakeOutcome();
+        std::promise<void> entered;
+        if (row.raced) {
+            client.before = [&] {
+                entered.set_value();
+                EXPECT_TRUE(hold.WaitUntilHeld());
+            };
+            client.after = [&] { hold.Release(); };
+        }
+        client.profile = &session.Profile();
         ASSERT_EQ(session.Associate(), System::OkNoError);
         TPAppAssociation& association = *client.GetAssociation();
         std::size_t posted = 0;
@@ -299,17 +297,8 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
             }
         };
 
-        std::promise<void> entered;
         if (row.raced) {
             hold.Arm(*association.GetMmsConnection(), row.at);
-            client.before = [&] {
-                entered.set_value();
-                EXPECT_TRUE(hold.WaitUntilHeld());
-            };
-            client.after = [&] { hold.Release(); };
-        }
-        client.profile = &session.Profile();
-        if (row.raced) {
             // The callback first; the ending (with a request queued behind the callback for it
             // to take) while the callback runs.
             if (row.in == Callback::Report) {
@@ -355,7 +344,8 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
         // And from a thread of its own the client associates again (End refuses for good).
         client.profile = nullptr;
         session.device.SetFaults({});
-        EXPECT_EQ(session.Associate(), row.ending == Ending::End ? System::Cancelled : System::OkNoError);
+        EXPECT_EQ(session.Associate(), row.ending == Ending::End ? System::Cancelled : System::OkNoError)
+            << "failed with reasons " << ::testing::PrintToString(client.FailedReasons());
         EXPECT_EQ(told, row.told);
         session.server.reset();
     }
