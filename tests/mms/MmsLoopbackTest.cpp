@@ -23,6 +23,7 @@
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/MmsPduReader.h"
 #include "mms/pdu/MmsPduWriter.h"
+#include "osi/AcseConnection.h"
 #include "osi/AcseLayer.h"
 #include "osi/CoppLayer.h"
 #include "osi/CospLayer.h"
@@ -32,6 +33,7 @@
 #include "osi/W32TcpLayer.h"
 #include "protocol/Stack.h"
 #include "support/StackProfile.h"
+#include "system/Polling.h"
 
 using namespace Mms;
 
@@ -252,6 +254,10 @@ TEST_F(MmsLoopbackTest, APeerAbortReachesTheOtherSideOnce) {
     EXPECT_EQ(mms->GetState(), MmsConnection::StateIdle);
     EXPECT_TRUE(server.user->WaitForEvent(MmsConnection::EventPeerAbort, 1));
     EXPECT_EQ(server.user->Count(MmsConnection::EventPeerAbort), 1u);
+    // That side's ending of it resets the association control too (its abort indication
+    // leaves that to the ending).
+    Protocol::Connection* acse = server.user->Mms()->GetLower();
+    EXPECT_TRUE(TestSupport::Eventually([&] { return acse->GetState() == AcseConnection::StateIdle; }));
 }
 
 TEST_F(MmsLoopbackTest, RequestsCarryTheirInvokeIdsAndEveryKindOfAnswerComesBack) {

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
@@ -15,6 +18,7 @@
 
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/EndingHold.h"
+#include "iec61850/association/FarEnd.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "system/Polling.h"
 
@@ -48,9 +52,9 @@ public:
             case Way::LocalAbort: Spawn([this] { Association().Abort(); }); break;
             case Way::End: Spawn([this] { Association().End(); }); break;
             case Way::Release: EXPECT_EQ(session_.client->Release(), System::OkNoError); break;
-            case Way::DeviceAbort: ReadWithFault(&TestDevice::Faults::abortAtRequest); break;
-            case Way::Stall: ReadWithFault(&TestDevice::Faults::stallAfterRequest); break;
-            case Way::LostTransport: CutTheWire(); break;
+            case Way::DeviceAbort: EndFromTheFarSide(session_, FarEnd::DeviceAbortAtRequest); break;
+            case Way::Stall: EndFromTheFarSide(session_, FarEnd::StallAtRequest); break;
+            case Way::LostTransport: EndFromTheFarSide(session_, FarEnd::LostTransport); break;
         }
     }
 
@@ -79,23 +83,6 @@ public:
 
 private:
     void Spawn(std::function<void()> fn) { threads_.emplace_back(std::move(fn)); }
-    // The device does the fault at the first request from now on, which a read sets off.
-    void ReadWithFault(int TestDevice::Faults::*fault) {
-        TestDevice::Faults faults;
-        faults.*fault = 1;
-        session_.device.SetFaults(faults);
-        Read();
-    }
-    void Read() {
-        std::uint32_t id = 0;
-        // Asks the device without a model to look things up in.
-        EXPECT_EQ(session_.client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
-                  System::OkNoError);
-    }
-    void CutTheWire() {
-        session_.relay = std::make_unique<AssociationTest::AssociationWireRelay>(session_.device.Port());
-        session_.Profile().SetParameter("RemoteNPort", std::to_string(session_.relay->Port()));
-    }
 
     DeviceSession& session_;
     std::vector<std::thread> threads_;
@@ -146,6 +133,221 @@ TEST(EndingPairs, AnAssociationsEndIsToldOnceWhicheverEndingsRaceAndNeverForOneT
         // Every thread of the association joined: whatever it would still tell has been told.
         session.server.reset();
         EXPECT_EQ(session.client->Aborts(), pair.told);
+    }
+}
+
+// The callbacks a client may associate again from.
+enum class Callback { Confirmation, Report, InRelease, InAbort };
+
+// Associates again from inside the first callback of its kind, with what the test puts
+// before and after that call, and notes the outcome and how long the call took.
+class CallbackAssociatingClient : public RecordingClient {
+public:
+    ~CallbackAssociatingClient() override { ClearAssociation(); }
+
+    Callback in = Callback::Confirmation;
+    // Set before the association is made: a callback may come on a thread that learnt of
+    // its cause through a socket only.
+    std::atomic<AssociationProfile*> profile{nullptr};
+    std::function<void()> before;
+    std::function<void()> after;
+
+    struct Outcome {
+        System::ResultCode result = System::NotCompleted;
+        std::chrono::steady_clock::duration took{};
+    };
+    std::future<Outcome> TakeOutcome() { return outcome_.get_future(); }
+
+    std::int32_t OnGetServerDirectory(A::GetServerDirectory* s) override {
+        RecordingClient::OnGetServerDirectory(s);
+        return AssociateIn(Callback::Confirmation);
+    }
+    std::int32_t OnReport(RCBReport* report) override {
+        RecordingClient::OnReport(report);
+        return AssociateIn(Callback::Report);
+    }
+    std::int32_t OnRelease(A::Release* s) override {
+        RecordingClient::OnRelease(s);
+        return AssociateIn(Callback::InRelease);
+    }
+    std::int32_t OnAbort(const std::uint8_t* record) override {
+        RecordingClient::OnAbort(record);
+        return AssociateIn(Callback::InAbort);
+    }
+
+private:
+    std::int32_t AssociateIn(Callback callback) {
+        if (callback != in || profile == nullptr || taken_.exchange(true)) return 0;
+        if (before) before();
+        const auto start = std::chrono::steady_clock::now();
+        const System::ResultCode result = Associate(*profile.load(), 1);
+        outcome_.set_value({result, std::chrono::steady_clock::now() - start});
+        if (after) after();
+        return 0;
+    }
+
+    std::atomic<bool> taken_{false};
+    std::promise<Outcome> outcome_;
+};
+
+enum class Ending { LocalAbort, DeviceAbort, LostTransport, Stall, Release, End, Abandon };
+
+struct CallbackRow {
+    const char* name;
+    Callback in;
+    Ending ending;
+    // Raced: the callback is set off first, and the ending comes from another thread while it
+    // runs, the callback waiting until the ending is held at `at` (it lets it go once its
+    // Associate is back). Else the ending itself delivers the callback.
+    bool raced;
+    Mms::MmsConnection::EndingPoint at;
+    // OnAbort's records (local, peer).
+    std::vector<std::pair<int, int>> told;
+};
+
+constexpr auto Claimed = Mms::MmsConnection::EndingPoint::Claimed;
+constexpr auto Confirming = Mms::MmsConnection::EndingPoint::Confirming;
+
+// Associate from a callback of an association never waits for an ending of it, on whichever
+// thread the callback runs and however that ending races it: it is refused at once (17, and
+// OnAssociationFailed(12)), and the ending completes, telling its end once and confirming
+// every request once. A fault deadlocks (the ending waits for the callback's client lock, the
+// callback for the ending's claim) or waits for the transport's confirm (10 s) or the
+// initiate's answer (30 s).
+TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOnceAndTheEndingCompletes) {
+    using enum Callback;
+    using enum Ending;
+    const CallbackRow rows[] = {
+        {"a confirmation, a local abort after its claim", Confirmation, LocalAbort, true, Claimed, {Local}},
+        {"a confirmation, a local abort at its confirmations", Confirmation, LocalAbort, true, Confirming, {Local}},
+        {"a confirmation, the device's abort", Confirmation, DeviceAbort, true, Claimed, {Peer}},
+        {"a confirmation, the transport lost", Confirmation, LostTransport, true, Claimed, {Peer}},
+        {"a confirmation, End at its confirmations", Confirmation, End, true, Confirming, {Local}},
+        {"a report, a local abort", Report, LocalAbort, true, Claimed, {Local}},
+        {"a report, End", Report, End, true, Claimed, {Local}},
+        {"a confirmation a local abort delivers", Confirmation, LocalAbort, false, Claimed, {Local}},
+        {"a confirmation the device's abort delivers", Confirmation, DeviceAbort, false, Claimed, {Peer}},
+        {"a confirmation a stall delivers", Confirmation, Stall, false, Claimed, {Local}},
+        {"OnRelease", InRelease, Release, false, Claimed, {}},
+        {"OnAbort of a local abort", InAbort, LocalAbort, false, Claimed, {Local}},
+        {"OnAbort of the device's abort", InAbort, DeviceAbort, false, Claimed, {Peer}},
+        {"OnAbort of a lost transport", InAbort, LostTransport, false, Claimed, {Peer}},
+        {"OnAbort of a stall", InAbort, Stall, false, Claimed, {Local}},
+        {"OnAbort of End", InAbort, End, false, Claimed, {Local}},
+        {"OnAbort of an abandoned attempt", InAbort, Abandon, false, Claimed, {Local}},
+    };
+    for (const CallbackRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        // Outlives the association whose hook reaches it.
+        EndingHold hold;
+        DeviceSession session;
+        // Only the stall waits for a request to time out.
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
+                                       row.ending == Ending::Stall ? "300" : "30000");
+        auto& client = session.UseClient<CallbackAssociatingClient>();
+        client.in = row.in;
+        auto outcome = client.TakeOutcome();
+        std::promise<void> entered;
+        if (row.raced) {
+            client.before = [&] {
+                entered.set_value();
+                EXPECT_TRUE(hold.WaitUntilHeld());
+            };
+            client.after = [&] { hold.Release(); };
+        }
+        client.profile = &session.Profile();
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        TPAppAssociation& association = *client.GetAssociation();
+        std::size_t posted = 0;
+        const auto read = [&](AnswerFrom from) {
+            std::uint32_t id = 0;
+            EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, from), System::OkNoError);
+            ++posted;
+        };
+        std::vector<std::thread> threads;
+        const auto end = [&](Ending ending) {
+            switch (ending) {
+                case Ending::LocalAbort: threads.emplace_back([&] { association.Abort(); }); break;
+                case Ending::End: threads.emplace_back([&] { association.End(); }); break;
+                case Ending::Release: EXPECT_EQ(client.Release(), System::OkNoError); break;
+                case Ending::DeviceAbort:
+                    EndFromTheFarSide(session, row.raced ? FarEnd::DeviceAbortNow : FarEnd::DeviceAbortAtRequest);
+                    posted += row.raced ? 0 : 1;
+                    break;
+                case Ending::LostTransport: EndFromTheFarSide(session, FarEnd::LostTransport); break;
+                case Ending::Stall:
+                    EndFromTheFarSide(session, FarEnd::StallAtRequest);
+                    ++posted;
+                    break;
+                case Ending::Abandon: {
+                    // An attempt whose initiate is never answered, abandoned once its
+                    // transport is open (its generation named).
+                    EXPECT_EQ(client.Release(), System::OkNoError);
+                    ++posted;
+                    ASSERT_TRUE(TestSupport::Eventually([&] { return association.IsIdle(); }));
+                    TestDevice::Faults silent;
+                    silent.dropInitiateAnswer = true;
+                    session.device.SetFaults(silent);
+                    const std::size_t connections = session.relay->Connections();
+                    threads.emplace_back([&] { EXPECT_EQ(session.Associate(), System::Aborted); });
+                    ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Connections() > connections; }));
+                    EXPECT_TRUE(association.AbandonAssociate());
+                    break;
+                }
+            }
+        };
+
+        if (row.raced) {
+            hold.Arm(*association.GetMmsConnection(), row.at);
+            // The callback first; the ending (with a request queued behind the callback for it
+            // to take) while the callback runs.
+            if (row.in == Callback::Report) {
+                TestDevice::Faults reporting;
+                reporting.reportEveryMs = 20;
+                session.device.SetFaults(reporting);
+            } else {
+                // Answered from the model, on the association's thread: the receive thread
+                // stays free for the endings that come on it.
+                read(AnswerFrom::Model);
+            }
+            ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+            session.device.SetFaults({});
+            read(AnswerFrom::Device);
+            end(row.ending);
+        } else {
+            // A request the ending confirms.
+            if (row.in == Callback::Confirmation && row.ending == Ending::LocalAbort) {
+                TestDevice::Faults holding;
+                holding.held = {Mms::MmsServiceGetNameList};
+                session.device.SetFaults(holding);
+                read(AnswerFrom::Device);
+                ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.RequestCount() > 0; }));
+            }
+            end(row.ending);
+        }
+
+        const bool back = outcome.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        // Let go whatever a fault left waiting, so that the row ends.
+        hold.Release();
+        for (std::thread& thread : threads) thread.join();
+        ASSERT_TRUE(back) << "Associate from the callback did not come back";
+        const auto [result, took] = outcome.get();
+        EXPECT_EQ(result, System::InvalidContext);
+        EXPECT_LT(took, std::chrono::seconds(5));
+        const std::vector<std::int32_t> reasons = client.FailedReasons();
+        EXPECT_NE(std::find(reasons.begin(), reasons.end(), TPAppAssociation::ReasonServerConstraint), reasons.end());
+        // The ending completed: told once, every request confirmed once.
+        EXPECT_TRUE(TestSupport::Eventually([&] { return client.Aborts().size() >= row.told.size(); }));
+        EXPECT_TRUE(client.WaitForCount(posted + (row.ending == Ending::Release ? 1 : 0)));
+        EXPECT_FALSE(association.IsAssociated());
+        const std::vector<std::pair<int, int>> told = client.Aborts();
+        // And from a thread of its own the client associates again (End refuses for good).
+        client.profile = nullptr;
+        session.device.SetFaults({});
+        EXPECT_EQ(session.Associate(), row.ending == Ending::End ? System::Cancelled : System::OkNoError)
+            << "failed with reasons " << ::testing::PrintToString(client.FailedReasons());
+        EXPECT_EQ(told, row.told);
+        session.server.reset();
     }
 }
 
