@@ -19,6 +19,16 @@
 namespace AcsiClientTest {
 namespace {
 
+// A first association makes the association object, and goes: the association stands idle,
+// its release's confirmation set aside (the next association's invoke ids count from 1 again).
+bool AssociatedAndReleased(DeviceSession& session) {
+    if (session.Associate() != System::OkNoError || session.client->Release() != System::OkNoError) return false;
+    if (!session.client->WaitForCount(1)) return false;
+    if (!TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); })) return false;
+    session.client->StartOver();
+    return true;
+}
+
 enum class HeldAt { AfterCheck, AfterAbortUnit };
 
 TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeavesTheNewOneAlone) {
@@ -27,14 +37,8 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
         DeviceSession session;
         // The attempt waits for an initiate answer that never comes, for a second.
         session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "1000");
-        // A first association makes the association object, and goes.
-        ASSERT_EQ(session.Associate(), System::OkNoError);
-        ASSERT_EQ(session.client->Release(), System::OkNoError);
-        // Its invoke ids count from 1 again: the release's confirmation is set aside first.
-        ASSERT_TRUE(session.client->WaitForCount(1));
-        ASSERT_TRUE(TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); }));
+        ASSERT_TRUE(AssociatedAndReleased(session));
         TPAppAssociation& association = *session.client->GetAssociation();
-        session.client->StartOver();
 
         TestDevice::Faults silent;
         silent.dropInitiateAnswer = true;
@@ -112,12 +116,8 @@ TEST(AttemptEnding, AnAbandonThatLandsAtAnyStepOfTheConnectEndsTheAttemptWithinA
         // A fault waits for the transport's confirm (10 s) or the initiate's answer (30 s):
         // far beyond the second allowed.
         session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "30000");
-        ASSERT_EQ(session.Associate(), System::OkNoError);
-        ASSERT_EQ(session.client->Release(), System::OkNoError);
-        ASSERT_TRUE(session.client->WaitForCount(1));
-        ASSERT_TRUE(TestSupport::Eventually([&] { return session.client->GetAssociation()->IsIdle(); }));
+        ASSERT_TRUE(AssociatedAndReleased(session));
         TPAppAssociation& association = *session.client->GetAssociation();
-        session.client->StartOver();
 
         TestDevice::Faults silent;
         silent.dropConnectConfirm = step != ConnectStep::Initiate;
