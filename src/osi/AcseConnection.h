@@ -63,15 +63,9 @@ public:
     // An APDU from the presentation connection: ConnectConfirmData (AARE),
     // ConnectIndicationData (AARQ); other events give Error.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
-    // TokenNotification: OkNoError. AbortIndication: AbortIndication upwards, reset
-    // first unless the user ends its association itself (UserEndsAssociation). Other
-    // events: NotSupported.
+    // TokenNotification: OkNoError. AbortIndication: reset and AbortIndication
+    // upwards. Other events: NotSupported.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
-    // A user above that ends its association in one step of its own and resets this layer
-    // there, after any ending of it already under way (the MMS machine, under its ending's
-    // claim), says so: an abort from below then leaves the reset to that step, which a
-    // reset here would come before.
-    void SetUserEndsAssociation(bool ends) { userEndsAssociation_.store(ends); }
     // Closes the presentation connection (and so the chain below), then resets.
     System::ResultCode Close() override;
     // Titles and qualifiers back to their defaults (context name and remote title
@@ -149,5 +143,4 @@ private:
     mutable std::mutex titlesMutex_;
     Titles titles_;
     std::atomic<PresentationContext*> acseContext_{nullptr};
-    std::atomic<bool> userEndsAssociation_{false};
 };

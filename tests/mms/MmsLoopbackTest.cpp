@@ -254,8 +254,7 @@ TEST_F(MmsLoopbackTest, APeerAbortReachesTheOtherSideOnce) {
     EXPECT_EQ(mms->GetState(), MmsConnection::StateIdle);
     EXPECT_TRUE(server.user->WaitForEvent(MmsConnection::EventPeerAbort, 1));
     EXPECT_EQ(server.user->Count(MmsConnection::EventPeerAbort), 1u);
-    // That side's ending of it resets the association control too (its abort indication
-    // leaves that to the ending).
+    // That side's association control is left idle for the next association.
     Protocol::Connection* acse = server.user->Mms()->GetLower();
     EXPECT_TRUE(TestSupport::Eventually([&] { return acse->GetState() == AcseConnection::StateIdle; }));
 }

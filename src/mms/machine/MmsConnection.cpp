@@ -125,8 +125,6 @@ ResultCode MmsConnection::Reset() {
 ResultCode MmsConnection::ResetAfterGeneration() {
     context_.store(nullptr);
     if (AcseConnection* acse = Acse(); acse != nullptr) {
-        // Its resets are this machine's endings' (CloseEndedLink), under their claim.
-        acse->SetUserEndsAssociation(true);
         Presentation();
         if (PresentationContext* context = acse->AddPresentationContext(MmsAbstractSyntax); context != nullptr) {
             context->SetUserConnection(this);
@@ -638,10 +636,6 @@ void MmsConnection::EndingClaim::EndLink() {
         mms_.RunEndingHook(EndingPoint::AbortSent);
     }
     mms_.CloseEndedLink(link, ending_.graceful);
-    // The association control ends with the association, whether or not the chain still
-    // carries its link (a peer's abort leaves that reset to this step): nothing new begins
-    // on the chain under the claim.
-    if (AcseConnection* acse = mms_.Acse()) acse->Reset();
     mms_.ResetAfterGeneration();
 }
 
