@@ -25,7 +25,7 @@
 namespace AcsiClientTest {
 namespace {
 
-enum class Way { None, LocalAbort, Release, DeviceAbort, LostTransport, Stall, End };
+enum class Way { None, LocalAbort, Release, DeviceAbort, LostTransport, Stall, End, Abandon };
 
 struct EndingPair {
     const char* name;
@@ -48,7 +48,8 @@ public:
     // their own.
     void Start(Way way) {
         switch (way) {
-            case Way::None: break;
+            case Way::None:
+            case Way::Abandon: break;  // an attempt's end: the callback table's
             case Way::LocalAbort: Spawn([this] { Association().Abort(); }); break;
             case Way::End: Spawn([this] { Association().End(); }); break;
             case Way::Release: EXPECT_EQ(session_.client->Release(), System::OkNoError); break;
@@ -190,12 +191,10 @@ private:
     std::promise<Outcome> outcome_;
 };
 
-enum class Ending { LocalAbort, DeviceAbort, LostTransport, Stall, Release, End, Abandon };
-
 struct CallbackRow {
     const char* name;
     Callback in;
-    Ending ending;
+    Way ending;
     // Raced: the callback is set off first, and the ending comes from another thread while it
     // runs, the callback waiting until the ending is held at `at` (it lets it go once its
     // Associate is back). Else the ending itself delivers the callback.
@@ -216,7 +215,7 @@ constexpr auto Confirming = Mms::MmsConnection::EndingPoint::Confirming;
 // initiate's answer (30 s).
 TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOnceAndTheEndingCompletes) {
     using enum Callback;
-    using enum Ending;
+    using enum Way;
     const CallbackRow rows[] = {
         {"a confirmation, a local abort after its claim", Confirmation, LocalAbort, true, Claimed, {Local}},
         {"a confirmation, a local abort at its confirmations", Confirmation, LocalAbort, true, Confirming, {Local}},
@@ -243,7 +242,7 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
         DeviceSession session;
         // Only the stall waits for a request to time out.
         session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
-                                       row.ending == Ending::Stall ? "300" : "30000");
+                                       row.ending == Way::Stall ? "300" : "30000");
         auto& client = session.UseClient<CallbackAssociatingClient>();
         client.in = row.in;
         auto outcome = client.TakeOutcome();
@@ -265,21 +264,22 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
             ++posted;
         };
         std::vector<std::thread> threads;
-        const auto end = [&](Ending ending) {
+        const auto end = [&](Way ending) {
             switch (ending) {
-                case Ending::LocalAbort: threads.emplace_back([&] { association.Abort(); }); break;
-                case Ending::End: threads.emplace_back([&] { association.End(); }); break;
-                case Ending::Release: EXPECT_EQ(client.Release(), System::OkNoError); break;
-                case Ending::DeviceAbort:
+                case Way::None: break;
+                case Way::LocalAbort: threads.emplace_back([&] { association.Abort(); }); break;
+                case Way::End: threads.emplace_back([&] { association.End(); }); break;
+                case Way::Release: EXPECT_EQ(client.Release(), System::OkNoError); break;
+                case Way::DeviceAbort:
                     EndFromTheFarSide(session, row.raced ? FarEnd::DeviceAbortNow : FarEnd::DeviceAbortAtRequest);
                     posted += row.raced ? 0 : 1;
                     break;
-                case Ending::LostTransport: EndFromTheFarSide(session, FarEnd::LostTransport); break;
-                case Ending::Stall:
+                case Way::LostTransport: EndFromTheFarSide(session, FarEnd::LostTransport); break;
+                case Way::Stall:
                     EndFromTheFarSide(session, FarEnd::StallAtRequest);
                     ++posted;
                     break;
-                case Ending::Abandon: {
+                case Way::Abandon: {
                     // An attempt whose initiate is never answered, abandoned once its
                     // transport is open (its generation named).
                     EXPECT_EQ(client.Release(), System::OkNoError);
@@ -316,7 +316,7 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
             end(row.ending);
         } else {
             // A request the ending confirms.
-            if (row.in == Callback::Confirmation && row.ending == Ending::LocalAbort) {
+            if (row.in == Callback::Confirmation && row.ending == Way::LocalAbort) {
                 TestDevice::Faults holding;
                 holding.held = {Mms::MmsServiceGetNameList};
                 session.device.SetFaults(holding);
@@ -338,13 +338,13 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
         EXPECT_NE(std::find(reasons.begin(), reasons.end(), TPAppAssociation::ReasonServerConstraint), reasons.end());
         // The ending completed: told once, every request confirmed once.
         EXPECT_TRUE(TestSupport::Eventually([&] { return client.Aborts().size() >= row.told.size(); }));
-        EXPECT_TRUE(client.WaitForCount(posted + (row.ending == Ending::Release ? 1 : 0)));
+        EXPECT_TRUE(client.WaitForCount(posted + (row.ending == Way::Release ? 1 : 0)));
         EXPECT_FALSE(association.IsAssociated());
         const std::vector<std::pair<int, int>> told = client.Aborts();
         // And from a thread of its own the client associates again (End refuses for good).
         client.profile = nullptr;
         session.device.SetFaults({});
-        EXPECT_EQ(session.Associate(), row.ending == Ending::End ? System::Cancelled : System::OkNoError)
+        EXPECT_EQ(session.Associate(), row.ending == Way::End ? System::Cancelled : System::OkNoError)
             << "failed with reasons " << ::testing::PrintToString(client.FailedReasons());
         EXPECT_EQ(told, row.told);
         session.server.reset();
