@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/client/LiveTimeouts.h"
 #include "app/client/QXClient.h"
 #include "app/client/RecordingNotifier.h"
 #include "device/Device.h"
@@ -34,15 +35,7 @@ public:
     }
     // For a test whose device will answer nothing more: the association now standing waits
     // 600 ms for an answer and 300 ms for the device's part of an abort.
-    void ShortenLiveTimeouts() {
-        Iec61850::Acsi::TPAppAssociation* association = client->GetAssociation();
-        ASSERT_NE(association, nullptr);
-        EXPECT_EQ(TestSupport::StackProfile()
-                      .With(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "600")
-                      .With("LocalSTimeout", "300")
-                      .ApplyTo(association),
-                  System::OkNoError);
-    }
+    void ShortenLiveTimeouts() { AppTest::SetLiveTimeouts(client->GetAssociation(), 600, 300); }
     ~BridgeSession() {
         client.reset();
         server.reset();

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/client/LiveTimeouts.h"
 #include "app/client/QXClient.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/QXDialog.h"
@@ -116,13 +117,7 @@ public:
     // The long ones back, before the device answers again.
     void RestoreLiveTimeouts() { SetLiveTimeouts(kLongTimeoutMs, kLongTimeoutMs); }
     void SetLiveTimeouts(int mmsMs, int sessionMs) {
-        Iec61850::Acsi::TPAppAssociation* association = dialog->GetClient()->GetAssociation();
-        ASSERT_NE(association, nullptr);
-        EXPECT_EQ(TestSupport::StackProfile()
-                      .With(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, std::to_string(mmsMs))
-                      .With("LocalSTimeout", std::to_string(sessionMs))
-                      .ApplyTo(association),
-                  System::OkNoError);
+        AppTest::SetLiveTimeouts(dialog->GetClient()->GetAssociation(), mmsMs, sessionMs);
     }
     bool ReachState(int state, int limitMs = 10000) {
         return WaitUntil([&] { return dialog->GetState() == state && !dialog->IsConnecting(); }, limitMs);
