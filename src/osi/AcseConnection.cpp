@@ -64,22 +64,20 @@ AcseConnection::~AcseConnection() {
 
 System::ResultCode AcseConnection::SetParameter(std::string_view name, std::string_view value) {
     std::lock_guard lock(titlesMutex_);
-    if (name == "LocalApId") {
-        titles_.localApTitle = value;
-        return System::OkNoError;
+    for (Titles* titles : {&givenTitles_, &titles_}) {
+        if (name == "LocalApId") {
+            titles->localApTitle = value;
+        } else if (name == "RemoteApId") {
+            titles->remoteApTitle = value;
+        } else if (name == "LocalAeQualifier" || name == "RemoteAeQualifier") {
+            std::int32_t qualifier = 0;
+            if (System::ParseInt32Text(qualifier, value) != System::OkNoError) return System::InvalidArguments;
+            (name == "LocalAeQualifier" ? titles->localAeQualifier : titles->remoteAeQualifier) = qualifier;
+        } else {
+            return System::NotSupported;
+        }
     }
-    if (name == "RemoteApId") {
-        titles_.remoteApTitle = value;
-        return System::OkNoError;
-    }
-    if (name == "LocalAeQualifier" || name == "RemoteAeQualifier") {
-        std::int32_t qualifier = 0;
-        const System::ResultCode result = System::ParseInt32Text(qualifier, value);
-        if (result != System::OkNoError) return System::InvalidArguments;
-        (name == "LocalAeQualifier" ? titles_.localAeQualifier : titles_.remoteAeQualifier) = qualifier;
-        return System::OkNoError;
-    }
-    return System::NotSupported;
+    return System::OkNoError;
 }
 
 System::ResultCode AcseConnection::GetParameter(std::string_view name, std::string& value) {
@@ -101,12 +99,20 @@ System::ResultCode AcseConnection::GetParameter(std::string_view name, std::stri
 System::ResultCode AcseConnection::Reset() {
     {
         std::lock_guard lock(titlesMutex_);
-        titles_ = Titles{};
+        titles_ = givenTitles_;
     }
     EnsureAcseContext();
     const System::ResultCode result = Connection::Reset();
     SetState(StateIdle);
     return result;
+}
+
+System::ResultCode AcseConnection::RestoreParameterDefaults() {
+    {
+        std::lock_guard lock(titlesMutex_);
+        givenTitles_ = titles_ = Titles{};
+    }
+    return Connection::RestoreParameterDefaults();
 }
 
 System::ResultCode AcseConnection::Close() {

@@ -68,10 +68,13 @@ public:
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     // Closes the presentation connection (and so the chain below), then resets.
     System::ResultCode Close() override;
-    // Titles and qualifiers back to their defaults (context name and remote title
-    // empty, local title "0", qualifiers 0), the ACSE context defined when missing,
-    // then the base reset (parameter text); StateIdle.
+    // Titles and qualifiers back to those given (a responder's AARQ names the ones of its
+    // association), context name empty, the ACSE context defined when missing, then the
+    // base reset; StateIdle.
     System::ResultCode Reset() override;
+    // Titles and qualifiers back to their defaults (remote title empty, local title "0",
+    // qualifiers 0), then the base's defaults (parameter text).
+    System::ResultCode RestoreParameterDefaults() override;
 
     // Defines the context of the abstract syntax in transfer syntax "2.1.1" on the
     // presentation connection (after ACSE's own); the caller binds its connection to
@@ -141,6 +144,9 @@ private:
     System::ResultCode IndicateAbort(Protocol::Frame* frame);
 
     mutable std::mutex titlesMutex_;
+    // The titles given as parameters, and those of the association now (a responder
+    // takes the ones its AARQ names).
+    Titles givenTitles_;
     Titles titles_;
     std::atomic<PresentationContext*> acseContext_{nullptr};
 };

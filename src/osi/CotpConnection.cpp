@@ -48,17 +48,16 @@ std::uint16_t CotpConnection::GetPeerReference() const {
 
 ResultCode CotpConnection::SetParameter(std::string_view name, std::string_view value) {
     if (name == ResponderCrTimeoutParameter) return crDeadline_.SetBound(value);
-    std::uint16_t* selector = nullptr;
-    if (name == "LocalTSelector") selector = &localSelector_;
-    else if (name == "RemoteTSelector") selector = &remoteSelector_;
-    else return System::NotSupported;
+    const bool local = name == "LocalTSelector";
+    if (!local && name != "RemoteTSelector") return System::NotSupported;
     std::uint16_t parsed = 0;
     std::size_t count = 0;
     const ResultCode result = System::ParseHexArray(std::span<std::uint16_t>(&parsed, 1), count, value, 0);
     if (result != System::OkNoError) return result;
     if (count != 1) return System::InvalidArguments;
     std::lock_guard lock(mutex_);
-    *selector = parsed;
+    (local ? givenLocalSelector_ : givenRemoteSelector_) = parsed;
+    (local ? localSelector_ : remoteSelector_) = parsed;
     return System::OkNoError;
 }
 
@@ -117,13 +116,22 @@ ResultCode CotpConnection::Reset() {
     protocolClass_ = 0;
     sizeCode_ = DefaultSizeCode;
     sendSizeCode_ = SmallestSizeCode;
-    localSelector_ = DefaultSelector;
-    remoteSelector_ = DefaultSelector;
+    localSelector_ = givenLocalSelector_;
+    remoteSelector_ = givenRemoteSelector_;
     disconnectReason_ = 0;
     DropPendingLocked();
     const ResultCode result = Connection::Reset();
     SetState(StateClosed);
     return result;
+}
+
+ResultCode CotpConnection::RestoreParameterDefaults() {
+    {
+        std::lock_guard lock(mutex_);
+        givenLocalSelector_ = givenRemoteSelector_ = DefaultSelector;
+        localSelector_ = remoteSelector_ = DefaultSelector;
+    }
+    return Connection::RestoreParameterDefaults();
 }
 
 ResultCode CotpConnection::Close() {

@@ -103,9 +103,11 @@ public:
     Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
     // Also drops the segments of a unit being joined.
     void DiscardPending() override;
-    // References 0, size code 10, selectors 1, nothing pending, the base reset
-    // (parameter text applied); StateClosed.
+    // References 0, size code 10, the selectors those given (a responder's CR names the
+    // ones of its own stream), nothing pending, the base reset; StateClosed.
     System::ResultCode Reset() override;
+    // Selectors 1, then the base's defaults (parameter text applied).
+    System::ResultCode RestoreParameterDefaults() override;
 
     // The size code that DTs are cut to (7 until a CC grants more).
     std::uint32_t GetSendSizeCode() const;
@@ -147,6 +149,10 @@ private:
     std::uint8_t protocolClass_ = 0;
     std::uint32_t sizeCode_ = DefaultSizeCode;
     std::uint32_t sendSizeCode_ = 7;
+    // The selectors given as parameters, and those of the stream now (a responder takes
+    // the ones its CR names).
+    std::uint16_t givenLocalSelector_ = DefaultSelector;
+    std::uint16_t givenRemoteSelector_ = DefaultSelector;
     std::uint16_t localSelector_ = DefaultSelector;
     std::uint16_t remoteSelector_ = DefaultSelector;
     std::uint32_t pendingLength_ = 0;

@@ -222,12 +222,16 @@ System::ResultCode ItotConnection::Close() {
     return Protocol::Connection::Close();
 }
 
-System::ResultCode ItotConnection::Reset() {
+System::ResultCode ItotConnection::RestoreParameterDefaults() {
     {
         std::lock_guard lock(parameterMutex_);
         addresses_.remotePort = DefaultPort;
         addresses_.localPort = DefaultPort;
     }
+    return Protocol::Connection::RestoreParameterDefaults();
+}
+
+System::ResultCode ItotConnection::Reset() {
     {
         // Bytes of a stream that ended must not prefix the next one.
         std::lock_guard lock(receiveMutex_);

@@ -28,7 +28,7 @@ class TcpConnection;
 // safe place to pick up again after such a packet.
 //
 // Parameters: "RemoteNAddress", "LocalNAddress" (text), "RemoteNPort",
-// "LocalNPort" (unsigned 16-bit decimal, 102 after a reset).
+// "LocalNPort" (unsigned 16-bit decimal, 102 by default).
 class ItotConnection : public Protocol::Connection {
 public:
     // Events to the connection above (NoEvent is taken and ignored by it).
@@ -75,9 +75,11 @@ public:
     System::ResultCode OnLowerBytes(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t event) override;
     // Closes the TCP connection, forgets received bytes, resets.
     System::ResultCode Close() override;
-    // Ports 102, received bytes forgotten, buffers for the largest TPDU, then the
-    // base Reset; StateIdle.
+    // Received bytes forgotten, buffers for the largest TPDU, then the base Reset;
+    // StateIdle. The addresses and ports stay.
     System::ResultCode Reset() override;
+    // Ports 102, then the base's defaults.
+    System::ResultCode RestoreParameterDefaults() override;
 
     // For the tests: the size of the reassembly buffer, twice the largest packet
     // expected.

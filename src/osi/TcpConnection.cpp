@@ -55,6 +55,10 @@ System::ResultCode TcpConnection::SetParameter(std::string_view name, std::strin
 
 System::ResultCode TcpConnection::GetParameter(std::string_view name, std::string& value) {
     std::lock_guard lock(parameterMutex_);
+    if (name == "LocalNAddress" && !recordedLocalAddress_.empty()) {
+        value = recordedLocalAddress_;
+        return System::OkNoError;
+    }
     return addresses_.GetAddress(name, value);
 }
 
@@ -85,15 +89,23 @@ Protocol::Frame* TcpConnection::CreateFrame(const std::uint8_t* bytes, std::uint
 System::ResultCode TcpConnection::Reset() {
     {
         std::lock_guard lock(parameterMutex_);
-        addresses_ = {};
+        recordedLocalAddress_.clear();
         peerAddress_.clear();
         peerPort_ = 0;
-        keepAliveTime_ = DefaultKeepAliveSeconds;
-        keepAliveInterval_ = DefaultKeepAliveSeconds;
     }
     const System::ResultCode result = Protocol::Connection::Reset();
     SetState(StateIdle);
     return result;
+}
+
+System::ResultCode TcpConnection::RestoreParameterDefaults() {
+    {
+        std::lock_guard lock(parameterMutex_);
+        addresses_ = {};
+        keepAliveTime_ = DefaultKeepAliveSeconds;
+        keepAliveInterval_ = DefaultKeepAliveSeconds;
+    }
+    return Protocol::Connection::RestoreParameterDefaults();
 }
 
 System::ResultCode TcpConnection::Send(Protocol::Frame* frame, TransportLink link) {
@@ -137,7 +149,7 @@ TcpConnection::Settings TcpConnection::GetSettings() const {
 
 void TcpConnection::SetLocalAddress(const std::string& address) {
     std::lock_guard lock(parameterMutex_);
-    addresses_.localAddress = address;
+    recordedLocalAddress_ = address;
 }
 
 void TcpConnection::SetPeer(const std::string& address, std::uint16_t port) {

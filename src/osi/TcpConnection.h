@@ -52,8 +52,11 @@ public:
     virtual void SetGracefulClose(TransportLink link);
     // A frame holding a copy of the bytes; kind is not used.
     Protocol::Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind) override;
-    // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base Reset.
+    // The peer and the local end recorded at the last connect forgotten, then the base
+    // Reset; the parameters stay.
     System::ResultCode Reset() override;
+    // Addresses cleared, ports 0, keep-alive 5 s and 5 s, then the base's defaults.
+    System::ResultCode RestoreParameterDefaults() override;
 
     // Opens the stream to the remote address; reports Connected, or Closed on failure.
     virtual System::ResultCode Connect() = 0;
@@ -118,12 +121,14 @@ protected:
 
 private:
     TcpLayer* const tcpLayer_;
-    // The texts are set on the association's thread and cleared by a reset on the
-    // receive thread.
+    // The parameters are set on the association's thread; the recorded ends are cleared
+    // by a reset on the receive thread.
     mutable std::mutex parameterMutex_;
     // The packets of one SendPackets call leave together.
     std::mutex sendMutex_;
     NetworkAddresses addresses_;
+    // "<local address>+<local port>" of the socket connected last (empty before one).
+    std::string recordedLocalAddress_;
     std::string peerAddress_;
     std::uint16_t peerPort_ = 0;
     std::uint8_t keepAliveTime_ = DefaultKeepAliveSeconds;

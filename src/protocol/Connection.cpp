@@ -125,6 +125,10 @@ PeerRefusal Connection::FindRefusal() {
 System::ResultCode Connection::Reset() {
     maxPduSize_.store(0);
     state_.store(StateReset);
+    return System::OkNoError;
+}
+
+System::ResultCode Connection::RestoreParameterDefaults() {
     timeout_.store(DefaultTimeoutMs);
     return ApplyParameterText();
 }

@@ -90,9 +90,14 @@ public:
     virtual Frame* CreateFrame(const std::uint8_t* bytes, std::uint32_t length, std::uint32_t kind);
     // Deletes the pending frames of the chain from the bottom up to this connection.
     virtual void DiscardPending();
-    // Maximum PDU size 0, StateReset, timeout 10000, then the parameter text applied
-    // (its result is the result).
+    // The state of the connection's last stream or association goes: maximum PDU size 0,
+    // StateReset. Parameters stay as they were given: whatever ends a stream, and
+    // whichever thread sees it end, never changes what a caller set.
     virtual System::ResultCode Reset();
+    // Every parameter back to its default (timeout 10000), then the parameter text
+    // applied (its result is the result). Only the chain's reset before a new association
+    // calls it (Stack::ResetConnectionChain), right before the new values are given.
+    virtual System::ResultCode RestoreParameterDefaults();
 
     ConnectionState GetState() const { return state_.load(); }
     std::uint16_t GetId() const { return id_; }

@@ -65,8 +65,13 @@ Connection* Stack::CreateConnection(const char* chainText) {
 
 System::ResultCode Stack::ResetConnectionChain(Connection* top) {
     if (top == nullptr) return System::InvalidArguments;
-    for (Connection* at = top->GetLower(); at != nullptr; at = at->GetLower()) at->Reset();
-    return top->Reset();
+    for (Connection* at = top->GetLower(); at != nullptr; at = at->GetLower()) {
+        at->RestoreParameterDefaults();
+        at->Reset();
+    }
+    const System::ResultCode restored = top->RestoreParameterDefaults();
+    const System::ResultCode reset = top->Reset();
+    return restored != System::OkNoError ? restored : reset;
 }
 
 void Stack::DeleteConnection(Connection* top) {

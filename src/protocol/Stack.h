@@ -21,8 +21,10 @@ public:
     Stack(const Stack&) = delete;
     Stack& operator=(const Stack&) = delete;
 
-    // Runs Reset on every connection below the top, from the next one down to the
-    // bottom, then on the top; the top's result. InvalidArguments for a null top.
+    // Makes the chain ready for a new association: every connection below the top, from
+    // the next one down to the bottom, then the top, gets its parameter defaults back
+    // (RestoreParameterDefaults) and is reset; the top's first failure. InvalidArguments
+    // for a null top.
     virtual System::ResultCode ResetConnectionChain(Connection* top);
 
     // Into an empty stack the layer goes as top and bottom, whatever the mode. Mode

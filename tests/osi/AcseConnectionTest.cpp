@@ -136,7 +136,11 @@ TEST_F(AcseConnectionTest, ParametersKeepTitlesAsTextAndQualifiersAsNumbers) {
     EXPECT_EQ(acse.SetParameter("LocalPSelector", "1"), System::NotSupported);
     EXPECT_EQ(acse.GetParameter("Other", text), System::NotSupported);
 
+    // The end of an association keeps what was given; only the chain's restore takes it back.
     acse.Reset();
+    EXPECT_EQ(acse.GetLocalApTitle(), "anything");
+    EXPECT_EQ(acse.GetRemoteAeQualifier(), -7);
+    acse.RestoreParameterDefaults();
     EXPECT_EQ(acse.GetLocalApTitle(), "0");
     EXPECT_EQ(acse.GetRemoteApTitle(), "");
     EXPECT_EQ(acse.GetRemoteAeQualifier(), 0);

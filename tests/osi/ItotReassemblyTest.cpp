@@ -280,7 +280,11 @@ TEST_F(ItotReassemblyTest, ParametersAndTheirResetDefaults) {
     ASSERT_EQ(itot->GetParameter("LocalNAddress", value), System::OkNoError);
     EXPECT_EQ(value, "host");
 
+    // The end of a stream keeps what was given; only the chain's restore takes it back.
     itot->Reset();
+    ASSERT_EQ(itot->GetParameter("RemoteNPort", value), System::OkNoError);
+    EXPECT_EQ(value, "40000");
+    itot->RestoreParameterDefaults();
     ASSERT_EQ(itot->GetParameter("RemoteNPort", value), System::OkNoError);
     EXPECT_EQ(value, "102");
     ASSERT_EQ(itot->GetParameter("LocalNPort", value), System::OkNoError);

@@ -49,6 +49,8 @@ TEST(TcpParameterTest, KeepAliveSecondsAreClampedTo1To20) {
         EXPECT_EQ(tcp->GetSettings().keepAliveInterval, c.seconds) << c.text;
     }
     tcp->Reset();
+    EXPECT_EQ(tcp->GetSettings().keepAliveTime, 3);  // the last case's
+    tcp->RestoreParameterDefaults();
     EXPECT_EQ(tcp->GetSettings().keepAliveTime, 5);
 }
 
@@ -71,7 +73,11 @@ TEST(TcpParameterTest, OnlyTheAddressesReadBack) {
     ASSERT_EQ(tcp->GetParameter("LocalNAddress", value), System::OkNoError);
     EXPECT_EQ(value, "here");
 
+    // The end of a stream keeps what was given; only the chain's restore takes it back.
     tcp->Reset();
+    ASSERT_EQ(tcp->GetParameter("RemoteNAddress", value), System::OkNoError);
+    EXPECT_EQ(value, "127.0.0.1");
+    tcp->RestoreParameterDefaults();
     ASSERT_EQ(tcp->GetParameter("RemoteNAddress", value), System::OkNoError);
     EXPECT_EQ(value, "");
     EXPECT_EQ(tcp->GetState(), 0);

@@ -52,21 +52,27 @@ TEST(ConnectionTest, ParameterTextIsAppliedItemByItem) {
     }
 }
 
-TEST(ConnectionTest, ResetRestoresDefaultsAndAppliesTheParameterText) {
+TEST(ConnectionTest, ResetEndsTheStateAndKeepsParametersWhichOnlyRestoringDefaultsTakesBack) {
     LoggingLayer layer("Cotp", 4);
     LoggingConnection connection(&layer, nullptr);
     connection.SetParameterText("LocalTSelector=0001");
+    connection.SetParameter("LocalTSelector", "0002");
     connection.SetState(5);
     connection.SetTimeout(50);
     connection.SetMaxPduSize(1024);
     EXPECT_EQ(connection.Reset(), System::OkNoError);
     EXPECT_EQ(connection.GetState(), 0);
-    EXPECT_EQ(connection.GetTimeout(), 10000u);
     EXPECT_EQ(connection.GetMaxPduSize(), 0u);
+    // What ends a stream never changes what was given.
+    EXPECT_EQ(connection.GetTimeout(), 50u);
+    EXPECT_EQ(connection.selector, "0002");
+
+    EXPECT_EQ(connection.RestoreParameterDefaults(), System::OkNoError);
+    EXPECT_EQ(connection.GetTimeout(), 10000u);
     EXPECT_EQ(connection.selector, "0001");
 
     connection.SetParameterText("Unknown=1");
-    EXPECT_EQ(connection.Reset(), System::NotSupported);
+    EXPECT_EQ(connection.RestoreParameterDefaults(), System::NotSupported);
     EXPECT_EQ(connection.Close(), System::OkNoError);  // Close is a reset that reports 0
 }
 

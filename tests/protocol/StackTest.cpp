@@ -87,17 +87,20 @@ TEST(StackTest, CreateConnectionBuildsAndResetsTheChainFromBelowTheTopDown) {
     Protocol::Connection* top = stack.CreateConnection("LocalTSelector=7/LocalTSelector=3");
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(log, (CallLog{"Itot#1 reset", "Tcp#1 reset", "Cotp#1 reset"}));
-    // The reset applied each share.
+    // Restoring the defaults applied each share.
     EXPECT_EQ(static_cast<StackTest::LoggingConnection*>(top)->selector, "7");
     EXPECT_EQ(static_cast<StackTest::LoggingConnection*>(top->GetBottom())->selector, "3");
 
     log.clear();
+    top->SetParameter("LocalTSelector", "9");
     StackTest::Logging(top)->SetState(4);
     StackTest::Logging(top->GetLower())->SetState(4);
     EXPECT_EQ(stack.ResetConnectionChain(top), System::OkNoError);
     EXPECT_EQ(log, (CallLog{"Itot#1 reset", "Tcp#1 reset", "Cotp#1 reset"}));
     EXPECT_EQ(top->GetState(), 0);
     EXPECT_EQ(top->GetLower()->GetState(), 0);
+    // A chain made ready for a new association starts from the defaults again.
+    EXPECT_EQ(static_cast<StackTest::LoggingConnection*>(top)->selector, "7");
     EXPECT_EQ(stack.ResetConnectionChain(nullptr), System::InvalidArguments);
 }
 

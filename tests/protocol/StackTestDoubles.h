@@ -30,8 +30,11 @@ public:
     }
     System::ResultCode Reset() override {
         Log("reset");
-        selector.clear();
         return Connection::Reset();
+    }
+    System::ResultCode RestoreParameterDefaults() override {
+        selector.clear();
+        return Connection::RestoreParameterDefaults();
     }
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override {
         Log("indication " + std::to_string(event) + (frame == nullptr ? " null" : " frame"));

@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/EndingHold.h"
@@ -102,25 +104,51 @@ TEST(AttemptEnding, AnAbandonHeldWhileItsAttemptEndsAndANewAssociationStandsLeav
     }
 }
 
+// Every value of the profile, by name: what the caller gave.
+std::map<std::string, std::string> ProfileValues(const AssociationProfile& profile) {
+    std::map<std::string, std::string> values;
+    const auto held = profile.HoldParameters();
+    for (const auto& [name, parameter] : profile.GetParameters(held)) values.emplace(name, parameter->value);
+    return values;
+}
+
+// A profile whose every layer's value differs from that layer's default, so that a reset
+// that touched one would show.
+void GiveEveryLayerItsOwnValues(AssociationProfile& profile) {
+    const std::pair<const char*, const char*> values[] = {
+        {"LocalTSelector", "0002"},   {"RemoteTSelector", "0003"},    {"LocalSSelector", "4"},
+        {"RemoteSSelector", "5"},     {"LocalPSelector", "6"},        {"RemotePSelector", "7"},
+        {"LocalApId", "1.1.1.998"},   {"RemoteApId", "1.1.1.998.1"}, {"LocalAeQualifier", "21"},
+        {"RemoteAeQualifier", "22"},
+    };
+    for (const auto& [name, value] : values) profile.SetParameter(name, value);
+}
+
 // The step of a connect an abandon lands at: held as that step begins (the transport's
 // connect, the CR that the wait for the CC follows, the connect unit carrying the initiate)
-// until the abandon has named the attempt. The device accepts TCP and leaves the step's answer out.
-enum class ConnectStep { TcpConnect, ConnectConfirm, Initiate };
+// until the abandon has named the attempt; the device accepts TCP and leaves the step's
+// answer out. Or held once the device's answer to the initiate is in, before the attempt
+// ends: the abandon's last chance.
+enum class ConnectStep { TcpConnect, ConnectConfirm, Initiate, AnswerIn };
 
 TEST(AttemptEnding, AnAbandonThatLandsAtAnyStepOfTheConnectEndsTheAttemptWithinASecond) {
-    for (const ConnectStep step : {ConnectStep::TcpConnect, ConnectStep::ConnectConfirm, ConnectStep::Initiate}) {
+    for (const ConnectStep step :
+         {ConnectStep::TcpConnect, ConnectStep::ConnectConfirm, ConnectStep::Initiate, ConnectStep::AnswerIn}) {
         SCOPED_TRACE(step == ConnectStep::TcpConnect       ? "at the transport's connect"
                      : step == ConnectStep::ConnectConfirm ? "at the wait for the transport's confirm"
-                                                           : "at the initiate");
+                     : step == ConnectStep::Initiate       ? "at the initiate"
+                                                           : "with the initiate's answer in");
         DeviceSession session;
         // A fault waits for the transport's confirm (10 s) or the initiate's answer (30 s):
         // far beyond the second allowed.
         session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "30000");
+        GiveEveryLayerItsOwnValues(session.Profile());
+        const std::map<std::string, std::string> given = ProfileValues(session.Profile());
         ASSERT_TRUE(AssociatedAndReleased(session));
         TPAppAssociation& association = *session.client->GetAssociation();
 
         TestDevice::Faults silent;
-        silent.dropConnectConfirm = step != ConnectStep::Initiate;
+        silent.dropConnectConfirm = step == ConnectStep::TcpConnect || step == ConnectStep::ConnectConfirm;
         silent.dropInitiateAnswer = step == ConnectStep::Initiate;
         session.device.SetFaults(silent);
         auto* tcp = dynamic_cast<TcpConnection*>(association.GetBottom());
@@ -131,13 +159,17 @@ TEST(AttemptEnding, AnAbandonThatLandsAtAnyStepOfTheConnectEndsTheAttemptWithinA
             const bool reached = step == ConnectStep::TcpConnect       ? at == TcpConnection::Step::Connect
                                  : at != TcpConnection::Step::Send     ? false
                                  : step == ConnectStep::ConnectConfirm ? ++sends == 1
-                                                                       : ++sends == 2;
+                                 : step == ConnectStep::Initiate       ? ++sends == 2
+                                                                       : false;
             if (reached) held.Reach();
         });
+        if (step == ConnectStep::AnswerIn) association.SetAttemptHook([&held] { held.Reach(); });
 
         // The step goes on once the abandon has named the attempt (a send holds the
         // transport's send lock, which the abandon's abort unit takes after it).
         association.SetAbandonHook([&held] { held.Release(); });
+        const int associatedBefore = session.client->Associated();
+        const std::size_t failedBefore = session.client->FailedReasons().size();
         std::optional<System::ResultCode> attempt;
         std::thread attempting([&] { attempt = session.Associate(); });
         ASSERT_TRUE(held.WaitUntilHeld());
@@ -145,13 +177,62 @@ TEST(AttemptEnding, AnAbandonThatLandsAtAnyStepOfTheConnectEndsTheAttemptWithinA
         EXPECT_TRUE(association.AbandonAssociate());
         attempting.join();
         EXPECT_LT(std::chrono::steady_clock::now() - abandoned, std::chrono::seconds(1));
+        // Whatever the step, the attempt never stands and is told as failed, once.
         EXPECT_EQ(attempt, System::Aborted);
+        EXPECT_EQ(session.client->Associated(), associatedBefore);
+        EXPECT_EQ(session.client->FailedReasons().size(), failedBefore + 1);
+        EXPECT_FALSE(association.IsAssociated());
+        EXPECT_EQ(session.server->GetConnection(), nullptr);
+        // An abandon once the attempt is over finds none.
+        EXPECT_FALSE(association.AbandonAssociate());
         tcp->SetStepHook(nullptr);
         association.SetAbandonHook(nullptr);
-        // And the next attempt opens its transport again.
+        association.SetAttemptHook(nullptr);
+        // What the caller gave is as it gave it, and the next attempt opens its transport
+        // again, to the device's port.
+        EXPECT_EQ(ProfileValues(session.Profile()), given);
         session.device.SetFaults({});
         EXPECT_EQ(session.Associate(), System::OkNoError);
+        EXPECT_EQ(ProfileValues(session.Profile()), given);
     }
+}
+
+// The transport's end as the receive thread reports it (Closed, up from the RFC 1006
+// layer), delivered once an Associate has pushed its profile down, as its connect begins:
+// every layer keeps the values it was given (the attempt may fail: its transport was
+// reported gone), the profile keeps every value, and the next attempt reaches the device.
+TEST(AttemptEnding, TheTransportsEndReportedWhileAnAssociatePushesItsProfileChangesNothingTheCallerGave) {
+    DeviceSession session;
+    GiveEveryLayerItsOwnValues(session.Profile());
+    const std::map<std::string, std::string> given = ProfileValues(session.Profile());
+    ASSERT_TRUE(AssociatedAndReleased(session));
+    TPAppAssociation& association = *session.client->GetAssociation();
+    auto* tcp = dynamic_cast<TcpConnection*>(association.GetBottom());
+    ASSERT_NE(tcp, nullptr);
+    // Each value as the layer that takes it tells it, right after the report.
+    std::map<std::string, std::string> layersTell;
+    tcp->SetStepHook([&](TcpConnection::Step at) {
+        if (at != TcpConnection::Step::Connect || !layersTell.empty()) return;
+        tcp->GetUpper()->OnLowerBytes(nullptr, 0, TcpConnection::Closed);
+        for (const auto& [name, value] : given) {
+            for (Protocol::Connection* layer = &association; layer != nullptr; layer = layer->GetLower()) {
+                if (std::string told; layer->GetParameter(name, told) == System::OkNoError) {
+                    layersTell.emplace(name, told);
+                    break;
+                }
+            }
+        }
+    });
+    session.Associate();
+    tcp->SetStepHook(nullptr);
+    ASSERT_FALSE(layersTell.empty());
+    for (const char* name : {"RemoteNPort", "LocalTSelector", "RemoteTSelector", "LocalPSelector", "RemotePSelector",
+                             "LocalApId", "RemoteApId", "LocalAeQualifier", "RemoteAeQualifier"}) {
+        EXPECT_EQ(layersTell[name], given.at(name)) << name;
+    }
+    EXPECT_EQ(ProfileValues(session.Profile()), given);
+    EXPECT_EQ(session.Associate(), System::OkNoError);
+    EXPECT_EQ(ProfileValues(session.Profile()), given);
 }
 
 // A local abort is held once it has let go of its claim, before it confirms what it ended.

@@ -49,6 +49,11 @@ void Service::complete() { Finish(); }
 void Service::completeSilently() { Finish(); }
 
 void Service::Finish() {
+    if (association_.DeferWhileSending([this] { FinishNow(); })) return;
+    FinishNow();
+}
+
+void Service::FinishNow() {
     association_.WithClient([](ClientApplication& client) { client.SignalConfirmation(); });
     if (state_.load() == Ending) return;
     state_.store(Completed);
@@ -56,6 +61,13 @@ void Service::Finish() {
 }
 
 void Service::Confirm(ClientCall call) {
+    // Completed within a turn at the request operations: confirmed once the sending lock
+    // has been let go, as no client is called under a lock of the association.
+    if (association_.DeferWhileSending([this, call] { ConfirmNow(call); })) return;
+    ConfirmNow(call);
+}
+
+void Service::ConfirmNow(ClientCall call) {
     association_.WithClient([this, call](ClientApplication& client) { call(client, *this); });
     Finish();
 }

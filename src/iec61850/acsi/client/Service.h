@@ -128,12 +128,15 @@ protected:
     // service as the base complete does.
     using ClientCall = void (*)(ClientApplication& client, Service& service);
     void Confirm(ClientCall call);
+    void ConfirmNow(ClientCall call);
     // Finds the objects a reference without an array index names under the constraint:
     // gives the server, or null once the service has been completed (an indexed reference,
     // no server, a failed lookup, nothing found), after which the service is not touched.
     Server* FindReferenced(std::string_view fc, std::string_view reference, std::list<NamedObject*>& found);
-    // Signal, state Completed, delete (unless ending).
+    // Signal, state Completed, delete (unless ending); within a turn at the request
+    // operations, once the turn is over.
     void Finish();
+    void FinishNow();
     // The service error of a hardware-fault in an answer of this service.
     virtual std::int32_t HardwareFaultError() const { return 3; }
 

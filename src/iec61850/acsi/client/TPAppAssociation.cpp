@@ -143,15 +143,23 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
     }
     // An abandon before the reset closed a chain that the reset opened again: nothing is sent.
     ResultCode result = abandoned ? System::Aborted : Initiate(proposal, negotiated, outcome);
-    if (result == System::OkNoError && IsAbandoned()) {
-        // The device's answer crossed the abandon: what the program gave up must not stand,
-        // and like any abandon it does not wait for the device's close.
-        EndAssociation(*attemptGeneration_, Mms::AssociationEnding::Abandon, AbortWait::None);
+    if (attemptHook_) attemptHook_();
+    {
+        // The attempt ends here, in one step with the abandon's check (GiveUpAttempt): an
+        // abandon that came before makes it Aborted, whatever step of the connect it cut
+        // short; one that comes after finds no attempt and leaves what stands alone.
+        std::lock_guard lock(attemptMutex_);
+        abandoned = abandoned_;
+        associating_.store(false);
+    }
+    if (abandoned) {
+        // Perhaps the device's answer crossed the abandon: what the program gave up must not
+        // stand, and like any abandon it does not wait for the device's close (whichever of
+        // this and the abandon's own ending comes first ends it).
+        if (result == System::OkNoError)
+            EndAssociation(*attemptGeneration_, Mms::AssociationEnding::Abandon, AbortWait::None);
         result = System::Aborted;
     }
-    // An attempt the program gave up (or aborted) ends as aborted, whatever step of the
-    // connect that cut short.
-    if (result != System::OkNoError && IsAbandoned()) result = System::Aborted;
     {
         std::lock_guard lock(outcomeMutex_);
         outcome_ = outcome;
@@ -167,10 +175,6 @@ ResultCode TPAppAssociation::Associate(AssociationProfile& profile, std::uint32_
         // An ending that came before the link was set found nothing to clear: the link goes
         // here. One after it clears it itself (it stops the association standing first).
         if (!IsAssociated()) LeaveServer();
-    }
-    {
-        std::lock_guard lock(attemptMutex_);
-        associating_.store(false);
     }
     if (result == System::OkNoError) {
         WithClient([](ClientApplication& client) { client.OnAssociated(0); });
@@ -233,10 +237,7 @@ bool TPAppAssociation::AbandonAssociate() {
 
 void TPAppAssociation::SetAbandonHook(std::function<void()> hook) { abandonHook_ = std::move(hook); }
 
-bool TPAppAssociation::IsAbandoned() const {
-    std::lock_guard lock(attemptMutex_);
-    return abandoned_;
-}
+void TPAppAssociation::SetAttemptHook(std::function<void()> hook) { attemptHook_ = std::move(hook); }
 
 bool TPAppAssociation::IsOwnThread() { return InCallback() || IsTaskThread() || OnReceiveThread(); }
 
@@ -301,9 +302,41 @@ void TPAppAssociation::SetClient(ClientApplication* client) {
 }
 
 void TPAppAssociation::DetachClient() {
-    std::lock_guard lock(clientMutex_);
-    if (client_ != nullptr) client_->ForgetAssociation(this);
-    client_ = nullptr;
+    std::unique_lock lock(clientMutex_);
+    Iec61850::ClientApplication* client = std::exchange(client_, nullptr);
+    clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == OwnClientCallsOnThisThread(); });
+    if (client != nullptr) client->ForgetAssociation(this);
+}
+
+TPAppAssociation::ClientCall::ClientCall(TPAppAssociation& association) : association_(association) {
+    association_.CheckNoLockForClientCall();
+    std::lock_guard lock(association_.clientMutex_);
+    client_ = association_.client_;
+    if (client_ != nullptr) ++association_.clientCallsInFlight_;
+}
+
+TPAppAssociation::ClientCall::~ClientCall() {
+    if (client_ == nullptr) return;
+    std::lock_guard lock(association_.clientMutex_);
+    --association_.clientCallsInFlight_;
+    association_.clientCallsEnded_.notify_all();
+}
+
+std::uint32_t TPAppAssociation::OwnClientCallsOnThisThread() const {
+    std::uint32_t own = 0;
+    for (const CallbackScope* scope = innermostCallback_; scope != nullptr; scope = scope->outer) {
+        if (&scope->association == this) ++own;
+    }
+    return own;
+}
+
+void TPAppAssociation::CheckNoLockForClientCall() {
+#ifndef NDEBUG
+    // A client may call anything of the library, Abort and End among them, which wait for
+    // the very threads that such a lock would hold up.
+    const Mms::MmsConnection* mms = GetMmsConnection();
+    if ((mms != nullptr && mms->EndingOnThisThread()) || HoldsSendingTurn()) std::abort();
+#endif
 }
 
 void TPAppAssociation::TakeProfile(AssociationProfile& profile) {
@@ -344,11 +377,11 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
     // on a send: such requests go through the queue.
     if (ended_.load()) return System::Cancelled;
     if (!InCallback()) {
-        std::unique_lock sending(sendingMutex_, std::try_to_lock);
+        const SendingTurn turn(*this, std::try_to_lock);
         // Only while the device allows another request outstanding: waiting for room is the
         // association's thread's business, never a caller's (it may be the UI's, which
         // answers the callbacks that make room).
-        if (sending.owns_lock() && !sendsClosed_.load() && queuedOrExecuting_.load() == 0 && IsAssociated() &&
+        if (turn.Owns() && !sendsClosed_.load() && queuedOrExecuting_.load() == 0 && IsAssociated() &&
             !EndedStalled() && HasRoomForRequest()) {
             const std::uint64_t epoch = epoch_.load();
             service->SetEpoch(epoch);
@@ -381,7 +414,8 @@ ResultCode TPAppAssociation::Run() {
         // A stall seen on another thread ends its association before anything more goes out.
         EndStalledAssociation();
         if (auto* service = static_cast<Service*>(requests_.Get(tick))) {
-            std::lock_guard sending(sendingMutex_);
+            // What completes within the turn is confirmed once the turn is over.
+            const SendingTurn turn(*this);
             // Posted before an abort or a release: it belongs to an association that ended.
             if (service->GetEpoch() != epoch_.load()) {
                 service->CompleteWith(System::Aborted);
@@ -441,6 +475,40 @@ void TPAppAssociation::OnFiledAfterSend() {
     if (!IsTaskThread()) requests_.Put(nullptr);
 }
 
+TPAppAssociation::SendingTurn::SendingTurn(TPAppAssociation& association)
+    : association_(association), lock_(association.sendingMutex_), outer_(currentTurn_) {
+    currentTurn_ = this;
+}
+
+TPAppAssociation::SendingTurn::SendingTurn(TPAppAssociation& association, std::try_to_lock_t)
+    : association_(association), lock_(association.sendingMutex_, std::try_to_lock), outer_(currentTurn_) {
+    if (lock_.owns_lock()) currentTurn_ = this;
+}
+
+TPAppAssociation::SendingTurn::~SendingTurn() {
+    if (!lock_.owns_lock()) return;
+    currentTurn_ = outer_;
+    lock_.unlock();
+    for (const std::function<void()>& confirm : deferred_) confirm();
+}
+
+bool TPAppAssociation::DeferWhileSending(std::function<void()> confirm) {
+    for (SendingTurn* turn = currentTurn_; turn != nullptr; turn = turn->outer_) {
+        if (&turn->association_ == this) {
+            turn->deferred_.push_back(std::move(confirm));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TPAppAssociation::HoldsSendingTurn() const {
+    for (const SendingTurn* turn = currentTurn_; turn != nullptr; turn = turn->outer_) {
+        if (&turn->association_ == this) return true;
+    }
+    return false;
+}
+
 void TPAppAssociation::CloseSends() {
     // A caller sending directly finishes first; later ones post.
     std::lock_guard sending(sendingMutex_);
@@ -491,25 +559,6 @@ ResultCode TPAppAssociation::ApplyProfileParameters() {
     return anyTaken ? System::OkNoError : System::InvalidArguments;
 }
 
-ResultCode TPAppAssociation::ReadProfileParameters() {
-    AssociationProfile* profile = profile_.load();
-    if (profile == nullptr) return System::InvalidArguments;
-    const auto held = profile->HoldParameters();
-    for (const auto& [name, parameter] : profile->GetParameters(held)) {
-        // A layer that took a value but does not tell it (the session's time-out) keeps
-        // the status the push gave.
-        for (Protocol::Connection* at = this; at != nullptr; at = at->GetLower()) {
-            std::string value;
-            if (at->GetParameter(name, value) == System::OkNoError) {
-                parameter->value = value;
-                parameter->status = System::OkNoError;
-                break;
-            }
-        }
-    }
-    return System::InvalidArguments;
-}
-
 ResultCode TPAppAssociation::SetParameter(std::string_view name, std::string_view value) {
     if (name != AssociationProfile::MmsTimeoutParameter) return System::NotSupported;
     std::uint32_t timeout = 0;
@@ -534,7 +583,6 @@ ResultCode TPAppAssociation::Reset() {
     EndEpoch();
     const ResultCode result = Mms::MmsUserConnection::Reset();
     ApplyProfileParameters();
-    ReadProfileParameters();
     CompleteAnswered();
     return result;
 }

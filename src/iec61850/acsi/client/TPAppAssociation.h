@@ -139,12 +139,19 @@ public:
     // that does not wait for the device), and any step not yet begun. So that Associate
     // comes back soon after one call, without waiting for any time-out of the device's.
     // It names its attempt: however late it acts, it ends nothing of an association made
-    // after that attempt ended. True when an attempt was under way; false, and nothing
-    // done, otherwise.
+    // after that attempt ended. One rule decides, under the attempt's lock: an abandon that
+    // finds the attempt under way (Associate has not yet ended it, even with the device's
+    // answer in) makes that Associate return Aborted and tell OnAssociationFailed, never
+    // OnAssociated, and returns true; one that comes once Associate has ended its attempt
+    // finds none, does nothing and returns false (an association that stands is then left
+    // to Abort).
     bool AbandonAssociate();
     // For tests: called by AbandonAssociate once it has named its attempt, before it ends
     // it (null: none). Set before the abandon.
     void SetAbandonHook(std::function<void()> hook);
+    // For tests: called by Associate once its initiate is over, before the attempt ends
+    // (null: none). Set before the Associate.
+    void SetAttemptHook(std::function<void()> hook);
     bool IsAssociated() const { return GetState() == StateAssociated; }
     // The association's link stalled: it is being or has been ended for that (true from
     // the moment the stall is seen until the next Associate).
@@ -183,9 +190,15 @@ public:
 
     Iec61850::ClientApplication* GetClient() const;
     void SetClient(Iec61850::ClientApplication* client);
-    // The client lets go of this association and this association of its client.
+    // The client lets go of this association and this association of its client, once every
+    // call into it under way on another thread has returned (one of the calling thread's
+    // own, a callback that lets go, is not waited for): no call reaches the client after.
     void DetachClient();
-    // Calls fn with the client while it cannot go away; nothing without one.
+    // Calls fn with the client, which cannot go away meanwhile; nothing without one. No lock
+    // of the association is held during the call, so a callback may call anything of the
+    // library (Abort and End among them) and callbacks of one association may run at once
+    // on different threads. Never from a thread that holds the association's ending claim
+    // or its sending turn: debug builds stop the program there.
     template <typename Fn>
     void WithClient(Fn fn);
     AssociationProfile* GetProfile() const { return profile_.load(); }
@@ -222,6 +235,10 @@ public:
     bool EndReleased(std::uint32_t generation);
     // The oldest queued service, waiting up to the time-out; null when none came.
     Service* TakeRequest();
+    // Within a turn at the request operations of this association (see SendingTurn): keeps
+    // the confirmation for the turn's end, outside the sending lock, and says so; false
+    // (nothing kept) outside one.
+    bool DeferWhileSending(std::function<void()> confirm);
     // Services posted and not yet done with by the association's thread.
     std::uint32_t GetQueuedCount() const { return queuedOrExecuting_.load(); }
     // The MMS conclude with the release service pending on it.
@@ -230,11 +247,9 @@ public:
     // ---- profile push-down ----
 
     // Every profile parameter to every connection from here down: status 0 where one took
-    // it, 2 where none did. 0 when some was taken, 2 otherwise.
+    // it, 2 where none did. 0 when some was taken, 2 otherwise. The values stay the
+    // caller's: nothing of the chain is ever written back into the profile.
     System::ResultCode ApplyProfileParameters();
-    // Every parameter's value from the first connection that tells it (status 0); one that
-    // none tells keeps the status the push gave. Always 2.
-    System::ResultCode ReadProfileParameters();
 
     // ---- report control blocks ----
 
@@ -270,7 +285,7 @@ public:
     System::ResultCode Run() override;
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
     System::ResultCode OnLowerEvent(std::uint32_t event) override;
-    // With a profile: binds the server, resets, pushes the profile down and reads it back.
+    // With a profile: binds the server, resets and pushes the profile down.
     System::ResultCode Reset() override;
     // "MmsTimeout": this association's and its MMS connection's time-out.
     System::ResultCode SetParameter(std::string_view name, std::string_view value) override;
@@ -299,6 +314,27 @@ protected:
 private:
     // No caller sends directly any more: one sending now finishes first.
     void CloseSends();
+    // A thread's turn at the request operations (sendingMutex_: the association's thread
+    // executing a service, a caller sending one directly). A service completed within it is
+    // confirmed when the turn is over, with the lock let go (DeferWhileSending).
+    class SendingTurn {
+    public:
+        explicit SendingTurn(TPAppAssociation& association);
+        SendingTurn(TPAppAssociation& association, std::try_to_lock_t);
+        ~SendingTurn();
+        SendingTurn(const SendingTurn&) = delete;
+        SendingTurn& operator=(const SendingTurn&) = delete;
+        bool Owns() const { return lock_.owns_lock(); }
+
+    private:
+        friend class TPAppAssociation;
+        TPAppAssociation& association_;
+        std::unique_lock<std::mutex> lock_;
+        SendingTurn* const outer_;
+        std::vector<std::function<void()>> deferred_;
+    };
+    inline static thread_local SendingTurn* currentTurn_ = nullptr;
+    bool HoldsSendingTurn() const;
     // The server's link to this association goes (under the model lock, as the exports
     // read it).
     void LeaveServer();
@@ -322,11 +358,29 @@ private:
     };
     Attempt GiveUpAttempt();
     void TakeInReports();
-    bool IsAbandoned() const;
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
     // A service the association's thread took from its queue is done with.
     void Dequeued(Service* service);
+
+    // One call into the client: the client taken under the client lock and counted as
+    // called, the lock let go for the call itself (DetachClient waits for the count).
+    class ClientCall {
+    public:
+        explicit ClientCall(TPAppAssociation& association);
+        ~ClientCall();
+        ClientCall(const ClientCall&) = delete;
+        ClientCall& operator=(const ClientCall&) = delete;
+        Iec61850::ClientApplication* Client() const { return client_; }
+
+    private:
+        TPAppAssociation& association_;
+        Iec61850::ClientApplication* client_ = nullptr;
+    };
+    // The calls into the client that the calling thread itself has under way.
+    std::uint32_t OwnClientCallsOnThisThread() const;
+    // Stops a debug build where the thread holds a lock that no client call may run under.
+    void CheckNoLockForClientCall();
 
     // Marks the thread as calling back into the association's client for its scope: what
     // such a callback posts goes through the association's thread, and only a server of
@@ -347,8 +401,11 @@ private:
 
     std::atomic<AssociationProfile*> profile_{nullptr};
     std::uint32_t userValue_ = 0;
-    mutable std::recursive_mutex clientMutex_;
+    // Guards the client link and the count of calls into it; never held during a call.
+    mutable std::mutex clientMutex_;
+    std::condition_variable clientCallsEnded_;
     Iec61850::ClientApplication* client_ = nullptr;
+    std::uint32_t clientCallsInFlight_ = 0;
     mutable std::mutex dataSetsMutex_;
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
@@ -379,6 +436,7 @@ private:
     // The attempt's generation, once its chain has been reset.
     std::optional<std::uint32_t> attemptGeneration_;
     std::function<void()> abandonHook_;
+    std::function<void()> attemptHook_;
     mutable std::mutex outcomeMutex_;
     Mms::ServiceErrorRecord outcome_;
     Mms::InitiateParameters negotiated_;
@@ -386,10 +444,11 @@ private:
 
 template <typename Fn>
 void TPAppAssociation::WithClient(Fn fn) {
-    std::lock_guard lock(clientMutex_);
-    if (client_ == nullptr) return;
-    const CallbackScope scope(*this);
-    fn(*client_);
+    const ClientCall call(*this);
+    if (Iec61850::ClientApplication* client = call.Client()) {
+        const CallbackScope scope(*this);
+        fn(*client);
+    }
 }
 
 }  // namespace Iec61850::Acsi
