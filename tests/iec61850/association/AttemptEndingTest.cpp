@@ -116,9 +116,9 @@ std::map<std::string, std::string> ProfileValues(const AssociationProfile& profi
 // that touched one would show.
 void GiveEveryLayerItsOwnValues(AssociationProfile& profile) {
     const std::pair<const char*, const char*> values[] = {
-        {"LocalTSelector", "0002"},   {"RemoteTSelector", "0003"},    {"LocalSSelector", "4"},
-        {"RemoteSSelector", "5"},     {"LocalPSelector", "6"},        {"RemotePSelector", "7"},
-        {"LocalApId", "1.1.1.998"},   {"RemoteApId", "1.1.1.998.1"}, {"LocalAeQualifier", "21"},
+        {"LocalTSelector", "0002"},  {"RemoteTSelector", "0003"},   {"LocalSSelector", "4"},
+        {"RemoteSSelector", "5"},    {"LocalPSelector", "6"},       {"RemotePSelector", "7"},
+        {"LocalApId", "1.1.1.998"},  {"RemoteApId", "1.1.1.998.1"}, {"LocalAeQualifier", "21"},
         {"RemoteAeQualifier", "22"},
     };
     for (const auto& [name, value] : values) profile.SetParameter(name, value);
