@@ -276,7 +276,9 @@ System::ResultCode AcseConnection::OnSingleAsn1Data(std::span<const std::uint8_t
 System::ResultCode AcseConnection::OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) {
     switch (event) {
         case CoppConnection::TokenNotification: return System::OkNoError;
-        case CoppConnection::AbortIndication: Reset(); return IndicateAbort(frame);
+        case CoppConnection::AbortIndication:
+            if (!userEndsAssociation_.load() || GetUpper() == nullptr) Reset();
+            return IndicateAbort(frame);
         default: return System::NotSupported;
     }
 }

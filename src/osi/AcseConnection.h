@@ -63,9 +63,14 @@ public:
     // An APDU from the presentation connection: ConnectConfirmData (AARE),
     // ConnectIndicationData (AARQ); other events give Error.
     System::ResultCode OnSingleAsn1Data(std::span<const std::uint8_t> data, std::uint32_t event) override;
-    // TokenNotification: OkNoError. AbortIndication: reset and AbortIndication
-    // upwards. Other events: NotSupported.
+    // TokenNotification: OkNoError. AbortIndication: AbortIndication upwards, reset
+    // first unless the user ends its association itself (SetUserEndsAssociation). Other
+    // events: NotSupported.
     System::ResultCode OnLowerIndication(Protocol::Frame* frame, std::uint32_t event) override;
+    // A user above that ends its association in one step of its own, and resets this layer
+    // there under that step's claim, says so: the transport's end or the peer's abort, seen
+    // on the receive thread, then leaves the reset to that step instead of coming before it.
+    void SetUserEndsAssociation(bool ends) { userEndsAssociation_.store(ends); }
     // Closes the presentation connection (and so the chain below), then resets.
     System::ResultCode Close() override;
     // Titles and qualifiers back to those given (a responder's AARQ names the ones of its
@@ -149,4 +154,5 @@ private:
     Titles givenTitles_;
     Titles titles_;
     std::atomic<PresentationContext*> acseContext_{nullptr};
+    std::atomic<bool> userEndsAssociation_{false};
 };

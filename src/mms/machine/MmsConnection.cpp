@@ -125,6 +125,8 @@ ResultCode MmsConnection::Reset() {
 ResultCode MmsConnection::ResetAfterGeneration() {
     context_.store(nullptr);
     if (AcseConnection* acse = Acse(); acse != nullptr) {
+        // Its resets are this machine's endings' (EndingClaim::EndLink), under their claim.
+        acse->SetUserEndsAssociation(true);
         Presentation();
         if (PresentationContext* context = acse->AddPresentationContext(MmsAbstractSyntax); context != nullptr) {
             context->SetUserConnection(this);
@@ -636,6 +638,10 @@ void MmsConnection::EndingClaim::EndLink() {
         mms_.RunEndingHook(EndingPoint::AbortSent);
     }
     mms_.CloseEndedLink(link, ending_.graceful);
+    // The association control ends with the association, whether or not the chain still
+    // carries its link (the transport's end and the peer's abort leave that reset to this
+    // step): nothing new begins on the chain under the claim.
+    if (AcseConnection* acse = mms_.Acse()) acse->Reset();
     mms_.ResetAfterGeneration();
 }
 

@@ -139,14 +139,18 @@ TEST(EndingPairs, AnAssociationsEndIsToldOnceWhicheverEndingsRaceAndNeverForOneT
 
 // The callbacks a client may associate again from.
 enum class Callback { Confirmation, Report, InRelease, InAbort };
+// What the callback calls of the library.
+enum class Call { Associate, Abort, End };
 
-// Associates again from inside the first callback of its kind, with what the test puts
-// before and after that call, and notes the outcome and how long the call took.
+// Associates again (or aborts, or ends) from inside the first callback of its kind, with
+// what the test puts before and after that call, and notes the outcome and how long the
+// call took.
 class CallbackAssociatingClient : public RecordingClient {
 public:
     ~CallbackAssociatingClient() override { ClearAssociation(); }
 
     Callback in = Callback::Confirmation;
+    Call call = Call::Associate;
     // Set before the association is made: a callback may come on a thread that learnt of
     // its cause through a socket only.
     std::atomic<AssociationProfile*> profile{nullptr};
@@ -181,7 +185,12 @@ private:
         if (callback != in || profile == nullptr || taken_.exchange(true)) return 0;
         if (before) before();
         const auto start = std::chrono::steady_clock::now();
-        const System::ResultCode result = Associate(*profile.load(), 1);
+        System::ResultCode result = System::OkNoError;
+        switch (call) {
+            case Call::Associate: result = Associate(*profile.load(), 1); break;
+            case Call::Abort: result = GetAssociation()->Abort(); break;
+            case Call::End: GetAssociation()->End(); break;
+        }
         outcome_.set_value({result, std::chrono::steady_clock::now() - start});
         if (after) after();
         return 0;
@@ -202,6 +211,8 @@ struct CallbackRow {
     Mms::MmsConnection::EndingPoint at;
     // OnAbort's records (local, peer).
     std::vector<std::pair<int, int>> told;
+    Call call = Call::Associate;
+    int rounds = 1;
 };
 
 constexpr auto Claimed = Mms::MmsConnection::EndingPoint::Claimed;
@@ -212,7 +223,10 @@ constexpr auto Confirming = Mms::MmsConnection::EndingPoint::Confirming;
 // OnAssociationFailed(12)), and the ending completes, telling its end once and confirming
 // every request once. A fault deadlocks (the ending waits for the callback's client lock, the
 // callback for the ending's claim) or waits for the transport's confirm (10 s) or the
-// initiate's answer (30 s).
+// initiate's answer (30 s). Abort and End from a confirmation, while the device reports every
+// 20 ms and the receive thread delivers those reports to the same client, come back at once:
+// no lock of the association is held around a callback, so neither thread waits for the other
+// (a fault holds the ending's close for the transport's time-outs, 20 s).
 TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOnceAndTheEndingCompletes) {
     using enum Callback;
     using enum Way;
@@ -234,120 +248,145 @@ TEST(EndingPairs, AssociateFromACallbackThatAnEndingRacesOrDeliversIsRefusedAtOn
         {"OnAbort of a stall", InAbort, Stall, false, Claimed, {Local}},
         {"OnAbort of End", InAbort, End, false, Claimed, {Local}},
         {"OnAbort of an abandoned attempt", InAbort, Abandon, false, Claimed, {Local}},
+        {"Abort from a confirmation while reports come", Confirmation, None, false, Claimed, {Local}, Call::Abort, 5},
+        {"End from a confirmation while reports come", Confirmation, None, false, Claimed, {Local}, Call::End, 5},
     };
     for (const CallbackRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        // Outlives the association whose hook reaches it.
-        EndingHold hold;
-        DeviceSession session;
-        // Only the stall waits for a request to time out.
-        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
-                                       row.ending == Way::Stall ? "300" : "30000");
-        auto& client = session.UseClient<CallbackAssociatingClient>();
-        client.in = row.in;
-        auto outcome = client.TakeOutcome();
-        std::promise<void> entered;
-        if (row.raced) {
-            client.before = [&] {
-                entered.set_value();
-                EXPECT_TRUE(hold.WaitUntilHeld());
-            };
-            client.after = [&] { hold.Release(); };
-        }
-        client.profile = &session.Profile();
-        ASSERT_EQ(session.Associate(), System::OkNoError);
-        TPAppAssociation& association = *client.GetAssociation();
-        std::size_t posted = 0;
-        const auto read = [&](AnswerFrom from) {
-            std::uint32_t id = 0;
-            EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, from), System::OkNoError);
-            ++posted;
-        };
-        std::vector<std::thread> threads;
-        const auto end = [&](Way ending) {
-            switch (ending) {
-                case Way::None: break;
-                case Way::LocalAbort: threads.emplace_back([&] { association.Abort(); }); break;
-                case Way::End: threads.emplace_back([&] { association.End(); }); break;
-                case Way::Release: EXPECT_EQ(client.Release(), System::OkNoError); break;
-                case Way::DeviceAbort:
-                    EndFromTheFarSide(session, row.raced ? FarEnd::DeviceAbortNow : FarEnd::DeviceAbortAtRequest);
-                    posted += row.raced ? 0 : 1;
-                    break;
-                case Way::LostTransport: EndFromTheFarSide(session, FarEnd::LostTransport); break;
-                case Way::Stall:
-                    EndFromTheFarSide(session, FarEnd::StallAtRequest);
-                    ++posted;
-                    break;
-                case Way::Abandon: {
-                    // An attempt whose initiate is never answered, abandoned once its
-                    // transport is open (its generation named).
-                    EXPECT_EQ(client.Release(), System::OkNoError);
-                    ++posted;
-                    ASSERT_TRUE(TestSupport::Eventually([&] { return association.IsIdle(); }));
-                    TestDevice::Faults silent;
-                    silent.dropInitiateAnswer = true;
-                    session.device.SetFaults(silent);
-                    const std::size_t connections = session.relay->Connections();
-                    threads.emplace_back([&] { EXPECT_EQ(session.Associate(), System::Aborted); });
-                    ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Connections() > connections; }));
-                    EXPECT_TRUE(association.AbandonAssociate());
-                    break;
-                }
+        for (int round = 0; round < row.rounds; ++round) {
+            SCOPED_TRACE(std::string(row.name) + ", round " + std::to_string(round + 1));
+            // Outlives the association whose hook reaches it.
+            EndingHold hold;
+            DeviceSession session;
+            // Only the stall waits for a request to time out.
+            session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter,
+                                           row.ending == Way::Stall ? "300" : "30000");
+            auto& client = session.UseClient<CallbackAssociatingClient>();
+            client.in = row.in;
+            client.call = row.call;
+            auto outcome = client.TakeOutcome();
+            std::promise<void> entered;
+            if (row.raced) {
+                client.before = [&] {
+                    entered.set_value();
+                    EXPECT_TRUE(hold.WaitUntilHeld());
+                };
+                client.after = [&] { hold.Release(); };
             }
-        };
+            client.profile = &session.Profile();
+            ASSERT_EQ(session.Associate(), System::OkNoError);
+            TPAppAssociation& association = *client.GetAssociation();
+            std::size_t posted = 0;
+            const auto read = [&](AnswerFrom from) {
+                std::uint32_t id = 0;
+                EXPECT_EQ(client.GetServerDirectory(id, ObjectClassLogicalDevice, from), System::OkNoError);
+                ++posted;
+            };
+            std::vector<std::thread> threads;
+            const auto end = [&](Way ending) {
+                switch (ending) {
+                    case Way::None: break;
+                    case Way::LocalAbort: threads.emplace_back([&] { association.Abort(); }); break;
+                    case Way::End: threads.emplace_back([&] { association.End(); }); break;
+                    case Way::Release: EXPECT_EQ(client.Release(), System::OkNoError); break;
+                    case Way::DeviceAbort:
+                        EndFromTheFarSide(session, row.raced ? FarEnd::DeviceAbortNow : FarEnd::DeviceAbortAtRequest);
+                        posted += row.raced ? 0 : 1;
+                        break;
+                    case Way::LostTransport: EndFromTheFarSide(session, FarEnd::LostTransport); break;
+                    case Way::Stall:
+                        EndFromTheFarSide(session, FarEnd::StallAtRequest);
+                        ++posted;
+                        break;
+                    case Way::Abandon: {
+                        // An attempt whose initiate is never answered, abandoned once its
+                        // transport is open (its generation named).
+                        EXPECT_EQ(client.Release(), System::OkNoError);
+                        ++posted;
+                        ASSERT_TRUE(TestSupport::Eventually([&] { return association.IsIdle(); }));
+                        TestDevice::Faults silent;
+                        silent.dropInitiateAnswer = true;
+                        session.device.SetFaults(silent);
+                        const std::size_t connections = session.relay->Connections();
+                        threads.emplace_back([&] { EXPECT_EQ(session.Associate(), System::Aborted); });
+                        ASSERT_TRUE(
+                            TestSupport::Eventually([&] { return session.relay->Connections() > connections; }));
+                        EXPECT_TRUE(association.AbandonAssociate());
+                        break;
+                    }
+                }
+            };
 
-        if (row.raced) {
-            hold.Arm(*association.GetMmsConnection(), row.at);
-            // The callback first; the ending (with a request queued behind the callback for it
-            // to take) while the callback runs.
-            if (row.in == Callback::Report) {
+            if (row.raced) {
+                hold.Arm(*association.GetMmsConnection(), row.at);
+                // The callback first; the ending (with a request queued behind the callback for it
+                // to take) while the callback runs.
+                if (row.in == Callback::Report) {
+                    TestDevice::Faults reporting;
+                    reporting.reportEveryMs = 20;
+                    session.device.SetFaults(reporting);
+                } else {
+                    // Answered from the model, on the association's thread: the receive thread
+                    // stays free for the endings that come on it.
+                    read(AnswerFrom::Model);
+                }
+                ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+                session.device.SetFaults({});
+                read(AnswerFrom::Device);
+                end(row.ending);
+            } else if (row.call != Call::Associate) {
+                // The confirmation (answered from the model, on the association's thread) ends the
+                // association once a report has reached the client beside it: reports keep coming
+                // while it does.
                 TestDevice::Faults reporting;
                 reporting.reportEveryMs = 20;
                 session.device.SetFaults(reporting);
-            } else {
-                // Answered from the model, on the association's thread: the receive thread
-                // stays free for the endings that come on it.
+                client.before = [&client] {
+                    const std::size_t reports = client.Reports().size();
+                    TestSupport::Eventually([&] { return client.Reports().size() > reports; });
+                };
                 read(AnswerFrom::Model);
+            } else {
+                // A request the ending confirms.
+                if (row.in == Callback::Confirmation && row.ending == Way::LocalAbort) {
+                    TestDevice::Faults holding;
+                    holding.held = {Mms::MmsServiceGetNameList};
+                    session.device.SetFaults(holding);
+                    read(AnswerFrom::Device);
+                    ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.RequestCount() > 0; }));
+                }
+                end(row.ending);
             }
-            ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
-            session.device.SetFaults({});
-            read(AnswerFrom::Device);
-            end(row.ending);
-        } else {
-            // A request the ending confirms.
-            if (row.in == Callback::Confirmation && row.ending == Way::LocalAbort) {
-                TestDevice::Faults holding;
-                holding.held = {Mms::MmsServiceGetNameList};
-                session.device.SetFaults(holding);
-                read(AnswerFrom::Device);
-                ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.RequestCount() > 0; }));
-            }
-            end(row.ending);
-        }
 
-        const bool back = outcome.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-        // Let go whatever a fault left waiting, so that the row ends.
-        hold.Release();
-        for (std::thread& thread : threads) thread.join();
-        ASSERT_TRUE(back) << "Associate from the callback did not come back";
-        const auto [result, took] = outcome.get();
-        EXPECT_EQ(result, System::InvalidContext);
-        EXPECT_LT(took, std::chrono::seconds(5));
-        const std::vector<std::int32_t> reasons = client.FailedReasons();
-        EXPECT_NE(std::find(reasons.begin(), reasons.end(), TPAppAssociation::ReasonServerConstraint), reasons.end());
-        // The ending completed: told once, every request confirmed once.
-        EXPECT_TRUE(TestSupport::Eventually([&] { return client.Aborts().size() >= row.told.size(); }));
-        EXPECT_TRUE(client.WaitForCount(posted + (row.ending == Way::Release ? 1 : 0)));
-        EXPECT_FALSE(association.IsAssociated());
-        const std::vector<std::pair<int, int>> told = client.Aborts();
-        // And from a thread of its own the client associates again (End refuses for good).
-        client.profile = nullptr;
-        session.device.SetFaults({});
-        EXPECT_EQ(session.Associate(), row.ending == Way::End ? System::Cancelled : System::OkNoError)
-            << "failed with reasons " << ::testing::PrintToString(client.FailedReasons());
-        EXPECT_EQ(told, row.told);
-        session.server.reset();
+            const bool back = outcome.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+            // Let go whatever a fault left waiting, so that the row ends.
+            hold.Release();
+            for (std::thread& thread : threads) thread.join();
+            ASSERT_TRUE(back) << "Associate from the callback did not come back";
+            const auto [result, took] = outcome.get();
+            if (row.call == Call::Associate) {
+                EXPECT_EQ(result, System::InvalidContext);
+                EXPECT_LT(took, std::chrono::seconds(5));
+                const std::vector<std::int32_t> reasons = client.FailedReasons();
+                EXPECT_NE(std::find(reasons.begin(), reasons.end(), TPAppAssociation::ReasonServerConstraint),
+                          reasons.end());
+            } else {
+                EXPECT_EQ(result, System::OkNoError);
+                EXPECT_LT(took, std::chrono::seconds(1));
+            }
+            // The ending completed: told once, every request confirmed once.
+            EXPECT_TRUE(TestSupport::Eventually([&] { return client.Aborts().size() >= row.told.size(); }));
+            EXPECT_TRUE(client.WaitForCount(posted + (row.ending == Way::Release ? 1 : 0)));
+            EXPECT_FALSE(association.IsAssociated());
+            const std::vector<std::pair<int, int>> told = client.Aborts();
+            // And from a thread of its own the client associates again (End refuses for good).
+            client.profile = nullptr;
+            session.device.SetFaults({});
+            const bool ended = row.ending == Way::End || row.call == Call::End;
+            EXPECT_EQ(session.Associate(), ended ? System::Cancelled : System::OkNoError)
+                << "failed with reasons " << ::testing::PrintToString(client.FailedReasons());
+            EXPECT_EQ(told, row.told);
+            session.server.reset();
+        }
     }
 }
 
