@@ -19,6 +19,7 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
@@ -423,10 +424,23 @@ TEST(ConnectionSession, TheDisconnectGuardAbortsOnlyTheAssociationItsDisconnectW
         aborted = true;
         doneChanged.notify_all();
     });
-    // The guard comes at once, and is held with the association named.
+    // A request the device holds keeps the release from going (it waits for every answer
+    // out), so that the association still stands when the guard comes: at once, held there
+    // with the association named.
+    TestDevice::Faults holding;
+    holding.held = {Mms::MmsServiceGetNameList};
+    rig.device.SetFaults(holding);
+    rig.device.ClearRequests();
+    std::uint32_t id = 0;
+    ASSERT_EQ(rig.session->GetClient()->GetServerDirectory(id, Iec61850::Acsi::ObjectClassLogicalDevice,
+                                                           Iec61850::AnswerFrom::Device),
+              System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return rig.device.RequestCount() > 0; }));
     rig.session->SetDisconnectLimit(std::chrono::milliseconds(0));
     rig.session->Disconnect();
     ASSERT_TRUE(held.WaitUntilHeld());
+    // The device answers: the release goes and is answered, and the association ends.
+    rig.device.SetFaults({});
     ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
     ASSERT_EQ(rig.Connect(), System::OkNoError);
     ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
