@@ -61,14 +61,15 @@ SocketHandle::~SocketHandle() {
 
 void SocketHandle::SetGracefulClose() { graceful_.store(true); }
 
-void SocketHandle::Shutdown(std::chrono::milliseconds leaveBound) {
-    if (shutDown_.exchange(true)) return;
+SocketHandle::QueuedEnd SocketHandle::Shutdown(std::chrono::milliseconds leaveBound) {
+    if (shutDown_.exchange(true)) return QueuedEnd::NotWaited;
     if (graceful_.load()) {
         // An orderly end, so that the peer reads the end of the stream after the rest.
         ::shutdown(descriptor_, SHUT_RDWR);
-        return;
+        return QueuedEnd::NotWaited;
     }
-    const bool left = LetQueuedLeave(leaveBound);
+    const QueuedEnd queued = LetQueuedLeave(leaveBound);
+    const bool left = queued != QueuedEnd::BoundPassed;
     const linger discard{1, 0};
     ::setsockopt(descriptor_, SOL_SOCKET, SO_LINGER, &discard, sizeof discard);
     // Reading is shut down to wake a blocked recv; writing only where bytes are still
@@ -76,6 +77,7 @@ void SocketHandle::Shutdown(std::chrono::milliseconds leaveBound) {
     // reset discards it with them. Otherwise a FIN would tell the peer of an orderly end.
     ::shutdown(descriptor_, left ? SHUT_RD : SHUT_RDWR);
     Reset();
+    return queued;
 }
 
 void SocketHandle::Reset() {
@@ -91,16 +93,32 @@ void SocketHandle::Reset() {
     ::close(placeholder);
 }
 
-bool SocketHandle::LetQueuedLeave(std::chrono::milliseconds bound) const {
+SocketHandle::QueuedEnd SocketHandle::LetQueuedLeave(std::chrono::milliseconds bound) const {
     const auto deadline = std::chrono::steady_clock::now() + bound;
     for (;;) {
-        // Sent and not yet acknowledged, or not yet sent.
+        // Sent and not yet acknowledged, or not yet sent. A connection that has ended keeps
+        // counting what it never got acknowledged: that count never falls.
         int queued = 0;
-        if (::ioctl(descriptor_, SIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+        if (::ioctl(descriptor_, SIOCOUTQ, &queued) != 0) return QueuedEnd::PeerGone;
+        if (queued <= 0) return QueuedEnd::Left;
+        if (ConnectionEnded()) return QueuedEnd::PeerGone;
         const auto left = deadline - std::chrono::steady_clock::now();
-        if (left <= std::chrono::steady_clock::duration::zero()) return false;
+        if (left <= std::chrono::steady_clock::duration::zero()) return QueuedEnd::BoundPassed;
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, QueuedLeavePoll));
     }
+}
+
+bool SocketHandle::ConnectionEnded() const {
+    // A reset or an error shows as POLLERR until it is read (a recv on the receive thread
+    // may have read it already); a connection that has ended both ways, or gone back to
+    // closed after a reset, as POLLHUP for good. An orderly end of the peer's side alone
+    // shows neither: it may still acknowledge what it is sent.
+    pollfd state{descriptor_, 0, 0};
+    if (::poll(&state, 1, 0) < 0) return errno != EINTR;
+    if ((state.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) return true;
+    int error = 0;
+    socklen_t length = sizeof error;
+    return ::getsockopt(descriptor_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0;
 }
 
 bool SocketHandle::SendAll(const std::uint8_t* bytes, std::size_t count) {

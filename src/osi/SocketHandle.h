@@ -32,6 +32,15 @@ public:
     // 2 s.
     static constexpr std::chrono::milliseconds QueuedLeaveBound{200};
 
+    // What a Shutdown did with what was still queued for the peer.
+    enum class QueuedEnd {
+        NotWaited,    // an orderly end, or a repeated shutdown: nothing was waited for
+        Left,         // all of it had been acknowledged (or nothing was queued)
+        PeerGone,     // the connection had ended already (reset by the peer, an error):
+                      // nothing of it could leave any more, and nothing was waited for
+        BoundPassed,  // still unacknowledged when the bound passed
+    };
+
     // Takes over the descriptor.
     explicit SocketHandle(int descriptor);
     ~SocketHandle();
@@ -46,9 +55,10 @@ public:
 
     // Ends the connection for every holder; wakes a blocked recv or send. Harmless when
     // repeated. Graceful when asked for or when the peer closed first; otherwise what is
-    // queued gets up to leaveBound to be acknowledged, then the connection is reset at
-    // once (even while a recv or send still holds the descriptor) and the rest discarded.
-    void Shutdown(std::chrono::milliseconds leaveBound = QueuedLeaveBound);
+    // queued gets up to leaveBound to be acknowledged (no wait at all once the connection
+    // has been reset or has failed), then the connection is reset at once (even while a
+    // recv or send still holds the descriptor) and the rest discarded.
+    QueuedEnd Shutdown(std::chrono::milliseconds leaveBound = QueuedLeaveBound);
 
     // Sends every byte, looping over short sends; frames from several threads never
     // interleave. False on failure (the peer is gone or the socket was shut down).
@@ -79,8 +89,11 @@ public:
     static std::string AddressText(const in_addr& address);
 
 private:
-    // Whether nothing is left unacknowledged in the kernel before the bound passes.
-    bool LetQueuedLeave(std::chrono::milliseconds bound) const;
+    // Waits until nothing is left unacknowledged in the kernel, the connection has ended
+    // (no acknowledgement can come any more), or the bound passes.
+    QueuedEnd LetQueuedLeave(std::chrono::milliseconds bound) const;
+    // Whether the connection has been reset or has failed: what is queued never leaves.
+    bool ConnectionEnded() const;
     void Reset();
 
     const int descriptor_;

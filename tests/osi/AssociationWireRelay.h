@@ -4,7 +4,8 @@
 // what crosses it, one recording per TCP connection, in the order the bytes arrived.
 // It closes both ends of a connection as soon as either end closes, so a close or an
 // abort reaches the other side as it would without the relay: an orderly end (FIN) as
-// one, a reset (RST) as a reset once what came before it has been delivered.
+// one, a reset (RST) as a reset once what came before it has been delivered. Asked to, it
+// ends a connection itself right after the device's conclude answer.
 
 #include <arpa/inet.h>
 #include <linux/sockios.h>
@@ -104,6 +105,10 @@ public:
         damageFrom_ = std::move(from);
         damageTo_ = std::move(to);
     }
+    // From now on a connection ends (both ways, in order) right after the device's conclude
+    // answer has been forwarded to the client, as many devices close their transport once
+    // they have answered: the client reads that close straight after the answer.
+    void CloseAfterConcludeAnswer() { closeAfterConclude_.store(true); }
 
 private:
     enum class End { Open, ByClient, ResetByClient, ByServer };
@@ -111,7 +116,13 @@ private:
         int client = -1;
         int server = -1;
         std::size_t recording = 0;
+        // The last octets forwarded to the client, so that a conclude answer split across
+        // reads is still seen.
+        std::vector<std::uint8_t> toClientTail;
     };
+    // A conclude-ResponsePDU (NULL) as the one value of a presentation data value: the last
+    // octets of the unit that carries it.
+    static constexpr std::uint8_t ConcludeAnswer[] = {0xA0, 0x02, 0x8C, 0x00};
 
     void Wake() {
         const char byte = 0;
@@ -179,6 +190,14 @@ private:
         pairs_.push_back(pair);
     }
 
+    // Whether the octets forwarded to the client end with a conclude answer.
+    static bool EndsWithConcludeAnswer(Pair& pair, const std::uint8_t* bytes, std::size_t count) {
+        std::vector<std::uint8_t>& tail = pair.toClientTail;
+        tail.insert(tail.end(), bytes + count - std::min(count, sizeof ConcludeAnswer), bytes + count);
+        if (tail.size() > sizeof ConcludeAnswer) tail.erase(tail.begin(), tail.end() - sizeof ConcludeAnswer);
+        return std::equal(tail.begin(), tail.end(), std::begin(ConcludeAnswer), std::end(ConcludeAnswer));
+    }
+
     // Forwards one chunk; false when the connection has ended (reset tells whether by a reset).
     bool Forward(Pair& pair, bool fromClient, bool& reset) {
         std::uint8_t buffer[65536];
@@ -199,7 +218,10 @@ private:
             recordings_[pair.recording].push_back(
                 TestSupport::WireUnit{fromClient, std::vector<std::uint8_t>(buffer, buffer + received)});
         }
-        return SendAll(to, buffer, static_cast<std::size_t>(received));
+        if (!SendAll(to, buffer, static_cast<std::size_t>(received))) return false;
+        // Ended here, as by the device: the connection is closed before anything more is read.
+        return fromClient || !closeAfterConclude_.load() ||
+               !EndsWithConcludeAnswer(pair, buffer, static_cast<std::size_t>(received));
     }
 
     void Run() {
@@ -267,6 +289,7 @@ private:
     std::vector<std::size_t> drops_;
     std::vector<std::uint8_t> damageFrom_;
     std::vector<std::uint8_t> damageTo_;
+    std::atomic<bool> closeAfterConclude_{false};
     std::thread thread_;
 };
 

@@ -36,6 +36,15 @@ std::chrono::milliseconds ReleaseTimeout(Server* server) {
 
 }  // namespace
 
+struct ConnectionSession::GuardedAssociation {
+    explicit GuardedAssociation(Iec61850::Acsi::TPAppAssociation& named)
+        : association(named), generation(named.CurrentGeneration()), hold(named) {}
+    Iec61850::Acsi::TPAppAssociation& association;
+    const std::uint32_t generation;
+    // It is not destroyed while named.
+    const Iec61850::Acsi::TPAppAssociation::Entry hold;
+};
+
 ConnectionSession::ConnectionSession(Iec61850::Acsi::ServerManager& servers, Iec61850::Acsi::ClientManager& clients,
                                      MainWindowNotifier* window, ConnectionSessionListener* listener)
     : servers_(servers), clients_(clients), window_(window), listener_(listener) {}
@@ -50,6 +59,11 @@ void ConnectionSession::SetDisconnectLimit(std::chrono::milliseconds limit) {
 void ConnectionSession::SetProfileOverride(const std::string& name, const std::string& value) {
     std::lock_guard lock(mutex_);
     overrides_[name] = value;
+}
+
+void ConnectionSession::SetGuardHook(GuardHook hook) {
+    std::lock_guard lock(mutex_);
+    guardHook_ = std::move(hook);
 }
 
 ConnectionSession::Phase ConnectionSession::GetPhase() const {
@@ -79,6 +93,8 @@ std::int32_t ConnectionSession::GetServerId() const {
 std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     bool connected = false;
     bool disconnected = false;
+    bool guard = false;
+    if (message == WM_QX_RELEASE_RESULT || message == WM_QX_ABORTED) ForgetGuarded();
     {
         std::lock_guard lock(mutex_);
         if (renewing_ && (message == WM_QX_RELEASE_RESULT || message == WM_QX_ABORTED)) return 0;
@@ -87,6 +103,8 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                 if (wParam == 0) {
                     associated_ = true;
                     connected = true;
+                    // A Disconnect asked for while this connect was under way is for it.
+                    guard = releaseDeadline_.has_value() && client_ != nullptr;
                 } else {
                     // The text lives for the call only.
                     failureTold_ = true;
@@ -112,6 +130,9 @@ std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wPar
                 break;
             default: break;
         }
+    }
+    if (guard) {
+        if (QXClient* client = GetClient()) GuardStandingAssociation(*client);
     }
     // The window hears it first, as it did before the session stood between.
     const std::intptr_t answer = window_ != nullptr ? window_->Send(message, wParam, lParam) : 0;
@@ -179,6 +200,8 @@ ResultCode ConnectionSession::TakeServer(const std::string& address) {
 }
 
 void ConnectionSession::RemoveServer() {
+    // Named for the guard, the association would keep its server's removal waiting.
+    ForgetGuarded();
     std::lock_guard removal(removalMutex_);
     std::int32_t id = -1;
     QXClient* client = nullptr;
@@ -208,6 +231,7 @@ ResultCode ConnectionSession::Connect(const std::string& address, bool reload) {
         releaseAfterWork_ = false;
         releaseDeadline_.reset();
     }
+    ForgetGuarded();
     // The last worker has told its end and has nothing left to do.
     if (worker_.joinable()) worker_.join();
     ResultCode result = MakeClient();
@@ -309,12 +333,20 @@ ResultCode ConnectionSession::ReadAfresh(const std::string& address, QXClient& c
 
 void ConnectionSession::Disconnect() {
     QXClient* client = nullptr;
-    bool loading = false;
-    bool releaseNow = true;
+    bool standing = false;
     {
         std::lock_guard lock(mutex_);
         if (shutDown_) return;
         client = client_;
+        standing = associated_;
+    }
+    // Named before its deadline is set, so that the guard never finds the deadline without
+    // it. One still being made is named as it stands (Send).
+    if (client != nullptr && standing) GuardStandingAssociation(*client);
+    bool loading = false;
+    bool releaseNow = true;
+    {
+        std::lock_guard lock(mutex_);
         loading = busy_ && associated_;
         // While the worker reads the model, the release is its own last step: nothing the
         // load asks for can then come after it in the queue.
@@ -348,6 +380,7 @@ void ConnectionSession::Shutdown() {
     // An abort of the guard's own under way is one that waits for nothing.
     guardWake_.notify_all();
     if (releaseGuard_.joinable()) releaseGuard_.join();
+    ForgetGuarded();
     QXClient* client = GetClient();
     if (client != nullptr) client->StopIcdReads();
     // A connect under way is given up. Its association may not exist yet when the worker is
@@ -418,20 +451,39 @@ void ConnectionSession::GuardReleases() {
             continue;
         }
         releaseDeadline_.reset();
-        // The client lives until Shutdown, which joins this thread first.
-        QXClient* client = client_;
-        if (client == nullptr) continue;
+        // Only the association the Disconnect was for: however late this comes, what stands
+        // by then may be a newer one, which the abort of that generation leaves alone.
+        std::shared_ptr<const GuardedAssociation> guarded = std::exchange(guarded_, nullptr);
+        if (!guarded) continue;
+        const GuardHook hook = guardHook_;
         lock.unlock();
-        AbortNow(*client);
+        if (hook) hook(GuardStep::Aborting);
+        guarded->association.AbortGeneration(guarded->generation, AbortWait::None);
+        guarded.reset();
+        if (hook) hook(GuardStep::Aborted);
         lock.lock();
     }
 }
 
-void ConnectionSession::AbortNow(QXClient& client) {
-    // A server being removed takes its association along.
-    std::lock_guard removal(removalMutex_);
-    Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
-    if (association != nullptr && association->IsAssociated()) association->Abort(AbortWait::None);
+void ConnectionSession::GuardStandingAssociation(QXClient& client) {
+    std::shared_ptr<const GuardedAssociation> named;
+    {
+        // A server being removed takes its association along: there is nothing to name.
+        std::unique_lock removal(removalMutex_, std::try_to_lock);
+        if (!removal.owns_lock()) return;
+        Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
+        if (association == nullptr || !association->IsAssociated()) return;
+        named = std::make_shared<const GuardedAssociation>(*association);
+    }
+    std::lock_guard lock(mutex_);
+    // The one named before goes with `named`'s scope, after the lock.
+    guarded_.swap(named);
+}
+
+void ConnectionSession::ForgetGuarded() {
+    std::shared_ptr<const GuardedAssociation> forgotten;
+    std::lock_guard lock(mutex_);
+    forgotten.swap(guarded_);
 }
 
 void ConnectionSession::EndConnection(QXClient* client) {

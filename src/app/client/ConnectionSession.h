@@ -4,7 +4,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -86,6 +88,13 @@ public:
     // Profile values for the servers this session creates ("RemoteNPort", "MmsTimeout" ...).
     void SetProfileOverride(const std::string& name, const std::string& value);
 
+    // For tests: called on the disconnect guard's thread once a Disconnect's limit has
+    // passed with its association named, just before it aborts that association, and once
+    // that abort is over; no lock of the session held (null: none).
+    enum class GuardStep { Aborting, Aborted };
+    using GuardHook = std::function<void(GuardStep)>;
+    void SetGuardHook(GuardHook hook);
+
     // The client once (created and filed on the first call, kept for later connections), the
     // server of the address found or made, then Associate and the model load on the worker.
     // With `reload` and a server held, that server is removed first (on the worker too), so
@@ -142,11 +151,13 @@ private:
     // The earlier of `deadline` and the end's own, once the end has begun.
     std::chrono::steady_clock::time_point EndBound(std::chrono::steady_clock::time_point deadline) const;
     void EndConnection(QXClient* client);
-    // The disconnect's bound, on a thread of its own: the association that still stands
-    // when the deadline of the last Disconnect passes is aborted.
+    // The disconnect's bound, on a thread of its own: the association the last Disconnect
+    // was for is aborted when it still stands as its deadline passes.
     void GuardReleases();
-    // An abort that waits for nothing, of the association that stands (none: nothing).
-    void AbortNow(QXClient& client);
+    // Names the association that stands as the one the pending Disconnect's guard aborts.
+    void GuardStandingAssociation(QXClient& client);
+    // Lets go of the association named for the guard (its hold on it goes outside the lock).
+    void ForgetGuarded();
     bool Telling() const { return !closing_.load(); }
 
     Iec61850::Acsi::ServerManager& servers_;
@@ -182,6 +193,12 @@ private:
     // once it has ended, or a connect has started.
     std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
     std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
+    // The association the pending Disconnect is for, with its generation (an abort of it
+    // that comes late ends nothing newer), held so that it stays while it is named; none
+    // once it has ended or a connect has started.
+    struct GuardedAssociation;
+    std::shared_ptr<const GuardedAssociation> guarded_;
+    GuardHook guardHook_;
     std::condition_variable guardWake_;
     std::thread releaseGuard_;
 

@@ -323,7 +323,12 @@ ResultCode MmsUserConnection::OnConcludeResponse(MmsFrame& frame) {
     std::int32_t service = 0;
     // No conclude request of ours is pending: the machine's own exchange waits for it.
     if (TakePendingRequest(frame, request, &service) != System::OkNoError) return System::NotImplemented;
-    request->SetResult(System::OkNoError);
+    // The association ends here, before this thread reads anything more of the link: a
+    // device that closes its transport right after its answer has that close taken for
+    // this release's end, never for an abort. Another ending that claimed it first has
+    // ended it, and confirms the release as it confirms every request it found out.
+    const bool released = EndAssociation(request->GetGeneration(), AssociationEnding::Release, AbortWait::None);
+    request->SetResult(released ? System::OkNoError : System::Aborted);
     FileAnswered(request, service);
     return System::OkNoError;
 }

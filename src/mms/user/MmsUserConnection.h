@@ -141,7 +141,8 @@ public:
     System::ResultCode Initiate(const InitiateParameters& requested, InitiateParameters& negotiated,
                                 ServiceErrorRecord& outcome);
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
-    // Response) files that request with OkNoError. StateAssociated, else NotConnected.
+    // Response) ends the association (EndAssociation(Release)) and files that request with
+    // OkNoError. StateAssociated, else NotConnected.
     // It goes once every request outstanding has been answered (or filed), waiting for that
     // on the caller's thread: Timeout, nothing sent, when one stays unanswered for the
     // time-out.
@@ -394,9 +395,11 @@ protected:
     virtual System::ResultCode OnInitiateError(MmsFrame& frame);
     // Server: conclude-Response in StateAssociated, conclude-Error otherwise.
     virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
-    // Files the pending conclude request with OkNoError: OkNoError. Without one (the
-    // machine's own conclude exchange is waiting): NotImplemented, so that the machine
-    // hands the answer to it.
+    // Ends the association of the pending conclude request (EndAssociation(Release), on
+    // the receive thread, before anything read after the answer), then files that request:
+    // OkNoError, or Aborted when another ending had claimed the association. OkNoError.
+    // Without one (the machine's own conclude exchange is waiting): NotImplemented, so that
+    // the machine hands the answer to it.
     virtual System::ResultCode OnConcludeResponse(MmsFrame& frame);
     virtual System::ResultCode OnConcludeError(MmsFrame& frame);
     // The machine's own abort (MmsConnection::Abort) ended the association: nothing more

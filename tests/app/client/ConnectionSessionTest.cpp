@@ -19,9 +19,11 @@
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/AcsiTexts.h"
 #include "iec61850/acsi/reader/ModelReader.h"
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
+#include "iec61850/association/ThreadHold.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "osi/AssociationWireRelay.h"
 #include "system/Polling.h"
@@ -370,6 +372,92 @@ TEST(ConnectionSession, AnotherAddressWhoseServerGoesLeavesTheNextConnectAndTheE
     EXPECT_TRUE(rig.listener.WaitFor(Told::Loaded, 2));
     rig.session->Shutdown();
     EXPECT_TRUE(TestSupport::Eventually([&] { return rig.device.OpenAssociations() == 0; }));
+}
+
+// A device that closes its transport right after its conclude answer (the relay closes the
+// connection both ways once it has forwarded that answer): each disconnect ends with the
+// release's result, and the window hears of no abort (it would show a disconnect "without the
+// device's answer" for a device that answered).
+TEST(ConnectionSession, ADeviceThatClosesRightAfterAnsweringTheReleaseEndsEachConnectionWithTheRelease) {
+    SessionRig rig;
+    rig.relay->CloseAfterConcludeAnswer();
+    constexpr int Connections = 20;
+    for (int connection = 1; connection <= Connections; ++connection) {
+        SCOPED_TRACE(connection);
+        ASSERT_TRUE(TestSupport::Eventually([&] { return rig.device.OpenAssociations() == 0; }));
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, connection));
+        ASSERT_EQ(rig.session->GetPhase(), Phase::Connected);
+        rig.session->Disconnect();
+        ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected, connection));
+        EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT), connection);
+        const std::vector<std::uint32_t> numbers = rig.window.Numbers();
+        ASSERT_EQ(std::count(numbers.begin(), numbers.end(), App::WM_QX_ABORTED), 0);
+        EXPECT_EQ(rig.session->GetPhase(), Phase::Idle);
+        // The relay ended the connection after the answer: the client did not close it first.
+        ASSERT_TRUE(TestSupport::Eventually([&] { return rig.relay->Ended(rig.relay->Connections() - 1); }));
+        EXPECT_FALSE(rig.relay->EndedByClient(rig.relay->Connections() - 1));
+    }
+    rig.session->Shutdown();
+    const std::vector<std::uint32_t> numbers = rig.window.Numbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), App::WM_QX_ABORTED), 0);
+    EXPECT_EQ(rig.listener.Kinds().size(), static_cast<std::size_t>(4 * Connections));
+}
+
+// The disconnect guard's abort belongs to the association its Disconnect was for: held once
+// the limit has passed with that association named, while that association ends with its
+// release and a new connect makes another, it leaves the new one standing.
+TEST(ConnectionSession, TheDisconnectGuardAbortsOnlyTheAssociationItsDisconnectWasFor) {
+    SessionRig rig;
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+    AcsiClientTest::ThreadHold held;
+    std::mutex doneMutex;
+    std::condition_variable doneChanged;
+    bool aborted = false;
+    rig.session->SetGuardHook([&](ConnectionSession::GuardStep step) {
+        if (step == ConnectionSession::GuardStep::Aborting) {
+            held.Reach();
+            return;
+        }
+        std::lock_guard lock(doneMutex);
+        aborted = true;
+        doneChanged.notify_all();
+    });
+    // A request the device holds keeps the release from going (it waits for every answer
+    // out), so that the association still stands when the guard comes: at once, held there
+    // with the association named.
+    TestDevice::Faults holding;
+    holding.held = {Mms::MmsServiceGetNameList};
+    rig.device.SetFaults(holding);
+    rig.device.ClearRequests();
+    std::uint32_t id = 0;
+    ASSERT_EQ(rig.session->GetClient()->GetServerDirectory(id, Iec61850::Acsi::ObjectClassLogicalDevice,
+                                                           Iec61850::AnswerFrom::Device),
+              System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([&] { return rig.device.RequestCount() > 0; }));
+    rig.session->SetDisconnectLimit(std::chrono::milliseconds(0));
+    rig.session->Disconnect();
+    ASSERT_TRUE(held.WaitUntilHeld());
+    // The device answers: the release goes and is answered, and the association ends.
+    rig.device.SetFaults({});
+    ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+    ASSERT_EQ(rig.Connect(), System::OkNoError);
+    ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded, 2));
+    ASSERT_EQ(rig.session->GetPhase(), Phase::Connected);
+    held.Release();
+    {
+        std::unique_lock lock(doneMutex);
+        ASSERT_TRUE(doneChanged.wait_for(lock, std::chrono::seconds(30), [&] { return aborted; }));
+    }
+    EXPECT_EQ(rig.session->GetPhase(), Phase::Connected);
+    ASSERT_NE(rig.session->GetClient()->GetAssociation(), nullptr);
+    EXPECT_TRUE(rig.session->GetClient()->GetAssociation()->IsAssociated());
+    const std::vector<std::uint32_t> numbers = rig.window.Numbers();
+    EXPECT_EQ(std::count(numbers.begin(), numbers.end(), App::WM_QX_ABORTED), 0);
+    EXPECT_EQ(rig.Seen(App::WM_QX_RELEASE_RESULT), 1);
+    EXPECT_TRUE(TestSupport::Eventually([&] { return rig.device.OpenAssociations() == 1; }));
+    rig.session->SetGuardHook(nullptr);
 }
 
 TEST(ConnectionSession, ARefusedInitiateDiscardsTheServerAndTheNextConnectMakesAnother) {

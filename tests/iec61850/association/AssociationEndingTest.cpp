@@ -224,6 +224,51 @@ TEST(AssociationEnding, RequestsSentByCallersAreConfirmedOnceWhicheverWayTheAsso
     }
 }
 
+// A device that closes its transport right after its conclude answer (the relay closes the
+// connection both ways once it has forwarded that answer, so the client reads the close
+// straight after it, every time): the release is told once, as a release that succeeded, and
+// the close is its end, never an abort. What crossed the relay decodes cleanly.
+TEST(AssociationEnding, AReleaseTheDeviceAnsweredBeforeClosingIsToldOnceAndNeverAsAnAbort) {
+    DeviceSession session;
+    session.relay->CloseAfterConcludeAnswer();
+    constexpr std::size_t Releases = 200;
+    for (std::size_t round = 0; round < Releases; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.device.ReadyToAccept(); }));
+        // The device may still be carrying the end of the last one up its chain.
+        if (session.Associate() != System::OkNoError) {
+            ASSERT_EQ(session.Associate(), System::OkNoError);
+        }
+        session.client->StartOver();
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        ASSERT_TRUE(session.client->WaitForCount(1));
+        const auto all = session.client->All();
+        ASSERT_EQ(all.size(), 1u);
+        EXPECT_EQ(all.begin()->second.callback, "Release");
+        EXPECT_EQ(all.begin()->second.result, System::OkNoError);
+        EXPECT_EQ(all.begin()->second.serviceError, 0);
+        // The relay ended this connection after the answer: the client did not close it first.
+        const std::size_t connection = session.relay->Connections() - 1;
+        ASSERT_TRUE(TestSupport::Eventually([&] { return session.relay->Ended(connection); }));
+        EXPECT_FALSE(session.relay->EndedByClient(connection));
+        EXPECT_FALSE(session.client->IsAssociated());
+        ASSERT_EQ(session.client->Aborts(), (std::vector<std::pair<int, int>>{}));
+    }
+    const std::size_t connections = session.relay->Connections();
+    // Every thread of the association joined: whatever it would still tell has been told.
+    session.server.reset();
+    EXPECT_EQ(session.client->Aborts(), (std::vector<std::pair<int, int>>{}));
+    if (TestSupport::WireCheckRuns()) {
+        for (const std::size_t connection : {std::size_t{0}, connections - 1}) {
+            const std::vector<TestSupport::WireUnit> units = session.relay->Units(connection);
+            EXPECT_EQ(TestSupport::FindProblems(units), "") << "connection " << connection;
+            // It ends with the device's conclude answer.
+            ASSERT_FALSE(units.empty());
+            EXPECT_FALSE(units.back().fromClient);
+        }
+    }
+}
+
 // Keeps every core busy for its life, so that the library's threads lose the processor at
 // any point, as on a loaded machine: windows of a few instructions open wide.
 class BusyCores {

@@ -18,9 +18,10 @@ void Release::execute() {
 }
 
 void Release::complete() {
+    // An answered conclude has ended the association already, on the thread that took the
+    // answer in (Mms::MmsUserConnection::OnConcludeResponse): only the confirmation is left.
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
     SetServiceError(concluded ? 0 : 11);
-    if (concluded) GetAssociation().EndReleased(GetGeneration());
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }
 

@@ -222,6 +222,13 @@ ResultCode TPAppAssociation::Abort(AbortWait wait) {
     return ended || attempt.underWay ? System::OkNoError : System::NotConnected;
 }
 
+ResultCode TPAppAssociation::AbortGeneration(std::uint32_t generation, AbortWait wait) {
+    const Entry entry(*this);
+    if (IsOwnThread()) wait = AbortWait::None;
+    return EndAssociation(generation, Mms::AssociationEnding::LocalAbort, wait) ? System::OkNoError
+                                                                                : System::NotConnected;
+}
+
 bool TPAppAssociation::AbandonAssociate() {
     const Attempt attempt = GiveUpAttempt();
     if (!attempt.underWay) return false;
@@ -521,10 +528,6 @@ void TPAppAssociation::OnStopRequested() {
 }
 
 ResultCode TPAppAssociation::ConcludeFor(Service& release) { return Conclude(&release); }
-
-bool TPAppAssociation::EndReleased(std::uint32_t generation) {
-    return EndAssociation(generation, Mms::AssociationEnding::Release, AbortWait::None);
-}
 
 void TPAppAssociation::EndEpoch() { epoch_.fetch_add(1); }
 

@@ -130,6 +130,12 @@ public:
     // (a second abort, after a release, before any association). The wait as AbortWait; on
     // the association's own threads it never waits for the peer.
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
+    // The local abort of the association of that generation only (as Abort, attempts
+    // aside): one named while it stood, aborted late, ends nothing that began since.
+    // OkNoError; NotConnected, nothing sent or told, when it has ended.
+    System::ResultCode AbortGeneration(std::uint32_t generation, AbortWait wait);
+    // The invoke generation of the machine now: while an association stands, its own.
+    std::uint32_t CurrentGeneration();
     // Gives up the Associate under way on another thread before its initiate completes:
     // that Associate returns Aborted (OnAssociationFailed tells the client) and never
     // stands, even when the device's answer crossed the abandon. It holds for the whole
@@ -230,9 +236,6 @@ public:
     // the time-out: the association is ended as for a stalled link (an abort, from the
     // association's thread, once the service being executed is done with).
     void GiveUpConclude();
-    // The release's conclude was answered: the generation's association ends (its link
-    // closed gracefully), when it is still the current one. Whether it ended it.
-    bool EndReleased(std::uint32_t generation);
     // The oldest queued service, waiting up to the time-out; null when none came.
     Service* TakeRequest();
     // Within a turn at the request operations of this association (see SendingTurn): keeps
@@ -348,8 +351,6 @@ private:
     // The association of the generation that stalled ends (every queued service with
     // Timeout too), if it is still the current one.
     void EndStalledAssociation();
-    // The invoke generation of the machine now.
-    std::uint32_t CurrentGeneration();
     // An attempt under way, given up: it ends as aborted. Its generation once its chain
     // has been reset (before that it finds itself abandoned and sends nothing).
     struct Attempt {
