@@ -348,7 +348,7 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
             field->setFocus(Qt::TabFocusReason);
             field->home(false);
             KeysToHost(address, row.thenKeys);
-            EXPECT_EQ(Pane(*session.dialog, 2), row.thenLine);
+            EXPECT_EQ(Pane(*session.dialog, 2), row.thenLine) << HostFields(address);
         }
         address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
         KeysToHost(address, "^A127.0.0.1");
