@@ -5,10 +5,11 @@
 namespace App {
 
 // SIGTERM and SIGINT (a logout, Ctrl+C in the terminal that started the program) end the
-// program on the UI thread as its close box does: every modal window above the main window
-// is closed first, as its own close box would (a question then reads as No or Cancel), and
-// so is any the closed ones' callers open next, until the main window's loop has ended; the
-// program's close path (the session's end) then runs as after Exit.
+// program on the UI thread as its close box does: every popup (a context menu, which runs a
+// loop of its own, a combo's list) is closed first, as Escape would, then every modal window
+// above the main window, as its own close box would (a question then reads as No or
+// Cancel), and so is any the closed ones' callers open next, until the main window's loop
+// has ended; the program's close path (the session's end) then runs as after Exit.
 //
 // One at a time; the previous handlers come back when it goes.
 class EndSignals : public QObject {
@@ -23,7 +24,8 @@ public:
     void EndProgram();
 
 private:
-    // Closes every visible modal window but the main one; then ends the main one.
+    // Closes every popup and every visible modal window but the main one; then ends the
+    // main one.
     void CloseWindows();
 
     bool ending_ = false;

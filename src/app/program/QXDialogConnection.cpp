@@ -54,6 +54,7 @@ void QXDialog::OnConnect() {
     // A blank number reads as 0: connecting then would reach an address nobody typed.
     if (address_.GetAddress(a, b, c, d) != 4) {
         ShowStatusText(kAddressIncompleteText);
+        addressProblemShown_ = kAddressIncompleteText;
         return;
     }
     char text[32];
@@ -61,14 +62,19 @@ void QXDialog::OnConnect() {
     Connect(text, reload_.GetCheck() == 1);
 }
 
+// A problem is told as it is typed; the line that tells of one goes once it is mended, and
+// the one Connect gave of blank numbers once the last is filled in.
 void QXDialog::OnAddressChanged() {
     const std::string problem = address_.GetProblem();
     if (!problem.empty()) {
         ShowStatusText(problem);
-    } else if (!addressProblemShown_.empty() && statusBar_.GetText(2) == addressProblemShown_) {
-        ShowStatusText({});
+        addressProblemShown_ = problem;
+        return;
     }
-    addressProblemShown_ = problem;
+    BYTE a = 0, b = 0, c = 0, d = 0;
+    if (addressProblemShown_ == kAddressIncompleteText && address_.GetAddress(a, b, c, d) != 4) return;
+    if (!addressProblemShown_.empty() && statusBar_.GetText(2) == addressProblemShown_) ShowStatusText({});
+    addressProblemShown_.clear();
 }
 
 void QXDialog::ShowConnectFailure(const std::string& detail) {

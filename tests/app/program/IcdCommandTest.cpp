@@ -504,11 +504,10 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
 
 // The device aborts the association at each step of an export (its value reads, the
 // device parameters, the choice of the file), the link stalls during the reads, or the reads
-// are left unanswered on a link that lives: no file, one message that says why, the export's
-// open window closed with it, and the next export writes the same file as one undisturbed.
-// Before, an export whose reads had ended by their time-out went on to a file without the
-// values or the services of the association that had gone; a stall gave two boxes; the
-// windows stayed open for a file that would not be written.
+// are left unanswered on a link that lives: no file (a file already there stays as it was),
+// one box that says why (the device's abort, its silence, or the first read left
+// unanswered), the export's open window closed with it, and the next export writes the
+// same file as one undisturbed.
 TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
     enum class Step { Reads, Parameters, SaveAs, LinkStallsDuringReads, ReadsUnansweredOnALiveLink };
     struct Case {

@@ -290,7 +290,8 @@ TEST(MainDialog, TheHostFieldGivesTheAddressTyped) {
 
 // A blank number would read as 0, a number over 255 is no address's, and a paste that is no
 // address leaves the fields as they were: Connect with any of them reaches no address, and
-// the status line says why in one line; the whole address typed then connects.
+// the status line says why in one line, the line of blank numbers until the last is filled
+// in; the whole address typed then connects.
 TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
     const std::string incomplete = App::kAddressIncompleteText;
     struct Row {
@@ -300,20 +301,25 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
         const char* clipboard;
         const char* shown;
         std::string line;
+        // After Connect: keys typed from the start of a field, -1 for none, and the line then.
+        int then = -1;
+        const char* thenKeys = "";
+        std::string thenLine;
     };
     const Row rows[] = {
-        {"one number typed", "^A2", -1, "", "2...", incomplete},
-        {"two", "^A10.1", -1, "", "10.1..", incomplete},
-        {"three", "^A10.1.2", -1, "", "10.1.2.", incomplete},
-        {"one blank between", "^A127.0.0.1", 1, "", "127..0.1", incomplete},
-        {"a number over 255, shown whole", "^A999.1.1.1", -1, "", "999.1.1.1", "999 is not a number from 0 to 255"},
-        {"256", "^A256.0.0.1", -1, "", "256.0.0.1", "256 is not a number from 0 to 255"},
+        {"one number typed, two more after", "^A2", -1, "", "2...", incomplete, 1, "0.0", incomplete},
+        {"two, the last two after", "^A10.1", -1, "", "10.1..", incomplete, 2, "2.3", ""},
+        {"three, the last after", "^A10.1.2", -1, "", "10.1.2.", incomplete, 3, "4", ""},
+        {"one blank between, filled in after", "^A127.0.0.1", 1, "", "127..0.1", incomplete, 1, "0", ""},
+        {"a number over 255, shown whole", "^A999.1.1.1", -1, "", "999.1.1.1", "999 is not a number from 0 to 255", -1,
+         "", ""},
+        {"256", "^A256.0.0.1", -1, "", "256.0.0.1", "256 is not a number from 0 to 255", -1, "", ""},
         {"a paste of part of an address", "^A127.0.0.1^V", -1, "10.0.", "127.0.0.1",
-         "\"10.0.\" is not an address of four numbers from 0 to 255: not pasted"},
+         "\"10.0.\" is not an address of four numbers from 0 to 255: not pasted", -1, "", ""},
         {"a paste of letters", "^A127.0.0.1^V", -1, "a.b.c.d", "127.0.0.1",
-         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted"},
+         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted", -1, "", ""},
         {"a paste of letters through the field's menu", "^A127.0.0.1^M", -1, "a.b.c.d", "127.0.0.1",
-         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted"},
+         "\"a.b.c.d\" is not an address of four numbers from 0 to 255: not pasted", -1, "", ""},
     };
     DialogSession session;
     session.Run([&](QWidget* window) {
@@ -337,6 +343,12 @@ TEST(MainDialog, AnAddressWithABlankNumberIsNotConnectedTo) {
             EXPECT_EQ(session.dialog->GetServerId(), -1);
             EXPECT_EQ(session.device.OpenAssociations(), 0);
             ExpectStateTable(window, 0);
+            if (row.then < 0) continue;
+            auto* field = address->findChild<QLineEdit*>(QStringLiteral("field%1").arg(row.then));
+            field->setFocus(Qt::TabFocusReason);
+            field->home(false);
+            KeysToHost(address, row.thenKeys);
+            EXPECT_EQ(Pane(*session.dialog, 2), row.thenLine) << HostFields(address);
         }
         address->findChild<QLineEdit*>(QStringLiteral("field0"))->setFocus(Qt::TabFocusReason);
         KeysToHost(address, "^A127.0.0.1");

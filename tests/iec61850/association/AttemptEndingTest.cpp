@@ -237,8 +237,8 @@ TEST(AttemptEnding, TheTransportsEndReportedWhileAnAssociatePushesItsProfileChan
 
 // A local abort is held once it has let go of its claim, before it confirms what it ended.
 // An Associate made meanwhile stands at once, and that ending confirms and clears only the
-// ended association's: the new one keeps its server link and its queued requests (which
-// the old ending used to take).
+// ended association's: the new one keeps its server link and its queued requests, and a
+// request it sends is answered.
 TEST(AttemptEnding, AnAssociationBegunWhileAnEndingConfirmsWaitsForItAndKeepsItsServerAndRequests) {
     DeviceSession session;
     ASSERT_EQ(session.Associate(), System::OkNoError);
