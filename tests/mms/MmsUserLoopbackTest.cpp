@@ -514,21 +514,8 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     EXPECT_EQ(done->GetErrorClass(), Mms::MmsErrorClassOthers);
     EXPECT_EQ(done->GetErrorCode(), 1234);
 
-    // A conclude answer confirms the conclude request (which goes only when nothing else is
-    // out), not another pending request.
-    auto* release = new TestService(Machine());
-    const std::uint32_t releaseId = release->GetInvokeId();
-    ASSERT_EQ(User().GetPendingCount(), 0u);
-    ASSERT_EQ(User().Conclude(release), System::OkNoError);
-    const std::uint32_t third = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
-    EXPECT_EQ(inject("8C 00", Mms::MmsPduConcludeResponse), System::OkNoError);
-    done = Collect(releaseId);
-    ASSERT_NE(done, nullptr);
-    EXPECT_EQ(done->GetResult(), System::OkNoError);
-    EXPECT_EQ(done->GetAnswerKind(), Mms::MmsPduConcludeResponse);
-    EXPECT_EQ(User().GetPendingCount(), 1u);
-
     // A reject without originalInvokeID completes the oldest pending request.
+    const std::uint32_t third = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
     const std::uint32_t fourth = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
     EXPECT_EQ(inject("A4 03 85 01 01", Mms::MmsPduReject), System::OkNoError);
     done = Collect(third);
@@ -546,7 +533,26 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     EXPECT_EQ(done->GetResult(), System::OkNoError);
     EXPECT_EQ(Text(*stVal), "1");
     EXPECT_EQ(User().TakeDoneRequest(), nullptr);
-    EXPECT_EQ(client.Release(), System::OkNoError);
+
+    // A conclude answer confirms the conclude request (which goes only when nothing else is
+    // out), not another pending request, and ends the association: a read sent behind the
+    // conclude is confirmed with Aborted.
+    serverVmd.HoldReads();
+    auto* release = new TestService(Machine());
+    const std::uint32_t releaseId = release->GetInvokeId();
+    ASSERT_EQ(User().GetPendingCount(), 0u);
+    ASSERT_EQ(User().Conclude(release), System::OkNoError);
+    const std::uint32_t fifth = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
+    EXPECT_EQ(inject("8C 00", Mms::MmsPduConcludeResponse), System::OkNoError);
+    done = Collect(releaseId);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->GetResult(), System::OkNoError);
+    EXPECT_EQ(done->GetAnswerKind(), Mms::MmsPduConcludeResponse);
+    done = Collect(fifth);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->GetResult(), System::Aborted);
+    EXPECT_EQ(User().GetPendingCount(), 0u);
+    serverVmd.ReleaseReads();
 }
 
 TEST_F(MmsUserLoopbackTest, ASynchronousWaitTimesOutAndTheNextOneDiscardsTheLateAnswer) {
