@@ -696,6 +696,24 @@ std::vector<std::string> DeviceNameListsAsked(const TestDevice::Device& device) 
     return domains;
 }
 
+// Disconnects, starts another device on the port (the small model, with setting groups
+// when asked: more logical nodes under the same identity and logical devices), and connects
+// again without reload: the model kept is shown, and the status line says so. Null when the
+// steps fail (the test has failed then).
+std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window, bool moreNodes) {
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+    if (!session.ReachState(0)) return nullptr;
+    TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
+    options.model.settingGroups = moreNodes;
+    auto restarted = std::make_unique<TestDevice::Device>(options);
+    if (restarted->Start() != System::OkNoError) return nullptr;
+    Connect(session, window);
+    EXPECT_TRUE(session.dialog->GetClient()->IsModelKept());
+    EXPECT_EQ(ResultLine(*session.dialog), App::kModelKeptText);
+    restarted->ClearRequests();
+    return restarted;
+}
+
 // A model kept for the address, the device restarted there with the same identity and
 // logical devices: unchanged, the export compares its name lists with the model once per
 // association and writes the file the first connection wrote, no type read again; with more
@@ -728,17 +746,10 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             ExportTo(session, window, folder.File("first.icd"));
             const std::string first = ReadWhole(folder.File("first.icd"));
             ASSERT_FALSE(first.empty());
-            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
-            ASSERT_TRUE(session.ReachState(0));
-
-            TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
-            options.model.settingGroups = c.device == Restarted::WithMoreNodes;
-            TestDevice::Device restarted(options);
-            ASSERT_EQ(restarted.Start(), System::OkNoError);
-            Connect(session, window);
-            EXPECT_TRUE(session.dialog->GetClient()->IsModelKept());
-            EXPECT_EQ(ResultLine(*session.dialog), App::kModelKeptText);
-            restarted.ClearRequests();
+            const std::unique_ptr<TestDevice::Device> device =
+                RestartUnderAKeptModel(session, window, c.device == Restarted::WithMoreNodes);
+            ASSERT_NE(device, nullptr);
+            TestDevice::Device& restarted = *device;
             if (c.device == Restarted::RefusingItsNames) {
                 TestDevice::Faults faults;
                 faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = TestDevice::Faults::Refusal{};
@@ -783,6 +794,41 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
                 EXPECT_NE(reloaded.find("lnClass=\"" + std::string(node) + "\""), std::string::npos) << node;
         });
     }
+}
+
+// Disconnect while the device holds the check's first name list: the check goes no further
+// (no second name list, no value read, no window), and on the next association the export
+// checks again and writes its file.
+TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
+    DialogSession session;
+    TempFolder folder;
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, false);
+        ASSERT_NE(device, nullptr);
+        TestDevice::Faults faults;
+        faults.held = {Mms::MmsServiceGetNameList};
+        device->SetFaults(faults);
+        NoFurtherWindow();
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+        EXPECT_EQ(ResultLine(*session.dialog), App::kIcdCheckingKeptModelText);
+        ASSERT_TRUE(WaitUntil([&] { return !DeviceNameListsAsked(*device).empty(); }));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+        EXPECT_FALSE(session.dialog->IsIcdExportRunning());
+        device->SetFaults({});
+        ASSERT_TRUE(session.ReachState(0));
+        EXPECT_EQ(UiTest::PendingModalActions(), 1);
+        UiTest::ForgetModalActions();
+        EXPECT_EQ(DeviceNameListsAsked(*device), std::vector<std::string>{"LD0"});
+        EXPECT_TRUE(ReadsLogged(*device).empty());
+        EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+
+        device->ClearRequests();
+        ReconnectAfterTheEnd(session, window);
+        ExportTo(session, window, folder.File("after.icd"));
+        ExpectSchemaAccepts(folder.File("after.icd"));
+        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "bay1"}));
+    });
 }
 
 TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
