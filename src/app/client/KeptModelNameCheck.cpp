@@ -158,21 +158,22 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service
 
 void KeptModelNameCheck::CompareDeviceLocked() {
     const std::string& name = devices_[current_];
-    std::vector<std::string_view> model;
-    bool found = false;
+    std::string change;
     {
         const Mms::ModelHold hold(server_);
         Iec61850::Acsi::LogicalDevice* device = hold.Taken() ? server_->FindDevice(hold, name) : nullptr;
-        if (device != nullptr) {
-            found = true;
-            model.assign(device->directoryNames.begin(), device->directoryNames.end());
+        if (!hold.Taken()) {
+            change = name + ": the kept data model could not be read";
+        } else if (device == nullptr) {
+            change = name + ": not in the kept data model";
+        } else {
             // The views point into the model: compared before the hold ends.
-            const std::vector<std::string_view> listed(listed_.begin(), listed_.end());
-            const std::string change = DescribeChange(name, SortedUnique(std::move(model)), SortedUnique(listed));
-            if (!change.empty()) changes_.push_back(change);
+            std::vector<std::string_view> model(device->directoryNames.begin(), device->directoryNames.end());
+            std::vector<std::string_view> listed(listed_.begin(), listed_.end());
+            change = DescribeChange(name, SortedUnique(std::move(model)), SortedUnique(std::move(listed)));
         }
     }
-    if (!found) changes_.push_back(name + ": not in the kept data model");
+    if (!change.empty()) changes_.push_back(std::move(change));
     listed_.clear();
 }
 
