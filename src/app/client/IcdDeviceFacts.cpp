@@ -1,10 +1,12 @@
 #include "app/client/IcdDeviceFacts.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/client/QXClient.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
+#include "iec61850/acsi/model/IcdExport.h"
 #include "mms/machine/MmsConnection.h"
 
 namespace App {
@@ -21,14 +23,9 @@ bool TakeIcdDeviceFacts(const QXClient& client, const Iec61850::Acsi::Server& se
     for (std::int32_t service = 1; service <= Mms::MmsServiceCount; ++service) {
         if (mms->IsServiceSupported(service)) facts.services.push_back(service);
     }
-    // Only what the device answered to Identify: a device not asked, that refused or never
-    // answered leaves the server with no one's identity (the VMD's own default text, or that
-    // of an earlier device), which the file must not give as this device's.
-    if (server.GetIdentifyOutcome() == System::OkNoError) {
-        const Mms::MmsIdentity identity = server.GetIdentity();
-        facts.vendorName = identity.vendorName;
-        facts.modelName = identity.modelName;
-    }
+    Iec61850::Acsi::IcdIdentity identity = Iec61850::Acsi::IcdIdentityOf(server);
+    facts.vendorName = std::move(identity.manufacturer);
+    facts.modelName = std::move(identity.type);
     // An end that came while they were taken may have cleared what was read.
     return client.IsAssociated();
 }

@@ -20,7 +20,7 @@ class QXClient;
 struct IcdDeviceFacts {
     // The MMS service numbers negotiated, ascending.
     std::vector<std::int32_t> services;
-    // As the device answered Identify; empty when it gave none (the file then names none).
+    // As IcdIdentityOf names them: empty when the device gave no identity (the file then names none).
     std::string vendorName;
     std::string modelName;
 

@@ -52,7 +52,10 @@ bool RefusedForTheExport(const Iec61850::Acsi::GetAllDataValues& read) {
 
 }  // namespace
 
-QXClient::QXClient(MainWindowNotifier* notifier) : notifier_(notifier) {}
+QXClient::QXClient(MainWindowNotifier* notifier)
+    : notifier_(notifier), nameCheck_(*this, [this](std::uintptr_t outcome, const std::string& text) {
+          NotifyMainWindow(WM_QX_ICD_MODEL_CHECKED, outcome, ParamOf(text.c_str()));
+      }) {}
 
 QXClient::~QXClient() {
     StopModelLoad();
@@ -78,6 +81,8 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
     loadAfterAssociate_ = false;
     checkKeptModel_ = false;
     keptModelRenewal_ = 0;
+    modelKept_.store(false);
+    nameCheck_.Reset();
     {
         std::lock_guard lock(directoryMutex_);
         askingDirectory_ = false;
@@ -94,6 +99,7 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
             case KeptModelCheck::OriginUnknown: keptModelRenewal_ = ModelReadRenewedOriginUnknown; return result;
             // The abort has been told: to a window that knew of no association.
             case KeptModelCheck::Lost: return System::NotConnected;
+            case KeptModelCheck::Own: modelKept_.store(true); break;
             // A stop ends the load at once.
             default: break;
         }
@@ -508,7 +514,7 @@ bool QXClient::LoadModel() {
     Server* server = GetAssociatedServer();
     if (server == nullptr) return true;
     ClearSelectionMaps();
-    NotifyMainWindow(WM_QX_MODEL_READ_START, 0, 0);
+    NotifyMainWindow(WM_QX_MODEL_READ_START, modelKept_.load() ? ModelReadKept : 0, 0);
     modelLoading_.store(true);
     Iec61850::Acsi::ModelReader reader(*this);
     reader.SetProgressHook([this](const Iec61850::Acsi::ModelProgress& counts) {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/client/KeptModelNameCheck.h"
 #include "app/client/MainWindowNotifier.h"
 #include "app/client/QXMessages.h"
 #include "app/client/SelectionTree.h"
@@ -25,6 +26,7 @@ namespace Iec61850::Acsi {
 struct LastApplError;
 class BRCB;
 class GetBRCBValues;
+class GetLogicalDeviceDirectory;
 class GetServerDirectory;
 class GetURCBValues;
 class ModelReader;
@@ -86,6 +88,8 @@ public:
     // The logical-device names asked while a kept model is checked are the check's, not
     // the model's; any other answer goes to the model.
     std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override;
+    // The names asked by the check of a kept model before an export are the check's too.
+    std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
                                      Iec61850::AnswerFrom answerFrom) override;
@@ -110,6 +114,14 @@ public:
     std::int32_t OnOperate(Iec61850::Acsi::Operate* service) override;
     std::int32_t OnCancel(Iec61850::Acsi::Cancel* service) override;
     std::int32_t OnCommandTermination(Iec61850::Acsi::ControlReport* report) override;
+
+    // The model shown was kept from an earlier connection to this device: the last
+    // Associate found it the device's and read nothing of it again.
+    bool IsModelKept() const { return modelKept_.load(); }
+    // Before an export from a kept model not yet found the device's on this association: asks
+    // the device's name lists as requests of the export (StopIcdReads withdraws them), and
+    // tells the end by WM_QX_ICD_MODEL_CHECKED: true. False when there is nothing to check.
+    bool CheckKeptModelBeforeExport();
 
     // ---- the model load and the selection trees ----
 
@@ -312,6 +324,9 @@ private:
     bool loadAfterAssociate_ = false;
     bool checkKeptModel_ = false;
     std::uintptr_t keptModelRenewal_ = 0;
+    std::atomic<bool> modelKept_{false};
+    // Compares a kept model with the device's name lists before an export.
+    KeptModelNameCheck nameCheck_;
 
     // The identity each server's model was read from, by server; a server found without a
     // model loses its entry, so that an entry never outlives the model it describes.

@@ -71,6 +71,17 @@ std::int32_t QXClient::OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* 
     return QXClientBase::OnGetServerDirectory(service);
 }
 
+std::int32_t QXClient::OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) {
+    if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    return QXClientBase::OnGetLogicalDeviceDirectory(service);
+}
+
+bool QXClient::CheckKeptModelBeforeExport() {
+    Server* server = GetAssociatedServer();
+    if (server == nullptr || !modelKept_.load() || nameCheck_.Confirmed()) return false;
+    return nameCheck_.Start(*server, BeginIcdReads());
+}
+
 bool QXClient::AwaitIdentity(Server& server) {
     // Settled by its answer, refusal, time-out or the end of the association, whichever
     // comes first, or given up here: a stop alone ends the wait early.

@@ -29,9 +29,11 @@ namespace Id = ControlId::MainDialog;
 
 enum Panel { ReadPanel, ControlPanel, ReportPanel };
 
-// Why a kept model was not used, by the wParam of the read's start: what is known, no more.
-std::string RenewalText(WPARAM renewal) {
-    switch (renewal) {
+// Whether the model kept for the address was used, and why not, by the wParam of the
+// read's start: what is known, no more.
+std::string ModelOriginText(WPARAM origin) {
+    switch (origin) {
+        case ModelReadKept: return kModelKeptText;
         case ModelReadRenewed: return "Another device at this address: data model read afresh";
         case ModelReadRenewedUnidentified: return "The device did not give its identity: data model read afresh";
         case ModelReadRenewedOriginUnknown:
@@ -280,7 +282,7 @@ LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
     if (wParam == 0) {
         ResetIcdExport();
         icdEndUntold_ = false;
-        modelRenewed_.clear();
+        modelOrigin_.clear();
         disconnecting_ = false;
         state_ = StateReading;
         UpdateControls();
@@ -339,8 +341,8 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
 LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {
     // A load that starts as the disconnect comes is stopped at once: nothing to show.
     if (disconnecting_) return 1;
-    modelRenewed_ = RenewalText(wParam);
-    if (!modelRenewed_.empty()) ShowStatusText(modelRenewed_);
+    modelOrigin_ = ModelOriginText(wParam);
+    if (!modelOrigin_.empty()) ShowStatusText(modelOrigin_);
     modelProgress_.CenterWindow(this);
     modelProgress_.ShowWindow(true);
     return 1;
@@ -394,7 +396,7 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     reportSelection_.SetData(&reportTree);
     ApplyPanelButtons();
     // The connect's outcome outlasts the choices the trees just reported.
-    if (!modelRenewed_.empty()) ShowStatusText(modelRenewed_);
+    if (!modelOrigin_.empty()) ShowStatusText(modelOrigin_);
     return 1;
 }
 

@@ -33,6 +33,11 @@ inline constexpr const char* kAddressIncompleteText = "The address is incomplete
 inline constexpr const char* kDisconnectedUnansweredText = "Disconnected without the device's answer";
 // The line the abort's message gains when it ended an ICD export.
 inline constexpr const char* kIcdExportStoppedText = "The ICD export was stopped: no file was written.";
+// The status line while the export compares a kept data model with the device.
+inline constexpr const char* kIcdCheckingKeptModelText = "Checking the kept data model against the device";
+// The status line from the read's start when the connect used the model kept for the address.
+inline constexpr const char* kModelKeptText =
+    "The same device at this address: data model kept from an earlier connection";
 
 }  // namespace App
 
@@ -106,6 +111,8 @@ public:
     Ui::LRESULT OnIcdStart(Ui::WPARAM wParam, Ui::LPARAM lParam);
     Ui::LRESULT OnIcdProgress(Ui::WPARAM wParam, Ui::LPARAM lParam);
     Ui::LRESULT OnIcdDataReady(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // The end of a kept model's check before the reads (WM_QX_ICD_MODEL_CHECKED).
+    Ui::LRESULT OnIcdModelChecked(Ui::WPARAM wParam, Ui::LPARAM lParam);
 
     // The GOOSE panel (QXDialogGoose.cpp).
     void OnGooseStart();
@@ -178,6 +185,9 @@ private:
     void SelectDevice(Ui::CComboBox& combo, int& index, const std::string& device);
     void MapIcdMessages();
     Ui::LRESULT OnIcdExport(Ui::WPARAM wParam, Ui::LPARAM lParam);
+    // The export's value reads of the first device's nodes, asked on the UI thread.
+    void AskIcdValues(const std::vector<std::string>& nodes);
+    Ui::LRESULT OnIcdAskValues();
     // The export goes on only while the association its reads were answered on stands.
     bool IcdExportStands() const;
     // Writes the file beside the path, then puts it in place only while the export stands:
@@ -233,9 +243,10 @@ private:
     QXSelectionCtrl controlSelection_;
     QXSelectionCtrl reportSelection_;
     int state_ = StateDisconnected;
-    // Why the model shown was read afresh rather than the one kept for the address: pane 2
-    // says so from the read's start until the next result. Empty when it was not.
-    std::string modelRenewed_;
+    // Where the model shown came from, when the connect had a model kept for the address:
+    // kept, or read afresh and why. Pane 2 says so from the read's start until the next
+    // result. Empty when there was none to keep.
+    std::string modelOrigin_;
     // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
     Ui::CButton createIcd_;

@@ -24,6 +24,7 @@
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/icd/ICDClasses.h"
 #include "ui/CommonDialogs.h"
+#include "ui/messages/MessageParams.h"
 
 namespace App {
 
@@ -60,6 +61,17 @@ std::string ReadsFailureText(const QXClient::ValueReadTally& tally, std::int32_t
     return text + ", so the file would give the model's values for them, not the device's.";
 }
 
+// Why a kept model leaves no file: the device lists other names than the model holds (what
+// changed, and the way out), or it did not list them.
+std::string KeptModelRefusalText(WPARAM outcome, const std::string& detail) {
+    if (outcome == IcdModelChanged) {
+        return "The ICD file was not written: the device has changed since its data model was kept (" + detail +
+               "); connect again with \"Reload data model\" checked.";
+    }
+    return "The ICD file was not written: the device did not list its names (" + detail +
+           "), so the data model kept from an earlier connection could not be checked against it.";
+}
+
 }  // namespace
 
 void QXDialog::MapIcdMessages() {
@@ -68,6 +80,8 @@ void QXDialog::MapIcdMessages() {
     MapMessage(WM_QX_ICD_PROGRESS, [this](WPARAM w, LPARAM l) { return OnIcdProgress(w, l); });
     MapMessage(WM_QX_ICD_DATA_READ, [this](WPARAM w, LPARAM l) { return OnIcdDataReady(w, l); });
     MapMessage(WM_QX_ICD_EXPORT, [this](WPARAM w, LPARAM l) { return OnIcdExport(w, l); });
+    MapMessage(WM_QX_ICD_MODEL_CHECKED, [this](WPARAM w, LPARAM l) { return OnIcdModelChecked(w, l); });
+    MapMessage(WM_QX_ICD_ASK_VALUES, [this](WPARAM, LPARAM) { return OnIcdAskValues(); });
 }
 
 void QXDialog::OnCreateIcd() {
@@ -87,8 +101,43 @@ void QXDialog::OnCreateIcd() {
     RaisePendingValueReads(*client_, total);
     icdProgress_.SetTotal(total);
     SendMessage(WM_QX_ICD_START, 0, 0);
+    // A model kept from an earlier connection is first compared with what the device lists
+    // now: the reads follow the check (OnIcdModelChecked).
+    if (client_->CheckKeptModelBeforeExport()) {
+        ShowStatusText(kIcdCheckingKeptModelText);
+        return;
+    }
+    AskIcdValues(nodes);
+}
+
+void QXDialog::AskIcdValues(const std::vector<std::string>& nodes) {
     // A device without nodes has nothing to wait for; neither have reads all refused.
     if (nodes.empty() || RequestIcdValues(*client_, nodes)) SendMessage(WM_QX_ICD_DATA_READ, 0, 0);
+}
+
+LRESULT QXDialog::OnIcdModelChecked(WPARAM wParam, LPARAM lParam) {
+    // Sent from the association's thread: what comes next is posted, so that no request is
+    // made and no window opened inside the send.
+    if (!icdExporting_) return 1;
+    ShowStatusText(modelOrigin_);
+    if (wParam == IcdModelUnchanged) {
+        PostMessage(WM_QX_ICD_ASK_VALUES, 0, 0);
+        return 1;
+    }
+    icdProgress_.ShowWindow(false);
+    icdReadsFailure_ = KeptModelRefusalText(wParam, TextOf(lParam));
+    PostMessage(WM_QX_ICD_EXPORT, 0, 0);
+    return 1;
+}
+
+LRESULT QXDialog::OnIcdAskValues() {
+    Iec61850::Acsi::Server* server = GetServer();
+    std::vector<std::string> nodes;
+    if (!icdExporting_ || client_ == nullptr || server == nullptr) return 1;
+    // The model the check found the device's: the nodes are as Create ICD counted them.
+    ListFirstDeviceNodes(*server, nodes);
+    AskIcdValues(nodes);
+    return 1;
 }
 
 LRESULT QXDialog::OnIcdStart(WPARAM, LPARAM) {

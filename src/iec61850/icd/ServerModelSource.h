@@ -3,6 +3,7 @@
 // The exporter's view of a server object, and the registration of the exporter's maker.
 
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/model/IcdExport.h"
 #include "iec61850/icd/IcdModelSource.h"
 
 namespace Iec61850::Acsi::Scl {
@@ -19,8 +20,9 @@ public:
     std::vector<std::pair<std::string, std::string>> GetProfileParameters() const override;
     // Asked of the MMS connection of the association the server last initiated.
     bool IsServiceSupported(std::int32_t service) const override;
-    std::string GetVendorName() const override { return server_.GetIdentity().vendorName; }
-    std::string GetModelName() const override { return server_.GetIdentity().modelName; }
+    // Only what the device answered to Identify (IcdIdentityOf).
+    std::string GetVendorName() const override { return IcdIdentityOf(server_).manufacturer; }
+    std::string GetModelName() const override { return IcdIdentityOf(server_).type; }
 
 private:
     Server& server_;

@@ -614,6 +614,12 @@ System::ResultCode VMD::GetIdentifyOutcome() const {
     return identifyOutcome_;
 }
 
+std::optional<MmsIdentity> VMD::GetAnsweredIdentity() const {
+    std::lock_guard lock(identityMutex_);
+    if (identifyOutcome_ != System::OkNoError) return std::nullopt;
+    return identity_;
+}
+
 bool VMD::WaitForIdentity(std::uint32_t waitMs) const {
     std::unique_lock lock(identityMutex_);
     return identitySettled_.wait_for(lock, std::chrono::milliseconds(waitMs), [this] { return identifyAwaited_ == 0; });

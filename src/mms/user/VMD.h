@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <list>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -169,6 +170,10 @@ public:
     // The outcome of the last Identify asked: OkNoError once its answer is applied, the
     // refusal, Timeout, Aborted...; NotCompleted while it is awaited or before any.
     System::ResultCode GetIdentifyOutcome() const;
+    // The identity the peer gave in answer to the last Identify asked, taken with that
+    // outcome under one hold of the lock; none when no answer gave one (never asked, refused,
+    // unanswered, still awaited): what this VMD holds then is nobody's word for the peer.
+    std::optional<MmsIdentity> GetAnsweredIdentity() const;
 
     // identify and status (extendedDerivation false) on the VMD's connection, answered
     // into this VMD.

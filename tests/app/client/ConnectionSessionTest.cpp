@@ -94,13 +94,14 @@ TEST(ConnectionSession, ConnectLoadDisconnectAndConnectAgainWithAndWithoutReload
 // answers. An association lost while the device is asked is a failed connect that leaves
 // the kept model as it was.
 TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
-    // Renewed: read afresh for what is known, as the read's start tells the window: another
-    // device (it said another identity, or has other logical devices); a device that did
-    // not give its identity; a kept model whose device never gave its own.
+    // Kept, or renewed: read afresh for what is known, as the read's start tells the window:
+    // another device (it said another identity, or has other logical devices); a device that
+    // did not give its identity; a kept model whose device never gave its own.
     enum class Outcome { Kept, Renewed, Unidentified, OriginUnknown, Lost };
     const auto renews = [](Outcome o) { return o != Outcome::Kept && o != Outcome::Lost; };
     const auto startTold = [](Outcome o) -> std::uintptr_t {
         switch (o) {
+            case Outcome::Kept: return App::ModelReadKept;
             case Outcome::Renewed: return App::ModelReadRenewed;
             case Outcome::Unidentified: return App::ModelReadRenewedUnidentified;
             case Outcome::OriginUnknown: return App::ModelReadRenewedOriginUnknown;

@@ -32,6 +32,7 @@
 #include "iec61850/icd/ServerModelSource.h"
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "ui/StatusBarCtrl.h"
 
 namespace AppTest {
@@ -682,6 +683,151 @@ TEST(IcdCommand, TheFileNamesOnlyTheIdentityTheDeviceGave) {
             EXPECT_EQ(IcdTestModel::AttributeOf(*ieds.front(), "type"), c.type ? c.type : "");
         });
     }
+}
+
+// The device's domain-scope name lists asked since it was last cleared, by domain.
+std::vector<std::string> DeviceNameListsAsked(const TestDevice::Device& device) {
+    std::vector<std::string> domains;
+    for (const TestDevice::RequestRecord& record : device.Requests()) {
+        if (record.service == Mms::MmsServiceGetNameList && !record.names.empty())
+            domains.insert(domains.end(), record.names.begin(), record.names.end());
+    }
+    return domains;
+}
+
+// Disconnects, starts another device on the port (the small model, with setting groups
+// when asked: more logical nodes under the same identity and logical devices), and connects
+// again without reload: the model kept is shown, and the status line says so. Null when the
+// steps fail (the test has failed then).
+std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window, bool moreNodes) {
+    UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+    if (!session.ReachState(0)) return nullptr;
+    TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
+    options.model.settingGroups = moreNodes;
+    auto restarted = std::make_unique<TestDevice::Device>(options);
+    if (restarted->Start() != System::OkNoError) return nullptr;
+    Connect(session, window);
+    EXPECT_TRUE(session.dialog->GetClient()->IsModelKept());
+    EXPECT_EQ(ResultLine(*session.dialog), App::kModelKeptText);
+    restarted->ClearRequests();
+    return restarted;
+}
+
+// A model kept for the address, the device restarted there with the same identity and
+// logical devices: unchanged, the export compares its name lists with the model once per
+// association and writes the file the first connection wrote, no type read again; with more
+// logical nodes (its setting groups), it writes no file and says what changed and the way
+// out, which then gives the file with them; a device that refuses its names gets no file
+// either, since the model cannot be vouched for.
+TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
+    enum class Restarted { Unchanged, WithMoreNodes, RefusingItsNames };
+    struct Case {
+        const char* what;
+        Restarted device;
+        const char* refusal;  // null: the file is written
+    };
+    const Case cases[] = {
+        {"the same device", Restarted::Unchanged, nullptr},
+        {"the device with more logical nodes", Restarted::WithMoreNodes,
+         "The ICD file was not written: the device has changed since its data model was kept (LD0: PDIF1, PTOC1 "
+         "added); connect again with \"Reload data model\" checked."},
+        {"the device refusing its names", Restarted::RefusingItsNames,
+         "The ICD file was not written: the device did not list its names (LD0: "
+         "failed-due-to-communications-constraint), so the data model kept "
+         "from an earlier connection could not be checked against it."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        TempFolder folder;
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            ExportTo(session, window, folder.File("first.icd"));
+            const std::string first = ReadWhole(folder.File("first.icd"));
+            ASSERT_FALSE(first.empty());
+            const std::unique_ptr<TestDevice::Device> device =
+                RestartUnderAKeptModel(session, window, c.device == Restarted::WithMoreNodes);
+            ASSERT_NE(device, nullptr);
+            TestDevice::Device& restarted = *device;
+            if (c.device == Restarted::RefusingItsNames) {
+                TestDevice::Faults faults;
+                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = TestDevice::Faults::Refusal{};
+                restarted.SetFaults(faults);
+            }
+
+            if (c.refusal == nullptr) {
+                for (const char* name : {"kept.icd", "again.icd"}) {
+                    ExportTo(session, window, folder.File(name));
+                    EXPECT_EQ(ReadWhole(folder.File(name)), first) << name;
+                }
+                // One name list per logical device, asked by the first export alone.
+                EXPECT_EQ(DeviceNameListsAsked(restarted), (std::vector<std::string>{"LD0", "bay1"}));
+                for (const TestDevice::RequestRecord& record : restarted.Requests())
+                    EXPECT_NE(record.service, Mms::MmsServiceGetVariableAccessAttributes);
+                return;
+            }
+            UiTest::MessageBoxSeen seen;
+            UiTest::OnNextModal(Box(&seen));
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsIcdExportRunning(); }));
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+            EXPECT_EQ(seen.caption, "Error");
+            EXPECT_EQ(seen.text, c.refusal);
+            EXPECT_EQ(folder.Names(), std::vector<std::string>{"first.icd"});
+            EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+            EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
+            if (c.device != Restarted::WithMoreNodes) return;
+
+            // The way out the line names.
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Reload})));
+            Connect(session, window);
+            EXPECT_FALSE(session.dialog->GetClient()->IsModelKept());
+            ExportTo(session, window, folder.File("reloaded.icd"));
+            const std::string reloaded = ReadWhole(folder.File("reloaded.icd"));
+            ExpectSchemaAccepts(folder.File("reloaded.icd"));
+            for (const char* node : {"PDIF", "PTOC"})
+                EXPECT_NE(reloaded.find("lnClass=\"" + std::string(node) + "\""), std::string::npos) << node;
+        });
+    }
+}
+
+// Disconnect while the device holds the check's first name list: the check goes no further
+// (no second name list, no value read, no window), and on the next association the export
+// checks again and writes its file.
+TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
+    DialogSession session;
+    TempFolder folder;
+    session.Run([&](QWidget* window) {
+        Connect(session, window);
+        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, false);
+        ASSERT_NE(device, nullptr);
+        TestDevice::Faults faults;
+        faults.held = {Mms::MmsServiceGetNameList};
+        device->SetFaults(faults);
+        NoFurtherWindow();
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+        EXPECT_EQ(ResultLine(*session.dialog), App::kIcdCheckingKeptModelText);
+        ASSERT_TRUE(WaitUntil([&] { return !DeviceNameListsAsked(*device).empty(); }));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+        EXPECT_FALSE(session.dialog->IsIcdExportRunning());
+        device->SetFaults({});
+        ASSERT_TRUE(session.ReachState(0));
+        EXPECT_EQ(UiTest::PendingModalActions(), 1);
+        UiTest::ForgetModalActions();
+        EXPECT_EQ(DeviceNameListsAsked(*device), std::vector<std::string>{"LD0"});
+        EXPECT_TRUE(ReadsLogged(*device).empty());
+        EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
+
+        device->ClearRequests();
+        ReconnectAfterTheEnd(session, window);
+        ExportTo(session, window, folder.File("after.icd"));
+        ExpectSchemaAccepts(folder.File("after.icd"));
+        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "bay1"}));
+    });
 }
 
 TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {

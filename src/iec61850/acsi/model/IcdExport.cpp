@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "mms/user/VMD.h"
+
 namespace Iec61850::Acsi {
 
 namespace {
@@ -12,6 +14,15 @@ constexpr const char* kNoExporter = "The ICD export is not available: no exporte
 std::atomic<IcdExportMaker> registeredMaker{nullptr};
 
 }  // namespace
+
+IcdIdentity IcdIdentityOf(const Mms::VMD& device) {
+    IcdIdentity named;
+    if (const std::optional<Mms::MmsIdentity> answered = device.GetAnsweredIdentity()) {
+        named.manufacturer = answered->vendorName;
+        named.type = answered->modelName;
+    }
+    return named;
+}
 
 void SetIcdExportMaker(IcdExportMaker maker) { registeredMaker.store(maker); }
 

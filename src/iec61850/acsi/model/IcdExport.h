@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace Mms {
+class VMD;
+}
+
 namespace Iec61850::Acsi {
 
 class Server;
@@ -26,6 +30,17 @@ public:
     virtual std::int32_t WriteFile(const std::string& path) = 0;
     virtual std::string GetLastFailure() const = 0;
 };
+
+// The manufacturer and type an ICD file names for the device a server stands for: what the
+// device answered to the Identify asked of it, and nothing (both empty: the file leaves them
+// out) when it gave no answer. The VMD's own default text, or an earlier device's, is never
+// this device's word. Every export path asks this, so that a file says the same of a device
+// whichever path wrote it.
+struct IcdIdentity {
+    std::string manufacturer;
+    std::string type;
+};
+IcdIdentity IcdIdentityOf(const Mms::VMD& device);
 
 // Makes the exporter of a server (which exists, profile included, but may still be in
 // its constructor: the maker keeps the pointer and reads nothing yet).
