@@ -52,9 +52,12 @@ class Service;
 //   calls back on the thread that aborted. A service answered or ended while its request
 //   was still being sent is confirmed only once that send is over: a caller's direct send
 //   leaves it to the association's thread (or the receive thread, whichever comes first).
-// A callback may post further requests and read the model (taking the model lock, which
-// is never held around a callback), but must never wait for another answer of the same
-// association: the thread it runs on is the one that would deliver it.
+// No lock of the association is held around a callback, so callbacks on different threads
+// may run at once, and a callback may call Abort, End or Release (which then wait for none
+// of the transport's time-outs). A callback may post further requests and read the model
+// (taking the model lock, which is never held around a callback), but must never wait for
+// another answer of the same association: the thread it runs on is the one that would
+// deliver it.
 //
 // Every posted service is confirmed exactly once. Services still queued or pending when
 // the association is aborted, released or destroyed are confirmed at once with 8 and
