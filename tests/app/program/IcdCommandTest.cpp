@@ -632,8 +632,8 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
 // A device that answers every read 1.2 s after the one before, in turn, under a time-out
 // shorter than a whole window of its reads takes (8 of them, 9.6 s): each read's time-out
 // counts from the answer before it, so no read that the device is still answering in turn
-// times out, and the file is written. Timed from their sends, the later reads of the window
-// were confirmed unanswered. The export never has more reads out than its window.
+// times out, and the file is written. Timed from their sends, the later reads of a window
+// would be confirmed unanswered. The export never has more reads out than its window.
 TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
     DialogSession session;
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "8000");
