@@ -47,6 +47,42 @@ TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
     EXPECT_FALSE(pending.TakeOldest(entry));
 }
 
+// A peer that serves its requests in turn starts on one only once it has answered those
+// before it: an answer begins the wait of every request entered after it, and leaves that
+// of one entered before it as it was.
+TEST_F(PendingRequestsTest, AnAnswerBeginsTheWaitOfTheRequestsEnteredAfterIt) {
+    using Clock = std::chrono::steady_clock;
+    Mms::PendingRequests pending(10);
+    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    Clock::time_point firstSince;
+    ASSERT_TRUE(pending.OldestEntered(firstSince));
+    ASSERT_EQ(pending.Put(&second, 4, 0), System::OkNoError);
+    ASSERT_EQ(pending.Put(&third, 4, 0), System::OkNoError);
+    // Every answer below comes strictly after every request was entered.
+    const Clock::time_point entered = Clock::now();
+    while (Clock::now() <= entered) {}
+    Mms::PendingRequests::Entry entry;
+    ASSERT_TRUE(pending.TakeById(second.GetInvokeId(), entry));
+    Clock::time_point since;
+    ASSERT_TRUE(pending.OldestEntered(since));
+    EXPECT_EQ(since, firstSince);
+    // Overdue by then: the request entered before the answer, not the one after it.
+    const auto overdue = pending.TakeEnteredBefore(entered + std::chrono::nanoseconds(1));
+    ASSERT_EQ(overdue.size(), 1u);
+    EXPECT_EQ(overdue.front().request, &first);
+    ASSERT_TRUE(pending.OldestEntered(since));
+    EXPECT_GT(since, entered);
+
+    // An answer that names no request (a reject without an invoke id) answers the oldest.
+    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    const Clock::time_point reentered = Clock::now();
+    while (Clock::now() <= reentered) {}
+    ASSERT_TRUE(pending.TakeOldest(entry));
+    EXPECT_EQ(entry.request, &third);
+    ASSERT_TRUE(pending.OldestEntered(since));
+    EXPECT_GT(since, reentered);
+}
+
 TEST_F(PendingRequestsTest, TakeAllEmptiesOldestFirst) {
     Mms::PendingRequests pending(10);
     for (Mms::RequestHandle* request : {&second, &first, &third})

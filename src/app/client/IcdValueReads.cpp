@@ -23,10 +23,10 @@ void RaisePendingValueReads(QXClient& client, std::int32_t count) {
 }
 
 void ResetPendingValueReads(QXClient& client) {
+    client.StopIcdReads();
     client.GetPendingLock().Wait(0);
     client.SetPendingValueReads(0);
     client.SetValueReadTally({});
-    client.SetIcdReadQueue({});
     client.GetPendingLock().Release();
 }
 
@@ -44,11 +44,8 @@ bool RequestIcdValues(QXClient& client, const std::vector<std::string>& nodes) {
         for (std::string_view fc : IcdValueConstraints) reads.emplace_back(std::string(fc), node);
     }
     // Withdrawn together when the export ends early (a disconnect, the program's end).
-    client.BeginIcdReads();
-    client.GetPendingLock().Wait(0);
-    client.SetIcdReadQueue(std::move(reads));
-    client.GetPendingLock().Release();
-    return client.AskNextIcdRead();
+    client.BeginIcdReads(std::move(reads));
+    return client.AskIcdReads();
 }
 
 }  // namespace App

@@ -117,7 +117,7 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service
     std::string text;
     {
         std::lock_guard lock(mutex_);
-        if (group_ == nullptr || !service.IsInGroup(*group_)) return false;
+        if (group_ == nullptr || service.GetGroup() != group_.get()) return false;
         // Nobody refused it: the end of the association, or of the export, is told on its own.
         if (service.EndedWithTheAssociation() || service.Withdrawn()) {
             group_.reset();

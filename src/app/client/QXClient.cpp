@@ -1,7 +1,9 @@
 #include "app/client/QXClient.h"
 
+#include <algorithm>
 #include <charconv>
 
+#include "app/client/IcdValueReads.h"
 #include "app/client/SelectionCollector.h"
 #include "iec61850/acsi/client/ControlServices.h"
 #include "iec61850/acsi/client/DataValueServices.h"
@@ -198,10 +200,15 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     bool askNext = false;
     std::int32_t count = 0;
     pendingLock_.Wait(0);
-    // Only reads the ICD creation asked for count down; a late confirmation of the
-    // model reader's own reads must not start an export no one asked for.
-    if (pendingValueReads_ > 0) {
+    // Only the reads of the export under way count down (and a read asked outside any
+    // group, by a caller that keeps the count itself): a late confirmation of the model
+    // reader's own reads, or of an earlier export's reads still out when it ended, must
+    // neither start an export no one asked for nor end this one early.
+    const Mms::RequestGroup* group = service->GetGroup();
+    const bool ofTheExport = group != nullptr && group == icdReads_.get();
+    if (pendingValueReads_ > 0 && (group == nullptr || ofTheExport)) {
         --pendingValueReads_;
+        if (ofTheExport && icdReadsOut_ > 0) --icdReadsOut_;
         counted = true;
         const std::string read = service->node + " " + service->fc;
         if (service->EndedWithTheAssociation()) {
@@ -209,7 +216,7 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
             valueReadTally_.endedWithTheAssociation = true;
             pendingValueReads_ = 0;
         } else if (!AnsweredForTheExport(*service)) {
-            // No file will be written: the reads after it are not asked.
+            // No file will be written: no read is asked after it.
             ++valueReadTally_.unanswered;
             if (valueReadTally_.timedOut.empty()) {
                 valueReadTally_.timedOut = read;
@@ -222,10 +229,15 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
         }
         count = pendingValueReads_;
     }
+    // Ended: what the export asked and is not yet sent never goes (after a time-out, the rest
+    // of its window), and nothing of it counts any more.
+    std::shared_ptr<Mms::RequestGroup> ended;
+    if (counted && count <= 0 && ofTheExport) ended = std::move(icdReads_);
     pendingLock_.Release();
+    if (ended != nullptr) WithdrawRequests(*ended);
     if (!counted) return 0;
     NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, count);
-    if (count <= 0 || (askNext && AskNextIcdRead())) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
+    if (count <= 0 || (askNext && AskIcdReads())) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
     return 0;
 }
 
@@ -448,66 +460,83 @@ void QXClient::StopModelLoad() {
     if (reader_ != nullptr) reader_->Stop();
 }
 
-std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads() {
+void QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+    // As many reads out as the device takes, at most the window: one more would wait on
+    // the association's thread for the device to make room.
+    std::size_t window = IcdReadWindow;
+    if (Iec61850::Acsi::TPAppAssociation* association = GetAssociation()) {
+        if (Mms::MmsConnection* mms = association->GetMmsConnection()) {
+            const std::size_t allowed = mms->GetMaxServOutstandingCalling();
+            if (allowed > 0) window = std::min(window, allowed);
+        }
+    }
     auto group = std::make_shared<Mms::RequestGroup>();
-    std::lock_guard lock(icdReadsMutex_);
-    icdReads_ = group;
-    return group;
+    pendingLock_.Wait(0);
+    icdReads_ = std::move(group);
+    icdReadQueue_ = std::move(reads);
+    icdReadNext_ = 0;
+    icdReadsOut_ = 0;
+    icdReadWindow_ = window;
+    pendingLock_.Release();
 }
 
 void QXClient::StopIcdReads() {
-    std::shared_ptr<Mms::RequestGroup> group;
-    {
-        std::lock_guard lock(icdReadsMutex_);
-        group = std::move(icdReads_);
-    }
     // The withdrawn reads are confirmed too: none may count the export down to its end.
     pendingLock_.Wait(0);
+    const std::shared_ptr<Mms::RequestGroup> group = std::move(icdReads_);
     pendingValueReads_ = 0;
     icdReadQueue_.clear();
     icdReadNext_ = 0;
+    icdReadsOut_ = 0;
     pendingLock_.Release();
     if (group != nullptr) WithdrawRequests(*group);
 }
 
-void QXClient::SetIcdReadQueue(std::vector<Iec61850::FcReference> reads) {
-    icdReadQueue_ = std::move(reads);
-    icdReadNext_ = 0;
-}
-
-bool QXClient::AskNextIcdRead() {
-    std::shared_ptr<const Mms::RequestGroup> group;
-    {
-        std::lock_guard lock(icdReadsMutex_);
-        group = icdReads_;
-    }
-    // Stopped: what would have come next is never asked.
-    if (group == nullptr) return false;
-    // One read at a time: each is answered within the time-out from its own send by a
-    // device that takes its time over every read, however many there are.
-    const Iec61850::ClientApplication::RequestGroupScope scope(group);
-    for (;;) {
-        Iec61850::FcReference next;
-        pendingLock_.Wait(0);
-        const bool more = pendingValueReads_ > 0 && icdReadNext_ < icdReadQueue_.size();
-        if (more) next = icdReadQueue_[icdReadNext_++];
+bool QXClient::AskIcdReads() {
+    bool ended = false;
+    std::shared_ptr<Mms::RequestGroup> endedGroup;
+    pendingLock_.Wait(0);
+    // One thread asks at a time, so that the reads leave in the order of the queue. Another
+    // finds it asking and leaves the turn to it: it looks at the window again after every
+    // read it asks, under the lock in which the other changed it.
+    if (icdReadPosting_) {
         pendingLock_.Release();
-        if (!more) return false;
-        std::uint32_t id = 0;
-        if (GetAllDataValues(id, next.second, next.first, Iec61850::AnswerFrom::Device) == System::OkNoError) {
-            return false;
+        return false;
+    }
+    icdReadPosting_ = true;
+    // Several reads out at once: the device answers them in turn, each within the time-out
+    // from the answer before it (the pending table times them so), and a distant device's
+    // round trips overlap. The window bounds what a withdrawal leaves to run its course.
+    while (icdReads_ != nullptr && pendingValueReads_ > 0 && icdReadNext_ < icdReadQueue_.size() &&
+           icdReadsOut_ < icdReadWindow_) {
+        const std::shared_ptr<const Mms::RequestGroup> group = icdReads_;
+        const Iec61850::FcReference next = icdReadQueue_[icdReadNext_++];
+        ++icdReadsOut_;
+        pendingLock_.Release();
+        System::ResultCode asked = System::OkNoError;
+        {
+            const Iec61850::ClientApplication::RequestGroupScope scope(group);
+            std::uint32_t id = 0;
+            asked = GetAllDataValues(id, next.second, next.first, Iec61850::AnswerFrom::Device);
         }
         pendingLock_.Wait(0);
-        // Answers count down too: only the step that reaches 0 ends the reads.
-        const std::int32_t before = pendingValueReads_;
-        if (before > 0) {
-            --pendingValueReads_;
-            // Never asked: its values are not the device's.
+        // Refused at once, for the export under way: never asked, its values are not the
+        // device's. Answers count down too: only the step that reaches 0 ends the reads.
+        if (asked == System::OkNoError || icdReads_ != group) continue;
+        --icdReadsOut_;
+        if (pendingValueReads_ > 0) {
             ++valueReadTally_.unanswered;
+            if (--pendingValueReads_ == 0) {
+                ended = true;
+                endedGroup = std::move(icdReads_);
+                break;
+            }
         }
-        pendingLock_.Release();
-        if (before == 1) return true;
     }
+    icdReadPosting_ = false;
+    pendingLock_.Release();
+    if (endedGroup != nullptr) WithdrawRequests(*endedGroup);
+    return ended;
 }
 
 bool QXClient::LoadModel() {

@@ -131,19 +131,20 @@ public:
     // Ends a model load from another thread; the reader stops at its next wait, and what
     // it asked that has not been sent never is (confirmed as withdrawn).
     void StopModelLoad();
-    // The value reads of an ICD export about to be asked join the group returned (see
-    // IcdValueReads.h), which StopIcdReads withdraws.
-    std::shared_ptr<const Mms::RequestGroup> BeginIcdReads();
+    // The value reads of an ICD export about to be asked, in the order to ask them (see
+    // IcdValueReads.h): they join a group of their own, which StopIcdReads withdraws, and
+    // so does their end (the count at 0: after a time-out, the rest of the window is never
+    // sent). Only their confirmations count the export down, until that end. The window is
+    // IcdReadWindow, or fewer when the device allows fewer requests outstanding.
+    void BeginIcdReads(std::vector<Iec61850::FcReference> reads);
     // Ends the export's value reads: those not sent never are, and the count of outstanding
     // reads is 0, so that no confirmation leads on to the export.
     void StopIcdReads();
-    // The export's reads, asked one at a time (see IcdValueReads.h), under the pending lock.
-    void SetIcdReadQueue(std::vector<Iec61850::FcReference> reads);
-    // Asks the next read of the queue, each after the answer to the one before, in the
-    // group BeginIcdReads gave (nothing once StopIcdReads has come). A read refused at once
-    // is taken off the count and tallied unanswered, and the one after asked; true when such
-    // a refusal took the count to 0, since then no answer will end the reads.
-    bool AskNextIcdRead();
+    // Asks the next reads of the export in order while fewer than its window are out and
+    // the count is above 0 (nothing once StopIcdReads has come). A read refused at once is
+    // taken off the count and tallied unanswered, and the one after asked; true when such a
+    // refusal took the count to 0, since then no answer will end the reads.
+    bool AskIcdReads();
     bool IsModelLoading() const { return modelLoading_.load(); }
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
@@ -189,7 +190,7 @@ public:
         // request the client refused at once).
         std::int32_t unanswered = 0;
         // The first read that timed out ("LD0/XCBR1 CF"; empty for none) and the time-out it
-        // was given, in milliseconds: the reads after it are not asked.
+        // was given, in milliseconds: no read is asked after it.
         std::string timedOut;
         std::uint32_t timeoutMs = 0;
         // The reads the device refused (but SE, see IcdValueReads.h): the file would give the
@@ -340,15 +341,19 @@ private:
     bool directoryMoreFollows_ = false;
     std::vector<std::string> directoryPage_;
 
+    // The export's reads, under the pending lock: the count of those not yet confirmed, how
+    // they went, the group of the export under way (null once stopped), its reads by
+    // (constraint, node), the next to ask, those asked and not yet confirmed, and how many
+    // may be. One thread at a time asks (icdReadPosting_), so that they leave in order.
     std::int32_t pendingValueReads_ = 0;
     ValueReadTally valueReadTally_;
-    // The export's reads by (constraint, node) and the next to ask; under the pending lock.
+    std::shared_ptr<Mms::RequestGroup> icdReads_;
     std::vector<Iec61850::FcReference> icdReadQueue_;
     std::size_t icdReadNext_ = 0;
+    std::size_t icdReadsOut_ = 0;
+    std::size_t icdReadWindow_ = 1;
+    bool icdReadPosting_ = false;
     System::Semaphore pendingLock_{1, 1};
-    // The group of the export's reads under way.
-    std::mutex icdReadsMutex_;
-    std::shared_ptr<Mms::RequestGroup> icdReads_;
 
     mutable std::mutex treesMutex_;
     SelectionTree readMap_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "app/client/IcdValueReads.h"
 #include "app/client/QXMessages.h"
 #include "app/ids/ControlIds.h"
 #include "app/program/IcdResources.h"
@@ -47,8 +48,10 @@ LRESULT ICDProgressDialog::OnProgress(WPARAM, LPARAM lParam) {
     }
     progress_.SetRange32(0, range_);
     const std::int64_t done = range_ - outstanding;
+    // The bar moves by reads, the count by logical nodes: each node has its reads asked in
+    // turn, so every IcdValueReadsPerNode reads confirmed are one node's.
     char text[32];
-    std::snprintf(text, sizeof text, "%lli", static_cast<long long>(done / 2));
+    std::snprintf(text, sizeof text, "%lli", static_cast<long long>(done / IcdValueReadsPerNode));
     count_.SetWindowText(text);
     progress_.SetPos(static_cast<int>(std::max<std::int64_t>(done, std::numeric_limits<int>::min())));
     Invalidate();

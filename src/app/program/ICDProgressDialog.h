@@ -10,7 +10,8 @@ namespace App {
 
 // The small window that shows how many logical nodes have had their values read before
 // an ICD export. It exists, hidden, from construction; the main dialog shows it, gives it
-// the total, forwards the client's counts of reads still outstanding and hides it.
+// the total of reads, forwards the client's counts of reads still outstanding and hides
+// it. The bar counts reads, the "Explored LN" field logical nodes.
 //
 // The range is the whole 32-bit value: a device with more than 32767 logical nodes keeps
 // a true bar.
@@ -23,6 +24,7 @@ public:
     // Texts the template's boxes would cut grow to their words.
     Ui::BOOL OnInitDialog() override;
 
+    // The number of reads (IcdValueReadsPerNode for each logical node).
     void SetTotal(int total) { range_ = total; }
     // The bar's range becomes 0 .. the range. 1.
     int ApplyRange();

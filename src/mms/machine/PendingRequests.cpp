@@ -75,10 +75,15 @@ bool PendingRequests::TakeById(std::uint32_t invokeId, Entry& entry) {
         });
         if (found == entries_.end()) return false;
         entry = *found;
-        entries_.erase(found);
+        EraseAnswered(found);
     }
     roomMade_.notify_all();
     return true;
+}
+
+void PendingRequests::EraseAnswered(std::deque<Entry>::iterator answered) {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto later = entries_.erase(answered); later != entries_.end(); ++later) later->since = now;
 }
 
 bool PendingRequests::Take(const RequestHandle* request) {
@@ -105,7 +110,7 @@ bool PendingRequests::TakeOldest(Entry& entry) {
         std::lock_guard lock(mutex_);
         if (entries_.empty()) return false;
         entry = entries_.front();
-        entries_.pop_front();
+        EraseAnswered(entries_.begin());
     }
     roomMade_.notify_all();
     return true;

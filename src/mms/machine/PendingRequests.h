@@ -16,6 +16,11 @@ class RequestHandle;
 // The requests of one association that have been sent and not yet answered, oldest
 // first, each with the service its answer must carry.
 //
+// A request's wait for its answer begins when it is entered or when a request entered
+// before it is answered, whichever comes later: a peer that serves its requests in turn
+// cannot start on one before it has answered those ahead of it, so several requests
+// outstanding to a slow peer are each given the whole time-out of their own turn.
+//
 // The table is bounded by the number of requests the peer allows to be outstanding:
 // Put waits for room up to a time-out, so that a peer that stops answering holds the
 // requester no longer than that, and every take returns at once: the receive thread
@@ -30,7 +35,7 @@ public:
     struct Entry {
         RequestHandle* request = nullptr;
         std::int32_t service = 0;                       // the confirmed service number, or ConcludeService
-        std::chrono::steady_clock::time_point since{};  // when it was entered
+        std::chrono::steady_clock::time_point since{};  // when its wait for the answer began
     };
 
     explicit PendingRequests(std::uint32_t capacity);
@@ -59,19 +64,19 @@ public:
     // (or its time-out), so whoever makes room after seeing it wakes that very wait.
     std::uint32_t GetWaitingPuts() const;
 
-    // Takes out the oldest request with this invoke id: false when there is none.
+    // Takes out the oldest request with this invoke id, answered: false when there is none.
     bool TakeById(std::uint32_t invokeId, Entry& entry);
     // Takes out this very request: false when it is not there.
     bool Take(const RequestHandle* request);
-    // When the oldest request was entered: false when the table is empty.
+    // When the oldest request's wait began: false when the table is empty.
     bool OldestEntered(std::chrono::steady_clock::time_point& since) const;
-    // Takes out the oldest request: false when the table is empty.
+    // Takes out the oldest request, answered: false when the table is empty.
     bool TakeOldest(Entry& entry);
     // When the conclude request was entered: false when none is pending.
     bool ConcludeEntered(std::chrono::steady_clock::time_point& since) const;
     // Takes out the conclude request: false when none is pending.
     bool TakeConclude(Entry& entry);
-    // Takes out every request but the conclude entered before the time, oldest first.
+    // Takes out every request but the conclude whose wait began before the time, oldest first.
     std::vector<Entry> TakeEnteredBefore(std::chrono::steady_clock::time_point time);
     // Takes out every request of the service that aims at the target, oldest first.
     std::vector<Entry> TakeOf(std::int32_t service, const void* target);
@@ -84,6 +89,9 @@ public:
 private:
     template <typename Which>
     std::vector<Entry> TakeEvery(Which which);
+    // Under the lock: the entry at `answered` is taken out as answered; the waits of those
+    // entered after it begin now.
+    void EraseAnswered(std::deque<Entry>::iterator answered);
 
     mutable std::mutex mutex_;
     std::condition_variable roomMade_;

@@ -76,8 +76,8 @@ public:
     // The group it is made in (see RequestGroup), set by its maker before it is handed on;
     // none by default.
     void JoinGroup(std::shared_ptr<const RequestGroup> group) { group_ = std::move(group); }
-    // Whether it was made in the group: its maker tells its own answers apart by it.
-    bool IsInGroup(const RequestGroup& group) const { return group_.get() == &group; }
+    // Which group that is (null for none): its maker tells its own requests from others'.
+    const RequestGroup* GetGroup() const { return group_.get(); }
     // Its group has been withdrawn: unless it is pending already, it is never sent.
     bool IsWithdrawn() const { return group_ != nullptr && group_->IsWithdrawn(); }
 

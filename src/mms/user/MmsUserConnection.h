@@ -260,7 +260,8 @@ public:
     // Whether the peer announced the service (Mms::MmsService numbers) in its initiate
     // answer; false without an MMS connection.
     bool PeerOffers(std::int32_t service);
-    // Files every request sent more than ageMs ago and still unanswered with Timeout (the
+    // Files every request still unanswered ageMs after it was sent, or after the answer to
+    // a request sent before it when that came later (see PendingRequests), with Timeout (the
     // conclude excepted): its answer, should it come, then finds no request and is dropped.
     // The number filed.
     std::size_t FileOverdueRequests(std::uint32_t ageMs);

@@ -1,5 +1,5 @@
 // A disconnect, or the program's end, while the model load has many requests queued, or an
-// export's value read is out, behind a device that answers slowly, as a busy relay or a slow
+// export's value reads are out, behind a device that answers slowly, as a busy relay or a slow
 // link does: what was queued and not sent never goes, no read is asked after the end, the release follows the answers of those
 // already out (the end aborts when they do not come soon), and the next connect reads the
 // whole model. The device holds its read answers until the test lets them go, so the
@@ -90,13 +90,20 @@ TEST(DisconnectDuringReads, NothingQueuedIsSentTheReleaseFollowsTheAnswersOutAnd
         }
         // The device holds a read. The load has more requests waiting in the queue behind those
         // out (whose answers the device had sent before may still be on their way); an export
-        // asks its next read only once the one out is answered.
+        // has its window of reads out, and asks the next only as one of them is answered.
         Iec61850::Acsi::TPAppAssociation* held = nullptr;
         ASSERT_TRUE(TestSupport::Eventually([&] {
             held = rig.session->GetClient()->GetAssociation();
             if (held == nullptr || !ReadLogged(rig.device, association)) return false;
-            return c.reads == Reads::ModelLoad ? held->GetQueuedCount() >= 10 : held->GetPendingCount() >= 1;
+            return c.reads == Reads::ModelLoad ? held->GetQueuedCount() >= 10
+                                               : held->GetPendingCount() == App::IcdReadWindow;
         }));
+        if (c.reads == Reads::IcdExport) {
+            // The device would take more (it allows 10 out): none goes, and none waits to.
+            TestSupport::LeaveTimeForAFaultToShow(std::chrono::milliseconds(200));
+            EXPECT_EQ(held->GetPendingCount(), App::IcdReadWindow);
+            EXPECT_EQ(held->GetQueuedCount(), 0u);
+        }
         RecordProperty("queued at the end", static_cast<int>(held->GetQueuedCount()));
 
         if (c.end == End::Disconnect) {

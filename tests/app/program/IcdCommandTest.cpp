@@ -237,6 +237,9 @@ TEST(IcdCommand, EndToEndAgainstTheSmallAndTheLargeDevice) {
                 60000));
             EXPECT_GE(positions.size(), 2u);  // it advanced while shown
             EXPECT_FALSE(progress.IsWindowVisible());
+            // The count is of logical nodes, not of reads.
+            EXPECT_EQ(progress.GetDlgItemText(ControlId::IcdProgress::Count),
+                      std::to_string(server.GetLogicalDevices().begin()->second->GetLogicalNodes().size()));
             EXPECT_TRUE(createIcd->isEnabled());
             EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(server));
 
@@ -460,7 +463,8 @@ TEST(IcdCommand, AnAbortOrAReleaseDuringTheReadsLeavesTheNextExportFree) {
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
             EXPECT_TRUE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             if (release) {
-                // One read at a time: an unanswered one is the last that goes out.
+                // Disconnect comes once reads have reached the device (a window of them, when
+                // the first goes unanswered).
                 const std::size_t out = c.end == End::LinkStallsDuringRelease ? 1 : 2;
                 ASSERT_TRUE(WaitUntil([&] { return ReadsLogged(session.device).size() >= out; }));
                 UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
@@ -603,7 +607,7 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
             } else {
                 EXPECT_EQ(seen.caption, "Error");
                 // The first read that went unanswered, with the time-out it was given; none
-                // after it was asked.
+                // was asked after the window it was in.
                 std::string first = ReadsExpected(*session.dialog->GetServer()).front();
                 first[first.find('$')] = ' ';
                 EXPECT_EQ(seen.text, "The ICD file was not written: the read of " + first +
@@ -625,12 +629,14 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
     }
 }
 
-// A device that answers every read, each 1.2 s after it came, within the usual 10 s
-// time-out: the export waits for each answer before it asks the next, so its file is
-// written. Asked all at once, the later reads were answered past their time-out.
+// A device that answers every read 1.2 s after the one before, in turn, under a time-out
+// shorter than a whole window of its reads takes (8 of them, 9.6 s): each read's time-out
+// counts from the answer before it, so no read that the device is still answering in turn
+// times out, and the file is written. Timed from their sends, the later reads of a window
+// would be confirmed unanswered. The export never has more reads out than its window.
 TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
     DialogSession session;
-    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "10000");
+    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "8000");
     TempFolder folder;
     const std::string path = folder.File("slow.icd");
     session.Run([&](QWidget* window) {
@@ -639,7 +645,20 @@ TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
         faults.delayedMs[kRead] = 1200;
         session.device.SetFaults(faults);
         session.device.ClearRequests();
-        ExportTo(session, window, path);
+        const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+        ASSERT_NE(association, nullptr);
+        std::uint32_t mostOut = 0;
+        UiTest::OnNextModal(Parameters(nullptr));
+        UiTest::OnNextModal(SaveAs(path));
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                mostOut = std::max(mostOut, association->GetPendingCount());
+                return !session.dialog->IsIcdExportRunning();
+            },
+            120000));
+        EXPECT_EQ(UiTest::PendingModalActions(), 0);
+        EXPECT_LE(mostOut, App::IcdReadWindow);
         EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(*session.dialog->GetServer()));
         ExpectSchemaAccepts(path);
         EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);

@@ -228,10 +228,11 @@ TEST(IcdProgressWindow, TheCountOfNodesDoneAndTheRange) {
         std::vector<Step> steps;
     };
     const std::vector<Case> cases = {
-        {"range 10, 4 outstanding", 0, {{4, 10, 6, "3"}}},
-        {"more outstanding than the range: it doubles once", 0, {{12, 20, 8, "4"}, {45, 40, 0, "-2"}}},
-        {"a range above 65535 is kept whole", 70000, {{69990, 70000, 10, "5"}, {0, 70000, 70000, "35000"}}},
-        {"a count by twos", 6, {{5, 6, 1, "0"}, {4, 6, 2, "1"}, {0, 6, 6, "3"}}},
+        {"range 10, 4 outstanding", 0, {{4, 10, 6, "1"}}},
+        {"more outstanding than the range: it doubles once", 0, {{12, 20, 8, "2"}, {45, 40, 0, "-1"}}},
+        {"a range above 65535 is kept whole", 70000, {{69990, 70000, 10, "2"}, {0, 70000, 70000, "17500"}}},
+        // The bar moves with every read, the count of nodes once all four of a node's are in.
+        {"a count of nodes, four reads each", 8, {{7, 8, 1, "0"}, {5, 8, 3, "0"}, {4, 8, 4, "1"}, {0, 8, 8, "2"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
