@@ -460,7 +460,7 @@ void QXClient::StopModelLoad() {
     if (reader_ != nullptr) reader_->Stop();
 }
 
-void QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
     // As many reads out as the device takes, at most the window: one more would wait on
     // the association's thread for the device to make room.
     std::size_t window = IcdReadWindow;
@@ -472,12 +472,13 @@ void QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
     }
     auto group = std::make_shared<Mms::RequestGroup>();
     pendingLock_.Wait(0);
-    icdReads_ = std::move(group);
+    icdReads_ = group;
     icdReadQueue_ = std::move(reads);
     icdReadNext_ = 0;
     icdReadsOut_ = 0;
     icdReadWindow_ = window;
     pendingLock_.Release();
+    return group;
 }
 
 void QXClient::StopIcdReads() {

@@ -135,8 +135,10 @@ public:
     // IcdValueReads.h): they join a group of their own, which StopIcdReads withdraws, and
     // so does their end (the count at 0: after a time-out, the rest of the window is never
     // sent). Only their confirmations count the export down, until that end. The window is
-    // IcdReadWindow, or fewer when the device allows fewer requests outstanding.
-    void BeginIcdReads(std::vector<Iec61850::FcReference> reads);
+    // IcdReadWindow, or fewer when the device allows fewer requests outstanding. The group
+    // returned is the export's: what else the export asks (the check of a kept model, begun
+    // with no reads) joins it too.
+    std::shared_ptr<const Mms::RequestGroup> BeginIcdReads(std::vector<Iec61850::FcReference> reads);
     // Ends the export's value reads: those not sent never are, and the count of outstanding
     // reads is 0, so that no confirmation leads on to the export.
     void StopIcdReads();

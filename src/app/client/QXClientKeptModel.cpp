@@ -79,7 +79,7 @@ std::int32_t QXClient::OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDev
 bool QXClient::CheckKeptModelBeforeExport() {
     Server* server = GetAssociatedServer();
     if (server == nullptr || !modelKept_.load() || nameCheck_.Confirmed()) return false;
-    return nameCheck_.Start(*server, BeginIcdReads());
+    return nameCheck_.Start(*server, BeginIcdReads({}));
 }
 
 bool QXClient::AwaitIdentity(Server& server) {
