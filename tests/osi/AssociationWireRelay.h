@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/LoopbackSockets.h"
 #include "support/WireCheck.h"
 
 namespace AssociationTest {
@@ -31,16 +32,7 @@ namespace AssociationTest {
 class AssociationWireRelay {
 public:
     explicit AssociationWireRelay(std::uint16_t serverPort) : serverPort_(serverPort) {
-        listening_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address = Loopback(0);
-        socklen_t length = sizeof address;
-        if (::bind(listening_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(listening_, 4) == 0 &&
-            ::getsockname(listening_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-            port_ = ntohs(address.sin_port);
-        }
+        listening_ = TestSupport::ListenOnLoopback(port_);
         int pipe[2] = {-1, -1};
         if (::pipe(pipe) == 0) {
             wakeRead_ = pipe[0];
@@ -131,14 +123,6 @@ private:
         }
     }
 
-    static sockaddr_in Loopback(std::uint16_t port) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return address;
-    }
-
     static void CloseEnd(int& descriptor, bool reset) {
         if (descriptor < 0) return;
         if (reset) {
@@ -161,23 +145,12 @@ private:
         CloseEnd(pair.server, reset);
     }
 
-    static bool SendAll(int descriptor, const std::uint8_t* bytes, std::size_t count) {
-        while (count > 0) {
-            const ssize_t sent = ::send(descriptor, bytes, count, MSG_NOSIGNAL);
-            if (sent <= 0) return false;
-            bytes += sent;
-            count -= static_cast<std::size_t>(sent);
-        }
-        return true;
-    }
-
     void Accept() {
         Pair pair;
         pair.client = ::accept(listening_, nullptr, nullptr);
         if (pair.client < 0) return;
-        pair.server = ::socket(AF_INET, SOCK_STREAM, 0);
-        const sockaddr_in server = Loopback(serverPort_);
-        if (::connect(pair.server, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
+        pair.server = TestSupport::ConnectToLoopback(serverPort_);
+        if (pair.server < 0) {
             ClosePair(pair);
             return;
         }
@@ -218,7 +191,7 @@ private:
             recordings_[pair.recording].push_back(
                 TestSupport::WireUnit{fromClient, std::vector<std::uint8_t>(buffer, buffer + received)});
         }
-        if (!SendAll(to, buffer, static_cast<std::size_t>(received))) return false;
+        if (!TestSupport::SendAll(to, buffer, static_cast<std::size_t>(received))) return false;
         // Ended here, as by the device: the connection is closed before anything more is read.
         return fromClient || !closeAfterConclude_.load() ||
                !EndsWithConcludeAnswer(pair, buffer, static_cast<std::size_t>(received));

@@ -20,21 +20,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/LoopbackSockets.h"
+
 namespace BenchSupport {
 
 class DelayingRelay {
 public:
     explicit DelayingRelay(std::uint16_t serverPort) : serverPort_(serverPort) {
-        listening_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int on = 1;
-        ::setsockopt(listening_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address = Loopback(0);
-        socklen_t length = sizeof address;
-        if (::bind(listening_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(listening_, 4) == 0 &&
-            ::getsockname(listening_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-            port_ = ntohs(address.sin_port);
-        }
+        listening_ = TestSupport::ListenOnLoopback(port_);
         thread_ = std::thread([this] { Run(); });
     }
 
@@ -67,14 +60,6 @@ private:
         bool ending = false;
     };
 
-    static sockaddr_in Loopback(std::uint16_t port) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return address;
-    }
-
     static void Close(Pair& pair) {
         for (int* end : {&pair.client, &pair.server}) {
             if (*end < 0) continue;
@@ -84,23 +69,12 @@ private:
         }
     }
 
-    static bool SendAll(int descriptor, const std::vector<std::uint8_t>& bytes) {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t now = ::send(descriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (now <= 0) return false;
-            sent += static_cast<std::size_t>(now);
-        }
-        return true;
-    }
-
     void Accept() {
         Pair pair;
         pair.client = ::accept(listening_, nullptr, nullptr);
         if (pair.client < 0) return;
-        pair.server = ::socket(AF_INET, SOCK_STREAM, 0);
-        const sockaddr_in server = Loopback(serverPort_);
-        if (::connect(pair.server, reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) {
+        pair.server = TestSupport::ConnectToLoopback(serverPort_);
+        if (pair.server < 0) {
             Close(pair);
             return;
         }
@@ -120,7 +94,7 @@ private:
     // Passes on what is due; false when the other end has gone.
     static bool PassDue(int to, std::deque<Chunk>& queue, Clock::time_point now) {
         while (!queue.empty() && queue.front().due <= now) {
-            if (!SendAll(to, queue.front().bytes)) return false;
+            if (!TestSupport::SendAll(to, queue.front().bytes.data(), queue.front().bytes.size())) return false;
             queue.pop_front();
         }
         return true;
