@@ -12,7 +12,7 @@ std::vector<std::uint8_t> Octets(std::span<const std::uint8_t> octets) { return 
 }  // namespace
 
 // The user data of a received DT lies in the SPDU's storage, which an encoding
-// replaces: it used to be dropped from the encoding and read from freed memory.
+// replaces: encoded again, the DT still carries it, read from storage that is still its own.
 TEST(DtSpduUserData, AReceivedDataTransferEncodesAgainWithItsUserData) {
     const auto received = Hex("01 03 19 01 03 61 02 A0 00");
     DtSpdu dt(nullptr);

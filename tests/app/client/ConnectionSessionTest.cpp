@@ -292,8 +292,8 @@ TEST(ConnectionSession, AKeptModelServesOnlyTheDeviceItWasReadFrom) {
 // when one was kept, since no answer vouches for its identity) while the Identify is still
 // unanswered, the association stands with nothing left pending for the silent link to
 // stall on, and no identity stands for the device's, not even the library's own default
-// text. Before, the model showed only once the link was found stalled, and the association
-// was aborted.
+// text: the model does not wait for the link to be found stalled, and the association is
+// not aborted for the unanswered Identify.
 TEST(ConnectionSession, ADeviceThatNeverAnswersIdentifyShowsItsModelAndStaysAssociated) {
     // Its Identify times out only after a minute (a wait for the model that long fails).
     SessionRig rig("60000");
