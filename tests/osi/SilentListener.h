@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -36,6 +37,12 @@ public:
             const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
             ::connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address);
             fillers_.push_back(filler);
+            sockaddr_in local{};
+            socklen_t localLength = sizeof local;
+            ::getsockname(filler, reinterpret_cast<sockaddr*>(&local), &localLength);
+            char text[16];
+            std::snprintf(text, sizeof text, "0100007F:%04X", ntohs(local.sin_port));
+            fillerEnds_.emplace_back(text);
         }
         // The queue is full once the listener has taken a filler: from then on every
         // further SYN is dropped.
@@ -53,7 +60,8 @@ public:
     std::uint16_t Port() const { return port_; }
 
     // Connects to the port that still wait for an answer (their SYN sent, none come
-    // back), the fillers among them: a connect under way shows here once it has begun.
+    // back), the listener's own fillers left out (whether they wait still or were answered
+    // meanwhile): a connect under way shows here once it has begun.
     int UnansweredConnects() const {
         char remote[16];
         std::snprintf(remote, sizeof remote, "0100007F:%04X", port_);
@@ -65,6 +73,7 @@ public:
             std::istringstream fields(line);
             std::string slot, localAddress, remoteAddress, state;
             fields >> slot >> localAddress >> remoteAddress >> state;
+            if (std::find(fillerEnds_.begin(), fillerEnds_.end(), localAddress) != fillerEnds_.end()) continue;
             if (remoteAddress == remote && state == "02") ++count;  // SYN_SENT
         }
         return count;
@@ -73,6 +82,8 @@ public:
 private:
     int listening_ = -1;
     std::vector<int> fillers_;
+    // Their local ends as /proc/net/tcp writes them.
+    std::vector<std::string> fillerEnds_;
     std::uint16_t port_ = 0;
 };
 

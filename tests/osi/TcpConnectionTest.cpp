@@ -198,9 +198,8 @@ TEST_F(TcpConnectionTest, CloseGivesUpAConnectUnderWay) {
     OsiTest::SilentListener silent;
     Aim("127.0.0.1", silent.Port());
     const auto start = std::chrono::steady_clock::now();
-    const int fillers = silent.UnansweredConnects();
     std::thread connecting([&] { EXPECT_EQ(tcp->Connect(), System::Error); });
-    EXPECT_TRUE(TestSupport::Eventually([&] { return silent.UnansweredConnects() > fillers; }));
+    EXPECT_TRUE(TestSupport::Eventually([&] { return silent.UnansweredConnects() > 0; }));
     tcp->Close();
     connecting.join();
     EXPECT_LT(ElapsedSince(start).count(), kEndsWithinMs);  // not the time-out

@@ -39,10 +39,12 @@ TPAppAssociation::Entry::~Entry() {
 }
 
 TPAppAssociation::~TPAppAssociation() {
-    // Unreachable for the client first, then every caller still inside has left (one that
-    // removed the server from a callback of its own, among them).
+    // Unreachable for the client first, once no call into it is under way (a callback that
+    // removed the server may still post to this association, and is confirmed as ever),
+    // then every caller still inside has left (that callback's caller among them).
     {
-        std::lock_guard lock(clientMutex_);
+        std::unique_lock lock(clientMutex_);
+        clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == OwnClientCallsOnThisThread(); });
         if (client_ != nullptr) client_->AssociationLeaving(this);
     }
     {
