@@ -537,7 +537,14 @@ TEST_F(MmsUserLoopbackTest, AnswersThatNameNoRequestOrAnotherServiceAreNotApplie
     // A conclude answer confirms the conclude request (which goes only when nothing else is
     // out), not another pending request, and ends the association: a read sent behind the
     // conclude is confirmed with Aborted.
+    // The server holds a read that a reject has answered here, so that its own answer to
+    // the conclude waits behind it and the answer below is the only one.
     serverVmd.HoldReads();
+    const std::uint32_t heldAgain = Send(&Mms::MmsUserConnection::ReadVariable, stVal);
+    EXPECT_EQ(inject("A4 03 85 01 01", Mms::MmsPduReject), System::OkNoError);
+    done = Collect(heldAgain);
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->GetResult(), System::Rejected);
     auto* release = new TestService(Machine());
     const std::uint32_t releaseId = release->GetInvokeId();
     ASSERT_EQ(User().GetPendingCount(), 0u);

@@ -131,7 +131,7 @@ TEST(Association, ARefusedInitiateReadsAsWiresharkReadsIt) {
     EXPECT_NE(decoded.find("REFUSE"), std::string::npos) << decoded;
 }
 
-TEST(Association, TheProfileIsPushedDownAndReadBack) {
+TEST(Association, TheProfileIsPushedDownAndKeepsWhatTheCallerGave) {
     DeviceSession session;
     AssociationProfile& profile = session.Profile();
     EXPECT_EQ(profile.GetName(), "Client - Server profile");
