@@ -196,6 +196,9 @@ std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
 std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) {
     QXClientBase::OnGetAllDataValues(service);
     if (modelLoading_.load()) return 0;
+    // Confirmations may come on two threads at once (the receive thread's answers, the
+    // association's thread's): the window hears the counts in the order they fell.
+    const std::lock_guard countingDown(exportCountDownMutex_);
     bool counted = false;
     bool askNext = false;
     std::int32_t count = 0;

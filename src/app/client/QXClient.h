@@ -356,6 +356,9 @@ private:
     std::size_t icdReadWindow_ = 1;
     bool icdReadPosting_ = false;
     System::Semaphore pendingLock_{1, 1};
+    // One export confirmation at a time counts down and tells the window (never taken by
+    // anything the window's thread waits for).
+    std::mutex exportCountDownMutex_;
 
     mutable std::mutex treesMutex_;
     SelectionTree readMap_;
