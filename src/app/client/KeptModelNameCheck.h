@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "system/NameList.h"
+
 namespace Mms {
 class RequestGroup;
 }
@@ -18,14 +20,17 @@ class ClientApplication;
 
 namespace Iec61850::Acsi {
 class GetLogicalDeviceDirectory;
+class GetLogicalNodeDirectory;
 class Server;
+class Service;
 }  // namespace Iec61850::Acsi
 
 namespace App {
 
 // Before an ICD export from a model kept from an earlier connection: the device's name list
-// of each logical device (one paged GetNameList each) compared with the names the model was
-// built from. The connect knows the device by its identity and logical devices only; a
+// of each logical device (one paged GetNameList each) and its list of data sets (one paged
+// GetNameList of named variable lists each) compared with the names the model was built
+// from. The connect knows the device by its identity and logical devices only; a
 // device restarted with another configuration under the same identity holds what the kept
 // model lacks, and a file written from it would leave that out. A device that has not
 // changed keeps its model as it is: no type is read again.
@@ -50,6 +55,7 @@ public:
     // Takes an answer of the check's (asking the next page or device, or telling the
     // outcome): true; such an answer never reaches the model. False for any other.
     bool Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service);
+    bool Take(Iec61850::Acsi::GetLogicalNodeDirectory& service);
     // The device was found to list what the model holds since the last Reset.
     bool Confirmed() const;
     // A new association: no check under way, none confirmed.
@@ -61,7 +67,11 @@ private:
         std::shared_ptr<const Mms::RequestGroup> group;
         std::string device;
         std::string continueAfter;
+        // The device's data sets rather than its variable names.
+        bool dataSets = false;
     };
+    // A page of either list: the next asked, or the outcome told.
+    bool TakePage(Iec61850::Acsi::Service& service, bool dataSets, const System::NameList& names);
     // The names listed for the current device compared with the model's, under the lock.
     void CompareDeviceLocked();
     // Asks outside the lock; a request the client cannot make ends the check untold (no
@@ -77,6 +87,7 @@ private:
     std::vector<std::string> devices_;
     std::size_t current_ = 0;
     std::vector<std::string> listed_;
+    std::vector<std::string> listedDataSets_;
     std::vector<std::string> changes_;
     bool confirmed_ = false;
 };

@@ -27,6 +27,7 @@ struct LastApplError;
 class BRCB;
 class GetBRCBValues;
 class GetLogicalDeviceDirectory;
+class GetLogicalNodeDirectory;
 class GetServerDirectory;
 class GetURCBValues;
 class ModelReader;
@@ -90,6 +91,8 @@ public:
     std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override;
     // The names asked by the check of a kept model before an export are the check's too.
     std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override;
+    // And so are its lists of data sets.
+    std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
                                      Iec61850::AnswerFrom answerFrom) override;

@@ -76,6 +76,11 @@ std::int32_t QXClient::OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDev
     return QXClientBase::OnGetLogicalDeviceDirectory(service);
 }
 
+std::int32_t QXClient::OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) {
+    if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    return QXClientBase::OnGetLogicalNodeDirectory(service);
+}
+
 bool QXClient::CheckKeptModelBeforeExport() {
     Server* server = GetAssociatedServer();
     if (server == nullptr || !modelKept_.load() || nameCheck_.Confirmed()) return false;

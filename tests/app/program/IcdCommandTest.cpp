@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +33,7 @@
 #include "iec61850/icd/ServerModelSource.h"
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "ui/StatusBarCtrl.h"
 
@@ -714,15 +716,16 @@ std::vector<std::string> DeviceNameListsAsked(const TestDevice::Device& device) 
     return domains;
 }
 
-// Disconnects, starts another device on the port (the small model, with setting groups
-// when asked: more logical nodes under the same identity and logical devices), and connects
+// Disconnects, starts another device on the port (the small model shaped as given: more
+// logical nodes or data sets under the same identity and logical devices), and connects
 // again without reload: the model kept is shown, and the status line says so. Null when the
 // steps fail (the test has failed then).
-std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window, bool moreNodes) {
+std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window,
+                                                           const TestDevice::ModelOptions& model = {}) {
     UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
     if (!session.ReachState(0)) return nullptr;
     TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
-    options.model.settingGroups = moreNodes;
+    options.model = model;
     auto restarted = std::make_unique<TestDevice::Device>(options);
     if (restarted->Start() != System::OkNoError) return nullptr;
     Connect(session, window);
@@ -733,44 +736,71 @@ std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& sessio
 }
 
 // A model kept for the address, the device restarted there with the same identity and
-// logical devices: unchanged, the export compares its name lists with the model once per
-// association and writes the file the first connection wrote, no type read again; with more
-// logical nodes (its setting groups), it writes no file and says what changed and the way
-// out, which then gives the file with them; a device that refuses its names gets no file
-// either, since the model cannot be vouched for.
+// logical devices: unchanged, the export compares its name lists and data sets with the
+// model once per association and writes the file the first connection wrote, no type read
+// again; with more logical nodes (its setting groups) or a data set more or fewer, it writes
+// no file and says what changed and the way out, which then gives the file with them; a
+// device that refuses its names gets no file either, since the model cannot be vouched for,
+// and the box gives the device's own reason.
 TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
-    enum class Restarted { Unchanged, WithMoreNodes, RefusingItsNames };
+    using Refusal = TestDevice::Faults::Refusal;
+    const std::vector<std::string> dsx = {"MMXU1$MX$TotW"};
     struct Case {
         const char* what;
-        Restarted device;
+        TestDevice::ModelOptions first;
+        TestDevice::ModelOptions restarted;
+        std::optional<Refusal> namesRefused;
         const char* refusal;  // null: the file is written
+        const char* reloadedHas = nullptr;
     };
+    const auto changed = [](const char* what) {
+        return "The ICD file was not written: the device has changed since its data model was kept (LD0: " +
+               std::string(what) + "); connect again with \"Reload data model\" checked.";
+    };
+    const auto unlisted = [](const char* why) {
+        return "The ICD file was not written: the device did not list its names (LD0: " + std::string(why) +
+               "), so the data model kept from an earlier connection could not be checked against it.";
+    };
+    TestDevice::ModelOptions moreNodes;
+    moreNodes.settingGroups = true;
+    TestDevice::ModelOptions withDsx;
+    withDsx.extraDataSet = dsx;
+    const std::string nodesAdded = changed("PDIF1, PTOC1 added, data set LLN0.dsSettings added");
+    const std::string dataSetAdded = changed("data set LLN0.dsx added");
+    const std::string dataSetGone = changed("data set LLN0.dsx gone");
+    const std::string rejected =
+        unlisted("the device refused, reject, confirmed-requestPDU, code 1 (unrecognized-service)");
+    const std::string denied = unlisted("the device refused, access (8), code 3 (object-access-denied)");
     const Case cases[] = {
-        {"the same device", Restarted::Unchanged, nullptr},
-        {"the device with more logical nodes", Restarted::WithMoreNodes,
-         "The ICD file was not written: the device has changed since its data model was kept (LD0: PDIF1, PTOC1 "
-         "added); connect again with \"Reload data model\" checked."},
-        {"the device refusing its names", Restarted::RefusingItsNames,
-         "The ICD file was not written: the device did not list its names (LD0: "
-         "failed-due-to-communications-constraint), so the data model kept "
-         "from an earlier connection could not be checked against it."},
+        {"the same device", {}, {}, std::nullopt, nullptr},
+        {"the same device with a data set more than the small model", withDsx, withDsx, std::nullopt, nullptr},
+        {"the device with more logical nodes", {}, moreNodes, std::nullopt, nodesAdded.c_str(), "PDIF"},
+        {"the device with a data set more", {}, withDsx, std::nullopt, dataSetAdded.c_str(), "\"dsx\""},
+        {"the device with a data set fewer", withDsx, {}, std::nullopt, dataSetGone.c_str()},
+        {"the device rejecting its names", {}, {}, Refusal{}, rejected.c_str()},
+        {"the device denying access to its names",
+         {},
+         {},
+         Refusal{false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))},
+         denied.c_str()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DialogSession session;
+        TestDevice::Device::Options options;
+        options.model = c.first;
+        DialogSession session(options);
         TempFolder folder;
         session.Run([&](QWidget* window) {
             Connect(session, window);
             ExportTo(session, window, folder.File("first.icd"));
             const std::string first = ReadWhole(folder.File("first.icd"));
             ASSERT_FALSE(first.empty());
-            const std::unique_ptr<TestDevice::Device> device =
-                RestartUnderAKeptModel(session, window, c.device == Restarted::WithMoreNodes);
+            const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, c.restarted);
             ASSERT_NE(device, nullptr);
             TestDevice::Device& restarted = *device;
-            if (c.device == Restarted::RefusingItsNames) {
+            if (c.namesRefused) {
                 TestDevice::Faults faults;
-                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = TestDevice::Faults::Refusal{};
+                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = *c.namesRefused;
                 restarted.SetFaults(faults);
             }
 
@@ -779,8 +809,9 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
                     ExportTo(session, window, folder.File(name));
                     EXPECT_EQ(ReadWhole(folder.File(name)), first) << name;
                 }
-                // One name list per logical device, asked by the first export alone.
-                EXPECT_EQ(DeviceNameListsAsked(restarted), (std::vector<std::string>{"LD0", "bay1"}));
+                // Two name lists per logical device (its names, its data sets), asked by the
+                // first export alone.
+                EXPECT_EQ(DeviceNameListsAsked(restarted), (std::vector<std::string>{"LD0", "LD0", "bay1", "bay1"}));
                 for (const TestDevice::RequestRecord& record : restarted.Requests())
                     EXPECT_NE(record.service, Mms::MmsServiceGetVariableAccessAttributes);
                 return;
@@ -797,7 +828,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             EXPECT_EQ(folder.Names(), std::vector<std::string>{"first.icd"});
             EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
-            if (c.device != Restarted::WithMoreNodes) return;
+            if (c.reloadedHas == nullptr) return;
 
             // The way out the line names.
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
@@ -808,8 +839,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             ExportTo(session, window, folder.File("reloaded.icd"));
             const std::string reloaded = ReadWhole(folder.File("reloaded.icd"));
             ExpectSchemaAccepts(folder.File("reloaded.icd"));
-            for (const char* node : {"PDIF", "PTOC"})
-                EXPECT_NE(reloaded.find("lnClass=\"" + std::string(node) + "\""), std::string::npos) << node;
+            EXPECT_NE(reloaded.find(c.reloadedHas), std::string::npos) << c.reloadedHas;
         });
     }
 }
@@ -822,7 +852,7 @@ TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
     TempFolder folder;
     session.Run([&](QWidget* window) {
         Connect(session, window);
-        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, false);
+        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window);
         ASSERT_NE(device, nullptr);
         TestDevice::Faults faults;
         faults.held = {Mms::MmsServiceGetNameList};
@@ -845,7 +875,7 @@ TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
         ReconnectAfterTheEnd(session, window);
         ExportTo(session, window, folder.File("after.icd"));
         ExpectSchemaAccepts(folder.File("after.icd"));
-        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "bay1"}));
+        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "LD0", "bay1", "bay1"}));
     });
 }
 
