@@ -25,6 +25,7 @@ class RequestGroup;
 namespace Iec61850::Acsi {
 struct LastApplError;
 class BRCB;
+class GetAllDataValues;
 class GetBRCBValues;
 class GetLogicalDeviceDirectory;
 class GetLogicalNodeDirectory;
@@ -251,6 +252,9 @@ private:
     std::string LabelLocked() const;
     std::pair<std::string, std::string> WatchedItem() const;
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
+    // Under the pending lock: the export's read done, and the reads still outstanding
+    // counted from the first that is not done (its progress).
+    std::int32_t OutstandingInOrderLocked(const Iec61850::Acsi::GetAllDataValues& read);
 
     // ---- the kept model (QXClientKeptModel.cpp) ----
 
@@ -354,6 +358,11 @@ private:
     ValueReadTally valueReadTally_;
     std::shared_ptr<Mms::RequestGroup> icdReads_;
     std::vector<Iec61850::FcReference> icdReadQueue_;
+    // Where each read stands in the queue, which of them are done, and how many from the
+    // first are done without a gap: the progress shown.
+    std::map<Iec61850::FcReference, std::size_t> icdReadPlaces_;
+    std::vector<bool> icdReadsDone_;
+    std::size_t icdReadsDoneInOrder_ = 0;
     std::size_t icdReadNext_ = 0;
     std::size_t icdReadsOut_ = 0;
     std::size_t icdReadWindow_ = 1;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -665,6 +666,48 @@ TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
         ExpectSchemaAccepts(path);
         EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);
     });
+}
+
+// A device that answers every read 300 ms after the one before: a Disconnect or the
+// window's close during the export's reads waits behind the reads already out (a window of
+// them takes longer than the release limit). The end comes within the limit and a second,
+// and the status line never says the device did not answer: it was answering all along.
+TEST(IcdCommand, TheEndDuringTheReadsOfASlowDeviceBlamesNoSilence) {
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "the window closed" : "Disconnect");
+        DialogSession session;
+        auto start = std::chrono::steady_clock::now();
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            TestDevice::Faults faults;
+            faults.delayedMs[kRead] = 300;
+            session.device.SetFaults(faults);
+            const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+            ASSERT_NE(association, nullptr);
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            // Sent, so that no withdrawal takes them back: more than the limit's worth of answers.
+            ASSERT_TRUE(WaitUntil([&] { return association->GetPendingCount() >= App::IcdReadWindow - 1; }));
+            start = std::chrono::steady_clock::now();
+            if (close) {
+                window->close();
+                return;
+            }
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0, 10000));
+            EXPECT_EQ(ResultLine(*session.dialog), App::kDisconnectedWhileAnsweringText);
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+        });
+        if (close) session.dialog->Shutdown();
+        EXPECT_LE(std::chrono::steady_clock::now() - start,
+                  App::ConnectionSession::ShutdownReleaseLimit + std::chrono::seconds(1));
+        // The device finds the association gone once it has served what it holds.
+        if (close) {
+            EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+        }
+        UiTest::ForgetModalActions();
+    }
 }
 
 // The IED's manufacturer and type are what the device answered to Identify, and left out
