@@ -636,7 +636,11 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
 // shorter than a whole window of its reads takes (8 of them, 9.6 s): each read's time-out
 // counts from the answer before it, so no read that the device is still answering in turn
 // times out, and the file is written. Timed from their sends, the later reads of a window
-// would be confirmed unanswered. The export never has more reads out than its window.
+// would be confirmed unanswered. The export never has more reads out than its window, and
+// "Explored LN" never counts a node whose reads the device has not answered: the device
+// takes each read only once it has answered the one before, so the nodes shown, read again
+// after, are never more than those whose every read the device has taken by then (the
+// reads of constraints a node lacks, answered at once, do not count ahead of them).
 TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
     DialogSession session;
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "8000");
@@ -650,16 +654,35 @@ TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
         session.device.ClearRequests();
         const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
         ASSERT_NE(association, nullptr);
+        // The device's reads of the first n nodes, for each n.
+        std::vector<std::size_t> readsOfFirst = {0};
+        {
+            std::vector<std::string> nodes;
+            ASSERT_TRUE(App::ListFirstDeviceNodes(*session.dialog->GetServer(), nodes));
+            const std::vector<std::string> reads = ReadsExpected(*session.dialog->GetServer());
+            for (const std::string& node : nodes) {
+                readsOfFirst.push_back(readsOfFirst.back() + std::count_if(reads.begin(), reads.end(), [&](auto& r) {
+                                           return r.rfind(node + "$", 0) == 0;
+                                       }));
+            }
+        }
         std::uint32_t mostOut = 0;
+        std::size_t mostShown = 0;
         UiTest::OnNextModal(Parameters(nullptr));
         UiTest::OnNextModal(SaveAs(path));
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil(
             [&] {
                 mostOut = std::max(mostOut, association->GetPendingCount());
+                const std::size_t shown =
+                    std::stoul(session.dialog->GetIcdProgressDialog().GetCountEdit().GetWindowText());
+                const std::size_t taken = ReadsLogged(session.device).size();
+                EXPECT_LE(readsOfFirst[std::min(shown, readsOfFirst.size() - 1)], taken) << shown << " nodes shown";
+                mostShown = std::max(mostShown, shown);
                 return !session.dialog->IsIcdExportRunning();
             },
             120000));
+        EXPECT_GT(mostShown, 0u);
         EXPECT_EQ(UiTest::PendingModalActions(), 0);
         EXPECT_LE(mostOut, App::IcdReadWindow);
         EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(*session.dialog->GetServer()));
