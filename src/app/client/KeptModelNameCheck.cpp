@@ -8,14 +8,18 @@
 
 #include "app/client/QXMessages.h"
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DataSetServices.h"
 #include "iec61850/acsi/client/DirectoryServices.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "mms/machine/RequestGroup.h"
 #include "mms/pdu/MmsPdu.h"
 #include "mms/pdu/MmsPduError.h"
 #include "mms/user/ModelHold.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/Variable.h"
 
 namespace App {
 
@@ -119,7 +123,8 @@ std::vector<std::string_view> SortedUnique(std::vector<std::string_view> names) 
 KeptModelNameCheck::KeptModelNameCheck(Iec61850::ClientApplication& client, Tell tell)
     : client_(client), tell_(std::move(tell)) {}
 
-bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<const Mms::RequestGroup> group) {
+bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<const Mms::RequestGroup> group,
+                               std::size_t window) {
     std::vector<std::string> devices;
     {
         const Mms::ModelHold hold(&server);
@@ -138,6 +143,11 @@ bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<c
         listedDataSets_.clear();
         changes_.clear();
         confirmed_ = false;
+        membersReads_.clear();
+        membersGroup_ = nullptr;
+        membersNext_ = 0;
+        membersOut_ = 0;
+        window_ = std::max<std::size_t>(window, 1);
         next = {group_, devices_.front(), {}, false};
     }
     // Once asked, its end is told, or the association's end (which confirms what was asked).
@@ -148,7 +158,8 @@ bool KeptModelNameCheck::Ask(const Next& next) {
     const Iec61850::ClientApplication::RequestGroupScope scope(next.group);
     std::uint32_t id = 0;
     const System::ResultCode asked =
-        next.dataSets
+        next.members ? client_.GetDataSetDirectory(id, next.device, Iec61850::AnswerFrom::Device)
+        : next.dataSets
             ? client_.GetLogicalNodeDirectoryAfter(id, next.device, Iec61850::Acsi::ObjectClassDataSet,
                                                    Iec61850::AnswerFrom::Device, next.continueAfter)
             : client_.GetLogicalDeviceDirectoryAfter(id, next.device, Iec61850::AnswerFrom::Device, next.continueAfter);
@@ -168,6 +179,8 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalNodeDirectory& service) 
 
 bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSets, const System::NameList& names) {
     Next next;
+    std::vector<Next> asks;
+    bool told = false;
     std::uintptr_t outcome = IcdModelUnchanged;
     std::string text;
     {
@@ -182,6 +195,7 @@ bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSet
         if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
             outcome = IcdModelUnchecked;
             text = device + ": " + FailureText(service);
+            told = true;
             group_.reset();
         } else {
             std::vector<std::string>& listed = dataSets ? listedDataSets_ : listed_;
@@ -195,20 +209,123 @@ bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSet
                 CompareDeviceLocked();
                 if (++current_ < devices_.size()) {
                     next = {group_, devices_[current_], {}, false};
-                } else {
-                    outcome = changes_.empty() ? IcdModelUnchanged : IcdModelChanged;
-                    for (const std::string& change : changes_) text += (text.empty() ? "" : "; ") + change;
-                    confirmed_ = changes_.empty();
-                    group_.reset();
+                } else if (!changes_.empty() || !BeginMembersLocked(asks)) {
+                    // A device whose lists differ has changed already: its members tell no more.
+                    EndLocked(outcome, text);
+                    told = true;
                 }
             }
         }
     }
-    if (!next.device.empty()) {
-        Ask(next);
-    } else {
-        tell_(outcome, text);
+    if (!next.device.empty()) asks.push_back(std::move(next));
+    for (const Next& ask : asks) {
+        if (!Ask(ask)) break;
     }
+    if (told) tell_(outcome, text);
+    return true;
+}
+
+bool KeptModelNameCheck::BeginMembersLocked(std::vector<Next>& asks) {
+    {
+        const Mms::ModelHold hold(server_);
+        if (!hold.Taken()) return false;
+        for (const std::string& name : devices_) {
+            Iec61850::Acsi::LogicalDevice* device = server_->FindDevice(hold, name);
+            if (device == nullptr) continue;
+            for (const std::string& set : device->dataSetNames) {
+                Iec61850::Acsi::DataSet* dataSet = nullptr;
+                MembersRead read;
+                read.reference = name + "/" + DataSetReference(set);
+                if (server_->FindDataSet(hold, read.reference, dataSet) != System::OkNoError || dataSet == nullptr ||
+                    dataSet->GetList() == nullptr)
+                    continue;
+                read.list = dataSet->GetList();
+                read.members = read.list->Members;
+                for (const Mms::Variable* member : read.members) {
+                    std::string memberName;
+                    member->GetName(memberName);
+                    read.names.push_back(std::move(memberName));
+                }
+                membersReads_.push_back(std::move(read));
+            }
+        }
+    }
+    if (membersReads_.empty()) return false;
+    membersGroup_ = group_.get();
+    while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
+        asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
+        ++membersOut_;
+    }
+    return true;
+}
+
+void KeptModelNameCheck::EndLocked(std::uintptr_t& outcome, std::string& text) {
+    outcome = changes_.empty() ? IcdModelUnchanged : IcdModelChanged;
+    text.clear();
+    for (const std::string& change : changes_) text += (text.empty() ? "" : "; ") + change;
+    confirmed_ = changes_.empty();
+    group_.reset();
+}
+
+bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
+    std::vector<Next> asks;
+    bool told = false;
+    std::uintptr_t outcome = IcdModelUnchanged;
+    std::string text;
+    {
+        std::lock_guard lock(mutex_);
+        if (membersGroup_ == nullptr || service.GetGroup() != membersGroup_) return false;
+        const auto read = std::find_if(membersReads_.begin(), membersReads_.end(),
+                                       [&](const MembersRead& r) { return r.reference == service.reference; });
+        if (read == membersReads_.end()) return true;
+        bool changed = false;
+        {
+            const Mms::ModelHold hold(server_);
+            if (hold.Taken()) {
+                // The answer went into the model's list: what the device names now is read
+                // there, and the list gets back what the model held.
+                std::vector<std::string> names;
+                for (const Mms::Variable* member : read->list->Members) {
+                    std::string memberName;
+                    member->GetName(memberName);
+                    names.push_back(std::move(memberName));
+                }
+                const bool answered = service.GetAnswerKind() == Mms::MmsPduConfirmedResponse;
+                // Members the model cannot resolve leave the answer unapplied: changed too.
+                changed = answered && (service.GetResult() != System::OkNoError || names != read->names);
+                read->list->Members = read->members;
+            }
+        }
+        if (group_ == nullptr || service.GetGroup() != group_.get()) return true;
+        if (service.EndedWithTheAssociation() || service.Withdrawn()) {
+            group_.reset();
+            return true;
+        }
+        if (membersOut_ > 0) --membersOut_;
+        const std::string device = read->reference.substr(0, read->reference.find('/'));
+        if (changed) {
+            changes_.push_back(device + ": data set " + read->reference.substr(device.size() + 1) + " members changed");
+        } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
+            outcome = IcdModelUnchecked;
+            text = device + ": " + FailureText(service);
+            told = true;
+            group_.reset();
+        }
+        if (!told) {
+            while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
+                asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
+                ++membersOut_;
+            }
+            if (membersOut_ == 0) {
+                EndLocked(outcome, text);
+                told = true;
+            }
+        }
+    }
+    for (const Next& ask : asks) {
+        if (!Ask(ask)) break;
+    }
+    if (told) tell_(outcome, text);
     return true;
 }
 
@@ -254,6 +371,10 @@ void KeptModelNameCheck::Reset() {
     listedDataSets_.clear();
     changes_.clear();
     confirmed_ = false;
+    membersReads_.clear();
+    membersGroup_ = nullptr;
+    membersNext_ = 0;
+    membersOut_ = 0;
 }
 
 }  // namespace App

@@ -465,7 +465,7 @@ void QXClient::StopModelLoad() {
     if (reader_ != nullptr) reader_->Stop();
 }
 
-std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+std::size_t QXClient::ExportWindow() const {
     // As many reads out as the device takes, at most the window: one more would wait on
     // the association's thread for the device to make room.
     std::size_t window = IcdReadWindow;
@@ -475,6 +475,11 @@ std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec
             if (allowed > 0) window = std::min(window, allowed);
         }
     }
+    return window;
+}
+
+std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+    const std::size_t window = ExportWindow();
     auto group = std::make_shared<Mms::RequestGroup>();
     std::map<Iec61850::FcReference, std::size_t> places;
     for (std::size_t i = 0; i < reads.size(); ++i) places.emplace(reads[i], i);

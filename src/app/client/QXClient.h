@@ -27,6 +27,7 @@ struct LastApplError;
 class BRCB;
 class GetAllDataValues;
 class GetBRCBValues;
+class GetDataSetDirectory;
 class GetLogicalDeviceDirectory;
 class GetLogicalNodeDirectory;
 class GetServerDirectory;
@@ -92,8 +93,9 @@ public:
     std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override;
     // The names asked by the check of a kept model before an export are the check's too.
     std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override;
-    // And so are its lists of data sets.
+    // And so are its lists of data sets, and the members of those the model holds.
     std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override;
+    std::int32_t OnGetDataSetDirectory(Iec61850::Acsi::GetDataSetDirectory* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
                                      Iec61850::AnswerFrom answerFrom) override;
@@ -252,6 +254,9 @@ private:
     std::string LabelLocked() const;
     std::pair<std::string, std::string> WatchedItem() const;
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
+    // How many of the export's requests may be out at once: IcdReadWindow, or fewer when the
+    // device allows fewer.
+    std::size_t ExportWindow() const;
     // Under the pending lock: the export's read done, and the reads still outstanding
     // counted from the first that is not done (its progress).
     std::int32_t OutstandingInOrderLocked(const Iec61850::Acsi::GetAllDataValues& read);

@@ -81,10 +81,15 @@ std::int32_t QXClient::OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeD
     return QXClientBase::OnGetLogicalNodeDirectory(service);
 }
 
+std::int32_t QXClient::OnGetDataSetDirectory(Iec61850::Acsi::GetDataSetDirectory* service) {
+    if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    return QXClientBase::OnGetDataSetDirectory(service);
+}
+
 bool QXClient::CheckKeptModelBeforeExport() {
     Server* server = GetAssociatedServer();
     if (server == nullptr || !modelKept_.load() || nameCheck_.Confirmed()) return false;
-    return nameCheck_.Start(*server, BeginIcdReads({}));
+    return nameCheck_.Start(*server, BeginIcdReads({}), ExportWindow());
 }
 
 bool QXClient::AwaitIdentity(Server& server) {

@@ -831,9 +831,12 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
     moreNodes.settingGroups = true;
     TestDevice::ModelOptions withDsx;
     withDsx.extraDataSet = dsx;
+    TestDevice::ModelOptions withOtherDsx;
+    withOtherDsx.extraDataSet = {"MMXU1$MX$TotVAr"};
     const std::string nodesAdded = changed("PDIF1, PTOC1 added, data set LLN0.dsSettings added");
     const std::string dataSetAdded = changed("data set LLN0.dsx added");
     const std::string dataSetGone = changed("data set LLN0.dsx gone");
+    const std::string membersChanged = changed("data set LLN0.dsx members changed");
     const std::string rejected =
         unlisted("the device refused, reject, confirmed-requestPDU, code 1 (unrecognized-service)");
     const std::string denied = unlisted("the device refused, access (8), code 3 (object-access-denied)");
@@ -843,6 +846,8 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
         {"the device with more logical nodes", {}, moreNodes, std::nullopt, nodesAdded.c_str(), "PDIF"},
         {"the device with a data set more", {}, withDsx, std::nullopt, dataSetAdded.c_str(), "\"dsx\""},
         {"the device with a data set fewer", withDsx, {}, std::nullopt, dataSetGone.c_str()},
+        {"the device with other members in a data set", withDsx, withOtherDsx, std::nullopt, membersChanged.c_str(),
+         "doName=\"TotVAr\""},
         {"the device rejecting its names", {}, {}, Refusal{}, rejected.c_str()},
         {"the device denying access to its names",
          {},
