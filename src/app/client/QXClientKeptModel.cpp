@@ -83,6 +83,9 @@ std::int32_t QXClient::OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeD
 
 std::int32_t QXClient::OnGetDataSetDirectory(Iec61850::Acsi::GetDataSetDirectory* service) {
     if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    // Only the model's reader asks members for the model: an answer outside its read is a
+    // check's that ended before it came, and never rebuilds a data set the panels stand on.
+    if (!modelLoading_.load()) return 0;
     return QXClientBase::OnGetDataSetDirectory(service);
 }
 
