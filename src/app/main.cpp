@@ -1,5 +1,5 @@
 #include <QApplication>
-#include <cstring>
+#include <cstdio>
 #include <string>
 
 #include "app/program/EndSignals.h"
@@ -12,6 +12,13 @@
 #include "ui/messages/Types.h"
 
 int main(int argc, char** argv) {
+    // A port the user did not mean is refused before any window opens.
+    std::string port;
+    std::string problem;
+    if (!App::QXApp::TakeArguments(argc - 1, argv + 1, port, problem)) {
+        std::fprintf(stderr, "iec61850-tester: %s\n", problem.c_str());
+        return 2;
+    }
     QApplication application(argc, argv);
     Ui::ResetNumericLocale();
     Ui::MessageBridge::Open();
@@ -19,9 +26,7 @@ int main(int argc, char** argv) {
     App::EndSignals endSignals;
     // Every server the program makes has its exporter: the maker is in place before the first.
     Iec61850::Acsi::Scl::RegisterIcdExporter();
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--port") == 0) App::theApp.SetRemotePort(argv[++i]);
-    }
+    App::theApp.SetRemotePort(port);
     {
         // Built here and torn down here, after the program has ended every association.
         Iec61850::Acsi::ServerManager servers;

@@ -343,6 +343,11 @@ void ConnectionSession::Disconnect() {
     // Named before its deadline is set, so that the guard never finds the deadline without
     // it. One still being made is named as it stands (Send).
     if (client != nullptr && standing) GuardStandingAssociation(*client);
+    // What is out now is what the release waits behind: answers to it while the limit runs
+    // show a device that answers, only slowly.
+    Iec61850::Acsi::TPAppAssociation* association = client != nullptr ? client->GetAssociation() : nullptr;
+    const std::uint32_t out = association != nullptr ? association->GetPendingCount() : 0;
+    givenUpWhileAnswering_.store(false);
     bool loading = false;
     bool releaseNow = true;
     {
@@ -355,6 +360,7 @@ void ConnectionSession::Disconnect() {
             releaseNow = false;
         }
         if (client != nullptr) {
+            outAtDisconnect_ = out;
             releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
             if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
         }
@@ -456,7 +462,9 @@ void ConnectionSession::GuardReleases() {
         std::shared_ptr<const GuardedAssociation> guarded = std::exchange(guarded_, nullptr);
         if (!guarded) continue;
         const GuardHook hook = guardHook_;
+        const std::uint32_t outAtDisconnect = outAtDisconnect_;
         lock.unlock();
+        givenUpWhileAnswering_.store(guarded->association.GetPendingCount() < outAtDisconnect);
         if (hook) hook(GuardStep::Aborting);
         guarded->association.AbortGeneration(guarded->generation, AbortWait::None);
         guarded.reset();

@@ -125,6 +125,11 @@ public:
     // window: the window no longer waits for the caller's thread (the program's has gone).
     void Shutdown();
 
+    // The last Disconnect's release was given up (its limit passed) while the device was
+    // still answering what it had been asked before (fewer requests out than at the
+    // Disconnect): the device was slow, not silent. Set before that abort is told.
+    bool ReleaseGivenUpWhileAnswering() const { return givenUpWhileAnswering_.load(); }
+
     Phase GetPhase() const;
     // The client, from the first Connect until Shutdown; null otherwise.
     QXClient* GetClient() const;
@@ -193,6 +198,9 @@ private:
     // once it has ended, or a connect has started.
     std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
     std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
+    // The requests out when the last Disconnect came, and whether its guard found fewer.
+    std::uint32_t outAtDisconnect_ = 0;
+    std::atomic<bool> givenUpWhileAnswering_{false};
     // The association the pending Disconnect is for, with its generation (an abort of it
     // that comes late ends nothing newer), held so that it stays while it is named; none
     // once it has ended or a connect has started.

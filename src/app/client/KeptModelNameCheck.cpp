@@ -8,12 +8,18 @@
 
 #include "app/client/QXMessages.h"
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DataSetServices.h"
 #include "iec61850/acsi/client/DirectoryServices.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/model/AcsiTexts.h"
+#include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "mms/machine/RequestGroup.h"
+#include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/user/ModelHold.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/Variable.h"
 
 namespace App {
 
@@ -41,8 +47,7 @@ std::string NodeList(const std::vector<std::string_view>& nodes) {
 
 // Both sorted and without repeats. Empty when the lists are the same; else the logical
 // nodes one of them has and the other lacks or, with the same nodes, those whose names differ.
-std::string DescribeChange(const std::string& device, const std::vector<std::string_view>& model,
-                           const std::vector<std::string_view>& listed) {
+std::string DescribeChange(const std::vector<std::string_view>& model, const std::vector<std::string_view>& listed) {
     if (model == listed) return {};
     const std::set<std::string_view> modelNodes = NodesOf(model);
     const std::set<std::string_view> listedNodes = NodesOf(listed);
@@ -52,7 +57,7 @@ std::string DescribeChange(const std::string& device, const std::vector<std::str
                         std::back_inserter(added));
     std::set_difference(modelNodes.begin(), modelNodes.end(), listedNodes.begin(), listedNodes.end(),
                         std::back_inserter(gone));
-    std::string text = device + ": ";
+    std::string text;
     if (!added.empty()) text += NodeList(added) + " added";
     if (!gone.empty()) text += (added.empty() ? "" : ", ") + NodeList(gone) + " gone";
     if (!added.empty() || !gone.empty()) return text;
@@ -62,6 +67,49 @@ std::string DescribeChange(const std::string& device, const std::vector<std::str
     std::set<std::string_view> nodes;
     for (const std::string_view name : differing) nodes.insert(NodeOf(name));
     return text + NodeList({nodes.begin(), nodes.end()}) + " changed";
+}
+
+// "LLN0$dsx" is the data set LLN0.dsx.
+std::string DataSetReference(std::string_view name) {
+    std::string reference(name);
+    if (const std::size_t dollar = reference.find('$'); dollar != std::string::npos) reference[dollar] = '.';
+    return reference;
+}
+
+std::string DataSetList(const std::vector<std::string_view>& names) {
+    std::vector<std::string> references;
+    for (const std::string_view name : names) references.push_back(DataSetReference(name));
+    return NodeList({references.begin(), references.end()});
+}
+
+// Both sorted and without repeats: the data sets one of them names and the other lacks.
+std::string DescribeDataSetChange(const std::vector<std::string_view>& model,
+                                  const std::vector<std::string_view>& listed) {
+    if (model == listed) return {};
+    std::vector<std::string_view> added;
+    std::vector<std::string_view> gone;
+    std::set_difference(listed.begin(), listed.end(), model.begin(), model.end(), std::back_inserter(added));
+    std::set_difference(model.begin(), model.end(), listed.begin(), listed.end(), std::back_inserter(gone));
+    std::string text;
+    if (!added.empty()) text += (added.size() > 1 ? "data sets " : "data set ") + DataSetList(added) + " added";
+    if (!gone.empty()) {
+        text += std::string(added.empty() ? "" : ", ") + (gone.size() > 1 ? "data sets " : "data set ") +
+                DataSetList(gone) + " gone";
+    }
+    return text;
+}
+
+// Why a name list gave no names: the device's own refusal, or the link's failure.
+std::string FailureText(const Iec61850::Acsi::Service& service) {
+    switch (service.GetAnswerKind()) {
+        case Mms::MmsPduConfirmedError:
+            return "the device refused, " + Mms::MmsServiceErrorText(service.GetErrorClass(), service.GetErrorCode());
+        case Mms::MmsPduReject:
+            return "the device refused, " + Mms::MmsRejectText(service.GetErrorClass(), service.GetErrorCode());
+        default: break;
+    }
+    if (service.GetResult() == System::Timeout) return "no answer came in time";
+    return Iec61850::Acsi::ServiceErrorText(service.GetServiceError());
 }
 
 std::vector<std::string_view> SortedUnique(std::vector<std::string_view> names) {
@@ -75,7 +123,8 @@ std::vector<std::string_view> SortedUnique(std::vector<std::string_view> names) 
 KeptModelNameCheck::KeptModelNameCheck(Iec61850::ClientApplication& client, Tell tell)
     : client_(client), tell_(std::move(tell)) {}
 
-bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<const Mms::RequestGroup> group) {
+bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<const Mms::RequestGroup> group,
+                               std::size_t window) {
     std::vector<std::string> devices;
     {
         const Mms::ModelHold hold(&server);
@@ -91,9 +140,15 @@ bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<c
         devices_ = std::move(devices);
         current_ = 0;
         listed_.clear();
+        listedDataSets_.clear();
         changes_.clear();
         confirmed_ = false;
-        next = {group_, devices_.front(), {}};
+        membersReads_.clear();
+        membersGroup_ = nullptr;
+        membersNext_ = 0;
+        membersOut_ = 0;
+        window_ = std::max<std::size_t>(window, 1);
+        next = {group_, devices_.front(), {}, false};
     }
     // Once asked, its end is told, or the association's end (which confirms what was asked).
     return Ask(next);
@@ -102,17 +157,30 @@ bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<c
 bool KeptModelNameCheck::Ask(const Next& next) {
     const Iec61850::ClientApplication::RequestGroupScope scope(next.group);
     std::uint32_t id = 0;
-    if (client_.GetLogicalDeviceDirectoryAfter(id, next.device, Iec61850::AnswerFrom::Device, next.continueAfter) ==
-        System::OkNoError) {
-        return true;
-    }
+    const System::ResultCode asked =
+        next.members ? client_.GetDataSetDirectory(id, next.device, Iec61850::AnswerFrom::Device)
+        : next.dataSets
+            ? client_.GetLogicalNodeDirectoryAfter(id, next.device, Iec61850::Acsi::ObjectClassDataSet,
+                                                   Iec61850::AnswerFrom::Device, next.continueAfter)
+            : client_.GetLogicalDeviceDirectoryAfter(id, next.device, Iec61850::AnswerFrom::Device, next.continueAfter);
+    if (asked == System::OkNoError) return true;
     std::lock_guard lock(mutex_);
     if (group_ == next.group) group_.reset();
     return false;
 }
 
 bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service) {
+    return TakePage(service, false, service.names);
+}
+
+bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalNodeDirectory& service) {
+    return TakePage(service, true, service.names);
+}
+
+bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSets, const System::NameList& names) {
     Next next;
+    std::vector<Next> asks;
+    bool told = false;
     std::uintptr_t outcome = IcdModelUnchanged;
     std::string text;
     {
@@ -126,33 +194,138 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service
         const std::string& device = devices_[current_];
         if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
             outcome = IcdModelUnchecked;
-            text =
-                device + ": " +
-                (service.GetResult() == System::Timeout ? std::string("no answer came in time")
-                                                        : Iec61850::Acsi::ServiceErrorText(service.GetServiceError()));
+            text = device + ": " + FailureText(service);
+            told = true;
             group_.reset();
         } else {
-            for (const std::string_view name : service.names) listed_.emplace_back(name);
-            if (service.GetMoreFollows() && !service.names.empty()) {
-                next = {group_, device, listed_.back()};
+            std::vector<std::string>& listed = dataSets ? listedDataSets_ : listed_;
+            for (const std::string_view name : names) listed.emplace_back(name);
+            if (service.GetMoreFollows() && !names.empty()) {
+                next = {group_, device, listed.back(), dataSets};
+            } else if (!dataSets) {
+                // The variable names are in: the device's data sets next, a list of their own.
+                next = {group_, device, {}, true};
             } else {
                 CompareDeviceLocked();
                 if (++current_ < devices_.size()) {
-                    next = {group_, devices_[current_], {}};
-                } else {
-                    outcome = changes_.empty() ? IcdModelUnchanged : IcdModelChanged;
-                    for (const std::string& change : changes_) text += (text.empty() ? "" : "; ") + change;
-                    confirmed_ = changes_.empty();
-                    group_.reset();
+                    next = {group_, devices_[current_], {}, false};
+                } else if (!changes_.empty() || !BeginMembersLocked(asks)) {
+                    // A device whose lists differ has changed already: its members tell no more.
+                    EndLocked(outcome, text);
+                    told = true;
                 }
             }
         }
     }
-    if (!next.device.empty()) {
-        Ask(next);
-    } else {
-        tell_(outcome, text);
+    if (!next.device.empty()) asks.push_back(std::move(next));
+    for (const Next& ask : asks) {
+        if (!Ask(ask)) break;
     }
+    if (told) tell_(outcome, text);
+    return true;
+}
+
+bool KeptModelNameCheck::BeginMembersLocked(std::vector<Next>& asks) {
+    {
+        const Mms::ModelHold hold(server_);
+        if (!hold.Taken()) return false;
+        for (const std::string& name : devices_) {
+            Iec61850::Acsi::LogicalDevice* device = server_->FindDevice(hold, name);
+            if (device == nullptr) continue;
+            for (const std::string& set : device->dataSetNames) {
+                Iec61850::Acsi::DataSet* dataSet = nullptr;
+                MembersRead read;
+                read.reference = name + "/" + DataSetReference(set);
+                if (server_->FindDataSet(hold, read.reference, dataSet) != System::OkNoError || dataSet == nullptr ||
+                    dataSet->GetList() == nullptr)
+                    continue;
+                read.list = dataSet->GetList();
+                read.members = read.list->Members;
+                for (const Mms::Variable* member : read.members) {
+                    std::string memberName;
+                    member->GetName(memberName);
+                    read.names.push_back(std::move(memberName));
+                }
+                membersReads_.push_back(std::move(read));
+            }
+        }
+    }
+    if (membersReads_.empty()) return false;
+    membersGroup_ = group_.get();
+    while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
+        asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
+        ++membersOut_;
+    }
+    return true;
+}
+
+void KeptModelNameCheck::EndLocked(std::uintptr_t& outcome, std::string& text) {
+    outcome = changes_.empty() ? IcdModelUnchanged : IcdModelChanged;
+    text.clear();
+    for (const std::string& change : changes_) text += (text.empty() ? "" : "; ") + change;
+    confirmed_ = changes_.empty();
+    group_.reset();
+}
+
+bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
+    std::vector<Next> asks;
+    bool told = false;
+    std::uintptr_t outcome = IcdModelUnchanged;
+    std::string text;
+    {
+        std::lock_guard lock(mutex_);
+        if (membersGroup_ == nullptr || service.GetGroup() != membersGroup_) return false;
+        const auto read = std::find_if(membersReads_.begin(), membersReads_.end(),
+                                       [&](const MembersRead& r) { return r.reference == service.reference; });
+        if (read == membersReads_.end()) return true;
+        bool changed = false;
+        {
+            const Mms::ModelHold hold(server_);
+            if (hold.Taken()) {
+                // The answer went into the model's list: what the device names now is read
+                // there, and the list gets back what the model held.
+                std::vector<std::string> names;
+                for (const Mms::Variable* member : read->list->Members) {
+                    std::string memberName;
+                    member->GetName(memberName);
+                    names.push_back(std::move(memberName));
+                }
+                const bool answered = service.GetAnswerKind() == Mms::MmsPduConfirmedResponse;
+                // Members the model cannot resolve leave the answer unapplied: changed too.
+                changed = answered && (service.GetResult() != System::OkNoError || names != read->names);
+                read->list->Members = read->members;
+            }
+        }
+        if (group_ == nullptr || service.GetGroup() != group_.get()) return true;
+        if (service.EndedWithTheAssociation() || service.Withdrawn()) {
+            group_.reset();
+            return true;
+        }
+        if (membersOut_ > 0) --membersOut_;
+        const std::string device = read->reference.substr(0, read->reference.find('/'));
+        if (changed) {
+            changes_.push_back(device + ": data set " + read->reference.substr(device.size() + 1) + " members changed");
+        } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
+            outcome = IcdModelUnchecked;
+            text = device + ": " + FailureText(service);
+            told = true;
+            group_.reset();
+        }
+        if (!told) {
+            while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
+                asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
+                ++membersOut_;
+            }
+            if (membersOut_ == 0) {
+                EndLocked(outcome, text);
+                told = true;
+            }
+        }
+    }
+    for (const Next& ask : asks) {
+        if (!Ask(ask)) break;
+    }
+    if (told) tell_(outcome, text);
     return true;
 }
 
@@ -170,11 +343,18 @@ void KeptModelNameCheck::CompareDeviceLocked() {
             // The views point into the model: compared before the hold ends.
             std::vector<std::string_view> model(device->directoryNames.begin(), device->directoryNames.end());
             std::vector<std::string_view> listed(listed_.begin(), listed_.end());
-            change = DescribeChange(name, SortedUnique(std::move(model)), SortedUnique(std::move(listed)));
+            std::vector<std::string_view> modelSets(device->dataSetNames.begin(), device->dataSetNames.end());
+            std::vector<std::string_view> listedSets(listedDataSets_.begin(), listedDataSets_.end());
+            const std::string names = DescribeChange(SortedUnique(std::move(model)), SortedUnique(std::move(listed)));
+            const std::string sets =
+                DescribeDataSetChange(SortedUnique(std::move(modelSets)), SortedUnique(std::move(listedSets)));
+            if (!names.empty() || !sets.empty())
+                change = name + ": " + names + (names.empty() || sets.empty() ? "" : ", ") + sets;
         }
     }
     if (!change.empty()) changes_.push_back(std::move(change));
     listed_.clear();
+    listedDataSets_.clear();
 }
 
 bool KeptModelNameCheck::Confirmed() const {
@@ -188,8 +368,13 @@ void KeptModelNameCheck::Reset() {
     server_ = nullptr;
     devices_.clear();
     listed_.clear();
+    listedDataSets_.clear();
     changes_.clear();
     confirmed_ = false;
+    membersReads_.clear();
+    membersGroup_ = nullptr;
+    membersNext_ = 0;
+    membersOut_ = 0;
 }
 
 }  // namespace App

@@ -202,6 +202,7 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     bool counted = false;
     bool askNext = false;
     std::int32_t count = 0;
+    std::int32_t shown = 0;
     pendingLock_.Wait(0);
     // Only the reads of the export under way count down (and a read asked outside any
     // group, by a caller that keeps the count itself): a late confirmation of the model
@@ -231,6 +232,7 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
             askNext = true;
         }
         count = pendingValueReads_;
+        shown = count > 0 && ofTheExport ? OutstandingInOrderLocked(*service) : count;
     }
     // Ended: what the export asked and is not yet sent never goes (after a time-out, the rest
     // of its window), and nothing of it counts any more.
@@ -239,7 +241,7 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     pendingLock_.Release();
     if (ended != nullptr) WithdrawRequests(*ended);
     if (!counted) return 0;
-    NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, count);
+    NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, shown);
     if (count <= 0 || (askNext && AskIcdReads())) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
     return 0;
 }
@@ -463,7 +465,7 @@ void QXClient::StopModelLoad() {
     if (reader_ != nullptr) reader_->Stop();
 }
 
-std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+std::size_t QXClient::ExportWindow() const {
     // As many reads out as the device takes, at most the window: one more would wait on
     // the association's thread for the device to make room.
     std::size_t window = IcdReadWindow;
@@ -473,15 +475,34 @@ std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec
             if (allowed > 0) window = std::min(window, allowed);
         }
     }
+    return window;
+}
+
+std::shared_ptr<const Mms::RequestGroup> QXClient::BeginIcdReads(std::vector<Iec61850::FcReference> reads) {
+    const std::size_t window = ExportWindow();
     auto group = std::make_shared<Mms::RequestGroup>();
+    std::map<Iec61850::FcReference, std::size_t> places;
+    for (std::size_t i = 0; i < reads.size(); ++i) places.emplace(reads[i], i);
     pendingLock_.Wait(0);
     icdReads_ = group;
     icdReadQueue_ = std::move(reads);
+    icdReadPlaces_ = std::move(places);
+    icdReadsDone_.assign(icdReadQueue_.size(), false);
+    icdReadsDoneInOrder_ = 0;
     icdReadNext_ = 0;
     icdReadsOut_ = 0;
     icdReadWindow_ = window;
     pendingLock_.Release();
     return group;
+}
+
+std::int32_t QXClient::OutstandingInOrderLocked(const Iec61850::Acsi::GetAllDataValues& read) {
+    // A read a node's lacking constraint answers at once, ahead of the reads sent before it,
+    // is done only once they are: the count never runs ahead of the device's answers.
+    if (const auto place = icdReadPlaces_.find({read.fc, read.node}); place != icdReadPlaces_.end())
+        icdReadsDone_[place->second] = true;
+    while (icdReadsDoneInOrder_ < icdReadsDone_.size() && icdReadsDone_[icdReadsDoneInOrder_]) ++icdReadsDoneInOrder_;
+    return static_cast<std::int32_t>(icdReadQueue_.size() - icdReadsDoneInOrder_);
 }
 
 void QXClient::StopIcdReads() {

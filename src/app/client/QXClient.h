@@ -25,8 +25,11 @@ class RequestGroup;
 namespace Iec61850::Acsi {
 struct LastApplError;
 class BRCB;
+class GetAllDataValues;
 class GetBRCBValues;
+class GetDataSetDirectory;
 class GetLogicalDeviceDirectory;
+class GetLogicalNodeDirectory;
 class GetServerDirectory;
 class GetURCBValues;
 class ModelReader;
@@ -90,6 +93,9 @@ public:
     std::int32_t OnGetServerDirectory(Iec61850::Acsi::GetServerDirectory* service) override;
     // The names asked by the check of a kept model before an export are the check's too.
     std::int32_t OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDeviceDirectory* service) override;
+    // And so are its lists of data sets, and the members of those the model holds.
+    std::int32_t OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) override;
+    std::int32_t OnGetDataSetDirectory(Iec61850::Acsi::GetDataSetDirectory* service) override;
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override;
     System::ResultCode GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,
                                      Iec61850::AnswerFrom answerFrom) override;
@@ -248,6 +254,12 @@ private:
     std::string LabelLocked() const;
     std::pair<std::string, std::string> WatchedItem() const;
     void BuildTree(SelectionTree& target, const std::string& device, int kind);
+    // How many of the export's requests may be out at once: IcdReadWindow, or fewer when the
+    // device allows fewer.
+    std::size_t ExportWindow() const;
+    // Under the pending lock: the export's read done, and the reads still outstanding
+    // counted from the first that is not done (its progress).
+    std::int32_t OutstandingInOrderLocked(const Iec61850::Acsi::GetAllDataValues& read);
 
     // ---- the kept model (QXClientKeptModel.cpp) ----
 
@@ -351,6 +363,11 @@ private:
     ValueReadTally valueReadTally_;
     std::shared_ptr<Mms::RequestGroup> icdReads_;
     std::vector<Iec61850::FcReference> icdReadQueue_;
+    // Where each read stands in the queue, which of them are done, and how many from the
+    // first are done without a gap: the progress shown.
+    std::map<Iec61850::FcReference, std::size_t> icdReadPlaces_;
+    std::vector<bool> icdReadsDone_;
+    std::size_t icdReadsDoneInOrder_ = 0;
     std::size_t icdReadNext_ = 0;
     std::size_t icdReadsOut_ = 0;
     std::size_t icdReadWindow_ = 1;

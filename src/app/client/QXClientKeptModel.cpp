@@ -76,10 +76,23 @@ std::int32_t QXClient::OnGetLogicalDeviceDirectory(Iec61850::Acsi::GetLogicalDev
     return QXClientBase::OnGetLogicalDeviceDirectory(service);
 }
 
+std::int32_t QXClient::OnGetLogicalNodeDirectory(Iec61850::Acsi::GetLogicalNodeDirectory* service) {
+    if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    return QXClientBase::OnGetLogicalNodeDirectory(service);
+}
+
+std::int32_t QXClient::OnGetDataSetDirectory(Iec61850::Acsi::GetDataSetDirectory* service) {
+    if (service != nullptr && nameCheck_.Take(*service)) return 0;
+    // Only the model's reader asks members for the model: an answer outside its read is a
+    // check's that ended before it came, and never rebuilds a data set the panels stand on.
+    if (!modelLoading_.load()) return 0;
+    return QXClientBase::OnGetDataSetDirectory(service);
+}
+
 bool QXClient::CheckKeptModelBeforeExport() {
     Server* server = GetAssociatedServer();
     if (server == nullptr || !modelKept_.load() || nameCheck_.Confirmed()) return false;
-    return nameCheck_.Start(*server, BeginIcdReads({}));
+    return nameCheck_.Start(*server, BeginIcdReads({}), ExportWindow());
 }
 
 bool QXClient::AwaitIdentity(Server& server) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ui/WinApp.h"
 
@@ -22,6 +23,11 @@ public:
     // the devices (empty: the profile's own, "102").
     void SetRegistries(Iec61850::Acsi::ServerManager* servers, Iec61850::Acsi::ClientManager* clients);
     void SetRemotePort(std::string port) { remotePort_ = std::move(port); }
+    // The program's words (argv without the program's name): the port of `--port N`, N a
+    // number from 1 to 65535, into `port` (left as it is without the option). False with one
+    // line naming what was given, for a value that is no port or a missing one: a device at
+    // port 0 or at a port the text does not say is none the user meant.
+    static bool TakeArguments(int count, const char* const* words, std::string& port, std::string& problem);
 
     Ui::BOOL InitInstance() override;
 

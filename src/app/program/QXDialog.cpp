@@ -325,7 +325,8 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
         modelProgress_.ShowWindow(false);
         ClearSelections();
         UpdateControls();
-        ShowStatusText(kDisconnectedUnansweredText);
+        ShowStatusText(session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText
+                                                               : kDisconnectedUnansweredText);
         return 1;
     }
     // One message for the one end: what it cut short is told with it.

@@ -31,6 +31,10 @@ namespace App {
 inline constexpr const char* kAddressIncompleteText = "The address is incomplete: fill in all four numbers";
 // The status line's word for a disconnect that ended without the device's answer.
 inline constexpr const char* kDisconnectedUnansweredText = "Disconnected without the device's answer";
+// The same for a device that was still answering what it had been asked before (an
+// export's reads to a slow device): the release was given up, not unanswered.
+inline constexpr const char* kDisconnectedWhileAnsweringText =
+    "Disconnected: the release was given up while the device was still answering earlier requests";
 // The line the abort's message gains when it ended an ICD export.
 inline constexpr const char* kIcdExportStoppedText = "The ICD export was stopped: no file was written.";
 // The status line while the export compares a kept data model with the device.

@@ -150,18 +150,124 @@ constexpr std::array<std::string_view, 8> kInitiateCodeNames = {
     "nesting-level-insufficient",
 };
 
+// The codes' names of each error class (by MmsErrorClass), as far as the class names them.
+constexpr std::array<std::string_view, 5> kVmdStateCodeNames = {
+    "other", "vmd-state-conflict", "vmd-operational-problem", "domain-transfer-problem", "state-machine-id-invalid",
+};
+constexpr std::array<std::string_view, 5> kApplicationReferenceCodeNames = {
+    "other", "application-unreachable", "connection-lost", "application-reference-invalid", "context-unsupported",
+};
+constexpr std::array<std::string_view, 7> kDefinitionCodeNames = {
+    "other",
+    "object-undefined",
+    "invalid-address",
+    "type-unsupported",
+    "type-inconsistent",
+    "object-exists",
+    "object-attribute-inconsistent",
+};
+constexpr std::array<std::string_view, 6> kResourceCodeNames = {
+    "other",
+    "memory-unavailable",
+    "processor-resource-unavailable",
+    "mass-storage-unavailable",
+    "capability-unavailable",
+    "capability-unknown",
+};
+constexpr std::array<std::string_view, 6> kServiceCodeNames = {
+    "other",    "primitives-out-of-sequence", "object-state-conflict",
+    "pdu-size", "continuation-invalid",       "object-constraint-conflict",
+};
+constexpr std::array<std::string_view, 4> kServicePreemptCodeNames = {"other", "timeout", "deadlock", "cancel"};
+constexpr std::array<std::string_view, 2> kTimeResolutionCodeNames = {"other", "unsupportable-time-resolution"};
+constexpr std::array<std::string_view, 5> kAccessCodeNames = {
+    "other", "object-access-unsupported", "object-non-existent", "object-access-denied", "object-invalidated",
+};
+constexpr std::array<std::string_view, 2> kConcludeCodeNames = {"other", "further-communication-required"};
+constexpr std::array<std::string_view, 3> kCancelCodeNames = {"other", "invoke-id-unknown", "cancel-not-possible"};
+constexpr std::array<std::string_view, 10> kFileCodeNames = {
+    "other",
+    "filename-ambiguous",
+    "file-busy",
+    "filename-syntax-error",
+    "content-type-invalid",
+    "position-invalid",
+    "file-access-denied",
+    "file-non-existent",
+    "duplicate-filename",
+    "insufficient-space-in-filestore",
+};
+
+template <std::size_t N>
+std::string_view NameIn(const std::array<std::string_view, N>& names, std::int32_t code) {
+    return code >= 0 && static_cast<std::size_t>(code) < N ? names[static_cast<std::size_t>(code)] : std::string_view();
+}
+
+std::string_view CodeName(std::int32_t errorClass, std::int32_t code) {
+    switch (errorClass) {
+        case MmsErrorClassVmdState: return NameIn(kVmdStateCodeNames, code);
+        case MmsErrorClassApplicationReference: return NameIn(kApplicationReferenceCodeNames, code);
+        case MmsErrorClassDefinition: return NameIn(kDefinitionCodeNames, code);
+        case MmsErrorClassResource: return NameIn(kResourceCodeNames, code);
+        case MmsErrorClassService: return NameIn(kServiceCodeNames, code);
+        case MmsErrorClassServicePreempt: return NameIn(kServicePreemptCodeNames, code);
+        case MmsErrorClassTimeResolution: return NameIn(kTimeResolutionCodeNames, code);
+        case MmsErrorClassAccess: return NameIn(kAccessCodeNames, code);
+        case MmsErrorClassInitiate: return NameIn(kInitiateCodeNames, code);
+        case MmsErrorClassConclude: return NameIn(kConcludeCodeNames, code);
+        case MmsErrorClassCancel: return NameIn(kCancelCodeNames, code);
+        case MmsErrorClassFile: return NameIn(kFileCodeNames, code);
+        default: return {};
+    }
+}
+
+constexpr std::array<std::string_view, 12> kRejectReasonNames = {
+    "none",
+    "confirmed-requestPDU",
+    "confirmed-responsePDU",
+    "confirmed-errorPDU",
+    "unconfirmedPDU",
+    "pdu-error",
+    "cancel-requestPDU",
+    "cancel-responsePDU",
+    "cancel-errorPDU",
+    "conclude-requestPDU",
+    "conclude-responsePDU",
+    "conclude-errorPDU",
+};
+
+constexpr std::array<std::string_view, 10> kRequestRejectCodeNames = {
+    "other",
+    "unrecognized-service",
+    "unrecognized-modifier",
+    "invalid-invokeID",
+    "invalid-argument",
+    "invalid-modifier",
+    "max-serv-outstanding-exceeded",
+    "",
+    "max-recursion-exceeded",
+    "value-out-of-range",
+};
+
 }  // namespace
+
+std::string MmsRejectText(std::int32_t reason, std::int32_t code) {
+    const bool known = reason >= 0 && static_cast<std::size_t>(reason) < kRejectReasonNames.size();
+    std::string text = "reject, ";
+    text += known ? kRejectReasonNames[static_cast<std::size_t>(reason)] : std::string_view("unknown reason");
+    text += ", code " + std::to_string(code);
+    const std::string_view name = reason == MmsRejectConfirmedRequest ? NameIn(kRequestRejectCodeNames, code) : "";
+    if (!name.empty()) text += " (" + std::string(name) + ")";
+    return text;
+}
 
 std::string MmsServiceErrorText(std::int32_t errorClass, std::int32_t errorCode) {
     std::string text;
     const bool knownClass = errorClass >= 0 && static_cast<std::size_t>(errorClass) < kErrorClassNames.size();
     text += knownClass ? kErrorClassNames[static_cast<std::size_t>(errorClass)] : std::string_view("unknown class");
     text += " (" + std::to_string(errorClass) + "), code " + std::to_string(errorCode);
-    if (errorClass == MmsErrorClassInitiate && errorCode >= 0 &&
-        static_cast<std::size_t>(errorCode) < kInitiateCodeNames.size()) {
-        text += " (";
-        text += kInitiateCodeNames[static_cast<std::size_t>(errorCode)];
-        text += ")";
+    if (const std::string_view name = CodeName(errorClass, errorCode); !name.empty()) {
+        text += " (" + std::string(name) + ")";
     } else if (errorCode == 0 && errorClass != MmsErrorClassOthers && knownClass && errorClass != MmsErrorClassNone) {
         text += " (other)";
     }

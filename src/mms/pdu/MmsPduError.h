@@ -78,6 +78,9 @@ constexpr std::int32_t MmsResourceOtherError = MmsPackError(MmsErrorClassResourc
 // A readable account of an error class and code, e.g. "initiate (9), code 3
 // (max-services-outstanding-calling-insufficient)".
 std::string MmsServiceErrorText(std::int32_t errorClass, std::int32_t errorCode);
+// The same of a reject (MmsRejectReasonChoice and its code), e.g. "reject,
+// confirmed-requestPDU, code 1 (unrecognized-service)".
+std::string MmsRejectText(std::int32_t reason, std::int32_t code);
 
 struct MmsErrorClassValue {
     Asn1Presence present;  // MmsErrorClass

@@ -9,8 +9,10 @@
 #include <QMessageBox>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +34,7 @@
 #include "iec61850/icd/ServerModelSource.h"
 #include "iec61850/icd/TempFolder.h"
 #include "iec61850/scl/XmlParser.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "ui/StatusBarCtrl.h"
 
@@ -633,7 +636,11 @@ TEST(IcdCommand, AnExportThatLosesTheDevicesWordWritesNoFileAndSaysWhy) {
 // shorter than a whole window of its reads takes (8 of them, 9.6 s): each read's time-out
 // counts from the answer before it, so no read that the device is still answering in turn
 // times out, and the file is written. Timed from their sends, the later reads of a window
-// would be confirmed unanswered. The export never has more reads out than its window.
+// would be confirmed unanswered. The export never has more reads out than its window, and
+// "Explored LN" never counts a node whose reads the device has not answered: the device
+// takes each read only once it has answered the one before, so the nodes shown, read again
+// after, are never more than those whose every read the device has taken by then (the
+// reads of constraints a node lacks, answered at once, do not count ahead of them).
 TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
     DialogSession session;
     session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "8000");
@@ -647,22 +654,83 @@ TEST(IcdCommand, ADeviceThatAnswersEveryReadSlowlyGetsItsFile) {
         session.device.ClearRequests();
         const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
         ASSERT_NE(association, nullptr);
+        // The device's reads of the first n nodes, for each n.
+        std::vector<std::size_t> readsOfFirst = {0};
+        {
+            std::vector<std::string> nodes;
+            ASSERT_TRUE(App::ListFirstDeviceNodes(*session.dialog->GetServer(), nodes));
+            const std::vector<std::string> reads = ReadsExpected(*session.dialog->GetServer());
+            for (const std::string& node : nodes) {
+                readsOfFirst.push_back(readsOfFirst.back() + std::count_if(reads.begin(), reads.end(), [&](auto& r) {
+                                           return r.rfind(node + "$", 0) == 0;
+                                       }));
+            }
+        }
         std::uint32_t mostOut = 0;
+        std::size_t mostShown = 0;
         UiTest::OnNextModal(Parameters(nullptr));
         UiTest::OnNextModal(SaveAs(path));
         UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
         ASSERT_TRUE(WaitUntil(
             [&] {
                 mostOut = std::max(mostOut, association->GetPendingCount());
+                const std::size_t shown =
+                    std::stoul(session.dialog->GetIcdProgressDialog().GetCountEdit().GetWindowText());
+                const std::size_t taken = ReadsLogged(session.device).size();
+                EXPECT_LE(readsOfFirst[std::min(shown, readsOfFirst.size() - 1)], taken) << shown << " nodes shown";
+                mostShown = std::max(mostShown, shown);
                 return !session.dialog->IsIcdExportRunning();
             },
             120000));
+        EXPECT_GT(mostShown, 0u);
         EXPECT_EQ(UiTest::PendingModalActions(), 0);
         EXPECT_LE(mostOut, App::IcdReadWindow);
         EXPECT_EQ(ReadsLogged(session.device), ReadsExpected(*session.dialog->GetServer()));
         ExpectSchemaAccepts(path);
         EXPECT_EQ(ResultLine(*session.dialog), "ICD file written: " + path);
     });
+}
+
+// A device that answers every read 300 ms after the one before: a Disconnect or the
+// window's close during the export's reads waits behind the reads already out (a window of
+// them takes longer than the release limit). The end comes within the limit and a second,
+// and the status line never says the device did not answer: it was answering all along.
+TEST(IcdCommand, TheEndDuringTheReadsOfASlowDeviceBlamesNoSilence) {
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "the window closed" : "Disconnect");
+        DialogSession session;
+        auto start = std::chrono::steady_clock::now();
+        session.Run([&](QWidget* window) {
+            Connect(session, window);
+            TestDevice::Faults faults;
+            faults.delayedMs[kRead] = 300;
+            session.device.SetFaults(faults);
+            const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+            ASSERT_NE(association, nullptr);
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            // Sent, so that no withdrawal takes them back: more than the limit's worth of answers.
+            ASSERT_TRUE(WaitUntil([&] { return association->GetPendingCount() >= App::IcdReadWindow - 1; }));
+            start = std::chrono::steady_clock::now();
+            if (close) {
+                window->close();
+                return;
+            }
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0, 10000));
+            EXPECT_EQ(ResultLine(*session.dialog), App::kDisconnectedWhileAnsweringText);
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+        });
+        if (close) session.dialog->Shutdown();
+        EXPECT_LE(std::chrono::steady_clock::now() - start,
+                  App::ConnectionSession::ShutdownReleaseLimit + std::chrono::seconds(1));
+        // The device finds the association gone once it has served what it holds.
+        if (close) {
+            EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+        }
+        UiTest::ForgetModalActions();
+    }
 }
 
 // The IED's manufacturer and type are what the device answered to Identify, and left out
@@ -714,15 +782,16 @@ std::vector<std::string> DeviceNameListsAsked(const TestDevice::Device& device) 
     return domains;
 }
 
-// Disconnects, starts another device on the port (the small model, with setting groups
-// when asked: more logical nodes under the same identity and logical devices), and connects
+// Disconnects, starts another device on the port (the small model shaped as given: more
+// logical nodes or data sets under the same identity and logical devices), and connects
 // again without reload: the model kept is shown, and the status line says so. Null when the
 // steps fail (the test has failed then).
-std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window, bool moreNodes) {
+std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& session, QWidget* window,
+                                                           const TestDevice::ModelOptions& model = {}) {
     UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
     if (!session.ReachState(0)) return nullptr;
     TestDevice::Device::Options options = TestDevice::Device::TakeOverPortOf(session.device);
-    options.model.settingGroups = moreNodes;
+    options.model = model;
     auto restarted = std::make_unique<TestDevice::Device>(options);
     if (restarted->Start() != System::OkNoError) return nullptr;
     Connect(session, window);
@@ -733,44 +802,76 @@ std::unique_ptr<TestDevice::Device> RestartUnderAKeptModel(DialogSession& sessio
 }
 
 // A model kept for the address, the device restarted there with the same identity and
-// logical devices: unchanged, the export compares its name lists with the model once per
-// association and writes the file the first connection wrote, no type read again; with more
-// logical nodes (its setting groups), it writes no file and says what changed and the way
-// out, which then gives the file with them; a device that refuses its names gets no file
-// either, since the model cannot be vouched for.
+// logical devices: unchanged, the export compares its name lists and data sets with the
+// model once per association and writes the file the first connection wrote, no type read
+// again; with more logical nodes (its setting groups) or a data set more or fewer, it writes
+// no file and says what changed and the way out, which then gives the file with them; a
+// device that refuses its names gets no file either, since the model cannot be vouched for,
+// and the box gives the device's own reason.
 TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
-    enum class Restarted { Unchanged, WithMoreNodes, RefusingItsNames };
+    using Refusal = TestDevice::Faults::Refusal;
+    const std::vector<std::string> dsx = {"MMXU1$MX$TotW"};
     struct Case {
         const char* what;
-        Restarted device;
+        TestDevice::ModelOptions first;
+        TestDevice::ModelOptions restarted;
+        std::optional<Refusal> namesRefused;
         const char* refusal;  // null: the file is written
+        const char* reloadedHas = nullptr;
     };
+    const auto changed = [](const char* what) {
+        return "The ICD file was not written: the device has changed since its data model was kept (LD0: " +
+               std::string(what) + "); connect again with \"Reload data model\" checked.";
+    };
+    const auto unlisted = [](const char* why) {
+        return "The ICD file was not written: the device did not list its names (LD0: " + std::string(why) +
+               "), so the data model kept from an earlier connection could not be checked against it.";
+    };
+    TestDevice::ModelOptions moreNodes;
+    moreNodes.settingGroups = true;
+    TestDevice::ModelOptions withDsx;
+    withDsx.extraDataSet = dsx;
+    TestDevice::ModelOptions withOtherDsx;
+    withOtherDsx.extraDataSet = {"MMXU1$MX$TotVAr"};
+    const std::string nodesAdded = changed("PDIF1, PTOC1 added, data set LLN0.dsSettings added");
+    const std::string dataSetAdded = changed("data set LLN0.dsx added");
+    const std::string dataSetGone = changed("data set LLN0.dsx gone");
+    const std::string membersChanged = changed("data set LLN0.dsx members changed");
+    const std::string rejected =
+        unlisted("the device refused, reject, confirmed-requestPDU, code 1 (unrecognized-service)");
+    const std::string denied = unlisted("the device refused, access (8), code 3 (object-access-denied)");
     const Case cases[] = {
-        {"the same device", Restarted::Unchanged, nullptr},
-        {"the device with more logical nodes", Restarted::WithMoreNodes,
-         "The ICD file was not written: the device has changed since its data model was kept (LD0: PDIF1, PTOC1 "
-         "added); connect again with \"Reload data model\" checked."},
-        {"the device refusing its names", Restarted::RefusingItsNames,
-         "The ICD file was not written: the device did not list its names (LD0: "
-         "failed-due-to-communications-constraint), so the data model kept "
-         "from an earlier connection could not be checked against it."},
+        {"the same device", {}, {}, std::nullopt, nullptr},
+        {"the same device with a data set more than the small model", withDsx, withDsx, std::nullopt, nullptr},
+        {"the device with more logical nodes", {}, moreNodes, std::nullopt, nodesAdded.c_str(), "PDIF"},
+        {"the device with a data set more", {}, withDsx, std::nullopt, dataSetAdded.c_str(), "\"dsx\""},
+        {"the device with a data set fewer", withDsx, {}, std::nullopt, dataSetGone.c_str()},
+        {"the device with other members in a data set", withDsx, withOtherDsx, std::nullopt, membersChanged.c_str(),
+         "doName=\"TotVAr\""},
+        {"the device rejecting its names", {}, {}, Refusal{}, rejected.c_str()},
+        {"the device denying access to its names",
+         {},
+         {},
+         Refusal{false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))},
+         denied.c_str()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        DialogSession session;
+        TestDevice::Device::Options options;
+        options.model = c.first;
+        DialogSession session(options);
         TempFolder folder;
         session.Run([&](QWidget* window) {
             Connect(session, window);
             ExportTo(session, window, folder.File("first.icd"));
             const std::string first = ReadWhole(folder.File("first.icd"));
             ASSERT_FALSE(first.empty());
-            const std::unique_ptr<TestDevice::Device> device =
-                RestartUnderAKeptModel(session, window, c.device == Restarted::WithMoreNodes);
+            const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, c.restarted);
             ASSERT_NE(device, nullptr);
             TestDevice::Device& restarted = *device;
-            if (c.device == Restarted::RefusingItsNames) {
+            if (c.namesRefused) {
                 TestDevice::Faults faults;
-                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = TestDevice::Faults::Refusal{};
+                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = *c.namesRefused;
                 restarted.SetFaults(faults);
             }
 
@@ -779,8 +880,9 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
                     ExportTo(session, window, folder.File(name));
                     EXPECT_EQ(ReadWhole(folder.File(name)), first) << name;
                 }
-                // One name list per logical device, asked by the first export alone.
-                EXPECT_EQ(DeviceNameListsAsked(restarted), (std::vector<std::string>{"LD0", "bay1"}));
+                // Two name lists per logical device (its names, its data sets), asked by the
+                // first export alone.
+                EXPECT_EQ(DeviceNameListsAsked(restarted), (std::vector<std::string>{"LD0", "LD0", "bay1", "bay1"}));
                 for (const TestDevice::RequestRecord& record : restarted.Requests())
                     EXPECT_NE(record.service, Mms::MmsServiceGetVariableAccessAttributes);
                 return;
@@ -797,7 +899,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             EXPECT_EQ(folder.Names(), std::vector<std::string>{"first.icd"});
             EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
-            if (c.device != Restarted::WithMoreNodes) return;
+            if (c.reloadedHas == nullptr) return;
 
             // The way out the line names.
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
@@ -808,8 +910,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             ExportTo(session, window, folder.File("reloaded.icd"));
             const std::string reloaded = ReadWhole(folder.File("reloaded.icd"));
             ExpectSchemaAccepts(folder.File("reloaded.icd"));
-            for (const char* node : {"PDIF", "PTOC"})
-                EXPECT_NE(reloaded.find("lnClass=\"" + std::string(node) + "\""), std::string::npos) << node;
+            EXPECT_NE(reloaded.find(c.reloadedHas), std::string::npos) << c.reloadedHas;
         });
     }
 }
@@ -822,7 +923,7 @@ TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
     TempFolder folder;
     session.Run([&](QWidget* window) {
         Connect(session, window);
-        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window, false);
+        const std::unique_ptr<TestDevice::Device> device = RestartUnderAKeptModel(session, window);
         ASSERT_NE(device, nullptr);
         TestDevice::Faults faults;
         faults.held = {Mms::MmsServiceGetNameList};
@@ -845,7 +946,7 @@ TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
         ReconnectAfterTheEnd(session, window);
         ExportTo(session, window, folder.File("after.icd"));
         ExpectSchemaAccepts(folder.File("after.icd"));
-        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "bay1"}));
+        EXPECT_EQ(DeviceNameListsAsked(*device), (std::vector<std::string>{"LD0", "LD0", "bay1", "bay1"}));
     });
 }
 

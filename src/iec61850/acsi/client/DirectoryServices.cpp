@@ -24,9 +24,14 @@ std::optional<std::string> After(const std::string& name) {
     return name.empty() ? std::nullopt : std::optional<std::string>(name);
 }
 
-std::int32_t DirectoryError(const Service& service) {
-    const bool answered = service.GetAnswerKind() == Mms::MmsPduConfirmedResponse || service.IsLocal();
-    return service.GetResult() == System::OkNoError && answered ? 0 : 11;
+std::int32_t DirectoryError(Service& service) {
+    const std::int32_t answer = service.GetAnswerKind();
+    const bool answered = answer == Mms::MmsPduConfirmedResponse || service.IsLocal();
+    if (service.GetResult() == System::OkNoError && answered) return 0;
+    // The device's refusal is its own reason (its error class and code stay with the
+    // request); only a request no answer came to failed on the link.
+    if (answer == Mms::MmsPduConfirmedError || answer == Mms::MmsPduReject) return service.ResultFromServiceError();
+    return 11;
 }
 
 // A page that says more follows but names nothing to continue after ends the directory.

@@ -157,6 +157,9 @@ std::int32_t Service::ResultFromServiceError() {
                     }
                 } else if (errorClass == Mms::MmsErrorClassService && code == 2) {
                     error = 2;
+                } else if (errorClass == Mms::MmsErrorClassAccess && (code == 2 || code == 3)) {
+                    // object-non-existent, object-access-denied.
+                    error = code == 2 ? 1 : 3;
                 } else {
                     error = 11;
                 }
