@@ -35,13 +35,22 @@ public:
     using App::QXClient::QXClient;
     ~HeldClient() override { ClearAssociation(); }
     std::int32_t OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) override {
-        if (std::function<void()> step = std::exchange(beforeNext_, nullptr)) step();
+        std::function<void()> step;
+        {
+            std::lock_guard lock(mutex_);
+            step = std::exchange(beforeNext_, nullptr);
+        }
+        if (step) step();
         return App::QXClient::OnGetAllDataValues(service);
     }
     // Runs once, before the next confirmation of a read, on its thread.
-    void BeforeNextConfirmation(std::function<void()> step) { beforeNext_ = std::move(step); }
+    void BeforeNextConfirmation(std::function<void()> step) {
+        std::lock_guard lock(mutex_);
+        beforeNext_ = std::move(step);
+    }
 
 private:
+    std::mutex mutex_;
     std::function<void()> beforeNext_;
 };
 
