@@ -53,6 +53,9 @@ class Service;
 //   calls back on the thread that aborted. A service answered or ended while its request
 //   was still being sent is confirmed only once that send is over: a caller's direct send
 //   leaves it to the association's thread (or the receive thread, whichever comes first).
+// - A command termination that arrives while an Operate of its object is not yet confirmed
+//   is told right after that confirmation, on the thread that told it (TerminationHold):
+//   the client hears a control's outcomes in their order.
 // No lock of the association is held around a callback, so callbacks on different threads
 // may run at once, and a callback may call Abort, End or Release (which then wait for none
 // of the transport's time-outs). A callback may post further requests and read the model
