@@ -96,8 +96,9 @@ public:
     bool ConnectsGivenUp() const { return connectsGivenUp_.load(); }
 
     // For tests: called on the connecting thread as Connect begins, and on a sending thread
-    // before a unit goes on the socket (null: none). Set while nothing connects or sends.
-    enum class Step { Connect, Send };
+    // before a unit goes on the socket (Send) and once it is on it (Sent) (null: none). Set
+    // while nothing connects or sends.
+    enum class Step { Connect, Send, Sent };
     using StepHook = std::function<void(Step)>;
     void SetStepHook(StepHook hook) { stepHook_ = std::move(hook); }
 

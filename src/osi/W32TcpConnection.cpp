@@ -325,7 +325,9 @@ System::ResultCode W32TcpConnection::Transmit(Protocol::Frame* frame, TransportL
     RunStepHook(Step::Send);
     const std::shared_ptr<SocketHandle> socket = SocketFor(link);
     if (!socket) return System::NotConnected;
-    return socket->SendAll(frame->Data(), frame->GetTotalLength()) ? System::OkNoError : System::Error;
+    if (!socket->SendAll(frame->Data(), frame->GetTotalLength())) return System::Error;
+    RunStepHook(Step::Sent);
+    return System::OkNoError;
 }
 
 TransportLink W32TcpConnection::GetLink() {
@@ -355,7 +357,9 @@ System::ResultCode W32TcpConnection::SendPackets(std::span<const Packet> packets
             if (!part.empty()) pieces.push_back({const_cast<std::uint8_t*>(part.data()), part.size()});
         }
     }
-    return socket->SendAll(pieces) ? System::OkNoError : System::Error;
+    if (!socket->SendAll(pieces)) return System::Error;
+    RunStepHook(Step::Sent);
+    return System::OkNoError;
 }
 
 System::ResultCode W32TcpConnection::Accept(int descriptor, const sockaddr* peer, socklen_t peerLength) {

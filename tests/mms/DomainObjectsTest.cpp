@@ -341,9 +341,9 @@ TEST_F(DomainObjectsTest, ReportQueueHandsOutOldestFirst) {
     Mms::MmsTakeOver(result->choice.success, *data);
     result->present = Mms::MmsAccessResultSuccess;
 
-    EXPECT_EQ(vmd.QueueListReport(*Name("", "RPT1"), *results), System::OkNoError);
-    EXPECT_EQ(vmd.QueueListReport(*Name("", "RPT2"), *results), System::OkNoError);
-    EXPECT_EQ(vmd.QueueListReport(*Name("LD0", "RPT3"), *results), System::NotSupported);
+    EXPECT_EQ(vmd.QueueListReport(nullptr, *Name("", "RPT1"), *results), System::OkNoError);
+    EXPECT_EQ(vmd.QueueListReport(nullptr, *Name("", "RPT2"), *results), System::OkNoError);
+    EXPECT_EQ(vmd.QueueListReport(nullptr, *Name("LD0", "RPT3"), *results), System::NotSupported);
     EXPECT_EQ(vmd.PendingReportCount(), 2u);
     std::unique_ptr<Mms::InformationReport> first(vmd.PopInformationReport());
     std::unique_ptr<Mms::InformationReport> second(vmd.PopInformationReport());

@@ -196,9 +196,6 @@ std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
 std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* service) {
     QXClientBase::OnGetAllDataValues(service);
     if (modelLoading_.load()) return 0;
-    // Confirmations may come on two threads at once (the receive thread's answers, the
-    // association's thread's): the window hears the counts in the order they fell.
-    const std::lock_guard countingDown(exportCountDownMutex_);
     bool counted = false;
     bool askNext = false;
     std::int32_t count = 0;
@@ -238,12 +235,41 @@ std::int32_t QXClient::OnGetAllDataValues(Iec61850::Acsi::GetAllDataValues* serv
     // of its window), and nothing of it counts any more.
     std::shared_ptr<Mms::RequestGroup> ended;
     if (counted && count <= 0 && ofTheExport) ended = std::move(icdReads_);
+    // Confirmations come on several threads at once (the receive thread's answers, the
+    // association's thread's, a caller's refused read): the counts are queued in the order
+    // they fell, and told in that order (TellExportCounts).
+    if (counted) exportUntold_.emplace_back(WM_QX_ICD_PROGRESS, shown);
+    if (counted && count <= 0) exportUntold_.emplace_back(WM_QX_ICD_DATA_READ, 0);
     pendingLock_.Release();
     if (ended != nullptr) WithdrawRequests(*ended);
-    if (!counted) return 0;
-    NotifyMainWindow(WM_QX_ICD_PROGRESS, 0, shown);
-    if (count <= 0 || (askNext && AskIcdReads())) NotifyMainWindow(WM_QX_ICD_DATA_READ, 0, 0);
+    TellExportCounts();
+    // With no lock held: a read refused at once is confirmed on this thread, which counts it
+    // down here again.
+    if (counted && count > 0 && askNext && AskIcdReads()) {
+        pendingLock_.Wait(0);
+        exportUntold_.emplace_back(WM_QX_ICD_DATA_READ, 0);
+        pendingLock_.Release();
+        TellExportCounts();
+    }
     return 0;
+}
+
+void QXClient::TellExportCounts() {
+    pendingLock_.Wait(0);
+    if (exportTelling_) {
+        pendingLock_.Release();
+        return;
+    }
+    exportTelling_ = true;
+    while (!exportUntold_.empty()) {
+        const auto [message, count] = exportUntold_.front();
+        exportUntold_.pop_front();
+        pendingLock_.Release();
+        NotifyMainWindow(message, 0, count);
+        pendingLock_.Wait(0);
+    }
+    exportTelling_ = false;
+    pendingLock_.Release();
 }
 
 System::ResultCode QXClient::GetDataValues(std::uint32_t& id, const Iec61850::FcReference& request,

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <list>
 #include <map>
@@ -153,6 +154,9 @@ public:
     // taken off the count and tallied unanswered, and the one after asked; true when such a
     // refusal took the count to 0, since then no answer will end the reads.
     bool AskIcdReads();
+    // Tells the window what the export's count-down left untold, unless another thread is
+    // telling it already (which then tells this too).
+    void TellExportCounts();
     bool IsModelLoading() const { return modelLoading_.load(); }
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
@@ -373,9 +377,13 @@ private:
     std::size_t icdReadWindow_ = 1;
     bool icdReadPosting_ = false;
     System::Semaphore pendingLock_{1, 1};
-    // One export confirmation at a time counts down and tells the window (never taken by
-    // anything the window's thread waits for).
-    std::mutex exportCountDownMutex_;
+    // What the export's count-down has to tell the window (message, count), in the order the
+    // counts fell, under the pending lock. Confirmations come on several threads at once, and
+    // the window's thread itself confirms a read refused at once: one thread at a time tells
+    // (exportTelling_), the others leave theirs to it and wait for nothing, so no lock is held
+    // while the window is told or a read asked.
+    std::deque<std::pair<std::uint32_t, std::int32_t>> exportUntold_;
+    bool exportTelling_ = false;
 
     mutable std::mutex treesMutex_;
     SelectionTree readMap_;

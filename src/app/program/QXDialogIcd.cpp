@@ -116,8 +116,10 @@ void QXDialog::AskIcdValues(const std::vector<std::string>& nodes) {
 }
 
 LRESULT QXDialog::OnIcdModelChecked(WPARAM wParam, LPARAM lParam) {
-    // Sent from the association's thread: what comes next is posted, so that no request is
-    // made and no window opened inside the send.
+    // Sent from the callback that confirms the check's last request: on the receive thread,
+    // or on the association's thread when that request timed out or its answer came while
+    // it was still being sent. What comes next is posted, so that no request is made and no
+    // window opened inside the send.
     if (!icdExporting_) return 1;
     ShowStatusText(modelOrigin_);
     if (wParam == IcdModelUnchanged) {

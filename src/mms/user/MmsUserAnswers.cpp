@@ -311,9 +311,9 @@ ResultCode MmsUserConnection::OnInformationReport(const MmsInformationReport& re
     const MmsVariableAccessSpecification& access = report.variableAccessSpecification;
     switch (access.present) {
         case MmsVariableAccessListOfVariable:
-            return vmd->QueueVariablesReport(access.choice.listOfVariable, report.listOfAccessResult);
+            return vmd->QueueVariablesReport(this, access.choice.listOfVariable, report.listOfAccessResult);
         case MmsVariableAccessVariableListName:
-            return vmd->QueueListReport(access.choice.variableListName, report.listOfAccessResult);
+            return vmd->QueueListReport(this, access.choice.variableListName, report.listOfAccessResult);
         default: return System::NotSupported;
     }
 }

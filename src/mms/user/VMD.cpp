@@ -745,16 +745,18 @@ System::ResultCode VMD::Queue(InformationReport* report) {
     return status;
 }
 
-System::ResultCode VMD::QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results) {
+System::ResultCode VMD::QueueListReport(MmsUserConnection* from, const MmsObjectName& listName,
+                                        const MmsAccessResultList& results) {
     if (listName.present != MmsObjectNameVmdSpecific) return System::NotSupported;
-    auto* report = new (std::nothrow) InformationReport(connection_, this);
+    auto* report = new (std::nothrow) InformationReport(from, this);
     if (report == nullptr) return System::NoResources;
     report->FromListReport(listName, results);
     return Queue(report);
 }
 
-System::ResultCode VMD::QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results) {
-    auto* report = new (std::nothrow) InformationReport(connection_, this);
+System::ResultCode VMD::QueueVariablesReport(MmsUserConnection* from, const MmsVariableList& variables,
+                                             const MmsAccessResultList& results) {
+    auto* report = new (std::nothrow) InformationReport(from, this);
     if (report == nullptr) return System::NoResources;
     report->FromVariablesReport(variables, results);
     return Queue(report);

@@ -193,9 +193,14 @@ public:
     // ---- information reports (filed on the receive thread, taken by any thread) ----
 
     // The list name must be vmd-specific (else NotSupported, nothing queued); the report's
-    // ErrStatus is returned.
-    System::ResultCode QueueListReport(const MmsObjectName& listName, const MmsAccessResultList& results);
-    System::ResultCode QueueVariablesReport(const MmsVariableList& variables, const MmsAccessResultList& results);
+    // ErrStatus is returned. The report belongs to the association it arrived on (`from`,
+    // null for none), named by that association itself: the VMD's own association pointer
+    // is written under the model lock as associations come and go, and the receive thread
+    // files reports without that lock.
+    System::ResultCode QueueListReport(MmsUserConnection* from, const MmsObjectName& listName,
+                                       const MmsAccessResultList& results);
+    System::ResultCode QueueVariablesReport(MmsUserConnection* from, const MmsVariableList& variables,
+                                            const MmsAccessResultList& results);
     // The oldest report (the caller owns it), or null.
     InformationReport* PopInformationReport();
     std::size_t PendingReportCount() const;

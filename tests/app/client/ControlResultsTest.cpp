@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/client/BridgeSession.h"
+#include "iec61850/association/SentHold.h"
 #include "system/Polling.h"
 
 namespace AppTest {
@@ -51,19 +52,37 @@ TEST(ControlResults, OperateRefusedSelectAndNegativeTerminationAreShown) {
     EXPECT_EQ(results[0].wParam, -1);
     EXPECT_FALSE(results[0].text.empty());
 
-    // The write succeeds, then the device ends the command with a negative termination.
+    // The write succeeds, then the device ends the command with a negative termination: the
+    // window hears the write's success first, then the termination. Also when the write's
+    // answer is confirmed on the association's thread (it came while the Operate was still
+    // being sent, held there) and the termination reached the receive thread before it.
     session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(5);
-    session.notifier.Clear();
-    ASSERT_EQ(session.client->Operate(id, "LD0/CSWI3.Pos", kComponents, "False", kTime, "00", Activation::Immediate),
-              System::OkNoError);
-    results = WriteResults(session, 2);
-    ASSERT_EQ(results.size(), 2u);
-    // The write's answer and the termination travel apart: either may be told first.
-    if (results[0].wParam != 0) std::swap(results[0], results[1]);
-    EXPECT_EQ(results[0].wParam, 0);
-    EXPECT_EQ(results[1].wParam, -1);
-    EXPECT_EQ(results[0].text, "Value has been set");
-    EXPECT_EQ(results[1].text, "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
+    Iec61850::Acsi::TPAppAssociation& association = *session.client->GetAssociation();
+    for (int round = 0; round < 100; ++round) {
+        SCOPED_TRACE(round);
+        session.notifier.Clear();
+        AcsiClientTest::SentHold sent;
+        if (round > 0) sent.Arm(association);
+        ASSERT_EQ(
+            session.client->Operate(id, "LD0/CSWI3.Pos", kComponents, "False", kTime, "00", Activation::Immediate),
+            System::OkNoError);
+        if (round > 0) {
+            ASSERT_TRUE(sent.WaitUntilHeld());
+            EXPECT_TRUE(TestSupport::Eventually([&] {
+                return association.GetTerminationHold().KeptCount() == 1 || !session.notifier.Numbers().empty();
+            }));
+            sent.Release();
+        }
+        results = WriteResults(session, 2);
+        sent.Disarm();
+        ASSERT_EQ(results.size(), 2u);
+        EXPECT_EQ(results[0].wParam, 0);
+        EXPECT_EQ(results[1].wParam, -1);
+        EXPECT_EQ(results[0].text, "Value has been set");
+        EXPECT_EQ(results[1].text,
+                  "Command terminated: LastApplError Error 1 (Unknown), AddCause 5 (Position-reached)");
+    }
+    session.device.FindControl("LD0/CSWI3$CO$Pos")->FailTermination(0);
 
     // A refused operate (of an object never selected): one message, the device's
     // LastApplError in it.

@@ -132,6 +132,7 @@ void ControlWrite::execute() {
     }
     if (outcome != System::OkNoError) return CompleteWith(outcome);
     if (const StagedHook hook = stagedHook.load()) hook(*this);
+    BeforeSend();
     // One write of the whole structure: the copy, which no other thread reaches.
     Handed(GetAssociation().WriteVariables(this, &staged.Variables()));
 }
@@ -156,6 +157,23 @@ Operate::Operate(TPAppAssociation& association, std::string objectReference, std
     : ControlWrite(association, std::move(objectReference), "Oper", std::move(records)) {}
 
 void Operate::Callback(ClientApplication& client) { client.OnOperate(this); }
+
+Operate::~Operate() {
+    // Every Operate that began is confirmed; this only keeps a termination from waiting for
+    // one that went without (nothing is delivered from here).
+    if (awaitingTermination_) GetAssociation().GetTerminationHold().Told(this);
+}
+
+void Operate::BeforeSend() {
+    awaitingTermination_ = true;
+    GetAssociation().GetTerminationHold().Begin(this, ControlObjectMmsReference(objectReference) + "$Oper");
+}
+
+void Operate::Told() {
+    if (!awaitingTermination_) return;
+    awaitingTermination_ = false;
+    GetAssociation().DeliverTerminationsAfter(this);
+}
 
 Cancel::Cancel(TPAppAssociation& association, std::string objectReference, std::vector<ValueRecord> records)
     : ControlWrite(association, std::move(objectReference), "Cancel", std::move(records)) {}

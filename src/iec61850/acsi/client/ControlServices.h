@@ -76,6 +76,9 @@ public:
 
 protected:
     virtual void Callback(ClientApplication& client) = 0;
+    // On the executing thread, just before the request is handed over to be sent. Base:
+    // nothing.
+    virtual void BeforeSend() {}
 
 private:
     // Under the caller's hold: the structure found staged, and each record's text set
@@ -91,12 +94,21 @@ protected:
     void Callback(ClientApplication& client) override;
 };
 
+// Its command termination is told after its confirmation (see TerminationHold): from before
+// its send until its confirmation has been told, a termination of its object waits.
 class Operate : public ControlWrite {
 public:
     Operate(TPAppAssociation& association, std::string objectReference, std::vector<ValueRecord> records);
+    ~Operate() override;
 
 protected:
     void Callback(ClientApplication& client) override;
+    void BeforeSend() override;
+    void Told() override;
+
+private:
+    // Under way in the association's TerminationHold, not yet told.
+    bool awaitingTermination_ = false;
 };
 
 class Cancel : public ControlWrite {

@@ -69,6 +69,7 @@ void Service::Confirm(ClientCall call) {
 
 void Service::ConfirmNow(ClientCall call) {
     association_.WithClient([this, call](ClientApplication& client) { call(client, *this); });
+    Told();
     Finish();
 }
 

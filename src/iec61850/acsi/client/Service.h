@@ -129,6 +129,9 @@ protected:
     using ClientCall = void (*)(ClientApplication& client, Service& service);
     void Confirm(ClientCall call);
     void ConfirmNow(ClientCall call);
+    // Once its confirmation has been told (or there was no client to tell), on the thread
+    // that told it, outside every lock, before the service ends. Base: nothing.
+    virtual void Told() {}
     // Finds the objects a reference without an array index names under the constraint:
     // gives the server, or null once the service has been completed (an indexed reference,
     // no server, a failed lookup, nothing found), after which the service is not touched.

@@ -645,16 +645,26 @@ void TPAppAssociation::TellEnded(Mms::AssociationEnding kind, bool) {
 }
 
 void TPAppAssociation::TakeInReports() {
-    Server* server = GetServer();
     Mms::VMD* vmd = GetVmd();
     if (vmd == nullptr) return;
     while (Mms::InformationReport* received = vmd->PopInformationReport()) {
-        std::unique_ptr<Mms::InformationReport> report(received);
-        if (server != nullptr && server->DispatchReport(*this, *report) == System::OkNoError) continue;
-        RCBReport unmatched(*this, report.get());
-        unmatched.SetServiceError(12);
-        WithClient([&unmatched](ClientApplication& client) { client.OnReport(&unmatched); });
+        // A command termination whose Operate is not yet confirmed follows that confirmation.
+        const std::unique_ptr<Mms::InformationReport> report =
+            terminationHold_.KeepIfAwaited(std::unique_ptr<Mms::InformationReport>(received));
+        if (report != nullptr) DeliverReport(*report);
     }
+}
+
+void TPAppAssociation::DeliverReport(Mms::InformationReport& report) {
+    Server* server = GetServer();
+    if (server != nullptr && server->DispatchReport(*this, report) == System::OkNoError) return;
+    RCBReport unmatched(*this, &report);
+    unmatched.SetServiceError(12);
+    WithClient([&unmatched](ClientApplication& client) { client.OnReport(&unmatched); });
+}
+
+void TPAppAssociation::DeliverTerminationsAfter(const void* operate) {
+    for (const std::unique_ptr<Mms::InformationReport>& report : terminationHold_.Told(operate)) DeliverReport(*report);
 }
 
 ResultCode TPAppAssociation::OnInitiateRequest(Mms::MmsFrame& frame) {

@@ -14,6 +14,7 @@
 
 #include "iec61850/acsi/client/EnabledReportBlocks.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TerminationHold.h"
 #include "iec61850/acsi/model/DataSetAssociation.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "mms/pdu/ServiceErrorRecord.h"
@@ -52,6 +53,9 @@ class Service;
 //   calls back on the thread that aborted. A service answered or ended while its request
 //   was still being sent is confirmed only once that send is over: a caller's direct send
 //   leaves it to the association's thread (or the receive thread, whichever comes first).
+// - A command termination that arrives while an Operate of its object is not yet confirmed
+//   is told right after that confirmation, on the thread that told it (TerminationHold):
+//   the client hears a control's outcomes in their order.
 // No lock of the association is held around a callback, so callbacks on different threads
 // may run at once, and a callback may call Abort, End or Release (which then wait for none
 // of the transport's time-outs). A callback may post further requests and read the model
@@ -250,6 +254,14 @@ public:
     // The MMS conclude with the release service pending on it.
     System::ResultCode ConcludeFor(Service& release);
 
+    // ---- command terminations ----
+
+    // A command termination waits for the confirmation of its object's Operate.
+    TerminationHold& GetTerminationHold() { return terminationHold_; }
+    // The Operate's confirmation has been told: the terminations that waited for it are
+    // delivered on this thread, as the receive thread would have delivered them.
+    void DeliverTerminationsAfter(const void* operate);
+
     // ---- profile push-down ----
 
     // Every profile parameter to every connection from here down: status 0 where one took
@@ -362,6 +374,9 @@ private:
     };
     Attempt GiveUpAttempt();
     void TakeInReports();
+    // One received report to its block (a command termination to OnCommandTermination), or
+    // to OnReport as one no block takes.
+    void DeliverReport(Mms::InformationReport& report);
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
     // A service the association's thread took from its queue is done with.
@@ -415,6 +430,7 @@ private:
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
     EnabledReportBlocks enabledReportBlocks_;
+    TerminationHold terminationHold_;
     // Request operations of the MMS service user run one at a time: the association's
     // thread holds this while it executes a service, a caller while it sends one directly
     // (taken with try_lock only, so a caller never waits for the association's thread).

@@ -89,6 +89,11 @@ public:
         std::lock_guard lock(mutex_);
         return terminations_;
     }
+    // The control confirmations and terminations, by callback name, in the order told.
+    std::vector<std::string> Told() const {
+        std::lock_guard lock(mutex_);
+        return told_;
+    }
     std::vector<ReceivedReport> Received() const {
         std::lock_guard lock(mutex_);
         return received_;
@@ -123,6 +128,7 @@ public:
             }
         }
         std::lock_guard lock(mutex_);
+        told_.push_back("CommandTermination");
         terminations_.push_back(std::move(t));
         changed_.notify_all();
         return 0;
@@ -156,6 +162,7 @@ private:
         std::lock_guard lock(mutex_);
         const std::uint32_t id = service.GetInvokeId();
         EXPECT_FALSE(controls_.contains(id)) << "second confirmation of invoke id " << id;
+        told_.push_back(callback);
         controls_[id] = std::move(c);
         changed_.notify_all();
         return 0;
@@ -165,6 +172,7 @@ private:
     std::condition_variable changed_;
     std::map<std::uint32_t, ControlConfirmation> controls_;
     std::vector<Termination> terminations_;
+    std::vector<std::string> told_;
     std::vector<ReceivedReport> received_;
 };
 

@@ -13,6 +13,7 @@
 #include "iec61850/acsi/model/DataSetLifetime.h"
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/association/DeviceSession.h"
+#include "iec61850/association/SentHold.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
@@ -169,6 +170,40 @@ TEST_F(Controls, NegativeCommandTerminationCarriesTheLastApplError) {
         EXPECT_EQ(client->Received()[0].block, "");
         DeviceObject(model).FailTermination(0);
     }
+}
+
+// The device answers an Operate and then sends its negative termination while the
+// association's thread is still in the Operate's send (held right after its write): the
+// answer is confirmed on that thread, the termination arrives on the receive thread before
+// it, and still the client hears the Operate first, then the termination, once each.
+TEST_F(Controls, AnOperatesConfirmationIsToldBeforeItsCommandTerminationWhicheverThreadEachComesOn) {
+    TPAppAssociation& association = *client->GetAssociation();
+    DeviceObject(ControlModel::DirectEnhanced).FailTermination(ControlObject::NotSupported);
+    for (int round = 0; round < 100; ++round) {
+        SCOPED_TRACE(round);
+        client->ClearReceived();
+        const std::size_t toldBefore = client->Told().size();
+        SentHold sent;
+        sent.Arm(association);
+        std::uint32_t id = 0;
+        ASSERT_EQ(client->Operate(id, ObjectOf(ControlModel::DirectEnhanced), kComponents, "False", kTime, "00",
+                                  Activation::Immediate),
+                  System::OkNoError);
+        ASSERT_TRUE(sent.WaitUntilHeld());
+        // The termination is in: kept, or (were it not) told already.
+        EXPECT_TRUE(TestSupport::Eventually(
+            [&] { return association.GetTerminationHold().KeptCount() == 1 || !client->Terminations().empty(); }));
+        sent.Release();
+        ExpectAccepted(client->WaitForControl(id), "Operate");
+        ASSERT_TRUE(client->WaitForTerminations(1));
+        sent.Disarm();
+        const std::vector<std::string> told = client->Told();
+        EXPECT_EQ(std::vector<std::string>(told.begin() + static_cast<std::ptrdiff_t>(toldBefore), told.end()),
+                  (std::vector<std::string>{"Operate", "CommandTermination"}));
+        EXPECT_TRUE(client->Terminations()[0].lastApplError);
+        EXPECT_EQ(association.GetTerminationHold().KeptCount(), 0u);
+    }
+    DeviceObject(ControlModel::DirectEnhanced).FailTermination(0);
 }
 
 TEST_F(Controls, RefusedControlsReportLastApplErrorThenTheAccessError) {
