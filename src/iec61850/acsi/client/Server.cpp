@@ -56,8 +56,9 @@ void Server::EndAssociations() {
 }
 
 bool Server::RunsOnThisThread() const {
-    // A callback of another server's association runs nothing of this one here: this one's
-    // ending waits for none of it.
+    // Only this server's own threads and callbacks, where its destruction would wait for
+    // itself. Inside another server's callback it is not destroyed at once either: its
+    // threads may be waiting for that callback (ServerManager::RemoveServer defers there).
     for (TPAppAssociation* association : GetAssociations()) {
         if (association->InOwnCallback() || association->IsTaskThread()) return true;
         Protocol::Connection* bottom = association->GetBottom();

@@ -310,11 +310,26 @@ void TPAppAssociation::SetClient(ClientApplication* client) {
     client_ = client;
 }
 
-void TPAppAssociation::DetachClient() {
+bool TPAppAssociation::DetachClient() {
     std::unique_lock lock(clientMutex_);
     Iec61850::ClientApplication* client = std::exchange(client_, nullptr);
-    clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == OwnClientCallsOnThisThread(); });
-    if (client != nullptr) client->ForgetAssociation(this);
+    if (client != nullptr) lettingGo_ = client;
+    // Inside a callback a call on another thread may be waiting for this one (two callbacks
+    // that let go at once, an End whose close waits for the receive thread's callback):
+    // nothing is waited for, and the last call out tells the client.
+    if (InCallback()) {
+        if (clientCallsInFlight_ == 0) TellClientLetGo();
+        return client != nullptr;
+    }
+    // No call starts any more, so the count only falls; the call that brings it to zero
+    // has told the client a let-go that was waiting.
+    clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == 0; });
+    TellClientLetGo();
+    return client != nullptr;
+}
+
+void TPAppAssociation::TellClientLetGo() {
+    if (Iec61850::ClientApplication* client = std::exchange(lettingGo_, nullptr)) client->ForgetAssociation(this);
 }
 
 TPAppAssociation::ClientCall::ClientCall(TPAppAssociation& association) : association_(association) {
@@ -327,7 +342,9 @@ TPAppAssociation::ClientCall::ClientCall(TPAppAssociation& association) : associ
 TPAppAssociation::ClientCall::~ClientCall() {
     if (client_ == nullptr) return;
     std::lock_guard lock(association_.clientMutex_);
-    --association_.clientCallsInFlight_;
+    // The last call out tells a let-go that came from inside a callback, before any waiter
+    // sees the count at zero.
+    if (--association_.clientCallsInFlight_ == 0) association_.TellClientLetGo();
     association_.clientCallsEnded_.notify_all();
 }
 

@@ -199,10 +199,14 @@ public:
 
     Iec61850::ClientApplication* GetClient() const;
     void SetClient(Iec61850::ClientApplication* client);
-    // The client lets go of this association and this association of its client, once every
-    // call into it under way on another thread has returned (one of the calling thread's
-    // own, a callback that lets go, is not waited for): no call reaches the client after.
-    void DetachClient();
+    // The client lets go of this association and this association of its client: no call
+    // into the client starts from now on, and the client hears ForgetAssociation once no
+    // call into it is under way any more. Outside a callback it waits for the calls under
+    // way on other threads, so that on return none is left. Inside a callback (of any
+    // association) it waits for nothing, since a call under way on another thread may be
+    // waiting for this very one: the last call out tells the client. False when no client
+    // was linked (nothing is told).
+    bool DetachClient();
     // Calls fn with the client, which cannot go away meanwhile; nothing without one. No lock
     // of the association is held during the call, so a callback may call anything of the
     // library (Abort and End among them) and callbacks of one association may run at once
@@ -368,7 +372,8 @@ private:
     void Dequeued(Service* service);
 
     // One call into the client: the client taken under the client lock and counted as
-    // called, the lock let go for the call itself (DetachClient waits for the count).
+    // called, the lock let go for the call itself (DetachClient waits for the count, or
+    // leaves the last call out to tell the client it was let go of).
     class ClientCall {
     public:
         explicit ClientCall(TPAppAssociation& association);
@@ -383,6 +388,8 @@ private:
     };
     // The calls into the client that the calling thread itself has under way.
     std::uint32_t OwnClientCallsOnThisThread() const;
+    // Tells the client that was let go of (lettingGo_) that it is, under the client lock.
+    void TellClientLetGo();
     // Stops a debug build where the thread holds a lock that no client call may run under.
     void CheckNoLockForClientCall();
 
@@ -410,6 +417,9 @@ private:
     std::condition_variable clientCallsEnded_;
     Iec61850::ClientApplication* client_ = nullptr;
     std::uint32_t clientCallsInFlight_ = 0;
+    // A client let go of while calls into it were still under way, not yet told: the call
+    // that brings the count to zero tells it.
+    Iec61850::ClientApplication* lettingGo_ = nullptr;
     mutable std::mutex dataSetsMutex_;
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
