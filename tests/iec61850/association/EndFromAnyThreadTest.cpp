@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 #include "system/Polling.h"
@@ -316,7 +317,7 @@ private:
 };
 
 // What a callback does once the other is inside its own.
-enum class Part { None, LetGo, End, RemoveTheOtherServer };
+enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient };
 
 struct MeetingRow {
     const char* name;
@@ -328,17 +329,20 @@ struct MeetingRow {
 };
 
 // Callbacks on two threads, each held until the other is inside, that let go of their
-// association, end it or remove the other's server at once, while the device reports every
-// 20 ms: each comes back within a second. A fault deadlocks for good (each lets go waiting
-// for the other's call under way, each removal destroys the other server waiting for its
-// callback) or holds an ending's close for the transport's time-out (20 s) behind the
-// receive thread's callback that waits to let go.
+// association, end it, remove the other's server or remove their own client at once, while
+// the device reports every 20 ms: each comes back within a second. A fault deadlocks for good
+// (each lets go waiting for the other's call under way, each removal destroys the other
+// server waiting for its callback), holds an ending's close for the transport's time-out
+// (20 s) behind the receive thread's callback that waits to let go, or frees a client that
+// the other callback still runs in.
 TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServerWaitForNeither) {
     const MeetingRow rows[] = {
         {"two callbacks of one association let go at once", 1, Part::LetGo, Part::LetGo},
         {"End from a confirmation while a report callback lets go", 1, Part::LetGo, Part::End},
         {"two servers, each removed from a report callback of the other's association", 2, Part::RemoveTheOtherServer,
          Part::None},
+        {"a client removed from its report callback while its confirmation lets go", 1, Part::RemoveTheClient,
+         Part::LetGo},
     };
     TestDevice::Device device;
     ASSERT_EQ(device.Start(), System::OkNoError);
@@ -351,7 +355,11 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
             device.SetFaults({});
             auto servers = std::make_unique<ServerManager>();
             std::vector<std::uint32_t> handles(row.servers);
-            std::vector<std::unique_ptr<MeetingClient>> clients;
+            // The registry owns the clients: one removed inside a callback goes once no call
+            // into it is under way (a fault frees it under the other callback: ASan).
+            auto clientRegistry = std::make_unique<ClientManager>();
+            std::vector<MeetingClient*> clients;
+            std::vector<std::uint32_t> clientHandles(row.servers);
             const bool confirming = row.inConfirmation != Part::None;
             Meeting meeting(row.servers * (confirming ? 2 : 1));
             for (std::size_t i = 0; i < row.servers; ++i) {
@@ -362,7 +370,8 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                 server->GetProfile(0)->SetParameter("RemoteNAddress", "127.0.0.1");
                 server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
                 server->GetProfile(0)->SetParameter("LocalSTimeout", "300");
-                auto& client = *clients.emplace_back(std::make_unique<MeetingClient>());
+                auto& client = *clients.emplace_back(new MeetingClient);
+                ASSERT_EQ(clientRegistry->AddClient(&client, clientHandles[i]), System::OkNoError);
                 ASSERT_TRUE(TestSupport::Eventually([&] { return device.ReadyToAccept(); }));
                 ASSERT_EQ(client.Associate(*server->GetProfile(0), 1), System::OkNoError);
                 const auto part = [&, i](Part what) -> std::function<void()> {
@@ -376,6 +385,10 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                             // The other's handle is known once the meeting is complete.
                             return [&servers, &handles, i] {
                                 EXPECT_EQ(servers->RemoveServer(handles[1 - i]), System::OkNoError);
+                            };
+                        case Part::RemoveTheClient:
+                            return [&clientRegistry, handle = clientHandles[i]] {
+                                EXPECT_EQ(clientRegistry->RemoveClientById(handle), System::OkNoError);
                             };
                     }
                     return nullptr;
@@ -404,9 +417,11 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                           System::Error);
             }
             servers.reset();
-            for (const auto& client : clients) EXPECT_EQ(client->GetAssociation(), nullptr);
+            if (row.inReport != Part::RemoveTheClient) {
+                for (MeetingClient* client : clients) EXPECT_EQ(client->GetAssociation(), nullptr);
+            }
             EXPECT_TRUE(TestSupport::Eventually([&] { return device.OpenAssociations() == 0; }));
-            clients.clear();
+            clientRegistry.reset();
         }
     }
 }
