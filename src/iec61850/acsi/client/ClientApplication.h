@@ -77,7 +77,8 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 //
 // A derived class whose callbacks use its own members calls ClearAssociation first thing
 // in its destructor: it waits for a callback that is running and no other follows, while
-// those members still exist (the base's destructor comes too late for them).
+// those members still exist (the base's destructor comes too late for them). So a client is
+// never destroyed inside a callback, where that wait cannot be made.
 class ClientApplication {
 public:
     ClientApplication();

@@ -57,9 +57,13 @@ void Server::EndAssociations() {
 
 bool Server::RunsOnThisThread() const {
     // Only this server's own threads and callbacks, where its destruction would wait for
-    // itself. Inside another server's callback it is not destroyed at once either: its
-    // threads may be waiting for that callback (ServerManager::RemoveServer defers there).
-    for (TPAppAssociation* association : GetAssociations()) {
+    // itself. Inside another server's callback its destruction proceeds, but waits for its
+    // threads, which may be waiting for that callback: ServerManager::RemoveServer defers
+    // there too (it asks TPAppAssociation::InCallback and every server it lists).
+    // Under the list's lock: an association leaves the list before it goes, so a registry
+    // that asks about a server it still lists never reads one that has gone.
+    std::lock_guard lock(associationsMutex_);
+    for (TPAppAssociation* association : associations_) {
         if (association->InOwnCallback() || association->IsTaskThread()) return true;
         Protocol::Connection* bottom = association->GetBottom();
         if (bottom != nullptr && bottom != association && bottom->IsTaskThread()) return true;

@@ -54,7 +54,8 @@ class Service;
 //   leaves it to the association's thread (or the receive thread, whichever comes first).
 // No lock of the association is held around a callback, so callbacks on different threads
 // may run at once, and a callback may call Abort, End or Release (which then wait for none
-// of the transport's time-outs). A callback may post further requests and read the model
+// of the transport's time-outs) or let go of the association (which waits for nothing: no
+// thread inside a client call waits for another client call). A callback may post further requests and read the model
 // (taking the model lock, which is never held around a callback), but must never wait for
 // another answer of the same association: the thread it runs on is the one that would
 // deliver it.
