@@ -317,7 +317,7 @@ private:
 };
 
 // What a callback does once the other is inside its own.
-enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient };
+enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient, EndTheOther };
 
 struct MeetingRow {
     const char* name;
@@ -329,7 +329,7 @@ struct MeetingRow {
 };
 
 // Callbacks on two threads, each held until the other is inside, that let go of their
-// association, end it, remove the other's server or remove their own client at once, while
+// association, end it or the other's, remove the other's server or their own client at once, while
 // the device reports every 20 ms: each comes back within a second. A fault deadlocks for good
 // (each lets go waiting for the other's call under way, each removal destroys the other
 // server waiting for its callback), holds an ending's close for the transport's time-out
@@ -343,6 +343,7 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
          Part::None},
         {"a client removed from its report callback while its confirmation lets go", 1, Part::RemoveTheClient,
          Part::LetGo},
+        {"two associations, each ended from a report callback of the other", 2, Part::EndTheOther, Part::None},
     };
     TestDevice::Device device;
     ASSERT_EQ(device.Start(), System::OkNoError);
@@ -386,6 +387,7 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                             return [&servers, &handles, i] {
                                 EXPECT_EQ(servers->RemoveServer(handles[1 - i]), System::OkNoError);
                             };
+                        case Part::EndTheOther: return [&clients, i] { clients[1 - i]->GetAssociation()->End(); };
                         case Part::RemoveTheClient:
                             return [&clientRegistry, handle = clientHandles[i]] {
                                 EXPECT_EQ(clientRegistry->RemoveClientById(handle), System::OkNoError);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
@@ -268,7 +270,21 @@ void TPAppAssociation::End() {
     // however fast callers post.
     requests_.Close();
     EndEpoch();
-    const bool ownThread = IsOwnThread();
+    if (InCallback() && !InOwnCallback() && !IsTaskThread() && !OnReceiveThread()) {
+        // Inside another association's callback: this one's close waits for its receive
+        // thread, which may be held in a callback that waits for this one (each ending the
+        // other's association). The rest goes on a thread of its own, which the destruction
+        // waits for (its Entry, taken here).
+        std::thread([this, attempt, held = std::make_shared<Entry>(*this)]() mutable {
+            FinishEnd(attempt, false);
+            held.reset();
+        }).detach();
+        return;
+    }
+    FinishEnd(attempt, IsOwnThread());
+}
+
+void TPAppAssociation::FinishEnd(const Attempt& attempt, bool ownThread) {
     if (!attempt.underWay || attempt.generation.has_value()) {
         EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::End,
                        ownThread ? AbortWait::None : AbortWait::ForPeer);

@@ -176,8 +176,11 @@ public:
     // association when End returns). On one of the association's own threads (its
     // thread, the receive thread, or inside any callback of the library) it waits for
     // nothing, since those threads may be waiting for the very callback it runs in: they
-    // finish leaving once it has returned, and the destructor joins them. A direct send
-    // still under way there is confirmed when it ends, at the latest by the destructor.
+    // finish leaving once it has returned, and the destructor joins them. Inside a callback
+    // of another association the ending itself (its abort, told on that thread) goes on a
+    // thread of its own, which the destructor waits for: its close would wait for this
+    // association's receive thread. A direct send still under way there is confirmed when
+    // it ends, at the latest by the destructor.
     void End();
     bool IsEnded() const { return ended_.load(); }
     // Whether the calling thread is one of this association's or runs a library callback
@@ -366,6 +369,9 @@ private:
         std::optional<std::uint32_t> generation;
     };
     Attempt GiveUpAttempt();
+    // End's ending, joins and confirmations once the association refuses everything (on the
+    // association's own threads it waits for none of them).
+    void FinishEnd(const Attempt& attempt, bool ownThread);
     void TakeInReports();
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
