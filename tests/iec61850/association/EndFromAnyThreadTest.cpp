@@ -1,6 +1,7 @@
-// End() and a server's removal from every thread an association calls back on, and End()
-// raced by callers that post without a pause: nothing hangs (a watchdog fails the run
-// instead), every request is confirmed once, and after End everything is refused at once.
+// End() and a server's removal from every thread an association calls back on, callbacks on
+// two threads that let go, end or remove each other's server at once, and End() raced by
+// callers that post without a pause: nothing hangs (a watchdog fails the run instead), every
+// request is confirmed once, and after End everything is refused at once.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
 #include "system/Polling.h"
@@ -246,6 +248,183 @@ TEST(EndFromAnyThread, AServerDestroyedInsideACallbackStopsTheProgramNamingItsRe
             },
             "Server destroyed on a thread of its associations or inside a callback of theirs: "
             "remove it with ServerManager::RemoveServer");
+    }
+}
+
+// Holds each party until all are inside their callbacks, then lets them act at once.
+class Meeting {
+public:
+    explicit Meeting(std::size_t parties) : parties_(parties) {}
+
+    // False when the others never came.
+    bool Arrive() {
+        std::unique_lock lock(mutex_);
+        ++arrived_;
+        changed_.notify_all();
+        return changed_.wait_for(lock, std::chrono::seconds(20), [this] { return arrived_ >= parties_; });
+    }
+    void Acted(std::chrono::steady_clock::duration took) {
+        std::lock_guard lock(mutex_);
+        took_.push_back(took);
+        changed_.notify_all();
+    }
+    // How long each party's act took, once all have acted (fewer when one never came back).
+    std::vector<std::chrono::steady_clock::duration> WaitForActs() {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, std::chrono::seconds(20), [this] { return took_.size() >= parties_; });
+        return took_;
+    }
+
+private:
+    const std::size_t parties_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t arrived_ = 0;
+    std::vector<std::chrono::steady_clock::duration> took_;
+};
+
+// Meets the other parties in its first report and its first confirmation, then acts there.
+class MeetingClient : public Iec61850::ClientApplication {
+public:
+    ~MeetingClient() override { ClearAssociation(); }
+
+    // Set before `armed`: the callbacks come on threads that learn of it through sockets.
+    Meeting* meeting = nullptr;
+    std::function<void()> inReport;
+    std::function<void()> inConfirmation;
+    std::atomic<bool> armed{false};
+
+    std::int32_t OnReport(RCBReport*) override {
+        MeetAndAct(&MeetingClient::inReport, reported_);
+        return 0;
+    }
+    std::int32_t OnGetServerDirectory(A::GetServerDirectory*) override {
+        MeetAndAct(&MeetingClient::inConfirmation, confirmed_);
+        return 0;
+    }
+
+private:
+    void MeetAndAct(std::function<void()> MeetingClient::*act, std::atomic<bool>& taken) {
+        if (!armed.load() || !(this->*act) || taken.exchange(true)) return;
+        if (!meeting->Arrive()) ADD_FAILURE() << "the other callback never came";
+        const auto start = std::chrono::steady_clock::now();
+        (this->*act)();
+        meeting->Acted(std::chrono::steady_clock::now() - start);
+    }
+
+    std::atomic<bool> reported_{false};
+    std::atomic<bool> confirmed_{false};
+};
+
+// What a callback does once the other is inside its own.
+enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient, EndTheOther };
+
+struct MeetingRow {
+    const char* name;
+    std::size_t servers;
+    // In each client's first report (on the receive thread) and in its first confirmation
+    // (answered from the model, on the association's thread).
+    Part inReport;
+    Part inConfirmation;
+};
+
+// Callbacks on two threads, each held until the other is inside, that let go of their
+// association, end it or the other's, remove the other's server or their own client at once, while
+// the device reports every 20 ms: each comes back within a second. A fault deadlocks for good
+// (each lets go waiting for the other's call under way, each removal destroys the other
+// server waiting for its callback), holds an ending's close for the transport's time-out
+// (20 s) behind the receive thread's callback that waits to let go, or frees a client that
+// the other callback still runs in.
+TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServerWaitForNeither) {
+    const MeetingRow rows[] = {
+        {"two callbacks of one association let go at once", 1, Part::LetGo, Part::LetGo},
+        {"End from a confirmation while a report callback lets go", 1, Part::LetGo, Part::End},
+        {"two servers, each removed from a report callback of the other's association", 2, Part::RemoveTheOtherServer,
+         Part::None},
+        {"a client removed from its report callback while its confirmation lets go", 1, Part::RemoveTheClient,
+         Part::LetGo},
+        {"two associations, each ended from a report callback of the other", 2, Part::EndTheOther, Part::None},
+    };
+    TestDevice::Device device;
+    ASSERT_EQ(device.Start(), System::OkNoError);
+    for (const MeetingRow& row : rows) {
+        for (int round = 1; round <= 20; ++round) {
+            SCOPED_TRACE(std::string(row.name) + ", round " + std::to_string(round));
+            // Outlives everything below: a hang in their teardown fails too.
+            const Watchdog watchdog(row.name);
+            ASSERT_TRUE(TestSupport::Eventually([&] { return device.OpenAssociations() == 0; }));
+            device.SetFaults({});
+            auto servers = std::make_unique<ServerManager>();
+            std::vector<std::uint32_t> handles(row.servers);
+            // The registry owns the clients: one removed inside a callback goes once no call
+            // into it is under way (a fault frees it under the other callback: ASan).
+            auto clientRegistry = std::make_unique<ClientManager>();
+            std::vector<MeetingClient*> clients;
+            std::vector<std::uint32_t> clientHandles(row.servers);
+            const bool confirming = row.inConfirmation != Part::None;
+            Meeting meeting(row.servers * (confirming ? 2 : 1));
+            for (std::size_t i = 0; i < row.servers; ++i) {
+                ASSERT_EQ(servers->AddServer("device " + std::to_string(i + 1), handles[i]), System::OkNoError);
+                Server* server = nullptr;
+                ASSERT_EQ(servers->GetServer(handles[i], server), System::OkNoError);
+                // Both servers are the one test device, under names of their own.
+                server->GetProfile(0)->SetParameter("RemoteNAddress", "127.0.0.1");
+                server->GetProfile(0)->SetParameter("RemoteNPort", std::to_string(device.Port()));
+                server->GetProfile(0)->SetParameter("LocalSTimeout", "300");
+                auto& client = *clients.emplace_back(new MeetingClient);
+                ASSERT_EQ(clientRegistry->AddClient(&client, clientHandles[i]), System::OkNoError);
+                ASSERT_TRUE(TestSupport::Eventually([&] { return device.ReadyToAccept(); }));
+                ASSERT_EQ(client.Associate(*server->GetProfile(0), 1), System::OkNoError);
+                const auto part = [&, i](Part what) -> std::function<void()> {
+                    MeetingClient* self = &client;
+                    TPAppAssociation* association = client.GetAssociation();
+                    switch (what) {
+                        case Part::None: break;
+                        case Part::LetGo: return [self] { self->ClearAssociation(); };
+                        case Part::End: return [association] { association->End(); };
+                        case Part::RemoveTheOtherServer:
+                            // The other's handle is known once the meeting is complete.
+                            return [&servers, &handles, i] {
+                                EXPECT_EQ(servers->RemoveServer(handles[1 - i]), System::OkNoError);
+                            };
+                        case Part::EndTheOther: return [&clients, i] { clients[1 - i]->GetAssociation()->End(); };
+                        case Part::RemoveTheClient:
+                            return [&clientRegistry, handle = clientHandles[i]] {
+                                EXPECT_EQ(clientRegistry->RemoveClientById(handle), System::OkNoError);
+                            };
+                    }
+                    return nullptr;
+                };
+                client.meeting = &meeting;
+                client.inReport = part(row.inReport);
+                client.inConfirmation = part(row.inConfirmation);
+                client.armed.store(true);
+            }
+            TestDevice::Faults reporting;
+            reporting.reportEveryMs = 20;
+            device.SetFaults(reporting);
+            if (confirming) {
+                std::uint32_t id = 0;
+                ASSERT_EQ(clients[0]->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
+                          System::OkNoError);
+            }
+            const std::vector<std::chrono::steady_clock::duration> took = meeting.WaitForActs();
+            ASSERT_EQ(took.size(), row.servers * (confirming ? 2 : 1)) << "a callback did not come back";
+            for (const auto each : took) EXPECT_LT(each, std::chrono::seconds(1));
+            // Each client has let go of its association, or has it let go of when its server goes.
+            if (row.inReport == Part::LetGo) {
+                EXPECT_EQ(clients[0]->GetAssociation(), nullptr);
+                std::uint32_t id = 0;
+                EXPECT_EQ(clients[0]->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
+                          System::Error);
+            }
+            servers.reset();
+            if (row.inReport != Part::RemoveTheClient) {
+                for (MeetingClient* client : clients) EXPECT_EQ(client->GetAssociation(), nullptr);
+            }
+            EXPECT_TRUE(TestSupport::Eventually([&] { return device.OpenAssociations() == 0; }));
+            clientRegistry.reset();
+        }
     }
 }
 

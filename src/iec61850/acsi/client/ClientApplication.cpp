@@ -41,32 +41,41 @@ TPAppAssociation* ClientApplication::GetAssociation() const {
 
 void ClientApplication::ClearAssociation() {
     TPAppAssociation* association = nullptr;
+    // Keeps the association from going before it has let go of this client.
+    std::optional<TPAppAssociation::Entry> entry;
     {
         std::lock_guard lock(associationMutex_);
-        association = association_;
+        association = std::exchange(association_, nullptr);
+        if (association != nullptr) {
+            // Unlinked at once (the next request gives 1, the next Associate makes a new
+            // association), and leaving until it has told that it let go.
+            leaving_.push_back(association);
+            entry.emplace(*association);
+        }
     }
-    if (association != nullptr) association->DetachClient();
-    // One being destroyed calls back until it lets go: this client must outlive that (a
-    // callback of it cannot wait for it).
+    // Inside a callback this waits for nothing: a call on another thread may be waiting for
+    // this one, and the association tells the let-go once the last call is out.
+    if (association != nullptr && !association->DetachClient()) ForgetAssociation(association);
+    entry.reset();
+    // One that lets go later (a callback under way, or one being destroyed that still
+    // confirms what it held) calls back until it tells: this client must outlive that, and
+    // a callback cannot wait for it.
     if (TPAppAssociation::InCallback()) return;
     std::unique_lock lock(associationMutex_);
-    left_.wait(lock, [this] { return leaving_ == nullptr; });
+    left_.wait(lock, [this] { return leaving_.empty(); });
 }
 
 void ClientApplication::ForgetAssociation(TPAppAssociation* association) {
     std::lock_guard lock(associationMutex_);
     if (association_ == association) association_ = nullptr;
-    if (leaving_ == association) {
-        leaving_ = nullptr;
-        left_.notify_all();
-    }
+    if (std::erase(leaving_, association) > 0) left_.notify_all();
 }
 
 void ClientApplication::AssociationLeaving(TPAppAssociation* association) {
     std::lock_guard lock(associationMutex_);
     if (association_ != association) return;
     association_ = nullptr;
-    leaving_ = association;
+    leaving_.push_back(association);
 }
 
 bool ClientApplication::IsAssociated() const {

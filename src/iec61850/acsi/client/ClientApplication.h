@@ -77,7 +77,8 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 //
 // A derived class whose callbacks use its own members calls ClearAssociation first thing
 // in its destructor: it waits for a callback that is running and no other follows, while
-// those members still exist (the base's destructor comes too late for them).
+// those members still exist (the base's destructor comes too late for them). So a client is
+// never destroyed inside a callback, where that wait cannot be made.
 class ClientApplication {
 public:
     ClientApplication();
@@ -210,10 +211,13 @@ public:
     std::uint32_t GetClientId() const { return clientId_; }
     void SetClientId(std::uint32_t id) { clientId_ = id; }
     Acsi::TPAppAssociation* GetAssociation() const;
-    // Drops the link to the association (the next Associate makes a new one), waiting for
-    // a callback that runs meanwhile, and for an association being destroyed to have
-    // confirmed what it held (outside a callback); the association then calls this client
-    // no more.
+    // Drops the link to the association at once (the next request gives 1, the next
+    // Associate makes a new one); the association calls this client no more once the calls
+    // under way have returned. Outside a callback it waits for those, and for an
+    // association being destroyed to have confirmed what it held. Inside a callback (of any
+    // association, on any thread) it waits for nothing, since a callback on another thread
+    // may be waiting for this one: the client must then outlive the calls still under way,
+    // so it is not destroyed inside a callback (ClientManager defers such a removal).
     void ClearAssociation();
     // The association tells that it lets go of this client (only when it is the linked one).
     void ForgetAssociation(Acsi::TPAppAssociation* association);
@@ -238,8 +242,9 @@ private:
     std::uint32_t clientId_ = 0;
     mutable std::mutex associationMutex_;
     Acsi::TPAppAssociation* association_ = nullptr;
-    // One being destroyed that still calls back, and the news that it let go.
-    Acsi::TPAppAssociation* leaving_ = nullptr;
+    // Those let go of, or being destroyed, that may still call back: each until it tells
+    // that it let go (ForgetAssociation).
+    std::vector<Acsi::TPAppAssociation*> leaving_;
     std::condition_variable left_;
 };
 

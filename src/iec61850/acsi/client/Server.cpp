@@ -56,9 +56,14 @@ void Server::EndAssociations() {
 }
 
 bool Server::RunsOnThisThread() const {
-    // A callback of another server's association runs nothing of this one here: this one's
-    // ending waits for none of it.
-    for (TPAppAssociation* association : GetAssociations()) {
+    // Only this server's own threads and callbacks, where its destruction would wait for
+    // itself. Inside another server's callback its destruction proceeds, but waits for its
+    // threads, which may be waiting for that callback: ServerManager::RemoveServer defers
+    // there too (it asks TPAppAssociation::InCallback and every server it lists).
+    // Under the list's lock: an association leaves the list before it goes, so a registry
+    // that asks about a server it still lists never reads one that has gone.
+    std::lock_guard lock(associationsMutex_);
+    for (TPAppAssociation* association : associations_) {
         if (association->InOwnCallback() || association->IsTaskThread()) return true;
         Protocol::Connection* bottom = association->GetBottom();
         if (bottom != nullptr && bottom != association && bottom->IsTaskThread()) return true;

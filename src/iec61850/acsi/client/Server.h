@@ -72,7 +72,9 @@ public:
     // one of them, whose stack still runs there: ServerManager::RemoveServer may be
     // called there (RunsOnThisThread). A destruction there stops the program with a
     // message on stderr that names RemoveServer. Inside a callback of another server's
-    // association it is destroyed as anywhere else.
+    // association it is destroyed at once, waiting for its threads: sound only where none
+    // of them can be waiting for that callback (RemoveServer defers there, whatever the
+    // callback).
     ~Server() override;
 
     // ---- the model lock ----

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "iec61850/acsi/client/AcsiLayer.h"
@@ -268,7 +270,21 @@ void TPAppAssociation::End() {
     // however fast callers post.
     requests_.Close();
     EndEpoch();
-    const bool ownThread = IsOwnThread();
+    if (InCallback() && !InOwnCallback() && !IsTaskThread() && !OnReceiveThread()) {
+        // Inside another association's callback: this one's close waits for its receive
+        // thread, which may be held in a callback that waits for this one (each ending the
+        // other's association). The rest goes on a thread of its own, which the destruction
+        // waits for (its Entry, taken here).
+        std::thread([this, attempt, held = std::make_shared<Entry>(*this)]() mutable {
+            FinishEnd(attempt, false);
+            held.reset();
+        }).detach();
+        return;
+    }
+    FinishEnd(attempt, IsOwnThread());
+}
+
+void TPAppAssociation::FinishEnd(const Attempt& attempt, bool ownThread) {
     if (!attempt.underWay || attempt.generation.has_value()) {
         EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::End,
                        ownThread ? AbortWait::None : AbortWait::ForPeer);
@@ -310,11 +326,26 @@ void TPAppAssociation::SetClient(ClientApplication* client) {
     client_ = client;
 }
 
-void TPAppAssociation::DetachClient() {
+bool TPAppAssociation::DetachClient() {
     std::unique_lock lock(clientMutex_);
     Iec61850::ClientApplication* client = std::exchange(client_, nullptr);
-    clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == OwnClientCallsOnThisThread(); });
-    if (client != nullptr) client->ForgetAssociation(this);
+    if (client != nullptr) lettingGo_ = client;
+    // Inside a callback a call on another thread may be waiting for this one (two callbacks
+    // that let go at once, an End whose close waits for the receive thread's callback):
+    // nothing is waited for, and the last call out tells the client.
+    if (InCallback()) {
+        if (clientCallsInFlight_ == 0) TellClientLetGo();
+        return client != nullptr;
+    }
+    // No call starts any more, so the count only falls; the call that brings it to zero
+    // has told the client a let-go that was waiting.
+    clientCallsEnded_.wait(lock, [this] { return clientCallsInFlight_ == 0; });
+    TellClientLetGo();
+    return client != nullptr;
+}
+
+void TPAppAssociation::TellClientLetGo() {
+    if (Iec61850::ClientApplication* client = std::exchange(lettingGo_, nullptr)) client->ForgetAssociation(this);
 }
 
 TPAppAssociation::ClientCall::ClientCall(TPAppAssociation& association) : association_(association) {
@@ -327,7 +358,9 @@ TPAppAssociation::ClientCall::ClientCall(TPAppAssociation& association) : associ
 TPAppAssociation::ClientCall::~ClientCall() {
     if (client_ == nullptr) return;
     std::lock_guard lock(association_.clientMutex_);
-    --association_.clientCallsInFlight_;
+    // The last call out tells a let-go that came from inside a callback, before any waiter
+    // sees the count at zero.
+    if (--association_.clientCallsInFlight_ == 0) association_.TellClientLetGo();
     association_.clientCallsEnded_.notify_all();
 }
 

@@ -58,7 +58,8 @@ class Service;
 //   the client hears a control's outcomes in their order.
 // No lock of the association is held around a callback, so callbacks on different threads
 // may run at once, and a callback may call Abort, End or Release (which then wait for none
-// of the transport's time-outs). A callback may post further requests and read the model
+// of the transport's time-outs) or let go of the association (which waits for nothing: no
+// thread inside a client call waits for another client call). A callback may post further requests and read the model
 // (taking the model lock, which is never held around a callback), but must never wait for
 // another answer of the same association: the thread it runs on is the one that would
 // deliver it.
@@ -179,8 +180,11 @@ public:
     // association when End returns). On one of the association's own threads (its
     // thread, the receive thread, or inside any callback of the library) it waits for
     // nothing, since those threads may be waiting for the very callback it runs in: they
-    // finish leaving once it has returned, and the destructor joins them. A direct send
-    // still under way there is confirmed when it ends, at the latest by the destructor.
+    // finish leaving once it has returned, and the destructor joins them. Inside a callback
+    // of another association the ending itself (its abort, told on that thread) goes on a
+    // thread of its own, which the destructor waits for: its close would wait for this
+    // association's receive thread. A direct send still under way there is confirmed when
+    // it ends, at the latest by the destructor.
     void End();
     bool IsEnded() const { return ended_.load(); }
     // Whether the calling thread is one of this association's or runs a library callback
@@ -203,10 +207,14 @@ public:
 
     Iec61850::ClientApplication* GetClient() const;
     void SetClient(Iec61850::ClientApplication* client);
-    // The client lets go of this association and this association of its client, once every
-    // call into it under way on another thread has returned (one of the calling thread's
-    // own, a callback that lets go, is not waited for): no call reaches the client after.
-    void DetachClient();
+    // The client lets go of this association and this association of its client: no call
+    // into the client starts from now on, and the client hears ForgetAssociation once no
+    // call into it is under way any more. Outside a callback it waits for the calls under
+    // way on other threads, so that on return none is left. Inside a callback (of any
+    // association) it waits for nothing, since a call under way on another thread may be
+    // waiting for this very one: the last call out tells the client. False when no client
+    // was linked (nothing is told).
+    bool DetachClient();
     // Calls fn with the client, which cannot go away meanwhile; nothing without one. No lock
     // of the association is held during the call, so a callback may call anything of the
     // library (Abort and End among them) and callbacks of one association may run at once
@@ -373,6 +381,9 @@ private:
         std::optional<std::uint32_t> generation;
     };
     Attempt GiveUpAttempt();
+    // End's ending, joins and confirmations once the association refuses everything (on the
+    // association's own threads it waits for none of them).
+    void FinishEnd(const Attempt& attempt, bool ownThread);
     void TakeInReports();
     // One received report to its block (a command termination to OnCommandTermination), or
     // to OnReport as one no block takes.
@@ -383,7 +394,8 @@ private:
     void Dequeued(Service* service);
 
     // One call into the client: the client taken under the client lock and counted as
-    // called, the lock let go for the call itself (DetachClient waits for the count).
+    // called, the lock let go for the call itself (DetachClient waits for the count, or
+    // leaves the last call out to tell the client it was let go of).
     class ClientCall {
     public:
         explicit ClientCall(TPAppAssociation& association);
@@ -398,6 +410,8 @@ private:
     };
     // The calls into the client that the calling thread itself has under way.
     std::uint32_t OwnClientCallsOnThisThread() const;
+    // Tells the client that was let go of (lettingGo_) that it is, under the client lock.
+    void TellClientLetGo();
     // Stops a debug build where the thread holds a lock that no client call may run under.
     void CheckNoLockForClientCall();
 
@@ -425,6 +439,9 @@ private:
     std::condition_variable clientCallsEnded_;
     Iec61850::ClientApplication* client_ = nullptr;
     std::uint32_t clientCallsInFlight_ = 0;
+    // A client let go of while calls into it were still under way, not yet told: the call
+    // that brings the count to zero tells it.
+    Iec61850::ClientApplication* lettingGo_ = nullptr;
     mutable std::mutex dataSetsMutex_;
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};

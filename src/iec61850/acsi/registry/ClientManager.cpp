@@ -17,6 +17,7 @@ ClientManager::~ClientManager() {
         taken = entries_.TakeAll();
     }
     for (auto& [handle, client] : taken) Dispose(std::move(client));
+    lateDestructions_.JoinAll();
 }
 
 void ClientManager::Dispose(std::unique_ptr<ClientApplication> client) {
@@ -26,6 +27,13 @@ void ClientManager::Dispose(std::unique_ptr<ClientApplication> client) {
         association->Abort();
     }
     client->ClearAssociation();
+    // Inside a callback the let-go waits for nothing: calls into the client may still be
+    // under way (that very callback among them), and its destruction, which waits for
+    // them, goes to a thread of its own.
+    if (TPAppAssociation::InCallback()) {
+        lateDestructions_.Destroy(std::move(client));
+        return;
+    }
     client.reset();
 }
 

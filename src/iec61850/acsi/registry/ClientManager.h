@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "iec61850/acsi/registry/HandleTable.h"
+#include "iec61850/acsi/registry/LateDestructions.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -15,7 +16,10 @@ class ClientApplication;
 namespace Iec61850::Acsi {
 
 // The program's clients by handle (counted as the server registry counts them). The
-// registry owns its clients; its owner builds and tears it down explicitly.
+// registry owns its clients; its owner builds and tears it down explicitly. A client removed
+// inside a callback of the library is let go of there and destroyed on a thread of the
+// registry's, once the calls into it under way are over; the registry's destructor waits for
+// those threads (except for one that waits for its own thread to leave a callback).
 class ClientManager {
 public:
     static constexpr std::uint32_t NoHandle = 0xFFFFFFFFu;
@@ -40,10 +44,11 @@ public:
     void SetLastId(std::uint32_t last);
 
 private:
-    static void Dispose(std::unique_ptr<ClientApplication> client);
+    void Dispose(std::unique_ptr<ClientApplication> client);
 
     HandleTable<ClientApplication> entries_;
     System::Semaphore lock_{1, 1};
+    LateDestructions lateDestructions_;
 };
 
 }  // namespace Iec61850::Acsi

@@ -2,6 +2,7 @@
 
 #include "iec61850/acsi/client/AssociationProfile.h"
 #include "iec61850/acsi/client/Server.h"
+#include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/registry/RegistryLock.h"
 
 namespace Iec61850::Acsi {
@@ -16,40 +17,12 @@ ServerManager::~ServerManager() {
         RegistryLock hold(lock_);
         taken = entries_.TakeAll();
     }
-    for (auto& [handle, server] : taken) {
-        // As RemoveServer: destroyed here it would wait for this very thread.
-        if (server->RunsOnThisThread()) {
-            server->EndAssociations();
-            DestroyElsewhere(std::move(server));
-        }
-    }
+    // As RemoveServer: destroyed here, a server could wait for this very thread.
+    bool onLibraryThread = TPAppAssociation::InCallback();
+    for (const auto& [handle, server] : taken) onLibraryThread = onLibraryThread || server->RunsOnThisThread();
+    for (auto& [handle, server] : taken) Dispose(std::move(server), onLibraryThread);
     taken.clear();
-    std::vector<Destroyer> destroyers;
-    {
-        std::lock_guard lock(destroyersMutex_);
-        destroyers.swap(destroyers_);
-    }
-    for (Destroyer& destroyer : destroyers) {
-        // It holds the server and nothing of the registry: it may outlive it.
-        if (destroyer.deferredBy == std::this_thread::get_id() && !destroyer.done->load()) destroyer.thread.detach();
-        else destroyer.thread.join();
-    }
-}
-
-void ServerManager::DestroyElsewhere(std::unique_ptr<Server> server) {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    std::lock_guard lock(destroyersMutex_);
-    // Those that have finished are joined as the next comes.
-    std::erase_if(destroyers_, [](Destroyer& destroyer) {
-        if (!destroyer.done->load()) return false;
-        destroyer.thread.join();
-        return true;
-    });
-    destroyers_.push_back({std::thread([server = std::move(server), done]() mutable {
-                               server.reset();
-                               done->store(true);
-                           }),
-                           done, std::this_thread::get_id()});
+    lateDestructions_.JoinAll();
 }
 
 Server* ServerManager::FindByAddress(std::string_view address) const {
@@ -110,24 +83,43 @@ ResultCode ServerManager::GetServer(std::uint32_t handle, Server*& server) {
     return server != nullptr ? System::OkNoError : System::InvalidArguments;
 }
 
+bool ServerManager::OnLibraryThreadLocked(const Server& taken) const {
+    if (TPAppAssociation::InCallback() || taken.RunsOnThisThread()) return true;
+    for (const auto& [handle, server] : entries_.Entries()) {
+        if (server->RunsOnThisThread()) return true;
+    }
+    return false;
+}
+
 ResultCode ServerManager::RemoveServer(std::uint32_t handle) {
     std::unique_ptr<Server> taken;
+    bool onLibraryThread = false;
     {
         RegistryLock hold(lock_);
         taken = entries_.Take(handle);
         if (taken == nullptr) return System::InvalidArguments;
+        onLibraryThread = OnLibraryThreadLocked(*taken);
     }
-    // Outside the lock: the associations' last callbacks may use the registry. On a thread
-    // that the server's associations still run in, their ending would wait for itself.
-    if (taken->RunsOnThisThread()) {
-        // Ended here (nothing of that waits), so that whatever is posted from now on is
-        // refused at once; the rest waits for this thread to leave.
-        taken->EndAssociations();
-        DestroyElsewhere(std::move(taken));
-    } else {
-        taken.reset();
-    }
+    // Outside the lock: the associations' last callbacks may use the registry.
+    Dispose(std::move(taken), onLibraryThread);
     return System::OkNoError;
+}
+
+void ServerManager::Dispose(std::unique_ptr<Server> server, bool onLibraryThread) {
+    if (!onLibraryThread) {
+        server.reset();
+        return;
+    }
+    // On a thread of the library (inside any callback, or a thread of any association) the
+    // server's destruction could wait for this very thread: for itself on one of its own,
+    // and inside another server's callback for its own threads, which may be waiting for
+    // that callback (two servers each removed from the other's callback). On one of its own
+    // its associations end here, since nothing of that waits for this thread, so that
+    // whatever is posted from now on is refused at once. Elsewhere even their ending's
+    // close could wait for a receive thread held in a callback that waits for this one:
+    // the registry's thread ends them, as it destroys the server once this thread has left.
+    if (server->RunsOnThisThread()) server->EndAssociations();
+    lateDestructions_.Destroy(std::move(server));
 }
 
 ResultCode ServerManager::ListServerIds(std::vector<std::uint32_t>& handles) {

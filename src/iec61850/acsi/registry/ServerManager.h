@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "iec61850/acsi/registry/HandleTable.h"
+#include "iec61850/acsi/registry/LateDestructions.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -26,12 +27,15 @@ class Server;
 // Its owner builds it and tears it down explicitly (no static object): removing a server
 // ends its associations and their threads, so it is not done while the registry's lock
 // would be needed by a callback: the server is taken out under the lock and destroyed
-// after it is let go. A server removed from one of its own threads or from inside a
-// callback of its associations (whose stack still runs there) is taken out at once and
-// destroyed on a thread of the registry's, once that callback has returned. The registry's
-// destructor treats each server the same way, and waits for those threads, except for one
-// that waits for the destructor's own thread to leave a callback: that one finishes on its
-// own.
+// after it is let go. A server removed on a thread of the library (inside any callback of
+// any association, or on a thread of an association of any of the registry's servers) is
+// destroyed on a thread of the registry's, once that callback has returned: destroyed there
+// it would wait for its own threads, which may be waiting for that very callback (its own,
+// or another server's whose callback it is removed from in turn). Removed on one of its own
+// threads it is ended at once (every later post refused at once); removed elsewhere on a
+// library thread, the registry's thread ends it as it destroys it. The registry's destructor treats each server the same way, and waits for those
+// threads, except for one that waits for the destructor's own thread to leave a callback:
+// that one finishes on its own.
 class ServerManager {
 public:
     static constexpr std::uint32_t NoHandle = 0xFFFFFFFFu;
@@ -59,21 +63,17 @@ public:
 
 private:
     Server* FindByAddress(std::string_view address) const;
+    // Whether the calling thread runs a callback of the library or a thread of an
+    // association of the taken server or of any server still listed (under the lock).
+    bool OnLibraryThreadLocked(const Server& taken) const;
 
-    // Destroys the server on a thread of its own.
-    void DestroyElsewhere(std::unique_ptr<Server> server);
-
-    struct Destroyer {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-        // The thread whose callback the destruction waits for.
-        std::thread::id deferredBy;
-    };
+    // Destroys the server here, or on a thread of the registry's when the calling thread is
+    // one of the library's.
+    void Dispose(std::unique_ptr<Server> server, bool onLibraryThread);
 
     HandleTable<Server> entries_;
     System::Semaphore lock_{1, 1};
-    std::mutex destroyersMutex_;
-    std::vector<Destroyer> destroyers_;
+    LateDestructions lateDestructions_;
 };
 
 }  // namespace Iec61850::Acsi
