@@ -89,6 +89,26 @@ public:
     // the caller is the receive thread (served), or always (handshake). Here always.
     virtual bool IsCurrentLink(TransportLink link);
 
+    // Marks the calling thread, for its life (when active), as one that a receive thread
+    // may be waiting for: a thread inside a callback of the library, where a callback on a
+    // receive thread may be ending this thread's association in turn. A close of a link on
+    // it waits for no receive thread: it ends the stream itself, as a close does whose
+    // receive thread is held past the time-out, and the receive thread finds the stream
+    // gone when it comes back. Scopes nest.
+    class NoReceiveWait {
+    public:
+        explicit NoReceiveWait(bool active) : outer_(noReceiveWait_) { noReceiveWait_ = outer_ || active; }
+        ~NoReceiveWait() { noReceiveWait_ = outer_; }
+        NoReceiveWait(const NoReceiveWait&) = delete;
+        NoReceiveWait& operator=(const NoReceiveWait&) = delete;
+
+    private:
+        const bool outer_;
+    };
+    // Whether a close on the calling thread may wait for the receive thread (no
+    // NoReceiveWait marks it).
+    static bool ClosesWaitForReceiveThread() { return !noReceiveWait_; }
+
     // Given up (true), Connect fails as it begins and a connect under way gives up; the
     // mark stays until it is taken back (false): unlike a Close's, a connect never clears
     // it. What gives up an attempt marks its chain so, whatever step the attempt is at.
@@ -136,6 +156,7 @@ private:
     std::uint8_t keepAliveInterval_ = DefaultKeepAliveSeconds;
     std::atomic<bool> connectsGivenUp_{false};
     StepHook stepHook_;
+    inline static thread_local bool noReceiveWait_ = false;
 };
 
 // Whether the chain that the connection belongs to stands on the link named: its bottom

@@ -161,8 +161,8 @@ System::ResultCode W32TcpConnection::CloseLink(TransportLink link) {
     if (!socket_) {
         // The stream may have just ended on its own, or been closed by a layer above
         // that is still handling what it received: the caller must not go on before the
-        // receive thread has left it.
-        WaitForEnding(lock);
+        // receive thread has left it (unless that thread may be waiting for this one).
+        if (ClosesWaitForReceiveThread()) WaitForEnding(lock);
         return System::OkNoError;
     }
     const std::shared_ptr<SocketHandle> socket = socket_;
@@ -178,8 +178,13 @@ System::ResultCode W32TcpConnection::CloseLink(TransportLink link) {
         lock.lock();
         auto done = [&] { return closeDone_ == epoch; };
         const std::uint32_t timeout = GetTimeout();
-        if (timeout == 0) changed_.wait(lock, done);
-        else changed_.wait_for(lock, std::chrono::milliseconds(timeout), done);
+        // On a thread the receive thread may be waiting for (held in a callback that ends
+        // this thread's association), the stream ends below at once, as it does there once
+        // the time-out has passed.
+        if (ClosesWaitForReceiveThread()) {
+            if (timeout == 0) changed_.wait(lock, done);
+            else changed_.wait_for(lock, std::chrono::milliseconds(timeout), done);
+        }
         if (done()) return closeResult_;
         if (socket_ != socket) return System::OkNoError;  // the receive thread is reporting it right now
         // The receive thread is held up above us: end the stream here.

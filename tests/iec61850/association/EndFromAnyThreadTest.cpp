@@ -1,5 +1,5 @@
 // End() and a server's removal from every thread an association calls back on, callbacks on
-// two threads that let go, end or remove each other's server at once, and End() raced by
+// two threads that let go, end, abort or remove each other's server at once, and End() raced by
 // callers that post without a pause: nothing hangs (a watchdog fails the run instead), every
 // request is confirmed once, and after End everything is refused at once.
 
@@ -302,6 +302,13 @@ public:
         MeetAndAct(&MeetingClient::inConfirmation, confirmed_);
         return 0;
     }
+    std::int32_t OnAbort(const std::uint8_t*) override {
+        aborts.fetch_add(1);
+        return 0;
+    }
+    std::atomic<int> aborts{0};
+    // Aborts of this client's association that said they ended it.
+    std::atomic<int> abortedHere{0};
 
 private:
     void MeetAndAct(std::function<void()> MeetingClient::*act, std::atomic<bool>& taken) {
@@ -317,7 +324,7 @@ private:
 };
 
 // What a callback does once the other is inside its own.
-enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient, EndTheOther };
+enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient, EndTheOther, AbortTheOther };
 
 struct MeetingRow {
     const char* name;
@@ -328,13 +335,14 @@ struct MeetingRow {
     Part inConfirmation;
 };
 
-// Callbacks on two threads, each held until the other is inside, that let go of their
-// association, end it or the other's, remove the other's server or their own client at once, while
-// the device reports every 20 ms: each comes back within a second. A fault deadlocks for good
-// (each lets go waiting for the other's call under way, each removal destroys the other
-// server waiting for its callback), holds an ending's close for the transport's time-out
-// (20 s) behind the receive thread's callback that waits to let go, or frees a client that
-// the other callback still runs in.
+// Callbacks on two or three threads, each held until the others are inside, that let go of
+// their association, end or abort it or the other's, remove the other's server or their own
+// client at once, while the device reports every 20 ms: each comes back within a second. A
+// fault deadlocks for good (each lets go waiting for the other's call under way, each removal
+// destroys the other server waiting for its callback), holds an ending's close for the
+// transport's time-out (20 s) behind the receive thread's callback that waits to let go or
+// ends the closing one's association in turn, or frees a client that the other callback still
+// runs in. An aborted association says it ended once and tells its end once.
 TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServerWaitForNeither) {
     const MeetingRow rows[] = {
         {"two callbacks of one association let go at once", 1, Part::LetGo, Part::LetGo},
@@ -344,6 +352,10 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
         {"a client removed from its report callback while its confirmation lets go", 1, Part::RemoveTheClient,
          Part::LetGo},
         {"two associations, each ended from a report callback of the other", 2, Part::EndTheOther, Part::None},
+        {"two associations, each aborted from a report callback of the other", 2, Part::AbortTheOther, Part::None},
+        {"an association aborted from a confirmation and a report callback of another while its report callback "
+         "aborts that other",
+         2, Part::AbortTheOther, Part::AbortTheOther},
     };
     TestDevice::Device device;
     ASSERT_EQ(device.Start(), System::OkNoError);
@@ -361,8 +373,10 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
             auto clientRegistry = std::make_unique<ClientManager>();
             std::vector<MeetingClient*> clients;
             std::vector<std::uint32_t> clientHandles(row.servers);
+            // Only the first client is asked for a confirmation.
             const bool confirming = row.inConfirmation != Part::None;
-            Meeting meeting(row.servers * (confirming ? 2 : 1));
+            const std::size_t parties = row.servers + (confirming ? 1 : 0);
+            Meeting meeting(parties);
             for (std::size_t i = 0; i < row.servers; ++i) {
                 ASSERT_EQ(servers->AddServer("device " + std::to_string(i + 1), handles[i]), System::OkNoError);
                 Server* server = nullptr;
@@ -388,6 +402,13 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                                 EXPECT_EQ(servers->RemoveServer(handles[1 - i]), System::OkNoError);
                             };
                         case Part::EndTheOther: return [&clients, i] { clients[1 - i]->GetAssociation()->End(); };
+                        case Part::AbortTheOther:
+                            return [&clients, i] {
+                                MeetingClient& other = *clients[1 - i];
+                                const System::ResultCode result = other.GetAssociation()->Abort();
+                                if (result == System::OkNoError) other.abortedHere.fetch_add(1);
+                                else EXPECT_EQ(result, System::NotConnected);
+                            };
                         case Part::RemoveTheClient:
                             return [&clientRegistry, handle = clientHandles[i]] {
                                 EXPECT_EQ(clientRegistry->RemoveClientById(handle), System::OkNoError);
@@ -409,8 +430,14 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                           System::OkNoError);
             }
             const std::vector<std::chrono::steady_clock::duration> took = meeting.WaitForActs();
-            ASSERT_EQ(took.size(), row.servers * (confirming ? 2 : 1)) << "a callback did not come back";
+            ASSERT_EQ(took.size(), parties) << "a callback did not come back";
             for (const auto each : took) EXPECT_LT(each, std::chrono::seconds(1));
+            if (row.inReport == Part::AbortTheOther) {
+                for (MeetingClient* client : clients) {
+                    EXPECT_EQ(client->abortedHere.load(), 1);
+                    EXPECT_EQ(client->aborts.load(), 1);
+                }
+            }
             // Each client has let go of its association, or has it let go of when its server goes.
             if (row.inReport == Part::LetGo) {
                 EXPECT_EQ(clients[0]->GetAssociation(), nullptr);

@@ -218,19 +218,16 @@ ResultCode TPAppAssociation::Abort(AbortWait wait) {
     const Entry entry(*this);
     // An attempt under way is given up first: it ends as aborted wherever the abort finds it.
     const Attempt attempt = GiveUpAttempt();
-    // The receive thread, or a thread it waits for, cannot wait for the peer's release.
-    if (IsOwnThread()) wait = AbortWait::None;
     if (attempt.underWay && !attempt.generation.has_value()) return System::OkNoError;
     const bool ended =
-        EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::LocalAbort, wait);
+        EndFromCaller(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::LocalAbort, wait);
     return ended || attempt.underWay ? System::OkNoError : System::NotConnected;
 }
 
 ResultCode TPAppAssociation::AbortGeneration(std::uint32_t generation, AbortWait wait) {
     const Entry entry(*this);
-    if (IsOwnThread()) wait = AbortWait::None;
-    return EndAssociation(generation, Mms::AssociationEnding::LocalAbort, wait) ? System::OkNoError
-                                                                                : System::NotConnected;
+    return EndFromCaller(generation, Mms::AssociationEnding::LocalAbort, wait) ? System::OkNoError
+                                                                               : System::NotConnected;
 }
 
 bool TPAppAssociation::AbandonAssociate() {
@@ -242,7 +239,7 @@ bool TPAppAssociation::AbandonAssociate() {
     // the device (the program's end among them): nothing waits for its close; the abort
     // unit still has its bounded chance to leave before the link is reset.
     if (attempt.generation.has_value())
-        EndAssociation(*attempt.generation, Mms::AssociationEnding::Abandon, AbortWait::None);
+        EndFromCaller(*attempt.generation, Mms::AssociationEnding::Abandon, AbortWait::None);
     return true;
 }
 
@@ -251,6 +248,21 @@ void TPAppAssociation::SetAbandonHook(std::function<void()> hook) { abandonHook_
 void TPAppAssociation::SetAttemptHook(std::function<void()> hook) { attemptHook_ = std::move(hook); }
 
 bool TPAppAssociation::IsOwnThread() { return InCallback() || IsTaskThread() || OnReceiveThread(); }
+
+bool TPAppAssociation::InCallbackOfAnother() {
+    return InCallback() && !InOwnCallback() && !IsTaskThread() && !OnReceiveThread();
+}
+
+bool TPAppAssociation::EndFromCaller(std::uint32_t generation, Mms::AssociationEnding kind, AbortWait wait) {
+    // The receive thread, or a thread it waits for, cannot wait for the peer's release.
+    if (IsOwnThread()) wait = AbortWait::None;
+    // Inside another association's callback, this association's receive thread may be held
+    // in a callback that ends that other association in turn, and waits for this thread:
+    // the close waits for no receive thread (the stream ends on this thread, the receive
+    // thread finds it gone when it comes back, and the destructor joins it).
+    const TcpConnection::NoReceiveWait noReceiveWait(InCallbackOfAnother());
+    return EndAssociation(generation, kind, wait);
+}
 
 bool TPAppAssociation::OnReceiveThread() {
     Protocol::Connection* bottom = GetBottom();
@@ -270,11 +282,11 @@ void TPAppAssociation::End() {
     // however fast callers post.
     requests_.Close();
     EndEpoch();
-    if (InCallback() && !InOwnCallback() && !IsTaskThread() && !OnReceiveThread()) {
-        // Inside another association's callback: this one's close waits for its receive
-        // thread, which may be held in a callback that waits for this one (each ending the
-        // other's association). The rest goes on a thread of its own, which the destruction
-        // waits for (its Entry, taken here).
+    if (InCallbackOfAnother()) {
+        // Inside another association's callback: End's joins and its chain's close wait for
+        // this association's threads, which may be held in a callback that waits for this
+        // one (each ending the other's association). The rest goes on a thread of its own,
+        // which the destruction waits for (its Entry, taken here).
         std::thread([this, attempt, held = std::make_shared<Entry>(*this)]() mutable {
             FinishEnd(attempt, false);
             held.reset();
@@ -286,8 +298,8 @@ void TPAppAssociation::End() {
 
 void TPAppAssociation::FinishEnd(const Attempt& attempt, bool ownThread) {
     if (!attempt.underWay || attempt.generation.has_value()) {
-        EndAssociation(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::End,
-                       ownThread ? AbortWait::None : AbortWait::ForPeer);
+        EndFromCaller(attempt.generation.value_or(CurrentGeneration()), Mms::AssociationEnding::End,
+                      ownThread ? AbortWait::None : AbortWait::ForPeer);
     }
     if (ownThread) {
         // The association's thread or the receive thread may be waiting for the callback

@@ -136,7 +136,9 @@ public:
     // then returns Aborted): every queued and pending service confirmed with 8, one
     // OnAbort. OkNoError; NotConnected, nothing sent and nothing told, when nothing stands
     // (a second abort, after a release, before any association). The wait as AbortWait; on
-    // the association's own threads it never waits for the peer.
+    // the association's own threads or in any callback it never waits for the peer, and
+    // inside another association's callback its close waits for no receive thread either
+    // (that thread may be held in a callback aborting the caller's association in turn).
     System::ResultCode Abort(AbortWait wait = AbortWait::ForPeer);
     // The local abort of the association of that generation only (as Abort, attempts
     // aside): one named while it stood, aborted late, ends nothing that began since.
@@ -381,6 +383,16 @@ private:
         std::optional<std::uint32_t> generation;
     };
     Attempt GiveUpAttempt();
+    // Whether the calling thread runs a callback of another association and is none of
+    // this association's threads: this association's threads may be held in a callback
+    // that waits for it, so an ending started here waits for none of them.
+    bool InCallbackOfAnother();
+    // Every ending a caller starts (Abort, AbortGeneration, AbandonAssociate, End) goes
+    // through here, which decides what it may wait for: on one of the association's own
+    // threads or in any callback, not the peer; inside another association's callback,
+    // no receive thread either (TcpConnection::NoReceiveWait), since this association's may
+    // be held in a callback ending that other association in turn.
+    bool EndFromCaller(std::uint32_t generation, Mms::AssociationEnding kind, AbortWait wait);
     // End's ending, joins and confirmations once the association refuses everything (on the
     // association's own threads it waits for none of them).
     void FinishEnd(const Attempt& attempt, bool ownThread);
