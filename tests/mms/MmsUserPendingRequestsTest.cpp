@@ -61,6 +61,8 @@ TEST_F(PendingRequestsTest, AConcludeWaitsForEverySendBeforeItAndTakesNothingAft
         [&] { EXPECT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 10000), System::OkNoError); });
     ASSERT_TRUE(TestSupport::Eventually([&] { return pending.GetWaitingPuts() == 1; }));
     EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);
+    // A second conclude neither goes nor lifts the first one's mark.
+    EXPECT_EQ(pending.Put(&third, Mms::PendingRequests::ConcludeService, 0), System::Aborted);
     pending.SendOver();
     conclude.join();
     EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);

@@ -32,6 +32,9 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
     const auto deadline = std::chrono::steady_clock::now() + wait;
     const bool conclude = service == ConcludeService;
     std::unique_lock lock(mutex_);
+    // From the ask to conclude on, its association takes nothing more, a second conclude
+    // included (which must not lift the first one's mark as it fails).
+    if (concluding_ == request->GetGeneration()) return System::Aborted;
     if (conclude) {
         // Marked before the wait: what comes after the ask to conclude never overtakes it,
         // and a request waiting for room gives up rather than keep the conclude waiting.

@@ -84,11 +84,14 @@ ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t s
         // Not there any more: an answer or an abort has filed it, and it will be
         // confirmed through the queues like any other.
         kept = result == System::OkNoError || !WithdrawRequest(request);
-        // A conclude waits for this: nothing that was entered before it leaves after it.
-        if (!conclude) pendingRequests_.SendOver();
+        if (!conclude) {
+            // A conclude waits for this: nothing that was entered before it leaves after it.
+            pendingRequests_.SendOver();
+        } else if (!kept) {
+            // A conclude that never left leaves its association standing.
+            pendingRequests_.ConcludeRefused(generation);
+        }
     }
-    // A conclude that never left leaves its association standing.
-    if (conclude && !kept) pendingRequests_.ConcludeRefused(generation);
     if (request->EndSending()) {
         FileAnswered(request, service);
         OnFiledAfterSend();
