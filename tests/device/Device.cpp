@@ -206,20 +206,28 @@ void Device::Pause(int milliseconds) {
     wake_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_; });
 }
 
-void Device::HoldInitiateAnswer() {
+void Device::HoldExchangeAnswer(int& held, bool Faults::*holds) {
     {
         std::lock_guard lock(mutex_);
-        ++heldInitiates_;
+        ++held;
     }
     wake_.notify_all();
     std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return stopping_ || !faults_.holdInitiateAnswer; });
+    wake_.wait(lock, [&] { return stopping_ || !(faults_.*holds); });
 }
 
-bool Device::WaitForHeldInitiates(int count) {
+bool Device::WaitForHeld(const int& held, int count) {
     std::unique_lock lock(mutex_);
-    return wake_.wait_for(lock, std::chrono::seconds(30), [&] { return heldInitiates_ >= count; });
+    return wake_.wait_for(lock, std::chrono::seconds(30), [&] { return held >= count; });
 }
+
+void Device::HoldInitiateAnswer() { HoldExchangeAnswer(heldInitiates_, &Faults::holdInitiateAnswer); }
+
+void Device::HoldConcludeAnswer() { HoldExchangeAnswer(heldConcludes_, &Faults::holdConcludeAnswer); }
+
+bool Device::WaitForHeldInitiates(int count) { return WaitForHeld(heldInitiates_, count); }
+
+bool Device::WaitForHeldConcludes(int count) { return WaitForHeld(heldConcludes_, count); }
 
 void Device::Stall() {
     std::unique_lock lock(mutex_);

@@ -120,9 +120,10 @@ public:
     // association was never open, but its chain takes no connect until its transport
     // has seen the end of the refused one (and carried it up the chain).
     bool ReadyToAccept() const;
-    // Waits until so many initiate answers have been held since the start (up to 30 s):
-    // false when they have not.
+    // Waits until so many initiate (conclude) answers have been held since the start (up
+    // to 30 s): false when they have not.
     bool WaitForHeldInitiates(int count);
+    bool WaitForHeldConcludes(int count);
 
     // ---- for the device's parts ----
 
@@ -134,8 +135,9 @@ public:
     void Stall();
     // Waits while the faults hold answers of the service and the device runs.
     void HoldAnswer(std::int32_t service);
-    // Waits while the faults hold initiate answers and the device runs.
+    // Wait while the faults hold initiate (conclude) answers and the device runs.
     void HoldInitiateAnswer();
+    void HoldConcludeAnswer();
     void AssociationEnded(DeviceConnection& association);
     // The model lock held: reports of a change of the domain's item.
     void ValueChanged(const Mms::Domain& domain, const std::string& item);
@@ -147,6 +149,9 @@ public:
     ReportControl* FindReport(const Mms::Domain& domain, const std::string& item, std::string& attribute);
 
 private:
+    // Counts the answer held in `held`, then waits while the fault `holds` is set.
+    void HoldExchangeAnswer(int& held, bool Faults::*holds);
+    bool WaitForHeld(const int& held, int count);
     Mms::NamedVariable* FindVariable(std::string_view reference, Mms::Domain*& domain);
     void RunTimer();
 
@@ -161,6 +166,7 @@ private:
     std::condition_variable wake_;
     bool stopping_ = false;
     int heldInitiates_ = 0;
+    int heldConcludes_ = 0;
     bool timerWoken_ = false;
     Faults faults_;
     std::deque<RequestRecord> requests_;

@@ -169,7 +169,9 @@ System::ResultCode DeviceConnection::HoldIdentifyAnswer(Mms::MmsFrame& request) 
 }
 
 System::ResultCode DeviceConnection::OnConcludeRequest(Mms::MmsFrame& frame) {
-    if (device_.GetFaults().concludeUnanswered) return System::OkNoError;
+    const Faults faults = device_.GetFaults();
+    if (faults.concludeUnanswered) return System::OkNoError;
+    if (faults.holdConcludeAnswer) device_.HoldConcludeAnswer();
     return MmsUserConnection::OnConcludeRequest(frame);
 }
 

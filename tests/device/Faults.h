@@ -52,6 +52,10 @@ struct Faults {
     bool holdInitiateAnswer = false;
     // A conclude-Request is never answered: the association stays.
     bool concludeUnanswered = false;
+    // The conclude answer held until the faults no longer ask for it (or the device stops):
+    // the association's receive thread waits meanwhile, so what the client sends after the
+    // conclude stays unread (Device::WaitForHeldConcludes).
+    bool holdConcludeAnswer = false;
     // The association is aborted instead of answering its Nth confirmed request (0: never).
     int abortAtRequest = 0;
 

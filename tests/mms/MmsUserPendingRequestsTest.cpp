@@ -25,26 +25,58 @@ protected:
 
 TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
     Mms::PendingRequests pending(10);
-    // A conclude is entered only into an empty table.
-    ASSERT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
     ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
     ASSERT_EQ(pending.Put(&third, 5, 0), System::OkNoError);
 
     Mms::PendingRequests::Entry entry;
-    // The conclude request carries no invoke id on the wire: an id never finds it.
-    EXPECT_FALSE(pending.TakeById(second.GetInvokeId(), entry));
     EXPECT_TRUE(pending.TakeById(third.GetInvokeId(), entry));
     EXPECT_EQ(entry.request, &third);
     EXPECT_EQ(entry.service, 5);
     EXPECT_FALSE(pending.TakeById(third.GetInvokeId(), entry));
-
-    EXPECT_TRUE(pending.TakeConclude(entry));
-    EXPECT_EQ(entry.request, &second);
-    EXPECT_FALSE(pending.TakeConclude(entry));
-
     EXPECT_TRUE(pending.Take(&first));
     EXPECT_FALSE(pending.Take(&first));
     EXPECT_FALSE(pending.TakeOldest(entry));
+    pending.SendOver();
+    pending.SendOver();
+
+    // A conclude is entered only into an empty table.
+    ASSERT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
+    // The conclude request carries no invoke id on the wire: an id never finds it.
+    EXPECT_FALSE(pending.TakeById(second.GetInvokeId(), entry));
+    EXPECT_TRUE(pending.TakeConclude(entry));
+    EXPECT_EQ(entry.request, &second);
+    EXPECT_FALSE(pending.TakeConclude(entry));
+}
+
+// A conclude goes only once nothing of its association is out or still being sent, and from
+// its ask on the association takes nothing more (Aborted, not entered) until the peer
+// refuses it; the next association's requests are not touched.
+TEST_F(PendingRequestsTest, AConcludeWaitsForEverySendBeforeItAndTakesNothingAfterIt) {
+    Mms::PendingRequests pending(10);
+    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    Mms::PendingRequests::Entry entry;
+    // Answered (or filed) while its sender still sends it.
+    ASSERT_TRUE(pending.TakeOldest(entry));
+    std::thread conclude(
+        [&] { EXPECT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 10000), System::OkNoError); });
+    ASSERT_TRUE(TestSupport::Eventually([&] { return pending.GetWaitingPuts() == 1; }));
+    EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);
+    // A second conclude neither goes nor lifts the first one's mark.
+    EXPECT_EQ(pending.Put(&third, Mms::PendingRequests::ConcludeService, 0), System::Aborted);
+    pending.SendOver();
+    conclude.join();
+    EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);
+    EXPECT_EQ(pending.GetCount(), 1u);
+
+    connection.Reset();
+    Mms::RequestHandle next(connection);
+    EXPECT_EQ(pending.Put(&next, 4, 0), System::OkNoError);
+    ASSERT_TRUE(pending.Take(&next));
+    pending.SendOver();
+
+    ASSERT_TRUE(pending.TakeConclude(entry));
+    pending.ConcludeRefused(second.GetGeneration());
+    EXPECT_EQ(pending.Put(&third, 4, 0), System::OkNoError);
 }
 
 // A peer that serves its requests in turn starts on one only once it has answered those

@@ -50,6 +50,17 @@ std::string FindProblems(const std::vector<WireUnit>& units, const std::vector<s
 std::vector<std::string> DecodeFields(const std::vector<WireUnit>& units, const std::vector<std::string>& fields,
                                       const std::vector<std::string>& extraArgs = {});
 
+// DecodeFields over the units of several connections in one run of tshark, each one a TCP
+// stream of its own (the client on port 40000 + its index): the lines of each connection,
+// in order. Many connections are checked in the time one takes.
+std::vector<std::vector<std::string>> DecodeFieldsPerConnection(const std::vector<std::vector<WireUnit>>& connections,
+                                                                const std::vector<std::string>& fields,
+                                                                const std::vector<std::string>& extraArgs = {});
+
+// The recording with each direction's stream cut into one unit per TPKT, so that
+// Wireshark gives each PDU a line of its own however TCP grouped them.
+std::vector<WireUnit> PacketsApart(const std::vector<WireUnit>& units);
+
 // The full verbose decode (-V), for searching field texts.
 std::string DecodeVerbose(const std::vector<WireUnit>& units, const std::vector<std::string>& extraArgs = {});
 

@@ -15,6 +15,9 @@ TEST(WireCheck, AcceptsAWellFormedConnectRequestAndFlagsATruncatedOne) {
     const auto fields = DecodeFields(good, {"cotp.type", "cotp.tpdu_size"});
     ASSERT_EQ(fields.size(), 1u);
     EXPECT_EQ(fields[0], "0x0e|1024");
+    // Connections decoded together keep their lines apart.
+    EXPECT_EQ(DecodeFieldsPerConnection({good, {}, good}, {"cotp.type"}),
+              (std::vector<std::vector<std::string>>{{"0x0e"}, {}, {"0x0e"}}));
 
     const std::vector<WireUnit> truncated{{true, BytesFromHex("03 00 00 05 11")}};
     EXPECT_NE(FindProblems(truncated), "");

@@ -64,9 +64,10 @@ std::unique_ptr<Mms::InformationReport> TakeIn(const std::uint8_t* bytes, std::s
         pdu->choice.unconfirmed.service.present == Mms::MmsUnconfirmedInformationReport) {
         const Mms::MmsInformationReport& report = pdu->choice.unconfirmed.service.choice.informationReport;
         if (report.variableAccessSpecification.present == Mms::MmsVariableAccessVariableListName) {
-            vmd.QueueListReport(report.variableAccessSpecification.choice.variableListName, report.listOfAccessResult);
+            vmd.QueueListReport(nullptr, report.variableAccessSpecification.choice.variableListName,
+                                report.listOfAccessResult);
         } else if (report.variableAccessSpecification.present == Mms::MmsVariableAccessListOfVariable) {
-            vmd.QueueVariablesReport(report.variableAccessSpecification.choice.listOfVariable,
+            vmd.QueueVariablesReport(nullptr, report.variableAccessSpecification.choice.listOfVariable,
                                      report.listOfAccessResult);
         }
     }

@@ -30,25 +30,55 @@ std::uint32_t PendingRequests::GetCount() const {
 System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
     const auto wait = std::chrono::milliseconds(timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + wait;
+    const bool conclude = service == ConcludeService;
     std::unique_lock lock(mutex_);
+    // From the ask to conclude on, its association takes nothing more, a second conclude
+    // included (which must not lift the first one's mark as it fails).
+    if (concluding_ == request->GetGeneration()) return System::Aborted;
+    if (conclude) {
+        // Marked before the wait: what comes after the ask to conclude never overtakes it,
+        // and a request waiting for room gives up rather than keep the conclude waiting.
+        concluding_ = request->GetGeneration();
+        roomMade_.notify_all();
+    }
     while (true) {
+        if (!conclude && concluding_ == request->GetGeneration()) return System::Aborted;
         // Withdrawn before it went out: it never does, whatever room there is.
-        if (request->IsWithdrawn()) return System::Cancelled;
+        if (request->IsWithdrawn()) break;
         // Read afresh on each look: the next association's initiate may change the
         // capacity while this request waits.
-        const std::size_t room = service == ConcludeService ? 1 : capacity_;
-        if (entries_.size() < room) break;
+        if (conclude ? entries_.empty() && sending_ == 0 : entries_.size() < capacity_) {
+            entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
+            if (!conclude) {
+                ++entered_;
+                ++sending_;
+            }
+            return System::OkNoError;
+        }
         // A table full of requests whose answers are overdue makes room only when someone
         // files them: the caller, once it is told.
         const auto wakeAt = entries_.empty() ? deadline : std::min(deadline, entries_.front().since + wait);
-        if (std::chrono::steady_clock::now() >= wakeAt) return System::Timeout;
+        if (std::chrono::steady_clock::now() >= wakeAt) break;
         ++waitingPuts_;
         roomMade_.wait_until(lock, wakeAt);
         --waitingPuts_;
     }
-    entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
-    if (service != ConcludeService) ++entered_;
-    return System::OkNoError;
+    // Not entered: a conclude that does not go leaves its association standing.
+    if (conclude && concluding_ == request->GetGeneration()) concluding_.reset();
+    return request->IsWithdrawn() ? System::Cancelled : System::Timeout;
+}
+
+void PendingRequests::SendOver() {
+    {
+        std::lock_guard lock(mutex_);
+        if (sending_ > 0) --sending_;
+    }
+    roomMade_.notify_all();
+}
+
+void PendingRequests::ConcludeRefused(std::uint32_t generation) {
+    std::lock_guard lock(mutex_);
+    if (concluding_ == generation) concluding_.reset();
 }
 
 std::uint32_t PendingRequests::GetWaitingPuts() const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "system/ResultCode.h"
@@ -54,10 +55,22 @@ public:
     // full: OkNoError, or Timeout when no room came (the request stays the caller's). The
     // wait also ends, with Timeout, once the oldest request has waited timeoutMs for its
     // answer: the caller files what is overdue (which makes room) and asks again.
-    // A conclude waits until the table is empty: no request is outstanding when the peer
-    // is asked to end the association. A withdrawn request (RequestHandle::IsWithdrawn) is
-    // not entered, before or during the wait: Cancelled, and it stays the caller's.
+    // A request entered here counts as being sent until its sender calls SendOver.
+    // A conclude waits until the table is empty and no request is being sent: no request
+    // is outstanding when the peer is asked to end the association, and none leaves after
+    // that ask. From the moment a conclude asks to be entered, its association takes no
+    // other request: one of the same invoke generation is refused with Aborted, as the
+    // association's end would confirm it, before or during its wait (it stays the
+    // caller's). That lasts until the conclude is refused (ConcludeRefused) or its Put
+    // fails; a request of a later generation, the next association's, is not touched.
+    // A withdrawn request (RequestHandle::IsWithdrawn) is not entered, before or during
+    // the wait: Cancelled, and it stays the caller's.
     System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
+    // The send of a request that Put entered is over, whatever became of it.
+    void SendOver();
+    // The peer refused the conclude of that generation, or it never left: its association
+    // stands and takes requests again.
+    void ConcludeRefused(std::uint32_t generation);
     // A wait in Put looks again whether its request has been withdrawn meanwhile.
     void WakeWaiters();
     // How many Puts wait for room now: one counted here is asleep until the table changes
@@ -99,6 +112,10 @@ private:
     std::uint32_t capacity_;
     std::uint64_t entered_ = 0;
     std::uint32_t waitingPuts_ = 0;
+    // Requests entered whose send is not over yet.
+    std::uint32_t sending_ = 0;
+    // The invoke generation whose conclude has asked to be entered.
+    std::optional<std::uint32_t> concluding_;
 };
 
 }  // namespace Mms

@@ -60,13 +60,24 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
     }
     if (mmsFrame == nullptr || !mmsFrame->IsDecoded() || mmsFrame->GetPdu() == nullptr) return System::InvalidArguments;
     switch (event) {
-        case MmsConnection::EventConfirmedRequest: return OnConfirmedRequest(*mmsFrame);
+        case MmsConnection::EventConfirmedRequest:
+            // Behind a conclude the peer has no association left to ask in: nothing it
+            // sends there is executed or answered.
+            if (concludeTaken_.load()) return System::OkNoError;
+            return OnConfirmedRequest(*mmsFrame);
         case MmsConnection::EventConfirmedResponse: return OnConfirmedResponse(*mmsFrame);
         case MmsConnection::EventConfirmedError: return OnConfirmedError(*mmsFrame);
         case MmsConnection::EventUnconfirmed: return OnUnconfirmed(*mmsFrame);
         case MmsConnection::EventReject: return OnReject(*mmsFrame);
-        case MmsConnection::EventInitiateRequest: return OnInitiateRequest(*mmsFrame);
-        case MmsConnection::EventConcludeRequest: return OnConcludeRequest(*mmsFrame);
+        case MmsConnection::EventInitiateRequest:
+            // A new association on this chain: the last one's conclude is behind it.
+            concludeTaken_.store(false);
+            return OnInitiateRequest(*mmsFrame);
+        case MmsConnection::EventConcludeRequest:
+            // Taken once the association stands, answered or not: what comes after it
+            // belongs to no association.
+            if (GetState() == StateAssociated) concludeTaken_.store(true);
+            return OnConcludeRequest(*mmsFrame);
         case MmsConnection::EventConcludeResponse: return OnConcludeResponse(*mmsFrame);
         default: return System::NotSupported;
     }
@@ -306,6 +317,9 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
     }
     // Nothing waits for an answer that names no pending request: it is dropped at once.
     if (!taken) return System::Timeout;
+    // A conclude the peer did not accept leaves the association standing, taking requests.
+    if (entry.service == PendingRequests::ConcludeService && pdu->present != MmsPduConcludeResponse)
+        pendingRequests_.ConcludeRefused(entry.request->GetGeneration());
     entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
     request = entry.request;
     if (expectedService != nullptr) *expectedService = entry.service;

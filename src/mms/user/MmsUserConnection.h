@@ -82,7 +82,10 @@ struct RequestOutcome {
 // filed and remains the caller's (it is never deleted here).
 //
 // Server face. Confirmed requests from the peer are answered from the VMD bound to the
-// connection; information reports are filed into that VMD's report queue.
+// connection; information reports are filed into that VMD's report queue. Once it has
+// taken the peer's conclude on the association that stands, it executes and answers no
+// confirmed request that arrives behind it (they are dropped, OnConfirmedRequest is not
+// called) until the next initiate.
 //
 // Threads: request operations and waits may run on any thread, each wait collecting
 // what its own thread asked; indications arrive on the receive thread. They share the
@@ -143,9 +146,12 @@ public:
     // Sends conclude-Request with the caller's request pending; its answer (conclude-
     // Response) ends the association (EndAssociation(Release)) and files that request with
     // OkNoError. StateAssociated, else NotConnected.
-    // It goes once every request outstanding has been answered (or filed), waiting for that
-    // on the caller's thread: Timeout, nothing sent, when one stays unanswered for the
-    // time-out.
+    // It goes once every request outstanding has been answered (or filed) and no send of
+    // one is under way, waiting for that on the caller's thread: Timeout, nothing sent,
+    // when one stays unanswered for the time-out. From the call on, every request
+    // operation of the association, on any thread, gives Aborted and sends nothing (see
+    // PendingRequests::Put); a conclude-Error or a reject of it, or a conclude that could
+    // not be sent, lets requests go again.
     System::ResultCode Conclude(RequestHandle* request);
     // Lets go of the calling thread's current request without waiting for it (it is filed
     // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
@@ -501,6 +507,9 @@ private:
     AnswerSpin answerSpin_;
     // When the last PDU of any kind arrived (steady clock ticks).
     std::atomic<std::int64_t> lastReceived_{0};
+    // Server: the peer's conclude has been taken on the association that stands; its
+    // confirmed requests after it are dropped unexecuted until the next initiate.
+    std::atomic<bool> concludeTaken_{false};
 };
 
 // The outcome of a request whose refusal is taken as an empty answer: the send's failure,

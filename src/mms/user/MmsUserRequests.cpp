@@ -73,6 +73,8 @@ ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t se
 
 template <typename Send>
 ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t service, Send send) {
+    const bool conclude = service == PendingRequests::ConcludeService;
+    const std::uint32_t generation = request->GetGeneration();
     request->BeginSending();
     // The request is pending before its PDU leaves, so its answer always finds it.
     ResultCode result = PutPending(request, service);
@@ -82,6 +84,13 @@ ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t s
         // Not there any more: an answer or an abort has filed it, and it will be
         // confirmed through the queues like any other.
         kept = result == System::OkNoError || !WithdrawRequest(request);
+        if (!conclude) {
+            // A conclude waits for this: nothing that was entered before it leaves after it.
+            pendingRequests_.SendOver();
+        } else if (!kept) {
+            // A conclude that never left leaves its association standing.
+            pendingRequests_.ConcludeRefused(generation);
+        }
     }
     if (request->EndSending()) {
         FileAnswered(request, service);

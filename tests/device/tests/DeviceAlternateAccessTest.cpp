@@ -163,7 +163,7 @@ TEST(DeviceAlternateAccessTest, AnIndexOfTheWholeUnsigned32RangeIsRefusedAloneAn
         EXPECT_EQ(text, "12.5");
     }
 
-    const std::vector<TestSupport::WireUnit> packets = DeviceTest::PacketsApart(client.relay.Units(0));
+    const std::vector<TestSupport::WireUnit> packets = TestSupport::PacketsApart(client.relay.Units(0));
     std::vector<TestSupport::WireUnit> wellFormed;
     for (const TestSupport::WireUnit& packet : packets) {
         bool malformed = false;

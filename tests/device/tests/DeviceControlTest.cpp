@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DeviceClient.h"
+#include "RawRequests.h"
 #include "device/DeviceTime.h"
 #include "mms/values/Structure.h"
 #include "mms/values/UTCTime.h"
@@ -304,6 +305,55 @@ TEST_F(DeviceControlTest, AnAbortFreesTheSelectionsOfItsAssociation) {
     Run(second, {"CSWI4", "SBOw", true, {}});
     Run(second, {"CSWI2", "SBO", true, {}});
     EXPECT_EQ(second.Release(), System::OkNoError);
+}
+
+// A client that goes on sending after its conclude, as a faulty one may: the device answers
+// the conclude and neither executes nor answers what arrives behind it, an open of the
+// switch and a read of its position.
+TEST_F(DeviceControlTest, NothingThatArrivesBehindAConcludeIsExecutedOrAnswered) {
+    DeviceClient client(device);
+    ASSERT_EQ(client.Associate(), System::OkNoError);
+    EXPECT_EQ(client.WriteStructure("LD0", "CSWI1$CO$Pos$Oper", {{"ctlVal", "True"}}).result, System::OkNoError);
+    const std::string closed = device.GetValue("LD0/CSWI1$ST$Pos$stVal");
+    Mms::NamedVariable& open = client.Variable("LD0", "CSWI1$CO$Pos$Oper");
+    ASSERT_EQ(MmsObjectTest::Component(open, "ctlVal")->FromText("False"), System::OkNoError);
+    Mms::NamedVariable& position = client.Variable("LD0", "CSWI1$ST$Pos$stVal");
+    ASSERT_EQ(client.Fetch(position), System::OkNoError);
+    const std::size_t logged = device.RequestCount();
+
+    // The conclude goes raw, past the client's own rule that nothing follows it.
+    ASSERT_EQ(DeviceTest::SendRawPdu(client, {0x8B, 0x00}), System::OkNoError);
+    ASSERT_EQ(client.User().WriteVariableValue(&open), System::OkNoError);
+    ASSERT_EQ(client.User().ReadVariableValue(&position), System::OkNoError);
+    // The client's own release behind them ends the link in order: the device has read them
+    // all once it has let the association go.
+    EXPECT_EQ(client.Release(), System::OkNoError);
+    ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
+    EXPECT_EQ(device.GetValue("LD0/CSWI1$ST$Pos$stVal"), closed);
+    EXPECT_EQ(device.RequestCount(), logged);
+
+    if (!TestSupport::WireCheckRuns()) return;
+    const std::vector<TestSupport::WireUnit> packets = TestSupport::PacketsApart(client.relay.Units(0));
+    const std::vector<std::string> lines =
+        TestSupport::DecodeFields(packets, {"mms.confirmedServiceRequest", "_ws.col.Info"});
+    ASSERT_EQ(lines.size(), packets.size());
+    bool concluded = false;
+    std::vector<std::string> requested;
+    std::vector<std::string> answered;
+    for (std::size_t i = 0; i < packets.size(); ++i) {
+        if (!concluded) {
+            concluded = packets[i].fromClient && lines[i].find("conclude-RequestPDU") != std::string::npos;
+        } else if (packets[i].fromClient) {
+            if (lines[i].front() != '|') requested.push_back(lines[i].substr(0, lines[i].find('|')));
+        } else {
+            answered.push_back(lines[i].substr(lines[i].find('|') + 1));
+        }
+    }
+    // On the wire behind the conclude: the write and the read; the device answers the
+    // conclude (and the release's, when the client has not closed first), nothing else.
+    EXPECT_EQ(requested, (std::vector<std::string>{"5", "4"}));
+    ASSERT_FALSE(answered.empty());
+    for (const std::string& answer : answered) EXPECT_EQ(answer, "conclude-ResponsePDU");
 }
 
 namespace {

@@ -83,7 +83,7 @@ TEST(DeviceListReadTest, TheAnswerNamesTheListReadWhenTheRequestAsksForIt) {
     EXPECT_EQ(client.Read("LD0", "LLN0$ST$Mod$stVal"), "1");
     ASSERT_EQ(device.OpenAssociations(), 1);
 
-    const std::vector<TestSupport::WireUnit> units = DeviceTest::PacketsApart(client.relay.Units(0));
+    const std::vector<TestSupport::WireUnit> units = TestSupport::PacketsApart(client.relay.Units(0));
     invokeId = FirstRawInvokeId;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.named);

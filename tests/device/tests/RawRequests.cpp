@@ -30,22 +30,6 @@ System::ResultCode SendRawPdu(DeviceClient& client, const std::vector<std::uint8
     return SendOnMmsContext(client, frame);
 }
 
-std::vector<TestSupport::WireUnit> PacketsApart(const std::vector<TestSupport::WireUnit>& units) {
-    std::vector<TestSupport::WireUnit> apart;
-    std::vector<std::uint8_t> pending[2];
-    for (const TestSupport::WireUnit& unit : units) {
-        std::vector<std::uint8_t>& stream = pending[unit.fromClient ? 1 : 0];
-        stream.insert(stream.end(), unit.bytes.begin(), unit.bytes.end());
-        while (stream.size() >= 4) {
-            const std::size_t length = std::size_t{stream[2]} << 8 | stream[3];
-            if (length < 4 || length > stream.size()) break;
-            apart.push_back({unit.fromClient, {stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(length)}});
-            stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(length));
-        }
-    }
-    return apart;
-}
-
 std::vector<std::uint8_t> AnswerOnWire(const std::vector<TestSupport::WireUnit>& packets, std::int32_t invokeId) {
     for (const TestSupport::WireUnit& packet : packets) {
         if (packet.fromClient) continue;

@@ -21,10 +21,6 @@ System::ResultCode SendOnMmsContext(DeviceClient& client, Protocol::Frame& frame
 // The same for the octets of one MMS PDU, as they stand.
 System::ResultCode SendRawPdu(DeviceClient& client, const std::vector<std::uint8_t>& pdu);
 
-// The recording with each direction's stream cut into one unit per TPKT, so that
-// Wireshark gives each PDU a line of its own however TCP grouped them.
-std::vector<TestSupport::WireUnit> PacketsApart(const std::vector<TestSupport::WireUnit>& units);
-
 // The MMS PDU of the device's packet that answers the invoke id (a P-DATA carries its PDU
 // last): a confirmed response or error, or a reject that names it; empty when none does.
 std::vector<std::uint8_t> AnswerOnWire(const std::vector<TestSupport::WireUnit>& packets, std::int32_t invokeId);

@@ -184,8 +184,9 @@ ResultCode ClientApplication::Post(std::uint32_t& id, Make make) {
             entry.emplace(*association_);
         }
     }
-    // Not taken (the association is ending): confirmed here, as every request is, once
-    // the link is let go (the callback may use it).
+    // Not taken (the association is ending, or a release went before it): confirmed here
+    // with the ending's code, as every request is, once the link is let go (the callback
+    // may use it).
     if (refused != nullptr) refused->CompleteWith(System::Aborted);
     return System::OkNoError;
 }

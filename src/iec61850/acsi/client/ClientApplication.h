@@ -69,7 +69,10 @@ using AttributeRecords = std::vector<std::pair<std::string, std::string>>;
 // called Associate; a service answered from the model or refused before it was sent calls
 // back on the association's thread; answers, reports and aborts on the receive thread (an
 // answer that came before its request's send from the caller's thread was over: on the
-// association's). A callback must never wait for another answer of the same association.
+// association's). A request the association no longer takes (it has been ended, or a
+// release was posted before it) is confirmed with 8 at once, on the thread that posted it,
+// before the post returns: a caller holds no lock of its own across a post that its
+// callback takes. A callback must never wait for another answer of the same association.
 //
 // The client does not own its association (the server's profile stack does). When the
 // server goes, the association lets go of the client and the client of it: its next

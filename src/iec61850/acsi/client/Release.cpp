@@ -21,6 +21,10 @@ void Release::complete() {
     // An answered conclude has ended the association already, on the thread that took the
     // answer in (Mms::MmsUserConnection::OnConcludeResponse): only the confirmation is left.
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
+    // Executed without ending the association (the device refused the conclude, or it
+    // never went): the association takes requests again. One refused or never executed
+    // marked nothing.
+    if (!concluded && GetState() == Executing) GetAssociation().ReleaseLeftItStanding(*this);
     SetServiceError(concluded ? 0 : 11);
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }

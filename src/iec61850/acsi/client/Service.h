@@ -67,6 +67,8 @@ public:
     bool SendFailed() const { return sendFailed_; }
     // Base: signal, state Completed, delete.
     virtual void complete();
+    // Ends the association when it goes (a release): nothing posted after it is taken.
+    virtual bool EndsTheAssociation() const { return false; }
     virtual void completeSilently();
     // The service error from the answer (set once, then kept).
     virtual std::int32_t ResultFromServiceError();

@@ -408,8 +408,23 @@ Server* TPAppAssociation::GetServer() const {
 ResultCode TPAppAssociation::PostRequest(Service* service) {
     if (service == nullptr) return System::InvalidArguments;
     if (ended_.load()) return System::Cancelled;
-    service->SetEpoch(epoch_.load());
-    return Enqueue(service);
+    // The release's mark and the queue move in one step: nothing is queued behind a release.
+    std::lock_guard posting(postingMutex_);
+    const std::uint64_t epoch = epoch_.load();
+    if (ReleasePostedIn(epoch)) return System::Aborted;
+    service->SetEpoch(epoch);
+    // Read before it is queued: from then on the association's thread may complete it.
+    const bool release = service->EndsTheAssociation();
+    const ResultCode result = Enqueue(service);
+    if (result == System::OkNoError && release) releasePostedIn_.store(epoch);
+    return result;
+}
+
+bool TPAppAssociation::ReleasePostedIn(std::uint64_t epoch) const { return releasePostedIn_.load() == epoch; }
+
+void TPAppAssociation::ReleaseLeftItStanding(const Service& release) {
+    std::lock_guard posting(postingMutex_);
+    if (releasePostedIn_.load() == release.GetEpoch()) releasePostedIn_.store(NoEpoch);
 }
 
 ResultCode TPAppAssociation::Enqueue(Service* service) {
@@ -430,6 +445,8 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
     // itself. Inside a callback the thread is one of the library's, which must not block
     // on a send: such requests go through the queue.
     if (ended_.load()) return System::Cancelled;
+    // After a release nothing more goes: refused before it could be sent or queued.
+    if (ReleasePostedIn(epoch_.load())) return System::Aborted;
     if (!InCallback()) {
         const SendingTurn turn(*this, std::try_to_lock);
         // Only while the device allows another request outstanding: waiting for room is the

@@ -233,7 +233,11 @@ public:
 
     // Files the service for the association's thread; the service is then the
     // association's. The queue's refusal (it is full, or the association is ending) leaves
-    // it with the caller.
+    // it with the caller. Once a release has been posted in the present epoch, every later
+    // post is refused with Aborted (nothing is queued behind the release; the caller
+    // confirms it as the release's ending would) until the release is confirmed without
+    // ending the association (the device refused the conclude, or it could not go) or
+    // the epoch moves on (the association ends, or the next one begins).
     System::ResultCode PostRequest(Service* service);
     // As PostRequest, but sends the service from the caller's thread (Service::SendDirect)
     // when that keeps the order of requests, the threads of callbacks and a caller that never
@@ -242,8 +246,11 @@ public:
     // and the caller is not inside a callback of the library (a receive or association
     // thread must never wait for room on the socket). Everything else is posted. A direct
     // send is refused, or fails, as execute's would, and is then completed on the
-    // association's thread; its answer completes it on the receive thread.
+    // association's thread; its answer completes it on the receive thread. After a release
+    // it is refused as PostRequest refuses it, never sent.
     System::ResultCode SubmitRequest(Service* service);
+    // A release was confirmed without ending the association: later posts are taken again.
+    void ReleaseLeftItStanding(const Service& release);
     // Requests of a group were withdrawn (Mms::RequestGroup): each of them still queued is
     // confirmed with Cancelled, unsent, when the association's thread comes to it (soon:
     // nothing of it goes to the device), and one waiting for room to be sent gives up at
@@ -402,6 +409,8 @@ private:
     void DeliverReport(Mms::InformationReport& report);
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
+    // A release has been posted in the epoch (and has not left the association standing).
+    bool ReleasePostedIn(std::uint64_t epoch) const;
     // A service the association's thread took from its queue is done with.
     void Dequeued(Service* service);
 
@@ -458,6 +467,11 @@ private:
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
+    // The epoch a release was posted in (NoEpoch: none), set and lifted under
+    // postingMutex_, which also orders every post's check of it with its queuing.
+    static constexpr std::uint64_t NoEpoch = 0;
+    std::mutex postingMutex_;
+    std::atomic<std::uint64_t> releasePostedIn_{NoEpoch};
     EnabledReportBlocks enabledReportBlocks_;
     TerminationHold terminationHold_;
     // Request operations of the MMS service user run one at a time: the association's

@@ -103,6 +103,13 @@ public:
         received_.clear();
         terminations_.clear();
     }
+    // StartOver for the controls too, whose invoke ids count from 1 again on the next
+    // association.
+    void StartOverWithControls() {
+        StartOver();
+        std::lock_guard lock(mutex_);
+        controls_.clear();
+    }
 
     std::int32_t OnSelect(A::Select* s) override { return Control("Select", *s, s->controlError, s->answer); }
     std::int32_t OnSelectWithValue(A::SelectWithValue* s) override {
