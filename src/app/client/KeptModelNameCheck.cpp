@@ -15,8 +15,6 @@
 #include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "mms/machine/RequestGroup.h"
-#include "mms/pdu/MmsPdu.h"
-#include "mms/pdu/MmsPduError.h"
 #include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariableList.h"
 #include "mms/user/Variable.h"
@@ -101,13 +99,7 @@ std::string DescribeDataSetChange(const std::vector<std::string_view>& model,
 
 // Why a name list gave no names: the device's own refusal, or the link's failure.
 std::string FailureText(const Iec61850::Acsi::Service& service) {
-    switch (service.GetAnswerKind()) {
-        case Mms::MmsPduConfirmedError:
-            return "the device refused, " + Mms::MmsServiceErrorText(service.GetErrorClass(), service.GetErrorCode());
-        case Mms::MmsPduReject:
-            return "the device refused, " + Mms::MmsRejectText(service.GetErrorClass(), service.GetErrorCode());
-        default: break;
-    }
+    if (std::string refusal = service.DeviceRefusalText(); !refusal.empty()) return refusal;
     if (service.GetResult() == System::Timeout) return "no answer came in time";
     return Iec61850::Acsi::ServiceErrorText(service.GetServiceError());
 }
@@ -290,7 +282,7 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
                     member->GetName(memberName);
                     names.push_back(std::move(memberName));
                 }
-                const bool answered = service.GetAnswerKind() == Mms::MmsPduConfirmedResponse;
+                const bool answered = service.HasConfirmedAnswer();
                 // Members the model cannot resolve leave the answer unapplied: changed too.
                 changed = answered && (service.GetResult() != System::OkNoError || names != read->names);
                 read->list->Members = read->members;

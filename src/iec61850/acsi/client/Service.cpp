@@ -5,6 +5,7 @@
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "mms/machine/MmsConnection.h"
 #include "mms/pdu/MmsPdu.h"
+#include "mms/pdu/MmsPduError.h"
 
 namespace Iec61850::Acsi {
 
@@ -189,6 +190,17 @@ std::int32_t Service::ResultFromAccessError(std::int32_t status) {
         default: serviceError_ = 11; break;
     }
     return serviceError_;
+}
+
+bool Service::HasConfirmedAnswer() const { return GetAnswerKind() == Mms::MmsPduConfirmedResponse; }
+
+std::string Service::DeviceRefusalText() const {
+    switch (GetAnswerKind()) {
+        case Mms::MmsPduConfirmedError:
+            return "the device refused, " + Mms::MmsServiceErrorText(GetErrorClass(), GetErrorCode());
+        case Mms::MmsPduReject: return "the device refused, " + Mms::MmsRejectText(GetErrorClass(), GetErrorCode());
+        default: return {};
+    }
 }
 
 }  // namespace Iec61850::Acsi

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <string>
 #include <string_view>
 
 #include "iec61850/acsi/client/RequestOptions.h"
@@ -75,6 +76,11 @@ public:
     // The service error from a variable's access status (256 + DataAccessError when the
     // device refused it; below 256 the service error stays as it is).
     virtual std::int32_t ResultFromAccessError(std::int32_t status);
+    // The device's refusal in its own words ("the device refused, access ..."); empty for a
+    // request the device did not refuse (answered, or no answer came).
+    std::string DeviceRefusalText() const;
+    // The device answered it with a confirmed response (not an error, a reject or nothing).
+    bool HasConfirmedAnswer() const;
 
     std::uint32_t GetState() const { return state_.load(); }
     // Answered from the model (AnswerFrom::Model): nothing was sent to the device.
