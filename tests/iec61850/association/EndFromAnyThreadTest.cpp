@@ -21,38 +21,13 @@
 #include "iec61850/acsi/registry/ClientManager.h"
 #include "iec61850/acsi/registry/ServerManager.h"
 #include "iec61850/association/DeviceSession.h"
+#include "support/Watchdog.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
 namespace {
 
-// Ends the test run when its scope has not ended in time: a deadlock fails, never hangs.
-class Watchdog {
-public:
-    explicit Watchdog(const std::string& what, std::chrono::seconds limit = std::chrono::seconds(60))
-        : thread_([this, what, limit] {
-              std::unique_lock lock(mutex_);
-              if (!changed_.wait_for(lock, limit, [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: %s did not end within %lld s\n", what.c_str(),
-                               static_cast<long long>(limit.count()));
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool done_ = false;
-    std::thread thread_;
-};
+using TestSupport::Watchdog;
 
 // Runs the test's action once, inside the callback that the trigger brings, and counts
 // confirmations by result (invoke ids start over with every abort).
