@@ -171,6 +171,10 @@ System::ResultCode DeviceConnection::HoldIdentifyAnswer(Mms::MmsFrame& request) 
 System::ResultCode DeviceConnection::OnConcludeRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     if (faults.concludeUnanswered) return System::OkNoError;
+    if (concludesRefused_ < faults.concludeErrors && GetState() == Mms::MmsUserConnection::StateAssociated) {
+        ++concludesRefused_;
+        return RefuseConclude(Mms::MmsConcludeFurtherCommunicationRequired);
+    }
     if (faults.holdConcludeAnswer) device_.HoldConcludeAnswer();
     return MmsUserConnection::OnConcludeRequest(frame);
 }
@@ -178,6 +182,7 @@ System::ResultCode DeviceConnection::OnConcludeRequest(Mms::MmsFrame& frame) {
 System::ResultCode DeviceConnection::OnInitiateRequest(Mms::MmsFrame& frame) {
     const Faults faults = device_.GetFaults();
     association_ = device_.NextAssociationNumber();
+    concludesRefused_ = 0;
     requests_ = 0;
     stallCount_ = 0;
     droppedNodeTypes_.clear();

@@ -49,6 +49,7 @@ private:
     int association_ = 0;
     int requests_ = 0;
     int stallCount_ = 0;
+    int concludesRefused_ = 0;
     // Type requests of each node left unanswered on this association.
     std::map<std::string, int> droppedNodeTypes_;
     bool answering_ = false;

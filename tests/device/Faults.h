@@ -50,6 +50,9 @@ struct Faults {
     // The initiate answer held until the faults no longer ask for it (or the device
     // stops): the association's receive thread waits meanwhile (Device::WaitForHeldInitiates).
     bool holdInitiateAnswer = false;
+    // The first so many conclude-Requests of each association answered with conclude-Error
+    // further-communication-required (AD 05 A0 03 8B 01 01): the association stands.
+    int concludeErrors = 0;
     // A conclude-Request is never answered: the association stays.
     bool concludeUnanswered = false;
     // The conclude answer held until the faults no longer ask for it (or the device stops):

@@ -402,6 +402,9 @@ protected:
     virtual System::ResultCode OnInitiateError(MmsFrame& frame);
     // Server: conclude-Response in StateAssociated, conclude-Error otherwise.
     virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
+    // Server: refuses the peer's conclude with conclude-Error of this code; the
+    // association stands, so what the peer asks after it is served again.
+    System::ResultCode RefuseConclude(std::int32_t code);
     // Ends the association of the pending conclude request (EndAssociation(Release), on
     // the receive thread, before anything read after the answer), then files that request:
     // OkNoError, or Aborted when another ending had claimed the association. OkNoError.

@@ -118,6 +118,13 @@ ResultCode MmsUserConnection::OnConcludeRequest(MmsFrame&) {
     return GetState() == StateAssociated ? mms->SendConcludeResponse() : mms->SendConcludeError(MmsConcludeOther);
 }
 
+ResultCode MmsUserConnection::RefuseConclude(std::int32_t code) {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return System::NotConnected;
+    concludeTaken_.store(false);
+    return mms->SendConcludeError(code);
+}
+
 ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
