@@ -239,6 +239,11 @@ void Device::HoldAnswer(std::int32_t service) {
     wake_.wait(lock, [&] { return stopping_ || !faults_.held.contains(service); });
 }
 
+void Device::HoldAnswer(std::int32_t service, const std::string& name) {
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [&] { return stopping_ || !faults_.heldNames.contains({service, name}); });
+}
+
 void Device::SetFaults(const Faults& faults) {
     {
         std::lock_guard lock(mutex_);

@@ -133,8 +133,10 @@ public:
     void Pause(int milliseconds);
     // Waits while the faults stall the link and the device runs.
     void Stall();
-    // Waits while the faults hold answers of the service and the device runs.
+    // Waits while the faults hold answers of the service (or of the service for the name)
+    // and the device runs.
     void HoldAnswer(std::int32_t service);
+    void HoldAnswer(std::int32_t service, const std::string& name);
     // Wait while the faults hold initiate (conclude) answers and the device runs.
     void HoldInitiateAnswer();
     void HoldConcludeAnswer();

@@ -88,8 +88,9 @@ void DeviceConnection::Defer(std::function<void()> action) {
 System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     const Mms::MmsConfirmedServiceRequest& request = frame.GetPdu()->choice.confirmedRequest.service;
     const std::int32_t service = request.present;
-    device_.Log({association_, service, NamesOf(request)});
+    // Taken before the request is logged: a test that sees it logged knows which faults it meets.
     const Faults faults = device_.GetFaults();
+    device_.Log({association_, service, NamesOf(request)});
     Mms::MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
 
@@ -101,6 +102,9 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     }
     if (faults.dropped.count(service) != 0) return System::OkNoError;
     if (faults.held.contains(service)) device_.HoldAnswer(service);
+    const std::vector<std::string> names = NamesOf(request);
+    if (!names.empty() && faults.heldNames.contains({service, names.front()}))
+        device_.HoldAnswer(service, names.front());
     if (service == Mms::MmsServiceIdentify && faults.identifyAnsweredLateMs != 0) return HoldIdentifyAnswer(frame);
     if (const auto delay = faults.delayedMs.find(service); delay != faults.delayedMs.end())
         device_.Pause(delay->second);
@@ -111,7 +115,6 @@ System::ResultCode DeviceConnection::OnConfirmedRequest(Mms::MmsFrame& frame) {
     if (const auto refusal = faults.refused.find(service); refusal != faults.refused.end()) {
         return refuse(refusal->second);
     }
-    const std::vector<std::string> names = NamesOf(request);
     if (!names.empty()) {
         if (const auto refusal = faults.refusedNames.find({service, names.front()});
             refusal != faults.refusedNames.end()) {

@@ -67,6 +67,9 @@ struct Faults {
     // Requests of a service whose first name (as RequestRecord has it) is this one:
     // (service, name) refused so.
     std::map<std::pair<std::int32_t, std::string>, Refusal> refusedNames;
+    // (service, name) held as `held` holds a whole service's, and answered (or refused) as
+    // the faults of its arrival say once let go.
+    std::set<std::pair<std::int32_t, std::string>> heldNames;
     // getNameList of an object class in a scope (Mms::MmsBasicObjectClass,
     // Mms::MmsObjectScopeChoice): (class, scope) refused so.
     std::map<std::pair<std::int32_t, std::int32_t>, Refusal> refusedNameLists;

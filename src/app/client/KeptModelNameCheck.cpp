@@ -135,15 +135,29 @@ bool KeptModelNameCheck::Start(Iec61850::Acsi::Server& server, std::shared_ptr<c
         listedDataSets_.clear();
         changes_.clear();
         confirmed_ = false;
-        membersReads_.clear();
-        membersGroup_ = nullptr;
-        membersNext_ = 0;
-        membersOut_ = 0;
         window_ = std::max<std::size_t>(window, 1);
-        next = {group_, devices_.front(), {}, false};
+        // The last check's answers still to come alter lists this one would note: it asks
+        // once they are in and have put them back.
+        waiting_ = out_ > 0;
+        if (waiting_) return true;
+        next = FirstAskLocked();
     }
     // Once asked, its end is told, or the association's end (which confirms what was asked).
     return Ask(next);
+}
+
+KeptModelNameCheck::Next KeptModelNameCheck::FirstAskLocked() {
+    membersReads_.clear();
+    membersNext_ = 0;
+    askedGroup_ = group_;
+    ++out_;
+    return {group_, devices_.front(), {}, false};
+}
+
+void KeptModelNameCheck::BeginWaitingLocked(std::vector<Next>& asks) {
+    if (!waiting_ || out_ > 0 || group_ == nullptr) return;
+    waiting_ = false;
+    asks.push_back(FirstAskLocked());
 }
 
 bool KeptModelNameCheck::Ask(const Next& next) {
@@ -157,8 +171,21 @@ bool KeptModelNameCheck::Ask(const Next& next) {
             : client_.GetLogicalDeviceDirectoryAfter(id, next.device, Iec61850::AnswerFrom::Device, next.continueAfter);
     if (asked == System::OkNoError) return true;
     std::lock_guard lock(mutex_);
+    // Never made, so never answered: not out.
+    if (askedGroup_ == next.group && out_ > 0) --out_;
     if (group_ == next.group) group_.reset();
     return false;
+}
+
+void KeptModelNameCheck::AskInTurn(const std::vector<Next>& asks) {
+    for (std::size_t i = 0; i < asks.size(); ++i) {
+        if (Ask(asks[i])) continue;
+        std::lock_guard lock(mutex_);
+        for (std::size_t rest = i + 1; rest < asks.size(); ++rest) {
+            if (askedGroup_ == asks[rest].group && out_ > 0) --out_;
+        }
+        return;
+    }
 }
 
 bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalDeviceDirectory& service) {
@@ -170,26 +197,28 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetLogicalNodeDirectory& service) 
 }
 
 bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSets, const System::NameList& names) {
-    Next next;
     std::vector<Next> asks;
     bool told = false;
     std::uintptr_t outcome = IcdModelUnchanged;
     std::string text;
     {
         std::lock_guard lock(mutex_);
-        if (group_ == nullptr || service.GetGroup() != group_.get()) return false;
-        // Nobody refused it: the end of the association, or of the export, is told on its own.
-        if (service.EndedWithTheAssociation() || service.Withdrawn()) {
+        if (askedGroup_ == nullptr || service.GetGroup() != askedGroup_.get()) return false;
+        if (out_ > 0) --out_;
+        if (group_ == nullptr || service.GetGroup() != group_.get()) {
+            // An earlier check's: the one waiting for it may ask now.
+            BeginWaitingLocked(asks);
+        } else if (service.EndedWithTheAssociation() || service.Withdrawn()) {
+            // Nobody refused it: the end of the association, or of the export, is told on its own.
             group_.reset();
-            return true;
-        }
-        const std::string& device = devices_[current_];
-        if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
+        } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
             outcome = IcdModelUnchecked;
-            text = device + ": " + FailureText(service);
+            text = devices_[current_] + ": " + FailureText(service);
             told = true;
             group_.reset();
         } else {
+            const std::string& device = devices_[current_];
+            Next next;
             std::vector<std::string>& listed = dataSets ? listedDataSets_ : listed_;
             for (const std::string_view name : names) listed.emplace_back(name);
             if (service.GetMoreFollows() && !names.empty()) {
@@ -207,12 +236,13 @@ bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSet
                     told = true;
                 }
             }
+            if (!next.device.empty()) {
+                ++out_;
+                asks.push_back(std::move(next));
+            }
         }
     }
-    if (!next.device.empty()) asks.push_back(std::move(next));
-    for (const Next& ask : asks) {
-        if (!Ask(ask)) break;
-    }
+    AskInTurn(asks);
     if (told) tell_(outcome, text);
     return true;
 }
@@ -243,10 +273,9 @@ bool KeptModelNameCheck::BeginMembersLocked(std::vector<Next>& asks) {
         }
     }
     if (membersReads_.empty()) return false;
-    membersGroup_ = group_.get();
-    while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
+    while (membersNext_ < membersReads_.size() && out_ < window_) {
         asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
-        ++membersOut_;
+        ++out_;
     }
     return true;
 }
@@ -259,6 +288,23 @@ void KeptModelNameCheck::EndLocked(std::uintptr_t& outcome, std::string& text) {
     group_.reset();
 }
 
+std::optional<bool> KeptModelNameCheck::PutBackLocked(MembersRead& read,
+                                                      const Iec61850::Acsi::GetDataSetDirectory& service) {
+    const Mms::ModelHold hold(server_);
+    if (!hold.Taken()) return std::nullopt;
+    // The answer went into the model's list: what the device names now is read there, and
+    // the list gets back what the model held.
+    std::vector<std::string> names;
+    for (const Mms::Variable* member : read.list->Members) {
+        std::string memberName;
+        member->GetName(memberName);
+        names.push_back(std::move(memberName));
+    }
+    read.list->Members = read.members;
+    // Members the model cannot resolve leave the answer unapplied: changed too.
+    return service.HasConfirmedAnswer() && (service.GetResult() != System::OkNoError || names != read.names);
+}
+
 bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
     std::vector<Next> asks;
     bool told = false;
@@ -266,57 +312,43 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
     std::string text;
     {
         std::lock_guard lock(mutex_);
-        if (membersGroup_ == nullptr || service.GetGroup() != membersGroup_) return false;
+        if (askedGroup_ == nullptr || service.GetGroup() != askedGroup_.get()) return false;
+        if (out_ > 0) --out_;
         const auto read = std::find_if(membersReads_.begin(), membersReads_.end(),
                                        [&](const MembersRead& r) { return r.reference == service.reference; });
-        if (read == membersReads_.end()) return true;
-        bool changed = false;
-        {
-            const Mms::ModelHold hold(server_);
-            if (hold.Taken()) {
-                // The answer went into the model's list: what the device names now is read
-                // there, and the list gets back what the model held.
-                std::vector<std::string> names;
-                for (const Mms::Variable* member : read->list->Members) {
-                    std::string memberName;
-                    member->GetName(memberName);
-                    names.push_back(std::move(memberName));
-                }
-                const bool answered = service.HasConfirmedAnswer();
-                // Members the model cannot resolve leave the answer unapplied: changed too.
-                changed = answered && (service.GetResult() != System::OkNoError || names != read->names);
-                read->list->Members = read->members;
-            }
-        }
-        if (group_ == nullptr || service.GetGroup() != group_.get()) return true;
-        if (service.EndedWithTheAssociation() || service.Withdrawn()) {
+        // Only a list compared vouches for the device.
+        const std::optional<bool> changed = read != membersReads_.end() ? PutBackLocked(*read, service) : std::nullopt;
+        const std::string device = service.reference.substr(0, service.reference.find('/'));
+        if (group_ == nullptr || service.GetGroup() != group_.get()) {
+            // An earlier check's, its list put back: the one waiting for it may ask now.
+            BeginWaitingLocked(asks);
+        } else if (service.EndedWithTheAssociation() || service.Withdrawn()) {
             group_.reset();
-            return true;
-        }
-        if (membersOut_ > 0) --membersOut_;
-        const std::string device = read->reference.substr(0, read->reference.find('/'));
-        if (changed) {
-            changes_.push_back(device + ": data set " + read->reference.substr(device.size() + 1) + " members changed");
-        } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
-            outcome = IcdModelUnchecked;
-            text = device + ": " + FailureText(service);
-            told = true;
-            group_.reset();
-        }
-        if (!told) {
-            while (membersNext_ < membersReads_.size() && membersOut_ < window_) {
-                asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
-                ++membersOut_;
-            }
-            if (membersOut_ == 0) {
-                EndLocked(outcome, text);
+        } else {
+            if (!changed) {
+                changes_.push_back(device + ": the kept data model could not be read");
+            } else if (*changed) {
+                changes_.push_back(device + ": data set " + service.reference.substr(device.size() + 1) +
+                                   " members changed");
+            } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
+                outcome = IcdModelUnchecked;
+                text = device + ": " + FailureText(service);
                 told = true;
+                group_.reset();
+            }
+            if (!told) {
+                while (membersNext_ < membersReads_.size() && out_ < window_) {
+                    asks.push_back({group_, membersReads_[membersNext_++].reference, {}, false, true});
+                    ++out_;
+                }
+                if (out_ == 0) {
+                    EndLocked(outcome, text);
+                    told = true;
+                }
             }
         }
     }
-    for (const Next& ask : asks) {
-        if (!Ask(ask)) break;
-    }
+    AskInTurn(asks);
     if (told) tell_(outcome, text);
     return true;
 }
@@ -364,9 +396,10 @@ void KeptModelNameCheck::Reset() {
     changes_.clear();
     confirmed_ = false;
     membersReads_.clear();
-    membersGroup_ = nullptr;
     membersNext_ = 0;
-    membersOut_ = 0;
+    askedGroup_.reset();
+    out_ = 0;
+    waiting_ = false;
 }
 
 }  // namespace App

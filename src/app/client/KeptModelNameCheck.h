@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,10 @@ namespace App {
 //
 // A members answer is the check's: the library applies it to the model's named variable
 // list, and the check puts back the members the list held (its data set is never rebuilt),
-// for late answers too, until the next Start or Reset.
+// for late answers too. A check that ends while some of its requests are out (a refusal
+// ends it at once) leaves them to run their course; the next Start asks nothing until they
+// are all in, so that every late answer finds the list it altered and puts it back before
+// the next check notes what the lists hold, and that check compares every list afresh.
 //
 // The outcome is told as WM_QX_ICD_MODEL_CHECKED gives it (IcdModelUnchanged...).
 //
@@ -58,9 +62,10 @@ public:
 
     KeptModelNameCheck(Iec61850::ClientApplication& client, Tell tell);
 
-    // Asks the names of the server's first logical device as a request of the group: true,
-    // the outcome told later (or the association's end). False, nothing under way, without a
-    // logical device or an association.
+    // Asks the names of the server's first logical device as a request of the group, at
+    // once or once the last check's requests are all in: true, the outcome told later (or
+    // the association's end). False, nothing under way, without a logical device or an
+    // association.
     // `window`: how many members reads may be out at once.
     bool Start(Iec61850::Acsi::Server& server, std::shared_ptr<const Mms::RequestGroup> group, std::size_t window);
     // Takes an answer of the check's (asking the next page or device, or telling the
@@ -99,11 +104,22 @@ private:
     // Under the lock, with nothing changed so far: the data sets to read, the first window
     // of them into `asks`. False when there are none.
     bool BeginMembersLocked(std::vector<Next>& asks);
+    // Under the lock: the first request of the check under way (counted as out).
+    Next FirstAskLocked();
+    // Under the lock, after an earlier check's answer: the waiting check's first request
+    // into `asks` once nothing of the earlier one is out.
+    void BeginWaitingLocked(std::vector<Next>& asks);
+    // Under the lock: the list the answer went into gets back the members the model held;
+    // true when the device named others, false when the same or unanswered, empty when the
+    // model could not be held (nothing compared).
+    std::optional<bool> PutBackLocked(MembersRead& read, const Iec61850::Acsi::GetDataSetDirectory& service);
     // The end, once every list is in: the outcome and its text, under the lock.
     void EndLocked(std::uintptr_t& outcome, std::string& text);
     // Asks outside the lock; a request the client cannot make ends the check untold (no
     // association: its end is told on its own): false.
     bool Ask(const Next& next);
+    // Asks each in turn; those after one the client cannot make are not asked (nor out).
+    void AskInTurn(const std::vector<Next>& asks);
 
     Iec61850::ClientApplication& client_;
     const Tell tell_;
@@ -118,12 +134,17 @@ private:
     std::vector<std::string> changes_;
     bool confirmed_ = false;
     // The members reads of the last check (kept after its end, for late answers), the next
-    // to ask, how many are out and may be; their group.
+    // to ask, and how many may be out at once.
     std::vector<MembersRead> membersReads_;
-    const Mms::RequestGroup* membersGroup_ = nullptr;
     std::size_t membersNext_ = 0;
-    std::size_t membersOut_ = 0;
     std::size_t window_ = 1;
+    // The group of the requests asked last (the check under way, or one that ended while
+    // some were out) and how many of them are out: name lists one at a time, members up to
+    // the window.
+    std::shared_ptr<const Mms::RequestGroup> askedGroup_;
+    std::size_t out_ = 0;
+    // Started while an earlier check's requests were out: asks once they are all in.
+    bool waiting_ = false;
 };
 
 }  // namespace App

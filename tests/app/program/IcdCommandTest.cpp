@@ -26,6 +26,7 @@
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
 #include "iec61850/acsi/model/DataItem.h"
+#include "iec61850/acsi/model/DataSet.h"
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/acsi/model/LogicalDevice.h"
 #include "iec61850/acsi/model/LogicalNode.h"
@@ -36,6 +37,8 @@
 #include "iec61850/scl/XmlParser.h"
 #include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
+#include "mms/user/NamedVariableList.h"
+#include "mms/user/Variable.h"
 #include "ui/StatusBarCtrl.h"
 
 namespace AppTest {
@@ -782,6 +785,17 @@ std::vector<std::string> DeviceNameListsAsked(const TestDevice::Device& device) 
     return domains;
 }
 
+// The members of the data set's named variable list as the model holds them.
+std::vector<std::string> ListMembers(Iec61850::Acsi::Server& server, const std::string& reference) {
+    std::vector<std::string> names;
+    const Mms::ModelHold hold(&server);
+    Iec61850::Acsi::DataSet* dataSet = nullptr;
+    if (server.FindDataSet(hold, reference, dataSet) != System::OkNoError || dataSet->GetList() == nullptr)
+        return names;
+    for (const Mms::Variable* member : dataSet->GetList()->Members) member->GetName(names.emplace_back());
+    return names;
+}
+
 // Disconnects, starts another device on the port (the small model shaped as given: more
 // logical nodes or data sets under the same identity and logical devices), and connects
 // again without reload: the model kept is shown, and the status line says so. Null when the
@@ -818,6 +832,8 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
         std::optional<Refusal> namesRefused;
         const char* refusal;  // null: the file is written
         const char* reloadedHas = nullptr;
+        // A check before, ended by a refused members read while the reads after it are out.
+        bool lateMembers = false;
     };
     const auto changed = [](const char* what) {
         return "The ICD file was not written: the device has changed since its data model was kept (LD0: " +
@@ -840,6 +856,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
     const std::string rejected =
         unlisted("the device refused, reject, confirmed-requestPDU, code 1 (unrecognized-service)");
     const std::string denied = unlisted("the device refused, access (8), code 3 (object-access-denied)");
+    const Refusal accessDenied{false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))};
     const Case cases[] = {
         {"the same device", {}, {}, std::nullopt, nullptr},
         {"the same device with a data set more than the small model", withDsx, withDsx, std::nullopt, nullptr},
@@ -849,11 +866,9 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
         {"the device with other members in a data set", withDsx, withOtherDsx, std::nullopt, membersChanged.c_str(),
          "doName=\"TotVAr\""},
         {"the device rejecting its names", {}, {}, Refusal{}, rejected.c_str()},
-        {"the device denying access to its names",
-         {},
-         {},
-         Refusal{false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))},
-         denied.c_str()},
+        {"the device denying access to its names", {}, {}, accessDenied, denied.c_str()},
+        {"other members, checked again at once while the last check's members reads are out", withDsx, withOtherDsx,
+         std::nullopt, membersChanged.c_str(), nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -887,10 +902,39 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
                     EXPECT_NE(record.service, Mms::MmsServiceGetVariableAccessAttributes);
                 return;
             }
+            if (c.lateMembers) {
+                // LLN0.ds1's members are refused once every members read is out (so that none
+                // is withdrawn with the export), and the device then holds those after it:
+                // the first check ends unchecked, and their answers come during the next.
+                const std::pair<std::int32_t, std::string> ds1{Mms::MmsServiceGetNamedVariableListAttributes,
+                                                               "LD0/LLN0$ds1"};
+                TestDevice::Faults faults;
+                faults.heldNames = {ds1};
+                faults.refusedNames[ds1] = accessDenied;
+                restarted.SetFaults(faults);
+                const Iec61850::Acsi::TPAppAssociation* association = session.dialog->GetClient()->GetAssociation();
+                ASSERT_NE(association, nullptr);
+                UiTest::MessageBoxSeen unchecked;
+                UiTest::OnNextModal(Box(&unchecked));
+                UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+                ASSERT_TRUE(WaitUntil([&] {
+                    const std::vector<TestDevice::RequestRecord> requests = restarted.Requests();
+                    return association->GetPendingCount() >= 3 &&  // ds1, ds2, dsx
+                           std::any_of(requests.begin(), requests.end(), [&](const TestDevice::RequestRecord& r) {
+                               return r.service == ds1.first && r.names == std::vector<std::string>{ds1.second};
+                           });
+                }));
+                faults = {};
+                faults.held = {Mms::MmsServiceGetNamedVariableListAttributes};
+                restarted.SetFaults(faults);
+                ASSERT_TRUE(WaitUntil([&] { return unchecked.seen && !session.dialog->IsIcdExportRunning(); }));
+                EXPECT_NE(unchecked.text.find("(object-access-denied)"), std::string::npos) << unchecked.text;
+            }
             UiTest::MessageBoxSeen seen;
             UiTest::OnNextModal(Box(&seen));
             NoFurtherWindow();
             UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            if (c.lateMembers) restarted.SetFaults({});
             ASSERT_TRUE(WaitUntil([&] { return seen.seen && !session.dialog->IsIcdExportRunning(); }));
             EXPECT_EQ(UiTest::PendingModalActions(), 1);
             UiTest::ForgetModalActions();
@@ -899,6 +943,11 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             EXPECT_EQ(folder.Names(), std::vector<std::string>{"first.icd"});
             EXPECT_FALSE(session.dialog->GetIcdProgressDialog().IsWindowVisible());
             EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
+            // No answer of the device's is left in the list the model's data set stands on.
+            if (c.lateMembers) {
+                EXPECT_EQ(ListMembers(*session.dialog->GetServer(), "LD0/LLN0.dsx"),
+                          std::vector<std::string>{"LD0/" + dsx.front()});
+            }
             if (c.reloadedHas == nullptr) return;
 
             // The way out the line names.
