@@ -59,6 +59,11 @@ enum MmsResourceErrorCode : std::int32_t {
     MmsResourceOther = 0,
 };
 
+// Codes of the service error class used here.
+enum MmsServiceErrorCode : std::int32_t {
+    MmsServicePrimitivesOutOfSequence = 1,
+};
+
 // A refusal packed into one number: the errorClass choice number in the high 16 bits
 // and the code within that class in the low 16 bits. The server's handlers leave such a
 // value in their reject-code slot for a refusal that goes out as a confirmed-Error.
@@ -74,6 +79,8 @@ constexpr std::int32_t MmsDefinitionObjectExistsError =
 constexpr std::int32_t MmsDefinitionObjectAttributeInconsistentError =
     MmsPackError(MmsErrorClassDefinition, MmsDefinitionObjectAttributeInconsistent);  // 0x30006
 constexpr std::int32_t MmsResourceOtherError = MmsPackError(MmsErrorClassResource, MmsResourceOther);
+constexpr std::int32_t MmsServicePrimitivesOutOfSequenceError =
+    MmsPackError(MmsErrorClassService, MmsServicePrimitivesOutOfSequence);  // 0x50001
 
 // A readable account of an error class and code, e.g. "initiate (9), code 3
 // (max-services-outstanding-calling-insufficient)".

@@ -49,7 +49,9 @@ struct EndingSteps {
 };
 
 inline constexpr std::array<EndingSteps, AssociationEndingCount> EndingTable{{
-    // Told: the user asked, and hears the end it caused once, on the aborting thread.
+    // Told: the user asked, and hears the end it caused once, on the aborting thread (or, for
+    // a user that keeps it behind requests still in a sender's hands, on the thread that
+    // confirms the last of them).
     {AssociationEnding::LocalAbort, true, false, false, System::Aborted, EndingTold::Always, true},
     // No abort unit: the peer ended it, or no link is left to carry one. Told only when it
     // stood: an attempt's end is that attempt's failure (OnAssociationFailed).

@@ -62,8 +62,9 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
     switch (event) {
         case MmsConnection::EventConfirmedRequest:
             // Behind a conclude the peer has no association left to ask in: nothing it
-            // sends there is executed or answered.
-            if (concludeTaken_.load()) return System::OkNoError;
+            // sends there is executed, and each is refused at once, so that a peer that
+            // sent one anyway is not left waiting its whole time-out for an answer.
+            if (concludeTaken_.load()) return RefuseBehindConclude(*mmsFrame);
             return OnConfirmedRequest(*mmsFrame);
         case MmsConnection::EventConfirmedResponse: return OnConfirmedResponse(*mmsFrame);
         case MmsConnection::EventConfirmedError: return OnConfirmedError(*mmsFrame);

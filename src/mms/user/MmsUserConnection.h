@@ -405,6 +405,9 @@ protected:
     // Server: refuses the peer's conclude with conclude-Error of this code; the
     // association stands, so what the peer asks after it is served again.
     System::ResultCode RefuseConclude(std::int32_t code);
+    // Server: a confirmed request that came behind the peer's conclude, refused unexecuted
+    // with confirmed-Error service / primitives-out-of-sequence.
+    System::ResultCode RefuseBehindConclude(MmsFrame& frame);
     // Ends the association of the pending conclude request (EndAssociation(Release), on
     // the receive thread, before anything read after the answer), then files that request:
     // OkNoError, or Aborted when another ending had claimed the association. OkNoError.
@@ -511,7 +514,7 @@ private:
     // When the last PDU of any kind arrived (steady clock ticks).
     std::atomic<std::int64_t> lastReceived_{0};
     // Server: the peer's conclude has been taken on the association that stands; its
-    // confirmed requests after it are dropped unexecuted until the next initiate.
+    // confirmed requests after it are refused unexecuted until the next initiate.
     std::atomic<bool> concludeTaken_{false};
 };
 

@@ -125,6 +125,14 @@ ResultCode MmsUserConnection::RefuseConclude(std::int32_t code) {
     return mms->SendConcludeError(code);
 }
 
+ResultCode MmsUserConnection::RefuseBehindConclude(MmsFrame& frame) {
+    MmsConnection* mms = GetMmsConnection();
+    if (mms == nullptr) return System::NotConnected;
+    // A request after its own conclude is out of sequence for the peer; a reject would
+    // blame the PDU, which is well formed.
+    return mms->SendConfirmedError(frame, static_cast<std::uint32_t>(MmsServicePrimitivesOutOfSequenceError));
+}
+
 ResultCode MmsUserConnection::OnConfirmedRequest(MmsFrame& frame) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;

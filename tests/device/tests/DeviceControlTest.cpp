@@ -308,9 +308,9 @@ TEST_F(DeviceControlTest, AnAbortFreesTheSelectionsOfItsAssociation) {
 }
 
 // A client that goes on sending after its conclude, as a faulty one may: the device answers
-// the conclude and neither executes nor answers what arrives behind it, an open of the
-// switch and a read of its position.
-TEST_F(DeviceControlTest, NothingThatArrivesBehindAConcludeIsExecutedOrAnswered) {
+// the conclude, executes nothing that arrives behind it (an open of the switch, a read of
+// its position) and refuses each at once, so that such a client waits for no time-out.
+TEST_F(DeviceControlTest, WhatArrivesBehindAConcludeIsRefusedAtOnceAndNeverExecuted) {
     DeviceClient client(device);
     ASSERT_EQ(client.Associate(), System::OkNoError);
     EXPECT_EQ(client.WriteStructure("LD0", "CSWI1$CO$Pos$Oper", {{"ctlVal", "True"}}).result, System::OkNoError);
@@ -321,12 +321,20 @@ TEST_F(DeviceControlTest, NothingThatArrivesBehindAConcludeIsExecutedOrAnswered)
     ASSERT_EQ(client.Fetch(position), System::OkNoError);
     const std::size_t logged = device.RequestCount();
 
-    // The conclude goes raw, past the client's own rule that nothing follows it.
+    // The conclude goes raw, past the client's own rule that nothing follows it. Each
+    // request behind it is answered (a time-out would show as Timeout), with a refusal.
     ASSERT_EQ(DeviceTest::SendRawPdu(client, {0x8B, 0x00}), System::OkNoError);
-    ASSERT_EQ(client.User().WriteVariableValue(&open), System::OkNoError);
-    ASSERT_EQ(client.User().ReadVariableValue(&position), System::OkNoError);
-    // The client's own release behind them ends the link in order: the device has read them
-    // all once it has let the association go.
+    for (const bool write : {true, false}) {
+        SCOPED_TRACE(write ? "Oper" : "read");
+        ASSERT_EQ(write ? client.User().WriteVariableValue(&open) : client.User().ReadVariableValue(&position),
+                  System::OkNoError);
+        Mms::RequestOutcome outcome;
+        client.User().WaitForCurrentRequestWithError(outcome);
+        EXPECT_EQ(outcome.result, System::Error);
+        EXPECT_EQ(outcome.answerKind, Mms::MmsPduConfirmedError);
+        EXPECT_EQ(outcome.errorClass, Mms::MmsErrorClassService);
+        EXPECT_EQ(outcome.errorCode, Mms::MmsServicePrimitivesOutOfSequence);
+    }
     EXPECT_EQ(client.Release(), System::OkNoError);
     ASSERT_TRUE(TestSupport::Eventually([this] { return device.OpenAssociations() == 0; }));
     EXPECT_EQ(device.GetValue("LD0/CSWI1$ST$Pos$stVal"), closed);
@@ -334,26 +342,28 @@ TEST_F(DeviceControlTest, NothingThatArrivesBehindAConcludeIsExecutedOrAnswered)
 
     if (!TestSupport::WireCheckRuns()) return;
     const std::vector<TestSupport::WireUnit> packets = TestSupport::PacketsApart(client.relay.Units(0));
-    const std::vector<std::string> lines =
-        TestSupport::DecodeFields(packets, {"mms.confirmedServiceRequest", "_ws.col.Info"});
+    EXPECT_EQ(TestSupport::FindProblems(client.relay.Units(0)), "");
+    const std::vector<std::string> lines = TestSupport::DecodeFields(
+        packets, {"mms.confirmedServiceRequest", "mms.errorClass", "mms.service", "_ws.col.Info"});
     ASSERT_EQ(lines.size(), packets.size());
     bool concluded = false;
     std::vector<std::string> requested;
-    std::vector<std::string> answered;
+    std::vector<std::string> refused;
     for (std::size_t i = 0; i < packets.size(); ++i) {
         if (!concluded) {
             concluded = packets[i].fromClient && lines[i].find("conclude-RequestPDU") != std::string::npos;
         } else if (packets[i].fromClient) {
             if (lines[i].front() != '|') requested.push_back(lines[i].substr(0, lines[i].find('|')));
+        } else if (lines[i].find("confirmed-ErrorPDU") != std::string::npos) {
+            refused.push_back(lines[i].substr(0, lines[i].rfind('|')));
         } else {
-            answered.push_back(lines[i].substr(lines[i].find('|') + 1));
+            EXPECT_NE(lines[i].find("conclude-ResponsePDU"), std::string::npos) << lines[i];
         }
     }
-    // On the wire behind the conclude: the write and the read; the device answers the
-    // conclude (and the release's, when the client has not closed first), nothing else.
+    // On the wire behind the conclude: the write and the read, each refused as out of
+    // sequence (error class service (4), code 1), beside the conclude's answers.
     EXPECT_EQ(requested, (std::vector<std::string>{"5", "4"}));
-    ASSERT_FALSE(answered.empty());
-    for (const std::string& answer : answered) EXPECT_EQ(answer, "conclude-ResponsePDU");
+    EXPECT_EQ(refused, (std::vector<std::string>{"|4|1", "|4|1"}));
 }
 
 namespace {

@@ -410,6 +410,8 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
             if (row.inReport == Part::AbortTheOther) {
                 for (MeetingClient* client : clients) {
                     EXPECT_EQ(client->abortedHere.load(), 1);
+                    // Told once the confirmation under way when it ended has been (see EndingNews).
+                    EXPECT_TRUE(TestSupport::Eventually([&] { return client->aborts.load() >= 1; }));
                     EXPECT_EQ(client->aborts.load(), 1);
                 }
             }

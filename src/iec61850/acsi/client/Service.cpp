@@ -1,5 +1,7 @@
 #include "iec61850/acsi/client/Service.h"
 
+#include <utility>
+
 #include "iec61850/acsi/client/ClientApplication.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TPAppAssociation.h"
@@ -32,6 +34,13 @@ Service::~Service() {
         state_.store(Ending);
         association_.WithClient([](ClientApplication& client) { client.SignalConfirmation(); });
     }
+    if (takenIn_.has_value()) association_.ServiceConfirmed(*takenIn_);
+}
+
+bool Service::NoteTaken(std::uint64_t epoch) {
+    if (takenIn_.has_value()) return false;
+    takenIn_ = epoch;
+    return true;
 }
 
 Server* Service::GetServer() const { return association_.GetServer(); }
@@ -56,9 +65,14 @@ void Service::Finish() {
 
 void Service::FinishNow() {
     association_.WithClient([](ClientApplication& client) { client.SignalConfirmation(); });
-    if (state_.load() == Ending) return;
-    state_.store(Completed);
-    delete this;
+    TPAppAssociation& association = association_;
+    const std::optional<std::uint64_t> taken = std::exchange(takenIn_, std::nullopt);
+    if (state_.load() != Ending) {
+        state_.store(Completed);
+        delete this;
+    }
+    // Confirmed: the end of its association, when that waited for it, is told now.
+    if (taken.has_value()) association.ServiceConfirmed(*taken);
 }
 
 void Service::Confirm(ClientCall call) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -103,6 +104,10 @@ public:
     // abort or a release never runs.
     std::uint64_t GetEpoch() const { return epoch_; }
     void SetEpoch(std::uint64_t epoch) { epoch_ = epoch; }
+    // Taken by its association in the epoch (queued or sent directly): the association's end
+    // is told only once this service is confirmed (see EndingNews). The first taking counts;
+    // false for a later one.
+    bool NoteTaken(std::uint64_t epoch);
 
     // Result r and complete.
     void CompleteWith(System::ResultCode result);
@@ -157,6 +162,8 @@ private:
     bool local_ = false;
     std::int32_t serviceError_ = NoServiceError;
     std::uint64_t epoch_ = 0;
+    // The epoch its association took it in, until it is confirmed.
+    std::optional<std::uint64_t> takenIn_;
     bool sendFailed_ = false;
 };
 

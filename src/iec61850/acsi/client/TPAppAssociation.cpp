@@ -412,7 +412,8 @@ ResultCode TPAppAssociation::PostRequest(Service* service) {
     std::lock_guard posting(postingMutex_);
     const std::uint64_t epoch = epoch_.load();
     if (ReleasePostedIn(epoch)) return System::Aborted;
-    service->SetEpoch(epoch);
+    // Taken even when the queue refuses it below: its caller confirms it then.
+    Take(*service, epoch);
     // Read before it is queued: from then on the association's thread may complete it.
     const bool release = service->EndsTheAssociation();
     const ResultCode result = Enqueue(service);
@@ -425,6 +426,11 @@ bool TPAppAssociation::ReleasePostedIn(std::uint64_t epoch) const { return relea
 void TPAppAssociation::ReleaseLeftItStanding(const Service& release) {
     std::lock_guard posting(postingMutex_);
     if (releasePostedIn_.load() == release.GetEpoch()) releasePostedIn_.store(NoEpoch);
+}
+
+void TPAppAssociation::Take(Service& service, std::uint64_t epoch) {
+    service.SetEpoch(epoch);
+    if (service.NoteTaken(epoch)) endingNews_.Taken(epoch);
 }
 
 ResultCode TPAppAssociation::Enqueue(Service* service) {
@@ -454,8 +460,9 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
         // answers the callbacks that make room).
         if (turn.Owns() && !sendsClosed_.load() && queuedOrExecuting_.load() == 0 && IsAssociated() &&
             !EndedStalled() && HasRoomForRequest()) {
-            const std::uint64_t epoch = epoch_.load();
-            service->SetEpoch(epoch);
+            // Taken before it can be confirmed on another thread. Not sent, it is posted below
+            // and still counts in this epoch: it has not been confirmed.
+            Take(*service, epoch_.load());
             switch (service->SendDirect()) {
                 case Service::Direct::Sent: return System::OkNoError;
                 case Service::Direct::SendFailed:
@@ -695,6 +702,16 @@ void TPAppAssociation::ConfirmLeftOver() {
 void TPAppAssociation::LeaveServerOnEnding() { LeaveServer(); }
 
 void TPAppAssociation::TellEnded(Mms::AssociationEnding kind, bool) {
+    // The epoch moved on when the ending claimed the association: every service of it was
+    // taken before. One a sender still holds is confirmed on its thread, and tells this.
+    if (endingNews_.TellNowOrKeep(epoch_.load(), kind)) TellEndedNow(kind);
+}
+
+void TPAppAssociation::ServiceConfirmed(std::uint64_t takenIn) {
+    for (const Mms::AssociationEnding kind : endingNews_.Confirmed(takenIn)) TellEndedNow(kind);
+}
+
+void TPAppAssociation::TellEndedNow(Mms::AssociationEnding kind) {
     const bool local = Mms::StepsOf(kind).local;
     const std::uint8_t record[2] = {static_cast<std::uint8_t>(local ? 1 : 0), static_cast<std::uint8_t>(local ? 0 : 1)};
     WithClient([&record](ClientApplication& client) { client.OnAbort(record); });

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "iec61850/acsi/client/EnabledReportBlocks.h"
+#include "iec61850/acsi/client/EndingNews.h"
 #include "iec61850/acsi/client/Server.h"
 #include "iec61850/acsi/client/TerminationHold.h"
 #include "iec61850/acsi/model/DataSetAssociation.h"
@@ -279,6 +280,14 @@ public:
     // delivered on this thread, as the receive thread would have delivered them.
     void DeliverTerminationsAfter(const void* operate);
 
+    // ---- the news of its end ----
+
+    // A service taken by this association has been confirmed (see EndingNews): an end that
+    // waited for it is told now, on this thread.
+    void ServiceConfirmed(std::uint64_t takenIn);
+    // Ends whose news waits for services still unconfirmed.
+    std::size_t EndingsAwaitingConfirmations() const { return endingNews_.KeptCount(); }
+
     // ---- profile push-down ----
 
     // Every profile parameter to every connection from here down: status 0 where one took
@@ -337,6 +346,7 @@ protected:
     // Only the service user's own reset: the chain is reset by the next Associate.
     void ResetOnEnding() override { Mms::MmsUserConnection::Reset(); }
     void LeaveServerOnEnding() override;
+    // Told once every service of the association has been confirmed (see EndingNews).
     void TellEnded(Mms::AssociationEnding kind, bool stood) override;
     // Wakes the association's thread, which completes it.
     void OnFiledAfterSend() override;
@@ -407,6 +417,11 @@ private:
     // One received report to its block (a command termination to OnCommandTermination), or
     // to OnReport as one no block takes.
     void DeliverReport(Mms::InformationReport& report);
+    // The service is this association's from now on, in the epoch: what it sends, and its
+    // end's news waits for its confirmation.
+    void Take(Service& service, std::uint64_t epoch);
+    // OnAbort (and a listener's news) of an ending.
+    void TellEndedNow(Mms::AssociationEnding kind);
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
     // A release has been posted in the epoch (and has not left the association standing).
@@ -474,6 +489,7 @@ private:
     std::atomic<std::uint64_t> releasePostedIn_{NoEpoch};
     EnabledReportBlocks enabledReportBlocks_;
     TerminationHold terminationHold_;
+    EndingNews endingNews_;
     // Request operations of the MMS service user run one at a time: the association's
     // thread holds this while it executes a service, a caller while it sends one directly
     // (taken with try_lock only, so a caller never waits for the association's thread).

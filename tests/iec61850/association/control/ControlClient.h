@@ -89,7 +89,7 @@ public:
         std::lock_guard lock(mutex_);
         return terminations_;
     }
-    // The control confirmations and terminations, by callback name, in the order told.
+    // The control confirmations, terminations and aborts, by callback name, in the order told.
     std::vector<std::string> Told() const {
         std::lock_guard lock(mutex_);
         return told_;
@@ -139,6 +139,14 @@ public:
         terminations_.push_back(std::move(t));
         changed_.notify_all();
         return 0;
+    }
+
+    std::int32_t OnAbort(const std::uint8_t* record) override {
+        {
+            std::lock_guard lock(mutex_);
+            told_.push_back("Abort");
+        }
+        return RecordingClient::OnAbort(record);
     }
 
     std::int32_t OnReport(RCBReport* report) override {

@@ -175,33 +175,56 @@ TEST_F(Controls, NegativeCommandTerminationCarriesTheLastApplError) {
 // The device answers an Operate and then sends its negative termination while the
 // association's thread is still in the Operate's send (held right after its write): the
 // answer is confirmed on that thread, the termination arrives on the receive thread before
-// it, and still the client hears the Operate first, then the termination, once each.
+// it, and still the client hears the Operate first, then the termination, once each. When
+// the device drops the link meanwhile, the receive thread ends the association at once, and
+// its OnAbort still comes last.
 TEST_F(Controls, AnOperatesConfirmationIsToldBeforeItsCommandTerminationWhicheverThreadEachComesOn) {
-    TPAppAssociation& association = *client->GetAssociation();
     DeviceObject(ControlModel::DirectEnhanced).FailTermination(ControlObject::NotSupported);
-    for (int round = 0; round < 100; ++round) {
-        SCOPED_TRACE(round);
-        client->ClearReceived();
-        const std::size_t toldBefore = client->Told().size();
-        SentHold sent;
-        sent.Arm(association);
-        std::uint32_t id = 0;
-        ASSERT_EQ(client->Operate(id, ObjectOf(ControlModel::DirectEnhanced), kComponents, "False", kTime, "00",
-                                  Activation::Immediate),
-                  System::OkNoError);
-        ASSERT_TRUE(sent.WaitUntilHeld());
-        // The termination is in: kept, or (were it not) told already.
-        EXPECT_TRUE(TestSupport::Eventually(
-            [&] { return association.GetTerminationHold().KeptCount() == 1 || !client->Terminations().empty(); }));
-        sent.Release();
-        ExpectAccepted(client->WaitForControl(id), "Operate");
-        ASSERT_TRUE(client->WaitForTerminations(1));
-        sent.Disarm();
-        const std::vector<std::string> told = client->Told();
-        EXPECT_EQ(std::vector<std::string>(told.begin() + static_cast<std::ptrdiff_t>(toldBefore), told.end()),
-                  (std::vector<std::string>{"Operate", "CommandTermination"}));
-        EXPECT_TRUE(client->Terminations()[0].lastApplError);
-        EXPECT_EQ(association.GetTerminationHold().KeptCount(), 0u);
+    for (const bool drop : {false, true}) {
+        SCOPED_TRACE(drop ? "the device drops the link" : "the association stands");
+        for (int round = 0; round < (drop ? 20 : 100); ++round) {
+            SCOPED_TRACE(round);
+            if (!client->GetAssociation()->IsAssociated()) {
+                client->StartOverWithControls();
+                ASSERT_EQ(session.Associate(), System::OkNoError);
+            }
+            TPAppAssociation& association = *client->GetAssociation();
+            client->ClearReceived();
+            const std::size_t toldBefore = client->Told().size();
+            const std::size_t abortsBefore = client->Aborts().size();
+            SentHold sent;
+            sent.Arm(association);
+            std::uint32_t id = 0;
+            ASSERT_EQ(client->Operate(id, ObjectOf(ControlModel::DirectEnhanced), kComponents, "False", kTime, "00",
+                                      Activation::Immediate),
+                      System::OkNoError);
+            ASSERT_TRUE(sent.WaitUntilHeld());
+            // The termination is in: kept, or (were it not) told already.
+            EXPECT_TRUE(TestSupport::Eventually(
+                [&] { return association.GetTerminationHold().KeptCount() == 1 || !client->Terminations().empty(); }));
+            if (drop) {
+                session.relay->DropConnection(session.relay->Connections() - 1);
+                // The end is in: owed to the client, or (were it not) told already.
+                EXPECT_TRUE(TestSupport::Eventually([&] {
+                    return association.EndingsAwaitingConfirmations() == 1 || client->Aborts().size() > abortsBefore;
+                }));
+            }
+            sent.Release();
+            ExpectAccepted(client->WaitForControl(id), "Operate");
+            ASSERT_TRUE(client->WaitForTerminations(1));
+            if (drop) {
+                ASSERT_TRUE(TestSupport::Eventually([&] { return client->Aborts().size() > abortsBefore; }));
+            }
+            sent.Disarm();
+            const std::vector<std::string> told = client->Told();
+            std::vector<std::string> expected = {"Operate", "CommandTermination"};
+            if (drop) expected.emplace_back("Abort");
+            EXPECT_EQ(std::vector<std::string>(told.begin() + static_cast<std::ptrdiff_t>(toldBefore), told.end()),
+                      expected);
+            EXPECT_TRUE(client->Terminations()[0].lastApplError);
+            EXPECT_EQ(association.GetTerminationHold().KeptCount(), 0u);
+            EXPECT_EQ(association.EndingsAwaitingConfirmations(), 0u);
+        }
     }
     DeviceObject(ControlModel::DirectEnhanced).FailTermination(0);
 }
