@@ -31,7 +31,15 @@ void LateDestructions::Start(std::function<void()> destroy) {
     });
     waiting_.push_back({std::move(destroy), std::this_thread::get_id()});
     // Those the system refused a thread before are tried again with this one.
-    std::erase_if(waiting_, [this](Waiting& waiting) { return StartLocked(waiting); });
+    StartWaitingLocked();
+}
+
+void LateDestructions::StartWaitingLocked() {
+    std::vector<Waiting> refused;
+    for (Waiting& waiting : waiting_) {
+        if (!StartLocked(waiting)) refused.push_back(std::move(waiting));
+    }
+    waiting_.swap(refused);
 }
 
 void LateDestructions::JoinAll() {
@@ -39,7 +47,7 @@ void LateDestructions::JoinAll() {
     std::vector<Waiting> waiting;
     {
         std::lock_guard lock(mutex_);
-        std::erase_if(waiting_, [this](Waiting& each) { return StartLocked(each); });
+        StartWaitingLocked();
         destroyers.swap(destroyers_);
         waiting.swap(waiting_);
     }

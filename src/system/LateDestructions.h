@@ -51,6 +51,8 @@ private:
     // A thread for the destruction (mutex_ held); false, the destruction left in `waiting`,
     // when the system refuses one.
     bool StartLocked(Waiting& waiting);
+    // Tries again for each destruction still waiting for a thread (mutex_ held).
+    void StartWaitingLocked();
 
     std::mutex mutex_;
     std::vector<Destroyer> destroyers_;
