@@ -1,12 +1,16 @@
 #include "system/Task.h"
 
+#include "system/LateDestructions.h"
 #include "system/MessageQueue.h"
 #include "system/Polling.h"
 #include "system/Semaphore.h"
+#include "system/ThreadStart.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -198,4 +202,40 @@ TEST(Task, ConcurrentStopsAreSafe) {
     for (int i = 0; i < 4; ++i) stoppers.emplace_back([&] { EXPECT_EQ(worker.Stop(), System::OkNoError); });
     for (auto& stopper : stoppers) stopper.join();
     EXPECT_TRUE(worker.returned.load());
+}
+
+// Notes the thread it is destroyed on.
+class Destroyed {
+public:
+    explicit Destroyed(std::atomic<std::thread::id>& on) : on_(on) {}
+    ~Destroyed() { on_.store(std::this_thread::get_id()); }
+
+private:
+    std::atomic<std::thread::id>& on_;
+};
+
+// A late destruction the system refuses a thread for never runs on the thread that deferred
+// it (that is what it was deferred from): it waits for the next destruction's start, or for
+// JoinAll on another thread, which runs it itself when threads are still refused.
+TEST(LateDestructions, OneRefusedAThreadWaitsAndNeverRunsOnTheThreadThatDeferredIt) {
+    for (const bool refusedAtJoin : {false, true}) {
+        SCOPED_TRACE(refusedAtJoin ? "still refused at the join" : "the next destruction starts it");
+        std::atomic<std::thread::id> first;
+        std::atomic<std::thread::id> second;
+        std::thread::id deferring;
+        System::LateDestructions destructions;
+        std::optional<System::RefusedThreadStarts> refused(std::in_place);
+        std::thread([&] {
+            deferring = std::this_thread::get_id();
+            destructions.Destroy(std::make_unique<Destroyed>(first));
+            EXPECT_EQ(first.load(), std::thread::id());
+            if (!refusedAtJoin) refused.reset();
+            destructions.Destroy(std::make_unique<Destroyed>(second));
+        }).join();
+        destructions.JoinAll();
+        EXPECT_NE(first.load(), deferring);
+        EXPECT_NE(first.load(), std::thread::id());
+        EXPECT_EQ(first.load() == std::this_thread::get_id(), refusedAtJoin);
+        EXPECT_NE(second.load(), deferring);
+    }
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "iec61850/association/DeviceSession.h"
 #include "support/Watchdog.h"
 #include "system/Polling.h"
+#include "system/ThreadStart.h"
 
 namespace AcsiClientTest {
 namespace {
@@ -279,11 +281,15 @@ public:
     }
     std::int32_t OnAbort(const std::uint8_t*) override {
         aborts.fetch_add(1);
+        MeetAndAct(&MeetingClient::inAbort, abortMet_);
         return 0;
     }
+    std::function<void()> inAbort;
     std::atomic<int> aborts{0};
     // Aborts of this client's association that said they ended it.
     std::atomic<int> abortedHere{0};
+    // What an Associate of this client made inside the other's callback gave.
+    std::atomic<System::ResultCode> associatedThere{System::NotCompleted};
 
 private:
     void MeetAndAct(std::function<void()> MeetingClient::*act, std::atomic<bool>& taken) {
@@ -296,10 +302,23 @@ private:
 
     std::atomic<bool> reported_{false};
     std::atomic<bool> confirmed_{false};
+    std::atomic<bool> abortMet_{false};
 };
 
 // What a callback does once the other is inside its own.
-enum class Part { None, LetGo, End, RemoveTheOtherServer, RemoveTheClient, EndTheOther, AbortTheOther };
+// Associating the other client names this client's server (another profile than the other's
+// association was made from) or the other's own.
+enum class Part {
+    None,
+    LetGo,
+    End,
+    RemoveTheOtherServer,
+    RemoveTheClient,
+    EndTheOther,
+    AbortTheOther,
+    AssociateTheOtherHere,
+    AssociateTheOtherAgain
+};
 
 struct MeetingRow {
     const char* name;
@@ -308,16 +327,23 @@ struct MeetingRow {
     // (answered from the model, on the association's thread).
     Part inReport;
     Part inConfirmation;
+    // In each client's OnAbort, the device aborting both associations at once.
+    Part inAbort = Part::None;
+    // The system refuses every thread that an ending or a late destruction asks for, from the
+    // trigger until the servers have gone.
+    bool threadsRefused = false;
 };
 
 // Callbacks on two or three threads, each held until the others are inside, that let go of
 // their association, end or abort it or the other's, remove the other's server or their own
-// client at once, while the device reports every 20 ms: each comes back within a second. A
-// fault deadlocks for good (each lets go waiting for the other's call under way, each removal
-// destroys the other server waiting for its callback), holds an ending's close for the
-// transport's time-out (20 s) behind the receive thread's callback that waits to let go or
-// ends the closing one's association in turn, or frees a client that the other callback still
-// runs in. An aborted association says it ended once and tells its end once.
+// client at once, while the device reports every 20 ms; or, the device aborting both
+// associations, associate the other client from their OnAbort: each comes back within a
+// second. A fault deadlocks for good (each lets go waiting for the other's call under way,
+// each removal or retired association destroyed waiting for the other's callback), holds an
+// ending's close or a connect for the transport's time-out (20 s) behind the receive thread's
+// callback that waits to let go or ends or associates the closing one's client in turn, or
+// frees a client that the other callback still runs in. An aborted association says it ended
+// once and tells its end once.
 TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServerWaitForNeither) {
     const MeetingRow rows[] = {
         {"two callbacks of one association let go at once", 1, Part::LetGo, Part::LetGo},
@@ -331,6 +357,16 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
         {"an association aborted from a confirmation and a report callback of another while its report callback "
          "aborts that other",
          2, Part::AbortTheOther, Part::AbortTheOther},
+        {"two aborted clients, each associated from the other's OnAbort with another profile", 2, Part::None,
+         Part::None, Part::AssociateTheOtherHere},
+        {"two aborted clients, each associated again from the other's OnAbort", 2, Part::None, Part::None,
+         Part::AssociateTheOtherAgain},
+        {"two associations, each ended from a report callback of the other, with no thread to be had", 2,
+         Part::EndTheOther, Part::None, Part::None, true},
+        {"two servers, each removed from a report callback of the other's association, with no thread to be had", 2,
+         Part::RemoveTheOtherServer, Part::None, Part::None, true},
+        {"two aborted clients, each associated again from the other's OnAbort, with no thread to be had", 2, Part::None,
+         Part::None, Part::AssociateTheOtherAgain, true},
     };
     TestDevice::Device device;
     ASSERT_EQ(device.Start(), System::OkNoError);
@@ -388,17 +424,35 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                             return [&clientRegistry, handle = clientHandles[i]] {
                                 EXPECT_EQ(clientRegistry->RemoveClientById(handle), System::OkNoError);
                             };
+                        case Part::AssociateTheOtherHere:
+                        case Part::AssociateTheOtherAgain:
+                            return [&clients, &servers, &handles, i, again = what == Part::AssociateTheOtherAgain] {
+                                Server* named = nullptr;
+                                ASSERT_EQ(servers->GetServer(handles[again ? 1 - i : i], named), System::OkNoError);
+                                MeetingClient& other = *clients[1 - i];
+                                other.associatedThere.store(other.Associate(*named->GetProfile(0), 1));
+                            };
                     }
                     return nullptr;
                 };
                 client.meeting = &meeting;
                 client.inReport = part(row.inReport);
                 client.inConfirmation = part(row.inConfirmation);
+                client.inAbort = part(row.inAbort);
                 client.armed.store(true);
             }
-            TestDevice::Faults reporting;
-            reporting.reportEveryMs = 20;
-            device.SetFaults(reporting);
+            std::optional<System::RefusedThreadStarts> refused;
+            if (row.threadsRefused) refused.emplace();
+            TestDevice::Faults trigger;
+            if (row.inAbort == Part::None) trigger.reportEveryMs = 20;
+            else trigger.abortAtRequest = 1;
+            device.SetFaults(trigger);
+            for (MeetingClient* client : clients) {
+                std::uint32_t id = 0;
+                if (row.inAbort == Part::None) break;
+                ASSERT_EQ(client->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device),
+                          System::OkNoError);
+            }
             if (confirming) {
                 std::uint32_t id = 0;
                 ASSERT_EQ(clients[0]->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
@@ -415,6 +469,16 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                     EXPECT_EQ(client->aborts.load(), 1);
                 }
             }
+            // Each stands again on an association that waited for nothing of the other's.
+            if (row.inAbort != Part::None) {
+                for (MeetingClient* client : clients) {
+                    EXPECT_EQ(client->associatedThere.load(), System::OkNoError);
+                    EXPECT_TRUE(client->IsAssociated());
+                    EXPECT_EQ(client->aborts.load(), 1);
+                    // The device keeps its transport after an abort: not waited for.
+                    EXPECT_EQ(client->GetAssociation()->Abort(AbortWait::None), System::OkNoError);
+                }
+            }
             // Each client has let go of its association, or has it let go of when its server goes.
             if (row.inReport == Part::LetGo) {
                 EXPECT_EQ(clients[0]->GetAssociation(), nullptr);
@@ -422,7 +486,9 @@ TEST(EndFromAnyThread, CallbacksOnTwoThreadsThatLetGoEndOrRemoveEachOthersServer
                 EXPECT_EQ(clients[0]->GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Model),
                           System::Error);
             }
+            // What waits for a thread is destroyed here, on a thread that nothing waits for.
             servers.reset();
+            refused.reset();
             if (row.inReport != Part::RemoveTheClient) {
                 for (MeetingClient* client : clients) EXPECT_EQ(client->GetAssociation(), nullptr);
             }

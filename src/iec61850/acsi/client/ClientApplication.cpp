@@ -134,10 +134,17 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
         // destroys it when it goes: one made from another profile is not used for this one
         // (it would keep pointing into a server that may be removed). An idle one is let go
         // of; a standing one refuses the attempt below, as it does for its own server.
-        if (association_ != nullptr && association_->GetLayer() != &profile.GetStack()->Acsi() &&
-            association_->IsIdle()) {
+        // Inside a callback (of another association: its own are refused above) an idle one
+        // of the same stack is let go of too: its receive thread may still carry the end of
+        // its last stream, held in a callback that waits for this one (two clients each
+        // associated again from the other's OnAbort), and a connect on its chain would wait
+        // for that thread. A new association of the stack waits for nothing.
+        const bool anotherStack = association_ != nullptr && association_->GetLayer() != &profile.GetStack()->Acsi();
+        if (association_ != nullptr && association_->IsIdle() && (anotherStack || TPAppAssociation::InCallback())) {
             retired = association_;
             association_ = nullptr;
+            // It may call back until it tells that it let go: this client outlives that.
+            leaving_.push_back(retired);
         }
         if (association_ == nullptr) {
             association_ = profile.GetStack()->CreateAssociation();
@@ -157,11 +164,17 @@ ResultCode ClientApplication::Associate(AssociationProfile& profile, std::uint32
 }
 
 void ClientApplication::Retire(TPAppAssociation& association) {
-    // It calls back nothing more, and its own server, which owns it, no longer lists it:
-    // its chain goes now, on this thread (never its own receive thread).
-    association.DetachClient();
+    // It calls back nothing more (inside a callback the let-go waits for nothing, and the
+    // last call out tells it), and its own server, which owns it, no longer lists it.
+    if (!association.DetachClient()) ForgetAssociation(&association);
     if (Server* server = association.GetServer()) server->RemoveAssociation(&association);
-    if (Protocol::Layer* layer = association.GetLayer()) layer->RemoveConnection(&association);
+    Protocol::Layer* layer = association.GetLayer();
+    // Inside a callback its destruction, which joins its threads and waits for the calls
+    // into it, could wait for a callback that waits for this one: it goes on a thread of its
+    // layer's, which the layer waits for before it goes. Elsewhere its chain goes now.
+    auto* acsi = dynamic_cast<AcsiLayer*>(layer);
+    if (TPAppAssociation::InCallback() && acsi != nullptr) acsi->DestroyLate(&association);
+    else if (layer != nullptr) layer->RemoveConnection(&association);
 }
 
 template <typename Make>

@@ -93,7 +93,10 @@ public:
     // Makes the association on first use (NoResources when the stack cannot), then
     // associates on the caller's thread: 0, or the initiate's failure. From inside any
     // callback of the association (OnRelease and OnAbort among them): InvalidContext and
-    // OnAssociationFailed(12) at once, always (see TPAppAssociation::Associate).
+    // OnAssociationFailed(12) at once, always (see TPAppAssociation::Associate). Inside a
+    // callback of another association it waits for no other association's thread: an idle
+    // association is let go of and destroyed on a thread of its own, and a new one of the
+    // profile's stack associates (see Retire).
     virtual System::ResultCode Associate(Acsi::AssociationProfile& profile, std::uint32_t userValue);
     virtual std::int32_t OnAssociationFailed(std::int32_t reason);
     virtual std::int32_t OnAssociated(std::int32_t zero);
@@ -234,7 +237,8 @@ protected:
     System::ResultCode Post(std::uint32_t& id, Make make);
 
 private:
-    // Lets go of an idle association made from another profile's stack and deletes it.
+    // Lets go of an idle association that is not used any more and deletes it (inside a
+    // callback on a thread of its layer's).
     void Retire(Acsi::TPAppAssociation& association);
 
     // The group of the innermost RequestGroupScope on this thread.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "mms/machine/MmsConnection.h"
 #include "mms/user/InformationReport.h"
 #include "osi/TcpConnection.h"
+#include "system/ThreadStart.h"
 
 namespace Iec61850::Acsi {
 
@@ -287,10 +289,17 @@ void TPAppAssociation::End() {
         // this association's threads, which may be held in a callback that waits for this
         // one (each ending the other's association). The rest goes on a thread of its own,
         // which the destruction waits for (its Entry, taken here).
-        std::thread([this, attempt, held = std::make_shared<Entry>(*this)]() mutable {
+        std::function<void()> finish = [this, attempt, held = std::make_shared<Entry>(*this)]() mutable {
             FinishEnd(attempt, false);
             held.reset();
-        }).detach();
+        };
+        if (std::thread thread; System::TryStartThread(finish, thread)) {
+            thread.detach();
+            return;
+        }
+        // The system refuses a thread: ended here as on the association's own threads,
+        // waiting for none of them (the destructor joins them and confirms what is left).
+        FinishEnd(attempt, true);
         return;
     }
     FinishEnd(attempt, IsOwnThread());

@@ -186,8 +186,9 @@ public:
     // finish leaving once it has returned, and the destructor joins them. Inside a callback
     // of another association the ending itself (its abort, told on that thread) goes on a
     // thread of its own, which the destructor waits for: its close would wait for this
-    // association's receive thread. A direct send still under way there is confirmed when
-    // it ends, at the latest by the destructor.
+    // association's receive thread; when the system refuses that thread, End ends it on the
+    // calling thread as on one of its own, waiting for none of its threads. A direct send
+    // still under way there is confirmed when it ends, at the latest by the destructor.
     void End();
     bool IsEnded() const { return ended_.load(); }
     // Whether the calling thread is one of this association's or runs a library callback

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "iec61850/acsi/registry/HandleTable.h"
-#include "iec61850/acsi/registry/LateDestructions.h"
+#include "system/LateDestructions.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -48,7 +48,7 @@ private:
 
     HandleTable<ClientApplication> entries_;
     System::Semaphore lock_{1, 1};
-    LateDestructions lateDestructions_;
+    System::LateDestructions lateDestructions_;
 };
 
 }  // namespace Iec61850::Acsi

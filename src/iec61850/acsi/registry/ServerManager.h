@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "iec61850/acsi/registry/HandleTable.h"
-#include "iec61850/acsi/registry/LateDestructions.h"
+#include "system/LateDestructions.h"
 #include "system/ResultCode.h"
 #include "system/Semaphore.h"
 
@@ -73,7 +73,7 @@ private:
 
     HandleTable<Server> entries_;
     System::Semaphore lock_{1, 1};
-    LateDestructions lateDestructions_;
+    System::LateDestructions lateDestructions_;
 };
 
 }  // namespace Iec61850::Acsi
