@@ -15,6 +15,8 @@ namespace Iec61850::Acsi {
 class Release : public Service {
 public:
     explicit Release(TPAppAssociation& association);
+    // One deleted without being completed (its association going) leaves no mark either.
+    ~Release() override;
     void execute() override;
     void complete() override;
     bool EndsTheAssociation() const override { return true; }
