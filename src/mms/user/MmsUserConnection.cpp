@@ -80,6 +80,7 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
             if (GetState() == StateAssociated) concludeTaken_.store(true);
             return OnConcludeRequest(*mmsFrame);
         case MmsConnection::EventConcludeResponse: return OnConcludeResponse(*mmsFrame);
+        case MmsConnection::EventConcludeError: return OnConcludeError(*mmsFrame);
         default: return System::NotSupported;
     }
 }
@@ -318,9 +319,6 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
     }
     // Nothing waits for an answer that names no pending request: it is dropped at once.
     if (!taken) return System::Timeout;
-    // A conclude the peer did not accept leaves the association standing, taking requests.
-    if (entry.service == PendingRequests::ConcludeService && pdu->present != MmsPduConcludeResponse)
-        pendingRequests_.ConcludeRefused(entry.request->GetGeneration());
     entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
     request = entry.request;
     if (expectedService != nullptr) *expectedService = entry.service;
