@@ -176,7 +176,7 @@ System::ResultCode DeviceConnection::OnConcludeRequest(Mms::MmsFrame& frame) {
     if (faults.concludeUnanswered) return System::OkNoError;
     if (concludesRefused_ < faults.concludeErrors && GetState() == Mms::MmsUserConnection::StateAssociated) {
         ++concludesRefused_;
-        return RefuseConclude(Mms::MmsConcludeFurtherCommunicationRequired);
+        return RefuseConclude(Mms::MmsConcludeFurtherCommunicationRequired, faults.concludeErrorClass);
     }
     if (faults.holdConcludeAnswer) device_.HoldConcludeAnswer();
     return MmsUserConnection::OnConcludeRequest(frame);

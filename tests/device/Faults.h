@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "mms/pdu/MmsPduError.h"
+
 namespace TestDevice {
 
 // How the device misbehaves when told to, so that a client's fallbacks and fault paths
@@ -50,9 +52,12 @@ struct Faults {
     // The initiate answer held until the faults no longer ask for it (or the device
     // stops): the association's receive thread waits meanwhile (Device::WaitForHeldInitiates).
     bool holdInitiateAnswer = false;
-    // The first so many conclude-Requests of each association answered with conclude-Error
-    // further-communication-required (AD 05 A0 03 8B 01 01): the association stands.
+    // The first so many conclude-Requests of each association answered with conclude-Error,
+    // code 1 of this error class (Mms::MmsErrorClass; the conclude class's 1 is
+    // further-communication-required: AD 05 A0 03 89 01 01; some devices name the file
+    // class: AD 05 A0 03 8B 01 01): the association stands.
     int concludeErrors = 0;
+    std::int32_t concludeErrorClass = Mms::MmsErrorClassConclude;
     // A conclude-Request is never answered: the association stays.
     bool concludeUnanswered = false;
     // The conclude answer held until the faults no longer ask for it (or the device stops):

@@ -463,12 +463,12 @@ ResultCode MmsConnection::SendConcludeResponse() {
     return SendOnAssociationLink(*frame);
 }
 
-ResultCode MmsConnection::SendConcludeError(std::int32_t code) {
+ResultCode MmsConnection::SendConcludeError(std::int32_t code, std::int32_t errorClass) {
     std::unique_ptr<MmsFrame> frame = NewFrame(MmsFrame::KindConcludeError);
     if (frame == nullptr || frame->GetPdu() == nullptr) return System::NoResources;
-    MmsErrorClassValue& errorClass = frame->GetPdu()->choice.concludeError.errorClass;
-    errorClass.present = MmsErrorClassConclude;
-    errorClass.choice.code = code;
+    MmsErrorClassValue& refusal = frame->GetPdu()->choice.concludeError.errorClass;
+    refusal.present = static_cast<Asn1Presence>(errorClass);
+    refusal.choice.code = code;
     return SendOnAssociationLink(*frame);
 }
 

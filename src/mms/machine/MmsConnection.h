@@ -281,7 +281,7 @@ public:
     // over. NotConnected before the association stands.
     System::ResultCode SendInformationReport(MmsVariableAccessSpecification& spec, MmsAccessResultList& results);
     System::ResultCode SendConcludeResponse();
-    System::ResultCode SendConcludeError(std::int32_t code);
+    System::ResultCode SendConcludeError(std::int32_t code, std::int32_t errorClass = MmsErrorClassConclude);
 
 private:
     class AnswerMessage;

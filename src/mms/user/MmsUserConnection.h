@@ -410,9 +410,10 @@ protected:
     virtual System::ResultCode OnInitiateError(MmsFrame& frame);
     // Server: conclude-Response in StateAssociated, conclude-Error otherwise.
     virtual System::ResultCode OnConcludeRequest(MmsFrame& frame);
-    // Server: refuses the peer's conclude with conclude-Error of this code; the
-    // association stands, so what the peer asks after it is served again.
-    System::ResultCode RefuseConclude(std::int32_t code);
+    // Server: refuses the peer's conclude with conclude-Error of this code (of the conclude
+    // class unless another is named); the association stands, so what the peer asks after
+    // it is served again.
+    System::ResultCode RefuseConclude(std::int32_t code, std::int32_t errorClass = MmsErrorClassConclude);
     // Server: a confirmed request that came behind the peer's conclude, refused unexecuted
     // with confirmed-Error service / primitives-out-of-sequence.
     System::ResultCode RefuseBehindConclude(MmsFrame& frame);

@@ -118,11 +118,11 @@ ResultCode MmsUserConnection::OnConcludeRequest(MmsFrame&) {
     return GetState() == StateAssociated ? mms->SendConcludeResponse() : mms->SendConcludeError(MmsConcludeOther);
 }
 
-ResultCode MmsUserConnection::RefuseConclude(std::int32_t code) {
+ResultCode MmsUserConnection::RefuseConclude(std::int32_t code, std::int32_t errorClass) {
     MmsConnection* mms = GetMmsConnection();
     if (mms == nullptr) return System::NotConnected;
     concludeTaken_.store(false);
-    return mms->SendConcludeError(code);
+    return mms->SendConcludeError(code, errorClass);
 }
 
 ResultCode MmsUserConnection::RefuseBehindConclude(MmsFrame& frame) {

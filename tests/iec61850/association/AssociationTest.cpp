@@ -26,6 +26,7 @@
 #include "support/ToolCheck.h"
 #include "support/Watchdog.h"
 #include "support/WireCheck.h"
+#include "system/HexText.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -705,9 +706,15 @@ TEST(Association, AReleaseRefusedOrWithdrawnLeavesTheAssociationStandingAndUsabl
         std::int32_t answerKind;
         int concludes;
         int refusals;
+        std::int32_t errorClass;
+        const char* refusalOctets;
     } rows[] = {
-        {"refused by the device", Way::Refused, System::Rejected, Mms::MmsPduConcludeError, 2, 1},
-        {"withdrawn with its group", Way::Withdrawn, System::Cancelled, Mms::MmsPduNone, 1, 0},
+        {"refused by the device", Way::Refused, System::Rejected, Mms::MmsPduConcludeError, 2, 1,
+         Mms::MmsErrorClassConclude, "AD05A003890101"},
+        // The refusal as a relay on site sent it, naming the file class.
+        {"refused by the device, file class", Way::Refused, System::Rejected, Mms::MmsPduConcludeError, 2, 1,
+         Mms::MmsErrorClassFile, "AD05A0038B0101"},
+        {"withdrawn with its group", Way::Withdrawn, System::Cancelled, Mms::MmsPduNone, 1, 0, 0, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -726,6 +733,7 @@ TEST(Association, AReleaseRefusedOrWithdrawnLeavesTheAssociationStandingAndUsabl
             if (row.way == Way::Refused) {
                 TestDevice::Faults refusing;
                 refusing.concludeErrors = 1;
+                refusing.concludeErrorClass = row.errorClass;
                 session.device.SetFaults(refusing);
                 ASSERT_EQ(session.client->Release(), System::OkNoError);
             } else {
@@ -758,8 +766,8 @@ TEST(Association, AReleaseRefusedOrWithdrawnLeavesTheAssociationStandingAndUsabl
         EXPECT_EQ(first.serviceError, 11);
         EXPECT_EQ(first.answerKind, row.answerKind);
         if (row.way == Way::Refused) {
-            EXPECT_EQ(first.errorClass, Mms::MmsErrorClassConclude);
-            EXPECT_EQ(first.errorCode, Mms::MmsConcludeFurtherCommunicationRequired);
+            EXPECT_EQ(first.errorClass, row.errorClass);
+            EXPECT_EQ(first.errorCode, 1);
         }
         EXPECT_TRUE(session.client->IsAssociated());
 
@@ -777,8 +785,17 @@ TEST(Association, AReleaseRefusedOrWithdrawnLeavesTheAssociationStandingAndUsabl
         EXPECT_EQ(session.client->Count(), confirmed + 2);
         EXPECT_TRUE(session.client->Aborts().empty());
 
-        if (!TestSupport::WireCheckRuns()) continue;
         const auto units = TestSupport::PacketsApart(session.relay->Units(0));
+        if (row.refusalOctets != nullptr) {
+            int sent = 0;
+            for (const TestSupport::WireUnit& unit : units) {
+                std::string hex;
+                System::OctetsToHexText(hex, unit.bytes);
+                if (!unit.fromClient && hex.find(row.refusalOctets) != std::string::npos) ++sent;
+            }
+            EXPECT_EQ(sent, 1) << "the refusal's octets " << row.refusalOctets;
+        }
+        if (!TestSupport::WireCheckRuns()) continue;
         EXPECT_EQ(TestSupport::FindProblems(units), "");
         int refusals = 0;
         int concludes = 0;
