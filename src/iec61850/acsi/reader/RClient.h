@@ -54,7 +54,8 @@ struct ReadRefusal {
 //
 // Where reading would otherwise never end, these hold: a device directory that ended
 // without a name to continue after (EndedWithoutName) and data-set names the device
-// refused (GivenUp) are final and count as complete; a node's control blocks are read
+// refused (GivenUp) are final and count as complete (every directory request the device
+// refuses is noted, GetReadRefusals, since what it would have listed stays missing); a node's control blocks are read
 // once its type is built, and so are its values; a node whose type times out twice is
 // read by functional constraint; a node whose whole read the device refuses as an access
 // it does not support has its values read group by group; a node read by functional
