@@ -97,9 +97,10 @@ std::string DescribeDataSetChange(const std::vector<std::string_view>& model,
     return text;
 }
 
-// Why a name list gave no names: the device's own refusal, or the link's failure.
-std::string FailureText(const Iec61850::Acsi::Service& service) {
-    if (std::string refusal = service.DeviceRefusalText(); !refusal.empty()) return refusal;
+// Why a list asked (`what`, DirectoryRequestText) gave nothing: the device's own refusal of
+// it, or the link's failure.
+std::string FailureText(const Iec61850::Acsi::Service& service, const std::string& what) {
+    if (std::string refusal = service.DeviceRefusalText(what); !refusal.empty()) return refusal;
     if (service.GetResult() == System::Timeout) return "no answer came in time";
     return Iec61850::Acsi::ServiceErrorText(service.GetServiceError());
 }
@@ -213,7 +214,10 @@ bool KeptModelNameCheck::TakePage(Iec61850::Acsi::Service& service, bool dataSet
             group_.reset();
         } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
             outcome = IcdModelUnchecked;
-            text = devices_[current_] + ": " + FailureText(service);
+            using Iec61850::Acsi::DirectoryRequest;
+            text = devices_[current_] + ": " +
+                   FailureText(service, DirectoryRequestText(dataSets ? DirectoryRequest::DataSets
+                                                                      : DirectoryRequest::Variables));
             told = true;
             group_.reset();
         } else {
@@ -332,7 +336,10 @@ bool KeptModelNameCheck::Take(Iec61850::Acsi::GetDataSetDirectory& service) {
                                    " members changed");
             } else if (service.GetResult() != System::OkNoError || service.GetServiceError() != 0) {
                 outcome = IcdModelUnchecked;
-                text = device + ": " + FailureText(service);
+                text = device + ": " +
+                       FailureText(service, Iec61850::Acsi::DirectoryRequestText(
+                                                Iec61850::Acsi::DirectoryRequest::DataSetMembers,
+                                                service.reference.substr(device.size() + 1)));
                 told = true;
                 group_.reset();
             }

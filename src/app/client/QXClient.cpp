@@ -86,6 +86,10 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
     modelKept_.store(false);
     nameCheck_.Reset();
     {
+        std::lock_guard lock(refusalsMutex_);
+        modelRefusals_.clear();
+    }
+    {
         std::lock_guard lock(directoryMutex_);
         askingDirectory_ = false;
     }
@@ -99,6 +103,7 @@ System::ResultCode QXClient::Associate(Iec61850::Acsi::AssociationProfile& profi
             case KeptModelCheck::AnotherDevice: keptModelRenewal_ = ModelReadRenewed; return result;
             case KeptModelCheck::Unidentified: keptModelRenewal_ = ModelReadRenewedUnidentified; return result;
             case KeptModelCheck::OriginUnknown: keptModelRenewal_ = ModelReadRenewedOriginUnknown; return result;
+            case KeptModelCheck::ReadIncomplete: keptModelRenewal_ = ModelReadRenewedIncomplete; return result;
             // The abort has been told: to a window that knew of no association.
             case KeptModelCheck::Lost: return System::NotConnected;
             case KeptModelCheck::Own: modelKept_.store(true); break;
@@ -146,6 +151,7 @@ std::int32_t QXClient::OnAssociated(std::int32_t zero) {
         if (server != nullptr) {
             std::lock_guard lock(originMutex_);
             origins_.erase(server);
+            refusedModels_.erase(server);
         }
         NotifyMainWindow(WM_QX_ASSOCIATE_RESULT, 0, 0);
     }
@@ -619,6 +625,18 @@ bool QXClient::LoadModel() {
     }
     modelLoading_.store(false);
     modelReadResult_.store(result);
+    // A refused list is never asked again on this association, and a later one would go on
+    // from this model: it lacks that list for good, however the read ended.
+    std::vector<std::string> refusals;
+    for (const Iec61850::Acsi::ReadRefusal& refusal : GetReadRefusals()) refusals.push_back(refusal.Text());
+    if (!refusals.empty()) {
+        std::lock_guard lock(originMutex_);
+        refusedModels_.insert(server);
+    }
+    {
+        std::lock_guard lock(refusalsMutex_);
+        modelRefusals_ = refusals;
+    }
     NoteModelOrigin(*server);
     // A lost association or a stop ends here: the abort or release that caused it tells
     // the window. A device that fell silent leaves what was read, shown as such.
@@ -631,11 +649,21 @@ bool QXClient::LoadModel() {
     BuildReadTree({});
     BuildControlTree({});
     BuildReportTree({});
-    const std::uintptr_t done = result == ModelReader::ResultRead         ? 0
+    // A refusal is what the model lacks first: data sets that name what it would have
+    // listed are incomplete for that same cause, and one message tells both.
+    std::string refused;
+    for (const std::string& line : refusals) refused += (refused.empty() ? "" : "\n\r") + line;
+    const std::uintptr_t done = !refusals.empty()                         ? ModelReadRefused
+                                : result == ModelReader::ResultRead       ? 0
                                 : result == ModelReader::ResultIncomplete ? ModelReadIncomplete
                                                                           : ModelReadPartial;
-    NotifyMainWindow(WM_QX_MODEL_READ_DONE, done, 0);
+    NotifyMainWindow(WM_QX_MODEL_READ_DONE, done, refusals.empty() ? 0 : ParamOf(refused.c_str()));
     return true;
+}
+
+std::vector<std::string> QXClient::GetModelRefusals() const {
+    std::lock_guard lock(refusalsMutex_);
+    return modelRefusals_;
 }
 
 // ---- the selection trees ----

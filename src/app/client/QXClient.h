@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -161,6 +162,10 @@ public:
     // The reader's result of the last load (0 read, 8 association lost, 9 stopped, 12 the
     // device fell silent); -1 before any.
     std::int32_t GetModelReadResult() const { return modelReadResult_.load(); }
+    // What the device refused while the model on show was read, each in its words
+    // ("LD0: the device refused its list of variables: ..."); empty for a model read whole.
+    // Any thread.
+    std::vector<std::string> GetModelRefusals() const;
 
     void BuildReadTree(const std::string& device);
     void BuildControlTree(const std::string& device);
@@ -277,7 +282,7 @@ private:
         bool operator==(const DeviceIdentity&) const = default;
     };
     // Own, or why it is not used (the renewals of QXMessages.h), or the check did not end.
-    enum class KeptModelCheck { Own, AnotherDevice, Unidentified, OriginUnknown, Lost, Stopped };
+    enum class KeptModelCheck { Own, AnotherDevice, Unidentified, OriginUnknown, ReadIncomplete, Lost, Stopped };
     // The server holds a model, read in part or whole.
     static bool HoldsModel(Iec61850::Acsi::Server& server);
     bool OffersIdentify() const;
@@ -351,6 +356,11 @@ private:
     // model loses its entry, so that an entry never outlives the model it describes.
     std::mutex originMutex_;
     std::map<const Iec61850::Acsi::Server*, DeviceIdentity> origins_;
+    // The servers whose model the device refused part of: never kept for another connect.
+    std::set<const Iec61850::Acsi::Server*> refusedModels_;
+    // The refusals of the model on show, told as GetModelRefusals gives them.
+    mutable std::mutex refusalsMutex_;
+    std::vector<std::string> modelRefusals_;
     // The server directory asked by the check; set by its answers on the receive thread.
     std::mutex directoryMutex_;
     bool askingDirectory_ = false;

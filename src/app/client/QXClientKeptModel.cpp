@@ -162,6 +162,11 @@ bool QXClient::AskLogicalDevices(std::vector<std::string>& names, bool& stopped)
 }
 
 QXClient::KeptModelCheck QXClient::CheckKeptModel(Server& server) {
+    {
+        // What the device refused while the model was read is missing from it for good.
+        std::lock_guard lock(originMutex_);
+        if (refusedModels_.contains(&server)) return KeptModelCheck::ReadIncomplete;
+    }
     std::vector<std::string> devices;
     bool stopped = false;
     const bool read = AskLogicalDevices(devices, stopped);

@@ -51,6 +51,8 @@ struct ModelReadProgress {
 constexpr std::uintptr_t ModelReadRenewed = 1;
 constexpr std::uintptr_t ModelReadRenewedUnidentified = 2;
 constexpr std::uintptr_t ModelReadRenewedOriginUnknown = 3;
+// The kept model was read incomplete: the device refused part of it.
+constexpr std::uintptr_t ModelReadRenewedIncomplete = 5;
 // wParam of WM_QX_MODEL_READ_START when the model kept for the address is the device's and
 // is used: nothing of it is read again.
 constexpr std::uintptr_t ModelReadKept = 4;
@@ -60,6 +62,10 @@ constexpr std::uintptr_t ModelReadPartial = 12;
 // wParam of WM_QX_MODEL_READ_DONE when the model was read but some data set names members
 // that the model does not hold: those data sets are incomplete.
 constexpr std::uintptr_t ModelReadIncomplete = 16;
+// wParam of WM_QX_MODEL_READ_DONE when the device refused lists of its model while it was
+// read: the model lacks what they would have listed. lParam: each refusal in the device's
+// words, one a line ("LD0: the device refused its list of variables: access (8), ...").
+constexpr std::uintptr_t ModelReadRefused = 17;
 
 // wParam of WM_QX_ICD_MODEL_CHECKED, the end of the check of a kept model before an export
 // (KeptModelNameCheck.h): the device lists what the model holds; it lists other names

@@ -38,6 +38,7 @@ std::string ModelOriginText(WPARAM origin) {
         case ModelReadRenewedUnidentified: return "The device did not give its identity: data model read afresh";
         case ModelReadRenewedOriginUnknown:
             return "The device the kept data model came from is not known: data model read afresh";
+        case ModelReadRenewedIncomplete: return "The data model read before was incomplete: data model read afresh";
         default: return {};
     }
 }
@@ -343,6 +344,7 @@ LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {
     // A load that starts as the disconnect comes is stopped at once: nothing to show.
     if (disconnecting_) return 1;
     modelOrigin_ = ModelOriginText(wParam);
+    modelShortfall_.clear();
     if (!modelOrigin_.empty()) ShowStatusText(modelOrigin_);
     modelProgress_.CenterWindow(this);
     modelProgress_.ShowWindow(true);
@@ -359,18 +361,24 @@ void QXDialog::SelectDevice(CComboBox& combo, int& index, const std::string& dev
     combo.SetCurSel(index);
 }
 
-LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
+LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM lParam) {
     // Only a load under way ends in the ready state: after an abort the panels would act
     // on a connection that has gone, and after a disconnect on one that is going.
     if (state_ != StateReading || disconnecting_) return 1;
     modelProgress_.ShowWindow(false);
     state_ = StateReady;
     UpdateControls();
-    if (wParam == ModelReadPartial) {
+    if (wParam == ModelReadRefused) {
+        modelShortfall_ = kModelRefusedText;
+        PostMessageBox("The device refused part of its data model while it was read:\n\r" + TextOf(lParam) +
+                       "\n\rOnly the part read is shown.");
+    } else if (wParam == ModelReadPartial) {
+        modelShortfall_ = kModelPartialText;
         PostMessageBox(
             "The device stopped answering while its data model was read.\n\r"
             "Only the part read so far is shown.");
     } else if (wParam == ModelReadIncomplete) {
+        modelShortfall_ = kModelDataSetsIncompleteText;
         PostMessageBox(
             "Some data sets of the device name members that its data model does not hold.\n\r"
             "Those data sets are shown incomplete.");
@@ -396,8 +404,13 @@ LRESULT QXDialog::OnModelReadDone(WPARAM wParam, LPARAM) {
     controlSelection_.SetData(&controlTree);
     reportSelection_.SetData(&reportTree);
     ApplyPanelButtons();
-    // The connect's outcome outlasts the choices the trees just reported.
-    if (!modelOrigin_.empty()) ShowStatusText(modelOrigin_);
+    // The connect's outcome outlasts the choices the trees just reported; what the model
+    // lacks matters more than where it came from.
+    if (!modelShortfall_.empty()) {
+        ShowStatusText(modelShortfall_);
+    } else if (!modelOrigin_.empty()) {
+        ShowStatusText(modelOrigin_);
+    }
     return 1;
 }
 

@@ -42,6 +42,12 @@ inline constexpr const char* kIcdCheckingKeptModelText = "Checking the kept data
 // The status line from the read's start when the connect used the model kept for the address.
 inline constexpr const char* kModelKeptText =
     "The same device at this address: data model kept from an earlier connection";
+// The status line once a model is shown that lacks what the device refused, what it did not
+// answer, or members its data sets name.
+inline constexpr const char* kModelRefusedText = "Data model incomplete: the device refused part of it";
+inline constexpr const char* kModelPartialText = "Data model incomplete: the device stopped answering";
+inline constexpr const char* kModelDataSetsIncompleteText =
+    "Data model incomplete: some data sets name members it does not hold";
 
 }  // namespace App
 
@@ -251,6 +257,9 @@ private:
     // kept, or read afresh and why. Pane 2 says so from the read's start until the next
     // result. Empty when there was none to keep.
     std::string modelOrigin_;
+    // What the model shown lacks (kModelRefusedText...), from the read's end until the next
+    // read; empty for a model read whole.
+    std::string modelShortfall_;
     // The session's client, known here once a connect has made it.
     QXClient* client_ = nullptr;
     Ui::CButton createIcd_;

@@ -62,15 +62,29 @@ std::string ReadsFailureText(const QXClient::ValueReadTally& tally, std::int32_t
 }
 
 // Why a kept model leaves no file: the device lists other names than the model holds (what
-// changed, and the way out), or it did not list them.
+// changed, and the way out), or a list the check asked was refused or not answered (which
+// one, and why).
 std::string KeptModelRefusalText(WPARAM outcome, const std::string& detail) {
     if (outcome == IcdModelChanged) {
         return "The ICD file was not written: the device has changed since its data model was kept (" + detail +
                "); connect again with \"Reload data model\" checked.";
     }
-    return "The ICD file was not written: the device did not list its names (" + detail +
-           "), so the data model kept from an earlier connection could not be checked against it.";
+    return "The ICD file was not written: the data model kept from an earlier connection could not be checked "
+           "against the device (" +
+           detail + ").";
 }
+
+// Why a model read incomplete leaves no file: the lists the device refused, in its words.
+std::string RefusedModelText(const std::vector<std::string>& refusals) {
+    std::string text;
+    for (const std::string& refusal : refusals) text += (text.empty() ? "" : "; ") + refusal;
+    return "The ICD file was not written: the data model is incomplete, since the device refused part of it "
+           "while it was read (" +
+           text + ").";
+}
+
+constexpr const char* kIcdNoLogicalDeviceText =
+    "The ICD file was not written: the device's data model holds no logical device.";
 
 }  // namespace
 
@@ -87,8 +101,17 @@ void QXDialog::MapIcdMessages() {
 void QXDialog::OnCreateIcd() {
     Iec61850::Acsi::Server* server = GetServer();
     if (state_ != StateReady || icdExporting_ || client_ == nullptr || server == nullptr) return;
+    // A file says what the device holds: a model that lacks what the device refused would
+    // leave it out without a word, and an empty one has nothing to say.
+    if (const std::vector<std::string> refusals = client_->GetModelRefusals(); !refusals.empty()) {
+        MessageBox(RefusedModelText(refusals), "Error", MB_OK | MB_ICONSTOP);
+        return;
+    }
     std::vector<std::string> nodes;
-    if (!ListFirstDeviceNodes(*server, nodes)) return;
+    if (!ListFirstDeviceNodes(*server, nodes)) {
+        MessageBox(kIcdNoLogicalDeviceText, "Error", MB_OK | MB_ICONSTOP);
+        return;
+    }
     const std::int32_t total = IcdValueReadsPerNode * static_cast<std::int32_t>(nodes.size());
     // A second click cannot add to the count of an export under way.
     icdExporting_ = true;

@@ -13,6 +13,7 @@
 #include "iec61850/acsi/model/LogicalNode.h"
 #include "iec61850/acsi/model/OtherControlBlocks.h"
 #include "iec61850/acsi/reader/ModelReader.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "support/ToolCheck.h"
 #include "support/WireCheck.h"
@@ -170,6 +171,27 @@ TEST(ModelLoad, NodesRefusedWholeAreReadGroupByGroup) {
             EXPECT_EQ(TestSupport::FindProblems(session.relay->Units(0)), "");
         }
     }
+}
+
+// The lists the device refuses while its model is read reach the window with the end of the
+// read, each in the device's words: one message, though the data sets of LD0 are left
+// incomplete by the same refusal.
+TEST(ModelLoad, TheListsTheDeviceRefusesEndTheReadInItsWords) {
+    BridgeSession session;
+    TestDevice::Faults faults;
+    faults.refusedNameLists[{Mms::MmsClassNamedVariable, Mms::MmsObjectScopeDomain}] = {
+        false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))};
+    session.device.SetFaults(faults);
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    const std::vector<std::string> told = {
+        "LD0: the device refused its list of variables: access (8), code 3 (object-access-denied)",
+        "bay1: the device refused its list of variables: access (8), code 3 (object-access-denied)"};
+    EXPECT_EQ(session.client->GetModelRefusals(), told);
+    const std::vector<Message> messages = session.notifier.Messages();
+    EXPECT_EQ(CountOf(session.notifier.Numbers(), WM_QX_MODEL_READ_DONE), 1);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().wParam, static_cast<std::intptr_t>(ModelReadRefused));
+    EXPECT_EQ(messages.back().text, told[0] + "\n\r" + told[1]);
 }
 
 TEST(ModelLoad, TheDeviceAbortingMidLoad) {

@@ -97,6 +97,7 @@ private:
             case App::WM_QX_WRITE_RESULT: return true;
             case App::WM_QX_ASSOCIATE_RESULT:
             case App::WM_QX_RELEASE_RESULT: return wParam == -1;
+            case App::WM_QX_MODEL_READ_DONE: return wParam == static_cast<std::intptr_t>(App::ModelReadRefused);
             default: return false;
         }
     }

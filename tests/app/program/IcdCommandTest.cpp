@@ -832,6 +832,8 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
         std::optional<Refusal> namesRefused;
         const char* refusal;  // null: the file is written
         const char* reloadedHas = nullptr;
+        // The request refused (service, first name), when one is.
+        std::pair<std::int32_t, std::string> refusedAt = {Mms::MmsServiceGetNameList, "LD0"};
         // A check before, ended by a refused members read while the reads after it are out.
         bool lateMembers = false;
     };
@@ -840,8 +842,9 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
                std::string(what) + "); connect again with \"Reload data model\" checked.";
     };
     const auto unlisted = [](const char* why) {
-        return "The ICD file was not written: the device did not list its names (LD0: " + std::string(why) +
-               "), so the data model kept from an earlier connection could not be checked against it.";
+        return "The ICD file was not written: the data model kept from an earlier connection could not be checked "
+               "against the device (LD0: " +
+               std::string(why) + ").";
     };
     TestDevice::ModelOptions moreNodes;
     moreNodes.settingGroups = true;
@@ -853,9 +856,12 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
     const std::string dataSetAdded = changed("data set LLN0.dsx added");
     const std::string dataSetGone = changed("data set LLN0.dsx gone");
     const std::string membersChanged = changed("data set LLN0.dsx members changed");
-    const std::string rejected =
-        unlisted("the device refused, reject, confirmed-requestPDU, code 1 (unrecognized-service)");
-    const std::string denied = unlisted("the device refused, access (8), code 3 (object-access-denied)");
+    const std::string rejected = unlisted(
+        "the device refused its list of variables: reject, confirmed-requestPDU, code 1 (unrecognized-service)");
+    const std::string denied =
+        unlisted("the device refused its list of variables: access (8), code 3 (object-access-denied)");
+    const std::string membersDenied =
+        unlisted("the device refused the members of data set LLN0.ds1: access (8), code 3 (object-access-denied)");
     const Refusal accessDenied{false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))};
     const Case cases[] = {
         {"the same device", {}, {}, std::nullopt, nullptr},
@@ -867,8 +873,21 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
          "doName=\"TotVAr\""},
         {"the device rejecting its names", {}, {}, Refusal{}, rejected.c_str()},
         {"the device denying access to its names", {}, {}, accessDenied, denied.c_str()},
-        {"other members, checked again at once while the last check's members reads are out", withDsx, withOtherDsx,
-         std::nullopt, membersChanged.c_str(), nullptr, true},
+        {"the device denying access to a data set's members",
+         {},
+         {},
+         accessDenied,
+         membersDenied.c_str(),
+         nullptr,
+         {Mms::MmsServiceGetNamedVariableListAttributes, "LD0/LLN0$ds1"}},
+        {"other members, checked again at once while the last check's members reads are out",
+         withDsx,
+         withOtherDsx,
+         std::nullopt,
+         membersChanged.c_str(),
+         nullptr,
+         {Mms::MmsServiceGetNameList, "LD0"},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -886,7 +905,7 @@ TEST(IcdCommand, AKeptModelIsCheckedAgainstTheDeviceBeforeItsFileIsWritten) {
             TestDevice::Device& restarted = *device;
             if (c.namesRefused) {
                 TestDevice::Faults faults;
-                faults.refusedNames[{Mms::MmsServiceGetNameList, "LD0"}] = *c.namesRefused;
+                faults.refusedNames[c.refusedAt] = *c.namesRefused;
                 restarted.SetFaults(faults);
             }
 
@@ -999,29 +1018,93 @@ TEST(IcdCommand, ADisconnectDuringAKeptModelsCheckEndsTheExport) {
     });
 }
 
-TEST(IcdCommand, AFirstDeviceWithoutNodesGoesStraightToTheParameters) {
-    DialogSession session;
-    // The device refuses the names of LD0: the client knows the device, without nodes.
-    TestDevice::Faults faults;
-    faults.refusedNames[{2, "LD0"}] = TestDevice::Faults::Refusal{};
-    session.device.SetFaults(faults);
-    session.Run([&](QWidget* window) {
-        Connect(session, window);
-        std::vector<std::string> nodes;
-        ASSERT_TRUE(App::ListFirstDeviceNodes(*session.dialog->GetServer(), nodes));
-        ASSERT_TRUE(nodes.empty());
-        session.device.ClearRequests();
-        bool progressShown = true;
-        UiTest::OnNextModal(Parameters(
-            [&](Widgets::CPropertyGrid&) { progressShown = session.dialog->GetIcdProgressDialog().IsWindowVisible(); },
-            Ui::IDCANCEL));
-        UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
-        ASSERT_TRUE(WaitUntil([&] { return !session.dialog->IsIcdExportRunning(); }));
-        EXPECT_EQ(UiTest::PendingModalActions(), 0);
-        EXPECT_FALSE(progressShown);
-        EXPECT_TRUE(ReadsLogged(session.device).empty());
-        EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
-    });
+// Each list the device refuses while its model is read is told in one box, in the device's
+// words; the model is shown as far as it was read and the status line says it is incomplete.
+// Create ICD on it then writes nothing and names what was refused, and the next connect reads
+// the model afresh instead of keeping it. A model read empty without a refusal (the device
+// offers no name lists) gets a box from Create ICD too.
+TEST(IcdCommand, AModelReadWithARefusalIsToldAndNeitherExportedNorKept) {
+    const TestDevice::Faults::Refusal denied{
+        false, 0, static_cast<std::uint32_t>(Mms::MmsPackError(Mms::MmsErrorClassAccess, 3))};
+    const std::string because = ": access (8), code 3 (object-access-denied)";
+    struct Case {
+        const char* what;
+        TestDevice::Faults faults;
+        std::vector<std::string> refusals;
+    };
+    std::vector<Case> cases(5);
+    cases[0] = {"the domain list", {}, {"the device refused its list of logical devices" + because}};
+    cases[0].faults.refusedNameLists[{Mms::MmsClassDomain, Mms::MmsObjectScopeVmd}] = denied;
+    cases[1] = {"the variables",
+                {},
+                {"LD0: the device refused its list of variables" + because,
+                 "bay1: the device refused its list of variables" + because}};
+    cases[1].faults.refusedNameLists[{Mms::MmsClassNamedVariable, Mms::MmsObjectScopeDomain}] = denied;
+    cases[2] = {"the data sets",
+                {},
+                {"LD0: the device refused its list of data sets" + because,
+                 "bay1: the device refused its list of data sets" + because}};
+    cases[2].faults.refusedNameLists[{Mms::MmsClassNamedVariableList, Mms::MmsObjectScopeDomain}] = denied;
+    cases[3] = {"one data set's members", {}, {"LD0: the device refused the members of data set LLN0.ds1" + because}};
+    cases[3].faults.refusedNames[{Mms::MmsServiceGetNamedVariableListAttributes, "LD0/LLN0$ds1"}] = denied;
+    cases[4] = {"no name lists offered", {}, {}};
+    cases[4].faults.unannounced = {Mms::MmsServiceGetNameList};
+    const auto join = [](const std::vector<std::string>& lines, const char* between) {
+        std::string text;
+        for (const std::string& line : lines) text += (text.empty() ? "" : between) + line;
+        return text;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DialogSession session;
+        session.device.SetFaults(c.faults);
+        const std::string loadBox = "The device refused part of its data model while it was read:\n" +
+                                    join(c.refusals, "\n") + "\nOnly the part read is shown.";
+        session.Run([&](QWidget* window) {
+            UiTest::MessageBoxSeen loaded;
+            if (!c.refusals.empty()) UiTest::OnNextModal(Box(&loaded));
+            NoFurtherWindow();
+            Connect(session, window);
+            if (!c.refusals.empty()) {
+                ASSERT_TRUE(WaitUntil([&] { return loaded.seen; }));
+                EXPECT_EQ(loaded.text, loadBox);
+                EXPECT_EQ(ResultLine(*session.dialog), App::kModelRefusedText);
+            }
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+
+            session.device.ClearRequests();
+            UiTest::MessageBoxSeen refused;
+            UiTest::OnNextModal(Box(&refused));
+            NoFurtherWindow();
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::CreateIcd})));
+            ASSERT_TRUE(WaitUntil([&] { return refused.seen; }));
+            EXPECT_EQ(refused.caption, "Error");
+            EXPECT_EQ(refused.text,
+                      c.refusals.empty()
+                          ? "The ICD file was not written: the device's data model holds no logical device."
+                          : "The ICD file was not written: the data model is incomplete, since the device "
+                            "refused part of it while it was read (" +
+                                join(c.refusals, "; ") + ").");
+            EXPECT_FALSE(session.dialog->IsIcdExportRunning());
+            EXPECT_TRUE(ReadsLogged(session.device).empty());
+            EXPECT_TRUE(UiTest::FindControl(window, IdPath({Id::CreateIcd}))->isEnabled());
+            EXPECT_EQ(UiTest::PendingModalActions(), 1);
+            UiTest::ForgetModalActions();
+            if (c.refusals.empty()) return;
+
+            // Not kept: read afresh, so the device is asked, and refuses, again.
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.ReachState(0));
+            UiTest::MessageBoxSeen again;
+            UiTest::OnNextModal(Box(&again));
+            Connect(session, window);
+            ASSERT_TRUE(WaitUntil([&] { return again.seen; }));
+            EXPECT_EQ(again.text, loadBox);
+            EXPECT_FALSE(session.dialog->GetClient()->IsModelKept());
+            EXPECT_EQ(ResultLine(*session.dialog), App::kModelRefusedText);
+        });
+    }
 }
 
 // Reads the client refuses at once (it has no association here) are taken off the count

@@ -76,6 +76,7 @@ std::size_t FirstIndexOf(const std::vector<RequestRecord>& log, std::int32_t ser
 TEST(ModelRead, WholeSmallModelReadInOrderWithTheDevicesValues) {
     ReadingSession session;
     ASSERT_EQ(session.Read(), ModelReader::ResultRead);
+    EXPECT_TRUE(session.client->GetReadRefusals().empty());
 
     // Every object read, the model bound, the values the device's.
     EXPECT_GT(session.Count(ModelClass::Any), 100u);
@@ -176,6 +177,8 @@ struct ReadOutcome {
     std::uint32_t dataObjects = 0;
     std::vector<RequestRecord> log;
     std::vector<Seen> seen;
+    // What the device refused, as the reader tells it.
+    std::vector<std::string> refusals;
 };
 
 ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSession&)>& check = {}) {
@@ -188,6 +191,8 @@ ReadOutcome ReadWith(const Faults& faults, const std::function<void(ReadingSessi
     outcome.dataObjects = session.Count(ModelClass::Data);
     outcome.log = session.device.Requests();
     outcome.seen = session.client->Confirmations();
+    for (const Iec61850::Acsi::ReadRefusal& refusal : session.client->GetReadRefusals())
+        outcome.refusals.push_back(refusal.Text());
     if (check) check(session);
     // Nothing a device would not take, whatever the device did.
     if (TestSupport::WireCheckRuns()) {
@@ -356,6 +361,11 @@ TEST(ModelRead, AConstraintWhoseDirectoryFailsIsDropped) {
     });
     EXPECT_EQ(outcome.result, ModelReader::ResultIncomplete);
     EXPECT_EQ(outcome.read, outcome.objects);
+    // Asked by constraint too, the device would not describe it: the model lacks it for good.
+    EXPECT_EQ(outcome.refusals,
+              std::vector<std::string>{
+                  "LD0: the device refused the type of XCBR1 under ST: reject, confirmed-requestPDU, code 1 "
+                  "(unrecognized-service)"});
 }
 
 // Data-set pieces the device refuses or does not offer end as empty, and the read ends.
@@ -365,13 +375,25 @@ TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
         Faults faults;
         DirectoryState deviceState;
         bool dataSets;
+        std::vector<std::string> refusals;  // as the reader tells them
     };
     std::vector<Case> cases(3);
-    cases[0] = {"data-set names refused", {}, DirectoryState::GivenUp, false};
+    const std::string rejected = ": reject, confirmed-requestPDU, code 1 (unrecognized-service)";
+    cases[0] = {"data-set names refused",
+                {},
+                DirectoryState::GivenUp,
+                false,
+                {"LD0: the device refused its list of data sets" + rejected,
+                 "bay1: the device refused its list of data sets" + rejected}};
     cases[0].faults.refusedNameLists[{Mms::MmsClassNamedVariableList, Mms::MmsObjectScopeDomain}] = {};
-    cases[1] = {"member lists refused", {}, DirectoryState::Complete, true};
+    cases[1] = {"member lists refused",
+                {},
+                DirectoryState::Complete,
+                true,
+                {"LD0: the device refused the members of data set LLN0.ds1" + rejected,
+                 "LD0: the device refused the members of data set LLN0.ds2" + rejected}};
     cases[1].faults.refused[Mms::MmsServiceGetNamedVariableListAttributes] = {};
-    cases[2] = {"member lists not offered", {}, DirectoryState::Complete, true};
+    cases[2] = {"member lists not offered", {}, DirectoryState::Complete, true, {}};
     cases[2].faults.unannounced = {Mms::MmsServiceGetNamedVariableListAttributes};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -388,6 +410,7 @@ TEST(ModelRead, RefusedDataSetPiecesEndEmpty) {
         });
         EXPECT_EQ(outcome.result, ModelReader::ResultRead);
         EXPECT_EQ(outcome.read, outcome.objects);
+        EXPECT_EQ(outcome.refusals, c.refusals);
         if (c.faults.unannounced.contains(Mms::MmsServiceGetNamedVariableListAttributes)) {
             EXPECT_EQ(FirstIndexOf(outcome.log, Mms::MmsServiceGetNamedVariableListAttributes), outcome.log.size());
         }

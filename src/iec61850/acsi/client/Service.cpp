@@ -208,14 +208,14 @@ std::int32_t Service::ResultFromAccessError(std::int32_t status) {
 
 bool Service::HasConfirmedAnswer() const { return GetAnswerKind() == Mms::MmsPduConfirmedResponse; }
 
-std::string Service::DeviceRefusalText() const {
-    switch (GetAnswerKind()) {
-        case Mms::MmsPduConfirmedError:
-        case Mms::MmsPduConcludeError:
-            return "the device refused, " + Mms::MmsServiceErrorText(GetErrorClass(), GetErrorCode());
-        case Mms::MmsPduReject: return "the device refused, " + Mms::MmsRejectText(GetErrorClass(), GetErrorCode());
-        default: return {};
-    }
+DeviceRefusal Service::Refusal() const {
+    const std::int32_t kind = GetAnswerKind();
+    const bool refused =
+        kind == Mms::MmsPduConfirmedError || kind == Mms::MmsPduConcludeError || kind == Mms::MmsPduReject;
+    if (!refused) return {};
+    return {kind, GetErrorClass(), GetErrorCode()};
 }
+
+std::string Service::DeviceRefusalText(std::string_view what) const { return Refusal().Text(what); }
 
 }  // namespace Iec61850::Acsi

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "iec61850/acsi/client/DeviceRefusal.h"
 #include "iec61850/acsi/client/RequestOptions.h"
 #include "mms/machine/RequestHandle.h"
 #include "system/ResultCode.h"
@@ -77,9 +78,12 @@ public:
     // The service error from a variable's access status (256 + DataAccessError when the
     // device refused it; below 256 the service error stays as it is).
     virtual std::int32_t ResultFromAccessError(std::int32_t status);
-    // The device's refusal in its own words ("the device refused, access ..."); empty for a
-    // request the device did not refuse (answered, or no answer came).
-    std::string DeviceRefusalText() const;
+    // How the device refused it; nothing refused for a request answered, or without an answer.
+    DeviceRefusal Refusal() const;
+    // The device's refusal of what it asked for, in the device's words ("the device refused
+    // its list of variables: access ..."; without what: "the device refused, access ...");
+    // empty for a request the device did not refuse.
+    std::string DeviceRefusalText(std::string_view what = {}) const;
     // The device answered it with a confirmed response (not an error, a reject or nothing).
     bool HasConfirmedAnswer() const;
 

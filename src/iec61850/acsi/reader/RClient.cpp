@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "iec61850/acsi/client/ControlServices.h"
@@ -114,6 +115,15 @@ struct RClient::Poster {
     }
 };
 
+std::string ReadRefusal::Text() const {
+    const std::string text = refusal.Text(DirectoryRequestText(request, object));
+    return device.empty() ? text : device + ": " + text;
+}
+
+bool ReadRefusal::operator<(const ReadRefusal& other) const {
+    return std::tie(device, request, object) < std::tie(other.device, other.request, other.object);
+}
+
 RClient::RClient() : lastAnswer_(Now()) {}
 
 RClient::~RClient() {
@@ -132,6 +142,24 @@ std::chrono::steady_clock::time_point RClient::LastAnswer() const {
 }
 
 void RClient::RestartAnswerClock() { lastAnswer_.store(Now()); }
+
+std::vector<ReadRefusal> RClient::GetReadRefusals() const {
+    std::vector<ReadRefusal> refusals;
+    {
+        const std::lock_guard lock(refusalsMutex_);
+        refusals = refusals_;
+    }
+    std::sort(refusals.begin(), refusals.end());
+    return refusals;
+}
+
+bool RClient::NoteRefusal(const Service& service, DirectoryRequest request, std::string device, std::string object) {
+    const DeviceRefusal refusal = service.Refusal();
+    if (!refusal.Refused()) return false;
+    const std::lock_guard lock(refusalsMutex_);
+    refusals_.push_back({request, std::move(device), std::move(object), refusal});
+    return true;
+}
 
 void RClient::NoteAnswer(const Service& service) {
     if (service.IsLocal() || service.GetAnswerKind() != Mms::MmsPduNone) lastAnswer_.store(Now());
@@ -155,6 +183,11 @@ bool RClient::Offers(std::int32_t mmsService) const {
 std::int32_t RClient::OnAssociationFailed(std::int32_t) { return DefaultCallback(); }
 std::int32_t RClient::OnAssociated(std::int32_t) {
     const std::int32_t result = DefaultCallback();
+    {
+        // What an earlier association was refused is asked afresh on this one.
+        const std::lock_guard lock(refusalsMutex_);
+        refusals_.clear();
+    }
     TPAppAssociation* association = GetAssociation();
     if (Mms::MmsConnection* mms = association != nullptr ? association->GetMmsConnection() : nullptr) {
         const std::lock_guard lock(offeredMutex_);
@@ -190,6 +223,8 @@ std::int32_t RClient::OnGetServerDirectory(Acsi::GetServerDirectory* service) {
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->ListLogicalDevices(*service);
     if (EndedWithAssociation(*service)) return 0;
+    // Final: a refused list ends the server's directory with the names that came before it.
+    NoteRefusal(*service, DirectoryRequest::LogicalDevices, {});
     {
         const ModelHold hold(server);
         if (!hold.Taken()) return hold.GetResult();
@@ -217,6 +252,7 @@ std::int32_t RClient::OnGetLogicalDeviceDirectory(Acsi::GetLogicalDeviceDirector
     if (server == nullptr) return 0;
     if (service->IsLocal()) return server->ListLogicalNodes(*service);
     if (EndedWithAssociation(*service)) return 0;
+    NoteRefusal(*service, DirectoryRequest::Variables, service->device);
     const Applying applying(applyingDirectories_);
     LogicalDevice* device = nullptr;
     if (const ResultCode found = server->FindLogicalDevice(service->device, device); found != System::OkNoError) {
@@ -280,6 +316,7 @@ std::int32_t RClient::OnGetLogicalNodeDirectory(Acsi::GetLogicalNodeDirectory* s
             }
             if (!Succeeded(*service)) {
                 device->dataSetDirectoryState = DirectoryState::GivenUp;
+                NoteRefusal(*service, DirectoryRequest::DataSets, deviceName);
                 return System::Error;
             }
             device->dataSetNames.insert(device->dataSetNames.end(), service->names.begin(), service->names.end());
@@ -364,8 +401,13 @@ std::int32_t RClient::OnGetDataDirectory(Acsi::GetDataDirectory* service) {
     if (Succeeded(*service)) {
         group->SetState(ObjectState::Read);
     } else {
-        // The service's target goes with it; nothing reads it after this.
+        // The service's target goes with it; nothing reads it after this. Refused, the node's
+        // type lacks what the device would not describe by any other way of asking.
         node->RemoveFc(service->fc);
+        const std::string& reference = service->reference;
+        const std::size_t slash = reference.find('/');
+        NoteRefusal(*service, DirectoryRequest::ConstraintType, reference.substr(0, slash),
+                    (slash == std::string::npos ? reference : reference.substr(slash + 1)) + " " + service->fc);
     }
     return answered;
 }
@@ -397,9 +439,14 @@ std::int32_t RClient::OnGetDataSetDirectory(Acsi::GetDataSetDirectory* service) 
         if (hold.Taken()) dataSet->directoryState = MemberListState::MoreFollows;
         return 0;
     }
-    // A refused directory leaves the set as it was: empty, and read. An answer whose members
+    // A refused directory leaves the set as it was: empty, and read (the refusal is told). An answer whose members
     // cannot all be found in the model (not applied, or not built) leaves it incomplete.
     const bool answered = service->GetAnswerKind() == Mms::MmsPduConfirmedResponse;
+    if (const auto* node = dynamic_cast<const LogicalNode*>(dataSet->GetParent())) {
+        const NamedObject* device = node->GetParent();
+        NoteRefusal(*service, DirectoryRequest::DataSetMembers, device != nullptr ? device->GetName() : std::string(),
+                    node->GetName() + "." + dataSet->GetName());
+    }
     const ResultCode built = Succeeded(*service) ? dataSet->Build() : System::OkNoError;
     const bool unresolved = (answered && !Succeeded(*service)) || built != System::OkNoError;
     const ModelHold hold(server);
@@ -633,7 +680,11 @@ ResultCode RClient::ReadModelStep(StepOutcome& outcome) {
         if (!hold.Taken()) return hold.GetResult();
         ReadingWorkList::Batch batch = work_.Take();
         if (batch.rebuild || server != workServer_) TakeWholeModel(*server, batch);
-        if (server->state == DirectoryState::NotAsked) {
+        if (server->state == DirectoryState::NotAsked && !Offers(Mms::MmsServiceGetNameList)) {
+            // A device that lists no names has no logical device to read.
+            server->state = DirectoryState::Complete;
+            ++post.advanced;
+        } else if (server->state == DirectoryState::NotAsked) {
             server->state = DirectoryState::Asked;
             post.Add([](RClient& c, std::uint32_t& id) {
                 return c.GetServerDirectory(id, ObjectClassLogicalDevice, AnswerFrom::Device);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "iec61850/acsi/client/ClientApplication.h"
+#include "iec61850/acsi/client/DeviceRefusal.h"
 #include "iec61850/acsi/reader/ReadingWorkList.h"
 #include "mms/pdu/InitiateParameters.h"
 #include "system/NameList.h"
@@ -26,6 +27,22 @@ class LogicalDevice;
 class LogicalNode;
 class Server;
 
+// A directory request the device refused while its model was read: what it asked, where,
+// and the device's answer. What it would have listed is missing from the model for good
+// (the reader does not ask it again on that association), so the model is incomplete.
+struct ReadRefusal {
+    DirectoryRequest request = DirectoryRequest::LogicalDevices;
+    // The logical device asked about (empty for the server's list of logical devices), and
+    // below it the data set ("LLN0.ds2") or the node and constraint ("XCBR1 ST").
+    std::string device;
+    std::string object;
+    DeviceRefusal refusal;
+
+    // "LD0: the device refused its list of variables: access (8), code 3 (object-access-denied)".
+    std::string Text() const;
+    bool operator<(const ReadRefusal& other) const;
+};
+
 // The client that keeps the server's device model: its callbacks apply every answer to
 // the model and move the reading states on, and ReadModelStep / IsModelRead drive the
 // discovery of a device's whole model after association (see ModelReader for the loop).
@@ -37,7 +54,8 @@ class Server;
 //
 // Where reading would otherwise never end, these hold: a device directory that ended
 // without a name to continue after (EndedWithoutName) and data-set names the device
-// refused (GivenUp) are final and count as complete; a node's control blocks are read
+// refused (GivenUp) are final and count as complete (every directory request the device
+// refuses is noted, GetReadRefusals, since what it would have listed stays missing); a node's control blocks are read
 // once its type is built, and so are its values; a node whose type times out twice is
 // read by functional constraint; a node whose whole read the device refuses as an access
 // it does not support has its values read group by group; a node read by functional
@@ -124,6 +142,11 @@ public:
     // The server's Bind when the server says it is read: true; else false.
     bool BindIfRead();
 
+    // The directory requests the device refused since this client's association last
+    // stood, in the order of their device and request (whatever order the answers came in).
+    // Any thread.
+    std::vector<ReadRefusal> GetReadRefusals() const;
+
     // The association's server model; null without one.
     Server* GetServerModel() const;
     // When the device last answered a request (a time-out or an abort is no answer).
@@ -157,6 +180,8 @@ private:
     bool MarkValuesRead(Server& server, Acsi::GetAllDataValues& service);
     // The device announced the MMS service in its initiate answer.
     bool Offers(std::int32_t mmsService) const;
+    // Notes the service's refusal by the device, if it was one: true then.
+    bool NoteRefusal(const Service& service, DirectoryRequest request, std::string device, std::string object = {});
 
     // Nodes whose type request has timed out once, by reference (under the model lock).
     std::map<std::string, int> typeTimeouts_;
@@ -173,6 +198,9 @@ private:
     // What the device announced when this client's association last stood.
     mutable std::mutex offeredMutex_;
     std::optional<Mms::InitiateParameters> offered_;
+    // What the device refused on this association (never under the model lock's wait).
+    mutable std::mutex refusalsMutex_;
+    std::vector<ReadRefusal> refusals_;
 };
 
 }  // namespace Iec61850::Acsi
