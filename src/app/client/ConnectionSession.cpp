@@ -66,6 +66,20 @@ void ConnectionSession::SetGuardHook(GuardHook hook) {
     guardHook_ = std::move(hook);
 }
 
+void ConnectionSession::SetClock(Clock clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = std::move(clock);
+}
+
+std::chrono::steady_clock::time_point ConnectionSession::Now() const {
+    Clock clock;
+    {
+        std::lock_guard lock(mutex_);
+        clock = clock_;
+    }
+    return clock ? clock() : std::chrono::steady_clock::now();
+}
+
 ConnectionSession::Phase ConnectionSession::GetPhase() const {
     std::lock_guard lock(mutex_);
     if (shutDown_) return Phase::ShutDown;
@@ -343,10 +357,8 @@ void ConnectionSession::Disconnect() {
     // Named before its deadline is set, so that the guard never finds the deadline without
     // it. One still being made is named as it stands (Send).
     if (client != nullptr && standing) GuardStandingAssociation(*client);
-    // What is out now is what the release waits behind: answers to it while the limit runs
-    // show a device that answers, only slowly.
-    Iec61850::Acsi::TPAppAssociation* association = client != nullptr ? client->GetAssociation() : nullptr;
-    const std::uint32_t out = association != nullptr ? association->GetPendingCount() : 0;
+    // Answers that come while the limit runs show a device that answers, only slowly.
+    const auto disconnectAt = Now();
     givenUpWhileAnswering_.store(false);
     bool loading = false;
     bool releaseNow = true;
@@ -360,7 +372,7 @@ void ConnectionSession::Disconnect() {
             releaseNow = false;
         }
         if (client != nullptr) {
-            outAtDisconnect_ = out;
+            disconnectAt_ = disconnectAt;
             releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
             if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
         }
@@ -462,15 +474,27 @@ void ConnectionSession::GuardReleases() {
         std::shared_ptr<const GuardedAssociation> guarded = std::exchange(guarded_, nullptr);
         if (!guarded) continue;
         const GuardHook hook = guardHook_;
-        const std::uint32_t outAtDisconnect = outAtDisconnect_;
+        const auto disconnectAt = disconnectAt_;
         lock.unlock();
-        givenUpWhileAnswering_.store(guarded->association.GetPendingCount() < outAtDisconnect);
         if (hook) hook(GuardStep::Aborting);
+        givenUpWhileAnswering_.store(StillAnswering(guarded->association, disconnectAt));
         guarded->association.AbortGeneration(guarded->generation, AbortWait::None);
         guarded.reset();
         if (hook) hook(GuardStep::Aborted);
         lock.lock();
     }
+}
+
+bool ConnectionSession::StillAnswering(const Iec61850::Acsi::TPAppAssociation& association,
+                                       std::chrono::steady_clock::time_point disconnectAt) const {
+    // With the conclude out, the device has answered every request before it: what it left
+    // unanswered is the release itself, however lately it answered the others.
+    if (association.GetPendingCount() == 0 || association.IsConcludePending()) return false;
+    // Requests out say nothing of a device that has stopped answering them: the time of its
+    // last answer does.
+    std::chrono::steady_clock::time_point answered;
+    if (!association.LastAnswered(answered) || answered < disconnectAt) return false;
+    return Now() - answered <= AnsweringWindow;
 }
 
 void ConnectionSession::GuardStandingAssociation(QXClient& client) {

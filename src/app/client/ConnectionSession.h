@@ -19,6 +19,7 @@ namespace Iec61850::Acsi {
 class ClientManager;
 class Server;
 class ServerManager;
+class TPAppAssociation;
 }  // namespace Iec61850::Acsi
 
 namespace App {
@@ -89,11 +90,16 @@ public:
     void SetProfileOverride(const std::string& name, const std::string& value);
 
     // For tests: called on the disconnect guard's thread once a Disconnect's limit has
-    // passed with its association named, just before it aborts that association, and once
-    // that abort is over; no lock of the session held (null: none).
+    // passed with its association named, just before it judges whether the device was still
+    // answering and aborts that association, and once that abort is over; no lock of the
+    // session held (null: none).
     enum class GuardStep { Aborting, Aborted };
     using GuardHook = std::function<void(GuardStep)>;
     void SetGuardHook(GuardHook hook);
+    // For tests: the time that a Disconnect and its guard's judgment read (the steady clock
+    // unless set), against the library's time of the device's last answer.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void SetClock(Clock clock);
 
     // The client once (created and filed on the first call, kept for later connections), the
     // server of the address found or made, then Associate and the model load on the worker.
@@ -125,9 +131,15 @@ public:
     // window: the window no longer waits for the caller's thread (the program's has gone).
     void Shutdown();
 
+    // How recent the device's last answer must be, when the release is given up, for the
+    // device to count as still answering.
+    static constexpr std::chrono::milliseconds AnsweringWindow{1000};
     // The last Disconnect's release was given up (its limit passed) while the device was
-    // still answering what it had been asked before (fewer requests out than at the
-    // Disconnect): the device was slow, not silent. Set before that abort is told.
+    // still answering what it had been asked before: requests other than the conclude were
+    // still out, and it had answered one since the Disconnect, within AnsweringWindow of
+    // the give-up. The device was slow, not silent. A device that fell silent, or that
+    // answered everything but the conclude, did not answer the release. Set before that
+    // abort is told.
     bool ReleaseGivenUpWhileAnswering() const { return givenUpWhileAnswering_.load(); }
 
     Phase GetPhase() const;
@@ -163,6 +175,11 @@ private:
     void GuardStandingAssociation(QXClient& client);
     // Lets go of the association named for the guard (its hold on it goes outside the lock).
     void ForgetGuarded();
+    // Whether the device was still answering earlier requests as the release waited behind
+    // them (ReleaseGivenUpWhileAnswering).
+    bool StillAnswering(const Iec61850::Acsi::TPAppAssociation& association,
+                        std::chrono::steady_clock::time_point disconnectAt) const;
+    std::chrono::steady_clock::time_point Now() const;
     bool Telling() const { return !closing_.load(); }
 
     Iec61850::Acsi::ServerManager& servers_;
@@ -198,9 +215,10 @@ private:
     // once it has ended, or a connect has started.
     std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
     std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
-    // The requests out when the last Disconnect came, and whether its guard found fewer.
-    std::uint32_t outAtDisconnect_ = 0;
+    // When the last Disconnect came, and whether its guard found the device still answering.
+    std::chrono::steady_clock::time_point disconnectAt_;
     std::atomic<bool> givenUpWhileAnswering_{false};
+    Clock clock_;
     // The association the pending Disconnect is for, with its generation (an abort of it
     // that comes late ends nothing newer), held so that it stays while it is named; none
     // once it has ended or a connect has started.
