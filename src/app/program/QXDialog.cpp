@@ -276,6 +276,12 @@ void QXDialog::ClearSelections() {
 
 void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text, 2); }
 
+void QXDialog::ShowEndStatus(const std::string& text) {
+    const std::string result = std::exchange(controlResultWhileEnding_, {});
+    if (result.empty() && text.empty()) return;
+    ShowStatusText(result.empty() ? text : text.empty() ? result : result + "; " + text);
+}
+
 // ---- the client's messages ----
 
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
@@ -284,6 +290,7 @@ LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
         icdEndUntold_ = false;
         modelOrigin_.clear();
         disconnecting_ = false;
+        controlResultWhileEnding_.clear();
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -303,10 +310,12 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
         icdEndUntold_ = false;
         ClearSelections();
         UpdateControls();
+        ShowEndStatus({});
         return 1;
     }
     ClearSelections();
     UpdateControls();
+    ShowEndStatus({});
     PostMessageBox(LoadString(IDS_RELEASE_FAILED) + "\n\r" + TextOf(lParam));
     return 1;
 }
@@ -325,8 +334,8 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
         modelProgress_.ShowWindow(false);
         ClearSelections();
         UpdateControls();
-        ShowStatusText(session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText
-                                                               : kDisconnectedUnansweredText);
+        ShowEndStatus(session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText
+                                                              : kDisconnectedUnansweredText);
         return 1;
     }
     // One message for the one end: what it cut short is told with it.
@@ -335,6 +344,7 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     modelProgress_.ShowWindow(false);
     ClearSelections();
     UpdateControls();
+    ShowEndStatus({});
     PostMessageBox(LoadString(IDS_ABORTED) + "\n\r" + text);
     return 1;
 }

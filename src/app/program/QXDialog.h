@@ -93,6 +93,9 @@ public:
     void UpdateControls();
     void ClearSelections();
     void ShowStatusText(const std::string& text);
+    // Pane 2 at the end of an association: the end's own words (none: empty), after the
+    // result of a control that was answered while the association ended.
+    void ShowEndStatus(const std::string& text);
 
     void OnConnect();
     // True when the association was started (on the worker).
@@ -286,6 +289,9 @@ private:
     // From Disconnect to the end of the association (released or aborted), or a refused
     // release: the panels and Disconnect are shut, the status line says so.
     bool disconnecting_ = false;
+    // A control's result in pane 2 that came while disconnecting: the end's own update of
+    // the status line keeps it.
+    std::string controlResultWhileEnding_;
     // The device's port the status line names ("RemoteNPort"; the profile's own otherwise),
     // and "address:port" of the last connect.
     std::string remotePort_ = "102";
