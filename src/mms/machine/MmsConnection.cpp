@@ -754,8 +754,13 @@ ResultCode MmsConnection::Dispatch(std::unique_ptr<MmsFrame> frame) {
         case MmsPduUnconfirmed:
         case MmsPduReject:
         case MmsPduConcludeRequest: return ToUser(frame.get(), static_cast<std::uint32_t>(kind));
+        // The answer to a conclude goes to the release waiting for it first; the machine's
+        // own exchange (which has no pending request) takes it only when none does.
         case MmsPduConcludeResponse:
             if (ToUser(frame.get(), EventConcludeResponse) == System::OkNoError) return System::OkNoError;
+            return QueueForWaiter(std::move(frame), kind);
+        case MmsPduConcludeError:
+            if (ToUser(frame.get(), EventConcludeError) == System::OkNoError) return System::OkNoError;
             return QueueForWaiter(std::move(frame), kind);
         default: return QueueForWaiter(std::move(frame), kind);
     }

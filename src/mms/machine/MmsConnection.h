@@ -94,6 +94,7 @@ public:
         EventInitiateRequest = 9,
         EventConcludeRequest = 12,
         EventConcludeResponse = 13,
+        EventConcludeError = 14,
         EventLocalAbort = 22,  // no frame
         EventPeerAbort = 23,   // the abort indication's frame, if any
         // A confirmed answer that could not be decoded: the frame holds the reject sent

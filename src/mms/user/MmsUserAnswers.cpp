@@ -336,11 +336,14 @@ ResultCode MmsUserConnection::OnConcludeResponse(MmsFrame& frame) {
 ResultCode MmsUserConnection::OnConcludeError(MmsFrame& frame) {
     RequestHandle* request = nullptr;
     std::int32_t service = 0;
+    // No conclude request of ours is pending: the machine's own exchange waits for it.
     if (TakePendingRequest(frame, request, &service) != System::OkNoError) return System::NotImplemented;
+    // Refused as a reject of the conclude refuses it: the association stands, and the
+    // device's own class and code say why.
     ServiceErrorRecord record;
     MmsReadServiceError(frame.GetPdu()->choice.concludeError, record);
     request->SetError(static_cast<std::int16_t>(record.errorClass), record.errorCode);
-    request->SetResult(System::Error);
+    request->SetResult(System::Rejected);
     FileAnswered(request, service);
     return System::OkNoError;
 }

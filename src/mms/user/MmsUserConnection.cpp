@@ -79,6 +79,7 @@ ResultCode MmsUserConnection::OnLowerIndication(Protocol::Frame* frame, std::uin
             if (GetState() == StateAssociated) concludeTaken_.store(true);
             return OnConcludeRequest(*mmsFrame);
         case MmsConnection::EventConcludeResponse: return OnConcludeResponse(*mmsFrame);
+        case MmsConnection::EventConcludeError: return OnConcludeError(*mmsFrame);
         default: return System::NotSupported;
     }
 }

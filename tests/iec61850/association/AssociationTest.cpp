@@ -14,12 +14,15 @@
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/association/DeviceSession.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/Domain.h"
 #include "mms/user/ModelHold.h"
 #include "mms/user/NamedVariable.h"
 #include "osi/TcpConnection.h"
 #include "support/ToolCheck.h"
+#include "support/Watchdog.h"
+#include "support/WireCheck.h"
 #include "system/Polling.h"
 
 namespace AcsiClientTest {
@@ -682,6 +685,62 @@ TEST(Association, AReleaseTheDeviceLeavesUnansweredEndsWithAnAbortAfterTheTimeOu
         session.device.SetFaults({});
         EXPECT_TRUE(TestSupport::Eventually([&] { return session.device.OpenAssociations() == 0; }));
     }
+}
+
+// A device may refuse the release with a conclude-Error: that is its answer, not its
+// silence. The release is confirmed at once, refused with the device's class and code;
+// nothing ends: reads posted after it are answered, and a second release ends the
+// association. The wire shows the refusal as the device sent it.
+TEST(Association, AReleaseTheDeviceRefusesIsConfirmedAtOnceAndTheAssociationStands) {
+    DeviceSession session;
+    // A refusal taken for silence waits this long, and is confirmed with the time-out.
+    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "20000");
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    session.LoadModel();
+    session.client->StartOver();
+    TestDevice::Faults refusing;
+    refusing.concludeErrors = 1;
+    session.device.SetFaults(refusing);
+    {
+        const TestSupport::Watchdog watchdog("a refused release", std::chrono::seconds(5));
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        ASSERT_TRUE(session.client->WaitForCount(1));
+    }
+    const Confirmation refused = session.client->All().begin()->second;
+    EXPECT_EQ(refused.callback, "Release");
+    EXPECT_EQ(refused.result, System::Rejected);
+    EXPECT_EQ(refused.serviceError, 11);
+    EXPECT_EQ(refused.answerKind, Mms::MmsPduConcludeError);
+    EXPECT_EQ(refused.errorClass, Mms::MmsErrorClassConclude);
+    EXPECT_EQ(refused.errorCode, Mms::MmsConcludeFurtherCommunicationRequired);
+    EXPECT_TRUE(session.client->IsAssociated());
+
+    std::uint32_t read = 0;
+    ASSERT_EQ(session.client->GetDataValues(read, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device),
+              System::OkNoError);
+    EXPECT_EQ(session.client->WaitFor(read).result, System::OkNoError);
+    ASSERT_EQ(session.client->Release(), System::OkNoError);
+    ASSERT_TRUE(session.client->WaitForCount(3));
+    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    int released = 0;
+    for (const auto& [id, confirmation] : session.client->All()) {
+        if (confirmation.callback == "Release" && confirmation.result == System::OkNoError) ++released;
+    }
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(session.client->Count(), 3u);
+    EXPECT_TRUE(session.client->Aborts().empty());
+
+    if (!TestSupport::WireCheckRuns()) return;
+    const auto units = TestSupport::PacketsApart(session.relay->Units(0));
+    EXPECT_EQ(TestSupport::FindProblems(units), "");
+    int refusals = 0;
+    int concludes = 0;
+    for (const std::string& line : TestSupport::DecodeFields(units, {"_ws.col.Info"})) {
+        if (line.find("conclude-ErrorPDU") != std::string::npos) ++refusals;
+        if (line.find("conclude-RequestPDU") != std::string::npos) ++concludes;
+    }
+    EXPECT_EQ(refusals, 1);
+    EXPECT_EQ(concludes, 2);
 }
 
 TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {

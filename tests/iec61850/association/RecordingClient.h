@@ -36,6 +36,10 @@ struct Confirmation {
     std::string callback;
     System::ResultCode result = System::NotCompleted;
     std::int32_t serviceError = -2;
+    // The answer that confirmed it (the MMSpdu choice) and the device's error, as received.
+    std::int32_t answerKind = 0;
+    std::int32_t errorClass = 0;
+    std::int32_t errorCode = 0;
     std::vector<std::string> names;
     bool moreFollows = false;
     std::vector<ValueRecord> values;
@@ -193,6 +197,9 @@ private:
         confirmation.thread = std::this_thread::get_id();
         confirmation.result = service.GetResult();
         confirmation.serviceError = service.GetServiceError();
+        confirmation.answerKind = service.GetAnswerKind();
+        confirmation.errorClass = service.GetErrorClass();
+        confirmation.errorCode = service.GetErrorCode();
         confirmation.moreFollows = service.GetMoreFollows();
         std::lock_guard lock(mutex_);
         const std::uint32_t id = service.GetInvokeId();

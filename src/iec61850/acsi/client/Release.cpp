@@ -17,6 +17,11 @@ void Release::execute() {
     Handed(result);
 }
 
+bool Release::RefusedByDevice() const {
+    return GetResult() == System::Rejected &&
+           (GetAnswerKind() == Mms::MmsPduConcludeError || GetAnswerKind() == Mms::MmsPduReject);
+}
+
 void Release::complete() {
     // An answered conclude has ended the association already, on the thread that took the
     // answer in (Mms::MmsUserConnection::OnConcludeResponse): only the confirmation is left.

@@ -6,8 +6,9 @@ namespace Iec61850::Acsi {
 
 // The orderly end of an association: the MMS conclude, sent once every request out has
 // been answered. Its answer (a conclude-Response) confirms it with service error 0 and ends
-// the chain; a conclude-Error confirms it with the failure and leaves the association
-// standing. A request out, or the conclude, that the device leaves unanswered for the MMS
+// the chain. A device that refuses it (a conclude-Error or a reject of the conclude) has it
+// confirmed at once with Rejected and service error 11, the device's class and code kept
+// (RefusedByDevice, DeviceRefusalText), and the association stands and takes requests. A request out, or the conclude, that the device leaves unanswered for the MMS
 // time-out ends the association with an abort (see TPAppAssociation). From its post until
 // it is confirmed, the association takes no other request: each is confirmed with 8 and
 // never sent (see TPAppAssociation::PostRequest).
@@ -17,6 +18,8 @@ public:
     void execute() override;
     void complete() override;
     bool EndsTheAssociation() const override { return true; }
+    // The device answered the conclude with a refusal: the association still stands.
+    bool RefusedByDevice() const;
 };
 
 }  // namespace Iec61850::Acsi

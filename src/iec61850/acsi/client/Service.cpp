@@ -197,6 +197,7 @@ bool Service::HasConfirmedAnswer() const { return GetAnswerKind() == Mms::MmsPdu
 std::string Service::DeviceRefusalText() const {
     switch (GetAnswerKind()) {
         case Mms::MmsPduConfirmedError:
+        case Mms::MmsPduConcludeError:
             return "the device refused, " + Mms::MmsServiceErrorText(GetErrorClass(), GetErrorCode());
         case Mms::MmsPduReject: return "the device refused, " + Mms::MmsRejectText(GetErrorClass(), GetErrorCode());
         default: return {};
