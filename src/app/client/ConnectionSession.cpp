@@ -104,7 +104,28 @@ std::int32_t ConnectionSession::GetServerId() const {
 
 // ---- what the client tells ----
 
+bool ConnectionSession::AbortRefusedRelease(std::intptr_t text) {
+    releaseRefusals_.fetch_add(1);
+    {
+        std::lock_guard lock(mutex_);
+        if (renewing_ || shutDown_ || !releaseDeadline_ || !guarded_) return false;
+        // The text lives for the call only.
+        const char* words = text != 0 ? reinterpret_cast<const char*>(text) : nullptr;
+        releaseRefusal_ = words != nullptr && *words != 0 ? words : "no reason given";
+        releaseDeadline_ = std::chrono::steady_clock::now();
+    }
+    guardWake_.notify_all();
+    return true;
+}
+
+std::string ConnectionSession::ReleaseRefusal() const {
+    std::lock_guard lock(mutex_);
+    return releaseRefusal_;
+}
+
 std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    // The association stands: the guard, not the window, hears of it first.
+    if (message == WM_QX_RELEASE_RESULT && wParam != 0 && AbortRefusedRelease(lParam)) return 0;
     bool connected = false;
     bool disconnected = false;
     bool guard = false;
@@ -373,6 +394,7 @@ void ConnectionSession::Disconnect() {
         }
         if (client != nullptr) {
             disconnectAt_ = disconnectAt;
+            releaseRefusal_.clear();
             releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
             if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
         }
@@ -444,9 +466,12 @@ std::chrono::steady_clock::time_point ConnectionSession::EndBound(
 void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice) {
     if (!client.IsAssociated()) return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    const std::uint64_t refusals = releaseRefusals_.load();
     client.Release();
-    // The end may begin during the wait: its bound holds from then on.
-    while (client.IsAssociated() && std::chrono::steady_clock::now() < EndBound(deadline))
+    // The end may begin during the wait: its bound holds from then on. A device that refuses
+    // the release will not end the association: nothing more is waited for.
+    while (client.IsAssociated() && std::chrono::steady_clock::now() < EndBound(deadline) &&
+           releaseRefusals_.load() == refusals)
         client.WaitForConfirmation(50);
     if (!client.IsAssociated()) return;
     Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
@@ -475,9 +500,10 @@ void ConnectionSession::GuardReleases() {
         if (!guarded) continue;
         const GuardHook hook = guardHook_;
         const auto disconnectAt = disconnectAt_;
+        const bool refused = !releaseRefusal_.empty();
         lock.unlock();
         if (hook) hook(GuardStep::Aborting);
-        givenUpWhileAnswering_.store(StillAnswering(guarded->association, disconnectAt));
+        givenUpWhileAnswering_.store(!refused && StillAnswering(guarded->association, disconnectAt));
         guarded->association.AbortGeneration(guarded->generation, AbortWait::None);
         guarded.reset();
         if (hook) hook(GuardStep::Aborted);

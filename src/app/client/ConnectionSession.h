@@ -118,7 +118,10 @@ public:
     // the call (a stalled link, a device that holds its answers or the conclude) it is
     // aborted, an abort that waits for nothing of the device: the user who asked for the
     // disconnect is kept waiting no longer than one who closes the window. The end comes
-    // through the client's release result (or that abort), then OnDisconnected.
+    // through the client's release result (or that abort), then OnDisconnected. A release
+    // the device refuses (ReleaseRefusal) ends the association with that abort at once: the
+    // user asked for the end, and the device will not give it; the window hears the abort,
+    // not the refusal.
     void Disconnect();
     // Stops the model load and an export's reads as Disconnect does, gives up a connect under
     // way, releases a standing association (aborted when the profile's MMS time-out, or at
@@ -141,6 +144,10 @@ public:
     // answered everything but the conclude, did not answer the release. Set before that
     // abort is told.
     bool ReleaseGivenUpWhileAnswering() const { return givenUpWhileAnswering_.load(); }
+    // The last Disconnect's release was refused by the device, in its words ("the device
+    // refused, conclude (10), code 1 ..."), and the association aborted for it; empty
+    // otherwise. Set before that abort is told.
+    std::string ReleaseRefusal() const;
 
     Phase GetPhase() const;
     // The client, from the first Connect until Shutdown; null otherwise.
@@ -175,6 +182,10 @@ private:
     void GuardStandingAssociation(QXClient& client);
     // Lets go of the association named for the guard (its hold on it goes outside the lock).
     void ForgetGuarded();
+    // A release result that refuses: when it is a Disconnect's, whose association the guard
+    // holds named, the guard aborts that association at once, and true (the window hears
+    // the abort only). Counts every refusal for EndAssociation.
+    bool AbortRefusedRelease(std::intptr_t text);
     // Whether the device was still answering earlier requests as the release waited behind
     // them (ReleaseGivenUpWhileAnswering).
     bool StillAnswering(const Iec61850::Acsi::TPAppAssociation& association,
@@ -219,6 +230,9 @@ private:
     std::chrono::steady_clock::time_point disconnectAt_;
     std::atomic<bool> givenUpWhileAnswering_{false};
     Clock clock_;
+    // The device's refusal of the last Disconnect's release; releases refused so far.
+    std::string releaseRefusal_;
+    std::atomic<std::uint64_t> releaseRefusals_{0};
     // The association the pending Disconnect is for, with its generation (an abort of it
     // that comes late ends nothing newer), held so that it stays while it is named; none
     // once it has ended or a connect has started.

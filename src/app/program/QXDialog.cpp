@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -334,8 +335,7 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
         modelProgress_.ShowWindow(false);
         ClearSelections();
         UpdateControls();
-        ShowEndStatus(session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText
-                                                              : kDisconnectedUnansweredText);
+        ShowEndStatus(DisconnectEndText());
         return 1;
     }
     // One message for the one end: what it cut short is told with it.
@@ -347,6 +347,18 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     ShowEndStatus({});
     PostMessageBox(LoadString(IDS_ABORTED) + "\n\r" + text);
     return 1;
+}
+
+std::string QXDialog::DisconnectEndText() const {
+    std::string refusal = session_.ReleaseRefusal();
+    if (refusal.empty()) {
+        return session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText : kDisconnectedUnansweredText;
+    }
+    // "the device refused, conclude (10), code 1 (...)": the class and code follow the words
+    // that the line has already said.
+    constexpr std::string_view said = "the device refused, ";
+    if (refusal.starts_with(said)) refusal.erase(0, said.size());
+    return std::string(kReleaseRefusedText) + " (" + refusal + ")";
 }
 
 LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {

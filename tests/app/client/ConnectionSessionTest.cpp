@@ -658,6 +658,14 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
              rig.device.SetFaults(faults);
          },
          false},
+        {"connected, the release refused",
+         [&connected](SessionRig& rig) {
+             connected(rig);
+             TestDevice::Faults faults;
+             faults.concludeErrors = 1;
+             rig.device.SetFaults(faults);
+         },
+         false},
         {"asking a device whether a kept model is its own, its Identify answer held",
          [&connected, &withholding](SessionRig& rig) {
              connected(rig);
