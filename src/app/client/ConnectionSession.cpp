@@ -124,7 +124,8 @@ std::string ConnectionSession::ReleaseRefusal() const {
 }
 
 std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-    // The association stands: the guard, not the window, hears of it first.
+    // A Disconnect's release that the device refused leaves the association standing: the
+    // guard aborts it at once, and the window hears that abort alone.
     if (message == WM_QX_RELEASE_RESULT && wParam != 0 && AbortRefusedRelease(lParam)) return 0;
     bool connected = false;
     bool disconnected = false;
