@@ -36,8 +36,6 @@ TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
     EXPECT_TRUE(pending.Take(&first));
     EXPECT_FALSE(pending.Take(&first));
     EXPECT_FALSE(pending.TakeOldest(entry));
-    pending.SendOver();
-    pending.SendOver();
 
     // A conclude is entered only into an empty table.
     ASSERT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
@@ -49,34 +47,49 @@ TEST_F(PendingRequestsTest, TakesFindRequestsByInvokeIdPointerAgeOrConclude) {
 }
 
 // A conclude goes only once nothing of its association is out or still being sent, and from
-// its ask on the association takes nothing more (Aborted, not entered) until the peer
-// refuses it; the next association's requests are not touched.
+// its ask on the association takes nothing more (Aborted, not entered) until its release is
+// over; the next association's requests are not touched, and a send of an association that
+// has ended keeps no conclude of the next one waiting.
 TEST_F(PendingRequestsTest, AConcludeWaitsForEverySendBeforeItAndTakesNothingAfterIt) {
     Mms::PendingRequests pending(10);
-    ASSERT_EQ(pending.Put(&first, 4, 0), System::OkNoError);
+    Mms::PendingRequests::SendTicket sending;
+    ASSERT_EQ(pending.Put(&first, 4, 0, &sending), System::OkNoError);
     Mms::PendingRequests::Entry entry;
     // Answered (or filed) while its sender still sends it.
     ASSERT_TRUE(pending.TakeOldest(entry));
     std::thread conclude(
         [&] { EXPECT_EQ(pending.Put(&second, Mms::PendingRequests::ConcludeService, 10000), System::OkNoError); });
     ASSERT_TRUE(TestSupport::Eventually([&] { return pending.GetWaitingPuts() == 1; }));
+    EXPECT_FALSE(pending.MayPost(third));
     EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);
-    // A second conclude neither goes nor lifts the first one's mark.
+    // A second conclude neither goes nor lifts the first one's mark, nor does its end.
     EXPECT_EQ(pending.Put(&third, Mms::PendingRequests::ConcludeService, 0), System::Aborted);
-    pending.SendOver();
+    pending.ReleaseOver(third);
+    sending.Return();
     conclude.join();
     EXPECT_EQ(pending.Put(&third, 4, 0), System::Aborted);
     EXPECT_EQ(pending.GetCount(), 1u);
 
     connection.Reset();
     Mms::RequestHandle next(connection);
-    EXPECT_EQ(pending.Put(&next, 4, 0), System::OkNoError);
+    Mms::PendingRequests::SendTicket held;
+    EXPECT_TRUE(pending.MayPost(next));
+    EXPECT_EQ(pending.Put(&next, 4, 0, &held), System::OkNoError);
     ASSERT_TRUE(pending.Take(&next));
-    pending.SendOver();
 
     ASSERT_TRUE(pending.TakeConclude(entry));
-    pending.ConcludeRefused(second.GetGeneration());
+    pending.ReleaseOver(second);
+    EXPECT_TRUE(pending.MayPost(third));
     EXPECT_EQ(pending.Put(&third, 4, 0), System::OkNoError);
+    ASSERT_TRUE(pending.Take(&third));
+
+    // The held send is the ended association's: the next one's release posts and concludes
+    // at once beside it.
+    connection.Reset();
+    Mms::RequestHandle release(connection);
+    ASSERT_TRUE(pending.PostRelease(release));
+    EXPECT_FALSE(pending.PostRelease(release));
+    EXPECT_EQ(pending.Put(&release, Mms::PendingRequests::ConcludeService, 0), System::OkNoError);
 }
 
 // A peer that serves its requests in turn starts on one only once it has answered those

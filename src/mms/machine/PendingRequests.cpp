@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "mms/machine/RequestHandle.h"
 
@@ -27,31 +28,35 @@ std::uint32_t PendingRequests::GetCount() const {
     return static_cast<std::uint32_t>(entries_.size());
 }
 
-System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs) {
+System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs,
+                                        SendTicket* ticket) {
     const auto wait = std::chrono::milliseconds(timeoutMs);
     const auto deadline = std::chrono::steady_clock::now() + wait;
     const bool conclude = service == ConcludeService;
+    const std::uint32_t generation = request->GetGeneration();
     std::unique_lock lock(mutex_);
-    // From the ask to conclude on, its association takes nothing more, a second conclude
-    // included (which must not lift the first one's mark as it fails).
-    if (concluding_ == request->GetGeneration()) return System::Aborted;
     if (conclude) {
         // Marked before the wait: what comes after the ask to conclude never overtakes it,
-        // and a request waiting for room gives up rather than keep the conclude waiting.
-        concluding_ = request->GetGeneration();
+        // and a request waiting for room gives up rather than keep the conclude waiting. A
+        // second conclude neither goes nor lifts the first one's mark.
+        if (!release_.Conclude(generation, request->GetInvokeId())) return System::Aborted;
         roomMade_.notify_all();
     }
     while (true) {
-        if (!conclude && concluding_ == request->GetGeneration()) return System::Aborted;
+        if (!conclude && !release_.MayEnter(generation)) return System::Aborted;
         // Withdrawn before it went out: it never does, whatever room there is.
         if (request->IsWithdrawn()) break;
         // Read afresh on each look: the next association's initiate may change the
         // capacity while this request waits.
-        if (conclude ? entries_.empty() && sending_ == 0 : entries_.size() < capacity_) {
+        if (conclude ? entries_.empty() && !sending_.contains(generation) : entries_.size() < capacity_) {
             entries_.push_back(Entry{request, service, std::chrono::steady_clock::now()});
             if (!conclude) {
                 ++entered_;
-                ++sending_;
+                if (ticket != nullptr) {
+                    ++sending_[generation];
+                    ticket->table_ = this;
+                    ticket->generation_ = generation;
+                }
             }
             return System::OkNoError;
         }
@@ -63,22 +68,34 @@ System::ResultCode PendingRequests::Put(RequestHandle* request, std::int32_t ser
         roomMade_.wait_until(lock, wakeAt);
         --waitingPuts_;
     }
-    // Not entered: a conclude that does not go leaves its association standing.
-    if (conclude && concluding_ == request->GetGeneration()) concluding_.reset();
+    // Not entered: a conclude that does not go stays marked until its release is over.
     return request->IsWithdrawn() ? System::Cancelled : System::Timeout;
 }
 
-void PendingRequests::SendOver() {
+void PendingRequests::SendTicket::Return() {
+    PendingRequests* table = std::exchange(table_, nullptr);
+    if (table == nullptr) return;
     {
-        std::lock_guard lock(mutex_);
-        if (sending_ > 0) --sending_;
+        std::lock_guard lock(table->mutex_);
+        const auto found = table->sending_.find(generation_);
+        if (found != table->sending_.end() && --found->second == 0) table->sending_.erase(found);
     }
-    roomMade_.notify_all();
+    table->roomMade_.notify_all();
 }
 
-void PendingRequests::ConcludeRefused(std::uint32_t generation) {
+bool PendingRequests::MayPost(const RequestHandle& request) const {
     std::lock_guard lock(mutex_);
-    if (concluding_ == generation) concluding_.reset();
+    return release_.MayPost(request.GetGeneration());
+}
+
+bool PendingRequests::PostRelease(const RequestHandle& release) {
+    std::lock_guard lock(mutex_);
+    return release_.PostRelease(release.GetGeneration(), release.GetInvokeId());
+}
+
+void PendingRequests::ReleaseOver(const RequestHandle& release) {
+    std::lock_guard lock(mutex_);
+    release_.ReleaseOver(release.GetGeneration(), release.GetInvokeId());
 }
 
 std::uint32_t PendingRequests::GetWaitingPuts() const {

@@ -4,10 +4,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
-#include <optional>
 #include <vector>
 
+#include "mms/machine/ReleaseState.h"
 #include "system/ResultCode.h"
 
 namespace Mms {
@@ -28,10 +29,31 @@ class RequestHandle;
 // never waits here for a request that is not there.
 //
 // The table does not own the requests: whoever takes one out decides its fate.
+//
+// It also keeps the association's ReleaseState, the one state that decides whether a
+// request may go (read at a post, at Put, and through the send tickets at the conclude),
+// and the association's sends in progress.
 class PendingRequests {
 public:
     // The service recorded for a conclude request (which carries no invoke id).
     static constexpr std::int32_t ConcludeService = -1;
+
+    // A request's send in progress, from its entry (Put) until the ticket is returned or
+    // goes: the conclude of its association waits for it, that of a later one does not.
+    class SendTicket {
+    public:
+        SendTicket() = default;
+        ~SendTicket() { Return(); }
+        SendTicket(const SendTicket&) = delete;
+        SendTicket& operator=(const SendTicket&) = delete;
+        // The send is over, whatever became of it.
+        void Return();
+
+    private:
+        friend class PendingRequests;
+        PendingRequests* table_ = nullptr;
+        std::uint32_t generation_ = 0;
+    };
 
     struct Entry {
         RequestHandle* request = nullptr;
@@ -55,22 +77,26 @@ public:
     // full: OkNoError, or Timeout when no room came (the request stays the caller's). The
     // wait also ends, with Timeout, once the oldest request has waited timeoutMs for its
     // answer: the caller files what is overdue (which makes room) and asks again.
-    // A request entered here counts as being sent until its sender calls SendOver.
-    // A conclude waits until the table is empty and no request is being sent: no request
-    // is outstanding when the peer is asked to end the association, and none leaves after
-    // that ask. From the moment a conclude asks to be entered, its association takes no
-    // other request: one of the same invoke generation is refused with Aborted, as the
-    // association's end would confirm it, before or during its wait (it stays the
-    // caller's). That lasts until the conclude is refused (ConcludeRefused) or its Put
-    // fails; a request of a later generation, the next association's, is not touched.
+    // A request entered with a ticket counts as being sent until the ticket is returned.
+    // A conclude waits until the table is empty and no send of its association is in
+    // progress: no request is outstanding when the peer is asked to end the association, and
+    // none leaves after that ask. From the moment a conclude asks to be entered, its
+    // association takes no other request (ReleaseState: concluding): one of the same invoke
+    // generation is refused with Aborted, as the association's end would confirm it, before
+    // or during its wait (it stays the caller's), a second conclude too. That lasts until the
+    // release is over (ReleaseOver); a request of a later generation, the next
+    // association's, is not touched.
     // A withdrawn request (RequestHandle::IsWithdrawn) is not entered, before or during
     // the wait: Cancelled, and it stays the caller's.
-    System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs);
-    // The send of a request that Put entered is over, whatever became of it.
-    void SendOver();
-    // The peer refused the conclude of that generation, or it never left: its association
-    // stands and takes requests again.
-    void ConcludeRefused(std::uint32_t generation);
+    System::ResultCode Put(RequestHandle* request, std::int32_t service, std::uint32_t timeoutMs,
+                           SendTicket* ticket = nullptr);
+    // A request of its association may be posted: no release of it is under way.
+    bool MayPost(const RequestHandle& request) const;
+    // The release is posted: false (nothing marked) when one is under way already.
+    bool PostRelease(const RequestHandle& release);
+    // The release is over, however it ended (see ReleaseState): its association takes
+    // requests again if it still stands. Nothing for a release that held no mark.
+    void ReleaseOver(const RequestHandle& release);
     // A wait in Put looks again whether its request has been withdrawn meanwhile.
     void WakeWaiters();
     // How many Puts wait for room now: one counted here is asleep until the table changes
@@ -112,10 +138,9 @@ private:
     std::uint32_t capacity_;
     std::uint64_t entered_ = 0;
     std::uint32_t waitingPuts_ = 0;
-    // Requests entered whose send is not over yet.
-    std::uint32_t sending_ = 0;
-    // The invoke generation whose conclude has asked to be entered.
-    std::optional<std::uint32_t> concluding_;
+    // Sends in progress (tickets out), per invoke generation.
+    std::map<std::uint32_t, std::uint32_t> sending_;
+    ReleaseState release_;
 };
 
 }  // namespace Mms

@@ -327,9 +327,6 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
     if (!taken) return System::Timeout;
     if (entry.service != PendingRequests::ConcludeService)
         lastAnswered_.store(std::chrono::steady_clock::now().time_since_epoch().count());
-    // A conclude the peer did not accept leaves the association standing, taking requests.
-    if (entry.service == PendingRequests::ConcludeService && pdu->present != MmsPduConcludeResponse)
-        pendingRequests_.ConcludeRefused(entry.request->GetGeneration());
     entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
     request = entry.request;
     if (expectedService != nullptr) *expectedService = entry.service;

@@ -151,9 +151,17 @@ public:
     // one is under way, waiting for that on the caller's thread: Timeout, nothing sent,
     // when one stays unanswered for the time-out. From the call on, every request
     // operation of the association, on any thread, gives Aborted and sends nothing (see
-    // PendingRequests::Put); a conclude-Error or a reject of it, or a conclude that could
-    // not be sent, lets requests go again.
+    // PendingRequests::Put) until the caller says the release is over (ReleaseOver). A
+    // conclude-Error or a reject of it files the request with Rejected, the peer's class
+    // and code kept; the association stands.
     System::ResultCode Conclude(RequestHandle* request);
+    // The association's release state (ReleaseState), kept in the pending table: whether a
+    // request may be posted now (no release of its association under way), the post of a
+    // release (false, nothing marked, when one is under way), and the end of a release,
+    // however it ended, said once by its owner in the step that completes it.
+    bool MayPost(const RequestHandle& request) const { return pendingRequests_.MayPost(request); }
+    bool PostRelease(const RequestHandle& release) { return pendingRequests_.PostRelease(release); }
+    void ReleaseOver(const RequestHandle& release) { pendingRequests_.ReleaseOver(release); }
     // Lets go of the calling thread's current request without waiting for it (it is filed
     // by its answer or, at the latest, with Aborted by the reset), has the machine conclude
     // and wait for the answer; the machine's ending resets this side (EventEnded): the
@@ -489,7 +497,7 @@ private:
     System::ResultCode RequireAssociated();
     // Enters the request in the pending table, filing what is overdue (or, on a stalled
     // link, everything) when that is what keeps it full: OkNoError or Timeout.
-    System::ResultCode PutPending(RequestHandle* request, std::int32_t service);
+    System::ResultCode PutPending(RequestHandle* request, std::int32_t service, PendingRequests::SendTicket& ticket);
     // Takes a request back off the pending table after a failure: true when it was
     // still there (then the failure stands), false when an answer or an abort has
     // filed it meanwhile (then the request operation has succeeded after all).

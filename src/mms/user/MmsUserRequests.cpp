@@ -57,9 +57,10 @@ ResultCode BuildDataList(const VariableCollection& variables, MmsDataList& data)
 
 }  // namespace
 
-ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t service) {
+ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t service,
+                                         PendingRequests::SendTicket& ticket) {
     for (;;) {
-        const ResultCode result = pendingRequests_.Put(request, service, GetTimeout());
+        const ResultCode result = pendingRequests_.Put(request, service, GetTimeout(), &ticket);
         if (result != System::Timeout) return result;
         // A conclude waits for the answers outstanding; one left unanswered for the time-out
         // is not filed to make way for it: the association cannot be concluded, and its
@@ -73,25 +74,20 @@ ResultCode MmsUserConnection::PutPending(RequestHandle* request, std::int32_t se
 
 template <typename Send>
 ResultCode MmsUserConnection::SendPending(RequestHandle* request, std::int32_t service, Send send) {
-    const bool conclude = service == PendingRequests::ConcludeService;
-    const std::uint32_t generation = request->GetGeneration();
     request->BeginSending();
-    // The request is pending before its PDU leaves, so its answer always finds it.
-    ResultCode result = PutPending(request, service);
+    // The request is pending before its PDU leaves, so its answer always finds it. The
+    // conclude of its association waits for the ticket: nothing entered before the conclude
+    // leaves after it.
+    PendingRequests::SendTicket ticket;
+    ResultCode result = PutPending(request, service, ticket);
     bool kept = false;
     if (result == System::OkNoError) {
         result = send(*request);
         // Not there any more: an answer or an abort has filed it, and it will be
         // confirmed through the queues like any other.
         kept = result == System::OkNoError || !WithdrawRequest(request);
-        if (!conclude) {
-            // A conclude waits for this: nothing that was entered before it leaves after it.
-            pendingRequests_.SendOver();
-        } else if (!kept) {
-            // A conclude that never left leaves its association standing.
-            pendingRequests_.ConcludeRefused(generation);
-        }
     }
+    ticket.Return();
     if (request->EndSending()) {
         FileAnswered(request, service);
         OnFiledAfterSend();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <utility>
@@ -13,7 +14,9 @@
 #include "iec61850/acsi/client/AcsiStack.h"
 #include "iec61850/acsi/model/FunctionalConstraint.h"
 #include "iec61850/association/DeviceSession.h"
+#include "iec61850/association/SendHold.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/machine/RequestGroup.h"
 #include "mms/pdu/MmsPduError.h"
 #include "mms/pdu/MmsPduServices.h"
 #include "mms/user/Domain.h"
@@ -687,60 +690,105 @@ TEST(Association, AReleaseTheDeviceLeavesUnansweredEndsWithAnAbortAfterTheTimeOu
     }
 }
 
-// A device may refuse the release with a conclude-Error: that is its answer, not its
-// silence. The release is confirmed at once, refused with the device's class and code;
-// nothing ends: reads posted after it are answered, and a second release ends the
-// association. The wire shows the refusal as the device sent it.
-TEST(Association, AReleaseTheDeviceRefusesIsConfirmedAtOnceAndTheAssociationStands) {
-    DeviceSession session;
-    // A refusal taken for silence waits this long, and is confirmed with the time-out.
-    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "20000");
-    ASSERT_EQ(session.Associate(), System::OkNoError);
-    session.LoadModel();
-    session.client->StartOver();
-    TestDevice::Faults refusing;
-    refusing.concludeErrors = 1;
-    session.device.SetFaults(refusing);
-    {
-        const TestSupport::Watchdog watchdog("a refused release", std::chrono::seconds(5));
+// A release that does not end the association leaves it standing and usable: one the
+// device refuses with a conclude-Error (its answer, not its silence: confirmed at once,
+// refused with the device's class and code), and one withdrawn with its request group
+// before it went out (held behind a caller's send by construction: confirmed with 9, never
+// sent). Either way nothing is aborted, a read posted after it is answered and a second
+// release ends the association; the wire shows what went.
+TEST(Association, AReleaseRefusedOrWithdrawnLeavesTheAssociationStandingAndUsable) {
+    enum class Way { Refused, Withdrawn };
+    const struct {
+        const char* name;
+        Way way;
+        System::ResultCode result;
+        std::int32_t answerKind;
+        int concludes;
+        int refusals;
+    } rows[] = {
+        {"refused by the device", Way::Refused, System::Rejected, Mms::MmsPduConcludeError, 2, 1},
+        {"withdrawn with its group", Way::Withdrawn, System::Cancelled, Mms::MmsPduNone, 1, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        DeviceSession session;
+        // A refusal taken for silence waits this long, and is confirmed with the time-out.
+        session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "20000");
+        ASSERT_EQ(session.Associate(), System::OkNoError);
+        session.LoadModel();
+        session.client->StartOver();
+        TPAppAssociation* association = session.client->GetAssociation();
+        ASSERT_TRUE(TestSupport::Eventually([&] { return association->GetQueuedCount() == 0; }));
+        const FcReference read{"MX", "LD0/MMXU1.TotW.mag.f"};
+        std::size_t confirmed = 1;
+        {
+            const TestSupport::Watchdog watchdog("the first release", std::chrono::seconds(5));
+            if (row.way == Way::Refused) {
+                TestDevice::Faults refusing;
+                refusing.concludeErrors = 1;
+                session.device.SetFaults(refusing);
+                ASSERT_EQ(session.client->Release(), System::OkNoError);
+            } else {
+                // A directory read held in its send keeps the association's thread from
+                // the release until the group has been withdrawn.
+                SendHold hold;
+                hold.Arm(*association->GetMmsConnection());
+                std::uint32_t directory = 0;
+                ASSERT_EQ(session.client->GetServerDirectory(directory, ObjectClassLogicalDevice, AnswerFrom::Device),
+                          System::OkNoError);
+                ASSERT_TRUE(hold.WaitUntilHeld());
+                const auto group = std::make_shared<Mms::RequestGroup>();
+                {
+                    const Iec61850::ClientApplication::RequestGroupScope scope(group);
+                    ASSERT_EQ(session.client->Release(), System::OkNoError);
+                }
+                session.client->WithdrawRequests(*group);
+                hold.Release();
+                EXPECT_EQ(session.client->WaitFor(directory).result, System::OkNoError);
+                association->GetMmsConnection()->SetSendHook(nullptr);
+                ++confirmed;
+            }
+            ASSERT_TRUE(session.client->WaitForCount(confirmed));
+        }
+        Confirmation first;
+        for (const auto& [id, confirmation] : session.client->All()) {
+            if (confirmation.callback == "Release") first = confirmation;
+        }
+        EXPECT_EQ(first.result, row.result);
+        EXPECT_EQ(first.serviceError, 11);
+        EXPECT_EQ(first.answerKind, row.answerKind);
+        if (row.way == Way::Refused) {
+            EXPECT_EQ(first.errorClass, Mms::MmsErrorClassConclude);
+            EXPECT_EQ(first.errorCode, Mms::MmsConcludeFurtherCommunicationRequired);
+        }
+        EXPECT_TRUE(session.client->IsAssociated());
+
+        std::uint32_t after = 0;
+        ASSERT_EQ(session.client->GetDataValues(after, read, AnswerFrom::Device), System::OkNoError);
+        EXPECT_EQ(session.client->WaitFor(after).result, System::OkNoError);
         ASSERT_EQ(session.client->Release(), System::OkNoError);
-        ASSERT_TRUE(session.client->WaitForCount(1));
-    }
-    const Confirmation refused = session.client->All().begin()->second;
-    EXPECT_EQ(refused.callback, "Release");
-    EXPECT_EQ(refused.result, System::Rejected);
-    EXPECT_EQ(refused.serviceError, 11);
-    EXPECT_EQ(refused.answerKind, Mms::MmsPduConcludeError);
-    EXPECT_EQ(refused.errorClass, Mms::MmsErrorClassConclude);
-    EXPECT_EQ(refused.errorCode, Mms::MmsConcludeFurtherCommunicationRequired);
-    EXPECT_TRUE(session.client->IsAssociated());
+        ASSERT_TRUE(session.client->WaitForCount(confirmed + 2));
+        ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+        int released = 0;
+        for (const auto& [id, confirmation] : session.client->All()) {
+            if (confirmation.callback == "Release" && confirmation.result == System::OkNoError) ++released;
+        }
+        EXPECT_EQ(released, 1);
+        EXPECT_EQ(session.client->Count(), confirmed + 2);
+        EXPECT_TRUE(session.client->Aborts().empty());
 
-    std::uint32_t read = 0;
-    ASSERT_EQ(session.client->GetDataValues(read, {"MX", "LD0/MMXU1.TotW.mag.f"}, AnswerFrom::Device),
-              System::OkNoError);
-    EXPECT_EQ(session.client->WaitFor(read).result, System::OkNoError);
-    ASSERT_EQ(session.client->Release(), System::OkNoError);
-    ASSERT_TRUE(session.client->WaitForCount(3));
-    ASSERT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
-    int released = 0;
-    for (const auto& [id, confirmation] : session.client->All()) {
-        if (confirmation.callback == "Release" && confirmation.result == System::OkNoError) ++released;
+        if (!TestSupport::WireCheckRuns()) continue;
+        const auto units = TestSupport::PacketsApart(session.relay->Units(0));
+        EXPECT_EQ(TestSupport::FindProblems(units), "");
+        int refusals = 0;
+        int concludes = 0;
+        for (const std::string& line : TestSupport::DecodeFields(units, {"_ws.col.Info"})) {
+            if (line.find("conclude-ErrorPDU") != std::string::npos) ++refusals;
+            if (line.find("conclude-RequestPDU") != std::string::npos) ++concludes;
+        }
+        EXPECT_EQ(refusals, row.refusals);
+        EXPECT_EQ(concludes, row.concludes);
     }
-    EXPECT_EQ(released, 1);
-    EXPECT_EQ(session.client->Count(), 3u);
-    EXPECT_TRUE(session.client->Aborts().empty());
-
-    if (!TestSupport::WireCheckRuns()) return;
-    const auto units = TestSupport::PacketsApart(session.relay->Units(0));
-    EXPECT_EQ(TestSupport::FindProblems(units), "");
-    int refusals = 0;
-    int concludes = 0;
-    for (const std::string& line : TestSupport::DecodeFields(units, {"_ws.col.Info"})) {
-        if (line.find("conclude-ErrorPDU") != std::string::npos) ++refusals;
-        if (line.find("conclude-RequestPDU") != std::string::npos) ++concludes;
-    }
-    EXPECT_EQ(refusals, 1);
-    EXPECT_EQ(concludes, 2);
 }
 
 TEST(Association, ServicesLeftWhenTheServerGoesAreConfirmedAndTheClientLetGo) {

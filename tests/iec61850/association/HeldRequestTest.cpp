@@ -3,14 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "iec61850/association/DeviceSession.h"
 #include "iec61850/association/SendHold.h"
 #include "iec61850/association/control/ControlClient.h"
 #include "mms/machine/MmsConnection.h"
+#include "mms/pdu/MmsPduServices.h"
 #include "support/ToolCheck.h"
+#include "support/Watchdog.h"
 #include "support/WireCheck.h"
 #include "system/Polling.h"
 
@@ -118,6 +122,39 @@ TEST(HeldRequest, ARequestHeldAcrossAnAbortAndANewAssociationEndsWithItsAssociat
         EXPECT_EQ(decoded.find(held.onTheWire), std::string::npos);
         EXPECT_EQ(TestSupport::DecodeVerbose(heldLink).find(held.onTheWire), std::string::npos);
     }
+}
+
+// A send of an ended association still held on its way down belongs to that association
+// alone: the next association's release concludes beside it at once (a conclude that waited
+// for it would wait the whole MMS time-out), and the held send, let go, ends with its own
+// association and never leaves.
+TEST(HeldRequest, ASendHeldFromAnEndedAssociationKeepsNoConcludeOfTheNextOneWaiting) {
+    DeviceSession session;
+    session.Profile().SetParameter(AssociationProfile::MmsTimeoutParameter, "20000");
+    ASSERT_EQ(session.Associate(), System::OkNoError);
+    TPAppAssociation* association = session.client->GetAssociation();
+    SendHold hold;
+    hold.Arm(*association->GetMmsConnection());
+    System::ResultCode identified = System::NotCompleted;
+    std::thread sender([&] { identified = association->Identify(session.server.get()); });
+    ASSERT_TRUE(hold.WaitUntilHeld());
+    ASSERT_EQ(association->Abort(AbortWait::None), System::OkNoError);
+    ASSERT_TRUE(AssociateWhenFree(session));
+    session.client->StartOver();
+    {
+        const TestSupport::Watchdog watchdog("the next association's release", std::chrono::seconds(5));
+        ASSERT_EQ(session.client->Release(), System::OkNoError);
+        ASSERT_TRUE(session.client->WaitForCount(1));
+    }
+    EXPECT_EQ(session.client->All().begin()->second.result, System::OkNoError);
+    EXPECT_TRUE(TestSupport::Eventually([&] { return !session.client->IsAssociated(); }));
+    hold.Release();
+    sender.join();
+    // Taken and filed by its association's ending (which confirms it with 8), or refused.
+    EXPECT_TRUE(identified == System::OkNoError || identified == System::Aborted) << identified;
+    association->GetMmsConnection()->SetSendHook(nullptr);
+    for (const TestDevice::RequestRecord& record : session.device.Requests())
+        EXPECT_NE(record.service, Mms::MmsServiceIdentify);
 }
 
 }  // namespace

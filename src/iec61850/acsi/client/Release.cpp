@@ -8,6 +8,8 @@ namespace Iec61850::Acsi {
 
 Release::Release(TPAppAssociation& association) : Service(association, AnswerFrom::Device) {}
 
+Release::~Release() { GetAssociation().ReleaseOver(*this); }
+
 void Release::execute() {
     Service::execute();
     const System::ResultCode result = GetAssociation().ConcludeFor(*this);
@@ -26,10 +28,10 @@ void Release::complete() {
     // An answered conclude has ended the association already, on the thread that took the
     // answer in (Mms::MmsUserConnection::OnConcludeResponse): only the confirmation is left.
     const bool concluded = GetResult() == System::OkNoError && GetAnswerKind() == Mms::MmsPduConcludeResponse;
-    // Executed without ending the association (the device refused the conclude, or it
-    // never went): the association takes requests again. One refused or never executed
-    // marked nothing.
-    if (!concluded && GetState() == Executing) GetAssociation().ReleaseLeftItStanding(*this);
+    // Every release ends here, once, however it ended (answered, refused, withdrawn, refused
+    // at its post, never sent, timed out, overtaken by an abort): its mark goes before the
+    // client hears of it, so that what the client posts from the confirmation is taken.
+    GetAssociation().ReleaseOver(*this);
     SetServiceError(concluded ? 0 : 11);
     Confirm([](ClientApplication& client, Service& service) { client.OnRelease(static_cast<Release*>(&service)); });
 }

@@ -408,24 +408,15 @@ Server* TPAppAssociation::GetServer() const {
 ResultCode TPAppAssociation::PostRequest(Service* service) {
     if (service == nullptr) return System::InvalidArguments;
     if (ended_.load()) return System::Cancelled;
-    // The release's mark and the queue move in one step: nothing is queued behind a release.
+    // The release state and the queue move in one step: nothing is queued behind a release.
+    // A release refused here, or not queued, is over as it is completed (Release::complete).
     std::lock_guard posting(postingMutex_);
-    const std::uint64_t epoch = epoch_.load();
-    if (ReleasePostedIn(epoch)) return System::Aborted;
-    service->SetEpoch(epoch);
-    // Read before it is queued: from then on the association's thread may complete it.
-    const bool release = service->EndsTheAssociation();
-    const ResultCode result = Enqueue(service);
-    if (result == System::OkNoError && release) releasePostedIn_.store(epoch);
-    return result;
+    if (service->EndsTheAssociation() ? !PostRelease(*service) : !MayPost(*service)) return System::Aborted;
+    service->SetEpoch(epoch_.load());
+    return Enqueue(service);
 }
 
-bool TPAppAssociation::ReleasePostedIn(std::uint64_t epoch) const { return releasePostedIn_.load() == epoch; }
-
-void TPAppAssociation::ReleaseLeftItStanding(const Service& release) {
-    std::lock_guard posting(postingMutex_);
-    if (releasePostedIn_.load() == release.GetEpoch()) releasePostedIn_.store(NoEpoch);
-}
+void TPAppAssociation::ReleaseOver(const Service& release) { Mms::MmsUserConnection::ReleaseOver(release); }
 
 ResultCode TPAppAssociation::Enqueue(Service* service) {
     queuedOrExecuting_.fetch_add(1);
@@ -446,7 +437,7 @@ ResultCode TPAppAssociation::SubmitRequest(Service* service) {
     // on a send: such requests go through the queue.
     if (ended_.load()) return System::Cancelled;
     // After a release nothing more goes: refused before it could be sent or queued.
-    if (ReleasePostedIn(epoch_.load())) return System::Aborted;
+    if (!MayPost(*service)) return System::Aborted;
     if (!InCallback()) {
         const SendingTurn turn(*this, std::try_to_lock);
         // Only while the device allows another request outstanding: waiting for room is the

@@ -233,11 +233,10 @@ public:
 
     // Files the service for the association's thread; the service is then the
     // association's. The queue's refusal (it is full, or the association is ending) leaves
-    // it with the caller. Once a release has been posted in the present epoch, every later
-    // post is refused with Aborted (nothing is queued behind the release; the caller
-    // confirms it as the release's ending would) until the release is confirmed without
-    // ending the association (the device refused the conclude, or it could not go) or
-    // the epoch moves on (the association ends, or the next one begins).
+    // it with the caller. Once a release has been posted, every later post for its
+    // association is refused with Aborted (nothing is queued behind the release; the caller
+    // confirms it as the release's ending would) until that release is over (ReleaseOver);
+    // the next association is not touched (see Mms::ReleaseState).
     System::ResultCode PostRequest(Service* service);
     // As PostRequest, but sends the service from the caller's thread (Service::SendDirect)
     // when that keeps the order of requests, the threads of callbacks and a caller that never
@@ -249,8 +248,9 @@ public:
     // association's thread; its answer completes it on the receive thread. After a release
     // it is refused as PostRequest refuses it, never sent.
     System::ResultCode SubmitRequest(Service* service);
-    // A release was confirmed without ending the association: later posts are taken again.
-    void ReleaseLeftItStanding(const Service& release);
+    // The release is over, however it ended (Release::complete, the one step every release
+    // passes): if the association still stands, it takes requests again.
+    void ReleaseOver(const Service& release);
     // Requests of a group were withdrawn (Mms::RequestGroup): each of them still queued is
     // confirmed with Cancelled, unsent, when the association's thread comes to it (soon:
     // nothing of it goes to the device), and one waiting for room to be sent gives up at
@@ -409,8 +409,6 @@ private:
     void DeliverReport(Mms::InformationReport& report);
     // Files the service without touching its epoch (it keeps the one it was sent in).
     System::ResultCode Enqueue(Service* service);
-    // A release has been posted in the epoch (and has not left the association standing).
-    bool ReleasePostedIn(std::uint64_t epoch) const;
     // A service the association's thread took from its queue is done with.
     void Dequeued(Service* service);
 
@@ -467,11 +465,8 @@ private:
     std::map<std::string, std::unique_ptr<DataSet>, std::less<>> dataSets_;
     System::MessageQueue requests_{RequestCapacity};
     std::atomic<std::uint64_t> epoch_{1};
-    // The epoch a release was posted in (NoEpoch: none), set and lifted under
-    // postingMutex_, which also orders every post's check of it with its queuing.
-    static constexpr std::uint64_t NoEpoch = 0;
+    // Orders every post's look at the release state with its queuing.
     std::mutex postingMutex_;
-    std::atomic<std::uint64_t> releasePostedIn_{NoEpoch};
     EnabledReportBlocks enabledReportBlocks_;
     TerminationHold terminationHold_;
     // Request operations of the MMS service user run one at a time: the association's
