@@ -528,13 +528,16 @@ TEST(ConnectionSession, AReleaseGivenUpBlamesASlowDeviceOnlyWhenItAnsweredLately
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // Both outlive the rig, whose end joins the guard's thread.
+        std::atomic<std::int64_t> skew{0};
+        AcsiClientTest::ThreadHold guard;
         SessionRig rig;
+        // A step that fails lets the guard go, so that the rig's end does not wait for it.
+        const std::shared_ptr<void> letGo(nullptr, [&guard](void*) { guard.Release(); });
         ASSERT_EQ(rig.Connect(), System::OkNoError);
         ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
-        std::atomic<std::int64_t> skew{0};
         rig.session->SetClock(
             [&skew] { return std::chrono::steady_clock::now() + std::chrono::milliseconds(skew.load()); });
-        AcsiClientTest::ThreadHold guard;
         rig.session->SetGuardHook([&](ConnectionSession::GuardStep step) {
             if (step == ConnectionSession::GuardStep::Aborting) guard.Reach();
         });
@@ -542,6 +545,7 @@ TEST(ConnectionSession, AReleaseGivenUpBlamesASlowDeviceOnlyWhenItAnsweredLately
         TestDevice::Faults faults;
         faults.held = {Mms::MmsServiceRead};
         rig.device.SetFaults(faults);
+        rig.device.ClearRequests();
         App::QXClient& client = *rig.session->GetClient();
         const Iec61850::Acsi::TPAppAssociation& association = *client.GetAssociation();
         for (int read = 0; read < 2; ++read) {
