@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Starts the desktop program (the path given, or the one ./scripts/run.sh starts) under a
-# virtual X server of its own, waits for its window captioned "IEC61850 Quorvex", sends
+# Starts the desktop program (the path given, or the one ./scripts/run.sh starts; the words
+# after the path are its arguments) under a virtual X server of its own, waits for its window captioned "IEC61850 Quorvex", sends
 # SIGTERM and expects exit status 0. Exit 77 (skipped) without Xvfb.
 #
 # The X server picks its display itself (-displayfd) and names it once it accepts
@@ -9,6 +9,7 @@
 # they decide nothing a slow machine could reach.
 set -uo pipefail
 program=${1:-}
+(($#)) && shift
 here=$(cd "$(dirname "$0")" && pwd)
 command -v Xvfb >/dev/null && command -v xwininfo >/dev/null && command -v xauth >/dev/null || exit 77
 
@@ -54,7 +55,7 @@ if ! xwininfo -root >/dev/null 2>"$work/xwininfo.log"; then
   exit 1
 fi
 
-if [ -n "$program" ]; then "$program" & else "$here"/run.sh & fi
+if [ -n "$program" ]; then "$program" "$@" & else "$here"/run.sh "$@" & fi
 pid=$!
 found=0
 for _ in $(seq 1 600); do

@@ -12,14 +12,19 @@
 #include "ui/messages/Types.h"
 
 int main(int argc, char** argv) {
-    // A port the user did not mean is refused before any window opens.
+    // Every word is taken or refused before any window opens; what is neither the program's
+    // nor one of Qt's own options is refused before Qt looks for a display.
     std::string port;
     std::string problem;
-    if (!App::QXApp::TakeArguments(argc - 1, argv + 1, port, problem)) {
+    const auto refused = [&problem] {
         std::fprintf(stderr, "iec61850-tester: %s\n", problem.c_str());
         return 2;
-    }
+    };
+    if (!App::QXApp::TakeArguments(argc - 1, argv + 1, port, problem)) return refused();
+    // Qt takes its own options out of the words; which it takes depends on the platform
+    // ("-display" on X11 only), so whatever it left of them is refused now.
     QApplication application(argc, argv);
+    if (!App::QXApp::TakeArguments(argc - 1, argv + 1, port, problem, App::QXApp::QtOptions::Refuse)) return refused();
     Ui::ResetNumericLocale();
     Ui::MessageBridge::Open();
     // SIGTERM and SIGINT end the program through the close path, on the UI thread.

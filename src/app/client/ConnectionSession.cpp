@@ -66,6 +66,20 @@ void ConnectionSession::SetGuardHook(GuardHook hook) {
     guardHook_ = std::move(hook);
 }
 
+void ConnectionSession::SetClock(Clock clock) {
+    std::lock_guard lock(mutex_);
+    clock_ = std::move(clock);
+}
+
+std::chrono::steady_clock::time_point ConnectionSession::Now() const {
+    Clock clock;
+    {
+        std::lock_guard lock(mutex_);
+        clock = clock_;
+    }
+    return clock ? clock() : std::chrono::steady_clock::now();
+}
+
 ConnectionSession::Phase ConnectionSession::GetPhase() const {
     std::lock_guard lock(mutex_);
     if (shutDown_) return Phase::ShutDown;
@@ -90,7 +104,29 @@ std::int32_t ConnectionSession::GetServerId() const {
 
 // ---- what the client tells ----
 
+bool ConnectionSession::AbortRefusedRelease(std::intptr_t text) {
+    releaseRefusals_.fetch_add(1);
+    {
+        std::lock_guard lock(mutex_);
+        if (renewing_ || shutDown_ || !releaseDeadline_ || !guarded_) return false;
+        // The text lives for the call only.
+        const char* words = text != 0 ? reinterpret_cast<const char*>(text) : nullptr;
+        releaseRefusal_ = words != nullptr && *words != 0 ? words : "no reason given";
+        releaseDeadline_ = std::chrono::steady_clock::now();
+    }
+    guardWake_.notify_all();
+    return true;
+}
+
+std::string ConnectionSession::ReleaseRefusal() const {
+    std::lock_guard lock(mutex_);
+    return releaseRefusal_;
+}
+
 std::intptr_t ConnectionSession::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+    // A Disconnect's release that the device refused leaves the association standing: the
+    // guard aborts it at once, and the window hears that abort alone.
+    if (message == WM_QX_RELEASE_RESULT && wParam != 0 && AbortRefusedRelease(lParam)) return 0;
     bool connected = false;
     bool disconnected = false;
     bool guard = false;
@@ -343,10 +379,8 @@ void ConnectionSession::Disconnect() {
     // Named before its deadline is set, so that the guard never finds the deadline without
     // it. One still being made is named as it stands (Send).
     if (client != nullptr && standing) GuardStandingAssociation(*client);
-    // What is out now is what the release waits behind: answers to it while the limit runs
-    // show a device that answers, only slowly.
-    Iec61850::Acsi::TPAppAssociation* association = client != nullptr ? client->GetAssociation() : nullptr;
-    const std::uint32_t out = association != nullptr ? association->GetPendingCount() : 0;
+    // Answers that come while the limit runs show a device that answers, only slowly.
+    const auto disconnectAt = Now();
     givenUpWhileAnswering_.store(false);
     bool loading = false;
     bool releaseNow = true;
@@ -360,7 +394,8 @@ void ConnectionSession::Disconnect() {
             releaseNow = false;
         }
         if (client != nullptr) {
-            outAtDisconnect_ = out;
+            disconnectAt_ = disconnectAt;
+            releaseRefusal_.clear();
             releaseDeadline_ = std::chrono::steady_clock::now() + disconnectLimit_;
             if (!releaseGuard_.joinable()) releaseGuard_ = std::thread([this] { GuardReleases(); });
         }
@@ -432,9 +467,12 @@ std::chrono::steady_clock::time_point ConnectionSession::EndBound(
 void ConnectionSession::EndAssociation(QXClient& client, std::chrono::milliseconds limit, bool abortWaitsForDevice) {
     if (!client.IsAssociated()) return;
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    const std::uint64_t refusals = releaseRefusals_.load();
     client.Release();
-    // The end may begin during the wait: its bound holds from then on.
-    while (client.IsAssociated() && std::chrono::steady_clock::now() < EndBound(deadline))
+    // The end may begin during the wait: its bound holds from then on. A device that refuses
+    // the release will not end the association: nothing more is waited for.
+    while (client.IsAssociated() && std::chrono::steady_clock::now() < EndBound(deadline) &&
+           releaseRefusals_.load() == refusals)
         client.WaitForConfirmation(50);
     if (!client.IsAssociated()) return;
     Iec61850::Acsi::TPAppAssociation* association = client.GetAssociation();
@@ -462,15 +500,28 @@ void ConnectionSession::GuardReleases() {
         std::shared_ptr<const GuardedAssociation> guarded = std::exchange(guarded_, nullptr);
         if (!guarded) continue;
         const GuardHook hook = guardHook_;
-        const std::uint32_t outAtDisconnect = outAtDisconnect_;
+        const auto disconnectAt = disconnectAt_;
+        const bool refused = !releaseRefusal_.empty();
         lock.unlock();
-        givenUpWhileAnswering_.store(guarded->association.GetPendingCount() < outAtDisconnect);
         if (hook) hook(GuardStep::Aborting);
+        givenUpWhileAnswering_.store(!refused && StillAnswering(guarded->association, disconnectAt));
         guarded->association.AbortGeneration(guarded->generation, AbortWait::None);
         guarded.reset();
         if (hook) hook(GuardStep::Aborted);
         lock.lock();
     }
+}
+
+bool ConnectionSession::StillAnswering(const Iec61850::Acsi::TPAppAssociation& association,
+                                       std::chrono::steady_clock::time_point disconnectAt) const {
+    // With the conclude out, the device has answered every request before it: what it left
+    // unanswered is the release itself, however lately it answered the others.
+    if (association.GetPendingCount() == 0 || association.IsConcludePending()) return false;
+    // Requests out say nothing of a device that has stopped answering them: the time of its
+    // last answer does.
+    std::chrono::steady_clock::time_point answered;
+    if (!association.LastAnswered(answered) || answered < disconnectAt) return false;
+    return Now() - answered <= AnsweringWindow;
 }
 
 void ConnectionSession::GuardStandingAssociation(QXClient& client) {

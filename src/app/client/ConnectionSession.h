@@ -19,6 +19,7 @@ namespace Iec61850::Acsi {
 class ClientManager;
 class Server;
 class ServerManager;
+class TPAppAssociation;
 }  // namespace Iec61850::Acsi
 
 namespace App {
@@ -89,11 +90,16 @@ public:
     void SetProfileOverride(const std::string& name, const std::string& value);
 
     // For tests: called on the disconnect guard's thread once a Disconnect's limit has
-    // passed with its association named, just before it aborts that association, and once
-    // that abort is over; no lock of the session held (null: none).
+    // passed with its association named, just before it judges whether the device was still
+    // answering and aborts that association, and once that abort is over; no lock of the
+    // session held (null: none).
     enum class GuardStep { Aborting, Aborted };
     using GuardHook = std::function<void(GuardStep)>;
     void SetGuardHook(GuardHook hook);
+    // For tests: the time that a Disconnect and its guard's judgment read (the steady clock
+    // unless set), against the library's time of the device's last answer.
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    void SetClock(Clock clock);
 
     // The client once (created and filed on the first call, kept for later connections), the
     // server of the address found or made, then Associate and the model load on the worker.
@@ -112,7 +118,10 @@ public:
     // the call (a stalled link, a device that holds its answers or the conclude) it is
     // aborted, an abort that waits for nothing of the device: the user who asked for the
     // disconnect is kept waiting no longer than one who closes the window. The end comes
-    // through the client's release result (or that abort), then OnDisconnected.
+    // through the client's release result (or that abort), then OnDisconnected. A release
+    // the device refuses (ReleaseRefusal) ends the association with that abort at once: the
+    // user asked for the end, and the device will not give it; the window hears the abort,
+    // not the refusal.
     void Disconnect();
     // Stops the model load and an export's reads as Disconnect does, gives up a connect under
     // way, releases a standing association (aborted when the profile's MMS time-out, or at
@@ -125,10 +134,20 @@ public:
     // window: the window no longer waits for the caller's thread (the program's has gone).
     void Shutdown();
 
+    // How recent the device's last answer must be, when the release is given up, for the
+    // device to count as still answering.
+    static constexpr std::chrono::milliseconds AnsweringWindow{1000};
     // The last Disconnect's release was given up (its limit passed) while the device was
-    // still answering what it had been asked before (fewer requests out than at the
-    // Disconnect): the device was slow, not silent. Set before that abort is told.
+    // still answering what it had been asked before: requests other than the conclude were
+    // still out, and it had answered one since the Disconnect, within AnsweringWindow of
+    // the give-up. The device was slow, not silent. A device that fell silent, or that
+    // answered everything but the conclude, did not answer the release. Set before that
+    // abort is told.
     bool ReleaseGivenUpWhileAnswering() const { return givenUpWhileAnswering_.load(); }
+    // The last Disconnect's release was refused by the device, in its words ("the device
+    // refused, conclude (10), code 1 ..."), and the association aborted for it; empty
+    // otherwise. Set before that abort is told.
+    std::string ReleaseRefusal() const;
 
     Phase GetPhase() const;
     // The client, from the first Connect until Shutdown; null otherwise.
@@ -163,6 +182,15 @@ private:
     void GuardStandingAssociation(QXClient& client);
     // Lets go of the association named for the guard (its hold on it goes outside the lock).
     void ForgetGuarded();
+    // A release result that refuses: when it is a Disconnect's, whose association the guard
+    // holds named, the guard aborts that association at once, and true (the window hears
+    // the abort only). Counts every refusal for EndAssociation.
+    bool AbortRefusedRelease(std::intptr_t text);
+    // Whether the device was still answering earlier requests as the release waited behind
+    // them (ReleaseGivenUpWhileAnswering).
+    bool StillAnswering(const Iec61850::Acsi::TPAppAssociation& association,
+                        std::chrono::steady_clock::time_point disconnectAt) const;
+    std::chrono::steady_clock::time_point Now() const;
     bool Telling() const { return !closing_.load(); }
 
     Iec61850::Acsi::ServerManager& servers_;
@@ -198,9 +226,13 @@ private:
     // once it has ended, or a connect has started.
     std::optional<std::chrono::steady_clock::time_point> releaseDeadline_;
     std::chrono::milliseconds disconnectLimit_ = ShutdownReleaseLimit;
-    // The requests out when the last Disconnect came, and whether its guard found fewer.
-    std::uint32_t outAtDisconnect_ = 0;
+    // When the last Disconnect came, and whether its guard found the device still answering.
+    std::chrono::steady_clock::time_point disconnectAt_;
     std::atomic<bool> givenUpWhileAnswering_{false};
+    Clock clock_;
+    // The device's refusal of the last Disconnect's release; releases refused so far.
+    std::string releaseRefusal_;
+    std::atomic<std::uint64_t> releaseRefusals_{0};
     // The association the pending Disconnect is for, with its generation (an abort of it
     // that comes late ends nothing newer), held so that it stays while it is named; none
     // once it has ended or a connect has started.

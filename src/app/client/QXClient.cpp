@@ -191,7 +191,9 @@ std::int32_t QXClient::OnRelease(Iec61850::Acsi::Release* service) {
     } else if (error == 0) {
         NotifyMainWindow(WM_QX_RELEASE_RESULT, 0, 0);
     } else {
-        const std::string text = ServiceErrorText(error);
+        // The device's own words for its refusal ("the device refused, conclude ..."): the
+        // service error alone says only that the release failed.
+        const std::string text = service->RefusedByDevice() ? service->DeviceRefusalText() : ServiceErrorText(error);
         NotifyMainWindow(WM_QX_RELEASE_RESULT, Failure, ParamOf(text.c_str()));
     }
     return result;

@@ -23,11 +23,17 @@ public:
     // the devices (empty: the profile's own, "102").
     void SetRegistries(Iec61850::Acsi::ServerManager* servers, Iec61850::Acsi::ClientManager* clients);
     void SetRemotePort(std::string port) { remotePort_ = std::move(port); }
-    // The program's words (argv without the program's name): the port of `--port N`, N a
-    // number from 1 to 65535, into `port` (left as it is without the option). False with one
-    // line naming what was given, for a value that is no port or a missing one: a device at
-    // port 0 or at a port the text does not say is none the user meant.
-    static bool TakeArguments(int count, const char* const* words, std::string& port, std::string& problem);
+    // Whether TakeArguments lets Qt's own options through (before Qt has read the words) or
+    // refuses them (in what Qt left: one that this platform does not take).
+    enum class QtOptions { Pass, Refuse };
+    // The program's words (argv without the program's name): the port of `--port N` or
+    // `--port=N`, N a number from 1 to 65535, into `port` (left as it is without the option);
+    // Qt's own options (`-style Fusion`, `--platform offscreen`, `-style=Fusion`...) as Qt
+    // reads them, with their values, as `qtOptions` says. False with one line naming the
+    // first word that is neither (or a port that is none, a missing value, `--port` given
+    // twice): a typo must never reach a device at a port the user did not mean.
+    static bool TakeArguments(int count, const char* const* words, std::string& port, std::string& problem,
+                              QtOptions qtOptions = QtOptions::Pass);
 
     Ui::BOOL InitInstance() override;
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -277,6 +278,12 @@ void QXDialog::ClearSelections() {
 
 void QXDialog::ShowStatusText(const std::string& text) { statusBar_.SetText(text, 2); }
 
+void QXDialog::ShowEndStatus(const std::string& text) {
+    const std::string result = std::exchange(controlResultWhileEnding_, {});
+    if (result.empty() && text.empty()) return;
+    ShowStatusText(result.empty() ? text : text.empty() ? result : result + "; " + text);
+}
+
 // ---- the client's messages ----
 
 LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
@@ -285,6 +292,7 @@ LRESULT QXDialog::OnAssociateResult(WPARAM wParam, LPARAM lParam) {
         icdEndUntold_ = false;
         modelOrigin_.clear();
         disconnecting_ = false;
+        controlResultWhileEnding_.clear();
         state_ = StateReading;
         UpdateControls();
         return 1;
@@ -304,10 +312,12 @@ LRESULT QXDialog::OnReleaseResult(WPARAM wParam, LPARAM lParam) {
         icdEndUntold_ = false;
         ClearSelections();
         UpdateControls();
+        ShowEndStatus({});
         return 1;
     }
     ClearSelections();
     UpdateControls();
+    ShowEndStatus({});
     PostMessageBox(LoadString(IDS_RELEASE_FAILED) + "\n\r" + TextOf(lParam));
     return 1;
 }
@@ -326,8 +336,7 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
         modelProgress_.ShowWindow(false);
         ClearSelections();
         UpdateControls();
-        ShowStatusText(session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText
-                                                               : kDisconnectedUnansweredText);
+        ShowEndStatus(DisconnectEndText());
         return 1;
     }
     // One message for the one end: what it cut short is told with it.
@@ -336,8 +345,21 @@ LRESULT QXDialog::OnAborted(WPARAM, LPARAM lParam) {
     modelProgress_.ShowWindow(false);
     ClearSelections();
     UpdateControls();
+    ShowEndStatus({});
     PostMessageBox(LoadString(IDS_ABORTED) + "\n\r" + text);
     return 1;
+}
+
+std::string QXDialog::DisconnectEndText() const {
+    std::string refusal = session_.ReleaseRefusal();
+    if (refusal.empty()) {
+        return session_.ReleaseGivenUpWhileAnswering() ? kDisconnectedWhileAnsweringText : kDisconnectedUnansweredText;
+    }
+    // "the device refused, conclude (10), code 1 (...)": the class and code follow the words
+    // that the line has already said.
+    constexpr std::string_view said = "the device refused, ";
+    if (refusal.starts_with(said)) refusal.erase(0, said.size());
+    return std::string(kReleaseRefusedText) + " (" + refusal + ")";
 }
 
 LRESULT QXDialog::OnModelReadStart(WPARAM wParam, LPARAM) {

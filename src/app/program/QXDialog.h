@@ -35,6 +35,9 @@ inline constexpr const char* kDisconnectedUnansweredText = "Disconnected without
 // export's reads to a slow device): the release was given up, not unanswered.
 inline constexpr const char* kDisconnectedWhileAnsweringText =
     "Disconnected: the release was given up while the device was still answering earlier requests";
+// The status line's start for a disconnect whose release the device refused (its words
+// follow): the association was aborted at once.
+inline constexpr const char* kReleaseRefusedText = "Disconnected by an abort: the device refused the release";
 // The line the abort's message gains when it ended an ICD export.
 inline constexpr const char* kIcdExportStoppedText = "The ICD export was stopped: no file was written.";
 // The status line while the export compares a kept data model with the device.
@@ -99,6 +102,12 @@ public:
     void UpdateControls();
     void ClearSelections();
     void ShowStatusText(const std::string& text);
+    // Pane 2 at the end of an association: the end's own words (none: empty), after the
+    // result of a control that was answered while the association ended.
+    void ShowEndStatus(const std::string& text);
+    // Pane 2 for a disconnect the user asked for that ended with an abort: the device
+    // refused the release, was still answering as it was given up, or did not answer.
+    std::string DisconnectEndText() const;
 
     void OnConnect();
     // True when the association was started (on the worker).
@@ -295,6 +304,9 @@ private:
     // From Disconnect to the end of the association (released or aborted), or a refused
     // release: the panels and Disconnect are shut, the status line says so.
     bool disconnecting_ = false;
+    // A control's result in pane 2 that came while disconnecting: the end's own update of
+    // the status line keeps it.
+    std::string controlResultWhileEnding_;
     // The device's port the status line names ("RemoteNPort"; the profile's own otherwise),
     // and "address:port" of the last connect.
     std::string remotePort_ = "102";

@@ -108,6 +108,7 @@ void QXDialog::OnDisconnect() {
         // not lead on to its windows.
         ResetIcdExport();
         disconnecting_ = true;
+        controlResultWhileEnding_.clear();
         modelProgress_.ShowWindow(false);
         session_.Disconnect();
         readSelection_.Clear();

@@ -83,7 +83,10 @@ LRESULT QXDialog::OnWriteResult(WPARAM wParam, LPARAM lParam) {
     // The client words the outcome for the service that had it: a success in pane 2, a
     // refusal (with its LastApplError) or a negative termination in one box.
     if (wParam == 0) {
-        ShowStatusText(lParam != 0 ? TextOf(lParam) : std::string("Value has been set"));
+        const std::string text = lParam != 0 ? TextOf(lParam) : std::string("Value has been set");
+        ShowStatusText(text);
+        // Answered before the conclude: the end that follows keeps it on show.
+        if (disconnecting_) controlResultWhileEnding_ = text;
     } else {
         PostMessageBox(TextOf(lParam));
     }

@@ -288,6 +288,13 @@ RequestHandle* MmsUserConnection::TakeDoneRequest() {
     return static_cast<RequestHandle*>(doneRequests_.Get(1));
 }
 
+bool MmsUserConnection::LastAnswered(std::chrono::steady_clock::time_point& when) const {
+    const std::int64_t ticks = lastAnswered_.load();
+    if (ticks == 0) return false;
+    when = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(ticks));
+    return true;
+}
+
 ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestHandle*& request,
                                                  std::int32_t* expectedService) {
     const MmsPdu* pdu = frame.GetPdu();
@@ -319,6 +326,8 @@ ResultCode MmsUserConnection::TakePendingRequest(const MmsFrame& frame, RequestH
     }
     // Nothing waits for an answer that names no pending request: it is dropped at once.
     if (!taken) return System::Timeout;
+    if (entry.service != PendingRequests::ConcludeService)
+        lastAnswered_.store(std::chrono::steady_clock::now().time_since_epoch().count());
     entry.request->SetAnswerKind(static_cast<std::int32_t>(pdu->present));
     request = entry.request;
     if (expectedService != nullptr) *expectedService = entry.service;

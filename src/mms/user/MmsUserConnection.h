@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <map>
@@ -299,6 +300,16 @@ public:
     std::uint32_t GetPendingCount() const { return pendingRequests_.GetCount(); }
     // Confirmed requests sent (entered as pending) since this connection was made (for tests).
     std::uint64_t GetSentCount() const { return pendingRequests_.GetEnteredCount(); }
+    // When the peer last answered a request other than the conclude (a response, an error or
+    // a reject that found its request pending), on any association of this connection: false
+    // before any. Reports and the conclude's answer do not count: a peer that sends them
+    // has not answered what was asked of it.
+    bool LastAnswered(std::chrono::steady_clock::time_point& when) const;
+    // The conclude has been sent and not yet answered: nothing else is outstanding.
+    bool IsConcludePending() const {
+        std::chrono::steady_clock::time_point since;
+        return pendingRequests_.ConcludeEntered(since);
+    }
     // Whether a request would be entered at once, without waiting for the peer to answer
     // one of those outstanding.
     bool HasRoomForRequest() const { return pendingRequests_.GetCount() < pendingRequests_.GetCapacity(); }
@@ -520,8 +531,10 @@ private:
     System::MessageQueue doneRequests_{CompletionQueueCapacity};
     OwnRequests ownRequests_;
     AnswerSpin answerSpin_;
-    // When the last PDU of any kind arrived (steady clock ticks).
+    // When the last PDU of any kind arrived, and the last answer to a request other than the
+    // conclude (steady clock ticks; 0: none yet).
     std::atomic<std::int64_t> lastReceived_{0};
+    std::atomic<std::int64_t> lastAnswered_{0};
     // Server: the peer's conclude has been taken on the association that stands; its
     // confirmed requests after it are refused unexecuted until the next initiate.
     std::atomic<bool> concludeTaken_{false};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -504,6 +505,79 @@ bool Logged(const TestDevice::Device& device, std::int32_t service) {
                        [service](const TestDevice::RequestRecord& r) { return r.service == service; });
 }
 
+// A Disconnect whose release the guard gives up blames a slow device ("still answering") only
+// when requests other than the conclude were still out and the device had answered one since
+// the Disconnect, within the last second; a device that fell silent, or answered everything
+// but the conclude, did not answer the release. The guard is held before it judges until the
+// device has done what the row says, and the judgment's clock is moved on rather than waited
+// for: nothing here depends on how fast the machine is.
+TEST(ConnectionSession, AReleaseGivenUpBlamesASlowDeviceOnlyWhenItAnsweredLately) {
+    enum class Device { Silent, AnswersOnceThenSilent, AnswersAllButTheConclude };
+    struct Case {
+        const char* what;
+        Device device;
+        std::chrono::milliseconds since;  // how long before the judgment the device's answers end
+        bool answering;
+    };
+    const Case cases[] = {
+        {"silent since before the Disconnect", Device::Silent, {}, false},
+        {"one answer after the Disconnect, just now", Device::AnswersOnceThenSilent, {}, true},
+        {"one answer after the Disconnect, then silent", Device::AnswersOnceThenSilent,
+         ConnectionSession::AnsweringWindow + std::chrono::milliseconds(1), false},
+        {"every read answered, the conclude ignored", Device::AnswersAllButTheConclude, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Both outlive the rig, whose end joins the guard's thread.
+        std::atomic<std::int64_t> skew{0};
+        AcsiClientTest::ThreadHold guard;
+        SessionRig rig;
+        // A step that fails lets the guard go, so that the rig's end does not wait for it.
+        const std::shared_ptr<void> letGo(nullptr, [&guard](void*) { guard.Release(); });
+        ASSERT_EQ(rig.Connect(), System::OkNoError);
+        ASSERT_TRUE(rig.listener.WaitFor(Told::WorkEnded));
+        rig.session->SetClock(
+            [&skew] { return std::chrono::steady_clock::now() + std::chrono::milliseconds(skew.load()); });
+        rig.session->SetGuardHook([&](ConnectionSession::GuardStep step) {
+            if (step == ConnectionSession::GuardStep::Aborting) guard.Reach();
+        });
+        // Two reads out: the device holds the first (the second waits, unread, behind it).
+        TestDevice::Faults faults;
+        faults.held = {Mms::MmsServiceRead};
+        rig.device.SetFaults(faults);
+        rig.device.ClearRequests();
+        App::QXClient& client = *rig.session->GetClient();
+        const Iec61850::Acsi::TPAppAssociation& association = *client.GetAssociation();
+        for (int read = 0; read < 2; ++read) {
+            std::uint32_t id = 0;
+            ASSERT_EQ(client.GetDataValues(id, {"MX", "LD0/MMXU1.TotW.mag.f"}, Iec61850::AnswerFrom::Device),
+                      System::OkNoError);
+        }
+        ASSERT_TRUE(TestSupport::Eventually(
+            [&] { return association.GetPendingCount() == 2 && Logged(rig.device, Mms::MmsServiceRead); }));
+        rig.session->SetDisconnectLimit(std::chrono::milliseconds(0));
+        rig.session->Disconnect();
+        ASSERT_TRUE(guard.WaitUntilHeld());
+        faults = {};
+        if (c.device == Device::AnswersOnceThenSilent) faults.dropped = {Mms::MmsServiceRead};
+        if (c.device == Device::AnswersAllButTheConclude) faults.concludeUnanswered = true;
+        if (c.device != Device::Silent) rig.device.SetFaults(faults);
+        if (c.device == Device::AnswersOnceThenSilent) {
+            ASSERT_TRUE(TestSupport::Eventually([&] { return association.GetPendingCount() == 1; }));
+        }
+        if (c.device == Device::AnswersAllButTheConclude) {
+            ASSERT_TRUE(TestSupport::Eventually([&] { return association.IsConcludePending(); }));
+        }
+        skew.store(c.since.count());
+        guard.Release();
+        ASSERT_TRUE(rig.listener.WaitFor(Told::Disconnected));
+        EXPECT_EQ(rig.session->ReleaseGivenUpWhileAnswering(), c.answering);
+        EXPECT_EQ(rig.Seen(App::WM_QX_ABORTED), 1);
+        rig.session->SetGuardHook(nullptr);
+        rig.device.SetFaults({});
+    }
+}
+
 // Whatever the session is doing, and whatever the device withholds, Shutdown ends it within
 // the release limit and a small margin, leaves no association on the device, nothing in the
 // registries, and tells the owner nothing more. The device holds what it withholds until the
@@ -585,6 +659,14 @@ TEST(ConnectionSession, ShutDownInEveryStateAbandoningAConnectUnderWay) {
              connected(rig);
              TestDevice::Faults faults;
              faults.concludeUnanswered = true;
+             rig.device.SetFaults(faults);
+         },
+         false},
+        {"connected, the release refused",
+         [&connected](SessionRig& rig) {
+             connected(rig);
+             TestDevice::Faults faults;
+             faults.concludeErrors = 1;
              rig.device.SetFaults(faults);
          },
          false},

@@ -743,6 +743,34 @@ TEST(MainDialog, ADisconnectOnAStalledLinkEndsWithinTheReleaseLimitWithoutAnErro
     });
 }
 
+// Disconnect from a device that refuses the release (a conclude-Error): the association is
+// aborted at once, without an error box, and the status line says that the device refused the
+// release, in its words, and that the association was aborted. Had the program waited for the
+// device instead, the guard's limit would end it, saying that the device did not answer.
+TEST(MainDialog, ADisconnectWhoseReleaseTheDeviceRefusesAbortsAtOnceAndSaysWhy) {
+    DialogSession session;
+    session.dialog->SetProfileOverride(Iec61850::Acsi::AssociationProfile::MmsTimeoutParameter, "30000");
+    MessageBoxCount boxes;
+    session.Run([&](QWidget* window) {
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+        ASSERT_TRUE(session.ReachState(2));
+        TestDevice::Faults faults;
+        faults.concludeErrors = 1;
+        session.device.SetFaults(faults);
+        UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+        ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 0; }, 60000));
+        bool drained = false;
+        Ui::MessageBridge::PostTask([&drained] { drained = true; });
+        ASSERT_TRUE(WaitUntil([&] { return drained; }));
+        EXPECT_EQ(boxes.shown, 0) << (boxes.texts.empty() ? "" : boxes.texts.front());
+        EXPECT_EQ(Pane(*session.dialog, 0), "Disconnected");
+        EXPECT_EQ(Pane(*session.dialog, 2),
+                  std::string(App::kReleaseRefusedText) + " (conclude (10), code 1 (further-communication-required))");
+        ExpectStateTable(window, 0);
+        EXPECT_TRUE(WaitUntil([&] { return session.device.OpenAssociations() == 0; }));
+    });
+}
+
 // Disconnect during a large model's load, with the device slow to answer reads (held here
 // until the test lets them go, so that many requests are queued by construction): the
 // dialog shows at once that it is disconnecting, with the progress gone and nothing left

@@ -24,10 +24,12 @@ using UiTest::IdPath;
 namespace Id = ControlId::MainDialog;
 namespace Sel = ControlId::Selection;
 
-std::string Pane2(QXDialog& dialog) {
+std::string Pane(QXDialog& dialog, int pane) {
     auto* bar = static_cast<CStatusBarCtrl*>(CWnd::FromWidget(dialog.GetDlgItemWidget(Id::StatusBar)));
-    return bar != nullptr ? bar->GetText(2) : std::string();
+    return bar != nullptr ? bar->GetText(pane) : std::string();
 }
+
+std::string Pane2(QXDialog& dialog) { return Pane(dialog, 2); }
 
 void PickText(QWidget* window, const std::string& path, const std::string& text) {
     const std::vector<std::string> items = Items(window, path);
@@ -376,6 +378,59 @@ TEST(Panels, ARequestCutShortByTheLinkShowsOnlyTheAbort) {
             EXPECT_FALSE(another.seen) << another.text;
             UiTest::ForgetModalActions();
             if (c.control) UiTest::Screenshot(window, "panels-control-cut-short");
+        });
+    }
+}
+
+// Execute, then Disconnect at once: the device holds the control's request until the
+// Disconnect has begun, then answers it before the conclude. The control's result is shown as
+// every result is (pane 2, or its box for a refusal) beside "Disconnected", not lost to it.
+TEST(Panels, AControlAnsweredDuringADisconnectIsShown) {
+    constexpr std::int32_t kRead = 4;
+    constexpr std::int32_t kWrite = 5;
+    struct Case {
+        const char* node;
+        const char* attribute;
+        std::int32_t service;  // the request held
+        const char* shown;     // in pane 2, or (refused) the start of the box
+        bool refused;
+    };
+    const Case cases[] = {
+        {"CSWI1", "Oper", kWrite, "Value has been set", false},
+        {"CSWI4", "SBOw", kWrite, "Object has been selected", false},
+        {"CSWI2", "SBO", kRead, "Object has been selected", false},
+        {"CSWI2", "Oper", kWrite, "Value has not been set", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.node) + " " + c.attribute);
+        DialogSession session;
+        session.Run([&](QWidget* window) {
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Connect})));
+            ASSERT_TRUE(session.ReachState(2));
+            Choose(window, Id::ControlSelection, c.node, "Pos", c.attribute);
+            session.dialog->SetDlgItemText(Id::ControlValue, "True");
+            TestDevice::Faults faults;
+            faults.held = {c.service};
+            session.device.SetFaults(faults);
+            session.device.ClearRequests();
+            UiTest::MessageBoxSeen box;
+            UiTest::AnswerNextMessageBox(IDOK, &box);
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Execute})));
+            ASSERT_TRUE(WaitUntil([&] { return session.device.RequestCount() > 0; }));
+            UiTest::Click(UiTest::FindControl(window, IdPath({Id::Disconnect})));
+            ASSERT_TRUE(session.dialog->IsDisconnecting());
+            session.device.SetFaults({});
+            ASSERT_TRUE(WaitUntil([&] { return session.dialog->GetState() == 0; }));
+            ASSERT_TRUE(UiTest::ProcessUntil([] { return Ui::MessageBridge::PendingCount() == 0; }));
+            EXPECT_EQ(Pane(*session.dialog, 0), "Disconnected");
+            if (c.refused) {
+                EXPECT_TRUE(WaitUntil([&] { return box.seen; }));
+                EXPECT_EQ(box.text.rfind(c.shown, 0), 0u) << box.text;
+            } else {
+                EXPECT_EQ(Pane2(*session.dialog).rfind(c.shown, 0), 0u) << Pane2(*session.dialog);
+                EXPECT_FALSE(box.seen) << box.text;
+            }
+            UiTest::ForgetModalActions();
         });
     }
 }
